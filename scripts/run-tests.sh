@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures, builds (with AddressSanitizer and UndefinedBehaviorSanitizer) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD_DIR=${BUILD_DIR:-build-asan}
+JOBS=${JOBS:-$(nproc)}
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON
+cmake --build "$BUILD_DIR" -j "$JOBS"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+ctest --test-dir "$BUILD_DIR" -j "$JOBS" --output-on-failure --timeout 600

@@ -1,0 +1,215 @@
+#include "support/cerr.h"
+
+#include <cstdlib>
+#include <utility>
+
+#include "host/osFunctions.h"
+#include "support/fileIO.h"
+#include "support/globals.h"
+#include "world/velmoraFunctions.h"
+
+uint64_t errorChannels = 0;
+uint64_t allowErrorChannels = 0;
+int16_t framesUntilNoOutput = 3;
+
+CstdoutWriter stdoutObject;
+std::ofstream masterOut;
+
+std::vector<Cstring> exitReasonList;
+Cstring exitMsg;
+int16_t erroredExit = 0;
+int16_t exitSaver = 0;
+int8_t startRunOrQuit = -1;
+uint8_t sendErrorReport = 0;
+uint8_t ignoreSubsequentErrors = 0;
+Cstring mendwellArgument;
+uint8_t swapEndian = 0;
+
+CstdoutWriter::~CstdoutWriter() {
+    VTRACE(1, "destroying ~CstdoutWriter");
+    if (active || file.is_open()) closeStdout();
+}
+
+// ---- channels
+
+int openStdout(char const* path) {
+    Cstring name(path);
+    if (name.size() < 20) name = Cstring("[APD]") + name;
+    if (stdoutObject.file.is_open()) closeStdout();
+    stdoutObject.file.clear();
+    if (!file_open(stdoutObject.file, name, 0)) {
+        stdoutObject.active = 0;
+        return 1;
+    }
+    allowErrorChannels |= 1 | 2 | 4;
+    errorChannels |= 1 | 2 | 4;
+    stdoutObject.active = 1;
+    stdoutObject.out = &stdoutObject.file;
+    setVerbose(5, "init");
+    VTRACE(1, "CERROR allowed   ec:" << errorChannels << "  allow:" << allowErrorChannels);
+    VTRACE(2, "CERR allowed");
+    return 0;
+}
+
+void closeStdout() {
+    stdoutObject.active = 0;
+    setVerbose(0, "close");
+    errorChannels = 0;
+    if (stdoutObject.file.is_open()) file_close(stdoutObject.file);
+}
+
+void setVerbose(int frames, char const* tag) {
+    if (tag && Cstring(tag) == "ssh") errorChannels &= ~uint64_t(1);
+    VTRACE(1, "setVerbose(" << frames << (tag ? "," : "") << (tag ? tag : "") << ")");
+    if (allowErrorChannels & 1) errorChannels |= 1;
+    if (static_cast<int16_t>(frames) > framesUntilNoOutput) framesUntilNoOutput = static_cast<int16_t>(frames);
+    if (frames != 0) {
+        if (allowErrorChannels & 2) errorChannels |= 2;
+    } else {
+        framesUntilNoOutput = 0;
+        errorChannels &= ~uint64_t(2);
+    }
+}
+
+void nextVerboseFrame() {
+    if (framesUntilNoOutput >= 1) {
+        framesUntilNoOutput--;
+        if (framesUntilNoOutput == 0) setVerbose(0, "nvf");
+    }
+}
+
+uint64_t openErrorChan(int bit) {
+    if (bit < 0 || bit >= 32) return 0;
+    uint64_t mask = uint64_t(1) << bit;
+    if (allowErrorChannels & mask) errorChannels |= mask;
+    return mask;
+}
+
+void closeErrorChan(int bit) {
+    if (bit >= 0 && bit < 32) errorChannels &= ~(uint64_t(1) << bit);
+}
+
+void closeAllChannels(char const*) { errorChannels = 0; }
+
+void setBit(unsigned long& mask, int bit) {
+    if (bit >= 0 && bit < 32) mask |= 1UL << bit;
+}
+
+void clearBit(unsigned long& mask, int bit) {
+    if (bit >= 0 && bit < 32) mask &= ~(1UL << bit);
+}
+
+// ---- exit bookkeeping
+
+void exit0(char const* message) {
+    VTRACE(1, "exit0 " << message);
+    if (masterOut.is_open()) masterOut << "exit0" << message << std::endl;
+    std::exit(0);
+}
+
+void setExit(char const* reason) {
+    Cstring why(reason);
+    if (exitReasonList.empty()) exitReasonList.push_back(why);
+    startRunOrQuit = 2;
+    if (why.size()) VTRACE(1, "\n\n\n\nExit reason: " << why);
+    exitSaver = 1;
+    enterRunPhase("closing", true);
+    VTRACE(1, "exit: " << why);
+}
+
+void setExitError(char const* reason, int) {
+    VTRACE(1, "**" << "**" << "* Exit Error reason: " << (reason ? reason : ""));
+    erroredExit = 1; // before setExit, so the closing phase already sees an errored exit
+    setExit(reason);
+    if (!ignoreSubsequentErrors) exitMsg += reason;
+    OS::closeDetailLogging();
+    sendErrorReport = 1;
+    if (mendwellArgument.empty()) mendwellArgument = "-f";
+    exitSaver = 1;
+}
+
+void setExitMessage(char const* text) { exitMsg += text; }
+void setExitSaver(short value) { exitSaver = value; }
+void setErrorKeyword(char const*) {}
+
+void showError() {
+    VTRACE(1, "SHOWERROR:" << exitMsg << "< " << erroredExit);
+    if (exitMsg.empty() && erroredExit) {
+        VTRACE(2, "filling message with errors");
+        exitMsg = "Velmora encountered an issue: ";
+        for (size_t i = 0; i < exitReasonList.size(); i++) {
+            if (i) exitMsg += " / ";
+            exitMsg += exitReasonList[i];
+        }
+    }
+    if (erroredExit) {
+        VTRACE(1, "xmsg:" << exitMsg << "<<");
+        if (settingsFileError) {
+            if (!fileExists("[INS]Mendwell.exe")) {
+                exitMsg = "Velmora's installation seems to be damaged. Please download the installer again from "
+                          "the Velmora web site and reinstall.";
+                helpPageToOpen = "install_problem.html";
+            } else if (allowFixSettings) {
+                exitMsg = "Velmora encountered an error.  Our Mendwell program will attempt to fix the problem.";
+                mendwellArgument = "-x";
+                sendErrorReport = 1;
+            }
+        }
+        OS::ShowMessage(exitMsg.c_str(), "Velmora Error", 5);
+    } else if (!exitMsg.empty()) {
+        OS::ShowMessage(exitMsg.c_str(), "Velmora Message", 1);
+    }
+    VTRACE(1, "doReport=" << int(sendErrorReport) << " arg:" << mendwellArgument);
+}
+
+void resetExitState() {
+    exitReasonList.clear();
+    exitMsg = "";
+    erroredExit = 0;
+    exitSaver = 0;
+    startRunOrQuit = -1;
+    sendErrorReport = 0;
+    ignoreSubsequentErrors = 0;
+    mendwellArgument = "";
+}
+
+// ---- value checks and byte order
+
+bool legalTest(char const* name, float& value) {
+    if (value <= -1000000.0f || value >= 10000000.0f) {
+        VTRACE(1, "ERROR illegal flt " << name);
+        return true;
+    }
+    return false;
+}
+
+bool makeLegal(float& value, float minimum, float maximum, float replacement) {
+    if (value < minimum || value > maximum) {
+        value = replacement;
+        return true;
+    }
+    return false;
+}
+
+bool makeLegal(int& value, int minimum, int maximum, int replacement) {
+    if (value < minimum || value > maximum) {
+        value = replacement;
+        return true;
+    }
+    return false;
+}
+
+void organize2bits(void* p) {
+    if (!swapEndian) return;
+    auto* b = static_cast<unsigned char*>(p);
+    std::swap(b[0], b[1]);
+}
+
+void organize4bits(void* p) {
+    if (!swapEndian) return;
+    auto* b = static_cast<unsigned char*>(p);
+    std::swap(b[0], b[3]);
+    std::swap(b[1], b[2]);
+}
+
+void setSwapEndian() { swapEndian = 0; }

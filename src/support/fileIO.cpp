@@ -1,0 +1,285 @@
+#include "support/fileIO.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "host/osFunctions.h"
+#include "support/cerr.h"
+#include "support/globals.h"
+
+uint8_t backupWrite = 0;
+Cstring backupOrigFilename;
+RenameFunction fileRenameFunction = [](char const* from, char const* to) { return std::rename(from, to); };
+
+// ---- path keywords
+
+static Cstring keywordFolder(char const* k) {
+    if (!std::strncmp(k, "APD", 3)) return appDataDir;
+    if (!std::strncmp(k, "INS", 3)) return installDir;
+    if (!std::strncmp(k, "SYS", 3)) return systemDirectory;
+    if (!std::strncmp(k, "TMP", 3)) {
+        char const* temp = std::getenv("TEMP");
+        Cstring folder(temp ? temp : "");
+        folder += directorySlash;
+        return folder;
+    }
+    if (!std::strncmp(k, "MOS", 3)) {
+        if (macContentsDir.empty()) return Cstring();
+        return macContentsDir + "MacOS/";
+    }
+    return Cstring();
+}
+
+void replaceCommonPathKeyword(Cstring& out, char const* text, int length) {
+    int copied = 0; // start of the piece not yet copied
+    for (int i = 0; i < length;) {
+        if (text[i] == '`' && i + 1 < length && text[i + 1] == '`') {
+            out.append(text + copied, i - copied);
+            out += '"';
+            i += 2;
+            copied = i;
+            continue;
+        }
+        if (text[i] == '[' && i + 4 < length) {
+            Cstring folder = keywordFolder(text + i + 1);
+            if (!folder.empty()) {
+                out.append(text + copied, i - copied);
+                out += folder;
+                i += 5; // the closing bracket is assumed, not tested
+                copied = i;
+                continue;
+            }
+        }
+        i++;
+    }
+    out.append(text + copied, length - copied);
+}
+
+Cstring replaceCommonPathKeyword(Cstring const& text) {
+    Cstring out;
+    replaceCommonPathKeyword(out, text.c_str(), text.size());
+    return out;
+}
+
+Cstring replaceCommonPathKeyword(char const* text) {
+    Cstring out;
+    if (text) replaceCommonPathKeyword(out, text, static_cast<int>(std::strlen(text)));
+    return out;
+}
+
+void fetchAppDataDir(Cstring& dir) {
+    if (dir.empty()) dir = OS::defaultAppDataDir();
+}
+
+// ---- files
+
+int file_open(std::ifstream& in, char const* path, unsigned int) {
+    Cstring full = replaceCommonPathKeyword(path);
+    VTRACE(1, "FILEIN: " << full);
+    in.open(full.c_str(), std::ios::in | std::ios::binary);
+    if (!in.is_open() || !in.good()) {
+        in.clear();
+        return 0;
+    }
+    VTRACE(2, "goodB");
+    return 1;
+}
+
+void file_close(std::ifstream& in) { in.close(); }
+
+int file_open(std::ofstream& out, Cstring path, unsigned int) {
+    backupOrigFilename = "";
+    Cstring name(path);
+    if (backupWrite) {
+        backupOrigFilename = name;
+        name += ".temp";
+        backupWrite = 0; // applies to one file only
+    }
+    Cstring full = replaceCommonPathKeyword(name);
+    if (masterOut.is_open()) masterOut << "fout " << full << std::endl;
+    out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!out.is_open()) {
+        backupOrigFilename = "";
+        return 0;
+    }
+    VTRACE(4, "_" << "goodA");
+    return 1;
+}
+
+// Puts "<name>.temp" in place of "<name>". The old file is moved aside to "<name>.bak" and
+// removed only once the new one has taken its name; if that fails the old file goes back.
+static bool finishSafeWrite(Cstring const& name) {
+    Cstring target = replaceCommonPathKeyword(name);
+    Cstring temp = target + ".temp";
+    Cstring bak = target + ".bak";
+    std::remove(bak.c_str());
+    bool hadOld = fileRenameFunction(target.c_str(), bak.c_str()) == 0;
+    if (fileRenameFunction(temp.c_str(), target.c_str()) != 0) {
+        VTRACE(1, "safe write: could not put " << temp << " in place");
+        if (masterOut.is_open()) masterOut << "safe write failed: " << target << std::endl;
+        if (hadOld && fileRenameFunction(bak.c_str(), target.c_str()) != 0)
+            VTRACE(1, "safe write: the old file stays as " << bak);
+        return false;
+    }
+    if (hadOld) std::remove(bak.c_str());
+    return true;
+}
+
+void file_close(std::ofstream& out) {
+    bool good = out.good();
+    long position = good ? static_cast<long>(out.tellp()) : -1;
+    VTRACE(1, "FILESIZE: " << position);
+    out.flush();
+    good = good && out.good();
+    out.close();
+    if (out.fail()) good = false;
+    VTRACE(4, "_" << "backupOrigFilename:" << backupOrigFilename << "  " << (good ? 1 : 0));
+    if (!good || backupOrigFilename.empty()) return;
+    VTRACE(4, "_" << "goodC");
+    Cstring name = backupOrigFilename;
+    backupOrigFilename = "";
+    if (!finishSafeWrite(name)) out.setstate(std::ios::failbit);
+}
+
+int fileExists(char const* path) {
+    Cstring full = replaceCommonPathKeyword(path);
+    std::ifstream in(full.c_str(), std::ios::in | std::ios::binary);
+    return in.is_open() ? 1 : 0;
+}
+
+long getDiskFileSize(char const* path) {
+    Cstring full = replaceCommonPathKeyword(path);
+    std::ifstream in(full.c_str(), std::ios::in | std::ios::binary | std::ios::ate);
+    VTRACE(2, "path=" << full << (in.is_open() ? " file opened" : " file not opened"));
+    if (!in.is_open()) return -1;
+    struct stat st;
+    if (stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<long>(st.st_size);
+}
+
+int createDiskFile(char const* path, char const* text, int size) {
+    createDirectories(path, -1);
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;
+    if (masterOut.is_open())
+        masterOut << "createDiskFile " << path << "  size=" << size << std::endl << "cwdB=" << cwd << std::endl;
+    std::ofstream out;
+    if (!file_open(out, Cstring(path), 0)) {
+        if (masterOut.is_open()) masterOut << "file_open() failed: " << path << std::endl;
+        return 1;
+    }
+    if (size == -1) size = text ? static_cast<int>(std::strlen(text)) : 0;
+    if (size > 0 && text) out.write(text, size);
+    file_close(out);
+    if (masterOut.is_open()) {
+        masterOut << "file written" << std::endl;
+        if (fileExists(path)) masterOut << "verified exists" << std::endl;
+    }
+    return 0;
+}
+
+int deleteFile(char const* path) {
+    VTRACE(4, "_" << "DELETEFILE " << path);
+    Cstring full = replaceCommonPathKeyword(path);
+    return std::remove(full.c_str()) == 0 ? 0 : 1;
+}
+
+int renameFile(char const* oldPath, char const* newPath) {
+    VTRACE(4, "_" << "rename " << oldPath << " to " << newPath);
+    Cstring from = replaceCommonPathKeyword(oldPath);
+    Cstring to = replaceCommonPathKeyword(newPath);
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : 1;
+}
+
+int makedir(char const* path) {
+    Cstring full = replaceCommonPathKeyword(path);
+    return mkdir(full.c_str(), 0777) == 0 ? 0 : 1;
+}
+
+int createDirectories(char const* path, int levelAdjust) {
+    std::vector<Cstring> pieces;
+    int levels = tokenize(pieces, replaceCommonPathKeyword(path).c_str(), '/') + levelAdjust;
+    int result = 0;
+    Cstring sofar;
+    for (int i = 0; i < levels && i < static_cast<int>(pieces.size()); i++) {
+        if (i) sofar += '/';
+        sofar += pieces[i];
+        if (sofar.empty()) continue; // the empty first piece of an absolute path
+        struct stat st;
+        if (stat(sofar.c_str(), &st) == 0) {
+            result = 0;
+            continue;
+        }
+        VTRACE(1, sofar);
+        result = mkdir(sofar.c_str(), 0777) == 0 ? 1 : 0;
+    }
+    return result;
+}
+
+int tokenize(std::vector<Cstring>& pieces, char const* text, char separator) {
+    pieces.clear();
+    if (!text) return 0;
+    char const* start = text;
+    for (char const* p = text;; p++) {
+        if (*p == separator || *p == 0) {
+            Cstring piece;
+            piece.append(start, static_cast<int>(p - start));
+            pieces.push_back(piece);
+            if (*p == 0) break;
+            start = p + 1;
+        }
+    }
+    return static_cast<int>(pieces.size());
+}
+
+// ---- path names
+
+int findIndexFromEnd(char const* text, char c) {
+    char const* p = std::strrchr(text, c);
+    return p ? static_cast<int>(p - text) : -1;
+}
+
+void justSuffix(Cstring& path) {
+    int dot = findIndexFromEnd(path.c_str(), '.');
+    path = dot < 0 ? Cstring() : path.substr(dot + 1, path.size());
+}
+
+void noSuffix(Cstring& path) {
+    int dot = findIndexFromEnd(path.c_str(), '.');
+    if (dot >= 0) path = path.substr(0, dot);
+}
+
+void noPath(Cstring& path) {
+    int slash = findIndexFromEnd(path.c_str(), '/');
+    if (slash >= 0) path = path.substr(slash + 1, path.size());
+}
+
+void justPath(Cstring& path, int adjust) {
+    int slash = findIndexFromEnd(path.c_str(), '/');
+    if (slash < 0) {
+        path = "";
+        return;
+    }
+    if (adjust == -1 && slash == 5 && !std::strncmp(path.c_str(), "ram://", 6)) {
+        path = "ram://";
+        return;
+    }
+    path = path.substr(0, slash + adjust + 1);
+}
+
+int strreplace(char* text, char from, char to) {
+    int n = 0;
+    for (; text[n]; n++)
+        if (text[n] == from) text[n] = to;
+    return n;
+}
+
+void toUpper(Cstring& text) {
+    char* p = text;
+    for (int i = 0; i < text.size(); i++)
+        if (p[i] >= 'a' && p[i] <= 'z') p[i] = static_cast<char>(p[i] - 'a' + 'A');
+}

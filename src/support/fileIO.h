@@ -1,0 +1,53 @@
+// Files, path keywords and safe writes.
+//
+// Every path the engine touches may hold keywords in square brackets ("[APD]settings.txt");
+// they are expanded at the moment the file is used. Output files can be written safely:
+// with backupWrite set, the new content goes to "<name>.temp" and replaces the old file
+// only once it is complete.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <vector>
+
+#include "support/mystring.h"
+
+extern uint8_t backupWrite;         // the next output file that opens is written safely
+extern Cstring backupOrigFilename;  // requested name of the file being written safely
+
+// Path keywords: "[APD]", "[INS]", "[TMP]", "[MOS]" expand to their folders; "[SYS]" and a
+// keyword whose folder is still unknown stay as they are. Two backquotes become a '"'.
+Cstring replaceCommonPathKeyword(Cstring const& text);
+Cstring replaceCommonPathKeyword(char const* text);
+void replaceCommonPathKeyword(Cstring& out, char const* text, int length);
+// Fills an empty string with the default data folder (see host/osFunctions for the rules).
+void fetchAppDataDir(Cstring& dir);
+
+// Files. Results: 1 success / 0 failure for opens; 0 success / 1 failure for the others.
+int file_open(std::ifstream& in, char const* path, unsigned int mode);
+void file_close(std::ifstream& in);
+int file_open(std::ofstream& out, Cstring path, unsigned int mode);
+// Closes; finishes a pending safe write. A safe write that could not put the new file in
+// place keeps the old one and leaves the stream failed.
+void file_close(std::ofstream& out);
+int fileExists(char const* path);
+long getDiskFileSize(char const* path); // -1 when missing
+int createDiskFile(char const* path, char const* text, int size);
+int deleteFile(char const* path);
+int renameFile(char const* oldPath, char const* newPath);
+int makedir(char const* path);
+int createDirectories(char const* path, int levelAdjust);
+int tokenize(std::vector<Cstring>& pieces, char const* text, char separator);
+
+// Path names (changed in place).
+int findIndexFromEnd(char const* text, char c);
+void justSuffix(Cstring& path);
+void noSuffix(Cstring& path);
+void noPath(Cstring& path);
+void justPath(Cstring& path, int adjust);
+int strreplace(char* text, char from, char to);
+void toUpper(Cstring& text);
+
+// The rename the safe write uses; tests swap it to inject failures. Returns 0 on success.
+using RenameFunction = int (*)(char const* from, char const* to);
+extern RenameFunction fileRenameFunction;

@@ -1,0 +1,11 @@
+#include "support/globals.h"
+
+Cstring appDataDir;
+Cstring installDir;
+Cstring macContentsDir;
+Cstring systemDirectory;
+char directorySlash = '/';
+
+uint8_t settingsFileError = 0;
+uint8_t allowFixSettings = 1;
+Cstring helpPageToOpen;

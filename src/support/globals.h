@@ -1,0 +1,18 @@
+// Program-wide folder and start-up state shared by the runtime support.
+#pragma once
+
+#include <cstdint>
+
+#include "support/mystring.h"
+
+extern Cstring appDataDir;      // "[APD]": the data folder, ending in "/"
+extern Cstring installDir;      // "[INS]": the installed resource folder, ending in "/"
+extern Cstring macContentsDir;  // "[MOS]" is this plus "MacOS/"
+extern Cstring systemDirectory; // "[SYS]": never filled here, so the keyword stays
+extern char directorySlash;
+
+// Set by the shop keeper when the settings file could not be read; read by showError.
+extern uint8_t settingsFileError;
+extern uint8_t allowFixSettings;
+// The help page showError asks the host to open, if any.
+extern Cstring helpPageToOpen;

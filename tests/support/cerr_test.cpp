@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include "host/osFunctions.h"
+#include "support/cerr.h"
+#include "support/globals.h"
+#include "testSupport.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+
+// Every test starts with no file, no channels and no exit recorded.
+class TraceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        closeStdout();
+        allowErrorChannels = 0;
+        errorChannels = 0;
+        framesUntilNoOutput = 3;
+        resetExitState();
+        stdoutFilename = "";
+    }
+    void TearDown() override {
+        closeStdout();
+        allowErrorChannels = 0;
+        resetExitState();
+        stdoutFilename = "";
+    }
+    ScopedDataFolder data;
+};
+
+TEST_F(TraceTest, VerboseBeforeAnyFileOpensNothing) {
+    setVerbose(10, "test");
+    EXPECT_EQ(errorChannels, 0u);
+    EXPECT_EQ(framesUntilNoOutput, 10);
+}
+
+TEST_F(TraceTest, VerboseChannelClosesAfterFiveFrames) {
+    ASSERT_EQ(openStdout("trace.txt"), 0);
+    EXPECT_EQ(errorChannels, 7u);
+    for (int i = 0; i < 4; i++) nextVerboseFrame();
+    EXPECT_EQ(errorChannels & 2, 2u);
+    nextVerboseFrame();
+    EXPECT_EQ(errorChannels, 5u);
+}
+
+TEST_F(TraceTest, LongestVerboseRequestWins) {
+    ASSERT_EQ(openStdout("trace.txt"), 0);
+    setVerbose(3, "a");
+    setVerbose(8, "b");
+    EXPECT_EQ(framesUntilNoOutput, 8);
+    setVerbose(0, "c");
+    EXPECT_EQ(framesUntilNoOutput, 0);
+    EXPECT_EQ(errorChannels & 2, 0u);
+}
+
+TEST_F(TraceTest, TraceLinesReachTheFileOnlyOnOpenChannels) {
+    ASSERT_EQ(openStdout("trace.txt"), 0);
+    VTRACE(1, "first " << 42);
+    closeErrorChan(1); // bit number 1 is the verbose channel (mask 2)
+    VTRACE(2, "hidden");
+    closeStdout();
+    std::string text = readWholeFile(data.file("trace.txt"));
+    EXPECT_NE(text.find("CERROR allowed   ec:7  allow:7"), std::string::npos) << text;
+    EXPECT_NE(text.find("first 42\n"), std::string::npos);
+    EXPECT_EQ(text.find("hidden"), std::string::npos);
+}
+
+TEST_F(TraceTest, UnopenableFileLeavesWriterInactive) {
+    EXPECT_EQ(openStdout("/nonexistent-folder/deeper/trace.txt"), 1);
+    EXPECT_EQ(stdoutObject.active, 0);
+    EXPECT_EQ(errorChannels, 0u);
+    VTRACE(1, "lost"); // must not crash
+}
+
+TEST_F(TraceTest, ChannelBitsAreBounded) {
+    ASSERT_EQ(openStdout("trace.txt"), 0);
+    EXPECT_EQ(openErrorChan(40), 0u);
+    EXPECT_EQ(openErrorChan(5), 32u);
+    EXPECT_EQ(errorChannels & 32, 0u); // not allowed
+    unsigned long mask = 0;
+    setBit(mask, 3);
+    setBit(mask, 33);
+    EXPECT_EQ(mask, 8ul);
+    clearBit(mask, 3);
+    EXPECT_EQ(mask, 0ul);
+}
+
+TEST_F(TraceTest, FirstExitReasonIsKeptAndMessagesJoin) {
+    setExitError("first", 0);
+    setExitError("second", 0);
+    ASSERT_EQ(exitReasonList.size(), 1u);
+    EXPECT_EQ(exitReasonList[0], "first");
+    EXPECT_EQ(exitMsg, "firstsecond");
+    EXPECT_EQ(erroredExit, 1);
+    EXPECT_EQ(exitSaver, 1);
+    EXPECT_EQ(startRunOrQuit, 2);
+    EXPECT_EQ(sendErrorReport, 1);
+    EXPECT_EQ(mendwellArgument, "-f");
+    EXPECT_EQ(phaseName, "closing");
+}
+
+TEST_F(TraceTest, IgnoredErrorsAreNotAppended) {
+    ignoreSubsequentErrors = 1;
+    setExitError("first", 0);
+    setExitError("second", 0);
+    EXPECT_EQ(exitMsg, "");
+    EXPECT_EQ(exitReasonList.size(), 1u);
+}
+
+TEST_F(TraceTest, PlainExitIsNoError) {
+    setExit("user quit");
+    EXPECT_EQ(erroredExit, 0);
+    EXPECT_EQ(exitSaver, 1);
+    EXPECT_EQ(exitMsg, "");
+}
+
+TEST_F(TraceTest, ShowErrorFillsMessageFromReasons) {
+    exitReasonList = {Cstring("disk full")};
+    erroredExit = 1;
+    skipNSAlert = 1;
+    showError();
+    EXPECT_EQ(exitMsg, "Velmora encountered an issue: disk full");
+}
+
+TEST(ValueChecks, LegalTestAndMakeLegal) {
+    struct Case {
+        float value;
+        bool illegal;
+    } cases[] = {{9999999.0f, false}, {10000000.0f, true}, {-1000000.0f, true}, {-999999.0f, false}, {0.0f, false}};
+    for (auto c : cases) EXPECT_EQ(legalTest("v", c.value), c.illegal) << c.value;
+
+    float f = 5;
+    EXPECT_FALSE(makeLegal(f, 0, 10, 1));
+    EXPECT_EQ(f, 5);
+    f = 11;
+    EXPECT_TRUE(makeLegal(f, 0, 10, 1));
+    EXPECT_EQ(f, 1);
+    int i = -3;
+    EXPECT_TRUE(makeLegal(i, 0, 10, 2));
+    EXPECT_EQ(i, 2);
+}
+
+TEST(ValueChecks, ByteSwapOnlyWhenAsked) {
+    unsigned char b[4] = {1, 2, 3, 4};
+    swapEndian = 0;
+    organize4bits(b);
+    EXPECT_EQ(b[0], 1);
+    swapEndian = 1;
+    organize4bits(b);
+    EXPECT_EQ(b[0], 4);
+    EXPECT_EQ(b[3], 1);
+    organize2bits(b);
+    EXPECT_EQ(b[0], 3);
+    EXPECT_EQ(b[1], 4);
+    setSwapEndian();
+    EXPECT_EQ(swapEndian, 0);
+}
+
+} // namespace

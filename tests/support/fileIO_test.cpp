@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/fileIO.h"
+#include "support/globals.h"
+#include "testSupport.h"
+
+namespace {
+
+class PathKeywords : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        savedApd = appDataDir;
+        savedIns = installDir;
+        savedMos = macContentsDir;
+        char const* t = std::getenv("TEMP");
+        hadTemp = t != nullptr;
+        if (t) savedTemp = t;
+        appDataDir = "/data/";
+        installDir = "/inst/";
+        macContentsDir = "/contents/";
+        unsetenv("TEMP");
+    }
+    void TearDown() override {
+        appDataDir = savedApd;
+        installDir = savedIns;
+        macContentsDir = savedMos;
+        if (hadTemp) setenv("TEMP", savedTemp.c_str(), 1);
+    }
+    Cstring savedApd, savedIns, savedMos;
+    std::string savedTemp;
+    bool hadTemp = false;
+};
+
+TEST_F(PathKeywords, Table) {
+    struct Case {
+        char const* in;
+        char const* out;
+    } cases[] = {
+        {"[APD]settings.txt", "/data/settings.txt"},
+        {"x/[INS]a/[APD]b", "x//inst/a//data/b"},
+        {"end[APD]", "end/data/"},
+        {"[APD", "[APD"},         // fewer than four characters behind the bracket
+        {"[APDXfile", "/data/file"}, // the fifth character is dropped whatever it is
+        {"[SYS]file", "[SYS]file"},
+        {"[TMP]file", "/file"},
+        {"[MOS]tool", "/contents/MacOS/tool"},
+        {"[XYZ]file", "[XYZ]file"},
+        {"say ``hi``", "say \"hi\""},
+        {"", ""},
+    };
+    for (auto const& c : cases) EXPECT_EQ(replaceCommonPathKeyword(c.in), c.out) << c.in;
+}
+
+TEST_F(PathKeywords, TempVariableAndUnknownDataFolder) {
+    setenv("TEMP", "/var/tmp", 1);
+    EXPECT_EQ(replaceCommonPathKeyword("[TMP]x"), "/var/tmp/x");
+    appDataDir = "";
+    EXPECT_EQ(replaceCommonPathKeyword("[APD]settings.txt"), "[APD]settings.txt");
+}
+
+TEST(PathNames, Helpers) {
+    struct Case {
+        void (*fn)(Cstring&);
+        char const* in;
+        char const* out;
+    } cases[] = {
+        {justSuffix, "a/b.txt", "txt"},  {justSuffix, "noext", ""},       {justSuffix, "a.d/file", "d/file"},
+        {noSuffix, "a/b.txt", "a/b"},    {noSuffix, "noext", "noext"},    {noPath, "a/b/c.txt", "c.txt"},
+        {noPath, "c.txt", "c.txt"},      {toUpper, "abcXyz1", "ABCXYZ1"},
+    };
+    for (auto const& c : cases) {
+        Cstring s(c.in);
+        c.fn(s);
+        EXPECT_EQ(s, c.out) << c.in;
+    }
+    struct PathCase {
+        char const* in;
+        int adjust;
+        char const* out;
+    } paths[] = {{"a/b/file.txt", 0, "a/b/"}, {"a/b/file.txt", -1, "a/b"}, {"ram://file", -1, "ram://"},
+                 {"file", 0, ""}};
+    for (auto const& c : paths) {
+        Cstring s(c.in);
+        justPath(s, c.adjust);
+        EXPECT_EQ(s, c.out) << c.in << " " << c.adjust;
+    }
+    EXPECT_EQ(findIndexFromEnd("a.b.c", '.'), 3);
+    EXPECT_EQ(findIndexFromEnd("abc", '.'), -1);
+    char text[] = "a-b-c";
+    EXPECT_EQ(strreplace(text, '-', '+'), 5);
+    EXPECT_STREQ(text, "a+b+c");
+}
+
+TEST(Tokenize, KeepsEmptyPieces) {
+    std::vector<Cstring> p;
+    EXPECT_EQ(tokenize(p, "/a//b", '/'), 4);
+    EXPECT_EQ(p[0], "");
+    EXPECT_EQ(p[1], "a");
+    EXPECT_EQ(p[2], "");
+    EXPECT_EQ(p[3], "b");
+    EXPECT_EQ(tokenize(p, "", '/'), 1);
+}
+
+class Files : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        fileRenameFunction = [](char const* a, char const* b) { return std::rename(a, b); };
+        backupWrite = 0;
+    }
+    ScopedDataFolder data;
+};
+
+TEST_F(Files, CreateDiskFileSizesAndFolders) {
+    EXPECT_EQ(createDiskFile("[APD]one/two/whole.txt", "hello", -1), 0);
+    EXPECT_EQ(readWholeFile(data.file("one/two/whole.txt")), "hello");
+    EXPECT_EQ(createDiskFile("[APD]empty.txt", "ignored", 0), 0);
+    EXPECT_EQ(getDiskFileSize("[APD]empty.txt"), 0);
+    EXPECT_EQ(createDiskFile("[APD]part.txt", "abcdef", 3), 0);
+    EXPECT_EQ(readWholeFile(data.file("part.txt")), "abc");
+    EXPECT_EQ(getDiskFileSize("[APD]missing.txt"), -1);
+    EXPECT_EQ(fileExists("[APD]part.txt"), 1);
+    EXPECT_EQ(fileExists("[APD]missing.txt"), 0);
+}
+
+TEST_F(Files, DeleteRenameAndFolders) {
+    createDiskFile("[APD]a.txt", "x", -1);
+    EXPECT_EQ(renameFile("[APD]a.txt", "[APD]b.txt"), 0);
+    EXPECT_EQ(renameFile("[APD]a.txt", "[APD]c.txt"), 1);
+    EXPECT_EQ(deleteFile("[APD]b.txt"), 0);
+    EXPECT_EQ(deleteFile("[APD]b.txt"), 1);
+    EXPECT_EQ(makedir("[APD]dir"), 0);
+    EXPECT_EQ(makedir("[APD]dir"), 1); // exists already
+    EXPECT_EQ(createDirectories((data.path() + "x/y/z").c_str(), 0), 1);
+    EXPECT_EQ(createDirectories((data.path() + "x/y/z").c_str(), 0), 0);
+    EXPECT_TRUE(pathExists(data.file("x/y/z")));
+}
+
+static void safeWrite(char const* name, char const* content, bool& good) {
+    backupWrite = 1;
+    std::ofstream out;
+    ASSERT_EQ(file_open(out, Cstring(name), 0), 1);
+    out << content;
+    file_close(out);
+    good = !out.fail();
+}
+
+TEST_F(Files, SafeWriteLeavesOnlyTheNewFile) {
+    writeWholeFile(data.file("registry.txt"), "old");
+    bool good = false;
+    safeWrite("[APD]registry.txt", "new", good);
+    EXPECT_TRUE(good);
+    EXPECT_EQ(readWholeFile(data.file("registry.txt")), "new");
+    EXPECT_FALSE(pathExists(data.file("registry.txt.temp")));
+    EXPECT_FALSE(pathExists(data.file("registry.txt.bak")));
+    EXPECT_EQ(backupWrite, 0);
+}
+
+TEST_F(Files, SafeWriteWithoutOldFile) {
+    bool good = false;
+    safeWrite("[APD]fresh.txt", "content", good);
+    EXPECT_TRUE(good);
+    EXPECT_EQ(readWholeFile(data.file("fresh.txt")), "content");
+    EXPECT_FALSE(pathExists(data.file("fresh.txt.bak")));
+}
+
+TEST_F(Files, FailedStreamKeepsOldFile) {
+    writeWholeFile(data.file("settings.txt"), "old");
+    backupWrite = 1;
+    std::ofstream out;
+    ASSERT_EQ(file_open(out, Cstring("[APD]settings.txt"), 0), 1);
+    out << "half";
+    out.setstate(std::ios::badbit);
+    file_close(out);
+    EXPECT_EQ(readWholeFile(data.file("settings.txt")), "old");
+    EXPECT_TRUE(pathExists(data.file("settings.txt.temp")));
+}
+
+// Every failing rename of the swap must leave the old content under the real name.
+TEST_F(Files, InjectedRenameFailuresKeepOldFile) {
+    static int failOn;
+    static int calls;
+    for (failOn = 1; failOn <= 2; failOn++) {
+        writeWholeFile(data.file("tank.txt"), "old");
+        calls = 0;
+        fileRenameFunction = [](char const* a, char const* b) {
+            if (++calls == failOn + 1 && failOn == 1) return -1; // the new file cannot take the name
+            if (failOn == 2 && calls >= 2) return -1;           // nor can the old one come back
+            return std::rename(a, b);
+        };
+        bool good = true;
+        safeWrite("[APD]tank.txt", "new", good);
+        EXPECT_FALSE(good) << "case " << failOn;
+        std::string kept = pathExists(data.file("tank.txt")) ? readWholeFile(data.file("tank.txt"))
+                                                              : readWholeFile(data.file("tank.txt.bak"));
+        EXPECT_EQ(kept, "old") << "case " << failOn;
+        EXPECT_EQ(readWholeFile(data.file("tank.txt.temp")), "new") << "case " << failOn;
+        std::remove(data.file("tank.txt.bak").c_str());
+    }
+}
+
+TEST_F(Files, UnopenableOutputFails) {
+    backupWrite = 1;
+    std::ofstream out;
+    EXPECT_EQ(file_open(out, Cstring("/nonexistent-folder/x/y.txt"), 0), 0);
+    EXPECT_EQ(backupOrigFilename.size(), 0);
+    std::ifstream in;
+    EXPECT_EQ(file_open(in, "/nonexistent-folder/x/y.txt", 0), 0);
+    EXPECT_TRUE(in.good()); // the state is cleared after a failed open
+}
+
+} // namespace

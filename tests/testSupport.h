@@ -1,0 +1,41 @@
+// Helpers shared by the test programs.
+#pragma once
+
+#include <string>
+
+#include "support/mystring.h"
+
+// A fresh temporary folder, removed with everything in it when the object goes.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(TempDir const&) = delete;
+    TempDir& operator=(TempDir const&) = delete;
+
+    // The folder, ending in "/".
+    std::string const& path() const { return dir; }
+    std::string file(char const* name) const { return dir + name; }
+
+  private:
+    std::string dir;
+};
+
+// Points the data folder ("[APD]") at a fresh temporary folder for the life of the object
+// and restores the previous folder afterwards.
+class ScopedDataFolder {
+  public:
+    ScopedDataFolder();
+    ~ScopedDataFolder();
+    std::string const& path() const { return temp.path(); }
+    std::string file(char const* name) const { return temp.file(name); }
+
+  private:
+    TempDir temp;
+    Cstring saved;
+};
+
+// Whole-file helpers for checking what the engine wrote.
+std::string readWholeFile(std::string const& path);
+void writeWholeFile(std::string const& path, std::string const& content);
+bool pathExists(std::string const& path);

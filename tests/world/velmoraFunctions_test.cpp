@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "support/cerr.h"
+#include "support/fileIO.h"
+#include "testSupport.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+
+class RunPhases : public ::testing::Test {
+  protected:
+    void SetUp() override { reset(); }
+    void TearDown() override {
+        closeStdout();
+        reset();
+    }
+    static void reset() {
+        resetExitState();
+        stdoutFilename = "";
+        phaseName = "";
+        global_isPreview = 0;
+        allowStdoutFile = 1;
+    }
+    std::string marker() const { return readWholeFile(data.file("isRunning.txt")); }
+    ScopedDataFolder data;
+};
+
+TEST_F(RunPhases, PhaseToFileTable) {
+    struct Case {
+        char const* phase;
+        char const* file;
+    } cases[] = {{"initGlobals", "stdout_init.txt"}, {"openShop", "stdout_startup.txt"}, {"run", "stdout_run.txt"},
+                 {"closing", "stdout_closing.txt"},  {"loadup", ""},                    {"loadSettings", ""},
+                 {"afterSettings", ""},              {"Run", ""}};
+    for (auto const& c : cases) EXPECT_EQ(runPhaseOutputFile(c.phase), c.file) << c.phase;
+}
+
+// A clean run: each phase with a file of its own opens it and rewrites the marker; "done"
+// removes the marker.
+TEST_F(RunPhases, CleanLifeCycle) {
+    enterRunPhase("initGlobals", false);
+    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+    EXPECT_TRUE(pathExists(data.file("stdout_init.txt")));
+
+    enterRunPhase("openShop", true);
+    EXPECT_EQ(marker(), ":s pn openShop\n:s sof stdout_startup.txt\n");
+    VTRACE(1, "startup trace line");
+
+    enterRunPhase("loadup", true); // no file of its own: the marker stays
+    EXPECT_EQ(marker(), ":s pn openShop\n:s sof stdout_startup.txt\n");
+    EXPECT_EQ(phaseName, "loadup");
+
+    enterRunPhase("run", true);
+    EXPECT_EQ(marker(), ":s pn run\n:s sof stdout_run.txt\n");
+    std::remove(data.file("isRunning.txt").c_str());
+    enterRunPhase("run", true); // the same file again: no rewrite
+    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+    enterRunPhase("closing", true);
+    EXPECT_TRUE(pathExists(data.file("isRunning.txt")));
+
+    enterRunPhase("done", true);
+    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+    closeStdout();
+    EXPECT_NE(readWholeFile(data.file("stdout_startup.txt")).find("startup trace line"), std::string::npos);
+}
+
+TEST_F(RunPhases, ErroredRunKeepsMarkerAndMarksFiles) {
+    enterRunPhase("run", true);
+    ASSERT_TRUE(pathExists(data.file("isRunning.txt")));
+    setExitError("broken tank", 0); // enters "closing" with the error already set
+    EXPECT_TRUE(pathExists(data.file("Xstdout_closing.txt")));
+    EXPECT_EQ(marker(), ":s pn run\n:s sof stdout_run.txt\n");
+    enterRunPhase("done", true);
+    EXPECT_TRUE(pathExists(data.file("isRunning.txt")));
+}
+
+TEST_F(RunPhases, PreviewNeverWritesMarker) {
+    global_isPreview = 1;
+    enterRunPhase("openShop", true);
+    enterRunPhase("run", true);
+    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+    EXPECT_TRUE(pathExists(data.file("stdout_run.txt")));
+}
+
+TEST_F(RunPhases, OutputFilesCanBeSwitchedOff) {
+    allowStdoutFile = 0;
+    enterRunPhase("run", true);
+    EXPECT_FALSE(pathExists(data.file("stdout_run.txt")));
+    EXPECT_EQ(phaseName, "run");
+}
+
+} // namespace
