@@ -5,12 +5,22 @@
 
 #include "data/dataArray.h"
 #include "support/cerr.h"
+#include "testSupport.h"
+#include "world/velmoraFunctions.h"
 
-// Every test starts and ends with no exit recorded.
+// Every test starts and ends with no exit recorded; the trace file that a recorded exit
+// opens goes to a temporary data folder.
 class DataArrayTest : public ::testing::Test {
   protected:
     void SetUp() override { resetExitState(); }
-    void TearDown() override { resetExitState(); }
+    void TearDown() override {
+        closeStdout();
+        stdoutFilename = "";
+        allowErrorChannels = 0;
+        errorChannels = 0;
+        resetExitState();
+    }
+    ScopedDataFolder data;
 
     // The first exit reason recorded since the test began, or "" when none.
     static std::string exitReason() { return exitReasonList.empty() ? "" : exitReasonList[0].c_str(); }
