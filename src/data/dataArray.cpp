@@ -29,6 +29,17 @@ void markRegistered(Cvariable* link, int count) {
     if (count > 1) link->setNumElements(count);
 }
 
+// chans x rx x ry x rz values of size bytes, or -1 when that is no buffer we can hold.
+int64_t bufferBytes(int chans, int rx, int ry, int rz, int size) {
+    if (chans < 1 || rx < 1 || ry < 1 || rz < 1) return -1;
+    int64_t bytes = static_cast<int64_t>(chans) * size;
+    for (int r : {rx, ry, rz}) {
+        if (r > INT_MAX / bytes) return -1;
+        bytes *= r;
+    }
+    return bytes;
+}
+
 } // namespace
 
 CdataArray::CdataArray() {
@@ -40,7 +51,6 @@ CdataArray::CdataArray() {
     markRegistered(registerInt(res[0], "res", 1), 3);
     markRegistered(registerFloat(spaceMin[0], "spaceMin", 1), 3);
     markRegistered(registerFloat(spaceMax[0], "spaceMax", 1), 3);
-    res[0] = 0;
     flags |= VAR_SAVE | VAR_SAVE_ALL_CHILDREN;
     createMemVar();
 }
@@ -85,22 +95,23 @@ void CdataArray::init(int resX, int resY, int resZ, int chanCount, int type) {
 }
 
 void CdataArray::allocData() {
-    int64_t count = static_cast<int64_t>(chans) * (res[2] > 1 ? res[2] : 1) * (res[1] > 1 ? res[1] : 1) *
-                    static_cast<int64_t>(res[0]);
     if (byteData || floatData) setExitError("data already alloced", 1);
     createMemVar();
     byteData = nullptr;
     floatData = nullptr;
     // A negative or absurd shape (bad data) allocates nothing rather than overflowing.
-    if (chans < 1 || res[0] < 1 || (dataType != 1 && dataType != 4) || count * dataType > INT_MAX) {
-        if (count != 0) VTRACE(1, "data array " << name << ": no buffer for this shape");
+    int64_t bytes = (dataType == 1 || dataType == 4) ? bufferBytes(chans, res[0], res[1] > 1 ? res[1] : 1,
+                                                                   res[2] > 1 ? res[2] : 1, dataType)
+                                                     : -1;
+    if (bytes < 0) {
+        if (chans != 0 || res[0] != 0) VTRACE(1, "data array " << name << ": no buffer for this shape");
         numElements = 0;
         mem->clearPointer();
         return;
     }
-    numElements = static_cast<int>(count);
-    void* block = mem->allocMem(static_cast<unsigned>(numElements * dataType));
-    std::memset(block, 0, static_cast<size_t>(numElements) * dataType);
+    numElements = static_cast<int>(bytes / dataType);
+    void* block = mem->allocMem(static_cast<unsigned>(bytes));
+    std::memset(block, 0, static_cast<size_t>(bytes));
     if (dataType == 1)
         byteData = static_cast<unsigned char*>(block);
     else
@@ -154,25 +165,24 @@ void CdataArray::setvalueRemap(float min, float max) {
 }
 
 int CdataArray::postLoadInitialization() {
-    if (!mem) {
-        if (Cvariable* found = getChild("mem", 0)) mem = dynamic_cast<CmemoryChunkVar*>(found);
-        createMemVar();
-    }
+    mem = nullptr; // the tree was just read in: look the child up again
+    createMemVar();
+    for (int d = 1; d < 3; d++)
+        if (res[d] < 1) res[d] = 1; // dimensions not in use have one sample
     setChanFormatString();
     setDimensionSpaces();
     byteData = nullptr;
     floatData = nullptr;
-    int64_t count = static_cast<int64_t>(chans) * res[0] * res[1] * res[2];
-    int64_t bytes = count * (dataType == 1 ? 1 : 4);
+    int size = dataType == 1 ? 1 : 4;
+    int64_t bytes = bufferBytes(chans, res[0], res[1], res[2], size);
     // A buffer smaller than the shape read with it would be read past its end.
-    if (chans < 1 || res[0] < 1 || res[1] < 1 || res[2] < 1 || bytes > INT_MAX || mem->data == nullptr ||
-        bytes > static_cast<int64_t>(mem->size)) {
-        if (count > 0)
+    if (bytes < 0 || mem->data == nullptr || bytes > static_cast<int64_t>(mem->size)) {
+        if (chans != 0 || mem->data)
             setExitError((Cstring("data array ") + name + " has a buffer unlike its shape").c_str(), 1);
         numElements = 0;
         return 0;
     }
-    numElements = static_cast<int>(count);
+    numElements = static_cast<int>(bytes / size);
     if (dataType == 1)
         byteData = mem->data;
     else

@@ -91,7 +91,7 @@ class CdataArray : public Cvariable {
     uint8_t stolen = 0;
     float valRemp[2] = {0.0f, 1.0f};
     float remapMult = 1.0f / 255.0f;
-    int res[3] = {0, 1, 1};
+    int res[3] = {0, 0, 0};
     float spaceMin[3] = {0.0f, 0.0f, 0.0f};
     float spaceMax[3] = {0.0f, 0.0f, 0.0f};
 

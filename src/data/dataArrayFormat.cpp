@@ -36,7 +36,9 @@ int CdataArray::newCanvasSize(int x, int y, int z) {
     }
     int old[3] = {res[0], res[1], res[2]};
     unsigned char* oldData = byteData;
+    bool ownedOld = !stolen; // a lent buffer goes back to its owner untouched
     letDataBeStolen();
+    stolen = 0;
     res[0] = x;
     res[1] = y;
     res[2] = z;
@@ -52,7 +54,7 @@ int CdataArray::newCanvasSize(int x, int y, int z) {
                 std::memcpy(byteData + (static_cast<size_t>(k) * y + j) * x * chans,
                             oldData + (static_cast<size_t>(k) * old[1] + j) * old[0] * chans, w);
     }
-    delete[] oldData;
+    if (ownedOld) delete[] oldData;
     return 0;
 }
 
@@ -87,11 +89,13 @@ int CdataArray::reformat(char const* format) {
     int oldChans = chans;
     unsigned char* oldData = byteData;
     bool relaid = newChans != oldChans;
+    bool ownedOld = !stolen;
     if (relaid) {
         letDataBeStolen();
+        stolen = 0;
         init(res[0], res[1], res[2], newChans, 1);
         if (!byteData) {
-            delete[] oldData;
+            if (ownedOld) delete[] oldData;
             return 1;
         }
     }
@@ -124,7 +128,7 @@ int CdataArray::reformat(char const* format) {
                 *out++ = source[c] == SOURCE_ZERO ? 0 : source[c] == SOURCE_WHITE ? 255 : in[source[c]];
         }
     }
-    if (relaid) delete[] oldData;
+    if (relaid && ownedOld) delete[] oldData;
     chanFormat = format;
     return 0;
 }
@@ -133,13 +137,15 @@ void CdataImage::copyToFloats() {
     if (!byteData) return;
     unsigned char* bytes = byteData;
     int n = numElements;
+    bool ownedOld = !stolen;
     letDataBeStolen();
+    stolen = 0;
     dataType = 4;
     allocData();
     if (floatData)
         for (int i = 0; i < n && i < numElements; i++)
             floatData[i] = bytes[i] * (1.0f / 255.0f);
-    delete[] bytes;
+    if (ownedOld) delete[] bytes;
 }
 
 void CdataImage::copy(CdataImage* src, int x0, int y0) {

@@ -30,6 +30,20 @@ TEST_F(StorageTest, InitShapesAndAllocates) {
     EXPECT_EQ(exitReason(), "");
 }
 
+TEST_F(StorageTest, StartsEmpty) {
+    CdataArray a;
+    EXPECT_EQ(a.chans, 0);
+    EXPECT_EQ(a.dataType, 1);
+    EXPECT_EQ(a.dskcomp, 0);
+    EXPECT_EQ(a.res[0] | a.res[1] | a.res[2], 0);
+    EXPECT_FLOAT_EQ(a.valRemp[1], 1.0f);
+    EXPECT_FLOAT_EQ(a.remapMult, 0.003921569f);
+    EXPECT_TRUE(a.chanFormat.empty());
+    EXPECT_EQ(a.numElements, 0);
+    EXPECT_EQ(a.referenceCount, 0);
+    EXPECT_EQ(a.byteData, nullptr);
+}
+
 TEST_F(StorageTest, KindsReportTheirDimensions) {
     CdataArray plain;
     CdataChan chan;
@@ -93,6 +107,8 @@ TEST_F(StorageTest, ImpossibleShapesAllocateNothing) {
     EXPECT_EQ(v.numElements, 0);
     EXPECT_EQ(v.floatData, nullptr);
     v.init(65536, 65536, 65536, 4, 4); // far past what a buffer can hold
+    EXPECT_EQ(v.numElements, 0);
+    v.init(1 << 30, 1 << 30, 1 << 30, 4, 4); // the product overflows even 64 bits
     EXPECT_EQ(v.numElements, 0);
     EXPECT_EQ(v.floatData, nullptr);
     v.init(2, 2, 2, 1, 2); // no such sample type
@@ -368,6 +384,23 @@ TEST_F(StorageTest, ReformatRefusals) {
     EXPECT_EQ(image.reformat(""), 1);
     EXPECT_EQ(image.reformat("rgbaa"), 1);
     EXPECT_EQ(image.chans, 3);
+}
+
+TEST_F(StorageTest, RewritesLeaveALentBufferToItsOwner) {
+    unsigned char lent[4] = {1, 2, 3, 4};
+    CdataImage image;
+    image.init(2, 2, 1, 1, 1);
+    unsigned char* own = image.byteData;
+    image.letDataBeStolen();
+    delete[] own;
+    image.byteData = lent;
+    image.numElements = 4;
+    image.stolen = 1;
+    ASSERT_EQ(image.reformat("ra"), 0);
+    EXPECT_NE(image.byteData, lent);
+    EXPECT_EQ(image.byteData[7], 4);
+    EXPECT_EQ(image.stolen, 0);
+    EXPECT_EQ(lent[3], 4);
 }
 
 // ---- image operations ----
