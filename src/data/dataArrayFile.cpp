@@ -113,9 +113,11 @@ char const* readHeader(std::istream& in, int64_t fileSize, Header& h) {
 
 } // namespace
 
-int CdataArray::load(char const* path) {
-    setName(path ? path : "");
-    if (!path || !path[0]) {
+int CdataArray::load(char const* filePath) {
+    Cstring file(filePath ? filePath : ""); // the path may be our own name
+    setName(file);
+    char const* path = file.c_str();
+    if (!path[0]) {
         VTRACE(2, "file load failed!!!");
         return 1;
     }

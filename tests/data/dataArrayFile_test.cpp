@@ -145,6 +145,7 @@ TEST_F(FileTest, UnreadableSourcesFail) {
     EXPECT_EQ(c.load(nullptr), 1);
     EXPECT_EQ(c.load(path("missing.chan").c_str()), 1);
     EXPECT_EQ(c.name, path("missing.chan").c_str());
+    EXPECT_EQ(c.load(c.name.c_str()), 1); // the name is the path: still read safely
     EXPECT_EQ(exitReason(), "");
 }
 
