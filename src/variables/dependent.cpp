@@ -14,16 +14,19 @@ void ColdDependent::addDependent(ColdDependent* dependent, char const* link) {
     count++;
 }
 
+// Dependents may already be gone when a list is torn down, so only the stored copy of a
+// dependent's name is read for entries that exist.
 void ColdDependent::removeDependent(ColdDependent* dependent, char const* link) {
-    Cstring depName = dependent ? dependent->dependentListName : Cstring();
-    VTRACE(2, "removing dependent " << depName << " from " << dependentListName);
     for (size_t i = 0; i < dependents.size(); i++) {
         if (dependents[i] == dependent && linkNames[i] == (link ? link : "")) {
+            VTRACE(2, "removing dependent " << dependentNames[i] << " from " << dependentListName);
             removeDependentIndex(static_cast<int>(i));
             VTRACE(2, "dependent removed");
             return;
         }
     }
+    Cstring depName = dependent ? dependent->dependentListName : Cstring();
+    VTRACE(2, "removing dependent " << depName << " from " << dependentListName);
     Cstring message = Cstring("couldn't find dependent ") + depName + "  " + (link ? link : "");
     VTRACE(2, message);
     showDependents();
