@@ -119,12 +119,12 @@ int imageFile::readSGI(CmemoryIO& in, bool loadPixels) {
             long long start = in.readULong();
             in.seekg(static_cast<int>(tables + (entries + entry) * 4));
             long long length = in.readULong();
-            if (length > bufferSize) {
-                VTRACE(1, "readlen=" << length << " " << bufferSize);
-                length = bufferSize;
-            }
             int decoded = -1;
             if (fileStart + start + length <= fileEnd) {
+                if (length > bufferSize) { // longer than any row can encode to: the rest is not ours
+                    VTRACE(1, "readlen=" << length << " " << bufferSize);
+                    length = bufferSize;
+                }
                 in.seekg(static_cast<int>(fileStart + start));
                 if (in.read(reinterpret_cast<char*>(row.data()), static_cast<int>(length)))
                     decoded = RLEdecode(row.data(), static_cast<int>(length), scanLines[r] + z, channels,
