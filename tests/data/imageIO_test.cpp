@@ -92,6 +92,7 @@ TEST(ImageSizing, StolenBlockIsNeverFreed) {
 }
 
 TEST(ImageAccess, MissingRowsRecordAnExitInsteadOfEndingTheProcess) {
+    ScopedDataFolder data; // the exit opens its run-phase file there
     resetExitState();
     imageFile im;
     EXPECT_EQ(im.getPixelAddress(0, 0), nullptr);
