@@ -68,7 +68,7 @@ TEST(DecodePng, EveryColourLayoutBecomesRgba) {
         interlacedRows.insert(interlacedRows.end(), {static_cast<unsigned char>(i), 7, 9});
     struct Case {
         char const* what;
-        PngSpec spec;
+        PngPicture picture;
         int x, y;
         Bytes expected;
     } cases[] = {
@@ -98,10 +98,10 @@ TEST(DecodePng, EveryColourLayoutBecomesRgba) {
     };
     TempDir dir;
     for (auto const& c : cases) {
-        writeBytes(dir.file("k.png"), encodePng(c.spec));
+        writeBytes(dir.file("k.png"), encodePng(c.picture));
         imageFile im;
         ASSERT_EQ(OS::loadImageFile(im, dir.file("k.png").c_str()), 1) << c.what;
-        EXPECT_EQ(im.width, c.spec.width) << c.what;
+        EXPECT_EQ(im.width, c.picture.width) << c.what;
         EXPECT_EQ(pictureAt(im, c.x, c.y), c.expected) << c.what;
     }
 }

@@ -12,7 +12,7 @@ static void appendPng(png_structp png, png_bytep data, size_t length) {
     out->insert(out->end(), data, data + length);
 }
 
-Bytes encodePng(PngSpec const& s) {
+Bytes encodePng(PngPicture const& s) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);

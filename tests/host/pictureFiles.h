@@ -6,7 +6,7 @@
 
 using Bytes = std::vector<unsigned char>;
 
-struct PngSpec {
+struct PngPicture {
     int width, height;
     int colorType; // a PNG_COLOR_TYPE_* value
     int bitDepth = 8;
@@ -16,7 +16,7 @@ struct PngSpec {
     Bytes alphas;  // tRNS entries for palette pictures
 };
 
-Bytes encodePng(PngSpec const& spec);
+Bytes encodePng(PngPicture const& picture);
 // components 3 (RGB) or 1 (grey); rows top first.
 Bytes encodeJpeg(int width, int height, int components, Bytes const& pixels, int quality = 100);
 void writeBytes(std::string const& path, Bytes const& bytes);
