@@ -31,7 +31,10 @@ Cvariable* Cvariable::addVariable(Cvariable* child, int append) {
 
 Cvariable* Cvariable::addVariableX(char const* childName, int classCode, int append) {
     Cvariable* v = makeVariable(childName, classCode);
-    if (v) addVariable(v, append);
+    if (v && addVariable(v, append) == nullptr) {
+        delete v;
+        return nullptr;
+    }
     return v;
 }
 
