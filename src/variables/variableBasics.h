@@ -10,6 +10,7 @@
 
 class CshortVar : public Cvariable {
   public:
+    using Cvariable::operator=;
     CshortVar() { flags |= VAR_HAS_NUMBER; }
     int getType() override { return TYPE_SHORT; }
     int getClass() override { return CLASS_SHORT; }
@@ -26,6 +27,7 @@ class CshortVar : public Cvariable {
 
 class CintVar : public Cvariable {
   public:
+    using Cvariable::operator=;
     CintVar() { flags |= VAR_HAS_NUMBER; }
     int getType() override { return TYPE_INT; }
     int getClass() override { return CLASS_INT; }
@@ -42,6 +44,7 @@ class CintVar : public Cvariable {
 
 class CfloatVar : public Cvariable {
   public:
+    using Cvariable::operator=;
     CfloatVar() { flags |= VAR_HAS_NUMBER; }
     int getType() override { return TYPE_FLOAT; }
     int getClass() override { return CLASS_FLOAT; }
@@ -57,6 +60,7 @@ class CfloatVar : public Cvariable {
 
 class CstringVar : public Cvariable {
   public:
+    using Cvariable::operator=;
     CstringVar() { flags |= VAR_HAS_STRING; }
     int getType() override { return TYPE_STRING; }
     int getClass() override { return CLASS_STRING; }
@@ -110,6 +114,7 @@ class ClinkVar : public Cvariable {
 
 class CintLinkVar : public ClinkVar {
   public:
+    using Cvariable::operator=;
     CintLinkVar() {
         flags |= VAR_HAS_NUMBER;
         elementSize = naturalSize = 4;
@@ -127,6 +132,7 @@ class CintLinkVar : public ClinkVar {
 
 class CshortLinkVar : public ClinkVar {
   public:
+    using Cvariable::operator=;
     CshortLinkVar() {
         flags |= VAR_HAS_NUMBER;
         elementSize = naturalSize = 2;
@@ -146,6 +152,7 @@ class CshortLinkVar : public ClinkVar {
 
 class CfloatLinkVar : public ClinkVar {
   public:
+    using Cvariable::operator=;
     CfloatLinkVar() {
         flags |= VAR_HAS_NUMBER;
         elementSize = naturalSize = 4;
@@ -165,6 +172,7 @@ class CfloatLinkVar : public ClinkVar {
 // Storage is one or more Cstring.
 class CstringLinkVar : public ClinkVar {
   public:
+    using Cvariable::operator=;
     CstringLinkVar() {
         flags |= VAR_HAS_STRING;
         elementSize = naturalSize = sizeof(Cstring);
