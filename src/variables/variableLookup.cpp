@@ -239,10 +239,10 @@ int Cvariable::fillVectorWithAllChildren(std::vector<Cvariable*>& out) {
     return static_cast<int>(out.size());
 }
 
+// Names along the trickle-down list (the children, unless a class routes it elsewhere).
 int Cvariable::fillVectorWithAllChildren(std::vector<Cstring>& out) {
     int added = 0;
-    Cvariable* first = getFirstTrickleDownChild();
-    for (Cvariable* c = first ? first->firstChild : nullptr; c; c = c->nextSibling, added++)
+    for (Cvariable* c = getFirstTrickleDownChild(); c; c = c->nextSibling, added++)
         out.push_back(c->name);
     return added;
 }

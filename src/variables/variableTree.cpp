@@ -16,6 +16,12 @@ Cvariable* Cvariable::addVariable(Cvariable* child, int append) {
         setExitError("NONONO CHILDREN_ARE_ARRAY!!", 1);
         return nullptr;
     }
+    for (Cvariable* a = this; a; a = a->parent) {
+        if (a == child) {
+            setExitSpecial(child, "variable would become its own ancestor");
+            return nullptr;
+        }
+    }
     if (child->parent == this) {
         Cstring reason = name + " already has this var as a child (" + child->name + ")";
         setExitError(reason.c_str(), 1);
@@ -61,6 +67,13 @@ void Cvariable::setParent(Cvariable* newParent, int append) {
     if (newParent && (newParent->flags & CHILDREN_ARE_ARRAY)) {
         setExitError("NONONO CHILDREN_ARE_ARRAY!!", 1);
         return;
+    }
+    // A node under its own descendant would make the tree a loop.
+    for (Cvariable* a = newParent; a; a = a->parent) {
+        if (a == this) {
+            setExitSpecial(this, "variable would become its own ancestor");
+            return;
+        }
     }
     if (parent) unhook();
     parent = newParent;

@@ -563,3 +563,62 @@ TEST_F(VarTest, ShowChildrenListsNamesAndParents) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(VarTest, ANodeCannotBecomeItsOwnAncestor) {
+    CdirectoryVar top;
+    top.setName("top");
+    Cvariable* mid = child(&top, "mid");
+    Cvariable* low = child(mid, "low");
+    EXPECT_EQ(low->addVariable(&top, 0), nullptr);
+    EXPECT_TRUE(exited("variable would become its own ancestor in var top"));
+    EXPECT_EQ(mid->addVariable(mid, 0), nullptr);
+    mid->setParent(low, 0);
+    EXPECT_EQ(mid->parent, &top);
+    EXPECT_EQ(low->parent, mid);
+    EXPECT_EQ(low->getRoot(), &top);
+}
+
+TEST_F(VarTest, ChildNamesIntoStrings) {
+    CdirectoryVar dir;
+    child(&dir, "x");
+    child(&dir, "y");
+    std::vector<Cstring> names{Cstring("kept")};
+    EXPECT_EQ(dir.fillVectorWithAllChildren(names), 2);
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_STREQ(names[1].c_str(), "x");
+    EXPECT_STREQ(names[2].c_str(), "y");
+}
+
+TEST_F(VarTest, BaseDumpAndBinaryRecords) {
+    CdirectoryVar top;
+    top.setName("top");
+    top.setDiskPath("p/");
+    Cvariable* a = child(&top, "a");
+    child(a, "b");
+    child(&top, "c");
+    std::string path = data.file("dump.txt");
+    {
+        std::ofstream out(path, std::ios::binary);
+        top.saveCommand(out, 0);
+    }
+    EXPECT_EQ(readWholeFile(path), ":mkdir top {\n diskPath=p/\n :var a {\n  :var b\n }\n :var c\n}\n");
+    {
+        std::ofstream out(path, std::ios::binary);
+        top.saveBinary(out);
+    }
+    static char const bytes[] = "\x10\x03\x00top{\x01\x01\x00"
+                                "a{\x01\x01\x00"
+                                "b}|\x01\x01\x00"
+                                "c}";
+    std::string expect(bytes, sizeof(bytes) - 1);
+    EXPECT_EQ(readWholeFile(path), expect);
+}
+
+TEST_F(VarTest, RemainingVariablesAreTraced) {
+    showRemainingVariables();
+    EXPECT_TRUE(traced(("REMAINING alloced variables: " + std::to_string(allocedVariables)).c_str()));
+}
+
+} // namespace
