@@ -199,7 +199,8 @@ class Cvariable {
     Cvariable* addVariable(Cvariable* child, int append = 0);
     // makeVariable + addVariable; null when the class code is unknown.
     Cvariable* addVariableX(char const* name, int classCode, int append = 0);
-    // The same-named directory child, or a new CdirectoryVar (always new under 0x1000000).
+    // The same-named directory child, or a new CdirectoryVar (always new under 0x1000000);
+    // null when this node's children are an adopted array.
     CdirectoryVar* addDirectory(char const* name, int append = 0);
     // Takes the node out of its parent's list; clears parent and next links.
     void unhook();

@@ -28,6 +28,13 @@ void Cvariable::deleteChildren() {
             c->parent = nullptr;
             continue;
         }
+        if (c->parent != this) {
+            // Linked here but claimed by another node: not ours to unhook or destroy.
+            VTRACE(1, "problem with " << c->name << "- parent is " << c->parent->name);
+            firstChild = c->nextSibling;
+            c->nextSibling = nullptr;
+            continue;
+        }
         if (c->flags & DO_PREPARE_FOR_DELETE) c->prepareForDelete();
         if (firstChild != c) continue; // prepareForDelete rearranged the list; look again
         c->unhook();
@@ -60,6 +67,10 @@ void Cvariable::limitChildren(int count) {
 
 void deleteVariable(Cvariable* node) {
     if (node == nullptr) return;
+    if (node == variableTrashDir) {
+        emptyTrash(); // the holder itself lives on
+        return;
+    }
     if (node->flags & VAR_ARRAY_ELEMENT) {
         // Elements live inside their array's block; the array goes as a whole.
         VTRACE(1, "DELETE_VARIABLE refused for array element " << node->name);

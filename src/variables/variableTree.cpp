@@ -58,7 +58,10 @@ CdirectoryVar* Cvariable::addDirectory(char const* dirName, int append) {
     }
     auto* dir = new CdirectoryVar();
     dir->setName(dirName);
-    addVariable(dir, append);
+    if (addVariable(dir, append) == nullptr) {
+        delete dir;
+        return nullptr;
+    }
     return dir;
 }
 

@@ -246,4 +246,27 @@ TEST_F(TrashTest, ChildAlreadyBeingDeletedIsSkippedAndUnlinked) {
     EXPECT_EQ(liveSinceStart(), 0);
 }
 
+TEST_F(TrashTest, ChildClaimedByAnotherParentIsLeftToIt) {
+    CdirectoryVar owner;
+    auto* dir = new CdirectoryVar();
+    Cvariable* stolen = child(dir, "stolen");
+    child(dir, "mine");
+    stolen->parent = &owner; // a damaged list: linked here, parent elsewhere
+    delete dir;              // must neither loop nor free it
+    EXPECT_TRUE(traced("problem with stolen- parent is"));
+    EXPECT_EQ(stolen->nextSibling, nullptr);
+    EXPECT_EQ(liveSinceStart(), 2); // owner and stolen
+    stolen->parent = nullptr;
+    delete stolen;
+}
+
+TEST_F(TrashTest, DeletingTheTrashHolderOnlyEmptiesIt) {
+    Cvariable* thing = new Cvariable();
+    thing->setFlag(VAR_DEFER_DELETE, true);
+    deleteVariable(thing);
+    deleteVariable(variableTrashDir);
+    EXPECT_EQ(variableTrashDir->firstChild, nullptr);
+    EXPECT_EQ(liveSinceStart(), 0);
+}
+
 } // namespace
