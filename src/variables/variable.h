@@ -309,6 +309,14 @@ class CfastChildArrayVar : public Cvariable {
     int elementCount = 0; // bounds getChild(int)
 };
 
+// Base of the widgets: deleteVariable moves it into its own trash directory.
+class CvarTrashDestined : public Cvariable {
+  public:
+    Cvariable* getTrashDir() override { return trashDir; }
+
+    Cvariable* trashDir = nullptr;
+};
+
 // A new unnamed, unlinked node of the class; null (and an exit reason) when unknown.
 Cvariable* makeVariable(int classCode);
 Cvariable* makeVariable(char const* name, int classCode);

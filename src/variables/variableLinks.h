@@ -97,11 +97,3 @@ class CtwoParentLinkVar : public Cvariable {
 
     CtwoParentsVar* owner = nullptr;
 };
-
-// Base of the widgets: deleteVariable moves it into its own trash directory.
-class CvarTrashDestined : public Cvariable {
-  public:
-    Cvariable* getTrashDir() override { return trashDir; }
-
-    Cvariable* trashDir = nullptr;
-};
