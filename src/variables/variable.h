@@ -204,66 +204,99 @@ class Cvariable {
     CdirectoryVar* addDirectory(char const* name, int append = 0);
     // Takes the node out of its parent's list; clears parent and next links.
     void unhook();
+    // Splices the node out of its parent's list (without a parent: clears next only).
     void detachFromSiblings();
+    // Raw list edits: prepend / append child; neither sets the child's parent.
     void insertToChildList(Cvariable* child);
     void appendToChildList(Cvariable* child);
+    // Reorder within the parent's list.
     void setAsFirstChild();
     void setAsLastChild();
     void reverseChildren();
+    // Appends the whole child list after newParent's last child; this node ends empty.
     void moveChildListToNewParent(Cvariable* newParent);
+    // Moves each child with any bit of mask under newParent (prepended), in list order.
     void reparentChildrenWithFlag(unsigned mask, Cvariable* newParent);
+    // Keeps the first count children (at least 1) and destroys the rest.
     void limitChildren(int count);
 
     // ---- lookup ----
     // Resolves a slash path: "/" from the root, "." this node, ".." the parent.
     Cvariable* findVariable(char const* path);
+    // As findVariable; a miss records "couldn't find variable <path>".
     Cvariable* findVariableOrExit(char const* path);
     // index-th child named name; "prefix*" matches the first child starting with prefix.
     Cvariable* getChild(char const* name, int index = 0);
     // Child by position; out-of-range access is traced and yields null.
     Cvariable* getChild(int index);
+    // Child by position walking the list; null past the end, silently.
     Cvariable* getChildNoErr(int index);
+    // First child named name, its position stored in index; null when none.
     Cvariable* getChildAndIndex(Cstring const& name, int& index);
     bool hasChild(Cvariable* child);
+    // Position of child; -1 without children; the last position when absent.
     int childNum(Cvariable* child);
+    // Children whose getType() is type; all with -1.
     int countChildren(int type = -1);
     Cvariable* getLastChild();
+    // Last node of the sibling chain starting here.
     Cvariable* goToLast();
     Cvariable* getRoot();
     int getMyDepthFromRoot();
+    // Names from the root joined by separator; an empty name reads "unnamed".
     Cstring getFullPath(char separator = '/');
     void getFullPath(Cstring& out, char separator = '/');
     Cvariable* findFirstChildOfType(int type);
+    // The skip-th node of that type from here on, wrapping to the parent's first child;
+    // null and "fns error" after 10000 nodes.
     Cvariable* findNextSiblingOfType(int type, int skip);
+    // Next sibling (direction 1) or previous one; wrap goes round the parent's list.
     Cvariable* marchNext(int direction, int wrap);
+    // The child before child; null for the first or an absent one.
     Cvariable* findPreviousChildTo(Cvariable* child);
+    // Appends the children whose names begin with prefix, in order.
     void findAndAddChildrenStartingWith(char const* prefix, std::vector<Cvariable*>& out);
+    // out becomes the children in order; returns their count.
     int fillVectorWithAllChildren(std::vector<Cvariable*>& out);
+    // Appends the names along the trickle-down list; returns how many.
     int fillVectorWithAllChildren(std::vector<Cstring>& out);
     // Pre-order over this node, its later siblings and their descendants; classCode -1 for all.
     void traverseAndCallback(void* context, void (*callback)(void*, Cvariable*), int classCode);
+    // Pre hook, then each trickle-down child depth first, then post hook.
     void trickleDownMessage(int message, void* data);
+    // Lists the children (at most 1000) to out, or to the trace without a stream.
     void showChildren(std::ofstream* out = nullptr);
+    // Each child's name to the verbose trace.
     void showDir();
+    // Appends children of that class and name until index exists (kinds 3 to 5 get value);
+    // returns child index.
     Cvariable* padWithChildrenAndGet(char const* name, int index, int classCode, float value);
 
     // ---- deletion ----
+    // deleteVariable of the first child of that name, when there is one.
     void deleteChild(char const* name);
     // Destroys every child (children with 0x2 are only unhooked).
     void deleteChildren();
 
     // ---- register calls: expose a field of this object as a named child link ----
+    // Each returns the new link, prepended under this object, bound to the field, with the
+    // save flag from save. The field must outlive the link (own members only).
     Cvariable* registerInt(int& field, char const* name, int save);
     Cvariable* registerShort(short& field, char const* name, int save);
     Cvariable* registerFloat(float& field, char const* name, int save);
     Cvariable* registerString(Cstring& field, char const* name, int save);
     Cvariable* registerPointer(void*& field, char const* name, int save);
+    // An unnamed link to target.
     Cvariable* registerVariable(Cvariable* target);
 
     // ---- slave links: dependents told of value changes ----
+    // Slave hears messageFromMaster(1) on every value change and -1 when this node dies.
     void addSlave(Cvariable* slave, char const* name = nullptr);
+    // Tells every slave, newest first.
     void doNotifySlaves();
+    // The slave whose own or link name is name; null when none.
     Cvariable* getSlave(char const* name);
+    // Drops the slave's link without telling it: 0, or 1 when it was not a slave.
     int removeSlave(Cvariable* slave);
     int removeSlave(char const* name);
 
@@ -289,9 +322,13 @@ class CdirectoryVar : public Cvariable {
     // The script command that recreates the node: "cd" when kept by its owner, else "mkdir".
     virtual char const* scriptObjectAddCommand();
 
+    // The directory child of that name, made when missing.
     CdirectoryVar* findDirectoryOrMake(char const* name, bool append);
+    // The CarrayVar child of that name; null when absent or of another kind.
     Cvariable* getArray(char const* name);
+    // Element index of the array of that name (made when missing), padded with "v" children.
     Cvariable* getArrayVarElementOrMake(char const* name, int index, int classCode, float value);
+    // The text of a string child of that name, else defaultText.
     char const* getStringVarValueOrReturnDefault(char const* name, char const* defaultText);
 
     Cstring diskPath;
