@@ -60,8 +60,8 @@ void Cmatrix3::setZrotation(float a) {
 void Cmatrix3::setAxisRotation(Cvector const& axis, float a) {
     double q = double(axis.x) * axis.x + double(axis.y) * axis.y + double(axis.z) * axis.z;
     Cvector k = axis;
-    if (q < 0.999 || q > 1.001) {
-        if (!(q >= 1e-6)) return; // no usable axis (NaN included)
+    if (!(q >= 0.999 && q <= 1.001)) {
+        if (q < 1e-6) return; // no usable axis; a NaN one goes on to the run-away test
         k.normalize();
     }
     float c = std::cos(a), s = std::sin(a), t = 1.0f - c;
