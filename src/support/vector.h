@@ -56,22 +56,22 @@ class Cvector {
     }
 
     // Local to parent: x r0 + y r1 + z r2 (matrix3.h).
-    Cvector& operator*=(Cmatrix3 const& m);
+    inline Cvector& operator*=(Cmatrix3 const& m);
     // Parent to local: dot products with the rows (matrix3.h).
-    Cvector& operator/=(Cmatrix3 const& m);
+    inline Cvector& operator/=(Cmatrix3 const& m);
     // Rotation part of a transform only (matrix4.h).
-    Cvector& operator^=(Cmatrix_4 const& m);
+    inline Cvector& operator^=(Cmatrix_4 const& m);
     // Rotated, then the translation added (matrix4.h).
-    Cvector& operator*=(Cmatrix_4 const& m);
+    inline Cvector& operator*=(Cmatrix_4 const& m);
     // Translation taken off, then dot products with the rows (matrix4.h).
-    Cvector& operator/=(Cmatrix_4 const& m);
+    inline Cvector& operator/=(Cmatrix_4 const& m);
     // Column-layout render matrix products (esTransform.h).
-    Cvector& operator*=(ESMatrix const& e);
-    Cvector& operator/=(ESMatrix const& e);
+    inline Cvector& operator*=(ESMatrix const& e);
+    inline Cvector& operator/=(ESMatrix const& e);
 
     // Skinning blend: this transformed by a, by b, and mixed by f (matrix3.h, matrix4.h).
-    Cvector& blendByMatrices(Cmatrix3 const& a, Cmatrix3 const& b, float f);
-    Cvector& blendByMatrices(Cmatrix_4 const& a, Cmatrix_4 const& b, float f);
+    inline Cvector& blendByMatrices(Cmatrix3 const& a, Cmatrix3 const& b, float f);
+    inline Cvector& blendByMatrices(Cmatrix_4 const& a, Cmatrix_4 const& b, float f);
 
     // bounds: min x, max x, min y, max y, min z, max z. A component outside its range
     // becomes 0.
