@@ -391,24 +391,32 @@ TEST_F(MatrixTest, TransformProducts) {
         expectMatrixNear(rel.rot, a.rot, 3e-6);
         expectNear(rel.pos, a.pos, 5e-5, "relative");
 
-        // Rotation only, ignoring the translation.
+        // A direction ignores the translation: the difference of two transformed points.
         Cvector dir = p;
         dir ^= a;
-        Cvector rotated = p;
-        rotated *= a.rot;
-        expectNear(dir, rotated, 0, "^=");
+        Cvector origin;
+        origin *= a;
+        Cvector moved = p;
+        moved *= a;
+        expectNear(dir, moved - origin, 2e-5, "^=");
 
+        // A transform followed by a pure rotation: all of it turns, translation included.
         Cmatrix_4 spun = a;
-        spun *= b.rot; // every row, translation included
-        Cvector t = a.pos;
-        t *= b.rot;
-        expectNear(spun.pos, t, 0, "translation rotated");
+        spun *= b.rot;
+        Cvector viaSpun = p, viaSteps = p;
+        viaSpun *= spun;
+        viaSteps *= a;
+        viaSteps *= b.rot;
+        expectNear(viaSpun, viaSteps, 5e-5, "then rotated");
 
+        // A rotation followed by a transform's rotation part.
         Cmatrix3 rotOnly = a.rot;
         rotOnly *= b;
-        Cmatrix3 viaRot = a.rot;
-        viaRot *= b.rot;
-        expectMatrixNear(rotOnly, viaRot, 0);
+        Cvector viaRot = p, viaRotSteps = p;
+        viaRot *= rotOnly;
+        viaRotSteps *= a.rot;
+        viaRotSteps ^= b;
+        expectNear(viaRot, viaRotSteps, 5e-5, "rotation part");
     }
 }
 
