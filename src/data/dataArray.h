@@ -13,6 +13,7 @@
 #include <istream>
 
 #include "support/mystring.h"
+#include "support/vector.h"
 #include "variables/variable.h"
 
 class CmemoryChunkVar;
@@ -159,8 +160,8 @@ class CdataChan : public CdataArray {
     // Adds a trapezoid 0 -> h over [a, b], h over [b, c], h -> 0 over [c, d] (indices).
     void addLinearHump(float a, float b, float c, float d, float h);
     // Adds the area of the segment (start, startValue) - (end, endValue) into the samples
-    // it covers, partial samples by their covered fraction.
-    void addTriangle(float start, float startValue, float end, float endValue, float width);
+    // it covers, partial samples by their covered fraction. Sample k covers [k, k + 1).
+    void addTriangle(CintAndFract start, float startValue, CintAndFract end, float endValue, float width);
     // Moves the curve by s samples; scratch (chans floats) gets the vacated end's slope.
     void shiftData(float s, float* scratch, int mode);
 };
@@ -203,6 +204,7 @@ class CdataVolume : public CdataArray {
 
     // Float volumes: trilinear; selected channels packed.
     void getValues(float x, float y, float z, float* out, unsigned mask) const;
+    void getValues(Cvector const& p, float* out, unsigned mask) const { getValues(p.x, p.y, p.z, out, mask); }
     // One-channel float volumes: the trilinear value.
     float getSingleChanVolumeData(float x, float y, float z) const;
     // Row cache for sweeping x: keeps the four rows around (y, z) and their fractions.
@@ -213,4 +215,7 @@ class CdataVolume : public CdataArray {
     void getValuesXYcubic(float x, float y, float z, float* out, unsigned mask) const;
     // Byte volumes: channel 0 at 8.8 fixed-point coordinates, 8-bit trilinear, 0..255.
     float getSingleChanVolumeData(short fx, short fy, short fz) const;
+    float getSingleChanVolumeData(CintVector const& p) const {
+        return getSingleChanVolumeData(p.x.value, p.y.value, p.z.value);
+    }
 };

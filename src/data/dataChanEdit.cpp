@@ -38,27 +38,42 @@ int stealChildChan(Cvariable* parent, char const* name, CdataChan& chan, int exp
     return 0;
 }
 
+namespace {
+// Whole index and fraction of a position; far-off positions are pinned well outside any
+// curve so the split stays in range.
+CintAndFract split(float p) {
+    CintAndFract s;
+    double v = std::isnan(p) ? 0.0 : p < -1e9f ? -1e9 : p > 1e9f ? 1e9 : p;
+    s.i = static_cast<int32_t>(std::floor(v));
+    s.fract = static_cast<float>(v - s.i);
+    return s;
+}
+} // namespace
+
 void CdataChan::addLinearHump(float a, float b, float c, float d, float h) {
-    addTriangle(a, 0.0f, b, h, b - a);
-    addTriangle(b, h, c, h, c - b);
-    addTriangle(c, h, d, 0.0f, d - c);
+    addTriangle(split(a), 0.0f, split(b), h, b - a);
+    addTriangle(split(b), h, split(c), h, c - b);
+    addTriangle(split(c), h, split(d), 0.0f, d - c);
 }
 
-void CdataChan::addTriangle(float start, float startValue, float end, float endValue, float width) {
-    if (!(width >= 0.0001f) || !floatData || chans != 1) return;
-    if (!std::isfinite(start) || !std::isfinite(end) || !std::isfinite(width)) return;
-    float slope = (endValue - startValue) / width;
-    // Sample k covers [k, k + 1); only samples inside the curve are visited.
+void CdataChan::addTriangle(CintAndFract startAt, float startValue, CintAndFract endAt, float endValue,
+                            float width) {
+    if (!(width >= 0.0001f) || !floatData || chans != 1 || !std::isfinite(width)) return;
+    double start = startAt.i + static_cast<double>(startAt.fract);
+    double end = endAt.i + static_cast<double>(endAt.fract);
+    if (!std::isfinite(start) || !std::isfinite(end)) return;
+    double slope = (endValue - startValue) / static_cast<double>(width);
+    // Only samples inside the curve are visited.
     double first = std::floor(start) < 0.0 ? 0.0 : std::floor(start);
     double last = std::floor(end) > res[0] - 1 ? res[0] - 1 : std::floor(end);
     if (last < first) return;
     for (int k = static_cast<int>(first); k <= static_cast<int>(last); k++) {
-        float lo = start > k ? start : static_cast<float>(k);
-        float hi = end < k + 1 ? end : static_cast<float>(k + 1);
+        double lo = start > k ? start : k;
+        double hi = end < k + 1 ? end : k + 1;
         if (hi <= lo) continue;
-        float vLo = startValue + slope * (lo - start);
-        float vHi = startValue + slope * (hi - start);
-        floatData[k] += (hi - lo) * (vLo + vHi) * 0.5f;
+        double vLo = startValue + slope * (lo - start);
+        double vHi = startValue + slope * (hi - start);
+        floatData[k] += static_cast<float>((hi - lo) * (vLo + vHi) * 0.5);
     }
 }
 

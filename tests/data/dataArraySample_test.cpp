@@ -251,7 +251,7 @@ TEST_F(SampleTest, VolumeTrilinearPacked) {
     v.getValues(0.5f, 0.25f, 0.75f, out, 2); // channel 1 lands in out[0]
     EXPECT_FLOAT_EQ(out[0], 104.0f);
     EXPECT_EQ(out[1], sentinel);
-    v.getValues(9.0f, -9.0f, 9.0f, out, 1);
+    v.getValues(Cvector(9.0f, -9.0f, 9.0f), out, 1);
     EXPECT_FLOAT_EQ(out[0], 5.0f);
 
     CdataVolume one;
@@ -305,7 +305,11 @@ TEST_F(SampleTest, ByteVolumeFixedPoint) {
     EXPECT_EQ(exitReason(), "");
 
     v.setDimensionSpace(0, -1.0f, 1.0f); // x = 0 is halfway
-    EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(short(0), short(0), short(0)), 20.0f);
+    CintVector p;
+    p.x.set(0.0f);
+    p.y.set(0.0f);
+    p.z.set(0.0f);
+    EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(p), 20.0f);
 
     CdataVolume floats;
     floats.init(2, 2, 2, 1, 4);

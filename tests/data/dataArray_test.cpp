@@ -503,18 +503,29 @@ TEST_F(StorageTest, LinearHumpAddsItsArea) {
     EXPECT_FLOAT_EQ(curve.sum(), 8.0f);
 }
 
+CintAndFract at(int i, float fract) {
+    CintAndFract p;
+    p.i = i;
+    p.fract = fract;
+    return p;
+}
+
 TEST_F(StorageTest, TriangleCoversPartialAndOutsideSamples) {
     CdataChan curve;
     curve.init(4, 1, 1, 1, 4);
-    curve.addTriangle(0.5f, 1.0f, 1.5f, 1.0f, 1.0f);
+    curve.addTriangle(at(0, 0.5f), 1.0f, at(1, 0.5f), 1.0f, 1.0f);
     EXPECT_FLOAT_EQ(curve.floatData[0], 0.5f);
     EXPECT_FLOAT_EQ(curve.floatData[1], 0.5f);
-    curve.addTriangle(1.0f, 5.0f, 1.00001f, 5.0f, 0.00001f); // too narrow
+    curve.addTriangle(at(2, 0.0f), 0.0f, at(3, 0.0f), 2.0f, 1.0f); // rising: area 1
+    EXPECT_FLOAT_EQ(curve.floatData[2], 1.0f);
+    curve.addTriangle(at(1, 0.0f), 5.0f, at(1, 0.00001f), 5.0f, 0.00001f); // too narrow
     EXPECT_FLOAT_EQ(curve.floatData[1], 0.5f);
-    curve.addTriangle(-5.0f, 1.0f, 20.0f, 1.0f, 25.0f);
-    EXPECT_FLOAT_EQ(curve.sum(), 5.0f);
-    curve.addTriangle(-1e30f, 1.0f, -1e29f, 1.0f, 9e29f);
-    EXPECT_FLOAT_EQ(curve.sum(), 5.0f);
+    curve.addTriangle(at(-5, 0.0f), 1.0f, at(20, 0.0f), 1.0f, 25.0f);
+    EXPECT_FLOAT_EQ(curve.sum(), 6.0f);
+    curve.addTriangle(at(-2000000000, 0.0f), 1.0f, at(-1000000000, 0.0f), 1.0f, 1e9f);
+    EXPECT_FLOAT_EQ(curve.sum(), 6.0f);
+    curve.addLinearHump(-1e30f, 1e30f, 2e30f, 3e30f, 1.0f); // far off: nothing, no trap
+    EXPECT_FLOAT_EQ(curve.sum(), 6.0f);
 }
 
 TEST_F(StorageTest, ShiftDataMovesAndContinuesTheSlope) {
