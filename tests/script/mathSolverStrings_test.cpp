@@ -32,19 +32,16 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"\"unclosed text", "unclosed text", ""}, TextCase{"{open", "open", ""},
                       TextCase{"[APD]file", "[APD]file", ""}));
 
-INSTANTIATE_TEST_SUITE_P(Functions, SolverStrings,
-                         ::testing::Values(TextCase{"ftoa(2.5)", "2.5", ""}, TextCase{"ftoa(1/3)", "0.333333", ""},
-                                           TextCase{"x ftoa(1+1)y", "x2y", ""},
-                                           TextCase{"langNumToCode(3)", "fr", ""},
-                                           TextCase{"langNumToCode(0)", "en", ""},
-                                           TextCase{"langNumToCode(8)", "it", ""},
-                                           TextCase{"langNumToCode(12)", "en", ""},
-                                           TextCase{"langNumToCode(-1)", "en", ""},
-                                           TextCase{"langNumToCodeXY(1)", "de", ""},
-                                           TextCase{"quotes(\"``hi``\")", "\"hi\"", ""},
-                                           TextCase{"quotes(a``b)", "a\"b", ""}, TextCase{"regStr(x)", "", ""},
-                                           TextCase{"dirName(0)", "", ""}, TextCase{"dcr(\"\")", "", ""},
-                                           TextCase{"ftoa(\"x\")", "ftoa(x", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Functions, SolverStrings,
+    ::testing::Values(TextCase{"ftoa(2.5)", "2.5", ""}, TextCase{"ftoa(1/3)", "0.333333", ""},
+                      TextCase{"x ftoa(1+1)y", "x2y", ""}, TextCase{"langNumToCode(3)", "fr", ""},
+                      TextCase{"langNumToCode(0)", "en", ""}, TextCase{"langNumToCode(8)", "it", ""},
+                      TextCase{"langNumToCode(12)", "en", ""}, TextCase{"langNumToCode(-1)", "en", ""},
+                      TextCase{"langNumToCodeXY(1)", "de", ""}, TextCase{"quotes(\"``hi``\")", "\"hi\"", ""},
+                      TextCase{"quotes(a``b)", "a\"b", ""}, TextCase{"regStr(x)", "", ""},
+                      TextCase{"dirName(0)", "", ""}, TextCase{"dcr(\"\")", "", ""},
+                      TextCase{"ftoa(\"x\")", "ftoa(x", ""}));
 
 TEST_F(SolverTest, ScramblerRoundTrips) {
     std::string scrambled = solveS("encrypt(\"Hello, world 42\")");
@@ -101,9 +98,12 @@ TEST_F(SolverTest, ModeSwitchesDashAndAmpersand) {
 }
 
 TEST_F(SolverTest, CharacterClasses) {
-    for (unsigned char c : std::string("azAZ09_.$[]@")) EXPECT_EQ(alphaNumeric[c], 1) << c;
-    for (unsigned char c : std::string("!%*+,/<=>^|")) EXPECT_EQ(alphaNumeric[c], 2) << c;
-    for (unsigned char c : std::string(" ()\"{}~#:")) EXPECT_EQ(alphaNumeric[c], 0) << c;
+    for (unsigned char c : std::string("azAZ09_.$[]@"))
+        EXPECT_EQ(alphaNumeric[c], 1) << c;
+    for (unsigned char c : std::string("!%*+,/<=>^|"))
+        EXPECT_EQ(alphaNumeric[c], 2) << c;
+    for (unsigned char c : std::string(" ()\"{}~#:"))
+        EXPECT_EQ(alphaNumeric[c], 0) << c;
     EXPECT_EQ(alphaNumeric[200], 0);
 }
 
@@ -126,7 +126,8 @@ TEST_F(SolverTest, LongTextsGrowBeyondInlineStorage) {
     std::string longText(5000, 'x');
     EXPECT_EQ(solveS(longText.c_str()), longText);
     std::string manyOps;
-    for (int i = 0; i < 2000; i++) manyOps += "+!";
+    for (int i = 0; i < 2000; i++)
+        manyOps += "+!";
     EXPECT_EQ(solveS(manyOps.c_str()), manyOps); // operators stay as text, one element each
 }
 

@@ -1,0 +1,20 @@
+// libFuzzer target over the expression solver (built with -DVELMORA_FUZZ=ON and clang).
+#include <cstddef>
+#include <cstdint>
+
+#include "host/osFunctions.h"
+#include "solverFuzzInput.h"
+#include "support/cerr.h"
+#include "world/velmoraFunctions.h"
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    static bool ready = [] {
+        allowStdoutFile = 0; // exit reasons must not open run-phase files
+        skipNSAlert = 1;     // "msgbox" answers at once
+        return true;
+    }();
+    (void)ready;
+    solveFuzzInput(mathSolver, data, size);
+    resetExitState();
+    return 0;
+}
