@@ -7,6 +7,7 @@
 #include "fuzz/solverFuzzInput.h"
 #include "host/osFunctions.h"
 #include "solverTestSupport.h"
+#include "variables/variable.h"
 
 namespace {
 
@@ -93,6 +94,12 @@ void feed(CmathSolver& solver, std::string const& text) {
 TEST_F(SolverTest, SurvivesRandomAndMutatedExpressions) {
     uint8_t savedAlert = skipNSAlert;
     skipNSAlert = 1;
+    CdirectoryVar root;
+    Cvariable* fish = root.addDirectory("fish");
+    fish->addVariableX("x", CLASS_FLOAT)->setFloat(3);
+    fish->addVariableX("s", CLASS_STRING)->setString("text");
+    fish->addDirectory("fins")->addVariableX("left", CLASS_FLOAT)->setFloat(1);
+    solver.setSearchVariablePath(fish);
     std::mt19937 rng(20261206);
     std::vector<std::string> seeds = {"1+2*3",         "-(1+2)",          "min(max(1,2),fit(0,1,0.5))",
                                       "$x*2+~k",       "\"a b\"{c}$name", "ftoa(2.5)x",
@@ -109,6 +116,7 @@ TEST_F(SolverTest, SurvivesRandomAndMutatedExpressions) {
     for (int i = 0; i < 10000; i++)
         feed(solver, mutate(seeds[rng() % seeds.size()], rng)), solved++;
     skipNSAlert = savedAlert;
+    solver.setSearchVariablePath(nullptr);
     EXPECT_EQ(solved, 24000 + static_cast<int>(seeds.size()));
     // The solver is still sound after all that.
     solver.clearError();
