@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "script/mathSolver.h"
+#include "variables/variable.h"
 
 namespace {
 
@@ -25,6 +26,42 @@ void solveStringText(benchmark::State& state, char const* text) {
         benchmark::DoNotOptimize(s.c_str());
     }
 }
+
+// A species-like object: a few values, a nested folder and local constants.
+class SpeciesLike : public CdirectoryVar {
+  public:
+    int getLocalConstant(Cstring name, double& value) override {
+        if (name == "scale") {
+            value = 1.5;
+            return 0;
+        }
+        return 1;
+    }
+};
+
+void solveInTree(benchmark::State& state, char const* text) {
+    SpeciesLike species;
+    Cvariable* fish = species.addDirectory("fish");
+    fish->addVariableX("speed", CLASS_FLOAT)->setFloat(0.4);
+    fish->addVariableX("hunger", CLASS_FLOAT)->setFloat(0.7);
+    fish->addVariableX("label", CLASS_STRING)->setString("guppy");
+    fish->addDirectory("fins")->addVariableX("left", CLASS_FLOAT)->setFloat(0.2);
+    species.addVariableX("maxSpeed", CLASS_FLOAT)->setFloat(2);
+    CmathSolver solver;
+    solver.setSearchVariablePath(fish);
+    double v = 0;
+    uint64_t blocks = solverHeapBlocks;
+    for (auto _ : state) {
+        solver.solveFloat(text, v);
+        benchmark::DoNotOptimize(v);
+    }
+    state.counters["heapBlocks"] = static_cast<double>(solverHeapBlocks - blocks);
+}
+
+BENCHMARK_CAPTURE(solveInTree, variable, "$speed");
+BENCHMARK_CAPTURE(solveInTree, variables, "$speed * $maxSpeed + $fins/left");
+BENCHMARK_CAPTURE(solveInTree, constant, "~scale * 2");
+BENCHMARK_CAPTURE(solveInTree, species, "fit(0.2, $maxSpeed, $hunger) * ~scale + min($speed, 1)");
 
 BENCHMARK_CAPTURE(solveFloatText, number, "0.35");
 BENCHMARK_CAPTURE(solveFloatText, arithmetic, "1.5*(2+3)-4/8");

@@ -213,7 +213,6 @@ class CmathSolver {
     // Reduction support (used by CbinString).
     uint8_t registerNewVariable();
     void setSymbol(uint8_t symbolByte, Csymbol* node);
-    CsymbolArena& getArena() { return arena; }
     template <class T> T* makeSymbol() {
         T* node = new (arena.allocate(sizeof(T))) T();
         node->poolNext = liveSymbols;

@@ -43,6 +43,12 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"dirName(0)", "", ""}, TextCase{"dcr(\"\")", "", ""},
                       TextCase{"ftoa(\"x\")", "ftoa(x", ""}));
 
+TEST_F(SolverTest, ConsumedStopsAtTheTerminator) {
+    EXPECT_EQ(solveS("ab cd,ef"), "abcd");
+    EXPECT_EQ(solver.getConsumed(), 5);
+    EXPECT_STREQ(solver.getRestOfText(), "ef");
+}
+
 TEST_F(SolverTest, ScramblerRoundTrips) {
     std::string scrambled = solveS("encrypt(\"Hello, world 42\")");
     EXPECT_NE(scrambled, "Hello, world 42");
