@@ -1,6 +1,7 @@
 // Float mode: numbers, signs, operators, precedence, where an expression ends, and the
 // error texts of malformed expressions.
 #include <cmath>
+#include <cstring>
 
 #include "solverTestSupport.h"
 
@@ -80,6 +81,17 @@ TEST_F(SolverTest, ExpressionEndsAtCloseOrComma) {
     char const* text = "4*2";
     EXPECT_EQ(solveF(text), 8);
     EXPECT_EQ(solver.getRestOfText(), text + 3); // at the end, never past it
+}
+
+TEST_F(SolverTest, UnclosedQuotedNamesStopAtTheEnd) {
+    char const* text = "2*$\"unclosed";
+    EXPECT_EQ(solveF(text), 0); // no search variable: the name reads as 0
+    EXPECT_EQ(solver.getRestOfText(), text + std::strlen(text));
+    char const* constant = "~\"open";
+    int r = 0;
+    solveF(constant, &r);
+    EXPECT_EQ(r, 1);
+    EXPECT_TRUE(exitReasonRecorded("const open not found"));
 }
 
 // ---- malformed expressions ----
