@@ -1,5 +1,7 @@
 // String mode: pieces, quotes, groups, where a text ends, the fallback list and the
 // classes of "-" and "&" that follow the mode.
+#include <sstream>
+
 #include "solverTestSupport.h"
 
 namespace {
@@ -56,6 +58,24 @@ TEST_F(SolverTest, ScramblerRoundTrips) {
     std::string quoted = "dcr(\"" + scrambled + "\")";
     EXPECT_EQ(solveS(quoted.c_str()), "Hello, world 42");
     EXPECT_TRUE(exitReasonList.empty()); // encrypt never ends the process
+}
+
+TEST_F(SolverTest, ErrorsAndEncryptionAreTracedOnChannelOne) {
+    std::ostringstream trace;
+    std::ostream* savedOut = stdoutObject.out;
+    uint64_t savedChannels = errorChannels;
+    stdoutObject.out = &trace;
+    errorChannels = 0;
+    solveF("3**2");
+    EXPECT_EQ(trace.str(), ""); // channel closed
+    errorChannels = 1;
+    solveF("3**2");
+    std::string scrambled = solveS("encrypt(abc)");
+    stdoutObject.out = savedOut;
+    errorChannels = savedChannels;
+    EXPECT_NE(trace.str().find("** MATH SOLVER ERROR - Juxtaposed operators with no values between\n"),
+              std::string::npos);
+    EXPECT_NE(trace.str().find("encrypted:" + scrambled + "\n"), std::string::npos);
 }
 
 TEST_F(SolverTest, BuiltInTextIsTwentyCharacters) {
