@@ -1,5 +1,6 @@
 #include "support/mystring.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,14 +48,12 @@ Cstring& Cstring::operator=(Cstring&& other) noexcept {
     return *this;
 }
 
-// The C locale's "%g" and "%d" never depend on the user's locale for these forms
-// except the decimal point, which snprintf takes from LC_NUMERIC; the engine never
-// changes LC_NUMERIC from "C", so the text is stable.
+// "%g" text of a float, always in the C locale: to_chars never looks at the user's locale.
 Cstring& Cstring::operator=(float value) {
     char buf[64];
-    int n = std::snprintf(buf, sizeof buf, "%g", static_cast<double>(value));
+    auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
     resizeChars(0);
-    append(buf, n);
+    append(buf, static_cast<int>(result.ptr - buf));
     return *this;
 }
 

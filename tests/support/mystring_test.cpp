@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 
 #include "support/mystring.h"
@@ -136,4 +137,13 @@ TEST(Cstring, FindInStringVector) {
     EXPECT_EQ(findInStringVector(list, Cstring("a")), 0);
     EXPECT_EQ(findInStringVector(list, Cstring("bb")), 1);
     EXPECT_EQ(findInStringVector(list, Cstring("c")), -1);
+}
+
+TEST(Cstring, FloatTextMatchesPrintfG) {
+    float values[] = {0.0f, -0.0f, 1.0f, 0.1f, 123456.0f, 1234567.0f, 1e-5f, 3.14159265f, -2.5e10f, 65536.5f};
+    for (float v : values) {
+        char want[64];
+        std::snprintf(want, sizeof want, "%g", static_cast<double>(v));
+        EXPECT_EQ(Cstring(v), want) << want;
+    }
 }
