@@ -1,5 +1,6 @@
 // The "DBT" binary tree file: exact bytes, round trips, merges and malformed files.
 #include <cstring>
+#include <random>
 #include <memory>
 
 #include "persistTestSupport.h"
@@ -63,7 +64,7 @@ TEST_F(BinaryFile, OneIntRecord) {
     EXPECT_EQ(dir->postLoads, 1);
 
     auto holder = std::make_unique<CdirectoryVar>();
-    addChild(holder.get(), "n", CLASS_INT)->setInt(5);
+    child(holder.get(), "n", CLASS_INT)->setInt(5);
     EXPECT_EQ(save(holder.get()), file);
 }
 
@@ -84,7 +85,7 @@ TEST_F(BinaryFile, MagicChecks) {
 
 TEST_F(BinaryFile, ShortsAreSignedLittleEndian) {
     auto holder = std::make_unique<CdirectoryVar>();
-    addChild(holder.get(), "s", CLASS_SHORT)->setInt(-2);
+    child(holder.get(), "s", CLASS_SHORT)->setInt(-2);
     std::string file = save(holder.get());
     EXPECT_EQ(file, kMagic + bytes({0x03, 0x01, 0x00, 's', 0xFE, 0xFF}));
     ASSERT_EQ(load(file), 0);
@@ -109,8 +110,8 @@ TEST_F(BinaryFile, ChildrenAndSiblings) {
 }
 
 TEST_F(BinaryFile, MergeRecordsLandInSameClassChildren) {
-    Cvariable* n = addChild(dir.get(), "n", CLASS_INT);
-    Cvariable* f = addChild(dir.get(), "f", CLASS_INT);
+    Cvariable* n = child(dir.get(), "n", CLASS_INT);
+    Cvariable* f = child(dir.get(), "f", CLASS_INT);
     // n: merge into the int; f: float record marked for merge, but f is an int -> a new node
     std::string file = kMagic + bytes({0x84, 1,    0,    'n',  5,   0,    0, 0, '|', 0x85, 1, 0, 'f',
                                        0x00, 0x00, 0xC0, 0x3F, '|', 0x84, 1, 0, 'z', 9,    0, 0, 0});
@@ -163,40 +164,40 @@ TEST_F(BinaryFile, MergeIntoRegisteredLinks) {
 
 TEST_F(BinaryFile, RoundTripOfEveryKind) {
     auto holder = std::make_unique<CdirectoryVar>();
-    Cvariable* top = addChild(holder.get(), "top", CLASS_DIRECTORY);
-    addChild(top, "plain");
-    addChild(top, "sh", CLASS_SHORT)->setInt(-300);
-    addChild(top, "i", CLASS_INT)->setInt(-123456789);
-    addChild(top, "f", CLASS_FLOAT)->setFloat(3.25);
-    addChild(top, "s", CLASS_STRING)->setString("text with \"quotes\"");
-    auto* raw = static_cast<ClinkVar*>(addChild(top, "raw", CLASS_LINK));
+    Cvariable* top = child(holder.get(), "top", CLASS_DIRECTORY);
+    child(top, "plain");
+    child(top, "sh", CLASS_SHORT)->setInt(-300);
+    child(top, "i", CLASS_INT)->setInt(-123456789);
+    child(top, "f", CLASS_FLOAT)->setFloat(3.25);
+    child(top, "s", CLASS_STRING)->setString("text with \"quotes\"");
+    auto* raw = static_cast<ClinkVar*>(child(top, "raw", CLASS_LINK));
     std::memcpy(raw->allocElements(2, 3), "abcdef", 6);
-    auto* il = static_cast<ClinkVar*>(addChild(top, "il", CLASS_INT_LINK));
+    auto* il = static_cast<ClinkVar*>(child(top, "il", CLASS_INT_LINK));
     il->allocElements(3, 4);
     for (int k = 0; k < 3; k++)
         il->setElem_int(static_cast<unsigned short>(k), k * 1000 - 1);
-    auto* fl = static_cast<ClinkVar*>(addChild(top, "fl", CLASS_FLOAT_LINK));
+    auto* fl = static_cast<ClinkVar*>(child(top, "fl", CLASS_FLOAT_LINK));
     fl->allocElements(2, 4);
     fl->setElem_float(1, -0.5);
-    auto* sl = static_cast<ClinkVar*>(addChild(top, "sl", CLASS_STRING_LINK));
+    auto* sl = static_cast<ClinkVar*>(child(top, "sl", CLASS_STRING_LINK));
     sl->allocElements(1, sizeof(Cstring));
     sl->setElem_char(0, "link text");
-    auto* shl = static_cast<ClinkVar*>(addChild(top, "shl", CLASS_SHORT_LINK));
+    auto* shl = static_cast<ClinkVar*>(child(top, "shl", CLASS_SHORT_LINK));
     shl->allocElements(1, 2);
     shl->setElem_int(0, -7);
-    auto* arr = static_cast<CarrayVar*>(addChild(top, "arr", CLASS_ARRAY));
+    auto* arr = static_cast<CarrayVar*>(child(top, "arr", CLASS_ARRAY));
     arr->addInt(4);
     arr->addFloat(0.5f);
     arr->addString("el");
-    auto* res = static_cast<CresourceFileVar*>(addChild(top, "res", CLASS_RESOURCE_FILE));
+    auto* res = static_cast<CresourceFileVar*>(child(top, "res", CLASS_RESOURCE_FILE));
     res->setFileOffset(77);
     res->setFileSize(1000);
     res->setFileDate(3000000000u);
-    auto* mem = static_cast<CmemoryChunkVar*>(addChild(top, "mem", CLASS_MEMORY_CHUNK));
+    auto* mem = static_cast<CmemoryChunkVar*>(child(top, "mem", CLASS_MEMORY_CHUNK));
     std::memcpy(mem->allocMem(5), "\x01\x00\x02\x00\x03", 5);
-    Cvariable* merged = addChild(top, "merged", CLASS_INT);
+    Cvariable* merged = child(top, "merged", CLASS_INT);
     merged->setFlag(VAR_BINARY_MERGE, true);
-    addChild(holder.get(), "second", CLASS_DIRECTORY);
+    child(holder.get(), "second", CLASS_DIRECTORY);
 
     std::string file = save(holder.get());
     ASSERT_EQ(load(file), 0);
@@ -236,7 +237,7 @@ TEST_F(BinaryFile, RoundTripOfEveryKind) {
 
 TEST_F(BinaryFile, OverlongStringFailsTheSaveAndKeepsTheOldFile) {
     auto holder = std::make_unique<CdirectoryVar>();
-    Cvariable* s = addChild(holder.get(), "s", CLASS_STRING);
+    Cvariable* s = child(holder.get(), "s", CLASS_STRING);
     s->setString("short");
     std::string good = save(holder.get());
     s->setString(std::string(40000, 'x').c_str());
@@ -314,6 +315,42 @@ TEST_F(BinaryFile, ReadingIntoAnAdoptedChildArrayFails) {
     arrayHolder->addChildArrays(elements, 2, sizeof(CshortLinkVar), CLASS_SHORT_LINK);
     std::string file = kMagic + bytes({0x81, 3, 0, 'a', 'r', 'r', '{', 0x04, 1, 0, 'n', 5, 0, 0, 0, '}'});
     EXPECT_EQ(load(file), 1);
+}
+
+// Every truncation and many random corruptions of a real file load or fail cleanly.
+TEST_F(BinaryFile, TruncatedAndCorruptedFilesNeverMisbehave) {
+    auto holder = std::make_unique<CdirectoryVar>();
+    Cvariable* top = child(holder.get(), "top", CLASS_DIRECTORY);
+    child(top, "i", CLASS_INT)->setInt(7);
+    child(top, "s", CLASS_STRING)->setString("abc");
+    auto* fl = static_cast<ClinkVar*>(child(top, "fl", CLASS_FLOAT_LINK));
+    fl->allocElements(3, 4);
+    auto* mem = static_cast<CmemoryChunkVar*>(child(top, "m", CLASS_MEMORY_CHUNK));
+    mem->allocMem(6);
+    mem->zero();
+    child(child(top, "d", CLASS_DIRECTORY), "x", CLASS_SHORT);
+    child(holder.get(), "after", CLASS_FLOAT);
+    std::string file = save(holder.get());
+    int live = allocedVariables;
+
+    for (size_t cut = 4; cut < file.size(); cut++) {
+        int result = load(file.substr(0, cut));
+        EXPECT_TRUE(result == 0 || result == 1);
+        dir->deleteChildren();
+        ASSERT_EQ(allocedVariables, live) << cut;
+    }
+    std::mt19937 random(12345);
+    for (int round = 0; round < 1500; round++) {
+        std::string bad = file;
+        int flips = 1 + static_cast<int>(random() % 3);
+        for (int k = 0; k < flips; k++)
+            bad[4 + random() % (bad.size() - 4)] = static_cast<char>(random() & 255);
+        resetExitState();
+        int result = load(bad);
+        EXPECT_TRUE(result == 0 || result == 1);
+        dir->deleteChildren();
+        ASSERT_EQ(allocedVariables, live) << round;
+    }
 }
 
 } // namespace

@@ -25,10 +25,10 @@ class SettingsText : public PersistTest {
         shop = std::make_unique<CdirectoryVar>();
         shop->setName("shop");
         shop->setSave(1);
-        speed = addChild(shop.get(), "speed", CLASS_FLOAT);
+        speed = child(shop.get(), "speed", CLASS_FLOAT);
         speed->setFloat(1.5);
         speed->setSave(1);
-        n = addChild(shop.get(), "n", CLASS_INT);
+        n = child(shop.get(), "n", CLASS_INT);
         n->setInt(2);
     }
     void TearDown() override {
@@ -61,9 +61,9 @@ TEST_F(SettingsText, OnlySavedNodesAreWritten) {
 TEST_F(SettingsText, InvisibleSaveCommandAndUnsavedNodes) {
     shop->setInvisibleSave();
     EXPECT_EQ(config(shop.get()), ":float speed 1.5\n");
-    Cvariable* mark = addChild(shop.get(), "mark", CLASS_DIRECTORY);
+    Cvariable* mark = child(shop.get(), "mark", CLASS_DIRECTORY);
     mark->setFlag(VAR_SAVE_COMMAND, true);
-    addChild(mark, "inner", CLASS_INT)->setSave(1); // parent unsaved: skipped with it
+    child(mark, "inner", CLASS_INT)->setSave(1); // parent unsaved: skipped with it
     EXPECT_EQ(config(shop.get()), ":float speed 1.5\n:save mark\n");
     shop->setSave(0);
     EXPECT_EQ(config(shop.get()), "");
@@ -72,7 +72,7 @@ TEST_F(SettingsText, InvisibleSaveCommandAndUnsavedNodes) {
 TEST_F(SettingsText, DeepTreesAreIndentedAtMost31Blanks) {
     Cvariable* v = shop.get();
     for (int depth = 1; depth <= 40; depth++) {
-        v = addChild(v, "d", CLASS_DIRECTORY);
+        v = child(v, "d", CLASS_DIRECTORY);
         v->setSave(1);
     }
     std::string text = config(shop.get());
@@ -118,7 +118,7 @@ TEST_F(SettingsText, StringValuesReadBackAsWritten) {
         // the reader has no escape inside quotes: a quote inside goes as a counted block
         {"say \"hi\"", ":s msg " + binaryBlock("say \"hi\"") + "\n"},
     };
-    Cvariable* msg = addChild(shop.get(), "msg", CLASS_STRING);
+    Cvariable* msg = child(shop.get(), "msg", CLASS_STRING);
     msg->setSave(1);
     for (auto const& c : cases) {
         msg->setString(c.value);
@@ -127,7 +127,7 @@ TEST_F(SettingsText, StringValuesReadBackAsWritten) {
 }
 
 TEST_F(SettingsText, ArraysWriteElementsInline) {
-    auto* pos = static_cast<CarrayVar*>(addChild(shop.get(), "pos", CLASS_ARRAY));
+    auto* pos = static_cast<CarrayVar*>(child(shop.get(), "pos", CLASS_ARRAY));
     pos->setSave(1);
     pos->addInt(3);
     Cvariable* s = makeVariable("v", CLASS_SHORT);
@@ -178,27 +178,27 @@ TEST_F(SettingsText, AsciiSafeAndFloatText) {
 
 TEST_F(SettingsText, DumpFormOfEveryKind) {
     auto root = std::make_unique<CdirectoryVar>();
-    Cvariable* d = addChild(root.get(), "d", CLASS_DIRECTORY);
+    Cvariable* d = child(root.get(), "d", CLASS_DIRECTORY);
     d->setDiskPath("/x y/");
-    addChild(d, "v");
-    addChild(d, "sh", CLASS_SHORT)->setInt(-2);
-    addChild(d, "s", CLASS_STRING)->setString("t u");
-    auto* link = static_cast<ClinkVar*>(addChild(d, "raw", CLASS_LINK));
+    child(d, "v");
+    child(d, "sh", CLASS_SHORT)->setInt(-2);
+    child(d, "s", CLASS_STRING)->setString("t u");
+    auto* link = static_cast<ClinkVar*>(child(d, "raw", CLASS_LINK));
     link->allocElements(2, 3);
-    auto* ints = static_cast<ClinkVar*>(addChild(d, "il", CLASS_INT_LINK));
+    auto* ints = static_cast<ClinkVar*>(child(d, "il", CLASS_INT_LINK));
     ints->allocElements(2, 4);
     ints->setElem_int(0, 5);
     ints->setElem_int(1, 6);
-    auto* strs = static_cast<ClinkVar*>(addChild(d, "sl", CLASS_STRING_LINK));
+    auto* strs = static_cast<ClinkVar*>(child(d, "sl", CLASS_STRING_LINK));
     strs->allocElements(1, sizeof(Cstring));
     strs->setElem_char(0, "p q");
-    auto* res = static_cast<CresourceFileVar*>(addChild(d, "r", CLASS_RESOURCE_FILE));
+    auto* res = static_cast<CresourceFileVar*>(child(d, "r", CLASS_RESOURCE_FILE));
     res->setFileOffset(100);
     res->setFileSize(20);
     res->setFileEncoding(2);
     res->setFileStream(1);
     res->setFileDate(4000000000u);
-    auto* mem = static_cast<CmemoryChunkVar*>(addChild(d, "m", CLASS_MEMORY_CHUNK));
+    auto* mem = static_cast<CmemoryChunkVar*>(child(d, "m", CLASS_MEMORY_CHUNK));
     mem->allocMem(12);
     auto* ptr = new CpointerVar;
     ptr->setName("p");
@@ -232,9 +232,9 @@ TEST_F(SettingsText, DumpFormOfEveryKind) {
 
 TEST_F(SettingsText, SaveSettingsWritesOnlyTheNodeAndKeepsSiblings) {
     auto root = std::make_unique<CdirectoryVar>();
-    Cvariable* tank = addChild(root.get(), "tank", CLASS_DIRECTORY);
+    Cvariable* tank = child(root.get(), "tank", CLASS_DIRECTORY);
     tank->setSave(1);
-    Cvariable* later = addChild(root.get(), "later", CLASS_DIRECTORY);
+    Cvariable* later = child(root.get(), "later", CLASS_DIRECTORY);
     later->setSave(1);
 
     EXPECT_EQ(tank->saveSettings(path("tank.txt").c_str(), false, false), 0);
