@@ -311,11 +311,14 @@ Cvariable* addVariableForcedPath(Cvariable* base, char const* path, Cvariable* n
         Cstring const& piece = pieces[static_cast<size_t>(i)];
         if (piece.empty()) continue;
         Cvariable* next = dir->getChild(piece.c_str(), 0);
-        if (!next) {
-            if (dir->flags & CHILDREN_ARE_ARRAY) break; // refused below
-            next = dir->addDirectory(piece.c_str(), append);
-        }
+        if (!next && !(dir->flags & CHILDREN_ARE_ARRAY)) next = dir->addDirectory(piece.c_str(), append);
         dir = next;
+        if (!dir) break; // an adopted child array takes no new nodes
+    }
+    if (!dir) {
+        setExitError("can't add a variable to a child array", 1);
+        delete newVar;
+        return nullptr;
     }
     Cstring last = n > 0 ? pieces[static_cast<size_t>(n - 1)] : Cstring();
     if (!(base->flags & VAR_UNIQUE_DIRECTORIES)) {

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/cerr.h"
-#include "variables/variable.h"
+#include "variables/variableBasics.h"
 
 namespace {
 
@@ -308,6 +308,20 @@ TEST_F(ForcedPath, NullVariableAndUniqueDirectories) {
     EXPECT_NE(first, second);
     EXPECT_EQ(root->countChildren(-1), 2);
     EXPECT_EQ(root->firstChild, first); // appended
+}
+
+TEST_F(ForcedPath, AnAdoptedChildArrayTakesNoNewNodes) {
+    auto* arr = new CfastChildArrayVar;
+    arr->setName("arr");
+    root->addVariable(arr, 0);
+    arr->addChildArrays(new CshortLinkVar[2], 2, sizeof(CshortLinkVar), CLASS_SHORT_LINK);
+    int live = allocedVariables;
+    for (char const* path : {"arr/x", "arr/x/y"}) {
+        resetExitState();
+        EXPECT_EQ(addVariableForcedPath(root, path, CLASS_INT, 0), nullptr) << path;
+        EXPECT_TRUE(exited("child array")) << path;
+        EXPECT_EQ(allocedVariables, live) << path;
+    }
 }
 
 TEST_F(ForcedPath, FindSubDirectoryByPatterns) {
