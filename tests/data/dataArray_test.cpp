@@ -250,6 +250,28 @@ TEST_F(StorageTest, PostLoadPointsAtTheBlock) {
     EXPECT_NE(exitReason(), "");
 }
 
+TEST_F(StorageTest, BinaryTreeFormCarriesShapeAndSamples) {
+    TempDir dir;
+    CdataImage saved;
+    saved.init(3, 2, 1, 2, 4);
+    fillFloats(saved, [](int i) { return 0.5f * i; });
+    saved.setvalueRemap(-1.0f, 2.0f);
+    ASSERT_EQ(saved.saveTree(dir.file("a.bin").c_str(), 1), 0);
+
+    CdataImage read; // loading merges into the existing fields and "mem"
+    ASSERT_EQ(read.loadBinaryChildren(Cstring(dir.file("a.bin").c_str())), 0);
+    EXPECT_EQ(read.res[0], 3);
+    EXPECT_EQ(read.res[1], 2);
+    EXPECT_EQ(read.chans, 2);
+    EXPECT_EQ(read.dataType, 4);
+    EXPECT_FLOAT_EQ(read.valRemp[0], -1.0f);
+    EXPECT_STREQ(read.chanFormat.c_str(), "ra");
+    ASSERT_EQ(read.numElements, 12);
+    ASSERT_NE(read.floatData, nullptr);
+    EXPECT_FLOAT_EQ(read.floatData[11], 5.5f);
+    EXPECT_EQ(read.countChildren(-1), saved.countChildren(-1));
+}
+
 // ---- byte editing ----
 
 TEST_F(StorageTest, MultUsesFixedPointAndSaturates) {
