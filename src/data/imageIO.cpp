@@ -103,6 +103,14 @@ void imageFile::setScanLinesPointers() {
         scanLines[i] = scanLines[0] + i * stride();
 }
 
+unsigned char* imageFile::letPixelsBeStolen() {
+    unsigned char* block = pixelBlock;
+    if (block == nullptr) return nullptr;
+    pixelBlock = nullptr;
+    stolen = true;
+    return block;
+}
+
 void imageFile::freeImage() {
     if (scanLines) {
         if (stolen) VTRACE(2, "not freeing imageFile data - it was stolen");

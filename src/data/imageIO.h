@@ -89,6 +89,10 @@ class imageFile {
     int init(uint16_t w, uint16_t h, uint16_t channels, uint16_t pixelType, uint16_t rows, int mode);
     // Points rows 1.. of scanLines at a borrowed block placed in row 0.
     void setScanLinesPointers();
+    // Hands the pixel block this image allocated (row 0 first, rows contiguous) to the
+    // caller, who frees it with delete[]; the image keeps its row table and is marked
+    // stolen. Null when the image holds no block of its own.
+    unsigned char* letPixelsBeStolen();
     // Releases the pixels (a stolen block stays with its owner) and the row tables.
     void freeImage();
 

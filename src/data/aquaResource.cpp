@@ -1,0 +1,60 @@
+// Model and font requests.
+#include "data/aquaResource.h"
+
+#include <vector>
+
+#include "data/dataArrayManager.h"
+#include "data/resourceStreamer.h"
+#include "support/cerr.h"
+#include "support/fileIO.h"
+#include "support/helperFunctions.h"
+
+ModelLoader modelLoader = nullptr;
+FontLoader fontLoader = nullptr;
+
+CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
+    // %a name, %b folder; %c and %d are the two as tree paths.
+    std::vector<Cstring> names = {Cstring(name ? name : ""), Cstring(folder ? folder : ""),
+                                  resourceTreePath(name), resourceTreePath(folder)};
+    std::vector<Cstring> tree = {Cstring("speciesScripts/%c")};
+    std::vector<Cstring> disk = {Cstring("%a")};
+    if (folder) {
+        tree.push_back(Cstring("resources/%d/%c"));
+        disk.push_back(Cstring("%b/%a"));
+    }
+    Cvariable* base = sharedResourceBase();
+    Cstring diskPath, treePath;
+    if (Cvariable* found = tryFind(base, names, tree, disk, diskPath, treePath)) {
+        if (!found->instanceManaged()) {
+            VTRACE(1, "not a model: " << found->getFullPath('/'));
+            return nullptr;
+        }
+        auto* model = static_cast<CmanagedResourceVar*>(found);
+        model->useCount++;
+        return model;
+    }
+    if (diskPath.empty() || base == nullptr) return nullptr;
+    VTRACE(2, "success: should make it " << treePath << " returnDiskPath=" << diskPath);
+    CmanagedResourceVar* model = modelLoader ? modelLoader(diskPath) : nullptr;
+    if (model == nullptr) {
+        // Not filed: the next request tries the file again instead of sharing a dud.
+        VTRACE(2, "couldn't open geo! " << diskPath);
+        return nullptr;
+    }
+    if (addVariableForcedPath(base, treePath.c_str(), model, 0) != model) {
+        // Something else sits at that path; the new model was freed with the refusal.
+        VTRACE(1, "couldn't file geo at " << treePath);
+        return nullptr;
+    }
+    Cstring modelFolder(diskPath);
+    justPath(modelFolder, -1);
+    model->setDiskPath(modelFolder);
+    model->useCount = 1;
+    return model;
+}
+
+CfishFont* requestFont(Cstring name) {
+    CfishFont* font = fontLoader ? fontLoader(name.c_str()) : nullptr;
+    if (font == nullptr) setExitError("Couldn't load font", 1);
+    return font;
+}

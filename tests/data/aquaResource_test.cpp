@@ -1,0 +1,148 @@
+// Model and font requests, with a small fake model kind behind the loader hook.
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "data/aquaResource.h"
+#include "requestTestSupport.h"
+
+// The interface's font class is not part of these tests; the hook only passes pointers.
+class CfishFont {
+  public:
+    std::string name;
+};
+
+namespace {
+
+// A model whose file must read "model"; counts its loads.
+class FakeModel : public CmanagedResourceVar {
+  public:
+    std::string loadedFrom;
+};
+
+int modelLoads = 0;
+
+CmanagedResourceVar* loadFakeModel(Cstring const& diskPath) {
+    modelLoads++;
+    if (readWholeFile(diskPath.c_str()) != "model") return nullptr;
+    auto* m = new FakeModel;
+    m->loadedFrom = diskPath.c_str();
+    return m;
+}
+
+// Runs the test with the working folder changed, restored afterwards.
+class ScopedWorkingFolder {
+  public:
+    explicit ScopedWorkingFolder(std::string const& dir) : saved(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~ScopedWorkingFolder() { std::filesystem::current_path(saved); }
+
+  private:
+    std::filesystem::path saved;
+};
+
+class ModelRequest : public RequestTest {
+  protected:
+    void SetUp() override {
+        RequestTest::SetUp();
+        modelLoader = loadFakeModel;
+        modelLoads = 0;
+        std::filesystem::create_directories(dir.file("species"));
+    }
+    void TearDown() override {
+        modelLoader = nullptr;
+        RequestTest::TearDown();
+    }
+    std::string speciesFolder() { return dir.file("species"); }
+};
+
+TEST_F(ModelRequest, SecondRequestSharesTheLoadedModel) {
+    writeWholeFile(dir.file("species/shark.geo"), "model");
+    CmanagedResourceVar* first = requestGeo2("shark.geo", speciesFolder().c_str());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->useCount, 1u);
+    EXPECT_EQ(first->getName(), "shark.geo");
+    EXPECT_EQ(first->getDiskPath(), speciesFolder().c_str());
+    EXPECT_EQ(filed("resources" + speciesFolder() + "/shark.geo"), first);
+
+    CmanagedResourceVar* second = requestGeo2("shark.geo", speciesFolder().c_str());
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(first->useCount, 2u);
+    EXPECT_EQ(modelLoads, 1);
+
+    // The last user's release frees it.
+    first->unhook();
+    unrequestResource(first);
+    EXPECT_EQ(first->useCount, 1u);
+    unrequestResource(first);
+}
+
+TEST_F(ModelRequest, FailedModelIsNotShared) {
+    writeWholeFile(dir.file("species/broken.geo"), "not a model");
+    EXPECT_EQ(requestGeo2("broken.geo", speciesFolder().c_str()), nullptr);
+    EXPECT_EQ(filed("resources" + speciesFolder() + "/broken.geo"), nullptr);
+    EXPECT_EQ(requestGeo2("broken.geo", speciesFolder().c_str()), nullptr);
+    EXPECT_EQ(modelLoads, 2); // tried again, not handed out as loaded
+}
+
+TEST_F(ModelRequest, MissingModelChangesNothing) {
+    EXPECT_EQ(requestGeo2("ghost.geo", speciesFolder().c_str()), nullptr);
+    EXPECT_EQ(requestGeo2("ghost.geo", nullptr), nullptr);
+    EXPECT_EQ(modelLoads, 0);
+    EXPECT_EQ(shop.firstChild, nullptr);
+}
+
+TEST_F(ModelRequest, WithoutAFolderOnlyTheBareNameIsTried) {
+    writeWholeFile(dir.file("species/reef.geo"), "model");
+    ScopedWorkingFolder cwd(dir.path());
+    EXPECT_EQ(requestGeo2("reef.geo", nullptr), nullptr);
+    EXPECT_EQ(modelLoads, 0);
+}
+
+TEST_F(ModelRequest, BareNameComesFirst) {
+    writeWholeFile(dir.file("rock.geo"), "model");
+    writeWholeFile(dir.file("species/rock.geo"), "model");
+    ScopedWorkingFolder cwd(dir.path());
+    auto* m = dynamic_cast<FakeModel*>(requestGeo2("rock.geo", speciesFolder().c_str()));
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->loadedFrom, "rock.geo");
+    EXPECT_EQ(filed("speciesScripts/rock.geo"), m);
+}
+
+TEST_F(ModelRequest, NoLoaderMeansNoModel) {
+    writeWholeFile(dir.file("species/shark.geo"), "model");
+    modelLoader = nullptr;
+    EXPECT_EQ(requestGeo2("shark.geo", speciesFolder().c_str()), nullptr);
+    EXPECT_EQ(shop.firstChild, nullptr);
+}
+
+TEST_F(ModelRequest, SomethingElseAtTheModelPathIsNotAModel) {
+    shop.addDirectory("speciesScripts")->addVariableX("eel.geo", CLASS_FLOAT);
+    EXPECT_EQ(requestGeo2("eel.geo", nullptr), nullptr);
+}
+
+CfishFont* loadFakeFont(char const* name) {
+    if (std::string(name) != "gothic_extras") return nullptr;
+    auto* f = new CfishFont;
+    f->name = name;
+    return f;
+}
+
+TEST_F(RequestTest, FontRequests) {
+    fontLoader = loadFakeFont;
+    CfishFont* f = requestFont("gothic_extras");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->name, "gothic_extras");
+    delete f;
+    EXPECT_EQ(exitReason(), "");
+
+    EXPECT_EQ(requestFont("missing"), nullptr);
+    EXPECT_EQ(exitReason(), "Couldn't load font");
+    fontLoader = nullptr;
+    resetExitState();
+    EXPECT_EQ(requestFont("gothic_extras"), nullptr);
+    EXPECT_EQ(exitReason(), "Couldn't load font");
+}
+
+} // namespace

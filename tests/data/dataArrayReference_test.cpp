@@ -1,0 +1,138 @@
+// Counted references: binding, sharing, release and the owner's field.
+#include <fstream>
+#include <string>
+
+#include "graphics/textureImage.h"
+#include "requestTestSupport.h"
+
+namespace {
+
+class ReferenceTest : public DataArrayTest {
+  protected:
+    CdirectoryVar owner;
+};
+
+TEST_F(ReferenceTest, BindingMakesTheArrayACountedChild) {
+    CdataArray* field = nullptr;
+    CdataArrayReference* ref = registerDataArrayPointer(&owner, &field, "map");
+    EXPECT_EQ(ref->parent, &owner);
+    EXPECT_EQ(ref->getName(), "map");
+    EXPECT_EQ(ref->array, nullptr);
+    EXPECT_EQ(ref->getType(), 15);
+
+    ref->allocateDataArray();
+    CdataArray* a = ref->array;
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->parent, ref);
+    EXPECT_TRUE(a->hasFlag(VAR_NOT_DELETED_BY_PARENT));
+    EXPECT_TRUE(a->hasFlag(VAR_REFERENCE_COUNTED));
+    EXPECT_EQ(a->referenceCount, 1);
+    // Binding the same array again neither counts it twice nor frees it.
+    ref->setRealThing(a);
+    EXPECT_EQ(a->referenceCount, 1);
+    EXPECT_EQ(ref->array, a);
+}
+
+TEST_F(ReferenceTest, LastReferenceDeletesOneOfTwoKeeps) {
+    CdataArray* fieldA = nullptr;
+    CdataArray* fieldB = nullptr;
+    CdataArrayReference* a = registerDataArrayPointer(&owner, &fieldA, "a");
+    CdataArrayReference* b = registerDataArrayPointer(&owner, &fieldB, "b");
+    a->allocateDataArray(1);
+    CdataArray* shared = a->array;
+    shared->init(4, 1, 1, 1, 4);
+    b->setRealThing(shared);
+    fieldA = fieldB = shared;
+    EXPECT_EQ(shared->referenceCount, 2);
+
+    int before = allocedVariables;
+    deleteVariable(b);
+    EXPECT_EQ(fieldB, nullptr);
+    EXPECT_EQ(fieldA, shared);
+    EXPECT_EQ(shared->referenceCount, 1);
+    EXPECT_EQ(shared->floatData[3], 0.0f); // still alive and readable
+    EXPECT_EQ(allocedVariables, before - 1);
+
+    int arrayNodes = 1 + shared->countChildren(); // the array and its "mem" child
+    before = allocedVariables;
+    deleteVariable(a);
+    EXPECT_EQ(fieldA, nullptr);
+    EXPECT_EQ(allocedVariables, before - 1 - arrayNodes);
+}
+
+TEST_F(ReferenceTest, RebindingReleasesTheOldArray) {
+    CdataArrayReference* ref = registerDataArrayPointer(&owner, nullptr, "r");
+    ref->allocateDataArray();
+    int before = allocedVariables;
+    ref->allocateDataArray(); // the first array had only this reference: it goes
+    CdataArray* second = ref->array;
+    EXPECT_EQ(allocedVariables, before);
+    EXPECT_EQ(second->referenceCount, 1);
+    ref->setRealThing(nullptr);
+    EXPECT_EQ(ref->array, nullptr);
+    EXPECT_LT(allocedVariables, before);
+}
+
+TEST_F(ReferenceTest, AnArrayBeingTornDownGoesOnlyWithAnOwningReference) {
+    CdataArrayReference* keeper = registerDataArrayPointer(&owner, nullptr, "keeper");
+    CdataArrayReference* ref = registerDataArrayPointer(&owner, nullptr, "ref");
+    ref->allocateDataArray();
+    CdataArray* a = ref->array;
+    a->flags |= VAR_TEARING_DOWN;
+    ref->setRealThing(nullptr); // count 0, but torn-down arrays ignore the count
+    EXPECT_EQ(a->referenceCount, 0);
+    EXPECT_EQ(a->parent, ref);
+
+    keeper->setRealThing(a);
+    keeper->flags |= VAR_OWNS_STORAGE;
+    int before = allocedVariables;
+    keeper->setRealThing(nullptr);
+    EXPECT_LT(allocedVariables, before);
+}
+
+TEST_F(ReferenceTest, SavedLineCarriesPathAndCount) {
+    CdataArray* field = nullptr;
+    CdataArrayReference* ref = registerDataArrayPointer(&owner, &field, "tex");
+    ref->path = "fish.sgi";
+    TempDir dir;
+    std::string file = dir.file("out.txt");
+    {
+        std::ofstream out(file);
+        ref->writeSaveString(out);
+        out << "\n";
+        ref->allocateDataArray();
+        ref->writeSaveString(out);
+        out << "\n";
+        ref->writeConfigString(out);
+    }
+    std::string text = readWholeFile(file);
+    EXPECT_EQ(text.find(":addDataArray tex path=fish.sgi pointer="), 0u) << text;
+    size_t second = text.find('\n');
+    EXPECT_EQ(text.substr(second - 6, 6), " refs=");
+    EXPECT_NE(text.find(" refs=1\n"), std::string::npos);
+    EXPECT_NE(text.find(":dataImage tex"), std::string::npos);
+}
+
+TEST_F(ReferenceTest, FindDataArrayOrExit) {
+    CdataArrayReference* ref = registerDataArrayPointer(&owner, nullptr, "good");
+    ref->allocateDataArray();
+    owner.addVariableX("plain", CLASS_FLOAT);
+    auto* texture = new CtextureImage;
+    texture->setName("tex");
+    owner.addVariable(texture);
+
+    EXPECT_EQ(findDataArrayOrExit(&owner, "good"), ref->array);
+    EXPECT_EQ(exitReason(), "");
+
+    struct Case {
+        char const* path;
+        char const* reason;
+    };
+    for (Case c : {Case{"plain", "bad daf"}, Case{"tex", "bad daf"}, Case{"gone", "dar not found"}}) {
+        resetExitState();
+        EXPECT_EQ(findDataArrayOrExit(&owner, c.path), nullptr) << c.path;
+        EXPECT_NE(std::string(exitMsg.c_str()).find(c.reason), std::string::npos) << c.path;
+    }
+}
+
+} // namespace
