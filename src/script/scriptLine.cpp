@@ -8,6 +8,7 @@
 
 #include "script/mathSolver.h"
 #include "support/cerr.h"
+#include "variables/variableBasics.h"
 
 unsigned char classifyToken(char const* text, int count, Cstring& stored) {
     stored.assign(text, count);
@@ -271,7 +272,13 @@ int CscriptLine::setVariableFromLineToken(Cvariable* target, int i, int) {
         return 0;
     }
     if (tokenTypes[i] == TOKEN_LITERAL) {
-        target->setElem_char(0, tokens[i].c_str());
+        if (target->getClass() == CLASS_STRING) {
+            // The whole token: a binary block may carry NUL bytes that a C text would cut.
+            static_cast<CstringVar*>(target)->value = tokens[i];
+            if (target->hasFlag(VAR_HAS_SLAVES)) target->doNotifySlaves();
+        } else {
+            target->setElem_char(0, tokens[i].c_str());
+        }
         return 0;
     }
     Cstring value;

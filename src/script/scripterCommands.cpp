@@ -1,7 +1,7 @@
 // The built-in command table and the control commands of the runner itself.
 #include <cstring>
 
-#include "script/scripter.h"
+#include "script/scripterBuiltins.h"
 #include "support/cerr.h"
 
 namespace {
@@ -77,7 +77,7 @@ BuiltinEntry builtinTable[] = {
     {"runString", nullptr},
     {"loadScript", nullptr},
     {"runScript", nullptr},
-    {"set", nullptr},
+    {"set", commandSet},
     {"setmask", nullptr},
     {"setPriority", nullptr},
     {"sendReport", nullptr},
@@ -92,24 +92,24 @@ BuiltinEntry builtinTable[] = {
     {"renameFile", nullptr},
     {"deleteFile", nullptr},
     {"system", nullptr},
-    {"var", nullptr},
+    {"var", commandVar},
     {"forEachChild", nullptr},
     {"setParent", nullptr},
     {"addPath", nullptr},
     {"setPath", nullptr},
-    {"mkdir", nullptr},
-    {"nosave", nullptr},
-    {"save", nullptr},
-    {"int", nullptr},
-    {"string", nullptr},
-    {"s", nullptr},
-    {"short", nullptr},
-    {"float", nullptr},
-    {"dir", nullptr},
-    {"array", nullptr},
+    {"mkdir", commandMkdir},
+    {"nosave", commandNosave},
+    {"save", commandSave},
+    {"int", commandDeclare},
+    {"string", commandDeclare},
+    {"s", commandDeclare},
+    {"short", commandDeclare},
+    {"float", commandDeclare},
+    {"dir", commandDeclare},
+    {"array", commandDeclare},
     {"rotater", nullptr},
     {"rotate", nullptr},
-    {"cd", nullptr},
+    {"cd", commandCd},
     {"setExitErr", nullptr},
     {"name", commandName},
     {"addGeo", nullptr},

@@ -32,7 +32,7 @@ class ScriptRun : public ::testing::Test {
     void SetUp() override { reset(); }
     void TearDown() override {
         reset();
-        setBuiltinCommand("set", nullptr);
+        setBuiltinCommand("set", savedSet);
     }
     static void reset() {
         resetExitState();
@@ -51,6 +51,7 @@ class ScriptRun : public ::testing::Test {
 
     ScopedDataFolder dataFolder; // exit reasons write the closing phase's file there
     Recorder target;
+    BuiltinCommand savedSet = getBuiltinCommand("set");
 };
 
 TEST_F(ScriptRun, ConditionalsPickOneBranch) {
