@@ -185,7 +185,7 @@ double CscriptLine::getFloatOrDefault(int i, double defaultValue) {
 }
 
 int CscriptLine::getString(int i, Cstring& value) {
-    if (!indexInRange(i, "index out of range in scriptLine.")) return 0;
+    if (!indexInRange(i, "index out of range in scriptLine.")) return 1;
     int result = mathSolver.solveString(tokens[i].c_str(), value);
     if (result) reportEvaluationFailure(i);
     return result;

@@ -55,8 +55,8 @@ class CscriptLine : public CscriptContainer {
     // Token i's value; out of range records the index error and gives 0.
     double getFloat(int i);
     double getFloatOrDefault(int i, double defaultValue);
-    // Out of range records "index out of range in scriptLine." and returns 0; else the
-    // evaluated text into value (0 success, nonzero after an evaluation failure).
+    // The evaluated text of token i into value: 0 success, nonzero after a failure (an
+    // index beyond the tokens records "index out of range in scriptLine.").
     int getString(int i, Cstring& value);
     // Token i: a literal as it stands, anything else evaluated. Missing: empty, and with
     // mustExist the line is traced and "string grab too high" recorded.

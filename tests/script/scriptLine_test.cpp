@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "testSupport.h"
+#include "variables/variableBasics.h"
 
 namespace {
 
@@ -275,6 +277,88 @@ TEST_F(ScriptParse, ScriptsCopyDeep) {
     EXPECT_STREQ(line(a, 0)->name.c_str(), "b");
     copy.copyScriptChildren(&script); // appends after the existing lines
     EXPECT_EQ(copy.countChildren(-1), 4);
+}
+
+TEST_F(ScriptParse, ArgumentsOutOfRangeAreReportedNotRead) {
+    ASSERT_EQ(parse(":cmd 1.5 two"), 0);
+    CscriptLine* l = line(&script, 0);
+    double value = 7;
+    EXPECT_EQ(l->getFloat(0, value), 0);
+    EXPECT_EQ(value, 1.5);
+    EXPECT_EQ(l->getFloat(1), 0.0);
+    struct Case {
+        char const* what;
+        std::function<void()> call;
+        char const* reason;
+    } cases[] = {
+        {"getFloat(i)", [&] { EXPECT_EQ(l->getFloat(2), 0.0); }, "index out of range in scriptLine.getFloat()"},
+        {"getFloat(i, v)", [&] { EXPECT_NE(l->getFloat(5, value), 0); },
+         "index out of range in scriptLine.getFloat()"},
+        {"getString(i, v)",
+         [&] {
+             Cstring s;
+             EXPECT_NE(l->getString(2, s), 0);
+         },
+         "index out of range in scriptLine."},
+        {"getString(i, true)", [&] { EXPECT_TRUE(l->getString(2, true).empty()); }, "string grab too high"},
+        {"getValues",
+         [&] {
+             std::vector<Cstring> strings;
+             std::vector<float> floats;
+             EXPECT_EQ(l->getValues("f s f", strings, floats), 0);
+             EXPECT_EQ(floats.size(), 1u);
+         },
+         "index out of range in scriptLine.getValues()"},
+        {"stringListToFloats",
+         [&] {
+             std::vector<float> floats;
+             EXPECT_EQ(l->stringListToFloats(floats, 3), 2);
+             EXPECT_TRUE(floats.empty());
+         },
+         "index out of range in scriptLine.stringListToFloats()"},
+    };
+    for (Case const& c : cases) {
+        reset();
+        c.call();
+        EXPECT_EQ(lastReason(), c.reason) << c.what;
+    }
+    reset();
+    EXPECT_TRUE(l->getString(2, false).empty());
+    EXPECT_EQ(l->getFloatOrDefault(4, 2.5), 2.5);
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(ScriptParse, ArgumentsReadAsTheirKindSays) {
+    ASSERT_EQ(parse(":cmd 2 \"a b\" 3.5 #4"), 0);
+    CscriptLine* l = line(&script, 0);
+    EXPECT_STREQ(l->getString(1, true).c_str(), "a b");
+    EXPECT_EQ(l->getFloatOrDefault(2, 9), 3.5);
+    std::vector<Cstring> strings;
+    std::vector<float> floats;
+    EXPECT_STREQ(l->digestLine(strings, floats).c_str(), "cmd");
+    ASSERT_EQ(strings.size(), 4u);
+    EXPECT_STREQ(strings[1].c_str(), "a b");
+    EXPECT_EQ(floats[2], 3.5f);
+    EXPECT_EQ(floats[3], 4.0f); // the hash is stored without its "#"
+    floats.clear();
+    EXPECT_EQ(l->stringListToFloats(floats, 2), 4);
+    ASSERT_EQ(floats.size(), 2u);
+    EXPECT_EQ(floats[0], 3.5f);
+    EXPECT_EQ(l->getValues("f, s, i", strings, floats), 1);
+    ASSERT_EQ(floats.size(), 2u);
+    EXPECT_EQ(floats[0], 2.0f);
+    EXPECT_EQ(floats[1], 3.5f);
+    ASSERT_EQ(strings.size(), 1u);
+    EXPECT_STREQ(strings[0].c_str(), "a b"); // quoted before it is solved, so blanks stay
+
+    CstringVar text;
+    CfloatVar number;
+    EXPECT_EQ(l->setVariableFromLineToken(&text, 1, 0), 0);
+    EXPECT_STREQ(text.value.c_str(), "a b");
+    EXPECT_EQ(l->setVariableFromLineToken(&number, 2, 7), 0);
+    EXPECT_EQ(number.value, 3.5f);
+    EXPECT_NE(l->setVariableFromLineToken(&number, 9, 0), 0);
+    EXPECT_TRUE(exitReasonList.size() == 1);
 }
 
 } // namespace
