@@ -157,3 +157,14 @@ TEST(ValueChecks, ByteSwapOnlyWhenAsked) {
 }
 
 } // namespace
+
+namespace {
+TEST(TraceFile, NoDataFolderNoFile) {
+    Cstring saved = appDataDir;
+    appDataDir = "";
+    EXPECT_EQ(openStdout("trace.txt"), 1);
+    EXPECT_EQ(stdoutObject.active, 0);
+    EXPECT_FALSE(pathExists("[APD]trace.txt"));
+    appDataDir = saved;
+}
+} // namespace

@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "data/imageIO.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+
+namespace {
+
+TEST(ImageSizing, AllocatesAClearedBlockWithFormatLetters) {
+    imageFile im;
+    ASSERT_EQ(im.init(300, 200, 3, PIXEL_8BIT, 0, 2), 1);
+    EXPECT_STREQ(im.format, "rgb");
+    EXPECT_EQ(im.bytesPerChannel, 1);
+    EXPECT_EQ(im.rowCount, 200);
+    EXPECT_EQ(im.stride(), 900u);
+    size_t nonzero = 0;
+    for (int y = 0; y < 200; y++) {
+        EXPECT_EQ(im.scanLines[y], im.scanLines[0] + y * 900);
+        for (int i = 0; i < 900; i++)
+            nonzero += im.scanLines[y][i] != 0;
+    }
+    EXPECT_EQ(nonzero, 0u);
+
+    struct Case {
+        uint16_t channels;
+        char const* letters;
+    } cases[] = {{1, "a"}, {2, "ra"}, {3, "rgb"}, {4, "rgba"}};
+    for (auto const& c : cases) {
+        imageFile f(4, 4, c.channels, PIXEL_FLOAT, 0, 1);
+        EXPECT_STREQ(f.format, c.letters);
+        EXPECT_EQ(f.bytesPerChannel, 4);
+    }
+}
+
+TEST(ImageSizing, ForcedChannelsAndBoundsApply) {
+    imageFile im;
+    im.forcedChannels = 4;
+    im.maxWidth = 50;
+    ASSERT_EQ(im.init(64, 8, 3, PIXEL_8BIT, 0, 1), 1);
+    EXPECT_EQ(im.channels, 4);
+    EXPECT_EQ(im.forcedChannels, 65535);
+    EXPECT_EQ(im.width, 50);
+    EXPECT_EQ(im.height, 8);
+    ASSERT_EQ(im.init(64, 8, 3, PIXEL_8BIT, 0, 1), 1);
+    EXPECT_EQ(im.channels, 3);
+}
+
+TEST(ImageSizing, ModesZeroAndNegativeAllocateNothing) {
+    imageFile im(8, 8, 1, PIXEL_8BIT, 0, 1);
+    unsigned char** rows = im.scanLines;
+    ASSERT_NE(rows, nullptr);
+    im.init(16, 16, 1, PIXEL_8BIT, 0, -1);
+    EXPECT_EQ(im.scanLines, rows);
+    EXPECT_EQ(im.width, 16);
+    im.init(16, 16, 1, PIXEL_8BIT, 0, 0);
+    EXPECT_EQ(im.scanLines, nullptr);
+    EXPECT_EQ(im.writeOffset, nullptr);
+}
+
+TEST(ImageSizing, RefusesWhatCannotBeHeld) {
+    struct Case {
+        uint16_t w, h, channels, type, rows;
+    } cases[] = {
+        {8, 8, 0, PIXEL_8BIT, 0}, {8, 8, 5, PIXEL_8BIT, 0},          {8, 8, 3, 0, 0},
+        {8, 8, 3, 13, 0},         {65535, 65535, 4, PIXEL_FLOAT, 0}, {8, 8, 3, PIXEL_8BIT, 9},
+    };
+    for (auto const& c : cases) {
+        imageFile im;
+        EXPECT_EQ(im.init(c.w, c.h, c.channels, c.type, c.rows, 1), 0) << c.channels << " " << c.type;
+        EXPECT_FALSE(im.hasPixels());
+    }
+}
+
+TEST(ImageSizing, StolenBlockIsNeverFreed) {
+    std::vector<unsigned char> borrowed(4 * 3 * 2, 7);
+    imageFile im;
+    im.stolen = true;
+    ASSERT_EQ(im.init(4, 3, 2, PIXEL_8BIT, 0, 1), 1);
+    im.scanLines[0] = borrowed.data();
+    im.setScanLinesPointers();
+    EXPECT_EQ(im.scanLines[2], borrowed.data() + 16);
+    pixel8 p;
+    im.getPixel(3, 2, p);
+    EXPECT_EQ(p[1], 7);
+    im.freeImage();
+    EXPECT_FALSE(im.stolen);
+    EXPECT_EQ(im.width, 0);
+    EXPECT_EQ(borrowed[23], 7); // still ours, untouched
+}
+
+TEST(ImageAccess, MissingRowsRecordAnExitInsteadOfEndingTheProcess) {
+    ScopedDataFolder data; // the exit opens its run-phase file there
+    resetExitState();
+    imageFile im;
+    EXPECT_EQ(im.getPixelAddress(0, 0), nullptr);
+    EXPECT_EQ(exitSaver, 1);
+    resetExitState();
+    imageFile sized(2, 2, 1, PIXEL_8BIT, 0, 1);
+    EXPECT_EQ(sized.getPixelAddress(1, 1), sized.scanLines[1] + 1);
+    EXPECT_EQ(sized.getPixelAddress(0, 2), nullptr);
+    resetExitState();
+}
+
+TEST(ImageAccess, EightBitFloatWritesSaturate) {
+    imageFile im(1, 1, 1, PIXEL_8BIT, 0, 1);
+    struct Case {
+        float value;
+        int stored;
+    } cases[] = {{1.0f, 255}, {1.01f, 255}, {57.0f, 255}, {0.5f, 127}, {0.0f, 0}, {-0.5f, 0}, {NAN, 0}};
+    for (auto const& c : cases) {
+        pixelFloat p(1);
+        p(0) = c.value;
+        im.setPixel(0, 0, p);
+        EXPECT_EQ(im.scanLines[0][0], c.stored) << c.value;
+    }
+    pixelFloat add(1);
+    im.scanLines[0][0] = 200;
+    add(0) = 0.5f;
+    im.addPixel(0, 0, add);
+    EXPECT_EQ(im.scanLines[0][0], 255);
+    add(0) = -2.0f;
+    im.addPixel(0, 0, add);
+    EXPECT_EQ(im.scanLines[0][0], 0);
+}
+
+TEST(ImageAccess, PixelRecordsOfEachType) {
+    imageFile bytes(2, 2, 3, PIXEL_8BIT, 0, 1);
+    pixelFixed fx;
+    fx[0] = 8192; // 1.0 shifts to 256: kept at 255
+    fx[1] = 4096;
+    fx[2] = -32;
+    bytes.setPixel(1, 1, fx);
+    pixel8 p8;
+    bytes.getPixel(1, 1, p8);
+    EXPECT_EQ(p8[0], 255);
+    EXPECT_EQ(p8[1], 128);
+    EXPECT_EQ(p8[2], 0);
+    pixelFixed back;
+    bytes.getPixel(1, 1, back);
+    EXPECT_EQ(back[0], 255 * 32);
+    pixelFloat f;
+    bytes.getPixel(1, 1, f);
+    EXPECT_FLOAT_EQ(f(1), 128 * 0.003921569f);
+    EXPECT_EQ(f(3), 0.0f); // the image has three channels
+
+    imageFile fixed(2, 1, 2, PIXEL_FIXED, 0, 1);
+    pixelFloat in(2);
+    in(0) = 0.5f;
+    in(1) = 5.0f;
+    fixed.setPixel(1, 0, in);
+    pixelFixed raw;
+    fixed.getPixel(1, 0, raw);
+    EXPECT_EQ(raw[0], 4096);
+    EXPECT_EQ(raw[1], 32767);
+    pixelFloat out(2);
+    fixed.getPixel(1, 0, out);
+    EXPECT_FLOAT_EQ(out(0), 0.5f);
+
+    imageFile floats(1, 1, 4, PIXEL_FLOAT, 0, 1);
+    pixelFloat big(4);
+    big.assign(1.5f, -2.0f, 0.25f, 3.0f);
+    floats.setPixel(0, 0, big);
+    floats.addPixel(0, 0, big);
+    pixelFloat got;
+    floats.getPixel(0, 0, got);
+    EXPECT_FLOAT_EQ(got(0), 3.0f);
+    EXPECT_FLOAT_EQ(got(1), -4.0f);
+}
+
+TEST(ImageAccess, BufferLineShiftsRows) {
+    imageFile im(2, 8, 1, PIXEL_8BIT, 2, 1);
+    EXPECT_EQ(im.rowCount, 2);
+    im.setBufferLine(6);
+    pixel8 p;
+    p[0] = 9;
+    im.setPixel(1, 7, p);
+    EXPECT_EQ(im.scanLines[1][1], 9);
+}
+
+TEST(ImageAccess, BilinearSamples) {
+    imageFile row(5, 1, 1, PIXEL_8BIT, 0, 1);
+    row.scanLines[0][2] = 10;
+    row.scanLines[0][3] = 21;
+    row.scanLines[0][4] = 40;
+    pixel8 p;
+    row.getPixel(2.5f, 0.0f, p);
+    EXPECT_EQ(p[0], 16);
+    row.getPixel(4.7f, 0.0f, p); // the last column repeats
+    EXPECT_EQ(p[0], 40);
+
+    imageFile sq(2, 2, 1, PIXEL_FLOAT, 0, 1);
+    float v[4] = {0.0f, 1.0f, 2.0f, 3.0f};
+    for (int i = 0; i < 4; i++) {
+        pixelFloat one(1);
+        one(0) = v[i];
+        sq.setPixel(i % 2, i / 2, one);
+    }
+    pixelFloat out(1);
+    sq.getPixel(0.5f, 0.5f, out);
+    EXPECT_FLOAT_EQ(out(0), 1.5f);
+    sq.getPixel(0.25f, 0.0f, out);
+    EXPECT_FLOAT_EQ(out(0), 0.25f);
+}
+
+TEST(ImageConvert, BytesSurviveARoundTripThroughFloat) {
+    imageFile im(256, 1, 1, PIXEL_8BIT, 0, 1);
+    for (int i = 0; i < 256; i++)
+        im.scanLines[0][i] = static_cast<unsigned char>(i);
+    ASSERT_EQ(im.convert(PIXEL_FLOAT), 1);
+    EXPECT_EQ(im.bytesPerChannel, 4);
+    pixelFloat f(1);
+    im.getPixel(128, 0, f);
+    EXPECT_FLOAT_EQ(f(0), 128 / 255.0f);
+    ASSERT_EQ(im.convert(PIXEL_8BIT), 1);
+    for (int i = 0; i < 256; i++)
+        ASSERT_EQ(im.scanLines[0][i], i);
+}
+
+TEST(ImageConvert, FloatToBytesRoundsUpNearOneAndClampsNegatives) {
+    imageFile im(3, 1, 1, PIXEL_FLOAT, 0, 1);
+    float values[3] = {0.9995f, -0.25f, 0.5f};
+    for (int i = 0; i < 3; i++) {
+        pixelFloat one(1);
+        one(0) = values[i];
+        im.setPixel(i, 0, one);
+    }
+    ASSERT_EQ(im.convert(PIXEL_8BIT), 1);
+    EXPECT_EQ(im.scanLines[0][0], 255);
+    EXPECT_EQ(im.scanLines[0][1], 0);
+    EXPECT_EQ(im.scanLines[0][2], 127);
+}
+
+TEST(ImageConvert, OtherTypesAreRefused) {
+    imageFile im(2, 2, 1, PIXEL_8BIT, 0, 1);
+    im.scanLines[1][1] = 42;
+    EXPECT_EQ(im.convert(PIXEL_FIXED), 0);
+    EXPECT_EQ(im.convert(PIXEL_8BIT), 1); // already that type
+    EXPECT_EQ(im.pixelType, PIXEL_8BIT);
+    EXPECT_EQ(im.scanLines[1][1], 42);
+    imageFile empty;
+    EXPECT_EQ(empty.convert(PIXEL_FLOAT), 0);
+}
+
+TEST(PixelFloat, ElementWiseOverTheShorterLength) {
+    pixelFloat a(3), b(2);
+    a.setAll(2.0f);
+    b.assign(1.0f, 4.0f, 9.0f, 9.0f); // only two values held
+    EXPECT_EQ(b.size(), 2);
+    a += b;
+    EXPECT_FLOAT_EQ(a(0), 3.0f);
+    EXPECT_FLOAT_EQ(a(1), 6.0f);
+    EXPECT_FLOAT_EQ(a(2), 2.0f);
+    a *= b;
+    a -= b;
+    a /= b;
+    EXPECT_FLOAT_EQ(a(1), (6.0f * 4 - 4) / 4);
+    a /= 4.0f;
+    EXPECT_FLOAT_EQ(a(2), 0.5f);
+    EXPECT_EQ(a.safe(-1), 0.0f);
+    EXPECT_EQ(a.safe(3), 0.0f);
+    pixelFloat c(a);
+    c *= 2.0f;
+    EXPECT_FLOAT_EQ(a(2), 0.5f);
+    EXPECT_FLOAT_EQ(c(2), 1.0f);
+    pixelFloat d;
+    EXPECT_EQ(d.size(), 4);
+    d = c;
+    EXPECT_EQ(d.size(), 3);
+}
+
+TEST(PixelFloat, HueSaturationValue) {
+    struct Case {
+        float r, g, b, h, s, v;
+    } cases[] = {
+        {1, 0, 0, 360, 1, 1},    {0, 1, 0, 120, 1, 1},           {0, 0, 1, 240, 1, 1}, {1, 1, 0, 60, 1, 1},
+        {1, 0, 1, 300, 1, 1},    {0.5f, 0.5f, 0.5f, 0, 0, 0.5f}, {0, 0, 0, 0, 0, 0},   {1, 0.5f, 0, 30, 1, 1},
+        {0, 1, 0.5f, 150, 1, 1}, {0.5f, 0, 1, 270, 1, 1},
+    };
+    for (auto const& c : cases) {
+        pixelFloat p;
+        p.assign(c.r, c.g, c.b, 1);
+        float h, s, v;
+        RGB2HSV(p, h, s, v);
+        EXPECT_FLOAT_EQ(h, c.h) << c.r << " " << c.g << " " << c.b;
+        EXPECT_FLOAT_EQ(s, c.s);
+        EXPECT_FLOAT_EQ(v, c.v);
+    }
+    pixelFloat p;
+    p.assign(1.0f, 0.5f, 0.0f, 0);
+    EXPECT_EQ(pixel2CREF(p), 255 | (127 << 8));
+}
+
+TEST(ImageLoad, UnknownMissingAndWrongFilesFail) {
+    TempDir dir;
+    writeWholeFile(dir.file("notes.txt"), "hello");
+    writeWholeFile(dir.file("bad.sgi"), "not an image at all");
+    writeWholeFile(dir.file("empty.rgb"), "");
+    for (char const* name : {"notes.txt", "missing.sgi", "bad.sgi", "empty.rgb", "noSuffix", "x.alpha"}) {
+        imageFile im;
+        EXPECT_EQ(im.loadImage(dir.file(name).c_str(), true), 0) << name;
+        EXPECT_FALSE(im.hasPixels());
+    }
+    imageFile im;
+    EXPECT_EQ(im.loadImage(nullptr, true), 0);
+}
+
+} // namespace

@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "data/imageIO.h"
+#include "data/sgiLoader.h"
+#include "support/cerr.h"
+#include "support/memoryIO.h"
+#include "testSupport.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes encode(Bytes const& row) {
+    Bytes out(sgiMaxEncodedSize(static_cast<int>(row.size())));
+    out.resize(RLAencode(row.data(), out.data(), static_cast<int>(row.size())));
+    return out;
+}
+
+TEST(SgiRle, EncoderPackets) {
+    Bytes same300(300, 0x42);
+    Bytes distinct(200);
+    for (int i = 0; i < 200; i++)
+        distinct[i] = static_cast<unsigned char>(i);
+    struct Case {
+        Bytes row, expected;
+    } cases[] = {
+        {{7, 7, 7, 7, 9}, {4, 7, 0x81, 9, 0}},
+        {{1, 2, 3}, {0x83, 1, 2, 3, 0}},
+        {same300, {127, 0x42, 127, 0x42, 46, 0x42, 0}},
+        {{5}, {0x81, 5, 0}},
+        {{5, 5}, {0x82, 5, 5, 0}},
+        {{1, 2, 2, 2, 3}, {0x81, 1, 3, 2, 0x81, 3, 0}},
+        {{1, 2, 2, 3, 3, 3}, {0x83, 1, 2, 2, 3, 3, 0}},
+        {{}, {0}},
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(encode(c.row), c.expected);
+    Bytes long_ = encode(distinct);
+    ASSERT_EQ(long_.size(), 200u + 2 + 1);
+    EXPECT_EQ(long_[0], 0x80 | 127);
+    EXPECT_EQ(long_[128], 0x80 | 73);
+    EXPECT_EQ(long_.back(), 0);
+}
+
+TEST(SgiRle, DecoderInvertsTheEncoderWithinTheBound) {
+    std::mt19937 rng(12);
+    for (int trial = 0; trial < 200; trial++) {
+        int n = 1 + static_cast<int>(rng() % 400);
+        Bytes row(n);
+        for (auto& b : row)
+            b = static_cast<unsigned char>(rng() % 3 == 0 ? rng() : 7);
+        Bytes packed = encode(row);
+        ASSERT_LE(static_cast<int>(packed.size()), sgiMaxEncodedSize(n));
+        Bytes back(n * 2, 0xEE);
+        ASSERT_EQ(RLEdecode(packed.data(), static_cast<int>(packed.size()), back.data(), 2, 1, n, n), n);
+        for (int i = 0; i < n; i++)
+            ASSERT_EQ(back[2 * i], row[i]);
+        EXPECT_EQ(back[1], 0xEE); // the other channel is left alone
+    }
+}
+
+TEST(SgiRle, DecoderStepsAndBounds) {
+    Bytes packed = {0x85, 1, 2, 3, 4, 5, 3, 9, 0};
+    Bytes out(8, 0);
+    EXPECT_EQ(RLEdecode(packed.data(), 9, out.data(), 1, 2, 8, 8), 8);
+    EXPECT_EQ(out, (Bytes{1, 3, 5, 9, 0, 0, 0, 0}));
+
+    struct Case {
+        Bytes packed;
+        int rowWidth, expected;
+    } cases[] = {
+        {{0}, 4, 0},                    // ends at once
+        {{0x84, 1, 2}, 4, -1},          // literal packet past the input
+        {{4}, 4, -1},                   // run without its byte
+        {{5, 1, 0}, 4, -1},             // run past the row width
+        {{0x83, 1, 2, 3, 2, 9}, 4, -1}, // second packet past the row width
+        {{2, 1}, 4, 2},                 // input ends without the closing 0
+        {{}, 4, 0},
+    };
+    for (auto const& c : cases) {
+        Bytes dest(4, 0);
+        EXPECT_EQ(
+            RLEdecode(c.packed.data(), static_cast<int>(c.packed.size()), dest.data(), 1, 1, c.rowWidth, 4),
+            c.expected);
+    }
+    Bytes dest(2, 0); // output count bounds the positions kept
+    Bytes run = {6, 5, 0};
+    EXPECT_EQ(RLEdecode(run.data(), 3, dest.data(), 1, 1, 6, 2), 6);
+}
+
+void fillPattern(imageFile& im, unsigned seed) {
+    std::mt19937 rng(seed);
+    for (int y = 0; y < im.height; y++)
+        for (size_t i = 0; i < im.stride(); i++)
+            im.scanLines[y][i] =
+                static_cast<unsigned char>(rng() % 4 == 0 ? rng() : (y * 3 + i / im.channels));
+}
+
+TEST(SgiFiles, SaveAndLoadRoundTrips) {
+    TempDir dir;
+    struct Case {
+        uint16_t w, h, channels;
+        char const* format;
+    } cases[] = {{64, 32, 4, "rgba"}, {17, 5, 3, "rgb"}, {300, 3, 1, "a"}, {1, 1, 1, "a"}, {2, 7, 2, "ra"}};
+    for (auto const& c : cases) {
+        imageFile out(c.w, c.h, c.channels, PIXEL_8BIT, 0, 1);
+        fillPattern(out, c.w);
+        std::string path = dir.file("round.sgi");
+        ASSERT_EQ(out.saveSGI(path.c_str()), 1);
+        imageFile in;
+        ASSERT_EQ(in.loadImage(path.c_str(), true), 1) << c.format;
+        EXPECT_EQ(in.width, c.w);
+        EXPECT_EQ(in.height, c.h);
+        EXPECT_EQ(in.channels, c.channels);
+        EXPECT_EQ(in.pixelType, PIXEL_8BIT);
+        EXPECT_STREQ(in.format, c.format);
+        for (int y = 0; y < c.h; y++)
+            ASSERT_EQ(std::memcmp(in.scanLines[y], out.scanLines[y], out.stride()), 0);
+    }
+}
+
+TEST(SgiFiles, HeaderLayout) {
+    TempDir dir;
+    imageFile im(3, 2, 3, PIXEL_8BIT, 0, 2);
+    ASSERT_EQ(im.saveSGI(dir.file("h.rgb").c_str()), 1);
+    std::string f = readWholeFile(dir.file("h.rgb"));
+    ASSERT_GT(f.size(), 512u + 2 * 6 * 4);
+    auto be16 = [&](int at) {
+        return (static_cast<unsigned char>(f[at]) << 8) | static_cast<unsigned char>(f[at + 1]);
+    };
+    EXPECT_EQ(be16(0), 474);
+    EXPECT_EQ(f[2], 1);
+    EXPECT_EQ(f[3], 1);
+    EXPECT_EQ(be16(4), 3);
+    EXPECT_EQ(be16(6), 3);
+    EXPECT_EQ(be16(8), 2);
+    EXPECT_EQ(be16(10), 3);
+    EXPECT_EQ(be16(18), 255);
+    EXPECT_EQ(f.substr(24, 16), "this is my frame");
+    EXPECT_EQ(f[24 + 78], ' ');
+    EXPECT_EQ(f[24 + 79], 0);
+    EXPECT_EQ(be16(512 + 2), 512 + 48); // first row starts after both tables
+    EXPECT_EQ(be16(512 + 24 + 2), 3);   // a zero row of 3 encodes as 3, 0, 0
+}
+
+TEST(SgiFiles, HeaderOnlyForcedChannelsAndReducers) {
+    TempDir dir;
+    std::string path = dir.file("grey.alpha");
+    imageFile grey(8, 6, 1, PIXEL_8BIT, 0, 1);
+    fillPattern(grey, 3);
+    ASSERT_EQ(grey.saveSGI(path.c_str()), 1);
+
+    imageFile header;
+    ASSERT_EQ(header.loadImage(path.c_str(), false), 1);
+    EXPECT_EQ(header.width, 8);
+    EXPECT_EQ(header.channels, 1);
+    EXPECT_FALSE(header.hasPixels());
+
+    imageFile forced;
+    forced.forcedChannels = 3;
+    ASSERT_EQ(forced.loadImage(path.c_str(), true), 1);
+    EXPECT_EQ(forced.channels, 3);
+    EXPECT_EQ(forced.forcedChannels, 65535);
+    for (int x = 0; x < 8; x++) {
+        EXPECT_EQ(forced.scanLines[5][x * 3], grey.scanLines[5][x]);
+        EXPECT_EQ(forced.scanLines[5][x * 3 + 1], 0);
+    }
+
+    imageFile halved;
+    halved.sizeReducerX = 2;
+    halved.maxHeight = 2;
+    ASSERT_EQ(halved.loadImage(path.c_str(), true), 1);
+    EXPECT_EQ(halved.width, 4);
+    EXPECT_EQ(halved.height, 2);
+    for (int y = 0; y < 2; y++)
+        for (int x = 0; x < 4; x++)
+            EXPECT_EQ(halved.scanLines[y][x], grey.scanLines[y * 3][x * 2]);
+
+    imageFile zeroReducer;
+    zeroReducer.sizeReducerY = 0;
+    EXPECT_EQ(zeroReducer.loadImage(path.c_str(), true), 1);
+    EXPECT_EQ(zeroReducer.height, 6);
+}
+
+// A hand-made header for files the writer would never produce.
+std::string sgiHeader(int storage, int bpc, int x, int y, int z) {
+    std::string h(512, '\0');
+    auto put16 = [&](int at, int v) {
+        h[at] = static_cast<char>((v >> 8) & 0xFF);
+        h[at + 1] = static_cast<char>(v & 0xFF);
+    };
+    put16(0, 474);
+    h[2] = static_cast<char>(storage);
+    h[3] = static_cast<char>(bpc);
+    put16(4, 3);
+    put16(6, x);
+    put16(8, y);
+    put16(10, z);
+    return h;
+}
+
+TEST(SgiFiles, VerbatimStorageIsRead) {
+    TempDir dir;
+    std::string f = sgiHeader(0, 1, 3, 2, 2);
+    f += std::string("\x01\x02\x03\x04\x05\x06\x0A\x0B\x0C\x0D\x0E\x0F", 12);
+    writeWholeFile(dir.file("v.sgi"), f);
+    imageFile im;
+    ASSERT_EQ(im.loadImage(dir.file("v.sgi").c_str(), true), 1);
+    EXPECT_EQ(im.scanLines[0][0], 1);
+    EXPECT_EQ(im.scanLines[0][1], 0x0A);
+    EXPECT_EQ(im.scanLines[1][3], 0x0E);
+    EXPECT_EQ(im.scanLines[1][4], 6);
+    writeWholeFile(dir.file("short.sgi"), f.substr(0, f.size() - 1));
+    imageFile cut;
+    EXPECT_EQ(cut.loadImage(dir.file("short.sgi").c_str(), true), 0);
+}
+
+std::string be32(uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+TEST(SgiFiles, MalformedFilesFailCleanly) {
+    resetExitState();
+    TempDir dir;
+    imageFile good(5, 3, 2, PIXEL_8BIT, 0, 1);
+    fillPattern(good, 9);
+    std::string path = dir.file("good.sgi");
+    ASSERT_EQ(good.saveSGI(path.c_str()), 1);
+    std::string valid = readWholeFile(path);
+    int tables = 512, entries = 3 * 2;
+
+    std::vector<std::pair<char const*, std::string>> cases = {
+        {"bad magic", "\x01\xDB" + valid.substr(2)},
+        {"header only", valid.substr(0, 512)},
+        {"half header", valid.substr(0, 100)},
+        {"two bytes", valid.substr(0, 2)},
+        {"tables cut", valid.substr(0, tables + entries * 4 + 3)},
+        {"last row cut", valid.substr(0, valid.size() - 2)},
+        {"zero width", sgiHeader(1, 1, 0, 3, 2) + valid.substr(512)},
+        {"negative height", sgiHeader(1, 1, 5, -3, 2) + valid.substr(512)},
+        {"no channels", sgiHeader(1, 1, 5, 3, 0) + valid.substr(512)},
+        {"five channels", sgiHeader(1, 1, 5, 3, 5) + valid.substr(512)},
+        {"two bytes per channel", sgiHeader(1, 2, 5, 3, 2) + valid.substr(512)},
+        {"unknown storage", sgiHeader(7, 1, 5, 3, 2) + valid.substr(512)},
+        {"huge claimed size", sgiHeader(1, 1, 32767, 32767, 4) + valid.substr(512)},
+        {"row start past the end", valid.substr(0, tables) + be32(0x7FFFFFF0) + valid.substr(tables + 4)},
+        {"row start wraps", valid.substr(0, tables) + be32(0xFFFFFFFF) + valid.substr(tables + 4)},
+        {"row length past the end",
+         valid.substr(0, tables + entries * 4) + be32(0xFFFFFF00) + valid.substr(tables + entries * 4 + 4)},
+        {"row of nothing",
+         valid.substr(0, tables + entries * 4) + be32(0) + valid.substr(tables + entries * 4 + 4)},
+    };
+    std::string overrun = valid; // first row: a run longer than the row
+    uint32_t firstRow =
+        (static_cast<unsigned char>(valid[tables + 2]) << 8) | static_cast<unsigned char>(valid[tables + 3]);
+    overrun[firstRow] = 100;
+    cases.push_back({"run past the row", overrun});
+    std::string overlong =
+        valid.substr(0, tables + entries * 4) + be32(12) + valid.substr(tables + entries * 4 + 4);
+    writeWholeFile(dir.file("long.sgi"), overlong);
+    imageFile stillFine;
+    EXPECT_EQ(stillFine.loadImage(dir.file("long.sgi").c_str(), true), 1);
+    for (auto const& [what, bytes] : cases) {
+        writeWholeFile(dir.file("bad.sgi"), bytes);
+        imageFile im;
+        EXPECT_EQ(im.loadImage(dir.file("bad.sgi").c_str(), true), 0) << what;
+        EXPECT_EQ(exitSaver, 0) << what;
+    }
+}
+
+// Random damage to a valid file may load or fail, but never overruns (the sanitizers watch).
+TEST(SgiFiles, RandomDamageNeverOverruns) {
+    TempDir dir;
+    imageFile good(9, 4, 3, PIXEL_8BIT, 0, 1);
+    fillPattern(good, 4);
+    ASSERT_EQ(good.saveSGI(dir.file("g.sgi").c_str()), 1);
+    std::string valid = readWholeFile(dir.file("g.sgi"));
+    std::mt19937 rng(77);
+    int failed = 0;
+    for (int trial = 0; trial < 300; trial++) {
+        std::string bytes = valid;
+        int hits = 1 + static_cast<int>(rng() % 6);
+        for (int i = 0; i < hits; i++)
+            bytes[rng() % bytes.size()] = static_cast<char>(rng());
+        if (trial % 5 == 0) bytes.resize(rng() % bytes.size());
+        CmemoryIO in;
+        in.setStartAndSize(bytes.data(), static_cast<int>(bytes.size()));
+        in.readUShort();
+        imageFile im;
+        failed += im.readSGI(in, true) == 0;
+    }
+    EXPECT_GT(failed, 0);
+}
+
+TEST(SgiFiles, OnlyWhole8BitImagesAreSaved) {
+    TempDir dir;
+    imageFile floats(4, 4, 3, PIXEL_FLOAT, 0, 1);
+    EXPECT_EQ(floats.saveSGI(dir.file("f.sgi").c_str()), 0);
+    imageFile sizeOnly(4, 4, 3, PIXEL_8BIT, 0, 0);
+    EXPECT_EQ(sizeOnly.saveSGI(dir.file("s.sgi").c_str()), 0);
+    imageFile fine(4, 4, 3, PIXEL_8BIT, 0, 1);
+    EXPECT_EQ(fine.saveSGI(dir.file("no/such/folder/x.sgi").c_str()), 0);
+    EXPECT_FALSE(pathExists(dir.file("f.sgi")));
+}
+
+} // namespace

@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include <png.h>
+
+#include "data/imageIO.h"
+#include "data/imageSource.h"
+#include "host/imageDecode.h"
+#include "pictureFiles.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+
+namespace {
+
+// Pixel (x, y) of the picture counted from its top row, as the image holds it.
+Bytes pictureAt(imageFile& im, int x, int yFromTop) {
+    unsigned char* p = im.scanLines[im.height - 1 - yFromTop] + x * im.channels;
+    return Bytes(p, p + im.channels);
+}
+
+// Two rows: red, green, half-covered orange over blue, white, fully transparent.
+Bytes rgbaPicture() {
+    return {255, 0, 0,   255, 0,   255, 0,   255, 200, 100, 50, 128,
+            0,   0, 255, 255, 255, 255, 255, 255, 10,  20,  30, 0};
+}
+
+// Top half red, bottom half blue.
+Bytes redOverBlue(int w, int h) {
+    Bytes px;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            bool top = y < h / 2;
+            px.insert(px.end(), {static_cast<unsigned char>(top ? 255 : 0), 0,
+                                 static_cast<unsigned char>(top ? 0 : 255)});
+        }
+    return px;
+}
+
+void expectNear(Bytes const& got, Bytes const& want, int tolerance) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < got.size(); i++)
+        EXPECT_NEAR(got[i], want[i], tolerance) << "channel " << i;
+}
+
+TEST(DecodePng, RowOrderChannelsAndPremultipliedColour) {
+    TempDir dir;
+    writeBytes(dir.file("p.png"), encodePng({3, 2, PNG_COLOR_TYPE_RGBA, 8, false, rgbaPicture(), {}, {}}));
+    imageFile im;
+    ASSERT_EQ(OS::loadImageFile(im, dir.file("p.png").c_str()), 1);
+    EXPECT_EQ(im.width, 3);
+    EXPECT_EQ(im.height, 2);
+    EXPECT_EQ(im.channels, 4);
+    EXPECT_STREQ(im.format, "rgba");
+    EXPECT_EQ(im.pixelType, PIXEL_8BIT);
+    EXPECT_EQ(pictureAt(im, 0, 0), (Bytes{255, 0, 0, 255}));
+    EXPECT_EQ(pictureAt(im, 2, 0), (Bytes{100, 50, 25, 128}));
+    EXPECT_EQ(pictureAt(im, 0, 1), (Bytes{0, 0, 255, 255}));
+    EXPECT_EQ(pictureAt(im, 2, 1), (Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(im.scanLines[1][0], 255); // the picture's top-left pixel opens the last row
+}
+
+TEST(DecodePng, EveryColourLayoutBecomesRgba) {
+    Bytes interlacedRows;
+    for (int i = 0; i < 9 * 9; i++)
+        interlacedRows.insert(interlacedRows.end(), {static_cast<unsigned char>(i), 7, 9});
+    struct Case {
+        char const* what;
+        PngPicture picture;
+        int x, y;
+        Bytes expected;
+    } cases[] = {
+        {"grey", {2, 1, PNG_COLOR_TYPE_GRAY, 8, false, {77, 200}, {}, {}}, 1, 0, {200, 200, 200, 255}},
+        {"one-bit grey", {8, 1, PNG_COLOR_TYPE_GRAY, 1, false, {0x40}, {}, {}}, 1, 0, {255, 255, 255, 255}},
+        {"grey and alpha",
+         {1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, {255, 51}, {}, {}},
+         0,
+         0,
+         {51, 51, 51, 51}},
+        {"palette",
+         {2, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {1, 0}, {10, 20, 30, 40, 50, 60}, {255, 255}},
+         0,
+         0,
+         {40, 50, 60, 255}},
+        {"palette with transparency",
+         {1, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {0}, {10, 20, 30}, {0}},
+         0,
+         0,
+         {0, 0, 0, 0}},
+        {"16-bit",
+         {1, 1, PNG_COLOR_TYPE_RGB, 16, false, {0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF}, {}, {}},
+         0,
+         0,
+         {0x12, 0xAB, 0xFF, 255}},
+        {"interlaced", {9, 9, PNG_COLOR_TYPE_RGB, 8, true, interlacedRows, {}, {}}, 4, 6, {58, 7, 9, 255}},
+    };
+    TempDir dir;
+    for (auto const& c : cases) {
+        writeBytes(dir.file("k.png"), encodePng(c.picture));
+        imageFile im;
+        ASSERT_EQ(OS::loadImageFile(im, dir.file("k.png").c_str()), 1) << c.what;
+        EXPECT_EQ(im.width, c.picture.width) << c.what;
+        EXPECT_EQ(pictureAt(im, c.x, c.y), c.expected) << c.what;
+    }
+}
+
+TEST(DecodeJpeg, RowOrderAndOpaqueAlpha) {
+    TempDir dir;
+    writeBytes(dir.file("rb.jpg"), encodeJpeg(16, 16, 3, redOverBlue(16, 16)));
+    imageFile im;
+    ASSERT_EQ(OS::loadImageFile(im, dir.file("rb.jpg").c_str()), 1);
+    EXPECT_EQ(im.width, 16);
+    EXPECT_EQ(im.height, 16);
+    EXPECT_STREQ(im.format, "rgba");
+    expectNear(Bytes(im.scanLines[15], im.scanLines[15] + 4), {255, 0, 0, 255}, 6);
+    expectNear(Bytes(im.scanLines[0] + 60, im.scanLines[0] + 64), {0, 0, 255, 255}, 6);
+
+    Bytes grey(8 * 8, 128);
+    writeBytes(dir.file("g.jpeg"), encodeJpeg(8, 8, 1, grey));
+    imageFile g;
+    g.forcedChannels = 3;
+    ASSERT_EQ(OS::loadImageFile(g, dir.file("g.jpeg").c_str()), 1);
+    EXPECT_STREQ(g.format, "rgb");
+    expectNear(pictureAt(g, 3, 3), {128, 128, 128}, 2);
+}
+
+TEST(DecodeSizes, ReducersAndBoundsKeepEvenlySpacedPixels) {
+    TempDir dir;
+    Bytes rows;
+    for (int y = 0; y < 4; y++)
+        for (int x = 0; x < 4; x++)
+            rows.insert(rows.end(), {static_cast<unsigned char>(10 * y + x), 0, 0});
+    writeBytes(dir.file("grid.png"), encodePng({4, 4, PNG_COLOR_TYPE_RGB, 8, false, rows, {}, {}}));
+
+    imageFile halved;
+    halved.sizeReducerX = 2;
+    halved.sizeReducerY = 0; // raised to 1
+    ASSERT_EQ(OS::loadImageFile(halved, dir.file("grid.png").c_str()), 1);
+    EXPECT_EQ(halved.width, 2);
+    EXPECT_EQ(halved.height, 4);
+    EXPECT_EQ(halved.sizeReducerY, 1);
+    EXPECT_EQ(pictureAt(halved, 1, 3)[0], 32);
+
+    imageFile flat;
+    flat.maxHeight = 1;
+    flat.forcedChannels = 1;
+    ASSERT_EQ(OS::loadImageFile(flat, dir.file("grid.png").c_str()), 1);
+    EXPECT_EQ(flat.height, 1);
+    EXPECT_STREQ(flat.format, "a");
+    EXPECT_EQ(pictureAt(flat, 3, 0), Bytes{3});
+
+    imageFile nothing;
+    nothing.sizeReducerX = 5;
+    EXPECT_EQ(OS::loadImageFile(nothing, dir.file("grid.png").c_str()), 0);
+    EXPECT_FALSE(nothing.hasPixels());
+
+    writeBytes(dir.file("big.jpg"), encodeJpeg(16, 16, 3, redOverBlue(16, 16)));
+    imageFile jpegHalf;
+    jpegHalf.sizeReducerX = jpegHalf.sizeReducerY = 2;
+    ASSERT_EQ(OS::loadImageFile(jpegHalf, dir.file("big.jpg").c_str()), 1);
+    EXPECT_EQ(jpegHalf.width, 8);
+    EXPECT_EQ(jpegHalf.height, 8);
+    expectNear(pictureAt(jpegHalf, 0, 0), {255, 0, 0, 255}, 6);
+}
+
+TEST(FtiFiles, ScrambleRoundTripsEveryLength) {
+    std::mt19937 rng(5);
+    for (size_t n = 0; n < 40; n++) {
+        Bytes plain(n);
+        for (auto& b : plain)
+            b = static_cast<unsigned char>(rng());
+        Bytes stored = ftiScramble(plain.data(), plain.size());
+        ASSERT_EQ(stored.size(), n);
+        if (n >= 8) {
+            EXPECT_NE(stored, plain);
+        }
+        stored.resize(n + 3, 0xAA); // whatever the spare bytes hold
+        ftiUnscramble(stored.data(), n);
+        ASSERT_EQ(Bytes(stored.begin(), stored.begin() + n), plain) << n;
+    }
+}
+
+TEST(FtiFiles, DecodedFromTheScrambledFile) {
+    ScopedDataFolder data;
+    Bytes jpeg = encodeJpeg(8, 8, 3, redOverBlue(8, 8));
+    writeBytes(data.file("pic.fti"), ftiScramble(jpeg.data(), jpeg.size()));
+    imageFile im;
+    ASSERT_EQ(OS::loadImageFile(im, "[APD]pic.fti"), 1);
+    expectNear(pictureAt(im, 0, 0), {255, 0, 0, 255}, 6);
+    writeBytes(data.file("plain.fti"), jpeg);
+    imageFile notScrambled;
+    EXPECT_EQ(OS::loadImageFile(notScrambled, data.file("plain.fti").c_str()), 0);
+}
+
+TEST(FtiFiles, LoaderPrefersAnFtiBesideAJpg) {
+    TempDir dir;
+    Bytes blueTop(8 * 8 * 3, 0);
+    for (size_t i = 2; i < blueTop.size(); i += 3)
+        blueTop[i] = 255;
+    Bytes fti = encodeJpeg(8, 8, 3, blueTop);
+    writeBytes(dir.file("fish.JPG"), encodeJpeg(8, 8, 3, redOverBlue(8, 8)));
+    writeBytes(dir.file("fish.fti"), ftiScramble(fti.data(), fti.size()));
+    struct Case {
+        bool diskAlways;
+        char const* name;
+        int red;
+    } cases[] = {{true, "fish.JPG", 0}, {false, "fish.JPG", 255}, {true, "other.JPG", 255}};
+    writeBytes(dir.file("other.JPG"), encodeJpeg(8, 8, 3, redOverBlue(8, 8)));
+    for (auto const& c : cases) {
+        setImageCheckDiskAlways(c.diskAlways);
+        imageFile im;
+        ASSERT_EQ(im.loadImage(dir.file(c.name).c_str(), true), 1) << c.name;
+        EXPECT_NEAR(pictureAt(im, 0, 0)[0], c.red, 6) << c.name << " " << c.diskAlways;
+    }
+    setImageCheckDiskAlways(true);
+}
+
+TEST(DecodeRefusals, UnsupportedSuffixesAndWrongContent) {
+    TempDir dir;
+    Bytes png = encodePng({3, 2, PNG_COLOR_TYPE_RGBA, 8, false, rgbaPicture(), {}, {}});
+    for (char const* name : {"a.gif", "a.bmp", "a.tif", "a.TIFF", "a.jpg", "a.fti"}) {
+        writeBytes(dir.file(name), png);
+        imageFile im;
+        EXPECT_EQ(im.loadImage(dir.file(name).c_str(), true), 0) << name;
+        EXPECT_FALSE(im.hasPixels());
+    }
+    imageFile viaLoader;
+    writeBytes(dir.file("ok.PNG"), png);
+    EXPECT_EQ(viaLoader.loadImage(dir.file("ok.PNG").c_str(), true), 1);
+}
+
+TEST(DecodeRefusals, MalformedFilesFailAndLeaveTheImageAlone) {
+    resetExitState();
+    TempDir dir;
+    Bytes png = encodePng({3, 2, PNG_COLOR_TYPE_RGBA, 8, false, rgbaPicture(), {}, {}});
+    Bytes jpeg = encodeJpeg(16, 16, 3, redOverBlue(16, 16));
+    Bytes badCrc = png;
+    badCrc[45] ^= 0x55; // inside the image data, so its checksum fails
+    Bytes jpegNoise = jpeg;
+    for (size_t i = jpeg.size() / 2; i < jpeg.size() - 2; i++)
+        jpegNoise[i] = static_cast<unsigned char>(i * 7);
+    struct Case {
+        char const* what;
+        char const* name;
+        Bytes bytes;
+    } cases[] = {
+        {"empty png", "e.png", {}},
+        {"empty jpeg", "e.jpg", {}},
+        {"png signature only", "s.png", Bytes(png.begin(), png.begin() + 8)},
+        {"png header cut", "h.png", Bytes(png.begin(), png.begin() + 30)},
+        {"png half", "half.png", Bytes(png.begin(), png.begin() + png.size() / 2)},
+        {"png without its end", "end.png", Bytes(png.begin(), png.end() - 1)},
+        {"png bad checksum", "crc.png", badCrc},
+        {"jpeg start marker only", "soi.jpg", {0xFF, 0xD8}},
+        {"jpeg half", "half.jpg", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)},
+        {"jpeg noise", "noise.jpg", jpegNoise},
+        {"text", "t.jpeg", {'h', 'e', 'l', 'l', 'o'}},
+    };
+    for (auto const& c : cases) {
+        writeBytes(dir.file(c.name), c.bytes);
+        imageFile im(5, 5, 3, PIXEL_8BIT, 0, 1);
+        im.scanLines[2][2] = 99;
+        im.forcedChannels = 2;
+        EXPECT_EQ(OS::loadImageFile(im, dir.file(c.name).c_str()), 0) << c.what;
+        EXPECT_EQ(im.width, 5) << c.what;
+        EXPECT_EQ(im.scanLines[2][2], 99) << c.what;
+        EXPECT_EQ(im.forcedChannels, 2) << c.what;
+    }
+    imageFile missing;
+    EXPECT_EQ(OS::loadImageFile(missing, dir.file("none.png").c_str()), 0);
+    EXPECT_EQ(OS::loadImageFile(missing, nullptr), 0);
+    EXPECT_EQ(exitSaver, 0);
+}
+
+// Random damage may decode or fail, but never overruns or ends the process.
+TEST(DecodeRefusals, RandomDamageNeverOverruns) {
+    TempDir dir;
+    Bytes sources[2] = {encodePng({9, 9, PNG_COLOR_TYPE_RGB, 8, true, Bytes(9 * 9 * 3, 40), {}, {}}),
+                        encodeJpeg(16, 16, 3, redOverBlue(16, 16), 80)};
+    char const* names[2] = {"r.png", "r.jpg"};
+    std::mt19937 rng(3);
+    for (int trial = 0; trial < 300; trial++) {
+        int kind = trial % 2;
+        Bytes b = sources[kind];
+        int hits = 1 + static_cast<int>(rng() % 8);
+        for (int i = 0; i < hits; i++)
+            b[rng() % b.size()] = static_cast<unsigned char>(rng());
+        if (trial % 7 == 0) b.resize(rng() % b.size());
+        writeBytes(dir.file(names[kind]), b);
+        imageFile im;
+        int ok = OS::loadImageFile(im, dir.file(names[kind]).c_str());
+        EXPECT_EQ(ok == 1, im.hasPixels());
+    }
+}
+
+} // namespace

@@ -1,0 +1,455 @@
+// Value, link and array kinds: the conversion table, registered fields, bounds.
+#include <cmath>
+#include <limits>
+
+#include "variableTestSupport.h"
+#include "variables/variableLinks.h"
+
+namespace {
+
+// One stored value read back three ways.
+struct Conversion {
+    int classCode;
+    char how; // 'i' from int, 'd' from double, 't' from text
+    int fromInt;
+    double fromDouble;
+    char const* fromText;
+    char const* text;
+    int asInt;
+    double asDouble;
+};
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+Conversion const kConversions[] = {
+    // short: low 16 bits, truncation toward zero
+    {CLASS_SHORT, 'i', 40000, 0, "", "-25536", -25536, -25536},
+    {CLASS_SHORT, 'd', 0, -1.7, "", "-1", -1, -1},
+    {CLASS_SHORT, 'd', 0, 65537.9, "", "1", 1, 1},
+    {CLASS_SHORT, 'd', 0, 1e30, "", "-1", -1, -1}, // saturated, then the low 16 bits
+    {CLASS_SHORT, 'd', 0, NAN, "", "0", 0, 0},
+    {CLASS_SHORT, 't', 0, 0, "70000x", "4464", 4464, 4464},
+    // int
+    {CLASS_INT, 't', 0, 0, "12abc", "12", 12, 12},
+    {CLASS_INT, 't', 0, 0, "  -7", "-7", -7, -7},
+    {CLASS_INT, 't', 0, 0, "99999999999", "2147483647", 2147483647, 2147483647.0},
+    {CLASS_INT, 't', 0, 0, "abc", "0", 0, 0},
+    {CLASS_INT, 'd', 0, -3.99, "", "-3", -3, -3},
+    {CLASS_INT, 'd', 0, 1e20, "", "2147483647", 2147483647, 2147483647.0},
+    {CLASS_INT, 'd', 0, -kInf, "", "-2147483648", -2147483647 - 1, -2147483648.0},
+    {CLASS_INT, 'd', 0, NAN, "", "0", 0, 0},
+    // float
+    {CLASS_FLOAT, 'i', 7, 0, "", "7", 7, 7},
+    {CLASS_FLOAT, 'd', 0, 2.75, "", "2.75", 2, 2.75},
+    {CLASS_FLOAT, 'd', 0, -2.75, "", "-2.75", -2, -2.75},
+    {CLASS_FLOAT, 'd', 0, 1e8, "", "1e+08", 100000000, 1e8},
+    {CLASS_FLOAT, 'd', 0, 1e300, "", "inf", 2147483647, kInf},
+    {CLASS_FLOAT, 't', 0, 0, "0.5xyz", "0.5", 0, 0.5},
+    {CLASS_FLOAT, 't', 0, 0, "5e9", "5e+09", 2147483647, 5e9},
+    // string
+    {CLASS_STRING, 'd', 0, 2.5, "", "2.5", 2, 2.5},
+    {CLASS_STRING, 'd', 0, 0.1, "", "0.1", 0, 0.10000000149011612}, // "%g" of the float
+    {CLASS_STRING, 'i', -12, 0, "", "-12", -12, -12},
+    {CLASS_STRING, 't', 0, 0, "3.9", "3.9", 3, 3.9},
+    {CLASS_STRING, 't', 0, 0, "say \"hi\"", "say \"hi\"", 0, 0},
+};
+
+void store(Cvariable* v, Conversion const& c) {
+    if (c.how == 'i') v->setElem_int(0, c.fromInt);
+    if (c.how == 'd') v->setElem_float(0, c.fromDouble);
+    if (c.how == 't') v->setElem_char(0, c.fromText);
+}
+
+void expectReads(Cvariable* v, Conversion const& c, char const* what) {
+    SCOPED_TRACE(::testing::Message() << what << " class " << c.classCode << " from " << c.how << " "
+                                      << c.fromInt << "/" << c.fromDouble << "/" << c.fromText);
+    EXPECT_STREQ(v->getElem_char(0), c.text);
+    EXPECT_EQ(v->getElem_int(0), c.asInt);
+    if (std::isinf(c.asDouble))
+        EXPECT_EQ(v->getElem_float(0), c.asDouble);
+    else
+        EXPECT_NEAR(v->getElem_float(0), c.asDouble, 1e-6 * (1 + std::fabs(c.asDouble)));
+}
+
+TEST_F(VarTest, ValueKindsConvertByTheTable) {
+    for (auto const& c : kConversions) {
+        Cvariable* v = makeVariable(c.classCode);
+        store(v, c);
+        expectReads(v, c, "value");
+        delete v;
+    }
+    EXPECT_EQ(exits(), "");
+}
+
+TEST_F(VarTest, LinkKindsConvertByTheSameTable) {
+    int linkClass[7] = {};
+    linkClass[CLASS_SHORT] = CLASS_SHORT_LINK;
+    linkClass[CLASS_INT] = CLASS_INT_LINK;
+    linkClass[CLASS_FLOAT] = CLASS_FLOAT_LINK;
+    linkClass[CLASS_STRING] = CLASS_STRING_LINK;
+    for (auto const& c : kConversions) {
+        short s = 0;
+        int i = 0;
+        float f = 0;
+        Cstring text;
+        auto* link = static_cast<ClinkVar*>(makeVariable(linkClass[c.classCode]));
+        void* field[7] = {nullptr, nullptr, nullptr, &s, &i, &f, &text};
+        link->setPointer(field[c.classCode]);
+        store(link, c);
+        expectReads(link, c, "link");
+        delete link;
+    }
+    EXPECT_EQ(exits(), "");
+}
+
+TEST_F(VarTest, ValueKindsIgnoreTheElementIndex) {
+    CintVar v;
+    v.setElem_int(9, 5);
+    EXPECT_EQ(v.getElem_int(3), 5);
+    CstringVar s;
+    s = "abc";
+    EXPECT_STREQ(static_cast<char const*>(s), "abc");
+    s.setString(nullptr);
+    EXPECT_STREQ(s.getString(), "");
+}
+
+// An object exposing its fields by name.
+class Gadget : public CdirectoryVar {
+  public:
+    Gadget() {
+        registerInt(count, "count", 1);
+        registerShort(level, "level", 0);
+        registerFloat(speed, "speed", 1);
+        registerString(title, "title", 1);
+        registerPointer(handle, "handle", 0);
+    }
+    int count = 3;
+    short level = -2;
+    float speed = 1.5f;
+    Cstring title = "tank";
+    void* handle = nullptr;
+};
+
+TEST_F(VarTest, RegisteredFieldsReadAndWriteByName) {
+    Gadget g;
+    // Newest first: the registration order reversed.
+    std::string order;
+    for (Cvariable* c = g.firstChild; c; c = c->nextSibling)
+        order += std::string(c->name.c_str()) + " ";
+    EXPECT_EQ(order, "handle title speed level count ");
+
+    EXPECT_EQ(g.findVariable("count")->getInt(), 3);
+    EXPECT_EQ(g.findVariable("level")->getInt(), -2);
+    EXPECT_EQ(g.findVariable("speed")->getFloat(), 1.5);
+    EXPECT_STREQ(g.findVariable("title")->getString(), "tank");
+
+    g.findVariable("count")->setString("42");
+    g.findVariable("level")->setFloat(-7.9);
+    g.findVariable("speed")->setInt(4);
+    g.findVariable("title")->setFloat(0.25);
+    EXPECT_EQ(g.count, 42);
+    EXPECT_EQ(g.level, -7);
+    EXPECT_EQ(g.speed, 4.0f);
+    EXPECT_STREQ(g.title.c_str(), "0.25");
+
+    Cvariable* count = g.getChild("count");
+    EXPECT_EQ(count->flags, unsigned(VAR_LINK | VAR_HAS_NUMBER | VAR_REGISTERED | VAR_SAVE));
+    EXPECT_EQ(g.getChild("level")->flags & VAR_SAVE, 0u);
+    EXPECT_EQ(g.getChild("title")->flags & VAR_REGISTERED, 0u);
+    auto* handle = static_cast<CpointerVar*>(g.getChild("handle"));
+    EXPECT_EQ(handle->target, &g.handle);
+    EXPECT_EQ(handle->getType(), TYPE_POINTER);
+    EXPECT_EQ(count->elements(), 1);
+}
+
+TEST_F(VarTest, LinkAccessOutsideItsElementsIsIgnored) {
+    float colour[3] = {1, 2, 3};
+    float guard = 99;
+    CdirectoryVar owner;
+    owner.setName("owner");
+    float& first = colour[0];
+    Cvariable* link = owner.registerFloat(first, "rgb", 0);
+    link->setNumElements(3);
+    link->setElem_float(2, 30);
+    EXPECT_EQ(colour[2], 30);
+    link->setElem_float(3, 40); // one past the end
+    link->setElem_int(500, 40);
+    link->setElem_char(65535, "40");
+    EXPECT_EQ(guard, 99);
+    EXPECT_EQ(link->getElem_float(3), 0.0);
+    EXPECT_STREQ(link->getElem_char(3), "0");
+    EXPECT_TRUE(traced("setElem_float out of range in rgb: element 3/3"));
+
+    CintLinkVar unbound;
+    unbound.setElem_int(0, 5);
+    EXPECT_EQ(unbound.getElem_int(0), 0);
+    CstringLinkVar unboundText;
+    unboundText.setElem_char(0, "x");
+    EXPECT_STREQ(unboundText.getElem_char(0), "");
+    EXPECT_EQ(exits(), "");
+}
+
+TEST_F(VarTest, OwnedStorageBoundsAGrownCount) {
+    CintLinkVar link;
+    ASSERT_NE(link.allocElements(2, 4), nullptr);
+    link.zeroAllocedMem();
+    EXPECT_TRUE(link.hasFlag(VAR_OWNS_STORAGE));
+    link.setElem_int(1, 8);
+    EXPECT_EQ(link.getElem_int(1), 8);
+    link.setNumElements(10); // the count may grow; the block does not
+    link.setElem_int(5, 1);
+    EXPECT_EQ(link.getElem_int(5), 0);
+    link.setObjectSize(2); // smaller than an int: no element fits
+    EXPECT_EQ(link.getElem_int(0), 0);
+    link.clearPointer();
+    EXPECT_EQ(link.storage, nullptr);
+    EXPECT_EQ(link.elementCount, 0);
+    EXPECT_FALSE(link.hasFlag(VAR_OWNS_STORAGE));
+    EXPECT_EQ(link.allocElements(0, 4), nullptr);
+}
+
+TEST_F(VarTest, RebindingKeepsTheElementSize) {
+    int a = 1, b = 2;
+    CintLinkVar link;
+    link.setPointer(&a);
+    link.setPointer(&b);
+    EXPECT_EQ(link.elementCount, 1);
+    EXPECT_EQ(link.getElem_int(0), 2);
+    link.clearPointer();
+    link.setPointer(&a);
+    EXPECT_EQ(link.getElem_int(0), 1);
+    link.allocElements(4, 4); // an owned block replaces the outside binding
+    link.setPointer(&b);      // and is freed when rebound
+    EXPECT_FALSE(link.hasFlag(VAR_OWNS_STORAGE));
+    EXPECT_EQ(link.getElem_int(0), 2);
+}
+
+TEST_F(VarTest, CountsAndSizesAbove65535AreRefused) {
+    CshortLinkVar link;
+    link.setNumElements(70000);
+    EXPECT_TRUE(exited("elsToHigh"));
+    EXPECT_EQ(link.elementCount, 0);
+    resetExitState();
+    link.setObjectSize(65536);
+    EXPECT_TRUE(exited("obsToHigh"));
+    EXPECT_EQ(link.elementSize, 2);
+    EXPECT_EQ(link.allocElements(65536, 2), nullptr);
+}
+
+TEST_F(VarTest, OwnedStringStorageIsConstructedAndFreed) {
+    CstringLinkVar link;
+    ASSERT_NE(link.allocElements(3, sizeof(Cstring)), nullptr);
+    link.setElem_char(2, "a rather long text that needs a heap block of its own");
+    link.setElem_int(0, 17);
+    EXPECT_STREQ(link.getElem_char(2), "a rather long text that needs a heap block of its own");
+    EXPECT_EQ(link.getElem_float(0), 17.0);
+    link.zeroAllocedMem();
+    EXPECT_STREQ(link.getElem_char(2), "");
+    link.setElem_char(1, "kept until the link dies, then freed (sanitizer checks)");
+    CstringLinkVar odd;
+    odd.allocElements(2, 3); // slots too small for a string: nothing is stored
+    odd.setElem_char(0, "x");
+    EXPECT_STREQ(odd.getElem_char(0), "");
+}
+
+TEST_F(VarTest, ArrayElements) {
+    CarrayVar array;
+    array.setName("pos");
+    array.addInt(3);
+    array.addFloat(0.5f);
+    array.addString("x");
+    array.addVariableX("v", CLASS_SHORT, 1)->setInt(4);
+    EXPECT_EQ(array.elements(), 4);
+    EXPECT_STREQ(array.getChild(0)->name.c_str(), "iv");
+    EXPECT_STREQ(array.getChild(1)->name.c_str(), "pos:fv");
+    EXPECT_STREQ(array.getChild(2)->name.c_str(), "sv");
+    EXPECT_EQ(array.getInt(0), 3);
+    EXPECT_EQ(array.getFloat(1), 0.5f);
+    EXPECT_EQ(array(1), 0.5f);
+    EXPECT_STREQ(array.getString(2).c_str(), "x");
+    EXPECT_STREQ(array.getString(1).c_str(), ""); // a float element has no string
+    EXPECT_STREQ(array.getString(9).c_str(), "");
+    EXPECT_EQ(array.getInt(9), 0);
+    std::vector<Cstring> texts;
+    std::vector<float> numbers;
+    array.getValues(texts, numbers, 1);
+    EXPECT_EQ(numbers, (std::vector<float>{0.5f, 4.0f}));
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_STREQ(texts[0].c_str(), "x");
+    EXPECT_STREQ(array.getChild(0)->typePrefix(), "#");
+    EXPECT_STREQ(array.getChild(3)->typePrefix(), "^");
+    EXPECT_STREQ(array.getChild(1)->typePrefix(), "");
+}
+
+// A dependent that logs what its masters tell it.
+class Listener : public Cvariable {
+  public:
+    Listener(char const* n, std::string* log) : log(log) { setName(n); }
+    void messageFromMaster(int message, Cvariable* master) override {
+        *log += std::string(name.c_str()) + ":" + std::to_string(message) + "=" +
+                (message == 1 ? master->getElem_char(0) : master->name.c_str()) + " ";
+    }
+    std::string* log;
+};
+
+TEST_F(VarTest, SlavesHearChangesNewestFirstAndTheMastersEnd) {
+    std::string log;
+    Listener a("A", &log), b("B", &log);
+    auto* master = new CintVar();
+    master->setName("m");
+    master->addSlave(&a, "la");
+    master->addSlave(&b, nullptr);
+    EXPECT_TRUE(master->hasFlag(VAR_HAS_SLAVES));
+    EXPECT_EQ(master->firstChild->flags & 0x600200u, 0x600200u);
+    master->setInt(5);
+    EXPECT_EQ(log, "B:1=5 A:1=5 "); // stored first, then told
+    EXPECT_EQ(master->getSlave("A"), &a);
+    EXPECT_EQ(master->getSlave("la"), &a);
+    EXPECT_EQ(master->getSlave("C"), nullptr);
+    log.clear();
+    deleteVariable(master);
+    EXPECT_EQ(log, "B:-1=m A:-1=m ");
+    EXPECT_EQ(liveSinceStart(), 2);
+}
+
+TEST_F(VarTest, RemovingSlaves) {
+    std::string log;
+    Listener a("A", &log), b("B", &log);
+    CfloatVar master;
+    master.addSlave(&a, nullptr);
+    master.addSlave(&b, nullptr);
+    EXPECT_EQ(master.removeSlave(&a), 0);
+    EXPECT_EQ(log, ""); // no notification on removal
+    master.setFloat(1);
+    EXPECT_EQ(log, "B:1=1 ");
+    EXPECT_EQ(master.removeSlave(&a), 1);
+    EXPECT_TRUE(exited("remove notify dep not found"));
+    EXPECT_EQ(master.removeSlave("nobody"), 1);
+    EXPECT_EQ(master.removeSlave("B"), 0);
+    EXPECT_EQ(master.firstChild, nullptr);
+    master.addSlave(nullptr, "x"); // refused, nothing hangs
+    EXPECT_EQ(master.firstChild, nullptr);
+}
+
+TEST_F(VarTest, RegisterVariableMakesAPlainLink) {
+    CdirectoryVar owner, other;
+    auto* link = static_cast<CvariableLinkVar*>(owner.registerVariable(&other));
+    EXPECT_EQ(link->target, &other);
+    EXPECT_EQ(link->flags, unsigned(VAR_LINK | DO_PREPARE_FOR_DELETE));
+    EXPECT_EQ(link->getType(), TYPE_VARIABLE_LINK);
+    EXPECT_EQ(link->name.size(), 0);
+}
+
+TEST_F(VarTest, TwoParentNodeDiesWithEitherParent) {
+    for (int dying = 0; dying < 2; dying++) {
+        auto* tank = new CdirectoryVar();
+        auto* fish = new CdirectoryVar();
+        auto* node = new CtwoParentsVar();
+        node->setName("prox");
+        node->setDualLinkParents(tank, fish, 0);
+        EXPECT_NE(tank->getChild("prox_0"), nullptr);
+        EXPECT_NE(fish->getChild("prox_1"), nullptr);
+        int before = allocedVariables;
+        delete (dying == 0 ? fish : tank);
+        Cvariable* survivor = dying == 0 ? tank : fish;
+        EXPECT_EQ(survivor->firstChild, nullptr);
+        EXPECT_EQ(allocedVariables, before - 4); // a parent, both links and the node
+        delete survivor;
+    }
+    auto* tank = new CdirectoryVar();
+    auto* fish = new CdirectoryVar();
+    auto* node = new CtwoParentsVar();
+    node->setDualLinkParents(tank, fish, 0);
+    delete node; // the node itself going takes both links along
+    EXPECT_EQ(tank->firstChild, nullptr);
+    EXPECT_EQ(fish->firstChild, nullptr);
+    delete tank;
+    delete fish;
+    EXPECT_EQ(liveSinceStart(), 0);
+}
+
+TEST_F(VarTest, ResourceReferencesGiveUpTheirShare) {
+    auto* model = new CmanagedResourceVar();
+    model->setName("model");
+    model->useCount = 2;
+    EXPECT_EQ(model->instanceManaged(), 1);
+    CmanagedResourceVar* fieldA = model;
+    CmanagedResourceVar* fieldB = model;
+    auto* ownerA = new CdirectoryVar();
+    auto* ownerB = new CdirectoryVar();
+    Cvariable* ref = registerResourcePointer(ownerA, &fieldA, "geo");
+    registerResourcePointer(ownerB, &fieldB, "geo");
+    EXPECT_EQ(ref->flags & VAR_SAVE, 0u);
+    int before = allocedVariables;
+    delete ownerA;
+    EXPECT_EQ(fieldA, nullptr);
+    EXPECT_EQ(model->useCount, 1u);
+    EXPECT_EQ(allocedVariables, before - 2);
+    delete ownerB; // the last share: the model goes too
+    EXPECT_EQ(fieldB, nullptr);
+    EXPECT_EQ(allocedVariables, before - 5);
+    EXPECT_TRUE(traced("ALL GEO REFERENCES GONE for model"));
+    unrequestResource(nullptr);
+}
+
+TEST_F(VarTest, ResourceFileFieldsPack) {
+    CresourceFileVar entry;
+    EXPECT_EQ(entry.elements(), 3);
+    EXPECT_EQ(entry.getFileSize(), 0);
+    entry.setFileOffset(1234);
+    entry.setFileSize(0xABCDEF);
+    entry.setFileEncoding(9);
+    entry.setFileStream(15);
+    entry.setFileDate(0xFEDCBA98u);
+    EXPECT_EQ(entry.getFileOffset(), 1234);
+    EXPECT_EQ(entry.getFileSize(), 0xABCDEF);
+    EXPECT_EQ(entry.getFileEncoding(), 9);
+    EXPECT_EQ(entry.getFileStream(), 15);
+    EXPECT_EQ(entry.getFileDate(), 0xFEDCBA98u);
+    entry.setFileSize(5);
+    entry.setFileEncoding(3);
+    EXPECT_EQ(entry.getFileSize(), 5);
+    EXPECT_EQ(entry.getFileEncoding(), 3);
+    EXPECT_EQ(entry.getFileStream(), 15);
+    EXPECT_EQ(entry.getClass(), CLASS_RESOURCE_FILE);
+    EXPECT_EQ(entry.getType(), TYPE_INT);
+}
+
+TEST_F(VarTest, MemoryChunkLoadsPaddedFiles) {
+    struct Case {
+        std::string content;
+        unsigned block;
+    };
+    for (Case c : {Case{"12345", 8}, Case{"1234567", 12}, Case{"12345678", 12}, Case{"", 4}}) {
+        writeWholeFile(data.file("f.bin"), c.content);
+        CmemoryChunkVar chunk;
+        EXPECT_EQ(chunk.loadFromFile("[APD]f.bin"), static_cast<long>(c.content.size()));
+        ASSERT_EQ(chunk.size, c.block) << c.content;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(chunk.data), c.content.size()), c.content);
+        for (unsigned i = static_cast<unsigned>(c.content.size()); i < c.block; i++)
+            EXPECT_EQ(chunk.data[i], 0);
+    }
+    CmemoryChunkVar missing;
+    EXPECT_LT(missing.loadFromFile("[APD]nothing.bin"), 0);
+    EXPECT_EQ(missing.size, 0u);
+}
+
+TEST_F(VarTest, MemoryChunkBlocks) {
+    CmemoryChunkVar chunk;
+    unsigned char* block = static_cast<unsigned char*>(chunk.allocMem(6));
+    ASSERT_NE(block, nullptr);
+    chunk.zero();
+    block[0] = 'h';
+    block[1] = 'i';
+    EXPECT_EQ(chunk.saveToFile("[APD]out.bin"), 1);
+    EXPECT_EQ(readWholeFile(data.file("out.bin")), std::string("hi\0\0\0\0", 6));
+    EXPECT_EQ(chunk.saveToFile("[APD]no/such/dir/out.bin"), 0);
+    chunk.memHasBeenStolen();
+    EXPECT_EQ(chunk.data, nullptr);
+    chunk.setPointerAndSize(block, 6); // adopt it back; freed with the chunk
+    EXPECT_EQ(chunk.size, 6u);
+    EXPECT_EQ(chunk.allocMem(0), nullptr);
+    EXPECT_EQ(chunk.size, 0u);
+}
+
+} // namespace

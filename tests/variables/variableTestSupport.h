@@ -1,0 +1,47 @@
+// Fixture for the variable-tree tests: a fresh data folder with the trace going to a file
+// there, no exit recorded, and the live-variable count at the start remembered.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/cerr.h"
+#include "testSupport.h"
+#include "variables/variable.h"
+#include "world/velmoraFunctions.h"
+
+class VarTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        allowStdoutFile = 0; // exit reasons must not switch the trace to a run-phase file
+        resetExitState();
+        ASSERT_EQ(openStdout(data.file("trace.txt").c_str()), 0);
+        errorChannels = 7;
+        startCount = allocedVariables;
+    }
+    void TearDown() override {
+        closeStdout();
+        resetExitState();
+    }
+
+    std::string trace() {
+        traceStream().flush();
+        return readWholeFile(data.file("trace.txt"));
+    }
+    bool traced(char const* text) { return trace().find(text) != std::string::npos; }
+    // All exit reasons recorded since the test began, concatenated.
+    std::string exits() const { return std::string(exitMsg.c_str()); }
+    bool exited(char const* text) const { return exits().find(text) != std::string::npos; }
+    int liveSinceStart() const { return allocedVariables - startCount; }
+
+    ScopedDataFolder data;
+    int startCount = 0;
+};
+
+// Builds a named node of a class under parent (appended) and returns it.
+inline Cvariable* child(Cvariable* parent, char const* name, int classCode = CLASS_VAR) {
+    Cvariable* v = makeVariable(name, classCode);
+    parent->addVariable(v, 1);
+    return v;
+}

@@ -1,0 +1,624 @@
+// Paths, child lookup, child order, commands and the class factory.
+#include <memory>
+
+#include "variableTestSupport.h"
+#include "variables/variableBasics.h"
+
+namespace {
+
+// root
+//  ├ a ── x, x, abc, abd
+//  └ b ── x
+// (children listed in order; built with append)
+class TreeTest : public VarTest {
+  protected:
+    void SetUp() override {
+        VarTest::SetUp();
+        root = std::make_unique<CdirectoryVar>();
+        root->setName("root");
+        a = child(root.get(), "a", CLASS_DIRECTORY);
+        b = child(root.get(), "b", CLASS_DIRECTORY);
+        ax0 = child(a, "x");
+        ax1 = child(a, "x");
+        abc = child(a, "abc");
+        abd = child(a, "abd");
+        bx = child(b, "x");
+    }
+    void TearDown() override {
+        root.reset();
+        EXPECT_EQ(liveSinceStart(), 0);
+        VarTest::TearDown();
+    }
+    std::unique_ptr<CdirectoryVar> root;
+    Cvariable *a, *b, *ax0, *ax1, *abc, *abd, *bx;
+};
+
+TEST_F(TreeTest, PathLookup) {
+    struct Case {
+        char const* from;
+        char const* path;
+        char const* expect; // name of the node found; nullptr for none
+    };
+    Case const cases[] = {
+        {"root", "/", nullptr},       {"root", ".", "root"},
+        {"root", "..", nullptr},      {"a", "..", "root"},
+        {"a", "../b", "b"},           {"ax0", "../../b/x", "x"},
+        {"a", "./x", nullptr},        {"a", "x", "x"},
+        {"a", "ab*", "abc"},          {"root", "a/abd", "abd"},
+        {"root", "a/", nullptr},      {"root", "a/nope", nullptr},
+        {"root", "nope/x", nullptr},  {"ax0", "/b/x", "x"},
+        {"ax0", "/", nullptr},        {"root", "a/../b", "b"},
+        {"root", "a/x/../../b", "b"}, {"a", "", nullptr},
+    };
+    auto nodeNamed = [&](char const* n) -> Cvariable* {
+        Cstring s(n);
+        if (s == "root") return root.get();
+        if (s == "a") return a;
+        return ax0;
+    };
+    for (auto const& c : cases) {
+        Cvariable* found = nodeNamed(c.from)->findVariable(c.path);
+        if (c.expect == nullptr) {
+            EXPECT_EQ(found, nullptr) << c.from << " : " << c.path;
+        } else {
+            ASSERT_NE(found, nullptr) << c.from << " : " << c.path;
+            EXPECT_STREQ(found->name.c_str(), c.expect) << c.from << " : " << c.path;
+        }
+    }
+    EXPECT_EQ(a->findVariable(nullptr), nullptr);
+    EXPECT_EQ(ax0->findVariable("../../b/x"), bx);
+    EXPECT_EQ(ax0->findVariable("/b/x"), bx);
+}
+
+TEST_F(TreeTest, PathSegmentsUpTo1023CharactersAndLonger) {
+    std::string longName(1023, 'n');
+    Cvariable* deep = child(a, longName.c_str());
+    child(deep, "leaf");
+    EXPECT_NE(root->findVariable(("a/" + longName + "/leaf").c_str()), nullptr);
+    std::string tooLong(5000, 'n');
+    EXPECT_EQ(root->findVariable(("a/" + tooLong + "/leaf").c_str()), nullptr);
+}
+
+TEST_F(TreeTest, FindVariableOrExitRecordsTheMissingPath) {
+    EXPECT_EQ(root->findVariableOrExit("a/x"), ax0);
+    EXPECT_EQ(exits(), "");
+    EXPECT_EQ(root->findVariableOrExit("a/zz"), nullptr);
+    EXPECT_TRUE(exited("couldn't find variable a/zz"));
+}
+
+TEST_F(TreeTest, ChildByNameAndIndex) {
+    struct Case {
+        char const* name;
+        int index;
+        Cvariable* expect;
+    };
+    Case const cases[] = {
+        {"x", 0, ax0},         {"x", 1, ax1},    {"x", 2, nullptr}, {"ab*", 5, abc},
+        {"*", 0, ax0},         {"*", 7, ax0},    {"abd", 0, abd},   {"ab", 0, nullptr},
+        {"abcd*", 0, nullptr}, {"", 0, nullptr}, {"X", 0, nullptr},
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(a->getChild(c.name, c.index), c.expect) << c.name << " " << c.index;
+    EXPECT_EQ(a->getChild(nullptr, 0), nullptr);
+}
+
+TEST_F(TreeTest, ChildByPosition) {
+    EXPECT_EQ(a->getChild(0), ax0);
+    EXPECT_EQ(a->getChild(3), abd);
+    EXPECT_EQ(a->getChild(4), nullptr);
+    EXPECT_TRUE(traced("Too high child access in a.  Accessed 4/4"));
+    EXPECT_EQ(a->getChild(-1), nullptr);
+    EXPECT_EQ(a->getChildNoErr(2), abc);
+    EXPECT_EQ(a->getChildNoErr(9), nullptr);
+    int index = -1;
+    EXPECT_EQ(a->getChildAndIndex(Cstring("abc"), index), abc);
+    EXPECT_EQ(index, 2);
+    EXPECT_EQ(a->getChildAndIndex(Cstring("zz"), index), nullptr);
+}
+
+TEST_F(TreeTest, PositionsCountsAndWalks) {
+    EXPECT_EQ(a->childNum(abc), 2);
+    EXPECT_EQ(a->childNum(bx), 3); // absent: position of the last child
+    EXPECT_EQ(ax0->childNum(a), -1);
+    EXPECT_EQ(a->countChildren(-1), 4);
+    EXPECT_EQ(root->countChildren(TYPE_DIRECTORY), 2);
+    EXPECT_EQ(a->countChildren(TYPE_DIRECTORY), 0);
+    EXPECT_TRUE(a->hasChild(abd));
+    EXPECT_FALSE(a->hasChild(bx));
+    EXPECT_EQ(a->getLastChild(), abd);
+    EXPECT_EQ(ax0->getLastChild(), nullptr);
+    EXPECT_EQ(ax1->goToLast(), abd);
+    EXPECT_EQ(bx->getRoot(), root.get());
+    EXPECT_EQ(bx->getMyDepthFromRoot(), 2);
+    EXPECT_EQ(root->getMyDepthFromRoot(), 0);
+    EXPECT_EQ(a->findPreviousChildTo(abc), ax1);
+    EXPECT_EQ(a->findPreviousChildTo(ax0), nullptr);
+    EXPECT_EQ(a->findPreviousChildTo(bx), nullptr);
+    EXPECT_EQ(abc->marchNext(1, 0), abd);
+    EXPECT_EQ(abd->marchNext(1, 0), nullptr);
+    EXPECT_EQ(abd->marchNext(1, 1), ax0);
+    EXPECT_EQ(ax0->marchNext(-1, 0), nullptr);
+    EXPECT_EQ(ax0->marchNext(-1, 1), abd);
+    EXPECT_EQ(abc->marchNext(-1, 0), ax1);
+    EXPECT_EQ(root->marchNext(1, 1), nullptr);
+    EXPECT_EQ(root->findFirstChildOfType(TYPE_DIRECTORY), a);
+    EXPECT_EQ(a->findFirstChildOfType(TYPE_DIRECTORY), nullptr);
+}
+
+TEST_F(TreeTest, NextSiblingOfTypeWrapsAndGivesUp) {
+    Cvariable* f = child(a, "f", CLASS_FLOAT);
+    EXPECT_EQ(ax0->findNextSiblingOfType(TYPE_FLOAT, 0), f);
+    EXPECT_EQ(f->findNextSiblingOfType(TYPE_VAR, 0), ax0); // wraps to the first child
+    EXPECT_EQ(abc->findNextSiblingOfType(TYPE_VAR, 2), ax0);
+    EXPECT_EQ(exits(), "");
+    EXPECT_EQ(ax0->findNextSiblingOfType(TYPE_ARRAY, 0), nullptr);
+    EXPECT_TRUE(exited("fns error"));
+}
+
+TEST_F(TreeTest, FullPathAndPrefixSearch) {
+    EXPECT_STREQ(bx->getFullPath('/').c_str(), "root/b/x");
+    Cvariable* unnamed = child(b, "");
+    EXPECT_STREQ(unnamed->getFullPath('.').c_str(), "root.b.unnamed");
+    root->setName("");
+    EXPECT_STREQ(bx->getFullPath('/').c_str(), "/b/x");
+    std::vector<Cvariable*> found;
+    a->findAndAddChildrenStartingWith("ab", found);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0], abc);
+    EXPECT_EQ(found[1], abd);
+    std::vector<Cvariable*> all{bx};
+    EXPECT_EQ(a->fillVectorWithAllChildren(all), 4);
+    EXPECT_EQ(all[0], ax0);
+    EXPECT_EQ(all[3], abd);
+}
+
+TEST_F(TreeTest, TraverseVisitsPreOrderAndFiltersByClass) {
+    std::vector<Cvariable*> seen;
+    auto collect = [](void* ctx, Cvariable* v) { static_cast<std::vector<Cvariable*>*>(ctx)->push_back(v); };
+    root->traverseAndCallback(&seen, collect, -1);
+    std::vector<Cvariable*> expect{root.get(), a, ax0, ax1, abc, abd, b, bx};
+    EXPECT_EQ(seen, expect);
+    seen.clear();
+    a->traverseAndCallback(&seen, collect, CLASS_DIRECTORY);
+    EXPECT_EQ(seen, (std::vector<Cvariable*>{a, b}));
+}
+
+// Records the order of trickle-down hooks.
+class Recorder : public Cvariable {
+  public:
+    explicit Recorder(std::string* log) : log(log) {}
+    void trickleDownPreChildProcessingMessage(int m, void*) override {
+        *log += "<" + std::string(name.c_str()) + std::to_string(m);
+    }
+    void trickleDownPostChildProcessingMessage(int, void*) override {
+        *log += ">" + std::string(name.c_str());
+    }
+    std::string* log;
+};
+
+TEST_F(VarTest, TrickleDownIsDepthFirstWithPreAndPostHooks) {
+    std::string log;
+    auto* top = new Recorder(&log);
+    top->setName("t");
+    auto* p = new Recorder(&log);
+    p->setName("p");
+    auto* q = new Recorder(&log);
+    q->setName("q");
+    auto* r = new Recorder(&log);
+    r->setName("r");
+    top->addVariable(p, 1);
+    top->addVariable(q, 1);
+    p->addVariable(r, 1);
+    top->trickleDownMessage(7, nullptr);
+    EXPECT_EQ(log, "<t7<p7<r7>r>p<q7>q>t");
+    delete top;
+    EXPECT_EQ(liveSinceStart(), 0);
+}
+
+TEST_F(VarTest, ChildOrderPrependAppendAndFlag) {
+    int fa = 1, fb = 2, fc = 3;
+    CdirectoryVar plain;
+    plain.registerInt(fa, "a", 0);
+    plain.registerInt(fb, "b", 0);
+    plain.registerInt(fc, "c", 0);
+    EXPECT_STREQ(plain.getChild(0)->name.c_str(), "c");
+    EXPECT_STREQ(plain.getChild(1)->name.c_str(), "b");
+    EXPECT_STREQ(plain.getChild(2)->name.c_str(), "a");
+
+    CdirectoryVar ordered;
+    ordered.setFlag(VAR_APPEND_CHILDREN, true);
+    ordered.registerInt(fa, "a", 0);
+    ordered.registerInt(fb, "b", 0);
+    ordered.registerInt(fc, "c", 0);
+    EXPECT_STREQ(ordered.getChild(0)->name.c_str(), "a");
+    EXPECT_STREQ(ordered.getChild(2)->name.c_str(), "c");
+
+    // Explicit append wins without the flag.
+    Cvariable* last = plain.addVariableX("z", CLASS_INT, 1);
+    EXPECT_EQ(plain.getLastChild(), last);
+}
+
+TEST_F(VarTest, SetParentWithSameParentKeepsPositionAndMovesOtherwise) {
+    CdirectoryVar p1, p2;
+    Cvariable* x = child(&p1, "x");
+    Cvariable* y = child(&p1, "y");
+    Cvariable* z = child(&p1, "z");
+    y->setParent(&p1, 0);
+    EXPECT_EQ(p1.childNum(y), 1);
+    y->setParent(&p2, 0);
+    EXPECT_EQ(y->parent, &p2);
+    EXPECT_EQ(p1.countChildren(-1), 2);
+    EXPECT_EQ(x->nextSibling, z);
+    y->setParent(nullptr, 0);
+    EXPECT_EQ(y->parent, nullptr);
+    EXPECT_EQ(p2.firstChild, nullptr);
+    delete y;
+}
+
+TEST_F(VarTest, AddVariableRefusesDuplicatesAndUnhooksStaleLinks) {
+    CdirectoryVar p1, p2;
+    Cvariable* x = child(&p1, "x");
+    EXPECT_EQ(p1.addVariable(x, 0), x);
+    EXPECT_TRUE(exited("already has this var as a child (x)"));
+    resetExitState();
+    EXPECT_EQ(p2.addVariable(x, 0), x);
+    EXPECT_TRUE(exited("variable still hooked to parent or sibling, unhook() first"));
+    EXPECT_EQ(x->parent, &p2);
+    EXPECT_EQ(p1.firstChild, nullptr);
+}
+
+TEST_F(VarTest, UnhookFromMiddleEndAndFront) {
+    CdirectoryVar p;
+    Cvariable* x = child(&p, "x");
+    Cvariable* y = child(&p, "y");
+    Cvariable* z = child(&p, "z");
+    y->unhook();
+    EXPECT_EQ(x->nextSibling, z);
+    z->unhook();
+    EXPECT_EQ(x->nextSibling, nullptr);
+    x->unhook();
+    EXPECT_EQ(p.firstChild, nullptr);
+    for (Cvariable* v : {x, y, z}) {
+        EXPECT_EQ(v->parent, nullptr);
+        EXPECT_EQ(v->nextSibling, nullptr);
+        delete v;
+    }
+}
+
+TEST_F(VarTest, ReorderingOperations) {
+    CdirectoryVar p;
+    Cvariable* v[4];
+    char const* names[] = {"0", "1", "2", "3"};
+    for (int i = 0; i < 4; i++)
+        v[i] = child(&p, names[i]);
+    auto order = [&](Cvariable* node) {
+        std::string s;
+        for (Cvariable* c = node->firstChild; c; c = c->nextSibling)
+            s += c->name.c_str();
+        return s;
+    };
+    p.reverseChildren();
+    EXPECT_EQ(order(&p), "3210");
+    v[1]->setAsFirstChild();
+    EXPECT_EQ(order(&p), "1320");
+    v[3]->setAsLastChild();
+    EXPECT_EQ(order(&p), "1203");
+    CdirectoryVar q;
+    child(&q, "q");
+    v[2]->setFlag(VAR_SAVE, true);
+    v[3]->setFlag(VAR_IN_TRASH, true);
+    p.reparentChildrenWithFlag(VAR_SAVE | VAR_IN_TRASH, &q);
+    EXPECT_EQ(order(&p), "10");
+    EXPECT_EQ(order(&q), "32q"); // each added with prepend, in list order
+    q.moveChildListToNewParent(&p);
+    EXPECT_EQ(order(&p), "1032q");
+    EXPECT_EQ(q.firstChild, nullptr);
+    EXPECT_EQ(v[3]->parent, &p);
+    int before = allocedVariables;
+    p.limitChildren(2);
+    EXPECT_EQ(order(&p), "10");
+    EXPECT_EQ(allocedVariables, before - 3);
+    p.limitChildren(0); // keeps at least one
+    EXPECT_EQ(order(&p), "1");
+}
+
+TEST_F(VarTest, AddDirectoryReusesOrMakes) {
+    CdirectoryVar root;
+    CdirectoryVar* d = root.addDirectory("d", 0);
+    EXPECT_EQ(root.addDirectory("d", 0), d);
+    EXPECT_NE(d->flags & VAR_DIRECTORY, 0u);
+    child(&root, "v");
+    CdirectoryVar* v2 = root.addDirectory("v", 0);
+    EXPECT_TRUE(exited("Tried to add dir v but a variable of different type already exists"));
+    EXPECT_EQ(v2->getType(), TYPE_DIRECTORY);
+    root.setFlag(VAR_UNIQUE_DIRECTORIES, true);
+    EXPECT_NE(root.addDirectory("d", 0), d);
+    EXPECT_EQ(root.countChildren(TYPE_DIRECTORY), 3);
+    EXPECT_EQ(d->findDirectoryOrMake("e", true), d->findDirectoryOrMake("e", false));
+}
+
+TEST_F(VarTest, DirectoryHelpers) {
+    CdirectoryVar dir;
+    EXPECT_EQ(dir.getArray("pos"), nullptr);
+    Cvariable* e = dir.getArrayVarElementOrMake("pos", 3, CLASS_FLOAT, 2.0f);
+    ASSERT_NE(e, nullptr);
+    Cvariable* array = dir.getArray("pos");
+    ASSERT_NE(array, nullptr);
+    EXPECT_EQ(array->countChildren(-1), 4);
+    EXPECT_EQ(array->getChild(3), e);
+    for (int i = 0; i < 4; i++) {
+        EXPECT_STREQ(array->getChild(i)->name.c_str(), "v");
+        EXPECT_EQ(array->getChild(i)->getFloat(), 2.0);
+    }
+    EXPECT_EQ(dir.getArrayVarElementOrMake("pos", 1, CLASS_FLOAT, 9.0f), array->getChild(1));
+    EXPECT_EQ(array->getChild(1)->getFloat(), 2.0);
+
+    child(&dir, "notArray", CLASS_INT);
+    EXPECT_EQ(dir.getArray("notArray"), nullptr);
+    EXPECT_TRUE(exited("tried to find dir but got something else"));
+
+    child(&dir, "title", CLASS_STRING)->setString("hello");
+    child(&dir, "count", CLASS_INT)->setInt(3);
+    EXPECT_STREQ(dir.getStringVarValueOrReturnDefault("title", "dflt"), "hello");
+    EXPECT_STREQ(dir.getStringVarValueOrReturnDefault("count", "dflt"), "dflt");
+    EXPECT_STREQ(dir.getStringVarValueOrReturnDefault("none", "dflt"), "dflt");
+
+    EXPECT_STREQ(dir.scriptObjectAddCommand(), "mkdir");
+    dir.setDelete(0);
+    EXPECT_STREQ(dir.scriptObjectAddCommand(), "cd");
+    dir.setDiskPath("a/b/");
+    EXPECT_STREQ(dir.getDiskPath().c_str(), "a/b/");
+}
+
+TEST_F(VarTest, FlagHelpers) {
+    Cvariable v;
+    v.setSpecialSave(1);
+    EXPECT_EQ(v.flags, VAR_SAVE | VAR_SAVE_ALL_CHILDREN | VAR_SAVE_COMMAND);
+    v.setSpecialSave(0);
+    EXPECT_EQ(v.flags, unsigned(VAR_SAVE_ALL_CHILDREN));
+    v.setDelete(0);
+    EXPECT_TRUE(v.hasFlag(VAR_NOT_DELETED_BY_PARENT));
+    v.setDelete(1);
+    EXPECT_FALSE(v.hasFlag(VAR_NOT_DELETED_BY_PARENT));
+    v.setInvisibleSave();
+    EXPECT_TRUE(v.hasFlag(VAR_INVISIBLE_SAVE));
+
+    CdirectoryVar mine, other;
+    Cvariable* x = child(&mine, "x");
+    Cvariable* y = child(&mine, "y");
+    Cvariable* z = child(&mine, "z");
+    child(&other, "z");
+    child(&other, "y");
+    mine.setMyChildrenSaveFlagsBasedOnNamesInDir(&other);
+    EXPECT_FALSE(x->doSave());
+    EXPECT_TRUE(y->doSave()); // the first match only
+    EXPECT_FALSE(z->doSave());
+}
+
+// A node that handles the command "here" only.
+class Handler : public CdirectoryVar {
+  public:
+    unsigned processCommand(CscriptHandler* h, CscriptLine& line) override {
+        calls++;
+        if (handles) return 0;
+        return Cvariable::processCommand(h, line);
+    }
+    int calls = 0;
+    bool handles = false;
+};
+
+TEST_F(VarTest, UnknownCommandClimbsToTheRoot) {
+    Handler top, mid;
+    top.addVariable(&mid, 0);
+    Cvariable* leaf = child(&mid, "leaf");
+    alignas(16) char lineStorage[64] = {}; // the base never looks at the line
+    CscriptLine& line = *reinterpret_cast<CscriptLine*>(lineStorage);
+    EXPECT_EQ(leaf->processCommand(nullptr, line), 1u);
+    EXPECT_EQ(mid.calls, 1);
+    EXPECT_EQ(top.calls, 1);
+    top.handles = true;
+    EXPECT_EQ(leaf->processCommand(nullptr, line), 0u);
+    exitSaver = 1;
+    EXPECT_EQ(leaf->processCommand(nullptr, line), 2u);
+    EXPECT_EQ(top.calls, 2); // did not climb
+    mid.unhook();
+}
+
+TEST_F(VarTest, MakeVariableCodes) {
+    struct Case {
+        int code;
+        int cls;
+        int type;
+        unsigned flags;
+    };
+    Case const cases[] = {
+        {1, 1, 0, 0},
+        {2, 1, 0, 0},
+        {3, 3, 3, VAR_HAS_NUMBER},
+        {4, 4, 4, VAR_HAS_NUMBER},
+        {5, 5, 5, VAR_HAS_NUMBER},
+        {6, 6, 6, VAR_HAS_STRING},
+        {7, 7, 8, VAR_LINK},
+        {8, 8, 4, VAR_LINK | VAR_HAS_NUMBER},
+        {9, 9, 5, VAR_LINK | VAR_HAS_NUMBER},
+        {10, 10, 6, VAR_LINK | VAR_HAS_STRING},
+        {11, 11, 3, VAR_LINK | VAR_HAS_NUMBER},
+        {14, 14, 13, VAR_REGISTERED},
+        {16, 16, 10, VAR_DIRECTORY},
+        {19, 19, 4, VAR_LINK | VAR_HAS_NUMBER | VAR_OWNS_STORAGE},
+        {20, 20, 0, 0},
+    };
+    for (auto const& c : cases) {
+        Cvariable* v = makeVariable("n", c.code);
+        ASSERT_NE(v, nullptr) << c.code;
+        EXPECT_EQ(v->getClass(), c.cls) << c.code;
+        EXPECT_EQ(v->getType(), c.type) << c.code;
+        EXPECT_EQ(v->flags, c.flags) << c.code;
+        EXPECT_STREQ(v->name.c_str(), "n");
+        EXPECT_EQ(v->parent, nullptr);
+        delete v;
+    }
+    for (int code : {0, 12, 13, 15, 17, 18, 21, -1}) {
+        resetExitState();
+        EXPECT_EQ(makeVariable(code), nullptr);
+        EXPECT_EQ(exits(), "makeVariable unknown type " + std::to_string(code));
+    }
+    EXPECT_EQ(liveSinceStart(), 0);
+}
+
+TEST_F(VarTest, LinkKindsStartUnboundWithTheirElementSizes) {
+    struct Case {
+        int code;
+        unsigned size;
+    };
+    for (Case c : {Case{7, 0}, Case{8, 4}, Case{9, 4}, Case{11, 2}}) {
+        auto* link = static_cast<ClinkVar*>(makeVariable(c.code));
+        EXPECT_EQ(link->storage, nullptr);
+        EXPECT_EQ(link->elementCount, 0);
+        EXPECT_EQ(link->elementSize, c.size) << c.code;
+        delete link;
+    }
+}
+
+TEST_F(VarTest, StringToVariableType) {
+    struct Case {
+        char const* word;
+        int code;
+    };
+    Case const cases[] = {{"var", 1}, {"short", 3},   {"int", 4},    {"float", 5},      {"string", 6},
+                          {"s", 6},   {"script", 12}, {"array", 14}, {"directory", 16}, {"dir", 16}};
+    for (auto const& c : cases)
+        EXPECT_EQ(stringToVariableType(Cstring(c.word)), c.code) << c.word;
+    EXPECT_EQ(exits(), "");
+    for (char const* bad : {"Int", "", "strings", "d"}) {
+        resetExitState();
+        EXPECT_EQ(stringToVariableType(Cstring(bad)), 1) << bad;
+        EXPECT_EQ(exits(), "umtUNSET");
+    }
+    EXPECT_TRUE(traced("unknown menu type Int"));
+    resetExitState();
+    EXPECT_EQ(makeVariable("s", "script"), nullptr);
+    EXPECT_EQ(exits(), "makeVariable unknown type 12");
+    Cvariable* f = makeVariable("f", "float");
+    EXPECT_EQ(f->getClass(), CLASS_FLOAT);
+    delete f;
+}
+
+TEST_F(VarTest, PlainNodeHoldsNoValue) {
+    Cvariable v;
+    v.setName("plain");
+    struct Case {
+        void (*op)(Cvariable&);
+        char const* text;
+    };
+    Case const cases[] = {
+        {[](Cvariable& x) { x.setElem_char(0, "1"); }, "!var setElem_char in var plain"},
+        {[](Cvariable& x) { EXPECT_STREQ(x.getElem_char(0), ""); }, "!var getElem_char in var plain"},
+        {[](Cvariable& x) { x.setElem_float(0, 1.0); }, "!var setElem_float in var plain"},
+        {[](Cvariable& x) { EXPECT_EQ(x.getElem_float(0), 0.0); }, "!var getElem_float in var plain"},
+        {[](Cvariable& x) { x.setElem_int(0, 1); }, "!var setElem_int in var plain"},
+        {[](Cvariable& x) { EXPECT_EQ(x.getElem_int(0), 0); }, "!var getElem_int in var plain"},
+        {[](Cvariable& x) { x = "text"; }, "!var setElem_char in var plain"},
+        {[](Cvariable& x) { x.setFloat(2); }, "!var setElem_float in var plain"},
+        {[](Cvariable& x) { EXPECT_EQ(x.getInt(), 0); }, "!var getElem_int in var plain"},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        c.op(v);
+        EXPECT_EQ(exits(), c.text);
+    }
+    double value = 5;
+    EXPECT_EQ(v.getLocalConstant(Cstring("x"), value), 1);
+    EXPECT_EQ(value, 5);
+    EXPECT_STREQ(v.getClassName(), "MISC_VAR");
+    EXPECT_EQ(v.elements(), 1);
+}
+
+TEST_F(VarTest, PadWithChildrenMakesValuedChildren) {
+    CarrayVar array;
+    Cvariable* fourth = array.padWithChildrenAndGet("v", 3, CLASS_FLOAT, 2.0f);
+    ASSERT_NE(fourth, nullptr);
+    EXPECT_EQ(array.countChildren(-1), 4);
+    EXPECT_EQ(array.getChild(3), fourth);
+    EXPECT_EQ(array.getFloat(0), 2.0f);
+    Cvariable* s = array.padWithChildrenAndGet("w", 5, CLASS_STRING, 2.0f);
+    EXPECT_STREQ(s->getString(), ""); // only 3 to 5 get the value
+    EXPECT_EQ(array.padWithChildrenAndGet("v", 1, CLASS_FLOAT, 7.0f), array.getChild(1));
+    EXPECT_EQ(array.padWithChildrenAndGet("v", 9, 99, 1.0f), nullptr);
+}
+
+TEST_F(VarTest, ShowChildrenListsNamesAndParents) {
+    CdirectoryVar p;
+    p.setName("p");
+    child(&p, "x");
+    child(&p, "y");
+    std::string path = data.file("list.txt");
+    {
+        std::ofstream out(path);
+        p.showChildren(&out);
+    }
+    std::string text = readWholeFile(path);
+    EXPECT_EQ(text.rfind("children for p: root=", 0), 0u);
+    EXPECT_NE(text.find("\nx(p) = y(p) = \n"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(VarTest, ANodeCannotBecomeItsOwnAncestor) {
+    CdirectoryVar top;
+    top.setName("top");
+    Cvariable* mid = child(&top, "mid");
+    Cvariable* low = child(mid, "low");
+    EXPECT_EQ(low->addVariable(&top, 0), nullptr);
+    EXPECT_TRUE(exited("variable would become its own ancestor in var top"));
+    EXPECT_EQ(mid->addVariable(mid, 0), nullptr);
+    mid->setParent(low, 0);
+    EXPECT_EQ(mid->parent, &top);
+    EXPECT_EQ(low->parent, mid);
+    EXPECT_EQ(low->getRoot(), &top);
+}
+
+TEST_F(VarTest, ChildNamesIntoStrings) {
+    CdirectoryVar dir;
+    child(&dir, "x");
+    child(&dir, "y");
+    std::vector<Cstring> names{Cstring("kept")};
+    EXPECT_EQ(dir.fillVectorWithAllChildren(names), 2);
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_STREQ(names[1].c_str(), "x");
+    EXPECT_STREQ(names[2].c_str(), "y");
+}
+
+TEST_F(VarTest, BaseDumpAndBinaryRecords) {
+    CdirectoryVar top;
+    top.setName("top");
+    top.setDiskPath("p/");
+    Cvariable* a = child(&top, "a");
+    child(a, "b");
+    child(&top, "c");
+    std::string path = data.file("dump.txt");
+    {
+        std::ofstream out(path, std::ios::binary);
+        top.saveCommand(out, 0);
+    }
+    EXPECT_EQ(readWholeFile(path), ":mkdir top {\n diskPath=p/\n :var a {\n  :var b\n }\n :var c\n}\n");
+    {
+        std::ofstream out(path, std::ios::binary);
+        top.saveBinary(out);
+    }
+    static char const bytes[] = "\x10\x03\x00top{\x01\x01\x00"
+                                "a{\x01\x01\x00"
+                                "b}|\x01\x01\x00"
+                                "c}";
+    std::string expect(bytes, sizeof(bytes) - 1);
+    EXPECT_EQ(readWholeFile(path), expect);
+}
+
+TEST_F(VarTest, RemainingVariablesAreTraced) {
+    showRemainingVariables();
+    EXPECT_TRUE(traced(("REMAINING alloced variables: " + std::to_string(allocedVariables)).c_str()));
+}
+
+} // namespace
