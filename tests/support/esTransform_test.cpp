@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "support/esTransform.h"
+#include "support/matrix3.h"
+#include "traceCapture.h"
+
+namespace {
+
+ESMatrix randomMatrix(std::mt19937& rng) {
+    std::uniform_real_distribution<float> u(-2, 2);
+    ESMatrix m;
+    for (auto& col : m.m)
+        for (float& e : col)
+            e = u(rng);
+    return m;
+}
+
+bool sameMatrix(ESMatrix const& a, ESMatrix const& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void expectMatrixNear(ESMatrix const& a, ESMatrix const& b, float tol) {
+    for (int i = 0; i < 4; i++)
+        for (int j = 0; j < 4; j++)
+            EXPECT_NEAR(a.m[i][j], b.m[i][j], tol) << i << "," << j;
+}
+
+void expectNear(Cvector const& v, float x, float y, float z, float tol) {
+    EXPECT_NEAR(v.x, x, tol);
+    EXPECT_NEAR(v.y, y, tol);
+    EXPECT_NEAR(v.z, z, tol);
+}
+
+TEST(ESMatrix, MultiplyMatchesTheSumAndAllowsAliasing) {
+    std::mt19937 rng(5);
+    ESMatrix a = randomMatrix(rng), b = randomMatrix(rng);
+    ESMatrix expected;
+    for (int i = 0; i < 4; i++)
+        for (int j = 0; j < 4; j++) {
+            double s = 0;
+            for (int k = 0; k < 4; k++)
+                s += double(a.m[i][k]) * b.m[k][j];
+            expected.m[i][j] = static_cast<float>(s);
+        }
+    ESMatrix r;
+    esMatrixMultiply(&r, &a, &b);
+    expectMatrixNear(r, expected, 1e-5f);
+    ESMatrix left = a;
+    esMatrixMultiply(&left, &left, &b);
+    expectMatrixNear(left, expected, 1e-5f);
+    ESMatrix right = b;
+    esMatrixMultiply(&right, &a, &right);
+    expectMatrixNear(right, expected, 1e-5f);
+
+    ESMatrix id;
+    esMatrixLoadIdentity(&id);
+    esMatrixMultiply(&r, &a, &id);
+    EXPECT_TRUE(sameMatrix(r, a));
+}
+
+TEST(ESMatrix, LookAtMapsEyeToOrigin) {
+    ESMatrix view;
+    esMatrixLoadIdentity(&view);
+    esMatrixLookatRH(&view, Cvector(0, 0, 5), Cvector(0, 0, 0), Cvector(0, 1, 0));
+    Cvector eye(0, 0, 5), target(0, 0, 0);
+    eye *= view;
+    target *= view;
+    expectNear(eye, 0, 0, 0, 1e-6f);
+    expectNear(target, 0, 0, -5, 1e-6f);
+    EXPECT_EQ(view.m[0][0], 1);
+    EXPECT_EQ(view.m[1][1], 1);
+    EXPECT_EQ(view.m[2][2], 1); // -f.z with f = (0, 0, -1)
+
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<float> u(-10, 10);
+    for (int trial = 0; trial < 30; trial++) {
+        Cvector e(u(rng), u(rng), u(rng)), t(u(rng), u(rng), u(rng)), up(0, 1, 0);
+        esMatrixLookatRH(&view, e, t, up);
+        Cvector pe = e, pt = t;
+        pe *= view;
+        pt *= view;
+        expectNear(pe, 0, 0, 0, 2e-4f);
+        expectNear(pt, 0, 0, -(t - e).length(), 2e-4f); // straight ahead down -z
+        // A point above the eye (along the frame's up) lands on +y.
+        Cmatrix3 frame;
+        frame.buildFromPointTargetUpv(e, t, up);
+        Cvector above = e + frame.up * 2.0f;
+        above *= view;
+        expectNear(above, 0, 2, 0, 2e-4f);
+        EXPECT_EQ(view.m[3][3], 1);
+        EXPECT_EQ(view.m[0][3], 0);
+    }
+}
+
+TEST(ESMatrix, ProjectionGuardsLeaveTheMatrix) {
+    std::mt19937 rng(3);
+    ESMatrix m = randomMatrix(rng);
+    ESMatrix before = m;
+    esFrustum(&m, -1, 1, -1, 1, 0, 10);  // near 0
+    esFrustum(&m, -1, 1, -1, 1, -1, 10); // near negative
+    esFrustum(&m, 1, -1, -1, 1, 1, 10);  // left beyond right
+    esFrustum(&m, -1, 1, 1, 1, 1, 10);   // no height
+    esFrustum(&m, -1, 1, -1, 1, 10, 10); // no depth
+    esOrtho(&m, 2, 2, -1, 1, 0, 10);     // left equal to right
+    esOrtho(&m, -1, 1, 3, 3, 0, 10);
+    esOrtho(&m, -1, 1, -1, 1, 5, 5);
+    esRotate(&m, 30, 0, 0, 0); // no axis
+    EXPECT_TRUE(sameMatrix(m, before));
+}
+
+TEST(ESMatrix, FrustumAndPerspective) {
+    ESMatrix f;
+    esMatrixLoadIdentity(&f);
+    esFrustum(&f, -2, 1, -1, 3, 1, 11);
+    EXPECT_FLOAT_EQ(f.m[0][0], 2.0f / 3);
+    EXPECT_FLOAT_EQ(f.m[1][1], 0.5f);
+    EXPECT_FLOAT_EQ(f.m[2][0], -1.0f / 3);
+    EXPECT_FLOAT_EQ(f.m[2][1], 0.5f);
+    EXPECT_FLOAT_EQ(f.m[2][2], -1.2f);
+    EXPECT_FLOAT_EQ(f.m[2][3], -1);
+    EXPECT_FLOAT_EQ(f.m[3][2], -2.2f);
+    EXPECT_EQ(f.m[3][3], 0);
+
+    ESMatrix p, q;
+    esMatrixLoadIdentity(&p);
+    esMatrixLoadIdentity(&q);
+    esPerspective(&p, 90, 2, 1, 100); // h = tan(45 degrees) = 1, w = 2
+    esFrustum(&q, -2, 2, -1, 1, 1, 100);
+    expectMatrixNear(p, q, 1e-6f);
+}
+
+TEST(ESMatrix, OrthoMapsTheBoxToTheUnitCube) {
+    ESMatrix o;
+    esMatrixLoadIdentity(&o);
+    esOrtho(&o, -4, 2, 1, 3, 0.5f, 10);
+    Cvector low(-4, 1, -0.5f), high(2, 3, -10);
+    low *= o;
+    high *= o;
+    expectNear(low, -1, -1, -1, 1e-6f);
+    expectNear(high, 1, 1, 1, 1e-6f);
+}
+
+// v /= E (the transposed reading) turns v by the angle about the axis, right-handed.
+TEST(ESMatrix, RotateAgainstAxisAngle) {
+    std::mt19937 rng(11);
+    std::normal_distribution<float> g;
+    for (int trial = 0; trial < 20; trial++) {
+        float kx = g(rng), ky = g(rng), kz = g(rng);
+        float len = std::sqrt(kx * kx + ky * ky + kz * kz);
+        float deg = std::uniform_real_distribution<float>(-180, 180)(rng);
+        ESMatrix r;
+        esMatrixLoadIdentity(&r);
+        esRotate(&r, deg, kx * 3, ky * 3, kz * 3); // scaled axis
+        double a = deg * 3.14159265358979 / 180, c = std::cos(a), s = std::sin(a);
+        double k[3] = {kx / len, ky / len, kz / len};
+        Cvector v(1.5f, -2, 0.5f);
+        double kv = k[0] * v.x + k[1] * v.y + k[2] * v.z;
+        double kxv[3] = {k[1] * v.z - k[2] * v.y, k[2] * v.x - k[0] * v.z, k[0] * v.y - k[1] * v.x};
+        double e[3] = {v.x * c + kxv[0] * s + k[0] * kv * (1 - c), v.y * c + kxv[1] * s + k[1] * kv * (1 - c),
+                       v.z * c + kxv[2] * s + k[2] * kv * (1 - c)};
+        Cvector turned = v;
+        turned /= r;
+        expectNear(turned, float(e[0]), float(e[1]), float(e[2]), 2e-5f);
+        EXPECT_EQ(r.m[3][3], 1);
+    }
+    ESMatrix z1, z2;
+    esMatrixLoadIdentity(&z1);
+    esMatrixLoadIdentity(&z2);
+    esRotate(&z1, 40, 0, 0, 1);
+    esRotate(&z2, 40, 0, 0, 2);
+    expectMatrixNear(z1, z2, 0);
+}
+
+TEST(ESMatrix, ScaleAndTranslate) {
+    ESMatrix m;
+    esMatrixLoadIdentity(&m);
+    esScale(&m, 2, 3, 4);
+    esTranslate(&m, 1, 1, 1); // in the scaled frame
+    Cvector p(1, 1, 1);
+    p *= m;
+    expectNear(p, 4, 6, 8, 0);
+    EXPECT_EQ(m.m[3][0], 2);
+    EXPECT_EQ(m.m[3][1], 3);
+    EXPECT_EQ(m.m[3][2], 4);
+    EXPECT_EQ(m.m[3][3], 1);
+}
+
+TEST(ESMatrix, ShowWritesFourColumnLines) {
+    TraceCapture trace(1);
+    ESMatrix m;
+    esMatrixLoadIdentity(&m);
+    m.m[3][0] = 2.5f;
+    m.show();
+    EXPECT_EQ(trace.text(), "1 0 0 0 \n0 1 0 0 \n0 0 1 0 \n2.5 0 0 1 \n");
+}
+
+} // namespace

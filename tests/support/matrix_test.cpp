@@ -1,0 +1,509 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <sstream>
+
+#include "support/matrix3.h"
+#include "support/matrix4.h"
+#include "traceCapture.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct D3 {
+    double x, y, z;
+};
+
+// Rodrigues' formula in double: v turned by angle about the unit axis k, right-handed.
+D3 rodrigues(D3 k, double angle, D3 v) {
+    double c = std::cos(angle), s = std::sin(angle);
+    double kv = k.x * v.x + k.y * v.y + k.z * v.z;
+    D3 kxv = {k.y * v.z - k.z * v.y, k.z * v.x - k.x * v.z, k.x * v.y - k.y * v.x};
+    return {v.x * c + kxv.x * s + k.x * kv * (1 - c), v.y * c + kxv.y * s + k.y * kv * (1 - c),
+            v.z * c + kxv.z * s + k.z * kv * (1 - c)};
+}
+
+D3 toD(Cvector const& v) {
+    return {v.x, v.y, v.z};
+}
+
+void expectNear(Cvector const& v, D3 e, double tol, char const* what = "") {
+    EXPECT_NEAR(v.x, e.x, tol) << what;
+    EXPECT_NEAR(v.y, e.y, tol) << what;
+    EXPECT_NEAR(v.z, e.z, tol) << what;
+}
+
+void expectNear(Cvector const& v, Cvector const& e, double tol, char const* what = "") {
+    expectNear(v, toD(e), tol, what);
+}
+
+void expectMatrixNear(Cmatrix3 const& a, Cmatrix3 const& b, double tol) {
+    expectNear(a.side, b.side, tol, "side");
+    expectNear(a.up, b.up, tol, "up");
+    expectNear(a.forward, b.forward, tol, "forward");
+}
+
+// Rows of unit length, mutually perpendicular, and side x up = forward.
+void expectRightHandedOrthonormal(Cmatrix3 const& m, double tol) {
+    EXPECT_NEAR(m.side.length(), 1, tol);
+    EXPECT_NEAR(m.up.length(), 1, tol);
+    EXPECT_NEAR(m.forward.length(), 1, tol);
+    EXPECT_NEAR(m.side.dot(m.up), 0, tol);
+    EXPECT_NEAR(m.up.dot(m.forward), 0, tol);
+    EXPECT_NEAR(m.side.dot(m.forward), 0, tol);
+    Cvector f;
+    f.crossOf(m.side, m.up);
+    expectNear(f, m.forward, tol, "handedness");
+}
+
+class MatrixTest : public ::testing::Test {
+  protected:
+    void SetUp() override { resetVectorFailureReport(); }
+    void TearDown() override { resetVectorFailureReport(); }
+
+    Cvector randomUnit() {
+        std::normal_distribution<float> g;
+        Cvector v;
+        do
+            v.set(g(rng), g(rng), g(rng));
+        while (v.lengthSquared() < 1e-4f);
+        v.normalize();
+        return v;
+    }
+    float randomAngle() { return std::uniform_real_distribution<float>(-3.1f, 3.1f)(rng); }
+    Cvector randomPoint(float r = 10) {
+        std::uniform_real_distribution<float> u(-r, r);
+        return Cvector(u(rng), u(rng), u(rng));
+    }
+    Cmatrix_4 randomRigid() {
+        Cmatrix_4 m;
+        m.rot.setAxisRotation(randomUnit(), randomAngle());
+        m.pos = randomPoint();
+        return m;
+    }
+
+    std::mt19937 rng{2024};
+};
+
+TEST_F(MatrixTest, DefaultIsAllZero) {
+    Cmatrix3 m;
+    Cvector v(3, -2, 7);
+    v *= m;
+    expectNear(v, D3{0, 0, 0}, 0);
+    Cmatrix_4 t;
+    expectNear(t.pos, D3{0, 0, 0}, 0);
+    expectNear(t.rot.forward, D3{0, 0, 0}, 0);
+}
+
+// Each setter against an independent axis-angle construction: row i of the matrix is
+// where the frame's unit axis i goes.
+TEST_F(MatrixTest, SettersMatchAxisAngle) {
+    D3 basis[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    for (float a : {0.0f, 0.3f, -1.2f, 1.5707964f, 2.8f}) {
+        Cmatrix3 m;
+        for (int axis = 0; axis < 3; axis++) {
+            if (axis == 0) m.setXrotation(a);
+            if (axis == 1) m.setYrotation(a);
+            if (axis == 2) m.setZrotation(a);
+            for (int i = 0; i < 3; i++)
+                expectNear(m.row(i), rodrigues(basis[axis], a, basis[i]), 1e-6);
+        }
+    }
+    for (int trial = 0; trial < 50; trial++) {
+        Cvector k = randomUnit();
+        float a = randomAngle();
+        Cmatrix3 m;
+        m.setAxisRotation(k, a);
+        for (int i = 0; i < 3; i++)
+            expectNear(m.row(i), rodrigues(toD(k), a, basis[i]), 2e-6);
+        Cvector p = randomPoint();
+        Cvector q = p;
+        q *= m;
+        expectNear(q, rodrigues(toD(k), a, toD(p)), 2e-5);
+        expectRightHandedOrthonormal(m, 2e-6);
+    }
+}
+
+TEST_F(MatrixTest, SetterEdgeCases) {
+    Cmatrix3 y;
+    y.setYrotation(static_cast<float>(kPi / 2));
+    expectNear(y.side, D3{0, 0, -1}, 1e-7);
+    expectNear(y.up, D3{0, 1, 0}, 1e-7);
+    expectNear(y.forward, D3{1, 0, 0}, 1e-7);
+
+    Cmatrix3 axis;
+    axis.setAxisRotation(Cvector(0, 2, 0), 0.7f); // normalised
+    Cmatrix3 direct;
+    direct.setYrotation(0.7f);
+    expectMatrixNear(axis, direct, 1e-6);
+
+    Cmatrix3 keep;
+    keep.setXrotation(0.4f);
+    Cmatrix3 before = keep;
+    keep.setAxisRotation(Cvector(0, 0, 0), 1.0f);
+    keep.setAxisRotation(Cvector(0, 5e-4f, 0), 1.0f); // still too short
+    expectMatrixNear(keep, before, 0);
+
+    // A NaN axis is a blown-up computation: the run-away test repairs and reports it.
+    TraceCapture trace(1);
+    keep.setAxisRotation(Cvector(NAN, 0, 0), 1.0f);
+    expectNear(keep.up, D3{0, 1, 0}, 0);
+    ASSERT_EQ(exitReasonList.size(), 1u);
+    EXPECT_EQ(exitReasonList[0], "Bad vector");
+}
+
+// Turning about the frame's own row equals turning every row about that row in space.
+TEST_F(MatrixTest, LocalRotationsTurnAboutOwnRows) {
+    for (int trial = 0; trial < 20; trial++) {
+        Cmatrix3 start;
+        start.setAxisRotation(randomUnit(), randomAngle());
+        float a = randomAngle();
+        for (int code = 0; code < 3; code++) {
+            Cmatrix3 m = start;
+            m.rotateAroundAxis(code, a);
+            D3 k = toD(start.row(code));
+            for (int i = 0; i < 3; i++)
+                expectNear(m.row(i), rodrigues(k, a, toD(start.row(i))), 2e-6);
+            expectRightHandedOrthonormal(m, 3e-6);
+        }
+        Cmatrix3 byAngle = start, bySine = start;
+        byAngle.rotateAroundForward(a);
+        bySine.rotateAroundForward(std::cos(a), std::sin(a));
+        expectMatrixNear(byAngle, bySine, 0);
+    }
+    Cmatrix3 m;
+    m.setZrotation(0.3f);
+    Cmatrix3 before = m;
+    m.rotateAroundAxis(3, 1.0f);
+    m.rotateAroundAxis(-1, 1.0f);
+    expectMatrixNear(m, before, 0);
+}
+
+TEST_F(MatrixTest, ProductsComposeAndTransposeUndoes) {
+    for (int trial = 0; trial < 20; trial++) {
+        Cmatrix3 a, b;
+        a.setAxisRotation(randomUnit(), randomAngle());
+        b.setAxisRotation(randomUnit(), randomAngle());
+        Cvector p = randomPoint();
+        Cvector stepwise = p;
+        stepwise *= a;
+        stepwise *= b;
+        Cmatrix3 ab = a;
+        ab *= b; // apply a, then b
+        Cvector once = p;
+        once *= ab;
+        expectNear(once, stepwise, 2e-5);
+
+        Cvector back = once;
+        back /= ab;
+        expectNear(back, p, 2e-5);
+
+        Cmatrix3 undo = ab;
+        undo /= b; // this x transpose(b)
+        expectMatrixNear(undo, a, 2e-6);
+
+        Cmatrix3 self = a;
+        self /= self;
+        Cmatrix3 id;
+        id.identity();
+        expectMatrixNear(self, id, 2e-6);
+
+        Cmatrix3 square = a, expected = a;
+        square *= square;
+        expected *= Cmatrix3(a);
+        expectMatrixNear(square, expected, 0);
+    }
+}
+
+TEST_F(MatrixTest, BlendEndsAndMiddle) {
+    Cmatrix3 a, b;
+    a.setXrotation(0.2f);
+    b.setZrotation(1.1f);
+    Cmatrix3 m = a;
+    m.blend(b, 0);
+    expectMatrixNear(m, a, 0);
+    m.blend(b, 1);
+    expectMatrixNear(m, b, 1e-7);
+    Cmatrix3 half;
+    half.blend(a, b, 0.5f);
+    expectNear(half.side, (a.side + b.side) * 0.5f, 1e-7);
+    expectNear(half.forward, (a.forward + b.forward) * 0.5f, 1e-7);
+    Cmatrix3 self = a;
+    self.blend(b, self, 1); // second source may be this
+    expectMatrixNear(self, a, 1e-7);
+}
+
+// Every (axis, keep) pair gives orthonormal rows with row keep untouched and row axis as
+// close to the target direction as keep allows.
+TEST_F(MatrixTest, OrientFaceStaysOrthonormal) {
+    for (int trial = 0; trial < 20; trial++) {
+        Cmatrix3 start;
+        start.setAxisRotation(randomUnit(), randomAngle());
+        Cvector position = randomPoint(), target = randomPoint();
+        for (int axis = 0; axis < 3; axis++) {
+            for (int keep = 0; keep < 3; keep++) {
+                if (axis == keep) continue;
+                Cmatrix3 m = start;
+                m.orientFace(position, target, axis, keep);
+                int third = 3 - axis - keep;
+                expectNear(m.row(keep), start.row(keep), 0, "keep");
+                EXPECT_NEAR(m.row(axis).length(), 1, 2e-6);
+                EXPECT_NEAR(m.row(third).length(), 1, 2e-6);
+                EXPECT_NEAR(m.row(axis).dot(m.row(keep)), 0, 2e-6);
+                EXPECT_NEAR(m.row(axis).dot(m.row(third)), 0, 2e-6);
+                EXPECT_NEAR(m.row(third).dot(m.row(keep)), 0, 2e-6);
+                // Row axis is the target direction with its keep component removed.
+                Cvector d = target - position;
+                Cvector onPlane = d - m.row(keep) * d.dot(m.row(keep));
+                onPlane.normalize();
+                expectNear(m.row(axis), onPlane, 2e-5, "aim");
+                // The cyclic pairs keep the frame right-handed.
+                if ((keep + 1) % 3 == axis) expectRightHandedOrthonormal(m, 3e-6);
+            }
+        }
+    }
+}
+
+TEST_F(MatrixTest, OrientFaceWithoutDirectionKeepsTheFrame) {
+    Cmatrix3 m;
+    m.setYrotation(0.6f);
+    Cmatrix3 before = m;
+    Cvector p(1, 2, 3);
+    m.orientFace(p, p, 2, 1);                // target at the position
+    m.orientFace(p, p + m.up * 4.0f, 2, 1);  // target straight along the kept row
+    m.orientFace(p, Cvector(0, 0, 0), 1, 1); // not two different rows
+    m.orientFace(p, Cvector(0, 0, 0), 5, 1);
+    expectMatrixNear(m, before, 0);
+}
+
+TEST_F(MatrixTest, BuildFromPointTargetUp) {
+    Cmatrix3 m;
+    m.buildFromPointTargetUpv(Cvector(0, 0, 0), Cvector(0, 0, 1), Cvector(0, 1, 0));
+    expectNear(m.side, D3{-1, 0, 0}, 0);
+    expectNear(m.up, D3{0, 1, 0}, 0);
+    expectNear(m.forward, D3{0, 0, 1}, 0);
+    for (int trial = 0; trial < 30; trial++) {
+        Cvector eye = randomPoint(), target = randomPoint(), up = randomUnit();
+        Cmatrix3 c;
+        c.buildFromPointTargetUpv(eye, target, up);
+        Cvector f = target - eye;
+        f.normalize();
+        expectNear(c.forward, f, 1e-6, "forward");
+        EXPECT_GE(c.up.dot(up), -1e-6); // up stays on the given side
+        // The frame is orthonormal, with side x up = -forward (a camera frame).
+        EXPECT_NEAR(c.side.length(), 1, 2e-6);
+        EXPECT_NEAR(c.up.length(), 1, 2e-6);
+        EXPECT_NEAR(c.side.dot(c.up), 0, 2e-6);
+        EXPECT_NEAR(c.side.dot(c.forward), 0, 2e-6);
+        EXPECT_NEAR(c.up.dot(c.forward), 0, 2e-6);
+        Cvector back;
+        back.crossOf(c.side, c.up);
+        expectNear(back, -c.forward, 3e-6, "handedness");
+    }
+    Cmatrix3 keep;
+    keep.setXrotation(0.5f);
+    Cmatrix3 before = keep;
+    keep.buildFromPointTargetUpv(Cvector(1, 1, 1), Cvector(1, 1, 1), Cvector(0, 1, 0));
+    keep.buildFromPointTargetUpv(Cvector(0, 0, 0), Cvector(0, 3, 0), Cvector(0, 1, 0));
+    expectMatrixNear(keep, before, 0);
+}
+
+TEST_F(MatrixTest, BuildFromNormalizedVector) {
+    int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    for (int trial = 0; trial < 20; trial++) {
+        Cvector v = randomUnit();
+        for (auto const& o : orders) {
+            Cmatrix3 m;
+            m.buildMatrixFromNormalizedVect(v, o[0], o[1], o[2]);
+            expectNear(m.row(o[0]), v, 0, "given row");
+            expectRightHandedOrthonormal(m, 3e-6);
+            // The guide row leans towards its world axis.
+            float guideAxis[3] = {m.row(o[1]).x, m.row(o[1]).y, m.row(o[1]).z};
+            EXPECT_GE(guideAxis[o[1]], -1e-6);
+        }
+    }
+    Cmatrix3 m;
+    m.identity();
+    m.buildMatrixFromNormalizedVect(Cvector(0, 0, 1), 2, 1, 0);
+    Cmatrix3 id;
+    id.identity();
+    expectMatrixNear(m, id, 1e-7);
+    m.setZrotation(0.25f);
+    Cmatrix3 before = m;
+    m.buildMatrixFromNormalizedVect(Cvector(0, 1, 0), 2, 1, 0); // along the guide axis
+    m.buildMatrixFromNormalizedVect(Cvector(0, 0, 0), 2, 1, 0);
+    m.buildMatrixFromNormalizedVect(Cvector(1, 0, 0), 2, 2, 0);
+    expectMatrixNear(m, before, 0);
+}
+
+TEST_F(MatrixTest, RigidInverseRoundTrips) {
+    for (int trial = 0; trial < 50; trial++) {
+        Cmatrix_4 n = randomRigid();
+        Cmatrix_4 r;
+        r.invert(n);
+        Cvector p = randomPoint();
+        Cvector q = p;
+        q *= n;
+        q *= r;
+        expectNear(q, p, 3e-5, "point");
+
+        Cmatrix_4 both = n;
+        both *= r; // n, then its inverse: the identity
+        Cmatrix_4 id;
+        id.identity();
+        expectMatrixNear(both.rot, id.rot, 2e-6);
+        expectNear(both.pos, D3{0, 0, 0}, 3e-5, "identity translation");
+
+        // A matrix that held something before inverts just the same.
+        Cmatrix_4 used = randomRigid();
+        used.invert(n);
+        expectMatrixNear(used.rot, r.rot, 0);
+        expectNear(used.pos, r.pos, 0, "reused");
+        Cmatrix_4 self = n;
+        self.invert(self);
+        expectNear(self.pos, r.pos, 0, "self");
+
+        Cvector v = p;
+        v *= n;
+        v /= n;
+        expectNear(v, p, 3e-5, "*= then /=");
+    }
+}
+
+TEST_F(MatrixTest, TransformProducts) {
+    for (int trial = 0; trial < 30; trial++) {
+        Cmatrix_4 a = randomRigid(), b = randomRigid();
+        Cvector p = randomPoint();
+        Cvector stepwise = p;
+        stepwise *= a;
+        stepwise *= b;
+        Cmatrix_4 ab = a;
+        ab *= b;
+        Cvector once = p;
+        once *= ab;
+        expectNear(once, stepwise, 5e-5, "compose");
+
+        // Relative to b, then back through b: the starting transform.
+        Cmatrix_4 rel = ab;
+        rel ^= b;
+        expectMatrixNear(rel.rot, a.rot, 3e-6);
+        expectNear(rel.pos, a.pos, 5e-5, "relative");
+
+        // A direction ignores the translation: the difference of two transformed points.
+        Cvector dir = p;
+        dir ^= a;
+        Cvector origin;
+        origin *= a;
+        Cvector moved = p;
+        moved *= a;
+        expectNear(dir, moved - origin, 2e-5, "^=");
+
+        // A transform followed by a pure rotation: all of it turns, translation included.
+        Cmatrix_4 spun = a;
+        spun *= b.rot;
+        Cvector viaSpun = p, viaSteps = p;
+        viaSpun *= spun;
+        viaSteps *= a;
+        viaSteps *= b.rot;
+        expectNear(viaSpun, viaSteps, 5e-5, "then rotated");
+
+        // A rotation followed by a transform's rotation part.
+        Cmatrix3 rotOnly = a.rot;
+        rotOnly *= b;
+        Cvector viaRot = p, viaRotSteps = p;
+        viaRot *= rotOnly;
+        viaRotSteps *= a.rot;
+        viaRotSteps ^= b;
+        expectNear(viaRot, viaRotSteps, 5e-5, "rotation part");
+    }
+}
+
+// The relative form divides by the squared row lengths, so orthogonal rows carrying a
+// scale still come back exactly.
+TEST_F(MatrixTest, RelativeToScaledFrame) {
+    Cmatrix_4 n = randomRigid();
+    n.rot.side *= 2.0f;
+    n.rot.up *= 0.5f;
+    n.rot.forward *= 3.0f;
+    Cmatrix_4 a = randomRigid();
+    Cmatrix_4 an = a;
+    an *= n;
+    an ^= n;
+    expectMatrixNear(an.rot, a.rot, 1e-5);
+    expectNear(an.pos, a.pos, 1e-4, "scaled");
+}
+
+TEST_F(MatrixTest, BlendByMatrices) {
+    Cmatrix_4 a = randomRigid(), b = randomRigid();
+    Cvector p = randomPoint();
+    Cvector pa = p, pb = p;
+    pa *= a;
+    pb *= b;
+    Cvector m = p;
+    m.blendByMatrices(a, b, 0.25f);
+    expectNear(m, pa + (pb - pa) * 0.25f, 1e-5);
+    Cvector r = p;
+    r.blendByMatrices(a.rot, b.rot, 1.0f);
+    Cvector rb = p;
+    rb *= b.rot;
+    expectNear(r, rb, 1e-5);
+}
+
+TEST_F(MatrixTest, ScaleExtractAndStreamForms) {
+    Cmatrix_4 t;
+    t.identity();
+    t.pos.set(4, 5, 6);
+    t.scale(2);
+    std::ostringstream out4;
+    out4 << t;
+    EXPECT_EQ(out4.str(), " 2 0 0 0 0 2 0 0 0 0 2 0 8 10 12 1");
+    Cmatrix3 m;
+    m.extractRotations(t);
+    std::ostringstream out3;
+    out3 << m;
+    EXPECT_EQ(out3.str(), " 2 0 0 0 2 0 0 0 2");
+}
+
+TEST_F(MatrixTest, FixedPointCopy) {
+    Cmatrix3 m;
+    m.setZrotation(0.5f);
+    m.forward.set(-0.999f, 1, 0.5f);
+    CintMatrix3 f;
+    f = m;
+    EXPECT_EQ(f.side.x.value, static_cast<int16_t>(std::cos(0.5f) * 256));
+    EXPECT_EQ(f.up.x.value, static_cast<int16_t>(-std::sin(0.5f) * 256));
+    EXPECT_EQ(f.forward.x.value, -255); // toward zero
+    EXPECT_EQ(f.forward.y.value, 256);
+    EXPECT_EQ(f.forward.z.value, 128);
+}
+
+// A blown-up computation is repaired on the up row and reported once.
+TEST_F(MatrixTest, RunAwayRowIsRepaired) {
+    TraceCapture trace(1);
+    Cmatrix3 m;
+    m.setXrotation(NAN);
+    expectNear(m.up, D3{0, 1, 0}, 0);
+    EXPECT_NE(trace.text().find("call:m3setXrotation"), std::string::npos);
+    ASSERT_EQ(exitReasonList.size(), 1u);
+    EXPECT_EQ(exitReasonList[0], "Bad vector");
+
+    m.identity();
+    m.rotateAroundSide(NAN);
+    expectNear(m.up, D3{0, 1, 0}, 0);
+    EXPECT_NE(trace.text().find("nan matrix: 0x"), std::string::npos) << trace.text();
+    EXPECT_NE(trace.text().find("angle: "), std::string::npos);
+    EXPECT_EQ(trace.text().find("call:m3rotateAroundSide"), std::string::npos); // reported once only
+
+    Cmatrix3 huge;
+    huge.identity();
+    huge.up.set(1e30f, 1e30f, 0);
+    Cmatrix3 id;
+    id.identity();
+    huge *= id;
+    expectNear(huge.up, D3{0, 1, 0}, 0);
+    EXPECT_EQ(exitReasonList.size(), 1u);
+}
+
+} // namespace

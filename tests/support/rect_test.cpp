@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "support/rect.h"
+
+namespace {
+
+void expectRect(Crect const& r, float minx, float maxx, float miny, float maxy, float tol = 1e-6f) {
+    EXPECT_NEAR(r.minx, minx, tol);
+    EXPECT_NEAR(r.maxx, maxx, tol);
+    EXPECT_NEAR(r.miny, miny, tol);
+    EXPECT_NEAR(r.maxy, maxy, tol);
+}
+
+TEST(Crect, StreamFormAndExpand) {
+    Crect r(0, 10, 0, 5);
+    std::ostringstream out;
+    out << r;
+    EXPECT_EQ(out.str(), "minx=0 maxx=10 miny=0 maxy=5      width:10 height:5 aspect=2");
+    r.expand(2, 2);
+    expectRect(r, -5, 15, -2.5f, 7.5f);
+}
+
+TEST(Crect, ResizingAboutTheCentre) {
+    Crect r(2, 6, 1, 3);
+    r.scalex(0.5f);
+    expectRect(r, 3, 5, 1, 3);
+    r.scaley(3);
+    expectRect(r, 3, 5, -1, 5);
+    r.setWidth(10);
+    expectRect(r, -1, 9, -1, 5);
+    r.setHeight(2);
+    expectRect(r, -1, 9, 1, 3);
+    r.setCentery(-4);
+    expectRect(r, -1, 9, -5, -3);
+}
+
+TEST(Crect, PointIsWithinIncludesEdges) {
+    Crect r(0, 10, 0, 5);
+    struct Case {
+        float x, y;
+        bool inside;
+    } cases[] = {{10, 2, true},     {0, 0, true},    {10, 5, true},   {10.001f, 2, false},
+                 {5, -0.1f, false}, {NAN, 1, false}, {1, NAN, false}, {INFINITY, 1, false}};
+    for (auto const& c : cases)
+        EXPECT_EQ(r.pointIsWithin(Cvector2(c.x, c.y)), c.inside) << c.x << "," << c.y;
+}
+
+TEST(Crect, ValidUnionAndIntersection) {
+    Crect r(10, 0, 0, 5);
+    r.makeValid();
+    expectRect(r, 0, 10, 0, 5);
+    Crect flipped(1, 2, 9, 3);
+    flipped.makeValid();
+    expectRect(flipped, 1, 2, 3, 9);
+
+    Crect u(0, 10, 0, 5);
+    u.enlargeToEncompass(Crect(-2, 4, 3, 8));
+    expectRect(u, -2, 10, 0, 8);
+    Crect i(0, 10, 0, 5);
+    i.minimumBounds(Crect(-2, 4, 3, 8));
+    expectRect(i, 0, 4, 3, 5);
+    Crect apart(0, 1, 0, 1);
+    apart.minimumBounds(Crect(5, 6, 5, 6));
+    EXPECT_LT(apart.maxx, apart.minx); // no overlap: left invalid for the caller to see
+}
+
+TEST(Crect, NormalisedMappingsRoundTrip) {
+    Crect r(2, 6, -1, 3);
+    expectRect(r.normalizeWithin(r), 0, 1, 0, 1);
+    Crect unit(0, 1, 0, 1);
+    unit.stretchNormalizedTo(r);
+    expectRect(unit, 2, 6, -1, 3);
+
+    Crect inner(3, 4, 0, 2);
+    Crect n = inner.normalizeWithin(r);
+    expectRect(n, 0.25f, 0.5f, 0.25f, 0.75f);
+    n.stretchNormalizedTo(r);
+    expectRect(n, 3, 4, 0, 2);
+
+    Cvector2 p(0.5f, 0.25f);
+    r.stretchNormalizedTo(p);
+    EXPECT_FLOAT_EQ(p.x, 4);
+    EXPECT_FLOAT_EQ(p.y, 0);
+    r.pointToNormalizedCoordsWithinRect(p);
+    EXPECT_FLOAT_EQ(p.x, 0.5f);
+    EXPECT_FLOAT_EQ(p.y, 0.25f);
+
+    Cvector v(6, 3, 42);
+    r.pointToNormalizedCoordsWithinRect(v);
+    EXPECT_FLOAT_EQ(v.x, 1);
+    EXPECT_FLOAT_EQ(v.y, 1);
+    EXPECT_FLOAT_EQ(v.z, 42);
+}
+
+TEST(Crect, BlendWith) {
+    Crect r(0, 10, 0, 10);
+    r.blendWith(Crect(10, 20, -10, 0), 0.25f);
+    expectRect(r, 2.5f, 12.5f, -2.5f, 7.5f);
+}
+
+} // namespace

@@ -1,0 +1,44 @@
+// Collects trace lines in memory for the life of the object, with the given channels
+// open, and clears the exit bookkeeping before and after. Run-phase files are switched
+// off meanwhile, so an exit reason recorded by the code under test writes no file.
+#pragma once
+
+#include <sstream>
+#include <string>
+
+#include "support/cerr.h"
+#include "world/velmoraFunctions.h"
+
+class TraceCapture {
+  public:
+    explicit TraceCapture(uint64_t channels)
+        : savedChannels(errorChannels), savedOut(stdoutObject.out), savedAllowFile(allowStdoutFile) {
+        allowStdoutFile = 0;
+        resetExitState();
+        errorChannels = channels;
+        stdoutObject.out = &buffer;
+    }
+    ~TraceCapture() {
+        errorChannels = savedChannels;
+        stdoutObject.out = savedOut;
+        resetExitState();
+        allowStdoutFile = savedAllowFile;
+    }
+    TraceCapture(TraceCapture const&) = delete;
+    TraceCapture& operator=(TraceCapture const&) = delete;
+
+    std::string text() const { return buffer.str(); }
+    int lineCount() const {
+        std::string s = buffer.str();
+        int n = 0;
+        for (char c : s)
+            n += c == '\n';
+        return n;
+    }
+
+  private:
+    uint64_t savedChannels;
+    std::ostream* savedOut;
+    uint8_t savedAllowFile;
+    std::ostringstream buffer;
+};
