@@ -1,7 +1,7 @@
 // Built-in commands that declare, set and save variables and make directories: the
 // commands settings text is written in, so a saved tree reads back by running it.
-#include "script/mathSolver.h"
 #include "script/scripterBuiltins.h"
+#include "script/variableSearch.h"
 #include "support/cerr.h"
 #include "support/helperFunctions.h"
 #include "variables/variableBasics.h"
