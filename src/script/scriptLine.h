@@ -49,6 +49,8 @@ class CscriptLine : public CscriptContainer {
     void copyFrom(CscriptLine* other);
 
     // ---- argument access (i counts tokens from 0) ----
+    using Cvariable::getFloat;
+    using Cvariable::getString;
     // Evaluates token i; on failure records "Evaluation failed: ..." and returns nonzero.
     // An index beyond the tokens records "index out of range in scriptLine.getFloat()".
     int getFloat(int i, double& value);
