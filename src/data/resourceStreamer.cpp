@@ -39,7 +39,8 @@ bool entriesInside(Cvariable* index, int slot, long packageSize) {
         index->firstChild->traverseAndCallback(&nodes, addVariableToList_callback, CLASS_RESOURCE_FILE);
     for (Cvariable* v : nodes) {
         CresourceFileVar* entry = static_cast<CresourceFileVar*>(v);
-        if (entry->elements() < 3 || entry->storage == nullptr) return false;
+        // The accessors read three 4-byte elements unchecked; a file could declare fewer.
+        if (entry->elements() < 3 || entry->elementSize != 4 || entry->storage == nullptr) return false;
         long offset = entry->getFileOffset();
         long size = entry->getFileSize();
         if (entry->getFileStream() != slot || offset < 0 || offset > packageSize ||

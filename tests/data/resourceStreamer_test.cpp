@@ -37,6 +37,8 @@ struct PackageSpec {
     long offsetShift = 0; // added to every entry offset
     long sizeShift = 0;   // added to every entry size
     bool truncateIndex = false;
+    int elementCount = 3; // of each entry's int elements
+    int elementSize = 4;
 };
 
 struct Node {
@@ -52,23 +54,24 @@ std::string placeholder(size_t i) {
     return std::string(text, 12);
 }
 
-std::string writeNode(Node const& node, std::vector<std::string const*>& fixups) {
+std::string writeNode(Node const& node, std::vector<std::string const*>& fixups, PackageSpec const& spec) {
     std::string b;
     bool first = true;
     for (auto const& [name, sub] : node.dirs) {
         if (!first) b += '|';
         first = false;
         record(b, 16, name);
-        std::string inner = writeNode(sub, fixups);
+        std::string inner = writeNode(sub, fixups, spec);
         if (!inner.empty()) b += "{" + inner + "}";
     }
     for (auto const& [name, content] : node.files) {
         if (!first) b += '|';
         first = false;
         record(b, 19, name);
-        u16(b, 3);
-        u16(b, 4);
-        b += placeholder(fixups.size());
+        u16(b, static_cast<unsigned>(spec.elementCount));
+        u16(b, static_cast<unsigned>(spec.elementSize));
+        std::string mark = placeholder(fixups.size());
+        b += mark.substr(0, static_cast<size_t>(spec.elementCount * spec.elementSize));
         fixups.push_back(&content);
     }
     return b;
@@ -89,7 +92,7 @@ void writePackage(std::string const& path, std::map<std::string, std::string> co
     index += '\0';
     record(index, 16, "top");
     size_t innerStart = index.size() + 1;
-    std::string inner = writeNode(top, fixups);
+    std::string inner = writeNode(top, fixups, spec);
     index += "{" + inner + "}";
     if (spec.writeChannel) {
         index += '|';
@@ -107,7 +110,8 @@ void writePackage(std::string const& path, std::map<std::string, std::string> co
         u32(fields, offset);
         u32(fields, packed);
         u32(fields, 7);
-        index.replace(index.find(placeholder(i)), 12, fields);
+        size_t at = index.find(placeholder(i));
+        if (at != std::string::npos) index.replace(at, 12, fields);
         payload += *content;
     }
     if (spec.truncateIndex) index.resize(innerStart + 5), payload.clear();
@@ -193,6 +197,8 @@ TEST_F(Streamer, MalformedPackagesFailCleanly) {
         {"entry past the end", {.sizeShift = 100}},
         {"offset past the end", {.offsetShift = 1000}},
         {"cut-off index", {.truncateIndex = true}},
+        {"entry of two elements", {.elementCount = 2}},
+        {"entry of 1-byte elements", {.elementSize = 1}},
     };
     for (Case const& c : cases) {
         CresourceStreamer fresh;

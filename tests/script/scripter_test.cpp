@@ -205,4 +205,46 @@ TEST_F(ScriptRun, DispatchByKind) {
     EXPECT_TRUE(found);
 }
 
+TEST_F(ScriptRun, EvaluationErrorsStopTheRun) {
+    // A failed argument read by a checked accessor records its own reason at once.
+    EXPECT_EQ(run(":if ($nope) { :mark a } :mark z"), 2);
+    EXPECT_EQ(seen(), "");
+    EXPECT_EQ(lastReason(), "Evaluation failed: ($nope) / solver couldn't find float var: nope");
+
+    // One read through the unchecked accessor leaves the error on the solver: the line
+    // finishes, then the run stops.
+    reset();
+    EXPECT_EQ(run(":array list #$nope :mark z"), 0);
+    EXPECT_EQ(seen(), "");
+    EXPECT_EQ(lastReason(), "math evaluation error: solver couldn't find float var: nope");
+    EXPECT_EQ(scriptError, 1);
+    EXPECT_NE(target.getChild("list", 0), nullptr);
+}
+
+TEST_F(ScriptRun, RegistryShowsTheRunningScript) {
+    CdirectoryVar root;
+    Cvariable* shown = root.addVariableX("currentScriptName", CLASS_STRING, 0);
+    shown->setString("idle");
+    CdirectoryVar* savedRoot = globalVariablesDir;
+    globalVariablesDir = &root;
+
+    static std::string during;
+    during.clear();
+    setBuiltinCommand("set", [](CscriptHandler*, CscriptLine&, Cvariable**) {
+        during = globalVariablesDir->getChild("currentScriptName", 0)->getString();
+        during += "|";
+        during += scriptName.c_str();
+        return 0;
+    });
+    TempDir dir;
+    std::string path = dir.file("tank.txt");
+    writeWholeFile(path, ":set x 1\n");
+    EXPECT_EQ(runDiskScript(&target, path.c_str()), 0);
+    EXPECT_EQ(during, path + "|" + path);
+    EXPECT_STREQ(shown->getString(), "idle");
+    EXPECT_STREQ(scriptName.c_str(), "idle");
+    EXPECT_EQ(originalScript, 0);
+    globalVariablesDir = savedRoot;
+}
+
 } // namespace
