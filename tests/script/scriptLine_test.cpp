@@ -291,7 +291,8 @@ TEST_F(ScriptParse, ArgumentsOutOfRangeAreReportedNotRead) {
         std::function<void()> call;
         char const* reason;
     } cases[] = {
-        {"getFloat(i)", [&] { EXPECT_EQ(l->getFloat(2), 0.0); }, "index out of range in scriptLine.getFloat()"},
+        {"getFloat(i)", [&] { EXPECT_EQ(l->getFloat(2), 0.0); },
+         "index out of range in scriptLine.getFloat()"},
         {"getFloat(i, v)", [&] { EXPECT_NE(l->getFloat(5, value), 0); },
          "index out of range in scriptLine.getFloat()"},
         {"getString(i, v)",
