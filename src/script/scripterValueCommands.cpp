@@ -11,7 +11,7 @@ namespace {
 // Appends an array element as the array kind itself names them.
 void appendElement(Cvariable* array, Cvariable* element, char const* elementName) {
     element->setName(elementName);
-    array->addVariable(element, 1);
+    if (array->addVariable(element, 1) == nullptr) delete element; // refused: still ours
 }
 
 void appendArrayElements(Cvariable* array, CscriptLine& line) {
@@ -52,7 +52,10 @@ void appendArrayElements(Cvariable* array, CscriptLine& line) {
 void addFloatLinkArray(Cvariable* self, CscriptLine& line) {
     auto* link = new CfloatLinkVar();
     link->setName(line.getString(1, true));
-    self->addVariable(link, 0);
+    if (self->addVariable(link, 0) == nullptr) {
+        delete link;
+        return;
+    }
     int count = line.tokenCount() - 2;
     if (count < 1 || link->allocElements(count, 4) == nullptr) return;
     for (int k = 0; k < count; k++)
@@ -91,7 +94,7 @@ int commandDeclare(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
 int commandVar(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* v = new Cvariable();
     v->setName(line.getString(0, true));
-    handler->thisObject->addVariable(v, 0);
+    if (handler->thisObject->addVariable(v, 0) == nullptr) delete v;
     return 0;
 }
 

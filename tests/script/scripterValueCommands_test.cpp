@@ -155,4 +155,18 @@ TEST_F(ValueCommands, SaveSetsAndClearsFlags) {
     EXPECT_EQ(lastReason(), "save command didn't find var ghost");
 }
 
+TEST_F(ValueCommands, RefusedChildrenAreNotLeaked) {
+    // A node whose children are an adopted block takes no new ones; the commands must
+    // free what they made (the leak checker watches this test).
+    Cvariable* block = root.addDirectory("block", 0);
+    block->setFlag(CHILDREN_ARE_ARRAY, true);
+    EXPECT_EQ(run(":array block 1 #2 x \"y z\""), 2);
+    EXPECT_EQ(lastReason(), "NONONO CHILDREN_ARE_ARRAY!!");
+    EXPECT_EQ(block->firstChild, nullptr);
+    reset();
+    EXPECT_EQ(runStringScript(block, ":var v1"), 2);
+    EXPECT_EQ(block->firstChild, nullptr);
+    block->setFlag(CHILDREN_ARE_ARRAY, false);
+}
+
 } // namespace
