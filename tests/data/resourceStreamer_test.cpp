@@ -30,7 +30,7 @@ void record(std::string& b, int classCode, std::string const& name) {
 
 // Writes a package: index ("top" directory holding the files at their paths, then
 // "channel"), a pad byte, then the files' bytes. Entry fields can be spoiled per test.
-struct PackageSpec {
+struct PackageLayout {
     int channel = 0;
     bool writeChannel = true;
     int entryStream = -1; // stream index written into entries; -1: the channel
@@ -54,31 +54,32 @@ std::string placeholder(size_t i) {
     return std::string(text, 12);
 }
 
-std::string writeNode(Node const& node, std::vector<std::string const*>& fixups, PackageSpec const& spec) {
+std::string writeNode(Node const& node, std::vector<std::string const*>& fixups,
+                      PackageLayout const& layout) {
     std::string b;
     bool first = true;
     for (auto const& [name, sub] : node.dirs) {
         if (!first) b += '|';
         first = false;
         record(b, 16, name);
-        std::string inner = writeNode(sub, fixups, spec);
+        std::string inner = writeNode(sub, fixups, layout);
         if (!inner.empty()) b += "{" + inner + "}";
     }
     for (auto const& [name, content] : node.files) {
         if (!first) b += '|';
         first = false;
         record(b, 19, name);
-        u16(b, static_cast<unsigned>(spec.elementCount));
-        u16(b, static_cast<unsigned>(spec.elementSize));
+        u16(b, static_cast<unsigned>(layout.elementCount));
+        u16(b, static_cast<unsigned>(layout.elementSize));
         std::string mark = placeholder(fixups.size());
-        b += mark.substr(0, static_cast<size_t>(spec.elementCount * spec.elementSize));
+        b += mark.substr(0, static_cast<size_t>(layout.elementCount * layout.elementSize));
         fixups.push_back(&content);
     }
     return b;
 }
 
 void writePackage(std::string const& path, std::map<std::string, std::string> const& files,
-                  PackageSpec spec = {}) {
+                  PackageLayout layout = {}) {
     Node top;
     for (auto const& [p, content] : files) {
         Node* n = &top;
@@ -92,20 +93,21 @@ void writePackage(std::string const& path, std::map<std::string, std::string> co
     index += '\0';
     record(index, 16, "top");
     size_t innerStart = index.size() + 1;
-    std::string inner = writeNode(top, fixups, spec);
+    std::string inner = writeNode(top, fixups, layout);
     index += "{" + inner + "}";
-    if (spec.writeChannel) {
+    if (layout.writeChannel) {
         index += '|';
         record(index, 4, "channel");
-        u32(index, static_cast<uint32_t>(spec.channel));
+        u32(index, static_cast<uint32_t>(layout.channel));
     }
     index += '\0'; // ends the index: not a sibling separator
     std::string payload;
-    int stream = spec.entryStream < 0 ? spec.channel : spec.entryStream;
+    int stream = layout.entryStream < 0 ? layout.channel : layout.entryStream;
     for (size_t i = 0; i < fixups.size(); i++) {
         std::string const* content = fixups[i];
-        uint32_t offset = static_cast<uint32_t>(index.size() + payload.size() + spec.offsetShift);
-        uint32_t packed = static_cast<uint32_t>(content->size() + spec.sizeShift) | (uint32_t(stream) << 28);
+        uint32_t offset = static_cast<uint32_t>(index.size() + payload.size() + layout.offsetShift);
+        uint32_t packed =
+            static_cast<uint32_t>(content->size() + layout.sizeShift) | (uint32_t(stream) << 28);
         std::string fields;
         u32(fields, offset);
         u32(fields, packed);
@@ -114,7 +116,7 @@ void writePackage(std::string const& path, std::map<std::string, std::string> co
         if (at != std::string::npos) index.replace(at, 12, fields);
         payload += *content;
     }
-    if (spec.truncateIndex) index.resize(innerStart + 5), payload.clear();
+    if (layout.truncateIndex) index.resize(innerStart + 5), payload.clear();
     writeWholeFile(path, index + payload);
 }
 
@@ -188,7 +190,7 @@ TEST_F(Streamer, DiskFallbackNeedsAFlag) {
 TEST_F(Streamer, MalformedPackagesFailCleanly) {
     struct Case {
         char const* what;
-        PackageSpec spec;
+        PackageLayout layout;
     } cases[] = {
         {"no channel", {.writeChannel = false}},
         {"channel out of range", {.channel = 10}},
@@ -203,7 +205,7 @@ TEST_F(Streamer, MalformedPackagesFailCleanly) {
     for (Case const& c : cases) {
         CresourceStreamer fresh;
         std::string path = dir.file("bad.pak");
-        writePackage(path, {{"a.txt", "abc"}}, c.spec);
+        writePackage(path, {{"a.txt", "abc"}}, c.layout);
         EXPECT_EQ(fresh.addResource(path.c_str()), 1) << c.what;
         EXPECT_EQ(fresh.numResourceFiles, 0) << c.what;
         EXPECT_EQ(fresh.firstChild, nullptr) << c.what;
