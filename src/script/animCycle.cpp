@@ -61,6 +61,9 @@ void CanimCycleOwner::addAnimCycle(CanimCycle* cycle) {
         leaveWalks(cycle);
         cycle->unhook();
     }
+    // The field may have been set directly: the directory must not destroy a kept cycle,
+    // and must destroy an owned one when it dies with cycles still in it.
+    cycle->setDeleteWhenDone(cycle->deleteWhenDone);
     animCycles->addVariable(cycle);
 }
 

@@ -72,7 +72,7 @@ TEST_F(AnimCycles, BaseCycleEndsOnItsFirstStep) {
     EXPECT_EQ(cycle->cycleName, "unset");
     EXPECT_EQ(cycle->deleteWhenDone, 0);
     EXPECT_EQ(cycle->running, 0);
-    cycle->setDeleteWhenDone(1);
+    cycle->deleteWhenDone = 1; // set directly: adding the cycle takes it into account
     cycle->start(nullptr);
     EXPECT_EQ(cycle->running, 1);
     thing.addAnimCycle(cycle);
@@ -189,7 +189,7 @@ TEST_F(AnimCycles, ThingDyingWithCyclesInside) {
     {
         MiniThing thing;
         auto* owned = new CountingCycle("owned", 9);
-        owned->setDeleteWhenDone(1);
+        owned->deleteWhenDone = 1;
         thing.addAnimCycle(owned);
         thing.addAnimCycle(&kept);
         thing.step();

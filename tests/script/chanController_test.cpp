@@ -28,22 +28,6 @@ TEST_F(ChanControllers, KindsAreMadeByName) {
     EXPECT_NE(dynamic_cast<CfinWagController*>(wag.get()), nullptr);
 }
 
-TEST_F(ChanControllers, InitializeSizesEveryChan) {
-    CfinLiftController lift;
-    lift.initialize(4);
-    EXPECT_EQ(lift.angles.count, 4);
-    EXPECT_EQ(lift.cosSin.count, 8);
-    EXPECT_EQ(lift.shapeA.count, 4);
-    EXPECT_EQ(lift.shapeB.count, 4);
-    CfinWagController wag;
-    wag.initialize(3);
-    EXPECT_EQ(wag.weights.count, 3);
-    EXPECT_EQ(wag.cosSin.count, 6);
-    CchanController base;
-    base.initialize(3);
-    EXPECT_EQ(base.getSubController("weights"), nullptr);
-}
-
 TEST_F(ChanControllers, OnlyTheWagHasASubChannel) {
     CfinLiftController lift;
     CfinWagController wag;

@@ -118,45 +118,42 @@ TEST_F(MatrixControllers, InfiniteScaleIsABadAngle) {
     EXPECT_EQ(exitReasonList[0], "bad angle");
 }
 
-TEST(MatrixAngleRotater, StartsAtRest) {
-    CmatrixAngleRotater r;
-    Cmatrix3 id;
-    id.identity();
-    EXPECT_TRUE(nearMatrix(r.matrix, id));
-    EXPECT_TRUE(nearMatrix(r.baseMatrix, id));
-    EXPECT_EQ(r.axisCodes[0], -1);
-    EXPECT_EQ(r.angles[2], 0);
-    EXPECT_TRUE(r.name.empty());
-}
-
-TEST(MatrixAngleRotater, OwnAndParentAxes) {
+TEST(MatrixAngleRotater, EachCodeKeepsItsAxis) {
+    // A turn keeps the components along its axis: the joint's own row for codes 0 to 2,
+    // the parent's axis component of every row for codes 3 and above.
     Cmatrix3 base;
-    base.setXrotation(0.4f); // something other than the identity
-    struct {
-        int code;
-    } const cases[] = {{0}, {1}, {2}, {3}, {4}, {5}, {9}, {-1}};
-    for (auto const& c : cases) {
+    base.setXrotation(0.4f);
+    for (int code = -1; code <= 6; code++) {
         CmatrixAngleRotater r;
         r.baseMatrix = base;
         r.resetMAR();
         r.angles[0] = 0.3f;
-        r.axisCodes[0] = c.code;
+        r.axisCodes[0] = code;
         r.rotateByAngles();
-        Cmatrix3 expected = base;
-        if (c.code < 3) {
-            expected.rotateAroundAxis(c.code, 0.3f);
+        if (code < 0) {
+            EXPECT_TRUE(nearMatrix(r.matrix, base));
+        } else if (code < 3) {
+            Cvector d = r.matrix.row(code) - base.row(code);
+            EXPECT_NEAR(d.x * d.x + d.y * d.y + d.z * d.z, 0, 1e-10) << code;
+            EXPECT_FALSE(nearMatrix(r.matrix, base)) << code;
         } else {
-            Cmatrix3 turn;
-            if (c.code == 3)
-                turn.setXrotation(-0.3f);
-            else if (c.code == 4)
-                turn.setYrotation(-0.3f);
-            else
-                turn.setZrotation(-0.3f);
-            expected *= turn;
+            int axis = code < 5 ? code - 3 : 2;
+            auto along = [axis](Cvector const& v) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); };
+            for (int row = 0; row < 3; row++)
+                EXPECT_NEAR(along(r.matrix.row(row)), along(base.row(row)), 1e-6) << code << " row " << row;
+            EXPECT_FALSE(nearMatrix(r.matrix, base)) << code;
         }
-        EXPECT_TRUE(nearMatrix(r.matrix, expected)) << c.code;
     }
+}
+
+TEST(MatrixAngleRotater, ParentYTurnIsNegated) {
+    CmatrixAngleRotater r;
+    r.angles[2] = 0.3f;
+    r.axisCodes[2] = 4;
+    r.rotateByAngles();
+    // The side row swings toward +z by 0.3.
+    EXPECT_NEAR(r.matrix.side.x, std::cos(0.3f), 1e-6);
+    EXPECT_NEAR(r.matrix.side.z, std::sin(0.3f), 1e-6);
 }
 
 TEST(MatrixAngleRotater, OwnUpAxisFromIdentity) {
