@@ -12,6 +12,12 @@ using varconv::truncToInt;
 
 void Cchan::resize(int n) {
     if (n < 0) n = 0;
+    if (n > kMaxChanCells) {
+        // A cell count from bad species data must not take the process down.
+        VTRACE(1, "chan of " << n << " cells refused");
+        setExitError("chan size error", 1);
+        n = 0;
+    }
     if (n != count) {
         delete[] values;
         values = n ? new float[static_cast<size_t>(n)] : nullptr;

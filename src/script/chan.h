@@ -17,6 +17,9 @@ inline float sCurve(float t) {
     return t * t * (3.0f - 2.0f * t);
 }
 
+// More cells than any strip of a body needs; a larger count is refused.
+constexpr int kMaxChanCells = 65536;
+
 class Cchan {
   public:
     Cchan() = default;
@@ -24,7 +27,8 @@ class Cchan {
     Cchan(Cchan const&) = delete;
     Cchan& operator=(Cchan const&) = delete;
 
-    // n cells, all 0 (a negative n gives none).
+    // n cells, all 0. A negative n gives none; above kMaxChanCells, none and "chan size
+    // error".
     void resize(int n);
     // Cell i = atof(texts[start + i]) for as many cells as there are texts.
     void fillUsingValuesFromStringArray(std::vector<Cstring> const& texts, int start);

@@ -8,6 +8,18 @@
 
 void CchanController::initialize(int) {}
 
+// Cells per chan for a controller of n cells: the pairs need twice as many, so the count
+// is refused (no cells) where that would pass the chan limit.
+static int cellsFor(int n) {
+    if (n < 0) return 0;
+    if (n > kMaxChanCells / 2) {
+        VTRACE(1, "controller of " << n << " cells refused");
+        setExitError("chan size error", 1);
+        return 0;
+    }
+    return n;
+}
+
 Cchan* CchanController::getSubController(char const*) {
     return nullptr;
 }
@@ -41,6 +53,7 @@ void CcosSinController::cheapCopyToCosSine() {
 }
 
 void CfinLiftController::initialize(int n) {
+    n = cellsFor(n);
     angles.resize(n);
     cosSin.resize(2 * n);
     shapeA.resize(n);
@@ -52,6 +65,7 @@ void CfinLiftController::fill(float a, float b) {
 }
 
 void CfinWagController::initialize(int n) {
+    n = cellsFor(n);
     angles.resize(n);
     cosSin.resize(2 * n);
     weights.resize(n);
@@ -63,6 +77,7 @@ void CfinWagController::fill(float ramp, float amplitude, float start, float end
 }
 
 void CcaudalWagController::initialize(int n) {
+    n = cellsFor(n);
     angles.resize(n);
     cosSin.resize(2 * n);
     bendCurve.resize(n);

@@ -28,6 +28,15 @@ TEST_F(ChanControllers, KindsAreMadeByName) {
     EXPECT_NE(dynamic_cast<CfinWagController*>(wag.get()), nullptr);
 }
 
+TEST_F(ChanControllers, OversizedControllerHasNoCells) {
+    CfinWagController wag;
+    wag.initialize(1 << 30);
+    EXPECT_EQ(wag.angles.count, 0);
+    EXPECT_EQ(wag.cosSin.count, 0);
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitReasonList[0], "chan size error");
+}
+
 TEST_F(ChanControllers, OnlyTheWagHasASubChannel) {
     CfinLiftController lift;
     CfinWagController wag;

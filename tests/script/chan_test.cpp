@@ -41,6 +41,15 @@ TEST_F(Chans, ResizeZeroesTheCells) {
     EXPECT_EQ(c.values, nullptr);
 }
 
+TEST_F(Chans, OversizedCountIsRefused) {
+    Cchan c;
+    c.resize(3);
+    c.resize(2000000000);
+    EXPECT_EQ(c.count, 0);
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitReasonList[0], "chan size error");
+}
+
 TEST_F(Chans, FillFromTexts) {
     std::vector<Cstring> tokens = {"-fillSubChan", "wag", "weights", "0.5", "1", "x", "2"};
     Cchan c;
@@ -270,6 +279,46 @@ TEST_F(Chans, OneCellTakesTheStartOfEveryRamp) {
     c.lerpReplaceFast(0, 4, 7, 8);
     expectCells(c, {7}, "lerpReplaceFast");
     EXPECT_FLOAT_EQ(c.getValueAt(3), 7);
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(Chans, OneCellCellwiseOperations) {
+    // Every operation that is not a ramp, on a single cell of 2 with single-cell operands.
+    struct Case {
+        char const* name;
+        void (*op)(Cchan& c, Cchan const& three, Cchan const& four);
+        float expected;
+    };
+    Case const cases[] = {
+        {"set", [](Cchan& c, Cchan const&, Cchan const&) { c.set(5); }, 5},
+        {"zero", [](Cchan& c, Cchan const&, Cchan const&) { c.zero(); }, 0},
+        {"add", [](Cchan& c, Cchan const&, Cchan const&) { c.add(1); }, 3},
+        {"mult", [](Cchan& c, Cchan const&, Cchan const&) { c.mult(3); }, 6},
+        {"addChan", [](Cchan& c, Cchan const& t, Cchan const&) { c.add(t); }, 5},
+        {"addMulted", [](Cchan& c, Cchan const& t, Cchan const&) { c.addMultedChan(t, 2); }, 8},
+        {"multChan", [](Cchan& c, Cchan const& t, Cchan const&) { c.mult(t); }, 6},
+        {"multOf", [](Cchan& c, Cchan const& t, Cchan const& f) { c.multOf(t, f); }, 12},
+        {"lookup", [](Cchan& c, Cchan const& t, Cchan const&) { c.doLookup(t, t); }, 3},
+        {"scurveSpan", [](Cchan& c, Cchan const&, Cchan const&) { c.scurveAdd(0, 1, 2, 4); }, 3},
+        {"wideBump", [](Cchan& c, Cchan const&, Cchan const&) { c.bumpCompWideWithAlpha(0, 1, 0.5f, 4, 1); },
+         4},
+    };
+    Cchan three, four;
+    fillChan(three, {3});
+    fillChan(four, {4});
+    for (auto const& k : cases) {
+        Cchan c;
+        fillChan(c, {2});
+        k.op(c, three, four);
+        expectCells(c, {k.expected}, k.name);
+    }
+    Cchan s, co, one;
+    fillChan(one, {0.5f});
+    s.resize(1);
+    co.resize(1);
+    one.angleToSineAndCos(s, co);
+    EXPECT_FLOAT_EQ(s.values[0], std::sin(0.5f));
+    EXPECT_FLOAT_EQ(co.values[0], std::cos(0.5f));
     EXPECT_TRUE(exitReasonList.empty());
 }
 
