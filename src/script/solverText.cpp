@@ -13,7 +13,9 @@ namespace {
 char const builtInScrambled[] = "zhd0Zr3q39v3rPv0qThI";
 } // namespace
 
-void hsvToRgb(float h, float s, float v, float* rgb) { HSV2RGB(h, s, v, rgb); }
+void hsvToRgb(float h, float s, float v, float* rgb) {
+    HSV2RGB(h, s, v, rgb);
+}
 
 void scramble(char const* text, int direction, CsolverText& out) {
     Cstring s = obsfucate(text, direction);
@@ -25,8 +27,12 @@ void replaceAll(char const* text, char const* search, char const* replacement, C
     out.append(s.c_str(), static_cast<size_t>(s.size()));
 }
 
-char const* languageCode(int n) { return languageNumToLanguageCode(n); }
+char const* languageCode(int n) {
+    return languageNumToLanguageCode(n);
+}
 
-void builtInText(CsolverText& out) { scramble(builtInScrambled, 1, out); }
+void builtInText(CsolverText& out) {
+    scramble(builtInScrambled, 1, out);
+}
 
 } // namespace solver_text
