@@ -147,12 +147,19 @@ CdataArrayReference* registerDataArrayPointer(Cvariable* parent, CdataArray** sl
     ref->setName(name ? name : "");
     ref->ownerSlot = slot;
     ref->setParent(parent, 0);
+    if (parent && ref->parent != parent) {
+        // Refused (recorded) by the parent: nobody would own it.
+        ref->ownerSlot = nullptr;
+        delete ref;
+        return nullptr;
+    }
     return ref;
 }
 
 int registerDataArrayAndLoad(Cvariable* parent, CdataArray** slot, char const* name, char const* file,
                              char const* pathInFolder) {
     CdataArrayReference* ref = registerDataArrayPointer(parent, slot, name);
+    if (ref == nullptr) return 0;
     Cstring folder(pathInFolder ? pathInFolder : "");
     justPath(folder, -1);
     ref->requestArray(file, folder.c_str());

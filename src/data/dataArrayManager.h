@@ -57,7 +57,8 @@ class CdataArrayReference : public CsafeRelationship {
     Cstring path;
 };
 
-// A new unbound reference named name under parent that mirrors its array into *slot.
+// A new unbound reference named name under parent that mirrors its array into *slot; null
+// when the parent refuses children (recorded).
 CdataArrayReference* registerDataArrayPointer(Cvariable* parent, CdataArray** slot, char const* name);
 // registerDataArrayPointer, then requestArray(file, folder of pathInFolder). Always 0; a
 // failure is recorded by requestArray.

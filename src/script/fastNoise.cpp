@@ -26,6 +26,7 @@ bool requestNoiseChannel(Cvariable* owner, CdataArray** slot, char const* name) 
     auto* ref = dynamic_cast<CdataArrayReference*>(owner->getChild(name, 0));
     if (ref == nullptr) {
         ref = registerDataArrayPointer(owner, slot, name);
+        if (ref == nullptr) return false;
     } else if (ref->ownerSlot != slot) {
         setExitError("noise reference bound elsewhere", 1);
         return false;

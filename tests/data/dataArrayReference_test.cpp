@@ -60,6 +60,18 @@ TEST_F(ReferenceTest, LastReferenceDeletesOneOfTwoKeeps) {
     EXPECT_EQ(allocedVariables, before - 1 - arrayNodes);
 }
 
+TEST_F(ReferenceTest, ParentThatRefusesChildrenGetsNone) {
+    CdirectoryVar arrayHolder;
+    arrayHolder.flags |= CHILDREN_ARE_ARRAY;
+    int before = allocedVariables;
+    CdataArray* field = nullptr;
+    EXPECT_EQ(registerDataArrayPointer(&arrayHolder, &field, "x"), nullptr);
+    EXPECT_EQ(allocedVariables, before);
+    EXPECT_EQ(registerDataArrayAndLoad(&arrayHolder, &field, "x", "a.chan", "b/c.txt"), 0);
+    EXPECT_EQ(allocedVariables, before);
+    EXPECT_EQ(arrayHolder.firstChild, nullptr);
+}
+
 TEST_F(ReferenceTest, RebindingReleasesTheOldArray) {
     CdataArrayReference* ref = registerDataArrayPointer(&owner, nullptr, "r");
     ref->allocateDataArray();
