@@ -272,6 +272,20 @@ class Cvariable {
     // returns child index.
     Cvariable* padWithChildrenAndGet(char const* name, int index, int classCode, float value);
 
+    // ---- settings text and binary tree file (variableSaverLoader.cpp, variableBinaryFile.cpp) ----
+    // Writes this node (with keepSiblings also its later siblings) as settings text, safely.
+    // 0 written, 1 when the file could not be opened or written.
+    int saveSettings(char const* path, bool keepSiblings, bool all);
+    // Writes this node and its later siblings in the settings form.
+    void saveConfig(std::ofstream& out, int indent, int all);
+    // Writes the children as dump text or (binary) as a "DBT" file; to stream, or to path
+    // when stream is null. 0 on success, 1 when the stream failed.
+    int saveTree(char const* path, short binary, std::ofstream* stream = nullptr);
+    // Reads a "DBT" file into this node: 0 on success, 1 on a wrong magic, a missing file
+    // or malformed data.
+    int loadBinaryChildren(std::ifstream& in);
+    int loadBinaryChildren(Cstring path);
+
     // ---- deletion ----
     // deleteVariable of the first child of that name, when there is one.
     void deleteChild(char const* name);

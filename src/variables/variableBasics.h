@@ -10,6 +10,9 @@
 
 class CshortVar : public Cvariable {
   public:
+    void writeSaveString(std::ofstream& out) override;
+    void writeBinaryData(std::ofstream& out) override;
+    void readBinaryData(std::ifstream& in) override;
     using Cvariable::operator=;
     CshortVar() { flags |= VAR_HAS_NUMBER; }
     int getType() override { return TYPE_SHORT; }
@@ -27,6 +30,9 @@ class CshortVar : public Cvariable {
 
 class CintVar : public Cvariable {
   public:
+    void writeSaveString(std::ofstream& out) override;
+    void writeBinaryData(std::ofstream& out) override;
+    void readBinaryData(std::ifstream& in) override;
     using Cvariable::operator=;
     CintVar() { flags |= VAR_HAS_NUMBER; }
     int getType() override { return TYPE_INT; }
@@ -44,6 +50,9 @@ class CintVar : public Cvariable {
 
 class CfloatVar : public Cvariable {
   public:
+    void writeSaveString(std::ofstream& out) override;
+    void writeBinaryData(std::ofstream& out) override;
+    void readBinaryData(std::ifstream& in) override;
     using Cvariable::operator=;
     CfloatVar() { flags |= VAR_HAS_NUMBER; }
     int getType() override { return TYPE_FLOAT; }
@@ -60,6 +69,9 @@ class CfloatVar : public Cvariable {
 
 class CstringVar : public Cvariable {
   public:
+    void writeSaveString(std::ofstream& out) override;
+    void writeBinaryData(std::ofstream& out) override;
+    void readBinaryData(std::ifstream& in) override;
     using Cvariable::operator=;
     CstringVar() { flags |= VAR_HAS_STRING; }
     int getType() override { return TYPE_STRING; }
@@ -78,6 +90,10 @@ class CstringVar : public Cvariable {
 // Element access outside the window is traced and ignored.
 class ClinkVar : public Cvariable {
   public:
+    void writeConfigString(std::ofstream& out) override;
+    void writeSaveString(std::ofstream& out) override;
+    void writeBinaryData(std::ofstream& out) override;
+    void readBinaryData(std::ifstream& in) override;
     ClinkVar() { flags |= VAR_LINK; }
     ~ClinkVar() override;
     int getType() override { return TYPE_LINK; }
@@ -114,6 +130,7 @@ class ClinkVar : public Cvariable {
 
 class CintLinkVar : public ClinkVar {
   public:
+    void writeSaveString(std::ofstream& out) override;
     using Cvariable::operator=;
     CintLinkVar() {
         flags |= VAR_HAS_NUMBER;
@@ -132,6 +149,7 @@ class CintLinkVar : public ClinkVar {
 
 class CshortLinkVar : public ClinkVar {
   public:
+    void writeSaveString(std::ofstream& out) override;
     using Cvariable::operator=;
     CshortLinkVar() {
         flags |= VAR_HAS_NUMBER;
@@ -152,6 +170,7 @@ class CshortLinkVar : public ClinkVar {
 
 class CfloatLinkVar : public ClinkVar {
   public:
+    void writeSaveString(std::ofstream& out) override;
     using Cvariable::operator=;
     CfloatLinkVar() {
         flags |= VAR_HAS_NUMBER;
@@ -172,6 +191,10 @@ class CfloatLinkVar : public ClinkVar {
 // Storage is one or more Cstring.
 class CstringLinkVar : public ClinkVar {
   public:
+    void writeConfigString(std::ofstream& out) override;
+    void writeSaveString(std::ofstream& out) override;
+    void writeBinaryData(std::ofstream& out) override;
+    void readBinaryData(std::ifstream& in) override;
     using Cvariable::operator=;
     CstringLinkVar() {
         flags |= VAR_HAS_STRING;
@@ -195,6 +218,8 @@ class CstringLinkVar : public ClinkVar {
 // A list of value children; written inline on the array's line in settings text.
 class CarrayVar : public Cvariable {
   public:
+    void writeConfigString(std::ofstream& out) override;
+    void saveCommand(std::ofstream& out, int indent) override;
     CarrayVar() { flags |= VAR_REGISTERED; }
     int getType() override { return TYPE_ARRAY; }
     int getClass() override { return CLASS_ARRAY; }
@@ -219,6 +244,7 @@ class CarrayVar : public Cvariable {
 // Points at a pointer field of an object.
 class CpointerVar : public Cvariable {
   public:
+    void writeSaveString(std::ofstream& out) override;
     CpointerVar() { flags |= VAR_LINK; }
     int getType() override { return TYPE_POINTER; }
     int getClass() override { return CLASS_POINTER; }

@@ -1,0 +1,58 @@
+// The settings registry: global options and run counters that outlive a run.
+//
+// Each option is an engine global exposed as a link directly under the root of the tree
+// (globalVariablesDir), so "registry.txt", scripts and the host's options sheet all reach
+// it by name. Saved keys go to "registry.txt"; the file is read back as a script.
+#pragma once
+
+#include <cstdint>
+
+#include "support/mystring.h"
+#include "variables/variable.h"
+
+// The class of the tree's root ("globals").
+class CregistryHolderVar : public CdirectoryVar {
+  public:
+    int getType() override { return TYPE_REGISTRY_HOLDER; }
+
+    Cstring holderText;
+};
+
+// The root the registry was registered into (null before createRegistryAndRegisterVars).
+extern CdirectoryVar* registries;
+
+// Registry options (key in quotes).
+extern short batterySaver;                   // "batterySaver"
+extern short specialMode;                    // "special" (not saved)
+extern int numRuns;                          // "runs"
+extern float aquaVersion;                    // "version"
+extern Cstring modules;                      // "modules" (not saved)
+extern int moduleUpdateDate;                 // "updateDate" (not saved)
+extern Cstring contactEmail;                 // "contact"
+extern int lastUpdate;                       // "lastUpdate"
+extern int updateDays;                       // "updateDays"
+extern int numRunsThisVersion;               // "runsTV"
+extern float whatsNewVersion;                // "whatsNewVersion"
+extern short languageNum;                    // "languageNum"
+extern Cstring languageCode;                 // "languageCode"
+extern int maxFishPerTank;                   // "maxFishPerTank"
+extern int lifetimeRunMinutes;               // "lifeMins"
+extern Cstring activeTimes;                  // "actvTms"
+extern short openGLMode;                     // "oglmd"
+extern short runPriority;                    // "runPriority"
+extern float newestVersion;                  // "newestVersn"
+extern unsigned int m_userFlags;             // "uflags"
+extern short phoneHomeMode;                  // "phoneHmMode"
+extern short phoneHomeThisRun;               // "nextRunPhHm"
+extern short countdownToSendExtraHttpString; // "extraHttp"
+extern short midBit;                         // "midbit"
+extern float m_fishGlobalScalar;             // "fsSz"
+extern short xWell;                          // "xwell"
+extern short allScreensSaver;                // "allSS"
+extern short m_noSaveTankChanges;            // "nstch"
+
+// Registers every key under globalVariablesDir (the argument is used only while there is
+// no root yet) and sets the option defaults; returns the root.
+CdirectoryVar* createRegistryAndRegisterVars(CdirectoryVar* root);
+// Restores the defaults of the options; returns 1.
+int setRegistrySettingsToDefaults();

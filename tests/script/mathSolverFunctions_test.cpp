@@ -1,0 +1,132 @@
+// Float functions that need no variable tree: arithmetic, colour, text, files, random
+// numbers and the message box.
+#include "host/osFunctions.h"
+#include "solverTestSupport.h"
+#include "testSupport.h"
+
+namespace {
+
+struct FunctionCase {
+    char const* text;
+    double value;
+};
+
+class SolverFunctions : public SolverTest, public ::testing::WithParamInterface<FunctionCase> {};
+
+TEST_P(SolverFunctions, Evaluates) {
+    int r = -1;
+    double v = solveF(GetParam().text, &r);
+    EXPECT_EQ(r, 0) << GetParam().text << " error: " << solver.errorText.c_str();
+    EXPECT_DOUBLE_EQ(v, GetParam().value) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Arithmetic, SolverFunctions,
+                         ::testing::Values(FunctionCase{"min(3,2)", 2}, FunctionCase{"max(3,2)", 3},
+                                           FunctionCase{"fit(10,20,0.25)", 12.5},
+                                           FunctionCase{"min(min(5,4),3)", 3},
+                                           FunctionCase{"1+max(2,3)*2", 7}, FunctionCase{"min(-999,5)", -999},
+                                           FunctionCase{"max(-999,-1000)", -999},
+                                           FunctionCase{"-min(1,2)", -1}, FunctionCase{"2*-max(1,2)", -4},
+                                           FunctionCase{"1 + min(2, 3)", 3},
+                                           FunctionCase{"max(0.1,0)", static_cast<double>(0.1f)},
+                                           FunctionCase{"fit(0, 10, min(0.5, 1))", 5},
+                                           FunctionCase{"min(1+2*3,(8))", 7}, FunctionCase{"xab(3)", 3}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Colour, SolverFunctions,
+    ::testing::Values(FunctionCase{"hsv(120,1,1,0)", 0}, FunctionCase{"hsv(120,1,1,1)", 1},
+                      FunctionCase{"hsv(120,1,1,2)", 0}, FunctionCase{"hsv(30,1,1,1)", 0.5},
+                      FunctionCase{"hsv(240,1,1,2)", 1}, FunctionCase{"hsv(0,0,0.4,1)", 0.4f},
+                      FunctionCase{"hsv(-120,1,1,2)", 1}, FunctionCase{"hsv(0,1,1,3)", 0},
+                      FunctionCase{"hsv(0,1,1,-1)", 0}));
+
+INSTANTIATE_TEST_SUITE_P(Text, SolverFunctions,
+                         ::testing::Values(FunctionCase{"atof(2.5)", 2.5},
+                                           FunctionCase{"atof(\"-1e2\")", -100}, FunctionCase{"atof(x)", 0},
+                                           FunctionCase{"strEq(abc,abc)", 1},
+                                           FunctionCase{"strEq(abc,abd)", 0},
+                                           FunctionCase{"strEq(ab,abc)", 0},
+                                           FunctionCase{"strEq(\"a b\",ab)", 0}, FunctionCase{"regInt(x)", 0},
+                                           FunctionCase{"exists(nosuchvar)", 0}, FunctionCase{"ndirs(x)", 0},
+                                           FunctionCase{"numChildren(x)", 0}, FunctionCase{"dirNum(x)", 0}));
+
+TEST_F(SolverTest, RandomNumbersStayInRange) {
+    OS::_srand(1234);
+    for (int i = 0; i < 200; i++) {
+        int r = 1;
+        double v = solveF("rand()", &r);
+        EXPECT_EQ(r, 0);
+        EXPECT_GE(v, 0.0);
+        EXPECT_LT(v, 1.0);
+    }
+    int r = 1;
+    double v = solveF("rrand()*0+1", &r);
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(v, 1.0);
+}
+
+TEST_F(SolverTest, RandomIsSeeded) {
+    OS::_srand(99);
+    double a = solveF("rand()");
+    OS::_srand(99);
+    EXPECT_EQ(solveF("rand()"), a);
+}
+
+TEST_F(SolverTest, FileExistsLooksAtTheDisk) {
+    TempDir dir;
+    std::string path = dir.file("here.txt");
+    writeWholeFile(path, "x");
+    std::string expr = "fileEx(\"" + path + "\")";
+    EXPECT_EQ(solveF(expr.c_str()), 1);
+    std::string missing = "fileEx(\"" + dir.file("missing.txt") + "\")";
+    EXPECT_EQ(solveF(missing.c_str()), 0);
+}
+
+TEST_F(SolverTest, MessageBoxGivesTheButton) {
+    uint8_t saved = skipNSAlert;
+    skipNSAlert = 0;
+    OS::scriptMessageAnswers({7});
+    EXPECT_EQ(solveF("msgbox(\"Hello there\")"), 7);
+    skipNSAlert = 1;
+    EXPECT_EQ(solveF("msgbox(quiet)"), 1000); // alerts off
+    skipNSAlert = saved;
+}
+
+TEST_F(SolverTest, FailedArgumentFailsTheCall) {
+    int r = 0;
+    solveF("1+fit(1,\"2\",3)", &r);
+    EXPECT_EQ(r, 1);
+    EXPECT_STREQ(solver.errorText.c_str(), "function failed");
+}
+
+TEST_F(SolverTest, UnknownFunctionIsAPlainGroup) {
+    EXPECT_EQ(solveF("foo(2)*3"), 6);
+    EXPECT_EQ(solveF("minimum(2)"), 2);
+}
+
+TEST_F(SolverTest, FunctionConsumesThroughItsClose) {
+    EXPECT_EQ(solveF("max(1,2),9"), 2);
+    EXPECT_STREQ(solver.getRestOfText(), "9");
+}
+
+TEST_F(SolverTest, MissingArgumentsEndAtTheText) {
+    int r = 0;
+    solveF("min(3)", &r); // the second argument finds an empty text
+    EXPECT_EQ(r, 1);
+    EXPECT_STREQ(solver.errorText.c_str(), "function failed");
+}
+
+TEST_F(SolverTest, DeepCallsAreRefused) {
+    std::string text;
+    for (int i = 0; i < 60; i++)
+        text += "min(1,";
+    text += "1";
+    for (int i = 0; i < 60; i++)
+        text += ")";
+    int r = 0;
+    solveF(text.c_str(), &r);
+    EXPECT_EQ(r, 1);
+    EXPECT_TRUE(solver.hasErrorReported());
+}
+
+} // namespace

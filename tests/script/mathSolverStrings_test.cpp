@@ -1,0 +1,169 @@
+// String mode: pieces, quotes, groups, where a text ends, the fallback list and the
+// classes of "-" and "&" that follow the mode.
+#include <sstream>
+
+#include "solverTestSupport.h"
+
+namespace {
+
+struct TextCase {
+    char const* text;
+    char const* result;
+    char const* rest; // what restOfText points at afterwards
+};
+
+class SolverStrings : public SolverTest, public ::testing::WithParamInterface<TextCase> {};
+
+TEST_P(SolverStrings, Concatenates) {
+    TextCase const& c = GetParam();
+    int r = -1;
+    EXPECT_EQ(solveS(c.text, &r), c.result) << c.text;
+    EXPECT_EQ(r, 0) << c.text;
+    EXPECT_STREQ(solver.getRestOfText(), c.rest) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pieces, SolverStrings,
+    ::testing::Values(TextCase{"hello", "hello", ""}, TextCase{"a b", "ab", ""},
+                      TextCase{"\"a b\"", "a b", ""}, TextCase{"\"a\" \"b\"", "ab", ""},
+                      TextCase{"a-b&c", "a-b&c", ""}, TextCase{"a+b", "a+b", ""},
+                      TextCase{"path/to/x.txt", "path/to/x.txt", ""}, TextCase{"{ab}c", "abc", ""},
+                      TextCase{"{a{b}}c", "abc", ""}, TextCase{"x,y", "x", "y"}, TextCase{"x)y", "x", "y"},
+                      TextCase{"x}y", "x", "y"}, TextCase{"", "", ""}, TextCase{")", "", ""},
+                      TextCase{"abc(x", "abc(x", ""}, TextCase{"~#:", "~#:", ""},
+                      TextCase{"\"unclosed text", "unclosed text", ""}, TextCase{"{open", "open", ""},
+                      TextCase{"[APD]file", "[APD]file", ""}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Functions, SolverStrings,
+    ::testing::Values(TextCase{"ftoa(2.5)", "2.5", ""}, TextCase{"ftoa(1/3)", "0.333333", ""},
+                      TextCase{"x ftoa(1+1)y", "x2y", ""}, TextCase{"langNumToCode(3)", "fr", ""},
+                      TextCase{"langNumToCode(0)", "en", ""}, TextCase{"langNumToCode(8)", "it", ""},
+                      TextCase{"langNumToCode(12)", "en", ""}, TextCase{"langNumToCode(-1)", "en", ""},
+                      TextCase{"langNumToCodeXY(1)", "de", ""}, TextCase{"quotes(\"``hi``\")", "\"hi\"", ""},
+                      TextCase{"quotes(a``b)", "a\"b", ""}, TextCase{"regStr(x)", "", ""},
+                      TextCase{"dirName(0)", "", ""}, TextCase{"dcr(\"\")", "", ""},
+                      TextCase{"ftoa(\"x\")", "ftoa(x", ""}));
+
+TEST_F(SolverTest, ConsumedStopsAtTheTerminator) {
+    EXPECT_EQ(solveS("ab cd,ef"), "abcd");
+    EXPECT_EQ(solver.getConsumed(), 5);
+    EXPECT_STREQ(solver.getRestOfText(), "ef");
+}
+
+TEST_F(SolverTest, ScramblerRoundTrips) {
+    std::string scrambled = solveS("encrypt(\"Hello, world 42\")");
+    EXPECT_NE(scrambled, "Hello, world 42");
+    EXPECT_EQ(scrambled.size(), 15u);
+    std::string quoted = "dcr(\"" + scrambled + "\")";
+    EXPECT_EQ(solveS(quoted.c_str()), "Hello, world 42");
+    EXPECT_TRUE(exitReasonList.empty()); // encrypt never ends the process
+}
+
+TEST_F(SolverTest, ErrorsAndEncryptionAreTracedOnChannelOne) {
+    std::ostringstream trace;
+    std::ostream* savedOut = stdoutObject.out;
+    uint64_t savedChannels = errorChannels;
+    stdoutObject.out = &trace;
+    errorChannels = 0;
+    solveF("3**2");
+    EXPECT_EQ(trace.str(), ""); // channel closed
+    errorChannels = 1;
+    solveF("3**2");
+    std::string scrambled = solveS("encrypt(abc)");
+    stdoutObject.out = savedOut;
+    errorChannels = savedChannels;
+    EXPECT_NE(trace.str().find("** MATH SOLVER ERROR - Juxtaposed operators with no values between\n"),
+              std::string::npos);
+    EXPECT_NE(trace.str().find("encrypted:" + scrambled + "\n"), std::string::npos);
+}
+
+TEST_F(SolverTest, BuiltInTextIsTwentyCharacters) {
+    std::string text = solveS("eau()");
+    EXPECT_EQ(text.size(), 20u);
+    EXPECT_EQ(solveS("eau"), "eau"); // without "(" it is plain text
+}
+
+TEST_F(SolverTest, FallbackListWithoutSearchVariable) {
+    solver.setValue("greeting", "hi there");
+    solver.setValue("a-b", "dashed");
+    EXPECT_EQ(solveS("$greeting!"), "hi there!");
+    EXPECT_EQ(solveS("$a-b"), "dashed"); // "-" is a name character in string mode
+    EXPECT_FALSE(solver.hasErrorReported());
+    EXPECT_EQ(solver.getVariableString("greeting"), "hi there");
+    int r = 0;
+    EXPECT_EQ(solveS("<$nobody>", &r), "<>");
+    EXPECT_EQ(r, 1);
+    EXPECT_STREQ(solver.errorText.c_str(), "variable not found");
+    varNameList.clear();
+    valueList.clear();
+}
+
+TEST_F(SolverTest, FallbackFloatLookup) {
+    solver.setValue("ratio", "0.25");
+    EXPECT_FLOAT_EQ(solver.getVariableFloat("ratio"), 0.25f);
+    EXPECT_EQ(solver.getVariableFloat("none"), 0.0f);
+    EXPECT_STREQ(solver.errorText.c_str(), "variable not found");
+    varNameList.clear();
+    valueList.clear();
+}
+
+TEST_F(SolverTest, ModeSwitchesDashAndAmpersand) {
+    solveS("a");
+    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('-')], 1);
+    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('&')], 1);
+    solveF("1");
+    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('-')], 2);
+    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('&')], 2);
+    // A float function with a text argument hands the float classes back.
+    EXPECT_EQ(solveF("strEq(a-b,a-b)-1"), 0);
+    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('-')], 2);
+    // A string function with a number argument hands the string classes back.
+    EXPECT_EQ(solveS("ftoa(3-1)x-y"), "2x-y");
+    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('-')], 1);
+}
+
+TEST_F(SolverTest, CharacterClasses) {
+    for (unsigned char c : std::string("azAZ09_.$[]@"))
+        EXPECT_EQ(alphaNumeric[c], 1) << c;
+    for (unsigned char c : std::string("!%*+,/<=>^|"))
+        EXPECT_EQ(alphaNumeric[c], 2) << c;
+    for (unsigned char c : std::string(" ()\"{}~#:"))
+        EXPECT_EQ(alphaNumeric[c], 0) << c;
+    EXPECT_EQ(alphaNumeric[200], 0);
+}
+
+TEST_F(SolverTest, ScanStringPieces) {
+    CsolverText out;
+    EXPECT_EQ(solver.scanString("abc def", out), 4); // the blank is consumed
+    EXPECT_STREQ(out.c_str(), "abc");
+    out.clear();
+    EXPECT_EQ(solver.scanString("\"q q\"rest", out), 5);
+    EXPECT_STREQ(out.c_str(), "q q");
+    out.clear();
+    EXPECT_EQ(solver.scanString("\"open", out), 5); // stops at the end of the text
+    EXPECT_STREQ(out.c_str(), "open");
+    out.clear();
+    EXPECT_EQ(solver.scanString("ab$c", out), 2);
+    EXPECT_STREQ(out.c_str(), "ab");
+}
+
+TEST_F(SolverTest, LongTextsGrowBeyondInlineStorage) {
+    std::string longText(5000, 'x');
+    EXPECT_EQ(solveS(longText.c_str()), longText);
+    std::string manyOps;
+    for (int i = 0; i < 2000; i++)
+        manyOps += "+!";
+    EXPECT_EQ(solveS(manyOps.c_str()), manyOps); // operators stay as text, one element each
+}
+
+TEST_F(SolverTest, DeepGroupsAreRefused) {
+    std::string text(200, '{');
+    text += "x";
+    int r = 0;
+    solveS(text.c_str(), &r);
+    EXPECT_EQ(r, 1);
+    EXPECT_STREQ(solver.errorText.c_str(), "expression too complex");
+}
+
+} // namespace

@@ -1,0 +1,144 @@
+// "$" variables, "~" local constants and the tree functions, resolved from a search
+// variable through the variable search.
+#include "script/variableSearch.h"
+#include "solverTestSupport.h"
+#include "variables/variable.h"
+
+namespace {
+
+// An object that knows local constants, as species and tanks do.
+class ConstantHolder : public CdirectoryVar {
+  public:
+    int getLocalConstant(Cstring name, double& value) override {
+        if (name == "k") {
+            value = 2.5;
+            return 0;
+        }
+        if (name == "big") {
+            value = -999;
+            return 0;
+        }
+        return 1;
+    }
+};
+
+class SolverVariables : public SolverTest {
+  protected:
+    void SetUp() override {
+        SolverTest::SetUp();
+        root = new ConstantHolder();
+        root->setName("tank");
+        fish = root->addDirectory("fish");
+        fish->addVariableX("x", CLASS_FLOAT)->setFloat(3);
+        fish->addVariableX("y", CLASS_FLOAT)->setFloat(0.5);
+        fish->addVariableX("partB", CLASS_FLOAT)->setFloat(7);
+        fish->addVariableX("sel", CLASS_STRING)->setString("B");
+        fish->addVariableX("s", CLASS_STRING)->setString("hello");
+        fish->addVariableX("a-b", CLASS_STRING)->setString("dash");
+        fish->addDirectory("fins")->addVariableX("left", CLASS_FLOAT)->setFloat(1.25);
+        root->addVariableX("depth", CLASS_FLOAT)->setFloat(40);
+        shop = new CdirectoryVar();
+        shop->addVariableX("shopValue", CLASS_FLOAT)->setFloat(11);
+        addScriptSearchPath(shop, 0);
+        solver.setSearchVariablePath(fish);
+    }
+    void TearDown() override {
+        removeScriptSearchPath(shop);
+        delete shop;
+        delete root;
+        SolverTest::TearDown();
+    }
+
+    Cvariable* root = nullptr;
+    Cvariable* fish = nullptr;
+    Cvariable* shop = nullptr;
+};
+
+TEST_F(SolverVariables, FloatVariables) {
+    EXPECT_EQ(solveF("$x*2"), 6);
+    EXPECT_EQ(solveF("-$x"), -3);
+    EXPECT_EQ(solveF("$x-$y"), 2.5);
+    EXPECT_EQ(solveF("$depth / $x+1"), 40.0 / 3 + 1); // found up the parents; "/" after a name is a path
+    EXPECT_EQ(solveF("$fins/left"), 1.25);            // a path from the search variable
+    EXPECT_EQ(solveF("$shopValue"), 11);              // an alternate search path
+    EXPECT_EQ(solveF("${part$sel}"), 7);              // a name built from pieces
+    EXPECT_EQ(solveF("min($x,$y)"), 0.5);
+    EXPECT_FALSE(solver.hasErrorReported());
+}
+
+TEST_F(SolverVariables, ValuesAreReadAtEverySolve) {
+    EXPECT_EQ(solveF("$x+1"), 4);
+    fish->findVariable("x")->setFloat(9);
+    EXPECT_EQ(solveF("$x+1"), 10);
+}
+
+TEST_F(SolverVariables, MissingFloatVariable) {
+    int r = 0;
+    EXPECT_EQ(solveF("$nothing", &r), -19.5);
+    EXPECT_EQ(r, 1);
+    EXPECT_STREQ(solver.errorText.c_str(), "solver couldn't find float var: nothing");
+    solver.clearError();
+    EXPECT_EQ(solveF("$s", &r), -19.5); // a text is not a number
+    EXPECT_EQ(r, 1);
+    EXPECT_STREQ(solver.errorText.c_str(), "solver couldn't find float var: s");
+}
+
+TEST_F(SolverVariables, NoSearchVariableGivesZero) {
+    solver.setSearchVariablePath(nullptr);
+    int r = 1;
+    EXPECT_EQ(solveF("$x+1", &r), 1);
+    EXPECT_EQ(r, 0);
+}
+
+TEST_F(SolverVariables, StringVariables) {
+    EXPECT_EQ(solveS("$s world"), "helloworld");
+    EXPECT_EQ(solveS("\"$s\" $s"), "$shello"); // quotes keep "$" as text
+    EXPECT_EQ(solveS("${s}!"), "hello!");
+    EXPECT_EQ(solveS("$name"), "fish");
+    EXPECT_EQ(solveS("$a-b"), "dash"); // "-" is a name character in string mode
+    int r = 0;
+    EXPECT_EQ(solveS("$nothing", &r), "bad eval");
+    EXPECT_EQ(r, 1);
+    EXPECT_STREQ(solver.errorText.c_str(), "solver couldn't find string var: nothing");
+}
+
+TEST_F(SolverVariables, LocalConstants) {
+    EXPECT_EQ(solveF("~k"), 2.5);
+    EXPECT_EQ(solveF("-~k"), -2.5);
+    EXPECT_EQ(solveF("~k*2+$x"), 8);
+    EXPECT_EQ(solveF("~big"), -999); // a constant may hold -999
+    int r = 0;
+    solveF("~unknown+1", &r);
+    EXPECT_EQ(r, 1);
+    EXPECT_TRUE(exitReasonRecorded("const unknown not found"));
+}
+
+TEST_F(SolverVariables, TreeFunctions) {
+    EXPECT_EQ(solveF("exists(x)"), 1);
+    EXPECT_EQ(solveF("exists(nosuchvar)"), 0);
+    EXPECT_EQ(solveF("exists(fins/left)"), 1);
+    EXPECT_EQ(solveF("numChildren(fins)"), 1);
+    EXPECT_EQ(solveF("numChildren(x)"), 0);
+    EXPECT_EQ(solveF("ndirs(fish)"), 7);
+    EXPECT_EQ(solveF("numChildren(nosuch)"), 0);
+    // Children were prepended: the newest, "fins", comes first.
+    EXPECT_EQ(solveF("dirNum(fins)"), 0);
+    EXPECT_EQ(solveF("dirNum(x)"), 6);
+    EXPECT_EQ(solveF("dirNum(nosuch)"), 0);
+    EXPECT_EQ(solveS("dirName(0)"), "fins");
+    EXPECT_EQ(solveS("dirName(6)"), "x");
+    EXPECT_EQ(solveS("dirName(99)"), "");
+    EXPECT_EQ(solveS("dirName(-1)"), "");
+}
+
+TEST_F(SolverVariables, CommonSolvesStayOffTheHeap) {
+    double v = 0;
+    solver.solveFloat("$x*2+min($y,1)-$fins/left", v);
+    uint64_t before = solverHeapBlocks;
+    for (int i = 0; i < 50; i++)
+        solver.solveFloat("$x*2+min($y,1)-$fins/left", v);
+    EXPECT_EQ(solverHeapBlocks, before);
+    EXPECT_EQ(v, 6 + 0.5 - 1.25);
+}
+
+} // namespace

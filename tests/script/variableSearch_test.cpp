@@ -1,0 +1,115 @@
+// Variable search: by path, up the parents, "@" paths and the alternate search paths.
+#include <gtest/gtest.h>
+
+#include "script/variableSearch.h"
+#include "variables/variable.h"
+
+namespace {
+
+class VariableSearch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root = new CdirectoryVar();
+        root->setName("root");
+        a = root->addDirectory("a");
+        b = a->addDirectory("b");
+        c = b->addDirectory("c");
+        top = root->addVariableX("top", CLASS_FLOAT);
+        x = b->addVariableX("x", CLASS_FLOAT);
+        q = a->addDirectory("p")->addVariableX("q", CLASS_FLOAT);
+        alt1 = new CdirectoryVar();
+        alt2 = new CdirectoryVar();
+        far1 = alt1->addVariableX("far", CLASS_FLOAT);
+        far2 = alt2->addVariableX("far", CLASS_FLOAT);
+        only2 = alt2->addVariableX("only2", CLASS_FLOAT);
+        savedPaths = alternateVariableSearchPaths;
+        savedPermanent = numPermanentAlternateVariableSearchPaths;
+        alternateVariableSearchPaths.clear();
+        numPermanentAlternateVariableSearchPaths = 0;
+    }
+    void TearDown() override {
+        alternateVariableSearchPaths = savedPaths;
+        numPermanentAlternateVariableSearchPaths = savedPermanent;
+        delete root;
+        delete alt1;
+        delete alt2;
+    }
+
+    Cvariable *root, *a, *b, *c, *top, *x, *q, *alt1, *alt2, *far1, *far2, *only2;
+    std::vector<Cvariable*> savedPaths;
+    int8_t savedPermanent = 0;
+};
+
+TEST_F(VariableSearch, FindsByPathThenUpTheParents) {
+    EXPECT_EQ(searchUpParentsForVariable(c, "top"), top); // child of the grandparent's parent
+    EXPECT_EQ(searchUpParentsForVariable(c, "x"), x);
+    EXPECT_EQ(searchUpParentsForVariable(b, "x"), x);    // a plain child
+    EXPECT_EQ(searchUpParentsForVariable(c, "../x"), x); // a path from the start object
+    EXPECT_EQ(searchUpParentsForVariable(c, "nothing"), nullptr);
+    EXPECT_EQ(searchUpParentsForVariable(nullptr, "x"), nullptr);
+    EXPECT_EQ(searchUpParentsForVariable(c, nullptr), nullptr);
+}
+
+TEST_F(VariableSearch, PathsClimbOnlyWithAt) {
+    EXPECT_EQ(searchUpParentsForVariable(c, "p/q"), nullptr);
+    EXPECT_EQ(searchUpParentsForVariable(c, "@p/q"), q);
+    EXPECT_EQ(searchUpParentsForVariable(c, "@top"), top);
+    EXPECT_EQ(searchUpParentsForVariable(a, "p/q"), q);
+}
+
+TEST_F(VariableSearch, AlternatePathsInOrder) {
+    addScriptSearchPath(alt2, 0);
+    addScriptSearchPath(alt1, 0);
+    EXPECT_EQ(searchUpParentsForVariable(c, "far"), far2);
+    EXPECT_EQ(searchUpParentsForVariable(c, "only2"), only2);
+    EXPECT_EQ(searchUpParentsForVariable(c, "x"), x); // the tree comes first
+    addScriptSearchPath(alt1, 1);                     // moves to the front, permanent
+    EXPECT_EQ(searchUpParentsForVariable(c, "far"), far1);
+    EXPECT_EQ(searchUpParentsForVariable(c, "@nowhere/far"), nullptr); // paths are not tried there
+}
+
+TEST_F(VariableSearch, AddingTwiceKeepsOneEntry) {
+    addScriptSearchPath(alt1, 0);
+    addScriptSearchPath(alt1, 0);
+    EXPECT_EQ(alternateVariableSearchPaths.size(), 1u);
+    addScriptSearchPath(nullptr, 1);
+    EXPECT_EQ(alternateVariableSearchPaths.size(), 1u);
+    EXPECT_EQ(numPermanentAlternateVariableSearchPaths, 0);
+}
+
+TEST_F(VariableSearch, PermanentCountFollowsRemoval) {
+    addScriptSearchPath(alt1, 1);
+    addScriptSearchPath(alt2, 1);
+    addScriptSearchPath(root, 0);
+    ASSERT_EQ(alternateVariableSearchPaths.size(), 3u);
+    EXPECT_EQ(alternateVariableSearchPaths[0], alt2);
+    EXPECT_EQ(numPermanentAlternateVariableSearchPaths, 2);
+    removeScriptSearchPath(alt1);
+    EXPECT_EQ(numPermanentAlternateVariableSearchPaths, 1);
+    removeScriptSearchPath(root);
+    EXPECT_EQ(numPermanentAlternateVariableSearchPaths, 1);
+    EXPECT_EQ(alternateVariableSearchPaths.size(), 1u);
+}
+
+TEST_F(VariableSearch, ClearingKeepsPermanentPaths) {
+    addScriptSearchPath(alt1, 1);
+    addScriptSearchPath(alt2, 0);
+    addScriptSearchPath(root, 0);
+    clearTemporaryScriptSearchPaths();
+    ASSERT_EQ(alternateVariableSearchPaths.size(), 1u);
+    EXPECT_EQ(alternateVariableSearchPaths[0], alt1);
+    EXPECT_EQ(searchUpParentsForVariable(c, "only2"), nullptr);
+}
+
+TEST_F(VariableSearch, ParentWithFlag) {
+    EXPECT_EQ(searchUpForParentWithFlag(c, VAR_DIRECTORY), b); // a proper ancestor
+    b->setFlag(VAR_APPEND_CHILDREN, true);
+    root->setFlag(VAR_READ_ONLY, true);
+    EXPECT_EQ(searchUpForParentWithFlag(c, VAR_READ_ONLY), root);
+    EXPECT_EQ(searchUpForParentWithFlag(c, VAR_APPEND_CHILDREN | VAR_READ_ONLY), b);
+    EXPECT_EQ(searchUpForParentWithFlag(c, VAR_BINARY_MERGE), nullptr);
+    EXPECT_EQ(searchUpForParentWithFlag(root, VAR_DIRECTORY), nullptr);
+    EXPECT_EQ(searchUpForParentWithFlag(nullptr, VAR_DIRECTORY), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,356 @@
+// The "DBT" binary tree file: exact bytes, round trips, merges and malformed files.
+#include <cstring>
+#include <random>
+#include <memory>
+
+#include "persistTestSupport.h"
+#include "variables/variableLinks.h"
+#include "variables/variableSaverLoader.h"
+
+namespace {
+
+std::string bytes(std::initializer_list<int> list) {
+    std::string s;
+    for (int b : list)
+        s += static_cast<char>(b);
+    return s;
+}
+
+std::string const kMagic("DBT\0", 4);
+
+// Counts postLoadInitialization calls.
+struct CountingDir : public CdirectoryVar {
+    int postLoads = 0;
+    int postLoadInitialization() override {
+        postLoads++;
+        return 0;
+    }
+};
+
+class BinaryFile : public PersistTest {
+  protected:
+    void SetUp() override {
+        PersistTest::SetUp();
+        dir = std::make_unique<CountingDir>();
+        dir->setName("into");
+        withDir = allocedVariables;
+    }
+    void TearDown() override {
+        dir.reset();
+        EXPECT_EQ(liveSinceStart(), 0);
+        PersistTest::TearDown();
+    }
+    int load(std::string const& content) {
+        writeWholeFile(path("in.dbt"), content);
+        return dir->loadBinaryChildren(Cstring(path("in.dbt").c_str()));
+    }
+    std::string save(Cvariable* holder) {
+        EXPECT_EQ(holder->saveTree(path("out.dbt").c_str(), 1, nullptr), 0);
+        return readWholeFile(path("out.dbt"));
+    }
+
+    std::unique_ptr<CountingDir> dir;
+    int withDir = 0;
+};
+
+TEST_F(BinaryFile, OneIntRecord) {
+    std::string file = kMagic + bytes({0x04, 0x01, 0x00, 'n', 0x05, 0x00, 0x00, 0x00});
+    ASSERT_EQ(load(file), 0);
+    Cvariable* n = dir->getChild("n", 0);
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->getClass(), CLASS_INT);
+    EXPECT_EQ(n->getInt(), 5);
+    EXPECT_EQ(dir->countChildren(-1), 1);
+    EXPECT_EQ(dir->postLoads, 1);
+
+    auto holder = std::make_unique<CdirectoryVar>();
+    child(holder.get(), "n", CLASS_INT)->setInt(5);
+    EXPECT_EQ(save(holder.get()), file);
+}
+
+TEST_F(BinaryFile, MagicChecks) {
+    EXPECT_EQ(load(""), 1);
+    EXPECT_EQ(load("DB"), 1);
+    EXPECT_EQ(load("XBT" + std::string(1, '\0')), 1);
+    EXPECT_EQ(dir->postLoads, 0);
+    EXPECT_EQ(load("DBT!" + bytes({0x04, 0x01, 0x00, 'n', 0x05, 0x00, 0x00, 0x00})), 0); // fourth byte free
+    EXPECT_EQ(dir->getChild("n", 0)->getInt(), 5);
+    dir->deleteChildren();
+    dir->postLoads = 0;
+    EXPECT_EQ(load(kMagic), 0);
+    EXPECT_EQ(dir->firstChild, nullptr);
+    EXPECT_EQ(dir->postLoads, 1);
+    EXPECT_EQ(dir->loadBinaryChildren(Cstring(path("missing.dbt").c_str())), 1);
+}
+
+TEST_F(BinaryFile, ShortsAreSignedLittleEndian) {
+    auto holder = std::make_unique<CdirectoryVar>();
+    child(holder.get(), "s", CLASS_SHORT)->setInt(-2);
+    std::string file = save(holder.get());
+    EXPECT_EQ(file, kMagic + bytes({0x03, 0x01, 0x00, 's', 0xFE, 0xFF}));
+    ASSERT_EQ(load(file), 0);
+    EXPECT_EQ(dir->getChild("s", 0)->getInt(), -2);
+}
+
+TEST_F(BinaryFile, ChildrenAndSiblings) {
+    // a { b | c } | d : d is a sibling of a only because "|" follows "}".
+    std::string file =
+        kMagic + bytes({16, 1, 0, 'a', '{', 1, 1, 0, 'b', '|', 1, 1, 0, 'c', '}', '|', 1, 1, 0, 'd'});
+    ASSERT_EQ(load(file), 0);
+    Cvariable* a = dir->getChild("a", 0);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->countChildren(-1), 2);
+    EXPECT_EQ(a->firstChild->name, "b");
+    EXPECT_EQ(a->firstChild->nextSibling->name, "c");
+    EXPECT_EQ(a->nextSibling->name, "d");
+    EXPECT_EQ(dir->countChildren(-1), 2);
+    // Read records are appended after existing children, whatever the parent's flags.
+    ASSERT_EQ(load(kMagic + bytes({1, 1, 0, 'e'})), 0);
+    EXPECT_EQ(dir->getLastChild()->name, "e");
+}
+
+TEST_F(BinaryFile, MergeRecordsLandInSameClassChildren) {
+    Cvariable* n = child(dir.get(), "n", CLASS_INT);
+    Cvariable* f = child(dir.get(), "f", CLASS_INT);
+    // n: merge into the int; f: float record marked for merge, but f is an int -> a new node
+    std::string file = kMagic + bytes({0x84, 1,    0,    'n',  5,   0,    0, 0, '|', 0x85, 1, 0, 'f',
+                                       0x00, 0x00, 0xC0, 0x3F, '|', 0x84, 1, 0, 'z', 9,    0, 0, 0});
+    ASSERT_EQ(load(file), 0);
+    EXPECT_EQ(n->getInt(), 5);
+    EXPECT_EQ(f->getInt(), 0);
+    EXPECT_EQ(dir->countChildren(-1), 4);
+    Cvariable* newF = dir->getChild("f", 1);
+    ASSERT_NE(newF, nullptr);
+    EXPECT_EQ(newF->getClass(), CLASS_FLOAT);
+    EXPECT_FLOAT_EQ(static_cast<float>(newF->getFloat()), 1.5f);
+    EXPECT_EQ(dir->getChild("z", 0)->getInt(), 9); // no child to merge into: made
+}
+
+struct Sample : public CdirectoryVar {
+    Sample() {
+        registerFloat(gain, "gain", 0);
+        registerInt(rate, "rate", 0);
+        registerString(label, "label", 0);
+    }
+    float gain = 1.0f;
+    int rate = 0;
+    Cstring label;
+};
+
+TEST_F(BinaryFile, MergeIntoRegisteredLinks) {
+    Sample sample;
+    std::string file =
+        kMagic + bytes({0x89, 4,    0, 'g', 'a', 'i', 'n', 1,   0,   4, 0, 0x00, 0x00, 0x20, 0x40,    // 2.5
+                        '|',  0x88, 4, 0,   'r', 'a', 't', 'e', 1,   0, 4, 0,    0x44, 0xAC, 0,    0, // 44100
+                        '|',  0x8A, 5, 0,   'l', 'a', 'b', 'e', 'l', 2, 0, 'h',  'i'});
+    writeWholeFile(path("s.dbt"), file);
+    int before = sample.countChildren(-1);
+    ASSERT_EQ(sample.loadBinaryChildren(Cstring(path("s.dbt").c_str())), 0);
+    EXPECT_FLOAT_EQ(sample.gain, 2.5f);
+    EXPECT_EQ(sample.rate, 44100);
+    EXPECT_EQ(sample.label, "hi");
+    EXPECT_EQ(sample.countChildren(-1), before);
+
+    // Another shape: the link takes storage of its own, the field keeps its value.
+    std::string two =
+        kMagic + bytes({0x89, 4, 0, 'g', 'a', 'i', 'n', 2, 0, 4, 0, 0, 0, 0x80, 0x3F, 0, 0, 0, 0x40});
+    writeWholeFile(path("s2.dbt"), two);
+    ASSERT_EQ(sample.loadBinaryChildren(Cstring(path("s2.dbt").c_str())), 0);
+    EXPECT_FLOAT_EQ(sample.gain, 2.5f);
+    Cvariable* gain = sample.getChild("gain", 0);
+    EXPECT_EQ(gain->elements(), 2);
+    EXPECT_FLOAT_EQ(static_cast<float>(gain->getElem_float(1)), 2.0f);
+}
+
+TEST_F(BinaryFile, RoundTripOfEveryKind) {
+    auto holder = std::make_unique<CdirectoryVar>();
+    Cvariable* top = child(holder.get(), "top", CLASS_DIRECTORY);
+    child(top, "plain");
+    child(top, "sh", CLASS_SHORT)->setInt(-300);
+    child(top, "i", CLASS_INT)->setInt(-123456789);
+    child(top, "f", CLASS_FLOAT)->setFloat(3.25);
+    child(top, "s", CLASS_STRING)->setString("text with \"quotes\"");
+    auto* raw = static_cast<ClinkVar*>(child(top, "raw", CLASS_LINK));
+    std::memcpy(raw->allocElements(2, 3), "abcdef", 6);
+    auto* il = static_cast<ClinkVar*>(child(top, "il", CLASS_INT_LINK));
+    il->allocElements(3, 4);
+    for (int k = 0; k < 3; k++)
+        il->setElem_int(static_cast<unsigned short>(k), k * 1000 - 1);
+    auto* fl = static_cast<ClinkVar*>(child(top, "fl", CLASS_FLOAT_LINK));
+    fl->allocElements(2, 4);
+    fl->setElem_float(1, -0.5);
+    auto* sl = static_cast<ClinkVar*>(child(top, "sl", CLASS_STRING_LINK));
+    sl->allocElements(1, sizeof(Cstring));
+    sl->setElem_char(0, "link text");
+    auto* shl = static_cast<ClinkVar*>(child(top, "shl", CLASS_SHORT_LINK));
+    shl->allocElements(1, 2);
+    shl->setElem_int(0, -7);
+    auto* arr = static_cast<CarrayVar*>(child(top, "arr", CLASS_ARRAY));
+    arr->addInt(4);
+    arr->addFloat(0.5f);
+    arr->addString("el");
+    auto* res = static_cast<CresourceFileVar*>(child(top, "res", CLASS_RESOURCE_FILE));
+    res->setFileOffset(77);
+    res->setFileSize(1000);
+    res->setFileDate(3000000000u);
+    auto* mem = static_cast<CmemoryChunkVar*>(child(top, "mem", CLASS_MEMORY_CHUNK));
+    std::memcpy(mem->allocMem(5), "\x01\x00\x02\x00\x03", 5);
+    Cvariable* merged = child(top, "merged", CLASS_INT);
+    merged->setFlag(VAR_BINARY_MERGE, true);
+    child(holder.get(), "second", CLASS_DIRECTORY);
+
+    std::string file = save(holder.get());
+    ASSERT_EQ(load(file), 0);
+    Cvariable* t = dir->getChild("top", 0);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->nextSibling->name, "second");
+    EXPECT_EQ(t->getChild("plain", 0)->getClass(), CLASS_VAR);
+    EXPECT_EQ(t->getChild("sh", 0)->getInt(), -300);
+    EXPECT_EQ(t->getChild("i", 0)->getInt(), -123456789);
+    EXPECT_EQ(t->getChild("f", 0)->getFloat(), 3.25);
+    EXPECT_STREQ(t->getChild("s", 0)->getString(), "text with \"quotes\"");
+    auto* raw2 = static_cast<ClinkVar*>(t->getChild("raw", 0));
+    ASSERT_EQ(raw2->getClass(), CLASS_LINK);
+    EXPECT_EQ(std::string(static_cast<char*>(raw2->storage), 6), "abcdef");
+    EXPECT_EQ(t->getChild("il", 0)->getElem_int(2), 1999);
+    EXPECT_EQ(t->getChild("fl", 0)->getElem_float(1), -0.5);
+    EXPECT_STREQ(t->getChild("sl", 0)->getElem_char(0), "link text");
+    EXPECT_EQ(t->getChild("shl", 0)->getElem_int(0), -7);
+    auto* arr2 = static_cast<CarrayVar*>(t->getChild("arr", 0));
+    ASSERT_EQ(arr2->getClass(), CLASS_ARRAY);
+    EXPECT_EQ(arr2->elements(), 3);
+    EXPECT_EQ(arr2->getInt(0), 4);
+    EXPECT_EQ(arr2->getString(2), "el");
+    auto* res2 = static_cast<CresourceFileVar*>(t->getChild("res", 0));
+    EXPECT_EQ(res2->getFileOffset(), 77);
+    EXPECT_EQ(res2->getFileSize(), 1000);
+    EXPECT_EQ(res2->getFileDate(), 3000000000u);
+    auto* mem2 = static_cast<CmemoryChunkVar*>(t->getChild("mem", 0));
+    ASSERT_EQ(mem2->size, 5u);
+    EXPECT_EQ(std::memcmp(mem2->data, "\x01\x00\x02\x00\x03", 5), 0);
+    EXPECT_EQ(t->getChild("merged", 0)->getClass(), CLASS_INT);
+
+    // Saving what was read gives the same bytes (the merge mark is the writer's only).
+    std::string again = save(dir.get());
+    EXPECT_EQ(again.size(), file.size());
+}
+
+TEST_F(BinaryFile, OverlongStringFailsTheSaveAndKeepsTheOldFile) {
+    auto holder = std::make_unique<CdirectoryVar>();
+    Cvariable* s = child(holder.get(), "s", CLASS_STRING);
+    s->setString("short");
+    std::string good = save(holder.get());
+    s->setString(std::string(40000, 'x').c_str());
+    EXPECT_EQ(holder->saveTree(path("out.dbt").c_str(), 1, nullptr), 1);
+    EXPECT_TRUE(exited("can't write bin string>32767"));
+    EXPECT_EQ(readWholeFile(path("out.dbt")), good);
+    EXPECT_FALSE(pathExists(path("out.dbt.temp")));
+}
+
+// Files that must fail to load, cleanly: no crash, no huge allocation, no process end.
+TEST_F(BinaryFile, MalformedFilesFail) {
+    std::string intRec = bytes({0x04, 1, 0, 'n', 5, 0, 0, 0});
+    struct Case {
+        char const* what;
+        std::string body; // after the magic
+    } cases[] = {
+        {"type byte only", bytes({0x04})},
+        {"half a name length", bytes({0x04, 1})},
+        {"name cut", bytes({0x04, 5, 0, 'a', 'b'})},
+        {"name of 32768", bytes({0x01, 0x00, 0x80}) + std::string(0x8000, 'a')},
+        {"int cut", bytes({0x04, 1, 0, 'n', 5, 0})},
+        {"short cut", bytes({0x03, 1, 0, 's', 5})},
+        {"float cut", bytes({0x05, 1, 0, 'f'})},
+        {"string length cut", bytes({0x06, 1, 0, 's', 9})},
+        {"string text cut", bytes({0x06, 1, 0, 's', 9, 0, 'a'})},
+        {"link count cut", bytes({0x07, 1, 0, 'l', 2})},
+        {"link size cut", bytes({0x07, 1, 0, 'l', 2, 0, 4})},
+        {"link data cut", bytes({0x07, 1, 0, 'l', 2, 0, 4, 0, 1, 2, 3})},
+        {"link huge counts", bytes({0x07, 1, 0, 'l', 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4})},
+        {"int link of bytes", bytes({0x08, 1, 0, 'l', 1, 0, 1, 0, 7})},
+        {"package entry of one int", bytes({0x13, 1, 0, 'r', 1, 0, 4, 0, 1, 0, 0, 0})},
+        {"string link cut", bytes({0x0A, 1, 0, 'l', 3, 0, 'a'})},
+        {"memory size cut", bytes({0x14, 1, 0, 'm', 1, 0})},
+        {"memory huge", bytes({0x14, 1, 0, 'm', 0xFF, 0xFF, 0xFF, 0xFF, 1, 2})},
+        {"memory cut", bytes({0x14, 1, 0, 'm', 8, 0, 0, 0, 1, 2})},
+        {"children never start", intRec + "{"},
+        {"children never close", intRec + "{" + intRec},
+        {"sibling promised", intRec + "|"},
+        {"empty children", intRec + "{}"},
+        {"stray close", intRec + "}"},
+        {"bad separator", intRec + "x"},
+        {"unknown class", bytes({0x7F, 1, 0, 'q'})},
+        {"script class without a child to merge into", bytes({0x0C, 1, 0, 'q'})},
+        {"merge of unknown class into another kind", bytes({0x8C, 1, 0, 'n'})},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        EXPECT_EQ(load(kMagic + c.body), 1) << c.what;
+        EXPECT_EQ(dir->postLoads, 0) << c.what;
+        dir->deleteChildren();
+        EXPECT_EQ(allocedVariables, withDir) << c.what;
+    }
+}
+
+TEST_F(BinaryFile, WhatWasReadBeforeTheFaultStays) {
+    std::string file = kMagic + bytes({0x04, 1, 0, 'a', 1, 0, 0, 0, '|', 0x04, 1, 0, 'b', 2, 0});
+    EXPECT_EQ(load(file), 1);
+    ASSERT_NE(dir->getChild("a", 0), nullptr);
+    EXPECT_EQ(dir->getChild("a", 0)->getInt(), 1);
+    EXPECT_EQ(dir->getChild("b", 0), nullptr); // the cut record is not kept half-read
+}
+
+TEST_F(BinaryFile, DeepNestingFailsWithoutExhaustingTheStack) {
+    std::string body;
+    for (int i = 0; i < 100000; i++)
+        body += bytes({16, 0, 0, '{'});
+    EXPECT_EQ(load(kMagic + body), 1);
+}
+
+TEST_F(BinaryFile, ReadingIntoAnAdoptedChildArrayFails) {
+    auto* arrayHolder = new CfastChildArrayVar;
+    arrayHolder->setName("arr");
+    dir->addVariable(arrayHolder, 1);
+    auto* elements = new CshortLinkVar[2];
+    arrayHolder->addChildArrays(elements, 2, sizeof(CshortLinkVar), CLASS_SHORT_LINK);
+    std::string file = kMagic + bytes({0x81, 3, 0, 'a', 'r', 'r', '{', 0x04, 1, 0, 'n', 5, 0, 0, 0, '}'});
+    EXPECT_EQ(load(file), 1);
+}
+
+// Every truncation and many random corruptions of a real file load or fail cleanly.
+TEST_F(BinaryFile, TruncatedAndCorruptedFilesNeverMisbehave) {
+    auto holder = std::make_unique<CdirectoryVar>();
+    Cvariable* top = child(holder.get(), "top", CLASS_DIRECTORY);
+    child(top, "i", CLASS_INT)->setInt(7);
+    child(top, "s", CLASS_STRING)->setString("abc");
+    auto* fl = static_cast<ClinkVar*>(child(top, "fl", CLASS_FLOAT_LINK));
+    fl->allocElements(3, 4);
+    auto* mem = static_cast<CmemoryChunkVar*>(child(top, "m", CLASS_MEMORY_CHUNK));
+    mem->allocMem(6);
+    mem->zero();
+    child(child(top, "d", CLASS_DIRECTORY), "x", CLASS_SHORT);
+    child(holder.get(), "after", CLASS_FLOAT);
+    std::string file = save(holder.get());
+    int live = allocedVariables;
+
+    for (size_t cut = 4; cut < file.size(); cut++) {
+        int result = load(file.substr(0, cut));
+        EXPECT_TRUE(result == 0 || result == 1);
+        dir->deleteChildren();
+        ASSERT_EQ(allocedVariables, live) << cut;
+    }
+    std::mt19937 random(12345);
+    for (int round = 0; round < 1500; round++) {
+        std::string bad = file;
+        int flips = 1 + static_cast<int>(random() % 3);
+        for (int k = 0; k < flips; k++)
+            bad[4 + random() % (bad.size() - 4)] = static_cast<char>(random() & 255);
+        resetExitState();
+        int result = load(bad);
+        EXPECT_TRUE(result == 0 || result == 1);
+        dir->deleteChildren();
+        ASSERT_EQ(allocedVariables, live) << round;
+    }
+}
+
+} // namespace
