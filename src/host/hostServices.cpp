@@ -7,6 +7,8 @@
 
 #include "support/cerr.h"
 #include "support/fileIO.h"
+#include "support/globals.h"
+#include "variables/variable.h"
 
 extern char** environ;
 
@@ -112,8 +114,13 @@ int ClinuxHostServices::makeHTTPrequestAndRunScript(Cstring const& path, bool, i
 }
 
 int ClinuxHostServices::storeRegistry() {
-    VTRACE(1, "registry saving not available");
-    return 1;
+    if (globalVariablesDir == nullptr || globalVariablesDir->firstChild == nullptr) return 1;
+    Cstring path = appDataDir + "registry.txt";
+    // The root is saved only for this write; its flag must not leak into other saves.
+    globalVariablesDir->setSave(1);
+    int result = globalVariablesDir->firstChild->saveSettings(path.c_str(), true, false);
+    globalVariablesDir->setSave(0);
+    return result;
 }
 
 // ---- the names the engine calls ----
