@@ -90,3 +90,14 @@ TEST_F(RunPhases, OutputFilesCanBeSwitchedOff) {
 }
 
 } // namespace
+
+TEST(Languages, CodesAndNumbers) {
+    struct Case {
+        char const* code;
+        int number;
+    } cases[] = {{"en", 0}, {"de", 1}, {"it", 8}, {"xx", -1}, {"", -1}, {"_e", -1}};
+    for (auto const& c : cases) EXPECT_EQ(languageCodeToLanguageNumber(c.code), c.number) << c.code;
+    EXPECT_STREQ(languageNumToLanguageCode(3), "fr");
+    EXPECT_STREQ(languageNumToLanguageCode(9), "en");
+    EXPECT_STREQ(languageNumToLanguageCode(-1), "en");
+}

@@ -1,0 +1,46 @@
+// The pool of queued moves that every animated value draws from.
+//
+// Queuing a move must not allocate once the scene has warmed up, so finished and dropped
+// moves go onto a free list and are handed out again. The shop keeper owns the pool that
+// is in use; until it installs one, a process-wide default pool serves.
+#pragma once
+
+// One queued move of a CanimValue: a list node, no behaviour of its own.
+class CnextADSR {
+  public:
+    float target = 0.0f;
+    float frames = 0.0f; // unfloored: floored only when the move starts
+    CnextADSR* next = nullptr;
+    unsigned char curve = 0;
+};
+
+class CadsrPool {
+  public:
+    CadsrPool() = default;
+    ~CadsrPool() { deleteADSRs(); }
+    CadsrPool(CadsrPool const&) = delete;
+    CadsrPool& operator=(CadsrPool const&) = delete;
+
+    // A node whose next pointer is null: the head of the free list, else a new node.
+    CnextADSR* fetchADSR();
+    // Puts the node at the head of the free list (null is ignored).
+    void addADSR(CnextADSR* node);
+    // Frees every node on the free list.
+    void deleteADSRs();
+
+    // Nodes ever allocated by this pool and nodes now spare: for leak and reuse checks.
+    int allocatedCount() const { return allocated; }
+    int spareCount() const { return spares; }
+
+    CnextADSR* adsrFreeList = nullptr;
+
+  private:
+    int allocated = 0;
+    int spares = 0;
+};
+
+// The pool that animated values use now.
+CadsrPool& currentAdsrPool();
+// Installs the owner's pool (null goes back to the default pool). Nodes already queued
+// return to whichever pool is current when their move starts or is dropped.
+void useAdsrPool(CadsrPool* pool);

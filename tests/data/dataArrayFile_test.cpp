@@ -1,0 +1,259 @@
+// The "AAC0" array file: layout, round trips, and damaged files failing cleanly.
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "dataTestSupport.h"
+#include "testSupport.h"
+
+namespace {
+
+class FileTest : public DataArrayTest {
+  protected:
+    std::string path(char const* name) const { return dir.file(name); }
+    TempDir dir;
+};
+
+void put32(std::string& s, uint32_t v) {
+    for (int i = 0; i < 4; i++)
+        s += static_cast<char>(v >> (8 * i));
+}
+void putFloat(std::string& s, float f) {
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    put32(s, v);
+}
+
+// A well-formed one-dimensional float file of n samples and one channel, named "ab".
+std::string curveFile(int n) {
+    std::string s = "AAC0";
+    s += std::string("\x02\x00", 2) + "ab";
+    s += std::string("\x01\x01\x00", 3);
+    putFloat(s, 0.0f);
+    putFloat(s, 1.0f);
+    put32(s, static_cast<uint32_t>(n));
+    putFloat(s, 0.0f);
+    putFloat(s, 1.0f);
+    for (int i = 0; i < n; i++)
+        putFloat(s, float(i));
+    return s;
+}
+
+TEST_F(FileTest, SavedSizeFollowsTheLayout) {
+    CdataChan c;
+    c.init(16, 1, 1, 2, 4);
+    c.setName("curve");
+    ASSERT_EQ(c.save(path("c.chan").c_str()), 0);
+    EXPECT_EQ(readWholeFile(path("c.chan")).size(), 4u + 2 + 5 + 3 + 8 + 12 + 128);
+    EXPECT_EQ(readWholeFile(path("c.chan")).substr(0, 11), std::string("AAC0\x05\x00"
+                                                                       "curve",
+                                                                       11));
+}
+
+TEST_F(FileTest, FloatCurveRoundTrip) {
+    CdataChan c;
+    c.init(11, 1, 1, 2, 4);
+    c.setName("noise");
+    c.setDimensionSpace(0, -1.0f, 1.0f);
+    c.setvalueRemap(-2.0f, 3.0f);
+    fillFloats(c, [](int i) { return 0.25f * i - 1.0f; });
+    ASSERT_EQ(c.save(path("r.chan").c_str()), 0);
+
+    CdataChan back;
+    ASSERT_EQ(back.load(path("r.chan").c_str()), 0);
+    EXPECT_EQ(back.name, path("r.chan").c_str());
+    EXPECT_EQ(back.dims, 1);
+    EXPECT_EQ(back.chans, 2);
+    EXPECT_EQ(back.dataType, 4);
+    EXPECT_STREQ(back.chanFormat.c_str(), "ra");
+    EXPECT_EQ(back.res[0], 11);
+    EXPECT_EQ(back.res[1], 1);
+    EXPECT_FLOAT_EQ(back.valRemp[0], -2.0f);
+    EXPECT_FLOAT_EQ(back.valRemp[1], 3.0f);
+    EXPECT_FLOAT_EQ(back.spaceMin[0], -1.0f);
+    EXPECT_FLOAT_EQ(back.toIndexMult[0], 5.0f);
+    EXPECT_FLOAT_EQ(back.spaceMax[0], 1.0f);
+    EXPECT_EQ(back.spaceMinFixed[0], -256);
+    EXPECT_EQ(back.toIndexMultFixed[0], 5 * 65536);
+    ASSERT_EQ(back.numElements, 22);
+    EXPECT_EQ(std::memcmp(back.floatData, c.floatData, 22 * sizeof(float)), 0);
+    float out[2];
+    back.getValues(0.0f, out, 0xFFFFFFFF);
+    EXPECT_FLOAT_EQ(out[0], c.floatData[10]);
+}
+
+TEST_F(FileTest, ByteImageAndVolumeRoundTrips) {
+    CdataImage im;
+    im.init(5, 3, 1, 4, 1);
+    for (int i = 0; i < im.numElements; i++)
+        im.byteData[i] = static_cast<unsigned char>(i * 7);
+    ASSERT_EQ(im.save(path("i.aac").c_str()), 0);
+    CdataImage imBack;
+    imBack.init(2, 2, 1, 1, 4); // loading replaces an existing buffer without complaint
+    ASSERT_EQ(imBack.load(path("i.aac").c_str()), 0);
+    EXPECT_EQ(exitReason(), "");
+    EXPECT_EQ(imBack.dims, 2);
+    EXPECT_EQ(imBack.dataType, 1);
+    EXPECT_EQ(imBack.floatData, nullptr);
+    EXPECT_EQ(imBack.res[2], 1);
+    EXPECT_FLOAT_EQ(imBack.resMinus1[2], 0.0f);
+    EXPECT_EQ(std::memcmp(imBack.byteData, im.byteData, 60), 0);
+
+    CdataVolume v;
+    v.init(3, 4, 5, 1, 4);
+    fillFloats(v, [](int i) { return float(i) * 0.5f; });
+    v.setDimensionSpace(2, 10.0f, 20.0f);
+    ASSERT_EQ(v.save(path("v.aac").c_str()), 0);
+    CdataVolume vBack;
+    ASSERT_EQ(vBack.load(path("v.aac").c_str()), 0);
+    EXPECT_EQ(vBack.res[2], 5);
+    EXPECT_FLOAT_EQ(vBack.spaceMax[2], 20.0f);
+    EXPECT_FLOAT_EQ(vBack.getSingleChanVolumeData(2.0f, 3.0f, 20.0f), v.floatData[59]);
+}
+
+TEST_F(FileTest, RangeIsRebuiltFromMinimumAndMultiplier) {
+    std::string s = curveFile(11);
+    float minusOne = -1.0f, five = 5.0f;
+    std::memcpy(&s[23], &minusOne, 4); // spaceMin of x
+    std::memcpy(&s[27], &five, 4);     // toIndexMult of x
+    writeWholeFile(path("m.chan"), s);
+    CdataChan c;
+    ASSERT_EQ(c.load(path("m.chan").c_str()), 0);
+    EXPECT_FLOAT_EQ(c.spaceMax[0], 1.0f);
+    EXPECT_FLOAT_EQ(c.resMinus1[0], 10.0f);
+}
+
+TEST_F(FileTest, VoxelFilesGoToTheVoxelReader) {
+    writeWholeFile(path("a.vox"), std::string("VOXL\x01\x00", 6));
+    CdataVolume v;
+    v.init(2, 2, 2, 1, 1);
+    EXPECT_NE(v.load(path("a.vox").c_str()), 0); // no reader installed
+
+    static std::string seen;
+    voxelFileReader = [](CdataArray*, char const* p) {
+        seen = p;
+        return 0;
+    };
+    EXPECT_EQ(v.load(path("a.vox").c_str()), 0);
+    EXPECT_EQ(seen, path("a.vox"));
+    voxelFileReader = nullptr;
+}
+
+TEST_F(FileTest, UnreadableSourcesFail) {
+    CdataChan c;
+    EXPECT_EQ(c.load(""), 1);
+    EXPECT_EQ(c.load(nullptr), 1);
+    EXPECT_EQ(c.load(path("missing.chan").c_str()), 1);
+    EXPECT_EQ(c.name, path("missing.chan").c_str());
+    EXPECT_EQ(c.load(c.name.c_str()), 1); // the name is the path: still read safely
+    EXPECT_EQ(exitReason(), "");
+}
+
+// Damaged headers: each fails the load and leaves the array as it was.
+struct Damage {
+    char const* what;
+    int offset; // into curveFile(4); -1 truncates at length instead
+    std::string bytes;
+};
+
+class DamagedFileTest : public FileTest, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(DamagedFileTest, FailsCleanly) {
+    Damage const& d = GetParam();
+    std::string s = curveFile(4);
+    if (d.offset >= 0)
+        s.replace(static_cast<size_t>(d.offset), d.bytes.size(), d.bytes);
+    else
+        s.resize(d.bytes.size());
+    writeWholeFile(path("bad.chan"), s);
+
+    CdataChan c;
+    c.init(3, 1, 1, 1, 4);
+    c.floatData[2] = 7.0f;
+    EXPECT_NE(c.load(path("bad.chan").c_str()), 0) << d.what;
+    EXPECT_EQ(c.res[0], 3) << d.what;
+    EXPECT_EQ(c.chans, 1) << d.what;
+    ASSERT_NE(c.floatData, nullptr) << d.what;
+    EXPECT_FLOAT_EQ(c.floatData[2], 7.0f) << d.what;
+    EXPECT_EQ(exitReason(), "") << d.what;
+}
+
+std::string le32(uint32_t v) {
+    std::string s;
+    put32(s, v);
+    return s;
+}
+
+// Offsets in curveFile: name length 4, dims 8, chans 9, code 10, res 19, spaceMin 23,
+// toIndexMult 27.
+INSTANTIATE_TEST_SUITE_P(
+    Headers, DamagedFileTest,
+    ::testing::Values(Damage{"wrong magic", 0, "AAC1"}, Damage{"name longer than allowed", 4, "\xff\x7f"},
+                      Damage{"name past the end", 4, "\xf0\x03"},
+                      Damage{"negative name length", 4, std::string("\x00\x80", 2)},
+                      Damage{"no dimensions", 8, std::string("\x00", 1)},
+                      Damage{"four dimensions", 8, "\x04"}, Damage{"no channels", 9, std::string("\x00", 1)},
+                      Damage{"five channels", 9, "\x05"}, Damage{"storage code 1", 10, "\x01"},
+                      Damage{"storage code 2", 10, "\x02"}, Damage{"zero resolution", 19, le32(0)},
+                      Damage{"negative resolution", 19, le32(0xFFFFFFFF)},
+                      Damage{"more samples than bytes", 19, le32(5)},
+                      Damage{"resolution overflowing 32 bits", 19, le32(0x7FFFFFFF)}));
+
+TEST_F(FileTest, EveryTruncationFails) {
+    std::string whole = curveFile(4);
+    for (size_t n = 0; n < whole.size(); n++) {
+        writeWholeFile(path("t.chan"), whole.substr(0, n));
+        CdataChan c;
+        EXPECT_NE(c.load(path("t.chan").c_str()), 0) << n << " bytes";
+    }
+    writeWholeFile(path("t.chan"), whole + "trailing");
+    CdataChan c;
+    EXPECT_EQ(c.load(path("t.chan").c_str()), 0);
+}
+
+TEST_F(FileTest, ProductOfResolutionsIsCheckedIn64Bits) {
+    // Three dimensions of 65536 samples: the count overflows 32 bits to a small number.
+    std::string s = "AAC0";
+    s += std::string("\x00\x00\x03\x04\x03", 5);
+    putFloat(s, 0.0f);
+    putFloat(s, 1.0f);
+    for (int d = 0; d < 3; d++) {
+        put32(s, 65536);
+        putFloat(s, 0.0f);
+        putFloat(s, 1.0f);
+    }
+    s += std::string(64, '\0');
+    writeWholeFile(path("o.aac"), s);
+    CdataVolume v;
+    EXPECT_NE(v.load(path("o.aac").c_str()), 0);
+    EXPECT_EQ(v.numElements, 0);
+}
+
+TEST_F(FileTest, SaveRefusals) {
+    CdataChan c;
+    c.init(4, 1, 1, 1, 4);
+    c.dataType = 2;
+    EXPECT_EQ(c.save(path("s.chan").c_str()), 1);
+    EXPECT_EQ(exitReason(), "no short");
+    EXPECT_FALSE(pathExists(path("s.chan")));
+    resetExitState();
+
+    c.dataType = 4;
+    EXPECT_EQ(c.save(""), 1);
+    EXPECT_EQ(c.save(path("no/such/folder/s.chan").c_str()), 1);
+    EXPECT_EQ(exitReason(), "");
+}
+
+TEST_F(FileTest, BigEndianStreamReaders) {
+    std::istringstream in(std::string("\x01\x02\x03\x04\xff\xfe\xff\xfe\x7f", 9));
+    EXPECT_EQ(readULong(in), 16909060);
+    EXPECT_EQ(readShort(in), -2);
+    EXPECT_EQ(readUShort(in), 65534);
+    EXPECT_EQ(readByte(in), 127);
+    EXPECT_EQ(readByte(in), 0); // past the end
+    EXPECT_TRUE(in.fail());
+    std::istringstream high(std::string("\xff\xff\xff\xfe", 4));
+    EXPECT_EQ(readULong(high), -2);
+}
+
+} // namespace

@@ -1,0 +1,320 @@
+// Lookups against hand-computed values: index rule, edges, one-sample axes, masks.
+#include <cmath>
+#include <limits>
+
+#include "dataTestSupport.h"
+
+namespace {
+
+using SampleTest = DataArrayTest;
+constexpr float sentinel = -99.0f;
+constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+
+// Five samples 10, 20, 30, 40, 50 over 0..4.
+void makeRamp(CdataChan& c) {
+    c.init(5, 1, 1, 1, 4);
+    fillFloats(c, [](int i) { return 10.0f * (i + 1); });
+}
+
+TEST_F(SampleTest, ChanLinearFollowsTheIndexRule) {
+    CdataChan c;
+    makeRamp(c);
+    struct {
+        float x, want;
+    } cases[] = {{-1, 10}, {0, 10}, {0.25f, 12.5f}, {2.5f, 35}, {3.9f, 49}, {4, 50}, {7, 50}, {nan, 10}};
+    for (auto k : cases) {
+        float out = sentinel;
+        c.getValues(k.x, &out, 0xFFFFFFFF);
+        EXPECT_FLOAT_EQ(out, k.want) << "x " << k.x;
+    }
+    c.setDimensionSpace(0, -1.0f, 1.0f); // world range: sample 2 at 0
+    float out = 0;
+    c.getValues(0.0f, &out, 1);
+    EXPECT_FLOAT_EQ(out, 30.0f);
+    c.getValues(0.75f, &out, 1);
+    EXPECT_FLOAT_EQ(out, 45.0f);
+}
+
+TEST_F(SampleTest, ChanMaskWritesByPosition) {
+    CdataChan c;
+    c.init(2, 1, 1, 3, 4);
+    fillFloats(c, [](int i) { return float(i); }); // (0 1 2) (3 4 5)
+    float out[3] = {sentinel, sentinel, sentinel};
+    c.getValues(0.5f, out, 2);
+    EXPECT_EQ(out[0], sentinel);
+    EXPECT_FLOAT_EQ(out[1], 2.5f);
+    EXPECT_EQ(out[2], sentinel);
+}
+
+TEST_F(SampleTest, CatmullRom) {
+    CdataChan c;
+    c.init(5, 1, 1, 1, 4);
+    fillFloats(c, [](int i) { return float(i * i); }); // 0 1 4 9 16
+    struct {
+        float x, want;
+    } cases[] = {{2, 4},           // an exact sample
+                 {1.5f, 2.25f},    // interior: exact for a parabola
+                 {0.5f, 0.3125f},  // first interval: sample 0 is its own left neighbour
+                 {3.5f, 12.8125f}, // last interval: sample 4 is its own right neighbour
+                 {-3, 0},          {4, 16}, {9, 16}};
+    for (auto k : cases) {
+        float out = sentinel;
+        c.getValuesCublic(k.x, &out, 1);
+        EXPECT_FLOAT_EQ(out, k.want) << "x " << k.x;
+    }
+}
+
+TEST_F(SampleTest, ChanNearestAndDirect) {
+    CdataChan c;
+    makeRamp(c);
+    struct {
+        float x, want;
+    } nearest[] = {{1.4f, 20}, {1.5f, 30}, {-3, 10}, {99, 50}, {nan, 10}};
+    for (auto k : nearest) {
+        float out = sentinel;
+        c.getValUninterp(k.x, &out);
+        EXPECT_FLOAT_EQ(out, k.want) << "x " << k.x;
+    }
+    struct {
+        float i, want;
+    } direct[] = {{2.9f, 30}, {0, 10}, {4, 50}, {99, 50}, {-1, 10}};
+    for (auto k : direct) {
+        float out = sentinel;
+        c.getValDirectIndex(k.i, &out);
+        EXPECT_FLOAT_EQ(out, k.want) << "i " << k.i;
+    }
+}
+
+TEST_F(SampleTest, DirectThreeChannels) {
+    CdataChan c;
+    c.init(3, 1, 1, 3, 4);
+    fillFloats(c, [](int i) { return float(i); });
+    float out[3];
+    c.getValDirectIndex3Chans(1.7f, out);
+    EXPECT_FLOAT_EQ(out[2], 5.0f);
+    c.getValDirectIndex3Chans(10.0f, out);
+    EXPECT_FLOAT_EQ(out[0], 6.0f);
+    EXPECT_EQ(exitReason(), "");
+    c.getValDirectIndex3Chans(-2.0f, out); // reported, and the first sample given
+    EXPECT_EQ(exitReason(), "gvdi3c");
+    EXPECT_FLOAT_EQ(out[0], 0.0f);
+    EXPECT_FLOAT_EQ(out[2], 2.0f);
+}
+
+TEST_F(SampleTest, ChanPercent) {
+    CdataChan c;
+    makeRamp(c);
+    struct {
+        float p, want;
+    } cases[] = {{1, 50}, {1.5f, 50}, {0.5f, 30}, {0.125f, 15}, {0, 10}, {-0.2f, 10}, {nan, 10}};
+    for (auto k : cases) {
+        float out = sentinel;
+        c.getValuesUsingPercent(k.p, &out);
+        EXPECT_FLOAT_EQ(out, k.want) << "p " << k.p;
+    }
+}
+
+TEST_F(SampleTest, OneSampleAxesReadThatSample) {
+    CdataChan c;
+    c.init(1, 1, 1, 2, 4);
+    c.floatData[0] = 3.0f;
+    c.floatData[1] = 4.0f;
+    for (float x : {-5.0f, 0.0f, 0.5f, 5.0f}) {
+        float out[2] = {sentinel, sentinel};
+        c.getValues(x, out, 0xFFFFFFFF);
+        EXPECT_FLOAT_EQ(out[0], 3.0f);
+        EXPECT_FLOAT_EQ(out[1], 4.0f);
+        c.getValuesCublic(x, out, 0xFFFFFFFF);
+        EXPECT_FLOAT_EQ(out[1], 4.0f);
+        c.getValuesUsingPercent(x, out);
+        EXPECT_FLOAT_EQ(out[0], 3.0f);
+        c.getValUninterp(x, out);
+        EXPECT_FLOAT_EQ(out[0], 3.0f);
+    }
+
+    // A single row: bilinear along x only, whatever v is.
+    CdataImage row;
+    row.init(3, 1, 1, 1, 4);
+    fillFloats(row, [](int i) { return float(i); });
+    float out = sentinel;
+    row.getValues(1.5f, 7.0f, &out, 0xFFFFFFFF);
+    EXPECT_FLOAT_EQ(out, 1.5f);
+    row.getValuesUsingPercent(0.25f, 0.9f, &out);
+    EXPECT_FLOAT_EQ(out, 0.5f);
+
+    // A one-slice volume: z never reaches a second slice.
+    CdataVolume flat;
+    flat.init(2, 2, 1, 1, 4);
+    fillFloats(flat, [](int i) { return float(i); });
+    EXPECT_FLOAT_EQ(flat.getSingleChanVolumeData(0.5f, 0.5f, 3.0f), 1.5f);
+    flat.getValuesXYcubic(0.0f, 1.0f, -2.0f, &out, 1);
+    EXPECT_FLOAT_EQ(out, 2.0f);
+}
+
+TEST_F(SampleTest, EmptyArraysLeaveOutputAlone) {
+    CdataChan c;
+    CdataImage i;
+    CdataVolume v;
+    float out = sentinel;
+    c.getValues(1.0f, &out, 1);
+    c.getValuesCublic(1.0f, &out, 1);
+    i.getValues(1.0f, 1.0f, &out, 1);
+    v.getValues(1.0f, 1.0f, 1.0f, &out, 1);
+    v.setYZ(0.0f, 0.0f);
+    v.getIntX(0, &out);
+    EXPECT_EQ(out, sentinel);
+    EXPECT_EQ(i.getFloatValuesPointerUninterp(0.0f, 0.0f), nullptr);
+}
+
+// 2 x 2, one channel: row 0 is 0 10, row 1 is 20 30.
+TEST_F(SampleTest, ImageBilinear) {
+    CdataImage im;
+    im.init(2, 2, 1, 1, 4);
+    float v[4] = {0, 10, 20, 30};
+    fillFloats(im, [&](int i) { return v[i]; });
+    struct {
+        float u, v, want;
+    } cases[] = {{0.5f, 0.5f, 15}, {0.25f, 0.75f, 17.5f}, {-1, -1, 0}, {5, 5, 30}, {1, 0, 10}};
+    for (auto k : cases) {
+        float out = sentinel;
+        im.getValues(k.u, k.v, &out, 0xFFFFFFFF);
+        EXPECT_FLOAT_EQ(out, k.want) << k.u << "," << k.v;
+    }
+}
+
+TEST_F(SampleTest, ImageMasksPackUnlessAll) {
+    CdataImage im;
+    im.init(2, 2, 1, 4, 4);
+    fillFloats(im, [](int i) { return float(i % 4) + 0.1f * (i / 4); }); // channel c of pixel p: c + p/10
+    float all[4], some[4];
+    im.getValues(0.5f, 0.5f, all, 0xFFFFFFFF);
+    im.getValues(0.5f, 0.5f, some, 0xF);
+    for (int c = 0; c < 4; c++)
+        EXPECT_FLOAT_EQ(all[c], some[c]);
+    EXPECT_FLOAT_EQ(all[2], 2.15f);
+    float blue[4] = {sentinel, sentinel, sentinel, sentinel};
+    im.getValues(0.5f, 0.5f, blue, 4);
+    EXPECT_FLOAT_EQ(blue[0], 2.15f);
+    EXPECT_EQ(blue[1], sentinel);
+}
+
+TEST_F(SampleTest, ByteImageTakesTheLowerSample) {
+    CdataImage im;
+    im.init(3, 2, 1, 2, 1);
+    for (int i = 0; i < 12; i++)
+        im.byteData[i] = static_cast<unsigned char>(i * 20);
+    float out[2] = {sentinel, sentinel};
+    im.getValues(1.9f, 0.2f, out, 0xFFFFFFFF); // column 1, row 0
+    EXPECT_FLOAT_EQ(out[0], 40 / 255.0f);
+    EXPECT_FLOAT_EQ(out[1], 60 / 255.0f);
+    im.getValues(2.0f, 1.0f, out, 2); // at the far edges: column and row res - 2, no fraction
+    EXPECT_FLOAT_EQ(out[1], (1 * 2 + 1) * 20 / 255.0f);
+
+    int ints[2] = {-1, -1};
+    im.getValuesUninterp(1.6f, 0.4f, ints, 1); // nearest: column 2, row 0
+    EXPECT_EQ(ints[0], 80);
+    EXPECT_EQ(ints[1], -1);
+    im.getValuesUninterp(9.0f, 9.0f, ints, 0xFFFFFFFF);
+    EXPECT_EQ(ints[1], 220);
+}
+
+TEST_F(SampleTest, ImageNearestAndPercent) {
+    CdataImage im; // value x + 10 y on 3 x 3
+    im.init(3, 3, 1, 1, 4);
+    fillFloats(im, [](int i) { return float(i % 3 + 10 * (i / 3)); });
+    float out = sentinel;
+    im.getValuesUninterp(1.4f, 1.6f, &out, 1);
+    EXPECT_FLOAT_EQ(out, 21.0f);
+    EXPECT_FLOAT_EQ(*im.getFloatValuesPointerUninterp(-4.0f, 7.0f), 20.0f);
+    im.getValuesUsingPercent(0.5f, 0.5f, &out);
+    EXPECT_FLOAT_EQ(out, 11.0f);
+    im.getValuesUsingPercent(1.0f, 1.0f, &out); // 0.999 across, 0.9999 up
+    EXPECT_NEAR(out, 1.998f + 19.998f, 1e-4);
+    im.getValuesUsingPercent(-1.0f, -1.0f, &out);
+    EXPECT_FLOAT_EQ(out, 0.0f);
+}
+
+// Value x + 2y + 4z on a grid: trilinear reproduces it exactly.
+float linear3(int i, int w, int h) {
+    return float(i % w + 2 * ((i / w) % h) + 4 * (i / (w * h)));
+}
+
+TEST_F(SampleTest, VolumeTrilinearPacked) {
+    CdataVolume v;
+    v.init(2, 2, 2, 2, 4);
+    fillFloats(v, [](int i) { return i % 2 ? 100.0f + linear3(i / 2, 2, 2) : linear3(i / 2, 2, 2); });
+    float out[2] = {sentinel, sentinel};
+    v.getValues(0.5f, 0.25f, 0.75f, out, 0xFFFFFFFF);
+    EXPECT_FLOAT_EQ(out[0], 4.0f);
+    EXPECT_FLOAT_EQ(out[1], 104.0f);
+    out[1] = sentinel;
+    v.getValues(0.5f, 0.25f, 0.75f, out, 2); // channel 1 lands in out[0]
+    EXPECT_FLOAT_EQ(out[0], 104.0f);
+    EXPECT_EQ(out[1], sentinel);
+    v.getValues(Cvector(9.0f, -9.0f, 9.0f), out, 1);
+    EXPECT_FLOAT_EQ(out[0], 5.0f);
+
+    CdataVolume one;
+    one.init(3, 2, 2, 1, 4);
+    fillFloats(one, [](int i) { return linear3(i, 3, 2); });
+    EXPECT_FLOAT_EQ(one.getSingleChanVolumeData(1.5f, 0.5f, 0.25f), 1.5f + 1.0f + 1.0f);
+}
+
+TEST_F(SampleTest, VolumeRowCache) {
+    CdataVolume v;
+    v.init(3, 2, 2, 1, 4);
+    fillFloats(v, [](int i) { return linear3(i, 3, 2); });
+    v.setYZ(0.5f, 0.25f);
+    EXPECT_FLOAT_EQ(v.rowFracY, 0.5f);
+    EXPECT_FLOAT_EQ(v.rowFracZ, 0.25f);
+    float out = sentinel;
+    v.getIntX(2, &out);
+    EXPECT_FLOAT_EQ(out, 2.0f + 1.0f + 1.0f);
+    v.getIntX(40, &out); // past the row: its last sample
+    EXPECT_FLOAT_EQ(out, 4.0f);
+}
+
+TEST_F(SampleTest, VolumeXYCubic) {
+    CdataVolume v;
+    v.init(4, 4, 2, 1, 4);
+    fillFloats(v, [](int i) { return linear3(i, 4, 4); });
+    struct {
+        float x, y, z, want;
+    } cases[] = {
+        {1.5f, 1.5f, 0.5f, 1.5f + 3 + 4 * 0.5f},      // eased 0.5 stays 0.5
+        {1.5f, 1.5f, 0.25f, 1.5f + 3 + 4 * 0.15625f}, // (3 - 2f) f^2
+        {1, 2, 1, 1 + 4 + 4},                         // a grid point
+    };
+    for (auto k : cases) {
+        float out = sentinel;
+        v.getValuesXYcubic(k.x, k.y, k.z, &out, 1);
+        EXPECT_FLOAT_EQ(out, k.want) << k.x << "," << k.y << "," << k.z;
+    }
+}
+
+TEST_F(SampleTest, ByteVolumeFixedPoint) {
+    CdataVolume v; // 10 + 20x + 40y + 80z on 2 x 2 x 2
+    v.init(2, 2, 2, 1, 1);
+    for (int i = 0; i < 8; i++)
+        v.byteData[i] = static_cast<unsigned char>(10 + 20 * (i & 1) + 40 * ((i >> 1) & 1) + 80 * (i >> 2));
+    EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(short(128), short(64), short(192)), 90.0f);
+    EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(short(0), short(0), short(0)), 10.0f);
+    // At the end, and before the start, the last cell with fraction 255.
+    EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(short(256), short(0), short(0)), 7660 / 256.0f);
+    EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(short(-256), short(0), short(0)), 7660 / 256.0f);
+    EXPECT_EQ(exitReason(), "");
+
+    v.setDimensionSpace(0, -1.0f, 1.0f); // x = 0 is halfway
+    CintVector p;
+    p.x.set(0.0f);
+    p.y.set(0.0f);
+    p.z.set(0.0f);
+    EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(p), 20.0f);
+
+    CdataVolume floats;
+    floats.init(2, 2, 2, 1, 4);
+    EXPECT_EQ(floats.getSingleChanVolumeData(short(0), short(0), short(0)), 0.0f);
+    EXPECT_EQ(exitReason(), "vox gscv no byte!");
+}
+
+} // namespace

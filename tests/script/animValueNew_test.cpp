@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include "script/animValueNew.h"
+#include "support/traceCapture.h"
+
+namespace {
+
+TEST(Keyframes, LinearKeyThenRest) {
+    CanimValueNew v;
+    v.setKey(1, 2, 0);
+    v.update(1);
+    EXPECT_FLOAT_EQ(v.getValue(), 0.5f);
+    EXPECT_FALSE(v.atRest());
+    v.update(1);
+    EXPECT_FLOAT_EQ(v.getValue(), 1);
+    EXPECT_TRUE(v.atRest());
+    v.update(5); // at rest: holds
+    EXPECT_FLOAT_EQ(v.getValue(), 1);
+}
+
+TEST(Keyframes, EasingFlags) {
+    struct {
+        unsigned char flags;
+        float expected; // after 0.5 of a segment of 2 from 0 to 1 (u = 0.25)
+    } const cases[] = {
+        {KEY_SMOOTH, 0.15625f}, {KEY_EASE_IN, 0.0625f}, {KEY_EASE_OUT, 0.4375f}, {0, 0.25f}, {4, 0.25f},
+    };
+    for (auto const& c : cases) {
+        CanimValueNew v;
+        v.setKey(1, 2, c.flags);
+        v.update(0.5f);
+        EXPECT_FLOAT_EQ(v.getValue(), c.expected) << int(c.flags);
+    }
+}
+
+TEST(Keyframes, LongStepPassesSeveralKeysAndCarriesTheTime) {
+    CanimValueNew v;
+    v.setKey(10, 1, 0);
+    v.nextKey(20, 2, 0);
+    v.nextKey(40, 4, 0);
+    v.update(2.5f); // past two keys, a quarter into the third segment
+    EXPECT_FLOAT_EQ(v.getValue(), 25);
+    EXPECT_FLOAT_EQ(v.timeInSegment, 0.5f);
+    EXPECT_FLOAT_EQ(v.segmentDuration, 2);
+    v.update(10);
+    EXPECT_FLOAT_EQ(v.getValue(), 40);
+    EXPECT_TRUE(v.atRest());
+}
+
+TEST(Keyframes, KeyTimesAreAtLeastAThousandth) {
+    CanimValueNew v;
+    v.setKey(3, 0, 0);
+    ASSERT_NE(v.keys, nullptr);
+    EXPECT_FLOAT_EQ(v.keys->duration, 0.001f);
+    v.nextKey(4, -1, 0); // not after the previous key: zero duration, passed at once
+    EXPECT_FLOAT_EQ(v.keys->nextKey->duration, 0);
+    v.update(0.001f);
+    EXPECT_FLOAT_EQ(v.getValue(), 4);
+    EXPECT_TRUE(v.atRest());
+}
+
+TEST(Keyframes, AssignmentDropsKeysAndJumps) {
+    CanimValueNew v;
+    v.setKey(1, 1, 0);
+    v.nextKey(2, 2, 0);
+    v.update(0.5f);
+    v = 7.0f;
+    EXPECT_TRUE(v.atRest());
+    EXPECT_FLOAT_EQ(v.getValue(), 7);
+    EXPECT_FLOAT_EQ(v.startValue, 0.5f);
+    EXPECT_FLOAT_EQ(v.timeInSegment, 0);
+}
+
+TEST(Keyframes, SmoothSlopesAreNegatedCentralDifferences) {
+    CanimValueNew v;
+    v.setKey(0, 1, KEY_SLOPES);
+    v.nextKey(2, 2, KEY_SLOPES);
+    v.nextKey(6, 4, KEY_KEEP_SLOPE);
+    v.nextKey(6, 5, KEY_SLOPES);
+    v.keys->nextKey->nextKey->slope = 9; // a key with flags 7 keeps its slope
+    v.smoothSlopes(v.keys);
+    CanimKeyframe* k = v.keys;
+    EXPECT_FLOAT_EQ(k->slope, -(2 - 0) / (0 + 1.0f)); // first: its own previous, own time 0
+    EXPECT_FLOAT_EQ(k->nextKey->slope, -(6 - 0) / (1 + 2.0f));
+    EXPECT_FLOAT_EQ(k->nextKey->nextKey->slope, 9);
+    EXPECT_FLOAT_EQ(k->nextKey->nextKey->nextKey->slope, -(6 - 6) / 1.0f);
+}
+
+TEST(Keyframes, CoincidentKeysGetAFlatSlope) {
+    CanimValueNew v;
+    v.setKey(1, 1, 0);
+    v.nextKey(5, 1, 0); // same time: zero duration
+    v.smoothSlopes(v.keys);
+    EXPECT_FLOAT_EQ(v.keys->nextKey->slope, 0);
+}
+
+TEST(Keyframes, SlopeBendBlendsTheTangentLines) {
+    CanimValueNew v;
+    v.setKey(2, 2, KEY_SLOPES);
+    v.startSlope = 1;
+    v.keys->slope = -0.5f;
+    v.update(1);
+    // a = 0 + 1 x 1 = 1; b = 2 - 0.5 x 1 = 1.5; u = 0.5
+    EXPECT_FLOAT_EQ(v.getValue(), 1.25f);
+    v.update(1);
+    EXPECT_FLOAT_EQ(v.startSlope, 0.5f); // the passed key's slope, negated
+}
+
+TEST(Keyframes, PoolRecyclesKeys) {
+    int before = keyFrameManager.allocated;
+    {
+        CanimValueNew v;
+        v.setKey(1, 1, 0);
+        v.nextKey(2, 2, 0);
+    }
+    int spares = keyFrameManager.spareCount;
+    EXPECT_GE(spares, 2);
+    CanimValueNew w;
+    for (int i = 0; i < 20; i++) {
+        w.setKey(1, 1, 0);
+        w.nextKey(2, 2, 0);
+        w.update(3);
+    }
+    EXPECT_LE(keyFrameManager.allocated, before + 2);
+    CanimKeyframe* fresh = w.addKeyAndReturn();
+    EXPECT_EQ(fresh->keyValue, 0); // reused keys start blank
+    EXPECT_EQ(fresh->keyFlags, 0);
+    EXPECT_EQ(fresh->nextKey, nullptr);
+}
+
+TEST(Keyframes, SparesAreFreedAndLaterKeysDropped) {
+    TraceCapture trace(1);
+    CanimKeyframeManager m;
+    CanimKeyframe* a = m.fetchKeyframe();
+    CanimKeyframe* b = m.fetchKeyframe();
+    EXPECT_EQ(m.allocated, 2);
+    m.doneWithKeyframe(a);
+    m.doneWithKeyframe(b);
+    EXPECT_EQ(m.fetchKeyframe(), b);
+    m.doneWithKeyframe(b);
+    m.freeAllSpares();
+    EXPECT_EQ(m.freeList, nullptr);
+    EXPECT_NE(trace.text().find("freed 2 spare keyframes"), std::string::npos);
+    m.keepSpares = 0;
+    m.doneWithKeyframe(m.fetchKeyframe()); // freed, not kept (sanitizer checks the leak)
+    EXPECT_EQ(m.freeList, nullptr);
+}
+
+TEST(Keyframes, ShowKeyframesTracesValueAndTime) {
+    TraceCapture trace(1);
+    CanimValueNew v;
+    v.setKey(1, 1, 0);
+    v.nextKey(3, 2.5f, 0);
+    v.showKeyframes();
+    EXPECT_NE(trace.text().find("key 3 at 2.5"), std::string::npos);
+}
+
+} // namespace

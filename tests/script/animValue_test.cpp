@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "script/animValue.h"
+#include "support/traceCapture.h"
+
+namespace {
+
+// Each test queues through a pool of its own so counts start from zero.
+class AnimValues : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetExitState();
+        useAdsrPool(&pool);
+    }
+    void TearDown() override {
+        useAdsrPool(nullptr);
+        resetExitState();
+    }
+    std::vector<float> run(CanimValue& v, int frames) {
+        std::vector<float> out;
+        for (int i = 0; i < frames; i++)
+            out.push_back(v.getValueAndUpdate());
+        return out;
+    }
+    CadsrPool pool;
+};
+
+TEST_F(AnimValues, LinearMoveOverFourFrames) {
+    CanimValue v;
+    v.setMove(10, 4, CURVE_LINEAR, 1);
+    EXPECT_EQ(run(v, 4), (std::vector<float>{2.5f, 5, 7.5f, 10}));
+    EXPECT_EQ(v.active, 0);
+    v.update();
+    EXPECT_FLOAT_EQ(v.getFloat(), 10);
+}
+
+struct CurveCase {
+    unsigned char curve;
+    float frames;
+    std::vector<float> values;
+};
+
+TEST_F(AnimValues, CurvesFromZeroToOne) {
+    CurveCase const cases[] = {
+        {CURVE_LINEAR, 2, {0.5f, 1}},
+        {CURVE_SMOOTHSTEP, 2, {0.5f, 1}},
+        {CURVE_QUADRATIC, 2, {0.25f, 1}},
+        {CURVE_CUBIC, 2, {0.125f, 1}},
+        {CURVE_SMOOTHSTEP, 4, {0.15625f, 0.5f, 0.84375f, 1}},
+        {9, 3, {0, 0, 0}}, // an unknown curve holds the value
+    };
+    for (auto const& c : cases) {
+        CanimValue v;
+        v.setMove(1, c.frames, c.curve, 1);
+        std::vector<float> got = run(v, static_cast<int>(c.values.size()));
+        ASSERT_EQ(got.size(), c.values.size());
+        for (size_t i = 0; i < got.size(); i++)
+            EXPECT_NEAR(got[i], c.values[i], 1e-5) << "curve " << int(c.curve) << " frame " << i;
+        EXPECT_EQ(v.active, 0) << "curve " << int(c.curve);
+    }
+}
+
+TEST_F(AnimValues, FrameCountsAreFlooredAndAtLeastOne) {
+    struct {
+        float frames;
+        int expected;
+    } const cases[] = {{0.5f, 1}, {0, 1}, {-3, 1}, {std::nanf(""), 1}, {2.9f, 2}, {3, 3}};
+    for (auto const& c : cases) {
+        CanimValue v;
+        v.setMove(6, c.frames, CURVE_LINEAR, 1);
+        int frames = 0;
+        while (v.active && frames < 10) {
+            v.update();
+            frames++;
+        }
+        EXPECT_EQ(frames, c.expected) << c.frames;
+        EXPECT_FLOAT_EQ(v.ownValue, 6) << c.frames;
+    }
+}
+
+TEST_F(AnimValues, NextMoveStartsAtOnceWhenIdle) {
+    CanimValue v;
+    v.setNextMove(4, 2, CURVE_LINEAR);
+    EXPECT_EQ(v.active, 1);
+    EXPECT_EQ(v.queuedMoves(), 0);
+    EXPECT_EQ(run(v, 2), (std::vector<float>{2, 4}));
+    EXPECT_EQ(pool.allocatedCount(), 0);
+}
+
+TEST_F(AnimValues, QueuedMovesChainWithoutAnIdleFrame) {
+    CanimValue v;
+    v.setMove(10, 2, CURVE_LINEAR, 1);
+    v.setNextMove(20, 2, CURVE_LINEAR);
+    v.setNextMove(0, 1, CURVE_QUADRATIC);
+    EXPECT_EQ(v.queuedMoves(), 2);
+    EXPECT_EQ(run(v, 2), (std::vector<float>{5, 10}));
+    EXPECT_EQ(v.active, 1); // the second move began in the update that ended the first
+    EXPECT_EQ(v.queuedMoves(), 1);
+    EXPECT_EQ(run(v, 3), (std::vector<float>{15, 20, 0}));
+    EXPECT_EQ(v.active, 0);
+    EXPECT_EQ(pool.spareCount(), 2); // both nodes went back when their moves started
+}
+
+TEST_F(AnimValues, SetMoveKeepsOrDropsTheQueue) {
+    CanimValue v;
+    v.setMove(10, 4, CURVE_LINEAR, 1);
+    v.setNextMove(1, 1, CURVE_LINEAR);
+    v.setNextMove(2, 1, CURVE_LINEAR);
+    v.update();
+    v.setMove(-10, 2, CURVE_LINEAR, 0); // restarts from 2.5; the queue still follows
+    EXPECT_FLOAT_EQ(v.startValue, 2.5f);
+    EXPECT_EQ(v.queuedMoves(), 2);
+    EXPECT_EQ(run(v, 4), (std::vector<float>{-3.75f, -10, 1, 2}));
+
+    v.setMove(5, 3, CURVE_LINEAR, 0);
+    v.setNextMove(7, 1, CURVE_LINEAR);
+    v.setNextMove(8, 1, CURVE_LINEAR);
+    int spares = pool.spareCount();
+    v.setMove(0, 1, CURVE_LINEAR, 1);
+    EXPECT_EQ(v.queuedMoves(), 0);
+    EXPECT_EQ(pool.spareCount(), spares + 2);
+}
+
+TEST_F(AnimValues, ClearNextDropsOnlyTheFirst) {
+    CanimValue v;
+    v.setMove(1, 1, CURVE_LINEAR, 1);
+    v.setNextMove(2, 1, CURVE_LINEAR);
+    v.setNextMove(3, 1, CURVE_LINEAR);
+    v.clearNext();
+    ASSERT_EQ(v.queuedMoves(), 1);
+    EXPECT_FLOAT_EQ(v.nextMoves->target, 3);
+    v.clearFuture();
+    v.clearNext(); // empty queue: nothing
+    EXPECT_EQ(v.queuedMoves(), 0);
+    EXPECT_EQ(pool.spareCount(), 2);
+}
+
+TEST_F(AnimValues, QueueingAfterWarmUpAllocatesNothing) {
+    CanimValue v;
+    for (int round = 0; round < 50; round++) {
+        v.setMove(1, 2, CURVE_LINEAR, 1);
+        for (int k = 0; k < 4; k++)
+            v.setNextMove(float(k), 1, CURVE_CUBIC);
+        for (int f = 0; f < 8; f++)
+            v.update();
+        EXPECT_EQ(pool.allocatedCount(), 4) << round;
+    }
+}
+
+TEST_F(AnimValues, DestructionReturnsQueuedMovesToThePool) {
+    {
+        CanimValue v;
+        v.setMove(1, 5, CURVE_LINEAR, 1);
+        v.setNextMove(2, 1, CURVE_LINEAR);
+        v.setNextMove(3, 1, CURVE_LINEAR);
+    }
+    EXPECT_EQ(pool.spareCount(), 2);
+    pool.deleteADSRs();
+    EXPECT_EQ(pool.spareCount(), 0);
+    EXPECT_EQ(pool.adsrFreeList, nullptr);
+}
+
+TEST_F(AnimValues, LinkedValueWritesThroughEveryUpdate) {
+    float member = 3;
+    CanimValue v;
+    v.setPointer(&member);
+    v.setMove(7, 2, CURVE_LINEAR, 1); // starts from the linked float
+    v.update();
+    EXPECT_FLOAT_EQ(member, 5);
+    v.update();
+    EXPECT_FLOAT_EQ(member, 7);
+    member = 1;
+    v.update(); // idle: no write
+    EXPECT_FLOAT_EQ(member, 1);
+}
+
+TEST_F(AnimValues, ScriptsSeeAFloat) {
+    CanimValue v;
+    v.setFloat(2.5);
+    EXPECT_FLOAT_EQ(v.ownValue, 2.5f);
+    EXPECT_STREQ(v.getString(), "2.5");
+    EXPECT_EQ(v.getClass(), CLASS_FLOAT_LINK);
+}
+
+TEST(AnimBase, FillWithSetsEveryLinkedElement) {
+    float cells[3] = {1, 2, 3};
+    CanimBase b;
+    b.setPointer(cells);
+    b.setNumElements(3);
+    b.fillWith(4);
+    EXPECT_EQ(cells[0], 4);
+    EXPECT_EQ(cells[2], 4);
+    EXPECT_EQ(b.update(), 0);
+}
+
+TEST(AnimDelayedSet, TakesTheValueAfterTheDelay) {
+    float target = 0;
+    CanimDelayedSetVal d;
+    d.setPointer(&target);
+    d.set(5, 3);
+    d.update();
+    d.update();
+    EXPECT_EQ(target, 0);
+    EXPECT_EQ(d.active, 1);
+    d.update();
+    EXPECT_EQ(target, 5);
+    EXPECT_EQ(d.active, 0);
+
+    d.set(9, 0); // no delay: the next update sets it
+    d.update();
+    EXPECT_EQ(target, 9);
+}
+
+class BufferedDelay : public ::testing::Test {
+  protected:
+    void SetUp() override { resetExitState(); }
+    void TearDown() override { resetExitState(); }
+    // Feeds 1, 2, 3... and gives the output after each frame.
+    float feed(int frames) {
+        for (int i = 0; i < frames; i++) {
+            src += 1;
+            d.update();
+        }
+        return d.ownValue;
+    }
+    float src = 0, lag = 0;
+    CbufferedDelayAnimValue d;
+};
+
+TEST_F(BufferedDelay, UnconfiguredHoldsItsMarker) {
+    EXPECT_EQ(d.ownValue, -99);
+    EXPECT_EQ(d.update(), 0);
+    EXPECT_EQ(d.ownValue, -99);
+}
+
+TEST_F(BufferedDelay, ZeroLagFollowsTheSource) {
+    d.setAnimLagStuff(&src, &lag, 5);
+    EXPECT_EQ(d.history.size(), 5u);
+    EXPECT_FLOAT_EQ(d.maxLag, 3.999f);
+    EXPECT_EQ(feed(3), 3);
+}
+
+TEST_F(BufferedDelay, FractionalLagInterpolatesTheHistory) {
+    d.setAnimLagStuff(&src, &lag, 5);
+    lag = 1.5f;
+    EXPECT_FLOAT_EQ(feed(6), 4.5f); // mean of 5 and 4
+}
+
+TEST_F(BufferedDelay, LagIsHeldInsideTheHistory) {
+    d.setAnimLagStuff(&src, &lag, 5);
+    struct {
+        float lag, expected;
+    } const cases[] = {{100, 10 - 3.999f}, {-2, 10}, {std::nanf(""), 10}};
+    for (auto const& c : cases) {
+        lag = c.lag;
+        src = 0;
+        EXPECT_NEAR(feed(10), c.expected, 1e-4) << c.lag;
+    }
+}
+
+TEST_F(BufferedDelay, TooShortHistoryIsRaisedToTwo) {
+    d.setAnimLagStuff(&src, &lag, 1);
+    lag = 5;
+    EXPECT_EQ(d.historyLength, 2);
+    EXPECT_NEAR(feed(4), 3.001f, 1e-4);
+}
+
+TEST_F(BufferedDelay, NonFiniteOutputIsBadLag) {
+    TraceCapture trace(1);
+    d.setAnimLagStuff(&src, &lag, 5);
+    src = std::numeric_limits<float>::infinity();
+    d.update();
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitReasonList[0], "badlag");
+    EXPECT_NE(trace.text().find("history 4"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "script/chanController.h"
+#include "support/traceCapture.h"
+
+namespace {
+
+class ChanControllers : public ::testing::Test {
+  protected:
+    void SetUp() override { resetExitState(); }
+    void TearDown() override { resetExitState(); }
+};
+
+TEST_F(ChanControllers, KindsAreMadeByName) {
+    struct {
+        char const* kind;
+        bool made;
+    } const cases[] = {{"finLift", true}, {"finWag", true}, {"caudalWag", true},
+                       {"fin", false},    {"", false},      {nullptr, false}};
+    for (auto const& c : cases) {
+        std::unique_ptr<CchanController> ctl(newChanControllerOfKind(c.kind));
+        EXPECT_EQ(ctl != nullptr, c.made) << (c.kind ? c.kind : "null");
+    }
+    std::unique_ptr<CchanController> wag(newChanControllerOfKind("finWag"));
+    EXPECT_NE(dynamic_cast<CfinWagController*>(wag.get()), nullptr);
+}
+
+TEST_F(ChanControllers, OversizedControllerHasNoCells) {
+    CfinWagController wag;
+    wag.initialize(1 << 30);
+    EXPECT_EQ(wag.angles.count, 0);
+    EXPECT_EQ(wag.cosSin.count, 0);
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitReasonList[0], "chan size error");
+}
+
+TEST_F(ChanControllers, OnlyTheWagHasASubChannel) {
+    CfinLiftController lift;
+    CfinWagController wag;
+    CcaudalWagController caudal;
+    EXPECT_EQ(wag.getSubController("weights"), &wag.weights);
+    EXPECT_EQ(wag.getSubController("anything"), &wag.weights);
+    EXPECT_EQ(lift.getSubController("shapeA"), nullptr);
+    EXPECT_EQ(caudal.getSubController("bendCurve"), nullptr);
+}
+
+TEST_F(ChanControllers, CaudalBendCurve) {
+    CcaudalWagController caudal;
+    caudal.initialize(5);
+    float const expected[] = {-1, std::sin(3.14159265f / 4) - 1, 0, std::sin(3.14159265f * 3 / 4) - 1, -1};
+    for (int i = 0; i < 5; i++) {
+        EXPECT_NEAR(caudal.bendCurve.values[i], expected[i], 1e-6) << i;
+        EXPECT_EQ(caudal.restCurve.values[i], 0);
+        EXPECT_EQ(caudal.angles.values[i], 0); // fresh cells are zeroed
+    }
+    CcaudalWagController one;
+    one.initialize(1);
+    EXPECT_FLOAT_EQ(one.bendCurve.values[0], -1);
+}
+
+TEST_F(ChanControllers, CosSinPairs) {
+    CcosSinController c;
+    c.angles.resize(2);
+    c.cosSin.resize(4);
+    c.angles.values[0] = 0.1f;
+    c.angles.values[1] = -0.5f;
+    c.cheapCopyToCosSine();
+    EXPECT_FLOAT_EQ(c.cosSin.values[0], 0.99f);
+    EXPECT_FLOAT_EQ(c.cosSin.values[1], 0.1f);
+    EXPECT_FLOAT_EQ(c.cosSin.values[2], 0.75f);
+    EXPECT_FLOAT_EQ(c.cosSin.values[3], -0.5f);
+    c.copyToCosSine();
+    EXPECT_FLOAT_EQ(c.cosSin.values[0], std::cos(0.1f));
+    EXPECT_FLOAT_EQ(c.cosSin.values[1], std::sin(0.1f));
+    EXPECT_FLOAT_EQ(c.cosSin.values[3], std::sin(-0.5f));
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(ChanControllers, MissingPairsAreReportedNotFatal) {
+    for (int cells : {0, 3}) {
+        TraceCapture trace(1);
+        CcosSinController c;
+        c.setName("pec");
+        c.angles.resize(2);
+        c.cosSin.resize(cells);
+        c.copyToCosSine();
+        c.cheapCopyToCosSine();
+        ASSERT_FALSE(exitReasonList.empty()) << cells;
+        EXPECT_EQ(exitReasonList[0], "cioorA");
+        EXPECT_NE(trace.text().find("cos/sin pairs of pec"), std::string::npos);
+        for (int i = 0; i < cells; i++)
+            EXPECT_EQ(c.cosSin.values[i], 0) << "written despite the error";
+    }
+}
+
+TEST_F(ChanControllers, LiftBlendsTheShapes) {
+    CfinLiftController lift;
+    lift.initialize(3);
+    lift.shapeB.set(1);
+    lift.shapeA.values[2] = 0.5f;
+    lift.fill(0, 1);
+    EXPECT_FLOAT_EQ(lift.angles.values[0], 0);
+    EXPECT_FLOAT_EQ(lift.angles.values[1], 0.5f);
+    EXPECT_FLOAT_EQ(lift.angles.values[2], 1);
+    lift.fill(1, 1); // all shape B
+    EXPECT_FLOAT_EQ(lift.angles.values[0], 1);
+}
+
+TEST_F(ChanControllers, WagIsAWeightedSinePlusARamp) {
+    CfinWagController wag;
+    wag.initialize(3);
+    wag.weights.set(1);
+    wag.weights.values[1] = 0.5f;
+    wag.fill(0.4f, 2, 0, 3.14159265f);
+    EXPECT_NEAR(wag.angles.values[0], 0, 1e-6);
+    EXPECT_NEAR(wag.angles.values[1], 1 + 0.2f, 1e-6);
+    EXPECT_NEAR(wag.angles.values[2], 0.4f, 1e-6);
+    wag.cheapCopyToCosSine();
+    EXPECT_NEAR(wag.cosSin.values[3], 1.2f, 1e-6);
+}
+
+TEST_F(ChanControllers, CaudalRecipe) {
+    // What the fish does with a tail: a sine plus the bend curve, then the cheap pairs.
+    CcaudalWagController caudal;
+    caudal.initialize(3);
+    caudal.angles.angleToSine(0.2f, 0, 0);
+    caudal.angles.addMultedChan(caudal.bendCurve, 0.5f);
+    caudal.cheapCopyToCosSine();
+    EXPECT_NEAR(caudal.cosSin.values[1], -0.5f, 1e-6);
+    EXPECT_NEAR(caudal.cosSin.values[3], 0, 1e-6);
+    EXPECT_NEAR(caudal.cosSin.values[0], 0.75f, 1e-6);
+}
+
+} // namespace

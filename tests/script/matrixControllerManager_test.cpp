@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "script/matrixControllerManager.h"
+#include "support/traceCapture.h"
+
+namespace {
+
+class MatrixControllers : public ::testing::Test {
+  protected:
+    void SetUp() override { resetExitState(); }
+    void TearDown() override { resetExitState(); }
+
+    // A controller driving angle slot of rotater from the named control.
+    CmatrixController* drive(char const* control, int slot, float offset, float scale) {
+        auto* c = new CmatrixController;
+        c->setName(Cstring(control) + "_x");
+        c->source = &static_cast<CanimValue*>(manager.findControl(control))->ownValue;
+        c->rotater = &rotater;
+        c->offset = offset;
+        c->scale = scale;
+        c->setPointer(&rotater.angles[slot]);
+        return manager.addController(c);
+    }
+
+    CmatrixControllerManager manager;
+    CmatrixAngleRotater rotater;
+};
+
+bool nearMatrix(Cmatrix3 const& a, Cmatrix3 const& b) {
+    for (int r = 0; r < 3; r++) {
+        Cvector d = a.row(r) - b.row(r);
+        if (std::fabs(d.x) > 1e-5f || std::fabs(d.y) > 1e-5f || std::fabs(d.z) > 1e-5f) return false;
+    }
+    return true;
+}
+
+TEST_F(MatrixControllers, RegisteredControlsAreNamedChildren) {
+    CanimValue* pelvic = manager.addAndRegisterAnimControl("pelvicLeft", 0.8f);
+    EXPECT_FLOAT_EQ(pelvic->ownValue, 0.8f);
+    EXPECT_EQ(manager.findControl("pelvicLeft"), pelvic);
+    EXPECT_EQ(manager.findControl("nothing"), nullptr);
+    auto* lagged = new CbufferedDelayAnimValue;
+    EXPECT_EQ(manager.addAndRegisterControl("pecLeftTopY", lagged), lagged);
+    EXPECT_EQ(lagged->parent, &manager.controls);
+    EXPECT_EQ(manager.addAndRegisterControl("none", nullptr), nullptr);
+    EXPECT_EQ(manager.controls.countChildren(), 2);
+}
+
+TEST_F(MatrixControllers, ScaleAndOffsetMapTheSource) {
+    manager.addAndRegisterAnimControl("fin", 2);
+    drive("fin", 1, 0.1f, 0.5f);
+    manager.animValuesToMatrices();
+    EXPECT_FLOAT_EQ(rotater.angles[1], 1.1f);
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(MatrixControllers, SecondSourceBlends) {
+    manager.addAndRegisterAnimControl("a", 0);
+    manager.addAndRegisterAnimControl("b", 4);
+    CmatrixController* c = drive("a", 0, 0, 1);
+    c->source2 = &static_cast<CanimValue*>(manager.findControl("b"))->ownValue;
+    c->blend = 0.25f;
+    manager.animValuesToMatrices();
+    EXPECT_FLOAT_EQ(rotater.angles[0], 1);
+}
+
+TEST_F(MatrixControllers, ControlsStepBeforeTheAnglesAreWritten) {
+    CanimValue* tail = manager.addAndRegisterAnimControl("tail", 0);
+    drive("tail", 2, 0, 2);
+    tail->setMove(1, 2, CURVE_LINEAR, 1);
+    manager.animValuesToMatrices();
+    EXPECT_FLOAT_EQ(rotater.angles[2], 1); // 0.5 this frame, times 2
+    manager.animValuesToMatrices();
+    EXPECT_FLOAT_EQ(rotater.angles[2], 2);
+}
+
+TEST_F(MatrixControllers, ControllerWithoutSourceIsSkipped) {
+    auto* c = new CmatrixController;
+    c->setPointer(&rotater.angles[0]);
+    manager.addController(c);
+    rotater.angles[0] = 0.7f;
+    manager.animValuesToMatrices();
+    EXPECT_FLOAT_EQ(rotater.angles[0], 0.7f);
+}
+
+TEST_F(MatrixControllers, NotANumberIsABadAngleEveryFrame) {
+    TraceCapture trace(1);
+    CanimValue* good = manager.addAndRegisterAnimControl("good", 1);
+    CanimValue* bad = manager.addAndRegisterAnimControl("bad", 0);
+    drive("good", 0, 0, 1);
+    drive("bad", 1, 0, 1);
+    drive("bad", 2, 0, 1);
+    bad->ownValue = std::nanf("");
+    manager.animValuesToMatrices();
+    manager.animValuesToMatrices();
+    std::string text = trace.text();
+    int reports = 0;
+    for (size_t at = text.find("Exit Error reason: bad angle"); at != std::string::npos;
+         at = text.find("Exit Error reason: bad angle", at + 1))
+        reports++;
+    EXPECT_EQ(reports, 4); // two offending controllers, two frames
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitReasonList[0], "bad angle");
+    EXPECT_NE(text.find("bad_x"), std::string::npos);
+    EXPECT_TRUE(std::isnan(rotater.angles[1])); // still written
+    EXPECT_TRUE(std::isnan(rotater.angles[2]));
+    EXPECT_FLOAT_EQ(rotater.angles[0], good->ownValue);
+}
+
+TEST_F(MatrixControllers, InfiniteScaleIsABadAngle) {
+    manager.addAndRegisterAnimControl("fin", 1);
+    drive("fin", 0, 0, INFINITY);
+    manager.animValuesToMatrices();
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitReasonList[0], "bad angle");
+}
+
+TEST(MatrixAngleRotater, EachCodeKeepsItsAxis) {
+    // A turn keeps the components along its axis: the joint's own row for codes 0 to 2,
+    // the parent's axis component of every row for codes 3 and above.
+    Cmatrix3 base;
+    base.setXrotation(0.4f);
+    for (int code = -1; code <= 6; code++) {
+        CmatrixAngleRotater r;
+        r.baseMatrix = base;
+        r.resetMAR();
+        r.angles[0] = 0.3f;
+        r.axisCodes[0] = code;
+        r.rotateByAngles();
+        if (code < 0) {
+            EXPECT_TRUE(nearMatrix(r.matrix, base));
+        } else if (code < 3) {
+            Cvector d = r.matrix.row(code) - base.row(code);
+            EXPECT_NEAR(d.x * d.x + d.y * d.y + d.z * d.z, 0, 1e-10) << code;
+            EXPECT_FALSE(nearMatrix(r.matrix, base)) << code;
+        } else {
+            int axis = code < 5 ? code - 3 : 2;
+            auto along = [axis](Cvector const& v) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); };
+            for (int row = 0; row < 3; row++)
+                EXPECT_NEAR(along(r.matrix.row(row)), along(base.row(row)), 1e-6) << code << " row " << row;
+            EXPECT_FALSE(nearMatrix(r.matrix, base)) << code;
+        }
+    }
+}
+
+TEST(MatrixAngleRotater, ParentYTurnIsNegated) {
+    CmatrixAngleRotater r;
+    r.angles[2] = 0.3f;
+    r.axisCodes[2] = 4;
+    r.rotateByAngles();
+    // The side row swings toward +z by 0.3.
+    EXPECT_NEAR(r.matrix.side.x, std::cos(0.3f), 1e-6);
+    EXPECT_NEAR(r.matrix.side.z, std::sin(0.3f), 1e-6);
+}
+
+TEST(MatrixAngleRotater, OwnUpAxisFromIdentity) {
+    CmatrixAngleRotater r;
+    r.angles[0] = 0.3f;
+    r.axisCodes[0] = 1;
+    r.rotateByAngles();
+    Cmatrix3 expected;
+    expected.identity();
+    expected.rotateAroundUp(0.3f);
+    EXPECT_TRUE(nearMatrix(r.matrix, expected));
+    EXPECT_FLOAT_EQ(r.matrix.up.y, 1); // a turn about up keeps up
+}
+
+TEST(MatrixAngleRotater, ZeroAnglesAreSkippedAndResetRestores) {
+    CmatrixAngleRotater r;
+    r.axisCodes[0] = 4;
+    r.axisCodes[1] = 0;
+    r.angles[1] = 0.2f;
+    r.baseOffset.set(1, 2, 3);
+    r.rotateByAngles();
+    Cmatrix3 expected;
+    expected.identity();
+    expected.rotateAroundSide(0.2f);
+    EXPECT_TRUE(nearMatrix(r.matrix, expected));
+    r.resetMAR();
+    EXPECT_TRUE(nearMatrix(r.matrix, r.baseMatrix));
+    EXPECT_EQ(r.angles[1], 0);
+    EXPECT_EQ(r.offsetVector.z, 3);
+}
+
+TEST(MatrixAngleDifference, HeadingInTheFrame) {
+    Cmatrix3 frame;
+    frame.identity();
+    Cvector from(0, 0, 0), to(1, 0, -1);
+    CmatrixAngleDifferenceVar d;
+    EXPECT_EQ(d.update(), 0); // pointers missing: nothing
+    EXPECT_EQ(d.getFloat(), 0);
+    d.frame = &frame;
+    d.fromPoint = &from;
+    d.toPoint = &to;
+    d.update();
+    EXPECT_FLOAT_EQ(d.getFloat(), 3.14159265f / 4);
+    to.set(0, 0, -5);
+    d.update();
+    EXPECT_FLOAT_EQ(d.value, 0);
+    frame.setYrotation(3.14159265f / 2); // the same target seen from a turned frame
+    d.update();
+    EXPECT_NEAR(std::fabs(d.value), 3.14159265f / 2, 1e-5);
+}
+
+} // namespace
