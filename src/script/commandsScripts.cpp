@@ -1,6 +1,8 @@
 // Built-in commands that define, load and run scripts, and print to the trace.
 #include <cstdio>
 
+#include "data/aquaResource.h"
+#include "data/dataArrayManager.h"
 #include "script/scriptCommands.h"
 #include "script/scriptOrigin.h"
 #include "script/variableSearch.h"
@@ -127,27 +129,52 @@ int commandAddGeo(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring refName = line.getString(0, true);
     Cstring file = line.getString(1, true);
     if (erroredExit) return 2;
-    if (handler->thisObject->findVariable(refName.c_str()) == nullptr) {
+    Cvariable* found = handler->thisObject->findVariable(refName.c_str());
+    if (found == nullptr) {
         VTRACE(1, "couldn't create geoRef");
         setExitError(scriptName.c_str(), 1);
         return 2;
     }
-    // No model requests exist yet: every model counts as not found.
-    exitWith("Couldn't find geo %s in %s/%s", refName.c_str(), scriptDiskPath.c_str(), file.c_str());
-    return 2;
+    CmanagedResourceVar* model = requestGeo2(file.c_str(), scriptDiskPath.c_str());
+    if (model == nullptr) {
+        exitWith("Couldn't find geo %s in %s/%s", refName.c_str(), scriptDiskPath.c_str(), file.c_str());
+        return 2;
+    }
+    auto* ref = dynamic_cast<CresourceReference*>(found);
+    if (ref == nullptr || ref->target == nullptr) {
+        // Only a registered model field can hold the share just taken.
+        unrequestResource(model);
+        VTRACE(1, "couldn't create geoRef");
+        setExitError(scriptName.c_str(), 1);
+        return 2;
+    }
+    VTRACE(2, "geo file = " << file);
+    // The field keeps one share: the one it already had of this model, else the new one.
+    CmanagedResourceVar* old = *ref->target;
+    *ref->target = model;
+    if (old == model)
+        unrequestResource(model);
+    else if (old)
+        unrequestResource(old);
+    ref->fileName = file;
+    return ending();
 }
 
 int commandAddDataArray(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring refName = line.getString(0, true);
     Cstring file = line.getString(1, true);
     if (erroredExit) return 2;
-    if (handler->thisObject->findVariable(refName.c_str()) == nullptr) {
+    Cvariable* found = handler->thisObject->findVariable(refName.c_str());
+    CdataArrayReference* ref = found
+                                   ? dynamic_cast<CdataArrayReference*>(found)
+                                   : registerDataArrayPointer(handler->thisObject, nullptr, refName.c_str());
+    if (ref == nullptr) {
         exitWith("couldn't find ref for %s", refName.c_str());
         return 2;
     }
-    // No data-array requests exist yet: the array cannot be bound.
-    exitWith("couldn't get array %s for %s", file.c_str(), refName.c_str());
-    return 2;
+    // A failure is already reported by the reference.
+    if (ref->requestArray(file.c_str(), scriptDiskPath.c_str()) != 0) return 2;
+    return ending();
 }
 
 int runNetworkScript(Cvariable* target, char const* text, int length) {

@@ -38,8 +38,9 @@ int commandRunScript(CscriptHandler* handler, CscriptLine& line, Cvariable** nex
 // "addScript", "script" and "appendScript".
 int commandAddScript(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 int commandCerr(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
-// "addGeo", "addChan", "addImage", "addVolume": no model or data-array requests exist yet,
-// so each reports its failure as an exit reason.
+// "addGeo" binds a shared model to a registered model field (requestGeo2); "addChan",
+// "addImage" and "addVolume" bind a shared data array to a data-array reference, made
+// when missing (requestArray). Both look in the running script's folder.
 int commandAddGeo(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 int commandAddDataArray(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 

@@ -33,6 +33,7 @@ class CresourceReference : public Cvariable {
     ~CresourceReference() override;
 
     CmanagedResourceVar** target = nullptr;
+    Cstring fileName; // the file the resource was requested by ("addGeo")
 };
 
 // Exposes an owner's resource field as a child; the resource is released with the owner.

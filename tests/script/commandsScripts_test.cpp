@@ -108,9 +108,9 @@ TEST_F(ScriptCommands, ModelAndArrayBindingsFailCleanly) {
         char const* reason;
     } cases[] = {
         {":addGeo ref fish.geo", "Couldn't find geo ref in /fish.geo"},
-        {":addChan missing file.aac", "couldn't find ref for missing"},
-        {":addImage ref pic.sgi", "couldn't get array pic.sgi for ref"},
-        {":addVolume ref vol.vox", "couldn't get array vol.vox for ref"},
+        {":addChan missing file.aac", "Couldn't find array missing in file.aac "},
+        {":addImage ref pic.sgi", "couldn't find ref for ref"},
+        {":addVolume ref vol.vox", "couldn't find ref for ref"},
     };
     for (auto const& c : cases) {
         reset();

@@ -1,0 +1,160 @@
+// The script commands that bind models and data arrays: "addGeo", "addChan", "addImage",
+// "addVolume".
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "data/aquaResource.h"
+#include "data/dataArray.h"
+#include "data/dataArrayManager.h"
+#include "script/mathSolver.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+
+namespace {
+
+// A model whose file must read "model".
+CmanagedResourceVar* loadFakeModel(Cstring const& diskPath) {
+    if (readWholeFile(diskPath.c_str()) != "model") return nullptr;
+    return new CmanagedResourceVar;
+}
+
+// An "AAC0" curve of n one-channel float samples, sample i = i.
+void writeCurve(std::string const& path, int n) {
+    CdataChan chan;
+    chan.init(n, 1, 1, 1, 4);
+    for (int i = 0; i < n; i++)
+        chan.floatData[i] = static_cast<float>(i);
+    ASSERT_EQ(chan.save(path.c_str()), 0);
+}
+
+// An object with a model field and an array field, as species and fish register them.
+class Species : public CdirectoryVar {
+  public:
+    Species() {
+        registerResourcePointer(this, &geo, "geo");
+        registerDataArrayPointer(this, &table, "table");
+    }
+    CmanagedResourceVar* geo = nullptr;
+    CdataArray* table = nullptr;
+};
+
+class ResourceCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reset();
+        sharedResourceTree = &shop;
+        modelLoader = loadFakeModel;
+    }
+    void TearDown() override {
+        species.deleteChildren();
+        shop.deleteChildren();
+        sharedResourceTree = nullptr;
+        modelLoader = nullptr;
+        reset();
+    }
+    static void reset() {
+        closeStdout();
+        resetExitState();
+        scriptError = 0;
+        scriptName = "";
+        mathSolver.clearError();
+    }
+    // Runs text as the script file "species.txt" of the temporary folder.
+    int runFile(std::string const& text) {
+        writeWholeFile(dir.file("species.txt"), text);
+        return runDiskScript(&species, dir.file("species.txt").c_str());
+    }
+    static bool exitMentions(std::string const& text) {
+        return std::string(exitMsg.c_str()).find(text) != std::string::npos;
+    }
+
+    ScopedDataFolder dataFolder;
+    TempDir dir;
+    CdirectoryVar shop;
+    Species species;
+};
+
+TEST_F(ResourceCommands, AddGeoBindsTheSharedModel) {
+    writeWholeFile(dir.file("shark.geo"), "model");
+    ASSERT_EQ(runFile(":addGeo geo shark.geo\n"), 0) << exitMsg.c_str();
+    ASSERT_NE(species.geo, nullptr);
+    EXPECT_EQ(species.geo->useCount, 1u);
+    auto* ref = dynamic_cast<CresourceReference*>(species.getChild("geo", 0));
+    ASSERT_NE(ref, nullptr);
+    EXPECT_EQ(ref->fileName, "shark.geo");
+
+    // A second species shares it; rebinding the same field keeps one share.
+    CmanagedResourceVar* model = species.geo;
+    ASSERT_EQ(runFile(":addGeo geo shark.geo\n"), 0);
+    EXPECT_EQ(species.geo, model);
+    EXPECT_EQ(model->useCount, 1u);
+}
+
+TEST_F(ResourceCommands, AddGeoFailures) {
+    writeWholeFile(dir.file("broken.geo"), "junk");
+    struct Case {
+        char const* line;
+        std::string reason;
+    };
+    std::string folder = dir.path().substr(0, dir.path().size() - 1);
+    for (Case const& c :
+         {Case{":addGeo nothing shark.geo\n", "species.txt"},
+          Case{":addGeo geo missing.geo\n", "Couldn't find geo geo in " + folder + "/missing.geo"},
+          Case{":addGeo geo broken.geo\n", "Couldn't find geo geo in " + folder + "/broken.geo"}}) {
+        reset();
+        EXPECT_EQ(runFile(c.line), 2) << c.line;
+        EXPECT_TRUE(exitMentions(c.reason)) << c.line << " gave " << exitMsg.c_str();
+        EXPECT_EQ(species.geo, nullptr);
+    }
+}
+
+TEST_F(ResourceCommands, AddGeoOnAVariableThatHoldsNoModelGivesTheShareBack) {
+    writeWholeFile(dir.file("shark.geo"), "model");
+    EXPECT_EQ(runFile(":var plain\n:addGeo plain shark.geo\n"), 2);
+    EXPECT_TRUE(exitMentions("species.txt")) << exitMsg.c_str();
+    // The model loaded for it is gone again.
+    std::string folder = dir.path().substr(0, dir.path().size() - 1);
+    EXPECT_EQ(shop.findVariable(("resources" + folder + "/shark.geo").c_str()), nullptr);
+}
+
+TEST_F(ResourceCommands, AddChanBindsARegisteredField) {
+    writeCurve(dir.file("speed.chan"), 4);
+    for (char const* keyword : {"addChan", "addImage", "addVolume"}) {
+        species.table = nullptr;
+        shop.deleteChildren();
+        ASSERT_EQ(runFile(std::string(":") + keyword + " table speed.chan\n"), 0)
+            << keyword << exitMsg.c_str();
+        ASSERT_NE(species.table, nullptr) << keyword;
+        EXPECT_EQ(species.table->res[0], 4);
+        auto* ref = dynamic_cast<CdataArrayReference*>(species.getChild("table", 0));
+        ASSERT_NE(ref, nullptr);
+        EXPECT_EQ(ref->array, species.table);
+        EXPECT_EQ(ref->path, "speed.chan");
+    }
+}
+
+TEST_F(ResourceCommands, AddChanMakesAMissingReference) {
+    writeCurve(dir.file("speed.chan"), 3);
+    ASSERT_EQ(runFile(":addChan extra speed.chan\n:addChan extra speed.chan\n"), 0) << exitMsg.c_str();
+    auto* ref = dynamic_cast<CdataArrayReference*>(species.getChild("extra", 0));
+    ASSERT_NE(ref, nullptr);
+    ASSERT_NE(ref->array, nullptr);
+    EXPECT_EQ(ref->array->referenceCount, 2); // the registry entry and this reference, once
+    EXPECT_EQ(species.getChild("extra", 1), nullptr);
+}
+
+TEST_F(ResourceCommands, AddChanFailures) {
+    EXPECT_EQ(runFile(":addChan table gone.chan\n:float after 1\n"), 2);
+    EXPECT_TRUE(exitMentions("Couldn't find array table in gone.chan")) << exitMsg.c_str();
+    EXPECT_EQ(species.table, nullptr);
+    EXPECT_EQ(species.getChild("after", 0), nullptr); // the run stopped
+
+    reset();
+    species.addVariableX("plain", CLASS_FLOAT);
+    EXPECT_EQ(runFile(":addChan plain speed.chan\n"), 2);
+    EXPECT_TRUE(exitMentions("couldn't find ref for plain")) << exitMsg.c_str();
+}
+
+} // namespace
