@@ -96,10 +96,7 @@ TEST(PathNames, Helpers) {
 TEST(Tokenize, KeepsEmptyPieces) {
     std::vector<Cstring> p;
     EXPECT_EQ(tokenize(p, "/a//b", '/'), 4);
-    EXPECT_EQ(p[0], "");
-    EXPECT_EQ(p[1], "a");
-    EXPECT_EQ(p[2], "");
-    EXPECT_EQ(p[3], "b");
+    EXPECT_EQ(p, (std::vector<Cstring>{"", "a", "", "b"}));
     EXPECT_EQ(tokenize(p, "", '/'), 1);
 }
 
@@ -155,11 +152,7 @@ TEST_F(Files, SafeWriteLeavesOnlyTheNewFile) {
     EXPECT_FALSE(pathExists(data.file("registry.txt.temp")));
     EXPECT_FALSE(pathExists(data.file("registry.txt.bak")));
     EXPECT_EQ(backupWrite, 0);
-}
-
-TEST_F(Files, SafeWriteWithoutOldFile) {
-    bool good = false;
-    safeWrite("[APD]fresh.txt", "content", good);
+    safeWrite("[APD]fresh.txt", "content", good); // no old file to keep
     EXPECT_TRUE(good);
     EXPECT_EQ(readWholeFile(data.file("fresh.txt")), "content");
     EXPECT_FALSE(pathExists(data.file("fresh.txt.bak")));
