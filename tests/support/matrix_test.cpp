@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 struct D3 {
     double x, y, z;
 };
@@ -120,12 +118,6 @@ TEST_F(MatrixTest, SettersMatchAxisAngle) {
 }
 
 TEST_F(MatrixTest, SetterEdgeCases) {
-    Cmatrix3 y;
-    y.setYrotation(static_cast<float>(kPi / 2));
-    expectNear(y.side, D3{0, 0, -1}, 1e-7);
-    expectNear(y.up, D3{0, 1, 0}, 1e-7);
-    expectNear(y.forward, D3{1, 0, 0}, 1e-7);
-
     Cmatrix3 axis;
     axis.setAxisRotation(Cvector(0, 2, 0), 0.7f); // normalised
     Cmatrix3 direct;
@@ -138,13 +130,6 @@ TEST_F(MatrixTest, SetterEdgeCases) {
     keep.setAxisRotation(Cvector(0, 0, 0), 1.0f);
     keep.setAxisRotation(Cvector(0, 5e-4f, 0), 1.0f); // still too short
     expectMatrixNear(keep, before, 0);
-
-    // A NaN axis is a blown-up computation: the run-away test repairs and reports it.
-    TraceCapture trace(1);
-    keep.setAxisRotation(Cvector(NAN, 0, 0), 1.0f);
-    expectNear(keep.up, D3{0, 1, 0}, 0);
-    ASSERT_EQ(exitReasonList.size(), 1u);
-    EXPECT_EQ(exitReasonList[0], "Bad vector");
 }
 
 // Turning about the frame's own row equals turning every row about that row in space.
@@ -426,6 +411,14 @@ TEST_F(MatrixTest, FixedPointCopy) {
 
 // A blown-up computation is repaired on the up row and reported once.
 TEST_F(MatrixTest, RunAwayRowIsRepaired) {
+    { // a NaN axis is a blown-up computation too
+        TraceCapture trace(1);
+        Cmatrix3 m;
+        m.setAxisRotation(Cvector(NAN, 0, 0), 1.0f);
+        expectNear(m.up, D3{0, 1, 0}, 0);
+        EXPECT_EQ(exitReasonList.size(), 1u);
+        resetVectorFailureReport();
+    }
     TraceCapture trace(1);
     Cmatrix3 m;
     m.setXrotation(NAN);
