@@ -31,30 +31,6 @@ TEST_F(StorageTest, InitShapesAndAllocates) {
     EXPECT_EQ(curve.numElements, 192);
 }
 
-TEST_F(StorageTest, ShapeFieldsAreRegisteredChildren) {
-    CdataImage image;
-    EXPECT_EQ(image.flags & (VAR_SAVE | VAR_SAVE_ALL_CHILDREN), unsigned(VAR_SAVE | VAR_SAVE_ALL_CHILDREN));
-    struct Field {
-        char const* name;
-        int count;
-    } const fields[] = {{"dims", 1},  {"chans", 1},    {"dataType", 1}, {"dskcomp", 1},
-                        {"valRemp", 2}, {"res", 3}, {"spaceMin", 3}, {"spaceMax", 3}};
-    for (Field f : fields) {
-        Cvariable* v = image.getChild(f.name, 0);
-        ASSERT_NE(v, nullptr) << f.name;
-        EXPECT_EQ(v->flags & 0x4000200u, 0x4000200u) << f.name;
-        EXPECT_TRUE(v->doSave()) << f.name;
-        EXPECT_EQ(v->elements(), f.count) << f.name;
-    }
-    ASSERT_EQ(image.getChild("mem", 0), image.mem);
-    EXPECT_TRUE(image.mem->hasFlag(VAR_BINARY_MERGE));
-    // The children read and write the object's own fields.
-    image.getChild("res", 0)->setElem_int(1, 7);
-    EXPECT_EQ(image.res[1], 7);
-    image.init(3, 2, 1, 4, 1);
-    EXPECT_EQ(image.getChild("chans", 0)->getElem_int(0), 4);
-}
-
 TEST_F(StorageTest, ImpossibleShapesAllocateNothing) {
     CdataVolume v;
     v.init(-5, 3, 3, 1, 4);
@@ -156,31 +132,6 @@ TEST_F(StorageTest, FloatWholeArrayOperations) {
     a.merge(&b, 0, -1.0f); // replaces
     a.merge(&b, 7, 1.0f);  // an unknown mode does nothing
     EXPECT_EQ(floats(a), (Floats{-1, -2, -3, 2.5f}));
-}
-
-TEST_F(StorageTest, StealingAndAdoptingBuffers) {
-    CdataImage image;
-    image.init(2, 2, 1, 1, 1);
-    unsigned char* taken = image.byteData;
-    image.letDataBeStolen();
-    EXPECT_EQ(image.byteData, nullptr);
-    EXPECT_EQ(image.numElements, 0);
-    EXPECT_EQ(image.mem->data, nullptr);
-    delete[] taken;
-
-    image.init(2, 2, 1, 2, 4);
-    image.clearDataArray();
-    image.chans = 2;
-    image.res[0] = image.res[1] = 2;
-    auto* block = new unsigned char[8]();
-    image.setStolenData(block); // the "mem" child frees it
-    EXPECT_EQ(image.numElements, 8);
-    EXPECT_EQ(image.dataType, 1);
-    EXPECT_EQ(image.mem->data, block);
-    float outside[8] = {};
-    image.setStolenData(outside);
-    EXPECT_EQ(image.floatData, outside);
-    EXPECT_EQ(image.dataType, 4);
 }
 
 TEST_F(StorageTest, PostLoadPointsAtTheBlock) {

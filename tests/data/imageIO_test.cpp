@@ -161,16 +161,6 @@ TEST(ImageAccess, PixelRecordsOfEachType) {
     EXPECT_FLOAT_EQ(got(1), -4.0f);
 }
 
-TEST(ImageAccess, BufferLineShiftsRows) {
-    imageFile im(2, 8, 1, PIXEL_8BIT, 2, 1);
-    EXPECT_EQ(im.rowCount, 2);
-    im.setBufferLine(6);
-    pixel8 p;
-    p[0] = 9;
-    im.setPixel(1, 7, p);
-    EXPECT_EQ(im.scanLines[1][1], 9);
-}
-
 TEST(ImageAccess, BilinearSamples) {
     imageFile row(5, 1, 1, PIXEL_8BIT, 0, 1);
     row.scanLines[0][2] = 10;

@@ -37,16 +37,6 @@ TEST_F(ChanControllers, OversizedControllerHasNoCells) {
     EXPECT_EQ(exitReasonList[0], "chan size error");
 }
 
-TEST_F(ChanControllers, OnlyTheWagHasASubChannel) {
-    CfinLiftController lift;
-    CfinWagController wag;
-    CcaudalWagController caudal;
-    EXPECT_EQ(wag.getSubController("weights"), &wag.weights);
-    EXPECT_EQ(wag.getSubController("anything"), &wag.weights);
-    EXPECT_EQ(lift.getSubController("shapeA"), nullptr);
-    EXPECT_EQ(caudal.getSubController("bendCurve"), nullptr);
-}
-
 TEST_F(ChanControllers, CaudalBendCurve) {
     CcaudalWagController caudal;
     caudal.initialize(5);

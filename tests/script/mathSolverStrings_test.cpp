@@ -110,16 +110,6 @@ TEST_F(SolverTest, ModeSwitchesDashAndAmpersand) {
     EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('-')], 1);
 }
 
-TEST_F(SolverTest, CharacterClasses) {
-    for (unsigned char c : std::string("azAZ09_.$[]@"))
-        EXPECT_EQ(alphaNumeric[c], 1) << c;
-    for (unsigned char c : std::string("!%*+,/<=>^|"))
-        EXPECT_EQ(alphaNumeric[c], 2) << c;
-    for (unsigned char c : std::string(" ()\"{}~#:"))
-        EXPECT_EQ(alphaNumeric[c], 0) << c;
-    EXPECT_EQ(alphaNumeric[200], 0);
-}
-
 TEST_F(SolverTest, ScanStringPieces) {
     CsolverText out;
     EXPECT_EQ(solver.scanString("abc def", out), 4); // the blank is consumed

@@ -128,12 +128,4 @@ TEST(ResourceList, InstanceCountsAndRemovalAtZero) {
     list.removeInstance(500, "");
 }
 
-TEST(ResourceList, GrowsBySixteen) {
-    CresourceList list;
-    int r;
-    for (int i = 0; i < 40; i++) EXPECT_EQ(list.addResourcePointer(&r, nullptr), i);
-    list.setNextAvailableID(0);
-    EXPECT_EQ(list.nextAvailableID(), 40);
-}
-
 } // namespace

@@ -435,19 +435,6 @@ TEST_F(VarTest, PlainNodeHoldsNoValue) {
     EXPECT_EQ(value, 5);
 }
 
-TEST_F(VarTest, PadWithChildrenMakesValuedChildren) {
-    CarrayVar array;
-    Cvariable* fourth = array.padWithChildrenAndGet("v", 3, CLASS_FLOAT, 2.0f);
-    ASSERT_NE(fourth, nullptr);
-    EXPECT_EQ(array.countChildren(-1), 4);
-    EXPECT_EQ(array.getChild(3), fourth);
-    EXPECT_EQ(array.getFloat(0), 2.0f);
-    Cvariable* s = array.padWithChildrenAndGet("w", 5, CLASS_STRING, 2.0f);
-    EXPECT_STREQ(s->getString(), ""); // only 3 to 5 get the value
-    EXPECT_EQ(array.padWithChildrenAndGet("v", 1, CLASS_FLOAT, 7.0f), array.getChild(1));
-    EXPECT_EQ(array.padWithChildrenAndGet("v", 9, 99, 1.0f), nullptr);
-}
-
 TEST_F(VarTest, ANodeCannotBecomeItsOwnAncestor) {
     CdirectoryVar top;
     top.setName("top");
