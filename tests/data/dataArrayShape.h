@@ -12,16 +12,16 @@
 // "dims resX x resY x resZ, channels letters, bytes per value, element count".
 inline std::string shape(CdataArray const& a) {
     std::ostringstream s;
-    s << a.dims << "d " << a.res[0] << "x" << a.res[1] << "x" << a.res[2] << " " << a.chans << a.chanFormat.c_str()
-      << " t" << a.dataType << " n" << a.numElements;
+    s << a.dims << "d " << a.res[0] << "x" << a.res[1] << "x" << a.res[2] << " " << a.chans
+      << a.chanFormat.c_str() << " t" << a.dataType << " n" << a.numElements;
     return s.str();
 }
 
 // Axis d's world range and index multipliers: "min..max *mult fixed min/mult".
 inline std::string space(CdataArray const& a, int d) {
     std::ostringstream s;
-    s << a.spaceMin[d] << ".." << a.spaceMax[d] << " *" << a.toIndexMult[d] << " fixed " << a.spaceMinFixed[d] << "/"
-      << a.toIndexMultFixed[d];
+    s << a.spaceMin[d] << ".." << a.spaceMax[d] << " *" << a.toIndexMult[d] << " fixed " << a.spaceMinFixed[d]
+      << "/" << a.toIndexMultFixed[d];
     return s.str();
 }
 

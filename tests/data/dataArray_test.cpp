@@ -355,8 +355,8 @@ TEST_F(StorageTest, HumpsAndTrianglesAddTheirArea) {
 
     CdataChan c;
     c.init(4, 1, 1, 1, 4);
-    c.addTriangle(at(0, 0.5f), 1.0f, at(1, 0.5f), 1.0f, 1.0f);           // partial samples
-    c.addTriangle(at(2, 0.0f), 0.0f, at(3, 0.0f), 2.0f, 1.0f);           // rising: area 1
+    c.addTriangle(at(0, 0.5f), 1.0f, at(1, 0.5f), 1.0f, 1.0f);         // partial samples
+    c.addTriangle(at(2, 0.0f), 0.0f, at(3, 0.0f), 2.0f, 1.0f);         // rising: area 1
     c.addTriangle(at(1, 0.0f), 5.0f, at(1, 0.00001f), 5.0f, 0.00001f); // too narrow
     EXPECT_EQ(floats(c), (Floats{0.5f, 0.5f, 1, 0}));
     c.addTriangle(at(-5, 0.0f), 1.0f, at(20, 0.0f), 1.0f, 25.0f); // reaching outside

@@ -91,7 +91,8 @@ TEST_F(ChanControllers, LiftBlendsTheShapes) {
     lift.shapeB.set(1);
     lift.shapeA.values[2] = 0.5f;
     lift.fill(0, 1);
-    EXPECT_EQ(std::vector<float>(lift.angles.values, lift.angles.values + 3), (std::vector<float>{0, 0.5f, 1}));
+    EXPECT_EQ(std::vector<float>(lift.angles.values, lift.angles.values + 3),
+              (std::vector<float>{0, 0.5f, 1}));
     lift.fill(1, 1); // all shape B
     EXPECT_FLOAT_EQ(lift.angles.values[0], 1);
 }

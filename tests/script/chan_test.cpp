@@ -91,12 +91,17 @@ TEST_F(Chans, CellwiseOperations) {
         {"add", [](Cchan& c, Cchan const&, Cchan const&) { c.add(1); }, {2, 3, 4}, 3},
         {"mult", [](Cchan& c, Cchan const&, Cchan const&) { c.mult(0.5f); }, {0.5f, 1, 1.5f}, 1},
         {"addChan", [](Cchan& c, Cchan const& d, Cchan const&) { c.add(d); }, {5, 7, 9}, 5},
-        {"addMulted", [](Cchan& c, Cchan const& d, Cchan const&) { c.addMultedChan(d, -1); }, {-3, -3, -3}, -1},
+        {"addMulted",
+         [](Cchan& c, Cchan const& d, Cchan const&) { c.addMultedChan(d, -1); },
+         {-3, -3, -3},
+         -1},
         {"multChan", [](Cchan& c, Cchan const&, Cchan const& e) { c.mult(e); }, {2, 4, 6}, 8},
         {"multOf", [](Cchan& c, Cchan const& d, Cchan const& e) { c.multOf(d, e); }, {8, 10, 12}, 12},
         {"lookup", [](Cchan& c, Cchan const& d, Cchan const& e) { c.doLookup(e, d); }, {6, 6, 6}, 3},
-        {"scurveSpan", [](Cchan& c, Cchan const&, Cchan const&) { c.scurveAdd(0, 3, 2, 4); },
-         {2 + 2 * sCurve(1 / 6.0f), 3, 2 + 2 * sCurve(5 / 6.0f)}, 2 + 2 * sCurve(1 / 6.0f)},
+        {"scurveSpan",
+         [](Cchan& c, Cchan const&, Cchan const&) { c.scurveAdd(0, 3, 2, 4); },
+         {2 + 2 * sCurve(1 / 6.0f), 3, 2 + 2 * sCurve(5 / 6.0f)},
+         2 + 2 * sCurve(1 / 6.0f)},
     };
     Cchan d3, e3, d1, e1;
     fillChan(d3, {4, 5, 6, 100});
@@ -171,14 +176,14 @@ TEST_F(Chans, Ramps) {
     c.zero();
     c.lerpReplaceFast(1, 3, 10, 20);
     expectCells(c, {0, 10, 15, 20, 0}, "lerpReplaceFast");
-    c.lerpReplaceFast(3, 9, 0, 6); // clipped at the end
+    c.lerpReplaceFast(3, 9, 0, 6);  // clipped at the end
     c.lerpReplaceFast(-2, 0, 4, 6); // cells before the strip are skipped
     expectCells(c, {6, 10, 15, 0, 1}, "clipped");
     c.resize(4);
     c.scurveAdd(0, 4, 0, 1);
     expectCells(c, {sCurve(0.125f), sCurve(0.375f), sCurve(0.625f), sCurve(0.875f)}, "full span");
     c.set(5);
-    c.scurveAdd(1, 3, 2, 4); // replaces cells 1 and 2 only
+    c.scurveAdd(1, 3, 2, 4);       // replaces cells 1 and 2 only
     c.scurveAdd(0.2f, 0.2f, 9, 9); // empty span
     expectCells(c, {5, 2 + 2 * sCurve(0.25f), 2 + 2 * sCurve(0.75f), 5}, "part");
     Cchan a, b;

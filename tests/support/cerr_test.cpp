@@ -66,7 +66,7 @@ TEST_F(TraceTest, NoFileWithoutAWritableDataFolder) {
     EXPECT_EQ(openStdout("/nonexistent-folder/deeper/trace.txt"), 1);
     EXPECT_EQ(stdoutObject.active, 0);
     EXPECT_EQ(errorChannels, 0u);
-    VTRACE(1, "lost"); // must not crash
+    VTRACE(1, "lost");      // must not crash
     setVerbose(10, "test"); // no file: nothing opens
     EXPECT_EQ(errorChannels, 0u);
     Cstring saved = appDataDir;

@@ -26,7 +26,8 @@ TEST(Clist, ResizingKeepsOrDiscards) {
     EXPECT_EQ(list.count, 7);
     EXPECT_EQ(list.name, "b");
     EXPECT_EQ(list[4].x, 0);
-    EXPECT_EQ(trace.text(), "LIST b already set\nno matter, same size\nLIST b already set\nsetting to new size\n");
+    EXPECT_EQ(trace.text(),
+              "LIST b already set\nno matter, same size\nLIST b already set\nsetting to new size\n");
 
     Clist<Cmatrix3> rotations; // constructed types start zeroed too
     rotations.setSize(2, "r");

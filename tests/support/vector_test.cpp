@@ -121,7 +121,7 @@ TEST(Cvector2, RotateAndUnrotateRoundTrip) {
         Cvector2 p(3, -1.5f);
         p.rotateBasedOnForwardVect(f);
         EXPECT_NEAR(std::hypot(p.x, p.y), std::hypot(3.0f, 1.5f), 1e-5); // a rotation
-        if (a == 0) { // forward (0, 1) is the identity
+        if (a == 0) {                                                    // forward (0, 1) is the identity
             EXPECT_NEAR(p.x, 3, 1e-6);
         }
         p.unrotateBasedOnForwardVect(f);
