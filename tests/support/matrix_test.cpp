@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -117,19 +118,40 @@ TEST_F(MatrixTest, SettersMatchAxisAngle) {
     }
 }
 
-TEST_F(MatrixTest, SetterEdgeCases) {
-    Cmatrix3 axis;
-    axis.setAxisRotation(Cvector(0, 2, 0), 0.7f); // normalised
-    Cmatrix3 direct;
+TEST_F(MatrixTest, AxisIsNormalised) {
+    Cmatrix3 axis, direct;
+    axis.setAxisRotation(Cvector(0, 2, 0), 0.7f);
     direct.setYrotation(0.7f);
     expectMatrixNear(axis, direct, 1e-6);
+}
 
-    Cmatrix3 keep;
-    keep.setXrotation(0.4f);
-    Cmatrix3 before = keep;
-    keep.setAxisRotation(Cvector(0, 0, 0), 1.0f);
-    keep.setAxisRotation(Cvector(0, 5e-4f, 0), 1.0f); // still too short
-    expectMatrixNear(keep, before, 0);
+// Degenerate inputs leave the matrix as it was.
+TEST_F(MatrixTest, DegenerateInputsKeepTheFrame) {
+    Cvector p(1, 2, 3);
+    std::function<void(Cmatrix3&)> const cases[] = {
+        [](Cmatrix3& m) { m.setAxisRotation(Cvector(0, 0, 0), 1.0f); },
+        [](Cmatrix3& m) { m.setAxisRotation(Cvector(0, 5e-4f, 0), 1.0f); }, // still too short
+        [](Cmatrix3& m) { m.rotateAroundAxis(3, 1.0f); },
+        [](Cmatrix3& m) { m.rotateAroundAxis(-1, 1.0f); },
+        [&](Cmatrix3& m) { m.orientFace(p, p, 2, 1); },                // target at the position
+        [&](Cmatrix3& m) { m.orientFace(p, p + m.up * 4.0f, 2, 1); },  // straight along the kept row
+        [&](Cmatrix3& m) { m.orientFace(p, Cvector(0, 0, 0), 1, 1); }, // not two different rows
+        [&](Cmatrix3& m) { m.orientFace(p, Cvector(0, 0, 0), 5, 1); },
+        [](Cmatrix3& m) { m.buildFromPointTargetUpv(Cvector(1, 1, 1), Cvector(1, 1, 1), Cvector(0, 1, 0)); },
+        [](Cmatrix3& m) { m.buildFromPointTargetUpv(Cvector(0, 0, 0), Cvector(0, 3, 0), Cvector(0, 1, 0)); },
+        [](Cmatrix3& m) { m.buildMatrixFromNormalizedVect(Cvector(0, 1, 0), 2, 1, 0); }, // along the guide
+        [](Cmatrix3& m) { m.buildMatrixFromNormalizedVect(Cvector(0, 0, 0), 2, 1, 0); },
+        [](Cmatrix3& m) { m.buildMatrixFromNormalizedVect(Cvector(1, 0, 0), 2, 2, 0); },
+    };
+    int n = 0;
+    for (auto const& op : cases) {
+        SCOPED_TRACE(n++);
+        Cmatrix3 m;
+        m.setYrotation(0.6f); // up stays exactly (0, 1, 0)
+        Cmatrix3 before = m;
+        op(m);
+        expectMatrixNear(m, before, 0);
+    }
 }
 
 // Turning about the frame's own row equals turning every row about that row in space.
@@ -151,12 +173,6 @@ TEST_F(MatrixTest, LocalRotationsTurnAboutOwnRows) {
         bySine.rotateAroundForward(std::cos(a), std::sin(a));
         expectMatrixNear(byAngle, bySine, 0);
     }
-    Cmatrix3 m;
-    m.setZrotation(0.3f);
-    Cmatrix3 before = m;
-    m.rotateAroundAxis(3, 1.0f);
-    m.rotateAroundAxis(-1, 1.0f);
-    expectMatrixNear(m, before, 0);
 }
 
 TEST_F(MatrixTest, ProductsComposeAndTransposeUndoes) {
@@ -220,18 +236,6 @@ TEST_F(MatrixTest, OrientFaceStaysOrthonormal) {
     }
 }
 
-TEST_F(MatrixTest, OrientFaceWithoutDirectionKeepsTheFrame) {
-    Cmatrix3 m;
-    m.setYrotation(0.6f);
-    Cmatrix3 before = m;
-    Cvector p(1, 2, 3);
-    m.orientFace(p, p, 2, 1);                // target at the position
-    m.orientFace(p, p + m.up * 4.0f, 2, 1);  // target straight along the kept row
-    m.orientFace(p, Cvector(0, 0, 0), 1, 1); // not two different rows
-    m.orientFace(p, Cvector(0, 0, 0), 5, 1);
-    expectMatrixNear(m, before, 0);
-}
-
 TEST_F(MatrixTest, BuildFromPointTargetUp) {
     Cmatrix3 m;
     m.buildFromPointTargetUpv(Cvector(0, 0, 0), Cvector(0, 0, 1), Cvector(0, 1, 0));
@@ -248,12 +252,6 @@ TEST_F(MatrixTest, BuildFromPointTargetUp) {
         EXPECT_GE(c.up.dot(up), -1e-6); // up stays on the given side
         expectOrthonormal(c, 3e-6, -1); // a camera frame: side x up = -forward
     }
-    Cmatrix3 keep;
-    keep.setXrotation(0.5f);
-    Cmatrix3 before = keep;
-    keep.buildFromPointTargetUpv(Cvector(1, 1, 1), Cvector(1, 1, 1), Cvector(0, 1, 0));
-    keep.buildFromPointTargetUpv(Cvector(0, 0, 0), Cvector(0, 3, 0), Cvector(0, 1, 0));
-    expectMatrixNear(keep, before, 0);
 }
 
 TEST_F(MatrixTest, BuildFromNormalizedVector) {
@@ -276,12 +274,6 @@ TEST_F(MatrixTest, BuildFromNormalizedVector) {
     Cmatrix3 id;
     id.identity();
     expectMatrixNear(m, id, 1e-7);
-    m.setZrotation(0.25f);
-    Cmatrix3 before = m;
-    m.buildMatrixFromNormalizedVect(Cvector(0, 1, 0), 2, 1, 0); // along the guide axis
-    m.buildMatrixFromNormalizedVect(Cvector(0, 0, 0), 2, 1, 0);
-    m.buildMatrixFromNormalizedVect(Cvector(1, 0, 0), 2, 2, 0);
-    expectMatrixNear(m, before, 0);
 }
 
 TEST_F(MatrixTest, RigidInverseRoundTrips) {
