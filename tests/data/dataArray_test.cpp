@@ -134,6 +134,32 @@ TEST_F(StorageTest, FloatWholeArrayOperations) {
     EXPECT_EQ(floats(a), (Floats{-1, -2, -3, 2.5f}));
 }
 
+TEST_F(StorageTest, StealingAndAdoptingBuffers) {
+    CdataImage image;
+    image.init(2, 2, 1, 1, 1);
+    unsigned char* taken = image.byteData;
+    image.letDataBeStolen();
+    EXPECT_EQ(image.byteData, nullptr);
+    EXPECT_EQ(image.numElements, 0);
+    EXPECT_EQ(image.mem->data, nullptr);
+    delete[] taken;
+
+    image.init(2, 2, 1, 2, 4);
+    image.clearDataArray();
+    image.chans = 2;
+    image.res[0] = image.res[1] = 2;
+    auto* block = new unsigned char[8]();
+    image.setStolenData(block); // the "mem" child frees it
+    EXPECT_EQ(image.numElements, 8);
+    EXPECT_EQ(image.dataType, 1);
+    EXPECT_EQ(image.mem->data, block);
+
+    float outside[8] = {};
+    image.setStolenData(outside);
+    EXPECT_EQ(image.floatData, outside);
+    EXPECT_EQ(image.dataType, 4);
+}
+
 TEST_F(StorageTest, PostLoadPointsAtTheBlock) {
     CdataImage image;
     image.dims = 2;

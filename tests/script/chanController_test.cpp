@@ -26,7 +26,11 @@ TEST_F(ChanControllers, KindsAreMadeByName) {
         EXPECT_EQ(ctl != nullptr, c.made) << (c.kind ? c.kind : "null");
     }
     std::unique_ptr<CchanController> wag(newChanControllerOfKind("finWag"));
-    EXPECT_NE(dynamic_cast<CfinWagController*>(wag.get()), nullptr);
+    auto* finWag = dynamic_cast<CfinWagController*>(wag.get());
+    ASSERT_NE(finWag, nullptr);
+    EXPECT_EQ(finWag->getSubController("anything"), &finWag->weights); // only the wag has one
+    CfinLiftController lift;
+    EXPECT_EQ(lift.getSubController("shapeA"), nullptr);
 }
 
 TEST_F(ChanControllers, OversizedControllerHasNoCells) {

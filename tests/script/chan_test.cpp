@@ -279,6 +279,7 @@ TEST_F(Chans, SampledKeyframesAndTrace) {
     fillChan(c, {1.5f, 2});
     c.showChan("fin");
     EXPECT_NE(trace.text().find("chan fin (2)"), std::string::npos);
+    EXPECT_NE(trace.text().find("  0 1.5\n  1 2\n"), std::string::npos); // index and value
     EXPECT_EQ(trace.lineCount(), 3);
 }
 

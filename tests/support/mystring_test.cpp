@@ -67,6 +67,7 @@ TEST(Cstring, Comparison) {
     EXPECT_FALSE(Cstring("runner").compare("run", 3));
     EXPECT_FALSE(run.compare("ru", 2));
     EXPECT_FALSE(run == "ru");
+    EXPECT_TRUE(run.sameAs("run"));
     // A single character compares as a one-character string, never reading past it.
     char r = 'r';
     EXPECT_FALSE(run == r);

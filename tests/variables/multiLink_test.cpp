@@ -110,6 +110,11 @@ TEST(ResourceList, IdsAreReusedLowestFirst) {
     EXPECT_EQ(list.addResourcePointer(&r1, "e"), 3);
     EXPECT_EQ(list.getResource(99), nullptr);
     EXPECT_EQ(list.getResource(-1), nullptr);
+    CresourceList grown; // past its first block of sixteen
+    for (int i = 0; i < 40; i++)
+        EXPECT_EQ(grown.addResourcePointer(&r1, nullptr), i);
+    grown.setNextAvailableID(0);
+    EXPECT_EQ(grown.nextAvailableID(), 40);
 }
 
 TEST(ResourceList, InstanceCountsAndRemovalAtZero) {

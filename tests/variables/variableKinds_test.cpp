@@ -383,4 +383,22 @@ TEST_F(VarTest, MemoryChunkLoadsPaddedFiles) {
     EXPECT_EQ(missing.size, 0u);
 }
 
+TEST_F(VarTest, MemoryChunkBlocks) {
+    CmemoryChunkVar chunk;
+    unsigned char* block = static_cast<unsigned char*>(chunk.allocMem(6));
+    ASSERT_NE(block, nullptr);
+    chunk.zero();
+    block[0] = 'h';
+    block[1] = 'i';
+    EXPECT_EQ(chunk.saveToFile("[APD]out.bin"), 1);
+    EXPECT_EQ(readWholeFile(data.file("out.bin")), std::string("hi\0\0\0\0", 6));
+    EXPECT_EQ(chunk.saveToFile("[APD]no/such/dir/out.bin"), 0);
+    chunk.memHasBeenStolen();
+    EXPECT_EQ(chunk.data, nullptr);
+    chunk.setPointerAndSize(block, 6); // adopt it back; freed with the chunk
+    EXPECT_EQ(chunk.size, 6u);
+    EXPECT_EQ(chunk.allocMem(0), nullptr);
+    EXPECT_EQ(chunk.size, 0u);
+}
+
 } // namespace

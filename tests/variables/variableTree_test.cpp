@@ -474,4 +474,15 @@ TEST_F(VarTest, BaseDumpAndBinaryRecords) {
     EXPECT_EQ(readWholeFile(path), expect);
 }
 
+TEST_F(VarTest, PadWithChildrenMakesValuedChildren) {
+    CarrayVar array;
+    Cvariable* fourth = array.padWithChildrenAndGet("v", 3, CLASS_FLOAT, 2.0f);
+    EXPECT_EQ(childNames(&array), "vvvv");
+    EXPECT_EQ(array.getChild(3), fourth);
+    EXPECT_EQ(array.getFloat(0), 2.0f);
+    EXPECT_STREQ(array.padWithChildrenAndGet("w", 5, CLASS_STRING, 2.0f)->getString(), "");
+    EXPECT_EQ(array.padWithChildrenAndGet("v", 1, CLASS_FLOAT, 7.0f), array.getChild(1));
+    EXPECT_EQ(array.padWithChildrenAndGet("v", 9, 99, 1.0f), nullptr); // no such class
+}
+
 } // namespace
