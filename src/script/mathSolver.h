@@ -162,6 +162,7 @@ class CmathSolver {
     static constexpr int maxSymbols = 26;     // "a" to "z"
     static constexpr int maxSymbolText = 255; // bytes of a symbol string
     static constexpr int maxNesting = 24;     // function calls and "{ }" / "$" nesting
+    static constexpr int maxLocalSolves = 512;  // function-argument solves in one top-level solve
 
     CmathSolver();
     ~CmathSolver();
@@ -240,6 +241,7 @@ class CmathSolver {
     uint8_t checkFloatFunctions(char const* nameStart, int nameLength, int& count);
     int checkStringFunctions(char const* nameStart, int nameLength, int& count, CsolverText& out);
     bool beginLocalSolve(CmathSolver& local, char const* nameStart, int nameLength);
+    static void resetLocalSolveBudget();
 
   public:
     // The fields of the solver; the script runner reads errorReported and errorText.

@@ -12,6 +12,7 @@ int CmathSolver::solveFloat(char const* text, double& value) {
     setForMode(floatMode);
     value = 0.0;
     errorState = 0;
+    if (nesting == 0) resetLocalSolveBudget();
     if (!text) text = "";
     if (!decompose(text)) return 1;
     if (simplified) {

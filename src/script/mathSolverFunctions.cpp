@@ -89,11 +89,19 @@ StringFn stringFunctionNamed(char const* name, int length) {
 
 } // namespace
 
+// Function arguments are solved by local solvers, and a name that is not a function may be
+// tried again at each later "(", so nested text can cost work exponential in its depth.
+// One top-level solve gets a fixed budget of local solves; past it the expression is too
+// complex. Scripts from the network reach the solver, so this must hold for any text.
+static int localSolvesLeft = CmathSolver::maxLocalSolves;
+
+void CmathSolver::resetLocalSolveBudget() { localSolvesLeft = maxLocalSolves; }
+
 bool CmathSolver::beginLocalSolve(CmathSolver& local, char const* nameStart, int nameLength) {
     local.searchVariablePath = searchVariablePath;
     local.nesting = nesting + 1;
     local.restOfText = nameStart + nameLength + 1;
-    if (local.nesting > maxNesting) {
+    if (local.nesting > maxNesting || --localSolvesLeft < 0) {
         setError("expression too complex");
         return false;
     }

@@ -8,6 +8,7 @@
 int CmathSolver::solveString(char const* text, Cstring& result) {
     setForMode(stringMode);
     errorState = 0;
+    if (nesting == 0) resetLocalSolveBudget();
     if (!text) text = "";
     clearSymbols();
     firstSymbol = nextFreeSymbol = 'a';

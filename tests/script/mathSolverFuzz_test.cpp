@@ -99,4 +99,19 @@ TEST_F(SolverTest, SurvivesRandomAndMutatedExpressions) {
     EXPECT_EQ(solveS("ok"), "ok");
 }
 
+// Nested function names and groups once cost work exponential in their depth; the work
+// of one solve is now bounded, so deep nesting ends with an error instead of minutes.
+TEST_F(SolverTest, DeepNestingEndsQuickly) {
+    std::string text;
+    for (int i = 0; i < 24; i++) text += "min(";
+    double value;
+    solver.solveFloat(text.c_str(), value); // took minutes before the work was bounded
+    Cstring out;
+    solver.solveString(("quotes({" + text).c_str(), out);
+    resetExitState();
+    solver.clearError();
+    EXPECT_EQ(solveF("min(min(min(3,2),4),min(1,5))"), 1);
+    EXPECT_EQ(solveS("quotes(``a``)"), "\"a\"");
+}
+
 } // namespace

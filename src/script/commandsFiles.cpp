@@ -1,0 +1,74 @@
+// Built-in commands that write, make, rename and delete files and folders. Outcomes
+// go to "failed" for the script to test; they are never exit reasons.
+#include "host/hostServices.h"
+#include "script/scriptCommands.h"
+#include "script/scriptOrigin.h"
+#include "support/cerr.h"
+
+namespace {
+
+void setFailed(int value) {
+    if (scriptFailedValue) *scriptFailedValue = static_cast<int16_t>(value);
+}
+
+// Names of fewer than 4 characters are taken for mistakes and left alone.
+bool longEnough(Cstring const& name) {
+    return name.size() >= 4;
+}
+
+} // namespace
+
+int commandMfile(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    if (line.tokenCount() < 2) {
+        line.getString(1, true); // records the missing token
+        return 2;
+    }
+    Cstring file = line.getFilename(0);
+    if (erroredExit) return 2;
+    if (!scriptMayTouchFile(file.c_str())) {
+        setFailed(1);
+        return 0;
+    }
+    // The data token is used exactly as parsed: a binary block keeps its NULs.
+    Cstring const& bytes = line.tokens[1];
+    setFailed(hostServices().writeFile(file.c_str(), bytes.c_str(), bytes.size()));
+    return 0;
+}
+
+int commandMdir(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring folder = line.getFilename(0);
+    if (erroredExit) return 2;
+    if (!scriptMayTouchFile(folder.c_str())) {
+        setFailed(1);
+        return 0;
+    }
+    setFailed(hostServices().makeFolders(folder.c_str()));
+    return 0;
+}
+
+int commandRenameFile(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring from = line.getFilename(0);
+    Cstring to = line.getFilename(1);
+    if (erroredExit) return 2;
+    if (masterOut.is_open()) masterOut << "renameFile " << from << " -> " << to << std::endl;
+    if (!longEnough(from) || !longEnough(to)) return 0;
+    if (!scriptMayTouchFile(from.c_str()) || !scriptMayTouchFile(to.c_str())) {
+        setFailed(1);
+        return 0;
+    }
+    setFailed(hostServices().renameFile(from.c_str(), to.c_str()));
+    return 0;
+}
+
+int commandDeleteFile(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring file = line.getFilename(0);
+    if (erroredExit) return 2;
+    if (masterOut.is_open()) masterOut << "deleteFile " << file << std::endl;
+    if (!longEnough(file)) return 0;
+    if (!scriptMayTouchFile(file.c_str())) {
+        setFailed(1);
+        return 0;
+    }
+    setFailed(hostServices().deleteFile(file.c_str()));
+    return 0;
+}

@@ -1,0 +1,175 @@
+// Built-in commands that reach outside the tree: messages, web requests, the browser,
+// the progress pane, random seeds, report requests and the ways the saver ends.
+#include <cmath>
+
+#include "host/hostServices.h"
+#include "host/osFunctions.h"
+#include "script/scriptCommands.h"
+#include "script/scriptOrigin.h"
+#include "support/cerr.h"
+#include "variables/configDialogVars.h"
+#include "variables/variableConvert.h"
+#include "world/velmoraFunctions.h"
+
+int16_t* scriptFailedValue = nullptr;
+uint8_t* webRequestPending = nullptr;
+void (*showPasswordPane)() = nullptr;
+void (*freeGlobalsHook)() = nullptr;
+Cstring inetSite;
+int16_t g_passwordProtected = 0;
+
+namespace {
+
+int ending() {
+    return erroredExit ? 2 : 0;
+}
+
+void setFailed(int value) {
+    if (scriptFailedValue) *scriptFailedValue = static_cast<int16_t>(value);
+}
+
+// The request arguments shared by "startHttpRequest" and "httpRequestAndRun".
+struct RequestArgs {
+    Cstring path;
+    bool report = true;
+    bool hasExtra = false;
+    Cstring extra;
+    char const* extraText() const { return hasExtra ? extra.c_str() : nullptr; }
+};
+
+RequestArgs readRequest(CscriptLine& line) {
+    RequestArgs args;
+    args.path = line.getString(0, true);
+    if (line.tokenCount() >= 2) args.report = varconv::truncToInt(line.getFloat(1)) != 0;
+    if (line.tokenCount() >= 3) {
+        args.hasExtra = true;
+        args.extra = line.getString(2, true);
+    }
+    return args;
+}
+
+} // namespace
+
+int commandExit0(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring message = line.tokenCount() == 1 ? line.getString(0, true) : Cstring("ex0");
+    if (freeGlobalsHook) freeGlobalsHook();
+    exit0(message.c_str());
+}
+
+int commandMsgbox(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring text = line.getString(0, true);
+    if (erroredExit) return 2;
+    OS::ShowMessage(text.c_str(), "", 1);
+    return 0;
+}
+
+int commandStartHttpRequest(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    setFailed(0);
+    RequestArgs args = readRequest(line);
+    if (erroredExit) return 2;
+    if (webRequestPending) *webRequestPending = 1;
+    int result = startHTTPrequestThread(args.path, args.report, 2, args.extraText());
+    // A request that never started will never complete, so nothing is pending.
+    if (result != 0 && webRequestPending) *webRequestPending = 0;
+    setFailed(result);
+    return 0;
+}
+
+int commandHttpRequestAndRun(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    setFailed(0);
+    RequestArgs args = readRequest(line);
+    if (erroredExit) return 2;
+    setFailed(MakeHTTPrequestAndRunScript(args.path, args.report, 2, args.extraText()));
+    return 0;
+}
+
+int commandDownload(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring url = line.getFilename(0);
+    Cstring file = line.getFilename(1);
+    if (erroredExit) return 2;
+    if (!scriptMayTouchFile(file.c_str())) {
+        setFailed(1);
+        return 0;
+    }
+    OS::startFileDownload(url.c_str(), file.c_str(), true);
+    return ending();
+}
+
+int commandSetPriority(CscriptHandler*, CscriptLine&, Cvariable**) {
+    OS::SetPriority(runPriority);
+    return ending();
+}
+
+int commandSendReport(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    mendwellArgument = line.getString(0, true);
+    setExit(mendwellArgument.c_str());
+    sendErrorReport = 1;
+    return ending();
+}
+
+int commandExit(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring reason = line.getString(0, true);
+    setExit(reason.c_str());
+    return ending();
+}
+
+int commandExitErr(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring reason = line.getString(0, true);
+    setExitError(reason.c_str(), 1);
+    return ending();
+}
+
+int commandSrand(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    // Any number becomes a seed: negative ones wrap, NaN gives 0.
+    int64_t whole = varconv::truncToInt64(line.getFloat(0));
+    OS::_srand(static_cast<unsigned>(static_cast<uint64_t>(whole)));
+    return ending();
+}
+
+int commandWebpage(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    if (shopKeeper && g_passwordProtected) {
+        if (showPasswordPane) showPasswordPane();
+        return ending();
+    }
+    inetSite = line.getString(0, true);
+    if (erroredExit) return 2;
+    if (line.tokenCount() >= 2 && line.getString(1, true) == "instant") {
+        OS::showInternetPage(inetSite.c_str());
+        inetSite = "";
+        return 0;
+    }
+    // The host opens the page as the saver closes.
+    setExit("to the internet");
+    return ending();
+}
+
+int commandProgress(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring text = line.getString(0, true);
+    if (erroredExit) return 2;
+    if (text == "close") {
+        OS::closeProgress();
+    } else {
+        OS::openProgress(text.c_str());
+        OS::setProgressPercent(100);
+    }
+    return 0;
+}
+
+int commandStoreReg(CscriptHandler*, CscriptLine&, Cvariable**) {
+    OS::storeRegistryStuff();
+    return ending();
+}
+
+int commandSystem(CscriptHandler*, CscriptLine& line, Cvariable**) {
+    Cstring command = line.getString(0, true);
+    if (erroredExit) return 2;
+    if (masterOut.is_open()) masterOut << "cmdA=" << command << std::endl;
+    if (runningNetworkScript()) {
+        VTRACE(1, "system refused for a network script: " << command);
+        if (masterOut.is_open()) masterOut << "system refused" << std::endl;
+        setFailed(1);
+        return 0;
+    }
+    OS::shellCommand(command.c_str());
+    return ending();
+}

@@ -1,0 +1,79 @@
+// Built-in script commands that reach beyond the value declarations: tree and script
+// commands, system, file, web and exit commands, and the rotater commands. Each follows
+// BuiltinCommand: 0 done, 1 not handled, 2 failed or an exit is pending.
+#pragma once
+
+#include <cstdint>
+
+#include "script/scripter.h"
+
+// ---- shop keeper state the commands write (the shop keeper points these at its own) ----
+// The value scripts read as "failed": the outcome of the last request or file operation.
+// Null while there is no shop keeper: outcomes are then not kept.
+extern int16_t* scriptFailedValue;
+// Set while a web request started by a script is pending; null without a shop keeper.
+extern uint8_t* webRequestPending;
+// Shows the password-error pane in place of a web page; null: nothing is shown.
+extern void (*showPasswordPane)();
+// Frees the globals just before "exit0" ends the process; null: nothing to free.
+extern void (*freeGlobalsHook)();
+// The page to open as the saver closes ("inetSite").
+extern Cstring inetSite;
+// Nonzero: "webpage" shows the password pane instead of the page.
+extern int16_t g_passwordProtected;
+
+// ---- tree commands (commandsVariables.cpp) ----
+int commandDelete(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandSaveVar(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandSetmask(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandSetParent(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandAddPath(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandSetPath(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandForEachChild(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+
+// ---- script commands (commandsScripts.cpp) ----
+int commandRunString(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandLoadScript(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandRunScript(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+// "addScript", "script" and "appendScript".
+int commandAddScript(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandCerr(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+// "addGeo", "addChan", "addImage", "addVolume": no model or data-array requests exist yet,
+// so each reports its failure as an exit reason.
+int commandAddGeo(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandAddDataArray(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+
+// ---- system, file, web and exit commands (commandsSystem.cpp, commandsFiles.cpp) ----
+int commandExit0(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandMsgbox(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandStartHttpRequest(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandHttpRequestAndRun(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandDownload(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandSetPriority(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandSendReport(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandExit(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+// "exiterr" and "setExitErr".
+int commandExitErr(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandSrand(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandWebpage(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandProgress(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandMfile(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandStoreReg(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandMdir(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandRenameFile(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandDeleteFile(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandSystem(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+
+// ---- rotaters (commandsRotater.cpp) ----
+int commandRotater(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
+
+// Runs text parsed as a script on target as a network-origin script: file commands are
+// confined to the data folder and shell commands refused for the whole run.
+int runNetworkScript(Cvariable* target, char const* text, int length);
+
+// True when node is target or one of its ancestors.
+bool isSelfOrAncestor(Cvariable* node, Cvariable* target);
+// deleteVariable, except that a node holding the run's target or the running line goes
+// to the trash instead of being destroyed under the running script.
+void deleteVariableInUse(Cvariable* node, Cvariable* target, Cvariable* line);

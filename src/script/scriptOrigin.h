@@ -1,0 +1,31 @@
+// Where the running script came from.
+//
+// A script that arrived over the network (a web reply beginning with "SCRIPT") is not
+// trusted like the scripts of the resource tree: while one runs, file commands may only
+// write inside the data folder "[APD]" and shell commands are refused. The confinement
+// lasts for everything the network script runs, stored scripts included.
+#pragma once
+
+// Number of network-origin runs in progress.
+extern int networkScriptDepth;
+
+inline bool runningNetworkScript() {
+    return networkScriptDepth > 0;
+}
+
+// Marks the runs made during its life as network-origin.
+class CnetworkScriptScope {
+  public:
+    CnetworkScriptScope() { networkScriptDepth++; }
+    ~CnetworkScriptScope() { networkScriptDepth--; }
+    CnetworkScriptScope(CnetworkScriptScope const&) = delete;
+    CnetworkScriptScope& operator=(CnetworkScriptScope const&) = delete;
+};
+
+// True when path, with its keywords expanded, names the data folder or something inside
+// it: it must begin with the (known, absolute) data folder and hold no ".." piece.
+bool pathInsideDataFolder(char const* path);
+
+// True when the running script may write, rename or delete path: always for trusted
+// scripts, only inside the data folder for network ones. A refusal is traced.
+bool scriptMayTouchFile(char const* path);

@@ -1,0 +1,127 @@
+// Running scripts: line lists against a target, dispatch by node kind, text and files.
+#include <cstring>
+
+#include "script/mathSolver.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+
+int16_t scriptError = 0;
+Cstring scriptName;
+Cstring scriptDiskPath;
+Cstring currentScriptName;
+int originalScript = 0;
+int scriptRunDepth = 0;
+void (*restoreResourceTreeHook)() = nullptr;
+
+int runScriptLines(Cvariable* target, Cvariable* firstLine) {
+    if (target == nullptr) {
+        VTRACE(1, "script run without a target");
+        return 0;
+    }
+    scriptRunDepth++;
+    CscriptHandler handler;
+    handler.thisObject = target;
+    Cvariable* savedSearchPath = mathSolver.searchVariablePath;
+    mathSolver.setSearchVariablePath(target);
+
+    int result = 0;
+    CscriptLine* lastLine = nullptr;
+    Cvariable* current = mathSolver.errorReported ? nullptr : firstLine;
+    while (current) {
+        Cvariable* next = current->nextSibling;
+        if (current->getClass() == CLASS_SCRIPT_LINE) {
+            CscriptLine* line = static_cast<CscriptLine*>(current);
+            lastLine = line;
+            result = processCommandMain(&handler, *line, &next);
+            if (erroredExit) {
+                result = 2;
+            } else if (result == 1) {
+                Cvariable* before = mathSolver.searchVariablePath;
+                result = static_cast<int>(target->processCommand(&handler, *line));
+                mathSolver.setSearchVariablePath(before);
+            }
+        } else {
+            result = runScript(target, current);
+        }
+        if (result != 0 || next == nullptr || mathSolver.errorReported) break;
+        current = next;
+    }
+
+    if (mathSolver.errorReported) {
+        scriptError = 1;
+        Cstring reason = Cstring("math evaluation error: ") + mathSolver.errorText;
+        setExitError(reason.c_str(), 1);
+    }
+    if (result == 1) {
+        scriptError = 1;
+        Cstring reason = Cstring("Couldn't find command ") + (lastLine ? lastLine->name : Cstring()) +
+                         " in script " + scriptName;
+        setExitError(reason.c_str(), 1);
+    }
+    mathSolver.setSearchVariablePath(savedSearchPath);
+    mathSolver.clearError();
+    scriptRunDepth--;
+    return result;
+}
+
+int runScript(Cvariable* target, Cvariable* script) {
+    originalScript = 0;
+    if (script == nullptr) return 0;
+    switch (script->getClass()) {
+    case CLASS_DIRECTORY:
+        return script->firstChild ? runScriptLines(target, script->firstChild) : 0;
+    case CLASS_SCRIPT:
+        return runScript_(target, static_cast<CscriptVar*>(script));
+    case CLASS_SCRIPT_LINE:
+        return runScriptLines(target, script);
+    default:
+        setExitError("can't run script from this object", 1);
+        return 0;
+    }
+}
+
+int runScript(Cvariable* target, char const* path, bool* found) {
+    Cvariable* script = (target && path) ? target->findVariable(path) : nullptr;
+    if (found) *found = script != nullptr;
+    return script ? runScript(target, script) : 0;
+}
+
+int runScript_(Cvariable* target, CscriptVar* script) {
+    if (target == nullptr || script == nullptr) return 0;
+    int savedOriginal = originalScript;
+    originalScript = script->fromDisk;
+    if (target->getDiskPath().empty()) target->setDiskPath(script->diskPath);
+
+    // The registry shows which file runs; messages name it through scriptName.
+    Cvariable* shown = globalVariablesDir ? globalVariablesDir->getChild("currentScriptName", 0) : nullptr;
+    Cstring kept = shown ? Cstring(shown->getString()) : scriptName;
+    if (!script->diskPath.empty()) {
+        if (shown) shown->setString(script->name.c_str());
+        scriptName = script->name;
+        scriptDiskPath = script->diskPath;
+    }
+    int result = runScriptLines(target, script->firstChild);
+    if (shown) shown->setString(kept.c_str());
+    scriptName = kept;
+    originalScript = savedOriginal;
+    return result;
+}
+
+int runStringScript(Cvariable* target, char const* text) {
+    if (text == nullptr) return 0;
+    if (std::strncmp(text, ":ssh", 4) == 0) setVerbose(0, "ssh");
+    if (std::strlen(text) < 5) return 0;
+    CscriptVar script;
+    script.processStringScript(text);
+    if (scriptError) return 1;
+    return runScript(target, &script);
+}
+
+int runDiskScript(Cvariable* target, char const* path) {
+    CscriptVar script;
+    int loaded = script.processDiskScript(path);
+    masterOut << "pds returned " << loaded << std::endl;
+    int result = runScript(target, &script);
+    masterOut << "runscript ret=" << result << std::endl;
+    return result;
+}

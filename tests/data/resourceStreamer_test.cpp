@@ -1,0 +1,284 @@
+// Resource packages: first package wins, disk fallback flags, pattern lookup, bad packages.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data/resourceStreamer.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+#include "variables/variableLinks.h"
+
+namespace {
+
+void u16(std::string& b, unsigned v) {
+    b += char(v & 255);
+    b += char((v >> 8) & 255);
+}
+void u32(std::string& b, uint32_t v) {
+    for (int i = 0; i < 4; i++)
+        b += char((v >> (8 * i)) & 255);
+}
+void record(std::string& b, int classCode, std::string const& name) {
+    b += char(classCode);
+    u16(b, static_cast<unsigned>(name.size()));
+    b += name;
+}
+
+// Writes a package: index ("top" directory holding the files at their paths, then
+// "channel"), a pad byte, then the files' bytes. Entry fields can be spoiled per test.
+struct PackageLayout {
+    int channel = 0;
+    bool writeChannel = true;
+    int entryStream = -1; // stream index written into entries; -1: the channel
+    long offsetShift = 0; // added to every entry offset
+    long sizeShift = 0;   // added to every entry size
+    bool truncateIndex = false;
+    int elementCount = 3; // of each entry's int elements
+    int elementSize = 4;
+};
+
+struct Node {
+    std::map<std::string, Node> dirs;
+    std::map<std::string, std::string> files;
+};
+
+// Entries get a 12-byte placeholder, patched with offset, size and date once the index
+// length is known.
+std::string placeholder(size_t i) {
+    char text[16];
+    snprintf(text, sizeof text, "\x01FX%09zu", i);
+    return std::string(text, 12);
+}
+
+std::string writeNode(Node const& node, std::vector<std::string const*>& fixups,
+                      PackageLayout const& layout) {
+    std::string b;
+    bool first = true;
+    for (auto const& [name, sub] : node.dirs) {
+        if (!first) b += '|';
+        first = false;
+        record(b, 16, name);
+        std::string inner = writeNode(sub, fixups, layout);
+        if (!inner.empty()) b += "{" + inner + "}";
+    }
+    for (auto const& [name, content] : node.files) {
+        if (!first) b += '|';
+        first = false;
+        record(b, 19, name);
+        u16(b, static_cast<unsigned>(layout.elementCount));
+        u16(b, static_cast<unsigned>(layout.elementSize));
+        std::string mark = placeholder(fixups.size());
+        b += mark.substr(0, static_cast<size_t>(layout.elementCount * layout.elementSize));
+        fixups.push_back(&content);
+    }
+    return b;
+}
+
+void writePackage(std::string const& path, std::map<std::string, std::string> const& files,
+                  PackageLayout layout = {}) {
+    Node top;
+    for (auto const& [p, content] : files) {
+        Node* n = &top;
+        std::string rest = p;
+        for (size_t slash; (slash = rest.find('/')) != std::string::npos; rest = rest.substr(slash + 1))
+            n = &n->dirs[rest.substr(0, slash)];
+        n->files[rest] = content;
+    }
+    std::vector<std::string const*> fixups;
+    std::string index = "DBT";
+    index += '\0';
+    record(index, 16, "top");
+    size_t innerStart = index.size() + 1;
+    std::string inner = writeNode(top, fixups, layout);
+    index += "{" + inner + "}";
+    if (layout.writeChannel) {
+        index += '|';
+        record(index, 4, "channel");
+        u32(index, static_cast<uint32_t>(layout.channel));
+    }
+    index += '\0'; // ends the index: not a sibling separator
+    std::string payload;
+    int stream = layout.entryStream < 0 ? layout.channel : layout.entryStream;
+    for (size_t i = 0; i < fixups.size(); i++) {
+        std::string const* content = fixups[i];
+        uint32_t offset = static_cast<uint32_t>(index.size() + payload.size() + layout.offsetShift);
+        uint32_t packed =
+            static_cast<uint32_t>(content->size() + layout.sizeShift) | (uint32_t(stream) << 28);
+        std::string fields;
+        u32(fields, offset);
+        u32(fields, packed);
+        u32(fields, 7);
+        size_t at = index.find(placeholder(i));
+        if (at != std::string::npos) index.replace(at, 12, fields);
+        payload += *content;
+    }
+    if (layout.truncateIndex) index.resize(innerStart + 5), payload.clear();
+    writeWholeFile(path, index + payload);
+}
+
+class Streamer : public ::testing::Test {
+  protected:
+    void SetUp() override { resetExitState(); }
+    void TearDown() override { resetExitState(); }
+    std::string load(char const* path) {
+        CmemoryChunkVar chunk;
+        if (!streamer.loadFile(path, chunk)) return "<none>";
+        return std::string(reinterpret_cast<char*>(chunk.data), chunk.size);
+    }
+
+    ScopedDataFolder dataFolder; // exit reasons write the closing phase's file there
+    TempDir dir;
+    CresourceStreamer streamer;
+};
+
+TEST_F(Streamer, FirstPackageWinsAndLaterOnesAddTheirFiles) {
+    writePackage(dir.file("one.pak"), {{"a.txt", "from one"}, {"sub/b.txt", "bee one"}}, {.channel = 0});
+    writePackage(dir.file("two.pak"), {{"a.txt", "from two"}, {"sub/c.txt", "sea"}, {"d.txt", "dee"}},
+                 {.channel = 3});
+    ASSERT_EQ(streamer.addResource(dir.file("one.pak").c_str()), 0);
+    ASSERT_EQ(streamer.addResource(dir.file("two.pak").c_str()), 0);
+    EXPECT_EQ(streamer.numResourceFiles, 2);
+    EXPECT_STREQ(streamer.firstChild->name.c_str(), "top");
+    EXPECT_EQ(load("a.txt"), "from one");
+    EXPECT_EQ(load("sub/b.txt"), "bee one");
+    EXPECT_EQ(load("sub/c.txt"), "sea");
+    EXPECT_EQ(load("d.txt"), "dee");
+    EXPECT_EQ(load("none.txt"), "<none>");
+    EXPECT_EQ(streamer.getChild("channel", 0), nullptr);
+
+    std::ifstream in;
+    int size = 0;
+    ASSERT_EQ(streamer.openFile("sub/c.txt", in, &size), 1);
+    EXPECT_EQ(size, 3);
+    char buf[4] = {0};
+    in.read(buf, 3);
+    EXPECT_STREQ(buf, "sea");
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(Streamer, ExtraZeroBytesApplyToOneLoad) {
+    writePackage(dir.file("one.pak"), {{"a.txt", "abc"}});
+    ASSERT_EQ(streamer.addResource(dir.file("one.pak").c_str()), 0);
+    streamer.setExtraFileLoadMemoryAlloc(1);
+    std::string first = load("a.txt");
+    ASSERT_EQ(first.size(), 4u);
+    EXPECT_EQ(first[3], '\0');
+    EXPECT_EQ(load("a.txt"), "abc");
+}
+
+TEST_F(Streamer, DiskFallbackNeedsAFlag) {
+    writeWholeFile(dir.file("disk.txt"), "on disk");
+    std::string path = dir.file("disk.txt");
+    EXPECT_EQ(load(path.c_str()), "<none>");
+    streamer.checkDiskOnce = 1;
+    EXPECT_EQ(load(path.c_str()).substr(0, 7), "on disk");
+    EXPECT_EQ(streamer.checkDiskOnce, 0);
+    EXPECT_EQ(load(path.c_str()), "<none>");
+    std::ifstream in;
+    int size = 0;
+    EXPECT_EQ(streamer.openFile(path.c_str(), in, &size), 0);
+    streamer.checkDiskAlways = 1;
+    ASSERT_EQ(streamer.openFile(path.c_str(), in, &size), 1);
+    EXPECT_EQ(size, 7);
+    EXPECT_EQ(load(path.c_str()).substr(0, 7), "on disk");
+}
+
+TEST_F(Streamer, MalformedPackagesFailCleanly) {
+    struct Case {
+        char const* what;
+        PackageLayout layout;
+    } cases[] = {
+        {"no channel", {.writeChannel = false}},
+        {"channel out of range", {.channel = 10}},
+        {"negative channel", {.channel = -1}},
+        {"entry of another stream", {.channel = 1, .entryStream = 2}},
+        {"entry past the end", {.sizeShift = 100}},
+        {"offset past the end", {.offsetShift = 1000}},
+        {"cut-off index", {.truncateIndex = true}},
+        {"entry of two elements", {.elementCount = 2}},
+        {"entry of 1-byte elements", {.elementSize = 1}},
+    };
+    for (Case const& c : cases) {
+        CresourceStreamer fresh;
+        std::string path = dir.file("bad.pak");
+        writePackage(path, {{"a.txt", "abc"}}, c.layout);
+        EXPECT_EQ(fresh.addResource(path.c_str()), 1) << c.what;
+        EXPECT_EQ(fresh.numResourceFiles, 0) << c.what;
+        EXPECT_EQ(fresh.firstChild, nullptr) << c.what;
+    }
+    for (std::string bytes :
+         {std::string(), std::string("DB"), std::string("XYZ\0abc", 7), std::string("DBT\0", 4)}) {
+        CresourceStreamer fresh;
+        writeWholeFile(dir.file("junk.pak"), bytes);
+        EXPECT_EQ(fresh.addResource(dir.file("junk.pak").c_str()), 1);
+    }
+    EXPECT_EQ(streamer.addResource(dir.file("missing.pak").c_str()), 1);
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(Streamer, SlotInUseIsAnExitError) {
+    writePackage(dir.file("one.pak"), {{"a.txt", "one"}}, {.channel = 2});
+    writePackage(dir.file("two.pak"), {{"b.txt", "two"}}, {.channel = 2});
+    ASSERT_EQ(streamer.addResource(dir.file("one.pak").c_str()), 0);
+    EXPECT_EQ(streamer.addResource(dir.file("two.pak").c_str()), 1);
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_STREQ(exitReasonList.back().c_str(), "Error! stream 2 already open");
+    EXPECT_EQ(load("b.txt"), "<none>"); // its entries were not merged
+}
+
+class Lookup : public Streamer {
+  protected:
+    void SetUp() override {
+        Streamer::SetUp();
+        saved = resourcesDir;
+        resourcesDir = &streamer;
+    }
+    void TearDown() override {
+        resourcesDir = saved;
+        Streamer::TearDown();
+    }
+    CresourceStreamer* saved = nullptr;
+};
+
+TEST_F(Lookup, PatternsFindPackagedAndDiskFiles) {
+    writePackage(dir.file("one.pak"), {{"fish/shark.txt", "s"}});
+    ASSERT_EQ(streamer.addResource(dir.file("one.pak").c_str()), 0);
+    writeWholeFile(dir.file("shark.geo"), "g");
+    std::vector<Cstring> names = {"shark", "geo"};
+    std::vector<Cstring> disk = {"nowhere/%a.%b", "fish/%a.txt", Cstring(dir.path().c_str()) + "%a.%b"};
+    EXPECT_EQ(findDiskFile(names, disk), 1);
+    std::vector<Cstring> onlyDisk = {"nowhere/%a", Cstring(dir.path().c_str()) + "%a.%b"};
+    EXPECT_EQ(findDiskFile(names, onlyDisk), 1);
+    std::vector<Cstring> none = {"nowhere/%a"};
+    EXPECT_EQ(findDiskFile(names, none), -1);
+}
+
+TEST_F(Lookup, TryFindPrefersTheTreeThenTheDisk) {
+    writeWholeFile(dir.file("crab.geo"), "g");
+    CdirectoryVar tree;
+    std::vector<Cstring> names = {"crab", "geo"};
+    std::vector<Cstring> treePatterns = {"models/%a", "other/%a", "resources/%a.%b"};
+    std::vector<Cstring> diskPatterns = {"no/%a.%b", "no2/%a.%b", Cstring(dir.path().c_str()) + "%a.%b"};
+    Cstring diskPath = "x", treePath;
+    EXPECT_EQ(tryFind(&tree, names, treePatterns, diskPatterns, diskPath, treePath), nullptr);
+    EXPECT_STREQ(diskPath.c_str(), (dir.path() + "crab.geo").c_str());
+    EXPECT_STREQ(treePath.c_str(), "resources/crab.geo");
+
+    Cvariable* models = tree.addDirectory("models", 0);
+    Cvariable* crab = models->addDirectory("crab", 0);
+    Cvariable* instances = crab->addVariableX("instances", CLASS_INT, 0);
+    instances->setElem_int(0, 2);
+    EXPECT_EQ(tryFind(&tree, names, treePatterns, diskPatterns, diskPath, treePath), crab);
+    EXPECT_EQ(instances->getElem_int(0), 3);
+
+    std::vector<Cstring> nowhere = {"no/%a"};
+    diskPath = "x";
+    EXPECT_EQ(tryFind(&tree, names, nowhere, nowhere, diskPath, treePath), nullptr);
+    EXPECT_TRUE(diskPath.empty());
+}
+
+} // namespace

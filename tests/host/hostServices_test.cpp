@@ -1,0 +1,125 @@
+// The Linux host services and the swapping of the services in use.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/fakeHostServices.h"
+#include "host/hostServices.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+#include "variables/variableBasics.h"
+
+namespace {
+
+TEST(LinuxHost, WriteFileKeepsEveryByteAndMakesFolders) {
+    ScopedDataFolder data;
+    std::string bytes("a\0b\0\0c", 6);
+    ASSERT_EQ(hostServices().writeFile("[APD]deep/er/blob.bin", bytes.data(), 6), 0);
+    EXPECT_EQ(readWholeFile(data.file("deep/er/blob.bin")), bytes);
+
+    ASSERT_EQ(hostServices().writeFile("[APD]empty.bin", "", 0), 0);
+    EXPECT_TRUE(pathExists(data.file("empty.bin")));
+    EXPECT_EQ(readWholeFile(data.file("empty.bin")), "");
+}
+
+TEST(LinuxHost, WriteFileRefusesWhatCannotBeWritten) {
+    ScopedDataFolder data;
+    EXPECT_EQ(hostServices().writeFile(nullptr, "x", 1), 1);
+    EXPECT_EQ(hostServices().writeFile("[APD]neg.bin", "x", -5), 1);
+    writeWholeFile(data.file("plainfile"), "x");
+    // A folder of the path is a plain file: nothing can be made below it.
+    EXPECT_EQ(hostServices().writeFile("[APD]plainfile/inner.bin", "x", 1), 1);
+}
+
+TEST(LinuxHost, MakeFoldersReportsWhetherTheFolderIsThere) {
+    ScopedDataFolder data;
+    EXPECT_EQ(hostServices().makeFolders("[APD]a/b/c"), 0);
+    EXPECT_TRUE(pathExists(data.file("a/b/c")));
+    // Already there is success too.
+    EXPECT_EQ(hostServices().makeFolders("[APD]a/b/c"), 0);
+    writeWholeFile(data.file("file"), "x");
+    EXPECT_EQ(hostServices().makeFolders("[APD]file/sub"), 1);
+    EXPECT_EQ(hostServices().makeFolders(""), 1);
+}
+
+TEST(LinuxHost, RenameAndDeleteReportFailure) {
+    ScopedDataFolder data;
+    writeWholeFile(data.file("one.txt"), "1");
+    EXPECT_EQ(hostServices().renameFile("[APD]one.txt", "[APD]two.txt"), 0);
+    EXPECT_EQ(readWholeFile(data.file("two.txt")), "1");
+    EXPECT_EQ(hostServices().renameFile("[APD]one.txt", "[APD]three.txt"), 1);
+    EXPECT_EQ(hostServices().deleteFile("[APD]two.txt"), 0);
+    EXPECT_FALSE(pathExists(data.file("two.txt")));
+    EXPECT_EQ(hostServices().deleteFile("[APD]two.txt"), 1);
+}
+
+TEST(LinuxHost, ShellCommandExpandsKeywordsAndGivesTheStatus) {
+    ScopedDataFolder data;
+    EXPECT_EQ(OS::shellCommand("echo made > [APD]out.txt"), 0);
+    EXPECT_EQ(readWholeFile(data.file("out.txt")), "made\n");
+    EXPECT_EQ(OS::shellCommand("exit 3"), 3);
+}
+
+TEST(LinuxHost, WebRequestsFailUntilTheyExist) {
+    EXPECT_EQ(startHTTPrequestThread("/path", true, 2, nullptr), HTTP_REQUEST_UNAVAILABLE);
+    EXPECT_EQ(MakeHTTPrequestAndRunScript("/path", false, 2, "x"), HTTP_REQUEST_UNAVAILABLE);
+    EXPECT_NE(HTTP_REQUEST_UNAVAILABLE, 0);
+}
+
+TEST(LinuxHost, ProgressPaneState) {
+    ClinuxHostServices host;
+    host.openProgress("loading");
+    host.setProgressPercent(100);
+    EXPECT_TRUE(host.progressOpen);
+    EXPECT_EQ(host.progressPercent, 100);
+    host.closeProgress();
+    EXPECT_FALSE(host.progressOpen);
+}
+
+TEST(HostSwap, TheFakeReceivesTheCallsWhileInPlace) {
+    {
+        CfakeHostServices fake;
+        OS::openProgress("hi");
+        OS::setProgressPercent(100);
+        OS::closeProgress();
+        OS::showInternetPage("http://example.invalid/");
+        OS::startFileDownload("http://example.invalid/f", "[APD]f", true);
+        EXPECT_EQ(OS::storeRegistryStuff(), 0);
+        fake.httpResult = 7;
+        EXPECT_EQ(startHTTPrequestThread("/q", false, 2, nullptr), 7);
+        std::vector<std::string> expected = {"openProgress hi",
+                                             "progress 100",
+                                             "closeProgress",
+                                             "browser http://example.invalid/",
+                                             "download http://example.invalid/f [APD]f progress",
+                                             "storeRegistry",
+                                             "startHTTP /q report=0 type=2 extra=(none)"};
+        EXPECT_EQ(fake.calls, expected);
+    }
+    // Gone again: the platform answers.
+    EXPECT_EQ(startHTTPrequestThread("/q", false, 2, nullptr), HTTP_REQUEST_UNAVAILABLE);
+}
+
+} // namespace
+
+namespace {
+
+TEST(LinuxHost, StoreRegistryWritesTheRootsChildren) {
+    ScopedDataFolder data;
+    EXPECT_EQ(OS::storeRegistryStuff(), 1); // no root yet
+    CdirectoryVar root;
+    root.setName("globals");
+    globalVariablesDir = &root;
+    EXPECT_EQ(OS::storeRegistryStuff(), 1); // nothing under it
+    auto* runs = static_cast<CintVar*>(root.addVariableX("runs", CLASS_INT, 0));
+    runs->value = 12;
+    runs->setSave(1);
+    EXPECT_EQ(OS::storeRegistryStuff(), 0);
+    std::string text = readWholeFile(data.file("registry.txt"));
+    EXPECT_NE(text.find("runs"), std::string::npos) << text;
+    EXPECT_NE(text.find("12"), std::string::npos) << text;
+    EXPECT_FALSE(root.doSave()); // the root's save flag does not outlive the write
+    globalVariablesDir = nullptr;
+}
+
+} // namespace

@@ -1,0 +1,162 @@
+// File commands on the real disk, and the confinement of network scripts.
+#include "commandTestSupport.h"
+#include "host/fakeHostServices.h"
+#include "host/osFunctions.h"
+#include "script/scriptOrigin.h"
+#include "support/fileIO.h"
+#include "support/globals.h"
+
+namespace {
+
+// A binary block: a quote, a NUL, a 32-bit big-endian length, the bytes and one more byte.
+std::string binaryBlock(std::string const& bytes) {
+    std::string block("\"", 1);
+    block += '\0';
+    uint32_t n = static_cast<uint32_t>(bytes.size());
+    for (int shift = 24; shift >= 0; shift -= 8)
+        block += static_cast<char>((n >> shift) & 0xFF);
+    return block + bytes + "\"";
+}
+
+using FileCommands = CommandTest;
+
+TEST_F(FileCommands, MfileWritesExactlyTheBlocksBytes) {
+    std::string bytes("\0\x01zz\0\xff\n\r\0", 9);
+    for (size_t n : {size_t(0), size_t(1), bytes.size()}) {
+        failed = -1;
+        std::string part = bytes.substr(0, n);
+        ASSERT_EQ(runBytes(":mfile [APD]sub/blob.bin " + binaryBlock(part) + " :float after 1"), 0) << n;
+        EXPECT_EQ(failed, 0);
+        EXPECT_EQ(readWholeFile(data.file("sub/blob.bin")), part) << n;
+        EXPECT_EQ(getDiskFileSize(data.file("sub/blob.bin").c_str()), static_cast<long>(n));
+    }
+    // A plain token is written as it stands.
+    ASSERT_EQ(run(":mfile [APD]plain.txt hello"), 0);
+    EXPECT_EQ(readWholeFile(data.file("plain.txt")), "hello");
+}
+
+TEST_F(FileCommands, MfileThatCannotWriteSaysSo) {
+    writeWholeFile(data.file("aFile"), "x");
+    ASSERT_EQ(run(":mfile [APD]aFile/inside.txt data"), 0);
+    EXPECT_EQ(failed, 1);
+}
+
+TEST_F(FileCommands, MdirRenameAndDeleteKeepTheirOutcomeInFailed) {
+    ASSERT_EQ(run(":mdir [APD]one/two"), 0);
+    EXPECT_EQ(failed, 0);
+    EXPECT_TRUE(pathExists(data.file("one/two")));
+    ASSERT_EQ(run(":mdir [APD]one/two"), 0); // already there
+    EXPECT_EQ(failed, 0);
+
+    writeWholeFile(data.file("old.txt"), "1");
+    ASSERT_EQ(run(":renameFile [APD]old.txt [APD]new.txt"), 0);
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(readWholeFile(data.file("new.txt")), "1");
+    ASSERT_EQ(run(":renameFile [APD]old.txt [APD]new2.txt"), 0);
+    EXPECT_EQ(failed, 1);
+
+    ASSERT_EQ(run(":deleteFile [APD]new.txt"), 0);
+    EXPECT_EQ(failed, 0);
+    EXPECT_FALSE(pathExists(data.file("new.txt")));
+    ASSERT_EQ(run(":deleteFile [APD]new.txt"), 0);
+    EXPECT_EQ(failed, 1);
+}
+
+TEST_F(FileCommands, ShortNamesAreOnlyLogged) {
+    CfakeHostServices host;
+    ASSERT_EQ(openMasterOut(), 0);
+    failed = 7;
+    ASSERT_EQ(run(":renameFile abc longer.txt :renameFile longer.txt xyz :deleteFile a.b"), 0);
+    EXPECT_EQ(failed, 7);
+    EXPECT_TRUE(host.calls.empty());
+    masterOut.flush();
+    std::string log = readWholeFile(data.file("masterout.txt"));
+    EXPECT_NE(log.find("renameFile abc -> longer.txt"), std::string::npos) << log;
+    EXPECT_NE(log.find("deleteFile a.b"), std::string::npos) << log;
+    masterOut.close();
+}
+
+// ---- network-origin scripts ----
+
+class NetworkScripts : public CommandTest {
+  protected:
+    int runNet(std::string const& text) {
+        return runNetworkScript(&root, text.data(), static_cast<int>(text.size()));
+    }
+    TempDir outside;
+};
+
+TEST_F(NetworkScripts, FileCommandsCannotReachOutsideTheDataFolder) {
+    std::string victim = outside.file("victim.txt");
+    writeWholeFile(victim, "keep");
+    Cstring apd = appDataDir;
+    std::string escapes[] = {
+        "[APD]../escape.bin",    "[APD]sub/../../escape.bin",
+        outside.file("abs.bin"), "relative.bin",
+        "[TMP]tmp.bin",          std::string(apd.substr(0, apd.size() - 1).c_str()) + "-twin/x.bin",
+    };
+    for (std::string const& path : escapes) {
+        failed = -1;
+        ASSERT_EQ(runNet(":mfile " + path + " " + binaryBlock("evil")), 0) << path;
+        EXPECT_EQ(failed, 1) << path;
+        failed = -1;
+        ASSERT_EQ(runNet(":mdir " + path + "d"), 0) << path;
+        EXPECT_EQ(failed, 1) << path;
+    }
+    EXPECT_FALSE(pathExists(outside.file("abs.bin")));
+    EXPECT_FALSE(pathExists(data.path() + "../escape.bin"));
+
+    failed = -1;
+    ASSERT_EQ(runNet(":deleteFile " + victim), 0);
+    EXPECT_EQ(failed, 1);
+    ASSERT_EQ(runNet(":renameFile " + victim + " [APD]stolen.txt"), 0);
+    ASSERT_EQ(runNet(":renameFile [APD]x.txt " + outside.file("planted.txt")), 0);
+    ASSERT_EQ(runNet(":download http://h/f " + outside.file("dl.bin")), 0);
+    EXPECT_EQ(readWholeFile(victim), "keep");
+    EXPECT_FALSE(pathExists(data.file("stolen.txt")));
+
+    // Inside the data folder everything works.
+    ASSERT_EQ(runNet(":mfile [APD]in/ok.bin " + binaryBlock("fine") + " :mdir [APD]made"), 0);
+    EXPECT_EQ(readWholeFile(data.file("in/ok.bin")), "fine");
+    EXPECT_TRUE(pathExists(data.file("made")));
+}
+
+TEST_F(NetworkScripts, SaveVarIsConfinedToo) {
+    ASSERT_EQ(run(":mkdir cfg { :float speed 1 }"), 0);
+    root.findVariable("cfg")->setSave(1);
+    ASSERT_EQ(runNet(":saveVar cfg " + outside.file("cfg.txt") + " 0 0"), 0);
+    EXPECT_FALSE(pathExists(outside.file("cfg.txt")));
+    ASSERT_EQ(runNet(":saveVar cfg [APD]cfg.txt 0 0"), 0);
+    EXPECT_TRUE(pathExists(data.file("cfg.txt")));
+}
+
+TEST_F(NetworkScripts, SystemIsRefusedEvenThroughStoredScripts) {
+    CfakeHostServices host;
+    ASSERT_EQ(run(":script shell { :system \"touch x\" }"), 0);
+    failed = -1;
+    ASSERT_EQ(runNet(":system \"rm -rf /\" :runScript shell :float after 1"), 0);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(failed, 1);
+    EXPECT_NE(root.findVariable("after"), nullptr);
+
+    // Trusted scripts keep every command.
+    ASSERT_EQ(run((":runScript shell :mfile " + outside.file("trusted.txt") + " yes").c_str()), 0);
+    std::vector<std::string> expected = {"shell touch x", "writeFile " + outside.file("trusted.txt") + " 3"};
+    EXPECT_EQ(host.calls, expected);
+    EXPECT_EQ(host.written, "yes");
+    EXPECT_FALSE(runningNetworkScript());
+}
+
+TEST_F(NetworkScripts, MalformedInputFailsCleanly) {
+    EXPECT_EQ(runNetworkScript(nullptr, ":float x 1", 10), 1);
+    EXPECT_EQ(runNetworkScript(&root, nullptr, 0), 1);
+    EXPECT_EQ(runNetworkScript(&root, ":float x 1", -1), 1);
+    // A binary block that claims more bytes than the text holds.
+    std::string truncated = ":mfile [APD]t.bin " + binaryBlock("abcdef");
+    truncated.resize(truncated.size() - 4);
+    runNet(truncated);
+    EXPECT_FALSE(pathExists(data.file("t.bin")) && readWholeFile(data.file("t.bin")).size() > 2);
+    EXPECT_FALSE(runningNetworkScript());
+}
+
+} // namespace

@@ -1,0 +1,176 @@
+// System, web and exit commands against the recording host.
+#include "commandTestSupport.h"
+#include "host/fakeHostServices.h"
+#include "host/osFunctions.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+
+class SystemCommands : public CommandTest {
+  protected:
+    void SetUp() override {
+        CommandTest::SetUp();
+        webRequestPending = &pending;
+    }
+    void TearDown() override {
+        webRequestPending = nullptr;
+        inetSite = "";
+        CommandTest::TearDown();
+    }
+    CfakeHostServices host;
+    uint8_t pending = 0;
+};
+
+TEST_F(SystemCommands, WebRequestsPassTheirArgumentsAndKeepTheOutcome) {
+    struct {
+        char const* line;
+        int hostResult;
+        char const* call;
+        int failedAfter;
+        int pendingAfter;
+    } cases[] = {
+        {":startHttpRequest /q", 0, "startHTTP /q report=1 type=2 extra=(none)", 0, 1},
+        {":startHttpRequest /q 0 more", 0, "startHTTP /q report=0 type=2 extra=more", 0, 1},
+        {":startHttpRequest /q 1", 5, "startHTTP /q report=1 type=2 extra=(none)", 5, 0},
+        {":httpRequestAndRun /r", 0, "httpAndRun /r report=1 type=2 extra=(none)", 0, 0},
+        {":httpRequestAndRun /r 0 x", 3, "httpAndRun /r report=0 type=2 extra=x", 3, 0},
+    };
+    for (auto const& c : cases) {
+        host.calls.clear();
+        host.httpResult = c.hostResult;
+        failed = -1;
+        pending = 0;
+        ASSERT_EQ(run(c.line), 0) << c.line;
+        ASSERT_EQ(host.calls.size(), 1u) << c.line;
+        EXPECT_EQ(host.calls[0], c.call);
+        EXPECT_EQ(failed, c.failedAfter) << c.line;
+        EXPECT_EQ(pending, c.pendingAfter) << c.line;
+    }
+}
+
+TEST_F(SystemCommands, WebRequestsFailOnThePlatformForNow) {
+    setHostServices(nullptr);
+    ASSERT_EQ(run(":startHttpRequest /q"), 0);
+    EXPECT_EQ(failed, HTTP_REQUEST_UNAVAILABLE);
+    EXPECT_EQ(pending, 0);
+    failed = 0;
+    ASSERT_EQ(run(":httpRequestAndRun /q"), 0);
+    EXPECT_EQ(failed, HTTP_REQUEST_UNAVAILABLE);
+    setHostServices(&host);
+}
+
+TEST_F(SystemCommands, DownloadProgressBrowserRegistryAndShell) {
+    ASSERT_EQ(
+        run(":download http://h/f [APD]f.bin :progress Loading :progress close :storeReg :system \"ls -l\""),
+        0);
+    std::vector<std::string> expected = {"download http://h/f [APD]f.bin progress",
+                                         "openProgress Loading",
+                                         "progress 100",
+                                         "closeProgress",
+                                         "storeRegistry",
+                                         "shell ls -l"};
+    EXPECT_EQ(host.calls, expected);
+}
+
+TEST_F(SystemCommands, WebpageOpensNowOrOnExit) {
+    ASSERT_EQ(run(":webpage http://a/ instant :float after 1"), 0);
+    EXPECT_EQ(host.calls, std::vector<std::string>{"browser http://a/"});
+    EXPECT_EQ(inetSite, "");
+    EXPECT_EQ(exitSaver, 0);
+
+    host.calls.clear();
+    ASSERT_EQ(run(":webpage http://b/ later :float after2 1"), 0);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(inetSite, "http://b/");
+    EXPECT_EQ(lastReason(), "to the internet");
+    EXPECT_NE(root.findVariable("after2"), nullptr);
+}
+
+TEST_F(SystemCommands, APasswordShowsThePaneInsteadOfThePage) {
+    static int panes = 0;
+    panes = 0;
+    showPasswordPane = [] { panes++; };
+    CdirectoryVar keeper; // only its presence counts
+    shopKeeper = reinterpret_cast<CshopKeeper*>(&keeper);
+    g_passwordProtected = 1;
+    EXPECT_EQ(run(":webpage http://a/ instant"), 0);
+    EXPECT_EQ(run(":webpage http://a/"), 0);
+    g_passwordProtected = 0;
+    shopKeeper = nullptr;
+    showPasswordPane = nullptr;
+    EXPECT_EQ(panes, 2);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(exitSaver, 0);
+    EXPECT_EQ(inetSite, "");
+}
+
+TEST_F(SystemCommands, ExitLetsTheScriptGoOnExiterrStopsIt) {
+    ASSERT_EQ(run(":exit done :float after 1"), 0);
+    EXPECT_EQ(lastReason(), "done");
+    EXPECT_EQ(exitSaver, 1);
+    EXPECT_EQ(erroredExit, 0);
+    EXPECT_NE(root.findVariable("after"), nullptr);
+
+    for (char const* line : {":exiterr broke :float never 1", ":setExitErr broke :float never 1"}) {
+        reset();
+        EXPECT_EQ(run(line), 2) << line;
+        EXPECT_EQ(lastReason(), "broke");
+        EXPECT_NE(erroredExit, 0);
+        EXPECT_EQ(root.findVariable("never"), nullptr) << line;
+    }
+}
+
+TEST_F(SystemCommands, SendReportAsksForAReport) {
+    ASSERT_EQ(run(":sendReport -z :float after 1"), 0);
+    EXPECT_EQ(mendwellArgument, "-z");
+    EXPECT_EQ(sendErrorReport, 1);
+    EXPECT_EQ(lastReason(), "-z");
+    EXPECT_NE(root.findVariable("after"), nullptr);
+}
+
+TEST_F(SystemCommands, SrandSeedsThePlatformGenerator) {
+    for (char const* seed : {"5", "-1", "4294967296"}) {
+        ASSERT_EQ(run((std::string(":srand ") + seed).c_str()), 0);
+        int a = OS::_rand();
+        ASSERT_EQ(run((std::string(":srand ") + seed).c_str()), 0);
+        EXPECT_EQ(OS::_rand(), a) << seed;
+    }
+    ASSERT_EQ(run(":srand 5"), 0);
+    int fromScript = OS::_rand();
+    OS::_srand(5);
+    EXPECT_EQ(OS::_rand(), fromScript);
+}
+
+TEST_F(SystemCommands, MsgboxAndSetPriorityGoOn) {
+    ASSERT_EQ(run(":msgbox hello :setPriority :float after 1"), 0);
+    EXPECT_NE(root.findVariable("after"), nullptr);
+}
+
+TEST_F(SystemCommands, MissingArgumentsStopTheRun) {
+    for (char const* line : {":exit", ":startHttpRequest", ":download onlyUrl", ":mfile [APD]x", ":system"}) {
+        reset();
+        EXPECT_EQ(run(line), 2) << line;
+        EXPECT_NE(erroredExit, 0) << line;
+    }
+}
+
+TEST(SystemCommandsExit0, EndsTheProcessWithItsMessage) {
+    ScopedDataFolder data;
+    CdirectoryVar root;
+    EXPECT_EXIT(
+        {
+            openMasterOut();
+            runStringScript(&root, ":exit0 one two");
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_NE(readWholeFile(data.file("masterout.txt")).find("exit0ex0"), std::string::npos);
+    EXPECT_EXIT(
+        {
+            openMasterOut();
+            runStringScript(&root, ":exit0 bye");
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_NE(readWholeFile(data.file("masterout.txt")).find("exit0bye"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,229 @@
+// Rotaters: choices, nearest and snapped values, redirects, stepping, masters.
+#include "commandTestSupport.h"
+#include "script/rotaterVar.h"
+
+namespace {
+
+class Rotaters : public CommandTest {
+  protected:
+    // A rotater "r" over choices 1, 2, 3 (labels one, two, three) following "count".
+    void build(char const* extraLines = "", char const* masterDecl = ":float count 2") {
+        std::string text = std::string(masterDecl) +
+                           " :rotater r { :set main Fish :array x 1 one :array x 2 two :array x 3 three " +
+                           extraLines + " } :rotate r master count";
+        ASSERT_EQ(run(text.c_str()), 0) << lastReason();
+        r = static_cast<CrotaterVar*>(root.findVariable("r"));
+        ASSERT_NE(r, nullptr);
+        ASSERT_EQ(r->getType(), TYPE_ROTATER);
+    }
+    std::string shown() { return r->getElem_char(0); }
+
+    CrotaterVar* r = nullptr;
+};
+
+TEST_F(Rotaters, ShowsTheMastersChoiceAndStepsWithWrap) {
+    build();
+    EXPECT_EQ(r->master, root.findVariable("count"));
+    EXPECT_EQ(shown(), "Fish`two");
+    EXPECT_EQ(r->getIndexOfCurrentSelection(), 1);
+    ASSERT_EQ(run(":rotate r next"), 0);
+    EXPECT_EQ(number("count"), 3);
+    EXPECT_EQ(shown(), "Fish`three");
+    ASSERT_EQ(run(":rotate r next"), 0);
+    EXPECT_EQ(number("count"), 1);
+    EXPECT_EQ(shown(), "Fish`one");
+    // Any nonzero step goes forward.
+    r->rotate(-1);
+    EXPECT_EQ(number("count"), 2);
+}
+
+TEST_F(Rotaters, ChildrenStandInWrittenOrder) {
+    build();
+    std::vector<std::string> labels;
+    for (Cvariable* c = r->firstChild; c; c = c->nextSibling)
+        if (c->getType() == TYPE_ARRAY) labels.push_back(static_cast<CarrayVar*>(c)->getString(1).c_str());
+    EXPECT_EQ(labels, (std::vector<std::string>{"one", "two", "three"}));
+}
+
+TEST_F(Rotaters, NearestAndSnappedValues) {
+    build();
+    struct {
+        float master;
+        float after;
+        char const* text;
+    } cases[] = {
+        {2.4f, 2.4f, "Fish`two"},   // nearest choice, master kept
+        {2.6f, 2.6f, "Fish`three"}, //
+        {0.0f, 1.0f, "Fish`one"},   // no exact choice at 0: snapped to the first
+        {-7.0f, -7.0f, "Fish`one"}, // nearest
+    };
+    for (auto const& c : cases) {
+        root.findVariable("count")->setElem_float(0, c.master);
+        EXPECT_FLOAT_EQ(static_cast<float>(number("count")), c.after) << c.master;
+        EXPECT_EQ(shown(), c.text) << c.master;
+    }
+}
+
+TEST_F(Rotaters, SetTakesAnyValueWithANearChoice) {
+    build();
+    ASSERT_EQ(run(":rotate r set 7"), 0);
+    EXPECT_EQ(number("count"), 7);
+    EXPECT_EQ(shown(), "Fish`three");
+    ASSERT_EQ(run(":rotate r set 1"), 0);
+    EXPECT_EQ(shown(), "Fish`one");
+}
+
+TEST_F(Rotaters, RedirectsForwardAValue) {
+    build(":array redirect 5 2");
+    root.findVariable("count")->setElem_float(0, 5);
+    EXPECT_EQ(shown(), "Fish`two");
+    EXPECT_NE(trace.text().find("old=5->2"), std::string::npos) << trace.text();
+    // Redirect arrays are no choices offered to the viewer.
+    EXPECT_EQ(r->getIndexOfCurrentSelection(), 1);
+}
+
+TEST_F(Rotaters, ARedirectCycleEndsWithBadArray) {
+    build(":array redirect 5 6 :array redirect 6 5");
+    std::string before = shown();
+    root.findVariable("count")->setElem_float(0, 5);
+    EXPECT_TRUE(hasReason("bad array"));
+    EXPECT_FALSE(hasReason("rotater r has no values to choose from, value was 5.000000"));
+    EXPECT_EQ(shown(), before);
+    EXPECT_EQ(r->findMatchingArray(6, 1), nullptr);
+    // A redirect to itself is the shortest cycle.
+    reset();
+    build(":array redirect 9 9");
+    EXPECT_EQ(r->findMatchingArray(9, 0), nullptr);
+    EXPECT_TRUE(hasReason("bad array"));
+}
+
+TEST_F(Rotaters, NoRotateOnlyRefreshes) {
+    build(":var noRotate :script change { :set hits ($hits+1) }", ":float count 2 :float hits 0");
+    double hits = number("hits");
+    ASSERT_EQ(run(":rotate r next"), 0);
+    EXPECT_EQ(number("count"), 2);
+    EXPECT_EQ(number("hits"), hits + 1); // the refresh ran "change" once more
+    ASSERT_EQ(run(":rotate r refresh"), 0);
+    EXPECT_EQ(number("hits"), hits + 2);
+}
+
+TEST_F(Rotaters, ChangeScriptRunsOnTheMastersParent) {
+    ASSERT_EQ(run(":mkdir settings { :float count 1 }"), 0);
+    ASSERT_EQ(run(":rotater r { :array x 1 a :array x 2 b :script change { :s seen $r } } :rotate r master "
+                  "settings/count"),
+              0);
+    EXPECT_EQ(text("settings/seen"), "`a");
+    ASSERT_EQ(run(":rotate r next"), 0);
+    EXPECT_EQ(text("settings/seen"), "`b");
+}
+
+TEST_F(Rotaters, ASecondRotaterTakesTheMasterOver) {
+    build();
+    ASSERT_EQ(run(":rotater q { :array x 2 deux } :rotate q masterExclusive $count"), 0);
+    auto* q = static_cast<CrotaterVar*>(root.findVariable("q"));
+    EXPECT_EQ(r->master, nullptr);
+    EXPECT_EQ(shown(), "unset");
+    EXPECT_EQ(q->master, root.findVariable("count"));
+    EXPECT_STREQ(q->getElem_char(0), "`deux");
+    root.findVariable("count")->setElem_float(0, 2);
+    EXPECT_EQ(shown(), "unset");
+}
+
+TEST_F(Rotaters, ASingleElementChoiceIsABadArray) {
+    ASSERT_EQ(run(":float count 1 :rotater r { :array x 1 one :array x 2 }"), 0);
+    ASSERT_EQ(run(":rotate r master count"), 0);
+    auto* rot = static_cast<CrotaterVar*>(root.findVariable("r"));
+    EXPECT_STREQ(rot->getElem_char(0), "`one");
+    EXPECT_EQ(run(":rotate r next"), 2);
+    EXPECT_TRUE(hasReason("bad array"));
+    EXPECT_STREQ(rot->getElem_char(0), "`one");
+}
+
+TEST_F(Rotaters, NoChoicesAtAll) {
+    ASSERT_EQ(run(":float count 4 :rotater r { :set main M }"), 0);
+    EXPECT_EQ(run(":rotate r master count"), 2);
+    EXPECT_EQ(lastReason(), "rotater r has no values to choose from, value was 4.000000");
+}
+
+TEST_F(Rotaters, TextFirstElementsNeverLoop) {
+    // The first array is no number; an int master cannot hold the first numeric value
+    // exactly. Both used to snap the master again and again.
+    ASSERT_EQ(run(":int count 0 :rotater r { :array x abc text :array x 0.5 half :array x 3 three }"), 0);
+    ASSERT_EQ(run(":rotate r master count"), 0);
+    auto* rot = static_cast<CrotaterVar*>(root.findVariable("r"));
+    EXPECT_STREQ(rot->getElem_char(0), "`half");
+    EXPECT_EQ(number("count"), 0);
+}
+
+TEST_F(Rotaters, RotatersThatFollowEachOtherStop) {
+    ASSERT_EQ(run(":rotater a { :array x 0 zero } :rotater b { :array x 0 nil }"), 0);
+    auto* a = static_cast<CrotaterVar*>(root.findVariable("a"));
+    auto* b = static_cast<CrotaterVar*>(root.findVariable("b"));
+    a->setMaster(b);
+    b->setMaster(a);
+    EXPECT_STREQ(a->getElem_char(0), "`zero");
+    EXPECT_STREQ(b->getElem_char(0), "`nil");
+    a->setMaster(a);
+    EXPECT_EQ(a->master, nullptr);
+    b->setMaster(nullptr);
+}
+
+TEST_F(Rotaters, MasterOrRotaterGoingAway) {
+    build();
+    ASSERT_EQ(run(":delete count"), 0);
+    EXPECT_EQ(r->master, nullptr);
+    r->rotate(1); // nothing to step
+    EXPECT_EQ(r->getIndexOfCurrentSelection(), -1);
+
+    ASSERT_EQ(run(":float other 1 :rotate r master other"), 0);
+    Cvariable* other = root.findVariable("other");
+    EXPECT_NE(other->getSlave("rotater"), nullptr);
+    ASSERT_EQ(run(":delete r"), 0);
+    EXPECT_EQ(other->getSlave("rotater"), nullptr);
+    other->setElem_float(0, 2); // tells nobody
+}
+
+TEST_F(Rotaters, RedefiningReplacesTheOldRotater) {
+    build();
+    ASSERT_EQ(run(":rotater r { :array x 1 only }"), 0);
+    auto* fresh = static_cast<CrotaterVar*>(root.findVariable("r"));
+    EXPECT_EQ(fresh->master, nullptr);
+    EXPECT_STREQ(fresh->getElem_char(0), "unset");
+    EXPECT_EQ(root.findVariable("count")->getSlave("rotater"), nullptr);
+    EXPECT_EQ(root.countChildren(TYPE_ROTATER), 1);
+}
+
+TEST_F(Rotaters, SettingChangesAreReported) {
+    static std::vector<Cvariable*> told;
+    told.clear();
+    rotaterSettingChanged = [](Cvariable* v) { told.push_back(v); };
+    build();
+    ASSERT_EQ(run(":rotate r next :rotate r set 1 :rotate r refresh"), 0);
+    rotaterSettingChanged = nullptr;
+    Cvariable* count = root.findVariable("count");
+    EXPECT_EQ(told, (std::vector<Cvariable*>{count, count}));
+}
+
+TEST_F(Rotaters, CommandErrors) {
+    build();
+    struct {
+        char const* line;
+        char const* reason;
+    } cases[] = {
+        {":rotate nothing next", "Couldn't find rotater: nothing"},
+        {":rotate r sideways", "nofind rotate token"},
+        {":rotate r master nowhere", "nofind rotater master master nowhere"},
+        {":rotate r masterExclusive $gone", "nofind rotater master masterExclusive gone"},
+    };
+    for (auto const& c : cases) {
+        reset();
+        EXPECT_EQ(run(c.line), 2) << c.line;
+        EXPECT_EQ(lastReason(), c.reason) << c.line;
+    }
+    // Something that is no rotater is passed over.
+    reset();
+    EXPECT_EQ(run(":rotate count next"), 0);
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+} // namespace

@@ -1,0 +1,365 @@
+// Script text: token kinds, comments, blocks, binary blocks, syntax errors, writing back.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "support/fileIO.h"
+#include "testSupport.h"
+#include "variables/variableBasics.h"
+
+namespace {
+
+class ScriptParse : public ::testing::Test {
+  protected:
+    void SetUp() override { reset(); }
+    void TearDown() override { reset(); }
+    static void reset() {
+        resetExitState();
+        scriptError = 0;
+        restoreResourceTreeHook = nullptr;
+    }
+    // Parses text (of the given length when nonzero) and returns the parse result.
+    int parse(std::string const& text) { return script.processStringScript(text.data(), text.size()); }
+    CscriptLine* line(Cvariable* parent, int index) {
+        return static_cast<CscriptLine*>(parent->getChildNoErr(index));
+    }
+    static std::string lastReason() { return exitReasonList.empty() ? "" : exitReasonList.back().c_str(); }
+
+    ScopedDataFolder dataFolder; // exit reasons write the closing phase's file there
+    CscriptVar script;
+};
+
+// Binary block: quote, zero byte, big-endian length, data, closing byte.
+std::string binaryBlock(std::string const& data) {
+    std::string b = "\"";
+    b += '\0';
+    uint32_t n = static_cast<uint32_t>(data.size());
+    b += char(n >> 24);
+    b += char(n >> 16);
+    b += char(n >> 8);
+    b += char(n);
+    return b + data + "\"";
+}
+
+TEST_F(ScriptParse, TokenKindsFollowTheFirstCharacter) {
+    struct Case {
+        char const* token;
+        unsigned char type;
+        char const* stored;
+    } cases[] = {
+        {"(1 + 2)", TOKEN_EXPRESSION, "(1 + 2)"},
+        {"~k", TOKEN_EXPRESSION, "~k"},
+        {"-3", TOKEN_NUMBER, "-3"},
+        {".5", TOKEN_NUMBER, ".5"},
+        {"3d", TOKEN_NUMBER, "3d"},
+        {"#12", TOKEN_HASH, "12"},
+        {"\"hello world\"", TOKEN_LITERAL, "hello world"},
+        {"\"\"", TOKEN_LITERAL, ""},
+        {"\"a\"+\"b\"", TOKEN_STRING_EVAL, "\"a\"+\"b\""},
+        {"$x", TOKEN_STRING_EVAL, "$x"},
+        {"a{b}", TOKEN_STRING_EVAL, "a{b}"},
+        {"ab\"c", TOKEN_STRING_EVAL, "ab\"c"},
+        {"abc", TOKEN_LITERAL, "abc"},
+        {"/x", TOKEN_LITERAL, "/x"},
+        {"$(1)", TOKEN_STRING_EVAL, "$(1)"},
+    };
+    for (Case const& c : cases) {
+        std::string text = std::string(":cmd ") + c.token;
+        ASSERT_EQ(parse(text), 0) << c.token;
+        CscriptLine* l = line(&script, 0);
+        ASSERT_NE(l, nullptr) << c.token;
+        ASSERT_EQ(l->tokenCount(), 1) << c.token;
+        EXPECT_EQ(l->tokenTypes[0], c.type) << c.token;
+        EXPECT_STREQ(l->tokens[0].c_str(), c.stored) << c.token;
+    }
+}
+
+TEST_F(ScriptParse, ExpressionsAndQuotesKeepTheirBlanksAndLineEnds) {
+    ASSERT_EQ(parse(":set a (1 + 2) \"x y\" (max(1,\n 2)) z"), 0);
+    CscriptLine* l = line(&script, 0);
+    EXPECT_STREQ(l->name.c_str(), "set");
+    ASSERT_EQ(l->tokenCount(), 5);
+    EXPECT_STREQ(l->tokens[0].c_str(), "a");
+    EXPECT_EQ(l->tokenTypes[0], TOKEN_LITERAL);
+    EXPECT_STREQ(l->tokens[1].c_str(), "(1 + 2)");
+    EXPECT_STREQ(l->tokens[2].c_str(), "x y");
+    EXPECT_STREQ(l->tokens[3].c_str(), "(max(1,\n 2))");
+    EXPECT_STREQ(l->tokens[4].c_str(), "z");
+}
+
+TEST_F(ScriptParse, StrayClosingParenthesisDoesNotSwallowTheRest) {
+    ASSERT_EQ(parse(":a x) y\n:b z"), 0);
+    ASSERT_EQ(line(&script, 0)->tokenCount(), 2);
+    EXPECT_STREQ(line(&script, 1)->name.c_str(), "b");
+}
+
+TEST_F(ScriptParse, CommentsEndWithTheirLineForLfAndCrlf) {
+    for (char const* eol : {"\n", "\r\n"}) {
+        std::string text = std::string(":a 1 // note (x \"y") + eol + ":b 2 //direct" + eol + ":c 3 //" +
+                           eol + ":d /* x { } */ 4 /*a*/ 5 */ 6" + eol + ":e";
+        ASSERT_EQ(parse(text), 0) << text;
+        ASSERT_EQ(script.countChildren(-1), 5);
+        char const* names[] = {"a", "b", "c", "d", "e"};
+        for (int i = 0; i < 5; i++)
+            EXPECT_STREQ(line(&script, i)->name.c_str(), names[i]);
+        EXPECT_EQ(line(&script, 0)->tokenCount(), 1);
+        EXPECT_EQ(line(&script, 1)->tokenCount(), 1);
+        EXPECT_EQ(line(&script, 2)->tokenCount(), 1);
+        CscriptLine* d = line(&script, 3);
+        ASSERT_EQ(d->tokenCount(), 2);
+        EXPECT_STREQ(d->tokens[0].c_str(), "4");
+        EXPECT_STREQ(d->tokens[1].c_str(), "6");
+    }
+}
+
+TEST_F(ScriptParse, BlocksNestUnderTheLineBefore) {
+    ASSERT_EQ(parse(":a {\n :b 1\n :c { :x } \n}\n:d"), 0);
+    ASSERT_EQ(script.countChildren(-1), 2);
+    CscriptLine* a = line(&script, 0);
+    EXPECT_STREQ(a->name.c_str(), "a");
+    ASSERT_EQ(a->countChildren(-1), 2);
+    EXPECT_STREQ(line(a, 1)->name.c_str(), "c");
+    EXPECT_STREQ(line(line(a, 1), 0)->name.c_str(), "x");
+    EXPECT_STREQ(line(&script, 1)->name.c_str(), "d");
+}
+
+TEST_F(ScriptParse, StrayCloseEndsTheParseAndUnclosedBlockTakesTheRest) {
+    ASSERT_EQ(parse(":a } :b"), 0);
+    EXPECT_EQ(script.countChildren(-1), 1);
+    ASSERT_EQ(parse(":a { :b :c"), 0);
+    EXPECT_EQ(script.countChildren(-1), 1);
+    EXPECT_EQ(line(&script, 0)->countChildren(-1), 2);
+}
+
+TEST_F(ScriptParse, SyntaxErrorsAreReportedNotFatal) {
+    struct Case {
+        std::string text;
+        char const* reason;
+        int linesKept;
+    } cases[] = {
+        {"x :a", "syntax error in script", 0},
+        {":a { x }", "syntax error in script", 1},
+        {":a 1 { :b } { :c }", "missing ':' before cmd?", 1},
+        {"{ :a }", "syntax error in script", 0},
+        {":a " + std::string("\"\0\0\0\0\x09xy\"", 9), "syntax error in script", 1},
+        {":a " + std::string("\"\0\xff\xff\xff\xff", 6), "syntax error in script", 1},
+        {":a " + std::string("\"\0\0\0", 5), "syntax error in script", 1},
+    };
+    for (Case const& c : cases) {
+        reset();
+        EXPECT_EQ(parse(c.text), 1) << c.text;
+        EXPECT_EQ(scriptError, 1);
+        EXPECT_EQ(lastReason(), c.reason) << c.text;
+        EXPECT_EQ(script.countChildren(-1), c.linesKept) << c.text;
+    }
+}
+
+TEST_F(ScriptParse, DeepNestingIsRefused) {
+    std::string text;
+    for (int i = 0; i < 5000; i++)
+        text += ":a { ";
+    EXPECT_EQ(parse(text), 1);
+    EXPECT_EQ(lastReason(), "script blocks nested too deeply");
+}
+
+TEST_F(ScriptParse, BinaryBlocksCarryAnyBytes) {
+    std::string data("a\0\"b\n\x01", 6);
+    ASSERT_EQ(parse(":mfile f " + binaryBlock(data) + " " + binaryBlock("") + " tail"), 0);
+    CscriptLine* l = line(&script, 0);
+    ASSERT_EQ(l->tokenCount(), 4);
+    EXPECT_EQ(l->tokenTypes[1], TOKEN_LITERAL);
+    EXPECT_EQ(std::string(l->tokens[1].c_str(), l->tokens[1].size()), data);
+    EXPECT_EQ(l->tokens[2].size(), 0);
+    EXPECT_EQ(l->tokenTypes[2], TOKEN_LITERAL);
+    EXPECT_STREQ(l->tokens[3].c_str(), "tail");
+}
+
+TEST_F(ScriptParse, SyntaxErrorRestoresResourcesOnlyForResourceScripts) {
+    static int restored = 0;
+    restored = 0;
+    restoreResourceTreeHook = [] { restored++; };
+    EXPECT_EQ(parse("x :a"), 1);
+    EXPECT_EQ(restored, 0);
+
+    ScopedDataFolder data;
+    ASSERT_EQ(makedir((data.path() + "Resources").c_str()), 0);
+    writeWholeFile(data.file("Resources/bad.txt"), "x :a");
+    writeWholeFile(data.file("settings.txt"), "x :a");
+    reset();
+    restoreResourceTreeHook = [] { restored++; };
+    EXPECT_EQ(script.processDiskScript("[APD]settings.txt"), 1);
+    EXPECT_EQ(restored, 0);
+    reset();
+    restoreResourceTreeHook = [] { restored++; };
+    EXPECT_EQ(script.processDiskScript("[APD]Resources/bad.txt"), 1);
+    EXPECT_EQ(restored, 1);
+}
+
+TEST_F(ScriptParse, DiskScriptRemembersItsFile) {
+    TempDir dir;
+    writeWholeFile(dir.file("s.txt"), ":a 1\r\n:b 2\r\n");
+    ASSERT_EQ(script.processDiskScript(dir.file("s.txt").c_str()), 0);
+    EXPECT_EQ(script.countChildren(-1), 2);
+    EXPECT_EQ(script.fromDisk, 1);
+    EXPECT_STREQ(script.fileName.c_str(), dir.file("s.txt").c_str());
+    std::string folder = dir.path().substr(0, dir.path().size() - 1);
+    EXPECT_STREQ(script.diskPath.c_str(), folder.c_str());
+    EXPECT_EQ(script.processDiskScript(dir.file("missing.txt").c_str()), 1);
+    EXPECT_EQ(scriptError, 0);
+    script.clearScript();
+    EXPECT_EQ(script.countChildren(-1), 0);
+    EXPECT_EQ(script.fromDisk, 0);
+}
+
+std::string written(CscriptLine* l) {
+    std::ostringstream out;
+    l->writeLine(out);
+    return out.str();
+}
+
+TEST_F(ScriptParse, WrittenLinesReadBackTheSame) {
+    CscriptLine l;
+    l.name = "cmd";
+    l.addToken("a b", TOKEN_LITERAL);
+    l.addToken("c d", TOKEN_LITERAL);
+    EXPECT_EQ(written(&l), ":cmd \"a b\" \"c d\"");
+
+    char const* texts[] = {
+        ":set a (1 + 2) \"x y\" #12 -3 $v \"\" plain",
+        ":s msg \"quoted words\"",
+        ":cmd \"5\" x",
+        ":array pos #3 ^4 0.5 x",
+    };
+    for (char const* text : texts) {
+        ASSERT_EQ(parse(text), 0) << text;
+        CscriptLine* first = line(&script, 0);
+        std::string out = written(first);
+        CscriptVar again;
+        ASSERT_EQ(again.processStringScript(out.data(), out.size()), 0) << out;
+        CscriptLine* second = line(&again, 0);
+        ASSERT_EQ(second->tokenCount(), first->tokenCount()) << out;
+        EXPECT_TRUE(second->name == first->name);
+        for (int i = 0; i < first->tokenCount(); i++) {
+            EXPECT_TRUE(second->tokens[i] == first->tokens[i]) << out << " token " << i;
+            EXPECT_EQ(second->tokenTypes[i], first->tokenTypes[i]) << out << " token " << i;
+        }
+    }
+}
+
+TEST_F(ScriptParse, LiteralsWithQuotesOrNulsAreWrittenAsBinaryBlocks) {
+    CscriptLine l;
+    l.name = "s";
+    l.addToken("msg", TOKEN_LITERAL);
+    Cstring odd;
+    odd.assign("say \"hi\"\0!", 10);
+    l.addToken(odd, TOKEN_LITERAL);
+    std::string out = written(&l);
+    ASSERT_EQ(parse(out), 0);
+    CscriptLine* back = line(&script, 0);
+    ASSERT_EQ(back->tokenCount(), 2);
+    EXPECT_TRUE(back->tokens[1] == odd);
+}
+
+TEST_F(ScriptParse, ScriptsCopyDeep) {
+    ASSERT_EQ(parse(":a 1 { :b 2 } :c 3"), 0);
+    CscriptVar copy;
+    copy.copyScriptChildren(&script);
+    ASSERT_EQ(copy.countChildren(-1), 2);
+    CscriptLine* a = line(&copy, 0);
+    EXPECT_NE(a, line(&script, 0));
+    EXPECT_STREQ(a->tokens[0].c_str(), "1");
+    ASSERT_EQ(a->countChildren(-1), 1);
+    EXPECT_STREQ(line(a, 0)->name.c_str(), "b");
+    copy.copyScriptChildren(&script); // appends after the existing lines
+    EXPECT_EQ(copy.countChildren(-1), 4);
+}
+
+TEST_F(ScriptParse, ArgumentsOutOfRangeAreReportedNotRead) {
+    ASSERT_EQ(parse(":cmd 1.5 two"), 0);
+    CscriptLine* l = line(&script, 0);
+    double value = 7;
+    EXPECT_EQ(l->getFloat(0, value), 0);
+    EXPECT_EQ(value, 1.5);
+    EXPECT_EQ(l->getFloat(1), 0.0);
+    struct Case {
+        char const* what;
+        std::function<void()> call;
+        char const* reason;
+    } cases[] = {
+        {"getFloat(i)", [&] { EXPECT_EQ(l->getFloat(2), 0.0); },
+         "index out of range in scriptLine.getFloat()"},
+        {"getFloat(i, v)", [&] { EXPECT_NE(l->getFloat(5, value), 0); },
+         "index out of range in scriptLine.getFloat()"},
+        {"getString(i, v)",
+         [&] {
+             Cstring s;
+             EXPECT_NE(l->getString(2, s), 0);
+         },
+         "index out of range in scriptLine."},
+        {"getString(i, true)", [&] { EXPECT_TRUE(l->getString(2, true).empty()); }, "string grab too high"},
+        {"getValues",
+         [&] {
+             std::vector<Cstring> strings;
+             std::vector<float> floats;
+             EXPECT_EQ(l->getValues("f s f", strings, floats), 0);
+             EXPECT_EQ(floats.size(), 1u);
+         },
+         "index out of range in scriptLine.getValues()"},
+        {"stringListToFloats",
+         [&] {
+             std::vector<float> floats;
+             EXPECT_EQ(l->stringListToFloats(floats, 3), 2);
+             EXPECT_TRUE(floats.empty());
+         },
+         "index out of range in scriptLine.stringListToFloats()"},
+    };
+    for (Case const& c : cases) {
+        reset();
+        c.call();
+        EXPECT_EQ(lastReason(), c.reason) << c.what;
+    }
+    reset();
+    EXPECT_TRUE(l->getString(2, false).empty());
+    EXPECT_EQ(l->getFloatOrDefault(4, 2.5), 2.5);
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(ScriptParse, ArgumentsReadAsTheirKindSays) {
+    ASSERT_EQ(parse(":cmd 2 \"a b\" 3.5 #4"), 0);
+    CscriptLine* l = line(&script, 0);
+    EXPECT_STREQ(l->getString(1, true).c_str(), "a b");
+    EXPECT_EQ(l->getFloatOrDefault(2, 9), 3.5);
+    std::vector<Cstring> strings;
+    std::vector<float> floats;
+    EXPECT_STREQ(l->digestLine(strings, floats).c_str(), "cmd");
+    ASSERT_EQ(strings.size(), 4u);
+    EXPECT_STREQ(strings[1].c_str(), "a b");
+    EXPECT_EQ(floats[2], 3.5f);
+    EXPECT_EQ(floats[3], 4.0f); // the hash is stored without its "#"
+    floats.clear();
+    EXPECT_EQ(l->stringListToFloats(floats, 2), 4);
+    ASSERT_EQ(floats.size(), 2u);
+    EXPECT_EQ(floats[0], 3.5f);
+    EXPECT_EQ(l->getValues("f, s, i", strings, floats), 1);
+    ASSERT_EQ(floats.size(), 2u);
+    EXPECT_EQ(floats[0], 2.0f);
+    EXPECT_EQ(floats[1], 3.5f);
+    ASSERT_EQ(strings.size(), 1u);
+    EXPECT_STREQ(strings[0].c_str(), "a b"); // quoted before it is solved, so blanks stay
+
+    CstringVar text;
+    CfloatVar number;
+    EXPECT_EQ(l->setVariableFromLineToken(&text, 1, 0), 0);
+    EXPECT_STREQ(text.value.c_str(), "a b");
+    EXPECT_EQ(l->setVariableFromLineToken(&number, 2, 7), 0);
+    EXPECT_EQ(number.value, 3.5f);
+    EXPECT_NE(l->setVariableFromLineToken(&number, 9, 0), 0);
+    EXPECT_TRUE(exitReasonList.size() == 1);
+}
+
+} // namespace

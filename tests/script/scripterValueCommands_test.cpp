@@ -1,0 +1,172 @@
+// Declaring, setting and saving variables and making directories from scripts.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "script/mathSolver.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+#include "variables/variableBasics.h"
+
+namespace {
+
+class ValueCommands : public ::testing::Test {
+  protected:
+    void SetUp() override { reset(); }
+    void TearDown() override { reset(); }
+    static void reset() {
+        resetExitState();
+        scriptError = 0;
+        scriptName = "";
+        mathSolver.clearError();
+    }
+    int run(char const* text) { return runStringScript(&root, text); }
+    static std::string lastReason() { return exitReasonList.empty() ? "" : exitReasonList.back().c_str(); }
+    std::string text(char const* path) {
+        Cvariable* v = root.findVariable(path);
+        return v ? v->getElem_char(0) : "<missing>";
+    }
+
+    ScopedDataFolder dataFolder;
+    CdirectoryVar root;
+};
+
+TEST_F(ValueCommands, DeclarationsMakeOrReuseVariables) {
+    ASSERT_EQ(run(":int n 5 :short s 40000 :float f 2.5 :s msg \"a b\" :string t word :dir d :var plain"), 0);
+    struct {
+        char const* name;
+        int classCode;
+        char const* value;
+    } expected[] = {{"n", CLASS_INT, "5"},
+                    {"s", CLASS_SHORT, "-25536"},
+                    {"f", CLASS_FLOAT, "2.5"},
+                    {"msg", CLASS_STRING, "a b"},
+                    {"t", CLASS_STRING, "word"}};
+    for (auto const& e : expected) {
+        Cvariable* v = root.getChild(e.name, 0);
+        ASSERT_NE(v, nullptr) << e.name;
+        EXPECT_EQ(v->getClass(), e.classCode) << e.name;
+        EXPECT_STREQ(v->getElem_char(0), e.value) << e.name;
+    }
+    EXPECT_EQ(root.getChild("d", 0)->getClass(), CLASS_DIRECTORY);
+    EXPECT_EQ(root.getChild("plain", 0)->getClass(), CLASS_VAR);
+
+    // An existing node of that name is reused whatever its kind...
+    ASSERT_EQ(run(":float n 7.9"), 0);
+    EXPECT_EQ(root.countChildren(-1), 7);
+    EXPECT_EQ(text("n"), "7");
+    // ...unless the node makes every declaration new.
+    root.setFlag(VAR_UNIQUE_DIRECTORIES, true);
+    ASSERT_EQ(run(":float n 1.5"), 0);
+    EXPECT_EQ(root.countChildren(-1), 8);
+}
+
+TEST_F(ValueCommands, ArraysTakeElementsByTokenKind) {
+    root.addVariableX("x", CLASS_STRING, 0)->setElem_char(0, "ex");
+    ASSERT_EQ(run(":array list 1 #2 abc $x \"two words\""), 0);
+    Cvariable* list = root.getChild("list", 0);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->countChildren(-1), 5);
+    int classes[] = {CLASS_FLOAT, CLASS_INT, CLASS_STRING, CLASS_STRING, CLASS_STRING};
+    char const* values[] = {"1", "2", "abc", "ex", "two words"};
+    for (int i = 0; i < 5; i++) {
+        EXPECT_EQ(list->getChild(i)->getClass(), classes[i]) << i;
+        EXPECT_STREQ(list->getChild(i)->getElem_char(0), values[i]) << i;
+    }
+    ASSERT_EQ(run(":array float pos 1 2 3"), 0);
+    Cvariable* pos = root.getChild("pos", 0);
+    ASSERT_NE(pos, nullptr);
+    EXPECT_EQ(pos->getClass(), CLASS_FLOAT_LINK);
+    ASSERT_EQ(pos->elements(), 3);
+    EXPECT_EQ(pos->getElem_float(2), 3.0);
+}
+
+TEST_F(ValueCommands, SetChecksElementsAndReadOnly) {
+    auto* pos = static_cast<CfloatLinkVar*>(root.addVariableX("pos", CLASS_FLOAT_LINK, 0));
+    pos->allocElements(3, 4);
+    pos->zeroAllocedMem();
+    ASSERT_EQ(run(":set pos 1 2 3"), 0);
+    EXPECT_EQ(pos->getElem_float(0), 1.0);
+    EXPECT_EQ(pos->getElem_float(2), 3.0);
+    ASSERT_EQ(run(":set array pos 4 5"), 0);
+    EXPECT_EQ(pos->getElem_float(1), 5.0);
+    EXPECT_EQ(run(":set missing 1"), 0); // silently passed over
+
+    scriptName = "tank.txt";
+    EXPECT_EQ(run(":set pos 1 2 3 4 :int after 1"), 2);
+    EXPECT_EQ(lastReason(), "elements out of range in :set for pos in scrpt:tank.txt");
+    EXPECT_EQ(root.getChild("after", 0), nullptr);
+
+    reset();
+    scriptName = "tank.txt";
+    root.addVariableX("fixed", CLASS_INT, 0)->setFlag(VAR_READ_ONLY, true);
+    EXPECT_EQ(run(":set fixed 3"), 2);
+    EXPECT_EQ(lastReason(), "set read-only var fixed not found in tank.txt");
+    EXPECT_EQ(scriptError, 1);
+}
+
+TEST_F(ValueCommands, SetKeepsTextElementsAsText) {
+    Cstring names[2];
+    auto* link = static_cast<ClinkVar*>(root.addVariableX("names", CLASS_STRING_LINK, 0));
+    link->setPointer(names);
+    link->setNumElements(2);
+    ASSERT_EQ(run(":set names \"a b\" c"), 0);
+    EXPECT_STREQ(names[0].c_str(), "a b");
+    EXPECT_STREQ(names[1].c_str(), "c");
+    ASSERT_EQ(run(":set names \"only one\""), 0);
+    EXPECT_STREQ(names[0].c_str(), "only one");
+    link->clearPointer();
+}
+
+TEST_F(ValueCommands, MkdirMakesThePathAndKeepsScriptOrder) {
+    ASSERT_EQ(run(":mkdir a/b/c { :float x 1 :float y 2 }"), 0);
+    Cvariable* c = root.findVariable("a/b/c");
+    ASSERT_NE(c, nullptr);
+    EXPECT_STREQ(c->getChild(0)->name.c_str(), "x");
+    EXPECT_STREQ(c->getChild(1)->name.c_str(), "y");
+    ASSERT_EQ(run(":mkdir a/b/c { :float z 3 }"), 0);
+    EXPECT_STREQ(c->getChild(2)->name.c_str(), "z");
+    EXPECT_EQ(root.countChildren(-1), 1);
+}
+
+TEST_F(ValueCommands, CdRunsTheBlockOnAnExistingNode) {
+    root.addDirectory("shop", 0);
+    ASSERT_EQ(run(":cd shop { :int n 4 }"), 0);
+    EXPECT_EQ(text("shop/n"), "4");
+    root.setName("top");
+    EXPECT_EQ(run(":cd nowhere { :int n 4 }"), 2);
+    EXPECT_EQ(lastReason(), "bad cd to nowhere from top");
+}
+
+TEST_F(ValueCommands, SaveSetsAndClearsFlags) {
+    Cvariable* item = root.addVariableX("item", CLASS_INT, 0);
+    ASSERT_EQ(run(":save item"), 0);
+    EXPECT_EQ(item->flags & (VAR_SAVE | VAR_SAVE_ALL_CHILDREN | VAR_SAVE_COMMAND),
+              unsigned(VAR_SAVE | VAR_SAVE_ALL_CHILDREN | VAR_SAVE_COMMAND));
+    ASSERT_EQ(run(":save item -1"), 0);
+    EXPECT_EQ(item->flags & (VAR_SAVE | VAR_SAVE_COMMAND), 0u);
+    item->flags = 0;
+    ASSERT_EQ(run(":save item 0"), 0);
+    EXPECT_EQ(item->flags & (VAR_SAVE | VAR_SAVE_ALL_CHILDREN | VAR_SAVE_COMMAND), unsigned(VAR_SAVE));
+    ASSERT_EQ(run(":save :nosave :save"), 0);
+    EXPECT_TRUE(root.doSave());
+    EXPECT_EQ(run(":save ghost"), 2);
+    EXPECT_EQ(lastReason(), "save command didn't find var ghost");
+}
+
+TEST_F(ValueCommands, RefusedChildrenAreNotLeaked) {
+    // A node whose children are an adopted block takes no new ones; the commands must
+    // free what they made (the leak checker watches this test).
+    Cvariable* block = root.addDirectory("block", 0);
+    block->setFlag(CHILDREN_ARE_ARRAY, true);
+    EXPECT_EQ(run(":array block 1 #2 x \"y z\""), 2);
+    EXPECT_EQ(lastReason(), "NONONO CHILDREN_ARE_ARRAY!!");
+    EXPECT_EQ(block->firstChild, nullptr);
+    reset();
+    EXPECT_EQ(runStringScript(block, ":var v1"), 2);
+    EXPECT_EQ(block->firstChild, nullptr);
+    block->setFlag(CHILDREN_ARE_ARRAY, false);
+}
+
+} // namespace

@@ -1,0 +1,250 @@
+// Running scripts: command lookup order, conditionals, labels and error reporting.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "script/mathSolver.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+#include "variables/variableBasics.h"
+
+namespace {
+
+// A target that records the commands it is asked to handle and knows only "mark".
+class Recorder : public CdirectoryVar {
+  public:
+    unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override {
+        if (line.name == "mark") {
+            seen.push_back(line.tokenCount() ? line.tokens[0].c_str() : "");
+            lastHandlerTarget = handler->thisObject;
+            return 0;
+        }
+        return CdirectoryVar::processCommand(handler, line);
+    }
+    std::vector<std::string> seen;
+    Cvariable* lastHandlerTarget = nullptr;
+};
+
+class ScriptRun : public ::testing::Test {
+  protected:
+    void SetUp() override { reset(); }
+    void TearDown() override {
+        reset();
+        setBuiltinCommand("set", savedSet);
+    }
+    static void reset() {
+        resetExitState();
+        scriptError = 0;
+        scriptName = "";
+        mathSolver.clearError();
+    }
+    int run(char const* text) { return runStringScript(&target, text); }
+    static std::string lastReason() { return exitReasonList.empty() ? "" : exitReasonList.back().c_str(); }
+    std::string seen() {
+        std::string all;
+        for (auto const& s : target.seen)
+            all += s;
+        return all;
+    }
+
+    ScopedDataFolder dataFolder; // exit reasons write the closing phase's file there
+    Recorder target;
+    BuiltinCommand savedSet = getBuiltinCommand("set");
+};
+
+TEST_F(ScriptRun, ConditionalsPickOneBranch) {
+    struct Case {
+        char const* text;
+        char const* ran;
+    } cases[] = {
+        {":if (1) { :mark a } :else { :mark b } :mark z", "az"},
+        {":if (0) { :mark a } :else { :mark b } :mark z", "bz"},
+        {":if (0) { :mark a } :elseif (1) { :mark b } :else { :mark c } :mark z", "bz"},
+        {":if (0) { :mark a } :elseif (0) { :mark b } :else { :mark c } :mark z", "cz"},
+        {":if (1) { :mark a } :elseif (1) { :mark b } :else { :mark c } :mark z", "az"},
+        {":else { :mark e } :mark z", "ez"},
+        {":if (1) :mark z", "z"},
+        {":if (1) { :if (0) { :mark x } :else { :mark y } } :mark z", "yz"},
+    };
+    for (Case const& c : cases) {
+        target.seen.clear();
+        EXPECT_EQ(run(c.text), 0) << c.text;
+        EXPECT_EQ(seen(), c.ran) << c.text;
+        EXPECT_TRUE(exitReasonList.empty()) << c.text << ": " << lastReason();
+    }
+}
+
+TEST_F(ScriptRun, IfNeedsAnExpression) {
+    EXPECT_EQ(run(":if 1 { :mark a } :mark z"), 2);
+    EXPECT_EQ(lastReason(), "bad if - not an equation");
+    EXPECT_EQ(seen(), "");
+}
+
+TEST_F(ScriptRun, UnknownCommandStopsTheRun) {
+    scriptName = "tank.txt";
+    EXPECT_EQ(run(":mark a :nosuch 1 :mark b"), 1);
+    EXPECT_EQ(lastReason(), "Couldn't find command nosuch in script tank.txt");
+    EXPECT_EQ(scriptError, 1);
+    EXPECT_EQ(seen(), "a");
+    // Later string scripts are refused while the error stands.
+    resetExitState();
+    EXPECT_EQ(run(":mark c :mark d"), 1);
+    EXPECT_EQ(seen(), "a");
+}
+
+TEST_F(ScriptRun, SolverErrorStopsAfterTheLine) {
+    mathSolver.setError("boom");
+    EXPECT_EQ(run(":mark a"), 0);
+    EXPECT_EQ(seen(), ""); // a pending solver error runs no line
+    EXPECT_EQ(lastReason(), "math evaluation error: boom");
+    EXPECT_EQ(mathSolver.errorReported, 0); // cleared at the end of the run
+
+    reset();
+    setBuiltinCommand("set", [](CscriptHandler*, CscriptLine&, Cvariable**) {
+        mathSolver.setError("solver couldn't find float var: nope");
+        return 0;
+    });
+    EXPECT_EQ(run(":mark a :set x $nope :mark b"), 0);
+    EXPECT_EQ(seen(), "a");
+    EXPECT_EQ(lastReason(), "math evaluation error: solver couldn't find float var: nope");
+    EXPECT_EQ(scriptError, 1);
+}
+
+TEST_F(ScriptRun, BuiltinTableComesBeforeTheTarget) {
+    static int builtinCalls = 0;
+    builtinCalls = 0;
+    ASSERT_EQ(setBuiltinCommand("set",
+                                [](CscriptHandler*, CscriptLine&, Cvariable**) {
+                                    builtinCalls++;
+                                    return 0;
+                                }),
+              0);
+    EXPECT_EQ(setBuiltinCommand("mark", nullptr), 1); // not a keyword of the table
+    EXPECT_EQ(run(":set x 1 :mark a"), 0);
+    EXPECT_EQ(builtinCalls, 1);
+    EXPECT_EQ(seen(), "a");
+    // A keyword without a handler goes on to the target, which climbs its parents.
+    setBuiltinCommand("set", nullptr);
+    EXPECT_EQ(run(":set x 1"), 1);
+    EXPECT_EQ(lastReason(), "Couldn't find command set in script ");
+}
+
+TEST_F(ScriptRun, CommandsClimbTheTargetsParents) {
+    Cvariable* child = target.addDirectory("child", 0);
+    EXPECT_EQ(runStringScript(child, ":mark up"), 0);
+    EXPECT_EQ(seen(), "up");
+    EXPECT_EQ(target.lastHandlerTarget, child);
+}
+
+TEST_F(ScriptRun, ErroredExitStopsEveryRun) {
+    setExitError("earlier", 1);
+    EXPECT_EQ(run(":mark a :mark b"), 2);
+    EXPECT_EQ(seen(), "");
+}
+
+TEST_F(ScriptRun, ShortTextsAndSshRunNothing) {
+    EXPECT_EQ(run(":ab"), 0);
+    EXPECT_EQ(run(nullptr), 0);
+    EXPECT_EQ(run(":ssh :mark a"), 0);
+    EXPECT_EQ(seen(), "a");
+    EXPECT_EQ(run(": :mark b"), 0); // an empty command word is skipped
+    EXPECT_EQ(seen(), "ab");
+}
+
+TEST_F(ScriptRun, LabelRenamesTheTarget) {
+    EXPECT_EQ(run(":label fish7"), 0);
+    EXPECT_STREQ(target.name.c_str(), "fish7");
+}
+
+TEST_F(ScriptRun, NameChecksTheRunningFile) {
+    TempDir dir;
+    std::string path = dir.file("tank.txt");
+    writeWholeFile(path, ":name " + path + "\n:mark ok\n");
+    EXPECT_EQ(runDiskScript(&target, path.c_str()), 0);
+    EXPECT_EQ(seen(), "ok");
+    EXPECT_STREQ(scriptName.c_str(), ""); // restored afterwards
+    std::string folder = dir.path().substr(0, dir.path().size() - 1);
+    EXPECT_STREQ(target.getDiskPath().c_str(), folder.c_str());
+
+    writeWholeFile(path, ":name other.txt\n:mark no\n");
+    EXPECT_EQ(runDiskScript(&target, path.c_str()), 2);
+    EXPECT_EQ(lastReason(), "not the correct script! scriptName=" + path + " but should be other.txt");
+    EXPECT_EQ(seen(), "ok");
+}
+
+TEST_F(ScriptRun, MissingDiskScriptRunsNothing) {
+    TempDir dir;
+    EXPECT_EQ(runDiskScript(&target, dir.file("none.txt").c_str()), 0);
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(ScriptRun, DispatchByKind) {
+    CscriptVar stored;
+    ASSERT_EQ(stored.processStringScript(":mark s"), 0);
+    EXPECT_EQ(runScript(&target, &stored), 0);
+    CdirectoryVar lines;
+    CscriptLine* l = new CscriptLine();
+    l->name = "mark";
+    l->addToken("d", TOKEN_LITERAL);
+    lines.addVariable(l, 0);
+    EXPECT_EQ(runScript(&target, &lines), 0);
+    EXPECT_EQ(runScript(&target, l), 0);
+    EXPECT_EQ(seen(), "sdd");
+    EXPECT_EQ(runScript(&target, static_cast<Cvariable*>(nullptr)), 0);
+    CintVar value;
+    EXPECT_EQ(runScript(&target, &value), 0);
+    EXPECT_EQ(lastReason(), "can't run script from this object");
+
+    bool found = true;
+    target.addVariable(new CscriptVar(), 0)->setName("stored");
+    EXPECT_EQ(runScript(&target, "missing", &found), 0);
+    EXPECT_FALSE(found);
+    EXPECT_EQ(runScript(&target, "stored", &found), 0);
+    EXPECT_TRUE(found);
+}
+
+TEST_F(ScriptRun, EvaluationErrorsStopTheRun) {
+    // A failed argument read by a checked accessor records its own reason at once.
+    EXPECT_EQ(run(":if ($nope) { :mark a } :mark z"), 2);
+    EXPECT_EQ(seen(), "");
+    EXPECT_EQ(lastReason(), "Evaluation failed: ($nope) / solver couldn't find float var: nope");
+
+    // One read through the unchecked accessor leaves the error on the solver: the line
+    // finishes, then the run stops.
+    reset();
+    EXPECT_EQ(run(":array list #$nope :mark z"), 0);
+    EXPECT_EQ(seen(), "");
+    EXPECT_EQ(lastReason(), "math evaluation error: solver couldn't find float var: nope");
+    EXPECT_EQ(scriptError, 1);
+    EXPECT_NE(target.getChild("list", 0), nullptr);
+}
+
+TEST_F(ScriptRun, RegistryShowsTheRunningScript) {
+    CdirectoryVar root;
+    Cvariable* shown = root.addVariableX("currentScriptName", CLASS_STRING, 0);
+    shown->setString("idle");
+    CdirectoryVar* savedRoot = globalVariablesDir;
+    globalVariablesDir = &root;
+
+    static std::string during;
+    during.clear();
+    setBuiltinCommand("set", [](CscriptHandler*, CscriptLine&, Cvariable**) {
+        during = globalVariablesDir->getChild("currentScriptName", 0)->getString();
+        during += "|";
+        during += scriptName.c_str();
+        return 0;
+    });
+    TempDir dir;
+    std::string path = dir.file("tank.txt");
+    writeWholeFile(path, ":set x 1\n");
+    EXPECT_EQ(runDiskScript(&target, path.c_str()), 0);
+    EXPECT_EQ(during, path + "|" + path);
+    EXPECT_STREQ(shown->getString(), "idle");
+    EXPECT_STREQ(scriptName.c_str(), "idle");
+    EXPECT_EQ(originalScript, 0);
+    globalVariablesDir = savedRoot;
+}
+
+} // namespace
