@@ -204,6 +204,10 @@ TEST_F(BufferedDelay, LagReadsTheHistory) {
     CbufferedDelayAnimValue shortHistory; // raised to two entries
     shortHistory.setAnimLagStuff(&src, &lag, 1);
     EXPECT_EQ(shortHistory.historyLength, 2);
+    lag = 5;
+    for (src = 1; src <= 4; src += 1)
+        shortHistory.update();
+    EXPECT_NEAR(shortHistory.ownValue, 3.001f, 1e-4); // the lag held inside the history
 }
 
 TEST_F(BufferedDelay, NonFiniteOutputIsBadLag) {
