@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string>
 
+#include "dataArrayShape.h"
 #include "dataTestSupport.h"
 #include "testSupport.h"
 
@@ -39,17 +40,6 @@ std::string curveFile(int n) {
     return s;
 }
 
-TEST_F(FileTest, SavedSizeFollowsTheLayout) {
-    CdataChan c;
-    c.init(16, 1, 1, 2, 4);
-    c.setName("curve");
-    ASSERT_EQ(c.save(path("c.chan").c_str()), 0);
-    EXPECT_EQ(readWholeFile(path("c.chan")).size(), 4u + 2 + 5 + 3 + 8 + 12 + 128);
-    EXPECT_EQ(readWholeFile(path("c.chan")).substr(0, 11), std::string("AAC0\x05\x00"
-                                                                       "curve",
-                                                                       11));
-}
-
 TEST_F(FileTest, FloatCurveRoundTrip) {
     CdataChan c;
     c.init(11, 1, 1, 2, 4);
@@ -58,25 +48,18 @@ TEST_F(FileTest, FloatCurveRoundTrip) {
     c.setvalueRemap(-2.0f, 3.0f);
     fillFloats(c, [](int i) { return 0.25f * i - 1.0f; });
     ASSERT_EQ(c.save(path("r.chan").c_str()), 0);
+    std::string file = readWholeFile(path("r.chan")); // magic, name, header, 11 x 2 floats
+    EXPECT_EQ(file.size(), 4u + 2 + 5 + 3 + 8 + 12 + 88);
+    EXPECT_EQ(file.substr(0, 11), std::string("AAC0\x05\x00noise", 11));
 
     CdataChan back;
     ASSERT_EQ(back.load(path("r.chan").c_str()), 0);
     EXPECT_EQ(back.name, path("r.chan").c_str());
-    EXPECT_EQ(back.dims, 1);
-    EXPECT_EQ(back.chans, 2);
-    EXPECT_EQ(back.dataType, 4);
-    EXPECT_STREQ(back.chanFormat.c_str(), "ra");
-    EXPECT_EQ(back.res[0], 11);
-    EXPECT_EQ(back.res[1], 1);
+    EXPECT_EQ(shape(back), "1d 11x1x1 2ra t4 n22");
+    EXPECT_EQ(space(back, 0), "-1..1 *5 fixed -256/327680");
     EXPECT_FLOAT_EQ(back.valRemp[0], -2.0f);
     EXPECT_FLOAT_EQ(back.valRemp[1], 3.0f);
-    EXPECT_FLOAT_EQ(back.spaceMin[0], -1.0f);
-    EXPECT_FLOAT_EQ(back.toIndexMult[0], 5.0f);
-    EXPECT_FLOAT_EQ(back.spaceMax[0], 1.0f);
-    EXPECT_EQ(back.spaceMinFixed[0], -256);
-    EXPECT_EQ(back.toIndexMultFixed[0], 5 * 65536);
-    ASSERT_EQ(back.numElements, 22);
-    EXPECT_EQ(std::memcmp(back.floatData, c.floatData, 22 * sizeof(float)), 0);
+    EXPECT_EQ(floats(back), floats(c));
     float out[2];
     back.getValues(0.0f, out, 0xFFFFFFFF);
     EXPECT_FLOAT_EQ(out[0], c.floatData[10]);
@@ -92,12 +75,9 @@ TEST_F(FileTest, ByteImageAndVolumeRoundTrips) {
     imBack.init(2, 2, 1, 1, 4); // loading replaces an existing buffer without complaint
     ASSERT_EQ(imBack.load(path("i.aac").c_str()), 0);
     EXPECT_EQ(exitReason(), "");
-    EXPECT_EQ(imBack.dims, 2);
-    EXPECT_EQ(imBack.dataType, 1);
+    EXPECT_EQ(shape(imBack), "2d 5x3x1 4rgba t1 n60");
     EXPECT_EQ(imBack.floatData, nullptr);
-    EXPECT_EQ(imBack.res[2], 1);
-    EXPECT_FLOAT_EQ(imBack.resMinus1[2], 0.0f);
-    EXPECT_EQ(std::memcmp(imBack.byteData, im.byteData, 60), 0);
+    EXPECT_EQ(bytes(imBack), bytes(im));
 
     CdataVolume v;
     v.init(3, 4, 5, 1, 4);
@@ -106,8 +86,7 @@ TEST_F(FileTest, ByteImageAndVolumeRoundTrips) {
     ASSERT_EQ(v.save(path("v.aac").c_str()), 0);
     CdataVolume vBack;
     ASSERT_EQ(vBack.load(path("v.aac").c_str()), 0);
-    EXPECT_EQ(vBack.res[2], 5);
-    EXPECT_FLOAT_EQ(vBack.spaceMax[2], 20.0f);
+    EXPECT_EQ(space(vBack, 2), space(v, 2));
     EXPECT_FLOAT_EQ(vBack.getSingleChanVolumeData(2.0f, 3.0f, 20.0f), v.floatData[59]);
 }
 
@@ -119,8 +98,7 @@ TEST_F(FileTest, RangeIsRebuiltFromMinimumAndMultiplier) {
     writeWholeFile(path("m.chan"), s);
     CdataChan c;
     ASSERT_EQ(c.load(path("m.chan").c_str()), 0);
-    EXPECT_FLOAT_EQ(c.spaceMax[0], 1.0f);
-    EXPECT_FLOAT_EQ(c.resMinus1[0], 10.0f);
+    EXPECT_EQ(space(c, 0), "-1..1 *5 fixed -256/327680");
 }
 
 TEST_F(FileTest, VoxelFilesGoToTheVoxelReader) {

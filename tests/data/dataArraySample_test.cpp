@@ -10,81 +10,73 @@ using SampleTest = DataArrayTest;
 constexpr float sentinel = -99.0f;
 constexpr float nan = std::numeric_limits<float>::quiet_NaN();
 
-// Five samples 10, 20, 30, 40, 50 over 0..4.
-void makeRamp(CdataChan& c) {
-    c.init(5, 1, 1, 1, 4);
-    fillFloats(c, [](int i) { return 10.0f * (i + 1); });
+// One value of a one-dimensional lookup: 'l'inear, 'c'atmull-Rom, 'n'earest, 'd'irect
+// index, 'p'ercent of the range. Channel 0 of the result.
+float sample(CdataChan& c, char how, float x) {
+    float out[4] = {sentinel, sentinel, sentinel, sentinel};
+    if (how == 'l') c.getValues(x, out, 0xFFFFFFFF);
+    if (how == 'c') c.getValuesCublic(x, out, 1);
+    if (how == 'n') c.getValUninterp(x, out);
+    if (how == 'd') c.getValDirectIndex(x, out);
+    if (how == 'p') c.getValuesUsingPercent(x, out);
+    return out[0];
 }
 
-TEST_F(SampleTest, ChanLinearFollowsTheIndexRule) {
-    CdataChan c;
-    makeRamp(c);
-    struct {
+TEST_F(SampleTest, ChanLookupsFollowTheIndexRule) {
+    CdataChan ramp; // 10, 20, 30, 40, 50 over 0..4
+    ramp.init(5, 1, 1, 1, 4);
+    fillFloats(ramp, [](int i) { return 10.0f * (i + 1); });
+    CdataChan square; // 0, 1, 4, 9, 16: Catmull-Rom is exact inside for a parabola
+    square.init(5, 1, 1, 1, 4);
+    fillFloats(square, [](int i) { return float(i * i); });
+    struct Case {
+        CdataChan* chan;
+        char how;
         float x, want;
-    } cases[] = {{-1, 10}, {0, 10}, {0.25f, 12.5f}, {2.5f, 35}, {3.9f, 49}, {4, 50}, {7, 50}, {nan, 10}};
-    for (auto k : cases) {
-        float out = sentinel;
-        c.getValues(k.x, &out, 0xFFFFFFFF);
-        EXPECT_FLOAT_EQ(out, k.want) << "x " << k.x;
-    }
-    c.setDimensionSpace(0, -1.0f, 1.0f); // world range: sample 2 at 0
-    float out = 0;
-    c.getValues(0.0f, &out, 1);
-    EXPECT_FLOAT_EQ(out, 30.0f);
-    c.getValues(0.75f, &out, 1);
-    EXPECT_FLOAT_EQ(out, 45.0f);
-}
+    } const cases[] = {
+        {&ramp, 'l', -1, 10},
+        {&ramp, 'l', 0.25f, 12.5f},
+        {&ramp, 'l', 2.5f, 35},
+        {&ramp, 'l', 3.9f, 49},
+        {&ramp, 'l', 7, 50},
+        {&ramp, 'l', nan, 10},
+        {&square, 'c', 2, 4},
+        {&square, 'c', 1.5f, 2.25f},
+        {&square, 'c', 0.5f, 0.3125f},  // first interval: sample 0 is its own left neighbour
+        {&square, 'c', 3.5f, 12.8125f}, // last interval: sample 4 is its own right neighbour
+        {&square, 'c', -3, 0},
+        {&square, 'c', 9, 16},
+        {&ramp, 'n', 1.4f, 20},
+        {&ramp, 'n', 1.5f, 30},
+        {&ramp, 'n', -3, 10},
+        {&ramp, 'n', 99, 50},
+        {&ramp, 'n', nan, 10},
+        {&ramp, 'd', 2.9f, 30},
+        {&ramp, 'd', 99, 50},
+        {&ramp, 'd', -1, 10},
+        {&ramp, 'p', 1, 50},
+        {&ramp, 'p', 1.5f, 50},
+        {&ramp, 'p', 0.125f, 15},
+        {&ramp, 'p', -0.2f, 10},
+        {&ramp, 'p', nan, 10},
+    };
+    for (auto const& k : cases)
+        EXPECT_FLOAT_EQ(sample(*k.chan, k.how, k.x), k.want) << k.how << " at " << k.x;
+    ramp.setDimensionSpace(0, -1.0f, 1.0f); // world range: sample 2 at 0
+    EXPECT_FLOAT_EQ(sample(ramp, 'l', 0.0f), 30.0f);
+    EXPECT_FLOAT_EQ(sample(ramp, 'l', 0.75f), 45.0f);
 
-TEST_F(SampleTest, ChanMaskWritesByPosition) {
-    CdataChan c;
-    c.init(2, 1, 1, 3, 4);
-    fillFloats(c, [](int i) { return float(i); }); // (0 1 2) (3 4 5)
+    CdataChan three; // the mask writes by position
+    three.init(2, 1, 1, 3, 4);
+    fillFloats(three, [](int i) { return float(i); }); // (0 1 2) (3 4 5)
     float out[3] = {sentinel, sentinel, sentinel};
-    c.getValues(0.5f, out, 2);
+    three.getValues(0.5f, out, 2);
     EXPECT_EQ(out[0], sentinel);
     EXPECT_FLOAT_EQ(out[1], 2.5f);
     EXPECT_EQ(out[2], sentinel);
 }
 
-TEST_F(SampleTest, CatmullRom) {
-    CdataChan c;
-    c.init(5, 1, 1, 1, 4);
-    fillFloats(c, [](int i) { return float(i * i); }); // 0 1 4 9 16
-    struct {
-        float x, want;
-    } cases[] = {{2, 4},           // an exact sample
-                 {1.5f, 2.25f},    // interior: exact for a parabola
-                 {0.5f, 0.3125f},  // first interval: sample 0 is its own left neighbour
-                 {3.5f, 12.8125f}, // last interval: sample 4 is its own right neighbour
-                 {-3, 0},          {4, 16}, {9, 16}};
-    for (auto k : cases) {
-        float out = sentinel;
-        c.getValuesCublic(k.x, &out, 1);
-        EXPECT_FLOAT_EQ(out, k.want) << "x " << k.x;
-    }
-}
-
-TEST_F(SampleTest, ChanNearestAndDirect) {
-    CdataChan c;
-    makeRamp(c);
-    struct {
-        float x, want;
-    } nearest[] = {{1.4f, 20}, {1.5f, 30}, {-3, 10}, {99, 50}, {nan, 10}};
-    for (auto k : nearest) {
-        float out = sentinel;
-        c.getValUninterp(k.x, &out);
-        EXPECT_FLOAT_EQ(out, k.want) << "x " << k.x;
-    }
-    struct {
-        float i, want;
-    } direct[] = {{2.9f, 30}, {0, 10}, {4, 50}, {99, 50}, {-1, 10}};
-    for (auto k : direct) {
-        float out = sentinel;
-        c.getValDirectIndex(k.i, &out);
-        EXPECT_FLOAT_EQ(out, k.want) << "i " << k.i;
-    }
-}
-
+// A negative index is reported and gives the first sample instead of reading before it.
 TEST_F(SampleTest, DirectThreeChannels) {
     CdataChan c;
     c.init(3, 1, 1, 3, 4);
@@ -95,45 +87,29 @@ TEST_F(SampleTest, DirectThreeChannels) {
     c.getValDirectIndex3Chans(10.0f, out);
     EXPECT_FLOAT_EQ(out[0], 6.0f);
     EXPECT_EQ(exitReason(), "");
-    c.getValDirectIndex3Chans(-2.0f, out); // reported, and the first sample given
+    c.getValDirectIndex3Chans(-2.0f, out);
     EXPECT_EQ(exitReason(), "gvdi3c");
     EXPECT_FLOAT_EQ(out[0], 0.0f);
     EXPECT_FLOAT_EQ(out[2], 2.0f);
 }
 
-TEST_F(SampleTest, ChanPercent) {
-    CdataChan c;
-    makeRamp(c);
-    struct {
-        float p, want;
-    } cases[] = {{1, 50}, {1.5f, 50}, {0.5f, 30}, {0.125f, 15}, {0, 10}, {-0.2f, 10}, {nan, 10}};
-    for (auto k : cases) {
-        float out = sentinel;
-        c.getValuesUsingPercent(k.p, &out);
-        EXPECT_FLOAT_EQ(out, k.want) << "p " << k.p;
-    }
-}
-
+// An axis with a single sample reads index 0 with fraction 0, never index -1.
 TEST_F(SampleTest, OneSampleAxesReadThatSample) {
     CdataChan c;
     c.init(1, 1, 1, 2, 4);
     c.floatData[0] = 3.0f;
     c.floatData[1] = 4.0f;
     for (float x : {-5.0f, 0.0f, 0.5f, 5.0f}) {
+        for (char how : {'l', 'c', 'n', 'p'})
+            EXPECT_FLOAT_EQ(sample(c, how, x), 3.0f) << how << " at " << x;
         float out[2] = {sentinel, sentinel};
         c.getValues(x, out, 0xFFFFFFFF);
-        EXPECT_FLOAT_EQ(out[0], 3.0f);
         EXPECT_FLOAT_EQ(out[1], 4.0f);
+        out[1] = sentinel;
         c.getValuesCublic(x, out, 0xFFFFFFFF);
         EXPECT_FLOAT_EQ(out[1], 4.0f);
-        c.getValuesUsingPercent(x, out);
-        EXPECT_FLOAT_EQ(out[0], 3.0f);
-        c.getValUninterp(x, out);
-        EXPECT_FLOAT_EQ(out[0], 3.0f);
     }
-
-    // A single row: bilinear along x only, whatever v is.
-    CdataImage row;
+    CdataImage row; // a single row: bilinear along x only, whatever v is
     row.init(3, 1, 1, 1, 4);
     fillFloats(row, [](int i) { return float(i); });
     float out = sentinel;
@@ -141,9 +117,7 @@ TEST_F(SampleTest, OneSampleAxesReadThatSample) {
     EXPECT_FLOAT_EQ(out, 1.5f);
     row.getValuesUsingPercent(0.25f, 0.9f, &out);
     EXPECT_FLOAT_EQ(out, 0.5f);
-
-    // A one-slice volume: z never reaches a second slice.
-    CdataVolume flat;
+    CdataVolume flat; // a one-slice volume: z never reaches a second slice
     flat.init(2, 2, 1, 1, 4);
     fillFloats(flat, [](int i) { return float(i); });
     EXPECT_FLOAT_EQ(flat.getSingleChanVolumeData(0.5f, 0.5f, 3.0f), 1.5f);
@@ -166,9 +140,8 @@ TEST_F(SampleTest, EmptyArraysLeaveOutputAlone) {
     EXPECT_EQ(i.getFloatValuesPointerUninterp(0.0f, 0.0f), nullptr);
 }
 
-// 2 x 2, one channel: row 0 is 0 10, row 1 is 20 30.
-TEST_F(SampleTest, ImageBilinear) {
-    CdataImage im;
+TEST_F(SampleTest, ImageBilinearNearestAndPercent) {
+    CdataImage im; // row 0 is 0 10, row 1 is 20 30
     im.init(2, 2, 1, 1, 4);
     float v[4] = {0, 10, 20, 30};
     fillFloats(im, [&](int i) { return v[i]; });
@@ -180,6 +153,19 @@ TEST_F(SampleTest, ImageBilinear) {
         im.getValues(k.u, k.v, &out, 0xFFFFFFFF);
         EXPECT_FLOAT_EQ(out, k.want) << k.u << "," << k.v;
     }
+    CdataImage grid; // value x + 10 y on 3 x 3
+    grid.init(3, 3, 1, 1, 4);
+    fillFloats(grid, [](int i) { return float(i % 3 + 10 * (i / 3)); });
+    float out = sentinel;
+    grid.getValuesUninterp(1.4f, 1.6f, &out, 1);
+    EXPECT_FLOAT_EQ(out, 21.0f);
+    EXPECT_FLOAT_EQ(*grid.getFloatValuesPointerUninterp(-4.0f, 7.0f), 20.0f);
+    grid.getValuesUsingPercent(0.5f, 0.5f, &out);
+    EXPECT_FLOAT_EQ(out, 11.0f);
+    grid.getValuesUsingPercent(1.0f, 1.0f, &out); // 0.999 across, 0.9999 up
+    EXPECT_NEAR(out, 1.998f + 19.998f, 1e-4);
+    grid.getValuesUsingPercent(-1.0f, -1.0f, &out);
+    EXPECT_FLOAT_EQ(out, 0.0f);
 }
 
 TEST_F(SampleTest, ImageMasksPackUnlessAll) {
@@ -209,7 +195,6 @@ TEST_F(SampleTest, ByteImageTakesTheLowerSample) {
     EXPECT_FLOAT_EQ(out[1], 60 / 255.0f);
     im.getValues(2.0f, 1.0f, out, 2); // at the far edges: column and row res - 2, no fraction
     EXPECT_FLOAT_EQ(out[1], (1 * 2 + 1) * 20 / 255.0f);
-
     int ints[2] = {-1, -1};
     im.getValuesUninterp(1.6f, 0.4f, ints, 1); // nearest: column 2, row 0
     EXPECT_EQ(ints[0], 80);
@@ -218,28 +203,12 @@ TEST_F(SampleTest, ByteImageTakesTheLowerSample) {
     EXPECT_EQ(ints[1], 220);
 }
 
-TEST_F(SampleTest, ImageNearestAndPercent) {
-    CdataImage im; // value x + 10 y on 3 x 3
-    im.init(3, 3, 1, 1, 4);
-    fillFloats(im, [](int i) { return float(i % 3 + 10 * (i / 3)); });
-    float out = sentinel;
-    im.getValuesUninterp(1.4f, 1.6f, &out, 1);
-    EXPECT_FLOAT_EQ(out, 21.0f);
-    EXPECT_FLOAT_EQ(*im.getFloatValuesPointerUninterp(-4.0f, 7.0f), 20.0f);
-    im.getValuesUsingPercent(0.5f, 0.5f, &out);
-    EXPECT_FLOAT_EQ(out, 11.0f);
-    im.getValuesUsingPercent(1.0f, 1.0f, &out); // 0.999 across, 0.9999 up
-    EXPECT_NEAR(out, 1.998f + 19.998f, 1e-4);
-    im.getValuesUsingPercent(-1.0f, -1.0f, &out);
-    EXPECT_FLOAT_EQ(out, 0.0f);
-}
-
 // Value x + 2y + 4z on a grid: trilinear reproduces it exactly.
 float linear3(int i, int w, int h) {
     return float(i % w + 2 * ((i / w) % h) + 4 * (i / (w * h)));
 }
 
-TEST_F(SampleTest, VolumeTrilinearPacked) {
+TEST_F(SampleTest, VolumeTrilinearPackedAndRowCache) {
     CdataVolume v;
     v.init(2, 2, 2, 2, 4);
     fillFloats(v, [](int i) { return i % 2 ? 100.0f + linear3(i / 2, 2, 2) : linear3(i / 2, 2, 2); });
@@ -258,20 +227,12 @@ TEST_F(SampleTest, VolumeTrilinearPacked) {
     one.init(3, 2, 2, 1, 4);
     fillFloats(one, [](int i) { return linear3(i, 3, 2); });
     EXPECT_FLOAT_EQ(one.getSingleChanVolumeData(1.5f, 0.5f, 0.25f), 1.5f + 1.0f + 1.0f);
-}
-
-TEST_F(SampleTest, VolumeRowCache) {
-    CdataVolume v;
-    v.init(3, 2, 2, 1, 4);
-    fillFloats(v, [](int i) { return linear3(i, 3, 2); });
-    v.setYZ(0.5f, 0.25f);
-    EXPECT_FLOAT_EQ(v.rowFracY, 0.5f);
-    EXPECT_FLOAT_EQ(v.rowFracZ, 0.25f);
-    float out = sentinel;
-    v.getIntX(2, &out);
-    EXPECT_FLOAT_EQ(out, 2.0f + 1.0f + 1.0f);
-    v.getIntX(40, &out); // past the row: its last sample
-    EXPECT_FLOAT_EQ(out, 4.0f);
+    one.setYZ(0.5f, 0.25f);
+    float x = sentinel;
+    one.getIntX(2, &x);
+    EXPECT_FLOAT_EQ(x, 2.0f + 1.0f + 1.0f);
+    one.getIntX(40, &x); // past the row: its last sample
+    EXPECT_FLOAT_EQ(x, 4.0f);
 }
 
 TEST_F(SampleTest, VolumeXYCubic) {
@@ -303,17 +264,16 @@ TEST_F(SampleTest, ByteVolumeFixedPoint) {
     EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(short(256), short(0), short(0)), 7660 / 256.0f);
     EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(short(-256), short(0), short(0)), 7660 / 256.0f);
     EXPECT_EQ(exitReason(), "");
-
     v.setDimensionSpace(0, -1.0f, 1.0f); // x = 0 is halfway
     CintVector p;
     p.x.set(0.0f);
     p.y.set(0.0f);
     p.z.set(0.0f);
     EXPECT_FLOAT_EQ(v.getSingleChanVolumeData(p), 20.0f);
-
-    CdataVolume floats;
-    floats.init(2, 2, 2, 1, 4);
-    EXPECT_EQ(floats.getSingleChanVolumeData(short(0), short(0), short(0)), 0.0f);
+    // The fixed-point lookup on float data reports and gives 0.
+    CdataVolume floatVolume;
+    floatVolume.init(2, 2, 2, 1, 4);
+    EXPECT_EQ(floatVolume.getSingleChanVolumeData(short(0), short(0), short(0)), 0.0f);
     EXPECT_EQ(exitReason(), "vox gscv no byte!");
 }
 

@@ -5,19 +5,6 @@
 
 namespace {
 
-TEST(Keyframes, LinearKeyThenRest) {
-    CanimValueNew v;
-    v.setKey(1, 2, 0);
-    v.update(1);
-    EXPECT_FLOAT_EQ(v.getValue(), 0.5f);
-    EXPECT_FALSE(v.atRest());
-    v.update(1);
-    EXPECT_FLOAT_EQ(v.getValue(), 1);
-    EXPECT_TRUE(v.atRest());
-    v.update(5); // at rest: holds
-    EXPECT_FLOAT_EQ(v.getValue(), 1);
-}
-
 TEST(Keyframes, EasingFlags) {
     struct {
         unsigned char flags;
@@ -45,6 +32,17 @@ TEST(Keyframes, LongStepPassesSeveralKeysAndCarriesTheTime) {
     v.update(10);
     EXPECT_FLOAT_EQ(v.getValue(), 40);
     EXPECT_TRUE(v.atRest());
+    v.update(5); // at rest: holds
+    EXPECT_FLOAT_EQ(v.getValue(), 40);
+
+    v.setKey(1, 1, 0);
+    v.nextKey(2, 2, 0);
+    v.update(0.5f);
+    v = 7.0f; // assignment drops the keys and jumps
+    EXPECT_TRUE(v.atRest());
+    EXPECT_FLOAT_EQ(v.getValue(), 7);
+    EXPECT_FLOAT_EQ(v.startValue, 20.5f); // the value it had
+    EXPECT_FLOAT_EQ(v.timeInSegment, 0);
 }
 
 TEST(Keyframes, KeyTimesAreAtLeastAThousandth) {
@@ -57,18 +55,6 @@ TEST(Keyframes, KeyTimesAreAtLeastAThousandth) {
     v.update(0.001f);
     EXPECT_FLOAT_EQ(v.getValue(), 4);
     EXPECT_TRUE(v.atRest());
-}
-
-TEST(Keyframes, AssignmentDropsKeysAndJumps) {
-    CanimValueNew v;
-    v.setKey(1, 1, 0);
-    v.nextKey(2, 2, 0);
-    v.update(0.5f);
-    v = 7.0f;
-    EXPECT_TRUE(v.atRest());
-    EXPECT_FLOAT_EQ(v.getValue(), 7);
-    EXPECT_FLOAT_EQ(v.startValue, 0.5f);
-    EXPECT_FLOAT_EQ(v.timeInSegment, 0);
 }
 
 TEST(Keyframes, SmoothSlopesAreNegatedCentralDifferences) {
@@ -84,14 +70,12 @@ TEST(Keyframes, SmoothSlopesAreNegatedCentralDifferences) {
     EXPECT_FLOAT_EQ(k->nextKey->slope, -(6 - 0) / (1 + 2.0f));
     EXPECT_FLOAT_EQ(k->nextKey->nextKey->slope, 9);
     EXPECT_FLOAT_EQ(k->nextKey->nextKey->nextKey->slope, -(6 - 6) / 1.0f);
-}
 
-TEST(Keyframes, CoincidentKeysGetAFlatSlope) {
-    CanimValueNew v;
-    v.setKey(1, 1, 0);
-    v.nextKey(5, 1, 0); // same time: zero duration
-    v.smoothSlopes(v.keys);
-    EXPECT_FLOAT_EQ(v.keys->nextKey->slope, 0);
+    CanimValueNew same; // coincident keys get a flat slope
+    same.setKey(1, 1, 0);
+    same.nextKey(5, 1, 0);
+    same.smoothSlopes(same.keys);
+    EXPECT_FLOAT_EQ(same.keys->nextKey->slope, 0);
 }
 
 TEST(Keyframes, SlopeBendBlendsTheTangentLines) {
@@ -141,18 +125,14 @@ TEST(Keyframes, SparesAreFreedAndLaterKeysDropped) {
     m.freeAllSpares();
     EXPECT_EQ(m.freeList, nullptr);
     EXPECT_NE(trace.text().find("freed 2 spare keyframes"), std::string::npos);
-    m.keepSpares = 0;
-    m.doneWithKeyframe(m.fetchKeyframe()); // freed, not kept (sanitizer checks the leak)
-    EXPECT_EQ(m.freeList, nullptr);
-}
-
-TEST(Keyframes, ShowKeyframesTracesValueAndTime) {
-    TraceCapture trace(1);
     CanimValueNew v;
     v.setKey(1, 1, 0);
     v.nextKey(3, 2.5f, 0);
     v.showKeyframes();
     EXPECT_NE(trace.text().find("key 3 at 2.5"), std::string::npos);
+    m.keepSpares = 0;
+    m.doneWithKeyframe(m.fetchKeyframe()); // freed, not kept (sanitizer checks the leak)
+    EXPECT_EQ(m.freeList, nullptr);
 }
 
 } // namespace

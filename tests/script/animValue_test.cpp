@@ -29,24 +29,13 @@ class AnimValues : public ::testing::Test {
     CadsrPool pool;
 };
 
-TEST_F(AnimValues, LinearMoveOverFourFrames) {
-    CanimValue v;
-    v.setMove(10, 4, CURVE_LINEAR, 1);
-    EXPECT_EQ(run(v, 4), (std::vector<float>{2.5f, 5, 7.5f, 10}));
-    EXPECT_EQ(v.active, 0);
-    v.update();
-    EXPECT_FLOAT_EQ(v.getFloat(), 10);
-}
-
-struct CurveCase {
-    unsigned char curve;
-    float frames;
-    std::vector<float> values;
-};
-
 TEST_F(AnimValues, CurvesFromZeroToOne) {
-    CurveCase const cases[] = {
-        {CURVE_LINEAR, 2, {0.5f, 1}},
+    struct CurveCase {
+        unsigned char curve;
+        float frames;
+        std::vector<float> values;
+    } const cases[] = {
+        {CURVE_LINEAR, 4, {0.25f, 0.5f, 0.75f, 1, 1}}, // holds once done
         {CURVE_SMOOTHSTEP, 2, {0.5f, 1}},
         {CURVE_QUADRATIC, 2, {0.25f, 1}},
         {CURVE_CUBIC, 2, {0.125f, 1}},
@@ -57,7 +46,6 @@ TEST_F(AnimValues, CurvesFromZeroToOne) {
         CanimValue v;
         v.setMove(1, c.frames, c.curve, 1);
         std::vector<float> got = run(v, static_cast<int>(c.values.size()));
-        ASSERT_EQ(got.size(), c.values.size());
         for (size_t i = 0; i < got.size(); i++)
             EXPECT_NEAR(got[i], c.values[i], 1e-5) << "curve " << int(c.curve) << " frame " << i;
         EXPECT_EQ(v.active, 0) << "curve " << int(c.curve);
@@ -82,27 +70,25 @@ TEST_F(AnimValues, FrameCountsAreFlooredAndAtLeastOne) {
     }
 }
 
-TEST_F(AnimValues, NextMoveStartsAtOnceWhenIdle) {
-    CanimValue v;
-    v.setNextMove(4, 2, CURVE_LINEAR);
-    EXPECT_EQ(v.active, 1);
-    EXPECT_EQ(v.queuedMoves(), 0);
-    EXPECT_EQ(run(v, 2), (std::vector<float>{2, 4}));
+// An idle value starts a next move at once; queued moves chain without an idle frame
+// and hand their records back to the pool when they start.
+TEST_F(AnimValues, QueuedMovesChain) {
+    CanimValue idle;
+    idle.setNextMove(4, 2, CURVE_LINEAR);
+    EXPECT_EQ(idle.queuedMoves(), 0);
+    EXPECT_EQ(run(idle, 2), (std::vector<float>{2, 4}));
     EXPECT_EQ(pool.allocatedCount(), 0);
-}
 
-TEST_F(AnimValues, QueuedMovesChainWithoutAnIdleFrame) {
     CanimValue v;
     v.setMove(10, 2, CURVE_LINEAR, 1);
     v.setNextMove(20, 2, CURVE_LINEAR);
     v.setNextMove(0, 1, CURVE_QUADRATIC);
-    EXPECT_EQ(v.queuedMoves(), 2);
     EXPECT_EQ(run(v, 2), (std::vector<float>{5, 10}));
     EXPECT_EQ(v.active, 1); // the second move began in the update that ended the first
     EXPECT_EQ(v.queuedMoves(), 1);
     EXPECT_EQ(run(v, 3), (std::vector<float>{15, 20, 0}));
     EXPECT_EQ(v.active, 0);
-    EXPECT_EQ(pool.spareCount(), 2); // both nodes went back when their moves started
+    EXPECT_EQ(pool.spareCount(), 2);
 }
 
 TEST_F(AnimValues, SetMoveKeepsOrDropsTheQueue) {
@@ -113,33 +99,23 @@ TEST_F(AnimValues, SetMoveKeepsOrDropsTheQueue) {
     v.update();
     v.setMove(-10, 2, CURVE_LINEAR, 0); // restarts from 2.5; the queue still follows
     EXPECT_FLOAT_EQ(v.startValue, 2.5f);
-    EXPECT_EQ(v.queuedMoves(), 2);
     EXPECT_EQ(run(v, 4), (std::vector<float>{-3.75f, -10, 1, 2}));
 
     v.setMove(5, 3, CURVE_LINEAR, 0);
     v.setNextMove(7, 1, CURVE_LINEAR);
     v.setNextMove(8, 1, CURVE_LINEAR);
+    v.setNextMove(9, 1, CURVE_LINEAR);
+    v.clearNext(); // drops only the first
+    ASSERT_EQ(v.queuedMoves(), 2);
+    EXPECT_FLOAT_EQ(v.nextMoves->target, 8);
     int spares = pool.spareCount();
     v.setMove(0, 1, CURVE_LINEAR, 1);
     EXPECT_EQ(v.queuedMoves(), 0);
     EXPECT_EQ(pool.spareCount(), spares + 2);
-}
-
-TEST_F(AnimValues, ClearNextDropsOnlyTheFirst) {
-    CanimValue v;
-    v.setMove(1, 1, CURVE_LINEAR, 1);
-    v.setNextMove(2, 1, CURVE_LINEAR);
-    v.setNextMove(3, 1, CURVE_LINEAR);
-    v.clearNext();
-    ASSERT_EQ(v.queuedMoves(), 1);
-    EXPECT_FLOAT_EQ(v.nextMoves->target, 3);
-    v.clearFuture();
     v.clearNext(); // empty queue: nothing
-    EXPECT_EQ(v.queuedMoves(), 0);
-    EXPECT_EQ(pool.spareCount(), 2);
 }
 
-TEST_F(AnimValues, QueueingAfterWarmUpAllocatesNothing) {
+TEST_F(AnimValues, PoolIsReusedAndFilledOnDestruction) {
     CanimValue v;
     for (int round = 0; round < 50; round++) {
         v.setMove(1, 2, CURVE_LINEAR, 1);
@@ -147,24 +123,21 @@ TEST_F(AnimValues, QueueingAfterWarmUpAllocatesNothing) {
             v.setNextMove(float(k), 1, CURVE_CUBIC);
         for (int f = 0; f < 8; f++)
             v.update();
-        EXPECT_EQ(pool.allocatedCount(), 4) << round;
+        EXPECT_EQ(pool.allocatedCount(), 4) << round; // nothing allocated after warm-up
     }
-}
-
-TEST_F(AnimValues, DestructionReturnsQueuedMovesToThePool) {
     {
-        CanimValue v;
-        v.setMove(1, 5, CURVE_LINEAR, 1);
-        v.setNextMove(2, 1, CURVE_LINEAR);
-        v.setNextMove(3, 1, CURVE_LINEAR);
+        CanimValue dying;
+        dying.setMove(1, 5, CURVE_LINEAR, 1);
+        dying.setNextMove(2, 1, CURVE_LINEAR);
+        dying.setNextMove(3, 1, CURVE_LINEAR);
+        EXPECT_EQ(pool.spareCount(), 2);
     }
-    EXPECT_EQ(pool.spareCount(), 2);
+    EXPECT_EQ(pool.spareCount(), 4); // handed back by the destructor
     pool.deleteADSRs();
-    EXPECT_EQ(pool.spareCount(), 0);
     EXPECT_EQ(pool.adsrFreeList, nullptr);
 }
 
-TEST_F(AnimValues, LinkedValueWritesThroughEveryUpdate) {
+TEST_F(AnimValues, LinkedValuesWriteThrough) {
     float member = 3;
     CanimValue v;
     v.setPointer(&member);
@@ -176,28 +149,14 @@ TEST_F(AnimValues, LinkedValueWritesThroughEveryUpdate) {
     member = 1;
     v.update(); // idle: no write
     EXPECT_FLOAT_EQ(member, 1);
-}
 
-TEST_F(AnimValues, ScriptsSeeAFloat) {
-    CanimValue v;
-    v.setFloat(2.5);
-    EXPECT_FLOAT_EQ(v.ownValue, 2.5f);
-    EXPECT_STREQ(v.getString(), "2.5");
-    EXPECT_EQ(v.getClass(), CLASS_FLOAT_LINK);
-}
-
-TEST(AnimBase, FillWithSetsEveryLinkedElement) {
     float cells[3] = {1, 2, 3};
     CanimBase b;
     b.setPointer(cells);
     b.setNumElements(3);
     b.fillWith(4);
-    EXPECT_EQ(cells[0], 4);
     EXPECT_EQ(cells[2], 4);
-    EXPECT_EQ(b.update(), 0);
-}
 
-TEST(AnimDelayedSet, TakesTheValueAfterTheDelay) {
     float target = 0;
     CanimDelayedSetVal d;
     d.setPointer(&target);
@@ -205,11 +164,9 @@ TEST(AnimDelayedSet, TakesTheValueAfterTheDelay) {
     d.update();
     d.update();
     EXPECT_EQ(target, 0);
-    EXPECT_EQ(d.active, 1);
     d.update();
     EXPECT_EQ(target, 5);
     EXPECT_EQ(d.active, 0);
-
     d.set(9, 0); // no delay: the next update sets it
     d.update();
     EXPECT_EQ(target, 9);
@@ -231,42 +188,26 @@ class BufferedDelay : public ::testing::Test {
     CbufferedDelayAnimValue d;
 };
 
-TEST_F(BufferedDelay, UnconfiguredHoldsItsMarker) {
+TEST_F(BufferedDelay, LagReadsTheHistory) {
+    EXPECT_EQ(d.update(), 0); // unconfigured: holds its marker
     EXPECT_EQ(d.ownValue, -99);
-    EXPECT_EQ(d.update(), 0);
-    EXPECT_EQ(d.ownValue, -99);
-}
-
-TEST_F(BufferedDelay, ZeroLagFollowsTheSource) {
     d.setAnimLagStuff(&src, &lag, 5);
-    EXPECT_EQ(d.history.size(), 5u);
     EXPECT_FLOAT_EQ(d.maxLag, 3.999f);
-    EXPECT_EQ(feed(3), 3);
-}
-
-TEST_F(BufferedDelay, FractionalLagInterpolatesTheHistory) {
-    d.setAnimLagStuff(&src, &lag, 5);
-    lag = 1.5f;
-    EXPECT_FLOAT_EQ(feed(6), 4.5f); // mean of 5 and 4
-}
-
-TEST_F(BufferedDelay, LagIsHeldInsideTheHistory) {
-    d.setAnimLagStuff(&src, &lag, 5);
     struct {
         float lag, expected;
-    } const cases[] = {{100, 10 - 3.999f}, {-2, 10}, {std::nanf(""), 10}};
+    } const cases[] = {{0, 10}, {1.5f, 8.5f}, {100, 10 - 3.999f}, {-2, 10}, {std::nanf(""), 10}};
     for (auto const& c : cases) {
         lag = c.lag;
         src = 0;
         EXPECT_NEAR(feed(10), c.expected, 1e-4) << c.lag;
     }
-}
-
-TEST_F(BufferedDelay, TooShortHistoryIsRaisedToTwo) {
-    d.setAnimLagStuff(&src, &lag, 1);
+    CbufferedDelayAnimValue shortHistory; // raised to two entries
+    shortHistory.setAnimLagStuff(&src, &lag, 1);
+    EXPECT_EQ(shortHistory.historyLength, 2);
     lag = 5;
-    EXPECT_EQ(d.historyLength, 2);
-    EXPECT_NEAR(feed(4), 3.001f, 1e-4);
+    for (src = 1; src <= 4; src += 1)
+        shortHistory.update();
+    EXPECT_NEAR(shortHistory.ownValue, 3.001f, 1e-4); // the lag held inside the history
 }
 
 TEST_F(BufferedDelay, NonFiniteOutputIsBadLag) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -29,21 +30,17 @@ class Chans : public ::testing::Test {
     void TearDown() override { resetExitState(); }
 };
 
-TEST_F(Chans, ResizeZeroesTheCells) {
+// Resized cells are zeroed, so too few values never feed garbage to the fins; an
+// oversized count is refused with an exit reason.
+TEST_F(Chans, ResizeZeroesAndRefusesOversize) {
     Cchan c;
     c.resize(4);
-    expectCells(c, {0, 0, 0, 0}, "new");
     c.set(3);
     c.resize(4); // same size: still zeroed
     expectCells(c, {0, 0, 0, 0}, "same");
     c.resize(-2);
-    EXPECT_EQ(c.count, 0);
     EXPECT_EQ(c.values, nullptr);
-}
-
-TEST_F(Chans, OversizedCountIsRefused) {
-    Cchan c;
-    c.resize(3);
+    EXPECT_TRUE(exitReasonList.empty());
     c.resize(2000000000);
     EXPECT_EQ(c.count, 0);
     ASSERT_FALSE(exitReasonList.empty());
@@ -53,9 +50,6 @@ TEST_F(Chans, OversizedCountIsRefused) {
 TEST_F(Chans, FillFromTexts) {
     std::vector<Cstring> tokens = {"-fillSubChan", "wag", "weights", "0.5", "1", "x", "2"};
     Cchan c;
-    c.resize(3);
-    c.fillUsingValuesFromStringArray(tokens, 3);
-    expectCells(c, {0.5f, 1, 0}, "three");
     c.resize(6);
     c.fillUsingValuesFromStringArray(tokens, 3); // too few texts: the rest stay 0
     expectCells(c, {0.5f, 1, 0, 2, 0, 0}, "six");
@@ -64,113 +58,111 @@ TEST_F(Chans, FillFromTexts) {
     expectCells(c, {0.5f, 1, 0, 2, 0, 0}, "out of range");
 }
 
-TEST_F(Chans, ValueAtPositions) {
-    Cchan c;
+TEST_F(Chans, ValueAtPositionsAndLookup) {
+    Cchan c, positions, out, one, none;
     fillChan(c, {0, 10, 20});
     struct {
         float x, expected;
     } const cases[] = {{-1, 0}, {0.5f, 5}, {1.25f, 12.5f}, {2, 20}, {7, 20}, {std::nanf(""), 0}};
     for (auto const& k : cases)
         EXPECT_FLOAT_EQ(c.getValueAt(k.x), k.expected) << k.x;
-    Cchan one, none;
     fillChan(one, {4});
     EXPECT_FLOAT_EQ(one.getValueAt(0.5f), 4);
     EXPECT_FLOAT_EQ(none.getValueAt(1), 0);
-}
-
-TEST_F(Chans, Lookup) {
-    Cchan table, positions, out;
-    fillChan(table, {0, 10, 20});
     fillChan(positions, {0.5f, -3, 1.5f});
     out.resize(3);
-    out.doLookup(positions, table);
+    out.doLookup(positions, c);
     expectCells(out, {5, 0, 15}, "lookup");
 }
 
-TEST_F(Chans, ScalarArithmetic) {
-    Cchan c;
-    fillChan(c, {1, 2, 3});
-    c.add(1);
-    expectCells(c, {2, 3, 4}, "add");
-    c.mult(0.5f);
-    expectCells(c, {1, 1.5f, 2}, "mult");
-    c.zero();
-    expectCells(c, {0, 0, 0}, "zero");
-    c.set(7);
-    expectCells(c, {7, 7, 7}, "set");
-}
+using ChanOp = std::function<void(Cchan&, Cchan const&, Cchan const&)>;
 
-TEST_F(Chans, CellwiseArithmetic) {
-    Cchan c, d, e;
-    fillChan(c, {1, 2, 3});
-    fillChan(d, {4, 5, 6, 100}); // longer operands are fine
-    c.add(d);
-    expectCells(c, {5, 7, 9}, "add");
-    c.addMultedChan(d, -1);
-    expectCells(c, {1, 2, 3}, "addMulted");
-    fillChan(e, {2, 2, 2});
-    c.mult(e);
-    expectCells(c, {2, 4, 6}, "mult");
-    c.multOf(d, e);
-    expectCells(c, {8, 10, 12}, "multOf");
+// Every cell-wise operation on three cells {1, 2, 3} with operands d = {4, 5, 6, 100}
+// (longer operands are fine) and e = {2, 2, 2}, and on one cell {2} with d = {3}, e = {4}.
+TEST_F(Chans, CellwiseOperations) {
+    struct Case {
+        char const* name;
+        ChanOp op;
+        std::vector<float> three;
+        float one;
+    } const cases[] = {
+        {"set", [](Cchan& c, Cchan const&, Cchan const&) { c.set(5); }, {5, 5, 5}, 5},
+        {"zero", [](Cchan& c, Cchan const&, Cchan const&) { c.zero(); }, {0, 0, 0}, 0},
+        {"add", [](Cchan& c, Cchan const&, Cchan const&) { c.add(1); }, {2, 3, 4}, 3},
+        {"mult", [](Cchan& c, Cchan const&, Cchan const&) { c.mult(0.5f); }, {0.5f, 1, 1.5f}, 1},
+        {"addChan", [](Cchan& c, Cchan const& d, Cchan const&) { c.add(d); }, {5, 7, 9}, 5},
+        {"addMulted",
+         [](Cchan& c, Cchan const& d, Cchan const&) { c.addMultedChan(d, -1); },
+         {-3, -3, -3},
+         -1},
+        {"multChan", [](Cchan& c, Cchan const&, Cchan const& e) { c.mult(e); }, {2, 4, 6}, 8},
+        {"multOf", [](Cchan& c, Cchan const& d, Cchan const& e) { c.multOf(d, e); }, {8, 10, 12}, 12},
+        {"lookup", [](Cchan& c, Cchan const& d, Cchan const& e) { c.doLookup(e, d); }, {6, 6, 6}, 3},
+        {"scurveSpan",
+         [](Cchan& c, Cchan const&, Cchan const&) { c.scurveAdd(0, 3, 2, 4); },
+         {2 + 2 * sCurve(1 / 6.0f), 3, 2 + 2 * sCurve(5 / 6.0f)},
+         2 + 2 * sCurve(1 / 6.0f)},
+    };
+    Cchan d3, e3, d1, e1;
+    fillChan(d3, {4, 5, 6, 100});
+    fillChan(e3, {2, 2, 2});
+    fillChan(d1, {3});
+    fillChan(e1, {4});
+    for (auto const& k : cases) {
+        Cchan c, one;
+        fillChan(c, {1, 2, 3});
+        k.op(c, d3, e3);
+        expectCells(c, k.three, k.name);
+        fillChan(one, {2});
+        k.op(one, d1, e1);
+        expectCells(one, {k.one}, k.name);
+    }
     EXPECT_TRUE(exitReasonList.empty());
 }
 
-TEST_F(Chans, SizeErrorsSkipTheOperation) {
-    TraceCapture trace(1);
-    Cchan c, d;
-    fillChan(c, {1, 2, 3});
-    fillChan(d, {1, 2, 3, 4});
-    c.mult(d); // different counts
-    expectCells(c, {1, 2, 3}, "mult");
-    EXPECT_NE(trace.text().find("chan size error in mult"), std::string::npos);
-    ASSERT_FALSE(exitReasonList.empty());
-    EXPECT_EQ(exitReasonList[0], "chan size error");
-    resetExitState();
-    Cchan shorter;
-    fillChan(shorter, {5});
-    c.multOf(d, shorter);
-    expectCells(c, {1, 2, 3}, "multOf");
-    EXPECT_NE(trace.text().find("multOf"), std::string::npos);
-    EXPECT_EQ(exitSaver, 1);
-}
-
-TEST_F(Chans, ShortOperandsAreReportedNotFatal) {
-    Cchan empty, two;
+// A mismatched or empty operand records "cioorA" (or a size error) and skips the
+// operation instead of ending the process.
+TEST_F(Chans, BadOperandsAreReportedNotFatal) {
+    Cchan empty, two, four;
     fillChan(two, {1, 1});
-    // Each operation on a three-cell chan with an operand that is too short.
-    for (int op = 0; op < 7; op++) {
+    fillChan(four, {1, 2, 3, 4});
+    struct Case {
+        char const* name;
+        std::function<void(Cchan&)> op;
+        char const* reason;
+    } const cases[] = {
+        {"add short", [&](Cchan& c) { c.add(two); }, "cioorA"},
+        {"add empty", [&](Cchan& c) { c.add(empty); }, "cioorA"},
+        {"addMulted", [&](Cchan& c) { c.addMultedChan(empty, 2); }, "cioorA"},
+        {"weighted sine", [&](Cchan& c) { c.angleToSine(1, two, 0, 1); }, "cioorA"},
+        {"sine and cos",
+         [&](Cchan& c) {
+             Cchan s, k;
+             s.resize(2);
+             k.resize(3);
+             c.angleToSineAndCos(s, k);
+         },
+         "cioorA"},
+        {"lookup", [&](Cchan& c) { c.doLookup(empty, two); }, "cioorA"},
+        {"blend", [&](Cchan& c) { c.blendUsing2Floats(two, two, 0, 1); }, "cioorA"},
+        {"mult other count", [&](Cchan& c) { c.mult(four); }, "chan size error"},
+        {"multOf other count", [&](Cchan& c) { c.multOf(four, two); }, "chan size error"},
+    };
+    for (auto const& k : cases) {
         TraceCapture trace(1);
-        Cchan c, s, k;
+        Cchan c;
         fillChan(c, {1, 2, 3});
-        Cchan const& operand = op % 2 ? empty : two;
-        switch (op) {
-        case 0:
-        case 1:
-            c.add(operand);
-            break;
-        case 2:
-            c.addMultedChan(operand, 2);
-            break;
-        case 3:
-            c.angleToSine(1, operand, 0, 1);
-            break;
-        case 4:
-            s.resize(2);
-            k.resize(3);
-            c.angleToSineAndCos(s, k);
-            break;
-        case 5:
-            c.doLookup(operand, two);
-            break;
-        case 6:
-            c.blendUsing2Floats(two, two, 0, 1);
-            break;
-        }
-        expectCells(c, {1, 2, 3}, "untouched");
-        ASSERT_FALSE(exitReasonList.empty()) << op;
-        EXPECT_EQ(exitReasonList[0], "cioorA") << op;
+        k.op(c);
+        expectCells(c, {1, 2, 3}, k.name);
+        ASSERT_FALSE(exitReasonList.empty()) << k.name;
+        EXPECT_EQ(exitReasonList[0], k.reason) << k.name;
+        EXPECT_EQ(exitSaver, 1);
     }
+    TraceCapture trace(1);
+    Cchan c;
+    fillChan(c, {1, 2, 3});
+    c.mult(four);
+    EXPECT_NE(trace.text().find("chan size error in mult"), std::string::npos);
 }
 
 TEST_F(Chans, Ramps) {
@@ -184,33 +176,22 @@ TEST_F(Chans, Ramps) {
     c.zero();
     c.lerpReplaceFast(1, 3, 10, 20);
     expectCells(c, {0, 10, 15, 20, 0}, "lerpReplaceFast");
-    c.lerpReplaceFast(3, 9, 0, 6); // clipped at the end
-    expectCells(c, {0, 10, 15, 0, 1}, "clipped");
+    c.lerpReplaceFast(3, 9, 0, 6);  // clipped at the end
     c.lerpReplaceFast(-2, 0, 4, 6); // cells before the strip are skipped
-    expectCells(c, {6, 10, 15, 0, 1}, "before");
-    c.lerpReplaceFast(2, 2, 9, 9);
-    EXPECT_FLOAT_EQ(c.values[2], 9);
-}
-
-TEST_F(Chans, BlendTwoShapes) {
-    Cchan a, b, c;
+    expectCells(c, {6, 10, 15, 0, 1}, "clipped");
+    c.resize(4);
+    c.scurveAdd(0, 4, 0, 1);
+    expectCells(c, {sCurve(0.125f), sCurve(0.375f), sCurve(0.625f), sCurve(0.875f)}, "full span");
+    c.set(5);
+    c.scurveAdd(1, 3, 2, 4);       // replaces cells 1 and 2 only
+    c.scurveAdd(0.2f, 0.2f, 9, 9); // empty span
+    expectCells(c, {5, 2 + 2 * sCurve(0.25f), 2 + 2 * sCurve(0.75f), 5}, "part");
+    Cchan a, b;
     fillChan(a, {0, 0, 0});
     fillChan(b, {10, 10, 10});
     c.resize(3);
     c.blendUsing2Floats(a, b, 0, 1);
     expectCells(c, {0, 5, 10}, "blend");
-}
-
-TEST_F(Chans, SCurveBetweenPositions) {
-    Cchan c;
-    c.resize(4);
-    c.scurveAdd(0, 4, 0, 1);
-    expectCells(c, {sCurve(0.125f), sCurve(0.375f), sCurve(0.625f), sCurve(0.875f)}, "full");
-    c.set(5);
-    c.scurveAdd(1, 3, 2, 4); // replaces cells 1 and 2 only
-    expectCells(c, {5, 2 + 2 * sCurve(0.25f), 2 + 2 * sCurve(0.75f), 5}, "part");
-    c.scurveAdd(0.2f, 0.2f, 9, 9); // empty span
-    EXPECT_FLOAT_EQ(c.values[0], 5);
 }
 
 TEST_F(Chans, Bumps) {
@@ -219,14 +200,10 @@ TEST_F(Chans, Bumps) {
     c.bumpComp(2, 2, 1);
     expectCells(c, {0, 0.5f, 1, 0.5f, 0}, "bump");
     c.zero();
-    c.bumpComp(2, 0, 1);
-    expectCells(c, {0, 0, 0, 0, 0}, "no width");
+    c.bumpComp(2, 0, 1);  // no width
     c.bumpComp(-3, 1, 1); // outside the strip
-    expectCells(c, {0, 0, 0, 0, 0}, "outside");
-}
+    expectCells(c, {0, 0, 0, 0, 0}, "nothing");
 
-TEST_F(Chans, WideBumpWithAlpha) {
-    Cchan c;
     c.resize(6);
     c.set(1);
     c.bumpCompWideWithAlpha(2, 4, 1, 3, 0.5f);
@@ -257,8 +234,9 @@ TEST_F(Chans, Sines) {
     expectCells(k, {1, std::cos(0.5f), std::cos(1.0f)}, "cosines");
 }
 
+// A single cell takes the start of every ramp, sine and bump.
 TEST_F(Chans, OneCellTakesTheStartOfEveryRamp) {
-    Cchan c, w;
+    Cchan c, w, a, b, co;
     c.resize(1);
     c.lerpAdd(3, 9);
     expectCells(c, {3}, "lerpAdd");
@@ -269,60 +247,26 @@ TEST_F(Chans, OneCellTakesTheStartOfEveryRamp) {
     fillChan(w, {3});
     c.angleToSine(1, w, 0.25f, 9);
     expectCells(c, {3 * std::sin(0.25f)}, "weighted");
-    Cchan a, b;
     fillChan(a, {1});
     fillChan(b, {5});
     c.blendUsing2Floats(a, b, 0.25f, 1);
     expectCells(c, {2}, "blend");
     c.bumpComp(0, 1, 1);
     expectCells(c, {1}, "bump");
+    c.bumpCompWideWithAlpha(0, 1, 0.5f, 4, 1);
+    expectCells(c, {4}, "wideBump");
     c.lerpReplaceFast(0, 4, 7, 8);
     expectCells(c, {7}, "lerpReplaceFast");
-    EXPECT_FLOAT_EQ(c.getValueAt(3), 7);
-    EXPECT_TRUE(exitReasonList.empty());
-}
-
-TEST_F(Chans, OneCellCellwiseOperations) {
-    // Every operation that is not a ramp, on a single cell of 2 with single-cell operands.
-    struct Case {
-        char const* name;
-        void (*op)(Cchan& c, Cchan const& three, Cchan const& four);
-        float expected;
-    };
-    Case const cases[] = {
-        {"set", [](Cchan& c, Cchan const&, Cchan const&) { c.set(5); }, 5},
-        {"zero", [](Cchan& c, Cchan const&, Cchan const&) { c.zero(); }, 0},
-        {"add", [](Cchan& c, Cchan const&, Cchan const&) { c.add(1); }, 3},
-        {"mult", [](Cchan& c, Cchan const&, Cchan const&) { c.mult(3); }, 6},
-        {"addChan", [](Cchan& c, Cchan const& t, Cchan const&) { c.add(t); }, 5},
-        {"addMulted", [](Cchan& c, Cchan const& t, Cchan const&) { c.addMultedChan(t, 2); }, 8},
-        {"multChan", [](Cchan& c, Cchan const& t, Cchan const&) { c.mult(t); }, 6},
-        {"multOf", [](Cchan& c, Cchan const& t, Cchan const& f) { c.multOf(t, f); }, 12},
-        {"lookup", [](Cchan& c, Cchan const& t, Cchan const&) { c.doLookup(t, t); }, 3},
-        {"scurveSpan", [](Cchan& c, Cchan const&, Cchan const&) { c.scurveAdd(0, 1, 2, 4); }, 3},
-        {"wideBump", [](Cchan& c, Cchan const&, Cchan const&) { c.bumpCompWideWithAlpha(0, 1, 0.5f, 4, 1); },
-         4},
-    };
-    Cchan three, four;
-    fillChan(three, {3});
-    fillChan(four, {4});
-    for (auto const& k : cases) {
-        Cchan c;
-        fillChan(c, {2});
-        k.op(c, three, four);
-        expectCells(c, {k.expected}, k.name);
-    }
-    Cchan s, co, one;
-    fillChan(one, {0.5f});
-    s.resize(1);
+    w.resize(1);
     co.resize(1);
-    one.angleToSineAndCos(s, co);
-    EXPECT_FLOAT_EQ(s.values[0], std::sin(0.5f));
-    EXPECT_FLOAT_EQ(co.values[0], std::cos(0.5f));
+    fillChan(a, {0.5f});
+    a.angleToSineAndCos(w, co);
+    expectCells(w, {std::sin(0.5f)}, "sin");
+    expectCells(co, {std::cos(0.5f)}, "cos");
     EXPECT_TRUE(exitReasonList.empty());
 }
 
-TEST_F(Chans, SampledKeyframes) {
+TEST_F(Chans, SampledKeyframesAndTrace) {
     CanimValueNew v;
     v.setKey(4, 4, 0);
     Cchan c;
@@ -330,16 +274,12 @@ TEST_F(Chans, SampledKeyframes) {
     c.fillUsingAnimValue(v, 1);
     expectCells(c, {0, 1, 2, 3, 4, 4}, "sampled");
     EXPECT_TRUE(v.atRest());
-}
 
-TEST_F(Chans, ShowChanTracesEveryCell) {
     TraceCapture trace(1);
-    Cchan c;
     fillChan(c, {1.5f, 2});
     c.showChan("fin");
-    c.renderChan("fin", 1);
     EXPECT_NE(trace.text().find("chan fin (2)"), std::string::npos);
-    EXPECT_NE(trace.text().find("1 2"), std::string::npos);
+    EXPECT_NE(trace.text().find("  0 1.5\n  1 2\n"), std::string::npos); // index and value
     EXPECT_EQ(trace.lineCount(), 3);
 }
 

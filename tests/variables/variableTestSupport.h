@@ -45,3 +45,11 @@ inline Cvariable* child(Cvariable* parent, char const* name, int classCode = CLA
     parent->addVariable(v, 1);
     return v;
 }
+
+// The names of a node's children, in list order, joined with no separator.
+inline std::string childNames(Cvariable const* node) {
+    std::string s;
+    for (Cvariable* c = node->firstChild; c; c = c->nextSibling)
+        s += c->name.c_str();
+    return s;
+}
