@@ -11,77 +11,33 @@ using namespace varconv;
         if (flags & VAR_HAS_SLAVES) doNotifySlaves();                                                        \
     } while (0)
 
-// ---- short ----
+// ---- numeric kinds ----
 
-void CshortVar::setElem_char(unsigned short, char const* text) {
-    value = lowShort(textToInt(text));
+template <typename Kind> void CnumberVar<Kind>::setElem_char(unsigned short, char const* text) {
+    value = Kind::fromText(text);
     NOTIFY_SLAVES();
 }
-char const* CshortVar::getElem_char(unsigned short) {
-    return formatInt(value);
+template <typename Kind> char const* CnumberVar<Kind>::getElem_char(unsigned short) {
+    return Kind::toText(value);
 }
-void CshortVar::setElem_float(unsigned short, double v) {
-    value = shortFromDouble(v);
+template <typename Kind> void CnumberVar<Kind>::setElem_float(unsigned short, double v) {
+    value = Kind::fromDouble(v);
     NOTIFY_SLAVES();
 }
-double CshortVar::getElem_float(unsigned short) {
+template <typename Kind> double CnumberVar<Kind>::getElem_float(unsigned short) {
     return value;
 }
-void CshortVar::setElem_int(unsigned short, int v) {
-    value = lowShort(v);
+template <typename Kind> void CnumberVar<Kind>::setElem_int(unsigned short, int v) {
+    value = Kind::fromInt(v);
     NOTIFY_SLAVES();
 }
-int CshortVar::getElem_int(unsigned short) {
-    return value;
+template <typename Kind> int CnumberVar<Kind>::getElem_int(unsigned short) {
+    return Kind::toInt(value);
 }
 
-// ---- int ----
-
-void CintVar::setElem_char(unsigned short, char const* text) {
-    value = textToInt(text);
-    NOTIFY_SLAVES();
-}
-char const* CintVar::getElem_char(unsigned short) {
-    return formatInt(value);
-}
-void CintVar::setElem_float(unsigned short, double v) {
-    value = truncToInt(v);
-    NOTIFY_SLAVES();
-}
-double CintVar::getElem_float(unsigned short) {
-    return value;
-}
-void CintVar::setElem_int(unsigned short, int v) {
-    value = v;
-    NOTIFY_SLAVES();
-}
-int CintVar::getElem_int(unsigned short) {
-    return value;
-}
-
-// ---- float ----
-
-void CfloatVar::setElem_char(unsigned short, char const* text) {
-    value = toFloat(textToDouble(text));
-    NOTIFY_SLAVES();
-}
-char const* CfloatVar::getElem_char(unsigned short) {
-    return formatFloat(value);
-}
-void CfloatVar::setElem_float(unsigned short, double v) {
-    value = toFloat(v);
-    NOTIFY_SLAVES();
-}
-double CfloatVar::getElem_float(unsigned short) {
-    return value;
-}
-void CfloatVar::setElem_int(unsigned short, int v) {
-    value = static_cast<float>(v);
-    NOTIFY_SLAVES();
-}
-int CfloatVar::getElem_int(unsigned short) {
-    return truncToInt(value);
-}
+template class CnumberVar<ShortKind>;
+template class CnumberVar<IntKind>;
+template class CnumberVar<FloatKind>;
 
 // ---- string ----
 

@@ -7,64 +7,58 @@
 #pragma once
 
 #include "variables/variable.h"
+#include "variables/variableConvert.h"
 
-class CshortVar : public Cvariable {
+// The numeric value kinds share one body; Kind supplies its row of the conversion table.
+template <typename Kind> class CnumberVar : public Cvariable {
+  public:
+    using Cvariable::operator=;
+    CnumberVar() { flags |= VAR_HAS_NUMBER; }
+    void setElem_char(unsigned short index, char const* text) override;
+    char const* getElem_char(unsigned short index) override;
+    void setElem_float(unsigned short index, double value) override;
+    double getElem_float(unsigned short index) override;
+    void setElem_int(unsigned short index, int value) override;
+    int getElem_int(unsigned short index) override;
+
+    typename Kind::Value value = 0;
+};
+
+extern template class CnumberVar<varconv::ShortKind>;
+extern template class CnumberVar<varconv::IntKind>;
+extern template class CnumberVar<varconv::FloatKind>;
+
+// A signed 16-bit value, held widened in an int.
+class CshortVar : public CnumberVar<varconv::ShortKind> {
   public:
     void writeSaveString(std::ofstream& out) override;
     void writeBinaryData(std::ofstream& out) override;
     void readBinaryData(std::ifstream& in) override;
     using Cvariable::operator=;
-    CshortVar() { flags |= VAR_HAS_NUMBER; }
     int getType() override { return TYPE_SHORT; }
     int getClass() override { return CLASS_SHORT; }
     char const* typePrefix() override { return "^"; }
-    void setElem_char(unsigned short index, char const* text) override;
-    char const* getElem_char(unsigned short index) override;
-    void setElem_float(unsigned short index, double value) override;
-    double getElem_float(unsigned short index) override;
-    void setElem_int(unsigned short index, int value) override;
-    int getElem_int(unsigned short index) override;
-
-    int value = 0; // signed 16-bit, held widened
 };
 
-class CintVar : public Cvariable {
+class CintVar : public CnumberVar<varconv::IntKind> {
   public:
     void writeSaveString(std::ofstream& out) override;
     void writeBinaryData(std::ofstream& out) override;
     void readBinaryData(std::ifstream& in) override;
     using Cvariable::operator=;
-    CintVar() { flags |= VAR_HAS_NUMBER; }
     int getType() override { return TYPE_INT; }
     int getClass() override { return CLASS_INT; }
     char const* typePrefix() override { return "#"; }
-    void setElem_char(unsigned short index, char const* text) override;
-    char const* getElem_char(unsigned short index) override;
-    void setElem_float(unsigned short index, double value) override;
-    double getElem_float(unsigned short index) override;
-    void setElem_int(unsigned short index, int value) override;
-    int getElem_int(unsigned short index) override;
-
-    int value = 0;
 };
 
-class CfloatVar : public Cvariable {
+class CfloatVar : public CnumberVar<varconv::FloatKind> {
   public:
     void writeSaveString(std::ofstream& out) override;
     void writeBinaryData(std::ofstream& out) override;
     void readBinaryData(std::ifstream& in) override;
     using Cvariable::operator=;
-    CfloatVar() { flags |= VAR_HAS_NUMBER; }
     int getType() override { return TYPE_FLOAT; }
     int getClass() override { return CLASS_FLOAT; }
-    void setElem_char(unsigned short index, char const* text) override;
-    char const* getElem_char(unsigned short index) override;
-    void setElem_float(unsigned short index, double value) override;
-    double getElem_float(unsigned short index) override;
-    void setElem_int(unsigned short index, int value) override;
-    int getElem_int(unsigned short index) override;
-
-    float value = 0.0f;
 };
 
 class CstringVar : public Cvariable {
@@ -128,17 +122,14 @@ class ClinkVar : public Cvariable {
     size_t ownedBytes = 0;          // size of owned storage, bounds a grown count
 };
 
-class CintLinkVar : public ClinkVar {
+// The numeric link kinds share one body; elements are Kind::Stored, converted by Kind.
+template <typename Kind> class CnumberLinkVar : public ClinkVar {
   public:
-    void writeSaveString(std::ofstream& out) override;
     using Cvariable::operator=;
-    CintLinkVar() {
+    CnumberLinkVar() {
         flags |= VAR_HAS_NUMBER;
-        elementSize = naturalSize = 4;
+        elementSize = naturalSize = sizeof(typename Kind::Stored);
     }
-    int getType() override { return TYPE_INT; }
-    int getClass() override { return CLASS_INT_LINK; }
-    char const* typePrefix() override { return "#"; }
     void setElem_char(unsigned short index, char const* text) override;
     char const* getElem_char(unsigned short index) override;
     void setElem_float(unsigned short index, double value) override;
@@ -147,45 +138,38 @@ class CintLinkVar : public ClinkVar {
     int getElem_int(unsigned short index) override;
 };
 
-class CshortLinkVar : public ClinkVar {
+extern template class CnumberLinkVar<varconv::IntKind>;
+extern template class CnumberLinkVar<varconv::ShortKind>;
+extern template class CnumberLinkVar<varconv::FloatKind>;
+
+class CintLinkVar : public CnumberLinkVar<varconv::IntKind> {
   public:
     void writeSaveString(std::ofstream& out) override;
     using Cvariable::operator=;
-    CshortLinkVar() {
-        flags |= VAR_HAS_NUMBER;
-        elementSize = naturalSize = 2;
-    }
+    int getType() override { return TYPE_INT; }
+    int getClass() override { return CLASS_INT_LINK; }
+    char const* typePrefix() override { return "#"; }
+};
+
+class CshortLinkVar : public CnumberLinkVar<varconv::ShortKind> {
+  public:
+    void writeSaveString(std::ofstream& out) override;
+    using Cvariable::operator=;
     int getType() override { return TYPE_SHORT; }
     int getClass() override { return CLASS_SHORT_LINK; }
     char const* typePrefix() override { return "^"; }
     // Heads a new[] block of CshortLinkVar adopted by a CfastChildArrayVar.
     void deleteArrayOfMeStartingWithMe() override;
-    void setElem_char(unsigned short index, char const* text) override;
-    char const* getElem_char(unsigned short index) override;
-    void setElem_float(unsigned short index, double value) override;
-    double getElem_float(unsigned short index) override;
-    void setElem_int(unsigned short index, int value) override;
-    int getElem_int(unsigned short index) override;
 };
 
-class CfloatLinkVar : public ClinkVar {
+class CfloatLinkVar : public CnumberLinkVar<varconv::FloatKind> {
   public:
     void writeSaveString(std::ofstream& out) override;
     using Cvariable::operator=;
-    CfloatLinkVar() {
-        flags |= VAR_HAS_NUMBER;
-        elementSize = naturalSize = 4;
-    }
     int getType() override { return TYPE_FLOAT; }
     int getClass() override { return CLASS_FLOAT_LINK; }
     void setFloat(double value) override;
     double getFloat() override;
-    void setElem_char(unsigned short index, char const* text) override;
-    char const* getElem_char(unsigned short index) override;
-    void setElem_float(unsigned short index, double value) override;
-    double getElem_float(unsigned short index) override;
-    void setElem_int(unsigned short index, int value) override;
-    int getElem_int(unsigned short index) override;
 };
 
 // Storage is one or more Cstring.

@@ -31,4 +31,36 @@ double textToDouble(char const* text);
 char const* formatInt(int value);
 char const* formatFloat(float value);
 
+// One numeric kind's row of the table: the value type it holds, the type a link
+// element stores, and the conversions into and out of that value.
+struct ShortKind {
+    using Value = int; // signed 16-bit, held widened
+    using Stored = int16_t;
+    static int fromText(char const* text) { return lowShort(textToInt(text)); }
+    static int fromDouble(double value) { return shortFromDouble(value); }
+    static int fromInt(int value) { return lowShort(value); }
+    static char const* toText(int value) { return formatInt(value); }
+    static int toInt(int value) { return value; }
+};
+
+struct IntKind {
+    using Value = int;
+    using Stored = int32_t;
+    static int fromText(char const* text) { return textToInt(text); }
+    static int fromDouble(double value) { return truncToInt(value); }
+    static int fromInt(int value) { return value; }
+    static char const* toText(int value) { return formatInt(value); }
+    static int toInt(int value) { return value; }
+};
+
+struct FloatKind {
+    using Value = float;
+    using Stored = float;
+    static float fromText(char const* text) { return toFloat(textToDouble(text)); }
+    static float fromDouble(double value) { return toFloat(value); }
+    static float fromInt(int value) { return static_cast<float>(value); }
+    static char const* toText(float value) { return formatFloat(value); }
+    static int toInt(float value) { return truncToInt(value); }
+};
+
 } // namespace varconv

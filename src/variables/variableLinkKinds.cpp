@@ -111,61 +111,42 @@ static bool writeElement(ClinkVar* link, unsigned short index, T value, char con
     return true;
 }
 
-// ---- int link ----
+// ---- numeric links ----
 
-void CintLinkVar::setElem_char(unsigned short i, char const* text) {
-    if (writeElement<int32_t>(this, i, textToInt(text), "setElem_char")) NOTIFY_SLAVES();
+template <typename Kind> void CnumberLinkVar<Kind>::setElem_char(unsigned short i, char const* text) {
+    using Stored = typename Kind::Stored;
+    if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromText(text)), "setElem_char"))
+        NOTIFY_SLAVES();
 }
-char const* CintLinkVar::getElem_char(unsigned short i) {
-    int32_t v = 0;
+template <typename Kind> char const* CnumberLinkVar<Kind>::getElem_char(unsigned short i) {
+    typename Kind::Stored v = 0;
     readElement(this, i, v, "getElem_char");
-    return formatInt(v);
+    return Kind::toText(v);
 }
-void CintLinkVar::setElem_float(unsigned short i, double value) {
-    if (writeElement<int32_t>(this, i, truncToInt(value), "setElem_float")) NOTIFY_SLAVES();
+template <typename Kind> void CnumberLinkVar<Kind>::setElem_float(unsigned short i, double value) {
+    using Stored = typename Kind::Stored;
+    if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromDouble(value)), "setElem_float"))
+        NOTIFY_SLAVES();
 }
-double CintLinkVar::getElem_float(unsigned short i) {
-    int32_t v = 0;
+template <typename Kind> double CnumberLinkVar<Kind>::getElem_float(unsigned short i) {
+    typename Kind::Stored v = 0;
     readElement(this, i, v, "getElem_float");
     return v;
 }
-void CintLinkVar::setElem_int(unsigned short i, int value) {
-    if (writeElement<int32_t>(this, i, value, "setElem_int")) NOTIFY_SLAVES();
-}
-int CintLinkVar::getElem_int(unsigned short i) {
-    int32_t v = 0;
-    readElement(this, i, v, "getElem_int");
-    return v;
-}
-
-// ---- short link ----
-
-void CshortLinkVar::setElem_char(unsigned short i, char const* text) {
-    if (writeElement<int16_t>(this, i, static_cast<int16_t>(lowShort(textToInt(text))), "setElem_char"))
+template <typename Kind> void CnumberLinkVar<Kind>::setElem_int(unsigned short i, int value) {
+    using Stored = typename Kind::Stored;
+    if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromInt(value)), "setElem_int"))
         NOTIFY_SLAVES();
 }
-char const* CshortLinkVar::getElem_char(unsigned short i) {
-    int16_t v = 0;
-    readElement(this, i, v, "getElem_char");
-    return formatInt(v);
-}
-void CshortLinkVar::setElem_float(unsigned short i, double value) {
-    if (writeElement<int16_t>(this, i, static_cast<int16_t>(shortFromDouble(value)), "setElem_float"))
-        NOTIFY_SLAVES();
-}
-double CshortLinkVar::getElem_float(unsigned short i) {
-    int16_t v = 0;
-    readElement(this, i, v, "getElem_float");
-    return v;
-}
-void CshortLinkVar::setElem_int(unsigned short i, int value) {
-    if (writeElement<int16_t>(this, i, static_cast<int16_t>(lowShort(value)), "setElem_int")) NOTIFY_SLAVES();
-}
-int CshortLinkVar::getElem_int(unsigned short i) {
-    int16_t v = 0;
+template <typename Kind> int CnumberLinkVar<Kind>::getElem_int(unsigned short i) {
+    typename Kind::Stored v = 0;
     readElement(this, i, v, "getElem_int");
-    return v;
+    return Kind::toInt(v);
 }
+
+template class CnumberLinkVar<IntKind>;
+template class CnumberLinkVar<ShortKind>;
+template class CnumberLinkVar<FloatKind>;
 
 // The block was made by new[] of CshortLinkVar and adopted by a CfastChildArrayVar.
 void CshortLinkVar::deleteArrayOfMeStartingWithMe() {
@@ -179,31 +160,6 @@ void CfloatLinkVar::setFloat(double value) {
 }
 double CfloatLinkVar::getFloat() {
     return getElem_float(0);
-}
-
-void CfloatLinkVar::setElem_char(unsigned short i, char const* text) {
-    if (writeElement<float>(this, i, toFloat(textToDouble(text)), "setElem_char")) NOTIFY_SLAVES();
-}
-char const* CfloatLinkVar::getElem_char(unsigned short i) {
-    float v = 0.0f;
-    readElement(this, i, v, "getElem_char");
-    return formatFloat(v);
-}
-void CfloatLinkVar::setElem_float(unsigned short i, double value) {
-    if (writeElement<float>(this, i, toFloat(value), "setElem_float")) NOTIFY_SLAVES();
-}
-double CfloatLinkVar::getElem_float(unsigned short i) {
-    float v = 0.0f;
-    readElement(this, i, v, "getElem_float");
-    return v;
-}
-void CfloatLinkVar::setElem_int(unsigned short i, int value) {
-    if (writeElement<float>(this, i, static_cast<float>(value), "setElem_int")) NOTIFY_SLAVES();
-}
-int CfloatLinkVar::getElem_int(unsigned short i) {
-    float v = 0.0f;
-    readElement(this, i, v, "getElem_int");
-    return truncToInt(v);
 }
 
 // ---- string link ----
