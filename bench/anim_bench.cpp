@@ -1,31 +1,12 @@
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "script/chanController.h"
 #include "script/matrixControllerManager.h"
 
-// Every heap allocation of the program is counted, so the benchmark can prove that a
-// frame of controllers allocates nothing once warm.
-static std::atomic<long> allocationCount{0};
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-    allocationCount++;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "allocCounter.h"
 
 namespace {
 
@@ -145,20 +126,17 @@ void BM_FishControllersOneFrame(benchmark::State& state) {
         for (auto& fish : school)
             fish->frameStep(frameNumber);
 
-    long before = allocationCount.load();
-    for (auto _ : state) {
-        for (auto& fish : school)
-            fish->frameStep(frameNumber);
-        frameNumber++;
-        benchmark::DoNotOptimize(school[0]->caudal.cosSin.values[3]);
+    {
+        NoAllocations guard(state, "a warm frame allocated");
+        for (auto _ : state) {
+            for (auto& fish : school)
+                fish->frameStep(frameNumber);
+            frameNumber++;
+            benchmark::DoNotOptimize(school[0]->caudal.cosSin.values[3]);
+        }
     }
-    long made = allocationCount.load() - before;
-    state.counters["allocs"] = static_cast<double>(made);
     state.counters["fish"] = kFish;
-    if (made) state.SkipWithError("a warm frame allocated");
 }
 BENCHMARK(BM_FishControllersOneFrame)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-#pragma GCC diagnostic pop

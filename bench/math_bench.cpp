@@ -1,8 +1,5 @@
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "support/esTransform.h"
@@ -10,42 +7,9 @@
 #include "support/matrix4.h"
 #include "support/quickSort.h"
 
-// Every heap allocation of the program is counted, so a benchmark can prove its timed loop
-// allocates nothing.
-static std::atomic<long> allocationCount{0};
-
-// The replacement new and delete are a malloc/free pair; the compiler cannot see that once
-// it inlines them into other code, hence the pragma.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-    allocationCount++;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "allocCounter.h"
 
 namespace {
-
-// Fails the benchmark when the timed loop allocated.
-class NoAllocations {
-  public:
-    explicit NoAllocations(benchmark::State& s) : state(s), before(allocationCount.load()) {}
-    ~NoAllocations() {
-        long made = allocationCount.load() - before;
-        state.counters["allocs"] = static_cast<double>(made);
-        if (made) state.SkipWithError("the timed loop allocated");
-    }
-
-  private:
-    benchmark::State& state;
-    long before;
-};
 
 std::vector<Cvector> makePoints(int n) {
     std::vector<Cvector> points(n);
@@ -61,86 +25,53 @@ Cmatrix_4 makeTransform() {
     return m;
 }
 
-// A model's points into the world: the skinning and shadow inner loop.
-void BM_TransformPoints(benchmark::State& state) {
+// The per-point benchmarks: op applied to a copy of each of range(0) points, timed
+// without allocation.
+template <typename Op> void pointLoop(benchmark::State& state, Op op) {
     std::vector<Cvector> points = makePoints(static_cast<int>(state.range(0)));
     std::vector<Cvector> out(points.size());
-    Cmatrix_4 m = makeTransform();
     {
         NoAllocations guard(state);
         for (auto _ : state) {
             for (size_t i = 0; i < points.size(); i++) {
                 out[i] = points[i];
-                out[i] *= m;
+                op(out[i]);
             }
             benchmark::DoNotOptimize(out.data());
             benchmark::ClobberMemory();
         }
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// A model's points into the world: the skinning and shadow inner loop.
+void BM_TransformPoints(benchmark::State& state) {
+    Cmatrix_4 m = makeTransform();
+    pointLoop(state, [&](Cvector& p) { p *= m; });
 }
 BENCHMARK(BM_TransformPoints)->Arg(64)->Arg(4096);
 
 // World points back into a frame (collision and avoidance tests).
 void BM_InverseTransformPoints(benchmark::State& state) {
-    std::vector<Cvector> points = makePoints(static_cast<int>(state.range(0)));
-    std::vector<Cvector> out(points.size());
     Cmatrix_4 m = makeTransform();
-    {
-        NoAllocations guard(state);
-        for (auto _ : state) {
-            for (size_t i = 0; i < points.size(); i++) {
-                out[i] = points[i];
-                out[i] /= m;
-            }
-            benchmark::DoNotOptimize(out.data());
-            benchmark::ClobberMemory();
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    pointLoop(state, [&](Cvector& p) { p /= m; });
 }
 BENCHMARK(BM_InverseTransformPoints)->Arg(4096);
 
 // Two-bone skinning blend per point.
 void BM_BlendByMatrices(benchmark::State& state) {
-    std::vector<Cvector> points = makePoints(static_cast<int>(state.range(0)));
-    std::vector<Cvector> out(points.size());
     Cmatrix_4 a = makeTransform(), b = makeTransform();
     b.rot.rotateAroundUp(0.4f);
-    {
-        NoAllocations guard(state);
-        for (auto _ : state) {
-            for (size_t i = 0; i < points.size(); i++) {
-                out[i] = points[i];
-                out[i].blendByMatrices(a, b, 0.3f);
-            }
-            benchmark::DoNotOptimize(out.data());
-            benchmark::ClobberMemory();
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    pointLoop(state, [&](Cvector& p) { p.blendByMatrices(a, b, 0.3f); });
 }
 BENCHMARK(BM_BlendByMatrices)->Arg(4096);
 
 // Points through the render matrix (column layout).
 void BM_RenderMatrixPoints(benchmark::State& state) {
-    std::vector<Cvector> points = makePoints(static_cast<int>(state.range(0)));
-    std::vector<Cvector> out(points.size());
     ESMatrix view;
     esMatrixLoadIdentity(&view);
     esPerspective(&view, 45, 1.5f, 0.1f, 100);
-    {
-        NoAllocations guard(state);
-        for (auto _ : state) {
-            for (size_t i = 0; i < points.size(); i++) {
-                out[i] = points[i];
-                out[i] *= view;
-            }
-            benchmark::DoNotOptimize(out.data());
-            benchmark::ClobberMemory();
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    pointLoop(state, [&](Cvector& p) { p *= view; });
 }
 BENCHMARK(BM_RenderMatrixPoints)->Arg(4096);
 
@@ -163,20 +94,7 @@ void BM_JointStep(benchmark::State& state) {
 BENCHMARK(BM_JointStep);
 
 void BM_Normalize(benchmark::State& state) {
-    std::vector<Cvector> points = makePoints(static_cast<int>(state.range(0)));
-    std::vector<Cvector> out(points.size());
-    {
-        NoAllocations guard(state);
-        for (auto _ : state) {
-            for (size_t i = 0; i < points.size(); i++) {
-                out[i] = points[i];
-                out[i].normalize();
-            }
-            benchmark::DoNotOptimize(out.data());
-            benchmark::ClobberMemory();
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    pointLoop(state, [](Cvector& p) { p.normalize(); });
 }
 BENCHMARK(BM_Normalize)->Arg(4096);
 
