@@ -14,6 +14,14 @@ float step(float& x, float span) {
     return x;
 }
 
+// Times one lookup an iteration; out is what the lookup writes.
+template <typename Out, typename Lookup> void timeLookups(benchmark::State& state, Out& out, Lookup lookup) {
+    for (auto _ : state) {
+        lookup();
+        benchmark::DoNotOptimize(out);
+    }
+}
+
 } // namespace
 
 static void BM_ChanLinear(benchmark::State& state) {
@@ -21,10 +29,7 @@ static void BM_ChanLinear(benchmark::State& state) {
     c.init(501, 1, 1, 3, 4);
     c.setDimensionSpace(0, 0.0f, 50.0f);
     float out[3], x = 0.0f;
-    for (auto _ : state) {
-        c.getValues(step(x, 50.0f), out, 0xFFFFFFFF);
-        benchmark::DoNotOptimize(out);
-    }
+    timeLookups(state, out, [&] { c.getValues(step(x, 50.0f), out, 0xFFFFFFFF); });
 }
 BENCHMARK(BM_ChanLinear);
 
@@ -32,10 +37,7 @@ static void BM_ChanCatmullRom(benchmark::State& state) {
     CdataChan c;
     c.init(64, 1, 1, 2, 4);
     float out[2], x = 0.0f;
-    for (auto _ : state) {
-        c.getValuesCublic(step(x, 63.0f), out, 0xFFFFFFFF);
-        benchmark::DoNotOptimize(out);
-    }
+    timeLookups(state, out, [&] { c.getValuesCublic(step(x, 63.0f), out, 0xFFFFFFFF); });
 }
 BENCHMARK(BM_ChanCatmullRom);
 
@@ -43,10 +45,7 @@ static void BM_ImageBilinearFloat(benchmark::State& state) {
     CdataImage im;
     im.init(256, 256, 1, 1, 4);
     float out, u = 0.0f, v = 100.0f;
-    for (auto _ : state) {
-        im.getValues(step(u, 255.0f), step(v, 255.0f), &out, 0xFFFFFFFF);
-        benchmark::DoNotOptimize(out);
-    }
+    timeLookups(state, out, [&] { im.getValues(step(u, 255.0f), step(v, 255.0f), &out, 0xFFFFFFFF); });
 }
 BENCHMARK(BM_ImageBilinearFloat);
 
@@ -54,10 +53,7 @@ static void BM_ImageByte(benchmark::State& state) {
     CdataImage im;
     im.init(256, 256, 1, 4, 1);
     float out[4], u = 0.0f, v = 100.0f;
-    for (auto _ : state) {
-        im.getValues(step(u, 255.0f), step(v, 255.0f), out, 0xFFFFFFFF);
-        benchmark::DoNotOptimize(out);
-    }
+    timeLookups(state, out, [&] { im.getValues(step(u, 255.0f), step(v, 255.0f), out, 0xFFFFFFFF); });
 }
 BENCHMARK(BM_ImageByte);
 
@@ -65,10 +61,8 @@ static void BM_VolumeTrilinear(benchmark::State& state) {
     CdataVolume vol;
     vol.init(32, 32, 32, 3, 4);
     float out[3], x = 0.0f, y = 10.0f, z = 20.0f;
-    for (auto _ : state) {
-        vol.getValues(step(x, 31.0f), step(y, 31.0f), step(z, 31.0f), out, 0xFFFFFFFF);
-        benchmark::DoNotOptimize(out);
-    }
+    timeLookups(state, out,
+                [&] { vol.getValues(step(x, 31.0f), step(y, 31.0f), step(z, 31.0f), out, 0xFFFFFFFF); });
 }
 BENCHMARK(BM_VolumeTrilinear);
 
@@ -85,10 +79,8 @@ static void BM_VolumeXYCubic(benchmark::State& state) {
     CdataVolume vol;
     vol.init(32, 32, 2, 1, 4);
     float out, x = 0.0f, y = 10.0f, z = 0.0f;
-    for (auto _ : state) {
-        vol.getValuesXYcubic(step(x, 31.0f), step(y, 31.0f), step(z, 1.0f), &out, 1);
-        benchmark::DoNotOptimize(out);
-    }
+    timeLookups(state, out,
+                [&] { vol.getValuesXYcubic(step(x, 31.0f), step(y, 31.0f), step(z, 1.0f), &out, 1); });
 }
 BENCHMARK(BM_VolumeXYCubic);
 
