@@ -1,36 +1,9 @@
 // Declaring, setting and saving variables and making directories from scripts.
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "script/mathSolver.h"
-#include "script/scripter.h"
-#include "support/cerr.h"
-#include "testSupport.h"
-#include "variables/variableBasics.h"
+#include "commandTestSupport.h"
 
 namespace {
 
-class ValueCommands : public ::testing::Test {
-  protected:
-    void SetUp() override { reset(); }
-    void TearDown() override { reset(); }
-    static void reset() {
-        resetExitState();
-        scriptError = 0;
-        scriptName = "";
-        mathSolver.clearError();
-    }
-    int run(char const* text) { return runStringScript(&root, text); }
-    static std::string lastReason() { return exitReasonList.empty() ? "" : exitReasonList.back().c_str(); }
-    std::string text(char const* path) {
-        Cvariable* v = root.findVariable(path);
-        return v ? v->getElem_char(0) : "<missing>";
-    }
-
-    ScopedDataFolder dataFolder;
-    CdirectoryVar root;
-};
+using ValueCommands = CommandTest;
 
 TEST_F(ValueCommands, DeclarationsMakeOrReuseVariables) {
     ASSERT_EQ(run(":int n 5 :short s 40000 :float f 2.5 :s msg \"a b\" :string t word :dir d :var plain"), 0);
