@@ -24,6 +24,13 @@ Cchan* CchanController::getSubController(char const*) {
     return nullptr;
 }
 
+int CcosSinController::sizeAnglesAndPairs(int n) {
+    n = cellsFor(n);
+    angles.resize(n);
+    cosSin.resize(2 * n);
+    return n;
+}
+
 bool CcosSinController::pairsFit() {
     if (cosSin.count > 0 && cosSin.count >= 2 * angles.count) return true;
     VTRACE(1,
@@ -53,9 +60,7 @@ void CcosSinController::cheapCopyToCosSine() {
 }
 
 void CfinLiftController::initialize(int n) {
-    n = cellsFor(n);
-    angles.resize(n);
-    cosSin.resize(2 * n);
+    n = sizeAnglesAndPairs(n);
     shapeA.resize(n);
     shapeB.resize(n);
 }
@@ -65,9 +70,7 @@ void CfinLiftController::fill(float a, float b) {
 }
 
 void CfinWagController::initialize(int n) {
-    n = cellsFor(n);
-    angles.resize(n);
-    cosSin.resize(2 * n);
+    n = sizeAnglesAndPairs(n);
     weights.resize(n);
 }
 
@@ -77,9 +80,7 @@ void CfinWagController::fill(float ramp, float amplitude, float start, float end
 }
 
 void CcaudalWagController::initialize(int n) {
-    n = cellsFor(n);
-    angles.resize(n);
-    cosSin.resize(2 * n);
+    n = sizeAnglesAndPairs(n);
     bendCurve.resize(n);
     restCurve.resize(n);
     float const pi = 3.14159265358979f;

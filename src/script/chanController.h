@@ -24,6 +24,11 @@ class CcosSinController : public CchanController {
     Cchan angles; // one bend angle (radians) per cell
     Cchan cosSin; // two cells per angle
 
+  protected:
+    // Sizes angles for n cells and cosSin for their pairs (no cells for a refused n);
+    // returns the cell count the controller's other chans take.
+    int sizeAnglesAndPairs(int n);
+
   private:
     // True when cosSin holds a pair for every angle; otherwise "cioorA" and false.
     bool pairsFit();
