@@ -22,14 +22,19 @@ Mover fishAt(float x, float heading) {
     return Mover(Cvector(x + 0.5f * heading, 0, 0), Cvector(x, 0, 0), Cvector(x - 0.5f * heading, 0, 0));
 }
 
+// Room for capacity things, the given ones in order, distances updated.
+void measure(CdistanceTable& t, int capacity, std::vector<Mover*> const& things) {
+    t.alloc(capacity);
+    for (size_t i = 0; i < things.size(); i++)
+        t.setThing(static_cast<int>(i), things[i]);
+    t.setNumThings(static_cast<int>(things.size()));
+    t.updateDistanceTables();
+}
+
 TEST(DistanceTable, FarPairsAreSymmetricMidToMid) {
     Mover a = fishAt(0, 1), b = fishAt(2, 1);
     CdistanceTable t;
-    t.alloc(4);
-    t.setThing(0, &a);
-    t.setThing(1, &b);
-    t.setNumThings(2);
-    t.updateDistanceTables();
+    measure(t, 4, {&a, &b});
     EXPECT_FLOAT_EQ(t.distance(0, 1), 4.0f);
     EXPECT_FLOAT_EQ(t.distance(1, 0), 4.0f);
     EXPECT_FLOAT_EQ(t.distance(0, 0), 10000.0f);
@@ -40,24 +45,15 @@ TEST(DistanceTable, FarPairsAreSymmetricMidToMid) {
 TEST(DistanceTable, ClosePairsAreMeasuredFromTheHead) {
     Mover a = fishAt(0, 1), b = fishAt(1, 1);
     CdistanceTable t;
-    t.alloc(2);
-    t.setThing(0, &a);
-    t.setThing(1, &b);
-    t.setNumThings(2);
-    t.updateDistanceTables();
-    EXPECT_FLOAT_EQ(t.distance(0, 1), 0.0f);  // a's head (0.5) meets b's tail (0.5)
-    EXPECT_FLOAT_EQ(t.distance(1, 0), 1.0f);  // b's head (1.5) to a's head (0.5)
+    measure(t, 2, {&a, &b});
+    EXPECT_FLOAT_EQ(t.distance(0, 1), 0.0f); // a's head (0.5) meets b's tail (0.5)
+    EXPECT_FLOAT_EQ(t.distance(1, 0), 1.0f); // b's head (1.5) to a's head (0.5)
 }
 
 TEST(DistanceTable, AvoidanceListInTableOrder) {
     Mover a = fishAt(0, 1), b = fishAt(5, 1), c = fishAt(2, 1), stranger = fishAt(0, 1);
     CdistanceTable t;
-    t.alloc(3);
-    t.setThing(0, &a);
-    t.setThing(1, &b);
-    t.setThing(2, &c);
-    t.setNumThings(3);
-    t.updateDistanceTables();
+    measure(t, 3, {&a, &b, &c});
     CprepDistanceList& near = t.prepareMyAvoidanceList(&a, 30.0f);
     ASSERT_EQ(near.count, 2);
     EXPECT_EQ(near.things[0], &b);
