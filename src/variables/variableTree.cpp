@@ -167,13 +167,15 @@ void Cvariable::reverseChildren() {
 
 void Cvariable::moveChildListToNewParent(Cvariable* newParent) {
     if (newParent == nullptr || newParent == this || firstChild == nullptr) return;
+    // A damaged list is refused whole before anything moves; the saver winds down.
     for (Cvariable* c = firstChild; c; c = c->nextSibling) {
         if (c->parent != this) {
             VTRACE(1, "parenting problem");
-            exit0("prp");
+            setExitError("prp", 1);
+            return;
         }
-        c->parent = newParent;
     }
+    for (Cvariable* c = firstChild; c; c = c->nextSibling) c->parent = newParent;
     if (newParent->firstChild == nullptr)
         newParent->firstChild = firstChild;
     else

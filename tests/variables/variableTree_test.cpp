@@ -486,3 +486,17 @@ TEST_F(VarTest, PadWithChildrenMakesValuedChildren) {
 }
 
 } // namespace
+
+// A child whose parent link points elsewhere marks a damaged list: nothing moves and the
+// saver winds down instead of ending the process.
+TEST_F(VarTest, MovingADamagedChildListIsRefused) {
+    CdirectoryVar p, q, stranger;
+    Cvariable* a = child(&q, "a");
+    Cvariable* b = child(&q, "b");
+    a->parent = &stranger;
+    q.moveChildListToNewParent(&p);
+    EXPECT_TRUE(exited("prp"));
+    EXPECT_EQ(childNames(&p), "");
+    EXPECT_EQ(b->parent, &q);
+    a->parent = &q;
+}
