@@ -49,8 +49,8 @@ struct Node {
 // Entries get a 12-byte placeholder, patched with offset, size and date once the index
 // length is known.
 std::string placeholder(size_t i) {
-    char text[16];
-    snprintf(text, sizeof text, "\x01FX%09zu", i);
+    char text[32];
+    snprintf(text, sizeof text, "\x01FX%09zu", i % 1000000000);
     return std::string(text, 12);
 }
 

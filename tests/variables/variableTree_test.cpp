@@ -177,10 +177,10 @@ class Recorder : public Cvariable {
   public:
     explicit Recorder(std::string* log) : log(log) {}
     void trickleDownPreChildProcessingMessage(int m, void*) override {
-        *log += "<" + std::string(name.c_str()) + std::to_string(m);
+        log->append("<").append(name.c_str()).append(std::to_string(m));
     }
     void trickleDownPostChildProcessingMessage(int, void*) override {
-        *log += ">" + std::string(name.c_str());
+        log->append(">").append(name.c_str());
     }
     std::string* log;
 };
