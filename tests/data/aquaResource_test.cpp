@@ -86,18 +86,21 @@ TEST_F(ModelRequest, FailedModelIsNotShared) {
     EXPECT_EQ(modelLoads, 2); // tried again, not handed out as loaded
 }
 
-TEST_F(ModelRequest, MissingModelChangesNothing) {
+// Nothing loads: no file, a file only beside a folder not given, no loader, or
+// something else filed at the model's path.
+TEST_F(ModelRequest, RequestsThatFindNoModel) {
+    writeWholeFile(dir.file("species/reef.geo"), "model");
+    writeWholeFile(dir.file("species/shark.geo"), "model");
+    shop.addDirectory("speciesScripts")->addVariableX("eel.geo", CLASS_FLOAT);
+    ScopedWorkingFolder cwd(dir.path());
     EXPECT_EQ(requestGeo2("ghost.geo", speciesFolder().c_str()), nullptr);
     EXPECT_EQ(requestGeo2("ghost.geo", nullptr), nullptr);
-    EXPECT_EQ(modelLoads, 0);
-    EXPECT_EQ(shop.firstChild, nullptr);
-}
-
-TEST_F(ModelRequest, WithoutAFolderOnlyTheBareNameIsTried) {
-    writeWholeFile(dir.file("species/reef.geo"), "model");
-    ScopedWorkingFolder cwd(dir.path());
     EXPECT_EQ(requestGeo2("reef.geo", nullptr), nullptr);
+    EXPECT_EQ(requestGeo2("eel.geo", nullptr), nullptr);
     EXPECT_EQ(modelLoads, 0);
+    modelLoader = nullptr;
+    EXPECT_EQ(requestGeo2("shark.geo", speciesFolder().c_str()), nullptr);
+    EXPECT_EQ(shop.countChildren(-1), 1); // only the planted folder
 }
 
 TEST_F(ModelRequest, BareNameComesFirst) {
@@ -108,18 +111,6 @@ TEST_F(ModelRequest, BareNameComesFirst) {
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->loadedFrom, "rock.geo");
     EXPECT_EQ(filed("speciesScripts/rock.geo"), m);
-}
-
-TEST_F(ModelRequest, NoLoaderMeansNoModel) {
-    writeWholeFile(dir.file("species/shark.geo"), "model");
-    modelLoader = nullptr;
-    EXPECT_EQ(requestGeo2("shark.geo", speciesFolder().c_str()), nullptr);
-    EXPECT_EQ(shop.firstChild, nullptr);
-}
-
-TEST_F(ModelRequest, SomethingElseAtTheModelPathIsNotAModel) {
-    shop.addDirectory("speciesScripts")->addVariableX("eel.geo", CLASS_FLOAT);
-    EXPECT_EQ(requestGeo2("eel.geo", nullptr), nullptr);
 }
 
 CfishFont* loadFakeFont(char const* name) {

@@ -51,28 +51,21 @@ TEST_F(ArrayRequest, SgiNameServedByColourAndAlpha) {
     EXPECT_EQ(a->referenceCount, 1);
 }
 
-TEST_F(ArrayRequest, MissingAlphaGivesAnOpaqueImage) {
-    writeFishPair(false);
-    CdataArray* a = requestDataArray("fish.sgi", folder().c_str(), 4);
-    ASSERT_NE(a, nullptr);
-    for (int y = 0; y < 4; y++)
-        for (int x = 0; x < 8; x++)
-            EXPECT_EQ(arrayByte(a, x, y, 3), 255);
-}
-
+// Without the ".alpha" file a four-channel request is opaque.
 TEST_F(ArrayRequest, ChannelCountPicksTheSubstitute) {
-    writeFishPair();
     struct Case {
+        bool alpha;
         int chans;
         int expectChans;
-        int firstByte; // pixel (1, 2), channel 0
+        int channel, byte; // at pixel (1, 2)
     };
-    for (Case c : {Case{1, 1, alphaAt(1, 2)}, Case{3, 3, 250}}) {
+    for (Case c : {Case{true, 1, 1, 0, alphaAt(1, 2)}, Case{true, 3, 3, 0, 250}, Case{false, 4, 4, 3, 255}}) {
         shop.deleteChildren();
+        writeFishPair(c.alpha);
         CdataArray* a = requestDataArray("fish.sgi", folder().c_str(), c.chans);
         ASSERT_NE(a, nullptr) << c.chans;
         EXPECT_EQ(a->chans, c.expectChans);
-        EXPECT_NEAR(arrayByte(a, 1, 2, 0), c.firstByte, 3) << c.chans;
+        EXPECT_NEAR(arrayByte(a, 1, 2, c.channel), c.byte, 3) << c.chans;
     }
 }
 
@@ -198,7 +191,7 @@ TEST_F(ArrayRequest, NameWithoutFolderIsLookedUpAsGiven) {
     EXPECT_EQ(requestDataArray(path.c_str(), nullptr, -1), a);
 }
 
-TEST_F(ArrayRequest, ZeroWidthColourFailsWithoutEndingTheProcess) {
+TEST_F(ArrayRequest, ColourAndAlphaEdgeCases) {
     writeSgi(dir.file("thin.rgb"), 4, 4, 3, [](int, int, int) { return 5; });
     writeFishPair();
     imageFile img;
@@ -207,20 +200,17 @@ TEST_F(ArrayRequest, ZeroWidthColourFailsWithoutEndingTheProcess) {
     maxTexWidth = 0;
     EXPECT_EQ(requestDataArray("fish.sgi", folder().c_str(), 4), nullptr);
     EXPECT_EQ(shop.firstChild, nullptr);
-}
 
-TEST_F(ArrayRequest, AlphaSmallerThanColourIsIgnored) {
+    // An alpha smaller than the colour is ignored; an image without pixels is refused.
+    maxTexWidth = 4096;
     writeJpeg(dir.file("big.jpg"), 8, 8, 0, 0, 250);
     writeSgi(dir.file("big.alpha"), 4, 4, 1, [](int, int, int) { return 3; });
-    imageFile img;
-    img.forcedChannels = 4;
-    ASSERT_EQ(loadRGBA(img, dir.file("big.jpg").c_str(), dir.file("big.alpha").c_str()), 0);
+    imageFile big;
+    big.forcedChannels = 4;
+    ASSERT_EQ(loadRGBA(big, dir.file("big.jpg").c_str(), dir.file("big.alpha").c_str()), 0);
     pixel8 p;
-    img.getPixel(7, 7, p);
+    big.getPixel(7, 7, p);
     EXPECT_EQ(p[3], 255);
-}
-
-TEST_F(ArrayRequest, ImageWithoutPixelsIsRefused) {
     CdataArray a;
     imageFile empty;
     EXPECT_EQ(imageIOtoDataArray(a, empty), 1);
@@ -232,11 +222,9 @@ TEST_F(ArrayRequest, ArrayFileDimsFromTheHeader) {
     writeWholeFile(dir.file("vox.vol"), "VOXL....");
     writeWholeFile(dir.file("short"), "AAC0\x05");
     writeWholeFile(dir.file("noname"), std::string("AAC0\xff\xff", 6));
-    EXPECT_EQ(dataArrayFileDims(dir.file("one.chan").c_str()), 1);
-    EXPECT_EQ(dataArrayFileDims(dir.file("vox.vol").c_str()), 3);
-    EXPECT_EQ(dataArrayFileDims(dir.file("short").c_str()), 0);
-    EXPECT_EQ(dataArrayFileDims(dir.file("noname").c_str()), 0);
-    EXPECT_EQ(dataArrayFileDims(dir.file("missing").c_str()), 0);
+    for (auto [name, dims] :
+         {std::pair{"one.chan", 1}, {"vox.vol", 3}, {"short", 0}, {"noname", 0}, {"missing", 0}})
+        EXPECT_EQ(dataArrayFileDims(dir.file(name).c_str()), dims) << name;
     EXPECT_EQ(dataArrayFileDims(nullptr), 0);
 }
 

@@ -14,6 +14,16 @@
 #include "testSupport.h"
 #include "variables/variableBasics.h"
 
+// A binary block: a quote, a NUL, a 32-bit big-endian length, the bytes and one more byte.
+inline std::string binaryBlock(std::string const& bytes) {
+    std::string block("\"", 1);
+    block += '\0';
+    uint32_t n = static_cast<uint32_t>(bytes.size());
+    for (int shift = 24; shift >= 0; shift -= 8)
+        block += static_cast<char>((n >> shift) & 0xFF);
+    return block + bytes + "\"";
+}
+
 class CommandTest : public ::testing::Test {
   protected:
     CommandTest() : trace(1 | 2 | 4) {}

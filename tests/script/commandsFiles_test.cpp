@@ -8,16 +8,6 @@
 
 namespace {
 
-// A binary block: a quote, a NUL, a 32-bit big-endian length, the bytes and one more byte.
-std::string binaryBlock(std::string const& bytes) {
-    std::string block("\"", 1);
-    block += '\0';
-    uint32_t n = static_cast<uint32_t>(bytes.size());
-    for (int shift = 24; shift >= 0; shift -= 8)
-        block += static_cast<char>((n >> shift) & 0xFF);
-    return block + bytes + "\"";
-}
-
 using FileCommands = CommandTest;
 
 TEST_F(FileCommands, MfileWritesExactlyTheBlocksBytes) {

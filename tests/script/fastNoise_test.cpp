@@ -70,19 +70,11 @@ TEST_F(NoiseTest, GeneratedCurveHasThreeChannelsOverFifty) {
     EXPECT_GT(high, 0.3f);
 }
 
-TEST_F(NoiseTest, CurveJoinsUpAtZeroAndFifty) {
+TEST_F(NoiseTest, WrapsAroundAtZeroAndFifty) {
     for (int c = 0; c < 3; c++) {
         EXPECT_FLOAT_EQ(channel(0.0f, c), channel(50.0f, c)) << c;
         EXPECT_NEAR(channel(49.99f, c), channel(0.0f, c), 0.02f) << c;
     }
-    float x = 49.995f;
-    float before = fastNoiseWrapLookupVar(x);
-    x = 50.005f;
-    float after = fastNoiseWrapLookupVar(x);
-    EXPECT_NEAR(before, after, 0.02f);
-}
-
-TEST_F(NoiseTest, WrappedLookups) {
     struct Case {
         float in;
         float wrapped;
@@ -98,23 +90,15 @@ TEST_F(NoiseTest, WrappedLookups) {
     fastNoiseWrapLookupVar(far);
     EXPECT_GE(far, 0.0f);
     EXPECT_LT(far, 50.0f);
-}
-
-TEST_F(NoiseTest, FastNoiseTakesTheRemainder) {
-    EXPECT_FLOAT_EQ(fastNoise(55.0f), fastNoise(5.0f));
-    EXPECT_FLOAT_EQ(fastNoise(105.5f), fastNoise(5.5f));
+    EXPECT_FLOAT_EQ(fastNoise(105.5f), channel(5.5f, 0));
     EXPECT_FLOAT_EQ(fastNoise(-5.0f), channel(0.0f, 0)); // the clamped start
-    EXPECT_FLOAT_EQ(fastNoise(12.3f), channel(12.3f, 0));
 }
 
-TEST_F(NoiseTest, SecondInitReusesTheReference) {
+TEST_F(NoiseTest, SecondInitSharesAndReleaseSilences) {
     CdataArray* first = noiseWrap50x3chan;
     EXPECT_TRUE(initFastNoise(&owner));
     EXPECT_EQ(noiseWrap50x3chan, first);
     EXPECT_EQ(owner.countChildren(TYPE_DATA_ARRAY_REFERENCE), 1);
-}
-
-TEST_F(NoiseTest, ReleasingTheReferenceSilencesTheNoise) {
     owner.deleteChildren();
     EXPECT_EQ(noiseWrap50x3chan, nullptr);
     EXPECT_EQ(fastNoise(3.0f), 0.0f);
@@ -144,22 +128,26 @@ struct ConstantNoise {
     CdataChan chan;
 };
 
+// Rows with period 0 hold the phase still and give the raw sample.
 TEST(WanderingValue, MapsRawNoiseIntoItsRange) {
     struct Case {
-        float raw, exponent, expected;
+        float raw, exponent, period, expected;
+        int map;
     };
-    for (Case c :
-         {Case{-1, 1, 2}, Case{0, 1, 3}, Case{1, 1, 4}, Case{0, 2, 2.5f}, Case{1, 2, 4}, Case{-1, 2, 2}}) {
+    for (Case c : {Case{-1, 1, 10, 2, 1}, Case{0, 1, 10, 3, 1}, Case{1, 1, 10, 4, 1}, Case{0, 2, 10, 2.5f, 1},
+                   Case{1, 2, 10, 4, 1}, Case{-1, 2, 10, 2, 1}, Case{0.25f, 1, 0, 0.25f, 0}}) {
         ConstantNoise noise(c.raw);
         CwanderingValue w;
         w.noise = &noise.chan;
         w.channelCount = 1;
         w.channelMask = 1;
-        w.mapToRange = 1;
-        w.setDefaults(2, 4, c.exponent, 10);
+        w.mapToRange = c.map;
+        w.setDefaults(2, 4, c.exponent, c.period);
+        w.phase = 7.0f;
         float out = -99;
         w.getChanValues(&out);
         EXPECT_FLOAT_EQ(out, c.expected) << "raw " << c.raw << " exponent " << c.exponent;
+        if (c.period == 0) EXPECT_FLOAT_EQ(w.phase, 7.0f);
     }
 }
 
@@ -167,9 +155,14 @@ TEST_F(NoiseTest, WanderingValuesStayInRange) {
     CwanderingValue& w = ownedWanderingValue();
     w.init(&owner, "wander", 37.0f, 3);
     w.mapToRange = 1;
-    w.setDefaults(-0.5f, 2.0f, 1.7f, 3.0f);
+    w.setDefaults(-0.5f, 2.0f, 1.7f, 25.0f);
     ASSERT_NE(w.noise, nullptr);
     EXPECT_EQ(w.channelMask, 7);
+    // The settings node spans min, max, exponent and period.
+    Cvariable* settings = owner.getChild("wander", 0);
+    ASSERT_EQ(settings->elements(), 4);
+    settings->setElem_float(3, 3.0);
+    EXPECT_FLOAT_EQ(w.period, 3.0f);
     for (int i = 0; i < 2000; i++) {
         float out[3];
         w.getChanValues(out);
@@ -195,33 +188,6 @@ TEST_F(NoiseTest, RawWanderingFollowsTheCurve) {
     for (int i = 0; i < 500; i++)
         w.getChanValues(out);
     EXPECT_NEAR(w.phase, 11.0f, 1e-2f); // the whole curve repeats after 500 calls
-}
-
-TEST_F(NoiseTest, SettingsAreOneVariableOfFourElements) {
-    CwanderingValue& w = ownedWanderingValue();
-    w.init(&owner, "wander", 0.0f, 1);
-    Cvariable* settings = owner.getChild("wander", 0);
-    ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(settings->elements(), 4);
-    settings->setElem_float(0, -3.0);
-    settings->setElem_float(3, 25.0);
-    EXPECT_FLOAT_EQ(w.minValue, -3.0f);
-    EXPECT_FLOAT_EQ(w.period, 25.0f);
-    EXPECT_DOUBLE_EQ(settings->getElem_float(1), 1.0);
-}
-
-TEST(WanderingValue, ZeroPeriodHoldsStill) {
-    ConstantNoise noise(0.25f);
-    CwanderingValue w;
-    w.noise = &noise.chan;
-    w.channelCount = 1;
-    w.channelMask = 1;
-    w.phase = 7.0f;
-    w.period = 0.0f;
-    float out = 0;
-    w.getChanValues(&out);
-    EXPECT_FLOAT_EQ(w.phase, 7.0f);
-    EXPECT_FLOAT_EQ(out, 0.25f);
 }
 
 } // namespace

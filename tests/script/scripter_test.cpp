@@ -76,9 +76,32 @@ TEST_F(ScriptRun, ConditionalsPickOneBranch) {
     }
 }
 
-TEST_F(ScriptRun, IfNeedsAnExpression) {
-    EXPECT_EQ(run(":if 1 { :mark a } :mark z"), 2);
-    EXPECT_EQ(lastReason(), "bad if - not an equation");
+TEST_F(ScriptRun, LineOutcomes) {
+    struct Case {
+        char const* text;
+        int result;
+        char const* reason;
+        char const* ran;
+    } cases[] = {
+        {":if 1 { :mark a } :mark z", 2, "bad if - not an equation", ""},
+        {":if ($nope) { :mark a } :mark z", 2,
+         "Evaluation failed: ($nope) / solver couldn't find float var: nope", ""},
+        {":ab", 0, "", ""}, // too short to hold a command
+        {":ssh :mark a", 0, "", "a"},
+        {": :mark b", 0, "", "b"}, // an empty command word is skipped
+        {":label fish7 :mark c", 0, "", "c"},
+    };
+    for (Case const& c : cases) {
+        reset();
+        target.seen.clear();
+        EXPECT_EQ(run(c.text), c.result) << c.text;
+        EXPECT_EQ(lastReason(), c.reason) << c.text;
+        EXPECT_EQ(seen(), c.ran) << c.text;
+    }
+    EXPECT_STREQ(target.name.c_str(), "fish7");
+    EXPECT_EQ(run(nullptr), 0);
+    setExitError("earlier", 1); // an errored exit stops every run
+    EXPECT_EQ(run(":mark a :mark b"), 2);
     EXPECT_EQ(seen(), "");
 }
 
@@ -138,26 +161,6 @@ TEST_F(ScriptRun, CommandsClimbTheTargetsParents) {
     EXPECT_EQ(target.lastHandlerTarget, child);
 }
 
-TEST_F(ScriptRun, ErroredExitStopsEveryRun) {
-    setExitError("earlier", 1);
-    EXPECT_EQ(run(":mark a :mark b"), 2);
-    EXPECT_EQ(seen(), "");
-}
-
-TEST_F(ScriptRun, ShortTextsAndSshRunNothing) {
-    EXPECT_EQ(run(":ab"), 0);
-    EXPECT_EQ(run(nullptr), 0);
-    EXPECT_EQ(run(":ssh :mark a"), 0);
-    EXPECT_EQ(seen(), "a");
-    EXPECT_EQ(run(": :mark b"), 0); // an empty command word is skipped
-    EXPECT_EQ(seen(), "ab");
-}
-
-TEST_F(ScriptRun, LabelRenamesTheTarget) {
-    EXPECT_EQ(run(":label fish7"), 0);
-    EXPECT_STREQ(target.name.c_str(), "fish7");
-}
-
 TEST_F(ScriptRun, NameChecksTheRunningFile) {
     TempDir dir;
     std::string path = dir.file("tank.txt");
@@ -172,12 +175,7 @@ TEST_F(ScriptRun, NameChecksTheRunningFile) {
     EXPECT_EQ(runDiskScript(&target, path.c_str()), 2);
     EXPECT_EQ(lastReason(), "not the correct script! scriptName=" + path + " but should be other.txt");
     EXPECT_EQ(seen(), "ok");
-}
-
-TEST_F(ScriptRun, MissingDiskScriptRunsNothing) {
-    TempDir dir;
-    EXPECT_EQ(runDiskScript(&target, dir.file("none.txt").c_str()), 0);
-    EXPECT_TRUE(exitReasonList.empty());
+    EXPECT_EQ(runDiskScript(&target, dir.file("none.txt").c_str()), 0); // missing: runs nothing
 }
 
 TEST_F(ScriptRun, DispatchByKind) {
@@ -205,15 +203,8 @@ TEST_F(ScriptRun, DispatchByKind) {
     EXPECT_TRUE(found);
 }
 
-TEST_F(ScriptRun, EvaluationErrorsStopTheRun) {
-    // A failed argument read by a checked accessor records its own reason at once.
-    EXPECT_EQ(run(":if ($nope) { :mark a } :mark z"), 2);
-    EXPECT_EQ(seen(), "");
-    EXPECT_EQ(lastReason(), "Evaluation failed: ($nope) / solver couldn't find float var: nope");
-
-    // One read through the unchecked accessor leaves the error on the solver: the line
-    // finishes, then the run stops.
-    reset();
+TEST_F(ScriptRun, UncheckedReadErrorStopsAfterTheLine) {
+    // An unchecked accessor leaves the error on the solver: the line finishes, then the run stops.
     EXPECT_EQ(run(":array list #$nope :mark z"), 0);
     EXPECT_EQ(seen(), "");
     EXPECT_EQ(lastReason(), "math evaluation error: solver couldn't find float var: nope");
