@@ -59,7 +59,7 @@ TEST_F(ArrayRequest, ChannelCountPicksTheSubstitute) {
         int expectChans;
         int channel, byte; // at pixel (1, 2)
     };
-    for (Case c : {Case{true, 1, 1, 0, alphaAt(1, 2)}, Case{true, 3, 3, 0, 250}, Case{false, 4, 4, 3, 255}}) {
+    for (Case c : {Case{false, 4, 4, 3, 255}, Case{true, 1, 1, 0, alphaAt(1, 2)}, Case{true, 3, 3, 0, 250}}) {
         shop.deleteChildren();
         writeFishPair(c.alpha);
         CdataArray* a = requestDataArray("fish.sgi", folder().c_str(), c.chans);

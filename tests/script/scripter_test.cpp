@@ -100,6 +100,7 @@ TEST_F(ScriptRun, LineOutcomes) {
     }
     EXPECT_STREQ(target.name.c_str(), "fish7");
     EXPECT_EQ(run(nullptr), 0);
+    target.seen.clear();
     setExitError("earlier", 1); // an errored exit stops every run
     EXPECT_EQ(run(":mark a :mark b"), 2);
     EXPECT_EQ(seen(), "");
