@@ -46,36 +46,44 @@ struct Node {
     std::map<std::string, std::string> files;
 };
 
-// Entries get a 12-byte placeholder, patched with offset, size and date once the index
-// length is known.
-std::string placeholder(size_t i) {
-    char text[32];
-    snprintf(text, sizeof text, "\x01FX%09zu", i % 1000000000);
-    return std::string(text, 12);
-}
-
-std::string writeNode(Node const& node, std::vector<std::string const*>& fixups,
-                      PackageLayout const& layout) {
+// Writes the node's records; entry n gets offsets[n] (zero while not known yet) and joins files.
+std::string writeNode(Node const& node, std::vector<uint32_t> const& offsets,
+                      std::vector<std::string const*>& files, PackageLayout const& layout) {
     std::string b;
-    bool first = true;
     for (auto const& [name, sub] : node.dirs) {
-        if (!first) b += '|';
-        first = false;
+        b += b.empty() ? "" : "|";
         record(b, 16, name);
-        std::string inner = writeNode(sub, fixups, layout);
+        std::string inner = writeNode(sub, offsets, files, layout);
         if (!inner.empty()) b += "{" + inner + "}";
     }
+    uint32_t stream = static_cast<uint32_t>(layout.entryStream < 0 ? layout.channel : layout.entryStream);
     for (auto const& [name, content] : node.files) {
-        if (!first) b += '|';
-        first = false;
+        b += b.empty() ? "" : "|";
         record(b, 19, name);
         u16(b, static_cast<unsigned>(layout.elementCount));
         u16(b, static_cast<unsigned>(layout.elementSize));
-        std::string mark = placeholder(fixups.size());
-        b += mark.substr(0, static_cast<size_t>(layout.elementCount * layout.elementSize));
-        fixups.push_back(&content);
+        std::string fields;
+        u32(fields, files.size() < offsets.size() ? offsets[files.size()] : 0);
+        u32(fields, static_cast<uint32_t>(content.size() + layout.sizeShift) | (stream << 28));
+        u32(fields, 7);
+        b += fields.substr(0, static_cast<size_t>(layout.elementCount * layout.elementSize));
+        files.push_back(&content);
     }
     return b;
+}
+
+// The index ("top" holding the files at their paths, then "channel"), a NUL, the bytes.
+std::string writeIndex(Node const& top, std::vector<uint32_t> const& offsets,
+                       std::vector<std::string const*>& files, PackageLayout const& layout) {
+    std::string index("DBT\0", 4);
+    record(index, 16, "top");
+    index += "{" + writeNode(top, offsets, files, layout) + "}";
+    if (layout.writeChannel) {
+        index += '|';
+        record(index, 4, "channel");
+        u32(index, static_cast<uint32_t>(layout.channel));
+    }
+    return index + '\0'; // ends the index: not a sibling separator
 }
 
 void writePackage(std::string const& path, std::map<std::string, std::string> const& files,
@@ -88,35 +96,18 @@ void writePackage(std::string const& path, std::map<std::string, std::string> co
             n = &n->dirs[rest.substr(0, slash)];
         n->files[rest] = content;
     }
-    std::vector<std::string const*> fixups;
-    std::string index = "DBT";
-    index += '\0';
-    record(index, 16, "top");
-    size_t innerStart = index.size() + 1;
-    std::string inner = writeNode(top, fixups, layout);
-    index += "{" + inner + "}";
-    if (layout.writeChannel) {
-        index += '|';
-        record(index, 4, "channel");
-        u32(index, static_cast<uint32_t>(layout.channel));
-    }
-    index += '\0'; // ends the index: not a sibling separator
+    // Offsets do not change the index length: measure it, then write it with them.
+    std::vector<std::string const*> order;
+    size_t at = writeIndex(top, {}, order, layout).size() + layout.offsetShift;
+    std::vector<uint32_t> offsets;
     std::string payload;
-    int stream = layout.entryStream < 0 ? layout.channel : layout.entryStream;
-    for (size_t i = 0; i < fixups.size(); i++) {
-        std::string const* content = fixups[i];
-        uint32_t offset = static_cast<uint32_t>(index.size() + payload.size() + layout.offsetShift);
-        uint32_t packed =
-            static_cast<uint32_t>(content->size() + layout.sizeShift) | (uint32_t(stream) << 28);
-        std::string fields;
-        u32(fields, offset);
-        u32(fields, packed);
-        u32(fields, 7);
-        size_t at = index.find(placeholder(i));
-        if (at != std::string::npos) index.replace(at, 12, fields);
+    for (std::string const* content : order) {
+        offsets.push_back(static_cast<uint32_t>(at + payload.size()));
         payload += *content;
     }
-    if (layout.truncateIndex) index.resize(innerStart + 5), payload.clear();
+    order.clear();
+    std::string index = writeIndex(top, offsets, order, layout);
+    if (layout.truncateIndex) index.resize(16), payload.clear(); // cut inside the top's block
     writeWholeFile(path, index + payload);
 }
 

@@ -106,29 +106,24 @@ TEST_F(SettingsRoundTrip, WrittenTreeRunsBackIntoAnEmptyTree) {
 TEST_F(SettingsRoundTrip, RegisteredFieldsReadBackIntoTheirOwner) {
     // An object whose fields are exposed as links: settings text sets them by name.
     struct Owner : CdirectoryVar {
-        float size = 0.25f;
-        int count = 3;
-        Cstring title = "a \"quoted\" title";
+        Owner(float s, int c, char const* t) : size(s), count(c), title(t) {
+            setName("owner");
+            registerFloat(size, "size", 1);
+            registerInt(count, "count", 1);
+            registerString(title, "title", 1);
+        }
+        float size;
+        int count;
+        Cstring title;
     };
-    Owner saved;
-    saved.setName("owner");
+    Owner saved(0.25f, 3, "a \"quoted\" title");
     saved.setDelete(0); // kept by its owner: written as "cd", found again on reading
-    saved.registerFloat(saved.size, "size", 1);
-    saved.registerInt(saved.count, "count", 1);
-    saved.registerString(saved.title, "title", 1);
     saved.setSave(1);
     std::string path = dataFolder.file("owner.txt");
     ASSERT_EQ(saved.saveSettings(path.c_str(), false, false), 0);
 
     CdirectoryVar root;
-    Owner* fresh = new Owner();
-    fresh->setName("owner");
-    fresh->size = 0;
-    fresh->count = 0;
-    fresh->title = "";
-    fresh->registerFloat(fresh->size, "size", 1);
-    fresh->registerInt(fresh->count, "count", 1);
-    fresh->registerString(fresh->title, "title", 1);
+    Owner* fresh = new Owner(0, 0, "");
     root.addVariable(fresh, 0);
     EXPECT_EQ(runDiskScript(&root, path.c_str()), 0) << readWholeFile(path);
     EXPECT_EQ(fresh->size, 0.25f);
