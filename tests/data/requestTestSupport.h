@@ -54,12 +54,9 @@ inline void writeJpeg(std::string const& path, int w, int h, unsigned char r, un
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 100, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(static_cast<size_t>(w) * 3);
-    for (int x = 0; x < w; x++) {
-        row[size_t(x) * 3] = r;
-        row[size_t(x) * 3 + 1] = g;
-        row[size_t(x) * 3 + 2] = b;
-    }
+    std::vector<unsigned char> row;
+    for (int x = 0; x < w; x++)
+        row.insert(row.end(), {r, g, b});
     for (int y = 0; y < h; y++) {
         JSAMPROW p = row.data();
         jpeg_write_scanlines(&cinfo, &p, 1);

@@ -1,6 +1,8 @@
 // Proximities between two minimal things.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "script/proximityVar.h"
 #include "support/cerr.h"
 #include "testSupport.h"
@@ -22,17 +24,19 @@ class Thing : public CdirectoryVar, public CproximityParty {
     Cvariable* proximities;
 };
 
-TEST(ProximityVar, SquaredDistanceOfTwoThings) {
+// The pair's scale is the larger of the two.
+TEST(ProximityVar, SquaredDistanceAndScaleOfTwoThings) {
     struct Case {
         Cvector a, b;
-        float squared;
+        float squared, scaleA, scaleB;
     };
-    for (Case c : {Case{{0, 0, 0}, {3, 0, 0}, 9}, Case{{1, 2, 3}, {1, 2, 3}, 0},
-                   Case{{1, 1, 1}, {-1, 3, 2}, 9}, Case{{0, -4, 0}, {0, 0, 3}, 25}}) {
-        Thing a(c.a.x, c.a.y, c.a.z, 1), b(c.b.x, c.b.y, c.b.z, 1);
+    for (Case c : {Case{{0, 0, 0}, {3, 0, 0}, 9, 1, 1}, Case{{1, 2, 3}, {1, 2, 3}, 0, 0.5f, 2.5f},
+                   Case{{1, 1, 1}, {-1, 3, 2}, 9, 3, 2}, Case{{0, -4, 0}, {0, 0, 3}, 25, 1, 1}}) {
+        Thing a(c.a.x, c.a.y, c.a.z, c.scaleA), b(c.b.x, c.b.y, c.b.z, c.scaleB);
         auto* p = new CproximityVar;
         EXPECT_EQ(p->squaredDistance, 0.0f);
         p->setThings(&a, &b);
+        EXPECT_FLOAT_EQ(p->pairScale, std::max(c.scaleA, c.scaleB));
         EXPECT_FLOAT_EQ(p->updateGross(), c.squared);
         EXPECT_FLOAT_EQ(p->squaredDistance, c.squared);
         // Moving a thing shows at the next update only.
@@ -40,15 +44,6 @@ TEST(ProximityVar, SquaredDistanceOfTwoThings) {
         EXPECT_FLOAT_EQ(p->squaredDistance, c.squared);
         EXPECT_NE(p->updateGross(), c.squared);
     }
-}
-
-TEST(ProximityVar, PairScaleIsTheLarger) {
-    Thing small(0, 0, 0, 0.5f), big(1, 0, 0, 2.5f);
-    auto* p = new CproximityVar;
-    p->setThings(&small, &big);
-    EXPECT_FLOAT_EQ(p->pairScale, 2.5f);
-    EXPECT_EQ(p->thingA, &small);
-    EXPECT_EQ(p->thingB, &big);
 }
 
 TEST(ProximityVar, DiesWithEitherThing) {
