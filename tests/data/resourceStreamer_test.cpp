@@ -77,7 +77,9 @@ std::string writeIndex(Node const& top, std::vector<uint32_t> const& offsets,
                        std::vector<std::string const*>& files, PackageLayout const& layout) {
     std::string index("DBT\0", 4);
     record(index, 16, "top");
-    index += "{" + writeNode(top, offsets, files, layout) + "}";
+    index += '{';
+    index += writeNode(top, offsets, files, layout);
+    index += '}';
     if (layout.writeChannel) {
         index += '|';
         record(index, 4, "channel");

@@ -147,7 +147,9 @@ TEST(WanderingValue, MapsRawNoiseIntoItsRange) {
         float out = -99;
         w.getChanValues(&out);
         EXPECT_FLOAT_EQ(out, c.expected) << "raw " << c.raw << " exponent " << c.exponent;
-        if (c.period == 0) EXPECT_FLOAT_EQ(w.phase, 7.0f);
+        if (c.period == 0) {
+            EXPECT_FLOAT_EQ(w.phase, 7.0f);
+        }
     }
 }
 
