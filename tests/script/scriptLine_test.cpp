@@ -68,56 +68,42 @@ TEST_F(ScriptParse, TokenKindsFollowTheFirstCharacter) {
     }
 }
 
-TEST_F(ScriptParse, ExpressionsAndQuotesKeepTheirBlanksAndLineEnds) {
-    ASSERT_EQ(parse(":set a (1 + 2) \"x y\" (max(1,\n 2)) z"), 0);
-    CscriptLine* l = line(&script, 0);
-    EXPECT_STREQ(l->name.c_str(), "set");
-    ASSERT_EQ(l->tokenCount(), 5);
-    char const* tokens[] = {"a", "(1 + 2)", "x y", "(max(1,\n 2))", "z"};
-    for (int i = 0; i < 5; i++)
-        EXPECT_STREQ(l->tokens[i].c_str(), tokens[i]);
-}
-
-TEST_F(ScriptParse, StrayClosingParenthesisDoesNotSwallowTheRest) {
-    ASSERT_EQ(parse(":a x) y\n:b z"), 0);
-    ASSERT_EQ(line(&script, 0)->tokenCount(), 2);
-    EXPECT_STREQ(line(&script, 1)->name.c_str(), "b");
-}
-
-TEST_F(ScriptParse, CommentsEndWithTheirLineForLfAndCrlf) {
-    for (char const* eol : {"\n", "\r\n"}) {
-        std::string text = std::string(":a 1 // note (x \"y") + eol + ":b 2 //direct" + eol + ":c 3 //" +
-                           eol + ":d /* x { } */ 4 /*a*/ 5 */ 6" + eol + ":e";
-        ASSERT_EQ(parse(text), 0) << text;
-        ASSERT_EQ(script.countChildren(-1), 5);
-        for (int i = 0; i < 5; i++) {
-            EXPECT_EQ(std::string(line(&script, i)->name.c_str()), std::string(1, char('a' + i)));
-            EXPECT_EQ(line(&script, i)->tokenCount(), i == 3 ? 2 : i == 4 ? 0 : 1) << i;
-        }
-        CscriptLine* d = line(&script, 3);
-        ASSERT_EQ(d->tokenCount(), 2);
-        EXPECT_STREQ(d->tokens[0].c_str(), "4");
-        EXPECT_STREQ(d->tokens[1].c_str(), "6");
+// Lines as "name,token,token{children}", blank-separated.
+std::string shape(Cvariable* parent) {
+    std::string out;
+    for (Cvariable* c = parent->firstChild; c; c = c->nextSibling) {
+        auto* l = static_cast<CscriptLine*>(c);
+        out += (out.empty() ? "" : " ") + std::string(l->name.c_str());
+        for (int i = 0; i < l->tokenCount(); i++)
+            out += "," + std::string(l->tokens[i].c_str());
+        if (l->firstChild) out += "{" + shape(l) + "}";
     }
+    return out;
 }
 
-TEST_F(ScriptParse, BlocksNestUnderTheLineBefore) {
-    ASSERT_EQ(parse(":a {\n :b 1\n :c { :x } \n}\n:d"), 0);
-    ASSERT_EQ(script.countChildren(-1), 2);
-    CscriptLine* a = line(&script, 0);
-    EXPECT_STREQ(a->name.c_str(), "a");
-    ASSERT_EQ(a->countChildren(-1), 2);
-    EXPECT_STREQ(line(a, 1)->name.c_str(), "c");
-    EXPECT_STREQ(line(line(a, 1), 0)->name.c_str(), "x");
-    EXPECT_STREQ(line(&script, 1)->name.c_str(), "d");
-}
-
-TEST_F(ScriptParse, StrayCloseEndsTheParseAndUnclosedBlockTakesTheRest) {
-    ASSERT_EQ(parse(":a } :b"), 0);
-    EXPECT_EQ(script.countChildren(-1), 1);
-    ASSERT_EQ(parse(":a { :b :c"), 0);
-    EXPECT_EQ(script.countChildren(-1), 1);
-    EXPECT_EQ(line(&script, 0)->countChildren(-1), 2);
+// Expressions and quotes keep blanks and line ends; comments end with their line; blocks
+// nest under the line before; a stray "}" ends the parse; an unclosed block takes the rest.
+TEST_F(ScriptParse, LinesTokensAndBlocks) {
+    std::string comments = ":a 1 // note (x \"y\n:b 2 //direct\n:c 3 //\n:d /* x { } */ 4 /*a*/ 5 */ 6\n:e";
+    std::string crlf = comments;
+    for (size_t at = 0; (at = crlf.find('\n', at)) != std::string::npos; at += 2)
+        crlf.replace(at, 1, "\r\n");
+    struct Case {
+        std::string text;
+        char const* lines;
+    } cases[] = {
+        {":set a (1 + 2) \"x y\" (max(1,\n 2)) z", "set,a,(1 + 2),x y,(max(1,\n 2)),z"},
+        {":a x) y\n:b z", "a,x),y b,z"},
+        {comments, "a,1 b,2 c,3 d,4,6 e"},
+        {crlf, "a,1 b,2 c,3 d,4,6 e"},
+        {":a {\n :b 1\n :c { :x } \n}\n:d", "a{b,1 c{x}} d"},
+        {":a } :b", "a"},
+        {":a { :b :c", "a{b c}"},
+    };
+    for (Case const& c : cases) {
+        ASSERT_EQ(parse(c.text), 0) << c.text;
+        EXPECT_EQ(shape(&script), c.lines) << c.text;
+    }
 }
 
 TEST_F(ScriptParse, SyntaxErrorsAreReportedNotFatal) {
@@ -238,14 +224,10 @@ TEST_F(ScriptParse, ScriptsCopyDeep) {
     ASSERT_EQ(parse(":a 1 { :b 2 } :c 3"), 0);
     CscriptVar copy;
     copy.copyScriptChildren(&script);
-    ASSERT_EQ(copy.countChildren(-1), 2);
-    CscriptLine* a = line(&copy, 0);
-    EXPECT_NE(a, line(&script, 0));
-    EXPECT_STREQ(a->tokens[0].c_str(), "1");
-    ASSERT_EQ(a->countChildren(-1), 1);
-    EXPECT_STREQ(line(a, 0)->name.c_str(), "b");
+    EXPECT_EQ(shape(&copy), "a,1{b,2} c,3");
+    EXPECT_NE(copy.firstChild, script.firstChild);
     copy.copyScriptChildren(&script); // appends after the existing lines
-    EXPECT_EQ(copy.countChildren(-1), 4);
+    EXPECT_EQ(shape(&copy), "a,1{b,2} c,3 a,1{b,2} c,3");
 }
 
 TEST_F(ScriptParse, ArgumentsOutOfRangeAreReportedNotRead) {

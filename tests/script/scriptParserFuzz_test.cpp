@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fuzz/scriptFuzzInput.h"
+#include "host/fakeHostServices.h"
 #include "host/osFunctions.h"
 #include "world/velmoraFunctions.h"
 
@@ -88,6 +89,7 @@ void feed(std::string const& text) {
 }
 
 TEST(ScriptFuzz, SurvivesRandomAndMutatedScripts) {
+    CfakeHostServices host; // file and shell commands are recorded, not carried out
     uint8_t savedAllow = allowStdoutFile;
     uint8_t savedAlert = skipNSAlert;
     allowStdoutFile = 0;
