@@ -21,44 +21,32 @@ class Rotaters : public CommandTest {
     CrotaterVar* r = nullptr;
 };
 
-TEST_F(Rotaters, ShowsTheMastersChoiceAndStepsWithWrap) {
+TEST_F(Rotaters, StepsSnapsAndSets) {
     build();
     EXPECT_EQ(r->master, root.findVariable("count"));
     EXPECT_EQ(shown(), "Fish`two");
     EXPECT_EQ(r->getIndexOfCurrentSelection(), 1);
-    ASSERT_EQ(run(":rotate r next"), 0);
-    EXPECT_EQ(number("count"), 3);
-    EXPECT_EQ(shown(), "Fish`three");
-    ASSERT_EQ(run(":rotate r next"), 0);
-    EXPECT_EQ(number("count"), 1);
-    EXPECT_EQ(shown(), "Fish`one");
-    // Any nonzero step goes forward.
-    r->rotate(-1);
-    EXPECT_EQ(number("count"), 2);
-}
-
-TEST_F(Rotaters, NearestAndSnappedValues) {
-    build();
     struct {
-        float master;
-        float after;
+        char const* line;
+        float count;
         char const* text;
-    } cases[] = {
-        {2.4f, 2.4f, "Fish`two"},   // nearest choice, master kept
-        {2.6f, 2.6f, "Fish`three"}, //
-        {0.0f, 1.0f, "Fish`one"},   // no exact choice at 0: snapped to the first
-        {-7.0f, -7.0f, "Fish`one"}, // nearest
+    } steps[] = {
+        {":rotate r next", 3, "Fish`three"},
+        {":rotate r next", 1, "Fish`one"},    // wraps
+        {":set count 2.4", 2.4f, "Fish`two"}, // nearest choice, master kept
+        {":set count 2.6", 2.6f, "Fish`three"},
+        {":set count 0", 1, "Fish`one"}, // no exact choice at 0: snapped to the first
+        {":set count -7", -7, "Fish`one"},
+        {":rotate r set 7", 7, "Fish`three"},
+        {":rotate r set 1", 1, "Fish`one"},
     };
-    for (auto const& c : cases) {
-        root.findVariable("count")->setElem_float(0, c.master);
-        EXPECT_FLOAT_EQ(static_cast<float>(number("count")), c.after) << c.master;
-        EXPECT_EQ(shown(), c.text) << c.master;
+    for (auto const& step : steps) {
+        ASSERT_EQ(run(step.line), 0) << step.line;
+        EXPECT_FLOAT_EQ(static_cast<float>(number("count")), step.count) << step.line;
+        EXPECT_EQ(shown(), step.text) << step.line;
     }
-    ASSERT_EQ(run(":rotate r set 7"), 0); // set takes any value with a near choice
-    EXPECT_EQ(number("count"), 7);
-    EXPECT_EQ(shown(), "Fish`three");
-    ASSERT_EQ(run(":rotate r set 1"), 0);
-    EXPECT_EQ(shown(), "Fish`one");
+    r->rotate(-1); // any nonzero step goes forward
+    EXPECT_EQ(number("count"), 2);
 }
 
 TEST_F(Rotaters, RedirectsForwardAValue) {
