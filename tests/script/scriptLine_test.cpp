@@ -73,10 +73,11 @@ std::string shape(Cvariable* parent) {
     std::string out;
     for (Cvariable* c = parent->firstChild; c; c = c->nextSibling) {
         auto* l = static_cast<CscriptLine*>(c);
-        out += (out.empty() ? "" : " ") + std::string(l->name.c_str());
+        if (!out.empty()) out += ' ';
+        out += l->name.c_str();
         for (int i = 0; i < l->tokenCount(); i++)
-            out += "," + std::string(l->tokens[i].c_str());
-        if (l->firstChild) out += "{" + shape(l) + "}";
+            out.append(",").append(l->tokens[i].c_str());
+        if (l->firstChild) out.append("{").append(shape(l)).append("}");
     }
     return out;
 }
