@@ -7,6 +7,7 @@
 #include "data/aquaResource.h"
 #include "data/dataArray.h"
 #include "data/dataArrayManager.h"
+#include "data/requestTestSupport.h" // writeChanFile
 #include "script/mathSolver.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -18,15 +19,6 @@ namespace {
 CmanagedResourceVar* loadFakeModel(Cstring const& diskPath) {
     if (readWholeFile(diskPath.c_str()) != "model") return nullptr;
     return new CmanagedResourceVar;
-}
-
-// An "AAC0" curve of n one-channel float samples, sample i = i.
-void writeCurve(std::string const& path, int n) {
-    CdataChan chan;
-    chan.init(n, 1, 1, 1, 4);
-    for (int i = 0; i < n; i++)
-        chan.floatData[i] = static_cast<float>(i);
-    ASSERT_EQ(chan.save(path.c_str()), 0);
 }
 
 // An object with a model field and an array field, as species and fish register them.
@@ -120,7 +112,7 @@ TEST_F(ResourceCommands, AddGeoOnAVariableThatHoldsNoModelGivesTheShareBack) {
 }
 
 TEST_F(ResourceCommands, AddChanBindsARegisteredField) {
-    writeCurve(dir.file("speed.chan"), 4);
+    writeChanFile(dir.file("speed.chan"), 4, 1);
     for (char const* keyword : {"addChan", "addImage", "addVolume"}) {
         species.table = nullptr;
         shop.deleteChildren();
