@@ -113,6 +113,14 @@ TEST_F(ArrayRequest, ArrayFileGetsTheKindItDeclares) {
     chan->getValues(3.0f, out, 3);
     EXPECT_FLOAT_EQ(out[0], 3.0f);
     EXPECT_FLOAT_EQ(out[1], 3.1f);
+
+    // A name without a folder is looked up as given.
+    writeChanFile(dir.file("direct.chan"), 3, 1);
+    std::string path = dir.file("direct.chan");
+    CdataArray* direct = requestDataArray(path.c_str(), nullptr, -1);
+    ASSERT_NE(direct, nullptr);
+    EXPECT_NE(filed("resources" + path), nullptr);
+    EXPECT_EQ(requestDataArray(path.c_str(), nullptr, -1), direct);
 }
 
 TEST_F(ArrayRequest, ChannelShortfallIsReportedButServed) {
@@ -180,15 +188,6 @@ TEST_F(ArrayRequest, TextureRequests) {
     ASSERT_NE(requestDataArray("plain.rgb", folder().c_str(), -1), nullptr);
     EXPECT_EQ(requestTexMap("plain.rgb", folder().c_str(), -1), nullptr);
     EXPECT_TRUE(exitMentions("requestTexMap didn't return texture"));
-}
-
-TEST_F(ArrayRequest, NameWithoutFolderIsLookedUpAsGiven) {
-    writeChanFile(dir.file("direct.chan"), 3, 1);
-    std::string path = dir.file("direct.chan");
-    CdataArray* a = requestDataArray(path.c_str(), nullptr, -1);
-    ASSERT_NE(a, nullptr);
-    EXPECT_NE(filed("resources" + path), nullptr);
-    EXPECT_EQ(requestDataArray(path.c_str(), nullptr, -1), a);
 }
 
 TEST_F(ArrayRequest, ColourAndAlphaEdgeCases) {
