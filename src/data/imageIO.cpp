@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "data/dataArray.h"
 #include "data/imageSource.h"
 #include "host/imageDecode.h"
 #include "support/cerr.h"
@@ -216,23 +217,19 @@ void imageFile::writeLong(std::ostream& out, unsigned long value) {
     out.write(b, 4);
 }
 
+// The readers are the data-array file's own big-endian stream readers.
 int imageFile::readByte(std::istream& in) {
-    int c = in.get();
-    return c == std::char_traits<char>::eof() ? 0 : c;
+    return ::readByte(in);
 }
 
 int imageFile::readUShort(std::istream& in) {
-    unsigned char b[2];
-    if (!in.read(reinterpret_cast<char*>(b), 2)) return 0;
-    return (b[0] << 8) | b[1];
+    return ::readUShort(in);
 }
 
 int imageFile::readShort(std::istream& in) {
-    return static_cast<int16_t>(readUShort(in));
+    return ::readShort(in);
 }
 
 uint32_t imageFile::readULong(std::istream& in) {
-    unsigned char b[4];
-    if (!in.read(reinterpret_cast<char*>(b), 4)) return 0;
-    return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+    return static_cast<uint32_t>(::readULong(in));
 }
