@@ -5,6 +5,8 @@
 // sample, and an array without the buffer a lookup needs leaves the output as it was.
 #include "data/dataArray.h"
 
+#include <algorithm>
+
 #include "support/cerr.h"
 
 namespace {
@@ -24,6 +26,11 @@ inline float catmullRom(double p0, double p1, double p2, double p3, double t) {
 
 inline int clampIndex(int i, int n) {
     return i < 0 ? 0 : i >= n ? n - 1 : i;
+}
+
+// Sample truncate(i) of n, clamped into the curve; not-a-number reads sample 0.
+inline int directIndex(float i, int n) {
+    return !(i >= 0.0f) ? 0 : i >= static_cast<float>(n - 1) ? n - 1 : static_cast<int>(i);
 }
 
 } // namespace
@@ -70,27 +77,18 @@ void CdataChan::getValuesCublic(float x, float* out, unsigned mask) const {
 
 void CdataChan::getValUninterp(float x, float* out) const {
     if (!floatData) return;
-    float const* s = floatData + nearestIndex(0, x) * chans;
-    for (int c = 0; c < chans; c++)
-        out[c] = s[c];
+    std::copy_n(floatData + nearestIndex(0, x) * chans, chans, out);
 }
 
 void CdataChan::getValDirectIndex(float i, float* out) const {
     if (!floatData || res[0] < 1) return;
-    int k = !(i >= 0.0f) ? 0 : i >= static_cast<float>(res[0] - 1) ? res[0] - 1 : static_cast<int>(i);
-    float const* s = floatData + k * chans;
-    for (int c = 0; c < chans; c++)
-        out[c] = s[c];
+    std::copy_n(floatData + directIndex(i, res[0]) * chans, chans, out);
 }
 
 void CdataChan::getValDirectIndex3Chans(float i, float* out) const {
     if (!floatData || res[0] < 1) return;
-    if (i < 0.0f) {
-        setExitError("gvdi3c", 1);
-        i = 0.0f;
-    }
-    int k = !(i >= 0.0f) ? 0 : i >= static_cast<float>(res[0] - 1) ? res[0] - 1 : static_cast<int>(i);
-    float const* s = floatData + k * chans;
+    if (i < 0.0f) setExitError("gvdi3c", 1);
+    float const* s = floatData + directIndex(i, res[0]) * chans;
     for (int c = 0; c < 3; c++)
         out[c] = c < chans ? s[c] : 0.0f;
 }
@@ -99,9 +97,7 @@ void CdataChan::getValuesUsingPercent(float p, float* out) const {
     if (!floatData || res[0] < 1) return;
     int n = res[0];
     if (p >= 1.0f) {
-        float const* s = floatData + (n - 1) * chans;
-        for (int c = 0; c < chans; c++)
-            out[c] = s[c];
+        std::copy_n(floatData + (n - 1) * chans, chans, out);
         return;
     }
     float t = (p > 0.0f ? p : 0.0f) * resMinus1[0];
