@@ -122,11 +122,15 @@ int imageIOtoDataArray(CdataArray& a, imageFile& img) {
     return 0;
 }
 
-int loadDataArrayWrapper(CdataArray* a, Cstring& path, int chans) {
-    if (a == nullptr) return 1;
+bool isImageFileName(Cstring const& path) {
     Cstring suffix(path);
     justSuffix(suffix);
-    if (suffix == "sgi" || suffix == "rgb" || suffix == "alpha") {
+    return suffix == "sgi" || suffix == "rgb" || suffix == "alpha";
+}
+
+int loadDataArrayWrapper(CdataArray* a, Cstring& path, int chans) {
+    if (a == nullptr) return 1;
+    if (isImageFileName(path)) {
         imageFile img;
         if (loadSGI(img, path, chans) != 0) return 1;
         if (imageIOtoDataArray(*a, img) != 0) return 1;

@@ -240,10 +240,7 @@ CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short c
         // Load by the requested kind so that the colour-plus-alpha rules apply.
         diskPath = diskPath.substr(0, diskPath.size() - 3) + (endsWith(fileName, ".sgi") ? "sgi" : "rgb");
     }
-    Cstring loadSuffix(diskPath);
-    justSuffix(loadSuffix);
-    bool asImage = loadSuffix == "sgi" || loadSuffix == "rgb" || loadSuffix == "alpha";
-    entry->allocateDataArray(asImage ? 2 : dataArrayFileDims(diskPath.c_str()));
+    entry->allocateDataArray(isImageFileName(diskPath) ? 2 : dataArrayFileDims(diskPath.c_str()));
     if (loadDataArrayWrapper(entry->array, diskPath, chans) != 0 || !fileEntry(base, treePath, entry)) {
         VTRACE(1, "couldn't load array " << diskPath);
         delete entry;

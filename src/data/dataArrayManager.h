@@ -80,6 +80,8 @@ CtextureImage* requestTexMap(char const* name, char const* folder, int chans);
 CdataArray* findDataArrayOrExit(Cvariable* parent, char const* path);
 
 // ---- loading (dataArrayLoading.cpp) ----
+// Whether the path names a file loaded as an image (suffix "sgi", "rgb" or "alpha").
+bool isImageFileName(Cstring const& path);
 // Loads a file into a by its suffix: "sgi", "rgb" and "alpha" as images, anything else as
 // an array file. 0 loaded, 1 failed.
 int loadDataArrayWrapper(CdataArray* a, Cstring& path, int chans);
