@@ -151,9 +151,7 @@ void CdataArray::setDimensionSpaces() {
         spaceMin[d] = 0.0f;
         spaceMax[d] = static_cast<float>(res[d] - 1);
         toIndexMult[d] = 1.0f;
-        toIndexMultFixed[d] = 65536;
-        toIndexMult256[d] = 256.0f;
-        spaceMinFixed[d] = 0;
+        refreshFixedForms(d);
         resMinus1[d] = static_cast<float>(res[d] - 1);
     }
 }
