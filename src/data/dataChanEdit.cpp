@@ -16,10 +16,7 @@ void CdataChan::setStolenData(int n, int chanCount, float* buf) {
     resMinus1[2] = 1.0f;
     chans = static_cast<short>(chanCount);
     setChanFormatString();
-    numElements = n * chanCount;
-    floatData = buf;
-    byteData = nullptr;
-    dataType = 4;
+    CdataArray::setStolenData(buf);
     stolen = 1;
 }
 
