@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
 #include "data/dataArray.h"
@@ -44,8 +45,7 @@ void exitWithFormat(char const* format, char const* a, char const* b = "", char 
 }
 
 bool endsWith(Cstring const& text, char const* tail) {
-    Cstring t(tail);
-    return text.size() >= t.size() && text.substr(text.size() - t.size(), text.size()) == t;
+    return std::string_view(text.c_str(), static_cast<size_t>(text.size())).ends_with(tail);
 }
 
 // The kind of array that can hold a file: images are two-dimensional, array files say.
@@ -185,7 +185,7 @@ CdataArray* findDataArrayOrExit(Cvariable* parent, char const* path) {
 CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans, short makeTexture) {
     Cstring fileName(name ? name : "");
     if (fileName.empty()) return nullptr; // names nothing; "%b/%a" would name the folder itself
-    bool isImage = fileName.size() >= 4 && (endsWith(fileName, ".sgi") || endsWith(fileName, ".rgb"));
+    bool isImage = endsWith(fileName, ".sgi") || endsWith(fileName, ".rgb");
     Cstring stem(fileName);
     if (isImage) noSuffix(stem);
     // %a name, %b folder, %c name without suffix; %d and %e are the name and folder as
