@@ -8,11 +8,6 @@
 
 using namespace varconv;
 
-#define NOTIFY_SLAVES()                                                                                      \
-    do {                                                                                                     \
-        if (flags & VAR_HAS_SLAVES) doNotifySlaves();                                                        \
-    } while (0)
-
 // ---- ClinkVar ----
 
 ClinkVar::~ClinkVar() {
@@ -116,7 +111,7 @@ static bool writeElement(ClinkVar* link, unsigned short index, T value, char con
 template <typename Kind> void CnumberLinkVar<Kind>::setElem_char(unsigned short i, char const* text) {
     using Stored = typename Kind::Stored;
     if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromText(text)), "setElem_char"))
-        NOTIFY_SLAVES();
+        notifySlavesIfAny();
 }
 template <typename Kind> char const* CnumberLinkVar<Kind>::getElem_char(unsigned short i) {
     typename Kind::Stored v = 0;
@@ -126,7 +121,7 @@ template <typename Kind> char const* CnumberLinkVar<Kind>::getElem_char(unsigned
 template <typename Kind> void CnumberLinkVar<Kind>::setElem_float(unsigned short i, double value) {
     using Stored = typename Kind::Stored;
     if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromDouble(value)), "setElem_float"))
-        NOTIFY_SLAVES();
+        notifySlavesIfAny();
 }
 template <typename Kind> double CnumberLinkVar<Kind>::getElem_float(unsigned short i) {
     typename Kind::Stored v = 0;
@@ -136,7 +131,7 @@ template <typename Kind> double CnumberLinkVar<Kind>::getElem_float(unsigned sho
 template <typename Kind> void CnumberLinkVar<Kind>::setElem_int(unsigned short i, int value) {
     using Stored = typename Kind::Stored;
     if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromInt(value)), "setElem_int"))
-        NOTIFY_SLAVES();
+        notifySlavesIfAny();
 }
 template <typename Kind> int CnumberLinkVar<Kind>::getElem_int(unsigned short i) {
     typename Kind::Stored v = 0;
@@ -199,7 +194,7 @@ void CstringLinkVar::setElem_char(unsigned short i, char const* text) {
     Cstring* s = stringElement(this, i, "setElem_char");
     if (s == nullptr) return;
     *s = text ? text : "";
-    NOTIFY_SLAVES();
+    notifySlavesIfAny();
 }
 char const* CstringLinkVar::getElem_char(unsigned short i) {
     Cstring* s = stringElement(this, i, "getElem_char");
@@ -209,7 +204,7 @@ void CstringLinkVar::setElem_float(unsigned short i, double value) {
     Cstring* s = stringElement(this, i, "setElem_float");
     if (s == nullptr) return;
     *s = formatFloat(toFloat(value));
-    NOTIFY_SLAVES();
+    notifySlavesIfAny();
 }
 double CstringLinkVar::getElem_float(unsigned short i) {
     Cstring* s = stringElement(this, i, "getElem_float");
@@ -219,7 +214,7 @@ void CstringLinkVar::setElem_int(unsigned short i, int value) {
     Cstring* s = stringElement(this, i, "setElem_int");
     if (s == nullptr) return;
     *s = formatInt(value);
-    NOTIFY_SLAVES();
+    notifySlavesIfAny();
 }
 int CstringLinkVar::getElem_int(unsigned short i) {
     Cstring* s = stringElement(this, i, "getElem_int");
