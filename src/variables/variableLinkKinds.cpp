@@ -231,25 +231,25 @@ static Cvariable* hookRegistered(Cvariable* owner, Cvariable* link, char const* 
     return link;
 }
 
-Cvariable* Cvariable::registerInt(int& field, char const* fieldName, int save) {
-    auto* link = new CintLinkVar();
+// The numeric register calls differ only in the link kind.
+template <typename Link, typename Field>
+static Cvariable* registerNumber(Cvariable* owner, Field& field, char const* name, int save) {
+    auto* link = new Link();
     link->setPointer(&field);
     link->flags |= VAR_REGISTERED;
-    return hookRegistered(this, link, fieldName, save);
+    return hookRegistered(owner, link, name, save);
+}
+
+Cvariable* Cvariable::registerInt(int& field, char const* fieldName, int save) {
+    return registerNumber<CintLinkVar>(this, field, fieldName, save);
 }
 
 Cvariable* Cvariable::registerShort(short& field, char const* fieldName, int save) {
-    auto* link = new CshortLinkVar();
-    link->setPointer(&field);
-    link->flags |= VAR_REGISTERED;
-    return hookRegistered(this, link, fieldName, save);
+    return registerNumber<CshortLinkVar>(this, field, fieldName, save);
 }
 
 Cvariable* Cvariable::registerFloat(float& field, char const* fieldName, int save) {
-    auto* link = new CfloatLinkVar();
-    link->setPointer(&field);
-    link->flags |= VAR_REGISTERED;
-    return hookRegistered(this, link, fieldName, save);
+    return registerNumber<CfloatLinkVar>(this, field, fieldName, save);
 }
 
 Cvariable* Cvariable::registerString(Cstring& field, char const* fieldName, int save) {
