@@ -44,14 +44,14 @@ char const* CstringVar::getElem_char(unsigned short) {
     return value.c_str();
 }
 void CstringVar::setElem_float(unsigned short, double v) {
-    value = formatFloat(toFloat(v));
+    value = toFloat(v); // Cstring writes the same "%g" text
     notifySlavesIfAny();
 }
 double CstringVar::getElem_float(unsigned short) {
     return textToDouble(value.c_str());
 }
 void CstringVar::setElem_int(unsigned short, int v) {
-    value = formatInt(v);
+    value = v;
     notifySlavesIfAny();
 }
 int CstringVar::getElem_int(unsigned short) {

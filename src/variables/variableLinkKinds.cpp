@@ -203,7 +203,7 @@ char const* CstringLinkVar::getElem_char(unsigned short i) {
 void CstringLinkVar::setElem_float(unsigned short i, double value) {
     Cstring* s = stringElement(this, i, "setElem_float");
     if (s == nullptr) return;
-    *s = formatFloat(toFloat(value));
+    *s = toFloat(value); // Cstring writes the same "%g" text
     notifySlavesIfAny();
 }
 double CstringLinkVar::getElem_float(unsigned short i) {
@@ -213,7 +213,7 @@ double CstringLinkVar::getElem_float(unsigned short i) {
 void CstringLinkVar::setElem_int(unsigned short i, int value) {
     Cstring* s = stringElement(this, i, "setElem_int");
     if (s == nullptr) return;
-    *s = formatInt(value);
+    *s = value;
     notifySlavesIfAny();
 }
 int CstringLinkVar::getElem_int(unsigned short i) {
