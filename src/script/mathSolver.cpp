@@ -9,8 +9,9 @@
 
 #include "script/mathSolverInternal.h"
 #include "support/cerr.h"
+#include "variables/variableConvert.h"
 
-using solver_detail::truncToInt;
+using varconv::truncToInt;
 using solver_detail::truth;
 
 unsigned char alphaNumeric[256];

@@ -1,7 +1,6 @@
 // Built-in functions of the solver. A call is evaluated while its expression is
 // symbolized: a local solver reads the arguments, the result enters the expression as a
 // constant (float functions) or as the text of the piece (string functions).
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,17 +13,12 @@
 #include "script/solverTree.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
+#include "variables/variableConvert.h"
 
-using solver_detail::truncToInt;
+using varconv::toFloat;
+using varconv::truncToInt;
 
 namespace {
-
-// Double to float without undefined behaviour: out-of-range values become infinities.
-float toFloat(double x) {
-    if (x > FLT_MAX) return HUGE_VALF;
-    if (x < -FLT_MAX) return -HUGE_VALF;
-    return static_cast<float>(x);
-}
 
 enum class FloatFn {
     none,
@@ -95,7 +89,9 @@ StringFn stringFunctionNamed(char const* name, int length) {
 // complex. Scripts from the network reach the solver, so this must hold for any text.
 static int localSolvesLeft = CmathSolver::maxLocalSolves;
 
-void CmathSolver::resetLocalSolveBudget() { localSolvesLeft = maxLocalSolves; }
+void CmathSolver::resetLocalSolveBudget() {
+    localSolvesLeft = maxLocalSolves;
+}
 
 bool CmathSolver::beginLocalSolve(CmathSolver& local, char const* nameStart, int nameLength) {
     local.searchVariablePath = searchVariablePath;
