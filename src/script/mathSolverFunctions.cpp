@@ -11,9 +11,12 @@
 #include "script/mathSolverInternal.h"
 #include "script/solverText.h"
 #include "script/solverTree.h"
+#include "script/variableSearch.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
+#include "support/helperFunctions.h"
 #include "variables/variableConvert.h"
+#include "world/velmoraFunctions.h"
 
 using varconv::toFloat;
 using varconv::truncToInt;
@@ -124,7 +127,7 @@ uint8_t CmathSolver::checkFloatFunctions(char const* nameStart, int nameLength, 
             failures++;
             return false;
         }
-        found = solverFindVariable(searchVariablePath, path.c_str());
+        found = searchUpParentsForVariable(searchVariablePath, path.c_str());
         return true;
     };
 
@@ -153,7 +156,7 @@ uint8_t CmathSolver::checkFloatFunctions(char const* nameStart, int nameLength, 
         number(v);
         number(i);
         float rgb[3];
-        solver_text::hsvToRgb(toFloat(h), toFloat(s), toFloat(v), rgb);
+        HSV2RGB(toFloat(h), toFloat(s), toFloat(v), rgb);
         int k = truncToInt(i);
         result = k >= 0 && k <= 2 ? rgb[k] : 0.0; // no component outside 0 to 2
         break;
@@ -283,7 +286,7 @@ int CmathSolver::checkStringFunctions(char const* nameStart, int nameLength, int
     case StringFn::langNumToCode: {
         double n;
         number(n);
-        result.append(solver_text::languageCode(truncToInt(n)));
+        result.append(languageNumToLanguageCode(truncToInt(n)));
         break;
     }
     case StringFn::none:

@@ -4,6 +4,7 @@
 #include "script/mathSolver.h"
 #include "script/mathSolverInternal.h"
 #include "script/solverTree.h"
+#include "script/variableSearch.h"
 
 int CmathSolver::solveString(char const* text, Cstring& result) {
     setForMode(stringMode);
@@ -144,7 +145,7 @@ int CmathSolver::searchUpParentsForVariableFloat(Cvariable* start, char const* n
         value = 0.0;
         return 1;
     }
-    Cvariable* v = solverFindVariable(start, name);
+    Cvariable* v = searchUpParentsForVariable(start, name);
     double d = 0.0;
     if (v && solverNumber(v, d)) {
         value = d;
@@ -173,7 +174,7 @@ int CmathSolver::searchUpParentsForVariableText(Cvariable* start, char const* na
         out.append(solverName(start));
         return 0;
     }
-    Cvariable* v = solverFindVariable(start, name);
+    Cvariable* v = searchUpParentsForVariable(start, name);
     if (v) {
         solverText(v, out);
         return 0;
