@@ -11,8 +11,8 @@
 #include "support/cerr.h"
 #include "variables/variableConvert.h"
 
-using varconv::truncToInt;
 using solver_detail::truth;
+using varconv::truncToInt;
 
 unsigned char alphaNumeric[256];
 std::vector<Cstring> varNameList;
@@ -238,23 +238,27 @@ void CmathSolver::symbolText(uint8_t symbolByte, CsolverText& out) {
 
 // ---- fallback list ----
 
+Cstring const* solver_detail::fallbackValue(char const* name) {
+    for (size_t i = 0; i < varNameList.size() && i < valueList.size(); i++) {
+        if (varNameList[i] == name) return &valueList[i];
+    }
+    return nullptr;
+}
+
 void CmathSolver::setValue(char const* name, char const* value) {
     varNameList.emplace_back(name);
     valueList.emplace_back(value);
 }
 
 Cstring CmathSolver::getVariableString(char const* name) {
-    for (size_t i = 0; i < varNameList.size() && i < valueList.size(); i++) {
-        if (varNameList[i] == name) return valueList[i];
-    }
+    if (Cstring const* value = solver_detail::fallbackValue(name)) return *value;
     setError("variable not found");
     return Cstring();
 }
 
 float CmathSolver::getVariableFloat(char const* name) {
-    for (size_t i = 0; i < varNameList.size() && i < valueList.size(); i++) {
-        if (varNameList[i] == name) return static_cast<float>(std::atof(valueList[i].c_str()));
-    }
+    if (Cstring const* value = solver_detail::fallbackValue(name))
+        return static_cast<float>(std::atof(value->c_str()));
     setError("variable not found");
     return 0.0f;
 }

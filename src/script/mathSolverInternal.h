@@ -16,6 +16,9 @@ inline bool isOperandByte(unsigned char c) {
     return c >= 'a' && c <= 'z';
 }
 
+// The fallback list's value for name; null when the name is not listed.
+Cstring const* fallbackValue(char const* name);
+
 } // namespace solver_detail
 
 // The symbol string of a float expression: operand bytes, operator bytes and parentheses.

@@ -158,15 +158,10 @@ int CmathSolver::searchUpParentsForVariableFloat(Cvariable* start, char const* n
 
 int CmathSolver::searchUpParentsForVariableText(Cvariable* start, char const* name, CsolverText& out) {
     if (!start) {
-        bool known = false;
-        for (size_t i = 0; i < varNameList.size() && i < valueList.size(); i++) {
-            if (varNameList[i] == name) {
-                out.append(valueList[i].c_str(), static_cast<size_t>(valueList[i].size()));
-                known = true;
-                break;
-            }
+        if (Cstring const* value = solver_detail::fallbackValue(name)) {
+            out.append(value->c_str(), static_cast<size_t>(value->size()));
+            return 0;
         }
-        if (known) return 0;
         setError("variable not found");
         return 1;
     }
