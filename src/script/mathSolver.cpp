@@ -209,31 +209,22 @@ void CmathSolver::setSymbol(uint8_t symbolByte, Csymbol* node) {
     symbols[index] = node;
 }
 
-int CmathSolver::getSymbolIndex(uint8_t symbolByte) {
+Csymbol* CmathSolver::symbolAt(uint8_t symbolByte) {
     int index = symbolByte - firstSymbol;
-    if (index < 0 || index >= numSymbols) {
+    if (index < 0 || index >= numSymbols || !symbols[index]) {
         setError("bad variable index");
-        return 0;
+        return nullptr;
     }
-    return index;
+    return symbols[index];
 }
 
 double CmathSolver::symbolValue(uint8_t symbolByte) {
-    int index = getSymbolIndex(symbolByte);
-    if (index >= numSymbols || !symbols[index]) {
-        setError("bad variable index");
-        return 0.0;
-    }
-    return symbols[index]->getSolveValue(this);
+    Csymbol* node = symbolAt(symbolByte);
+    return node ? node->getSolveValue(this) : 0.0;
 }
 
 void CmathSolver::symbolText(uint8_t symbolByte, CsolverText& out) {
-    int index = getSymbolIndex(symbolByte);
-    if (index >= numSymbols || !symbols[index]) {
-        setError("bad variable index");
-        return;
-    }
-    symbols[index]->appendSolveString(this, out);
+    if (Csymbol* node = symbolAt(symbolByte)) node->appendSolveString(this, out);
 }
 
 // ---- fallback list ----
