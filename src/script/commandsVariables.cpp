@@ -8,12 +8,17 @@
 #include "support/helperFunctions.h"
 #include "variables/variableConvert.h"
 
+namespace {
+
+// True when node is target or one of its ancestors.
 bool isSelfOrAncestor(Cvariable* node, Cvariable* target) {
     for (Cvariable* a = target; a; a = a->parent) {
         if (a == node) return true;
     }
     return false;
 }
+
+} // namespace
 
 void deleteVariableInUse(Cvariable* node, Cvariable* target, Cvariable* line) {
     // The running script and its target must outlive the line that deletes them: they

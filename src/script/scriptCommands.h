@@ -86,8 +86,6 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 // confined to the data folder and shell commands refused for the whole run.
 int runNetworkScript(Cvariable* target, char const* text, int length);
 
-// True when node is target or one of its ancestors.
-bool isSelfOrAncestor(Cvariable* node, Cvariable* target);
 // deleteVariable, except that a node holding the run's target or the running line goes
 // to the trash instead of being destroyed under the running script.
 void deleteVariableInUse(Cvariable* node, Cvariable* target, Cvariable* line);
