@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "support/cerr.h"
+#include "variables/variableSaverLoader.h"
 
 int32_t relationshipID = 0;
 DeleteScriptRunner deleteScriptRunner = nullptr;
@@ -173,7 +174,7 @@ Crelationship::~Crelationship() {
 }
 
 void Crelationship::saveCommand(std::ofstream& out, int indent) {
-    for (int i = 0; i < (indent < 31 ? indent : 31); i++) out << ' ';
+    out << makeTabs(indent);
     if (partner)
         out << natureToEnglish(nature) << " " << partner->name << " (" << nature << ") uid=" << uid;
     else

@@ -308,6 +308,10 @@ class Cvariable {
     void addSlave(Cvariable* slave, char const* name = nullptr);
     // Tells every slave, newest first.
     void doNotifySlaves();
+    // Value setters call this after storing, so a slave reads the new value.
+    void notifySlavesIfAny() {
+        if (flags & VAR_HAS_SLAVES) doNotifySlaves();
+    }
     // The slave whose own or link name is name; null when none.
     Cvariable* getSlave(char const* name);
     // Drops the slave's link without telling it: 0, or 1 when it was not a slave.

@@ -5,31 +5,25 @@
 
 using namespace varconv;
 
-// Setters store first and then notify, so a slave reads the new value.
-#define NOTIFY_SLAVES()                                                                                      \
-    do {                                                                                                     \
-        if (flags & VAR_HAS_SLAVES) doNotifySlaves();                                                        \
-    } while (0)
-
 // ---- numeric kinds ----
 
 template <typename Kind> void CnumberVar<Kind>::setElem_char(unsigned short, char const* text) {
     value = Kind::fromText(text);
-    NOTIFY_SLAVES();
+    notifySlavesIfAny();
 }
 template <typename Kind> char const* CnumberVar<Kind>::getElem_char(unsigned short) {
     return Kind::toText(value);
 }
 template <typename Kind> void CnumberVar<Kind>::setElem_float(unsigned short, double v) {
     value = Kind::fromDouble(v);
-    NOTIFY_SLAVES();
+    notifySlavesIfAny();
 }
 template <typename Kind> double CnumberVar<Kind>::getElem_float(unsigned short) {
     return value;
 }
 template <typename Kind> void CnumberVar<Kind>::setElem_int(unsigned short, int v) {
     value = Kind::fromInt(v);
-    NOTIFY_SLAVES();
+    notifySlavesIfAny();
 }
 template <typename Kind> int CnumberVar<Kind>::getElem_int(unsigned short) {
     return Kind::toInt(value);
@@ -44,21 +38,21 @@ template class CnumberVar<FloatKind>;
 void CstringVar::setElem_char(unsigned short, char const* text) {
     if (text == nullptr) text = "";
     value = text;
-    NOTIFY_SLAVES();
+    notifySlavesIfAny();
 }
 char const* CstringVar::getElem_char(unsigned short) {
     return value.c_str();
 }
 void CstringVar::setElem_float(unsigned short, double v) {
-    value = formatFloat(toFloat(v));
-    NOTIFY_SLAVES();
+    value = toFloat(v); // Cstring writes the same "%g" text
+    notifySlavesIfAny();
 }
 double CstringVar::getElem_float(unsigned short) {
     return textToDouble(value.c_str());
 }
 void CstringVar::setElem_int(unsigned short, int v) {
-    value = formatInt(v);
-    NOTIFY_SLAVES();
+    value = v;
+    notifySlavesIfAny();
 }
 int CstringVar::getElem_int(unsigned short) {
     return textToInt(value.c_str());

@@ -12,7 +12,16 @@ namespace varconv {
 
 namespace {
 char resultBuffer[64]; // shared text result of the element accessors
+
+// Steps past leading blanks and one sign, as atoi and atof do; true for a minus.
+bool skipBlanksAndSign(char const*& text) {
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+        text++;
+    bool negative = *text == '-';
+    if (*text == '+' || *text == '-') text++;
+    return negative;
 }
+} // namespace
 
 int truncToInt(double value) {
     if (std::isnan(value)) return 0;
@@ -36,10 +45,7 @@ float toFloat(double value) {
 
 int textToInt(char const* text) {
     if (text == nullptr) return 0;
-    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
-        text++;
-    bool negative = false;
-    if (*text == '+' || *text == '-') negative = *text++ == '-';
+    bool negative = skipBlanksAndSign(text);
     int64_t value = 0;
     for (; *text >= '0' && *text <= '9'; text++) {
         value = value * 10 + (*text - '0');
@@ -53,10 +59,7 @@ int textToInt(char const* text) {
 // In the C locale whatever the user's locale is; the prefix that forms a number counts.
 double textToDouble(char const* text) {
     if (text == nullptr) return 0.0;
-    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
-        text++;
-    bool negative = false;
-    if (*text == '+' || *text == '-') negative = *text++ == '-';
+    bool negative = skipBlanksAndSign(text);
     if (*text == '+' || *text == '-') return 0.0; // a second sign is not a number
     double value = 0.0;
     char const* end = text + std::strlen(text);

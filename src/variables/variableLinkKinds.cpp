@@ -8,11 +8,6 @@
 
 using namespace varconv;
 
-#define NOTIFY_SLAVES()                                                                                      \
-    do {                                                                                                     \
-        if (flags & VAR_HAS_SLAVES) doNotifySlaves();                                                        \
-    } while (0)
-
 // ---- ClinkVar ----
 
 ClinkVar::~ClinkVar() {
@@ -116,7 +111,7 @@ static bool writeElement(ClinkVar* link, unsigned short index, T value, char con
 template <typename Kind> void CnumberLinkVar<Kind>::setElem_char(unsigned short i, char const* text) {
     using Stored = typename Kind::Stored;
     if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromText(text)), "setElem_char"))
-        NOTIFY_SLAVES();
+        notifySlavesIfAny();
 }
 template <typename Kind> char const* CnumberLinkVar<Kind>::getElem_char(unsigned short i) {
     typename Kind::Stored v = 0;
@@ -126,7 +121,7 @@ template <typename Kind> char const* CnumberLinkVar<Kind>::getElem_char(unsigned
 template <typename Kind> void CnumberLinkVar<Kind>::setElem_float(unsigned short i, double value) {
     using Stored = typename Kind::Stored;
     if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromDouble(value)), "setElem_float"))
-        NOTIFY_SLAVES();
+        notifySlavesIfAny();
 }
 template <typename Kind> double CnumberLinkVar<Kind>::getElem_float(unsigned short i) {
     typename Kind::Stored v = 0;
@@ -136,7 +131,7 @@ template <typename Kind> double CnumberLinkVar<Kind>::getElem_float(unsigned sho
 template <typename Kind> void CnumberLinkVar<Kind>::setElem_int(unsigned short i, int value) {
     using Stored = typename Kind::Stored;
     if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromInt(value)), "setElem_int"))
-        NOTIFY_SLAVES();
+        notifySlavesIfAny();
 }
 template <typename Kind> int CnumberLinkVar<Kind>::getElem_int(unsigned short i) {
     typename Kind::Stored v = 0;
@@ -199,7 +194,7 @@ void CstringLinkVar::setElem_char(unsigned short i, char const* text) {
     Cstring* s = stringElement(this, i, "setElem_char");
     if (s == nullptr) return;
     *s = text ? text : "";
-    NOTIFY_SLAVES();
+    notifySlavesIfAny();
 }
 char const* CstringLinkVar::getElem_char(unsigned short i) {
     Cstring* s = stringElement(this, i, "getElem_char");
@@ -208,8 +203,8 @@ char const* CstringLinkVar::getElem_char(unsigned short i) {
 void CstringLinkVar::setElem_float(unsigned short i, double value) {
     Cstring* s = stringElement(this, i, "setElem_float");
     if (s == nullptr) return;
-    *s = formatFloat(toFloat(value));
-    NOTIFY_SLAVES();
+    *s = toFloat(value); // Cstring writes the same "%g" text
+    notifySlavesIfAny();
 }
 double CstringLinkVar::getElem_float(unsigned short i) {
     Cstring* s = stringElement(this, i, "getElem_float");
@@ -218,8 +213,8 @@ double CstringLinkVar::getElem_float(unsigned short i) {
 void CstringLinkVar::setElem_int(unsigned short i, int value) {
     Cstring* s = stringElement(this, i, "setElem_int");
     if (s == nullptr) return;
-    *s = formatInt(value);
-    NOTIFY_SLAVES();
+    *s = value;
+    notifySlavesIfAny();
 }
 int CstringLinkVar::getElem_int(unsigned short i) {
     Cstring* s = stringElement(this, i, "getElem_int");
@@ -236,25 +231,25 @@ static Cvariable* hookRegistered(Cvariable* owner, Cvariable* link, char const* 
     return link;
 }
 
-Cvariable* Cvariable::registerInt(int& field, char const* fieldName, int save) {
-    auto* link = new CintLinkVar();
+// The numeric register calls differ only in the link kind.
+template <typename Link, typename Field>
+static Cvariable* registerNumber(Cvariable* owner, Field& field, char const* name, int save) {
+    auto* link = new Link();
     link->setPointer(&field);
     link->flags |= VAR_REGISTERED;
-    return hookRegistered(this, link, fieldName, save);
+    return hookRegistered(owner, link, name, save);
+}
+
+Cvariable* Cvariable::registerInt(int& field, char const* fieldName, int save) {
+    return registerNumber<CintLinkVar>(this, field, fieldName, save);
 }
 
 Cvariable* Cvariable::registerShort(short& field, char const* fieldName, int save) {
-    auto* link = new CshortLinkVar();
-    link->setPointer(&field);
-    link->flags |= VAR_REGISTERED;
-    return hookRegistered(this, link, fieldName, save);
+    return registerNumber<CshortLinkVar>(this, field, fieldName, save);
 }
 
 Cvariable* Cvariable::registerFloat(float& field, char const* fieldName, int save) {
-    auto* link = new CfloatLinkVar();
-    link->setPointer(&field);
-    link->flags |= VAR_REGISTERED;
-    return hookRegistered(this, link, fieldName, save);
+    return registerNumber<CfloatLinkVar>(this, field, fieldName, save);
 }
 
 Cvariable* Cvariable::registerString(Cstring& field, char const* fieldName, int save) {

@@ -9,6 +9,10 @@ namespace {
 constexpr int kMaxSiblingSearch = 10000;
 constexpr int kMaxSegment = 1023; // longest path segment
 constexpr int kMaxShownChildren = 1000;
+
+bool nameStartsWith(Cvariable const* c, char const* prefix, size_t length) {
+    return static_cast<size_t>(c->name.size()) >= length && std::memcmp(c->name.c_str(), prefix, length) == 0;
+}
 } // namespace
 
 Cvariable* Cvariable::findVariable(char const* path) {
@@ -59,10 +63,8 @@ Cvariable* Cvariable::getChild(char const* childName, int index) {
     int length = static_cast<int>(std::strlen(childName));
     if (length > 0) {
         if (childName[length - 1] == '*') {
-            int prefix = length - 1;
             for (Cvariable* c = firstChild; c; c = c->nextSibling) {
-                if (c->name.size() >= prefix && std::memcmp(c->name.c_str(), childName, prefix) == 0)
-                    return c;
+                if (nameStartsWith(c, childName, static_cast<size_t>(length - 1))) return c;
             }
         } else {
             for (Cvariable* c = firstChild; c; c = c->nextSibling) {
@@ -225,9 +227,7 @@ void Cvariable::findAndAddChildrenStartingWith(char const* prefix, std::vector<C
     if (prefix == nullptr) prefix = "";
     size_t length = std::strlen(prefix);
     for (Cvariable* c = firstChild; c; c = c->nextSibling) {
-        if (static_cast<size_t>(c->name.size()) >= length &&
-            std::memcmp(c->name.c_str(), prefix, length) == 0)
-            out.push_back(c);
+        if (nameStartsWith(c, prefix, length)) out.push_back(c);
     }
 }
 

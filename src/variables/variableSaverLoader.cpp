@@ -285,30 +285,28 @@ void CvariableLinkVar::saveCommand(std::ofstream& out, int indent) {
 
 // ---- arrays: elements inline on the array's line ----
 
-void CarrayVar::writeConfigString(std::ofstream& out) {
-    if (name.empty()) return;
-    out << ":array " << name.c_str();
-    for (Cvariable* e = firstChild; e; e = e->nextSibling) {
+// The array's line without indent or newline. Settings text writes string elements bare
+// where they read back; the dump always quotes them.
+static void writeArrayLine(std::ofstream& out, CarrayVar* array, bool quoteTexts) {
+    out << ":array " << array->name.c_str();
+    for (Cvariable* e = array->firstChild; e; e = e->nextSibling) {
         if (!isValueElement(e)) continue;
         out << ' ';
         if (e->hasFlag(VAR_HAS_STRING))
-            writeScriptText(out, elementText(e), false);
+            writeScriptText(out, elementText(e), quoteTexts);
         else
             out << e->typePrefix() << e->getElem_char(0);
     }
 }
 
+void CarrayVar::writeConfigString(std::ofstream& out) {
+    if (!name.empty()) writeArrayLine(out, this, false);
+}
+
 void CarrayVar::saveCommand(std::ofstream& out, int indent) {
     if (!name.empty()) {
-        out << makeTabs(indent) << ":array " << name.c_str();
-        for (Cvariable* e = firstChild; e; e = e->nextSibling) {
-            if (!isValueElement(e)) continue;
-            out << ' ';
-            if (e->hasFlag(VAR_HAS_STRING))
-                writeScriptText(out, elementText(e), true);
-            else
-                out << e->typePrefix() << e->getElem_char(0);
-        }
+        out << makeTabs(indent);
+        writeArrayLine(out, this, true);
         out << '\n';
     }
     if (nextSibling) nextSibling->saveCommand(out, indent);

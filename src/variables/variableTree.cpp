@@ -7,6 +7,14 @@
 namespace {
 // Longest child list walked while looking for a predecessor before giving up.
 constexpr int kMaxListWalk = 100001;
+
+// True when node is start or one of its ancestors: putting node under start would make
+// the tree a loop.
+bool isSelfOrAncestor(Cvariable const* node, Cvariable const* start) {
+    for (Cvariable const* a = start; a; a = a->parent)
+        if (a == node) return true;
+    return false;
+}
 } // namespace
 
 Cvariable* Cvariable::addVariable(Cvariable* child, int append) {
@@ -16,11 +24,9 @@ Cvariable* Cvariable::addVariable(Cvariable* child, int append) {
         setExitError("NONONO CHILDREN_ARE_ARRAY!!", 1);
         return nullptr;
     }
-    for (Cvariable* a = this; a; a = a->parent) {
-        if (a == child) {
-            setExitSpecial(child, "variable would become its own ancestor");
-            return nullptr;
-        }
+    if (isSelfOrAncestor(child, this)) {
+        setExitSpecial(child, "variable would become its own ancestor");
+        return nullptr;
     }
     if (child->parent == this) {
         Cstring reason = name + " already has this var as a child (" + child->name + ")";
@@ -71,12 +77,9 @@ void Cvariable::setParent(Cvariable* newParent, int append) {
         setExitError("NONONO CHILDREN_ARE_ARRAY!!", 1);
         return;
     }
-    // A node under its own descendant would make the tree a loop.
-    for (Cvariable* a = newParent; a; a = a->parent) {
-        if (a == this) {
-            setExitSpecial(this, "variable would become its own ancestor");
-            return;
-        }
+    if (isSelfOrAncestor(this, newParent)) {
+        setExitSpecial(this, "variable would become its own ancestor");
+        return;
     }
     if (parent) unhook();
     parent = newParent;
