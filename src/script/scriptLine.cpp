@@ -271,7 +271,7 @@ int CscriptLine::setVariableFromLineToken(Cvariable* target, int i, int) {
         if (target->getClass() == CLASS_STRING) {
             // The whole token: a binary block may carry NUL bytes that a C text would cut.
             static_cast<CstringVar*>(target)->value = tokens[i];
-            if (target->hasFlag(VAR_HAS_SLAVES)) target->doNotifySlaves();
+            target->notifySlavesIfAny();
         } else {
             target->setElem_char(0, tokens[i].c_str());
         }
