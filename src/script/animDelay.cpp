@@ -20,6 +20,7 @@ void CbufferedDelayAnimValue::setAnimLagStuff(float* sourceValue, float* lagValu
     float start = source ? *source : 0.0f;
     ownValue = start;
     history.assign(static_cast<size_t>(length), start);
+    newest = 0;
 }
 
 int CbufferedDelayAnimValue::update() {
@@ -29,20 +30,19 @@ int CbufferedDelayAnimValue::update() {
     if (!(lag > 0.0f)) lag = 0.0f;
     if (lag > maxLag) lag = maxLag;
 
-    float* h = history.data();
-    for (int k = historyLength - 1; k >= 1; k--)
-        h[k] = h[k - 1];
-    h[0] = *source;
+    newest = newest > 0 ? newest - 1 : historyLength - 1;
+    history[static_cast<size_t>(newest)] = *source;
 
     int i = static_cast<int>(lag);
     float f = lag - static_cast<float>(i);
-    ownValue = h[i] + (h[i + 1] - h[i]) * f;
+    float a = lagged(i);
+    ownValue = a + (lagged(i + 1) - a) * f;
 
     double v = ownValue;
     if (!(v > -1e200 && v < 1e200)) {
         VTRACE(1, "bad lag in " << name << " lag " << lag);
         for (int k = 0; k < historyLength; k++)
-            VTRACE(1, "  history " << k << " " << h[k]);
+            VTRACE(1, "  history " << k << " " << lagged(k));
         setExitError("badlag", 1);
     }
     return 0;

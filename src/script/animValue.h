@@ -93,5 +93,11 @@ class CbufferedDelayAnimValue : public CfloatLinkVar {
     float maxLag = 0.0f;
     float* lagSource = nullptr;
     float* source = nullptr;
+    // A ring: the newest entry sits at newest, older ones follow it (wrapping), so a
+    // frame writes one entry instead of shifting them all.
     std::vector<float> history;
+    int newest = 0;
+
+  private:
+    float lagged(int age) const { return history[static_cast<size_t>((newest + age) % historyLength)]; }
 };

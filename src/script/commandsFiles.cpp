@@ -7,10 +7,6 @@
 
 namespace {
 
-void setFailed(int value) {
-    if (scriptFailedValue) *scriptFailedValue = static_cast<int16_t>(value);
-}
-
 // Names of fewer than 4 characters are taken for mistakes and left alone.
 bool longEnough(Cstring const& name) {
     return name.size() >= 4;
@@ -26,12 +22,12 @@ int commandMfile(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring file = line.getFilename(0);
     if (erroredExit) return 2;
     if (!scriptMayTouchFile(file.c_str())) {
-        setFailed(1);
+        setScriptFailed(1);
         return 0;
     }
     // The data token is used exactly as parsed: a binary block keeps its NULs.
     Cstring const& bytes = line.tokens[1];
-    setFailed(hostServices().writeFile(file.c_str(), bytes.c_str(), bytes.size()));
+    setScriptFailed(hostServices().writeFile(file.c_str(), bytes.c_str(), bytes.size()));
     return 0;
 }
 
@@ -39,10 +35,10 @@ int commandMdir(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring folder = line.getFilename(0);
     if (erroredExit) return 2;
     if (!scriptMayTouchFile(folder.c_str())) {
-        setFailed(1);
+        setScriptFailed(1);
         return 0;
     }
-    setFailed(hostServices().makeFolders(folder.c_str()));
+    setScriptFailed(hostServices().makeFolders(folder.c_str()));
     return 0;
 }
 
@@ -53,10 +49,10 @@ int commandRenameFile(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (masterOut.is_open()) masterOut << "renameFile " << from << " -> " << to << std::endl;
     if (!longEnough(from) || !longEnough(to)) return 0;
     if (!scriptMayTouchFile(from.c_str()) || !scriptMayTouchFile(to.c_str())) {
-        setFailed(1);
+        setScriptFailed(1);
         return 0;
     }
-    setFailed(hostServices().renameFile(from.c_str(), to.c_str()));
+    setScriptFailed(hostServices().renameFile(from.c_str(), to.c_str()));
     return 0;
 }
 
@@ -66,9 +62,9 @@ int commandDeleteFile(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (masterOut.is_open()) masterOut << "deleteFile " << file << std::endl;
     if (!longEnough(file)) return 0;
     if (!scriptMayTouchFile(file.c_str())) {
-        setFailed(1);
+        setScriptFailed(1);
         return 0;
     }
-    setFailed(hostServices().deleteFile(file.c_str()));
+    setScriptFailed(hostServices().deleteFile(file.c_str()));
     return 0;
 }

@@ -1,5 +1,4 @@
 // The "rotater" and "rotate" commands: build rotaters from script blocks and drive them.
-#include <cstdio>
 
 #include "script/rotaterVar.h"
 #include "script/scriptCommands.h"
@@ -7,10 +6,6 @@
 #include "support/cerr.h"
 
 namespace {
-
-int ending() {
-    return erroredExit ? 2 : 0;
-}
 
 void reportChanged(Cvariable* master) {
     // Only a master that sits in the tree can be a setting of anyone.
@@ -36,7 +31,7 @@ int commandRotater(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     if (line.firstChild) runScript(rotater, line.firstChild);
     // The block's lines prepended their nodes; put them back in written order.
     rotater->reverseChildren();
-    return ending();
+    return commandEnding();
 }
 
 int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -46,12 +41,10 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     if (erroredExit) return 2;
     Cvariable* found = searchUpParentsForVariable(self, path.c_str());
     if (found == nullptr) {
-        char text[1024];
-        std::snprintf(text, sizeof text, "Couldn't find rotater: %s", path.c_str());
-        setExitError(text, 1);
+        commandExitWith("Couldn't find rotater: %s", path.c_str());
         return 2;
     }
-    if (found->getType() != TYPE_ROTATER) return ending();
+    if (found->getType() != TYPE_ROTATER) return commandEnding();
     auto* rotater = static_cast<CrotaterVar*>(found);
 
     if (keyword == "next") {
@@ -74,10 +67,7 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
                                                                        : line.getString(2, true);
         Cvariable* master = searchUpParentsForVariable(self, masterPath.c_str());
         if (master == nullptr) {
-            char text[1024];
-            std::snprintf(text, sizeof text, "nofind rotater master %s %s", keyword.c_str(),
-                          masterPath.c_str());
-            setExitError(text, 1);
+            commandExitWith("nofind rotater master %s %s", keyword.c_str(), masterPath.c_str());
             return 2;
         }
         // One master, one rotater: the one there before lets go.
@@ -89,5 +79,5 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         setExitError("nofind rotate token", 1);
         return 2;
     }
-    return ending();
+    return commandEnding();
 }

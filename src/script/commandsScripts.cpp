@@ -9,19 +9,11 @@
 #include "support/cerr.h"
 #include "support/helperFunctions.h"
 
-namespace {
-
-void exitWith(char const* format, char const* a, char const* b = "", char const* c = "") {
+void commandExitWith(char const* format, char const* a, char const* b, char const* c) {
     char text[1024];
     std::snprintf(text, sizeof text, format, a, b, c);
     setExitError(text, 1);
 }
-
-int ending() {
-    return erroredExit ? 2 : 0;
-}
-
-} // namespace
 
 int commandRunString(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring text = line.getString(0, true);
@@ -35,7 +27,7 @@ int commandLoadScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     if (erroredExit) return 2;
     CscriptVar script;
     if (script.processDiskScript(file.c_str()) != 0 && !(option == "-n"))
-        exitWith("loadscript error %s", file.c_str());
+        commandExitWith("loadscript error %s", file.c_str());
     // A script that did not load has no lines, so nothing runs.
     return runScript(handler->thisObject, &script);
 }
@@ -72,11 +64,11 @@ int commandRunScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         script = searchUpParentsForVariable(self, name.c_str());
     }
     if (script == nullptr) {
-        exitWith("Couldn't find script %s", name.c_str());
+        commandExitWith("Couldn't find script %s", name.c_str());
         return 2;
     }
     if (runObject == nullptr) {
-        exitWith("Couldn't find run object %s", objectName.c_str());
+        commandExitWith("Couldn't find run object %s", objectName.c_str());
         line.showScriptLine();
         return 2;
     }
@@ -84,7 +76,7 @@ int commandRunScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
 }
 
 int commandAddScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
-    if (line.firstChild == nullptr) return ending();
+    if (line.firstChild == nullptr) return commandEnding();
     Cvariable* self = handler->thisObject;
     Cstring path = line.getString(0, true);
     if (erroredExit) return 2;
@@ -105,12 +97,12 @@ int commandAddScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         if (!(line.name == "appendScript")) s->deleteChildren();
         line.moveChildListToNewParent(s);
     }
-    return ending();
+    return commandEnding();
 }
 
 int commandCerr(CscriptHandler*, CscriptLine& line, Cvariable**) {
     setVerbose(1, "cerr");
-    if (!(errorChannels & 2)) return ending();
+    if (!(errorChannels & 2)) return commandEnding();
     std::ostream& out = traceStream();
     out << "CERR ";
     for (int i = 0; i < line.tokenCount(); i++) {
@@ -122,7 +114,7 @@ int commandCerr(CscriptHandler*, CscriptLine& line, Cvariable**) {
         out << "<";
     }
     out << std::endl;
-    return ending();
+    return commandEnding();
 }
 
 int commandAddGeo(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -137,7 +129,8 @@ int commandAddGeo(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     }
     CmanagedResourceVar* model = requestGeo2(file.c_str(), scriptDiskPath.c_str());
     if (model == nullptr) {
-        exitWith("Couldn't find geo %s in %s/%s", refName.c_str(), scriptDiskPath.c_str(), file.c_str());
+        commandExitWith("Couldn't find geo %s in %s/%s", refName.c_str(), scriptDiskPath.c_str(),
+                        file.c_str());
         return 2;
     }
     auto* ref = dynamic_cast<CresourceReference*>(found);
@@ -157,7 +150,7 @@ int commandAddGeo(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     else if (old)
         unrequestResource(old);
     ref->fileName = file;
-    return ending();
+    return commandEnding();
 }
 
 int commandAddDataArray(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -169,12 +162,12 @@ int commandAddDataArray(CscriptHandler* handler, CscriptLine& line, Cvariable**)
                                    ? dynamic_cast<CdataArrayReference*>(found)
                                    : registerDataArrayPointer(handler->thisObject, nullptr, refName.c_str());
     if (ref == nullptr) {
-        exitWith("couldn't find ref for %s", refName.c_str());
+        commandExitWith("couldn't find ref for %s", refName.c_str());
         return 2;
     }
     // A failure is already reported by the reference.
     if (ref->requestArray(file.c_str(), scriptDiskPath.c_str()) != 0) return 2;
-    return ending();
+    return commandEnding();
 }
 
 int runNetworkScript(Cvariable* target, char const* text, int length) {

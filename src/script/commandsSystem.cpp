@@ -20,14 +20,6 @@ int16_t g_passwordProtected = 0;
 
 namespace {
 
-int ending() {
-    return erroredExit ? 2 : 0;
-}
-
-void setFailed(int value) {
-    if (scriptFailedValue) *scriptFailedValue = static_cast<int16_t>(value);
-}
-
 // The request arguments shared by "startHttpRequest" and "httpRequestAndRun".
 struct RequestArgs {
     Cstring path;
@@ -64,22 +56,22 @@ int commandMsgbox(CscriptHandler*, CscriptLine& line, Cvariable**) {
 }
 
 int commandStartHttpRequest(CscriptHandler*, CscriptLine& line, Cvariable**) {
-    setFailed(0);
+    setScriptFailed(0);
     RequestArgs args = readRequest(line);
     if (erroredExit) return 2;
     if (webRequestPending) *webRequestPending = 1;
     int result = startHTTPrequestThread(args.path, args.report, 2, args.extraText());
     // A request that never started will never complete, so nothing is pending.
     if (result != 0 && webRequestPending) *webRequestPending = 0;
-    setFailed(result);
+    setScriptFailed(result);
     return 0;
 }
 
 int commandHttpRequestAndRun(CscriptHandler*, CscriptLine& line, Cvariable**) {
-    setFailed(0);
+    setScriptFailed(0);
     RequestArgs args = readRequest(line);
     if (erroredExit) return 2;
-    setFailed(MakeHTTPrequestAndRunScript(args.path, args.report, 2, args.extraText()));
+    setScriptFailed(MakeHTTPrequestAndRunScript(args.path, args.report, 2, args.extraText()));
     return 0;
 }
 
@@ -88,48 +80,48 @@ int commandDownload(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring file = line.getFilename(1);
     if (erroredExit) return 2;
     if (!scriptMayTouchFile(file.c_str())) {
-        setFailed(1);
+        setScriptFailed(1);
         return 0;
     }
     OS::startFileDownload(url.c_str(), file.c_str(), true);
-    return ending();
+    return commandEnding();
 }
 
 int commandSetPriority(CscriptHandler*, CscriptLine&, Cvariable**) {
     OS::SetPriority(runPriority);
-    return ending();
+    return commandEnding();
 }
 
 int commandSendReport(CscriptHandler*, CscriptLine& line, Cvariable**) {
     mendwellArgument = line.getString(0, true);
     setExit(mendwellArgument.c_str());
     sendErrorReport = 1;
-    return ending();
+    return commandEnding();
 }
 
 int commandExit(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring reason = line.getString(0, true);
     setExit(reason.c_str());
-    return ending();
+    return commandEnding();
 }
 
 int commandExitErr(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring reason = line.getString(0, true);
     setExitError(reason.c_str(), 1);
-    return ending();
+    return commandEnding();
 }
 
 int commandSrand(CscriptHandler*, CscriptLine& line, Cvariable**) {
     // Any number becomes a seed: negative ones wrap, NaN gives 0.
     int64_t whole = varconv::truncToInt64(line.getFloat(0));
     OS::_srand(static_cast<unsigned>(static_cast<uint64_t>(whole)));
-    return ending();
+    return commandEnding();
 }
 
 int commandWebpage(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (shopKeeper && g_passwordProtected) {
         if (showPasswordPane) showPasswordPane();
-        return ending();
+        return commandEnding();
     }
     inetSite = line.getString(0, true);
     if (erroredExit) return 2;
@@ -140,7 +132,7 @@ int commandWebpage(CscriptHandler*, CscriptLine& line, Cvariable**) {
     }
     // The host opens the page as the saver closes.
     setExit("to the internet");
-    return ending();
+    return commandEnding();
 }
 
 int commandProgress(CscriptHandler*, CscriptLine& line, Cvariable**) {
@@ -157,7 +149,7 @@ int commandProgress(CscriptHandler*, CscriptLine& line, Cvariable**) {
 
 int commandStoreReg(CscriptHandler*, CscriptLine&, Cvariable**) {
     OS::storeRegistryStuff();
-    return ending();
+    return commandEnding();
 }
 
 int commandSystem(CscriptHandler*, CscriptLine& line, Cvariable**) {
@@ -167,9 +159,9 @@ int commandSystem(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (runningNetworkScript()) {
         VTRACE(1, "system refused for a network script: " << command);
         if (masterOut.is_open()) masterOut << "system refused" << std::endl;
-        setFailed(1);
+        setScriptFailed(1);
         return 0;
     }
     OS::shellCommand(command.c_str());
-    return ending();
+    return commandEnding();
 }

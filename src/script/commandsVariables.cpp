@@ -1,5 +1,4 @@
 // Built-in commands that delete, save, move and walk nodes of the tree.
-#include <cstdio>
 #include <vector>
 
 #include "script/scriptCommands.h"
@@ -11,26 +10,15 @@
 
 namespace {
 
-// Records "<format with arg>" as an exit reason.
-void exitWith(char const* format, char const* arg) {
-    char text[1024];
-    std::snprintf(text, sizeof text, format, arg);
-    setExitError(text, 1);
-}
-
-// The shared ending: 2 once an exit reason is pending.
-int ending() {
-    return erroredExit ? 2 : 0;
-}
-
-} // namespace
-
+// True when node is target or one of its ancestors.
 bool isSelfOrAncestor(Cvariable* node, Cvariable* target) {
     for (Cvariable* a = target; a; a = a->parent) {
         if (a == node) return true;
     }
     return false;
 }
+
+} // namespace
 
 void deleteVariableInUse(Cvariable* node, Cvariable* target, Cvariable* line) {
     // The running script and its target must outlive the line that deletes them: they
@@ -45,13 +33,13 @@ int commandDelete(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* v = searchUpParentsForVariable(self, path.c_str());
     if (v == nullptr) {
         if (line.tokenCount() == 2) {
-            exitWith("delete %s, var not found", path.c_str());
+            commandExitWith("delete %s, var not found", path.c_str());
             return 2;
         }
-        return ending();
+        return commandEnding();
     }
     deleteVariableInUse(v, self, &line);
-    return ending();
+    return commandEnding();
 }
 
 int commandSaveVar(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -60,26 +48,26 @@ int commandSaveVar(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         return 2;
     }
     Cvariable* v = handler->thisObject->findVariable(line.getString(0, true).c_str());
-    if (v == nullptr) return ending();
+    if (v == nullptr) return commandEnding();
     Cstring file = line.getFilename(1);
     bool keepSiblings = line.getFloat(2) != 0;
     bool all = line.getFloat(3) != 0;
     if (erroredExit) return 2;
     if (!scriptMayTouchFile(file.c_str())) return 0;
     v->saveSettings(file.c_str(), keepSiblings, all);
-    return ending();
+    return commandEnding();
 }
 
 int commandSetmask(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* v = searchUpParentsForVariable(handler->thisObject, line.getString(0, true).c_str());
-    if (v == nullptr || !(v->flags & VAR_HAS_NUMBER)) return ending();
+    if (v == nullptr || !(v->flags & VAR_HAS_NUMBER)) return commandEnding();
     int mask = varconv::truncToInt(line.getFloat(1));
     int on = 1;
     if (line.tokenCount() == 3) on = varconv::textToInt(line.getString(2, true).c_str());
     if (erroredExit) return 2;
     v->setInt(
         static_cast<int>(setMask(static_cast<unsigned>(v->getInt()), static_cast<unsigned>(mask), on != 0)));
-    return ending();
+    return commandEnding();
 }
 
 int commandSetParent(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -91,13 +79,13 @@ int commandSetParent(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         return 2;
     }
     self->setParent(p, 0);
-    return ending();
+    return commandEnding();
 }
 
 int commandAddPath(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* v = handler->thisObject->findVariable(line.getString(0, true).c_str());
     if (v) addScriptSearchPath(v, 0);
-    return ending();
+    return commandEnding();
 }
 
 int commandSetPath(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -105,13 +93,13 @@ int commandSetPath(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring name = line.getString(0, true);
     Cvariable* v = self->findVariable(name.c_str());
     if (v == nullptr) {
-        exitWith("setpath error: variable %s not found", name.c_str());
+        commandExitWith("setpath error: variable %s not found", name.c_str());
         return 2;
     }
-    if (v->getType() != TYPE_STRING) return ending();
+    if (v->getType() != TYPE_STRING) return commandEnding();
     Cvariable* t = searchUpParentsForVariable(self, line.getString(1, true).c_str());
     v->setElem_char(0, t ? t->getFullPath('/').c_str() : "");
-    return ending();
+    return commandEnding();
 }
 
 int commandForEachChild(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -120,7 +108,7 @@ int commandForEachChild(CscriptHandler* handler, CscriptLine& line, Cvariable**)
     Cvariable* d = handler->thisObject->findVariable(path.c_str());
     if (d == nullptr) {
         VTRACE(1, "***path " << path << " not found");
-        return ending();
+        return commandEnding();
     }
     // The text may delete the child it runs on or its siblings: take the list first and
     // skip any child that is gone by the time its turn comes.
@@ -131,5 +119,5 @@ int commandForEachChild(CscriptHandler* handler, CscriptLine& line, Cvariable**)
         if (!d->hasChild(child)) continue;
         runStringScript(child, text.c_str());
     }
-    return ending();
+    return commandEnding();
 }

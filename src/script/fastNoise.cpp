@@ -19,6 +19,13 @@ CdataChan const* noiseChan() {
     return static_cast<CdataChan const*>(noiseWrap50x3chan);
 }
 
+// Channel 0 at x, not wrapped; 0 without a noise channel.
+float channel0At(float x) {
+    float out[3] = {0.0f, 0.0f, 0.0f};
+    if (noiseWrap50x3chan) noiseChan()->getValues(x, out, 1);
+    return out[0];
+}
+
 } // namespace
 
 bool requestNoiseChannel(Cvariable* owner, CdataArray** slot, char const* name) {
@@ -49,17 +56,13 @@ bool initFastNoise(Cvariable* owner) {
 }
 
 float fastNoise(float x) {
-    float out[3] = {0.0f, 0.0f, 0.0f};
-    if (noiseWrap50x3chan) noiseChan()->getValues(std::fmod(x, noisePeriod), out, 1);
-    return out[0];
+    return channel0At(std::fmod(x, noisePeriod));
 }
 
 float fastNoiseWrapLookupVar(float& x) {
     // wrap() reduces far values in one step, where adding 50 at a time could never end.
     x = wrap(x, 0.0f, noisePeriod);
-    float out[3] = {0.0f, 0.0f, 0.0f};
-    if (noiseWrap50x3chan) noiseChan()->getValues(x, out, 1);
-    return out[0];
+    return channel0At(x);
 }
 
 void grabNoise3(float x, float* out) {

@@ -9,9 +9,10 @@
 
 #include "script/mathSolverInternal.h"
 #include "support/cerr.h"
+#include "variables/variableConvert.h"
 
-using solver_detail::truncToInt;
 using solver_detail::truth;
+using varconv::truncToInt;
 
 unsigned char alphaNumeric[256];
 std::vector<Cstring> varNameList;
@@ -208,34 +209,32 @@ void CmathSolver::setSymbol(uint8_t symbolByte, Csymbol* node) {
     symbols[index] = node;
 }
 
-int CmathSolver::getSymbolIndex(uint8_t symbolByte) {
+Csymbol* CmathSolver::symbolAt(uint8_t symbolByte) {
     int index = symbolByte - firstSymbol;
-    if (index < 0 || index >= numSymbols) {
+    if (index < 0 || index >= numSymbols || !symbols[index]) {
         setError("bad variable index");
-        return 0;
+        return nullptr;
     }
-    return index;
+    return symbols[index];
 }
 
 double CmathSolver::symbolValue(uint8_t symbolByte) {
-    int index = getSymbolIndex(symbolByte);
-    if (index >= numSymbols || !symbols[index]) {
-        setError("bad variable index");
-        return 0.0;
-    }
-    return symbols[index]->getSolveValue(this);
+    Csymbol* node = symbolAt(symbolByte);
+    return node ? node->getSolveValue(this) : 0.0;
 }
 
 void CmathSolver::symbolText(uint8_t symbolByte, CsolverText& out) {
-    int index = getSymbolIndex(symbolByte);
-    if (index >= numSymbols || !symbols[index]) {
-        setError("bad variable index");
-        return;
-    }
-    symbols[index]->appendSolveString(this, out);
+    if (Csymbol* node = symbolAt(symbolByte)) node->appendSolveString(this, out);
 }
 
 // ---- fallback list ----
+
+Cstring const* solver_detail::fallbackValue(char const* name) {
+    for (size_t i = 0; i < varNameList.size() && i < valueList.size(); i++) {
+        if (varNameList[i] == name) return &valueList[i];
+    }
+    return nullptr;
+}
 
 void CmathSolver::setValue(char const* name, char const* value) {
     varNameList.emplace_back(name);
@@ -243,17 +242,14 @@ void CmathSolver::setValue(char const* name, char const* value) {
 }
 
 Cstring CmathSolver::getVariableString(char const* name) {
-    for (size_t i = 0; i < varNameList.size() && i < valueList.size(); i++) {
-        if (varNameList[i] == name) return valueList[i];
-    }
+    if (Cstring const* value = solver_detail::fallbackValue(name)) return *value;
     setError("variable not found");
     return Cstring();
 }
 
 float CmathSolver::getVariableFloat(char const* name) {
-    for (size_t i = 0; i < varNameList.size() && i < valueList.size(); i++) {
-        if (varNameList[i] == name) return static_cast<float>(std::atof(valueList[i].c_str()));
-    }
+    if (Cstring const* value = solver_detail::fallbackValue(name))
+        return static_cast<float>(std::atof(value->c_str()));
     setError("variable not found");
     return 0.0f;
 }

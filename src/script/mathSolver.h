@@ -159,10 +159,10 @@ class CsymbolArena {
 class CmathSolver {
   public:
     enum _mode : int32_t { floatMode = 1, stringMode = 2 };
-    static constexpr int maxSymbols = 26;     // "a" to "z"
-    static constexpr int maxSymbolText = 255; // bytes of a symbol string
-    static constexpr int maxNesting = 24;     // function calls and "{ }" / "$" nesting
-    static constexpr int maxLocalSolves = 512;  // function-argument solves in one top-level solve
+    static constexpr int maxSymbols = 26;      // "a" to "z"
+    static constexpr int maxSymbolText = 255;  // bytes of a symbol string
+    static constexpr int maxNesting = 24;      // function calls and "{ }" / "$" nesting
+    static constexpr int maxLocalSolves = 512; // function-argument solves in one top-level solve
 
     CmathSolver();
     ~CmathSolver();
@@ -229,7 +229,8 @@ class CmathSolver {
     int symbolizeLocalConstantValue(char const* text, uint8_t& symbolByte);
     uint8_t addSymbol(Csymbol* node);
     uint8_t addComputedConstant(double value);
-    int getSymbolIndex(uint8_t symbolByte);
+    // The node behind a symbol byte; null (with "bad variable index") for an empty slot.
+    Csymbol* symbolAt(uint8_t symbolByte);
     void clearSymbols();
 
     // Concatenation chains; nameMode reads exactly one segment (a "$" name).

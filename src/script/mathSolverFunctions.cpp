@@ -1,7 +1,6 @@
 // Built-in functions of the solver. A call is evaluated while its expression is
 // symbolized: a local solver reads the arguments, the result enters the expression as a
 // constant (float functions) or as the text of the piece (string functions).
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,19 +11,17 @@
 #include "script/mathSolverInternal.h"
 #include "script/solverText.h"
 #include "script/solverTree.h"
+#include "script/variableSearch.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
+#include "support/helperFunctions.h"
+#include "variables/variableConvert.h"
+#include "world/velmoraFunctions.h"
 
-using solver_detail::truncToInt;
+using varconv::toFloat;
+using varconv::truncToInt;
 
 namespace {
-
-// Double to float without undefined behaviour: out-of-range values become infinities.
-float toFloat(double x) {
-    if (x > FLT_MAX) return HUGE_VALF;
-    if (x < -FLT_MAX) return -HUGE_VALF;
-    return static_cast<float>(x);
-}
 
 enum class FloatFn {
     none,
@@ -95,7 +92,9 @@ StringFn stringFunctionNamed(char const* name, int length) {
 // complex. Scripts from the network reach the solver, so this must hold for any text.
 static int localSolvesLeft = CmathSolver::maxLocalSolves;
 
-void CmathSolver::resetLocalSolveBudget() { localSolvesLeft = maxLocalSolves; }
+void CmathSolver::resetLocalSolveBudget() {
+    localSolvesLeft = maxLocalSolves;
+}
 
 bool CmathSolver::beginLocalSolve(CmathSolver& local, char const* nameStart, int nameLength) {
     local.searchVariablePath = searchVariablePath;
@@ -128,7 +127,7 @@ uint8_t CmathSolver::checkFloatFunctions(char const* nameStart, int nameLength, 
             failures++;
             return false;
         }
-        found = solverFindVariable(searchVariablePath, path.c_str());
+        found = searchUpParentsForVariable(searchVariablePath, path.c_str());
         return true;
     };
 
@@ -157,7 +156,7 @@ uint8_t CmathSolver::checkFloatFunctions(char const* nameStart, int nameLength, 
         number(v);
         number(i);
         float rgb[3];
-        solver_text::hsvToRgb(toFloat(h), toFloat(s), toFloat(v), rgb);
+        HSV2RGB(toFloat(h), toFloat(s), toFloat(v), rgb);
         int k = truncToInt(i);
         result = k >= 0 && k <= 2 ? rgb[k] : 0.0; // no component outside 0 to 2
         break;
@@ -287,7 +286,7 @@ int CmathSolver::checkStringFunctions(char const* nameStart, int nameLength, int
     case StringFn::langNumToCode: {
         double n;
         number(n);
-        result.append(solver_text::languageCode(truncToInt(n)));
+        result.append(languageNumToLanguageCode(truncToInt(n)));
         break;
     }
     case StringFn::none:

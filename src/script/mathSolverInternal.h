@@ -1,20 +1,11 @@
 // Pieces shared by the solver's source files; not part of its interface.
 #pragma once
 
-#include <climits>
 #include <cstdint>
 
 #include "script/mathSolver.h"
 
 namespace solver_detail {
-
-// Truncates toward zero; NaN gives 0 and out-of-range values saturate.
-inline int truncToInt(double x) {
-    if (!(x == x)) return 0;
-    if (x >= 2147483647.0) return INT_MAX;
-    if (x <= -2147483648.0) return INT_MIN;
-    return static_cast<int>(x);
-}
 
 // A NaN counts as false.
 inline bool truth(double x) {
@@ -24,6 +15,9 @@ inline bool truth(double x) {
 inline bool isOperandByte(unsigned char c) {
     return c >= 'a' && c <= 'z';
 }
+
+// The fallback list's value for name; null when the name is not listed.
+Cstring const* fallbackValue(char const* name);
 
 } // namespace solver_detail
 

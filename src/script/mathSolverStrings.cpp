@@ -4,6 +4,7 @@
 #include "script/mathSolver.h"
 #include "script/mathSolverInternal.h"
 #include "script/solverTree.h"
+#include "script/variableSearch.h"
 
 int CmathSolver::solveString(char const* text, Cstring& result) {
     setForMode(stringMode);
@@ -144,7 +145,7 @@ int CmathSolver::searchUpParentsForVariableFloat(Cvariable* start, char const* n
         value = 0.0;
         return 1;
     }
-    Cvariable* v = solverFindVariable(start, name);
+    Cvariable* v = searchUpParentsForVariable(start, name);
     double d = 0.0;
     if (v && solverNumber(v, d)) {
         value = d;
@@ -157,15 +158,10 @@ int CmathSolver::searchUpParentsForVariableFloat(Cvariable* start, char const* n
 
 int CmathSolver::searchUpParentsForVariableText(Cvariable* start, char const* name, CsolverText& out) {
     if (!start) {
-        bool known = false;
-        for (size_t i = 0; i < varNameList.size() && i < valueList.size(); i++) {
-            if (varNameList[i] == name) {
-                out.append(valueList[i].c_str(), static_cast<size_t>(valueList[i].size()));
-                known = true;
-                break;
-            }
+        if (Cstring const* value = solver_detail::fallbackValue(name)) {
+            out.append(value->c_str(), static_cast<size_t>(value->size()));
+            return 0;
         }
-        if (known) return 0;
         setError("variable not found");
         return 1;
     }
@@ -173,7 +169,7 @@ int CmathSolver::searchUpParentsForVariableText(Cvariable* start, char const* na
         out.append(solverName(start));
         return 0;
     }
-    Cvariable* v = solverFindVariable(start, name);
+    Cvariable* v = searchUpParentsForVariable(start, name);
     if (v) {
         solverText(v, out);
         return 0;

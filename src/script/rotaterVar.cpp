@@ -38,19 +38,18 @@ CrotaterVar::CrotaterVar() {
 
 CrotaterVar::~CrotaterVar() {
     // Only the link goes; a text change here would notify listeners of a dying node.
-    if (master) {
-        Cvariable* old = master;
-        master = nullptr;
-        if (Cvariable* link = slaveLinkTo(old, this)) delete link;
-    }
+    releaseMaster();
+}
+
+void CrotaterVar::releaseMaster() {
+    if (master == nullptr) return;
+    Cvariable* old = master;
+    master = nullptr;
+    if (Cvariable* link = slaveLinkTo(old, this)) delete link;
 }
 
 void CrotaterVar::setMaster(Cvariable* m) {
-    if (master) {
-        Cvariable* old = master;
-        master = nullptr;
-        if (Cvariable* link = slaveLinkTo(old, this)) delete link;
-    }
+    releaseMaster();
     if (m == nullptr) {
         setElem_char(0, "unset");
         return;

@@ -42,6 +42,8 @@ class CrotaterVar : public CstringVar {
   private:
     CarrayVar* findArray(float value, int allowNearest, std::vector<CarrayVar*>& redirects);
     CarrayVar* firstNumericChoice();
+    // Drops the master and the slave link it holds to this rotater; the text is left alone.
+    void releaseMaster();
     void setMasterValue(float value);
 
     bool badRedirect = false; // the last search met a redirect cycle or a broken redirect

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "script/scripter.h"
+#include "support/cerr.h"
 
 // ---- shop keeper state the commands write (the shop keeper points these at its own) ----
 // The value scripts read as "failed": the outcome of the last request or file operation.
@@ -21,6 +22,18 @@ extern void (*freeGlobalsHook)();
 extern Cstring inetSite;
 // Nonzero: "webpage" shows the password pane instead of the page.
 extern int16_t g_passwordProtected;
+
+// ---- helpers shared by the command files ----
+// The usual end of a command: 2 once an exit reason is pending, else 0.
+inline int commandEnding() {
+    return erroredExit ? 2 : 0;
+}
+// Records format, filled with up to three texts, as an exit reason.
+void commandExitWith(char const* format, char const* a, char const* b = "", char const* c = "");
+// Stores the outcome scripts read as "failed"; kept nowhere without a shop keeper.
+inline void setScriptFailed(int value) {
+    if (scriptFailedValue) *scriptFailedValue = static_cast<int16_t>(value);
+}
 
 // ---- tree commands (commandsVariables.cpp) ----
 int commandDelete(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
@@ -73,8 +86,6 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 // confined to the data folder and shell commands refused for the whole run.
 int runNetworkScript(Cvariable* target, char const* text, int length);
 
-// True when node is target or one of its ancestors.
-bool isSelfOrAncestor(Cvariable* node, Cvariable* target);
 // deleteVariable, except that a node holding the run's target or the running line goes
 // to the trash instead of being destroyed under the running script.
 void deleteVariableInUse(Cvariable* node, Cvariable* target, Cvariable* line);

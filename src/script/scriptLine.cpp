@@ -263,11 +263,7 @@ int CscriptLine::setVariableFromLineToken(Cvariable* target, int i, int) {
     if (!indexInRange(i, "index out of range in scriptLine.setVariableFromLineToken()")) return 1;
     if (target->hasFlag(VAR_HAS_NUMBER)) {
         double value = 0;
-        int result = mathSolver.solveFloat(tokens[i].c_str(), value);
-        if (result) {
-            reportEvaluationFailure(i);
-            return result;
-        }
+        if (int result = getFloat(i, value)) return result;
         target->setElem_float(0, value);
         return 0;
     }
@@ -275,18 +271,14 @@ int CscriptLine::setVariableFromLineToken(Cvariable* target, int i, int) {
         if (target->getClass() == CLASS_STRING) {
             // The whole token: a binary block may carry NUL bytes that a C text would cut.
             static_cast<CstringVar*>(target)->value = tokens[i];
-            if (target->hasFlag(VAR_HAS_SLAVES)) target->doNotifySlaves();
+            target->notifySlavesIfAny();
         } else {
             target->setElem_char(0, tokens[i].c_str());
         }
         return 0;
     }
     Cstring value;
-    int result = mathSolver.solveString(tokens[i].c_str(), value);
-    if (result) {
-        reportEvaluationFailure(i);
-        return result;
-    }
+    if (int result = getString(i, value)) return result;
     target->setElem_char(0, value.c_str());
     return 0;
 }

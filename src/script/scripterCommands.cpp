@@ -1,5 +1,4 @@
 // The built-in command table and the control commands of the runner itself.
-#include <cstring>
 
 #include "script/scriptCommands.h"
 #include "script/scripterBuiltins.h"
@@ -124,10 +123,9 @@ BuiltinEntry builtinTable[] = {
     {"appendScript", commandAddScript},
 };
 
-BuiltinEntry* findEntry(char const* keyword) {
-    if (keyword == nullptr) return nullptr;
+BuiltinEntry* findEntry(Cstring const& keyword) {
     for (BuiltinEntry& entry : builtinTable) {
-        if (std::strcmp(entry.keyword, keyword) == 0) return &entry;
+        if (keyword == entry.keyword) return &entry;
     }
     return nullptr;
 }
@@ -142,23 +140,21 @@ int processCommandMain(CscriptHandler* handler, CscriptLine& line, Cvariable** n
         return 0;
     }
     if (line.name.empty()) return 0;
-    for (BuiltinEntry const& entry : builtinTable) {
-        if (!(line.name == entry.keyword)) continue;
-        if (entry.handler == nullptr) return 1;
-        int result = entry.handler(handler, line, next);
-        return (result == 0 && erroredExit) ? 2 : result;
-    }
-    return 1;
+    BuiltinEntry const* entry = findEntry(line.name);
+    if (entry == nullptr || entry->handler == nullptr) return 1;
+    int result = entry->handler(handler, line, next);
+    return (result == 0 && erroredExit) ? 2 : result;
 }
 
 int setBuiltinCommand(char const* keyword, BuiltinCommand handler) {
-    BuiltinEntry* entry = findEntry(keyword);
+    if (keyword == nullptr) return 1;
+    BuiltinEntry* entry = findEntry(Cstring(keyword));
     if (entry == nullptr) return 1;
     entry->handler = handler;
     return 0;
 }
 
 BuiltinCommand getBuiltinCommand(char const* keyword) {
-    BuiltinEntry* entry = findEntry(keyword);
+    BuiltinEntry* entry = keyword ? findEntry(Cstring(keyword)) : nullptr;
     return entry ? entry->handler : nullptr;
 }

@@ -1,4 +1,4 @@
-// Text and colour helpers of the solver's built-in functions: thin adapters over the
+// Text helpers of the solver's built-in functions: thin adapters over the
 // engine's shared helpers, writing into the solver's own text buffer.
 #include "script/solverText.h"
 
@@ -13,10 +13,6 @@ namespace {
 char const builtInScrambled[] = "zhd0Zr3q39v3rPv0qThI";
 } // namespace
 
-void hsvToRgb(float h, float s, float v, float* rgb) {
-    HSV2RGB(h, s, v, rgb);
-}
-
 void scramble(char const* text, int direction, CsolverText& out) {
     Cstring s = obsfucate(text, direction);
     out.append(s.c_str(), static_cast<size_t>(s.size()));
@@ -25,10 +21,6 @@ void scramble(char const* text, int direction, CsolverText& out) {
 void replaceAll(char const* text, char const* search, char const* replacement, CsolverText& out) {
     Cstring s = searchAndReplace(text, search, replacement);
     out.append(s.c_str(), static_cast<size_t>(s.size()));
-}
-
-char const* languageCode(int n) {
-    return languageNumToLanguageCode(n);
 }
 
 void builtInText(CsolverText& out) {

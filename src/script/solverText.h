@@ -1,19 +1,15 @@
-// Small text and colour helpers used by the solver's built-in functions.
+// Small text helpers used by the solver's built-in functions.
 #pragma once
 
 class CsolverText;
 
 namespace solver_text {
 
-// Hue in degrees, saturation and value (0 to 1) to red, green and blue.
-void hsvToRgb(float h, float s, float v, float* rgb);
 // The text scrambler: direction 0 maps the plain table to the scrambled one, any other
 // direction back. Characters in neither table are copied.
 void scramble(char const* text, int direction, CsolverText& out);
 // Appends text with every occurrence of search replaced, left to right without overlap.
 void replaceAll(char const* text, char const* search, char const* replacement, CsolverText& out);
-// Two-letter language code of a language number; "en" for anything unknown.
-char const* languageCode(int n);
 // The built-in text that "eau" gives, restored from its scrambled form.
 void builtInText(CsolverText& out);
 

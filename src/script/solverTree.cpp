@@ -2,12 +2,7 @@
 #include "script/solverTree.h"
 
 #include "script/mathSolver.h"
-#include "script/variableSearch.h"
 #include "variables/variable.h"
-
-Cvariable* solverFindVariable(Cvariable* from, char const* name) {
-    return searchUpParentsForVariable(from, name);
-}
 
 bool solverNumber(Cvariable* v, double& value) {
     if (!v || !v->hasFlag(VAR_HAS_NUMBER)) return false;

@@ -4,8 +4,6 @@
 class Cvariable;
 class CsolverText;
 
-// The variable search of scripts: by path, up the parents, then the alternate paths.
-Cvariable* solverFindVariable(Cvariable* from, char const* name);
 // Element 0 of a variable that holds numbers; false for any other kind.
 bool solverNumber(Cvariable* v, double& value);
 // The variable's text form.

@@ -37,11 +37,6 @@ int openStdout(char const* path) {
     Cstring name(path);
     if (name.size() < 20) name = Cstring("[APD]") + name;
     if (stdoutObject.file.is_open()) closeStdout();
-    // Before the data folder is known the keyword stays; such a path is no real file.
-    if (!std::strncmp(replaceCommonPathKeyword(name).c_str(), "[APD]", 5)) {
-        stdoutObject.active = 0;
-        return 1;
-    }
     stdoutObject.file.clear();
     if (!file_open(stdoutObject.file, name, 0)) {
         stdoutObject.active = 0;

@@ -23,8 +23,7 @@ float randRangeReal(float low, float high) {
 }
 
 float bellRand(float centre, float spread, float power) {
-    float r = 2.0f * fastRandValues[fastRandSeedIndex & 31] - 1.0f;
-    fastRandSeedIndex++;
+    float r = fastRandneg1to1();
     float a = std::fabs(r);
     float m = power == 2.0f ? std::sqrt(a) : std::pow(a, 1.0f / power);
     return r > 0.0f ? centre - spread * (1.0f - m) : centre + spread * (1.0f - m);

@@ -77,6 +77,13 @@ void fetchAppDataDir(Cstring& dir) {
 
 // ---- files
 
+static bool keywordFolderUnknown(char const* path) {
+    static char const* const keywords[] = {"[APD]", "[INS]", "[TMP]", "[MOS]"};
+    for (char const* k : keywords)
+        if (!std::strncmp(path, k, 5)) return true;
+    return false;
+}
+
 int file_open(std::ifstream& in, char const* path, unsigned int) {
     Cstring full = replaceCommonPathKeyword(path);
     VTRACE(1, "FILEIN: " << full);
@@ -89,7 +96,9 @@ int file_open(std::ifstream& in, char const* path, unsigned int) {
     return 1;
 }
 
-void file_close(std::ifstream& in) { in.close(); }
+void file_close(std::ifstream& in) {
+    in.close();
+}
 
 int file_open(std::ofstream& out, Cstring path, unsigned int) {
     backupOrigFilename = "";
@@ -101,12 +110,16 @@ int file_open(std::ofstream& out, Cstring path, unsigned int) {
     }
     Cstring full = replaceCommonPathKeyword(name);
     if (masterOut.is_open()) masterOut << "fout " << full << std::endl;
-    out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
+    // A folder keyword left at the start means its folder is not known yet: such a path
+    // names no real file, and writing it would leave a "[APD]..." file in the working folder.
+    if (!keywordFolderUnknown(full.c_str()))
+        out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
     if (!out.is_open()) {
         backupOrigFilename = "";
         return 0;
     }
-    VTRACE(4, "_" << "goodA");
+    VTRACE(4, "_"
+                  << "goodA");
     return 1;
 }
 
@@ -137,9 +150,11 @@ void file_close(std::ofstream& out) {
     good = good && out.good();
     out.close();
     if (out.fail()) good = false;
-    VTRACE(4, "_" << "backupOrigFilename:" << backupOrigFilename << "  " << (good ? 1 : 0));
+    VTRACE(4, "_"
+                  << "backupOrigFilename:" << backupOrigFilename << "  " << (good ? 1 : 0));
     if (!good || backupOrigFilename.empty()) return;
-    VTRACE(4, "_" << "goodC");
+    VTRACE(4, "_"
+                  << "goodC");
     Cstring name = backupOrigFilename;
     backupOrigFilename = "";
     if (!finishSafeWrite(name)) out.setstate(std::ios::failbit);
@@ -166,7 +181,8 @@ int createDiskFile(char const* path, char const* text, int size) {
     char cwd[4096];
     if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;
     if (masterOut.is_open())
-        masterOut << "createDiskFile " << path << "  size=" << size << std::endl << "cwdB=" << cwd << std::endl;
+        masterOut << "createDiskFile " << path << "  size=" << size << std::endl
+                  << "cwdB=" << cwd << std::endl;
     std::ofstream out;
     if (!file_open(out, Cstring(path), 0)) {
         if (masterOut.is_open()) masterOut << "file_open() failed: " << path << std::endl;
@@ -183,13 +199,15 @@ int createDiskFile(char const* path, char const* text, int size) {
 }
 
 int deleteFile(char const* path) {
-    VTRACE(4, "_" << "DELETEFILE " << path);
+    VTRACE(4, "_"
+                  << "DELETEFILE " << path);
     Cstring full = replaceCommonPathKeyword(path);
     return std::remove(full.c_str()) == 0 ? 0 : 1;
 }
 
 int renameFile(char const* oldPath, char const* newPath) {
-    VTRACE(4, "_" << "rename " << oldPath << " to " << newPath);
+    VTRACE(4, "_"
+                  << "rename " << oldPath << " to " << newPath);
     Cstring from = replaceCommonPathKeyword(oldPath);
     Cstring to = replaceCommonPathKeyword(newPath);
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : 1;

@@ -18,12 +18,6 @@ namespace {
 
 char scratch[8];
 
-Cstring fromBytes(std::vector<char> const& bytes) {
-    Cstring out;
-    if (!bytes.empty()) out.assign(bytes.data(), static_cast<int>(bytes.size()));
-    return out;
-}
-
 bool isEscapeChar(unsigned char c) {
     return c != 0 && std::strchr(convertChars, c) != nullptr;
 }
@@ -40,20 +34,21 @@ int looseHexValue(unsigned char c) {
 // ---- six-bit encoding ----
 
 Cstring binToBase64(char const* data, int count) {
-    std::vector<char> out;
-    if (!data || count <= 0) return Cstring();
+    Cstring out;
+    if (!data || count <= 0) return out;
+    out.resizeChars((count + 2) / 3 * 4);
+    char* o = out.getDataStart();
     unsigned char group[3] = {0, 0, 0}; // a short last group keeps the previous group's bytes
-    out.reserve(static_cast<size_t>((count + 2) / 3) * 4);
     for (int i = 0; i < count; i += 3) {
         for (int k = 0; k < 3 && i + k < count; k++)
             group[k] = static_cast<unsigned char>(data[i + k]);
         uint32_t v = group[0] | (group[1] << 8) | (static_cast<uint32_t>(group[2]) << 16);
-        out.push_back(base64ToCharLookup[v & 63]);
-        out.push_back(base64ToCharLookup[(v >> 6) & 63]);
-        out.push_back(base64ToCharLookup[(v >> 12) & 63]);
-        out.push_back(base64ToCharLookup[v >> 18]);
+        *o++ = base64ToCharLookup[v & 63];
+        *o++ = base64ToCharLookup[(v >> 6) & 63];
+        *o++ = base64ToCharLookup[(v >> 12) & 63];
+        *o++ = base64ToCharLookup[v >> 18];
     }
-    return fromBytes(out);
+    return out;
 }
 
 int base64charTo6bits(unsigned char c) {
@@ -66,10 +61,11 @@ int base64charTo6bits(unsigned char c) {
 }
 
 Cstring base64ToBin(Cstring const& text) {
-    std::vector<char> out;
+    Cstring out;
     char const* p = text.c_str();
     int groups = text.size() / 4;
-    out.reserve(static_cast<size_t>(groups) * 3);
+    out.resizeChars(groups * 3);
+    char* o = out.getDataStart();
     for (int g = 0; g < groups; g++) {
         uint32_t v = 0;
         for (int k = 0; k < 4; k++) {
@@ -77,11 +73,11 @@ Cstring base64ToBin(Cstring const& text) {
             if (bits < 0) return Cstring();
             v |= static_cast<uint32_t>(bits) << (6 * k);
         }
-        out.push_back(static_cast<char>(v & 255));
-        out.push_back(static_cast<char>((v >> 8) & 255));
-        out.push_back(static_cast<char>((v >> 16) & 255));
+        *o++ = static_cast<char>(v & 255);
+        *o++ = static_cast<char>((v >> 8) & 255);
+        *o++ = static_cast<char>((v >> 16) & 255);
     }
-    return fromBytes(out);
+    return out;
 }
 
 unsigned short asciiShortToShort(char const* text) {
@@ -104,14 +100,16 @@ char const* ushortTo3charToTempBuf(unsigned short value) {
 // ---- hexadecimal ----
 
 Cstring hexToBinary(Cstring const& text) {
-    std::vector<char> out;
+    Cstring out;
     char const* p = text.c_str();
+    out.resizeChars(text.size() / 2);
+    char* o = out.getDataStart();
     for (int i = 0; i + 1 < text.size(); i += 2) {
         int v = 16 * looseHexValue(static_cast<unsigned char>(p[i])) +
                 looseHexValue(static_cast<unsigned char>(p[i + 1]));
-        out.push_back(static_cast<char>(v & 255)); // modulo 256, also for negative values
+        *o++ = static_cast<char>(v & 255); // modulo 256, also for negative values
     }
-    return fromBytes(out);
+    return out;
 }
 
 int hexCharToDecimal(char c) {
@@ -125,12 +123,13 @@ Cstring intToHex(int value, int digits) {
     Cstring out;
     if (digits <= 0) return out;
     uint64_t v = static_cast<uint32_t>(value);
-    std::vector<char> text(static_cast<size_t>(digits));
+    out.resizeChars(digits);
+    char* text = out.getDataStart();
     for (int i = digits - 1; i >= 0; i--) {
-        text[static_cast<size_t>(i)] = hexvalues[v & 15];
+        text[i] = hexvalues[v & 15];
         v >>= 4;
     }
-    return fromBytes(text);
+    return out;
 }
 
 // ---- web text ----
@@ -147,7 +146,9 @@ Cstring httpSafeLen(char const* text, int n, bool escapeAll) {
         out.push_back(hexvalues[c >> 4]);
         out.push_back(hexvalues[c & 15]);
     }
-    return fromBytes(out);
+    Cstring result;
+    result.assign(out.data(), static_cast<int>(out.size()));
+    return result;
 }
 
 Cstring httpSafe(char const* text, bool escapeAll) {

@@ -10,12 +10,7 @@
 template <typename T> class Clist {
   public:
     Clist() : name("unnamed") {}
-    ~Clist() {
-        delete[] elements;
-        elements = nullptr;
-        capacity = 0;
-        count = 0;
-    }
+    ~Clist() { release(); }
     Clist(Clist const&) = delete;
     Clist& operator=(Clist const&) = delete;
 
@@ -31,10 +26,7 @@ template <typename T> class Clist {
                 return;
             }
             VTRACE(2, "setting to new size");
-            delete[] elements;
-            elements = nullptr;
-            capacity = 0;
-            count = 0;
+            release();
         }
         if (n <= 0) return;
         elements = new T[n];
@@ -45,10 +37,7 @@ template <typename T> class Clist {
     // Room for at least n elements; contents are discarded only when it reallocates.
     void resizeLarger(int n) {
         if (capacity >= n) return;
-        delete[] elements;
-        elements = nullptr;
-        capacity = 0;
-        count = 0;
+        release();
         setSize(n, nullptr);
     }
 
@@ -75,6 +64,13 @@ template <typename T> class Clist {
     Cstring name;
 
   private:
+    void release() {
+        delete[] elements;
+        elements = nullptr;
+        capacity = 0;
+        count = 0;
+    }
+
     T& outOfRange(int i) {
         VTRACE(1, " Clist:: accessing too high an index in " << name << "!  " << i << "/" << capacity);
         static T scratch;

@@ -100,11 +100,3 @@ inline Cvector& Cvector::operator/=(Cmatrix3 const& m) {
     x = nx, y = ny, z = nz;
     return *this;
 }
-
-inline Cvector& Cvector::blendByMatrices(Cmatrix3 const& a, Cmatrix3 const& b, float f) {
-    Cvector pa = *this, pb = *this;
-    pa *= a;
-    pb *= b;
-    *this = pa + (pb - pa) * f;
-    return *this;
-}

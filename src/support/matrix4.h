@@ -51,11 +51,3 @@ inline Cvector& Cvector::operator/=(Cmatrix_4 const& m) {
     *this -= m.pos;
     return *this /= m.rot;
 }
-
-inline Cvector& Cvector::blendByMatrices(Cmatrix_4 const& a, Cmatrix_4 const& b, float f) {
-    Cvector pa = *this, pb = *this;
-    pa *= a;
-    pb *= b;
-    *this = pa + (pb - pa) * f;
-    return *this;
-}

@@ -4,15 +4,11 @@
 #include <utility>
 
 void Crect::scalex(float f) {
-    float c = centerx(), half = width() * f * 0.5f;
-    minx = c - half;
-    maxx = c + half;
+    setWidth(width() * f);
 }
 
 void Crect::scaley(float f) {
-    float c = centery(), half = height() * f * 0.5f;
-    miny = c - half;
-    maxy = c + half;
+    setHeight(height() * f);
 }
 
 void Crect::expand(float fx, float fy) {

@@ -69,9 +69,15 @@ class Cvector {
     inline Cvector& operator*=(ESMatrix const& e);
     inline Cvector& operator/=(ESMatrix const& e);
 
-    // Skinning blend: this transformed by a, by b, and mixed by f (matrix3.h, matrix4.h).
-    inline Cvector& blendByMatrices(Cmatrix3 const& a, Cmatrix3 const& b, float f);
-    inline Cvector& blendByMatrices(Cmatrix_4 const& a, Cmatrix_4 const& b, float f);
+    // Skinning blend: this transformed by a, by b, and mixed by f (a Cmatrix3 or Cmatrix_4
+    // pair; the matrix header supplies the product).
+    template <typename Matrix> Cvector& blendByMatrices(Matrix const& a, Matrix const& b, float f) {
+        Cvector pa = *this, pb = *this;
+        pa *= a;
+        pb *= b;
+        *this = pa + (pb - pa) * f;
+        return *this;
+    }
 
     // bounds: min x, max x, min y, max y, min z, max z. A component outside its range
     // becomes 0.

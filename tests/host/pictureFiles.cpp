@@ -2,10 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include <jpeglib.h>
 #include <png.h>
+
+#include "testSupport.h"
 
 static void appendPng(png_structp png, png_bytep data, size_t length) {
     auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
@@ -65,6 +66,5 @@ Bytes encodeJpeg(int width, int height, int components, Bytes const& pixels, int
 }
 
 void writeBytes(std::string const& path, Bytes const& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<char const*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    writeWholeFile(path, std::string(bytes.begin(), bytes.end()));
 }

@@ -7,6 +7,7 @@
 #include "support/esTransform.h"
 #include "support/matrix3.h"
 #include "traceCapture.h"
+#include "vectorExpect.h"
 
 namespace {
 
@@ -27,12 +28,6 @@ void expectMatrixNear(ESMatrix const& a, ESMatrix const& b, float tol) {
     for (int i = 0; i < 4; i++)
         for (int j = 0; j < 4; j++)
             EXPECT_NEAR(a.m[i][j], b.m[i][j], tol) << i << "," << j;
-}
-
-void expectNear(Cvector const& v, float x, float y, float z, float tol) {
-    EXPECT_NEAR(v.x, x, tol);
-    EXPECT_NEAR(v.y, y, tol);
-    EXPECT_NEAR(v.z, z, tol);
 }
 
 TEST(ESMatrix, MultiplyMatchesTheSumAndAllowsAliasing) {

@@ -8,6 +8,7 @@
 #include "support/matrix3.h"
 #include "support/matrix4.h"
 #include "traceCapture.h"
+#include "vectorExpect.h"
 
 namespace {
 
@@ -32,10 +33,6 @@ void expectNear(Cvector const& v, D3 e, double tol, char const* what = "") {
     EXPECT_NEAR(v.x, e.x, tol) << what;
     EXPECT_NEAR(v.y, e.y, tol) << what;
     EXPECT_NEAR(v.z, e.z, tol) << what;
-}
-
-void expectNear(Cvector const& v, Cvector const& e, double tol, char const* what = "") {
-    expectNear(v, toD(e), tol, what);
 }
 
 void expectMatrixNear(Cmatrix3 const& a, Cmatrix3 const& b, double tol) {

@@ -4,14 +4,9 @@
 #include <random>
 
 #include "support/pov.h"
+#include "vectorExpect.h"
 
 namespace {
-
-void expectNear(Cvector const& v, Cvector const& e, float tol) {
-    EXPECT_NEAR(v.x, e.x, tol);
-    EXPECT_NEAR(v.y, e.y, tol);
-    EXPECT_NEAR(v.z, e.z, tol);
-}
 
 struct Camera {
     Cvector eye, target, up;

@@ -8,19 +8,14 @@
 #include "support/vector.h"
 #include "support/vector2.h"
 #include "traceCapture.h"
+#include "vectorExpect.h"
 
 namespace {
-
-void expectVector(Cvector const& v, float x, float y, float z, float tol = 1e-6f) {
-    EXPECT_NEAR(v.x, x, tol);
-    EXPECT_NEAR(v.y, y, tol);
-    EXPECT_NEAR(v.z, z, tol);
-}
 
 TEST(Cvector, CrossNormalizeAndBounds) {
     Cvector a(1, 2, 3), b(-4, 5, 0.5f);
     a.crossOf(a, b); // in place, right-handed
-    expectVector(a, 2 * 0.5f - 3 * 5, 3 * -4 - 1 * 0.5f, 1 * 5 - 2 * -4);
+    expectNear(a, 2 * 0.5f - 3 * 5, 3 * -4 - 1 * 0.5f, 1 * 5 - 2 * -4);
 
     struct Case {
         Cvector in;
@@ -35,7 +30,7 @@ TEST(Cvector, CrossNormalizeAndBounds) {
     for (auto const& c : cases) {
         Cvector v = c.in;
         EXPECT_NEAR(v.normalize(), c.result, std::fabs(c.result) * 1e-5f + 1e-45f);
-        expectVector(v, c.out.x, c.out.y, c.out.z);
+        expectNear(v, c.out.x, c.out.y, c.out.z);
     }
     Cvector bad(NAN, 0, 0);
     EXPECT_TRUE(std::isnan(bad.normalize()));
@@ -44,7 +39,7 @@ TEST(Cvector, CrossNormalizeAndBounds) {
     float bounds[] = {-1, 1, -2, 2, -3, 3}; // only the offending component is zeroed
     Cvector w(-1, 2.5f, 3.5f);
     w.containWithinBounds(bounds);
-    expectVector(w, -1, 0, 0, 0);
+    expectNear(w, -1, 0, 0, 0);
     std::ostringstream out;
     out << Cvector(1, -2.5f, 3);
     EXPECT_EQ(out.str(), "1, -2.5, 3 ");
@@ -81,7 +76,7 @@ TEST_F(RunAwayTest, BoundsOfTheSum) {
         Cvector v = c.v;
         EXPECT_EQ(v.quickFailureTest("t"), c.fails) << c.v;
         if (c.fails)
-            expectVector(v, 0, 1, 0, 0);
+            expectNear(v, 0, 1, 0, 0);
         else
             EXPECT_EQ(exitReasonList.size(), 0u);
     }
@@ -107,7 +102,7 @@ TEST_F(RunAwayTest, FirstFailureReportsOnceWithBreadcrumbs) {
     int lines = trace.lineCount();
     Cvector again(NAN, 0, 0);
     EXPECT_EQ(again.quickFailureTest("b"), 1);
-    expectVector(again, 0, 1, 0, 0);
+    expectNear(again, 0, 1, 0, 0);
     EXPECT_EQ(trace.lineCount(), lines); // no second report
     EXPECT_EQ(exitReasonList.size(), 1u);
     EXPECT_EQ(numTestsAfter, 2);
