@@ -99,6 +99,12 @@ int CresourceStreamer::addResource(char const* path) {
         setExitError(reason.c_str(), 1);
         return 1;
     }
+    // Open before the entries join the index, so a package that cannot be read serves nothing.
+    if (!file_open(resourceStreams[slot], path, 0)) {
+        Cstring reason = Cstring("Couldn't open resource file ") + path;
+        setExitError(reason.c_str(), 1);
+        return 1;
+    }
     if (numResourceFiles == 0 && firstChild == nullptr) {
         index.moveChildListToNewParent(this);
     } else {
@@ -106,11 +112,6 @@ int CresourceStreamer::addResource(char const* path) {
     }
     resourceFileNames[slot] = path;
     numResourceFiles++;
-    if (!file_open(resourceStreams[slot], path, 0)) {
-        Cstring reason = Cstring("Couldn't open resource file ") + path;
-        setExitError(reason.c_str(), 1);
-        return 1;
-    }
     return 0;
 }
 
