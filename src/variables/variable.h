@@ -108,6 +108,10 @@ extern CdirectoryVar* globalVariablesDir;
 // Global trash holder that emptyTrash empties; lives for the whole process.
 extern Cvariable* variableTrashDir;
 
+
+// What a command handler tells the runner: every processCommand and built-in command returns it.
+enum commandResult : unsigned { CMD_DONE = 0, CMD_NOT_HANDLED = 1, CMD_STOP = 2 };
+
 class Cvariable {
   public:
     Cvariable();
@@ -149,7 +153,8 @@ class Cvariable {
     virtual int processLoadTokens(std::vector<Cstring>& tokens, int first, int count);
     // Called after the node and its children were read from a binary tree.
     virtual int postLoadInitialization();
-    // 0 handled, 1 nobody up to the root handled it, 2 an exit is pending.
+    // CMD_DONE handled, CMD_NOT_HANDLED nobody up to the root handled it, CMD_STOP the
+    // running script must stop (an exit is pending).
     virtual unsigned processCommand(CscriptHandler* handler, CscriptLine& line);
     // Last chance to detach from partners while the tree is intact.
     virtual void prepareForDelete();
