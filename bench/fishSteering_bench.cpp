@@ -76,13 +76,15 @@ struct Tank {
 
 void BM_SphereLevelSet110Fish(benchmark::State& state) {
     Tank tank;
-    NoAllocations guard(state);
-    for (auto _ : state) {
-        float sum = 0.0f;
-        Cvector offset;
-        for (auto const& f : tank.fish)
-            sum += tank.field.getSphereLevelSet(f->head, &offset);
-        benchmark::DoNotOptimize(sum);
+    {
+        NoAllocations guard(state);
+        for (auto _ : state) {
+            float sum = 0.0f;
+            Cvector offset;
+            for (auto const& f : tank.fish)
+                sum += tank.field.getSphereLevelSet(f->head, &offset);
+            benchmark::DoNotOptimize(sum);
+        }
     }
     state.SetItemsProcessed(state.iterations() * kFish);
 }
@@ -92,14 +94,16 @@ BENCHMARK(BM_SphereLevelSet110Fish);
 void BM_SphereAvoidance110Fish(benchmark::State& state) {
     Tank tank;
     long rects = 0;
-    NoAllocations guard(state);
-    for (auto _ : state) {
-        for (auto const& f : tank.fish) {
-            f->zone->count = 0;
-            tank.field.addSphereFieldAvoidanceRects(*f);
-            rects += f->zone->count;
-            Cvector turn;
-            benchmark::DoNotOptimize(f->zone->getBestHeadingOrPitchChange(0.05f, -0.02f, 0.0f, turn));
+    {
+        NoAllocations guard(state);
+        for (auto _ : state) {
+            for (auto const& f : tank.fish) {
+                f->zone->count = 0;
+                tank.field.addSphereFieldAvoidanceRects(*f);
+                rects += f->zone->count;
+                Cvector turn;
+                benchmark::DoNotOptimize(f->zone->getBestHeadingOrPitchChange(0.05f, -0.02f, 0.0f, turn));
+            }
         }
     }
     state.SetItemsProcessed(state.iterations() * kFish);
