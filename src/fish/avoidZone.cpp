@@ -6,12 +6,14 @@
 #include "support/cerr.h"
 
 int CavoidZone::addAvoidRect(Crect const& r) {
+    keepCountInRange();
     rects[count].rect = r;
     if (count < maxCounted) count++;
     return count;
 }
 
 void CavoidZone::setCenterPoint(float x, float y) {
+    keepCountInRange();
     centre[0] = x;
     centre[1] = y;
     nearCount = 0;

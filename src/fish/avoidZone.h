@@ -46,6 +46,9 @@ class CavoidZone {
     float candidates[4][4] = {};
 
   private:
+    // The owner writes count directly; a value outside 0 .. 499 must not index past rects.
+    void keepCountInRange() { count = count < 0 ? 0 : count > maxCounted ? maxCounted : count; }
+
     float sortKeys[capacity] = {};
     int sortIndices[capacity] = {};
     CquickSort sorter;
