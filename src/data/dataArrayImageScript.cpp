@@ -171,6 +171,7 @@ unsigned displaceCommand(ImageLine& args) {
         return CMD_DONE;
     }
     if (target->width == 0) {
+        target->stolen = false;
         target->init(vectors->width, vectors->height, grab->channels, static_cast<uint16_t>(grab->pixelType), 0, 1);
         target->zero();
     }
@@ -197,6 +198,7 @@ unsigned compCommand(ImageLine& args) {
             if (result == nullptr) {
                 result = bottom;
             } else if (bottom != nullptr) {
+                result->stolen = false; // a borrowed block is let go, not resized
                 result->init(bottom->width, bottom->height, bottom->channels, static_cast<uint16_t>(bottom->pixelType),
                              0, 1);
                 result->zero();

@@ -14,8 +14,11 @@ namespace {
 
 // Every row the image describes is held in memory (no banded row window).
 bool wholeImage(imageFile const& im) {
-    return im.scanLines != nullptr && im.bufferLine == 0 && im.rowCount >= im.height && im.width > 0 &&
-           im.height > 0;
+    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 || im.height == 0)
+        return false;
+    for (int y = 0; y < im.height; y++)
+        if (im.scanLines[y] == nullptr) return false; // rows of a borrowed block not placed yet
+    return true;
 }
 
 bool whole8(imageFile const& im) {
@@ -203,6 +206,7 @@ void imageFile::fattenChannel(int destChannel, int sourceChannel, float) {
 int imageFile::downRes(imageFile* source, short halveX, short halveY) {
     if (source == nullptr || source == this || !whole8(*source)) return 1;
     int hx = halveX ? 1 : 0, hy = halveY ? 1 : 0;
+    stolen = false; // sized here: a borrowed block is let go, not written past
     if (!init(static_cast<uint16_t>(source->width / (1 + hx)), static_cast<uint16_t>(source->height / (1 + hy)),
               source->channels, static_cast<uint16_t>(source->pixelType), 0, 1) ||
         !whole8(*this))

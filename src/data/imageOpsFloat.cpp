@@ -13,8 +13,11 @@
 namespace {
 
 bool wholeImage(imageFile const& im) {
-    return im.scanLines != nullptr && im.bufferLine == 0 && im.rowCount >= im.height && im.width > 0 &&
-           im.height > 0;
+    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 || im.height == 0)
+        return false;
+    for (int y = 0; y < im.height; y++)
+        if (im.scanLines[y] == nullptr) return false; // rows of a borrowed block not placed yet
+    return true;
 }
 
 // The box-filter weights of one axis: destination index i covers source indices
@@ -80,6 +83,7 @@ int compMethodCode(char const* word) {
 int imageFile::resize(imageFile* source, int newWidth, int newHeight) {
     if (source == nullptr || source == this || !wholeImage(*source)) return 1;
     if (newWidth < 1 || newHeight < 1 || newWidth > 65535 || newHeight > 65535) return 1;
+    stolen = false; // sized here: a borrowed block is let go, not written past
     if (!init(static_cast<uint16_t>(newWidth), static_cast<uint16_t>(newHeight), source->channels,
               static_cast<uint16_t>(source->pixelType), 0, 1) ||
         !wholeImage(*this))

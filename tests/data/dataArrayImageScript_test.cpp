@@ -224,6 +224,10 @@ TEST_F(ImageScriptTest, BuffersLoadFilesAndPermanentOnesEditTheSharedArray) {
     CdataArray* shared = requestDataArray(dir.file("pic.rgb").c_str(), nullptr, 3);
     ASSERT_NE(shared, nullptr);
     EXPECT_EQ(std::vector<int>(shared->byteData, shared->byteData + 6), (std::vector<int>{50, 101, 0, 55, 111, 0}));
+    // Re-sizing a borrowing image gives it pixels of its own; the shared array keeps its own.
+    EXPECT_EQ(run(":buffer -name p -file pic.rgb -permanent\n:comp -bottom p -bottom p -top p"), 0);
+    EXPECT_EQ(std::vector<int>(shared->byteData, shared->byteData + 6), (std::vector<int>{50, 101, 0, 55, 111, 0}));
+    EXPECT_EQ(arrayBytes(), std::vector<int>(6, 0));
 
     writeJpeg(dir.file("c.jpg"), 2, 2, 255, 255, 255);
     writeSgi(dir.file("c.alpha"), 2, 2, 1, [](int x, int y, int) { return 40 * (x + 2 * y); });
