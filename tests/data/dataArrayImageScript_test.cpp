@@ -71,6 +71,46 @@ TEST(BuildPathTest, NamesRelativeToAFolder) {
         EXPECT_EQ(std::string(buildPath(c.name, "f/").c_str()), c.want) << c.name;
 }
 
+TEST(CommandizeTest, CollectsDashedLowercaseWords) {
+    CscriptLine line;
+    for (char const* token : {"-top", "a", "-Top", "-1", "-", "-method", "--x", "-z"})
+        line.addToken(token, TOKEN_LITERAL);
+    std::vector<Cstring> words;
+    std::vector<int> positions;
+    EXPECT_EQ(commandize(line, words, positions), 0);
+    std::vector<std::string> got;
+    for (Cstring const& w : words)
+        got.push_back(w.c_str());
+    EXPECT_EQ(got, (std::vector<std::string>{"top", "method", "z"}));
+    EXPECT_EQ(positions, (std::vector<int>{1, 6, 8}));
+}
+
+TEST_F(ImageScriptTest, ImagesBorrowArraysThatFitThem) {
+    struct Case {
+        int w, h, chans, dataType;
+        int result;
+    } cases[] = {{3, 2, 4, 1, 0}, {2, 2, 1, 4, 0}, {3, 2, 5, 1, 1}, {0, 2, 1, 1, 1}, {70000, 1, 1, 1, 1}};
+    for (Case const& c : cases) {
+        CdataArray a;
+        if (c.w > 0) a.init(c.w, c.h, 1, c.chans, c.dataType);
+        imageFile img;
+        img.forcedChannels = 3; // a pending channel count must not change the borrowed layout
+        ASSERT_EQ(imageFileReferenceCopyOfDataArray(&img, &a), c.result) << c.w << "x" << c.h << "x" << c.chans;
+        if (c.result != 0) {
+            EXPECT_FALSE(img.hasPixels());
+            continue;
+        }
+        EXPECT_TRUE(img.stolen);
+        EXPECT_EQ(img.channels, c.chans);
+        EXPECT_EQ(img.pixelType, c.dataType == 4 ? PIXEL_FLOAT : PIXEL_8BIT);
+        pixelFloat p(4);
+        p.assign(1, 1, 1, 1);
+        img.setPixel(c.w - 1, c.h - 1, p); // the last pixel is the array's last
+        if (c.dataType == 4) EXPECT_EQ(a.floatData[a.numElements - 1], 1.0f);
+        else EXPECT_EQ(a.byteData[a.numElements - 1], 255);
+    }
+}
+
 TEST_F(ImageScriptTest, BufferOptions) {
     maxTexWidth = 16;
     struct Case {

@@ -58,6 +58,7 @@ void feed(std::string const& text) {
 }
 
 TEST(ImageScriptFuzz, SurvivesRandomAndMutatedScripts) {
+    CimageScriptFuzzScope imageCommandsOnly;
     uint8_t savedAllow = allowStdoutFile;
     allowStdoutFile = 0;
     std::mt19937 rng(20261206);

@@ -7,13 +7,50 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
+#include "../host/fakeHostServices.h"
 #include "data/dataArray.h"
 #include "data/dataArrayManager.h"
 #include "graphics/textureImage.h"
 #include "script/mathSolver.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+
+// While it lives, script lines reach only the image commands: the built-in commands are
+// taken out of the table (and put back afterwards), and whatever platform call is left is
+// recorded by a stand-in instead of touching files or the shell.
+class CimageScriptFuzzScope {
+  public:
+    CimageScriptFuzzScope() {
+        for (char const* keyword : keywords())
+            saved.push_back(getBuiltinCommand(keyword));
+        for (char const* keyword : keywords())
+            setBuiltinCommand(keyword, nullptr);
+    }
+    ~CimageScriptFuzzScope() {
+        size_t i = 0;
+        for (char const* keyword : keywords())
+            setBuiltinCommand(keyword, saved[i++]);
+    }
+    CimageScriptFuzzScope(CimageScriptFuzzScope const&) = delete;
+    CimageScriptFuzzScope& operator=(CimageScriptFuzzScope const&) = delete;
+
+  private:
+    static std::vector<char const*> const& keywords() {
+        static std::vector<char const*> const list = {
+            "if", "elseif", "else", "label", "exit0", "msgbox", "startHttpRequest", "httpRequestAndRun",
+            "download", "saveVar", "delete", "runString", "loadScript", "runScript", "set", "setmask",
+            "setPriority", "sendReport", "exit", "exiterr", "srand", "webpage", "progress", "mfile", "storeReg",
+            "mdir", "renameFile", "deleteFile", "system", "var", "forEachChild", "setParent", "addPath",
+            "setPath", "mkdir", "nosave", "save", "int", "string", "s", "short", "float", "dir", "array",
+            "rotater", "rotate", "cd", "setExitErr", "name", "addGeo", "addChan", "addImage", "addVolume",
+            "cerr", "CERR", "addScript", "script", "appendScript"};
+        return list;
+    }
+    CfakeHostServices host;
+    std::vector<BuiltinCommand> saved;
+};
 
 inline void runImageScriptFuzzInput(uint8_t const* data, size_t size) {
     char const* text = reinterpret_cast<char const*>(data);

@@ -9,6 +9,7 @@
 #include "world/velmoraFunctions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    static CimageScriptFuzzScope imageCommandsOnly;
     static bool ready = [] {
         allowStdoutFile = 0; // exit reasons must not open run-phase files
         // Files the scripts name are looked for in an empty scratch folder.
