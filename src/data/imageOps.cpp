@@ -14,7 +14,8 @@ namespace {
 
 // Every row the image describes is held in memory (no banded row window).
 bool wholeImage(imageFile const& im) {
-    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 || im.height == 0)
+    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 ||
+        im.height == 0)
         return false;
     for (int y = 0; y < im.height; y++)
         if (im.scanLines[y] == nullptr) return false; // rows of a borrowed block not placed yet
@@ -139,8 +140,8 @@ int imageFile::mult(float const* factors) {
 int imageFile::addImage(imageFile* source, float const* factors) {
     if (source == nullptr || factors == nullptr || !whole8(*this) || !whole8(*source)) return 0;
     if (width != source->width || height != source->height) {
-        VTRACE(1, "addImage - images must be same size " << width << "x" << height << " " << source->width << "x"
-                                                          << source->height);
+        VTRACE(1, "addImage - images must be same size " << width << "x" << height << " " << source->width
+                                                         << "x" << source->height);
         return 1;
     }
     int n = std::min(channels, source->channels);
@@ -165,8 +166,8 @@ void imageFile::channelCopy(int destChannel, imageFile* source, int sourceChanne
         setExitError("bad assert", 1);
         return;
     }
-    if (!whole8(*this) || !whole8(*source) || destChannel < 0 || destChannel >= channels || sourceChannel < 0 ||
-        sourceChannel >= source->channels) {
+    if (!whole8(*this) || !whole8(*source) || destChannel < 0 || destChannel >= channels ||
+        sourceChannel < 0 || sourceChannel >= source->channels) {
         VTRACE(2, "not found");
         return;
     }
@@ -207,8 +208,9 @@ int imageFile::downRes(imageFile* source, short halveX, short halveY) {
     if (source == nullptr || source == this || !whole8(*source)) return 1;
     int hx = halveX ? 1 : 0, hy = halveY ? 1 : 0;
     stolen = false; // sized here: a borrowed block is let go, not written past
-    if (!init(static_cast<uint16_t>(source->width / (1 + hx)), static_cast<uint16_t>(source->height / (1 + hy)),
-              source->channels, static_cast<uint16_t>(source->pixelType), 0, 1) ||
+    if (!init(static_cast<uint16_t>(source->width / (1 + hx)),
+              static_cast<uint16_t>(source->height / (1 + hy)), source->channels,
+              static_cast<uint16_t>(source->pixelType), 0, 1) ||
         !whole8(*this))
         return 1;
     int n = std::min(channels, source->channels);
@@ -220,7 +222,8 @@ int imageFile::downRes(imageFile* source, short halveX, short halveY) {
         for (int x = 0; x < width; x++, d += channels) {
             size_t s = size_t(x) * (1 + hx) * sp;
             for (int k = 0; k < n; k++)
-                d[k] = static_cast<uint8_t>((a[s + k] + a[s + hx * sp + k] + c[s + k] + c[s + hx * sp + k]) / 4);
+                d[k] =
+                    static_cast<uint8_t>((a[s + k] + a[s + hx * sp + k] + c[s + k] + c[s + hx * sp + k]) / 4);
         }
     }
     return 0;

@@ -13,7 +13,8 @@
 namespace {
 
 bool wholeImage(imageFile const& im) {
-    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 || im.height == 0)
+    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 ||
+        im.height == 0)
         return false;
     for (int y = 0; y < im.height; y++)
         if (im.scanLines[y] == nullptr) return false; // rows of a borrowed block not placed yet
@@ -74,7 +75,8 @@ int wrapIndex(float v, int size, float& fraction) {
 } // namespace
 
 int compMethodCode(char const* word) {
-    static char const* const names[] = {"replace", "over", "over_color_only", "add", "subtract", "mult", "maskblend"};
+    static char const* const names[] = {"replace",  "over", "over_color_only", "add",
+                                        "subtract", "mult", "maskblend"};
     for (int i = 0; word && i < 7; i++)
         if (std::strcmp(word, names[i]) == 0) return i;
     return -1;
@@ -99,7 +101,7 @@ int imageFile::resize(imageFile* source, int newWidth, int newHeight) {
                     float w = wy * ax.weights[ax.offset[x] + k];
                     source->getPixel(ax.first[x] + k, ay.first[y] + j, in);
                     for (int c = 0; c < 4; c++)
-                        sum(c) += in(c) * w;
+                        sum(c) += in(c)*w;
                 }
             }
             setPixel(x, y, sum);
@@ -119,7 +121,8 @@ int imageFile::comp(imageFile* bottom, imageFile* top, imageFile* mask, short ch
         setExitError("comp op not supported", 1);
         return 1;
     }
-    if (bottom == nullptr || top == nullptr || !wholeImage(*this) || !wholeImage(*bottom) || !wholeImage(*top))
+    if (bottom == nullptr || top == nullptr || !wholeImage(*this) || !wholeImage(*bottom) ||
+        !wholeImage(*top))
         return 1;
     if (method == COMP_MASKBLEND && !wholeImage(*mask)) return 1;
     int n = std::min<int>(chans, channels);
@@ -194,8 +197,9 @@ int imageFile::displace(imageFile* vectors, imageFile* source, float contrast, f
             for (int ch = 0; ch < channels && ch < 4; ch++)
                 g(ch) = clamp01(g(ch) * mult + (e(ch) - 0.5f) * contrast + k);
             if (x == 128 && y == 128)
-                VTRACE(1, "gw=" << source->width << " gh=" << source->height << " ep=" << e(0) << " gc=" << g(0)
-                                << "cev:" << v(2) << " mult=" << mult << " add=" << add << " bpa:" << bluePostAddMult);
+                VTRACE(1, "gw=" << source->width << " gh=" << source->height << " ep=" << e(0)
+                                << " gc=" << g(0) << "cev:" << v(2) << " mult=" << mult << " add=" << add
+                                << " bpa:" << bluePostAddMult);
             setPixel(x, y, g);
         }
     }

@@ -16,7 +16,8 @@ std::vector<std::string> const& pieces() {
     static std::vector<std::string> const list = [] {
         std::vector<std::string> out;
         std::istringstream words(
-            ":buffer :simpleRamp :fill :mult :downRes :makeResized :add :replaceAlpha :loadRGBA :displace :comp "
+            ":buffer :simpleRamp :fill :mult :downRes :makeResized :add :replaceAlpha :loadRGBA :displace "
+            ":comp "
             "-name -chans -res -permanent -file -vectors -grab -new -to -contrast -multadd -vectorTrans "
             "-bluePostAddMult -top -bottom -mask -method -edge -pos -chans replace over over_color_only add "
             "subtract mult maskblend a b c d unnamed r rgba ga x.sgi y.rgb z.jpg q.alpha 0 1 -1 2 3 0.5 -0.5 "

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "../host/fakeHostServices.h"
@@ -23,29 +25,34 @@
 class CimageScriptFuzzScope {
   public:
     CimageScriptFuzzScope() {
-        for (char const* keyword : keywords())
-            saved.push_back(getBuiltinCommand(keyword));
-        for (char const* keyword : keywords())
-            setBuiltinCommand(keyword, nullptr);
+        for (std::string const& keyword : keywords())
+            saved.push_back(getBuiltinCommand(keyword.c_str()));
+        for (std::string const& keyword : keywords())
+            setBuiltinCommand(keyword.c_str(), nullptr);
     }
     ~CimageScriptFuzzScope() {
         size_t i = 0;
-        for (char const* keyword : keywords())
-            setBuiltinCommand(keyword, saved[i++]);
+        for (std::string const& keyword : keywords())
+            setBuiltinCommand(keyword.c_str(), saved[i++]);
     }
     CimageScriptFuzzScope(CimageScriptFuzzScope const&) = delete;
     CimageScriptFuzzScope& operator=(CimageScriptFuzzScope const&) = delete;
 
   private:
-    static std::vector<char const*> const& keywords() {
-        static std::vector<char const*> const list = {
-            "if", "elseif", "else", "label", "exit0", "msgbox", "startHttpRequest", "httpRequestAndRun",
-            "download", "saveVar", "delete", "runString", "loadScript", "runScript", "set", "setmask",
-            "setPriority", "sendReport", "exit", "exiterr", "srand", "webpage", "progress", "mfile", "storeReg",
-            "mdir", "renameFile", "deleteFile", "system", "var", "forEachChild", "setParent", "addPath",
-            "setPath", "mkdir", "nosave", "save", "int", "string", "s", "short", "float", "dir", "array",
-            "rotater", "rotate", "cd", "setExitErr", "name", "addGeo", "addChan", "addImage", "addVolume",
-            "cerr", "CERR", "addScript", "script", "appendScript"};
+    static std::vector<std::string> const& keywords() {
+        static std::vector<std::string> const list = [] {
+            std::istringstream words("if elseif else label exit0 msgbox startHttpRequest httpRequestAndRun "
+                                     "download saveVar delete runString loadScript runScript set setmask "
+                                     "setPriority sendReport exit exiterr srand webpage progress mfile "
+                                     "storeReg mdir renameFile deleteFile system var forEachChild setParent "
+                                     "addPath setPath mkdir nosave save int string s short float dir array "
+                                     "rotater rotate cd setExitErr name addGeo addChan addImage addVolume "
+                                     "cerr CERR addScript script appendScript");
+            std::vector<std::string> out;
+            for (std::string w; words >> w;)
+                out.push_back(w);
+            return out;
+        }();
         return list;
     }
     CfakeHostServices host;
