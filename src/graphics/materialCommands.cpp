@@ -160,7 +160,9 @@ unsigned Cmaterial::addStage(CscriptLine& line) {
     stage->stageNum = static_cast<int16_t>(number);
     texStages->addVariable(stage, 1);
     stage->setDiskPath(getDiskPath());
-    if (line.firstChild) runScriptLines(stage, line.firstChild);
+    // A failing block (already recorded) fails the material too, so that reading never
+    // reports success for a material whose stage was refused.
+    if (line.firstChild && runScriptLines(stage, line.firstChild) != 0) return CMD_STOP;
     return CMD_DONE;
 }
 

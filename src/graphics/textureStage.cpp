@@ -145,6 +145,9 @@ unsigned CtextureStage::runImageBlock(CscriptLine& line) {
     tex->setDiskPath(getDiskPath());
     // The image commands work on the texture's own array: an empty image gets one.
     if (tex->array == nullptr) tex->allocateDataArray(2);
-    if (runScriptLines(tex, line.firstChild) != 0) setExitError("couldn't run image script", 1);
+    if (runScriptLines(tex, line.firstChild) != 0) {
+        setExitError("couldn't run image script", 1);
+        return CMD_STOP; // the stage, and so the material, failed
+    }
     return CMD_DONE;
 }

@@ -157,8 +157,8 @@ TEST_F(MaterialTest, BadMaterialsAreRefusedWithAReason) {
         {":static", "missing argument of static in material m", true},
         {":vshader", "missing argument of vshader in material m", true},
         {":frobnicate 3", "Couldn't find command frobnicate in script ", true},
-        // A stage block's failure is recorded; the material stops at its next line.
-        {":addStage { :nosuch } :color 1 1 1", "Couldn't find command nosuch in script ", true},
+        // A stage block's failure fails the material.
+        {":addStage { :nosuch }", "Couldn't find command nosuch in script ", true},
     };
     for (Case const& c : cases) {
         reset();
