@@ -143,11 +143,11 @@ unsigned CtextureStage::runImageBlock(CscriptLine& line) {
     if (line.firstChild == nullptr || tex == nullptr) return CMD_DONE;
     VTRACE(2, "use script to generate image.  before texImage=" << static_cast<void const*>(tex));
     tex->setDiskPath(getDiskPath());
-    // The image commands work on the texture's own array: an empty image gets one.
-    if (tex->array == nullptr) tex->allocateDataArray(2);
+    tex->preScript();
     if (runScriptLines(tex, line.firstChild) != 0) {
         setExitError("couldn't run image script", 1);
         return CMD_STOP; // the stage, and so the material, failed
     }
+    tex->postScript();
     return CMD_DONE;
 }

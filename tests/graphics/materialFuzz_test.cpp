@@ -25,7 +25,7 @@ TEST_F(MaterialTest, MalformedScriptsAreRefused) {
         {std::string("\"\0\0\0\xff", 5), 1, "syntax error in script", 0},
         {":color (1 +) x y", 0, "", 0}, // numbers are read as written: text reads 0
         {":addStage { :addStage { :addStage { :addStage { :addStage { } } } } }", 1, "adstg", 4},
-        {":addStage { :tex \"\" { :tex null { } } }", 1, "Couldn't find command tex in script ", 1},
+        {":addStage { :tex \"\" { :tex null { } } }", 1, "couldn't run image script", 1},
         {":addStage { :tex nothere.sgi }", 1, "Couldn't find tex nothere.sgi", 1},
     };
     for (Case const& c : cases) {

@@ -2,6 +2,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "data/dataArray.h"
+#include "graphics/textureImage.h"
 #include "materialTestSupport.h"
 
 namespace {
@@ -34,6 +36,11 @@ TEST_F(MaterialTest, EveryShippedMaterialReads) {
         for (char const* left : {"pos_func", "color_func", "tex2_func", "gl_Vertex", "gl_Normal", "gl_Multi"})
             EXPECT_EQ(vertex.find(left), std::string::npos) << file << " still has " << left;
         EXPECT_LE(m->numStages, SHADER_SAMPLERS) << file;
+        // Images built by a stage's block end with pixels.
+        for (int k = 0; k < m->numStages; k++) {
+            CtextureImage* image = m->getStage(k)->tex;
+            if (image) EXPECT_TRUE(image->array && image->array->byteData) << file << " stage " << k;
+        }
     }
 }
 

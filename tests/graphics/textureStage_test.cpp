@@ -85,7 +85,7 @@ TEST_F(StageTest, TexForms) {
         {":tex \"\" { :cerr building }", 0, "", true, "pc", 1},
         {":tex { :cerr building }", 0, "", true, "pc", 1},
         {":tex grey.sgi { :cerr building }", 0, "", true, "grey.sgi", 1},
-        {":tex { :nosuch }", 1, "Couldn't find command nosuch in script ", true, "pc", 1},
+        {":tex { :nosuch }", 1, "couldn't run image script", true, "pc", 1},
     };
     for (Case const& c : cases) {
         reset();
@@ -105,12 +105,19 @@ TEST_F(StageTest, TexForms) {
     }
 }
 
-TEST_F(StageTest, ImageBlockRunsOnTheImageInTheStageFolder) {
+TEST_F(StageTest, ImageBlockBuildsTheImageInTheStageFolder) {
     int result = -1;
-    CtextureStage* s = stageOf(":tex { :set array 1 }", &result);
+    CtextureStage* s =
+        stageOf(":tex { :buffer -name a -res 2 1 -chans 4\n :fill a rgba 1 0.5 0 1 }", &result);
+    ASSERT_EQ(result, 0) << lastReason();
     ASSERT_NE(s->tex, nullptr);
     EXPECT_EQ(std::string(s->tex->getDiskPath().c_str()), modelFolder() + "/arrays");
-    EXPECT_NE(s->tex->array, nullptr); // an empty image gets an array to build in
+    CdataArray* a = s->tex->array;
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->res[0], 2);
+    ASSERT_EQ(a->chans, 4);
+    EXPECT_EQ(arrayByte(a, 1, 0, 0), 255);
+    EXPECT_EQ(arrayByte(a, 1, 0, 2), 0);
 
     reset();
     model.deleteChildren();
