@@ -13,6 +13,23 @@ CtexturedGeo::CtexturedGeo() {
 
 CtexturedGeo::~CtexturedGeo() {
     VTRACE(1, "~TEXGEO " << name);
+    freePolyGroups();
+}
+
+void CtexturedGeo::freePolyGroups() {
+    for (CpolyGroupDefinition* d : definitions)
+        delete d;
+    definitions.clear();
+    for (CpolyGroupSet* s : polyGroupSets)
+        delete s;
+    polyGroupSets.clear();
+}
+
+int CtexturedGeo::badModel(char const* what, long index) {
+    Cstring reason = Cstring("bad model ") + name + ": " + what;
+    if (index >= 0) reason += Cstring(static_cast<int>(index));
+    setExitError(reason.c_str(), 1);
+    return 1;
 }
 
 void CtexturedGeo::writeConfigString(std::ofstream& out) {
@@ -57,7 +74,9 @@ int CtexturedGeo::loadTexturedGeo(char const* path) {
         createMainDirectories();
         return 1;
     }
+    CmaterialOwner::specOffset = CgeoNew::specOffset; // materials read it as the model's
     VTRACE(2, "CtexturedGeo:: loaded geo " << path);
+    buildQuickMatrixLookups();
     return 0;
 }
 
