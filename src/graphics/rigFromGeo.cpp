@@ -2,6 +2,8 @@
 #include "graphics/rigFromGeo.h"
 
 #include "graphics/geoNew.h"
+#include "graphics/texturedGeo.h"
+#include "variables/variableBasics.h"
 
 bool skeletonPointsFromGeo(CgeoNew& geo, CskeletonModelPoints& out) {
     out = CskeletonModelPoints();
@@ -48,4 +50,19 @@ void clothViewFromGeo(CgeoNew& geo, std::vector<CclothPointGroup>& groups, Cclot
     view.finDistOffset = geo.findAttrib("fin_dist", 0);
     view.finAnglesOffset = geo.findAttrib("fin_angles", 0);
     view.normalOffset = geo.findAttrib("N", 0);
+}
+
+int buildModelCloth(CtexturedGeo& model, CclothControllerSource* controllers) {
+    std::vector<CclothPointGroup> groups;
+    CclothModelView view;
+    clothViewFromGeo(model, groups, view);
+    std::vector<float> stiffness;
+    auto* list = dynamic_cast<CarrayVar*>(model.species ? model.species->findVariable("stiffness") : nullptr);
+    if (list) {
+        for (int i = 0; i < list->elements(); i++)
+            stiffness.push_back(list->getFloat(i));
+        view.stiffness = &stiffness;
+    }
+    bool flags = static_cast<int>(model.pointFlags.size()) == model.numPoints;
+    return model.cloth.buildCloth(view, controllers, flags ? model.pointFlags.data() : nullptr);
 }
