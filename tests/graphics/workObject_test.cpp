@@ -224,6 +224,17 @@ TEST_F(WorkObjectTest, RenderStreamRecordsAreByteExact) {
         if (k.what & 16) expectNear(Cvector(r[4], r[5], r[6]), 0, 1, 0, 0);
         if (k.what & 4) EXPECT_EQ(r[8], 0.75f);
     }
+    // Values beyond the byte and 16-bit ranges are held at their limits.
+    c[0] = 2.0f, c[1] = -1.0f;
+    w.curGeo->pointData()[w.posOffset * 8] = 100.0f;
+    geo.apiFormat = 1;
+    geo.oneChannelColor = 255;
+    GLSL = 1;
+    std::vector<float> held(8 * 9, -5.0f);
+    w.copyCGeoDataIntoRenderStreamFormat(held.data(), 9, 1 | 2);
+    EXPECT_EQ(shorts(held.data(), 0), 32767);
+    EXPECT_EQ(word(held.data() + 3) & 0xFFFFu, 255u);
+
     // Parts outside the record or in no stream are skipped.
     GLSL = 1;
     geo.apiFormat = 0;
