@@ -151,6 +151,9 @@ ClinkedResourceNode* CworkObject::getDeviceDataStructure(CgraphicsAPI* device) {
 void CworkObject::freeWorkObjectDeviceResources(int displayIndex) {
     if (displayIndex < 0 || displayIndex >= kWorkObjectDisplays) return;
     if (ClinkedResourceNode* handler = deviceData[displayIndex]) {
+        // Clears the slot and makes the handler forget it, so that a handler released
+        // later never writes into a work object that is gone.
+        handler->zeroAllPointersToZero();
         deviceData[displayIndex] = nullptr;
         handler->removeAllLinks();
     }
