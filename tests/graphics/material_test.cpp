@@ -1,6 +1,5 @@
 // Reading materials: numbering, stream masks, the script commands and their refusals.
 #include <cmath>
-#include <fstream>
 #include <functional>
 
 #include "materialTestSupport.h"
@@ -238,16 +237,6 @@ TEST_F(MaterialTest, SpecularReflectionWithoutImageIsRecordedButStillMarked) {
     EXPECT_EQ(model.workSwitches[3], 1);
     EXPECT_TRUE(m->streamChans[STREAM_DYNAMIC] & CHAN_SPECULAR);
     EXPECT_EQ(model.specColRef, nullptr);
-}
-
-TEST_F(MaterialTest, SaveStringNamesTheMaterial) {
-    Cmaterial* m = loadScript("");
-    std::string path = folder.file("save.txt");
-    {
-        std::ofstream out(path);
-        m->writeSaveString(out);
-    }
-    EXPECT_EQ(readWholeFile(path), ":material m");
 }
 
 } // namespace
