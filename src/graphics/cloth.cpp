@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "graphics/numberLimits.h"
 #include "script/chanController.h"
 #include "support/cerr.h"
 
@@ -189,8 +190,8 @@ int CclothModel::buildPiece(CclothPieceStaticInfo& piece, CclothPointGroup const
                 float stiffness = defaultStiffness;
                 if (j == 0) {
                     CclothBasePointStaticInfo& base = piece.basePoints[b];
-                    base.matrix0 = static_cast<uint8_t>(static_cast<int>(r[model.matOffset]));
-                    base.matrix1 = static_cast<uint8_t>(static_cast<int>(r[model.matOffset + 1]));
+                    base.matrix0 = static_cast<uint8_t>(truncatedWithin(r[model.matOffset]));
+                    base.matrix1 = static_cast<uint8_t>(truncatedWithin(r[model.matOffset + 1]));
                     base.weight = r[model.blendOffset];
                     base.anchor = position + n;
                     stiffness = 1.0f;

@@ -91,6 +91,9 @@ TEST_F(MaterialTest, CommandsSetTheirFields) {
              return m.doAlphaMultWhenTransparent == 0 && m.sortPosition == -2.5f;
          }},
         {":oneColorChannelToAll 2", [](Cmaterial&, TestModel& g) { return g.oneChannelColor == 2; }},
+        // Numbers beyond the integer range are held at its limit before they become bytes.
+        {":oneColorChannelToAll 1e30 :doLighting nan",
+         [](Cmaterial& m, TestModel& g) { return g.oneChannelColor == 255 && m.doLighting == 0; }},
         {":normalsToTexture 1",
          [](Cmaterial& m, TestModel& g) {
              return g.normalsToTexture == 1 && m.streamChans[STREAM_DYNAMIC] == (CHAN_POSITION | CHAN_TEX2);

@@ -166,6 +166,7 @@ TEST_F(SkeletonTest, BadSkeletonsAreRefusedWithAReason) {
         {1, "-mn a -addSens 1", 1, "skeleton joint 1 (a): addSens"},
         {1, "", 7, "skeleton joint 3 (j3): parent out of range: 7"},
         {1, "", -3, "skeleton joint 3 (j3): parent out of range: -3"},
+        {1, "", 1e20f, "skeleton joint 3 (j3): parent out of range: 2147483647"},
         {1, "-mn cam -lag 0.5", -2, "skeleton joint 3 (cam): a lagging joint needs a parent joint"},
     };
     for (Case const& c : cases) {
