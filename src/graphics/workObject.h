@@ -45,9 +45,7 @@ class CworkObjectOwner : public CskeletonOwner {
     // The thing's own adjustments of the deformed points.
     virtual void postDeformProcessing(CworkObject& object) { (void)object; }
     // A sensor found the level below its threshold.
-    virtual void processLevelSetSensor(ClevelSetSensor* sensor, float level) {
-        (void)sensor, (void)level;
-    }
+    virtual void processLevelSetSensor(ClevelSetSensor* sensor, float level) { (void)sensor, (void)level; }
     // Debug dump of the thing.
     virtual void showThing() {}
     // The thing's bounding box (min x, y, z, max x, y, z); null: it keeps none.

@@ -161,7 +161,8 @@ void CworkObject::setRenderPolyVariation(short index, short variation) {
         return;
     }
     CrenderPolyGroup& group = renderPolyGroups[static_cast<size_t>(index)];
-    if (group.set == nullptr || variation < 0 || static_cast<size_t>(variation) >= group.set->variations.size()) {
+    if (group.set == nullptr || variation < 0 ||
+        static_cast<size_t>(variation) >= group.set->variations.size()) {
         VTRACE(1, ownerName(thing) << ": group " << index << " has no variation " << variation);
         return;
     }

@@ -95,10 +95,9 @@ void CworkObject::skinPoints(bool& failed) {
         bool known = b.matrixA < numMatrices && b.matrixB < numMatrices;
         if (known) skinned.blendByMatrices(deformMatrices[b.matrixB], deformMatrices[b.matrixA], b.weight);
         if (!known || !insideWorld(skinned)) {
-            VTRACE(1, (thing ? thing->skeletonOwnerName() : "") << " ERROR! bad matrix  pt:" << i << "/"
-                                                                 << numPoints << " " << skinned << " p=" << p
-                                                                 << " matIndexes=" << int(b.matrixA) << ", "
-                                                                 << int(b.matrixB));
+            VTRACE(1, (thing ? thing->skeletonOwnerName() : "")
+                          << " ERROR! bad matrix  pt:" << i << "/" << numPoints << " " << skinned
+                          << " p=" << p << " matIndexes=" << int(b.matrixA) << ", " << int(b.matrixB));
             if (b.matrixA < numMatrices) matrixPoints[b.matrixA].showMatrixPoint(b.matrixA);
             if (b.matrixB < numMatrices) matrixPoints[b.matrixB].showMatrixPoint(b.matrixB);
             skinned.set(0.0f, 0.0f, 0.0f);
@@ -121,7 +120,8 @@ void CworkObject::pushNoise() {
     float* target = attribute(curGeo, onPosition ? posOffset : noiseTargetOffset);
     int push = model->noisePushOffset, timing = model->noiseTimingOffset, base = model->noiseUVOffset;
     int fpp = model->floatsPerPoint;
-    if (target == nullptr || push < 0 || push + 2 > fpp || base < 0 || base + 2 > fpp || timing >= fpp) return;
+    if (target == nullptr || push < 0 || push + 2 > fpp || base < 0 || base + 2 > fpp || timing >= fpp)
+        return;
     for (int i = 0; i < numPoints; i++) {
         float const* r = model->pointRecord(i);
         if (r[push] == 0.0f) continue;
@@ -142,12 +142,14 @@ void CworkObject::setDualNormalFactors() {
     d.normalize();
     std::vector<float>& factors = model->dualNormalFactors;
     for (int p : model->dualNormalPoints) {
-        if (p < 0 || static_cast<size_t>(p) >= model->blendInfo.size() || static_cast<size_t>(p) >= factors.size())
+        if (p < 0 || static_cast<size_t>(p) >= model->blendInfo.size() ||
+            static_cast<size_t>(p) >= factors.size())
             continue;
         CmatrixBlendInfo const& b = model->blendInfo[static_cast<size_t>(p)];
         int joint = b.weight < 0.5f ? b.matrixB : b.matrixA;
         if (joint >= numMatrices) continue;
-        factors[static_cast<size_t>(p)] = deformMatrices[static_cast<size_t>(joint)].rot.side.dot(d) >= 0.0f ? 1.0f : -1.0f;
+        factors[static_cast<size_t>(p)] =
+            deformMatrices[static_cast<size_t>(joint)].rot.side.dot(d) >= 0.0f ? 1.0f : -1.0f;
     }
 }
 
@@ -165,8 +167,9 @@ void CworkObject::calcDeformedGeometry() {
 
     float* normals = attribute(curGeo, normalOffset);
     CgeoNew const& rest = model->clonedPoints;
-    float const* restNormals =
-        rest.pointData() && rest.normalOffset >= 0 ? rest.pointData() + rest.normalOffset * rest.numPoints : nullptr;
+    float const* restNormals = rest.pointData() && rest.normalOffset >= 0
+                                   ? rest.pointData() + rest.normalOffset * rest.numPoints
+                                   : nullptr;
     if (skinning && normals && restNormals && rest.numPoints >= numPoints) {
         std::vector<float> const& factors = model->dualNormalFactors;
         int points = std::min<int>(numPoints, static_cast<int>(model->blendInfo.size()));
@@ -254,7 +257,8 @@ void CworkObject::causticColors() {
         float c = 0.0f;
         if (r[amp] > 0.0f) {
             float sample = 0.0f;
-            noise->getValues(fraction(causticPhaseU + r[offsets]), fraction(causticPhaseV + r[offsets + 1]), &sample, 1);
+            noise->getValues(fraction(causticPhaseU + r[offsets]), fraction(causticPhaseV + r[offsets + 1]),
+                             &sample, 1);
             c = sample * r[amp];
         }
         float* out = colors + static_cast<size_t>(i) * 3;
@@ -328,7 +332,8 @@ void CworkObject::processStealColorsPoints() {
         int to = pairs[k], from = pairs[k + 1];
         if (to < 0 || from < 0 || to >= numPoints || from >= numPoints) continue;
         for (int c = 0; c < 3; c++)
-            colors[static_cast<size_t>(to) * colorSize + c] = colors[static_cast<size_t>(from) * colorSize + c];
+            colors[static_cast<size_t>(to) * colorSize + c] =
+                colors[static_cast<size_t>(from) * colorSize + c];
     }
 }
 
