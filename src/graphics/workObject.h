@@ -205,6 +205,7 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     // The tank's and species' arrays, traced once per kind when absent.
     CframeSources* sources();
     void traceMissing(int bit, char const* what);
+    int skinnedPoints() const;
     void skinPoints(bool& failed);
     void pushNoise();
     void setDualNormalFactors();

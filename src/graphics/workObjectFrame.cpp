@@ -80,12 +80,18 @@ int CworkObject::calcGeometry(int buffer) {
     return 0;
 }
 
+// Points both skinning tables cover (a model whose tables were never built has none).
+int CworkObject::skinnedPoints() const {
+    size_t tables = std::min(model->blendInfo.size(), model->pointFlags.size());
+    return static_cast<int>(std::min(static_cast<size_t>(std::max<int>(numPoints, 0)), tables));
+}
+
 void CworkObject::skinPoints(bool& failed) {
     CgeoNew const& rest = model->clonedPoints;
     float* pos = attribute(curGeo, posOffset);
     float const* restPos = rest.pointData() ? rest.pointData() + rest.posOffset * rest.numPoints : nullptr;
     if (pos == nullptr || restPos == nullptr || rest.numPoints < numPoints) return;
-    int points = std::min<int>(numPoints, static_cast<int>(model->blendInfo.size()));
+    int points = skinnedPoints();
     for (int i = 0; i < points; i++) {
         if (!model->pointFlags[static_cast<size_t>(i)]) continue;
         CmatrixBlendInfo const& b = model->blendInfo[static_cast<size_t>(i)];
@@ -172,7 +178,7 @@ void CworkObject::calcDeformedGeometry() {
                                    : nullptr;
     if (skinning && normals && restNormals && rest.numPoints >= numPoints) {
         std::vector<float> const& factors = model->dualNormalFactors;
-        int points = std::min<int>(numPoints, static_cast<int>(model->blendInfo.size()));
+        int points = skinnedPoints();
         for (int i = 0; i < points; i++) {
             if (!model->pointFlags[static_cast<size_t>(i)]) continue;
             CmatrixBlendInfo const& b = model->blendInfo[static_cast<size_t>(i)];

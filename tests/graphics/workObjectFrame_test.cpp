@@ -2,7 +2,6 @@
 // their edits and look-ups.
 #include <cmath>
 #include <limits>
-#include <tuple>
 
 #include "data/dataArray.h"
 #include "geoTestSupport.h"
@@ -28,6 +27,8 @@ class Thing : public CworkObjectOwner, public CframeSources {
     int thingCooks() override { return 0; }
     CframeSources* frameSources() override { return inTank ? this : nullptr; }
     float* boundingBox() override { return box; }
+    void processLevelSetSensor(ClevelSetSensor* sensor, float level) override { fired.push_back(level); }
+    float sphereLevelSet(Cvector const& p) override { return p.y - 0.5f; }
     CdataChan const* camShakeChan() override { return shake; }
     CdataImage const* fishFinFlutter() override { return flutter; }
     Cvector camPos() override { return Cvector(0, 0, -10); }
@@ -45,6 +46,7 @@ class Thing : public CworkObjectOwner, public CframeSources {
     CdataImage const* flutter = nullptr;
     Cpov view;
     float noiseSpeed = 0.0f;
+    std::vector<float> fired;
 };
 
 // Point p at (p + 1, p % 2, 0), colour (0.1 p, 0.2, 0.3), uv (0.25, 0.75), normal +x (but
@@ -66,19 +68,10 @@ class FrameTest : public MaterialTest {
                 contents.data.end(),
                 {p + 1.0f, p % 2 * 1.0f, 0, 0.1f * p, 0.2f, 0.3f, 1, 0, 0, 0.25f, 0.75f, 0, 1, 1, 0, 0, 0,
                  0,        -1,           2, -1});
-        for (auto const& [p, at, v] : std::vector<std::tuple<int, int, float>>{{3, 6, 0.5f},
-                                                                               {3, 7, 3},
-                                                                               {4, 6, 0},
-                                                                               {4, 7, -3},
-                                                                               {0, 13, 0},
-                                                                               {2, 13, 0.25f},
-                                                                               {6, 14, 0.5f},
-                                                                               {6, 15, 0.25f},
-                                                                               {2, 17, 2},
-                                                                               {5, 17, 2},
-                                                                               {0, 18, 1},
-                                                                               {7, 20, 3}})
-            contents.data[static_cast<size_t>(p * 21 + at)] = v;
+        float const specials[] = {3, 6,  0.5f, 3, 7,  3,     4, 6,  0, 4, 7,  -3, 0, 13, 0, 2, 13, 0.25f,
+                                  6, 14, 0.5f, 6, 15, 0.25f, 2, 17, 2, 5, 17, 2,  0, 18, 1, 7, 20, 3};
+        for (size_t k = 0; k < std::size(specials); k += 3) // (point, float, value)
+            contents.data[static_cast<size_t>(specials[k] * 21 + specials[k + 1])] = specials[k + 2];
         contents.pointGroups = {{"extremity", {1, 4}}};
         contents.polygons = {{0, 1, 2}, {3, 4, 5}, {5, 6, 7}};
         contents.primGroups = {{"mat_fin_oa", {0}}, {"mat_fin_tb", {1}}, {"mat_fin_1#_tc", {2}}};
@@ -199,6 +192,11 @@ TEST_F(FrameTest, EffectsOnTheCurrentBuffer) {
     float const box[6] = {2 - 0.3f, 0, -0.3f, 5 + 0.3f, 1, 0.3f};
     for (int k = 0; k < 6; k++)
         EXPECT_FLOAT_EQ(owner.box[k], box[k]) << k;
+    // Without a level-set volume the spheres' level (y - 0.5) is used: only point 1 (y 1)
+    // is below its threshold; point 500 does not exist.
+    w.levelSetSensors = {{0, 1, 0.6f}, {0, 0, -1.0f}, {0, 500, 9.0f}};
+    w.doLevelSetSensors();
+    EXPECT_EQ(owner.fired, std::vector<float>{0.5f});
 }
 
 TEST(CellMask, CoversTheCellsOfARange) {
