@@ -20,7 +20,7 @@ bool wholeCell(float v, bool roundUp, long& out) {
 
 } // namespace
 
-uint64_t cellMask(float first, float last, int count) {
+uint64_t gridCellMask(float first, float last, int count) {
     count = std::min(count, kMaxCells);
     long a = 0, b = 0;
     if (count < 1 || !wholeCell(first, false, a) || !wholeCell(last, true, b)) return 0;
@@ -77,8 +77,8 @@ void CrenderPolyGroup::calcPOVcoords() {
         return;
     }
     if (found == 0) return;
-    uint64_t x = cellMask(a.x, b.x, sources->gridColumns());
-    uint64_t y = cellMask(screenMin.y, screenMax.y, sources->gridRows());
+    uint64_t x = gridCellMask(a.x, b.x, sources->gridColumns());
+    uint64_t y = gridCellMask(screenMin.y, screenMax.y, sources->gridRows());
     if (x == 0 || y == 0) return; // off screen
     xCellMask = x, yCellMask = y;
 }

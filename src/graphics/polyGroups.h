@@ -93,7 +93,7 @@ class CrenderPolyGroup {
 
 // Bits first .. last of a grid of count cells (count held to 64), from a cell range in
 // grid units; 0 when the range lies off the grid.
-uint64_t cellMask(float first, float last, int count);
+uint64_t gridCellMask(float first, float last, int count);
 
 // The suffix of a "mat_" group name: "<base><sep><flag><id>" or
 // "<base><sep><digit>#<sep><flag><id>". Cuts it off name; false (name untouched) when the

@@ -214,7 +214,7 @@ TEST(CellMask, CoversTheCellsOfARange) {
                        {std::nanf(""), 3.0f, 32, 0},
                        {0.0f, 3.0f, 0, 0}};
     for (Case const& c : cases)
-        EXPECT_EQ(cellMask(c.first, c.last, c.count), c.mask) << c.first << " " << c.last << " " << c.count;
+        EXPECT_EQ(gridCellMask(c.first, c.last, c.count), c.mask) << c.first << " " << c.last << " " << c.count;
 }
 
 TEST_F(FrameTest, ScreenCellsOfARenderPolyGroup) {
