@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/osFunctions.h"
+#include "host/hostServices.h"
+#include "support/osRand.h"
 #include "script/mathSolver.h"
 #include "script/mathSolverInternal.h"
 #include "script/solverText.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "host/osFunctions.h"
+#include "host/hostServices.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "world/velmoraFunctions.h"

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "host/osFunctions.h"
+#include "host/hostServices.h"
 #include "support/cerr.h"
 #include "support/globals.h"
 
@@ -152,11 +152,17 @@ void file_close(std::ofstream& out) {
     if (out.fail()) good = false;
     VTRACE(4, "_"
                   << "backupOrigFilename:" << backupOrigFilename << "  " << (good ? 1 : 0));
-    if (!good || backupOrigFilename.empty()) return;
+    if (backupOrigFilename.empty()) return;
+    Cstring name = backupOrigFilename;
+    backupOrigFilename = ""; // nothing stays pending, whatever happens to this write
+    if (!good) {
+        // The half-written new file goes; the old one is untouched.
+        std::remove(replaceCommonPathKeyword(name + ".temp").c_str());
+        out.setstate(std::ios::failbit);
+        return;
+    }
     VTRACE(4, "_"
                   << "goodC");
-    Cstring name = backupOrigFilename;
-    backupOrigFilename = "";
     if (!finishSafeWrite(name)) out.setstate(std::ios::failbit);
 }
 

@@ -33,6 +33,7 @@ float m_fishGlobalScalar = 0.0f;
 short xWell = 1;
 short allScreensSaver = 0;
 short m_noSaveTankChanges = 0;
+Cstring randomMachineID;
 
 namespace {
 
@@ -59,6 +60,7 @@ CdirectoryVar* createRegistryAndRegisterVars(CdirectoryVar* root) {
     }
     registries = r;
     // Each registration is prepended: the root lists (and the file writes) them newest first.
+    r->registerString(randomMachineID, "rmid", 1);
     r->registerShort(batterySaver, "batterySaver", 1);
     r->registerShort(specialMode, "special", 0);
     r->registerInt(numRuns, "runs", 1);
@@ -94,4 +96,13 @@ CdirectoryVar* createRegistryAndRegisterVars(CdirectoryVar* root) {
 int setRegistrySettingsToDefaults() {
     setOptionDefaults();
     return 1;
+}
+
+int saveRegistryTree(CdirectoryVar* root, char const* path) {
+    if (root == nullptr || root->firstChild == nullptr || path == nullptr) return 1;
+    // The root is marked only for this write; its flag must not leak into other saves.
+    root->setSave(1);
+    int result = root->firstChild->saveSettings(path, true, false);
+    root->setSave(0);
+    return result;
 }

@@ -50,9 +50,14 @@ extern float m_fishGlobalScalar;             // "fsSz"
 extern short xWell;                          // "xwell"
 extern short allScreensSaver;                // "allSS"
 extern short m_noSaveTankChanges;            // "nstch"
+extern Cstring randomMachineID;              // "rmid": made once where the system has no identifier
 
 // Registers every key under globalVariablesDir (the argument is used only while there is
 // no root yet) and sets the option defaults; returns the root.
 CdirectoryVar* createRegistryAndRegisterVars(CdirectoryVar* root);
 // Restores the defaults of the options; returns 1.
 int setRegistrySettingsToDefaults();
+// Writes the saved keys under root to path as script text, safely (the old file stays
+// until the new one is complete). 0 written; 1 when there is nothing to save or the
+// write failed.
+int saveRegistryTree(CdirectoryVar* root, char const* path);

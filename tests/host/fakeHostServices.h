@@ -2,6 +2,7 @@
 // results are chosen by the test. Header-only so that any test program can use it.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,39 @@ class CfakeHostServices : public ChostServices {
         record(request("httpAndRun", path, report, type, extra));
         return httpResult;
     }
-    int storeRegistry() override { return record("storeRegistry"), 0; }
+    int showMessageBox(Cstring const& text, Cstring const& info, std::vector<Cstring> const& buttons) override {
+        std::string line = "message " + std::string(text.c_str()) + " / " + info.c_str() + " [";
+        for (size_t b = 0; b < buttons.size(); b++) line += (b ? "|" : "") + std::string(buttons[b].c_str());
+        record(line + "]");
+        if (answers.empty()) return defaultAnswer;
+        int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    int decodePicture(imageFile&, char const* path) override { return record("picture " + std::string(path)), 0; }
+    int openMasterLog(char const* path) override { return record("masterLog " + std::string(path)), 1; }
+    void setPriority(int priority) override { record("priority " + std::to_string(priority)); }
+    Cstring dataFolder() override { return dataFolderText; }
+    std::vector<Cstring> installFolderCandidates() override { return installFolders; }
+    int64_t now() override { return clock; }
+    Cstring platformId() override { return platformIdText; }
+    Cstring systemVersionText() override { return versionText; }
+    std::vector<Cstring> preferredLocales() override { return locales; }
 
     std::vector<std::string> calls;
     std::string written; // bytes of the last writeFile
     int fileResult = 0;
     int httpResult = 0;
+    // Message boxes take the next answer (a button index, -1 for none), else defaultAnswer.
+    std::deque<int> answers;
+    int defaultAnswer = 0;
+    // What the fake system reports.
+    Cstring dataFolderText = "/fake/data/";
+    std::vector<Cstring> installFolders;
+    int64_t clock = 0;
+    Cstring platformIdText;
+    Cstring versionText = "Linux 6.1.0-test";
+    std::vector<Cstring> locales;
 
   private:
     void record(std::string const& line) { calls.push_back(line); }

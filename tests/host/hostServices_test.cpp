@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/fakeHostServices.h"
-#include "host/hostServices.h"
+#include "host/osFunctions.h"
 #include "support/cerr.h"
 #include "testSupport.h"
 #include "variables/variableBasics.h"
@@ -49,7 +49,7 @@ TEST(LinuxHost, ShellCommandExpandsKeywordsAndGivesTheStatus) {
     ScopedDataFolder data;
     EXPECT_EQ(OS::shellCommand("echo made > [APD]out.txt"), 0);
     EXPECT_EQ(readWholeFile(data.file("out.txt")), "made\n");
-    EXPECT_EQ(OS::shellCommand("exit 3"), 3);
+    EXPECT_EQ(hostServices().shellCommand("exit 3"), 3);
 }
 
 TEST(HostSwap, TheFakeReceivesTheCallsWhileInPlace) {
@@ -60,7 +60,6 @@ TEST(HostSwap, TheFakeReceivesTheCallsWhileInPlace) {
         OS::closeProgress();
         OS::showInternetPage("http://example.invalid/");
         OS::startFileDownload("http://example.invalid/f", "[APD]f", true);
-        EXPECT_EQ(OS::storeRegistryStuff(), 0);
         fake.httpResult = 7;
         EXPECT_EQ(startHTTPrequestThread("/q", false, 2, nullptr), 7);
         std::vector<std::string> expected = {"openProgress hi",
@@ -68,7 +67,6 @@ TEST(HostSwap, TheFakeReceivesTheCallsWhileInPlace) {
                                              "closeProgress",
                                              "browser http://example.invalid/",
                                              "download http://example.invalid/f [APD]f progress",
-                                             "storeRegistry",
                                              "startHTTP /q report=0 type=2 extra=(none)"};
         EXPECT_EQ(fake.calls, expected);
     }

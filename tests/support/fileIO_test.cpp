@@ -161,16 +161,26 @@ TEST_F(Files, SafeWriteLeavesOnlyTheNewFile) {
     EXPECT_FALSE(pathExists(data.file("fresh.txt.bak")));
 }
 
+// A failed safe write ends with the old file untouched and nothing pending: a stream opened
+// before it and closed after it must not finish the abandoned write.
 TEST_F(Files, FailedStreamKeepsOldFile) {
     writeWholeFile(data.file("settings.txt"), "old");
+    std::ofstream other;
+    ASSERT_EQ(file_open(other, Cstring("[APD]stdout_run.txt"), 0), 1);
     backupWrite = 1;
     std::ofstream out;
     ASSERT_EQ(file_open(out, Cstring("[APD]settings.txt"), 0), 1);
     out << "half";
     out.setstate(std::ios::badbit);
     file_close(out);
+    EXPECT_TRUE(out.fail());
+    EXPECT_EQ(backupOrigFilename.size(), 0);
+    EXPECT_FALSE(pathExists(data.file("settings.txt.temp")));
+    other << "trace";
+    file_close(other);
+    EXPECT_FALSE(other.fail());
     EXPECT_EQ(readWholeFile(data.file("settings.txt")), "old");
-    EXPECT_TRUE(pathExists(data.file("settings.txt.temp")));
+    EXPECT_EQ(readWholeFile(data.file("stdout_run.txt")), "trace");
 }
 
 // Every failing rename of the swap must leave the old content under the real name.
