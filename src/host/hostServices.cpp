@@ -40,7 +40,12 @@ int openMasterOut() {
 namespace OS {
 
 int shellCommand(char const* command) {
-    return hostServices().shellCommand(command);
+    Cstring expanded = replaceCommonPathKeyword(command ? command : "");
+    VTRACE(1, "****shellCommand " << expanded);
+    masterLine(expanded.c_str());
+    int status = hostServices().shellCommand(command);
+    if (masterOut.is_open()) masterOut << status << std::endl;
+    return 0; // a failing command is only logged
 }
 void showInternetPage(char const* url) {
     hostServices().showInternetPage(url);
