@@ -26,6 +26,9 @@ class ChostServices {
     virtual int makeFolders(char const* path) = 0;
     virtual int renameFile(char const* from, char const* to) = 0;
     virtual int deleteFile(char const* path) = 0;
+    // Moves a file between full paths (no keywords), replacing any file at to; the steps
+    // of a safe write. 0 success.
+    virtual int moveFile(char const* from, char const* to) = 0;
     // The data folder for this user, ending in "/".
     virtual Cstring dataFolder() = 0;
     // Folders that may hold the installed resources, most wanted first, each ending in "/".

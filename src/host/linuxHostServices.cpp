@@ -1,6 +1,7 @@
 #include "host/linuxHostServices.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -76,6 +77,10 @@ int ClinuxHostServices::renameFile(char const* from, char const* to) {
 
 int ClinuxHostServices::deleteFile(char const* path) {
     return ::deleteFile(path);
+}
+
+int ClinuxHostServices::moveFile(char const* from, char const* to) {
+    return std::rename(from, to) == 0 ? 0 : 1;
 }
 
 Cstring ClinuxHostServices::dataFolder() {

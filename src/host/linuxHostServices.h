@@ -16,6 +16,7 @@ class ClinuxHostServices : public ChostServices {
     int makeFolders(char const* path) override;
     int renameFile(char const* from, char const* to) override;
     int deleteFile(char const* path) override;
+    int moveFile(char const* from, char const* to) override;
     Cstring dataFolder() override;
     std::vector<Cstring> installFolderCandidates() override;
     int shellCommand(char const* command) override;

@@ -13,7 +13,6 @@
 
 uint8_t backupWrite = 0;
 Cstring backupOrigFilename;
-RenameFunction fileRenameFunction = [](char const* from, char const* to) { return std::rename(from, to); };
 
 // ---- path keywords
 
@@ -130,11 +129,11 @@ static bool finishSafeWrite(Cstring const& name) {
     Cstring temp = target + ".temp";
     Cstring bak = target + ".bak";
     std::remove(bak.c_str());
-    bool hadOld = fileRenameFunction(target.c_str(), bak.c_str()) == 0;
-    if (fileRenameFunction(temp.c_str(), target.c_str()) != 0) {
+    bool hadOld = hostServices().moveFile(target.c_str(), bak.c_str()) == 0;
+    if (hostServices().moveFile(temp.c_str(), target.c_str()) != 0) {
         VTRACE(1, "safe write: could not put " << temp << " in place");
         if (masterOut.is_open()) masterOut << "safe write failed: " << target << std::endl;
-        if (hadOld && fileRenameFunction(bak.c_str(), target.c_str()) != 0)
+        if (hadOld && hostServices().moveFile(bak.c_str(), target.c_str()) != 0)
             VTRACE(1, "safe write: the old file stays as " << bak);
         return false;
     }

@@ -2,6 +2,7 @@
 // results are chosen by the test. Header-only so that any test program can use it.
 #pragma once
 
+#include <cstdio>
 #include <deque>
 #include <string>
 #include <vector>
@@ -26,6 +27,12 @@ class CfakeHostServices : public ChostServices {
     }
     int deleteFile(char const* path) override {
         return record("deleteFile " + std::string(path)), fileResult;
+    }
+    // Engine-internal moves are real (not recorded) unless the test makes some of them fail.
+    int moveFile(char const* from, char const* to) override {
+        moves++;
+        if (moves >= moveFailFrom && moves <= moveFailTo) return 1;
+        return std::rename(from, to) == 0 ? 0 : 1;
     }
     int shellCommand(char const* command) override { return record("shell " + std::string(command)), 0; }
     void showInternetPage(char const* url) override { record("browser " + std::string(url)); }
@@ -66,6 +73,7 @@ class CfakeHostServices : public ChostServices {
     std::string written; // bytes of the last writeFile
     int fileResult = 0;
     int httpResult = 0;
+    int moves = 0, moveFailFrom = 0, moveFailTo = -1; // moves counted from 1
     // Message boxes take the next answer (a button index, -1 for none), else defaultAnswer.
     std::deque<int> answers;
     int defaultAnswer = 0;

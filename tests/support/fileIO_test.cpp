@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "host/fakeHostServices.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "testSupport.h"
@@ -106,7 +107,6 @@ TEST(Tokenize, KeepsEmptyPieces) {
 class Files : public ::testing::Test {
   protected:
     void TearDown() override {
-        fileRenameFunction = [](char const* a, char const* b) { return std::rename(a, b); };
         backupWrite = 0;
     }
     ScopedDataFolder data;
@@ -185,23 +185,24 @@ TEST_F(Files, FailedStreamKeepsOldFile) {
 
 // Every failing rename of the swap must leave the old content under the real name.
 TEST_F(Files, InjectedRenameFailuresKeepOldFile) {
-    static int failOn;
-    static int calls;
-    for (failOn = 1; failOn <= 2; failOn++) {
+    struct Case {
+        int failFrom, failTo; // renames: old aside, new in place, old back
+        char const* what;
+    } cases[] = {{2, 2, "the new file cannot take the name"}, {2, 3, "nor can the old one come back"}};
+    for (auto const& c : cases) {
         writeWholeFile(data.file("tank.txt"), "old");
-        calls = 0;
-        fileRenameFunction = [](char const* a, char const* b) {
-            if (++calls == failOn + 1 && failOn == 1) return -1; // the new file cannot take the name
-            if (failOn == 2 && calls >= 2) return -1;            // nor can the old one come back
-            return std::rename(a, b);
-        };
         bool good = true;
-        safeWrite("[APD]tank.txt", "new", good);
-        EXPECT_FALSE(good) << "case " << failOn;
+        {
+            CfakeHostServices host;
+            host.moveFailFrom = c.failFrom;
+            host.moveFailTo = c.failTo;
+            safeWrite("[APD]tank.txt", "new", good);
+        }
+        EXPECT_FALSE(good) << c.what;
         std::string kept = pathExists(data.file("tank.txt")) ? readWholeFile(data.file("tank.txt"))
                                                              : readWholeFile(data.file("tank.txt.bak"));
-        EXPECT_EQ(kept, "old") << "case " << failOn;
-        EXPECT_EQ(readWholeFile(data.file("tank.txt.temp")), "new") << "case " << failOn;
+        EXPECT_EQ(kept, "old") << c.what;
+        EXPECT_EQ(readWholeFile(data.file("tank.txt.temp")), "new") << c.what;
         std::remove(data.file("tank.txt.bak").c_str());
     }
 }
