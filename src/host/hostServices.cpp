@@ -76,17 +76,20 @@ int ShowMessage(char const* message, char const* title, int) {
     tokenize(tokens, message ? message : "", '|');
     if (masterOut.is_open()) {
         masterOut << "tokens=" << tokens.size() << std::endl;
-        for (Cstring const& t : tokens) masterOut << t << std::endl;
+        for (Cstring const& t : tokens)
+            masterOut << t << std::endl;
     }
     Cstring text = title ? Cstring(title) : tokens[0];
     Cstring info = title ? tokens[0] : (tokens.size() > 1 ? tokens[1] : Cstring());
     std::vector<Cstring> buttons;
-    for (size_t b = 2; b < tokens.size() && b < 6; b++) buttons.push_back(tokens[b]);
+    for (size_t b = 2; b < tokens.size() && b < 6; b++)
+        buttons.push_back(tokens[b]);
     if (buttons.empty()) buttons.push_back("Ok");
     alertIsBeingShown = 1;
     int chosen = hostServices().showMessageBox(text, info, buttons);
     alertIsBeingShown = 0;
-    static char const* const said[] = {"FIRST RETURNED", "SECOND RETURNED", "THIRD RETURNED", "FOURTH RETURNED"};
+    static char const* const said[] = {"FIRST RETURNED", "SECOND RETURNED", "THIRD RETURNED",
+                                       "FOURTH RETURNED"};
     if (chosen >= 0 && chosen < static_cast<int>(buttons.size())) {
         masterLine(said[chosen]);
         return 1 - chosen;

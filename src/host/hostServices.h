@@ -54,7 +54,8 @@ class ChostServices {
 
     // Shows a message box with up to four buttons and waits; the index of the button
     // chosen (0 the first), or -1 when the box went away without an answer.
-    virtual int showMessageBox(Cstring const& text, Cstring const& info, std::vector<Cstring> const& buttons) = 0;
+    virtual int showMessageBox(Cstring const& text, Cstring const& info,
+                               std::vector<Cstring> const& buttons) = 0;
     // Decodes a picture file (see OS::loadImageFile); 1 decoded, 0 not.
     virtual int decodePicture(imageFile& image, char const* path) = 0;
     // Opens the master log (masterOut) on path, truncated; 0 opened.

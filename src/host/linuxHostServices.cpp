@@ -147,7 +147,8 @@ int ClinuxHostServices::showMessageBox(Cstring const& text, Cstring const& info,
     // No window system: the message is told on stderr and the first button stands.
     std::cerr << "Velmora: " << text;
     if (!info.empty()) std::cerr << ": " << info;
-    for (size_t b = 0; b < buttons.size(); b++) std::cerr << (b == 0 ? " [" : " | ") << buttons[b];
+    for (size_t b = 0; b < buttons.size(); b++)
+        std::cerr << (b == 0 ? " [" : " | ") << buttons[b];
     std::cerr << "]" << std::endl;
     return 0;
 }

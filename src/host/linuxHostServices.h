@@ -28,7 +28,8 @@ class ClinuxHostServices : public ChostServices {
     int startHTTPrequestThread(Cstring const& path, bool reportErrors, int type, char const* extra) override;
     int makeHTTPrequestAndRunScript(Cstring const& path, bool reportErrors, int type,
                                     char const* extra) override;
-    int showMessageBox(Cstring const& text, Cstring const& info, std::vector<Cstring> const& buttons) override;
+    int showMessageBox(Cstring const& text, Cstring const& info,
+                       std::vector<Cstring> const& buttons) override;
     int decodePicture(imageFile& image, char const* path) override;
     int openMasterLog(char const* path) override;
     void setPriority(int priority) override;

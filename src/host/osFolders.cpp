@@ -76,7 +76,8 @@ int _revertToDefaults(Cstring file) {
 
 int CDtoDirectory(char const* folder) {
     int result = folder ? chdir(replaceCommonPathKeyword(folder).c_str()) : -1;
-    if (masterOut.is_open()) masterOut << "CDtoDirectory " << (folder ? folder : "") << " " << result << std::endl;
+    if (masterOut.is_open())
+        masterOut << "CDtoDirectory " << (folder ? folder : "") << " " << result << std::endl;
     return result;
 }
 

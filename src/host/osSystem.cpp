@@ -58,7 +58,8 @@ Cstring buildMachineID() {
 Cstring makeRandomMachineID() {
     std::random_device device;
     char bytes[16];
-    for (char& b : bytes) b = static_cast<char>(device() & 0xff);
+    for (char& b : bytes)
+        b = static_cast<char>(device() & 0xff);
     return idFromBytes(bytes);
 }
 
@@ -80,10 +81,10 @@ Cstring getCountry(bool code) {
     if (country.size() != 2) country = "US";
     if (code) return country;
     static char const* const names[][2] = {
-        {"US", "United States"}, {"GB", "United Kingdom"}, {"CA", "Canada"},    {"AU", "Australia"},
+        {"US", "United States"}, {"GB", "United Kingdom"}, {"CA", "Canada"},      {"AU", "Australia"},
         {"DE", "Germany"},       {"AT", "Austria"},        {"CH", "Switzerland"}, {"NL", "Netherlands"},
-        {"BE", "Belgium"},       {"FR", "France"},         {"ES", "Spain"},     {"PT", "Portugal"},
-        {"BR", "Brazil"},        {"SE", "Sweden"},         {"IT", "Italy"},     {"IE", "Ireland"}};
+        {"BE", "Belgium"},       {"FR", "France"},         {"ES", "Spain"},       {"PT", "Portugal"},
+        {"BR", "Brazil"},        {"SE", "Sweden"},         {"IT", "Italy"},       {"IE", "Ireland"}};
     for (auto const& row : names)
         if (country == row[0]) return row[1];
     return country;
@@ -104,7 +105,8 @@ int getCurrentDateNumber() {
 }
 
 int getDateSecond() {
-    return static_cast<int32_t>(static_cast<uint32_t>(hostServices().now()) - static_cast<uint32_t>(dateSecondEpoch));
+    return static_cast<int32_t>(static_cast<uint32_t>(hostServices().now()) -
+                                static_cast<uint32_t>(dateSecondEpoch));
 }
 
 int getDateHour() {

@@ -6,16 +6,16 @@
 
 #include "support/mystring.h"
 
-extern Cstring tempDir;           // "$TEMP/"
-extern Cstring frame10Script;     // run at the tenth refresh
-extern int intrinsicVersion;      // the resource version this program expects
-extern int resourcesVersion;      // the version of the data folder's resources
-extern uint8_t needsAnUpdate;     // the resources differ: read installed defaults, save nothing
+extern Cstring tempDir;       // "$TEMP/"
+extern Cstring frame10Script; // run at the tenth refresh
+extern int intrinsicVersion;  // the resource version this program expects
+extern int resourcesVersion;  // the version of the data folder's resources
+extern uint8_t needsAnUpdate; // the resources differ: read installed defaults, save nothing
 extern uint8_t allowOnline;
-extern Cstring countryCode;       // two letters
-extern int compileDate;           // yyyymmdd of the build
+extern Cstring countryCode; // two letters
+extern int compileDate;     // yyyymmdd of the build
 extern int minutesThisVersion;
-extern Cstring webServerBase;     // "http://host/" of web requests; empty: no web traffic
+extern Cstring webServerBase; // "http://host/" of web requests; empty: no web traffic
 
 constexpr int kIntrinsicVersion = 12960018;
 constexpr float kAquaVersion = 1.296f;

@@ -34,7 +34,9 @@ Cstring& fillStringWithRequestBasics(Cstring& url, char const* path, int level) 
     url = webServerBase + (path ? path : "");
     if (osID.empty()) {
         OS::getOsVersion();
-        if (masterOut.is_open()) masterOut << "osID" << "|=" << osID << std::endl;
+        if (masterOut.is_open())
+            masterOut << "osID"
+                      << "|=" << osID << std::endl;
     }
     if (level <= 0) return url;
     field(url, "build", "18");

@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     host.platformIdText = fields[0].c_str();
     host.versionText = fields.size() > 1 ? fields[1].c_str() : "";
     host.locales.clear();
-    for (size_t f = 2; f < fields.size(); f++) host.locales.push_back(fields[f].c_str());
+    for (size_t f = 2; f < fields.size(); f++)
+        host.locales.push_back(fields[f].c_str());
 
     Cstring id = OS::buildMachineID();
     if (!id.empty() && (id.size() != 24 || id.substr(0, 2) != "m_")) __builtin_trap();

@@ -50,16 +50,20 @@ class CfakeHostServices : public ChostServices {
         record(request("httpAndRun", path, report, type, extra));
         return httpResult;
     }
-    int showMessageBox(Cstring const& text, Cstring const& info, std::vector<Cstring> const& buttons) override {
+    int showMessageBox(Cstring const& text, Cstring const& info,
+                       std::vector<Cstring> const& buttons) override {
         std::string line = "message " + std::string(text.c_str()) + " / " + info.c_str() + " [";
-        for (size_t b = 0; b < buttons.size(); b++) line += (b ? "|" : "") + std::string(buttons[b].c_str());
+        for (size_t b = 0; b < buttons.size(); b++)
+            line += (b ? "|" : "") + std::string(buttons[b].c_str());
         record(line + "]");
         if (answers.empty()) return defaultAnswer;
         int answer = answers.front();
         answers.pop_front();
         return answer;
     }
-    int decodePicture(imageFile&, char const* path) override { return record("picture " + std::string(path)), 0; }
+    int decodePicture(imageFile&, char const* path) override {
+        return record("picture " + std::string(path)), 0;
+    }
     int openMasterLog(char const* path) override { return record("masterLog " + std::string(path)), 1; }
     void setPriority(int priority) override { record("priority " + std::to_string(priority)); }
     Cstring dataFolder() override { return dataFolderText; }

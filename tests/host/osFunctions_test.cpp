@@ -90,9 +90,9 @@ TEST(OsMessages, TokensAndButtons) {
         {"Q|Info|Yes|No", nullptr, 1, "message Q / Info [Yes|No]", 0},
         {"a|b|1|2|3|4", "Title", 2, "message Title / a [1|2|3|4]", -1},
         {"a|b|1|2|3|4", "Title", 3, "message Title / a [1|2|3|4]", -2},
-        {"a|b|1|2|3|4|5", nullptr, 3, "message a / b [1|2|3|4]", -2}, // four buttons at most
-        {"Q|Info|Yes|No", nullptr, -1, "message Q / Info [Yes|No]", 0},     // closed
-        {"Q|Info|Yes|No", nullptr, 5, "message Q / Info [Yes|No]", 0},      // not a button
+        {"a|b|1|2|3|4|5", nullptr, 3, "message a / b [1|2|3|4]", -2},   // four buttons at most
+        {"Q|Info|Yes|No", nullptr, -1, "message Q / Info [Yes|No]", 0}, // closed
+        {"Q|Info|Yes|No", nullptr, 5, "message Q / Info [Yes|No]", 0},  // not a button
         {"", nullptr, 0, "message  /  [Ok]", 1},
     };
     for (auto const& c : cases) {
@@ -148,7 +148,7 @@ TEST(OsDates, BoundaryTimes) {
         {1136779260 + 7200, -2, 7200, 2},
         {1137000000 + 86399, 0, 307139, 85},
         {1137000000 + 86400, 1, 307140, 85},
-        {1137000000 - 1, 0, 220739, 61},       // truncated toward zero
+        {1137000000 - 1, 0, 220739, 61}, // truncated toward zero
         {1136779260 - 3601, -2, -3601, -1},
         {1136779260 + 4294967296LL, 49707, 0, 0}, // the seconds wrap in 32 bits
     };
@@ -182,7 +182,8 @@ TEST(OsSystem, MachineIdFromThePlatformIdentifier) {
     EXPECT_EQ(OS::buildMachineID(), id);
     fake.platformIdText = "11234567-89ab-cdef-0123-456789ABCDEF";
     EXPECT_NE(OS::buildMachineID(), id);
-    for (char const* bad : {"", "0123", "0123456789abcdef0123456789abcdeg", "0123456789abcdef0123456789abcdef00"}) {
+    for (char const* bad :
+         {"", "0123", "0123456789abcdef0123456789abcdeg", "0123456789abcdef0123456789abcdef00"}) {
         fake.platformIdText = bad;
         EXPECT_EQ(OS::buildMachineID(), "") << bad;
     }
@@ -279,6 +280,14 @@ TEST_F(ResourceCopy, ShortFoldersCopyNothing) {
     installDir = "/tmp/";
     OS::copyResourcesFromInstall();
     EXPECT_EQ(readWholeFile(data.file("Resources/stale.txt")), "old");
+    EXPECT_TRUE(exitReasonList.empty());
+    // A data folder that is not an absolute path is never touched, however long.
+    installDir = install.path().c_str();
+    Cstring saved = appDataDir;
+    appDataDir = "relative/data/folder/";
+    OS::copyResourcesFromInstall();
+    appDataDir = saved;
+    EXPECT_FALSE(pathExists("relative"));
     EXPECT_TRUE(exitReasonList.empty());
 }
 

@@ -106,9 +106,7 @@ TEST(Tokenize, KeepsEmptyPieces) {
 
 class Files : public ::testing::Test {
   protected:
-    void TearDown() override {
-        backupWrite = 0;
-    }
+    void TearDown() override { backupWrite = 0; }
     ScopedDataFolder data;
 };
 

@@ -16,7 +16,8 @@ struct Lcg {
 TEST(OsRand, KnownDrawsAndSeeding) {
     // 539 is odd, so a seed exists that puts back the state the program starts with (5323).
     uint32_t inverse539 = 1;
-    for (int i = 0; i < 5; i++) inverse539 *= 2u - 539u * inverse539; // Newton steps modulo 2^32
+    for (int i = 0; i < 5; i++)
+        inverse539 *= 2u - 539u * inverse539; // Newton steps modulo 2^32
     ASSERT_EQ(inverse539 * 539u, 1u);
     EXPECT_EQ(OS::_srand(5323u * inverse539), 5323u);
     EXPECT_EQ(OS::_rand(), 20433); // the first draw of an unseeded run

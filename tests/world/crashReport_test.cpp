@@ -39,10 +39,12 @@ class ErrorReport : public ::testing::Test {
     CregistryHolderVar root;
 };
 
-char const crashQuestion[] = "message Velmora quit with an error. Would you like to report this to Velmora? It may "
-                             "help us fix this problem /  [Yes|Dont ask me again|No]";
-char const errorQuestion[] = "message Would you like to report this error to Velmora? It may help us fix this "
-                             "problem /  [Yes|Don't ask me again|No]";
+char const crashQuestion[] =
+    "message Velmora quit with an error. Would you like to report this to Velmora? It may "
+    "help us fix this problem /  [Yes|Dont ask me again|No]";
+char const errorQuestion[] =
+    "message Would you like to report this error to Velmora? It may help us fix this "
+    "problem /  [Yes|Don't ask me again|No]";
 char const reportRequest[] =
     "httpAndRun inquiry/errorreport_mac.php?type=ERRREPORT&keyword=E& report=0 type=2 extra=(none)";
 
@@ -56,7 +58,13 @@ TEST_F(ErrorReport, AnswersAndPhases) {
         std::vector<std::string> calls;
         bool neverAskAfter;
     } cases[] = {
-        {"yes reports", ":s pn run\n:s sof stdout_run.txt\n", 0, 64, 0, {crashQuestion, reportRequest}, false},
+        {"yes reports",
+         ":s pn run\n:s sof stdout_run.txt\n",
+         0,
+         64,
+         0,
+         {crashQuestion, reportRequest},
+         false},
         {"don't ask", ":s pn run\n", 0, 64, 1, {crashQuestion}, true},
         {"no", ":s pn run\n", 0, 64, 2, {crashQuestion}, false},
         {"after an error exit", ":s pn run\n", 1, 64, 2, {errorQuestion}, false},
@@ -77,7 +85,8 @@ TEST_F(ErrorReport, AnswersAndPhases) {
         EXPECT_EQ((m_userFlags & 0x1000) != 0, c.neverAskAfter);
         bool declinedNow = c.neverAskAfter && !(c.flags & 0x1000);
         EXPECT_EQ(pathExists(data.file("registry.txt")), declinedNow);
-        if (declinedNow) EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set uflags 4160"), std::string::npos);
+        if (declinedNow)
+            EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set uflags 4160"), std::string::npos);
         EXPECT_FALSE(pathExists(data.file("crash")));
         // The marker of the run before goes unless the question was skipped for good.
         EXPECT_EQ(pathExists(data.file("isRunning.txt")), (c.flags & 0x1000) != 0);

@@ -71,8 +71,8 @@ TEST_F(GlobalStart, RootFoldersAndSecondCall) {
     EXPECT_EQ(stdoutFilename, "stdout_init.txt");
     EXPECT_TRUE(pathExists(data.file("stdout_init.txt")));
     EXPECT_FALSE(pathExists(data.file("isRunning.txt.temp"))); // the marker is not rewritten
-    for (char const* name : {"AppDataDir", "InstallDir", "exitMsg", "mid", "isPreview", "compDt", "currentScriptName",
-                             "currentScriptPath", "rscVer", "uflags", "languageNum"})
+    for (char const* name : {"AppDataDir", "InstallDir", "exitMsg", "mid", "isPreview", "compDt",
+                             "currentScriptName", "currentScriptPath", "rscVer", "uflags", "languageNum"})
         EXPECT_NE(globalVariablesDir->findVariable(name), nullptr) << name;
     EXPECT_STREQ(globalVariablesDir->findVariable("mid")->getString(), machineID.c_str());
     EXPECT_EQ(machineID.size(), 24);
