@@ -96,15 +96,6 @@ TEST_F(ErrorReport, AnswersAndPhases) {
     }
 }
 
-TEST_F(ErrorReport, TestServersGetTheirSuffix) {
-    leaveCrash(":s pn run\n");
-    append_test_to_internet_calls = "_test";
-    host.answers = {0};
-    inquireAboutSendingErrorReport();
-    ASSERT_EQ(host.calls.size(), 2u);
-    EXPECT_EQ(host.calls[1].rfind("httpAndRun inquiry/errorreport_mac_test.php?", 0), 0u) << host.calls[1];
-}
-
 TEST_F(ErrorReport, CrashFolderRemovalStaysInTheDataFolder) {
     std::filesystem::create_directories(data.file("crash/deep"));
     clearCrashDirectory();

@@ -157,17 +157,6 @@ TEST_F(GlobalStart, MachineWithoutIdentifierKeepsOneMadeOnce) {
     EXPECT_EQ(machineID, first);
 }
 
-TEST_F(GlobalStart, FirstRunOfAVersionResetsItsCounters) {
-    writeWholeFile(data.file("registry.txt"), ":set version 1.2\n:set runsTV 9\n");
-    EXPECT_EQ(initGlobals(), 0);
-    EXPECT_EQ(numRunsThisVersion, 0);
-    EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set version 1.296"), std::string::npos);
-    freeGlobals();
-    writeWholeFile(data.file("registry.txt"), ":set version 1.296\n:set runsTV 9\n");
-    EXPECT_EQ(initGlobals(), 0);
-    EXPECT_EQ(numRunsThisVersion, 9);
-}
-
 // The common query with a fixed platform.
 TEST(RequestBasics, ExactStringsPerLevel) {
     CfakeHostServices host;
