@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iostream>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
@@ -163,9 +162,8 @@ int ClinuxHostServices::openMasterLog(char const* path) {
     return masterOut.is_open() ? 0 : 1;
 }
 
-void ClinuxHostServices::setPriority(int priority) {
-    // Only ever lower the priority: a screen saver must not compete with real work.
-    if (priority > 0) setpriority(PRIO_PROCESS, 0, priority > 19 ? 19 : priority);
+void ClinuxHostServices::setPriority(int) {
+    // The saver keeps the priority it was started with: a lowered one could not be raised again.
 }
 
 int64_t ClinuxHostServices::now() {

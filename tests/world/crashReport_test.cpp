@@ -85,8 +85,9 @@ TEST_F(ErrorReport, AnswersAndPhases) {
         EXPECT_EQ((m_userFlags & 0x1000) != 0, c.neverAskAfter);
         bool declinedNow = c.neverAskAfter && !(c.flags & 0x1000);
         EXPECT_EQ(pathExists(data.file("registry.txt")), declinedNow);
-        if (declinedNow)
+        if (declinedNow) {
             EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set uflags 4160"), std::string::npos);
+        }
         EXPECT_FALSE(pathExists(data.file("crash")));
         // The marker of the run before goes unless the question was skipped for good.
         EXPECT_EQ(pathExists(data.file("isRunning.txt")), (c.flags & 0x1000) != 0);

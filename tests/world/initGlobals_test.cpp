@@ -114,7 +114,9 @@ TEST_F(GlobalStart, ResourceVersionRule) {
         EXPECT_EQ(initGlobals(), 0);
         EXPECT_EQ(needsAnUpdate, c.needsUpdate);
         EXPECT_EQ(pathExists(data.file("Resources/global/arrays/noise50.chan")), c.copied);
-        if (c.version < 0) EXPECT_EQ(resourcesVersion, 0);
+        if (c.version < 0) {
+            EXPECT_EQ(resourcesVersion, 0);
+        }
         EXPECT_EQ(modules, c.copied || c.version < 0 ? "" : "abcdefghijklmnop");
         EXPECT_EQ(erroredExit, 0);
         freeGlobals();
