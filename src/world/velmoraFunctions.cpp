@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fnmatch.h>
 #include <fstream>
-#include <string_view>
 
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -20,7 +19,6 @@ uint8_t askAboutCrash = 0;
 Cstring runLogFileName;
 Cstring thisRunID;
 Cstring append_test_to_internet_calls;
-char const langCodesList[] = "_en_de_nl_fr_fl_es_pt_sv_it";
 
 // ---- run phases
 
@@ -34,7 +32,9 @@ Cstring runPhaseOutputFile(Cstring const& phase) {
     return Cstring();
 }
 
-void clearCrashIndicatorFile() { deleteFile("[APD]isRunning.txt"); }
+void clearCrashIndicatorFile() {
+    deleteFile("[APD]isRunning.txt");
+}
 
 void enterRunPhase(Cstring phase, bool writeMarker) {
     phaseName = phase;
@@ -98,20 +98,7 @@ Cstring getMostRecentFileWithPrefix(Cstring pattern) {
     return newest;
 }
 
-// ---- languages and small helpers
-
-int languageCodeToLanguageNumber(Cstring const& code) {
-    if (code.empty()) return -1;
-    std::string_view list(langCodesList);
-    size_t p = list.find(std::string_view(code.c_str(), static_cast<size_t>(code.size())));
-    if (p == std::string_view::npos || p == 0) return -1;
-    return static_cast<int>((p - 1) / 3);
-}
-
-char const* languageNumToLanguageCode(int n) {
-    static char const* const codes[] = {"en", "de", "nl", "fr", "fl", "es", "pt", "sv", "it"};
-    return n >= 0 && n <= 8 ? codes[n] : "en";
-}
+// ---- small helpers
 
 Cstring intToAtoz(int n) {
     int64_t value = n < 0 ? -static_cast<int64_t>(n) : n;
@@ -122,7 +109,8 @@ Cstring intToAtoz(int n) {
         value /= 26;
     } while (value > 0);
     Cstring out(n < 0 ? "-" : "");
-    while (count > 0) out += digits[--count];
+    while (count > 0)
+        out += digits[--count];
     return out;
 }
 
