@@ -23,6 +23,7 @@ Cstring countryCode;
 int minutesThisVersion = 0;
 Cstring webServerBase;
 Cstring randomMachineID;
+Cstring append_test_to_internet_calls;
 
 namespace {
 

@@ -29,14 +29,6 @@ extern Cstring append_test_to_internet_calls; // "" or "_test"
 // User flag: never ask about error reports.
 constexpr unsigned USER_FLAG_NEVER_ASK_REPORT = 0x1000;
 
-// Enters a phase: switches the output file when the phase has one and, with writeMarker,
-// rewrites the crash marker (never in the preview pane or after an error).
-void enterRunPhase(Cstring phase, bool writeMarker);
-// Deletes "[APD]isRunning.txt".
-void clearCrashIndicatorFile();
-// The output file of a phase, or an empty string when the phase keeps the current one.
-Cstring runPhaseOutputFile(Cstring const& phase);
-
 // Deletes the data folder's "crash" folder and everything in it.
 void clearCrashDirectory();
 // Asks whether to report the unclean end of the previous run (unless the user said never
@@ -68,3 +60,11 @@ inline void showDebug(char const*, Cstring const&) {}
 inline void showDebug(char const*, int) {}
 inline void showDebug(char const*, float) {}
 inline void debugPreRender() {}
+
+// Enters a phase: switches the output file when the phase has one and, with writeMarker,
+// rewrites the crash marker (never in the preview pane or after an error).
+void enterRunPhase(Cstring phase, bool writeMarker);
+// Deletes "[APD]isRunning.txt".
+void clearCrashIndicatorFile();
+// The output file of a phase, or an empty string when the phase keeps the current one.
+Cstring runPhaseOutputFile(Cstring const& phase);
