@@ -17,22 +17,6 @@
 
 namespace {
 
-TEST(OsFolders, InstallFolderNeedsDefaults) {
-    TempDir with, without;
-    writeWholeFile(with.file("defaults.txt"), "");
-    Cstring savedInstall = installDir;
-    CfakeHostServices fake;
-    fake.installFolders = {without.path().c_str(), with.path().c_str()};
-    Cstring folder("something");
-    EXPECT_EQ(OS::getInstallDir(folder), 0);
-    EXPECT_EQ(folder, with.path().c_str());
-    EXPECT_EQ(installDir, with.path().c_str());
-    fake.installFolders = {without.path().c_str()};
-    EXPECT_EQ(OS::getInstallDir(folder), 1);
-    EXPECT_EQ(folder, "");
-    installDir = savedInstall;
-}
-
 TEST(OsMessages, TokensAndButtons) {
     CfakeHostServices fake;
     skipNSAlert = 0;
@@ -67,20 +51,6 @@ TEST(OsMessages, TokensAndButtons) {
     fake.calls.clear();
     EXPECT_EQ(OS::ShowMessage("hello", nullptr, 0), 1000);
     EXPECT_TRUE(fake.calls.empty());
-}
-
-TEST(OsMessages, MasterLogOpensInDataFolder) {
-    ScopedDataFolder data;
-    masterOut.close();
-    EXPECT_EQ(openMasterOut(), 0);
-    EXPECT_EQ(openMasterOut(), 0);
-    masterOut << "line" << std::endl;
-    masterOut.close();
-    std::string text = readWholeFile(data.file("masterout.txt"));
-    EXPECT_EQ(text.rfind("masterout:", 0), 0u);
-    EXPECT_NE(text.find("line"), std::string::npos);
-    CfakeHostServices fake; // a platform that cannot open it
-    EXPECT_EQ(openMasterOut(), 1);
 }
 
 TEST(OsDates, BoundaryTimes) {
