@@ -51,6 +51,15 @@ struct RenderUnit {
 };
 extern RenderUnit m_RenderUnits[maxDisplays];
 
+// What the device needs of the camera each frame (the tank's camera fills it).
+struct CviewCamera {
+    Cvector eye;
+    Cvector direction{0, 0, -1};
+    Cvector up{0, 1, 0};
+    float nearZ = 0.1f;
+    float farZ = 100.0f;
+};
+
 // Services of the tank and shop layers that the device reaches through pointers the
 // higher layers fill in; an unset hook does nothing (no grid cells, no name, no displays).
 struct CgraphicsHooks {
@@ -58,6 +67,7 @@ struct CgraphicsHooks {
     void (*tankGridCells)(Ctank* tank, int& cellsX, int& cellsY) = nullptr;
     char const* (*tankName)(Ctank* tank) = nullptr;
     int (*displayCount)() = nullptr;
+    void (*tankCamera)(Ctank* tank, CviewCamera& camera) = nullptr;
 };
 extern CgraphicsHooks graphicsHooks;
 
@@ -208,6 +218,8 @@ class CgraphicsAPI : public CdirectoryVar, public ClinkedResourceNode {
     Crect cellRect;
     float clearColor[3] = {0, 0, 0};
     Ctank* tank = nullptr;
+    // The camera of the last frame; refreshed from the tank when a hook is set.
+    CviewCamera viewCamera;
     uint8_t renderState = 0;
     int32_t opaqueIndex = 0;
     int32_t lastTransparentIndex = 0;

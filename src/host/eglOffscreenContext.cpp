@@ -147,6 +147,11 @@ class CeglOffscreenContext : public CglContext {
 
 } // namespace
 
+void releaseCurrentOffscreenContext() {
+    if (sharedDisplay != EGL_NO_DISPLAY)
+        eglMakeCurrent(sharedDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
 CglContext* createOffscreenContext(int width, int height) {
     auto* c = new CeglOffscreenContext;
     if (c->create(width, height) != 0) {

@@ -41,6 +41,8 @@ CglContext* createOffscreenContext(int width, int height);
 // A new window context on the X11 display (null: $DISPLAY) showing a width x height
 // window titled title, left current; null on failure (reason in lastContextError()).
 CglContext* createWindowContext(char const* displayName, int width, int height, char const* title);
+// Leaves no offscreen context current on this thread.
+void releaseCurrentOffscreenContext();
 // Why the last create call failed; empty after a success.
 Cstring const& lastContextError();
 // Whether an offscreen context can be made at all on this machine (tested once).

@@ -1,0 +1,80 @@
+// The OpenGL display device: one GL context per screen, the fixed GL state, the camera's
+// matrices and viewport, clearing and presenting, textures and fog. Poly groups are drawn
+// with GLSL programs (glShader.h) from vertex buffers (glBuffers.h).
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/graphicsMaster.h"
+
+class CglContext;
+
+class CopenGL : public CgraphicsAPI {
+  public:
+    CopenGL();
+
+    int applyNewWindowMetrics() override;
+    bool contextIsAvailable() override { return context != nullptr; }
+    int api() override { return 2; }
+    int init(void*) override;
+    // Frees the device objects while the context still exists.
+    void release() override;
+    int initialized() override { return 1; }
+    // Makes this device's context current unless it already is; always records it as the
+    // current device.
+    int switchToThisRenderer(int tag) override;
+    int reset() override { return 0; }
+    int present(int) override;
+    // Reads the limits and checks the two required extensions; 0 usable, 1 refused (with
+    // the exit errors).
+    int GetDeviceCapabilities() override;
+    int RestoreDeviceObjects() override;
+    void perFrameGraphicsSetup() override;
+    void clearTheScreen(unsigned char) override;
+    // Viewport and the projection matrices of this frame from the camera.
+    void cameraToRenderer() override;
+    void resetDepth() override { depthResetCount++; }
+    void drawFlatStuff(Clist<CrenderPolyGroup*>& list) override;
+    int geoToDisplay(CrenderPolyGroup* group) override;
+    void freeTexture(CtextureImage* texture, int remove) override;
+    // Uploads the array's bytes as this display's texture of the image; 0 done (also when
+    // GL gives no name), 1 refused.
+    int imageTotexMap(CtextureImage* texture, CdataArray* array) override;
+    int getTexMultAdd() override { return 0; }
+    int getTexModulate() override { return 0; }
+    int getTexAdd() override { return 0; }
+    int getTexReplace() override { return 0; }
+    int getTexSubtract() override { return 0; }
+    void setFogFade(float fade) override;
+
+    // Forgets every cached draw state and sets GL to the neutral state the cache assumes.
+    void resetDrawState();
+
+    float backingScale = 1.0f;
+    // The context of this display (owned by the host); null means none.
+    CglContext* context = nullptr;
+    uint32_t primitiveType;
+    int32_t texUnitsInUse = 5;
+    int32_t depthResetCount = 0;
+    Cshader* lastShader = nullptr;
+    uint32_t enabledAttribMask = 0;
+    uint8_t texUnitEnabled[8] = {};
+    uint32_t boundTexture[8];
+    uint32_t boundIndexBuffer = 0;
+};
+
+// 1 when name is one whole space-separated word of the current context's extensions.
+int CheckExtension(char const* name);
+// Only reports whether a swap-control extension exists.
+void setVSync(int on);
+// When GL reports an error: traced, and the exit error names it; returns the GL code
+// (0 when there was none).
+unsigned checkGLerror(char const* where);
+
+extern CopenGL* currentGL;
+extern uint8_t doingOpenGL;
+extern int16_t GLSL;
+extern uint8_t canDoFade, canDoMultAdd, canDoDXtempResult, canReadRasterStatus;
+extern Cstring glout;
+extern uint8_t recommendReinstall;
+extern int32_t geoToDisplaysThisFrame;
