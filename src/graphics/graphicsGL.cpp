@@ -11,10 +11,8 @@
 
 CopenGL* currentGL = nullptr;
 uint8_t doingOpenGL = 0;
-int16_t GLSL = 0;
 uint8_t canDoFade = 1, canDoMultAdd = 0, canDoDXtempResult = 0, canReadRasterStatus = 0;
 Cstring glout;
-uint8_t recommendReinstall = 0;
 int32_t geoToDisplaysThisFrame = 0;
 
 static char const* glText(GLenum which) {

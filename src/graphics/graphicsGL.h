@@ -73,8 +73,6 @@ unsigned checkGLerror(char const* where);
 
 extern CopenGL* currentGL;
 extern uint8_t doingOpenGL;
-extern int16_t GLSL;
 extern uint8_t canDoFade, canDoMultAdd, canDoDXtempResult, canReadRasterStatus;
 extern Cstring glout;
-extern uint8_t recommendReinstall;
 extern int32_t geoToDisplaysThisFrame;

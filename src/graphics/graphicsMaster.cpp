@@ -7,12 +7,12 @@
 #include "data/dataArrayManager.h"
 #include "graphics/shader.h"
 #include "graphics/textureImage.h"
+#include "graphics/textureStage.h"
 #include "support/cerr.h"
 
 RenderUnit m_RenderUnits[maxDisplays] = {};
 CgraphicsHooks graphicsHooks;
 
-int32_t maxTexUnits = 0;
 Cstring graphicsCards;
 uint8_t doNotSendReport = 0;
 CguideGeometry guideGeo;
@@ -171,20 +171,32 @@ void CgraphicsAPI::removeTexture(CtextureImage* texture) {
 }
 
 uint32_t CgraphicsAPI::textureHandle(CtextureImage* image) const {
-    return image && hasSlot() ? image->deviceTextures[displayIndex] : 0;
+    if (!image || !hasSlot()) return 0;
+    CdeviceTexture const* t = image->deviceTextures[displayIndex];
+    return t ? t->name : 0;
 }
 
 void CgraphicsAPI::setTextureHandle(CtextureImage* image, uint32_t name) {
-    if (image && hasSlot()) image->deviceTextures[displayIndex] = name;
+    if (!image || !hasSlot()) return;
+    CdeviceTexture*& slot = image->deviceTextures[displayIndex];
+    delete slot;
+    slot = name ? new CdeviceTexture(name) : nullptr;
 }
 
 uint32_t CgraphicsAPI::fetchTexture(CtextureImage* image) {
     if (!image) return 0;
-    uint32_t name = textureHandle(image);
     // A failed upload is tried again on the next request.
-    if (!name && imageTotexMap(image, image->array) == 0) name = textureHandle(image);
-    if (!name) setExitError("no tex", 1);
-    return name;
+    CdeviceTexture* t = image->getTexture(this);
+    if (!t) setExitError("no tex", 1);
+    return t ? t->name : 0;
+}
+
+uint32_t CgraphicsAPI::fetchTexture(CtextureStage* stage, CworkObject* object) {
+    if (!stage) return 0;
+    if (stage->tex) return fetchTexture(stage->tex);
+    if (stage->customTex == 65535 || !graphicsHooks.findCustomTexture) return 0;
+    CtextureImage* custom = graphicsHooks.findCustomTexture(object, stage->customTexName);
+    return custom ? fetchTexture(custom) : 0;
 }
 
 int CgraphicsAPI::checkForBadCard() {

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "graphics/deviceGlobals.h"
+#include "graphics/textureImage.h"
 #include "support/esTransform.h"
 #include "support/list.h"
 #include "support/rect.h"
@@ -21,15 +23,19 @@ class CdataArray;
 class CguideGeometry;
 class Cshader;
 class Ctank;
-class CtextureImage;
+class CtextureStage;
 class CworkObject;
 class CrenderPolyGroup;
 class CpolyGroupDefinition;
 
 // Displays the program handles at most; per-display tables are this long.
 constexpr int maxDisplays = 8;
-// Per-display slots of a texture image (one spare beyond the displays).
-constexpr int textureSlots = 9;
+// A texture a device made of an image, kept in the image's slot for that display.
+class CdeviceTexture {
+  public:
+    explicit CdeviceTexture(uint32_t textureName) : name(textureName) {}
+    uint32_t name;
+};
 
 // Guide geometry is never drawn; the type exists for the draw hook.
 class CguideGeometry {};
@@ -68,10 +74,12 @@ struct CgraphicsHooks {
     char const* (*tankName)(Ctank* tank) = nullptr;
     int (*displayCount)() = nullptr;
     void (*tankCamera)(Ctank* tank, CviewCamera& camera) = nullptr;
+    // The work object's custom texture of that name (null: none).
+    CtextureImage* (*findCustomTexture)(CworkObject* object, char const* name) = nullptr;
 };
 extern CgraphicsHooks graphicsHooks;
 
-class CgraphicsAPI : public CdirectoryVar, public ClinkedResourceNode {
+class CgraphicsAPI : public CdirectoryVar, public ClinkedResourceNode, public CtextureDevice {
   public:
     CgraphicsAPI();
     // Frees nothing on the device (release does that while the context exists); traces the
@@ -151,11 +159,15 @@ class CgraphicsAPI : public CdirectoryVar, public ClinkedResourceNode {
     void registerTexture(CtextureImage* texture);
     // Takes the first equal entry out (order kept) and clears its handle for this display.
     void removeTexture(CtextureImage* texture);
-    // The image's texture on this device, made on first use; 0 with the exit error
-    // "no tex" when it cannot be made.
+    int16_t textureSlotIndex() override { return displayIndex; }
+    // The device texture of a stage on this display: its image's (made on first use; 0
+    // with the exit error "no tex" when it cannot be made), else the work object's custom
+    // texture of the stage's name, else 0.
+    uint32_t fetchTexture(CtextureStage* stage, CworkObject* object);
     uint32_t fetchTexture(CtextureImage* image);
     // The image's texture name for this display; 0 none (also for an unusable index).
     uint32_t textureHandle(CtextureImage* image) const;
+    // Replaces the image's device texture for this display (0: none).
     void setTextureHandle(CtextureImage* image, uint32_t name);
 
     // ---- checks and helpers ----
@@ -227,12 +239,11 @@ class CgraphicsAPI : public CdirectoryVar, public ClinkedResourceNode {
 
   protected:
     // Whether the display index can address a per-display slot.
-    bool hasSlot() const { return displayIndex >= 0 && displayIndex < textureSlots; }
+    bool hasSlot() const { return displayIndex >= 0 && displayIndex < TEXTURE_DISPLAY_SLOTS; }
 };
 
-// Device limits (maxTexWidth and maxTexHeight live with the data arrays that read them).
-extern int32_t maxTexUnits;
-// The renderer's name.
+// The renderer's name (maxTexWidth and maxTexHeight live with the data arrays that read
+// them, maxTexUnits with the materials).
 extern Cstring graphicsCards;
 extern uint8_t doNotSendReport;
 extern CguideGeometry guideGeo;

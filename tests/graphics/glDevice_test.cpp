@@ -90,6 +90,11 @@ TEST_F(GlDevice, MissingExtensionsGiveTheExactFailureTexts) {
     dev().switchToThisRenderer(0);
 }
 
+// The texture name in an image's slot for display i; 0 when none.
+uint32_t slotName(CtextureImage const& image, int i) {
+    return image.deviceTextures[i] ? image.deviceTextures[i]->name : 0;
+}
+
 // An image array of w x h pixels with chans channels, every byte distinct.
 void fillImage(CdataArray& a, int w, int h, int chans) {
     a.init(w, h, 1, chans, 1);
@@ -105,7 +110,7 @@ TEST_F(GlDevice, TexturesOfOneToFourChannelsReadBackExactly) {
         fillImage(array, 3, 2, chans); // rows of 3 to 9 bytes: not multiples of four
         CtextureImage image;
         ASSERT_EQ(dev().imageTotexMap(&image, &array), 0);
-        GLuint name = image.deviceTextures[0];
+        GLuint name = slotName(image, 0);
         ASSERT_NE(name, 0u);
         EXPECT_EQ(dev().textures.back(), &image);
         glBindTexture(GL_TEXTURE_2D, name);
@@ -122,7 +127,7 @@ TEST_F(GlDevice, TexturesOfOneToFourChannelsReadBackExactly) {
         EXPECT_EQ(std::memcmp(back, array.byteData, size_t(3 * 2 * chans)), 0);
         glBindTexture(GL_TEXTURE_2D, 0);
         dev().freeTexture(&image, 1);
-        EXPECT_EQ(image.deviceTextures[0], 0u);
+        EXPECT_EQ(slotName(image, 0), 0u);
         EXPECT_FALSE(glIsTexture(name));
         EXPECT_TRUE(dev().textures.empty());
     }
@@ -156,8 +161,8 @@ TEST_F(GlDevice, TextureUploadsThatCannotWorkAreRefused) {
         EXPECT_EQ(c.device->imageTotexMap(&image, c.array), c.result) << c.what;
         maxTexWidth = savedWidth;
         bool made = false;
-        for (uint32_t slot : image.deviceTextures)
-            made = made || slot != 0;
+        for (auto* slot : image.deviceTextures)
+            made = made || slot != nullptr;
         EXPECT_EQ(made, c.result == 0) << c.what;
         EXPECT_EQ(recommendReinstall, c.array ? 0 : 1) << c.what;
         c.device->freeTexture(&image, 1);
@@ -359,14 +364,14 @@ TEST(GlDevices, TwoDevicesSwitchContextOnlyWhenNeeded) {
     GLuint ta = a.device.fetchTexture(&image), tb = b.device.fetchTexture(&image);
     EXPECT_NE(ta, 0u);
     EXPECT_NE(tb, 0u);
-    EXPECT_EQ(image.deviceTextures[0], ta);
-    EXPECT_EQ(image.deviceTextures[1], tb);
+    EXPECT_EQ(slotName(image, 0), ta);
+    EXPECT_EQ(slotName(image, 1), tb);
     EXPECT_TRUE(b.context->isCurrent());
     a.device.freeAPIgraphicsResources();
-    EXPECT_EQ(image.deviceTextures[0], 0u);
-    EXPECT_EQ(image.deviceTextures[1], tb);
+    EXPECT_EQ(slotName(image, 0), 0u);
+    EXPECT_EQ(slotName(image, 1), tb);
     b.device.freeAPIgraphicsResources();
-    EXPECT_EQ(image.deviceTextures[1], 0u);
+    EXPECT_EQ(slotName(image, 1), 0u);
     image.array = nullptr;
 }
 

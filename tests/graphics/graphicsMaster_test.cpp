@@ -10,6 +10,7 @@
 #include "graphics/graphicsMaster.h"
 #include "graphics/shader.h"
 #include "graphics/textureImage.h"
+#include "graphics/textureStage.h"
 #include "support/traceCapture.h"
 
 namespace {
@@ -28,6 +29,11 @@ struct HookScope {
 };
 
 int gridX = 0, gridY = 0, displays = 0, rebuilds = 0;
+
+// The texture name in an image's slot for display i; 0 when none.
+uint32_t slotName(CtextureImage const& image, int i) {
+    return image.deviceTextures[i] ? image.deviceTextures[i]->name : 0;
+}
 
 TEST(GraphicsDevice, WindowMetricsSequence) {
     HookScope hooks;
@@ -259,14 +265,18 @@ TEST(GraphicsDevice, TextureRegistryKeepsOrderAndPerDisplayHandles) {
         d.registerTexture(t);
         d.setTextureHandle(t, 5);
     }
-    b.deviceTextures[1] = 9; // another display's texture is not touched
+    CdeviceTexture elsewhere(9);
+    b.deviceTextures[1] = &elsewhere; // another display's texture is not touched
     d.removeTexture(&b);
     EXPECT_EQ(d.textures, (std::vector<CtextureImage*>{&a, &c}));
-    EXPECT_EQ(b.deviceTextures[2], 0u);
-    EXPECT_EQ(b.deviceTextures[1], 9u);
+    EXPECT_EQ(slotName(b, 2), 0u);
+    EXPECT_EQ(slotName(b, 1), 9u);
+    b.deviceTextures[1] = nullptr;
     d.removeTexture(&b); // absent: nothing changes
     EXPECT_EQ(d.textures.size(), 2u);
-    EXPECT_EQ(c.deviceTextures[2], 5u);
+    EXPECT_EQ(slotName(c, 2), 5u);
+    d.setTextureHandle(&a, 0);
+    d.setTextureHandle(&c, 0);
     // A device without a usable index has no slot to read or write.
     CrecordingDevice unplaced;
     unplaced.setTextureHandle(&a, 3);
@@ -295,8 +305,44 @@ TEST(GraphicsDevice, FetchTextureMakesOnceAndReportsFailure) {
     EXPECT_EQ(d.fetchTexture(&other), 0u);
     d.failUploads = false;
     EXPECT_EQ(d.fetchTexture(&other), 12u);
+    d.setTextureHandle(&image, 0);
+    d.setTextureHandle(&other, 0);
     image.array = nullptr;
     other.array = nullptr;
+}
+
+CtextureImage* customImage = nullptr;
+
+TEST(GraphicsDevice, StageTexturesComeFromTheImageOrTheCustomTexture) {
+    HookScope hooks;
+    graphicsHooks.findCustomTexture = [](CworkObject*, char const* name) {
+        return std::string(name) == "skin" ? customImage : nullptr;
+    };
+    CrecordingDevice d;
+    d.setDisplayIndex(0);
+    CdataArray array;
+    CtextureImage custom;
+    custom.array = &array;
+    customImage = &custom;
+    auto* image = new CtextureImage;
+    image->array = &array;
+    CtextureStage withImage, plain, named, unknown;
+    setTexImage(&withImage.tex, image);
+    named.customTex = 1;
+    named.customTexName = "skin";
+    unknown.customTex = 1;
+    unknown.customTexName = "fur";
+    EXPECT_EQ(d.fetchTexture(&withImage, nullptr), 11u);
+    EXPECT_EQ(d.fetchTexture(&plain, nullptr), 0u);
+    EXPECT_EQ(d.fetchTexture(&named, nullptr), 12u);
+    EXPECT_EQ(d.fetchTexture(&unknown, nullptr), 0u);
+    EXPECT_EQ(d.fetchTexture(static_cast<CtextureStage*>(nullptr), nullptr), 0u);
+    d.setTextureHandle(image, 0);
+    d.setTextureHandle(&custom, 0);
+    d.textures.clear();
+    image->array = nullptr;
+    custom.array = nullptr;
+    setTexImage(&withImage.tex, nullptr);
 }
 
 // A node that counts its own release from the resource graph.
@@ -338,7 +384,7 @@ TEST(GraphicsDevice, FreeingResourcesTwiceIsHarmless) {
     EXPECT_EQ(d.numLinks(), 0);
     EXPECT_TRUE(d.textures.empty());
     EXPECT_EQ(d.freed, (std::vector<uint32_t>{11}));
-    EXPECT_EQ(withHandle.deviceTextures[1], 0u);
+    EXPECT_EQ(slotName(withHandle, 1), 0u);
     EXPECT_TRUE(d.shaders.empty());
     EXPECT_EQ(shaderFrees, 1);
     EXPECT_EQ(released, 1); // the shared node keeps its other owner
