@@ -192,6 +192,7 @@ void CopenGL::resetDrawState() {
     depthWriteState = -1;
     glUseProgram(0);
     lastShader = nullptr;
+    lastVariant = -1;
     for (int i = 0; i < 8; i++) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
         glDisable(GL_TEXTURE_2D);

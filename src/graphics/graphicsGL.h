@@ -8,6 +8,28 @@
 #include "graphics/graphicsMaster.h"
 
 class CglContext;
+class CglslShader;
+struct CstreamLayout;
+
+// Everything one indexed draw needs, gathered from a poly group, its material and its
+// work object's device data.
+struct CdrawCall {
+    CglslShader* shader = nullptr;
+    CstreamLayout const* layout = nullptr;
+    // The GL buffer of each stream (for the dynamic stream, this master frame's copy).
+    uint32_t streamBuffers[3] = {0, 0, 0};
+    int apiFormat = 0;
+    int floatsPerPosition = 3;
+    uint32_t indexBuffer = 0;
+    int triangleCount = 0;
+    // Texture names of the material's stages, in unit order.
+    uint32_t textures[8] = {};
+    int textureCount = 0;
+    bool transparent = false;
+    bool alphaMult = true; // blend by source alpha rather than premultiplied
+    bool ignoreDepthTest = false;
+    bool interfaceThing = false; // flat projection, never faded
+};
 
 class CopenGL : public CgraphicsAPI {
   public:
@@ -49,6 +71,9 @@ class CopenGL : public CgraphicsAPI {
 
     // Forgets every cached draw state and sets GL to the neutral state the cache assumes.
     void resetDrawState();
+    // Sets the state the call needs (only what differs from the cache, blending always)
+    // and draws it, twice in stereo. 0 drawn; 1 nothing to draw.
+    int drawPrepared(CdrawCall const& call);
 
     float backingScale = 1.0f;
     // The context of this display (owned by the host); null means none.
@@ -61,6 +86,9 @@ class CopenGL : public CgraphicsAPI {
     uint8_t texUnitEnabled[8] = {};
     uint32_t boundTexture[8];
     uint32_t boundIndexBuffer = 0;
+    // The program variant and projection last set with lastShader.
+    int8_t lastVariant = -1;
+    bool lastFlat = false;
 };
 
 // 1 when name is one whole space-separated word of the current context's extensions.

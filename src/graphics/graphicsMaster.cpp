@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "data/dataArrayManager.h"
+#include "graphics/material.h"
 #include "graphics/shader.h"
 #include "graphics/textureImage.h"
 #include "graphics/textureStage.h"
@@ -31,11 +32,16 @@ int32_t dynamicLockUnlocks = 0;
 CgraphicsAPI::CgraphicsAPI() {
     // The device is the hub of its resources: losing them must never release it.
     linkThreshold = -1;
+    // A dying material leaves its programs without an owner to clear.
+    forgetShaderMaterial = [](Cshader* shader) { shader->material = nullptr; };
     registerShort(leftMonitorExtendStatus, "leftMonitorExtendStatus", 0);
     registerShort(rightMonitorExtendStatus, "rightMonitorExtendStatus", 0);
 }
 
 CgraphicsAPI::~CgraphicsAPI() {
+    // Shaders that outlive the device must not reach back into it.
+    for (Cshader* s : shaders)
+        s->device = nullptr;
     // Averages over no frames are reported as 0 rather than divided by zero.
     float frames = static_cast<float>(framesRendered);
     auto perFrame = [frames](float total) { return frames > 0 ? total / frames : 0.0f; };

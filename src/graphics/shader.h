@@ -2,6 +2,7 @@
 // that freeing the device frees it and clears the material's slot that points at it.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "support/mystring.h"
@@ -20,4 +21,10 @@ class Cshader : public ClinkedResourceNode {
 
     // Uniform records; kept empty (the programs look their uniforms up by name).
     std::vector<Cstring> uniforms;
+    // The material whose program this is; null once the material is gone.
+    Cmaterial* material = nullptr;
+    // The device whose context holds the programs; null once the device is gone.
+    CgraphicsAPI* device = nullptr;
+    // The material's slot (the device's display index) that points at this shader.
+    int16_t slotIndex = -1;
 };
