@@ -7,8 +7,9 @@
 
 namespace {
 
-// One EGL display serves every offscreen context; it is initialised on first use and
-// terminated when the last context goes.
+// One EGL display serves every offscreen context; it is initialised on first use and kept
+// for the life of the process (terminating it would unload the driver, and a later
+// context would pay the start-up again).
 EGLDisplay sharedDisplay = EGL_NO_DISPLAY;
 int displayUsers = 0;
 
@@ -41,10 +42,6 @@ EGLDisplay acquireDisplay() {
 void releaseDisplay() {
     if (--displayUsers > 0) return;
     eglMakeCurrent(sharedDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    eglTerminate(sharedDisplay);
-    eglReleaseThread();
-    sharedDisplay = EGL_NO_DISPLAY;
-    displayUsers = 0;
 }
 
 class CeglOffscreenContext : public CglContext {
