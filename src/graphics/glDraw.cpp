@@ -5,6 +5,7 @@
 #include "graphics/glBuffers.h"
 #include "graphics/glShader.h"
 #include "graphics/graphicsGL.h"
+#include "graphics/material.h"
 #include "host/glHeaders.h"
 #include "support/cerr.h"
 
@@ -138,5 +139,52 @@ int CopenGL::drawPrepared(CdrawCall const& call) {
     if (!call.interfaceThing) setMatrix(shader->matrixLocation[variant], secondEyeViewProjection);
     glViewport(0, half, w, half);
     glDrawElements(primitiveType, count, GL_UNSIGNED_SHORT, nullptr);
+    return 0;
+}
+
+CglslShader* CopenGL::shaderForMaterial(Cmaterial* material, char const* thingName) {
+    if (!material || !hasSlot() || displayIndex >= maxDisplays) return nullptr;
+    Cshader*& slot = material->shaders[displayIndex];
+    if (!slot) {
+        auto* made = new CglslShader;
+        made->linkTo(this); // freeing the device frees it
+        slot = made;
+        made->material = material;
+        shaders.push_back(made);
+        if (made->initialize(this, material) != 0) {
+            Cstring message = Cstring("couldn't init material ") + material->getName() + " of " +
+                              (thingName ? thingName : "");
+            setExitError(message, 1);
+        }
+    }
+    auto* shader = static_cast<CglslShader*>(slot);
+    return shader->program[0] && shader->program[1] ? shader : nullptr;
+}
+
+int CopenGL::prepareMaterialDraw(Cmaterial* material, char const* thingName, CworkObject* object, bool transparent,
+                                 bool interfaceThing, CdrawCall& call) {
+    if (!material) {
+        VTRACE(1, "NO MATERIAL!!!");
+        return 1;
+    }
+    if (!material->visible) return 1;
+    call.shader = shaderForMaterial(material, thingName);
+    if (!call.shader) return 1;
+    call.transparent = transparent;
+    call.alphaMult = material->doAlphaMultWhenTransparent != 0;
+    call.ignoreDepthTest = material->ignoreDepthTest != 0;
+    call.interfaceThing = interfaceThing;
+    int stages = std::clamp(static_cast<int>(material->numStages), 0, 8);
+    call.textureCount = 0;
+    for (int i = 0; i < stages; i++) {
+        uint32_t texture = fetchTexture(material->getStage(i), object);
+        if (!texture) {
+            VTRACE(1, "blank");
+            setExitError("blank", 1);
+            return 1;
+        }
+        call.textures[i] = texture;
+        call.textureCount = i + 1;
+    }
     return 0;
 }

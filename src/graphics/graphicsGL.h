@@ -9,6 +9,7 @@
 
 class CglContext;
 class CglslShader;
+class Cmaterial;
 struct CstreamLayout;
 
 // Everything one indexed draw needs, gathered from a poly group, its material and its
@@ -74,6 +75,15 @@ class CopenGL : public CgraphicsAPI {
     // Sets the state the call needs (only what differs from the cache, blending always)
     // and draws it, twice in stereo. 0 drawn; 1 nothing to draw.
     int drawPrepared(CdrawCall const& call);
+    // The material's program on this display, made and registered on first use. Null when
+    // it cannot be built ("couldn't init material <material> of <thing>" recorded); a
+    // failed program stays in the slot and is not tried again.
+    CglslShader* shaderForMaterial(Cmaterial* material, char const* thingName);
+    // Fills the call's program, stage textures and blend and depth flags from the material.
+    // 0 ready; 1 nothing to draw (an invisible material, no program, or a stage without a
+    // texture, recorded as "blank").
+    int prepareMaterialDraw(Cmaterial* material, char const* thingName, CworkObject* object, bool transparent,
+                            bool interfaceThing, CdrawCall& call);
 
     float backingScale = 1.0f;
     // The context of this display (owned by the host); null means none.

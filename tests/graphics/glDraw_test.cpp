@@ -15,6 +15,7 @@
 #include "graphics/graphicsGL.h"
 #include "graphics/material.h"
 #include "graphics/textureImage.h"
+#include "graphics/textureStage.h"
 #include "host/glHeaders.h"
 #include "support/traceCapture.h"
 
@@ -322,6 +323,90 @@ TEST_F(GlDraw, MaterialShaderSlotIsClearedWhenTheShaderGoes) {
     EXPECT_EQ(material.shaders[0], nullptr);
     EXPECT_TRUE(dev.shaders.empty());
     EXPECT_EQ(dev.numLinks(), 0);
+}
+
+// A material with the quad's program texts and one stage showing image (null: a stage
+// without an image).
+void setUpMaterial(Cmaterial& m, char const* vertex, CtextureImage* image) {
+    m.setName("glass");
+    m.vertexShader = vertex;
+    m.fragShader = fragmentText;
+    auto* stage = new CtextureStage;
+    m.texStages->addVariable(stage, 1);
+    setTexImage(&stage->tex, image);
+    m.numStages = 1;
+}
+
+TEST_F(GlDraw, MaterialsMakeTheirProgramOncePerDisplayAndDraw) {
+    auto* image = new CtextureImage;
+    CdataArray pixels;
+    pixels.init(1, 1, 1, 4, 1);
+    std::memset(pixels.byteData, 255, 4);
+    image->array = &pixels;
+    {
+        Cmaterial m;
+        setUpMaterial(m, vertexText, image);
+        CdrawCall drawn;
+        drawn.layout = &layout;
+        drawn.indexBuffer = call.indexBuffer;
+        drawn.triangleCount = 2;
+        drawn.streamBuffers[0] = quad(0, 1, 0, 0, 255, 0, 255);
+        size_t programs = dev.shaders.size();
+        ASSERT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, drawn), 0);
+        EXPECT_EQ(dev.shaders.size(), programs + 1);
+        EXPECT_EQ(m.shaders[0], drawn.shader);
+        EXPECT_EQ(drawn.textureCount, 1);
+        EXPECT_EQ(drawn.textures[0], dev.textureHandle(image));
+        ASSERT_EQ(dev.drawPrepared(drawn), 0);
+        Frame f = readFrame(*context);
+        EXPECT_EQ(countColour(f, 0, 255, 0), 32 * 32);
+        dumpFrameIfFailed(f);
+        // The same display reuses the program; an invisible material draws nothing.
+        CdrawCall again;
+        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, true, false, again), 0);
+        EXPECT_EQ(again.shader, drawn.shader);
+        EXPECT_TRUE(again.transparent);
+        EXPECT_EQ(dev.shaders.size(), programs + 1);
+        m.visible = 0;
+        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, again), 1);
+        // Freeing the device clears the material's slot.
+        dev.freeAPIgraphicsResources();
+        EXPECT_EQ(m.shaders[0], nullptr);
+        image->array = nullptr; // the stack array is not the image's to release
+    }
+}
+
+TEST_F(GlDraw, MaterialFailuresAreRecordedAndNotRetried) {
+    struct Case {
+        char const* what;
+        char const* vertex;
+        bool withImage;
+        char const* reason;
+        char const* message;
+    };
+    Case const cases[] = {
+        {"bad vertex text", "void main() { nonsense }\n", true, "bad Vertex Shader. ",
+         "bad Vertex Shader. couldn't init material glass of fish"},
+        {"stage without a texture", vertexText, false, "blank", "blank"},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetExitState();
+        CtextureImage* image = c.withImage ? new CtextureImage : nullptr;
+        Cmaterial m;
+        setUpMaterial(m, c.vertex, image);
+        CdrawCall d;
+        size_t programs = dev.shaders.size();
+        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, d), 1);
+        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, d), 1);
+        EXPECT_EQ(dev.shaders.size(), programs + 1); // made once, kept registered
+        ASSERT_FALSE(exitReasonList.empty());
+        EXPECT_STREQ(exitReasonList[0].c_str(), c.reason);
+        EXPECT_EQ(std::string(exitMsg.c_str()).rfind(c.message, 0), 0u) << exitMsg.c_str();
+        dev.freeAPIgraphicsResources();
+        EXPECT_EQ(m.shaders[0], nullptr);
+    }
+    resetExitState();
 }
 
 TEST_F(GlDraw, BuffersAreCountedAndFreedWithTheDevice) {
