@@ -83,6 +83,7 @@ class CeglOffscreenContext : public CglContext {
             setContextError("eglCreateContext failed");
             return 1;
         }
+        releaseCurrentWindowContext();
         if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
             setContextError("eglMakeCurrent failed");
             return 1;
@@ -112,6 +113,7 @@ class CeglOffscreenContext : public CglContext {
 
     int makeCurrent() override {
         if (isCurrent()) return 0;
+        releaseCurrentWindowContext();
         return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) ? 0 : 1;
     }
 
@@ -145,7 +147,7 @@ class CeglOffscreenContext : public CglContext {
 } // namespace
 
 void releaseCurrentOffscreenContext() {
-    if (sharedDisplay != EGL_NO_DISPLAY)
+    if (sharedDisplay != EGL_NO_DISPLAY && eglGetCurrentContext() != EGL_NO_CONTEXT)
         eglMakeCurrent(sharedDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
 }
 

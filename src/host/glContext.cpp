@@ -1,7 +1,5 @@
 #include "host/glContext.h"
 
-#include "host/glHeaders.h"
-
 static Cstring contextError;
 
 CglContext::~CglContext() = default;

@@ -41,8 +41,11 @@ CglContext* createOffscreenContext(int width, int height);
 // A new window context on the X11 display (null: $DISPLAY) showing a width x height
 // window titled title, left current; null on failure (reason in lastContextError()).
 CglContext* createWindowContext(char const* displayName, int width, int height, char const* title);
-// Leaves no offscreen context current on this thread.
+// Leave no offscreen (EGL) or window (GLX) context current on this thread. A thread can
+// hold a context of only one of the two kinds, so each kind lets go of the other before
+// it makes its own current.
 void releaseCurrentOffscreenContext();
+void releaseCurrentWindowContext();
 // Why the last create call failed; empty after a success.
 Cstring const& lastContextError();
 // Whether an offscreen context can be made at all on this machine (tested once).

@@ -58,6 +58,7 @@ class CglxWindowContext : public CglContext {
         XFree(visual);
         if (title) XStoreName(display, window, title);
         XMapWindow(display, window);
+        releaseCurrentOffscreenContext();
         if (!glXMakeCurrent(display, window, context)) {
             setContextError("glXMakeCurrent failed");
             return 1;
@@ -70,6 +71,7 @@ class CglxWindowContext : public CglContext {
 
     int makeCurrent() override {
         if (isCurrent()) return 0;
+        releaseCurrentOffscreenContext();
         return glXMakeCurrent(display, window, context) ? 0 : 1;
     }
 
@@ -94,6 +96,10 @@ class CglxWindowContext : public CglContext {
 };
 
 } // namespace
+
+void releaseCurrentWindowContext() {
+    if (glXGetCurrentContext()) glXMakeCurrent(glXGetCurrentDisplay(), None, nullptr);
+}
 
 CglContext* createWindowContext(char const* displayName, int width, int height, char const* title) {
     auto* c = new CglxWindowContext;
