@@ -8,12 +8,15 @@
 
 void CopenGLbuffer::removeAllLinks() {
     if (id) {
-        if (device) device->switchToThisRenderer(95);
-        GLuint name = id;
-        glDeleteBuffers(1, &name);
+        if (device && !deviceOrphaning) {
+            device->switchToThisRenderer(95);
+            GLuint name = id;
+            glDeleteBuffers(1, &name);
+        }
         id = 0;
         vertexBuffersAlloced--;
     }
+    device = nullptr;
     ClinkedResourceNode::removeAllLinks();
 }
 

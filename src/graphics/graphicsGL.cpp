@@ -27,6 +27,8 @@ CopenGL::CopenGL() : primitiveType(GL_TRIANGLES) {
     std::fill(std::begin(boundTexture), std::end(boundTexture), ~0u);
 }
 
+CopenGL::~CopenGL() { release(); }
+
 int CopenGL::applyNewWindowMetrics() {
     int changed = CgraphicsAPI::applyNewWindowMetrics();
     if (changed == 1) VTRACE(2, "view changed size");

@@ -35,6 +35,8 @@ struct CdrawCall {
 class CopenGL : public CgraphicsAPI {
   public:
     CopenGL();
+    // Frees what the context holds (release) while this is still a GL device.
+    ~CopenGL() override;
 
     int applyNewWindowMetrics() override;
     bool contextIsAvailable() override { return context != nullptr; }
@@ -68,6 +70,8 @@ class CopenGL : public CgraphicsAPI {
     int getTexAdd() override { return 0; }
     int getTexReplace() override { return 0; }
     int getTexSubtract() override { return 0; }
+    // A new, empty stream handler for a work object (its init lays the streams out).
+    ClinkedResourceNode* initDeviceData(CworkObject*) override;
     void setFogFade(float fade) override;
 
     // Forgets every cached draw state and sets GL to the neutral state the cache assumes.

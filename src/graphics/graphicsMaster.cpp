@@ -22,6 +22,7 @@ float slideAmplitude = 0.0f;
 int32_t masterFrame = 0;
 int32_t masterOddFrame = 0;
 
+bool deviceOrphaning = false;
 int32_t vertexBuffersAlloced = 0;
 int32_t maxVertexBuffersAlloced = 0;
 int32_t indexBuffersAlloced = 0;
@@ -42,6 +43,10 @@ CgraphicsAPI::~CgraphicsAPI() {
     // Shaders that outlive the device must not reach back into it.
     for (Cshader* s : shaders)
         s->device = nullptr;
+    // Normally release() has freed everything in the device's context already.
+    deviceOrphaning = true;
+    freeBuffers();
+    deviceOrphaning = false;
     // Averages over no frames are reported as 0 rather than divided by zero.
     float frames = static_cast<float>(framesRendered);
     auto perFrame = [frames](float total) { return frames > 0 ? total / frames : 0.0f; };

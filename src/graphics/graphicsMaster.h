@@ -254,6 +254,10 @@ extern float slideAmplitude;
 extern int32_t masterFrame;
 extern int32_t masterOddFrame;
 
+// Set while a dying device lets go of what is still linked to it: the resources forget
+// the device and delete no GL objects (their context is not current, or gone).
+extern bool deviceOrphaning;
+
 // Buffer statistics (graphicsMaster.cpp); the teardown report prints them.
 extern int32_t vertexBuffersAlloced;
 extern int32_t maxVertexBuffersAlloced;
