@@ -22,9 +22,10 @@ constexpr int gridX = 40, gridY = 25; // 40 x 25 quads: 2,000 triangles
 constexpr int points = (gridX + 1) * (gridY + 1);
 constexpr int triangles = gridX * gridY * 2;
 
-char const* const vertexText = "attribute vec4 glVertex; attribute vec4 glColor; uniform mat4 "
-                               "glModelViewProjectionMatrix; varying vec4 c;\n"
-                               "void main() { gl_Position = glModelViewProjectionMatrix * glVertex; c = glColor; }\n";
+char const* const vertexText =
+    "attribute vec4 glVertex; attribute vec4 glColor; uniform mat4 "
+    "glModelViewProjectionMatrix; varying vec4 c;\n"
+    "void main() { gl_Position = glModelViewProjectionMatrix * glVertex; c = glColor; }\n";
 char const* const fragmentText = "varying vec4 c; void main() { gl_FragColor = c; }\n";
 
 struct Instance {
@@ -63,7 +64,8 @@ void BM_drawInstances(benchmark::State& state) {
     std::vector<uint32_t> colours(points);
     for (int i = 0; i < points; i++)
         colours[static_cast<size_t>(i)] = 0xff000000u | static_cast<uint32_t>(i * 2654435761u & 0xffffffu);
-    CopenGLbuffer* staticStream = makeBuffer(&device, GL_ARRAY_BUFFER, points * 4, colours.data(), GL_STATIC_DRAW);
+    CopenGLbuffer* staticStream =
+        makeBuffer(&device, GL_ARRAY_BUFFER, points * 4, colours.data(), GL_STATIC_DRAW);
     std::vector<uint16_t> indices;
     for (int y = 0; y < gridY; y++)
         for (int x = 0; x < gridX; x++) {
@@ -77,7 +79,8 @@ void BM_drawInstances(benchmark::State& state) {
     std::vector<Instance> instances(static_cast<size_t>(n));
     for (int i = 0; i < n; i++) {
         Instance& in = instances[static_cast<size_t>(i)];
-        float ox = -0.9f + 1.6f * static_cast<float>(i % 8) / 8, oy = -0.9f + 1.6f * static_cast<float>(i / 8 % 8) / 8;
+        float ox = -0.9f + 1.6f * static_cast<float>(i % 8) / 8,
+              oy = -0.9f + 1.6f * static_cast<float>(i / 8 % 8) / 8;
         for (int y = 0; y <= gridY; y++)
             for (int x = 0; x <= gridX; x++)
                 in.positions.insert(in.positions.end(), {ox + 0.5f * x / gridX, oy + 0.5f * y / gridY, 0.0f});
@@ -116,10 +119,10 @@ void BM_drawInstances(benchmark::State& state) {
     }
     upload.id = 0;
     // Seconds per frame, printed with its prefix ("2.9m" is 2.9 ms).
-    state.counters["frame_time"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["triangles_per_s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * n * triangles, benchmark::Counter::kIsRate);
+    state.counters["frame_time"] = benchmark::Counter(
+        static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["triangles_per_s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * n * triangles, benchmark::Counter::kIsRate);
     device.release();
 }
 

@@ -25,7 +25,8 @@ void incVertexBuffers() {
     if (vertexBuffersAlloced > maxVertexBuffersAlloced) maxVertexBuffersAlloced = vertexBuffersAlloced;
 }
 
-CopenGLbuffer* makeBuffer(CgraphicsAPI* device, unsigned target, long bytes, void const* data, unsigned usage) {
+CopenGLbuffer* makeBuffer(CgraphicsAPI* device, unsigned target, long bytes, void const* data,
+                          unsigned usage) {
     GLuint name = 0;
     glGenBuffers(1, &name);
     if (!name) return nullptr;
@@ -71,9 +72,8 @@ uint16_t channelBit(int channel) {
 CstreamLayout layoutStreams(uint16_t const masks[3], int apiFormat, int floatsPerPosition) {
     CstreamLayout layout;
     bool compressedPositions = apiFormat & CmaterialOwner::API_COMPRESSED_POSITIONS;
-    int const sizes[CHANNEL_COUNT] = {
-        compressedPositions ? 8 : floatsPerPosition * 4, 4, 12, 4, 8,
-        apiFormat & CmaterialOwner::API_COMPRESSED_UV2 ? 4 : 8};
+    int const sizes[CHANNEL_COUNT] = {compressedPositions ? 8 : floatsPerPosition * 4,       4, 12, 4, 8,
+                                      apiFormat & CmaterialOwner::API_COMPRESSED_UV2 ? 4 : 8};
     for (int s = 0; s < 3; s++) {
         uint16_t mask = masks[s];
         if (apiFormat & CmaterialOwner::API_COLOR_IN_W) mask &= static_cast<uint16_t>(~CHAN_DIFFUSE);
@@ -96,14 +96,19 @@ CstreamLayout layoutStreams(uint16_t const masks[3], int apiFormat, int floatsPe
 CattribFormat attribFormat(int channel, int apiFormat, int floatsPerPosition) {
     switch (channel) {
     case CHANNEL_POSITION:
-        if (apiFormat & CmaterialOwner::API_COMPRESSED_POSITIONS) return {ATTRIB_POSITION, 4, GL_SHORT, false};
+        if (apiFormat & CmaterialOwner::API_COMPRESSED_POSITIONS)
+            return {ATTRIB_POSITION, 4, GL_SHORT, false};
         return {ATTRIB_POSITION, floatsPerPosition, GL_FLOAT, false};
-    case CHANNEL_DIFFUSE: return {ATTRIB_COLOR, 4, GL_UNSIGNED_BYTE, true};
-    case CHANNEL_SPECULAR: return {ATTRIB_SPECULAR, 4, GL_UNSIGNED_BYTE, true};
-    case CHANNEL_TEX0: return {ATTRIB_TEX0, 2, GL_FLOAT, false};
+    case CHANNEL_DIFFUSE:
+        return {ATTRIB_COLOR, 4, GL_UNSIGNED_BYTE, true};
+    case CHANNEL_SPECULAR:
+        return {ATTRIB_SPECULAR, 4, GL_UNSIGNED_BYTE, true};
+    case CHANNEL_TEX0:
+        return {ATTRIB_TEX0, 2, GL_FLOAT, false};
     case CHANNEL_TEX1:
-        return {ATTRIB_TEX1, 2, apiFormat & CmaterialOwner::API_COMPRESSED_UV2 ? GLenum(GL_SHORT) : GLenum(GL_FLOAT),
-                false};
-    default: return {ATTRIB_NORMAL, 3, GL_FLOAT, false};
+        return {ATTRIB_TEX1, 2,
+                apiFormat & CmaterialOwner::API_COMPRESSED_UV2 ? GLenum(GL_SHORT) : GLenum(GL_FLOAT), false};
+    default:
+        return {ATTRIB_NORMAL, 3, GL_FLOAT, false};
     }
 }

@@ -32,7 +32,8 @@ void incVertexBuffers();
 // A new buffer of bytes for target (GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER), with
 // data (null: uninitialised) and the usage hint, linked to the device. Null when GL gives
 // no name. The device's context must be current.
-CopenGLbuffer* makeBuffer(CgraphicsAPI* device, unsigned target, long bytes, void const* data, unsigned usage);
+CopenGLbuffer* makeBuffer(CgraphicsAPI* device, unsigned target, long bytes, void const* data,
+                          unsigned usage);
 // The index buffer of triangleCount triangles of 16-bit indices (static).
 CopenGLbuffer* makeIndexBuffer(CgraphicsAPI* device, uint16_t const* indices, int triangleCount);
 // Maps the array buffer for writing and lets fill write bytes into it; 0 written. A
@@ -57,7 +58,7 @@ struct CstreamLayout {
     uint16_t allMask = 0;
     uint16_t streamMask[3] = {0, 0, 0};
     uint32_t strideFloats[3] = {0, 0, 0};
-    uint8_t offset[CHANNEL_COUNT] = {};        // bytes into its stream's record
+    uint8_t offset[CHANNEL_COUNT] = {};                      // bytes into its stream's record
     int8_t stream[CHANNEL_COUNT] = {-1, -1, -1, -1, -1, -1}; // -1: not sent
 };
 

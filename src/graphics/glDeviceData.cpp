@@ -133,7 +133,8 @@ void CworkObjectGraphicsDeviceDataHandlerOpenGL::fillDrawCall(CdrawCall& call) c
     call.floatsPerPosition = source ? source->floatsPerPosition() : 3;
 }
 
-uint32_t fetchIndexBuffer(CgraphicsAPI* device, CopenGLbuffer*& slot, uint16_t const* indices, int triangleCount) {
+uint32_t fetchIndexBuffer(CgraphicsAPI* device, CopenGLbuffer*& slot, uint16_t const* indices,
+                          int triangleCount) {
     if (!slot) {
         slot = makeIndexBuffer(device, indices, triangleCount);
         if (slot) slot->addPointerToClear(reinterpret_cast<void**>(&slot));
@@ -141,4 +142,6 @@ uint32_t fetchIndexBuffer(CgraphicsAPI* device, CopenGLbuffer*& slot, uint16_t c
     return slot ? slot->id : 0;
 }
 
-ClinkedResourceNode* CopenGL::initDeviceData(CworkObject*) { return new CworkObjectGraphicsDeviceDataHandlerOpenGL; }
+ClinkedResourceNode* CopenGL::initDeviceData(CworkObject*) {
+    return new CworkObjectGraphicsDeviceDataHandlerOpenGL;
+}

@@ -53,4 +53,5 @@ class CworkObjectGraphicsDeviceDataHandlerOpenGL : public CworkObjectGraphicsDev
 
 // The id of the index buffer kept in slot (made from the indices when the slot is empty,
 // and cleared again when the buffer is freed); 0 when there are no triangles.
-uint32_t fetchIndexBuffer(CgraphicsAPI* device, CopenGLbuffer*& slot, uint16_t const* indices, int triangleCount);
+uint32_t fetchIndexBuffer(CgraphicsAPI* device, CopenGLbuffer*& slot, uint16_t const* indices,
+                          int triangleCount);

@@ -112,7 +112,8 @@ int CopenGL::drawPrepared(CdrawCall const& call) {
             glBindTexture(GL_TEXTURE_2D, call.textures[i]);
             boundTexture[i] = call.textures[i];
         }
-        if (i < 4 && shader->samplerLocation[variant][i] >= 0) glUniform1i(shader->samplerLocation[variant][i], i);
+        if (i < 4 && shader->samplerLocation[variant][i] >= 0)
+            glUniform1i(shader->samplerLocation[variant][i], i);
     }
     for (int i = n; i < texUnitsInUse && i < 8; i++) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
@@ -161,8 +162,8 @@ CglslShader* CopenGL::shaderForMaterial(Cmaterial* material, char const* thingNa
     return shader->program[0] && shader->program[1] ? shader : nullptr;
 }
 
-int CopenGL::prepareMaterialDraw(Cmaterial* material, char const* thingName, CworkObject* object, bool transparent,
-                                 bool interfaceThing, CdrawCall& call) {
+int CopenGL::prepareMaterialDraw(Cmaterial* material, char const* thingName, CworkObject* object,
+                                 bool transparent, bool interfaceThing, CdrawCall& call) {
     if (!material) {
         VTRACE(1, "NO MATERIAL!!!");
         return 1;

@@ -46,7 +46,9 @@ int createShader(unsigned kind, char const** text) {
     return static_cast<int>(shader);
 }
 
-CglslShader::~CglslShader() { freeShader(); }
+CglslShader::~CglslShader() {
+    freeShader();
+}
 
 int CglslShader::initialize(CgraphicsAPI* d, Cmaterial* m) {
     material = m;

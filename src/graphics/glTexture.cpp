@@ -114,13 +114,26 @@ unsigned checkGLerror(char const* where) {
     if (error == GL_NO_ERROR) return 0;
     char const* name = "GL error";
     switch (error) {
-    case GL_INVALID_ENUM: name = "GL_INVALID_ENUM"; break;
-    case GL_INVALID_VALUE: name = "GL_INVALID_VALUE"; break;
-    case GL_INVALID_OPERATION: name = "GL_INVALID_OPERATION"; break;
-    case GL_STACK_OVERFLOW: name = "GL_STACK_OVERFLOW"; break;
-    case GL_STACK_UNDERFLOW: name = "GL_STACK_UNDERFLOW"; break;
-    case GL_OUT_OF_MEMORY: name = "GL_OUT_OF_MEMORY"; break;
-    default: break;
+    case GL_INVALID_ENUM:
+        name = "GL_INVALID_ENUM";
+        break;
+    case GL_INVALID_VALUE:
+        name = "GL_INVALID_VALUE";
+        break;
+    case GL_INVALID_OPERATION:
+        name = "GL_INVALID_OPERATION";
+        break;
+    case GL_STACK_OVERFLOW:
+        name = "GL_STACK_OVERFLOW";
+        break;
+    case GL_STACK_UNDERFLOW:
+        name = "GL_STACK_UNDERFLOW";
+        break;
+    case GL_OUT_OF_MEMORY:
+        name = "GL_OUT_OF_MEMORY";
+        break;
+    default:
+        break;
     }
     VTRACE(1, "GL error " << error << " at " << (where ? where : ""));
     setExitError(name, 1);

@@ -27,7 +27,9 @@ CopenGL::CopenGL() : primitiveType(GL_TRIANGLES) {
     std::fill(std::begin(boundTexture), std::end(boundTexture), ~0u);
 }
 
-CopenGL::~CopenGL() { release(); }
+CopenGL::~CopenGL() {
+    release();
+}
 
 int CopenGL::applyNewWindowMetrics() {
     int changed = CgraphicsAPI::applyNewWindowMetrics();

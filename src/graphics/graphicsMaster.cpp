@@ -223,8 +223,8 @@ int CgraphicsAPI::checkForBadCard() {
 }
 
 int CgraphicsAPI::verifyGraphicsCapabilities() {
-    VTRACE(2, "Max tex units:" << maxTexUnits << "  maxTexWidth:" << maxTexWidth << "  maxTexHeight:"
-                               << maxTexHeight);
+    VTRACE(2, "Max tex units:" << maxTexUnits << "  maxTexWidth:" << maxTexWidth
+                               << "  maxTexHeight:" << maxTexHeight);
     if (maxTexUnits < 1) {
         VTRACE(1, "verifyGraphicsCapabilities failed");
         return 1;

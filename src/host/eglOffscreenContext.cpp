@@ -117,9 +117,7 @@ class CeglOffscreenContext : public CglContext {
         return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) ? 0 : 1;
     }
 
-    bool isCurrent() const override {
-        return context != EGL_NO_CONTEXT && eglGetCurrentContext() == context;
-    }
+    bool isCurrent() const override { return context != EGL_NO_CONTEXT && eglGetCurrentContext() == context; }
 
     void swap() override {
         if (makeCurrent() == 0) glFinish();

@@ -4,9 +4,13 @@ static Cstring contextError;
 
 CglContext::~CglContext() = default;
 
-Cstring const& lastContextError() { return contextError; }
+Cstring const& lastContextError() {
+    return contextError;
+}
 
-void setContextError(char const* reason) { contextError = reason ? reason : ""; }
+void setContextError(char const* reason) {
+    contextError = reason ? reason : "";
+}
 
 bool offscreenContextsAvailable() {
     static int available = -1;

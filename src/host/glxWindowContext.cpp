@@ -32,8 +32,18 @@ class CglxWindowContext : public CglContext {
             setContextError("cannot open X display");
             return 1;
         }
-        int attribs[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE,   8,  GLX_GREEN_SIZE, 8,
-                         GLX_BLUE_SIZE,  8,                GLX_ALPHA_SIZE, 8,  GLX_DEPTH_SIZE, 16,
+        int attribs[] = {GLX_RGBA,
+                         GLX_DOUBLEBUFFER,
+                         GLX_RED_SIZE,
+                         8,
+                         GLX_GREEN_SIZE,
+                         8,
+                         GLX_BLUE_SIZE,
+                         8,
+                         GLX_ALPHA_SIZE,
+                         8,
+                         GLX_DEPTH_SIZE,
+                         16,
                          None};
         XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attribs);
         if (!visual) {
@@ -52,7 +62,8 @@ class CglxWindowContext : public CglContext {
         colormap = XCreateColormap(display, root, visual->visual, AllocNone);
         XSetWindowAttributes swa = {};
         swa.colormap = colormap;
-        swa.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | ButtonPressMask | PointerMotionMask;
+        swa.event_mask =
+            ExposureMask | StructureNotifyMask | KeyPressMask | ButtonPressMask | PointerMotionMask;
         window = XCreateWindow(display, root, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
                                visual->depth, InputOutput, visual->visual, CWColormap | CWEventMask, &swa);
         XFree(visual);

@@ -49,7 +49,9 @@ class QuadInstance : public CrenderStreamSource {
                 float* pos = record + offsets[CHANNEL_POSITION];
                 pos[0] = xs[p], pos[1] = ys[p], pos[2] = 0;
             }
-            if (mask & CHAN_DIFFUSE) std::copy(model.colour, model.colour + 4, reinterpret_cast<uint8_t*>(record + offsets[CHANNEL_DIFFUSE]));
+            if (mask & CHAN_DIFFUSE)
+                std::copy(model.colour, model.colour + 4,
+                          reinterpret_cast<uint8_t*>(record + offsets[CHANNEL_DIFFUSE]));
         }
     }
     CopenGLbuffer** sharedStaticBuffer(int displayIndex) override { return &model.shared[displayIndex]; }
@@ -60,9 +62,10 @@ class QuadInstance : public CrenderStreamSource {
     int copies[2] = {0, 0}; // static, dynamic
 };
 
-char const* const vertexText = "attribute vec4 glVertex; attribute vec4 glColor; uniform mat4 "
-                               "glModelViewProjectionMatrix; varying vec4 c;\n"
-                               "void main() { gl_Position = glModelViewProjectionMatrix * glVertex; c = glColor; }\n";
+char const* const vertexText =
+    "attribute vec4 glVertex; attribute vec4 glColor; uniform mat4 "
+    "glModelViewProjectionMatrix; varying vec4 c;\n"
+    "void main() { gl_Position = glModelViewProjectionMatrix * glVertex; c = glColor; }\n";
 char const* const fragmentText = "varying vec4 c; void main() { gl_FragColor = c; }\n";
 
 class GlDeviceData : public ::testing::Test {

@@ -82,7 +82,8 @@ TEST_F(GlDevice, MissingExtensionsGiveTheExactFailureTexts) {
     EXPECT_EQ(doNotSendReport, 1);
     // The first is the exit reason; the message shown holds both, in order.
     ASSERT_EQ(exitReasonList.size(), 1u);
-    EXPECT_STREQ(exitReasonList[0].c_str(), "Sorry, this screensaver is not supported by your graphics card.");
+    EXPECT_STREQ(exitReasonList[0].c_str(),
+                 "Sorry, this screensaver is not supported by your graphics card.");
     EXPECT_STREQ(exitMsg.c_str(), "Sorry, this screensaver is not supported by your graphics card."
                                   "If you feel you have a decent card, you may want to consider "
                                   "downloading the latest drivers from your graphics card vendor.");
@@ -149,8 +150,8 @@ TEST_F(GlDevice, TextureUploadsThatCannotWorkAreRefused) {
         int result;
     };
     Case const cases[] = {
-        {"no array", &dev(), nullptr, 0, 1},        {"five channels", &dev(), &five, 0, 1},
-        {"float samples", &dev(), &floats, 0, 1},   {"wider than the device", &dev(), &wide, 3, 1},
+        {"no array", &dev(), nullptr, 0, 1},          {"five channels", &dev(), &five, 0, 1},
+        {"float samples", &dev(), &floats, 0, 1},     {"wider than the device", &dev(), &wide, 3, 1},
         {"no display slot", &unplaced, &bytes, 0, 1}, {"a usable one", &dev(), &bytes, 0, 0},
     };
     int const savedWidth = maxTexWidth;
@@ -322,6 +323,16 @@ TEST_F(GlDevice, FogSwitchesAndDrawStateResets) {
     EXPECT_EQ(dev().depthWriteState, -1);
     EXPECT_EQ(dev().texUnitsInUse, 0);
     EXPECT_EQ(dev().boundTexture[7], ~0u);
+}
+
+TEST_F(GlDevice, GlErrorsAreNamedWithoutEndingTheProcess) {
+    EXPECT_EQ(checkGLerror("quiet"), 0u);
+    EXPECT_TRUE(exitReasonList.empty());
+    glEnable(0x1234); // not a capability
+    EXPECT_EQ(checkGLerror("enable"), unsigned(GL_INVALID_ENUM));
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_STREQ(exitReasonList[0].c_str(), "GL_INVALID_ENUM");
+    EXPECT_EQ(glGetError(), unsigned(GL_NO_ERROR));
 }
 
 TEST(GlDevices, TwoDevicesSwitchContextOnlyWhenNeeded) {

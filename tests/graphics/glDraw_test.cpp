@@ -249,9 +249,9 @@ TEST_F(GlDraw, StereoDrawsEachEyeInItsHalf) {
     dev.drawPrepared(call);
     Frame f = readFrame(*context);
     EXPECT_EQ(f.litCount(), 2 * 32 * 16);
-    EXPECT_NE(f.at(10, 5)[0], 0);   // lower half: left
+    EXPECT_NE(f.at(10, 5)[0], 0); // lower half: left
     EXPECT_EQ(f.at(40, 5)[0], 0);
-    EXPECT_NE(f.at(40, 25)[0], 0);  // upper half: right
+    EXPECT_NE(f.at(40, 25)[0], 0); // upper half: right
     EXPECT_EQ(f.at(10, 25)[0], 0);
     dumpFrameIfFailed(f);
 }
@@ -266,8 +266,10 @@ TEST_F(GlDraw, ShaderFailuresGiveTheirTexts) {
     Case const cases[] = {
         {"no vertex text", "", fragmentText, "need both shaders"},
         {"no fragment text", vertexText, "", "need both shaders"},
-        {"vertex does not compile", "void main() { gl_Position = nonsense; }\n", fragmentText, "bad Vertex Shader. "},
-        {"fragment does not compile", vertexText, "void main() { gl_FragColor = ; }\n", "bad fragment Shader. "},
+        {"vertex does not compile", "void main() { gl_Position = nonsense; }\n", fragmentText,
+         "bad Vertex Shader. "},
+        {"fragment does not compile", vertexText, "void main() { gl_FragColor = ; }\n",
+         "bad fragment Shader. "},
         {"varyings disagree", "varying vec2 v; void main() { v = vec2(1.0); gl_Position = vec4(0.0); }\n",
          "varying vec3 v; void main() { gl_FragColor = vec4(v, 1.0); }\n", "shader program did not link. "},
     };
@@ -293,7 +295,8 @@ TEST(GlShaderText, FadeLineGoesBeforeTheLastBrace) {
         {"void main() { gl_FragColor = vec4(1.0); }\n", true,
          "uniform float fade; void main() { gl_FragColor = vec4(1.0); gl_FragColor = "
          "vec4(fade,fade,fade,1) * gl_FragColor; }"},
-        {"void main(){}", true, "uniform float fade; void main(){gl_FragColor = vec4(fade,fade,fade,1) * gl_FragColor; }"},
+        {"void main(){}", true,
+         "uniform float fade; void main(){gl_FragColor = vec4(fade,fade,fade,1) * gl_FragColor; }"},
         {"void main() { }\n\n  \n", true,
          "uniform float fade; void main() { gl_FragColor = vec4(fade,fade,fade,1) * gl_FragColor; }"},
         {"void main() {", false, ""},
@@ -453,14 +456,34 @@ TEST(GlStreams, RecordLayoutPerStream) {
     M const pos = CHAN_POSITION, col = CHAN_DIFFUSE, t0 = CHAN_TEX1, t1 = CHAN_TEX2, nrm = CHAN_NORMAL,
             spec = CHAN_SPECULAR;
     Case const cases[] = {
-        {"position, normal, uv", {M(pos | nrm | t0), 0, 0}, 0, 3, {8, 0, 0},
-         {0, -1, 12, -1, 24, -1}, {0, -1, 0, -1, 0, -1}},
-        {"colour in w drops the diffuse channel", {M(pos | col), M(t0), 0}, 2, 4, {4, 2, 0},
-         {0, -1, -1, -1, 0, -1}, {0, -1, -1, -1, 1, -1}},
-        {"compressed positions and second uv", {0, M(pos | t1), M(col | spec)}, 1 | 4, 3, {0, 3, 2},
-         {0, 0, -1, 4, -1, 8}, {1, 2, -1, 2, -1, 1}},
-        {"a channel named twice stays in the first stream", {M(pos), M(pos | nrm), 0}, 0, 3, {3, 3, 0},
-         {0, -1, 0, -1, -1, -1}, {0, -1, 1, -1, -1, -1}},
+        {"position, normal, uv",
+         {M(pos | nrm | t0), 0, 0},
+         0,
+         3,
+         {8, 0, 0},
+         {0, -1, 12, -1, 24, -1},
+         {0, -1, 0, -1, 0, -1}},
+        {"colour in w drops the diffuse channel",
+         {M(pos | col), M(t0), 0},
+         2,
+         4,
+         {4, 2, 0},
+         {0, -1, -1, -1, 0, -1},
+         {0, -1, -1, -1, 1, -1}},
+        {"compressed positions and second uv",
+         {0, M(pos | t1), M(col | spec)},
+         1 | 4,
+         3,
+         {0, 3, 2},
+         {0, 0, -1, 4, -1, 8},
+         {1, 2, -1, 2, -1, 1}},
+        {"a channel named twice stays in the first stream",
+         {M(pos), M(pos | nrm), 0},
+         0,
+         3,
+         {3, 3, 0},
+         {0, -1, 0, -1, -1, -1},
+         {0, -1, 1, -1, -1, -1}},
         {"nothing", {0, 0, 0}, 0, 3, {0, 0, 0}, {-1, -1, -1, -1, -1, -1}, {-1, -1, -1, -1, -1, -1}},
     };
     for (auto const& c : cases) {

@@ -32,8 +32,9 @@ void dumpFrameIfFailed(Frame const& frame) {
     png_infop pngInfo = png ? png_create_info_struct(png) : nullptr;
     if (png && pngInfo && !setjmp(png_jmpbuf(png))) {
         png_init_io(png, file);
-        png_set_IHDR(png, pngInfo, static_cast<png_uint_32>(frame.width), static_cast<png_uint_32>(frame.height), 8,
-                     PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_set_IHDR(png, pngInfo, static_cast<png_uint_32>(frame.width),
+                     static_cast<png_uint_32>(frame.height), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, pngInfo);
         for (int y = frame.height - 1; y >= 0; y--) // top row first in the file
             png_write_row(png, frame.at(0, y));
@@ -45,7 +46,8 @@ void dumpFrameIfFailed(Frame const& frame) {
 }
 
 unsigned buildPointProgram() {
-    char const* vs = "attribute vec4 pos; uniform mat4 m; void main() { gl_Position = m * pos; gl_PointSize = 1.0; }\n";
+    char const* vs =
+        "attribute vec4 pos; uniform mat4 m; void main() { gl_Position = m * pos; gl_PointSize = 1.0; }\n";
     char const* fs = "void main() { gl_FragColor = vec4(1.0); }\n";
     auto compile = [](GLenum kind, char const* text) {
         GLuint s = glCreateShader(kind);

@@ -31,7 +31,9 @@ class CcountingContext : public CglContext {
         swaps++;
         inner->swap();
     }
-    int readPixels(int x, int y, int w, int h, uint8_t* out) override { return inner->readPixels(x, y, w, h, out); }
+    int readPixels(int x, int y, int w, int h, uint8_t* out) override {
+        return inner->readPixels(x, y, w, h, out);
+    }
 
     std::unique_ptr<CglContext> inner;
     int makes = 0;

@@ -122,8 +122,8 @@ TEST(GraphicsDevice, LetterboxingAndVisibleCells) {
     };
     Crect const unit(-1, 1, -1, 1);
     Case const cases[] = {
-        {"bars round up at the top, down at the bottom", 1000, unit, Crect(-1, 1, -0.9002f, 0.8016f), unit, 100,
-         49, 851, Crect(-1, 1, -0.902f, 0.8f), Crect(0, 10, 0, 4)},
+        {"bars round up at the top, down at the bottom", 1000, unit, Crect(-1, 1, -0.9002f, 0.8016f), unit,
+         100, 49, 851, Crect(-1, 1, -0.902f, 0.8f), Crect(0, 10, 0, 4)},
         {"inside the visible area: no bars", 1000, Crect(-0.5f, 0.5f, -0.5f, 0.5f), unit, unit, 0, 0, 1000,
          Crect(-0.5f, 0.5f, -0.5f, 0.5f), Crect(2, 8, 1, 3)},
         {"past the right edge: last column", 600, Crect(0.5f, 1.5f, -1, 1), unit, unit, 0, 0, 600,
@@ -159,9 +159,9 @@ TEST(GraphicsDevice, PeerOrderingOfThreeDisplaysInARow) {
         short left, right;
     };
     Case const cases[] = {
-        {0, 0, 3, 3, -1, 1}, {1, 1, 3, 3, 1, 1}, {2, 2, 3, 3, 1, -1},
-        {1, 0, 2, 4, 0, 1},  // leftmost of its tank, but more displays lie further left
-        {2, 1, 2, 4, 1, 0},  // rightmost of its tank, not of all displays
+        {0, 0, 3, 3, -1, 1},  {1, 1, 3, 3, 1, 1},
+        {2, 2, 3, 3, 1, -1},  {1, 0, 2, 4, 0, 1}, // leftmost of its tank, but more displays lie further left
+        {2, 1, 2, 4, 1, 0},                       // rightmost of its tank, not of all displays
         {0, 0, 1, 1, -1, -1},
     };
     for (auto const& c : cases) {
@@ -194,8 +194,8 @@ TEST(GraphicsDevice, DisplayBitsAndFogEnd) {
         float fade, end, offset, factor;
     };
     float const f = 0.378929f; // 0.5 ^ 1.4
-    for (Fog g : {Fog{1.0f, -1000, 0, 1}, Fog{0.999f, 50, 0, 0.999f}, Fog{0.5f, -1000, (f - 1) * -1000 / f, f},
-                  Fog{-2.0f, 10, 0, 1}}) {
+    for (Fog g : {Fog{1.0f, -1000, 0, 1}, Fog{0.999f, 50, 0, 0.999f},
+                  Fog{0.5f, -1000, (f - 1) * -1000 / f, f}, Fog{-2.0f, 10, 0, 1}}) {
         auto r = CgraphicsAPI::getFogEnd(g.fade, g.end);
         EXPECT_NEAR(r.factor, g.factor, 1e-4f) << g.fade;
         EXPECT_NEAR(r.offset, g.offset, 1e-2f) << g.fade;
