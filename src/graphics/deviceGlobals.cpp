@@ -1,0 +1,5 @@
+#include "graphics/deviceGlobals.h"
+
+int32_t maxTexUnits = 8;
+int16_t GLSL = 0;
+uint8_t recommendReinstall = 0;
