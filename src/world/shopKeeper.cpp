@@ -76,7 +76,6 @@ CshopKeeper::~CshopKeeper() {
 
 void CshopKeeper::initVariables() {
     setFlag(VAR_SAVE | VAR_INVISIBLE_SAVE, true);
-    setString("");
     registerShort(displayedSequence, "displayedSequence", 1);
     registerShort(numSequences, "numSequences", 0);
     registerShort(seqRotType, "seqRotType", 1);

@@ -119,7 +119,11 @@ int CshopKeeper::saveShopSettings() {
     VTRACE(1, "SAVING SETTINGS");
     short keptSequence = displayedSequence;
     if (displayedSequence < -1) displayedSequence = 0;
-    settingsTimeStamp = OS::getDateTime();
+    // Without the line end of the date text: the saved line must stay one line.
+    Cstring stamp = OS::getDateTime();
+    while (stamp.size() > 0 && (stamp.c_str()[stamp.size() - 1] == '\n' || stamp.c_str()[stamp.size() - 1] == '\r'))
+        stamp = stamp.substr(0, stamp.size() - 1);
+    settingsTimeStamp = stamp;
     scriptSavedWithVersion = kScriptSavedVersion;
     // The loaded tanks are written as latent tank scripts, rebuilt when first shown.
     if (loadedTanks) loadedTanks->setName("latentTanks");
