@@ -162,9 +162,10 @@ int CshopKeeper::openAudio() {
     audioManager->addTrickleSound((prefix + " 2").c_str(), "trickle2.chan");
     audioManager->addTrickleSound((prefix + " 1").c_str(), "trickle1.chan");
     audioManager->setTrickleSound(0);
-    // The manager answers with the variant in force, which is what gets saved.
-    lowBubblesVersion = audioManager->setLowBubbles(lowBubblesVersion);
-    hiBubblesVersion = audioManager->setHiBubbles(hiBubblesVersion);
+    // The saved modes are handed over and kept: what the manager answers is not stored
+    // back, so a manager that cannot tell its mode does not wipe the setting.
+    audioManager->setLowBubbles(lowBubblesVersion);
+    audioManager->setHiBubbles(hiBubblesVersion);
     audioManager->defineIndividualVolumes(trickleVolume, hiBubbleVolume, lowBubbleVolume, masterVolume);
     audioManager->generateSingleTrack();
     return 0;

@@ -44,7 +44,7 @@ class CshopAudio {
     virtual void keepTrickleSampleName(Cstring* name) = 0;
     virtual void addTrickleSound(char const* name, char const* file) = 0;
     virtual void setTrickleSound(int index) = 0;
-    // Each returns the variant now in force.
+    // Select the bubble track variants; each returns the variant now in force.
     virtual short setLowBubbles(short variant) = 0;
     virtual short setHiBubbles(short variant) = 0;
     virtual void defineIndividualVolumes(float trickle, float hiBubbles, float lowBubbles, float master) = 0;

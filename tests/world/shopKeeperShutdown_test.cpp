@@ -27,6 +27,7 @@ TEST_F(ShutDown, WritesExactlyTheSavedVariablesAndTheRegistryAndANewStartReadsTh
     startShop();
     shop->crabMood = 6.5f;
     shop->lowBubblesVersion = 3;
+    shop->hiBubblesVersion = 2;
     shop->trickleVolume = 0.75f;
     shop->tempInt = 44; // not saved
     maxFishPerTank = 77;
@@ -43,14 +44,20 @@ TEST_F(ShutDown, WritesExactlyTheSavedVariablesAndTheRegistryAndANewStartReadsTh
     EXPECT_EQ(globalVariablesDir, nullptr);
 
     maxFishPerTank = 0;
+    services.calls.clear();
     startShop();
     EXPECT_FLOAT_EQ(shop->crabMood, 6.5f);
     EXPECT_FLOAT_EQ(shop->trickleVolume, 0.75f);
     EXPECT_EQ(shop->tempInt, 0);
     EXPECT_EQ(maxFishPerTank, 77);
-    // The sound manager is handed the saved bubble mode and keeps it.
+    // The sound manager is handed the saved bubble modes, which survive its answer.
     EXPECT_EQ(services.audio->low, 3);
+    EXPECT_EQ(services.audio->hi, 2);
     EXPECT_EQ(shop->lowBubblesVersion, 3);
+    EXPECT_EQ(shop->hiBubblesVersion, 2);
+    EXPECT_EQ(services.calls, (std::vector<std::string>{"fillSequenceHolder", "displaySequence 0",
+                                                        "setGUItoAPI none", "trickle  2 trickle2.chan",
+                                                        "trickle  1 trickle1.chan", "setTrickle 0", "generate"}));
     EXPECT_EQ(services.audio->volumes, (std::vector<float>{0.75f, 0.2f, 0.2f, 0.5f}));
     EXPECT_EQ(services.audio->trickleName, &shop->trickleSample);
 }

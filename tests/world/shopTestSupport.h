@@ -29,8 +29,9 @@ class CrecordingAudio : public CshopAudio {
         calls.push_back(std::string("trickle ") + name + " " + file);
     }
     void setTrickleSound(int index) override { calls.push_back("setTrickle " + std::to_string(index)); }
-    short setLowBubbles(short v) override { return low = v; }
-    short setHiBubbles(short v) override { return hi = v; }
+    // Answers 0 whatever it is given, as a manager that cannot tell its mode does.
+    short setLowBubbles(short v) override { return low = v, 0; }
+    short setHiBubbles(short v) override { return hi = v, 0; }
     void defineIndividualVolumes(float t, float h, float l, float m) override {
         volumes = {t, h, l, m};
     }
