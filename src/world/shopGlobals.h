@@ -26,7 +26,7 @@ extern uint8_t revertToDefaults; // the settings file proved corrupt: delete it 
 extern int16_t scriptAllowVariableNotFound;
 extern uint8_t allowTexturing;
 extern uint8_t skipFrameDisplay;
-extern int featureFlags; // feature bits; 8 marks this platform
+extern int featureFlags;    // feature bits; 8 marks this platform
 extern int16_t m_SaverMode; // 1: the host wants the saver to exit
 // Lines written to the run-phase output at shut-down.
 extern std::vector<Cstring> finalNotes;

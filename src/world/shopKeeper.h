@@ -211,7 +211,7 @@ void shiftActivityDigit(Cstring& map, int hour, int amount);
 // The current hour of the week, 0-167.
 int hourOfWeekNow();
 // Hour of the week from a ctime text: weekday ("Tu" 1 ... "Su" 6, else 0) x 24 + the hour
-// read from character 11 on.
+// read from character 11 on, held within 0..23.
 int getHour(char const* dateText);
 // A tank's step per rendered frame: at most 1.
 float tankStepPerFrame(float refreshRateFactor, float worldSpeed, float refreshRate);

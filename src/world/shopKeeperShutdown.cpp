@@ -1,5 +1,6 @@
 // Shut-down and saving: the settings file (with the loaded tanks as latent tank scripts),
 // the custom variables, the weekly activity map and the registry.
+#include <algorithm>
 #include <cstdlib>
 
 #include "graphics/graphicsMaster.h"
@@ -121,7 +122,8 @@ int CshopKeeper::saveShopSettings() {
     if (displayedSequence < -1) displayedSequence = 0;
     // Without the line end of the date text: the saved line must stay one line.
     Cstring stamp = OS::getDateTime();
-    while (stamp.size() > 0 && (stamp.c_str()[stamp.size() - 1] == '\n' || stamp.c_str()[stamp.size() - 1] == '\r'))
+    while (stamp.size() > 0 &&
+           (stamp.c_str()[stamp.size() - 1] == '\n' || stamp.c_str()[stamp.size() - 1] == '\r'))
         stamp = stamp.substr(0, stamp.size() - 1);
     settingsTimeStamp = stamp;
     scriptSavedWithVersion = kScriptSavedVersion;
@@ -156,11 +158,11 @@ int getHour(char const* dateText) {
     static char const* const days[] = {"Tu", "We", "Th", "Fr", "Sa", "Su"};
     int weekday = 0;
     for (int d = 0; d < 6; d++)
-        if (dateText[0] == days[d][0] && dateText[0] != '\0' && dateText[1] == days[d][1]) weekday = d + 1;
-    int hour = 0;
+        if (dateText[0] == days[d][0] && dateText[1] == days[d][1]) weekday = d + 1;
     // The hour stands at character 11 of a ctime text; a shorter text has none.
     for (int i = 0; i < 11; i++)
         if (dateText[i] == '\0') return weekday * 24;
-    hour = std::atoi(dateText + 11);
-    return weekday * 24 + hour;
+    // Read as a number but kept within a day, so a damaged text still names an hour.
+    long hour = std::strtol(dateText + 11, nullptr, 10);
+    return weekday * 24 + static_cast<int>(std::clamp(hour, 0L, 23L));
 }

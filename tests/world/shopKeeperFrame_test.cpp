@@ -18,8 +18,9 @@ TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
         double time;
         int seconds;
         int secondInc;
-    } cases[] = {{1, 64, 64, 1.0, 0, 0},     {1, 64, 65, 65.0 / 64, 1, 1}, {2, 64, 64, 1.0, 0, 0},
-                 {2, 64, 65, 130.0 / 128, 1, 0}, {1, 32, 100, 100.0 / 32, 3, 0}, {2, 32, 33, 66.0 / 64, 1, 0}};
+    } cases[] = {{1, 64, 64, 1.0, 0, 0},         {1, 64, 65, 65.0 / 64, 1, 1},
+                 {2, 64, 64, 1.0, 0, 0},         {2, 64, 65, 130.0 / 128, 1, 0},
+                 {1, 32, 100, 100.0 / 32, 3, 0}, {2, 32, 33, 66.0 / 64, 1, 0}};
     for (auto const& c : cases) {
         SCOPED_TRACE(testing::Message() << c.displays << " displays, " << c.ticks << " ticks at " << c.rate);
         startShop();
@@ -79,7 +80,7 @@ TEST_F(Frame, NextFrameCommandRunsOnce) {
 TEST_F(Frame, QuitSecondsCountDown) {
     struct Case {
         short left;
-        int seconds;     // whole seconds stepped
+        int seconds; // whole seconds stepped
         bool exits;
     } cases[] = {{-1, 5, false}, {1, 1, true}, {3, 2, false}, {3, 3, true}};
     for (auto const& c : cases) {

@@ -32,11 +32,16 @@ TEST_F(ShutDown, WritesExactlyTheSavedVariablesAndTheRegistryAndANewStartReadsTh
     shop->tempInt = 44; // not saved
     maxFishPerTank = 77;
     stopShop();
-    std::set<std::string> expected = {"displayedSequence", "seqRotType", "seqTransType", "newGui", "overstuff",
-                                      "scriptSavedWithVersion", "crabMood", "autoFeedSeconds", "pooMode",
-                                      "exitStrategy", "exitOnMouse", "masterVolume", "trickleVolume",
-                                      "lowBubbleVolume", "hiBubbleVolume", "lowBubblesVersion",
-                                      "hiBubblesVersion", "defFeedMode", "settingsTimeStamp", "trickleSample"};
+    std::set<std::string> expected = {"displayedSequence", "seqRotType",
+                                      "seqTransType",      "newGui",
+                                      "overstuff",         "scriptSavedWithVersion",
+                                      "crabMood",          "autoFeedSeconds",
+                                      "pooMode",           "exitStrategy",
+                                      "exitOnMouse",       "masterVolume",
+                                      "trickleVolume",     "lowBubbleVolume",
+                                      "hiBubbleVolume",    "lowBubblesVersion",
+                                      "hiBubblesVersion",  "defFeedMode",
+                                      "settingsTimeStamp", "trickleSample"};
     EXPECT_EQ(setNames(settingsText()), expected);
     EXPECT_NE(settingsText().find(":mkdir latentTanks"), std::string::npos);
     EXPECT_EQ(settingsText().find("loadedTanks"), std::string::npos);
@@ -55,9 +60,10 @@ TEST_F(ShutDown, WritesExactlyTheSavedVariablesAndTheRegistryAndANewStartReadsTh
     EXPECT_EQ(services.audio->hi, 2);
     EXPECT_EQ(shop->lowBubblesVersion, 3);
     EXPECT_EQ(shop->hiBubblesVersion, 2);
-    EXPECT_EQ(services.calls, (std::vector<std::string>{"fillSequenceHolder", "displaySequence 0",
-                                                        "setGUItoAPI none", "trickle  2 trickle2.chan",
-                                                        "trickle  1 trickle1.chan", "setTrickle 0", "generate"}));
+    EXPECT_EQ(services.calls,
+              (std::vector<std::string>{"fillSequenceHolder", "displaySequence 0", "setGUItoAPI none",
+                                        "trickle  2 trickle2.chan", "trickle  1 trickle1.chan",
+                                        "setTrickle 0", "generate"}));
     EXPECT_EQ(services.audio->volumes, (std::vector<float>{0.75f, 0.2f, 0.2f, 0.5f}));
     EXPECT_EQ(services.audio->trickleName, &shop->trickleSample);
 }
@@ -194,7 +200,8 @@ TEST(ActivityMap, UpdateHoursAcrossTheWeek) {
         shop.updateHours();
         for (int h = 0; h < 168; h++) {
             char expected = '5';
-            if (std::find(c.raised.begin(), c.raised.end(), h) != c.raised.end()) expected = h == c.raised[0] ? '9' : '6';
+            if (std::find(c.raised.begin(), c.raised.end(), h) != c.raised.end())
+                expected = h == c.raised[0] ? '9' : '6';
             if (h == c.lowered) expected = '2';
             if (c.raised.empty() && h == 0) expected = '9';
             EXPECT_EQ(activeTimes.c_str()[h], expected) << "hour " << h;
@@ -229,7 +236,9 @@ TEST(ActivityMap, HourOfWeekFromADateText) {
                  {"Xyz Jan 14 02:00:00 2006\n", 2},
                  {"Fr", 96},
                  {"", 0},
-                 {"Thu Jan 12 ab:00:00", 72}};
+                 {"Thu Jan 12 ab:00:00", 72},
+                 {"Wed Jan 11 99999999999999999999:00", 71},
+                 {"Wed Jan 11 -5:00:00", 48}};
     for (auto const& c : cases)
         EXPECT_EQ(getHour(c.text), c.hour) << c.text;
     EXPECT_EQ(getHour(nullptr), 0);

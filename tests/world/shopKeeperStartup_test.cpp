@@ -17,14 +17,17 @@ TEST_F(Start, PhasesInOrderAndTheShopOpens) {
     EXPECT_TRUE(exitReasonList.empty());
     ASSERT_TRUE(shop->shopIsOpen);
     EXPECT_EQ(phaseName, "run");
-    std::string trace = readWholeFile(data.file("stdout_startup.txt")) + readWholeFile(data.file("stdout_run.txt"));
+    std::string trace =
+        readWholeFile(data.file("stdout_startup.txt")) + readWholeFile(data.file("stdout_run.txt"));
     size_t at = 0;
-    for (char const* phase : {"phase openShop", "phase loadup", "phase loadSettings", "phase afterSettings", "phase run"}) {
+    for (char const* phase :
+         {"phase openShop", "phase loadup", "phase loadSettings", "phase afterSettings", "phase run"}) {
         size_t found = trace.find(phase, at);
         ASSERT_NE(found, std::string::npos) << phase << " missing or out of order";
         at = found;
     }
-    EXPECT_EQ(services.calls, (std::vector<std::string>{"fillSequenceHolder", "displaySequence 0", "setGUItoAPI none"}));
+    EXPECT_EQ(services.calls,
+              (std::vector<std::string>{"fillSequenceHolder", "displaySequence 0", "setGUItoAPI none"}));
     EXPECT_EQ(globalVariablesDir->parent, shop.get());
     EXPECT_EQ(globalVariablesDir->getRoot(), shop.get());
     EXPECT_TRUE(imageCheckDiskAlways()); // pictures follow the streamer's disk flag
@@ -100,7 +103,8 @@ TEST_F(Start, DisplayedSequenceAdvancesByTheRotationRule) {
         SCOPED_TRACE(testing::Message() << c.rotType << " " << c.displayed << " of " << c.sequences);
         services.sequencesToFill = c.sequences;
         char settings[128];
-        std::snprintf(settings, sizeof settings, ":set seqRotType %d\n:set displayedSequence %d\n", c.rotType, c.displayed);
+        std::snprintf(settings, sizeof settings, ":set seqRotType %d\n:set displayedSequence %d\n", c.rotType,
+                      c.displayed);
         writeWholeFile(data.file("settings.txt"), settings);
         startShop();
         EXPECT_EQ(shop->numSequences, c.sequences);

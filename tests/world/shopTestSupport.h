@@ -32,9 +32,7 @@ class CrecordingAudio : public CshopAudio {
     // Answers 0 whatever it is given, as a manager that cannot tell its mode does.
     short setLowBubbles(short v) override { return low = v, 0; }
     short setHiBubbles(short v) override { return hi = v, 0; }
-    void defineIndividualVolumes(float t, float h, float l, float m) override {
-        volumes = {t, h, l, m};
-    }
+    void defineIndividualVolumes(float t, float h, float l, float m) override { volumes = {t, h, l, m}; }
     void generateSingleTrack() override { calls.push_back("generate"); }
     void fadeVolume(float f) override { fades.push_back(f); }
     void managePlaybackStaggering() override { staggers++; }
@@ -84,7 +82,9 @@ class CrecordingServices : public CshopServices {
         audio->startResult = audioStartResult;
         return audio;
     }
-    void displaySequence(CshopKeeper&, int s) override { calls.push_back("displaySequence " + std::to_string(s)); }
+    void displaySequence(CshopKeeper&, int s) override {
+        calls.push_back("displaySequence " + std::to_string(s));
+    }
     void fillSequenceHolder(CshopKeeper& shop, int) override;
     void nextSequence(CshopKeeper&, int step, bool, float fadeOut, float) override {
         calls.push_back("nextSequence " + std::to_string(step) + " " + std::to_string(int(fadeOut)));
