@@ -57,6 +57,11 @@ CshopKeeper::CshopKeeper(CshopServices* services) : shopServices(services ? serv
 
 CshopKeeper::~CshopKeeper() {
     if (shopIsOpen) clearShopkeeper();
+    // A shop that never opened still holds what loadup made.
+    delete controlPanel;
+    controlPanel = nullptr;
+    delete audioManager;
+    audioManager = nullptr;
     if (displays) {
         if (displays->parent) displays->unhook();
         delete displays;

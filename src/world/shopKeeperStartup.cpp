@@ -180,5 +180,8 @@ int CshopKeeper::loadControlPanel() {
     }
     controlPanel->setThingFlag(1);
     controlPanel->resetThing(0);
-    return controlPanel->doExtraInit() != 0 ? 1 : 0;
+    if (controlPanel->doExtraInit() == 0) return 0;
+    delete controlPanel; // never used half made
+    controlPanel = nullptr;
+    return 1;
 }

@@ -34,7 +34,9 @@ Cstring runPhaseOutputFile(Cstring const& phase) {
     return Cstring();
 }
 
-void clearCrashIndicatorFile() { deleteFile("[APD]isRunning.txt"); }
+void clearCrashIndicatorFile() {
+    deleteFile("[APD]isRunning.txt");
+}
 
 void enterRunPhase(Cstring phase, bool writeMarker) {
     phaseName = phase;
@@ -122,7 +124,8 @@ Cstring intToAtoz(int n) {
         value /= 26;
     } while (value > 0);
     Cstring out(n < 0 ? "-" : "");
-    while (count > 0) out += digits[--count];
+    while (count > 0)
+        out += digits[--count];
     return out;
 }
 

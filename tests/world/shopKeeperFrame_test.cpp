@@ -163,6 +163,7 @@ TEST_F(Frame, APanelThatCannotStartFailsTheOpening) {
     shop->startup(0);
     EXPECT_EQ(shop->loadup(), 0);
     EXPECT_FALSE(shop->shopIsOpen);
+    EXPECT_EQ(shop->controlPanel, nullptr);
 }
 
 TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
@@ -250,6 +251,21 @@ TEST_F(Frame, AltEntriesRenderOnlyActiveDevices) {
     exitSaver = 1;
     EXPECT_EQ(shop->run(), 1); // the timer loop ends at once when exiting
     exitSaver = 0;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Frame, SoundThatCannotStartIsDroppedAndTheStepRunsWithout) {
+    services.makeAudio = true;
+    services.audioStartResult = 1;
+    startShop();
+    EXPECT_EQ(shop->audioManager, nullptr);
+    EXPECT_TRUE(shop->shopIsOpen);
+    addDevices(1, 60);
+    stepFrames(3);
+    EXPECT_EQ(masterFrame, 3);
 }
 
 } // namespace
