@@ -166,7 +166,7 @@ TEST(OsSystem, MachineIdFromThePlatformIdentifier) {
 
 TEST(OsSystem, VersionLanguageAndCountry) {
     CfakeHostServices fake;
-    fake.versionText = "Darwin 10.9.5";
+    fake.versionText = "Kernel 10.9.5";
     EXPECT_FLOAT_EQ(OS::getOsVersion(), 10.9f);
     EXPECT_EQ(osID, "10.9.5");
     fake.versionText = "";
