@@ -142,6 +142,18 @@ uint32_t fetchIndexBuffer(CgraphicsAPI* device, CopenGLbuffer*& slot, uint16_t c
     return slot ? slot->id : 0;
 }
 
+uint32_t fetchIndexBuffer(CgraphicsAPI* device, ClinkedResourceNode*& slot, uint16_t const* indices,
+                          int triangleCount) {
+    if (!slot) {
+        CopenGLbuffer* made = makeIndexBuffer(device, indices, triangleCount);
+        slot = made;
+        if (made) made->addPointerToClear(reinterpret_cast<void**>(&slot));
+    }
+    // Only this device layer puts buffers into these slots.
+    auto* buffer = static_cast<CopenGLbuffer*>(slot);
+    return buffer ? buffer->id : 0;
+}
+
 ClinkedResourceNode* CopenGL::initDeviceData(CworkObject*) {
     return new CworkObjectGraphicsDeviceDataHandlerOpenGL;
 }

@@ -55,3 +55,6 @@ class CworkObjectGraphicsDeviceDataHandlerOpenGL : public CworkObjectGraphicsDev
 // and cleared again when the buffer is freed); 0 when there are no triangles.
 uint32_t fetchIndexBuffer(CgraphicsAPI* device, CopenGLbuffer*& slot, uint16_t const* indices,
                           int triangleCount);
+// The same for an owner that keeps its index data as a plain resource node.
+uint32_t fetchIndexBuffer(CgraphicsAPI* device, ClinkedResourceNode*& slot, uint16_t const* indices,
+                          int triangleCount);

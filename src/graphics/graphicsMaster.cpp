@@ -30,6 +30,13 @@ int32_t texturesAlloced = 0;
 int32_t streamSourceChanges = 0;
 int32_t dynamicLockUnlocks = 0;
 
+// The device stands in the texture-display table under its index, so that an image that
+// goes frees its texture here.
+static void leaveTextureDisplays(CgraphicsAPI* device) {
+    for (CtextureDevice*& entry : textureDisplays)
+        if (entry == device) entry = nullptr;
+}
+
 CgraphicsAPI::CgraphicsAPI() {
     // The device is the hub of its resources: losing them must never release it.
     linkThreshold = -1;
@@ -40,6 +47,7 @@ CgraphicsAPI::CgraphicsAPI() {
 }
 
 CgraphicsAPI::~CgraphicsAPI() {
+    leaveTextureDisplays(this);
     // Shaders that outlive the device must not reach back into it.
     for (Cshader* s : shaders)
         s->device = nullptr;
@@ -76,6 +84,8 @@ int CgraphicsAPI::GetDeviceCapabilities() {
 }
 
 void CgraphicsAPI::setDisplayIndex(int index) {
+    leaveTextureDisplays(this);
+    if (index >= 0 && index < TEXTURE_DISPLAY_SLOTS) textureDisplays[index] = this;
     displayIndex = static_cast<int16_t>(index);
     displayBit = static_cast<uint8_t>(1u << (static_cast<unsigned>(index) % 32u));
 }

@@ -22,7 +22,7 @@ namespace {
 struct QuadModel {
     CopenGLbuffer* shared[8] = {};
     uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
-    CopenGLbuffer* indexBuffers[8] = {};
+    ClinkedResourceNode* indexBuffers[8] = {}; // as a poly-group definition keeps them
     uint8_t colour[4] = {255, 0, 255, 255};
     int points = 4;
 };

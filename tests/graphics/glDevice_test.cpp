@@ -325,6 +325,19 @@ TEST_F(GlDevice, FogSwitchesAndDrawStateResets) {
     EXPECT_EQ(dev().boundTexture[7], ~0u);
 }
 
+TEST_F(GlDevice, AnImageThatGoesFreesItsTexture) {
+    CdataArray array;
+    fillImage(array, 2, 2, 3);
+    auto* image = new CtextureImage;
+    image->array = &array;
+    GLuint name = dev().fetchTexture(image);
+    ASSERT_NE(name, 0u);
+    image->array = nullptr; // the stack array is not the image's to release
+    delete image;
+    EXPECT_TRUE(dev().textures.empty());
+    EXPECT_FALSE(glIsTexture(name));
+}
+
 TEST_F(GlDevice, GlErrorsAreNamedWithoutEndingTheProcess) {
     EXPECT_EQ(checkGLerror("quiet"), 0u);
     EXPECT_TRUE(exitReasonList.empty());

@@ -498,13 +498,6 @@ TEST(GlStreams, RecordLayoutPerStream) {
             }
         }
     }
-    // Attribute formats follow the compression bits.
-    EXPECT_EQ(attribFormat(CHANNEL_POSITION, 1, 3).type, unsigned(GL_SHORT));
-    EXPECT_EQ(attribFormat(CHANNEL_POSITION, 1, 3).components, 4);
-    EXPECT_EQ(attribFormat(CHANNEL_POSITION, 0, 3).components, 3);
-    EXPECT_EQ(attribFormat(CHANNEL_TEX1, 4, 3).type, unsigned(GL_SHORT));
-    EXPECT_TRUE(attribFormat(CHANNEL_SPECULAR, 0, 3).normalized);
-    EXPECT_EQ(attribFormat(CHANNEL_NORMAL, 0, 3).index, 4u);
 }
 
 } // namespace

@@ -202,6 +202,12 @@ TEST(GraphicsDevice, DisplayBitsAndFogEnd) {
     }
 }
 
+TEST(GraphicsDevice, LongBitsShowLowestFirst) {
+    TraceCapture trace(1);
+    CgraphicsAPI::showLongBits(0x180000005ul); // bit 32 is beyond the shown word
+    EXPECT_EQ(trace.text(), "X-X----------------------------X\n");
+}
+
 TEST(GraphicsDevice, BadCardNamesAndCapabilities) {
     struct Card {
         char const* name;

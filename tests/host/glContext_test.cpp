@@ -57,19 +57,6 @@ TEST(GlContext, OffscreenClearReadsBackExactly) {
     if (HasFailure()) dumpPng(*c, px, "GlContext_OffscreenClear");
 }
 
-TEST(GlContext, CompatibilityProfileKeepsFixedFunctionQueries) {
-    REQUIRE_OFFSCREEN();
-    std::unique_ptr<CglContext> c(createOffscreenContext(4, 4));
-    ASSERT_TRUE(c);
-    // A core context has no extension string through glGetString and no texture-unit
-    // query; the device needs both.
-    EXPECT_NE(glGetString(GL_EXTENSIONS), nullptr);
-    GLint units = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-    EXPECT_GT(units, 0);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
 TEST(GlContext, TwoContextsKeepTheirOwnPixels) {
     REQUIRE_OFFSCREEN();
     std::unique_ptr<CglContext> a(createOffscreenContext(3, 3));
