@@ -38,5 +38,3 @@ extern int16_t canDoModInvAlphaAddColor, canDoTemp, D3D, HVP, HLSL, shaderSpeed,
 
 // Program version written into saved settings.
 constexpr float kScriptSavedVersion = 1.296f;
-// Hours in the activity map, one digit per hour of the week.
-constexpr int kHoursPerWeek = 168;

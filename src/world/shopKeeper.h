@@ -14,6 +14,7 @@
 
 #include "support/mystring.h"
 #include "variables/variable.h"
+#include "world/activityMap.h"
 #include "world/shopGlobals.h"
 #include "world/shopServices.h"
 
@@ -205,13 +206,5 @@ class CshopKeeper : public CdirectoryVar {
     void oncePerSecond();
 };
 
-// Lowers the digit of hour (any integer, taken modulo a week) of a 168-digit activity map
-// by amount, or raises it for a negative amount, keeping it within '0'..'9'.
-void shiftActivityDigit(Cstring& map, int hour, int amount);
-// The current hour of the week, 0-167.
-int hourOfWeekNow();
-// Hour of the week from a ctime text: weekday ("Tu" 1 ... "Su" 6, else 0) x 24 + the hour
-// read from character 11 on, held within 0..23.
-int getHour(char const* dateText);
 // A tank's step per rendered frame: at most 1.
 float tankStepPerFrame(float refreshRateFactor, float worldSpeed, float refreshRate);

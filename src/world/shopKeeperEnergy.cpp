@@ -7,21 +7,8 @@
 #include "host/osFunctions.h"
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
+#include "world/activityMap.h"
 #include "world/shopKeeper.h"
-
-int hourOfWeekNow() {
-    int hour = OS::getDateHour() % kHoursPerWeek;
-    return hour < 0 ? hour + kHoursPerWeek : hour;
-}
-
-void shiftActivityDigit(Cstring& map, int hour, int amount) {
-    if (map.size() != kHoursPerWeek) return;
-    int at = hour % kHoursPerWeek;
-    if (at < 0) at += kHoursPerWeek;
-    char* digits = map;
-    int value = std::clamp(digits[at] - '0' - amount, 0, 9);
-    digits[at] = static_cast<char>('0' + value);
-}
 
 float tankStepPerFrame(float refreshRateFactor, float worldSpeed, float refreshRate) {
     if (!(refreshRate > 0.0f)) return 1.0f;

@@ -1,7 +1,5 @@
 // Shut-down and saving: the settings file (with the loaded tanks as latent tank scripts),
 // the custom variables, the weekly activity map and the registry.
-#include <algorithm>
-#include <cstdlib>
 
 #include "graphics/graphicsMaster.h"
 #include "data/resourceStreamer.h"
@@ -13,6 +11,7 @@
 #include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "variables/multiLink.h"
+#include "world/activityMap.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
@@ -151,18 +150,4 @@ void CshopKeeper::updateHours() {
         shiftActivityDigit(activeTimes, hour, -1);
     shiftActivityDigit(activeTimes, end, 3);
     VTRACE(2, "active times after: " << activeTimes);
-}
-
-int getHour(char const* dateText) {
-    if (dateText == nullptr) return 0;
-    static char const* const days[] = {"Tu", "We", "Th", "Fr", "Sa", "Su"};
-    int weekday = 0;
-    for (int d = 0; d < 6; d++)
-        if (dateText[0] == days[d][0] && dateText[1] == days[d][1]) weekday = d + 1;
-    // The hour stands at character 11 of a ctime text; a shorter text has none.
-    for (int i = 0; i < 11; i++)
-        if (dateText[i] == '\0') return weekday * 24;
-    // Read as a number but kept within a day, so a damaged text still names an hour.
-    long hour = std::strtol(dateText + 11, nullptr, 10);
-    return weekday * 24 + static_cast<int>(std::clamp(hour, 0L, 23L));
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "world/shopKeeper.h"
+#include "world/activityMap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     std::string text(reinterpret_cast<char const*>(data), size);
