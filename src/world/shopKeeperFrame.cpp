@@ -103,8 +103,8 @@ void CshopKeeper::oncePerSecond() {
             turnOffPopup--;
             if (turnOffPopup == 0) controlPanel->panelOff();
         }
-        if (cpu) cpu->setInt(secondsUntilSequenceRotate);
     }
+    if (cpu) cpu->setInt(secondsUntilSequenceRotate);
     secsSinceSeqRot++;
     secondsUntilSequenceRotate--;
     if (secsSinceSeqRot == seqRotScriptSeconds) {

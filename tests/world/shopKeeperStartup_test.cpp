@@ -1,9 +1,11 @@
 #include "shopTestSupport.h"
 
+#include "data/dataArrayManager.h"
 #include "data/imageSource.h"
 #include "data/resourceStreamer.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/velmoraFunctions.h"
@@ -32,6 +34,10 @@ TEST_F(Start, PhasesInOrderAndTheShopOpens) {
     EXPECT_EQ(globalVariablesDir->getRoot(), shop.get());
     EXPECT_TRUE(imageCheckDiskAlways()); // pictures follow the streamer's disk flag
     EXPECT_EQ(resourcesDir->parent, shop.get());
+    EXPECT_EQ(sharedResourceBase(), shop.get()); // shared resources are found and filed below it
+    stopShop();
+    EXPECT_EQ(sharedResourceTree, nullptr);
+    EXPECT_FALSE(imageCheckDiskAlways());
 }
 
 TEST_F(Start, SettingsOrTheInstalledDefaults) {
@@ -41,11 +47,14 @@ TEST_F(Start, SettingsOrTheInstalledDefaults) {
         uint8_t needsUpdate;
         float crabMood;
         bool savesAtEnd;
+        uint8_t fileError;
     } cases[] = {
-        {"settings read", ":set crabMood 7\n", 0, 7.0f, true},
-        {"no settings file", nullptr, 0, 3.0f, true},
-        {"settings unreadable", "", 0, 3.0f, true},
-        {"resources differ", ":set crabMood 7\n", 1, 3.0f, false},
+        {"settings read", ":set crabMood 7\n", 0, 7.0f, true, 0},
+        {"no settings file", nullptr, 0, 3.0f, true, 0},
+        {"settings unreadable", "", 0, 3.0f, true, 0},
+        {"resources differ", ":set crabMood 7\n", 1, 3.0f, false, 0},
+        // The error ends the run, and a run ending on an error saves nothing.
+        {"settings with an error", ":set crabMood 7\n:noSuchCommand 1\n", 0, 7.0f, false, 1},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
@@ -59,6 +68,7 @@ TEST_F(Start, SettingsOrTheInstalledDefaults) {
         shop->loadup();
         EXPECT_FLOAT_EQ(shop->crabMood, c.crabMood);
         EXPECT_EQ(shop->dontSaveUnderAnyCircumstances, c.needsUpdate);
+        EXPECT_EQ(settingsFileError, c.fileError);
         std::string before = settingsText();
         shop->crabMood = 9.0f;
         stopShop();
@@ -67,6 +77,8 @@ TEST_F(Start, SettingsOrTheInstalledDefaults) {
         if (!c.savesAtEnd) EXPECT_EQ(settingsText(), before);
         std::filesystem::remove(data.file("settings.txt"));
         needsAnUpdate = 0;
+        settingsFileError = 0;
+        scriptError = 0;
         resetExitState();
     }
 }
