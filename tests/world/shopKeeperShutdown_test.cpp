@@ -245,3 +245,22 @@ TEST(ActivityMap, HourOfWeekFromADateText) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShutDown, LoadedTanksComeBackAsLatentTankScripts) {
+    startShop();
+    CdirectoryVar* tank = shop->loadedTanks->addDirectory("tank3");
+    tank->setSave(1);
+    Cvariable* kind = tank->addVariableX("tankType", CLASS_STRING);
+    kind->setSave(1);
+    kind->setString("reef");
+    stopShop();
+    startShop();
+    EXPECT_EQ(shop->loadedTanks->firstChild, nullptr);
+    Cvariable* latent = shop->latentTanks->findVariable("tank3/tankType");
+    ASSERT_NE(latent, nullptr);
+    EXPECT_STREQ(latent->getString(), "reef");
+}
+
+} // namespace

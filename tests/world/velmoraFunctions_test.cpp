@@ -34,10 +34,16 @@ TEST_F(RunPhases, PhaseToFileTable) {
     struct Case {
         char const* phase;
         char const* file;
-    } cases[] = {{"initGlobals", "stdout_init.txt"}, {"openShop", "stdout_startup.txt"}, {"run", "stdout_run.txt"},
-                 {"closing", "stdout_closing.txt"},  {"loadup", ""},                    {"loadSettings", ""},
-                 {"afterSettings", ""},              {"Run", ""}};
-    for (auto const& c : cases) EXPECT_EQ(runPhaseOutputFile(c.phase), c.file) << c.phase;
+    } cases[] = {{"initGlobals", "stdout_init.txt"},
+                 {"openShop", "stdout_startup.txt"},
+                 {"run", "stdout_run.txt"},
+                 {"closing", "stdout_closing.txt"},
+                 {"loadup", ""},
+                 {"loadSettings", ""},
+                 {"afterSettings", ""},
+                 {"Run", ""}};
+    for (auto const& c : cases)
+        EXPECT_EQ(runPhaseOutputFile(c.phase), c.file) << c.phase;
 }
 
 // A clean run: each phase with a file of its own opens it and rewrites the marker; "done"
@@ -101,7 +107,8 @@ TEST(Languages, CodesAndNumbers) {
         char const* code;
         int number;
     } cases[] = {{"en", 0}, {"de", 1}, {"it", 8}, {"xx", -1}, {"", -1}, {"_e", -1}};
-    for (auto const& c : cases) EXPECT_EQ(languageCodeToLanguageNumber(c.code), c.number) << c.code;
+    for (auto const& c : cases)
+        EXPECT_EQ(languageCodeToLanguageNumber(c.code), c.number) << c.code;
     EXPECT_STREQ(languageNumToLanguageCode(3), "fr");
     EXPECT_STREQ(languageNumToLanguageCode(9), "en");
     EXPECT_STREQ(languageNumToLanguageCode(-1), "en");
@@ -111,9 +118,16 @@ TEST(SmallHelpers, IntToAtozAndTokens) {
     struct Case {
         int n;
         char const* text;
-    } cases[] = {{0, "a"}, {25, "z"}, {26, "ba"}, {675, "zz"}, {676, "baa"}, {-27, "-bb"},
-                 {2147483647, "gytisyx"}, {-2147483647 - 1, "-gytisyy"}};
-    for (auto const& c : cases) EXPECT_EQ(intToAtoz(c.n), c.text) << c.n;
+    } cases[] = {{0, "a"},
+                 {25, "z"},
+                 {26, "ba"},
+                 {675, "zz"},
+                 {676, "baa"},
+                 {-27, "-bb"},
+                 {2147483647, "gytisyx"},
+                 {-2147483647 - 1, "-gytisyy"}};
+    for (auto const& c : cases)
+        EXPECT_EQ(intToAtoz(c.n), c.text) << c.n;
 
     EXPECT_STREQ(tokenToTempBuf("key", "value"), "key=value&");
     std::string huge(3 * tempBufSize, 'v');
@@ -150,7 +164,8 @@ TEST(RunLog, MostRecentFileWithPrefix) {
     struct File {
         char const* name;
         int ageSeconds;
-    } files[] = {{"shot 1.png", 30}, {"shot 2.png", 10}, {"shot 3.png", 20}, {"other.png", 0}, {".shot.png", 0}};
+    } files[] = {
+        {"shot 1.png", 30}, {"shot 2.png", 10}, {"shot 3.png", 20}, {"other.png", 0}, {".shot.png", 0}};
     for (auto const& f : files) {
         writeWholeFile(data.file(f.name), "");
         fs::last_write_time(data.file(f.name), now - std::chrono::seconds(f.ageSeconds));
