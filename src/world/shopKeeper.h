@@ -7,7 +7,8 @@
 //
 // The files: shopKeeper.cpp (data and variables), shopKeeperStartup.cpp,
 // shopKeeperFrame.cpp, shopKeeperShutdown.cpp (with saving and the weekly activity map)
-// and shopKeeperEnergy.cpp (energy saving and the refresh rate).
+// and shopKeeperEnergy.cpp (energy saving and the refresh rate); the parts around it are
+// reached through shopServices.h.
 #pragma once
 
 #include <cstdint>
