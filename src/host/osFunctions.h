@@ -54,9 +54,8 @@ Cstring makeRandomMachineID();
 float getOsVersion();
 // The user's country: its two-letter code when code is true, else its name in English.
 Cstring getCountry(bool code);
-// The language code of the first preferred locale that languageNumber knows (not -1),
-// else "en".
-Cstring getSystemLanguage(int (*languageNumber)(Cstring const& code));
+// The language code of the first preferred locale the program knows, else "en".
+Cstring getSystemLanguage();
 
 // ---- dates (from the host's clock)
 // Whole days since 2006-01-11 17:20:00 UTC.

@@ -8,6 +8,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "support/languageCodes.h"
 
 Cstring osID;
 Cstring machineID;
@@ -90,11 +91,11 @@ Cstring getCountry(bool code) {
     return country;
 }
 
-Cstring getSystemLanguage(int (*languageNumber)(Cstring const& code)) {
+Cstring getSystemLanguage() {
     for (Cstring const& locale : hostServices().preferredLocales()) {
         Cstring language, country;
         splitLocale(locale, language, country);
-        if (language.size() == 2 && languageNumber && languageNumber(language) != -1) return language;
+        if (language.size() == 2 && languageCodeToLanguageNumber(language) != -1) return language;
         VTRACE(2, "none found, returning english");
     }
     return "en";

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "host/hostServices.h"
+#include "host/osFunctions.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "world/velmoraFunctions.h"

@@ -33,7 +33,6 @@ float m_fishGlobalScalar = 0.0f;
 short xWell = 1;
 short allScreensSaver = 0;
 short m_noSaveTankChanges = 0;
-Cstring randomMachineID;
 
 namespace {
 
@@ -60,7 +59,6 @@ CdirectoryVar* createRegistryAndRegisterVars(CdirectoryVar* root) {
     }
     registries = r;
     // Each registration is prepended: the root lists (and the file writes) them newest first.
-    r->registerString(randomMachineID, "rmid", 1);
     r->registerShort(batterySaver, "batterySaver", 1);
     r->registerShort(specialMode, "special", 0);
     r->registerInt(numRuns, "runs", 1);

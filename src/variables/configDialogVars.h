@@ -50,7 +50,6 @@ extern float m_fishGlobalScalar;             // "fsSz"
 extern short xWell;                          // "xwell"
 extern short allScreensSaver;                // "allSS"
 extern short m_noSaveTankChanges;            // "nstch"
-extern Cstring randomMachineID;              // "rmid": made once where the system has no identifier
 
 // Registers every key under globalVariablesDir (the argument is used only while there is
 // no root yet) and sets the option defaults; returns the root.

@@ -10,6 +10,8 @@
 #include "variables/variable.h"
 #include "world/velmoraFunctions.h"
 
+CdirectoryVar* shopKeeperDirectory = nullptr;
+
 namespace {
 
 void masterLine(char const* text) {

@@ -22,6 +22,8 @@ uint8_t allowOnline = 1;
 Cstring countryCode;
 int minutesThisVersion = 0;
 Cstring webServerBase;
+Cstring randomMachineID;
+Cstring append_test_to_internet_calls;
 
 namespace {
 
@@ -69,8 +71,8 @@ void checkResourceVersion() {
 
 void settleLanguage() {
     if (languageCode.empty())
-        languageCode = languageNum == -1 ? OS::getSystemLanguage(languageCodeToLanguageNumber)
-                                         : Cstring(languageNumToLanguageCode(languageNum));
+        languageCode =
+            languageNum == -1 ? OS::getSystemLanguage() : Cstring(languageNumToLanguageCode(languageNum));
     languageNum = static_cast<short>(languageCodeToLanguageNumber(languageCode));
 }
 
@@ -112,6 +114,7 @@ int initGlobals() {
 
     enterRunPhase("initGlobals", false);
     createRegistryAndRegisterVars(root);
+    root->registerString(randomMachineID, "rmid", 1);
     OS::readRegistryVarsInto(root);
     settleMachineID();
     checkResourceVersion();

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "support/languageCodes.h"
 #include "support/mystring.h"
 
 class CshopKeeper;
@@ -24,18 +25,9 @@ extern uint8_t askAboutCrash;
 extern Cstring runLogFileName;                // the data folder plus "runLog.txt" once known
 extern Cstring thisRunID;                     // written before each run-log line
 extern Cstring append_test_to_internet_calls; // "" or "_test"
-extern char const langCodesList[];            // "_en_de_nl_fr_fl_es_pt_sv_it"
 
 // User flag: never ask about error reports.
 constexpr unsigned USER_FLAG_NEVER_ASK_REPORT = 0x1000;
-
-// Enters a phase: switches the output file when the phase has one and, with writeMarker,
-// rewrites the crash marker (never in the preview pane or after an error).
-void enterRunPhase(Cstring phase, bool writeMarker);
-// Deletes "[APD]isRunning.txt".
-void clearCrashIndicatorFile();
-// The output file of a phase, or an empty string when the phase keeps the current one.
-Cstring runPhaseOutputFile(Cstring const& phase);
 
 // Deletes the data folder's "crash" folder and everything in it.
 void clearCrashDirectory();
@@ -56,11 +48,6 @@ void writeToMasterLog(char const* text);
 // The newest entry of the data folder whose name matches the wildcard pattern, or "".
 Cstring getMostRecentFileWithPrefix(Cstring pattern);
 
-// Language numbers and codes: 0 en, 1 de, 2 nl, 3 fr, 4 fl, 5 es, 6 pt, 7 sv, 8 it.
-// An unknown code gives -1; an unknown number gives "en".
-int languageCodeToLanguageNumber(Cstring const& code);
-char const* languageNumToLanguageCode(int n);
-
 // n in base 26 with the digits 'a'..'z', most significant first (0 "a", 26 "ba"); a
 // negative n gets a leading "-".
 Cstring intToAtoz(int n);
@@ -73,3 +60,11 @@ inline void showDebug(char const*, Cstring const&) {}
 inline void showDebug(char const*, int) {}
 inline void showDebug(char const*, float) {}
 inline void debugPreRender() {}
+
+// Enters a phase: switches the output file when the phase has one and, with writeMarker,
+// rewrites the crash marker (never in the preview pane or after an error).
+void enterRunPhase(Cstring phase, bool writeMarker);
+// Deletes "[APD]isRunning.txt".
+void clearCrashIndicatorFile();
+// The output file of a phase, or an empty string when the phase keeps the current one.
+Cstring runPhaseOutputFile(Cstring const& phase);

@@ -4,12 +4,27 @@
 #include <cstdint>
 #include <string>
 
-#include "host/fakeHostServices.h"
+#include "host/linuxHostServices.h"
 #include "host/osFunctions.h"
-#include "world/velmoraFunctions.h"
+#include "support/languageCodes.h"
+
+namespace {
+
+// The platform with its system texts taken from the input.
+class CfuzzedSystem : public ClinuxHostServices {
+  public:
+    Cstring platformId() override { return id; }
+    Cstring systemVersionText() override { return version; }
+    std::vector<Cstring> preferredLocales() override { return locales; }
+    Cstring id, version;
+    std::vector<Cstring> locales;
+};
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
-    static CfakeHostServices host;
+    static CfuzzedSystem system;
+    setHostServices(&system);
     // Fields separated by NUL bytes: identifier, version text, then locale names.
     std::string text(reinterpret_cast<char const*>(data), size);
     std::vector<std::string> fields;
@@ -20,17 +35,16 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
             start = i + 1;
         }
     }
-    host.platformIdText = fields[0].c_str();
-    host.versionText = fields.size() > 1 ? fields[1].c_str() : "";
-    host.locales.clear();
+    system.id = fields[0].c_str();
+    system.version = fields.size() > 1 ? fields[1].c_str() : "";
+    system.locales.clear();
     for (size_t f = 2; f < fields.size(); f++)
-        host.locales.push_back(fields[f].c_str());
+        system.locales.push_back(fields[f].c_str());
 
     Cstring id = OS::buildMachineID();
     if (!id.empty() && (id.size() != 24 || id.substr(0, 2) != "m_")) __builtin_trap();
     OS::getOsVersion();
-    Cstring language = OS::getSystemLanguage(languageCodeToLanguageNumber);
-    if (languageCodeToLanguageNumber(language) < 0) __builtin_trap();
+    if (languageCodeToLanguageNumber(OS::getSystemLanguage()) < 0) __builtin_trap();
     if (OS::getCountry(true).size() != 2) __builtin_trap();
     OS::getCountry(false);
     return 0;

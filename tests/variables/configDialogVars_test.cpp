@@ -54,7 +54,7 @@ TEST_F(Registry, DefaultsAfterRegistration) {
     EXPECT_EQ(root->findVariable("contact")->getClass(), CLASS_STRING_LINK);
     EXPECT_EQ(root->getType(), TYPE_REGISTRY_HOLDER);
     EXPECT_EQ(registries, root.get());
-    EXPECT_EQ(root->countChildren(-1), 29);
+    EXPECT_EQ(root->countChildren(-1), 28);
 }
 
 TEST_F(Registry, KeysReachTheGlobals) {
@@ -102,8 +102,7 @@ TEST_F(Registry, FileListsSavedKeysNewestFirst) {
                          ":set contact \"\"\n"
                          ":set version 0\n"
                          ":set runs 0\n"
-                         ":set batterySaver 0\n"
-                         ":set rmid \"\"\n";
+                         ":set batterySaver 0\n";
     EXPECT_EQ(store(), expect);
     for (char const* unsaved : {"special", "modules", "updateDate"})
         EXPECT_EQ(expect.find(unsaved), std::string::npos);
