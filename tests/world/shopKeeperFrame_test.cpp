@@ -269,3 +269,19 @@ TEST_F(Frame, SoundThatCannotStartIsDroppedAndTheStepRunsWithout) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
+    startShop();
+    addDevices(1, 0);
+    stepFrames(1);
+    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
+    numDisplays = 0; // a device not (yet) in the table still steps as one display
+    shop->timerMoveFrame(devices[0].get());
+    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
+    EXPECT_DOUBLE_EQ(globalTime, 2.0 * (1.0f / 60));
+    numDisplays = 1;
+}
+
+} // namespace
