@@ -246,11 +246,7 @@ void CworkObject::causticColors() {
     causticPhaseU = wrapPhase(causticPhaseU + s->causticPointNoiseSpeedU());
     causticPhaseV = wrapPhase(causticPhaseV + s->causticPointNoiseSpeedV());
     CdataImage const* noise = s->colorNoiseImage();
-    if (noise == nullptr) {
-        traceMissing(MISSING_COLOR_NOISE, "colorNoiseImage");
-        setExitError("no caustic", 1);
-        return;
-    }
+    if (noise == nullptr) return traceMissing(MISSING_COLOR_NOISE, "colorNoiseImage");
     if (!requireInterleaved(*model, true)) return;
     float* colors = attribute(curGeo, colorOffset);
     if (colors == nullptr) return setExitError("no color", 1);

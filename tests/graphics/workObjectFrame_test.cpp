@@ -31,6 +31,7 @@ class Thing : public CworkObjectOwner, public CframeSources {
     float sphereLevelSet(Cvector const& p) override { return p.y - 0.5f; }
     CdataChan const* camShakeChan() override { return shake; }
     CdataImage const* fishFinFlutter() override { return flutter; }
+    CdataImage const* colorNoiseImage() override { return flutter; }
     Cvector camPos() override { return Cvector(0, 0, -10); }
     float causticSpeed() override { return 1.0f; }
     Cpov const* pov() override { return &view; }
@@ -52,7 +53,8 @@ class Thing : public CworkObjectOwner, public CframeSources {
 // Point p at (p + 1, p % 2, 0), colour (0.1 p, 0.2, 0.3), uv (0.25, 0.75), normal +x (but
 // points 3 and 4), skinned by joints 0 (A) and 1 (B) with weight 0, 1, 0.25 at points 0 to
 // 2 (1 elsewhere). Point 6 is noise-pushed; 2 and 5 flutter; point 0's normal comes from
-// points 1 and 2; point 7 takes point 3's colour; 1 and 4 are the extremity.
+// points 1 and 2; point 7 takes point 3's colour; point 2 has caustics; 1 and 4 are the
+// extremity.
 class FrameTest : public MaterialTest {
   protected:
     void SetUp() override {
@@ -61,17 +63,19 @@ class FrameTest : public MaterialTest {
         contents.attribs = {{"pos", 3, 0},        {"Cd", 3, 0},          {"N", 3, 0},
                             {"uv", 2, 0},         {"mat", 2, 0},         {"blend", 1, 0},
                             {"noisePush", 2, 0},  {"noiseTiming", 1, 0}, {"flutter", 1, 0},
-                            {"calc_norms", 2, 0}, {"stealColor", 1, 0}};
-        contents.floatsPerPoint = 21;
+                            {"calc_norms", 2, 0}, {"stealColor", 1, 0},  {"causticNoise", 2, 0},
+                            {"causticAmp", 1, 0}};
+        contents.floatsPerPoint = 24;
         for (int p = 0; p < 8; p++)
             contents.data.insert(
                 contents.data.end(),
                 {p + 1.0f, p % 2 * 1.0f, 0, 0.1f * p, 0.2f, 0.3f, 1, 0, 0, 0.25f, 0.75f, 0, 1, 1, 0, 0, 0,
-                 0,        -1,           2, -1});
-        float const specials[] = {3, 6,  0.5f, 3, 7,  3,     4, 6,  0, 4, 7,  -3, 0, 13, 0, 2, 13, 0.25f,
-                                  6, 14, 0.5f, 6, 15, 0.25f, 2, 17, 2, 5, 17, 2,  0, 18, 1, 7, 20, 3};
+                 0,        -1,           2, -1,       0,    0,    0});
+        float const specials[] = {3,  6, 0.5f, 3,  7,     3,  4,  6,    0,  4,  7,     -3, 0,
+                                  13, 0, 2,    13, 0.25f, 6,  14, 0.5f, 6,  15, 0.25f, 2,  17,
+                                  2,  5, 17,   2,  0,     18, 1,  7,    20, 3,  2,     23, 0.4f};
         for (size_t k = 0; k < std::size(specials); k += 3) // (point, float, value)
-            contents.data[static_cast<size_t>(specials[k] * 21 + specials[k + 1])] = specials[k + 2];
+            contents.data[static_cast<size_t>(specials[k] * 24 + specials[k + 1])] = specials[k + 2];
         contents.pointGroups = {{"extremity", {1, 4}}};
         contents.polygons = {{0, 1, 2}, {3, 4, 5}, {5, 6, 7}};
         contents.primGroups = {{"mat_fin_oa", {0}}, {"mat_fin_tb", {1}}, {"mat_fin_1#_tc", {2}}};
@@ -183,6 +187,7 @@ TEST_F(FrameTest, EffectsOnTheCurrentBuffer) {
         EXPECT_EQ(uv[int(uvs[k]) * 2 + 1], uvs[k + 2]) << uvs[k];
     }
     expectNear(at(w.colorOffset, 7), 0.3f, 0.2f, 0.3f, 1e-6); // point 3's colour
+    expectNear(at(w.colorOffset, 2), 0.6f, 0.6f, 0.7f, 1e-6); // caustic: noise 1 x amp 0.4 added
     // The box of points 1 and 4, widened by 0.15 x thingScale in x and z only.
     float const box[6] = {2 - 0.3f, 0, -0.3f, 5 + 0.3f, 1, 0.3f};
     for (int k = 0; k < 6; k++)
