@@ -13,7 +13,9 @@ int CdataArray::mult(float const* factors) {
         setExitError("CdataArray::mult not supported for floats", 1);
         return 1;
     }
-    uint16_t m[4];
+    if (chans < 1) return 0;
+    // Channels past the fourth have no factor and keep their values.
+    std::vector<uint16_t> m(static_cast<size_t>(chans), 256);
     for (int c = 0; c < chans && c < 4; c++) {
         float fixed = factors[c] * 256.0f + 0.5f;
         // Saturate instead of converting an out-of-range float.

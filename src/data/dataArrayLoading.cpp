@@ -11,35 +11,6 @@
 
 namespace {
 
-// Channel 0 of alpha into channel 3 of img, sampling alpha at whole multiples of the size
-// ratio. False (img untouched) unless both are 8-bit, img has four channels and alpha is
-// at least as large.
-bool copyAlphaChannel(imageFile& img, imageFile& alpha) {
-    if (img.pixelType != PIXEL_8BIT || alpha.pixelType != PIXEL_8BIT || img.channels < 4 ||
-        !img.hasPixels() || !alpha.hasPixels())
-        return false;
-    if (alpha.width < img.width || alpha.height < img.height || img.rowCount < img.height ||
-        alpha.rowCount < alpha.height)
-        return false;
-    int rx = alpha.width / (img.width ? img.width : 1);
-    int ry = alpha.height / (img.height ? img.height : 1);
-    for (int y = 0; y < img.height; y++) {
-        unsigned char* to = img.scanLines[y];
-        unsigned char const* from = alpha.scanLines[y * ry];
-        for (int x = 0; x < img.width; x++)
-            to[size_t(x) * img.channels + 3] = from[size_t(x) * rx * alpha.channels];
-    }
-    return true;
-}
-
-// Channel 3 of every pixel to full (1.0).
-void fillOpaque(imageFile& img) {
-    if (img.pixelType != PIXEL_8BIT || img.channels < 4 || !img.hasPixels()) return;
-    for (int y = 0; y < img.rowCount; y++)
-        for (int x = 0; x < img.width; x++)
-            img.scanLines[y][size_t(x) * img.channels + 3] = 255;
-}
-
 uint32_t littleShort(unsigned char const* b) {
     return b[0] | uint32_t(b[1]) << 8;
 }
@@ -54,9 +25,15 @@ int loadRGBA(imageFile& img, Cstring colourFile, Cstring alphaFile) {
         return 1;
     }
     imageFile alpha;
-    if (alpha.loadImage(alphaFile.c_str(), true) && copyAlphaChannel(img, alpha)) return 0;
+    // An alpha smaller than the colour cannot cover it: the picture stays opaque.
+    if (alpha.loadImage(alphaFile.c_str(), true) && alpha.width >= img.width && alpha.height >= img.height &&
+        alpha.pixelType == PIXEL_8BIT && img.channels == 4) {
+        img.channelCopy(3, &alpha, 0);
+        return 0;
+    }
     VTRACE(2, "no usable alpha " << alphaFile << ", opaque");
-    fillOpaque(img);
+    float const opaque[4] = {1, 1, 1, 1};
+    img.fill("a", opaque, 0);
     return 0;
 }
 

@@ -7,13 +7,16 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "data/imageIO.h"
+#include "data/managedList.h"
 #include "support/mystring.h"
 #include "variables/safeRelationship.h"
 
 class CdataArray;
+class CscriptLine;
 class CtextureImage;
-class imageFile;
 
 // The tree below which requests find shared objects and file new ones (the shop keeper's
 // tree once it exists). Null: the root of the variable tree is used.
@@ -51,6 +54,16 @@ class CdataArrayReference : public CsafeRelationship {
     // Binds the shared array named file, searched in folder, and writes it into the owner's
     // field. 0 bound; 1 not found ("Couldn't find array %s in %s %s" recorded).
     int requestArray(char const* file, char const* folder);
+
+    // ---- image scripts (dataArrayImageScript.cpp) ----
+    // Starts an image script: no image altered, the work images cleared, an array bound,
+    // path = the reference's folder + "/".
+    void preScript();
+    // One image command; other command words go to the parent (2 without one).
+    unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
+    // Ends an image script: the array adopts the last altered image's pixels (not while
+    // the saver is exiting).
+    void postScript();
 
     CdataArray* array = nullptr;
     CdataArray** ownerSlot = nullptr;
@@ -98,3 +111,31 @@ int imageIOtoDataArray(CdataArray& a, imageFile& img);
 // The dimension count an array file declares ("AAC0" header; 3 for "VOXL"); 0 when the
 // file is missing or of another kind.
 int dataArrayFileDims(char const* path);
+
+// ---- image scripts (dataArrayImageScript.cpp) ----
+// The work images of the image script being run, and the image its last command made or
+// changed (null at the start of a script). One image script runs at a time.
+extern CmanagedList<imageFile> images;
+extern imageFile* lastImageAltered;
+
+// Reads a script line's arguments from below the script layer, which fills these in.
+struct ClineArguments {
+    Cstring (*word)(CscriptLine& line);
+    int (*count)(CscriptLine& line);
+    // Token i as written; empty outside the tokens.
+    Cstring (*raw)(CscriptLine& line, int i);
+    // Token i through the expression solver; a missing token is a recorded script error.
+    double (*number)(CscriptLine& line, int i);
+    Cstring (*text)(CscriptLine& line, int i);
+};
+extern ClineArguments lineArguments;
+
+// A file name relative to folder: "@" or "/" first gives the name without it, a second
+// character ":" the name as it is, anything else folder + the name without a leading "!".
+Cstring buildPath(char const* name, char const* folder);
+// img borrows a's buffer (edits change a in place): a's width, height and channels, float
+// pixels for float data. 0 done; 1 (img left empty) when a holds no buffer that fits.
+int imageFileReferenceCopyOfDataArray(imageFile* img, CdataArray* a);
+// Each token "-" + lowercase letter: the word without "-" into words, its index + 1 into
+// positions. Returns 0.
+int commandize(CscriptLine& line, std::vector<Cstring>& words, std::vector<int>& positions);

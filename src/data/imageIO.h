@@ -126,6 +126,58 @@ class imageFile {
     // Converts between 8-bit and float pixels. 1 done (or nothing to do), 0 refused.
     int convert(uint16_t newType);
 
+    // ---- whole-image operations (data/imageOps.cpp, data/imageOpsFloat.cpp) ----
+    // Factor and value tables hold one entry per channel (four entries). The 8-bit
+    // operations leave images of other types unchanged; every operation keeps its reads
+    // and writes inside both images and refuses images that do not hold all their rows.
+
+    // Clears every held byte.
+    void zero();
+    // Every channel of column x (row y when vertical) gets x * (256 / width), wrapped to 8 bits.
+    int simpleRamp(int vertical);
+    // Sets the channels named by letters ("r", "g", "b", "a"; at most four) to the matching
+    // values on 1-, 2- and 4-channel 8-bit images, whole 32-bit words at a time (pixels past
+    // the last whole word of a row stay). 0 done (or skip set), 1 refused.
+    int fill(char const* letters, float const* values, int skip);
+    // Scales each channel by its factor in 8.8 fixed point, saturating at 255.
+    int mult(float const* factors);
+    // Adds the source scaled per channel; 1 (traced) when the sizes differ.
+    int addImage(imageFile* source, float const* factors);
+    // Channel destChannel of each pixel = channel sourceChannel of the source pixel at whole
+    // multiples of the size ratio; nothing for a source smaller than this image or a
+    // channel either image lacks. A null source records "bad assert".
+    void channelCopy(int destChannel, imageFile* source, int sourceChannel);
+    // Outline: interior samples below 250 get a step code of the 3 x 3 source maximum.
+    void fattenChannel(int destChannel, int sourceChannel, float unused);
+    // This image = the source halved along the flagged axes by 2 x 2 averages. 1 refused.
+    int downRes(imageFile* source, short halveX, short halveY);
+    // This image = the source box-filtered to the new size. 1 refused (no source, size 0).
+    int resize(imageFile* source, int newWidth, int newHeight);
+    // Composes the top image (offset by x, y) onto the bottom one into this image; method
+    // codes are compMethod. 1 when a mask method has no mask, the method is not supported
+    // (recorded) or an image is unusable; the region is clipped to every image it reads.
+    int comp(imageFile* bottom, imageFile* top, imageFile* mask, short chans, short method, short unused1,
+             short unused2, short x, short y, float mult, float add);
+    // Moves source pixels by the vector image's offsets into this image. 1 when the vector
+    // image's size differs ("displace bad res" recorded) or an image is unusable.
+    int displace(imageFile* vectors, imageFile* source, float contrast, float mult, float add, float scaleX,
+                 float scaleY, float offsetX, float offsetY, float angle, float bluePostAddMult);
+    // The bilinear sample at (x, y) with both coordinates wrapped around the image; any
+    // finite coordinate is accepted, others read as 0. Returns 1.
+    int getPixelWrap(float x, float y, pixelFloat& p);
+    // Adds the area-weighted coverage of the source rectangle (one-channel 8-bit) to channel
+    // 0 over the destination span [fx0, fx1) x [fy0, fy1).
+    void copyRectB(imageFile* source, int x0, int y0, int x1, int y1, float fx0, float fy0, float fx1,
+                   float fy1);
+    // Writes (r, g, b, a) to the rectangle x0..x1, y0..y1 (inclusive, clipped).
+    void rectFill(int x0, int y0, int x1, int y1, float r, float g, float b, float a);
+    // Four channels: colour divided by alpha; alpha 0 gives (1, 1, 1, 0).
+    void unpremult();
+    // Pastes the source with its corner at (x, y), clipped.
+    void copy(imageFile* source, int x, int y);
+    // index[0..3] = 255, then per letter the channel it names (8-bit images only). Returns 0.
+    int prepMask(char const* letters, float const* values, unsigned mask, unsigned char* index);
+
     // SGI files (data/sgiLoader.cpp). readSGI takes a reader placed just after the magic.
     int readSGI(CmemoryIO& in, bool loadPixels);
     int saveSGI(char const* path);

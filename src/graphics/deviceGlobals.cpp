@@ -2,4 +2,3 @@
 
 int32_t maxTexUnits = 8;
 int16_t GLSL = 0;
-uint8_t recommendReinstall = 0;

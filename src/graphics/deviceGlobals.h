@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
+#include "support/cerr.h" // recommendReinstall
+
 extern int32_t maxTexUnits;        // texture units of the device
 extern int16_t GLSL;               // 1: materials draw with their shader programs
-extern uint8_t recommendReinstall; // a resource failed to load: the install may be damaged
 
 // Samplers the shader programs declare: no material may have more stages.
 constexpr int SHADER_SAMPLERS = 4;

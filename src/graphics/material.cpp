@@ -124,6 +124,10 @@ int Cmaterial::readFromDiskPath() {
         VTRACE(1, "couldn't open material!");
         return 1;
     }
+    return readFromScript(script);
+}
+
+int Cmaterial::readFromScript(CscriptVar& script) {
     if (runScript(this, &script) != 0) {
         recommendReinstall = 1;
         VTRACE(1, "couldn't run materialscript");

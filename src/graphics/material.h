@@ -13,6 +13,7 @@
 #include "graphics/streamChans.h"
 #include "variables/safeRelationship.h"
 
+class CscriptVar;
 class Cshader;
 class CtextureStage;
 
@@ -47,6 +48,9 @@ class Cmaterial : public CsafeRelationship {
     // Reads "<path>/materials/<name>.mat" (path: the directory path the model set), numbers
     // the material and runs the script. 0 read; 1 failed (recorded).
     int readFromDiskPath();
+    // Runs a parsed material script on the material, then rewrites the shader text and
+    // counts the stages (the second half of readFromDiskPath). 0 read; 1 failed.
+    int readFromScript(CscriptVar& script);
     // Rewrites vertexShader (and strips fragShader under GLES) for the model's vertex
     // format. 0 done; 1 without a model (recorded, text untouched).
     int rewriteVertexShader();

@@ -47,6 +47,6 @@ class CtextureStage : public CsafeRelationship {
   private:
     unsigned texCommand(CscriptLine& line);
     // Runs the "tex" line's block on the image, between the image commands' set-up and
-    // finish. 0 (a failing block is recorded).
+    // finish. 0 done; 2 when the block failed (recorded).
     unsigned runImageBlock(CscriptLine& line);
 };

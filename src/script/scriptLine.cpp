@@ -6,6 +6,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "data/dataArrayManager.h"
 #include "script/mathSolver.h"
 #include "support/cerr.h"
 #include "variables/variableBasics.h"
@@ -282,3 +283,16 @@ int CscriptLine::setVariableFromLineToken(Cvariable* target, int i, int) {
     target->setElem_char(0, value.c_str());
     return 0;
 }
+
+// The data layer reads the arguments of the commands it handles (image scripts) through
+// these; filled in wherever script lines exist.
+static bool const lineArgumentsFilled = [] {
+    lineArguments.word = [](CscriptLine& line) { return line.name; };
+    lineArguments.count = [](CscriptLine& line) { return line.tokenCount(); };
+    lineArguments.raw = [](CscriptLine& line, int i) {
+        return i >= 0 && i < line.tokenCount() ? line.tokens[static_cast<size_t>(i)] : Cstring();
+    };
+    lineArguments.number = [](CscriptLine& line, int i) { return line.getFloat(i); };
+    lineArguments.text = [](CscriptLine& line, int i) { return line.getString(i, true); };
+    return true;
+}();
