@@ -165,11 +165,17 @@ int CworkObjectGraphicsDeviceDataHandlerOpenGL::initForWorkObject(CgraphicsAPI* 
     return init(api, &workObjectSource);
 }
 
-int CworkObjectStreams::streamPointCount() { return object && object->model ? object->numPoints : 0; }
+int CworkObjectStreams::streamPointCount() {
+    return object && object->model ? object->numPoints : 0;
+}
 
-int CworkObjectStreams::floatsPerPosition() { return object && object->posSize == 4 ? 4 : 3; }
+int CworkObjectStreams::floatsPerPosition() {
+    return object && object->posSize == 4 ? 4 : 3;
+}
 
-int CworkObjectStreams::modelApiFormat() { return object && object->model ? object->model->apiFormat : 0; }
+int CworkObjectStreams::modelApiFormat() {
+    return object && object->model ? object->model->apiFormat : 0;
+}
 
 void CworkObjectStreams::streamChannelMasks(uint16_t masks[3]) {
     CtexturedGeo* model = object ? object->model : nullptr;
@@ -181,12 +187,23 @@ void CworkObjectStreams::streamChannelMasks(uint16_t masks[3]) {
 void CworkObjectStreams::setChannelOffset(int channel, int offsetFloats) {
     if (!object) return;
     switch (channel) {
-    case CHANNEL_DIFFUSE: object->colorStreamOffset = offsetFloats; break;
-    case CHANNEL_NORMAL: object->normalStreamOffset = offsetFloats; break;
-    case CHANNEL_SPECULAR: object->specStreamOffset = offsetFloats; break;
-    case CHANNEL_TEX0: object->uvStreamOffset = offsetFloats; break;
-    case CHANNEL_TEX1: object->uvBStreamOffset = offsetFloats; break;
-    default: break; // the position always leads its record
+    case CHANNEL_DIFFUSE:
+        object->colorStreamOffset = offsetFloats;
+        break;
+    case CHANNEL_NORMAL:
+        object->normalStreamOffset = offsetFloats;
+        break;
+    case CHANNEL_SPECULAR:
+        object->specStreamOffset = offsetFloats;
+        break;
+    case CHANNEL_TEX0:
+        object->uvStreamOffset = offsetFloats;
+        break;
+    case CHANNEL_TEX1:
+        object->uvBStreamOffset = offsetFloats;
+        break;
+    default:
+        break; // the position always leads its record
     }
 }
 
@@ -200,9 +217,13 @@ ClinkedResourceNode** CworkObjectStreams::sharedStaticBuffer(int displayIndex) {
 }
 
 void installWorkObjectDeviceHooks() {
-    workObjectDeviceHooks.displayIndex = [](CgraphicsAPI* device) { return static_cast<int>(device->displayIndex); };
-    workObjectDeviceHooks.makeDeviceData = [](CgraphicsAPI* device, CworkObject* object) -> ClinkedResourceNode* {
-        auto* handler = static_cast<CworkObjectGraphicsDeviceDataHandlerOpenGL*>(device->initDeviceData(object));
+    workObjectDeviceHooks.displayIndex = [](CgraphicsAPI* device) {
+        return static_cast<int>(device->displayIndex);
+    };
+    workObjectDeviceHooks.makeDeviceData = [](CgraphicsAPI* device,
+                                              CworkObject* object) -> ClinkedResourceNode* {
+        auto* handler =
+            static_cast<CworkObjectGraphicsDeviceDataHandlerOpenGL*>(device->initDeviceData(object));
         if (!handler) return nullptr;
         handler->linkTo(device); // freeing the device frees it
         handler->initForWorkObject(device, object);

@@ -223,13 +223,16 @@ int CopenGL::geoToDisplay(CrenderPolyGroup* group) {
         VTRACE(1, "NO MATERIAL!!!");
         return 1;
     }
-    if (!material->visible || !object || !definition || !hasSlot() || displayIndex >= kPolyGroupDisplays) return 0;
+    if (!material->visible || !object || !definition || !hasSlot() || displayIndex >= kPolyGroupDisplays)
+        return 0;
     bool interface = graphicsHooks.interfaceThing && graphicsHooks.interfaceThing(object);
     char const* thingName = object->thing ? object->thing->skeletonOwnerName() : object->getName().c_str();
     CdrawCall call;
-    if (prepareMaterialDraw(material, thingName, object, set->transparent != 0, interface, call) != 0) return 0;
+    if (prepareMaterialDraw(material, thingName, object, set->transparent != 0, interface, call) != 0)
+        return 0;
 
-    auto* data = static_cast<CworkObjectGraphicsDeviceDataHandlerOpenGL*>(object->getDeviceDataStructure(this));
+    auto* data =
+        static_cast<CworkObjectGraphicsDeviceDataHandlerOpenGL*>(object->getDeviceDataStructure(this));
     if (!data) return 0;
     call.indexBuffer = fetchIndexBuffer(this, definition->indexData[displayIndex],
                                         definition->allTriangleIndices.data(), definition->allTriangleCount);

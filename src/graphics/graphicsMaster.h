@@ -78,7 +78,7 @@ struct CgraphicsHooks {
     CtextureImage* (*findCustomTexture)(CworkObject* object, char const* name) = nullptr;
     // Whether the work object's thing is being torn down (its groups are not drawn).
     bool (*thingTearingDown)(CworkObject* object) = nullptr;
-    // Whether the thing is part of the interface (flat projection, never faded).
+    // Whether the thing belongs to the interface (flat projection, never faded).
     bool (*interfaceThing)(CworkObject* object) = nullptr;
 };
 extern CgraphicsHooks graphicsHooks;

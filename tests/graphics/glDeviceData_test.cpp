@@ -54,7 +54,9 @@ class QuadInstance : public CrenderStreamSource {
                           reinterpret_cast<uint8_t*>(record + offsets[CHANNEL_DIFFUSE]));
         }
     }
-    ClinkedResourceNode** sharedStaticBuffer(int displayIndex) override { return &model.shared[displayIndex]; }
+    ClinkedResourceNode** sharedStaticBuffer(int displayIndex) override {
+        return &model.shared[displayIndex];
+    }
 
     QuadModel& model;
     float left, right;

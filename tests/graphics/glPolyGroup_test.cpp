@@ -32,11 +32,12 @@ class Thing : public CworkObjectOwner {
     CtexturedGeo* geo = nullptr;
 };
 
-char const* const material = ":static diffuse\n"
-                             ":vshader \"varying vec4 c;\"\n"
-                             ":vshader \"void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; "
-                             "c = gl_Color; }\"\n"
-                             ":fshader \"varying vec4 c; void main() { gl_FragColor = c; }\"\n";
+char const* const material =
+    ":static diffuse\n"
+    ":vshader \"varying vec4 c;\"\n"
+    ":vshader \"void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; "
+    "c = gl_Color; }\"\n"
+    ":fshader \"varying vec4 c; void main() { gl_FragColor = c; }\"\n";
 
 // Two quads, left (points 0-3, magenta) and right (points 4-7, yellow), each a poly group
 // of its own material, drawn in clip coordinates on a 32 x 16 display.
