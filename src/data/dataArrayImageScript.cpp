@@ -66,7 +66,8 @@ unsigned bufferCommand(ImageLine& args, Cstring const& folder) {
     Cstring file;
     for (int p = 0; p < args.count(); p += 2) {
         if (args.is(p, "-name")) images.names.back() = args.raw(p + 1);
-        if (args.is(p, "-chans")) img->forcedChannels = static_cast<uint16_t>(intPart(args.literal(p + 1), 0, 65535));
+        if (args.is(p, "-chans"))
+            img->forcedChannels = static_cast<uint16_t>(intPart(args.literal(p + 1), 0, 65535));
         if (args.is(p, "-res")) {
             w = intPart(args.number(p + 1), 0, 65535);
             h = intPart(args.number(p + 2), 0, 65535);
@@ -99,7 +100,7 @@ unsigned bufferCommand(ImageLine& args, Cstring const& folder) {
     justSuffix(suffix);
     if (suffix == "sgi" || suffix == "rgb")
         return loadSGI(*img, file, img->forcedChannels == 65535 ? -1 : img->forcedChannels) == 0 ? CMD_DONE
-                                                                                                : CMD_STOP;
+                                                                                                 : CMD_STOP;
     if (!img->loadImage(file.c_str(), true)) {
         VTRACE(2, "couldn't load image " << file);
         return CMD_STOP;
@@ -171,11 +172,14 @@ unsigned displaceCommand(ImageLine& args) {
         return CMD_DONE;
     }
     if (target->width == 0) {
-        target->init(vectors->width, vectors->height, grab->channels, static_cast<uint16_t>(grab->pixelType), 0, 1);
+        target->stolen = false;
+        target->init(vectors->width, vectors->height, grab->channels, static_cast<uint16_t>(grab->pixelType),
+                     0, 1);
         target->zero();
     }
     lastImageAltered = target;
-    if (target->displace(vectors, grab, contrast, mult, add, t[0], t[1], t[2], t[3], t[4], bluePostAddMult) != 0) {
+    if (target->displace(vectors, grab, contrast, mult, add, t[0], t[1], t[2], t[3], t[4], bluePostAddMult) !=
+        0) {
         setExitError("displ", 1);
         return CMD_STOP;
     }
@@ -197,8 +201,9 @@ unsigned compCommand(ImageLine& args) {
             if (result == nullptr) {
                 result = bottom;
             } else if (bottom != nullptr) {
-                result->init(bottom->width, bottom->height, bottom->channels, static_cast<uint16_t>(bottom->pixelType),
-                             0, 1);
+                result->stolen = false; // a borrowed block is let go, not resized
+                result->init(bottom->width, bottom->height, bottom->channels,
+                             static_cast<uint16_t>(bottom->pixelType), 0, 1);
                 result->zero();
             }
         } else if (option == "-mask") {
@@ -233,7 +238,8 @@ unsigned compCommand(ImageLine& args) {
     }
     lastImageAltered = result;
     if (result->comp(bottom, top, mask, static_cast<short>(chans), static_cast<short>(method), 15,
-                     static_cast<short>(edge), static_cast<short>(x), static_cast<short>(y), mult, add) != 0) {
+                     static_cast<short>(edge), static_cast<short>(x), static_cast<short>(y), mult,
+                     add) != 0) {
         setExitError("comp", 1);
         return CMD_STOP;
     }
@@ -252,16 +258,16 @@ Cstring buildPath(char const* name, char const* folder) {
 int imageFileReferenceCopyOfDataArray(imageFile* img, CdataArray* a) {
     if (img == nullptr || a == nullptr) return 1;
     unsigned char* buffer = a->dataType == 4 ? reinterpret_cast<unsigned char*>(a->floatData) : a->byteData;
-    bool fits = buffer != nullptr && a->res[0] > 0 && a->res[1] > 0 && a->res[0] <= 65535 && a->res[1] <= 65535 &&
-                a->chans >= 1 && a->chans <= 4 &&
+    bool fits = buffer != nullptr && a->res[0] > 0 && a->res[1] > 0 && a->res[0] <= 65535 &&
+                a->res[1] <= 65535 && a->chans >= 1 && a->chans <= 4 &&
                 static_cast<long long>(a->res[0]) * a->res[1] * a->chans <= a->numElements;
     img->freeImage();
     if (!fits) return 1;
     img->stolen = true;
     img->forcedChannels = 65535;
     img->maxWidth = img->maxHeight = 65536;
-    if (!img->init(static_cast<uint16_t>(a->res[0]), static_cast<uint16_t>(a->res[1]), static_cast<uint16_t>(a->chans),
-                   a->dataType == 4 ? PIXEL_FLOAT : PIXEL_8BIT, 0, 1)) {
+    if (!img->init(static_cast<uint16_t>(a->res[0]), static_cast<uint16_t>(a->res[1]),
+                   static_cast<uint16_t>(a->chans), a->dataType == 4 ? PIXEL_FLOAT : PIXEL_8BIT, 0, 1)) {
         img->freeImage();
         return 1;
     }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/imageIO.h"
 #include "data/managedList.h"
 #include "support/mystring.h"
 #include "variables/safeRelationship.h"
@@ -16,7 +17,6 @@
 class CdataArray;
 class CscriptLine;
 class CtextureImage;
-class imageFile;
 
 // The tree below which requests find shared objects and file new ones (the shop keeper's
 // tree once it exists). Null: the root of the variable tree is used.

@@ -28,13 +28,15 @@ void CcorrelateLineC::correlate(int first, int last, float start, float end, int
             continue;
         }
         if (p + step >= static_cast<float>(destSize)) break;
-        steps.push_back({static_cast<int>((e - p) * 255.0f), static_cast<int>((p + step - e) * 255.0f), true});
+        steps.push_back(
+            {static_cast<int>((e - p) * 255.0f), static_cast<int>((p + step - e) * 255.0f), true});
     }
 }
 
 void imageFile::copyRectB(imageFile* source, int x0, int y0, int x1, int y1, float fx0, float fy0, float fx1,
                           float fy1) {
-    if (source == nullptr || pixelType != PIXEL_8BIT || source->pixelType != PIXEL_8BIT || source->channels != 1)
+    if (source == nullptr || pixelType != PIXEL_8BIT || source->pixelType != PIXEL_8BIT ||
+        source->channels != 1)
         return;
     if (!scanLines || !source->scanLines || bufferLine != 0 || source->bufferLine != 0) return;
     for (float f : {fx0, fy0, fx1, fy1})
@@ -72,7 +74,8 @@ void imageFile::copyRectB(imageFile* source, int x0, int y0, int x1, int y1, flo
             for (size_t i = 0; i < accumulators.size(); i++) {
                 long x = columns.firstDest + static_cast<long>(i);
                 if (x >= 0 && x < width)
-                    out[size_t(x) * channels] = static_cast<uint8_t>(out[size_t(x) * channels] + accumulators[i] / 65025);
+                    out[size_t(x) * channels] =
+                        static_cast<uint8_t>(out[size_t(x) * channels] + accumulators[i] / 65025);
             }
         }
         std::fill(accumulators.begin(), accumulators.end(), 0u);

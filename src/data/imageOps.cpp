@@ -12,14 +12,8 @@
 
 namespace {
 
-// Every row the image describes is held in memory (no banded row window).
-bool wholeImage(imageFile const& im) {
-    return im.scanLines != nullptr && im.bufferLine == 0 && im.rowCount >= im.height && im.width > 0 &&
-           im.height > 0;
-}
-
 bool whole8(imageFile const& im) {
-    return im.pixelType == PIXEL_8BIT && wholeImage(im);
+    return im.pixelType == PIXEL_8BIT && holdsWholeImage(im);
 }
 
 // Channel index of a fill or mask letter; -1 for a letter that names none.
@@ -52,6 +46,15 @@ uint8_t byteOfValue(float value) {
 }
 
 } // namespace
+
+bool holdsWholeImage(imageFile const& im) {
+    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 ||
+        im.height == 0 || im.channels < 1 || im.channels > 4)
+        return false;
+    for (int y = 0; y < im.height; y++)
+        if (im.scanLines[y] == nullptr) return false; // rows of a borrowed block not placed yet
+    return true;
+}
 
 uint16_t const* fattenCodes() {
     static uint16_t const* table = [] {
@@ -86,7 +89,7 @@ int imageFile::simpleRamp(int vertical) {
 
 int imageFile::fill(char const* letters, float const* values, int skip) {
     if (pixelType != PIXEL_8BIT || (channels != 1 && channels != 2 && channels != 4)) return 1;
-    if (!wholeImage(*this) || letters == nullptr || values == nullptr) return 1;
+    if (!holdsWholeImage(*this) || letters == nullptr || values == nullptr) return 1;
     // One 32-bit word holds 4 / channels pixels; byte k of it is channel k % channels.
     uint8_t maskBytes[4] = {0, 0, 0, 0}, valueBytes[4] = {0, 0, 0, 0};
     for (int i = 0; i < 4 && letters[i]; i++) {
@@ -136,8 +139,8 @@ int imageFile::mult(float const* factors) {
 int imageFile::addImage(imageFile* source, float const* factors) {
     if (source == nullptr || factors == nullptr || !whole8(*this) || !whole8(*source)) return 0;
     if (width != source->width || height != source->height) {
-        VTRACE(1, "addImage - images must be same size " << width << "x" << height << " " << source->width << "x"
-                                                          << source->height);
+        VTRACE(1, "addImage - images must be same size " << width << "x" << height << " " << source->width
+                                                         << "x" << source->height);
         return 1;
     }
     int n = std::min(channels, source->channels);
@@ -162,8 +165,8 @@ void imageFile::channelCopy(int destChannel, imageFile* source, int sourceChanne
         setExitError("bad assert", 1);
         return;
     }
-    if (!whole8(*this) || !whole8(*source) || destChannel < 0 || destChannel >= channels || sourceChannel < 0 ||
-        sourceChannel >= source->channels) {
+    if (!whole8(*this) || !whole8(*source) || destChannel < 0 || destChannel >= channels ||
+        sourceChannel < 0 || sourceChannel >= source->channels) {
         VTRACE(2, "not found");
         return;
     }
@@ -203,8 +206,10 @@ void imageFile::fattenChannel(int destChannel, int sourceChannel, float) {
 int imageFile::downRes(imageFile* source, short halveX, short halveY) {
     if (source == nullptr || source == this || !whole8(*source)) return 1;
     int hx = halveX ? 1 : 0, hy = halveY ? 1 : 0;
-    if (!init(static_cast<uint16_t>(source->width / (1 + hx)), static_cast<uint16_t>(source->height / (1 + hy)),
-              source->channels, static_cast<uint16_t>(source->pixelType), 0, 1) ||
+    stolen = false; // sized here: a borrowed block is let go, not written past
+    if (!init(static_cast<uint16_t>(source->width / (1 + hx)),
+              static_cast<uint16_t>(source->height / (1 + hy)), source->channels,
+              static_cast<uint16_t>(source->pixelType), 0, 1) ||
         !whole8(*this))
         return 1;
     int n = std::min(channels, source->channels);
@@ -216,7 +221,8 @@ int imageFile::downRes(imageFile* source, short halveX, short halveY) {
         for (int x = 0; x < width; x++, d += channels) {
             size_t s = size_t(x) * (1 + hx) * sp;
             for (int k = 0; k < n; k++)
-                d[k] = static_cast<uint8_t>((a[s + k] + a[s + hx * sp + k] + c[s + k] + c[s + hx * sp + k]) / 4);
+                d[k] =
+                    static_cast<uint8_t>((a[s + k] + a[s + hx * sp + k] + c[s + k] + c[s + hx * sp + k]) / 4);
         }
     }
     return 0;

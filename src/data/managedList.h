@@ -38,6 +38,7 @@ template <typename T> class CmanagedList {
     }
     // Deletes every item and forgets every name.
     void clear() {
+        static_assert(sizeof(T) > 0, "items must be complete where the list clears them");
         for (T* item : items)
             delete item;
         items.clear();

@@ -4,6 +4,7 @@
 
 #include "data/dataArray.h"
 #include "data/dataArrayManager.h"
+#include "graphics/numberLimits.h"
 #include "graphics/deviceGlobals.h"
 #include "graphics/material.h"
 #include "graphics/textureStage.h"
@@ -60,7 +61,7 @@ constexpr StreamWord streamWords[] = {{"dontUpdate", STREAM_STATIC},
                                       {"removeAttrib", STREAM_REMOVE}};
 
 uint8_t toByte(float v) {
-    return static_cast<uint8_t>(static_cast<int>(v));
+    return static_cast<uint8_t>(truncatedWithin(v));
 }
 
 } // namespace
@@ -129,9 +130,9 @@ unsigned Cmaterial::processCommand(CscriptHandler* handler, CscriptLine& line) {
         if (set == 0) addStreamChan(STREAM_DYNAMIC, CHAN_TEX1);
         if (set == 1) addStreamChan(STREAM_DYNAMIC, CHAN_TEX2);
     } else if (command == "doLighting") {
-        doLighting = static_cast<int>(n0) > 0;
+        doLighting = truncatedWithin(n0) > 0;
     } else if (command == "additive") {
-        additive = static_cast<int>(n0) > 0;
+        additive = truncatedWithin(n0) > 0;
     } else if (command == "doAlphaMultWhenTransparent") {
         doAlphaMultWhenTransparent = toByte(n0);
     } else if (command == "sortPosition") {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "graphics/numberLimits.h"
 #include "graphics/material.h"
 #include "graphics/textureImage.h"
 #include "script/scripter.h"
@@ -79,7 +80,7 @@ unsigned CtextureStage::processCommand(CscriptHandler* handler, CscriptLine& lin
         customTexName = line.getString(0, true);
     } else if (command == "chans") {
         if (tex) exitWithText("hint chans must precede 'tex' function in %s", getDiskPath().c_str());
-        chansHint = static_cast<int16_t>(line.getFloat(0));
+        chansHint = static_cast<int16_t>(truncatedWithin(line.getFloat(0), -32768, 32767));
     } else if (command == "combine" || command == "arg1" || command == "arg2" || command == "resultArg") {
         int code = getArgConversion(line.getString(0, true));
         if (command == "combine") combine = code;
@@ -87,7 +88,7 @@ unsigned CtextureStage::processCommand(CscriptHandler* handler, CscriptLine& lin
         if (command == "arg2") arg2 = code;
         if (command == "resultArg") resultArg = code;
     } else if (command == "uvIndex") {
-        uvIndex = static_cast<int16_t>(line.getFloat(0));
+        uvIndex = static_cast<int16_t>(truncatedWithin(line.getFloat(0), -32768, 32767));
         uint16_t bit = uvIndex == 1 ? CHAN_TEX2 : uvIndex == 0 ? CHAN_TEX1 : 0;
         if (bit) VTRACE(2, (bit == CHAN_TEX2 ? "ADDING TEX2" : "ADDING TEX1"));
         if (bit && material && !(material->streamChans[STREAM_DYNAMIC] & bit))
@@ -95,7 +96,7 @@ unsigned CtextureStage::processCommand(CscriptHandler* handler, CscriptLine& lin
     } else if (command == "volumeRes") {
         if (tex) {
             tex->kind = 2;
-            tex->volumeRes = static_cast<uint16_t>(line.getFloat(0));
+            tex->volumeRes = static_cast<uint16_t>(truncatedWithin(line.getFloat(0), 0, 65535));
         } else {
             setExitError("volume res problem", 1);
         }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <vector>
 
+#include "graphics/cloth.h"
 #include "graphics/geoNew.h"
 #include "graphics/materialOwner.h"
 #include "graphics/polyGroups.h"
@@ -96,6 +97,7 @@ class CtexturedGeo : public CgeoNew, public CmaterialOwner {
     std::vector<float> lightingAdjust;
     std::vector<float> dappleTableA, dappleTableB;
     std::vector<CmatrixBlendInfo> dappleKeys;
+    CclothModel cloth; // the cloth records (buildModelCloth)
 
   private:
     void freePolyGroups();

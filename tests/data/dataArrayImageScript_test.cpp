@@ -52,7 +52,8 @@ TEST(ManagedListTest, FindsByNameOrAliasFromAStart) {
     struct Case {
         char const* name;
         int start, index;
-    } cases[] = {{"a", 0, 0}, {"a", 1, 2}, {"b", 0, 1}, {"renamed", 0, 1}, {"a", 3, -1}, {"x", 0, -1}, {"a", -4, 0}};
+    } cases[] = {{"a", 0, 0},  {"a", 1, 2},  {"b", 0, 1}, {"renamed", 0, 1},
+                 {"a", 3, -1}, {"x", 0, -1}, {"a", -4, 0}};
     for (Case const& c : cases)
         EXPECT_EQ(list.findIndex(c.name, c.start), c.index) << c.name << " from " << c.start;
     EXPECT_EQ(list.find("a"), first);
@@ -65,10 +66,53 @@ TEST(ManagedListTest, FindsByNameOrAliasFromAStart) {
 TEST(BuildPathTest, NamesRelativeToAFolder) {
     struct Case {
         char const *name, *want;
-    } cases[] = {{"@x.sgi", "x.sgi"}, {"/abs/x", "abs/x"}, {"c:dir", "c:dir"},
+    } cases[] = {{"@x.sgi", "x.sgi"},   {"/abs/x", "abs/x"},  {"c:dir", "c:dir"},
                  {"!n.rgb", "f/n.rgb"}, {"n.rgb", "f/n.rgb"}, {"", "f/"}};
     for (Case const& c : cases)
         EXPECT_EQ(std::string(buildPath(c.name, "f/").c_str()), c.want) << c.name;
+}
+
+TEST(CommandizeTest, CollectsDashedLowercaseWords) {
+    CscriptLine line;
+    for (char const* token : {"-top", "a", "-Top", "-1", "-", "-method", "--x", "-z"})
+        line.addToken(token, TOKEN_LITERAL);
+    std::vector<Cstring> words;
+    std::vector<int> positions;
+    EXPECT_EQ(commandize(line, words, positions), 0);
+    std::vector<std::string> got;
+    for (Cstring const& w : words)
+        got.push_back(w.c_str());
+    EXPECT_EQ(got, (std::vector<std::string>{"top", "method", "z"}));
+    EXPECT_EQ(positions, (std::vector<int>{1, 6, 8}));
+}
+
+TEST_F(ImageScriptTest, ImagesBorrowArraysThatFitThem) {
+    struct Case {
+        int w, h, chans, dataType;
+        int result;
+    } cases[] = {{3, 2, 4, 1, 0}, {2, 2, 1, 4, 0}, {3, 2, 5, 1, 1}, {0, 2, 1, 1, 1}, {70000, 1, 1, 1, 1}};
+    for (Case const& c : cases) {
+        CdataArray a;
+        if (c.w > 0) a.init(c.w, c.h, 1, c.chans, c.dataType);
+        imageFile img;
+        img.forcedChannels = 3; // a pending channel count must not change the borrowed layout
+        ASSERT_EQ(imageFileReferenceCopyOfDataArray(&img, &a), c.result)
+            << c.w << "x" << c.h << "x" << c.chans;
+        if (c.result != 0) {
+            EXPECT_FALSE(img.hasPixels());
+            continue;
+        }
+        EXPECT_TRUE(img.stolen);
+        EXPECT_EQ(img.channels, c.chans);
+        EXPECT_EQ(img.pixelType, c.dataType == 4 ? PIXEL_FLOAT : PIXEL_8BIT);
+        pixelFloat p(4);
+        p.assign(1, 1, 1, 1);
+        img.setPixel(c.w - 1, c.h - 1, p); // the last pixel is the array's last
+        if (c.dataType == 4)
+            EXPECT_EQ(a.floatData[a.numElements - 1], 1.0f);
+        else
+            EXPECT_EQ(a.byteData[a.numElements - 1], 255);
+    }
 }
 
 TEST_F(ImageScriptTest, BufferOptions) {
@@ -177,9 +221,10 @@ TEST_F(ImageScriptTest, FailuresRecordTheirReason) {
         {":buffer\n:displace -vectors unnamed", "comp does not have proper layers", 0},
         {":buffer -name a\n:comp -top a -bottom a -method blend", "unknown comp method blend", 1},
         {":buffer -name a\n:comp -top a -bottom a -method maskblend", "no mask in comp", 2},
-        {":buffer -name a -res 2 2\n:buffer -name b\n:comp -new r -bottom b -top a", "comp err: imgs must be same size",
-         0},
-        {":buffer -name v -res 2 2\n:buffer -name g\n:displace -vectors v -grab g -to g", "displace bad res", 2},
+        {":buffer -name a -res 2 2\n:buffer -name b\n:comp -new r -bottom b -top a",
+         "comp err: imgs must be same size", 0},
+        {":buffer -name v -res 2 2\n:buffer -name g\n:displace -vectors v -grab g -to g", "displace bad res",
+         2},
         // Load failures record nothing themselves; the empty image is refused at the end.
         {":buffer -file missing.rgb", emptyImage, 2},
         {":buffer -file missing.png", emptyImage, 2},
@@ -201,9 +246,9 @@ TEST_F(ImageScriptTest, OnlyTheLastAlteredImageReachesTheArray) {
         int elements; // of the array after postScript
     } cases[] = {
         {":buffer -res 2 1", 6},
-        {":buffer -res 2 1\n:simpleRamp missing", 0},             // a missing image clears it
-        {":buffer -res 2 1\n:downRes d unnamed 0", 6},            // mode 0 does nothing
-        {":buffer -res 2 2\n:downRes d unnamed 3", 3},            // dest becomes the result
+        {":buffer -res 2 1\n:simpleRamp missing", 0},                    // a missing image clears it
+        {":buffer -res 2 1\n:downRes d unnamed 0", 6},                   // mode 0 does nothing
+        {":buffer -res 2 2\n:downRes d unnamed 3", 3},                   // dest becomes the result
         {":buffer -res 2 1\n:buffer -name x -res 1 1\n:comp -top x", 0}, // exiting: nothing handed over
     };
     for (Case const& c : cases) {
@@ -223,7 +268,13 @@ TEST_F(ImageScriptTest, BuffersLoadFilesAndPermanentOnesEditTheSharedArray) {
     EXPECT_EQ(run(":buffer -name p -file pic.rgb -permanent\n:mult p 0.5 1 0"), 0);
     CdataArray* shared = requestDataArray(dir.file("pic.rgb").c_str(), nullptr, 3);
     ASSERT_NE(shared, nullptr);
-    EXPECT_EQ(std::vector<int>(shared->byteData, shared->byteData + 6), (std::vector<int>{50, 101, 0, 55, 111, 0}));
+    EXPECT_EQ(std::vector<int>(shared->byteData, shared->byteData + 6),
+              (std::vector<int>{50, 101, 0, 55, 111, 0}));
+    // Re-sizing a borrowing image gives it pixels of its own; the shared array keeps its own.
+    EXPECT_EQ(run(":buffer -name p -file pic.rgb -permanent\n:comp -bottom p -bottom p -top p"), 0);
+    EXPECT_EQ(std::vector<int>(shared->byteData, shared->byteData + 6),
+              (std::vector<int>{50, 101, 0, 55, 111, 0}));
+    EXPECT_EQ(arrayBytes(), std::vector<int>(6, 0));
 
     writeJpeg(dir.file("c.jpg"), 2, 2, 255, 255, 255);
     writeSgi(dir.file("c.alpha"), 2, 2, 1, [](int x, int y, int) { return 40 * (x + 2 * y); });

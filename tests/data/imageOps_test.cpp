@@ -18,13 +18,19 @@ template <typename T> Image make(int w, int h, int ch, uint16_t type, std::vecto
     for (size_t i = 0; i < values.size(); i++) {
         unsigned char* row = im->scanLines[i / (size_t(w) * ch)];
         size_t k = i % (size_t(w) * ch);
-        if (type == PIXEL_8BIT) row[k] = static_cast<unsigned char>(values[i]);
-        else reinterpret_cast<float*>(row)[k] = static_cast<float>(values[i]);
+        if (type == PIXEL_8BIT)
+            row[k] = static_cast<unsigned char>(values[i]);
+        else
+            reinterpret_cast<float*>(row)[k] = static_cast<float>(values[i]);
     }
     return im;
 }
-Image bytes(int w, int h, int ch, std::vector<int> const& v = {}) { return make(w, h, ch, PIXEL_8BIT, v); }
-Image floats(int w, int h, int ch, std::vector<float> const& v = {}) { return make(w, h, ch, PIXEL_FLOAT, v); }
+Image bytes(int w, int h, int ch, std::vector<int> const& v = {}) {
+    return make(w, h, ch, PIXEL_8BIT, v);
+}
+Image floats(int w, int h, int ch, std::vector<float> const& v = {}) {
+    return make(w, h, ch, PIXEL_FLOAT, v);
+}
 
 std::vector<int> bytesOf(imageFile const& im) {
     std::vector<int> out;
@@ -72,10 +78,10 @@ TEST_F(ImageOpsTest, FillSetsWholeWordsOfNamedChannels) {
         {3, 2, "rg", {0.2f, 1.0f}, 0, 0, {51, 255, 51, 255, 9, 9}},
         {2, 4, "gb", {2.0f, -1.0f}, 0, 0, {9, 255, 0, 9, 9, 255, 0, 9}}, // values clamp
         {2, 4, "ra", {0.0f, 1.0f}, 0, 0, {0, 9, 9, 255, 0, 9, 9, 255}},
-        {4, 1, "xa", {0.9f, 0.2f}, 0, 0, {51, 51, 51, 51}},        // unknown letter ignored
-        {2, 3, "r", {0.0f}, 0, 1, {9, 9, 9, 9, 9, 9}},             // three channels refused
-        {4, 1, "r", {0.0f}, 1, 0, {9, 9, 9, 9}},                   // skip writes nothing
-        {2, 2, "rgbarg", {0, 0, 0, 0}, 0, 0, {0, 0, 0, 0}},        // letters past four ignored
+        {4, 1, "xa", {0.9f, 0.2f}, 0, 0, {51, 51, 51, 51}}, // unknown letter ignored
+        {2, 3, "r", {0.0f}, 0, 1, {9, 9, 9, 9, 9, 9}},      // three channels refused
+        {4, 1, "r", {0.0f}, 1, 0, {9, 9, 9, 9}},            // skip writes nothing
+        {2, 2, "rgbarg", {0, 0, 0, 0}, 0, 0, {0, 0, 0, 0}}, // letters past four ignored
     };
     for (Case const& c : cases) {
         Image im = bytes(c.w, 1, c.ch, std::vector<int>(size_t(c.w) * c.ch, 9));
@@ -99,7 +105,7 @@ TEST_F(ImageOpsTest, MultAndAddWorkInFixedPoint) {
         std::vector<int> want;
     } cases[] = {
         {2, 2, {10, 20, 30, 40}, {100, 100, 200, 200}, {0.5f, 0.0f}, {60, 20, 130, 40}},
-        {1, 2, {250, 0}, {100, 9, 8, 9}, {1.0f, 1.0f}, {255, 8}},   // saturates; source stride 2
+        {1, 2, {250, 0}, {100, 9, 8, 9}, {1.0f, 1.0f}, {255, 8}},      // saturates; source stride 2
         {3, 1, {50, 50, 50}, {100}, {-1.0f, 2.0f, 2.0f}, {0, 50, 50}}, // negative clamps; only channel 0
     };
     for (Case const& c : cases) {
@@ -122,7 +128,7 @@ TEST_F(ImageOpsTest, ChannelCopySamplesAtSizeRatioAndRefusesWhatDoesNotFit) {
     Image dest = bytes(2, 1, 2, {9, 9, 9, 9});
     dest->channelCopy(1, src.get(), 0);
     EXPECT_EQ(bytesOf(*dest), (std::vector<int>{9, 1, 9, 3}));
-    dest->channelCopy(2, src.get(), 0);                   // no such channel
+    dest->channelCopy(2, src.get(), 0); // no such channel
     EXPECT_EQ(bytesOf(*dest), (std::vector<int>{9, 1, 9, 3}));
     Image wide = bytes(8, 1, 1);
     wide->channelCopy(0, dest.get(), 1); // smaller source

@@ -166,6 +166,7 @@ TEST_F(SkeletonTest, BadSkeletonsAreRefusedWithAReason) {
         {1, "-mn a -addSens 1", 1, "skeleton joint 1 (a): addSens"},
         {1, "", 7, "skeleton joint 3 (j3): parent out of range: 7"},
         {1, "", -3, "skeleton joint 3 (j3): parent out of range: -3"},
+        {1, "", 1e20f, "skeleton joint 3 (j3): parent out of range: 2147483647"},
         {1, "-mn cam -lag 0.5", -2, "skeleton joint 3 (cam): a lagging joint needs a parent joint"},
     };
     for (Case const& c : cases) {
@@ -228,6 +229,13 @@ TEST_F(SkeletonTest, LagCoversATenthOfTheRemainingWayEachFrame) {
     skeleton.calcDeformMatrices();
     expectNear(lag.laggedPos, 2 * 0.217564f, 0, 2 * 0.976048f, 1e-5);
     EXPECT_NEAR(lag.laggedPos.length(), 2.0f, 1e-5);
+
+    // A rest direction along x still gets a frame whose third axis is that direction.
+    m.normals[1] = Cvector(2, 0, 0);
+    ASSERT_EQ(skeleton.initSkeleton(ids, 1.0f, &m, &thing), 0);
+    expectNear(skeleton.matrixPoints[1].lagInfo->frame.forward, 1, 0, 0, 1e-6);
+    EXPECT_NEAR(skeleton.matrixPoints[1].lagInfo->frame.side.length(), 1.0f, 1e-6);
+    m.normals[1] = Cvector(0, 0, 2);
 
     // At rate 1 the joint follows its parent at once.
     m.commands[1] = "-mn tail -lag 1";

@@ -1,0 +1,23 @@
+// libFuzzer target over image scripts run on a texture (built with -DVELMORA_FUZZ=ON and clang).
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "imageScriptFuzzInput.h"
+#include "support/globals.h"
+#include "world/velmoraFunctions.h"
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    static CimageScriptFuzzScope imageCommandsOnly;
+    static bool ready = [] {
+        allowStdoutFile = 0; // exit reasons must not open run-phase files
+        // Files the scripts name are looked for in an empty scratch folder.
+        char folder[] = "/tmp/velmora-image-fuzz-XXXXXX";
+        if (mkdtemp(folder) && chdir(folder) == 0) appDataDir = Cstring(folder) + "/";
+        return true;
+    }();
+    (void)ready;
+    runImageScriptFuzzInput(data, size);
+    return 0;
+}
