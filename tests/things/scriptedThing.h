@@ -33,6 +33,7 @@ class ScriptedThing : public Cthing {
         pooThing = t;
         return 0;
     }
+    void notifyOfCustomTexSize(CdataArray* image) override { notifiedImage = image; }
     void doAnimCycles() { CanimCycleOwner::doAnimCycles(framesUpdated); }
     int behaviourFrames() const {
         int n = 0;
@@ -44,4 +45,5 @@ class ScriptedThing : public Cthing {
     std::vector<std::string> journal;
     Cvector middle;
     int refreshes = 0;
+    CdataArray* notifiedImage = nullptr;
 };
