@@ -101,12 +101,20 @@ unsigned Cthing::processCommand(CscriptHandler* handler, CscriptLine& line) {
     } else if (word == "isFocus") {
         if (tank) tank->requestedFocusThing = this;
     } else if (word == "remapAttrib") {
+        if (line.tokenCount() < 4) {
+            setExitError("remapAttrib needs an attribute, a component, lo and hi", 1);
+            return CMD_STOP;
+        }
         Cstring attrib = line.getString(0, true);
         int component = static_cast<int>(line.getFloat(1));
         float lo = static_cast<float>(line.getFloat(2));
         float hi = static_cast<float>(line.getFloat(3));
         if (workObject) workObject->mathOnAttribFromOriginalValues(attrib.c_str(), component, lo, hi);
     } else if (word == "buildCustomTex") {
+        if (line.tokenCount() < 1) {
+            setExitError("buildCustomTex needs a script name", 1);
+            return CMD_STOP;
+        }
         buildCustomTex(line.getString(0, true));
     } else if (word == "update") {
         update();

@@ -35,7 +35,8 @@ CdataArrayReference* Cthing::buildCustomTex(Cstring const& path) {
     texture->setName(texName);
     customTextures->addVariable(texture);
 
-    Cvariable* script = species ? species->findVariable(path.c_str()) : nullptr;
+    // An empty path would name the species itself.
+    Cvariable* script = species && path.size() > 0 ? species->findVariable(path.c_str()) : nullptr;
     if (script == nullptr) {
         setExitError("custom tex script not found", 1);
         return texture;

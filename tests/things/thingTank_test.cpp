@@ -273,3 +273,43 @@ TEST_F(ThingInTank, TheSavedTextReadsBackAsTheSameThing) {
 }
 
 } // namespace
+
+namespace {
+
+class MalformedThingScripts : public ThingInTank {};
+
+TEST_F(MalformedThingScripts, BadCommandLinesAreReportedAndLeaveTheThingWhole) {
+    TestSpecies species("odd");
+    struct {
+        char const* text;
+        int result; // of the script run
+        char const* reason;
+    } cases[] = {
+        {":remapAttrib", 2, "remapAttrib needs an attribute, a component, lo and hi"},
+        {":remapAttrib uv 1 0.5", 2, "remapAttrib needs an attribute, a component, lo and hi"},
+        {":remapAttrib uv (1/0) (nan) 2", 0, nullptr},
+        {":buildCustomTex", 2, "buildCustomTex needs a script name"},
+        {":buildCustomTex \"\"", 0, "custom tex script not found"},
+        {":buildCustomTex ../../..", 0, "custom tex script not found"},
+        {":noSuchThingCommand", 1, nullptr},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        scriptError = 0;
+        ScriptedThing* thing = makeThing("odd", tank);
+        thing->species = &species;
+        ASSERT_EQ(thing->addRenderGeometry(), 0);
+        int result = runStringScript(thing, c.text);
+        EXPECT_EQ(result, c.result) << c.text;
+        if (c.reason) {
+            EXPECT_TRUE(hasReason(c.reason)) << c.text;
+        }
+        EXPECT_EQ(thing->parent, tank.thingList) << c.text;
+        EXPECT_EQ(thing->getChild("thingScale")->getFloat(), 1.0) << c.text;
+        thing->species = nullptr;
+        deleteVariable(thing);
+    }
+    scriptError = 0;
+}
+
+} // namespace
