@@ -99,7 +99,6 @@ inline bool runThingScriptFuzzInput(uint8_t const* data, size_t size, char const
         }
         emptyTrash();
         balanced = tank.listed == 0; // a torn-down thing must leave the lists
-        tank.deleteChildren();
     }
     workObjectMaker = savedMaker;
     resetExitState();

@@ -287,7 +287,9 @@ TEST_F(MalformedThingScripts, BadCommandLinesAreReportedAndLeaveTheThingWhole) {
     } cases[] = {
         {":remapAttrib", 2, "remapAttrib needs an attribute, a component, lo and hi"},
         {":remapAttrib uv 1 0.5", 2, "remapAttrib needs an attribute, a component, lo and hi"},
-        {":remapAttrib uv (1/0) (nan) 2", 0, nullptr},
+        {":remapAttrib uv (1/0) 0 2", 2, "remapAttrib component out of range"},
+        {":remapAttrib uv -1 0 2", 2, "remapAttrib component out of range"},
+        {":remapAttrib uv 1 1e300 -1e300", 0, nullptr},
         {":buildCustomTex", 2, "buildCustomTex needs a script name"},
         {":buildCustomTex \"\"", 0, "custom tex script not found"},
         {":buildCustomTex ../../..", 0, "custom tex script not found"},
