@@ -22,7 +22,6 @@ namespace thingFuzz {
 class Tank : public CtankServices {
   public:
     Tank() {
-        setName("tank");
         list = addDirectory("thingList");
         for (char const* v :
              {"tankScale", "backdrop_top", "backdrop_width", "adaptiveWidth", "backdrop_ishift"})
