@@ -2,6 +2,7 @@
 #include "data/dataArray.h"
 #include "thingTestSupport.h"
 #include "things/backdropThing.h"
+#include "things/targetThing.h"
 
 namespace {
 
@@ -79,6 +80,19 @@ TEST_F(ThingKinds, LimbsAreBoundOnTheSpeciesSkeleton) {
     }
     threeJoints.interleaved = true;
     deleteVariable(thing);
+}
+
+TEST_F(ThingKinds, TheTargetMarkerSitsOnTheFocusThingAndStaysWithoutOne) {
+    auto* marker = make<CtargetThing>(&oneJoint);
+    ASSERT_EQ(marker->resetThing(0), 0);
+    ScriptedThing fish;
+    fish.middle = Cvector(1, 2, 3);
+    for (auto [focus, y] : {std::pair{static_cast<Cthing*>(nullptr), 0.0f}, {&fish, 2.0f}, {nullptr, 2.0f}}) {
+        tank.focusThing = focus;
+        marker->goFish(1);
+        EXPECT_FLOAT_EQ(marker->jointPositions[0].y, y);
+    }
+    deleteVariable(marker);
 }
 
 TEST_F(ThingKinds, BackdropPicturesFitTheAreaAndPanAcrossTheRest) {
