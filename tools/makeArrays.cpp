@@ -1,9 +1,11 @@
-// makeArrays: writes data-array files ("AAC0") from built-in generators.
+// makeArrays: writes data-array files ("AAC0") and voxel volumes ("VOXL") from built-in
+// generators.
 //
 //   makeArrays <generator> <output file>
 //
 // The build runs it to produce the arrays the engine ships, so that binary data is made
-// from source instead of being kept in the repository.
+// from source instead of being kept in the repository. Every generator uses fixed seeds:
+// the same file on every build.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -57,11 +59,65 @@ bool makeNoise50(CdataChan& chan) {
     return true;
 }
 
+// A tank's level set: one channel over the box (-1, -1, -1) .. (1, 1, 1), the signed
+// distance to the nearest wall of the water (positive inside), cut by a few rocks on the
+// floor (negative inside each).
+bool makeTankLevelSet(CdataVolume& volume) {
+    const int res[3] = {32, 24, 32};
+    volume.init(res[0], res[1], res[2], 1, 4);
+    if (!volume.floatData) return false;
+    for (int d = 0; d < 3; d++)
+        volume.setDimensionSpace(d, -1.0f, 1.0f);
+    volume.setName("tankLevelSet");
+    struct Rock {
+        double x, y, z, r;
+    } rocks[4];
+    Lcg rng{0x1e7e15e7ULL};
+    for (Rock& r : rocks) {
+        r.x = -0.7 + 1.4 * rng.next();
+        r.z = -0.7 + 1.4 * rng.next();
+        r.r = 0.15 + 0.15 * rng.next();
+        r.y = -1.0 + 0.3 * r.r; // sunk into the floor
+    }
+    float* out = volume.floatData;
+    for (int k = 0; k < res[2]; k++)
+        for (int j = 0; j < res[1]; j++)
+            for (int i = 0; i < res[0]; i++) {
+                double p[3] = {-1.0 + 2.0 * i / (res[0] - 1), -1.0 + 2.0 * j / (res[1] - 1),
+                               -1.0 + 2.0 * k / (res[2] - 1)};
+                double level = 1.0;
+                for (double c : p)
+                    level = std::fmin(level, 0.95 - std::fabs(c)); // the walls stand just inside the box
+                for (Rock const& r : rocks)
+                    level = std::fmin(level, std::hypot(p[0] - r.x, p[1] - r.y, p[2] - r.z) - r.r);
+                *out++ = static_cast<float>(level);
+            }
+    return true;
+}
+
 struct Generator {
     char const* name;
-    bool (*make)(CdataChan&);
+    bool (*makeChan)(CdataChan&);
+    bool (*makeVolume)(CdataVolume&);
 };
-const Generator generators[] = {{"noise50", makeNoise50}};
+const Generator generators[] = {{"noise50", makeNoise50, nullptr},
+                                {"tankLevelSet", nullptr, makeTankLevelSet}};
+
+// Makes and writes one generator's array; 0 written.
+int writeArray(Generator const& g, char const* path) {
+    CdataChan chan;
+    CdataVolume volume;
+    if (g.makeChan ? !g.makeChan(chan) : !g.makeVolume(volume)) {
+        std::fprintf(stderr, "makeArrays: %s could not be made\n", g.name);
+        return 1;
+    }
+    std::error_code ec;
+    std::filesystem::path out(path);
+    if (out.has_parent_path()) std::filesystem::create_directories(out.parent_path(), ec);
+    int failed = g.makeChan ? chan.save(path) : volume.saveVox(path, 1.0f, 0, 0.0f, 1.0f);
+    if (failed) std::fprintf(stderr, "makeArrays: could not write %s\n", path);
+    return failed ? 1 : 0;
+}
 
 } // namespace
 
@@ -70,22 +126,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: makeArrays <generator> <output file>\n");
         return 2;
     }
-    for (Generator const& g : generators) {
-        if (std::strcmp(argv[1], g.name) != 0) continue;
-        CdataChan chan;
-        if (!g.make(chan)) {
-            std::fprintf(stderr, "makeArrays: %s could not be made\n", g.name);
-            return 1;
-        }
-        std::error_code ec;
-        std::filesystem::path out(argv[2]);
-        if (out.has_parent_path()) std::filesystem::create_directories(out.parent_path(), ec);
-        if (chan.save(argv[2]) != 0) {
-            std::fprintf(stderr, "makeArrays: could not write %s\n", argv[2]);
-            return 1;
-        }
-        return 0;
-    }
+    for (Generator const& g : generators)
+        if (std::strcmp(argv[1], g.name) == 0) return writeArray(g, argv[2]);
     std::fprintf(stderr, "makeArrays: no generator named %s\n", argv[1]);
     return 2;
 }

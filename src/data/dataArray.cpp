@@ -9,8 +9,6 @@
 #include "support/cerr.h"
 #include "variables/variableLinks.h"
 
-int (*voxelFileReader)(CdataArray* array, char const* path) = nullptr;
-
 namespace {
 
 // Float to fixed point without the undefined behaviour of an out-of-range conversion:

@@ -17,6 +17,7 @@
 #include "variables/variable.h"
 
 class CmemoryChunkVar;
+class CvoxelLoader;
 
 class CdataArray : public Cvariable {
   public:
@@ -79,6 +80,7 @@ class CdataArray : public Cvariable {
 
     // ---- the "AAC0" file (dataArrayFile.cpp) ----
     // 0 read; non-zero not read (the shape is unchanged unless samples failed to read).
+    // A "VOXL" file is read as a voxel volume (loadVoxelFile).
     int load(char const* path);
     // 0 written; 1 not written.
     int save(char const* path);
@@ -125,9 +127,6 @@ class CdataArray : public Cvariable {
     // spaceMinFixed, toIndexMultFixed and toIndexMult256 of dimension d from the floats.
     void refreshFixedForms(int d);
 };
-
-// Files that start with "VOXL" are handed to this reader when one is installed; 0 read.
-extern int (*voxelFileReader)(CdataArray* array, char const* path);
 
 // Big-endian readers of an input stream; a short read gives 0 and fails the stream.
 int readULong(std::istream& in);
@@ -218,4 +217,23 @@ class CdataVolume : public CdataArray {
     float getSingleChanVolumeData(CintVector const& p) const {
         return getSingleChanVolumeData(p.x.value, p.y.value, p.z.value);
     }
+
+    // ---- the "VOXL" file (vb_voxelVolume.cpp) ----
+    // 0 read, 1 not (an exit reason says why; the shape is unchanged unless buckets failed).
+    int loadVox(char const* file);
+    // Shapes the volume from buffer 0's header. 0 done, 1 unreadable header.
+    int setupDiskAccess(CvoxelLoader* loader);
+    // Writes the volume; compressionMode 2 or 6 makes it load back as bytes over
+    // remapMin .. remapMax. 0 written, 1 not.
+    int saveVox(char const* file, float quality, short compressionMode, float remapMin, float remapMax);
 };
+
+// The voxel file into any array (shaped as a volume); what loadVox does. 0 read, 1 not.
+int loadVoxelFile(CdataArray& array, char const* file);
+// The same from a stream (a whole voxel file in memory).
+int loadVoxelStream(CdataArray& array, std::istream& in);
+// Buffer 0's header shapes the array; see CdataVolume::setupDiskAccess.
+int setupVoxelArray(CdataArray& array, CvoxelLoader& loader);
+// See CdataVolume::saveVox.
+int saveVoxelFile(CdataArray& array, char const* file, float quality, short compressionMode, float remapMin,
+                  float remapMax);

@@ -127,10 +127,7 @@ int CdataArray::load(char const* filePath) {
     bool haveMagic = readBytes(in, magic, 4);
     if (!haveMagic || std::memcmp(magic, "AAC0", 4) != 0) {
         file_close(in);
-        if (haveMagic && std::memcmp(magic, "VOXL", 4) == 0) {
-            if (voxelFileReader) return voxelFileReader(this, path);
-            VTRACE(1, "no voxel reader for " << path);
-        }
+        if (haveMagic && std::memcmp(magic, "VOXL", 4) == 0) return loadVoxelFile(*this, path);
         return 1;
     }
     in.seekg(0, std::ios::end);

@@ -12,18 +12,8 @@
 
 namespace {
 
-// Every row the image describes is held in memory (no banded row window).
-bool wholeImage(imageFile const& im) {
-    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 ||
-        im.height == 0)
-        return false;
-    for (int y = 0; y < im.height; y++)
-        if (im.scanLines[y] == nullptr) return false; // rows of a borrowed block not placed yet
-    return true;
-}
-
 bool whole8(imageFile const& im) {
-    return im.pixelType == PIXEL_8BIT && wholeImage(im);
+    return im.pixelType == PIXEL_8BIT && holdsWholeImage(im);
 }
 
 // Channel index of a fill or mask letter; -1 for a letter that names none.
@@ -56,6 +46,15 @@ uint8_t byteOfValue(float value) {
 }
 
 } // namespace
+
+bool holdsWholeImage(imageFile const& im) {
+    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 ||
+        im.height == 0 || im.channels < 1 || im.channels > 4)
+        return false;
+    for (int y = 0; y < im.height; y++)
+        if (im.scanLines[y] == nullptr) return false; // rows of a borrowed block not placed yet
+    return true;
+}
 
 uint16_t const* fattenCodes() {
     static uint16_t const* table = [] {
@@ -90,7 +89,7 @@ int imageFile::simpleRamp(int vertical) {
 
 int imageFile::fill(char const* letters, float const* values, int skip) {
     if (pixelType != PIXEL_8BIT || (channels != 1 && channels != 2 && channels != 4)) return 1;
-    if (!wholeImage(*this) || letters == nullptr || values == nullptr) return 1;
+    if (!holdsWholeImage(*this) || letters == nullptr || values == nullptr) return 1;
     // One 32-bit word holds 4 / channels pixels; byte k of it is channel k % channels.
     uint8_t maskBytes[4] = {0, 0, 0, 0}, valueBytes[4] = {0, 0, 0, 0};
     for (int i = 0; i < 4 && letters[i]; i++) {

@@ -16,6 +16,12 @@ enum compMethod : short {
     COMP_MASKBLEND = 6,
 };
 
+class imageFile;
+
+// Whether every row of the image (one to four channels) is held in memory, so that an
+// operation may touch any pixel: no banded row window, no borrowed rows left unplaced.
+bool holdsWholeImage(imageFile const& im);
+
 // The method code of a method word, or -1 for a word that names none.
 int compMethodCode(char const* word);
 

@@ -12,15 +12,6 @@
 
 namespace {
 
-bool wholeImage(imageFile const& im) {
-    if (im.scanLines == nullptr || im.bufferLine != 0 || im.rowCount < im.height || im.width == 0 ||
-        im.height == 0)
-        return false;
-    for (int y = 0; y < im.height; y++)
-        if (im.scanLines[y] == nullptr) return false; // rows of a borrowed block not placed yet
-    return true;
-}
-
 // The box-filter weights of one axis: destination index i covers source indices
 // first[i] .. first[i] + count[i] - 1 with the weights from weights[offset[i]].
 struct BoxAxis {
@@ -83,12 +74,12 @@ int compMethodCode(char const* word) {
 }
 
 int imageFile::resize(imageFile* source, int newWidth, int newHeight) {
-    if (source == nullptr || source == this || !wholeImage(*source)) return 1;
+    if (source == nullptr || source == this || !holdsWholeImage(*source)) return 1;
     if (newWidth < 1 || newHeight < 1 || newWidth > 65535 || newHeight > 65535) return 1;
     stolen = false; // sized here: a borrowed block is let go, not written past
     if (!init(static_cast<uint16_t>(newWidth), static_cast<uint16_t>(newHeight), source->channels,
               static_cast<uint16_t>(source->pixelType), 0, 1) ||
-        !wholeImage(*this))
+        !holdsWholeImage(*this))
         return 1;
     BoxAxis ax(source->width, width), ay(source->height, height);
     pixelFloat in(4), sum(4);
@@ -121,10 +112,10 @@ int imageFile::comp(imageFile* bottom, imageFile* top, imageFile* mask, short ch
         setExitError("comp op not supported", 1);
         return 1;
     }
-    if (bottom == nullptr || top == nullptr || !wholeImage(*this) || !wholeImage(*bottom) ||
-        !wholeImage(*top))
+    if (bottom == nullptr || top == nullptr || !holdsWholeImage(*this) || !holdsWholeImage(*bottom) ||
+        !holdsWholeImage(*top))
         return 1;
-    if (method == COMP_MASKBLEND && !wholeImage(*mask)) return 1;
+    if (method == COMP_MASKBLEND && !holdsWholeImage(*mask)) return 1;
     int n = std::min<int>(chans, channels);
     // The top layer's extent, clipped to every image read or written at (x, y).
     int right = std::min<int>({top->width + xOffset, width, bottom->width});
@@ -180,7 +171,7 @@ int imageFile::displace(imageFile* vectors, imageFile* source, float contrast, f
         setExitError("displace bad res", 1);
         return 1;
     }
-    if (!wholeImage(*this) || !wholeImage(*vectors) || !wholeImage(*source)) return 1;
+    if (!holdsWholeImage(*this) || !holdsWholeImage(*vectors) || !holdsWholeImage(*source)) return 1;
     float s = std::sin(angle), c = std::cos(angle);
     pixelFloat v(4), g(4), e(4);
     for (int y = 0; y < height; y++) {
@@ -207,7 +198,7 @@ int imageFile::displace(imageFile* vectors, imageFile* source, float contrast, f
 }
 
 int imageFile::getPixelWrap(float x, float y, pixelFloat& p) {
-    if (!wholeImage(*this)) return 1;
+    if (!holdsWholeImage(*this)) return 1;
     float fx, fy;
     int ix = wrapIndex(x + 4.0f * width, width, fx);
     int iy = wrapIndex(y + 4.0f * height, height, fy);
@@ -239,7 +230,7 @@ int imageFile::getPixelWrap(float x, float y, pixelFloat& p) {
 }
 
 void imageFile::rectFill(int x0, int y0, int x1, int y1, float r, float g, float b, float a) {
-    if (!wholeImage(*this)) return;
+    if (!holdsWholeImage(*this)) return;
     pixelFloat p(4);
     p.assign(r, g, b, a);
     int xe = std::min<int>(x1, width - 1), ye = std::min<int>(y1, height - 1);
@@ -249,7 +240,7 @@ void imageFile::rectFill(int x0, int y0, int x1, int y1, float r, float g, float
 }
 
 void imageFile::unpremult() {
-    if (channels != 4 || !wholeImage(*this)) return;
+    if (channels != 4 || !holdsWholeImage(*this)) return;
     VTRACE(2, "unpremulting image");
     pixelFloat p(4);
     for (int y = 0; y < height; y++) {
@@ -267,7 +258,7 @@ void imageFile::unpremult() {
 }
 
 void imageFile::copy(imageFile* source, int x, int y) {
-    if (source == nullptr || source == this || !wholeImage(*this) || !wholeImage(*source)) return;
+    if (source == nullptr || source == this || !holdsWholeImage(*this) || !holdsWholeImage(*source)) return;
     pixelFloat p(4);
     int sx0 = std::max(0, -x), sy0 = std::max(0, -y);
     int sx1 = std::min<int>(source->width, width - x), sy1 = std::min<int>(source->height, height - y);

@@ -101,22 +101,6 @@ TEST_F(FileTest, RangeIsRebuiltFromMinimumAndMultiplier) {
     EXPECT_EQ(space(c, 0), "-1..1 *5 fixed -256/327680");
 }
 
-TEST_F(FileTest, VoxelFilesGoToTheVoxelReader) {
-    writeWholeFile(path("a.vox"), std::string("VOXL\x01\x00", 6));
-    CdataVolume v;
-    v.init(2, 2, 2, 1, 1);
-    EXPECT_NE(v.load(path("a.vox").c_str()), 0); // no reader installed
-
-    static std::string seen;
-    voxelFileReader = [](CdataArray*, char const* p) {
-        seen = p;
-        return 0;
-    };
-    EXPECT_EQ(v.load(path("a.vox").c_str()), 0);
-    EXPECT_EQ(seen, path("a.vox"));
-    voxelFileReader = nullptr;
-}
-
 TEST_F(FileTest, UnreadableSourcesFail) {
     CdataChan c;
     EXPECT_EQ(c.load(""), 1);

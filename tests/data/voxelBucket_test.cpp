@@ -1,0 +1,181 @@
+// Bucket packing: mode choice, word layout and the values that come back in every mode.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "data/vb_voxelBucket.h"
+
+namespace {
+
+// Decodes one channel of a bucket over the whole bucket.
+std::vector<float> decodeAll(std::vector<uint8_t> const& bytes, CbucketBlend& blend) {
+    std::vector<float> out(static_cast<size_t>(blend.n[0]) * blend.n[1] * blend.n[2], -99.0f);
+    std::vector<float*> planes;
+    for (int z = 0; z < blend.n[2]; z++)
+        planes.push_back(out.data() + static_cast<size_t>(z) * blend.n[0] * blend.n[1]);
+    CbucketTarget t;
+    t.planes = planes.data();
+    std::memcpy(t.size, blend.n, sizeof(t.size));
+    EXPECT_EQ(decodeBucketChannel(bytes[0], bytes.data() + 1, blend, t), 0);
+    return out;
+}
+
+TEST(VoxelBucket, SlotTablesFillOneWord) {
+    const int perWord[voxelModeCount] = {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 16, 0};
+    for (int mode = 0; mode < voxelModeCount; mode++) {
+        uint8_t const* widths;
+        ASSERT_EQ(voxelSlotWidths(mode, &widths), perWord[mode]) << mode;
+        int bits = 0;
+        for (int s = 0; s < perWord[mode]; s++)
+            bits += widths[s];
+        EXPECT_EQ(bits, perWord[mode] ? 32 : 0) << mode;
+    }
+    EXPECT_EQ(voxelSlotWidths(14, nullptr), 0);
+    EXPECT_EQ(voxelPayloadBytes(14, 10), -1);
+    EXPECT_EQ(voxelPayloadBytes(255, 10), -1);
+}
+
+TEST(VoxelBucket, ModeFollowsTheBitsOfTheSpread) {
+    struct Case {
+        float bits;
+        int mode;
+    } const cases[] = {{-INFINITY, 12}, {1.99f, 12}, {2.0f, 11}, {2.39f, 11}, {2.4f, 10}, {2.9f, 9},
+                       {3.0f, 9},       {3.3f, 8},   {3.8f, 7},  {4.0f, 6},   {4.5f, 5},  {5.4f, 4},
+                       {6.39f, 4},      {6.4f, 3},   {8.0f, 2},  {10.69f, 2}, {10.7f, 1}, {30.0f, 1}};
+    for (Case const& c : cases)
+        EXPECT_EQ(voxelModeForBits(c.bits), c.mode) << c.bits;
+}
+
+TEST(VoxelBucket, SixteenBitFloats) {
+    EXPECT_EQ(voxelHigh16(1.0f), 0x3F80);
+    EXPECT_EQ(voxelHigh16(-2.0f), 0xC000);
+    EXPECT_EQ(voxelWiden(0x3F80), 1.0f);
+    EXPECT_EQ(voxelWiden(voxelHigh16(1.01f)), 1.0078125f); // the low half is cut, not rounded
+    EXPECT_EQ(voxelClampValue(NAN), 0.0f);
+    EXPECT_EQ(voxelClampValue(3e7f), 1e7f);
+    EXPECT_EQ(voxelClampValue(-INFINITY), -1e7f);
+}
+
+// Every packing mode on an 8 x 8 x 4 bucket over flat zero corners, the spread chosen so that
+// log2(spread x 256) falls inside the mode's band.
+TEST(VoxelBucket, EveryModeRoundTrips) {
+    struct Case {
+        int mode;
+        float bits;
+    } const cases[] = {{12, 1.0f}, {11, 2.2f}, {10, 2.6f}, {9, 3.0f}, {8, 3.5f}, {7, 3.9f},
+                       {6, 4.2f},  {5, 5.0f},  {4, 6.0f},  {3, 7.0f}, {2, 9.0f}, {1, 12.0f}};
+    int const n[3] = {8, 8, 4};
+    float const corners[8] = {};
+    for (Case const& c : cases) {
+        float spread = std::exp2(c.bits) / 256.0f;
+        std::vector<float> values(256);
+        for (size_t i = 0; i < values.size(); i++)
+            values[i] = spread * static_cast<float>((i * 37) % 101) / 100.0f;
+        values[0] = 0.0f;
+        values[5] = spread;
+        CbucketBlend blend;
+        blend.setup(n, corners);
+        std::vector<uint8_t> bytes;
+        float lowest = 1e9f, highest = -1e9f;
+        ASSERT_EQ(encodeBucketChannel(values.data(), blend, 256.0f, bytes, lowest, highest), c.mode)
+            << c.bits;
+        EXPECT_EQ(lowest, 0.0f);
+        EXPECT_EQ(highest, spread);
+        uint8_t const* widths;
+        int perWord = voxelSlotWidths(c.mode, &widths);
+        // Mode 3 takes 64 words, mode 2 86 (the last holding one value).
+        EXPECT_EQ(bytes.size(), 5u + 4u * static_cast<size_t>((256 + perWord - 1) / perWord)) << c.mode;
+        EXPECT_EQ(voxelPayloadBytes(c.mode, 256), static_cast<int64_t>(bytes.size()) - 1);
+
+        std::vector<float> back = decodeAll(bytes, blend);
+        float kept = voxelWiden(voxelHigh16(spread));
+        EXPECT_EQ(back[0], 0.0f) << c.mode; // the smallest residual is slot value 0
+        EXPECT_EQ(back[5], kept) << c.mode; // the largest is twoPowers[w]
+        int narrowest = 16;
+        for (int s = 0; s < perWord; s++)
+            narrowest = std::min<int>(narrowest, widths[s]);
+        float step = kept / static_cast<float>(twoPowers[narrowest]);
+        for (size_t i = 0; i < values.size(); i++)
+            ASSERT_NEAR(back[i], values[i], step * 0.5f + (spread - kept) + 1e-6f)
+                << c.mode << " voxel " << i;
+    }
+}
+
+TEST(VoxelBucket, WordLayoutRoundsPositiveAndTruncatesNegativeValues) {
+    int const n[3] = {4, 1, 1};
+    float const corners[8] = {};
+    // Spread 2 at quality 64: log2(128) = 7, mode 3, four 8-bit slots.
+    float const values[4] = {-1.0f, 1.0f, 0.3f, -0.296078431f};
+    CbucketBlend blend;
+    blend.setup(n, corners);
+    std::vector<uint8_t> bytes;
+    float lo = 0.0f, hi = 0.0f;
+    ASSERT_EQ(encodeBucketChannel(values, blend, 64.0f, bytes, lo, hi), 3);
+    // 0.3: t x 255 = 165.75 rounds to 166; -0.296: 89.75 truncates to 89.
+    std::vector<uint8_t> const want = {3, 0x80, 0xBF, 0x80, 0x3F, 0, 255, 166, 89};
+    EXPECT_EQ(bytes, want);
+}
+
+TEST(VoxelBucket, ConstantAndSmoothBucketsCarryNoData) {
+    int const n[3] = {3, 2, 2};
+    float const corners[8] = {1.0f, 2.0f, 1.5f, 2.5f, 3.0f, 4.0f, 3.5f, 4.5f};
+    CbucketBlend blend;
+    blend.setup(n, corners);
+    std::vector<float> smooth;
+    for (int z = 0; z < 2; z++)
+        for (int y = 0; y < 2; y++) {
+            blend.setRow(y, z);
+            for (int x = 0; x < 3; x++)
+                smooth.push_back(blend.smoothAt(x));
+        }
+    EXPECT_EQ(smooth[0], 1.0f);
+    EXPECT_FLOAT_EQ(smooth[11], 1.0f + 2.0f / 3.0f + 0.5f * 0.5f + 2.0f * 0.5f); // weights i / n
+    std::vector<uint8_t> bytes;
+    float lo = 0.0f, hi = 0.0f;
+    EXPECT_EQ(encodeBucketChannel(smooth.data(), blend, 256.0f, bytes, lo, hi), voxelModeSmooth);
+    EXPECT_EQ(bytes.size(), 1u);
+    EXPECT_EQ(decodeAll(bytes, blend), smooth);
+
+    std::vector<float> flat(12, 7.25f);
+    bytes.clear();
+    EXPECT_EQ(encodeBucketChannel(flat.data(), blend, 256.0f, bytes, lo, hi), voxelModeConstant);
+    EXPECT_EQ(bytes, std::vector<uint8_t>{13});
+    EXPECT_EQ(decodeAll(bytes, blend), std::vector<float>(12, 1.0f)); // the first corner's value
+}
+
+TEST(VoxelBucket, OnlyTheBoxIsWrittenWithMultiplierAndOffset) {
+    int const n[3] = {5, 3, 2};
+    float const corners[8] = {};
+    std::vector<float> values(30);
+    for (size_t i = 0; i < values.size(); i++)
+        values[i] = 0.01f * static_cast<float>(i);
+    CbucketBlend blend;
+    blend.setup(n, corners);
+    std::vector<uint8_t> bytes;
+    float lo = 0.0f, hi = 0.0f;
+    ASSERT_EQ(encodeBucketChannel(values.data(), blend, 256.0f, bytes, lo, hi), 4);
+    std::vector<float> whole = decodeAll(bytes, blend);
+
+    // The box (2..6, 1..2, 1) in volume space over a bucket that starts at (1, 0, 0).
+    float plane[5 * 2];
+    std::fill(std::begin(plane), std::end(plane), -99.0f);
+    float* planes[1] = {plane};
+    CbucketTarget t;
+    t.planes = planes;
+    t.start[0] = 2, t.start[1] = 1, t.start[2] = 1;
+    t.size[0] = 5, t.size[1] = 2, t.size[2] = 1;
+    t.origin[0] = 1;
+    t.mult = 2.0f;
+    t.add = 1.0f;
+    ASSERT_EQ(decodeBucketChannel(bytes[0], bytes.data() + 1, blend, t), 0);
+    for (int y = 0; y < 2; y++)
+        for (int x = 0; x < 5; x++) {
+            int bx = x + 1; // bucket offset of box x + 2
+            float want = bx < 5 ? whole[static_cast<size_t>(15 + (y + 1) * 5 + bx)] * 2.0f + 1.0f : -99.0f;
+            EXPECT_FLOAT_EQ(plane[y * 5 + x], want) << x << "," << y;
+        }
+}
+
+} // namespace

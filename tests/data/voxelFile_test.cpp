@@ -1,0 +1,308 @@
+// The voxel file: round trips of float and byte volumes, the header's chunks, reading in
+// pieces, and damaged files failing cleanly.
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "data/vb_voxelIO.h"
+#include "dataArrayShape.h"
+#include "dataTestSupport.h"
+
+namespace {
+
+class VoxelFileTest : public DataArrayTest {
+  protected:
+    std::string path(char const* name) const { return dir.file(name); }
+    TempDir dir;
+};
+
+void put(std::string& s, uint32_t v, int size) {
+    for (int i = 0; i < size; i++)
+        s += static_cast<char>(v >> (8 * i));
+}
+void putFloat(std::string& s, float f) {
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    put(s, v, 4);
+}
+std::string chunk(char const* key, std::string const& payload) {
+    std::string s(key, 2);
+    put(s, static_cast<uint32_t>(payload.size()), 4);
+    return s + payload;
+}
+std::string mnPayload(int chans, int res, int bucket) {
+    std::string p = "OPAC";
+    put(p, static_cast<uint32_t>(chans), 2);
+    for (int d = 0; d < 3; d++)
+        put(p, static_cast<uint32_t>(res), 2);
+    for (float f : {-2.0f, -2.0f, -2.0f, 2.0f, 2.0f, 2.0f})
+        putFloat(p, f);
+    p += std::string{static_cast<char>(bucket), static_cast<char>(bucket), static_cast<char>(bucket), 0};
+    return p;
+}
+
+// A hand-made file: one 2 x 2 x 2 bucket of one channel, its chunks in an unusual order
+// with an unknown key, corners of 1.5 (and 9 at the far ones), a constant bucket.
+std::string smallFile(std::string const& chunks, std::string const& modes = std::string(1, '\x0d')) {
+    std::string s = "VOXL";
+    put(s, 1, 2);
+    put(s, 10, 4);
+    s += chunks + "--";
+    for (int k = 0; k < 8; k++)
+        put(s, k == 0 ? 0x3FC0 : 0x4110, 2);
+    return s + modes;
+}
+std::string cmPayload(int mode, float rmin, float rmax) {
+    std::string p;
+    put(p, 0, 4);
+    put(p, static_cast<uint32_t>(mode), 4);
+    putFloat(p, rmax);
+    putFloat(p, rmin);
+    return p;
+}
+std::string goodChunks() {
+    return chunk("ZZ", "abc") + chunk("CM", cmPayload(0, 0, 1)) + chunk("MN", mnPayload(1, 2, 2));
+}
+
+// A smooth field of two channels with some detail, over a shape that buckets do not divide.
+void fillField(CdataVolume& v) {
+    for (int z = 0; z < v.res[2]; z++)
+        for (int y = 0; y < v.res[1]; y++)
+            for (int x = 0; x < v.res[0]; x++)
+                for (int c = 0; c < v.chans; c++)
+                    v.floatData[((z * v.res[1] + y) * v.res[0] + x) * v.chans + c] =
+                        std::sin(0.3f * x + c) * std::cos(0.2f * y) + 0.05f * z -
+                        0.1f * ((x * 7 + y * 3 + z) % 5);
+}
+
+TEST_F(VoxelFileTest, FloatVolumeRoundTrip) {
+    CdataVolume v;
+    v.init(13, 10, 7, 2, 4);
+    v.setDimensionSpace(0, -1.0f, 1.0f);
+    v.setDimensionSpace(2, 0.0f, 3.0f);
+    fillField(v);
+    ASSERT_EQ(v.saveVox(path("f.vox").c_str(), 4.0f, -1, 0.0f, 1.0f), 0);
+
+    CdataVolume back;
+    ASSERT_EQ(back.load(path("f.vox").c_str()), 0);
+    EXPECT_EQ(shape(back), "3d 13x10x7 2ra t4 n1820");
+    EXPECT_EQ(space(back, 0), space(v, 0));
+    EXPECT_EQ(space(back, 2), space(v, 2));
+    // 16-bit corners and residual bounds (1 part in 128 of values below 2) plus the slots.
+    for (int i = 0; i < v.numElements; i++)
+        ASSERT_NEAR(back.floatData[i], v.floatData[i], 0.05f) << i;
+    EXPECT_EQ(exitReason(), "");
+
+    std::string file = readWholeFile(path("f.vox"));
+    EXPECT_EQ(file.substr(0, 14), std::string("VOXL\x02\x00\x0e\x00\x00\x00\x9a\x02\x00\x00", 14));
+    std::istringstream in(file);
+    CvoxelLoader loader;
+    CvoxelHeader h;
+    ASSERT_EQ(loader.open(in), 0);
+    EXPECT_EQ(loader.startBuffer(1, h), 1); // the second slot was never written
+    ASSERT_EQ(loader.startBuffer(0, h), 0);
+    EXPECT_EQ(h.type, "UNDF");
+    EXPECT_EQ(h.bucketZ, 4);
+    float lowest = 1e9f, highest = -1e9f;
+    for (int i = 0; i < v.numElements; i++)
+        lowest = std::fmin(lowest, v.floatData[i]), highest = std::fmax(highest, v.floatData[i]);
+    EXPECT_EQ(h.lowest, lowest);
+    EXPECT_EQ(h.highest, highest);
+    float mult[4] = {2, 1, 1, 1}, add[4] = {1, 0, 0, 0};
+    loader.setMultAdd(mult, add);
+    EXPECT_EQ(loader.getHighestVoxelValue(), highest * 2 + 1);
+}
+
+TEST_F(VoxelFileTest, ByteVolumeDividesByTheRange) {
+    CdataVolume v;
+    v.init(9, 4, 5, 1, 4);
+    v.fillWithConstant(1.0f);
+    v.floatData[3] = 1.5f;
+    v.floatData[100] = 0.5f;
+    v.floatData[150] = 1.8f;
+    ASSERT_EQ(v.saveVox(path("b.vox").c_str(), 1.0f, 6, 0.0f, 2.0f), 0);
+    CdataVolume back;
+    ASSERT_EQ(back.loadVox(path("b.vox").c_str()), 0);
+    EXPECT_EQ(shape(back), "3d 9x4x5 1a t1 n180");
+    EXPECT_EQ(back.byteData[0], 127);       // 1.0 of 0..2
+    for (int i = 0; i < v.numElements; i++) // the remap gives the value back
+        ASSERT_NEAR(back.valRemp[0] + back.byteData[i] * back.remapMult, v.floatData[i], 0.03f) << i;
+
+    v.saveVox(path("r.vox").c_str(), 1.0f, 2, 1.0f, 3.0f); // a range that does not start at 0
+    ASSERT_EQ(back.loadVox(path("r.vox").c_str()), 0);
+    EXPECT_EQ(back.byteData[100], 0);        // 0.5 lies below the range
+    EXPECT_NEAR(back.byteData[150], 102, 1); // (1.8 - 1) x 255 / 2
+}
+
+TEST_F(VoxelFileTest, ByteVolumesSaveThroughTheirRemap) {
+    CdataVolume v;
+    v.init(3, 3, 3, 1, 1);
+    v.setvalueRemap(-1.0f, 1.0f);
+    v.byteData[13] = 255;
+    ASSERT_EQ(v.saveVox(path("s.vox").c_str(), 1.0f, 0, 0.0f, 1.0f), 0);
+    CdataVolume back;
+    ASSERT_EQ(back.loadVox(path("s.vox").c_str()), 0);
+    EXPECT_EQ(back.dataType, 4);
+    EXPECT_NEAR(back.floatData[13], 1.0f, 0.01f);
+    EXPECT_NEAR(back.floatData[0], -1.0f, 0.01f);
+}
+
+TEST_F(VoxelFileTest, HandMadeHeaderInAnyOrder) {
+    std::istringstream in(smallFile(goodChunks()));
+    CdataVolume v;
+    ASSERT_EQ(loadVoxelStream(v, in), 0);
+    EXPECT_EQ(shape(v), "3d 2x2x2 1a t4 n8");
+    EXPECT_EQ(space(v, 1), "-2..2 *0.25 fixed -512/16384");
+    EXPECT_EQ(floats(v), std::vector<float>(8, 1.5f));
+
+    std::istringstream mode0(smallFile(goodChunks(), std::string(1, '\0'))); // the corners' blend
+    ASSERT_EQ(loadVoxelStream(v, mode0), 0);
+    EXPECT_EQ(v.floatData[0], 1.5f);
+    EXPECT_EQ(v.floatData[7], 9.0f - (9.0f - 1.5f) * 0.125f);
+}
+
+TEST_F(VoxelFileTest, ReadsInPiecesAndNeverBackwards) {
+    CdataVolume v;
+    v.init(10, 6, 9, 1, 4);
+    fillField(v);
+    ASSERT_EQ(v.saveVox(path("p.vox").c_str(), 1.0f, 0, 0.0f, 1.0f), 0);
+    CdataVolume whole;
+    ASSERT_EQ(whole.loadVox(path("p.vox").c_str()), 0);
+
+    CvoxelLoader loader;
+    CvoxelHeader h;
+    ASSERT_EQ(loader.open(path("p.vox").c_str()), 0);
+    ASSERT_EQ(loader.startBuffer(0, h), 0);
+    float plane[3 * 2];
+    float* planes[1] = {plane};
+    CsliceIO box;
+    box.slices = planes;
+    box.chans = 1;
+    box.start[0] = 7, box.start[1] = 4, box.start[2] = 5; // inside the second slab
+    box.size[0] = 3, box.size[1] = 2, box.size[2] = 1;
+    ASSERT_EQ(loader.read(box), 0);
+    for (int y = 0; y < 2; y++)
+        for (int x = 0; x < 3; x++)
+            EXPECT_EQ(plane[y * 3 + x], whole.floatData[(5 * 6 + 4 + y) * 10 + 7 + x]);
+    box.start[2] = 2;
+    EXPECT_EQ(loader.read(box), 1); // the first slab was passed
+    box.chans = 2;
+    box.start[2] = 8;
+    EXPECT_EQ(loader.read(box), 1);
+}
+
+TEST_F(VoxelFileTest, SaverRefusals) {
+    CdataVolume empty;
+    EXPECT_EQ(empty.saveVox(path("e.vox").c_str(), 1.0f, 0, 0.0f, 1.0f), 1);
+    EXPECT_FALSE(pathExists(path("e.vox")));
+
+    // A buffer ended before all its slabs keeps the "LH" placeholders and fails.
+    std::stringstream out;
+    CvoxelSaver saver;
+    CvoxelHeader h;
+    h.channels = 1;
+    h.resX = h.resY = 2;
+    h.resZ = 20;
+    ASSERT_EQ(saver.open(out, 1), 0);
+    ASSERT_EQ(saver.startBuffer(h), 0);
+    EXPECT_EQ(saver.endBuffer(), 1);
+    EXPECT_EQ(saver.startBuffer(h), 1); // one buffer only
+    std::string s = out.str();
+    size_t lh = s.find("LH");
+    ASSERT_NE(lh, std::string::npos);
+    float placeholder;
+    std::memcpy(&placeholder, s.data() + lh + 6, 4);
+    EXPECT_EQ(placeholder, -1000000.0f);
+    EXPECT_EQ(saver.close(), 1);
+    h.bucketX = 0;
+    EXPECT_EQ(saver.open(out, 1), 0);
+    EXPECT_EQ(saver.startBuffer(h), 1);
+}
+
+TEST_F(VoxelFileTest, DataArrayLoadReadsVoxelFiles) {
+    writeWholeFile(path("a.vox"), smallFile(goodChunks()));
+    CdataArray a;
+    ASSERT_EQ(a.load(path("a.vox").c_str()), 0);
+    EXPECT_EQ(shape(a), "3d 2x2x2 1a t4 n8");
+    EXPECT_EQ(a.name, path("a.vox").c_str());
+}
+
+// Damaged files: each fails with its message and leaves a loaded volume as it was (a
+// failure inside the buckets empties it).
+struct Damage {
+    char const* what;
+    std::string file;
+    char const* reason;
+    bool emptied;
+};
+
+class DamagedVoxelTest : public VoxelFileTest, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(DamagedVoxelTest, FailsCleanly) {
+    Damage const& d = GetParam();
+    CdataVolume v;
+    v.init(2, 2, 2, 1, 4);
+    v.floatData[3] = 7.0f;
+    std::istringstream in(d.file);
+    EXPECT_EQ(loadVoxelStream(v, in), 1) << d.what;
+    EXPECT_EQ(exitReason(), d.reason) << d.what;
+    if (d.emptied) {
+        EXPECT_EQ(v.numElements, 0) << d.what;
+    } else {
+        ASSERT_NE(v.floatData, nullptr) << d.what;
+        EXPECT_EQ(v.floatData[3], 7.0f) << d.what;
+    }
+}
+
+std::string withMN(std::string const& mn) {
+    return smallFile(chunk("MN", mn));
+}
+std::string replaced(std::string s, size_t at, std::string const& bytes) {
+    return s.replace(at, bytes.size(), bytes);
+}
+
+const char* const badHeader = "Error reading voxel file!";
+const char* const badMagic = "Unknown voxel format";
+INSTANTIATE_TEST_SUITE_P(
+    Files, DamagedVoxelTest,
+    ::testing::Values(
+        Damage{"wrong magic", "VOXM" + smallFile(goodChunks()).substr(4), badMagic, false},
+        Damage{"empty", "", badMagic, false},
+        Damage{"table past the end", std::string("VOXL\xff\xff", 6), badMagic, false},
+        Damage{"unwritten buffer", replaced(smallFile(goodChunks()), 6, std::string("\x9a\x02\0\0", 4)),
+               badHeader, false},
+        Damage{"offset past the end", replaced(smallFile(goodChunks()), 6, std::string("\0\0\1\0", 4)),
+               badHeader, false},
+        Damage{"no end of header", smallFile(goodChunks()).substr(0, 87), badHeader, false},
+        Damage{"chunk past the end", smallFile(chunk("MN", mnPayload(1, 2, 2)) + "ZZ\xff\xff\0\0"), badHeader,
+               false},
+        Damage{"short MN chunk", smallFile(chunk("MN", mnPayload(1, 2, 2).substr(0, 30))), badHeader, false},
+        Damage{"no MN chunk", smallFile(goodChunks().substr(0, 31)), badHeader, false},
+        Damage{"no channels", withMN(mnPayload(0, 2, 2)), badHeader, false},
+        Damage{"five channels", withMN(mnPayload(5, 2, 2)), badHeader, false},
+        Damage{"zero resolution", withMN(mnPayload(1, 0, 2)), badHeader, false},
+        Damage{"zero bucket", withMN(mnPayload(1, 2, 0)), badHeader, false},
+        Damage{"huge volume", withMN(mnPayload(1, 65535, 255)), badHeader, false},
+        Damage{"corner table past the end", withMN(mnPayload(1, 40, 1)), badHeader, false},
+        Damage{"bucket mode 14", smallFile(goodChunks(), "\x0e"), badHeader, true},
+        Damage{"bucket mode 255", smallFile(goodChunks(), "\xff"), badHeader, true},
+        Damage{"missing bucket", smallFile(goodChunks(), ""), badHeader, false},
+        Damage{"packed words cut short", smallFile(goodChunks(), std::string("\x01\0\0\x80\x3f\0\0", 7)),
+               badHeader, true}));
+
+TEST_F(VoxelFileTest, EveryTruncationOfASavedFileFails) {
+    CdataVolume v;
+    v.init(9, 3, 5, 3, 4);
+    fillField(v);
+    ASSERT_EQ(v.saveVox(path("t.vox").c_str(), 1.0f, 0, 0.0f, 1.0f), 0);
+    std::string whole = readWholeFile(path("t.vox"));
+    for (size_t n = 0; n < whole.size(); n++) {
+        std::istringstream in(whole.substr(0, n));
+        CdataVolume back;
+        EXPECT_EQ(loadVoxelStream(back, in), 1) << n << " bytes";
+        resetExitState();
+    }
+}
+
+} // namespace

@@ -1,0 +1,206 @@
+// The sphere field: loading and its limits, cell masks, the x-range query against a plain
+// scan on random fields, the signed distance, and which spheres a fish is offered.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "fish/avoidZone.h"
+#include "fish/sphereField.h"
+#include "support/cerr.h"
+
+namespace {
+
+// A model of spheres: positions and radii, with or without the "pscale" attribute.
+class SphereModel : public CsphereSource {
+  public:
+    std::vector<CsphereDef> points;
+    bool interleaved = true;
+    bool withScale = true;
+    int pointCount() const override { return static_cast<int>(points.size()); }
+    bool isInterleaved() const override { return interleaved; }
+    bool hasAttribute(char const* name) const override {
+        return withScale && std::strcmp(name, "pscale") == 0;
+    }
+    Cvector pointPosition(int i) const override { return Cvector(points[i].x, points[i].y, points[i].z); }
+    float pointAttribute(int i, char const*) const override { return points[i].radius; }
+};
+
+// A fish that sees every sphere it is offered as a rectangle holding the sphere's centre.
+class Seer : public CsphereAvoider {
+  public:
+    Cvector head;
+    float length = 1.0f;
+    std::unique_ptr<CavoidZone> zone = std::make_unique<CavoidZone>();
+    std::vector<float> offered; // radii of the spheres offered
+    Cvector getHeadPos() override { return head; }
+    float getBodyLength() override { return length; }
+    bool getSphereViewRect(Cvector const& c, float r, Crect& out) override {
+        offered.push_back(r);
+        out = Crect(c.x, c.x, c.y, c.y);
+        return r < 5.0f; // the big sphere is never seen
+    }
+    CavoidZone& getAvoidZone() override { return *zone; }
+};
+
+// One big sphere that fixes the bounds (y from 0.005, one cell per unit; x 1.5 cells per
+// unit from 4.005) and a small one in y cells 2 to 4 and z cells 0 to 1.
+SphereModel twoSpheres() {
+    SphereModel m;
+    m.points = {{12, 8, 8, 7.995f}, {12, 3.505f, 1.0f, 1.0f}};
+    return m;
+}
+
+TEST(SphereField, MasksAndBounds) {
+    EXPECT_EQ(CsphereField::maskFromStartEnd(2, 4) | CsphereField::maskFromStartEnd(0, 1) << 16, 0x3001Cu);
+    EXPECT_EQ(CsphereField::maskFromStartEnd(-3, 20), 0xFFFFu);
+    EXPECT_EQ(CsphereField::maskFromStartEnd(5, 4), 0u);
+    CsphereField f;
+    SphereModel m = twoSpheres();
+    ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
+    EXPECT_EQ(f.count, 2);
+    EXPECT_NEAR(f.minCorner.y, 0.005f, 1e-6f);
+    EXPECT_NEAR(f.cellScale.y, 1.0f, 1e-4f);
+    EXPECT_NEAR(f.cellScale.x, 1.5f, 1e-4f);
+    EXPECT_EQ(f.masks[1], 0x3001Cu); // y cells 2..4, z cells 0..1
+    EXPECT_EQ(f.masks[0], 0xFFFFFFFFu);
+}
+
+TEST(SphereField, LoadingLimits) {
+    CsphereField f;
+    SphereModel m;
+    m.points.assign(CsphereField::maxSpheres, CsphereDef{1, 2, 3, 0.5f});
+    ASSERT_EQ(f.loadSpheres(m, 2.0f), 0);
+    EXPECT_EQ(f.count, 16384);
+    EXPECT_FLOAT_EQ(f.spheres[5].y, 4.0f);
+    EXPECT_FLOAT_EQ(f.spheres[5].radius, 1.0f);
+
+    m.withScale = false; // the spheres stay, the bounds are reset
+    EXPECT_EQ(f.loadSpheres(m, 1.0f), 1);
+    EXPECT_EQ(f.count, 16384);
+    EXPECT_FLOAT_EQ(f.minCorner.x, 1000.0f);
+    EXPECT_TRUE(exitReasonList.empty());
+
+    struct Case {
+        int points;
+        bool interleaved;
+        char const* reason;
+    } const cases[] = {{CsphereField::maxSpheres + 1, true, "tms!"}, {3, false, "notInterlvd"}};
+    for (Case const& c : cases) {
+        resetExitState();
+        SphereModel bad;
+        bad.points.assign(static_cast<size_t>(c.points), CsphereDef{0, 0, 0, 1});
+        bad.interleaved = c.interleaved;
+        EXPECT_EQ(f.loadSpheres(bad, 1.0f), 1) << c.reason;
+        EXPECT_EQ(f.count, 0) << c.reason;
+        ASSERT_FALSE(exitReasonList.empty()) << c.reason;
+        EXPECT_STREQ(exitReasonList[0].c_str(), c.reason);
+    }
+    resetExitState();
+}
+
+// The x-range query equals a scan of every sphere's own x cells.
+TEST(SphereField, XRangeMatchesAPlainScan) {
+    uint32_t seed = 12345;
+    auto next = [&seed] { // [0, 1)
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float>(seed >> 8) / 16777216.0f;
+    };
+    auto cell = [](float offset, float scale) {
+        float c = offset * scale;
+        return c < 0.0f ? -1 : c >= 1000.0f ? 1000 : static_cast<int>(c);
+    };
+    for (int field = 0; field < 20; field++) {
+        SphereModel m;
+        int n = 1 + static_cast<int>(next() * 60);
+        for (int i = 0; i < n; i++)
+            m.points.push_back({next() * 20 - 10, next() * 6, next() * 8, 0.1f + next() * 1.5f});
+        CsphereField f;
+        ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
+        for (int q = 0; q < 50; q++) {
+            float x0 = next() * 26 - 13, x1 = x0 + next() * 6;
+            int c0 = cell(x0 - f.minCorner.x, f.cellScale.x), c1 = cell(x1 - f.minCorner.x, f.cellScale.x);
+            int wantFirst = n, wantLast = -1;
+            if (c1 >= 0 && c0 < CsphereField::cellsX) {
+                c0 = std::max(c0, 0);
+                c1 = std::min(c1, CsphereField::cellsX - 1);
+                for (int i = 0; i < n; i++) {
+                    CsphereDef const& s = f.spheres[i];
+                    int s0 = std::max(cell(s.x - s.radius - f.minCorner.x, f.cellScale.x), 0);
+                    int s1 = std::min(cell(s.x + s.radius - f.minCorner.x, f.cellScale.x),
+                                      CsphereField::cellsX - 1);
+                    if (s0 <= c1 && s1 >= c0) wantFirst = std::min(wantFirst, i), wantLast = i;
+                }
+            }
+            int last;
+            int first = f.getFirstLastSpheresForXbound(x0, x1, last);
+            if (wantLast < 0) {
+                EXPECT_GT(first, last) << field << "/" << q;
+            } else {
+                EXPECT_EQ(first, wantFirst) << field << "/" << q;
+                EXPECT_EQ(last, wantLast) << field << "/" << q;
+            }
+        }
+    }
+}
+
+TEST(SphereField, SignedDistance) {
+    CsphereField f;
+    Cvector offset(7, 7, 7);
+    EXPECT_EQ(f.getSphereLevelSet(Cvector(1, 2, 3), &offset), 10000.0f);
+    EXPECT_EQ(offset.x, 7.0f); // untouched without a sphere
+    SphereModel m;
+    m.points = {{0, 0, 0, 1}, {5, 0, 0, 2}};
+    ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
+    struct Case {
+        Cvector p;
+        float level;
+        Cvector offset;
+    } const cases[] = {
+        {Cvector(0, 0, 0), -1, Cvector(0, 0, 0)},
+        {Cvector(0, 3, 0), 2, Cvector(0, -3, 0)},
+        {Cvector(2.4f, 0, 0), 0.6f, Cvector(2.6f, 0, 0)},
+        {Cvector(5, 0, 1), -1, Cvector(0, 0, -1)},
+    };
+    for (Case const& c : cases) {
+        EXPECT_FLOAT_EQ(f.getSphereLevelSet(c.p, &offset), c.level) << c.p;
+        EXPECT_NEAR((offset - c.offset).length(), 0.0f, 1e-6f) << c.p;
+        EXPECT_FLOAT_EQ(f.getSphereLevelSet(c.p, nullptr), c.level) << c.p;
+    }
+}
+
+TEST(SphereField, SpheresOfferedToAFish) {
+    CsphereField f;
+    SphereModel m = twoSpheres();
+    ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
+    struct Case {
+        char const* what;
+        Cvector head;
+        float length;
+        size_t offered;
+        int rects;
+    } const cases[] = {
+        {"beside the small sphere", Cvector(12, 3.5f, 1), 0.5f, 2, 1},
+        {"in the big one only", Cvector(12, 12, 12), 0.5f, 1, 0},
+        {"wholly at smaller x", Cvector(2, 3.5f, 1), 1.5f, 0, 0},
+        {"beyond the last x cell", Cvector(22, 3.5f, 1), 1.5f, 0, 0},
+        {"above the field", Cvector(12, 30, 1), 1.0f, 0, 0},
+    };
+    for (Case const& c : cases) {
+        Seer fish;
+        fish.head = c.head;
+        fish.length = c.length;
+        f.addSphereFieldAvoidanceRects(fish);
+        EXPECT_EQ(fish.offered.size(), c.offered) << c.what;
+        EXPECT_EQ(fish.zone->count, c.rects) << c.what;
+    }
+    Seer fish;
+    CsphereField empty;
+    empty.addSphereFieldAvoidanceRects(fish);
+    EXPECT_TRUE(fish.offered.empty());
+    f.clearSphereField();
+    EXPECT_EQ(f.getSphereLevelSet(Cvector(), nullptr), 10000.0f);
+}
+
+} // namespace
