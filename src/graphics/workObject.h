@@ -43,6 +43,10 @@ class CworkObject : public CsafeRelationship {
     virtual void copyDataFrom(CworkObject* other);
     // Points camera-bound joints at the camera of the owner's tank.
     virtual void setCameraMatricesToTank();
+    // Points of the deformed mesh.
+    virtual int pointCount() { return 0; }
+    // x, y, z of a point in a geometry buffer (0 or 1), writable; null when out of range.
+    virtual float* pointPosition(int, int) { return nullptr; }
 
     Cthing* thing = nullptr;
     // The buffer handed to the renderer this refresh (0 or 1).

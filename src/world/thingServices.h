@@ -51,6 +51,13 @@ class CspeciesServices : public CdirectoryVar {
     virtual bool skeletonRestPosition(int joint, Cvector& out) = 0;
     // Whether the skeleton model's point records are interleaved.
     virtual bool skeletonInterleaved() = 0;
+    // Components of the skeleton model's named point attribute; -1 when it has none.
+    virtual int skeletonAttribSize(char const*) { return -1; }
+    // The named attribute of a joint's point into out (room for 4 floats; at most 4
+    // components written). False when the attribute or the joint does not exist.
+    virtual bool skeletonAttrib(int, char const*, float*) { return false; }
+    // The normal of a joint's point; false when the model has no normals.
+    virtual bool skeletonNormal(int, Cvector&) { return false; }
 };
 
 // Set when the last custom texture script failed; cleared when one runs cleanly.
