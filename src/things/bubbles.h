@@ -28,15 +28,15 @@ class Cbubbles : public Cthing, public CbubbleEmitter {
     void moveAllZpos() override;
 
     int32_t bubbleCount = 0;
-    Clist<Cvector> positions;     // the joints' points
-    Clist<Cmatrix3> matrices;     // uniform scale while rising, all zeros while hidden
-    Clist<float> speeds;          // rise per frame before division by the world speed
-    Clist<int8_t> states;         // BUBBLE_...
-    Clist<float> ages;            // frames since emission
-    Clist<float> drifts;          // sideways drift factor
+    Clist<Cvector> positions; // the joints' points
+    Clist<Cmatrix3> matrices; // uniform scale while rising, all zeros while hidden
+    Clist<float> speeds;      // rise per frame before division by the world speed
+    Clist<int8_t> states;     // BUBBLE_...
+    Clist<float> ages;        // frames since emission
+    Clist<float> drifts;      // sideways drift factor
     Clist<float> wobblePhases;
     Clist<float> sizes;
-    Clist<float> bigOnes;         // nonzero: a big bubble
+    Clist<float> bigOnes;          // nonzero: a big bubble
     Clist<Cvector> emissionPoints; // centre line of the wobble
     float killHeight = 0.0f;
     float emitCredit = 0.0f;

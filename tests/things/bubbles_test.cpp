@@ -36,44 +36,32 @@ class BubblesTest : public ModelThingTest {
         return out;
     }
     static bool hidden(Cmatrix3 const& m) {
-        return m.side.lengthSquared() == 0.0f && m.up.lengthSquared() == 0.0f && m.forward.lengthSquared() == 0.0f;
+        return m.side.lengthSquared() == 0.0f && m.up.lengthSquared() == 0.0f &&
+               m.forward.lengthSquared() == 0.0f;
     }
     // Every draw is 0.5: the credit grows by the rate, bubbles have size 0.15 and no drift.
     FixedRandom random{0.5f};
     KnownNoise noise{[](int) { return 0.0f; }};
 };
 
-TEST_F(BubblesTest, ResetParksEveryBubbleAndSwitchesTheEmitterOff) {
-    tank.setTankValue("tankScale", 2.0f);
-    AttribSpecies& s = newSpecies(3);
-    auto* b = make(s);
-    EXPECT_EQ(b->initialized, 1);
-    EXPECT_FALSE(b->emitterOn());
-    EXPECT_FLOAT_EQ(b->origin.y, -1000.0f);
-    EXPECT_FLOAT_EQ(b->killHeight, 0.5f);
-    EXPECT_FLOAT_EQ(b->noisePhase, 10.0f);
-    EXPECT_EQ(statesOf(*b), (std::vector<int>{-1, -1, -1}));
-    auto const& bound = recorder(*b)->boundJoints;
-    ASSERT_EQ(bound.size(), 3u);
-    for (int k = 0; k < 3; k++) {
-        EXPECT_FLOAT_EQ(b->positions[k].y, -1000.0f);
-        EXPECT_EQ(bound[static_cast<size_t>(k)].translatePoint, &b->positions[k]);
-        EXPECT_EQ(bound[static_cast<size_t>(k)].rotation, &b->matrices[k]);
-    }
-}
-
 TEST_F(BubblesTest, ABubbleGoesFinishedWaitingRisingFinished) {
     AttribSpecies& s = newSpecies(3);
     auto* b = make(s);
+    EXPECT_FALSE(b->emitterOn());
+    EXPECT_EQ(statesOf(*b), (std::vector<int>{-1, -1, -1}));
+    for (int k = 0; k < 3; k++) {
+        EXPECT_EQ(recorder(*b)->boundJoints[static_cast<size_t>(k)].translatePoint, &b->positions[k]);
+        EXPECT_EQ(recorder(*b)->boundJoints[static_cast<size_t>(k)].rotation, &b->matrices[k]);
+    }
     b->origin = Cvector(0.0f, 0.0f, 0.0f);
     // Credit +1 a frame, capped at 2; each rise is 0.1075 and the kill height 0.25.
     std::vector<std::vector<int>> expected = {
-        {0, 0, 0},    // finished bubbles are hidden first; the credit waits
-        {1, 1, 0},    // two emitted, the third waits for credit
-        {1, 1, 1},    //
-        {-1, -1, 1},  // the first two pass the kill height
-        {0, 0, -1},   //
-        {1, 1, 0},    //
+        {0, 0, 0},   // finished bubbles are hidden first; the credit waits
+        {1, 1, 0},   // two emitted, the third waits for credit
+        {1, 1, 1},   //
+        {-1, -1, 1}, // the first two pass the kill height
+        {0, 0, -1},  //
+        {1, 1, 0},   //
     };
     for (size_t f = 0; f < expected.size(); f++) {
         b->goFish(1);
@@ -175,11 +163,13 @@ TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
         float speed = ((c.big != 0.0f ? 2.0f * size : size) * 0.05f + 0.1f) * scaled;
         float world = c.worldSpeed > 0.0 ? static_cast<float>(c.worldSpeed) : 1.0f;
         Cvector const& p = b->positions[0];
+        EXPECT_FLOAT_EQ(b->killHeight, 100.0f * static_cast<float>(c.tankScale)) << c.label;
         EXPECT_FLOAT_EQ(b->ages[0], 1.0f) << c.label;
         EXPECT_FLOAT_EQ(p.y, 2.0f + speed / world) << c.label;
         EXPECT_NEAR(p.x, 1.0f + std::sin(4.0f * p.y + 15.0f) * 0.3f * size, 1e-6f) << c.label;
         EXPECT_FLOAT_EQ(p.z, 3.0f) << c.label;
-        EXPECT_FLOAT_EQ(b->matrices[0].up.y, size / ((static_cast<float>(c.tankScale) + 1.0f) * 0.5f)) << c.label;
+        EXPECT_FLOAT_EQ(b->matrices[0].up.y, size / ((static_cast<float>(c.tankScale) + 1.0f) * 0.5f))
+            << c.label;
         EXPECT_FLOAT_EQ(b->matrices[0].up.x, 0.0f) << c.label;
         dropThing(b);
     }

@@ -15,7 +15,8 @@
 
 class AttribSpecies : public TestSpecies {
   public:
-    explicit AttribSpecies(int joints) : TestSpecies("model", std::vector<Cvector>(static_cast<size_t>(joints))) {}
+    explicit AttribSpecies(int joints)
+        : TestSpecies("model", std::vector<Cvector>(static_cast<size_t>(joints))) {}
     // Gives every joint the attribute with size components, all zero.
     void addAttrib(std::string const& attrib, int size) {
         sizes[attrib] = size;

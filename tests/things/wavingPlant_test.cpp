@@ -116,7 +116,8 @@ TEST_F(WavingPlantTest, JointsTurnAboutTheirNormalsByBasePlusNoiseTimesAmplitude
             EXPECT_NEAR(angle, expected, 1e-5f) << "joint " << j << " base " << withBase;
             // Joints are bound to their rotation and to the shared origin.
             EXPECT_EQ(recorder(*plant)->boundJoints[static_cast<size_t>(j)].rotation, &plant->rotations[j]);
-            EXPECT_EQ(recorder(*plant)->boundJoints[static_cast<size_t>(j)].translatePoint, &plant->jointOrigin);
+            EXPECT_EQ(recorder(*plant)->boundJoints[static_cast<size_t>(j)].translatePoint,
+                      &plant->jointOrigin);
         }
         dropThing(plant);
     }
