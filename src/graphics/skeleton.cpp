@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "graphics/numberLimits.h"
 #include "script/matrixControllerManager.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -186,7 +187,7 @@ int Cskeleton::initSkeleton(std::vector<CskeletonIdentity>& identities, float sc
     for (int i = 0; i < n; i++) {
         CmatrixPoint& joint = matrixPoints[i];
         joint.parentIndex = 0;
-        if (hasShowMe) joint.showMe = static_cast<uint8_t>(static_cast<int>(model->showMe[i]));
+        if (hasShowMe) joint.showMe = static_cast<uint8_t>(truncatedWithin(model->showMe[i]));
         joint.center = model->positions[i];
         joint.localMatrix.identity();
         joint.localMatrix.pos = -joint.center;
@@ -194,7 +195,7 @@ int Cskeleton::initSkeleton(std::vector<CskeletonIdentity>& identities, float sc
         joint.translatePoint = identities[i].translatePoint;
         joint.name = identities[i].name;
         joint.scale = scale;
-        int p = static_cast<int>(model->parents[i]);
+        int p = truncatedWithin(model->parents[i]);
         if (p == -1) {
             joint.localMatrix.scale(scale);
             joint.parentMatrix = nullptr;
@@ -297,7 +298,7 @@ int Cskeleton::readCommandString(int i, Cstring const& command, CskeletonIdentit
                 recordJointError(i, current, "fga", "");
                 return 1;
             }
-            int d = static_cast<int>(number);
+            int d = truncatedWithin(number, -1000, 1000);
             rotater->axisCodes[slot] = d;
             controller->setPointer(&rotater->angles[slot]);
             controller->setName(current + "_" + Cstring(static_cast<char>(120 + d)));

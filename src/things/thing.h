@@ -153,7 +153,7 @@ class Cthing : public CthingMessageHandler,
     float mass = 1.0f;
     CspeciesServices* species = nullptr;
     CtankServices* tank = nullptr;
-    float speedScale = 30.0f;
+    float speedScale = kBehaviourFramesPerSecond;
     int32_t framesUpdated = 0;
     Cthing* parentThing = nullptr;
     Cthing* shadowThing = nullptr;

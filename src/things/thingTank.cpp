@@ -106,10 +106,15 @@ unsigned Cthing::processCommand(CscriptHandler* handler, CscriptLine& line) {
             return CMD_STOP;
         }
         Cstring attrib = line.getString(0, true);
-        int component = static_cast<int>(line.getFloat(1));
-        float lo = static_cast<float>(line.getFloat(2));
-        float hi = static_cast<float>(line.getFloat(3));
-        if (workObject) workObject->mathOnAttribFromOriginalValues(attrib.c_str(), component, lo, hi);
+        double component = line.getFloat(1);
+        if (!(component >= 0.0 && component < 4.0)) {
+            setExitError("remapAttrib component out of range", 1);
+            return CMD_STOP;
+        }
+        float lo = clampToFloat(line.getFloat(2));
+        float hi = clampToFloat(line.getFloat(3));
+        if (workObject)
+            workObject->mathOnAttribFromOriginalValues(attrib.c_str(), static_cast<int>(component), lo, hi);
     } else if (word == "buildCustomTex") {
         if (line.tokenCount() < 1) {
             setExitError("buildCustomTex needs a script name", 1);

@@ -12,6 +12,10 @@
 
 class Cthing;
 
+// A script value as a float: values beyond the float range become its largest value of
+// that sign, so no conversion overflows; NaN stays NaN.
+float clampToFloat(double value);
+
 // Flag bit that marks a tank node: a thing's tank is its nearest ancestor carrying it.
 constexpr unsigned VAR_IS_TANK = 0x80;
 

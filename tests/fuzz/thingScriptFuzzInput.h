@@ -22,7 +22,6 @@ namespace thingFuzz {
 class Tank : public CtankServices {
   public:
     Tank() {
-        setName("tank");
         list = addDirectory("thingList");
         for (char const* v :
              {"tankScale", "backdrop_top", "backdrop_width", "adaptiveWidth", "backdrop_ishift"})
@@ -99,7 +98,6 @@ inline bool runThingScriptFuzzInput(uint8_t const* data, size_t size, char const
         }
         emptyTrash();
         balanced = tank.listed == 0; // a torn-down thing must leave the lists
-        tank.deleteChildren();
     }
     workObjectMaker = savedMaker;
     resetExitState();

@@ -1,6 +1,6 @@
-// Stand-ins for what a thing works with: a work object that records the calls the thing
-// makes on it, a tank with a thing list and recorded list calls, and a species with a
-// small skeleton.
+// Stand-ins for what a thing works with: a work object that records the calls made on
+// it, a tank with recorded list calls, a species with a small skeleton, and a thing kind
+// whose hooks write to a journal.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,161 +10,128 @@
 
 #include "graphics/workObject.h"
 #include "script/scripter.h"
-#include "support/cerr.h"
 #include "support/traceCapture.h"
 #include "things/thing.h"
 #include "world/thingServices.h"
 
+inline std::string num(float f) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", f);
+    return text;
+}
+
 class RecordingWorkObject : public CworkObject {
   public:
-    int initWorkGeometry() override {
-        calls.push_back("init");
-        return initResult;
-    }
-    int initSkeleton(std::vector<CskeletonIdentity>& identities, float scale) override {
-        calls.push_back("skeleton " + std::to_string(identities.size()) + " x" + num(scale));
-        boundJoints = identities;
+    int initWorkGeometry() override { return 0; }
+    int initSkeleton(std::vector<CskeletonIdentity>& ids, float scale) override {
+        log("skeleton " + std::to_string(ids.size()) + " x" + num(scale));
+        bound = ids;
         return skeletonResult;
     }
-    int calcGeometry(int buffer) override {
-        calls.push_back("calc " + std::to_string(buffer));
-        return CworkObject::calcGeometry(buffer);
+    int calcGeometry(int b) override {
+        return log("calc " + std::to_string(b)), CworkObject::calcGeometry(b);
     }
     void interpolateGeoWith(int from, int to, float t) override {
-        calls.push_back("blend " + std::to_string(from) + "->" + std::to_string(to) + " t=" + num(t));
+        log("blend " + std::to_string(from) + "->" + std::to_string(to) + " t=" + num(t));
     }
-    void calcBlendedMatrix(float f) override { calls.push_back("matrices " + num(f)); }
-    void shiftTexCoords(int buffer, int attrib, float shift) override {
-        calls.push_back("shift " + std::to_string(buffer) + " a" + std::to_string(attrib) + " by " +
-                        num(shift));
+    void calcBlendedMatrix(float f) override { log("matrices " + num(f)); }
+    void mathOnAttribFromOriginalValues(char const* a, int c, float lo, float hi) override {
+        log(std::string("remap ") + a + std::to_string(c) + " " + num(lo) + " " + num(hi));
+        remapLo[c & 1] = lo;
+        remapHi[c & 1] = hi;
     }
-    void mathOnAttribFromOriginalValues(char const* attrib, int component, float lo, float hi) override {
-        remaps.push_back({attrib, component, lo, hi});
-    }
-    void scaleSize(float scale) override { calls.push_back("scale x" + num(scale)); }
-    void flagToUpdateStaticData() override { uploads++; }
-    void setCameraMatricesToTank() override { calls.push_back("camera"); }
-
-    static std::string num(float f) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%g", f);
-        return text;
-    }
-    // The remap last made of one component of an attribute.
-    struct Remap {
-        std::string attrib;
-        int component;
-        float lo;
-        float hi;
-    };
-    Remap const* lastRemap(char const* attrib, int component) const {
-        for (auto it = remaps.rbegin(); it != remaps.rend(); ++it)
-            if (it->attrib == attrib && it->component == component) return &*it;
-        return nullptr;
-    }
+    void scaleSize(float s) override { log("scale x" + num(s)); }
+    void log(std::string const& call) { calls.push_back(call); }
 
     std::vector<std::string> calls;
-    std::vector<Remap> remaps;
-    std::vector<CskeletonIdentity> boundJoints;
-    int uploads = 0;
-    int initResult = 0;
+    std::vector<CskeletonIdentity> bound;
+    float remapLo[2] = {}, remapHi[2] = {};
     int skeletonResult = 0;
 };
 
 class TestSpecies : public CspeciesServices {
   public:
-    explicit TestSpecies(char const* speciesName, std::vector<Cvector> joints = {}) : restPositions(joints) {
-        setName(speciesName);
+    explicit TestSpecies(char const* n, std::vector<Cvector> joints = {}) : rest(std::move(joints)) {
+        setName(n);
     }
-    void unrequestSpecies() override { released++; }
-    int skeletonJointCount() override { return static_cast<int>(restPositions.size()); }
-    bool skeletonRestPosition(int joint, Cvector& out) override {
-        if (joint < 0 || joint >= skeletonJointCount()) return false;
-        out = restPositions[static_cast<size_t>(joint)];
+    void unrequestSpecies() override {}
+    int skeletonJointCount() override { return static_cast<int>(rest.size()); }
+    bool skeletonRestPosition(int j, Cvector& out) override {
+        if (j < 0 || j >= skeletonJointCount()) return false;
+        out = rest[static_cast<size_t>(j)];
         return true;
     }
     bool skeletonInterleaved() override { return interleaved; }
-
-    std::vector<Cvector> restPositions;
+    std::vector<Cvector> rest;
     bool interleaved = true;
-    int released = 0;
 };
-
-// Makes the things that ":addThing" names; set by the test that saves and reads tanks.
-using ThingMaker = Cthing* (*)(CspeciesServices* species);
 
 class TestTank : public CtankServices {
   public:
-    TestTank() {
-        setName("tank");
-        thingList = addDirectory("thingList");
-    }
+    TestTank() { thingList = addDirectory("thingList"); }
     Cvariable* getThingList() override { return thingList; }
-    void addThingToTankLists(Cthing* thing) override { listed.push_back(thing); }
-    int removeThingFromList(Cthing* thing) override {
-        for (auto it = listed.begin(); it != listed.end(); ++it)
-            if (*it == thing) {
-                listed.erase(it);
-                return 0;
-            }
-        unlisted++;
-        return 0;
-    }
+    void addThingToTankLists(Cthing* t) override { listed.push_back(t); }
+    int removeThingFromList(Cthing* t) override { return std::erase(listed, t), 0; }
     void updateFocusThing() override {
-        focusUpdates++;
         if (focusThing && focusThing->dying) focusThing = nullptr;
     }
     void recalcTankAspect() override { aspectRecalcs++; }
-    // A float tank variable, as the tank registers them.
-    void addValue(char const* varName, double value) {
-        Cvariable* v = addVariableX(varName, CLASS_FLOAT);
-        v->setFloat(value);
+    void set(char const* n, double v) {
+        if (!getChild(n)) addVariableX(n, CLASS_FLOAT);
+        getChild(n)->setFloat(v);
     }
-    // ":addThing species { ... }": a new member of a known species, its block run on it.
-    unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override {
-        if (!(line.getName() == "addThing")) return CtankServices::processCommand(handler, line);
-        Cstring speciesName = line.getString(0, true);
-        CspeciesServices* kind = nullptr;
-        for (CspeciesServices* s : knownSpecies)
-            if (s->getName() == speciesName.c_str()) kind = s;
-        if (kind == nullptr || maker == nullptr) return CMD_STOP;
-        Cthing* thing = maker(kind);
-        thing->setName(speciesName + "_" + Cstring(static_cast<int>(thing->serialNumber)));
+    // ":addThing species { ... }": a new member made by maker, its block run on it.
+    unsigned processCommand(CscriptHandler* h, CscriptLine& line) override {
+        if (!(line.getName() == "addThing") || !maker) return CtankServices::processCommand(h, line);
+        Cthing* thing = maker();
         thing->setToTank(this);
         if (line.firstChild) runScript(thing, line.firstChild);
         return CMD_DONE;
     }
-
     Cvariable* thingList;
     std::vector<Cthing*> listed;
-    std::vector<CspeciesServices*> knownSpecies;
-    ThingMaker maker = nullptr;
-    int unlisted = 0;
-    int focusUpdates = 0;
+    Cthing* (*maker)() = nullptr;
     int aspectRecalcs = 0;
+};
+
+class ScriptedThing : public Cthing {
+  public:
+    explicit ScriptedThing(char const* label = "thing") { setName(label); }
+    int resetThing(int) override { return journal.push_back("reset"), initialized = 1, 0; }
+    void prepForCook() override { journal.push_back("cook"); }
+    void doBehavior() override { journal.push_back("behave"), Cthing::doBehavior(); }
+    void goFish(int) override { journal.push_back("fish"), framesUpdated++, doAnimCycles(framesUpdated); }
+    void getMidPos(Cvector& out) override { out = middle; }
+    void processMessage(CthingMessage* m) override {
+        journal.push_back("message " + std::to_string(m->code));
+    }
+    void notifyOfCustomTexSize(CdataArray* image) override { told = image; }
+    std::vector<std::string> journal;
+    Cvector middle;
+    CdataArray* told = nullptr;
 };
 
 // Every thing test: recording work objects, a clean exit state, the trace in memory.
 class ThingTest : public ::testing::Test {
   protected:
-    ThingTest() : trace(1) {}
-    void SetUp() override {
-        savedMaker = workObjectMaker;
+    ThingTest() : trace(1) {
         workObjectMaker = [] { return static_cast<CworkObject*>(new RecordingWorkObject); };
     }
-    void TearDown() override {
-        workObjectMaker = savedMaker;
+    ~ThingTest() override {
         emptyTrash();
+        workObjectMaker = savedMaker;
+        scriptError = 0;
     }
-    static RecordingWorkObject* recorder(Cthing& thing) {
-        return static_cast<RecordingWorkObject*>(thing.workObject);
-    }
+    static RecordingWorkObject& rec(Cthing* t) { return *static_cast<RecordingWorkObject*>(t->workObject); }
     static bool hasReason(std::string const& text) {
         for (Cstring const& r : exitReasonList)
             if (text == r.c_str()) return true;
         return false;
     }
-
+    WorkObjectMaker savedMaker = workObjectMaker;
     TraceCapture trace;
-    WorkObjectMaker savedMaker = nullptr;
+    // Outlive the fixtures' things, which the trash may still hold.
+    TestSpecies oneJoint{"one", {Cvector()}};
+    TestSpecies threeJoints{"three", {Cvector(0, 0, 0), Cvector(3, 4, 0), Cvector(3, 4, 2)}};
+    TestSpecies plain{"plain"};
 };
