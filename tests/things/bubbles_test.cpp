@@ -12,11 +12,11 @@ class BubblesTest : public ModelThingTest {
   protected:
     void SetUp() override {
         ModelThingTest::SetUp();
-        tank.addValue("tankScale", 1.0);
-        tank.addValue("bubbleSpeed", 1.0);
-        tank.addValue("bubbleSpeedMult", 1.0);
-        tank.addValue("worldSpeed", 1.0);
-        tank.addValue("bubbleKillHeight", 0.25);
+        tank.set("tankScale", 1.0);
+        tank.set("bubbleSpeed", 1.0);
+        tank.set("bubbleSpeedMult", 1.0);
+        tank.set("worldSpeed", 1.0);
+        tank.set("bubbleKillHeight", 0.25);
     }
     // Bubbles of species s on a mesh of points points, reset.
     Cbubbles* make(AttribSpecies& s, int points = 0, int expectedReset = 0) {
@@ -50,8 +50,8 @@ TEST_F(BubblesTest, ABubbleGoesFinishedWaitingRisingFinished) {
     EXPECT_FALSE(b->emitterOn());
     EXPECT_EQ(statesOf(*b), (std::vector<int>{-1, -1, -1}));
     for (int k = 0; k < 3; k++) {
-        EXPECT_EQ(recorder(*b)->boundJoints[static_cast<size_t>(k)].translatePoint, &b->positions[k]);
-        EXPECT_EQ(recorder(*b)->boundJoints[static_cast<size_t>(k)].rotation, &b->matrices[k]);
+        EXPECT_EQ(rec(b).bound[static_cast<size_t>(k)].translatePoint, &b->positions[k]);
+        EXPECT_EQ(rec(b).bound[static_cast<size_t>(k)].rotation, &b->matrices[k]);
     }
     b->origin = Cvector(0.0f, 0.0f, 0.0f);
     // Credit +1 a frame, capped at 2; each rise is 0.1075 and the kill height 0.25.

@@ -20,7 +20,7 @@ class AttribSpecies : public TestSpecies {
     // Gives every joint the attribute with size components, all zero.
     void addAttrib(std::string const& attrib, int size) {
         sizes[attrib] = size;
-        values[attrib].assign(restPositions.size() * static_cast<size_t>(size), 0.0f);
+        values[attrib].assign(rest.size() * static_cast<size_t>(size), 0.0f);
     }
     void setAttrib(std::string const& attrib, int joint, std::vector<float> const& v) {
         int size = sizes.at(attrib);

@@ -85,7 +85,7 @@ TEST_F(WavingPlantTest, ModelsWithoutNoiseAttributesAreRefused) {
             EXPECT_EQ(plant->resetThing(0), 1) << c.label;
             EXPECT_EQ(plant->initialized, 0) << c.label;
         } else {
-            EXPECT_EQ(recorder(*plant)->boundJoints.size(), 2u) << c.label;
+            EXPECT_EQ(rec(plant).bound.size(), 2u) << c.label;
             EXPECT_TRUE(exitReasonList.empty()) << c.label;
         }
         dropThing(plant);
@@ -100,7 +100,7 @@ TEST_F(WavingPlantTest, JointsTurnAboutTheirNormalsByBasePlusNoiseTimesAmplitude
         auto* plant = make(s);
         plant->thingScale = 2.0f;
         ASSERT_EQ(plant->resetThing(0), 0);
-        EXPECT_EQ(recorder(*plant)->calls.back(), "skeleton 3 x2");
+        EXPECT_EQ(rec(plant).calls.back(), "skeleton 3 x2");
         for (int f = 0; f < 10; f++)
             plant->goFish(1);
         EXPECT_EQ(plant->framesUpdated, 10);
@@ -115,9 +115,8 @@ TEST_F(WavingPlantTest, JointsTurnAboutTheirNormalsByBasePlusNoiseTimesAmplitude
             EXPECT_TRUE(fixed) << "joint " << j;
             EXPECT_NEAR(angle, expected, 1e-5f) << "joint " << j << " base " << withBase;
             // Joints are bound to their rotation and to the shared origin.
-            EXPECT_EQ(recorder(*plant)->boundJoints[static_cast<size_t>(j)].rotation, &plant->rotations[j]);
-            EXPECT_EQ(recorder(*plant)->boundJoints[static_cast<size_t>(j)].translatePoint,
-                      &plant->jointOrigin);
+            EXPECT_EQ(rec(plant).bound[static_cast<size_t>(j)].rotation, &plant->rotations[j]);
+            EXPECT_EQ(rec(plant).bound[static_cast<size_t>(j)].translatePoint, &plant->jointOrigin);
         }
         dropThing(plant);
     }
@@ -183,10 +182,10 @@ TEST_F(WavingPlantTest, ALaterResetKeepsTheListsAndARefusedSkeletonIsRetried) {
     s.addAttrib("noiseStart", 1);
     s.addAttrib("noiseAmp", 1);
     auto* plant = make(s);
-    recorder(*plant)->skeletonResult = 1;
+    rec(plant).skeletonResult = 1;
     EXPECT_EQ(plant->resetThing(0), 1);
     EXPECT_EQ(plant->initialized, 0);
-    recorder(*plant)->skeletonResult = 0;
+    rec(plant).skeletonResult = 0;
     ASSERT_EQ(plant->resetThing(0), 0);
     Cmatrix3* lists = plant->rotations.elements;
     plant->goFish(1);
@@ -194,7 +193,7 @@ TEST_F(WavingPlantTest, ALaterResetKeepsTheListsAndARefusedSkeletonIsRetried) {
     EXPECT_EQ(plant->resetThing(0), 0);
     EXPECT_EQ(plant->initialized, 1);
     EXPECT_EQ(plant->rotations.elements, lists);
-    EXPECT_EQ(std::count(recorder(*plant)->calls.begin(), recorder(*plant)->calls.end(), "skeleton 2 x1"), 2);
+    EXPECT_EQ(std::count(rec(plant).calls.begin(), rec(plant).calls.end(), "skeleton 2 x1"), 2);
     EXPECT_STREQ(plant->rotations.name.c_str(), "wprot");
 }
 
