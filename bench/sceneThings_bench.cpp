@@ -43,6 +43,23 @@ class BenchSpecies : public CspeciesServices {
     int joints;
 };
 
+// A tank that only answers its variables.
+class BenchTank : public CtankServices {
+  public:
+    BenchTank() {
+        thingList = addDirectory("thingList");
+        for (char const* n :
+             {"tankScale", "bubbleSpeed", "bubbleSpeedMult", "worldSpeed", "bubbleKillHeight"})
+            addVariableX(n, CLASS_FLOAT)->setFloat(1.0);
+    }
+    Cvariable* getThingList() override { return thingList; }
+    void addThingToTankLists(Cthing*) override {}
+    int removeThingFromList(Cthing*) override { return 0; }
+    void updateFocusThing() override {}
+    void recalcTankAspect() override {}
+    Cvariable* thingList;
+};
+
 class BenchWorkObject : public CworkObject {
   public:
     int initSkeleton(std::vector<CskeletonIdentity>&, float) override { return 0; }
@@ -74,8 +91,10 @@ void BM_BubblesFrame(benchmark::State& state) {
     benchNoise();
     BenchSpecies species(200);
     BenchWorkObject work;
+    BenchTank tank;
     Cbubbles bubbles;
     setUp(bubbles, species, work);
+    bubbles.tank = &tank; // read, not joined: the tank's variables without its lists
     if (bubbles.resetThing(0) != 0) state.SkipWithError("bubbles did not set up");
     bubbles.origin = Cvector(0.0f, -1.0f, 0.0f);
     {
@@ -88,6 +107,7 @@ void BM_BubblesFrame(benchmark::State& state) {
     }
     bubbles.workObject = nullptr;
     bubbles.species = nullptr;
+    bubbles.tank = nullptr;
 }
 BENCHMARK(BM_BubblesFrame);
 

@@ -197,8 +197,10 @@ TEST_F(BubblesTest, MovingTheEmitterBringsEveryBubbleToItsDepth) {
     b->origin = Cvector(0.0f, 0.0f, 0.0f);
     b->goFish(1);
     b->goFish(1);
-    b->origin = Cvector(5.0f, 1.0f, -2.5f);
-    b->moveAllZpos();
+    // The tank's road: it moves the emitter, then the column.
+    CbubbleEmitter& emitter = *b;
+    emitter.origin = Cvector(5.0f, 1.0f, -2.5f);
+    emitter.moveAllZpos();
     for (int k = 0; k < 3; k++)
         EXPECT_FLOAT_EQ(b->positions[k].z, -2.5f);
     // Only the depth moves: heights and sideways places stay.
