@@ -4,9 +4,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "data/dataArray.h"
+#include "graphics/geoFile.h"
+#include "graphics/geoNew.h"
 #include "graphics/workObject.h"
 #include "script/fastNoise.h"
 #include "things/bubbles.h"
@@ -17,30 +20,60 @@
 
 namespace {
 
+// Geometry of n points from interleaved records of the named attributes.
+bool loadPoints(CgeoNew& geo, int n, std::vector<CgeoFileAttrib> const& attribs,
+                float (*value)(int point, int attrib, int component)) {
+    CgeoFileContents g;
+    g.points = n;
+    g.attribs = attribs;
+    for (auto const& a : attribs)
+        g.floatsPerPoint += a.size;
+    for (int p = 0; p < n; p++)
+        for (size_t a = 0; a < attribs.size(); a++)
+            for (int c = 0; c < attribs[a].size; c++)
+                g.data.push_back(value(p, static_cast<int>(a), c));
+    std::string bytes;
+    if (encodeGeoFile(g, bytes) != nullptr) return false;
+    return geo.loadOldFormatFromMemory(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(),
+                                       "bench") == 0;
+}
+
+// Joints with "pos", "parentMat", "N", "noiseStart", "noiseAmp" and "bigOne": every
+// fourth joint is a big bubble; plants swing from spread noise positions.
+float jointValue(int p, int attrib, int c) {
+    switch (attrib) {
+    case 1:
+        return -1.0f;
+    case 2:
+        return c == 0 ? std::sin(static_cast<float>(p)) : c == 2 ? std::cos(static_cast<float>(p)) : 0.0f;
+    case 3:
+        return 0.37f * static_cast<float>(p % 50);
+    case 4:
+        return 0.3f;
+    case 5:
+        return p % 4 == 0 ? 1.0f : 0.0f;
+    default:
+        return 0.0f;
+    }
+}
+
 class BenchSpecies : public CspeciesServices {
   public:
-    explicit BenchSpecies(int joints) : joints(joints) {}
+    explicit BenchSpecies(int joints) {
+        ok = loadPoints(skeleton, joints,
+                        {{"pos", 3, 0},
+                         {"parentMat", 1, 0},
+                         {"N", 3, 0},
+                         {"noiseStart", 1, 0},
+                         {"noiseAmp", 1, 0},
+                         {"bigOne", 1, 0}},
+                        jointValue);
+    }
     void unrequestSpecies() override {}
-    int skeletonJointCount() override { return joints; }
-    bool skeletonRestPosition(int, Cvector& out) override {
-        out = Cvector();
-        return true;
-    }
-    bool skeletonInterleaved() override { return true; }
-    int skeletonAttribSize(char const*) override { return 1; }
-    bool skeletonAttrib(int joint, char const* attrib, float* out) override {
-        // Every fourth joint is a big bubble; plants swing from spread noise positions.
-        if (attrib[0] == 'b')
-            out[0] = joint % 4 == 0 ? 1.0f : 0.0f;
-        else
-            out[0] = 0.37f * static_cast<float>(joint % 50);
-        return true;
-    }
-    bool skeletonNormal(int joint, Cvector& out) override {
-        out = Cvector(std::sin(static_cast<float>(joint)), 0.0f, std::cos(static_cast<float>(joint)));
-        return true;
-    }
-    int joints;
+    CtexturedGeo* modelGeometry() override { return nullptr; }
+    CgeoNew* skeletonModel() override { return &skeleton; }
+    CgeoNew skeleton;
+    bool ok = false;
 };
 
 // A tank that only answers its variables.
@@ -60,13 +93,17 @@ class BenchTank : public CtankServices {
     Cvariable* thingList;
 };
 
-class BenchWorkObject : public CworkObject {
-  public:
-    int initSkeleton(std::vector<CskeletonIdentity>&, float) override { return 0; }
-    int pointCount() override { return static_cast<int>(points.size() / 3); }
-    float* pointPosition(int, int point) override { return &points[static_cast<size_t>(point) * 3]; }
-    std::vector<float> points = std::vector<float>(3 * 800, 0.0f);
-};
+// A work object with n points in both buffers, owned by thing.
+CworkObject* benchWorkObject(Cthing& thing, int n) {
+    auto* work = new CworkObject;
+    work->thing = &thing.workOwner;
+    CgeoNew source;
+    if (loadPoints(source, n, {{"pos", 3, 0}}, [](int, int, int) { return 0.0f; }))
+        for (CgeoNew& b : work->workGeo)
+            b.clonePoints(source, {"pos"}, 0);
+    work->numPoints = static_cast<int16_t>(n);
+    return work;
+}
 
 // The shared noise channel as a smooth curve for the program's life.
 CdataChan* benchNoise() {
@@ -81,19 +118,18 @@ CdataChan* benchNoise() {
     return &chan;
 }
 
-template <typename T> void setUp(T& thing, BenchSpecies& species, BenchWorkObject& work) {
+template <typename T> void setUp(T& thing, BenchSpecies& species, benchmark::State& state) {
+    if (!species.ok) state.SkipWithError("the skeleton model did not load");
     thing.species = &species;
-    thing.workObject = &work;
-    work.thing = &thing;
+    thing.workObject = benchWorkObject(thing, 800);
 }
 
 void BM_BubblesFrame(benchmark::State& state) {
     benchNoise();
     BenchSpecies species(200);
-    BenchWorkObject work;
     BenchTank tank;
     Cbubbles bubbles;
-    setUp(bubbles, species, work);
+    setUp(bubbles, species, state);
     bubbles.tank = &tank; // read, not joined: the tank's variables without its lists
     if (bubbles.resetThing(0) != 0) state.SkipWithError("bubbles did not set up");
     bubbles.origin = Cvector(0.0f, -1.0f, 0.0f);
@@ -101,11 +137,11 @@ void BM_BubblesFrame(benchmark::State& state) {
         NoAllocations guard(state);
         for (auto _ : state) {
             bubbles.goFish(1);
-            bubbles.postDeformProcessing(work);
-            benchmark::DoNotOptimize(work.points.data());
+            bubbles.workObject->calcGeometry(0);
+            bubbles.postDeformProcessing(*bubbles.workObject);
+            benchmark::DoNotOptimize(bubbles.workObject->workGeo[0].pointData());
         }
     }
-    bubbles.workObject = nullptr;
     bubbles.species = nullptr;
     bubbles.tank = nullptr;
 }
@@ -114,9 +150,8 @@ BENCHMARK(BM_BubblesFrame);
 void BM_WavingPlantFrame(benchmark::State& state) {
     benchNoise();
     BenchSpecies species(300);
-    BenchWorkObject work;
     CwavingPlant plant;
-    setUp(plant, species, work);
+    setUp(plant, species, state);
     if (plant.resetThing(0) != 0) state.SkipWithError("plant did not set up");
     {
         NoAllocations guard(state);
@@ -125,7 +160,6 @@ void BM_WavingPlantFrame(benchmark::State& state) {
             benchmark::DoNotOptimize(plant.rotations.elements);
         }
     }
-    plant.workObject = nullptr;
     plant.species = nullptr;
 }
 BENCHMARK(BM_WavingPlantFrame);

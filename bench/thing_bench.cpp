@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "graphics/workObject.h"
+#include "support/cerr.h"
 #include "things/basicDeformThing.h"
 #include "world/thingServices.h"
 
@@ -24,24 +25,17 @@ class BenchTank : public CtankServices {
     Cvariable* list;
 };
 
+// Without a model: the deformation itself belongs to the work object's own benchmarks;
+// here only the thing's road is measured.
 class BenchSpecies : public CspeciesServices {
   public:
     void unrequestSpecies() override {}
-    int skeletonJointCount() override { return 1; }
-    bool skeletonRestPosition(int, Cvector& out) override { return out = Cvector(), true; }
-    bool skeletonInterleaved() override { return true; }
-};
-
-// Geometry itself belongs to the work object; here only the thing's road is measured.
-class BenchWorkObject : public CworkObject {
-  public:
-    int initWorkGeometry() override { return 0; }
-    int initSkeleton(std::vector<CskeletonIdentity>&, float) override { return 0; }
+    CtexturedGeo* modelGeometry() override { return nullptr; }
+    CgeoNew* skeletonModel() override { return nullptr; }
 };
 
 // One tank's things through the frame road and the geometry road, refresh by refresh.
 void BM_thingRefreshes(benchmark::State& state) {
-    workObjectMaker = [] { return static_cast<CworkObject*>(new BenchWorkObject); };
     BenchSpecies species;
     BenchTank tank;
     std::vector<Cthing*> things;
@@ -49,7 +43,7 @@ void BM_thingRefreshes(benchmark::State& state) {
         auto* t = new CbasicDeformThing;
         t->species = &species;
         t->setToTank(&tank);
-        t->addRenderGeometry();
+        t->addRenderGeometry(); // a bare work object
         t->resetThing(0);
         things.push_back(t);
     }
@@ -71,6 +65,7 @@ void BM_thingRefreshes(benchmark::State& state) {
     for (Cthing* t : things)
         deleteVariable(t);
     emptyTrash();
+    resetExitState();
 }
 BENCHMARK(BM_thingRefreshes);
 

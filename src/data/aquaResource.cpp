@@ -30,7 +30,9 @@ CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
             return nullptr;
         }
         auto* model = static_cast<CmanagedResourceVar*>(found);
-        model->useCount++;
+        // A model that shows its count as "instances" was counted by tryFind already.
+        Cvariable* instances = model->getChild("instances", 0);
+        if (instances == nullptr || !instances->hasFlag(VAR_HAS_NUMBER)) model->useCount++;
         return model;
     }
     if (diskPath.empty() || base == nullptr) return nullptr;

@@ -1,62 +1,142 @@
-// A thing's own deformable instance of its species' model: two geometry buffers that the
-// per-frame geometry step fills and blends, driven by the thing's skeleton.
+// Work objects: one thing's own deformed instance of a shared model.
 //
-// This is the part of the work object that its thing calls. The geometry itself (the
-// buffers' point data, skinning, render poly groups, device data) fills in the bodies;
-// until then the base keeps the bookkeeping the thing reads and reports that it has no
-// geometry to build.
+// A work object holds two private copies of the model's point data (the work buffers,
+// attribute-major), the skeleton and cloth that deform them, one drawable per material set
+// of the model, and the per-display data through which a device draws it. Everything but
+// the device data is computed on the CPU.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
+#include "graphics/cloth.h"
+#include "graphics/geoNew.h"
+#include "graphics/polyGroups.h"
 #include "graphics/skeleton.h"
 #include "variables/safeRelationship.h"
 
-class Cthing;
+class CgraphicsAPI;
+class ClinkedResourceNode;
+class CtexturedGeo;
 
-class CworkObject : public CsafeRelationship {
+// What a work object needs of the thing that owns it.
+class CworkObjectOwner : public CskeletonOwner {
   public:
-    ~CworkObject() override = default;
-
-    // Builds both buffers from the owner's species model. 0 built, 1 failed.
-    virtual int initWorkGeometry();
-    // Binds the model's joints to the owner's translations and rotations at scale.
-    // 0 bound, 1 failed.
-    virtual int initSkeleton(std::vector<CskeletonIdentity>& identities, float scale);
-    // Deforms the model into buffer (0 or 1) for this frame. Gives 0.
-    virtual int calcGeometry(int buffer);
-    // Moves buffer `from` towards buffer `to` by t, writing into `from`.
-    virtual void interpolateGeoWith(int from, int to, float t);
-    // Blends the joint matrices of the two buffers by fraction.
-    virtual void calcBlendedMatrix(float fraction);
-    // Scrolls one texture-coordinate attribute of a buffer by shift.
-    virtual void shiftTexCoords(int buffer, int attribIndex, float shift);
-    // Rewrites one component of a named attribute in both buffers as
-    // source * (hi - lo) + lo, source being the value the model was loaded with.
-    virtual void mathOnAttribFromOriginalValues(char const* attribName, int component, float lo, float hi);
-    // Scales the positions of both buffers (a thing without a skeleton).
-    virtual void scaleSize(float scale);
-    virtual void flagToUpdateStaticData();
-    virtual void freeAllWorkObjectGraphicsResources();
-    virtual void showMatrixList();
-    // Takes over another work object's buffers (same model).
-    virtual void copyDataFrom(CworkObject* other);
-    // Points camera-bound joints at the camera of the owner's tank.
-    virtual void setCameraMatricesToTank();
-    // Points of the deformed mesh.
-    virtual int pointCount() { return 0; }
-    // x, y, z of a point in a geometry buffer (0 or 1), writable; null when out of range.
-    virtual float* pointPosition(int, int) { return nullptr; }
-
-    Cthing* thing = nullptr;
-    // The buffer handed to the renderer this refresh (0 or 1).
-    short curGeoIndex = 0;
-    // The model's texture-shift attribute; 65535 when it names none.
-    unsigned short texShiftAttribIndex = 65535;
-    // Width over height of the texture the model shows, times 0.3 (backdrops).
-    float textureAspect = 0.3f;
+    // The shared model the thing shows (its species' "geo_hi").
+    virtual CtexturedGeo* workObjectModel() = 0;
+    // The species' skeleton model; null when it has none.
+    virtual CgeoNew* skeletonModel() = 0;
+    // Which work buffer (0 or 1) the thing is showing.
+    virtual int currentBufferIndex() = 0;
+    virtual float thingScale() = 0;
+    // Behaviour steps since the thing entered its tank.
+    virtual int thingCooks() = 0;
 };
 
-// Makes the work object of a thing; the geometry code may install a richer kind.
-using WorkObjectMaker = CworkObject* (*)();
-extern WorkObjectMaker workObjectMaker;
+// The graphics device's side of the per-display data, filled in by the device. Unset: no
+// device data is made.
+struct CworkObjectDeviceHooks {
+    // The device's display index.
+    int (*displayIndex)(CgraphicsAPI* device) = nullptr;
+    // A new handler of object's vertex data, linked into the device's resources and
+    // initialised; null when it cannot be made.
+    ClinkedResourceNode* (*makeDeviceData)(CgraphicsAPI* device, class CworkObject* object) = nullptr;
+    // Marks the handler's static vertex data for upload on every display.
+    void (*flagStaticData)(ClinkedResourceNode* handler) = nullptr;
+    // Displays in use.
+    int (*displayCount)() = nullptr;
+};
+extern CworkObjectDeviceHooks workObjectDeviceHooks;
+
+// A point tested against the tank's level set each frame.
+struct ClevelSetSensor {
+    int16_t value = 0; // the thing's own use
+    int16_t pointIndex = 0;
+    float threshold = 0.0f;
+};
+
+constexpr int kWorkObjectDisplays = 8;
+
+class CworkObject : public CsafeRelationship, public Cskeleton {
+  public:
+    CworkObject();
+    // Releases the vertex data on every display first.
+    ~CworkObject() override;
+
+    // Clones the owner's model into the two work buffers and builds the drawables and
+    // the cloth. 0 done; 1 when the model is missing or lacks what its reflections need
+    // (recorded).
+    int initWorkGeometry(CworkObjectOwner* owner);
+    // One drawable per material set of the model, with the material numbers.
+    void createRenderPolyGroupList();
+    // Writes the default colours of the materials that have one into a work buffer. 0.
+    int setColorsToDefault(short buffer);
+    // The per-display handler of this object for device, made on first use; null when it
+    // cannot be made (recorded).
+    ClinkedResourceNode* getDeviceDataStructure(CgraphicsAPI* device);
+    // Lets go of one display's (or every display's) vertex data.
+    void freeWorkObjectDeviceResources(int displayIndex);
+    void freeAllWorkObjectGraphicsResources();
+    // Marks the static vertex data of every display for upload again.
+    void flagToUpdateStaticData();
+    // Takes over another work object's point data. 0 copied; 1 (recorded, nothing copied)
+    // when the other has another model or another shape of point data.
+    int copyDataFrom(CworkObject* other);
+    // Writes the current work buffer as numPoints interleaved records of stride floats:
+    // the parts of what (1 position, 2 colour, 4 uv, 8 uvB, 16 normal, 32 specular) at
+    // their stream offsets. A part whose offset is negative or whose floats would pass the
+    // record is skipped.
+    void copyCGeoDataIntoRenderStreamFormat(float* dest, int strideFloats, int what);
+
+    // The skeleton from the owner's species' skeleton model (none: 0 joints). 0 or 1.
+    int initSkeleton(std::vector<CskeletonIdentity>& identities, float scale);
+    // Sizes the cloth to the model's links.
+    void setupCloth();
+    // Moves one cloth piece by a frame; see Ccloth::updateClothPiece.
+    void updateClothPiece(int piece, float xFactor, float yzFactor, float const* extra);
+
+    // ---- per-frame calls of the owning thing (the geometry step completes them) ----
+    // Deforms the model into work buffer `buffer` for this frame. 0.
+    virtual int calcGeometry(int buffer);
+    // Blends work buffer a toward work buffer b by f, writing into a. 0, or 1 when the
+    // buffers differ in layout.
+    virtual int interpolateGeoWith(short a, short b, float f);
+    // Rewrites one uv set (1 uvB, else uv) of a buffer from the model's uv and a
+    // time-driven offset. 0.
+    virtual int shiftTexCoords(short buffer, short uvSet, double time);
+    // Rewrites one component of an attribute in both buffers as the model's value
+    // * (high - low) + low.
+    virtual void mathOnAttribFromOriginalValues(char const* name, int component, float low, float high);
+    // x, y, z of a point in work buffer `buffer` (0 or 1), in either layout, writable;
+    // null outside the buffer.
+    float* pointPosition(int buffer, int point);
+
+    CworkObjectOwner* thing = nullptr;
+    CtexturedGeo* model = nullptr;
+    std::vector<Cmatrix_4>* prevBufferMatrices = nullptr;
+    std::vector<Cmatrix_4>* curBufferMatrices = nullptr;
+    int32_t normalStreamOffset = -1;
+    int32_t specStreamOffset = -1;
+    int32_t colorStreamOffset = -1;
+    int32_t uvStreamOffset = -1;
+    int32_t uvBStreamOffset = -1;
+    ClinkedResourceNode* deviceData[kWorkObjectDisplays] = {};
+    CgeoNew* curGeo = nullptr;
+    CgeoNew* prevGeo = nullptr;
+    int16_t numPoints = 0;
+    int16_t floatsPerPoint = 0;
+    int16_t uvOffset = -1, uvBOffset = -1, colorOffset = -1, colorSize = 0;
+    int16_t specOffset = -1, posOffset = -1, posSize = 0, normalOffset = -1;
+    int16_t envMapUVOffset = -1;
+    CgeoNew workGeo[2];
+    std::vector<CrenderPolyGroup> renderPolyGroups;
+    int16_t noiseTargetOffset = -1;
+    Cvariable* extremity = nullptr;
+    float noiseTime = 0.0f;
+    float causticPhaseU = 0.0f, causticPhaseV = 0.0f;
+    float uvScaleU = 1.0f, uvScaleV = 1.0f;
+    std::vector<ClevelSetSensor> levelSetSensors;
+    Ccloth cloth;
+    // The uv set the model scrolls with the tank's time; 65535 when it scrolls none.
+    uint16_t texShiftUVSet = 65535;
+};

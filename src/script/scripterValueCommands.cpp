@@ -111,6 +111,7 @@ int commandSet(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     if (v == nullptr) return 0; // settings may name variables this version no longer has
     if (v->hasFlag(VAR_READ_ONLY)) {
         scriptError = 1;
+        recommendReinstall = 1;
         Cstring reason = Cstring("set read-only var ") + v->name + " not found in " + scriptName;
         setExitError(reason.c_str(), 1);
         return 2;
@@ -122,15 +123,8 @@ int commandSet(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         return 2;
     }
     if (count < 2) return line.setVariableFromLineToken(v, start, 0) ? 2 : 0;
-    for (int k = 0; k < count; k++) {
-        unsigned short element = static_cast<unsigned short>(k);
-        if (v->hasFlag(VAR_HAS_NUMBER)) {
-            v->setElem_float(element, line.getFloat(start + k));
-        } else {
-            // Text elements keep their text; a number would only be its "%g" form.
-            v->setElem_char(element, line.getString(start + k, true).c_str());
-        }
-    }
+    for (int k = 0; k < count; k++)
+        v->setElem_float(static_cast<unsigned short>(k), line.getFloat(start + k));
     return 0;
 }
 

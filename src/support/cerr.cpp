@@ -20,6 +20,7 @@ std::vector<Cstring> exitReasonList;
 Cstring exitMsg;
 int16_t erroredExit = 0;
 int16_t exitSaver = 0;
+uint8_t recommendReinstall = 0;
 int8_t startRunOrQuit = -1;
 uint8_t sendErrorReport = 0;
 uint8_t ignoreSubsequentErrors = 0;
@@ -172,6 +173,7 @@ void resetExitState() {
     sendErrorReport = 0;
     ignoreSubsequentErrors = 0;
     mendwellArgument = "";
+    recommendReinstall = 0;
 }
 
 // ---- value checks and byte order

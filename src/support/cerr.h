@@ -41,6 +41,9 @@ extern uint8_t sendErrorReport;
 extern uint8_t ignoreSubsequentErrors;
 extern Cstring mendwellArgument;
 extern uint8_t swapEndian;
+// Set when a resource the installation should hold (a model, a read-only setting) is missing
+// or broken: the error report suggests reinstalling.
+extern uint8_t recommendReinstall;
 
 // The stream trace lines go to (the run-phase file; a closed stream before one opens).
 inline std::ostream& traceStream() { return *stdoutObject.out; }

@@ -62,7 +62,6 @@ void CbackdropThing::notifyOfCustomTexSize(CdataArray* image) {
         return;
     }
     float a = static_cast<float>(w) / static_cast<float>(h);
-    if (workObject) workObject->textureAspect = 0.3f * a;
     float areaHeight = tankFloat(tank, "backdrop_top", 0.0f) - tankFloat(tank, "backdrop_base", 0.0f);
     float areaWidth;
     if (tankFloat(tank, "adaptiveWidth", 0.0f) != 0.0f) {

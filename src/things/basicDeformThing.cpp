@@ -1,5 +1,6 @@
 #include "things/basicDeformThing.h"
 
+#include "graphics/geoNew.h"
 #include "graphics/workObject.h"
 #include "support/cerr.h"
 #include "world/thingServices.h"
@@ -9,7 +10,8 @@ int CbasicDeformThing::resetThing(int mode) {
         setExitError("no species!", 1);
         return 1;
     }
-    int joints = species->skeletonJointCount();
+    CgeoNew* skeleton = species->skeletonModel();
+    int joints = skeleton ? skeleton->numPoints : 0;
     if (joints > 0) {
         // A second reset keeps the storage the skeleton and the position references
         // already point into; only a changed joint count moves it.
@@ -34,7 +36,10 @@ int CbasicDeformThing::resetThing(int mode) {
             for (Cvector*& ref : positionRefs)
                 ref = &jointPositions[0];
     } else {
-        if (workObject) workObject->scaleSize(thingScale);
+        if (workObject) {
+            workObject->workGeo[0].scaleSize(thingScale);
+            workObject->workGeo[1].scaleSize(thingScale);
+        }
         forceAttribUpdate();
         initialized = 1;
     }

@@ -9,6 +9,7 @@
 #include "script/fastNoise.h"
 #include "support/cerr.h"
 #include "support/fastRand.h"
+#include "things/pointAttrib.h"
 #include "world/thingServices.h"
 
 namespace {
@@ -29,8 +30,9 @@ int Cbubbles::resetThing(int mode) {
         setExitError("no species!", 1);
         return 1;
     }
+    CgeoNew* model = species->skeletonModel();
     if (positions.capacity == 0) {
-        int n = species->skeletonJointCount();
+        int n = model ? model->numPoints : 0;
         positions.setSize(n, "bubpos");
         matrices.setSize(n, "bubrot");
         speeds.setSize(n, "bubspeed");
@@ -48,19 +50,17 @@ int Cbubbles::resetThing(int mode) {
     killHeight = tankScale * (tank ? tank->tankValue("bubbleKillHeight", 1.0f) : 1.0f);
     emitCredit = 0.0f;
     noisePhase = 10.0f;
-    if (!species->skeletonInterleaved()) {
-        // A model the loader should never produce; refused rather than ending the run.
-        setExitError("notInterlvd", 1);
-        return 1;
-    }
+    // A model the loader should never produce; refused (recorded) rather than ending the run.
+    if (model && !requireInterleaved(*model, true)) return 1;
+    CpointAttrib bigOne(model, "bigOne");
     bigCount = 0;
     std::vector<CskeletonIdentity> identities(static_cast<size_t>(bubbleCount));
     for (int k = 0; k < bubbleCount; k++) {
         matrices[k].identity();
         emissionPoints[k] = positions[k] = Cvector(0.0f, kParkedY, 0.0f);
         states[k] = BUBBLE_FINISHED;
-        float big[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        species->skeletonAttrib(k, "bigOne", big);
+        float big[4];
+        bigOne.read(*model, k, big);
         bigOnes[k] = big[0];
         if (big[0] != 0.0f) bigCount++;
         identities[static_cast<size_t>(k)].translatePoint = &positions[k];
@@ -69,7 +69,7 @@ int Cbubbles::resetThing(int mode) {
     if (workObject == nullptr) return 1;
     // The jiggle writes into the first points of the mesh: a model with too few of them
     // is refused here rather than written past.
-    int points = workObject->pointCount();
+    int points = workObject->numPoints;
     if (int64_t{kJigglePointsPerBig} * bigCount > points) {
         VTRACE(1, "bubbles " << name << ": " << bigCount << " big bubbles need "
                              << kJigglePointsPerBig * bigCount << " points, the mesh has " << points);
@@ -152,13 +152,14 @@ void Cbubbles::postDeformProcessing(CworkObject& work) {
     int64_t length = noise->res[0];
     int chans = noise->chans;
     int n = kJigglePointsPerBig * bigCount;
-    if (n > work.pointCount()) n = work.pointCount();
+    // The buffer the deformation has just written.
+    int buffer = work.curGeo == &work.workGeo[1] ? 1 : 0;
     int64_t first = (int64_t{framesUpdated} * 4) % length;
     int64_t second = (int64_t{framesUpdated} * 4 + 100) % length;
     if (first < 0) first += length;
     if (second < 0) second += length;
     for (int v = 0; v < n; v++) {
-        float* p = work.pointPosition(work.curGeoIndex, v);
+        float* p = work.pointPosition(buffer, v);
         if (p != nullptr) {
             p[0] += 0.04f * noise->floatData[first * chans];
             p[1] += 0.02f * noise->floatData[second * chans];

@@ -1,6 +1,7 @@
 // Construction, teardown and the services every kind uses.
 #include "things/thing.h"
 
+#include "graphics/geoNew.h"
 #include "graphics/workObject.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -50,10 +51,10 @@ void Cthing::showThing() {
 
 int Cthing::addRenderGeometry() {
     delete workObject;
-    workObject = workObjectMaker();
-    workObject->thing = this;
+    workObject = new CworkObject;
+    workObject->thing = &workOwner;
     workObject->setName(name + "_wrkObj");
-    if (workObject->initWorkGeometry() != 0) {
+    if (workObject->initWorkGeometry(&workOwner) != 0) {
         setExitError("init geometry failed!", 1);
         return 1;
     }
@@ -89,18 +90,20 @@ void Cthing::getSmoothMidPos(Cvector& out) {
 
 int Cthing::getIKchain(int joint, std::vector<CskeletonIdentity>& identities, std::vector<Cmatrix3>& matrices,
                        Cvector& offset, float& limbSize) {
-    if (species == nullptr || !species->skeletonInterleaved()) {
-        // A model the loader should never produce; refused rather than ending the run.
-        setExitError("notInterlvd", 1);
+    CgeoNew* skeleton = species ? species->skeletonModel() : nullptr;
+    // A model the loader should never produce; refused rather than ending the run.
+    if (skeleton == nullptr || !requireInterleaved(*skeleton, true)) {
+        if (skeleton == nullptr) setExitError("notInterlvd", 1);
         return 1;
     }
-    Cvector rest0, rest1;
     size_t next = static_cast<size_t>(joint) + 1;
-    if (joint < 0 || next >= identities.size() || next >= matrices.size() ||
-        !species->skeletonRestPosition(joint, rest0) || !species->skeletonRestPosition(joint + 1, rest1)) {
+    if (joint < 0 || joint + 1 >= skeleton->numPoints || next >= identities.size() ||
+        next >= matrices.size()) {
         setExitError("IK chain beyond the skeleton", 1);
         return 1;
     }
+    float const* rest0 = skeleton->pointRecord(joint) + skeleton->posOffset;
+    float const* rest1 = skeleton->pointRecord(joint + 1) + skeleton->posOffset;
     Cmatrix3& m0 = matrices[static_cast<size_t>(joint)];
     Cmatrix3& m1 = matrices[next];
     m0.identity();
@@ -110,11 +113,39 @@ int Cthing::getIKchain(int joint, std::vector<CskeletonIdentity>& identities, st
     identities[next].rotation = &m1;
     identities[next].translatePoint = &offset;
     offset = Cvector();
-    limbSize = 0.5f * thingScale * (rest1 - rest0).length();
+    limbSize =
+        0.5f * thingScale * Cvector(rest1[0] - rest0[0], rest1[1] - rest0[1], rest1[2] - rest0[2]).length();
     return 0;
 }
 
 void Cthing::postInitScript() {
     if (species == nullptr) return;
     if (Cvariable* script = species->findVariable("post_init")) runScript(this, script);
+}
+
+// ---- the thing as its work object's owner ----
+
+CmatrixControllerManager* CthingWorkObjectOwner::skeletonControllers() {
+    return &thing;
+}
+Cmatrix_4* CthingWorkObjectOwner::tankCameraMatrix() {
+    return thing.tank ? thing.tank->cameraMatrix() : nullptr;
+}
+char const* CthingWorkObjectOwner::skeletonOwnerName() {
+    return thing.getName().c_str();
+}
+CtexturedGeo* CthingWorkObjectOwner::workObjectModel() {
+    return thing.species ? thing.species->modelGeometry() : nullptr;
+}
+CgeoNew* CthingWorkObjectOwner::skeletonModel() {
+    return thing.species ? thing.species->skeletonModel() : nullptr;
+}
+int CthingWorkObjectOwner::currentBufferIndex() {
+    return thing.bufferIndex;
+}
+float CthingWorkObjectOwner::thingScale() {
+    return thing.thingScale;
+}
+int CthingWorkObjectOwner::thingCooks() {
+    return thing.framesUpdated;
 }

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphics/skeleton.h"
+#include "graphics/workObject.h"
 #include "script/animCycle.h"
 #include "script/matrixControllerManager.h"
 #include "support/matrix3.h"
@@ -23,8 +23,6 @@ class CdataArray;
 class CdataArrayReference;
 class CtankServices;
 class CspeciesServices;
-class CworkObject;
-struct ClevelSetSensor;
 
 // Attribute bits of a thing's kind.
 enum : uint32_t {
@@ -43,6 +41,25 @@ enum : int { WHAT_THING = 0, WHAT_FISH = 1, WHAT_FISH_WASTE = 3, WHAT_CRAB = 4 }
 
 // Behaviour timing assumes this many behaviour frames per second.
 constexpr int kBehaviourFramesPerSecond = 30;
+
+class Cthing;
+
+// The thing as its work object's owner: what the work object and its skeleton read of it.
+class CthingWorkObjectOwner : public CworkObjectOwner {
+  public:
+    explicit CthingWorkObjectOwner(Cthing& thing) : thing(thing) {}
+    CmatrixControllerManager* skeletonControllers() override;
+    Cmatrix_4* tankCameraMatrix() override;
+    char const* skeletonOwnerName() override;
+    CtexturedGeo* workObjectModel() override;
+    CgeoNew* skeletonModel() override;
+    int currentBufferIndex() override;
+    float thingScale() override;
+    int thingCooks() override;
+
+  private:
+    Cthing& thing;
+};
 
 class Cthing : public CthingMessageHandler,
                public ColdDependent,
@@ -173,6 +190,7 @@ class Cthing : public CthingMessageHandler,
     uint16_t bufferIndex = 0;
     CworkObject* workObject = nullptr;
     CdirectoryVar* proxim = nullptr;
+    CthingWorkObjectOwner workOwner{*this};
 };
 
 // Things constructed so far; the next thing's serial number.

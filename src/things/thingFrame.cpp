@@ -51,18 +51,21 @@ CworkObject* Cthing::getFinalGeometry() {
             // so the steps of one frame interval add up to the fraction.
             float remaining = 1.0f - lastFraction;
             float t = remaining > 0.0f ? (fraction - lastFraction) / remaining : 1.0f;
-            workObject->interpolateGeoWith(bufferIndex, 1 - bufferIndex, t);
+            workObject->interpolateGeoWith(static_cast<short>(bufferIndex),
+                                           static_cast<short>(1 - bufferIndex), t);
             lastFraction = fraction;
             workObject->calcBlendedMatrix(fraction);
         }
-        if (workObject->texShiftAttribIndex < 65535)
-            workObject->shiftTexCoords(bufferIndex, workObject->texShiftAttribIndex,
-                                       tank ? tank->textureShift : 0.0f);
-        if (workObject->thing) workObject->thing->oncePerRefreshFinalProcessing();
+        if (workObject->texShiftUVSet < 65535)
+            workObject->shiftTexCoords(static_cast<short>(bufferIndex),
+                                       static_cast<short>(workObject->texShiftUVSet),
+                                       tank ? tank->textureTime : 0.0);
+        oncePerRefreshFinalProcessing();
         // The very first geometry has nothing to blend from: hand out the fresh one.
         if (geometryCount == 0) handedOut = 1 - bufferIndex;
         geometryCount++;
     }
-    workObject->curGeoIndex = static_cast<short>(handedOut);
+    workObject->curGeo = &workObject->workGeo[handedOut];
+    workObject->prevGeo = &workObject->workGeo[1 - handedOut];
     return workObject;
 }

@@ -44,7 +44,7 @@ void Cthing::setParent(Cvariable* newParent, int append) {
     tank = dynamic_cast<CtankServices*>(searchUpForParentWithFlag(this, VAR_IS_TANK));
     if (tank) {
         setRelationshipWith2(tank, NATURE_CONTAINS_THING);
-        if (workObject) workObject->setCameraMatricesToTank();
+        if (workObject) workObject->setCameraMatricesToTank(&workOwner);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "graphics/workObject.h"
 #include "script/fastNoise.h"
 #include "support/cerr.h"
+#include "things/pointAttrib.h"
 #include "world/thingServices.h"
 
 namespace {
@@ -30,20 +31,18 @@ int CwavingPlant::resetThing(int) {
     }
     // Checked before anything is sized, so a refused model is refused again on the next
     // reset instead of passing as set up.
-    int components = species->skeletonAttribSize("noiseStart");
-    if (components < 1 || species->skeletonAttribSize("noiseAmp") < 1) {
+    CgeoNew* model = species->skeletonModel();
+    CpointAttrib start(model, "noiseStart"), amp(model, "noiseAmp");
+    if (!start.present() || !amp.present()) {
         setExitError("waving plant does not have proper attribs", 1223);
         return 1;
     }
-    if (!species->skeletonInterleaved()) {
-        // A model the loader should never produce; refused rather than ending the run.
-        setExitError("notInterlvd", 1);
-        return 1;
-    }
-    if (components > 2) components = 2;
-    bool hasBaseAngle = species->skeletonAttribSize("baseAngle") >= 1;
+    // A model the loader should never produce; refused (recorded) rather than ending the run.
+    if (!requireInterleaved(*model, true)) return 1;
+    int components = start.size > 2 ? 2 : start.size;
+    CpointAttrib base(model, "baseAngle"), normal(model, "N");
 
-    int n = species->skeletonJointCount();
+    int n = model->numPoints;
     jointOrigin = Cvector();
     rotations.setSize(n, "wprot");
     rotationAxes.setSize(n, "wprotaxis");
@@ -60,23 +59,17 @@ int CwavingPlant::resetThing(int) {
     std::vector<CskeletonIdentity> identities(static_cast<size_t>(n > 0 ? n : 0));
     for (int i = 0; i < n; i++) {
         rotations[i].identity();
-        Cvector normal;
-        species->skeletonNormal(i, normal);
-        rotationAxes[i] = normal;
-        // A component the model lacks reads as 0.
-        float start[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        float amp[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        float base[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        species->skeletonAttrib(i, "noiseStart", start);
-        species->skeletonAttrib(i, "noiseAmp", amp);
-        if (hasBaseAngle) species->skeletonAttrib(i, "baseAngle", base);
-        noiseStarts[i] = start[0];
-        noiseAmps[i] = amp[0];
-        if (components > 1) {
-            noiseStarts1[i] = start[1];
-            noiseAmps1[i] = amp[1];
-        }
-        baseAngles[i] = base[0];
+        float v[4];
+        normal.read(*model, i, v);
+        rotationAxes[i] = Cvector(v[0], v[1], v[2]);
+        start.read(*model, i, v);
+        noiseStarts[i] = v[0];
+        if (components > 1) noiseStarts1[i] = v[1];
+        amp.read(*model, i, v);
+        noiseAmps[i] = v[0];
+        if (components > 1) noiseAmps1[i] = v[1];
+        base.read(*model, i, v);
+        baseAngles[i] = v[0];
         identities[static_cast<size_t>(i)].translatePoint = &jointOrigin;
         identities[static_cast<size_t>(i)].rotation = &rotations[i];
     }

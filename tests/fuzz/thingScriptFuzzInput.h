@@ -49,19 +49,8 @@ class Species : public CspeciesServices {
         addVariable(sky);
     }
     void unrequestSpecies() override {}
-    int skeletonJointCount() override { return 1; }
-    bool skeletonRestPosition(int joint, Cvector& out) override {
-        out = Cvector();
-        return joint == 0;
-    }
-    bool skeletonInterleaved() override { return true; }
-};
-
-// A work object that accepts the skeleton, so the thing can be set up.
-class WorkObject : public CworkObject {
-  public:
-    int initWorkGeometry() override { return 0; }
-    int initSkeleton(std::vector<CskeletonIdentity>&, float) override { return 0; }
+    CtexturedGeo* modelGeometry() override { return nullptr; }
+    CgeoNew* skeletonModel() override { return nullptr; }
 };
 
 } // namespace thingFuzz
@@ -70,15 +59,13 @@ class WorkObject : public CworkObject {
 inline bool runThingScriptFuzzInput(uint8_t const* data, size_t size, char const* savePath) {
     bool balanced = true;
     static thingFuzz::Species species;
-    WorkObjectMaker savedMaker = workObjectMaker;
-    workObjectMaker = [] { return static_cast<CworkObject*>(new thingFuzz::WorkObject); };
     {
         thingFuzz::Tank tank;
         auto* thing = new CbackdropThing;
         thing->setName("fuzzed");
         thing->species = &species;
         thing->setToTank(&tank);
-        thing->addRenderGeometry();
+        thing->addRenderGeometry(); // no model: a bare work object
         thing->resetThing(0);
 
         CscriptVar script;
@@ -99,7 +86,6 @@ inline bool runThingScriptFuzzInput(uint8_t const* data, size_t size, char const
         emptyTrash();
         balanced = tank.listed == 0; // a torn-down thing must leave the lists
     }
-    workObjectMaker = savedMaker;
     resetExitState();
     scriptError = 0;
     mathSolver.clearError();

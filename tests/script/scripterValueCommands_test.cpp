@@ -77,16 +77,17 @@ TEST_F(ValueCommands, SetChecksElementsAndReadOnly) {
     EXPECT_EQ(run(":set fixed 3"), 2);
     EXPECT_EQ(lastReason(), "set read-only var fixed not found in tank.txt");
     EXPECT_EQ(scriptError, 1);
+    EXPECT_EQ(recommendReinstall, 1);
 
-    // Text elements stay text.
+    // Elements of a text variable are written as numbers, like any other elements.
     reset();
     Cstring names[2];
     auto* link = static_cast<ClinkVar*>(root.addVariableX("names", CLASS_STRING_LINK, 0));
     link->setPointer(names);
     link->setNumElements(2);
-    ASSERT_EQ(run(":set names \"a b\" c"), 0);
-    EXPECT_STREQ(names[0].c_str(), "a b");
-    EXPECT_STREQ(names[1].c_str(), "c");
+    ASSERT_EQ(run(":set names 1.5 2+3"), 0);
+    EXPECT_STREQ(names[0].c_str(), "1.5");
+    EXPECT_STREQ(names[1].c_str(), "5");
     ASSERT_EQ(run(":set names \"only one\""), 0);
     EXPECT_STREQ(names[0].c_str(), "only one");
     link->clearPointer();

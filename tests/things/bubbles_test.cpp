@@ -18,16 +18,18 @@ class BubblesTest : public ModelThingTest {
         tank.set("worldSpeed", 1.0);
         tank.set("bubbleKillHeight", 0.25);
     }
-    // Bubbles of species s on a mesh of points points, reset.
-    Cbubbles* make(AttribSpecies& s, int points = 0, int expectedReset = 0) {
-        auto* b = new Cbubbles;
-        b->setName("bubbles");
-        b->species = &s;
-        b->setToTank(&tank);
-        EXPECT_EQ(b->addRenderGeometry(), 0);
-        static_cast<PointWorkObject*>(b->workObject)->setPointCount(points);
+    // Bubbles of species s on a mesh of points points (attribute-major unless asked), reset.
+    Cbubbles* make(AttribSpecies& s, int points = 0, int expectedReset = 0, bool interleaved = false) {
+        auto* b = ModelThingTest::make<Cbubbles>(s);
+        givePoints(*b->workObject, points, interleaved);
         EXPECT_EQ(b->resetThing(0), expectedReset);
         return b;
+    }
+    // x, y, z of point v in work buffer `buffer`, found from the layout givePoints makes:
+    // "N" then "pos", each three floats.
+    static float const* pos(CworkObject& w, int buffer, int v, bool interleaved) {
+        float const* data = w.workGeo[buffer].pointData();
+        return interleaved ? data + v * 6 + 3 : data + 3 * w.numPoints + v * 3;
     }
     std::vector<int> statesOf(Cbubbles& b) {
         std::vector<int> out;
@@ -50,8 +52,7 @@ TEST_F(BubblesTest, ABubbleGoesFinishedWaitingRisingFinished) {
     EXPECT_FALSE(b->emitterOn());
     EXPECT_EQ(statesOf(*b), (std::vector<int>{-1, -1, -1}));
     for (int k = 0; k < 3; k++) {
-        EXPECT_EQ(rec(b).bound[static_cast<size_t>(k)].translatePoint, &b->positions[k]);
-        EXPECT_EQ(rec(b).bound[static_cast<size_t>(k)].rotation, &b->matrices[k]);
+        EXPECT_TRUE(boundTo(*b, k, &b->positions[k], &b->matrices[k])) << k;
     }
     b->origin = Cvector(0.0f, 0.0f, 0.0f);
     // Credit +1 a frame, capped at 2; each rise is 0.1075 and the kill height 0.25.
@@ -210,26 +211,38 @@ TEST_F(BubblesTest, MovingTheEmitterBringsEveryBubbleToItsDepth) {
 
 TEST_F(BubblesTest, OnlyTheFirstFourPointsPerBigBubbleJiggle) {
     KnownNoise sampleIndex([](int i) { return static_cast<float>(i); });
-    AttribSpecies& s = newSpecies(3);
-    s.addAttrib("bigOne", 1);
-    s.setAttrib("bigOne", 0, {1.0f});
-    s.setAttrib("bigOne", 2, {0.5f});
-    auto* b = make(s, 12);
-    ASSERT_EQ(b->bigCount, 2);
-    auto* work = static_cast<PointWorkObject*>(b->workObject);
-    b->framesUpdated = 120; // the first walk starts at 480 and wraps at the third point
-    work->curGeoIndex = 1;
-    b->postDeformProcessing(*work);
-    for (int v = 0; v < 12; v++) {
-        float dx = 0.0f, dy = 0.0f;
-        if (v < 8) {
-            dx = 0.04f * static_cast<float>((480 + 10 * v) % 500);
-            dy = 0.02f * static_cast<float>((580 + 10 * v) % 500);
+    for (bool interleaved : {false, true}) {
+        AttribSpecies& s = newSpecies(3);
+        s.addAttrib("bigOne", 1);
+        s.setAttrib("bigOne", 0, {1.0f});
+        s.setAttrib("bigOne", 2, {0.5f});
+        auto* b = make(s, 12, 0, interleaved);
+        ASSERT_EQ(b->bigCount, 2);
+        CworkObject& work = *b->workObject;
+        b->framesUpdated = 120; // the first walk starts at 480 and wraps at the third point
+        work.calcGeometry(1);
+        b->postDeformProcessing(work);
+        for (int v = 0; v < 12; v++) {
+            float dx = 0.0f, dy = 0.0f;
+            if (v < 8) {
+                dx = 0.04f * static_cast<float>((480 + 10 * v) % 500);
+                dy = 0.02f * static_cast<float>((580 + 10 * v) % 500);
+            }
+            float const* p = pos(work, 1, v, interleaved);
+            EXPECT_FLOAT_EQ(p[0], dx) << "point " << v << " interleaved " << interleaved;
+            EXPECT_FLOAT_EQ(p[1], dy) << "point " << v << " interleaved " << interleaved;
+            EXPECT_FLOAT_EQ(p[2], 0.0f) << "point " << v;
+            EXPECT_FLOAT_EQ(pos(work, 0, v, interleaved)[0], 0.0f) << "point " << v;
         }
-        EXPECT_FLOAT_EQ(work->buffers[1][static_cast<size_t>(v) * 3], dx) << "point " << v;
-        EXPECT_FLOAT_EQ(work->buffers[1][static_cast<size_t>(v) * 3 + 1], dy) << "point " << v;
-        EXPECT_FLOAT_EQ(work->buffers[1][static_cast<size_t>(v) * 3 + 2], 0.0f) << "point " << v;
-        EXPECT_FLOAT_EQ(work->buffers[0][static_cast<size_t>(v) * 3], 0.0f) << "point " << v;
+        float sum = 0.0f; // nothing else in the buffer moved
+        for (int f = 0; f < 12 * 6; f++)
+            sum += work.workGeo[1].pointData()[f];
+        float expected = 0.0f;
+        for (int v = 0; v < 8; v++)
+            expected += 0.04f * static_cast<float>((480 + 10 * v) % 500) +
+                        0.02f * static_cast<float>((580 + 10 * v) % 500);
+        EXPECT_NEAR(sum, expected, 1e-3f);
+        dropThing(b);
     }
 }
 
@@ -241,11 +254,11 @@ TEST_F(BubblesTest, TheGeometryRoadJigglesTheBufferItJustDeformed) {
     auto* b = make(s, 5);
     b->updateThing(1, 0.0f);
     ASSERT_EQ(b->getFinalGeometry(), b->workObject);
-    auto* work = static_cast<PointWorkObject*>(b->workObject);
-    EXPECT_FLOAT_EQ(work->buffers[0][0], 0.04f);
-    EXPECT_FLOAT_EQ(work->buffers[0][3 * 3 + 1], 0.02f);
-    EXPECT_FLOAT_EQ(work->buffers[0][4 * 3], 0.0f);
-    EXPECT_FLOAT_EQ(work->buffers[1][0], 0.0f);
+    CworkObject& work = *b->workObject;
+    EXPECT_FLOAT_EQ(pos(work, 0, 0, false)[0], 0.04f);
+    EXPECT_FLOAT_EQ(pos(work, 0, 3, false)[1], 0.02f);
+    EXPECT_FLOAT_EQ(pos(work, 0, 4, false)[0], 0.0f);
+    EXPECT_FLOAT_EQ(pos(work, 1, 0, false)[0], 0.0f);
 }
 
 TEST_F(BubblesTest, AMeshTooSmallForItsBigBubblesIsRefusedAtReset) {

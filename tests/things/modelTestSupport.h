@@ -1,68 +1,95 @@
-// Stand-ins for plants and bubbles: a species whose skeleton points carry named
-// attributes and normals, a work object with real point buffers, a noise channel whose
-// curve is known, and a fast random table held at chosen values.
+// Stand-ins for plants and bubbles: a species whose skeleton model carries named point
+// attributes, work buffers of plain points, a noise channel whose curve is known, and a
+// fast random table held at chosen values.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "data/dataArray.h"
+#include "graphics/geoTestSupport.h"
 #include "script/fastNoise.h"
 #include "support/fastRand.h"
 #include "thingTestSupport.h"
 
-class AttribSpecies : public TestSpecies {
+// A skeleton model of independent joints ("pos" at the origin, "parentMat" -1) and the
+// attributes the test adds; rebuilt whenever the test changes it.
+class AttribSpecies : public CspeciesServices {
   public:
-    explicit AttribSpecies(int joints)
-        : TestSpecies("model", std::vector<Cvector>(static_cast<size_t>(joints))) {}
-    // Gives every joint the attribute with size components, all zero.
+    explicit AttribSpecies(int joints) : joints(joints) {
+        addAttrib("pos", 3);
+        addAttrib("parentMat", 1);
+        for (int j = 0; j < joints; j++)
+            setAttrib("parentMat", j, {-1.0f});
+    }
     void addAttrib(std::string const& attrib, int size) {
-        sizes[attrib] = size;
-        values[attrib].assign(rest.size() * static_cast<size_t>(size), 0.0f);
+        names.push_back(attrib);
+        values.emplace_back(static_cast<size_t>(joints * size), 0.0f);
+        sizes.push_back(size);
+        dirty = true;
+    }
+    void removeAttrib(std::string const& attrib) {
+        for (size_t a = 0; a < names.size(); a++)
+            if (names[a] == attrib) {
+                names.erase(names.begin() + static_cast<long>(a));
+                values.erase(values.begin() + static_cast<long>(a));
+                sizes.erase(sizes.begin() + static_cast<long>(a));
+            }
+        dirty = true;
     }
     void setAttrib(std::string const& attrib, int joint, std::vector<float> const& v) {
-        int size = sizes.at(attrib);
-        for (size_t c = 0; c < v.size() && c < static_cast<size_t>(size); c++)
-            values[attrib][static_cast<size_t>(joint * size) + c] = v[c];
+        for (size_t a = 0; a < names.size(); a++)
+            if (names[a] == attrib)
+                for (size_t c = 0; c < v.size() && static_cast<int>(c) < sizes[a]; c++)
+                    values[a][static_cast<size_t>(joint * sizes[a]) + c] = v[c];
+        dirty = true;
     }
-    int skeletonAttribSize(char const* attrib) override {
-        auto it = sizes.find(attrib);
-        return it == sizes.end() ? -1 : it->second;
+    void unrequestSpecies() override {}
+    CtexturedGeo* modelGeometry() override { return nullptr; }
+    CgeoNew* skeletonModel() override {
+        if (dirty) build();
+        return &skeleton;
     }
-    bool skeletonAttrib(int joint, char const* attrib, float* out) override {
-        auto it = sizes.find(attrib);
-        if (it == sizes.end() || joint < 0 || joint >= skeletonJointCount()) return false;
-        for (int c = 0; c < it->second && c < 4; c++)
-            out[c] = values[attrib][static_cast<size_t>(joint * it->second + c)];
-        return true;
-    }
-    bool skeletonNormal(int joint, Cvector& out) override {
-        if (joint < 0 || static_cast<size_t>(joint) >= normals.size()) return false;
-        out = normals[static_cast<size_t>(joint)];
-        return true;
-    }
+    bool interleaved = true;
 
-    std::map<std::string, int> sizes;
-    std::map<std::string, std::vector<float>> values;
-    std::vector<Cvector> normals;
+  private:
+    void build() {
+        CgeoFileContents g;
+        g.points = joints;
+        for (size_t a = 0; a < names.size(); a++) {
+            g.attribs.push_back({names[a].c_str(), sizes[a], 0});
+            g.floatsPerPoint += sizes[a];
+        }
+        for (int j = 0; j < joints; j++)
+            for (size_t a = 0; a < names.size(); a++)
+                for (int c = 0; c < sizes[a]; c++)
+                    g.data.push_back(values[a][static_cast<size_t>(j * sizes[a] + c)]);
+        EXPECT_EQ(loadContents(skeleton, g), 0);
+        skeleton.interleaved = interleaved ? 1 : 0;
+        dirty = false;
+    }
+    int joints;
+    std::vector<std::string> names;
+    std::vector<std::vector<float>> values;
+    std::vector<int> sizes;
+    CgeoNew skeleton;
+    bool dirty = true;
 };
 
-// A recording work object with two buffers of points.
-class PointWorkObject : public RecordingWorkObject {
-  public:
-    int pointCount() override { return static_cast<int>(buffers[0].size() / 3); }
-    float* pointPosition(int buffer, int point) override {
-        if (buffer < 0 || buffer > 1 || point < 0 || point >= pointCount()) return nullptr;
-        return &buffers[buffer][static_cast<size_t>(point) * 3];
-    }
-    void setPointCount(int n) {
-        for (auto& b : buffers)
-            b.assign(static_cast<size_t>(n) * 3, 0.0f);
-    }
-    std::vector<float> buffers[2];
-};
+// Gives both work buffers n points at the origin, in either layout.
+inline void givePoints(CworkObject& work, int n, bool interleaved) {
+    CgeoFileContents g;
+    g.points = n;
+    g.attribs = {{"pos", 3, 0}, {"N", 3, 1}};
+    g.floatsPerPoint = 6;
+    g.data.assign(static_cast<size_t>(n) * 6, 0.0f);
+    CgeoNew source;
+    EXPECT_EQ(loadContents(source, g), 0);
+    for (CgeoNew& b : work.workGeo)
+        b.clonePoints(source, {"N", "pos"}, interleaved ? 1 : 0);
+    work.numPoints = static_cast<int16_t>(n);
+}
 
 // The shared noise channel replaced, for the owner's life, by 500 samples over [0, 50)
 // whose first channel is f(sample index); the other two are 0.
@@ -108,29 +135,40 @@ class FixedRandom {
     uint8_t savedIndex;
 };
 
-// Thing tests on attribute models: point work objects, a tank, species that outlive the
-// things made of them, and the things deleted before the tank goes.
+// Thing tests on attribute models: recording work objects, a tank, species that outlive
+// the things made of them, and the things deleted before the tank goes.
 class ModelThingTest : public ThingTest {
   protected:
-    void SetUp() override {
-        ThingTest::SetUp();
-        workObjectMaker = [] { return static_cast<CworkObject*>(new PointWorkObject); };
-        resetExitState();
-    }
+    void SetUp() override { resetExitState(); }
     void TearDown() override {
         while (Cvariable* thing = tank.thingList->firstChild)
             deleteVariable(thing);
         emptyTrash();
-        ThingTest::TearDown();
     }
     AttribSpecies& newSpecies(int joints) {
         species.push_back(std::make_unique<AttribSpecies>(joints));
         return *species.back();
     }
+    // A thing of kind T and species s in the tank, with a recording work object.
+    template <typename T> T* make(AttribSpecies& s) {
+        auto* thing = new T;
+        thing->setName("model thing");
+        thing->species = &s;
+        thing->setToTank(&tank);
+        record(*thing);
+        return thing;
+    }
     // Deletes a thing made in one case of a table.
     static void dropThing(Cthing* thing) {
         deleteVariable(thing);
         emptyTrash();
+    }
+    // Whether joint j of the thing's skeleton is bound to that point and rotation.
+    static bool boundTo(Cthing& thing, int j, Cvector* point, Cmatrix3* rotation) {
+        auto const& joints = thing.workObject->matrixPoints;
+        if (j < 0 || static_cast<size_t>(j) >= joints.size()) return false;
+        return joints[static_cast<size_t>(j)].translatePoint == point &&
+               joints[static_cast<size_t>(j)].rotationLink == rotation;
     }
 
     std::vector<std::unique_ptr<AttribSpecies>> species;

@@ -12,40 +12,42 @@ class ThingKinds : public ThingTest {
         T* thing = new T;
         thing->species = s;
         thing->setToTank(&tank);
-        EXPECT_EQ(thing->addRenderGeometry(), 0);
+        record(*thing);
         return thing;
     }
     TestTank tank;
 };
 
-TEST_F(ThingKinds, MeshesBindTheirSkeletonOrScaleTheirBuffers) {
+TEST_F(ThingKinds, MeshesBindTheirSkeleton) {
+    TestSpecies fourJoints("four", {Cvector(), Cvector(0, 1, 0), Cvector(0, 2, 0), Cvector(0, 3, 0)});
     struct {
         TestSpecies* species;
-        int skeletonResult, result;
-        char const* call;
-    } cases[] = {{&threeJoints, 0, 0, "skeleton 3 x1.5"},
-                 {&plain, 0, 0, "scale x1.5"},
-                 {&threeJoints, 1, 1, "skeleton 3 x1.5"},
-                 {nullptr, 0, 1, nullptr}};
+        short interleaved;
+        int result, joints;
+    } cases[] = {{&threeJoints, 1, 0, 3}, {&plain, 1, 0, 0}, {&threeJoints, 0, 1, 0}, {nullptr, 1, 1, 0}};
     for (auto const& c : cases) {
         resetExitState();
         auto* thing = make<CbasicDeformThing>(c.species);
-        thing->thingScale = 1.5f;
-        rec(thing).skeletonResult = c.skeletonResult;
+        threeJoints.skeleton.interleaved = c.interleaved;
         EXPECT_EQ(thing->resetThing(0), c.result);
+        threeJoints.skeleton.interleaved = 1;
         EXPECT_EQ(thing->initialized, c.result == 0);
-        EXPECT_EQ(rec(thing).calls.empty() ? "" : rec(thing).calls[0], c.call ? c.call : "");
+        EXPECT_EQ(thing->workObject->numMatrices, c.joints);
         EXPECT_EQ(hasReason("no species!"), c.species == nullptr);
-        if (c.species == &threeJoints && c.result == 0) {
-            EXPECT_EQ(rec(thing).bound[2].translatePoint, &thing->jointPositions[2]);
-            EXPECT_EQ(rec(thing).bound[2].rotation, &thing->jointMatrices[2]);
-            threeJoints.rest.push_back(Cvector()); // a changed skeleton moves the joints
-            ASSERT_EQ(thing->resetThing(0), 0);
-            threeJoints.rest.pop_back();
-            EXPECT_EQ(rec(thing).bound[3].translatePoint, &thing->jointPositions[3]);
-            EXPECT_EQ(thing->positionRefs[1], &thing->jointPositions[0]); // still valid
+        if (c.joints) {
+            // Joints hang from the thing's own positions and rotations; a skeleton of
+            // another size moves them, and the position references follow.
+            for (TestSpecies* s : {&threeJoints, &fourJoints}) {
+                thing->species = s;
+                ASSERT_EQ(thing->resetThing(0), 0);
+                size_t last = thing->jointPositions.size() - 1;
+                EXPECT_EQ(thing->workObject->matrixPoints[last].translatePoint, &thing->jointPositions[last]);
+                EXPECT_EQ(thing->workObject->matrixPoints[last].rotationLink, &thing->jointMatrices[last]);
+                EXPECT_EQ(thing->positionRefs[1], &thing->jointPositions[0]);
+            }
             thing->goFish(1);
             EXPECT_FLOAT_EQ(thing->jointMatrices[0].forward.z, 1.0f);
+            thing->species = &threeJoints;
         }
         deleteVariable(thing);
     }
@@ -61,7 +63,7 @@ TEST_F(ThingKinds, LimbsAreBoundOnTheSpeciesSkeleton) {
     } cases[] = {{0, true, 5.0f}, {1, true, 2.0f}, {2, true, -1}, {-1, true, -1}, {0, false, -1}};
     for (auto const& c : cases) {
         resetExitState();
-        threeJoints.interleaved = c.interleaved;
+        threeJoints.skeleton.interleaved = c.interleaved;
         std::vector<CskeletonIdentity> ids(3);
         std::vector<Cmatrix3> m(3);
         Cvector offset(7, 7, 7);
@@ -78,7 +80,7 @@ TEST_F(ThingKinds, LimbsAreBoundOnTheSpeciesSkeleton) {
             EXPECT_FLOAT_EQ(m[j].up.y, 1.0f);
         }
     }
-    threeJoints.interleaved = true;
+    threeJoints.skeleton.interleaved = 1;
     deleteVariable(thing);
 }
 

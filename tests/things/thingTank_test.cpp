@@ -152,7 +152,7 @@ TEST_F(ThingInTank, CommandLinesGoodAndBad) {
         auto* thing = new ScriptedThing;
         thing->setToTank(&tank);
         thing->species = &plain;
-        ASSERT_EQ(thing->addRenderGeometry(), 0);
+        record(*thing);
         EXPECT_EQ(runStringScript(thing, c.text), c.result) << c.text;
         if (c.reason) {
             EXPECT_TRUE(hasReason(c.reason)) << c.text;

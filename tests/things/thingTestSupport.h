@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/geoTestSupport.h"
 #include "graphics/workObject.h"
 #include "script/scripter.h"
 #include "support/traceCapture.h"
@@ -22,48 +23,45 @@ inline std::string num(float f) {
 
 class RecordingWorkObject : public CworkObject {
   public:
-    int initWorkGeometry() override { return 0; }
-    int initSkeleton(std::vector<CskeletonIdentity>& ids, float scale) override {
-        log("skeleton " + std::to_string(ids.size()) + " x" + num(scale));
-        bound = ids;
-        return skeletonResult;
-    }
     int calcGeometry(int b) override {
         return log("calc " + std::to_string(b)), CworkObject::calcGeometry(b);
     }
-    void interpolateGeoWith(int from, int to, float t) override {
-        log("blend " + std::to_string(from) + "->" + std::to_string(to) + " t=" + num(t));
+    int interpolateGeoWith(short a, short b, float t) override {
+        return log("blend " + std::to_string(a) + "->" + std::to_string(b) + " t=" + num(t)), 0;
     }
-    void calcBlendedMatrix(float f) override { log("matrices " + num(f)); }
+    int shiftTexCoords(short b, short set, double time) override {
+        return log("shift " + std::to_string(b) + " uv" + std::to_string(set) + " " + num(float(time))), 0;
+    }
     void mathOnAttribFromOriginalValues(char const* a, int c, float lo, float hi) override {
         log(std::string("remap ") + a + std::to_string(c) + " " + num(lo) + " " + num(hi));
         remapLo[c & 1] = lo;
         remapHi[c & 1] = hi;
     }
-    void scaleSize(float s) override { log("scale x" + num(s)); }
     void log(std::string const& call) { calls.push_back(call); }
-
     std::vector<std::string> calls;
-    std::vector<CskeletonIdentity> bound;
     float remapLo[2] = {}, remapHi[2] = {};
-    int skeletonResult = 0;
 };
 
+// A species whose skeleton model has one joint per rest position, each hanging from the
+// one before.
 class TestSpecies : public CspeciesServices {
   public:
-    explicit TestSpecies(char const* n, std::vector<Cvector> joints = {}) : rest(std::move(joints)) {
+    explicit TestSpecies(char const* n, std::vector<Cvector> joints = {}) {
         setName(n);
+        if (joints.empty()) return;
+        CgeoFileContents g;
+        g.points = static_cast<int>(joints.size());
+        g.attribs = {{"pos", 3, 0}, {"parentMat", 1, 0}};
+        g.floatsPerPoint = 4;
+        for (size_t i = 0; i < joints.size(); i++)
+            g.data.insert(g.data.end(), {joints[i].x, joints[i].y, joints[i].z, static_cast<float>(i) - 1});
+        hasSkeleton = loadContents(skeleton, g) == 0;
     }
     void unrequestSpecies() override {}
-    int skeletonJointCount() override { return static_cast<int>(rest.size()); }
-    bool skeletonRestPosition(int j, Cvector& out) override {
-        if (j < 0 || j >= skeletonJointCount()) return false;
-        out = rest[static_cast<size_t>(j)];
-        return true;
-    }
-    bool skeletonInterleaved() override { return interleaved; }
-    std::vector<Cvector> rest;
-    bool interleaved = true;
+    CtexturedGeo* modelGeometry() override { return nullptr; }
+    CgeoNew* skeletonModel() override { return hasSkeleton ? &skeleton : nullptr; }
+    CgeoNew skeleton;
+    bool hasSkeleton = false;
 };
 
 class TestTank : public CtankServices {
@@ -114,13 +112,18 @@ class ScriptedThing : public Cthing {
 // Every thing test: recording work objects, a clean exit state, the trace in memory.
 class ThingTest : public ::testing::Test {
   protected:
-    ThingTest() : trace(1) {
-        workObjectMaker = [] { return static_cast<CworkObject*>(new RecordingWorkObject); };
-    }
+    ThingTest() : trace(1) {}
     ~ThingTest() override {
         emptyTrash();
-        workObjectMaker = savedMaker;
         scriptError = 0;
+    }
+    // Gives the thing a work object that records the per-frame calls.
+    static RecordingWorkObject& record(Cthing& t) {
+        delete t.workObject;
+        auto* w = new RecordingWorkObject;
+        w->thing = &t.workOwner;
+        t.workObject = w;
+        return *w;
     }
     static RecordingWorkObject& rec(Cthing* t) { return *static_cast<RecordingWorkObject*>(t->workObject); }
     static bool hasReason(std::string const& text) {
@@ -128,7 +131,6 @@ class ThingTest : public ::testing::Test {
             if (text == r.c_str()) return true;
         return false;
     }
-    WorkObjectMaker savedMaker = workObjectMaker;
     TraceCapture trace;
     // Outlive the fixtures' things, which the trash may still hold.
     TestSpecies oneJoint{"one", {Cvector()}};

@@ -9,7 +9,7 @@ namespace {
 
 class ThingTexture : public ThingTest {
   protected:
-    void SetUp() override { ASSERT_EQ(thing.addRenderGeometry(), 0); }
+    void SetUp() override { record(thing); }
     ScriptedThing thing;
 };
 

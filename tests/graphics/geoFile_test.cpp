@@ -1,0 +1,271 @@
+// The geometry file: writing and reading back, and damaged files of every kind.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "geoTestSupport.h"
+#include "support/traceCapture.h"
+#include "testSupport.h"
+
+namespace {
+
+int loadBytes(CgeoNew& geo, std::string const& bytes) {
+    return geo.loadOldFormatFromMemory(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(),
+                                       "t");
+}
+
+void putI32At(std::string& bytes, size_t at, int32_t v) {
+    auto u = static_cast<uint32_t>(v);
+    for (int i = 0; i < 4; i++)
+        bytes[at + static_cast<size_t>(i)] = static_cast<char>((u >> (8 * i)) & 255);
+}
+
+void putI16At(std::string& bytes, size_t at, int16_t v) {
+    bytes[at] = static_cast<char>(v & 255);
+    bytes[at + 1] = static_cast<char>((static_cast<uint16_t>(v) >> 8) & 255);
+}
+
+// An empty geometry as a failed read leaves it.
+void expectEmpty(CgeoNew& geo) {
+    EXPECT_EQ(geo.numPoints, 0);
+    EXPECT_EQ(geo.numPolygons, 0);
+    ASSERT_NE(geo.pointSide.attribs, nullptr);
+    EXPECT_EQ(geo.pointSide.attribs->firstChild, nullptr);
+    EXPECT_EQ(geo.pointSide.groups->firstChild, nullptr);
+    EXPECT_EQ(geo.primSide.groups->firstChild, nullptr);
+    EXPECT_EQ(geo.pointSide.attrData, nullptr);
+    EXPECT_EQ(geo.polygons.size(), 0u);
+}
+
+TEST(GeoFile, CubeReadsBackAsWritten) {
+    CgeoFileContents cube = cubeContents();
+    std::string bytes = encoded(cube);
+    CgeoNew geo;
+    ASSERT_EQ(loadBytes(geo, bytes), 0);
+
+    EXPECT_EQ(geo.numPoints, 8);
+    EXPECT_EQ(geo.floatsPerPoint, 11);
+    EXPECT_EQ(geo.pointSide.attrData->elementSize, 44);
+    // Offsets are the running sums of the sizes; types are kept.
+    struct {
+        char const* name;
+        int offset, size, type;
+    } const attribs[] = {{"pos", 0, 3, 0}, {"N", 3, 3, 1}, {"Cd", 6, 3, 2}, {"uv", 9, 2, 3}};
+    for (auto const& a : attribs) {
+        EXPECT_EQ(geo.findAttrib(a.name, 0), a.offset) << a.name;
+        EXPECT_EQ(geo.findAttrib(a.name, 1), a.size) << a.name;
+        EXPECT_EQ(geo.findAttrib(a.name, 2), a.type) << a.name;
+    }
+    EXPECT_EQ(geo.posOffset, 0);
+    EXPECT_EQ(geo.posSize, 3);
+    EXPECT_EQ(geo.normalOffset, 3);
+    EXPECT_EQ(geo.colorOffset, 6);
+    EXPECT_EQ(geo.colorSize, 3);
+    EXPECT_EQ(geo.uvOffset, 9);
+    EXPECT_EQ(geo.uvBOffset, -1);
+    EXPECT_EQ(geo.specOffset, -1);
+    EXPECT_EQ(0, std::memcmp(geo.pointData(), cube.data.data(), cube.data.size() * sizeof(float)));
+
+    ASSERT_EQ(geo.numPolygons, 6);
+    for (int i = 0; i < 6; i++) {
+        std::vector<int> const& want = cube.polygons[static_cast<size_t>(i)];
+        ASSERT_EQ(geo.polygonSize(i), 4);
+        EXPECT_EQ(std::vector<int>(geo.polygonIndices(i), geo.polygonIndices(i) + 4), want) << i;
+    }
+    CshortLinkVar* top = geo.pointSide.findGroup("top");
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(std::vector<int>(CgeoNew::groupMembers(top), CgeoNew::groupMembers(top) + 4),
+              (std::vector<int>{2, 3, 6, 7}));
+    CshortLinkVar* lid = geo.primSide.findGroup("lid");
+    ASSERT_NE(lid, nullptr);
+    EXPECT_EQ(CgeoNew::groupSize(lid), 1);
+    EXPECT_EQ(CgeoNew::groupMembers(lid)[0], 3);
+    EXPECT_EQ(geo.pointSide.findGroup("lid"), nullptr);
+
+    // Written again, the same bytes; and through a file the same.
+    std::string again;
+    ASSERT_EQ(geo.writeOldFormat(again), 0);
+    EXPECT_EQ(again, bytes);
+    TempDir dir;
+    ASSERT_EQ(geo.saveOldFormat(dir.file("cube.geo").c_str()), 0);
+    CgeoNew fromFile;
+    ASSERT_EQ(fromFile.loadOldFormat(dir.file("cube.geo").c_str()), 0);
+    ASSERT_EQ(fromFile.writeOldFormat(again), 0);
+    EXPECT_EQ(again, bytes);
+}
+
+TEST(GeoFile, EighteenByteFileIsAnEmptyGeometry) {
+    CgeoFileContents empty;
+    std::string bytes = encoded(empty);
+    ASSERT_EQ(bytes.size(), 18u);
+    CgeoNew geo;
+    ASSERT_EQ(loadBytes(geo, bytes), 0);
+    EXPECT_EQ(geo.numPoints, 0);
+    EXPECT_EQ(geo.numPolygons, 0);
+    ASSERT_NE(geo.pointSide.attrData, nullptr);
+    EXPECT_EQ(geo.pointSide.attrData->elementCount, 0);
+    EXPECT_EQ(geo.pointSide.attribs->firstChild, nullptr);
+    EXPECT_EQ(geo.pointSide.groups->firstChild, nullptr);
+    ASSERT_NE(geo.polygonList, nullptr);
+    EXPECT_EQ(geo.polygonList->firstChild, nullptr);
+}
+
+TEST(GeoFile, TwoAttributesMakeATwentyByteRecord) {
+    CgeoFileContents g;
+    g.points = 2;
+    g.attribs = {{"pos", 3, 7}, {"uv", 2, 9}};
+    g.floatsPerPoint = 5;
+    g.data = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    CgeoNew geo;
+    ASSERT_EQ(loadContents(geo, g), 0);
+    EXPECT_EQ(geo.floatsPerPoint, 5);
+    EXPECT_EQ(geo.pointSide.attrData->elementSize, 20);
+    EXPECT_EQ(geo.findAttrib("uv", 0), 3);
+    EXPECT_EQ(geo.findAttrib("uv", 2), 9);
+    EXPECT_EQ(attribValues(geo, "uv", 1), (std::vector<float>{9, 10}));
+}
+
+TEST(GeoFile, PolygonLeadByteIsIgnored) {
+    std::string bytes = encoded(cubeContents());
+    CgeoNew plain;
+    ASSERT_EQ(loadBytes(plain, bytes), 0);
+    // The first polygon record follows the point groups; find it from the end instead:
+    // the prim groups and the other five polygons are a fixed size.
+    size_t polygonBytes = 1 + 4 + 4 * 4;
+    size_t primGroupBytes = 2 + (2 + 11 + 4 + 6 * 4) + (2 + 3 + 4 + 4);
+    size_t firstPolygon = bytes.size() - primGroupBytes - 6 * polygonBytes;
+    ASSERT_EQ(bytes[firstPolygon], 0);
+    bytes[firstPolygon] = static_cast<char>(0xAB);
+    CgeoNew marked;
+    ASSERT_EQ(loadBytes(marked, bytes), 0);
+    std::string a, b;
+    ASSERT_EQ(plain.writeOldFormat(a), 0);
+    ASSERT_EQ(marked.writeOldFormat(b), 0);
+    EXPECT_EQ(a, b);
+}
+
+TEST(GeoFile, MissingFileAndWrongMagicFailWithTheirMessages) {
+    TempDir dir;
+    TraceCapture trace(3);
+    CgeoNew geo;
+    ASSERT_EQ(loadContents(geo, cubeContents()), 0);
+    EXPECT_EQ(geo.loadOldFormat(dir.file("none.geo").c_str()), 1);
+    EXPECT_NE(trace.text().find("couldn't open geo file! " + dir.file("none.geo")), std::string::npos);
+    expectEmpty(geo);
+
+    EXPECT_EQ(geo.loadOldFormat(dir.path().c_str()), 1); // a folder is no file
+
+    std::string bytes = encoded(CgeoFileContents());
+    bytes[3] = '1';
+    writeWholeFile(dir.file("bad.geo"), bytes);
+    ASSERT_EQ(loadContents(geo, cubeContents()), 0);
+    EXPECT_EQ(geo.loadOldFormat(dir.file("bad.geo").c_str()), 1);
+    EXPECT_NE(trace.text().find("Incorrect Header for geo file!"), std::string::npos);
+    expectEmpty(geo);
+}
+
+TEST(GeoFile, EveryTruncationFailsCleanly) {
+    std::string bytes = encoded(cubeContents());
+    for (size_t cut = 0; cut < bytes.size(); cut++) {
+        CgeoNew geo;
+        EXPECT_EQ(loadBytes(geo, bytes.substr(0, cut)), 1) << "cut at " << cut;
+        expectEmpty(geo);
+    }
+}
+
+// One damaged field each; every one is refused with its reason.
+TEST(GeoFile, DamagedFieldsAreRefused) {
+    CgeoFileContents cube = cubeContents();
+    std::string good = encoded(cube);
+    size_t pointCount = 4, attribCount = 8, firstNameLength = 10, firstSize = 15;
+    size_t endOfData = 10 + (2 + 3 + 4) + (2 + 1 + 4) + (2 + 2 + 4) + (2 + 2 + 4) + 8 * 44;
+    size_t firstMember = endOfData + 2 + 2 + 6 + 4; // group "corner"'s member
+    size_t polygonCount = endOfData + 2 + (2 + 6 + 4 + 4) + (2 + 3 + 4 + 16);
+    size_t firstVertexCount = polygonCount + 4 + 1;
+    size_t firstVertex = firstVertexCount + 4;
+    size_t primGroupCount = polygonCount + 4 + 6 * 21;
+    size_t primMember = primGroupCount + 2 + 2 + 11 + 4;
+    struct Case {
+        char const* what;
+        std::function<void(std::string&)> damage;
+        char const* reason;
+    } const cases[] = {
+        {"huge point count", [&](std::string& b) { putI32At(b, pointCount, 40000); },
+         "point count out of range"},
+        {"negative point count", [&](std::string& b) { putI32At(b, pointCount, -1); },
+         "point count out of range"},
+        {"negative attributes", [&](std::string& b) { putI16At(b, attribCount, -2); },
+         "negative attribute count"},
+        {"long name", [&](std::string& b) { putI16At(b, firstNameLength, 112); }, "name length out of range"},
+        {"negative name", [&](std::string& b) { putI16At(b, firstNameLength, -1); },
+         "name length out of range"},
+        {"negative size", [&](std::string& b) { putI16At(b, firstSize, -3); }, "negative attribute size"},
+        {"record too big", [&](std::string& b) { putI16At(b, firstSize, 16382); }, "point record too large"},
+        {"data past end", [&](std::string& b) { putI16At(b, firstSize, 300); },
+         "point data runs past the end of the file"},
+        {"group member", [&](std::string& b) { putI32At(b, firstMember, 8); },
+         "point group member out of range"},
+        {"negative member", [&](std::string& b) { putI32At(b, firstMember, -1); },
+         "point group member out of range"},
+        {"huge polygon count", [&](std::string& b) { putI32At(b, polygonCount, 32768); },
+         "polygon count out of range"},
+        {"huge vertex count", [&](std::string& b) { putI32At(b, firstVertexCount, 70000); },
+         "index count out of range"},
+        {"vertices past end", [&](std::string& b) { putI32At(b, firstVertexCount, 60000); },
+         "index list runs past the end of the file"},
+        {"vertex index", [&](std::string& b) { putI32At(b, firstVertex, 32768); },
+         "polygon vertex out of range"},
+        {"prim member", [&](std::string& b) { putI32At(b, primMember, 6); },
+         "prim group member out of range"},
+        {"negative prim groups", [&](std::string& b) { putI16At(b, primGroupCount, -1); },
+         "negative group count"},
+    };
+    for (auto const& c : cases) {
+        std::string bytes = good;
+        c.damage(bytes);
+        CgeoFileContents parsed;
+        char const* reason =
+            parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), parsed);
+        ASSERT_NE(reason, nullptr) << c.what;
+        EXPECT_STREQ(reason, c.reason) << c.what;
+        TraceCapture trace(1);
+        CgeoNew geo;
+        EXPECT_EQ(loadBytes(geo, bytes), 1) << c.what;
+        EXPECT_NE(trace.text().find(std::string("bad geo file! ") + c.reason), std::string::npos) << c.what;
+        expectEmpty(geo);
+    }
+}
+
+TEST(GeoFile, WriterRefusesWhatTheReaderWould) {
+    struct Case {
+        char const* what;
+        std::function<void(CgeoFileContents&)> damage;
+    } const cases[] = {
+        {"long name",
+         [](CgeoFileContents& g) { g.attribs[0].name = Cstring(std::string(112, 'a').c_str()); }},
+        {"member", [](CgeoFileContents& g) { g.pointGroups[0].members.push_back(8); }},
+        {"vertex", [](CgeoFileContents& g) { g.polygons[0][0] = -1; }},
+        {"prim member", [](CgeoFileContents& g) { g.primGroups[1].members[0] = 6; }},
+        {"sizes", [](CgeoFileContents& g) { g.floatsPerPoint = 10; }},
+        {"data", [](CgeoFileContents& g) { g.data.pop_back(); }},
+        {"points", [](CgeoFileContents& g) { g.points = 32768; }},
+    };
+    for (auto const& c : cases) {
+        CgeoFileContents g = cubeContents();
+        c.damage(g);
+        std::string out = "x";
+        EXPECT_NE(encodeGeoFile(g, out), nullptr) << c.what;
+        EXPECT_TRUE(out.empty()) << c.what;
+    }
+    CgeoNew workCopy;
+    CgeoNew cube;
+    ASSERT_EQ(loadContents(cube, cubeContents()), 0);
+    workCopy.clonePoints(cube, {"pos"}, 0);
+    std::string out;
+    TraceCapture trace(1);
+    EXPECT_EQ(workCopy.writeOldFormat(out), 1);
+    EXPECT_TRUE(out.empty());
+}
+
+} // namespace

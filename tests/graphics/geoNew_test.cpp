@@ -1,0 +1,206 @@
+// The geometry container: lookups, shortcuts, work copies and the checks on tree contents.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "geoTestSupport.h"
+#include "support/traceCapture.h"
+
+namespace {
+
+// Points whose record holds p*10 + k at float k.
+CgeoFileContents numbered(std::vector<CgeoFileAttrib> attribs, int points) {
+    CgeoFileContents g;
+    g.points = points;
+    g.attribs = std::move(attribs);
+    for (auto const& a : g.attribs)
+        g.floatsPerPoint += a.size;
+    for (int p = 0; p < points; p++)
+        for (int k = 0; k < g.floatsPerPoint; k++)
+            g.data.push_back(static_cast<float>(p * 10 + k));
+    return g;
+}
+
+// Attribute a's floats of point p in an attribute-major geometry.
+std::vector<float> blockValues(CgeoNew& geo, char const* a, int p) {
+    int offset = geo.findAttrib(a, 0), size = geo.findAttrib(a, 1);
+    float const* v = geo.pointData() + offset * geo.numPoints + p * size;
+    return std::vector<float>(v, v + size);
+}
+
+TEST(GeoNew, AbsentAttributeGivesMinusOneForEveryElement) {
+    CgeoNew geo;
+    ASSERT_EQ(loadContents(geo, cubeContents()), 0);
+    for (int element = 0; element < 3; element++) {
+        EXPECT_EQ(geo.findAttrib("uvB", element), -1);
+        EXPECT_EQ(geo.findAttrib("po", element), -1); // no prefix matching
+    }
+    EXPECT_EQ(geo.findAttrib("pos", 3), -1);
+}
+
+TEST(GeoNew, ColourShortcuts) {
+    {
+        CgeoNew geo;
+        ASSERT_EQ(loadContents(geo, numbered({{"pos", 3, 0}, {"rgba", 4, 0}}, 2)), 0);
+        EXPECT_EQ(geo.colorOffset, 3);
+        EXPECT_EQ(geo.colorSize, 4);
+        EXPECT_EQ(geo.findAttrib("rgba", 0), -1);
+        EXPECT_EQ(geo.findAttrib("Cd", 0), 3);
+    }
+    {
+        // A later colour attribute wins.
+        CgeoNew geo;
+        ASSERT_EQ(loadContents(geo, numbered({{"Cd", 3, 0}, {"rgba", 4, 0}}, 1)), 0);
+        EXPECT_EQ(geo.colorOffset, 3);
+        EXPECT_EQ(geo.colorSize, 4);
+    }
+    {
+        // Alpha only as a first colour: renamed, and the run ends with "ce=0".
+        TraceCapture trace(1);
+        CgeoNew geo;
+        ASSERT_EQ(loadContents(geo, numbered({{"pos", 3, 0}, {"Alpha", 1, 0}}, 1)), 0);
+        EXPECT_EQ(geo.colorOffset, 3);
+        EXPECT_EQ(geo.colorSize, 1);
+        EXPECT_EQ(geo.findAttrib("Cd", 1), 1);
+        EXPECT_TRUE(exitSaver);
+        ASSERT_FALSE(exitReasonList.empty());
+        EXPECT_EQ(exitReasonList.back(), "ce=0");
+    }
+}
+
+TEST(GeoNew, ClonesInBothLayouts) {
+    CgeoNew model;
+    ASSERT_EQ(loadContents(model, numbered({{"pos", 3, 0}, {"Cd", 4, 5}, {"uv", 3, 0}}, 3)), 0);
+    for (int layout : {0, 1}) {
+        CgeoNew copy;
+        copy.clonePoints(model, {"pos", "Cd", "N", "uv"}, layout);
+        ASSERT_EQ(copy.numPoints, 3) << layout;
+        EXPECT_EQ(copy.interleaved, layout);
+        EXPECT_EQ(copy.floatsPerPoint, 3 + 4 + 3 + 2);
+        EXPECT_EQ(copy.findAttrib("Cd", 0), 3);
+        EXPECT_EQ(copy.findAttrib("Cd", 2), 5);
+        EXPECT_EQ(copy.colorSize, 4);
+        EXPECT_EQ(copy.findAttrib("N", 1), 3);
+        EXPECT_EQ(copy.findAttrib("uv", 1), 2); // never more than two
+        for (int p = 0; p < 3; p++) {
+            float b = static_cast<float>(p * 10);
+            auto values = [&](char const* a) {
+                return layout ? attribValues(copy, a, p) : blockValues(copy, a, p);
+            };
+            EXPECT_EQ(values("pos"), (std::vector<float>{b, b + 1, b + 2}));
+            EXPECT_EQ(values("Cd"), (std::vector<float>{b + 3, b + 4, b + 5, b + 6}));
+            // Missing in the model: the first three floats of each point.
+            EXPECT_EQ(values("N"), (std::vector<float>{b, b + 1, b + 2}));
+            EXPECT_EQ(values("uv"), (std::vector<float>{b + 7, b + 8}));
+        }
+    }
+}
+
+TEST(GeoNew, CloneOfAShortAttributeIsPaddedNotOverread) {
+    CgeoNew model;
+    ASSERT_EQ(loadContents(model, numbered({{"pos", 3, 0}, {"uv", 1, 0}}, 2)), 0);
+    CgeoNew copy;
+    copy.clonePoints(model, {"uv"}, 1);
+    EXPECT_EQ(attribValues(copy, "uv", 1), (std::vector<float>{13, 0}));
+}
+
+TEST(GeoNew, ScaleSizeMovesOnlyPositions) {
+    CgeoNew model;
+    ASSERT_EQ(loadContents(model, numbered({{"Cd", 3, 0}, {"pos", 3, 0}}, 2)), 0);
+    CgeoNew work;
+    work.clonePoints(model, {"pos", "Cd"}, 0);
+    model.scaleSize(2);
+    work.scaleSize(2);
+    for (int p = 0; p < 2; p++) {
+        float b = static_cast<float>(p * 10);
+        EXPECT_EQ(attribValues(model, "pos", p), (std::vector<float>{2 * (b + 3), 2 * (b + 4), 2 * (b + 5)}));
+        EXPECT_EQ(attribValues(model, "Cd", p), (std::vector<float>{b, b + 1, b + 2}));
+        EXPECT_EQ(blockValues(work, "pos", p), (std::vector<float>{2 * (b + 3), 2 * (b + 4), 2 * (b + 5)}));
+        EXPECT_EQ(blockValues(work, "Cd", p), (std::vector<float>{b, b + 1, b + 2}));
+    }
+}
+
+TEST(GeoNew, CopyingPointData) {
+    CgeoNew model, small;
+    ASSERT_EQ(loadContents(model, numbered({{"pos", 3, 0}, {"N", 3, 0}}, 3)), 0);
+    ASSERT_EQ(loadContents(small, numbered({{"pos", 3, 0}}, 2)), 0);
+    CgeoNew a, b;
+    a.clonePoints(model, {"pos", "N"}, 0);
+    b.clonePoints(model, {"pos", "N"}, 0);
+    b.scaleSize(3);
+    a.copyPointDataFrom(b);
+    EXPECT_EQ(blockValues(a, "pos", 2), (std::vector<float>{60, 63, 66}));
+
+    // Back into a model's records: only with the same point count.
+    small.copyPointDataFromAndReinterleave(b);
+    EXPECT_EQ(attribValues(small, "pos", 1), (std::vector<float>{10, 11, 12}));
+    model.copyPointDataFromAndReinterleave(b);
+    EXPECT_EQ(attribValues(model, "pos", 1), (std::vector<float>{30, 33, 36}));
+    EXPECT_EQ(attribValues(model, "N", 1), (std::vector<float>{13, 14, 15}));
+
+    // The wrong layout is an error exit, and nothing is copied.
+    TraceCapture trace(1);
+    model.copyPointDataFrom(b);
+    EXPECT_EQ(attribValues(model, "N", 1), (std::vector<float>{13, 14, 15}));
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitReasonList.back(), "notInterlvd");
+}
+
+// Contents from a binary tree are checked like file contents: each damage is refused
+// with a line naming the model, and the counts read 0.
+TEST(GeoNew, DamagedTreeContentsAreRefused) {
+    struct Case {
+        char const* what;
+        std::function<void(CgeoNew&)> damage;
+    } const cases[] = {
+        {"vertex", [](CgeoNew& g) { static_cast<short*>(g.polygons[2]->storage)[1] = 8; }},
+        {"point member",
+         [](CgeoNew& g) { static_cast<short*>(g.pointSide.findGroup("top")->storage)[0] = -1; }},
+        {"prim member", [](CgeoNew& g) { static_cast<short*>(g.primSide.findGroup("lid")->storage)[0] = 6; }},
+        {"attribute", [](CgeoNew& g) { g.pointSide.attribs->getChild("uv", 0)->setElem_int(0, 10); }},
+        {"no data", [](CgeoNew& g) { delete g.pointSide.attrData; }},
+        {"no polygons", [](CgeoNew& g) { delete g.polygonList; }},
+        {"data kind",
+         [](CgeoNew& g) {
+             delete g.pointSide.attrData;
+             g.pointsDir->addVariableX("attr_data", CLASS_FLOAT_LINK, 1);
+         }},
+        {"group kind", [](CgeoNew& g) { g.pointSide.groups->addVariableX("odd", CLASS_STRING, 1); }},
+        {"strings",
+         [](CgeoNew& g) {
+             g.setPointStrings("mtx_cmd", std::vector<Cstring>(8, Cstring("x")));
+             delete g.pointsDir->getChild("strings", 0)->getChild("mtx_cmd", 0)->firstChild;
+         }},
+    };
+    for (auto const& c : cases) {
+        CgeoNew geo;
+        geo.setName("fishA");
+        ASSERT_EQ(loadContents(geo, cubeContents()), 0);
+        c.damage(geo);
+        TraceCapture trace(1);
+        EXPECT_EQ(geo.initializeUsingContents(), 1) << c.what;
+        EXPECT_NE(trace.text().find("bad geo fishA: "), std::string::npos) << c.what;
+        EXPECT_EQ(geo.numPoints, 0) << c.what;
+        EXPECT_EQ(geo.numPolygons, 0) << c.what;
+        EXPECT_EQ(geo.polygonSize(0), 0) << c.what;
+    }
+}
+
+TEST(GeoNew, PointStringTables) {
+    CgeoNew geo;
+    ASSERT_EQ(loadContents(geo, cubeContents()), 0);
+    std::vector<Cstring> texts;
+    for (int p = 0; p < 8; p++)
+        texts.push_back(Cstring(p == 3 ? "rotate 1 2" : ""));
+    EXPECT_FALSE(geo.setPointStrings("mtx_cmd", std::vector<Cstring>(7)));
+    ASSERT_TRUE(geo.setPointStrings("mtx_cmd", texts));
+    ASSERT_TRUE(geo.setPointStrings("mtx_cmd", texts)); // replaced, not doubled
+    EXPECT_EQ(geo.initializeUsingContents(), 0);
+    std::vector<Cstring> read;
+    ASSERT_TRUE(geo.getPointStrings("mtx_cmd", read));
+    EXPECT_EQ(read, texts);
+    EXPECT_FALSE(geo.getPointStrings("misc_cmd", read));
+    EXPECT_TRUE(read.empty());
+}
+
+} // namespace

@@ -1,0 +1,245 @@
+// Reading materials: numbering, stream masks, the script commands and their refusals.
+#include <cmath>
+#include <functional>
+
+#include "materialTestSupport.h"
+
+namespace {
+
+TEST_F(MaterialTest, EmptyScriptKeepsDefaultsAndTakesTheNextNumber) {
+    int before = masterMaterialNum;
+    int result = -1;
+    Cmaterial* a = loadScript("", &result);
+    EXPECT_EQ(result, 0);
+    Cmaterial* b = load("m");
+    EXPECT_EQ(a->materialID, static_cast<short>(before & 0xFFFF));
+    EXPECT_EQ(b->materialID, static_cast<short>((before + 1) & 0xFFFF));
+    EXPECT_EQ(masterMaterialNum, before + 2);
+    EXPECT_EQ(a->numStages, 0);
+    EXPECT_EQ(a->getStage(0), nullptr);
+    EXPECT_TRUE(a->vertexShader.empty());
+    EXPECT_EQ(a->streamChans[STREAM_DYNAMIC], CHAN_POSITION);
+    EXPECT_EQ(a->streamChans[STREAM_STATIC], 0);
+    EXPECT_EQ(a->visible, 1);
+    EXPECT_EQ(std::string(a->getDiskPath().c_str()), modelFolder() + "/arrays");
+    EXPECT_TRUE(exitReasonList.empty()) << lastReason();
+    // The registered variables read and write the fields.
+    ASSERT_NE(a->getChild("materialID", 0), nullptr);
+    EXPECT_EQ(a->getChild("materialID", 0)->getInt(), a->materialID);
+    ASSERT_NE(a->getChild("texStages", 0), nullptr);
+    EXPECT_EQ(a->getChild("texStages", 0), a->texStages);
+}
+
+TEST_F(MaterialTest, ScriptMaySetRegisteredVariablesAndUseLocalConstants) {
+    Cmaterial* m = loadScript(":set materialID 65535\n"
+                              ":set shaderMode (~POS + ~COLOR + ~TEX2 + ~GLES)\n"
+                              ":set shaderColorMult 2.5\n:set skipPOVtest 1\n");
+    EXPECT_EQ(static_cast<uint16_t>(m->materialID), 65535);
+    EXPECT_EQ(m->shaderMode, 15);
+    EXPECT_FLOAT_EQ(m->shaderColorMult, 2.5f);
+    EXPECT_EQ(m->skipPOVtest, 1);
+    double v = 42.0;
+    EXPECT_EQ(m->getLocalConstant("NOPE", v), 1);
+    EXPECT_EQ(v, 42.0);
+}
+
+TEST_F(MaterialTest, AddStreamChanMovesBitsButNeverClearsRemove) {
+    struct Step {
+        short stream;
+        short mask;
+    };
+    struct Case {
+        char const* what;
+        std::vector<Step> steps;
+        uint16_t expected[4]; // STATIC, DYNAMIC, STATIC_UNIQUE, REMOVE
+    } cases[] = {
+        {"fresh", {}, {0, CHAN_POSITION, 0, 0}},
+        {"dynamic then static", {{1, CHAN_TEX1}, {0, CHAN_TEX1}}, {CHAN_TEX1, CHAN_POSITION, 0, 0}},
+        {"then removed", {{1, CHAN_TEX1}, {0, CHAN_TEX1}, {3, CHAN_TEX1}}, {0, CHAN_POSITION, 0, CHAN_TEX1}},
+        {"removed then static", {{3, CHAN_TEX1}, {0, CHAN_TEX1}}, {CHAN_TEX1, CHAN_POSITION, 0, CHAN_TEX1}},
+        {"unique", {{2, CHAN_NORMAL}, {2, CHAN_DIFFUSE}}, {0, CHAN_POSITION, CHAN_NORMAL | CHAN_DIFFUSE, 0}},
+        {"position moved", {{0, CHAN_POSITION}}, {CHAN_POSITION, 0, 0, 0}},
+        {"mask 0 changes nothing", {{2, 0}}, {0, CHAN_POSITION, 0, 0}},
+        {"stream out of range", {{4, CHAN_TEX1}, {-1, CHAN_TEX2}}, {0, CHAN_POSITION, 0, 0}},
+    };
+    for (Case const& c : cases) {
+        Cmaterial m;
+        for (Step const& s : c.steps)
+            EXPECT_EQ(m.addStreamChan(s.stream, s.mask), s.stream);
+        for (int k = 0; k < 4; k++)
+            EXPECT_EQ(m.streamChans[k], c.expected[k]) << c.what << " stream " << k;
+    }
+}
+
+TEST_F(MaterialTest, CommandsSetTheirFields) {
+    struct Case {
+        char const* script;
+        std::function<bool(Cmaterial&, TestModel&)> holds;
+    } cases[] = {
+        {":color 0.5 0.25 0.125",
+         [](Cmaterial& m, TestModel&) {
+             return m.hasColor == 1 && m.color[0] == 0.5f && m.color[1] == 0.25f && m.color[2] == 0.125f &&
+                    m.color[3] == 1.0f;
+         }},
+        {":GLSLshader", [](Cmaterial& m, TestModel&) { return m.doShader == 1; }},
+        {":doLighting 2 :additive 0.9",
+         [](Cmaterial& m, TestModel&) { return m.doLighting == 1 && m.additive == 0; }},
+        {":ignoreDepthTest :ignoreDepthWrite",
+         [](Cmaterial& m, TestModel&) { return m.ignoreDepthTest == 1 && m.ignoreDepthWrite == 1; }},
+        {":doAlphaMultWhenTransparent 0 :sortPosition -2.5",
+         [](Cmaterial& m, TestModel&) {
+             return m.doAlphaMultWhenTransparent == 0 && m.sortPosition == -2.5f;
+         }},
+        {":oneColorChannelToAll 2", [](Cmaterial&, TestModel& g) { return g.oneChannelColor == 2; }},
+        // Numbers beyond the integer range are held at its limit before they become bytes.
+        {":oneColorChannelToAll 1e30 :doLighting nan",
+         [](Cmaterial& m, TestModel& g) { return g.oneChannelColor == 255 && m.doLighting == 0; }},
+        {":normalsToTexture 1",
+         [](Cmaterial& m, TestModel& g) {
+             return g.normalsToTexture == 1 && m.streamChans[STREAM_DYNAMIC] == (CHAN_POSITION | CHAN_TEX2);
+         }},
+        {":normalsToTexture 0",
+         [](Cmaterial& m, TestModel& g) {
+             return g.normalsToTexture == 0 && m.streamChans[STREAM_DYNAMIC] == (CHAN_POSITION | CHAN_TEX1);
+         }},
+        {":shiftTex 1 0.5 0.25",
+         [](Cmaterial& m, TestModel& g) {
+             return g.texShiftSet == 1 && g.texShift[0] == 0.5f && g.texShift[1] == 0.25f &&
+                    m.streamChans[STREAM_DYNAMIC] == (CHAN_POSITION | CHAN_TEX2);
+         }},
+        {":shiftTex 7 1 1",
+         [](Cmaterial& m, TestModel& g) {
+             return g.texShiftSet == 7 && m.streamChans[STREAM_DYNAMIC] == CHAN_POSITION;
+         }},
+        {":reflectionTexScale 2",
+         [](Cmaterial&, TestModel& g) {
+             return g.reflectionTexScale[0] == 2.0f && g.reflectionTexScale[1] == 2.0f;
+         }},
+        {":reflectionTexScale 2 3",
+         [](Cmaterial&, TestModel& g) {
+             return g.reflectionTexScale[0] == 2.0f && g.reflectionTexScale[1] == 3.0f;
+         }},
+        {":static uv :dynamic normal :static_unique color :removeAttrib spec :dontUpdate mat2blend",
+         [](Cmaterial& m, TestModel&) {
+             return m.streamChans[0] == (CHAN_TEX1 | CHAN_MAT2BLEND) &&
+                    m.streamChans[1] == (CHAN_POSITION | CHAN_NORMAL) && m.streamChans[2] == CHAN_DIFFUSE &&
+                    m.streamChans[3] == CHAN_SPECULAR;
+         }},
+        {":static diffuse :static uvB :static pos",
+         [](Cmaterial& m, TestModel&) {
+             return m.streamChans[0] == (CHAN_DIFFUSE | CHAN_TEX2 | CHAN_POSITION) && m.streamChans[1] == 0;
+         }},
+        {":vshader \"a\" :vshader \"b\" :fshader \"c\"",
+         [](Cmaterial& m, TestModel&) { return m.fragShader == "c\n" && m.vertexShader.size() > 0; }},
+        {":lighting :neverWireframe :pointColors :transparent :normals :doAlphaMultWhenOpaque 1 :doInterp x",
+         [](Cmaterial& m, TestModel&) { return m.doLighting == 0 && m.streamChans[1] == CHAN_POSITION; }},
+    };
+    for (Case const& c : cases) {
+        model.deleteChildren();
+        TestModel fresh;
+        static_cast<CmaterialOwner&>(model) = fresh;
+        int result = -1;
+        Cmaterial* m = loadScript(c.script, &result);
+        EXPECT_EQ(result, 0) << c.script << ": " << lastReason();
+        EXPECT_TRUE(c.holds(*m, model)) << c.script;
+        EXPECT_TRUE(exitReasonList.empty()) << c.script << ": " << lastReason();
+        reset();
+    }
+}
+
+TEST_F(MaterialTest, BadMaterialsAreRefusedWithAReason) {
+    struct Case {
+        char const* script;
+        char const* reason;
+        bool reinstall;
+    } cases[] = {
+        {":doNormals", "doN", true},
+        {":color 1 0.5", "missing argument of color in material m", true},
+        {":shiftTex 1", "missing argument of shiftTex in material m", true},
+        {":static", "missing argument of static in material m", true},
+        {":vshader", "missing argument of vshader in material m", true},
+        {":frobnicate 3", "Couldn't find command frobnicate in script ", true},
+        // A stage block's failure fails the material.
+        {":addStage { :nosuch }", "Couldn't find command nosuch in script ", true},
+    };
+    for (Case const& c : cases) {
+        reset();
+        int result = -1;
+        Cmaterial* m = loadScript(c.script, &result);
+        EXPECT_EQ(result, 1) << c.script;
+        EXPECT_TRUE(hasReason(c.reason) || lastReason().rfind(c.reason, 0) == 0)
+            << c.script << ": " << lastReason();
+        EXPECT_EQ(recommendReinstall, c.reinstall) << c.script;
+        EXPECT_EQ(m->numStages, 0) << c.script; // not counted after a failure
+        EXPECT_TRUE(m->vertexShader.empty()) << c.script;
+    }
+}
+
+TEST_F(MaterialTest, UnknownAttributeWordIsRecordedAndMovesNothing) {
+    int result = -1;
+    Cmaterial* m = loadScript(":dynamic uv :static bogus", &result);
+    EXPECT_EQ(lastReason(), "unknown static attrib 'bogus' in m");
+    EXPECT_EQ(m->streamChans[STREAM_DYNAMIC], CHAN_POSITION | CHAN_TEX1);
+    EXPECT_EQ(m->streamChans[STREAM_STATIC], 0);
+}
+
+TEST_F(MaterialTest, MissingFileKeepsDefaults) {
+    int result = -1;
+    Cmaterial* m = load("absent", &result);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(lastReason(), "couldn't open material");
+    EXPECT_EQ(recommendReinstall, 1);
+    EXPECT_EQ(m->numStages, 0);
+    EXPECT_TRUE(m->vertexShader.empty());
+}
+
+TEST_F(MaterialTest, StagesAreLimitedToTheShaderSamplers) {
+    for (int units : {8, 2}) {
+        reset();
+        maxTexUnits = units;
+        int limit = units < SHADER_SAMPLERS ? units : SHADER_SAMPLERS;
+        std::string script;
+        for (int k = 0; k < limit; k++)
+            script += ":addStage { :useAlpha }\n";
+        int result = -1;
+        Cmaterial* m = loadScript(script, &result);
+        EXPECT_EQ(result, 0) << units << ": " << lastReason();
+        EXPECT_EQ(m->numStages, limit);
+        EXPECT_EQ(m->alphaStage, limit - 1);
+        for (int k = 0; k < limit; k++) {
+            ASSERT_NE(m->getStage(k), nullptr);
+            EXPECT_EQ(m->getStage(k)->stageNum, k);
+            EXPECT_STREQ(m->getStage(k)->name.c_str(), "newStage");
+            EXPECT_EQ(std::string(m->getStage(k)->getDiskPath().c_str()), modelFolder() + "/arrays");
+        }
+        reset();
+        m = loadScript(script + ":addStage\n", &result);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(lastReason(), "adstg");
+        EXPECT_EQ(m->texStages->countChildren(), limit);
+    }
+}
+
+TEST_F(MaterialTest, MaterialCommandsWorkInsideAStageBlock) {
+    Cmaterial* m = loadScript(":addStage { :uvIndex 1 :color 0.5 0.5 0.5 :sortPosition 3 }");
+    EXPECT_EQ(m->numStages, 1);
+    EXPECT_EQ(m->hasColor, 1);
+    EXPECT_EQ(m->sortPosition, 3.0f);
+    EXPECT_EQ(m->getStage(0)->uvIndex, 1);
+    EXPECT_TRUE(exitReasonList.empty()) << lastReason();
+}
+
+TEST_F(MaterialTest, SpecularReflectionWithoutImageIsRecordedButStillMarked) {
+    model.reflectionTexScale[0] = 5.0f;
+    int result = -1;
+    Cmaterial* m = loadScript(":specularColorReflection nothere.sgi", &result);
+    EXPECT_NE(std::string(exitMsg.c_str()).find("couldn't load specularColorReflection"), std::string::npos)
+        << exitMsg;
+    EXPECT_EQ(recommendReinstall, 1);
+    EXPECT_EQ(model.reflectionTexScale[0], 5.0f); // a file name alone leaves the scale
+    EXPECT_EQ(model.workSwitches[3], 1);
+    EXPECT_TRUE(m->streamChans[STREAM_DYNAMIC] & CHAN_SPECULAR);
+    EXPECT_EQ(model.specColRef, nullptr);
+}
+
+} // namespace

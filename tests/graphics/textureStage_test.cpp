@@ -1,0 +1,210 @@
+// Texture stage commands: images by name, empty and null images, hints, streams, limits.
+#include <fstream>
+
+#include "data/requestTestSupport.h"
+#include "graphics/textureImage.h"
+#include "materialTestSupport.h"
+#include "variables/variableSaverLoader.h"
+
+namespace {
+
+class StageTest : public MaterialTest {
+  protected:
+    void SetUp() override {
+        MaterialTest::SetUp();
+        sharedResourceTree = &shop;
+        std::filesystem::create_directories(folder.path() + "arrays");
+        // A one-channel and a three-channel image in the model's "arrays" folder.
+        writeSgi(folder.path() + "arrays/grey.sgi", 4, 2, 1, [](int x, int y, int) { return x + 10 * y; });
+        writeSgi(folder.path() + "arrays/rgb.sgi", 2, 2, 3, [](int x, int, int c) { return 50 * c + x; });
+    }
+    void TearDown() override {
+        model.deleteChildren(); // stages let go of their images first
+        shop.deleteChildren();
+        sharedResourceTree = nullptr;
+        MaterialTest::TearDown();
+    }
+    // Loads a material whose only stage runs block, and one more line, which a failure in
+    // the block stops; returns that stage (or null).
+    CtextureStage* stageOf(std::string const& block, int* result = nullptr) {
+        material = loadScript(":addStage {\n" + block + "\n}\n:sortPosition 1\n", result);
+        return material->getStage(0);
+    }
+
+    CdirectoryVar shop;
+    Cmaterial* material = nullptr;
+};
+
+TEST_F(StageTest, TexByNameLoadsFromTheModelArraysAndSharesTheImage) {
+    int result = -1;
+    material = loadScript(":addStage { :tex grey.sgi } :addStage { :tex grey.sgi }", &result);
+    ASSERT_EQ(result, 0) << lastReason();
+    CtextureStage* a = material->getStage(0);
+    CtextureStage* b = material->getStage(1);
+    ASSERT_NE(a->tex, nullptr);
+    EXPECT_EQ(a->tex, b->tex);
+    EXPECT_EQ(a->tex->refCount, 2);
+    ASSERT_NE(a->tex->array, nullptr);
+    EXPECT_EQ(a->tex->array->res[0], 4);
+    EXPECT_EQ(a->tex->array->chans, 1);
+    EXPECT_EQ(material->visible, 1);
+}
+
+TEST_F(StageTest, ChansHintGoesToTheLookUpOnlyBeforeTex) {
+    // The first stage loads the one-channel image; asking three of it is reported.
+    int result = -1;
+    material = loadScript(":addStage { :tex grey.sgi } :addStage { :chans 3 :tex grey.sgi }", &result);
+    EXPECT_EQ(lastReason(), "wanted 3 chans for grey.sgi but this version has 1");
+    EXPECT_EQ(material->getStage(1)->chansHint, 3);
+
+    reset();
+    CtextureStage* s = stageOf(":tex rgb.sgi :chans 1", &result);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(lastReason(), "hint chans must precede 'tex' function in " + modelFolder() + "/arrays");
+    ASSERT_NE(s->tex, nullptr);
+    EXPECT_EQ(s->tex->array->chans, 3); // the image stays as loaded
+    EXPECT_EQ(s->chansHint, 1);
+}
+
+TEST_F(StageTest, TexForms) {
+    struct Case {
+        char const* block;
+        int result;
+        char const* reason; // first exit reason, "" for none
+        bool hasImage;
+        char const* imageName;
+        uint8_t visible;
+    } cases[] = {
+        {":tex", 0, "", true, "pc", 1},
+        {":tex \"\"", 0, "", false, "", 1},
+        {":tex null", 0, "", false, "", 0},
+        {":tex grey.sgi :tex null", 0, "", false, "", 0},
+        {":tex missing.sgi", 1, "Couldn't find tex missing.sgi", false, "", 1},
+        // A block always has an image to work on.
+        {":tex null { :cerr building }", 0, "", true, "pc", 0},
+        {":tex \"\" { :cerr building }", 0, "", true, "pc", 1},
+        {":tex { :cerr building }", 0, "", true, "pc", 1},
+        {":tex grey.sgi { :cerr building }", 0, "", true, "grey.sgi", 1},
+        {":tex { :nosuch }", 1, "couldn't run image script", true, "pc", 1},
+    };
+    for (Case const& c : cases) {
+        reset();
+        model.deleteChildren();
+        int result = -1;
+        CtextureStage* s = stageOf(c.block, &result);
+        ASSERT_NE(s, nullptr) << c.block;
+        EXPECT_EQ(result, c.result) << c.block;
+        EXPECT_EQ(lastReason().rfind(c.reason, 0), 0u) << c.block << ": " << lastReason();
+        EXPECT_EQ(s->tex != nullptr, c.hasImage) << c.block;
+        if (s->tex) {
+            EXPECT_STREQ(s->tex->name.c_str(), c.imageName) << c.block;
+            EXPECT_EQ(s->tex->refCount, 1) << c.block;
+        }
+        EXPECT_EQ(material->visible, c.visible) << c.block;
+        EXPECT_EQ(material->sortPosition, c.result == 0 ? 1.0f : 0.0f) << c.block;
+    }
+}
+
+TEST_F(StageTest, ImageBlockBuildsTheImageInTheStageFolder) {
+    int result = -1;
+    CtextureStage* s =
+        stageOf(":tex { :buffer -name a -res 2 1 -chans 4\n :fill a rgba 1 0.5 0 1 }", &result);
+    ASSERT_EQ(result, 0) << lastReason();
+    ASSERT_NE(s->tex, nullptr);
+    EXPECT_EQ(std::string(s->tex->getDiskPath().c_str()), modelFolder() + "/arrays");
+    CdataArray* a = s->tex->array;
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->res[0], 2);
+    ASSERT_EQ(a->chans, 4);
+    EXPECT_EQ(arrayByte(a, 1, 0, 0), 255);
+    EXPECT_EQ(arrayByte(a, 1, 0, 2), 0);
+
+    reset();
+    model.deleteChildren();
+    s = stageOf(":tex { :nosuch }", &result);
+    EXPECT_NE(std::string(exitMsg.c_str()).find("couldn't run image script"), std::string::npos) << exitMsg;
+}
+
+TEST_F(StageTest, UvIndexAddsTheCoordinateSetUnlessDynamic) {
+    struct Case {
+        char const* script;
+        uint16_t staticMask;
+        uint16_t dynamicMask;
+        int16_t uvIndex;
+    } cases[] = {
+        {":addStage { :uvIndex 1 }", CHAN_TEX2, CHAN_POSITION, 1},
+        {":dynamic uvB :addStage { :uvIndex 1 }", 0, CHAN_POSITION | CHAN_TEX2, 1},
+        {":static_unique uv :addStage { :uvIndex 0 }", CHAN_TEX1, CHAN_POSITION, 0},
+        {":dynamic uv :addStage { :uvIndex 0 }", 0, CHAN_POSITION | CHAN_TEX1, 0},
+        {":addStage { :uvIndex 5 }", 0, CHAN_POSITION, 5},
+    };
+    for (Case const& c : cases) {
+        reset();
+        model.deleteChildren();
+        int result = -1;
+        material = loadScript(c.script, &result);
+        EXPECT_EQ(result, 0) << c.script << ": " << lastReason();
+        EXPECT_EQ(material->streamChans[STREAM_STATIC], c.staticMask) << c.script;
+        EXPECT_EQ(material->streamChans[STREAM_DYNAMIC], c.dynamicMask) << c.script;
+        EXPECT_EQ(material->streamChans[STREAM_STATIC_UNIQUE], 0) << c.script;
+        EXPECT_EQ(material->getStage(0)->uvIndex, c.uvIndex) << c.script;
+    }
+}
+
+TEST_F(StageTest, OtherCommands) {
+    int result = -1;
+    CtextureStage* s = stageOf(":tex grey.sgi :customTex fins", &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(s->tex, nullptr);
+    EXPECT_EQ(s->customTex, 1);
+    EXPECT_STREQ(s->customTexName.c_str(), "fins");
+
+    model.deleteChildren();
+    s = stageOf(
+        ":tex grey.sgi :volumeRes 16 :combine ADD :arg1 DIFFUSE :arg2 TFACTOR :resultArg TEMP :useAlpha",
+        &result);
+    EXPECT_EQ(result, 0) << lastReason();
+    EXPECT_EQ(s->tex->kind, 2);
+    EXPECT_EQ(s->tex->volumeRes, 16);
+    EXPECT_EQ(s->combine + s->arg1 + s->arg2 + s->resultArg, 0);
+    EXPECT_EQ(material->alphaStage, 0);
+    EXPECT_EQ(s->brighten, 1.0f);
+    ASSERT_NE(s->getChild("brighten", 0), nullptr);
+
+    struct Refusal {
+        char const* block;
+        char const* reason;
+    } refusals[] = {
+        {":volumeRes 16", "volume res problem"},
+        {":chans", "missing argument of stage command chans"},
+        {":customTex", "missing argument of stage command customTex"},
+        {":uvIndex", "missing argument of stage command uvIndex"},
+    };
+    for (Refusal const& r : refusals) {
+        reset();
+        model.deleteChildren();
+        stageOf(r.block, &result);
+        EXPECT_EQ(lastReason(), r.reason) << r.block;
+    }
+}
+
+TEST_F(StageTest, SavedTextsNameTheStageAndItsImage) {
+    int result = -1;
+    CtextureStage* s = stageOf(":tex grey.sgi", &result);
+    std::string path = folder.file("stage.txt");
+    {
+        std::ofstream out(path);
+        s->writeSaveString(out);
+        out << "|";
+        s->writeUnregisteredData(out, 1);
+        s->clear();
+        s->writeUnregisteredData(out, 0);
+    }
+    std::string text = readWholeFile(path);
+    EXPECT_EQ(text.rfind(std::string(":texStage 0|") + makeTabs(1) + "unparented :texture ", 0), 0u) << text;
+    EXPECT_NE(text.find(" grey.sgi instances: 1  da:"), std::string::npos) << text;
+    EXPECT_NE(text.find(" w=4 h=2 c=1   dts: "), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 14), "\n:no texture\n\n") << text;
+}
+
+} // namespace

@@ -1,0 +1,328 @@
+// Work objects: cloning, material numbers, default colours, taking over state, device
+// data, and the skeleton and cloth reached through the owning thing.
+#include <cstring>
+
+#include "data/dataArray.h"
+#include "geoTestSupport.h"
+#include "graphics/rigFromGeo.h"
+#include "graphics/texturedGeo.h"
+#include "graphics/workObject.h"
+#include "materialTestSupport.h"
+#include "script/matrixControllerManager.h"
+#include "support/vectorExpect.h"
+#include "variables/multiLink.h"
+
+namespace {
+
+class Owner : public CworkObjectOwner {
+  public:
+    CmatrixControllerManager* skeletonControllers() override { return &manager; }
+    Cmatrix_4* tankCameraMatrix() override { return nullptr; }
+    char const* skeletonOwnerName() override { return "fish"; }
+    CtexturedGeo* workObjectModel() override { return geo; }
+    CgeoNew* skeletonModel() override { return skeleton; }
+    int currentBufferIndex() override { return buffer; }
+    float thingScale() override { return 1.0f; }
+    int thingCooks() override { return 5; }
+
+    CmatrixControllerManager manager;
+    CtexturedGeo* geo = nullptr;
+    CgeoNew* skeleton = nullptr;
+    int buffer = 0;
+};
+
+// A model of 8 points on a line with "pos", "Cd" (4 floats), "N" and "uv", in a scratch
+// species folder with materials.
+class WorkObjectTest : public MaterialTest {
+  protected:
+    void SetUp() override {
+        MaterialTest::SetUp();
+        contents.points = 8;
+        contents.attribs = {{"pos", 3, 0}, {"Cd", 4, 0}, {"N", 3, 0}, {"uv", 2, 0}};
+        contents.floatsPerPoint = 12;
+        for (int p = 0; p < 8; p++)
+            contents.data.insert(contents.data.end(), {static_cast<float>(p), 0.5f, -1, 0.1f, 0.2f, 0.3f,
+                                                       0.4f, 0, 1, 0, 0.25f, 0.75f});
+        writeMaterial("body", ":set materialID 65535\n:color 0.25 0.5 1\n");
+        writeMaterial("fin", "");
+        owner.geo = &geo;
+    }
+    void addFace(char const* group, std::vector<int> vertices) {
+        contents.polygons.push_back(std::move(vertices));
+        contents.primGroups.push_back({group, {static_cast<int>(contents.polygons.size()) - 1}});
+    }
+    int build(CtexturedGeo& model) {
+        model.setName("model");
+        if (loadContents(model, contents) != 0) return -1;
+        return model.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str()));
+    }
+    float const* color(CworkObject& w, int buffer, int point) {
+        return w.workGeo[buffer].pointData() + w.colorOffset * w.numPoints + point * w.colorSize;
+    }
+
+    CgeoFileContents contents;
+    CtexturedGeo geo;
+    CdirectoryVar speciesNode;
+    Owner owner;
+};
+
+TEST_F(WorkObjectTest, ClonesTheModelIntoTwoAttributeMajorBuffers) {
+    addFace("mat_fin_oa", {0, 1, 2});
+    ASSERT_EQ(build(geo), 0) << lastReason();
+    geo.normalsToTexture = 0;
+    CworkObject w;
+    ASSERT_EQ(w.initWorkGeometry(&owner), 0) << lastReason();
+    EXPECT_EQ(w.numPoints, 8);
+    EXPECT_EQ(w.floatsPerPoint, 12);
+    EXPECT_EQ(w.curGeo, &w.workGeo[0]);
+    EXPECT_EQ(w.prevGeo, &w.workGeo[1]);
+    EXPECT_EQ(w.workGeo[1].interleaved, 0);
+    EXPECT_EQ(w.colorSize, 4);
+    EXPECT_EQ(w.envMapUVOffset, w.uvOffset);
+    EXPECT_EQ(w.extremity, nullptr);
+    // Point 5's position in the attribute-major layout.
+    EXPECT_EQ(w.workGeo[1].pointData()[w.posOffset * 8 + 5 * 3], 5.0f);
+    ASSERT_EQ(w.renderPolyGroups.size(), 1u);
+    EXPECT_EQ(w.renderPolyGroups[0].owner, &w);
+    EXPECT_EQ(w.renderPolyGroups[0].definition, geo.definitions[0]);
+    EXPECT_EQ(w.renderPolyGroups[0].displayed, 1);
+
+    // A model that reflects needs normals and "spec" in its work buffers.
+    CdataArray reflection;
+    geo.specColRefC = &reflection;
+    CworkObject v;
+    EXPECT_EQ(v.initWorkGeometry(&owner), 1);
+    EXPECT_EQ(lastReason(), "no normals or spec in fish");
+    geo.specColRefC = nullptr;
+}
+
+TEST_F(WorkObjectTest, UnnumberedMaterialsGetANumberPerRunAndObject) {
+    writeMaterial("eye", ":set materialID 65535\n");
+    for (char const* group :
+         {"mat_body_oa", "mat_body_ob", "mat_fin_oa", "mat_body_oc", "mat_eye_oa", "mat_body_od"})
+        addFace(group, {1, 2, 3});
+    ASSERT_EQ(build(geo), 0) << lastReason();
+    ASSERT_EQ(geo.polyGroupSets.size(), 6u);
+    Cmaterial* body = geo.polyGroupSets[0]->material;
+    int fin = static_cast<uint16_t>(geo.polyGroupSets[2]->material->materialID);
+    int n = masterMaterialNum;
+    CworkObject a, b;
+    ASSERT_EQ(a.initWorkGeometry(&owner), 0);
+    ASSERT_EQ(b.initWorkGeometry(&owner), 0);
+    auto numbers = [](CworkObject& w) {
+        std::vector<int> out;
+        for (CrenderPolyGroup const& g : w.renderPolyGroups)
+            out.push_back(g.materialNumber);
+        return out;
+    };
+    // A numbered material lends its number; an unnumbered one keeps the number it got
+    // until another unnumbered material takes the next, separately in every object.
+    EXPECT_EQ(numbers(a), (std::vector<int>{n, n, fin, n, n + 1, n + 2}));
+    EXPECT_EQ(numbers(b), (std::vector<int>{n + 3, n + 3, fin, n + 3, n + 4, n + 5}));
+    EXPECT_EQ(static_cast<uint16_t>(body->materialID), 65535);
+    EXPECT_EQ(static_cast<uint16_t>(geo.polyGroupSets[4]->material->materialID), 65535);
+}
+
+TEST_F(WorkObjectTest, DefaultColoursGoToTheMaterialsPoints) {
+    addFace("mat_body_oa", {1, 2, 3});
+    addFace("mat_fin_oa", {5, 6, 7});
+    ASSERT_EQ(build(geo), 0) << lastReason();
+    CworkObject w;
+    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
+    for (int buffer = 0; buffer < 2; buffer++) {
+        for (int p = 0; p < 8; p++) {
+            float const* c = color(w, buffer, p);
+            bool body = p >= 1 && p <= 3;
+            EXPECT_EQ(c[0], body ? 0.25f : 0.1f) << p;
+            EXPECT_EQ(c[2], body ? 1.0f : 0.3f) << p;
+            EXPECT_EQ(c[3], body ? 1.0f : 0.4f) << p; // the material's alpha
+        }
+    }
+    CworkObject none; // a model without poly groups changes nothing
+    none.colorOffset = 0;
+    EXPECT_EQ(none.setColorsToDefault(0), 0);
+}
+
+TEST_F(WorkObjectTest, CopyDataFromNeedsTheSameModelAndShape) {
+    addFace("mat_fin_oa", {0, 1, 2});
+    ASSERT_EQ(build(geo), 0);
+    CworkObject a, b;
+    ASSERT_EQ(a.initWorkGeometry(&owner), 0);
+    ASSERT_EQ(b.initWorkGeometry(&owner), 0);
+    a.curGeo->pointData()[4] = 42.0f;
+    a.prevGeo->pointData()[4] = 7.0f;
+    owner.buffer = 1;
+    ASSERT_EQ(b.copyDataFrom(&a), 0);
+    EXPECT_EQ(b.curGeo, &b.workGeo[0]);
+    EXPECT_EQ(b.workGeo[0].pointData()[4], 42.0f);
+    EXPECT_EQ(b.workGeo[1].pointData()[4], 7.0f);
+
+    CtexturedGeo other;
+    ASSERT_EQ(build(other), 0);
+    Owner otherOwner;
+    otherOwner.geo = &other;
+    CworkObject c;
+    ASSERT_EQ(c.initWorkGeometry(&otherOwner), 0);
+    c.curGeo->pointData()[4] = -1.0f;
+    EXPECT_EQ(c.copyDataFrom(&a), 1);
+    EXPECT_EQ(lastReason(), "copyDataFrom: work objects of different models or shapes");
+    EXPECT_EQ(c.curGeo->pointData()[4], -1.0f);
+}
+
+TEST_F(WorkObjectTest, RenderStreamRecordsAreByteExact) {
+    addFace("mat_fin_oa", {0, 1, 2});
+    ASSERT_EQ(build(geo), 0);
+    CworkObject w;
+    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
+    float* c = w.curGeo->pointData() + w.colorOffset * 8; // point 0's colour
+    c[0] = 1.0f, c[1] = 0.5f, c[2] = 0.0f, c[3] = 0.25f;
+    w.colorStreamOffset = 3;
+    w.normalStreamOffset = 4;
+    w.uvStreamOffset = 7;
+    auto word = [](float const* at) {
+        uint32_t u;
+        std::memcpy(&u, at, 4);
+        return u;
+    };
+    auto shorts = [](float const* at, int i) {
+        int16_t s[4];
+        std::memcpy(s, at, 8);
+        return s[i];
+    };
+    struct Case {
+        int api;
+        int16_t glsl;
+        uint8_t oneChannel;
+        int what;
+    } const cases[] = {
+        {0, 1, 255, 1 | 2 | 4 | 16}, {1, 1, 255, 1}, {3, 0, 255, 1 | 2}, {0, 1, 1, 2}, {0, 1, 255, 0}};
+    for (Case const& k : cases) {
+        geo.apiFormat = k.api;
+        geo.oneChannelColor = k.oneChannel;
+        GLSL = k.glsl;
+        std::vector<float> dest(8 * 9, -5.0f);
+        w.copyCGeoDataIntoRenderStreamFormat(dest.data(), 9, k.what);
+        float const* r = dest.data(); // point 0
+        if (k.what == 0) {
+            for (float f : dest)
+                EXPECT_EQ(f, -5.0f);
+            continue;
+        }
+        if ((k.what & 1) && !(k.api & 1)) EXPECT_EQ(r[0], 0.0f);
+        if ((k.what & 1) && (k.api & 1)) {
+            float const* p5 = dest.data() + 5 * 9;
+            EXPECT_EQ(shorts(p5, 0), 5 * 2048);
+            EXPECT_EQ(shorts(p5, 1), 1024);
+            EXPECT_EQ(shorts(p5, 2), -2048);
+            EXPECT_EQ(shorts(p5, 3), (k.api & 2) ? 204 : 2048); // colour 0.1 in w, or 1
+            EXPECT_EQ(r[2], -5.0f);                             // the third float is left
+        }
+        if ((k.what & 2) && k.glsl && k.oneChannel == 255)
+            EXPECT_EQ(word(r + 3), 255u + 256u * 127u + 0x3F000000u);
+        if ((k.what & 2) && k.oneChannel == 1) EXPECT_EQ(word(r + 3), 127u * 0x01010101u);
+        if ((k.what & 2) && !k.glsl) EXPECT_EQ(r[3], -5.0f); // no colour without shaders
+        if (k.what & 16) expectNear(Cvector(r[4], r[5], r[6]), 0, 1, 0, 0);
+        if (k.what & 4) EXPECT_EQ(r[8], 0.75f);
+    }
+    // Values beyond the byte and 16-bit ranges are held at their limits.
+    c[0] = 2.0f, c[1] = -1.0f;
+    w.curGeo->pointData()[w.posOffset * 8] = 100.0f;
+    geo.apiFormat = 1;
+    geo.oneChannelColor = 255;
+    GLSL = 1;
+    std::vector<float> held(8 * 9, -5.0f);
+    w.copyCGeoDataIntoRenderStreamFormat(held.data(), 9, 1 | 2);
+    EXPECT_EQ(shorts(held.data(), 0), 32767);
+    EXPECT_EQ(word(held.data() + 3) & 0xFFFFu, 255u);
+
+    // Parts outside the record or in no stream are skipped.
+    GLSL = 1;
+    geo.apiFormat = 0;
+    geo.oneChannelColor = 255;
+    w.uvStreamOffset = 8; // 2 floats would pass a stride of 9
+    w.colorStreamOffset = -1;
+    std::vector<float> dest(8 * 9, -5.0f);
+    w.copyCGeoDataIntoRenderStreamFormat(dest.data(), 9, 2 | 4);
+    for (float f : dest)
+        EXPECT_EQ(f, -5.0f);
+    GLSL = 0;
+}
+
+TEST_F(WorkObjectTest, DeviceDataIsMadeOncePerDisplayAndReleased) {
+    addFace("mat_fin_oa", {0, 1, 2});
+    ASSERT_EQ(build(geo), 0);
+    static int made = 0, flagged = 0;
+    made = flagged = 0;
+    workObjectDeviceHooks.displayIndex = [](CgraphicsAPI* d) {
+        return static_cast<int>(reinterpret_cast<intptr_t>(d));
+    };
+    workObjectDeviceHooks.makeDeviceData = [](CgraphicsAPI* d, CworkObject*) -> ClinkedResourceNode* {
+        if (reinterpret_cast<intptr_t>(d) == 7) return nullptr; // this display cannot make one
+        made++;
+        return new ClinkedResourceNode;
+    };
+    workObjectDeviceHooks.flagStaticData = [](ClinkedResourceNode*) { flagged++; };
+    {
+        CworkObject w;
+        ASSERT_EQ(w.initWorkGeometry(&owner), 0);
+        auto* d2 = reinterpret_cast<CgraphicsAPI*>(intptr_t(2));
+        ClinkedResourceNode* h = w.getDeviceDataStructure(d2);
+        ASSERT_NE(h, nullptr);
+        EXPECT_EQ(w.getDeviceDataStructure(d2), h);
+        EXPECT_EQ(made, 1);
+        w.flagToUpdateStaticData();
+        EXPECT_EQ(flagged, 1);
+        EXPECT_EQ(w.getDeviceDataStructure(reinterpret_cast<CgraphicsAPI*>(intptr_t(7))), nullptr);
+        EXPECT_EQ(lastReason(), "couldn't create device data struct");
+        h->zeroAllPointersToZero(); // a handler freed by its device clears the slot
+        h->removeAllLinks();
+        EXPECT_EQ(w.deviceData[2], nullptr);
+        w.getDeviceDataStructure(d2);
+    } // the destructor lets go of the second handler
+    EXPECT_EQ(made, 2);
+    ASSERT_EQ(multiLinkTrash.size(), 2u);
+    multiLinkTrash[1]->zeroAllPointersToZero(); // must not reach the object that is gone
+    emptyMultiLinkTrash();
+    workObjectDeviceHooks = CworkObjectDeviceHooks();
+}
+
+TEST_F(WorkObjectTest, SkeletonAndClothComeThroughTheThing) {
+    contents.attribs = {{"pos", 3, 0},      {"N", 3, 0},        {"mat", 2, 0},       {"blend", 1, 0},
+                        {"spineNum", 1, 0}, {"fin_dist", 1, 0}, {"fin_angles", 2, 0}};
+    contents.floatsPerPoint = 13;
+    contents.data.clear();
+    for (int p = 0; p < 8; p++)
+        contents.data.insert(contents.data.end(), {static_cast<float>(p % 2), 0, -static_cast<float>(p / 2),
+                                                   0, 0, 1, 0, 1, 1, static_cast<float>(p % 2), 0.5f, 0, 0});
+    contents.pointGroups = {{"cloth_base_tail", {0, 1}}, {"cloth_tail_1", {2, 3}}};
+    addFace("mat_fin_oa", {0, 1, 2});
+    ASSERT_EQ(build(geo), 0) << lastReason();
+    ASSERT_EQ(buildModelCloth(geo, nullptr), 0) << lastReason();
+
+    CgeoFileContents bones;
+    bones.points = 2;
+    bones.attribs = {{"pos", 3, 0}, {"parentMat", 1, 0}};
+    bones.floatsPerPoint = 4;
+    bones.data = {0, 0, 0, -1, 0, 0, 1, 0};
+    CgeoNew skeleton;
+    ASSERT_EQ(loadContents(skeleton, bones), 0);
+
+    CworkObject w;
+    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
+    std::vector<CskeletonIdentity> ids(2);
+    EXPECT_EQ(w.initSkeleton(ids, 1.0f), 0); // no skeleton model: no joints
+    EXPECT_EQ(w.numMatrices, 0);
+    owner.skeleton = &skeleton;
+    ASSERT_EQ(w.initSkeleton(ids, 1.0f), 0) << lastReason();
+    EXPECT_EQ(w.numMatrices, 2);
+    w.calcDeformMatrices();
+
+    EXPECT_EQ(w.cloth.clothPoints.size(), 4u);
+    w.updateClothPiece(0, 1, 1, nullptr);
+    // The base link of spine 1 hangs from its anchor (1, 0, 1) along -N, 0.5 long.
+    float const* pos = w.curGeo->pointData() + w.posOffset * 8;
+    expectNear(Cvector(pos[3], pos[4], pos[5]), 1, 0, 0.5f, 1e-3);
+    expectNear(w.cloth.clothPoints[2], 1, 0, 0.5f, 1e-3);
+}
+
+} // namespace
