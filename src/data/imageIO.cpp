@@ -6,7 +6,7 @@
 
 #include "data/dataArray.h"
 #include "data/imageSource.h"
-#include "host/imageDecode.h"
+#include "host/hostServices.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/memoryIO.h"

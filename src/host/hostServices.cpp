@@ -1,133 +1,51 @@
 #include "host/hostServices.h"
 
-#include <cerrno>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
-#include "variables/variable.h"
-
-extern char** environ;
 
 ChostServices::~ChostServices() = default;
 
+uint8_t skipNSAlert = 1;
+uint8_t alertIsBeingShown = 0;
+
 namespace {
 
-ClinuxHostServices platformServices;
-ChostServices* currentServices = &platformServices;
+ChostServices* currentServices = nullptr;
 
-bool isFolder(Cstring const& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Runs argv[0] found on the PATH and waits for it; the exit status or -1.
-int spawnAndWait(char const* const argv[]) {
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
-        return -1;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+void masterLine(char const* a, char const* b = "") {
+    if (masterOut.is_open()) masterOut << a << b << std::endl;
 }
 
 } // namespace
 
 ChostServices& hostServices() {
-    return *currentServices;
+    return currentServices ? *currentServices : platformHostServices();
 }
 
 void setHostServices(ChostServices* services) {
-    currentServices = services ? services : &platformServices;
+    currentServices = services;
 }
 
-// ---- Linux platform ----
-
-int ClinuxHostServices::writeFile(char const* path, char const* bytes, int size) {
-    if (path == nullptr || size < 0) return 1;
-    return createDiskFile(path, bytes, size);
+int openMasterOut() {
+    if (masterOut.is_open()) return 0;
+    fetchAppDataDir(appDataDir);
+    createDirectories(appDataDir.c_str(), 0);
+    Cstring path = appDataDir + "masterout.txt";
+    if (hostServices().openMasterLog(path.c_str()) != 0 || !masterOut.is_open()) return 1;
+    masterOut << "masterout:" << path << std::endl;
+    return 0;
 }
-
-int ClinuxHostServices::makeFolders(char const* path) {
-    if (path == nullptr || *path == 0) return 1;
-    createDirectories(path, 0);
-    // Success is the folder being there, whether made now or before.
-    return isFolder(replaceCommonPathKeyword(path)) ? 0 : 1;
-}
-
-int ClinuxHostServices::renameFile(char const* from, char const* to) {
-    return ::renameFile(from, to);
-}
-
-int ClinuxHostServices::deleteFile(char const* path) {
-    return ::deleteFile(path);
-}
-
-int ClinuxHostServices::shellCommand(char const* command) {
-    Cstring expanded = replaceCommonPathKeyword(command ? command : "");
-    char const* argv[] = {"/bin/sh", "-c", expanded.c_str(), nullptr};
-    int status = spawnAndWait(argv);
-    if (masterOut.is_open()) masterOut << "shell result=" << status << std::endl;
-    return status;
-}
-
-void ClinuxHostServices::showInternetPage(char const* url) {
-    if (url == nullptr || *url == 0) return;
-    // The address goes to the opener as one argument, never through a shell.
-    char const* argv[] = {"xdg-open", url, nullptr};
-    int status = spawnAndWait(argv);
-    VTRACE(1, "showInternetPage " << url << " status=" << status);
-}
-
-void ClinuxHostServices::startFileDownload(char const* url, char const* file, bool) {
-    VTRACE(1, "download not available: " << (url ? url : "") << " -> " << (file ? file : ""));
-    if (masterOut.is_open()) masterOut << "download not available" << std::endl;
-}
-
-void ClinuxHostServices::openProgress(char const* message) {
-    progressOpen = true;
-    progressPercent = 0;
-    VTRACE(1, "progress: " << (message ? message : ""));
-}
-
-void ClinuxHostServices::closeProgress() {
-    progressOpen = false;
-}
-
-void ClinuxHostServices::setProgressPercent(float percent) {
-    progressPercent = percent;
-}
-
-int ClinuxHostServices::startHTTPrequestThread(Cstring const& path, bool, int type, char const*) {
-    VTRACE(1, "web request not available: " << path << " type=" << type);
-    return HTTP_REQUEST_UNAVAILABLE;
-}
-
-int ClinuxHostServices::makeHTTPrequestAndRunScript(Cstring const& path, bool, int type, char const*) {
-    VTRACE(1, "web request not available: " << path << " type=" << type);
-    return HTTP_REQUEST_UNAVAILABLE;
-}
-
-int ClinuxHostServices::storeRegistry() {
-    if (globalVariablesDir == nullptr || globalVariablesDir->firstChild == nullptr) return 1;
-    Cstring path = appDataDir + "registry.txt";
-    // The root is saved only for this write; its flag must not leak into other saves.
-    globalVariablesDir->setSave(1);
-    int result = globalVariablesDir->firstChild->saveSettings(path.c_str(), true, false);
-    globalVariablesDir->setSave(0);
-    return result;
-}
-
-// ---- the names the engine calls ----
 
 namespace OS {
+
 int shellCommand(char const* command) {
-    return hostServices().shellCommand(command);
+    Cstring expanded = replaceCommonPathKeyword(command ? command : "");
+    VTRACE(1, "****shellCommand " << expanded);
+    masterLine(expanded.c_str());
+    int status = hostServices().shellCommand(command);
+    if (masterOut.is_open()) masterOut << status << std::endl;
+    return 0; // a failing command is only logged
 }
 void showInternetPage(char const* url) {
     hostServices().showInternetPage(url);
@@ -136,17 +54,63 @@ void startFileDownload(char const* url, char const* file, bool showProgress) {
     hostServices().startFileDownload(url, file, showProgress);
 }
 void openProgress(char const* message) {
+    alertIsBeingShown = 1;
     hostServices().openProgress(message);
 }
 void closeProgress() {
+    alertIsBeingShown = 0;
     hostServices().closeProgress();
 }
 void setProgressPercent(float percent) {
     hostServices().setProgressPercent(percent);
 }
-int storeRegistryStuff() {
-    return hostServices().storeRegistry();
+void setProgressMessage(char const*) {}
+
+int ShowMessage(char const* message, char const* title, int) {
+    masterLine("Doing showmessage", message ? message : "");
+    if (skipNSAlert) {
+        masterLine("skipping NSAlert");
+        return 1000;
+    }
+    std::vector<Cstring> tokens;
+    tokenize(tokens, message ? message : "", '|');
+    if (masterOut.is_open()) {
+        masterOut << "tokens=" << tokens.size() << std::endl;
+        for (Cstring const& t : tokens)
+            masterOut << t << std::endl;
+    }
+    Cstring text = title ? Cstring(title) : tokens[0];
+    Cstring info = title ? tokens[0] : (tokens.size() > 1 ? tokens[1] : Cstring());
+    std::vector<Cstring> buttons;
+    for (size_t b = 2; b < tokens.size() && b < 6; b++)
+        buttons.push_back(tokens[b]);
+    if (buttons.empty()) buttons.push_back("Ok");
+    alertIsBeingShown = 1;
+    int chosen = hostServices().showMessageBox(text, info, buttons);
+    alertIsBeingShown = 0;
+    static char const* const said[] = {"FIRST RETURNED", "SECOND RETURNED", "THIRD RETURNED",
+                                       "FOURTH RETURNED"};
+    if (chosen >= 0 && chosen < static_cast<int>(buttons.size())) {
+        masterLine(said[chosen]);
+        return 1 - chosen;
+    }
+    if (masterOut.is_open()) masterOut << "retval=" << chosen << std::endl << "msgbox=" << text << std::endl;
+    return 0;
 }
+
+int loadImageFile(imageFile& image, char const* path) {
+    if (!path) return 0;
+    return hostServices().decodePicture(image, path);
+}
+
+Cstring defaultAppDataDir() {
+    return hostServices().dataFolder();
+}
+void SetPriority(int priority) {
+    hostServices().setPriority(priority);
+}
+void closeDetailLogging() {}
+
 } // namespace OS
 
 int startHTTPrequestThread(Cstring path, bool reportErrors, int type, char const* extra) {

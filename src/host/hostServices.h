@@ -1,12 +1,19 @@
-// The platform services that scripts reach: files and folders, shell commands, the
-// browser, downloads, the progress pane and web requests.
+// The platform services the engine reaches: files and folders, shell commands, the
+// browser, downloads, the progress pane, web requests, message boxes, picture decoding,
+// the master log, the clock and what the system tells about itself.
 //
 // Every call goes through one ChostServices object so that tests can put a recording
 // fake in place of the real platform. The OS:: functions and the two request functions
-// below are the names the rest of the engine calls; they forward to the current object.
+// below are the names the rest of the engine calls; they forward to the current object
+// and hold the platform-neutral rules (message tokens, logging) themselves.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "support/mystring.h"
+
+class imageFile;
 
 class ChostServices {
   public:
@@ -19,6 +26,13 @@ class ChostServices {
     virtual int makeFolders(char const* path) = 0;
     virtual int renameFile(char const* from, char const* to) = 0;
     virtual int deleteFile(char const* path) = 0;
+    // Moves a file between full paths (no keywords), replacing any file at to; the steps
+    // of a safe write. 0 success.
+    virtual int moveFile(char const* from, char const* to) = 0;
+    // The data folder for this user, ending in "/".
+    virtual Cstring dataFolder() = 0;
+    // Folders that may hold the installed resources, most wanted first, each ending in "/".
+    virtual std::vector<Cstring> installFolderCandidates() = 0;
 
     // Runs command through the shell after expanding path keywords; the exit status, or
     // -1 when it could not be run.
@@ -37,50 +51,75 @@ class ChostServices {
     // Makes a web request and runs the reply as a script; 0 success, nonzero failed.
     virtual int makeHTTPrequestAndRunScript(Cstring const& path, bool reportErrors, int type,
                                             char const* extra) = 0;
-    // Saves the settings registry to "registry.txt" in the data folder; 0 written.
-    virtual int storeRegistry() = 0;
+
+    // Shows a message box with up to four buttons and waits; the index of the button
+    // chosen (0 the first), or -1 when the box went away without an answer.
+    virtual int showMessageBox(Cstring const& text, Cstring const& info,
+                               std::vector<Cstring> const& buttons) = 0;
+    // Decodes a picture file (see OS::loadImageFile); 1 decoded, 0 not.
+    virtual int decodePicture(imageFile& image, char const* path) = 0;
+    // Opens the master log (masterOut) on path, truncated; 0 opened.
+    virtual int openMasterLog(char const* path) = 0;
+    virtual void setPriority(int priority) = 0;
+
+    // Seconds since the Unix epoch.
+    virtual int64_t now() = 0;
+    // The machine's own identifier as hexadecimal text (hyphens allowed), or "" when the
+    // system has none.
+    virtual Cstring platformId() = 0;
+    // The system's name and version, separated by a blank ("Linux 6.1.0").
+    virtual Cstring systemVersionText() = 0;
+    // The user's locale names in order of preference ("fr_FR.UTF-8").
+    virtual std::vector<Cstring> preferredLocales() = 0;
 };
 
-// The Linux platform: files, folders and shell commands work; the browser is opened
-// with xdg-open; web requests and downloads are not available yet and fail.
-class ClinuxHostServices : public ChostServices {
-  public:
-    int writeFile(char const* path, char const* bytes, int size) override;
-    int makeFolders(char const* path) override;
-    int renameFile(char const* from, char const* to) override;
-    int deleteFile(char const* path) override;
-    int shellCommand(char const* command) override;
-    void showInternetPage(char const* url) override;
-    void startFileDownload(char const* url, char const* file, bool showProgress) override;
-    void openProgress(char const* message) override;
-    void closeProgress() override;
-    void setProgressPercent(float percent) override;
-    int startHTTPrequestThread(Cstring const& path, bool reportErrors, int type, char const* extra) override;
-    int makeHTTPrequestAndRunScript(Cstring const& path, bool reportErrors, int type,
-                                    char const* extra) override;
-    int storeRegistry() override;
-
-    bool progressOpen = false;
-    float progressPercent = 0;
-};
-
-// The services in use (the Linux platform unless replaced).
+// The services in use (the platform's unless replaced).
 ChostServices& hostServices();
 // Puts services in place (not owned; it must outlive its use); null restores the platform.
 void setHostServices(ChostServices* services);
+// The platform's own services, the default of hostServices().
+ChostServices& platformHostServices();
 
 // Failure value of the web requests while no request machinery exists.
 enum { HTTP_REQUEST_UNAVAILABLE = 1 };
+
+extern uint8_t skipNSAlert;       // while set, OS::ShowMessage shows nothing and answers 1000
+extern uint8_t alertIsBeingShown; // 1 while a message box or the progress pane is up
+
+// Opens the master log "<data folder>masterout.txt" (truncated) unless it is open.
+// 0 on success or when already open, 1 on failure.
+int openMasterOut();
 
 namespace OS {
 int shellCommand(char const* command);
 void showInternetPage(char const* url);
 void startFileDownload(char const* url, char const* file, bool showProgress);
+// The progress pane; open and close also set and clear alertIsBeingShown.
 void openProgress(char const* message);
 void closeProgress();
 void setProgressPercent(float percent);
-// Saves the settings registry; 0 written, 1 not opened.
-int storeRegistryStuff();
+void setProgressMessage(char const* message);
+
+// Shows a message. "|" separates its tokens: with no title, the text and the informative
+// text, then up to four buttons (one "Ok" button when fewer than three tokens); with a
+// title, the title is the text and token 0 the informative text. Returns 1, 0, -1, -2
+// for the first to fourth button, 0 for no answer, 1000 while skipNSAlert is set.
+int ShowMessage(char const* message, char const* title, int style);
+
+// Decodes the picture at path into an 8-bit image of four channels ("rgba", or what a
+// pending forcedChannels asks for): ".png" files as PNG, ".gif", ".bmp", ".tif" and ".tiff"
+// are refused, everything else is read as JPEG. ".jpg" and ".fti" pictures are read as
+// resources (path keywords expanded), ".fti" being a scrambled JPEG; other paths are read
+// exactly as given. The decoded size is divided by the image's size reducers and bounded by
+// maxWidth/maxHeight, keeping evenly spaced columns and rows. Colour is premultiplied by
+// alpha. Row 0 of the image is the bottom row of the picture. Returns 1 when decoded, 0
+// (image unchanged, "image didn't open" traced) when the file is missing, corrupt or refused.
+int loadImageFile(imageFile& image, char const* path);
+
+// The data folder the platform gives, ending in "/".
+Cstring defaultAppDataDir();
+void SetPriority(int priority);
+void closeDetailLogging();
 } // namespace OS
 
 int startHTTPrequestThread(Cstring path, bool reportErrors, int type, char const* extra);

@@ -38,7 +38,7 @@ void ftiUnscramble(unsigned char* bytes, size_t size) {
     }
 }
 
-int OS::loadImageFile(imageFile& image, char const* path) {
+int decodePictureFile(imageFile& image, char const* path) {
     if (!path) return 0;
     VTRACE(1, "macloadimage " << path);
     Cstring suffix(path);

@@ -1,44 +1,83 @@
-// Platform services the engine calls (Linux).
-//
-// Folders follow the XDG rules: the data folder is $VELMORA_DATA_DIR, else
-// $XDG_DATA_HOME/velmora/, else ~/.local/share/velmora/. The install folder is
-// $VELMORA_INSTALL_DIR, else the resource folder the build put in place.
+// Platform services of the OS namespace built on ChostServices: folders, the registry
+// file, the copy of the installed resources, what the system tells about itself, dates
+// and the hooks a windowed platform would need and this one does not.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
+#include "host/hostServices.h"
 #include "support/mystring.h"
 
-extern uint8_t skipNSAlert;       // while set, OS::ShowMessage shows nothing and answers 1000
-extern uint8_t alertIsBeingShown; // 1 while an alert or the progress panel is up
+class Cvariable;
 
-// Opens the master log "<data folder>masterout.txt" (truncated) unless it is open.
-// 0 on success or when already open, 1 on failure.
-int openMasterOut();
+extern Cstring osID;      // the system version word, set by OS::getOsVersion
+extern Cstring machineID; // this machine's identifier ("m_" and 22 characters)
 
 namespace OS {
 
-// The platform's seedable generator: seed = seed * 8253729 + 2396403; result seed % 32767.
-int _rand();
-void _srand(unsigned int seed);
-void timeRandomizeSrand();
-
-// Shows a message. With no window system the text goes to stderr and the master log and
-// the answer is the next scripted one, else defaultMessageAnswer. 1000 while alerts are off.
-// "|" separates the message's tokens: text, informative text, then up to four buttons.
-int ShowMessage(char const* message, char const* title, int style);
-extern int defaultMessageAnswer;
-// Answers for the next ShowMessage calls, used in order (tests script dialogs with it).
-void scriptMessageAnswers(std::vector<int> const& answers);
-
+// ---- folders, files and the registry
 // Finds the install folder: sets `folder` (and installDir, macContentsDir) to the first
 // candidate holding "defaults.txt" and returns 0; empties it and returns 1 when none does.
 int getInstallDir(Cstring& folder);
-// The data folder the rules above give, ending in "/".
-Cstring defaultAppDataDir();
+// The data folder followed by "settings.txt" / "registry.txt".
+Cstring getSettingsFileName();
+Cstring getRegistryFileName();
+// Runs the registry file as a script into target; a script that fails records the error
+// exit "couldn't read registries". A missing file is a first run and reads nothing.
+void readRegistryVarsInto(Cvariable* target);
+// Saves the registry under the root of the tree; 0 written.
+int storeRegistryStuff();
+// Deletes file (path keywords expanded); 0.
+int _revertToDefaults(Cstring file);
+// Changes the working folder; 0, or -1 when it could not.
+int CDtoDirectory(char const* folder);
+// Replaces the data folder's "Resources" with the installed "global", "species" and
+// "tanks" folders. Does nothing unless both folders are known (11 characters or more);
+// records the error exit "couldn't locate resources!" when the copy lacks its noise table.
+void copyResourcesFromInstall();
+// Runs "[APD]Resources/downloadedComponents.txt" into the root of the tree; 0.
+int loadDownloadedComponents();
+// Writes the save lines of "modules", "updateDate" and "rscVer" into that record while
+// any module is listed.
+void writeInstalledComponentsStatus();
+// The file panel belongs to the view; these only trace. fileRequest returns 0.
+int fileRequest(Cstring& file);
+void ShellExec(char const* operation, char const* file, char const* parameters, char const* folder);
 
-void closeDetailLogging();
-void SetPriority(int priority);
+// ---- the system
+// "m_" followed by 22 characters made from the platform identifier; "" when the system
+// has no identifier (the caller then uses one made once and kept in the registry).
+Cstring buildMachineID();
+// "m_" followed by 22 characters from 16 random bytes.
+Cstring makeRandomMachineID();
+// Sets osID to the second word of the system's version text and returns its leading number.
+float getOsVersion();
+// The user's country: its two-letter code when code is true, else its name in English.
+Cstring getCountry(bool code);
+// The language code of the first preferred locale the program knows, else "en".
+Cstring getSystemLanguage();
+
+// ---- dates (from the host's clock)
+// Whole days since 2006-01-11 17:20:00 UTC.
+int getCurrentDateNumber();
+// Seconds since 2006-01-09 04:01:00 UTC, in 32-bit arithmetic.
+int getDateSecond();
+// Hours since the same moment.
+int getDateHour();
+// The local date and time, asctime form with its line end; valid until the next call.
+char const* getDateTime();
+
+// ---- hooks a windowed platform would fill
+int getRunMode(); // 99
+int createSaverWindows();
+int InitGraphics();
+int closeSaver();
+int checkMessages();
+int openDetailLogging();
+void _sleep(int);
+void SleepMilliseconds(unsigned long);
+void saverWindowsToBack();
+void saverWindowsToFront();
+void change3Dmode(short, short);
 
 } // namespace OS

@@ -4,6 +4,7 @@
 
 #include "host/hostServices.h"
 #include "host/osFunctions.h"
+#include "support/osRand.h"
 #include "script/scriptCommands.h"
 #include "script/scriptOrigin.h"
 #include "support/cerr.h"

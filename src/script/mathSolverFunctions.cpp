@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/osFunctions.h"
+#include "host/hostServices.h"
+#include "support/osRand.h"
 #include "script/mathSolver.h"
 #include "script/mathSolverInternal.h"
 #include "script/solverText.h"
@@ -16,7 +17,7 @@
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
 #include "variables/variableConvert.h"
-#include "world/velmoraFunctions.h"
+#include "support/languageCodes.h"
 
 using varconv::toFloat;
 using varconv::truncToInt;

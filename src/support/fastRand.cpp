@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "host/osFunctions.h"
+#include "support/osRand.h"
 #include "support/cerr.h"
 
 float fastRandValues[32];

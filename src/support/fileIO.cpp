@@ -7,13 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "host/osFunctions.h"
+#include "host/hostServices.h"
 #include "support/cerr.h"
 #include "support/globals.h"
 
 uint8_t backupWrite = 0;
 Cstring backupOrigFilename;
-RenameFunction fileRenameFunction = [](char const* from, char const* to) { return std::rename(from, to); };
 
 // ---- path keywords
 
@@ -130,11 +129,11 @@ static bool finishSafeWrite(Cstring const& name) {
     Cstring temp = target + ".temp";
     Cstring bak = target + ".bak";
     std::remove(bak.c_str());
-    bool hadOld = fileRenameFunction(target.c_str(), bak.c_str()) == 0;
-    if (fileRenameFunction(temp.c_str(), target.c_str()) != 0) {
+    bool hadOld = hostServices().moveFile(target.c_str(), bak.c_str()) == 0;
+    if (hostServices().moveFile(temp.c_str(), target.c_str()) != 0) {
         VTRACE(1, "safe write: could not put " << temp << " in place");
         if (masterOut.is_open()) masterOut << "safe write failed: " << target << std::endl;
-        if (hadOld && fileRenameFunction(bak.c_str(), target.c_str()) != 0)
+        if (hadOld && hostServices().moveFile(bak.c_str(), target.c_str()) != 0)
             VTRACE(1, "safe write: the old file stays as " << bak);
         return false;
     }
@@ -152,11 +151,17 @@ void file_close(std::ofstream& out) {
     if (out.fail()) good = false;
     VTRACE(4, "_"
                   << "backupOrigFilename:" << backupOrigFilename << "  " << (good ? 1 : 0));
-    if (!good || backupOrigFilename.empty()) return;
+    if (backupOrigFilename.empty()) return;
+    Cstring name = backupOrigFilename;
+    backupOrigFilename = ""; // nothing stays pending, whatever happens to this write
+    if (!good) {
+        // The half-written new file goes; the old one is untouched.
+        std::remove(replaceCommonPathKeyword(name + ".temp").c_str());
+        out.setstate(std::ios::failbit);
+        return;
+    }
     VTRACE(4, "_"
                   << "goodC");
-    Cstring name = backupOrigFilename;
-    backupOrigFilename = "";
     if (!finishSafeWrite(name)) out.setstate(std::ios::failbit);
 }
 

@@ -3,7 +3,7 @@
 // Every path the engine touches may hold keywords in square brackets ("[APD]settings.txt");
 // they are expanded at the moment the file is used. Output files can be written safely:
 // with backupWrite set, the new content goes to "<name>.temp" and replaces the old file
-// only once it is complete.
+// only once it is complete (the moves go through the host's file services).
 #pragma once
 
 #include <cstdint>
@@ -47,7 +47,3 @@ void noPath(Cstring& path);
 void justPath(Cstring& path, int adjust);
 int strreplace(char* text, char from, char to);
 void toUpper(Cstring& text);
-
-// The rename the safe write uses; tests swap it to inject failures. Returns 0 on success.
-using RenameFunction = int (*)(char const* from, char const* to);
-extern RenameFunction fileRenameFunction;

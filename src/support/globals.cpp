@@ -9,3 +9,5 @@ char directorySlash = '/';
 uint8_t settingsFileError = 0;
 uint8_t allowFixSettings = 1;
 Cstring helpPageToOpen;
+
+char tempBuf[tempBufSize];

@@ -16,3 +16,7 @@ extern uint8_t settingsFileError;
 extern uint8_t allowFixSettings;
 // The help page showError asks the host to open, if any.
 extern Cstring helpPageToOpen;
+
+// Shared scratch text buffer; whoever writes it bounds the write to tempBufSize.
+constexpr int tempBufSize = 4096;
+extern char tempBuf[tempBufSize];

@@ -95,3 +95,12 @@ int setRegistrySettingsToDefaults() {
     setOptionDefaults();
     return 1;
 }
+
+int saveRegistryTree(CdirectoryVar* root, char const* path) {
+    if (root == nullptr || root->firstChild == nullptr || path == nullptr) return 1;
+    // The root is marked only for this write; its flag must not leak into other saves.
+    root->setSave(1);
+    int result = root->firstChild->saveSettings(path, true, false);
+    root->setSave(0);
+    return result;
+}

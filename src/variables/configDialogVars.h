@@ -56,3 +56,7 @@ extern short m_noSaveTankChanges;            // "nstch"
 CdirectoryVar* createRegistryAndRegisterVars(CdirectoryVar* root);
 // Restores the defaults of the options; returns 1.
 int setRegistrySettingsToDefaults();
+// Writes the saved keys under root to path as script text, safely (the old file stays
+// until the new one is complete). 0 written; 1 when there is nothing to save or the
+// write failed.
+int saveRegistryTree(CdirectoryVar* root, char const* path);

@@ -2,6 +2,8 @@
 // results are chosen by the test. Header-only so that any test program can use it.
 #pragma once
 
+#include <cstdio>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,12 @@ class CfakeHostServices : public ChostServices {
     int deleteFile(char const* path) override {
         return record("deleteFile " + std::string(path)), fileResult;
     }
+    // Engine-internal moves are real (not recorded) unless the test makes some of them fail.
+    int moveFile(char const* from, char const* to) override {
+        moves++;
+        if (moves >= moveFailFrom && moves <= moveFailTo) return 1;
+        return std::rename(from, to) == 0 ? 0 : 1;
+    }
     int shellCommand(char const* command) override { return record("shell " + std::string(command)), 0; }
     void showInternetPage(char const* url) override { record("browser " + std::string(url)); }
     void startFileDownload(char const* url, char const* file, bool progress) override {
@@ -42,12 +50,44 @@ class CfakeHostServices : public ChostServices {
         record(request("httpAndRun", path, report, type, extra));
         return httpResult;
     }
-    int storeRegistry() override { return record("storeRegistry"), 0; }
+    int showMessageBox(Cstring const& text, Cstring const& info,
+                       std::vector<Cstring> const& buttons) override {
+        std::string line = "message " + std::string(text.c_str()) + " / " + info.c_str() + " [";
+        for (size_t b = 0; b < buttons.size(); b++)
+            line += (b ? "|" : "") + std::string(buttons[b].c_str());
+        record(line + "]");
+        if (answers.empty()) return defaultAnswer;
+        int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    int decodePicture(imageFile&, char const* path) override {
+        return record("picture " + std::string(path)), 0;
+    }
+    int openMasterLog(char const* path) override { return record("masterLog " + std::string(path)), 1; }
+    void setPriority(int priority) override { record("priority " + std::to_string(priority)); }
+    Cstring dataFolder() override { return dataFolderText; }
+    std::vector<Cstring> installFolderCandidates() override { return installFolders; }
+    int64_t now() override { return clock; }
+    Cstring platformId() override { return platformIdText; }
+    Cstring systemVersionText() override { return versionText; }
+    std::vector<Cstring> preferredLocales() override { return locales; }
 
     std::vector<std::string> calls;
     std::string written; // bytes of the last writeFile
     int fileResult = 0;
     int httpResult = 0;
+    int moves = 0, moveFailFrom = 0, moveFailTo = -1; // moves counted from 1
+    // Message boxes take the next answer (a button index, -1 for none), else defaultAnswer.
+    std::deque<int> answers;
+    int defaultAnswer = 0;
+    // What the fake system reports.
+    Cstring dataFolderText = "/fake/data/";
+    std::vector<Cstring> installFolders;
+    int64_t clock = 0;
+    Cstring platformIdText;
+    Cstring versionText = "Linux 6.1.0-test";
+    std::vector<Cstring> locales;
 
   private:
     void record(std::string const& line) { calls.push_back(line); }

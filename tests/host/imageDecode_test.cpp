@@ -8,6 +8,7 @@
 
 #include "data/imageIO.h"
 #include "data/imageSource.h"
+#include "host/hostServices.h"
 #include "host/imageDecode.h"
 #include "pictureFiles.h"
 #include "support/cerr.h"

@@ -51,8 +51,8 @@ TEST_F(FileCommands, OutcomesAreKeptInFailed) {
 }
 
 TEST_F(FileCommands, ShortNamesAreOnlyLogged) {
-    CfakeHostServices host;
     ASSERT_EQ(openMasterOut(), 0);
+    CfakeHostServices host;
     failed = 7;
     ASSERT_EQ(run(":renameFile abc longer.txt :renameFile longer.txt xyz :deleteFile a.b"), 0);
     EXPECT_EQ(failed, 7);

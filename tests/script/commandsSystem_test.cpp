@@ -73,8 +73,8 @@ TEST_F(SystemCommands, DownloadProgressBrowserRegistryAndShell) {
                                          "openProgress Loading",
                                          "progress 100",
                                          "closeProgress",
-                                         "storeRegistry",
-                                         "shell ls -l"};
+                                         "shell ls -l",
+                                         "priority 0"};
     EXPECT_EQ(host.calls, expected);
 }
 

@@ -1,6 +1,7 @@
 // Float functions that need no variable tree: arithmetic, colour, text, files, random
 // numbers and the message box.
-#include "host/osFunctions.h"
+#include "host/fakeHostServices.h"
+#include "support/osRand.h"
 #include "solverTestSupport.h"
 #include "testSupport.h"
 
@@ -76,10 +77,13 @@ TEST_F(SolverTest, FileExistsLooksAtTheDisk) {
 }
 
 TEST_F(SolverTest, MessageBoxGivesTheButton) {
+    CfakeHostServices host;
     uint8_t saved = skipNSAlert;
     skipNSAlert = 0;
-    OS::scriptMessageAnswers({7});
-    EXPECT_EQ(solveF("msgbox(\"Hello there\")"), 7);
+    host.answers = {0, -1};
+    EXPECT_EQ(solveF("msgbox(\"Hello there||Yes|No\")"), 1);
+    EXPECT_EQ(solveF("msgbox(\"Gone||Yes|No\")"), 0); // closed without an answer
+    EXPECT_EQ(host.calls.front(), "message Hello there /  [Yes|No]");
     skipNSAlert = 1;
     EXPECT_EQ(solveF("msgbox(quiet)"), 1000); // alerts off
     skipNSAlert = saved;

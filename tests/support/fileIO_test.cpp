@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "host/fakeHostServices.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "testSupport.h"
@@ -54,13 +55,6 @@ TEST_F(PathKeywords, Table) {
         EXPECT_EQ(replaceCommonPathKeyword(c.in), c.out) << c.in;
 }
 
-TEST_F(PathKeywords, TempVariableAndUnknownDataFolder) {
-    setenv("TEMP", "/var/tmp", 1);
-    EXPECT_EQ(replaceCommonPathKeyword("[TMP]x"), "/var/tmp/x");
-    appDataDir = "";
-    EXPECT_EQ(replaceCommonPathKeyword("[APD]settings.txt"), "[APD]settings.txt");
-}
-
 TEST(PathNames, Helpers) {
     struct Case {
         void (*fn)(Cstring&);
@@ -96,46 +90,11 @@ TEST(PathNames, Helpers) {
     EXPECT_STREQ(text, "a+b+c");
 }
 
-TEST(Tokenize, KeepsEmptyPieces) {
-    std::vector<Cstring> p;
-    EXPECT_EQ(tokenize(p, "/a//b", '/'), 4);
-    EXPECT_EQ(p, (std::vector<Cstring>{"", "a", "", "b"}));
-    EXPECT_EQ(tokenize(p, "", '/'), 1);
-}
-
 class Files : public ::testing::Test {
   protected:
-    void TearDown() override {
-        fileRenameFunction = [](char const* a, char const* b) { return std::rename(a, b); };
-        backupWrite = 0;
-    }
+    void TearDown() override { backupWrite = 0; }
     ScopedDataFolder data;
 };
-
-TEST_F(Files, CreateDiskFileSizesAndFolders) {
-    EXPECT_EQ(createDiskFile("[APD]one/two/whole.txt", "hello", -1), 0);
-    EXPECT_EQ(readWholeFile(data.file("one/two/whole.txt")), "hello");
-    EXPECT_EQ(createDiskFile("[APD]empty.txt", "ignored", 0), 0);
-    EXPECT_EQ(getDiskFileSize("[APD]empty.txt"), 0);
-    EXPECT_EQ(createDiskFile("[APD]part.txt", "abcdef", 3), 0);
-    EXPECT_EQ(readWholeFile(data.file("part.txt")), "abc");
-    EXPECT_EQ(getDiskFileSize("[APD]missing.txt"), -1);
-    EXPECT_EQ(fileExists("[APD]part.txt"), 1);
-    EXPECT_EQ(fileExists("[APD]missing.txt"), 0);
-}
-
-TEST_F(Files, DeleteRenameAndFolders) {
-    createDiskFile("[APD]a.txt", "x", -1);
-    EXPECT_EQ(renameFile("[APD]a.txt", "[APD]b.txt"), 0);
-    EXPECT_EQ(renameFile("[APD]a.txt", "[APD]c.txt"), 1);
-    EXPECT_EQ(deleteFile("[APD]b.txt"), 0);
-    EXPECT_EQ(deleteFile("[APD]b.txt"), 1);
-    EXPECT_EQ(makedir("[APD]dir"), 0);
-    EXPECT_EQ(makedir("[APD]dir"), 1); // exists already
-    EXPECT_EQ(createDirectories((data.path() + "x/y/z").c_str(), 0), 1);
-    EXPECT_EQ(createDirectories((data.path() + "x/y/z").c_str(), 0), 0);
-    EXPECT_TRUE(pathExists(data.file("x/y/z")));
-}
 
 static void safeWrite(char const* name, char const* content, bool& good) {
     backupWrite = 1;
@@ -146,52 +105,48 @@ static void safeWrite(char const* name, char const* content, bool& good) {
     good = !out.fail();
 }
 
-TEST_F(Files, SafeWriteLeavesOnlyTheNewFile) {
-    writeWholeFile(data.file("registry.txt"), "old");
-    bool good = false;
-    safeWrite("[APD]registry.txt", "new", good);
-    EXPECT_TRUE(good);
-    EXPECT_EQ(readWholeFile(data.file("registry.txt")), "new");
-    EXPECT_FALSE(pathExists(data.file("registry.txt.temp")));
-    EXPECT_FALSE(pathExists(data.file("registry.txt.bak")));
-    EXPECT_EQ(backupWrite, 0);
-    safeWrite("[APD]fresh.txt", "content", good); // no old file to keep
-    EXPECT_TRUE(good);
-    EXPECT_EQ(readWholeFile(data.file("fresh.txt")), "content");
-    EXPECT_FALSE(pathExists(data.file("fresh.txt.bak")));
-}
-
 TEST_F(Files, FailedStreamKeepsOldFile) {
     writeWholeFile(data.file("settings.txt"), "old");
+    // A failed safe write ends with the old file untouched and nothing pending: a stream
+    // opened before it and closed after it must not finish the abandoned write.
+    std::ofstream other;
+    ASSERT_EQ(file_open(other, Cstring("[APD]stdout_run.txt"), 0), 1);
     backupWrite = 1;
     std::ofstream out;
     ASSERT_EQ(file_open(out, Cstring("[APD]settings.txt"), 0), 1);
     out << "half";
     out.setstate(std::ios::badbit);
     file_close(out);
+    EXPECT_TRUE(out.fail());
+    EXPECT_EQ(backupOrigFilename.size(), 0);
+    EXPECT_FALSE(pathExists(data.file("settings.txt.temp")));
+    other << "trace";
+    file_close(other);
+    EXPECT_FALSE(other.fail());
     EXPECT_EQ(readWholeFile(data.file("settings.txt")), "old");
-    EXPECT_TRUE(pathExists(data.file("settings.txt.temp")));
+    EXPECT_EQ(readWholeFile(data.file("stdout_run.txt")), "trace");
 }
 
 // Every failing rename of the swap must leave the old content under the real name.
 TEST_F(Files, InjectedRenameFailuresKeepOldFile) {
-    static int failOn;
-    static int calls;
-    for (failOn = 1; failOn <= 2; failOn++) {
+    struct Case {
+        int failFrom, failTo; // renames: old aside, new in place, old back
+        char const* what;
+    } cases[] = {{2, 2, "the new file cannot take the name"}, {2, 3, "nor can the old one come back"}};
+    for (auto const& c : cases) {
         writeWholeFile(data.file("tank.txt"), "old");
-        calls = 0;
-        fileRenameFunction = [](char const* a, char const* b) {
-            if (++calls == failOn + 1 && failOn == 1) return -1; // the new file cannot take the name
-            if (failOn == 2 && calls >= 2) return -1;            // nor can the old one come back
-            return std::rename(a, b);
-        };
         bool good = true;
-        safeWrite("[APD]tank.txt", "new", good);
-        EXPECT_FALSE(good) << "case " << failOn;
+        {
+            CfakeHostServices host;
+            host.moveFailFrom = c.failFrom;
+            host.moveFailTo = c.failTo;
+            safeWrite("[APD]tank.txt", "new", good);
+        }
+        EXPECT_FALSE(good) << c.what;
         std::string kept = pathExists(data.file("tank.txt")) ? readWholeFile(data.file("tank.txt"))
                                                              : readWholeFile(data.file("tank.txt.bak"));
-        EXPECT_EQ(kept, "old") << "case " << failOn;
-        EXPECT_EQ(readWholeFile(data.file("tank.txt.temp")), "new") << "case " << failOn;
+        EXPECT_EQ(kept, "old") << c.what;
+        EXPECT_EQ(readWholeFile(data.file("tank.txt.temp")), "new") << c.what;
         std::remove(data.file("tank.txt.bak").c_str());
     }
 }

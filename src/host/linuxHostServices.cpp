@@ -1,0 +1,198 @@
+#include "host/linuxHostServices.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <sys/wait.h>
+
+#include "host/imageDecode.h"
+#include "support/cerr.h"
+#include "support/fileIO.h"
+
+#ifndef VELMORA_DEFAULT_INSTALL_DIR
+#define VELMORA_DEFAULT_INSTALL_DIR ""
+#endif
+
+extern char** environ;
+
+namespace {
+
+bool isFolder(Cstring const& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Runs argv[0] found on the PATH and waits for it; the exit status or -1.
+int spawnAndWait(char const* const argv[]) {
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
+        return -1;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Cstring withSlash(char const* folder) {
+    Cstring out(folder);
+    if (out.size() && out.c_str()[out.size() - 1] != '/') out += '/';
+    return out;
+}
+
+char const* environment(char const* name) {
+    char const* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+} // namespace
+
+ChostServices& platformHostServices() {
+    static ClinuxHostServices platform;
+    return platform;
+}
+
+int ClinuxHostServices::writeFile(char const* path, char const* bytes, int size) {
+    if (path == nullptr || size < 0) return 1;
+    return createDiskFile(path, bytes, size);
+}
+
+int ClinuxHostServices::makeFolders(char const* path) {
+    if (path == nullptr || *path == 0) return 1;
+    createDirectories(path, 0);
+    // Success is the folder being there, whether made now or before.
+    return isFolder(replaceCommonPathKeyword(path)) ? 0 : 1;
+}
+
+int ClinuxHostServices::renameFile(char const* from, char const* to) {
+    return ::renameFile(from, to);
+}
+
+int ClinuxHostServices::deleteFile(char const* path) {
+    return ::deleteFile(path);
+}
+
+int ClinuxHostServices::moveFile(char const* from, char const* to) {
+    return std::rename(from, to) == 0 ? 0 : 1;
+}
+
+Cstring ClinuxHostServices::dataFolder() {
+    if (char const* own = environment("VELMORA_DATA_DIR")) return withSlash(own);
+    if (char const* xdg = environment("XDG_DATA_HOME")) return withSlash(xdg) + "velmora/";
+    char const* home = environment("HOME");
+    return withSlash(home ? home : "/tmp") + ".local/share/velmora/";
+}
+
+std::vector<Cstring> ClinuxHostServices::installFolderCandidates() {
+    std::vector<Cstring> candidates;
+    if (char const* own = environment("VELMORA_INSTALL_DIR")) candidates.push_back(withSlash(own));
+    if (*VELMORA_DEFAULT_INSTALL_DIR) candidates.push_back(withSlash(VELMORA_DEFAULT_INSTALL_DIR));
+    return candidates;
+}
+
+int ClinuxHostServices::shellCommand(char const* command) {
+    Cstring expanded = replaceCommonPathKeyword(command ? command : "");
+    char const* argv[] = {"/bin/sh", "-c", expanded.c_str(), nullptr};
+    int status = spawnAndWait(argv);
+    if (masterOut.is_open()) masterOut << "shell result=" << status << std::endl;
+    return status;
+}
+
+void ClinuxHostServices::showInternetPage(char const* url) {
+    if (url == nullptr || *url == 0) return;
+    // The address goes to the opener as one argument, never through a shell.
+    char const* argv[] = {"xdg-open", url, nullptr};
+    int status = spawnAndWait(argv);
+    VTRACE(1, "showInternetPage " << url << " status=" << status);
+}
+
+void ClinuxHostServices::startFileDownload(char const* url, char const* file, bool) {
+    VTRACE(1, "download not available: " << (url ? url : "") << " -> " << (file ? file : ""));
+    if (masterOut.is_open()) masterOut << "download not available" << std::endl;
+}
+
+void ClinuxHostServices::openProgress(char const* message) {
+    if (!progressOpen) progressPercent = 0;
+    progressOpen = true;
+    VTRACE(1, "progress: " << (message ? message : ""));
+}
+
+void ClinuxHostServices::closeProgress() {
+    progressOpen = false;
+}
+
+void ClinuxHostServices::setProgressPercent(float percent) {
+    progressPercent = percent;
+}
+
+int ClinuxHostServices::startHTTPrequestThread(Cstring const& path, bool, int type, char const*) {
+    VTRACE(1, "web request not available: " << path << " type=" << type);
+    return HTTP_REQUEST_UNAVAILABLE;
+}
+
+int ClinuxHostServices::makeHTTPrequestAndRunScript(Cstring const& path, bool, int type, char const*) {
+    VTRACE(1, "web request not available: " << path << " type=" << type);
+    return HTTP_REQUEST_UNAVAILABLE;
+}
+
+int ClinuxHostServices::showMessageBox(Cstring const& text, Cstring const& info,
+                                       std::vector<Cstring> const& buttons) {
+    // No window system: the message is told on stderr and the first button stands.
+    std::cerr << "Velmora: " << text;
+    if (!info.empty()) std::cerr << ": " << info;
+    for (size_t b = 0; b < buttons.size(); b++)
+        std::cerr << (b == 0 ? " [" : " | ") << buttons[b];
+    std::cerr << "]" << std::endl;
+    return 0;
+}
+
+int ClinuxHostServices::decodePicture(imageFile& image, char const* path) {
+    return decodePictureFile(image, path);
+}
+
+int ClinuxHostServices::openMasterLog(char const* path) {
+    masterOut.clear();
+    masterOut.open(path, std::ios::out | std::ios::trunc);
+    return masterOut.is_open() ? 0 : 1;
+}
+
+void ClinuxHostServices::setPriority(int) {
+    // The saver keeps the priority it was started with: a lowered one could not be raised again.
+}
+
+int64_t ClinuxHostServices::now() {
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+Cstring readMachineIdFile(char const* path) {
+    std::ifstream in(path);
+    std::string line;
+    if (!in.is_open() || !std::getline(in, line)) return Cstring();
+    size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return Cstring();
+    size_t last = line.find_last_not_of(" \t\r");
+    return Cstring(line.substr(first, last - first + 1).c_str());
+}
+
+Cstring ClinuxHostServices::platformId() {
+    return readMachineIdFile("/etc/machine-id");
+}
+
+Cstring ClinuxHostServices::systemVersionText() {
+    struct utsname names;
+    if (uname(&names) != 0) return Cstring();
+    return Cstring(names.sysname) + " " + names.release;
+}
+
+std::vector<Cstring> ClinuxHostServices::preferredLocales() {
+    std::vector<Cstring> locales;
+    for (char const* name : {"LC_ALL", "LANG"})
+        if (char const* value = environment(name)) locales.push_back(value);
+    return locales;
+}

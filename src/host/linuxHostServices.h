@@ -1,0 +1,47 @@
+// The Linux platform behind ChostServices.
+//
+// Files and folders work directly; shell commands and the browser are started with
+// posix_spawnp; web requests and downloads are not available yet and fail. With no
+// window system a message box is written to stderr and answered with its first button.
+// Folders follow the XDG rules: the data folder is $VELMORA_DATA_DIR, else
+// $XDG_DATA_HOME/velmora/, else ~/.local/share/velmora/. The install folder is
+// $VELMORA_INSTALL_DIR, else the resource folder the build put in place.
+#pragma once
+
+#include "host/hostServices.h"
+
+class ClinuxHostServices : public ChostServices {
+  public:
+    int writeFile(char const* path, char const* bytes, int size) override;
+    int makeFolders(char const* path) override;
+    int renameFile(char const* from, char const* to) override;
+    int deleteFile(char const* path) override;
+    int moveFile(char const* from, char const* to) override;
+    Cstring dataFolder() override;
+    std::vector<Cstring> installFolderCandidates() override;
+    int shellCommand(char const* command) override;
+    void showInternetPage(char const* url) override;
+    void startFileDownload(char const* url, char const* file, bool showProgress) override;
+    void openProgress(char const* message) override;
+    void closeProgress() override;
+    void setProgressPercent(float percent) override;
+    int startHTTPrequestThread(Cstring const& path, bool reportErrors, int type, char const* extra) override;
+    int makeHTTPrequestAndRunScript(Cstring const& path, bool reportErrors, int type,
+                                    char const* extra) override;
+    int showMessageBox(Cstring const& text, Cstring const& info,
+                       std::vector<Cstring> const& buttons) override;
+    int decodePicture(imageFile& image, char const* path) override;
+    int openMasterLog(char const* path) override;
+    void setPriority(int priority) override;
+    int64_t now() override;
+    Cstring platformId() override;
+    Cstring systemVersionText() override;
+    std::vector<Cstring> preferredLocales() override;
+
+    bool progressOpen = false;
+    float progressPercent = 0;
+};
+
+// The first line of a machine-id file with blanks and line ends trimmed; "" when the
+// file is missing or empty.
+Cstring readMachineIdFile(char const* path);

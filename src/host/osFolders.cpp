@@ -1,0 +1,134 @@
+// Folders, the registry file and the installed resources.
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+#include "host/osFunctions.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "support/fileIO.h"
+#include "support/globals.h"
+#include "variables/configDialogVars.h"
+#include "variables/variable.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void masterLine(char const* a, Cstring const& b = Cstring()) {
+    if (masterOut.is_open()) masterOut << a << b << std::endl;
+}
+
+// True when path is a proper part of folder (after resolving "." and ".." by name).
+bool inside(fs::path const& path, fs::path const& folder) {
+    fs::path p = path.lexically_normal();
+    fs::path f = folder.lexically_normal();
+    auto [fEnd, pIt] = std::mismatch(f.begin(), f.end(), p.begin(), p.end());
+    // A trailing separator leaves an empty last element in the folder.
+    bool folderUsedUp = fEnd == f.end() || (fEnd->empty() && std::next(fEnd) == f.end());
+    return f.is_absolute() && folderUsedUp && pIt != p.end();
+}
+
+} // namespace
+
+namespace OS {
+
+int getInstallDir(Cstring& folder) {
+    for (Cstring const& c : hostServices().installFolderCandidates()) {
+        if (fileExists((c + "defaults.txt").c_str())) {
+            folder = c;
+            installDir = c;
+            macContentsDir = c;
+            return 0;
+        }
+    }
+    folder = "";
+    return 1;
+}
+
+Cstring getSettingsFileName() {
+    return appDataDir + "settings.txt";
+}
+
+Cstring getRegistryFileName() {
+    return appDataDir + "registry.txt";
+}
+
+void readRegistryVarsInto(Cvariable* target) {
+    Cstring path = getRegistryFileName();
+    if (fileExists(path.c_str()) && runDiskScript(target, path.c_str()) != 0)
+        setExitError("couldn't read registries", 1);
+    masterLine("read registries");
+}
+
+int storeRegistryStuff() {
+    Cstring path = getRegistryFileName();
+    VTRACE(2, "storing registry " << path);
+    return saveRegistryTree(globalVariablesDir, path.c_str());
+}
+
+int _revertToDefaults(Cstring file) {
+    masterLine("revertToDefaults");
+    VTRACE(1, "*********revertToDefaults");
+    ::deleteFile(file.c_str());
+    return 0;
+}
+
+int CDtoDirectory(char const* folder) {
+    int result = folder ? chdir(replaceCommonPathKeyword(folder).c_str()) : -1;
+    if (masterOut.is_open())
+        masterOut << "CDtoDirectory " << (folder ? folder : "") << " " << result << std::endl;
+    return result;
+}
+
+void copyResourcesFromInstall() {
+    masterLine("COPY RESOURCES FROM INSTALL");
+    if (installDir.size() < 11 || appDataDir.size() < 11) return;
+    fs::path data(appDataDir.c_str());
+    fs::path target = data / "Resources";
+    // Only ever a folder inside the data folder is replaced.
+    if (!inside(target, data)) return;
+    std::error_code error;
+    fs::remove_all(target, error);
+    fs::create_directories(target, error);
+    for (char const* name : {"global", "species", "tanks"}) {
+        fs::copy(fs::path(installDir.c_str()) / name, target / name,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
+        if (error) masterLine("copy failed: ", Cstring(name) + " " + error.message().c_str());
+    }
+    if (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str())) {
+        masterLine("moveit! ", installDir + " -> " + appDataDir + "Resources/");
+        setExitError("couldn't locate resources!", 1);
+    }
+    modules = "";
+    countdownToSendExtraHttpString = 1;
+}
+
+int loadDownloadedComponents() {
+    Cstring path = appDataDir + "Resources/downloadedComponents.txt";
+    if (globalVariablesDir && fileExists(path.c_str())) runDiskScript(globalVariablesDir, path.c_str());
+    return 0;
+}
+
+void writeInstalledComponentsStatus() {
+    if (modules.empty() || globalVariablesDir == nullptr) return;
+    std::ofstream out;
+    if (!file_open(out, appDataDir + "Resources/downloadedComponents.txt", 0)) return;
+    for (char const* name : {"modules", "updateDate", "rscVer"})
+        if (Cvariable* v = globalVariablesDir->findVariable(name)) {
+            v->writeSaveString(out);
+            out << '\n';
+        }
+    file_close(out);
+}
+
+int fileRequest(Cstring&) {
+    VTRACE(1, "*********fileRequest");
+    return 0;
+}
+
+void ShellExec(char const*, char const*, char const*, char const*) {
+    VTRACE(1, "*********ShellExec");
+}
+
+} // namespace OS

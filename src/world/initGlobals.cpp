@@ -1,0 +1,146 @@
+#include "world/initGlobals.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "host/osFunctions.h"
+#include "script/scripter.h"
+#include "script/variableSearch.h"
+#include "support/cerr.h"
+#include "support/fileIO.h"
+#include "support/globals.h"
+#include "variables/configDialogVars.h"
+#include "variables/variable.h"
+#include "world/velmoraFunctions.h"
+
+Cstring tempDir;
+Cstring frame10Script;
+int intrinsicVersion = 0;
+int resourcesVersion = 0;
+uint8_t needsAnUpdate = 0;
+uint8_t allowOnline = 1;
+Cstring countryCode;
+int minutesThisVersion = 0;
+Cstring webServerBase;
+Cstring randomMachineID;
+Cstring append_test_to_internet_calls;
+
+namespace {
+
+// __DATE__ ("Dec  6 2026") as 20261206.
+constexpr int buildDate() {
+    char const* d = __DATE__;
+    char const* months = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    int month = 1;
+    for (int m = 0; m < 12; m++)
+        if (d[0] == months[3 * m] && d[1] == months[3 * m + 1] && d[2] == months[3 * m + 2]) month = m + 1;
+    int day = (d[4] == ' ' ? 0 : d[4] - '0') * 10 + (d[5] - '0');
+    int year = (d[7] - '0') * 1000 + (d[8] - '0') * 100 + (d[9] - '0') * 10 + (d[10] - '0');
+    return year * 10000 + month * 100 + day;
+}
+
+void masterLine(char const* a, Cstring const& b = Cstring()) {
+    if (masterOut.is_open()) masterOut << a << b << std::endl;
+}
+
+// A machine without an identifier of its own keeps one made at its first run.
+void settleMachineID() {
+    if (!machineID.empty()) return;
+    if (randomMachineID.size() != 24) {
+        randomMachineID = OS::makeRandomMachineID();
+        OS::storeRegistryStuff();
+    }
+    machineID = randomMachineID;
+    masterLine("mid=", machineID);
+}
+
+void checkResourceVersion() {
+    intrinsicVersion = kIntrinsicVersion;
+    OS::loadDownloadedComponents();
+    if (modules.empty()) resourcesVersion = 0;
+    needsAnUpdate = 0;
+    if (intrinsicVersion < resourcesVersion) {
+        masterLine("intrinsicVersion < resourcesVersion");
+        OS::copyResourcesFromInstall();
+        needsAnUpdate = 1;
+    } else if (intrinsicVersion > resourcesVersion) {
+        masterLine("intrinsicVersion > resourcesVersion");
+        needsAnUpdate = 1;
+    }
+}
+
+void settleLanguage() {
+    if (languageCode.empty())
+        languageCode =
+            languageNum == -1 ? OS::getSystemLanguage() : Cstring(languageNumToLanguageCode(languageNum));
+    languageNum = static_cast<short>(languageCodeToLanguageNumber(languageCode));
+}
+
+} // namespace
+
+int compileDate = buildDate();
+
+int initGlobals() {
+    if (globalVariablesDir) return 0;
+    auto* root = new CregistryHolderVar;
+    root->setName("globals");
+    root->flags |= VAR_NOT_DELETED_BY_PARENT;
+    globalVariablesDir = root;
+
+    int failures = OS::getInstallDir(installDir);
+    masterLine("installDir:", installDir);
+    fetchAppDataDir(appDataDir);
+    if (hostServices().makeFolders(appDataDir.c_str()) != 0) failures++;
+    openMasterOut();
+    masterLine("appDataDir:", appDataDir);
+
+    char const* temp = std::getenv("TEMP");
+    tempDir = Cstring(temp ? temp : "") + "/";
+    machineID = OS::buildMachineID();
+    masterLine("mid=", machineID);
+
+    root->registerString(appDataDir, "AppDataDir", 0);
+    root->registerString(installDir, "InstallDir", 0);
+    root->registerString(exitMsg, "exitMsg", 0);
+    root->registerString(machineID, "mid", 0);
+    root->registerShort(global_isPreview, "isPreview", 0);
+    root->registerInt(compileDate, "compDt", 0);
+    frame10Script = ":if (fileEx(\"[APD]msg.txt\")==1) { :loadScript \"[APD]msg.txt\" } ";
+    if (fileExists("[APD]isRunning.txt")) askAboutCrash = 1;
+    addScriptSearchPath(root, 1);
+    root->registerString(currentScriptName, "currentScriptName", 0);
+    root->addVariableX("currentScriptPath", CLASS_STRING);
+    root->registerInt(resourcesVersion, "rscVer", 0);
+
+    enterRunPhase("initGlobals", false);
+    createRegistryAndRegisterVars(root);
+    root->registerString(randomMachineID, "rmid", 1);
+    OS::readRegistryVarsInto(root);
+    settleMachineID();
+    checkResourceVersion();
+    if (fileExists("[APD]_test.txt")) append_test_to_internet_calls = "_test";
+    settleLanguage();
+
+    allowOnline = 1;
+    countryCode = OS::getCountry(true);
+    VTRACE(1, "countryCode=" << countryCode);
+    VTRACE(1, "countryName=" << OS::getCountry(false));
+    if (aquaVersion != kAquaVersion) {
+        aquaVersion = kAquaVersion;
+        numRunsThisVersion = 0;
+        minutesThisVersion = 0;
+        VTRACE(1, "new version");
+        OS::storeRegistryStuff();
+    }
+    return failures;
+}
+
+void freeGlobals() {
+    masterLine("freeGlobals");
+    clearCrashIndicatorFile();
+    if (!globalVariablesDir) return;
+    removeScriptSearchPath(globalVariablesDir);
+    if (registries == globalVariablesDir) registries = nullptr;
+    delete globalVariablesDir;
+    globalVariablesDir = nullptr;
+}
