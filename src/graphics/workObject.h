@@ -171,6 +171,9 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     // The thing's custom texture of that name, built when it has none; null without a thing.
     Cvariable* findCustomTexture(char const* name);
     void clearAllRPGpredecessors();
+    // x, y, z of a point in work buffer `buffer` (0 or 1), in either layout, writable;
+    // null outside the buffer.
+    float* pointPosition(int buffer, int point);
 
     CworkObjectOwner* thing = nullptr;
     CtexturedGeo* model = nullptr;

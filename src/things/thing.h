@@ -56,6 +56,7 @@ class CthingWorkObjectOwner : public CworkObjectOwner {
     int currentBufferIndex() override;
     float thingScale() override;
     int thingCooks() override;
+    void postDeformProcessing(CworkObject& object) override;
 
   private:
     Cthing& thing;

@@ -37,6 +37,7 @@ int Cthing::updateThing(int frame, float frameFraction) {
 CworkObject* Cthing::getFinalGeometry() {
     if (workObject == nullptr || framesUpdated < 1) return nullptr;
     if (needsGeometry) {
+        // The work object hands the buffer just deformed back to the kind's own pass.
         workObject->calcGeometry(bufferIndex);
         if (smoothing) bufferIndex = static_cast<uint16_t>(1 - bufferIndex);
         lastFraction = 0.0f;
@@ -66,4 +67,8 @@ CworkObject* Cthing::getFinalGeometry() {
     workObject->curGeo = &workObject->workGeo[handedOut];
     workObject->prevGeo = &workObject->workGeo[1 - handedOut];
     return workObject;
+}
+
+void CthingWorkObjectOwner::postDeformProcessing(CworkObject& object) {
+    thing.postDeformProcessing(object);
 }
