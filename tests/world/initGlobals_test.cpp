@@ -70,9 +70,6 @@ TEST_F(GlobalStart, RootFoldersAndSecondCall) {
     EXPECT_EQ(stdoutFilename, "stdout_init.txt");
     EXPECT_TRUE(pathExists(data.file("stdout_init.txt")));
     EXPECT_EQ(readWholeFile(data.file("isRunning.txt")), ":s pn run\n"); // the marker is not rewritten
-    for (char const* name : {"AppDataDir", "InstallDir", "exitMsg", "mid", "isPreview", "compDt",
-                             "currentScriptName", "currentScriptPath", "rscVer", "uflags", "languageNum"})
-        EXPECT_NE(globalVariablesDir->findVariable(name), nullptr) << name;
     EXPECT_STREQ(globalVariablesDir->findVariable("mid")->getString(), machineID.c_str());
     EXPECT_EQ(machineID.size(), 24);
     EXPECT_GT(globalVariablesDir->findVariable("compDt")->getInt(), 20000000);
