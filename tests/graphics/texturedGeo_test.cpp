@@ -100,19 +100,6 @@ TEST(TexturedGeo, ModelsThatLoadInNeitherForm) {
     }
 }
 
-TEST(TexturedGeo, SavedLinesNameTheModel) {
-    TempDir dir;
-    CtexturedGeo geo;
-    geo.setName("fishA");
-    {
-        std::ofstream out(dir.file("lines").c_str());
-        geo.writeConfigString(out);
-        out << '|';
-        geo.writeSaveString(out);
-    }
-    EXPECT_EQ(readWholeFile(dir.file("lines")), ":addGeo fishA|:geo fishA");
-}
-
 class ModelSharing : public ::testing::Test {
   protected:
     void SetUp() override {
