@@ -3,15 +3,16 @@
 #include <climits>
 #include <fstream>
 
+#include "data/resourceStreamer.h"
 #include "support/fileIO.h"
 
-static bool checkDiskAlways = true;
-
+// One flag says whether resources may come from disk: the streamer's.
 bool imageCheckDiskAlways() {
-    return checkDiskAlways;
+    return resourcesDir != nullptr && resourcesDir->checkDiskAlways != 0;
 }
 void setImageCheckDiskAlways(bool on) {
-    checkDiskAlways = on;
+    if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+    resourcesDir->checkDiskAlways = on ? 1 : 0;
 }
 
 // Sizes are kept below INT_MAX so the int-sized memory readers can hold the whole file.

@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <vector>
 
-// Whether a ".jpg" may be served by a ".fti" file of the same name beside it.
+// Whether a ".jpg" may be served by a ".fti" file of the same name beside it: exactly
+// when the resource streamer may read from disk (its checkDiskAlways; no streamer: no).
 bool imageCheckDiskAlways();
+// Sets the streamer's checkDiskAlways, making the streamer when there is none yet.
 void setImageCheckDiskAlways(bool on);
 
 // Reads a whole file (path keywords expanded) into bytes, followed by `spare` zero bytes.

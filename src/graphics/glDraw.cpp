@@ -1,0 +1,191 @@
+// The per-draw GL state of the OpenGL device: rasterisation, depth and blending, the
+// program and its uniforms, vertex attributes, texture units, and the indexed draw.
+#include <algorithm>
+
+#include "graphics/glBuffers.h"
+#include "graphics/glShader.h"
+#include "graphics/graphicsGL.h"
+#include "graphics/material.h"
+#include "host/glHeaders.h"
+#include "support/cerr.h"
+
+namespace {
+
+// Attribute set-up order within a stream.
+int const attribOrder[CHANNEL_COUNT] = {CHANNEL_POSITION, CHANNEL_DIFFUSE, CHANNEL_SPECULAR,
+                                        CHANNEL_TEX0,     CHANNEL_TEX1,    CHANNEL_NORMAL};
+
+void setMatrix(int32_t location, ESMatrix const& m) {
+    if (location >= 0) glUniformMatrix4fv(location, 1, GL_FALSE, &m.m[0][0]);
+}
+
+} // namespace
+
+int CopenGL::drawPrepared(CdrawCall const& call) {
+    CglslShader* shader = call.shader;
+    // Nothing to draw: no program, no triangles or no points (an empty stream).
+    if (!shader || !call.layout || call.triangleCount < 1 || !call.indexBuffer) return 1;
+    CstreamLayout const& layout = *call.layout;
+    for (int s = 0; s < 3; s++)
+        if (layout.streamMask[s] && !call.streamBuffers[s]) return 1;
+
+    // Rasterisation.
+    bool blend, depthTest, depthWrite;
+    if (wireframe) {
+        if (polygonModeState != 1) {
+            polygonModeState = 1;
+            primitiveType = GL_TRIANGLES;
+            texturesOn = 1;
+            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        }
+        blend = depthTest = depthWrite = false;
+    } else {
+        blend = call.transparent;
+        depthWrite = !call.transparent;
+        depthTest = !call.ignoreDepthTest;
+        if (polygonModeState != 0) {
+            polygonModeState = 0;
+            primitiveType = GL_TRIANGLES;
+            texturesOn = 1;
+            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+            glPolygonMode(GL_BACK, GL_FILL);
+        }
+    }
+    if (depthTestState != static_cast<uint8_t>(depthTest)) {
+        if (depthTest)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
+        depthTestState = depthTest;
+    }
+    if (depthWriteState != static_cast<int8_t>(depthWrite)) {
+        glDepthMask(depthWrite ? GL_TRUE : GL_FALSE);
+        depthWriteState = depthWrite;
+    }
+    if (blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(call.alphaMult ? GL_SRC_ALPHA : GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glDisable(GL_BLEND);
+    }
+
+    // Program and matrix; the fade variant while the scene is dimmed, except for the
+    // interface.
+    int variant = masterMult < 0.999f && !call.interfaceThing ? 1 : 0;
+    if (shader != lastShader || variant != lastVariant || call.interfaceThing != lastFlat || stereoMode) {
+        lastShader = shader;
+        lastVariant = static_cast<int8_t>(variant);
+        lastFlat = call.interfaceThing;
+        totalMaterialChanges++;
+        glUseProgram(shader->program[variant]);
+        setMatrix(shader->matrixLocation[variant], call.interfaceThing ? flatProjection : viewProjection);
+        if (variant == 1 && shader->fadeLocation >= 0) glUniform1f(shader->fadeLocation, masterMult);
+    }
+
+    // Vertex attributes from the streams.
+    uint32_t mask = layout.allMask;
+    for (unsigned a = 0; a < 6; a++)
+        if ((enabledAttribMask & (1u << a)) && !(mask & (1u << a))) glDisableVertexAttribArray(a);
+    enabledAttribMask = mask;
+    for (int s = 0; s < 3; s++) {
+        if (!layout.streamMask[s]) continue;
+        glBindBuffer(GL_ARRAY_BUFFER, call.streamBuffers[s]);
+        GLsizei stride = static_cast<GLsizei>(layout.strideFloats[s] * 4);
+        for (int c : attribOrder) {
+            if (layout.stream[c] != s) continue;
+            CattribFormat f = attribFormat(c, call.apiFormat, call.floatsPerPosition);
+            glVertexAttribPointer(f.index, f.components, f.type, f.normalized ? GL_TRUE : GL_FALSE, stride,
+                                  reinterpret_cast<void const*>(static_cast<uintptr_t>(layout.offset[c])));
+            glEnableVertexAttribArray(f.index);
+        }
+    }
+
+    // Texture units: one per stage; the programs have four samplers.
+    int n = std::clamp(call.textureCount * texturesOn, 0, 8);
+    for (int i = 0; i < n; i++) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
+        if (!texUnitEnabled[i]) {
+            glEnable(GL_TEXTURE_2D);
+            texUnitEnabled[i] = 1;
+        }
+        if (boundTexture[i] != call.textures[i]) {
+            glBindTexture(GL_TEXTURE_2D, call.textures[i]);
+            boundTexture[i] = call.textures[i];
+        }
+        if (i < 4 && shader->samplerLocation[variant][i] >= 0)
+            glUniform1i(shader->samplerLocation[variant][i], i);
+    }
+    for (int i = n; i < texUnitsInUse && i < 8; i++) {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
+        glDisable(GL_TEXTURE_2D);
+        texUnitEnabled[i] = 0;
+        boundTexture[i] = ~0u;
+    }
+    texUnitsInUse = n;
+    glActiveTexture(GL_TEXTURE0);
+
+    if (boundIndexBuffer != call.indexBuffer) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, call.indexBuffer);
+        boundIndexBuffer = call.indexBuffer;
+    }
+    GLsizei count = 3 * call.triangleCount;
+    if (!stereoMode) {
+        glDrawElements(primitiveType, count, GL_UNSIGNED_SHORT, nullptr);
+        return 0;
+    }
+    // Over/under stereo: the first eye in the lower half, the second in the upper.
+    GLsizei w = static_cast<GLsizei>(width), half = static_cast<GLsizei>(height * 0.5f);
+    glViewport(0, 0, w, half);
+    glDrawElements(primitiveType, count, GL_UNSIGNED_SHORT, nullptr);
+    if (!call.interfaceThing) setMatrix(shader->matrixLocation[variant], secondEyeViewProjection);
+    glViewport(0, half, w, half);
+    glDrawElements(primitiveType, count, GL_UNSIGNED_SHORT, nullptr);
+    return 0;
+}
+
+CglslShader* CopenGL::shaderForMaterial(Cmaterial* material, char const* thingName) {
+    if (!material || !hasSlot() || displayIndex >= maxDisplays) return nullptr;
+    Cshader*& slot = material->shaders[displayIndex];
+    if (!slot) {
+        auto* made = new CglslShader;
+        made->linkTo(this); // freeing the device frees it
+        slot = made;
+        made->material = material;
+        shaders.push_back(made);
+        if (made->initialize(this, material) != 0) {
+            Cstring message = Cstring("couldn't init material ") + material->getName() + " of " +
+                              (thingName ? thingName : "");
+            setExitError(message, 1);
+        }
+    }
+    auto* shader = static_cast<CglslShader*>(slot);
+    return shader->program[0] && shader->program[1] ? shader : nullptr;
+}
+
+int CopenGL::prepareMaterialDraw(Cmaterial* material, char const* thingName, CworkObject* object,
+                                 bool transparent, bool interfaceThing, CdrawCall& call) {
+    if (!material) {
+        VTRACE(1, "NO MATERIAL!!!");
+        return 1;
+    }
+    if (!material->visible) return 1;
+    call.shader = shaderForMaterial(material, thingName);
+    if (!call.shader) return 1;
+    call.transparent = transparent;
+    call.alphaMult = material->doAlphaMultWhenTransparent != 0;
+    call.ignoreDepthTest = material->ignoreDepthTest != 0;
+    call.interfaceThing = interfaceThing;
+    int stages = std::clamp(static_cast<int>(material->numStages), 0, 8);
+    call.textureCount = 0;
+    for (int i = 0; i < stages; i++) {
+        uint32_t texture = fetchTexture(material->getStage(i), object);
+        if (!texture) {
+            VTRACE(1, "blank");
+            setExitError("blank", 1);
+            return 1;
+        }
+        call.textures[i] = texture;
+        call.textureCount = i + 1;
+    }
+    return 0;
+}

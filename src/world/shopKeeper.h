@@ -1,0 +1,211 @@
+// The shop keeper: the one top-level controller of the engine.
+//
+// It starts the engine up (settings, interface, key bindings, sound), runs the frame step
+// for every display, saves what must survive and shuts everything down. It is a directory
+// of the variable tree: its settings are registered variables that scripts read and write
+// and the settings file stores, and while it exists it is the top of the tree.
+//
+// The files: shopKeeper.cpp (data and variables), shopKeeperStartup.cpp,
+// shopKeeperFrame.cpp, shopKeeperShutdown.cpp (with saving and the weekly activity map)
+// and shopKeeperEnergy.cpp (energy saving and the refresh rate); the parts around it are
+// reached through shopServices.h.
+#pragma once
+
+#include <cstdint>
+
+#include "support/mystring.h"
+#include "variables/variable.h"
+#include "world/activityMap.h"
+#include "world/shopGlobals.h"
+#include "world/shopServices.h"
+
+class CgraphicsAPI;
+class CscriptHandler;
+class CscriptLine;
+
+class CshopKeeper : public CdirectoryVar {
+  public:
+    // Sets shopKeeper; a second shop keeper ends the process ("dshp"). services must
+    // outlive the shop keeper; null uses the neutral services.
+    explicit CshopKeeper(CshopServices* services = nullptr);
+    ~CshopKeeper() override;
+    int getType() override { return TYPE_SHOP_KEEPER; }
+
+    // ---- start-up (shopKeeperStartup.cpp)
+    // Registers every variable, makes the directories and hangs the root of the tree first.
+    void initVariables();
+    // Preview flag, crash question, working folder and variables; 0.
+    int startup(int isPreview);
+    // Sound, openShop and openAudio; 1 when the saver is exiting at its end, else 0.
+    int loadup();
+    // Tables, panel, settings, interface, add-ons, key bindings, first sequence; 0 done,
+    // 1 failed or exiting.
+    int openShop();
+    // Hands the sound settings to the audio manager (none: nothing); 0.
+    int openAudio();
+    // 0, or 1 when a panel was made and its initialisation failed.
+    int loadControlPanel();
+    void setSeqTransition(uint8_t t);
+
+    // ---- the frame step (shopKeeperFrame.cpp)
+    // One display's step; 1 when it ran or was skipped, 0 when updateShop asked to stop.
+    int timerMoveFrame(CgraphicsAPI* device);
+    // 0 to go on rendering, non-zero to skip the rest of the step.
+    int updateShop();
+    void perRefreshStuff();
+    // 1 without an active device, else renders (100 when full) and gives 0.
+    int updateAndRenderTanks(CgraphicsAPI* device, int16_t full);
+    // 1; the timer loop when timer driven.
+    int run();
+    void timerMessageLoop();
+
+    // ---- shut-down and saving (shopKeeperShutdown.cpp)
+    void shutDown();
+    // Tears the open shop down (once), then always unhooks the root and deletes the rest.
+    void clearShopkeeper();
+    // Saves settings and custom variables unless saving is refused; 0 saved or refused.
+    int saveShopSettings();
+    // Writes "[APD]customVars.txt" from the "customVars" child, when there is one.
+    void saveCustomVars();
+    // Folds the hours of this run into the weekly activity map.
+    void updateHours();
+
+    // ---- energy saving (shopKeeperEnergy.cpp)
+    void doFullRefreshRate();
+    void doHalfRefreshRate();
+    void calcAllTankFPS();
+    void startEnergyConserveMode(int mode);
+    void endEnergyConserveMode(int block);
+    // The pointer moved (pixels): ends energy saving while it is on.
+    void mouseMove(float x, float y);
+
+    // ---- small services
+    // 4: the saver quits.
+    void messageFromSystem(int message);
+    void setRealMouseVisible(int shown);
+    void initInputProcessing();
+
+    CshopServices& services() { return *shopServices; }
+
+    // ---- registered variables
+    short displayedSequence = 0;
+    short numSequences = 0;
+    short seqRotType = 2;
+    short seqTransType = 1;
+    int secsSinceSeqRot = 0;
+    short alfixset = 0;
+    int currentDate = 0;
+    short isMac = 1;
+    short returnToSeq = 0;
+    Cstring returnTankType;
+    short isWin = 0;
+    short hasMouse = 1;
+    short newGui = 0;
+    short returnToTankID = 0;
+    short highlight = 0; // also "highlightOn"
+    int addFishSeed = 0;
+    float barThick = 0.1f;
+    float dragThreshold = 0.0f;
+    short overstuff = 0;
+    int globalSeconds = 0;
+    float scriptSavedWithVersion = 0.0f;
+    float crabMood = 2.0f;
+    float bezel = 0, bshift = 0, m2vs = 0;
+    short canDoFadeVar = 1, canDoMultAddVar = 0; // "canDoFade", "canDoMultAdd"
+    short inClickFeedingMode = 0;
+    short debug = 0;
+    Cstring seqRotScript;
+    short seqRotScriptSeconds = -1;
+    short motionSensingOn = 0;
+    short tabIsDown = 0, pickerOn = 0;
+    short allowUpdates = 1;
+    short doLogo = 0;
+    short autoFeedSeconds = 300;
+    short pooMode = 0;
+    short exitStrategy = 0;
+    short exitOnMouse = 0;
+    short shiftIsDown = 0;
+    short fakeMouseIsOn = 0;
+    short inAppCom = 1;
+    short failed = 0;
+    short allowOnlineVar = 1; // "allowOnline"
+    float masterVolume = 0.05f;
+    float trickleVolume = 0.2f, lowBubbleVolume = 0.2f, hiBubbleVolume = 0.2f;
+    short lowBubblesVersion = 0, hiBubblesVersion = 0;
+    short mnulFood = 0;
+    short feedMode = 0;
+    short defFeedMode = 2;
+    short ch4up = 0;
+    short allowSeqChng = 1;
+    float worldScale = 1.0f;
+    Cstring focusTank;
+    short focusTankID = 0;
+    Cstring focusTankType;
+    Cstring settingsTimeStamp;
+    int tempInt = 0;
+    float nextPageTimer = 0;
+    Cstring nextFrameCommand;
+    short turnOffPopup = 0;
+    short isMakingRequest = 0;
+    float guiMonitorAspect = 0;
+    Cstring flexText;
+    float tempFloat = 0;
+    short xdel = 0;
+    Cstring trickleSample;
+    short doCPU = 0;
+
+    // ---- unbound variables and directories kept by pointer
+    Cvariable* focusTankPath = nullptr;
+    Cvariable* currentTankPath = nullptr;
+    Cvariable* focusDevicePath = nullptr;
+    Cvariable* miscOutput = nullptr;
+    Cvariable* cpu = nullptr;
+    Cvariable* fishAnimCycles = nullptr;
+    Cvariable* loadedTanks = nullptr;
+    Cvariable* latentTanks = nullptr;
+    Cvariable* sequences = nullptr;
+    Cvariable* displays = nullptr;
+
+    // ---- unregistered fields
+    CshopPanel* controlPanel = nullptr;
+    CshopAudio* audioManager = nullptr;
+    uint8_t shopIsOpen = 0;
+    uint8_t shopOpenSecondFlag = 0;
+    uint8_t pointerHideAllowed = 1;
+    uint8_t autoHideRealPointer = 1;
+    uint8_t realPointerHidePending = 0;
+    uint8_t realMouseVisible = 1;
+    uint8_t anyMousePointerIsOn = 1;
+    uint8_t allowDisturbExit = 0;
+    short quitSecondsLeft = -1;
+    int noPresent = 0;
+    uint8_t frameStepDone = 0;
+    uint8_t requestInProgress = 0;
+    uint8_t ignoreActivationThisFrame = 0;
+    float secondsShowingSequences = 0;
+    float lastActivityTime = 0;
+    int startHourOfWeek = 0;
+    uint8_t timerDriven = 0;
+    uint8_t energyConserveOn = 0;
+    uint8_t energySavingBlocked = 0;
+    float fadePosition = 0, fadeSpeed = 0;
+    short nextSequenceIndex = -1;
+    short loadedHolderSequence = -1;
+    uint8_t saveChanges = 1;
+    uint8_t settingsSaveRequested = 0;
+    uint8_t dontSaveUnderAnyCircumstances = 0;
+    int secondsUntilSequenceRotate = 0;
+    float refreshRateFactor = 1.0f;
+    int refreshesSinceDisplay = 0;
+    int slowRefreshCount = 0;
+    Cstring addonsBrief;
+
+  private:
+    CshopServices* shopServices;
+    // The fraction of a second gathered between whole seconds of the frame step.
+    float secondAccumulator = 0.0f;
+    void oncePerSecond();
+};
+
+// A tank's step per rendered frame: at most 1.
+float tankStepPerFrame(float refreshRateFactor, float worldSpeed, float refreshRate);

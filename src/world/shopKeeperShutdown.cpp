@@ -1,0 +1,153 @@
+// Shut-down and saving: the settings file (with the loaded tanks as latent tank scripts),
+// the custom variables, the weekly activity map and the registry.
+
+#include "graphics/graphicsMaster.h"
+#include "data/resourceStreamer.h"
+#include "host/osFunctions.h"
+#include "script/animValueNew.h"
+#include "script/scriptCommands.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "support/globals.h"
+#include "variables/configDialogVars.h"
+#include "variables/multiLink.h"
+#include "world/activityMap.h"
+#include "world/shopKeeper.h"
+#include "world/velmoraFunctions.h"
+
+void CshopKeeper::shutDown() {
+    VTRACE(1, "Shutting down saver");
+    services().set3Dmode(*this, 0);
+    frameStepDone = 0;
+    startRunOrQuit = 2;
+    setVerbose(1, "shutdwn");
+    if (audioManager) audioManager->fadeVolume(0.0f);
+    setRealMouseVisible(1);
+    OS::saverWindowsToBack();
+    clearShopkeeper();
+    OS::closeSaver();
+    if (displays) {
+        deleteVariable(displays);
+        displays = nullptr;
+    }
+    showLoggerTimingInfo();
+    trackMemSummary();
+    showRemainingMultiLinks();
+    if (revertToDefaults) {
+        setExitError("Sorry, your settings file has become corrupt.  We will revert to defaults.", 1);
+        doNotSendReport = 1;
+    }
+    for (Cstring const& note : finalNotes)
+        VTRACE(1, note);
+    emptyTrash();
+    showRemainingVariables();
+    if (revertToDefaults) {
+        OS::_revertToDefaults(OS::getSettingsFileName());
+        doNotSendReport = 1;
+    }
+    if (!inetSite.empty()) {
+        OS::showInternetPage(inetSite.c_str());
+        inetSite = "";
+    }
+    int stored = OS::storeRegistryStuff();
+    VTRACE(2, "regSaveErr:" << stored);
+    VTRACE(2, "end");
+    closeStdout();
+}
+
+void CshopKeeper::clearShopkeeper() {
+    if (shopIsOpen) {
+        setVerbose(1, "clr");
+        short keptSequence = displayedSequence;
+        for (int i = 0; i < numDisplays && i < kMaxDisplays; i++)
+            if (display[i]) display[i]->InvalidateDeviceObjects();
+        highlight = 0;
+        services().displaySequence(*this, -1);
+        if (controlPanel) {
+            controlPanel->setDisplayed(0, 0);
+            services().setGUItoAPI(*this, nullptr);
+            delete controlPanel;
+            controlPanel = nullptr;
+        }
+        emptyTrash();
+        displayedSequence = keptSequence;
+        if (!erroredExit) {
+            saveShopSettings();
+            updateHours();
+            lifetimeRunMinutes += globalSeconds / 60;
+        }
+        displayedSequence = -1;
+        delete audioManager;
+        audioManager = nullptr;
+        for (int i = numDisplays - 1; i >= 0; i--)
+            if (i < kMaxDisplays && display[i]) services().setDeviceTank(*this, display[i], nullptr);
+        if (loadedTanks) {
+            deleteVariable(loadedTanks);
+            loadedTanks = nullptr;
+        }
+        emptyTrash();
+        for (int i = numDisplays - 1; i >= 0; i--)
+            if (i < kMaxDisplays && display[i]) display[i]->release();
+        for (int i = numDisplays - 1; i >= 0; i--)
+            if (i < kMaxDisplays && display[i]) services().removeDisplay(*this, display[i]);
+        if (displays)
+            for (Cvariable* d = displays->firstChild; d; d = d->nextSibling)
+                d->deleteChildren();
+        setVerbose(0, "ssh");
+        setVerbose(1, "hr");
+        shopIsOpen = 0;
+        shopOpenSecondFlag = 0;
+    } else {
+        VTRACE(1, "tried to close shop again");
+    }
+    if (globalVariablesDir && globalVariablesDir->parent == this) globalVariablesDir->setParent(nullptr, 0);
+    VTRACE(1, "Deleting ROOT children");
+    bool streamerIsChild = resourcesDir && resourcesDir->parent == this;
+    deleteChildren(); // the displays directory is only unhooked: shutDown deletes it
+    if (streamerIsChild) resourcesDir = nullptr;
+    loadedTanks = latentTanks = sequences = nullptr;
+    focusTankPath = currentTankPath = focusDevicePath = miscOutput = cpu = fishAnimCycles = nullptr;
+    keyFrameManager.freeAllSpares();
+    emptyTrash();
+}
+
+int CshopKeeper::saveShopSettings() {
+    if ((wasChanged && !saveChanges) || !enableAnim || dontSaveUnderAnyCircumstances) {
+        settingsSaveRequested = 0;
+        return 0;
+    }
+    VTRACE(1, "SAVING SETTINGS");
+    short keptSequence = displayedSequence;
+    if (displayedSequence < -1) displayedSequence = 0;
+    // Without the line end of the date text: the saved line must stay one line.
+    Cstring stamp = OS::getDateTime();
+    while (stamp.size() > 0 &&
+           (stamp.c_str()[stamp.size() - 1] == '\n' || stamp.c_str()[stamp.size() - 1] == '\r'))
+        stamp = stamp.substr(0, stamp.size() - 1);
+    settingsTimeStamp = stamp;
+    scriptSavedWithVersion = kScriptSavedVersion;
+    // The loaded tanks are written as latent tank scripts, rebuilt when first shown.
+    if (loadedTanks) loadedTanks->setName("latentTanks");
+    int failedSave = saveSettings(OS::getSettingsFileName().c_str(), false, false);
+    if (loadedTanks) loadedTanks->setName("loadedTanks");
+    displayedSequence = keptSequence;
+    if (failedSave) setExitError("couldn't save", 1);
+    saveCustomVars();
+    return failedSave;
+}
+
+void CshopKeeper::saveCustomVars() {
+    if (Cvariable* custom = getChild("customVars"))
+        if (custom->parent == this) custom->saveTree("[APD]customVars.txt", 0);
+}
+
+void CshopKeeper::updateHours() {
+    if (activeTimes.size() != kHoursPerWeek) return;
+    VTRACE(2, "active times before: " << activeTimes);
+    int end = hourOfWeekNow();
+    if (end < startHourOfWeek) end += kHoursPerWeek;
+    for (int hour = startHourOfWeek + 1; hour < end; hour++)
+        shiftActivityDigit(activeTimes, hour, -1);
+    shiftActivityDigit(activeTimes, end, 3);
+    VTRACE(2, "active times after: " << activeTimes);
+}

@@ -1,0 +1,92 @@
+// What the shop keeper reaches in the parts built around it: the in-scene control panel,
+// the bubble and trickle sound, and the displays, sequences and tanks.
+//
+// Each is an interface so that the shop keeper runs, and is tested, without them: no
+// panel and no sound are normal states, and the neutral CshopServices shows no tank.
+#pragma once
+
+#include "support/mystring.h"
+
+class CgraphicsAPI;
+class CshopKeeper;
+class Ctank;
+class Cvariable;
+
+// The control panel as the shop keeper uses it.
+class CshopPanel {
+  public:
+    virtual ~CshopPanel() = default;
+    // The panel's node: scripts meant for the panel run on it.
+    virtual Cvariable* node() = 0;
+    // Non-zero on failure.
+    virtual int doExtraInit() = 0;
+    virtual void resetThing(int how) = 0;
+    virtual void setThingFlag(unsigned bits) = 0;
+    // Non-zero on failure.
+    virtual int update() = 0;
+    virtual bool isDisplayed() = 0;
+    // Hides the panel (keeping what recreates its panes) or shows it again.
+    virtual void setDisplayed(int shown, int flag) = 0;
+    virtual bool showingPane() = 0;
+    virtual bool isPointless() = 0;
+    virtual void panelOff() = 0;
+    // The display the panel sits on, or null.
+    virtual CgraphicsAPI* device() = 0;
+};
+
+// The sound manager as the shop keeper uses it.
+class CshopAudio {
+  public:
+    virtual ~CshopAudio() = default;
+    // Starts playback; 0 when the sound could start.
+    virtual int start() = 0;
+    // The manager keeps a pointer to the name of the trickle sample in use.
+    virtual void keepTrickleSampleName(Cstring* name) = 0;
+    virtual void addTrickleSound(char const* name, char const* file) = 0;
+    virtual void setTrickleSound(int index) = 0;
+    // Select the bubble track variants; each returns the variant now in force.
+    virtual short setLowBubbles(short variant) = 0;
+    virtual short setHiBubbles(short variant) = 0;
+    virtual void defineIndividualVolumes(float trickle, float hiBubbles, float lowBubbles, float master) = 0;
+    virtual void generateSingleTrack() = 0;
+    // Playback volume = master volume x factor.
+    virtual void fadeVolume(float factor) = 0;
+    virtual void managePlaybackStaggering() = 0;
+};
+
+// Displays, sequences, tanks and input as the shop keeper's steps call them. The base is
+// neutral: no panel, no sound, no tank is ever shown, and a display taken out of the
+// table is only forgotten (whoever made it still owns it).
+class CshopServices {
+  public:
+    virtual ~CshopServices() = default;
+
+    // ---- parts the shop keeper makes
+    virtual CshopPanel* makeControlPanel(CshopKeeper&) { return nullptr; }
+    virtual CshopAudio* makeAudioManager(CshopKeeper&) { return nullptr; }
+
+    // ---- displays and sequences
+    virtual void displaySequence(CshopKeeper&, int) {}
+    virtual void fillSequenceHolder(CshopKeeper&, int) {}
+    // Step relative (or absolute), fading out and in over the given seconds.
+    virtual void nextSequence(CshopKeeper&, int, bool, float, float) {}
+    virtual void transitionHandler(CshopKeeper&) {}
+    virtual void setGUItoAPI(CshopKeeper&, CgraphicsAPI*) {}
+    virtual void setDeviceTank(CshopKeeper&, CgraphicsAPI*, Ctank*) {}
+    virtual void windowSizeChanged(CshopKeeper&, CgraphicsAPI*) {}
+    virtual void set3Dmode(CshopKeeper&, short) {}
+    // Takes the device out of the display table (and deletes it when the table owns it).
+    virtual void removeDisplay(CshopKeeper&, CgraphicsAPI* device);
+    // Updates and draws the device's tank once per master frame.
+    virtual void renderFraction(CgraphicsAPI&, float) {}
+
+    // ---- tanks
+    // Sets the tank's simulation step per rendered frame.
+    virtual void setTankStep(Ctank*, float) {}
+    virtual float tankWorldSpeed(Ctank*) { return 1.0f; }
+
+    // ---- input and the web
+    virtual void processMouseAndTouchEvents(CshopKeeper&) {}
+    // Non-zero when a web request has just finished.
+    virtual int checkInOnAnyInternetRequest() { return 0; }
+};

@@ -1,0 +1,238 @@
+// Vertex streams of work objects on the OpenGL device: sharing the static stream and the
+// index buffer between instances, alternating dynamic buffers, upload counts, drawing
+// from them, and what freeing the device leaves.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "glTestSupport.h"
+#include "graphics/glDeviceData.h"
+#include "graphics/glShader.h"
+#include "graphics/graphicsGL.h"
+#include "graphics/renderStreamSource.h"
+#include "host/glHeaders.h"
+#include "support/traceCapture.h"
+
+namespace {
+
+// A model shared by its instances: a quad's colours in the static stream and, per
+// instance, positions in the dynamic stream.
+struct QuadModel {
+    CopenGLbuffer* shared[8] = {};
+    uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    ClinkedResourceNode* indexBuffers[8] = {}; // as a poly-group definition keeps them
+    uint8_t colour[4] = {255, 0, 255, 255};
+    int points = 4;
+};
+
+class QuadInstance : public CrenderStreamSource {
+  public:
+    QuadInstance(QuadModel& m, float x0, float x1) : model(m), left(x0), right(x1) {}
+    int streamPointCount() override { return model.points; }
+    int floatsPerPosition() override { return 3; }
+    int modelApiFormat() override { return 0; }
+    void streamChannelMasks(uint16_t masks[3]) override {
+        masks[0] = CHAN_DIFFUSE;
+        masks[1] = CHAN_POSITION;
+        masks[2] = 0;
+    }
+    void setChannelOffset(int channel, int offsetFloats) override { offsets[channel] = offsetFloats; }
+    // Writes at the offsets the device gave, so a wrong layout shows in the pixels.
+    void copyIntoStream(float* destination, int stride, uint16_t mask) override {
+        copies[mask == CHAN_POSITION ? 1 : 0]++;
+        float const xs[4] = {left, right, right, left}, ys[4] = {-1, -1, 1, 1};
+        for (int p = 0; p < model.points; p++) {
+            float* record = destination + p * stride;
+            if (mask & CHAN_POSITION) {
+                float* pos = record + offsets[CHANNEL_POSITION];
+                pos[0] = xs[p], pos[1] = ys[p], pos[2] = 0;
+            }
+            if (mask & CHAN_DIFFUSE)
+                std::copy(model.colour, model.colour + 4,
+                          reinterpret_cast<uint8_t*>(record + offsets[CHANNEL_DIFFUSE]));
+        }
+    }
+    CopenGLbuffer** sharedStaticBuffer(int displayIndex) override { return &model.shared[displayIndex]; }
+
+    QuadModel& model;
+    float left, right;
+    int offsets[CHANNEL_COUNT] = {};
+    int copies[2] = {0, 0}; // static, dynamic
+};
+
+char const* const vertexText =
+    "attribute vec4 glVertex; attribute vec4 glColor; uniform mat4 "
+    "glModelViewProjectionMatrix; varying vec4 c;\n"
+    "void main() { gl_Position = glModelViewProjectionMatrix * glVertex; c = glColor; }\n";
+char const* const fragmentText = "varying vec4 c; void main() { gl_FragColor = c; }\n";
+
+class GlDeviceData : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIRE_GL();
+        context.reset(createOffscreenContext(64, 16));
+        ASSERT_TRUE(context);
+        dev.context = context.get();
+        dev.setDisplayIndex(0);
+        dev.setNewWindowMetrics(Crect(0, 64, 0, 16));
+        ASSERT_EQ(dev.GetDeviceCapabilities(), 0);
+        esMatrixLoadIdentity(&dev.viewProjection);
+        shader = new CglslShader;
+        shader->linkTo(&dev);
+        dev.shaders.push_back(shader);
+        ASSERT_EQ(shader->build(&dev, "plain", vertexText, fragmentText), 0);
+        savedOdd = masterOddFrame;
+    }
+    void TearDown() override { masterOddFrame = savedOdd; }
+
+    // A handler for the instance, linked to the device as a work object links it.
+    CworkObjectGraphicsDeviceDataHandlerOpenGL* handlerFor(CopenGL& device, QuadInstance& instance) {
+        auto* h = static_cast<CworkObjectGraphicsDeviceDataHandlerOpenGL*>(device.initDeviceData(nullptr));
+        h->linkTo(&device);
+        EXPECT_EQ(h->init(&device, &instance), 0);
+        return h;
+    }
+    // Uploads (once per frame) and draws the instance.
+    void draw(CworkObjectGraphicsDeviceDataHandlerOpenGL* h, QuadModel& model, int frame) {
+        h->updateVertexData(frame);
+        CdrawCall call;
+        call.shader = shader;
+        h->fillDrawCall(call);
+        call.indexBuffer = fetchIndexBuffer(&dev, model.indexBuffers[dev.displayIndex], model.indices, 2);
+        call.triangleCount = 2;
+        EXPECT_EQ(dev.drawPrepared(call), 0);
+    }
+    void clear() {
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    TraceCapture trace{1};
+    std::unique_ptr<CglContext> context;
+    // Each test releases the device before its models and instances go.
+    CopenGL dev;
+    CglslShader* shader = nullptr;
+    int32_t savedOdd = 0;
+};
+
+TEST_F(GlDeviceData, InstancesShareStaticAndIndexBuffersAndOwnTheirDynamicOnes) {
+    QuadModel model;
+    QuadInstance a(model, -1, -0.5f), b(model, 0.5f, 1);
+    int before = vertexBuffersAlloced;
+    auto* ha = handlerFor(dev, a);
+    auto* hb = handlerFor(dev, b);
+    EXPECT_EQ(vertexBuffersAlloced - before, 1 + 2 + 2); // one shared static, two dynamic each
+    EXPECT_EQ(ha->buffers[0][0], hb->buffers[0][0]);
+    EXPECT_EQ(model.shared[0], ha->buffers[0][0]);
+    EXPECT_NE(ha->buffers[0][1], hb->buffers[0][1]);
+    EXPECT_NE(ha->buffers[0][1], ha->buffers[1][1]);
+    EXPECT_EQ(a.offsets[CHANNEL_POSITION], 0);
+    EXPECT_EQ(ha->layout.strideFloats[0], 1u);
+    EXPECT_EQ(ha->layout.strideFloats[1], 3u);
+
+    clear();
+    masterOddFrame = 1;
+    draw(ha, model, 1);
+    draw(hb, model, 1);
+    EXPECT_EQ(vertexBuffersAlloced - before, 6); // one index buffer for both
+    Frame f = readFrame(*context);
+    EXPECT_EQ(f.litCount(), 2 * 16 * 16);
+    EXPECT_EQ(f.at(5, 5)[0], 255);
+    EXPECT_EQ(f.at(5, 5)[1], 0);
+    EXPECT_EQ(f.at(60, 5)[2], 255);
+    EXPECT_EQ(f.at(30, 5)[0], 0);
+    dumpFrameIfFailed(f);
+
+    // Once per master frame however often drawn; static data once until flagged again.
+    draw(ha, model, 1);
+    EXPECT_EQ(a.copies[0], 1);
+    EXPECT_EQ(a.copies[1], 1);
+    masterOddFrame = 0;
+    a.left = 0, a.right = 0.5f; // the thing moved
+    clear();
+    draw(ha, model, 2);
+    EXPECT_EQ(a.copies[0], 1);
+    EXPECT_EQ(a.copies[1], 2);
+    // This frame draws from the other dynamic copy, which holds the new positions.
+    f = readFrame(*context);
+    EXPECT_EQ(f.at(40, 5)[0], 255);
+    EXPECT_EQ(f.at(5, 5)[0], 0);
+    dumpFrameIfFailed(f);
+    ha->staticDirtyMask = 0xFF;
+    draw(ha, model, 3);
+    EXPECT_EQ(a.copies[0], 2);
+    dev.release(); // before the model and its instances go
+}
+
+TEST_F(GlDeviceData, EachDisplayGetsItsOwnStaticBuffer) {
+    QuadModel model;
+    std::unique_ptr<CglContext> otherContext(createOffscreenContext(8, 8));
+    ASSERT_TRUE(otherContext);
+    {
+        CopenGL other;
+        other.context = otherContext.get();
+        other.setDisplayIndex(1);
+        QuadInstance a(model, -1, 0), b(model, 0, 1);
+        auto* h0 = handlerFor(dev, a);
+        auto* h1 = handlerFor(other, b);
+        EXPECT_NE(model.shared[0], nullptr);
+        EXPECT_NE(model.shared[1], nullptr);
+        EXPECT_NE(h0->buffers[0][0], h1->buffers[0][0]);
+        // Each display uploads the static stream for itself.
+        h0->updateVertexData(0);
+        h1->updateVertexData(0);
+        EXPECT_EQ(a.copies[0] + b.copies[0], 2);
+        EXPECT_EQ(h0->staticDirtyMask, 0xFE);
+        EXPECT_EQ(h1->staticDirtyMask, 0xFD);
+        other.release();
+        EXPECT_EQ(model.shared[1], nullptr);
+        EXPECT_NE(model.shared[0], nullptr);
+        dev.release();
+    }
+}
+
+TEST_F(GlDeviceData, FreeingTheDeviceLeavesNoBuffersOrDanglingSlots) {
+    QuadModel model;
+    QuadInstance a(model, -1, 0), b(model, 0, 1);
+    int before = vertexBuffersAlloced;
+    auto* ha = handlerFor(dev, a);
+    void* workObjectSlot = ha; // the work object's pointer to its handler
+    ha->addPointerToClear(&workObjectSlot);
+    handlerFor(dev, b);
+    uint32_t index = fetchIndexBuffer(&dev, model.indexBuffers[0], model.indices, 2);
+    uint32_t shared = model.shared[0]->id;
+    EXPECT_NE(index, 0u);
+    dev.freeAPIgraphicsResources();
+    EXPECT_EQ(vertexBuffersAlloced, before);
+    EXPECT_EQ(model.shared[0], nullptr);
+    EXPECT_EQ(model.indexBuffers[0], nullptr);
+    EXPECT_EQ(workObjectSlot, nullptr);
+    EXPECT_FALSE(glIsBuffer(shared));
+    EXPECT_FALSE(glIsBuffer(index));
+    EXPECT_EQ(dev.numLinks(), 0);
+    dev.freeAPIgraphicsResources(); // again: nothing left to do
+    EXPECT_EQ(vertexBuffersAlloced, before);
+}
+
+TEST_F(GlDeviceData, ModelWithoutPointsHasNoBuffersAndDrawsNothing) {
+    QuadModel model;
+    model.points = 0;
+    QuadInstance a(model, -1, 0);
+    int before = vertexBuffersAlloced;
+    auto* h = handlerFor(dev, a);
+    EXPECT_EQ(vertexBuffersAlloced, before);
+    h->updateVertexData(0);
+    EXPECT_EQ(a.copies[0] + a.copies[1], 0);
+    CdrawCall call;
+    call.shader = shader;
+    h->fillDrawCall(call);
+    call.indexBuffer = fetchIndexBuffer(&dev, model.indexBuffers[0], model.indices, 2);
+    call.triangleCount = 2;
+    EXPECT_EQ(dev.drawPrepared(call), 1);
+    EXPECT_EQ(fetchIndexBuffer(&dev, model.indexBuffers[1], model.indices, 0), 0u);
+    dev.release();
+}
+
+} // namespace

@@ -1,0 +1,413 @@
+// The OpenGL device under EGL surfaceless: capabilities, extension words, textures read
+// back exactly, the clear colour, the camera's projection onto pixels, the viewport slide,
+// fog, and two devices sharing one thread.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "data/dataArray.h"
+#include "glTestSupport.h"
+#include "graphics/graphicsGL.h"
+#include "graphics/textureImage.h"
+#include "host/glHeaders.h"
+#include "support/traceCapture.h"
+
+namespace {
+
+// One device drawing into its own offscreen context of w x h.
+struct GlDisplay {
+    GlDisplay(int w, int h, int index) {
+        context.reset(new CcountingContext(createOffscreenContext(w, h)));
+        device.context = context.get();
+        device.setDisplayIndex(index);
+        device.setNewWindowMetrics(Crect(0, float(w), 0, float(h)));
+    }
+    ~GlDisplay() { device.release(); }
+
+    std::unique_ptr<CcountingContext> context;
+    CopenGL device;
+};
+
+class GlDevice : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIRE_GL();
+        savedMult = masterMult;
+        savedSlide = slideAmplitude;
+        display = std::make_unique<GlDisplay>(65, 66, 0);
+        ASSERT_EQ(display->device.GetDeviceCapabilities(), 0) << exitMsg.c_str();
+    }
+    void TearDown() override {
+        display.reset();
+        masterMult = savedMult;
+        slideAmplitude = savedSlide;
+    }
+    CopenGL& dev() { return display->device; }
+
+    TraceCapture trace{1};
+    std::unique_ptr<GlDisplay> display;
+    float savedMult = 1, savedSlide = 0;
+};
+
+TEST_F(GlDevice, CapabilitiesForceEightUnitsAndMatchWholeExtensionWords) {
+    EXPECT_EQ(maxTexUnits, 8);
+    EXPECT_EQ(GLSL, 1);
+    EXPECT_GE(maxTexWidth, 64);
+    EXPECT_EQ(maxTexWidth, maxTexHeight);
+    EXPECT_FALSE(graphicsCards.empty());
+    EXPECT_EQ(dev().api(), 2);
+    std::string all = reinterpret_cast<char const*>(glGetString(GL_EXTENSIONS));
+    std::string last = all.substr(all.find_last_of(' ', all.size() - 2) + 1);
+    while (!last.empty() && last.back() == ' ')
+        last.pop_back();
+    struct Word {
+        std::string name;
+        int found;
+    };
+    for (auto const& w : {Word{"GL_ARB_multitexture", 1}, Word{"GL_ARB_texture_env_combine", 1},
+                          Word{"GL_ARB_multi", 0}, Word{"multitexture", 0}, Word{"", 0},
+                          Word{"GL_ARB_multitexture GL", 0}, Word{last, 1}, Word{last + "x", 0}})
+        EXPECT_EQ(CheckExtension(w.name.c_str()), w.found) << "'" << w.name << "'";
+}
+
+TEST_F(GlDevice, MissingExtensionsGiveTheExactFailureTexts) {
+    // No current context: the extension string is empty, as on a card without them.
+    CopenGL bare;
+    releaseCurrentOffscreenContext();
+    doNotSendReport = 0;
+    EXPECT_EQ(bare.GetDeviceCapabilities(), 1);
+    EXPECT_EQ(doNotSendReport, 1);
+    // The first is the exit reason; the message shown holds both, in order.
+    ASSERT_EQ(exitReasonList.size(), 1u);
+    EXPECT_STREQ(exitReasonList[0].c_str(),
+                 "Sorry, this screensaver is not supported by your graphics card.");
+    EXPECT_STREQ(exitMsg.c_str(), "Sorry, this screensaver is not supported by your graphics card."
+                                  "If you feel you have a decent card, you may want to consider "
+                                  "downloading the latest drivers from your graphics card vendor.");
+    doNotSendReport = 0;
+    dev().switchToThisRenderer(0);
+}
+
+// The texture name in an image's slot for display i; 0 when none.
+uint32_t slotName(CtextureImage const& image, int i) {
+    return image.deviceTextures[i] ? image.deviceTextures[i]->name : 0;
+}
+
+// An image array of w x h pixels with chans channels, every byte distinct.
+void fillImage(CdataArray& a, int w, int h, int chans) {
+    a.init(w, h, 1, chans, 1);
+    for (int i = 0; i < w * h * chans; i++)
+        a.byteData[i] = static_cast<uint8_t>(17 + i * 7);
+}
+
+TEST_F(GlDevice, TexturesOfOneToFourChannelsReadBackExactly) {
+    GLenum const formats[] = {GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA};
+    for (int chans = 1; chans <= 4; chans++) {
+        SCOPED_TRACE(chans);
+        CdataArray array;
+        fillImage(array, 3, 2, chans); // rows of 3 to 9 bytes: not multiples of four
+        CtextureImage image;
+        ASSERT_EQ(dev().imageTotexMap(&image, &array), 0);
+        GLuint name = slotName(image, 0);
+        ASSERT_NE(name, 0u);
+        EXPECT_EQ(dev().textures.back(), &image);
+        glBindTexture(GL_TEXTURE_2D, name);
+        GLint internal = 0, filter = 0, wrap = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrap);
+        EXPECT_EQ(GLenum(internal), formats[chans - 1]);
+        EXPECT_EQ(filter, GL_LINEAR);
+        EXPECT_EQ(wrap, GL_REPEAT);
+        uint8_t back[3 * 2 * 4] = {};
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, formats[chans - 1], GL_UNSIGNED_BYTE, back);
+        EXPECT_EQ(std::memcmp(back, array.byteData, size_t(3 * 2 * chans)), 0);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        dev().freeTexture(&image, 1);
+        EXPECT_EQ(slotName(image, 0), 0u);
+        EXPECT_FALSE(glIsTexture(name));
+        EXPECT_TRUE(dev().textures.empty());
+    }
+}
+
+TEST_F(GlDevice, TextureUploadsThatCannotWorkAreRefused) {
+    CdataArray bytes, five, floats, wide;
+    fillImage(bytes, 4, 4, 3);
+    five.init(2, 2, 1, 5, 1);
+    floats.init(2, 2, 1, 4, 4);
+    fillImage(wide, 4, 1, 1);
+    CopenGL unplaced; // no display index: nowhere to keep the name
+    unplaced.context = display->context.get();
+    struct Case {
+        char const* what;
+        CopenGL* device;
+        CdataArray* array;
+        int maxWidth;
+        int result;
+    };
+    Case const cases[] = {
+        {"no array", &dev(), nullptr, 0, 1},          {"five channels", &dev(), &five, 0, 1},
+        {"float samples", &dev(), &floats, 0, 1},     {"wider than the device", &dev(), &wide, 3, 1},
+        {"no display slot", &unplaced, &bytes, 0, 1}, {"a usable one", &dev(), &bytes, 0, 0},
+    };
+    int const savedWidth = maxTexWidth;
+    for (auto const& c : cases) {
+        recommendReinstall = 0;
+        if (c.maxWidth) maxTexWidth = c.maxWidth;
+        CtextureImage image;
+        EXPECT_EQ(c.device->imageTotexMap(&image, c.array), c.result) << c.what;
+        maxTexWidth = savedWidth;
+        bool made = false;
+        for (auto* slot : image.deviceTextures)
+            made = made || slot != nullptr;
+        EXPECT_EQ(made, c.result == 0) << c.what;
+        EXPECT_EQ(recommendReinstall, c.array ? 0 : 1) << c.what;
+        c.device->freeTexture(&image, 1);
+    }
+    EXPECT_TRUE(dev().textures.empty());
+    unplaced.context = nullptr;
+}
+
+TEST_F(GlDevice, ClearColourIsScaledByMasterMult) {
+    struct Case {
+        float colour[3];
+        float mult;
+        uint8_t expected[3];
+    };
+    Case const cases[] = {
+        {{0.2f, 0.6f, 1.0f}, 1.0f, {51, 153, 255}},
+        {{1.0f, 0.0f, 1.0f}, 0.2f, {51, 0, 51}},
+        {{1.0f, 1.0f, 1.0f}, 0.0f, {0, 0, 0}},
+    };
+    for (auto const& c : cases) {
+        std::copy(c.colour, c.colour + 3, dev().clearColor);
+        masterMult = c.mult;
+        dev().clearScreen = 1;
+        dev().perFrameGraphicsSetup();
+        Frame f = readFrame(*display->context);
+        for (int y = 0; y < f.height; y += 13)
+            for (int x = 0; x < f.width; x += 11) {
+                ASSERT_EQ(f.at(x, y)[0], c.expected[0]) << c.mult;
+                ASSERT_EQ(f.at(x, y)[1], c.expected[1]) << c.mult;
+                ASSERT_EQ(f.at(x, y)[2], c.expected[2]) << c.mult;
+                ASSERT_EQ(f.at(x, y)[3], 0);
+            }
+        dumpFrameIfFailed(f);
+    }
+}
+
+// A camera at the origin looking down -z with a square unit field of view and no bars.
+void squareCamera(CopenGL& d) {
+    Crect unit(-1, 1, -1, 1);
+    d.calcAllFovRectsAndLetterboxing(unit, unit, unit);
+    d.viewCamera = CviewCamera{};
+    d.viewCamera.nearZ = 1;
+    d.viewCamera.farZ = 50;
+}
+
+TEST_F(GlDevice, WorldPointLandsOnItsPixel) {
+    squareCamera(dev());
+    dev().viewCamera.eye = Cvector(2, -1, 3);
+    dev().cameraToRenderer();
+    unsigned program = buildPointProgram();
+    ASSERT_NE(program, 0u);
+    struct Pixel {
+        int x, y;
+    };
+    for (Pixel p : {Pixel{32, 33}, Pixel{0, 0}, Pixel{64, 65}, Pixel{10, 50}}) {
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        // The point whose projection is the pixel's centre, 4 units in front of the eye.
+        float nx = (p.x + 0.5f) / 65 * 2 - 1, ny = (p.y + 0.5f) / 66 * 2 - 1, dist = 4;
+        Cvector const& e = dev().viewCamera.eye;
+        drawPoint(program, dev().viewProjection, e.x + nx * dist, e.y + ny * dist, e.z - dist);
+        Frame f = readFrame(*display->context);
+        EXPECT_EQ(f.litCount(), 1) << p.x << "," << p.y;
+        EXPECT_EQ(f.at(p.x, p.y)[0], 255) << p.x << "," << p.y;
+        dumpFrameIfFailed(f);
+    }
+    glDeleteProgram(program);
+}
+
+TEST_F(GlDevice, StereoEyesFillTheLowerAndUpperHalves) {
+    squareCamera(dev());
+    dev().change3Dmode(1);
+    dev().cameraToRenderer();
+    unsigned program = buildPointProgram();
+    ASSERT_NE(program, 0u);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // Each point lies straight ahead of one eye (eyes at x -0.3 and +0.3, z -0.3, turned in
+    // by 0.027), so it lands on the centre of that eye's half.
+    float k = 5;
+    glViewport(0, 0, 65, 33);
+    drawPoint(program, dev().viewProjection, -0.3f + 0.027f * k, 0, -0.3f - k);
+    glViewport(0, 33, 65, 33);
+    drawPoint(program, dev().secondEyeViewProjection, 0.3f - 0.027f * k, 0, -0.3f - k);
+    Frame f = readFrame(*display->context);
+    EXPECT_EQ(f.litCount(), 2);
+    EXPECT_EQ(f.at(32, 16)[0], 255);
+    EXPECT_EQ(f.at(32, 49)[0], 255);
+    dumpFrameIfFailed(f);
+    // The two eyes see the same point in different places.
+    Cvector a(-0.3f + 0.027f * k, 0, -0.3f - k), b = a;
+    a *= dev().viewProjection;
+    b *= dev().secondEyeViewProjection;
+    EXPECT_GT(std::fabs(a.x - b.x), 0.1f);
+    glDeleteProgram(program);
+}
+
+TEST_F(GlDevice, ViewportSlidesWhileTheSceneFades) {
+    squareCamera(dev());
+    dev().letterboxBottom = 7;
+    dev().viewportHeight = 50;
+    struct Case {
+        float mult, slide, scale;
+        GLint expected[4];
+    };
+    Case const cases[] = {
+        {1.0f, 1.0f, 1.0f, {0, 7, 65, 50}},
+        {0.5f, 1.0f, 1.0f, {50, 7, 65, 50}},
+        {0.5f, 1.0f, 2.0f, {100, 14, 130, 100}},
+        {0.0f, 0.5f, 1.0f, {100, 7, 65, 50}},
+    };
+    for (auto const& c : cases) {
+        masterMult = c.mult;
+        slideAmplitude = c.slide;
+        dev().backingScale = c.scale;
+        dev().cameraToRenderer();
+        GLint vp[4] = {};
+        glGetIntegerv(GL_VIEWPORT, vp);
+        for (int i = 0; i < 4; i++)
+            EXPECT_EQ(vp[i], c.expected[i]) << "mult " << c.mult << " scale " << c.scale << " [" << i << "]";
+    }
+    dev().backingScale = 1;
+    // The interface projection maps the interface rectangle onto the whole clip square.
+    Cvector low(0, 0, 0), high(dev().guiViewportRect.maxx, dev().guiViewportRect.maxy, 0);
+    low *= dev().flatProjection;
+    high *= dev().flatProjection;
+    EXPECT_NEAR(low.x, -1, 1e-5f);
+    EXPECT_NEAR(low.y, -1, 1e-5f);
+    EXPECT_NEAR(high.x, 1, 1e-5f);
+    EXPECT_NEAR(high.y, 1, 1e-5f);
+}
+
+TEST_F(GlDevice, FogSwitchesAndDrawStateResets) {
+    struct Fade {
+        float fade;
+        bool on;
+    };
+    for (Fade f : {Fade{1.2f, false}, Fade{0.5f, true}, Fade{0.999f, false}, Fade{-3, true}}) {
+        dev().setFogFade(f.fade);
+        EXPECT_EQ(bool(glIsEnabled(GL_FOG)), f.on) << f.fade;
+        if (!f.on) continue;
+        GLfloat end = 0;
+        glGetFloatv(GL_FOG_END, &end);
+        EXPECT_EQ(end, 25.0f);
+    }
+    glEnable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glEnableVertexAttribArray(3);
+    dev().depthWriteState = 1;
+    dev().geoToDisplay(nullptr);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    GLint enabled = 1;
+    glGetVertexAttribiv(3, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
+    EXPECT_EQ(enabled, 0);
+    EXPECT_EQ(dev().polygonModeState, -1);
+    EXPECT_EQ(dev().depthWriteState, -1);
+    EXPECT_EQ(dev().texUnitsInUse, 0);
+    EXPECT_EQ(dev().boundTexture[7], ~0u);
+}
+
+TEST_F(GlDevice, AnImageThatGoesFreesItsTexture) {
+    CdataArray array;
+    fillImage(array, 2, 2, 3);
+    auto* image = new CtextureImage;
+    image->array = &array;
+    GLuint name = dev().fetchTexture(image);
+    ASSERT_NE(name, 0u);
+    image->array = nullptr; // the stack array is not the image's to release
+    delete image;
+    EXPECT_TRUE(dev().textures.empty());
+    EXPECT_FALSE(glIsTexture(name));
+}
+
+TEST_F(GlDevice, GlErrorsAreNamedWithoutEndingTheProcess) {
+    EXPECT_EQ(checkGLerror("quiet"), 0u);
+    EXPECT_TRUE(exitReasonList.empty());
+    glEnable(0x1234); // not a capability
+    EXPECT_EQ(checkGLerror("enable"), unsigned(GL_INVALID_ENUM));
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_STREQ(exitReasonList[0].c_str(), "GL_INVALID_ENUM");
+    EXPECT_EQ(glGetError(), unsigned(GL_NO_ERROR));
+}
+
+TEST(GlDevices, TwoDevicesSwitchContextOnlyWhenNeeded) {
+    REQUIRE_GL();
+    TraceCapture trace(1);
+    GlDisplay a(8, 8, 0), b(6, 4, 1);
+    b.device.switchToThisRenderer(0);
+    int makesA = a.context->makes, makesB = b.context->makes;
+    struct Step {
+        GlDisplay* display;
+        int madeA, madeB; // make-current calls expected by then
+    };
+    Step const steps[] = {{&b, 0, 0}, {&a, 1, 0}, {&a, 1, 0}, {&b, 1, 1}, {&b, 1, 1}, {&a, 2, 1}};
+    for (auto const& s : steps) {
+        s.display->device.switchToThisRenderer(0);
+        EXPECT_EQ(currentGL, &s.display->device);
+        EXPECT_TRUE(s.display->context->isCurrent());
+        EXPECT_EQ(a.context->makes - makesA, s.madeA);
+        EXPECT_EQ(b.context->makes - makesB, s.madeB);
+    }
+    // Interleaved clears land in each device's own context.
+    float const red[3] = {1, 0, 0}, blue[3] = {0, 0, 1};
+    std::copy(red, red + 3, a.device.clearColor);
+    std::copy(blue, blue + 3, b.device.clearColor);
+    a.device.clearTheScreen(0);
+    b.device.clearTheScreen(0);
+    a.device.present(0);
+    EXPECT_EQ(a.context->swaps, 1);
+    Frame fa = readFrame(*a.context), fb = readFrame(*b.context);
+    EXPECT_EQ(fa.at(7, 7)[0], 255);
+    EXPECT_EQ(fa.at(7, 7)[2], 0);
+    EXPECT_EQ(fb.at(5, 3)[0], 0);
+    EXPECT_EQ(fb.at(5, 3)[2], 255);
+    // One image, a texture on each display, each in its own slot.
+    CdataArray array;
+    fillImage(array, 2, 2, 4);
+    CtextureImage image;
+    EXPECT_EQ(a.device.fetchTexture(&image), 0u); // no array yet: refused
+    image.array = &array;
+    GLuint ta = a.device.fetchTexture(&image), tb = b.device.fetchTexture(&image);
+    EXPECT_NE(ta, 0u);
+    EXPECT_NE(tb, 0u);
+    EXPECT_EQ(slotName(image, 0), ta);
+    EXPECT_EQ(slotName(image, 1), tb);
+    EXPECT_TRUE(b.context->isCurrent());
+    a.device.freeAPIgraphicsResources();
+    EXPECT_EQ(slotName(image, 0), 0u);
+    EXPECT_EQ(slotName(image, 1), tb);
+    b.device.freeAPIgraphicsResources();
+    EXPECT_EQ(slotName(image, 1), 0u);
+    image.array = nullptr;
+}
+
+TEST(GlDevices, DeviceWithoutContextDoesNothingOnRelease) {
+    TraceCapture trace(3);
+    CopenGL d;
+    CtextureImage image;
+    d.registerTexture(&image);
+    EXPECT_FALSE(d.contextIsAvailable());
+    d.release();
+    EXPECT_EQ(d.textures.size(), 1u);
+    d.textures.clear();
+}
+
+} // namespace

@@ -1,0 +1,503 @@
+// Shaders, vertex buffers and the per-draw state of the OpenGL device, drawn under EGL
+// surfaceless: a coloured textured quad, the fade variant, interface things, blending,
+// wireframe, the state cache, and the shader failures.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/dataArray.h"
+#include "glTestSupport.h"
+#include "graphics/glBuffers.h"
+#include "graphics/glShader.h"
+#include "graphics/graphicsGL.h"
+#include "graphics/material.h"
+#include "graphics/textureImage.h"
+#include "graphics/textureStage.h"
+#include "host/glHeaders.h"
+#include "support/traceCapture.h"
+
+namespace {
+
+char const* const vertexText =
+    "attribute vec4 glVertex; attribute vec4 glColor; attribute vec2 glTexCoord0;\n"
+    "uniform mat4 glModelViewProjectionMatrix; varying vec4 c; varying vec2 uv;\n"
+    "void main() { gl_Position = glModelViewProjectionMatrix * glVertex; c = glColor; uv = glTexCoord0; }\n";
+char const* const fragmentText = "uniform sampler2D tex1; varying vec4 c; varying vec2 uv;\n"
+                                 "void main() { gl_FragColor = c * texture2D(tex1, uv); }\n";
+
+// One point of the quad's stream: position, colour bytes, texture coordinate.
+struct Point {
+    float x, y, z;
+    uint8_t rgba[4];
+    float u, v;
+};
+static_assert(sizeof(Point) == 24);
+
+void copyPoints(void* context, void* destination) {
+    auto* points = static_cast<std::vector<Point>*>(context);
+    std::memcpy(destination, points->data(), points->size() * sizeof(Point));
+}
+
+// A device with an offscreen context of 64 x 32, identity projections (positions are clip
+// coordinates), and one quad model: stream 0 of position, colour and texture coordinate.
+class GlDraw : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIRE_GL();
+        context.reset(createOffscreenContext(64, 32));
+        ASSERT_TRUE(context);
+        dev.context = context.get();
+        dev.setDisplayIndex(0);
+        dev.setNewWindowMetrics(Crect(0, 64, 0, 32));
+        ASSERT_EQ(dev.GetDeviceCapabilities(), 0);
+        savedMult = masterMult;
+        masterMult = 1;
+        esMatrixLoadIdentity(&dev.viewProjection);
+        esMatrixLoadIdentity(&dev.flatProjection);
+        uint16_t masks[3] = {CHAN_POSITION | CHAN_DIFFUSE | CHAN_TEX1, 0, 0};
+        layout = layoutStreams(masks, 0, 3);
+        ASSERT_EQ(layout.strideFloats[0], 6u);
+        shader = new CglslShader;
+        shader->linkTo(&dev);
+        dev.shaders.push_back(shader);
+        ASSERT_EQ(shader->build(&dev, "quad", vertexText, fragmentText), 0) << exitMsg.c_str();
+        texArray.init(1, 1, 1, 3, 1);
+        texArray.byteData[0] = 128, texArray.byteData[1] = 255, texArray.byteData[2] = 255;
+        ASSERT_EQ(dev.imageTotexMap(&texture, &texArray), 0);
+        uint16_t const indices[6] = {0, 1, 2, 0, 2, 3};
+        CopenGLbuffer* index = makeIndexBuffer(&dev, indices, 2);
+        ASSERT_TRUE(index);
+        call.shader = shader;
+        call.layout = &layout;
+        call.indexBuffer = index->id;
+        call.triangleCount = 2;
+        call.textures[0] = dev.textureHandle(&texture);
+        call.textureCount = 1;
+        dev.perFrameGraphicsSetup();
+        clear();
+    }
+    void TearDown() override {
+        dev.release();
+        masterMult = savedMult;
+    }
+
+    // Makes a vertex buffer of the quad from x0 to x1 (clip x), full height, at depth z.
+    uint32_t quad(float x0, float x1, float z, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+        std::vector<Point> points = {{x0, -1, z, {r, g, b, a}, 0.5f, 0.5f},
+                                     {x1, -1, z, {r, g, b, a}, 0.5f, 0.5f},
+                                     {x1, 1, z, {r, g, b, a}, 0.5f, 0.5f},
+                                     {x0, 1, z, {r, g, b, a}, 0.5f, 0.5f}};
+        long bytes = static_cast<long>(points.size() * sizeof(Point));
+        CopenGLbuffer* b0 = makeBuffer(&dev, GL_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
+        EXPECT_TRUE(b0);
+        EXPECT_EQ(fillArrayBuffer(b0, bytes, copyPoints, &points), 0);
+        return b0 ? b0->id : 0;
+    }
+    void clear() {
+        glClearColor(0, 0, 0, 0);
+        glDepthMask(GL_TRUE);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        dev.geoToDisplay(nullptr);
+    }
+    // Pixels equal to (r, g, b).
+    int countColour(Frame const& f, int r, int g, int b) {
+        int n = 0;
+        for (int y = 0; y < f.height; y++)
+            for (int x = 0; x < f.width; x++)
+                n += f.at(x, y)[0] == r && f.at(x, y)[1] == g && f.at(x, y)[2] == b;
+        return n;
+    }
+
+    TraceCapture trace{1};
+    std::unique_ptr<CglContext> context;
+    CopenGL dev;
+    CstreamLayout layout;
+    CglslShader* shader = nullptr;
+    CdataArray texArray;
+    CtextureImage texture;
+    CdrawCall call;
+    float savedMult = 1;
+};
+
+TEST_F(GlDraw, ColouredTexturedQuadCoversItsPixels) {
+    call.streamBuffers[0] = quad(-1, 0, 0, 255, 255, 0, 255);
+    ASSERT_EQ(dev.drawPrepared(call), 0);
+    Frame f = readFrame(*context);
+    // Colour (1, 1, 0) times texel (128, 255, 255): exact products.
+    EXPECT_EQ(countColour(f, 128, 255, 0), 32 * 32);
+    EXPECT_EQ(f.litCount(), 32 * 32);
+    EXPECT_EQ(f.at(31, 0)[0], 128);
+    EXPECT_EQ(f.at(32, 31)[0], 0);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLboolean writes = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &writes);
+    EXPECT_TRUE(writes);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    dumpFrameIfFailed(f);
+}
+
+TEST_F(GlDraw, FadeVariantDimsAllButInterfaceThings) {
+    uint32_t left = quad(-1, 0, 0, 255, 255, 255, 255), right = quad(0, 1, 0, 255, 255, 255, 255);
+    masterMult = 0.5f;
+    call.streamBuffers[0] = left;
+    dev.drawPrepared(call);
+    call.streamBuffers[0] = right;
+    call.interfaceThing = true;
+    dev.drawPrepared(call);
+    Frame f = readFrame(*context);
+    EXPECT_EQ(countColour(f, 64, 128, 128), 32 * 32); // texel times 0.5
+    EXPECT_EQ(countColour(f, 128, 255, 255), 32 * 32);
+    dumpFrameIfFailed(f);
+    // At full brightness the plain program is used again.
+    clear();
+    masterMult = 1;
+    call.interfaceThing = false;
+    call.streamBuffers[0] = left;
+    dev.drawPrepared(call);
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(GLuint(program), shader->program[0]);
+    EXPECT_EQ(countColour(readFrame(*context), 128, 255, 255), 32 * 32);
+}
+
+TEST_F(GlDraw, TransparentGroupsBlendWithoutDepthWrites) {
+    struct Case {
+        bool alphaMult;
+        int red; // white texel red 128 at alpha 128 over black
+    };
+    for (Case c : {Case{true, 64}, Case{false, 128}}) {
+        clear();
+        call.streamBuffers[0] = quad(-1, 1, 0.5f, 255, 255, 255, 128);
+        call.transparent = true;
+        call.alphaMult = c.alphaMult;
+        dev.drawPrepared(call);
+        GLboolean writes = GL_TRUE;
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &writes);
+        EXPECT_FALSE(writes);
+        EXPECT_TRUE(glIsEnabled(GL_BLEND));
+        Frame f = readFrame(*context);
+        EXPECT_NEAR(f.at(10, 10)[0], c.red, 1) << c.alphaMult;
+        // The depth buffer still holds the clear value: an opaque quad behind draws.
+        call.transparent = false;
+        call.streamBuffers[0] = quad(-1, 1, 0.9f, 0, 255, 0, 255);
+        dev.drawPrepared(call);
+        EXPECT_EQ(readFrame(*context).at(10, 10)[1], 255);
+        dumpFrameIfFailed(f);
+    }
+}
+
+TEST_F(GlDraw, WireframeDrawsOnlyEdges) {
+    call.streamBuffers[0] = quad(-0.5f, 0.5f, 0, 255, 255, 255, 255);
+    dev.wireframe = 1;
+    dev.drawPrepared(call);
+    Frame f = readFrame(*context);
+    int lit = f.litCount();
+    EXPECT_GT(lit, 32);      // at least the outline
+    EXPECT_LT(lit, 32 * 16); // far fewer than the filled quad's pixels
+    // Inside the quad, off its edges and its diagonal, nothing is drawn.
+    EXPECT_EQ(f.at(40, 8)[0], 0);
+    EXPECT_EQ(f.at(20, 24)[0], 0);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    GLint modes[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(modes[0], GL_LINE);
+    dumpFrameIfFailed(f);
+    dev.wireframe = 0;
+    clear();
+    dev.drawPrepared(call);
+    EXPECT_EQ(readFrame(*context).litCount(), 32 * 32);
+}
+
+TEST_F(GlDraw, StateCacheSwitchesProgramsOnlyWhenNeeded) {
+    call.streamBuffers[0] = quad(-1, 1, 0, 255, 255, 255, 255);
+    int before = dev.totalMaterialChanges;
+    for (int i = 0; i < 3; i++)
+        dev.drawPrepared(call);
+    EXPECT_EQ(dev.totalMaterialChanges - before, 1);
+    dev.stereoMode = true;
+    dev.drawPrepared(call);
+    dev.drawPrepared(call);
+    EXPECT_EQ(dev.totalMaterialChanges - before, 3);
+    dev.stereoMode = false;
+    // A material with fewer stages turns the spare units off.
+    call.textureCount = 3;
+    call.textures[1] = call.textures[2] = call.textures[0];
+    dev.drawPrepared(call);
+    EXPECT_EQ(dev.texUnitsInUse, 3);
+    call.textureCount = 1;
+    dev.drawPrepared(call);
+    EXPECT_EQ(dev.texUnitsInUse, 1);
+    EXPECT_EQ(dev.texUnitEnabled[2], 0);
+    EXPECT_EQ(dev.boundTexture[1], ~0u);
+    // Nothing to draw: no triangles, or a stream without its buffer.
+    call.triangleCount = 0;
+    EXPECT_EQ(dev.drawPrepared(call), 1);
+    call.triangleCount = 2;
+    call.streamBuffers[0] = 0;
+    EXPECT_EQ(dev.drawPrepared(call), 1);
+}
+
+TEST_F(GlDraw, StereoDrawsEachEyeInItsHalf) {
+    call.streamBuffers[0] = quad(-1, 0, 0, 255, 255, 255, 255);
+    dev.stereoMode = true;
+    esMatrixLoadIdentity(&dev.secondEyeViewProjection);
+    esTranslate(&dev.secondEyeViewProjection, 1, 0, 0); // the second eye sees it moved right
+    dev.drawPrepared(call);
+    Frame f = readFrame(*context);
+    EXPECT_EQ(f.litCount(), 2 * 32 * 16);
+    EXPECT_NE(f.at(10, 5)[0], 0); // lower half: left
+    EXPECT_EQ(f.at(40, 5)[0], 0);
+    EXPECT_NE(f.at(40, 25)[0], 0); // upper half: right
+    EXPECT_EQ(f.at(10, 25)[0], 0);
+    dumpFrameIfFailed(f);
+}
+
+TEST_F(GlDraw, ShaderFailuresGiveTheirTexts) {
+    struct Case {
+        char const* what;
+        char const* vertex;
+        char const* fragment;
+        char const* error;
+    };
+    Case const cases[] = {
+        {"no vertex text", "", fragmentText, "need both shaders"},
+        {"no fragment text", vertexText, "", "need both shaders"},
+        {"vertex does not compile", "void main() { gl_Position = nonsense; }\n", fragmentText,
+         "bad Vertex Shader. "},
+        {"fragment does not compile", vertexText, "void main() { gl_FragColor = ; }\n",
+         "bad fragment Shader. "},
+        {"varyings disagree", "varying vec2 v; void main() { v = vec2(1.0); gl_Position = vec4(0.0); }\n",
+         "varying vec3 v; void main() { gl_FragColor = vec4(v, 1.0); }\n", "shader program did not link. "},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        CglslShader s;
+        EXPECT_EQ(s.build(&dev, c.what, c.vertex, c.fragment), 1) << c.what;
+        EXPECT_STREQ(exitReasonList.empty() ? "" : exitReasonList[0].c_str(), c.error) << c.what;
+        s.freeShader();
+        EXPECT_EQ(s.vertexShader, 0u);
+        EXPECT_EQ(s.program[0], 0u);
+    }
+    resetExitState();
+}
+
+TEST(GlShaderText, FadeLineGoesBeforeTheLastBrace) {
+    struct Case {
+        char const* fragment;
+        bool ok;
+        char const* expected;
+    };
+    Case const cases[] = {
+        {"void main() { gl_FragColor = vec4(1.0); }\n", true,
+         "uniform float fade; void main() { gl_FragColor = vec4(1.0); gl_FragColor = "
+         "vec4(fade,fade,fade,1) * gl_FragColor; }"},
+        {"void main(){}", true,
+         "uniform float fade; void main(){gl_FragColor = vec4(fade,fade,fade,1) * gl_FragColor; }"},
+        {"void main() { }\n\n  \n", true,
+         "uniform float fade; void main() { gl_FragColor = vec4(fade,fade,fade,1) * gl_FragColor; }"},
+        {"void main() {", false, ""},
+        {"", false, ""},
+    };
+    for (auto const& c : cases) {
+        Cstring out;
+        EXPECT_EQ(CglslShader::fadeVariantText(c.fragment, out), c.ok) << c.fragment;
+        if (c.ok) {
+            EXPECT_STREQ(out.c_str(), c.expected);
+        }
+    }
+}
+
+TEST_F(GlDraw, MaterialShaderSlotIsClearedWhenTheShaderGoes) {
+    Cmaterial material;
+    material.setName("glass");
+    material.vertexShader = vertexText;
+    material.fragShader = fragmentText;
+    auto* s = new CglslShader;
+    s->linkTo(&dev);
+    material.shaders[0] = s;
+    dev.shaders.push_back(s);
+    ASSERT_EQ(s->initialize(&dev, &material), 0);
+    EXPECT_EQ(s->material, &material);
+    dev.freeAPIgraphicsResources();
+    EXPECT_EQ(material.shaders[0], nullptr);
+    EXPECT_TRUE(dev.shaders.empty());
+    EXPECT_EQ(dev.numLinks(), 0);
+}
+
+// A material with the quad's program texts and one stage showing image (null: a stage
+// without an image).
+void setUpMaterial(Cmaterial& m, char const* vertex, CtextureImage* image) {
+    m.setName("glass");
+    m.vertexShader = vertex;
+    m.fragShader = fragmentText;
+    auto* stage = new CtextureStage;
+    m.texStages->addVariable(stage, 1);
+    setTexImage(&stage->tex, image);
+    m.numStages = 1;
+}
+
+TEST_F(GlDraw, MaterialsMakeTheirProgramOncePerDisplayAndDraw) {
+    auto* image = new CtextureImage;
+    CdataArray pixels;
+    pixels.init(1, 1, 1, 4, 1);
+    std::memset(pixels.byteData, 255, 4);
+    image->array = &pixels;
+    {
+        Cmaterial m;
+        setUpMaterial(m, vertexText, image);
+        CdrawCall drawn;
+        drawn.layout = &layout;
+        drawn.indexBuffer = call.indexBuffer;
+        drawn.triangleCount = 2;
+        drawn.streamBuffers[0] = quad(0, 1, 0, 0, 255, 0, 255);
+        size_t programs = dev.shaders.size();
+        ASSERT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, drawn), 0);
+        EXPECT_EQ(dev.shaders.size(), programs + 1);
+        EXPECT_EQ(m.shaders[0], drawn.shader);
+        EXPECT_EQ(drawn.textureCount, 1);
+        EXPECT_EQ(drawn.textures[0], dev.textureHandle(image));
+        ASSERT_EQ(dev.drawPrepared(drawn), 0);
+        Frame f = readFrame(*context);
+        EXPECT_EQ(countColour(f, 0, 255, 0), 32 * 32);
+        dumpFrameIfFailed(f);
+        // The same display reuses the program; an invisible material draws nothing.
+        CdrawCall again;
+        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, true, false, again), 0);
+        EXPECT_EQ(again.shader, drawn.shader);
+        EXPECT_TRUE(again.transparent);
+        EXPECT_EQ(dev.shaders.size(), programs + 1);
+        m.visible = 0;
+        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, again), 1);
+        // Freeing the device clears the material's slot.
+        dev.freeAPIgraphicsResources();
+        EXPECT_EQ(m.shaders[0], nullptr);
+        image->array = nullptr; // the stack array is not the image's to release
+    }
+}
+
+TEST_F(GlDraw, MaterialFailuresAreRecordedAndNotRetried) {
+    struct Case {
+        char const* what;
+        char const* vertex;
+        bool withImage;
+        char const* reason;
+        char const* message;
+    };
+    Case const cases[] = {
+        {"bad vertex text", "void main() { nonsense }\n", true, "bad Vertex Shader. ",
+         "bad Vertex Shader. couldn't init material glass of fish"},
+        {"stage without a texture", vertexText, false, "blank", "blank"},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetExitState();
+        CtextureImage* image = c.withImage ? new CtextureImage : nullptr;
+        Cmaterial m;
+        setUpMaterial(m, c.vertex, image);
+        CdrawCall d;
+        size_t programs = dev.shaders.size();
+        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, d), 1);
+        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, d), 1);
+        EXPECT_EQ(dev.shaders.size(), programs + 1); // made once, kept registered
+        ASSERT_FALSE(exitReasonList.empty());
+        EXPECT_STREQ(exitReasonList[0].c_str(), c.reason);
+        EXPECT_EQ(std::string(exitMsg.c_str()).rfind(c.message, 0), 0u) << exitMsg.c_str();
+        dev.freeAPIgraphicsResources();
+        EXPECT_EQ(m.shaders[0], nullptr);
+    }
+    resetExitState();
+}
+
+TEST_F(GlDraw, BuffersAreCountedAndFreedWithTheDevice) {
+    int before = vertexBuffersAlloced;
+    uint16_t const indices[3] = {0, 1, 2};
+    CopenGLbuffer* a = makeIndexBuffer(&dev, indices, 1);
+    CopenGLbuffer* b = makeBuffer(&dev, GL_ARRAY_BUFFER, 96, nullptr, GL_STREAM_DRAW);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(vertexBuffersAlloced, before + 2);
+    EXPECT_GE(maxVertexBuffersAlloced, vertexBuffersAlloced);
+    EXPECT_EQ(makeIndexBuffer(&dev, indices, 0), nullptr);
+    GLuint ids[2] = {a->id, b->id};
+    // A buffer that is already mapped cannot be mapped again: recorded, no crash.
+    resetExitState();
+    glBindBuffer(GL_ARRAY_BUFFER, b->id);
+    ASSERT_NE(glMapBuffer(GL_ARRAY_BUFFER, GL_WRITE_ONLY), nullptr);
+    std::vector<Point> none(4);
+    EXPECT_EQ(fillArrayBuffer(b, 96, copyPoints, &none), 1);
+    EXPECT_STREQ(exitReasonList.empty() ? "" : exitReasonList[0].c_str(),
+                 "openGL Error! If this problem persists please send an error report.");
+    glBindBuffer(GL_ARRAY_BUFFER, b->id);
+    glUnmapBuffer(GL_ARRAY_BUFFER);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    resetExitState();
+    int32_t sent = dev.lockBytesSentToVideoCard;
+    EXPECT_EQ(fillArrayBuffer(b, 96, copyPoints, &none), 0);
+    EXPECT_EQ(dev.lockBytesSentToVideoCard - sent, 96);
+    dev.freeAPIgraphicsResources();
+    EXPECT_FALSE(glIsBuffer(ids[0]));
+    EXPECT_FALSE(glIsBuffer(ids[1]));
+    EXPECT_EQ(vertexBuffersAlloced, before - 1); // the fixture's index buffer went too
+}
+
+TEST(GlStreams, RecordLayoutPerStream) {
+    using M = uint16_t;
+    struct Case {
+        char const* what;
+        M masks[3];
+        int apiFormat, floatsPerPosition;
+        uint32_t strides[3];
+        int offsets[CHANNEL_COUNT]; // -1: not sent
+        int streams[CHANNEL_COUNT];
+    };
+    M const pos = CHAN_POSITION, col = CHAN_DIFFUSE, t0 = CHAN_TEX1, t1 = CHAN_TEX2, nrm = CHAN_NORMAL,
+            spec = CHAN_SPECULAR;
+    Case const cases[] = {
+        {"position, normal, uv",
+         {M(pos | nrm | t0), 0, 0},
+         0,
+         3,
+         {8, 0, 0},
+         {0, -1, 12, -1, 24, -1},
+         {0, -1, 0, -1, 0, -1}},
+        {"colour in w drops the diffuse channel",
+         {M(pos | col), M(t0), 0},
+         2,
+         4,
+         {4, 2, 0},
+         {0, -1, -1, -1, 0, -1},
+         {0, -1, -1, -1, 1, -1}},
+        {"compressed positions and second uv",
+         {0, M(pos | t1), M(col | spec)},
+         1 | 4,
+         3,
+         {0, 3, 2},
+         {0, 0, -1, 4, -1, 8},
+         {1, 2, -1, 2, -1, 1}},
+        {"a channel named twice stays in the first stream",
+         {M(pos), M(pos | nrm), 0},
+         0,
+         3,
+         {3, 3, 0},
+         {0, -1, 0, -1, -1, -1},
+         {0, -1, 1, -1, -1, -1}},
+        {"nothing", {0, 0, 0}, 0, 3, {0, 0, 0}, {-1, -1, -1, -1, -1, -1}, {-1, -1, -1, -1, -1, -1}},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        CstreamLayout l = layoutStreams(c.masks, c.apiFormat, c.floatsPerPosition);
+        for (int s = 0; s < 3; s++)
+            EXPECT_EQ(l.strideFloats[s], c.strides[s]) << "stream " << s;
+        for (int ch = 0; ch < CHANNEL_COUNT; ch++) {
+            EXPECT_EQ(l.stream[ch], c.streams[ch]) << "channel " << ch;
+            if (c.offsets[ch] >= 0) {
+                EXPECT_EQ(l.offset[ch], c.offsets[ch]) << "channel " << ch;
+            }
+        }
+    }
+}
+
+} // namespace

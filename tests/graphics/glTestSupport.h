@@ -1,0 +1,60 @@
+// Offscreen GL for the device tests: a context per test (skipped only when no EGL display
+// exists at all), a context that counts how often it is made current, read-back helpers,
+// and a PNG of the frame when a check fails.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/glContext.h"
+#include "support/esTransform.h"
+
+#define REQUIRE_GL()                                                                                         \
+    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display at all: " << lastContextError()
+
+// Wraps a real context and counts the make-current calls that reach it.
+class CcountingContext : public CglContext {
+  public:
+    explicit CcountingContext(CglContext* real) : inner(real) {
+        pixelWidth = real->width();
+        pixelHeight = real->height();
+    }
+    int makeCurrent() override {
+        makes++;
+        return inner->makeCurrent();
+    }
+    bool isCurrent() const override { return inner->isCurrent(); }
+    void swap() override {
+        swaps++;
+        inner->swap();
+    }
+    int readPixels(int x, int y, int w, int h, uint8_t* out) override {
+        return inner->readPixels(x, y, w, h, out);
+    }
+
+    std::unique_ptr<CglContext> inner;
+    int makes = 0;
+    int swaps = 0;
+};
+
+// The whole colour buffer, RGBA, bottom row first.
+struct Frame {
+    int width = 0, height = 0;
+    std::vector<uint8_t> px;
+    uint8_t const* at(int x, int y) const { return &px[static_cast<size_t>((y * width + x) * 4)]; }
+    // Pixels whose red, green or blue is above threshold.
+    int litCount(int threshold = 0) const;
+};
+Frame readFrame(CglContext& context);
+// Writes the frame as "<test name>.png" in the working folder when the running test has
+// failed so far.
+void dumpFrameIfFailed(Frame const& frame);
+
+// A program that draws GL_POINTS of size 1 in white at positions given through the
+// matrix uniform "m" (attribute 0 the position); 0 when it does not build.
+unsigned buildPointProgram();
+// Draws one white point at p through matrix m with the program.
+void drawPoint(unsigned program, ESMatrix const& m, float x, float y, float z);

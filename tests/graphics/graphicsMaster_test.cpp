@@ -1,0 +1,433 @@
+// The display device without GL: window metrics, the interface viewport, letterboxing and
+// visible cells, peer ordering, the texture registry and teardown through a recording
+// subclass.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "data/dataArray.h"
+#include "graphics/graphicsMaster.h"
+#include "graphics/shader.h"
+#include "graphics/textureImage.h"
+#include "graphics/textureStage.h"
+#include "support/traceCapture.h"
+
+namespace {
+
+void expectRect(Crect const& r, float minx, float maxx, float miny, float maxy) {
+    EXPECT_NEAR(r.minx, minx, 1e-4f);
+    EXPECT_NEAR(r.maxx, maxx, 1e-4f);
+    EXPECT_NEAR(r.miny, miny, 1e-4f);
+    EXPECT_NEAR(r.maxy, maxy, 1e-4f);
+}
+
+// Scoped hook values; restored afterwards so tests stay independent.
+struct HookScope {
+    CgraphicsHooks saved = graphicsHooks;
+    ~HookScope() { graphicsHooks = saved; }
+};
+
+int gridX = 0, gridY = 0, displays = 0, rebuilds = 0;
+
+// The texture name in an image's slot for display i; 0 when none.
+uint32_t slotName(CtextureImage const& image, int i) {
+    return image.deviceTextures[i] ? image.deviceTextures[i]->name : 0;
+}
+
+TEST(GraphicsDevice, WindowMetricsSequence) {
+    HookScope hooks;
+    graphicsHooks.rebuildTankViews = [](Ctank*) { rebuilds++; };
+    rebuilds = 0;
+    CgraphicsAPI d;
+    d.tank = reinterpret_cast<Ctank*>(&d); // any non-null tank: only the hook sees it
+    struct Step {
+        Crect rect;
+        int result;
+        float width, height;
+        uint8_t active;
+    };
+    Step const steps[] = {
+        {Crect(0, 1920, 0, 1080), 1, 1920, 1080, 1},
+        {Crect(10, 1930, 5, 1085), 0, 1920, 1080, 1}, // same size elsewhere
+        {Crect(0, 2, 0, 500), -1, 1920, 1080, 0},     // too narrow: nothing stored
+        {Crect(0, 99.95f, 0, 50.93f), 1, 100, 51, 1}, // short of whole pixels by < 0.1
+        {Crect(0, 640, 0, 2.5f), -1, 100, 51, 0},
+    };
+    for (auto const& s : steps) {
+        d.windowRect = s.rect;
+        EXPECT_EQ(d.applyNewWindowMetrics(), s.result) << s.rect;
+        EXPECT_EQ(d.width, s.width);
+        EXPECT_EQ(d.height, s.height);
+        EXPECT_EQ(d.isActive, s.active);
+        EXPECT_EQ(d.windowChanged, 0);
+    }
+    EXPECT_EQ(d.minDimension, 51);
+    EXPECT_EQ(d.viewportHeight, 51);
+    EXPECT_EQ(rebuilds, 3); // only usable sizes rebuild the tank's views
+    expectRect(d.appliedWindowRect, 0, 99.95f, 0, 50.93f);
+}
+
+TEST(GraphicsDevice, FirstWindowRectIsAppliedAtOnceLaterOnesWait) {
+    CgraphicsAPI d;
+    d.setNewWindowMetrics(Crect(0, 800, 0, 600));
+    EXPECT_EQ(d.width, 800);
+    EXPECT_EQ(d.windowChanged, 1);
+    d.setNewWindowMetrics(Crect(0, 1024, 0, 768));
+    EXPECT_EQ(d.width, 800);
+    EXPECT_EQ(d.applyNewWindowMetrics(), 1);
+    EXPECT_EQ(d.width, 1024);
+}
+
+TEST(GraphicsDevice, GuiViewportAndScreenConversion) {
+    struct Case {
+        float w, h;
+        float maxx, maxy;
+        float px, py, gx, gy; // a window pixel and its interface coordinates
+    };
+    Case const cases[] = {
+        {1920, 1080, 1.77778f, 1, 960, 540, 0.88889f, 0.5f},
+        {1080, 1920, 1, 1.77778f, 1080, 480, 1, 0.44444f},
+        {500, 500, 1, 1, 125, 0, 0.25f, 0},
+    };
+    for (auto const& c : cases) {
+        CgraphicsAPI d;
+        d.windowRect = Crect(0, c.w, 0, c.h);
+        ASSERT_EQ(d.applyNewWindowMetrics(), 1);
+        expectRect(d.guiViewportRect, 0, c.maxx, 0, c.maxy);
+        float x = c.px, y = c.py;
+        d.convertScreenCoordsToGUIviewport(x, y);
+        EXPECT_NEAR(x, c.gx, 1e-4f) << c.w << "x" << c.h;
+        EXPECT_NEAR(y, c.gy, 1e-4f) << c.w << "x" << c.h;
+    }
+    // Applying the same size again leaves the interface viewport as it is.
+    CgraphicsAPI d;
+    d.windowRect = Crect(0, 1920, 0, 1080);
+    d.applyNewWindowMetrics();
+    d.guiViewportRect = Crect(5, 6, 7, 8);
+    EXPECT_EQ(d.applyNewWindowMetrics(), 0);
+    expectRect(d.guiViewportRect, 5, 6, 7, 8);
+}
+
+TEST(GraphicsDevice, LetterboxingAndVisibleCells) {
+    HookScope hooks;
+    graphicsHooks.tankGridCells = [](Ctank*, int& x, int& y) { x = gridX, y = gridY; };
+    gridX = 10, gridY = 4;
+    struct Case {
+        char const* what;
+        float height;
+        Crect fov, tankView, wholeView;
+        int top, bottom, viewport;
+        Crect letterboxed, cells;
+    };
+    Crect const unit(-1, 1, -1, 1);
+    Case const cases[] = {
+        {"bars round up at the top, down at the bottom", 1000, unit, Crect(-1, 1, -0.9002f, 0.8016f), unit,
+         100, 49, 851, Crect(-1, 1, -0.902f, 0.8f), Crect(0, 10, 0, 4)},
+        {"inside the visible area: no bars", 1000, Crect(-0.5f, 0.5f, -0.5f, 0.5f), unit, unit, 0, 0, 1000,
+         Crect(-0.5f, 0.5f, -0.5f, 0.5f), Crect(2, 8, 1, 3)},
+        {"past the right edge: last column", 600, Crect(0.5f, 1.5f, -1, 1), unit, unit, 0, 0, 600,
+         Crect(0.5f, 1.5f, -1, 1), Crect(7, 10, 0, 4)},
+        {"left of the tank: first column", 600, Crect(-1.5f, -0.5f, -1, 1), unit, unit, 0, 0, 600,
+         Crect(-1.5f, -0.5f, -1, 1), Crect(0, 3, 0, 4)},
+        {"a view without height gets no bars", 600, Crect(-1, 1, 0, 0), unit, unit, 0, 0, 600,
+         Crect(-1, 1, 0, 0), Crect(0, 10, 2, 2)},
+        {"a window under one pixel gets no bars", 0.5f, unit, Crect(-1, 1, -0.5f, 0.5f), unit, 0, 0, 0, unit,
+         Crect(0, 10, 0, 4)},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        CgraphicsAPI d;
+        d.tank = reinterpret_cast<Ctank*>(&d);
+        d.height = c.height;
+        d.calcAllFovRectsAndLetterboxing(c.fov, c.tankView, c.wholeView);
+        EXPECT_EQ(d.letterboxTop, c.top);
+        EXPECT_EQ(d.letterboxBottom, c.bottom);
+        EXPECT_EQ(d.viewportHeight, c.viewport);
+        expectRect(d.letterboxedFovRect, c.letterboxed.minx, c.letterboxed.maxx, c.letterboxed.miny,
+                   c.letterboxed.maxy);
+        expectRect(d.cellRect, c.cells.minx, c.cells.maxx, c.cells.miny, c.cells.maxy);
+        EXPECT_EQ(d.clearScreen, 2);
+    }
+}
+
+TEST(GraphicsDevice, PeerOrderingOfThreeDisplaysInARow) {
+    HookScope hooks;
+    graphicsHooks.displayCount = [] { return displays; };
+    struct Case {
+        int displayIndex, position, screens, displayCount;
+        short left, right;
+    };
+    Case const cases[] = {
+        {0, 0, 3, 3, -1, 1},  {1, 1, 3, 3, 1, 1},
+        {2, 2, 3, 3, 1, -1},  {1, 0, 2, 4, 0, 1}, // leftmost of its tank, but more displays lie further left
+        {2, 1, 2, 4, 1, 0},                       // rightmost of its tank, not of all displays
+        {0, 0, 1, 1, -1, -1},
+    };
+    for (auto const& c : cases) {
+        displays = c.displayCount;
+        CgraphicsAPI d;
+        d.setDisplayIndex(c.displayIndex);
+        d.setOrderingWithinPeers(c.position, c.screens);
+        EXPECT_EQ(d.leftMonitorExtendStatus, c.left) << c.displayIndex << " of " << c.displayCount;
+        EXPECT_EQ(d.rightMonitorExtendStatus, c.right) << c.displayIndex << " of " << c.displayCount;
+    }
+    // The statuses are registered variables of the device.
+    CgraphicsAPI d;
+    d.leftMonitorExtendStatus = 7;
+    ASSERT_NE(d.findVariable("leftMonitorExtendStatus"), nullptr);
+    EXPECT_EQ(d.findVariable("leftMonitorExtendStatus")->getInt(), 7);
+}
+
+TEST(GraphicsDevice, DisplayBitsAndFogEnd) {
+    struct Bit {
+        int index;
+        uint8_t bit;
+    };
+    for (Bit b : {Bit{0, 1}, Bit{3, 8}, Bit{7, 128}, Bit{8, 0}, Bit{33, 2}}) {
+        CgraphicsAPI d;
+        d.setDisplayIndex(b.index);
+        EXPECT_EQ(d.displayIndex, b.index);
+        EXPECT_EQ(d.displayBit, b.bit) << b.index;
+    }
+    struct Fog {
+        float fade, end, offset, factor;
+    };
+    float const f = 0.378929f; // 0.5 ^ 1.4
+    for (Fog g : {Fog{1.0f, -1000, 0, 1}, Fog{0.999f, 50, 0, 0.999f},
+                  Fog{0.5f, -1000, (f - 1) * -1000 / f, f}, Fog{-2.0f, 10, 0, 1}}) {
+        auto r = CgraphicsAPI::getFogEnd(g.fade, g.end);
+        EXPECT_NEAR(r.factor, g.factor, 1e-4f) << g.fade;
+        EXPECT_NEAR(r.offset, g.offset, 1e-2f) << g.fade;
+    }
+}
+
+TEST(GraphicsDevice, LongBitsShowLowestFirst) {
+    TraceCapture trace(1);
+    CgraphicsAPI::showLongBits(0x180000005ul); // bit 32 is beyond the shown word
+    EXPECT_EQ(trace.text(), "X-X----------------------------X\n");
+}
+
+TEST(GraphicsDevice, BadCardNamesAndCapabilities) {
+    struct Card {
+        char const* name;
+        int bad;
+    };
+    for (Card c : {Card{"Intel 82810 (8281x)", 1}, Card{"GeForce geDDR", 1}, Card{"SiS Mirage", 1},
+                   Card{"llvmpipe (LLVM 15.0.6, 256 bits)", 0}, Card{"", 0}}) {
+        TraceCapture trace(1);
+        doNotSendReport = 0;
+        graphicsCards = c.name;
+        CgraphicsAPI d;
+        EXPECT_EQ(d.checkForBadCard(), c.bad) << c.name;
+        EXPECT_EQ(doNotSendReport, c.bad);
+        EXPECT_EQ(exitSaver, c.bad);
+    }
+    graphicsCards = "";
+    doNotSendReport = 0;
+    CgraphicsAPI d;
+    maxTexUnits = 0;
+    EXPECT_EQ(d.verifyGraphicsCapabilities(), 1);
+    EXPECT_EQ(d.GetDeviceCapabilities(), 0);
+    EXPECT_EQ(maxTexUnits, 8);
+    EXPECT_EQ(maxTexWidth, 2048);
+    EXPECT_EQ(d.verifyGraphicsCapabilities(), 0);
+}
+
+// A device that records texture traffic instead of calling GL.
+class CrecordingDevice : public CgraphicsAPI {
+  public:
+    int imageTotexMap(CtextureImage* t, CdataArray* a) override {
+        uploads++;
+        if (!a || failUploads) return 1;
+        setTextureHandle(t, nextName++);
+        registerTexture(t);
+        return 0;
+    }
+    void freeTexture(CtextureImage* t, int remove) override {
+        if (!textureHandle(t)) return;
+        freed.push_back(textureHandle(t));
+        if (remove) removeTexture(t);
+        setTextureHandle(t, 0);
+    }
+    bool contextIsAvailable() override { return hasContext; }
+    int geoToDisplay(CrenderPolyGroup* g) override {
+        if (!g) resets++;
+        return 0;
+    }
+
+    bool hasContext = true;
+    bool failUploads = false;
+    int uploads = 0, resets = 0;
+    uint32_t nextName = 11;
+    std::vector<uint32_t> freed;
+};
+
+TEST(GraphicsDevice, TextureRegistryKeepsOrderAndPerDisplayHandles) {
+    CtextureImage a, b, c;
+    CrecordingDevice d;
+    d.setDisplayIndex(2);
+    for (auto* t : {&a, &b, &c}) {
+        d.registerTexture(t);
+        d.setTextureHandle(t, 5);
+    }
+    CdeviceTexture elsewhere(9);
+    b.deviceTextures[1] = &elsewhere; // another display's texture is not touched
+    d.removeTexture(&b);
+    EXPECT_EQ(d.textures, (std::vector<CtextureImage*>{&a, &c}));
+    EXPECT_EQ(slotName(b, 2), 0u);
+    EXPECT_EQ(slotName(b, 1), 9u);
+    b.deviceTextures[1] = nullptr;
+    d.removeTexture(&b); // absent: nothing changes
+    EXPECT_EQ(d.textures.size(), 2u);
+    EXPECT_EQ(slotName(c, 2), 5u);
+    d.setTextureHandle(&a, 0);
+    d.setTextureHandle(&c, 0);
+    // A device without a usable index has no slot to read or write.
+    CrecordingDevice unplaced;
+    unplaced.setTextureHandle(&a, 3);
+    EXPECT_EQ(unplaced.textureHandle(&a), 0u);
+}
+
+TEST(GraphicsDevice, FetchTextureMakesOnceAndReportsFailure) {
+    TraceCapture trace(1);
+    CrecordingDevice d;
+    d.setDisplayIndex(0);
+    CtextureImage image;
+    CdataArray array;
+    image.array = &array;
+    EXPECT_EQ(d.fetchTexture(&image), 11u);
+    EXPECT_EQ(d.fetchTexture(&image), 11u);
+    EXPECT_EQ(d.uploads, 1);
+    EXPECT_EQ(exitSaver, 0);
+    // An image without data, or a device that refuses, gives no texture and "no tex";
+    // the next request tries again.
+    CtextureImage empty;
+    EXPECT_EQ(d.fetchTexture(&empty), 0u);
+    EXPECT_NE(std::string(exitMsg.c_str()).find("no tex"), std::string::npos);
+    d.failUploads = true;
+    CtextureImage other;
+    other.array = &array;
+    EXPECT_EQ(d.fetchTexture(&other), 0u);
+    d.failUploads = false;
+    EXPECT_EQ(d.fetchTexture(&other), 12u);
+    d.setTextureHandle(&image, 0);
+    d.setTextureHandle(&other, 0);
+    image.array = nullptr;
+    other.array = nullptr;
+}
+
+CtextureImage* customImage = nullptr;
+
+TEST(GraphicsDevice, StageTexturesComeFromTheImageOrTheCustomTexture) {
+    HookScope hooks;
+    graphicsHooks.findCustomTexture = [](CworkObject*, char const* name) {
+        return std::string(name) == "skin" ? customImage : nullptr;
+    };
+    CrecordingDevice d;
+    d.setDisplayIndex(0);
+    CdataArray array;
+    CtextureImage custom;
+    custom.array = &array;
+    customImage = &custom;
+    auto* image = new CtextureImage;
+    image->array = &array;
+    CtextureStage withImage, plain, named, unknown;
+    setTexImage(&withImage.tex, image);
+    named.customTex = 1;
+    named.customTexName = "skin";
+    unknown.customTex = 1;
+    unknown.customTexName = "fur";
+    EXPECT_EQ(d.fetchTexture(&withImage, nullptr), 11u);
+    EXPECT_EQ(d.fetchTexture(&plain, nullptr), 0u);
+    EXPECT_EQ(d.fetchTexture(&named, nullptr), 12u);
+    EXPECT_EQ(d.fetchTexture(&unknown, nullptr), 0u);
+    EXPECT_EQ(d.fetchTexture(static_cast<CtextureStage*>(nullptr), nullptr), 0u);
+    d.setTextureHandle(image, 0);
+    d.setTextureHandle(&custom, 0);
+    d.textures.clear();
+    image->array = nullptr;
+    custom.array = nullptr;
+    setTexImage(&withImage.tex, nullptr);
+}
+
+// A node that counts its own release from the resource graph.
+struct CcountedNode : ClinkedResourceNode {
+    explicit CcountedNode(int* released) : released(released) {}
+    ~CcountedNode() override { (*released)++; }
+    int* released;
+};
+
+struct CrecordingShader : Cshader {
+    explicit CrecordingShader(int* frees) : frees(frees) {}
+    void freeShader() override { (*frees)++; }
+    int* frees;
+};
+
+TEST(GraphicsDevice, FreeingResourcesTwiceIsHarmless) {
+    TraceCapture trace(3);
+    int released = 0, shaderFrees = 0;
+    CrecordingDevice d;
+    d.setDisplayIndex(1);
+    CtextureImage withHandle, withoutHandle;
+    CdataArray array;
+    withHandle.array = &array;
+    d.fetchTexture(&withHandle);
+    d.registerTexture(&withoutHandle);
+    // Two buffers, one of them also held by another owner, and a shader.
+    CgraphicsAPI other;
+    auto* alone = new CcountedNode(&released);
+    auto* shared = new CcountedNode(&released);
+    alone->linkTo(&d);
+    shared->linkTo(&d);
+    shared->linkTo(&other);
+    shared->linkTo(&other);
+    auto* shader = new CrecordingShader(&shaderFrees);
+    shader->linkTo(&d);
+    d.shaders.push_back(shader);
+
+    d.freeAPIgraphicsResources();
+    EXPECT_EQ(d.numLinks(), 0);
+    EXPECT_TRUE(d.textures.empty());
+    EXPECT_EQ(d.freed, (std::vector<uint32_t>{11}));
+    EXPECT_EQ(slotName(withHandle, 1), 0u);
+    EXPECT_TRUE(d.shaders.empty());
+    EXPECT_EQ(shaderFrees, 1);
+    EXPECT_EQ(released, 1); // the shared node keeps its other owner
+    EXPECT_EQ(d.resets, 1);
+    EXPECT_EQ(d.InvalidateDeviceObjects(), 0);
+    EXPECT_EQ(d.resets, 2);
+    EXPECT_EQ(released, 1);
+    EXPECT_EQ(shaderFrees, 1);
+
+    // Without a context nothing is touched.
+    d.hasContext = false;
+    d.registerTexture(&withHandle);
+    d.freeAPIgraphicsResources();
+    EXPECT_EQ(d.textures.size(), 1u);
+    EXPECT_NE(trace.text().find("context no longer exists"), std::string::npos);
+    d.textures.clear();
+    withHandle.array = nullptr;
+    delete shared;
+}
+
+TEST(GraphicsDevice, StatisticsWithoutFramesDoNotDivideByZero) {
+    TraceCapture trace(2);
+    {
+        CgraphicsAPI d;
+        d.lockBytesSentToVideoCard = 640;
+        d.totalMaterialChanges = 3;
+    }
+    std::string t = trace.text();
+    EXPECT_NE(t.find("framesRendered=0"), std::string::npos);
+    EXPECT_NE(t.find("avg lockBytesSentToVideoCard=0\n"), std::string::npos);
+    EXPECT_NE(t.find("Avg material changes per frame=0\n"), std::string::npos);
+    {
+        CgraphicsAPI d;
+        d.framesRendered = 4;
+        d.lockBytesSentToVideoCard = 640;
+    }
+    EXPECT_NE(trace.text().find("avg lockBytesSentToVideoCard=160\n"), std::string::npos);
+}
+
+} // namespace

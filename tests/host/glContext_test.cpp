@@ -1,0 +1,139 @@
+// The GL context layer: offscreen contexts under EGL surfaceless, switching between two of
+// them, refusal of impossible requests, and a window context without an X server.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "host/glContext.h"
+#include "host/glHeaders.h"
+#include "pictureFiles.h"
+
+namespace {
+
+#define REQUIRE_OFFSCREEN()                                                                                  \
+    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
+
+// Clears the whole framebuffer of the current context to one colour.
+void clearTo(float r, float g, float b) {
+    glClearColor(r, g, b, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+// The pixels of the whole framebuffer; written as a PNG under the test's name when a check
+// on them fails.
+std::vector<uint8_t> readAll(CglContext& c) {
+    std::vector<uint8_t> px(static_cast<size_t>(c.width() * c.height() * 4));
+    EXPECT_EQ(c.readPixels(0, 0, c.width(), c.height(), px.data()), 0);
+    return px;
+}
+
+void dumpPng(CglContext& c, std::vector<uint8_t> const& px, char const* name) {
+    PngPicture pic{};
+    pic.width = c.width();
+    pic.height = c.height();
+    pic.colorType = 6; // RGBA
+    for (int y = c.height() - 1; y >= 0; y--)
+        pic.rows.insert(pic.rows.end(), px.begin() + y * c.width() * 4, px.begin() + (y + 1) * c.width() * 4);
+    writeBytes(std::string(name) + ".png", encodePng(pic));
+}
+
+TEST(GlContext, OffscreenClearReadsBackExactly) {
+    REQUIRE_OFFSCREEN();
+    std::unique_ptr<CglContext> c(createOffscreenContext(7, 5));
+    ASSERT_TRUE(c) << lastContextError();
+    EXPECT_TRUE(c->isCurrent());
+    EXPECT_EQ(c->width(), 7);
+    EXPECT_EQ(c->height(), 5);
+    EXPECT_EQ(c->backingScale(), 1.0f);
+    clearTo(1.0f, 0.0f, 1.0f);
+    auto px = readAll(*c);
+    for (size_t i = 0; i < px.size(); i += 4) {
+        ASSERT_EQ(px[i], 255);
+        ASSERT_EQ(px[i + 1], 0);
+        ASSERT_EQ(px[i + 2], 255);
+    }
+    if (HasFailure()) dumpPng(*c, px, "GlContext_OffscreenClear");
+}
+
+TEST(GlContext, TwoContextsKeepTheirOwnPixels) {
+    REQUIRE_OFFSCREEN();
+    std::unique_ptr<CglContext> a(createOffscreenContext(3, 3));
+    std::unique_ptr<CglContext> b(createOffscreenContext(5, 2));
+    ASSERT_TRUE(a && b);
+    EXPECT_TRUE(b->isCurrent());
+    EXPECT_FALSE(a->isCurrent());
+    clearTo(0, 1, 0);
+    ASSERT_EQ(a->makeCurrent(), 0);
+    EXPECT_TRUE(a->isCurrent());
+    EXPECT_FALSE(b->isCurrent());
+    clearTo(0, 0, 1);
+    // readPixels makes its own context current.
+    auto pa = readAll(*a);
+    auto pb = readAll(*b);
+    EXPECT_TRUE(b->isCurrent());
+    EXPECT_EQ(pa[1], 0);
+    EXPECT_EQ(pa[2], 255);
+    EXPECT_EQ(pb[1], 255);
+    EXPECT_EQ(pb[2], 0);
+    // Destroying the current context leaves the other usable.
+    b.reset();
+    ASSERT_EQ(a->makeCurrent(), 0);
+    EXPECT_EQ(readAll(*a)[2], 255);
+}
+
+TEST(GlContext, RefusesImpossibleRequests) {
+    REQUIRE_OFFSCREEN();
+    struct Size {
+        int w, h;
+    };
+    for (Size s : {Size{0, 4}, Size{4, 0}, Size{-3, 2}}) {
+        EXPECT_EQ(createOffscreenContext(s.w, s.h), nullptr) << s.w << "x" << s.h;
+        EXPECT_FALSE(lastContextError().empty());
+    }
+    std::unique_ptr<CglContext> c(createOffscreenContext(4, 4));
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(lastContextError().empty());
+    uint8_t buf[4 * 4 * 4];
+    struct Block {
+        int x, y, w, h;
+    };
+    for (Block b : {Block{0, 0, 5, 1}, Block{-1, 0, 1, 1}, Block{3, 3, 2, 1}, Block{0, 0, 0, 1}})
+        EXPECT_EQ(c->readPixels(b.x, b.y, b.w, b.h, buf), 1) << b.x << "," << b.y << " " << b.w << "x" << b.h;
+    EXPECT_EQ(c->readPixels(0, 0, 1, 1, nullptr), 1);
+}
+
+TEST(GlContext, WindowContextWithoutXServerFailsCleanly) {
+    EXPECT_EQ(createWindowContext(":987", 64, 64, "test"), nullptr);
+    EXPECT_EQ(lastContextError(), "cannot open X display");
+    EXPECT_EQ(createWindowContext(nullptr, 0, 64, "test"), nullptr);
+    EXPECT_FALSE(lastContextError().empty());
+}
+
+} // namespace
+
+namespace {
+
+// Runs only where an X server is reachable ($DISPLAY), e.g. under xvfb-run.
+TEST(GlContext, WindowContextDrawsAndSwitchesWithOffscreen) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display ($DISPLAY unset)";
+    std::unique_ptr<CglContext> w(createWindowContext(nullptr, 32, 24, "velmora test"));
+    ASSERT_TRUE(w) << lastContextError();
+    EXPECT_TRUE(w->isCurrent());
+    EXPECT_NE(glGetString(GL_EXTENSIONS), nullptr); // a compatibility context
+    clearTo(0, 0, 1);
+    auto px = readAll(*w);
+    EXPECT_EQ(px[2], 255);
+    EXPECT_EQ(px[0], 0);
+    w->swap();
+    REQUIRE_OFFSCREEN();
+    std::unique_ptr<CglContext> o(createOffscreenContext(4, 4));
+    ASSERT_TRUE(o) << lastContextError();
+    EXPECT_FALSE(w->isCurrent());
+    ASSERT_EQ(w->makeCurrent(), 0);
+    EXPECT_TRUE(w->isCurrent());
+    EXPECT_FALSE(o->isCurrent());
+}
+
+} // namespace

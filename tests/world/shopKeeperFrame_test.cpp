@@ -1,0 +1,287 @@
+#include "shopTestSupport.h"
+
+#include "support/cerr.h"
+#include "variables/configDialogVars.h"
+#include "world/initGlobals.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+
+using Frame = ShopFixture;
+
+TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
+    // 64 Hz keeps every step exact in binary: the accumulator reaches exactly 1.0.
+    struct Case {
+        int displays;
+        float rate;
+        int ticks;
+        double time;
+        int seconds;
+        int secondInc;
+    } cases[] = {{1, 64, 64, 1.0, 0, 0},         {1, 64, 65, 65.0 / 64, 1, 1},
+                 {2, 64, 64, 1.0, 0, 0},         {2, 64, 65, 130.0 / 128, 1, 0},
+                 {1, 32, 100, 100.0 / 32, 3, 0}, {2, 32, 33, 66.0 / 64, 1, 0}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.displays << " displays, " << c.ticks << " ticks at " << c.rate);
+        startShop();
+        addDevices(c.displays, c.rate);
+        stepFrames(c.ticks);
+        EXPECT_DOUBLE_EQ(globalTime, c.time);
+        EXPECT_EQ(shop->globalSeconds, c.seconds);
+        EXPECT_EQ(masterFrame, c.ticks * c.displays);
+        EXPECT_EQ(masterOddFrame, masterFrame % 2);
+        EXPECT_EQ(globalSecondInc, c.secondInc);
+        EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / (c.rate * c.displays));
+        EXPECT_EQ(devices[0]->presents, c.ticks);
+        stopShop();
+    }
+}
+
+TEST_F(Frame, TheSecondIsCountedInTheStepThatCrossesIt) {
+    startShop();
+    addDevices(2, 64);
+    stepFrames(64);
+    EXPECT_EQ(globalSecondInc, 0);
+    shop->timerMoveFrame(display[0]);
+    EXPECT_EQ(globalSecondInc, 1);
+    EXPECT_EQ(shop->globalSeconds, 1);
+    EXPECT_EQ(shop->secsSinceSeqRot, 1);
+    shop->timerMoveFrame(display[1]);
+    EXPECT_EQ(globalSecondInc, 0);
+}
+
+TEST_F(Frame, SettingsAreSavedTenSecondsAfterStartOnly) {
+    startShop();
+    addDevices(1, 32);
+    std::filesystem::remove(data.file("settings.txt"));
+    stepFrames(10 * 32);
+    EXPECT_FALSE(pathExists(data.file("settings.txt")));
+    stepFrames(1);
+    EXPECT_EQ(shop->globalSeconds, 10);
+    EXPECT_TRUE(pathExists(data.file("settings.txt")));
+    std::filesystem::remove(data.file("settings.txt"));
+    stepFrames(10 * 32);
+    EXPECT_EQ(shop->globalSeconds, 20);
+    EXPECT_FALSE(pathExists(data.file("settings.txt")));
+}
+
+TEST_F(Frame, NextFrameCommandRunsOnce) {
+    startShop();
+    addDevices(1, 60);
+    shop->nextFrameCommand = ":set tempInt 5";
+    stepFrames(1);
+    EXPECT_EQ(shop->tempInt, 5);
+    EXPECT_TRUE(shop->nextFrameCommand.empty());
+    shop->tempInt = 0;
+    stepFrames(2);
+    EXPECT_EQ(shop->tempInt, 0);
+}
+
+TEST_F(Frame, QuitSecondsCountDown) {
+    struct Case {
+        short left;
+        int seconds; // whole seconds stepped
+        bool exits;
+    } cases[] = {{-1, 5, false}, {1, 1, true}, {3, 2, false}, {3, 3, true}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.left);
+        startShop();
+        addDevices(1, 32);
+        shop->quitSecondsLeft = c.left;
+        stepFrames(c.seconds * 32 + 1);
+        EXPECT_EQ(exitSaver != 0, c.exits);
+        if (!c.exits) EXPECT_EQ(shop->quitSecondsLeft, c.left == -1 ? -1 : c.left - c.seconds);
+        exitSaver = 0;
+        stopShop();
+        resetExitState();
+    }
+}
+
+TEST_F(Frame, StepsThatDoNotRun) {
+    struct Case {
+        char const* what;
+        uint8_t timerDriven;
+        int8_t runState;
+        bool device;
+        int16_t exiting;
+    } cases[] = {{"not timer driven", 0, 1, true, 0},
+                 {"not yet running", 1, 0, true, 0},
+                 {"shutting down", 1, 2, true, 0},
+                 {"no device", 1, 1, false, 0},
+                 {"exiting", 1, 1, true, 1}};
+    startShop();
+    addDevices(1, 60);
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        shop->timerDriven = c.timerDriven;
+        startRunOrQuit = c.runState;
+        exitSaver = c.exiting;
+        int frame = masterFrame;
+        EXPECT_EQ(shop->timerMoveFrame(c.device ? display[0] : nullptr), 1);
+        EXPECT_EQ(masterFrame, frame);
+        EXPECT_EQ(devices[0]->presents, 0);
+    }
+    shop->timerDriven = 1;
+    startRunOrQuit = 1;
+    exitSaver = 0;
+}
+
+TEST_F(Frame, RenderUnitProblemAndNoPresent) {
+    startShop();
+    addDevices(1, 60);
+    devices[0]->problem = 2;
+    EXPECT_EQ(shop->timerMoveFrame(display[0]), 1);
+    EXPECT_EQ(devices[0]->presents, 0);
+    EXPECT_TRUE(services.renders.empty());
+    EXPECT_EQ(devices[0]->switches, std::vector<int>{17});
+    devices[0]->problem = 0;
+    shop->noPresent = 1;
+    shop->timerMoveFrame(display[0]);
+    EXPECT_EQ(devices[0]->presents, 0);
+    EXPECT_EQ(services.renders, std::vector<float>{100.0f});
+    EXPECT_EQ(shop->frameStepDone, 1);
+}
+
+TEST_F(Frame, ThePanelIsOptionalAndItsFailureStopsTheStep) {
+    services.makePanel = true;
+    startShop();
+    addDevices(1, 60);
+    ASSERT_NE(shop->controlPanel, nullptr);
+    EXPECT_EQ(services.panel->thingFlags & 1u, 1u);
+    stepFrames(1);
+    EXPECT_EQ(devices[0]->presents, 1);
+    services.panel->updateResult = 1;
+    EXPECT_EQ(shop->timerMoveFrame(display[0]), 0);
+    EXPECT_EQ(devices[0]->presents, 1);
+}
+
+TEST_F(Frame, APanelThatCannotStartFailsTheOpening) {
+    services.makePanel = true;
+    services.panelInitResult = 1;
+    ASSERT_EQ(initGlobals(), 0);
+    shop = std::make_unique<CshopKeeper>(&services);
+    shop->startup(0);
+    EXPECT_EQ(shop->loadup(), 0);
+    EXPECT_FALSE(shop->shopIsOpen);
+    EXPECT_EQ(shop->controlPanel, nullptr);
+}
+
+TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
+    services.makeAudio = true;
+    startShop();
+    addDevices(1, 32);
+    ASSERT_NE(services.audio, nullptr);
+    stepFrames(5 * 32);
+    CrecordingAudio& audio = *services.audio;
+    EXPECT_EQ(audio.staggers, 5 * 32);
+    ASSERT_FALSE(audio.fades.empty());
+    EXPECT_FLOAT_EQ(audio.fades.front(), 1.0f / 96);
+    EXPECT_FLOAT_EQ(audio.fades.back(), 1.0f);
+    for (size_t i = 1; i < audio.fades.size(); i++)
+        EXPECT_GT(audio.fades[i], audio.fades[i - 1]);
+}
+
+TEST_F(Frame, AutomaticRotationAfterTenQuietSeconds) {
+    startShop();
+    addDevices(1, 32);
+    shop->secondsUntilSequenceRotate = 3;
+    stepFrames(10 * 32);
+    EXPECT_EQ(std::count(services.calls.begin(), services.calls.end(), "nextSequence 1 3"), 0);
+    stepFrames(32);
+    EXPECT_EQ(std::count(services.calls.begin(), services.calls.end(), "nextSequence 1 3"), 1);
+    shop->nextSequenceIndex = 2; // a transition is pending: no second one
+    stepFrames(32);
+    EXPECT_EQ(std::count(services.calls.begin(), services.calls.end(), "nextSequence 1 3"), 1);
+}
+
+TEST_F(Frame, RotationScriptRunsOnceAtItsSecond) {
+    startShop();
+    addDevices(1, 32);
+    shop->seqRotScript = ":set tempInt 1";
+    shop->seqRotScriptSeconds = 5;
+    stepFrames(4 * 32 + 1);
+    EXPECT_EQ(shop->tempInt, 0);
+    stepFrames(32);
+    EXPECT_EQ(shop->tempInt, 1);
+    EXPECT_EQ(shop->seqRotScriptSeconds, -1);
+    shop->tempInt = 0;
+    stepFrames(10 * 32);
+    EXPECT_EQ(shop->tempInt, 0);
+}
+
+TEST_F(Frame, TenthRefreshOnly) {
+    startShop();
+    addDevices(1, 60);
+    shop->energyConserveOn = 1;
+    stepFrames(9);
+    EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
+    stepFrames(1);
+    EXPECT_FLOAT_EQ(shop->refreshRateFactor, 2.0f);
+    shop->refreshRateFactor = 1.0f;
+    stepFrames(1);
+    EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
+}
+
+TEST_F(Frame, FrameTenScriptRunsOutsidePreview) {
+    struct Case {
+        int preview;
+        int tempInt;
+    } cases[] = {{0, 7}, {1, 0}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.preview);
+        startShop(c.preview);
+        addDevices(1, 60);
+        frame10Script = ":set tempInt 7";
+        stepFrames(10);
+        EXPECT_EQ(shop->tempInt, c.tempInt);
+        EXPECT_EQ(frame10Script.empty(), c.preview == 0);
+        stopShop();
+    }
+}
+
+TEST_F(Frame, AltEntriesRenderOnlyActiveDevices) {
+    startShop();
+    addDevices(1, 60);
+    EXPECT_EQ(shop->updateAndRenderTanks(nullptr, 1), 1);
+    EXPECT_EQ(shop->updateAndRenderTanks(display[0], 0), 0);
+    EXPECT_EQ(shop->updateAndRenderTanks(display[0], 1), 0);
+    devices[0]->isActive = 0;
+    EXPECT_EQ(shop->updateAndRenderTanks(display[0], 1), 1);
+    EXPECT_EQ(services.renders, (std::vector<float>{1.0f, 100.0f}));
+    exitSaver = 1;
+    EXPECT_EQ(shop->run(), 1); // the timer loop ends at once when exiting
+    exitSaver = 0;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Frame, SoundThatCannotStartIsDroppedAndTheStepRunsWithout) {
+    services.makeAudio = true;
+    services.audioStartResult = 1;
+    startShop();
+    EXPECT_EQ(shop->audioManager, nullptr);
+    EXPECT_TRUE(shop->shopIsOpen);
+    addDevices(1, 60);
+    stepFrames(3);
+    EXPECT_EQ(masterFrame, 3);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
+    startShop();
+    addDevices(1, 0);
+    stepFrames(1);
+    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
+    numDisplays = 0; // a device not (yet) in the table still steps as one display
+    shop->timerMoveFrame(devices[0].get());
+    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
+    EXPECT_DOUBLE_EQ(globalTime, 2.0 * (1.0f / 60));
+    numDisplays = 1;
+}
+
+} // namespace

@@ -1,0 +1,266 @@
+#include "shopTestSupport.h"
+
+#include <set>
+#include <sstream>
+
+#include "support/cerr.h"
+#include "variables/configDialogVars.h"
+#include "world/initGlobals.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+
+using ShutDown = ShopFixture;
+
+// The names of the ":set" lines of a settings text.
+std::set<std::string> setNames(std::string const& text) {
+    std::set<std::string> names;
+    std::istringstream in(text);
+    std::string word, name;
+    while (in >> word)
+        if (word == ":set" && in >> name) names.insert(name);
+    return names;
+}
+
+TEST_F(ShutDown, WritesExactlyTheSavedVariablesAndTheRegistryAndANewStartReadsThem) {
+    services.makeAudio = true;
+    startShop();
+    shop->crabMood = 6.5f;
+    shop->lowBubblesVersion = 3;
+    shop->hiBubblesVersion = 2;
+    shop->trickleVolume = 0.75f;
+    shop->tempInt = 44; // not saved
+    maxFishPerTank = 77;
+    stopShop();
+    std::set<std::string> expected = {"displayedSequence", "seqRotType",
+                                      "seqTransType",      "newGui",
+                                      "overstuff",         "scriptSavedWithVersion",
+                                      "crabMood",          "autoFeedSeconds",
+                                      "pooMode",           "exitStrategy",
+                                      "exitOnMouse",       "masterVolume",
+                                      "trickleVolume",     "lowBubbleVolume",
+                                      "hiBubbleVolume",    "lowBubblesVersion",
+                                      "hiBubblesVersion",  "defFeedMode",
+                                      "settingsTimeStamp", "trickleSample"};
+    EXPECT_EQ(setNames(settingsText()), expected);
+    EXPECT_NE(settingsText().find(":mkdir latentTanks"), std::string::npos);
+    EXPECT_EQ(settingsText().find("loadedTanks"), std::string::npos);
+    EXPECT_NE(readWholeFile(data.file("registry.txt")).find("77"), std::string::npos);
+    EXPECT_EQ(globalVariablesDir, nullptr);
+
+    maxFishPerTank = 0;
+    services.calls.clear();
+    startShop();
+    EXPECT_FLOAT_EQ(shop->crabMood, 6.5f);
+    EXPECT_FLOAT_EQ(shop->trickleVolume, 0.75f);
+    EXPECT_EQ(shop->tempInt, 0);
+    EXPECT_EQ(maxFishPerTank, 77);
+    // The sound manager is handed the saved bubble modes, which survive its answer.
+    EXPECT_EQ(services.audio->low, 3);
+    EXPECT_EQ(services.audio->hi, 2);
+    EXPECT_EQ(shop->lowBubblesVersion, 3);
+    EXPECT_EQ(shop->hiBubblesVersion, 2);
+    EXPECT_EQ(services.calls,
+              (std::vector<std::string>{"fillSequenceHolder", "displaySequence 0", "setGUItoAPI none",
+                                        "trickle  2 trickle2.chan", "trickle  1 trickle1.chan",
+                                        "setTrickle 0", "generate"}));
+    EXPECT_EQ(services.audio->volumes, (std::vector<float>{0.75f, 0.2f, 0.2f, 0.5f}));
+    EXPECT_EQ(services.audio->trickleName, &shop->trickleSample);
+}
+
+TEST_F(ShutDown, RunMinutesAndSettingsUnlessTheRunEndsOnAnError) {
+    struct Case {
+        int16_t errored;
+        int seconds;
+        int minutesAdded;
+        bool saved;
+    } cases[] = {{0, 59, 0, true}, {0, 125, 2, true}, {1, 125, 0, false}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.errored << " " << c.seconds);
+        startShop();
+        std::filesystem::remove(data.file("settings.txt"));
+        int minutes = lifetimeRunMinutes;
+        shop->globalSeconds = c.seconds;
+        erroredExit = c.errored;
+        shop->shutDown();
+        EXPECT_EQ(lifetimeRunMinutes - minutes, c.minutesAdded);
+        EXPECT_EQ(pathExists(data.file("settings.txt")), c.saved);
+        EXPECT_EQ(startRunOrQuit, 2);
+        shop.reset();
+        EXPECT_EQ(startRunOrQuit, int8_t(255));
+        EXPECT_EQ(shopKeeper, nullptr);
+        freeGlobals();
+        resetExitState();
+    }
+}
+
+TEST_F(ShutDown, SavingIsRefused) {
+    struct Case {
+        char const* what;
+        uint8_t anim, dontSave, changed, saveChanges;
+        bool saved;
+    } cases[] = {{"plain", 1, 0, 0, 1, true},
+                 {"animation off", 0, 0, 0, 1, false},
+                 {"forced defaults", 1, 1, 0, 1, false},
+                 {"changed tanks not to be saved", 1, 0, 1, 0, false},
+                 {"changed tanks saved", 1, 0, 1, 1, true}};
+    startShop();
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(data.file("settings.txt"));
+        enableAnim = c.anim;
+        shop->dontSaveUnderAnyCircumstances = c.dontSave;
+        wasChanged = c.changed;
+        shop->saveChanges = c.saveChanges;
+        shop->settingsSaveRequested = 1;
+        EXPECT_EQ(shop->saveShopSettings(), 0);
+        EXPECT_EQ(pathExists(data.file("settings.txt")), c.saved);
+        EXPECT_EQ(shop->settingsSaveRequested, c.saved ? 1 : 0);
+    }
+    enableAnim = 1;
+    wasChanged = 0;
+    shop->dontSaveUnderAnyCircumstances = 0;
+}
+
+TEST_F(ShutDown, SpecialSequenceIsSavedAsZeroAndKept) {
+    startShop();
+    shop->displayedSequence = -3;
+    shop->saveShopSettings();
+    EXPECT_NE(settingsText().find(":set displayedSequence 0\n"), std::string::npos);
+    EXPECT_EQ(shop->displayedSequence, -3);
+    EXPECT_NE(settingsText().find(":set scriptSavedWithVersion 1.296"), std::string::npos);
+    std::string text = settingsText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '"') % 2, 0); // every quoted value on one line
+    EXPECT_EQ(text.find("\n\""), std::string::npos);
+}
+
+TEST_F(ShutDown, CustomVariablesOnlyWhenTheyExist) {
+    startShop();
+    shop->saveShopSettings();
+    EXPECT_FALSE(pathExists(data.file("customVars.txt")));
+    Cvariable* custom = shop->addDirectory("customVars");
+    custom->addVariableX("wanted", CLASS_INT)->setInt(12);
+    shop->saveShopSettings();
+    EXPECT_NE(readWholeFile(data.file("customVars.txt")).find("wanted"), std::string::npos);
+}
+
+TEST_F(ShutDown, CorruptSettingsRevertToDefaults) {
+    startShop();
+    revertToDefaults = 1;
+    shop->shutDown();
+    EXPECT_FALSE(pathExists(data.file("settings.txt")));
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitMsg, "Sorry, your settings file has become corrupt.  We will revert to defaults.");
+    EXPECT_EQ(doNotSendReport, 1);
+    shop.reset();
+    freeGlobals();
+    revertToDefaults = 0;
+    doNotSendReport = 0;
+}
+
+TEST_F(ShutDown, ClosingTwiceAndDestroyingAnOpenShop) {
+    startShop();
+    addDevices(2, 60);
+    shop->clearShopkeeper();
+    EXPECT_EQ(numDisplays, 0);
+    EXPECT_EQ(display[0], nullptr);
+    EXPECT_EQ(shop->firstChild, nullptr);
+    EXPECT_EQ(globalVariablesDir->parent, nullptr);
+    shop->clearShopkeeper(); // "tried to close shop again"
+    shop.reset();
+    freeGlobals();
+
+    startShop();
+    shop.reset(); // the destructor closes the open shop
+    EXPECT_EQ(shopKeeper, nullptr);
+    EXPECT_NE(globalVariablesDir, nullptr);
+    EXPECT_EQ(globalVariablesDir->parent, nullptr);
+    freeGlobals();
+}
+
+TEST(ActivityMap, UpdateHoursAcrossTheWeek) {
+    struct Case {
+        char const* what;
+        int start, end;
+        std::vector<int> raised;
+        int lowered;
+    } cases[] = {{"next week", 165, 2, {166, 167, 0, 1}, 2},
+                 {"same hour", 40, 40, {}, 40},
+                 {"next hour", 40, 41, {}, 41},
+                 {"later the same day", 10, 14, {11, 12, 13}, 14}};
+    CfakeHostServices host;
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        activeTimes = std::string(168, '5').c_str();
+        char* digits = activeTimes;
+        digits[c.raised.empty() ? 0 : c.raised[0]] = '9'; // never above '9'
+        host.clock = clockAtHour(168 * 3 + c.end);
+        CshopKeeper shop;
+        shop.startHourOfWeek = c.start;
+        shop.updateHours();
+        for (int h = 0; h < 168; h++) {
+            char expected = '5';
+            if (std::find(c.raised.begin(), c.raised.end(), h) != c.raised.end())
+                expected = h == c.raised[0] ? '9' : '6';
+            if (h == c.lowered) expected = '2';
+            if (c.raised.empty() && h == 0) expected = '9';
+            EXPECT_EQ(activeTimes.c_str()[h], expected) << "hour " << h;
+        }
+    }
+    activeTimes = "";
+}
+
+TEST(ActivityMap, DigitsStayWithinZeroAndNine) {
+    Cstring map = std::string(168, '1').c_str();
+    shiftActivityDigit(map, 5, 3);
+    shiftActivityDigit(map, 6, -12);
+    shiftActivityDigit(map, -1, 1); // hour 167
+    shiftActivityDigit(map, 168 + 7, -2);
+    EXPECT_EQ(map.c_str()[5], '0');
+    EXPECT_EQ(map.c_str()[6], '9');
+    EXPECT_EQ(map.c_str()[167], '0');
+    EXPECT_EQ(map.c_str()[7], '3');
+    Cstring shortMap = "111";
+    shiftActivityDigit(shortMap, 1, 3); // not a week: untouched
+    EXPECT_EQ(shortMap, "111");
+}
+
+TEST(ActivityMap, HourOfWeekFromADateText) {
+    struct Case {
+        char const* text;
+        int hour;
+    } cases[] = {{"Sun Jan  8 17:03:00 2006\n", 161},
+                 {"Mon Jan  9 05:00:00 2006\n", 5},
+                 {"Tue Jan 10 00:59:59 2006\n", 24},
+                 {"Sat Jan 14 23:00:00 2006\n", 143},
+                 {"Xyz Jan 14 02:00:00 2006\n", 2},
+                 {"Fr", 96},
+                 {"", 0},
+                 {"Thu Jan 12 ab:00:00", 72},
+                 {"Wed Jan 11 99999999999999999999:00", 71},
+                 {"Wed Jan 11 -5:00:00", 48}};
+    for (auto const& c : cases)
+        EXPECT_EQ(getHour(c.text), c.hour) << c.text;
+    EXPECT_EQ(getHour(nullptr), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ShutDown, LoadedTanksComeBackAsLatentTankScripts) {
+    startShop();
+    CdirectoryVar* tank = shop->loadedTanks->addDirectory("tank3");
+    tank->setSave(1);
+    Cvariable* kind = tank->addVariableX("tankType", CLASS_STRING);
+    kind->setSave(1);
+    kind->setString("reef");
+    stopShop();
+    startShop();
+    EXPECT_EQ(shop->loadedTanks->firstChild, nullptr);
+    Cvariable* latent = shop->latentTanks->findVariable("tank3/tankType");
+    ASSERT_NE(latent, nullptr);
+    EXPECT_STREQ(latent->getString(), "reef");
+}
+
+} // namespace
