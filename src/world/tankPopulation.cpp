@@ -106,9 +106,12 @@ Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder) {
         allowed = 0;
     }
     if (allowed && species) {
-        Cstring initPath = Cstring("/speciesScripts/") + species->getDiskPath().c_str() + "/init";
-        Cvariable* base = shop ? static_cast<Cvariable*>(shop) : speciesTreeBase;
-        Cvariable* init = base ? base->findVariable(initPath.c_str() + 1) : nullptr;
+        std::string folder(species->getDiskPath().c_str());
+        while (!folder.empty() && folder.back() == '/')
+            folder.pop_back();
+        Cstring initPath = Cstring("speciesScripts/") + folder.c_str() + "/init";
+        Cvariable* base = speciesTreeBase ? speciesTreeBase : static_cast<Cvariable*>(shop);
+        Cvariable* init = base ? base->findVariable(initPath.c_str()) : nullptr;
         if (auto* script = dynamic_cast<CscriptVar*>(init)) {
             VTRACE(3, "FOUND SPECIES SCRIPT: " << initPath);
             script->diskPath = species->getDiskPath();
