@@ -270,24 +270,6 @@ void Cspecies::unrequestSpecies() {
     instances = static_cast<short>(instances - 1);
 }
 
-int Cspecies::skeletonJointCount() {
-    CgeoNew* geo = skeletonGeo();
-    return geo ? geo->numPoints : 0;
-}
-
-bool Cspecies::skeletonRestPosition(int joint, Cvector& out) {
-    CgeoNew* geo = skeletonGeo();
-    if (geo == nullptr || joint < 0 || joint >= geo->numPoints || geo->pointData() == nullptr) return false;
-    float const* record = geo->pointRecord(joint) + geo->posOffset;
-    out = Cvector(record[0], record[1], record[2]);
-    return true;
-}
-
-bool Cspecies::skeletonInterleaved() {
-    CgeoNew* geo = skeletonGeo();
-    return geo && geo->interleaved;
-}
-
 Cvariable* speciesTreeBase = nullptr;
 
 Cspecies* requestSpecies2(char const* speciesName, char const* folder) {

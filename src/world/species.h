@@ -50,9 +50,8 @@ class Cspecies : public CspeciesServices, public CclothControllerSource {
 
     // ---- what the members use
     void unrequestSpecies() override;
-    int skeletonJointCount() override;
-    bool skeletonRestPosition(int joint, Cvector& out) override;
-    bool skeletonInterleaved() override;
+    CtexturedGeo* modelGeometry() override { return model(); }
+    CgeoNew* skeletonModel() override { return skeletonGeo(); }
 
     // The members' model and the skeleton model, or null.
     CtexturedGeo* model();

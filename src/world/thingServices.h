@@ -7,9 +7,11 @@
 
 #include <cstdint>
 
-#include "support/vector.h"
 #include "variables/safeRelationship.h"
 
+class CgeoNew;
+class Cmatrix_4;
+class CtexturedGeo;
 class Cthing;
 
 // A script value as a float: values beyond the float range become its largest value of
@@ -33,6 +35,8 @@ class CtankServices : public CsafeRelationship {
     virtual void updateFocusThing() = 0;
     // Recomputes the tank's aspect values after its width changed.
     virtual void recalcTankAspect() = 0;
+    // The camera matrix that camera-bound joints hang from; null without a camera.
+    virtual Cmatrix_4* cameraMatrix() { return nullptr; }
 
     // The value of the tank variable of that name, or fallback when it has none.
     float tankValue(char const* varName, float fallback);
@@ -41,20 +45,18 @@ class CtankServices : public CsafeRelationship {
 
     Cthing* requestedFocusThing = nullptr;
     Cthing* focusThing = nullptr;
-    // How far models with a scrolling texture attribute are shifted this refresh.
-    float textureShift = 0.0f;
+    // The time that scrolling textures follow.
+    double textureTime = 0.0;
 };
 
 class CspeciesServices : public CdirectoryVar {
   public:
     // One member of the species is gone.
     virtual void unrequestSpecies() = 0;
-    // Joints of the species' skeleton; 0 without a skeleton.
-    virtual int skeletonJointCount() = 0;
-    // Rest position of a joint; false when the joint does not exist.
-    virtual bool skeletonRestPosition(int joint, Cvector& out) = 0;
-    // Whether the skeleton model's point records are interleaved.
-    virtual bool skeletonInterleaved() = 0;
+    // The model its members show ("geo_hi"); null when it has none.
+    virtual CtexturedGeo* modelGeometry() = 0;
+    // The skeleton model, one point per joint; null when it has no skeleton.
+    virtual CgeoNew* skeletonModel() = 0;
 };
 
 // Set when the last custom texture script failed; cleared when one runs cleanly.
