@@ -107,6 +107,9 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     // Rewrites one component of an attribute in both buffers as the model's value
     // * (high - low) + low.
     virtual void mathOnAttribFromOriginalValues(char const* name, int component, float low, float high);
+    // x, y, z of a point in work buffer `buffer` (0 or 1), in either layout, writable;
+    // null outside the buffer.
+    float* pointPosition(int buffer, int point);
 
     CworkObjectOwner* thing = nullptr;
     CtexturedGeo* model = nullptr;

@@ -38,6 +38,8 @@ CworkObject* Cthing::getFinalGeometry() {
     if (workObject == nullptr || framesUpdated < 1) return nullptr;
     if (needsGeometry) {
         workObject->calcGeometry(bufferIndex);
+        // The kind finishes its own points of the buffer just deformed.
+        postDeformProcessing(*workObject);
         if (smoothing) bufferIndex = static_cast<uint16_t>(1 - bufferIndex);
         lastFraction = 0.0f;
         needsGeometry = 0;
