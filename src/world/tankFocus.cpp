@@ -7,6 +7,7 @@
 #include "support/cerr.h"
 #include "support/fastRand.h"
 #include "world/shopKeeper.h"
+#include "world/bubbleEmitter.h"
 #include "world/tankThings.h"
 
 namespace {
@@ -88,11 +89,11 @@ int Ctank::animalHighlight(Cstring const& command, float) {
             changeFocusThing(findNextThing(kPickableAnimal, thingList->firstChild, -1, true));
         }
         if (focus && highlightMarker) {
-            thingList->addVariable(highlightMarker, 1);
             if (tankThingAccess) {
                 tankThingAccess->setToTank(highlightMarker, this);
                 tankThingAccess->setDisplayed(highlightMarker, 1);
             }
+            if (highlightMarker->parent != thingList) thingList->addVariable(highlightMarker, 1);
             shop->highlight = 1;
         } else {
             // No animal, or no marker to show on it.
@@ -125,7 +126,8 @@ int Ctank::animalHighlight(Cstring const& command, float) {
 
 void Ctank::changeBubbleOrigin(int random) {
     auto* rotate = dynamic_cast<CrotaterVar*>(getChild("bubbleRotate"));
-    if (rotate == nullptr || bubbles == nullptr) return;
+    auto* emitter = dynamic_cast<CbubbleEmitter*>(bubbles);
+    if (rotate == nullptr || emitter == nullptr) return;
     if (numBubbleOrigins == 0) {
         int arrays = 0;
         for (Cvariable* c = rotate->firstChild; c; c = c->nextSibling)
@@ -155,7 +157,8 @@ void Ctank::changeBubbleOrigin(int random) {
     if (!random) {
         randomBubbles = 0;
         if (value == 0.0f) {
-            if (tankThingAccess) tankThingAccess->setBubbleOrigin(bubbles, Cvector(0.0f, -1000.0f, 0.0f), false);
+            // Out of sight; the bubbles themselves are not moved.
+            emitter->switchEmitterOff();
             return;
         }
         if (value == 2.0f) {
@@ -163,7 +166,8 @@ void Ctank::changeBubbleOrigin(int random) {
             bubbleCountdown = 1;
         }
     }
-    if (tankThingAccess) tankThingAccess->setBubbleOrigin(bubbles, origin, true);
+    emitter->origin = origin;
+    emitter->moveAllZpos();
 }
 
 void Ctank::updateBubbles() {

@@ -92,12 +92,14 @@ Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder) {
             }
         }
     }
-    thingList->addVariable(thing, 1);
     if (tankThingAccess) {
+        // Joining the tank puts the thing into the thing list.
         tankThingAccess->setToTank(thing, this);
         tankThingAccess->setDisplayed(thing, 1);
-    } else {
-        addNodeToTankLists(thing);
+    }
+    if (thing->parent != thingList) {
+        thingList->addVariable(thing, 1);
+        if (tankThingAccess == nullptr) addNodeToTankLists(thing);
     }
     int allowed = tankThingAccess ? tankThingAccess->isAllowed(thing) : 1;
     Cspecies* species = speciesOf(thing);

@@ -44,8 +44,6 @@ class CtankThingAccess {
     virtual int addRenderGeometry(Cvariable* thing) = 0;
     // The thing as a party of proximities; null when it cannot be one.
     virtual CproximityParty* proximityParty(Cvariable* thing) = 0;
-    // Sets the bubble column's origin; with move the bubbles go there at once.
-    virtual void setBubbleOrigin(Cvariable* bubbles, Cvector const& origin, bool move) = 0;
     // The fish schools: the school of that name made under dir, and a fish joining one.
     virtual Cvariable* makeSchool(Cvariable* dir, char const* name) = 0;
     virtual void joinSchool(Cvariable* school, Cvariable* fish) = 0;

@@ -10,6 +10,7 @@
 #include "support/cerr.h"
 #include "testSupport.h"
 #include "variables/configDialogVars.h"
+#include "world/bubbleEmitter.h"
 #include "world/species.h"
 #include "world/tank.h"
 #include "world/tankThings.h"
@@ -18,7 +19,7 @@
 #include "support/helperFunctions.h"
 
 namespace {
-class CtestThing : public CsafeRelationship, public CproximityParty {
+class CtestThing : public CsafeRelationship, public CproximityParty, public CbubbleEmitter {
   public:
     CtestThing() = default;
     Cvector proximityPosition() override { return {}; }
@@ -29,7 +30,8 @@ class CtestThing : public CsafeRelationship, public CproximityParty {
     Cspecies* species = nullptr;
     Ctank* tank = nullptr;
     int messages = 0;
-    Cvector origin;
+    int bubbleMoves = 0;
+    void moveAllZpos() override { bubbleMoves++; }
 };
 
 int resetResult = 0;
@@ -60,6 +62,7 @@ class CtestAccess : public CtankThingAccess {
     void setToTank(Cvariable* t, Ctank* tank) override {
         test(t)->tank = tank;
         if (tank) {
+            tank->thingList->addVariable(t, 1);
             tank->addNodeToTankLists(t);
             if (test(t)->kind == 1) tank->addFish(t);
         } else if (test(t)->kind == 1 && t->parent) {
@@ -78,7 +81,6 @@ class CtestAccess : public CtankThingAccess {
     float thingScale(Cvariable*) override { return 1.0f; }
     int addRenderGeometry(Cvariable*) override { return 0; }
     CproximityParty* proximityParty(Cvariable* t) override { return test(t); }
-    void setBubbleOrigin(Cvariable* b, Cvector const& o, bool) override { test(b)->origin = o; }
     Cvariable* makeSchool(Cvariable* dir, char const* n) override { return dir->addDirectory(n, 1); }
     void joinSchool(Cvariable*, Cvariable*) override {}
 };
@@ -288,6 +290,7 @@ TEST_F(TankTest, HighlightWithoutMarkerFails) {
     tank->animalHighlight(Cstring("ON"), 0);
     EXPECT_EQ(shop.highlight, 1);
     EXPECT_EQ(marker->parent, tank->thingList);
+    EXPECT_EQ(startRunOrQuit, 1) << exitMsg.c_str();
     tank->animalHighlight(Cstring("OFF"), 0);
     EXPECT_EQ(shop.highlight, 0);
     EXPECT_EQ(marker->parent, nullptr);
