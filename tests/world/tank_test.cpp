@@ -4,7 +4,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../graphics/geoTestSupport.h"
+#include "data/aquaResource.h"
+#include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
+#include "graphics/texturedGeo.h"
 #include "script/proximityVar.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -160,6 +164,30 @@ TEST_F(TankTest, SpeciesPatternsTreeAndSharing) {
     }
     EXPECT_EQ(requestSpecies2("nowhere", nullptr), nullptr);
     EXPECT_EQ(erroredExit, 0);
+}
+
+TEST_F(TankTest, SpeciesModelFromAGeometryFile) {
+    // Shared models live apart from the species, which release them first.
+    CdirectoryVar models;
+    sharedResourceTree = &models;
+    installModelLoader();
+    CgeoFileContents cube = cubeContents();
+    cube.primGroups.clear(); // no materials to look for
+    CgeoNew model;
+    ASSERT_EQ(loadContents(model, cube), 0);
+    std::filesystem::create_directories("species/box");
+    ASSERT_EQ(model.saveOldFormat("species/box/box.geo"), 0);
+    writeFile("species/box/box.spec", ":set class basic_deform\n:addGeo geo_hi box.geo\n");
+    Cspecies* box = requestSpecies2("box", nullptr);
+    ASSERT_NE(box, nullptr) << exitMsg.c_str();
+    ASSERT_NE(box->model(), nullptr);
+    EXPECT_EQ(box->model()->numPoints, 8);
+    EXPECT_EQ(box->model()->species, box);
+    EXPECT_EQ(box->modelGeometry(), box->model());
+    EXPECT_EQ(box->getClothIndex("fin"), -1);
+    root.deleteChildren();
+    sharedResourceTree = nullptr;
+    modelLoader = nullptr;
 }
 
 TEST_F(TankTest, SpeciesFailuresLeaveNoSpeciesBehind) {
@@ -403,4 +431,87 @@ TEST_F(TankTest, SavedFormsAndConstants) {
     root.addVariable(copy, 1);
     std::string text = readWholeFile(path);
     ASSERT_NE(text.find("worldSpeed"), std::string::npos) << text;
+}
+
+TEST_F(TankTest, DefinitionAndAddThingCommands) {
+    writeFile("tanks/reef/reef.tank", ":addScript tanks/reef/reef.tank {\n :addThing rock\n :addThing angel \":int tagged 1\"\n"
+                                      " :addThing species/bubbles { :int inBlock 2 }\n :addThing clam\n}\n");
+    writeFile("tanks/reef/clam/clam.spec", ":set class basic_deform\n");
+    ASSERT_EQ(runStringScript(tank, ":tankType reef"), 0) << exitMsg.c_str();
+    EXPECT_EQ(tank->tankFolder, "tanks/reef/");
+    EXPECT_EQ(tank->tankTypeName, "reef");
+    EXPECT_EQ(tank->thingList->countChildren(-1), 4);
+    // The tank's folder is searched last.
+    EXPECT_NE(root.findVariable("speciesScripts/tanks/reef/clam"), nullptr);
+    Cvariable* angel = tank->findInstanceOfSpecies("angel", 1);
+    ASSERT_NE(angel, nullptr);
+    EXPECT_NE(angel->getChild("tagged"), nullptr);
+    ASSERT_NE(tank->bubbles, nullptr);
+    EXPECT_NE(tank->bubbles->getChild("inBlock"), nullptr);
+
+    struct {
+        char const* line;
+        short allow;
+        int reset;
+        int result;
+        int change; // in the number of things
+    } const cases[] = {
+        {":addThing angel", 0, 0, 0, 0},                         // adding is switched off
+        {":addThing species/backdrop_image", 0, 0, 0, 0},        // allowed, but no such species
+        {":addThing angel", 1, 0, 0, 1},
+        {":addThing angel { :noSuchCommand 1 }", 1, 0, 0, 0},    // a failed block removes it
+        {":addThing angel", 1, 1, 2, 0},                         // a failed reset removes it
+        {":addThing", 1, 0, 0, 0},
+        {":addFood sideways", 1, 0, 0, 0},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        scriptError = 0;
+        tank->allowAddThing = c.allow;
+        resetResult = c.reset;
+        int before = tank->thingList->countChildren(-1);
+        EXPECT_EQ(runStringScript(tank, c.line), c.result) << c.line;
+        EXPECT_EQ(tank->thingList->countChildren(-1) - before, c.change) << c.line;
+        EXPECT_EQ(tank->numFish, static_cast<int>(tank->fishList.size()));
+        bool reported = std::string(exitMsg.c_str()).find("RESET FAILED") != std::string::npos;
+        EXPECT_EQ(reported, c.reset != 0) << c.line;
+    }
+    resetExitState();
+    scriptError = 0;
+    // Other names are the variable's own commands.
+    EXPECT_EQ(runStringScript(tank, ":int extra 4"), 0);
+    EXPECT_NE(tank->getChild("extra"), nullptr);
+}
+
+TEST_F(TankTest, ClearSparesThePanelAndForgetsTheShop) {
+    CshopKeeper shop;
+    struct Panel : CshopPanel {
+        Cvariable* node() override { return &thing; }
+        int doExtraInit() override { return 0; }
+        void resetThing(int) override {}
+        void setThingFlag(unsigned) override {}
+        int update() override { return 0; }
+        bool isDisplayed() override { return false; }
+        void setDisplayed(int, int) override {}
+        bool showingPane() override { return false; }
+        bool isPointless() override { return false; }
+        void panelOff() override {}
+        CgraphicsAPI* device() override { return nullptr; }
+        CtestThing thing;
+    } panel;
+    panel.thing.setName("panel");
+    shop.controlPanel = &panel;
+    tank->shop = &shop;
+    ASSERT_NE(tank->addThing(Cstring("angel"), nullptr), nullptr);
+    tank->thingList->addVariable(&panel.thing, 1);
+    tank->clear();
+    EXPECT_EQ(tank->thingList->firstChild, nullptr);
+    EXPECT_EQ(panel.thing.parent, nullptr);
+    EXPECT_EQ(tank->focus, nullptr);
+    EXPECT_EQ(tank->shop, nullptr);
+    // Without a shop keeper a second clear deletes nothing.
+    ASSERT_NE(tank->addThing(Cstring("rock"), nullptr), nullptr);
+    tank->clear();
+    EXPECT_EQ(tank->thingList->countChildren(-1), 1);
+    shop.controlPanel = nullptr;
 }
