@@ -100,7 +100,13 @@ void Ctank::registerTankVariables() {
     mark(registerString(focusThingName, "focusThing", 0));
 }
 
-Ctank::~Ctank() = default;
+Ctank::~Ctank() {
+    // Things call their tank as they go, so they go while the tank is still whole (a tank
+    // that was never cleared, or cleared without a shop keeper, still holds them).
+    focus = nextFocus = nullptr;
+    focusThing = requestedFocusThing = nullptr;
+    if (thingList) thingList->deleteChildren();
+}
 
 void Ctank::prepareForDelete() {
     disconnectFromDevices();

@@ -54,10 +54,10 @@ TEST(ThingFactory, KindsOfThisLayer) {
 
 TEST(ThingFactory, RealThingsJoinLeaveAndLoseTheFocus) {
     installThingKinds();
+    Cspecies species; // outlives its members
     CdirectoryVar root;
     auto* tank = new Ctank(nullptr);
     root.addVariable(tank, 1);
-    Cspecies species;
     species.setName("rock");
     species.speciesClass = "basic_deform";
     std::vector<Cthing*> things;
@@ -79,5 +79,6 @@ TEST(ThingFactory, RealThingsJoinLeaveAndLoseTheFocus) {
     EXPECT_EQ(tank->focus, things[2]);
     tank->messageAllThingsInTank("hello", "there", 1.0f);
     EXPECT_EQ(tank->thingList->countChildren(-1), 2);
+    emptyTrash(); // the deleted thing waits there, and its species goes with this test
     resetExitState();
 }
