@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "data/dataArrayManager.h"
+#include "graphics/graphicsMaster.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "world/shopKeeper.h"
@@ -146,6 +147,17 @@ int Ctank::tankInfoToAPI(CtankDisplayInfo& out) {
     out.clearThisFrame = clearFramesLeft > 0 ? 1 : 0;
     if (clearFramesLeft > 0) clearFramesLeft--;
     out.screenClearMode = screenClearMode;
+    return 0;
+}
+
+int Ctank::tankInfoToAPI(CgraphicsAPI* device) {
+    CtankDisplayInfo info;
+    tankInfoToAPI(info);
+    if (device == nullptr) return 0;
+    for (int i = 0; i < 3; i++)
+        device->clearColor[i] = info.clearColor[i];
+    device->wireframe = info.wireframe;
+    device->clearScreen = info.clearThisFrame;
     return 0;
 }
 

@@ -36,6 +36,12 @@ class CtestThing : public CsafeRelationship, public CproximityParty, public Cbub
     int messages = 0;
     int bubbleMoves = 0;
     void moveAllZpos() override { bubbleMoves++; }
+    // A fish leaves its tank's fish list as it goes.
+    void prepareForDelete() override {
+        if (kind == 1 && tank) tank->removeFish(this);
+        tank = nullptr;
+        CsafeRelationship::prepareForDelete();
+    }
 };
 
 int resetResult = 0;
@@ -514,4 +520,41 @@ TEST_F(TankTest, ClearSparesThePanelAndForgetsTheShop) {
     tank->clear();
     EXPECT_EQ(tank->thingList->countChildren(-1), 1);
     shop.controlPanel = nullptr;
+}
+
+TEST_F(TankTest, PopulateTankAndSaving) {
+    maxFishPerTank = 70;
+    ASSERT_NE(tank->addThing(Cstring("rock"), nullptr), nullptr);
+    ASSERT_NE(tank->addThing(Cstring("angel"), nullptr), nullptr);
+    // Without the fish information only the pickable things go.
+    EXPECT_EQ(runStringScript(tank, ":populateTank"), 0);
+
+    emptyTrash();
+    EXPECT_EQ(tank->thingList->countChildren(-1), 1);
+    CdirectoryVar* info = root.addDirectory("std_scripts")->addDirectory("fishInfo");
+    info->addVariableX("extraInit", CLASS_STRING);
+    auto* addOne = new CscriptVar;
+    addOne->setName("addThingFromTempInt");
+    ASSERT_EQ(addOne->processStringScript(":addThing angel"), 0);
+    info->addVariable(addOne, 1);
+    tank->schoolMinBound = Cvector(-1, -2, -3);
+    tank->schoolMaxBound = Cvector(1, 2, 3);
+    EXPECT_EQ(runStringScript(tank, ":populateTank"), 0);
+    EXPECT_EQ(tank->numFish, 20);
+    Cvariable* extra = root.findVariable("std_scripts/fishInfo/extraInit");
+    ASSERT_NE(extra, nullptr);
+    std::string text = extra->getString();
+    EXPECT_EQ(text.rfind(":set startPos ", 0), 0u) << text;
+    EXPECT_NE(text.find(":set thingScale ((.8+.4*rand())*$thingScale)"), std::string::npos) << text;
+
+    // Per-tank files stay off: saving only clears the change stamp.
+    ScopedDataFolder data;
+    tank->tankContentsWereChanged();
+    EXPECT_EQ(tank->saveTank(), 1);
+    EXPECT_EQ(tank->changeTime, 0.0f);
+    EXPECT_FALSE(pathExists(data.file("tanks.txt")));
+    EXPECT_EQ(tank->runTankPostLoadScript(), 0); // none yet
+    ASSERT_EQ(runStringScript(tank, ":addScript postLoad { :int ranPostLoad 1 }"), 0);
+    EXPECT_EQ(tank->runTankPostLoadScript(), 0);
+    EXPECT_NE(tank->getChild("ranPostLoad"), nullptr);
 }
