@@ -136,7 +136,8 @@ void Ctank::populateTank() {
 unsigned Ctank::processCommand(CscriptHandler* handler, CscriptLine& line) {
     Cstring const& command = line.name;
     VTRACE(2, "Ctank::processCommand " << command);
-    if (command == "addThing") return scriptFailed(commandAddThing(*this, handler, line)) ? CMD_STOP : CMD_DONE;
+    if (command == "addThing")
+        return scriptFailed(commandAddThing(*this, handler, line)) ? CMD_STOP : CMD_DONE;
     if (command == "tankType") {
         if (loadDefinition(line.getString(0, true)) != 0) {
             recommendReinstall = 1;

@@ -162,7 +162,8 @@ Cvariable* Ctank::addSchool(char const* schoolName) {
 void Ctank::addFish(Cvariable* fish) {
     Cspecies* species = speciesOf(fish);
     Cstring schoolName = species ? species->name : Cstring("school");
-    if (Cvariable* named = species ? species->getChild("schoolName") : nullptr) schoolName = named->getString();
+    if (Cvariable* named = species ? species->getChild("schoolName") : nullptr)
+        schoolName = named->getString();
     if (Cvariable* school = addSchool(schoolName.c_str()); school && tankThingAccess)
         tankThingAccess->joinSchool(school, fish);
     fishList.push_back(fish);
@@ -194,11 +195,13 @@ int Ctank::removeThingFromList(Cthing* thing) {
 
 void Ctank::addNodeToTankLists(Cvariable* thing) {
     if (thing == nullptr) return;
-    if (tankThingAccess) numMovingThings = static_cast<uint16_t>(numMovingThings + (tankThingAccess->itMoves(thing) ? 1 : 0));
+    if (tankThingAccess)
+        numMovingThings = static_cast<uint16_t>(numMovingThings + (tankThingAccess->itMoves(thing) ? 1 : 0));
     if (!(attributesOf(thing) & 6) || tankThingAccess == nullptr) return;
     size_t count = 0;
     for (Cvariable* other = thingList->firstChild; other; other = other->nextSibling) {
-        if (other == thing || other->hasFlag(VAR_TEARING_DOWN | VAR_BEING_DELETED) || !(attributesOf(other) & 6))
+        if (other == thing || other->hasFlag(VAR_TEARING_DOWN | VAR_BEING_DELETED) ||
+            !(attributesOf(other) & 6))
             continue;
         CproximityParty* a = tankThingAccess->proximityParty(other);
         CproximityParty* b = tankThingAccess->proximityParty(thing);
