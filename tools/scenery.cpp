@@ -343,7 +343,7 @@ using Pixels = std::vector<uint8_t>;
 bool writeBackdropPicture(std::string const& path) {
     const int w = 512, h = 256;
     Pixels px(w * h * 3);
-    const double deep[3] = {0.02, 0.10, 0.16}, shallow[3] = {0.16, 0.46, 0.55};
+    const double deep[3] = {0.05, 0.17, 0.25}, shallow[3] = {0.30, 0.64, 0.72};
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
             double u = double(x) / w, v = double(y) / (h - 1);
@@ -390,12 +390,13 @@ bool writeRockPicture(std::string const& path) {
             double u = double(x) / n * 8, v = double(y) / n * 8;
             double base = 0.5 + 0.5 * fractalNoise(u, v, 301, 5, 8);
             double crack = std::fabs(fractalNoise(u * 0.75, v * 0.75, 302, 3, 6));
-            double moss = smoothStep(0.55, 0.8, 0.5 + 0.5 * fractalNoise(u * 0.5, v * 0.5, 303, 3, 4));
-            double shade = (0.35 + 0.35 * base) * (0.55 + 0.45 * smoothStep(0.0, 0.08, crack));
-            double c[3] = {shade * 1.05, shade * 1.0, shade * 0.92};
-            c[0] = mix(c[0], shade * 0.55, moss * 0.6);
-            c[1] = mix(c[1], shade * 0.95, moss * 0.6);
-            c[2] = mix(c[2], shade * 0.45, moss * 0.6);
+            double moss = smoothStep(0.6, 0.85, 0.5 + 0.5 * fractalNoise(u * 0.5, v * 0.5, 303, 3, 4));
+            double speck = latticeNoise(x * 0.8, y * 0.8, 304, int(n * 0.8)) > 0.82 ? 0.85 : 1.0;
+            double shade = (0.32 + 0.3 * base) * (0.8 + 0.2 * smoothStep(0.0, 0.05, crack)) * speck;
+            double c[3] = {shade * 1.08, shade * 1.0, shade * 0.9};
+            c[0] = mix(c[0], shade * 0.75, moss * 0.45);
+            c[1] = mix(c[1], shade * 0.95, moss * 0.45);
+            c[2] = mix(c[2], shade * 0.6, moss * 0.45);
             for (int k = 0; k < 3; k++)
                 px[(y * n + x) * 3 + k] = byte(c[k]);
         }
@@ -565,7 +566,7 @@ const std::vector<Output>& outputs() {
          [](std::string const& p) { return writePlant(plantKinds[0], p, p.substr(0, p.size() - 4) + "_skel.tree"); }},
         {"species/kelp/kelp_skel.tree", [](std::string const&) { return true; }},
         {"species/kelp/arrays/leaf.sgi",
-         [](std::string const& p) { return writeLeafPicture(p, 0.55, 0.62, 0.22, 501); }},
+         [](std::string const& p) { return writeLeafPicture(p, 0.62, 0.70, 0.28, 501); }},
         {"species/sea_grass/sea_grass.geo",
          [](std::string const& p) { return writePlant(plantKinds[1], p, p.substr(0, p.size() - 4) + "_skel.tree"); }},
         {"species/sea_grass/sea_grass_skel.tree", [](std::string const&) { return true; }},
