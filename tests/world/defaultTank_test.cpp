@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "data/dataArray.h"
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
 #include "script/proximityVar.h"
@@ -12,6 +13,7 @@
 #include "support/cerr.h"
 #include "testSupport.h"
 #include "variables/configDialogVars.h"
+#include "graphics/textureImage.h"
 #include "graphics/texturedGeo.h"
 #include "world/initGlobals.h"
 #include "world/species.h"
@@ -36,8 +38,16 @@ class CsceneryThing : public CsafeRelationship, public CproximityParty {
     Cvector proximityPosition() override { return {}; }
     float proximityScale() override { return 1.0f; }
     Cvariable* proximityDirectory() override { return this; }
+    // Custom textures are the thing layer's; here a request is only checked and kept.
+    unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override {
+        if (!(line.name == "buildCustomTex")) return CsafeRelationship::processCommand(handler, line);
+        Cstring script = line.getString(0, true);
+        if (species && species->findVariable(script.c_str())) customTextures.push_back(script.c_str());
+        return 0;
+    }
     Cspecies* species = nullptr;
     Cvector bubbleOrigin{0, -1000, 0};
+    std::vector<std::string> customTextures;
 };
 
 CsceneryThing* scenery(Cvariable* v) {
@@ -143,6 +153,26 @@ TEST_F(DefaultTank, EverySpeciesLoadsWithItsModel) {
     }
 }
 
+// What the backdrop does with its species' script when it joins a tank: the picture it
+// builds is the generated one, whose size the backdrop's uv remapping follows.
+TEST_F(DefaultTank, BackdropScriptBuildsThePicture) {
+    Cspecies* species = requestSpecies2("species/backdrop_image", nullptr);
+    ASSERT_NE(species, nullptr) << lastReason();
+    auto* script = dynamic_cast<CscriptVar*>(species->findVariable("backdropTex"));
+    ASSERT_NE(script, nullptr);
+    CtextureImage* texture = requestTexMap("", "", 0);
+    ASSERT_NE(texture, nullptr);
+    texture->setDiskPath(species->getDiskPath());
+    texture->preScript();
+    ASSERT_EQ(runScript(texture, script), 0) << lastReason();
+    texture->postScript();
+    ASSERT_NE(texture->array, nullptr);
+    EXPECT_EQ(texture->array->res[0], 512);
+    EXPECT_EQ(texture->array->res[1], 256);
+    EXPECT_EQ(texture->array->chans, 3);
+    delete texture;
+}
+
 TEST_F(DefaultTank, DefinitionFillsTheTank) {
     auto* tank = new Ctank(nullptr);
     tank->setName("tank1");
@@ -157,8 +187,15 @@ TEST_F(DefaultTank, DefinitionFillsTheTank) {
     EXPECT_NE(tank->camShakeChan, nullptr);
     EXPECT_NE(tank->bubbles, nullptr);
     std::set<std::string> species;
-    for (Cvariable* t = tank->thingList->firstChild; t; t = t->nextSibling)
-        if (Cspecies* s = scenery(t)->species) species.insert(s->name.c_str());
+    for (Cvariable* t = tank->thingList->firstChild; t; t = t->nextSibling) {
+        Cspecies* s = scenery(t)->species;
+        if (s == nullptr) continue;
+        species.insert(s->name.c_str());
+        // Only the backdrop builds a texture of its own, from its species' script.
+        bool backdrop = s->name == "backdrop_image";
+        EXPECT_EQ(scenery(t)->customTextures, backdrop ? std::vector<std::string>{"backdropTex"} : std::vector<std::string>{})
+            << s->name.c_str();
+    }
     for (char const* expected : {"backdrop_image", "sand_floor", "rock_boulder", "rock_slab", "rock_spire", "kelp",
                                  "sea_grass", "bubbles", "target"})
         EXPECT_EQ(species.count(expected), 1u) << expected;
