@@ -52,8 +52,8 @@ unsigned loadModelTexture(fs::path const& modelFile) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(formats[image.channels - 1]), image.width, image.height, 0,
-                 formats[image.channels - 1], GL_UNSIGNED_BYTE, px.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(formats[image.channels - 1]), image.width, image.height,
+                 0, formats[image.channels - 1], GL_UNSIGNED_BYTE, px.data());
     return tex;
 }
 
@@ -84,7 +84,8 @@ void drawPolygons(CtexturedGeo const& geo, unsigned tex) {
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
-    GLfloat dir[4] = {0.35f, 0.85f, 0.6f, 0.0f}, ambient[4] = {0.35f, 0.38f, 0.42f, 1}, white[4] = {1, 1, 1, 1};
+    GLfloat dir[4] = {0.35f, 0.85f, 0.6f, 0.0f}, ambient[4] = {0.35f, 0.38f, 0.42f, 1},
+            white[4] = {1, 1, 1, 1};
     glLightfv(GL_LIGHT0, GL_POSITION, dir);
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, white);
@@ -184,7 +185,8 @@ CcontactSheet renderContactSheet(std::string const& root, std::vector<std::strin
     sheet.columns = columns;
     sheet.rgba.resize(bottomUp.size());
     for (int y = 0; y < h; y++)
-        std::copy_n(&bottomUp[static_cast<size_t>(h - 1 - y) * w * 4], w * 4, &sheet.rgba[static_cast<size_t>(y) * w * 4]);
+        std::copy_n(&bottomUp[static_cast<size_t>(h - 1 - y) * w * 4], w * 4,
+                    &sheet.rgba[static_cast<size_t>(y) * w * 4]);
     return sheet;
 }
 
@@ -197,8 +199,9 @@ bool writeSheetPng(CcontactSheet const& sheet, std::string const& path) {
     bool ok = false;
     if (png && info && !setjmp(png_jmpbuf(png))) {
         png_init_io(png, file);
-        png_set_IHDR(png, info, static_cast<png_uint_32>(sheet.width), static_cast<png_uint_32>(sheet.height), 8,
-                     PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(sheet.width), static_cast<png_uint_32>(sheet.height),
+                     8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
         for (int y = 0; y < sheet.height; y++)
             png_write_row(png, const_cast<png_bytep>(&sheet.rgba[static_cast<size_t>(y) * sheet.width * 4]));

@@ -16,7 +16,8 @@ double Crng::next() {
 
 namespace {
 double hashUnit(int x, int y, uint32_t seed) {
-    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
+    uint32_t h =
+        static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return (h & 0xFFFFFF) / double(0xFFFFFF) * 2.0 - 1.0;
@@ -43,7 +44,8 @@ double latticeNoise(double x, double y, uint32_t seed, int period) {
 double fractalNoise(double x, double y, uint32_t seed, int octaves, int period) {
     double sum = 0.0, amp = 0.5, scale = 1.0;
     for (int o = 0; o < octaves; o++) {
-        sum += amp * latticeNoise(x * scale, y * scale, seed + o * 101u, period ? period * static_cast<int>(scale) : 0);
+        sum += amp * latticeNoise(x * scale, y * scale, seed + o * 101u,
+                                  period ? period * static_cast<int>(scale) : 0);
         amp *= 0.5;
         scale *= 2.0;
     }
@@ -146,11 +148,12 @@ bool CmodelWriter::writeTree(std::string const& path) const {
     return model.saveTree(path.c_str(), 1) == 0;
 }
 
-bool writeSgi(std::string const& path, int width, int height, int channels, std::vector<uint8_t> const& pixels) {
+bool writeSgi(std::string const& path, int width, int height, int channels,
+              std::vector<uint8_t> const& pixels) {
     if (pixels.size() != static_cast<size_t>(width) * height * channels) return false;
     imageFile image;
-    if (!image.init(static_cast<uint16_t>(width), static_cast<uint16_t>(height), static_cast<uint16_t>(channels), PIXEL_8BIT,
-                    static_cast<uint16_t>(height), 1))
+    if (!image.init(static_cast<uint16_t>(width), static_cast<uint16_t>(height),
+                    static_cast<uint16_t>(channels), PIXEL_8BIT, static_cast<uint16_t>(height), 1))
         return false;
     for (int y = 0; y < height; y++)
         std::memcpy(image.getScanLineAddress(0, y, 0), &pixels[static_cast<size_t>(y) * width * channels],

@@ -55,6 +55,7 @@ class CmodelWriter {
 
 // Writes 8-bit pixels (rows bottom first, channels interleaved) as an SGI file; false when
 // it cannot.
-bool writeSgi(std::string const& path, int width, int height, int channels, std::vector<uint8_t> const& pixels);
+bool writeSgi(std::string const& path, int width, int height, int channels,
+              std::vector<uint8_t> const& pixels);
 // Creates the folders above path.
 void makeParentFolders(std::string const& path);

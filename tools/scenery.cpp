@@ -50,11 +50,11 @@ double sandHeight(double x, double z) {
 // ---- rocks ----
 struct RockShape {
     char const* name;
-    double cx, cz;          // where it stands
-    double sx, sy, sz;      // half sizes
-    double roughness;       // noise depth
+    double cx, cz;     // where it stands
+    double sx, sy, sz; // half sizes
+    double roughness;  // noise depth
     uint32_t seed;
-    double turn;            // heading
+    double turn; // heading
 };
 const RockShape rockShapes[] = {
     {"rock_boulder", -1.9, -1.2, 0.75, 0.55, 0.7, 0.22, 11, 0.3},
@@ -98,8 +98,8 @@ bool writeRock(RockShape const& r, std::string const& path) {
                 V3 down = grid[(i + 1) * segs + j % segs] - grid[(i - 1) * segs + j % segs];
                 n = unit(cross(along, down));
             }
-            m.point({float(p.x), float(p.y), float(p.z), float(n.x), float(n.y), float(n.z), float(j * 3.0 / segs),
-                     float(i * 1.5 / rings)});
+            m.point({float(p.x), float(p.y), float(p.z), float(n.x), float(n.y), float(n.z),
+                     float(j * 3.0 / segs), float(i * 1.5 / rings)});
         }
     auto at = [&](int i, int j) { return i * (segs + 1) + j; };
     for (int i = 0; i < rings; i++)
@@ -118,7 +118,8 @@ bool writeAvoidSpheres(std::string const& path) {
         double baseY = sandHeight(r.cx, r.cz) + r.sy * 0.35;
         if (r.sy > r.sx) { // tall: stacked
             for (int k = 0; k < 3; k++)
-                m.point({float(r.cx), float(baseY - 0.1 + k * r.sy * 0.55), float(r.cz), float(r.sx * (1.25 - 0.2 * k))});
+                m.point({float(r.cx), float(baseY - 0.1 + k * r.sy * 0.55), float(r.cz),
+                         float(r.sx * (1.25 - 0.2 * k))});
         } else { // wide: side by side along its long axis
             for (int k = -1; k <= 1; k++) {
                 double along = k * r.sx * 0.5;
@@ -143,9 +144,10 @@ bool writeFloor(std::string const& path) {
         for (int i = 0; i <= nx; i++) {
             double x = mix(floorX0, floorX1, double(i) / nx), z = mix(floorZ0, floorZ1, double(k) / nz);
             double e = 0.02;
-            V3 n = unit({sandHeight(x - e, z) - sandHeight(x + e, z), 2 * e, sandHeight(x, z - e) - sandHeight(x, z + e)});
-            m.point({float(x), float(sandHeight(x, z)), float(z), float(n.x), float(n.y), float(n.z), float(x * 0.5),
-                     float(z * 0.5)});
+            V3 n = unit({sandHeight(x - e, z) - sandHeight(x + e, z), 2 * e,
+                         sandHeight(x, z - e) - sandHeight(x, z + e)});
+            m.point({float(x), float(sandHeight(x, z)), float(z), float(n.x), float(n.y), float(n.z),
+                     float(x * 0.5), float(z * 0.5)});
         }
     for (int k = 0; k < nz; k++)
         for (int i = 0; i < nx; i++) {
@@ -165,8 +167,8 @@ bool writeHeightField(std::string const& path) {
     image.setName("heightField");
     for (int k = 0; k < h; k++)
         for (int i = 0; i < w; i++)
-            image.floatData[k * w + i] =
-                float(sandHeight(mix(floorX0, floorX1, double(i) / (w - 1)), mix(floorZ0, floorZ1, double(k) / (h - 1))));
+            image.floatData[k * w + i] = float(sandHeight(mix(floorX0, floorX1, double(i) / (w - 1)),
+                                                          mix(floorZ0, floorZ1, double(k) / (h - 1))));
     makeParentFolders(path);
     return image.save(path.c_str()) == 0;
 }
@@ -240,14 +242,14 @@ bool writePlant(PlantKind const& k, std::string const& model, std::string const&
         V3 root{k.x + rootR * std::cos(rootA), 0, k.z + rootR * std::sin(rootA)};
         root.y = sandHeight(root.x, root.z) - 0.03;
         V3 out{std::cos(heading), 0, std::sin(heading)}; // the way the blade leans
-        V3 axis{-out.z, 0, out.x};                        // it sways about this
+        V3 axis{-out.z, 0, out.x};                       // it sways about this
         int first = skel.points();
         for (int j = 0; j < k.joints; j++) {
             double t = double(j) / (k.joints - 1);
             double bend = lean * t * t * tall;
             V3 c{root.x + out.x * bend, root.y + tall * t, root.z + out.z * bend};
-            int joint = skel.point({float(c.x), float(c.y), float(c.z), float(axis.x), float(axis.y), float(axis.z),
-                                    float(j == 0 ? -1 : first + j - 1), float(phase - 0.4 * j),
+            int joint = skel.point({float(c.x), float(c.y), float(c.z), float(axis.x), float(axis.y),
+                                    float(axis.z), float(j == 0 ? -1 : first + j - 1), float(phase - 0.4 * j),
                                     float(k.sway * (0.4 + t)), float(j == 0 ? lean * 0.3 : 0.0)});
             double w = k.width * (j == k.joints - 1 ? 0.1 : 1.0 - 0.6 * t) * (0.7 + 0.3 * std::sin(t * pi));
             for (int side = -1; side <= 1; side += 2) {
@@ -292,8 +294,8 @@ bool writeBubbles(std::string const& model, std::string const& skeleton) {
         int q[4];
         const float corner[4][2] = {{-0.5f, -0.5f}, {0.5f, -0.5f}, {0.5f, 0.5f}, {-0.5f, 0.5f}};
         for (int c = 0; c < 4; c++)
-            q[c] = m.point({corner[c][0], corner[c][1], 0, 0, 0, 1, corner[c][0] + 0.5f, corner[c][1] + 0.5f, float(b),
-                            float(b), 1});
+            q[c] = m.point({corner[c][0], corner[c][1], 0, 0, 0, 1, corner[c][0] + 0.5f, corner[c][1] + 0.5f,
+                            float(b), float(b), 1});
         m.polygon({q[0], q[1], q[2], q[3]}, "mat_bubble_ta");
     }
     return m.write(model) && s.write(skeleton);
@@ -362,7 +364,8 @@ bool writeBackdropPicture(std::string const& path) {
                              0.12 * fractalNoise(u * (3 + 2 * layer) * 2, layer * 7.0, 40 + layer, 4, 0);
                 // Weed fronds rise from the nearest ranges.
                 if (layer > 0) {
-                    double stalk = std::fabs(std::sin(u * pi * (18 + 9 * layer) + 3 * fractalNoise(u * 4, v * 3, 90 + layer, 2, 0)));
+                    double stalk = std::fabs(std::sin(u * pi * (18 + 9 * layer) +
+                                                      3 * fractalNoise(u * 4, v * 3, 90 + layer, 2, 0)));
                     top += std::pow(std::max(0.0, 1.0 - stalk * 12.0), 1.5) * 0.18 * layer *
                            (0.5 + 0.5 * latticeNoise(u * 25, layer, 60 + layer, 0));
                 }
@@ -410,7 +413,8 @@ bool writeSandPicture(std::string const& path) {
     for (int y = 0; y < n; y++)
         for (int x = 0; x < n; x++) {
             double u = double(x) / n * 8, v = double(y) / n * 8;
-            double ripple = 0.5 + 0.5 * std::sin((u + 0.6 * fractalNoise(u * 0.5, v * 0.5, 401, 2, 4)) * pi * 2);
+            double ripple =
+                0.5 + 0.5 * std::sin((u + 0.6 * fractalNoise(u * 0.5, v * 0.5, 401, 2, 4)) * pi * 2);
             double grain = 0.5 + 0.5 * latticeNoise(double(x % n), double(y % n), 403, n);
             double shade = 0.72 + 0.1 * ripple + 0.12 * (grain - 0.5) + 0.05 * fractalNoise(u, v, 404, 3, 8);
             double c[3] = {shade * 0.95, shade * 0.84, shade * 0.64};
@@ -517,8 +521,8 @@ bool writeCaustic(std::string const& path) {
 }
 
 // A looping curve of channels over 0..period from sums of sines whose periods divide it.
-bool writeLoopChan(std::string const& path, char const* name, int samples, int chans, double period, double amp,
-                   uint64_t seed) {
+bool writeLoopChan(std::string const& path, char const* name, int samples, int chans, double period,
+                   double amp, uint64_t seed) {
     CdataChan chan;
     chan.init(samples, 1, 1, chans, 4);
     if (!chan.floatData) return false;
@@ -552,23 +556,31 @@ const std::vector<Output>& outputs() {
     static const std::vector<Output> list = {
         {"species/backdrop_image/arrays/backdrop.sgi", writeBackdropPicture},
         {"species/backdrop_image/backdrop.geo",
-         [](std::string const& p) { return writeBackdrop(p, p.substr(0, p.size() - 12) + "backdrop_skel.geo"); }},
+         [](std::string const& p) {
+             return writeBackdrop(p, p.substr(0, p.size() - 12) + "backdrop_skel.geo");
+         }},
         {"species/backdrop_image/backdrop_skel.geo", [](std::string const&) { return true; }},
-        {"species/rock_boulder/rock_boulder.geo", [](std::string const& p) { return writeRock(rockShapes[0], p); }},
+        {"species/rock_boulder/rock_boulder.geo",
+         [](std::string const& p) { return writeRock(rockShapes[0], p); }},
         {"species/rock_slab/rock_slab.geo", [](std::string const& p) { return writeRock(rockShapes[1], p); }},
-        {"species/rock_spire/rock_spire.geo", [](std::string const& p) { return writeRock(rockShapes[2], p); }},
+        {"species/rock_spire/rock_spire.geo",
+         [](std::string const& p) { return writeRock(rockShapes[2], p); }},
         {"species/rock_boulder/arrays/rock.sgi", writeRockPicture},
         {"species/rock_slab/arrays/rock.sgi", writeRockPicture},
         {"species/rock_spire/arrays/rock.sgi", writeRockPicture},
         {"species/sand_floor/sand_floor.geo", writeFloor},
         {"species/sand_floor/arrays/sand.sgi", writeSandPicture},
         {"species/kelp/kelp.geo",
-         [](std::string const& p) { return writePlant(plantKinds[0], p, p.substr(0, p.size() - 4) + "_skel.tree"); }},
+         [](std::string const& p) {
+             return writePlant(plantKinds[0], p, p.substr(0, p.size() - 4) + "_skel.tree");
+         }},
         {"species/kelp/kelp_skel.tree", [](std::string const&) { return true; }},
         {"species/kelp/arrays/leaf.sgi",
          [](std::string const& p) { return writeLeafPicture(p, 0.62, 0.70, 0.28, 501); }},
         {"species/sea_grass/sea_grass.geo",
-         [](std::string const& p) { return writePlant(plantKinds[1], p, p.substr(0, p.size() - 4) + "_skel.tree"); }},
+         [](std::string const& p) {
+             return writePlant(plantKinds[1], p, p.substr(0, p.size() - 4) + "_skel.tree");
+         }},
         {"species/sea_grass/sea_grass_skel.tree", [](std::string const&) { return true; }},
         {"species/sea_grass/arrays/leaf.sgi",
          [](std::string const& p) { return writeLeafPicture(p, 0.35, 0.75, 0.35, 502); }},
@@ -584,9 +596,13 @@ const std::vector<Output>& outputs() {
         {"tanks/wabi_sabi/heightField.image", writeHeightField},
         {"tanks/wabi_sabi/levelSet.voxl", writeLevelSet},
         {"tanks/wabi_sabi/fishFinFlutter.chan",
-         [](std::string const& p) { return writeLoopChan(p, "fishFinFlutter", 256, 3, 1.0, 1.0, 0xF1F1ULL); }},
+         [](std::string const& p) {
+             return writeLoopChan(p, "fishFinFlutter", 256, 3, 1.0, 1.0, 0xF1F1ULL);
+         }},
         {"tanks/wabi_sabi/camShakeChan.chan",
-         [](std::string const& p) { return writeLoopChan(p, "camShakeChan", 501, 3, 50.0, 0.03, 0x5A4EULL); }},
+         [](std::string const& p) {
+             return writeLoopChan(p, "camShakeChan", 501, 3, 50.0, 0.03, 0x5A4EULL);
+         }},
         {"global/arrays/caustic.image", writeCaustic},
     };
     return list;

@@ -51,7 +51,8 @@ TEST_F(ContactSheet, EveryModelShowsInItsCell) {
         int drawn = drawnPixels(sheet, static_cast<int>(i), red, blue);
         EXPECT_GT(drawn, 1) << models[i];
         // Meshes fill a good part of their cell; the sand shows its warm texture.
-        if (models[i].find("_skel") == std::string::npos && models[i].find("avoidSpheres") == std::string::npos)
+        if (models[i].find("_skel") == std::string::npos &&
+            models[i].find("avoidSpheres") == std::string::npos)
             EXPECT_GT(drawn, 96 * 96 / 50) << models[i];
         if (models[i] == "species/sand_floor/sand_floor.geo") EXPECT_GT(red, blue * 1.2) << models[i];
     }

@@ -27,7 +27,8 @@ class SceneryTest : public ::testing::Test {
     static CgeoFileContents model(std::string const& file) {
         std::string bytes = readWholeFile(root + file);
         CgeoFileContents geo;
-        EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo), nullptr)
+        EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo),
+                  nullptr)
             << file;
         return geo;
     }
@@ -40,7 +41,8 @@ std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
     int offset = 0;
     for (CgeoFileAttrib const& a : g.attribs) {
         if (a.name == name)
-            return {g.data.begin() + p * g.floatsPerPoint + offset, g.data.begin() + p * g.floatsPerPoint + offset + a.size};
+            return {g.data.begin() + p * g.floatsPerPoint + offset,
+                    g.data.begin() + p * g.floatsPerPoint + offset + a.size};
         offset += a.size;
     }
     return {};
@@ -52,7 +54,8 @@ TEST_F(SceneryTest, TwoRunsWriteTheSameBytes) {
     for (std::string const& file : sceneryFiles()) {
         std::string first = readWholeFile(root + file);
         EXPECT_FALSE(first.empty()) << file;
-        EXPECT_EQ(std::hash<std::string>{}(first), std::hash<std::string>{}(readWholeFile(again.path() + "/" + file)))
+        EXPECT_EQ(std::hash<std::string>{}(first),
+                  std::hash<std::string>{}(readWholeFile(again.path() + "/" + file)))
             << file;
     }
 }
@@ -82,7 +85,8 @@ TEST_F(SceneryTest, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
 }
 
 TEST_F(SceneryTest, BubblesAreOneQuadEachBigOnesFirst) {
-    CgeoFileContents skin = model("species/bubbles/bubbles.geo"), skel = model("species/bubbles/bubbles_skel.geo");
+    CgeoFileContents skin = model("species/bubbles/bubbles.geo"),
+                     skel = model("species/bubbles/bubbles_skel.geo");
     ASSERT_EQ(static_cast<int>(skin.polygons.size()), skel.points);
     bool smallSeen = false;
     int big = 0;
@@ -158,7 +162,10 @@ TEST_F(SceneryTest, LevelSetIsNegativeInRocksAndSandPositiveInWater) {
     struct {
         float x, y, z;
         int sign;
-    } const cases[] = {{0, 0.2f, -0.5f, 1}, {-1.9f, -1.3f, -1.2f, -1}, {1.7f, -1.45f, -1.5f, -1}, {0, -1.75f, 0, -1},
+    } const cases[] = {{0, 0.2f, -0.5f, 1},
+                       {-1.9f, -1.3f, -1.2f, -1},
+                       {1.7f, -1.45f, -1.5f, -1},
+                       {0, -1.75f, 0, -1},
                        {-3.0f, 0.5f, -2.2f, 1}};
     for (auto const& c : cases) {
         float level = v.getSingleChanVolumeData(c.x, c.y, c.z);

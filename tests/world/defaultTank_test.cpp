@@ -135,7 +135,6 @@ class DefaultTank : public ::testing::Test {
     CsceneryAccess access;
 };
 
-
 TEST_F(DefaultTank, EverySpeciesLoadsWithItsModel) {
     std::set<std::string> names;
     for (auto const& entry : std::filesystem::directory_iterator("species")) {
@@ -148,7 +147,8 @@ TEST_F(DefaultTank, EverySpeciesLoadsWithItsModel) {
         ASSERT_NE(species, nullptr) << name << ": " << lastReason();
         EXPECT_TRUE(exitReasonList.empty()) << name << ": " << lastReason();
         EXPECT_NE(species->model(), nullptr) << name;
-        EXPECT_EQ(thingKindOf(species->speciesClass.c_str()) >= 0, true) << name << " class " << species->speciesClass.c_str();
+        EXPECT_EQ(thingKindOf(species->speciesClass.c_str()) >= 0, true)
+            << name << " class " << species->speciesClass.c_str();
         resetExitState();
     }
 }
@@ -193,11 +193,12 @@ TEST_F(DefaultTank, DefinitionFillsTheTank) {
         species.insert(s->name.c_str());
         // Only the backdrop builds a texture of its own, from its species' script.
         bool backdrop = s->name == "backdrop_image";
-        EXPECT_EQ(scenery(t)->customTextures, backdrop ? std::vector<std::string>{"backdropTex"} : std::vector<std::string>{})
+        EXPECT_EQ(scenery(t)->customTextures,
+                  backdrop ? std::vector<std::string>{"backdropTex"} : std::vector<std::string>{})
             << s->name.c_str();
     }
-    for (char const* expected : {"backdrop_image", "sand_floor", "rock_boulder", "rock_slab", "rock_spire", "kelp",
-                                 "sea_grass", "bubbles", "target"})
+    for (char const* expected : {"backdrop_image", "sand_floor", "rock_boulder", "rock_slab", "rock_spire",
+                                 "kelp", "sea_grass", "bubbles", "target"})
         EXPECT_EQ(species.count(expected), 1u) << expected;
     // The bubble column starts at the first origin of the rotater.
     tank->changeBubbleOrigin(0);
