@@ -340,6 +340,26 @@ bool writeBackdrop(std::string const& model, std::string const& skeleton) {
 // ---- pictures ----
 using Pixels = std::vector<uint8_t>;
 
+// Silhouettes of weed rising from a range of the backdrop: tapering fronds that lean and
+// curl a little, rooted on the range's ridge. 0 outside any frond, 1 inside.
+double frondCover(double u, double v, int layer, int width) {
+    Crng rng{0xF20DULL + static_cast<uint64_t>(layer)};
+    double cover = 0.0, pixel = 1.0 / width;
+    for (int f = 0; f < 14 * layer; f++) {
+        double x0 = rng.next(), len = rng.range(0.12, 0.3) * (0.6 + 0.3 * layer);
+        double halfWidth = rng.range(0.004, 0.009), lean = rng.range(-0.05, 0.05),
+               phase = rng.range(0, 2 * pi);
+        double base = 0.22 + 0.16 * (2 - layer) +
+                      0.12 * fractalNoise(x0 * (3 + 2 * layer) * 2, layer * 7.0, 40 + layer, 4, 0) - 0.02;
+        double t = (v - base) / len;
+        if (t < 0 || t > 1) continue;
+        double centre = x0 + lean * t * t + 0.012 * std::sin(t * 5 + phase) * t;
+        double half = halfWidth * std::pow(1 - t, 0.6) + 0.3 * pixel;
+        cover = std::max(cover, smoothStep(half + pixel, half - pixel, std::fabs(u - centre)));
+    }
+    return cover;
+}
+
 // Deep water: a soft vertical gradient, light from above, and three ranges of distant
 // rocks and weed fading into the haze.
 bool writeBackdropPicture(std::string const& path) {
@@ -362,14 +382,8 @@ bool writeBackdropPicture(std::string const& path) {
             for (int layer = 0; layer < 3; layer++) {
                 double top = 0.22 + 0.16 * (2 - layer) +
                              0.12 * fractalNoise(u * (3 + 2 * layer) * 2, layer * 7.0, 40 + layer, 4, 0);
-                // Weed fronds rise from the nearest ranges.
-                if (layer > 0) {
-                    double stalk = std::fabs(std::sin(u * pi * (18 + 9 * layer) +
-                                                      3 * fractalNoise(u * 4, v * 3, 90 + layer, 2, 0)));
-                    top += std::pow(std::max(0.0, 1.0 - stalk * 12.0), 1.5) * 0.18 * layer *
-                           (0.5 + 0.5 * latticeNoise(u * 25, layer, 60 + layer, 0));
-                }
                 double cover = smoothStep(top + 0.006, top - 0.006, v);
+                if (layer > 0) cover = std::max(cover, frondCover(u, v, layer, w));
                 double haze = 0.55 - 0.2 * layer;
                 double tone[3];
                 for (int k = 0; k < 3; k++)
@@ -395,7 +409,7 @@ bool writeRockPicture(std::string const& path) {
             double crack = std::fabs(fractalNoise(u * 0.75, v * 0.75, 302, 3, 6));
             double moss = smoothStep(0.6, 0.85, 0.5 + 0.5 * fractalNoise(u * 0.5, v * 0.5, 303, 3, 4));
             double speck = latticeNoise(x * 0.8, y * 0.8, 304, int(n * 0.8)) > 0.82 ? 0.85 : 1.0;
-            double shade = (0.32 + 0.3 * base) * (0.8 + 0.2 * smoothStep(0.0, 0.05, crack)) * speck;
+            double shade = (0.32 + 0.3 * base) * (0.87 + 0.13 * smoothStep(0.0, 0.05, crack)) * speck;
             double c[3] = {shade * 1.08, shade * 1.0, shade * 0.9};
             c[0] = mix(c[0], shade * 0.75, moss * 0.45);
             c[1] = mix(c[1], shade * 0.95, moss * 0.45);
