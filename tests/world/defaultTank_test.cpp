@@ -17,6 +17,7 @@
 #include "graphics/texturedGeo.h"
 #include "world/initGlobals.h"
 #include "world/species.h"
+#include "world/bubbleEmitter.h"
 #include "world/tank.h"
 #include "world/tankThings.h"
 #include "world/thingFactory.h"
@@ -33,8 +34,9 @@ constexpr char const* resourceDir = "resources/";
 #endif
 
 // A thing that only remembers its species and kind: the scenery kinds live further up.
-class CsceneryThing : public CsafeRelationship, public CproximityParty {
+class CsceneryThing : public CsafeRelationship, public CproximityParty, public CbubbleEmitter {
   public:
+    void moveAllZpos() override {}
     Cvector proximityPosition() override { return {}; }
     float proximityScale() override { return 1.0f; }
     Cvariable* proximityDirectory() override { return this; }
@@ -46,7 +48,6 @@ class CsceneryThing : public CsafeRelationship, public CproximityParty {
         return 0;
     }
     Cspecies* species = nullptr;
-    Cvector bubbleOrigin{0, -1000, 0};
     std::vector<std::string> customTextures;
 };
 
@@ -76,7 +77,6 @@ class CsceneryAccess : public CtankThingAccess {
     float thingScale(Cvariable*) override { return 1.0f; }
     int addRenderGeometry(Cvariable*) override { return 0; }
     CproximityParty* proximityParty(Cvariable* t) override { return scenery(t); }
-    void setBubbleOrigin(Cvariable* b, Cvector const& o, bool) override { scenery(b)->bubbleOrigin = o; }
     Cvariable* makeSchool(Cvariable* dir, char const* n) override { return dir->addDirectory(n, 1); }
     void joinSchool(Cvariable*, Cvariable*) override {}
 };
@@ -202,7 +202,7 @@ TEST_F(DefaultTank, DefinitionFillsTheTank) {
         EXPECT_EQ(species.count(expected), 1u) << expected;
     // The bubble column starts at the first origin of the rotater.
     tank->changeBubbleOrigin(0);
-    EXPECT_GT(scenery(tank->bubbles)->bubbleOrigin.y, -100.0f);
+    EXPECT_TRUE(scenery(tank->bubbles)->emitterOn());
     tank->clear();
 }
 
