@@ -103,7 +103,8 @@ TEST_F(SolverTest, SurvivesRandomAndMutatedExpressions) {
 // of one solve is now bounded, so deep nesting ends with an error instead of minutes.
 TEST_F(SolverTest, DeepNestingEndsQuickly) {
     std::string text;
-    for (int i = 0; i < 24; i++) text += "min(";
+    for (int i = 0; i < 24; i++)
+        text += "min(";
     double value;
     solver.solveFloat(text.c_str(), value); // took minutes before the work was bounded
     Cstring out;

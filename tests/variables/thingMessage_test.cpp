@@ -99,7 +99,8 @@ TEST_F(ThingMessages, InboxWithoutOwner) {
 }
 
 TEST_F(ThingMessages, PurgeKeepsOrder) {
-    for (int code = 1; code <= 5; code++) o.inbox.sendMessage(code, &o, 0, 0, code % 2 ? 1 : 0);
+    for (int code = 1; code <= 5; code++)
+        o.inbox.sendMessage(code, &o, 0, 0, code % 2 ? 1 : 0);
     EXPECT_EQ(pass(), (std::vector<int>{2, 4}));
     ASSERT_EQ(o.inbox.numMessages(), 3);
     EXPECT_EQ(o.inbox.record(0).code, 1);
