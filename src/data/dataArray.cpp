@@ -9,7 +9,6 @@
 #include "support/cerr.h"
 #include "variables/variableLinks.h"
 
-int (*voxelFileReader)(CdataArray* array, char const* path) = nullptr;
 
 namespace {
 

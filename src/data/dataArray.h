@@ -126,9 +126,6 @@ class CdataArray : public Cvariable {
     void refreshFixedForms(int d);
 };
 
-// Files that start with "VOXL" are handed to this reader when one is installed; 0 read.
-extern int (*voxelFileReader)(CdataArray* array, char const* path);
-
 // Big-endian readers of an input stream; a short read gives 0 and fails the stream.
 int readULong(std::istream& in);
 int readUShort(std::istream& in);

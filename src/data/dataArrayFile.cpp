@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "variables/variableLinks.h"
@@ -128,7 +129,7 @@ int CdataArray::load(char const* filePath) {
     if (!haveMagic || std::memcmp(magic, "AAC0", 4) != 0) {
         file_close(in);
         if (haveMagic && std::memcmp(magic, "VOXL", 4) == 0) {
-            if (voxelFileReader) return voxelFileReader(this, path);
+            if (engineHooks.voxelFileReader) return engineHooks.voxelFileReader(this, path);
             VTRACE(1, "no voxel reader for " << path);
         }
         return 1;

@@ -8,10 +8,10 @@
 
 #include "data/dataArray.h"
 #include "data/resourceStreamer.h"
-#include "graphics/textureImage.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 
 Cvariable* sharedResourceTree = nullptr;
 
@@ -131,7 +131,7 @@ void CdataArrayReference::unsetRealThing() {
 
 int CdataArrayReference::requestArray(char const* file, char const* folder) {
     Cstring wanted(file ? file : ""); // file may be our own path
-    CdataArray* a = requestDataArrayOrMake(wanted.c_str(), folder, -1, 0);
+    CdataArray* a = requestDataArrayOrMake(wanted.c_str(), folder, -1, nullptr);
     if (a == nullptr) {
         exitWithFormat("Couldn't find array %s in %s %s", name.c_str(), wanted.c_str(), folder);
         return 1;
@@ -182,7 +182,7 @@ CdataArray* findDataArrayOrExit(Cvariable* parent, char const* path) {
 
 // ---- requests ----
 
-CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans, short makeTexture) {
+CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans, CdataArrayReference* (*makeEntry)()) {
     Cstring fileName(name ? name : "");
     if (fileName.empty()) return nullptr; // names nothing; "%b/%a" would name the folder itself
     bool isImage = endsWith(fileName, ".sgi") || endsWith(fileName, ".rgb");
@@ -235,7 +235,7 @@ CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short c
         return nullptr;
     }
 
-    CdataArrayReference* entry = makeTexture ? new CtextureImage : new CdataArrayReference;
+    CdataArrayReference* entry = makeEntry ? makeEntry() : new CdataArrayReference;
     if (isImage && (endsWith(diskPath, "jpg") || endsWith(diskPath, "fti"))) {
         // Load by the requested kind so that the colour-plus-alpha rules apply.
         diskPath = diskPath.substr(0, diskPath.size() - 3) + (endsWith(fileName, ".sgi") ? "sgi" : "rgb");
@@ -253,14 +253,6 @@ CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short c
 }
 
 CdataArray* requestDataArray(char const* name, char const* folder, int chans) {
-    return requestDataArrayOrMake(name, folder, static_cast<short>(chans), 0);
+    return requestDataArrayOrMake(name, folder, static_cast<short>(chans), nullptr);
 }
 
-CtextureImage* requestTexMap(char const* name, char const* folder, int chans) {
-    if (name == nullptr || name[0] == '\0') return new CtextureImage;
-    CdataArray* a = requestDataArrayOrMake(name, folder, static_cast<short>(chans), 1);
-    if (a == nullptr || a->parent == nullptr) return nullptr;
-    if (auto* texture = dynamic_cast<CtextureImage*>(a->parent)) return texture;
-    setExitError("requestTexMap didn't return texture", 1);
-    return nullptr;
-}

@@ -12,7 +12,6 @@
 #include "variables/safeRelationship.h"
 
 class CdataArray;
-class CtextureImage;
 class imageFile;
 
 // The tree below which requests find shared objects and file new ones (the shop keeper's
@@ -67,13 +66,11 @@ int registerDataArrayAndLoad(Cvariable* parent, CdataArray** slot, char const* n
 
 // The shared array named name (folder may be null), loaded and filed on first request.
 // chans -1 means any; fewer channels than asked are reported but still returned. A
-// non-zero makeTexture files a new entry as a CtextureImage. Null when nothing is found or
+// new entry is made by makeEntry when given (a texture, say). Null when nothing is found or
 // the file does not load.
-CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans, short makeTexture);
+CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans,
+                                   CdataArrayReference* (*makeEntry)());
 CdataArray* requestDataArray(char const* name, char const* folder, int chans);
-// The shared texture named name; an empty name gives a new unbound texture in no tree.
-// Null when not found, or (recorded) when the array is not held by a texture.
-CtextureImage* requestTexMap(char const* name, char const* folder, int chans);
 
 // The array of the reference at path below parent; null with "bad daf" (not a reference)
 // or "dar not found" recorded.

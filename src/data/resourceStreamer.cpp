@@ -6,6 +6,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 #include "variables/variableLinks.h"
 #include "variables/variableSaverLoader.h"
 

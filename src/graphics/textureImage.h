@@ -7,3 +7,7 @@ class CtextureImage : public CdataArrayReference {
   public:
     int getType() override { return TYPE_TEXTURE_IMAGE; }
 };
+
+// The shared texture named name; an empty name gives a new unbound texture in no tree.
+// Null when not found, or (recorded) when the array is not held by a texture.
+CtextureImage* requestTexMap(char const* name, char const* folder, int chans);

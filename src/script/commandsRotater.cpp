@@ -3,13 +3,14 @@
 #include "script/rotaterVar.h"
 #include "script/scriptCommands.h"
 #include "script/variableSearch.h"
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 
 namespace {
 
 void reportChanged(Cvariable* master) {
     // Only a master that sits in the tree can be a setting of anyone.
-    if (rotaterSettingChanged && master && master->parent) rotaterSettingChanged(master);
+    if (engineHooks.rotaterSettingChanged && master && master->parent) engineHooks.rotaterSettingChanged(master);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "script/variableSearch.h"
 #include "support/cerr.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 
 void commandExitWith(char const* format, char const* a, char const* b, char const* c) {
     char text[1024];

@@ -6,15 +6,13 @@
 #include "host/osFunctions.h"
 #include "script/scriptCommands.h"
 #include "script/scriptOrigin.h"
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
 #include "variables/variableConvert.h"
-#include "world/velmoraFunctions.h"
 
 int16_t* scriptFailedValue = nullptr;
 uint8_t* webRequestPending = nullptr;
-void (*showPasswordPane)() = nullptr;
-void (*freeGlobalsHook)() = nullptr;
 Cstring inetSite;
 int16_t g_passwordProtected = 0;
 
@@ -44,7 +42,7 @@ RequestArgs readRequest(CscriptLine& line) {
 
 int commandExit0(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring message = line.tokenCount() == 1 ? line.getString(0, true) : Cstring("ex0");
-    if (freeGlobalsHook) freeGlobalsHook();
+    if (engineHooks.freeGlobals) engineHooks.freeGlobals();
     exit0(message.c_str());
 }
 
@@ -119,10 +117,8 @@ int commandSrand(CscriptHandler*, CscriptLine& line, Cvariable**) {
 }
 
 int commandWebpage(CscriptHandler*, CscriptLine& line, Cvariable**) {
-    if (shopKeeper && g_passwordProtected) {
-        if (showPasswordPane) showPasswordPane();
+    if (g_passwordProtected && engineHooks.showPasswordPane && engineHooks.showPasswordPane())
         return commandEnding();
-    }
     inetSite = line.getString(0, true);
     if (erroredExit) return 2;
     if (line.tokenCount() >= 2 && line.getString(1, true) == "instant") {

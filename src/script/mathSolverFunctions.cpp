@@ -16,7 +16,7 @@
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
 #include "variables/variableConvert.h"
-#include "world/velmoraFunctions.h"
+#include "support/languageCodes.h"
 
 using varconv::toFloat;
 using varconv::truncToInt;

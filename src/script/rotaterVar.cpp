@@ -8,7 +8,6 @@
 #include "support/cerr.h"
 #include "variables/variableLinks.h"
 
-void (*rotaterSettingChanged)(Cvariable* master) = nullptr;
 
 namespace {
 

@@ -14,10 +14,6 @@
 extern int16_t* scriptFailedValue;
 // Set while a web request started by a script is pending; null without a shop keeper.
 extern uint8_t* webRequestPending;
-// Shows the password-error pane in place of a web page; null: nothing is shown.
-extern void (*showPasswordPane)();
-// Frees the globals just before "exit0" ends the process; null: nothing to free.
-extern void (*freeGlobalsHook)();
 // The page to open as the saver closes ("inetSite").
 extern Cstring inetSite;
 // Nonzero: "webpage" shows the password pane instead of the page.

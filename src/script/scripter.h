@@ -100,9 +100,6 @@ extern Cstring scriptDiskPath;    // folder of the script file being run
 extern Cstring currentScriptName; // shown through the registry variable "currentScriptName"
 extern int originalScript;        // fromDisk of the CscriptVar being run
 extern int scriptRunDepth;        // runScriptLines calls in progress
-// Called on a syntax error in a script read from the resource tree, to put the installed
-// resources back; the host points it at its copy routine. Null: nothing is restored.
-extern void (*restoreResourceTreeHook)();
 
 // ---- running ----
 // Runs a script, a directory of lines or a line list against target.

@@ -4,6 +4,7 @@
 
 #include "data/resourceStreamer.h"
 #include "script/scripter.h"
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
@@ -28,7 +29,7 @@ void CparsingInfo::failSyntax(char const* reason) {
     scriptError = 1;
     syntaxError = true;
     stopped = true;
-    if (restoreResourcesOnError && restoreResourceTreeHook) restoreResourceTreeHook();
+    if (restoreResourcesOnError && engineHooks.restoreResourceTree) engineHooks.restoreResourceTree();
     setExitError(reason, 1);
 }
 

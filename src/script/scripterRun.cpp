@@ -11,7 +11,6 @@ Cstring scriptDiskPath;
 Cstring currentScriptName;
 int originalScript = 0;
 int scriptRunDepth = 0;
-void (*restoreResourceTreeHook)() = nullptr;
 
 int runScriptLines(Cvariable* target, Cvariable* firstLine) {
     if (target == nullptr) {

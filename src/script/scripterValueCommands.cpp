@@ -4,6 +4,7 @@
 #include "script/variableSearch.h"
 #include "support/cerr.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 #include "variables/variableBasics.h"
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include <fstream>
 
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "variables/variableSaverLoader.h"
 
 int32_t relationshipID = 0;
-DeleteScriptRunner deleteScriptRunner = nullptr;
 
 char const* natureToEnglish(short nature) {
     static char const* const made[] = {"undef",          "has master tank", "has focus thing", "has shadow",
@@ -38,7 +38,7 @@ void CsafeRelationship::writeUnregisteredData(std::ofstream&, int) {}
 
 void CsafeRelationship::prepareForDelete() {
     if (Cvariable* script = getChild("delete", 0)) {
-        if (deleteScriptRunner) deleteScriptRunner(script, this);
+        if (engineHooks.deleteScriptRunner) engineHooks.deleteScriptRunner(script, this);
         // The script may have deleted it already; delete it only if it is still ours.
         if (Cvariable* still = getChild("delete", 0); still == script) delete script;
     }

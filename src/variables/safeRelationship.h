@@ -30,11 +30,6 @@ char const* natureToEnglish(short nature);
 // Gives every new relationship its id.
 extern int32_t relationshipID;
 
-// Runs an object's "delete" child as a script in the object's context before the object
-// dies. Filled in by the script runner; until then the child is only deleted.
-using DeleteScriptRunner = void (*)(Cvariable* script, Cvariable* context);
-extern DeleteScriptRunner deleteScriptRunner;
-
 class CsafeRelationship : public CdirectoryVar {
   public:
     ~CsafeRelationship() override;

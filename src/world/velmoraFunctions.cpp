@@ -1,7 +1,5 @@
 #include "world/velmoraFunctions.h"
 
-#include <string_view>
-
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
@@ -43,19 +41,4 @@ void enterRunPhase(Cstring phase, bool writeMarker) {
         Cstring marker = Cstring(":s pn ") + phase + "\n:s sof " + stdoutFilename + "\n";
         createDiskFile("[APD]isRunning.txt", marker.c_str(), -1);
     }
-}
-
-static char const langCodesList[] = "_en_de_nl_fr_fl_es_pt_sv_it";
-
-int languageCodeToLanguageNumber(Cstring const& code) {
-    if (code.empty()) return -1;
-    std::string_view list(langCodesList);
-    size_t p = list.find(std::string_view(code.c_str(), static_cast<size_t>(code.size())));
-    if (p == std::string_view::npos || p == 0) return -1;
-    return static_cast<int>((p - 1) / 3);
-}
-
-char const* languageNumToLanguageCode(int n) {
-    static char const* const codes[] = {"en", "de", "nl", "fr", "fl", "es", "pt", "sv", "it"};
-    return n >= 0 && n <= 8 ? codes[n] : "en";
 }

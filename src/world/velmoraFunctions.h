@@ -26,8 +26,3 @@ void enterRunPhase(Cstring phase, bool writeMarker);
 void clearCrashIndicatorFile();
 // The output file of a phase, or an empty string when the phase keeps the current one.
 Cstring runPhaseOutputFile(Cstring const& phase);
-
-// Language numbers and codes: 0 en, 1 de, 2 nl, 3 fr, 4 fl, 5 es, 6 pt, 7 sv, 8 it.
-// An unknown code gives -1; an unknown number gives "en".
-int languageCodeToLanguageNumber(Cstring const& code);
-char const* languageNumToLanguageCode(int n);

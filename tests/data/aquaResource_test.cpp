@@ -3,6 +3,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "support/engineHooks.h"
 #include "data/aquaResource.h"
 #include "requestTestSupport.h"
 
@@ -46,12 +47,12 @@ class ModelRequest : public RequestTest {
   protected:
     void SetUp() override {
         RequestTest::SetUp();
-        modelLoader = loadFakeModel;
+        engineHooks.modelLoader = loadFakeModel;
         modelLoads = 0;
         std::filesystem::create_directories(dir.file("species"));
     }
     void TearDown() override {
-        modelLoader = nullptr;
+        engineHooks.modelLoader = nullptr;
         RequestTest::TearDown();
     }
     std::string speciesFolder() { return dir.file("species"); }
@@ -98,7 +99,7 @@ TEST_F(ModelRequest, RequestsThatFindNoModel) {
     EXPECT_EQ(requestGeo2("reef.geo", nullptr), nullptr);
     EXPECT_EQ(requestGeo2("eel.geo", nullptr), nullptr);
     EXPECT_EQ(modelLoads, 0);
-    modelLoader = nullptr;
+    engineHooks.modelLoader = nullptr;
     EXPECT_EQ(requestGeo2("shark.geo", speciesFolder().c_str()), nullptr);
     EXPECT_EQ(shop.countChildren(-1), 1); // only the planted folder
 }
@@ -121,7 +122,7 @@ CfishFont* loadFakeFont(char const* name) {
 }
 
 TEST_F(RequestTest, FontRequests) {
-    fontLoader = loadFakeFont;
+    engineHooks.fontLoader = loadFakeFont;
     CfishFont* f = requestFont("gothic_extras");
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->name, "gothic_extras");
@@ -130,7 +131,7 @@ TEST_F(RequestTest, FontRequests) {
 
     EXPECT_EQ(requestFont("missing"), nullptr);
     EXPECT_EQ(exitReason(), "Couldn't load font");
-    fontLoader = nullptr;
+    engineHooks.fontLoader = nullptr;
     resetExitState();
     EXPECT_EQ(requestFont("gothic_extras"), nullptr);
     EXPECT_EQ(exitReason(), "Couldn't load font");

@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/engineHooks.h"
 #include "dataArrayShape.h"
 #include "dataTestSupport.h"
 #include "testSupport.h"
@@ -108,13 +109,13 @@ TEST_F(FileTest, VoxelFilesGoToTheVoxelReader) {
     EXPECT_NE(v.load(path("a.vox").c_str()), 0); // no reader installed
 
     static std::string seen;
-    voxelFileReader = [](CdataArray*, char const* p) {
+    engineHooks.voxelFileReader = [](CdataArray*, char const* p) {
         seen = p;
         return 0;
     };
     EXPECT_EQ(v.load(path("a.vox").c_str()), 0);
     EXPECT_EQ(seen, path("a.vox"));
-    voxelFileReader = nullptr;
+    engineHooks.voxelFileReader = nullptr;
 }
 
 TEST_F(FileTest, UnreadableSourcesFail) {

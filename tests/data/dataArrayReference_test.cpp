@@ -2,10 +2,14 @@
 #include <fstream>
 #include <string>
 
-#include "graphics/textureImage.h"
 #include "requestTestSupport.h"
 
 namespace {
+
+// A reference of another kind (the graphics makes textures so).
+struct Texture : CdataArrayReference {
+    int getType() override { return TYPE_TEXTURE_IMAGE; }
+};
 
 class ReferenceTest : public DataArrayTest {
   protected:
@@ -125,7 +129,7 @@ TEST_F(ReferenceTest, FindDataArrayOrExit) {
     CdataArrayReference* ref = registerDataArrayPointer(&owner, nullptr, "good");
     ref->allocateDataArray();
     owner.addVariableX("plain", CLASS_FLOAT);
-    auto* texture = new CtextureImage;
+    auto* texture = new Texture;
     texture->setName("tex");
     owner.addVariable(texture);
 

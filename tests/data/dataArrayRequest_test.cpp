@@ -2,7 +2,6 @@
 // failures.
 #include <string>
 
-#include "graphics/textureImage.h"
 #include "requestTestSupport.h"
 
 namespace {
@@ -152,13 +151,7 @@ TEST_F(ArrayRequest, NothingFoundLeavesTheOwnerAlone) {
 TEST_F(ArrayRequest, EmptyNames) {
     EXPECT_EQ(requestDataArray("", folder().c_str(), -1), nullptr);
     EXPECT_EQ(requestDataArray("", nullptr, -1), nullptr);
-    CtextureImage* fresh = requestTexMap("", folder().c_str(), 4);
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(fresh->parent, nullptr);
-    EXPECT_EQ(fresh->array, nullptr);
-    EXPECT_EQ(fresh->getType(), 34);
     EXPECT_EQ(shop.firstChild, nullptr);
-    delete fresh;
 }
 
 TEST_F(ArrayRequest, FilesThatDoNotLoadAreNotFiled) {
@@ -174,20 +167,6 @@ TEST_F(ArrayRequest, FilesThatDoNotLoadAreNotFiled) {
         EXPECT_EQ(requestDataArray(c.name, folder().c_str(), -1), nullptr) << c.name;
     }
     EXPECT_EQ(shop.firstChild, nullptr);
-}
-
-TEST_F(ArrayRequest, TextureRequests) {
-    writeFishPair();
-    CtextureImage* t = requestTexMap("fish.sgi", folder().c_str(), 4);
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->getType(), 34);
-    EXPECT_NE(t->array, nullptr);
-    EXPECT_EQ(requestTexMap("fish.sgi", folder().c_str(), 4), t); // shared by name
-
-    writeSgi(dir.file("plain.rgb"), 2, 2, 3, [](int, int, int) { return 1; });
-    ASSERT_NE(requestDataArray("plain.rgb", folder().c_str(), -1), nullptr);
-    EXPECT_EQ(requestTexMap("plain.rgb", folder().c_str(), -1), nullptr);
-    EXPECT_TRUE(exitMentions("requestTexMap didn't return texture"));
 }
 
 TEST_F(ArrayRequest, ColourAndAlphaEdgeCases) {

@@ -8,14 +8,12 @@
 #include "host/osFunctions.h"
 #include "scriptFuzzInput.h"
 #include "support/globals.h"
-#include "world/velmoraFunctions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     // Fuzzed scripts run file and shell commands: those go to a recording stand-in, and
     // whatever is still written directly (settings saves) lands in a scratch folder.
     static CfakeHostServices host;
     static bool ready = [] {
-        allowStdoutFile = 0; // exit reasons must not open run-phase files
         skipNSAlert = 1;     // "msgbox" answers at once
         // "exit0" ends the process by design; here it only stops the script.
         setBuiltinCommand("exit0", [](CscriptHandler*, CscriptLine&, Cvariable**) { return 2; });

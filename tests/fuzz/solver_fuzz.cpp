@@ -6,7 +6,6 @@
 #include "solverFuzzInput.h"
 #include "support/cerr.h"
 #include "variables/variable.h"
-#include "world/velmoraFunctions.h"
 
 namespace {
 
@@ -26,7 +25,6 @@ Cvariable* makeFuzzTree() {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     static bool ready = [] {
-        allowStdoutFile = 0; // exit reasons must not open run-phase files
         skipNSAlert = 1;     // "msgbox" answers at once
         mathSolver.setSearchVariablePath(makeFuzzTree());
         return true;

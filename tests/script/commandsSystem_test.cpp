@@ -1,8 +1,8 @@
 // System, web and exit commands against the recording host.
+#include "support/engineHooks.h"
 #include "commandTestSupport.h"
 #include "host/fakeHostServices.h"
 #include "host/osFunctions.h"
-#include "world/velmoraFunctions.h"
 
 namespace {
 
@@ -95,15 +95,15 @@ TEST_F(SystemCommands, WebpageOpensNowOrOnExit) {
 TEST_F(SystemCommands, APasswordShowsThePaneInsteadOfThePage) {
     static int panes = 0;
     panes = 0;
-    showPasswordPane = [] { panes++; };
-    CdirectoryVar keeper; // only its presence counts
-    shopKeeper = reinterpret_cast<CshopKeeper*>(&keeper);
+    engineHooks.showPasswordPane = [] {
+        panes++;
+        return true;
+    };
     g_passwordProtected = 1;
     EXPECT_EQ(run(":webpage http://a/ instant"), 0);
     EXPECT_EQ(run(":webpage http://a/"), 0);
     g_passwordProtected = 0;
-    shopKeeper = nullptr;
-    showPasswordPane = nullptr;
+    engineHooks.showPasswordPane = nullptr;
     EXPECT_EQ(panes, 2);
     EXPECT_TRUE(host.calls.empty());
     EXPECT_EQ(exitSaver, 0);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/engineHooks.h"
 #include "data/aquaResource.h"
 #include "data/dataArray.h"
 #include "data/dataArrayManager.h"
@@ -37,13 +38,13 @@ class ResourceCommands : public ::testing::Test {
     void SetUp() override {
         reset();
         sharedResourceTree = &shop;
-        modelLoader = loadFakeModel;
+        engineHooks.modelLoader = loadFakeModel;
     }
     void TearDown() override {
         species.deleteChildren();
         shop.deleteChildren();
         sharedResourceTree = nullptr;
-        modelLoader = nullptr;
+        engineHooks.modelLoader = nullptr;
         reset();
     }
     static void reset() {

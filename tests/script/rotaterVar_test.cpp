@@ -1,4 +1,5 @@
 // Rotaters: choices, nearest and snapped values, redirects, stepping, masters.
+#include "support/engineHooks.h"
 #include "commandTestSupport.h"
 #include "script/rotaterVar.h"
 
@@ -172,10 +173,10 @@ TEST_F(Rotaters, RedefiningReplacesTheOldRotater) {
 TEST_F(Rotaters, SettingChangesAreReported) {
     static std::vector<Cvariable*> told;
     told.clear();
-    rotaterSettingChanged = [](Cvariable* v) { told.push_back(v); };
+    engineHooks.rotaterSettingChanged = [](Cvariable* v) { told.push_back(v); };
     build();
     ASSERT_EQ(run(":rotate r next :rotate r set 1 :rotate r refresh"), 0);
-    rotaterSettingChanged = nullptr;
+    engineHooks.rotaterSettingChanged = nullptr;
     Cvariable* count = root.findVariable("count");
     EXPECT_EQ(told, (std::vector<Cvariable*>{count, count}));
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/engineHooks.h"
 #include "commandTestSupport.h" // binaryBlock
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -22,7 +23,7 @@ class ScriptParse : public ::testing::Test {
     static void reset() {
         resetExitState();
         scriptError = 0;
-        restoreResourceTreeHook = nullptr;
+        engineHooks.restoreResourceTree = nullptr;
     }
     // Parses text (of the given length when nonzero) and returns the parse result.
     int parse(std::string const& text) { return script.processStringScript(text.data(), text.size()); }
@@ -153,7 +154,7 @@ TEST_F(ScriptParse, BinaryBlocksCarryAnyBytes) {
 TEST_F(ScriptParse, SyntaxErrorRestoresResourcesOnlyForResourceScripts) {
     static int restored = 0;
     restored = 0;
-    restoreResourceTreeHook = [] { restored++; };
+    engineHooks.restoreResourceTree = [] { restored++; };
     EXPECT_EQ(parse("x :a"), 1);
     EXPECT_EQ(restored, 0);
 
@@ -162,11 +163,11 @@ TEST_F(ScriptParse, SyntaxErrorRestoresResourcesOnlyForResourceScripts) {
     writeWholeFile(data.file("Resources/bad.txt"), "x :a");
     writeWholeFile(data.file("settings.txt"), "x :a");
     reset();
-    restoreResourceTreeHook = [] { restored++; };
+    engineHooks.restoreResourceTree = [] { restored++; };
     EXPECT_EQ(script.processDiskScript("[APD]settings.txt"), 1);
     EXPECT_EQ(restored, 0);
     reset();
-    restoreResourceTreeHook = [] { restored++; };
+    engineHooks.restoreResourceTree = [] { restored++; };
     EXPECT_EQ(script.processDiskScript("[APD]Resources/bad.txt"), 1);
     EXPECT_EQ(restored, 1);
 }

@@ -7,20 +7,16 @@
 
 #include "script/mathSolver.h"
 #include "support/cerr.h"
-#include "world/velmoraFunctions.h"
 
 class SolverTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        savedAllowStdout = allowStdoutFile;
-        allowStdoutFile = 0; // an exit reason must not open a run-phase file
         resetExitState();
         solver.clearError();
         solver.setSearchVariablePath(nullptr);
     }
     void TearDown() override {
         resetExitState();
-        allowStdoutFile = savedAllowStdout;
     }
 
     double solveF(char const* text, int* result = nullptr) {
@@ -44,5 +40,4 @@ class SolverTest : public ::testing::Test {
     }
 
     CmathSolver solver;
-    uint8_t savedAllowStdout = 1;
 };

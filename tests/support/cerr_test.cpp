@@ -2,9 +2,10 @@
 
 #include "host/osFunctions.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "support/globals.h"
 #include "testSupport.h"
-#include "world/velmoraFunctions.h"
+#include <string>
 
 namespace {
 
@@ -17,13 +18,11 @@ class TraceTest : public ::testing::Test {
         errorChannels = 0;
         framesUntilNoOutput = 3;
         resetExitState();
-        stdoutFilename = "";
     }
     void TearDown() override {
         closeStdout();
         allowErrorChannels = 0;
         resetExitState();
-        stdoutFilename = "";
     }
     ScopedDataFolder data;
 };
@@ -77,6 +76,11 @@ TEST_F(TraceTest, NoFileWithoutAWritableDataFolder) {
 }
 
 TEST_F(TraceTest, ExitReasonBookkeeping) {
+    // An exit enters the closing phase through the world's slot.
+    static std::string enteredPhase;
+    enteredPhase.clear();
+    engineHooks.enterRunPhase = [](char const* phase, bool) { enteredPhase = phase; };
+
     setExit("user quit"); // a plain exit is no error
     EXPECT_EQ(erroredExit, 0);
     EXPECT_EQ(exitSaver, 1);
@@ -91,7 +95,8 @@ TEST_F(TraceTest, ExitReasonBookkeeping) {
     EXPECT_EQ(startRunOrQuit, 2);
     EXPECT_EQ(sendErrorReport, 1);
     EXPECT_EQ(mendwellArgument, "-f");
-    EXPECT_EQ(phaseName, "closing");
+    EXPECT_EQ(enteredPhase, "closing");
+    engineHooks.enterRunPhase = nullptr;
 
     resetExitState();
     ignoreSubsequentErrors = 1;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "support/cerr.h"
-#include "variables/variableBasics.h"
 
 namespace {
 
@@ -239,91 +238,6 @@ TEST(Scrambling, RoundTripsAndLeavesOthers) {
     EXPECT_EQ(scrambled.size(), static_cast<int>(std::strlen(text)));
     EXPECT_EQ(obsfucate(scrambled, 1), text);
     EXPECT_EQ(obsfucate("!?*", 0), "!?*");
-}
-
-// ---- tree paths ----
-
-class ForcedPath : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        resetExitState();
-        startCount = allocedVariables;
-        root = new CdirectoryVar;
-        root->setName("root");
-    }
-    void TearDown() override {
-        delete root;
-        EXPECT_EQ(allocedVariables, startCount);
-        resetExitState();
-    }
-    bool exited(char const* text) const {
-        return std::string(exitMsg.c_str()).find(text) != std::string::npos;
-    }
-
-    CdirectoryVar* root = nullptr;
-    int startCount = 0;
-};
-
-TEST_F(ForcedPath, MakesDirectoriesOnTheWay) {
-    Cvariable* c = addVariableForcedPath(root, "a/b/c", CLASS_INT, 0);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->name, "c");
-    EXPECT_EQ(root->findVariable("a/b/c"), c);
-    EXPECT_TRUE(root->findVariable("a")->hasFlag(VAR_DIRECTORY));
-    EXPECT_TRUE(root->findVariable("a/b")->hasFlag(VAR_DIRECTORY));
-
-    int live = allocedVariables;
-    EXPECT_EQ(addVariableForcedPath(root, "a/b/c", CLASS_INT, 0), c); // same class: the first one
-    EXPECT_EQ(allocedVariables, live);                                // the new one is gone
-    EXPECT_EQ(root->findVariable("a/b")->countChildren(-1), 1);
-
-    Cvariable* under = addVariableForcedPath(root->findVariable("a/b"), "/a//x", CLASS_FLOAT, 0);
-    EXPECT_EQ(root->findVariable("a/x"), under); // "/" starts at the root, empty pieces skipped
-}
-
-TEST_F(ForcedPath, ClassMismatchNeitherLeaksNorHandsBackTheWrongKind) {
-    Cvariable* c = addVariableForcedPath(root, "a/c", CLASS_INT, 0);
-    int live = allocedVariables;
-    EXPECT_EQ(addVariableForcedPath(root, "a/c", CLASS_STRING, 0), nullptr);
-    EXPECT_TRUE(exited("var 'a/c' exists but different type"));
-    EXPECT_EQ(allocedVariables, live);
-    EXPECT_EQ(root->findVariable("a/c"), c);
-}
-
-TEST_F(ForcedPath, NullVariableAndUniqueDirectories) {
-    EXPECT_EQ(addVariableForcedPath(root, "a", static_cast<Cvariable*>(nullptr), 0), nullptr);
-    EXPECT_TRUE(exited("no var"));
-    resetExitState();
-    root->setFlag(VAR_UNIQUE_DIRECTORIES, true);
-    Cvariable* first = addVariableForcedPath(root, "x", CLASS_INT, 1);
-    Cvariable* second = addVariableForcedPath(root, "x", CLASS_INT, 1);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(root->countChildren(-1), 2);
-    EXPECT_EQ(root->firstChild, first); // appended
-}
-
-TEST_F(ForcedPath, AnAdoptedChildArrayTakesNoNewNodes) {
-    auto* arr = new CfastChildArrayVar;
-    arr->setName("arr");
-    root->addVariable(arr, 0);
-    arr->addChildArrays(new CshortLinkVar[2], 2, sizeof(CshortLinkVar), CLASS_SHORT_LINK);
-    int live = allocedVariables;
-    for (char const* path : {"arr/x", "arr/x/y"}) {
-        resetExitState();
-        EXPECT_EQ(addVariableForcedPath(root, path, CLASS_INT, 0), nullptr) << path;
-        EXPECT_TRUE(exited("child array")) << path;
-        EXPECT_EQ(allocedVariables, live) << path;
-    }
-}
-
-TEST_F(ForcedPath, FindSubDirectoryByPatterns) {
-    Cvariable* model = addVariableForcedPath(root, "resources/fish/model", CLASS_DIRECTORY, 0);
-    std::vector<Cstring> values = {"model", "fish"};
-    std::vector<Cstring> patterns = {"speciesScripts/%a", "resources/%b/%a"};
-    EXPECT_EQ(findSubDirectoryByPatterns(root, values, patterns), model);
-    std::vector<Cstring> none = {"speciesScripts/%a"};
-    EXPECT_EQ(findSubDirectoryByPatterns(root, values, none), nullptr);
-    EXPECT_EQ(findSubDirectoryByPatterns(nullptr, values, patterns), nullptr);
 }
 
 } // namespace

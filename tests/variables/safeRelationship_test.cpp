@@ -157,28 +157,3 @@ TEST(NatureText, Table) {
 }
 
 } // namespace
-
-namespace {
-
-Cvariable* ranScript = nullptr;
-Cvariable* ranContext = nullptr;
-
-TEST_F(Relationships, DeleteChildRunsBeforeTheObjectDies) {
-    deleteScriptRunner = [](Cvariable* script, Cvariable* context) {
-        ranScript = script;
-        ranContext = context;
-    };
-    auto* thing = new Party("thing");
-    Cvariable* script = thing->addDirectory("delete");
-    deleteVariable(thing);
-    EXPECT_EQ(ranScript, script);
-    EXPECT_EQ(ranContext, thing);
-    deleteScriptRunner = nullptr;
-
-    // With no runner the child is simply deleted with its object.
-    auto* other = new Party("other");
-    other->addDirectory("delete");
-    deleteVariable(other);
-}
-
-} // namespace
