@@ -1,6 +1,6 @@
 // Built-in script commands that reach beyond the value declarations: tree and script
 // commands, system, file, web and exit commands, and the rotater commands. Each follows
-// BuiltinCommand: 0 done, 1 not handled, 2 failed or an exit is pending.
+// BuiltinCommand and answers a commandResult.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +20,9 @@ extern Cstring inetSite;
 extern int16_t g_passwordProtected;
 
 // ---- helpers shared by the command files ----
-// The usual end of a command: 2 once an exit reason is pending, else 0.
+// The usual end of a command: CMD_STOP once an exit reason is pending, else CMD_DONE.
 inline int commandEnding() {
-    return erroredExit ? 2 : 0;
+    return erroredExit ? CMD_STOP : CMD_DONE;
 }
 // Records format, filled with up to three texts, as an exit reason.
 void commandExitWith(char const* format, char const* a, char const* b = "", char const* c = "");

@@ -1,7 +1,7 @@
 // Scripts: parsing script text into line trees and running them against any node.
 //
-// Every handler and run function answers 0 (done, go on), 1 (not handled here) or 2
-// (failed, or an exit is pending: stop). A line goes first to the built-in command
+// Every handler and run function answers a commandResult: CMD_DONE (go on),
+// CMD_NOT_HANDLED (not handled here) or CMD_STOP (failed, or an exit is pending). A line goes first to the built-in command
 // table and then to the target's processCommand, which climbs the target's parents.
 #pragma once
 
@@ -88,9 +88,9 @@ class CscriptHandler {
     uint8_t flag4 = 0;
 };
 
-// True for 1 (not handled) and 2 (failed).
+// True for CMD_NOT_HANDLED and CMD_STOP.
 inline bool scriptFailed(int code) {
-    return code == 1 || code == 2;
+    return code == CMD_NOT_HANDLED || code == CMD_STOP;
 }
 
 // ---- globals of the interpreter ----
@@ -118,7 +118,7 @@ int runDiskScript(Cvariable* target, char const* path);
 // ---- the built-in command table ----
 using BuiltinCommand = int (*)(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 // Hands the line to the first built-in whose keyword equals the command word; sets *next
-// to the line to run after it. 1 when no built-in handles the line.
+// to the line to run after it. CMD_NOT_HANDLED when no built-in handles the line.
 int processCommandMain(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 // Installs the handler of a keyword of the table (null removes it, so the line goes on to
 // the target). 0 done, 1 when the keyword is not in the table.

@@ -15,7 +15,7 @@ int scriptRunDepth = 0;
 int runScriptLines(Cvariable* target, Cvariable* firstLine) {
     if (target == nullptr) {
         VTRACE(1, "script run without a target");
-        return 0;
+        return CMD_DONE;
     }
     scriptRunDepth++;
     CscriptHandler handler;
@@ -23,7 +23,7 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
     Cvariable* savedSearchPath = mathSolver.searchVariablePath;
     mathSolver.setSearchVariablePath(target);
 
-    int result = 0;
+    int result = CMD_DONE;
     CscriptLine* lastLine = nullptr;
     Cvariable* current = mathSolver.errorReported ? nullptr : firstLine;
     while (current) {
@@ -33,8 +33,8 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
             lastLine = line;
             result = processCommandMain(&handler, *line, &next);
             if (erroredExit) {
-                result = 2;
-            } else if (result == 1) {
+                result = CMD_STOP;
+            } else if (result == CMD_NOT_HANDLED) {
                 Cvariable* before = mathSolver.searchVariablePath;
                 result = static_cast<int>(target->processCommand(&handler, *line));
                 mathSolver.setSearchVariablePath(before);
@@ -42,7 +42,7 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
         } else {
             result = runScript(target, current);
         }
-        if (result != 0 || next == nullptr || mathSolver.errorReported) break;
+        if (result != CMD_DONE || next == nullptr || mathSolver.errorReported) break;
         current = next;
     }
 
@@ -51,7 +51,7 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
         Cstring reason = Cstring("math evaluation error: ") + mathSolver.errorText;
         setExitError(reason.c_str(), 1);
     }
-    if (result == 1) {
+    if (result == CMD_NOT_HANDLED) {
         scriptError = 1;
         Cstring reason = Cstring("Couldn't find command ") + (lastLine ? lastLine->name : Cstring()) +
                          " in script " + scriptName;
@@ -65,7 +65,7 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
 
 int runScript(Cvariable* target, Cvariable* script) {
     originalScript = 0;
-    if (script == nullptr) return 0;
+    if (script == nullptr) return CMD_DONE;
     switch (script->getClass()) {
     case CLASS_DIRECTORY:
         return script->firstChild ? runScriptLines(target, script->firstChild) : 0;
@@ -75,7 +75,7 @@ int runScript(Cvariable* target, Cvariable* script) {
         return runScriptLines(target, script);
     default:
         setExitError("can't run script from this object", 1);
-        return 0;
+        return CMD_DONE;
     }
 }
 
@@ -86,7 +86,7 @@ int runScript(Cvariable* target, char const* path, bool* found) {
 }
 
 int runScript_(Cvariable* target, CscriptVar* script) {
-    if (target == nullptr || script == nullptr) return 0;
+    if (target == nullptr || script == nullptr) return CMD_DONE;
     int savedOriginal = originalScript;
     originalScript = script->fromDisk;
     if (target->getDiskPath().empty()) target->setDiskPath(script->diskPath);
@@ -107,12 +107,12 @@ int runScript_(Cvariable* target, CscriptVar* script) {
 }
 
 int runStringScript(Cvariable* target, char const* text) {
-    if (text == nullptr) return 0;
+    if (text == nullptr) return CMD_DONE;
     if (std::strncmp(text, ":ssh", 4) == 0) setVerbose(0, "ssh");
-    if (std::strlen(text) < 5) return 0;
+    if (std::strlen(text) < 5) return CMD_DONE;
     CscriptVar script;
     script.processStringScript(text);
-    if (scriptError) return 1;
+    if (scriptError) return CMD_NOT_HANDLED;
     return runScript(target, &script);
 }
 

@@ -185,8 +185,8 @@ int Cvariable::getElem_int(unsigned short) {
 
 // An unknown command climbs to the root, which answers 1.
 unsigned Cvariable::processCommand(CscriptHandler* handler, CscriptLine& line) {
-    if (exitSaver) return 2;
-    if (parent == nullptr) return 1;
+    if (exitSaver) return CMD_STOP;
+    if (parent == nullptr) return CMD_NOT_HANDLED;
     VTRACE(2, "no found - search up parent " << parent->name << " for command.");
     return parent->processCommand(handler, line);
 }
