@@ -89,17 +89,17 @@ CdataArrayReference::~CdataArrayReference() {
     if (ownerSlot && *ownerSlot) *ownerSlot = nullptr;
 }
 
-void CdataArrayReference::writeConfigString(std::ofstream& out) {
+void CdataArrayReference::writeConfigString(std::ostream& out) {
     out << ":dataImage " << name;
 }
 
-void CdataArrayReference::writeSaveString(std::ofstream& out) {
+void CdataArrayReference::writeSaveString(std::ostream& out) {
     out << ":addDataArray " << name << " path=" << path << " pointer=" << static_cast<void const*>(ownerSlot)
         << " this=" << static_cast<void const*>(this) << " refs=";
     if (array) out << array->referenceCount;
 }
 
-void CdataArrayReference::writeUnregisteredData(std::ofstream&, int) {}
+void CdataArrayReference::writeUnregisteredData(std::ostream&, int) {}
 
 void CdataArrayReference::allocateDataArray(int kindDims) {
     setRealThing(newArrayOfDims(kindDims));

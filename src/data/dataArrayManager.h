@@ -35,9 +35,9 @@ class CdataArrayReference : public CsafeRelationship {
     CdataArrayReference() = default;
     // Releases the array and clears the owner's field.
     ~CdataArrayReference() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
-    void writeUnregisteredData(std::ofstream& out, int indent) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeUnregisteredData(std::ostream& out, int indent) override;
     int getType() override { return TYPE_DATA_ARRAY_REFERENCE; }
 
     // Binds a new empty array of the kind with that many dimensions (0: plain CdataArray).

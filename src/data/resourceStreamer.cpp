@@ -95,9 +95,8 @@ int CresourceStreamer::addResource(char const* path) {
     int slot = -1;
     if (readIndex(path, &index, slot)) return 1;
     if (resourceStreams[slot].is_open()) {
-        Cstring reason("Error! stream ");
-        reason = reason + Cstring(slot) + " already open";
-        setExitError(reason.c_str(), 1);
+        // Another package holds the slot: this one is refused, the program goes on.
+        VTRACE(1, "resource stream " << slot << " already open: " << path << " not added");
         return 1;
     }
     // Open before the entries join the index, so a package that cannot be read serves nothing.
@@ -176,7 +175,7 @@ int CresourceStreamer::loadFile(char const* path, CmemoryChunkVar& chunk) {
     checkDiskOnce = 0;
     lastFoundInPackage = 0;
     if (CresourceFileVar* entry = findEntry(path)) {
-        std::ifstream& in = resourceStreams[entry->getFileStream()];
+        std::istream& in = resourceStreams[entry->getFileStream()];
         unsigned size = static_cast<unsigned>(entry->getFileSize());
         in.clear();
         in.seekg(entry->getFileOffset());

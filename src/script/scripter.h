@@ -22,8 +22,8 @@ class CscriptVar : public CscriptContainer {
     int getClass() override { return CLASS_SCRIPT; }
     char const* getClassName() override { return "SCRIPT"; }
     // ":addScript name" / ":script name"; the tree writer adds the lines as a block.
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
 
     // Replaces the lines with those parsed from text (NUL-terminated). 1 when the parse
     // failed or an exit is pending (scriptError or exitSaver set afterwards), else 0.

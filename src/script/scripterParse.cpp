@@ -232,9 +232,9 @@ int CscriptVar::processDiskScript(char const* path) {
     return parse(reinterpret_cast<char const*>(chunk.data), chunk.data ? chunk.size : 0, fromResourceTree);
 }
 
-void CscriptVar::writeConfigString(std::ofstream& out) {
+void CscriptVar::writeConfigString(std::ostream& out) {
     out << ":addScript " << name;
 }
-void CscriptVar::writeSaveString(std::ofstream& out) {
+void CscriptVar::writeSaveString(std::ostream& out) {
     out << ":script " << name;
 }

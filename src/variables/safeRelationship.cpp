@@ -32,9 +32,9 @@ CsafeRelationship::~CsafeRelationship() {
     }
 }
 
-void CsafeRelationship::writeConfigString(std::ofstream& out) { out << ":CsafeRelationship " << name; }
-void CsafeRelationship::writeSaveString(std::ofstream& out) { out << ":CsafeRelationship " << name; }
-void CsafeRelationship::writeUnregisteredData(std::ofstream&, int) {}
+void CsafeRelationship::writeConfigString(std::ostream& out) { out << ":CsafeRelationship " << name; }
+void CsafeRelationship::writeSaveString(std::ostream& out) { out << ":CsafeRelationship " << name; }
+void CsafeRelationship::writeUnregisteredData(std::ostream&, int) {}
 
 void CsafeRelationship::prepareForDelete() {
     if (Cvariable* script = getChild("delete", 0)) {
@@ -173,7 +173,7 @@ Crelationship::~Crelationship() {
     nature = 0;
 }
 
-void Crelationship::saveCommand(std::ofstream& out, int indent) {
+void Crelationship::saveCommand(std::ostream& out, int indent) {
     out << makeTabs(indent);
     if (partner)
         out << natureToEnglish(nature) << " " << partner->name << " (" << nature << ") uid=" << uid;

@@ -33,9 +33,9 @@ extern int32_t relationshipID;
 class CsafeRelationship : public CdirectoryVar {
   public:
     ~CsafeRelationship() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
-    void writeUnregisteredData(std::ofstream& out, int indent) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeUnregisteredData(std::ostream& out, int indent) override;
     void prepareForDelete() override;
     int getType() override { return TYPE_SAFE_RELATIONSHIP; }
 
@@ -65,7 +65,7 @@ class Crelationship : public Cvariable {
   public:
     // Breaks the relationship: tells both sides once and deletes the other side's record.
     ~Crelationship() override;
-    void saveCommand(std::ofstream& out, int indent) override;
+    void saveCommand(std::ostream& out, int indent) override;
     int getType() override { return TYPE_RELATIONSHIP; }
 
     CsafeRelationship* partner = nullptr;

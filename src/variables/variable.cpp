@@ -193,7 +193,7 @@ unsigned Cvariable::processCommand(CscriptHandler* handler, CscriptLine& line) {
 
 // ---- factory ----
 
-Cvariable* makeVariable(int classCode) {
+Cvariable* newVariableOfClass(int classCode) {
     switch (classCode) {
     case CLASS_VAR:
         return new Cvariable();
@@ -226,8 +226,12 @@ Cvariable* makeVariable(int classCode) {
     case CLASS_MEMORY_CHUNK:
         return new CmemoryChunkVar();
     default:
-        break;
+        return nullptr;
     }
+}
+
+Cvariable* makeVariable(int classCode) {
+    if (Cvariable* made = newVariableOfClass(classCode)) return made;
     char message[64];
     std::snprintf(message, sizeof(message), "makeVariable unknown type %d", classCode);
     setExitError(message, 1);

@@ -205,7 +205,7 @@ TEST_F(BinaryFile, RoundTripOfEveryKind) {
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->nextSibling->name, "second");
     // The dump text shows every kind with its values; raw links and memory by size only.
-    auto dump = [&](Cvariable* v) { return written([&](std::ofstream& out) { v->saveCommand(out, 0); }); };
+    auto dump = [&](Cvariable* v) { return written([&](std::ostream& out) { v->saveCommand(out, 0); }); };
     EXPECT_EQ(dump(t), dump(top));
     EXPECT_NE(dump(t).find(":int il -1 999 1999\n"), std::string::npos) << dump(t);
     auto* raw2 = static_cast<ClinkVar*>(t->getChild("raw", 0));

@@ -37,10 +37,10 @@ class SettingsText : public PersistTest {
         PersistTest::TearDown();
     }
     std::string config(Cvariable* v, int all = 0) {
-        return written([&](std::ofstream& out) { v->saveConfig(out, 0, all); });
+        return written([&](std::ostream& out) { v->saveConfig(out, 0, all); });
     }
     std::string dump(Cvariable* v) {
-        return written([&](std::ofstream& out) { v->saveCommand(out, 0); });
+        return written([&](std::ostream& out) { v->saveCommand(out, 0); });
     }
 
     std::unique_ptr<CdirectoryVar> shop;
@@ -136,7 +136,7 @@ TEST_F(SettingsText, ArraysWriteElementsInline) {
     pos->addFloat(0.5f);
     pos->addString("x");
     EXPECT_EQ(config(pos), ":array pos #3 ^4 0.5 x\n");
-    EXPECT_EQ(written([&](std::ofstream& out) { pos->saveCommand(out, 0); }), ":array pos #3 ^4 0.5 \"x\"\n");
+    EXPECT_EQ(written([&](std::ostream& out) { pos->saveCommand(out, 0); }), ":array pos #3 ^4 0.5 \"x\"\n");
 
     // Texts that would not read back bare as the same text are quoted.
     pos->addString("a b");
@@ -151,7 +151,7 @@ TEST_F(SettingsText, ArraysWriteElementsInline) {
     EXPECT_EQ(config(pos), expect);
 
     pos->setName("");
-    EXPECT_EQ(written([&](std::ofstream& out) { pos->saveCommand(out, 0); }), "");
+    EXPECT_EQ(written([&](std::ostream& out) { pos->saveCommand(out, 0); }), "");
 }
 
 TEST_F(SettingsText, AsciiSafeAndFloatText) {
@@ -162,7 +162,7 @@ TEST_F(SettingsText, AsciiSafeAndFloatText) {
         {"", "\"\""}, {"abc", "abc"}, {"a b", "\"a b\""}, {"a\"b", binaryBlock("a\"b")}, {nullptr, "\"\""},
     };
     for (auto const& c : cases)
-        EXPECT_EQ(written([&](std::ofstream& out) { writeAsciiSafe(out, c.text); }), c.out);
+        EXPECT_EQ(written([&](std::ostream& out) { writeAsciiSafe(out, c.text); }), c.out);
 
     struct FloatCase {
         float value;
@@ -225,7 +225,7 @@ TEST_F(SettingsText, DumpFormOfEveryKind) {
                          " :varPointer v (lk) :var lk\n"
                          " \n"
                          "}\n";
-    EXPECT_EQ(written([&](std::ofstream& out) { EXPECT_EQ(root->saveTree(nullptr, 0, &out), 0); }), expect);
+    EXPECT_EQ(written([&](std::ostream& out) { EXPECT_EQ(root->saveTree(nullptr, 0, &out), 0); }), expect);
     EXPECT_EQ(root->saveTree(path("tree.txt").c_str(), 0, nullptr), 0);
     EXPECT_EQ(readWholeFile(path("tree.txt")), expect);
 }
