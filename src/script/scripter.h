@@ -100,6 +100,8 @@ extern Cstring scriptDiskPath;    // folder of the script file being run
 extern Cstring currentScriptName; // shown through the registry variable "currentScriptName"
 extern int originalScript;        // fromDisk of the CscriptVar being run
 extern int scriptRunDepth;        // runScriptLines calls in progress
+// Deeper nested runs stop with the exit reason "scripts nested too deeply".
+constexpr int kMaxScriptRunDepth = 100;
 
 // ---- running ----
 // Runs a script, a directory of lines or a line list against target.

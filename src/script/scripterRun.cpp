@@ -17,6 +17,12 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
         VTRACE(1, "script run without a target");
         return CMD_DONE;
     }
+    if (scriptRunDepth >= kMaxScriptRunDepth) {
+        // A script that runs itself would otherwise recurse until the stack overflows.
+        scriptError = 1;
+        setExitError("scripts nested too deeply", 1);
+        return CMD_STOP;
+    }
     scriptRunDepth++;
     CscriptHandler handler;
     handler.thisObject = target;

@@ -68,3 +68,35 @@ Cvariable* addVariableForcedPath(Cvariable* base, char const* path, Cvariable* n
 Cvariable* addVariableForcedPath(Cvariable* base, char const* path, int classCode, int append) {
     return addVariableForcedPath(base, path, makeVariable(classCode), append);
 }
+
+// ---- alternate search paths ----
+
+std::vector<Cvariable*> alternateVariableSearchPaths;
+int8_t numPermanentAlternateVariableSearchPaths = 0;
+
+void addScriptSearchPath(Cvariable* v, int permanent) {
+    if (!v) return;
+    removeScriptSearchPath(v);
+    if (permanent) {
+        alternateVariableSearchPaths.insert(alternateVariableSearchPaths.begin(), v);
+        numPermanentAlternateVariableSearchPaths++;
+    } else {
+        alternateVariableSearchPaths.push_back(v);
+    }
+}
+
+void removeScriptSearchPath(Cvariable* v) {
+    for (size_t i = alternateVariableSearchPaths.size(); i-- > 0;) {
+        if (alternateVariableSearchPaths[i] != v) continue;
+        alternateVariableSearchPaths.erase(alternateVariableSearchPaths.begin() + static_cast<long>(i));
+        if (static_cast<int>(i) < numPermanentAlternateVariableSearchPaths)
+            numPermanentAlternateVariableSearchPaths--;
+    }
+}
+
+void clearTemporaryScriptSearchPaths() {
+    size_t keep = numPermanentAlternateVariableSearchPaths > 0
+                      ? static_cast<size_t>(numPermanentAlternateVariableSearchPaths)
+                      : 0;
+    if (alternateVariableSearchPaths.size() > keep) alternateVariableSearchPaths.resize(keep);
+}

@@ -1,6 +1,7 @@
 // Paths into the tree that make what is missing, and paths made from patterns.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "support/mystring.h"
@@ -18,3 +19,17 @@ Cvariable* findSubDirectoryByPatterns(Cvariable* base, std::vector<Cstring>& val
 Cvariable* addVariableForcedPath(Cvariable* base, char const* path, Cvariable* newVar, int append);
 // The same with a new node of classCode.
 Cvariable* addVariableForcedPath(Cvariable* base, char const* path, int classCode, int append);
+
+// The alternate search paths of scripts, searched in order after the parent chain; the
+// first numPermanent... entries are permanent. Entries are not owned; a node leaves the
+// list as it is destroyed.
+extern std::vector<Cvariable*> alternateVariableSearchPaths;
+extern int8_t numPermanentAlternateVariableSearchPaths;
+
+// Adds v (null is ignored; an entry already present moves): a permanent one in front,
+// a temporary one at the end.
+void addScriptSearchPath(Cvariable* v, int permanent);
+// Removes every entry of v.
+void removeScriptSearchPath(Cvariable* v);
+// Drops every entry after the permanent ones.
+void clearTemporaryScriptSearchPaths();
