@@ -4,7 +4,7 @@
 // Quoting. The script reader splits a line at blanks, takes a token that begins with a
 // double quote and holds exactly two as one literal (blanks, braces and "$" included) and
 // has no escape inside quotes. So a text value is written:
-//   - bare, where the Part's form has it bare and the bare text reads back as itself;
+//   - bare, where the settings form has it bare and the bare text reads back as itself;
 //   - between double quotes otherwise;
 //   - as the reader's binary block when it holds a double quote or a NUL byte: a double
 //     quote, a zero byte, the length as 4 bytes big-endian, the bytes, a closing quote.

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     static bool ready = [] {
         skipNSAlert = 1;     // "msgbox" answers at once
         // "exit0" ends the process by design; here it only stops the script.
-        setBuiltinCommand("exit0", [](CscriptHandler*, CscriptLine&, Cvariable**) { return 2; });
+        setBuiltinCommand("exit0", [](CscriptHandler*, CscriptLine&, Cvariable**) { return int(CMD_STOP); });
         char folder[] = "/tmp/velmora-fuzz-XXXXXX";
         if (mkdtemp(folder) && chdir(folder) == 0) appDataDir = Cstring(folder) + "/";
         return true;
