@@ -58,27 +58,6 @@ class ModelRequest : public RequestTest {
     std::string speciesFolder() { return dir.file("species"); }
 };
 
-TEST_F(ModelRequest, SecondRequestSharesTheLoadedModel) {
-    writeWholeFile(dir.file("species/shark.geo"), "model");
-    CmanagedResourceVar* first = requestGeo2("shark.geo", speciesFolder().c_str());
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->useCount, 1u);
-    EXPECT_EQ(first->getName(), "shark.geo");
-    EXPECT_EQ(first->getDiskPath(), speciesFolder().c_str());
-    EXPECT_EQ(filed("resources" + speciesFolder() + "/shark.geo"), first);
-
-    CmanagedResourceVar* second = requestGeo2("shark.geo", speciesFolder().c_str());
-    EXPECT_EQ(second, first);
-    EXPECT_EQ(first->useCount, 2u);
-    EXPECT_EQ(modelLoads, 1);
-
-    // The last user's release frees it.
-    first->unhook();
-    unrequestResource(first);
-    EXPECT_EQ(first->useCount, 1u);
-    unrequestResource(first);
-}
-
 TEST_F(ModelRequest, FailedModelIsNotShared) {
     writeWholeFile(dir.file("species/broken.geo"), "not a model");
     EXPECT_EQ(requestGeo2("broken.geo", speciesFolder().c_str()), nullptr);
@@ -102,16 +81,6 @@ TEST_F(ModelRequest, RequestsThatFindNoModel) {
     engineHooks.modelLoader = nullptr;
     EXPECT_EQ(requestGeo2("shark.geo", speciesFolder().c_str()), nullptr);
     EXPECT_EQ(shop.countChildren(-1), 1); // only the planted folder
-}
-
-TEST_F(ModelRequest, BareNameComesFirst) {
-    writeWholeFile(dir.file("rock.geo"), "model");
-    writeWholeFile(dir.file("species/rock.geo"), "model");
-    ScopedWorkingFolder cwd(dir.path());
-    auto* m = dynamic_cast<FakeModel*>(requestGeo2("rock.geo", speciesFolder().c_str()));
-    ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->loadedFrom, "rock.geo");
-    EXPECT_EQ(filed("speciesScripts/rock.geo"), m);
 }
 
 CfishFont* loadFakeFont(char const* name) {

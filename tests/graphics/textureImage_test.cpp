@@ -8,15 +8,6 @@ namespace {
 
 class TextureRequest : public RequestTest {};
 
-TEST_F(TextureRequest, EmptyNameGivesAnUnboundTexture) {
-    CtextureImage* fresh = requestTexMap("", folder().c_str(), 4);
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(fresh->parent, nullptr);
-    EXPECT_EQ(fresh->array, nullptr);
-    EXPECT_EQ(shop.firstChild, nullptr);
-    delete fresh;
-}
-
 TEST_F(TextureRequest, SharedByNameAndOnlyHeldByTextures) {
     writeJpeg(dir.file("fish.jpg"), 8, 4, 250, 0, 0);
     writeSgi(dir.file("fish.alpha"), 8, 4, 1, [](int x, int y, int) { return x + y; });

@@ -21,33 +21,6 @@ class SystemCommands : public CommandTest {
     uint8_t pending = 0;
 };
 
-TEST_F(SystemCommands, WebRequestsPassTheirArgumentsAndKeepTheOutcome) {
-    struct {
-        char const* line;
-        int hostResult;
-        char const* call;
-        int failedAfter;
-        int pendingAfter;
-    } cases[] = {
-        {":startHttpRequest /q", 0, "startHTTP /q report=1 type=2 extra=(none)", 0, 1},
-        {":startHttpRequest /q 0 more", 0, "startHTTP /q report=0 type=2 extra=more", 0, 1},
-        {":startHttpRequest /q 1", 5, "startHTTP /q report=1 type=2 extra=(none)", 5, 0},
-        {":httpRequestAndRun /r", 0, "httpAndRun /r report=1 type=2 extra=(none)", 0, 0},
-        {":httpRequestAndRun /r 0 x", 3, "httpAndRun /r report=0 type=2 extra=x", 3, 0},
-    };
-    for (auto const& c : cases) {
-        host.calls.clear();
-        host.httpResult = c.hostResult;
-        failed = -1;
-        pending = 0;
-        ASSERT_EQ(run(c.line), 0) << c.line;
-        ASSERT_EQ(host.calls.size(), 1u) << c.line;
-        EXPECT_EQ(host.calls[0], c.call);
-        EXPECT_EQ(failed, c.failedAfter) << c.line;
-        EXPECT_EQ(pending, c.pendingAfter) << c.line;
-    }
-}
-
 TEST_F(SystemCommands, WebRequestsFailOnThePlatformForNow) {
     setHostServices(nullptr);
     for (char const* line : {":startHttpRequest /q", ":httpRequestAndRun /q"}) {

@@ -46,20 +46,6 @@ TEST(ProximityVar, SquaredDistanceAndScaleOfTwoThings) {
     }
 }
 
-TEST(ProximityVar, DiesWithEitherThing) {
-    Thing keeper(0, 0, 0, 1);
-    int before = allocedVariables;
-    {
-        Thing leaver(1, 0, 0, 1);
-        auto* p = new CproximityVar;
-        p->setThings(&keeper, &leaver);
-        EXPECT_EQ(keeper.proximities->countChildren(), 1);
-        EXPECT_EQ(leaver.proximities->countChildren(), 1);
-    }
-    EXPECT_EQ(keeper.proximities->countChildren(), 0);
-    EXPECT_EQ(allocedVariables, before);
-}
-
 TEST(ProximityVar, NeedsTwoThings) {
     ScopedDataFolder data;
     resetExitState();

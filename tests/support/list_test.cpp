@@ -55,26 +55,6 @@ TEST(Clist, ResizeLargerOnlyGrowsQuietly) {
     EXPECT_EQ(trace.lineCount(), 0);
 }
 
-// A full list drops further adds with one line, and refilling reuses the storage.
-TEST(Clist, AddUntilFullThenDrop) {
-    TraceCapture trace(1);
-    Clist<int> list;
-    list.setSize(2, "panel");
-    int* storage = list.elements;
-    for (int frame = 0; frame < 2; frame++) {
-        list.count = 0;
-        list.add(7 + frame);
-        list.add(8);
-        EXPECT_EQ(trace.lineCount(), 0);
-    }
-    list.add(9);
-    EXPECT_EQ(list.count, 2);
-    EXPECT_EQ(list[0], 8);
-    EXPECT_EQ(list[1], 8);
-    EXPECT_EQ(list.elements, storage);
-    EXPECT_EQ(trace.text(), " Clist:: accessing too high an index in panel! \n");
-}
-
 // Indices outside the array are traced and land on a scratch element; the array itself
 // is never touched.
 TEST(Clist, OutOfRangeIndexIsTracedAndHarmless) {

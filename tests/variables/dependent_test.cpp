@@ -11,17 +11,6 @@ class Dependents : public ::testing::Test {
     void TearDown() override { resetExitState(); }
 };
 
-TEST_F(Dependents, SameDependentUnderTwoLinkNames) {
-    ColdDependent tank("tank"), fish("fish");
-    tank.addDependent(&fish, "school");
-    tank.addDependent(&fish, "food");
-    EXPECT_EQ(tank.numDependents(), 2);
-    tank.removeDependent(&fish, "food");
-    ASSERT_EQ(tank.numDependents(), 1);
-    EXPECT_EQ(tank.linkName(0), "school");
-    EXPECT_EQ(exitSaver, 0);
-}
-
 TEST_F(Dependents, MissingDependentIsAnErrorAndChangesNothing) {
     ColdDependent tank("tank"), fish("fish"), crab("crab");
     tank.addDependent(&fish, "school");

@@ -37,61 +37,6 @@ class Relationships : public ::testing::Test {
     int startCount = 0;
 };
 
-TEST_F(Relationships, SchoolExample) {
-    auto* fish = new Party("F");
-    auto* school = new Party("S");
-    int uid = relationshipID;
-    fish->setRelationshipWith2(school, NATURE_SCHOOL);
-    Crelationship* f = firstRecord(fish);
-    Crelationship* s = firstRecord(school);
-    ASSERT_TRUE(f && s);
-    EXPECT_EQ(f->partner, school);
-    EXPECT_EQ(f->nature, -7);
-    EXPECT_STREQ(natureToEnglish(f->nature), "controls fish");
-    EXPECT_EQ(s->partner, fish);
-    EXPECT_EQ(s->nature, 7);
-    EXPECT_STREQ(natureToEnglish(s->nature), "is in school of");
-    EXPECT_EQ(f->uid, uid);
-    EXPECT_EQ(s->uid, uid);
-    EXPECT_EQ(f->alter, s);
-    EXPECT_EQ(f->getName(), "F->S");
-    EXPECT_EQ(relationshipID, uid + 1);
-    deleteVariable(fish);
-    deleteVariable(school);
-}
-
-TEST_F(Relationships, DeletingEitherSideTellsBothOnce) {
-    for (int side = 0; side < 2; side++) {
-        auto* a = new Party("A");
-        auto* b = new Party("B");
-        a->setRelationshipWith2(b, NATURE_CHASE); // a stores -9, b stores +9
-        Party* doomed = side ? b : a;
-        Party* other = side ? a : b;
-        short k = firstRecord(doomed)->nature;
-        std::vector<Notice>* doomedNotices = &doomed->notices;
-        std::vector<Notice> seen;
-        // Capture what the doomed side hears before it is gone.
-        doomed->removeAllRelationships();
-        seen = *doomedNotices;
-        EXPECT_EQ(other->notices, (std::vector<Notice>{Notice(doomed, k, 0)}));
-        EXPECT_EQ(seen, (std::vector<Notice>{Notice(other, static_cast<short>(-k), 1)}));
-        EXPECT_EQ(other->getDependentsDir()->firstChild, nullptr);
-        deleteVariable(doomed);
-        deleteVariable(other);
-    }
-}
-
-TEST_F(Relationships, DeleteVariableBreaksRelationshipsFirst) {
-    auto* a = new Party("A");
-    auto* b = new Party("B");
-    a->setRelationshipWith2(b, NATURE_SHADOW);
-    deleteVariable(a);
-    ASSERT_EQ(b->notices.size(), 1u);
-    EXPECT_EQ(std::get<1>(b->notices[0]), -3);
-    EXPECT_EQ(b->getDependentsDir()->firstChild, nullptr);
-    deleteVariable(b);
-}
-
 TEST_F(Relationships, ClearOneTypeKeepsTheRest) {
     auto* crab = new Party("crab");
     auto* f1 = new Party("f1");

@@ -30,23 +30,6 @@ class ForcedPath : public ::testing::Test {
     int startCount = 0;
 };
 
-TEST_F(ForcedPath, MakesDirectoriesOnTheWay) {
-    Cvariable* c = addVariableForcedPath(root, "a/b/c", CLASS_INT, 0);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->name, "c");
-    EXPECT_EQ(root->findVariable("a/b/c"), c);
-    EXPECT_TRUE(root->findVariable("a")->hasFlag(VAR_DIRECTORY));
-    EXPECT_TRUE(root->findVariable("a/b")->hasFlag(VAR_DIRECTORY));
-
-    int live = allocedVariables;
-    EXPECT_EQ(addVariableForcedPath(root, "a/b/c", CLASS_INT, 0), c); // same class: the first one
-    EXPECT_EQ(allocedVariables, live);                                // the new one is gone
-    EXPECT_EQ(root->findVariable("a/b")->countChildren(-1), 1);
-
-    Cvariable* under = addVariableForcedPath(root->findVariable("a/b"), "/a//x", CLASS_FLOAT, 0);
-    EXPECT_EQ(root->findVariable("a/x"), under); // "/" starts at the root, empty pieces skipped
-}
-
 TEST_F(ForcedPath, ClassMismatchNeitherLeaksNorHandsBackTheWrongKind) {
     Cvariable* c = addVariableForcedPath(root, "a/c", CLASS_INT, 0);
     int live = allocedVariables;
@@ -80,16 +63,6 @@ TEST_F(ForcedPath, AnAdoptedChildArrayTakesNoNewNodes) {
         EXPECT_TRUE(exited("child array")) << path;
         EXPECT_EQ(allocedVariables, live) << path;
     }
-}
-
-TEST_F(ForcedPath, FindSubDirectoryByPatterns) {
-    Cvariable* model = addVariableForcedPath(root, "resources/fish/model", CLASS_DIRECTORY, 0);
-    std::vector<Cstring> values = {"model", "fish"};
-    std::vector<Cstring> patterns = {"speciesScripts/%a", "resources/%b/%a"};
-    EXPECT_EQ(findSubDirectoryByPatterns(root, values, patterns), model);
-    std::vector<Cstring> none = {"speciesScripts/%a"};
-    EXPECT_EQ(findSubDirectoryByPatterns(root, values, none), nullptr);
-    EXPECT_EQ(findSubDirectoryByPatterns(nullptr, values, patterns), nullptr);
 }
 
 } // namespace

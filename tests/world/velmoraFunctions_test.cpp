@@ -78,19 +78,4 @@ TEST_F(RunPhases, ErroredRunKeepsMarkerAndMarksFiles) {
     EXPECT_TRUE(pathExists(data.file("isRunning.txt")));
 }
 
-TEST_F(RunPhases, PreviewNeverWritesMarker) {
-    global_isPreview = 1;
-    enterRunPhase("openShop", true);
-    enterRunPhase("run", true);
-    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
-    EXPECT_TRUE(pathExists(data.file("stdout_run.txt")));
-}
-
-TEST_F(RunPhases, OutputFilesCanBeSwitchedOff) {
-    allowStdoutFile = 0;
-    enterRunPhase("run", true);
-    EXPECT_FALSE(pathExists(data.file("stdout_run.txt")));
-    EXPECT_EQ(phaseName, "run");
-}
-
 } // namespace
