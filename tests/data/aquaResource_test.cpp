@@ -7,12 +7,6 @@
 #include "data/aquaResource.h"
 #include "requestTestSupport.h"
 
-// The interface's font class is not part of these tests; the hook only passes pointers.
-class CfishFont {
-  public:
-    std::string name;
-};
-
 namespace {
 
 // A model whose file must read "model"; counts its loads.
@@ -81,29 +75,6 @@ TEST_F(ModelRequest, RequestsThatFindNoModel) {
     engineHooks.modelLoader = nullptr;
     EXPECT_EQ(requestGeo2("shark.geo", speciesFolder().c_str()), nullptr);
     EXPECT_EQ(shop.countChildren(-1), 1); // only the planted folder
-}
-
-CfishFont* loadFakeFont(char const* name) {
-    if (std::string(name) != "gothic_extras") return nullptr;
-    auto* f = new CfishFont;
-    f->name = name;
-    return f;
-}
-
-TEST_F(RequestTest, FontRequests) {
-    engineHooks.fontLoader = loadFakeFont;
-    CfishFont* f = requestFont("gothic_extras");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->name, "gothic_extras");
-    delete f;
-    EXPECT_EQ(exitReason(), "");
-
-    EXPECT_EQ(requestFont("missing"), nullptr);
-    EXPECT_EQ(exitReason(), "Couldn't load font");
-    engineHooks.fontLoader = nullptr;
-    resetExitState();
-    EXPECT_EQ(requestFont("gothic_extras"), nullptr);
-    EXPECT_EQ(exitReason(), "Couldn't load font");
 }
 
 } // namespace

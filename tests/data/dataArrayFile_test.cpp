@@ -91,22 +91,6 @@ TEST_F(FileTest, ByteImageAndVolumeRoundTrips) {
     EXPECT_FLOAT_EQ(vBack.getSingleChanVolumeData(2.0f, 3.0f, 20.0f), v.floatData[59]);
 }
 
-TEST_F(FileTest, VoxelFilesGoToTheVoxelReader) {
-    writeWholeFile(path("a.vox"), std::string("VOXL\x01\x00", 6));
-    CdataVolume v;
-    v.init(2, 2, 2, 1, 1);
-    EXPECT_NE(v.load(path("a.vox").c_str()), 0); // no reader installed
-
-    static std::string seen;
-    engineHooks.voxelFileReader = [](CdataArray*, char const* p) {
-        seen = p;
-        return 0;
-    };
-    EXPECT_EQ(v.load(path("a.vox").c_str()), 0);
-    EXPECT_EQ(seen, path("a.vox"));
-    engineHooks.voxelFileReader = nullptr;
-}
-
 TEST_F(FileTest, UnreadableSourcesFail) {
     CdataChan c;
     EXPECT_EQ(c.load(""), 1);

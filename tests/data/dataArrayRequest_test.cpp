@@ -25,24 +25,6 @@ class ArrayRequest : public RequestTest {
     }
 };
 
-// Without the ".alpha" file a four-channel request is opaque.
-TEST_F(ArrayRequest, ChannelCountPicksTheSubstitute) {
-    struct Case {
-        bool alpha;
-        int chans;
-        int expectChans;
-        int channel, byte; // at pixel (1, 2)
-    };
-    for (Case c : {Case{false, 4, 4, 3, 255}, Case{true, 1, 1, 0, alphaAt(1, 2)}, Case{true, 3, 3, 0, 250}}) {
-        shop.deleteChildren();
-        writeFishPair(c.alpha);
-        CdataArray* a = requestDataArray("fish.sgi", folder().c_str(), c.chans);
-        ASSERT_NE(a, nullptr) << c.chans;
-        EXPECT_EQ(a->chans, c.expectChans);
-        EXPECT_NEAR(arrayByte(a, 1, 2, c.channel), c.byte, 3) << c.chans;
-    }
-}
-
 TEST_F(ArrayRequest, ChannelShortfallIsReportedButServed) {
     writeSgi(dir.file("grey.rgb"), 2, 2, 1, [](int, int, int) { return 7; });
     writeSgi(dir.file("colour.rgb"), 2, 2, 3, [](int, int, int) { return 9; });

@@ -156,25 +156,4 @@ TEST(DecodeRefusals, MalformedFilesFailAndLeaveTheImageAlone) {
     EXPECT_EQ(exitSaver, 0);
 }
 
-// Random damage may decode or fail, but never overruns or ends the process.
-TEST(DecodeRefusals, RandomDamageNeverOverruns) {
-    TempDir dir;
-    Bytes sources[2] = {encodePng({9, 9, PNG_COLOR_TYPE_RGB, 8, true, Bytes(9 * 9 * 3, 40), {}, {}}),
-                        encodeJpeg(16, 16, 3, redOverBlue(16, 16), 80)};
-    char const* names[2] = {"r.png", "r.jpg"};
-    std::mt19937 rng(3);
-    for (int trial = 0; trial < 300; trial++) {
-        int kind = trial % 2;
-        Bytes b = sources[kind];
-        int hits = 1 + static_cast<int>(rng() % 8);
-        for (int i = 0; i < hits; i++)
-            b[rng() % b.size()] = static_cast<unsigned char>(rng());
-        if (trial % 7 == 0) b.resize(rng() % b.size());
-        writeBytes(dir.file(names[kind]), b);
-        imageFile im;
-        int ok = OS::loadImageFile(im, dir.file(names[kind]).c_str());
-        EXPECT_EQ(ok == 1, im.hasPixels());
-    }
-}
-
 } // namespace

@@ -41,22 +41,6 @@ class CountingCycle : public CanimCycle {
     int finished = 0;
 };
 
-// Removes another cycle (or itself) from the owner during its step.
-class RemovingCycle : public CountingCycle {
-  public:
-    RemovingCycle(char const* label, MiniThing* owner, CanimCycle* victim, int result)
-        : CountingCycle(label, 100), owner(owner), victim(victim), result(result) {}
-    int doIt(int frame) override {
-        CountingCycle::doIt(frame);
-        int r = result; // read first: removing this cycle may delete it
-        owner->removeAnimCycle(victim);
-        return r;
-    }
-    MiniThing* owner;
-    CanimCycle* victim;
-    int result;
-};
-
 // A heap cycle that is deleted when done.
 CountingCycle* owned(char const* label, int frames) {
     auto* c = new CountingCycle(label, frames);

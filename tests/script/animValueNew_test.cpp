@@ -51,18 +51,6 @@ TEST(Keyframes, SmoothSlopesAreNegatedCentralDifferences) {
     EXPECT_FLOAT_EQ(same.keys->nextKey->slope, 0);
 }
 
-TEST(Keyframes, SlopeBendBlendsTheTangentLines) {
-    CanimValueNew v;
-    v.setKey(2, 2, KEY_SLOPES);
-    v.startSlope = 1;
-    v.keys->slope = -0.5f;
-    v.update(1);
-    // a = 0 + 1 x 1 = 1; b = 2 - 0.5 x 1 = 1.5; u = 0.5
-    EXPECT_FLOAT_EQ(v.getValue(), 1.25f);
-    v.update(1);
-    EXPECT_FLOAT_EQ(v.startSlope, 0.5f); // the passed key's slope, negated
-}
-
 TEST(Keyframes, SparesAreFreedAndLaterKeysDropped) {
     TraceCapture trace(1);
     CanimKeyframeManager m;

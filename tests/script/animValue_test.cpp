@@ -29,29 +29,6 @@ class AnimValues : public ::testing::Test {
     CadsrPool pool;
 };
 
-TEST_F(AnimValues, CurvesFromZeroToOne) {
-    struct CurveCase {
-        unsigned char curve;
-        float frames;
-        std::vector<float> values;
-    } const cases[] = {
-        {CURVE_LINEAR, 4, {0.25f, 0.5f, 0.75f, 1, 1}}, // holds once done
-        {CURVE_SMOOTHSTEP, 2, {0.5f, 1}},
-        {CURVE_QUADRATIC, 2, {0.25f, 1}},
-        {CURVE_CUBIC, 2, {0.125f, 1}},
-        {CURVE_SMOOTHSTEP, 4, {0.15625f, 0.5f, 0.84375f, 1}},
-        {9, 3, {0, 0, 0}}, // an unknown curve holds the value
-    };
-    for (auto const& c : cases) {
-        CanimValue v;
-        v.setMove(1, c.frames, c.curve, 1);
-        std::vector<float> got = run(v, static_cast<int>(c.values.size()));
-        for (size_t i = 0; i < got.size(); i++)
-            EXPECT_NEAR(got[i], c.values[i], 1e-5) << "curve " << int(c.curve) << " frame " << i;
-        EXPECT_EQ(v.active, 0) << "curve " << int(c.curve);
-    }
-}
-
 // An idle value starts a next move at once; queued moves chain without an idle frame
 // and hand their records back to the pool when they start.
 TEST_F(AnimValues, QueuedMovesChain) {
@@ -134,14 +111,6 @@ class BufferedDelay : public ::testing::Test {
   protected:
     void SetUp() override { resetExitState(); }
     void TearDown() override { resetExitState(); }
-    // Feeds 1, 2, 3... and gives the output after each frame.
-    float feed(int frames) {
-        for (int i = 0; i < frames; i++) {
-            src += 1;
-            d.update();
-        }
-        return d.ownValue;
-    }
     float src = 0, lag = 0;
     CbufferedDelayAnimValue d;
 };

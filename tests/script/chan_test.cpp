@@ -201,22 +201,6 @@ TEST_F(Chans, Bumps) {
     expectCells(c, {1, 1, 3, 3, 1, 1}, "sharp");
 }
 
-TEST_F(Chans, Sines) {
-    Cchan c, w, s, k;
-    c.resize(3);
-    c.angleToSine(2, 0, 3.14159265f);
-    expectCells(c, {0, 2, 0}, "sine");
-    fillChan(w, {1, 0.5f, 1});
-    c.angleToSine(2, w, 0, 3.14159265f);
-    expectCells(c, {0, 1, 0}, "weighted");
-    fillChan(c, {0, 0.5f, 1});
-    s.resize(3);
-    k.resize(3);
-    c.angleToSineAndCos(s, k);
-    expectCells(s, {0, std::sin(0.5f), std::sin(1.0f)}, "sines");
-    expectCells(k, {1, std::cos(0.5f), std::cos(1.0f)}, "cosines");
-}
-
 TEST_F(Chans, SampledKeyframesAndTrace) {
     CanimValueNew v;
     v.setKey(4, 4, 0);

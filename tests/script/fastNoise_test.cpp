@@ -87,16 +87,6 @@ TEST(NoiseInstall, DefaultInstallFolderIsTheStagedTree) {
 
 // ---- wandering values
 
-// A curve whose every sample is raw, on all three channels.
-struct ConstantNoise {
-    explicit ConstantNoise(float raw) {
-        chan.init(3, 1, 1, 3, 4);
-        chan.setDimensionSpace(0, 0.0f, 50.0f);
-        chan.fillWithConstant(raw);
-    }
-    CdataChan chan;
-};
-
 TEST_F(NoiseTest, WanderingValuesStayInRange) {
     CwanderingValue& w = ownedWanderingValue();
     w.init(&owner, "wander", 37.0f, 3);

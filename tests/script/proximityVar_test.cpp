@@ -46,18 +46,4 @@ TEST(ProximityVar, SquaredDistanceAndScaleOfTwoThings) {
     }
 }
 
-TEST(ProximityVar, NeedsTwoThings) {
-    ScopedDataFolder data;
-    resetExitState();
-    Thing a(0, 0, 0, 1);
-    CproximityVar p;
-    p.setThings(&a, nullptr);
-    EXPECT_EQ(p.thingA, nullptr);
-    EXPECT_EQ(a.proximities->countChildren(), 0);
-    EXPECT_FLOAT_EQ(p.updateGross(), 0.0f);
-    EXPECT_EQ(erroredExit, 1);
-    closeStdout();
-    resetExitState();
-}
-
 } // namespace

@@ -46,16 +46,6 @@ TEST_F(Rotaters, ARedirectCycleEndsWithBadArray) {
     EXPECT_TRUE(hasReason("bad array"));
 }
 
-TEST_F(Rotaters, NoRotateOnlyRefreshes) {
-    build(":var noRotate :script change { :set hits ($hits+1) }", ":float count 2 :float hits 0");
-    double hits = number("hits");
-    ASSERT_EQ(run(":rotate r next"), 0);
-    EXPECT_EQ(number("count"), 2);
-    EXPECT_EQ(number("hits"), hits + 1); // the refresh ran "change" once more
-    ASSERT_EQ(run(":rotate r refresh"), 0);
-    EXPECT_EQ(number("hits"), hits + 2);
-}
-
 TEST_F(Rotaters, ChangeScriptRunsOnTheMastersParent) {
     ASSERT_EQ(run(":mkdir settings { :float count 1 }"), 0);
     ASSERT_EQ(run(":rotater r { :array x 1 a :array x 2 b :script change { :s seen $r } } :rotate r master "

@@ -40,21 +40,6 @@ class VariableSearch : public ::testing::Test {
     int8_t savedPermanent = 0;
 };
 
-// Plain names climb the parents; paths climb only with "@".
-TEST_F(VariableSearch, FindsByPathThenUpTheParents) {
-    struct Case {
-        Cvariable* start;
-        char const* name;
-        Cvariable* found;
-    } cases[] = {
-        {c, "top", top},       {c, "x", x},         {b, "x", x},    {c, "../x", x},   {c, "nothing", nullptr},
-        {c, nullptr, nullptr}, {c, "p/q", nullptr}, {c, "@p/q", q}, {c, "@top", top}, {a, "p/q", q},
-    };
-    for (Case const& k : cases)
-        EXPECT_EQ(searchUpParentsForVariable(k.start, k.name), k.found) << (k.name ? k.name : "(null)");
-    EXPECT_EQ(searchUpParentsForVariable(nullptr, "x"), nullptr);
-}
-
 TEST_F(VariableSearch, ParentWithFlag) {
     EXPECT_EQ(searchUpForParentWithFlag(c, VAR_DIRECTORY), b); // a proper ancestor
     b->setFlag(VAR_APPEND_CHILDREN, true);

@@ -61,20 +61,6 @@ TEST_F(TraceTest, TraceLinesReachTheFileOnlyOnOpenChannels) {
     EXPECT_EQ(mask, 8ul);
 }
 
-TEST_F(TraceTest, NoFileWithoutAWritableDataFolder) {
-    EXPECT_EQ(openStdout("/nonexistent-folder/deeper/trace.txt"), 1);
-    EXPECT_EQ(stdoutObject.active, 0);
-    EXPECT_EQ(errorChannels, 0u);
-    VTRACE(1, "lost");      // must not crash
-    setVerbose(10, "test"); // no file: nothing opens
-    EXPECT_EQ(errorChannels, 0u);
-    Cstring saved = appDataDir;
-    appDataDir = "";
-    EXPECT_EQ(openStdout("trace.txt"), 1);
-    EXPECT_FALSE(pathExists("[APD]trace.txt"));
-    appDataDir = saved;
-}
-
 TEST_F(TraceTest, ExitReasonBookkeeping) {
     // An exit enters the closing phase through the world's slot.
     static std::string enteredPhase;

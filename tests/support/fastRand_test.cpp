@@ -38,19 +38,6 @@ TEST(FastRand, TableHoldsTheSeededDrawsAndCycles) {
     EXPECT_EQ(fastRandSeedIndex & 31, 1);
 }
 
-TEST(FastRand, RangeRealUsesThePlatformGeneratorOnly) {
-    initFastRand();
-    uint8_t index = fastRandSeedIndex;
-    OS::_srand(555);
-    Lcg lcg{555};
-    for (int i = 0; i < 100; i++) {
-        float v = randRangeReal(2, 6);
-        EXPECT_FLOAT_EQ(v, 2.0f + static_cast<float>(lcg.next() % 32768) * 4.0f / 32768.0f);
-        EXPECT_LT(v, 6.0f);
-    }
-    EXPECT_EQ(fastRandSeedIndex, index);
-}
-
 TEST(FastRand, BellRandStaysWithinSpreadAndCrowdsTheCentre) {
     OS::_srand(3);
     initFastRand();

@@ -98,19 +98,6 @@ class Files : public ::testing::Test {
     ScopedDataFolder data;
 };
 
-TEST_F(Files, DeleteRenameAndFolders) {
-    createDiskFile("[APD]a.txt", "x", -1);
-    EXPECT_EQ(renameFile("[APD]a.txt", "[APD]b.txt"), 0);
-    EXPECT_EQ(renameFile("[APD]a.txt", "[APD]c.txt"), 1);
-    EXPECT_EQ(deleteFile("[APD]b.txt"), 0);
-    EXPECT_EQ(deleteFile("[APD]b.txt"), 1);
-    EXPECT_EQ(makedir("[APD]dir"), 0);
-    EXPECT_EQ(makedir("[APD]dir"), 1); // exists already
-    EXPECT_EQ(createDirectories((data.path() + "x/y/z").c_str(), 0), 1);
-    EXPECT_EQ(createDirectories((data.path() + "x/y/z").c_str(), 0), 0);
-    EXPECT_TRUE(pathExists(data.file("x/y/z")));
-}
-
 static void safeWrite(char const* name, char const* content, bool& good) {
     backupWrite = 1;
     std::ofstream out;

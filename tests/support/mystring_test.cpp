@@ -5,20 +5,6 @@
 
 #include "support/mystring.h"
 
-TEST(Cstring, InnerNulAndHighBytes) {
-    Cstring s;
-    s.append("a\0b", 3);
-    EXPECT_EQ(s.size(), 3);
-    EXPECT_FALSE(s == "a");
-    std::ostringstream out;
-    out << s;
-    EXPECT_EQ(out.str(), std::string("a\0b", 3));
-    EXPECT_EQ(Cstring('\0').size(), 1);
-    Cstring marks("a\n");
-    marks += static_cast<char>(0xE9);
-    EXPECT_EQ(marks.ascii(), "a[10][-23]");
-}
-
 TEST(Cstring, JoiningCopiesAndSearch) {
     Cstring a("left");
     Cstring b = a + "-" + Cstring("right");

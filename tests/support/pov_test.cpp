@@ -49,20 +49,4 @@ TEST(Cpov, RoundTripWithRotatedCameras) {
     }
 }
 
-TEST(Cpov, NearPlanePointsLieOnTheirRays) {
-    Crect fov(-0.5f, 0.5f, -0.5f, 0.5f);
-    Camera const& cam = kCameras[2];
-    Cpov pov;
-    pov.setViewpoint(cam.eye, cam.target, cam.up);
-    pov.setFOVandGrids(fov, 10, 10);
-    pov.nearDist = 0.25f;
-    Cvector v(7, 2, 0);
-    pov.povToNearPlane(v);
-    Cvector back = v;
-    pov.worldSpaceToPOV(back);
-    EXPECT_NEAR(back.x, 7, 1e-3);
-    EXPECT_NEAR(back.y, 2, 1e-3);
-    EXPECT_NEAR(back.z, 0.25f, 1e-5);
-}
-
 } // namespace

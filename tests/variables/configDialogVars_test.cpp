@@ -23,13 +23,6 @@ class Registry : public PersistTest {
         EXPECT_EQ(liveSinceStart(), 0);
         PersistTest::TearDown();
     }
-    // What storing the registry does: the root's children with their siblings, saved only.
-    std::string store() {
-        root->setSave(1);
-        EXPECT_EQ(root->firstChild->saveSettings(path("registry.txt").c_str(), true, false), 0);
-        root->setSave(0);
-        return readWholeFile(path("registry.txt"));
-    }
 
     std::unique_ptr<CregistryHolderVar> root;
 };

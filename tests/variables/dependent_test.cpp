@@ -20,18 +20,4 @@ TEST_F(Dependents, MissingDependentIsAnErrorAndChangesNothing) {
     EXPECT_EQ(exitReasonList[0], "couldn't find dependent crab  school");
 }
 
-TEST_F(Dependents, IndexRemovalKeepsCountInStep) {
-    ColdDependent tank("tank"), a("a"), b("b");
-    tank.addDependent(&a, "x");
-    tank.addDependent(&b, "y");
-    tank.removeDependentIndex(0);
-    EXPECT_EQ(tank.numDependents(), 1);
-    EXPECT_EQ(tank.dependent(0), &b);
-    tank.removeDependentIndex(5);
-    EXPECT_EQ(tank.numDependents(), 1);
-    EXPECT_EQ(exitReasonList[0], "tried to remove too high an index!");
-    tank.removeAllDependencies();
-    EXPECT_EQ(tank.numDependents(), 0);
-}
-
 } // namespace

@@ -31,9 +31,6 @@ class Relationships : public ::testing::Test {
         EXPECT_TRUE(exitReasonList.empty()) << (exitReasonList.empty() ? "" : exitReasonList[0].c_str());
         resetExitState();
     }
-    static Crelationship* firstRecord(CsafeRelationship* o) {
-        return dynamic_cast<Crelationship*>(o->getDependentsDir()->firstChild);
-    }
     int startCount = 0;
 };
 
@@ -56,21 +53,6 @@ TEST_F(Relationships, ClearOneTypeKeepsTheRest) {
     deleteVariable(crab);
     deleteVariable(f1);
     deleteVariable(f2);
-}
-
-TEST_F(Relationships, QueriesOnObjectWithoutRelationships) {
-    auto* lone = new Party("lone");
-    std::vector<Cvariable*> out{lone};
-    lone->fillVectorWithRelationshipsOfNature(out, 7);
-    EXPECT_TRUE(out.empty());
-    EXPECT_EQ(lone->getChild("dependents", 0), nullptr); // no directory was made
-    EXPECT_EQ(lone->getNextRelationshipWithNature(nullptr, 7), nullptr);
-    EXPECT_EQ(lone->clearRelationshipType(7), 0);
-    lone->setRelationshipWith2(nullptr, 7);
-    ASSERT_EQ(exitReasonList.size(), 1u);
-    EXPECT_EQ(exitReasonList[0], "trying to set relation with NULL");
-    resetExitState();
-    deleteVariable(lone);
 }
 
 TEST_F(Relationships, WalkingByNature) {

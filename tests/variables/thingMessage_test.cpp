@@ -83,13 +83,4 @@ TEST_F(ThingMessages, NullSenderIsAnErrorButPosted) {
     EXPECT_EQ(exitReasonList[0], "ERROR sent by thing = 0");
 }
 
-TEST_F(ThingMessages, InboxWithoutOwner) {
-    CthingMessageHandler orphan;
-    orphan.sendMessage(1, &o, 0, 0, 0);
-    EXPECT_EQ(orphan.numMessages(), 1);
-    EXPECT_EQ(exitReasonList[0], "ERROR thisthing = 0");
-    orphan.processMessages(); // nobody to hand it to: read and dropped
-    EXPECT_EQ(orphan.numMessages(), 0);
-}
-
 } // namespace

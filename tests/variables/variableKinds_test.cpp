@@ -102,23 +102,6 @@ TEST_F(VarTest, LinkKindsConvertByTheSameTable) {
     EXPECT_EQ(exits(), "");
 }
 
-// An object exposing its fields by name.
-class Gadget : public CdirectoryVar {
-  public:
-    Gadget() {
-        registerInt(count, "count", 1);
-        registerShort(level, "level", 0);
-        registerFloat(speed, "speed", 1);
-        registerString(title, "title", 1);
-        registerPointer(handle, "handle", 0);
-    }
-    int count = 3;
-    short level = -2;
-    float speed = 1.5f;
-    Cstring title = "tank";
-    void* handle = nullptr;
-};
-
 TEST_F(VarTest, OwnedStorageBoundsAGrownCount) {
     CintLinkVar link;
     ASSERT_NE(link.allocElements(2, 4), nullptr);

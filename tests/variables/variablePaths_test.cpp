@@ -39,18 +39,6 @@ TEST_F(ForcedPath, ClassMismatchNeitherLeaksNorHandsBackTheWrongKind) {
     EXPECT_EQ(root->findVariable("a/c"), c);
 }
 
-TEST_F(ForcedPath, NullVariableAndUniqueDirectories) {
-    EXPECT_EQ(addVariableForcedPath(root, "a", static_cast<Cvariable*>(nullptr), 0), nullptr);
-    EXPECT_TRUE(exited("no var"));
-    resetExitState();
-    root->setFlag(VAR_UNIQUE_DIRECTORIES, true);
-    Cvariable* first = addVariableForcedPath(root, "x", CLASS_INT, 1);
-    Cvariable* second = addVariableForcedPath(root, "x", CLASS_INT, 1);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(root->countChildren(-1), 2);
-    EXPECT_EQ(root->firstChild, first); // appended
-}
-
 TEST_F(ForcedPath, AnAdoptedChildArrayTakesNoNewNodes) {
     auto* arr = new CfastChildArrayVar;
     arr->setName("arr");

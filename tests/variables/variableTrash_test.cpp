@@ -18,20 +18,6 @@ class TrashTest : public VarTest {
     }
 };
 
-TEST_F(TrashTest, DirectoryGoesWithItsChildren) {
-    auto* dir = new CdirectoryVar();
-    child(dir, "a");
-    child(dir, "b", CLASS_FLOAT);
-    child(child(dir, "c", CLASS_DIRECTORY), "deep", CLASS_STRING)->setString("text");
-    dir->deleteChild("a");
-    dir->deleteChild("zz");
-    EXPECT_STREQ(dir->firstChild->name.c_str(), "b");
-    EXPECT_EQ(liveSinceStart(), 4);
-    deleteVariable(dir);
-    EXPECT_EQ(liveSinceStart(), 0);
-    deleteVariable(nullptr);
-}
-
 // A trashed node deleted again goes at once; deleting the trash holder only empties it.
 TEST_F(TrashTest, SecondDeleteOfATrashedNodeFreesItAtOnce) {
     auto* thing = new CdirectoryVar();

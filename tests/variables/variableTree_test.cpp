@@ -131,39 +131,6 @@ TEST_F(VarTest, TrickleDownIsDepthFirstWithPreAndPostHooks) {
     EXPECT_EQ(liveSinceStart(), 0);
 }
 
-// setParent to the same parent keeps the place; addVariable refuses a duplicate and
-// unhooks a node still linked elsewhere; unhook works from the middle, end and front.
-TEST_F(VarTest, LinkingAndUnlinking) {
-    CdirectoryVar p1, p2;
-    Cvariable* x = child(&p1, "x");
-    Cvariable* y = child(&p1, "y");
-    Cvariable* z = child(&p1, "z");
-    y->setParent(&p1, 0);
-    EXPECT_EQ(childNames(&p1), "xyz");
-    y->setParent(&p2, 0);
-    EXPECT_EQ(childNames(&p1), "xz");
-    EXPECT_EQ(y->parent, &p2);
-    y->setParent(nullptr, 0);
-    EXPECT_EQ(p2.firstChild, nullptr);
-    EXPECT_EQ(p1.addVariable(x, 0), x);
-    EXPECT_TRUE(exited("already has this var as a child (x)"));
-    resetExitState();
-    p1.addVariable(y, 1);
-    EXPECT_EQ(p2.addVariable(z, 0), z);
-    EXPECT_TRUE(exited("variable still hooked to parent or sibling, unhook() first"));
-    EXPECT_EQ(childNames(&p1), "xy");
-    y->unhook();
-    x->unhook();
-    z->unhook();
-    EXPECT_EQ(p1.firstChild, nullptr);
-    EXPECT_EQ(p2.firstChild, nullptr);
-    for (Cvariable* v : {x, y, z}) {
-        EXPECT_EQ(v->parent, nullptr);
-        EXPECT_EQ(v->nextSibling, nullptr);
-        delete v;
-    }
-}
-
 TEST_F(VarTest, ReorderingOperations) {
     CdirectoryVar p, q;
     Cvariable* v[4];
