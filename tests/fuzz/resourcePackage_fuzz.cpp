@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -25,6 +26,14 @@ void collectEntries(Cvariable* dir, std::string const& prefix, std::vector<std::
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    // The index is read from memory; only a usable one goes on to a package file.
+    std::istringstream in(std::string(reinterpret_cast<char const*>(data), size));
+    CdirectoryVar index;
+    int slot = -1;
+    if (readPackageIndex(in, static_cast<long>(size), &index, slot) != 0) {
+        resetExitState();
+        return 0;
+    }
     static std::string const path = "/tmp/velmora-fuzz-" + std::to_string(getpid()) + ".pak";
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
