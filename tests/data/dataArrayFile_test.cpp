@@ -208,4 +208,20 @@ TEST_F(FileTest, BigEndianStreamReaders) {
     EXPECT_EQ(readULong(high), -2);
 }
 
+TEST_F(FileTest, VoxelFilesGoToTheVoxelReader) {
+    writeWholeFile(path("a.vox"), std::string("VOXL\x01\x00", 6));
+    CdataVolume v;
+    v.init(2, 2, 2, 1, 1);
+    EXPECT_NE(v.load(path("a.vox").c_str()), 0); // no reader installed
+
+    static std::string seen;
+    engineHooks.voxelFileReader = [](CdataArray*, char const* p) {
+        seen = p;
+        return 0;
+    };
+    EXPECT_EQ(v.load(path("a.vox").c_str()), 0);
+    EXPECT_EQ(seen, path("a.vox"));
+    engineHooks.voxelFileReader = nullptr;
+}
+
 } // namespace

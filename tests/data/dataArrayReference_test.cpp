@@ -67,4 +67,27 @@ TEST_F(ReferenceTest, FindDataArrayOrExit) {
     }
 }
 
+TEST_F(ReferenceTest, SavedLineCarriesPathAndCount) {
+    CdataArray* field = nullptr;
+    CdataArrayReference* ref = registerDataArrayPointer(&owner, &field, "tex");
+    ref->path = "fish.sgi";
+    TempDir dir;
+    std::string file = dir.file("out.txt");
+    {
+        std::ofstream out(file);
+        ref->writeSaveString(out);
+        out << "\n";
+        ref->allocateDataArray();
+        ref->writeSaveString(out);
+        out << "\n";
+        ref->writeConfigString(out);
+    }
+    std::string text = readWholeFile(file);
+    EXPECT_EQ(text.find(":addDataArray tex path=fish.sgi pointer="), 0u) << text;
+    size_t second = text.find('\n');
+    EXPECT_EQ(text.substr(second - 6, 6), " refs=");
+    EXPECT_NE(text.find(" refs=1\n"), std::string::npos);
+    EXPECT_NE(text.find(":dataImage tex"), std::string::npos);
+}
+
 } // namespace

@@ -80,4 +80,22 @@ TEST_F(ArrayRequest, ColourAndAlphaEdgeCases) {
     EXPECT_TRUE(exitMentions("imageIOtoDataArray - tried to copy image of zero size"));
 }
 
+// Without the ".alpha" file a four-channel request is opaque.
+TEST_F(ArrayRequest, ChannelCountPicksTheSubstitute) {
+    struct Case {
+        bool alpha;
+        int chans;
+        int expectChans;
+        int channel, byte; // at pixel (1, 2)
+    };
+    for (Case c : {Case{false, 4, 4, 3, 255}, Case{true, 1, 1, 0, alphaAt(1, 2)}, Case{true, 3, 3, 0, 250}}) {
+        shop.deleteChildren();
+        writeFishPair(c.alpha);
+        CdataArray* a = requestDataArray("fish.sgi", folder().c_str(), c.chans);
+        ASSERT_NE(a, nullptr) << c.chans;
+        EXPECT_EQ(a->chans, c.expectChans);
+        EXPECT_NEAR(arrayByte(a, 1, 2, c.channel), c.byte, 3) << c.chans;
+    }
+}
+
 } // namespace

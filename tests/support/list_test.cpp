@@ -59,4 +59,19 @@ TEST(Clist, OutOfRangeIndexIsTracedAndHarmless) {
     empty[0] = 1;
 }
 
+TEST(Clist, ResizeLargerOnlyGrowsQuietly) {
+    TraceCapture trace(3);
+    Clist<float> list;
+    list.setSize(5, "depths");
+    list[0] = 1.5f;
+    list.count = 1;
+    list.resizeLarger(3);
+    EXPECT_EQ(list.capacity, 5);
+    EXPECT_EQ(list[0], 1.5f);
+    list.resizeLarger(9);
+    EXPECT_EQ(list.capacity, 9);
+    EXPECT_EQ(list.count, 9);
+    EXPECT_EQ(trace.lineCount(), 0);
+}
+
 } // namespace
