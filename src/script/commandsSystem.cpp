@@ -60,7 +60,7 @@ int commandStartHttpRequest(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (webRequestPending) *webRequestPending = 1;
     int result = startHTTPrequestThread(args.path, args.report, 2, args.extraText());
     // A request that never started will never complete, so nothing is pending.
-    if (result != CMD_DONE && webRequestPending) *webRequestPending = 0;
+    if (result != 0 && webRequestPending) *webRequestPending = 0;
     setScriptFailed(result);
     return CMD_DONE;
 }

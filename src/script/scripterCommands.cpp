@@ -143,7 +143,7 @@ int processCommandMain(CscriptHandler* handler, CscriptLine& line, Cvariable** n
     BuiltinEntry const* entry = findEntry(line.name);
     if (entry == nullptr || entry->handler == nullptr) return CMD_NOT_HANDLED;
     int result = entry->handler(handler, line, next);
-    return (result == CMD_DONE && erroredExit) ? 2 : result;
+    return (result == CMD_DONE && erroredExit) ? CMD_STOP : result;
 }
 
 int setBuiltinCommand(char const* keyword, BuiltinCommand handler) {

@@ -74,7 +74,7 @@ int runScript(Cvariable* target, Cvariable* script) {
     if (script == nullptr) return CMD_DONE;
     switch (script->getClass()) {
     case CLASS_DIRECTORY:
-        return script->firstChild ? runScriptLines(target, script->firstChild) : 0;
+        return script->firstChild ? runScriptLines(target, script->firstChild) : CMD_DONE;
     case CLASS_SCRIPT:
         return runScript_(target, static_cast<CscriptVar*>(script));
     case CLASS_SCRIPT_LINE:
