@@ -36,7 +36,7 @@ int commandIf(CscriptHandler* handler, CscriptLine& line, Cvariable** next) {
 }
 
 int commandElse(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
-    return line.firstChild ? runScript(handler->thisObject, line.firstChild) : 0;
+    return line.firstChild ? runScript(handler->thisObject, line.firstChild) : int(CMD_DONE);
 }
 
 int commandLabel(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -143,7 +143,7 @@ int processCommandMain(CscriptHandler* handler, CscriptLine& line, Cvariable** n
     BuiltinEntry const* entry = findEntry(line.name);
     if (entry == nullptr || entry->handler == nullptr) return CMD_NOT_HANDLED;
     int result = entry->handler(handler, line, next);
-    return (result == CMD_DONE && erroredExit) ? CMD_STOP : result;
+    return (result == CMD_DONE && erroredExit) ? int(CMD_STOP) : result;
 }
 
 int setBuiltinCommand(char const* keyword, BuiltinCommand handler) {

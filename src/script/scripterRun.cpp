@@ -74,7 +74,7 @@ int runScript(Cvariable* target, Cvariable* script) {
     if (script == nullptr) return CMD_DONE;
     switch (script->getClass()) {
     case CLASS_DIRECTORY:
-        return script->firstChild ? runScriptLines(target, script->firstChild) : CMD_DONE;
+        return script->firstChild ? runScriptLines(target, script->firstChild) : int(CMD_DONE);
     case CLASS_SCRIPT:
         return runScript_(target, static_cast<CscriptVar*>(script));
     case CLASS_SCRIPT_LINE:
@@ -88,7 +88,7 @@ int runScript(Cvariable* target, Cvariable* script) {
 int runScript(Cvariable* target, char const* path, bool* found) {
     Cvariable* script = (target && path) ? target->findVariable(path) : nullptr;
     if (found) *found = script != nullptr;
-    return script ? runScript(target, script) : 0;
+    return script ? runScript(target, script) : int(CMD_DONE);
 }
 
 int runScript_(Cvariable* target, CscriptVar* script) {
