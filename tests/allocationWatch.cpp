@@ -15,8 +15,12 @@ void* allocate(size_t n) {
 }
 } // namespace
 
-LargestAllocation::LargestAllocation() { largest.store(0); }
-size_t LargestAllocation::bytes() const { return largest.load(); }
+LargestAllocation::LargestAllocation() {
+    largest.store(0);
+}
+size_t LargestAllocation::bytes() const {
+    return largest.load();
+}
 
 // The replacements are a malloc/free pair.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -28,11 +32,27 @@ void* operator new[](size_t n) {
     if (void* p = allocate(n)) return p;
     throw std::bad_alloc();
 }
-void* operator new(size_t n, std::nothrow_t const&) noexcept { return allocate(n); }
-void* operator new[](size_t n, std::nothrow_t const&) noexcept { return allocate(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::nothrow_t const&) noexcept { std::free(p); }
-void operator delete[](void* p, std::nothrow_t const&) noexcept { std::free(p); }
+void* operator new(size_t n, std::nothrow_t const&) noexcept {
+    return allocate(n);
+}
+void* operator new[](size_t n, std::nothrow_t const&) noexcept {
+    return allocate(n);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::nothrow_t const&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::nothrow_t const&) noexcept {
+    std::free(p);
+}

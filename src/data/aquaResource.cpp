@@ -11,7 +11,6 @@
 #include "support/helperFunctions.h"
 #include "variables/variablePaths.h"
 
-
 CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
     // %a name, %b folder; %c and %d are the two as tree paths.
     std::vector<Cstring> names = {Cstring(name ? name : ""), Cstring(folder ? folder : ""),

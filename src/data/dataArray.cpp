@@ -9,7 +9,6 @@
 #include "support/cerr.h"
 #include "variables/variableLinks.h"
 
-
 namespace {
 
 // Float to fixed point without the undefined behaviour of an out-of-range conversion:

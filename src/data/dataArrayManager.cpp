@@ -182,7 +182,8 @@ CdataArray* findDataArrayOrExit(Cvariable* parent, char const* path) {
 
 // ---- requests ----
 
-CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans, CdataArrayReference* (*makeEntry)()) {
+CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans,
+                                   CdataArrayReference* (*makeEntry)()) {
     Cstring fileName(name ? name : "");
     if (fileName.empty()) return nullptr; // names nothing; "%b/%a" would name the folder itself
     bool isImage = endsWith(fileName, ".sgi") || endsWith(fileName, ".rgb");
@@ -255,4 +256,3 @@ CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short c
 CdataArray* requestDataArray(char const* name, char const* folder, int chans) {
     return requestDataArrayOrMake(name, folder, static_cast<short>(chans), nullptr);
 }
-

@@ -4,7 +4,9 @@
 #include "support/cerr.h"
 
 namespace {
-CdataArrayReference* makeTextureImage() { return new CtextureImage; }
+CdataArrayReference* makeTextureImage() {
+    return new CtextureImage;
+}
 } // namespace
 
 CtextureImage* requestTexMap(char const* name, char const* folder, int chans) {

@@ -39,7 +39,9 @@ int _rand() {
     return static_cast<int>(randSeed % 32767u);
 }
 
-void _srand(unsigned int seed) { randSeed = seed; }
+void _srand(unsigned int seed) {
+    randSeed = seed;
+}
 void timeRandomizeSrand() {}
 
 static Cstring withSlash(char const* folder) {
@@ -90,7 +92,8 @@ int ShowMessage(char const* message, char const* title, int) {
     Cstring info = title ? tokens[0] : (tokens.size() > 1 ? tokens[1] : Cstring());
     std::cerr << "Velmora: " << text;
     if (!info.empty()) std::cerr << ": " << info;
-    for (size_t b = 2; b < tokens.size() && b < 6; b++) std::cerr << (b == 2 ? " [" : " | ") << tokens[b];
+    for (size_t b = 2; b < tokens.size() && b < 6; b++)
+        std::cerr << (b == 2 ? " [" : " | ") << tokens[b];
     if (tokens.size() > 2) std::cerr << "]";
     std::cerr << std::endl;
     alertIsBeingShown = 1;

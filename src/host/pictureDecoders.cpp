@@ -98,7 +98,8 @@ static bool readJpeg(unsigned char const* data, size_t size, PictureSink& sink,
     // that is cut off, and is refused before the library reserves its buffers.
     double blocks = double(cinfo.image_width) * double(cinfo.image_height) / (64.0 * 16.0);
     if (!cinfo.arith_code && double(size) * 8 < blocks) {
-        VTRACE(2, "jpeg: " << size << " bytes cannot hold " << cinfo.image_width << "x" << cinfo.image_height);
+        VTRACE(2,
+               "jpeg: " << size << " bytes cannot hold " << cinfo.image_width << "x" << cinfo.image_height);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }

@@ -10,7 +10,8 @@ namespace {
 
 void reportChanged(Cvariable* master) {
     // Only a master that sits in the tree can be a setting of anyone.
-    if (engineHooks.rotaterSettingChanged && master && master->parent) engineHooks.rotaterSettingChanged(master);
+    if (engineHooks.rotaterSettingChanged && master && master->parent)
+        engineHooks.rotaterSettingChanged(master);
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include "support/cerr.h"
 #include "variables/variableLinks.h"
 
-
 namespace {
 
 // The slave link under master that points at slave, or null.

@@ -51,4 +51,3 @@ class CrotaterVar : public CstringVar {
     int refreshDepth = 0;     // nested messageFromMaster refreshes in progress
     static constexpr int kMaxRefreshDepth = 8;
 };
-

@@ -1,8 +1,8 @@
 // Scripts: parsing script text into line trees and running them against any node.
 //
 // Every handler and run function answers a commandResult: CMD_DONE (go on),
-// CMD_NOT_HANDLED (not handled here) or CMD_STOP (failed, or an exit is pending). A line goes first to the built-in command
-// table and then to the target's processCommand, which climbs the target's parents.
+// CMD_NOT_HANDLED (not handled here) or CMD_STOP (failed, or an exit is pending). A line goes first to the
+// built-in command table and then to the target's processCommand, which climbs the target's parents.
 #pragma once
 
 #include <cstddef>

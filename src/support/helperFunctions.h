@@ -8,7 +8,6 @@
 
 #include "support/mystring.h"
 
-
 // Alphabet of the six-bit encoding: A-Z, a-z, "-", ".", 0-9.
 extern char const base64ToCharLookup[65];
 // Characters that web texts must not carry raw.

@@ -9,18 +9,27 @@
 int32_t relationshipID = 0;
 
 char const* natureToEnglish(short nature) {
-    static char const* const made[] = {"undef",          "has master tank", "has focus thing", "has shadow",
-                                       "undef",          "is controlled by", "undef",          "controls fish",
-                                       "crab is chasing", "is chasing",     "is eating"};
-    static char const* const taken[] = {"undef",        "contains thing",          "is focus for",
-                                        "is shadow of", "undef",                   "value affects controller",
-                                        "undef",        "is in school of",         "is chased by crab ",
-                                        "is chased by", "is being eaten by"};
+    static char const* const made[] = {
+        "undef", "has master tank", "has focus thing", "has shadow", "undef",    "is controlled by",
+        "undef", "controls fish",   "crab is chasing", "is chasing", "is eating"};
+    static char const* const taken[] = {"undef",
+                                        "contains thing",
+                                        "is focus for",
+                                        "is shadow of",
+                                        "undef",
+                                        "value affects controller",
+                                        "undef",
+                                        "is in school of",
+                                        "is chased by crab ",
+                                        "is chased by",
+                                        "is being eaten by"};
     if (nature < -10 || nature > 10) return "undef";
     return nature < 0 ? made[-nature] : taken[nature];
 }
 
-static bool tornDown(Cvariable const* v) { return v && (v->flags & VAR_TEARING_DOWN); }
+static bool tornDown(Cvariable const* v) {
+    return v && (v->flags & VAR_TEARING_DOWN);
+}
 
 // ---- CsafeRelationship
 
@@ -32,8 +41,12 @@ CsafeRelationship::~CsafeRelationship() {
     }
 }
 
-void CsafeRelationship::writeConfigString(std::ostream& out) { out << ":CsafeRelationship " << name; }
-void CsafeRelationship::writeSaveString(std::ostream& out) { out << ":CsafeRelationship " << name; }
+void CsafeRelationship::writeConfigString(std::ostream& out) {
+    out << ":CsafeRelationship " << name;
+}
+void CsafeRelationship::writeSaveString(std::ostream& out) {
+    out << ":CsafeRelationship " << name;
+}
 void CsafeRelationship::writeUnregisteredData(std::ostream&, int) {}
 
 void CsafeRelationship::prepareForDelete() {
@@ -150,8 +163,8 @@ Crelationship::~Crelationship() {
         return;
     }
     flags |= VAR_TEARING_DOWN;
-    VTRACE(2, "alterRelationship: " << alter << " object=" << partner << " nature=" << nature << " uid=" << uid
-                                    << " object name=" << (partner ? partner->name : Cstring()));
+    VTRACE(2, "alterRelationship: " << alter << " object=" << partner << " nature=" << nature << " uid="
+                                    << uid << " object name=" << (partner ? partner->name : Cstring()));
     if (alter && partner) {
         alter->flags |= VAR_TEARING_DOWN;
         CsafeRelationship* owner = alter->partner;

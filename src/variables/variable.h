@@ -108,7 +108,6 @@ extern CdirectoryVar* globalVariablesDir;
 // Global trash holder that emptyTrash empties; lives for the whole process.
 extern Cvariable* variableTrashDir;
 
-
 // What a command handler tells the runner: every processCommand and built-in command returns it.
 enum commandResult : unsigned { CMD_DONE = 0, CMD_NOT_HANDLED = 1, CMD_STOP = 2 };
 

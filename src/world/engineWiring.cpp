@@ -6,9 +6,13 @@
 
 namespace {
 
-void enterPhase(char const* phase, bool writeMarker) { enterRunPhase(phase, writeMarker); }
+void enterPhase(char const* phase, bool writeMarker) {
+    enterRunPhase(phase, writeMarker);
+}
 
-void runDeleteScript(Cvariable* script, Cvariable* context) { runScript(context, script); }
+void runDeleteScript(Cvariable* script, Cvariable* context) {
+    runScript(context, script);
+}
 
 } // namespace
 

@@ -209,7 +209,7 @@ TEST_F(Streamer, SlotInUseFailsThatPackageOnly) {
     ASSERT_EQ(streamer.addResource(dir.file("one.pak").c_str()), 0);
     EXPECT_EQ(streamer.addResource(dir.file("two.pak").c_str()), 1);
     EXPECT_TRUE(exitReasonList.empty()); // the program goes on
-    EXPECT_EQ(load("b.txt"), "<none>");   // its entries were not merged
+    EXPECT_EQ(load("b.txt"), "<none>");  // its entries were not merged
     EXPECT_EQ(load("a.txt"), "one");
 }
 

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     // whatever is still written directly (settings saves) lands in a scratch folder.
     static CfakeHostServices host;
     static bool ready = [] {
-        skipNSAlert = 1;     // "msgbox" answers at once
+        skipNSAlert = 1; // "msgbox" answers at once
         // "exit0" ends the process by design; here it only stops the script.
         setBuiltinCommand("exit0", [](CscriptHandler*, CscriptLine&, Cvariable**) { return int(CMD_STOP); });
         char folder[] = "/tmp/velmora-fuzz-XXXXXX";

@@ -41,7 +41,7 @@ Cvariable* makeFuzzTree() {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     static bool ready = [] {
-        skipNSAlert = 1;     // "msgbox" answers at once
+        skipNSAlert = 1; // "msgbox" answers at once
         mathSolver.setSearchVariablePath(makeFuzzTree());
         return true;
     }();

@@ -15,7 +15,8 @@ TEST(FuzzFindings, HugeCutOffPicturesAreRefusedBeforeAllocating) {
     struct Case {
         char const* input;
         char const* as;
-    } cases[] = {{"robustness/jpeg-1.bin", "cut.jpeg"}, {"robustness/png-1.bin", "plain.png"},
+    } cases[] = {{"robustness/jpeg-1.bin", "cut.jpeg"},
+                 {"robustness/png-1.bin", "plain.png"},
                  {"robustness/png-2.bin", "interlaced.png"}};
     for (Case const& c : cases) {
         std::filesystem::copy_file(testInput(c.input), dir.file(c.as));

@@ -5,6 +5,4 @@
 #include "support/globals.h"
 #include "testSupport.h"
 
-namespace {
-
-} // namespace
+namespace {} // namespace

@@ -15,9 +15,7 @@ class SolverTest : public ::testing::Test {
         solver.clearError();
         solver.setSearchVariablePath(nullptr);
     }
-    void TearDown() override {
-        resetExitState();
-    }
+    void TearDown() override { resetExitState(); }
 
     double solveF(char const* text, int* result = nullptr) {
         double v = 0;

@@ -11,7 +11,8 @@ using Entry = std::tuple<int, int, float>;
 
 std::vector<Entry> entries(CcorrelateLineB const& c) {
     std::vector<Entry> out;
-    for (int i = 0; i < c.numEntries; i++) out.emplace_back(c.destIndex[i], c.sourceIndex[i], c.weight[i]);
+    for (int i = 0; i < c.numEntries; i++)
+        out.emplace_back(c.destIndex[i], c.sourceIndex[i], c.weight[i]);
     return out;
 }
 
@@ -30,8 +31,8 @@ TEST(CorrelateLine, SourceOfFourOntoDestinationOfSeven) {
 TEST(CorrelateLine, StaysInsideItsArrays) {
     struct Case {
         float s0, s1, d0, d1;
-    } cases[] = {{0, 100, 0, 1000}, {0, 0.5f, 0, 5000}, {0, 3, 0, 0}, {0, 3, 5, 1}, {0, 3, -1e30f, 1e30f},
-                 {0, 3, 0, std::numeric_limits<float>::infinity()}};
+    } cases[] = {{0, 100, 0, 1000}, {0, 0.5f, 0, 5000},    {0, 3, 0, 0},
+                 {0, 3, 5, 1},      {0, 3, -1e30f, 1e30f}, {0, 3, 0, std::numeric_limits<float>::infinity()}};
     for (auto const& k : cases) {
         CcorrelateLineB c;
         c.alloc(4, 7);

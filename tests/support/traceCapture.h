@@ -10,8 +10,7 @@
 
 class TraceCapture {
   public:
-    explicit TraceCapture(uint64_t channels)
-        : savedChannels(errorChannels), savedOut(stdoutObject.out) {
+    explicit TraceCapture(uint64_t channels) : savedChannels(errorChannels), savedOut(stdoutObject.out) {
         resetExitState();
         errorChannels = channels;
         stdoutObject.out = &buffer;

@@ -108,9 +108,7 @@ class Recorder : public Cvariable {
     void trickleDownPreChildProcessingMessage(int m, void*) override {
         log->append("<").append(name.c_str()).append(std::to_string(m));
     }
-    void trickleDownPostChildProcessingMessage(int, void*) override {
-        log->append(">").append(name.c_str());
-    }
+    void trickleDownPostChildProcessingMessage(int, void*) override { log->append(">").append(name.c_str()); }
     std::string* log;
 };
 

@@ -33,10 +33,16 @@ TEST_F(RunPhases, PhaseToFileTable) {
     struct Case {
         char const* phase;
         char const* file;
-    } cases[] = {{"initGlobals", "stdout_init.txt"}, {"openShop", "stdout_startup.txt"}, {"run", "stdout_run.txt"},
-                 {"closing", "stdout_closing.txt"},  {"loadup", ""},                    {"loadSettings", ""},
-                 {"afterSettings", ""},              {"Run", ""}};
-    for (auto const& c : cases) EXPECT_EQ(runPhaseOutputFile(c.phase), c.file) << c.phase;
+    } cases[] = {{"initGlobals", "stdout_init.txt"},
+                 {"openShop", "stdout_startup.txt"},
+                 {"run", "stdout_run.txt"},
+                 {"closing", "stdout_closing.txt"},
+                 {"loadup", ""},
+                 {"loadSettings", ""},
+                 {"afterSettings", ""},
+                 {"Run", ""}};
+    for (auto const& c : cases)
+        EXPECT_EQ(runPhaseOutputFile(c.phase), c.file) << c.phase;
 }
 
 // A clean run: each phase with a file of its own opens it and rewrites the marker; "done"
