@@ -1,5 +1,5 @@
 // libFuzzer target over the settings text: read into the registry as at start-up, then
-// written out and read back.
+// written out and read back into a fresh tree.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -35,13 +35,25 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     resetExitState();
     scriptError = 0;
 
-    if (globalVariablesDir && globalVariablesDir->firstChild) {
+    if (root->firstChild) {
         std::ostringstream out;
-        globalVariablesDir->firstChild->saveConfig(out, 0, 1);
+        root->firstChild->saveConfig(out, 0, 1);
         std::string text = out.str();
+        // Read back into a tree of its own: the registry keeps only what registration made.
         CscriptVar again;
         again.processStringScript(text.data(), text.size());
-        runScript(root, &again);
+        CdirectoryVar scratch;
+        runScript(&scratch, &again);
+    }
+    // What the input added goes, so that the tree does not grow from one input to the next.
+    for (Cvariable* c = root->firstChild; c;) {
+        if (c->hasFlag(VAR_REGISTERED)) {
+            c->deleteChildren();
+            c = c->nextSibling;
+        } else {
+            delete c; // unhooks itself; a dying node may take others, so start over
+            c = root->firstChild;
+        }
     }
     resetExitState();
     scriptError = 0;
