@@ -55,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
             c = root->firstChild;
         }
     }
+    emptyTrash(); // as the frame loop does
     resetExitState();
     scriptError = 0;
     return 0;
