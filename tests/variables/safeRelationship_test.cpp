@@ -73,23 +73,4 @@ TEST_F(Relationships, WalkingByNature) {
     deleteVariable(b);
 }
 
-TEST(NatureText, Table) {
-    struct Case {
-        short nature;
-        char const* text;
-    } cases[] = {{-10, "is eating"},
-                 {10, "is being eaten by"},
-                 {-8, "crab is chasing"},
-                 {8, "is chased by crab "},
-                 {-1, "has master tank"},
-                 {1, "contains thing"},
-                 {5, "value affects controller"},
-                 {0, "undef"},
-                 {6, "undef"},
-                 {11, "undef"},
-                 {-11, "undef"}};
-    for (auto const& c : cases)
-        EXPECT_STREQ(natureToEnglish(c.nature), c.text) << c.nature;
-}
-
 } // namespace
