@@ -40,3 +40,7 @@ void writeWholeFile(std::string const& path, std::string const& content) {
 bool pathExists(std::string const& path) {
     return std::filesystem::exists(path);
 }
+
+std::string testInput(char const* relativePath) {
+    return std::string(VELMORA_TEST_INPUT_DIR) + relativePath;
+}

@@ -5,12 +5,11 @@
 
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
-
-ModelLoader modelLoader = nullptr;
-FontLoader fontLoader = nullptr;
+#include "variables/variablePaths.h"
 
 CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
     // %a name, %b folder; %c and %d are the two as tree paths.
@@ -37,7 +36,7 @@ CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
     }
     if (diskPath.empty() || base == nullptr) return nullptr;
     VTRACE(2, "success: should make it " << treePath << " returnDiskPath=" << diskPath);
-    CmanagedResourceVar* model = modelLoader ? modelLoader(diskPath) : nullptr;
+    CmanagedResourceVar* model = engineHooks.modelLoader ? engineHooks.modelLoader(diskPath) : nullptr;
     if (model == nullptr) {
         // Not filed: the next request tries the file again instead of sharing a dud.
         VTRACE(2, "couldn't open geo! " << diskPath);
@@ -56,7 +55,7 @@ CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
 }
 
 CfishFont* requestFont(Cstring name) {
-    CfishFont* font = fontLoader ? fontLoader(name.c_str()) : nullptr;
+    CfishFont* font = engineHooks.fontLoader ? engineHooks.fontLoader(name.c_str()) : nullptr;
     if (font == nullptr) setExitError("Couldn't load font", 1);
     return font;
 }

@@ -46,6 +46,9 @@ CglContext* createWindowContext(char const* displayName, int width, int height, 
 // it makes its own current.
 void releaseCurrentOffscreenContext();
 void releaseCurrentWindowContext();
+// Set by the window-system layer once it has made a context; offscreen-only programs
+// never link it.
+extern void (*windowContextReleaser)();
 // Why the last create call failed; empty after a success.
 Cstring const& lastContextError();
 // Whether an offscreen context can be made at all on this machine (tested once).

@@ -108,11 +108,12 @@ class CglxWindowContext : public CglContext {
 
 } // namespace
 
-void releaseCurrentWindowContext() {
+static void releaseGlxContext() {
     if (glXGetCurrentContext()) glXMakeCurrent(glXGetCurrentDisplay(), None, nullptr);
 }
 
 CglContext* createWindowContext(char const* displayName, int width, int height, char const* title) {
+    windowContextReleaser = releaseGlxContext;
     auto* c = new CglxWindowContext;
     if (c->create(displayName, width, height, title) != 0) {
         Cstring reason = lastContextError();

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "host/osFunctions.h"
+#include "support/engineHooks.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
-#include "world/velmoraFunctions.h"
 
 uint64_t errorChannels = 0;
 uint64_t allowErrorChannels = 0;
@@ -118,7 +118,7 @@ void setExit(char const* reason) {
     startRunOrQuit = 2;
     if (why.size()) VTRACE(1, "\n\n\n\nExit reason: " << why);
     exitSaver = 1;
-    enterRunPhase("closing", true);
+    if (engineHooks.enterRunPhase) engineHooks.enterRunPhase("closing", true);
     VTRACE(1, "exit: " << why);
 }
 

@@ -2,11 +2,11 @@
 
 #include <fstream>
 
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "variables/variableSaverLoader.h"
 
 int32_t relationshipID = 0;
-DeleteScriptRunner deleteScriptRunner = nullptr;
 
 char const* natureToEnglish(short nature) {
     static char const* const made[] = {
@@ -41,17 +41,17 @@ CsafeRelationship::~CsafeRelationship() {
     }
 }
 
-void CsafeRelationship::writeConfigString(std::ofstream& out) {
+void CsafeRelationship::writeConfigString(std::ostream& out) {
     out << ":CsafeRelationship " << name;
 }
-void CsafeRelationship::writeSaveString(std::ofstream& out) {
+void CsafeRelationship::writeSaveString(std::ostream& out) {
     out << ":CsafeRelationship " << name;
 }
-void CsafeRelationship::writeUnregisteredData(std::ofstream&, int) {}
+void CsafeRelationship::writeUnregisteredData(std::ostream&, int) {}
 
 void CsafeRelationship::prepareForDelete() {
     if (Cvariable* script = getChild("delete", 0)) {
-        if (deleteScriptRunner) deleteScriptRunner(script, this);
+        if (engineHooks.deleteScriptRunner) engineHooks.deleteScriptRunner(script, this);
         // The script may have deleted it already; delete it only if it is still ours.
         if (Cvariable* still = getChild("delete", 0); still == script) delete script;
     }
@@ -186,7 +186,7 @@ Crelationship::~Crelationship() {
     nature = 0;
 }
 
-void Crelationship::saveCommand(std::ofstream& out, int indent) {
+void Crelationship::saveCommand(std::ostream& out, int indent) {
     out << makeTabs(indent);
     if (partner)
         out << natureToEnglish(nature) << " " << partner->name << " (" << nature << ") uid=" << uid;

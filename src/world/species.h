@@ -22,8 +22,8 @@ class Cspecies : public CspeciesServices, public CclothControllerSource {
   public:
     Cspecies();
     ~Cspecies() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
     // "XYZ_SHORT" 1, "BRIGHTNESS_TO_W" 2, "TEX2_SHORT" 4 (0 returned); 1 for other names.
     int getLocalConstant(Cstring name, double& value) override;
     // Does nothing; 0.

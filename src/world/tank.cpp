@@ -184,11 +184,11 @@ int Ctank::getLocalConstant(Cstring constant, double& value) {
     return 1;
 }
 
-void Ctank::writeConfigString(std::ofstream& out) {
+void Ctank::writeConfigString(std::ostream& out) {
     out << ":addTank " << tankTypeName.c_str() << " " << tankID;
 }
 
-void Ctank::writeSaveString(std::ofstream& out) {
+void Ctank::writeSaveString(std::ostream& out) {
     out << ":tank " << name.c_str();
 }
 

@@ -38,8 +38,8 @@ class Ctank : public ColdDependent, public CtankServices {
   public:
     explicit Ctank(CshopKeeper* owner);
     ~Ctank() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // Always leaves the displays; with DO_PREPARE_FOR_DELETE also clears the tank.
     void prepareForDelete() override;

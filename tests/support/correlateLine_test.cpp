@@ -27,22 +27,6 @@ TEST(CorrelateLine, SourceOfFourOntoDestinationOfSeven) {
     EXPECT_EQ(c.sourceIndex[c.numEntries], 65535);
 }
 
-TEST(CorrelateLine, PositionsBeyondTheSourceGiveNothing) {
-    CcorrelateLineB c;
-    c.alloc(2, 4);
-    c.correlate(0, 3, 0, 3); // destination 2 and 3 map to source 2 and 3, past a length of 2
-    std::vector<Entry> want = {{0, 0, 1.0f}, {1, 1, 1.0f}};
-    EXPECT_EQ(entries(c), want);
-}
-
-TEST(CorrelateLine, LastSampleHasNoRightNeighbour) {
-    CcorrelateLineB c;
-    c.alloc(2, 4);
-    c.correlate(0, 1.5f, 0, 3); // destination 3 falls at source 1.5: only sample 1 exists
-    ASSERT_EQ(c.numEntries, 5);
-    EXPECT_EQ(entries(c).back(), Entry(3, 1, 0.5f));
-}
-
 // A destination range larger than the arrays stops at their capacity with the end mark inside.
 TEST(CorrelateLine, StaysInsideItsArrays) {
     struct Case {
