@@ -1,7 +1,10 @@
 #include "world/engineWiring.h"
 
+#include "graphics/texturedGeo.h"
+#include "host/osFunctions.h"
 #include "script/scripter.h"
 #include "support/engineHooks.h"
+#include "world/initGlobals.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -19,7 +22,9 @@ void runDeleteScript(Cvariable* script, Cvariable* context) {
 void wireEngineHooks() {
     engineHooks.enterRunPhase = enterPhase;
     engineHooks.deleteScriptRunner = runDeleteScript;
-    // The model and voxel readers, fonts, the password pane, the shop keeper's setting
-    // notices, freeing the globals and restoring the resource tree belong to layers not
+    engineHooks.freeGlobals = freeGlobals;
+    engineHooks.restoreResourceTree = OS::copyResourcesFromInstall;
+    installModelLoader();
+    // Fonts, the password pane and the shop keeper's setting notices belong to layers not
     // built yet; their slots stay empty until those layers fill them here.
 }

@@ -14,6 +14,9 @@ TEST(EngineWiring, EverySlotOfTheBuiltLayersIsSet) {
     wireEngineHooks();
     EXPECT_NE(engineHooks.enterRunPhase, nullptr);
     EXPECT_NE(engineHooks.deleteScriptRunner, nullptr);
+    EXPECT_NE(engineHooks.freeGlobals, nullptr);
+    EXPECT_NE(engineHooks.restoreResourceTree, nullptr);
+    EXPECT_NE(engineHooks.modelLoader, nullptr);
 }
 
 // The start-up wiring alone makes a dying relationship run its "delete" script.
