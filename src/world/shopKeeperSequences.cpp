@@ -34,6 +34,14 @@ char const* const clickBackgroundScript = ":toggle_pane bar /std_scripts/main_fu
 
 } // namespace
 
+// The directory of sequence n as it stands, made nowhere; null when missing.
+static Cvariable* existingSequenceDirectory(CshopKeeper& shop, int n) {
+    if (n >= 0) return shop.sequences && n < shop.sequences->countChildren() ? shop.sequences->getChild(n) : nullptr;
+    for (SpecialSequence const& special : specialSequences)
+        if (special.number == n) return shop.getChild(special.directory);
+    return nullptr;
+}
+
 Cvariable* CshopKeeper::sequenceDirectory(int n) {
     if (n >= 0) {
         if (sequences == nullptr) return nullptr;
@@ -83,8 +91,15 @@ void CshopKeeper::fillSequenceHolder(int n) {
 }
 
 void CshopKeeper::storeSequenceHolder() {
-    CdirectoryVar* dir = dynamic_cast<CdirectoryVar*>(currentSequenceDir);
-    if (loadedHolderSequence == -1 || dir == nullptr) return;
+    if (loadedHolderSequence == -1 || currentSequenceDir == nullptr) return;
+    // A script may have deleted or moved the loaded sequence meanwhile: then nothing is kept.
+    Cvariable* found = existingSequenceDirectory(*this, loadedHolderSequence);
+    if (found != currentSequenceDir) {
+        currentSequenceDir = nullptr;
+        return;
+    }
+    CdirectoryVar* dir = dynamic_cast<CdirectoryVar*>(found);
+    if (dir == nullptr) return;
     VTRACE(2, "storeSequenceHolder");
     for (size_t i = 0; i < sequenceHolder.size(); i++) {
         int index = static_cast<int>(i);
