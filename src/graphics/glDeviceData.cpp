@@ -1,7 +1,8 @@
 #include "graphics/glDeviceData.h"
 
 #include "graphics/graphicsGL.h"
-#include "graphics/renderStreamSource.h"
+#include "graphics/texturedGeo.h"
+#include "graphics/workObject.h"
 #include "host/glHeaders.h"
 #include "support/cerr.h"
 
@@ -75,9 +76,10 @@ int CworkObjectGraphicsDeviceDataHandlerOpenGL::init(CgraphicsAPI* api, CrenderS
         if (!layout.strideFloats[s]) continue;
         long bytes = static_cast<long>(layout.strideFloats[s]) * 4 * points;
         if (s == 0) {
-            CopenGLbuffer** shared = source->sharedStaticBuffer(device->displayIndex);
+            ClinkedResourceNode** shared = source->sharedStaticBuffer(device->displayIndex);
             if (shared && *shared) {
-                buffers[0][0] = *shared;
+                // Only this device layer puts buffers into these slots.
+                buffers[0][0] = static_cast<CopenGLbuffer*>(*shared);
                 linkTo(*shared);
                 continue;
             }
@@ -156,4 +158,81 @@ uint32_t fetchIndexBuffer(CgraphicsAPI* device, ClinkedResourceNode*& slot, uint
 
 ClinkedResourceNode* CopenGL::initDeviceData(CworkObject*) {
     return new CworkObjectGraphicsDeviceDataHandlerOpenGL;
+}
+
+int CworkObjectGraphicsDeviceDataHandlerOpenGL::initForWorkObject(CgraphicsAPI* api, CworkObject* object) {
+    workObjectSource.object = object;
+    return init(api, &workObjectSource);
+}
+
+int CworkObjectStreams::streamPointCount() {
+    return object && object->model ? object->numPoints : 0;
+}
+
+int CworkObjectStreams::floatsPerPosition() {
+    return object && object->posSize == 4 ? 4 : 3;
+}
+
+int CworkObjectStreams::modelApiFormat() {
+    return object && object->model ? object->model->apiFormat : 0;
+}
+
+void CworkObjectStreams::streamChannelMasks(uint16_t masks[3]) {
+    CtexturedGeo* model = object ? object->model : nullptr;
+    masks[0] = model ? model->staticMask : 0;
+    masks[1] = model ? model->dynamicMask : 0;
+    masks[2] = model ? model->staticUniqueMask : 0;
+}
+
+void CworkObjectStreams::setChannelOffset(int channel, int offsetFloats) {
+    if (!object) return;
+    switch (channel) {
+    case CHANNEL_DIFFUSE:
+        object->colorStreamOffset = offsetFloats;
+        break;
+    case CHANNEL_NORMAL:
+        object->normalStreamOffset = offsetFloats;
+        break;
+    case CHANNEL_SPECULAR:
+        object->specStreamOffset = offsetFloats;
+        break;
+    case CHANNEL_TEX0:
+        object->uvStreamOffset = offsetFloats;
+        break;
+    case CHANNEL_TEX1:
+        object->uvBStreamOffset = offsetFloats;
+        break;
+    default:
+        break; // the position always leads its record
+    }
+}
+
+void CworkObjectStreams::copyIntoStream(float* destination, int strideFloats, uint16_t mask) {
+    if (object) object->copyCGeoDataIntoRenderStreamFormat(destination, strideFloats, mask);
+}
+
+ClinkedResourceNode** CworkObjectStreams::sharedStaticBuffer(int displayIndex) {
+    if (!object || !object->model || displayIndex < 0 || displayIndex >= 8) return nullptr;
+    return &object->model->sharedStaticBuffers[displayIndex];
+}
+
+void installWorkObjectDeviceHooks() {
+    workObjectDeviceHooks.displayIndex = [](CgraphicsAPI* device) {
+        return static_cast<int>(device->displayIndex);
+    };
+    workObjectDeviceHooks.makeDeviceData = [](CgraphicsAPI* device,
+                                              CworkObject* object) -> ClinkedResourceNode* {
+        auto* handler =
+            static_cast<CworkObjectGraphicsDeviceDataHandlerOpenGL*>(device->initDeviceData(object));
+        if (!handler) return nullptr;
+        handler->linkTo(device); // freeing the device frees it
+        handler->initForWorkObject(device, object);
+        return handler;
+    };
+    workObjectDeviceHooks.flagStaticData = [](ClinkedResourceNode* handler) {
+        static_cast<CworkObjectGraphicsDeviceDataHandler*>(handler)->staticDirtyMask = 0xFF;
+    };
+    workObjectDeviceHooks.displayCount = [] {
+        return graphicsHooks.displayCount ? graphicsHooks.displayCount() : kWorkObjectDisplays;
+    };
 }

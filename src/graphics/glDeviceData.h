@@ -10,9 +10,25 @@
 #include <cstdint>
 
 #include "graphics/glBuffers.h"
+#include "graphics/renderStreamSource.h"
 
-class CrenderStreamSource;
+class CworkObject;
 struct CdrawCall;
+
+// A work object as the source of its streams: its current work buffer, the stream offsets
+// it writes at, and its model's masks and shared buffers.
+class CworkObjectStreams : public CrenderStreamSource {
+  public:
+    int streamPointCount() override;
+    int floatsPerPosition() override;
+    int modelApiFormat() override;
+    void streamChannelMasks(uint16_t masks[3]) override;
+    void setChannelOffset(int channel, int offsetFloats) override;
+    void copyIntoStream(float* destination, int strideFloats, uint16_t mask) override;
+    ClinkedResourceNode** sharedStaticBuffer(int displayIndex) override;
+
+    CworkObject* object = nullptr;
+};
 
 class CworkObjectGraphicsDeviceDataHandler : public CgraphicsResourceHolder {
   public:
@@ -44,12 +60,18 @@ class CworkObjectGraphicsDeviceDataHandlerOpenGL : public CworkObjectGraphicsDev
     uint32_t streamBuffer(int stream) const;
     // Fills the call's streams, layout and vertex format.
     void fillDrawCall(CdrawCall& call) const;
+    // init with the work object as the source.
+    int initForWorkObject(CgraphicsAPI* device, CworkObject* object);
 
     CrenderStreamSource* source = nullptr;
     CgraphicsAPI* device = nullptr;
     CstreamLayout layout;
     CopenGLbuffer* buffers[2][3] = {};
+    CworkObjectStreams workObjectSource;
 };
+
+// Fills the work objects' device hooks with this device layer's handlers.
+void installWorkObjectDeviceHooks();
 
 // The id of the index buffer kept in slot (made from the indices when the slot is empty,
 // and cleared again when the buffer is freed); 0 when there are no triangles.

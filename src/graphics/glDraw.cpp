@@ -5,7 +5,10 @@
 #include "graphics/glBuffers.h"
 #include "graphics/glShader.h"
 #include "graphics/graphicsGL.h"
+#include "graphics/glDeviceData.h"
 #include "graphics/material.h"
+#include "graphics/polyGroups.h"
+#include "graphics/workObject.h"
 #include "host/glHeaders.h"
 #include "support/cerr.h"
 
@@ -129,17 +132,23 @@ int CopenGL::drawPrepared(CdrawCall const& call) {
         boundIndexBuffer = call.indexBuffer;
     }
     GLsizei count = 3 * call.triangleCount;
+    auto drawElements = [&] {
+        if (call.baseVertex)
+            glDrawElementsBaseVertex(primitiveType, count, GL_UNSIGNED_SHORT, nullptr, call.baseVertex);
+        else
+            glDrawElements(primitiveType, count, GL_UNSIGNED_SHORT, nullptr);
+    };
     if (!stereoMode) {
-        glDrawElements(primitiveType, count, GL_UNSIGNED_SHORT, nullptr);
+        drawElements();
         return 0;
     }
     // Over/under stereo: the first eye in the lower half, the second in the upper.
     GLsizei w = static_cast<GLsizei>(width), half = static_cast<GLsizei>(height * 0.5f);
     glViewport(0, 0, w, half);
-    glDrawElements(primitiveType, count, GL_UNSIGNED_SHORT, nullptr);
+    drawElements();
     if (!call.interfaceThing) setMatrix(shader->matrixLocation[variant], secondEyeViewProjection);
     glViewport(0, half, w, half);
-    glDrawElements(primitiveType, count, GL_UNSIGNED_SHORT, nullptr);
+    drawElements();
     return 0;
 }
 
@@ -187,5 +196,50 @@ int CopenGL::prepareMaterialDraw(Cmaterial* material, char const* thingName, Cwo
         call.textures[i] = texture;
         call.textureCount = i + 1;
     }
+    return 0;
+}
+
+int CopenGL::geoToDisplay(CrenderPolyGroup* group) {
+    if (!group) {
+        resetDrawState();
+        return 0;
+    }
+    CworkObject* object = group->owner;
+    if (object && graphicsHooks.thingTearingDown && graphicsHooks.thingTearingDown(object)) {
+        VTRACE(1, "SKIP THIS");
+        return 0;
+    }
+    // Drawn at most once per display and frame.
+    if (!(group->passBits & displayBit)) return 0;
+    group->passBits = static_cast<uint8_t>(group->passBits & ~displayBit);
+    for (CrenderPolyGroup* before : group->predecessors)
+        geoToDisplay(before);
+    geoToDisplaysThisFrame++;
+
+    CpolyGroupSet* set = group->set;
+    CpolyGroupDefinition* definition = group->definition;
+    Cmaterial* material = set ? set->material : nullptr;
+    if (!material) {
+        VTRACE(1, "NO MATERIAL!!!");
+        return 1;
+    }
+    if (!material->visible || !object || !definition || !hasSlot() || displayIndex >= kPolyGroupDisplays)
+        return 0;
+    bool interface = graphicsHooks.interfaceThing && graphicsHooks.interfaceThing(object);
+    char const* thingName = object->thing ? object->thing->skeletonOwnerName() : object->getName().c_str();
+    CdrawCall call;
+    if (prepareMaterialDraw(material, thingName, object, set->transparent != 0, interface, call) != 0)
+        return 0;
+
+    auto* data =
+        static_cast<CworkObjectGraphicsDeviceDataHandlerOpenGL*>(object->getDeviceDataStructure(this));
+    if (!data) return 0;
+    call.indexBuffer = fetchIndexBuffer(this, definition->indexData[displayIndex],
+                                        definition->allTriangleIndices.data(), definition->allTriangleCount);
+    call.triangleCount = definition->allTriangleCount;
+    call.baseVertex = definition->minVertex;
+    data->updateVertexData(masterFrame);
+    data->fillDrawCall(call);
+    drawPrepared(call);
     return 0;
 }

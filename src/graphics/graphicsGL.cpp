@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "data/dataArrayManager.h"
+#include "graphics/glDeviceData.h"
 #include "graphics/shader.h"
 #include "host/glContext.h"
 #include "host/glHeaders.h"
@@ -25,6 +26,7 @@ CopenGL::CopenGL() : primitiveType(GL_TRIANGLES) {
     refreshRate = 60;
     width = 0;
     std::fill(std::begin(boundTexture), std::end(boundTexture), ~0u);
+    installWorkObjectDeviceHooks();
 }
 
 CopenGL::~CopenGL() {
@@ -214,13 +216,4 @@ void CopenGL::resetDrawState() {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     boundIndexBuffer = 0;
     glBindBuffer(GL_ARRAY_BUFFER, 0);
-}
-
-int CopenGL::geoToDisplay(CrenderPolyGroup* group) {
-    if (!group) {
-        resetDrawState();
-        return 0;
-    }
-    // Drawing a poly group needs the work objects and materials of the geometry layer.
-    return 1;
 }

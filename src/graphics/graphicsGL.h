@@ -23,6 +23,7 @@ struct CdrawCall {
     int floatsPerPosition = 3;
     uint32_t indexBuffer = 0;
     int triangleCount = 0;
+    int baseVertex = 0; // added to every index (a group whose indices were rebased)
     // Texture names of the material's stages, in unit order.
     uint32_t textures[8] = {};
     int textureCount = 0;

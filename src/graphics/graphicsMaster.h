@@ -76,6 +76,10 @@ struct CgraphicsHooks {
     void (*tankCamera)(Ctank* tank, CviewCamera& camera) = nullptr;
     // The work object's custom texture of that name (null: none).
     CtextureImage* (*findCustomTexture)(CworkObject* object, char const* name) = nullptr;
+    // Whether the work object's thing is being torn down (its groups are not drawn).
+    bool (*thingTearingDown)(CworkObject* object) = nullptr;
+    // Whether the thing belongs to the interface (flat projection, never faded).
+    bool (*interfaceThing)(CworkObject* object) = nullptr;
 };
 extern CgraphicsHooks graphicsHooks;
 

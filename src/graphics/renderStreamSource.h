@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-class CopenGLbuffer;
+class ClinkedResourceNode;
 
 class CrenderStreamSource {
   public:
@@ -25,5 +25,5 @@ class CrenderStreamSource {
     // The model's slot for the static buffer its instances share on that display; the
     // buffer clears it when freed, so a model that goes before its devices must first let
     // go of that buffer (removeAllLinks).
-    virtual CopenGLbuffer** sharedStaticBuffer(int displayIndex) = 0;
+    virtual ClinkedResourceNode** sharedStaticBuffer(int displayIndex) = 0;
 };

@@ -4,6 +4,7 @@
 #include "data/aquaResource.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
+#include "variables/multiLink.h"
 
 CtexturedGeo::CtexturedGeo() {
     registerFloat(diffuseMultiply, "diffuseMultiply", 0);
@@ -13,6 +14,9 @@ CtexturedGeo::CtexturedGeo() {
 
 CtexturedGeo::~CtexturedGeo() {
     VTRACE(1, "~TEXGEO " << name);
+    // A shared buffer may outlive the model on its device: it must not clear a slot here.
+    for (ClinkedResourceNode* b : sharedStaticBuffers)
+        if (b) b->zeroAllPointersToZero();
     freePolyGroups();
 }
 

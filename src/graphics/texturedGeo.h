@@ -84,6 +84,9 @@ class CtexturedGeo : public CgeoNew, public CmaterialOwner {
     int causticNoiseOffset = -1, causticAmpOffset = -1;
     uint16_t usedAttribMask = 1;
     uint16_t staticMask = 0, dynamicMask = 0, staticUniqueMask = 0, removeMask = 0;
+    // The static vertex buffer the model's instances share on each display (the device's;
+    // it clears its slot when freed).
+    ClinkedResourceNode* sharedStaticBuffers[8] = {};
 
     std::vector<uint16_t> normalCalcs; // (point, neighbour A, neighbour B)
     std::vector<uint8_t> pointFlags;

@@ -95,6 +95,22 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     // Moves one cloth piece by a frame; see Ccloth::updateClothPiece.
     void updateClothPiece(int piece, float xFactor, float yzFactor, float const* extra);
 
+    // ---- per-frame calls of the owning thing (the geometry step completes them) ----
+    // Deforms the model into work buffer `buffer` for this frame. 0.
+    virtual int calcGeometry(int buffer);
+    // Blends work buffer a toward work buffer b by f, writing into a. 0, or 1 when the
+    // buffers differ in layout.
+    virtual int interpolateGeoWith(short a, short b, float f);
+    // Rewrites one uv set (1 uvB, else uv) of a buffer from the model's uv and a
+    // time-driven offset. 0.
+    virtual int shiftTexCoords(short buffer, short uvSet, double time);
+    // Rewrites one component of an attribute in both buffers as the model's value
+    // * (high - low) + low.
+    virtual void mathOnAttribFromOriginalValues(char const* name, int component, float low, float high);
+    // x, y, z of a point in work buffer `buffer` (0 or 1), in either layout, writable;
+    // null outside the buffer.
+    float* pointPosition(int buffer, int point);
+
     CworkObjectOwner* thing = nullptr;
     CtexturedGeo* model = nullptr;
     std::vector<Cmatrix_4>* prevBufferMatrices = nullptr;
@@ -121,4 +137,6 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     float uvScaleU = 1.0f, uvScaleV = 1.0f;
     std::vector<ClevelSetSensor> levelSetSensors;
     Ccloth cloth;
+    // The uv set the model scrolls with the tank's time; 65535 when it scrolls none.
+    uint16_t texShiftUVSet = 65535;
 };

@@ -20,7 +20,7 @@ namespace {
 // A model shared by its instances: a quad's colours in the static stream and, per
 // instance, positions in the dynamic stream.
 struct QuadModel {
-    CopenGLbuffer* shared[8] = {};
+    ClinkedResourceNode* shared[8] = {};
     uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
     ClinkedResourceNode* indexBuffers[8] = {}; // as a poly-group definition keeps them
     uint8_t colour[4] = {255, 0, 255, 255};
@@ -54,7 +54,9 @@ class QuadInstance : public CrenderStreamSource {
                           reinterpret_cast<uint8_t*>(record + offsets[CHANNEL_DIFFUSE]));
         }
     }
-    CopenGLbuffer** sharedStaticBuffer(int displayIndex) override { return &model.shared[displayIndex]; }
+    ClinkedResourceNode** sharedStaticBuffer(int displayIndex) override {
+        return &model.shared[displayIndex];
+    }
 
     QuadModel& model;
     float left, right;
@@ -202,7 +204,7 @@ TEST_F(GlDeviceData, FreeingTheDeviceLeavesNoBuffersOrDanglingSlots) {
     ha->addPointerToClear(&workObjectSlot);
     handlerFor(dev, b);
     uint32_t index = fetchIndexBuffer(&dev, model.indexBuffers[0], model.indices, 2);
-    uint32_t shared = model.shared[0]->id;
+    uint32_t shared = static_cast<CopenGLbuffer*>(model.shared[0])->id;
     EXPECT_NE(index, 0u);
     dev.freeAPIgraphicsResources();
     EXPECT_EQ(vertexBuffersAlloced, before);
