@@ -63,7 +63,8 @@ int Ctank::loadDefinition(Cstring const& typeName) {
         if (scriptFailed(runScript(base, &loader))) return 1;
         script = base->findVariable(definitionPath.c_str());
     }
-    if (script && scriptFailed(runScript(this, script))) return 1;
+    // A file that defines no script leaves a half-built tank: that is a failure too.
+    if (script == nullptr || scriptFailed(runScript(this, script))) return 1;
     if (erroredExit) return 1;
     bubbles = findInstanceOfSpecies("bubbles", 1);
     setWireframeMode(0);
