@@ -153,6 +153,9 @@ class CshopKeeper : public CdirectoryVar {
     int findUnusedTankID();
     void deleteTankByID(int id);
     void removeTank(Ctank* tank);
+    // A new member of the species, named and with its geometry; null when the species
+    // cannot be had or the member cannot be made.
+    Cvariable* makeThing(char const* speciesName, char const* speciesPath);
     // "addTank": the only shop command so far; others climb the tree.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,

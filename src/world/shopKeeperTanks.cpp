@@ -10,6 +10,7 @@
 #include "support/cerr.h"
 #include "support/globals.h"
 #include "world/shopKeeper.h"
+#include "world/species.h"
 
 namespace {
 
@@ -175,6 +176,13 @@ void CshopKeeper::removeTank(Ctank* tank) {
     Cvariable* holder = node->parent && node->parent->parent == loadedTanks ? node->parent : node;
     holder->setFlag(VAR_DEFER_DELETE, true);
     deleteVariable(holder);
+}
+
+Cvariable* CshopKeeper::makeThing(char const* speciesName, char const* speciesPath) {
+    VTRACE(2, "creating new member of this species");
+    Cvariable* thing = ::makeThing(Cstring(speciesName), speciesPath);
+    if (thing == nullptr) VTRACE(1, "failed getting species called " << speciesName);
+    return thing;
 }
 
 unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line) {
