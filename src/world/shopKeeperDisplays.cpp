@@ -8,15 +8,21 @@
 #include "support/cerr.h"
 #include "world/shopKeeper.h"
 
-void CshopDisplayServices::setGUItoAPI(CshopKeeper& shop, CgraphicsAPI* device) { shop.setGUItoAPI(device); }
+void CshopDisplayServices::setGUItoAPI(CshopKeeper& shop, CgraphicsAPI* device) {
+    shop.setGUItoAPI(device);
+}
 void CshopDisplayServices::setDeviceTank(CshopKeeper& shop, CgraphicsAPI* device, Ctank* tank) {
     shop.setDeviceTank(device, tank);
 }
 void CshopDisplayServices::windowSizeChanged(CshopKeeper& shop, CgraphicsAPI* device) {
     shop.windowSizeChanged(device);
 }
-void CshopDisplayServices::set3Dmode(CshopKeeper& shop, short mode) { shop.set3Dmode(mode); }
-void CshopDisplayServices::removeDisplay(CshopKeeper& shop, CgraphicsAPI* device) { shop.removeDisplay(device); }
+void CshopDisplayServices::set3Dmode(CshopKeeper& shop, short mode) {
+    shop.set3Dmode(mode);
+}
+void CshopDisplayServices::removeDisplay(CshopKeeper& shop, CgraphicsAPI* device) {
+    shop.removeDisplay(device);
+}
 
 void CshopKeeper::addDisplay(CgraphicsAPI* device, Crect const& windowRect, int) {
     if (device == nullptr) return;
@@ -105,7 +111,8 @@ void CshopKeeper::removeDisplay(CgraphicsAPI* device) {
     if (slot == numDisplays) return; // not ours: whoever made it still owns it
     setVerbose(1, "remdis");
     if (device == guiDisplay) {
-        VTRACE(2, "controlPanle->graphicsAPI(before) = " << (controlPanel ? controlPanel->device() : nullptr));
+        VTRACE(2,
+               "controlPanle->graphicsAPI(before) = " << (controlPanel ? controlPanel->device() : nullptr));
         setGUItoAPI(nullptr);
         VTRACE(2, "controlPanle->graphicsAPI(after) = " << (controlPanel ? controlPanel->device() : nullptr));
         VTRACE(2, "back from setGUItoAPI");
@@ -126,7 +133,8 @@ void CshopKeeper::removeDisplay(CgraphicsAPI* device) {
     }
     numDisplays--;
     display[numDisplays] = nullptr;
-    if (sequenceHolder.size() > static_cast<size_t>(numDisplays)) sequenceHolder.resize(static_cast<size_t>(numDisplays));
+    if (sequenceHolder.size() > static_cast<size_t>(numDisplays))
+        sequenceHolder.resize(static_cast<size_t>(numDisplays));
     VTRACE(2, "__RDC");
     rebuildDisplayMenu();
     device->setParent(nullptr, 0);

@@ -10,8 +10,12 @@
 #include "variables/configDialogVars.h"
 #include "world/shopKeeper.h"
 
-void CshopDisplayServices::displaySequence(CshopKeeper& shop, int n) { shop.displaySequence(n); }
-void CshopDisplayServices::fillSequenceHolder(CshopKeeper& shop, int n) { shop.fillSequenceHolder(n); }
+void CshopDisplayServices::displaySequence(CshopKeeper& shop, int n) {
+    shop.displaySequence(n);
+}
+void CshopDisplayServices::fillSequenceHolder(CshopKeeper& shop, int n) {
+    shop.fillSequenceHolder(n);
+}
 
 namespace {
 
@@ -36,7 +40,8 @@ char const* const clickBackgroundScript = ":toggle_pane bar /std_scripts/main_fu
 
 // The directory of sequence n as it stands, made nowhere; null when missing.
 static Cvariable* existingSequenceDirectory(CshopKeeper& shop, int n) {
-    if (n >= 0) return shop.sequences && n < shop.sequences->countChildren() ? shop.sequences->getChild(n) : nullptr;
+    if (n >= 0)
+        return shop.sequences && n < shop.sequences->countChildren() ? shop.sequences->getChild(n) : nullptr;
     for (SpecialSequence const& special : specialSequences)
         if (special.number == n) return shop.getChild(special.directory);
     return nullptr;
@@ -104,7 +109,8 @@ void CshopKeeper::storeSequenceHolder() {
     for (size_t i = 0; i < sequenceHolder.size(); i++) {
         int index = static_cast<int>(i);
         CsequenceSingleViewHolder const& entry = sequenceHolder[i];
-        if (Cvariable* v = dir->getArrayVarElementOrMake("tankID", index, CLASS_INT, -1.0f)) v->setInt(entry.tankID);
+        if (Cvariable* v = dir->getArrayVarElementOrMake("tankID", index, CLASS_INT, -1.0f))
+            v->setInt(entry.tankID);
         if (Cvariable* v = dir->getArrayVarElementOrMake("xt", index, CLASS_INT, 0.0f)) v->setInt(entry.xt);
         if (Cvariable* v = dir->getArrayVarElementOrMake("wf", index, CLASS_INT, 0.0f)) v->setInt(entry.wf);
     }

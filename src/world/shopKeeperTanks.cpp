@@ -87,7 +87,8 @@ int CshopKeeper::findUnusedTankID() {
     // Tanks that no sequence names still hold their ids: two tanks never share one.
     if (loadedTanks)
         for (Cvariable* holder = loadedTanks->firstChild; holder; holder = holder->nextSibling)
-            if (Ctank* tank = services().asTank(holder->firstChild)) markUsedID(services().tankID(tank), used);
+            if (Ctank* tank = services().asTank(holder->firstChild))
+                markUsedID(services().tankID(tank), used);
     if (latentTanks)
         for (Cvariable* script = latentTanks->firstChild; script; script = script->nextSibling)
             markUsedID(idFromTankName(script->getName()), used);

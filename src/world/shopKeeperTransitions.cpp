@@ -13,7 +13,9 @@
 void CshopDisplayServices::nextSequence(CshopKeeper& shop, int n, bool relative, float seconds, float slide) {
     shop.nextSequence(static_cast<short>(n), relative, seconds, slide);
 }
-void CshopDisplayServices::transitionHandler(CshopKeeper& shop) { shop.transitionHandler(); }
+void CshopDisplayServices::transitionHandler(CshopKeeper& shop) {
+    shop.transitionHandler();
+}
 
 void CshopKeeper::nextSequence(short n, bool relative, float fadeSeconds, float slide) {
     if (relative && (allowSeqChng == 0 || numSequences == 1)) return;

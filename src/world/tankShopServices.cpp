@@ -5,23 +5,33 @@
 #include "world/shopKeeper.h"
 #include "world/tank.h"
 
-float CtankShopServices::tankWorldSpeed(Ctank* tank) { return tank ? tank->worldSpeed : 1.0f; }
+float CtankShopServices::tankWorldSpeed(Ctank* tank) {
+    return tank ? tank->worldSpeed : 1.0f;
+}
 
-Ctank* CtankShopServices::newTank(CshopKeeper& shop) { return new Ctank(&shop); }
+Ctank* CtankShopServices::newTank(CshopKeeper& shop) {
+    return new Ctank(&shop);
+}
 
-Cvariable* CtankShopServices::tankNode(Ctank* tank) { return tank; }
+Cvariable* CtankShopServices::tankNode(Ctank* tank) {
+    return tank;
+}
 
 Ctank* CtankShopServices::asTank(Cvariable* node) {
     return node && node->getType() == TYPE_TANK ? static_cast<Ctank*>(node) : nullptr;
 }
 
-int CtankShopServices::tankID(Ctank* tank) { return tank ? tank->tankID : -1; }
+int CtankShopServices::tankID(Ctank* tank) {
+    return tank ? tank->tankID : -1;
+}
 
 void CtankShopServices::setTankID(Ctank* tank, int id) {
     if (tank) tank->tankID = id;
 }
 
-Cstring CtankShopServices::tankTypeName(Ctank* tank) { return tank ? tank->tankTypeName : Cstring(); }
+Cstring CtankShopServices::tankTypeName(Ctank* tank) {
+    return tank ? tank->tankTypeName : Cstring();
+}
 
 int CtankShopServices::loadDefinition(Ctank* tank, char const* name) {
     return tank ? tank->loadDefinition(Cstring(name)) : 1;
@@ -38,7 +48,8 @@ void CtankShopServices::setClickScripts(Ctank* tank, char const* fish, char cons
 }
 
 void CtankShopServices::attachTank(Ctank* tank, CgraphicsAPI* device) {
-    if (tank && std::find(tank->tankDisplays.begin(), tank->tankDisplays.end(), device) == tank->tankDisplays.end())
+    if (tank &&
+        std::find(tank->tankDisplays.begin(), tank->tankDisplays.end(), device) == tank->tankDisplays.end())
         tank->tankDisplays.push_back(device);
 }
 

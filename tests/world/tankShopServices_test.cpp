@@ -24,7 +24,8 @@ class RealTanks : public ShopFixture {
 };
 
 TEST_F(RealTanks, ATankIsDefinedShownSavedAndRebuiltWithItsId) {
-    writeResource("tanks/wabi_sabi/wabi_sabi.tank", ":addScript tanks/wabi_sabi/wabi_sabi.tank {\n :int planted 1\n}\n");
+    writeResource("tanks/wabi_sabi/wabi_sabi.tank",
+                  ":addScript tanks/wabi_sabi/wabi_sabi.tank {\n :int planted 1\n}\n");
     startShop();
     Ctank* tank = showOneScreen();
     ASSERT_NE(tank, nullptr) << exitMsg;
@@ -49,7 +50,8 @@ TEST_F(RealTanks, ATankIsDefinedShownSavedAndRebuiltWithItsId) {
 }
 
 TEST_F(RealTanks, AMissingOrEmptyDefinitionShowsNoTank) {
-    for (char const* definition : std::initializer_list<char const*>{"", ":int notADefinition 1\n", nullptr}) {
+    for (char const* definition :
+         std::initializer_list<char const*>{"", ":int notADefinition 1\n", nullptr}) {
         SCOPED_TRACE(definition ? definition : "no file");
         if (definition) writeResource("tanks/wabi_sabi/wabi_sabi.tank", definition);
         startShop();
