@@ -71,6 +71,11 @@ TEST_F(Displays, TheGuiDisplayCarriesThePanelTheFocusAndItsScripts) {
     EXPECT_STREQ(shop->focusDevicePath->getString(), right->getFullPath().c_str());
     EXPECT_NE(tanks.panel->panelNode.getChild("fromGlobal"), nullptr);
     EXPECT_NE(second->getChild("fromTank"), nullptr);
+    // A tank that leaves its last device is marked not shown; one still on a device is not.
+    shop->setDeviceTank(right, left->tank);
+    EXPECT_FALSE(second->displayed || second->updating);
+    EXPECT_TRUE(shown(0)->displayed);
+    shop->setDeviceTank(right, key(second));
     // Removing the GUI display detaches the panel, clears the focus and stops its tank.
     shop->removeDisplay(right);
     EXPECT_EQ(shop->guiDisplay, nullptr);
@@ -80,20 +85,6 @@ TEST_F(Displays, TheGuiDisplayCarriesThePanelTheFocusAndItsScripts) {
     EXPECT_TRUE(shop->focusTank.empty());
     EXPECT_FLOAT_EQ(shop->guiMonitorAspect, 0.0f);
     EXPECT_FALSE(second->displayed || second->updating);
-}
-
-TEST_F(Displays, ATankNoDeviceShowsAnyMoreIsMarkedNotShown) {
-    startShop();
-    CrecordingDevice* a = addScreen('a', 0);
-    CrecordingDevice* b = addScreen('b', 100);
-    shop->checkForDisplayChanges();
-    CfakeTank* first = shown(0);
-    CfakeTank* second = shown(1);
-    shop->setDeviceTank(b, key(first));
-    EXPECT_FALSE(second->displayed || second->updating);
-    shop->setDeviceTank(a, nullptr); // still on b
-    EXPECT_TRUE(first->displayed);
-    EXPECT_EQ(first->devices, std::vector<CgraphicsAPI*>{b});
 }
 
 } // namespace

@@ -2,9 +2,7 @@
 
 #include "support/cerr.h"
 #include "world/shopGlobals.h"
-#include "world/species.h"
 #include "world/tank.h"
-#include "world/thingFactory.h"
 #include "world/tankShopServices.h"
 
 namespace {
@@ -64,26 +62,6 @@ TEST_F(RealTanks, AMissingOrEmptyDefinitionShowsNoTank) {
         std::filesystem::remove(data.file("Resources/tanks/wabi_sabi/wabi_sabi.tank"));
         resetExitState();
     }
-}
-
-TEST_F(RealTanks, MakeThingNamesANewMemberOrRefuses) {
-    writeResource("species/rock/rock.spec", ":set class basic_deform\n");
-    writeResource("species/odd/odd.spec", ":set class no_such_kind\n");
-    registerThingMaker("basic_deform", [] { return static_cast<Cvariable*>(new CdirectoryVar()); });
-    startShop();
-    struct Case {
-        char const* species;
-        char const* name; // null: refused
-    } cases[] = {{"rock", "rock0"}, {"rock", "rock1"}, {"missing", nullptr}, {"odd", nullptr}};
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.species);
-        Cvariable* thing = shop->makeThing(c.species, nullptr);
-        EXPECT_EQ(thing != nullptr, c.name != nullptr);
-        if (thing) EXPECT_STREQ(thing->getName().c_str(), c.name);
-        delete thing;
-    }
-    registerThingMaker("basic_deform", nullptr);
-    resetExitState();
 }
 
 } // namespace
