@@ -52,7 +52,7 @@ TEST_F(Displays, TheGuiDisplayCarriesThePanelTheFocusAndItsScripts) {
     EXPECT_EQ(tanks.panel->inTank, left->tank);
     EXPECT_FLOAT_EQ(shop->guiMonitorAspect, 2.0f);
     // The tank type's focus script runs on the panel, the tank's own on the tank.
-    CfakeTank* second = shown(1);
+    Ctank* second = shown(1);
     for (auto [dir, text] :
          {std::pair<Cvariable*, char const*>{shop->addDirectory("tanks")->addDirectory("wabi_sabi"),
                                              ":mkdir fromGlobal\n"},
@@ -67,15 +67,17 @@ TEST_F(Displays, TheGuiDisplayCarriesThePanelTheFocusAndItsScripts) {
     EXPECT_EQ(shop->focusTankObject, right->tank);
     EXPECT_EQ(shop->focusTank, second->getName());
     EXPECT_EQ(shop->focusTankType, Cstring("wabi_sabi"));
-    EXPECT_EQ(shop->focusTankID, second->id);
+    EXPECT_EQ(shop->focusTankID, second->tankID);
     EXPECT_STREQ(shop->focusDevicePath->getString(), right->getFullPath().c_str());
     EXPECT_NE(tanks.panel->panelNode.getChild("fromGlobal"), nullptr);
     EXPECT_NE(second->getChild("fromTank"), nullptr);
     // A tank that leaves its last device is marked not shown; one still on a device is not.
     shop->setDeviceTank(right, left->tank);
-    EXPECT_FALSE(second->displayed || second->updating);
-    EXPECT_TRUE(shown(0)->displayed);
-    shop->setDeviceTank(right, key(second));
+    EXPECT_FALSE(tanks.live[second]);
+    EXPECT_TRUE(tanks.live[left->tank]);
+    EXPECT_EQ(left->tank->tankDisplays, (std::vector<CgraphicsAPI*>{left, right}));
+    shop->setDeviceTank(right, second);
+    EXPECT_EQ(left->tank->tankDisplays, std::vector<CgraphicsAPI*>{left});
     // Removing the GUI display detaches the panel, clears the focus and stops its tank.
     shop->removeDisplay(right);
     EXPECT_EQ(shop->guiDisplay, nullptr);
@@ -84,7 +86,7 @@ TEST_F(Displays, TheGuiDisplayCarriesThePanelTheFocusAndItsScripts) {
     EXPECT_EQ(shop->focusTankObject, nullptr);
     EXPECT_TRUE(shop->focusTank.empty());
     EXPECT_FLOAT_EQ(shop->guiMonitorAspect, 0.0f);
-    EXPECT_FALSE(second->displayed || second->updating);
+    EXPECT_FALSE(tanks.live[second]);
 }
 
 } // namespace

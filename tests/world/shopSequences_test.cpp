@@ -23,7 +23,7 @@ TEST_F(Sequences, SpanMarksAndMonitorCommandsResolveToOneDisplaysTank) {
     for (char c : {'a', 'b', 'c'})
         addScreen(c, float(c) * 100);
     shop->checkForDisplayChanges();
-    std::vector<int> ids = {shown(0)->id, shown(1)->id, shown(2)->id};
+    std::vector<int> ids = {shown(0)->tankID, shown(1)->tankID, shown(2)->tankID};
     ASSERT_EQ(ids, (std::vector<int>{0, 1, 2})); // fresh ids, kept in the sequence
     for (auto const& c : cases) {
         SCOPED_TRACE(testing::Message()
@@ -33,13 +33,13 @@ TEST_F(Sequences, SpanMarksAndMonitorCommandsResolveToOneDisplaysTank) {
         shop->displaySequence(0);
         if (c.command) EXPECT_EQ(shop->monitorSpanCommand(c.command), c.result);
         for (int d = 0; d < 3; d++)
-            EXPECT_EQ(shown(d)->id, ids[c.shownEntry[d]]) << "display " << d;
+            EXPECT_EQ(shown(d)->tankID, ids[c.shownEntry[d]]) << "display " << d;
     }
     EXPECT_EQ(shop->sequences->countChildren(), 1);
     // The holding sequence, made empty, shows the holding tank everywhere.
     shop->displaySequence(-5);
     EXPECT_EQ(shown(0)->getName(), Cstring("holding"));
-    EXPECT_TRUE(shown(0)->id == -5 && shown(1) == shown(0) && shown(2) == shown(0));
+    EXPECT_TRUE(shown(0)->tankID == -5 && shown(1) == shown(0) && shown(2) == shown(0));
     shop->setGUItoAPI(nullptr);
     EXPECT_EQ(shop->monitorSpanCommand("xr"), 1); // no GUI display
 }

@@ -1,28 +1,14 @@
-// Stand-ins around the shop keeper's displays, sequences and tank registry: tanks are
-// plain tree nodes that record what is done to them, devices are the neutral device base
-// (owned by the display table once registered) noting their deletion.
+// A started shop keeper with real tanks (their definition "wabi_sabi" in the fixture's
+// resources), a panel that records where it is, and devices of the neutral base owned by
+// the display table once registered, noting their deletion.
 #pragma once
 
+#include <map>
 #include <string>
-#include <vector>
 
 #include "shopTestSupport.h"
-
-class CfakeTank : public CdirectoryVar {
-  public:
-    int getType() override { return TYPE_TANK; }
-    int id = 0;
-    Cstring typeName, fishClick;
-    bool displayed = false, updating = true;
-    int autoFeed = 0;
-    std::vector<CgraphicsAPI*> devices;
-};
-inline Ctank* key(CfakeTank* t) {
-    return reinterpret_cast<Ctank*>(t);
-}
-inline CfakeTank* fake(Ctank* t) {
-    return reinterpret_cast<CfakeTank*>(t);
-}
+#include "world/tank.h"
+#include "world/tankShopServices.h"
 
 class CtankPanel : public CrecordingPanel {
   public:
@@ -41,47 +27,28 @@ class CrecordingDevice : public CgraphicsAPI {
     std::string& deleted;
 };
 
-class CfakeTankServices : public CshopDisplayServices {
+// Tanks keep no shown flag or update state yet: these are recorded here (true: shown and
+// updating).
+class CtrackedTanks : public CtankShopServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper&) override { return panel = new CtankPanel(); }
-    Ctank* newTank(CshopKeeper&) override { return key(new CfakeTank()); }
-    Cvariable* tankNode(Ctank* t) override { return fake(t); }
-    Ctank* asTank(Cvariable* v) override {
-        return v && v->getType() == TYPE_TANK ? key(static_cast<CfakeTank*>(v)) : nullptr;
-    }
-    int tankID(Ctank* t) override { return fake(t)->id; }
-    void setTankID(Ctank* t, int id) override { fake(t)->id = id; }
-    Cstring tankTypeName(Ctank* t) override { return fake(t)->typeName; }
-    int loadDefinition(Ctank* t, char const* name) override {
-        fake(t)->typeName = name;
-        return definitionResult;
-    }
-    void prepForAction(Ctank* t) override { prepared.push_back(fake(t)->id); }
-    void setAutoFeedCounter(Ctank* t, int v) override { fake(t)->autoFeed = v; }
-    void setClickScripts(Ctank* t, char const* fish, char const*) override { fake(t)->fishClick = fish; }
     void attachTank(Ctank* t, CgraphicsAPI* d) override {
-        fake(t)->devices.push_back(d);
-        fake(t)->displayed = fake(t)->updating = true;
+        CtankShopServices::attachTank(t, d);
+        live[t] = true;
     }
-    int detachTank(Ctank* t, CgraphicsAPI* d) override {
-        std::erase(fake(t)->devices, d);
-        return static_cast<int>(fake(t)->devices.size());
-    }
-    void disconnectFromDevices(Ctank* t) override { fake(t)->devices.clear(); }
-    void setTankDisplayed(Ctank* t, bool shown) override { fake(t)->displayed = shown; }
-    void stopTankUpdates(Ctank* t) override { fake(t)->updating = false; }
-
+    void setTankDisplayed(Ctank* t, bool shown) override { live[t] = live[t] && shown; }
+    void stopTankUpdates(Ctank* t) override { live[t] = false; }
     CtankPanel* panel = nullptr;
-    int definitionResult = 0;
-    std::vector<int> prepared;
+    std::map<Ctank*, bool> live;
 };
 
-// A started shop keeper with the stand-in tanks; screens register through addDisplay.
 class TankShop : public ShopFixture {
   protected:
     void SetUp() override {
         ShopFixture::SetUp();
         servicesInUse = &tanks;
+        writeResource("tanks/wabi_sabi/wabi_sabi.tank",
+                      ":addScript tanks/wabi_sabi/wabi_sabi.tank {\n :int planted 1\n}\n");
     }
     // A screen of that width at that left edge.
     CrecordingDevice* addScreen(char label, float left, float width = 100.0f) {
@@ -95,8 +62,8 @@ class TankShop : public ShopFixture {
             labels += static_cast<CrecordingDevice*>(display[i])->label;
         return labels;
     }
-    CfakeTank* shown(int d) { return fake(display[d]->tank); }
+    Ctank* shown(int d) { return display[d]->tank; }
 
-    CfakeTankServices tanks;
+    CtrackedTanks tanks;
     std::string deleted;
 };

@@ -52,27 +52,33 @@ TEST_F(Registry, TanksComeFromLatentScriptsQueuedScriptsOrTheDefault) {
     struct Case {
         char const* what;
         int id;
-        char const* latent; // script "tank4" under latentTanks
-        char const* queued; // first child of queued_tanks
-        int definitionResult;
-        int madeID; // -2: no tank
+        char const* latent;     // script "tank4" under latentTanks
+        char const* queued;     // first child of queued_tanks
+        char const* definition; // of "wabi_sabi"
+        int madeID;             // -2: no tank
         char const* type;
         char const* exitReason;
-    } cases[] = {
-        {"latent", 4, ":addTank reef 4\n", nullptr, 0, 4, "reef", nullptr},
-        {"latent without a tank", 4, ":mkdir nothing\n", nullptr, 0, -2, nullptr, "ran script but no tank!"},
-        {"failing latent", 4, ":addTank reef 4 { :noSuchCommand }\n", nullptr, 0, -2, nullptr,
-         "tank load failed"},
-        {"default", 6, nullptr, nullptr, 0, 0, "wabi_sabi", nullptr},
-        {"fresh id", -1, nullptr, nullptr, 0, 0, "wabi_sabi", nullptr},
-        {"queued", 6, nullptr, ":mkdir fromQueue\n", 0, 0, "", nullptr},
-        {"no definition", 6, nullptr, nullptr, 1, -2, nullptr,
-         "couldn't load the tank definition wabi_sabi"}};
+    } cases[] = {{"latent", 4, ":addTank wabi_sabi 4 { :int fromBlock 1 }\n", nullptr, nullptr, 4,
+                  "wabi_sabi", nullptr},
+                 {"latent without a tank", 4, ":mkdir nothing\n", nullptr, nullptr, -2, nullptr,
+                  "ran script but no tank!"},
+                 {"failing latent", 4, ":addTank wabi_sabi 4 { :noSuchCommand }\n", nullptr, nullptr, -2,
+                  nullptr, "tank load failed"},
+                 {"default", 6, nullptr, nullptr, nullptr, 0, "wabi_sabi", nullptr},
+                 {"fresh id", -1, nullptr, nullptr, nullptr, 0, "wabi_sabi", nullptr},
+                 {"queued", 6, nullptr, ":mkdir fromQueue\n", nullptr, 0, "", nullptr},
+                 {"no definition file", 6, nullptr, nullptr, "", -2, nullptr,
+                  "couldn't load the tank definition wabi_sabi"},
+                 {"a definition that defines nothing", 6, nullptr, nullptr, ":int notADefinition 1\n", -2,
+                  nullptr, "couldn't load the tank definition wabi_sabi"}};
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
+        if (c.definition && !*c.definition)
+            std::filesystem::remove(data.file("Resources/tanks/wabi_sabi/wabi_sabi.tank"));
+        else if (c.definition)
+            writeResource("tanks/wabi_sabi/wabi_sabi.tank", c.definition);
         startShop();
         shop->sequences->deleteChildren();
-        tanks.definitionResult = c.definitionResult;
         for (auto [dir, text] :
              {std::pair{shop->latentTanks, c.latent}, {shop->getChild("queued_tanks"), c.queued}}) {
             if (text == nullptr) continue;
@@ -80,16 +86,17 @@ TEST_F(Registry, TanksComeFromLatentScriptsQueuedScriptsOrTheDefault) {
             script->setName("tank4");
             ASSERT_EQ(script->processStringScript(text), 0);
         }
-        CfakeTank* tank = fake(shop->findTankByID(c.id));
+        Ctank* tank = shop->findTankByID(c.id);
         EXPECT_EQ(tank != nullptr, c.madeID != -2);
         if (tank) {
-            EXPECT_EQ(tank->id, c.madeID);
-            EXPECT_EQ(tank->typeName, Cstring(c.type));
+            EXPECT_EQ(tank->tankID, c.madeID);
+            EXPECT_EQ(tank->tankTypeName, Cstring(c.type));
             EXPECT_EQ(tank->getName(), Cstring(("tank" + std::to_string(c.madeID)).c_str()));
-            EXPECT_EQ(tank->autoFeed, shop->autoFeedSeconds - 20);
-            EXPECT_EQ(tanks.prepared.back(), c.madeID);
-            EXPECT_EQ(shop->findTankByID(c.madeID), key(tank)); // found again, not made again
+            EXPECT_EQ(tank->parent->parent, shop->loadedTanks);
+            EXPECT_EQ(shop->findTankByID(c.madeID), tank); // found again, not made again
             EXPECT_EQ(tank->getChild("fromQueue") != nullptr, c.queued != nullptr);
+            EXPECT_EQ(tank->getChild("fromBlock") != nullptr, c.latent != nullptr);
+            EXPECT_EQ(tank->addTankLoading, 0);
         }
         // Scripts used are gone; a failed tank leaves nothing half built.
         EXPECT_EQ(shop->getChild("queued_tanks")->firstChild, nullptr);
@@ -98,16 +105,34 @@ TEST_F(Registry, TanksComeFromLatentScriptsQueuedScriptsOrTheDefault) {
         EXPECT_EQ(exitReasonList.empty(), c.exitReason == nullptr);
         if (c.exitReason)
             EXPECT_NE(std::string(exitMsg.c_str()).find(c.exitReason), std::string::npos) << exitMsg;
-        // A tank with the panel in it lets the panel go when it is removed.
-        if (tank) {
+        if (tank) { // a tank with the panel in it lets the panel go when it is removed
             tanks.panel->panelNode.setParent(tank, 1);
-            shop->removeTank(key(tank));
+            shop->removeTank(tank);
             EXPECT_EQ(tanks.panel->panelNode.parent, nullptr);
             EXPECT_EQ(shop->loadedTanks->firstChild, nullptr);
         }
         stopShop();
         std::filesystem::remove(data.file("settings.txt"));
         resetExitState();
+    }
+}
+
+TEST_F(Registry, ASavedTankComesBackWithItsIdAfterANewStart) {
+    for (int run = 0; run < 2; run++) {
+        startShop();
+        EXPECT_EQ(shop->findLatentTankScriptByID(1) != nullptr, run == 1);
+        addScreen('a', 0);
+        addScreen('b', 100);
+        shop->checkForDisplayChanges();
+        ASSERT_NE(shown(1), nullptr) << exitMsg;
+        EXPECT_EQ(shown(1)->tankID, 1);
+        EXPECT_EQ(shown(1)->tankTypeName, Cstring("wabi_sabi"));
+        EXPECT_EQ(shown(1)->tankDisplays, std::vector<CgraphicsAPI*>{display[1]});
+        EXPECT_FALSE(shown(1)->fishClick.empty());
+        EXPECT_EQ(shop->latentTanks->firstChild, nullptr);
+        EXPECT_EQ(shop->loadedTanks->countChildren(), 2);
+        stopShop();
+        EXPECT_NE(settingsText().find(":addTank wabi_sabi 1"), std::string::npos);
     }
 }
 
