@@ -36,6 +36,9 @@ TEST_F(Sequences, SpanMarksAndMonitorCommandsResolveToOneDisplaysTank) {
             EXPECT_EQ(shown(d)->tankID, ids[c.shownEntry[d]]) << "display " << d;
     }
     EXPECT_EQ(shop->sequences->countChildren(), 1);
+    shop->seqRotType = 99; // a corrupt setting: the longest period
+    shop->displaySequence(0);
+    EXPECT_EQ(shop->secondsUntilSequenceRotate, 1800);
     // The holding sequence, made empty, shows the holding tank everywhere.
     shop->displaySequence(-5);
     EXPECT_EQ(shown(0)->getName(), Cstring("holding"));
@@ -80,7 +83,8 @@ TEST_F(Sequences, TheTransitionStateMachineInFixedSteps) {
     } cases[] = {{"fade out, switch, fade in", 1, 0, 0, 1, -1, 67, 1, 0.5f},
                  {"reversed after 8 frames", 1, 0, 0, 1, 8, 17, 0, -1},
                  {"no fades: instant", 0, 0, 0, 1, -1, 2, 1, -1},
-                 {"fading in at full darkness", 1, 1.0f, -0.5f, 1, -1, 33, 1, 0.5f}};
+                 {"fading in at full darkness", 1, 1.0f, -0.5f, 1, -1, 33, 1, 0.5f},
+                 {"dark with nothing to show", 1, 1.0f, 0.5f, -1, -1, 35, 0, 0.4375f}};
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
         globalSecondsSinceLastFrame = 1.0f / 64;
