@@ -130,7 +130,8 @@ class CshopServices {
 };
 
 // The services that show tanks: displays and sequences are the shop keeper's own (see
-// shopKeeper.h); the tank operations stay to be filled by the tank's side.
+// shopKeeper.h), and the display table owns and deletes the devices registered with it.
+// The tank operations are filled by CtankShopServices (tankShopServices.h).
 class CshopDisplayServices : public CshopServices {
   public:
     void displaySequence(CshopKeeper& shop, int n) override;
