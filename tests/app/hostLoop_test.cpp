@@ -112,7 +112,7 @@ struct TestWindow {
     }
     ~TestWindow() {
         if (!display) return;
-        XDestroyWindow(display, window);
+        if (window) XDestroyWindow(display, window);
         XCloseDisplay(display);
     }
 };
@@ -141,6 +141,32 @@ TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
             text += (XGetPixel(image, x, y) & image->green_mask) != 0;
     EXPECT_GT(text, 0) << "the heading and the message are drawn";
     XDestroyImage(image);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HostLoop, ADestroyedWindowEndsTheRunAndSaves) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under xvfb-run";
+    TestWindow target(64, 48);
+    if (!target.display) GTEST_SKIP() << "cannot open the X display " << std::getenv("DISPLAY");
+    makeFolders(true);
+    Window id = target.window;
+    std::thread destroyer([id] {
+        usleep(300 * 1000);
+        Display* d = XOpenDisplay(nullptr);
+        XDestroyWindow(d, id);
+        XCloseDisplay(d);
+    });
+    ChostOptions o;
+    o.mode = ChostOptions::kHack;
+    o.windowId = id;
+    int status = runHost(o, 1, argv0); // no frame limit: only the window's end stops it
+    destroyer.join();
+    target.window = 0;
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
 }
 
 } // namespace
