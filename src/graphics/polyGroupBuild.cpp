@@ -192,7 +192,7 @@ Cmaterial* CtexturedGeo::loadMaterial(Cstring const& materialName, Cstring const
     m->texGeo = this;
     if (findAttrib("Cd", 0) >= 0 || findAttrib("rgba", 0) >= 0)
         m->addStreamChan(STREAM_DYNAMIC, CHAN_DIFFUSE);
-    m->readFromDiskPath();
+    bool read = m->readFromDiskPath() == 0;
 
     // A channel goes in one stream only: removed beats dynamic beats static-unique beats
     // static.
@@ -217,5 +217,5 @@ Cmaterial* CtexturedGeo::loadMaterial(Cstring const& materialName, Cstring const
         setExitError("normsToTexIndex=0 - missing texture", 1);
     if (normalsToTexture == 1 && !(usedAttribMask & CHAN_TEX2))
         setExitError("normsToTexIndex=1 - missing texture", 1);
-    return exitSaver ? nullptr : m;
+    return exitSaver || !read ? nullptr : m;
 }

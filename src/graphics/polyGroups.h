@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/mystring.h"
+#include "support/vector.h"
 
 class Cmaterial;
 class CpolyGroupSet;
@@ -70,6 +71,9 @@ class CrenderPolyGroup {
     void usePolyGroupIndex(int i);
     // other is drawn before this group; null is ignored.
     void drawMeOvertopOf(CrenderPolyGroup* other);
+    // The group's view-space box and the culling cells it covers, from its bound points
+    // in the owner's current buffer. Without a tank: error exit "tbah", nothing changes.
+    void calcPOVcoords();
 
     CworkObject* owner = nullptr;
     CpolyGroupSet* set = nullptr;
@@ -81,7 +85,15 @@ class CrenderPolyGroup {
     CrenderPolyGroup* lastSameMaterial = nullptr;
     int16_t predecessorCount = 0;
     std::vector<CrenderPolyGroup*> predecessors;
+    // View-space box: x from the first corner to the second, y and z ascending.
+    Cvector screenMin, screenMax;
+    // One bit per culling cell (columns, rows) covered; 0 off the grid.
+    uint64_t xCellMask = 0, yCellMask = 0;
 };
+
+// Bits first .. last of a grid of count cells (count held to 64), from a cell range in
+// grid units; 0 when the range lies off the grid.
+uint64_t gridCellMask(float first, float last, int count);
 
 // The suffix of a "mat_" group name: "<base><sep><flag><id>" or
 // "<base><sep><digit>#<sep><flag><id>". Cuts it off name; false (name untouched) when the

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/cloth.h"
+#include "graphics/frameSources.h"
 #include "graphics/geoNew.h"
 #include "graphics/polyGroups.h"
 #include "graphics/skeleton.h"
@@ -18,6 +19,8 @@
 class CgraphicsAPI;
 class ClinkedResourceNode;
 class CtexturedGeo;
+class CworkObject;
+struct ClevelSetSensor;
 
 // What a work object needs of the thing that owns it.
 class CworkObjectOwner : public CskeletonOwner {
@@ -31,6 +34,38 @@ class CworkObjectOwner : public CskeletonOwner {
     virtual float thingScale() = 0;
     // Behaviour steps since the thing entered its tank.
     virtual int thingCooks() = 0;
+
+    // ---- the per-frame geometry's calls into the thing (all optional) ----
+    // The tank and species arrays the effects read; null while the thing has no tank.
+    virtual CframeSources* frameSources() { return nullptr; }
+    // The thing's middle point.
+    virtual void getMidPos(Cvector& out) { out.set(0.0f, 0.0f, 0.0f); }
+    // Moves the thing's cloth pieces, after skinning.
+    virtual void updateClothControllers() {}
+    // The thing's own adjustments of the deformed points.
+    virtual void postDeformProcessing(CworkObject& object) { (void)object; }
+    // A sensor found the level below its threshold.
+    virtual void processLevelSetSensor(ClevelSetSensor* sensor, float level) { (void)sensor, (void)level; }
+    // Debug dump of the thing.
+    virtual void showThing() {}
+    // The thing's bounding box (min x, y, z, max x, y, z); null: it keeps none.
+    virtual float* boundingBox() { return nullptr; }
+    // A fish starts its box at a point it keeps for this: true with start filled.
+    virtual bool boundingBoxStart(Cvector& start) {
+        (void)start;
+        return false;
+    }
+    // The thing's random phase of the fin flutter.
+    virtual float randomPhase() { return 0.0f; }
+    // The thing's custom texture of that name, or null; buildCustomTex makes a new one.
+    virtual Cvariable* customTexture(char const* name) {
+        (void)name;
+        return nullptr;
+    }
+    virtual Cvariable* buildCustomTex(char const* name) {
+        (void)name;
+        return nullptr;
+    }
 };
 
 // The graphics device's side of the per-display data, filled in by the device. Unset: no
@@ -95,6 +130,48 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     // Moves one cloth piece by a frame; see Ccloth::updateClothPiece.
     void updateClothPiece(int piece, float xFactor, float yzFactor, float const* extra);
 
+    // ---- per-frame geometry (workObjectFrame.cpp) ----
+    // This frame's geometry into work buffer (0 or 1): joints, skinning, cloth, effects,
+    // the thing's own pass, copied colours, bounding box and matrix history. 0.
+    int calcGeometry(int buffer);
+    // Skinning of positions and normals, the noise push and the dual-normal factors;
+    // a point whose skinned position is not finite and inside +-10000 becomes the origin
+    // and the error exit "bad matrix" is recorded.
+    void calcDeformedGeometry();
+    // Flutter, recomputed normals, environment-mapped uv, caustics, specular reflection.
+    void finalProcessing();
+    void processStealColorsPoints();
+    // The thing's bounding box from the "extremity" points, widened in x and z.
+    void updateBoundingBox();
+    // Skinned position of point as stored in the current buffer; without joints (or a
+    // skinning table) the stored position. rotationOut (may be null) gets matrix B's
+    // rotation. An unknown point leaves out unwritten.
+    void calcPointNum(int point, Cvector& out, Cmatrix3* rotationOut);
+    // Tests each sensor's point against the tank's level set.
+    void doLevelSetSensors();
+
+    // ---- edits and look-ups (workObjectEdits.cpp) ----
+    // Blends buffer a toward buffer b by f. 0; 1 (recorded) when their layouts differ.
+    int interpolateGeoWith(short a, short b, float f);
+    // One uv set (1 uvB, else uv) of a buffer from the model's, scaled and scrolled by
+    // time. 0.
+    int shiftTexCoords(short buffer, short uvSet, double time);
+    // Component of attribute name in both buffers = model value * (high - low) + low.
+    void mathOnAttribFromOriginalValues(char const* name, int component, float low, float high);
+    // Shows or hides the first group of the material named name (or every group).
+    void materialDisplayed(char const* name, int on);
+    void materialsDisplayed(int on);
+    // Index of the first group whose current definition is named name; -1 when none.
+    int findRenderPolyIndex(char const* name);
+    // The same, also matching the definition's id and the set's transparent byte.
+    int findRenderPolyIndex(char const* name, char id, char transparent);
+    CrenderPolyGroup* findRPGbyName(char const* name);
+    // Group index shows that variation; an index or variation out of range is ignored.
+    void setRenderPolyVariation(short index, short variation);
+    // The thing's custom texture of that name, built when it has none; null without a thing.
+    Cvariable* findCustomTexture(char const* name);
+    void clearAllRPGpredecessors();
+
     CworkObjectOwner* thing = nullptr;
     CtexturedGeo* model = nullptr;
     std::vector<Cmatrix_4>* prevBufferMatrices = nullptr;
@@ -121,4 +198,24 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     float uvScaleU = 1.0f, uvScaleV = 1.0f;
     std::vector<ClevelSetSensor> levelSetSensors;
     Ccloth cloth;
+    // Bits of the absent sources already traced (each absence is traced once).
+    uint8_t missingSourcesTraced = 0;
+
+  private:
+    // The tank's and species' arrays, traced once per kind when absent.
+    CframeSources* sources();
+    void traceMissing(int bit, char const* what);
+    int skinnedPoints() const;
+    void skinPoints(bool& failed);
+    void pushNoise();
+    void setDualNormalFactors();
+    void flutter();
+    void recomputeNormals();
+    void causticColors();
+    void specularReflection();
+    // Start of attribute offset in buffer geo (attribute-major).
+    float* attribute(CgeoNew* geo, int offset) const {
+        float* data = geo ? geo->pointData() : nullptr;
+        return data && offset >= 0 ? data + static_cast<size_t>(offset) * numPoints : nullptr;
+    }
 };
