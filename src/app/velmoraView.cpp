@@ -27,7 +27,6 @@ int showInPreview = 0;
 uint8_t pleaseQuitSystemPreferences = 0;
 CvelmoraView* lastFocusView = nullptr;
 double lastMouseX = 0, lastMouseY = 0;
-CgraphicsAPI* interfaceDisplay = nullptr;
 Cstring sendExtraHttpString;
 void (*viewStopRequested)() = nullptr;
 
@@ -48,16 +47,6 @@ int viewsAnimating(CvelmoraView const* except) {
 
 } // namespace
 
-void CviewServices::removeDisplay(CshopKeeper& shop, CgraphicsAPI* device) {
-    CshopServices::removeDisplay(shop, device);
-    if (interfaceDisplay == device) interfaceDisplay = nullptr;
-    delete device;
-}
-
-void CviewServices::setGUItoAPI(CshopKeeper&, CgraphicsAPI* device) {
-    interfaceDisplay = device;
-}
-
 void CviewServices::renderFraction(CgraphicsAPI& device, float) {
     device.clearTheScreen(0);
 }
@@ -65,22 +54,6 @@ void CviewServices::renderFraction(CgraphicsAPI& device, float) {
 CviewServices& viewServices() {
     static CviewServices services;
     return services;
-}
-
-int registerViewDisplay(CgraphicsAPI* device, float minX, float minY, float maxX, float maxY) {
-    int slot = 0;
-    while (slot < kMaxDisplays && display[slot] != nullptr)
-        slot++;
-    if (slot == kMaxDisplays) {
-        setExit("Out of displays!");
-        return 1;
-    }
-    display[slot] = device;
-    device->setDisplayIndex(slot);
-    device->setNewWindowMetrics(Crect(minX, maxX, minY, maxY));
-    if (device->determineRefreshRate() != 0) device->setRefresh(60);
-    numDisplays++;
-    return 0;
 }
 
 void addWindow(CvelmoraView* view) {
@@ -182,13 +155,15 @@ void CvelmoraView::registerDisplay() {
     std::snprintf(line, sizeof line, "add display x=%d,y=%d,mxx=%d,mxy=%d\n", int(minX), int(minY), int(maxX),
                   int(maxY));
     sendExtraHttpString += line;
-    if (registerViewDisplay(gl, minX, minY, maxX, maxY) != 0) {
+    shopKeeper->addDisplay(gl, Crect(minX, maxX, minY, maxY), 60);
+    device = gl;
+    if (!findThisAPI()) { // refused: all slots taken
+        device = nullptr;
         gl->release();
         delete gl;
         return;
     }
     gl->backingScale = 1.0f;
-    device = gl;
     addWindow(this);
     logLine("numDisplays=", numDisplays);
     int screens = 0;

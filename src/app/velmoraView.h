@@ -29,26 +29,17 @@ extern int showInPreview;                   // 0 the tank, 1 the red error scree
 extern uint8_t pleaseQuitSystemPreferences; // a notice screen replaces the tank
 extern CvelmoraView* lastFocusView;         // the view that last had the pointer
 extern double lastMouseX, lastMouseY;       // the pointer position last handed to the engine
-extern CgraphicsAPI* interfaceDisplay;      // the display the interface was last moved to
 extern Cstring sendExtraHttpString;         // diagnostics gathered at start
 // The host's reaction to the engine asking to stop without an error: it ends its loop.
 extern void (*viewStopRequested)();
 
-// The services the host gives the shop keeper: the display table owns registered
-// devices, and the interface display is remembered; without a render pass the frame of a
-// display shows its clear colour.
-class CviewServices : public CshopServices {
+// The services the host gives the shop keeper: the shop keeper's own displays and
+// sequences; without a render pass the frame of a display shows its clear colour.
+class CviewServices : public CshopDisplayServices {
   public:
-    void removeDisplay(CshopKeeper& shop, CgraphicsAPI* device) override;
-    void setGUItoAPI(CshopKeeper& shop, CgraphicsAPI* device) override;
     void renderFraction(CgraphicsAPI& device, float amount) override;
 };
 CviewServices& viewServices();
-
-// Registers a device as a display of the engine (first free slot, its index, window
-// rectangle and refresh rate); the table owns it from then on. 1 when all slots are taken
-// ("Out of displays!" recorded; the caller keeps the device).
-int registerViewDisplay(CgraphicsAPI* device, float minX, float minY, float maxX, float maxY);
 
 // Puts the view in the first slot that is empty or already holds it; nothing when all
 // slots hold other views.

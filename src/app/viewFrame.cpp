@@ -58,6 +58,7 @@ void CvelmoraView::animateOneFrame() {
         glContext->swap();
         return;
     }
+    shopKeeper->checkForDisplayChanges();
     CgraphicsAPI* mine = findThisAPI();
     if (shopKeeper && !exitSaver && mine) {
         shopKeeper->timerMoveFrame(mine);
@@ -69,7 +70,7 @@ void CvelmoraView::animateOneFrame() {
     getMousePos();
     if (mouseIsInWindow() && shopKeeper) {
         if (mine) {
-            if (interfaceDisplay != mine) shopKeeper->services().setGUItoAPI(*shopKeeper, mine);
+            if (shopKeeper->guiDisplay != mine) shopKeeper->setGUItoAPI(mine);
             if (lastFocusView != this) lastFocusView = this;
             if (mouseX != lastMouseX || mouseY != lastMouseY) {
                 shopKeeper->mouseMove(static_cast<float>(static_cast<int>(mouseX)),
