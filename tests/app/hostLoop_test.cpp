@@ -23,8 +23,9 @@ namespace {
 #define REQUIRE_OFFSCREEN()                                                                                  \
     if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
 #define REQUIRE_X()                                                                                          \
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under "        \
-                                                 "xvfb-run"
+    if (!std::getenv("DISPLAY"))                                                                             \
+    GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under "                                     \
+                    "xvfb-run"
 
 using HostLoop = HostFixture;
 
