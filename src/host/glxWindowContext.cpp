@@ -6,6 +6,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "host/glContext.h"
 #include "host/glHeaders.h"
 
@@ -19,10 +23,21 @@ int recordXError(Display*, XErrorEvent* event) {
     return 0;
 }
 
+// One connection per display name serves every window context; it is kept for the life
+// of the process, as closing it would unload the GL driver (and a later context would pay
+// its start-up again). Each context reads only the events of its own window.
 Display* openDisplay(char const* displayName) {
+    static std::vector<std::pair<std::string, Display*>> open;
+    std::string name = displayName ? displayName : "";
+    for (auto const& [n, d] : open)
+        if (n == name) return d;
     XSetErrorHandler(recordXError);
     Display* d = XOpenDisplay(displayName);
-    if (!d) setContextError("cannot open X display");
+    if (!d) {
+        setContextError("cannot open X display");
+        return nullptr;
+    }
+    open.emplace_back(name, d);
     return d;
 }
 
@@ -68,8 +83,12 @@ class CglxWindowContext : public CglContext {
             glXDestroyContext(display, context);
         }
         if (window && ownsWindow && !windowGone) XDestroyWindow(display, window);
+        if (window && !ownsWindow && !windowGone) XSelectInput(display, window, NoEventMask);
         if (colormap) XFreeColormap(display, colormap);
-        XCloseDisplay(display);
+        XSync(display, False);
+        // Events of this window still queued would otherwise reach no one.
+        for (XEvent event; window && XCheckWindowEvent(display, window, ~0L, &event);) {
+        }
     }
 
     // 0 made; 1 failed with the reason recorded. parent 0 makes a top-level window.
@@ -160,13 +179,13 @@ class CglxWindowContext : public CglContext {
     }
 
     int pollWindow() override {
-        while (!windowGone && XPending(display)) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == DestroyNotify && event.xdestroywindow.window == window) windowGone = true;
-            if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom)
-                windowGone = true;
-            if (event.type == ConfigureNotify && event.xconfigure.window == window && !ownsWindow) {
+        XEvent event;
+        while (!windowGone && XCheckTypedWindowEvent(display, window, ClientMessage, &event))
+            if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom) windowGone = true;
+        while (!windowGone &&
+               XCheckWindowEvent(display, window, StructureNotifyMask | ExposureMask, &event)) {
+            if (event.type == DestroyNotify) windowGone = true;
+            if (event.type == ConfigureNotify && !ownsWindow) {
                 pixelWidth = event.xconfigure.width;
                 pixelHeight = event.xconfigure.height;
             }

@@ -72,27 +72,6 @@ TEST_F(ViewLifecycle, TwoScreensShareOneEngineUntilTheLastStops) {
     }
 }
 
-TEST_F(ViewLifecycle, NoResourcesGiveTheRedScreenWithoutAnEngine) {
-    REQUIRE_OFFSCREEN();
-    makeFolders(false);
-    auto view = makeView(0, 64, 48);
-    view->startAnimation();
-    EXPECT_EQ(shopKeeper, nullptr) << "no shop keeper while an error is pending";
-    EXPECT_EQ(numDisplays, 0);
-    view->animateOneFrame();
-    EXPECT_EQ(showInPreview, 1);
-    EXPECT_EQ(pleaseQuitSystemPreferences, 1);
-    std::vector<uint8_t> px(64 * 48 * 4);
-    ASSERT_EQ(view->glView()->readPixels(0, 0, 64, 48, px.data()), 0);
-    EXPECT_NEAR(px[0], 127.5, 0.6);
-    EXPECT_EQ(px[1], 0);
-    EXPECT_EQ(px[2], 0);
-    EXPECT_NE(std::string(exitMsg.c_str()).find("couldn't locate resources!"), std::string::npos);
-    view->stopAnimation();
-    view.reset();
-    EXPECT_NE(logs().find("couldn't locate resources!"), std::string::npos);
-}
-
 TEST_F(ViewLifecycle, WindowListKeepsEightViews) {
     REQUIRE_OFFSCREEN();
     makeFolders(true);
