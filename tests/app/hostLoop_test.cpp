@@ -160,3 +160,21 @@ TEST_F(HostLoop, ADestroyedWindowEndsTheRunAndSaves) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(HostLoop, NoWindowToDrawInEndsWithAFailure) {
+    makeFolders(true);
+    char const* saved = std::getenv("DISPLAY");
+    std::string kept = saved ? saved : "";
+    setenv("DISPLAY", ":31999", 1); // no such server
+    EXPECT_EQ(run({"--window"}), 1);
+    EXPECT_EQ(run({"-root"}), 1);
+    if (saved)
+        setenv("DISPLAY", kept.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
+    EXPECT_EQ(shopKeeper, nullptr);
+}
+
+} // namespace
