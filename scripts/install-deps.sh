@@ -11,4 +11,5 @@ $SUDO apt-get install -y --no-install-recommends \
     libpng-dev libjpeg62-turbo-dev zlib1g-dev \
     libgl-dev libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0 \
     libx11-dev freeglut3-dev libopenal-dev libcurl4-openssl-dev \
-    clang libclang-rt-14-dev clang-format gcovr
+    clang libclang-rt-14-dev clang-format gcovr \
+    xvfb xauth

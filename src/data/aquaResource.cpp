@@ -32,6 +32,7 @@ CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
         // A model that shows its count as "instances" was counted by tryFind already.
         Cvariable* instances = model->getChild("instances", 0);
         if (instances == nullptr || !instances->hasFlag(VAR_HAS_NUMBER)) model->useCount++;
+        model->flags |= VAR_NOT_DELETED_BY_PARENT;
         return model;
     }
     if (diskPath.empty() || base == nullptr) return nullptr;
@@ -51,6 +52,9 @@ CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
     justPath(modelFolder, -1);
     model->setDiskPath(modelFolder);
     model->useCount = 1;
+    // A shared model dies with its last holder, not with the tree it is filed in: the
+    // tree only unhooks it.
+    model->flags |= VAR_NOT_DELETED_BY_PARENT;
     return model;
 }
 

@@ -60,7 +60,9 @@ void setTexImage(CtextureImage** slot, CtextureImage* image) {
     }
     if (image) {
         *slot = image;
-        image->refCount++;
+        // A held image outlives the tree it is filed in: the tree only unhooks it, and the
+        // last holder destroys it.
+        if (image->refCount++ == 0) image->flags |= VAR_NOT_DELETED_BY_PARENT;
     }
 }
 

@@ -63,7 +63,11 @@ int Ctank::loadDefinition(Cstring const& typeName) {
         script = base->findVariable(definitionPath.c_str());
     }
     // A file that defines no script leaves a half-built tank: that is a failure too.
-    if (script == nullptr || scriptFailed(runScript(this, script))) return 1;
+    if (script == nullptr) return 1;
+    // The definition names its files relative to the tank's folder: ":addScript" filed it
+    // with the folder of the node it ran on (the shop keeper's last script).
+    if (auto* definition = dynamic_cast<CscriptVar*>(script)) definition->diskPath = tankFolder;
+    if (scriptFailed(runScript(this, script))) return 1;
     if (erroredExit) return 1;
     bubbles = findInstanceOfSpecies("bubbles", 1);
     setWireframeMode(0);
