@@ -133,7 +133,7 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     // ---- per-frame geometry (workObjectFrame.cpp) ----
     // This frame's geometry into work buffer (0 or 1): joints, skinning, cloth, effects,
     // the thing's own pass, copied colours, bounding box and matrix history. 0.
-    int calcGeometry(int buffer);
+    virtual int calcGeometry(int buffer);
     // Skinning of positions and normals, the noise push and the dual-normal factors;
     // a point whose skinned position is not finite and inside +-10000 becomes the origin
     // and the error exit "bad matrix" is recorded.
@@ -152,12 +152,12 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
 
     // ---- edits and look-ups (workObjectEdits.cpp) ----
     // Blends buffer a toward buffer b by f. 0; 1 (recorded) when their layouts differ.
-    int interpolateGeoWith(short a, short b, float f);
+    virtual int interpolateGeoWith(short a, short b, float f);
     // One uv set (1 uvB, else uv) of a buffer from the model's, scaled and scrolled by
     // time. 0.
-    int shiftTexCoords(short buffer, short uvSet, double time);
+    virtual int shiftTexCoords(short buffer, short uvSet, double time);
     // Component of attribute name in both buffers = model value * (high - low) + low.
-    void mathOnAttribFromOriginalValues(char const* name, int component, float low, float high);
+    virtual void mathOnAttribFromOriginalValues(char const* name, int component, float low, float high);
     // Shows or hides the first group of the material named name (or every group).
     void materialDisplayed(char const* name, int on);
     void materialsDisplayed(int on);
@@ -171,6 +171,9 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     // The thing's custom texture of that name, built when it has none; null without a thing.
     Cvariable* findCustomTexture(char const* name);
     void clearAllRPGpredecessors();
+    // x, y, z of a point in work buffer `buffer` (0 or 1), in either layout, writable;
+    // null outside the buffer.
+    float* pointPosition(int buffer, int point);
 
     CworkObjectOwner* thing = nullptr;
     CtexturedGeo* model = nullptr;
@@ -198,6 +201,8 @@ class CworkObject : public CsafeRelationship, public Cskeleton {
     float uvScaleU = 1.0f, uvScaleV = 1.0f;
     std::vector<ClevelSetSensor> levelSetSensors;
     Ccloth cloth;
+    // The uv set the model scrolls with the tank's time; 65535 when it scrolls none.
+    uint16_t texShiftUVSet = 65535;
     // Bits of the absent sources already traced (each absence is traced once).
     uint8_t missingSourcesTraced = 0;
 

@@ -1,0 +1,65 @@
+// What the things in a tank use of their tank and of their species.
+//
+// Things sit above the tank in the layering, so a tank reaches its things only through
+// these calls' partners: the tank and the species implement the interfaces below, and a
+// thing holds pointers to them.
+#pragma once
+
+#include <cstdint>
+
+#include "variables/safeRelationship.h"
+
+class CgeoNew;
+class Cmatrix_4;
+class CtexturedGeo;
+class Cthing;
+
+// A script value as a float: values beyond the float range become its largest value of
+// that sign, so no conversion overflows; NaN stays NaN.
+float clampToFloat(double value);
+
+// Flag bit that marks a tank node: a thing's tank is its nearest ancestor carrying it.
+constexpr unsigned VAR_IS_TANK = 0x80;
+
+class CtankServices : public CsafeRelationship {
+  public:
+    CtankServices() { flags |= VAR_IS_TANK; }
+
+    // The directory the tank's things live in ("thingList").
+    virtual Cvariable* getThingList() = 0;
+    // A thing joined the tank: moving-thing count and proximity pairs.
+    virtual void addThingToTankLists(Cthing* thing) = 0;
+    // A thing left the tank; gives whether it moved.
+    virtual int removeThingFromList(Cthing* thing) = 0;
+    // Re-applies the requested focus thing.
+    virtual void updateFocusThing() = 0;
+    // Recomputes the tank's aspect values after its width changed.
+    virtual void recalcTankAspect() = 0;
+    // The camera matrix that camera-bound joints hang from; null without a camera.
+    virtual Cmatrix_4* cameraMatrix() { return nullptr; }
+
+    // The value of the tank variable of that name, or fallback when it has none.
+    float tankValue(char const* varName, float fallback);
+    // Sets the tank variable of that name when it exists; 1 when it does not.
+    int setTankValue(char const* varName, float value);
+
+    Cthing* requestedFocusThing = nullptr;
+    Cthing* focusThing = nullptr;
+    // The time that scrolling textures follow.
+    double textureTime = 0.0;
+};
+
+class CspeciesServices : public CdirectoryVar {
+  public:
+    // One member of the species is gone.
+    virtual void unrequestSpecies() = 0;
+    // The model its members show ("geo_hi"); null when it has none.
+    virtual CtexturedGeo* modelGeometry() = 0;
+    // The skeleton model, one point per joint; null when it has no skeleton.
+    virtual CgeoNew* skeletonModel() = 0;
+};
+
+// Set when the last custom texture script failed; cleared when one runs cleanly.
+extern uint8_t customTextureFailed;
+// Saved tanks name things by their asset name rather than their species.
+extern uint8_t useAssets;

@@ -1,0 +1,25 @@
+// libFuzzer target over the thing commands (built with -DVELMORA_FUZZ=ON and clang).
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "support/globals.h"
+#include "thingScriptFuzzInput.h"
+#include "world/velmoraFunctions.h"
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    static Cstring savePath;
+    static bool ready = [] {
+        allowStdoutFile = 0; // exit reasons must not open run-phase files
+        // "exit0" ends the process by design; here it only stops the script.
+        setBuiltinCommand("exit0", [](CscriptHandler*, CscriptLine&, Cvariable**) { return 2; });
+        char folder[] = "/tmp/velmora-fuzz-XXXXXX";
+        if (mkdtemp(folder) && chdir(folder) == 0) appDataDir = Cstring(folder) + "/";
+        savePath = appDataDir + "thing.txt";
+        return true;
+    }();
+    (void)ready;
+    if (!runThingScriptFuzzInput(data, size, savePath.c_str())) __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,294 @@
+// Rising bubbles: the state cycle, the emission credit and its cap, a switched-off
+// emitter, the first rise, the emitter's depth, and the jiggle of the big bubbles.
+#include <cmath>
+#include <vector>
+
+#include "modelTestSupport.h"
+#include "things/bubbles.h"
+
+namespace {
+
+class BubblesTest : public ModelThingTest {
+  protected:
+    void SetUp() override {
+        ModelThingTest::SetUp();
+        tank.set("tankScale", 1.0);
+        tank.set("bubbleSpeed", 1.0);
+        tank.set("bubbleSpeedMult", 1.0);
+        tank.set("worldSpeed", 1.0);
+        tank.set("bubbleKillHeight", 0.25);
+    }
+    // Bubbles of species s on a mesh of points points (attribute-major unless asked), reset.
+    Cbubbles* make(AttribSpecies& s, int points = 0, int expectedReset = 0, bool interleaved = false) {
+        auto* b = ModelThingTest::make<Cbubbles>(s);
+        givePoints(*b->workObject, points, interleaved);
+        EXPECT_EQ(b->resetThing(0), expectedReset);
+        return b;
+    }
+    // x, y, z of point v in work buffer `buffer`, found from the layout givePoints makes:
+    // "N" then "pos", each three floats.
+    static float const* pos(CworkObject& w, int buffer, int v, bool interleaved) {
+        float const* data = w.workGeo[buffer].pointData();
+        return interleaved ? data + v * 6 + 3 : data + 3 * w.numPoints + v * 3;
+    }
+    std::vector<int> statesOf(Cbubbles& b) {
+        std::vector<int> out;
+        for (int k = 0; k < b.bubbleCount; k++)
+            out.push_back(b.states[k]);
+        return out;
+    }
+    static bool hidden(Cmatrix3 const& m) {
+        return m.side.lengthSquared() == 0.0f && m.up.lengthSquared() == 0.0f &&
+               m.forward.lengthSquared() == 0.0f;
+    }
+    // Every draw is 0.5: the credit grows by the rate, bubbles have size 0.15 and no drift.
+    FixedRandom random{0.5f};
+    KnownNoise noise{[](int) { return 0.0f; }};
+};
+
+TEST_F(BubblesTest, ABubbleGoesFinishedWaitingRisingFinished) {
+    AttribSpecies& s = newSpecies(3);
+    auto* b = make(s);
+    EXPECT_FALSE(b->emitterOn());
+    EXPECT_EQ(statesOf(*b), (std::vector<int>{-1, -1, -1}));
+    for (int k = 0; k < 3; k++) {
+        EXPECT_TRUE(boundTo(*b, k, &b->positions[k], &b->matrices[k])) << k;
+    }
+    b->origin = Cvector(0.0f, 0.0f, 0.0f);
+    // Credit +1 a frame, capped at 2; each rise is 0.1075 and the kill height 0.25.
+    std::vector<std::vector<int>> expected = {
+        {0, 0, 0},   // finished bubbles are hidden first; the credit waits
+        {1, 1, 0},   // two emitted, the third waits for credit
+        {1, 1, 1},   //
+        {-1, -1, 1}, // the first two pass the kill height
+        {0, 0, -1},  //
+        {1, 1, 0},   //
+    };
+    for (size_t f = 0; f < expected.size(); f++) {
+        b->goFish(1);
+        EXPECT_EQ(statesOf(*b), expected[f]) << "frame " << f + 1;
+        for (int k = 0; k < 3; k++) {
+            if (b->states[k] == BUBBLE_RISING) {
+                EXPECT_FALSE(hidden(b->matrices[k])) << "frame " << f + 1;
+            } else {
+                EXPECT_TRUE(hidden(b->matrices[k])) << "frame " << f + 1;
+            }
+            if (b->states[k] == BUBBLE_WAITING) {
+                EXPECT_FLOAT_EQ(b->positions[k].y, -1000.0f);
+            }
+        }
+    }
+    EXPECT_EQ(b->framesUpdated, 6);
+}
+
+TEST_F(BubblesTest, AtMostTwoBubblesLeaveInOneFrameInListOrder) {
+    struct {
+        double rate;
+        std::vector<int> risingAfterFrame2;
+        float credit;
+        std::vector<int> risingAfterFrame3;
+    } cases[] = {
+        {10.0, {1, 1, 0, 0, 0}, 0.0f, {1, 1, 1, 1, 0}},
+        {1.5, {1, 1, 0, 0, 0}, 0.0f, {1, 1, 1, 0, 0}}, // 1.5 + 1.5 capped at 2, both spent
+        {0.75, {1, 0, 0, 0, 0}, 0.5f, {1, 1, 0, 0, 0}},
+        {0.25, {0, 0, 0, 0, 0}, 0.5f, {0, 0, 0, 0, 0}},
+    };
+    for (auto const& c : cases) {
+        tank.setTankValue("bubbleSpeed", static_cast<float>(c.rate));
+        tank.setTankValue("bubbleKillHeight", 100.0f);
+        AttribSpecies& s = newSpecies(5);
+        auto* b = make(s);
+        b->origin = Cvector(0.0f, 0.0f, 0.0f);
+        b->goFish(1);
+        b->goFish(1);
+        EXPECT_EQ(statesOf(*b), c.risingAfterFrame2) << "rate " << c.rate;
+        EXPECT_FLOAT_EQ(b->emitCredit, c.credit) << "rate " << c.rate;
+        b->goFish(1);
+        EXPECT_EQ(statesOf(*b), c.risingAfterFrame3) << "rate " << c.rate;
+        dropThing(b);
+    }
+}
+
+TEST_F(BubblesTest, ASwitchedOffEmitterKeepsItsCreditAndLetsBubblesFinish) {
+    tank.setTankValue("bubbleSpeed", 0.75f);
+    AttribSpecies& s = newSpecies(4);
+    auto* b = make(s);
+    b->origin = Cvector(0.0f, 0.0f, 0.0f);
+    b->goFish(1);
+    b->goFish(1); // one bubble out, 0.5 credit left
+    ASSERT_EQ(statesOf(*b), (std::vector<int>{1, 0, 0, 0}));
+    b->switchEmitterOff();
+    float y = b->positions[0].y;
+    for (int f = 0; f < 6; f++) {
+        b->goFish(1);
+        EXPECT_FLOAT_EQ(b->emitCredit, 0.5f);
+        if (b->states[0] == BUBBLE_RISING) {
+            EXPECT_GT(b->positions[0].y, y);
+            y = b->positions[0].y;
+        }
+        for (int k = 1; k < 4; k++)
+            EXPECT_EQ(b->states[k], BUBBLE_WAITING);
+    }
+    // Rises of 0.0806 pass the kill height of 0.25 in the third frame after emission.
+    EXPECT_EQ(b->states[0], BUBBLE_WAITING);
+    EXPECT_FLOAT_EQ(b->positions[0].y, -1000.0f);
+}
+
+TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
+    struct {
+        char const* label;
+        float big;
+        double tankScale, worldSpeed;
+    } cases[] = {
+        {"small", 0.0f, 1.0, 1.0},
+        {"big", 1.0f, 1.0, 1.0},
+        {"slow world", 0.0f, 1.0, 2.0},
+        {"large tank", 1.0f, 3.0, 1.0},
+        {"stopped world counts as 1", 0.0f, 1.0, 0.0},
+    };
+    for (auto const& c : cases) {
+        tank.setTankValue("tankScale", static_cast<float>(c.tankScale));
+        tank.setTankValue("worldSpeed", static_cast<float>(c.worldSpeed));
+        tank.setTankValue("bubbleKillHeight", 100.0f);
+        tank.setTankValue("bubbleSpeed", 0.5f); // exactly one emission in frame 2
+        AttribSpecies& s = newSpecies(1);
+        s.addAttrib("bigOne", 1);
+        s.setAttrib("bigOne", 0, {c.big});
+        auto* b = make(s, 8);
+        b->origin = Cvector(1.0f, 2.0f, 3.0f);
+        b->goFish(1);
+        b->goFish(1);
+        ASSERT_EQ(b->states[0], BUBBLE_RISING) << c.label;
+        float scaled = static_cast<float>(c.tankScale) * 0.5f;
+        float size = 0.15f;
+        float speed = ((c.big != 0.0f ? 2.0f * size : size) * 0.05f + 0.1f) * scaled;
+        float world = c.worldSpeed > 0.0 ? static_cast<float>(c.worldSpeed) : 1.0f;
+        Cvector const& p = b->positions[0];
+        EXPECT_FLOAT_EQ(b->killHeight, 100.0f * static_cast<float>(c.tankScale)) << c.label;
+        EXPECT_FLOAT_EQ(b->ages[0], 1.0f) << c.label;
+        EXPECT_FLOAT_EQ(p.y, 2.0f + speed / world) << c.label;
+        EXPECT_NEAR(p.x, 1.0f + std::sin(4.0f * p.y + 15.0f) * 0.3f * size, 1e-6f) << c.label;
+        EXPECT_FLOAT_EQ(p.z, 3.0f) << c.label;
+        EXPECT_FLOAT_EQ(b->matrices[0].up.y, size / ((static_cast<float>(c.tankScale) + 1.0f) * 0.5f))
+            << c.label;
+        EXPECT_FLOAT_EQ(b->matrices[0].up.x, 0.0f) << c.label;
+        dropThing(b);
+    }
+}
+
+TEST_F(BubblesTest, DriftLeansTheRiseAndSlowsIt) {
+    FixedRandom draws(0.75f); // drift (0.75 - 0.5) x 0.8 = 0.2 at rate 1
+    AttribSpecies& s = newSpecies(1);
+    auto* b = make(s);
+    b->origin = Cvector(0.0f, 0.0f, 0.0f);
+    b->goFish(1);
+    b->goFish(1);
+    ASSERT_EQ(b->states[0], BUBBLE_RISING);
+    float size = 0.175f;
+    float speed = size * 0.05f + 0.1f;
+    speed -= 0.2f * speed * 0.55f;
+    EXPECT_FLOAT_EQ(b->speeds[0], speed);
+    EXPECT_FLOAT_EQ(b->drifts[0], 0.2f);
+    EXPECT_NEAR(b->positions[0].x, std::sin(4.0f * speed + 22.5f) * 0.3f * size + 0.2f * 6.0f * 0.01f, 1e-6f);
+}
+
+TEST_F(BubblesTest, MovingTheEmitterBringsEveryBubbleToItsDepth) {
+    AttribSpecies& s = newSpecies(3);
+    auto* b = make(s);
+    b->origin = Cvector(0.0f, 0.0f, 0.0f);
+    b->goFish(1);
+    b->goFish(1);
+    // The tank's road: it moves the emitter, then the column.
+    CbubbleEmitter& emitter = *b;
+    emitter.origin = Cvector(5.0f, 1.0f, -2.5f);
+    emitter.moveAllZpos();
+    for (int k = 0; k < 3; k++)
+        EXPECT_FLOAT_EQ(b->positions[k].z, -2.5f);
+    // Only the depth moves: heights and sideways places stay.
+    EXPECT_FLOAT_EQ(b->positions[2].y, -1000.0f);
+    EXPECT_LT(std::fabs(b->positions[0].x), 1.0f);
+}
+
+TEST_F(BubblesTest, OnlyTheFirstFourPointsPerBigBubbleJiggle) {
+    KnownNoise sampleIndex([](int i) { return static_cast<float>(i); });
+    for (bool interleaved : {false, true}) {
+        AttribSpecies& s = newSpecies(3);
+        s.addAttrib("bigOne", 1);
+        s.setAttrib("bigOne", 0, {1.0f});
+        s.setAttrib("bigOne", 2, {0.5f});
+        auto* b = make(s, 12, 0, interleaved);
+        ASSERT_EQ(b->bigCount, 2);
+        CworkObject& work = *b->workObject;
+        b->framesUpdated = 120; // the first walk starts at 480 and wraps at the third point
+        work.calcGeometry(1);
+        b->postDeformProcessing(work);
+        for (int v = 0; v < 12; v++) {
+            float dx = 0.0f, dy = 0.0f;
+            if (v < 8) {
+                dx = 0.04f * static_cast<float>((480 + 10 * v) % 500);
+                dy = 0.02f * static_cast<float>((580 + 10 * v) % 500);
+            }
+            float const* p = pos(work, 1, v, interleaved);
+            EXPECT_FLOAT_EQ(p[0], dx) << "point " << v << " interleaved " << interleaved;
+            EXPECT_FLOAT_EQ(p[1], dy) << "point " << v << " interleaved " << interleaved;
+            EXPECT_FLOAT_EQ(p[2], 0.0f) << "point " << v;
+            EXPECT_FLOAT_EQ(pos(work, 0, v, interleaved)[0], 0.0f) << "point " << v;
+        }
+        float sum = 0.0f; // nothing else in the buffer moved
+        for (int f = 0; f < 12 * 6; f++)
+            sum += work.workGeo[1].pointData()[f];
+        float expected = 0.0f;
+        for (int v = 0; v < 8; v++)
+            expected += 0.04f * static_cast<float>((480 + 10 * v) % 500) +
+                        0.02f * static_cast<float>((580 + 10 * v) % 500);
+        EXPECT_NEAR(sum, expected, 1e-3f);
+        dropThing(b);
+    }
+}
+
+TEST_F(BubblesTest, TheGeometryRoadJigglesTheBufferItJustDeformed) {
+    KnownNoise ones([](int) { return 1.0f; });
+    AttribSpecies& s = newSpecies(1);
+    s.addAttrib("bigOne", 1);
+    s.setAttrib("bigOne", 0, {1.0f});
+    auto* b = make(s, 5);
+    b->updateThing(1, 0.0f);
+    ASSERT_EQ(b->getFinalGeometry(), b->workObject);
+    CworkObject& work = *b->workObject;
+    EXPECT_FLOAT_EQ(pos(work, 0, 0, false)[0], 0.04f);
+    EXPECT_FLOAT_EQ(pos(work, 0, 3, false)[1], 0.02f);
+    EXPECT_FLOAT_EQ(pos(work, 0, 4, false)[0], 0.0f);
+    EXPECT_FLOAT_EQ(pos(work, 1, 0, false)[0], 0.0f);
+}
+
+TEST_F(BubblesTest, AMeshTooSmallForItsBigBubblesIsRefusedAtReset) {
+    struct {
+        int points;
+        bool interleaved;
+        int result;
+        char const* reason;
+    } cases[] = {
+        {8, true, 0, nullptr},
+        {7, true, 1, "bubble mesh too small for its big bubbles"},
+        {0, true, 1, "bubble mesh too small for its big bubbles"},
+        {8, false, 1, "notInterlvd"},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        AttribSpecies& s = newSpecies(3);
+        s.interleaved = c.interleaved;
+        s.addAttrib("bigOne", 1);
+        s.setAttrib("bigOne", 1, {1.0f});
+        s.setAttrib("bigOne", 2, {-1.0f});
+        auto* b = make(s, c.points, c.result);
+        EXPECT_EQ(b->initialized, c.result == 0 ? 1 : 0) << c.points;
+        if (c.reason) {
+            EXPECT_TRUE(hasReason(c.reason)) << c.points;
+        } else {
+            EXPECT_TRUE(exitReasonList.empty()) << c.points;
+        }
+        dropThing(b);
+    }
+}
+
+} // namespace
