@@ -4,6 +4,7 @@
 #include "thingTestSupport.h"
 #include "things/attachedThing.h"
 #include "things/basicDeformThing.h"
+#include "variables/configDialogVars.h"
 
 namespace {
 
@@ -93,6 +94,24 @@ TEST_F(ThingInTank, TeardownOfMastersAndShadowsEitherWay) {
         EXPECT_EQ(trace.text().find("still there"), std::string::npos);
         EXPECT_EQ(trace.text().find("must have master"), std::string::npos);
     }
+}
+
+TEST_F(ThingInTank, DeveloperChecksStopTheRunInSpecialModeInsteadOfEndingIt) {
+    for (short special : {0, 1}) {
+        resetExitState();
+        specialMode = special;
+        auto* fish = new ScriptedThing("fish");
+        auto* shadow = new CattachedThing;
+        shadow->attachThing(fish, ATTACH_SHADOW);
+        shadow->parentThing = nullptr; // lost its master before the break
+        fish->addDependent(fish, "self");
+        deleteVariable(fish);
+        EXPECT_NE(trace.text().find("AHHH! fish STILL HAS 1 DEPENDENTS!"), std::string::npos);
+        EXPECT_NE(trace.text().find("****attached must have master!"), std::string::npos);
+        EXPECT_EQ(hasReason("hasdeps") || hasReason("atAbort"), special == 1);
+        fish->removeAllDependencies();
+    }
+    specialMode = 0;
 }
 
 TEST_F(ThingInTank, TheSavedTextReadsBackAsTheSameThing) {
