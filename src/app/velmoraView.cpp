@@ -16,6 +16,7 @@
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "support/helperFunctions.h"
+#include "fish/fishKind.h"
 #include "things/thingKinds.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
@@ -54,7 +55,9 @@ void CviewServices::renderFraction(CgraphicsAPI& device, float) {
 
 CviewServices& viewServices() {
     static CviewServices services = [] {
-        installThingKinds(); // the factory learns the scene kinds once, before any tank loads
+        // The factory learns the scene kinds and the fish once, before any tank loads.
+        installThingKinds();
+        installFishKind();
         return CviewServices();
     }();
     return services;
