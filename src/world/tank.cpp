@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "data/dataArrayManager.h"
+#include "graphics/graphicsMaster.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "world/shopKeeper.h"
@@ -27,6 +28,7 @@ Cvariable* mark(Cvariable* v, int elements = 1) {
 } // namespace
 
 Ctank::Ctank(CshopKeeper* owner) : shop(owner) {
+    installTankRenderHooks();
     flags |= 0x80 | VAR_SAVE | VAR_DEFER_DELETE;
     thingList = addDirectory("thingList", 1);
     thingList->setSave(1);
@@ -119,7 +121,11 @@ void Ctank::prepareForDelete() {
 
 void Ctank::disconnectFromDevices() {
     VTRACE(2, "tank displays: " << tankDisplays.size());
+    // The displays forget the tank too, so none draws a tank that is going away.
+    for (CgraphicsAPI* d : tankDisplays)
+        if (d && d->tank == this) d->tank = nullptr;
     tankDisplays.clear();
+    numTankDisplays = 0;
 }
 
 void Ctank::clear() {

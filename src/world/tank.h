@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "graphics/renderLists.h"
 #include "script/animValue.h"
 #include "support/mystring.h"
 #include "support/vector.h"
@@ -17,6 +18,7 @@
 
 class CshopKeeper;
 class CgraphicsAPI;
+class CrenderPolyGroup;
 class CdataArray;
 class CmanagedResourceVar;
 class CscriptHandler;
@@ -34,7 +36,7 @@ struct CtankDisplayInfo {
     int screenClearMode = 0;
 };
 
-class Ctank : public ColdDependent, public CtankServices {
+class Ctank : public ColdDependent, public CtankServices, public CtankRenderLists {
   public:
     explicit Ctank(CshopKeeper* owner);
     ~Ctank() override;
@@ -67,6 +69,29 @@ class Ctank : public ColdDependent, public CtankServices {
     void tankContentsWereChanged();
     // Writes the tank's holder to "[APD]<holder>.txt" while saveAllowed is set; 1.
     int saveTank();
+
+    // ---- render lists and displays (tankRender.cpp)
+    // Builds and sorts the lists unless they were built since the last update. 0.
+    float fetchTankDisplayGeo();
+    // Gathers the shown groups of every ready, shown thing into the three lists.
+    void getGeometryAndBuildRPGLists();
+    // Appends the after-opaque groups to the opaque list, orders the transparent ones back
+    // to front and links each to the last group of its material in that order.
+    void sortRPGLists();
+    // Sizes the lists while the tank is shown; frees them and the displays' resources when
+    // it is not (nor while the saver is exiting).
+    void setTankDisplayed(short displayed);
+    // Frees the device resources of every display showing the tank. 0.
+    int freeTankGraphicsResources(int unused);
+    // Adds the display in the order of its window's left edge. 0; 1 (recorded, nothing
+    // changed) for a display that is already there or null.
+    int attachAPI(CgraphicsAPI* display);
+    // Takes the display out; an absent one changes nothing.
+    void detachAPI(CgraphicsAPI* display);
+    // Tells each display its place among the displays of the tank.
+    void reevaluateAPIextensionStatus();
+    // The tank's part of one master frame as the render pass asks for it.
+    virtual void updateForRenderPass();
 
     // ---- population (tankPopulation.cpp)
     // Runs the definition "tanks/NAME/NAME.tank". 0 done, 1 failed.
@@ -103,7 +128,6 @@ class Ctank : public ColdDependent, public CtankServices {
     Cvariable* allProximities = nullptr;
     std::vector<Cvariable*> fishList;
     std::vector<Cstring> disallowedSpecies;
-    std::vector<CgraphicsAPI*> tankDisplays;
     CdataArray* levelSet = nullptr;
     CdataArray* heightField = nullptr;
     CdataArray* dappleImage = nullptr;
@@ -136,7 +160,6 @@ class Ctank : public ColdDependent, public CtankServices {
     float floor_front[2] = {0.0f, 0.0f};
     short adaptiveWidth = 0;
     short allowAddThing = 1;
-    int32_t lastUpdateFrame = -1;
     float bottomLift = 0.05f;
     int32_t numFish = 0;
     uint8_t randomBubbles = 0;
@@ -189,6 +212,12 @@ class Ctank : public ColdDependent, public CtankServices {
   private:
     void registerTankVariables();
 };
+
+// The last transparent group of each material number in the latest sort (every tank
+// shares it; it only grows).
+extern Clist<CrenderPolyGroup*> materialIDlastRPG;
+// Fills the render pass's hooks into the tank layer.
+void installTankRenderHooks();
 
 // Work lists of the proximity step; they only grow.
 extern std::vector<Cvariable*> proximityThingList;
