@@ -108,6 +108,7 @@ Ctank::~Ctank() {
     focus = nextFocus = nullptr;
     focusThing = requestedFocusThing = nullptr;
     if (thingList) thingList->deleteChildren();
+    disconnectFromDevices();
 }
 
 void Ctank::prepareForDelete() {
