@@ -14,6 +14,7 @@
 #include "support/cerr.h"
 #include "support/pov.h"
 #include "world/shopGlobals.h"
+#include "world/shopServices.h"
 #include "world/tank.h"
 #include "world/tankThings.h"
 
@@ -77,6 +78,11 @@ class CaccessForRender : public CtankThingAccess {
 class CcountingDisplay : public CgraphicsAPI {
   public:
     int switchToThisRenderer(int tag) override { return tags.push_back(tag), 0; }
+    int geoToDisplay(CrenderPolyGroup* g) override {
+        if (g) g->passBits = uint8_t(g->passBits & ~displayBit), drawn.push_back(g);
+        return 0;
+    }
+    std::vector<CrenderPolyGroup*> drawn;
     int frees() const { return int(std::count(tags.begin(), tags.end(), 21)); }
     std::vector<int> tags;
 };
@@ -267,6 +273,30 @@ TEST_F(TankRender, DisplaysAreOrderedByTheirLeftEdges) {
     tank.reset();
     for (CcountingDisplay* left : {&d[0], &d[2], &d[3]})
         EXPECT_EQ(left->tank, nullptr);
+}
+
+TEST_F(TankRender, TheShopsRenderStepDrawsEachDisplaysTank) {
+    CshownThing* t = addThing({{1, true, 4}, {2, false, 0}, {3, true, -1000.0f}, {4, true, 2}});
+    auto& g = t->object.renderPolyGroups;
+    CcountingDisplay d[2];
+    for (int i = 0; i < 2; i++) {
+        d[i].setDisplayIndex(i);
+        d[i].appliedWindowRect = Crect(float(i), float(i) + 1, 0, 1);
+        d[i].drawAll = 1;
+        ASSERT_EQ(tank->attachAPI(&d[i]), 0);
+    }
+    CshopServices services;
+    masterFrame = 77;
+    for (CcountingDisplay& display : d)
+        services.renderFraction(display, 100.0f);
+    EXPECT_EQ(tank->lastUpdateFrame, 77);
+    // Opaque, after-opaque, then the transparent ones back to front, on both displays.
+    std::vector<CrenderPolyGroup*> order = {&g[1], &g[2], &g[3], &g[0]};
+    EXPECT_EQ(d[0].drawn, order);
+    EXPECT_EQ(d[1].drawn, order);
+    EXPECT_EQ(g[0].passBits, 0xFC);
+    for (CcountingDisplay& display : d)
+        tank->detachAPI(&display);
 }
 
 TEST_F(TankRender, DrawingWithoutATankAsksForTheDefaultsAndDrawsNothing) {
