@@ -136,11 +136,20 @@ void Ctank::clear() {
     Cvariable* panel = shop->controlPanel ? shop->controlPanel->node() : nullptr;
     // The marker belongs to the camera code; it is taken out rather than deleted with us.
     if (highlightMarker && highlightMarker->parent == thingList) highlightMarker->unhook();
-    while (Cvariable* child = thingList->firstChild) {
+    // One at a time from the front: deleting a thing may take others with it. A child
+    // that refuses deletion is stepped over rather than tried again for ever.
+    Cvariable* kept = nullptr;
+    for (Cvariable* child = thingList->firstChild; child;) {
         if (child == panel)
             child->unhook();
         else
             deleteVariable(child);
+        Cvariable* head = kept ? kept->nextSibling : thingList->firstChild;
+        if (head == child) {
+            kept = child;
+            head = child->nextSibling;
+        }
+        child = head;
     }
     bubbles = nullptr;
     shop = nullptr;
@@ -153,6 +162,17 @@ int Ctank::tankInfoToAPI(CtankDisplayInfo& out) {
     out.clearThisFrame = clearFramesLeft > 0 ? 1 : 0;
     if (clearFramesLeft > 0) clearFramesLeft--;
     out.screenClearMode = screenClearMode;
+    return 0;
+}
+
+int Ctank::tankInfoToAPI(CgraphicsAPI* device) {
+    CtankDisplayInfo info;
+    tankInfoToAPI(info);
+    if (device == nullptr) return 0;
+    for (int i = 0; i < 3; i++)
+        device->clearColor[i] = info.clearColor[i];
+    device->wireframe = info.wireframe;
+    device->clearScreen = info.clearThisFrame;
     return 0;
 }
 

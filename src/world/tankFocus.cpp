@@ -23,7 +23,10 @@ bool hasAttribute(Cvariable* thing, uint32_t attribute) {
 void Ctank::changeFocusThing(Cvariable* thing) {
     if (thing == focus) return;
     VTRACE(3, "CHANGE FOCUS THING! " << (thing ? thing->name : Cstring()));
-    if (focus) clearRelationshipType(kFocusNature);
+    // Forgotten first, so that dropping it is not taken for its deletion.
+    Cvariable* old = focus;
+    focus = nullptr;
+    if (old) clearRelationshipType(kFocusNature);
     if (auto* partner = dynamic_cast<CsafeRelationship*>(thing)) setRelationshipWith2(partner, kFocusNature);
     cameraVelocity = cameraPosition - lastCameraPos;
     if (thing) {
@@ -104,7 +107,8 @@ int Ctank::animalHighlight(Cstring const& command, float) {
         focusStep = command == "PREV" ? -1 : 1;
         changeFocusThing(findNextThing(kPickableAnimal, focus, focusStep, true));
         return animalHighlight(Cstring(focus || focusStep < 0 ? "ON" : "OFF"), 0.0f);
-    } else if (command == "DELETE" || command == "TO_TANK" || command == "TRADE_IN" || command == "PURCHASE") {
+    } else if (command == "DELETE" || command == "TO_TANK" || command == "TRADE_IN" ||
+               command == "PURCHASE") {
         if (focus == nullptr) return 0;
         wasChanged = 1;
         Cvariable* old = focus;
@@ -112,7 +116,6 @@ int Ctank::animalHighlight(Cstring const& command, float) {
         updateFocusThing();
     } else if (command == "OFF") {
         if (!shop->highlight) return 0;
-        if (shop->controlPanel && shop->controlPanel->isDisplayed()) shop->controlPanel->panelOff();
         shop->highlight = 0;
         if (highlightMarker) {
             if (tankThingAccess) tankThingAccess->setToTank(highlightMarker, nullptr);
@@ -138,7 +141,8 @@ void Ctank::changeBubbleOrigin(int random) {
     CarrayVar* choice = nullptr;
     if (random) {
         int left = bubbleOrigin;
-        for (Cvariable* c = rotate->firstChild ? rotate->firstChild->nextSibling : nullptr; c; c = c->nextSibling) {
+        for (Cvariable* c = rotate->firstChild ? rotate->firstChild->nextSibling : nullptr; c;
+             c = c->nextSibling) {
             if (c->getType() != TYPE_ARRAY) continue;
             if (--left == 0) {
                 choice = dynamic_cast<CarrayVar*>(c);
@@ -152,7 +156,8 @@ void Ctank::changeBubbleOrigin(int random) {
         VTRACE(2, "bub array not found");
         return;
     }
-    Cvector origin(choice->getFloat(1) * tankScale, choice->getFloat(2) * tankScale, choice->getFloat(3) * tankScale);
+    Cvector origin(choice->getFloat(1) * tankScale, choice->getFloat(2) * tankScale,
+                   choice->getFloat(3) * tankScale);
     float value = choice->getFloat(0);
     if (!random) {
         randomBubbles = 0;

@@ -39,7 +39,8 @@ class CtankThingAccess {
     virtual int resetThing(Cvariable* thing, int how) = 0;
     virtual int setPosition(Cvariable* thing) = 0;
     virtual void postInitScript(Cvariable* thing) = 0;
-    virtual int receiveMessage(Cvariable* thing, Cstring const& command, Cstring const& argument, float value) = 0;
+    virtual int receiveMessage(Cvariable* thing, Cstring const& command, Cstring const& argument,
+                               float value) = 0;
     virtual float thingScale(Cvariable* thing) = 0;
     // Builds the thing's render geometry; 0 on success.
     virtual int addRenderGeometry(Cvariable* thing) = 0;

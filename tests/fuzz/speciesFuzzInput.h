@@ -46,8 +46,8 @@ inline bool runInput(uint8_t const* data, size_t size) {
     CdirectoryVar root;
     speciesTreeBase = &root;
     std::filesystem::create_directories("species/fz");
-    std::ofstream("species/fz/fz.spec", std::ios::binary).write(reinterpret_cast<char const*>(data),
-                                                                 static_cast<std::streamsize>(size));
+    std::ofstream("species/fz/fz.spec", std::ios::binary)
+        .write(reinterpret_cast<char const*>(data), static_cast<std::streamsize>(size));
     Cspecies* loaded = requestSpecies2("fz", nullptr);
     bool sound = loaded != nullptr || root.findVariable("speciesScripts/species/fz") == nullptr;
 
@@ -65,8 +65,8 @@ inline bool runInput(uint8_t const* data, size_t size) {
         Cspecies species;
         species.setName("skel");
         auto* skeleton = new CtexturedGeo;
-        if (skeleton->loadOldFormatFromMemory(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(),
-                                              "fuzz") == 0 &&
+        if (skeleton->loadOldFormatFromMemory(reinterpret_cast<unsigned char const*>(bytes.data()),
+                                              bytes.size(), "fuzz") == 0 &&
             skeleton->setPointStrings("misc_cmd", lines(data, size, 3))) {
             species.skeleton = skeleton;
             species.readMiscCommandsFromGeo();

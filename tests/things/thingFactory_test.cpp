@@ -1,6 +1,8 @@
 // The kinds of this layer made by the species factory and placed in a real tank.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "support/cerr.h"
 #include "things/backdropThing.h"
 #include "things/basicDeformThing.h"
@@ -29,7 +31,7 @@ TEST(ThingFactory, KindsOfThisLayer) {
         int kind;
         bool (*check)(Cvariable*);
     } const cases[] = {
-        {"waving_plant", 5, is<CwavingPlant>}, {"bubbles", 12, is<Cbubbles>},
+        {"waving_plant", 5, is<CwavingPlant>},      {"bubbles", 12, is<Cbubbles>},
         {"basic_deform", 4, is<CbasicDeformThing>}, {"backdrop", 18, is<CbackdropThing>},
         {"target", 13, is<CtargetThing>},
     };
@@ -44,11 +46,16 @@ TEST(ThingFactory, KindsOfThisLayer) {
         EXPECT_EQ(thing->smoothing, 0);
         delete made;
     }
-    resetExitState();
-    species.speciesClass = "fish"; // not built yet: refused like an unknown keyword
-    EXPECT_EQ(species.createNewMemberOfThisSpecies(), nullptr);
-    EXPECT_EQ(exitMsg, "kelp can't be fish");
-    EXPECT_EQ(species.membersMade, 5);
+    // Kinds not built yet are refused like unknown keywords; the counter still moves.
+    for (char const* keyword : {"fish", "Fish", ""}) {
+        resetExitState();
+        species.speciesClass = keyword;
+        EXPECT_EQ(species.createNewMemberOfThisSpecies(), nullptr);
+        EXPECT_EQ(exitMsg, (std::string("kelp can't be ") + keyword).c_str());
+        EXPECT_EQ(species.thingKind, 13); // unchanged
+    }
+    EXPECT_EQ(species.membersMade, 7);
+    EXPECT_EQ(thingKindOf("food_peck"), thingKindOf("food_floating"));
     resetExitState();
 }
 
