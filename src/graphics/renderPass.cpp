@@ -94,7 +94,8 @@ void CgraphicsAPI::scanForSimilarObjects(CrpgLink* from, CrpgLink* anchor) {
 }
 
 int CgraphicsAPI::RenderFraction(float) {
-    CtankRenderLists* lists = tank && graphicsHooks.tankRenderLists ? graphicsHooks.tankRenderLists(tank) : nullptr;
+    CtankRenderLists* lists =
+        tank && graphicsHooks.tankRenderLists ? graphicsHooks.tankRenderLists(tank) : nullptr;
     if (renderState == 5) {
         if (lists && !lists->tankDisplays.empty() && lists->tankDisplays[0] == this)
             for (CgraphicsAPI* d : lists->tankDisplays)

@@ -143,7 +143,8 @@ int Ctank::freeTankGraphicsResources(int) {
 }
 
 int Ctank::attachAPI(CgraphicsAPI* display) {
-    if (display == nullptr || std::find(tankDisplays.begin(), tankDisplays.end(), display) != tankDisplays.end()) {
+    if (display == nullptr ||
+        std::find(tankDisplays.begin(), tankDisplays.end(), display) != tankDisplays.end()) {
         // A display shown twice would be drawn twice and freed twice: refuse it.
         setExitError("repeatAPI", 1);
         return 1;
@@ -192,7 +193,9 @@ void installTankRenderHooks() {
     graphicsHooks.guiWorkObjects = [](CgraphicsAPI* d, CworkObject** out, int max) {
         CshopPanel* panel = d->tank && d->tank->shop ? d->tank->shop->controlPanel : nullptr;
         // The panel's display is the interface display.
-        if (panel == nullptr || panel->device() != d || !panel->isDisplayed() || max < 1 || tankThingAccess == nullptr) return 0;
+        if (panel == nullptr || panel->device() != d || !panel->isDisplayed() || max < 1 ||
+            tankThingAccess == nullptr)
+            return 0;
         CworkObject* w = tankThingAccess->shownGeometry(panel->node());
         if (w == nullptr) return 0;
         out[0] = w;

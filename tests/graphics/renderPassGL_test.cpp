@@ -63,27 +63,17 @@ class RenderPassGL : public MaterialTest {
         dev.setNewWindowMetrics(Crect(0, 32, 0, 16));
         ASSERT_EQ(dev.GetDeviceCapabilities(), 0);
         dev.letterboxedFovRect = Crect(-1, 1, -0.5f, 0.5f);
-        dev.viewportHeight = 16;
-        dev.letterboxBottom = 0;
-        dev.clearScreen = 1;
-        dev.drawAll = 1;
+        dev.viewportHeight = 16, dev.letterboxBottom = 0, dev.clearScreen = 1, dev.drawAll = 1;
         dev.tank = reinterpret_cast<Ctank*>(&lists);
-        savedMult = masterMult;
-        masterMult = 1;
-        savedHooks = graphicsHooks;
-        shown = &lists;
+        savedMult = masterMult, masterMult = 1, savedHooks = graphicsHooks, shown = &lists;
         graphicsHooks.tankRenderLists = [](Ctank*) { return shown; };
-        lists.opaqueList.setSize(8, nullptr);
-        lists.transparentList.setSize(8, nullptr);
+        for (auto* l : {&lists.opaqueList, &lists.transparentList})
+            l->setSize(8, nullptr), l->count = 0;
         lists.transparentOrder.setSize(8, nullptr);
-        lists.opaqueList.count = lists.transparentList.count = lists.transparentOrder.count = 0;
     }
     void TearDown() override {
-        models.clear();
-        dev.release();
-        graphicsHooks = savedHooks;
-        shown = nullptr;
-        masterMult = savedMult;
+        models.clear(), dev.release();
+        graphicsHooks = savedHooks, shown = nullptr, masterMult = savedMult;
         MaterialTest::TearDown();
     }
     // A model of one quad; its group joins the opaque list or the transparent one (which
@@ -95,7 +85,8 @@ class RenderPassGL : public MaterialTest {
         c.points = 4;
         c.attribs = {{"pos", 3, 0}, {"Cd", 4, 0}};
         c.floatsPerPoint = 7;
-        float const xs[4] = {q.x0, q.x1, q.x1, q.x0}, ys[4] = {-q.halfHeight, -q.halfHeight, q.halfHeight, q.halfHeight};
+        float const xs[4] = {q.x0, q.x1, q.x1, q.x0},
+                    ys[4] = {-q.halfHeight, -q.halfHeight, q.halfHeight, q.halfHeight};
         for (int p = 0; p < 4; p++)
             c.data.insert(c.data.end(), {xs[p], ys[p], q.z, q.rgba[0], q.rgba[1], q.rgba[2], q.rgba[3]});
         c.polygons = {{0, 1, 2, 3}};
@@ -103,20 +94,14 @@ class RenderPassGL : public MaterialTest {
         c.primGroups = {{Cstring(group.c_str()), {0}}};
         m->geo.setName(q.name);
         EXPECT_EQ(loadContents(m->geo, c), 0);
-        EXPECT_EQ(m->geo.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 0) << lastReason();
+        EXPECT_EQ(m->geo.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 0)
+            << lastReason();
         EXPECT_EQ(m->work.initWorkGeometry(m.get()), 0) << lastReason();
         if (m->work.renderPolyGroups.size() != 1) return nullptr;
         CrenderPolyGroup* g = &m->work.renderPolyGroups[0];
-        g->passBits = 255;
-        g->lastSameMaterial = g;
-        g->xCellMask = columns, g->yCellMask = 1;
-        if (q.transparent) {
-            lists.transparentOrder[lists.transparentList.count] = lists.transparentList.count;
-            lists.transparentList.add(g);
-            lists.transparentOrder.count = lists.transparentList.count;
-        } else {
-            lists.opaqueList.add(g);
-        }
+        g->passBits = 255, g->lastSameMaterial = g, g->xCellMask = columns, g->yCellMask = 1;
+        if (q.transparent) lists.transparentOrder[lists.transparentList.count] = lists.transparentList.count;
+        (q.transparent ? lists.transparentList : lists.opaqueList).add(g);
         models.push_back(std::move(m));
         return g;
     }
@@ -143,9 +128,7 @@ TEST_F(RenderPassGL, SmallTankDrawsOpaqueThenTransparentBackToFront) {
         int tolerance;
     };
     std::vector<Expect> const expected = {
-        {4, {255, 0, 0}, 0},       {12, {127, 0, 128}, 2},    {20, {128, 191, 191}, 3},
-        {28, {255, 255, 128}, 2},
-    };
+        {4, {255, 0, 0}, 0}, {12, {127, 0, 128}, 2}, {20, {128, 191, 191}, 3}, {28, {255, 255, 128}, 2}};
     for (int frame = 0; frame < 2; frame++) { // the second frame redraws the same picture
         masterFrame = 50 + frame;
         EXPECT_EQ(dev.RenderFraction(0), 0);

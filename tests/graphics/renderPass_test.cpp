@@ -1,9 +1,8 @@
-// The render pass on a device that records what it draws (no GL): the transparent chain's
-// batching of like materials and its look-ahead budgets, visibility, the once-per-master-
-// frame update of a tank shown on two displays, the interface list and the missing tank.
+// The render pass on a device that records its draws (no GL): batching of like materials
+// in the transparent chain, the look-ahead budgets, visibility, one tank update per master
+// frame with two displays, the interface list and the missing tank.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "graphics/graphicsMaster.h"
@@ -13,245 +12,151 @@
 
 namespace {
 
-// Draws by clearing the display's pass bit, as the real device does, and records the order.
+// Clears its pass bit on each draw, as the real device does.
 class CrecordingDevice : public CgraphicsAPI {
   public:
     int geoToDisplay(CrenderPolyGroup* g) override {
-        if (g == nullptr) return resets++, 0;
-        g->passBits = uint8_t(g->passBits & ~displayBit);
-        drawn.push_back(g);
+        if (g) g->passBits = uint8_t(g->passBits & ~displayBit), drawn.push_back(g);
         return 0;
     }
-    void drawFlatStuff(Clist<CrenderPolyGroup*>& list) override { flatDrawn += list.count; }
+    void drawFlatStuff(Clist<CrenderPolyGroup*>& list) override { flat += list.count; }
     std::vector<CrenderPolyGroup*> drawn;
-    int resets = 0, flatDrawn = 0;
+    int flat = 0;
 };
 
-// A group of the transparent chain: its object (0 or 1), material and cell masks.
+// A transparent group: object (0 or 1), material, cell masks, where it lies.
 struct Spec {
     int object;
     uint16_t material;
     uint64_t x, y;
+    int place = 0; // 0 inside the view, 1 outside, 2 outside but always drawn
 };
 
-// The tank the hooks reach: its lists and the calls the pass makes into it.
-struct FakeTank {
+struct Fake {
     CtankRenderLists lists;
-    int updates = 0, fetches = 0;
-    bool panelShown = false;
-    CgraphicsAPI* guiDevice = nullptr;
-    CworkObject* guiObject = nullptr;
-};
-FakeTank* current = nullptr;
+    int updates = 0;
+    CgraphicsAPI* gui = nullptr;
+    CworkObject* panel = nullptr;
+} * fake;
 
 class RenderPass : public ::testing::Test {
   protected:
     void SetUp() override {
         resetExitState();
-        current = &tank;
-        savedHooks = graphicsHooks;
-        graphicsHooks.tankRenderLists = [](Ctank*) { return &current->lists; };
+        fake = &tank, saved = graphicsHooks;
+        graphicsHooks.tankRenderLists = [](Ctank*) { return &fake->lists; };
         graphicsHooks.updateTankForFrame = [](Ctank*) {
-            current->updates++;
-            current->lists.lastUpdateFrame = masterFrame;
+            fake->updates++, fake->lists.lastUpdateFrame = masterFrame;
         };
-        graphicsHooks.fetchTankDisplayGeo = [](Ctank*) { current->fetches++; };
-        graphicsHooks.panelShownOn = [](CgraphicsAPI* d) { return current->panelShown && d == current->guiDevice; };
+        graphicsHooks.panelShownOn = [](CgraphicsAPI* d) { return d == fake->gui; };
         graphicsHooks.guiWorkObjects = [](CgraphicsAPI* d, CworkObject** out, int) {
-            if (d != current->guiDevice || !current->panelShown || !current->guiObject) return 0;
-            out[0] = current->guiObject;
-            return 1;
+            return d == fake->gui ? (out[0] = fake->panel, 1) : 0;
         };
-        dev.setDisplayIndex(0);
-        dev.cellRect = Crect(0, 30, 0, 30);
-        dev.tank = reinterpret_cast<Ctank*>(&tank);
-        tank.lists.opaqueList.setSize(10, nullptr);
-        tank.lists.transparentList.setSize(40, nullptr);
+        for (int i = 0; i < 2; i++)
+            dev[i].setDisplayIndex(i), dev[i].cellRect = Crect(0, 30, 0, 30),
+                                       dev[i].tank = reinterpret_cast<Ctank*>(&tank);
+        for (auto* l : {&tank.lists.opaqueList, &tank.lists.transparentList})
+            l->setSize(40, nullptr), l->count = 0;
         tank.lists.transparentOrder.setSize(40, nullptr);
-        tank.lists.opaqueList.count = tank.lists.transparentList.count = 0;
-        masterFrame = 10;
     }
-    void TearDown() override {
-        graphicsHooks = savedHooks;
-        current = nullptr;
-        resetExitState();
-    }
-    // The transparent list, back to front in the order given, listed in reverse so that
-    // the pass must follow transparentOrder; each group's last of its material is set.
-    void setTransparent(std::vector<Spec> const& specs) {
+    void TearDown() override { graphicsHooks = saved, resetExitState(); }
+    // The list in reverse gathering order, so the pass must follow transparentOrder.
+    std::vector<int> draw(std::vector<Spec> const& specs) {
         groups.assign(specs.size(), CrenderPolyGroup{});
         int n = int(specs.size());
         for (int j = 0; j < n; j++) {
+            Spec const& s = specs[size_t(j)];
             CrenderPolyGroup& g = groups[size_t(j)];
-            g.owner = &objects[specs[size_t(j)].object];
-            g.materialNumber = specs[size_t(j)].material;
-            g.xCellMask = specs[size_t(j)].x, g.yCellMask = specs[size_t(j)].y;
-            g.screenMax = Cvector(5, 5, 0);
-            g.passBits = 255;
+            g.owner = &objects[s.object], g.materialNumber = s.material, g.passBits = 255;
+            g.xCellMask = s.x, g.yCellMask = s.y, g.definition = s.place == 2 ? &always : nullptr;
+            g.screenMin = Cvector(s.place ? 31.0f : 0.0f, 0, 0), g.screenMax = Cvector(40, 5, 0);
             for (int k = j; k < n; k++)
-                if (specs[size_t(k)].material == g.materialNumber) g.lastSameMaterial = &groups[size_t(k)];
-            tank.lists.transparentList[n - 1 - j] = &g;
-            tank.lists.transparentOrder[j] = n - 1 - j;
+                if (specs[size_t(k)].material == s.material) g.lastSameMaterial = &groups[size_t(k)];
+            tank.lists.transparentList[n - 1 - j] = &g, tank.lists.transparentOrder[j] = n - 1 - j;
         }
-        tank.lists.transparentList.count = tank.lists.transparentOrder.count = n;
-    }
-    // The drawn groups as their places in the back-to-front order.
-    std::vector<int> drawOrder() {
-        std::vector<int> out;
-        for (CrenderPolyGroup* g : dev.drawn)
-            out.push_back(int(g - groups.data()));
-        return out;
+        tank.lists.transparentList.count = n;
+        dev[0].drawn.clear();
+        EXPECT_EQ(dev[0].RenderFraction(3.0f), 0);
+        std::vector<int> order;
+        for (CrenderPolyGroup* g : dev[0].drawn)
+            order.push_back(int(g - groups.data()));
+        return order;
     }
 
-    CgraphicsHooks savedHooks;
-    FakeTank tank;
-    CrecordingDevice dev;
+    CgraphicsHooks saved;
+    Fake tank;
+    CrecordingDevice dev[2];
     CworkObject objects[2];
+    CpolyGroupDefinition always;
     std::vector<CrenderPolyGroup> groups;
 };
 
-std::vector<Spec> withFillers(std::vector<Spec> head, int fillers, Spec tail) {
+std::vector<Spec> fill(std::vector<Spec> head, int fillers, Spec tail) {
     for (int i = 0; i < fillers; i++)
-        head.push_back({1, uint16_t(100 + i), uint64_t(1) << (40 + i % 20), 1});
+        head.push_back({1, uint16_t(100 + i), uint64_t(1) << (40 + i), 1});
     head.push_back(tail);
     return head;
 }
 
 TEST_F(RenderPass, TransparentChainBatchesLikeMaterialsWhereNothingBetweenCoversThem) {
+    always.skipPOVtest = 1;
     struct Case {
         char const* what;
         std::vector<Spec> specs;
         std::vector<int> order;
-    };
-    std::vector<Case> cases = {
-        {"apart: pulled forward", {{0, 1, 1, 1}, {1, 2, 4, 4}, {1, 1, 2, 1}}, {0, 2, 1}},
-        {"overlap in columns only", {{0, 1, 1, 1}, {1, 2, 2, 4}, {1, 1, 2, 1}}, {0, 2, 1}},
-        {"overlap in rows only", {{0, 1, 1, 1}, {1, 2, 4, 1}, {1, 1, 2, 1}}, {0, 2, 1}},
-        {"overlap in both: sorted order", {{0, 1, 1, 1}, {1, 2, 2, 1}, {1, 1, 2, 1}}, {0, 1, 2}},
-        {"one material, all overlapping: each once", {{0, 1, 1, 1}, {1, 1, 1, 1}, {0, 1, 1, 1}}, {0, 1, 2}},
+    } const cases[] = {
+        {"apart", {{0, 1, 1, 1}, {1, 2, 4, 4}, {1, 1, 2, 1}}, {0, 2, 1}},
+        {"between shares columns only", {{0, 1, 1, 1}, {1, 2, 2, 4}, {1, 1, 2, 1}}, {0, 2, 1}},
+        {"between shares rows only", {{0, 1, 1, 1}, {1, 2, 4, 1}, {1, 1, 2, 1}}, {0, 2, 1}},
+        {"between covers it", {{0, 1, 1, 1}, {1, 2, 2, 1}, {1, 1, 2, 1}}, {0, 1, 2}},
+        {"one material, each once", {{0, 1, 1, 1}, {1, 1, 1, 1}, {0, 1, 1, 1}}, {0, 1, 2}},
         {"same object first", {{0, 1, 1, 1}, {1, 1, 2, 2}, {0, 1, 4, 4}, {1, 3, 8, 8}}, {0, 2, 1, 3}},
-        {"material look-ahead of 11", withFillers({{0, 1, 1, 1}}, 10, {1, 1, 2, 2}),
+        {"material looks 11 ahead",
+         fill({{0, 1, 1, 1}}, 10, {1, 1, 2, 2}),
          {0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
-        {"material look-ahead gives up", withFillers({{0, 1, 1, 1}}, 11, {1, 1, 2, 2}),
+        {"material gives up",
+         fill({{0, 1, 1, 1}}, 11, {1, 1, 2, 2}),
          {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
-        {"object look-ahead of 7", withFillers({{0, 1, 1, 1}, {1, 1, 2, 2}}, 5, {0, 1, 4, 4}),
+        {"object looks 7 ahead",
+         fill({{0, 1, 1, 1}, {1, 1, 2, 2}}, 5, {0, 1, 4, 4}),
          {0, 7, 1, 2, 3, 4, 5, 6}},
-        {"object look-ahead gives up, material goes on",
-         withFillers({{0, 1, 1, 1}, {1, 1, 2, 2}}, 6, {0, 1, 4, 4}), {0, 1, 8, 2, 3, 4, 5, 6, 7}},
+        {"object gives up", fill({{0, 1, 1, 1}, {1, 1, 2, 2}}, 6, {0, 1, 4, 4}), {0, 1, 8, 2, 3, 4, 5, 6, 7}},
+        {"outside but always drawn", {{0, 1, 1, 1, 1}, {1, 2, 1, 1, 2}}, {1}},
     };
-    for (Case const& c : cases) {
-        dev.drawn.clear();
-        setTransparent(c.specs);
-        dev.renderState = 5;
-        EXPECT_EQ(dev.RenderFraction(7.0f), 0);
-        EXPECT_EQ(drawOrder(), c.order) << c.what;
-        EXPECT_EQ(dev.renderState, 5) << c.what;
-    }
+    for (Case const& c : cases)
+        EXPECT_EQ(draw(c.specs), c.order) << c.what;
+    EXPECT_TRUE(draw({{0, 1, 1, 1, 1}}).empty());
+    EXPECT_EQ(dev[0].rpgLinks.elements[0].group, nullptr); // the empty chain's one link
+    dev[0].drawAll = 1;
+    EXPECT_EQ(draw({{0, 1, 1, 1, 1}}), std::vector<int>{0});
 }
 
-TEST_F(RenderPass, VisibilityFiltersBothListsAndAnEmptyChainDrawsNothing) {
-    CpolyGroupDefinition always;
-    always.skipPOVtest = 1;
-    CrenderPolyGroup inside, outside, forced;
-    inside.screenMin = Cvector(30, 30, 0), inside.screenMax = Cvector(40, 40, 0); // touches the corner
-    outside.screenMin = Cvector(31, 0, 0), outside.screenMax = Cvector(40, 5, 0);
-    forced.screenMin = outside.screenMin, forced.screenMax = outside.screenMax;
-    forced.definition = &always;
-    for (CrenderPolyGroup* g : {&inside, &outside, &forced})
-        g->passBits = 255, g->lastSameMaterial = g;
-    tank.lists.opaqueList.add(&outside);
-    tank.lists.opaqueList.add(&inside);
-    tank.lists.opaqueList.add(&forced);
-    EXPECT_EQ(dev.RenderFraction(0), 0);
-    EXPECT_EQ(dev.drawn, (std::vector<CrenderPolyGroup*>{&inside, &forced}));
-    dev.drawAll = 1;
-    EXPECT_TRUE(dev.isRPGvisible(&outside));
-    dev.drawAll = 0;
-
-    // Only invisible transparent groups: one empty link, nothing drawn.
-    tank.lists.opaqueList.count = 0;
-    tank.lists.transparentList[0] = &outside;
-    tank.lists.transparentOrder[0] = 0;
-    tank.lists.transparentList.count = 1;
-    dev.drawn.clear();
-    dev.RenderFraction(0);
-    EXPECT_TRUE(dev.drawn.empty());
-    EXPECT_EQ(dev.rpgLinks.elements[0].group, nullptr);
-    EXPECT_EQ(dev.rpgLinks.elements[0].next, nullptr);
-}
-
-TEST_F(RenderPass, TwoDisplaysUpdateTheirTankOncePerMasterFrame) {
-    CrecordingDevice second;
-    second.setDisplayIndex(1);
-    second.cellRect = dev.cellRect;
-    second.tank = dev.tank;
-    tank.lists.tankDisplays = {&dev, &second};
-    CrenderPolyGroup g;
-    g.passBits = 255;
-    g.screenMax = Cvector(1, 1, 0);
-    tank.lists.opaqueList.add(&g);
-    for (int frame = 1; frame <= 3; frame++) {
-        masterFrame = 100 + frame;
-        dev.RenderFraction(0);
-        second.RenderFraction(0);
-        EXPECT_EQ(tank.updates, frame);
-        EXPECT_EQ(tank.fetches, 2 * frame); // the tank itself builds only once
-        g.passBits = 255;
-    }
-    // Each display drew the group once per frame, with its own bit.
-    EXPECT_EQ(dev.drawn.size(), 3u);
-    EXPECT_EQ(second.drawn.size(), 3u);
-}
-
-TEST_F(RenderPass, InterfaceListOnlyOnTheInterfaceDisplayWhilePanelShows) {
+TEST_F(RenderPass, TwoDisplaysUpdateOncePerMasterFrameAndOnlyTheGuiDisplayDrawsThePanel) {
     CworkObject panel;
     panel.renderPolyGroups.resize(3);
-    panel.renderPolyGroups[0].displayed = 1;
-    panel.renderPolyGroups[2].displayed = 1;
-    tank.guiObject = &panel;
-    CrecordingDevice other;
-    other.setDisplayIndex(1);
-    other.tank = dev.tank;
-    struct Case {
-        CgraphicsAPI* gui;
-        bool shown;
-        int onDev, onOther;
-    };
-    for (Case c : {Case{&dev, true, 2, 0}, Case{&other, true, 0, 2}, Case{&dev, false, 0, 0}}) {
-        tank.guiDevice = c.gui, tank.panelShown = c.shown;
-        dev.flatDrawn = other.flatDrawn = 0;
-        dev.RenderFraction(0);
-        other.RenderFraction(0);
-        EXPECT_EQ(dev.flatDrawn, c.onDev);
-        EXPECT_EQ(other.flatDrawn, c.onOther);
-        EXPECT_EQ(dev.panelOnThisDisplay, c.onDev > 0 ? 1 : 0);
+    panel.renderPolyGroups[0].displayed = panel.renderPolyGroups[2].displayed = 1;
+    tank.panel = &panel;
+    tank.lists.tankDisplays = {&dev[0], &dev[1]};
+    CrenderPolyGroup hidden, shown;
+    hidden.screenMin.x = 31, hidden.passBits = shown.passBits = 255;
+    tank.lists.opaqueList.add(&hidden), tank.lists.opaqueList.add(&shown);
+    for (int frame = 1; frame <= 3; frame++) {
+        masterFrame = 100 + frame;
+        tank.gui = frame == 3 ? nullptr : &dev[frame - 1]; // no panel shown in frame 3
+        dev[0].RenderFraction(0), dev[1].RenderFraction(0);
+        EXPECT_EQ(tank.updates, frame);
+        EXPECT_EQ(dev[0].flat + dev[1].flat, frame < 3 ? 2 * frame : 4);
+        EXPECT_EQ(dev[0].panelOnThisDisplay, frame == 1);
+        EXPECT_EQ(shown.passBits, 0xFC); // drawn once on each display
+        shown.passBits = 255;
     }
-    EXPECT_EQ(panel.renderPolyGroups[0].passBits, 255);
-    EXPECT_EQ(panel.renderPolyGroups[0].screenMax.x, 1000.0f);
-    EXPECT_EQ(dev.guiList.count, 0); // emptied after each frame
-}
-
-TEST_F(RenderPass, NoTankRecordsTheErrorAndDrawsNothing) {
-    bool missing = false;
-    static bool* flag = nullptr;
-    flag = &missing;
-    graphicsHooks.tankMissing = [] { *flag = true; };
-    dev.tank = nullptr;
-    EXPECT_EQ(dev.RenderFraction(0), 0);
+    EXPECT_EQ(dev[1].flat, 2);
+    EXPECT_EQ(dev[0].drawn, std::vector<CrenderPolyGroup*>(3, &shown));
+    EXPECT_EQ(panel.renderPolyGroups[2].screenMax.x, 1000.0f);
+    dev[1].tank = nullptr;
+    dev[1].RenderFraction(0);
     EXPECT_STREQ(exitMsg.c_str(), "Null Tank - this is a bug!");
-    EXPECT_TRUE(missing);
-    EXPECT_EQ(dev.framesRendered, 0);
-    EXPECT_EQ(dev.renderState, 5);
-}
-
-TEST(RpgLinks, ObscuringTestLooksAtTheLinksBetween) {
-    CrpgLink a{nullptr, 1, 1}, b{nullptr, 2, 1}, c{nullptr, 2, 2};
-    a.next = &b, b.next = &c;
-    EXPECT_EQ(CgraphicsAPI::passesObscuringTest(&c, &c), 1);
-    EXPECT_EQ(CgraphicsAPI::passesObscuringTest(&a, &c), 1); // b shares columns only
-    c.yCells = 3;
-    EXPECT_EQ(CgraphicsAPI::passesObscuringTest(&a, &c), 0);
-    EXPECT_EQ(CgraphicsAPI::passesObscuringTest(&c, &c), 1);
+    EXPECT_EQ(dev[1].framesRendered, 3);
 }
 
 } // namespace
