@@ -127,6 +127,10 @@ TEST_F(RenderPass, TransparentChainBatchesLikeMaterialsWhereNothingBetweenCovers
         EXPECT_EQ(draw(c.specs), c.order) << c.what;
     EXPECT_TRUE(draw({{0, 1, 1, 1, 1}}).empty());
     EXPECT_EQ(dev[0].rpgLinks.elements[0].group, nullptr); // the empty chain's one link
+    CrpgLink a{nullptr, 1, 1}, b{nullptr, 2, 1}, c{nullptr, 2, 3};
+    a.next = &b, b.next = &c;
+    EXPECT_EQ(CgraphicsAPI::passesObscuringTest(&c, &c) + CgraphicsAPI::passesObscuringTest(&a, &b), 2);
+    EXPECT_EQ(CgraphicsAPI::passesObscuringTest(&a, &c), 0); // b covers c in both masks
     dev[0].drawAll = 1;
     EXPECT_EQ(draw({{0, 1, 1, 1, 1}}), std::vector<int>{0});
 }

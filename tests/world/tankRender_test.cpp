@@ -114,7 +114,8 @@ class TankRender : public ::testing::Test {
 TEST_F(TankRender, ListsSplitSortAndLinkTheLastOfEachMaterialOncePerUpdate) {
     auto& a = addThing({{1, false, 0}, {2, true, -1000}, {1, true, 3}, {4, false, 0, false}, {2, true, -2}})
                   ->object.renderPolyGroups;
-    auto& b = addThing({{5, true, 1}, {6, false, 0}, {1, true, 5}, {2, true, 4}})->object.renderPolyGroups;
+    auto& b = addThing({{5, true, 1}, {6, false, 0}, {1, true, 5}, {2, true, 4}, {0xFFFF, true, 9}})
+                  ->object.renderPolyGroups;
     addThing({{7, false, 0}})->shown = false;
     tank->fetchTankDisplayGeo();
     std::vector<CrenderPolyGroup*> opaque(tank->opaqueList.elements,
@@ -124,7 +125,8 @@ TEST_F(TankRender, ListsSplitSortAndLinkTheLastOfEachMaterialOncePerUpdate) {
     std::vector<CrenderPolyGroup*> sorted;
     for (int j = 0; j < tank->transparentOrder.count; j++)
         sorted.push_back(tank->transparentList[tank->transparentOrder[j]]);
-    EXPECT_EQ(sorted, (std::vector<CrenderPolyGroup*>{&a[4], &b[0], &a[2], &b[3], &b[2]}));
+    EXPECT_EQ(sorted, (std::vector<CrenderPolyGroup*>{&a[4], &b[0], &a[2], &b[3], &b[2], &b[4]}));
+    EXPECT_EQ(b[4].lastSameMaterial, &b[4]); // a negative material number has no slot
     for (auto* g : {&a[2], &b[2]})
         EXPECT_EQ(g->lastSameMaterial, &b[2]);
     EXPECT_EQ(a[4].lastSameMaterial, &b[3]);
