@@ -95,3 +95,6 @@ extern Cvariable* speciesTreeBase;
 Cspecies* requestSpecies2(char const* name, char const* folder);
 // Gives one request back (null ignored).
 void unrequestSpecies(Cspecies* species);
+// A member of the species named name, numbered and with its geometry; null when the
+// species cannot be had or the member cannot be made.
+Cvariable* makeThing(Cstring const& speciesName, char const* folder);
