@@ -12,14 +12,20 @@
 #include "graphics/renderLists.h"
 #include "script/animValue.h"
 #include "support/mystring.h"
+#include "support/frustum.h"
+#include "support/matrix4.h"
+#include "support/pov.h"
+#include "support/rect.h"
 #include "support/vector.h"
 #include "variables/dependent.h"
+#include "world/tankCamera.h"
 #include "world/thingServices.h"
 
 class CshopKeeper;
 class CgraphicsAPI;
 class CrenderPolyGroup;
 class CdataArray;
+class CdataImage;
 class CmanagedResourceVar;
 class CscriptHandler;
 class CscriptLine;
@@ -56,7 +62,8 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void addThingToTankLists(Cthing* thing) override;
     int removeThingFromList(Cthing* thing) override;
     void updateFocusThing() override;
-    void recalcTankAspect() override {}
+    void recalcTankAspect() override;
+    Cmatrix_4* cameraMatrix() override { return &camMatrix; }
 
     // ---- life cycle (tank.cpp)
     void disconnectFromDevices();
@@ -211,6 +218,92 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     int32_t tankID = 0;
     // The marker shown on the highlighted animal; made by the camera code, null until then.
     Cvariable* highlightMarker = nullptr;
+
+    // ---- aspect, containment frustum, push grid (tankAspect.cpp)
+    void calcWidescreenFullscreenAndFollowThreshold();
+    int setUpFoodPushVoxels();
+    void rebuildCameraMenusOnDisplays();
+    void adjustOccupantContainmentFrustum(bool);
+    // Moves the point inside the occupants' frustum, margin in its unit space.
+    void containPointWithinFishFrustum(Cvector& point, float margin);
+
+    // ---- the frame step (tankUpdate.cpp)
+    // Advances the tank one render call; 1 when a thing stopped the step, else 0.
+    int updateTank();
+    void calcTankSpeed();
+    void setFPS(float framesPerSecond);
+    int prepForAction();
+    void addFood(Cvector position, int n);
+    void removeFood(Cvariable* food);
+    Cvector getDefaultFoodDropPosition();
+    Cvariable* findAnimalClosestTo(Cvariable* thing, bool sameSpeciesFirst);
+    // Fills proximityThingList/proximityDistList with pairs nearer than range (squared).
+    int prepareMyAvoidanceList(Cvariable* thing, float range);
+    void updateProximities();
+    void updateWaterSwishVectors();
+    void instantMessageToAll(unsigned mask, int code, Cvariable* sender, int intArg, int floatArg);
+    void instantMessageToAllFoodEaters(int code, Cvariable* sender, int intArg, int floatArg);
+
+    // ---- the camera (tankCamera.cpp, tankViews.cpp)
+    void updateCamera();
+    void setNewCamera(int number, bool);
+    int getCameraFromListUsingCameraNum(Ccamera& cam, int number);
+    void changeCameraBehavior(short behavior);
+    void changeFollowStatus(bool follow, float rate);
+    void doFollowFishCamera(bool start);
+    void setDesiredCameraTarget(Cvector const& target, float t);
+    void doCameraBlendToNext();
+    void destCameraChanged();
+    bool containCameraInFrustum3D(Ccamera& cam);
+    // The (lateral, depth) limit points of axis 0 (x: backdrop edges) or 1 (y: floor, top).
+    void getBoth2DFrustumLimitPoints(Cvector2& a, Cvector2& b, int axis);
+    Cvector normalizedViewportToTankSpace(CgraphicsAPI* display, float u, float v, float depth);
+    Cvector screenPixelToTankSpace(CgraphicsAPI* display, float x, float y, float depth);
+    void rebuildAllViewsRect();
+    void mouseDrag(CtouchPointer& pointer);
+    void doPinch(CtouchPointer& a, CtouchPointer& b);
+    void autoResizeScreen(float x, float y);
+    void rebuildCameraMenu(CgraphicsAPI*);
+
+    // ---- picking (tankPicking.cpp)
+    Cvariable* getThingClosestToScreenSpace(CgraphicsAPI* display, float x, float y, float tolerance);
+    int mouseSelectFocusThing(short x, short y, short mode);
+    int selectFocusFishFromScreen(float x, float y);
+    Cvariable* getHighlightThing();
+
+    // ---- frame step state
+    uint8_t runState = 0;
+    double frameAccumulator = 0.0;
+    int32_t frameCount = 0;
+    float frameFraction = 0.0f;
+    double tankSpeed = 1.0;
+    float displayShare = 1.0f;
+    float fps = 60.0f;
+    double waterPhase = 0.0;
+    int32_t autoFeedCounter = 0;
+    std::vector<Cvariable*> foodList;
+    float foodPlaneDepth = 0.0f;
+    CdataImage* waterSwishField = nullptr;
+    CflatFrustum fishFrustum;
+    // The six walls of the schools: a point and a unit outward normal each.
+    Cvector wanderWallPoint[6], wanderWallNormal[6];
+    // ---- camera state
+    Ccamera myCamera, destCamera;
+    float cameraZoffsetFromFollowedFish = 5.0f;
+    float inspectClosestToTankZdist = 0.0f;
+    float inspectFollowOrStaticThresholdZdist = 0.0f;
+    Cvector cameraEyePosAtFullHeight, cameraEyePosAtFullWidth;
+    uint8_t newCameraPending = 0;
+    uint8_t frustumPending = 0;
+    short cameraUnlocked = 0;
+    short zoomLocked = 0;
+    uint8_t dragging = 0;
+    Cmatrix_4 camMatrix;
+    Crect allViewsRect, fovViewRect, letterboxedViewRect;
+    // Each display's window rectangle placed in the side-by-side frame of the tank.
+    Crect placedWindowRect[8];
+    float letterboxLift = 0.0f;
+    Cpov pov, gridPov;
 
   private:
     void registerTankVariables();

@@ -124,6 +124,8 @@ void Ctank::setTankDisplayed(short displayed) {
     VTRACE(2, "set displayed " << name.c_str() << " " << displayed << " " << exitSaver);
     if (displayed) {
         displayGeoFetched = 0;
+        runState = 2;
+        calcTankSpeed();
         opaqueList.setSize(kOpaqueGroups, "opaque geos");
         transparentList.setSize(kTransparentGroups, "transp geos");
         afterOpaqueList.setSize(kAfterOpaqueGroups, "aftop geos");
@@ -175,10 +177,8 @@ void Ctank::reevaluateAPIextensionStatus() {
 }
 
 void Ctank::updateForRenderPass() {
-    // The camera and the behaviour step of the tank come in here; until then the frame
-    // only counts as updated, so the lists are built afresh once per master frame.
-    lastUpdateFrame = masterFrame;
-    displayGeoFetched = 0;
+    updateCamera();
+    updateTank(); // records the frame and asks for fresh lists
 }
 
 void installTankRenderHooks() {
