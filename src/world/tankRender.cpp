@@ -191,10 +191,10 @@ void installTankRenderHooks() {
         return panel && panel->device() == d && panel->isDisplayed();
     };
     graphicsHooks.guiWorkObjects = [](CgraphicsAPI* d, CworkObject** out, int max) {
-        CshopPanel* panel = d->tank && d->tank->shop ? d->tank->shop->controlPanel : nullptr;
-        // The panel's display is the interface display.
-        if (panel == nullptr || panel->device() != d || !panel->isDisplayed() || max < 1 ||
-            tankThingAccess == nullptr)
+        CshopKeeper* shop = d->tank ? d->tank->shop : nullptr;
+        CshopPanel* panel = shop ? shop->controlPanel : nullptr;
+        // Only the interface display draws the panel, and only while it is shown.
+        if (panel == nullptr || shop->guiDisplay != d || !panel->isDisplayed() || max < 1 || !tankThingAccess)
             return 0;
         CworkObject* w = tankThingAccess->shownGeometry(panel->node());
         if (w == nullptr) return 0;

@@ -11,6 +11,7 @@
 #include "graphics/polyGroups.h"
 #include "graphics/workObject.h"
 #include "support/cerr.h"
+#include "shopTestSupport.h"
 #include "support/pov.h"
 #include "world/shopGlobals.h"
 #include "world/shopServices.h"
@@ -76,8 +77,9 @@ class Cdisplay : public CgraphicsAPI {
         if (g) g->passBits = uint8_t(g->passBits & ~displayBit), drawn.push_back(g);
         return 0;
     }
+    void drawFlatStuff(Clist<CrenderPolyGroup*>& list) override { flat += list.count; }
     std::vector<CrenderPolyGroup*> drawn;
-    int frees = 0;
+    int frees = 0, flat = 0;
 };
 
 struct G {
@@ -196,6 +198,51 @@ TEST_F(TankRender, DisplaysOrderedByLeftEdgeAndDrawnThroughTheShopsRenderStep) {
     EXPECT_STREQ(exitMsg.c_str(), "Null Tank - this is a bug!");
     EXPECT_EQ(revertToDefaults, 2);
     revertToDefaults = 0;
+}
+
+TEST_F(TankRender, OnlyTheInterfaceDisplayDrawsThePanelAndOnlyWhileItShows) {
+    struct Panel : CrecordingPanel {
+        CgraphicsAPI* device() override { return on; }
+        CgraphicsAPI* on = nullptr;
+    };
+    CshopKeeper shop;
+    auto* panel = new Panel; // the shop keeper's from here
+    shop.controlPanel = panel;
+    tank = std::make_unique<Ctank>(&shop);
+    tank->setTankDisplayed(1);
+    auto* node = new CshownThing; // the panel's geometry: two shown groups of three
+    node->object.renderPolyGroups.resize(3);
+    node->object.renderPolyGroups[0].displayed = node->object.renderPolyGroups[2].displayed = 1;
+    tank->thingList->addVariable(node, 1);
+    struct Access : Caccess {
+        CworkObject* shownGeometry(Cvariable* n) override { return n == panelNode ? panelObject : nullptr; }
+        Cvariable* panelNode;
+        CworkObject* panelObject;
+    } withPanel;
+    withPanel.panelNode = panel->node(), withPanel.panelObject = &node->object;
+    tankThingAccess = &withPanel;
+    Cdisplay d[2];
+    for (int i = 0; i < 2; i++)
+        d[i].setDisplayIndex(i), d[i].appliedWindowRect = Crect(float(i), i + 1.0f, 0, 1),
+                                 tank->attachAPI(&d[i]);
+    struct Case {
+        int gui;
+        bool shown;
+        int flat[2];
+    };
+    for (Case c : {Case{0, true, {2, 0}}, Case{1, true, {0, 2}}, Case{1, false, {0, 0}}}) {
+        shop.guiDisplay = panel->on = &d[c.gui], panel->displayed = c.shown;
+        d[0].flat = d[1].flat = 0;
+        masterFrame++;
+        d[0].RenderFraction(0), d[1].RenderFraction(0);
+        for (int i = 0; i < 2; i++) {
+            EXPECT_EQ(d[i].flat, c.flat[i]) << c.gui << c.shown;
+            EXPECT_EQ(d[i].panelOnThisDisplay, c.flat[i] ? 1 : 0);
+        }
+    }
+    EXPECT_TRUE(d[0].drawn.empty()); // the panel is never in the tank's own lists
+    tank.reset();
+    tankThingAccess = &access;
 }
 
 } // namespace
