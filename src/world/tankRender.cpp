@@ -29,7 +29,8 @@ constexpr float kAfterOpaque = -1000.0f;
 
 CquickSort sorter;
 
-// Depth of the group's sort point in the view this frame; 0 when it cannot be had.
+// The sort key of the group's sort point this frame: its view z, which runs negative
+// into the screen, so ascending keys go from far to near; 0 when it cannot be had.
 float sortDepth(CrenderPolyGroup const& g) {
     CworkObject* w = g.owner;
     if (w == nullptr || w->model == nullptr || g.definition == nullptr) return 0.0f;
@@ -43,8 +44,11 @@ float sortDepth(CrenderPolyGroup const& g) {
         p.set(at[0], at[1], at[2]);
     }
     CframeSources* sources = w->thing ? w->thing->frameSources() : nullptr;
-    if (Cpov const* pov = sources ? sources->pov() : nullptr) pov->worldSpaceToPOV(p);
-    return p.z;
+    Cpov const* pov = sources ? sources->pov() : nullptr;
+    if (pov == nullptr) return 0.0f;
+    // The view's own depth grows with distance; negated it keeps far before near.
+    pov->worldSpaceToPOV(p);
+    return -p.z;
 }
 
 bool isShopInterfaceThing(Ctank const& tank, Cvariable* thing) {

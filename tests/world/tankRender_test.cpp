@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "graphics/frameSources.h"
+#include "graphics/geoTestSupport.h"
+#include "graphics/texturedGeo.h"
 #include "graphics/graphicsMaster.h"
 #include "graphics/polyGroups.h"
 #include "graphics/workObject.h"
@@ -243,6 +245,28 @@ TEST_F(TankRender, OnlyTheInterfaceDisplayDrawsThePanelAndOnlyWhileItShows) {
     EXPECT_TRUE(d[0].drawn.empty()); // the panel is never in the tank's own lists
     tank.reset();
     tankThingAccess = &access;
+}
+
+TEST_F(TankRender, WithoutASortPositionTheFartherSortPointDrawsFirst) {
+    owner.view.setViewpoint(Cvector(0, 0, 0), Cvector(0, 0, -1), Cvector(0, 1, 0));
+    CgeoFileContents c;
+    c.points = 3, c.floatsPerPoint = 3, c.attribs = {{"pos", 3, 0}};
+    c.data = {0, 0, -2, 1, 0, -8, 0, 1, -5};
+    CgeoNew loaded;
+    ASSERT_EQ(loadContents(loaded, c), 0);
+    CtexturedGeo model;
+    auto& g = addThing({{1, true, 0}, {2, true, 0}, {3, true, 0}})->object;
+    g.workGeo[0].clonePoints(loaded, {Cstring("pos")}, 0); // work buffers are attribute-major
+    g.model = &model, g.curGeo = &g.workGeo[0], g.numPoints = 3;
+    g.posOffset = g.workGeo[0].posOffset, g.posSize = g.workGeo[0].posSize;
+    for (int i = 0; i < 3; i++)
+        g.renderPolyGroups[size_t(i)].definition->sortPoint = int16_t(i);
+    tank->fetchTankDisplayGeo();
+    std::vector<int> materials;
+    for (int j = 0; j < tank->transparentOrder.count; j++)
+        materials.push_back(tank->transparentList[tank->transparentOrder[j]]->materialNumber);
+    EXPECT_EQ(materials, (std::vector<int>{2, 3, 1})); // depths 8, 5, 2
+    EXPECT_EQ(exitMsg.c_str()[0], '\0') << exitMsg.c_str();
 }
 
 } // namespace
