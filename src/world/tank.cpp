@@ -29,7 +29,7 @@ Cvariable* mark(Cvariable* v, int elements = 1) {
 
 Ctank::Ctank(CshopKeeper* owner) : shop(owner) {
     installTankRenderHooks();
-    flags |= 0x80 | VAR_SAVE | VAR_DEFER_DELETE;
+    flags |= VAR_SAVE | VAR_DEFER_DELETE; // the tank mark comes with CtankServices
     thingList = addDirectory("thingList", 1);
     thingList->setSave(1);
     thingList->setInvisibleSave();
