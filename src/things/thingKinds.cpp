@@ -78,4 +78,5 @@ void installThingKinds() {
     registerThingMaker("target", make<CtargetThing>);
     setThingSpecies = setSpecies;
     tankThingAccess = &thingAccessOfThisLayer;
+    installThingLiveAccess();
 }
