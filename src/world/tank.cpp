@@ -28,7 +28,7 @@ Cvariable* mark(Cvariable* v, int elements = 1) {
 } // namespace
 
 Ctank::Ctank(CshopKeeper* owner) : shop(owner) {
-    flags |= 0x80 | VAR_SAVE | VAR_DEFER_DELETE;
+    flags |= VAR_SAVE | VAR_DEFER_DELETE; // the tank mark comes with CtankServices
     thingList = addDirectory("thingList", 1);
     thingList->setSave(1);
     thingList->setInvisibleSave();
@@ -130,11 +130,20 @@ void Ctank::clear() {
     Cvariable* panel = shop->controlPanel ? shop->controlPanel->node() : nullptr;
     // The marker belongs to the camera code; it is taken out rather than deleted with us.
     if (highlightMarker && highlightMarker->parent == thingList) highlightMarker->unhook();
-    while (Cvariable* child = thingList->firstChild) {
+    // One at a time from the front: deleting a thing may take others with it. A child
+    // that refuses deletion is stepped over rather than tried again for ever.
+    Cvariable* kept = nullptr;
+    for (Cvariable* child = thingList->firstChild; child;) {
         if (child == panel)
             child->unhook();
         else
             deleteVariable(child);
+        Cvariable* head = kept ? kept->nextSibling : thingList->firstChild;
+        if (head == child) {
+            kept = child;
+            head = child->nextSibling;
+        }
+        child = head;
     }
     bubbles = nullptr;
     shop = nullptr;

@@ -116,7 +116,6 @@ int Ctank::animalHighlight(Cstring const& command, float) {
         updateFocusThing();
     } else if (command == "OFF") {
         if (!shop->highlight) return 0;
-        if (shop->controlPanel && shop->controlPanel->isDisplayed()) shop->controlPanel->panelOff();
         shop->highlight = 0;
         if (highlightMarker) {
             if (tankThingAccess) tankThingAccess->setToTank(highlightMarker, nullptr);

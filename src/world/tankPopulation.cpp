@@ -54,6 +54,7 @@ int Ctank::loadDefinition(Cstring const& typeName) {
     if (shop) {
         shop->focusTank = name;
         shop->focusTankType = typeName;
+        if (shop->focusTankPath) shop->focusTankPath->setString(getFullPath('/').c_str());
     }
     if (base == nullptr) return 1;
     Cvariable* script = base->findVariable(definitionPath.c_str());
@@ -71,6 +72,7 @@ int Ctank::loadDefinition(Cstring const& typeName) {
 }
 
 Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder) {
+    if (shop && shop->currentTankPath) shop->currentTankPath->setString(getFullPath('/').c_str());
     Cvariable* thing = makeThing(speciesName, folder);
     if (thing == nullptr) return nullptr;
     bool panelShown = shop && shop->controlPanel && shop->controlPanel->isDisplayed();
@@ -222,7 +224,8 @@ void Ctank::deleteAllFish() {
     thingList->fillVectorWithAllChildren(things);
     VTRACE(1, "deleting pickable things of " << things.size());
     for (Cvariable* thing : things) {
-        if (attributesOf(thing) & 32) {
+        // A thing that went with an earlier one (a shadow) is no longer in the list.
+        if (thing->parent == thingList && (attributesOf(thing) & 32)) {
             VTRACE(1, "delete " << thing->name);
             deleteVariable(thing);
         }

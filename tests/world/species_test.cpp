@@ -1,5 +1,5 @@
-// Species: skeleton commands and matrix renumbering on tiny models, models loaded from a
-// geometry file in a temporary resource tree, constants and saved forms.
+// Species: skeleton commands and matrix renumbering on tiny models, constants, saved
+// forms, and seeded species inputs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -50,9 +50,8 @@ class SpeciesTest : public ::testing::Test {
         ASSERT_TRUE(skeleton.setPointStrings("misc_cmd", commands));
         species.skeleton = &skeleton;
     }
-    float at(char const* attrib, int point, int column = 0) {
-        CtexturedGeo& skeleton = *skeletonGeo;
-        return skeleton.pointRecord(point)[skeleton.findAttrib(attrib, 0) + column];
+    float at(char const* attrib, int point) {
+        return skeletonGeo->pointRecord(point)[skeletonGeo->findAttrib(attrib, 0)];
     }
     std::unique_ptr<CtexturedGeo> skeletonGeo;
     Cspecies species;

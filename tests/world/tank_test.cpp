@@ -112,6 +112,7 @@ class TankTest : public ::testing::Test {
         startRunOrQuit = 1;
     }
     void TearDown() override {
+        emptyTrash(); // deleted tanks wait there
         root.deleteChildren();
         for (char const* keyword : {"fish", "basic_deform", "bubbles"})
             registerThingMaker(keyword, nullptr);
