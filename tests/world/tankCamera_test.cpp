@@ -247,3 +247,37 @@ TEST_F(CameraTankTest, FishFrustumContainsPointsAndBoundsTheWalls) {
     }
     tank->tankDisplays.clear();
 }
+
+TEST_F(CameraTankTest, DoubleClickReframesOrLocksTheZoom) {
+    showOn({&left});
+    Cvector height = tank->cameraEyePosAtFullHeight;
+    struct {
+        float z;
+        short behavior;
+        short locked;
+        float expectZ;
+    } const cases[] = {
+        {height.z - 1.0f, CAM_FOLLOW_FISH, 1, height.z - 1.0f}, // following: refused, stays
+        {height.z - 1.0f, CAM_STATIC, 0, height.z},            // zoomed in: back to full height
+        {height.z + 0.0f, CAM_STATIC, 0, height.z},
+    };
+    for (auto const& c : cases) {
+        tank->changeCameraBehavior(c.behavior);
+        tank->myCamera.camPos = tank->destCamera.camPos = Cvector(6, 3, c.z);
+        tank->autoResizeScreen(-1, -1);
+        EXPECT_EQ(tank->zoomLocked, c.locked);
+        EXPECT_EQ(tank->camera, CAM_STATIC);
+        EXPECT_NEAR(tank->destCamera.camPos.z, c.expectZ, 1e-3) << c.z;
+    }
+    // Between the two eyes: out to the full-width eye (contained), not to the reframe point.
+    tank->cameraEyePosAtFullWidth = Cvector(5.5f, 4, height.z + 2);
+    tank->destCamera.camPos = Cvector(6, 3, height.z + 1.0f);
+    Ccamera expected = tank->destCamera;
+    expected.camPos = tank->cameraEyePosAtFullWidth;
+    tank->containCameraInFrustum3D(expected);
+    tank->autoResizeScreen(-1, -1);
+    EXPECT_NEAR(tank->destCamera.camPos.x, expected.camPos.x, 1e-4);
+    EXPECT_NEAR(tank->destCamera.camPos.y, expected.camPos.y, 1e-4);
+    EXPECT_NEAR(tank->destCamera.camPos.z, expected.camPos.z, 1e-4);
+    tank->tankDisplays.clear();
+}
