@@ -83,4 +83,5 @@ void installThingKinds() {
     registerThingMaker("target", make<CtargetThing>);
     setThingSpecies = setSpecies;
     tankThingAccess = &thingAccessOfThisLayer;
+    installThingLiveAccess();
 }

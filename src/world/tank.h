@@ -285,7 +285,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     float foodPlaneDepth = 0.0f;
     CdataImage* waterSwishField = nullptr;
     CflatFrustum fishFrustum;
-    // The six walls of the schools: a point and a unit outward normal each.
+    // The six walls of the schools: a point and a unit normal facing the inside.
     Cvector wanderWallPoint[6], wanderWallNormal[6];
     // ---- camera state
     Ccamera myCamera, destCamera;

@@ -6,6 +6,7 @@
 #include "data/dataArray.h"
 #include "graphics/graphicsMaster.h"
 #include "script/proximityVar.h"
+#include "variables/variableLinks.h"
 #include "support/cerr.h"
 #include "variables/thingMessage.h"
 #include "world/shopGlobals.h"
@@ -20,6 +21,12 @@ CtankLiveAccess neutralLiveAccess;
 
 uint32_t attributesOf(Cvariable* thing) {
     return tankThingAccess ? tankThingAccess->attributes(thing) : 0;
+}
+
+// A proximity hangs under each of its things through a link node.
+CproximityVar* proximityOf(Cvariable* node) {
+    if (auto* link = dynamic_cast<CtwoParentLinkVar*>(node)) return dynamic_cast<CproximityVar*>(link->owner);
+    return dynamic_cast<CproximityVar*>(node);
 }
 
 bool anyFoodPresent(std::vector<Cvariable*> const& foodList) {
@@ -108,7 +115,7 @@ int Ctank::updateTank() {
 void Ctank::updateProximities() {
     if (allProximities == nullptr) return;
     for (Cvariable* p = allProximities->firstChild; p; p = p->nextSibling)
-        if (auto* proximity = dynamic_cast<CproximityVar*>(p)) proximity->updateGross();
+        if (CproximityVar* proximity = proximityOf(p)) proximity->updateGross();
 }
 
 void Ctank::updateWaterSwishVectors() {
@@ -202,7 +209,7 @@ int Ctank::prepareMyAvoidanceList(Cvariable* thing, float range) {
     if (proximityThingList.empty()) proximityThingList.resize(1);
     if (proximityDistList.size() < proximityThingList.size()) proximityDistList.resize(proximityThingList.size());
     for (Cvariable* p = dir ? dir->firstChild : nullptr; p; p = p->nextSibling) {
-        auto* proximity = dynamic_cast<CproximityVar*>(p);
+        CproximityVar* proximity = proximityOf(p);
         if (proximity == nullptr || !(proximity->squaredDistance < range)) continue;
         // The last slot holds the terminating null: a list that would overrun it is cut.
         if (count + 1 >= static_cast<int>(proximityThingList.size())) {

@@ -126,6 +126,7 @@ void Ctank::autoResizeScreen(float x, float y) {
             destCamera = myCamera;
             zoomLocked = 1;
             changeCameraBehavior(CAM_STATIC);
+            if (shop && shop->controlPanel) runStringScript(shop, ":pane camlock /std_scripts/cam_locked");
             return;
         }
         zoomLocked = 0;
