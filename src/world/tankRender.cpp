@@ -29,8 +29,8 @@ constexpr float kAfterOpaque = -1000.0f;
 
 CquickSort sorter;
 
-// The sort key of the group's sort point this frame: its view z, which runs negative
-// into the screen, so ascending keys go from far to near; 0 when it cannot be had.
+// The sort key of the group's sort point this frame: its negated view depth, which runs
+// negative into the screen, so ascending keys go from far to near; 0 when it cannot be had.
 float sortDepth(CrenderPolyGroup const& g) {
     CworkObject* w = g.owner;
     if (w == nullptr || w->model == nullptr || g.definition == nullptr) return 0.0f;
@@ -46,7 +46,6 @@ float sortDepth(CrenderPolyGroup const& g) {
     CframeSources* sources = w->thing ? w->thing->frameSources() : nullptr;
     Cpov const* pov = sources ? sources->pov() : nullptr;
     if (pov == nullptr) return 0.0f;
-    // The view's own depth grows with distance; negated it keeps far before near.
     pov->worldSpaceToPOV(p);
     return -p.z;
 }
