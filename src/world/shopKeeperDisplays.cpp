@@ -157,6 +157,7 @@ void CshopKeeper::setDeviceTank(CgraphicsAPI* device, Ctank* tank) {
     if (tank) {
         VTRACE(2, "set device " << device->displayIndex << " to tank " << services().tankID(tank));
         services().attachTank(tank, device);
+        services().setTankDisplayed(tank, true);
     } else {
         device->clearColor[0] = device->clearColor[1] = device->clearColor[2] = 0.0f;
     }

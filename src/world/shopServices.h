@@ -80,8 +80,8 @@ class CshopServices {
     virtual void set3Dmode(CshopKeeper&, short) {}
     // Takes the device out of the display table (and deletes it when the table owns it).
     virtual void removeDisplay(CshopKeeper&, CgraphicsAPI* device);
-    // Updates and draws the device's tank once per master frame.
-    virtual void renderFraction(CgraphicsAPI&, float) {}
+    // Updates and draws the device's tank once per master frame (the device's render pass).
+    virtual void renderFraction(CgraphicsAPI& device, float fraction);
 
     // ---- tanks
     // Sets the tank's simulation step per rendered frame.

@@ -192,6 +192,8 @@ void Ctank::addThingToTankLists(Cthing* thing) {
 }
 
 int Ctank::removeThingFromList(Cthing* thing) {
+    // The lists may point into the leaving thing's groups.
+    displayGeoFetched = 0;
     Cvariable* node = tankThingAccess ? tankThingAccess->node(thing) : nullptr;
     int moves = node ? tankThingAccess->itMoves(node) : 0;
     if (moves && numMovingThings > 0) numMovingThings--;

@@ -48,15 +48,19 @@ void CtankShopServices::setClickScripts(Ctank* tank, char const* fish, char cons
 }
 
 void CtankShopServices::attachTank(Ctank* tank, CgraphicsAPI* device) {
-    if (tank &&
+    if (tank && device &&
         std::find(tank->tankDisplays.begin(), tank->tankDisplays.end(), device) == tank->tankDisplays.end())
-        tank->tankDisplays.push_back(device);
+        tank->attachAPI(device);
 }
 
 int CtankShopServices::detachTank(Ctank* tank, CgraphicsAPI* device) {
     if (tank == nullptr) return 0;
-    std::erase(tank->tankDisplays, device);
+    tank->detachAPI(device);
     return static_cast<int>(tank->tankDisplays.size());
+}
+
+void CtankShopServices::setTankDisplayed(Ctank* tank, bool shown) {
+    if (tank) tank->setTankDisplayed(shown ? 1 : 0);
 }
 
 void CtankShopServices::disconnectFromDevices(Ctank* tank) {

@@ -1,6 +1,7 @@
 // The shop keeper's services with real tanks: displays and sequences are the shop
-// keeper's own, the tank operations act on Ctank. What a tank does not keep yet (its shown
-// flag, update state, auto-feed counter, frame rate and camera menu) stays neutral.
+// keeper's own, the tank operations act on Ctank (its displays and render lists among
+// them). What a tank does not keep yet (its update state, auto-feed counter, frame rate
+// and camera menu) stays neutral.
 #pragma once
 
 #include "world/shopServices.h"
@@ -19,6 +20,7 @@ class CtankShopServices : public CshopDisplayServices {
     void setClickScripts(Ctank* tank, char const* fish, char const* background) override;
     void attachTank(Ctank* tank, CgraphicsAPI* device) override;
     int detachTank(Ctank* tank, CgraphicsAPI* device) override;
+    void setTankDisplayed(Ctank* tank, bool shown) override;
     void disconnectFromDevices(Ctank* tank) override;
     void prepareTankForDelete(Ctank* tank) override;
     void clearTank(Ctank* tank) override;

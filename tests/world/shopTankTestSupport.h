@@ -27,8 +27,7 @@ class CrecordingDevice : public CgraphicsAPI {
     std::string& deleted;
 };
 
-// Tanks keep no shown flag or update state yet: these are recorded here (true: shown and
-// updating).
+// Tanks keep no update state yet: it is recorded here (true: shown and updating).
 class CtrackedTanks : public CtankShopServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper&) override { return panel = new CtankPanel(); }
@@ -36,7 +35,10 @@ class CtrackedTanks : public CtankShopServices {
         CtankShopServices::attachTank(t, d);
         live[t] = true;
     }
-    void setTankDisplayed(Ctank* t, bool shown) override { live[t] = live[t] && shown; }
+    void setTankDisplayed(Ctank* t, bool shown) override {
+        CtankShopServices::setTankDisplayed(t, shown);
+        live[t] = live[t] && shown;
+    }
     void stopTankUpdates(Ctank* t) override { live[t] = false; }
     CtankPanel* panel = nullptr;
     std::map<Ctank*, bool> live;
