@@ -49,10 +49,6 @@ int viewsAnimating(CvelmoraView const* except) {
 
 } // namespace
 
-void CviewServices::renderFraction(CgraphicsAPI& device, float) {
-    device.clearTheScreen(0);
-}
-
 CviewServices& viewServices() {
     static CviewServices services = [] {
         // The factory learns the scene kinds and the fish once, before any tank loads.

@@ -35,11 +35,8 @@ extern Cstring sendExtraHttpString;         // diagnostics gathered at start
 extern void (*viewStopRequested)();
 
 // The services the host gives the shop keeper: real tanks, the shop keeper's own displays
-// and sequences; without a render pass the frame of a display shows its clear colour.
-class CviewServices : public CtankShopServices {
-  public:
-    void renderFraction(CgraphicsAPI& device, float amount) override;
-};
+// and sequences, and the render pass.
+class CviewServices : public CtankShopServices {};
 CviewServices& viewServices();
 
 // Puts the view in the first slot that is empty or already holds it; nothing when all

@@ -15,7 +15,8 @@ class CameraTankTest : public LiveTankTest {
         tank->addVariable(list, 1);
         addCamera(7, {"wide"}, {0, 3, 6.4f, 0, 0, -1, 45, 1, 0});
         addCamera(2, {"follow"}, {6, 3, 5, 0, 0, -1, 40, 0, 2});
-        for (CgraphicsAPI* d : {&left, &right}) d->width = 200, d->height = 100;
+        for (CgraphicsAPI* d : {&left, &right})
+            d->width = 200, d->height = 100;
         left.appliedWindowRect = Crect(0, 200, 0, 100);
         right.appliedWindowRect = Crect(200, 400, 0, 100);
         tankInput = CtankInputState();
@@ -29,8 +30,10 @@ class CameraTankTest : public LiveTankTest {
         auto* a = new CarrayVar;
         a->name = "cam";
         a->addFloat(number);
-        for (char const* n : names) a->addString(n);
-        for (float v : values) a->addFloat(v);
+        for (char const* n : names)
+            a->addString(n);
+        for (float v : values)
+            a->addFloat(v);
         list->addVariable(a, 1);
         return a;
     }
@@ -200,7 +203,8 @@ TEST_F(CameraTankTest, DragsAndPinchesMoveTheCameraWithinLimits) {
         tank->destCamera.camPos = tank->cameraEyePosAtFullHeight;
         tank->destCamera.camPos.z += 0.5f;
         Cvector before = tank->destCamera.camPos;
-        CtouchPointer a{{50, 50}, {100 - c.spread / 2, 50}, &left, 1}, b{{150, 50}, {100 + c.spread / 2, 50}, &left, 1};
+        CtouchPointer a{{50, 50}, {100 - c.spread / 2, 50}, &left, 1},
+            b{{150, 50}, {100 + c.spread / 2, 50}, &left, 1};
         tank->doPinch(a, b);
         EXPECT_EQ(tank->destCamera.camPos.z != before.z, c.moves) << c.spread;
     }
@@ -233,8 +237,10 @@ TEST_F(CameraTankTest, FishFrustumContainsPointsAndBoundsTheWalls) {
         float margin;
         Cvector out;
     } const cases[] = {
-        {{0, 0, 0.5f}, 0.1f, {0, 0, 0.5f}},   {{3, 0, 0.5f}, 0.1f, {0.9f, 0, 0.5f}},
-        {{3, -4, 2}, 0.0f, {1, -1, 1}},       {{-0.5f, 0.5f, -1}, 0.0f, {-0.5f, 0.5f, 0}},
+        {{0, 0, 0.5f}, 0.1f, {0, 0, 0.5f}},
+        {{3, 0, 0.5f}, 0.1f, {0.9f, 0, 0.5f}},
+        {{3, -4, 2}, 0.0f, {1, -1, 1}},
+        {{-0.5f, 0.5f, -1}, 0.0f, {-0.5f, 0.5f, 0}},
     };
     for (auto const& c : cases) {
         Cvector p = c.in;
@@ -258,7 +264,7 @@ TEST_F(CameraTankTest, DoubleClickReframesOrLocksTheZoom) {
         float expectZ;
     } const cases[] = {
         {height.z - 1.0f, CAM_FOLLOW_FISH, 1, height.z - 1.0f}, // following: refused, stays
-        {height.z - 1.0f, CAM_STATIC, 0, height.z},            // zoomed in: back to full height
+        {height.z - 1.0f, CAM_STATIC, 0, height.z},             // zoomed in: back to full height
         {height.z + 0.0f, CAM_STATIC, 0, height.z},
     };
     for (auto const& c : cases) {

@@ -80,12 +80,17 @@ class CnodeAccess : public CtankThingAccess {
 class ClivingAccess : public CtankLiveAccess {
   public:
     Ctank* tankOf(Cvariable* t) override { return living(t) ? living(t)->tank : nullptr; }
-    int updateThing(Cvariable* t, int, float) override { return ++living(t)->updates, living(t)->updateResult; }
+    int updateThing(Cvariable* t, int, float) override {
+        return ++living(t)->updates, living(t)->updateResult;
+    }
     bool isBeingDeleted(Cvariable* t) override { return living(t) && living(t)->deleting; }
     bool getMidPos(Cvariable* t, Cvector& out) override { return living(t) && (out = living(t)->mid, true); }
-    void boundingBoxMin(Cvariable* t, float& x, float& y) override { x = living(t)->boxMin[0], y = living(t)->boxMin[1]; }
+    void boundingBoxMin(Cvariable* t, float& x, float& y) override {
+        x = living(t)->boxMin[0], y = living(t)->boxMin[1];
+    }
     bool swimPush(Cvariable* t, CswimPush& p) override {
-        p.position = living(t)->mid, p.vx = living(t)->swim.x, p.vy = living(t)->swim.y, p.scale = living(t)->swimScale;
+        p.position = living(t)->mid, p.vx = living(t)->swim.x, p.vy = living(t)->swim.y,
+        p.scale = living(t)->swimScale;
         return true;
     }
     int freeFoodCapacity(Cvariable* t) override { return living(t)->capacity; }
@@ -155,9 +160,7 @@ class LiveTankTest : public ::testing::Test {
         nodes.setToTank(t, tank);
         return t;
     }
-    bool exitRecorded(char const* reason) {
-        return std::strstr(exitMsg.c_str(), reason) != nullptr;
-    }
+    bool exitRecorded(char const* reason) { return std::strstr(exitMsg.c_str(), reason) != nullptr; }
     TempDir dir;
     std::filesystem::path savedCwd;
     CdirectoryVar root;

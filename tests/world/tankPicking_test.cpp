@@ -38,7 +38,7 @@ class PickingTest : public LiveTankTest {
 
 TEST_F(PickingTest, NearestHitAndTheWideningPasses) {
     EXPECT_EQ(tank->getThingClosestToScreenSpace(&display, 100, 50, 0.05f), nullptr); // nothing pickable
-    add(0, tank->screenPixelToTankSpace(&display, 100, 50, 0));                     // not pickable
+    add(0, tank->screenPixelToTankSpace(&display, 100, 50, 0));                       // not pickable
     ClivingThing* back = fishAt(100, 50, -1.0f);
     ClivingThing* front = fishAt(102, 50, 1.0f);
     EXPECT_EQ(tank->getThingClosestToScreenSpace(&display, 100, 50, 0.01f), front);

@@ -64,7 +64,8 @@ TEST_F(LiveTankTest, AutoFeedDropsBatchesOnlyWithoutFood) {
         short seconds;
         bool foodPresent;
         size_t batches;
-    } const cases[] = {{7, 5, false, 2}, {7, 0, false, 0}, {0, 5, false, 0}, {11, 5, false, 3}, {7, 5, true, 0}};
+    } const cases[] = {
+        {7, 5, false, 2}, {7, 0, false, 0}, {0, 5, false, 0}, {11, 5, false, 3}, {7, 5, true, 0}};
     for (auto const& c : cases) {
         SCOPED_TRACE(c.fish);
         makeTank();
