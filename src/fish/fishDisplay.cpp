@@ -142,5 +142,7 @@ void Cfish::initAdditionalWorkGeoStuff(CworkObject& object) {
     nearFinGroup = object.findRPGbyName("mat_body_t6");
     farFinGroup = object.findRPGbyName("mat_body_t7");
     bodyFinGroup = object.findRPGbyName("mat_body_t0");
+    // A new work object needs its own skeleton; the eyes point into its matrices.
+    weightsBuilt = 0;
     buildFishWeights();
 }
