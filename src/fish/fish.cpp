@@ -181,6 +181,7 @@ int Cfish::resetThing(int) {
     for (int i = 0; i < 5; i++)
         speedTiers[i] = (fromAverage ? avgSpeed * derived[i] : moseyHustleRaceBurst[i]) * bodyLength;
     if (CcollisionPlaneGroup::count != 4) initCollisionPlaneGroup(4, 0.07f, this);
+    pectoralInit();
     needsPlacement = 1;
     initialized = 1;
     return 0;

@@ -6,11 +6,15 @@
 // Until the food code exists a fish never looks for food.
 #pragma once
 
+#include <algorithm>
+
 #include "fish/animalThing.h"
 #include "fish/avoidZone.h"
 #include "fish/collisionPlane.h"
 #include "fish/fishStats.h"
+#include "fish/pectoralFins.h"
 #include "fish/sphereField.h"
+#include "script/animValue.h"
 #include "support/matrix3.h"
 #include "support/rect.h"
 
@@ -108,8 +112,10 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     virtual void updateFlickTurn() {}
     virtual bool startFlickTurn(float) { return false; }
     virtual void newActivity(int, int) {}
-    virtual void updatePectorals() {}
-    virtual bool contemplatePectoralPush() { return false; }
+    // Both pectoral fins play one frame of their strokes (pectoralFins.cpp).
+    virtual void updatePectorals();
+    // Whether the frame update should push with the pectorals now (pectoralFins.cpp).
+    virtual bool contemplatePectoralPush();
     virtual void doPecPush(float) {}
     virtual void handleFins() {}
     virtual void calcEyes() {}
@@ -117,6 +123,22 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     virtual void calcDisplay() {}
     virtual void startStrokeFins() {}
     virtual void setGotoPoint(Cvector const&, char const*) {}
+
+    // ---- pectoral fins (pectoralFins.cpp)
+    // Binds both fins to the fish at rest, nothing playing; the matrices become identity.
+    void pectoralInit();
+    // The stroke waits on a busy fin; both fins.
+    void addPacketBoth(CpecPushPacket const& packet);
+    // The stroke plays at once on both fins.
+    void replacePacketBoth(CpecPushPacket const& packet);
+    // Both strokes aim at the desired speed, and so does a flick's end speed.
+    void urgentSpeedUpdate();
+    // A stroke plays or waits on either fin.
+    bool pecsAreMoving() const;
+    // Spread the fins forward, then back to rest; once until the second stroke ends.
+    void doFullBrakes();
+    // Frames over which a pitch velocity adds up to its whole effect (1 / (1 - decay)).
+    float pitchResponse() const { return 1.0f / std::max(1.0f - pitchVelocityDecay, 0.01f); }
 
     // ---- obstacles (fishAvoid.cpp)
     // Fills the avoid zone with this frame's obstacles.
@@ -198,6 +220,19 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     static constexpr int kNearCapacity = 128;
     Cthing* nearThings[kNearCapacity] = {};
     float nearDistances[kNearCapacity] = {};
+
+    // ---- pectoral fins
+    CpecFin pecLeft, pecRight;
+    int pushCounter = 0;
+    uint8_t braking = 0;
+    uint8_t climbing = 0;
+    // Left upper, left lower, right upper, right lower.
+    Cmatrix3 pectoralMatrix[4];
+    float flickEndSpeed = 0.0f;
+
+    // ---- fin values shared with the strokes and flicks
+    CanimValue caudalStrength;
+    float pelvicPosition = 0.0f, pelvicVelocity = 0.0f;
 
   private:
     void registerKeys();
