@@ -246,6 +246,8 @@ int Cfish::doExtraInit() {
         setExitError("fish tried to extra init with no tank set!", 1);
         return 1;
     }
+    finPitchGain = 1.0f - dorsalInertia;
+    initializeControllers();
     // The shadow and the waste strand join with their own kinds.
     return 0;
 }

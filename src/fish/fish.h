@@ -11,6 +11,7 @@
 #include "fish/animalThing.h"
 #include "fish/avoidZone.h"
 #include "fish/collisionPlane.h"
+#include "fish/fishFins.h"
 #include "fish/fishStats.h"
 #include "fish/pectoralFins.h"
 #include "fish/sphereField.h"
@@ -20,7 +21,7 @@
 
 class CdataArray;
 
-class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGroup, public CsphereAvoider {
+class Cfish : public CfishStats, public CfinState, public CanimalThing, public CcollisionPlaneGroup, public CsphereAvoider {
   public:
     Cfish();
     ~Cfish() override;
@@ -117,12 +118,24 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     // Whether the frame update should push with the pectorals now (pectoralFins.cpp).
     virtual bool contemplatePectoralPush();
     virtual void doPecPush(float) {}
-    virtual void handleFins() {}
+    // The fins' springs, strokes, relaxation and tail tone for this frame (finRig.cpp).
+    virtual void handleFins();
     virtual void calcEyes() {}
     virtual void setEyeMovement(int) {}
     virtual void calcDisplay() {}
     virtual void startStrokeFins() {}
     virtual void setGotoPoint(Cvector const&, char const*) {}
+
+    // ---- fins (fishFins.cpp)
+    // Binds the species' fin controllers and cloth pieces, sets the fin values to rest and
+    // registers the fin controls.
+    void initializeControllers();
+    // Fills the cloth fins' controllers and moves their cloth for this frame.
+    void updateClothControllers() override;
+    // Re-times the dorsal and anal wave by amount (0..1); the next re-timing after frames.
+    void dorsalUndulate(float amount, int frames);
+    // The fins' snap at the start of a flick turn; strength at most 1.
+    void flickFins(float turn, float pitch, float strength, float endSpeed);
 
     // ---- pectoral fins (pectoralFins.cpp)
     // Binds both fins to the fish at rest, nothing playing; the matrices become identity.
@@ -229,10 +242,6 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     // Left upper, left lower, right upper, right lower.
     Cmatrix3 pectoralMatrix[4];
     float flickEndSpeed = 0.0f;
-
-    // ---- fin values shared with the strokes and flicks
-    CanimValue caudalStrength;
-    float pelvicPosition = 0.0f, pelvicVelocity = 0.0f;
 
   private:
     void registerKeys();
