@@ -210,6 +210,7 @@ void Cfish::setDefaultPosition() {
 
 int Cfish::setPosition() {
     clearSteering();
+    flickTurnReset();
     legalizeInitValues();
     currentPitch = startPitch;
     Cmatrix3 start;

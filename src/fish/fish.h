@@ -13,6 +13,7 @@
 #include "fish/collisionPlane.h"
 #include "fish/fishFins.h"
 #include "fish/fishStats.h"
+#include "fish/flickTurn.h"
 #include "fish/pectoralFins.h"
 #include "fish/sphereField.h"
 #include "script/animValue.h"
@@ -21,7 +22,7 @@
 
 class CdataArray;
 
-class Cfish : public CfishStats, public CfinState, public CanimalThing, public CcollisionPlaneGroup, public CsphereAvoider {
+class Cfish : public CfishStats, public CfinState, public CflickState, public CanimalThing, public CcollisionPlaneGroup, public CsphereAvoider {
   public:
     Cfish();
     ~Cfish() override;
@@ -108,10 +109,14 @@ class Cfish : public CfishStats, public CfinState, public CanimalThing, public C
     virtual void contemplateOccasionalActivities() {}
     virtual void reachedGotoGoal() {}
     virtual void tightJam() {}
-    virtual void contemplateFlickTurn() {}
-    virtual bool flickTurnRunning() { return false; }
-    virtual void updateFlickTurn() {}
-    virtual bool startFlickTurn(float) { return false; }
+    // Tries a flick when the wished turn is big enough, on the right half of the beat
+    // (flickTurn.cpp).
+    virtual void contemplateFlickTurn();
+    virtual bool flickTurnRunning() { return isFlicking != 0; }
+    // One frame of the running flick (flickTurn.cpp).
+    virtual void updateFlickTurn();
+    // A flick by heading to the desired speed; true when it started (flickTurn.cpp).
+    virtual bool startFlickTurn(float heading);
     virtual void newActivity(int, int) {}
     // Both pectoral fins play one frame of their strokes (pectoralFins.cpp).
     virtual void updatePectorals();
@@ -136,6 +141,18 @@ class Cfish : public CfishStats, public CfinState, public CanimalThing, public C
     void dorsalUndulate(float amount, int frames);
     // The fins' snap at the start of a flick turn; strength at most 1.
     void flickFins(float turn, float pitch, float strength, float endSpeed);
+
+    // ---- flick turns (flickTurn.cpp)
+    // No flick runs; rate and strength at their starting values.
+    void flickTurnReset();
+    // Starts a flick unless it is not allowed or its path collides: 0 started, 1 refused.
+    int startFlickTurn(float heading, float pitch, float endSpeed, int keepEndSpeed);
+    // 1 when the predicted flick meets a wall, the floor or another fish.
+    int doesFlickTurnCollideWithSomething();
+    // out[1..n-1]: the head's predicted positions along the flick (out[0] the head now).
+    void getFuturePositions(Cvector* out, Cvector& unused, int n);
+    // Ends a flick at once. 0.
+    int cleanupFlickTurn();
 
     // ---- pectoral fins (pectoralFins.cpp)
     // Binds both fins to the fish at rest, nothing playing; the matrices become identity.
