@@ -51,7 +51,8 @@ void Cfish::handleFins() {
                 m.rotateAroundForward(sign * fin.roll[half]);
             }
         }
-        float v = std::clamp((bodySpeed - desiredBodySpeed + 0.1f) * pelvicBodySpeed, -0.1f, 0.1f) + pelvicVelocity;
+        float v =
+            std::clamp((bodySpeed - desiredBodySpeed + 0.1f) * pelvicBodySpeed, -0.1f, 0.1f) + pelvicVelocity;
         pelvicVelocity = (2.0f * pelvicInertia - 1.0f) * v;
         if (drift.y < -0.0002f) pelvicVelocity += pelvicPushMult * -0.05f;
         pelvicPosition += pelvicVelocity;

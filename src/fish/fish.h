@@ -22,7 +22,12 @@
 
 class CdataArray;
 
-class Cfish : public CfishStats, public CfinState, public CflickState, public CanimalThing, public CcollisionPlaneGroup, public CsphereAvoider {
+class Cfish : public CfishStats,
+              public CfinState,
+              public CflickState,
+              public CanimalThing,
+              public CcollisionPlaneGroup,
+              public CsphereAvoider {
   public:
     Cfish();
     ~Cfish() override;

@@ -119,7 +119,8 @@ void Cfish::initializeControllers() {
     for (int i = 0; i < 2; i++) {
         Cstring side(sides[i]);
         pecTopY[i] = adoptControl<CbufferedDelayAnimValue>(*this, (Cstring("pec") + side + "TopY").c_str());
-        pecBottomY[i] = adoptControl<CbufferedDelayAnimValue>(*this, (Cstring("pec") + side + "BottomY").c_str());
+        pecBottomY[i] =
+            adoptControl<CbufferedDelayAnimValue>(*this, (Cstring("pec") + side + "BottomY").c_str());
         pecTopY[i]->setAnimLagStuff(&pecControl[i]->ownValue, &pecLagTop->ownValue, 5);
         pecBottomY[i]->setAnimLagStuff(&pecControl[i]->ownValue, &pecLagBottom->ownValue, 5);
     }
@@ -171,7 +172,8 @@ void Cfish::updateClothControllers() {
             dorsalWag->fill(wagRamp.ownValue, wagAmp, wagPhase, wagPhase + dorsalCells);
             dorsalWag->cheapCopyToCosSine();
         }
-        if (workObject) workObject->updateClothPiece(dorsalCloth, clothParam1.ownValue, clothParam2.ownValue, nullptr);
+        if (workObject)
+            workObject->updateClothPiece(dorsalCloth, clothParam1.ownValue, clothParam2.ownValue, nullptr);
     }
     analLiftA.update();
     analLiftB.update();
@@ -182,7 +184,8 @@ void Cfish::updateClothControllers() {
         }
         analLift->fill(analLiftA.ownValue, analLiftB.ownValue);
         analLift->copyToCosSine();
-        if (workObject) workObject->updateClothPiece(analCloth, clothParam1.ownValue, clothParam2.ownValue, nullptr);
+        if (workObject)
+            workObject->updateClothPiece(analCloth, clothParam1.ownValue, clothParam2.ownValue, nullptr);
     }
 
     caudalStrength.update();
@@ -213,7 +216,8 @@ void Cfish::updateClothControllers() {
             float tilt = std::asin(std::clamp(vertexOrientation[lastPoint].forward.y, -1.0f, 1.0f));
             caudalExtra[1] = -std::sin(tilt);
             float k = caudalStiffness.ownValue;
-            workObject->updateClothPiece(caudalCloth, k, k, extraFits(*workObject, caudalCloth) ? caudalExtra : nullptr);
+            workObject->updateClothPiece(caudalCloth, k, k,
+                                         extraFits(*workObject, caudalCloth) ? caudalExtra : nullptr);
         }
     }
 }

@@ -72,8 +72,8 @@ void Cfish::contemplateFlickTurn() {
 }
 
 int Cfish::startFlickTurn(float heading, float pitch, float endSpeed, int keepEndSpeed) {
-    if (!std::isfinite(heading) || !std::isfinite(endSpeed) || endSpeed < 0.0f || bodySpeed < 0.0f || isFlicking ||
-        (braking && !forceFlick))
+    if (!std::isfinite(heading) || !std::isfinite(endSpeed) || endSpeed < 0.0f || bodySpeed < 0.0f ||
+        isFlicking || (braking && !forceFlick))
         return 1;
     float maxAngle = std::min(0.3f * bodySpeed + 1.9198622f, 2.268928f);
     float angle = std::clamp(heading, -maxAngle, maxAngle);
@@ -88,7 +88,8 @@ int Cfish::startFlickTurn(float heading, float pitch, float endSpeed, int keepEn
     flickChan = flickRamp[std::min(static_cast<int>(bodySpeed * 50.0f), 2)];
     // Angle multiplier, centre start, end progress, muscle speed factor.
     float v[4];
-    if (!readCurve(flickSpeedVariations, 0.5f * (endSpeed + bodySpeed), v, 4, true)) v[0] = v[2] = v[3] = 1.0f;
+    if (!readCurve(flickSpeedVariations, 0.5f * (endSpeed + bodySpeed), v, 4, true))
+        v[0] = v[2] = v[3] = 1.0f;
     float endProgress = std::isfinite(v[2]) && v[2] > 0.0f ? v[2] : 1.0f;
     flickStrength = angle * slow * flickTurnFactor * v[0];
     flickCentreStart = v[1];

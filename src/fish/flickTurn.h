@@ -13,16 +13,16 @@ class CflickState {
     static constexpr int kFlickFuture = 16;
 
     int32_t isFlicking = 0;
-    float flickAngle = 0.0f;         // clamped heading change, radians
-    float flickPitchFactor = 0.0f;   // the caller's pitch argument
-    float flickProgress = 0.0f;      // from -rate/2 up to the end progress
-    float flickRate = 0.15f;         // progress per frame
+    float flickAngle = 0.0f;       // clamped heading change, radians
+    float flickPitchFactor = 0.0f; // the caller's pitch argument
+    float flickProgress = 0.0f;    // from -rate/2 up to the end progress
+    float flickRate = 0.15f;       // progress per frame
     float flickStrength = 0.9f;
     float flickStartSpeed = 0.0f;
     float flickCentreStart = 0.0f, flickSecondCentre = 0.0f;
     float flickMuscleSpeed = 0.0f;
     float flickEndProgress = 1.0f;
-    float flickSideShift = 0.0f;     // per frame along the side of body vertex 5
+    float flickSideShift = 0.0f; // per frame along the side of body vertex 5
     float residualTurn = 0.0f;
     int32_t flickFrameCount = 0;
     float flickPitchValue = 0.0f, flickPitchDelta = 0.0f;

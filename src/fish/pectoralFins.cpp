@@ -10,7 +10,9 @@
 namespace {
 constexpr float kDeg10 = 0.17453293f, kDeg16 = 0.27925268f, kDeg40 = 0.69813170f;
 
-float smooth(float p) { return (3.0f - 2.0f * p) * p * p; }
+float smooth(float p) {
+    return (3.0f - 2.0f * p) * p * p;
+}
 } // namespace
 
 void CpecFin::reset() {
@@ -78,8 +80,7 @@ void CpecFin::applyHalf(int half) {
     float p = progress[half];
     float e = smooth(p);
     float e2 = e * e;
-    if (packet.lift != 0.0f)
-        fish->drift.y = std::clamp(fish->drift.y + verticalPush * e2, -0.01f, 0.01f);
+    if (packet.lift != 0.0f) fish->drift.y = std::clamp(fish->drift.y + verticalPush * e2, -0.01f, 0.01f);
     if (change[half] < 0.0f && targetSpeed != -1.0f) {
         if (targetSpeed < fish->bodySpeed) fish->bodySpeed += (targetSpeed - fish->bodySpeed) * e2;
     } else {

@@ -20,8 +20,8 @@ class CpecPushPacket {
     int urgent = 0;     // also corrects the fish's pitch
     float strength = 0.0f;
     float requestedSpeed = 0.0f;
-    float lift = 0.0f;  // vertical push
-    int brakeEnd = 0;   // the fish stops braking when the stroke completes
+    float lift = 0.0f;    // vertical push
+    int brakeEnd = 0;     // the fish stops braking when the stroke completes
     int waitForFlick = 0; // a waiting stroke of this kind does not start during a flick turn
 };
 
@@ -52,7 +52,7 @@ class CpecFin {
     float pitchVelocityAdd = 0.0f;
     float targetSpeed = -1.0f; // -1: the stroke does not steer the speed
     float pitchVelocityMult = 1.0f;
-    float verticalPush = 0.0f; // per frame
+    float verticalPush = 0.0f;        // per frame
     float progress[2] = {1.0f, 1.0f}; // upper, lower; 1 = idle
     float step = 0.0f;                // progress per frame of the leading half
 

@@ -51,22 +51,21 @@ TEST_F(FlickTest, AngleAndEndSpeedLimits) {
         int ramp; // 50 x speed, at most 2
     } const cases[] = {
         {0.0f, 3.0f, 5.0f, 0, 1.9198622f, 1.9198622f + 0.1f, 0}, // 110 degrees; end speed capped
-        {2.0f, 3.0f, 5.0f, 0, 2.268928f, 4.368928f, 2},           // 130 degrees
-        {2.0f, -3.0f, 5.0f, 1, -2.268928f, 5.0f, 2},              // an escape keeps its speed
-        {0.03f, 0.5f, 0.3f, 0, 0.5f, 0.3f, 1},                    // below the cap
+        {2.0f, 3.0f, 5.0f, 0, 2.268928f, 4.368928f, 2},          // 130 degrees
+        {2.0f, -3.0f, 5.0f, 1, -2.268928f, 5.0f, 2},             // an escape keeps its speed
+        {0.03f, 0.5f, 0.3f, 0, 0.5f, 0.3f, 1},                   // below the cap
         {0.019f, 0.5f, 0.3f, 0, 0.5f, 0.3f, 0},
         {0.041f, 0.5f, 0.3f, 0, 0.5f, 0.3f, 2},
     };
     for (auto const& c : cases) {
         Cfish* fish = makeFish(Cvector(0, 2, 0), c.speed);
-        ASSERT_EQ(fish->startFlickTurn(c.heading, 0.0f, c.endSpeed, c.keep), 0) << c.speed << " " << c.heading;
+        ASSERT_EQ(fish->startFlickTurn(c.heading, 0.0f, c.endSpeed, c.keep), 0)
+            << c.speed << " " << c.heading;
         EXPECT_NEAR(fish->flickAngle, c.wantAngle, 1e-5f);
         EXPECT_NEAR(fish->flickEndSpeed, c.wantEnd, 1e-5f);
         EXPECT_EQ(fish->flickChan, fish->flickRamp[c.ramp]);
         EXPECT_TRUE(fish->flickTurnRunning());
         EXPECT_FLOAT_EQ(fish->flickEndProgress, kEndProgress);
-        EXPECT_FLOAT_EQ(fish->flickCentreStart, 0.2f);
-        EXPECT_FLOAT_EQ(fish->flickSecondCentre, kEndProgress - 1.0f);
         EXPECT_EQ(fish->startFlickTurn(0.5f, 0.0f, 1.0f, 0), 1); // one flick at a time
     }
 }
@@ -87,7 +86,6 @@ TEST_F(FlickTest, FlickEndsAtEndProgress) {
     }
     EXPECT_EQ(frames, want);
     EXPECT_EQ(fish->residualTurn, 0.0f);
-    EXPECT_EQ(fish->flickProgress, 0.0f);
     EXPECT_NEAR(fish->bodySpeed, 1.2f, 1e-5f); // the speed blend reached the end speed
 }
 
@@ -96,11 +94,14 @@ TEST_F(FlickTest, RefusedFlickChangesNothingElse) {
         char const* name;
         bool wall, braking;
         float endSpeed;
-    } const cases[] = {{"wall", true, false, 1.0f}, {"braking", false, true, 1.0f}, {"negative end", false, false, -1.0f}};
+    } const cases[] = {
+        {"wall", true, false, 1.0f}, {"braking", false, true, 1.0f}, {"negative end", false, false, -1.0f}};
     for (auto const& c : cases) {
         Cfish* fish = makeFish(Cvector(0, 2, 0), 0.5f);
         Cvector centre = fish->vertex[0] + fish->vertexOrientation[0].forward * 1.0f;
-        tank->levelSet = [centre, c](Cvector const& p) { return c.wall ? (p - centre).length() - 0.3f : 10.0f; };
+        tank->levelSet = [centre, c](Cvector const& p) {
+            return c.wall ? (p - centre).length() - 0.3f : 10.0f;
+        };
         fish->braking = c.braking;
         fish->strokeStrength = 0.5f;
         Cvector head = fish->vertex[0], future = fish->futurePosition[3];
@@ -115,4 +116,3 @@ TEST_F(FlickTest, RefusedFlickChangesNothingElse) {
         EXPECT_FALSE(fish->dorsalLiftA.active); // the fins did not snap
     }
 }
-
