@@ -181,6 +181,7 @@ int Cfish::resetThing(int) {
     for (int i = 0; i < 5; i++)
         speedTiers[i] = (fromAverage ? avgSpeed * derived[i] : moseyHustleRaceBurst[i]) * bodyLength;
     if (CcollisionPlaneGroup::count != 4) initCollisionPlaneGroup(4, 0.07f, this);
+    pectoralInit();
     needsPlacement = 1;
     initialized = 1;
     return 0;
@@ -209,6 +210,7 @@ void Cfish::setDefaultPosition() {
 
 int Cfish::setPosition() {
     clearSteering();
+    flickTurnReset();
     legalizeInitValues();
     currentPitch = startPitch;
     Cmatrix3 start;
@@ -245,6 +247,8 @@ int Cfish::doExtraInit() {
         setExitError("fish tried to extra init with no tank set!", 1);
         return 1;
     }
+    finPitchGain = 1.0f - dorsalInertia;
+    initializeControllers();
     // The shadow and the waste strand join with their own kinds.
     return 0;
 }
