@@ -20,8 +20,8 @@ void Ctank::recalcTankAspect() {
     cameraZoffsetFromFollowedFish = imageAspect > 0.0f ? 5.0f * std::sqrt(imageAspect) : 0.0f;
     inspectClosestToTankZdist = (std::max(floor_front[1], schoolMaxBound.z) + 2.0f) * tankScale;
     tankToViewRatio = imageAspect != 0.0f ? tankObjectsAspect / imageAspect : 0.0f;
-    VTRACE(1, "tankObjectsAspect " << tankObjectsAspect << " allViewsAspect " << imageAspect << " tankToViewRatio "
-                                   << tankToViewRatio);
+    VTRACE(1, "tankObjectsAspect " << tankObjectsAspect << " allViewsAspect " << imageAspect
+                                   << " tankToViewRatio " << tankToViewRatio);
     if (tankToViewRatio < 1000.0f && tankToViewRatio > 0.01f) rebuildCameraMenusOnDisplays();
     calcWidescreenFullscreenAndFollowThreshold();
     setUpFoodPushVoxels();
@@ -44,12 +44,12 @@ void Ctank::calcWidescreenFullscreenAndFollowThreshold() {
     cam.allowLetterboxing = 0;
     containCameraInFrustum3D(cam);
     cameraEyePosAtFullHeight = cam.camPos;
-    inspectFollowOrStaticThresholdZdist = std::max(cameraEyePosAtFullHeight.z - 3.0f * tankScale,
-                                                   (inspectClosestToTankZdist + cameraEyePosAtFullHeight.z) / 2.0f);
+    inspectFollowOrStaticThresholdZdist =
+        std::max(cameraEyePosAtFullHeight.z - 3.0f * tankScale,
+                 (inspectClosestToTankZdist + cameraEyePosAtFullHeight.z) / 2.0f);
     newCameraPending = 1;
-    VTRACE(4, "calcWidescreenFullscreenAndFollowThreshold cameraEyePosAtFullWidth" << cameraEyePosAtFullWidth
-                                                                                  << " cameraEyePosAtFullHeight"
-                                                                                  << cameraEyePosAtFullHeight);
+    VTRACE(4, "calcWidescreenFullscreenAndFollowThreshold cameraEyePosAtFullWidth"
+                  << cameraEyePosAtFullWidth << " cameraEyePosAtFullHeight" << cameraEyePosAtFullHeight);
 }
 
 int Ctank::setUpFoodPushVoxels() {
@@ -112,7 +112,7 @@ void Ctank::adjustOccupantContainmentFrustum(bool) {
     schoolBoxMin = Cvector(cornerBottomLeft.x, cornerBottomLeft.y, back);
     schoolBoxMax = Cvector(cornerTopRight.x, cornerTopRight.y, front);
     VTRACE(4, "adjustOccupantContainmentFrustum cornerBottomLeft" << cornerBottomLeft << " cornerTopRight"
-                                                                   << cornerTopRight << " farPlane" << back);
+                                                                  << cornerTopRight << " farPlane" << back);
 }
 
 void Ctank::containPointWithinFishFrustum(Cvector& point, float margin) {

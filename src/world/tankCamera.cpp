@@ -64,8 +64,7 @@ int Ctank::getCameraFromListUsingCameraNum(Ccamera& cam, int number) {
     // Only an exact match counts; the list's current choice is left alone.
     for (Cvariable* c = list->firstChild; c; c = c->nextSibling) {
         auto* array = dynamic_cast<CarrayVar*>(c);
-        if (array == nullptr || array->getFloat(0) != static_cast<float>(number))
-            continue;
+        if (array == nullptr || array->getFloat(0) != static_cast<float>(number)) continue;
         if (!cam.fillFromCameraArray(array, tankScale)) return 0;
         VTRACE(1, "camera " << cam.name);
         return 1;
@@ -114,7 +113,8 @@ void Ctank::doFollowFishCamera(bool start) {
         changeFollowStatus(true, 0.01f);
     } else if (camera == CAM_MOUSE && !tankDisplays.empty()) {
         CgraphicsAPI* middle = tankDisplays[tankDisplays.size() / 2];
-        Cvariable* under = getThingClosestToScreenSpace(middle, middle->width * 0.5f, middle->height * 0.5f, 0.3f);
+        Cvariable* under =
+            getThingClosestToScreenSpace(middle, middle->width * 0.5f, middle->height * 0.5f, 0.3f);
         if (under && under == focus && following) {
             followCountdown = 1.0f;
         } else if (under) {
@@ -220,7 +220,8 @@ bool Ctank::containCameraInFrustum3D(Ccamera& cam) {
             lateral = p.x;
             if (pass == 0) {
                 cam.camPos.z = std::max(p.y, inspectClosestToTankZdist);
-                myCamera.containmentCount = static_cast<uint8_t>(myCamera.containmentCount + (report ? 1 : 0));
+                myCamera.containmentCount =
+                    static_cast<uint8_t>(myCamera.containmentCount + (report ? 1 : 0));
                 if (axis == 1) result = report;
             }
         }
@@ -253,8 +254,8 @@ void Ctank::setNewCamera(int number, bool) {
             doFollowFishCamera(true);
         }
     } else if (destCamera.dimensionPin > 0.0f && destCamera.dimensionPin < 1.0f) {
-        destCamera.camPos =
-            cameraEyePosAtFullHeight + (cameraEyePosAtFullWidth - cameraEyePosAtFullHeight) * destCamera.dimensionPin;
+        destCamera.camPos = cameraEyePosAtFullHeight +
+                            (cameraEyePosAtFullWidth - cameraEyePosAtFullHeight) * destCamera.dimensionPin;
     }
     containCameraInFrustum3D(destCamera);
     myCamera = destCamera;

@@ -46,12 +46,12 @@ struct CtouchPointer {
 // What the shop's input step keeps for the tanks' cameras and picking.
 struct CtankInputState {
     CgraphicsAPI* interfaceDisplay = nullptr; // the display the pointer is on
-    Cvariable* clickedThing = nullptr;         // picked at button-down
-    float mouseButtonDownStartTime = 0.0f;     // seconds
-    float dragDistance = 0.0f;                 // pixels dragged since button-down
-    uint8_t endOfEmulatedPinch = 0;            // the scroll wheel's pinch ends this frame
+    Cvariable* clickedThing = nullptr;        // picked at button-down
+    float mouseButtonDownStartTime = 0.0f;    // seconds
+    float dragDistance = 0.0f;                // pixels dragged since button-down
+    uint8_t endOfEmulatedPinch = 0;           // the scroll wheel's pinch ends this frame
     uint8_t realMousePointerOn = 0;
-    int graceSecondsRequests = 0;              // times the sequence rotation was delayed
+    int graceSecondsRequests = 0; // times the sequence rotation was delayed
 };
 extern CtankInputState tankInput;
 

@@ -30,7 +30,8 @@ CproximityVar* proximityOf(Cvariable* node) {
 }
 
 bool anyFoodPresent(std::vector<Cvariable*> const& foodList) {
-    return std::any_of(foodList.begin(), foodList.end(), [](Cvariable* f) { return attributesOf(f) & ATTR_FOOD; });
+    return std::any_of(foodList.begin(), foodList.end(),
+                       [](Cvariable* f) { return attributesOf(f) & ATTR_FOOD; });
 }
 } // namespace
 
@@ -85,7 +86,8 @@ int Ctank::updateTank() {
         autoFeedCounter = 0;
         if (!anyFoodPresent(foodList) && !(shop && shop->fakeMouseIsOn)) {
             Cvector drop = getDefaultFoodDropPosition();
-            for (int i = 0; i < (numFish + 4) / 5 && numFish > 0; ++i) addFood(drop, 9);
+            for (int i = 0; i < (numFish + 4) / 5 && numFish > 0; ++i)
+                addFood(drop, 9);
         }
     }
     updateBubbles();
@@ -119,7 +121,8 @@ void Ctank::updateProximities() {
 }
 
 void Ctank::updateWaterSwishVectors() {
-    if (waterSwishField == nullptr || waterSwishField->floatData == nullptr || !anyFoodPresent(foodList)) return;
+    if (waterSwishField == nullptr || waterSwishField->floatData == nullptr || !anyFoodPresent(foodList))
+        return;
     waterSwishField->fillWithConstant(0.0f);
     int n = std::min<int>(numFish, static_cast<int>(fishList.size()));
     for (int i = 0; i < n; ++i) {
@@ -195,7 +198,8 @@ Cvariable* closestOf(Cvariable* thing, Cvariable* list, bool sameSpecies) {
 } // namespace
 
 Cvariable* Ctank::findAnimalClosestTo(Cvariable* thing, bool sameSpeciesFirst) {
-    if (thing == nullptr || thingList == nullptr || thingList->firstChild == nullptr || thing->parent != thingList)
+    if (thing == nullptr || thingList == nullptr || thingList->firstChild == nullptr ||
+        thing->parent != thingList)
         return nullptr;
     Cvariable* found = closestOf(thing, thingList, sameSpeciesFirst);
     if (found == nullptr && sameSpeciesFirst) found = closestOf(thing, thingList, false);
@@ -207,7 +211,8 @@ int Ctank::prepareMyAvoidanceList(Cvariable* thing, float range) {
     CproximityParty* party = thing && tankThingAccess ? tankThingAccess->proximityParty(thing) : nullptr;
     Cvariable* dir = party ? party->proximityDirectory() : nullptr;
     if (proximityThingList.empty()) proximityThingList.resize(1);
-    if (proximityDistList.size() < proximityThingList.size()) proximityDistList.resize(proximityThingList.size());
+    if (proximityDistList.size() < proximityThingList.size())
+        proximityDistList.resize(proximityThingList.size());
     for (Cvariable* p = dir ? dir->firstChild : nullptr; p; p = p->nextSibling) {
         CproximityVar* proximity = proximityOf(p);
         if (proximity == nullptr || !(proximity->squaredDistance < range)) continue;

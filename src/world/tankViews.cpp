@@ -70,7 +70,8 @@ void Ctank::mouseDrag(CtouchPointer& pointer) {
         destCamera = myCamera;
         following = 0;
     }
-    if (camera == CAM_FOLLOW_FISH && !followLock && tankInput.dragDistance > 0.5f) changeCameraBehavior(CAM_MOUSE);
+    if (camera == CAM_FOLLOW_FISH && !followLock && tankInput.dragDistance > 0.5f)
+        changeCameraBehavior(CAM_MOUSE);
     followCountdown = 3.0f;
     followBlend.setMove(0.15f, 0.0f, 2, 1);
     destCamera.camPos += delta;
@@ -144,7 +145,8 @@ void Ctank::autoResizeScreen(float x, float y) {
         float tx = backdrop_xshift, ty = (backdrop_top - backdrop_base) * 0.5f;
         CgraphicsAPI* display = tankInput.interfaceDisplay;
         if (x != -1.0f && display && display->width > 0.0f && display->height > 0.0f) {
-            Cvector p = normalizedViewportToTankSpace(display, x / display->width, y / display->height, -2.0f);
+            Cvector p =
+                normalizedViewportToTankSpace(display, x / display->width, y / display->height, -2.0f);
             tx = p.x, ty = p.y;
         }
         destCamera.camPos = Cvector(tx, ty, cameraEyePosAtFullHeight.z);

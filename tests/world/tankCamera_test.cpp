@@ -15,7 +15,8 @@ class CameraTankTest : public LiveTankTest {
         tank->addVariable(list, 1);
         addCamera(7, {"wide"}, {0, 3, 6.4f, 0, 0, -1, 45, 1, 0});
         addCamera(2, {"follow"}, {6, 3, 5, 0, 0, -1, 40, 0, 2});
-        for (CgraphicsAPI* d : {&left, &right}) d->width = 200, d->height = 100;
+        for (CgraphicsAPI* d : {&left, &right})
+            d->width = 200, d->height = 100;
         left.appliedWindowRect = Crect(0, 200, 0, 100);
         right.appliedWindowRect = Crect(200, 400, 0, 100);
         tankInput = CtankInputState();
@@ -29,12 +30,14 @@ class CameraTankTest : public LiveTankTest {
         auto* a = new CarrayVar;
         a->name = "cam";
         a->addFloat(number);
-        for (char const* n : names) a->addString(n);
-        for (float v : values) a->addFloat(v);
+        for (char const* n : names)
+            a->addString(n);
+        for (float v : values)
+            a->addFloat(v);
         list->addVariable(a, 1);
         return a;
     }
-    // One display, a camera chosen and stepped once.
+    // The displays attached, a camera chosen and stepped once.
     void showOn(std::vector<CgraphicsAPI*> displays) {
         tank->tankDisplays = displays;
         tank->rebuildAllViewsRect();
@@ -62,15 +65,13 @@ TEST_F(CameraTankTest, CameraArraysFillOrReportBadCams) {
         cam.name = "before";
         ASSERT_EQ(cam.fillFromCameraArray(addCamera(3, c.names, c.values), 2.0f), c.filled);
         EXPECT_EQ(exitRecorded("bad cam"), c.filled == 0);
+        EXPECT_EQ(cam.name, Cstring(c.filled ? "rocks" : "before"));
         if (c.filled) {
-            EXPECT_EQ(cam.name, Cstring("rocks"));
             EXPECT_FLOAT_EQ(cam.camPos.z, 6.0f);
             EXPECT_FLOAT_EQ(cam.direction.y, 0.6f);
             EXPECT_FLOAT_EQ(cam.up.y, 2.0f);
             EXPECT_EQ(cam.allowLetterboxing, 1);
             EXPECT_EQ(cam.behavior, 1);
-        } else {
-            EXPECT_EQ(cam.name, Cstring("before"));
         }
     }
     Ccamera cam;
@@ -165,18 +166,6 @@ TEST_F(CameraTankTest, ViewsAcrossDisplaysWithABezel) {
     tank->tankDisplays.clear();
 }
 
-TEST_F(CameraTankTest, ScreenPointsMapIntoTheTankAndBack) {
-    showOn({&left});
-    for (auto [x, y] : {std::pair{0.0f, 0.0f}, {100.0f, 50.0f}, {190.0f, 20.0f}}) {
-        Cvector p = tank->screenPixelToTankSpace(&left, x, y, -1.0f);
-        EXPECT_FLOAT_EQ(p.z, -1.0f);
-        tank->pov.worldSpaceToPOV(p);
-        EXPECT_NEAR(p.x, x / 200.0f, 1e-4);
-        EXPECT_NEAR(p.y, y / 100.0f, 1e-4);
-    }
-    tank->tankDisplays.clear();
-}
-
 TEST_F(CameraTankTest, DragsAndPinchesMoveTheCameraWithinLimits) {
     showOn({&left});
     shop->dragThreshold = 5.0f;
@@ -200,7 +189,8 @@ TEST_F(CameraTankTest, DragsAndPinchesMoveTheCameraWithinLimits) {
         tank->destCamera.camPos = tank->cameraEyePosAtFullHeight;
         tank->destCamera.camPos.z += 0.5f;
         Cvector before = tank->destCamera.camPos;
-        CtouchPointer a{{50, 50}, {100 - c.spread / 2, 50}, &left, 1}, b{{150, 50}, {100 + c.spread / 2, 50}, &left, 1};
+        CtouchPointer a{{50, 50}, {100 - c.spread / 2, 50}, &left, 1},
+            b{{150, 50}, {100 + c.spread / 2, 50}, &left, 1};
         tank->doPinch(a, b);
         EXPECT_EQ(tank->destCamera.camPos.z != before.z, c.moves) << c.spread;
     }
@@ -233,8 +223,10 @@ TEST_F(CameraTankTest, FishFrustumContainsPointsAndBoundsTheWalls) {
         float margin;
         Cvector out;
     } const cases[] = {
-        {{0, 0, 0.5f}, 0.1f, {0, 0, 0.5f}},   {{3, 0, 0.5f}, 0.1f, {0.9f, 0, 0.5f}},
-        {{3, -4, 2}, 0.0f, {1, -1, 1}},       {{-0.5f, 0.5f, -1}, 0.0f, {-0.5f, 0.5f, 0}},
+        {{0, 0, 0.5f}, 0.1f, {0, 0, 0.5f}},
+        {{3, 0, 0.5f}, 0.1f, {0.9f, 0, 0.5f}},
+        {{3, -4, 2}, 0.0f, {1, -1, 1}},
+        {{-0.5f, 0.5f, -1}, 0.0f, {-0.5f, 0.5f, 0}},
     };
     for (auto const& c : cases) {
         Cvector p = c.in;
@@ -258,7 +250,7 @@ TEST_F(CameraTankTest, DoubleClickReframesOrLocksTheZoom) {
         float expectZ;
     } const cases[] = {
         {height.z - 1.0f, CAM_FOLLOW_FISH, 1, height.z - 1.0f}, // following: refused, stays
-        {height.z - 1.0f, CAM_STATIC, 0, height.z},            // zoomed in: back to full height
+        {height.z - 1.0f, CAM_STATIC, 0, height.z},             // zoomed in: back to full height
         {height.z + 0.0f, CAM_STATIC, 0, height.z},
     };
     for (auto const& c : cases) {
@@ -269,15 +261,63 @@ TEST_F(CameraTankTest, DoubleClickReframesOrLocksTheZoom) {
         EXPECT_EQ(tank->camera, CAM_STATIC);
         EXPECT_NEAR(tank->destCamera.camPos.z, c.expectZ, 1e-3) << c.z;
     }
-    // Between the two eyes: out to the full-width eye (contained), not to the reframe point.
-    tank->cameraEyePosAtFullWidth = Cvector(5.5f, 4, height.z + 2);
-    tank->destCamera.camPos = Cvector(6, 3, height.z + 1.0f);
-    Ccamera expected = tank->destCamera;
-    expected.camPos = tank->cameraEyePosAtFullWidth;
-    tank->containCameraInFrustum3D(expected);
-    tank->autoResizeScreen(-1, -1);
-    EXPECT_NEAR(tank->destCamera.camPos.x, expected.camPos.x, 1e-4);
-    EXPECT_NEAR(tank->destCamera.camPos.y, expected.camPos.y, 1e-4);
-    EXPECT_NEAR(tank->destCamera.camPos.z, expected.camPos.z, 1e-4);
+    tank->tankDisplays.clear();
+}
+
+// Places f with its middle under pixel (x, y) at depth z, its box reaching 10 pixels to
+// the lower left.
+ClivingThing* fishAt(Ctank* tank, CgraphicsAPI* d, ClivingThing* f, float x, float y, float z) {
+    f->mid = tank->screenPixelToTankSpace(d, x, y, z);
+    Cvector corner = tank->screenPixelToTankSpace(d, x - 10, y - 10, z);
+    f->boxMin[0] = corner.x, f->boxMin[1] = corner.y;
+    return f;
+}
+
+TEST_F(CameraTankTest, PickingTakesTheNearestAndWidensOnce) {
+    showOn({&left});
+    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, 0.05f), nullptr); // nothing pickable
+    fishAt(tank, &left, add(0, {}), 100, 50, 0);                                   // not pickable
+    fishAt(tank, &left, add(ATTR_PICKABLE, {}), 100, 50, -1.0f);
+    ClivingThing* front = fishAt(tank, &left, add(ATTR_PICKABLE, {}), 102, 50, 1.0f);
+    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, 0.01f), front);
+    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, -0.1f), nullptr);
+    ClivingThing* lone = fishAt(tank, &left, add(ATTR_PICKABLE, {}), 40, 30, 0);
+    struct {
+        float x, tolerance;
+        ClivingThing* found;
+    } const cases[] = {
+        {49.0f, 0.0f, lone}, {50.3f, 0.0f, nullptr}, {50.3f, 0.01f, lone}, {53.0f, 0.01f, nullptr}};
+    for (auto const& c : cases)
+        EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, c.x, 30, c.tolerance), c.found) << c.x;
+    tank->tankDisplays.clear();
+}
+
+TEST_F(CameraTankTest, QuickOrStillOverReleasesCountAsClicks) {
+    showOn({&left});
+    ClivingThing* fish = fishAt(tank, &left, add(ATTR_PICKABLE, {}), 100, 50, 0);
+    struct {
+        float releaseAt, releaseX;
+        bool focused;
+    } const cases[] = {{0.1f, 170, true}, {0.3f, 170, false}, {0.3f, 101, true}};
+    for (auto const& c : cases) {
+        tank->changeFocusThing(nullptr);
+        inputSeconds = tankInput.mouseButtonDownStartTime = 0.0f;
+        ASSERT_EQ(tank->mouseSelectFocusThing(100, 50, 0), 1);
+        inputSeconds = c.releaseAt;
+        EXPECT_EQ(tank->mouseSelectFocusThing(static_cast<short>(c.releaseX), 50, 2), c.focused ? 1 : 0);
+        EXPECT_EQ(tank->focus == fish, c.focused) << c.releaseAt;
+        EXPECT_EQ(tankInput.clickedThing == fish, !c.focused);
+    }
+    for (float t : {0.1f, 0.3f}) { // a long drag off the fish forgets it
+        inputSeconds = 0.0f;
+        tank->mouseSelectFocusThing(100, 50, 0);
+        inputSeconds = t;
+        tank->mouseSelectFocusThing(170, 50, 1);
+        EXPECT_EQ(tankInput.clickedThing == fish, t < 0.2f);
+    }
+    tank->changeFocusThing(nullptr);
+    EXPECT_EQ(tank->selectFocusFishFromScreen(180, 10), 0);
+    EXPECT_EQ(tank->selectFocusFishFromScreen(101, 50), 1);
+    EXPECT_EQ(tank->focus, fish);
     tank->tankDisplays.clear();
 }
