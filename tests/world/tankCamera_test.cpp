@@ -301,17 +301,17 @@ TEST_F(CameraTankTest, QuickOrStillOverReleasesCountAsClicks) {
     } const cases[] = {{0.1f, 170, true}, {0.3f, 170, false}, {0.3f, 101, true}};
     for (auto const& c : cases) {
         tank->changeFocusThing(nullptr);
-        inputSeconds = tankInput.mouseButtonDownStartTime = 0.0f;
+        globalTime = tankInput.mouseButtonDownStartTime = 0.0f;
         ASSERT_EQ(tank->mouseSelectFocusThing(100, 50, 0), 1);
-        inputSeconds = c.releaseAt;
+        globalTime = c.releaseAt;
         EXPECT_EQ(tank->mouseSelectFocusThing(static_cast<short>(c.releaseX), 50, 2), c.focused ? 1 : 0);
         EXPECT_EQ(tank->focus == fish, c.focused) << c.releaseAt;
         EXPECT_EQ(tankInput.clickedThing == fish, !c.focused);
     }
     for (float t : {0.1f, 0.3f}) { // a long drag off the fish forgets it
-        inputSeconds = 0.0f;
+        globalTime = 0.0f;
         tank->mouseSelectFocusThing(100, 50, 0);
-        inputSeconds = t;
+        globalTime = t;
         tank->mouseSelectFocusThing(170, 50, 1);
         EXPECT_EQ(tankInput.clickedThing == fish, t < 0.2f);
     }
