@@ -110,7 +110,7 @@ void Ctank::doFollowFishCamera(bool start) {
     } else if (!(shop && shop->highlight == 0 && followLock) && focus && !following) {
         changeFocusThing(focus);
         changeFollowStatus(true, 0.01f);
-    } else if (camera == CAM_MOUSE && !tankDisplays.empty()) {
+    } else if (camera == CAM_MOUSE && !tankDisplays.empty() && tankDisplays[tankDisplays.size() / 2]) {
         CgraphicsAPI* middle = tankDisplays[tankDisplays.size() / 2];
         Cvariable* under =
             getThingClosestToScreenSpace(middle, middle->width * 0.5f, middle->height * 0.5f, 0.3f);
@@ -138,7 +138,8 @@ void Ctank::setDesiredCameraTarget(Cvector const& target, float t) {
         // Keep the fish off the bezel between the two middle displays.
         CgraphicsAPI* leftOfMiddle = tankDisplays[n / 2 - 1];
         CgraphicsAPI* rightOfMiddle = tankDisplays[n / 2];
-        destCamera.camPos.x += leftOfMiddle->width > rightOfMiddle->width ? 2.0f : -2.0f;
+        if (leftOfMiddle && rightOfMiddle)
+            destCamera.camPos.x += leftOfMiddle->width > rightOfMiddle->width ? 2.0f : -2.0f;
     }
     destCamera.camPos.z = std::max(destCamera.camPos.z, inspectClosestToTankZdist);
     if (t != 1.0f) containCameraInFrustum3D(destCamera);

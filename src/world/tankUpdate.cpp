@@ -48,7 +48,10 @@ void Ctank::setFPS(float framesPerSecond) {
 }
 
 int Ctank::prepForAction() {
-    if (requestedFocusThing) updateFocusThing();
+    if (requestedFocusThing) {
+        if (tankThingAccess) changeFocusThing(tankThingAccess->node(requestedFocusThing));
+        requestedFocusThing = nullptr;
+    }
     setWireframeMode(wireframeMode);
     changeBubbleOrigin(0);
     calcTankSpeed();

@@ -163,6 +163,9 @@ TEST_F(CameraTankTest, ViewsAcrossDisplaysWithABezel) {
     right.width = 100;
     tank->setDesiredCameraTarget(Cvector(6, 3, 0), 1.0f);
     EXPECT_FLOAT_EQ(tank->destCamera.camPos.x, 8.0f);
+    tank->tankDisplays.push_back(nullptr); // a hole in the display list: an error, no crash
+    tank->rebuildAllViewsRect();
+    EXPECT_TRUE(exitRecorded("ravr"));
     tank->tankDisplays.clear();
 }
 
