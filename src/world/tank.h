@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "graphics/renderLists.h"
 #include "script/animValue.h"
 #include "support/mystring.h"
 #include "support/frustum.h"
@@ -22,6 +23,7 @@
 
 class CshopKeeper;
 class CgraphicsAPI;
+class CrenderPolyGroup;
 class CdataArray;
 class CdataImage;
 class CmanagedResourceVar;
@@ -40,12 +42,12 @@ struct CtankDisplayInfo {
     int screenClearMode = 0;
 };
 
-class Ctank : public ColdDependent, public CtankServices {
+class Ctank : public ColdDependent, public CtankServices, public CtankRenderLists {
   public:
     explicit Ctank(CshopKeeper* owner);
     ~Ctank() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // Always leaves the displays; with DO_PREPARE_FOR_DELETE also clears the tank.
     void prepareForDelete() override;
@@ -75,6 +77,29 @@ class Ctank : public ColdDependent, public CtankServices {
     void tankContentsWereChanged();
     // Writes the tank's holder to "[APD]<holder>.txt" while saveAllowed is set; 1.
     int saveTank();
+
+    // ---- render lists and displays (tankRender.cpp)
+    // Builds and sorts the lists unless they were built since the last update. 0.
+    float fetchTankDisplayGeo();
+    // Gathers the shown groups of every ready, shown thing into the three lists.
+    void getGeometryAndBuildRPGLists();
+    // Appends the after-opaque groups to the opaque list, orders the transparent ones back
+    // to front and links each to the last group of its material in that order.
+    void sortRPGLists();
+    // Sizes the lists while the tank is shown; frees them and the displays' resources when
+    // it is not (nor while the saver is exiting).
+    void setTankDisplayed(short displayed);
+    // Frees the device resources of every display showing the tank. 0.
+    int freeTankGraphicsResources(int unused);
+    // Adds the display in the order of its window's left edge. 0; 1 (recorded, nothing
+    // changed) for a display that is already there or null.
+    int attachAPI(CgraphicsAPI* display);
+    // Takes the display out; an absent one changes nothing.
+    void detachAPI(CgraphicsAPI* display);
+    // Tells each display its place among the displays of the tank.
+    void reevaluateAPIextensionStatus();
+    // The tank's part of one master frame as the render pass asks for it.
+    virtual void updateForRenderPass();
 
     // ---- population (tankPopulation.cpp)
     // Runs the definition "tanks/NAME/NAME.tank". 0 done, 1 failed.
@@ -113,7 +138,6 @@ class Ctank : public ColdDependent, public CtankServices {
     Cvariable* allProximities = nullptr;
     std::vector<Cvariable*> fishList;
     std::vector<Cstring> disallowedSpecies;
-    std::vector<CgraphicsAPI*> tankDisplays;
     CdataArray* levelSet = nullptr;
     CdataArray* heightField = nullptr;
     CdataArray* dappleImage = nullptr;
@@ -146,7 +170,6 @@ class Ctank : public ColdDependent, public CtankServices {
     float floor_front[2] = {0.0f, 0.0f};
     short adaptiveWidth = 0;
     short allowAddThing = 1;
-    int32_t lastUpdateFrame = -1;
     float bottomLift = 0.05f;
     int32_t numFish = 0;
     uint8_t randomBubbles = 0;
@@ -250,7 +273,6 @@ class Ctank : public ColdDependent, public CtankServices {
 
     // ---- frame step state
     uint8_t runState = 0;
-    uint8_t displayGeoFetched = 0;
     double frameAccumulator = 0.0;
     int32_t frameCount = 0;
     float frameFraction = 0.0f;
@@ -287,6 +309,12 @@ class Ctank : public ColdDependent, public CtankServices {
   private:
     void registerTankVariables();
 };
+
+// The last transparent group of each material number in the latest sort (every tank
+// shares it; it only grows).
+extern Clist<CrenderPolyGroup*> materialIDlastRPG;
+// Fills the render pass's hooks into the tank layer.
+void installTankRenderHooks();
 
 // Work lists of the proximity step; they only grow.
 extern std::vector<Cvariable*> proximityThingList;

@@ -43,26 +43,6 @@ class ImageScriptTest : public RequestTest {
     CtextureImage* tex = new CtextureImage;
 };
 
-TEST(ManagedListTest, FindsByNameOrAliasFromAStart) {
-    CmanagedList<int> list;
-    int* first = list.addForSure("a");
-    list.add(new int(7), "b");
-    list.names[1] = "renamed";
-    list.add(new int(8), "a");
-    struct Case {
-        char const* name;
-        int start, index;
-    } cases[] = {{"a", 0, 0},  {"a", 1, 2},  {"b", 0, 1}, {"renamed", 0, 1},
-                 {"a", 3, -1}, {"x", 0, -1}, {"a", -4, 0}};
-    for (Case const& c : cases)
-        EXPECT_EQ(list.findIndex(c.name, c.start), c.index) << c.name << " from " << c.start;
-    EXPECT_EQ(list.find("a"), first);
-    EXPECT_EQ(list.find("x"), nullptr);
-    list.clear();
-    EXPECT_EQ(list.size(), 0);
-    EXPECT_EQ(list.find("a"), nullptr);
-}
-
 TEST(BuildPathTest, NamesRelativeToAFolder) {
     struct Case {
         char const *name, *want;

@@ -107,17 +107,6 @@ class ClothTest : public ::testing::Test {
     Ccloth cloth;
 };
 
-TEST_F(ClothTest, ModelWithoutClothHasNoPieces) {
-    groups = {{"fins", {0, 1}}};
-    EXPECT_EQ(build(), 0);
-    EXPECT_TRUE(model.clothPieces.empty());
-    EXPECT_EQ(model.clothSlavePoints, 0u);
-    EXPECT_TRUE(cloth.clothPoints.empty());
-    EXPECT_EQ(model.getClothIndex("fin"), -1);
-    cloth.updateClothPiece(model, 0, 1, 1, nullptr, frame()); // nothing to move
-    EXPECT_EQ(positions[0], -9.0f);
-}
-
 TEST_F(ClothTest, RecordsFollowTheSpinesInDepthOrder) {
     stiffness = {0.5f, 0.3f}; // shorter than the chain: the third link keeps its default
     ASSERT_EQ(build(), 0) << firstReason();

@@ -28,16 +28,6 @@ std::vector<float> blockValues(CgeoNew& geo, char const* a, int p) {
     return std::vector<float>(v, v + size);
 }
 
-TEST(GeoNew, AbsentAttributeGivesMinusOneForEveryElement) {
-    CgeoNew geo;
-    ASSERT_EQ(loadContents(geo, cubeContents()), 0);
-    for (int element = 0; element < 3; element++) {
-        EXPECT_EQ(geo.findAttrib("uvB", element), -1);
-        EXPECT_EQ(geo.findAttrib("po", element), -1); // no prefix matching
-    }
-    EXPECT_EQ(geo.findAttrib("pos", 3), -1);
-}
-
 TEST(GeoNew, ColourShortcuts) {
     {
         CgeoNew geo;

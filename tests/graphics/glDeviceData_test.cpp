@@ -74,13 +74,7 @@ class GlDeviceData : public ::testing::Test {
   protected:
     void SetUp() override {
         REQUIRE_GL();
-        context.reset(createOffscreenContext(64, 16));
-        ASSERT_TRUE(context);
-        dev.context = context.get();
-        dev.setDisplayIndex(0);
-        dev.setNewWindowMetrics(Crect(0, 64, 0, 16));
-        ASSERT_EQ(dev.GetDeviceCapabilities(), 0);
-        esMatrixLoadIdentity(&dev.viewProjection);
+        ASSERT_TRUE(openTestDevice(dev, context, 64, 16)) << exitMsg.c_str();
         shader = new CglslShader;
         shader->linkTo(&dev);
         dev.shaders.push_back(shader);
@@ -106,11 +100,6 @@ class GlDeviceData : public ::testing::Test {
         call.triangleCount = 2;
         EXPECT_EQ(dev.drawPrepared(call), 0);
     }
-    void clear() {
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
-
     TraceCapture trace{1};
     std::unique_ptr<CglContext> context;
     // Each test releases the device before its models and instances go.
@@ -134,7 +123,7 @@ TEST_F(GlDeviceData, InstancesShareStaticAndIndexBuffersAndOwnTheirDynamicOnes) 
     EXPECT_EQ(ha->layout.strideFloats[0], 1u);
     EXPECT_EQ(ha->layout.strideFloats[1], 3u);
 
-    clear();
+    clearColourAndDepth();
     masterOddFrame = 1;
     draw(ha, model, 1);
     draw(hb, model, 1);
@@ -153,7 +142,7 @@ TEST_F(GlDeviceData, InstancesShareStaticAndIndexBuffersAndOwnTheirDynamicOnes) 
     EXPECT_EQ(a.copies[1], 1);
     masterOddFrame = 0;
     a.left = 0, a.right = 0.5f; // the thing moved
-    clear();
+    clearColourAndDepth();
     draw(ha, model, 2);
     EXPECT_EQ(a.copies[0], 1);
     EXPECT_EQ(a.copies[1], 2);
@@ -166,33 +155,6 @@ TEST_F(GlDeviceData, InstancesShareStaticAndIndexBuffersAndOwnTheirDynamicOnes) 
     draw(ha, model, 3);
     EXPECT_EQ(a.copies[0], 2);
     dev.release(); // before the model and its instances go
-}
-
-TEST_F(GlDeviceData, EachDisplayGetsItsOwnStaticBuffer) {
-    QuadModel model;
-    std::unique_ptr<CglContext> otherContext(createOffscreenContext(8, 8));
-    ASSERT_TRUE(otherContext);
-    {
-        CopenGL other;
-        other.context = otherContext.get();
-        other.setDisplayIndex(1);
-        QuadInstance a(model, -1, 0), b(model, 0, 1);
-        auto* h0 = handlerFor(dev, a);
-        auto* h1 = handlerFor(other, b);
-        EXPECT_NE(model.shared[0], nullptr);
-        EXPECT_NE(model.shared[1], nullptr);
-        EXPECT_NE(h0->buffers[0][0], h1->buffers[0][0]);
-        // Each display uploads the static stream for itself.
-        h0->updateVertexData(0);
-        h1->updateVertexData(0);
-        EXPECT_EQ(a.copies[0] + b.copies[0], 2);
-        EXPECT_EQ(h0->staticDirtyMask, 0xFE);
-        EXPECT_EQ(h1->staticDirtyMask, 0xFD);
-        other.release();
-        EXPECT_EQ(model.shared[1], nullptr);
-        EXPECT_NE(model.shared[0], nullptr);
-        dev.release();
-    }
 }
 
 TEST_F(GlDeviceData, FreeingTheDeviceLeavesNoBuffersOrDanglingSlots) {

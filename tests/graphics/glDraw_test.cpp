@@ -47,15 +47,9 @@ class GlDraw : public ::testing::Test {
   protected:
     void SetUp() override {
         REQUIRE_GL();
-        context.reset(createOffscreenContext(64, 32));
-        ASSERT_TRUE(context);
-        dev.context = context.get();
-        dev.setDisplayIndex(0);
-        dev.setNewWindowMetrics(Crect(0, 64, 0, 32));
-        ASSERT_EQ(dev.GetDeviceCapabilities(), 0);
+        ASSERT_TRUE(openTestDevice(dev, context, 64, 32)) << exitMsg.c_str();
         savedMult = masterMult;
         masterMult = 1;
-        esMatrixLoadIdentity(&dev.viewProjection);
         esMatrixLoadIdentity(&dev.flatProjection);
         uint16_t masks[3] = {CHAN_POSITION | CHAN_DIFFUSE | CHAN_TEX1, 0, 0};
         layout = layoutStreams(masks, 0, 3);
@@ -97,9 +91,7 @@ class GlDraw : public ::testing::Test {
         return b0 ? b0->id : 0;
     }
     void clear() {
-        glClearColor(0, 0, 0, 0);
-        glDepthMask(GL_TRUE);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        clearColourAndDepth();
         dev.geoToDisplay(nullptr);
     }
     // Pixels equal to (r, g, b).
@@ -283,49 +275,6 @@ TEST_F(GlDraw, ShaderFailuresGiveTheirTexts) {
         EXPECT_EQ(s.program[0], 0u);
     }
     resetExitState();
-}
-
-TEST(GlShaderText, FadeLineGoesBeforeTheLastBrace) {
-    struct Case {
-        char const* fragment;
-        bool ok;
-        char const* expected;
-    };
-    Case const cases[] = {
-        {"void main() { gl_FragColor = vec4(1.0); }\n", true,
-         "uniform float fade; void main() { gl_FragColor = vec4(1.0); gl_FragColor = "
-         "vec4(fade,fade,fade,1) * gl_FragColor; }"},
-        {"void main(){}", true,
-         "uniform float fade; void main(){gl_FragColor = vec4(fade,fade,fade,1) * gl_FragColor; }"},
-        {"void main() { }\n\n  \n", true,
-         "uniform float fade; void main() { gl_FragColor = vec4(fade,fade,fade,1) * gl_FragColor; }"},
-        {"void main() {", false, ""},
-        {"", false, ""},
-    };
-    for (auto const& c : cases) {
-        Cstring out;
-        EXPECT_EQ(CglslShader::fadeVariantText(c.fragment, out), c.ok) << c.fragment;
-        if (c.ok) {
-            EXPECT_STREQ(out.c_str(), c.expected);
-        }
-    }
-}
-
-TEST_F(GlDraw, MaterialShaderSlotIsClearedWhenTheShaderGoes) {
-    Cmaterial material;
-    material.setName("glass");
-    material.vertexShader = vertexText;
-    material.fragShader = fragmentText;
-    auto* s = new CglslShader;
-    s->linkTo(&dev);
-    material.shaders[0] = s;
-    dev.shaders.push_back(s);
-    ASSERT_EQ(s->initialize(&dev, &material), 0);
-    EXPECT_EQ(s->material, &material);
-    dev.freeAPIgraphicsResources();
-    EXPECT_EQ(material.shaders[0], nullptr);
-    EXPECT_TRUE(dev.shaders.empty());
-    EXPECT_EQ(dev.numLinks(), 0);
 }
 
 // A material with the quad's program texts and one stage showing image (null: a stage

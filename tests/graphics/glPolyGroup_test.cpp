@@ -46,13 +46,7 @@ class GlPolyGroup : public MaterialTest {
     void SetUp() override {
         MaterialTest::SetUp();
         REQUIRE_GL();
-        context.reset(createOffscreenContext(32, 16));
-        ASSERT_TRUE(context);
-        dev.context = context.get();
-        dev.setDisplayIndex(0);
-        dev.setNewWindowMetrics(Crect(0, 32, 0, 16));
-        ASSERT_EQ(dev.GetDeviceCapabilities(), 0);
-        esMatrixLoadIdentity(&dev.viewProjection);
+        ASSERT_TRUE(openTestDevice(dev, context, 32, 16)) << exitMsg.c_str();
         dev.perFrameGraphicsSetup();
         writeMaterial("left", material);
         writeMaterial("right", material);
@@ -83,11 +77,6 @@ class GlPolyGroup : public MaterialTest {
             g.passBits = 0xFF;
         masterFrame++;
     }
-    void clear() {
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
-
     CgeoFileContents contents;
     CtexturedGeo geo;
     CdirectoryVar speciesNode;
@@ -101,7 +90,7 @@ TEST_F(GlPolyGroup, GroupsDrawOncePerDisplayFromTheirStreams) {
     ASSERT_EQ(w.initWorkGeometry(&thing), 0) << lastReason();
     ASSERT_EQ(w.renderPolyGroups.size(), 2u);
     newFrame(w);
-    clear();
+    clearColourAndDepth();
     for (CrenderPolyGroup& g : w.renderPolyGroups)
         EXPECT_EQ(dev.geoToDisplay(&g), 0);
     EXPECT_EQ(geoToDisplaysThisFrame, 2);
@@ -120,7 +109,7 @@ TEST_F(GlPolyGroup, GroupsDrawOncePerDisplayFromTheirStreams) {
     EXPECT_NE(w.deviceData[0], nullptr);
 
     // Already drawn on this display this frame: nothing happens.
-    clear();
+    clearColourAndDepth();
     dev.geoToDisplay(&w.renderPolyGroups[0]);
     EXPECT_EQ(geoToDisplaysThisFrame, 2);
     EXPECT_EQ(readFrame(*context).litCount(), 0);
@@ -162,7 +151,7 @@ TEST_F(GlPolyGroup, PredecessorsDrawFirstAndOnlyOnce) {
     CrenderPolyGroup& right = w.renderPolyGroups[1];
     left.drawMeOvertopOf(&right);
     newFrame(w);
-    clear();
+    clearColourAndDepth();
     dev.geoToDisplay(&left);
     EXPECT_EQ(geoToDisplaysThisFrame, 2);
     EXPECT_EQ(right.passBits, 0xFE);
@@ -179,7 +168,7 @@ TEST_F(GlPolyGroup, GroupsOfThingsBeingTornDownOrWithoutMaterialAreNotDrawn) {
     CworkObject w;
     ASSERT_EQ(w.initWorkGeometry(&thing), 0);
     newFrame(w);
-    clear();
+    clearColourAndDepth();
     tearingDown = true;
     dev.geoToDisplay(&w.renderPolyGroups[0]);
     EXPECT_EQ(w.renderPolyGroups[0].passBits, 0xFF);
@@ -192,27 +181,6 @@ TEST_F(GlPolyGroup, GroupsOfThingsBeingTornDownOrWithoutMaterialAreNotDrawn) {
     EXPECT_EQ(dev.geoToDisplay(&orphan), 1);
     EXPECT_EQ(readFrame(*context).litCount(), 0);
     graphicsHooks = saved;
-}
-
-TEST_F(GlPolyGroup, TheDynamicStreamFollowsTheThingEachMasterFrame) {
-    CworkObject w;
-    ASSERT_EQ(w.initWorkGeometry(&thing), 0);
-    for (int frame = 0; frame < 3; frame++) {
-        masterOddFrame = frame & 1;
-        // The left quad slides right by 8 pixels a frame.
-        float* pos = w.curGeo->pointData() + w.posOffset * w.numPoints;
-        for (int p = 0; p < 4; p++)
-            pos[p * 3] = (p == 1 || p == 2 ? 0.0f : -1.0f) + 0.5f * frame;
-        newFrame(w);
-        clear();
-        dev.geoToDisplay(&w.renderPolyGroups[0]);
-        Frame f = readFrame(*context);
-        EXPECT_EQ(f.litCount(), 16 * 16) << frame;
-        EXPECT_EQ(f.at(8 * frame, 8)[0], 255) << frame;
-        EXPECT_EQ(f.at(8 * frame + 16, 8)[0], 0) << frame;
-        dumpFrameIfFailed(f);
-    }
-    masterOddFrame = 0;
 }
 
 } // namespace

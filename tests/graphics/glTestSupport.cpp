@@ -4,7 +4,24 @@
 
 #include <cstdio>
 
+#include "graphics/graphicsGL.h"
 #include "host/glHeaders.h"
+
+bool openTestDevice(CopenGL& dev, std::unique_ptr<CglContext>& context, int w, int h) {
+    context.reset(createOffscreenContext(w, h));
+    if (!context) return false;
+    dev.context = context.get();
+    dev.setDisplayIndex(0);
+    dev.setNewWindowMetrics(Crect(0, float(w), 0, float(h)));
+    esMatrixLoadIdentity(&dev.viewProjection);
+    return dev.GetDeviceCapabilities() == 0;
+}
+
+void clearColourAndDepth() {
+    glClearColor(0, 0, 0, 0);
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
 
 int Frame::litCount(int threshold) const {
     int n = 0;

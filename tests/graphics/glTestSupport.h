@@ -53,6 +53,13 @@ Frame readFrame(CglContext& context);
 // failed so far.
 void dumpFrameIfFailed(Frame const& frame);
 
+class CopenGL;
+// Gives dev a new offscreen context of w x h as display 0 with an identity view projection
+// and its capabilities read; false when either fails.
+bool openTestDevice(CopenGL& dev, std::unique_ptr<CglContext>& context, int w, int h);
+// Clears colour and depth to zero.
+void clearColourAndDepth();
+
 // A program that draws GL_POINTS of size 1 in white at positions given through the
 // matrix uniform "m" (attribute 0 the position); 0 when it does not build.
 unsigned buildPointProgram();

@@ -1,6 +1,7 @@
 // Reading materials: numbering, stream masks, the script commands and their refusals.
 #include <cmath>
 #include <functional>
+#include <string>
 
 #include "materialTestSupport.h"
 
@@ -23,24 +24,6 @@ TEST_F(MaterialTest, EmptyScriptKeepsDefaultsAndTakesTheNextNumber) {
     EXPECT_EQ(a->visible, 1);
     EXPECT_EQ(std::string(a->getDiskPath().c_str()), modelFolder() + "/arrays");
     EXPECT_TRUE(exitReasonList.empty()) << lastReason();
-    // The registered variables read and write the fields.
-    ASSERT_NE(a->getChild("materialID", 0), nullptr);
-    EXPECT_EQ(a->getChild("materialID", 0)->getInt(), a->materialID);
-    ASSERT_NE(a->getChild("texStages", 0), nullptr);
-    EXPECT_EQ(a->getChild("texStages", 0), a->texStages);
-}
-
-TEST_F(MaterialTest, ScriptMaySetRegisteredVariablesAndUseLocalConstants) {
-    Cmaterial* m = loadScript(":set materialID 65535\n"
-                              ":set shaderMode (~POS + ~COLOR + ~TEX2 + ~GLES)\n"
-                              ":set shaderColorMult 2.5\n:set skipPOVtest 1\n");
-    EXPECT_EQ(static_cast<uint16_t>(m->materialID), 65535);
-    EXPECT_EQ(m->shaderMode, 15);
-    EXPECT_FLOAT_EQ(m->shaderColorMult, 2.5f);
-    EXPECT_EQ(m->skipPOVtest, 1);
-    double v = 42.0;
-    EXPECT_EQ(m->getLocalConstant("NOPE", v), 1);
-    EXPECT_EQ(v, 42.0);
 }
 
 TEST_F(MaterialTest, AddStreamChanMovesBitsButNeverClearsRemove) {
@@ -81,16 +64,8 @@ TEST_F(MaterialTest, CommandsSetTheirFields) {
              return m.hasColor == 1 && m.color[0] == 0.5f && m.color[1] == 0.25f && m.color[2] == 0.125f &&
                     m.color[3] == 1.0f;
          }},
-        {":GLSLshader", [](Cmaterial& m, TestModel&) { return m.doShader == 1; }},
         {":doLighting 2 :additive 0.9",
          [](Cmaterial& m, TestModel&) { return m.doLighting == 1 && m.additive == 0; }},
-        {":ignoreDepthTest :ignoreDepthWrite",
-         [](Cmaterial& m, TestModel&) { return m.ignoreDepthTest == 1 && m.ignoreDepthWrite == 1; }},
-        {":doAlphaMultWhenTransparent 0 :sortPosition -2.5",
-         [](Cmaterial& m, TestModel&) {
-             return m.doAlphaMultWhenTransparent == 0 && m.sortPosition == -2.5f;
-         }},
-        {":oneColorChannelToAll 2", [](Cmaterial&, TestModel& g) { return g.oneChannelColor == 2; }},
         // Numbers beyond the integer range are held at its limit before they become bytes.
         {":oneColorChannelToAll 1e30 :doLighting nan",
          [](Cmaterial& m, TestModel& g) { return g.oneChannelColor == 255 && m.doLighting == 0; }},
@@ -110,10 +85,6 @@ TEST_F(MaterialTest, CommandsSetTheirFields) {
         {":shiftTex 7 1 1",
          [](Cmaterial& m, TestModel& g) {
              return g.texShiftSet == 7 && m.streamChans[STREAM_DYNAMIC] == CHAN_POSITION;
-         }},
-        {":reflectionTexScale 2",
-         [](Cmaterial&, TestModel& g) {
-             return g.reflectionTexScale[0] == 2.0f && g.reflectionTexScale[1] == 2.0f;
          }},
         {":reflectionTexScale 2 3",
          [](Cmaterial&, TestModel& g) {
@@ -240,6 +211,32 @@ TEST_F(MaterialTest, SpecularReflectionWithoutImageIsRecordedButStillMarked) {
     EXPECT_EQ(model.workSwitches[3], 1);
     EXPECT_TRUE(m->streamChans[STREAM_DYNAMIC] & CHAN_SPECULAR);
     EXPECT_EQ(model.specColRef, nullptr);
+}
+
+TEST_F(MaterialTest, MalformedScriptsAreRefused) {
+    struct Case {
+        std::string script;
+        int result;
+        char const* reason; // the first exit reason starts with this ("" none)
+        int stages;
+    } cases[] = {
+        {":addStage { :useAlpha", 0, "", 1}, // the block closes at the end of the text
+        {":addStage } } :sortPosition 1", 0, "", 1},
+        {std::string("\"\0\0\0\xff", 5), 1, "syntax error in script", 0},
+        {":color (1 +) x y", 0, "", 0}, // numbers are read as written: text reads 0
+        {":addStage { :addStage { :addStage { :addStage { :addStage { } } } } }", 1, "adstg", 4},
+        {":addStage { :tex \"\" { :tex null { } } }", 1, "couldn't run image script", 1},
+        {":addStage { :tex nothere.sgi }", 1, "Couldn't find tex nothere.sgi", 1},
+    };
+    for (Case const& c : cases) {
+        reset();
+        int result = -1;
+        Cmaterial* m = loadScript(c.script, &result);
+        EXPECT_EQ(result, c.result) << c.script;
+        EXPECT_EQ(lastReason().rfind(c.reason, 0), 0u) << c.script << ": " << lastReason();
+        if (c.reason[0] == '\0') EXPECT_TRUE(exitReasonList.empty()) << c.script << ": " << lastReason();
+        EXPECT_EQ(m->texStages->countChildren(), c.stages) << c.script;
+    }
 }
 
 } // namespace

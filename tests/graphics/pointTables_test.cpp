@@ -220,22 +220,3 @@ TEST(PointTables, RemapLooksUpOnlyIndicesInTheTable) {
 }
 
 } // namespace
-
-// The point groups the tables and the work object read are checked with every other
-// group when the model loads: a member outside the model fails the load.
-TEST(PointTables, GroupsNamingPointsOutsideTheModelFailTheLoad) {
-    // The cube's polygon count, polygons and prim groups follow the last point group.
-    size_t const tail = 4 + 6 * 21 + 2 + (2 + 11 + 4 + 24) + (2 + 3 + 4 + 4);
-    for (char const* group :
-         {"sort_body_oa", "rpg_bound_body_oa", "extremity", "dualNormal", "flutter_fin"}) {
-        CgeoFileContents g = cubeContents();
-        g.pointGroups.push_back({group, {1, 7}});
-        std::string bytes = encoded(g);
-        bytes[bytes.size() - tail - 4] = 8; // the group's last member
-        CtexturedGeo geo;
-        TraceCapture trace(1);
-        auto const* data = reinterpret_cast<unsigned char const*>(bytes.data());
-        EXPECT_EQ(geo.loadOldFormatFromMemory(data, bytes.size(), "m"), 1) << group;
-        EXPECT_NE(trace.text().find("point group member out of range"), std::string::npos) << group;
-    }
-}

@@ -1,10 +1,8 @@
 // Texture stage commands: images by name, empty and null images, hints, streams, limits.
-#include <fstream>
 
 #include "data/requestTestSupport.h"
 #include "graphics/textureImage.h"
 #include "materialTestSupport.h"
-#include "variables/variableSaverLoader.h"
 
 namespace {
 
@@ -159,18 +157,6 @@ TEST_F(StageTest, OtherCommands) {
     EXPECT_EQ(s->customTex, 1);
     EXPECT_STREQ(s->customTexName.c_str(), "fins");
 
-    model.deleteChildren();
-    s = stageOf(
-        ":tex grey.sgi :volumeRes 16 :combine ADD :arg1 DIFFUSE :arg2 TFACTOR :resultArg TEMP :useAlpha",
-        &result);
-    EXPECT_EQ(result, 0) << lastReason();
-    EXPECT_EQ(s->tex->kind, 2);
-    EXPECT_EQ(s->tex->volumeRes, 16);
-    EXPECT_EQ(s->combine + s->arg1 + s->arg2 + s->resultArg, 0);
-    EXPECT_EQ(material->alphaStage, 0);
-    EXPECT_EQ(s->brighten, 1.0f);
-    ASSERT_NE(s->getChild("brighten", 0), nullptr);
-
     struct Refusal {
         char const* block;
         char const* reason;
@@ -186,25 +172,6 @@ TEST_F(StageTest, OtherCommands) {
         stageOf(r.block, &result);
         EXPECT_EQ(lastReason(), r.reason) << r.block;
     }
-}
-
-TEST_F(StageTest, SavedTextsNameTheStageAndItsImage) {
-    int result = -1;
-    CtextureStage* s = stageOf(":tex grey.sgi", &result);
-    std::string path = folder.file("stage.txt");
-    {
-        std::ofstream out(path);
-        s->writeSaveString(out);
-        out << "|";
-        s->writeUnregisteredData(out, 1);
-        s->clear();
-        s->writeUnregisteredData(out, 0);
-    }
-    std::string text = readWholeFile(path);
-    EXPECT_EQ(text.rfind(std::string(":texStage 0|") + makeTabs(1) + "unparented :texture ", 0), 0u) << text;
-    EXPECT_NE(text.find(" grey.sgi instances: 1  da:"), std::string::npos) << text;
-    EXPECT_NE(text.find(" w=4 h=2 c=1   dts: "), std::string::npos) << text;
-    EXPECT_EQ(text.substr(text.size() - 14), "\n:no texture\n\n") << text;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "data/dataArrayManager.h"
 #include "geoTestSupport.h"
 #include "graphics/texturedGeo.h"
+#include "support/engineHooks.h"
 #include "support/traceCapture.h"
 #include "testSupport.h"
 
@@ -100,19 +101,6 @@ TEST(TexturedGeo, ModelsThatLoadInNeitherForm) {
     }
 }
 
-TEST(TexturedGeo, SavedLinesNameTheModel) {
-    TempDir dir;
-    CtexturedGeo geo;
-    geo.setName("fishA");
-    {
-        std::ofstream out(dir.file("lines").c_str());
-        geo.writeConfigString(out);
-        out << '|';
-        geo.writeSaveString(out);
-    }
-    EXPECT_EQ(readWholeFile(dir.file("lines")), ":addGeo fishA|:geo fishA");
-}
-
 class ModelSharing : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -126,7 +114,7 @@ class ModelSharing : public ::testing::Test {
     void TearDown() override {
         shop.deleteChildren();
         sharedResourceTree = nullptr;
-        modelLoader = nullptr;
+        engineHooks.modelLoader = nullptr;
         resetExitState();
     }
     std::string folder() { return dir.file("species"); }

@@ -111,10 +111,6 @@ TEST(GlContext, WindowContextWithoutXServerFailsCleanly) {
     EXPECT_FALSE(lastContextError().empty());
 }
 
-} // namespace
-
-namespace {
-
 // Runs only where an X server is reachable ($DISPLAY), e.g. under xvfb-run.
 TEST(GlContext, WindowContextDrawsAndSwitchesWithOffscreen) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display ($DISPLAY unset)";

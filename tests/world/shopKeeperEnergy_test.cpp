@@ -89,22 +89,6 @@ TEST(TankStep, FullAndHalfRate) {
             << c.factor << " " << c.worldSpeed << " " << c.rate;
 }
 
-TEST_F(Energy, EveryShownTankGetsItsStep) {
-    startShop();
-    addDevices(3, 60);
-    int tankA = 0, tankB = 0;
-    devices[0]->tank = reinterpret_cast<Ctank*>(&tankA);
-    devices[2]->tank = reinterpret_cast<Ctank*>(&tankB);
-    devices[2]->refreshRate = 30;
-    shop->doHalfRefreshRate();
-    EXPECT_EQ(services.steps, (std::vector<float>{44.0f / 60, 1.0f}));
-    services.steps.clear();
-    shop->doFullRefreshRate();
-    EXPECT_EQ(services.steps, (std::vector<float>{22.0f / 60, 22.0f / 30}));
-    for (auto& d : devices)
-        d->tank = nullptr;
-}
-
 TEST(ImageDiskFlag, FollowsTheStreamer) {
     CresourceStreamer* saved = resourcesDir;
     resourcesDir = nullptr;

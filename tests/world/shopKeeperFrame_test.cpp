@@ -37,19 +37,6 @@ TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
     }
 }
 
-TEST_F(Frame, TheSecondIsCountedInTheStepThatCrossesIt) {
-    startShop();
-    addDevices(2, 64);
-    stepFrames(64);
-    EXPECT_EQ(globalSecondInc, 0);
-    shop->timerMoveFrame(display[0]);
-    EXPECT_EQ(globalSecondInc, 1);
-    EXPECT_EQ(shop->globalSeconds, 1);
-    EXPECT_EQ(shop->secsSinceSeqRot, 1);
-    shop->timerMoveFrame(display[1]);
-    EXPECT_EQ(globalSecondInc, 0);
-}
-
 TEST_F(Frame, SettingsAreSavedTenSecondsAfterStartOnly) {
     startShop();
     addDevices(1, 32);
@@ -253,10 +240,6 @@ TEST_F(Frame, AltEntriesRenderOnlyActiveDevices) {
     exitSaver = 0;
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(Frame, SoundThatCannotStartIsDroppedAndTheStepRunsWithout) {
     services.makeAudio = true;
     services.audioStartResult = 1;
@@ -267,10 +250,6 @@ TEST_F(Frame, SoundThatCannotStartIsDroppedAndTheStepRunsWithout) {
     stepFrames(3);
     EXPECT_EQ(masterFrame, 3);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
     startShop();
