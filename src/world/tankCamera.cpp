@@ -268,6 +268,19 @@ void Ctank::setNewCamera(int number, bool) {
     myCamera.showCamera();
 }
 
+void Ctank::fillViewCamera(CviewCamera& out) {
+    if (!cameraBuilt) return;
+    out.eye = myCamera.camPos;
+    out.direction = myCamera.direction;
+    out.up = camMatrix.rot.up;
+    out.nearZ = nearPlane;
+    out.farZ = farPlane;
+}
+
+CgraphicsAPI* Ctank::interfaceDisplay() {
+    return shop && shop->guiDisplay ? shop->guiDisplay : tankInput.interfaceDisplay;
+}
+
 void Ctank::updateCamera() {
     if (newCameraPending) {
         setNewCamera(currentCamera, false);

@@ -168,8 +168,8 @@ void Ctank::removeFood(Cvariable* food) {
 
 Cvector Ctank::getDefaultFoodDropPosition() {
     float top = 0.0f;
-    if (tankInput.interfaceDisplay) {
-        Cvector p(0.0f, tankInput.interfaceDisplay->letterboxedFovRect.maxy, 0.0f);
+    if (CgraphicsAPI* display = interfaceDisplay()) {
+        Cvector p(0.0f, display->letterboxedFovRect.maxy, 0.0f);
         fovViewRect.pointToNormalizedCoordsWithinRect(p);
         top = p.y;
     }

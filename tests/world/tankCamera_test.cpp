@@ -157,6 +157,12 @@ TEST_F(CameraTankTest, ViewsAcrossDisplaysWithABezel) {
     float z = tank->myCamera.camPos.z;
     EXPECT_FLOAT_EQ(tank->nearPlane, std::max(0.5f, z - 2.0f));
     EXPECT_FLOAT_EQ(tank->farPlane, 5.0f + z);
+    CviewCamera seen; // what the display device draws with
+    graphicsHooks.tankCamera(tank, seen);
+    EXPECT_FLOAT_EQ(seen.eye.z, z);
+    EXPECT_FLOAT_EQ(seen.nearZ, tank->nearPlane);
+    EXPECT_FLOAT_EQ(seen.farZ, tank->farPlane);
+    EXPECT_FLOAT_EQ(seen.up.y, 1.0f);
     // Following with two equal displays keeps the fish off the bezel.
     tank->setDesiredCameraTarget(Cvector(6, 3, 0), 1.0f);
     EXPECT_FLOAT_EQ(tank->destCamera.camPos.x, 4.0f);
