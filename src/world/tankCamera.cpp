@@ -292,6 +292,8 @@ void Ctank::updateCamera() {
     nearPlane = std::max(0.5f, myCamera.camPos.z - (schoolMaxBound.z + 1.0f) * tankScale);
     farPlane = (2.0f - backdrop_zpos) * tankScale + myCamera.camPos.z;
 
+    // No camera chosen yet: the displays keep the view they have.
+    if (!(myCamera.fovy > 0.0f)) return;
     Cvector forward = myCamera.direction, side, up;
     side.crossOf(myCamera.up, forward);
     side.normalize();

@@ -330,3 +330,15 @@ TEST_F(CameraTankTest, QuickOrStillOverReleasesCountAsClicks) {
     EXPECT_EQ(tank->focus, fish);
     tank->tankDisplays.clear();
 }
+
+TEST_F(CameraTankTest, NoCameraChosenLeavesTheDisplaysAlone) {
+    tank->tankDisplays = {&left};
+    left.fovRect = Crect(-1, 1, -0.5f, 0.5f);
+    tank->updateCamera();
+    EXPECT_FLOAT_EQ(left.fovRect.width(), 2.0f);
+    CviewCamera seen;
+    seen.nearZ = 7.0f;
+    graphicsHooks.tankCamera(tank, seen);
+    EXPECT_FLOAT_EQ(seen.nearZ, 7.0f);
+    tank->tankDisplays.clear();
+}
