@@ -63,7 +63,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     int removeThingFromList(Cthing* thing) override;
     void updateFocusThing() override;
     void recalcTankAspect() override;
-    Cmatrix_4* cameraMatrix() override { return &camMatrix; }
+    Cmatrix_4* cameraMatrix() override { return cameraBuilt ? &camMatrix : nullptr; }
 
     // ---- life cycle (tank.cpp)
     void disconnectFromDevices();
@@ -299,6 +299,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     short zoomLocked = 0;
     uint8_t dragging = 0;
     Cmatrix_4 camMatrix;
+    uint8_t cameraBuilt = 0; // camMatrix holds a camera
     Crect allViewsRect, fovViewRect, letterboxedViewRect;
     // Each display's window rectangle placed in the side-by-side frame of the tank.
     Crect placedWindowRect[8];

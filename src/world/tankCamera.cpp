@@ -17,7 +17,6 @@
 
 CtankInputState tankInput;
 float touchManipulationZplane = -1.0f;
-float inputSeconds = 0.0f;
 
 namespace {
 // Camera fields of view are degrees; containment and the view rectangle use the tangent.
@@ -287,6 +286,7 @@ void Ctank::updateCamera() {
     camMatrix.rot.up = up;
     camMatrix.rot.forward = forward;
     camMatrix.pos = myCamera.camPos;
+    cameraBuilt = 1;
 
     float h = halfFovTangent(myCamera.fovy);
     fovViewRect = Crect(-h * imageAspect, h * imageAspect, -h, h);

@@ -57,5 +57,3 @@ extern CtankInputState tankInput;
 
 // The depth at which drags measure pointer motion.
 extern float touchManipulationZplane;
-// Seconds since the shop started, as the input step counts them.
-extern float inputSeconds;

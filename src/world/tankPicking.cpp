@@ -4,6 +4,7 @@
 
 #include "graphics/graphicsMaster.h"
 #include "support/cerr.h"
+#include "world/shopGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
 #include "world/tankLive.h"
@@ -50,7 +51,7 @@ Cvariable* Ctank::getThingClosestToScreenSpace(CgraphicsAPI* display, float x, f
 
 int Ctank::mouseSelectFocusThing(short x, short y, short mode) {
     Cvariable* under = getThingClosestToScreenSpace(tankInput.interfaceDisplay, x, y, 0.01f);
-    float held = inputSeconds - tankInput.mouseButtonDownStartTime;
+    float held = static_cast<float>(globalTime) - tankInput.mouseButtonDownStartTime;
     if (mode == 0) {
         tankInput.clickedThing = under;
         return under ? 1 : 0;
