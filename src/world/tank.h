@@ -19,10 +19,12 @@
 #include "support/vector.h"
 #include "variables/dependent.h"
 #include "world/tankCamera.h"
+#include "world/tankFrameSources.h"
 #include "world/thingServices.h"
 
 class CshopKeeper;
 class CgraphicsAPI;
+struct CviewCamera;
 class CrenderPolyGroup;
 class CdataArray;
 class CdataImage;
@@ -64,6 +66,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void updateFocusThing() override;
     void recalcTankAspect() override;
     Cmatrix_4* cameraMatrix() override { return cameraBuilt ? &camMatrix : nullptr; }
+    CframeSources* frameSources() override { return &frameSourceAdapter; }
 
     // ---- life cycle (tank.cpp)
     void disconnectFromDevices();
@@ -305,6 +308,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     Crect placedWindowRect[8];
     float letterboxLift = 0.0f;
     Cpov pov, gridPov;
+    CtankFrameSources frameSourceAdapter{*this};
 
   private:
     void registerTankVariables();
@@ -315,6 +319,8 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
 extern Clist<CrenderPolyGroup*> materialIDlastRPG;
 // Fills the render pass's hooks into the tank layer.
 void installTankRenderHooks();
+// The device's view of the tank's camera: eye, direction, up and the scaled planes.
+void tankViewCamera(Ctank const& tank, CviewCamera& camera);
 
 // Work lists of the proximity step; they only grow.
 extern std::vector<Cvariable*> proximityThingList;

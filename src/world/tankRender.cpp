@@ -7,6 +7,7 @@
 #include "graphics/frameSources.h"
 #include "graphics/graphicsMaster.h"
 #include "graphics/polyGroups.h"
+#include "graphics/textureImage.h"
 #include "graphics/texturedGeo.h"
 #include "graphics/workObject.h"
 #include "support/cerr.h"
@@ -184,11 +185,28 @@ void Ctank::updateForRenderPass() {
     updateTank(); // records the frame and asks for fresh lists
 }
 
+void tankViewCamera(Ctank const& tank, CviewCamera& camera) {
+    // Before the first camera is built the device keeps the view it has.
+    if (!tank.cameraBuilt) return;
+    camera.eye = tank.myCamera.camPos;
+    camera.direction = tank.myCamera.direction;
+    camera.up = tank.myCamera.up;
+    camera.nearZ = tank.scaledNearPlane;
+    camera.farZ = tank.scaledFarPlane;
+}
+
 void installTankRenderHooks() {
     graphicsHooks.tankRenderLists = [](Ctank* t) -> CtankRenderLists* { return t; };
     graphicsHooks.updateTankForFrame = [](Ctank* t) { t->updateForRenderPass(); };
     graphicsHooks.fetchTankDisplayGeo = [](Ctank* t) { t->fetchTankDisplayGeo(); };
     graphicsHooks.tankMissing = [] { revertToDefaults = 2; };
+    graphicsHooks.rebuildTankViews = [](Ctank* t) { t->rebuildAllViewsRect(); };
+    graphicsHooks.tankGridCells = [](Ctank* t, int& x, int& y) { x = t->viewGridCells[0], y = t->viewGridCells[1]; };
+    graphicsHooks.tankName = [](Ctank* t) { return t->getName().c_str(); };
+    graphicsHooks.tankCamera = [](Ctank* t, CviewCamera& camera) { tankViewCamera(*t, camera); };
+    graphicsHooks.findCustomTexture = [](CworkObject* w, char const* name) {
+        return w ? dynamic_cast<CtextureImage*>(w->findCustomTexture(name)) : nullptr;
+    };
     graphicsHooks.panelShownOn = [](CgraphicsAPI* d) {
         CshopPanel* panel = d->tank && d->tank->shop ? d->tank->shop->controlPanel : nullptr;
         return panel && panel->device() == d && panel->isDisplayed();
