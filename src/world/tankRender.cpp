@@ -201,7 +201,9 @@ void installTankRenderHooks() {
     graphicsHooks.fetchTankDisplayGeo = [](Ctank* t) { t->fetchTankDisplayGeo(); };
     graphicsHooks.tankMissing = [] { revertToDefaults = 2; };
     graphicsHooks.rebuildTankViews = [](Ctank* t) { t->rebuildAllViewsRect(); };
-    graphicsHooks.tankGridCells = [](Ctank* t, int& x, int& y) { x = t->viewGridCells[0], y = t->viewGridCells[1]; };
+    graphicsHooks.tankGridCells = [](Ctank* t, int& x, int& y) {
+        x = t->viewGridCells[0], y = t->viewGridCells[1];
+    };
     graphicsHooks.tankName = [](Ctank* t) { return t->getName().c_str(); };
     graphicsHooks.tankCamera = [](Ctank* t, CviewCamera& camera) { tankViewCamera(*t, camera); };
     graphicsHooks.findCustomTexture = [](CworkObject* w, char const* name) {
