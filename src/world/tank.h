@@ -267,6 +267,10 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void doPinch(CtouchPointer& a, CtouchPointer& b);
     void autoResizeScreen(float x, float y);
     void rebuildCameraMenu(CgraphicsAPI*);
+    // What the display device needs of the camera in use (untouched before the first step).
+    void fillViewCamera(CviewCamera& out);
+    // The display the pointer works on: the shop keeper's interface display.
+    CgraphicsAPI* interfaceDisplay();
 
     // ---- picking (tankPicking.cpp)
     Cvariable* getThingClosestToScreenSpace(CgraphicsAPI* display, float x, float y, float tolerance);

@@ -198,6 +198,7 @@ void tankViewCamera(Ctank const& tank, CviewCamera& camera) {
 void installTankRenderHooks() {
     graphicsHooks.tankRenderLists = [](Ctank* t) -> CtankRenderLists* { return t; };
     graphicsHooks.updateTankForFrame = [](Ctank* t) { t->updateForRenderPass(); };
+    graphicsHooks.tankCamera = [](Ctank* t, CviewCamera& camera) { t->fillViewCamera(camera); };
     graphicsHooks.fetchTankDisplayGeo = [](Ctank* t) { t->fetchTankDisplayGeo(); };
     graphicsHooks.tankMissing = [] { revertToDefaults = 2; };
     graphicsHooks.rebuildTankViews = [](Ctank* t) { t->rebuildAllViewsRect(); };

@@ -157,12 +157,21 @@ TEST_F(CameraTankTest, ViewsAcrossDisplaysWithABezel) {
     float z = tank->myCamera.camPos.z;
     EXPECT_FLOAT_EQ(tank->nearPlane, std::max(0.5f, z - 2.0f));
     EXPECT_FLOAT_EQ(tank->farPlane, 5.0f + z);
+    CviewCamera seen; // what the display device draws with
+    graphicsHooks.tankCamera(tank, seen);
+    EXPECT_FLOAT_EQ(seen.eye.z, z);
+    EXPECT_FLOAT_EQ(seen.nearZ, tank->nearPlane);
+    EXPECT_FLOAT_EQ(seen.farZ, tank->farPlane);
+    EXPECT_FLOAT_EQ(seen.up.y, 1.0f);
     // Following with two equal displays keeps the fish off the bezel.
     tank->setDesiredCameraTarget(Cvector(6, 3, 0), 1.0f);
     EXPECT_FLOAT_EQ(tank->destCamera.camPos.x, 4.0f);
     right.width = 100;
     tank->setDesiredCameraTarget(Cvector(6, 3, 0), 1.0f);
     EXPECT_FLOAT_EQ(tank->destCamera.camPos.x, 8.0f);
+    tank->tankDisplays.push_back(nullptr); // a hole in the display list: an error, no crash
+    tank->rebuildAllViewsRect();
+    EXPECT_TRUE(exitRecorded("ravr"));
     tank->tankDisplays.clear();
 }
 
@@ -319,5 +328,17 @@ TEST_F(CameraTankTest, QuickOrStillOverReleasesCountAsClicks) {
     EXPECT_EQ(tank->selectFocusFishFromScreen(180, 10), 0);
     EXPECT_EQ(tank->selectFocusFishFromScreen(101, 50), 1);
     EXPECT_EQ(tank->focus, fish);
+    tank->tankDisplays.clear();
+}
+
+TEST_F(CameraTankTest, NoCameraChosenLeavesTheDisplaysAlone) {
+    tank->tankDisplays = {&left};
+    left.fovRect = Crect(-1, 1, -0.5f, 0.5f);
+    tank->updateCamera();
+    EXPECT_FLOAT_EQ(left.fovRect.width(), 2.0f);
+    CviewCamera seen;
+    seen.nearZ = 7.0f;
+    graphicsHooks.tankCamera(tank, seen);
+    EXPECT_FLOAT_EQ(seen.nearZ, 7.0f);
     tank->tankDisplays.clear();
 }
