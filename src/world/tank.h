@@ -323,8 +323,6 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
 extern Clist<CrenderPolyGroup*> materialIDlastRPG;
 // Fills the render pass's hooks into the tank layer.
 void installTankRenderHooks();
-// The device's view of the tank's camera: eye, direction, up and the scaled planes.
-void tankViewCamera(Ctank const& tank, CviewCamera& camera);
 
 // Work lists of the proximity step; they only grow.
 extern std::vector<Cvariable*> proximityThingList;

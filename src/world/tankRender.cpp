@@ -185,16 +185,6 @@ void Ctank::updateForRenderPass() {
     updateTank(); // records the frame and asks for fresh lists
 }
 
-void tankViewCamera(Ctank const& tank, CviewCamera& camera) {
-    // Before the first camera is built the device keeps the view it has.
-    if (!tank.cameraBuilt) return;
-    camera.eye = tank.myCamera.camPos;
-    camera.direction = tank.myCamera.direction;
-    camera.up = tank.myCamera.up;
-    camera.nearZ = tank.scaledNearPlane;
-    camera.farZ = tank.scaledFarPlane;
-}
-
 void installTankRenderHooks() {
     graphicsHooks.tankRenderLists = [](Ctank* t) -> CtankRenderLists* { return t; };
     graphicsHooks.updateTankForFrame = [](Ctank* t) { t->updateForRenderPass(); };
@@ -206,7 +196,6 @@ void installTankRenderHooks() {
         x = t->viewGridCells[0], y = t->viewGridCells[1];
     };
     graphicsHooks.tankName = [](Ctank* t) { return t->getName().c_str(); };
-    graphicsHooks.tankCamera = [](Ctank* t, CviewCamera& camera) { tankViewCamera(*t, camera); };
     graphicsHooks.findCustomTexture = [](CworkObject* w, char const* name) {
         return w ? dynamic_cast<CtextureImage*>(w->findCustomTexture(name)) : nullptr;
     };

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "data/dataArray.h"
-#include "graphics/graphicsMaster.h"
 #include "world/species.h"
 #include "world/tank.h"
 
@@ -69,23 +68,6 @@ TEST(TankFrameSources, TheSpeciesHandsItsNoiseAndSpeeds) {
     EXPECT_EQ(s->causticPointNoiseSpeedV(), -0.125f);
     // The tank's half is not the species' to give.
     EXPECT_EQ(s->pov(), nullptr);
-}
-
-TEST(TankFrameSources, TheDeviceSeesTheBuiltCameraOnly) {
-    Ctank tank(nullptr);
-    tank.myCamera.camPos.set(0.0f, 0.1f, 6.4f);
-    tank.myCamera.direction.set(0.0f, -0.04f, -1.0f);
-    tank.scaledNearPlane = 0.2f, tank.scaledFarPlane = 60.0f;
-    CviewCamera camera;
-    tankViewCamera(tank, camera);
-    EXPECT_EQ(camera.eye.z, 0.0f) << "no camera built: the device keeps its view";
-    EXPECT_EQ(camera.farZ, 100.0f);
-    tank.cameraBuilt = 1;
-    tankViewCamera(tank, camera);
-    EXPECT_EQ(camera.eye.z, 6.4f);
-    EXPECT_EQ(camera.direction.y, -0.04f);
-    EXPECT_EQ(camera.nearZ, 0.2f);
-    EXPECT_EQ(camera.farZ, 60.0f);
 }
 
 } // namespace
