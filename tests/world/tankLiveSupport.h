@@ -106,7 +106,7 @@ class LiveTankTest : public ::testing::Test {
         resourcesDir->checkDiskAlways = 1;
         speciesTreeBase = &root;
         tankThingAccess = &nodes;
-        savedLiveAccess = tankLiveAccess;
+        previousLive = tankLiveAccess;
         tankLiveAccess = &live;
         setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { living(t)->species = s; };
         // The test food kind: floating food with room for 30 particles.
@@ -138,8 +138,7 @@ class LiveTankTest : public ::testing::Test {
         speciesTreeBase = nullptr;
         if (resourcesDir) resourcesDir->checkDiskAlways = 0;
         tankThingAccess = nullptr;
-        // Back to the program's own access: a fixture member would dangle for later tests.
-        tankLiveAccess = savedLiveAccess;
+        tankLiveAccess = previousLive;
         setThingSpecies = nullptr;
         enableAnim = 1;
         std::filesystem::current_path(savedCwd);
@@ -157,7 +156,7 @@ class LiveTankTest : public ::testing::Test {
     CdirectoryVar root;
     CnodeAccess nodes;
     ClivingAccess live;
-    CtankLiveAccess* savedLiveAccess = nullptr;
+    CtankLiveAccess* previousLive = nullptr;
     CshopKeeper* shop = nullptr;
     Ctank* tank = nullptr;
 };
