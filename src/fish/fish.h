@@ -72,7 +72,7 @@ class Cfish : public CfishStats,
     // Saving first refreshes the start keys from the live fish.
     void writeConfigString(std::ostream& out) override;
     // Refreshes the four saved start keys from the live fish.
-    void prepForSaveConfig();
+    void prepForSaveConfig() override;
 
     // ---- construction helpers (fish.cpp)
     void setBodyPoints(int n);

@@ -11,8 +11,6 @@ constexpr float kPecRestYaw = 1.4486233f;
 
 class CpecPushPacket {
   public:
-    CpecPushPacket& operator=(CpecPushPacket const&) = default;
-
     float targets[4] = {kPecRestYaw, kPecRestYaw, 0.0f, 0.0f}; // upper yaw, lower yaw, upper roll, lower roll
     float lag = 0.0f;   // 0..1: how far the trailing half lags the leading one each frame
     float speed = 0.0f; // radians per frame of the leading half's yaw

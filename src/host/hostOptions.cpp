@@ -6,7 +6,6 @@
 #include <string>
 
 #include "host/frameFiles.h"
-#include "host/xHostWindow.h"
 
 namespace {
 
@@ -115,4 +114,18 @@ char const* hostUsage() {
            "  --frames N      stop after N frames\n"
            "  --screenshot F  write the last frame (or, with --every K, every K-th frame to F,\n"
            "                  whose %d is the frame number) as PNG\n";
+}
+
+int parseWindowId(char const* text, unsigned long& id) {
+    id = 0;
+    if (!text || !*text || *text == '-' || *text == '+' || *text == ' ') return 1;
+    bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    char const* digits = hex ? text + 2 : text;
+    if (!*digits || *digits == '-' || *digits == '+' || *digits == ' ') return 1;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long value = std::strtoul(digits, &end, hex ? 16 : 10);
+    if (errno != 0 || *end != '\0' || value == 0 || value > 0xFFFFFFFFul) return 1;
+    id = value;
+    return 0;
 }

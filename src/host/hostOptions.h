@@ -25,3 +25,7 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
 int parseSize(char const* text, int& w, int& h);
 // The usage text.
 char const* hostUsage();
+
+// Reads a window id as a screen-saver host gives it: "0x" hexadecimal or decimal, the
+// whole text, not 0. 0 on success.
+int parseWindowId(char const* text, unsigned long& id);

@@ -41,7 +41,3 @@ class CxHostWindow {
     bool owned = false;
     bool gone = false;
 };
-
-// Reads a window id as a screen-saver host gives it: "0x" hexadecimal or decimal, the
-// whole text, not 0. 0 on success.
-int parseWindowId(char const* text, unsigned long& id);
