@@ -22,3 +22,15 @@ int CtankServices::setTankValue(char const* varName, float value) {
     v->setFloat(value);
     return 0;
 }
+
+float CtankServices::levelSetAt(Cvector const&) {
+    return 10.0f;
+}
+
+bool CtankServices::groundHeightAt(float, float, float&) {
+    return false;
+}
+
+int CtankServices::avoidanceList(Cthing*, float, Cthing**, float*, int) {
+    return 0;
+}

@@ -11,6 +11,8 @@
 
 class CgeoNew;
 class Cmatrix_4;
+class CsphereField;
+class Cvector;
 class CtexturedGeo;
 class Cthing;
 
@@ -37,6 +39,20 @@ class CtankServices : public CsafeRelationship {
     virtual void recalcTankAspect() = 0;
     // The camera matrix that camera-bound joints hang from; null without a camera.
     virtual Cmatrix_4* cameraMatrix() { return nullptr; }
+
+    // ---- what swimming animals read of their tank; the defaults are an open tank ----
+    // The signed level set at p, negative inside obstacles; 10 without one.
+    virtual float levelSetAt(Cvector const& p);
+    // The floor height under (x, z) into height; false without a height image.
+    virtual bool groundHeightAt(float x, float z, float& height);
+    // The z range a fish's head stays in.
+    virtual float nearZLimit() { return -1000.0f; }
+    virtual float farZLimit() { return 1000.0f; }
+    // The spheres animals steer around; null without any.
+    virtual CsphereField* sphereField() { return nullptr; }
+    // The things whose squared distance to thing (as the proximities keep it) is below
+    // range, with those distances, at most capacity of them; the count.
+    virtual int avoidanceList(Cthing* thing, float range, Cthing** things, float* distances, int capacity);
 
     // The value of the tank variable of that name, or fallback when it has none.
     float tankValue(char const* varName, float fallback);

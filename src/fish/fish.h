@@ -1,0 +1,147 @@
+// One fish: its tuning, its spine body and its steering.
+//
+// The files: fish.cpp (construction, reset, placement, messages, saving), fishSpine.cpp
+// (the spine body and its predicted path), fishFrame.cpp (the frame pipeline, speed and
+// steering limits) and fishAvoid.cpp (obstacles and other fish as avoid rectangles).
+// Until the food code exists a fish never looks for food.
+#pragma once
+
+#include "fish/animalThing.h"
+#include "fish/avoidZone.h"
+#include "fish/collisionPlane.h"
+#include "fish/fishStats.h"
+#include "fish/sphereField.h"
+#include "support/matrix3.h"
+#include "support/rect.h"
+
+class CdataArray;
+
+class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGroup {
+  public:
+    Cfish();
+    ~Cfish() override;
+
+    // ---- tree node and thing overrides (fish.cpp)
+    // Moves the fish; a change of tank moves it between the tanks' fish lists.
+    void setParent(Cvariable* newParent, int append) override;
+    void prepareForDelete() override;
+    void notifyOfBreakup(CsafeRelationship* partner, short nature, short mine) override;
+    int getType() override { return TYPE_FISH; }
+    int whatAmI() override { return WHAT_FISH; }
+    int itMoves() override { return 1; }
+    int eatsFood() override { return 1; }
+    int numCollisionSpheres() override { return 4; }
+    int storeInRegistry(CdirectoryVar&) override { return 0; }
+    // Derived values, speed tiers and point counts; marks the fish for placement. 0.
+    int resetThing(int how) override;
+    // Places the fish at its (legalised) start pose. 0.
+    int setPosition() override;
+    void setDefaultPosition() override;
+    // After the species script: body length from the scale. 0, or 1 without a tank.
+    int doExtraInit() override;
+    // "delete animals" deletes the fish; every message then goes to the thing.
+    int receiveMessage(Cstring const& name, Cstring const& text, float value) override;
+    // Sphere i on the predicted position of vertex 2i, frames ahead.
+    void getCollisionSphere(int i, float frames, Cvector& centre, float& radius) override;
+    // Rigid move about the point between vertices 4 and 5.
+    void translateAndRotate(Cvector offset, Cmatrix3 const& rotation) override;
+    void getHeadPos(Cvector& out) override { out = vertex[0]; }
+    void getMidPos(Cvector& out) override { out = vertex[4]; }
+    void getTailPos(Cvector& out) override { out = vertex[8]; }
+    void getHeadMidTailPos(Cvector& h, Cvector& m, Cvector& t) override {
+        h = vertex[0], m = vertex[4], t = vertex[8];
+    }
+    // Saving first refreshes the start keys from the live fish.
+    void writeConfigString(std::ofstream& out) override;
+    // Refreshes the four saved start keys from the live fish.
+    void prepForSaveConfig();
+
+    // ---- construction helpers (fish.cpp)
+    void setBodyPoints(int n);
+    void setBodyLength(float length);
+    // Puts the start values into their ranges; non-finite values count as out of range.
+    void legalizeInitValues();
+    void setAvoidForFrames(int n) { avoidForFrames = n, avoidFrameCounter = 0; }
+    void setDrag(float d) { drag = d, glideFactor = 1.0f - d; }
+    void setWaterCurrent(Cvector const& c) { waterCurrent = c; }
+
+    // ---- spine body (fishSpine.cpp)
+    void calcVertexMoveShift();
+    void calcVertexShift(float rate);
+    void getHeadAndTailAnticipatedPositions();
+    void slideCVsForward();
+    void changeVertexPitch(float angle);
+    void uprightCVs();
+    void bendWholeBody(float angle);
+    void interpolateVertexOrientationsFromCVs();
+    void calcVertexUntransformedPositions();
+    void rotateToAnticipatedPosition();
+    void transformVertices();
+    void createPureVertex(Cvector& head);
+    void updateFutureIfNecessary();
+    void getFutureVertexPosition(int i, float frames, Cvector& out);
+
+    // A flick turn is running (the flick-turn code fills this in).
+    virtual bool flickTurnRunning() { return false; }
+    virtual void setGotoPoint(Cvector const&, char const*) {}
+    void setDesiredRealSpeed(float speed);
+
+    // ---- per-fish arrays shared by name
+    CdataArray* swimCycle = nullptr;
+    CdataArray* swimAnimSideShift = nullptr;
+    CdataArray* flickRamp[3] = {nullptr, nullptr, nullptr};
+    CdataArray* flickPredict = nullptr;
+    CdataArray* pitchChangeChan = nullptr;
+    CdataArray* flickSpeedVariations = nullptr;
+    CdataArray* planes = nullptr;
+    CdataArray* heights = nullptr;
+    void* tankPointer = nullptr;
+    void* mySchool = nullptr;
+    short fishMode = 0;
+
+    // ---- body arrays
+    Cmatrix3 controlOrientation[4];
+    Cmatrix3 vertexOrientation[kMaxBodyPoints];
+    Cvector vertex[kMaxBodyPoints];
+    Cvector vertexUntransformed[kMaxBodyPoints];
+    Cvector pureVertex[kMaxBodyPoints];
+    Cmatrix3 displayOrientation[kMaxBodyPoints];
+    Cvector futurePosition[kFuturePositions];
+    Cvector frontAnticipated, rearAnticipated;
+
+    // ---- motion state
+    float bodySpeed = 0.0f, desiredBodySpeed = 0.0f, realSpeed = 0.0f, strokeRate = 1.0f;
+    float moveShift = 0.0f, moveShiftFraction = 0.0f;
+    int moveShiftFloor = 0;
+    float vertexShift = 0.0f, vertexShiftFraction = 0.0f;
+    int vertexShiftFloor = 0;
+    float headingChange = 0.0f, pitchChange = 0.0f, previousHeadingChange = 0.0f, previousPitchChange = 0.0f;
+    float requestedHeadingChange = 0.0f, savedPitchChange = 0.0f, headPitchChange = 0.0f;
+    float currentPitch = 0.0f, pitchVelocity = 0.0f, flickPitch = 0.0f;
+    float headTurn = 0.0f, extraYaw[3] = {0.0f, 0.0f, 0.0f};
+    float bodyBend = 0.0f, previousBodyBend = 0.0f;
+    float wholeBodyBend = 0.0f, uprightStrength = 1.0f, finSpeed = 0.0f, headFollow = 1.0f;
+    float headingLean = 0.0f, pitchLean = 0.0f;
+    uint8_t stroking = 0;
+    float strokeStrength = 0.0f, strokeThrust = 0.0f, swimPhase = 0.0f, finClothFactor = 0.5f;
+    uint8_t avoiding = 0, freeSteering = 0;
+    int avoidCount = 0, emergencyLevel = 0, bigTurnCount = 0;
+    float minimumPitchChange = -1.0f;
+    Cvector drift, waterCurrent, forcedHead;
+    uint8_t headForced = 0;
+    float accumulatedSink = 0.0f;
+    uint8_t groundChecks = 1, obstacleChecks = 1, futureFresh = 0, needsPlacement = 1;
+    uint16_t markers[12] = {};
+    int frameCounter = 0;
+    int avoidForFrames = 0, avoidFrameCounter = 0;
+    uint8_t showAvoidance = 0;
+    Cthing* ignoredPartner = nullptr;
+    CavoidZone avoidZone;
+
+  private:
+    void registerKeys();
+    void clearSteering();
+};
+
+// Ground-contact marker among the twelve decaying counters.
+constexpr int kGroundMarker = 0;

@@ -1,0 +1,14 @@
+#include "fish/fishKind.h"
+
+#include "fish/fish.h"
+#include "world/thingFactory.h"
+
+namespace {
+Cvariable* makeFish() {
+    return new Cfish;
+}
+} // namespace
+
+void installFishKind() {
+    registerThingMaker("fish", makeFish);
+}

@@ -1,0 +1,195 @@
+// One fish tank: its things, fish list, proximities, tuning values set by tank
+// definitions, focus, highlight, bubble origin and its script commands.
+//
+// The files: tank.cpp (data, life cycle, saving), tankPopulation.cpp (definitions and
+// adding things), tankFocus.cpp (focus, highlight, bubbles, wireframe, tank-wide
+// messages) and tankCommands.cpp (the script commands).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "script/animValue.h"
+#include "support/mystring.h"
+#include "support/vector.h"
+#include "variables/dependent.h"
+#include "world/thingServices.h"
+
+class CshopKeeper;
+class CgraphicsAPI;
+class CdataArray;
+class CmanagedResourceVar;
+class CscriptHandler;
+class CscriptLine;
+class Cspecies;
+
+// The fish caps: no tank ever holds more fish than this.
+constexpr int kAbsoluteFishCap = 110;
+
+// What a tank hands its display every frame.
+struct CtankDisplayInfo {
+    float clearColor[3] = {0, 0, 0};
+    int wireframe = 0;
+    int clearThisFrame = 0;
+    int screenClearMode = 0;
+};
+
+class Ctank : public ColdDependent, public CtankServices {
+  public:
+    explicit Ctank(CshopKeeper* owner);
+    ~Ctank() override;
+    void writeConfigString(std::ofstream& out) override;
+    void writeSaveString(std::ofstream& out) override;
+    unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
+    // Always leaves the displays; with DO_PREPARE_FOR_DELETE also clears the tank.
+    void prepareForDelete() override;
+    int getType() override { return TYPE_TANK; }
+    // "WIDE" 1, "FULL" 0, "SEMI" 0.4, "FOF" 2, "MOUSE" 1, "STATIC" 0 (0 returned); 1 else.
+    int getLocalConstant(Cstring name, double& value) override;
+    // The focus leaves: the next pickable animal waits in nextFocus.
+    void notifyOfBreakup(CsafeRelationship* partner, short nature, short mine) override;
+
+    // ---- what things call
+    Cvariable* getThingList() override { return thingList; }
+    void addThingToTankLists(Cthing* thing) override;
+    int removeThingFromList(Cthing* thing) override;
+    void updateFocusThing() override;
+    void recalcTankAspect() override {}
+
+    // ---- life cycle (tank.cpp)
+    void disconnectFromDevices();
+    // Deletes the things (the shop keeper's panel is only unhooked) and forgets the shop.
+    void clear();
+    // Hands the display this frame's values; counts the clear frames down. 0.
+    int tankInfoToAPI(CtankDisplayInfo& out);
+    // Runs the child script "postLoad" on the tank; its result, or 0 without one.
+    int runTankPostLoadScript();
+    void tankContentsWereChanged();
+    // Writes the tank's holder to "[APD]<holder>.txt" while saveAllowed is set; 1.
+    int saveTank();
+
+    // ---- population (tankPopulation.cpp)
+    // Runs the definition "tanks/NAME/NAME.tank". 0 done, 1 failed.
+    int loadDefinition(Cstring const& typeName);
+    // Makes a member of the species and adds it within the caps; null when refused.
+    Cvariable* addThing(Cstring const& speciesName, char const* folder);
+    // The n-th thing (from 1; below 2 the first) of that species, or null.
+    Cvariable* findInstanceOfSpecies(char const* speciesName, int n);
+    int findNumOfThisSpeciesInTank(Cspecies* species);
+    void addFish(Cvariable* fish);
+    void removeFish(Cvariable* fish);
+    void adjustVariablesRelatedToNumFish();
+    // The school of that name under schoolManager, found or made; null when none can be.
+    Cvariable* addSchool(char const* schoolName);
+    void addNodeToTankLists(Cvariable* thing);
+    // Deletes every pickable thing.
+    void deleteAllFish();
+
+    // ---- focus, highlight, bubbles (tankFocus.cpp)
+    void changeFocusThing(Cvariable* thing);
+    // 0 drops the focus; otherwise steps to the next focus candidate by -step.
+    void changeFocusThingStep(int step);
+    Cvariable* findNextThing(uint32_t attribute, Cvariable* start, int step, bool wrap);
+    int animalHighlight(Cstring const& command, float unused);
+    void changeBubbleOrigin(int random);
+    void updateBubbles();
+    void setWireframeMode(int mode);
+    int messageAllThingsInTank(char const* command, char const* argument, float value);
+
+    // ---- the members
+    CshopKeeper* shop;
+    Cvariable* thingList = nullptr;
+    Cvariable* schoolManager = nullptr;
+    Cvariable* allProximities = nullptr;
+    std::vector<Cvariable*> fishList;
+    std::vector<Cstring> disallowedSpecies;
+    std::vector<CgraphicsAPI*> tankDisplays;
+    CdataArray* levelSet = nullptr;
+    CdataArray* heightField = nullptr;
+    CdataArray* dappleImage = nullptr;
+    CdataArray* fishFinFlutter = nullptr;
+    CdataArray* sin256 = nullptr;
+    CdataArray* camShakeChan = nullptr;
+    CdataArray* camDriftChan = nullptr;
+    CdataArray* diffVoxels[3] = {nullptr, nullptr, nullptr};
+    CmanagedResourceVar* avoidSpheres = nullptr;
+    CanimValue followBlend;
+    float imageAspect = 1.0f, tankObjectsAspect = 1.0f, tankToViewRatio = 1.0f;
+    Cstring panelOffScript, fishClick, bgClick, highlightOnScript, highlightOffScript;
+    short tankSequenceNum = 0;
+    uint8_t saveAllowed = 0;
+    uint8_t following = 0;
+    short camera = -1;
+    float followCountdown = 1000.0f;
+    uint8_t followLock = 1;
+    Cvector camPos;
+    Cvector defCamPos;
+    short currentCamera = -1;
+    Cvector cameraVelocity, lastCameraPos, cameraPosition, destCameraPosition;
+    Cstring crabExtras;
+    Cvector crabPos{1.7f, 0.0f, -0.5f};
+    float tankScale = 1.0f;
+    Cstring definitionPath, tankFolder, tankTypeName;
+    short viewGridCells[2] = {31, 31};
+    float backdrop_width = 10.0f, backdrop_xshift = 6.0f, backdrop_top = 6.0f, backdrop_base = 6.0f,
+          backdrop_zpos = -3.0f;
+    float floor_front[2] = {0.0f, 0.0f};
+    short adaptiveWidth = 0;
+    short allowAddThing = 1;
+    int32_t lastUpdateFrame = -1;
+    float bottomLift = 0.05f;
+    int32_t numFish = 0;
+    uint8_t randomBubbles = 0;
+    uint8_t addTankLoading = 0;
+    short bubbleState = 3;
+    short bubbleOrigin = -1;
+    uint8_t numBubbleOrigins = 0;
+    short wireframeMode = 0;
+    float bubbleKillHeight = 6.5f;
+    int32_t numDiffuseVoxels = 0;
+    short bubbleCountdown = 0;
+    int8_t focusStep = -1;
+    float forgetAboutFoodBelowHeight = 0.0f;
+    float minimumGroundHeight = -1.0f;
+    float worldSpeed = 1.0f;
+    float nearPlane = 3.0f, farPlane = 18.0f, scaledNearPlane = 3.0f, scaledFarPlane = 18.0f;
+    int32_t clearFramesLeft = 0;
+    float clearColor[3] = {0, 0, 0};
+    float solidClearColor[3] = {1.0f, 0, 0};
+    float wireClearColor[3] = {1.0f, 0, 0};
+    Cvector lightPos{0.0f, 9.0f, 1.5f};
+    short screenClearMode = 0;
+    short clearScreenEveryFrame = 0;
+    uint8_t clearScreenCopy = 0;
+    float lightDepthStart = 0, lightDepthInvSpan = 0;
+    float lightColorASpan[3] = {}, lightColorABase[3] = {}, lightColorBSpan[3] = {}, lightColorBBase[3] = {};
+    uint16_t numMovingThings = 0;
+    uint8_t definitionFinished = 0;
+    float camChangeSeconds = 1.0f;
+    short doFishShadows = 0;
+    float causticSpeed = 2.7f;
+    float bubbleSpeedMult = 1.6f;
+    float bubbleSpeed = 0.5f;
+    Cvector fishAddPos;
+    Cvector fishAddDirection{1.0f, -1.0f, 0.0f};
+    float fishAddSpeed = 1.0f;
+    Cvector foodAddPos;
+    short tradeInValue = 0;
+    Cvector schoolMinBound{0, 0, 0}, schoolMaxBound{1, 1, 1};
+    Cvector schoolBoxMin, schoolBoxMax;
+    Cvariable* focus = nullptr;
+    Cvariable* nextFocus = nullptr;
+    Cstring focusThingName; // "focusThing"
+    Cvariable* bubbles = nullptr;
+    float changeTime = 0;
+    int32_t tankID = 0;
+    // The marker shown on the highlighted animal; made by the camera code, null until then.
+    Cvariable* highlightMarker = nullptr;
+
+  private:
+    void registerTankVariables();
+};
+
+// Work lists of the proximity step; they only grow.
+extern std::vector<Cvariable*> proximityThingList;
+extern std::vector<float> proximityDistList;

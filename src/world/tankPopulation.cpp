@@ -1,0 +1,225 @@
+// Tank definitions and population: adding things within the caps, the fish list and
+// its schools, proximities and look-ups by species.
+#include "world/tank.h"
+
+#include <algorithm>
+#include <string>
+
+#include "script/proximityVar.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "variables/configDialogVars.h"
+#include "world/shopKeeper.h"
+#include "world/species.h"
+#include "world/tankThings.h"
+
+namespace {
+// A member of the species named name, numbered and with its geometry; null when the
+// species cannot be had or the member cannot be made.
+Cvariable* makeThing(Cstring const& speciesName, char const* folder) {
+    Cspecies* species = requestSpecies2(speciesName.c_str(), folder);
+    if (species == nullptr) return nullptr;
+    Cvariable* thing = species->createNewMemberOfThisSpecies();
+    if (thing == nullptr) {
+        unrequestSpecies(species);
+        return nullptr;
+    }
+    Cstring thingName(species->name);
+    thingName += std::to_string(species->membersMade).c_str();
+    thing->setName(thingName);
+    if (tankThingAccess && tankThingAccess->addRenderGeometry(thing) != 0) {
+        delete thing;
+        return nullptr;
+    }
+    return thing;
+}
+
+Cspecies* speciesOf(Cvariable* thing) {
+    return tankThingAccess ? tankThingAccess->speciesOf(thing) : nullptr;
+}
+
+uint32_t attributesOf(Cvariable* thing) {
+    return tankThingAccess ? tankThingAccess->attributes(thing) : 0;
+}
+} // namespace
+
+int Ctank::loadDefinition(Cstring const& typeName) {
+    if (shop) tankScale = shop->worldScale;
+    tankTypeName = typeName;
+    dependentListName = typeName;
+    tankFolder = Cstring("tanks/") + typeName.c_str() + "/";
+    definitionPath = tankFolder + typeName.c_str() + ".tank";
+    VTRACE(3, "loading tank file " << definitionPath);
+    Cvariable* base = shop ? static_cast<Cvariable*>(shop) : parent;
+    if (shop) {
+        shop->focusTank = name;
+        shop->focusTankType = typeName;
+    }
+    if (base == nullptr) return 1;
+    Cvariable* script = base->findVariable(definitionPath.c_str());
+    if (script == nullptr) {
+        CscriptVar loader;
+        if (loader.processDiskScript(definitionPath.c_str()) != 0) return 1;
+        if (scriptFailed(runScript(base, &loader))) return 1;
+        script = base->findVariable(definitionPath.c_str());
+    }
+    if (script && scriptFailed(runScript(this, script))) return 1;
+    if (erroredExit) return 1;
+    bubbles = findInstanceOfSpecies("bubbles", 1);
+    setWireframeMode(0);
+    return 0;
+}
+
+Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder) {
+    Cvariable* thing = makeThing(speciesName, folder);
+    if (thing == nullptr) return nullptr;
+    bool panelShown = shop && shop->controlPanel && shop->controlPanel->isDisplayed();
+    if (tankThingAccess && tankThingAccess->whatAmI(thing) == 1) {
+        int overstuff = shop ? shop->overstuff : 0;
+        bool liftCap = overstuff == 2 || (overstuff == 1 && addTankLoading);
+        if (numFish >= kAbsoluteFishCap) {
+            if (panelShown) runStringScript(shop, ":pane tf /std_scripts/tnkfl");
+            deleteVariable(thing);
+            return nullptr;
+        }
+        if (numFish >= maxFishPerTank && !liftCap) {
+            if (panelShown) runStringScript(shop, ":pane tf /std_scripts/tmf");
+            // Over the option: the fish lives in the tank for this run but is never saved.
+            thing->unsetFlag(VAR_SAVE | VAR_SAVE_COMMAND);
+            if (overstuff == 0 && addTankLoading) {
+                deleteVariable(thing);
+                return nullptr;
+            }
+        }
+    }
+    thingList->addVariable(thing, 1);
+    if (tankThingAccess) {
+        tankThingAccess->setToTank(thing, this);
+        tankThingAccess->setDisplayed(thing, 1);
+    } else {
+        addNodeToTankLists(thing);
+    }
+    int allowed = tankThingAccess ? tankThingAccess->isAllowed(thing) : 1;
+    Cspecies* species = speciesOf(thing);
+    if (species && findNumOfThisSpeciesInTank(species) > species->maxPerTank) {
+        VTRACE(2, "TOO MANY! " << species->name);
+        allowed = 0;
+    }
+    if (allowed && species) {
+        std::string folder(species->getDiskPath().c_str());
+        while (!folder.empty() && folder.back() == '/')
+            folder.pop_back();
+        Cstring initPath = Cstring("speciesScripts/") + folder.c_str() + "/init";
+        Cvariable* base = speciesTreeBase ? speciesTreeBase : static_cast<Cvariable*>(shop);
+        Cvariable* init = base ? base->findVariable(initPath.c_str()) : nullptr;
+        if (auto* script = dynamic_cast<CscriptVar*>(init)) {
+            VTRACE(3, "FOUND SPECIES SCRIPT: " << initPath);
+            script->diskPath = species->getDiskPath();
+            runScript(thing, script);
+        } else {
+            VTRACE(2, "no main setup script for " << species->name);
+        }
+    }
+    if (allowed && tankThingAccess) {
+        tankThingAccess->setDefaultPosition(thing);
+        if (tankThingAccess->doExtraInit(thing) != 0) {
+            VTRACE(1, "**--*ERROR!!!! couldn't do extra init");
+            allowed = 0;
+        }
+    }
+    if (!allowed) {
+        if (tankThingAccess) tankThingAccess->setToTank(thing, nullptr);
+        deleteVariable(thing);
+        return nullptr;
+    }
+    if (attributesOf(thing) & 16) changeFocusThing(thing);
+    return thing;
+}
+
+Cvariable* Ctank::findInstanceOfSpecies(char const* speciesName, int n) {
+    int wanted = std::max(n, 1);
+    for (Cvariable* c = thingList->firstChild; c; c = c->nextSibling) {
+        Cspecies* species = speciesOf(c);
+        if (species && species->name == speciesName && --wanted == 0) return c;
+    }
+    return nullptr;
+}
+
+int Ctank::findNumOfThisSpeciesInTank(Cspecies* species) {
+    int count = 0;
+    for (Cvariable* c = thingList->firstChild; c; c = c->nextSibling)
+        if (species && speciesOf(c) == species) count++;
+    return count;
+}
+
+Cvariable* Ctank::addSchool(char const* schoolName) {
+    if (Cvariable* school = schoolManager->getChild(schoolName)) return school;
+    return tankThingAccess ? tankThingAccess->makeSchool(schoolManager, schoolName) : nullptr;
+}
+
+void Ctank::addFish(Cvariable* fish) {
+    Cspecies* species = speciesOf(fish);
+    Cstring schoolName = species ? species->name : Cstring("school");
+    if (Cvariable* named = species ? species->getChild("schoolName") : nullptr) schoolName = named->getString();
+    if (Cvariable* school = addSchool(schoolName.c_str()); school && tankThingAccess)
+        tankThingAccess->joinSchool(school, fish);
+    fishList.push_back(fish);
+    numFish++;
+}
+
+void Ctank::removeFish(Cvariable* fish) {
+    if (static_cast<int>(fishList.size()) != numFish) exit0("rfisherr");
+    auto found = std::find(fishList.begin(), fishList.end(), fish);
+    if (found == fishList.end()) return;
+    fishList.erase(found);
+    numFish--;
+}
+
+void Ctank::adjustVariablesRelatedToNumFish() {
+    VTRACE(1, "numFish " << numFish);
+}
+
+void Ctank::addThingToTankLists(Cthing* thing) {
+    if (tankThingAccess) addNodeToTankLists(tankThingAccess->node(thing));
+}
+
+int Ctank::removeThingFromList(Cthing* thing) {
+    Cvariable* node = tankThingAccess ? tankThingAccess->node(thing) : nullptr;
+    int moves = node ? tankThingAccess->itMoves(node) : 0;
+    if (moves && numMovingThings > 0) numMovingThings--;
+    return moves;
+}
+
+void Ctank::addNodeToTankLists(Cvariable* thing) {
+    if (thing == nullptr) return;
+    if (tankThingAccess) numMovingThings = static_cast<uint16_t>(numMovingThings + (tankThingAccess->itMoves(thing) ? 1 : 0));
+    if (!(attributesOf(thing) & 6) || tankThingAccess == nullptr) return;
+    size_t count = 0;
+    for (Cvariable* other = thingList->firstChild; other; other = other->nextSibling) {
+        if (other == thing || other->hasFlag(VAR_TEARING_DOWN | VAR_BEING_DELETED) || !(attributesOf(other) & 6))
+            continue;
+        CproximityParty* a = tankThingAccess->proximityParty(other);
+        CproximityParty* b = tankThingAccess->proximityParty(thing);
+        if (a == nullptr || b == nullptr) continue;
+        auto* proximity = new CproximityVar;
+        proximity->setName(Cstring("prox_") + other->name.c_str() + "_" + thing->name.c_str());
+        proximity->setThings(a, b);
+        allProximities->addVariable(proximity, 1);
+        count++;
+    }
+    if (proximityThingList.size() < count + 1) proximityThingList.resize(count + 1);
+    if (proximityDistList.size() < count + 1) proximityDistList.resize(count + 1);
+}
+
+void Ctank::deleteAllFish() {
+    changeFocusThing(nullptr);
+    std::vector<Cvariable*> things;
+    thingList->fillVectorWithAllChildren(things);
+    VTRACE(1, "deleting pickable things of " << things.size());
+    for (Cvariable* thing : things) {
+        if (attributesOf(thing) & 32) {
+            VTRACE(1, "delete " << thing->name);
+            deleteVariable(thing);
+        }
+    }
+}

@@ -1,0 +1,119 @@
+// A fish in a small tank of its own: a temporary resource tree with the fish's arrays, and
+// a tank whose level set, floor, z limits and sphere field the test chooses.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "data/dataArray.h"
+#include "data/dataArrayManager.h"
+#include "data/resourceStreamer.h"
+#include "fish/fish.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+#include "world/thingServices.h"
+
+class TestTank : public CtankServices {
+  public:
+    TestTank() {
+        setName("tank");
+        things = addDirectory("thingList", 1);
+    }
+    // The things leave while their tank is still whole.
+    ~TestTank() override { things->deleteChildren(); }
+    Cvariable* getThingList() override { return things; }
+    void addThingToTankLists(Cthing*) override {}
+    int removeThingFromList(Cthing*) override { return 1; }
+    void updateFocusThing() override {}
+    void recalcTankAspect() override {}
+    float levelSetAt(Cvector const& p) override { return levelSet ? levelSet(p) : 10.0f; }
+    bool groundHeightAt(float x, float z, float& h) override {
+        if (!ground) return false;
+        h = ground(x, z);
+        return true;
+    }
+    float nearZLimit() override { return nearZ; }
+    float farZLimit() override { return farZ; }
+    CsphereField* sphereField() override { return spheres; }
+    // Every fish of the tank within range, by the head distance.
+    int avoidanceList(Cthing* thing, float range, Cthing** out, float* dist, int capacity) override {
+        int n = 0;
+        Cvector at;
+        thing->getMidPos(at);
+        for (Cvariable* v = things->firstChild; v && n < capacity; v = v->nextSibling) {
+            auto* other = dynamic_cast<Cthing*>(v);
+            if (other == nullptr || other == thing) continue;
+            Cvector p;
+            other->getMidPos(p);
+            float q = (p - at).lengthSquared();
+            if (q < range) out[n] = other, dist[n++] = q;
+        }
+        return n;
+    }
+
+    Cvariable* things = nullptr;
+    std::function<float(Cvector const&)> levelSet;
+    std::function<float(float, float)> ground;
+    float nearZ = -1000.0f, farZ = 1000.0f;
+    CsphereField* spheres = nullptr;
+};
+
+class FishTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetExitState();
+        savedCwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+        savedDiskAlways = resourcesDir->checkDiskAlways;
+        resourcesDir->checkDiskAlways = 1;
+        savedResources = sharedResourceTree;
+        sharedResourceTree = &resources;
+        writeArrays();
+        tank = new TestTank;
+        root.addVariable(tank, 1);
+    }
+    void TearDown() override {
+        root.deleteChildren();
+        resources.deleteChildren();
+        sharedResourceTree = savedResources;
+        resourcesDir->checkDiskAlways = savedDiskAlways;
+        std::filesystem::current_path(savedCwd);
+        resetExitState();
+    }
+    void writeArrays() {
+        std::filesystem::create_directories("species/std_fish/arrays");
+        char const* names[] = {"swimCycle.image",       "swimAnimSideShift.chan", "flick_chans.0.chan",
+                               "flick_chans.1.chan",    "flick_chans.2.chan",     "flickPredict.volume",
+                               "pitchChangeCurve.chan", "flick_speed_var.chan"};
+        for (char const* n : names) {
+            CdataChan chan;
+            chan.init(8, 1, 1, 1, 4);
+            for (int i = 0; i < 8; i++)
+                chan.floatData[i] = static_cast<float>(i) / 7.0f;
+            ASSERT_EQ(chan.save((std::string("species/std_fish/arrays/") + n).c_str()), 0) << n;
+        }
+    }
+    // A fish in the tank, reset at scale and placed at pos heading along +z.
+    Cfish* makeFish(Cvector pos = Cvector(0, 2, 0), float speed = 1.0f, float scale = 1.0f) {
+        auto* fish = new Cfish;
+        fish->thingScale = scale;
+        fish->setParent(tank->things, 1);
+        fish->resetThing(0);
+        fish->startPos = pos;
+        fish->initialSpeed = speed;
+        fish->setPosition();
+        return fish;
+    }
+
+    TempDir dir;
+    std::filesystem::path savedCwd;
+    uint16_t savedDiskAlways = 0;
+    CdirectoryVar root;
+    CdirectoryVar resources;
+    Cvariable* savedResources = nullptr;
+    TestTank* tank = nullptr;
+};
