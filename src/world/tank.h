@@ -81,6 +81,10 @@ class Ctank : public ColdDependent, public CtankServices {
     void adjustVariablesRelatedToNumFish();
     // The school of that name under schoolManager, found or made; null when none can be.
     Cvariable* addSchool(char const* schoolName);
+    // Runs every school of schoolManager once, newest first (tankSchools.cpp).
+    void updateSchools();
+    // The school box.
+    void fishVolume(Cvector& lo, Cvector& hi) override;
     void addNodeToTankLists(Cvariable* thing);
     // Deletes every pickable thing.
     void deleteAllFish();

@@ -11,6 +11,8 @@
 
 class CgeoNew;
 class Cmatrix_4;
+class CflatFrustum;
+class CschoolWanderMaster;
 class CsphereField;
 class Cvector;
 class CtexturedGeo;
@@ -53,6 +55,17 @@ class CtankServices : public CsafeRelationship {
     // The things whose squared distance to thing (as the proximities keep it) is below
     // range, with those distances, at most capacity of them; the count.
     virtual int avoidanceList(Cthing* thing, float range, Cthing** things, float* distances, int capacity);
+
+    // ---- what schools and wandering fish read of their tank ----
+    // The box the tank's fish swim in (its two corners); a unit box by default.
+    virtual void fishVolume(Cvector& lo, Cvector& hi);
+    // The frustum that contains the fish; null while the tank has none.
+    virtual CflatFrustum const* occupantFrustum() { return nullptr; }
+    // Moves p inside the occupant frustum, margin within its normalised walls (x and y in
+    // -1..1, z in 0..1); nothing while the frustum is unset.
+    virtual void containPointWithinFishFrustum(Cvector& p, float margin);
+    // The six walls that bound wander points; null leaves them unbounded.
+    virtual CschoolWanderMaster* wanderWalls() { return nullptr; }
 
     // The value of the tank variable of that name, or fallback when it has none.
     float tankValue(char const* varName, float fallback);
