@@ -106,7 +106,7 @@ void Cfish::registerKeys() {
     for (auto const& k : plain)
         key(*k.field, k.name, 1, 0);
     key(pooInfo[0], "pooInfo", 3, 0);
-    registerDataArrayPointer(this, &planes, "planes");
+    registerDataArrayPointer(this, &planesChan, "planes");
     registerDataArrayPointer(this, &heights, "heights");
     registerPointer(tankPointer, "tankPointer", 0);
     registerPointer(mySchool, "mySchool", 0);
@@ -180,6 +180,7 @@ int Cfish::resetThing(int) {
         }
     for (int i = 0; i < 5; i++)
         speedTiers[i] = (fromAverage ? avgSpeed * derived[i] : moseyHustleRaceBurst[i]) * bodyLength;
+    if (CcollisionPlaneGroup::count != 4) initCollisionPlaneGroup(4, 0.07f, this);
     needsPlacement = 1;
     initialized = 1;
     return 0;

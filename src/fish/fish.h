@@ -16,7 +16,7 @@
 
 class CdataArray;
 
-class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGroup {
+class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGroup, public CsphereAvoider {
   public:
     Cfish();
     ~Cfish() override;
@@ -81,10 +81,68 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     void updateFutureIfNecessary();
     void getFutureVertexPosition(int i, float frames, Cvector& out);
 
-    // A flick turn is running (the flick-turn code fills this in).
-    virtual bool flickTurnRunning() { return false; }
-    virtual void setGotoPoint(Cvector const&, char const*) {}
+    // ---- frame update (fishFrame.cpp)
+    // Before the behaviour step: clears this frame's requests and checks.
+    void prepForCook() override;
+    // One behaviour frame; display is 1 when the frame is drawn.
+    void goFish(int display) override;
+    // Strokes while slower than asked, glides otherwise; sets the real speed.
+    void updateSpeed();
+    // Asks for body speed s; speeding up lowers the drag.
+    void _setDesiredBodySpeed(float s);
+    // Asks for a tank-space speed along the head, net of the water current.
     void setDesiredRealSpeed(float speed);
+    // Clamps this frame's requested turn, lets the avoid zone move it, and reacts when
+    // avoidance keeps clamping.
+    void limitHeadingPitchChange();
+    // Keeps the head's pitch within what the speed allows.
+    void limitPitchChange();
+
+    // Hooks the fins, eyes, pectorals, flick turns and activities fill in; here they do
+    // nothing (a flick turn never runs).
+    virtual void contemplateOccasionalActivities() {}
+    virtual void reachedGotoGoal() {}
+    virtual void tightJam() {}
+    virtual void contemplateFlickTurn() {}
+    virtual bool flickTurnRunning() { return false; }
+    virtual void updateFlickTurn() {}
+    virtual bool startFlickTurn(float) { return false; }
+    virtual void newActivity(int, int) {}
+    virtual void updatePectorals() {}
+    virtual bool contemplatePectoralPush() { return false; }
+    virtual void doPecPush(float) {}
+    virtual void handleFins() {}
+    virtual void calcEyes() {}
+    virtual void setEyeMovement(int) {}
+    virtual void calcDisplay() {}
+    virtual void startStrokeFins() {}
+    virtual void setGotoPoint(Cvector const&, char const*) {}
+
+    // ---- obstacles (fishAvoid.cpp)
+    // Fills the avoid zone with this frame's obstacles.
+    void addVisualAvoidanceObjects();
+    // The sphere as seen from vertex 3 in steering space; false when not seen.
+    bool getSphereViewRect(Cvector const& centre, float radius, Crect& out) override;
+    // The tank's nearby things as avoid rectangles.
+    void addFishAvoidanceZones();
+    void addThingAvoidanceZone(Cthing& thing, float q) override;
+    // The floor under and ahead of the fish, and the back wall, as spheres to avoid.
+    void doGroundAndWallAvoidanceSpheres();
+    // The heading change (up to maximumTurn either way) whose probes find the most room.
+    float findClearestHeading(float minimumTurn, float maximumTurn, float distance);
+    // The tank's level set at vertex v moved along the body's axes (scaled); 10 without.
+    float getTankLevelSetValue(short v, float side, float up, float forward);
+    Cvector getHeadPos() override { return vertex[0]; }
+    float getBodyLength() override { return bodyLength; }
+    CavoidZone& getAvoidZone() override { return avoidZone; }
+    void updateCollisionPlanes() override;
+    // The boxes overlap on every axis and other is not this fish.
+    bool fishIsWithinMyBoundingBox(Cfish const& other) const;
+    // Gathers in the shared collector the close plane pairs with overlapping fish; the
+    // collector's count.
+    int collectIntersectionsWithOtherFish(int unused);
+    // 1 when plane meets a plane of another fish of the tank.
+    int doesPlaneIntersectOtherFish(CcollisionPlaneX& plane, int unused);
 
     // ---- per-fish arrays shared by name
     CdataArray* swimCycle = nullptr;
@@ -93,7 +151,7 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     CdataArray* flickPredict = nullptr;
     CdataArray* pitchChangeChan = nullptr;
     CdataArray* flickSpeedVariations = nullptr;
-    CdataArray* planes = nullptr;
+    CdataArray* planesChan = nullptr;
     CdataArray* heights = nullptr;
     void* tankPointer = nullptr;
     void* mySchool = nullptr;
@@ -137,6 +195,9 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     uint8_t showAvoidance = 0;
     Cthing* ignoredPartner = nullptr;
     CavoidZone avoidZone;
+    static constexpr int kNearCapacity = 128;
+    Cthing* nearThings[kNearCapacity] = {};
+    float nearDistances[kNearCapacity] = {};
 
   private:
     void registerKeys();

@@ -46,7 +46,8 @@ void remapPoints(CgeoNew& geo, int offset, std::vector<short> const& table) {
     if (geo.pointData() == nullptr || offset < 0 || offset >= geo.floatsPerPoint) return;
     for (int i = 0; i < geo.numPoints; i++) {
         float* value = geo.pointRecord(i) + offset;
-        if (*value >= 0.0f && *value < static_cast<float>(table.size())) *value = table[static_cast<size_t>(*value)];
+        if (*value >= 0.0f && *value < static_cast<float>(table.size()))
+            *value = table[static_cast<size_t>(*value)];
     }
 }
 
@@ -124,7 +125,8 @@ int Cspecies::loadSpecies(Cvariable* base, Cstring const& filePath, Cstring cons
     setDiskPath(folder);
 
     // The script folder's node is made as a placeholder and the species takes its place.
-    Cvariable* placeholder = base ? addVariableForcedPath(base, scriptFolder.c_str(), CLASS_DIRECTORY, 0) : nullptr;
+    Cvariable* placeholder =
+        base ? addVariableForcedPath(base, scriptFolder.c_str(), CLASS_DIRECTORY, 0) : nullptr;
     Cvariable* home = placeholder ? placeholder->parent : nullptr;
     if (home == nullptr) return refuse("couldn't open species %s", filePath.c_str());
     deleteVariable(placeholder);
@@ -188,7 +190,8 @@ int Cspecies::runMiscCommand(std::vector<Cstring> const& tokens) {
     }
     if (command == "-setFlt") {
         if (count != 3) return refuse("bad skeleton command %s", command.c_str());
-        if (Cvariable* target = getChild(tokens[1].c_str())) target->setElem_float(0, std::atof(tokens[2].c_str()));
+        if (Cvariable* target = getChild(tokens[1].c_str()))
+            target->setElem_float(0, std::atof(tokens[2].c_str()));
         return 0;
     }
     if (command == "-fillSubChan") {

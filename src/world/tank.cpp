@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "data/dataArrayManager.h"
+#include "graphics/graphicsMaster.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "world/shopKeeper.h"
@@ -27,7 +28,7 @@ Cvariable* mark(Cvariable* v, int elements = 1) {
 } // namespace
 
 Ctank::Ctank(CshopKeeper* owner) : shop(owner) {
-    flags |= 0x80 | VAR_SAVE | VAR_DEFER_DELETE;
+    flags |= VAR_SAVE | VAR_DEFER_DELETE; // the tank mark comes with CtankServices
     thingList = addDirectory("thingList", 1);
     thingList->setSave(1);
     thingList->setInvisibleSave();
@@ -100,7 +101,13 @@ void Ctank::registerTankVariables() {
     mark(registerString(focusThingName, "focusThing", 0));
 }
 
-Ctank::~Ctank() = default;
+Ctank::~Ctank() {
+    // Things call their tank as they go, so they go while the tank is still whole (a tank
+    // that was never cleared, or cleared without a shop keeper, still holds them).
+    focus = nextFocus = nullptr;
+    focusThing = requestedFocusThing = nullptr;
+    if (thingList) thingList->deleteChildren();
+}
 
 void Ctank::prepareForDelete() {
     disconnectFromDevices();
@@ -123,11 +130,20 @@ void Ctank::clear() {
     Cvariable* panel = shop->controlPanel ? shop->controlPanel->node() : nullptr;
     // The marker belongs to the camera code; it is taken out rather than deleted with us.
     if (highlightMarker && highlightMarker->parent == thingList) highlightMarker->unhook();
-    while (Cvariable* child = thingList->firstChild) {
+    // One at a time from the front: deleting a thing may take others with it. A child
+    // that refuses deletion is stepped over rather than tried again for ever.
+    Cvariable* kept = nullptr;
+    for (Cvariable* child = thingList->firstChild; child;) {
         if (child == panel)
             child->unhook();
         else
             deleteVariable(child);
+        Cvariable* head = kept ? kept->nextSibling : thingList->firstChild;
+        if (head == child) {
+            kept = child;
+            head = child->nextSibling;
+        }
+        child = head;
     }
     bubbles = nullptr;
     shop = nullptr;
@@ -140,6 +156,17 @@ int Ctank::tankInfoToAPI(CtankDisplayInfo& out) {
     out.clearThisFrame = clearFramesLeft > 0 ? 1 : 0;
     if (clearFramesLeft > 0) clearFramesLeft--;
     out.screenClearMode = screenClearMode;
+    return 0;
+}
+
+int Ctank::tankInfoToAPI(CgraphicsAPI* device) {
+    CtankDisplayInfo info;
+    tankInfoToAPI(info);
+    if (device == nullptr) return 0;
+    for (int i = 0; i < 3; i++)
+        device->clearColor[i] = info.clearColor[i];
+    device->wireframe = info.wireframe;
+    device->clearScreen = info.clearThisFrame;
     return 0;
 }
 

@@ -62,6 +62,7 @@ class Ctank : public ColdDependent, public CtankServices {
     void clear();
     // Hands the display this frame's values; counts the clear frames down. 0.
     int tankInfoToAPI(CtankDisplayInfo& out);
+    int tankInfoToAPI(CgraphicsAPI* device);
     // Runs the child script "postLoad" on the tank; its result, or 0 without one.
     int runTankPostLoadScript();
     void tankContentsWereChanged();
@@ -88,6 +89,8 @@ class Ctank : public ColdDependent, public CtankServices {
     void addNodeToTankLists(Cvariable* thing);
     // Deletes every pickable thing.
     void deleteAllFish();
+    // Deletes the pickable things and adds twenty fish through "/std_scripts/fishInfo".
+    void populateTank();
 
     // ---- focus, highlight, bubbles (tankFocus.cpp)
     void changeFocusThing(Cvariable* thing);

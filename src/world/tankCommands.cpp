@@ -6,6 +6,7 @@
 #include "data/dataArrayManager.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/fastRand.h"
 #include "variables/variableLinks.h"
 #include "world/shopKeeper.h"
 #include "world/tankThings.h"
@@ -107,10 +108,36 @@ int commandRemaining(Ctank& tank) {
 }
 } // namespace
 
+void Ctank::populateTank() {
+    VTRACE(1, "POPULATETANK " << tankID);
+    deleteAllFish();
+    Cvariable* info = findVariable("/std_scripts/fishInfo");
+    Cvariable* extraInit = info ? info->getChild("extraInit") : nullptr;
+    Cvariable* addOne = info ? info->getChild("addThingFromTempInt") : nullptr;
+    if (extraInit == nullptr || addOne == nullptr) return;
+    float const* low = &schoolMinBound.x;
+    float const* high = &schoolMaxBound.x;
+    for (int i = 0; i < 20; i++) {
+        Cstring text(":set startPos ");
+        for (int a = 0; a < 3; a++) {
+            text += Cstring(randRangeReal(low[a], high[a]));
+            text += " ";
+        }
+        text += ":set startPitch ";
+        text += Cstring(randRangeReal(-0.5f, 0.5f));
+        text += " :set initialSpeed 0 :set startHeading ";
+        text += Cstring(randRangeReal(0.0f, 7.0f));
+        text += " :set thingScale ((.8+.4*rand())*$thingScale)\n";
+        extraInit->setElem_char(0, text.c_str());
+        runScript(this, addOne);
+    }
+}
+
 unsigned Ctank::processCommand(CscriptHandler* handler, CscriptLine& line) {
     Cstring const& command = line.name;
     VTRACE(2, "Ctank::processCommand " << command);
-    if (command == "addThing") return scriptFailed(commandAddThing(*this, handler, line)) ? CMD_STOP : CMD_DONE;
+    if (command == "addThing")
+        return scriptFailed(commandAddThing(*this, handler, line)) ? CMD_STOP : CMD_DONE;
     if (command == "tankType") {
         if (loadDefinition(line.getString(0, true)) != 0) {
             recommendReinstall = 1;
@@ -146,8 +173,7 @@ unsigned Ctank::processCommand(CscriptHandler* handler, CscriptLine& line) {
         return CMD_DONE;
     }
     if (command == "populateTank") {
-        VTRACE(1, "POPULATETANK " << tankID);
-        deleteAllFish();
+        populateTank();
         return CMD_DONE;
     }
     if (command == "addFood") return CMD_DONE;

@@ -7,6 +7,7 @@
 #include "support/cerr.h"
 #include "support/fastRand.h"
 #include "world/shopKeeper.h"
+#include "world/bubbleEmitter.h"
 #include "world/tankThings.h"
 
 namespace {
@@ -22,7 +23,10 @@ bool hasAttribute(Cvariable* thing, uint32_t attribute) {
 void Ctank::changeFocusThing(Cvariable* thing) {
     if (thing == focus) return;
     VTRACE(3, "CHANGE FOCUS THING! " << (thing ? thing->name : Cstring()));
-    if (focus) clearRelationshipType(kFocusNature);
+    // Forgotten first, so that dropping it is not taken for its deletion.
+    Cvariable* old = focus;
+    focus = nullptr;
+    if (old) clearRelationshipType(kFocusNature);
     if (auto* partner = dynamic_cast<CsafeRelationship*>(thing)) setRelationshipWith2(partner, kFocusNature);
     cameraVelocity = cameraPosition - lastCameraPos;
     if (thing) {
@@ -88,11 +92,11 @@ int Ctank::animalHighlight(Cstring const& command, float) {
             changeFocusThing(findNextThing(kPickableAnimal, thingList->firstChild, -1, true));
         }
         if (focus && highlightMarker) {
-            thingList->addVariable(highlightMarker, 1);
             if (tankThingAccess) {
                 tankThingAccess->setToTank(highlightMarker, this);
                 tankThingAccess->setDisplayed(highlightMarker, 1);
             }
+            if (highlightMarker->parent != thingList) thingList->addVariable(highlightMarker, 1);
             shop->highlight = 1;
         } else {
             // No animal, or no marker to show on it.
@@ -103,7 +107,8 @@ int Ctank::animalHighlight(Cstring const& command, float) {
         focusStep = command == "PREV" ? -1 : 1;
         changeFocusThing(findNextThing(kPickableAnimal, focus, focusStep, true));
         return animalHighlight(Cstring(focus || focusStep < 0 ? "ON" : "OFF"), 0.0f);
-    } else if (command == "DELETE" || command == "TO_TANK" || command == "TRADE_IN" || command == "PURCHASE") {
+    } else if (command == "DELETE" || command == "TO_TANK" || command == "TRADE_IN" ||
+               command == "PURCHASE") {
         if (focus == nullptr) return 0;
         wasChanged = 1;
         Cvariable* old = focus;
@@ -111,7 +116,6 @@ int Ctank::animalHighlight(Cstring const& command, float) {
         updateFocusThing();
     } else if (command == "OFF") {
         if (!shop->highlight) return 0;
-        if (shop->controlPanel && shop->controlPanel->isDisplayed()) shop->controlPanel->panelOff();
         shop->highlight = 0;
         if (highlightMarker) {
             if (tankThingAccess) tankThingAccess->setToTank(highlightMarker, nullptr);
@@ -125,7 +129,8 @@ int Ctank::animalHighlight(Cstring const& command, float) {
 
 void Ctank::changeBubbleOrigin(int random) {
     auto* rotate = dynamic_cast<CrotaterVar*>(getChild("bubbleRotate"));
-    if (rotate == nullptr || bubbles == nullptr) return;
+    auto* emitter = dynamic_cast<CbubbleEmitter*>(bubbles);
+    if (rotate == nullptr || emitter == nullptr) return;
     if (numBubbleOrigins == 0) {
         int arrays = 0;
         for (Cvariable* c = rotate->firstChild; c; c = c->nextSibling)
@@ -136,7 +141,8 @@ void Ctank::changeBubbleOrigin(int random) {
     CarrayVar* choice = nullptr;
     if (random) {
         int left = bubbleOrigin;
-        for (Cvariable* c = rotate->firstChild ? rotate->firstChild->nextSibling : nullptr; c; c = c->nextSibling) {
+        for (Cvariable* c = rotate->firstChild ? rotate->firstChild->nextSibling : nullptr; c;
+             c = c->nextSibling) {
             if (c->getType() != TYPE_ARRAY) continue;
             if (--left == 0) {
                 choice = dynamic_cast<CarrayVar*>(c);
@@ -150,12 +156,14 @@ void Ctank::changeBubbleOrigin(int random) {
         VTRACE(2, "bub array not found");
         return;
     }
-    Cvector origin(choice->getFloat(1) * tankScale, choice->getFloat(2) * tankScale, choice->getFloat(3) * tankScale);
+    Cvector origin(choice->getFloat(1) * tankScale, choice->getFloat(2) * tankScale,
+                   choice->getFloat(3) * tankScale);
     float value = choice->getFloat(0);
     if (!random) {
         randomBubbles = 0;
         if (value == 0.0f) {
-            if (tankThingAccess) tankThingAccess->setBubbleOrigin(bubbles, Cvector(0.0f, -1000.0f, 0.0f), false);
+            // Out of sight; the bubbles themselves are not moved.
+            emitter->switchEmitterOff();
             return;
         }
         if (value == 2.0f) {
@@ -163,7 +171,8 @@ void Ctank::changeBubbleOrigin(int random) {
             bubbleCountdown = 1;
         }
     }
-    if (tankThingAccess) tankThingAccess->setBubbleOrigin(bubbles, origin, true);
+    emitter->origin = origin;
+    emitter->moveAllZpos();
 }
 
 void Ctank::updateBubbles() {

@@ -55,6 +55,7 @@ int Ctank::loadDefinition(Cstring const& typeName) {
     if (shop) {
         shop->focusTank = name;
         shop->focusTankType = typeName;
+        if (shop->focusTankPath) shop->focusTankPath->setString(getFullPath('/').c_str());
     }
     if (base == nullptr) return 1;
     Cvariable* script = base->findVariable(definitionPath.c_str());
@@ -72,6 +73,7 @@ int Ctank::loadDefinition(Cstring const& typeName) {
 }
 
 Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder) {
+    if (shop && shop->currentTankPath) shop->currentTankPath->setString(getFullPath('/').c_str());
     Cvariable* thing = makeThing(speciesName, folder);
     if (thing == nullptr) return nullptr;
     bool panelShown = shop && shop->controlPanel && shop->controlPanel->isDisplayed();
@@ -93,12 +95,14 @@ Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder) {
             }
         }
     }
-    thingList->addVariable(thing, 1);
     if (tankThingAccess) {
+        // Joining the tank puts the thing into the thing list.
         tankThingAccess->setToTank(thing, this);
         tankThingAccess->setDisplayed(thing, 1);
-    } else {
-        addNodeToTankLists(thing);
+    }
+    if (thing->parent != thingList) {
+        thingList->addVariable(thing, 1);
+        if (tankThingAccess == nullptr) addNodeToTankLists(thing);
     }
     int allowed = tankThingAccess ? tankThingAccess->isAllowed(thing) : 1;
     Cspecies* species = speciesOf(thing);
@@ -162,7 +166,8 @@ Cvariable* Ctank::addSchool(char const* schoolName) {
 void Ctank::addFish(Cvariable* fish) {
     Cspecies* species = speciesOf(fish);
     Cstring schoolName = species ? species->name : Cstring("school");
-    if (Cvariable* named = species ? species->getChild("schoolName") : nullptr) schoolName = named->getString();
+    if (Cvariable* named = species ? species->getChild("schoolName") : nullptr)
+        schoolName = named->getString();
     if (Cvariable* school = addSchool(schoolName.c_str()); school && tankSchoolAccess)
         tankSchoolAccess->joinSchool(school, fish);
     else if (school && tankThingAccess)
@@ -196,11 +201,13 @@ int Ctank::removeThingFromList(Cthing* thing) {
 
 void Ctank::addNodeToTankLists(Cvariable* thing) {
     if (thing == nullptr) return;
-    if (tankThingAccess) numMovingThings = static_cast<uint16_t>(numMovingThings + (tankThingAccess->itMoves(thing) ? 1 : 0));
+    if (tankThingAccess)
+        numMovingThings = static_cast<uint16_t>(numMovingThings + (tankThingAccess->itMoves(thing) ? 1 : 0));
     if (!(attributesOf(thing) & 6) || tankThingAccess == nullptr) return;
     size_t count = 0;
     for (Cvariable* other = thingList->firstChild; other; other = other->nextSibling) {
-        if (other == thing || other->hasFlag(VAR_TEARING_DOWN | VAR_BEING_DELETED) || !(attributesOf(other) & 6))
+        if (other == thing || other->hasFlag(VAR_TEARING_DOWN | VAR_BEING_DELETED) ||
+            !(attributesOf(other) & 6))
             continue;
         CproximityParty* a = tankThingAccess->proximityParty(other);
         CproximityParty* b = tankThingAccess->proximityParty(thing);
@@ -221,7 +228,8 @@ void Ctank::deleteAllFish() {
     thingList->fillVectorWithAllChildren(things);
     VTRACE(1, "deleting pickable things of " << things.size());
     for (Cvariable* thing : things) {
-        if (attributesOf(thing) & 32) {
+        // A thing that went with an earlier one (a shadow) is no longer in the list.
+        if (thing->parent == thingList && (attributesOf(thing) & 32)) {
             VTRACE(1, "delete " << thing->name);
             deleteVariable(thing);
         }

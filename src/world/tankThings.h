@@ -38,14 +38,13 @@ class CtankThingAccess {
     virtual int resetThing(Cvariable* thing, int how) = 0;
     virtual int setPosition(Cvariable* thing) = 0;
     virtual void postInitScript(Cvariable* thing) = 0;
-    virtual int receiveMessage(Cvariable* thing, Cstring const& command, Cstring const& argument, float value) = 0;
+    virtual int receiveMessage(Cvariable* thing, Cstring const& command, Cstring const& argument,
+                               float value) = 0;
     virtual float thingScale(Cvariable* thing) = 0;
     // Builds the thing's render geometry; 0 on success.
     virtual int addRenderGeometry(Cvariable* thing) = 0;
     // The thing as a party of proximities; null when it cannot be one.
     virtual CproximityParty* proximityParty(Cvariable* thing) = 0;
-    // Sets the bubble column's origin; with move the bubbles go there at once.
-    virtual void setBubbleOrigin(Cvariable* bubbles, Cvector const& origin, bool move) = 0;
     // The fish schools: the school of that name made under dir, and a fish joining one.
     virtual Cvariable* makeSchool(Cvariable* dir, char const* name) = 0;
     virtual void joinSchool(Cvariable* school, Cvariable* fish) = 0;

@@ -16,10 +16,12 @@ struct CkindRow {
 
 // In the order the keywords are tried.
 CkindRow kinds[] = {
-    {"fish", 0, nullptr},          {"crab", 1, nullptr},           {"waving_plant", 5, nullptr},
-    {"fish_shadow", 6, nullptr},   {"fish_poo", 7, nullptr},       {"crab_shadow", 15, nullptr},
-    {"food_floating", 8, nullptr}, {"food_peck", 8, nullptr},      {"bubbles", 12, nullptr},
-    {"basic_deform", 4, nullptr},  {"backdrop", 18, nullptr},      {"control_panel_new", 17, nullptr},
+    {"fish", 0, nullptr},          {"crab", 1, nullptr},
+    {"waving_plant", 5, nullptr},  {"fish_shadow", 6, nullptr},
+    {"fish_poo", 7, nullptr},      {"crab_shadow", 15, nullptr},
+    {"food_floating", 8, nullptr}, {"food_peck", 8, nullptr},
+    {"bubbles", 12, nullptr},      {"basic_deform", 4, nullptr},
+    {"backdrop", 18, nullptr},     {"control_panel_new", 17, nullptr},
     {"target", 13, nullptr},       {"food_container", 14, nullptr},
 };
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "data/dataArray.h"
 #include "data/dataArrayManager.h"
@@ -40,12 +41,17 @@ class TestTank : public CtankServices {
     CsphereField* sphereField() override { return spheres; }
     // Every fish of the tank within range, by the head distance.
     int avoidanceList(Cthing* thing, float range, Cthing** out, float* dist, int capacity) override {
+        if (static_cast<int>(members.size()) != things->countChildren(-1)) {
+            members.clear();
+            for (Cvariable* v = things->firstChild; v; v = v->nextSibling)
+                if (auto* t = dynamic_cast<Cthing*>(v)) members.push_back(t);
+        }
         int n = 0;
         Cvector at;
         thing->getMidPos(at);
-        for (Cvariable* v = things->firstChild; v && n < capacity; v = v->nextSibling) {
-            auto* other = dynamic_cast<Cthing*>(v);
-            if (other == nullptr || other == thing) continue;
+        for (Cthing* other : members) {
+            if (n == capacity) break;
+            if (other == thing) continue;
             Cvector p;
             other->getMidPos(p);
             float q = (p - at).lengthSquared();
@@ -55,6 +61,7 @@ class TestTank : public CtankServices {
     }
 
     Cvariable* things = nullptr;
+    std::vector<Cthing*> members;
     std::function<float(Cvector const&)> levelSet;
     std::function<float(float, float)> ground;
     float nearZ = -1000.0f, farZ = 1000.0f;

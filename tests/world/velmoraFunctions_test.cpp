@@ -29,10 +29,16 @@ TEST_F(RunPhases, PhaseToFileTable) {
     struct Case {
         char const* phase;
         char const* file;
-    } cases[] = {{"initGlobals", "stdout_init.txt"}, {"openShop", "stdout_startup.txt"}, {"run", "stdout_run.txt"},
-                 {"closing", "stdout_closing.txt"},  {"loadup", ""},                    {"loadSettings", ""},
-                 {"afterSettings", ""},              {"Run", ""}};
-    for (auto const& c : cases) EXPECT_EQ(runPhaseOutputFile(c.phase), c.file) << c.phase;
+    } cases[] = {{"initGlobals", "stdout_init.txt"},
+                 {"openShop", "stdout_startup.txt"},
+                 {"run", "stdout_run.txt"},
+                 {"closing", "stdout_closing.txt"},
+                 {"loadup", ""},
+                 {"loadSettings", ""},
+                 {"afterSettings", ""},
+                 {"Run", ""}};
+    for (auto const& c : cases)
+        EXPECT_EQ(runPhaseOutputFile(c.phase), c.file) << c.phase;
 }
 
 // A clean run: each phase with a file of its own opens it and rewrites the marker; "done"
@@ -96,7 +102,8 @@ TEST(Languages, CodesAndNumbers) {
         char const* code;
         int number;
     } cases[] = {{"en", 0}, {"de", 1}, {"it", 8}, {"xx", -1}, {"", -1}, {"_e", -1}};
-    for (auto const& c : cases) EXPECT_EQ(languageCodeToLanguageNumber(c.code), c.number) << c.code;
+    for (auto const& c : cases)
+        EXPECT_EQ(languageCodeToLanguageNumber(c.code), c.number) << c.code;
     EXPECT_STREQ(languageNumToLanguageCode(3), "fr");
     EXPECT_STREQ(languageNumToLanguageCode(9), "en");
     EXPECT_STREQ(languageNumToLanguageCode(-1), "en");

@@ -1,0 +1,118 @@
+// Milliseconds per simulation frame of a tank of fish that wander between goals, avoid a
+// floor, the back wall and each other; the frame loop must not allocate.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "allocCounter.h"
+#include "data/dataArray.h"
+#include "data/dataArrayManager.h"
+#include "data/resourceStreamer.h"
+#include "fish/fish.h"
+#include <random>
+#include "world/thingServices.h"
+
+namespace {
+// Repeatable goals and starts.
+float uniform(std::minstd_rand& rng, float lo, float hi) {
+    return lo + (hi - lo) * static_cast<float>(rng() - rng.min()) / static_cast<float>(rng.max() - rng.min());
+}
+
+class BenchTank : public CtankServices {
+  public:
+    BenchTank() { things = addDirectory("thingList", 1); }
+    ~BenchTank() override { things->deleteChildren(); }
+    Cvariable* getThingList() override { return things; }
+    void addThingToTankLists(Cthing*) override {}
+    int removeThingFromList(Cthing*) override { return 1; }
+    void updateFocusThing() override {}
+    void recalcTankAspect() override {}
+    bool groundHeightAt(float, float, float& h) override { return h = 0.0f, true; }
+    float nearZLimit() override { return -3.0f; }
+    float farZLimit() override { return 3.0f; }
+    // The tank's proximities keep this list; here every pair is measured.
+    int avoidanceList(Cthing* thing, float range, Cthing** out, float* dist, int capacity) override {
+        int n = 0;
+        Cvector const& at = static_cast<Cfish*>(thing)->vertex[4];
+        for (Cfish* other : fish) {
+            if (other == thing) continue;
+            float q = (other->vertex[4] - at).lengthSquared();
+            if (q < range && n < capacity) out[n] = other, dist[n++] = q;
+        }
+        return n;
+    }
+    Cvariable* things;
+    std::vector<Cfish*> fish;
+};
+
+void writeArrays() {
+    std::filesystem::create_directories("species/std_fish/arrays");
+    for (char const* n :
+         {"swimCycle.image", "swimAnimSideShift.chan", "flick_chans.0.chan", "flick_chans.1.chan",
+          "flick_chans.2.chan", "flickPredict.volume", "pitchChangeCurve.chan", "flick_speed_var.chan"}) {
+        CdataChan chan;
+        chan.init(8, 1, 1, 1, 4);
+        chan.save((std::string("species/std_fish/arrays/") + n).c_str());
+    }
+}
+
+void BM_fishFrame(benchmark::State& state) {
+    auto dir = std::filesystem::temp_directory_path() / "velmora_fish_bench";
+    std::filesystem::create_directories(dir);
+    auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    CdirectoryVar resources;
+    sharedResourceTree = &resources;
+    if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+    resourcesDir->checkDiskAlways = 1;
+    writeArrays();
+    {
+        BenchTank tank;
+        int count = static_cast<int>(state.range(0));
+        std::vector<Cvector> goals(count);
+        std::minstd_rand rng(7);
+        for (int i = 0; i < count; i++) {
+            auto* f = new Cfish;
+            f->thingScale = 0.4f;
+            f->setParent(tank.things, 1);
+            f->resetThing(0);
+            f->startPos = Cvector(uniform(rng, -4, 4), uniform(rng, 1, 5), uniform(rng, -2.5f, 2.5f));
+            f->setPosition();
+            tank.fish.push_back(f);
+        }
+        auto frame = [&] {
+            for (int i = 0; i < count; i++) {
+                Cfish& f = *tank.fish[i];
+                if ((goals[i] - f.vertex[0]).lengthSquared() < 0.25f || goals[i].y == 0.0f)
+                    goals[i] = Cvector(uniform(rng, -4, 4), uniform(rng, 0.8f, 5), uniform(rng, -2.5f, 2.5f));
+                f.prepForCook();
+                Cvector v = goals[i] - f.vertex[0];
+                v /= f.vertexOrientation[0];
+                f.headingChange = std::atan2(v.x, v.z);
+                f.pitchChange = std::atan2(v.y, std::sqrt(v.x * v.x + v.z * v.z));
+                f._setDesiredBodySpeed(1.5f);
+                f.goFish(0);
+            }
+        };
+        for (int i = 0; i < 60; i++)
+            frame(); // settle
+        {
+            NoAllocations guard(state);
+            for (auto _ : state) {
+                frame();
+                benchmark::ClobberMemory();
+            }
+        }
+        double rects = 0;
+        for (Cfish* f : tank.fish)
+            rects += f->avoidZone.count;
+        state.counters["rects/fish"] = rects / count;
+    }
+    resources.deleteChildren();
+    sharedResourceTree = nullptr;
+    std::filesystem::current_path(cwd);
+}
+BENCHMARK(BM_fishFrame)->Arg(10)->Arg(110)->Arg(500)->Unit(benchmark::kMillisecond);
+} // namespace

@@ -1,0 +1,81 @@
+// How tanks and species reach the things of this layer.
+#include "things/thingKinds.h"
+
+#include "script/proximityVar.h"
+#include "things/backdropThing.h"
+#include "things/basicDeformThing.h"
+#include "things/bubbles.h"
+#include "things/targetThing.h"
+#include "things/thing.h"
+#include "things/wavingPlant.h"
+#include "world/species.h"
+#include "world/tank.h"
+#include "world/tankThings.h"
+#include "world/thingFactory.h"
+
+namespace {
+Cthing* thingOf(Cvariable* node) {
+    return dynamic_cast<Cthing*>(node);
+}
+
+class CthingAccess : public CtankThingAccess {
+  public:
+    Cvariable* node(Cthing* thing) override { return thing; }
+    Cthing* asThing(Cvariable* n) override { return thingOf(n); }
+    int whatAmI(Cvariable* n) override { return thingOf(n) ? thingOf(n)->whatAmI() : 0; }
+    uint32_t attributes(Cvariable* n) override { return thingOf(n) ? thingOf(n)->attributes : 0; }
+    Cspecies* speciesOf(Cvariable* n) override {
+        return thingOf(n) ? dynamic_cast<Cspecies*>(thingOf(n)->species) : nullptr;
+    }
+    void setToTank(Cvariable* n, Ctank* tank) override {
+        if (Cthing* t = thingOf(n)) t->setToTank(tank);
+    }
+    void setDisplayed(Cvariable* n, char shown) override {
+        if (Cthing* t = thingOf(n)) t->setDisplayed(shown);
+    }
+    int isAllowed(Cvariable* n) override { return thingOf(n) ? thingOf(n)->isAllowed() : 0; }
+    int itMoves(Cvariable* n) override { return thingOf(n) ? thingOf(n)->itMoves() : 0; }
+    void setDefaultPosition(Cvariable* n) override {
+        if (Cthing* t = thingOf(n)) t->setDefaultPosition();
+    }
+    int doExtraInit(Cvariable* n) override { return thingOf(n) ? thingOf(n)->doExtraInit() : 1; }
+    int resetThing(Cvariable* n, int how) override { return thingOf(n) ? thingOf(n)->resetThing(how) : 1; }
+    int setPosition(Cvariable* n) override { return thingOf(n) ? thingOf(n)->setPosition() : 0; }
+    void postInitScript(Cvariable* n) override {
+        if (Cthing* t = thingOf(n)) t->postInitScript();
+    }
+    int receiveMessage(Cvariable* n, Cstring const& command, Cstring const& argument, float value) override {
+        return thingOf(n) ? thingOf(n)->receiveMessage(command, argument, value) : 0;
+    }
+    float thingScale(Cvariable* n) override { return thingOf(n) ? thingOf(n)->thingScale : 1.0f; }
+    int addRenderGeometry(Cvariable* n) override { return thingOf(n) ? thingOf(n)->addRenderGeometry() : 1; }
+    // Things are not proximity parties yet: the animals that are come with the fish.
+    CproximityParty* proximityParty(Cvariable* n) override { return dynamic_cast<CproximityParty*>(n); }
+    // Schools come with the fish.
+    Cvariable* makeSchool(Cvariable*, char const*) override { return nullptr; }
+    void joinSchool(Cvariable*, Cvariable*) override {}
+};
+
+CthingAccess thingAccessOfThisLayer;
+
+template <typename Kind> Cvariable* make() {
+    return new Kind;
+}
+
+void setSpecies(Cvariable* n, Cspecies* species, uint8_t blending) {
+    if (Cthing* t = thingOf(n)) {
+        t->species = species;
+        t->smoothing = blending;
+    }
+}
+} // namespace
+
+void installThingKinds() {
+    registerThingMaker("waving_plant", make<CwavingPlant>);
+    registerThingMaker("bubbles", make<Cbubbles>);
+    registerThingMaker("basic_deform", make<CbasicDeformThing>);
+    registerThingMaker("backdrop", make<CbackdropThing>);
+    registerThingMaker("target", make<CtargetThing>);
+    setThingSpecies = setSpecies;
+    tankThingAccess = &thingAccessOfThisLayer;
+}

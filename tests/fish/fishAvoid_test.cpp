@@ -1,0 +1,169 @@
+// What a fish steers around: spheres as rectangles of its steering space, rocks, the floor,
+// other animals, the probes for a clear heading and the planes along its body.
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "fishTestSupport.h"
+
+namespace {
+class Rocks : public CsphereSource {
+  public:
+    std::vector<CsphereDef> points;
+    int pointCount() const override { return static_cast<int>(points.size()); }
+    bool isInterleaved() const override { return true; }
+    bool hasAttribute(char const* n) const override { return std::strcmp(n, "pscale") == 0; }
+    Cvector pointPosition(int i) const override { return Cvector(points[i].x, points[i].y, points[i].z); }
+    float pointAttribute(int i, char const*) const override { return points[i].radius; }
+};
+
+// An animal with one sphere that records how far ahead it was asked about.
+class Probe : public Cthing {
+  public:
+    Cvector centre;
+    float radius = 0.2f, askedFrames = -1.0f;
+    int numCollisionSpheres() override { return 1; }
+    void getCollisionSphere(int, float frames, Cvector& c, float& r) override {
+        askedFrames = frames, c = centre, r = radius;
+    }
+};
+} // namespace
+
+TEST_F(FishTest, SphereViewRectangles) {
+    Cfish* fish = makeFish(Cvector(0, 2, 0), 0.0f);
+    Cvector eye = fish->vertex[3];
+    struct {
+        Cvector offset;
+        float radius;
+        bool seen;
+        float heading; // centre of the rectangle's x
+    } const cases[] = {
+        {{0, 0, 0.8f}, 0.1f, true, 0.0f},   {{0.5f, 0, 0.5f}, 0.1f, true, 0.785f},
+        {{0, 0, -0.05f}, 0.1f, true, 0.0f}, // straight behind yet reaching forward
+        {{0, 0, -0.5f}, 0.1f, false, 0.0f}, // wholly behind
+        {{0, 0, 1.2f}, 0.1f, false, 0.0f},  // beyond 1 + r + real speed
+        {{0, 0, 30.0f}, 5.0f, false, 0.0f},
+    };
+    for (auto const& c : cases) {
+        Crect r;
+        bool seen = fish->getSphereViewRect(eye + c.offset, c.radius, r);
+        EXPECT_EQ(seen, c.seen) << c.offset.x << " " << c.offset.z;
+        if (seen && c.seen) EXPECT_NEAR(r.centerx(), c.heading, 0.02f) << c.offset.x << " " << c.offset.z;
+    }
+}
+
+TEST_F(FishTest, FishTurnsAwayFromARock) {
+    Rocks rocks;
+    rocks.points = {{0.0f, 2.0f, 3.0f, 0.5f}};
+    CsphereField field;
+    ASSERT_EQ(field.loadSpheres(rocks, 1.0f), 0);
+    tank->spheres = &field;
+    // Head-on approaches graze the rock: the view rectangle is measured from vertex 3, is a
+    // little narrower than the rock seen up close, and the spine follows its old path, so
+    // the head may skim the surface (by up to 6% of the radius at 1.5 body lengths a second).
+    for (float speed : {1.0f, 1.5f, 2.5f})
+        for (float offset : {0.0f, 0.1f, -0.2f}) {
+            Cfish* fish = makeFish(Cvector(offset, 2.0f + offset, 0.0f), speed);
+            fish->_setDesiredBodySpeed(speed);
+            float nearest = 100.0f;
+            for (int frame = 0; frame < 2000; frame++) {
+                fish->prepForCook(); // swimming straight on: nothing asks for a turn
+                fish->goFish(0);
+                float d = (fish->vertex[0] - Cvector(0, 2, 3)).length();
+                nearest = std::min(nearest, d);
+                ASSERT_GT(d, 0.9f * 0.5f) << "speed " << speed << " offset " << offset << " frame " << frame;
+            }
+            EXPECT_LT(nearest, 1.0f) << speed << " " << offset; // it did come close
+            // and went on past the rock, turned aside.
+            EXPECT_GT(fish->vertex[0].z, 3.0f) << speed << " " << offset;
+            EXPECT_GT(std::fabs(fish->vertex[0].x) + std::fabs(fish->vertex[0].y - 2.0f), 0.5f) << offset;
+            deleteVariable(fish);
+        }
+}
+
+TEST_F(FishTest, OtherAnimalsLookAheadByDistanceAndSpeed) {
+    struct {
+        float speed;
+        float distance;
+        float frames;
+    } const cases[] = {{0.0f, 0.5f, 0.0f}, {1.0f, 0.5f, 6.0f}, {6.0f, 0.5f, 2.5f}, {1.0f, 2.1f, -1.0f}};
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), c.speed);
+        Probe other;
+        other.centre = fish->vertex[3] + Cvector(0, 0, 0.5f);
+        fish->addThingAvoidanceZone(other, c.distance * c.distance);
+        EXPECT_NEAR(other.askedFrames, c.frames, 1e-4f) << c.speed << " " << c.distance;
+        EXPECT_EQ(fish->avoidZone.count, c.frames >= 0.0f ? 1 : 0);
+        fish->ignoredPartner = &other;
+        fish->avoidZone.count = 0;
+        other.askedFrames = -1.0f;
+        fish->addThingAvoidanceZone(other, 0.01f);
+        EXPECT_EQ(other.askedFrames, -1.0f); // the chased partner is never avoided
+        deleteVariable(fish);
+    }
+}
+
+TEST_F(FishTest, FloorAndBackWall) {
+    tank->farZ = 5.0f;
+    struct {
+        float height; // of the fish above a flat floor
+        float headZ;
+        int rects;
+        bool lifts;
+    } const cases[] = {
+        {3.0f, 0.0f, 0, false}, {1.8f, 0.0f, 1, false}, {0.4f, 0.0f, 2, true}, {3.0f, 4.5f, 1, false}};
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, c.height, c.headZ), 1.0f);
+        tank->ground = [](float, float) { return 0.0f; };
+        fish->avoidZone.count = 0;
+        float driftBefore = fish->drift.y;
+        fish->doGroundAndWallAvoidanceSpheres();
+        EXPECT_EQ(fish->avoidZone.count, c.rects) << c.height << " " << c.headZ;
+        EXPECT_EQ(fish->drift.y > driftBefore, c.lifts) << c.height;
+        EXPECT_EQ(fish->minimumPitchChange > -1.0f, c.lifts) << c.height;
+        EXPECT_EQ(fish->markers[kGroundMarker] == 4, c.lifts);
+        deleteVariable(fish);
+        tank->ground = nullptr;
+    }
+}
+
+TEST_F(FishTest, ClearHeadingProbes) {
+    Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
+    std::vector<Cvector> samples;
+    // Ahead of the fish the water clears towards one side; behind it is open.
+    for (float side : {1.0f, -1.0f}) {
+        tank->levelSet = [&samples, fish, side](Cvector const& p) {
+            samples.push_back(p);
+            return p.z > fish->vertex[4].z ? side * p.x : 10.0f;
+        };
+        // 0.5 rad: n = 3, two probes per side at a third and two thirds of it, each sampled
+        // ahead and behind.
+        samples.clear();
+        EXPECT_NEAR(fish->findClearestHeading(0.0f, 0.5f, 1.0f), side / 3.0f, 1e-5f);
+        EXPECT_EQ(samples.size(), 8u);
+    }
+    samples.clear();
+    fish->findClearestHeading(0.3f, 0.5f, 1.0f); // probes below 0.3 - 5 degrees are skipped
+    EXPECT_EQ(samples.size(), 4u);
+}
+
+TEST_F(FishTest, CollisionPlanesStayWithinTheirChannels) {
+    Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
+    auto* chan = new CdataChan;
+    chan->init(3, 1, 1, 4, 4);
+    for (int i = 0; i < 3; i++)
+        for (int c = 0; c < 4; c++)
+            chan->floatData[i * 4 + c] = -0.1f + 0.05f * c;
+    chan->setDimensionSpace(0, -1.0f, 1.0f);
+    fish->planesChan = chan;
+    fish->updateCollisionPlanes();
+    for (int k = 0; k < 4; k++) {
+        CcollisionPlaneX const& p = fish->CcollisionPlaneGroup::planes[k];
+        EXPECT_NEAR(p.height, 0.05f, 1e-5f) << k;
+        EXPECT_TRUE(std::isfinite(p.start.x + p.start.y + p.start.z)) << k;
+    }
+    EXPECT_NEAR(fish->CcollisionPlaneGroup::planes[0].start.y, 2.0f - 0.1f, 1e-5f);
+    EXPECT_NEAR(fish->CcollisionPlaneGroup::planes[2].start.y, 2.0f, 1e-5f);
+    fish->planesChan = nullptr;
+    delete chan;
+}

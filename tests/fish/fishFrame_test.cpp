@@ -1,0 +1,177 @@
+// The fish frame: the pipeline's order, strokes and glides, the limits on a requested
+// turn, and a crowded tank run for a long time.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "fishTestSupport.h"
+#include <random>
+
+namespace {
+// Repeatable goals and starts.
+float uniform(std::minstd_rand& rng, float lo, float hi) {
+    return lo + (hi - lo) * static_cast<float>(rng() - rng.min()) / static_cast<float>(rng.max() - rng.min());
+}
+
+// A fish whose hooks write to a journal.
+class JournalFish : public Cfish {
+  public:
+    std::vector<std::string> calls;
+    void contemplateOccasionalActivities() override { calls.push_back("activities"); }
+    void reachedGotoGoal() override { calls.push_back("goal"); }
+    void tightJam() override { calls.push_back("jam"); }
+    void contemplateFlickTurn() override { calls.push_back("flick?"); }
+    void updatePectorals() override { calls.push_back("pecs"); }
+    bool contemplatePectoralPush() override { return calls.push_back("push?"), true; }
+    void doPecPush(float) override { calls.push_back("push"); }
+    void handleFins() override { calls.push_back("fins"); }
+    void calcEyes() override { calls.push_back("eyes"); }
+    void calcDisplay() override { calls.push_back("display"); }
+};
+
+// Turns the fish toward goal as an activity would, asking for speed.
+void steerToward(Cfish& f, Cvector const& goal, float speed) {
+    Cvector v = goal - f.vertex[0];
+    v /= f.vertexOrientation[0];
+    f.headingChange = std::atan2(v.x, v.z);
+    f.pitchChange = std::atan2(v.y, std::sqrt(v.x * v.x + v.z * v.z));
+    f._setDesiredBodySpeed(speed);
+}
+
+bool finite(Cvector const& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+} // namespace
+
+TEST_F(FishTest, PipelineOrder) {
+    auto* fish = new JournalFish;
+    fish->setParent(tank->things, 1);
+    fish->resetThing(0);
+    fish->startPos = Cvector(0, 2, 0);
+    fish->setPosition();
+    fish->displayed = 1;
+    tank->levelSet = [](Cvector const&) { return -1.0f; };
+    fish->prepForCook();
+    fish->goFish(1);
+    std::vector<std::string> const want = {"activities", "goal", "jam",  "flick?", "pecs",
+                                           "push?",      "push", "fins", "eyes",   "display"};
+    EXPECT_EQ(fish->calls, want);
+    // Not drawn: no display step; no tank: nothing after the messages.
+    fish->calls.clear();
+    fish->prepForCook();
+    fish->goFish(0);
+    EXPECT_EQ(fish->calls.back(), "eyes");
+    fish->setParent(nullptr, 0);
+    fish->calls.clear();
+    fish->goFish(1);
+    EXPECT_TRUE(fish->calls.empty());
+    EXPECT_EQ(exitReasonList.back(), Cstring("fish doesn't belong to tank"));
+    delete fish;
+}
+
+TEST_F(FishTest, StrokeAndGlide) {
+    struct {
+        float speed, desired, bend, previousBend;
+        bool strokes;
+    } const cases[] = {
+        {0.5f, 0.9f, 0.0f, 0.0f, false}, // below the minimum cycle speed: glides
+        {0.5f, 2.0f, 0.0f, 0.0f, true},
+        {0.5f, 2.0f, 0.785f, 0.785f, false}, // bent 45 degrees and staying so
+        {0.5f, 2.0f, 0.785f, 0.81f, true},   // bent 45 degrees but straightening fast
+        {2.0f, 2.0f, 0.0f, 0.0f, false},     // already fast enough
+    };
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), c.speed);
+        fish->desiredBodySpeed = c.desired;
+        fish->bodyBend = c.bend, fish->previousBodyBend = c.previousBend;
+        fish->updateSpeed();
+        EXPECT_EQ(fish->stroking != 0, c.strokes) << c.desired << " " << c.previousBend;
+        if (!c.strokes) EXPECT_NEAR(fish->bodySpeed, c.speed * 0.99f * (1 - 0.0003f * c.bend), 1e-6f);
+        deleteVariable(fish);
+    }
+    // Strokes from rest bring the fish up to its desired speed; past the overshoot it only
+    // glides.
+    Cfish* fish = makeFish(Cvector(0, 2, 0), 0.0f);
+    fish->_setDesiredBodySpeed(2.0f);
+    for (int frame = 0; frame < 300; frame++) {
+        float before = fish->bodySpeed;
+        fish->updateSpeed();
+        if (before >= 2.0f + fish->swimOvershoot) ASSERT_LT(fish->bodySpeed, before) << frame;
+    }
+    EXPECT_GT(fish->bodySpeed, 1.6f);
+}
+
+TEST_F(FishTest, TurnLimits) {
+    float const deg = 3.14159265f / 180.0f;
+    struct {
+        float heading, pitch, speed, currentPitch;
+        float wantHeading, wantPitch;
+    } const cases[] = {
+        {1.0f, 0.0f, 0.0f, 0.0f, 25 * deg, 0.0f},
+        {-1.0f, 0.5f, 0.0f, 0.0f, -25 * deg, 10 * deg},
+        {0.1f, 0.3f, 0.0f, 35 * deg, 0.1f, 5 * deg},         // 40 degrees at rest
+        {0.0f, -0.3f, 0.0f, -38 * deg, 0.0f, -2 * deg},      // and downwards
+        {0.0f, 0.3f, 5.0f, 70 * deg, 0.0f, 1.3f - 70 * deg}, // 1.5 - safetyHeight at race speed
+    };
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), c.speed);
+        fish->currentPitch = c.currentPitch;
+        fish->headingChange = c.heading, fish->pitchChange = c.pitch;
+        fish->limitHeadingPitchChange();
+        EXPECT_NEAR(fish->headingChange, c.wantHeading, 1e-5f) << c.heading;
+        EXPECT_NEAR(fish->pitchChange, c.wantPitch, 1e-5f) << c.pitch << " " << c.speed;
+        deleteVariable(fish);
+    }
+    // Equal tiers made the pitch limit 0/0: the fish pitches as at race speed.
+    Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
+    for (float& t : fish->speedTiers)
+        t = 1.0f;
+    fish->currentPitch = 0.0f, fish->pitchChange = 2.0f;
+    fish->limitPitchChange();
+    EXPECT_NEAR(fish->pitchChange, fish->maxPitchAtSpeed, 1e-6f);
+}
+
+TEST_F(FishTest, PositivePitchChangeRaisesTheHead) {
+    for (float pitch : {0.1f, -0.1f}) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
+        for (int frame = 0; frame < 20; frame++) {
+            fish->prepForCook();
+            fish->pitchChange = pitch;
+            fish->_setDesiredBodySpeed(1.0f);
+            fish->goFish(0);
+        }
+        EXPECT_GT((fish->vertex[0].y - 2.0f) * pitch, 0.0f) << pitch;
+        EXPECT_GT(fish->currentPitch * pitch, 0.0f) << pitch;
+        deleteVariable(fish);
+    }
+}
+
+TEST_F(FishTest, CrowdedTankStaysSane) {
+    tank->nearZ = -3.0f, tank->farZ = 3.0f;
+    tank->ground = [](float, float) { return 0.0f; };
+    std::vector<Cfish*> fish;
+    for (int i = 0; i < 110; i++)
+        fish.push_back(
+            makeFish(Cvector(-4.0f + 0.08f * i, 1.0f + 0.04f * i, -2.5f + 0.045f * i), 1.0f, 0.4f));
+    std::vector<Cvector> goals(fish.size());
+    std::minstd_rand rng(11);
+    for (int frame = 0; frame < 10000; frame++) {
+        for (size_t i = 0; i < fish.size(); i++) {
+            Cfish& f = *fish[i];
+            if (frame % 300 == 0 || (goals[i] - f.vertex[0]).lengthSquared() < 0.25f)
+                goals[i] =
+                    Cvector(uniform(rng, -4.0f, 4.0f), uniform(rng, 0.8f, 5.0f), uniform(rng, -2.5f, 2.5f));
+            f.prepForCook();
+            steerToward(f, goals[i], 1.5f);
+            f.goFish(0);
+        }
+        if (frame % 500 == 0 || frame == 9999)
+            for (Cfish* f : fish) {
+                for (int v = 0; v < f->bodyPoints; v++)
+                    ASSERT_TRUE(finite(f->vertex[v])) << frame;
+                ASSERT_GE(f->vertex[0].z, tank->nearZ) << frame;
+                ASSERT_LE(f->vertex[0].z, tank->farZ) << frame;
+            }
+    }
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
+}

@@ -1,0 +1,91 @@
+// The kinds of this layer made by the species factory and placed in a real tank.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/cerr.h"
+#include "things/backdropThing.h"
+#include "things/basicDeformThing.h"
+#include "things/bubbles.h"
+#include "things/targetThing.h"
+#include "things/thingKinds.h"
+#include "things/wavingPlant.h"
+#include "world/species.h"
+#include "world/tank.h"
+#include "world/tankThings.h"
+#include "world/thingFactory.h"
+
+namespace {
+template <typename Kind> bool is(Cvariable* v) {
+    return dynamic_cast<Kind*>(v) != nullptr;
+}
+} // namespace
+
+TEST(ThingFactory, KindsOfThisLayer) {
+    installThingKinds();
+    Cspecies species;
+    species.setName("kelp");
+    species.doBlending = 0x100; // only the low byte reaches the thing
+    struct {
+        char const* keyword;
+        int kind;
+        bool (*check)(Cvariable*);
+    } const cases[] = {
+        {"waving_plant", 5, is<CwavingPlant>},      {"bubbles", 12, is<Cbubbles>},
+        {"basic_deform", 4, is<CbasicDeformThing>}, {"backdrop", 18, is<CbackdropThing>},
+        {"target", 13, is<CtargetThing>},
+    };
+    for (auto const& c : cases) {
+        species.speciesClass = c.keyword;
+        Cvariable* made = species.createNewMemberOfThisSpecies();
+        ASSERT_NE(made, nullptr) << c.keyword;
+        EXPECT_TRUE(c.check(made)) << c.keyword;
+        EXPECT_EQ(species.thingKind, c.kind);
+        auto* thing = dynamic_cast<Cthing*>(made);
+        EXPECT_EQ(thing->species, &species);
+        EXPECT_EQ(thing->smoothing, 0);
+        delete made;
+    }
+    // Kinds not built yet are refused like unknown keywords; the counter still moves.
+    for (char const* keyword : {"fish", "Fish", ""}) {
+        resetExitState();
+        species.speciesClass = keyword;
+        EXPECT_EQ(species.createNewMemberOfThisSpecies(), nullptr);
+        EXPECT_EQ(exitMsg, (std::string("kelp can't be ") + keyword).c_str());
+        EXPECT_EQ(species.thingKind, 13); // unchanged
+    }
+    EXPECT_EQ(species.membersMade, 7);
+    EXPECT_EQ(thingKindOf("food_peck"), thingKindOf("food_floating"));
+    resetExitState();
+}
+
+TEST(ThingFactory, RealThingsJoinLeaveAndLoseTheFocus) {
+    installThingKinds();
+    Cspecies species; // outlives its members
+    CdirectoryVar root;
+    auto* tank = new Ctank(nullptr);
+    root.addVariable(tank, 1);
+    species.setName("rock");
+    species.speciesClass = "basic_deform";
+    std::vector<Cthing*> things;
+    for (int i = 0; i < 3; i++) {
+        auto* t = dynamic_cast<Cthing*>(species.createNewMemberOfThisSpecies());
+        ASSERT_NE(t, nullptr);
+        t->attributes = 16 | 32;
+        tankThingAccess->setToTank(t, tank);
+        EXPECT_EQ(t->tank, tank);
+        EXPECT_EQ(t->parent, tank->thingList);
+        things.push_back(t);
+    }
+    tank->changeFocusThing(things[1]);
+    EXPECT_EQ(tank->focusThing, things[1]);
+    tank->focusStep = 1;
+    deleteVariable(things[1]);
+    EXPECT_EQ(tank->focus, nullptr);
+    tank->updateFocusThing();
+    EXPECT_EQ(tank->focus, things[2]);
+    tank->messageAllThingsInTank("hello", "there", 1.0f);
+    EXPECT_EQ(tank->thingList->countChildren(-1), 2);
+    emptyTrash(); // the deleted thing waits there, and its species goes with this test
+    resetExitState();
+}
