@@ -45,6 +45,7 @@ Cfish::Cfish() {
     }
     if (missing) setExitError("ahh", 1);
     clearSteering();
+    clearNavigationVars();
 }
 
 Cfish::~Cfish() {
@@ -209,6 +210,7 @@ void Cfish::setDefaultPosition() {
 
 int Cfish::setPosition() {
     clearSteering();
+    navigateReset();
     legalizeInitValues();
     currentPitch = startPitch;
     Cmatrix3 start;
@@ -266,6 +268,7 @@ void Cfish::notifyOfBreakup(CsafeRelationship* partner, short nature, short mine
 void Cfish::prepareForDelete() {
     if (!(flags & DO_PREPARE_FOR_DELETE)) return;
     dying = 1;
+    setActivityDirectly(ACTIVITY_NONE);
     if (auto* t = dynamic_cast<Ctank*>(tank)) t->removeFish(this);
     CanimalThing::prepareForDelete();
 }

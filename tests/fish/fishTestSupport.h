@@ -68,6 +68,14 @@ class TestTank : public CtankServices {
     CsphereField* spheres = nullptr;
 };
 
+// A fish that takes no activity of its own.
+class SteadyFish : public Cfish {
+  public:
+    void contemplateOccasionalActivities() override {}
+    void reachedGotoGoal() override {}
+    void tightJam() override {}
+};
+
 class FishTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -105,8 +113,11 @@ class FishTest : public ::testing::Test {
         }
     }
     // A fish in the tank, reset at scale and placed at pos heading along +z.
+    // Its activity machine is off: it swims straight on unless the test steers it.
     Cfish* makeFish(Cvector pos = Cvector(0, 2, 0), float speed = 1.0f, float scale = 1.0f) {
-        auto* fish = new Cfish;
+        return placeFish(new SteadyFish, pos, speed, scale);
+    }
+    Cfish* placeFish(Cfish* fish, Cvector pos, float speed = 1.0f, float scale = 1.0f) {
         fish->thingScale = scale;
         fish->setParent(tank->things, 1);
         fish->resetThing(0);
