@@ -1,0 +1,209 @@
+// The activity machine: changes of activity, the goal measurement, the messages, the
+// usual cycle over frames, jams, flights, and a schooling tank kept inside its frustum.
+#include <cmath>
+
+#include "fish/fishSchool.h"
+#include "fish/fishTestSupport.h"
+#include "fish/schoolWander.h"
+#include "support/frustum.h"
+#include "variables/thingMessage.h"
+
+namespace {
+
+using A = Cfish::FISH_ACTIVITY;
+
+class ActivityTest : public FishTest {
+  protected:
+    Cfish* fish() { return placeFish(new Cfish, Cvector(0, 2, 0)); }
+    void frames(Cfish& f, int n, CspeciesSchooling* school = nullptr) {
+        for (int i = 0; i < n; i++) {
+            f.prepForCook();
+            f.goFish(0);
+            if (school) school->updateSchooling();
+        }
+    }
+};
+
+TEST_F(ActivityTest, NewActivityChangesCleansUpAndLocks) {
+    struct {
+        int from, a, next;
+        uint8_t lock;
+        int wantActivity, wantNext, wantSchoolCountdown, wantAvoidFrames;
+    } const cases[] = {
+        // The same activity is neither cleaned up nor restarted; its next one is replaced.
+        {A::ACTIVITY_SCHOOL, A::ACTIVITY_SCHOOL, A::ACTIVITY_WANDER, 0, A::ACTIVITY_SCHOOL, A::ACTIVITY_WANDER, 37, 50},
+        {A::ACTIVITY_WANDER, A::ACTIVITY_SCHOOL, A::ACTIVITY_NONE, 0, A::ACTIVITY_SCHOOL, A::ACTIVITY_NONE, 37, 50},
+        // Leaving a flight stops the avoidance count.
+        {A::ACTIVITY_CHASED, A::ACTIVITY_STOP, A::ACTIVITY_IDLE, 0, A::ACTIVITY_STOP, A::ACTIVITY_IDLE, 37, 0},
+        {A::ACTIVITY_SCHOOL, A::ACTIVITY_NONE, A::ACTIVITY_SCHOOL, 0, A::ACTIVITY_IDLE, A::ACTIVITY_SCHOOL, 37, 50},
+        {A::ACTIVITY_STOP, A::ACTIVITY_SCHOOL, A::ACTIVITY_WANDER, 1, A::ACTIVITY_STOP, A::ACTIVITY_NONE, 37, 50},
+    };
+    Cfish* f = fish();
+    for (auto const& c : cases) {
+        f->setActivityDirectly(c.from);
+        f->nextActivity = A::ACTIVITY_NONE;
+        f->schoolCountdown = 37;
+        f->avoidForFrames = 50;
+        f->awayFlag = 1;
+        f->idleFrames = 5;
+        f->activityLock = c.lock;
+        f->newActivity(c.a, c.next);
+        EXPECT_EQ(f->activity, c.wantActivity) << c.from << "->" << c.a;
+        EXPECT_EQ(f->nextActivity, c.wantNext) << c.from << "->" << c.a;
+        EXPECT_EQ(f->schoolCountdown, c.wantSchoolCountdown) << c.from << "->" << c.a;
+        EXPECT_EQ(f->avoidForFrames, c.wantAvoidFrames) << c.from << "->" << c.a;
+        EXPECT_EQ(f->awayFlag, c.lock) << c.from << "->" << c.a;
+        EXPECT_EQ(f->idleFrames, c.wantActivity == A::ACTIVITY_IDLE ? -1 : 5) << c.from << "->" << c.a;
+    }
+    // Schooling from an empty countdown gets 200 frames; a direct change lifts the lock.
+    f->schoolCountdown = 0;
+    f->setActivityDirectly(A::ACTIVITY_IDLE);
+    f->newActivity(A::ACTIVITY_SCHOOL, A::ACTIVITY_NONE);
+    EXPECT_EQ(f->schoolCountdown, 200);
+    EXPECT_EQ(f->wanderTimer, 0);
+}
+
+TEST_F(ActivityTest, TheDispatcherMeasuresTheGoal) {
+    Cfish* f = fish();
+    Cvector const mid = f->vertex[4], one = f->vertex[1];
+    float const nan = std::nanf("");
+    struct {
+        Cvector goal;
+        float zone, distance, heading;
+        bool exitRecorded;
+    } const cases[] = {
+        {Cvector(0, 2, 5), 2, 5.0f - mid.z, 0.0f, false},
+        {Cvector(3, 2, mid.z + 0.1f), 1, 3.0017f, 1.5375f, false},
+        {Cvector(0, 2, -5), 0, mid.z + 5.0f, 3.1416f, false},
+        // On the middle: measured again from vertex 1, which lies ahead of it.
+        {mid, 0, (one - mid).length(), 3.1416f, false},
+        // On vertex 1 as well: both lengths are floored.
+        {one, 1, 0.00001f, 0.0f, false},
+        {Cvector(nan, 2, 5), 0, 0.0f, 0.0f, true},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        f->setActivityDirectly(A::ACTIVITY_TIGHT_JAM); // with ground checks off it only ends
+        f->groundChecks = 0;
+        Cvector goal = c.goal;
+        f->setGotoPoint(&goal, "test");
+        EXPECT_FLOAT_EQ(f->goalDistance, 1000.0f);
+        f->reachedGotoGoal();
+        EXPECT_FALSE(std::isnan(f->headingChange)) << c.goal.x;
+        EXPECT_FALSE(std::isnan(f->pitchChange)) << c.goal.x;
+        EXPECT_NEAR(std::fabs(f->headingChange), c.heading, 0.001f) << c.goal.x << " " << c.goal.z;
+        EXPECT_EQ(!exitReasonList.empty(), c.exitRecorded) << c.goal.x;
+        if (c.exitRecorded) continue;
+        EXPECT_FLOAT_EQ(f->goalZone, c.zone) << c.goal.x << " " << c.goal.z;
+        EXPECT_FALSE(std::isnan(f->goalDirection.x + f->goalDirection.y + f->goalDirection.z)) << c.goal.z;
+        EXPECT_NEAR(f->goalDistance, c.distance, 0.0005f) << c.goal.x << " " << c.goal.z;
+    }
+    resetExitState();
+}
+
+TEST_F(ActivityTest, MessagesByActivity) {
+    struct {
+        int activity, code;
+        float value;
+        int wantActivity;
+        float wantArrive;
+        bool exitRecorded;
+    } const cases[] = {
+        {A::ACTIVITY_IDLE, 6, 2.0f, A::ACTIVITY_SCHOOL, 10.0f, false},
+        {A::ACTIVITY_WANDER, 6, 2.0f, A::ACTIVITY_WANDER, 7.0f, false},
+        {A::ACTIVITY_SCHOOL, 5, 2.2f, A::ACTIVITY_SCHOOL, 2.2f, false},
+        {A::ACTIVITY_IDLE, 5, 2.2f, A::ACTIVITY_IDLE, 7.0f, false},
+        {A::ACTIVITY_IDLE, 1, 0.0f, A::ACTIVITY_IDLE, 7.0f, false},
+        {A::ACTIVITY_IDLE, 17, 0.0f, A::ACTIVITY_IDLE, 7.0f, false},
+        {A::ACTIVITY_IDLE, 3, 0.0f, A::ACTIVITY_IDLE, 7.0f, true},
+        {A::ACTIVITY_SCHOOL, 8, 0.0f, A::ACTIVITY_SCHOOL, 7.0f, true},
+    };
+    Cfish* f = fish();
+    for (auto const& c : cases) {
+        resetExitState();
+        f->setActivityDirectly(c.activity);
+        f->arriveDistance = 7.0f;
+        f->sendMessage(c.code, f, 0, c.value, 0);
+        f->processMessages();
+        EXPECT_EQ(f->activity, c.wantActivity) << c.code;
+        EXPECT_FLOAT_EQ(f->arriveDistance, c.wantArrive) << c.code;
+        ASSERT_EQ(!exitReasonList.empty(), c.exitRecorded) << c.code;
+        if (c.exitRecorded) EXPECT_STREQ(exitReasonList[0].c_str(), "Unknown fish message");
+    }
+    resetExitState();
+    // A fish without an activity asks itself to join its school on a later frame.
+    f->setActivityDirectly(A::ACTIVITY_NONE);
+    f->processMessages();
+    ASSERT_EQ(f->numMessages(), 1);
+    EXPECT_EQ(f->record(0).code, 6);
+    f->processMessages();
+    EXPECT_EQ(f->activity, A::ACTIVITY_SCHOOL);
+}
+
+TEST_F(ActivityTest, SchoolIdleThenWanderAndBack) {
+    CspeciesSchooling school("reef", tank);
+    Cfish* f = fish();
+    school.addFish(*f);
+    // The first frame finds no goal and schools; the fish pauses at the school point, and
+    // after 200 frames of schooling wanders, then schools again.
+    int first[17], schoolAfterWander = -1;
+    std::fill(std::begin(first), std::end(first), -1);
+    for (int frame = 0; frame < 4000 && schoolAfterWander < 0; frame++) {
+        frames(*f, 1, &school);
+        if (first[f->activity] < 0) first[f->activity] = frame;
+        if (first[A::ACTIVITY_WANDER] >= 0 && f->activity == A::ACTIVITY_SCHOOL) schoolAfterWander = frame;
+    }
+    EXPECT_EQ(first[A::ACTIVITY_SCHOOL], 0);
+    EXPECT_GT(first[A::ACTIVITY_IDLE], first[A::ACTIVITY_SCHOOL]);
+    EXPECT_GT(first[A::ACTIVITY_WANDER], first[A::ACTIVITY_IDLE]);
+    // Wandering goes on for a while (a school cue during a pause may end it early).
+    EXPECT_GT(schoolAfterWander, first[A::ACTIVITY_WANDER] + 30);
+}
+
+TEST_F(ActivityTest, ATightJamBacksOutOfAWall) {
+    tank->levelSet = [](Cvector const& p) { return 2.0f - p.z; }; // a wall across z = 2
+    Cfish* f = placeFish(new Cfish, Cvector(0, 2, 1.8f), 1.5f);
+    f->_setDesiredBodySpeed(1.5f);
+    int jammedAt = -1, freedAt = -1;
+    for (int frame = 0; frame < 600 && freedAt < 0; frame++) {
+        frames(*f, 1);
+        if (jammedAt < 0 && f->activity == A::ACTIVITY_TIGHT_JAM) jammedAt = frame;
+        if (jammedAt >= 0 && f->activity != A::ACTIVITY_TIGHT_JAM) freedAt = frame;
+    }
+    ASSERT_GE(jammedAt, 0);
+    ASSERT_GT(freedAt, jammedAt);
+    EXPECT_LT(f->vertex[0].z, 2.0f);
+}
+
+TEST_F(ActivityTest, AStartledFlightEndsOnEachCondition) {
+    struct {
+        int avoidFrames;
+        float flee, speed;
+        int wantCalls; // calls of the dispatcher until the flight ends; 0 never
+    } const cases[] = {
+        {40, 1e6f, 2.0f, 40},    // the avoidance frames ran out
+        {1000, 0.0f, 2.0f, 1},   // far enough from the startle point
+        {1000, 1e6f, 0.1f, 101}, // a hundred frames and slow
+        {1000, 1e6f, 2.0f, 0},
+    };
+    for (auto const& c : cases) {
+        Cfish* f = fish();
+        f->startled(f->vertex[0] + Cvector(0, 0, 0.2f));
+        ASSERT_EQ(f->activity, A::ACTIVITY_CHASED);
+        ASSERT_TRUE(f->nextActivity == A::ACTIVITY_IDLE || f->nextActivity == A::ACTIVITY_STOP);
+        EXPECT_FLOAT_EQ(f->desiredBodySpeed, f->speedTiers[4]); // no flick turn: top speed
+        f->setAvoidForFrames(c.avoidFrames);
+        f->fleeDistance = c.flee;
+        int calls = 0;
+        while (f->activity == A::ACTIVITY_CHASED && calls < 150) {
+            f->bodySpeed = c.speed;
+            f->reachedGotoGoal();
+            calls++;
+        }
+        EXPECT_EQ(f->activity == A::ACTIVITY_CHASED ? 0 : calls, c.wantCalls) << c.avoidFrames << " " << c.flee;
+        if (c.wantCalls) EXPECT_EQ(f->avoidForFrames, 0);
+        deleteVariable(f);
+    }
+}
+
+} // namespace
