@@ -5,6 +5,7 @@
 #include "fish/fishSchool.h"
 #include "fish/fishTestSupport.h"
 #include "fish/schoolWander.h"
+#include "script/fastNoise.h"
 #include "support/frustum.h"
 #include "variables/thingMessage.h"
 
@@ -204,6 +205,103 @@ TEST_F(ActivityTest, AStartledFlightEndsOnEachCondition) {
         if (c.wantCalls) EXPECT_EQ(f->avoidForFrames, 0);
         deleteVariable(f);
     }
+}
+
+} // namespace
+
+namespace {
+
+// A tank whose fish live in a frustum: its six walls bound the wander points and make the
+// level set (positive inside), and the school box fits inside it.
+class FrustumTank : public TestTank {
+  public:
+    FrustumTank() {
+        frustum.setFrustum(Cvector(0, 2.5f, 20), Cvector(-4, 0.5f, 2.5f), Cvector(4, 4.5f, 2.5f), -2.5f);
+        Cvector centre(0, 0, 0.5f);
+        frustum.frustumToReal(centre);
+        for (int k = 0; k < 3; k++)
+            for (int s = 0; s < 2; s++) {
+                Cvector p[3];
+                float const other[3][2] = {{0, 0}, {1, 0}, {0, 1}};
+                for (int i = 0; i < 3; i++) {
+                    float n[3];
+                    n[k] = static_cast<float>(s);
+                    n[(k + 1) % 3] = other[i][0];
+                    n[(k + 2) % 3] = other[i][1];
+                    p[i] = Cvector(2 * n[0] - 1, 2 * n[1] - 1, n[2]);
+                    frustum.frustumToReal(p[i]);
+                }
+                Cvector normal;
+                normal.crossOf(p[1] - p[0], p[2] - p[0]);
+                if ((centre - p[0]).dot(normal) < 0) normal = normal * -1.0f;
+                walls.addOutsidePlane(2 * k + s, p[0], normal);
+            }
+        // The floor is the lower wall, as a tank's height image would give it.
+        ground = [this](float x, float z) {
+            auto const& w = walls.walls[2];
+            return w.p.y - ((x - w.p.x) * w.n.x + (z - w.p.z) * w.n.z) / w.n.y;
+        };
+        levelSet = [this](Cvector const& p) {
+            float d = 1e9f;
+            for (auto const& w : walls.walls)
+                d = std::min(d, (p - w.p).dot(w.n));
+            return d;
+        };
+    }
+    void fishVolume(Cvector& lo, Cvector& hi) override { lo = Cvector(-3, 1, -1.5f), hi = Cvector(3, 4, 1.5f); }
+    CflatFrustum const* occupantFrustum() override { return &frustum; }
+    CschoolWanderMaster* wanderWalls() override { return &walls; }
+
+    CflatFrustum frustum;
+    CschoolWanderMaster walls;
+};
+
+TEST_F(ActivityTest, ASchoolOfThirtyStaysInsideItsFrustum) {
+    // Smooth noise curves whose ends meet, for the school point and its wander.
+    std::filesystem::create_directories("global/arrays");
+    CdataChan noise;
+    noise.init(501, 1, 1, 3, 4);
+    noise.setDimensionSpace(0, 0.0f, 50.0f);
+    for (int i = 0; i < 501; i++)
+        for (int c = 0; c < 3; c++)
+            noise.floatData[i * 3 + c] = std::sin(0.0628318f * static_cast<float>(i) * static_cast<float>(c + 1));
+    ASSERT_EQ(noise.save(noiseFileName), 0);
+    auto* home = new FrustumTank;
+    root.addVariable(home, 1);
+    auto* school = new CspeciesSchooling("reef", home);
+    home->addVariable(school, 1);
+    std::vector<Cfish*> fish;
+    for (int i = 0; i < 30; i++) {
+        auto* f = new Cfish;
+        f->thingScale = 0.5f;
+        f->setParent(home->things, 1);
+        f->resetThing(0);
+        f->startPos = Cvector(-2.0f + 0.13f * i, 1.5f + 0.08f * i, -1.0f + 0.06f * i);
+        f->startHeading = 0.2f * i;
+        f->setPosition();
+        school->addFish(*f);
+        fish.push_back(f);
+    }
+    int seen[17] = {};
+    for (int frame = 0; frame < 10000; frame++) {
+        for (Cfish* f : fish) {
+            f->prepForCook();
+            f->goFish(0);
+            seen[f->activity]++;
+        }
+        school->updateSchooling();
+        for (Cfish* f : fish) {
+            Cvector p = f->vertex[0];
+            home->frustum.realToFrustum(p);
+            // A jam answers a wall once the head has touched it: a hair's depth is allowed.
+            float const e = 0.01f;
+            ASSERT_TRUE(p.x >= -1 - e && p.x <= 1 + e && p.y >= -1 - e && p.y <= 1 + e && p.z >= -e && p.z <= 1 + e)
+                << "frame " << frame << " " << f->name << " at " << p.x << " " << p.y << " " << p.z;
+        }
+    }
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
+    for (int a : {A::ACTIVITY_SCHOOL, A::ACTIVITY_IDLE, A::ACTIVITY_WANDER})
+        EXPECT_GT(seen[a], 0) << a;
 }
 
 } // namespace
