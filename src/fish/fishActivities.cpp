@@ -245,7 +245,7 @@ void Cfish::idleStep() {
         idleFrames = static_cast<int>(randRange(10.0f, 20.0f));
         float r = nextFastRand();
         float speed = desiredBodySpeed <= 0.5f * speedTiers[0] ? r * speedTiers[0] * 0.4f
-                                                                : r * speedTiers[0] * 0.3f + 0.2f;
+                                                               : r * speedTiers[0] * 0.3f + 0.2f;
         _setDesiredBodySpeed(speed);
         setEyeMovement(3);
         if (speed < bodySpeed) setDrag(0.04f);

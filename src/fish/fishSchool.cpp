@@ -140,7 +140,8 @@ class CfishSchoolAccess : public CtankSchoolAccess {
         school->setAsFirstChild();
         if (previous) {
             VTRACE(1, "prevschool=" << previous->name << " prevnz=" << previous->noisePosition);
-            school->noisePosition = wrap(previous->noisePosition + kNoiseGapBetweenSchools, 0.0f, kNoisePeriod);
+            school->noisePosition =
+                wrap(previous->noisePosition + kNoiseGapBetweenSchools, 0.0f, kNoisePeriod);
             school->figureSchoolPoint();
         }
         return school;
