@@ -139,7 +139,7 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
 
     int32_t activity = ACTIVITY_NONE, nextActivity = ACTIVITY_NONE;
     Cvector const* goalPointer = nullptr;
-    Cstring goalName;
+    char const* goalName = "unset"; // a label for traces; always a literal, so no copy per frame
     Cvector ownGoalPoint, goalDirection;
     float goalDistance = 0.0f, previousGoalDistance = 0.0f, closingSpeed = 0.0f, arriveDistance = 0.0f;
     float goalZone = 0.0f, previousGoalZone = -1.0f, etaThreshold = -1.0f;

@@ -51,6 +51,14 @@ TEST_F(ActivityTest, NewActivityChangesCleansUpAndLocks) {
         EXPECT_EQ(f->avoidForFrames, c.wantAvoidFrames) << c.from << "->" << c.a;
         EXPECT_EQ(f->idleFrames, c.wantActivity == ACTIVITY_IDLE ? -1 : 5) << c.from << "->" << c.a;
     }
+    // A value that is no activity starts the fish over as idle instead of ending the program.
+    f->setGotoPoint(Cvector(0, 2, 5), "ahead");
+    f->setActivityDirectly(2);
+    f->reachedGotoGoal();
+    EXPECT_EQ(f->activity, ACTIVITY_IDLE);
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_STREQ(exitReasonList[0].c_str(), "unknown activity");
+    resetExitState();
 }
 
 TEST_F(ActivityTest, TheDispatcherMeasuresTheGoal) {
