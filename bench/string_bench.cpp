@@ -6,7 +6,8 @@
 static void BM_CstringAppendChars(benchmark::State& state) {
     for (auto _ : state) {
         Cstring s;
-        for (int i = 0; i < state.range(0); i++) s += static_cast<char>('a' + i % 26);
+        for (int i = 0; i < state.range(0); i++)
+            s += static_cast<char>('a' + i % 26);
         benchmark::DoNotOptimize(s.c_str());
     }
 }
@@ -14,6 +15,7 @@ BENCHMARK(BM_CstringAppendChars)->Arg(16)->Arg(256);
 
 static void BM_CstringCompare(benchmark::State& state) {
     Cstring a("thingList/fish_12/position");
-    for (auto _ : state) benchmark::DoNotOptimize(a == "thingList/fish_12/position");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(a == "thingList/fish_12/position");
 }
 BENCHMARK(BM_CstringCompare);

@@ -4,8 +4,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build-asan}
 JOBS=${JOBS:-$(nproc)}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON \
+    -DVELMORA_WERROR="${VELMORA_WERROR:-OFF}"
 cmake --build "$BUILD_DIR" -j "$JOBS"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-ctest --test-dir "$BUILD_DIR" -j "$JOBS" --output-on-failure --timeout 600
+# The tests that draw in X windows need a display: without one they run under a virtual one.
+runner=()
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then runner=(xvfb-run -a -s "-screen 0 1280x1024x24"); fi
+"${runner[@]}" ctest --test-dir "$BUILD_DIR" -j "$JOBS" --output-on-failure --timeout 600

@@ -18,8 +18,12 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(dir, ec);
 }
 
-ScopedDataFolder::ScopedDataFolder() : saved(appDataDir) { appDataDir = temp.path().c_str(); }
-ScopedDataFolder::~ScopedDataFolder() { appDataDir = saved; }
+ScopedDataFolder::ScopedDataFolder() : saved(appDataDir) {
+    appDataDir = temp.path().c_str();
+}
+ScopedDataFolder::~ScopedDataFolder() {
+    appDataDir = saved;
+}
 
 std::string readWholeFile(std::string const& path) {
     std::ifstream in(path, std::ios::binary);
@@ -33,4 +37,10 @@ void writeWholeFile(std::string const& path, std::string const& content) {
     out << content;
 }
 
-bool pathExists(std::string const& path) { return std::filesystem::exists(path); }
+bool pathExists(std::string const& path) {
+    return std::filesystem::exists(path);
+}
+
+std::string testInput(char const* relativePath) {
+    return std::string(VELMORA_TEST_INPUT_DIR) + relativePath;
+}

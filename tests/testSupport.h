@@ -39,3 +39,6 @@ class ScopedDataFolder {
 std::string readWholeFile(std::string const& path);
 void writeWholeFile(std::string const& path, std::string const& content);
 bool pathExists(std::string const& path);
+
+// A committed input file of tests/inputs/ (path relative to it).
+std::string testInput(char const* relativePath);

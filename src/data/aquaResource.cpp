@@ -5,12 +5,11 @@
 
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
-
-ModelLoader modelLoader = nullptr;
-FontLoader fontLoader = nullptr;
+#include "variables/variablePaths.h"
 
 CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
     // %a name, %b folder; %c and %d are the two as tree paths.
@@ -33,11 +32,12 @@ CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
         // A model that shows its count as "instances" was counted by tryFind already.
         Cvariable* instances = model->getChild("instances", 0);
         if (instances == nullptr || !instances->hasFlag(VAR_HAS_NUMBER)) model->useCount++;
+        model->flags |= VAR_NOT_DELETED_BY_PARENT;
         return model;
     }
     if (diskPath.empty() || base == nullptr) return nullptr;
     VTRACE(2, "success: should make it " << treePath << " returnDiskPath=" << diskPath);
-    CmanagedResourceVar* model = modelLoader ? modelLoader(diskPath) : nullptr;
+    CmanagedResourceVar* model = engineHooks.modelLoader ? engineHooks.modelLoader(diskPath) : nullptr;
     if (model == nullptr) {
         // Not filed: the next request tries the file again instead of sharing a dud.
         VTRACE(2, "couldn't open geo! " << diskPath);
@@ -52,11 +52,14 @@ CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
     justPath(modelFolder, -1);
     model->setDiskPath(modelFolder);
     model->useCount = 1;
+    // A shared model dies with its last holder, not with the tree it is filed in: the
+    // tree only unhooks it.
+    model->flags |= VAR_NOT_DELETED_BY_PARENT;
     return model;
 }
 
 CfishFont* requestFont(Cstring name) {
-    CfishFont* font = fontLoader ? fontLoader(name.c_str()) : nullptr;
+    CfishFont* font = engineHooks.fontLoader ? engineHooks.fontLoader(name.c_str()) : nullptr;
     if (font == nullptr) setExitError("Couldn't load font", 1);
     return font;
 }

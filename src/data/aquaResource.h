@@ -2,24 +2,14 @@
 //
 // A model is loaded once and kept in the shared resource tree at a path made from its
 // name; every request after the first shares it and raises its use count. The model and
-// font kinds themselves live with the renderer and the interface, which fill in the hooks
-// below.
+// font kinds themselves live with the renderer and the interface, which fill in the
+// modelLoader and fontLoader slots of engineHooks.
 #pragma once
 
 #include "support/mystring.h"
 #include "variables/variableLinks.h"
 
 class CfishFont;
-
-// Makes a model and loads the model file at diskPath into it; null when the file does not
-// load (the hook frees what it made). Filled in by the renderer.
-using ModelLoader = CmanagedResourceVar* (*)(Cstring const& diskPath);
-extern ModelLoader modelLoader;
-
-// Makes a font and loads the font of that name; null when it does not load (the hook
-// frees what it made). Filled in by the interface.
-using FontLoader = CfishFont* (*)(char const* name);
-extern FontLoader fontLoader;
 
 // The shared model named name, looked up at "speciesScripts/<name>" and, with a folder,
 // "resources/<folder>/<name>" in the tree, then as "<name>" and "<folder>/<name>" on

@@ -82,6 +82,8 @@ class CdataArray : public Cvariable {
     // 0 read; non-zero not read (the shape is unchanged unless samples failed to read).
     // A "VOXL" file is read as a voxel volume (loadVoxelFile).
     int load(char const* path);
+    // The same from a stream positioned at the file's start; name is for messages.
+    int load(std::istream& in, char const* name);
     // 0 written; 1 not written.
     int save(char const* path);
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "variables/variableLinks.h"
@@ -76,7 +77,7 @@ struct Header {
 };
 
 // Reads the header after the magic; an empty string means it is sound.
-char const* readHeader(std::istream& in, int64_t fileSize, Header& h) {
+char const* readHeader(std::istream& in, int64_t fileEnd, Header& h) {
     unsigned char b[3];
     if (!readBytes(in, b, 2)) return "truncated header";
     int nameLength = b[0] | b[1] << 8;
@@ -98,7 +99,7 @@ char const* readHeader(std::istream& in, int64_t fileSize, Header& h) {
         h.res[d] = static_cast<int32_t>(r);
         if (h.res[d] < 1) return "bad resolution";
     }
-    int64_t remaining = fileSize - static_cast<int64_t>(in.tellg());
+    int64_t remaining = fileEnd - static_cast<int64_t>(in.tellg());
     int64_t size = h.code == 3 ? 1 : 4;
     // Grow the count one factor at a time, never past what the file can hold.
     int64_t bytes = h.chans * size;
@@ -124,21 +125,29 @@ int CdataArray::load(char const* filePath) {
     std::ifstream in;
     if (!file_open(in, path, 0)) return 1;
     char magic[4];
-    bool haveMagic = readBytes(in, magic, 4);
-    if (!haveMagic || std::memcmp(magic, "AAC0", 4) != 0) {
+    if (readBytes(in, magic, 4) && std::memcmp(magic, "VOXL", 4) == 0) {
         file_close(in);
-        if (haveMagic && std::memcmp(magic, "VOXL", 4) == 0) return loadVoxelFile(*this, path);
-        return 1;
+        return loadVoxelFile(*this, path);
     }
+    in.clear();
+    in.seekg(0, std::ios::beg);
+    int result = load(in, path);
+    file_close(in);
+    return result;
+}
+
+int CdataArray::load(std::istream& in, char const* name) {
+    std::streamoff start = in.tellg();
+    char magic[4];
+    if (start < 0 || !readBytes(in, magic, 4) || std::memcmp(magic, "AAC0", 4) != 0) return 1;
     in.seekg(0, std::ios::end);
-    int64_t fileSize = static_cast<int64_t>(in.tellg());
-    in.seekg(4, std::ios::beg);
+    int64_t fileEnd = static_cast<int64_t>(in.tellg()); // the header checks against the end
+    in.seekg(start + 4, std::ios::beg);
 
     Header h;
-    char const* problem = readHeader(in, fileSize, h);
+    char const* problem = readHeader(in, fileEnd, h);
     if (problem[0]) {
-        VTRACE(1, "array file " << path << ": " << problem);
-        file_close(in);
+        VTRACE(1, "array file " << name << ": " << problem);
         return 1;
     }
 
@@ -172,13 +181,11 @@ int CdataArray::load(char const* filePath) {
     char* buffer = byteData ? reinterpret_cast<char*>(byteData) : reinterpret_cast<char*>(floatData);
     if (!buffer || numElements != h.count ||
         !readBytes(in, buffer, static_cast<std::streamsize>(numElements) * dataType)) {
-        VTRACE(1, "array file " << path << ": samples could not be read");
-        file_close(in);
+        VTRACE(1, "array file " << name << ": samples could not be read");
         clearDataArray();
         return 1;
     }
     if (floatData) floatsFromLittle(floatData, numElements);
-    file_close(in);
     return 0;
 }
 

@@ -8,10 +8,10 @@
 
 #include "data/dataArray.h"
 #include "data/resourceStreamer.h"
-#include "graphics/textureImage.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 
 Cvariable* sharedResourceTree = nullptr;
 
@@ -89,17 +89,17 @@ CdataArrayReference::~CdataArrayReference() {
     if (ownerSlot && *ownerSlot) *ownerSlot = nullptr;
 }
 
-void CdataArrayReference::writeConfigString(std::ofstream& out) {
+void CdataArrayReference::writeConfigString(std::ostream& out) {
     out << ":dataImage " << name;
 }
 
-void CdataArrayReference::writeSaveString(std::ofstream& out) {
+void CdataArrayReference::writeSaveString(std::ostream& out) {
     out << ":addDataArray " << name << " path=" << path << " pointer=" << static_cast<void const*>(ownerSlot)
         << " this=" << static_cast<void const*>(this) << " refs=";
     if (array) out << array->referenceCount;
 }
 
-void CdataArrayReference::writeUnregisteredData(std::ofstream&, int) {}
+void CdataArrayReference::writeUnregisteredData(std::ostream&, int) {}
 
 void CdataArrayReference::allocateDataArray(int kindDims) {
     setRealThing(newArrayOfDims(kindDims));
@@ -131,7 +131,7 @@ void CdataArrayReference::unsetRealThing() {
 
 int CdataArrayReference::requestArray(char const* file, char const* folder) {
     Cstring wanted(file ? file : ""); // file may be our own path
-    CdataArray* a = requestDataArrayOrMake(wanted.c_str(), folder, -1, 0);
+    CdataArray* a = requestDataArrayOrMake(wanted.c_str(), folder, -1, nullptr);
     if (a == nullptr) {
         exitWithFormat("Couldn't find array %s in %s %s", name.c_str(), wanted.c_str(), folder);
         return 1;
@@ -182,7 +182,8 @@ CdataArray* findDataArrayOrExit(Cvariable* parent, char const* path) {
 
 // ---- requests ----
 
-CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans, short makeTexture) {
+CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans,
+                                   CdataArrayReference* (*makeEntry)()) {
     Cstring fileName(name ? name : "");
     if (fileName.empty()) return nullptr; // names nothing; "%b/%a" would name the folder itself
     bool isImage = endsWith(fileName, ".sgi") || endsWith(fileName, ".rgb");
@@ -235,7 +236,7 @@ CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short c
         return nullptr;
     }
 
-    CdataArrayReference* entry = makeTexture ? new CtextureImage : new CdataArrayReference;
+    CdataArrayReference* entry = makeEntry ? makeEntry() : new CdataArrayReference;
     if (isImage && (endsWith(diskPath, "jpg") || endsWith(diskPath, "fti"))) {
         // Load by the requested kind so that the colour-plus-alpha rules apply.
         diskPath = diskPath.substr(0, diskPath.size() - 3) + (endsWith(fileName, ".sgi") ? "sgi" : "rgb");
@@ -253,14 +254,5 @@ CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short c
 }
 
 CdataArray* requestDataArray(char const* name, char const* folder, int chans) {
-    return requestDataArrayOrMake(name, folder, static_cast<short>(chans), 0);
-}
-
-CtextureImage* requestTexMap(char const* name, char const* folder, int chans) {
-    if (name == nullptr || name[0] == '\0') return new CtextureImage;
-    CdataArray* a = requestDataArrayOrMake(name, folder, static_cast<short>(chans), 1);
-    if (a == nullptr || a->parent == nullptr) return nullptr;
-    if (auto* texture = dynamic_cast<CtextureImage*>(a->parent)) return texture;
-    setExitError("requestTexMap didn't return texture", 1);
-    return nullptr;
+    return requestDataArrayOrMake(name, folder, static_cast<short>(chans), nullptr);
 }

@@ -16,7 +16,7 @@
 
 class CdataArray;
 class CscriptLine;
-class CtextureImage;
+class imageFile;
 
 // The tree below which requests find shared objects and file new ones (the shop keeper's
 // tree once it exists). Null: the root of the variable tree is used.
@@ -39,9 +39,9 @@ class CdataArrayReference : public CsafeRelationship {
     CdataArrayReference() = default;
     // Releases the array and clears the owner's field.
     ~CdataArrayReference() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
-    void writeUnregisteredData(std::ofstream& out, int indent) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeUnregisteredData(std::ostream& out, int indent) override;
     int getType() override { return TYPE_DATA_ARRAY_REFERENCE; }
 
     // Binds a new empty array of the kind with that many dimensions (0: plain CdataArray).
@@ -80,13 +80,11 @@ int registerDataArrayAndLoad(Cvariable* parent, CdataArray** slot, char const* n
 
 // The shared array named name (folder may be null), loaded and filed on first request.
 // chans -1 means any; fewer channels than asked are reported but still returned. A
-// non-zero makeTexture files a new entry as a CtextureImage. Null when nothing is found or
+// new entry is made by makeEntry when given (a texture, say). Null when nothing is found or
 // the file does not load.
-CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans, short makeTexture);
+CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short chans,
+                                   CdataArrayReference* (*makeEntry)());
 CdataArray* requestDataArray(char const* name, char const* folder, int chans);
-// The shared texture named name; an empty name gives a new unbound texture in no tree.
-// Null when not found, or (recorded) when the array is not held by a texture.
-CtextureImage* requestTexMap(char const* name, char const* folder, int chans);
 
 // The array of the reference at path below parent; null with "bad daf" (not a reference)
 // or "dar not found" recorded.

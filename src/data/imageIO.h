@@ -22,7 +22,7 @@ extern const uint16_t imagePixelTypeBytes[13];
 enum : uint16_t { PIXEL_8BIT = 1, PIXEL_FIXED = 3, PIXEL_FLOAT = 11 };
 
 // The largest pixel block an image may hold; larger sizes are refused.
-constexpr size_t maxImageBytes = size_t(1) << 30;
+constexpr size_t maxImageBytes = size_t(1) << 28;
 
 struct pixel8 {
     uint8_t c[4] = {0, 0, 0, 0};

@@ -16,7 +16,7 @@ void setImageCheckDiskAlways(bool on) {
 }
 
 // Sizes are kept below INT_MAX so the int-sized memory readers can hold the whole file.
-static bool readStream(std::ifstream& in, std::vector<unsigned char>& bytes, size_t spare) {
+static bool readStream(std::istream& in, std::vector<unsigned char>& bytes, size_t spare) {
     bytes.clear();
     in.seekg(0, std::ios::end);
     std::streamoff size = in.tellg();

@@ -4,6 +4,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 
 int findDiskFile(std::vector<Cstring>& names, std::vector<Cstring>& patterns) {
     for (size_t k = 0; k < patterns.size(); k++) {

@@ -6,6 +6,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 #include "variables/variableLinks.h"
 #include "variables/variableSaverLoader.h"
 
@@ -54,8 +55,6 @@ bool entriesInside(Cvariable* index, int slot, long packageSize) {
 
 } // namespace
 
-// Reads the package's index into `into` and takes its "channel" out as the slot.
-// 0 on success; 1 (traced "couldn't find resource") when the index is unusable.
 int CresourceStreamer::readIndex(char const* path, Cvariable* into, int& slot) {
     std::ifstream in;
     long packageSize = getDiskFileSize(path);
@@ -63,6 +62,13 @@ int CresourceStreamer::readIndex(char const* path, Cvariable* into, int& slot) {
         VTRACE(1, "couldn't find resource " << path);
         return 1;
     }
+    int result = readPackageIndex(in, packageSize, into, slot);
+    file_close(in);
+    if (result) VTRACE(1, "couldn't find resource " << path);
+    return result;
+}
+
+int readPackageIndex(std::istream& in, long packageSize, Cvariable* into, int& slot) {
     char magic[4] = {0, 0, 0, 0};
     in.read(magic, 4);
     bool good = in.gcount() == 4 && std::memcmp(magic, "DBT", 3) == 0;
@@ -71,18 +77,16 @@ int CresourceStreamer::readIndex(char const* path, Cvariable* into, int& slot) {
         // nothing; only a stream that ran out means the index itself is cut short.
         good = readBinaryVariable(in, into) == 0 || !in.fail();
     }
-    file_close(in);
     Cvariable* channel = good ? into->getChild("channel", 0) : nullptr;
-    if (channel && (channel->hasFlag(VAR_HAS_NUMBER))) {
-        slot = channel->getElem_int(0);
-        channel->unhook();
-        delete channel;
-    } else {
-        VTRACE(1, "couldn't find resource " << path << (good ? " (no channel)" : ""));
+    if (!channel || !channel->hasFlag(VAR_HAS_NUMBER)) {
+        VTRACE(1, "package index: " << (good ? "no channel" : "unreadable"));
         return 1;
     }
+    slot = channel->getElem_int(0);
+    channel->unhook();
+    delete channel;
     if (slot < 0 || slot >= kResourceSlots || !entriesInside(into, slot, packageSize)) {
-        VTRACE(1, "couldn't find resource " << path << " (bad index)");
+        VTRACE(1, "package index: bad index");
         return 1;
     }
     return 0;
@@ -94,9 +98,8 @@ int CresourceStreamer::addResource(char const* path) {
     int slot = -1;
     if (readIndex(path, &index, slot)) return 1;
     if (resourceStreams[slot].is_open()) {
-        Cstring reason("Error! stream ");
-        reason = reason + Cstring(slot) + " already open";
-        setExitError(reason.c_str(), 1);
+        // Another package holds the slot: this one is refused, the program goes on.
+        VTRACE(1, "resource stream " << slot << " already open: " << path << " not added");
         return 1;
     }
     // Open before the entries join the index, so a package that cannot be read serves nothing.
@@ -175,7 +178,7 @@ int CresourceStreamer::loadFile(char const* path, CmemoryChunkVar& chunk) {
     checkDiskOnce = 0;
     lastFoundInPackage = 0;
     if (CresourceFileVar* entry = findEntry(path)) {
-        std::ifstream& in = resourceStreams[entry->getFileStream()];
+        std::istream& in = resourceStreams[entry->getFileStream()];
         unsigned size = static_cast<unsigned>(entry->getFileSize());
         in.clear();
         in.seekg(entry->getFileOffset());

@@ -47,6 +47,11 @@ class CresourceStreamer : public CdirectoryVar {
     void mergeIndex(Cvariable* index);
 };
 
+// Reads a package's index (the package is packageSize bytes, in at its start) into `into`
+// and takes its "channel" out as the slot. 0 on success; 1 when the index is unusable (no
+// "channel", a slot outside 0-9, an entry outside the package).
+int readPackageIndex(std::istream& in, long packageSize, Cvariable* into, int& slot);
+
 // The one streamer; made at start-up, or by the script loader on first use.
 extern CresourceStreamer* resourcesDir;
 

@@ -87,13 +87,17 @@ int imageFile::readSGI(CmemoryIO& in, bool loadPixels) {
         return 0;
     }
     int stepX = h.xsize / w, stepY = h.ysize / ht;
+    // The file must hold the rows (or their tables) it declares before pixels are made.
+    long long tables = fileStart + sgiHeaderSize;
+    long long entries = static_cast<long long>(h.ysize) * h.zsize;
+    if (loadPixels && tables + entries * (h.storage == 0 ? h.xsize : 8) > fileEnd) {
+        VTRACE(1, "sgi: the file is too short for its rows");
+        return 0;
+    }
     if (!init(w, ht, h.zsize, PIXEL_8BIT, 0, loadPixels ? 1 : 0)) return 0;
     if (!loadPixels) return 1;
 
-    long long tables = fileStart + sgiHeaderSize;
-    long long entries = static_cast<long long>(h.ysize) * h.zsize;
     if (h.storage == 0) {
-        if (tables + entries * h.xsize > fileEnd) return 0;
         for (int z = 0; z < h.zsize; z++)
             for (int r = 0; r < height; r++) {
                 in.seekg(
@@ -104,10 +108,6 @@ int imageFile::readSGI(CmemoryIO& in, bool loadPixels) {
                 }
             }
         return 1;
-    }
-    if (tables + entries * 8 > fileEnd) {
-        VTRACE(1, "sgi: row tables past the end of the file");
-        return 0;
     }
     int bufferSize = std::max(2 * h.xsize, sgiMaxEncodedSize(h.xsize));
     std::vector<unsigned char> row(bufferSize);

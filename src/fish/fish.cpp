@@ -306,7 +306,7 @@ void Cfish::setDesiredRealSpeed(float speed) {
     desiredBodySpeed = d.length() * invBodyLength;
 }
 
-void Cfish::writeConfigString(std::ofstream& out) {
+void Cfish::writeConfigString(std::ostream& out) {
     // An unplaced fish keeps the start values it was given.
     if (!needsPlacement) prepForSaveConfig();
     Cthing::writeConfigString(out);

@@ -53,7 +53,7 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
         h = vertex[0], m = vertex[4], t = vertex[8];
     }
     // Saving first refreshes the start keys from the live fish.
-    void writeConfigString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
     // Refreshes the four saved start keys from the live fish.
     void prepForSaveConfig();
 

@@ -6,8 +6,8 @@
 
 #include "support/cerr.h" // recommendReinstall
 
-extern int32_t maxTexUnits;        // texture units of the device
-extern int16_t GLSL;               // 1: materials draw with their shader programs
+extern int32_t maxTexUnits; // texture units of the device
+extern int16_t GLSL;        // 1: materials draw with their shader programs
 
 // Samplers the shader programs declare: no material may have more stages.
 constexpr int SHADER_SAMPLERS = 4;

@@ -12,7 +12,6 @@
 
 CopenGL* currentGL = nullptr;
 uint8_t doingOpenGL = 0;
-uint8_t canDoFade = 1, canDoMultAdd = 0, canDoDXtempResult = 0, canReadRasterStatus = 0;
 Cstring glout;
 int32_t geoToDisplaysThisFrame = 0;
 

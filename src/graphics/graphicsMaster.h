@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "graphics/deviceGlobals.h"
+#include "graphics/renderLists.h"
 #include "graphics/textureImage.h"
 #include "support/esTransform.h"
 #include "support/list.h"
@@ -80,6 +81,21 @@ struct CgraphicsHooks {
     bool (*thingTearingDown)(CworkObject* object) = nullptr;
     // Whether the thing belongs to the interface (flat projection, never faded).
     bool (*interfaceThing)(CworkObject* object) = nullptr;
+
+    // ---- the render pass ----
+    // The tank's draw lists (null: the tank draws nothing).
+    CtankRenderLists* (*tankRenderLists)(Ctank* tank) = nullptr;
+    // Moves the tank's camera and then the tank on by one master frame.
+    void (*updateTankForFrame)(Ctank* tank) = nullptr;
+    // Has the tank build and sort its lists unless it did since its last update.
+    void (*fetchTankDisplayGeo)(Ctank* tank) = nullptr;
+    // Called when a display is asked to draw without a tank.
+    void (*tankMissing)() = nullptr;
+    // Whether the control panel is shown, and shown on this display.
+    bool (*panelShownOn)(CgraphicsAPI* device) = nullptr;
+    // The work objects of the interface things (the panel, then the pointer thing) that
+    // this display draws this frame; writes at most max, returns the count.
+    int (*guiWorkObjects)(CgraphicsAPI* device, CworkObject** out, int max) = nullptr;
 };
 extern CgraphicsHooks graphicsHooks;
 
@@ -142,6 +158,25 @@ class CgraphicsAPI : public CdirectoryVar, public ClinkedResourceNode, public Ct
     // Frees every buffer, texture and shader made in this context (the links of the
     // resource graph); only the device itself stays.
     void freeBuffers() override;
+
+    // ---- the render pass (renderPass.cpp) ----
+    // Draws one frame of the attached tank: the opaque list, the transparent chain back to
+    // front with like materials batched, then the interface. The argument is unused. 0.
+    int RenderFraction(float unused);
+    // Whether the group is drawn on this display: always with skipPOVtest or drawAll,
+    // else when its cell bounds meet cellRect.
+    bool isRPGvisible(CrenderPolyGroup* group) const;
+    // Has the tank build its lists (once per frame however many displays ask).
+    void fetchDisplayGeo(Ctank* t);
+    // Fills guiList with the interface groups this display draws.
+    void fetchGuiGeo();
+    // Appends the shown groups of an interface thing's work object to guiList.
+    void addThingToGuiGeo(CworkObject* object);
+    // Draws, ahead of their turn, the groups of currentLink's object and material that
+    // nothing between covers on screen.
+    void scanForSimilarObjects(CrpgLink* from, CrpgLink* anchor);
+    // 1 when a is b or no link from a up to b overlaps b in both cell masks.
+    static int passesObscuringTest(CrpgLink* a, CrpgLink* b);
 
     // ---- display identity and window metrics ----
     void setDisplayIndex(int index);

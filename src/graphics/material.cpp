@@ -68,7 +68,7 @@ Cmaterial::~Cmaterial() {
     texStages = nullptr;
 }
 
-void Cmaterial::writeSaveString(std::ofstream& out) {
+void Cmaterial::writeSaveString(std::ostream& out) {
     out << ":material " << name;
 }
 

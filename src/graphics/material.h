@@ -36,7 +36,7 @@ class Cmaterial : public CsafeRelationship {
     // Defaults, the "texStages" directory and the registered variables; POSITION dynamic.
     Cmaterial();
     ~Cmaterial() override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeSaveString(std::ostream& out) override;
     // The material script commands; anything else climbs to the parent.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // ~GLES, ~POS, ~COLOR, ~TEX2 for the script; 1 for any other name.

@@ -13,7 +13,7 @@ CtextureImage::~CtextureImage() {
     freeGraphicsMem(nullptr);
 }
 
-void CtextureImage::writeSaveString(std::ofstream& out) {
+void CtextureImage::writeSaveString(std::ostream& out) {
     out << ":texture " << static_cast<void const*>(this) << " " << name << " instances: ";
     if (array) out << array->referenceCount;
     out << "  da:" << static_cast<void const*>(array);
@@ -23,7 +23,7 @@ void CtextureImage::writeSaveString(std::ofstream& out) {
         out << " " << static_cast<void const*>(deviceTextures[i]);
 }
 
-void CtextureImage::writeUnregisteredData(std::ofstream&, int) {}
+void CtextureImage::writeUnregisteredData(std::ostream&, int) {}
 
 CdeviceTexture* CtextureImage::getTexture(CtextureDevice* device) {
     if (device == nullptr) return nullptr;
@@ -60,6 +60,23 @@ void setTexImage(CtextureImage** slot, CtextureImage* image) {
     }
     if (image) {
         *slot = image;
-        image->refCount++;
+        // A held image outlives the tree it is filed in: the tree only unhooks it, and the
+        // last holder destroys it.
+        if (image->refCount++ == 0) image->flags |= VAR_NOT_DELETED_BY_PARENT;
     }
+}
+
+namespace {
+CdataArrayReference* makeTextureImage() {
+    return new CtextureImage;
+}
+} // namespace
+
+CtextureImage* requestTexMap(char const* name, char const* folder, int chans) {
+    if (name == nullptr || name[0] == '\0') return new CtextureImage;
+    CdataArray* a = requestDataArrayOrMake(name, folder, static_cast<short>(chans), makeTextureImage);
+    if (a == nullptr || a->parent == nullptr) return nullptr;
+    if (auto* texture = dynamic_cast<CtextureImage*>(a->parent)) return texture;
+    setExitError("requestTexMap didn't return texture", 1);
+    return nullptr;
 }

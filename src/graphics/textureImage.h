@@ -40,8 +40,8 @@ class CtextureImage : public CdataArrayReference {
     CtextureImage() = default;
     // Frees the image's textures on every display, then releases the array.
     ~CtextureImage() override;
-    void writeSaveString(std::ofstream& out) override;
-    void writeUnregisteredData(std::ofstream& out, int indent) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeUnregisteredData(std::ostream& out, int indent) override;
     int getType() override { return TYPE_TEXTURE_IMAGE; }
 
     // This display's device texture, made on first use. Null when the device cannot make
@@ -59,3 +59,7 @@ class CtextureImage : public CdataArrayReference {
 // The only way a holder assigns an image: the slot's old image loses a count (and is
 // destroyed at 0), the new one gains one. Assigning what the slot holds changes nothing.
 void setTexImage(CtextureImage** slot, CtextureImage* image);
+
+// The shared texture named name; an empty name gives a new unbound texture in no tree.
+// Null when not found, or (recorded) when the array is not held by a texture.
+CtextureImage* requestTexMap(char const* name, char const* folder, int chans);

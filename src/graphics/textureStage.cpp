@@ -34,11 +34,11 @@ CtextureStage::~CtextureStage() {
     clear();
 }
 
-void CtextureStage::writeSaveString(std::ofstream& out) {
+void CtextureStage::writeSaveString(std::ostream& out) {
     out << ":texStage " << stageNum;
 }
 
-void CtextureStage::writeUnregisteredData(std::ofstream& out, int indent) {
+void CtextureStage::writeUnregisteredData(std::ostream& out, int indent) {
     out << makeTabs(indent);
     if (tex) {
         out << "unparented ";

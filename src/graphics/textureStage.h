@@ -19,8 +19,8 @@ class CtextureStage : public CsafeRelationship {
     CtextureStage();
     // Releases the image.
     ~CtextureStage() override;
-    void writeSaveString(std::ofstream& out) override;
-    void writeUnregisteredData(std::ofstream& out, int indent) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeUnregisteredData(std::ostream& out, int indent) override;
     // The stage commands: 0 handled, 2 when the named image cannot be found or the line is
     // refused; anything else climbs to the parent (and so to the material).
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;

@@ -3,6 +3,7 @@
 
 #include "data/aquaResource.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "support/fileIO.h"
 #include "variables/multiLink.h"
 
@@ -36,11 +37,11 @@ int CtexturedGeo::badModel(char const* what, long index) {
     return 1;
 }
 
-void CtexturedGeo::writeConfigString(std::ofstream& out) {
+void CtexturedGeo::writeConfigString(std::ostream& out) {
     out << ":addGeo " << name.c_str();
 }
 
-void CtexturedGeo::writeSaveString(std::ofstream& out) {
+void CtexturedGeo::writeSaveString(std::ostream& out) {
     out << ":geo " << name.c_str();
 }
 
@@ -98,5 +99,5 @@ CmanagedResourceVar* loadTexturedGeoModel(Cstring const& diskPath) {
 }
 
 void installModelLoader() {
-    modelLoader = loadTexturedGeoModel;
+    engineHooks.modelLoader = loadTexturedGeoModel;
 }

@@ -38,8 +38,8 @@ class CtexturedGeo : public CgeoNew, public CmaterialOwner {
     // Empty; registers "diffuseMultiply" and "instances" (the use count).
     CtexturedGeo();
     ~CtexturedGeo() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
     Cvariable* materialOwnerNode() override { return this; }
 
     // Loads the model file at path, binary tree form first, then the geometry file.

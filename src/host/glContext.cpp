@@ -21,3 +21,9 @@ bool offscreenContextsAvailable() {
     }
     return available == 1;
 }
+
+void (*windowContextReleaser)() = nullptr;
+
+void releaseCurrentWindowContext() {
+    if (windowContextReleaser) windowContextReleaser();
+}

@@ -93,6 +93,17 @@ static bool readJpeg(unsigned char const* data, size_t size, PictureSink& sink,
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
+    // Huffman coding spends at least one bit on every 8x8 block of the most finely sampled
+    // component, which covers at least a sixteenth of the picture: a file too short for
+    // that is cut off, and is refused before the library reserves its buffers.
+    double blocks = double(cinfo.image_width) * double(cinfo.image_height) / (64.0 * 16.0);
+    if (!cinfo.arith_code && double(size) * 8 < blocks) {
+        VTRACE(2,
+               "jpeg: " << size << " bytes cannot hold " << cinfo.image_width << "x" << cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    cinfo.mem->max_memory_to_use = static_cast<long>(maxImageBytes);
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
     if (cinfo.output_components != 3 || !sink.begin(cinfo.output_width, cinfo.output_height)) {
@@ -132,6 +143,14 @@ static bool readPng(unsigned char const* data, size_t size, PictureSink& sink,
     png_set_read_fn(png, &input, pngRead);
     png_read_info(png, info);
     png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
+    // Deflate shrinks data at most about 1032 times: a file too short for the rows it
+    // declares is cut off, and is refused before any row buffer is made.
+    double rawBytes = double(h) * (1.0 + double(png_get_rowbytes(png, info)));
+    if (double(size) * 1032.0 + 1024.0 < rawBytes) {
+        VTRACE(2, "png: " << size << " bytes cannot hold " << w << "x" << h);
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
     png_set_expand(png);
     png_set_strip_16(png);
     png_set_gray_to_rgb(png);
@@ -139,7 +158,8 @@ static bool readPng(unsigned char const* data, size_t size, PictureSink& sink,
     int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     size_t rowBytes = png_get_rowbytes(png, info);
-    bool fits = rowBytes == size_t(w) * 4 && (passes == 1 || rowBytes * h <= maxImageBytes);
+    // An interlaced picture keeps every row until the last pass, beside the result.
+    bool fits = rowBytes == size_t(w) * 4 && (passes == 1 || rowBytes * h <= maxImageBytes / 2);
     if (!fits || !sink.begin(w, h)) {
         VTRACE(2, "png: unusable size or colour layout");
         png_destroy_read_struct(&png, &info, nullptr);

@@ -17,54 +17,54 @@ bool longEnough(Cstring const& name) {
 int commandMfile(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (line.tokenCount() < 2) {
         line.getString(1, true); // records the missing token
-        return 2;
+        return CMD_STOP;
     }
     Cstring file = line.getFilename(0);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (!scriptMayTouchFile(file.c_str())) {
         setScriptFailed(1);
-        return 0;
+        return CMD_DONE;
     }
     // The data token is used exactly as parsed: a binary block keeps its NULs.
     Cstring const& bytes = line.tokens[1];
     setScriptFailed(hostServices().writeFile(file.c_str(), bytes.c_str(), bytes.size()));
-    return 0;
+    return CMD_DONE;
 }
 
 int commandMdir(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring folder = line.getFilename(0);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (!scriptMayTouchFile(folder.c_str())) {
         setScriptFailed(1);
-        return 0;
+        return CMD_DONE;
     }
     setScriptFailed(hostServices().makeFolders(folder.c_str()));
-    return 0;
+    return CMD_DONE;
 }
 
 int commandRenameFile(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring from = line.getFilename(0);
     Cstring to = line.getFilename(1);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (masterOut.is_open()) masterOut << "renameFile " << from << " -> " << to << std::endl;
-    if (!longEnough(from) || !longEnough(to)) return 0;
+    if (!longEnough(from) || !longEnough(to)) return CMD_DONE;
     if (!scriptMayTouchFile(from.c_str()) || !scriptMayTouchFile(to.c_str())) {
         setScriptFailed(1);
-        return 0;
+        return CMD_DONE;
     }
     setScriptFailed(hostServices().renameFile(from.c_str(), to.c_str()));
-    return 0;
+    return CMD_DONE;
 }
 
 int commandDeleteFile(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring file = line.getFilename(0);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (masterOut.is_open()) masterOut << "deleteFile " << file << std::endl;
-    if (!longEnough(file)) return 0;
+    if (!longEnough(file)) return CMD_DONE;
     if (!scriptMayTouchFile(file.c_str())) {
         setScriptFailed(1);
-        return 0;
+        return CMD_DONE;
     }
     setScriptFailed(hostServices().deleteFile(file.c_str()));
-    return 0;
+    return CMD_DONE;
 }

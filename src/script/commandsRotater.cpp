@@ -3,13 +3,15 @@
 #include "script/rotaterVar.h"
 #include "script/scriptCommands.h"
 #include "script/variableSearch.h"
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 
 namespace {
 
 void reportChanged(Cvariable* master) {
     // Only a master that sits in the tree can be a setting of anyone.
-    if (rotaterSettingChanged && master && master->parent) rotaterSettingChanged(master);
+    if (engineHooks.rotaterSettingChanged && master && master->parent)
+        engineHooks.rotaterSettingChanged(master);
 }
 
 } // namespace
@@ -17,7 +19,7 @@ void reportChanged(Cvariable* master) {
 int commandRotater(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* self = handler->thisObject;
     Cstring name = line.getString(0, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (Cvariable* old = self->findVariable(name.c_str())) deleteVariableInUse(old, self, &line);
     auto* rotater = new CrotaterVar();
     rotater->setName(name);
@@ -26,7 +28,7 @@ int commandRotater(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     if (self->addVariable(rotater, 0) == nullptr) {
         delete rotater;
         setExitError("couldn't add rotater", 1);
-        return 2;
+        return CMD_STOP;
     }
     if (line.firstChild) runScript(rotater, line.firstChild);
     // The block's lines prepended their nodes; put them back in written order.
@@ -38,11 +40,11 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* self = handler->thisObject;
     Cstring path = line.getString(0, true);
     Cstring keyword = line.getString(1, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     Cvariable* found = searchUpParentsForVariable(self, path.c_str());
     if (found == nullptr) {
         commandExitWith("Couldn't find rotater: %s", path.c_str());
-        return 2;
+        return CMD_STOP;
     }
     if (found->getType() != TYPE_ROTATER) return commandEnding();
     auto* rotater = static_cast<CrotaterVar*>(found);
@@ -52,7 +54,7 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         rotater->rotate(1);
     } else if (keyword == "set") {
         double value = line.getFloat(2);
-        if (erroredExit) return 2;
+        if (erroredExit) return CMD_STOP;
         rotater->set(static_cast<float>(value));
         reportChanged(rotater->master);
     } else if (keyword == "refresh") {
@@ -60,7 +62,7 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     } else if (keyword == "master" || keyword == "masterExclusive") {
         if (line.tokenCount() < 3) {
             line.getString(2, true); // records the missing token
-            return 2;
+            return CMD_STOP;
         }
         Cstring const& raw = line.tokens[2];
         Cstring masterPath = (raw.size() > 0 && raw.c_str()[0] == '$') ? raw.substr(1, raw.size() - 1)
@@ -68,7 +70,7 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         Cvariable* master = searchUpParentsForVariable(self, masterPath.c_str());
         if (master == nullptr) {
             commandExitWith("nofind rotater master %s %s", keyword.c_str(), masterPath.c_str());
-            return 2;
+            return CMD_STOP;
         }
         // One master, one rotater: the one there before lets go.
         Cvariable* previous = master->getSlave("rotater");
@@ -77,7 +79,7 @@ int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         rotater->setMaster(master);
     } else {
         setExitError("nofind rotate token", 1);
-        return 2;
+        return CMD_STOP;
     }
     return commandEnding();
 }

@@ -8,6 +8,7 @@
 #include "script/variableSearch.h"
 #include "support/cerr.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 
 void commandExitWith(char const* format, char const* a, char const* b, char const* c) {
     char text[1024];
@@ -17,14 +18,14 @@ void commandExitWith(char const* format, char const* a, char const* b, char cons
 
 int commandRunString(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring text = line.getString(0, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     return runStringScript(handler->thisObject, text.c_str());
 }
 
 int commandLoadScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring file = line.getFilename(0);
     Cstring option = line.getString(1, false);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     CscriptVar script;
     if (script.processDiskScript(file.c_str()) != 0 && !(option == "-n"))
         commandExitWith("loadscript error %s", file.c_str());
@@ -49,10 +50,10 @@ int commandRunScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
             // A block here means the line was miswritten; stop the script, not the process.
             scriptError = 1;
             setExitError("scerr", 1);
-            return 2;
+            return CMD_STOP;
         }
     }
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
 
     CscriptVar inlineScript;
     Cvariable* script = nullptr;
@@ -65,12 +66,12 @@ int commandRunScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     }
     if (script == nullptr) {
         commandExitWith("Couldn't find script %s", name.c_str());
-        return 2;
+        return CMD_STOP;
     }
     if (runObject == nullptr) {
         commandExitWith("Couldn't find run object %s", objectName.c_str());
         line.showScriptLine();
-        return 2;
+        return CMD_STOP;
     }
     return runScript(runObject, script);
 }
@@ -79,13 +80,13 @@ int commandAddScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     if (line.firstChild == nullptr) return commandEnding();
     Cvariable* self = handler->thisObject;
     Cstring path = line.getString(0, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     Cvariable* found = self->findVariable(path.c_str());
     if (found == nullptr) found = addVariableForcedPath(self, path.c_str(), new CscriptVar(), 0);
     // Lines can only be stored into a script; any other node of that name is a mistake.
     if (found == nullptr || found->getClass() != CLASS_SCRIPT) {
         setExitError("couldn't make scriptvar", 1);
-        return 2;
+        return CMD_STOP;
     }
     auto* s = static_cast<CscriptVar*>(found);
     s->diskPath = self->getDiskPath();
@@ -120,18 +121,18 @@ int commandCerr(CscriptHandler*, CscriptLine& line, Cvariable**) {
 int commandAddGeo(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring refName = line.getString(0, true);
     Cstring file = line.getString(1, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     Cvariable* found = handler->thisObject->findVariable(refName.c_str());
     if (found == nullptr) {
         VTRACE(1, "couldn't create geoRef");
         setExitError(scriptName.c_str(), 1);
-        return 2;
+        return CMD_STOP;
     }
     CmanagedResourceVar* model = requestGeo2(file.c_str(), scriptDiskPath.c_str());
     if (model == nullptr) {
         commandExitWith("Couldn't find geo %s in %s/%s", refName.c_str(), scriptDiskPath.c_str(),
                         file.c_str());
-        return 2;
+        return CMD_STOP;
     }
     auto* ref = dynamic_cast<CresourceReference*>(found);
     if (ref == nullptr || ref->target == nullptr) {
@@ -139,7 +140,7 @@ int commandAddGeo(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         unrequestResource(model);
         VTRACE(1, "couldn't create geoRef");
         setExitError(scriptName.c_str(), 1);
-        return 2;
+        return CMD_STOP;
     }
     VTRACE(2, "geo file = " << file);
     // The field keeps one share: the one it already had of this model, else the new one.
@@ -156,24 +157,24 @@ int commandAddGeo(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
 int commandAddDataArray(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring refName = line.getString(0, true);
     Cstring file = line.getString(1, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     Cvariable* found = handler->thisObject->findVariable(refName.c_str());
     CdataArrayReference* ref = found
                                    ? dynamic_cast<CdataArrayReference*>(found)
                                    : registerDataArrayPointer(handler->thisObject, nullptr, refName.c_str());
     if (ref == nullptr) {
         commandExitWith("couldn't find ref for %s", refName.c_str());
-        return 2;
+        return CMD_STOP;
     }
     // A failure is already reported by the reference.
-    if (ref->requestArray(file.c_str(), scriptDiskPath.c_str()) != 0) return 2;
+    if (ref->requestArray(file.c_str(), scriptDiskPath.c_str()) != 0) return CMD_STOP;
     return commandEnding();
 }
 
 int runNetworkScript(Cvariable* target, char const* text, int length) {
-    if (target == nullptr || text == nullptr || length < 0) return 1;
+    if (target == nullptr || text == nullptr || length < 0) return CMD_NOT_HANDLED;
     CnetworkScriptScope network;
     CscriptVar script;
-    if (script.processStringScript(text, static_cast<size_t>(length)) != 0) return 1;
+    if (script.processStringScript(text, static_cast<size_t>(length)) != 0) return CMD_NOT_HANDLED;
     return runScript(target, &script);
 }

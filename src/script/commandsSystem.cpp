@@ -7,15 +7,13 @@
 #include "support/osRand.h"
 #include "script/scriptCommands.h"
 #include "script/scriptOrigin.h"
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
 #include "variables/variableConvert.h"
-#include "world/velmoraFunctions.h"
 
 int16_t* scriptFailedValue = nullptr;
 uint8_t* webRequestPending = nullptr;
-void (*showPasswordPane)() = nullptr;
-void (*freeGlobalsHook)() = nullptr;
 Cstring inetSite;
 int16_t g_passwordProtected = 0;
 
@@ -45,44 +43,44 @@ RequestArgs readRequest(CscriptLine& line) {
 
 int commandExit0(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring message = line.tokenCount() == 1 ? line.getString(0, true) : Cstring("ex0");
-    if (freeGlobalsHook) freeGlobalsHook();
+    if (engineHooks.freeGlobals) engineHooks.freeGlobals();
     exit0(message.c_str());
 }
 
 int commandMsgbox(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring text = line.getString(0, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     OS::ShowMessage(text.c_str(), "", 1);
-    return 0;
+    return CMD_DONE;
 }
 
 int commandStartHttpRequest(CscriptHandler*, CscriptLine& line, Cvariable**) {
     setScriptFailed(0);
     RequestArgs args = readRequest(line);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (webRequestPending) *webRequestPending = 1;
     int result = startHTTPrequestThread(args.path, args.report, 2, args.extraText());
     // A request that never started will never complete, so nothing is pending.
     if (result != 0 && webRequestPending) *webRequestPending = 0;
     setScriptFailed(result);
-    return 0;
+    return CMD_DONE;
 }
 
 int commandHttpRequestAndRun(CscriptHandler*, CscriptLine& line, Cvariable**) {
     setScriptFailed(0);
     RequestArgs args = readRequest(line);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     setScriptFailed(MakeHTTPrequestAndRunScript(args.path, args.report, 2, args.extraText()));
-    return 0;
+    return CMD_DONE;
 }
 
 int commandDownload(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring url = line.getFilename(0);
     Cstring file = line.getFilename(1);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (!scriptMayTouchFile(file.c_str())) {
         setScriptFailed(1);
-        return 0;
+        return CMD_DONE;
     }
     OS::startFileDownload(url.c_str(), file.c_str(), true);
     return commandEnding();
@@ -120,16 +118,14 @@ int commandSrand(CscriptHandler*, CscriptLine& line, Cvariable**) {
 }
 
 int commandWebpage(CscriptHandler*, CscriptLine& line, Cvariable**) {
-    if (shopKeeper && g_passwordProtected) {
-        if (showPasswordPane) showPasswordPane();
+    if (g_passwordProtected && engineHooks.showPasswordPane && engineHooks.showPasswordPane())
         return commandEnding();
-    }
     inetSite = line.getString(0, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (line.tokenCount() >= 2 && line.getString(1, true) == "instant") {
         OS::showInternetPage(inetSite.c_str());
         inetSite = "";
-        return 0;
+        return CMD_DONE;
     }
     // The host opens the page as the saver closes.
     setExit("to the internet");
@@ -138,14 +134,14 @@ int commandWebpage(CscriptHandler*, CscriptLine& line, Cvariable**) {
 
 int commandProgress(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring text = line.getString(0, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (text == "close") {
         OS::closeProgress();
     } else {
         OS::openProgress(text.c_str());
         OS::setProgressPercent(100);
     }
-    return 0;
+    return CMD_DONE;
 }
 
 int commandStoreReg(CscriptHandler*, CscriptLine&, Cvariable**) {
@@ -155,13 +151,13 @@ int commandStoreReg(CscriptHandler*, CscriptLine&, Cvariable**) {
 
 int commandSystem(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring command = line.getString(0, true);
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (masterOut.is_open()) masterOut << "cmdA=" << command << std::endl;
     if (runningNetworkScript()) {
         VTRACE(1, "system refused for a network script: " << command);
         if (masterOut.is_open()) masterOut << "system refused" << std::endl;
         setScriptFailed(1);
-        return 0;
+        return CMD_DONE;
     }
     OS::shellCommand(command.c_str());
     return commandEnding();

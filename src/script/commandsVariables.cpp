@@ -34,7 +34,7 @@ int commandDelete(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     if (v == nullptr) {
         if (line.tokenCount() == 2) {
             commandExitWith("delete %s, var not found", path.c_str());
-            return 2;
+            return CMD_STOP;
         }
         return commandEnding();
     }
@@ -45,15 +45,15 @@ int commandDelete(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
 int commandSaveVar(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     if (line.tokenCount() < 4) {
         line.getString(3, true); // records the missing token
-        return 2;
+        return CMD_STOP;
     }
     Cvariable* v = handler->thisObject->findVariable(line.getString(0, true).c_str());
     if (v == nullptr) return commandEnding();
     Cstring file = line.getFilename(1);
     bool keepSiblings = line.getFloat(2) != 0;
     bool all = line.getFloat(3) != 0;
-    if (erroredExit) return 2;
-    if (!scriptMayTouchFile(file.c_str())) return 0;
+    if (erroredExit) return CMD_STOP;
+    if (!scriptMayTouchFile(file.c_str())) return CMD_DONE;
     v->saveSettings(file.c_str(), keepSiblings, all);
     return commandEnding();
 }
@@ -64,7 +64,7 @@ int commandSetmask(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     int mask = varconv::truncToInt(line.getFloat(1));
     int on = 1;
     if (line.tokenCount() == 3) on = varconv::textToInt(line.getString(2, true).c_str());
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     v->setInt(
         static_cast<int>(setMask(static_cast<unsigned>(v->getInt()), static_cast<unsigned>(mask), on != 0)));
     return commandEnding();
@@ -76,7 +76,7 @@ int commandSetParent(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* p = self->parent ? self->parent->findVariable(path.c_str()) : nullptr;
     if (p == nullptr) {
         setExitError("parent not found", 1);
-        return 2;
+        return CMD_STOP;
     }
     self->setParent(p, 0);
     return commandEnding();
@@ -94,7 +94,7 @@ int commandSetPath(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* v = self->findVariable(name.c_str());
     if (v == nullptr) {
         commandExitWith("setpath error: variable %s not found", name.c_str());
-        return 2;
+        return CMD_STOP;
     }
     if (v->getType() != TYPE_STRING) return commandEnding();
     Cvariable* t = searchUpParentsForVariable(self, line.getString(1, true).c_str());

@@ -8,8 +8,6 @@
 #include "support/cerr.h"
 #include "variables/variableLinks.h"
 
-void (*rotaterSettingChanged)(Cvariable* master) = nullptr;
-
 namespace {
 
 // The slave link under master that points at slave, or null.

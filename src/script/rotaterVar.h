@@ -51,7 +51,3 @@ class CrotaterVar : public CstringVar {
     int refreshDepth = 0;     // nested messageFromMaster refreshes in progress
     static constexpr int kMaxRefreshDepth = 8;
 };
-
-// Hook told when a rotater command changes its master setting (the shop keeper
-// installs it); null: nobody is told.
-extern void (*rotaterSettingChanged)(Cvariable* master);

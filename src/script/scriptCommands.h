@@ -1,6 +1,6 @@
 // Built-in script commands that reach beyond the value declarations: tree and script
 // commands, system, file, web and exit commands, and the rotater commands. Each follows
-// BuiltinCommand: 0 done, 1 not handled, 2 failed or an exit is pending.
+// BuiltinCommand and answers a commandResult.
 #pragma once
 
 #include <cstdint>
@@ -14,19 +14,15 @@
 extern int16_t* scriptFailedValue;
 // Set while a web request started by a script is pending; null without a shop keeper.
 extern uint8_t* webRequestPending;
-// Shows the password-error pane in place of a web page; null: nothing is shown.
-extern void (*showPasswordPane)();
-// Frees the globals just before "exit0" ends the process; null: nothing to free.
-extern void (*freeGlobalsHook)();
 // The page to open as the saver closes ("inetSite").
 extern Cstring inetSite;
 // Nonzero: "webpage" shows the password pane instead of the page.
 extern int16_t g_passwordProtected;
 
 // ---- helpers shared by the command files ----
-// The usual end of a command: 2 once an exit reason is pending, else 0.
+// The usual end of a command: CMD_STOP once an exit reason is pending, else CMD_DONE.
 inline int commandEnding() {
-    return erroredExit ? 2 : 0;
+    return erroredExit ? CMD_STOP : CMD_DONE;
 }
 // Records format, filled with up to three texts, as an exit reason.
 void commandExitWith(char const* format, char const* a, char const* b = "", char const* c = "");

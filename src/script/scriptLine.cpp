@@ -133,10 +133,10 @@ void CscriptLine::writeLine(std::ostream& out) {
     }
 }
 
-void CscriptLine::writeConfigString(std::ofstream& out) {
+void CscriptLine::writeConfigString(std::ostream& out) {
     writeLine(out);
 }
-void CscriptLine::writeSaveString(std::ofstream& out) {
+void CscriptLine::writeSaveString(std::ostream& out) {
     writeLine(out);
 }
 

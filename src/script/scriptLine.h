@@ -39,8 +39,8 @@ class CscriptLine : public CscriptContainer {
     char const* getClassName() override { return "SCRIPT_LINE"; }
 
     // The command word and tokens; a block is written by the tree writer as children.
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
     // The same line text to any stream (no line end).
     void writeLine(std::ostream& out);
 

@@ -1,8 +1,8 @@
 // Scripts: parsing script text into line trees and running them against any node.
 //
-// Every handler and run function answers 0 (done, go on), 1 (not handled here) or 2
-// (failed, or an exit is pending: stop). A line goes first to the built-in command
-// table and then to the target's processCommand, which climbs the target's parents.
+// Every handler and run function answers a commandResult: CMD_DONE (go on),
+// CMD_NOT_HANDLED (not handled here) or CMD_STOP (failed, or an exit is pending). A line goes first to the
+// built-in command table and then to the target's processCommand, which climbs the target's parents.
 #pragma once
 
 #include <cstddef>
@@ -22,8 +22,8 @@ class CscriptVar : public CscriptContainer {
     int getClass() override { return CLASS_SCRIPT; }
     char const* getClassName() override { return "SCRIPT"; }
     // ":addScript name" / ":script name"; the tree writer adds the lines as a block.
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
 
     // Replaces the lines with those parsed from text (NUL-terminated). 1 when the parse
     // failed or an exit is pending (scriptError or exitSaver set afterwards), else 0.
@@ -88,9 +88,9 @@ class CscriptHandler {
     uint8_t flag4 = 0;
 };
 
-// True for 1 (not handled) and 2 (failed).
+// True for CMD_NOT_HANDLED and CMD_STOP.
 inline bool scriptFailed(int code) {
-    return code == 1 || code == 2;
+    return code == CMD_NOT_HANDLED || code == CMD_STOP;
 }
 
 // ---- globals of the interpreter ----
@@ -100,9 +100,8 @@ extern Cstring scriptDiskPath;    // folder of the script file being run
 extern Cstring currentScriptName; // shown through the registry variable "currentScriptName"
 extern int originalScript;        // fromDisk of the CscriptVar being run
 extern int scriptRunDepth;        // runScriptLines calls in progress
-// Called on a syntax error in a script read from the resource tree, to put the installed
-// resources back; the host points it at its copy routine. Null: nothing is restored.
-extern void (*restoreResourceTreeHook)();
+// Deeper nested runs stop with the exit reason "scripts nested too deeply".
+constexpr int kMaxScriptRunDepth = 100;
 
 // ---- running ----
 // Runs a script, a directory of lines or a line list against target.
@@ -121,7 +120,7 @@ int runDiskScript(Cvariable* target, char const* path);
 // ---- the built-in command table ----
 using BuiltinCommand = int (*)(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 // Hands the line to the first built-in whose keyword equals the command word; sets *next
-// to the line to run after it. 1 when no built-in handles the line.
+// to the line to run after it. CMD_NOT_HANDLED when no built-in handles the line.
 int processCommandMain(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 // Installs the handler of a keyword of the table (null removes it, so the line goes on to
 // the target). 0 done, 1 when the keyword is not in the table.

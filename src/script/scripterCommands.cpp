@@ -9,10 +9,10 @@ namespace {
 int commandIf(CscriptHandler* handler, CscriptLine& line, Cvariable** next) {
     if (line.tokenCount() == 0 || line.tokenTypes[0] != TOKEN_EXPRESSION) {
         setExitError("bad if - not an equation", 1);
-        return 2;
+        return CMD_STOP;
     }
     double value = 0;
-    if (line.getFloat(0, value)) return 2;
+    if (line.getFloat(0, value)) return CMD_STOP;
     if (line.firstChild && value != 0) {
         int result = runScript(handler->thisObject, line.firstChild);
         if (result) return result;
@@ -32,17 +32,17 @@ int commandIf(CscriptHandler* handler, CscriptLine& line, Cvariable** next) {
         }
     }
     *next = scan;
-    return 0;
+    return CMD_DONE;
 }
 
 int commandElse(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
-    return line.firstChild ? runScript(handler->thisObject, line.firstChild) : 0;
+    return line.firstChild ? runScript(handler->thisObject, line.firstChild) : int(CMD_DONE);
 }
 
 int commandLabel(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring label = line.getString(0, true);
     if (handler->thisObject) handler->thisObject->setName(label);
-    return 0;
+    return CMD_DONE;
 }
 
 int commandName(CscriptHandler*, CscriptLine& line, Cvariable**) {
@@ -50,9 +50,9 @@ int commandName(CscriptHandler*, CscriptLine& line, Cvariable**) {
         Cstring reason =
             Cstring("not the correct script! scriptName=") + scriptName + " but should be " + line.tokens[0];
         setExitError(reason.c_str(), 1);
-        return 2;
+        return CMD_STOP;
     }
-    return 0;
+    return CMD_DONE;
 }
 
 struct BuiltinEntry {
@@ -134,16 +134,16 @@ BuiltinEntry* findEntry(Cstring const& keyword) {
 
 int processCommandMain(CscriptHandler* handler, CscriptLine& line, Cvariable** next) {
     *next = line.nextSibling;
-    if (erroredExit) return 2;
+    if (erroredExit) return CMD_STOP;
     if (line.name == "ssh") {
         setVerbose(0, "ssh");
-        return 0;
+        return CMD_DONE;
     }
-    if (line.name.empty()) return 0;
+    if (line.name.empty()) return CMD_DONE;
     BuiltinEntry const* entry = findEntry(line.name);
-    if (entry == nullptr || entry->handler == nullptr) return 1;
+    if (entry == nullptr || entry->handler == nullptr) return CMD_NOT_HANDLED;
     int result = entry->handler(handler, line, next);
-    return (result == 0 && erroredExit) ? 2 : result;
+    return (result == CMD_DONE && erroredExit) ? int(CMD_STOP) : result;
 }
 
 int setBuiltinCommand(char const* keyword, BuiltinCommand handler) {

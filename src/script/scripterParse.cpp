@@ -4,6 +4,7 @@
 
 #include "data/resourceStreamer.h"
 #include "script/scripter.h"
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
@@ -28,7 +29,7 @@ void CparsingInfo::failSyntax(char const* reason) {
     scriptError = 1;
     syntaxError = true;
     stopped = true;
-    if (restoreResourcesOnError && restoreResourceTreeHook) restoreResourceTreeHook();
+    if (restoreResourcesOnError && engineHooks.restoreResourceTree) engineHooks.restoreResourceTree();
     setExitError(reason, 1);
 }
 
@@ -231,9 +232,9 @@ int CscriptVar::processDiskScript(char const* path) {
     return parse(reinterpret_cast<char const*>(chunk.data), chunk.data ? chunk.size : 0, fromResourceTree);
 }
 
-void CscriptVar::writeConfigString(std::ofstream& out) {
+void CscriptVar::writeConfigString(std::ostream& out) {
     out << ":addScript " << name;
 }
-void CscriptVar::writeSaveString(std::ofstream& out) {
+void CscriptVar::writeSaveString(std::ostream& out) {
     out << ":script " << name;
 }

@@ -11,12 +11,17 @@ Cstring scriptDiskPath;
 Cstring currentScriptName;
 int originalScript = 0;
 int scriptRunDepth = 0;
-void (*restoreResourceTreeHook)() = nullptr;
 
 int runScriptLines(Cvariable* target, Cvariable* firstLine) {
     if (target == nullptr) {
         VTRACE(1, "script run without a target");
-        return 0;
+        return CMD_DONE;
+    }
+    if (scriptRunDepth >= kMaxScriptRunDepth) {
+        // A script that runs itself would otherwise recurse until the stack overflows.
+        scriptError = 1;
+        setExitError("scripts nested too deeply", 1);
+        return CMD_STOP;
     }
     scriptRunDepth++;
     CscriptHandler handler;
@@ -24,7 +29,7 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
     Cvariable* savedSearchPath = mathSolver.searchVariablePath;
     mathSolver.setSearchVariablePath(target);
 
-    int result = 0;
+    int result = CMD_DONE;
     CscriptLine* lastLine = nullptr;
     Cvariable* current = mathSolver.errorReported ? nullptr : firstLine;
     while (current) {
@@ -34,8 +39,8 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
             lastLine = line;
             result = processCommandMain(&handler, *line, &next);
             if (erroredExit) {
-                result = 2;
-            } else if (result == 1) {
+                result = CMD_STOP;
+            } else if (result == CMD_NOT_HANDLED) {
                 Cvariable* before = mathSolver.searchVariablePath;
                 result = static_cast<int>(target->processCommand(&handler, *line));
                 mathSolver.setSearchVariablePath(before);
@@ -43,7 +48,7 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
         } else {
             result = runScript(target, current);
         }
-        if (result != 0 || next == nullptr || mathSolver.errorReported) break;
+        if (result != CMD_DONE || next == nullptr || mathSolver.errorReported) break;
         current = next;
     }
 
@@ -52,7 +57,7 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
         Cstring reason = Cstring("math evaluation error: ") + mathSolver.errorText;
         setExitError(reason.c_str(), 1);
     }
-    if (result == 1) {
+    if (result == CMD_NOT_HANDLED) {
         scriptError = 1;
         Cstring reason = Cstring("Couldn't find command ") + (lastLine ? lastLine->name : Cstring()) +
                          " in script " + scriptName;
@@ -66,28 +71,28 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
 
 int runScript(Cvariable* target, Cvariable* script) {
     originalScript = 0;
-    if (script == nullptr) return 0;
+    if (script == nullptr) return CMD_DONE;
     switch (script->getClass()) {
     case CLASS_DIRECTORY:
-        return script->firstChild ? runScriptLines(target, script->firstChild) : 0;
+        return script->firstChild ? runScriptLines(target, script->firstChild) : int(CMD_DONE);
     case CLASS_SCRIPT:
         return runScript_(target, static_cast<CscriptVar*>(script));
     case CLASS_SCRIPT_LINE:
         return runScriptLines(target, script);
     default:
         setExitError("can't run script from this object", 1);
-        return 0;
+        return CMD_DONE;
     }
 }
 
 int runScript(Cvariable* target, char const* path, bool* found) {
     Cvariable* script = (target && path) ? target->findVariable(path) : nullptr;
     if (found) *found = script != nullptr;
-    return script ? runScript(target, script) : 0;
+    return script ? runScript(target, script) : int(CMD_DONE);
 }
 
 int runScript_(Cvariable* target, CscriptVar* script) {
-    if (target == nullptr || script == nullptr) return 0;
+    if (target == nullptr || script == nullptr) return CMD_DONE;
     int savedOriginal = originalScript;
     originalScript = script->fromDisk;
     if (target->getDiskPath().empty()) target->setDiskPath(script->diskPath);
@@ -108,12 +113,12 @@ int runScript_(Cvariable* target, CscriptVar* script) {
 }
 
 int runStringScript(Cvariable* target, char const* text) {
-    if (text == nullptr) return 0;
+    if (text == nullptr) return CMD_DONE;
     if (std::strncmp(text, ":ssh", 4) == 0) setVerbose(0, "ssh");
-    if (std::strlen(text) < 5) return 0;
+    if (std::strlen(text) < 5) return CMD_DONE;
     CscriptVar script;
     script.processStringScript(text);
-    if (scriptError) return 1;
+    if (scriptError) return CMD_NOT_HANDLED;
     return runScript(target, &script);
 }
 

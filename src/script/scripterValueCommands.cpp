@@ -4,6 +4,7 @@
 #include "script/variableSearch.h"
 #include "support/cerr.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 #include "variables/variableBasics.h"
 
 namespace {
@@ -68,34 +69,34 @@ int commandDeclare(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* self = handler->thisObject;
     if (line.tokenCount() == 0) {
         line.getString(0, true); // records "string grab too high"
-        return 2;
+        return CMD_STOP;
     }
     Cstring const& varName = line.tokens[0];
     int classCode = stringToVariableType(line.name);
     Cvariable* v = nullptr;
     if (!self->hasFlag(VAR_UNIQUE_DIRECTORIES)) v = self->findVariable(varName.c_str());
     if (v == nullptr) v = self->addVariableX(varName.c_str(), classCode, 0);
-    if (v == nullptr) return 2;
-    if (classCode == CLASS_DIRECTORY) return 0;
+    if (v == nullptr) return CMD_STOP;
+    if (classCode == CLASS_DIRECTORY) return CMD_DONE;
     if (classCode == CLASS_ARRAY) {
         if (line.getString(0, true) == "float")
             addFloatLinkArray(self, line);
         else
             appendArrayElements(v, line);
-        return 0;
+        return CMD_DONE;
     }
     if (line.tokenCount() >= 2 && line.setVariableFromLineToken(v, 1, 0)) {
         setExitError("error evaluating", 1);
-        return 2;
+        return CMD_STOP;
     }
-    return 0;
+    return CMD_DONE;
 }
 
 int commandVar(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cvariable* v = new Cvariable();
     v->setName(line.getString(0, true));
     if (handler->thisObject->addVariable(v, 0) == nullptr) delete v;
-    return 0;
+    return CMD_DONE;
 }
 
 int commandSet(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -108,34 +109,41 @@ int commandSet(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         varName = line.getString(0, true);
     }
     Cvariable* v = searchUpParentsForVariable(handler->thisObject, varName.c_str());
-    if (v == nullptr) return 0; // settings may name variables this version no longer has
+    if (v == nullptr) return CMD_DONE; // settings may name variables this version no longer has
     if (v->hasFlag(VAR_READ_ONLY)) {
         scriptError = 1;
         recommendReinstall = 1;
         Cstring reason = Cstring("set read-only var ") + v->name + " not found in " + scriptName;
         setExitError(reason.c_str(), 1);
-        return 2;
+        return CMD_STOP;
     }
     int count = line.tokenCount() - start;
     if (count > v->elements()) {
         Cstring reason = Cstring("elements out of range in :set for ") + v->name + " in scrpt:" + scriptName;
         setExitError(reason.c_str(), 1);
-        return 2;
+        return CMD_STOP;
     }
-    if (count < 2) return line.setVariableFromLineToken(v, start, 0) ? 2 : 0;
-    for (int k = 0; k < count; k++)
-        v->setElem_float(static_cast<unsigned short>(k), line.getFloat(start + k));
-    return 0;
+    if (count < 2) return line.setVariableFromLineToken(v, start, 0) ? CMD_STOP : CMD_DONE;
+    for (int k = 0; k < count; k++) {
+        unsigned short element = static_cast<unsigned short>(k);
+        if (v->hasFlag(VAR_HAS_NUMBER)) {
+            v->setElem_float(element, line.getFloat(start + k));
+        } else {
+            // Text elements keep their text; a number would only be its "%g" form.
+            v->setElem_char(element, line.getString(start + k, true).c_str());
+        }
+    }
+    return CMD_DONE;
 }
 
 int commandMkdir(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring path = line.getString(0, true);
     Cvariable* dir = addVariableForcedPath(handler->thisObject, path.c_str(), CLASS_DIRECTORY, 1);
-    if (dir == nullptr) return 2;
+    if (dir == nullptr) return CMD_STOP;
     // The block's nodes keep script order.
     dir->setFlag(VAR_APPEND_CHILDREN, true);
     if (line.firstChild) runScript(dir, line.firstChild);
-    return 0;
+    return CMD_DONE;
 }
 
 int commandCd(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
@@ -145,23 +153,23 @@ int commandCd(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         handler->thisObject->showChildren();
         Cstring reason = Cstring("bad cd to ") + path + " from " + handler->thisObject->getFullPath('/');
         setExitError(reason.c_str(), 1);
-        return 2;
+        return CMD_STOP;
     }
     if (line.firstChild) runScript(dir, line.firstChild);
-    return 0;
+    return CMD_DONE;
 }
 
 int commandSave(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     if (line.tokenCount() == 0) {
         handler->thisObject->setSave(1);
-        return 0;
+        return CMD_DONE;
     }
     Cstring varName = line.getString(0, true);
     Cvariable* v = searchUpParentsForVariable(handler->thisObject, varName.c_str());
     if (v == nullptr) {
         Cstring reason = Cstring("save command didn't find var ") + varName;
         setExitError(reason.c_str(), 1);
-        return 2;
+        return CMD_STOP;
     }
     int mode = static_cast<int>(line.getFloatOrDefault(1, 1.0));
     if (mode == -1) {
@@ -172,10 +180,10 @@ int commandSave(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     } else {
         v->setSave(1);
     }
-    return 0;
+    return CMD_DONE;
 }
 
 int commandNosave(CscriptHandler* handler, CscriptLine&, Cvariable**) {
     handler->thisObject->setSave(0);
-    return 0;
+    return CMD_DONE;
 }

@@ -4,7 +4,6 @@
 
 #include "script/mathSolver.h"
 #include "support/helperFunctions.h"
-#include "world/velmoraFunctions.h"
 
 namespace solver_text {
 

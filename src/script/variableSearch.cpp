@@ -5,9 +5,6 @@
 
 #include "variables/variable.h"
 
-std::vector<Cvariable*> alternateVariableSearchPaths;
-int8_t numPermanentAlternateVariableSearchPaths = 0;
-
 Cvariable* searchUpParentsForVariable(Cvariable* from, char const* name) {
     if (!from || !name) return nullptr;
     if (Cvariable* hit = from->findVariable(name)) return hit;
@@ -33,31 +30,4 @@ Cvariable* searchUpForParentWithFlag(Cvariable* from, int mask) {
         if (v->flags & static_cast<unsigned>(mask)) return v;
     }
     return nullptr;
-}
-
-void addScriptSearchPath(Cvariable* v, int permanent) {
-    if (!v) return;
-    removeScriptSearchPath(v);
-    if (permanent) {
-        alternateVariableSearchPaths.insert(alternateVariableSearchPaths.begin(), v);
-        numPermanentAlternateVariableSearchPaths++;
-    } else {
-        alternateVariableSearchPaths.push_back(v);
-    }
-}
-
-void removeScriptSearchPath(Cvariable* v) {
-    for (size_t i = alternateVariableSearchPaths.size(); i-- > 0;) {
-        if (alternateVariableSearchPaths[i] != v) continue;
-        alternateVariableSearchPaths.erase(alternateVariableSearchPaths.begin() + static_cast<long>(i));
-        if (static_cast<int>(i) < numPermanentAlternateVariableSearchPaths)
-            numPermanentAlternateVariableSearchPaths--;
-    }
-}
-
-void clearTemporaryScriptSearchPaths() {
-    size_t keep = numPermanentAlternateVariableSearchPaths > 0
-                      ? static_cast<size_t>(numPermanentAlternateVariableSearchPaths)
-                      : 0;
-    if (alternateVariableSearchPaths.size() > keep) alternateVariableSearchPaths.resize(keep);
 }

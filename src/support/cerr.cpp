@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "host/osFunctions.h"
+#include "support/engineHooks.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
-#include "world/velmoraFunctions.h"
 
 uint64_t errorChannels = 0;
 uint64_t allowErrorChannels = 0;
@@ -64,7 +64,8 @@ void setVerbose(int frames, char const* tag) {
     if (tag && Cstring(tag) == "ssh") errorChannels &= ~uint64_t(1);
     VTRACE(1, "setVerbose(" << frames << (tag ? "," : "") << (tag ? tag : "") << ")");
     if (allowErrorChannels & 1) errorChannels |= 1;
-    if (static_cast<int16_t>(frames) > framesUntilNoOutput) framesUntilNoOutput = static_cast<int16_t>(frames);
+    if (static_cast<int16_t>(frames) > framesUntilNoOutput)
+        framesUntilNoOutput = static_cast<int16_t>(frames);
     if (frames != 0) {
         if (allowErrorChannels & 2) errorChannels |= 2;
     } else {
@@ -91,7 +92,9 @@ void closeErrorChan(int bit) {
     if (bit >= 0 && bit < 32) errorChannels &= ~(uint64_t(1) << bit);
 }
 
-void closeAllChannels(char const*) { errorChannels = 0; }
+void closeAllChannels(char const*) {
+    errorChannels = 0;
+}
 
 void setBit(unsigned long& mask, int bit) {
     if (bit >= 0 && bit < 32) mask |= 1UL << bit;
@@ -115,12 +118,14 @@ void setExit(char const* reason) {
     startRunOrQuit = 2;
     if (why.size()) VTRACE(1, "\n\n\n\nExit reason: " << why);
     exitSaver = 1;
-    enterRunPhase("closing", true);
+    if (engineHooks.enterRunPhase) engineHooks.enterRunPhase("closing", true);
     VTRACE(1, "exit: " << why);
 }
 
 void setExitError(char const* reason, int) {
-    VTRACE(1, "**" << "**" << "* Exit Error reason: " << (reason ? reason : ""));
+    VTRACE(1, "**"
+                  << "**"
+                  << "* Exit Error reason: " << (reason ? reason : ""));
     erroredExit = 1; // before setExit, so the closing phase already sees an errored exit
     setExit(reason);
     if (!ignoreSubsequentErrors) exitMsg += reason;
@@ -130,8 +135,12 @@ void setExitError(char const* reason, int) {
     exitSaver = 1;
 }
 
-void setExitMessage(char const* text) { exitMsg += text; }
-void setExitSaver(short value) { exitSaver = value; }
+void setExitMessage(char const* text) {
+    exitMsg += text;
+}
+void setExitSaver(short value) {
+    exitSaver = value;
+}
 void setErrorKeyword(char const*) {}
 
 void showError() {
@@ -148,11 +157,13 @@ void showError() {
         VTRACE(1, "xmsg:" << exitMsg << "<<");
         if (settingsFileError) {
             if (!fileExists("[INS]Mendwell.exe")) {
-                exitMsg = "Velmora's installation seems to be damaged. Please download the installer again from "
-                          "the Velmora web site and reinstall.";
+                exitMsg =
+                    "Velmora's installation seems to be damaged. Please download the installer again from "
+                    "the Velmora web site and reinstall.";
                 helpPageToOpen = "install_problem.html";
             } else if (allowFixSettings) {
-                exitMsg = "Velmora encountered an error.  Our Mendwell program will attempt to fix the problem.";
+                exitMsg =
+                    "Velmora encountered an error.  Our Mendwell program will attempt to fix the problem.";
                 mendwellArgument = "-x";
                 sendErrorReport = 1;
             }
@@ -215,4 +226,6 @@ void organize4bits(void* p) {
     std::swap(b[1], b[2]);
 }
 
-void setSwapEndian() { swapEndian = 0; }
+void setSwapEndian() {
+    swapEndian = 0;
+}

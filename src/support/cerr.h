@@ -46,13 +46,15 @@ extern uint8_t swapEndian;
 extern uint8_t recommendReinstall;
 
 // The stream trace lines go to (the run-phase file; a closed stream before one opens).
-inline std::ostream& traceStream() { return *stdoutObject.out; }
+inline std::ostream& traceStream() {
+    return *stdoutObject.out;
+}
 
 // Writes one trace line when the channel is open: VTRACE(1, "exit: " << reason);
 #define VTRACE(channel, ...)                                                                                 \
     do {                                                                                                     \
-        if (errorChannels & static_cast<uint64_t>(channel)) {                                               \
-            traceStream() << __VA_ARGS__ << std::endl;                                                      \
+        if (errorChannels & static_cast<uint64_t>(channel)) {                                                \
+            traceStream() << __VA_ARGS__ << std::endl;                                                       \
         }                                                                                                    \
     } while (0)
 

@@ -50,7 +50,9 @@ void CdistanceTable::setThing(int index, CdistanceTableThing* thing) {
     if (index >= 0 && index < capacity) things[index] = thing;
 }
 
-void CdistanceTable::setNumThings(int n) { numThings = std::clamp(n, 0, capacity); }
+void CdistanceTable::setNumThings(int n) {
+    numThings = std::clamp(n, 0, capacity);
+}
 
 static float leastFromHead(Cvector const& head, Cvector const& h, Cvector const& m, Cvector const& t) {
     return std::min({(head - h).lengthSquared(), (head - m).lengthSquared(), (head - t).lengthSquared()});
@@ -81,7 +83,8 @@ CprepDistanceList& CdistanceTable::prepareMyAvoidanceList(CdistanceTableThing* t
     for (int i = 0; i < n && k < 0; i++)
         if (things[i] == thing) k = i;
     if (k < 0) {
-        VTRACE(2, "THING " << static_cast<void*>(thing) << " requested a table, but was not found in distance table");
+        VTRACE(2, "THING " << static_cast<void*>(thing)
+                           << " requested a table, but was not found in distance table");
         return avoidList;
     }
     currentIndex = k;

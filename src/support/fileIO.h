@@ -12,8 +12,8 @@
 
 #include "support/mystring.h"
 
-extern uint8_t backupWrite;         // the next output file that opens is written safely
-extern Cstring backupOrigFilename;  // requested name of the file being written safely
+extern uint8_t backupWrite;        // the next output file that opens is written safely
+extern Cstring backupOrigFilename; // requested name of the file being written safely
 
 // Path keywords: "[APD]", "[INS]", "[TMP]", "[MOS]" expand to their folders; "[SYS]" and a
 // keyword whose folder is still unknown stay as they are. Two backquotes become a '"'.

@@ -7,7 +7,6 @@
 
 #include "support/cerr.h"
 #include "support/fileIO.h"
-#include "variables/variable.h"
 
 char const base64ToCharLookup[65] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz-.0123456789";
 char const convertChars[15] = "\"\\&`@#%^+<>{}|";
@@ -185,15 +184,6 @@ Cstring patternReplace(char const* pattern, std::vector<Cstring> const& values) 
     return out;
 }
 
-Cvariable* findSubDirectoryByPatterns(Cvariable* base, std::vector<Cstring>& values,
-                                      std::vector<Cstring>& patterns) {
-    if (!base) return nullptr;
-    for (Cstring const& pattern : patterns)
-        if (Cvariable* found = base->findVariable(patternReplace(pattern.c_str(), values).c_str()))
-            return found;
-    return nullptr;
-}
-
 Cstring searchAndReplace(char const* text, char const* search, char const* replacement) {
     Cstring out;
     if (!text) return out;
@@ -291,63 +281,6 @@ void HSV2RGB(float hue, float saturation, float value, float* rgb) {
         double ramp = hsvr[base[c]] * (1 - f) + hsvr[base[c] + 1] * f;
         rgb[c] = static_cast<float>(ramp * value * saturation + value * (1 - saturation));
     }
-}
-
-// ---- tree paths ----
-
-Cvariable* addVariableForcedPath(Cvariable* base, char const* path, Cvariable* newVar, int append) {
-    VTRACE(2, "addvarfp: " << (path ? path : ""));
-    if (!newVar) {
-        setExitError("no var", 1);
-        return nullptr;
-    }
-    if (!base || !path) {
-        delete newVar;
-        return nullptr;
-    }
-    Cvariable* dir = path[0] == '/' ? base->getRoot() : base;
-    std::vector<Cstring> pieces;
-    int n = tokenize(pieces, path, '/');
-    for (int i = 0; i + 1 < n; i++) {
-        Cstring const& piece = pieces[static_cast<size_t>(i)];
-        if (piece.empty()) continue;
-        Cvariable* next = dir->getChild(piece.c_str(), 0);
-        if (!next && !(dir->flags & CHILDREN_ARE_ARRAY)) next = dir->addDirectory(piece.c_str(), append);
-        dir = next;
-        if (!dir) break; // an adopted child array takes no new nodes
-    }
-    if (!dir) {
-        setExitError("can't add a variable to a child array", 1);
-        delete newVar;
-        return nullptr;
-    }
-    Cstring last = n > 0 ? pieces[static_cast<size_t>(n - 1)] : Cstring();
-    if (!(base->flags & VAR_UNIQUE_DIRECTORIES)) {
-        if (Cvariable* existing = dir->getChild(last.c_str(), 0)) {
-            bool sameClass = existing->getClass() == newVar->getClass();
-            delete newVar;
-            if (!sameClass) {
-                // Handing back a node of another kind would have the caller misuse it.
-                Cstring reason = Cstring("var '") + path + "' exists but different type";
-                setExitError(reason.c_str(), 1);
-                return nullptr;
-            }
-            VTRACE(2, "variable already exists of proper type");
-            return existing;
-        }
-    }
-    if (dir->flags & CHILDREN_ARE_ARRAY) {
-        setExitError("can't add a variable to a child array", 1);
-        delete newVar;
-        return nullptr;
-    }
-    newVar->setName(last);
-    dir->addVariable(newVar, append);
-    return newVar;
-}
-
-Cvariable* addVariableForcedPath(Cvariable* base, char const* path, int classCode, int append) {
-    return addVariableForcedPath(base, path, makeVariable(classCode), append);
 }
 
 // ---- scrambling ----

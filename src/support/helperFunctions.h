@@ -8,8 +8,6 @@
 
 #include "support/mystring.h"
 
-class Cvariable;
-
 // Alphabet of the six-bit encoding: A-Z, a-z, "-", ".", 0-9.
 extern char const base64ToCharLookup[65];
 // Characters that web texts must not carry raw.
@@ -49,9 +47,6 @@ Cstring webSafe(char const* text);
 
 // "%a" takes values[0], "%b" values[1] and so on; any other "%" pair is dropped.
 Cstring patternReplace(char const* pattern, std::vector<Cstring> const& values);
-// Tries each pattern (after patternReplace) as a path from base; the first hit or null.
-Cvariable* findSubDirectoryByPatterns(Cvariable* base, std::vector<Cstring>& values,
-                                      std::vector<Cstring>& patterns);
 // text with every occurrence of search replaced, left to right, without overlap.
 Cstring searchAndReplace(char const* text, char const* search, char const* replacement);
 Cstring addFilePrefix(char const* path);
@@ -71,14 +66,6 @@ float wrap(float value, float low, float high);
 float qnan();
 // Hue in degrees, saturation and value 0-1 to red, green, blue in rgb[0..2].
 void HSV2RGB(float hue, float saturation, float value, float* rgb);
-
-// Puts newVar at path below base, making missing directories on the way, and returns the
-// node now at the path. An existing node of the same class is returned and newVar is
-// deleted; one of another class records an exit reason, newVar is deleted and the result
-// is null. append is passed on to addVariable/addDirectory.
-Cvariable* addVariableForcedPath(Cvariable* base, char const* path, Cvariable* newVar, int append);
-// The same with a new node of classCode.
-Cvariable* addVariableForcedPath(Cvariable* base, char const* path, int classCode, int append);
 
 // Swaps characters between the two scramble tables: direction 0 scrambles, any other
 // direction restores.

@@ -11,4 +11,6 @@ int languageCodeToLanguageNumber(Cstring const& code) {
     return -1;
 }
 
-char const* languageNumToLanguageCode(int n) { return n >= 0 && n < languageCount ? languageCodes[n] : "en"; }
+char const* languageNumToLanguageCode(int n) {
+    return n >= 0 && n < languageCount ? languageCodes[n] : "en";
+}

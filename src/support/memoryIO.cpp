@@ -46,7 +46,9 @@ int CmemoryIO::readByte() {
     return static_cast<unsigned char>(*pos++);
 }
 
-int CmemoryIO::readShort() { return static_cast<int16_t>(static_cast<uint16_t>(readUShort())); }
+int CmemoryIO::readShort() {
+    return static_cast<int16_t>(static_cast<uint16_t>(readUShort()));
+}
 
 int CmemoryIO::readUShort() {
     if (!take(2)) return 0;

@@ -20,13 +20,23 @@ Cstring::Cstring(char const* text) {
     if (text) append(text, static_cast<int>(std::strlen(text)));
 }
 
-Cstring::Cstring(Cstring const& other) { append(other.c_str(), other.size()); }
+Cstring::Cstring(Cstring const& other) {
+    append(other.c_str(), other.size());
+}
 
-Cstring::Cstring(float value) { *this = value; }
-Cstring::Cstring(int value) { *this = value; }
-Cstring::Cstring(char c) { append(&c, 1); }
+Cstring::Cstring(float value) {
+    *this = value;
+}
+Cstring::Cstring(int value) {
+    *this = value;
+}
+Cstring::Cstring(char c) {
+    append(&c, 1);
+}
 
-Cstring::~Cstring() { std::free(block); }
+Cstring::~Cstring() {
+    std::free(block);
+}
 
 Cstring& Cstring::operator=(char const* text) {
     if (!text) return *this;
@@ -184,7 +194,8 @@ Cstring operator+(Cstring const& left, Cstring const& right) {
 
 std::ostream& operator<<(std::ostream& out, Cstring const& s) {
     char const* p = s.c_str();
-    for (int i = 0; i < s.size(); i++) out.put(p[i]);
+    for (int i = 0; i < s.size(); i++)
+        out.put(p[i]);
     return out;
 }
 

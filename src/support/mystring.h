@@ -41,7 +41,10 @@ class Cstring {
 
     // Appends n bytes; stays in place while the new length fits the block's bucket.
     char* append(char const* text, int n);
-    Cstring& operator+=(char c) { append(&c, 1); return *this; }
+    Cstring& operator+=(char c) {
+        append(&c, 1);
+        return *this;
+    }
     Cstring& operator+=(char const* text);
     Cstring& operator+=(Cstring const& other);
 

@@ -75,9 +75,9 @@ class Cthing : public CthingMessageHandler,
     // ---- overrides of the tree node ----
     // Moves the thing in the tree; the nearest tank ancestor becomes its tank.
     void setParent(Cvariable* newParent, int append) override;
-    void saveConfigExtra(std::ofstream& out, int indent) override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void saveConfigExtra(std::ostream& out, int indent) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
     // "reset", "isFocus", "remapAttrib", "buildCustomTex", "update"; others go up.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // The teardown; acts only while the prepare-for-delete flag is set.

@@ -54,6 +54,11 @@ class CthingAccess : public CtankThingAccess {
     // Schools come with the fish.
     Cvariable* makeSchool(Cvariable*, char const*) override { return nullptr; }
     void joinSchool(Cvariable*, Cvariable*) override {}
+    CworkObject* shownGeometry(Cvariable* n) override {
+        Cthing* t = thingOf(n);
+        if (t == nullptr || !t->initialized || !t->displayed) return nullptr;
+        return t->getFinalGeometry();
+    }
 };
 
 CthingAccess thingAccessOfThisLayer;
@@ -78,4 +83,5 @@ void installThingKinds() {
     registerThingMaker("target", make<CtargetThing>);
     setThingSpecies = setSpecies;
     tankThingAccess = &thingAccessOfThisLayer;
+    installThingLiveAccess();
 }

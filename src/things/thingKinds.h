@@ -5,3 +5,6 @@
 // "basic_deform", "backdrop", "target"), hands the factory the species setter and gives
 // tanks their access to things. Start-up calls it once; calling again changes nothing.
 void installThingKinds();
+
+// Gives tanks' frame steps and picking their access to the things of this layer.
+void installThingLiveAccess();

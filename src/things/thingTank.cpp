@@ -78,19 +78,19 @@ void Cthing::prepareForDelete() {
     CsafeRelationship::prepareForDelete();
 }
 
-void Cthing::writeConfigString(std::ofstream& out) {
+void Cthing::writeConfigString(std::ostream& out) {
     if (useAssets)
         out << ":addAsset " << assetName.c_str();
     else
         out << ":addThing " << (species ? species->getName().c_str() : "");
 }
 
-void Cthing::saveConfigExtra(std::ofstream& out, int indent) {
+void Cthing::saveConfigExtra(std::ostream& out, int indent) {
     if (tank && tank->focusThing == this) out << makeTabs(indent) << ":isFocus\n";
     if (flags & VAR_SAVE) out << makeTabs(indent) << ":save\n";
 }
 
-void Cthing::writeSaveString(std::ofstream& out) {
+void Cthing::writeSaveString(std::ostream& out) {
     out << ":thing " << name.c_str();
 }
 

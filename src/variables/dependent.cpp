@@ -56,5 +56,6 @@ void ColdDependent::removeAllDependencies() {
 
 void ColdDependent::showDependents() const {
     VTRACE(1, "DEPENDENTS of " << dependentListName << " num:" << count << " & " << dependents.size());
-    for (size_t i = 0; i < dependents.size(); i++) VTRACE(1, linkNames[i] << " from " << dependentNames[i]);
+    for (size_t i = 0; i < dependents.size(); i++)
+        VTRACE(1, linkNames[i] << " from " << dependentNames[i]);
 }

@@ -5,7 +5,9 @@
 std::vector<ClinkedResourceNode*> multiLinkTrash;
 int32_t multiLinksExisting = 0;
 
-ClinkedResourceNode::ClinkedResourceNode() { multiLinksExisting++; }
+ClinkedResourceNode::ClinkedResourceNode() {
+    multiLinksExisting++;
+}
 
 ClinkedResourceNode::~ClinkedResourceNode() {
     // Break the links but never queue: a node being destroyed must not sit in the trash.
@@ -54,11 +56,14 @@ void ClinkedResourceNode::removeAllLinks() {
 }
 
 void ClinkedResourceNode::zeroAllPointersToZero() {
-    for (void** location : pointersToClear) *location = nullptr;
+    for (void** location : pointersToClear)
+        *location = nullptr;
     pointersToClear.clear();
 }
 
-void ClinkedResourceNode::freeBuffers() { removeAllLinks(); }
+void ClinkedResourceNode::freeBuffers() {
+    removeAllLinks();
+}
 
 void emptyMultiLinkTrash() {
     // Deleting a node may queue others; walk by index so those are deleted too.
@@ -70,13 +75,17 @@ void emptyMultiLinkTrash() {
     multiLinkTrash.clear();
 }
 
-void showRemainingMultiLinks() { VTRACE(1, "multilinks:" << multiLinksExisting); }
+void showRemainingMultiLinks() {
+    VTRACE(1, "multilinks:" << multiLinksExisting);
+}
 
 // ---- resource list
 
 CresourceList::CresourceList(char const* n) : name(n) {}
 
-CresourceList::~CresourceList() { showResources(); }
+CresourceList::~CresourceList() {
+    showResources();
+}
 
 int CresourceList::addResourcePointer(void* resource, char const* resourceName) {
     setNextAvailableID(nextAvailable);
@@ -88,7 +97,9 @@ int CresourceList::addResourcePointer(void* resource, char const* resourceName) 
     return id;
 }
 
-void* CresourceList::getResource(int id) const { return valid(id) ? resources[static_cast<size_t>(id)] : nullptr; }
+void* CresourceList::getResource(int id) const {
+    return valid(id) ? resources[static_cast<size_t>(id)] : nullptr;
+}
 
 void CresourceList::addInstance(int id, char const*) {
     if (valid(id)) counts[static_cast<size_t>(id)]++;
@@ -106,8 +117,8 @@ void CresourceList::removeInstance(int id, char const*) {
 void CresourceList::removeResourceID(int id) {
     if (!valid(id)) return;
     size_t i = static_cast<size_t>(id);
-    VTRACE(1, "removing resource " << names[i] << " id=" << id << "  *=" << resources[i] << " insts:" << counts[i]
-                                   << (counts[i] != 0 ? "instances are not zero!" : ""));
+    VTRACE(1, "removing resource " << names[i] << " id=" << id << "  *=" << resources[i] << " insts:"
+                                   << counts[i] << (counts[i] != 0 ? "instances are not zero!" : ""));
     resources[i] = nullptr;
     counts[i] = 0;
     names[i] = "";

@@ -2,25 +2,34 @@
 
 #include <fstream>
 
+#include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "variables/variableSaverLoader.h"
 
 int32_t relationshipID = 0;
-DeleteScriptRunner deleteScriptRunner = nullptr;
 
 char const* natureToEnglish(short nature) {
-    static char const* const made[] = {"undef",          "has master tank", "has focus thing", "has shadow",
-                                       "undef",          "is controlled by", "undef",          "controls fish",
-                                       "crab is chasing", "is chasing",     "is eating"};
-    static char const* const taken[] = {"undef",        "contains thing",          "is focus for",
-                                        "is shadow of", "undef",                   "value affects controller",
-                                        "undef",        "is in school of",         "is chased by crab ",
-                                        "is chased by", "is being eaten by"};
+    static char const* const made[] = {
+        "undef", "has master tank", "has focus thing", "has shadow", "undef",    "is controlled by",
+        "undef", "controls fish",   "crab is chasing", "is chasing", "is eating"};
+    static char const* const taken[] = {"undef",
+                                        "contains thing",
+                                        "is focus for",
+                                        "is shadow of",
+                                        "undef",
+                                        "value affects controller",
+                                        "undef",
+                                        "is in school of",
+                                        "is chased by crab ",
+                                        "is chased by",
+                                        "is being eaten by"};
     if (nature < -10 || nature > 10) return "undef";
     return nature < 0 ? made[-nature] : taken[nature];
 }
 
-static bool tornDown(Cvariable const* v) { return v && (v->flags & VAR_TEARING_DOWN); }
+static bool tornDown(Cvariable const* v) {
+    return v && (v->flags & VAR_TEARING_DOWN);
+}
 
 // ---- CsafeRelationship
 
@@ -32,13 +41,17 @@ CsafeRelationship::~CsafeRelationship() {
     }
 }
 
-void CsafeRelationship::writeConfigString(std::ofstream& out) { out << ":CsafeRelationship " << name; }
-void CsafeRelationship::writeSaveString(std::ofstream& out) { out << ":CsafeRelationship " << name; }
-void CsafeRelationship::writeUnregisteredData(std::ofstream&, int) {}
+void CsafeRelationship::writeConfigString(std::ostream& out) {
+    out << ":CsafeRelationship " << name;
+}
+void CsafeRelationship::writeSaveString(std::ostream& out) {
+    out << ":CsafeRelationship " << name;
+}
+void CsafeRelationship::writeUnregisteredData(std::ostream&, int) {}
 
 void CsafeRelationship::prepareForDelete() {
     if (Cvariable* script = getChild("delete", 0)) {
-        if (deleteScriptRunner) deleteScriptRunner(script, this);
+        if (engineHooks.deleteScriptRunner) engineHooks.deleteScriptRunner(script, this);
         // The script may have deleted it already; delete it only if it is still ours.
         if (Cvariable* still = getChild("delete", 0); still == script) delete script;
     }
@@ -150,8 +163,8 @@ Crelationship::~Crelationship() {
         return;
     }
     flags |= VAR_TEARING_DOWN;
-    VTRACE(2, "alterRelationship: " << alter << " object=" << partner << " nature=" << nature << " uid=" << uid
-                                    << " object name=" << (partner ? partner->name : Cstring()));
+    VTRACE(2, "alterRelationship: " << alter << " object=" << partner << " nature=" << nature << " uid="
+                                    << uid << " object name=" << (partner ? partner->name : Cstring()));
     if (alter && partner) {
         alter->flags |= VAR_TEARING_DOWN;
         CsafeRelationship* owner = alter->partner;
@@ -173,7 +186,7 @@ Crelationship::~Crelationship() {
     nature = 0;
 }
 
-void Crelationship::saveCommand(std::ofstream& out, int indent) {
+void Crelationship::saveCommand(std::ostream& out, int indent) {
     out << makeTabs(indent);
     if (partner)
         out << natureToEnglish(nature) << " " << partner->name << " (" << nature << ") uid=" << uid;

@@ -30,17 +30,12 @@ char const* natureToEnglish(short nature);
 // Gives every new relationship its id.
 extern int32_t relationshipID;
 
-// Runs an object's "delete" child as a script in the object's context before the object
-// dies. Filled in by the script runner; until then the child is only deleted.
-using DeleteScriptRunner = void (*)(Cvariable* script, Cvariable* context);
-extern DeleteScriptRunner deleteScriptRunner;
-
 class CsafeRelationship : public CdirectoryVar {
   public:
     ~CsafeRelationship() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
-    void writeUnregisteredData(std::ofstream& out, int indent) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeUnregisteredData(std::ostream& out, int indent) override;
     void prepareForDelete() override;
     int getType() override { return TYPE_SAFE_RELATIONSHIP; }
 
@@ -70,7 +65,7 @@ class Crelationship : public Cvariable {
   public:
     // Breaks the relationship: tells both sides once and deletes the other side's record.
     ~Crelationship() override;
-    void saveCommand(std::ofstream& out, int indent) override;
+    void saveCommand(std::ostream& out, int indent) override;
     int getType() override { return TYPE_RELATIONSHIP; }
 
     CsafeRelationship* partner = nullptr;

@@ -74,7 +74,8 @@ void CthingMessageHandler::destroyMessages(int code, int minDelay) {
 
 void CthingMessageHandler::clearAllMessages() {
     showMessages();
-    for (int i = 0; i < count; i++) records[static_cast<size_t>(i)].clearMessage();
+    for (int i = 0; i < count; i++)
+        records[static_cast<size_t>(i)].clearMessage();
     readPosition = 0;
 }
 

@@ -30,7 +30,7 @@ class CthingMessage {
     void clearMessage() { code = 0; }
     Cstring messageCodeToString() const { return Cstring(); }
 
-    int32_t code = 0; // 0 marks an empty or read record
+    int32_t code = 0;                      // 0 marks an empty or read record
     CthingMessageOwner* thing = nullptr;   // the inbox's owner (null in instant messages)
     CthingMessageOwner* subject = nullptr; // what the message is about (instant messages)
     int32_t intValue = 0;

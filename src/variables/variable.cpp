@@ -185,15 +185,15 @@ int Cvariable::getElem_int(unsigned short) {
 
 // An unknown command climbs to the root, which answers 1.
 unsigned Cvariable::processCommand(CscriptHandler* handler, CscriptLine& line) {
-    if (exitSaver) return 2;
-    if (parent == nullptr) return 1;
+    if (exitSaver) return CMD_STOP;
+    if (parent == nullptr) return CMD_NOT_HANDLED;
     VTRACE(2, "no found - search up parent " << parent->name << " for command.");
     return parent->processCommand(handler, line);
 }
 
 // ---- factory ----
 
-Cvariable* makeVariable(int classCode) {
+Cvariable* newVariableOfClass(int classCode) {
     switch (classCode) {
     case CLASS_VAR:
         return new Cvariable();
@@ -226,8 +226,12 @@ Cvariable* makeVariable(int classCode) {
     case CLASS_MEMORY_CHUNK:
         return new CmemoryChunkVar();
     default:
-        break;
+        return nullptr;
     }
+}
+
+Cvariable* makeVariable(int classCode) {
+    if (Cvariable* made = newVariableOfClass(classCode)) return made;
     char message[64];
     std::snprintf(message, sizeof(message), "makeVariable unknown type %d", classCode);
     setExitError(message, 1);

@@ -108,7 +108,6 @@ extern CdirectoryVar* globalVariablesDir;
 // Global trash holder that emptyTrash empties; lives for the whole process.
 extern Cvariable* variableTrashDir;
 
-
 // What a command handler tells the runner: every processCommand and built-in command returns it.
 enum commandResult : unsigned { CMD_DONE = 0, CMD_NOT_HANDLED = 1, CMD_STOP = 2 };
 
@@ -139,16 +138,16 @@ class Cvariable {
     virtual Cvariable* getFirstTrickleDownChild();
     // Persistence hooks (settings text and binary tree file).
     virtual void prepForSaveConfig();
-    virtual void saveConfigExtra(std::ofstream& out, int indent);
-    virtual void saveConfigClassMembers(std::ofstream& out, int indent);
-    virtual void saveCommand(std::ofstream& out, int indent);
-    virtual void saveBinary(std::ofstream& out);
-    virtual void saveBinaryClassMembers(std::ofstream& out);
-    virtual void writeConfigString(std::ofstream& out);
-    virtual void writeSaveString(std::ofstream& out);
-    virtual void writeUnregisteredData(std::ofstream& out, int indent);
-    virtual void writeBinaryData(std::ofstream& out);
-    virtual void readBinaryData(std::ifstream& in);
+    virtual void saveConfigExtra(std::ostream& out, int indent);
+    virtual void saveConfigClassMembers(std::ostream& out, int indent);
+    virtual void saveCommand(std::ostream& out, int indent);
+    virtual void saveBinary(std::ostream& out);
+    virtual void saveBinaryClassMembers(std::ostream& out);
+    virtual void writeConfigString(std::ostream& out);
+    virtual void writeSaveString(std::ostream& out);
+    virtual void writeUnregisteredData(std::ostream& out, int indent);
+    virtual void writeBinaryData(std::ostream& out);
+    virtual void readBinaryData(std::istream& in);
     virtual int instanceManaged();
     virtual int processLoadTokens(std::vector<Cstring>& tokens, int first, int count);
     // Called after the node and its children were read from a binary tree.
@@ -270,7 +269,7 @@ class Cvariable {
     // Pre hook, then each trickle-down child depth first, then post hook.
     void trickleDownMessage(int message, void* data);
     // Lists the children (at most 1000) to out, or to the trace without a stream.
-    void showChildren(std::ofstream* out = nullptr);
+    void showChildren(std::ostream* out = nullptr);
     // Each child's name to the verbose trace.
     void showDir();
     // Appends children of that class and name until index exists (kinds 3 to 5 get value);
@@ -282,13 +281,13 @@ class Cvariable {
     // 0 written, 1 when the file could not be opened or written.
     int saveSettings(char const* path, bool keepSiblings, bool all);
     // Writes this node and its later siblings in the settings form.
-    void saveConfig(std::ofstream& out, int indent, int all);
+    void saveConfig(std::ostream& out, int indent, int all);
     // Writes the children as dump text or (binary) as a "DBT" file; to stream, or to path
     // when stream is null. 0 on success, 1 when the stream failed.
-    int saveTree(char const* path, short binary, std::ofstream* stream = nullptr);
+    int saveTree(char const* path, short binary, std::ostream* stream = nullptr);
     // Reads a "DBT" file into this node: 0 on success, 1 on a wrong magic, a missing file
     // or malformed data.
-    int loadBinaryChildren(std::ifstream& in);
+    int loadBinaryChildren(std::istream& in);
     int loadBinaryChildren(Cstring path);
 
     // ---- deletion ----
@@ -337,9 +336,9 @@ class CdirectoryVar : public Cvariable {
     ~CdirectoryVar() override;
     void setDiskPath(Cstring const& path) override { diskPath = path; }
     Cstring getDiskPath() override { return diskPath; }
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
-    void writeUnregisteredData(std::ofstream& out, int indent) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeUnregisteredData(std::ostream& out, int indent) override;
     int getType() override { return TYPE_DIRECTORY; }
     int getClass() override { return CLASS_DIRECTORY; }
     // The script command that recreates the node: "cd" when kept by its owner, else "mkdir".
@@ -379,6 +378,8 @@ class CvarTrashDestined : public Cvariable {
 
 // A new unnamed, unlinked node of the class; null (and an exit reason) when unknown.
 Cvariable* makeVariable(int classCode);
+// The same without the exit reason, for readers of files that may name any class.
+Cvariable* newVariableOfClass(int classCode);
 Cvariable* makeVariable(char const* name, int classCode);
 Cvariable* makeVariable(char const* name, char const* keyword);
 // "var", "short", "int", "float", "string"/"s", "script", "array", "directory"/"dir".

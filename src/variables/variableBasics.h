@@ -31,9 +31,9 @@ extern template class CnumberVar<varconv::FloatKind>;
 // A signed 16-bit value, held widened in an int.
 class CshortVar : public CnumberVar<varconv::ShortKind> {
   public:
-    void writeSaveString(std::ofstream& out) override;
-    void writeBinaryData(std::ofstream& out) override;
-    void readBinaryData(std::ifstream& in) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeBinaryData(std::ostream& out) override;
+    void readBinaryData(std::istream& in) override;
     using Cvariable::operator=;
     int getType() override { return TYPE_SHORT; }
     int getClass() override { return CLASS_SHORT; }
@@ -42,9 +42,9 @@ class CshortVar : public CnumberVar<varconv::ShortKind> {
 
 class CintVar : public CnumberVar<varconv::IntKind> {
   public:
-    void writeSaveString(std::ofstream& out) override;
-    void writeBinaryData(std::ofstream& out) override;
-    void readBinaryData(std::ifstream& in) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeBinaryData(std::ostream& out) override;
+    void readBinaryData(std::istream& in) override;
     using Cvariable::operator=;
     int getType() override { return TYPE_INT; }
     int getClass() override { return CLASS_INT; }
@@ -53,9 +53,9 @@ class CintVar : public CnumberVar<varconv::IntKind> {
 
 class CfloatVar : public CnumberVar<varconv::FloatKind> {
   public:
-    void writeSaveString(std::ofstream& out) override;
-    void writeBinaryData(std::ofstream& out) override;
-    void readBinaryData(std::ifstream& in) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeBinaryData(std::ostream& out) override;
+    void readBinaryData(std::istream& in) override;
     using Cvariable::operator=;
     int getType() override { return TYPE_FLOAT; }
     int getClass() override { return CLASS_FLOAT; }
@@ -63,9 +63,9 @@ class CfloatVar : public CnumberVar<varconv::FloatKind> {
 
 class CstringVar : public Cvariable {
   public:
-    void writeSaveString(std::ofstream& out) override;
-    void writeBinaryData(std::ofstream& out) override;
-    void readBinaryData(std::ifstream& in) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeBinaryData(std::ostream& out) override;
+    void readBinaryData(std::istream& in) override;
     using Cvariable::operator=;
     CstringVar() { flags |= VAR_HAS_STRING; }
     int getType() override { return TYPE_STRING; }
@@ -84,10 +84,10 @@ class CstringVar : public Cvariable {
 // Element access outside the window is traced and ignored.
 class ClinkVar : public Cvariable {
   public:
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
-    void writeBinaryData(std::ofstream& out) override;
-    void readBinaryData(std::ifstream& in) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeBinaryData(std::ostream& out) override;
+    void readBinaryData(std::istream& in) override;
     ClinkVar() { flags |= VAR_LINK; }
     ~ClinkVar() override;
     int getType() override { return TYPE_LINK; }
@@ -144,7 +144,7 @@ extern template class CnumberLinkVar<varconv::FloatKind>;
 
 class CintLinkVar : public CnumberLinkVar<varconv::IntKind> {
   public:
-    void writeSaveString(std::ofstream& out) override;
+    void writeSaveString(std::ostream& out) override;
     using Cvariable::operator=;
     int getType() override { return TYPE_INT; }
     int getClass() override { return CLASS_INT_LINK; }
@@ -153,7 +153,7 @@ class CintLinkVar : public CnumberLinkVar<varconv::IntKind> {
 
 class CshortLinkVar : public CnumberLinkVar<varconv::ShortKind> {
   public:
-    void writeSaveString(std::ofstream& out) override;
+    void writeSaveString(std::ostream& out) override;
     using Cvariable::operator=;
     int getType() override { return TYPE_SHORT; }
     int getClass() override { return CLASS_SHORT_LINK; }
@@ -164,7 +164,7 @@ class CshortLinkVar : public CnumberLinkVar<varconv::ShortKind> {
 
 class CfloatLinkVar : public CnumberLinkVar<varconv::FloatKind> {
   public:
-    void writeSaveString(std::ofstream& out) override;
+    void writeSaveString(std::ostream& out) override;
     using Cvariable::operator=;
     int getType() override { return TYPE_FLOAT; }
     int getClass() override { return CLASS_FLOAT_LINK; }
@@ -175,10 +175,10 @@ class CfloatLinkVar : public CnumberLinkVar<varconv::FloatKind> {
 // Storage is one or more Cstring.
 class CstringLinkVar : public ClinkVar {
   public:
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
-    void writeBinaryData(std::ofstream& out) override;
-    void readBinaryData(std::ifstream& in) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeBinaryData(std::ostream& out) override;
+    void readBinaryData(std::istream& in) override;
     using Cvariable::operator=;
     CstringLinkVar() {
         flags |= VAR_HAS_STRING;
@@ -202,8 +202,8 @@ class CstringLinkVar : public ClinkVar {
 // A list of value children; written inline on the array's line in settings text.
 class CarrayVar : public Cvariable {
   public:
-    void writeConfigString(std::ofstream& out) override;
-    void saveCommand(std::ofstream& out, int indent) override;
+    void writeConfigString(std::ostream& out) override;
+    void saveCommand(std::ostream& out, int indent) override;
     CarrayVar() { flags |= VAR_REGISTERED; }
     int getType() override { return TYPE_ARRAY; }
     int getClass() override { return CLASS_ARRAY; }
@@ -228,7 +228,7 @@ class CarrayVar : public Cvariable {
 // Points at a pointer field of an object.
 class CpointerVar : public Cvariable {
   public:
-    void writeSaveString(std::ofstream& out) override;
+    void writeSaveString(std::ostream& out) override;
     CpointerVar() { flags |= VAR_LINK; }
     int getType() override { return TYPE_POINTER; }
     int getClass() override { return CLASS_POINTER; }

@@ -20,19 +20,19 @@ constexpr int kMaxNesting = 200;
 // Blocks up to this size are read without asking the stream how much it still holds.
 constexpr uint64_t kSmallBlock = 4096;
 
-void putU16(std::ofstream& out, unsigned v) {
+void putU16(std::ostream& out, unsigned v) {
     char b[2] = {static_cast<char>(v & 255), static_cast<char>((v >> 8) & 255)};
     out.write(b, 2);
 }
 
-void putU32(std::ofstream& out, uint32_t v) {
+void putU32(std::ostream& out, uint32_t v) {
     char b[4] = {static_cast<char>(v & 255), static_cast<char>((v >> 8) & 255),
                  static_cast<char>((v >> 16) & 255), static_cast<char>((v >> 24) & 255)};
     out.write(b, 4);
 }
 
 // Reads n little-endian bytes into v; on a short read the stream is left failed.
-bool getLE(std::ifstream& in, int n, uint32_t& v) {
+bool getLE(std::istream& in, int n, uint32_t& v) {
     unsigned char b[4] = {0, 0, 0, 0};
     in.read(reinterpret_cast<char*>(b), n);
     if (in.gcount() != n) {
@@ -44,7 +44,7 @@ bool getLE(std::ifstream& in, int n, uint32_t& v) {
 }
 
 // Bytes the stream still holds (0 when it cannot tell).
-uint64_t bytesLeft(std::ifstream& in) {
+uint64_t bytesLeft(std::istream& in) {
     std::streampos here = in.tellg();
     if (here < 0) return 0;
     in.seekg(0, std::ios::end);
@@ -54,21 +54,21 @@ uint64_t bytesLeft(std::ifstream& in) {
 }
 
 // Fails the stream when a block of n bytes cannot be in it, before anything is allocated.
-bool blockFits(std::ifstream& in, uint64_t n) {
+bool blockFits(std::istream& in, uint64_t n) {
     if (n <= kSmallBlock || n <= bytesLeft(in)) return true;
     VTRACE(1, "binary var file: block of " << n << " bytes runs past the end");
     in.setstate(std::ios::failbit);
     return false;
 }
 
-bool readExactly(std::ifstream& in, void* to, uint64_t n) {
+bool readExactly(std::istream& in, void* to, uint64_t n) {
     in.read(static_cast<char*>(to), static_cast<std::streamsize>(n));
     if (static_cast<uint64_t>(in.gcount()) == n) return true;
     in.setstate(std::ios::failbit);
     return false;
 }
 
-void refuseLongString(std::ofstream& out) {
+void refuseLongString(std::ostream& out) {
     setExitError("can't write bin string>32767", 1);
     out.setstate(std::ios::failbit); // nothing more is written and the file is not kept
 }
@@ -82,11 +82,11 @@ Cvariable* childNamed(Cvariable* parent, Cstring const& name) {
 
 enum class ChainEnd { endOfData, closeBrace, bad };
 
-ChainEnd readChain(std::ifstream& in, Cvariable* parent, int depth);
+ChainEnd readChain(std::istream& in, Cvariable* parent, int depth);
 
 // Reads one record's node (data and children) under parent; last is parent's last child.
 // Returns the separator that followed it, or -2 when the record is malformed.
-int readRecord(std::ifstream& in, Cvariable* parent, Cvariable*& last, int typeByte, int depth) {
+int readRecord(std::istream& in, Cvariable* parent, Cvariable*& last, int typeByte, int depth) {
     int classCode = typeByte & 127;
     Cstring nodeName;
     if (!readBinaryString(in, nodeName)) return -2;
@@ -106,8 +106,12 @@ int readRecord(std::ifstream& in, Cvariable* parent, Cvariable*& last, int typeB
             VTRACE(1, "binary var file: cannot add to an adopted child array");
             return -2;
         }
-        node = makeVariable(classCode); // an unknown class records its exit reason
-        if (!node) return -2;
+        // An unknown class fails this file only: the rest of the program goes on.
+        node = newVariableOfClass(classCode);
+        if (!node) {
+            VTRACE(1, "binary var file: unknown class " << classCode);
+            return -2;
+        }
         node->setName(nodeName);
     }
     node->readBinaryData(in);
@@ -133,7 +137,7 @@ int readRecord(std::ifstream& in, Cvariable* parent, Cvariable*& last, int typeB
     return separator;
 }
 
-ChainEnd readChain(std::ifstream& in, Cvariable* parent, int depth) {
+ChainEnd readChain(std::istream& in, Cvariable* parent, int depth) {
     if (depth > kMaxNesting) {
         VTRACE(1, "binary var file: nested too deep");
         return ChainEnd::bad;
@@ -154,13 +158,13 @@ ChainEnd readChain(std::ifstream& in, Cvariable* parent, int depth) {
 
 } // namespace
 
-void writeBinaryString(std::ofstream& out, Cstring const& text) {
+void writeBinaryString(std::ostream& out, Cstring const& text) {
     if (text.size() > kMaxBinaryString) return refuseLongString(out);
     putU16(out, static_cast<unsigned>(text.size()));
     out.write(text.c_str(), text.size());
 }
 
-bool readBinaryString(std::ifstream& in, Cstring& text) {
+bool readBinaryString(std::istream& in, Cstring& text) {
     uint32_t n = 0;
     if (!getLE(in, 2, n)) return false;
     Cstring read;
@@ -172,20 +176,20 @@ bool readBinaryString(std::ifstream& in, Cstring& text) {
     return true;
 }
 
-int readBinaryVariable(std::ifstream& in, Cvariable* parent) {
+int readBinaryVariable(std::istream& in, Cvariable* parent) {
     if (!parent) return 1;
     return readChain(in, parent, 0) == ChainEnd::endOfData ? 0 : 1;
 }
 
 // ---- base node ----
 
-void Cvariable::saveBinaryClassMembers(std::ofstream&) {}
-void Cvariable::writeBinaryData(std::ofstream&) {}
-void Cvariable::readBinaryData(std::ifstream&) {}
+void Cvariable::saveBinaryClassMembers(std::ostream&) {}
+void Cvariable::writeBinaryData(std::ostream&) {}
+void Cvariable::readBinaryData(std::istream&) {}
 
 // Writes this node's record with its children, then its later siblings (a loop, so a long
 // sibling list does not nest calls).
-void Cvariable::saveBinary(std::ofstream& out) {
+void Cvariable::saveBinary(std::ostream& out) {
     for (Cvariable* n = this; n && out.good(); n = n->nextSibling) {
         if (n->name.size() > kMaxBinaryString) return refuseLongString(out);
         unsigned type = static_cast<unsigned>(n->getClass()) & 255;
@@ -202,7 +206,7 @@ void Cvariable::saveBinary(std::ofstream& out) {
     }
 }
 
-int Cvariable::loadBinaryChildren(std::ifstream& in) {
+int Cvariable::loadBinaryChildren(std::istream& in) {
     char magic[4] = {0, 0, 0, 0};
     in.read(magic, 4);
     if (in.gcount() != 4 || std::memcmp(magic, "DBT", 3) != 0) {
@@ -230,45 +234,45 @@ int Cvariable::loadBinaryChildren(Cstring path) {
 
 // ---- values ----
 
-void CshortVar::writeBinaryData(std::ofstream& out) {
+void CshortVar::writeBinaryData(std::ostream& out) {
     putU16(out, static_cast<unsigned>(value) & 0xFFFF);
 }
 
-void CshortVar::readBinaryData(std::ifstream& in) {
+void CshortVar::readBinaryData(std::istream& in) {
     uint32_t v;
     if (getLE(in, 2, v)) value = static_cast<int16_t>(static_cast<uint16_t>(v));
 }
 
-void CintVar::writeBinaryData(std::ofstream& out) {
+void CintVar::writeBinaryData(std::ostream& out) {
     putU32(out, static_cast<uint32_t>(value));
 }
 
-void CintVar::readBinaryData(std::ifstream& in) {
+void CintVar::readBinaryData(std::istream& in) {
     uint32_t v;
     if (getLE(in, 4, v)) value = static_cast<int32_t>(v);
 }
 
-void CfloatVar::writeBinaryData(std::ofstream& out) {
+void CfloatVar::writeBinaryData(std::ostream& out) {
     uint32_t bits;
     std::memcpy(&bits, &value, 4);
     putU32(out, bits);
 }
 
-void CfloatVar::readBinaryData(std::ifstream& in) {
+void CfloatVar::readBinaryData(std::istream& in) {
     uint32_t bits;
     if (getLE(in, 4, bits)) std::memcpy(&value, &bits, 4);
 }
 
-void CstringVar::writeBinaryData(std::ofstream& out) {
+void CstringVar::writeBinaryData(std::ostream& out) {
     writeBinaryString(out, value);
 }
-void CstringVar::readBinaryData(std::ifstream& in) {
+void CstringVar::readBinaryData(std::istream& in) {
     readBinaryString(in, value);
 }
 
 // ---- links: raw element storage (the engine only runs on little-endian hosts) ----
 
-void ClinkVar::writeBinaryData(std::ofstream& out) {
+void ClinkVar::writeBinaryData(std::ostream& out) {
     unsigned count = storage ? elementCount : 0;
     putU16(out, count);
     putU16(out, elementSize);
@@ -290,7 +294,7 @@ static int fixedElementSize(int classCode) {
     }
 }
 
-void ClinkVar::readBinaryData(std::ifstream& in) {
+void ClinkVar::readBinaryData(std::istream& in) {
     uint32_t count, size;
     if (!getLE(in, 2, count) || !getLE(in, 2, size)) return;
     uint64_t bytes = static_cast<uint64_t>(count) * size;
@@ -319,23 +323,23 @@ void ClinkVar::readBinaryData(std::ifstream& in) {
     readExactly(in, storage, bytes);
 }
 
-void CstringLinkVar::writeBinaryData(std::ofstream& out) {
+void CstringLinkVar::writeBinaryData(std::ostream& out) {
     writeBinaryString(out, Cstring(storage && elementCount ? getElem_char(0) : ""));
 }
 
-void CstringLinkVar::readBinaryData(std::ifstream& in) {
+void CstringLinkVar::readBinaryData(std::istream& in) {
     Cstring text;
     if (!readBinaryString(in, text)) return;
     if (!storage) allocElements(1, sizeof(Cstring)); // a fresh link keeps its own text
     setElem_char(0, text.c_str());
 }
 
-void CmemoryChunkVar::writeBinaryData(std::ofstream& out) {
+void CmemoryChunkVar::writeBinaryData(std::ostream& out) {
     putU32(out, data ? size : 0);
     if (data && size) out.write(reinterpret_cast<char const*>(data), size);
 }
 
-void CmemoryChunkVar::readBinaryData(std::ifstream& in) {
+void CmemoryChunkVar::readBinaryData(std::istream& in) {
     uint32_t n;
     if (!getLE(in, 4, n) || !blockFits(in, n)) return;
     if (n == 0) {

@@ -7,7 +7,7 @@
 // Link from a master to a dependent (a slave link when made by addSlave).
 class CvariableLinkVar : public Cvariable {
   public:
-    void saveCommand(std::ofstream& out, int indent) override;
+    void saveCommand(std::ostream& out, int indent) override;
     CvariableLinkVar() { flags |= VAR_LINK | DO_PREPARE_FOR_DELETE; }
     int getType() override { return TYPE_VARIABLE_LINK; }
     int getClass() override { return CLASS_VARIABLE_LINK; }
@@ -28,8 +28,8 @@ class CmanagedResourceVar : public CdirectoryVar {
 // Gives up the owner's share of a resource when the owner dies.
 class CresourceReference : public Cvariable {
   public:
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
     ~CresourceReference() override;
 
     CmanagedResourceVar** target = nullptr;
@@ -44,7 +44,7 @@ void unrequestResource(CmanagedResourceVar* resource);
 // An entry of a resource package: offset, packed size/encoding/stream, date.
 class CresourceFileVar : public CintLinkVar {
   public:
-    void writeSaveString(std::ofstream& out) override;
+    void writeSaveString(std::ostream& out) override;
     CresourceFileVar();
     int getClass() override { return CLASS_RESOURCE_FILE; }
 
@@ -66,9 +66,9 @@ class CresourceFileVar : public CintLinkVar {
 // An owned block of raw bytes.
 class CmemoryChunkVar : public Cvariable {
   public:
-    void writeSaveString(std::ofstream& out) override;
-    void writeBinaryData(std::ofstream& out) override;
-    void readBinaryData(std::ifstream& in) override;
+    void writeSaveString(std::ostream& out) override;
+    void writeBinaryData(std::ostream& out) override;
+    void readBinaryData(std::istream& in) override;
     ~CmemoryChunkVar() override { clearPointer(); }
     int getClass() override { return CLASS_MEMORY_CHUNK; }
 

@@ -261,8 +261,8 @@ void Cvariable::trickleDownMessage(int message, void* data) {
     trickleDownPostChildProcessingMessage(message, data);
 }
 
-void Cvariable::showChildren(std::ofstream* out) {
-    std::ostream& s = out ? static_cast<std::ostream&>(*out) : traceStream();
+void Cvariable::showChildren(std::ostream* out) {
+    std::ostream& s = out ? *out : traceStream();
     s << "children for " << name << ": root=" << static_cast<void*>(getRoot()) << "\n";
     int shown = 0;
     for (Cvariable* c = firstChild; c && shown < kMaxShownChildren; c = c->nextSibling, shown++)

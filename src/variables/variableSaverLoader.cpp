@@ -4,7 +4,7 @@
 // Quoting. The script reader splits a line at blanks, takes a token that begins with a
 // double quote and holds exactly two as one literal (blanks, braces and "$" included) and
 // has no escape inside quotes. So a text value is written:
-//   - bare, where the Part's form has it bare and the bare text reads back as itself;
+//   - bare, where the settings form has it bare and the bare text reads back as itself;
 //   - between double quotes otherwise;
 //   - as the reader's binary block when it holds a double quote or a NUL byte: a double
 //     quote, a zero byte, the length as 4 bytes big-endian, the bytes, a closing quote.
@@ -40,7 +40,7 @@ bool readsBackBare(Cstring const& text) {
     return true;
 }
 
-void writeBinaryBlock(std::ofstream& out, Cstring const& text) {
+void writeBinaryBlock(std::ostream& out, Cstring const& text) {
     uint32_t n = static_cast<uint32_t>(text.size());
     char head[6] = {'"',
                     0,
@@ -53,7 +53,7 @@ void writeBinaryBlock(std::ofstream& out, Cstring const& text) {
     out.put('"');
 }
 
-void writeElements(std::ofstream& out, Cvariable* v) {
+void writeElements(std::ostream& out, Cvariable* v) {
     for (int i = 0; i < v->elements(); i++)
         out << ' ' << v->getElem_char(static_cast<unsigned short>(i));
 }
@@ -82,7 +82,7 @@ void floatToChar(float value, char* text) {
     *result.ptr = 0;
 }
 
-void writeScriptText(std::ofstream& out, Cstring const& text, bool alwaysQuote) {
+void writeScriptText(std::ostream& out, Cstring const& text, bool alwaysQuote) {
     if (holdsByte(text, '"') || holdsByte(text, 0))
         writeBinaryBlock(out, text);
     else if (!alwaysQuote && readsBackBare(text))
@@ -91,7 +91,7 @@ void writeScriptText(std::ofstream& out, Cstring const& text, bool alwaysQuote) 
         out << '"' << text.c_str() << '"';
 }
 
-void writeAsciiSafe(std::ofstream& out, char const* text) {
+void writeAsciiSafe(std::ostream& out, char const* text) {
     Cstring t(text ? text : "");
     if (holdsByte(t, '"'))
         writeBinaryBlock(out, t);
@@ -104,15 +104,15 @@ void writeAsciiSafe(std::ofstream& out, char const* text) {
 // ---- base node ----
 
 void Cvariable::prepForSaveConfig() {}
-void Cvariable::saveConfigExtra(std::ofstream&, int) {}
-void Cvariable::saveConfigClassMembers(std::ofstream&, int) {}
-void Cvariable::writeConfigString(std::ofstream& out) {
+void Cvariable::saveConfigExtra(std::ostream&, int) {}
+void Cvariable::saveConfigClassMembers(std::ostream&, int) {}
+void Cvariable::writeConfigString(std::ostream& out) {
     writeSaveString(out);
 }
-void Cvariable::writeSaveString(std::ofstream& out) {
+void Cvariable::writeSaveString(std::ostream& out) {
     out << ":var " << name.c_str();
 }
-void Cvariable::writeUnregisteredData(std::ofstream&, int) {}
+void Cvariable::writeUnregisteredData(std::ostream&, int) {}
 
 int Cvariable::saveSettings(char const* path, bool keepSiblings, bool all) {
     Cvariable* next = nextSibling;
@@ -129,7 +129,7 @@ int Cvariable::saveSettings(char const* path, bool keepSiblings, bool all) {
     return result;
 }
 
-void Cvariable::saveConfig(std::ofstream& out, int indent, int all) {
+void Cvariable::saveConfig(std::ostream& out, int indent, int all) {
     for (Cvariable* n = this; n; n = n->nextSibling) {
         n->prepForSaveConfig();
         if ((n->flags & VAR_SAVE) || all) {
@@ -151,7 +151,7 @@ void Cvariable::saveConfig(std::ofstream& out, int indent, int all) {
     }
 }
 
-void Cvariable::saveCommand(std::ofstream& out, int indent) {
+void Cvariable::saveCommand(std::ostream& out, int indent) {
     out << makeTabs(indent);
     writeSaveString(out);
     if (firstChild) {
@@ -166,9 +166,9 @@ void Cvariable::saveCommand(std::ofstream& out, int indent) {
     if (nextSibling) nextSibling->saveCommand(out, indent);
 }
 
-int Cvariable::saveTree(char const* path, short binary, std::ofstream* stream) {
+int Cvariable::saveTree(char const* path, short binary, std::ostream* stream) {
     std::ofstream own;
-    std::ofstream* out = stream;
+    std::ostream* out = stream;
     if (!out) {
         backupWrite = 1; // a failed save keeps the old file
         if (!file_open(own, Cstring(path), 0)) return 1;
@@ -191,63 +191,63 @@ int Cvariable::saveTree(char const* path, short binary, std::ofstream* stream) {
 
 // ---- directories ----
 
-void CdirectoryVar::writeConfigString(std::ofstream& out) {
+void CdirectoryVar::writeConfigString(std::ostream& out) {
     writeSaveString(out);
 }
 
-void CdirectoryVar::writeSaveString(std::ofstream& out) {
+void CdirectoryVar::writeSaveString(std::ostream& out) {
     out << ':' << scriptObjectAddCommand() << ' ' << name.c_str();
 }
 
 // Informative only: the script reader does not use it.
-void CdirectoryVar::writeUnregisteredData(std::ofstream& out, int indent) {
+void CdirectoryVar::writeUnregisteredData(std::ostream& out, int indent) {
     if (!diskPath.empty()) out << makeTabs(indent) << "diskPath=" << diskPath.c_str() << '\n';
 }
 
 // ---- values ----
 
-void CshortVar::writeSaveString(std::ofstream& out) {
+void CshortVar::writeSaveString(std::ostream& out) {
     out << ":short " << name.c_str() << ' ' << getElem_char(0);
 }
-void CintVar::writeSaveString(std::ofstream& out) {
+void CintVar::writeSaveString(std::ostream& out) {
     out << ":int " << name.c_str() << ' ' << getElem_char(0);
 }
-void CfloatVar::writeSaveString(std::ofstream& out) {
+void CfloatVar::writeSaveString(std::ostream& out) {
     out << ":float " << name.c_str() << ' ' << getElem_char(0);
 }
 
-void CstringVar::writeSaveString(std::ofstream& out) {
+void CstringVar::writeSaveString(std::ostream& out) {
     out << ":s " << name.c_str() << ' ';
     writeScriptText(out, value, true);
 }
 
 // ---- links ----
 
-void ClinkVar::writeConfigString(std::ofstream& out) {
+void ClinkVar::writeConfigString(std::ostream& out) {
     out << ":set " << name.c_str();
     if (getClass() != CLASS_LINK) writeElements(out, this); // a plain link has no element texts
 }
 
-void ClinkVar::writeSaveString(std::ofstream& out) {
+void ClinkVar::writeSaveString(std::ostream& out) {
     out << ":link " << name.c_str() << " elems=" << elementCount << " elemSize:" << elementSize;
 }
 
-void CintLinkVar::writeSaveString(std::ofstream& out) {
+void CintLinkVar::writeSaveString(std::ostream& out) {
     out << ":int " << name.c_str();
     writeElements(out, this);
 }
 
-void CshortLinkVar::writeSaveString(std::ofstream& out) {
+void CshortLinkVar::writeSaveString(std::ostream& out) {
     out << ":short " << name.c_str();
     writeElements(out, this);
 }
 
-void CfloatLinkVar::writeSaveString(std::ofstream& out) {
+void CfloatLinkVar::writeSaveString(std::ostream& out) {
     out << ":float " << name.c_str();
     writeElements(out, this);
 }
 
-void CstringLinkVar::writeConfigString(std::ofstream& out) {
+void CstringLinkVar::writeConfigString(std::ostream& out) {
     out << ":set " << name.c_str();
     for (int i = 0; i < elements(); i++) {
         out << ' ';
@@ -256,28 +256,28 @@ void CstringLinkVar::writeConfigString(std::ofstream& out) {
 }
 
 // Bare like the other dump values unless the text would not read back.
-void CstringLinkVar::writeSaveString(std::ofstream& out) {
+void CstringLinkVar::writeSaveString(std::ostream& out) {
     out << ":s " << name.c_str() << ' ';
     writeScriptText(out, Cstring(elements() > 0 ? getElem_char(0) : ""), false);
 }
 
-void CresourceFileVar::writeSaveString(std::ofstream& out) {
+void CresourceFileVar::writeSaveString(std::ostream& out) {
     out << ":resFile " << name.c_str() << " offst=" << getFileOffset() << " size:" << getFileSize()
         << " encode:" << getFileEncoding() << " type:" << getFileStream() << " date:" << getFileDate();
 }
 
-void CpointerVar::writeSaveString(std::ofstream& out) {
+void CpointerVar::writeSaveString(std::ostream& out) {
     out << ":pointer *" << name.c_str() << ' ' << (target ? *target : nullptr);
 }
 
-void CmemoryChunkVar::writeSaveString(std::ofstream& out) {
+void CmemoryChunkVar::writeSaveString(std::ostream& out) {
     out << ":memory " << name.c_str() << " (" << size << ')';
 }
 
-void CresourceReference::writeConfigString(std::ofstream&) {}
-void CresourceReference::writeSaveString(std::ofstream&) {}
+void CresourceReference::writeConfigString(std::ostream&) {}
+void CresourceReference::writeSaveString(std::ostream&) {}
 
-void CvariableLinkVar::saveCommand(std::ofstream& out, int indent) {
+void CvariableLinkVar::saveCommand(std::ostream& out, int indent) {
     if (target)
         out << makeTabs(indent) << ":varPointer " << target->name.c_str() << " (" << name.c_str() << ')';
     Cvariable::saveCommand(out, indent);
@@ -287,7 +287,7 @@ void CvariableLinkVar::saveCommand(std::ofstream& out, int indent) {
 
 // The array's line without indent or newline. Settings text writes string elements bare
 // where they read back; the dump always quotes them.
-static void writeArrayLine(std::ofstream& out, CarrayVar* array, bool quoteTexts) {
+static void writeArrayLine(std::ostream& out, CarrayVar* array, bool quoteTexts) {
     out << ":array " << array->name.c_str();
     for (Cvariable* e = array->firstChild; e; e = e->nextSibling) {
         if (!isValueElement(e)) continue;
@@ -299,11 +299,11 @@ static void writeArrayLine(std::ofstream& out, CarrayVar* array, bool quoteTexts
     }
 }
 
-void CarrayVar::writeConfigString(std::ofstream& out) {
+void CarrayVar::writeConfigString(std::ostream& out) {
     if (!name.empty()) writeArrayLine(out, this, false);
 }
 
-void CarrayVar::saveCommand(std::ofstream& out, int indent) {
+void CarrayVar::saveCommand(std::ostream& out, int indent) {
     if (!name.empty()) {
         out << makeTabs(indent);
         writeArrayLine(out, this, true);

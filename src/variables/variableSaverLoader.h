@@ -22,19 +22,19 @@ void floatToChar(float value, char* text);
 // Writes text as one script token: "" for an empty text, quoted when it holds a blank,
 // bare otherwise; a text holding a double quote goes as a length-prefixed block (see
 // writeScriptText).
-void writeAsciiSafe(std::ofstream& out, char const* text);
+void writeAsciiSafe(std::ostream& out, char const* text);
 // Writes text so that the script reader gives back exactly these bytes as one literal
 // token. With alwaysQuote it is written between double quotes; otherwise bare when the
 // bare text reads back as the same text. A text holding a double quote or a NUL byte is
 // written as the reader's binary block.
-void writeScriptText(std::ofstream& out, Cstring const& text, bool alwaysQuote);
+void writeScriptText(std::ostream& out, Cstring const& text, bool alwaysQuote);
 
 // Binary strings: u16 length, then the bytes. A text longer than 32767 bytes is refused
 // (exit reason, nothing written, the stream is failed so that the file is not kept).
-void writeBinaryString(std::ofstream& out, Cstring const& text);
+void writeBinaryString(std::ostream& out, Cstring const& text);
 // Reads a u16-length string; false (text unchanged) when the stream runs out.
-bool readBinaryString(std::ifstream& in, Cstring& text);
+bool readBinaryString(std::istream& in, Cstring& text);
 
 // Reads one chain of sibling records (and their children) under parent. 0 on success,
 // 1 when the data is malformed or truncated; what was read completely stays.
-int readBinaryVariable(std::ifstream& in, Cvariable* parent);
+int readBinaryVariable(std::istream& in, Cvariable* parent);

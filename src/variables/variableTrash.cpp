@@ -1,9 +1,12 @@
 // How nodes die: destruction with children, deferred deletion into trash directories.
 #include "support/cerr.h"
 #include "variables/variableLinks.h"
+#include "variables/variablePaths.h"
 
 Cvariable::~Cvariable() {
     flags |= VAR_BEING_DELETED;
+    // Scripts may hold the node as a search path: it must not outlive it there.
+    if (!alternateVariableSearchPaths.empty()) removeScriptSearchPath(this);
     deleteChildren();
     unhook();
     allocedVariables--;

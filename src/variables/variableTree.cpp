@@ -178,7 +178,8 @@ void Cvariable::moveChildListToNewParent(Cvariable* newParent) {
             return;
         }
     }
-    for (Cvariable* c = firstChild; c; c = c->nextSibling) c->parent = newParent;
+    for (Cvariable* c = firstChild; c; c = c->nextSibling)
+        c->parent = newParent;
     if (newParent->firstChild == nullptr)
         newParent->firstChild = firstChild;
     else

@@ -1,5 +1,7 @@
 #include "world/initGlobals.h"
 
+#include "world/engineWiring.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -82,6 +84,7 @@ int compileDate = buildDate();
 
 int initGlobals() {
     if (globalVariablesDir) return 0;
+    wireEngineHooks();
     auto* root = new CregistryHolderVar;
     root->setName("globals");
     root->flags |= VAR_NOT_DELETED_BY_PARENT;

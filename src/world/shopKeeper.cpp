@@ -13,6 +13,10 @@
 #include "world/initGlobals.h"
 #include "world/velmoraFunctions.h"
 
+void CshopServices::renderFraction(CgraphicsAPI& device, float fraction) {
+    device.RenderFraction(fraction);
+}
+
 void CshopServices::removeDisplay(CshopKeeper&, CgraphicsAPI* device) {
     int n = 0;
     for (int i = 0; i < numDisplays && i < kMaxDisplays; i++)

@@ -6,12 +6,14 @@
 // and the settings file stores, and while it exists it is the top of the tree.
 //
 // The files: shopKeeper.cpp (data and variables), shopKeeperStartup.cpp,
-// shopKeeperFrame.cpp, shopKeeperShutdown.cpp (with saving and the weekly activity map)
-// and shopKeeperEnergy.cpp (energy saving and the refresh rate); the parts around it are
-// reached through shopServices.h.
+// shopKeeperFrame.cpp, shopKeeperShutdown.cpp (with saving and the weekly activity map),
+// shopKeeperEnergy.cpp (energy saving and the refresh rate), shopKeeperDisplays.cpp,
+// shopKeeperSequences.cpp, shopKeeperTransitions.cpp and shopKeeperTanks.cpp (the tank
+// registry); the parts around it are reached through shopServices.h.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "support/mystring.h"
 #include "variables/variable.h"
@@ -22,6 +24,18 @@
 class CgraphicsAPI;
 class CscriptHandler;
 class CscriptLine;
+class Crect;
+
+// One display's working copy of its entry in the loaded sequence.
+struct CsequenceSingleViewHolder {
+    int16_t tankID = 0;
+    // 0 own tank, -1 the right neighbour's, 1 the left neighbour's.
+    int16_t xt = 0;
+    int16_t wf = 0;
+};
+
+// Marks in used (indexed by id, grown as needed) every id >= 0 of the sequence's "tankID".
+void markUsedTanks(Cvariable* sequence, std::vector<int>& used);
 
 class CshopKeeper : public CdirectoryVar {
   public:
@@ -78,6 +92,75 @@ class CshopKeeper : public CdirectoryVar {
     void endEnergyConserveMode(int block);
     // The pointer moved (pixels): ends energy saving while it is on.
     void mouseMove(float x, float y);
+
+    // ---- displays (shopKeeperDisplays.cpp)
+    // Registers a device in the first free slot ("Out of displays!" when none); the table
+    // then owns it. The rate is not used.
+    void addDisplay(CgraphicsAPI* device, Crect const& windowRect, int rate);
+    // Takes the device out of the table and deletes it; null does nothing.
+    void removeDisplay(CgraphicsAPI* device);
+    // Orders the used slots by left window edge (stable) and renames them.
+    void sortDisplays();
+    void rebuildDisplayMenu();
+    void invalidateAllDisplays();
+    void activateDisplays();
+    // Once per frame before the step: takes up a changed display table.
+    void checkForDisplayChanges();
+    // Binds the tank to the device; null unbinds. A null device does nothing.
+    void setDeviceTank(CgraphicsAPI* device, Ctank* tank);
+    // Makes the device carry the control panel and the focus; null detaches the panel.
+    void setGUItoAPI(CgraphicsAPI* device);
+    void setFocusTank(Ctank* tank);
+    void possibleWindowSizeChange(CgraphicsAPI* device, Crect const& r);
+    void windowSizeChanged(CgraphicsAPI* device);
+    void set3Dmode(short mode);
+    void windowsToBack();
+    void windowsToFront();
+
+    // ---- sequences (shopKeeperSequences.cpp)
+    // Shows sequence n now, without a fade; -1 shows nothing anew.
+    void displaySequence(int n);
+    // The directory of sequence n, made (and for special ones filled) when missing; null
+    // for -1 and other unknown negatives.
+    Cvariable* sequenceDirectory(int n);
+    void fillSequenceHolder(int n);
+    void storeSequenceHolder();
+    void sendSequenceToDisplays();
+    // Clears the span marks equal to direction from start onwards.
+    void scanAndRemoveExtendedMonitor(int start, int direction);
+    // "xl", "xr" or "msoff": edits the span of the GUI display; 0, or 1 when ignored.
+    int monitorSpanCommand(char const* which);
+    void displayCurrentTanks(int shown);
+
+    // ---- transitions (shopKeeperTransitions.cpp)
+    // Fades to sequence n (n steps away when relative) over fadeSeconds, sliding by slide.
+    void nextSequence(short n, bool relative, float fadeSeconds, float slide);
+    void setFadeDuration(float seconds);
+    // Advances the fade by one frame and switches sequence at full darkness.
+    void transitionHandler();
+    bool sequenceIsTransitioning() const { return nextSequenceIndex != -1; }
+    void giveGraceSecondsUntilSequenceRotate();
+
+    // ---- the tank registry (shopKeeperTanks.cpp)
+    // The tank to show for an id, found, rebuilt from its latent script or made anew;
+    // null only on failure (with the exit reason).
+    Ctank* findTankByID(int id);
+    Ctank* findLoadedTankByID(int id);
+    Cvariable* findLatentTankScriptByID(int id);
+    static Cstring getTankNameByID(int id);
+    // A new empty tank under "loadedTanks"; -1 draws a free id. Null when none was made.
+    Ctank* allocBlankTankObject(int id);
+    int findUnusedTankID();
+    void deleteTankByID(int id);
+    void removeTank(Ctank* tank);
+    // A new member of the species, named and with its geometry; null when the species
+    // cannot be had or the member cannot be made.
+    Cvariable* makeThing(char const* speciesName, char const* speciesPath);
+    // "addTank": the only shop command so far; others climb the tree.
+    unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
+    // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
+    // loads its definition and runs the block in it.
+    unsigned addTankCommand(CscriptLine& line);
 
     // ---- small services
     // 4: the saver quits.
@@ -199,6 +282,14 @@ class CshopKeeper : public CdirectoryVar {
     int refreshesSinceDisplay = 0;
     int slowRefreshCount = 0;
     Cstring addonsBrief;
+    // Displays and sequences.
+    std::vector<CsequenceSingleViewHolder> sequenceHolder;
+    Cvariable* currentSequenceDir = nullptr;
+    CgraphicsAPI* guiDisplay = nullptr;
+    Ctank* focusTankObject = nullptr;
+    uint8_t displaysChanged = 0;
+    uint8_t transitionRequested = 0;
+    short threeDMode = 0;
 
   private:
     CshopServices* shopServices;

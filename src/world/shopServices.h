@@ -32,6 +32,9 @@ class CshopPanel {
     virtual void panelOff() = 0;
     // The display the panel sits on, or null.
     virtual CgraphicsAPI* device() = 0;
+    virtual void setDevice(CgraphicsAPI*) {}
+    // Moves the panel into the tank's scene; null takes it out of any tank.
+    virtual void setToTank(Ctank*) {}
 };
 
 // The sound manager as the shop keeper uses it.
@@ -77,16 +80,67 @@ class CshopServices {
     virtual void set3Dmode(CshopKeeper&, short) {}
     // Takes the device out of the display table (and deletes it when the table owns it).
     virtual void removeDisplay(CshopKeeper&, CgraphicsAPI* device);
-    // Updates and draws the device's tank once per master frame.
-    virtual void renderFraction(CgraphicsAPI&, float) {}
+    // Updates and draws the device's tank once per master frame (the device's render pass).
+    virtual void renderFraction(CgraphicsAPI& device, float fraction);
 
     // ---- tanks
     // Sets the tank's simulation step per rendered frame.
     virtual void setTankStep(Ctank*, float) {}
     virtual float tankWorldSpeed(Ctank*) { return 1.0f; }
+    // A new empty tank of this shop, not yet in the tree; null when none can be made.
+    virtual Ctank* newTank(CshopKeeper&) { return nullptr; }
+    // The tank's node in the variable tree (its parent is its holder); null for null.
+    virtual Cvariable* tankNode(Ctank*) { return nullptr; }
+    virtual int tankID(Ctank*) { return -1; }
+    virtual void setTankID(Ctank*, int) {}
+    virtual Cstring tankTypeName(Ctank*) { return Cstring(); }
+    // Runs the tank definition of that name; 0 done, 1 failed.
+    virtual int loadDefinition(Ctank*, char const*) { return 1; }
+    // Readies a loaded tank for its first update and runs its post-load script.
+    virtual void prepForAction(Ctank*) {}
+    // The tank behind a node of the tree; null when the node is no tank.
+    virtual Ctank* asTank(Cvariable*) { return nullptr; }
+    // Sets the seconds counted towards the next automatic feeding.
+    virtual void setAutoFeedCounter(Ctank*, int) {}
+    // Set while a saved tank is being rebuilt (the fish caps read it).
+    virtual void setTankLoading(Ctank*, bool) {}
+    // The scripts a click on a fish and on the background run.
+    virtual void setClickScripts(Ctank*, char const*, char const*) {}
+    // The tank draws on the device too: attached, stepped at its rate, shown, views rebuilt.
+    virtual void attachTank(Ctank*, CgraphicsAPI*) {}
+    // The tank leaves the device; the number of devices still showing it.
+    virtual int detachTank(Ctank*, CgraphicsAPI*) { return 0; }
+    virtual void disconnectFromDevices(Ctank*) {}
+    virtual void setTankDisplayed(Ctank*, bool) {}
+    // Update state 0: the tank's update does nothing until it is shown again.
+    virtual void stopTankUpdates(Ctank*) {}
+    virtual void rebuildCameraMenu(Ctank*) {}
+    // Breaks the tank's relationships and clears its things before its holder is deleted.
+    virtual void prepareTankForDelete(Ctank*) {}
+    virtual void clearTank(Ctank*) {}
+    // Resets the food shaker's counters and moves it into the tank (no shaker: nothing).
+    virtual void foodShakerToTank(CshopKeeper&, Ctank*, bool) {}
+    // The on-screen food pointer goes off.
+    virtual void fakeMousePointerOff(CshopKeeper&) {}
 
     // ---- input and the web
     virtual void processMouseAndTouchEvents(CshopKeeper&) {}
     // Non-zero when a web request has just finished.
     virtual int checkInOnAnyInternetRequest() { return 0; }
+};
+
+// The services that show tanks: displays and sequences are the shop keeper's own (see
+// shopKeeper.h), and the display table owns and deletes the devices registered with it.
+// The tank operations are filled by CtankShopServices (tankShopServices.h).
+class CshopDisplayServices : public CshopServices {
+  public:
+    void displaySequence(CshopKeeper& shop, int n) override;
+    void fillSequenceHolder(CshopKeeper& shop, int n) override;
+    void nextSequence(CshopKeeper& shop, int n, bool relative, float seconds, float slide) override;
+    void transitionHandler(CshopKeeper& shop) override;
+    void setGUItoAPI(CshopKeeper& shop, CgraphicsAPI* device) override;
+    void setDeviceTank(CshopKeeper& shop, CgraphicsAPI* device, Ctank* tank) override;
+    void windowSizeChanged(CshopKeeper& shop, CgraphicsAPI* device) override;
+    void set3Dmode(CshopKeeper& shop, short mode) override;
+    void removeDisplay(CshopKeeper& shop, CgraphicsAPI* device) override;
 };

@@ -13,6 +13,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 #include "world/velmoraFunctions.h"
 #include "world/shopKeeper.h"
 #include "graphics/graphicsMaster.h"
@@ -88,11 +89,11 @@ Cspecies::~Cspecies() {
     VTRACE(2, "END DELETE SPECIES");
 }
 
-void Cspecies::writeConfigString(std::ofstream& out) {
+void Cspecies::writeConfigString(std::ostream& out) {
     out << ":addSpecies? " << name.c_str();
 }
 
-void Cspecies::writeSaveString(std::ofstream& out) {
+void Cspecies::writeSaveString(std::ostream& out) {
     out << ":species " << name.c_str();
 }
 

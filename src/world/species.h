@@ -22,8 +22,8 @@ class Cspecies : public CspeciesServices, public CclothControllerSource {
   public:
     Cspecies();
     ~Cspecies() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
     // "XYZ_SHORT" 1, "BRIGHTNESS_TO_W" 2, "TEX2_SHORT" 4 (0 returned); 1 for other names.
     int getLocalConstant(Cstring name, double& value) override;
     // Does nothing; 0.
@@ -95,3 +95,6 @@ extern Cvariable* speciesTreeBase;
 Cspecies* requestSpecies2(char const* name, char const* folder);
 // Gives one request back (null ignored).
 void unrequestSpecies(Cspecies* species);
+// A member of the species named name, numbered and with its geometry; null when the
+// species cannot be had or the member cannot be made.
+Cvariable* makeThing(Cstring const& speciesName, char const* folder);

@@ -28,6 +28,7 @@ Cvariable* mark(Cvariable* v, int elements = 1) {
 } // namespace
 
 Ctank::Ctank(CshopKeeper* owner) : shop(owner) {
+    installTankRenderHooks();
     flags |= VAR_SAVE | VAR_DEFER_DELETE; // the tank mark comes with CtankServices
     thingList = addDirectory("thingList", 1);
     thingList->setSave(1);
@@ -107,6 +108,7 @@ Ctank::~Ctank() {
     focus = nextFocus = nullptr;
     focusThing = requestedFocusThing = nullptr;
     if (thingList) thingList->deleteChildren();
+    disconnectFromDevices();
 }
 
 void Ctank::prepareForDelete() {
@@ -120,7 +122,11 @@ void Ctank::prepareForDelete() {
 
 void Ctank::disconnectFromDevices() {
     VTRACE(2, "tank displays: " << tankDisplays.size());
+    // The displays forget the tank too, so none draws a tank that is going away.
+    for (CgraphicsAPI* d : tankDisplays)
+        if (d && d->tank == this) d->tank = nullptr;
     tankDisplays.clear();
+    numTankDisplays = 0;
 }
 
 void Ctank::clear() {
@@ -184,11 +190,11 @@ int Ctank::getLocalConstant(Cstring constant, double& value) {
     return 1;
 }
 
-void Ctank::writeConfigString(std::ofstream& out) {
+void Ctank::writeConfigString(std::ostream& out) {
     out << ":addTank " << tankTypeName.c_str() << " " << tankID;
 }
 
-void Ctank::writeSaveString(std::ofstream& out) {
+void Ctank::writeSaveString(std::ostream& out) {
     out << ":tank " << name.c_str();
 }
 

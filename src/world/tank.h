@@ -9,15 +9,23 @@
 #include <cstdint>
 #include <vector>
 
+#include "graphics/renderLists.h"
 #include "script/animValue.h"
 #include "support/mystring.h"
+#include "support/frustum.h"
+#include "support/matrix4.h"
+#include "support/pov.h"
+#include "support/rect.h"
 #include "support/vector.h"
 #include "variables/dependent.h"
+#include "world/tankCamera.h"
 #include "world/thingServices.h"
 
 class CshopKeeper;
 class CgraphicsAPI;
+class CrenderPolyGroup;
 class CdataArray;
+class CdataImage;
 class CmanagedResourceVar;
 class CscriptHandler;
 class CscriptLine;
@@ -34,12 +42,12 @@ struct CtankDisplayInfo {
     int screenClearMode = 0;
 };
 
-class Ctank : public ColdDependent, public CtankServices {
+class Ctank : public ColdDependent, public CtankServices, public CtankRenderLists {
   public:
     explicit Ctank(CshopKeeper* owner);
     ~Ctank() override;
-    void writeConfigString(std::ofstream& out) override;
-    void writeSaveString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
+    void writeSaveString(std::ostream& out) override;
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // Always leaves the displays; with DO_PREPARE_FOR_DELETE also clears the tank.
     void prepareForDelete() override;
@@ -54,7 +62,8 @@ class Ctank : public ColdDependent, public CtankServices {
     void addThingToTankLists(Cthing* thing) override;
     int removeThingFromList(Cthing* thing) override;
     void updateFocusThing() override;
-    void recalcTankAspect() override {}
+    void recalcTankAspect() override;
+    Cmatrix_4* cameraMatrix() override { return &camMatrix; }
 
     // ---- life cycle (tank.cpp)
     void disconnectFromDevices();
@@ -68,6 +77,29 @@ class Ctank : public ColdDependent, public CtankServices {
     void tankContentsWereChanged();
     // Writes the tank's holder to "[APD]<holder>.txt" while saveAllowed is set; 1.
     int saveTank();
+
+    // ---- render lists and displays (tankRender.cpp)
+    // Builds and sorts the lists unless they were built since the last update. 0.
+    float fetchTankDisplayGeo();
+    // Gathers the shown groups of every ready, shown thing into the three lists.
+    void getGeometryAndBuildRPGLists();
+    // Appends the after-opaque groups to the opaque list, orders the transparent ones back
+    // to front and links each to the last group of its material in that order.
+    void sortRPGLists();
+    // Sizes the lists while the tank is shown; frees them and the displays' resources when
+    // it is not (nor while the saver is exiting).
+    void setTankDisplayed(short displayed);
+    // Frees the device resources of every display showing the tank. 0.
+    int freeTankGraphicsResources(int unused);
+    // Adds the display in the order of its window's left edge. 0; 1 (recorded, nothing
+    // changed) for a display that is already there or null.
+    int attachAPI(CgraphicsAPI* display);
+    // Takes the display out; an absent one changes nothing.
+    void detachAPI(CgraphicsAPI* display);
+    // Tells each display its place among the displays of the tank.
+    void reevaluateAPIextensionStatus();
+    // The tank's part of one master frame as the render pass asks for it.
+    virtual void updateForRenderPass();
 
     // ---- population (tankPopulation.cpp)
     // Runs the definition "tanks/NAME/NAME.tank". 0 done, 1 failed.
@@ -110,7 +142,6 @@ class Ctank : public ColdDependent, public CtankServices {
     Cvariable* allProximities = nullptr;
     std::vector<Cvariable*> fishList;
     std::vector<Cstring> disallowedSpecies;
-    std::vector<CgraphicsAPI*> tankDisplays;
     CdataArray* levelSet = nullptr;
     CdataArray* heightField = nullptr;
     CdataArray* dappleImage = nullptr;
@@ -143,7 +174,6 @@ class Ctank : public ColdDependent, public CtankServices {
     float floor_front[2] = {0.0f, 0.0f};
     short adaptiveWidth = 0;
     short allowAddThing = 1;
-    int32_t lastUpdateFrame = -1;
     float bottomLift = 0.05f;
     int32_t numFish = 0;
     uint8_t randomBubbles = 0;
@@ -193,9 +223,101 @@ class Ctank : public ColdDependent, public CtankServices {
     // The marker shown on the highlighted animal; made by the camera code, null until then.
     Cvariable* highlightMarker = nullptr;
 
+    // ---- aspect, containment frustum, push grid (tankAspect.cpp)
+    void calcWidescreenFullscreenAndFollowThreshold();
+    int setUpFoodPushVoxels();
+    void rebuildCameraMenusOnDisplays();
+    void adjustOccupantContainmentFrustum(bool);
+    // Moves the point inside the occupants' frustum, margin in its unit space.
+    void containPointWithinFishFrustum(Cvector& point, float margin);
+
+    // ---- the frame step (tankUpdate.cpp)
+    // Advances the tank one render call; 1 when a thing stopped the step, else 0.
+    int updateTank();
+    void calcTankSpeed();
+    void setFPS(float framesPerSecond);
+    int prepForAction();
+    void addFood(Cvector position, int n);
+    void removeFood(Cvariable* food);
+    Cvector getDefaultFoodDropPosition();
+    Cvariable* findAnimalClosestTo(Cvariable* thing, bool sameSpeciesFirst);
+    // Fills proximityThingList/proximityDistList with pairs nearer than range (squared).
+    int prepareMyAvoidanceList(Cvariable* thing, float range);
+    void updateProximities();
+    void updateWaterSwishVectors();
+    void instantMessageToAll(unsigned mask, int code, Cvariable* sender, int intArg, int floatArg);
+    void instantMessageToAllFoodEaters(int code, Cvariable* sender, int intArg, int floatArg);
+
+    // ---- the camera (tankCamera.cpp, tankViews.cpp)
+    void updateCamera();
+    void setNewCamera(int number, bool);
+    int getCameraFromListUsingCameraNum(Ccamera& cam, int number);
+    void changeCameraBehavior(short behavior);
+    void changeFollowStatus(bool follow, float rate);
+    void doFollowFishCamera(bool start);
+    void setDesiredCameraTarget(Cvector const& target, float t);
+    void doCameraBlendToNext();
+    void destCameraChanged();
+    bool containCameraInFrustum3D(Ccamera& cam);
+    // The (lateral, depth) limit points of axis 0 (x: backdrop edges) or 1 (y: floor, top).
+    void getBoth2DFrustumLimitPoints(Cvector2& a, Cvector2& b, int axis);
+    Cvector normalizedViewportToTankSpace(CgraphicsAPI* display, float u, float v, float depth);
+    Cvector screenPixelToTankSpace(CgraphicsAPI* display, float x, float y, float depth);
+    void rebuildAllViewsRect();
+    void mouseDrag(CtouchPointer& pointer);
+    void doPinch(CtouchPointer& a, CtouchPointer& b);
+    void autoResizeScreen(float x, float y);
+    void rebuildCameraMenu(CgraphicsAPI*);
+
+    // ---- picking (tankPicking.cpp)
+    Cvariable* getThingClosestToScreenSpace(CgraphicsAPI* display, float x, float y, float tolerance);
+    int mouseSelectFocusThing(short x, short y, short mode);
+    int selectFocusFishFromScreen(float x, float y);
+    Cvariable* getHighlightThing();
+
+    // ---- frame step state
+    uint8_t runState = 0;
+    double frameAccumulator = 0.0;
+    int32_t frameCount = 0;
+    float frameFraction = 0.0f;
+    double tankSpeed = 1.0;
+    float displayShare = 1.0f;
+    float fps = 60.0f;
+    double waterPhase = 0.0;
+    int32_t autoFeedCounter = 0;
+    std::vector<Cvariable*> foodList;
+    float foodPlaneDepth = 0.0f;
+    CdataImage* waterSwishField = nullptr;
+    CflatFrustum fishFrustum;
+    // The six walls of the schools: a point and a unit normal facing the inside.
+    Cvector wanderWallPoint[6], wanderWallNormal[6];
+    // ---- camera state
+    Ccamera myCamera, destCamera;
+    float cameraZoffsetFromFollowedFish = 5.0f;
+    float inspectClosestToTankZdist = 0.0f;
+    float inspectFollowOrStaticThresholdZdist = 0.0f;
+    Cvector cameraEyePosAtFullHeight, cameraEyePosAtFullWidth;
+    uint8_t newCameraPending = 0;
+    uint8_t frustumPending = 0;
+    short cameraUnlocked = 0;
+    short zoomLocked = 0;
+    uint8_t dragging = 0;
+    Cmatrix_4 camMatrix;
+    Crect allViewsRect, fovViewRect, letterboxedViewRect;
+    // Each display's window rectangle placed in the side-by-side frame of the tank.
+    Crect placedWindowRect[8];
+    float letterboxLift = 0.0f;
+    Cpov pov, gridPov;
+
   private:
     void registerTankVariables();
 };
+
+// The last transparent group of each material number in the latest sort (every tank
+// shares it; it only grows).
+extern Clist<CrenderPolyGroup*> materialIDlastRPG;
+// Fills the render pass's hooks into the tank layer.
+void installTankRenderHooks();
 
 // Work lists of the proximity step; they only grow.
 extern std::vector<Cvariable*> proximityThingList;

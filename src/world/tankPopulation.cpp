@@ -14,9 +14,6 @@
 #include "world/tankSchools.h"
 #include "world/tankThings.h"
 
-namespace {
-// A member of the species named name, numbered and with its geometry; null when the
-// species cannot be had or the member cannot be made.
 Cvariable* makeThing(Cstring const& speciesName, char const* folder) {
     Cspecies* species = requestSpecies2(speciesName.c_str(), folder);
     if (species == nullptr) return nullptr;
@@ -35,6 +32,7 @@ Cvariable* makeThing(Cstring const& speciesName, char const* folder) {
     return thing;
 }
 
+namespace {
 Cspecies* speciesOf(Cvariable* thing) {
     return tankThingAccess ? tankThingAccess->speciesOf(thing) : nullptr;
 }
@@ -65,7 +63,12 @@ int Ctank::loadDefinition(Cstring const& typeName) {
         if (scriptFailed(runScript(base, &loader))) return 1;
         script = base->findVariable(definitionPath.c_str());
     }
-    if (script && scriptFailed(runScript(this, script))) return 1;
+    // A file that defines no script leaves a half-built tank: that is a failure too.
+    if (script == nullptr) return 1;
+    // The definition names its files relative to the tank's folder: ":addScript" filed it
+    // with the folder of the node it ran on (the shop keeper's last script).
+    if (auto* definition = dynamic_cast<CscriptVar*>(script)) definition->diskPath = tankFolder;
+    if (scriptFailed(runScript(this, script))) return 1;
     if (erroredExit) return 1;
     bubbles = findInstanceOfSpecies("bubbles", 1);
     setWireframeMode(0);
@@ -193,6 +196,8 @@ void Ctank::addThingToTankLists(Cthing* thing) {
 }
 
 int Ctank::removeThingFromList(Cthing* thing) {
+    // The lists may point into the leaving thing's groups.
+    displayGeoFetched = 0;
     Cvariable* node = tankThingAccess ? tankThingAccess->node(thing) : nullptr;
     int moves = node ? tankThingAccess->itMoves(node) : 0;
     if (moves && numMovingThings > 0) numMovingThings--;

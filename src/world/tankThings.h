@@ -14,6 +14,7 @@ class Cthing;
 class Ctank;
 class Cspecies;
 class Cvariable;
+class CworkObject;
 class CproximityParty;
 
 class CtankThingAccess {
@@ -48,6 +49,8 @@ class CtankThingAccess {
     // The fish schools: the school of that name made under dir, and a fish joining one.
     virtual Cvariable* makeSchool(Cvariable* dir, char const* name) = 0;
     virtual void joinSchool(Cvariable* school, Cvariable* fish) = 0;
+    // This frame's geometry of a thing that is ready and shown; null otherwise.
+    virtual CworkObject* shownGeometry(Cvariable*) { return nullptr; }
 };
 
 extern CtankThingAccess* tankThingAccess;

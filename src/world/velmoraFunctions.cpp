@@ -21,7 +21,9 @@ Cstring runPhaseOutputFile(Cstring const& phase) {
     return Cstring();
 }
 
-void clearCrashIndicatorFile() { deleteFile("[APD]isRunning.txt"); }
+void clearCrashIndicatorFile() {
+    deleteFile("[APD]isRunning.txt");
+}
 
 void enterRunPhase(Cstring phase, bool writeMarker) {
     phaseName = phase;

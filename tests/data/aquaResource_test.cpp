@@ -3,14 +3,9 @@
 #include <string>
 #include <unistd.h>
 
+#include "support/engineHooks.h"
 #include "data/aquaResource.h"
 #include "requestTestSupport.h"
-
-// The interface's font class is not part of these tests; the hook only passes pointers.
-class CfishFont {
-  public:
-    std::string name;
-};
 
 namespace {
 
@@ -46,37 +41,16 @@ class ModelRequest : public RequestTest {
   protected:
     void SetUp() override {
         RequestTest::SetUp();
-        modelLoader = loadFakeModel;
+        engineHooks.modelLoader = loadFakeModel;
         modelLoads = 0;
         std::filesystem::create_directories(dir.file("species"));
     }
     void TearDown() override {
-        modelLoader = nullptr;
+        engineHooks.modelLoader = nullptr;
         RequestTest::TearDown();
     }
     std::string speciesFolder() { return dir.file("species"); }
 };
-
-TEST_F(ModelRequest, SecondRequestSharesTheLoadedModel) {
-    writeWholeFile(dir.file("species/shark.geo"), "model");
-    CmanagedResourceVar* first = requestGeo2("shark.geo", speciesFolder().c_str());
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->useCount, 1u);
-    EXPECT_EQ(first->getName(), "shark.geo");
-    EXPECT_EQ(first->getDiskPath(), speciesFolder().c_str());
-    EXPECT_EQ(filed("resources" + speciesFolder() + "/shark.geo"), first);
-
-    CmanagedResourceVar* second = requestGeo2("shark.geo", speciesFolder().c_str());
-    EXPECT_EQ(second, first);
-    EXPECT_EQ(first->useCount, 2u);
-    EXPECT_EQ(modelLoads, 1);
-
-    // The last user's release frees it.
-    first->unhook();
-    unrequestResource(first);
-    EXPECT_EQ(first->useCount, 1u);
-    unrequestResource(first);
-}
 
 TEST_F(ModelRequest, FailedModelIsNotShared) {
     writeWholeFile(dir.file("species/broken.geo"), "not a model");
@@ -98,42 +72,9 @@ TEST_F(ModelRequest, RequestsThatFindNoModel) {
     EXPECT_EQ(requestGeo2("reef.geo", nullptr), nullptr);
     EXPECT_EQ(requestGeo2("eel.geo", nullptr), nullptr);
     EXPECT_EQ(modelLoads, 0);
-    modelLoader = nullptr;
+    engineHooks.modelLoader = nullptr;
     EXPECT_EQ(requestGeo2("shark.geo", speciesFolder().c_str()), nullptr);
     EXPECT_EQ(shop.countChildren(-1), 1); // only the planted folder
-}
-
-TEST_F(ModelRequest, BareNameComesFirst) {
-    writeWholeFile(dir.file("rock.geo"), "model");
-    writeWholeFile(dir.file("species/rock.geo"), "model");
-    ScopedWorkingFolder cwd(dir.path());
-    auto* m = dynamic_cast<FakeModel*>(requestGeo2("rock.geo", speciesFolder().c_str()));
-    ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->loadedFrom, "rock.geo");
-    EXPECT_EQ(filed("speciesScripts/rock.geo"), m);
-}
-
-CfishFont* loadFakeFont(char const* name) {
-    if (std::string(name) != "gothic_extras") return nullptr;
-    auto* f = new CfishFont;
-    f->name = name;
-    return f;
-}
-
-TEST_F(RequestTest, FontRequests) {
-    fontLoader = loadFakeFont;
-    CfishFont* f = requestFont("gothic_extras");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->name, "gothic_extras");
-    delete f;
-    EXPECT_EQ(exitReason(), "");
-
-    EXPECT_EQ(requestFont("missing"), nullptr);
-    EXPECT_EQ(exitReason(), "Couldn't load font");
-    fontLoader = nullptr;
-    resetExitState();
-    EXPECT_EQ(requestFont("gothic_extras"), nullptr);
-    EXPECT_EQ(exitReason(), "Couldn't load font");
 }
 
 } // namespace

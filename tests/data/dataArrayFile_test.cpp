@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/engineHooks.h"
 #include "dataArrayShape.h"
 #include "dataTestSupport.h"
 #include "testSupport.h"
@@ -88,17 +89,6 @@ TEST_F(FileTest, ByteImageAndVolumeRoundTrips) {
     ASSERT_EQ(vBack.load(path("v.aac").c_str()), 0);
     EXPECT_EQ(space(vBack, 2), space(v, 2));
     EXPECT_FLOAT_EQ(vBack.getSingleChanVolumeData(2.0f, 3.0f, 20.0f), v.floatData[59]);
-}
-
-TEST_F(FileTest, RangeIsRebuiltFromMinimumAndMultiplier) {
-    std::string s = curveFile(11);
-    float minusOne = -1.0f, five = 5.0f;
-    std::memcpy(&s[23], &minusOne, 4); // spaceMin of x
-    std::memcpy(&s[27], &five, 4);     // toIndexMult of x
-    writeWholeFile(path("m.chan"), s);
-    CdataChan c;
-    ASSERT_EQ(c.load(path("m.chan").c_str()), 0);
-    EXPECT_EQ(space(c, 0), "-1..1 *5 fixed -256/327680");
 }
 
 TEST_F(FileTest, UnreadableSourcesFail) {

@@ -93,53 +93,6 @@ TEST_F(SampleTest, DirectThreeChannels) {
     EXPECT_FLOAT_EQ(out[2], 2.0f);
 }
 
-// An axis with a single sample reads index 0 with fraction 0, never index -1.
-TEST_F(SampleTest, OneSampleAxesReadThatSample) {
-    CdataChan c;
-    c.init(1, 1, 1, 2, 4);
-    c.floatData[0] = 3.0f;
-    c.floatData[1] = 4.0f;
-    for (float x : {-5.0f, 0.0f, 0.5f, 5.0f}) {
-        for (char how : {'l', 'c', 'n', 'p'})
-            EXPECT_FLOAT_EQ(sample(c, how, x), 3.0f) << how << " at " << x;
-        float out[2] = {sentinel, sentinel};
-        c.getValues(x, out, 0xFFFFFFFF);
-        EXPECT_FLOAT_EQ(out[1], 4.0f);
-        out[1] = sentinel;
-        c.getValuesCublic(x, out, 0xFFFFFFFF);
-        EXPECT_FLOAT_EQ(out[1], 4.0f);
-    }
-    CdataImage row; // a single row: bilinear along x only, whatever v is
-    row.init(3, 1, 1, 1, 4);
-    fillFloats(row, [](int i) { return float(i); });
-    float out = sentinel;
-    row.getValues(1.5f, 7.0f, &out, 0xFFFFFFFF);
-    EXPECT_FLOAT_EQ(out, 1.5f);
-    row.getValuesUsingPercent(0.25f, 0.9f, &out);
-    EXPECT_FLOAT_EQ(out, 0.5f);
-    CdataVolume flat; // a one-slice volume: z never reaches a second slice
-    flat.init(2, 2, 1, 1, 4);
-    fillFloats(flat, [](int i) { return float(i); });
-    EXPECT_FLOAT_EQ(flat.getSingleChanVolumeData(0.5f, 0.5f, 3.0f), 1.5f);
-    flat.getValuesXYcubic(0.0f, 1.0f, -2.0f, &out, 1);
-    EXPECT_FLOAT_EQ(out, 2.0f);
-}
-
-TEST_F(SampleTest, EmptyArraysLeaveOutputAlone) {
-    CdataChan c;
-    CdataImage i;
-    CdataVolume v;
-    float out = sentinel;
-    c.getValues(1.0f, &out, 1);
-    c.getValuesCublic(1.0f, &out, 1);
-    i.getValues(1.0f, 1.0f, &out, 1);
-    v.getValues(1.0f, 1.0f, 1.0f, &out, 1);
-    v.setYZ(0.0f, 0.0f);
-    v.getIntX(0, &out);
-    EXPECT_EQ(out, sentinel);
-    EXPECT_EQ(i.getFloatValuesPointerUninterp(0.0f, 0.0f), nullptr);
-}
-
 TEST_F(SampleTest, ImageBilinearNearestAndPercent) {
     CdataImage im; // row 0 is 0 10, row 1 is 20 30
     im.init(2, 2, 1, 1, 4);
@@ -166,22 +119,6 @@ TEST_F(SampleTest, ImageBilinearNearestAndPercent) {
     EXPECT_NEAR(out, 1.998f + 19.998f, 1e-4);
     grid.getValuesUsingPercent(-1.0f, -1.0f, &out);
     EXPECT_FLOAT_EQ(out, 0.0f);
-}
-
-TEST_F(SampleTest, ImageMasksPackUnlessAll) {
-    CdataImage im;
-    im.init(2, 2, 1, 4, 4);
-    fillFloats(im, [](int i) { return float(i % 4) + 0.1f * (i / 4); }); // channel c of pixel p: c + p/10
-    float all[4], some[4];
-    im.getValues(0.5f, 0.5f, all, 0xFFFFFFFF);
-    im.getValues(0.5f, 0.5f, some, 0xF);
-    for (int c = 0; c < 4; c++)
-        EXPECT_FLOAT_EQ(all[c], some[c]);
-    EXPECT_FLOAT_EQ(all[2], 2.15f);
-    float blue[4] = {sentinel, sentinel, sentinel, sentinel};
-    im.getValues(0.5f, 0.5f, blue, 4);
-    EXPECT_FLOAT_EQ(blue[0], 2.15f);
-    EXPECT_EQ(blue[1], sentinel);
 }
 
 TEST_F(SampleTest, ByteImageTakesTheLowerSample) {

@@ -11,26 +11,6 @@ using StorageTest = DataArrayTest;
 using Floats = std::vector<float>;
 using Ints = std::vector<int>;
 
-TEST_F(StorageTest, InitShapesAndAllocates) {
-    CdataChan curve;
-    curve.init(64, 1, 1, 3, 4);
-    EXPECT_EQ(shape(curve), "1d 64x1x1 3rgb t4 n192");
-    ASSERT_NE(curve.floatData, nullptr);
-    EXPECT_EQ(curve.byteData, nullptr);
-    EXPECT_EQ(curve.mem->size, 768u);
-    EXPECT_EQ(curve.floatData[191], 0.0f); // fresh buffers are cleared
-    CdataImage image;
-    image.init(8, 8, 0, 1, 1);
-    EXPECT_EQ(shape(image), "2d 8x8x1 1a t1 n64");
-    EXPECT_NE(image.byteData, nullptr);
-    EXPECT_EQ(curve.getType(), 1);
-    EXPECT_EQ(image.getType(), 2);
-    EXPECT_EQ(CdataVolume().getType(), 3);
-    curve.allocData(); // a second allocation is reported and changes nothing
-    EXPECT_EQ(exitReason(), "data already alloced");
-    EXPECT_EQ(curve.numElements, 192);
-}
-
 TEST_F(StorageTest, ImpossibleShapesAllocateNothing) {
     CdataVolume v;
     v.init(-5, 3, 3, 1, 4);
@@ -52,20 +32,6 @@ TEST_F(StorageTest, ImpossibleShapesAllocateNothing) {
     EXPECT_EQ(image.chans, 0);
     EXPECT_EQ(image.numElements, 0);
     EXPECT_EQ(std::vector<int>(image.res, image.res + 3), (std::vector<int>{0, 1, 1}));
-}
-
-TEST_F(StorageTest, DimensionSpaceSetsMultipliers) {
-    CdataChan curve;
-    curve.init(11, 1, 1, 1, 4);
-    curve.setDimensionSpace(0, -1.0f, 1.0f);
-    EXPECT_EQ(space(curve, 0), "-1..1 *5 fixed -256/327680");
-    EXPECT_FLOAT_EQ(curve.toIndexMult256[0], 1280.0f);
-    EXPECT_FLOAT_EQ(curve.resMinus1[0], 10.0f);
-    curve.setDimensionSpaces();
-    EXPECT_EQ(space(curve, 0), "0..10 *1 fixed 0/65536");
-    // Ranges outside what 8.8 fixed point holds saturate instead of wrapping.
-    curve.setDimensionSpace(0, -1000.0f, 1000.0f);
-    EXPECT_EQ(curve.spaceMinFixed[0], -32768);
 }
 
 TEST_F(StorageTest, WrapIndexToRange) {
@@ -137,32 +103,6 @@ TEST_F(StorageTest, FloatWholeArrayOperations) {
     EXPECT_EQ(floats(a), (Floats{-1, -2, -3, 2.5f}));
 }
 
-TEST_F(StorageTest, StealingAndAdoptingBuffers) {
-    CdataImage image;
-    image.init(2, 2, 1, 1, 1);
-    unsigned char* taken = image.byteData;
-    image.letDataBeStolen();
-    EXPECT_EQ(image.byteData, nullptr);
-    EXPECT_EQ(image.numElements, 0);
-    EXPECT_EQ(image.mem->data, nullptr);
-    delete[] taken;
-
-    image.init(2, 2, 1, 2, 4);
-    image.clearDataArray();
-    image.chans = 2;
-    image.res[0] = image.res[1] = 2;
-    auto* block = new unsigned char[8]();
-    image.setStolenData(block); // the "mem" child frees it
-    EXPECT_EQ(image.numElements, 8);
-    EXPECT_EQ(image.dataType, 1);
-    EXPECT_EQ(image.mem->data, block);
-
-    float outside[8] = {};
-    image.setStolenData(outside);
-    EXPECT_EQ(image.floatData, outside);
-    EXPECT_EQ(image.dataType, 4);
-}
-
 TEST_F(StorageTest, PostLoadPointsAtTheBlock) {
     CdataImage image;
     image.dims = 2;
@@ -182,21 +122,6 @@ TEST_F(StorageTest, PostLoadPointsAtTheBlock) {
     EXPECT_EQ(image.floatData, nullptr);
     EXPECT_EQ(image.numElements, 0);
     EXPECT_NE(exitReason(), "");
-}
-
-TEST_F(StorageTest, BinaryTreeFormCarriesShapeAndSamples) {
-    TempDir dir;
-    CdataImage saved;
-    saved.init(3, 2, 1, 2, 4);
-    fillFloats(saved, [](int i) { return 0.5f * i; });
-    saved.setvalueRemap(-1.0f, 2.0f);
-    ASSERT_EQ(saved.saveTree(dir.file("a.bin").c_str(), 1), 0);
-    CdataImage read; // loading merges into the existing fields and "mem"
-    ASSERT_EQ(read.loadBinaryChildren(Cstring(dir.file("a.bin").c_str())), 0);
-    EXPECT_EQ(shape(read), "2d 3x2x1 2ra t4 n12");
-    EXPECT_FLOAT_EQ(read.valRemp[0], -1.0f);
-    EXPECT_EQ(floats(read), floats(saved));
-    EXPECT_EQ(read.countChildren(-1), saved.countChildren(-1));
 }
 
 // ---- byte editing ----

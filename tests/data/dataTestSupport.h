@@ -6,7 +6,6 @@
 #include "data/dataArray.h"
 #include "support/cerr.h"
 #include "testSupport.h"
-#include "world/velmoraFunctions.h"
 
 // Every test starts and ends with no exit recorded; the trace file that a recorded exit
 // opens goes to a temporary data folder.
@@ -15,7 +14,6 @@ class DataArrayTest : public ::testing::Test {
     void SetUp() override { resetExitState(); }
     void TearDown() override {
         closeStdout();
-        stdoutFilename = "";
         allowErrorChannels = 0;
         errorChannels = 0;
         resetExitState();

@@ -1,14 +1,29 @@
 // libFuzzer target over the expression solver (built with -DVELMORA_FUZZ=ON and clang).
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "host/osFunctions.h"
-#include "solverFuzzInput.h"
 #include "support/cerr.h"
 #include "variables/variable.h"
-#include "world/velmoraFunctions.h"
+#include "script/mathSolver.h"
 
 namespace {
+
+// Solves the bytes (cut at the first NUL) in float and in string mode; an expression may
+// fail, but must not crash, hang or read outside the text.
+void solveFuzzInput(CmathSolver& solver, uint8_t const* data, size_t size) {
+    std::string text(reinterpret_cast<char const*>(data), size);
+    double value = 0;
+    solver.solveFloat(text.c_str(), value);
+    char const* rest = solver.getRestOfText();
+    if (rest < text.c_str() || rest > text.c_str() + text.size()) __builtin_trap();
+    Cstring result;
+    solver.solveString(text.c_str(), result);
+    rest = solver.getRestOfText();
+    if (rest < text.c_str() || rest > text.c_str() + text.size()) __builtin_trap();
+    solver.clearError();
+}
 
 // A small tree for "$" names and the tree functions to find.
 Cvariable* makeFuzzTree() {
@@ -26,8 +41,7 @@ Cvariable* makeFuzzTree() {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     static bool ready = [] {
-        allowStdoutFile = 0; // exit reasons must not open run-phase files
-        skipNSAlert = 1;     // "msgbox" answers at once
+        skipNSAlert = 1; // "msgbox" answers at once
         mathSolver.setSearchVariablePath(makeFuzzTree());
         return true;
     }();

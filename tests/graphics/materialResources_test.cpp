@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "data/dataArray.h"
+#include "data/dataArrayManager.h"
 #include "graphics/textureImage.h"
 #include "materialTestSupport.h"
 
@@ -21,6 +22,9 @@ TEST_F(MaterialTest, EveryShippedMaterialReads) {
         if (entry.path().extension() == ".mat") files.push_back(entry.path());
     }
     ASSERT_FALSE(files.empty()) << "no materials under " << resourceDir;
+    // Pictures a stage loads by name are filed in the shared resource tree.
+    CdirectoryVar shared;
+    sharedResourceTree = &shared;
     for (fs::path const& file : files) {
         reset();
         // The material's model folder holds its "materials" folder.
@@ -42,6 +46,8 @@ TEST_F(MaterialTest, EveryShippedMaterialReads) {
             if (image) EXPECT_TRUE(image->array && image->array->byteData) << file << " stage " << k;
         }
     }
+    model.deleteChildren(); // the materials let go of their pictures before the tree goes
+    sharedResourceTree = nullptr;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "data/dataArrayManager.h"
 #include "geoTestSupport.h"
 #include "graphics/texturedGeo.h"
+#include "support/engineHooks.h"
 #include "support/traceCapture.h"
 #include "testSupport.h"
 
@@ -113,7 +114,7 @@ class ModelSharing : public ::testing::Test {
     void TearDown() override {
         shop.deleteChildren();
         sharedResourceTree = nullptr;
-        modelLoader = nullptr;
+        engineHooks.modelLoader = nullptr;
         resetExitState();
     }
     std::string folder() { return dir.file("species"); }

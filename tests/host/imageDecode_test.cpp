@@ -63,50 +63,6 @@ TEST(DecodePng, RowOrderChannelsAndPremultipliedColour) {
     EXPECT_EQ(im.scanLines[1][0], 255); // the picture's top-left pixel opens the last row
 }
 
-TEST(DecodePng, EveryColourLayoutBecomesRgba) {
-    Bytes interlacedRows;
-    for (int i = 0; i < 9 * 9; i++)
-        interlacedRows.insert(interlacedRows.end(), {static_cast<unsigned char>(i), 7, 9});
-    struct Case {
-        char const* what;
-        PngPicture picture;
-        int x, y;
-        Bytes expected;
-    } cases[] = {
-        {"grey", {2, 1, PNG_COLOR_TYPE_GRAY, 8, false, {77, 200}, {}, {}}, 1, 0, {200, 200, 200, 255}},
-        {"one-bit grey", {8, 1, PNG_COLOR_TYPE_GRAY, 1, false, {0x40}, {}, {}}, 1, 0, {255, 255, 255, 255}},
-        {"grey and alpha",
-         {1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, {255, 51}, {}, {}},
-         0,
-         0,
-         {51, 51, 51, 51}},
-        {"palette",
-         {2, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {1, 0}, {10, 20, 30, 40, 50, 60}, {255, 255}},
-         0,
-         0,
-         {40, 50, 60, 255}},
-        {"palette with transparency",
-         {1, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {0}, {10, 20, 30}, {0}},
-         0,
-         0,
-         {0, 0, 0, 0}},
-        {"16-bit",
-         {1, 1, PNG_COLOR_TYPE_RGB, 16, false, {0x12, 0x34, 0xAB, 0xCD, 0xFF, 0xFF}, {}, {}},
-         0,
-         0,
-         {0x12, 0xAB, 0xFF, 255}},
-        {"interlaced", {9, 9, PNG_COLOR_TYPE_RGB, 8, true, interlacedRows, {}, {}}, 4, 6, {58, 7, 9, 255}},
-    };
-    TempDir dir;
-    for (auto const& c : cases) {
-        writeBytes(dir.file("k.png"), encodePng(c.picture));
-        imageFile im;
-        ASSERT_EQ(OS::loadImageFile(im, dir.file("k.png").c_str()), 1) << c.what;
-        EXPECT_EQ(im.width, c.picture.width) << c.what;
-        EXPECT_EQ(pictureAt(im, c.x, c.y), c.expected) << c.what;
-    }
-}
-
 TEST(DecodeJpeg, RowOrderAndOpaqueAlpha) {
     TempDir dir;
     writeBytes(dir.file("rb.jpg"), encodeJpeg(16, 16, 3, redOverBlue(16, 16)));
@@ -127,45 +83,6 @@ TEST(DecodeJpeg, RowOrderAndOpaqueAlpha) {
     expectNear(pictureAt(g, 3, 3), {128, 128, 128}, 2);
 }
 
-TEST(DecodeSizes, ReducersAndBoundsKeepEvenlySpacedPixels) {
-    TempDir dir;
-    Bytes rows;
-    for (int y = 0; y < 4; y++)
-        for (int x = 0; x < 4; x++)
-            rows.insert(rows.end(), {static_cast<unsigned char>(10 * y + x), 0, 0});
-    writeBytes(dir.file("grid.png"), encodePng({4, 4, PNG_COLOR_TYPE_RGB, 8, false, rows, {}, {}}));
-
-    imageFile halved;
-    halved.sizeReducerX = 2;
-    halved.sizeReducerY = 0; // raised to 1
-    ASSERT_EQ(OS::loadImageFile(halved, dir.file("grid.png").c_str()), 1);
-    EXPECT_EQ(halved.width, 2);
-    EXPECT_EQ(halved.height, 4);
-    EXPECT_EQ(halved.sizeReducerY, 1);
-    EXPECT_EQ(pictureAt(halved, 1, 3)[0], 32);
-
-    imageFile flat;
-    flat.maxHeight = 1;
-    flat.forcedChannels = 1;
-    ASSERT_EQ(OS::loadImageFile(flat, dir.file("grid.png").c_str()), 1);
-    EXPECT_EQ(flat.height, 1);
-    EXPECT_STREQ(flat.format, "a");
-    EXPECT_EQ(pictureAt(flat, 3, 0), Bytes{3});
-
-    imageFile nothing;
-    nothing.sizeReducerX = 5;
-    EXPECT_EQ(OS::loadImageFile(nothing, dir.file("grid.png").c_str()), 0);
-    EXPECT_FALSE(nothing.hasPixels());
-
-    writeBytes(dir.file("big.jpg"), encodeJpeg(16, 16, 3, redOverBlue(16, 16)));
-    imageFile jpegHalf;
-    jpegHalf.sizeReducerX = jpegHalf.sizeReducerY = 2;
-    ASSERT_EQ(OS::loadImageFile(jpegHalf, dir.file("big.jpg").c_str()), 1);
-    EXPECT_EQ(jpegHalf.width, 8);
-    EXPECT_EQ(jpegHalf.height, 8);
-    expectNear(pictureAt(jpegHalf, 0, 0), {255, 0, 0, 255}, 6);
-}
-
 TEST(FtiFiles, ScrambleRoundTripsEveryLength) {
     std::mt19937 rng(5);
     for (size_t n = 0; n < 40; n++) {
@@ -181,41 +98,6 @@ TEST(FtiFiles, ScrambleRoundTripsEveryLength) {
         ftiUnscramble(stored.data(), n);
         ASSERT_EQ(Bytes(stored.begin(), stored.begin() + n), plain) << n;
     }
-}
-
-TEST(FtiFiles, DecodedFromTheScrambledFile) {
-    ScopedDataFolder data;
-    Bytes jpeg = encodeJpeg(8, 8, 3, redOverBlue(8, 8));
-    writeBytes(data.file("pic.fti"), ftiScramble(jpeg.data(), jpeg.size()));
-    imageFile im;
-    ASSERT_EQ(OS::loadImageFile(im, "[APD]pic.fti"), 1);
-    expectNear(pictureAt(im, 0, 0), {255, 0, 0, 255}, 6);
-    writeBytes(data.file("plain.fti"), jpeg);
-    imageFile notScrambled;
-    EXPECT_EQ(OS::loadImageFile(notScrambled, data.file("plain.fti").c_str()), 0);
-}
-
-TEST(FtiFiles, LoaderPrefersAnFtiBesideAJpg) {
-    TempDir dir;
-    Bytes blueTop(8 * 8 * 3, 0);
-    for (size_t i = 2; i < blueTop.size(); i += 3)
-        blueTop[i] = 255;
-    Bytes fti = encodeJpeg(8, 8, 3, blueTop);
-    writeBytes(dir.file("fish.JPG"), encodeJpeg(8, 8, 3, redOverBlue(8, 8)));
-    writeBytes(dir.file("fish.fti"), ftiScramble(fti.data(), fti.size()));
-    struct Case {
-        bool diskAlways;
-        char const* name;
-        int red;
-    } cases[] = {{true, "fish.JPG", 0}, {false, "fish.JPG", 255}, {true, "other.JPG", 255}};
-    writeBytes(dir.file("other.JPG"), encodeJpeg(8, 8, 3, redOverBlue(8, 8)));
-    for (auto const& c : cases) {
-        setImageCheckDiskAlways(c.diskAlways);
-        imageFile im;
-        ASSERT_EQ(im.loadImage(dir.file(c.name).c_str(), true), 1) << c.name;
-        EXPECT_NEAR(pictureAt(im, 0, 0)[0], c.red, 6) << c.name << " " << c.diskAlways;
-    }
-    setImageCheckDiskAlways(true);
 }
 
 TEST(DecodeRefusals, UnsupportedSuffixesAndWrongContent) {
@@ -273,27 +155,6 @@ TEST(DecodeRefusals, MalformedFilesFailAndLeaveTheImageAlone) {
     EXPECT_EQ(OS::loadImageFile(missing, dir.file("none.png").c_str()), 0);
     EXPECT_EQ(OS::loadImageFile(missing, nullptr), 0);
     EXPECT_EQ(exitSaver, 0);
-}
-
-// Random damage may decode or fail, but never overruns or ends the process.
-TEST(DecodeRefusals, RandomDamageNeverOverruns) {
-    TempDir dir;
-    Bytes sources[2] = {encodePng({9, 9, PNG_COLOR_TYPE_RGB, 8, true, Bytes(9 * 9 * 3, 40), {}, {}}),
-                        encodeJpeg(16, 16, 3, redOverBlue(16, 16), 80)};
-    char const* names[2] = {"r.png", "r.jpg"};
-    std::mt19937 rng(3);
-    for (int trial = 0; trial < 300; trial++) {
-        int kind = trial % 2;
-        Bytes b = sources[kind];
-        int hits = 1 + static_cast<int>(rng() % 8);
-        for (int i = 0; i < hits; i++)
-            b[rng() % b.size()] = static_cast<unsigned char>(rng());
-        if (trial % 7 == 0) b.resize(rng() % b.size());
-        writeBytes(dir.file(names[kind]), b);
-        imageFile im;
-        int ok = OS::loadImageFile(im, dir.file(names[kind]).c_str());
-        EXPECT_EQ(ok == 1, im.hasPixels());
-    }
 }
 
 } // namespace

@@ -5,21 +5,6 @@
 
 namespace {
 
-TEST(Keyframes, EasingFlags) {
-    struct {
-        unsigned char flags;
-        float expected; // after 0.5 of a segment of 2 from 0 to 1 (u = 0.25)
-    } const cases[] = {
-        {KEY_SMOOTH, 0.15625f}, {KEY_EASE_IN, 0.0625f}, {KEY_EASE_OUT, 0.4375f}, {0, 0.25f}, {4, 0.25f},
-    };
-    for (auto const& c : cases) {
-        CanimValueNew v;
-        v.setKey(1, 2, c.flags);
-        v.update(0.5f);
-        EXPECT_FLOAT_EQ(v.getValue(), c.expected) << int(c.flags);
-    }
-}
-
 TEST(Keyframes, LongStepPassesSeveralKeysAndCarriesTheTime) {
     CanimValueNew v;
     v.setKey(10, 1, 0);
@@ -45,18 +30,6 @@ TEST(Keyframes, LongStepPassesSeveralKeysAndCarriesTheTime) {
     EXPECT_FLOAT_EQ(v.timeInSegment, 0);
 }
 
-TEST(Keyframes, KeyTimesAreAtLeastAThousandth) {
-    CanimValueNew v;
-    v.setKey(3, 0, 0);
-    ASSERT_NE(v.keys, nullptr);
-    EXPECT_FLOAT_EQ(v.keys->duration, 0.001f);
-    v.nextKey(4, -1, 0); // not after the previous key: zero duration, passed at once
-    EXPECT_FLOAT_EQ(v.keys->nextKey->duration, 0);
-    v.update(0.001f);
-    EXPECT_FLOAT_EQ(v.getValue(), 4);
-    EXPECT_TRUE(v.atRest());
-}
-
 TEST(Keyframes, SmoothSlopesAreNegatedCentralDifferences) {
     CanimValueNew v;
     v.setKey(0, 1, KEY_SLOPES);
@@ -76,40 +49,6 @@ TEST(Keyframes, SmoothSlopesAreNegatedCentralDifferences) {
     same.nextKey(5, 1, 0);
     same.smoothSlopes(same.keys);
     EXPECT_FLOAT_EQ(same.keys->nextKey->slope, 0);
-}
-
-TEST(Keyframes, SlopeBendBlendsTheTangentLines) {
-    CanimValueNew v;
-    v.setKey(2, 2, KEY_SLOPES);
-    v.startSlope = 1;
-    v.keys->slope = -0.5f;
-    v.update(1);
-    // a = 0 + 1 x 1 = 1; b = 2 - 0.5 x 1 = 1.5; u = 0.5
-    EXPECT_FLOAT_EQ(v.getValue(), 1.25f);
-    v.update(1);
-    EXPECT_FLOAT_EQ(v.startSlope, 0.5f); // the passed key's slope, negated
-}
-
-TEST(Keyframes, PoolRecyclesKeys) {
-    int before = keyFrameManager.allocated;
-    {
-        CanimValueNew v;
-        v.setKey(1, 1, 0);
-        v.nextKey(2, 2, 0);
-    }
-    int spares = keyFrameManager.spareCount;
-    EXPECT_GE(spares, 2);
-    CanimValueNew w;
-    for (int i = 0; i < 20; i++) {
-        w.setKey(1, 1, 0);
-        w.nextKey(2, 2, 0);
-        w.update(3);
-    }
-    EXPECT_LE(keyFrameManager.allocated, before + 2);
-    CanimKeyframe* fresh = w.addKeyAndReturn();
-    EXPECT_EQ(fresh->keyValue, 0); // reused keys start blank
-    EXPECT_EQ(fresh->keyFlags, 0);
-    EXPECT_EQ(fresh->nextKey, nullptr);
 }
 
 TEST(Keyframes, SparesAreFreedAndLaterKeysDropped) {

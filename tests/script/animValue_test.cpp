@@ -29,47 +29,6 @@ class AnimValues : public ::testing::Test {
     CadsrPool pool;
 };
 
-TEST_F(AnimValues, CurvesFromZeroToOne) {
-    struct CurveCase {
-        unsigned char curve;
-        float frames;
-        std::vector<float> values;
-    } const cases[] = {
-        {CURVE_LINEAR, 4, {0.25f, 0.5f, 0.75f, 1, 1}}, // holds once done
-        {CURVE_SMOOTHSTEP, 2, {0.5f, 1}},
-        {CURVE_QUADRATIC, 2, {0.25f, 1}},
-        {CURVE_CUBIC, 2, {0.125f, 1}},
-        {CURVE_SMOOTHSTEP, 4, {0.15625f, 0.5f, 0.84375f, 1}},
-        {9, 3, {0, 0, 0}}, // an unknown curve holds the value
-    };
-    for (auto const& c : cases) {
-        CanimValue v;
-        v.setMove(1, c.frames, c.curve, 1);
-        std::vector<float> got = run(v, static_cast<int>(c.values.size()));
-        for (size_t i = 0; i < got.size(); i++)
-            EXPECT_NEAR(got[i], c.values[i], 1e-5) << "curve " << int(c.curve) << " frame " << i;
-        EXPECT_EQ(v.active, 0) << "curve " << int(c.curve);
-    }
-}
-
-TEST_F(AnimValues, FrameCountsAreFlooredAndAtLeastOne) {
-    struct {
-        float frames;
-        int expected;
-    } const cases[] = {{0.5f, 1}, {0, 1}, {-3, 1}, {std::nanf(""), 1}, {2.9f, 2}, {3, 3}};
-    for (auto const& c : cases) {
-        CanimValue v;
-        v.setMove(6, c.frames, CURVE_LINEAR, 1);
-        int frames = 0;
-        while (v.active && frames < 10) {
-            v.update();
-            frames++;
-        }
-        EXPECT_EQ(frames, c.expected) << c.frames;
-        EXPECT_FLOAT_EQ(v.ownValue, 6) << c.frames;
-    }
-}
-
 // An idle value starts a next move at once; queued moves chain without an idle frame
 // and hand their records back to the pool when they start.
 TEST_F(AnimValues, QueuedMovesChain) {
@@ -89,30 +48,6 @@ TEST_F(AnimValues, QueuedMovesChain) {
     EXPECT_EQ(run(v, 3), (std::vector<float>{15, 20, 0}));
     EXPECT_EQ(v.active, 0);
     EXPECT_EQ(pool.spareCount(), 2);
-}
-
-TEST_F(AnimValues, SetMoveKeepsOrDropsTheQueue) {
-    CanimValue v;
-    v.setMove(10, 4, CURVE_LINEAR, 1);
-    v.setNextMove(1, 1, CURVE_LINEAR);
-    v.setNextMove(2, 1, CURVE_LINEAR);
-    v.update();
-    v.setMove(-10, 2, CURVE_LINEAR, 0); // restarts from 2.5; the queue still follows
-    EXPECT_FLOAT_EQ(v.startValue, 2.5f);
-    EXPECT_EQ(run(v, 4), (std::vector<float>{-3.75f, -10, 1, 2}));
-
-    v.setMove(5, 3, CURVE_LINEAR, 0);
-    v.setNextMove(7, 1, CURVE_LINEAR);
-    v.setNextMove(8, 1, CURVE_LINEAR);
-    v.setNextMove(9, 1, CURVE_LINEAR);
-    v.clearNext(); // drops only the first
-    ASSERT_EQ(v.queuedMoves(), 2);
-    EXPECT_FLOAT_EQ(v.nextMoves->target, 8);
-    int spares = pool.spareCount();
-    v.setMove(0, 1, CURVE_LINEAR, 1);
-    EXPECT_EQ(v.queuedMoves(), 0);
-    EXPECT_EQ(pool.spareCount(), spares + 2);
-    v.clearNext(); // empty queue: nothing
 }
 
 TEST_F(AnimValues, PoolIsReusedAndFilledOnDestruction) {
@@ -176,39 +111,9 @@ class BufferedDelay : public ::testing::Test {
   protected:
     void SetUp() override { resetExitState(); }
     void TearDown() override { resetExitState(); }
-    // Feeds 1, 2, 3... and gives the output after each frame.
-    float feed(int frames) {
-        for (int i = 0; i < frames; i++) {
-            src += 1;
-            d.update();
-        }
-        return d.ownValue;
-    }
     float src = 0, lag = 0;
     CbufferedDelayAnimValue d;
 };
-
-TEST_F(BufferedDelay, LagReadsTheHistory) {
-    EXPECT_EQ(d.update(), 0); // unconfigured: holds its marker
-    EXPECT_EQ(d.ownValue, -99);
-    d.setAnimLagStuff(&src, &lag, 5);
-    EXPECT_FLOAT_EQ(d.maxLag, 3.999f);
-    struct {
-        float lag, expected;
-    } const cases[] = {{0, 10}, {1.5f, 8.5f}, {100, 10 - 3.999f}, {-2, 10}, {std::nanf(""), 10}};
-    for (auto const& c : cases) {
-        lag = c.lag;
-        src = 0;
-        EXPECT_NEAR(feed(10), c.expected, 1e-4) << c.lag;
-    }
-    CbufferedDelayAnimValue shortHistory; // raised to two entries
-    shortHistory.setAnimLagStuff(&src, &lag, 1);
-    EXPECT_EQ(shortHistory.historyLength, 2);
-    lag = 5;
-    for (src = 1; src <= 4; src += 1)
-        shortHistory.update();
-    EXPECT_NEAR(shortHistory.ownValue, 3.001f, 1e-4); // the lag held inside the history
-}
 
 TEST_F(BufferedDelay, NonFiniteOutputIsBadLag) {
     TraceCapture trace(1);

@@ -42,20 +42,6 @@ TEST_F(ChanControllers, OversizedControllerHasNoCells) {
     EXPECT_EQ(exitReasonList[0], "chan size error");
 }
 
-TEST_F(ChanControllers, CaudalBendCurve) {
-    CcaudalWagController caudal;
-    caudal.initialize(5);
-    float const expected[] = {-1, std::sin(3.14159265f / 4) - 1, 0, std::sin(3.14159265f * 3 / 4) - 1, -1};
-    for (int i = 0; i < 5; i++) {
-        EXPECT_NEAR(caudal.bendCurve.values[i], expected[i], 1e-6) << i;
-        EXPECT_EQ(caudal.restCurve.values[i], 0);
-        EXPECT_EQ(caudal.angles.values[i], 0); // fresh cells are zeroed
-    }
-    CcaudalWagController one;
-    one.initialize(1);
-    EXPECT_FLOAT_EQ(one.bendCurve.values[0], -1);
-}
-
 TEST_F(ChanControllers, CosSinPairs) {
     CcosSinController c;
     c.angles.resize(2);

@@ -58,23 +58,6 @@ TEST_F(Chans, FillFromTexts) {
     expectCells(c, {0.5f, 1, 0, 2, 0, 0}, "out of range");
 }
 
-TEST_F(Chans, ValueAtPositionsAndLookup) {
-    Cchan c, positions, out, one, none;
-    fillChan(c, {0, 10, 20});
-    struct {
-        float x, expected;
-    } const cases[] = {{-1, 0}, {0.5f, 5}, {1.25f, 12.5f}, {2, 20}, {7, 20}, {std::nanf(""), 0}};
-    for (auto const& k : cases)
-        EXPECT_FLOAT_EQ(c.getValueAt(k.x), k.expected) << k.x;
-    fillChan(one, {4});
-    EXPECT_FLOAT_EQ(one.getValueAt(0.5f), 4);
-    EXPECT_FLOAT_EQ(none.getValueAt(1), 0);
-    fillChan(positions, {0.5f, -3, 1.5f});
-    out.resize(3);
-    out.doLookup(positions, c);
-    expectCells(out, {5, 0, 15}, "lookup");
-}
-
 using ChanOp = std::function<void(Cchan&, Cchan const&, Cchan const&)>;
 
 // Every cell-wise operation on three cells {1, 2, 3} with operands d = {4, 5, 6, 100}
@@ -216,54 +199,6 @@ TEST_F(Chans, Bumps) {
     c.set(1);
     c.bumpCompWideWithAlpha(2, 4, 0, 3, 1); // no shoulders
     expectCells(c, {1, 1, 3, 3, 1, 1}, "sharp");
-}
-
-TEST_F(Chans, Sines) {
-    Cchan c, w, s, k;
-    c.resize(3);
-    c.angleToSine(2, 0, 3.14159265f);
-    expectCells(c, {0, 2, 0}, "sine");
-    fillChan(w, {1, 0.5f, 1});
-    c.angleToSine(2, w, 0, 3.14159265f);
-    expectCells(c, {0, 1, 0}, "weighted");
-    fillChan(c, {0, 0.5f, 1});
-    s.resize(3);
-    k.resize(3);
-    c.angleToSineAndCos(s, k);
-    expectCells(s, {0, std::sin(0.5f), std::sin(1.0f)}, "sines");
-    expectCells(k, {1, std::cos(0.5f), std::cos(1.0f)}, "cosines");
-}
-
-// A single cell takes the start of every ramp, sine and bump.
-TEST_F(Chans, OneCellTakesTheStartOfEveryRamp) {
-    Cchan c, w, a, b, co;
-    c.resize(1);
-    c.lerpAdd(3, 9);
-    expectCells(c, {3}, "lerpAdd");
-    c.scurveAdd(0.5f, 9);
-    expectCells(c, {3 + sCurve(0.5f)}, "scurveAdd");
-    c.angleToSine(2, 0.5f, 9);
-    expectCells(c, {2 * std::sin(0.5f)}, "angleToSine");
-    fillChan(w, {3});
-    c.angleToSine(1, w, 0.25f, 9);
-    expectCells(c, {3 * std::sin(0.25f)}, "weighted");
-    fillChan(a, {1});
-    fillChan(b, {5});
-    c.blendUsing2Floats(a, b, 0.25f, 1);
-    expectCells(c, {2}, "blend");
-    c.bumpComp(0, 1, 1);
-    expectCells(c, {1}, "bump");
-    c.bumpCompWideWithAlpha(0, 1, 0.5f, 4, 1);
-    expectCells(c, {4}, "wideBump");
-    c.lerpReplaceFast(0, 4, 7, 8);
-    expectCells(c, {7}, "lerpReplaceFast");
-    w.resize(1);
-    co.resize(1);
-    fillChan(a, {0.5f});
-    a.angleToSineAndCos(w, co);
-    expectCells(w, {std::sin(0.5f)}, "sin");
-    expectCells(co, {std::cos(0.5f)}, "cos");
-    EXPECT_TRUE(exitReasonList.empty());
 }
 
 TEST_F(Chans, SampledKeyframesAndTrace) {

@@ -10,21 +10,6 @@ namespace {
 
 using FileCommands = CommandTest;
 
-TEST_F(FileCommands, MfileWritesExactlyTheBlocksBytes) {
-    std::string bytes("\0\x01zz\0\xff\n\r\0", 9);
-    for (size_t n : {size_t(0), size_t(1), bytes.size()}) {
-        failed = -1;
-        std::string part = bytes.substr(0, n);
-        ASSERT_EQ(runBytes(":mfile [APD]sub/blob.bin " + binaryBlock(part) + " :float after 1"), 0) << n;
-        EXPECT_EQ(failed, 0);
-        EXPECT_EQ(readWholeFile(data.file("sub/blob.bin")), part) << n;
-        EXPECT_EQ(getDiskFileSize(data.file("sub/blob.bin").c_str()), static_cast<long>(n));
-    }
-    // A plain token is written as it stands.
-    ASSERT_EQ(run(":mfile [APD]plain.txt hello"), 0);
-    EXPECT_EQ(readWholeFile(data.file("plain.txt")), "hello");
-}
-
 // A second try of the same move or delete finds nothing; a plain file blocks folders.
 TEST_F(FileCommands, OutcomesAreKeptInFailed) {
     writeWholeFile(data.file("aFile"), "x");
@@ -107,15 +92,6 @@ TEST_F(NetworkScripts, FileCommandsCannotReachOutsideTheDataFolder) {
     ASSERT_EQ(runNet(":mfile [APD]in/ok.bin " + binaryBlock("fine") + " :mdir [APD]made"), 0);
     EXPECT_EQ(readWholeFile(data.file("in/ok.bin")), "fine");
     EXPECT_TRUE(pathExists(data.file("made")));
-}
-
-TEST_F(NetworkScripts, SaveVarIsConfinedToo) {
-    ASSERT_EQ(run(":mkdir cfg { :float speed 1 }"), 0);
-    root.findVariable("cfg")->setSave(1);
-    ASSERT_EQ(runNet(":saveVar cfg " + outside.file("cfg.txt") + " 0 0"), 0);
-    EXPECT_FALSE(pathExists(outside.file("cfg.txt")));
-    ASSERT_EQ(runNet(":saveVar cfg [APD]cfg.txt 0 0"), 0);
-    EXPECT_TRUE(pathExists(data.file("cfg.txt")));
 }
 
 TEST_F(NetworkScripts, SystemIsRefusedEvenThroughStoredScripts) {

@@ -57,24 +57,6 @@ TEST_F(ScriptCommands, RunScriptFailures) {
     EXPECT_EQ(scriptError, 1);
 }
 
-TEST_F(ScriptCommands, AddScriptFromAFileReplacesFromAStoredScriptAppends) {
-    writeWholeFile(data.file("def.txt"), ":script s { :a }\n");
-    ASSERT_EQ(runDiskScript(&root, data.file("def.txt").c_str()), 0);
-    ASSERT_EQ(runDiskScript(&root, data.file("def.txt").c_str()), 0);
-    ASSERT_NE(root.findVariable("s"), nullptr);
-    EXPECT_EQ(root.findVariable("s")->countChildren(-1), 1);
-
-    // The same text from a stored script copies its lines each time.
-    ASSERT_EQ(run(":script holder { :script t { :a } }"), 0);
-    ASSERT_EQ(run(":runScript holder :runScript holder"), 0);
-    EXPECT_EQ(root.findVariable("t")->countChildren(-1), 2);
-
-    // "appendScript" from a file keeps what was there.
-    writeWholeFile(data.file("app.txt"), ":appendScript s { :b }\n");
-    ASSERT_EQ(runDiskScript(&root, data.file("app.txt").c_str()), 0);
-    EXPECT_EQ(root.findVariable("s")->countChildren(-1), 2);
-}
-
 TEST_F(ScriptCommands, AddScriptMakesPathsKeepsTheFolderAndRefusesOtherKinds) {
     root.setDiskPath("/some/folder/");
     ASSERT_EQ(run(":addScript deep/er/s { :x 1 }"), 0);

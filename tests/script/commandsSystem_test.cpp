@@ -1,8 +1,8 @@
 // System, web and exit commands against the recording host.
+#include "support/engineHooks.h"
 #include "commandTestSupport.h"
 #include "host/fakeHostServices.h"
 #include "host/osFunctions.h"
-#include "world/velmoraFunctions.h"
 
 namespace {
 
@@ -20,33 +20,6 @@ class SystemCommands : public CommandTest {
     CfakeHostServices host;
     uint8_t pending = 0;
 };
-
-TEST_F(SystemCommands, WebRequestsPassTheirArgumentsAndKeepTheOutcome) {
-    struct {
-        char const* line;
-        int hostResult;
-        char const* call;
-        int failedAfter;
-        int pendingAfter;
-    } cases[] = {
-        {":startHttpRequest /q", 0, "startHTTP /q report=1 type=2 extra=(none)", 0, 1},
-        {":startHttpRequest /q 0 more", 0, "startHTTP /q report=0 type=2 extra=more", 0, 1},
-        {":startHttpRequest /q 1", 5, "startHTTP /q report=1 type=2 extra=(none)", 5, 0},
-        {":httpRequestAndRun /r", 0, "httpAndRun /r report=1 type=2 extra=(none)", 0, 0},
-        {":httpRequestAndRun /r 0 x", 3, "httpAndRun /r report=0 type=2 extra=x", 3, 0},
-    };
-    for (auto const& c : cases) {
-        host.calls.clear();
-        host.httpResult = c.hostResult;
-        failed = -1;
-        pending = 0;
-        ASSERT_EQ(run(c.line), 0) << c.line;
-        ASSERT_EQ(host.calls.size(), 1u) << c.line;
-        EXPECT_EQ(host.calls[0], c.call);
-        EXPECT_EQ(failed, c.failedAfter) << c.line;
-        EXPECT_EQ(pending, c.pendingAfter) << c.line;
-    }
-}
 
 TEST_F(SystemCommands, WebRequestsFailOnThePlatformForNow) {
     setHostServices(nullptr);
@@ -95,19 +68,27 @@ TEST_F(SystemCommands, WebpageOpensNowOrOnExit) {
 TEST_F(SystemCommands, APasswordShowsThePaneInsteadOfThePage) {
     static int panes = 0;
     panes = 0;
-    showPasswordPane = [] { panes++; };
-    CdirectoryVar keeper; // only its presence counts
-    shopKeeper = reinterpret_cast<CshopKeeper*>(&keeper);
+    engineHooks.showPasswordPane = [] {
+        panes++;
+        return true;
+    };
     g_passwordProtected = 1;
     EXPECT_EQ(run(":webpage http://a/ instant"), 0);
     EXPECT_EQ(run(":webpage http://a/"), 0);
     g_passwordProtected = 0;
-    shopKeeper = nullptr;
-    showPasswordPane = nullptr;
+    engineHooks.showPasswordPane = nullptr;
     EXPECT_EQ(panes, 2);
     EXPECT_TRUE(host.calls.empty());
     EXPECT_EQ(exitSaver, 0);
     EXPECT_EQ(inetSite, "");
+}
+
+TEST_F(SystemCommands, MissingArgumentsStopTheRun) {
+    for (char const* line : {":exit", ":startHttpRequest", ":download onlyUrl", ":mfile [APD]x", ":system"}) {
+        reset();
+        EXPECT_EQ(run(line), 2) << line;
+        EXPECT_NE(erroredExit, 0) << line;
+    }
 }
 
 TEST_F(SystemCommands, ExitLetsTheScriptGoOnExiterrStopsIt) {
@@ -123,14 +104,6 @@ TEST_F(SystemCommands, ExitLetsTheScriptGoOnExiterrStopsIt) {
         EXPECT_EQ(lastReason(), "broke");
         EXPECT_NE(erroredExit, 0);
         EXPECT_EQ(root.findVariable("never"), nullptr) << line;
-    }
-}
-
-TEST_F(SystemCommands, MissingArgumentsStopTheRun) {
-    for (char const* line : {":exit", ":startHttpRequest", ":download onlyUrl", ":mfile [APD]x", ":system"}) {
-        reset();
-        EXPECT_EQ(run(line), 2) << line;
-        EXPECT_NE(erroredExit, 0) << line;
     }
 }
 

@@ -20,20 +20,6 @@ TEST_F(TreeCommands, DeleteFindsUpwardAndStopsOnlyWhenAskedTo) {
     EXPECT_EQ(root.findVariable("never"), nullptr);
 }
 
-TEST_F(TreeCommands, DeletingTheRunsOwnTargetWaitsForTheTrash) {
-    ASSERT_EQ(run(":mkdir d { :float x 1 } :mkdir e"), 0);
-    // The rest of the block still runs on d, which is already out of the tree.
-    ASSERT_EQ(run(":cd d { :delete . :float after 2 }"), 0);
-    EXPECT_EQ(root.findVariable("d"), nullptr);
-    ASSERT_NE(variableTrashDir->getChild("d", 0), nullptr);
-    EXPECT_NE(variableTrashDir->findVariable("d/after"), nullptr);
-    // An ancestor of the target goes the same way.
-    ASSERT_EQ(run(":mkdir e/f :cd e/f { :delete e :float late 3 }"), 0);
-    EXPECT_EQ(root.findVariable("e"), nullptr);
-    emptyTrash();
-    EXPECT_EQ(variableTrashDir->firstChild, nullptr);
-}
-
 TEST_F(TreeCommands, SaveVarWritesTheSubtreeAndNeedsEveryToken) {
     ASSERT_EQ(run(":mkdir cfg { :float speed 2.5 }"), 0);
     root.findVariable("cfg")->setSave(1);

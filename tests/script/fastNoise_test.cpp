@@ -52,24 +52,6 @@ class NoiseTest : public ::testing::Test {
     Cstring savedInstall;
 };
 
-TEST_F(NoiseTest, GeneratedCurveHasThreeChannelsOverFifty) {
-    auto* chan = dynamic_cast<CdataChan*>(noiseWrap50x3chan);
-    ASSERT_NE(chan, nullptr);
-    EXPECT_EQ(chan->chans, 3);
-    EXPECT_FLOAT_EQ(chan->spaceMin[0], 0.0f);
-    EXPECT_FLOAT_EQ(chan->spaceMax[0], 50.0f);
-    float low = 1, high = -1;
-    for (float x = 0; x < 50; x += 0.05f)
-        for (int c = 0; c < 3; c++) {
-            low = std::fmin(low, channel(x, c));
-            high = std::fmax(high, channel(x, c));
-        }
-    EXPECT_GE(low, -1.0f);
-    EXPECT_LE(high, 1.0f);
-    EXPECT_LT(low, -0.3f); // a real curve, not a constant
-    EXPECT_GT(high, 0.3f);
-}
-
 TEST_F(NoiseTest, WrapsAroundAtZeroAndFifty) {
     for (int c = 0; c < 3; c++) {
         EXPECT_FLOAT_EQ(channel(0.0f, c), channel(50.0f, c)) << c;
@@ -94,19 +76,6 @@ TEST_F(NoiseTest, WrapsAroundAtZeroAndFifty) {
     EXPECT_FLOAT_EQ(fastNoise(-5.0f), channel(0.0f, 0)); // the clamped start
 }
 
-TEST_F(NoiseTest, SecondInitSharesAndReleaseSilences) {
-    CdataArray* first = noiseWrap50x3chan;
-    EXPECT_TRUE(initFastNoise(&owner));
-    EXPECT_EQ(noiseWrap50x3chan, first);
-    EXPECT_EQ(owner.countChildren(TYPE_DATA_ARRAY_REFERENCE), 1);
-    owner.deleteChildren();
-    EXPECT_EQ(noiseWrap50x3chan, nullptr);
-    EXPECT_EQ(fastNoise(3.0f), 0.0f);
-    float out[3] = {9, 9, 9};
-    grabNoise3(3.0f, out);
-    EXPECT_EQ(out[2], 0.0f);
-}
-
 TEST(NoiseInstall, DefaultInstallFolderIsTheStagedTree) {
     Cstring folder;
     Cstring saved = installDir;
@@ -117,41 +86,6 @@ TEST(NoiseInstall, DefaultInstallFolderIsTheStagedTree) {
 }
 
 // ---- wandering values
-
-// A curve whose every sample is raw, on all three channels.
-struct ConstantNoise {
-    explicit ConstantNoise(float raw) {
-        chan.init(3, 1, 1, 3, 4);
-        chan.setDimensionSpace(0, 0.0f, 50.0f);
-        chan.fillWithConstant(raw);
-    }
-    CdataChan chan;
-};
-
-// Rows with period 0 hold the phase still and give the raw sample.
-TEST(WanderingValue, MapsRawNoiseIntoItsRange) {
-    struct Case {
-        float raw, exponent, period, expected;
-        int map;
-    };
-    for (Case c : {Case{-1, 1, 10, 2, 1}, Case{0, 1, 10, 3, 1}, Case{1, 1, 10, 4, 1}, Case{0, 2, 10, 2.5f, 1},
-                   Case{1, 2, 10, 4, 1}, Case{-1, 2, 10, 2, 1}, Case{0.25f, 1, 0, 0.25f, 0}}) {
-        ConstantNoise noise(c.raw);
-        CwanderingValue w;
-        w.noise = &noise.chan;
-        w.channelCount = 1;
-        w.channelMask = 1;
-        w.mapToRange = c.map;
-        w.setDefaults(2, 4, c.exponent, c.period);
-        w.phase = 7.0f;
-        float out = -99;
-        w.getChanValues(&out);
-        EXPECT_FLOAT_EQ(out, c.expected) << "raw " << c.raw << " exponent " << c.exponent;
-        if (c.period == 0) {
-            EXPECT_FLOAT_EQ(w.phase, 7.0f);
-        }
-    }
-}
 
 TEST_F(NoiseTest, WanderingValuesStayInRange) {
     CwanderingValue& w = ownedWanderingValue();
@@ -175,21 +109,6 @@ TEST_F(NoiseTest, WanderingValuesStayInRange) {
         ASSERT_GE(w.phase, 0.0f);
         ASSERT_LT(w.phase, 50.0f);
     }
-}
-
-TEST_F(NoiseTest, RawWanderingFollowsTheCurve) {
-    CwanderingValue w;
-    w.init(nullptr, "unused", 10.0f, 2);
-    w.setDefaults(0, 1, 1, 10); // one unit every ten calls
-    float out[2];
-    for (int i = 0; i < 10; i++)
-        w.getChanValues(out);
-    EXPECT_NEAR(w.phase, 11.0f, 1e-4f);
-    EXPECT_NEAR(out[0], channel(11.0f, 0), 1e-4f);
-    EXPECT_NEAR(out[1], channel(11.0f, 1), 1e-4f);
-    for (int i = 0; i < 500; i++)
-        w.getChanValues(out);
-    EXPECT_NEAR(w.phase, 11.0f, 1e-2f); // the whole curve repeats after 500 calls
 }
 
 } // namespace

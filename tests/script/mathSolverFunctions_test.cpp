@@ -89,21 +89,6 @@ TEST_F(SolverTest, MessageBoxGivesTheButton) {
     skipNSAlert = saved;
 }
 
-// A failed or missing argument fails the call; an unknown name before "(" is a plain
-// group; a call consumes through its close.
-TEST_F(SolverTest, CallEdges) {
-    for (char const* text : {"1+fit(1,\"2\",3)", "min(3)"}) {
-        int r = 0;
-        solveF(text, &r);
-        EXPECT_EQ(r, 1) << text;
-        EXPECT_STREQ(solver.errorText.c_str(), "function failed") << text;
-    }
-    EXPECT_EQ(solveF("foo(2)*3"), 6);
-    EXPECT_EQ(solveF("minimum(2)"), 2);
-    EXPECT_EQ(solveF("max(1,2),9"), 2);
-    EXPECT_STREQ(solver.getRestOfText(), "9");
-}
-
 TEST_F(SolverTest, DeepCallsAreRefused) {
     std::string text;
     for (int i = 0; i < 60; i++)

@@ -59,24 +59,6 @@ TEST_F(SolverTest, ScramblerRoundTrips) {
     EXPECT_TRUE(exitReasonList.empty()); // encrypt never ends the process
 }
 
-TEST_F(SolverTest, ErrorsAndEncryptionAreTracedOnChannelOne) {
-    std::ostringstream trace;
-    std::ostream* savedOut = stdoutObject.out;
-    uint64_t savedChannels = errorChannels;
-    stdoutObject.out = &trace;
-    errorChannels = 0;
-    solveF("3**2");
-    EXPECT_EQ(trace.str(), ""); // channel closed
-    errorChannels = 1;
-    solveF("3**2");
-    std::string scrambled = solveS("encrypt(abc)");
-    stdoutObject.out = savedOut;
-    errorChannels = savedChannels;
-    EXPECT_NE(trace.str().find("** MATH SOLVER ERROR - Juxtaposed operators with no values between\n"),
-              std::string::npos);
-    EXPECT_NE(trace.str().find("encrypted:" + scrambled + "\n"), std::string::npos);
-}
-
 TEST_F(SolverTest, FallbackListWithoutSearchVariable) {
     solver.setValue("greeting", "hi there");
     solver.setValue("a-b", "dashed");
@@ -93,36 +75,6 @@ TEST_F(SolverTest, FallbackListWithoutSearchVariable) {
     EXPECT_EQ(solver.getVariableFloat("none"), 0.0f);
     varNameList.clear();
     valueList.clear();
-}
-
-TEST_F(SolverTest, ModeSwitchesDashAndAmpersand) {
-    solveS("a");
-    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('-')], 1);
-    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('&')], 1);
-    solveF("1");
-    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('-')], 2);
-    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('&')], 2);
-    // A float function with a text argument hands the float classes back.
-    EXPECT_EQ(solveF("strEq(a-b,a-b)-1"), 0);
-    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('-')], 2);
-    // A string function with a number argument hands the string classes back.
-    EXPECT_EQ(solveS("ftoa(3-1)x-y"), "2x-y");
-    EXPECT_EQ(alphaNumeric[static_cast<unsigned char>('-')], 1);
-}
-
-TEST_F(SolverTest, ScanStringPieces) {
-    CsolverText out;
-    EXPECT_EQ(solver.scanString("abc def", out), 4); // the blank is consumed
-    EXPECT_STREQ(out.c_str(), "abc");
-    out.clear();
-    EXPECT_EQ(solver.scanString("\"q q\"rest", out), 5);
-    EXPECT_STREQ(out.c_str(), "q q");
-    out.clear();
-    EXPECT_EQ(solver.scanString("\"open", out), 5); // stops at the end of the text
-    EXPECT_STREQ(out.c_str(), "open");
-    out.clear();
-    EXPECT_EQ(solver.scanString("ab$c", out), 2);
-    EXPECT_STREQ(out.c_str(), "ab");
 }
 
 TEST_F(SolverTest, LongTextsGrowBeyondInlineStorage) {

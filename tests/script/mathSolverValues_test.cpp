@@ -57,39 +57,6 @@ INSTANTIATE_TEST_SUITE_P(SignedGroups, SolverValues,
                                            ValueCase{"4-(1+2)", 1}, ValueCase{"-(2*(1+2))", -6},
                                            ValueCase{"--3", 3}, ValueCase{"2*+3", 6}, ValueCase{"-2^2", 4}));
 
-// Powers are single precision; division by zero follows IEEE, a NaN counts as false and
-// truncates to 0, and huge values saturate in the integer operators.
-TEST_F(SolverTest, NumericEdges) {
-    EXPECT_DOUBLE_EQ(solveF("2^0.5"), static_cast<double>(powf(2.0f, 0.5f)));
-    EXPECT_TRUE(std::isinf(solveF("1/0")));
-    EXPECT_TRUE(std::isnan(solveF("0/0")));
-    EXPECT_EQ(solveF("0/0 || 0"), 0);
-    EXPECT_EQ(solveF("(0/0) & 3"), 0);
-    EXPECT_EQ(solveF("1e300 & 1"), 1);
-    EXPECT_EQ(solveF("1e300 ! 1"), 0);
-}
-
-TEST_F(SolverTest, ExpressionEndsAtCloseOrComma) {
-    EXPECT_EQ(solveF("1+2) rest"), 3);
-    EXPECT_STREQ(solver.getRestOfText(), " rest");
-    EXPECT_EQ(solveF("1,2"), 1);
-    EXPECT_STREQ(solver.getRestOfText(), "2");
-    char const* text = "4*2";
-    EXPECT_EQ(solveF(text), 8);
-    EXPECT_EQ(solver.getRestOfText(), text + 3); // at the end, never past it
-}
-
-TEST_F(SolverTest, UnclosedQuotedNamesStopAtTheEnd) {
-    char const* text = "2*$\"unclosed";
-    EXPECT_EQ(solveF(text), 0); // no search variable: the name reads as 0
-    EXPECT_EQ(solver.getRestOfText(), text + std::strlen(text));
-    char const* constant = "~\"open";
-    int r = 0;
-    solveF(constant, &r);
-    EXPECT_EQ(r, 1);
-    EXPECT_TRUE(exitReasonRecorded("const open not found"));
-}
-
 // ---- malformed expressions ----
 
 struct ErrorCase {
@@ -132,33 +99,5 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"((((((((((((((((((((((((((1+1))))))))))))))))))))))))))",
                                 "expression too complex", nullptr},
                       ErrorCase{"min(\"x\",2)", "function failed", nullptr}));
-
-TEST_F(SolverTest, ErrorFlagSurvivesUntilCleared) {
-    std::string signs = std::string(400, '-') + "1"; // more symbols than the encoding holds
-    int r = 0;
-    solveF(signs.c_str(), &r);
-    EXPECT_EQ(r, 1);
-    EXPECT_STREQ(solver.errorText.c_str(), "expression too complex");
-    solveF("3**2");
-    EXPECT_TRUE(solver.hasErrorReported());
-    r = 1;
-    EXPECT_EQ(solveF("1+1", &r), 2);
-    EXPECT_EQ(r, 0);
-    EXPECT_TRUE(solver.hasErrorReported()); // the runner tests it after the line
-    solver.clearError();
-    EXPECT_FALSE(solver.hasErrorReported());
-}
-
-TEST_F(SolverTest, CommonSolvesStayOffTheHeap) {
-    double v = 0;
-    solver.solveFloat("1+max(2,3)*2-(4/2)^2 >= 3", v); // warm up
-    uint64_t before = solverHeapBlocks;
-    for (int i = 0; i < 100; i++) {
-        solver.solveFloat("1+max(2,3)*2-(4/2)^2 >= 3", v);
-        solver.solveFloat("fit(0.2, 0.8, 0.5) * -(1+2)", v);
-        solver.solveFloat("$speed * 2", v);
-    }
-    EXPECT_EQ(solverHeapBlocks, before);
-}
 
 } // namespace

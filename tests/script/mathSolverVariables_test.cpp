@@ -54,35 +54,6 @@ class SolverVariables : public SolverTest {
     Cvariable* shop = nullptr;
 };
 
-TEST_F(SolverVariables, FloatVariables) {
-    EXPECT_EQ(solveF("$x*2"), 6);
-    EXPECT_EQ(solveF("-$x"), -3);
-    EXPECT_EQ(solveF("$x-$y"), 2.5);
-    EXPECT_EQ(solveF("$depth / $x+1"), 40.0 / 3 + 1); // found up the parents; "/" after a name is a path
-    EXPECT_EQ(solveF("$fins/left"), 1.25);            // a path from the search variable
-    EXPECT_EQ(solveF("$shopValue"), 11);              // an alternate search path
-    EXPECT_EQ(solveF("${part$sel}"), 7);              // a name built from pieces
-    EXPECT_EQ(solveF("min($x,$y)"), 0.5);
-    EXPECT_FALSE(solver.hasErrorReported());
-}
-
-TEST_F(SolverVariables, ValuesAreReadAtEverySolve) {
-    EXPECT_EQ(solveF("$x+1"), 4);
-    fish->findVariable("x")->setFloat(9);
-    EXPECT_EQ(solveF("$x+1"), 10);
-}
-
-TEST_F(SolverVariables, MissingFloatVariable) {
-    int r = 0;
-    EXPECT_EQ(solveF("$nothing", &r), -19.5);
-    EXPECT_EQ(r, 1);
-    EXPECT_STREQ(solver.errorText.c_str(), "solver couldn't find float var: nothing");
-    solver.clearError();
-    EXPECT_EQ(solveF("$s", &r), -19.5); // a text is not a number
-    EXPECT_EQ(r, 1);
-    EXPECT_STREQ(solver.errorText.c_str(), "solver couldn't find float var: s");
-}
-
 TEST_F(SolverVariables, NoSearchVariableGivesZero) {
     solver.setSearchVariablePath(nullptr);
     int r = 1;
@@ -129,16 +100,6 @@ TEST_F(SolverVariables, TreeFunctions) {
     EXPECT_EQ(solveS("dirName(6)"), "x");
     EXPECT_EQ(solveS("dirName(99)"), "");
     EXPECT_EQ(solveS("dirName(-1)"), "");
-}
-
-TEST_F(SolverVariables, CommonSolvesStayOffTheHeap) {
-    double v = 0;
-    solver.solveFloat("$x*2+min($y,1)-$fins/left", v);
-    uint64_t before = solverHeapBlocks;
-    for (int i = 0; i < 50; i++)
-        solver.solveFloat("$x*2+min($y,1)-$fins/left", v);
-    EXPECT_EQ(solverHeapBlocks, before);
-    EXPECT_EQ(v, 6 + 0.5 - 1.25);
 }
 
 } // namespace

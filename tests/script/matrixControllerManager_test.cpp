@@ -37,45 +37,6 @@ bool nearMatrix(Cmatrix3 const& a, Cmatrix3 const& b) {
     return true;
 }
 
-// Controls are found by name; a controller maps its source by scale and offset and
-// blends in a second source.
-TEST_F(MatrixControllers, ScaleOffsetAndBlend) {
-    CanimValue* fin = manager.addAndRegisterAnimControl("fin", 2);
-    EXPECT_EQ(manager.findControl("fin"), fin);
-    EXPECT_EQ(manager.findControl("nothing"), nullptr);
-    auto* lagged = new CbufferedDelayAnimValue;
-    EXPECT_EQ(manager.addAndRegisterControl("pecLeftTopY", lagged), lagged);
-    EXPECT_EQ(manager.addAndRegisterControl("none", nullptr), nullptr);
-    manager.addAndRegisterAnimControl("b", 4);
-    drive("fin", 1, 0.1f, 0.5f);
-    CmatrixController* c = drive("fin", 0, 0, 1);
-    c->source2 = &static_cast<CanimValue*>(manager.findControl("b"))->ownValue;
-    c->blend = 0.25f;
-    manager.animValuesToMatrices();
-    EXPECT_FLOAT_EQ(rotater.angles[1], 1.1f);
-    EXPECT_FLOAT_EQ(rotater.angles[0], 2.5f);
-    EXPECT_TRUE(exitReasonList.empty());
-}
-
-TEST_F(MatrixControllers, ControlsStepBeforeTheAnglesAreWritten) {
-    CanimValue* tail = manager.addAndRegisterAnimControl("tail", 0);
-    drive("tail", 2, 0, 2);
-    tail->setMove(1, 2, CURVE_LINEAR, 1);
-    manager.animValuesToMatrices();
-    EXPECT_FLOAT_EQ(rotater.angles[2], 1); // 0.5 this frame, times 2
-    manager.animValuesToMatrices();
-    EXPECT_FLOAT_EQ(rotater.angles[2], 2);
-}
-
-TEST_F(MatrixControllers, ControllerWithoutSourceIsSkipped) {
-    auto* c = new CmatrixController;
-    c->setPointer(&rotater.angles[0]);
-    manager.addController(c);
-    rotater.angles[0] = 0.7f;
-    manager.animValuesToMatrices();
-    EXPECT_FLOAT_EQ(rotater.angles[0], 0.7f);
-}
-
 TEST_F(MatrixControllers, NotANumberIsABadAngleEveryFrame) {
     TraceCapture trace(1);
     CanimValue* good = manager.addAndRegisterAnimControl("good", 1);
@@ -108,6 +69,26 @@ TEST_F(MatrixControllers, InfiniteScaleIsABadAngle) {
     EXPECT_EQ(exitReasonList[0], "bad angle");
 }
 
+// Controls are found by name; a controller maps its source by scale and offset and
+// blends in a second source.
+TEST_F(MatrixControllers, ScaleOffsetAndBlend) {
+    CanimValue* fin = manager.addAndRegisterAnimControl("fin", 2);
+    EXPECT_EQ(manager.findControl("fin"), fin);
+    EXPECT_EQ(manager.findControl("nothing"), nullptr);
+    auto* lagged = new CbufferedDelayAnimValue;
+    EXPECT_EQ(manager.addAndRegisterControl("pecLeftTopY", lagged), lagged);
+    EXPECT_EQ(manager.addAndRegisterControl("none", nullptr), nullptr);
+    manager.addAndRegisterAnimControl("b", 4);
+    drive("fin", 1, 0.1f, 0.5f);
+    CmatrixController* c = drive("fin", 0, 0, 1);
+    c->source2 = &static_cast<CanimValue*>(manager.findControl("b"))->ownValue;
+    c->blend = 0.25f;
+    manager.animValuesToMatrices();
+    EXPECT_FLOAT_EQ(rotater.angles[1], 1.1f);
+    EXPECT_FLOAT_EQ(rotater.angles[0], 2.5f);
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
 TEST(MatrixAngleRotater, EachCodeKeepsItsAxis) {
     // A turn keeps the components along its axis: the joint's own row for codes 0 to 2,
     // the parent's axis component of every row for codes 3 and above.
@@ -134,45 +115,6 @@ TEST(MatrixAngleRotater, EachCodeKeepsItsAxis) {
             EXPECT_FALSE(nearMatrix(r.matrix, base)) << code;
         }
     }
-}
-
-TEST(MatrixAngleRotater, ParentYTurnIsNegated) {
-    CmatrixAngleRotater r;
-    r.angles[2] = 0.3f;
-    r.axisCodes[2] = 4;
-    r.rotateByAngles();
-    // The side row swings toward +z by 0.3.
-    EXPECT_NEAR(r.matrix.side.x, std::cos(0.3f), 1e-6);
-    EXPECT_NEAR(r.matrix.side.z, std::sin(0.3f), 1e-6);
-}
-
-TEST(MatrixAngleRotater, OwnUpAxisFromIdentity) {
-    CmatrixAngleRotater r;
-    r.angles[0] = 0.3f;
-    r.axisCodes[0] = 1;
-    r.rotateByAngles();
-    Cmatrix3 expected;
-    expected.identity();
-    expected.rotateAroundUp(0.3f);
-    EXPECT_TRUE(nearMatrix(r.matrix, expected));
-    EXPECT_FLOAT_EQ(r.matrix.up.y, 1); // a turn about up keeps up
-}
-
-TEST(MatrixAngleRotater, ZeroAnglesAreSkippedAndResetRestores) {
-    CmatrixAngleRotater r;
-    r.axisCodes[0] = 4;
-    r.axisCodes[1] = 0;
-    r.angles[1] = 0.2f;
-    r.baseOffset.set(1, 2, 3);
-    r.rotateByAngles();
-    Cmatrix3 expected;
-    expected.identity();
-    expected.rotateAroundSide(0.2f);
-    EXPECT_TRUE(nearMatrix(r.matrix, expected));
-    r.resetMAR();
-    EXPECT_TRUE(nearMatrix(r.matrix, r.baseMatrix));
-    EXPECT_EQ(r.angles[1], 0);
-    EXPECT_EQ(r.offsetVector.z, 3);
 }
 
 TEST(MatrixAngleDifference, HeadingInTheFrame) {

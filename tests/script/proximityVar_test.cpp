@@ -46,32 +46,4 @@ TEST(ProximityVar, SquaredDistanceAndScaleOfTwoThings) {
     }
 }
 
-TEST(ProximityVar, DiesWithEitherThing) {
-    Thing keeper(0, 0, 0, 1);
-    int before = allocedVariables;
-    {
-        Thing leaver(1, 0, 0, 1);
-        auto* p = new CproximityVar;
-        p->setThings(&keeper, &leaver);
-        EXPECT_EQ(keeper.proximities->countChildren(), 1);
-        EXPECT_EQ(leaver.proximities->countChildren(), 1);
-    }
-    EXPECT_EQ(keeper.proximities->countChildren(), 0);
-    EXPECT_EQ(allocedVariables, before);
-}
-
-TEST(ProximityVar, NeedsTwoThings) {
-    ScopedDataFolder data;
-    resetExitState();
-    Thing a(0, 0, 0, 1);
-    CproximityVar p;
-    p.setThings(&a, nullptr);
-    EXPECT_EQ(p.thingA, nullptr);
-    EXPECT_EQ(a.proximities->countChildren(), 0);
-    EXPECT_FLOAT_EQ(p.updateGross(), 0.0f);
-    EXPECT_EQ(erroredExit, 1);
-    closeStdout();
-    resetExitState();
-}
-
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/engineHooks.h"
 #include "data/aquaResource.h"
 #include "data/dataArray.h"
 #include "data/dataArrayManager.h"
@@ -37,13 +38,13 @@ class ResourceCommands : public ::testing::Test {
     void SetUp() override {
         reset();
         sharedResourceTree = &shop;
-        modelLoader = loadFakeModel;
+        engineHooks.modelLoader = loadFakeModel;
     }
     void TearDown() override {
         species.deleteChildren();
         shop.deleteChildren();
         sharedResourceTree = nullptr;
-        modelLoader = nullptr;
+        engineHooks.modelLoader = nullptr;
         reset();
     }
     static void reset() {
@@ -109,29 +110,6 @@ TEST_F(ResourceCommands, AddGeoOnAVariableThatHoldsNoModelGivesTheShareBack) {
     // The model loaded for it is gone again.
     std::string folder = dir.path().substr(0, dir.path().size() - 1);
     EXPECT_EQ(shop.findVariable(("resources" + folder + "/shark.geo").c_str()), nullptr);
-}
-
-TEST_F(ResourceCommands, AddChanBindsARegisteredField) {
-    writeChanFile(dir.file("speed.chan"), 4, 1);
-    for (char const* keyword : {"addChan", "addImage", "addVolume"}) {
-        species.table = nullptr;
-        shop.deleteChildren();
-        ASSERT_EQ(runFile(std::string(":") + keyword + " table speed.chan\n"), 0)
-            << keyword << exitMsg.c_str();
-        ASSERT_NE(species.table, nullptr) << keyword;
-        EXPECT_EQ(species.table->res[0], 4);
-        auto* ref = dynamic_cast<CdataArrayReference*>(species.getChild("table", 0));
-        ASSERT_NE(ref, nullptr);
-        EXPECT_EQ(ref->array, species.table);
-        EXPECT_EQ(ref->path, "speed.chan");
-    }
-    // A missing reference is made once and counted once, however often it is bound.
-    ASSERT_EQ(runFile(":addChan extra speed.chan\n:addChan extra speed.chan\n"), 0) << exitMsg.c_str();
-    auto* ref = dynamic_cast<CdataArrayReference*>(species.getChild("extra", 0));
-    ASSERT_NE(ref, nullptr);
-    ASSERT_NE(ref->array, nullptr);
-    EXPECT_EQ(ref->array->referenceCount, 3); // the registry entry, "table" and "extra"
-    EXPECT_EQ(species.getChild("extra", 1), nullptr);
 }
 
 TEST_F(ResourceCommands, AddChanFailures) {

@@ -1,4 +1,5 @@
 // Rotaters: choices, nearest and snapped values, redirects, stepping, masters.
+#include "support/engineHooks.h"
 #include "commandTestSupport.h"
 #include "script/rotaterVar.h"
 
@@ -20,34 +21,6 @@ class Rotaters : public CommandTest {
 
     CrotaterVar* r = nullptr;
 };
-
-TEST_F(Rotaters, StepsSnapsAndSets) {
-    build();
-    EXPECT_EQ(r->master, root.findVariable("count"));
-    EXPECT_EQ(shown(), "Fish`two");
-    EXPECT_EQ(r->getIndexOfCurrentSelection(), 1);
-    struct {
-        char const* line;
-        float count;
-        char const* text;
-    } steps[] = {
-        {":rotate r next", 3, "Fish`three"},
-        {":rotate r next", 1, "Fish`one"},    // wraps
-        {":set count 2.4", 2.4f, "Fish`two"}, // nearest choice, master kept
-        {":set count 2.6", 2.6f, "Fish`three"},
-        {":set count 0", 1, "Fish`one"}, // no exact choice at 0: snapped to the first
-        {":set count -7", -7, "Fish`one"},
-        {":rotate r set 7", 7, "Fish`three"},
-        {":rotate r set 1", 1, "Fish`one"},
-    };
-    for (auto const& step : steps) {
-        ASSERT_EQ(run(step.line), 0) << step.line;
-        EXPECT_FLOAT_EQ(static_cast<float>(number("count")), step.count) << step.line;
-        EXPECT_EQ(shown(), step.text) << step.line;
-    }
-    r->rotate(-1); // any nonzero step goes forward
-    EXPECT_EQ(number("count"), 2);
-}
 
 TEST_F(Rotaters, RedirectsForwardAValue) {
     build(":array redirect 5 2");
@@ -73,16 +46,6 @@ TEST_F(Rotaters, ARedirectCycleEndsWithBadArray) {
     EXPECT_TRUE(hasReason("bad array"));
 }
 
-TEST_F(Rotaters, NoRotateOnlyRefreshes) {
-    build(":var noRotate :script change { :set hits ($hits+1) }", ":float count 2 :float hits 0");
-    double hits = number("hits");
-    ASSERT_EQ(run(":rotate r next"), 0);
-    EXPECT_EQ(number("count"), 2);
-    EXPECT_EQ(number("hits"), hits + 1); // the refresh ran "change" once more
-    ASSERT_EQ(run(":rotate r refresh"), 0);
-    EXPECT_EQ(number("hits"), hits + 2);
-}
-
 TEST_F(Rotaters, ChangeScriptRunsOnTheMastersParent) {
     ASSERT_EQ(run(":mkdir settings { :float count 1 }"), 0);
     ASSERT_EQ(run(":rotater r { :array x 1 a :array x 2 b :script change { :s seen $r } } :rotate r master "
@@ -91,18 +54,6 @@ TEST_F(Rotaters, ChangeScriptRunsOnTheMastersParent) {
     EXPECT_EQ(text("settings/seen"), "`a");
     ASSERT_EQ(run(":rotate r next"), 0);
     EXPECT_EQ(text("settings/seen"), "`b");
-}
-
-TEST_F(Rotaters, ASecondRotaterTakesTheMasterOver) {
-    build();
-    ASSERT_EQ(run(":rotater q { :array x 2 deux } :rotate q masterExclusive $count"), 0);
-    auto* q = static_cast<CrotaterVar*>(root.findVariable("q"));
-    EXPECT_EQ(r->master, nullptr);
-    EXPECT_EQ(shown(), "unset");
-    EXPECT_EQ(q->master, root.findVariable("count"));
-    EXPECT_STREQ(q->getElem_char(0), "`deux");
-    root.findVariable("count")->setElem_float(0, 2);
-    EXPECT_EQ(shown(), "unset");
 }
 
 TEST_F(Rotaters, ASingleElementChoiceIsABadArray) {
@@ -159,23 +110,13 @@ TEST_F(Rotaters, MasterOrRotaterGoingAway) {
     other->setElem_float(0, 2); // tells nobody
 }
 
-TEST_F(Rotaters, RedefiningReplacesTheOldRotater) {
-    build();
-    ASSERT_EQ(run(":rotater r { :array x 1 only }"), 0);
-    auto* fresh = static_cast<CrotaterVar*>(root.findVariable("r"));
-    EXPECT_EQ(fresh->master, nullptr);
-    EXPECT_STREQ(fresh->getElem_char(0), "unset");
-    EXPECT_EQ(root.findVariable("count")->getSlave("rotater"), nullptr);
-    EXPECT_EQ(root.countChildren(TYPE_ROTATER), 1);
-}
-
 TEST_F(Rotaters, SettingChangesAreReported) {
     static std::vector<Cvariable*> told;
     told.clear();
-    rotaterSettingChanged = [](Cvariable* v) { told.push_back(v); };
+    engineHooks.rotaterSettingChanged = [](Cvariable* v) { told.push_back(v); };
     build();
     ASSERT_EQ(run(":rotate r next :rotate r set 1 :rotate r refresh"), 0);
-    rotaterSettingChanged = nullptr;
+    engineHooks.rotaterSettingChanged = nullptr;
     Cvariable* count = root.findVariable("count");
     EXPECT_EQ(told, (std::vector<Cvariable*>{count, count}));
 }

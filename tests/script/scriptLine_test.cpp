@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/engineHooks.h"
 #include "commandTestSupport.h" // binaryBlock
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -22,7 +23,7 @@ class ScriptParse : public ::testing::Test {
     static void reset() {
         resetExitState();
         scriptError = 0;
-        restoreResourceTreeHook = nullptr;
+        engineHooks.restoreResourceTree = nullptr;
     }
     // Parses text (of the given length when nonzero) and returns the parse result.
     int parse(std::string const& text) { return script.processStringScript(text.data(), text.size()); }
@@ -34,39 +35,6 @@ class ScriptParse : public ::testing::Test {
     ScopedDataFolder dataFolder; // exit reasons write the closing phase's file there
     CscriptVar script;
 };
-
-TEST_F(ScriptParse, TokenKindsFollowTheFirstCharacter) {
-    struct Case {
-        char const* token;
-        unsigned char type;
-        char const* stored;
-    } cases[] = {
-        {"(1 + 2)", TOKEN_EXPRESSION, "(1 + 2)"},
-        {"~k", TOKEN_EXPRESSION, "~k"},
-        {"-3", TOKEN_NUMBER, "-3"},
-        {".5", TOKEN_NUMBER, ".5"},
-        {"3d", TOKEN_NUMBER, "3d"},
-        {"#12", TOKEN_HASH, "12"},
-        {"\"hello world\"", TOKEN_LITERAL, "hello world"},
-        {"\"\"", TOKEN_LITERAL, ""},
-        {"\"a\"+\"b\"", TOKEN_STRING_EVAL, "\"a\"+\"b\""},
-        {"$x", TOKEN_STRING_EVAL, "$x"},
-        {"a{b}", TOKEN_STRING_EVAL, "a{b}"},
-        {"ab\"c", TOKEN_STRING_EVAL, "ab\"c"},
-        {"abc", TOKEN_LITERAL, "abc"},
-        {"/x", TOKEN_LITERAL, "/x"},
-        {"$(1)", TOKEN_STRING_EVAL, "$(1)"},
-    };
-    for (Case const& c : cases) {
-        std::string text = std::string(":cmd ") + c.token;
-        ASSERT_EQ(parse(text), 0) << c.token;
-        CscriptLine* l = line(&script, 0);
-        ASSERT_NE(l, nullptr) << c.token;
-        ASSERT_EQ(l->tokenCount(), 1) << c.token;
-        EXPECT_EQ(l->tokenTypes[0], c.type) << c.token;
-        EXPECT_STREQ(l->tokens[0].c_str(), c.stored) << c.token;
-    }
-}
 
 // Lines as "name,token,token{children}", blank-separated.
 std::string shape(Cvariable* parent) {
@@ -138,50 +106,6 @@ TEST_F(ScriptParse, DeepNestingIsRefused) {
     EXPECT_EQ(lastReason(), "script blocks nested too deeply");
 }
 
-TEST_F(ScriptParse, BinaryBlocksCarryAnyBytes) {
-    std::string data("a\0\"b\n\x01", 6);
-    ASSERT_EQ(parse(":mfile f " + binaryBlock(data) + " " + binaryBlock("") + " tail"), 0);
-    CscriptLine* l = line(&script, 0);
-    ASSERT_EQ(l->tokenCount(), 4);
-    EXPECT_EQ(l->tokenTypes[1], TOKEN_LITERAL);
-    EXPECT_EQ(std::string(l->tokens[1].c_str(), l->tokens[1].size()), data);
-    EXPECT_EQ(l->tokens[2].size(), 0);
-    EXPECT_EQ(l->tokenTypes[2], TOKEN_LITERAL);
-    EXPECT_STREQ(l->tokens[3].c_str(), "tail");
-}
-
-TEST_F(ScriptParse, SyntaxErrorRestoresResourcesOnlyForResourceScripts) {
-    static int restored = 0;
-    restored = 0;
-    restoreResourceTreeHook = [] { restored++; };
-    EXPECT_EQ(parse("x :a"), 1);
-    EXPECT_EQ(restored, 0);
-
-    ScopedDataFolder data;
-    ASSERT_EQ(makedir((data.path() + "Resources").c_str()), 0);
-    writeWholeFile(data.file("Resources/bad.txt"), "x :a");
-    writeWholeFile(data.file("settings.txt"), "x :a");
-    reset();
-    restoreResourceTreeHook = [] { restored++; };
-    EXPECT_EQ(script.processDiskScript("[APD]settings.txt"), 1);
-    EXPECT_EQ(restored, 0);
-    reset();
-    restoreResourceTreeHook = [] { restored++; };
-    EXPECT_EQ(script.processDiskScript("[APD]Resources/bad.txt"), 1);
-    EXPECT_EQ(restored, 1);
-}
-
-TEST_F(ScriptParse, DiskScriptRemembersItsFile) {
-    TempDir dir;
-    writeWholeFile(dir.file("s.txt"), ":a 1\r\n:b 2\r\n");
-    ASSERT_EQ(script.processDiskScript(dir.file("s.txt").c_str()), 0);
-    EXPECT_EQ(script.countChildren(-1), 2);
-    EXPECT_EQ(script.fromDisk, 1);
-    EXPECT_EQ(std::string(script.diskPath.c_str()) + "/s.txt", dir.file("s.txt"));
-    EXPECT_EQ(script.processDiskScript(dir.file("missing.txt").c_str()), 1);
-    EXPECT_EQ(scriptError, 0);
-}
-
 std::string written(CscriptLine* l) {
     std::ostringstream out;
     l->writeLine(out);
@@ -219,16 +143,6 @@ TEST_F(ScriptParse, WrittenLinesReadBackTheSame) {
             EXPECT_EQ(second->tokenTypes[i], first->tokenTypes[i]) << out << " token " << i;
         }
     }
-}
-
-TEST_F(ScriptParse, ScriptsCopyDeep) {
-    ASSERT_EQ(parse(":a 1 { :b 2 } :c 3"), 0);
-    CscriptVar copy;
-    copy.copyScriptChildren(&script);
-    EXPECT_EQ(shape(&copy), "a,1{b,2} c,3");
-    EXPECT_NE(copy.firstChild, script.firstChild);
-    copy.copyScriptChildren(&script); // appends after the existing lines
-    EXPECT_EQ(shape(&copy), "a,1{b,2} c,3 a,1{b,2} c,3");
 }
 
 TEST_F(ScriptParse, ArgumentsOutOfRangeAreReportedNotRead) {

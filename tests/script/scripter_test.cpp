@@ -118,32 +118,6 @@ TEST_F(ScriptRun, UnknownCommandStopsTheRun) {
     EXPECT_EQ(seen(), "a");
 }
 
-TEST_F(ScriptRun, SolverErrorStopsAfterTheLine) {
-    mathSolver.setError("boom");
-    EXPECT_EQ(run(":mark a"), 0);
-    EXPECT_EQ(seen(), ""); // a pending solver error runs no line
-    EXPECT_EQ(lastReason(), "math evaluation error: boom");
-    EXPECT_EQ(mathSolver.errorReported, 0); // cleared at the end of the run
-
-    reset();
-    setBuiltinCommand("set", [](CscriptHandler*, CscriptLine&, Cvariable**) {
-        mathSolver.setError("solver couldn't find float var: nope");
-        return 0;
-    });
-    EXPECT_EQ(run(":mark a :set x $nope :mark b"), 0);
-    EXPECT_EQ(seen(), "a");
-    EXPECT_EQ(lastReason(), "math evaluation error: solver couldn't find float var: nope");
-    EXPECT_EQ(scriptError, 1);
-
-    // So does a real unchecked read: the line finishes, then the run stops.
-    reset();
-    setBuiltinCommand("set", savedSet);
-    EXPECT_EQ(run(":array list #$nope :mark z"), 0);
-    EXPECT_EQ(seen(), "a");
-    EXPECT_EQ(lastReason(), "math evaluation error: solver couldn't find float var: nope");
-    EXPECT_NE(target.getChild("list", 0), nullptr);
-}
-
 TEST_F(ScriptRun, BuiltinTableComesBeforeTheTarget) {
     static int builtinCalls = 0;
     builtinCalls = 0;
@@ -208,32 +182,6 @@ TEST_F(ScriptRun, DispatchByKind) {
     EXPECT_FALSE(found);
     EXPECT_EQ(runScript(&target, "stored", &found), 0);
     EXPECT_TRUE(found);
-}
-
-TEST_F(ScriptRun, RegistryShowsTheRunningScript) {
-    CdirectoryVar root;
-    Cvariable* shown = root.addVariableX("currentScriptName", CLASS_STRING, 0);
-    shown->setString("idle");
-    CdirectoryVar* savedRoot = globalVariablesDir;
-    globalVariablesDir = &root;
-
-    static std::string during;
-    during.clear();
-    setBuiltinCommand("set", [](CscriptHandler*, CscriptLine&, Cvariable**) {
-        during = globalVariablesDir->getChild("currentScriptName", 0)->getString();
-        during += "|";
-        during += scriptName.c_str();
-        return 0;
-    });
-    TempDir dir;
-    std::string path = dir.file("tank.txt");
-    writeWholeFile(path, ":set x 1\n");
-    EXPECT_EQ(runDiskScript(&target, path.c_str()), 0);
-    EXPECT_EQ(during, path + "|" + path);
-    EXPECT_STREQ(shown->getString(), "idle");
-    EXPECT_STREQ(scriptName.c_str(), "idle");
-    EXPECT_EQ(originalScript, 0);
-    globalVariablesDir = savedRoot;
 }
 
 } // namespace

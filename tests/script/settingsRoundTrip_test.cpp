@@ -103,34 +103,6 @@ TEST_F(SettingsRoundTrip, WrittenTreeRunsBackIntoAnEmptyTree) {
     expectSameTree(&original, loaded.firstChild, "settings");
 }
 
-TEST_F(SettingsRoundTrip, RegisteredFieldsReadBackIntoTheirOwner) {
-    // An object whose fields are exposed as links: settings text sets them by name.
-    struct Owner : CdirectoryVar {
-        Owner(float s, int c, char const* t) : size(s), count(c), title(t) {
-            setName("owner");
-            registerFloat(size, "size", 1);
-            registerInt(count, "count", 1);
-            registerString(title, "title", 1);
-        }
-        float size;
-        int count;
-        Cstring title;
-    };
-    Owner saved(0.25f, 3, "a \"quoted\" title");
-    saved.setDelete(0); // kept by its owner: written as "cd", found again on reading
-    saved.setSave(1);
-    std::string path = dataFolder.file("owner.txt");
-    ASSERT_EQ(saved.saveSettings(path.c_str(), false, false), 0);
-
-    CdirectoryVar root;
-    Owner* fresh = new Owner(0, 0, "");
-    root.addVariable(fresh, 0);
-    EXPECT_EQ(runDiskScript(&root, path.c_str()), 0) << readWholeFile(path);
-    EXPECT_EQ(fresh->size, 0.25f);
-    EXPECT_EQ(fresh->count, 3);
-    EXPECT_STREQ(fresh->title.c_str(), "a \"quoted\" title");
-}
-
 TEST_F(SettingsRoundTrip, RegistryFileReadsBackIntoTheOptions) {
     CregistryHolderVar root;
     root.setName("globals");

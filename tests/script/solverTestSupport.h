@@ -7,21 +7,15 @@
 
 #include "script/mathSolver.h"
 #include "support/cerr.h"
-#include "world/velmoraFunctions.h"
 
 class SolverTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        savedAllowStdout = allowStdoutFile;
-        allowStdoutFile = 0; // an exit reason must not open a run-phase file
         resetExitState();
         solver.clearError();
         solver.setSearchVariablePath(nullptr);
     }
-    void TearDown() override {
-        resetExitState();
-        allowStdoutFile = savedAllowStdout;
-    }
+    void TearDown() override { resetExitState(); }
 
     double solveF(char const* text, int* result = nullptr) {
         double v = 0;
@@ -44,5 +38,4 @@ class SolverTest : public ::testing::Test {
     }
 
     CmathSolver solver;
-    uint8_t savedAllowStdout = 1;
 };

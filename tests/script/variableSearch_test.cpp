@@ -40,55 +40,6 @@ class VariableSearch : public ::testing::Test {
     int8_t savedPermanent = 0;
 };
 
-// Plain names climb the parents; paths climb only with "@".
-TEST_F(VariableSearch, FindsByPathThenUpTheParents) {
-    struct Case {
-        Cvariable* start;
-        char const* name;
-        Cvariable* found;
-    } cases[] = {
-        {c, "top", top},       {c, "x", x},         {b, "x", x},    {c, "../x", x},   {c, "nothing", nullptr},
-        {c, nullptr, nullptr}, {c, "p/q", nullptr}, {c, "@p/q", q}, {c, "@top", top}, {a, "p/q", q},
-    };
-    for (Case const& k : cases)
-        EXPECT_EQ(searchUpParentsForVariable(k.start, k.name), k.found) << (k.name ? k.name : "(null)");
-    EXPECT_EQ(searchUpParentsForVariable(nullptr, "x"), nullptr);
-}
-
-TEST_F(VariableSearch, AlternatePathsInOrder) {
-    addScriptSearchPath(alt2, 0);
-    addScriptSearchPath(alt1, 0);
-    EXPECT_EQ(searchUpParentsForVariable(c, "far"), far2);
-    EXPECT_EQ(searchUpParentsForVariable(c, "only2"), only2);
-    EXPECT_EQ(searchUpParentsForVariable(c, "x"), x); // the tree comes first
-    addScriptSearchPath(alt1, 1);                     // moves to the front, permanent
-    EXPECT_EQ(searchUpParentsForVariable(c, "far"), far1);
-    EXPECT_EQ(searchUpParentsForVariable(c, "@nowhere/far"), nullptr); // paths are not tried there
-}
-
-// Adding twice keeps one entry; the permanent count follows removals; clearing keeps
-// the permanent paths only.
-TEST_F(VariableSearch, PathListBookkeeping) {
-    addScriptSearchPath(alt1, 0);
-    addScriptSearchPath(alt1, 0);
-    addScriptSearchPath(nullptr, 1);
-    EXPECT_EQ(alternateVariableSearchPaths.size(), 1u);
-    EXPECT_EQ(numPermanentAlternateVariableSearchPaths, 0);
-    addScriptSearchPath(alt1, 1);
-    addScriptSearchPath(alt2, 1);
-    addScriptSearchPath(root, 0);
-    ASSERT_EQ(alternateVariableSearchPaths.size(), 3u);
-    EXPECT_EQ(alternateVariableSearchPaths[0], alt2);
-    EXPECT_EQ(numPermanentAlternateVariableSearchPaths, 2);
-    removeScriptSearchPath(alt2);
-    EXPECT_EQ(numPermanentAlternateVariableSearchPaths, 1);
-    removeScriptSearchPath(root);
-    EXPECT_EQ(numPermanentAlternateVariableSearchPaths, 1);
-    addScriptSearchPath(alt2, 0);
-    clearTemporaryScriptSearchPaths();
-    EXPECT_EQ(alternateVariableSearchPaths, std::vector<Cvariable*>{alt1});
-}
-
 TEST_F(VariableSearch, ParentWithFlag) {
     EXPECT_EQ(searchUpForParentWithFlag(c, VAR_DIRECTORY), b); // a proper ancestor
     b->setFlag(VAR_APPEND_CHILDREN, true);

@@ -66,17 +66,4 @@ TEST(DistanceTable, AvoidanceListInTableOrder) {
     EXPECT_EQ(t.prepareMyAvoidanceList(&a, 20000.0f).count, 3);
 }
 
-TEST(DistanceTable, SizesAreBounded) {
-    CdistanceTable t;
-    t.alloc(2);
-    Mover a = fishAt(0, 1);
-    t.setThing(5, &a); // ignored
-    t.setNumThings(10);
-    EXPECT_EQ(t.numThings, 2);
-    t.updateDistanceTables(); // empty slots are passed over
-    t.alloc(0);
-    EXPECT_EQ(t.capacity, 0);
-    EXPECT_EQ(t.prepareMyAvoidanceList(&a, 1).count, 0);
-}
-
 } // namespace

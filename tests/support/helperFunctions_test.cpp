@@ -8,34 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "support/cerr.h"
-#include "variables/variableBasics.h"
 
 namespace {
 
 std::string bytes(Cstring const& s) {
     return std::string(s.c_str(), static_cast<size_t>(s.size()));
-}
-
-TEST(SixBitEncoding, EncodesGroupsLowBitsFirst) {
-    struct Case {
-        std::string in;
-        char const* out;
-    } cases[] = {
-        {std::string("\x01\x00\x00", 3), "BAAA"},
-        {std::string("\x00\x00\x00", 3), "AAAA"},
-        {std::string("\xff\xff\xff", 3), "9999"},
-        {std::string("\x3f\x00\x00", 3), "9AAA"},
-        {std::string("\x40\x00\x00", 3), "ABAA"},
-        {std::string("\x00\x00\x80", 3), "AAAg"},
-        // short last group borrows the bytes of the group before it
-        {std::string("\x01\x02\x03\x04", 4), "BIwAEIwA"},
-        {std::string("\x07", 1), "HAAA"},
-        {std::string(), ""},
-    };
-    for (auto const& c : cases) {
-        EXPECT_EQ(bytes(binToBase64(c.in.data(), static_cast<int>(c.in.size()))), c.out) << c.out;
-    }
-    EXPECT_EQ(binToBase64(nullptr, 3).size(), 0);
 }
 
 TEST(SixBitEncoding, DecodesAndRoundTrips) {
@@ -122,38 +99,6 @@ TEST(WebText, WebSafe) {
     EXPECT_EQ(webSafe(nullptr).size(), 0);
 }
 
-TEST(Substitution, PatternReplace) {
-    std::vector<Cstring> uv = {"u", "v"};
-    std::vector<Cstring> u = {"u"};
-    struct Case {
-        char const* pattern;
-        std::vector<Cstring> const* values;
-        char const* out;
-    } cases[] = {
-        {"%a/x%b", &uv, "u/xv"}, {"%a/x%b", &u, "u/x"},  {"%A%1x", &uv, "x"},
-        {"100%", &uv, "100"},    {"%b%a%b", &uv, "vuv"}, {"", &uv, ""},
-        {"plain", &u, "plain"},  {"%%a", &uv, "a"}, // "%%" is a dropped pair
-    };
-    for (auto const& c : cases)
-        EXPECT_EQ(patternReplace(c.pattern, *c.values), c.out) << c.pattern;
-}
-
-TEST(Substitution, SearchAndReplace) {
-    struct Case {
-        char const *text, *search, *replacement, *out;
-    } cases[] = {
-        {"a``b``", "``", "\"", "a\"b\""}, {"aaaa", "aa", "b", "bb"}, {"aaa", "aa", "b", "ba"},
-        {"abc", "", "x", "abc"},          {"abc", "z", "x", "abc"},  {"abc", "b", "", "ac"},
-        {"xx", "x", "xx", "xxxx"}, // replacement that holds the search text
-    };
-    for (auto const& c : cases)
-        EXPECT_EQ(searchAndReplace(c.text, c.search, c.replacement), c.out) << c.text;
-    std::string longText(5000, 'a');
-    EXPECT_EQ(searchAndReplace(longText.c_str(), "a", "bb").size(), 10000);
-    EXPECT_EQ(searchAndReplace(nullptr, "a", "b").size(), 0);
-    EXPECT_EQ(addFilePrefix("x/y.txt"), "x/y.txt");
-}
-
 TEST(Substitution, Pad) {
     struct Case {
         int value, width;
@@ -182,56 +127,6 @@ TEST(Bits, Masks) {
     EXPECT_EQ(bits, 0xFFFFFFFFu);
 }
 
-TEST(Numbers, Wrap) {
-    float const inf = std::numeric_limits<float>::infinity();
-    struct Case {
-        float value, low, high, out;
-    } cases[] = {
-        {370, 0, 360, 10}, {-30, 0, 360, 330}, {360, 0, 360, 0},     {0, 0, 360, 0},       {725, 0, 360, 5},
-        {5, 5, 5, 5},      {5, 10, 0, 5},      {1.5f, -1, 1, -0.5f}, {-1e-10f, 0, 360, 0},
-    };
-    for (auto const& c : cases)
-        EXPECT_FLOAT_EQ(wrap(c.value, c.low, c.high), c.out) << c.value;
-
-    EXPECT_EQ(wrap(inf, 0, 360), inf);
-    EXPECT_EQ(wrap(-inf, 0, 360), -inf);
-    EXPECT_TRUE(std::isnan(wrap(std::nanf(""), 0, 360)));
-    EXPECT_EQ(wrap(5, 0, inf), 5);
-    float big = wrap(1e10f, 0, 360);
-    EXPECT_GE(big, 0);
-    EXPECT_LT(big, 360);
-    EXPECT_NEAR(big, std::fmod(1e10, 360.0), 1e-3);
-    float bigNeg = wrap(-1e10f, 0, 360);
-    EXPECT_GE(bigNeg, 0);
-    EXPECT_LT(bigNeg, 360);
-    float tiny = wrap(3e38f, -3e38f, 3e38f);
-    EXPECT_GE(tiny, -3e38f);
-    EXPECT_LT(tiny, 3e38f);
-}
-
-TEST(Numbers, HsvToRgb) {
-    struct Case {
-        float h, s, v, r, g, b;
-    } cases[] = {
-        {0, 1, 1, 1, 0, 0},         {60, 1, 1, 1, 1, 0},
-        {120, 1, 1, 0, 1, 0},       {180, 1, 1, 0, 1, 1},
-        {240, 1, 1, 0, 0, 1},       {300, 1, 1, 1, 0, 1},
-        {30, 1, 1, 1, 0.5f, 0},     {480, 1, 1, 0, 1, 0},
-        {-60, 1, 1, 1, 0, 1},       {77, 0, 0.4f, 0.4f, 0.4f, 0.4f},
-        {120, 1, 0.5f, 0, 0.5f, 0}, {-1e-9f, 1, 1, 1, 0, 0}, // rounds up to 360
-    };
-    for (auto const& c : cases) {
-        float rgb[3] = {-1, -1, -1};
-        HSV2RGB(c.h, c.s, c.v, rgb);
-        EXPECT_NEAR(rgb[0], c.r, 1e-5) << c.h;
-        EXPECT_NEAR(rgb[1], c.g, 1e-5) << c.h;
-        EXPECT_NEAR(rgb[2], c.b, 1e-5) << c.h;
-    }
-    float rgb[3];
-    HSV2RGB(std::nanf(""), 1, 1, rgb);
-    EXPECT_FLOAT_EQ(rgb[0], 1);
-}
-
 TEST(Scrambling, RoundTripsAndLeavesOthers) {
     char const* text = "Hello, World/path_1-2+3.txt";
     Cstring scrambled = obsfucate(text, 0);
@@ -239,91 +134,6 @@ TEST(Scrambling, RoundTripsAndLeavesOthers) {
     EXPECT_EQ(scrambled.size(), static_cast<int>(std::strlen(text)));
     EXPECT_EQ(obsfucate(scrambled, 1), text);
     EXPECT_EQ(obsfucate("!?*", 0), "!?*");
-}
-
-// ---- tree paths ----
-
-class ForcedPath : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        resetExitState();
-        startCount = allocedVariables;
-        root = new CdirectoryVar;
-        root->setName("root");
-    }
-    void TearDown() override {
-        delete root;
-        EXPECT_EQ(allocedVariables, startCount);
-        resetExitState();
-    }
-    bool exited(char const* text) const {
-        return std::string(exitMsg.c_str()).find(text) != std::string::npos;
-    }
-
-    CdirectoryVar* root = nullptr;
-    int startCount = 0;
-};
-
-TEST_F(ForcedPath, MakesDirectoriesOnTheWay) {
-    Cvariable* c = addVariableForcedPath(root, "a/b/c", CLASS_INT, 0);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->name, "c");
-    EXPECT_EQ(root->findVariable("a/b/c"), c);
-    EXPECT_TRUE(root->findVariable("a")->hasFlag(VAR_DIRECTORY));
-    EXPECT_TRUE(root->findVariable("a/b")->hasFlag(VAR_DIRECTORY));
-
-    int live = allocedVariables;
-    EXPECT_EQ(addVariableForcedPath(root, "a/b/c", CLASS_INT, 0), c); // same class: the first one
-    EXPECT_EQ(allocedVariables, live);                                // the new one is gone
-    EXPECT_EQ(root->findVariable("a/b")->countChildren(-1), 1);
-
-    Cvariable* under = addVariableForcedPath(root->findVariable("a/b"), "/a//x", CLASS_FLOAT, 0);
-    EXPECT_EQ(root->findVariable("a/x"), under); // "/" starts at the root, empty pieces skipped
-}
-
-TEST_F(ForcedPath, ClassMismatchNeitherLeaksNorHandsBackTheWrongKind) {
-    Cvariable* c = addVariableForcedPath(root, "a/c", CLASS_INT, 0);
-    int live = allocedVariables;
-    EXPECT_EQ(addVariableForcedPath(root, "a/c", CLASS_STRING, 0), nullptr);
-    EXPECT_TRUE(exited("var 'a/c' exists but different type"));
-    EXPECT_EQ(allocedVariables, live);
-    EXPECT_EQ(root->findVariable("a/c"), c);
-}
-
-TEST_F(ForcedPath, NullVariableAndUniqueDirectories) {
-    EXPECT_EQ(addVariableForcedPath(root, "a", static_cast<Cvariable*>(nullptr), 0), nullptr);
-    EXPECT_TRUE(exited("no var"));
-    resetExitState();
-    root->setFlag(VAR_UNIQUE_DIRECTORIES, true);
-    Cvariable* first = addVariableForcedPath(root, "x", CLASS_INT, 1);
-    Cvariable* second = addVariableForcedPath(root, "x", CLASS_INT, 1);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(root->countChildren(-1), 2);
-    EXPECT_EQ(root->firstChild, first); // appended
-}
-
-TEST_F(ForcedPath, AnAdoptedChildArrayTakesNoNewNodes) {
-    auto* arr = new CfastChildArrayVar;
-    arr->setName("arr");
-    root->addVariable(arr, 0);
-    arr->addChildArrays(new CshortLinkVar[2], 2, sizeof(CshortLinkVar), CLASS_SHORT_LINK);
-    int live = allocedVariables;
-    for (char const* path : {"arr/x", "arr/x/y"}) {
-        resetExitState();
-        EXPECT_EQ(addVariableForcedPath(root, path, CLASS_INT, 0), nullptr) << path;
-        EXPECT_TRUE(exited("child array")) << path;
-        EXPECT_EQ(allocedVariables, live) << path;
-    }
-}
-
-TEST_F(ForcedPath, FindSubDirectoryByPatterns) {
-    Cvariable* model = addVariableForcedPath(root, "resources/fish/model", CLASS_DIRECTORY, 0);
-    std::vector<Cstring> values = {"model", "fish"};
-    std::vector<Cstring> patterns = {"speciesScripts/%a", "resources/%b/%a"};
-    EXPECT_EQ(findSubDirectoryByPatterns(root, values, patterns), model);
-    std::vector<Cstring> none = {"speciesScripts/%a"};
-    EXPECT_EQ(findSubDirectoryByPatterns(root, values, none), nullptr);
-    EXPECT_EQ(findSubDirectoryByPatterns(nullptr, values, patterns), nullptr);
 }
 
 } // namespace

@@ -61,22 +61,4 @@ TEST(QuickSort, MatchesStdSortOnTypicalShapes) {
     checkSort({3, NAN, 1, 2, NAN, 0});
 }
 
-TEST(QuickSort, CallerFilledIndicesAreCarried) {
-    float keys[] = {0.5f, -1, 4, 2};
-    int order[] = {40, 10, 30, 20};
-    CquickSort().sort(keys, order, 4, 0);
-    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{10, 40, 20, 30}));
-
-    float one[] = {9};
-    int index[] = {-7};
-    CquickSort sorter;
-    sorter.sort(one, index, 1, 0); // nothing to sort, nothing to fill
-    EXPECT_EQ(index[0], -7);
-    sorter.sort(one, index, 1, 1); // still fills the index when asked
-    EXPECT_EQ(index[0], 0);
-    sorter.sort(one, index, -3, 1);
-    sorter.sort(nullptr, nullptr, 5, 1);
-    EXPECT_EQ(one[0], 9);
-}
-
 } // namespace

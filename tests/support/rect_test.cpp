@@ -34,17 +34,6 @@ TEST(Crect, ResizingAboutTheCentre) {
     expectRect(s, 0, 10, -4, -2);
 }
 
-TEST(Crect, PointIsWithinIncludesEdges) {
-    Crect r(0, 10, 0, 5);
-    struct Case {
-        float x, y;
-        bool inside;
-    } cases[] = {{10, 2, true},     {0, 0, true},    {10, 5, true},   {10.001f, 2, false},
-                 {5, -0.1f, false}, {NAN, 1, false}, {1, NAN, false}, {INFINITY, 1, false}};
-    for (auto const& c : cases)
-        EXPECT_EQ(r.pointIsWithin(Cvector2(c.x, c.y)), c.inside) << c.x << "," << c.y;
-}
-
 TEST(Crect, ValidUnionAndIntersection) {
     Crect flipped(2, 1, 9, 3);
     flipped.makeValid();

@@ -7,13 +7,10 @@
 #include <string>
 
 #include "support/cerr.h"
-#include "world/velmoraFunctions.h"
 
 class TraceCapture {
   public:
-    explicit TraceCapture(uint64_t channels)
-        : savedChannels(errorChannels), savedOut(stdoutObject.out), savedAllowFile(allowStdoutFile) {
-        allowStdoutFile = 0;
+    explicit TraceCapture(uint64_t channels) : savedChannels(errorChannels), savedOut(stdoutObject.out) {
         resetExitState();
         errorChannels = channels;
         stdoutObject.out = &buffer;
@@ -22,7 +19,6 @@ class TraceCapture {
         errorChannels = savedChannels;
         stdoutObject.out = savedOut;
         resetExitState();
-        allowStdoutFile = savedAllowFile;
     }
     TraceCapture(TraceCapture const&) = delete;
     TraceCapture& operator=(TraceCapture const&) = delete;
@@ -39,6 +35,5 @@ class TraceCapture {
   private:
     uint64_t savedChannels;
     std::ostream* savedOut;
-    uint8_t savedAllowFile;
     std::ostringstream buffer;
 };

@@ -220,7 +220,7 @@ TEST_F(BubblesTest, OnlyTheFirstFourPointsPerBigBubbleJiggle) {
         ASSERT_EQ(b->bigCount, 2);
         CworkObject& work = *b->workObject;
         b->framesUpdated = 120; // the first walk starts at 480 and wraps at the third point
-        work.calcGeometry(1); // hands the buffer to the bubbles' own pass
+        work.calcGeometry(1);   // hands the buffer to the bubbles' own pass
         for (int v = 0; v < 12; v++) {
             float dx = 0.0f, dy = 0.0f;
             if (v < 8) {

@@ -3,6 +3,7 @@
 #include "data/dataArray.h"
 #include "data/dataArrayManager.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 #include "thingTestSupport.h"
 
 namespace {

@@ -11,17 +11,6 @@ class Dependents : public ::testing::Test {
     void TearDown() override { resetExitState(); }
 };
 
-TEST_F(Dependents, SameDependentUnderTwoLinkNames) {
-    ColdDependent tank("tank"), fish("fish");
-    tank.addDependent(&fish, "school");
-    tank.addDependent(&fish, "food");
-    EXPECT_EQ(tank.numDependents(), 2);
-    tank.removeDependent(&fish, "food");
-    ASSERT_EQ(tank.numDependents(), 1);
-    EXPECT_EQ(tank.linkName(0), "school");
-    EXPECT_EQ(exitSaver, 0);
-}
-
 TEST_F(Dependents, MissingDependentIsAnErrorAndChangesNothing) {
     ColdDependent tank("tank"), fish("fish"), crab("crab");
     tank.addDependent(&fish, "school");
@@ -29,20 +18,6 @@ TEST_F(Dependents, MissingDependentIsAnErrorAndChangesNothing) {
     EXPECT_EQ(tank.numDependents(), 1);
     ASSERT_FALSE(exitReasonList.empty());
     EXPECT_EQ(exitReasonList[0], "couldn't find dependent crab  school");
-}
-
-TEST_F(Dependents, IndexRemovalKeepsCountInStep) {
-    ColdDependent tank("tank"), a("a"), b("b");
-    tank.addDependent(&a, "x");
-    tank.addDependent(&b, "y");
-    tank.removeDependentIndex(0);
-    EXPECT_EQ(tank.numDependents(), 1);
-    EXPECT_EQ(tank.dependent(0), &b);
-    tank.removeDependentIndex(5);
-    EXPECT_EQ(tank.numDependents(), 1);
-    EXPECT_EQ(exitReasonList[0], "tried to remove too high an index!");
-    tank.removeAllDependencies();
-    EXPECT_EQ(tank.numDependents(), 0);
 }
 
 } // namespace

@@ -31,66 +31,8 @@ class Relationships : public ::testing::Test {
         EXPECT_TRUE(exitReasonList.empty()) << (exitReasonList.empty() ? "" : exitReasonList[0].c_str());
         resetExitState();
     }
-    static Crelationship* firstRecord(CsafeRelationship* o) {
-        return dynamic_cast<Crelationship*>(o->getDependentsDir()->firstChild);
-    }
     int startCount = 0;
 };
-
-TEST_F(Relationships, SchoolExample) {
-    auto* fish = new Party("F");
-    auto* school = new Party("S");
-    int uid = relationshipID;
-    fish->setRelationshipWith2(school, NATURE_SCHOOL);
-    Crelationship* f = firstRecord(fish);
-    Crelationship* s = firstRecord(school);
-    ASSERT_TRUE(f && s);
-    EXPECT_EQ(f->partner, school);
-    EXPECT_EQ(f->nature, -7);
-    EXPECT_STREQ(natureToEnglish(f->nature), "controls fish");
-    EXPECT_EQ(s->partner, fish);
-    EXPECT_EQ(s->nature, 7);
-    EXPECT_STREQ(natureToEnglish(s->nature), "is in school of");
-    EXPECT_EQ(f->uid, uid);
-    EXPECT_EQ(s->uid, uid);
-    EXPECT_EQ(f->alter, s);
-    EXPECT_EQ(f->getName(), "F->S");
-    EXPECT_EQ(relationshipID, uid + 1);
-    deleteVariable(fish);
-    deleteVariable(school);
-}
-
-TEST_F(Relationships, DeletingEitherSideTellsBothOnce) {
-    for (int side = 0; side < 2; side++) {
-        auto* a = new Party("A");
-        auto* b = new Party("B");
-        a->setRelationshipWith2(b, NATURE_CHASE); // a stores -9, b stores +9
-        Party* doomed = side ? b : a;
-        Party* other = side ? a : b;
-        short k = firstRecord(doomed)->nature;
-        std::vector<Notice>* doomedNotices = &doomed->notices;
-        std::vector<Notice> seen;
-        // Capture what the doomed side hears before it is gone.
-        doomed->removeAllRelationships();
-        seen = *doomedNotices;
-        EXPECT_EQ(other->notices, (std::vector<Notice>{Notice(doomed, k, 0)}));
-        EXPECT_EQ(seen, (std::vector<Notice>{Notice(other, static_cast<short>(-k), 1)}));
-        EXPECT_EQ(other->getDependentsDir()->firstChild, nullptr);
-        deleteVariable(doomed);
-        deleteVariable(other);
-    }
-}
-
-TEST_F(Relationships, DeleteVariableBreaksRelationshipsFirst) {
-    auto* a = new Party("A");
-    auto* b = new Party("B");
-    a->setRelationshipWith2(b, NATURE_SHADOW);
-    deleteVariable(a);
-    ASSERT_EQ(b->notices.size(), 1u);
-    EXPECT_EQ(std::get<1>(b->notices[0]), -3);
-    EXPECT_EQ(b->getDependentsDir()->firstChild, nullptr);
-    deleteVariable(b);
-}
 
 TEST_F(Relationships, ClearOneTypeKeepsTheRest) {
     auto* crab = new Party("crab");
@@ -113,21 +55,6 @@ TEST_F(Relationships, ClearOneTypeKeepsTheRest) {
     deleteVariable(f2);
 }
 
-TEST_F(Relationships, QueriesOnObjectWithoutRelationships) {
-    auto* lone = new Party("lone");
-    std::vector<Cvariable*> out{lone};
-    lone->fillVectorWithRelationshipsOfNature(out, 7);
-    EXPECT_TRUE(out.empty());
-    EXPECT_EQ(lone->getChild("dependents", 0), nullptr); // no directory was made
-    EXPECT_EQ(lone->getNextRelationshipWithNature(nullptr, 7), nullptr);
-    EXPECT_EQ(lone->clearRelationshipType(7), 0);
-    lone->setRelationshipWith2(nullptr, 7);
-    ASSERT_EQ(exitReasonList.size(), 1u);
-    EXPECT_EQ(exitReasonList[0], "trying to set relation with NULL");
-    resetExitState();
-    deleteVariable(lone);
-}
-
 TEST_F(Relationships, WalkingByNature) {
     auto* s = new Party("S");
     auto* a = new Party("a");
@@ -144,41 +71,6 @@ TEST_F(Relationships, WalkingByNature) {
     EXPECT_EQ(b->notices.size(), 1u);
     deleteVariable(a);
     deleteVariable(b);
-}
-
-TEST(NatureText, Table) {
-    struct Case {
-        short nature;
-        char const* text;
-    } cases[] = {{-10, "is eating"}, {10, "is being eaten by"}, {-8, "crab is chasing"}, {8, "is chased by crab "},
-                 {-1, "has master tank"}, {1, "contains thing"}, {5, "value affects controller"}, {0, "undef"},
-                 {6, "undef"}, {11, "undef"}, {-11, "undef"}};
-    for (auto const& c : cases) EXPECT_STREQ(natureToEnglish(c.nature), c.text) << c.nature;
-}
-
-} // namespace
-
-namespace {
-
-Cvariable* ranScript = nullptr;
-Cvariable* ranContext = nullptr;
-
-TEST_F(Relationships, DeleteChildRunsBeforeTheObjectDies) {
-    deleteScriptRunner = [](Cvariable* script, Cvariable* context) {
-        ranScript = script;
-        ranContext = context;
-    };
-    auto* thing = new Party("thing");
-    Cvariable* script = thing->addDirectory("delete");
-    deleteVariable(thing);
-    EXPECT_EQ(ranScript, script);
-    EXPECT_EQ(ranContext, thing);
-    deleteScriptRunner = nullptr;
-
-    // With no runner the child is simply deleted with its object.
-    auto* other = new Party("other");
-    other->addDirectory("delete");
-    deleteVariable(other);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The "DBT" binary tree file: exact bytes, round trips, merges and malformed files.
 #include <cstring>
-#include <random>
 #include <memory>
 
 #include "persistTestSupport.h"
@@ -53,21 +52,6 @@ class BinaryFile : public PersistTest {
     int withDir = 0;
 };
 
-TEST_F(BinaryFile, OneIntRecord) {
-    std::string file = kMagic + bytes({0x04, 0x01, 0x00, 'n', 0x05, 0x00, 0x00, 0x00});
-    ASSERT_EQ(load(file), 0);
-    Cvariable* n = dir->getChild("n", 0);
-    ASSERT_NE(n, nullptr);
-    EXPECT_EQ(n->getClass(), CLASS_INT);
-    EXPECT_EQ(n->getInt(), 5);
-    EXPECT_EQ(dir->countChildren(-1), 1);
-    EXPECT_EQ(dir->postLoads, 1);
-
-    auto holder = std::make_unique<CdirectoryVar>();
-    child(holder.get(), "n", CLASS_INT)->setInt(5);
-    EXPECT_EQ(save(holder.get()), file);
-}
-
 TEST_F(BinaryFile, MagicChecks) {
     EXPECT_EQ(load(""), 1);
     EXPECT_EQ(load("DB"), 1);
@@ -90,76 +74,6 @@ TEST_F(BinaryFile, ShortsAreSignedLittleEndian) {
     EXPECT_EQ(file, kMagic + bytes({0x03, 0x01, 0x00, 's', 0xFE, 0xFF}));
     ASSERT_EQ(load(file), 0);
     EXPECT_EQ(dir->getChild("s", 0)->getInt(), -2);
-}
-
-TEST_F(BinaryFile, ChildrenAndSiblings) {
-    // a { b | c } | d : d is a sibling of a only because "|" follows "}".
-    std::string file =
-        kMagic + bytes({16, 1, 0, 'a', '{', 1, 1, 0, 'b', '|', 1, 1, 0, 'c', '}', '|', 1, 1, 0, 'd'});
-    ASSERT_EQ(load(file), 0);
-    Cvariable* a = dir->getChild("a", 0);
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->countChildren(-1), 2);
-    EXPECT_EQ(a->firstChild->name, "b");
-    EXPECT_EQ(a->firstChild->nextSibling->name, "c");
-    EXPECT_EQ(a->nextSibling->name, "d");
-    EXPECT_EQ(dir->countChildren(-1), 2);
-    // Read records are appended after existing children, whatever the parent's flags.
-    ASSERT_EQ(load(kMagic + bytes({1, 1, 0, 'e'})), 0);
-    EXPECT_EQ(dir->getLastChild()->name, "e");
-}
-
-TEST_F(BinaryFile, MergeRecordsLandInSameClassChildren) {
-    Cvariable* n = child(dir.get(), "n", CLASS_INT);
-    Cvariable* f = child(dir.get(), "f", CLASS_INT);
-    // n: merge into the int; f: float record marked for merge, but f is an int -> a new node
-    std::string file = kMagic + bytes({0x84, 1,    0,    'n',  5,   0,    0, 0, '|', 0x85, 1, 0, 'f',
-                                       0x00, 0x00, 0xC0, 0x3F, '|', 0x84, 1, 0, 'z', 9,    0, 0, 0});
-    ASSERT_EQ(load(file), 0);
-    EXPECT_EQ(n->getInt(), 5);
-    EXPECT_EQ(f->getInt(), 0);
-    EXPECT_EQ(dir->countChildren(-1), 4);
-    Cvariable* newF = dir->getChild("f", 1);
-    ASSERT_NE(newF, nullptr);
-    EXPECT_EQ(newF->getClass(), CLASS_FLOAT);
-    EXPECT_FLOAT_EQ(static_cast<float>(newF->getFloat()), 1.5f);
-    EXPECT_EQ(dir->getChild("z", 0)->getInt(), 9); // no child to merge into: made
-}
-
-struct Sample : public CdirectoryVar {
-    Sample() {
-        registerFloat(gain, "gain", 0);
-        registerInt(rate, "rate", 0);
-        registerString(label, "label", 0);
-    }
-    float gain = 1.0f;
-    int rate = 0;
-    Cstring label;
-};
-
-TEST_F(BinaryFile, MergeIntoRegisteredLinks) {
-    Sample sample;
-    std::string file =
-        kMagic + bytes({0x89, 4,    0, 'g', 'a', 'i', 'n', 1,   0,   4, 0, 0x00, 0x00, 0x20, 0x40,    // 2.5
-                        '|',  0x88, 4, 0,   'r', 'a', 't', 'e', 1,   0, 4, 0,    0x44, 0xAC, 0,    0, // 44100
-                        '|',  0x8A, 5, 0,   'l', 'a', 'b', 'e', 'l', 2, 0, 'h',  'i'});
-    writeWholeFile(path("s.dbt"), file);
-    int before = sample.countChildren(-1);
-    ASSERT_EQ(sample.loadBinaryChildren(Cstring(path("s.dbt").c_str())), 0);
-    EXPECT_FLOAT_EQ(sample.gain, 2.5f);
-    EXPECT_EQ(sample.rate, 44100);
-    EXPECT_EQ(sample.label, "hi");
-    EXPECT_EQ(sample.countChildren(-1), before);
-
-    // Another shape: the link takes storage of its own, the field keeps its value.
-    std::string two =
-        kMagic + bytes({0x89, 4, 0, 'g', 'a', 'i', 'n', 2, 0, 4, 0, 0, 0, 0x80, 0x3F, 0, 0, 0, 0x40});
-    writeWholeFile(path("s2.dbt"), two);
-    ASSERT_EQ(sample.loadBinaryChildren(Cstring(path("s2.dbt").c_str())), 0);
-    EXPECT_FLOAT_EQ(sample.gain, 2.5f);
-    Cvariable* gain = sample.getChild("gain", 0);
-    EXPECT_EQ(gain->elements(), 2);
-    EXPECT_FLOAT_EQ(static_cast<float>(gain->getElem_float(1)), 2.0f);
 }
 
 TEST_F(BinaryFile, RoundTripOfEveryKind) {
@@ -205,7 +119,7 @@ TEST_F(BinaryFile, RoundTripOfEveryKind) {
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->nextSibling->name, "second");
     // The dump text shows every kind with its values; raw links and memory by size only.
-    auto dump = [&](Cvariable* v) { return written([&](std::ofstream& out) { v->saveCommand(out, 0); }); };
+    auto dump = [&](Cvariable* v) { return written([&](std::ostream& out) { v->saveCommand(out, 0); }); };
     EXPECT_EQ(dump(t), dump(top));
     EXPECT_NE(dump(t).find(":int il -1 999 1999\n"), std::string::npos) << dump(t);
     auto* raw2 = static_cast<ClinkVar*>(t->getChild("raw", 0));
@@ -302,7 +216,7 @@ TEST_F(BinaryFile, ReadingIntoAnAdoptedChildArrayFails) {
     EXPECT_EQ(load(file), 1);
 }
 
-// Every truncation and many random corruptions of a real file load or fail cleanly.
+// Every truncation of a real file loads or fails cleanly, leaking nothing.
 TEST_F(BinaryFile, TruncatedAndCorruptedFilesNeverMisbehave) {
     auto holder = std::make_unique<CdirectoryVar>();
     Cvariable* top = child(holder.get(), "top", CLASS_DIRECTORY);
@@ -323,18 +237,6 @@ TEST_F(BinaryFile, TruncatedAndCorruptedFilesNeverMisbehave) {
         EXPECT_TRUE(result == 0 || result == 1);
         dir->deleteChildren();
         ASSERT_EQ(allocedVariables, live) << cut;
-    }
-    std::mt19937 random(12345);
-    for (int round = 0; round < 1500; round++) {
-        std::string bad = file;
-        int flips = 1 + static_cast<int>(random() % 3);
-        for (int k = 0; k < flips; k++)
-            bad[4 + random() % (bad.size() - 4)] = static_cast<char>(random() & 255);
-        resetExitState();
-        int result = load(bad);
-        EXPECT_TRUE(result == 0 || result == 1);
-        dir->deleteChildren();
-        ASSERT_EQ(allocedVariables, live) << round;
     }
 }
 

@@ -102,78 +102,6 @@ TEST_F(VarTest, LinkKindsConvertByTheSameTable) {
     EXPECT_EQ(exits(), "");
 }
 
-// An object exposing its fields by name.
-class Gadget : public CdirectoryVar {
-  public:
-    Gadget() {
-        registerInt(count, "count", 1);
-        registerShort(level, "level", 0);
-        registerFloat(speed, "speed", 1);
-        registerString(title, "title", 1);
-        registerPointer(handle, "handle", 0);
-    }
-    int count = 3;
-    short level = -2;
-    float speed = 1.5f;
-    Cstring title = "tank";
-    void* handle = nullptr;
-};
-
-TEST_F(VarTest, RegisteredFieldsReadAndWriteByName) {
-    Gadget g;
-    // Newest first: the registration order reversed.
-    std::string order;
-    for (Cvariable* c = g.firstChild; c; c = c->nextSibling)
-        order += std::string(c->name.c_str()) + " ";
-    EXPECT_EQ(order, "handle title speed level count ");
-
-    EXPECT_EQ(g.findVariable("level")->getInt(), -2);
-    EXPECT_STREQ(g.findVariable("title")->getString(), "tank");
-
-    g.findVariable("count")->setString("42");
-    g.findVariable("level")->setFloat(-7.9);
-    g.findVariable("speed")->setInt(4);
-    g.findVariable("title")->setFloat(0.25);
-    EXPECT_EQ(g.count, 42);
-    EXPECT_EQ(g.level, -7);
-    EXPECT_EQ(g.speed, 4.0f);
-    EXPECT_STREQ(g.title.c_str(), "0.25");
-
-    Cvariable* count = g.getChild("count");
-    EXPECT_EQ(count->flags, unsigned(VAR_LINK | VAR_HAS_NUMBER | VAR_REGISTERED | VAR_SAVE));
-    EXPECT_EQ(g.getChild("level")->flags & VAR_SAVE, 0u);
-    EXPECT_EQ(g.getChild("title")->flags & VAR_REGISTERED, 0u);
-    auto* handle = static_cast<CpointerVar*>(g.getChild("handle"));
-    EXPECT_EQ(handle->target, &g.handle);
-}
-
-TEST_F(VarTest, LinkAccessOutsideItsElementsIsIgnored) {
-    float colour[3] = {1, 2, 3};
-    float guard = 99;
-    CdirectoryVar owner;
-    owner.setName("owner");
-    float& first = colour[0];
-    Cvariable* link = owner.registerFloat(first, "rgb", 0);
-    link->setNumElements(3);
-    link->setElem_float(2, 30);
-    EXPECT_EQ(colour[2], 30);
-    link->setElem_float(3, 40); // one past the end
-    link->setElem_int(500, 40);
-    link->setElem_char(65535, "40");
-    EXPECT_EQ(guard, 99);
-    EXPECT_EQ(link->getElem_float(3), 0.0);
-    EXPECT_STREQ(link->getElem_char(3), "0");
-    EXPECT_TRUE(traced("setElem_float out of range in rgb: element 3/3"));
-
-    CintLinkVar unbound;
-    unbound.setElem_int(0, 5);
-    EXPECT_EQ(unbound.getElem_int(0), 0);
-    CstringLinkVar unboundText;
-    unboundText.setElem_char(0, "x");
-    EXPECT_STREQ(unboundText.getElem_char(0), "");
-    EXPECT_EQ(exits(), "");
-}
-
 TEST_F(VarTest, OwnedStorageBoundsAGrownCount) {
     CintLinkVar link;
     ASSERT_NE(link.allocElements(2, 4), nullptr);
@@ -191,22 +119,6 @@ TEST_F(VarTest, OwnedStorageBoundsAGrownCount) {
     EXPECT_EQ(link.elementCount, 0);
     EXPECT_FALSE(link.hasFlag(VAR_OWNS_STORAGE));
     EXPECT_EQ(link.allocElements(0, 4), nullptr);
-}
-
-TEST_F(VarTest, RebindingKeepsTheElementSize) {
-    int a = 1, b = 2;
-    CintLinkVar link;
-    link.setPointer(&a);
-    link.setPointer(&b);
-    EXPECT_EQ(link.elementCount, 1);
-    EXPECT_EQ(link.getElem_int(0), 2);
-    link.clearPointer();
-    link.setPointer(&a);
-    EXPECT_EQ(link.getElem_int(0), 1);
-    link.allocElements(4, 4); // an owned block replaces the outside binding
-    link.setPointer(&b);      // and is freed when rebound
-    EXPECT_FALSE(link.hasFlag(VAR_OWNS_STORAGE));
-    EXPECT_EQ(link.getElem_int(0), 2);
 }
 
 TEST_F(VarTest, CountsAndSizesAbove65535AreRefused) {
@@ -273,26 +185,6 @@ class Listener : public Cvariable {
     std::string* log;
 };
 
-TEST_F(VarTest, SlavesHearChangesNewestFirstAndTheMastersEnd) {
-    std::string log;
-    Listener a("A", &log), b("B", &log);
-    auto* master = new CintVar();
-    master->setName("m");
-    master->addSlave(&a, "la");
-    master->addSlave(&b, nullptr);
-    EXPECT_TRUE(master->hasFlag(VAR_HAS_SLAVES));
-    EXPECT_EQ(master->firstChild->flags & 0x600200u, 0x600200u);
-    master->setInt(5);
-    EXPECT_EQ(log, "B:1=5 A:1=5 "); // stored first, then told
-    EXPECT_EQ(master->getSlave("A"), &a);
-    EXPECT_EQ(master->getSlave("la"), &a);
-    EXPECT_EQ(master->getSlave("C"), nullptr);
-    log.clear();
-    deleteVariable(master);
-    EXPECT_EQ(log, "B:-1=m A:-1=m ");
-    EXPECT_EQ(liveSinceStart(), 2);
-}
-
 TEST_F(VarTest, RemovingSlaves) {
     std::string log;
     Listener a("A", &log), b("B", &log);
@@ -310,77 +202,6 @@ TEST_F(VarTest, RemovingSlaves) {
     EXPECT_EQ(master.firstChild, nullptr);
     master.addSlave(nullptr, "x"); // refused, nothing hangs
     EXPECT_EQ(master.firstChild, nullptr);
-}
-
-TEST_F(VarTest, TwoParentNodeDiesWithEitherParent) {
-    for (int dying = 0; dying < 2; dying++) {
-        auto* tank = new CdirectoryVar();
-        auto* fish = new CdirectoryVar();
-        auto* node = new CtwoParentsVar();
-        node->setName("prox");
-        node->setDualLinkParents(tank, fish, 0);
-        EXPECT_NE(tank->getChild("prox_0"), nullptr);
-        EXPECT_NE(fish->getChild("prox_1"), nullptr);
-        int before = allocedVariables;
-        delete (dying == 0 ? fish : tank);
-        Cvariable* survivor = dying == 0 ? tank : fish;
-        EXPECT_EQ(survivor->firstChild, nullptr);
-        EXPECT_EQ(allocedVariables, before - 4); // a parent, both links and the node
-        delete survivor;
-    }
-    auto* tank = new CdirectoryVar();
-    auto* fish = new CdirectoryVar();
-    auto* node = new CtwoParentsVar();
-    node->setDualLinkParents(tank, fish, 0);
-    delete node; // the node itself going takes both links along
-    EXPECT_EQ(tank->firstChild, nullptr);
-    EXPECT_EQ(fish->firstChild, nullptr);
-    delete tank;
-    delete fish;
-    EXPECT_EQ(liveSinceStart(), 0);
-}
-
-TEST_F(VarTest, ResourceReferencesGiveUpTheirShare) {
-    auto* model = new CmanagedResourceVar();
-    model->setName("model");
-    model->useCount = 2;
-    EXPECT_EQ(model->instanceManaged(), 1);
-    CmanagedResourceVar* fieldA = model;
-    CmanagedResourceVar* fieldB = model;
-    auto* ownerA = new CdirectoryVar();
-    auto* ownerB = new CdirectoryVar();
-    Cvariable* ref = registerResourcePointer(ownerA, &fieldA, "geo");
-    registerResourcePointer(ownerB, &fieldB, "geo");
-    EXPECT_EQ(ref->flags & VAR_SAVE, 0u);
-    int before = allocedVariables;
-    delete ownerA;
-    EXPECT_EQ(fieldA, nullptr);
-    EXPECT_EQ(model->useCount, 1u);
-    EXPECT_EQ(allocedVariables, before - 2);
-    delete ownerB; // the last share: the model goes too
-    EXPECT_EQ(fieldB, nullptr);
-    EXPECT_EQ(allocedVariables, before - 5);
-    EXPECT_TRUE(traced("ALL GEO REFERENCES GONE for model"));
-    unrequestResource(nullptr);
-}
-
-TEST_F(VarTest, MemoryChunkLoadsPaddedFiles) {
-    struct Case {
-        std::string content;
-        unsigned block;
-    };
-    for (Case c : {Case{"12345", 8}, Case{"1234567", 12}, Case{"12345678", 12}, Case{"", 4}}) {
-        writeWholeFile(data.file("f.bin"), c.content);
-        CmemoryChunkVar chunk;
-        EXPECT_EQ(chunk.loadFromFile("[APD]f.bin"), static_cast<long>(c.content.size()));
-        ASSERT_EQ(chunk.size, c.block) << c.content;
-        EXPECT_EQ(std::string(reinterpret_cast<char*>(chunk.data), c.content.size()), c.content);
-        for (unsigned i = static_cast<unsigned>(c.content.size()); i < c.block; i++)
-            EXPECT_EQ(chunk.data[i], 0);
-    }
-    CmemoryChunkVar missing;
-    EXPECT_LT(missing.loadFromFile("[APD]nothing.bin"), 0);
-    EXPECT_EQ(missing.size, 0u);
 }
 
 TEST_F(VarTest, MemoryChunkBlocks) {

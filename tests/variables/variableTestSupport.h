@@ -9,12 +9,10 @@
 #include "support/cerr.h"
 #include "testSupport.h"
 #include "variables/variable.h"
-#include "world/velmoraFunctions.h"
 
 class VarTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        allowStdoutFile = 0; // exit reasons must not switch the trace to a run-phase file
         resetExitState();
         ASSERT_EQ(openStdout(data.file("trace.txt").c_str()), 0);
         errorChannels = 7;

@@ -18,41 +18,6 @@ class TrashTest : public VarTest {
     }
 };
 
-TEST_F(TrashTest, DirectoryGoesWithItsChildren) {
-    auto* dir = new CdirectoryVar();
-    child(dir, "a");
-    child(dir, "b", CLASS_FLOAT);
-    child(child(dir, "c", CLASS_DIRECTORY), "deep", CLASS_STRING)->setString("text");
-    dir->deleteChild("a");
-    dir->deleteChild("zz");
-    EXPECT_STREQ(dir->firstChild->name.c_str(), "b");
-    EXPECT_EQ(liveSinceStart(), 4);
-    deleteVariable(dir);
-    EXPECT_EQ(liveSinceStart(), 0);
-    deleteVariable(nullptr);
-}
-
-TEST_F(TrashTest, DeferredNodeGoesToTrashThenIsFreed) {
-    CdirectoryVar tank;
-    Cvariable* other = child(&tank, "other");
-    Cvariable* thing = child(&tank, "thing", CLASS_DIRECTORY);
-    child(thing, "part");
-    thing->setFlag(VAR_DEFER_DELETE, true);
-    int live = allocedVariables;
-    deleteVariable(thing);
-    EXPECT_FALSE(tank.hasChild(thing));
-    EXPECT_EQ(tank.firstChild, other);
-    EXPECT_EQ(variableTrashDir->firstChild, thing);
-    EXPECT_TRUE(thing->hasFlag(VAR_IN_TRASH));
-    EXPECT_FALSE(thing->hasFlag(VAR_DEFER_DELETE));
-    EXPECT_NE(thing->getChild("part"), nullptr); // still whole until emptied
-    EXPECT_EQ(allocedVariables, live);
-    emptyTrash();
-    EXPECT_EQ(allocedVariables, live - 2);
-    emptyTrash(); // empty trash: nothing happens
-    EXPECT_EQ(allocedVariables, live - 2);
-}
-
 // A trashed node deleted again goes at once; deleting the trash holder only empties it.
 TEST_F(TrashTest, SecondDeleteOfATrashedNodeFreesItAtOnce) {
     auto* thing = new CdirectoryVar();
@@ -69,34 +34,6 @@ TEST_F(TrashTest, SecondDeleteOfATrashedNodeFreesItAtOnce) {
     EXPECT_EQ(liveSinceStart(), 0);
 }
 
-TEST_F(TrashTest, WidgetGoesToItsOwnTrashDirectory) {
-    CdirectoryVar panel;
-    CdirectoryVar* trash = panel.addDirectory("trash", 0);
-    auto* widget = new CvarTrashDestined();
-    widget->setName("button");
-    widget->trashDir = trash;
-    panel.addVariable(widget, 1);
-    deleteVariable(widget);
-    EXPECT_EQ(widget->parent, trash);
-    EXPECT_EQ(widget->trashDir, nullptr);
-    EXPECT_TRUE(widget->hasFlag(VAR_IN_TRASH));
-    EXPECT_EQ(variableTrashDir->firstChild, nullptr);
-    trash->deleteChildren();
-    EXPECT_EQ(trash->firstChild, nullptr);
-}
-
-TEST_F(TrashTest, KeptChildSurvivesItsParent) {
-    auto* parent = new CdirectoryVar();
-    Cvariable* kept = child(parent, "kept");
-    child(parent, "gone");
-    kept->setDelete(0);
-    delete parent;
-    EXPECT_EQ(kept->parent, nullptr);
-    EXPECT_EQ(kept->nextSibling, nullptr);
-    EXPECT_EQ(liveSinceStart(), 1);
-    delete kept;
-}
-
 // Counts prepareForDelete calls and notes whether the tree was still whole.
 class Tidy : public Cvariable {
   public:
@@ -107,41 +44,6 @@ class Tidy : public Cvariable {
     int prepared = 0;
     bool hadParent = false;
 };
-
-TEST_F(TrashTest, PrepareForDeleteRunsWhileTheTreeIsIntact) {
-    auto* dir = new CdirectoryVar();
-    auto* marked = new Tidy();
-    auto* unmarked = new Tidy();
-    marked->setFlag(DO_PREPARE_FOR_DELETE, true);
-    dir->addVariable(marked, 1);
-    dir->addVariable(unmarked, 1);
-    // Both survive (0x2) so their records can be read afterwards.
-    marked->setDelete(0);
-    unmarked->setDelete(0);
-    delete dir;
-    EXPECT_EQ(marked->prepared, 1);
-    EXPECT_TRUE(marked->hadParent);
-    EXPECT_EQ(unmarked->prepared, 0);
-    deleteVariable(unmarked); // deleteVariable always asks
-    delete marked;
-}
-
-TEST_F(TrashTest, SlaveHearsItsMasterGoWithTheParent) {
-    struct Slave : Cvariable {
-        void messageFromMaster(int m, Cvariable* from) override {
-            last = m;
-            master = from;
-        }
-        int last = 0;
-        Cvariable* master = nullptr;
-    } slave;
-    auto* dir = new CdirectoryVar();
-    Cvariable* master = child(dir, "m", CLASS_INT);
-    master->addSlave(&slave, nullptr);
-    delete dir; // not deleteVariable: the parent's deleteChildren must still tell
-    EXPECT_EQ(slave.last, -1);
-    EXPECT_EQ(slave.master, master);
-}
 
 TEST_F(TrashTest, AdoptedShortLinkArrayIsFreedOnce) {
     constexpr int n = 5;
@@ -180,30 +82,6 @@ TEST_F(TrashTest, AdoptedShortLinkArrayIsFreedOnce) {
     EXPECT_EQ(liveSinceStart(), n + 1);
     deleteVariable(points);
     EXPECT_EQ(liveSinceStart(), 0);
-}
-
-TEST_F(TrashTest, DeleteChildrenOfAnArrayReleasesItOnce) {
-    auto* elements = new CshortLinkVar[3];
-    CfastChildArrayVar points;
-    points.addChildArrays(elements, 3, sizeof(CshortLinkVar), CLASS_SHORT_LINK);
-    points.deleteChildren();
-    EXPECT_FALSE(points.hasFlag(CHILDREN_ARE_ARRAY));
-    EXPECT_EQ(points.firstChild, nullptr);
-    EXPECT_EQ(points.getChild(0), nullptr);
-    // The node is a plain parent again.
-    child(&points, "later");
-    EXPECT_EQ(points.countChildren(-1), 1);
-}
-
-TEST_F(TrashTest, ArrayOfPlainNodesStaysWithItsOwner) {
-    // Base elements release nothing: the owner frees the block itself.
-    auto* elements = new Cvariable[2];
-    auto* points = new CfastChildArrayVar();
-    points->addChildArrays(elements, 2, sizeof(Cvariable), CLASS_VAR);
-    delete points;
-    EXPECT_EQ(elements[0].parent, nullptr);
-    EXPECT_EQ(elements[1].parent, nullptr);
-    delete[] elements;
 }
 
 TEST_F(TrashTest, ChildWithoutParentLinkIsUnlinkedNotLeftDangling) {

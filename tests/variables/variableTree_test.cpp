@@ -33,43 +33,6 @@ class TreeTest : public VarTest {
     Cvariable *a, *b, *ax0, *ax1, *abc, *abd, *bx;
 };
 
-TEST_F(TreeTest, PathLookup) {
-    struct Case {
-        char const* from;
-        char const* path;
-        char const* expect; // name of the node found; nullptr for none
-    };
-    Case const cases[] = {
-        {"root", "/", nullptr},       {"root", ".", "root"},
-        {"root", "..", nullptr},      {"a", "..", "root"},
-        {"a", "../b", "b"},           {"ax0", "../../b/x", "x"},
-        {"a", "./x", nullptr},        {"a", "x", "x"},
-        {"a", "ab*", "abc"},          {"root", "a/abd", "abd"},
-        {"root", "a/", nullptr},      {"root", "a/nope", nullptr},
-        {"root", "nope/x", nullptr},  {"ax0", "/b/x", "x"},
-        {"ax0", "/", nullptr},        {"root", "a/../b", "b"},
-        {"root", "a/x/../../b", "b"}, {"a", "", nullptr},
-    };
-    auto nodeNamed = [&](char const* n) -> Cvariable* {
-        Cstring s(n);
-        if (s == "root") return root.get();
-        if (s == "a") return a;
-        return ax0;
-    };
-    for (auto const& c : cases) {
-        Cvariable* found = nodeNamed(c.from)->findVariable(c.path);
-        if (c.expect == nullptr) {
-            EXPECT_EQ(found, nullptr) << c.from << " : " << c.path;
-        } else {
-            ASSERT_NE(found, nullptr) << c.from << " : " << c.path;
-            EXPECT_STREQ(found->name.c_str(), c.expect) << c.from << " : " << c.path;
-        }
-    }
-    EXPECT_EQ(a->findVariable(nullptr), nullptr);
-    EXPECT_EQ(ax0->findVariable("../../b/x"), bx);
-    EXPECT_EQ(ax0->findVariable("/b/x"), bx);
-}
-
 TEST_F(TreeTest, PathSegmentsUpTo1023CharactersAndLonger) {
     std::string longName(1023, 'n');
     Cvariable* deep = child(a, longName.c_str());
@@ -77,29 +40,6 @@ TEST_F(TreeTest, PathSegmentsUpTo1023CharactersAndLonger) {
     EXPECT_NE(root->findVariable(("a/" + longName + "/leaf").c_str()), nullptr);
     std::string tooLong(5000, 'n');
     EXPECT_EQ(root->findVariable(("a/" + tooLong + "/leaf").c_str()), nullptr);
-}
-
-TEST_F(TreeTest, FindVariableOrExitRecordsTheMissingPath) {
-    EXPECT_EQ(root->findVariableOrExit("a/x"), ax0);
-    EXPECT_EQ(exits(), "");
-    EXPECT_EQ(root->findVariableOrExit("a/zz"), nullptr);
-    EXPECT_TRUE(exited("couldn't find variable a/zz"));
-}
-
-TEST_F(TreeTest, ChildByNameAndIndex) {
-    struct Case {
-        char const* name;
-        int index;
-        Cvariable* expect;
-    };
-    Case const cases[] = {
-        {"x", 0, ax0},         {"x", 1, ax1},    {"x", 2, nullptr}, {"ab*", 5, abc},
-        {"*", 0, ax0},         {"*", 7, ax0},    {"abd", 0, abd},   {"ab", 0, nullptr},
-        {"abcd*", 0, nullptr}, {"", 0, nullptr}, {"X", 0, nullptr},
-    };
-    for (auto const& c : cases)
-        EXPECT_EQ(a->getChild(c.name, c.index), c.expect) << c.name << " " << c.index;
-    EXPECT_EQ(a->getChild(nullptr, 0), nullptr);
 }
 
 TEST_F(TreeTest, PositionsCountsAndWalks) {
@@ -161,17 +101,6 @@ TEST_F(TreeTest, FullPathAndPrefixSearch) {
     EXPECT_EQ(all[3], abd);
 }
 
-TEST_F(TreeTest, TraverseVisitsPreOrderAndFiltersByClass) {
-    std::vector<Cvariable*> seen;
-    auto collect = [](void* ctx, Cvariable* v) { static_cast<std::vector<Cvariable*>*>(ctx)->push_back(v); };
-    root->traverseAndCallback(&seen, collect, -1);
-    std::vector<Cvariable*> expect{root.get(), a, ax0, ax1, abc, abd, b, bx};
-    EXPECT_EQ(seen, expect);
-    seen.clear();
-    a->traverseAndCallback(&seen, collect, CLASS_DIRECTORY);
-    EXPECT_EQ(seen, (std::vector<Cvariable*>{a, b}));
-}
-
 // Records the order of trickle-down hooks.
 class Recorder : public Cvariable {
   public:
@@ -179,9 +108,7 @@ class Recorder : public Cvariable {
     void trickleDownPreChildProcessingMessage(int m, void*) override {
         log->append("<").append(name.c_str()).append(std::to_string(m));
     }
-    void trickleDownPostChildProcessingMessage(int, void*) override {
-        log->append(">").append(name.c_str());
-    }
+    void trickleDownPostChildProcessingMessage(int, void*) override { log->append(">").append(name.c_str()); }
     std::string* log;
 };
 
@@ -200,52 +127,6 @@ TEST_F(VarTest, TrickleDownIsDepthFirstWithPreAndPostHooks) {
     EXPECT_EQ(log, "<t7<p7<r7>r>p<q7>q>t");
     delete top;
     EXPECT_EQ(liveSinceStart(), 0);
-}
-
-TEST_F(VarTest, ChildOrderPrependAppendAndFlag) {
-    int f[3] = {1, 2, 3};
-    CdirectoryVar plain, ordered;
-    ordered.setFlag(VAR_APPEND_CHILDREN, true);
-    for (CdirectoryVar* d : {&plain, &ordered})
-        for (int i = 0; i < 3; i++)
-            d->registerInt(f[i], std::string(1, "abc"[i]).c_str(), 0);
-    EXPECT_EQ(childNames(&plain), "cba");
-    EXPECT_EQ(childNames(&ordered), "abc");
-    plain.addVariableX("z", CLASS_INT, 1); // an explicit append wins without the flag
-    EXPECT_EQ(childNames(&plain), "cbaz");
-}
-
-// setParent to the same parent keeps the place; addVariable refuses a duplicate and
-// unhooks a node still linked elsewhere; unhook works from the middle, end and front.
-TEST_F(VarTest, LinkingAndUnlinking) {
-    CdirectoryVar p1, p2;
-    Cvariable* x = child(&p1, "x");
-    Cvariable* y = child(&p1, "y");
-    Cvariable* z = child(&p1, "z");
-    y->setParent(&p1, 0);
-    EXPECT_EQ(childNames(&p1), "xyz");
-    y->setParent(&p2, 0);
-    EXPECT_EQ(childNames(&p1), "xz");
-    EXPECT_EQ(y->parent, &p2);
-    y->setParent(nullptr, 0);
-    EXPECT_EQ(p2.firstChild, nullptr);
-    EXPECT_EQ(p1.addVariable(x, 0), x);
-    EXPECT_TRUE(exited("already has this var as a child (x)"));
-    resetExitState();
-    p1.addVariable(y, 1);
-    EXPECT_EQ(p2.addVariable(z, 0), z);
-    EXPECT_TRUE(exited("variable still hooked to parent or sibling, unhook() first"));
-    EXPECT_EQ(childNames(&p1), "xy");
-    y->unhook();
-    x->unhook();
-    z->unhook();
-    EXPECT_EQ(p1.firstChild, nullptr);
-    EXPECT_EQ(p2.firstChild, nullptr);
-    for (Cvariable* v : {x, y, z}) {
-        EXPECT_EQ(v->parent, nullptr);
-        EXPECT_EQ(v->nextSibling, nullptr);
-        delete v;
-    }
 }
 
 TEST_F(VarTest, ReorderingOperations) {
@@ -324,65 +205,6 @@ class Handler : public CdirectoryVar {
     bool handles = false;
 };
 
-TEST_F(VarTest, UnknownCommandClimbsToTheRoot) {
-    Handler top, mid;
-    top.addVariable(&mid, 0);
-    Cvariable* leaf = child(&mid, "leaf");
-    alignas(16) char lineStorage[64] = {}; // the base never looks at the line
-    CscriptLine& line = *reinterpret_cast<CscriptLine*>(lineStorage);
-    EXPECT_EQ(leaf->processCommand(nullptr, line), 1u);
-    EXPECT_EQ(mid.calls, 1);
-    EXPECT_EQ(top.calls, 1);
-    top.handles = true;
-    EXPECT_EQ(leaf->processCommand(nullptr, line), 0u);
-    exitSaver = 1;
-    EXPECT_EQ(leaf->processCommand(nullptr, line), 2u);
-    EXPECT_EQ(top.calls, 2); // did not climb
-    mid.unhook();
-}
-
-TEST_F(VarTest, MakeVariableCodes) {
-    struct Case {
-        int code;
-        int cls;
-        int type;
-        unsigned flags;
-    };
-    Case const cases[] = {
-        {1, 1, 0, 0},
-        {2, 1, 0, 0},
-        {3, 3, 3, VAR_HAS_NUMBER},
-        {4, 4, 4, VAR_HAS_NUMBER},
-        {5, 5, 5, VAR_HAS_NUMBER},
-        {6, 6, 6, VAR_HAS_STRING},
-        {7, 7, 8, VAR_LINK},
-        {8, 8, 4, VAR_LINK | VAR_HAS_NUMBER},
-        {9, 9, 5, VAR_LINK | VAR_HAS_NUMBER},
-        {10, 10, 6, VAR_LINK | VAR_HAS_STRING},
-        {11, 11, 3, VAR_LINK | VAR_HAS_NUMBER},
-        {14, 14, 13, VAR_REGISTERED},
-        {16, 16, 10, VAR_DIRECTORY},
-        {19, 19, 4, VAR_LINK | VAR_HAS_NUMBER | VAR_OWNS_STORAGE},
-        {20, 20, 0, 0},
-    };
-    for (auto const& c : cases) {
-        Cvariable* v = makeVariable("n", c.code);
-        ASSERT_NE(v, nullptr) << c.code;
-        EXPECT_EQ(v->getClass(), c.cls) << c.code;
-        EXPECT_EQ(v->getType(), c.type) << c.code;
-        EXPECT_EQ(v->flags, c.flags) << c.code;
-        EXPECT_STREQ(v->name.c_str(), "n");
-        EXPECT_EQ(v->parent, nullptr);
-        delete v;
-    }
-    for (int code : {0, 12, 13, 15, 17, 18, 21, -1}) {
-        resetExitState();
-        EXPECT_EQ(makeVariable(code), nullptr);
-        EXPECT_EQ(exits(), "makeVariable unknown type " + std::to_string(code));
-    }
-    EXPECT_EQ(liveSinceStart(), 0);
-}
-
 TEST_F(VarTest, StringToVariableType) {
     struct Case {
         char const* word;
@@ -447,42 +269,6 @@ TEST_F(VarTest, ANodeCannotBecomeItsOwnAncestor) {
     EXPECT_EQ(mid->parent, &top);
     EXPECT_EQ(low->parent, mid);
     EXPECT_EQ(low->getRoot(), &top);
-}
-
-TEST_F(VarTest, BaseDumpAndBinaryRecords) {
-    CdirectoryVar top;
-    top.setName("top");
-    top.setDiskPath("p/");
-    Cvariable* a = child(&top, "a");
-    child(a, "b");
-    child(&top, "c");
-    std::string path = data.file("dump.txt");
-    {
-        std::ofstream out(path, std::ios::binary);
-        top.saveCommand(out, 0);
-    }
-    EXPECT_EQ(readWholeFile(path), ":mkdir top {\n diskPath=p/\n :var a {\n  :var b\n }\n :var c\n}\n");
-    {
-        std::ofstream out(path, std::ios::binary);
-        top.saveBinary(out);
-    }
-    static char const bytes[] = "\x10\x03\x00top{\x01\x01\x00"
-                                "a{\x01\x01\x00"
-                                "b}|\x01\x01\x00"
-                                "c}";
-    std::string expect(bytes, sizeof(bytes) - 1);
-    EXPECT_EQ(readWholeFile(path), expect);
-}
-
-TEST_F(VarTest, PadWithChildrenMakesValuedChildren) {
-    CarrayVar array;
-    Cvariable* fourth = array.padWithChildrenAndGet("v", 3, CLASS_FLOAT, 2.0f);
-    EXPECT_EQ(childNames(&array), "vvvv");
-    EXPECT_EQ(array.getChild(3), fourth);
-    EXPECT_EQ(array.getFloat(0), 2.0f);
-    EXPECT_STREQ(array.padWithChildrenAndGet("w", 5, CLASS_STRING, 2.0f)->getString(), "");
-    EXPECT_EQ(array.padWithChildrenAndGet("v", 1, CLASS_FLOAT, 7.0f), array.getChild(1));
-    EXPECT_EQ(array.padWithChildrenAndGet("v", 9, 99, 1.0f), nullptr); // no such class
 }
 
 } // namespace

@@ -49,7 +49,7 @@ void ShopFixture::TearDown() {
 
 void ShopFixture::startShop(int isPreview) {
     ASSERT_EQ(initGlobals(), 0);
-    shop = std::make_unique<CshopKeeper>(&services);
+    shop = std::make_unique<CshopKeeper>(servicesInUse);
     shop->timerDriven = 1;
     shop->startup(isPreview);
     shop->loadup();

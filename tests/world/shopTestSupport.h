@@ -151,6 +151,8 @@ class ShopFixture : public ::testing::Test {
     TempDir install;
     CfakeHostServices host;
     CrecordingServices services;
+    // The services the shop keeper is started with.
+    CshopServices* servicesInUse = &services;
     std::unique_ptr<CshopKeeper> shop;
     std::vector<std::unique_ptr<CcountingDevice>> devices;
     Cstring savedInstall;

@@ -10,6 +10,7 @@
 #include "script/scripter.h"
 #include "shopTestSupport.h"
 #include "support/helperFunctions.h"
+#include "variables/variablePaths.h"
 #include "variables/configDialogVars.h"
 #include "world/bubbleEmitter.h"
 #include "world/species.h"

@@ -3,13 +3,17 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "testSupport.h"
+#include "world/engineWiring.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
 
 class RunPhases : public ::testing::Test {
   protected:
-    void SetUp() override { reset(); }
+    void SetUp() override {
+        wireEngineHooks();
+        reset();
+    }
     void TearDown() override {
         closeStdout();
         reset();
@@ -80,31 +84,4 @@ TEST_F(RunPhases, ErroredRunKeepsMarkerAndMarksFiles) {
     EXPECT_TRUE(pathExists(data.file("isRunning.txt")));
 }
 
-TEST_F(RunPhases, PreviewNeverWritesMarker) {
-    global_isPreview = 1;
-    enterRunPhase("openShop", true);
-    enterRunPhase("run", true);
-    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
-    EXPECT_TRUE(pathExists(data.file("stdout_run.txt")));
-}
-
-TEST_F(RunPhases, OutputFilesCanBeSwitchedOff) {
-    allowStdoutFile = 0;
-    enterRunPhase("run", true);
-    EXPECT_FALSE(pathExists(data.file("stdout_run.txt")));
-    EXPECT_EQ(phaseName, "run");
-}
-
 } // namespace
-
-TEST(Languages, CodesAndNumbers) {
-    struct Case {
-        char const* code;
-        int number;
-    } cases[] = {{"en", 0}, {"de", 1}, {"it", 8}, {"xx", -1}, {"", -1}, {"_e", -1}};
-    for (auto const& c : cases)
-        EXPECT_EQ(languageCodeToLanguageNumber(c.code), c.number) << c.code;
-    EXPECT_STREQ(languageNumToLanguageCode(3), "fr");
-    EXPECT_STREQ(languageNumToLanguageCode(9), "en");
-    EXPECT_STREQ(languageNumToLanguageCode(-1), "en");
-}

@@ -1,0 +1,173 @@
+#include "app/hostLoop.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/velmoraView.h"
+#include "host/frameFiles.h"
+#include "host/glContext.h"
+#include "host/noticeText.h"
+#include "host/xHostWindow.h"
+#include "support/cerr.h"
+#include "world/initGlobals.h"
+
+volatile std::sig_atomic_t stopSignalled = 0;
+
+namespace {
+
+bool engineAskedToStop = false;
+void onEngineStop() {
+    engineAskedToStop = true;
+}
+
+extern "C" void onStopSignal(int) {
+    stopSignalled = 1;
+}
+
+// The left edge and width of display i of n across a width w.
+void screenSpan(int w, int n, int i, int& x, int& width) {
+    x = w * i / n;
+    width = w * (i + 1) / n - x;
+}
+
+// Writes the views' frames side by side as one PNG; 0 written.
+int writeScreens(std::vector<std::unique_ptr<CvelmoraView>>& views, int w, int h, char const* path) {
+    std::vector<uint8_t> all(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    int x = 0;
+    for (auto& view : views) {
+        CglContext* c = view->glView();
+        std::vector<uint8_t> part(static_cast<size_t>(c->width()) * static_cast<size_t>(c->height()) * 4);
+        if (c->readPixels(0, 0, c->width(), c->height(), part.data()) != 0) return 1;
+        for (int row = 0; row < h && row < c->height(); row++)
+            std::copy_n(part.begin() + static_cast<long>(row) * c->width() * 4, c->width() * 4,
+                        all.begin() + (static_cast<long>(row) * w + x) * 4);
+        x += c->width();
+    }
+    return writeFramePng(path, w, h, all.data());
+}
+
+void sleepUntil(timespec& next) {
+    constexpr long frameNanos = 1000000000L / 60;
+    next.tv_nsec += frameNanos;
+    if (next.tv_nsec >= 1000000000L) {
+        next.tv_nsec -= 1000000000L;
+        next.tv_sec++;
+    }
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    // More than a frame behind: start counting again from now rather than racing.
+    if (now.tv_sec > next.tv_sec + 1 || (now.tv_sec == next.tv_sec + 1 && now.tv_nsec > next.tv_nsec)) {
+        next = now;
+        return;
+    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) != 0 && !stopSignalled) {
+    }
+}
+
+} // namespace
+
+void installStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+int runHost(ChostOptions const& options, int argc, char** argv) {
+    engineAskedToStop = false;
+    viewStopRequested = onEngineStop;
+    bool headless = options.mode == ChostOptions::kHeadless;
+    CxHostWindow window;
+    int w = options.width, h = options.height;
+    if (!headless) {
+        int failed = options.mode == ChostOptions::kWindow ? window.createOwn(nullptr, w, h, "Velmora")
+                     : options.root                        ? window.adoptRoot(nullptr)
+                                                           : window.adopt(nullptr, options.windowId);
+        if (failed) {
+            std::fprintf(stderr, "velmora: %s\n", window.error.c_str());
+            return 1;
+        }
+        w = window.width;
+        h = window.height;
+        useWindowSystemFonts(argc, argv);
+    }
+    int screens = std::min(options.screens, std::max(1, w));
+    std::vector<std::unique_ptr<CvelmoraView>> views;
+    for (int i = 0; i < screens; i++) {
+        int x = 0, width = 0;
+        screenSpan(w, screens, i, x, width);
+        // A hack's single display draws in the given window itself when its visual allows.
+        bool adopt = options.mode == ChostOptions::kHack && screens == 1;
+        CglContext* c = headless ? createOffscreenContext(width, h)
+                                 : createWindowContextIn(nullptr, window.id(), x, 0, width, h, adopt);
+        if (!c) {
+            std::fprintf(stderr, "velmora: couldn't get format (%s)\n", lastContextError().c_str());
+            if (masterOut.is_open()) masterOut << "couldn't get format" << std::endl;
+            views.clear();
+            freeGlobals();
+            return 1;
+        }
+        views.push_back(
+            std::make_unique<CvelmoraView>(CviewRect{double(x), 0.0, double(width), double(h)}, c, false));
+    }
+    for (auto& view : views)
+        view->startAnimation();
+
+    timespec next;
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    int frame = 0;
+    int status = 0;
+    while (!stopSignalled && !engineAskedToStop) {
+        if (!headless) {
+            bool gone = window.poll() != 0;
+            for (auto& view : views)
+                gone = view->glView()->pollWindow() != 0 || gone;
+            if (gone) break;
+            if (window.sizeChanged) {
+                for (int i = 0; i < screens; i++) {
+                    int x = 0, width = 0;
+                    screenSpan(window.width, screens, i, x, width);
+                    views[size_t(i)]->glView()->setGeometry(x, 0, width, window.height);
+                    views[size_t(i)]->setFrameSize(width, window.height);
+                }
+            }
+        }
+        for (auto& view : views)
+            view->animateOneFrame();
+        frame++;
+        if (headless && options.every && frame % options.every == 0) {
+            std::string name = frameFileName(options.screenshot.c_str(), frame);
+            if (writeScreens(views, w, h, name.c_str()) != 0) {
+                std::fprintf(stderr, "velmora: couldn't write %s\n", name.c_str());
+                status = 1;
+                break;
+            }
+        }
+        if (options.frames && frame >= options.frames) break;
+        if (!headless) sleepUntil(next);
+    }
+    if (headless && !options.screenshot.empty() && !options.every && status == 0) {
+        if (writeScreens(views, w, h, options.screenshot.c_str()) != 0) {
+            std::fprintf(stderr, "velmora: couldn't write %s\n", options.screenshot.c_str());
+            status = 1;
+        }
+    }
+    bool errorShown = showInPreview == 1 || erroredExit;
+    Cstring message = exitMsg;
+    for (auto& view : views)
+        view->stopAnimation();
+    views.clear();
+    freeGlobals();
+    viewStopRequested = nullptr;
+    if (errorShown) {
+        std::fprintf(stderr, "velmora: %s\n", message.c_str());
+        status = 1;
+    }
+    return status;
+}

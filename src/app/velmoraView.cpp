@@ -1,0 +1,230 @@
+// The view's life: construction, start (the shop keeper and the display), stop (the
+// engine's shut-down by the last view) and the display table the views fill.
+#include "app/velmoraView.h"
+
+#include <cstdio>
+
+#include "graphics/deviceGlobals.h"
+#include "graphics/graphicsGL.h"
+#include "host/glContext.h"
+#include "host/hostServices.h"
+#include "host/noticeScreens.h"
+#include "host/osFunctions.h"
+#include "host/pseudoCursor.h"
+#include "script/scriptCommands.h"
+#include "support/cerr.h"
+#include "support/fileIO.h"
+#include "support/globals.h"
+#include "support/helperFunctions.h"
+#include "fish/fishKind.h"
+#include "things/thingKinds.h"
+#include "variables/configDialogVars.h"
+#include "world/initGlobals.h"
+#include "world/shopKeeper.h"
+#include "world/velmoraFunctions.h"
+
+CvelmoraView* allWindows[kMaxViews] = {};
+int doingOpenFile = 0;
+int showInPreview = 0;
+uint8_t pleaseQuitSystemPreferences = 0;
+CvelmoraView* lastFocusView = nullptr;
+double lastMouseX = 0, lastMouseY = 0;
+Cstring sendExtraHttpString;
+void (*viewStopRequested)() = nullptr;
+
+namespace {
+
+template <typename... T> void logLine(T const&... parts) {
+    if (!masterOut.is_open()) return;
+    (masterOut << ... << parts);
+    masterOut << std::endl;
+}
+
+int viewsAnimating(CvelmoraView const* except) {
+    int n = 0;
+    for (CvelmoraView* v : allWindows)
+        if (v && v != except && v->animating) n++;
+    return n;
+}
+
+} // namespace
+
+CviewServices& viewServices() {
+    static CviewServices services = [] {
+        // The factory learns the scene kinds and the fish once, before any tank loads.
+        installThingKinds();
+        installFishKind();
+        return CviewServices();
+    }();
+    return services;
+}
+
+void addWindow(CvelmoraView* view) {
+    for (int i = 0; i < kMaxViews; i++) {
+        if (allWindows[i] == nullptr || allWindows[i] == view) {
+            allWindows[i] = view;
+            logLine("adding window ", 1, " at index ", i);
+            return;
+        }
+    }
+}
+
+CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
+    : preview(frame.width < 400.0), myFrame(frame), glContext(context) {
+    setExitSaver(0);
+    erroredExit = 0;
+    if (initGlobals() != 0) setExitError("init globals failed", 1);
+    if (openMasterOut() != 0) setExitError("couldn't open Application Support", 1);
+    logLine("appDataDir|=", appDataDir, " (int)sPreview|=", int(isPreview), " ");
+    logLine("VelmoraView initWithFrame frame size.width=", frame.width, " size.height=", frame.height);
+    if (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()))
+        OS::copyResourcesFromInstall();
+    logLine("installDir", installDir);
+    logLine("sPreview=", int(isPreview), " _preview(actual)=", int(preview));
+    maxTexUnits = 8;
+    if (!glContext) {
+        logLine("~initWithFrame");
+        return;
+    }
+    glContext->makeCurrent();
+    initRenderer();
+    CarrowPicture arrow = arrowPicture();
+    cursor = std::make_unique<CpseudoCursor>(std::move(arrow.rgba), arrow.w, arrow.h, arrow.hotX, arrow.hotY,
+                                             glContext.get());
+    logLine("~initWithFrame");
+}
+
+CvelmoraView::~CvelmoraView() {
+    logLine("VLV dealloc  self=", 1);
+    if (glContext) glContext->makeCurrent();
+    cursor.reset();
+    for (CvelmoraView*& v : allWindows)
+        if (v == this) v = nullptr;
+    if (lastFocusView == this) lastFocusView = nullptr;
+}
+
+CgraphicsAPI* CvelmoraView::findThisAPI() {
+    if (!device) return nullptr;
+    for (int i = 0; i < numDisplays && i < kMaxDisplays; i++)
+        if (display[i] == device) return display[i];
+    return nullptr;
+}
+
+void CvelmoraView::startAnimation() {
+    logLine("______VLV startAnimation    gl:", 1, "  ", int(preview));
+    if (doingOpenFile) return;
+    glContext->makeCurrent();
+    logLine("frame bounds: ", myFrame.x, " ", myFrame.y, " ", myFrame.width, " ", myFrame.height);
+    bool registered = findThisAPI() != nullptr;
+    if (registered) logLine("found existing display (sa)");
+    if (!shopKeeper && !exitSaver && !erroredExit && showInPreview != 1 && showInPreview != 2) {
+        logLine("making new shopkeeper");
+        auto* shop = new CshopKeeper(&viewServices());
+        shop->timerDriven = 1;
+        shop->noPresent = 1; // the view presents, after drawing the cursor
+        shop->startup(preview ? 1 : 0);
+        GLSL = 1;
+        shop->loadup();
+        logLine("exitsaver=", exitSaver);
+        if (exitSaver) {
+            delete shop;
+        } else {
+            startRunOrQuit = 1;
+            if (phoneHomeThisRun > 0 && --phoneHomeThisRun == 0) {
+                phoneHomeThisRun = 100;
+                MakeHTTPrequestAndRunScript("inquiry/inquiry.php?type=INIT&", false, 2, nullptr);
+                OS::storeRegistryStuff();
+            }
+        }
+    }
+    logLine("shopkeeper=", static_cast<void*>(shopKeeper));
+    if (!registered && shopKeeper) registerDisplay();
+    animating = true;
+}
+
+void CvelmoraView::registerDisplay() {
+    logLine("displayIndex=-1 (preview?) create display & set size:  x=", myFrame.x, "<< y=", myFrame.y,
+            " w=", myFrame.width, " h=", myFrame.height);
+    auto* gl = new CopenGL;
+    gl->context = glContext.get();
+    gl->GetDeviceCapabilities();
+    char line[160];
+    std::snprintf(line, sizeof line, "numDisplays=%d, _myFrame=%d,%d,%d,%d\n", int(numDisplays),
+                  int(myFrame.x), int(myFrame.y), int(myFrame.width), int(myFrame.height));
+    sendExtraHttpString += line;
+    sendExtraHttpString += Cstring("osver=") + osID + "\n";
+    float minX = float(myFrame.x), minY = float(myFrame.y);
+    float maxX = float(myFrame.x + myFrame.width), maxY = float(myFrame.y + myFrame.height);
+    std::snprintf(line, sizeof line, "add display x=%d,y=%d,mxx=%d,mxy=%d\n", int(minX), int(minY), int(maxX),
+                  int(maxY));
+    sendExtraHttpString += line;
+    shopKeeper->addDisplay(gl, Crect(minX, maxX, minY, maxY), 60);
+    device = gl;
+    if (!findThisAPI()) { // refused: all slots taken
+        device = nullptr;
+        gl->release();
+        delete gl;
+        return;
+    }
+    gl->backingScale = 1.0f;
+    addWindow(this);
+    logLine("numDisplays=", numDisplays);
+    int screens = 0;
+    for (CvelmoraView* v : allWindows)
+        if (v) screens++;
+    // Diagnostics go out once every so many starts, when every screen has its display.
+    if (numDisplays == screens && !preview && !sendExtraHttpString.empty() &&
+        countdownToSendExtraHttpString > 0) {
+        if (--countdownToSendExtraHttpString == 0) {
+            Cstring request = Cstring("inquiry/phone_home.php?debugInfo=") +
+                              httpSafe(sendExtraHttpString.c_str(), true) + "&";
+            logLine(request);
+            MakeHTTPrequestAndRunScript(request, false, 1, nullptr);
+        }
+        OS::storeRegistryStuff();
+    }
+}
+
+void CvelmoraView::stopAnimation() {
+    logLine("stopAnimation self=", 1, " sk=", static_cast<void*>(shopKeeper), " errored=", erroredExit,
+            "exitSaver=", exitSaver);
+    bool wasAnimating = animating;
+    animating = false;
+    if (doingOpenFile) {
+        setExitSaver(1);
+        logLine("EXIT SAVER");
+        logLine("doneStopAnim");
+        return;
+    }
+    logLine("prepare to delete shopKeeper");
+    glContext->makeCurrent();
+    setVerbose(1, "stanim");
+    if (shopKeeper) {
+        logLine("deleting shopkeeper?", " numDisps:", numDisplays, "  exitSaver:", exitSaver);
+        // The last view to stop ends the engine even while other displays stay registered:
+        // the host stops every view when it quits, and the engine must be saved then.
+        if (numDisplays <= 1 || (wasAnimating && viewsAnimating(this) == 0)) {
+            logLine("sx no disps");
+            setExit("no displays");
+        }
+        if (exitSaver) {
+            logLine("deleting shopkeeper   nd:", numDisplays, " exitSaver:", exitSaver,
+                    " errored=", erroredExit);
+            shopKeeper->shutDown();
+            logLine("deleting shop");
+            delete shopKeeper;
+            device = nullptr; // freed with the display table
+            logLine("done deleting shopkeeper", " errored=", erroredExit);
+            enterRunPhase("done", false);
+            openStdout("outside.txt");
+            if (!inetSite.empty()) {
+                OS::showInternetPage(inetSite.c_str());
+                inetSite = "";
+            }
+            clearCrashIndicatorFile();
+        }
+    }
+    logLine("exitSaver=", exitSaver, " errored=", erroredExit, " preview=", int(preview));
+    setExitSaver(0);
+    logLine("doneStopAnim");
+}

@@ -1,0 +1,118 @@
+#include "host/hostOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "host/frameFiles.h"
+#include "host/xHostWindow.h"
+
+namespace {
+
+// A whole decimal number from lo to hi; 0 done.
+int parseCount(char const* text, int lo, int hi, int& value) {
+    if (!text || *text < '0' || *text > '9') return 1;
+    errno = 0;
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v < lo || v > hi) return 1;
+    value = static_cast<int>(v);
+    return 0;
+}
+
+bool is(char const* arg, char const* name) {
+    return std::strcmp(arg, name) == 0;
+}
+
+} // namespace
+
+int parseSize(char const* text, int& w, int& h) {
+    char const* x = text ? std::strchr(text, 'x') : nullptr;
+    if (!x) return 1;
+    std::string width(text, static_cast<size_t>(x - text));
+    return parseCount(width.c_str(), 1, 16384, w) || parseCount(x + 1, 1, 16384, h) ? 1 : 0;
+}
+
+int parseHostOptions(int argc, char const* const* argv, char const* saverWindow, ChostOptions& out,
+                     Cstring& error) {
+    out = ChostOptions();
+    bool modeGiven = false, headless = false, hack = false, framesGiven = false;
+    auto fail = [&](char const* reason, char const* arg) {
+        error = Cstring(reason) + (arg ? Cstring(": ") + arg : Cstring());
+        return 1;
+    };
+    for (int i = 1; i < argc; i++) {
+        char const* arg = argv[i] ? argv[i] : "";
+        bool hasValue = i + 1 < argc && argv[i + 1];
+        char const* value = hasValue ? argv[i + 1] : nullptr;
+        bool takesValue = is(arg, "--screens") || is(arg, "-window-id") || is(arg, "--window-id") ||
+                          is(arg, "--headless") || is(arg, "--frames") || is(arg, "--screenshot") ||
+                          is(arg, "--every");
+        if (takesValue && !hasValue) return fail("missing value after", arg);
+        if (is(arg, "--help") || is(arg, "-h")) {
+            out.help = true;
+        } else if (is(arg, "--window")) {
+            modeGiven = true;
+        } else if (is(arg, "--screens")) {
+            if (parseCount(value, 1, 8, out.screens)) return fail("--screens takes 1 to 8", value);
+            i++;
+        } else if (is(arg, "-root") || is(arg, "--root")) {
+            hack = modeGiven = true;
+            out.root = true;
+        } else if (is(arg, "-window-id") || is(arg, "--window-id")) {
+            if (parseWindowId(value, out.windowId)) return fail("not a window id", value);
+            hack = modeGiven = true;
+            i++;
+        } else if (is(arg, "--headless")) {
+            if (parseSize(value, out.width, out.height)) return fail("--headless takes WxH", value);
+            headless = modeGiven = true;
+            i++;
+        } else if (is(arg, "--frames")) {
+            if (parseCount(value, 1, 1000000000, out.frames)) return fail("--frames takes a count", value);
+            framesGiven = true;
+            i++;
+        } else if (is(arg, "--screenshot")) {
+            if (!*value) return fail("--screenshot takes a file name", nullptr);
+            out.screenshot = value;
+            i++;
+        } else if (is(arg, "--every")) {
+            if (parseCount(value, 1, 1000000000, out.every)) return fail("--every takes a count", value);
+            i++;
+        } else {
+            return fail("unknown option", arg);
+        }
+    }
+    if (headless && hack) return fail("--headless cannot draw in a window", nullptr);
+    if (out.root && out.windowId) return fail("-root and -window-id exclude each other", nullptr);
+    if (!modeGiven && saverWindow) {
+        if (parseWindowId(saverWindow, out.windowId))
+            return fail("XSCREENSAVER_WINDOW is not a window id", saverWindow);
+        hack = true;
+    }
+    if (!headless && (!out.screenshot.empty() || out.every))
+        return fail("--screenshot and --every need --headless", nullptr);
+    if (out.every && out.screenshot.empty()) return fail("--every needs --screenshot", nullptr);
+    if (!out.screenshot.empty()) {
+        std::string first = frameFileName(out.screenshot.c_str(), 1);
+        if (first.empty())
+            return fail("the screenshot name holds an unusable % field", out.screenshot.c_str());
+        if (out.every && first == out.screenshot.c_str())
+            return fail("--every needs %d in the file name", nullptr);
+    }
+    if (headless && out.width < out.screens) return fail("narrower than one pixel per screen", nullptr);
+    if (headless && !framesGiven) out.frames = 1;
+    out.mode = headless ? ChostOptions::kHeadless : hack ? ChostOptions::kHack : ChostOptions::kWindow;
+    error = "";
+    return 0;
+}
+
+char const* hostUsage() {
+    return "usage: velmora [--window] [--screens N]\n"
+           "       velmora -root | -window-id ID     (screen-saver hack; or XSCREENSAVER_WINDOW)\n"
+           "       velmora --headless WxH [--frames N] [--screenshot FILE.png [--every K]]\n"
+           "  --screens N     split the window into N displays (1 to 8)\n"
+           "  --frames N      stop after N frames\n"
+           "  --screenshot F  write the last frame (or, with --every K, every K-th frame to F,\n"
+           "                  whose %d is the frame number) as PNG\n";
+}

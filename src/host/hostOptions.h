@@ -1,0 +1,27 @@
+// The program's command line: a window of its own (the default), a screen-saver hack
+// drawing in a window it is given, or headless frames written to PNG files.
+#pragma once
+
+#include "support/mystring.h"
+
+struct ChostOptions {
+    enum Mode { kWindow, kHack, kHeadless };
+    Mode mode = kWindow;
+    int screens = 1;            // displays the window is split into, side by side
+    bool root = false;          // hack: draw in the root window
+    unsigned long windowId = 0; // hack: draw in this window
+    int width = 1280, height = 720;
+    int frames = 0;     // frames to run; 0 until stopped (headless: 1)
+    int every = 0;      // headless: write every k-th frame (the file name has %d)
+    Cstring screenshot; // headless: the PNG file (pattern)
+    bool help = false;
+};
+
+// Reads argv[1..argc-1]; saverWindow is the value of XSCREENSAVER_WINDOW (null when unset),
+// used when no mode is given. 0 parsed; 1 with the reason in error.
+int parseHostOptions(int argc, char const* const* argv, char const* saverWindow, ChostOptions& out,
+                     Cstring& error);
+// Reads "WxH" with both sides 1 to 16384; 0 done.
+int parseSize(char const* text, int& w, int& h);
+// The usage text.
+char const* hostUsage();

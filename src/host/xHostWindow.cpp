@@ -1,0 +1,121 @@
+#include "host/xHostWindow.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+int xErrors = 0;
+int countXError(Display*, XErrorEvent*) {
+    xErrors++;
+    return 0;
+}
+} // namespace
+
+CxHostWindow::~CxHostWindow() {
+    if (!display) return;
+    if (owned && !gone) XDestroyWindow(display, window);
+    XCloseDisplay(display);
+}
+
+int CxHostWindow::createOwn(char const* displayName, int w, int h, char const* title) {
+    if (w < 1 || h < 1) {
+        error = "window size must be at least 1 x 1";
+        return 1;
+    }
+    XSetErrorHandler(countXError);
+    display = XOpenDisplay(displayName);
+    if (!display) {
+        error = "cannot open X display";
+        return 1;
+    }
+    int screen = DefaultScreen(display);
+    window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(w),
+                                 static_cast<unsigned>(h), 0, BlackPixel(display, screen),
+                                 BlackPixel(display, screen));
+    owned = true;
+    XStoreName(display, window, title ? title : "");
+    Atom atom = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    deleteAtom = atom;
+    XSetWMProtocols(display, window, &atom, 1);
+    XSelectInput(display, window, StructureNotifyMask);
+    XMapWindow(display, window);
+    // Wait until the window is shown, so that children drawn at once appear.
+    for (XEvent event;;) {
+        XNextEvent(display, &event);
+        if (event.type == MapNotify && event.xmap.window == window) break;
+    }
+    width = w;
+    height = h;
+    return 0;
+}
+
+int CxHostWindow::adopt(char const* displayName, unsigned long w) {
+    XSetErrorHandler(countXError);
+    display = XOpenDisplay(displayName);
+    if (!display) {
+        error = "cannot open X display";
+        return 1;
+    }
+    return watch(w);
+}
+
+int CxHostWindow::adoptRoot(char const* displayName) {
+    XSetErrorHandler(countXError);
+    display = XOpenDisplay(displayName);
+    if (!display) {
+        error = "cannot open X display";
+        return 1;
+    }
+    return watch(RootWindow(display, DefaultScreen(display)));
+}
+
+int CxHostWindow::watch(unsigned long w) {
+    XWindowAttributes attributes;
+    xErrors = 0;
+    if (!XGetWindowAttributes(display, w, &attributes) || xErrors) {
+        error = "no such X window";
+        return 1;
+    }
+    window = w;
+    width = attributes.width;
+    height = attributes.height;
+    XSelectInput(display, window, StructureNotifyMask);
+    return 0;
+}
+
+int CxHostWindow::poll() {
+    sizeChanged = false;
+    while (!gone && XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == DestroyNotify && event.xdestroywindow.window == window) gone = true;
+        if (event.type == ClientMessage && owned &&
+            static_cast<unsigned long>(event.xclient.data.l[0]) == deleteAtom)
+            gone = true;
+        if (event.type == ConfigureNotify && event.xconfigure.window == window &&
+            (event.xconfigure.width != width || event.xconfigure.height != height)) {
+            width = event.xconfigure.width;
+            height = event.xconfigure.height;
+            sizeChanged = true;
+        }
+    }
+    return gone ? 1 : 0;
+}
+
+int parseWindowId(char const* text, unsigned long& id) {
+    id = 0;
+    if (!text || !*text || *text == '-' || *text == '+' || *text == ' ') return 1;
+    bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    char const* digits = hex ? text + 2 : text;
+    if (!*digits || *digits == '-' || *digits == '+' || *digits == ' ') return 1;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long value = std::strtoul(digits, &end, hex ? 16 : 10);
+    if (errno != 0 || *end != '\0' || value == 0 || value > 0xFFFFFFFFul) return 1;
+    id = value;
+    return 0;
+}

@@ -1,0 +1,3 @@
+#include "support/engineHooks.h"
+
+CengineHooks engineHooks;

@@ -1,0 +1,40 @@
+// Calls from a lower layer up into a higher one, all in one place.
+//
+// A lower folder never includes a higher one; where it must reach up it calls a slot of
+// engineHooks. wireEngineHooks() fills every slot whose owner is built, once at start-up.
+// An empty slot means its owner is not part of the program, and the caller does without.
+#pragma once
+
+class Cstring;
+class Cvariable;
+class CdataArray;
+class CmanagedResourceVar;
+class CfishFont;
+
+struct CengineHooks {
+    // -- owned by the world
+    // Enters a run phase ("closing" when an exit reason is recorded).
+    void (*enterRunPhase)(char const* phase, bool writeMarker) = nullptr;
+    // Told when a rotater command changes its master setting.
+    void (*rotaterSettingChanged)(Cvariable* master) = nullptr;
+    // Frees the globals just before "exit0" ends the process.
+    void (*freeGlobals)() = nullptr;
+    // Puts the installed resources back after a syntax error in a resource script.
+    void (*restoreResourceTree)() = nullptr;
+
+    // -- owned by the script runner
+    // Runs an object's "delete" child as a script in the object's context before it dies.
+    void (*deleteScriptRunner)(Cvariable* script, Cvariable* context) = nullptr;
+
+    // -- owned by the graphics
+    // Makes a model and loads the model file into it; null when it does not load.
+    CmanagedResourceVar* (*modelLoader)(Cstring const& diskPath) = nullptr;
+
+    // -- owned by the interface
+    // Makes a font and loads the font of that name; null when it does not load.
+    CfishFont* (*fontLoader)(char const* name) = nullptr;
+    // Shows the password pane in place of a web page when a shop is open; true when shown.
+    bool (*showPasswordPane)() = nullptr;
+};
+
+extern CengineHooks engineHooks;

@@ -1,0 +1,52 @@
+// How a tank's frame step and picking reach the things of this layer.
+#include "graphics/workObject.h"
+#include "things/thing.h"
+#include "things/thingKinds.h"
+#include "world/tank.h"
+#include "world/tankLive.h"
+
+namespace {
+Cthing* thingOf(Cvariable* node) {
+    return dynamic_cast<Cthing*>(node);
+}
+
+class CthingLiveAccess : public CtankLiveAccess {
+  public:
+    Ctank* tankOf(Cvariable* n) override {
+        Cthing* t = thingOf(n);
+        return t ? dynamic_cast<Ctank*>(t->tank) : nullptr;
+    }
+    int updateThing(Cvariable* n, int frame, float fraction) override {
+        Cthing* t = thingOf(n);
+        return t ? t->updateThing(frame, fraction) : 0;
+    }
+    bool isBeingDeleted(Cvariable* n) override {
+        Cthing* t = thingOf(n);
+        return t && t->deletionHasBegun();
+    }
+    bool hasWorkObject(Cvariable* n) override {
+        Cthing* t = thingOf(n);
+        return t && t->workObject;
+    }
+    void clearAllRPGpredecessors(Cvariable* n) override {
+        if (Cthing* t = thingOf(n); t && t->workObject) t->workObject->clearAllRPGpredecessors();
+    }
+    bool getMidPos(Cvariable* n, Cvector& out) override {
+        Cthing* t = thingOf(n);
+        if (t == nullptr) return false;
+        t->getMidPos(out);
+        return true;
+    }
+    void boundingBoxMin(Cvariable* n, float& x, float& y) override {
+        Cthing* t = thingOf(n);
+        x = t ? t->boundingBoxMin[0] : 0.0f;
+        y = t ? t->boundingBoxMin[1] : 0.0f;
+    }
+};
+
+CthingLiveAccess liveAccessOfThisLayer;
+} // namespace
+
+void installThingLiveAccess() {
+    tankLiveAccess = &liveAccessOfThisLayer;
+}

@@ -1,0 +1,58 @@
+#include "allocationWatch.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<size_t> largest{0};
+
+void* allocate(size_t n) {
+    size_t seen = largest.load(std::memory_order_relaxed);
+    while (n > seen && !largest.compare_exchange_weak(seen, n, std::memory_order_relaxed)) {
+    }
+    return std::malloc(n ? n : 1);
+}
+} // namespace
+
+LargestAllocation::LargestAllocation() {
+    largest.store(0);
+}
+size_t LargestAllocation::bytes() const {
+    return largest.load();
+}
+
+// The replacements are a malloc/free pair.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(size_t n) {
+    if (void* p = allocate(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](size_t n) {
+    if (void* p = allocate(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(size_t n, std::nothrow_t const&) noexcept {
+    return allocate(n);
+}
+void* operator new[](size_t n, std::nothrow_t const&) noexcept {
+    return allocate(n);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::nothrow_t const&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::nothrow_t const&) noexcept {
+    std::free(p);
+}

@@ -1,0 +1,67 @@
+#include "hostFixture.h"
+
+#include <cstdlib>
+
+#include "app/hostLoop.h"
+#include "app/velmoraView.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "support/globals.h"
+#include "variables/configDialogVars.h"
+#include "world/initGlobals.h"
+#include "world/velmoraFunctions.h"
+
+void HostFixture::SetUp() {
+    savedCwd = std::filesystem::current_path();
+    setenv("VELMORA_INSTALL_DIR", install.path().c_str(), 1);
+    setenv("VELMORA_DATA_DIR", data.path().c_str(), 1);
+    resetExitState();
+    showInPreview = 0;
+    pleaseQuitSystemPreferences = 0;
+    stopSignalled = 0;
+    modules = "";
+    activeTimes = "";
+}
+
+void HostFixture::TearDown() {
+    if (globalVariablesDir) freeGlobals();
+    closeStdout();
+    std::filesystem::current_path(savedCwd);
+    unsetenv("VELMORA_INSTALL_DIR");
+    unsetenv("VELMORA_DATA_DIR");
+    resetExitState();
+    showInPreview = 0;
+    pleaseQuitSystemPreferences = 0;
+    stopSignalled = 0;
+    needsAnUpdate = 0;
+    modules = "";
+    activeTimes = "";
+    stdoutFilename = "";
+    installDir = "";
+    appDataDir = "";
+}
+
+void HostFixture::makeFolders(bool withNoise) {
+    std::string noise = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "global/arrays/noise50.chan";
+    std::filesystem::create_directories(install.path() + "global/arrays");
+    writeWholeFile(install.file("defaults.txt"), ":set crabMood 3\n");
+    if (!withNoise) return;
+    std::filesystem::copy_file(noise, install.file("global/arrays/noise50.chan"));
+    std::filesystem::create_directories(data.path() + "Resources/global/arrays");
+    std::filesystem::copy_file(noise, data.file("Resources/global/arrays/noise50.chan"));
+    // The default tank, empty: the run shows its clear colour.
+    std::string tank = ":addScript tanks/wabi_sabi/wabi_sabi.tank {\n\t:float emptyTank 1\n}\n";
+    for (std::string const& root : {install.path(), data.path() + "Resources/"}) {
+        std::filesystem::create_directories(root + "tanks/wabi_sabi");
+        writeWholeFile((root + "tanks/wabi_sabi/wabi_sabi.tank").c_str(), tank);
+    }
+    writeWholeFile(data.file("Resources/downloadedComponents.txt"),
+                   ":set modules \"fishtnk         \"\n:set rscVer 12960018\n");
+}
+
+std::string HostFixture::logs() {
+    std::string all;
+    for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+        if (entry.path().extension() == ".txt") all += readWholeFile(entry.path().string());
+    return all;
+}

@@ -1,0 +1,180 @@
+// Whole runs of the program in this process: headless frames, the red screen of a run
+// without resources, SIGTERM and a destroyed window ending a run with saved settings, and
+// drawing in a window another program made (under an X server).
+#include "hostFixture.h" // before the X headers, whose None clashes with the test framework's
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "app/hostLoop.h"
+#include "host/glContext.h"
+#include "host/pictureDecoders.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+
+#define REQUIRE_OFFSCREEN()                                                                                  \
+    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
+#define REQUIRE_X()                                                                                          \
+    if (!std::getenv("DISPLAY"))                                                                             \
+    GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under "                                     \
+                    "xvfb-run"
+
+using HostLoop = HostFixture;
+
+char arg0[] = "velmora";
+char* argv0[] = {arg0, nullptr};
+
+// The program run with these arguments; the status.
+int run(std::vector<std::string> const& args) {
+    std::vector<char const*> argv = {"velmora"};
+    for (auto const& a : args)
+        argv.push_back(a.c_str());
+    ChostOptions o;
+    Cstring error;
+    EXPECT_EQ(parseHostOptions(int(argv.size()), argv.data(), nullptr, o, error), 0) << error;
+    return runHost(o, 1, argv0);
+}
+
+PictureSink readPng(std::string const& path) {
+    std::string bytes = readWholeFile(path);
+    PictureSink sink;
+    EXPECT_TRUE(decodePngPicture(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), sink));
+    return sink;
+}
+
+TEST_F(HostLoop, HeadlessRunsWriteTheirFrames) {
+    REQUIRE_OFFSCREEN();
+    makeFolders(true);
+    EXPECT_EQ(run({"--headless", "48x20", "--screens", "2", "--frames", "6", "--screenshot",
+                   data.file("f%d.png"), "--every", "2"}),
+              0);
+    for (int n : {2, 4, 6}) {
+        PictureSink png = readPng(data.file(("f" + std::to_string(n) + ".png").c_str()));
+        EXPECT_EQ(png.width * 100 + png.height, 4820) << "both displays side by side";
+    }
+    EXPECT_FALSE(pathExists(data.file("f1.png")) || pathExists(data.file("f8.png")));
+    EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
+}
+
+TEST_F(HostLoop, MissingResourcesShowTheRedScreenAndFail) {
+    REQUIRE_OFFSCREEN();
+    makeFolders(false);
+    EXPECT_EQ(run({"--headless", "90x40", "--frames", "3", "--screenshot", data.file("red.png")}), 1);
+    EXPECT_EQ(shopKeeper, nullptr) << "no engine was started";
+    PictureSink png = readPng(data.file("red.png"));
+    ASSERT_EQ(png.width, 90);
+    size_t corner = size_t(((png.height - 1) * png.width) * 4); // bottom left: no text there
+    EXPECT_NEAR(png.rgba[corner], 127.5, 0.6);
+    EXPECT_EQ(png.rgba[corner + 1] + png.rgba[corner + 2], 0);
+    EXPECT_NE(logs().find("couldn't locate resources!"), std::string::npos);
+}
+
+// Ends the run from another thread after a while, the way the outside world does.
+void stopLater(std::thread& t, std::function<void()> how) {
+    t = std::thread([how] {
+        usleep(300 * 1000);
+        how();
+    });
+}
+
+TEST_F(HostLoop, TermSignalStopsTheRunAndSavesTheSettings) {
+    REQUIRE_OFFSCREEN();
+    makeFolders(true);
+    installStopSignals();
+    std::thread t;
+    stopLater(t, [] { kill(getpid(), SIGTERM); });
+    int status = run({"--headless", "32x16", "--frames", "1000000"}); // only the signal ends it in time
+    t.join();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(stopSignalled, 1);
+    EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+}
+
+// An X window made here, as a screen-saver host makes one, shown and waited for.
+struct TestWindow {
+    Display* display = XOpenDisplay(nullptr);
+    Window window = 0;
+    TestWindow(int w, int h) {
+        if (!display) return;
+        int screen = DefaultScreen(display);
+        window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(w), unsigned(h), 0,
+                                     0, 0);
+        XSelectInput(display, window, StructureNotifyMask);
+        XMapWindow(display, window);
+        for (XEvent e{}; e.type != MapNotify;)
+            XNextEvent(display, &e);
+    }
+    ~TestWindow() {
+        if (display && window) XDestroyWindow(display, window);
+        if (display) XCloseDisplay(display);
+    }
+};
+
+TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
+    REQUIRE_X();
+    TestWindow target(120, 80);
+    ASSERT_TRUE(target.display);
+    makeFolders(false); // the red screen: a colour that is not black, known exactly
+    EXPECT_EQ(run({"-window-id", std::to_string(target.window), "--frames", "30"}), 1);
+    // The last frame stays in the window after the run.
+    XImage* image = XGetImage(target.display, target.window, 0, 0, 120, 80, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    unsigned long corner = XGetPixel(image, 2, 78);
+    EXPECT_NEAR(double((corner & image->red_mask) >> __builtin_ctzl(image->red_mask)), 127.5, 0.6);
+    EXPECT_EQ(corner & image->green_mask, 0u);
+    int text = 0;
+    for (int y = 0; y < 80; y++)
+        for (int x = 0; x < 120; x++)
+            text += (XGetPixel(image, x, y) & image->green_mask) != 0;
+    EXPECT_GT(text, 0) << "the heading and the message are drawn";
+    XDestroyImage(image);
+}
+
+TEST_F(HostLoop, ADestroyedWindowEndsTheRunAndSaves) {
+    REQUIRE_X();
+    TestWindow target(64, 48);
+    ASSERT_TRUE(target.display);
+    makeFolders(true);
+    Window id = target.window;
+    std::thread t;
+    stopLater(t, [id] {
+        Display* d = XOpenDisplay(nullptr);
+        XDestroyWindow(d, id);
+        XCloseDisplay(d);
+    });
+    int status = run({"-window-id", std::to_string(id), "--frames", "1000000"});
+    t.join();
+    target.window = 0;
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HostLoop, NoWindowToDrawInEndsWithAFailure) {
+    makeFolders(true);
+    char const* saved = std::getenv("DISPLAY");
+    std::string kept = saved ? saved : "";
+    setenv("DISPLAY", ":31999", 1); // no such server
+    EXPECT_EQ(run({"--window"}), 1);
+    EXPECT_EQ(run({"-root"}), 1);
+    if (saved)
+        setenv("DISPLAY", kept.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
+    EXPECT_EQ(shopKeeper, nullptr);
+}
+
+} // namespace

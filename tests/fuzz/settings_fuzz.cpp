@@ -1,0 +1,62 @@
+// libFuzzer target over the settings text: read into the registry as at start-up, then
+// written out and read back into a fresh tree.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "../host/fakeHostServices.h"
+#include "host/osFunctions.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "support/globals.h"
+#include "variables/configDialogVars.h"
+#include "variables/variableBasics.h"
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    // Settings run as script lines: file and shell commands go to a recording stand-in.
+    static CfakeHostServices host;
+    static CdirectoryVar* root = [] {
+        skipNSAlert = 1;
+        setBuiltinCommand("exit0", [](CscriptHandler*, CscriptLine&, Cvariable**) { return int(CMD_STOP); });
+        char folder[] = "/tmp/velmora-fuzz-XXXXXX";
+        if (mkdtemp(folder) && chdir(folder) == 0) appDataDir = Cstring(folder) + "/";
+        auto* made = new CdirectoryVar;
+        made->setName("root");
+        return createRegistryAndRegisterVars(made);
+    }();
+    host.calls.clear();
+    setRegistrySettingsToDefaults();
+
+    CscriptVar settings;
+    settings.processStringScript(reinterpret_cast<char const*>(data), size);
+    runScript(root, &settings);
+    resetExitState();
+    scriptError = 0;
+
+    if (root->firstChild) {
+        std::ostringstream out;
+        root->firstChild->saveConfig(out, 0, 1);
+        std::string text = out.str();
+        // Read back into a tree of its own: the registry keeps only what registration made.
+        CscriptVar again;
+        again.processStringScript(text.data(), text.size());
+        CdirectoryVar scratch;
+        runScript(&scratch, &again);
+    }
+    // What the input added goes, so that the tree does not grow from one input to the next.
+    for (Cvariable* c = root->firstChild; c;) {
+        if (c->hasFlag(VAR_REGISTERED)) {
+            c->deleteChildren();
+            c = c->nextSibling;
+        } else {
+            delete c; // unhooks itself; a dying node may take others, so start over
+            c = root->firstChild;
+        }
+    }
+    emptyTrash(); // as the frame loop does
+    resetExitState();
+    scriptError = 0;
+    return 0;
+}

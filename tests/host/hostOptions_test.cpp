@@ -1,0 +1,149 @@
+// The program's command line, window ids, sizes and frame file names: what is accepted,
+// and that every malformed input is refused with a reason instead of a guess.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/frameFiles.h"
+#include "host/hostOptions.h"
+#include "host/xHostWindow.h"
+
+namespace {
+
+int parse(std::vector<char const*> args, ChostOptions& out, Cstring& error,
+          char const* saverWindow = nullptr) {
+    args.insert(args.begin(), "velmora");
+    return parseHostOptions(static_cast<int>(args.size()), args.data(), saverWindow, out, error);
+}
+
+TEST(HostOptions, AcceptedCommandLines) {
+    struct Case {
+        std::vector<char const*> args;
+        char const* saverWindow;
+        ChostOptions::Mode mode;
+        int screens, width, frames, every;
+        unsigned long windowId;
+    } cases[] = {
+        {{}, nullptr, ChostOptions::kWindow, 1, 1280, 0, 0, 0},
+        {{"--window", "--screens", "2"}, nullptr, ChostOptions::kWindow, 2, 1280, 0, 0, 0},
+        {{"-window-id", "0x1a00007"}, nullptr, ChostOptions::kHack, 1, 1280, 0, 0, 0x1a00007},
+        // The environment gives the window only when no mode is on the command line.
+        {{}, "4194311", ChostOptions::kHack, 1, 1280, 0, 0, 4194311},
+        {{"--window"}, "0x200003", ChostOptions::kWindow, 1, 1280, 0, 0, 0},
+        {{"--headless", "640x360"}, "0x5", ChostOptions::kHeadless, 1, 640, 1, 0, 0},
+        {{"--headless", "64x8", "--frames", "9", "--screenshot", "f%03d.png", "--every", "3", "--screens",
+          "8"},
+         nullptr,
+         ChostOptions::kHeadless,
+         8,
+         64,
+         9,
+         3,
+         0},
+    };
+    for (auto const& c : cases) {
+        ChostOptions o;
+        Cstring error;
+        ASSERT_EQ(parse(c.args, o, error, c.saverWindow), 0) << error;
+        EXPECT_EQ(o.mode, c.mode);
+        EXPECT_EQ(o.screens, c.screens);
+        EXPECT_EQ(o.width, c.width);
+        EXPECT_EQ(o.frames, c.frames);
+        EXPECT_EQ(o.every, c.every);
+        EXPECT_EQ(o.windowId, c.windowId);
+    }
+    ChostOptions o;
+    Cstring error;
+    ASSERT_EQ(parse({"-root"}, o, error), 0);
+    EXPECT_TRUE(o.root);
+}
+
+TEST(HostOptions, MalformedCommandLinesAreRefusedWithAReason) {
+    struct Case {
+        std::vector<char const*> args;
+        char const* saverWindow;
+        char const* reason; // a part of the error text
+    } cases[] = {
+        {{"--bogus"}, nullptr, "unknown option: --bogus"},
+        {{"--screens"}, nullptr, "missing value"},
+        {{"--screens", "0"}, nullptr, "1 to 8"},
+        {{"--screens", "9"}, nullptr, "1 to 8"},
+        {{"--screens", "2x"}, nullptr, "1 to 8"},
+        {{"--screens", ""}, nullptr, "1 to 8"},
+        {{"-window-id"}, nullptr, "missing value"},
+        {{"-window-id", "0"}, nullptr, "window id"},
+        {{"-window-id", "12z"}, nullptr, "window id"},
+        {{"-root", "-window-id", "5"}, nullptr, "exclude"},
+        {{}, "nonsense", "XSCREENSAVER_WINDOW"},
+        {{}, "", "XSCREENSAVER_WINDOW"},
+        {{"--headless", "640"}, nullptr, "WxH"},
+        {{"--headless", "640x"}, nullptr, "WxH"},
+        {{"--headless", "0x360"}, nullptr, "WxH"},
+        {{"--headless", "640x360x2"}, nullptr, "WxH"},
+        {{"--headless", "4x4", "-root"}, nullptr, "cannot draw in a window"},
+        {{"--headless", "4x4", "--screens", "5"}, nullptr, "one pixel per screen"},
+        {{"--headless", "4x4", "--frames", "0"}, nullptr, "count"},
+        {{"--headless", "4x4", "--frames", "1e3"}, nullptr, "count"},
+        {{"--screenshot", "a.png"}, nullptr, "need --headless"},
+        {{"--headless", "4x4", "--screenshot", ""}, nullptr, "file name"},
+        {{"--headless", "4x4", "--every", "2"}, nullptr, "needs --screenshot"},
+        {{"--headless", "4x4", "--screenshot", "a.png", "--every", "2"}, nullptr, "%d"},
+        {{"--headless", "4x4", "--screenshot", "a%s.png"}, nullptr, "% field"},
+        {{"--headless", "4x4", "--screenshot", "a%d%d.png", "--every", "1"}, nullptr, "% field"},
+        {{"--headless", "4x4", "--screenshot", "a%d.png", "--every", "0"}, nullptr, "count"},
+    };
+    for (auto const& c : cases) {
+        std::string line;
+        for (char const* a : c.args)
+            line += std::string(a) + " ";
+        SCOPED_TRACE(line);
+        ChostOptions o;
+        Cstring error;
+        EXPECT_EQ(parse(c.args, o, error, c.saverWindow), 1);
+        EXPECT_NE(std::string(error.c_str()).find(c.reason), std::string::npos) << error;
+    }
+}
+
+TEST(HostOptions, WindowIdsAndSizes) { // also what XSCREENSAVER_WINDOW holds
+    struct Id {
+        char const* text;
+        int result;
+        unsigned long id;
+    } ids[] = {{"0x1A", 0, 26}, {"0X1a", 0, 26}, {"26", 0, 26}, {"4294967295", 0, 4294967295ul},
+               {nullptr, 1, 0}, {"", 1, 0},      {" 26", 1, 0}, {"+26", 1, 0},
+               {"0x-1", 1, 0},  {"26 ", 1, 0},   {"0", 1, 0},   {"4294967296", 1, 0}};
+    for (auto const& c : ids) {
+        unsigned long id = 99;
+        EXPECT_EQ(parseWindowId(c.text, id), c.result) << (c.text ? c.text : "(null)");
+        EXPECT_EQ(id, c.id) << (c.text ? c.text : "(null)");
+    }
+    int w = 0, h = 0;
+    EXPECT_EQ(parseSize("16384x1", w, h), 0);
+    EXPECT_EQ(w * 10 + h, 163841);
+    for (char const* bad : {(char const*)nullptr, "3 x4", "x360", "16385x1", "-1x5"})
+        EXPECT_EQ(parseSize(bad, w, h), 1) << (bad ? bad : "(null)");
+}
+
+TEST(FrameFiles, NumberedNames) {
+    struct Case {
+        char const* pattern;
+        int n;
+        char const* name;
+    } cases[] = {
+        {"out.png", 7, "out.png"},
+        {"f%d.png", 12, "f12.png"},
+        {"f%04d.png", 12, "f0012.png"},
+        {"f%3d.png", 5, "f  5.png"},
+        {"100%%_%d.png", 3, "100%_3.png"},
+        {"a%d%d.png", 1, ""},
+        {"a%s.png", 1, ""},
+        {"a%123d.png", 1, ""},
+        {"trailing%", 1, ""},
+        {"", 4, ""},
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(frameFileName(c.pattern, c.n), c.name) << c.pattern;
+}
+
+} // namespace

@@ -1,0 +1,103 @@
+// The drawn cursor: its hot spot lands on the pointer pixel, the texture is made once per
+// context, and the GL state around it is left as it was.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "host/glContext.h"
+#include "host/glHeaders.h"
+#include "host/pseudoCursor.h"
+
+namespace {
+
+#define REQUIRE_OFFSCREEN()                                                                                  \
+    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
+
+// An 8 x 8 picture: white, with a red top-left pixel, opaque.
+std::vector<uint8_t> marked() {
+    std::vector<uint8_t> p(8 * 8 * 4, 255);
+    p[1] = p[2] = 0;
+    return p;
+}
+
+TEST(PseudoCursor, HotSpotLandsOnThePointer) {
+    REQUIRE_OFFSCREEN();
+    int const w = 64, h = 60;
+    std::unique_ptr<CglContext> c(createOffscreenContext(w, h));
+    ASSERT_TRUE(c);
+    struct Case {
+        double hotX, hotY, x, y;
+    } cases[] = {{4, 4, 20, 30}, {0, 0, 20, 30}, {7, 2, 40, 10}};
+    for (auto const& k : cases) {
+        CpseudoCursor cursor(marked(), 8, 8, k.hotX, k.hotY, c.get());
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        drawCursor(cursor, k.x, k.y, w, h);
+        std::vector<uint8_t> px(size_t(w * h * 4));
+        ASSERT_EQ(c->readPixels(0, 0, w, h, px.data()), 0);
+        // The picture's top-left pixel: hot-spot pixels left of and above the pointer
+        // (rows counted upward in the framebuffer).
+        int left = int(k.x - k.hotX), top = int(k.y + k.hotY) - 1;
+        auto at = [&](int x, int y) { return &px[size_t((y * w + x) * 4)]; };
+        EXPECT_EQ(at(left, top)[0], 255);
+        EXPECT_EQ(at(left, top)[1], 0) << "red corner at " << left << "," << top;
+        EXPECT_EQ(at(left + 7, top - 7)[1], 255) << "white far corner";
+        EXPECT_EQ(at(left - 1, top)[0], 0) << "nothing left of the picture";
+        EXPECT_EQ(at(left, top + 1)[0], 0) << "nothing above the picture";
+        int lit = 0;
+        for (size_t i = 0; i < px.size(); i += 4)
+            lit += px[i] != 0;
+        EXPECT_EQ(lit, 64);
+    }
+}
+
+TEST(PseudoCursor, StateRestoredAndTextureKept) {
+    REQUIRE_OFFSCREEN();
+    std::unique_ptr<CglContext> c(createOffscreenContext(32, 32));
+    ASSERT_TRUE(c);
+    for (bool depthOn : {true, false}) {
+        CpseudoCursor cursor(marked(), 8, 8, 1, 1, c.get());
+        if (depthOn)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(1, 2, 3);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glScalef(2, 2, 2);
+        GLfloat modelBefore[16], projBefore[16], modelAfter[16], projAfter[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelBefore);
+        glGetFloatv(GL_PROJECTION_MATRIX, projBefore);
+        drawCursor(cursor, 10, 10, 32, 32);
+        unsigned first = cursor.texName();
+        EXPECT_NE(first, 0u);
+        drawCursor(cursor, 12, 12, 32, 32);
+        EXPECT_EQ(cursor.texName(), first) << "made once per context";
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), depthOn ? GL_TRUE : GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_TEXTURE_RECTANGLE), GL_FALSE);
+        GLint mode = 0;
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(mode, GL_PROJECTION);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelAfter);
+        glGetFloatv(GL_PROJECTION_MATRIX, projAfter);
+        for (int i = 0; i < 16; i++) {
+            EXPECT_EQ(modelAfter[i], modelBefore[i]);
+            EXPECT_EQ(projAfter[i], projBefore[i]);
+        }
+        cursor.setImage(std::vector<uint8_t>(10), 8, 8);
+        EXPECT_EQ(cursor.texName(), 0u) << "a new picture drops the texture";
+        cursor.drawAtPoint(1, 1);
+        EXPECT_EQ(cursor.texName(), 0u) << "a picture of the wrong size makes none";
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+}
+
+} // namespace

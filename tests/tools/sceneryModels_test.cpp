@@ -1,0 +1,104 @@
+// The built resource tree's models load through the model, material and poly-group code.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "data/dataArrayManager.h"
+#include "data/resourceStreamer.h"
+#include "graphics/material.h"
+#include "graphics/texturedGeo.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+
+namespace {
+
+#ifdef VELMORA_GENERATED_RESOURCE_DIR
+constexpr char const* resourceDir = VELMORA_GENERATED_RESOURCE_DIR;
+#else
+constexpr char const* resourceDir = "resources/";
+#endif
+
+struct ModelCase {
+    char const* folder;
+    char const* model;
+    char const* skeleton; // "" without one
+    int groups;           // poly group sets
+};
+const ModelCase models[] = {
+    {"species/backdrop_image", "backdrop.geo", "backdrop_skel.geo", 1},
+    {"species/sand_floor", "sand_floor.geo", "", 1},
+    {"species/rock_boulder", "rock_boulder.geo", "", 1},
+    {"species/rock_slab", "rock_slab.geo", "", 1},
+    {"species/rock_spire", "rock_spire.geo", "", 1},
+    {"species/kelp", "kelp.geo", "kelp_skel.tree", 1},
+    {"species/sea_grass", "sea_grass.geo", "sea_grass_skel.tree", 1},
+    {"species/bubbles", "bubbles.geo", "bubbles_skel.geo", 1},
+    {"species/target", "target.geo", "target_skel.geo", 1},
+};
+
+class SceneryModels : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetExitState();
+        if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+        savedDiskAlways = resourcesDir->checkDiskAlways;
+        resourcesDir->checkDiskAlways = 1; // loose files, not packages
+        sharedResourceTree = &shared;      // where pictures are filed once loaded
+    }
+    void TearDown() override {
+        resourcesDir->checkDiskAlways = savedDiskAlways;
+        sharedResourceTree = nullptr;
+        resetExitState();
+    }
+    uint16_t savedDiskAlways = 0;
+    CdirectoryVar shared;
+};
+
+TEST_F(SceneryModels, EveryModelLoadsWithItsMaterials) {
+    for (ModelCase const& c : models) {
+        std::string folder = std::string(resourceDir) + c.folder;
+        CdirectoryVar species;
+        auto* model = new CtexturedGeo;
+        model->setName(c.model);
+        species.addVariable(model, 1);
+        ASSERT_EQ(model->loadTexturedGeo((folder + "/" + c.model).c_str()), 0) << c.model;
+        EXPECT_EQ(model->getMaterialsAndBuildPolyLists(&species, Cstring(folder.c_str())), 0) << c.model;
+        EXPECT_EQ(model->initGeometrySpecialProcessingTables(), 0) << c.model;
+        EXPECT_EQ(static_cast<int>(model->polyGroupSets.size()), c.groups) << c.model;
+        EXPECT_TRUE(exitReasonList.empty()) << c.model << ": " << exitReasonList.back().c_str();
+        if (*c.skeleton) {
+            CtexturedGeo skeleton; // either form: the loader tries the tree first
+            EXPECT_EQ(skeleton.loadTexturedGeo((folder + "/" + c.skeleton).c_str()), 0) << c.skeleton;
+            EXPECT_GT(skeleton.numPoints, 0) << c.skeleton;
+        }
+        resetExitState();
+    }
+}
+
+// A plant's skeleton: one joint per blade level, each chained to the one below, with the
+// sway attributes the plant reads and the clump's per-point commands.
+TEST_F(SceneryModels, PlantSkeletonsAreChainsWithSwayAttributes) {
+    for (char const* name : {"kelp", "sea_grass"}) {
+        std::string folder = std::string(resourceDir) + "species/" + name + "/";
+        CtexturedGeo skin, skel;
+        ASSERT_EQ(skin.loadTexturedGeo((folder + name + ".geo").c_str()), 0);
+        ASSERT_EQ(skel.loadTexturedGeo((folder + name + "_skel.tree").c_str()), 0);
+        for (char const* attrib : {"N", "noiseStart", "noiseAmp", "baseAngle", "parentMat"})
+            EXPECT_GE(skel.findAttrib(attrib, 0), 0) << name << " lacks " << attrib;
+        int parent = skel.findAttrib("parentMat", 0), mat = skin.findAttrib("mat", 0);
+        int roots = 0;
+        for (int j = 0; j < skel.numPoints; j++) {
+            float p = skel.pointRecord(j)[parent];
+            roots += p < 0;
+            EXPECT_TRUE(p == -1 || p == j - 1) << name << " joint " << j << " parent " << p;
+        }
+        EXPECT_GT(roots, 1) << name << " should have several blades";
+        for (int p = 0; p < skin.numPoints; p++)
+            EXPECT_LT(skin.pointRecord(p)[mat], skel.numPoints) << name;
+        std::vector<Cstring> commands;
+        EXPECT_TRUE(skel.getPointStrings("misc_cmd", commands)) << name;
+        EXPECT_EQ(static_cast<int>(commands.size()), skel.numPoints);
+    }
+}
+
+} // namespace

@@ -1,0 +1,176 @@
+// The scenery generators: the same bytes on every run, and models and arrays that hold
+// what the things and the tank read from them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "data/dataArray.h"
+#include "graphics/geoFile.h"
+#include "scenery.h"
+#include "testSupport.h"
+
+namespace {
+
+class SceneryTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        dir = new TempDir;
+        root = dir->path() + "/";
+        ASSERT_EQ(writeScenery(root), 0);
+    }
+    static void TearDownTestSuite() {
+        delete dir;
+        dir = nullptr;
+    }
+    static CgeoFileContents model(std::string const& file) {
+        std::string bytes = readWholeFile(root + file);
+        CgeoFileContents geo;
+        EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo),
+                  nullptr)
+            << file;
+        return geo;
+    }
+    static inline TempDir* dir = nullptr;
+    static inline std::string root;
+};
+
+// The floats of attribute name of point p; empty when the model lacks it.
+std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
+    int offset = 0;
+    for (CgeoFileAttrib const& a : g.attribs) {
+        if (a.name == name)
+            return {g.data.begin() + p * g.floatsPerPoint + offset,
+                    g.data.begin() + p * g.floatsPerPoint + offset + a.size};
+        offset += a.size;
+    }
+    return {};
+}
+
+TEST_F(SceneryTest, TwoRunsWriteTheSameBytes) {
+    TempDir again;
+    ASSERT_EQ(writeScenery(again.path() + "/"), 0);
+    for (std::string const& file : sceneryFiles()) {
+        std::string first = readWholeFile(root + file);
+        EXPECT_FALSE(first.empty()) << file;
+        EXPECT_EQ(std::hash<std::string>{}(first),
+                  std::hash<std::string>{}(readWholeFile(again.path() + "/" + file)))
+            << file;
+    }
+}
+
+TEST_F(SceneryTest, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
+    struct Case {
+        char const* skin;
+        char const* skeleton; // empty: a tree file, counted from the skin's binding
+        int joints;
+    } const cases[] = {
+        {"species/bubbles/bubbles.geo", "species/bubbles/bubbles_skel.geo", 48},
+        {"species/target/target.geo", "species/target/target_skel.geo", 1},
+        {"species/backdrop_image/backdrop.geo", "species/backdrop_image/backdrop_skel.geo", 1},
+    };
+    for (Case const& c : cases) {
+        CgeoFileContents skin = model(c.skin), skel = model(c.skeleton);
+        EXPECT_EQ(skel.points, c.joints) << c.skin;
+        for (int p = 0; p < skin.points; p++) {
+            std::vector<float> mat = value(skin, "mat", p);
+            ASSERT_EQ(mat.size(), 2u) << c.skin;
+            EXPECT_GE(mat[0], 0) << c.skin;
+            EXPECT_LT(mat[1], skel.points) << c.skin << " point " << p;
+        }
+        for (int j = 0; j < skel.points; j++)
+            EXPECT_LT(value(skel, "parentMat", j).at(0), static_cast<float>(j)) << c.skeleton;
+    }
+}
+
+TEST_F(SceneryTest, BubblesAreOneQuadEachBigOnesFirst) {
+    CgeoFileContents skin = model("species/bubbles/bubbles.geo"),
+                     skel = model("species/bubbles/bubbles_skel.geo");
+    ASSERT_EQ(static_cast<int>(skin.polygons.size()), skel.points);
+    bool smallSeen = false;
+    int big = 0;
+    for (int j = 0; j < skel.points; j++) {
+        bool isBig = value(skel, "bigOne", j).at(0) != 0;
+        EXPECT_FALSE(isBig && smallSeen) << "big bubble " << j << " after a small one";
+        smallSeen = smallSeen || !isBig;
+        big += isBig;
+        ASSERT_EQ(skin.polygons[j].size(), 4u);
+        for (int p : skin.polygons[j])
+            EXPECT_EQ(value(skin, "mat", p).at(0), static_cast<float>(j));
+    }
+    EXPECT_GT(big, 0);
+    EXPECT_LT(big, skel.points);
+}
+
+// u runs against x, so that the backdrop's mirroring joint shows the picture the right way
+// round; the corners span the whole picture, which the backdrop then remaps.
+TEST_F(SceneryTest, BackdropQuadSpansThePictureMirrored) {
+    CgeoFileContents g = model("species/backdrop_image/backdrop.geo");
+    ASSERT_EQ(g.points, 4);
+    for (int p = 0; p < 4; p++) {
+        std::vector<float> pos = value(g, "pos", p), uv = value(g, "uv", p);
+        EXPECT_FLOAT_EQ(uv[0], 0.5f - pos[0]);
+        EXPECT_FLOAT_EQ(uv[1], pos[1]);
+    }
+}
+
+// Most of each rock lies inside the spheres the fish steer round.
+TEST_F(SceneryTest, AvoidSpheresCoverTheRocks) {
+    CgeoFileContents spheres = model("tanks/wabi_sabi/avoidSpheres.geo");
+    ASSERT_GT(spheres.points, 0);
+    for (char const* rock : {"species/rock_boulder/rock_boulder.geo", "species/rock_slab/rock_slab.geo",
+                             "species/rock_spire/rock_spire.geo"}) {
+        CgeoFileContents g = model(rock);
+        int inside = 0;
+        for (int p = 0; p < g.points; p++) {
+            std::vector<float> pos = value(g, "pos", p);
+            for (int s = 0; s < spheres.points; s++) {
+                std::vector<float> c = value(spheres, "pos", s);
+                float r = value(spheres, "pscale", s).at(0);
+                if (std::hypot(pos[0] - c[0], pos[1] - c[1], pos[2] - c[2]) <= r + 0.1f) {
+                    inside++;
+                    break;
+                }
+            }
+        }
+        EXPECT_GT(inside, g.points * 9 / 10) << rock;
+    }
+}
+
+TEST_F(SceneryTest, CausticTilesAroundAHalf) {
+    CdataImage image;
+    ASSERT_EQ(image.load((root + "global/arrays/caustic.image").c_str()), 0);
+    ASSERT_NE(image.floatData, nullptr);
+    int w = image.res[0], h = image.res[1];
+    double sum = 0, seam = 0, inner = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            float v = image.floatData[y * w + x];
+            sum += v;
+            inner += std::fabs(v - image.floatData[y * w + (x + 1) % w]) * (x + 1 < w);
+            if (x + 1 == w) seam += std::fabs(v - image.floatData[y * w]);
+        }
+    EXPECT_NEAR(sum / (w * h), 0.5, 0.1);
+    // The step across the wrap is no larger than a typical step inside the picture.
+    EXPECT_LT(seam / h, 3.0 * inner / ((w - 1) * h));
+}
+
+TEST_F(SceneryTest, LevelSetIsNegativeInRocksAndSandPositiveInWater) {
+    CdataVolume v;
+    ASSERT_EQ(v.load((root + "tanks/wabi_sabi/levelSet.voxl").c_str()), 0);
+    struct {
+        float x, y, z;
+        int sign;
+    } const cases[] = {{0, 0.2f, -0.5f, 1},
+                       {-1.9f, -1.3f, -1.2f, -1},
+                       {1.7f, -1.45f, -1.5f, -1},
+                       {0, -1.75f, 0, -1},
+                       {-3.0f, 0.5f, -2.2f, 1}};
+    for (auto const& c : cases) {
+        float level = v.getSingleChanVolumeData(c.x, c.y, c.z);
+        EXPECT_EQ(level > 0 ? 1 : -1, c.sign) << c.x << " " << c.y << " " << c.z << " level " << level;
+    }
+}
+
+} // namespace

@@ -1,0 +1,244 @@
+// The shipped resource tree: the default tank's species load, its definition runs and
+// fills the tank, and the interface and components scripts hold what start-up looks for.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "data/dataArray.h"
+#include "data/dataArrayManager.h"
+#include "data/resourceStreamer.h"
+#include "script/proximityVar.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+#include "variables/configDialogVars.h"
+#include "graphics/textureImage.h"
+#include "graphics/texturedGeo.h"
+#include "world/initGlobals.h"
+#include "world/species.h"
+#include "world/bubbleEmitter.h"
+#include "world/tank.h"
+#include "world/tankThings.h"
+#include "world/thingFactory.h"
+
+// The obstacle loader the fish layer fills in (the tank's "remaining" calls it).
+extern int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale);
+
+namespace {
+
+#ifdef VELMORA_GENERATED_RESOURCE_DIR
+constexpr char const* resourceDir = VELMORA_GENERATED_RESOURCE_DIR;
+#else
+constexpr char const* resourceDir = "resources/";
+#endif
+
+// A thing that only remembers its species and kind: the scenery kinds live further up.
+class CsceneryThing : public CsafeRelationship, public CproximityParty, public CbubbleEmitter {
+  public:
+    void moveAllZpos() override {}
+    Cvector proximityPosition() override { return {}; }
+    float proximityScale() override { return 1.0f; }
+    Cvariable* proximityDirectory() override { return this; }
+    // Custom textures are the thing layer's; here a request is only checked and kept.
+    unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override {
+        if (!(line.name == "buildCustomTex")) return CsafeRelationship::processCommand(handler, line);
+        Cstring script = line.getString(0, true);
+        if (species && species->findVariable(script.c_str())) customTextures.push_back(script.c_str());
+        return 0;
+    }
+    Cspecies* species = nullptr;
+    std::vector<std::string> customTextures;
+};
+
+CsceneryThing* scenery(Cvariable* v) {
+    return dynamic_cast<CsceneryThing*>(v);
+}
+
+class CsceneryAccess : public CtankThingAccess {
+  public:
+    Cvariable* node(Cthing*) override { return nullptr; }
+    Cthing* asThing(Cvariable*) override { return nullptr; }
+    int whatAmI(Cvariable*) override { return 0; }
+    uint32_t attributes(Cvariable*) override { return 0; }
+    Cspecies* speciesOf(Cvariable* t) override { return scenery(t)->species; }
+    void setToTank(Cvariable* t, Ctank* tank) override {
+        if (tank) tank->addNodeToTankLists(t);
+    }
+    void setDisplayed(Cvariable*, char) override {}
+    int isAllowed(Cvariable*) override { return 1; }
+    int itMoves(Cvariable*) override { return 0; }
+    void setDefaultPosition(Cvariable*) override {}
+    int doExtraInit(Cvariable*) override { return 0; }
+    int resetThing(Cvariable*, int) override { return 0; }
+    int setPosition(Cvariable*) override { return 0; }
+    void postInitScript(Cvariable*) override {}
+    int receiveMessage(Cvariable*, Cstring const&, Cstring const&, float) override { return 0; }
+    float thingScale(Cvariable*) override { return 1.0f; }
+    int addRenderGeometry(Cvariable*) override { return 0; }
+    CproximityParty* proximityParty(Cvariable* t) override { return scenery(t); }
+    Cvariable* makeSchool(Cvariable* dir, char const* n) override { return dir->addDirectory(n, 1); }
+    void joinSchool(Cvariable*, Cvariable*) override {}
+};
+
+Cvariable* makeScenery() {
+    return new CsceneryThing;
+}
+
+int spheresLoaded = 0;
+
+class DefaultTank : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetExitState();
+        scriptError = 0;
+        savedCwd = std::filesystem::current_path();
+        std::filesystem::current_path(resourceDir);
+        if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+        savedDiskAlways = resourcesDir->checkDiskAlways;
+        resourcesDir->checkDiskAlways = 1;
+        speciesTreeBase = &root;
+        sharedResourceTree = &shared;
+        tankThingAccess = &access;
+        setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { scenery(t)->species = s; };
+        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target"})
+            registerThingMaker(kind, makeScenery);
+        spheresLoaded = 0;
+        loadTankSpheres = [](Ctank*, CmanagedResourceVar* geometry, float) {
+            auto* geo = dynamic_cast<CgeoNew*>(geometry);
+            spheresLoaded = geo && geo->findAttrib("pscale", 0) >= 0 ? geo->numPoints : -1;
+            return spheresLoaded > 0 ? 0 : 1;
+        };
+        installModelLoader();
+        startRunOrQuit = 1;
+    }
+    void TearDown() override {
+        root.deleteChildren();
+        shared.deleteChildren();
+        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target"})
+            registerThingMaker(kind, nullptr);
+        loadTankSpheres = nullptr;
+        speciesTreeBase = nullptr;
+        sharedResourceTree = nullptr;
+        tankThingAccess = nullptr;
+        setThingSpecies = nullptr;
+        resourcesDir->checkDiskAlways = savedDiskAlways;
+        std::filesystem::current_path(savedCwd);
+        resetExitState();
+        scriptError = 0;
+    }
+    static std::string lastReason() { return exitReasonList.empty() ? "" : exitReasonList.back().c_str(); }
+
+    std::filesystem::path savedCwd;
+    uint16_t savedDiskAlways = 0;
+    CdirectoryVar root, shared;
+    CsceneryAccess access;
+};
+
+TEST_F(DefaultTank, EverySpeciesLoadsWithItsModel) {
+    std::set<std::string> names;
+    for (auto const& entry : std::filesystem::directory_iterator("species")) {
+        std::string name = entry.path().filename().string();
+        if (std::filesystem::exists(entry.path() / (name + ".spec"))) names.insert(name);
+    }
+    ASSERT_GE(names.size(), 8u);
+    for (std::string const& name : names) {
+        Cspecies* species = requestSpecies2(name.c_str(), nullptr);
+        ASSERT_NE(species, nullptr) << name << ": " << lastReason();
+        EXPECT_TRUE(exitReasonList.empty()) << name << ": " << lastReason();
+        EXPECT_NE(species->model(), nullptr) << name;
+        EXPECT_EQ(thingKindOf(species->speciesClass.c_str()) >= 0, true)
+            << name << " class " << species->speciesClass.c_str();
+        resetExitState();
+    }
+}
+
+// What the backdrop does with its species' script when it joins a tank: the picture it
+// builds is the generated one, whose size the backdrop's uv remapping follows.
+TEST_F(DefaultTank, BackdropScriptBuildsThePicture) {
+    Cspecies* species = requestSpecies2("species/backdrop_image", nullptr);
+    ASSERT_NE(species, nullptr) << lastReason();
+    auto* script = dynamic_cast<CscriptVar*>(species->findVariable("backdropTex"));
+    ASSERT_NE(script, nullptr);
+    CtextureImage* texture = requestTexMap("", "", 0);
+    ASSERT_NE(texture, nullptr);
+    texture->setDiskPath(species->getDiskPath());
+    texture->preScript();
+    ASSERT_EQ(runScript(texture, script), 0) << lastReason();
+    texture->postScript();
+    ASSERT_NE(texture->array, nullptr);
+    EXPECT_EQ(texture->array->res[0], 512);
+    EXPECT_EQ(texture->array->res[1], 256);
+    EXPECT_EQ(texture->array->chans, 3);
+    delete texture;
+}
+
+TEST_F(DefaultTank, DefinitionFillsTheTank) {
+    auto* tank = new Ctank(nullptr);
+    tank->setName("tank1");
+    root.addVariable(tank, 1);
+    ASSERT_EQ(tank->loadDefinition(Cstring("wabi_sabi")), 0) << lastReason();
+    EXPECT_TRUE(exitReasonList.empty()) << lastReason();
+    EXPECT_EQ(tank->definitionFinished, 1);
+    EXPECT_GT(spheresLoaded, 2);
+    EXPECT_NE(tank->heightField, nullptr);
+    EXPECT_NE(tank->levelSet, nullptr);
+    EXPECT_NE(tank->fishFinFlutter, nullptr);
+    EXPECT_NE(tank->camShakeChan, nullptr);
+    EXPECT_NE(tank->bubbles, nullptr);
+    std::set<std::string> species;
+    for (Cvariable* t = tank->thingList->firstChild; t; t = t->nextSibling) {
+        Cspecies* s = scenery(t)->species;
+        if (s == nullptr) continue;
+        species.insert(s->name.c_str());
+        // Only the backdrop builds a texture of its own, from its species' script.
+        bool backdrop = s->name == "backdrop_image";
+        EXPECT_EQ(scenery(t)->customTextures,
+                  backdrop ? std::vector<std::string>{"backdropTex"} : std::vector<std::string>{})
+            << s->name.c_str();
+    }
+    for (char const* expected : {"backdrop_image", "sand_floor", "rock_boulder", "rock_slab", "rock_spire",
+                                 "kelp", "sea_grass", "bubbles", "target"})
+        EXPECT_EQ(species.count(expected), 1u) << expected;
+    // The bubble column starts at the first origin of the rotater.
+    tank->changeBubbleOrigin(0);
+    EXPECT_TRUE(scenery(tank->bubbles)->emitterOn());
+    tank->clear();
+}
+
+TEST_F(DefaultTank, InterfaceFilesTheScriptsStartUpRuns) {
+    CscriptVar script;
+    ASSERT_EQ(script.processDiskScript("species/gui_panel/interface.gui"), 0);
+    ASSERT_EQ(runScript(&root, &script), 0) << lastReason();
+    for (char const* path : {"std_scripts/std_keys", "std_scripts/tnkfl", "std_scripts/tmf",
+                             "std_scripts/fishInfo/extraInit", "std_scripts/fishInfo/addThingFromTempInt"})
+        EXPECT_NE(root.findVariable(path), nullptr) << path;
+}
+
+// The components record names the program's resource version and whole module records,
+// each with its module script.
+TEST_F(DefaultTank, ComponentsRecordMatchesThisVersion) {
+    CregistryHolderVar globals;
+    Cstring savedModules = modules;
+    int savedVersion = resourcesVersion;
+    CscriptVar script;
+    ASSERT_EQ(script.processDiskScript("downloadedComponents.txt"), 0);
+    int savedDate = moduleUpdateDate;
+    globals.registerString(modules, "modules", 0);
+    globals.registerInt(moduleUpdateDate, "updateDate", 0);
+    globals.registerInt(resourcesVersion, "rscVer", 0);
+    ASSERT_EQ(runScript(&globals, &script), 0) << lastReason();
+    EXPECT_EQ(resourcesVersion, kIntrinsicVersion);
+    ASSERT_FALSE(modules.empty());
+    EXPECT_EQ(modules.size() % 16, 0);
+    for (int at = 0; at + 7 <= modules.size(); at += 16) {
+        std::string name = modules.substr(at, 7).c_str();
+        EXPECT_TRUE(std::filesystem::exists("addons/" + name + ".das")) << name;
+    }
+    globals.deleteChildren(); // the links go before the values they point at are restored
+    modules = savedModules;
+    resourcesVersion = savedVersion;
+    moduleUpdateDate = savedDate;
+}
+
+} // namespace

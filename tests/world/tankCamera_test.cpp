@@ -1,0 +1,289 @@
+// The tank's aspect values, containment, camera list, camera steps, gestures and picking.
+#include <cmath>
+
+#include "data/dataArray.h"
+#include "script/rotaterVar.h"
+#include "tankLiveSupport.h"
+
+namespace {
+class CameraTankTest : public LiveTankTest {
+  protected:
+    void SetUp() override {
+        LiveTankTest::SetUp();
+        list = new CrotaterVar;
+        list->name = "cameraRotate";
+        tank->addVariable(list, 1);
+        addCamera(7, {"wide"}, {0, 3, 6.4f, 0, 0, -1, 45, 1, 0});
+        addCamera(2, {"follow"}, {6, 3, 5, 0, 0, -1, 40, 0, 2});
+        for (CgraphicsAPI* d : {&left, &right})
+            d->width = 200, d->height = 100;
+        left.appliedWindowRect = Crect(0, 200, 0, 100);
+        right.appliedWindowRect = Crect(200, 400, 0, 100);
+        tankInput = CtankInputState();
+        tankInput.interfaceDisplay = &left;
+    }
+    void TearDown() override {
+        tankInput = CtankInputState();
+        LiveTankTest::TearDown();
+    }
+    CarrayVar* addCamera(float number, std::vector<char const*> names, std::vector<float> values) {
+        auto* a = new CarrayVar;
+        a->name = "cam";
+        a->addFloat(number);
+        for (char const* n : names)
+            a->addString(n);
+        for (float v : values)
+            a->addFloat(v);
+        list->addVariable(a, 1);
+        return a;
+    }
+    // One display, a camera chosen and stepped once.
+    void showOn(std::vector<CgraphicsAPI*> displays) {
+        tank->tankDisplays = displays;
+        tank->rebuildAllViewsRect();
+        tank->updateCamera();
+    }
+    CrotaterVar* list = nullptr;
+    CgraphicsAPI left, right;
+};
+} // namespace
+
+TEST_F(CameraTankTest, CameraArraysFillOrReportBadCams) {
+    struct {
+        std::vector<char const*> names;
+        std::vector<float> values;
+        int filled;
+    } const cases[] = {
+        {{"rocks"}, {1, 2, 3, 0, 3, -4, 44, 0.4f, 1}, 1},
+        {{"a", "b"}, {1, 2, 3, 0, 3, -4, 44, 0.4f}, 0},
+        {{"short"}, {1, 2, 3, 0, 3, -4, 44, 0.4f}, 0},
+        {{}, {1, 2, 3, 0, 3, -4, 44, 0.4f, 1, 1}, 0},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        Ccamera cam;
+        cam.name = "before";
+        ASSERT_EQ(cam.fillFromCameraArray(addCamera(3, c.names, c.values), 2.0f), c.filled);
+        EXPECT_EQ(exitRecorded("bad cam"), c.filled == 0);
+        if (c.filled) {
+            EXPECT_EQ(cam.name, Cstring("rocks"));
+            EXPECT_FLOAT_EQ(cam.camPos.z, 6.0f);
+            EXPECT_FLOAT_EQ(cam.direction.y, 0.6f);
+            EXPECT_FLOAT_EQ(cam.up.y, 2.0f);
+            EXPECT_EQ(cam.allowLetterboxing, 1);
+            EXPECT_EQ(cam.behavior, 1);
+        } else {
+            EXPECT_EQ(cam.name, Cstring("before"));
+        }
+    }
+    Ccamera cam;
+    EXPECT_EQ(cam.fillFromCameraArray(nullptr, 1.0f), 0);
+    EXPECT_EQ(tank->getCameraFromListUsingCameraNum(cam, 9), 0);
+    tank->tankDisplays = {&left};
+    resetExitState();
+    tank->setNewCamera(9, false);
+    EXPECT_TRUE(exitRecorded("bad cam2"));
+}
+
+TEST_F(CameraTankTest, AspectValuesAndThePushGrid) {
+    tank->tankTypeName = "swatch";
+    tank->imageAspect = 2.0f;
+    tank->backdrop_top = 6, tank->backdrop_base = 0, tank->backdrop_zpos = -3, tank->floor_front[1] = 1;
+    tank->recalcTankAspect();
+    EXPECT_FLOAT_EQ(tank->backdrop_width, 13.6f);
+    EXPECT_EQ(tank->waterSwishField->res[0], static_cast<int>(13.6f * 4 + 1));
+    EXPECT_EQ(tank->waterSwishField->res[1], 25);
+    EXPECT_FLOAT_EQ(tank->cameraZoffsetFromFollowedFish, 5.0f * std::sqrt(2.0f));
+    EXPECT_FLOAT_EQ(tank->inspectClosestToTankZdist, 3.0f);
+    // The eyes: full height no farther than full width, both in front of the backdrop.
+    EXPECT_LE(tank->cameraEyePosAtFullHeight.z, tank->cameraEyePosAtFullWidth.z + 1e-4f);
+    EXPECT_GT(tank->cameraEyePosAtFullHeight.z, tank->inspectClosestToTankZdist - 1e-4f);
+    EXPECT_FALSE(exitRecorded("nocam9"));
+    list->deleteChildren();
+    tank->recalcTankAspect(); // a tank without its wide camera: an error, no crash
+    EXPECT_TRUE(exitRecorded("nocam9 tank3"));
+}
+
+TEST_F(CameraTankTest, ContainmentFitsTheViewInsideTheBackdrop) {
+    tank->imageAspect = 2.0f;
+    Ccamera cam;
+    cam.fovMaxDim = 60;
+    cam.camPos = Cvector(30, 3, 100);
+    tank->containCameraInFrustum3D(cam);
+    EXPECT_FLOAT_EQ(cam.fovy, 45.0f);
+    float slope = std::tan(45.0f * 0.5f * 3.14159265f / 180.0f) * 2.0f;
+    float reach = slope * (cam.camPos.z - tank->backdrop_zpos);
+    // Default backdrop: x from 1 to 11; the view's edges land on both.
+    EXPECT_NEAR(cam.camPos.x - reach, 1.0f, 1e-3);
+    EXPECT_NEAR(cam.camPos.x + reach, 11.0f, 1e-3);
+    struct {
+        float x, z;
+    } const starts[] = {{-40, 2}, {60, 3}, {6, 4}};
+    for (auto const& s : starts) {
+        cam.camPos = Cvector(s.x, 3, s.z);
+        tank->containCameraInFrustum3D(cam);
+        float r = slope * (cam.camPos.z - tank->backdrop_zpos);
+        EXPECT_GE(cam.camPos.x - r, 1.0f - 1e-3f) << s.x;
+        EXPECT_LE(cam.camPos.x + r, 11.0f + 1e-3f) << s.x;
+    }
+    tank->imageAspect = 1.2f;
+    tank->containCameraInFrustum3D(cam);
+    EXPECT_FLOAT_EQ(cam.fovy, 60.0f);
+}
+
+TEST_F(CameraTankTest, BlendCoversItsFractionOfTheWay) {
+    for (float b : {1.0f, 0.01f, 0.5f}) {
+        tank->myCamera.camPos = Cvector(0, 0, 10);
+        tank->destCamera.camPos = Cvector(100, 0, 10);
+        tank->cameraVelocity = Cvector(0, 0, 0);
+        tank->followBlend.setMove(b, 0.0f, 0, 1);
+        tank->followBlend.update();
+        tank->doCameraBlendToNext();
+        EXPECT_NEAR(tank->myCamera.camPos.x, 100.0f * b, 1e-3);
+        EXPECT_FLOAT_EQ(tank->lastCameraPos.x, 0.0f);
+    }
+}
+
+TEST_F(CameraTankTest, ViewsAcrossDisplaysWithABezel) {
+    shop->bezel = 0.1f;
+    showOn({&left, &right});
+    EXPECT_FLOAT_EQ(tank->placedWindowRect[1].minx, 280.0f);
+    EXPECT_FLOAT_EQ(tank->allViewsRect.width(), 480.0f);
+    EXPECT_FLOAT_EQ(tank->imageAspect, 4.8f);
+    EXPECT_FLOAT_EQ(tank->displayShare, 0.5f);
+    // The displays split the view; the bezel's gap belongs to neither.
+    EXPECT_FLOAT_EQ(left.fovRect.minx, tank->fovViewRect.minx);
+    EXPECT_FLOAT_EQ(right.fovRect.maxx, tank->fovViewRect.maxx);
+    EXPECT_LT(left.fovRect.maxx, right.fovRect.minx);
+    // Planes from the camera in use.
+    float z = tank->myCamera.camPos.z;
+    EXPECT_FLOAT_EQ(tank->nearPlane, std::max(0.5f, z - 2.0f));
+    EXPECT_FLOAT_EQ(tank->farPlane, 5.0f + z);
+    // Following with two equal displays keeps the fish off the bezel.
+    tank->setDesiredCameraTarget(Cvector(6, 3, 0), 1.0f);
+    EXPECT_FLOAT_EQ(tank->destCamera.camPos.x, 4.0f);
+    right.width = 100;
+    tank->setDesiredCameraTarget(Cvector(6, 3, 0), 1.0f);
+    EXPECT_FLOAT_EQ(tank->destCamera.camPos.x, 8.0f);
+    tank->tankDisplays.clear();
+}
+
+TEST_F(CameraTankTest, ScreenPointsMapIntoTheTankAndBack) {
+    showOn({&left});
+    for (auto [x, y] : {std::pair{0.0f, 0.0f}, {100.0f, 50.0f}, {190.0f, 20.0f}}) {
+        Cvector p = tank->screenPixelToTankSpace(&left, x, y, -1.0f);
+        EXPECT_FLOAT_EQ(p.z, -1.0f);
+        tank->pov.worldSpaceToPOV(p);
+        EXPECT_NEAR(p.x, x / 200.0f, 1e-4);
+        EXPECT_NEAR(p.y, y / 100.0f, 1e-4);
+    }
+    tank->tankDisplays.clear();
+}
+
+TEST_F(CameraTankTest, DragsAndPinchesMoveTheCameraWithinLimits) {
+    showOn({&left});
+    shop->dragThreshold = 5.0f;
+    CtouchPointer p{{100, 50}, {80, 50}, &left, 1};
+    struct {
+        float dragged;
+        bool moves;
+    } const drags[] = {{3.0f, false}, {10.0f, true}};
+    tank->destCamera.camPos = Cvector(6, 3, 3); // zoomed in: room to move sideways
+    for (auto const& d : drags) {
+        Cvector before = tank->destCamera.camPos;
+        tankInput.dragDistance = d.dragged;
+        tank->mouseDrag(p);
+        EXPECT_EQ(tank->destCamera.camPos.x != before.x, d.moves) << d.dragged;
+    }
+    struct {
+        float spread; // current distance between the pointers; 100 before
+        bool moves;
+    } const pinches[] = {{30.0f, false}, {250.0f, false}, {80.0f, true}};
+    for (auto const& c : pinches) {
+        tank->destCamera.camPos = tank->cameraEyePosAtFullHeight;
+        tank->destCamera.camPos.z += 0.5f;
+        Cvector before = tank->destCamera.camPos;
+        CtouchPointer a{{50, 50}, {100 - c.spread / 2, 50}, &left, 1},
+            b{{150, 50}, {100 + c.spread / 2, 50}, &left, 1};
+        tank->doPinch(a, b);
+        EXPECT_EQ(tank->destCamera.camPos.z != before.z, c.moves) << c.spread;
+    }
+    tank->cameraUnlocked = 0; // a wheel before any camera was chosen: ignored
+    Cvector before = tank->destCamera.camPos;
+    CtouchPointer a{{50, 50}, {60, 50}, &left, 1}, b{{150, 50}, {140, 50}, &left, 1};
+    tank->doPinch(a, b);
+    tank->mouseDrag(p);
+    EXPECT_FLOAT_EQ(tank->destCamera.camPos.z, before.z);
+    tank->tankDisplays.clear();
+}
+
+TEST_F(CameraTankTest, FishFrustumContainsPointsAndBoundsTheWalls) {
+    tank->schoolMinBound = Cvector(0, 0, -2), tank->schoolMaxBound = Cvector(1, 1, 1);
+    showOn({&left});
+    ASSERT_NE(tank->fishFrustum.depthScale, 0.0f);
+    Cvector centre(0, 0, 0.5f);
+    tank->fishFrustum.frustumToReal(centre);
+    // Every wall faces the inside: the centre lies in front of all six, a point beyond the
+    // right face behind that one.
+    for (int w = 0; w < 6; ++w) {
+        EXPECT_GT((centre - tank->wanderWallPoint[w]).dot(tank->wanderWallNormal[w]), 0.0f) << w;
+        EXPECT_NEAR(tank->wanderWallNormal[w].length(), 1.0f, 1e-4);
+    }
+    Cvector beyond(2, 0, 0.5f);
+    tank->fishFrustum.frustumToReal(beyond);
+    EXPECT_LT((beyond - tank->wanderWallPoint[1]).dot(tank->wanderWallNormal[1]), 0.0f);
+    struct {
+        Cvector in;
+        float margin;
+        Cvector out;
+    } const cases[] = {
+        {{0, 0, 0.5f}, 0.1f, {0, 0, 0.5f}},
+        {{3, 0, 0.5f}, 0.1f, {0.9f, 0, 0.5f}},
+        {{3, -4, 2}, 0.0f, {1, -1, 1}},
+        {{-0.5f, 0.5f, -1}, 0.0f, {-0.5f, 0.5f, 0}},
+    };
+    for (auto const& c : cases) {
+        Cvector p = c.in;
+        tank->fishFrustum.frustumToReal(p);
+        tank->containPointWithinFishFrustum(p, c.margin);
+        tank->fishFrustum.realToFrustum(p);
+        EXPECT_NEAR(p.x, c.out.x, 1e-4);
+        EXPECT_NEAR(p.y, c.out.y, 1e-4);
+        EXPECT_NEAR(p.z, c.out.z, 1e-4);
+    }
+    tank->tankDisplays.clear();
+}
+
+TEST_F(CameraTankTest, DoubleClickReframesOrLocksTheZoom) {
+    showOn({&left});
+    Cvector height = tank->cameraEyePosAtFullHeight;
+    struct {
+        float z;
+        short behavior;
+        short locked;
+        float expectZ;
+    } const cases[] = {
+        {height.z - 1.0f, CAM_FOLLOW_FISH, 1, height.z - 1.0f}, // following: refused, stays
+        {height.z - 1.0f, CAM_STATIC, 0, height.z},             // zoomed in: back to full height
+        {height.z + 0.0f, CAM_STATIC, 0, height.z},
+    };
+    for (auto const& c : cases) {
+        tank->changeCameraBehavior(c.behavior);
+        tank->myCamera.camPos = tank->destCamera.camPos = Cvector(6, 3, c.z);
+        tank->autoResizeScreen(-1, -1);
+        EXPECT_EQ(tank->zoomLocked, c.locked);
+        EXPECT_EQ(tank->camera, CAM_STATIC);
+        EXPECT_NEAR(tank->destCamera.camPos.z, c.expectZ, 1e-3) << c.z;
+    }
+    // Between the two eyes: out to the full-width eye (contained), not to the reframe point.
+    tank->cameraEyePosAtFullWidth = Cvector(5.5f, 4, height.z + 2);
+    tank->destCamera.camPos = Cvector(6, 3, height.z + 1.0f);
+    Ccamera expected = tank->destCamera;
+    expected.camPos = tank->cameraEyePosAtFullWidth;
+    tank->containCameraInFrustum3D(expected);
+    tank->autoResizeScreen(-1, -1);
+    EXPECT_NEAR(tank->destCamera.camPos.x, expected.camPos.x, 1e-4);
+    EXPECT_NEAR(tank->destCamera.camPos.y, expected.camPos.y, 1e-4);
+    EXPECT_NEAR(tank->destCamera.camPos.z, expected.camPos.z, 1e-4);
+    tank->tankDisplays.clear();
+}

@@ -1,0 +1,172 @@
+// A tank with plain test things: positions, sizes, food particles and messages are fields
+// the tests set, and the tank reaches them through recording access objects.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "data/resourceStreamer.h"
+#include "graphics/graphicsMaster.h"
+#include "script/proximityVar.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+#include "variables/thingMessage.h"
+#include "world/shopKeeper.h"
+#include "world/species.h"
+#include "world/tank.h"
+#include "world/tankLive.h"
+#include "world/tankThings.h"
+#include "world/thingFactory.h"
+
+class ClivingThing : public CsafeRelationship, public CproximityParty, public CthingMessageOwner {
+  public:
+    Cvector proximityPosition() override { return mid; }
+    float proximityScale() override { return 1.0f; }
+    Cvariable* proximityDirectory() override { return this; }
+    void processMessage(CthingMessage* m) override { received.push_back(m->code); }
+    bool deletionHasBegun() const override { return deleting; }
+    Cstring messageOwnerName() const override { return name; }
+    uint32_t attributes = 0;
+    Cvector mid;
+    float boxMin[2] = {0, 0};
+    Cvector swim;
+    float swimScale = 1.0f;
+    int capacity = 0;
+    std::vector<int> particleBatches;
+    std::vector<int> received;
+    int updates = 0, updateResult = 0;
+    bool deleting = false;
+    Cspecies* species = nullptr;
+    CshopKeeper* shop = nullptr;
+    Ctank* tank = nullptr;
+};
+
+inline ClivingThing* living(Cvariable* v) {
+    return dynamic_cast<ClivingThing*>(v);
+}
+
+class CnodeAccess : public CtankThingAccess {
+  public:
+    Cvariable* node(Cthing*) override { return nullptr; }
+    Cthing* asThing(Cvariable*) override { return nullptr; }
+    int whatAmI(Cvariable*) override { return 0; }
+    uint32_t attributes(Cvariable* t) override { return living(t) ? living(t)->attributes : 0; }
+    Cspecies* speciesOf(Cvariable* t) override { return living(t) ? living(t)->species : nullptr; }
+    void setToTank(Cvariable* t, Ctank* tank) override {
+        living(t)->tank = tank;
+        if (tank) tank->thingList->addVariable(t, 1), tank->addNodeToTankLists(t);
+    }
+    void setDisplayed(Cvariable*, char) override {}
+    int isAllowed(Cvariable*) override { return 1; }
+    int itMoves(Cvariable*) override { return 0; }
+    void setDefaultPosition(Cvariable*) override {}
+    int doExtraInit(Cvariable*) override { return 0; }
+    int resetThing(Cvariable*, int) override { return 0; }
+    int setPosition(Cvariable*) override { return 0; }
+    void postInitScript(Cvariable*) override {}
+    int receiveMessage(Cvariable*, Cstring const&, Cstring const&, float) override { return 0; }
+    float thingScale(Cvariable*) override { return 1.0f; }
+    int addRenderGeometry(Cvariable*) override { return 0; }
+    CproximityParty* proximityParty(Cvariable* t) override { return living(t); }
+    Cvariable* makeSchool(Cvariable* dir, char const* n) override { return dir->addDirectory(n, 1); }
+    void joinSchool(Cvariable*, Cvariable*) override {}
+};
+
+class ClivingAccess : public CtankLiveAccess {
+  public:
+    Ctank* tankOf(Cvariable* t) override { return living(t) ? living(t)->tank : nullptr; }
+    int updateThing(Cvariable* t, int, float) override {
+        return ++living(t)->updates, living(t)->updateResult;
+    }
+    bool isBeingDeleted(Cvariable* t) override { return living(t) && living(t)->deleting; }
+    bool getMidPos(Cvariable* t, Cvector& out) override { return living(t) && (out = living(t)->mid, true); }
+    void boundingBoxMin(Cvariable* t, float& x, float& y) override {
+        x = living(t)->boxMin[0], y = living(t)->boxMin[1];
+    }
+    bool swimPush(Cvariable* t, CswimPush& p) override {
+        p.position = living(t)->mid, p.vx = living(t)->swim.x, p.vy = living(t)->swim.y,
+        p.scale = living(t)->swimScale;
+        return true;
+    }
+    int freeFoodCapacity(Cvariable* t) override { return living(t)->capacity; }
+    void addFreeParticles(Cvariable* t, Cvector const& at, int n) override {
+        living(t)->particleBatches.push_back(n), living(t)->capacity -= n, dropPoints.push_back(at);
+    }
+    std::vector<Cvector> dropPoints;
+};
+
+// A display that reports the OpenGL device's API code.
+class CcodeTwoDisplay : public CgraphicsAPI {
+  public:
+    int api() override { return 2; }
+};
+
+class LiveTankTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        resetExitState();
+        savedCwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+        resourcesDir->checkDiskAlways = 1;
+        speciesTreeBase = &root;
+        tankThingAccess = &nodes;
+        tankLiveAccess = &live;
+        setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { living(t)->species = s; };
+        registerThingMaker("food_floating", [] {
+            auto* t = new ClivingThing;
+            t->attributes = ATTR_FOOD;
+            t->capacity = 30;
+            return static_cast<Cvariable*>(t);
+        });
+        std::filesystem::create_directories("species/food");
+        std::ofstream("species/food/food.spec") << ":set class food_floating\n";
+        shop = new CshopKeeper();
+        shop->autoFeedSeconds = 0;
+        makeTank();
+        enableAnim = 1;
+        proximityThingList.assign(8, nullptr);
+        proximityDistList.assign(8, 0.0f);
+    }
+    void makeTank() {
+        root.deleteChildren();
+        tank = new Ctank(shop);
+        tank->name = "tank3";
+        root.addVariable(tank, 1);
+        tank->runState = 1;
+    }
+    void TearDown() override {
+        root.deleteChildren();
+        delete shop;
+        registerThingMaker("food_floating", nullptr);
+        speciesTreeBase = nullptr;
+        if (resourcesDir) resourcesDir->checkDiskAlways = 0;
+        tankThingAccess = nullptr;
+        tankLiveAccess = &neutral;
+        setThingSpecies = nullptr;
+        enableAnim = 1;
+        std::filesystem::current_path(savedCwd);
+        resetExitState();
+    }
+    ClivingThing* add(uint32_t attributes, Cvector mid) {
+        auto* t = new ClivingThing;
+        t->attributes = attributes;
+        t->mid = mid;
+        nodes.setToTank(t, tank);
+        return t;
+    }
+    bool exitRecorded(char const* reason) { return std::strstr(exitMsg.c_str(), reason) != nullptr; }
+    TempDir dir;
+    std::filesystem::path savedCwd;
+    CdirectoryVar root;
+    CnodeAccess nodes;
+    ClivingAccess live;
+    CtankLiveAccess neutral;
+    CshopKeeper* shop = nullptr;
+    Ctank* tank = nullptr;
+};

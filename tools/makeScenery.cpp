@@ -1,0 +1,20 @@
+// makeScenery: writes the default tank's models, pictures and data arrays.
+//
+//   makeScenery <resource root>
+//
+// The build runs it so that binary resources are made from source, never kept in the
+// repository.
+#include <cstdio>
+#include <string>
+
+#include "scenery.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: makeScenery <resource root>\n");
+        return 2;
+    }
+    std::string root = argv[1];
+    if (!root.empty() && root.back() != '/') root += '/';
+    return writeScenery(root);
+}
