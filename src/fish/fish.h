@@ -152,6 +152,7 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     int startleTries = 0, clearHeadingFrames = 0, wanderTimer = 0, schoolCountdown = 0;
     int tightJamFrames = 0, bigPitchFrames = 0;
     CschoolWanderPoint wanderPoint;
+    CschoolWanderMaster wanderBounds; // the tank's walls, copied when a wander starts
     // Moves the whole body rigidly by by.
     void moveBody(Cvector const& by);
     // The frame's three level-set samples (head, tail, under the middle); 10 without ground checks.

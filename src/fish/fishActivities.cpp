@@ -308,7 +308,13 @@ void Cfish::doSchooling() {
 
 void Cfish::startWander() {
     if (wanderTimer == 0) wanderTimer = 300;
-    wanderPoint.master = tank ? tank->wanderWalls() : nullptr;
+    Cvector const *points = nullptr, *normals = nullptr;
+    wanderPoint.master = nullptr;
+    if (tank && tank->wanderWalls(points, normals)) {
+        for (int i = 0; i < 6; i++)
+            wanderBounds.addOutsidePlane(i, points[i], normals[i]);
+        wanderPoint.master = &wanderBounds;
+    }
     wanderPoint.position = vertex[0];
     wanderPoint.direction = vertexOrientation[0].forward;
     wanderPoint.findNextPoint(3.0f * bodyLength, 20);

@@ -1,7 +1,7 @@
 // Schools: their point, their members and the cues they send; how tanks make them.
 #include "fish/fishSchool.h"
 
-#include <fstream>
+#include <ostream>
 
 #include "fish/fish.h"
 #include "script/fastNoise.h"
@@ -78,7 +78,7 @@ void CspeciesSchooling::prepareForDelete() {
     members.clear();
 }
 
-void CspeciesSchooling::writeConfigString(std::ofstream& out) {
+void CspeciesSchooling::writeConfigString(std::ostream& out) {
     out << ":addSchool " << name.c_str();
 }
 

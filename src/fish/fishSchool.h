@@ -30,7 +30,7 @@ class CspeciesSchooling : public CsafeRelationship {
     // Only when flagged for deletion: every member's link goes.
     void prepareForDelete() override;
     // ":addSchool NAME", so a saved tank makes its schools again.
-    void writeConfigString(std::ofstream& out) override;
+    void writeConfigString(std::ostream& out) override;
     // The point from the noise at noisePosition within the tank's fish volume, kept in the
     // tank's fish frustum.
     void figureSchoolPoint();

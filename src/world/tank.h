@@ -116,8 +116,10 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     Cvariable* addSchool(char const* schoolName);
     // Runs every school of schoolManager once, newest first (tankSchools.cpp).
     void updateSchools();
-    // The school box.
+    // The school box, the fish frustum and its walls (tankSchools.cpp).
     void fishVolume(Cvector& lo, Cvector& hi) override;
+    CflatFrustum const* occupantFrustum() override { return &fishFrustum; }
+    bool wanderWalls(Cvector const*& points, Cvector const*& normals) override;
     void addNodeToTankLists(Cvariable* thing);
     // Deletes every pickable thing.
     void deleteAllFish();

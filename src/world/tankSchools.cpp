@@ -15,3 +15,9 @@ void Ctank::fishVolume(Cvector& lo, Cvector& hi) {
     lo = schoolBoxMin;
     hi = schoolBoxMax;
 }
+
+bool Ctank::wanderWalls(Cvector const*& points, Cvector const*& normals) {
+    points = wanderWallPoint;
+    normals = wanderWallNormal;
+    return fishFrustum.depthScale != 0.0f;
+}

@@ -12,7 +12,6 @@
 class CgeoNew;
 class Cmatrix_4;
 class CflatFrustum;
-class CschoolWanderMaster;
 class CsphereField;
 class Cvector;
 class CtexturedGeo;
@@ -64,8 +63,12 @@ class CtankServices : public CsafeRelationship {
     // Moves p inside the occupant frustum, margin within its normalised walls (x and y in
     // -1..1, z in 0..1); nothing while the frustum is unset.
     virtual void containPointWithinFishFrustum(Cvector& p, float margin);
-    // The six walls that bound wander points; null leaves them unbounded.
-    virtual CschoolWanderMaster* wanderWalls() { return nullptr; }
+    // The six walls that bound wander points, each a point and an inward unit normal;
+    // false while the tank has none (the points then wander unbounded).
+    virtual bool wanderWalls(Cvector const*& points, Cvector const*& normals) {
+        points = normals = nullptr;
+        return false;
+    }
 
     // The value of the tank variable of that name, or fallback when it has none.
     float tankValue(char const* varName, float fallback);

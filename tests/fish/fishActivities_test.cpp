@@ -224,17 +224,18 @@ class FrustumTank : public TestTank {
                 Cvector normal;
                 normal.crossOf(p[1] - p[0], p[2] - p[0]);
                 if ((centre - p[0]).dot(normal) < 0) normal = normal * -1.0f;
-                walls.addOutsidePlane(2 * k + s, p[0], normal);
+                normal.normalize();
+                wallPoints[2 * k + s] = p[0], wallNormals[2 * k + s] = normal;
             }
         // The floor is the lower wall, as a tank's height image would give it.
         ground = [this](float x, float z) {
-            auto const& w = walls.walls[2];
-            return w.p.y - ((x - w.p.x) * w.n.x + (z - w.p.z) * w.n.z) / w.n.y;
+            Cvector const &p = wallPoints[2], &n = wallNormals[2];
+            return p.y - ((x - p.x) * n.x + (z - p.z) * n.z) / n.y;
         };
         levelSet = [this](Cvector const& p) {
             float d = 1e9f;
-            for (auto const& w : walls.walls)
-                d = std::min(d, (p - w.p).dot(w.n));
+            for (int i = 0; i < 6; i++)
+                d = std::min(d, (p - wallPoints[i]).dot(wallNormals[i]));
             return d;
         };
     }
@@ -242,10 +243,13 @@ class FrustumTank : public TestTank {
         lo = Cvector(-3, 1, -1.5f), hi = Cvector(3, 4, 1.5f);
     }
     CflatFrustum const* occupantFrustum() override { return &frustum; }
-    CschoolWanderMaster* wanderWalls() override { return &walls; }
+    bool wanderWalls(Cvector const*& points, Cvector const*& normals) override {
+        points = wallPoints, normals = wallNormals;
+        return true;
+    }
 
     CflatFrustum frustum;
-    CschoolWanderMaster walls;
+    Cvector wallPoints[6], wallNormals[6];
 };
 
 TEST_F(ActivityTest, ASchoolOfThirtyStaysInsideItsFrustum) {

@@ -1,6 +1,5 @@
 // Schools: how tanks make them, the order and delays of their cues, members coming and
 // going, and the line a saved tank keeps.
-#include <fstream>
 #include <sstream>
 
 #include "fish/fishSchool.h"
@@ -53,11 +52,7 @@ TEST_F(SchoolTest, TanksMakeSchoolsNewestFirstAlongTheNoise) {
     EXPECT_EQ(t->schoolManager->countChildren(), 3);
     // A saved tank makes its schools again with this line.
     std::ostringstream text;
-    std::ofstream out("school.txt");
-    school(*t, "reef")->writeConfigString(out);
-    out.close();
-    std::ifstream in("school.txt");
-    text << in.rdbuf();
+    school(*t, "reef")->writeConfigString(text);
     EXPECT_EQ(text.str(), ":addSchool reef");
     EXPECT_EQ(runStringScript(t, ":addSchool lagoon"), 0);
     EXPECT_NE(dynamic_cast<CspeciesSchooling*>(t->schoolManager->getChild("lagoon")), nullptr);
