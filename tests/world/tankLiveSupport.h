@@ -116,6 +116,7 @@ class LiveTankTest : public ::testing::Test {
         resourcesDir->checkDiskAlways = 1;
         speciesTreeBase = &root;
         tankThingAccess = &nodes;
+        savedLive = tankLiveAccess;
         tankLiveAccess = &live;
         setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { living(t)->species = s; };
         registerThingMaker("food_floating", [] {
@@ -147,7 +148,7 @@ class LiveTankTest : public ::testing::Test {
         speciesTreeBase = nullptr;
         if (resourcesDir) resourcesDir->checkDiskAlways = 0;
         tankThingAccess = nullptr;
-        tankLiveAccess = &neutral;
+        tankLiveAccess = savedLive; // not a member: the fixture dies before the next test
         setThingSpecies = nullptr;
         enableAnim = 1;
         std::filesystem::current_path(savedCwd);
@@ -166,7 +167,7 @@ class LiveTankTest : public ::testing::Test {
     CdirectoryVar root;
     CnodeAccess nodes;
     ClivingAccess live;
-    CtankLiveAccess neutral;
+    CtankLiveAccess* savedLive = nullptr;
     CshopKeeper* shop = nullptr;
     Ctank* tank = nullptr;
 };
