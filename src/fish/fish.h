@@ -2,9 +2,13 @@
 //
 // The files: fish.cpp (construction, reset, placement, messages, saving), fishSpine.cpp
 // (the spine body and its predicted path), fishFrame.cpp (the frame pipeline, speed and
-// steering limits) and fishAvoid.cpp (obstacles and other fish as avoid rectangles).
+// steering limits), fishAvoid.cpp (obstacles and other fish as avoid rectangles),
+// fishDisplay.cpp (the displayed body and mouth), fishSkeleton.cpp (the skeleton table),
+// fishLighting.cpp (lighting points and vertex colours) and fishEyes.cpp (the eyes).
 // Until the food code exists a fish never looks for food.
 #pragma once
+
+#include <vector>
 
 #include "fish/animalThing.h"
 #include "fish/avoidZone.h"
@@ -13,9 +17,13 @@
 #include "fish/schoolWander.h"
 #include "fish/sphereField.h"
 #include "support/matrix3.h"
+#include "support/matrix4.h"
 #include "support/rect.h"
 
 class CdataArray;
+class CgeoNew;
+class CtexturedGeo;
+struct CskeletonIdentity;
 
 class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGroup, public CsphereAvoider {
   public:
@@ -211,9 +219,13 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     virtual bool contemplatePectoralPush() { return false; }
     virtual void doPecPush(float) {}
     virtual void handleFins() {}
-    virtual void calcEyes() {}
-    virtual void setEyeMovement(int) {}
-    virtual void calcDisplay() {}
+    // One frame of the eyes (fishEyes.cpp): a new gaze when the countdown runs out.
+    virtual void calcEyes();
+    // Eye mode without a hold (fishEyes.cpp).
+    virtual void setEyeMovement(int mode) { setEyeMovement(mode, 0); }
+    // The display frame (fishDisplay.cpp): undulated body, mouth, body variation and fin
+    // draw order.
+    virtual void calcDisplay();
     virtual void startStrokeFins() {}
 
     // ---- obstacles (fishAvoid.cpp)
@@ -296,6 +308,84 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     static constexpr int kNearCapacity = 128;
     Cthing* nearThings[kNearCapacity] = {};
     float nearDistances[kNearCapacity] = {};
+
+    // ---- displayed body, skeleton and lighting (fishDisplay.cpp, fishSkeleton.cpp,
+    // fishLighting.cpp)
+    // Display orientations: the spine's with a stiff head plus the swim undulation.
+    void calcDisplayOrientations();
+    // Display vertex positions laid along the display orientations from vertex 3.
+    void calcDisplayVertexPositions();
+    // Jaw, chin and lip matrices from the mouth opening.
+    void calcMouth();
+    // Where the waste strand leaves the body, and the body's orientation there.
+    void getAnusPos(Cvector& position, Cmatrix3& orientation);
+    // Which view variation of the body group suits a viewer direction: a and b are the
+    // view direction's dot products with the head's and the body's side axes.
+    static short bodyVariationForView(float a, float b);
+    // Shows the body group's variation for the tank's viewpoint.
+    void setBodyRenderPolyIndex();
+    // Orders the pelvic and anal fin groups for the side the viewer sees.
+    void determinePelvicAndAnalOrdering();
+    // The skeleton table of geo's named groups; commandSkinned is set when geo drives its
+    // joints by command strings. false (exit recorded) when geo cannot bind the fish.
+    bool makeSkeletonTable(CgeoNew& geo, std::vector<CskeletonIdentity>& table);
+    // Builds the work object's skeleton, binds the eyes and the collision planes, once.
+    void buildFishWeights();
+    // Finds the body and fin groups and builds the skeleton once the work object exists.
+    void initAdditionalWorkGeoStuff(CworkObject& object) override;
+    // The light at each lighting point. false (exit recorded) when the lighting model
+    // holds more points than a fish keeps.
+    bool calcLightingPoints();
+    // Colours the deformed vertices from the lighting points.
+    void postDeformProcessing(CworkObject& object) override;
+    // Light value of one vertex: d the light's dot product with its normal, l its
+    // interpolated point light, shade its own shading; adjust (may be null) the vertex's
+    // light adjust pair of a command-skinned fish.
+    static float vertexLight(float d, float l, float shade, float diffuse, float const* adjust);
+
+    // ---- eyes (fishEyes.cpp)
+    class Ceye {
+      public:
+        // Binds the eye to its joint matrix and position; centred, not turned.
+        void initEye(Cmatrix_4* jointMatrix, Cvector const& position, float angle, float sign);
+        // Local rotation: heading about up, then pitch about forward.
+        void calcMatrix();
+
+        float heading = 0.0f, pitch = 0.0f;
+        float sideAngle = 0.0f, sideSign = 0.0f;
+        Cmatrix_4* matrix = nullptr;
+        Cvector position;
+        Cmatrix3 localRotation;
+
+        Ceye() { localRotation.identity(); }
+    };
+    enum eyemove : int { EYES_CENTRED = 0, EYES_AHEAD = 1, EYES_FORWARD_GLANCES = 2, EYES_ANYWHERE = 3 };
+    void initEyes();
+    // A new eye mode, refused while the current mode's hold lasts.
+    void setEyeMovement(int mode, int holdFrames);
+    void setEyeAngleLimits(float, float, float, float) {}
+
+    static constexpr int kMaxLightingPoints = 20;
+    Cvector displayVertex[kMaxBodyPoints];
+    float undulation[kMaxBodyPoints] = {};
+    float tailBend = 0.0f, tailPitch = 0.0f, noiseOffset = 0.0f;
+    uint8_t tailBendSet = 0;
+    float mouthOpening = 0.0f;
+    uint8_t mouthUpdate = 1, commandSkinned = 0, weightsBuilt = 0;
+    Cmatrix3 jawMatrix, chinMatrix, lipMatrix, gillMatrix[2], pecMatrix[4], pelvicMatrix[8];
+    Cvector gillOffset, lipOffset;
+    short bodyRenderIndex = -1;
+    CrenderPolyGroup *nearFinGroup = nullptr, *farFinGroup = nullptr, *bodyFinGroup = nullptr;
+    std::vector<Cmatrix3> dorsalMatrices, analMatrices;
+    std::vector<float> dorsalFinDown, analFinDown;
+    CtexturedGeo* lightingModel = nullptr;
+    int numLightingPoints = 0;
+    float lightingPoints[kMaxLightingPoints] = {};
+    float lightPhase = 0.0f, lightRow = 0.0f;
+    Cvector lightDirection{0.0f, 1.0f, 0.0f};
+    Ceye eyes[2];
+    int16_t eyeCountdown = 1, framesSinceGlance = 100;
+    int eyeMode = EYES_ANYWHERE, framesInEyeMode = 0, eyeModeHold = 0;
 
   private:
     void registerKeys();

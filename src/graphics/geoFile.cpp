@@ -78,7 +78,7 @@ char const* readIndices(CgeoBytes& in, long limit, std::vector<int>& out, char c
     if (static_cast<size_t>(n) * 4 > in.left()) return "index list runs past the end of the file";
     out.resize(static_cast<size_t>(n));
     for (long i = 0; i < n; i++) {
-        long v;
+        long v = 0;
         in.i32(v);
         if (v < 0 || v >= limit) return what;
         out[static_cast<size_t>(i)] = static_cast<int>(v);
@@ -132,7 +132,7 @@ char const* parseGeoFile(unsigned char const* bytes, size_t size, CgeoFileConten
     if (floats * 4 > in.left()) return "point data runs past the end of the file";
     geo.data.resize(floats);
     for (size_t i = 0; i < floats; i++) {
-        unsigned char b[4];
+        unsigned char b[4] = {};
         in.bytes(b, 4);
         uint32_t u = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
                      static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;

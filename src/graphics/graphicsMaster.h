@@ -138,9 +138,9 @@ class CgraphicsAPI : public CdirectoryVar, public ClinkedResourceNode, public Ct
     // Draws a poly group; null resets the cached draw state.
     virtual int geoToDisplay(CrenderPolyGroup*) { return 1; }
     // Deletes the image's texture on this device; remove also takes it out of the registry.
-    virtual void freeTexture(CtextureImage*, int) {}
+    void freeTexture(CtextureImage*, int) override {}
     // Makes the image's texture on this device from the array; 0 done, 1 failed.
-    virtual int imageTotexMap(CtextureImage*, CdataArray*) { return 1; }
+    int imageTotexMap(CtextureImage*, CdataArray*) override { return 1; }
     virtual int getTexModulate2x() { return 0; }
     virtual int getTexPremodulate() { return 0; }
     virtual int getTexMultAdd() { return 0; }

@@ -27,7 +27,7 @@ class Thing : public CworkObjectOwner, public CframeSources {
     int thingCooks() override { return 0; }
     CframeSources* frameSources() override { return inTank ? this : nullptr; }
     float* boundingBox() override { return box; }
-    void processLevelSetSensor(ClevelSetSensor* sensor, float level) override { fired.push_back(level); }
+    void processLevelSetSensor(ClevelSetSensor*, float level) override { fired.push_back(level); }
     float sphereLevelSet(Cvector const& p) override { return p.y - 0.5f; }
     CdataChan const* camShakeChan() override { return shake; }
     CdataImage const* fishFinFlutter() override { return flutter; }

@@ -1,0 +1,76 @@
+// The displayed body, the mouth, the waste outlet, the body variation by view and the
+// lighting capacity.
+#include <cmath>
+
+#include "fishTestSupport.h"
+#include "graphics/texturedGeo.h"
+
+TEST_F(FishTest, DisplayBodyKeepsSegmentsAndBendsWithTheTail) {
+    float const cases[][4] = {
+        {0, 0, 0, 2}, {0.8f, 3, 0, 2}, {0.5f, 1, 0.4f, 0.5f}}; // stroke, thrust, bend, speed
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish();
+        fish->strokeStrength = c[0], fish->strokeThrust = c[1], fish->bodySpeed = c[3];
+        for (int frame = 0; frame < 40; frame++) {
+            fish->tailBend = c[2];
+            fish->calcDisplayOrientations();
+            fish->calcDisplayVertexPositions();
+            SCOPED_TRACE(testing::Message() << c[0] << " " << c[2] << " frame " << frame);
+            ASSERT_TRUE(fish->swimPhase >= 0.0f && fish->swimPhase < 1.0f);
+            ASSERT_FLOAT_EQ(fish->tailBend, 0.85f * c[2]);
+            for (int i = 1; i < fish->bodyPoints; i++)
+                ASSERT_NEAR((fish->displayVertex[i] - fish->displayVertex[i - 1]).length(),
+                            fish->segmentLength, 1e-4f);
+        }
+        // A straight glide shows the spine itself; a bent tail moves the tail's end.
+        float tail = (fish->displayVertex[9] - fish->vertex[9]).length();
+        EXPECT_TRUE(c[2] > 0 ? tail > 1e-3f : c[0] > 0 || tail < 1e-4f) << tail;
+    }
+}
+
+TEST_F(FishTest, MouthAndOutletFollowTheirSettings) {
+    float const mouths[][4] = {
+        {0.5f, 2.7f, 2.7f, -0.44f}, {0, 2.7f, 0, 0}, {0.5f, 0.25f, 0.25f, 0}}; // open, gape, jaw, lip
+    Cfish* fish = makeFish();
+    for (auto const& m : mouths) {
+        fish->mouthOpening = m[0], fish->mouthGape = m[1];
+        fish->calcMouth();
+        EXPECT_NEAR(std::abs(std::atan2(fish->jawMatrix.up.z, fish->jawMatrix.up.y)), m[2], 1e-4f) << m[0];
+        EXPECT_NEAR(fish->lipOffset.z, -0.015f * m[3], 1e-6f);
+    }
+    fish->calcDisplayOrientations();
+    fish->calcDisplayVertexPositions();
+    float const outlets[][5] = {
+        {4, -0.1f, 1, 4, 0}, {4.5f, -0.1f, 2, 4, 0.5f}, {40, 0, 1, 8, 1}}; // at, below, scale, j, f
+    for (auto const& o : outlets) {
+        fish->pooInfo[0] = o[0], fish->pooInfo[1] = o[1], fish->thingScale = o[2];
+        Cvector p, *v = fish->displayVertex + static_cast<int>(o[3]);
+        Cmatrix3 m;
+        fish->getAnusPos(p, m);
+        Cvector expected = v[0] + (v[1] - v[0]) * o[4] + m.up * (o[1] * o[2]);
+        EXPECT_LT((p - expected).length(), 1e-5f) << o[0];
+    }
+}
+
+TEST_F(FishTest, BodyVariationFollowsTheViewedSide) {
+    float const cases[][3] = {{0.9f, 0.85f, 1},   {0.75f, 0.9f, 2},   {0.9f, 0.6f, 0},
+                              {-0.9f, -0.81f, 4}, {-0.75f, -0.9f, 3}, {0.9f, -0.9f, 0}};
+    for (auto const& c : cases)
+        EXPECT_EQ(Cfish::bodyVariationForView(c[0], c[1]), c[2]) << c[0] << " " << c[1];
+}
+
+TEST_F(FishTest, LightingPointsStayWithinTheirTable) {
+    for (short points : {0, 16, 20, 21, 400}) {
+        resetExitState();
+        Cfish* fish = makeFish();
+        CtexturedGeo lights;
+        lights.numPoints = points;
+        fish->lightingModel = &lights;
+        bool fits = points <= Cfish::kMaxLightingPoints;
+        EXPECT_EQ(fish->calcLightingPoints(), fits) << points;
+        EXPECT_EQ(fish->numLightingPoints, fits ? points : 0);
+        EXPECT_EQ(!exitReasonList.empty() && exitReasonList.back() == "ERROR! too many lighting points",
+                  !fits);
+        fish->lightingModel = nullptr;
+    }
+}
