@@ -182,6 +182,7 @@ int Cfish::resetThing(int) {
     for (int i = 0; i < 5; i++)
         speedTiers[i] = (fromAverage ? avgSpeed * derived[i] : moseyHustleRaceBurst[i]) * bodyLength;
     if (CcollisionPlaneGroup::count != 4) initCollisionPlaneGroup(4, 0.07f, this);
+    pectoralInit();
     needsPlacement = 1;
     initialized = 1;
     return 0;
@@ -211,6 +212,7 @@ void Cfish::setDefaultPosition() {
 int Cfish::setPosition() {
     clearSteering();
     navigateReset();
+    flickTurnReset();
     legalizeInitValues();
     currentPitch = startPitch;
     Cmatrix3 start;
@@ -247,6 +249,8 @@ int Cfish::doExtraInit() {
         setExitError("fish tried to extra init with no tank set!", 1);
         return 1;
     }
+    finPitchGain = 1.0f - dorsalInertia;
+    initializeControllers();
     // The shadow and the waste strand join with their own kinds.
     return 0;
 }

@@ -8,14 +8,19 @@
 // Until the food code exists a fish never looks for food.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "fish/animalThing.h"
 #include "fish/avoidZone.h"
 #include "fish/collisionPlane.h"
+#include "fish/fishFins.h"
 #include "fish/fishStats.h"
+#include "fish/flickTurn.h"
+#include "fish/pectoralFins.h"
 #include "fish/schoolWander.h"
 #include "fish/sphereField.h"
+#include "script/animValue.h"
 #include "support/matrix3.h"
 #include "support/matrix4.h"
 #include "support/rect.h"
@@ -25,7 +30,12 @@ class CgeoNew;
 class CtexturedGeo;
 struct CskeletonIdentity;
 
-class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGroup, public CsphereAvoider {
+class Cfish : public CfishStats,
+              public CfinState,
+              public CflickState,
+              public CanimalThing,
+              public CcollisionPlaneGroup,
+              public CsphereAvoider {
   public:
     Cfish();
     ~Cfish() override;
@@ -132,11 +142,8 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     int ETAframes();
     void fixPitchChange();
     void doBehavior() override {}
-    // Hooks of the pectoral fins, fins, chases and feeding; until those exist they do
-    // nothing, and a feeding or chasing activity ends at once.
-    virtual void doFullBrakes() {}
-    virtual void urgentPectoralSpeedChange() {}
-    virtual void addDorsalAnalFinVelocity(float) {}
+    // Hooks of the fins, chases and feeding; until those exist they do nothing, and a
+    // feeding or chasing activity ends at once.
     virtual void decideToChaseFish() {}
     virtual void lookForSomethingToEat() {}
     virtual void chasedEndingChase() {}
@@ -151,9 +158,8 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     Cvector ownGoalPoint, goalDirection;
     float goalDistance = 0.0f, previousGoalDistance = 0.0f, closingSpeed = 0.0f, arriveDistance = 0.0f;
     float goalZone = 0.0f, previousGoalZone = -1.0f, etaThreshold = -1.0f;
-    int steerHoldFrames = 0, idleFrames = -1, stopFrames = 0;
-    float idlePitchTarget = 0.0f;
-    uint8_t braked = 0, awayFlag = 0, activityLock = 0, forceFlick = 0;
+    int idleFrames = -1, stopFrames = 0;
+    uint8_t braked = 0, awayFlag = 0, activityLock = 0;
     float fleeDistance = 0.0f;
     int chaseCountdown = 0, foodLookCountdown = 10, chaseFrameCount = 0, peckState = 0;
     Cvector startlePoint;
@@ -211,14 +217,21 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
 
     // Hooks the fins, eyes, pectorals, flick turns and activities fill in; here they do
     // nothing (a flick turn never runs).
-    virtual void contemplateFlickTurn() {}
-    virtual bool flickTurnRunning() { return false; }
-    virtual void updateFlickTurn() {}
-    virtual bool startFlickTurn(float) { return false; }
-    virtual void updatePectorals() {}
-    virtual bool contemplatePectoralPush() { return false; }
+    // Tries a flick when the wished turn is big enough, on the right half of the beat
+    // (flickTurn.cpp).
+    virtual void contemplateFlickTurn();
+    virtual bool flickTurnRunning() { return isFlicking != 0; }
+    // One frame of the running flick (flickTurn.cpp).
+    virtual void updateFlickTurn();
+    // A flick by heading to the desired speed; true when it started (flickTurn.cpp).
+    virtual bool startFlickTurn(float heading);
+    // Both pectoral fins play one frame of their strokes (pectoralFins.cpp).
+    virtual void updatePectorals();
+    // Whether the frame update should push with the pectorals now (pectoralFins.cpp).
+    virtual bool contemplatePectoralPush();
     virtual void doPecPush(float) {}
-    virtual void handleFins() {}
+    // The fins' springs, strokes, relaxation and tail tone for this frame (finRig.cpp).
+    virtual void handleFins();
     // One frame of the eyes (fishEyes.cpp): a new gaze when the countdown runs out.
     virtual void calcEyes();
     // Eye mode without a hold (fishEyes.cpp).
@@ -227,6 +240,45 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     // draw order.
     virtual void calcDisplay();
     virtual void startStrokeFins() {}
+
+    // ---- fins (fishFins.cpp)
+    // Binds the species' fin controllers and cloth pieces, sets the fin values to rest and
+    // registers the fin controls.
+    void initializeControllers();
+    // Fills the cloth fins' controllers and moves their cloth for this frame.
+    void updateClothControllers() override;
+    // Re-times the dorsal and anal wave by amount (0..1); the next re-timing after frames.
+    void dorsalUndulate(float amount, int frames);
+    // The fins' snap at the start of a flick turn; strength at most 1.
+    void flickFins(float turn, float pitch, float strength, float endSpeed);
+
+    // ---- flick turns (flickTurn.cpp)
+    // No flick runs; rate and strength at their starting values.
+    void flickTurnReset();
+    // Starts a flick unless it is not allowed or its path collides: 0 started, 1 refused.
+    int startFlickTurn(float heading, float pitch, float endSpeed, int keepEndSpeed);
+    // 1 when the predicted flick meets a wall, the floor or another fish.
+    int doesFlickTurnCollideWithSomething();
+    // out[1..n-1]: the head's predicted positions along the flick (out[0] the head now).
+    void getFuturePositions(Cvector* out, Cvector& unused, int n);
+    // Ends a flick at once. 0.
+    int cleanupFlickTurn();
+
+    // ---- pectoral fins (pectoralFins.cpp)
+    // Binds both fins to the fish at rest, nothing playing; the matrices become identity.
+    void pectoralInit();
+    // The stroke waits on a busy fin; both fins.
+    void addPacketBoth(CpecPushPacket const& packet);
+    // The stroke plays at once on both fins.
+    void replacePacketBoth(CpecPushPacket const& packet);
+    // Both strokes aim at the desired speed, and so does a flick's end speed.
+    void urgentSpeedUpdate();
+    // A stroke plays or waits on either fin.
+    bool pecsAreMoving() const;
+    // Spread the fins forward, then back to rest; once until the second stroke ends.
+    void doFullBrakes();
+    // Frames over which a pitch velocity adds up to its whole effect (1 / (1 - decay)).
+    float pitchResponse() const { return 1.0f / std::max(1.0f - pitchVelocityDecay, 0.01f); }
 
     // ---- obstacles (fishAvoid.cpp)
     // Fills the avoid zone with this frame's obstacles.
@@ -386,6 +438,15 @@ class Cfish : public CfishStats, public CanimalThing, public CcollisionPlaneGrou
     Ceye eyes[2];
     int16_t eyeCountdown = 1, framesSinceGlance = 100;
     int eyeMode = EYES_ANYWHERE, framesInEyeMode = 0, eyeModeHold = 0;
+
+    // ---- pectoral fins
+    CpecFin pecLeft, pecRight;
+    int pushCounter = 0;
+    uint8_t braking = 0;
+    uint8_t climbing = 0;
+    // Left upper, left lower, right upper, right lower.
+    Cmatrix3 pectoralMatrix[4];
+    float flickEndSpeed = 0.0f;
 
   private:
     void registerKeys();

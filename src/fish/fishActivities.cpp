@@ -220,7 +220,8 @@ void Cfish::stopStep() {
         pitchChange = 0.0f;
         setDrag(0.2f);
         _setDesiredBodySpeed(0.0f);
-        addDorsalAnalFinVelocity(0.1f);
+        dorsalVelocity += 0.1f;
+        analVelocity += 0.1f;
         if (!braked) {
             doFullBrakes();
             braked = 1;

@@ -1,5 +1,6 @@
 // The activity machine's reactions: jams against the tank, contact with other fish,
 // startles and flights, and the thing messages a fish takes.
+#include <algorithm>
 #include <cmath>
 
 #include "fish/collisionPlane.h"
@@ -61,7 +62,9 @@ void Cfish::tightJamStep() {
             forceFlick = 1;
         }
     } else if (sample[1] < 0.05f) {
-        _setDesiredBodySpeed(1.0f);
+        // Swim the tail out: a wish no faster than the stroke threshold never strokes, and
+        // a resting fish would stay jammed for good.
+        _setDesiredBodySpeed(std::max(1.0f, 1.05f * minimumCycleBodySpeed));
     } else {
         mayEnd = true;
     }
@@ -72,7 +75,7 @@ void Cfish::tightJamStep() {
     if (tightJamFrames >= 500 && !flickTurnRunning()) {
         headingChange = findClearestHeading(1.22173f, 1.570796f, 0.1f);
         forceFlick = 1;
-        startFlickTurn(headingChange);
+        startFlickTurn(headingChange, 0.0f, bodySpeed, static_cast<int>(bodySpeed));
         VTRACE(4, "HC:" << headingChange / kDegree);
     }
 }
@@ -93,7 +96,9 @@ void Cfish::doIdleAvoidance() {
     }
     if (sideContact) {
         if (!flickTurnRunning() && steerHoldFrames < 1) {
-            if (!startFlickTurn(15.0f * kDegree) && !startFlickTurn(-15.0f * kDegree)) doFullBrakes();
+            bool turned = startFlickTurn(15.0f * kDegree, 0.0f, desiredBodySpeed, 0) == 0 ||
+                          startFlickTurn(-15.0f * kDegree, 0.0f, desiredBodySpeed, 0) == 0;
+            if (!turned) doFullBrakes();
         } else {
             doFullBrakes();
         }
@@ -135,9 +140,9 @@ int Cfish::reTryStartle() {
     float const tries[] = {90.0f, -90.0f, -45.0f, 45.0f, 0.0f};
     bool turned = false;
     for (float h : tries)
-        if ((turned = startFlickTurn(h * kDegree))) break;
+        if ((turned = startFlickTurn(h * kDegree, 0.0f, speedTiers[4], 1) == 0)) break;
     if (!turned) _setDesiredBodySpeed(speedTiers[4]);
-    urgentPectoralSpeedChange();
+    urgentSpeedUpdate();
     setAvoidForFrames(static_cast<int>(randRange(30.0f, 60.0f)));
     fleeDistance = 4.0f;
     int next = fastRandValues[fastRandSeedIndex++ & 31] < 0.5f ? ACTIVITY_IDLE : ACTIVITY_STOP;

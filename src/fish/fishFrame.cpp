@@ -64,7 +64,7 @@ void Cfish::goFish(int display) {
         updateFlickTurn();
     else
         finSpeed = std::clamp(bodySpeed, 0.0f, 1.0f);
-    if (finRestlessCountdown-- == 0) {
+    if (finRestlessCountdown-- <= 0) {
         float r = fastRandValues[fastRandSeedIndex++ & 31];
         finRestlessness = r * r;
         finRestlessCountdown = static_cast<int>(randRange(100.0f, 300.0f));

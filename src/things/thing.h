@@ -57,6 +57,8 @@ class CthingWorkObjectOwner : public CworkObjectOwner {
     float thingScale() override;
     int thingCooks() override;
     void postDeformProcessing(CworkObject& object) override;
+    // The thing moves its cloth (fins) after skinning.
+    void updateClothControllers() override;
 
   private:
     Cthing& thing;

@@ -72,3 +72,7 @@ CworkObject* Cthing::getFinalGeometry() {
 void CthingWorkObjectOwner::postDeformProcessing(CworkObject& object) {
     thing.postDeformProcessing(object);
 }
+
+void CthingWorkObjectOwner::updateClothControllers() {
+    thing.updateClothControllers();
+}

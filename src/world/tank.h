@@ -23,6 +23,7 @@
 
 class CshopKeeper;
 class CgraphicsAPI;
+struct CviewCamera;
 class CrenderPolyGroup;
 class CdataArray;
 class CdataImage;
@@ -63,7 +64,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     int removeThingFromList(Cthing* thing) override;
     void updateFocusThing() override;
     void recalcTankAspect() override;
-    Cmatrix_4* cameraMatrix() override { return &camMatrix; }
+    Cmatrix_4* cameraMatrix() override { return cameraBuilt ? &camMatrix : nullptr; }
 
     // ---- life cycle (tank.cpp)
     void disconnectFromDevices();
@@ -270,6 +271,10 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void doPinch(CtouchPointer& a, CtouchPointer& b);
     void autoResizeScreen(float x, float y);
     void rebuildCameraMenu(CgraphicsAPI*);
+    // What the display device needs of the camera in use (untouched before the first step).
+    void fillViewCamera(CviewCamera& out);
+    // The display the pointer works on: the shop keeper's interface display.
+    CgraphicsAPI* interfaceDisplay();
 
     // ---- picking (tankPicking.cpp)
     Cvariable* getThingClosestToScreenSpace(CgraphicsAPI* display, float x, float y, float tolerance);
@@ -305,6 +310,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     short zoomLocked = 0;
     uint8_t dragging = 0;
     Cmatrix_4 camMatrix;
+    uint8_t cameraBuilt = 0; // camMatrix holds a camera
     Crect allViewsRect, fovViewRect, letterboxedViewRect;
     // Each display's window rectangle placed in the side-by-side frame of the tank.
     Crect placedWindowRect[8];

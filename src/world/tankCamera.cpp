@@ -17,7 +17,6 @@
 
 CtankInputState tankInput;
 float touchManipulationZplane = -1.0f;
-float inputSeconds = 0.0f;
 
 namespace {
 // Camera fields of view are degrees; containment and the view rectangle use the tangent.
@@ -111,7 +110,7 @@ void Ctank::doFollowFishCamera(bool start) {
     } else if (!(shop && shop->highlight == 0 && followLock) && focus && !following) {
         changeFocusThing(focus);
         changeFollowStatus(true, 0.01f);
-    } else if (camera == CAM_MOUSE && !tankDisplays.empty()) {
+    } else if (camera == CAM_MOUSE && !tankDisplays.empty() && tankDisplays[tankDisplays.size() / 2]) {
         CgraphicsAPI* middle = tankDisplays[tankDisplays.size() / 2];
         Cvariable* under =
             getThingClosestToScreenSpace(middle, middle->width * 0.5f, middle->height * 0.5f, 0.3f);
@@ -139,7 +138,8 @@ void Ctank::setDesiredCameraTarget(Cvector const& target, float t) {
         // Keep the fish off the bezel between the two middle displays.
         CgraphicsAPI* leftOfMiddle = tankDisplays[n / 2 - 1];
         CgraphicsAPI* rightOfMiddle = tankDisplays[n / 2];
-        destCamera.camPos.x += leftOfMiddle->width > rightOfMiddle->width ? 2.0f : -2.0f;
+        if (leftOfMiddle && rightOfMiddle)
+            destCamera.camPos.x += leftOfMiddle->width > rightOfMiddle->width ? 2.0f : -2.0f;
     }
     destCamera.camPos.z = std::max(destCamera.camPos.z, inspectClosestToTankZdist);
     if (t != 1.0f) containCameraInFrustum3D(destCamera);
@@ -268,6 +268,19 @@ void Ctank::setNewCamera(int number, bool) {
     myCamera.showCamera();
 }
 
+void Ctank::fillViewCamera(CviewCamera& out) {
+    if (!cameraBuilt) return;
+    out.eye = myCamera.camPos;
+    out.direction = myCamera.direction;
+    out.up = camMatrix.rot.up;
+    out.nearZ = nearPlane;
+    out.farZ = farPlane;
+}
+
+CgraphicsAPI* Ctank::interfaceDisplay() {
+    return shop && shop->guiDisplay ? shop->guiDisplay : tankInput.interfaceDisplay;
+}
+
 void Ctank::updateCamera() {
     if (newCameraPending) {
         setNewCamera(currentCamera, false);
@@ -279,6 +292,8 @@ void Ctank::updateCamera() {
     nearPlane = std::max(0.5f, myCamera.camPos.z - (schoolMaxBound.z + 1.0f) * tankScale);
     farPlane = (2.0f - backdrop_zpos) * tankScale + myCamera.camPos.z;
 
+    // No camera chosen yet: the displays keep the view they have.
+    if (!(myCamera.fovy > 0.0f)) return;
     Cvector forward = myCamera.direction, side, up;
     side.crossOf(myCamera.up, forward);
     side.normalize();
@@ -287,6 +302,7 @@ void Ctank::updateCamera() {
     camMatrix.rot.up = up;
     camMatrix.rot.forward = forward;
     camMatrix.pos = myCamera.camPos;
+    cameraBuilt = 1;
 
     float h = halfFovTangent(myCamera.fovy);
     fovViewRect = Crect(-h * imageAspect, h * imageAspect, -h, h);

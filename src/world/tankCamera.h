@@ -45,7 +45,7 @@ struct CtouchPointer {
 
 // What the shop's input step keeps for the tanks' cameras and picking.
 struct CtankInputState {
-    CgraphicsAPI* interfaceDisplay = nullptr; // the display the pointer is on
+    CgraphicsAPI* interfaceDisplay = nullptr; // without a shop keeper: the display the pointer is on
     Cvariable* clickedThing = nullptr;        // picked at button-down
     float mouseButtonDownStartTime = 0.0f;    // seconds
     float dragDistance = 0.0f;                // pixels dragged since button-down
@@ -57,5 +57,3 @@ extern CtankInputState tankInput;
 
 // The depth at which drags measure pointer motion.
 extern float touchManipulationZplane;
-// Seconds since the shop started, as the input step counts them.
-extern float inputSeconds;

@@ -4,6 +4,7 @@
 
 #include "graphics/graphicsMaster.h"
 #include "support/cerr.h"
+#include "world/shopGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
 #include "world/tankLive.h"
@@ -49,8 +50,8 @@ Cvariable* Ctank::getThingClosestToScreenSpace(CgraphicsAPI* display, float x, f
 }
 
 int Ctank::mouseSelectFocusThing(short x, short y, short mode) {
-    Cvariable* under = getThingClosestToScreenSpace(tankInput.interfaceDisplay, x, y, 0.01f);
-    float held = inputSeconds - tankInput.mouseButtonDownStartTime;
+    Cvariable* under = getThingClosestToScreenSpace(interfaceDisplay(), x, y, 0.01f);
+    float held = static_cast<float>(globalTime) - tankInput.mouseButtonDownStartTime;
     if (mode == 0) {
         tankInput.clickedThing = under;
         return under ? 1 : 0;
@@ -66,7 +67,7 @@ int Ctank::mouseSelectFocusThing(short x, short y, short mode) {
 }
 
 int Ctank::selectFocusFishFromScreen(float x, float y) {
-    Cvariable* found = getThingClosestToScreenSpace(tankInput.interfaceDisplay, x, y, 0.05f);
+    Cvariable* found = getThingClosestToScreenSpace(interfaceDisplay(), x, y, 0.05f);
     if (found == nullptr) return 0;
     changeFocusThing(found);
     return 1;

@@ -187,6 +187,7 @@ void Ctank::updateForRenderPass() {
 void installTankRenderHooks() {
     graphicsHooks.tankRenderLists = [](Ctank* t) -> CtankRenderLists* { return t; };
     graphicsHooks.updateTankForFrame = [](Ctank* t) { t->updateForRenderPass(); };
+    graphicsHooks.tankCamera = [](Ctank* t, CviewCamera& camera) { t->fillViewCamera(camera); };
     graphicsHooks.fetchTankDisplayGeo = [](Ctank* t) { t->fetchTankDisplayGeo(); };
     graphicsHooks.tankMissing = [] { revertToDefaults = 2; };
     graphicsHooks.panelShownOn = [](CgraphicsAPI* d) {

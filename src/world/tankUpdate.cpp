@@ -48,7 +48,10 @@ void Ctank::setFPS(float framesPerSecond) {
 }
 
 int Ctank::prepForAction() {
-    if (requestedFocusThing) updateFocusThing();
+    if (requestedFocusThing) {
+        if (tankThingAccess) changeFocusThing(tankThingAccess->node(requestedFocusThing));
+        requestedFocusThing = nullptr;
+    }
     setWireframeMode(wireframeMode);
     changeBubbleOrigin(0);
     calcTankSpeed();
@@ -165,8 +168,8 @@ void Ctank::removeFood(Cvariable* food) {
 
 Cvector Ctank::getDefaultFoodDropPosition() {
     float top = 0.0f;
-    if (tankInput.interfaceDisplay) {
-        Cvector p(0.0f, tankInput.interfaceDisplay->letterboxedFovRect.maxy, 0.0f);
+    if (CgraphicsAPI* display = interfaceDisplay()) {
+        Cvector p(0.0f, display->letterboxedFovRect.maxy, 0.0f);
         fovViewRect.pointToNormalizedCoordsWithinRect(p);
         top = p.y;
     }

@@ -143,7 +143,7 @@ void Ctank::autoResizeScreen(float x, float y) {
     }
     if (target) {
         float tx = backdrop_xshift, ty = (backdrop_top - backdrop_base) * 0.5f;
-        CgraphicsAPI* display = tankInput.interfaceDisplay;
+        CgraphicsAPI* display = interfaceDisplay();
         if (x != -1.0f && display && display->width > 0.0f && display->height > 0.0f) {
             Cvector p =
                 normalizedViewportToTankSpace(display, x / display->width, y / display->height, -2.0f);
@@ -161,7 +161,7 @@ void Ctank::rebuildCameraMenu(CgraphicsAPI*) {
     std::snprintf(path, sizeof path, "/tanks/%s/buildCameraList", tankTypeName.c_str());
     Cvariable* script = findVariable(path);
     if (script == nullptr) return;
-    CgraphicsAPI* display = tankInput.interfaceDisplay;
+    CgraphicsAPI* display = interfaceDisplay();
     if (display) addScriptSearchPath(display, 0);
     runScript(this, script);
     if (display) removeScriptSearchPath(display);

@@ -1,5 +1,4 @@
-// A tank with plain test things: positions, sizes, food particles and messages are fields
-// the tests set, and the tank reaches them through recording access objects.
+// A tank with plain test things whose positions, boxes, food and messages are fields.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,12 +6,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <vector>
 
 #include "data/resourceStreamer.h"
 #include "graphics/graphicsMaster.h"
 #include "script/proximityVar.h"
-#include "script/scripter.h"
 #include "support/cerr.h"
 #include "testSupport.h"
 #include "variables/thingMessage.h"
@@ -32,17 +29,12 @@ class ClivingThing : public CsafeRelationship, public CproximityParty, public Ct
     bool deletionHasBegun() const override { return deleting; }
     Cstring messageOwnerName() const override { return name; }
     uint32_t attributes = 0;
-    Cvector mid;
+    Cvector mid, swim;
     float boxMin[2] = {0, 0};
-    Cvector swim;
-    float swimScale = 1.0f;
-    int capacity = 0;
-    std::vector<int> particleBatches;
-    std::vector<int> received;
-    int updates = 0, updateResult = 0;
+    int capacity = 0, updates = 0, updateResult = 0;
+    std::vector<int> particleBatches, received;
     bool deleting = false;
     Cspecies* species = nullptr;
-    CshopKeeper* shop = nullptr;
     Ctank* tank = nullptr;
 };
 
@@ -79,25 +71,23 @@ class CnodeAccess : public CtankThingAccess {
 
 class ClivingAccess : public CtankLiveAccess {
   public:
-    Ctank* tankOf(Cvariable* t) override { return living(t) ? living(t)->tank : nullptr; }
+    Ctank* tankOf(Cvariable* t) override { return living(t)->tank; }
     int updateThing(Cvariable* t, int, float) override {
         return ++living(t)->updates, living(t)->updateResult;
     }
-    bool isBeingDeleted(Cvariable* t) override { return living(t) && living(t)->deleting; }
-    bool getMidPos(Cvariable* t, Cvector& out) override { return living(t) && (out = living(t)->mid, true); }
+    bool isBeingDeleted(Cvariable* t) override { return living(t)->deleting; }
+    bool getMidPos(Cvariable* t, Cvector& out) override { return out = living(t)->mid, true; }
     void boundingBoxMin(Cvariable* t, float& x, float& y) override {
         x = living(t)->boxMin[0], y = living(t)->boxMin[1];
     }
     bool swimPush(Cvariable* t, CswimPush& p) override {
-        p.position = living(t)->mid, p.vx = living(t)->swim.x, p.vy = living(t)->swim.y,
-        p.scale = living(t)->swimScale;
-        return true;
+        return p.position = living(t)->mid, p.vx = living(t)->swim.x, p.vy = living(t)->swim.y, p.scale = 1,
+               true;
     }
     int freeFoodCapacity(Cvariable* t) override { return living(t)->capacity; }
-    void addFreeParticles(Cvariable* t, Cvector const& at, int n) override {
-        living(t)->particleBatches.push_back(n), living(t)->capacity -= n, dropPoints.push_back(at);
+    void addFreeParticles(Cvariable* t, Cvector const&, int n) override {
+        living(t)->particleBatches.push_back(n), living(t)->capacity -= n;
     }
-    std::vector<Cvector> dropPoints;
 };
 
 // A display that reports the OpenGL device's API code.
@@ -116,13 +106,13 @@ class LiveTankTest : public ::testing::Test {
         resourcesDir->checkDiskAlways = 1;
         speciesTreeBase = &root;
         tankThingAccess = &nodes;
-        savedLive = tankLiveAccess;
+        previousLive = tankLiveAccess;
         tankLiveAccess = &live;
         setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { living(t)->species = s; };
+        // The test food kind: floating food with room for 30 particles.
         registerThingMaker("food_floating", [] {
             auto* t = new ClivingThing;
-            t->attributes = ATTR_FOOD;
-            t->capacity = 30;
+            t->attributes = ATTR_FOOD, t->capacity = 30;
             return static_cast<Cvariable*>(t);
         });
         std::filesystem::create_directories("species/food");
@@ -148,7 +138,7 @@ class LiveTankTest : public ::testing::Test {
         speciesTreeBase = nullptr;
         if (resourcesDir) resourcesDir->checkDiskAlways = 0;
         tankThingAccess = nullptr;
-        tankLiveAccess = savedLive; // not a member: the fixture dies before the next test
+        tankLiveAccess = previousLive;
         setThingSpecies = nullptr;
         enableAnim = 1;
         std::filesystem::current_path(savedCwd);
@@ -156,8 +146,7 @@ class LiveTankTest : public ::testing::Test {
     }
     ClivingThing* add(uint32_t attributes, Cvector mid) {
         auto* t = new ClivingThing;
-        t->attributes = attributes;
-        t->mid = mid;
+        t->attributes = attributes, t->mid = mid;
         nodes.setToTank(t, tank);
         return t;
     }
@@ -167,7 +156,7 @@ class LiveTankTest : public ::testing::Test {
     CdirectoryVar root;
     CnodeAccess nodes;
     ClivingAccess live;
-    CtankLiveAccess* savedLive = nullptr;
+    CtankLiveAccess* previousLive = nullptr;
     CshopKeeper* shop = nullptr;
     Ctank* tank = nullptr;
 };
