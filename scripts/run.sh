@@ -17,5 +17,5 @@ if [ -n "${DISPLAY:-}" ]; then
     exec "$program" "$@"
 fi
 picture="$PWD/$BUILD_DIR/velmora.png"
-"$program" --headless 1280x720 --frames 120 --screenshot "$picture" "$@"
-echo "No X display: 120 frames rendered headless; the last one is $picture"
+"$program" --headless 1280x720 --frames 240 --screenshot "$picture" "$@"
+echo "No X display: 240 frames rendered headless; the last one is $picture"

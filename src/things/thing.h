@@ -44,10 +44,36 @@ constexpr int kBehaviourFramesPerSecond = 30;
 
 class Cthing;
 
+// What a thing's per-frame geometry reads: the tank's half from its tank, the species'
+// half from its species; either may be missing (the defaults stand in).
+class CthingFrameSources : public CframeSources {
+  public:
+    explicit CthingFrameSources(Cthing& thing) : thing(thing) {}
+    CdataChan const* camShakeChan() override;
+    CdataImage const* fishFinFlutter() override;
+    CdataVolume const* levelSet() override;
+    float sphereLevelSet(Cvector const& point) override;
+    Cvector camPos() override;
+    double waterPhase() override;
+    float causticSpeed() override;
+    Cpov const* pov() override;
+    int gridColumns() override;
+    int gridRows() override;
+    CdataImage const* colorNoiseImage() override;
+    float pushNoiseSpeed() override;
+    float causticPointNoiseSpeedU() override;
+    float causticPointNoiseSpeedV() override;
+
+  private:
+    CframeSources* tankSide();
+    CframeSources* speciesSide();
+    Cthing& thing;
+};
+
 // The thing as its work object's owner: what the work object and its skeleton read of it.
 class CthingWorkObjectOwner : public CworkObjectOwner {
   public:
-    explicit CthingWorkObjectOwner(Cthing& thing) : thing(thing) {}
+    explicit CthingWorkObjectOwner(Cthing& thing) : thing(thing), sources(thing) {}
     CmatrixControllerManager* skeletonControllers() override;
     Cmatrix_4* tankCameraMatrix() override;
     char const* skeletonOwnerName() override;
@@ -57,11 +83,18 @@ class CthingWorkObjectOwner : public CworkObjectOwner {
     float thingScale() override;
     int thingCooks() override;
     void postDeformProcessing(CworkObject& object) override;
-    // The thing moves its cloth (fins) after skinning.
+    // Null while the thing has no tank or its tank hands nothing down.
+    CframeSources* frameSources() override;
+    void getMidPos(Cvector& out) override;
     void updateClothControllers() override;
+    void processLevelSetSensor(ClevelSetSensor* sensor, float level) override;
+    void showThing() override;
+    Cvariable* customTexture(char const* name) override;
+    Cvariable* buildCustomTex(char const* name) override;
 
   private:
     Cthing& thing;
+    CthingFrameSources sources;
 };
 
 class Cthing : public CthingMessageHandler,

@@ -72,7 +72,3 @@ CworkObject* Cthing::getFinalGeometry() {
 void CthingWorkObjectOwner::postDeformProcessing(CworkObject& object) {
     thing.postDeformProcessing(object);
 }
-
-void CthingWorkObjectOwner::updateClothControllers() {
-    thing.updateClothControllers();
-}

@@ -12,6 +12,7 @@
 #include "script/chanController.h"
 #include "support/mystring.h"
 #include "variables/variableLinks.h"
+#include "world/tankFrameSources.h"
 #include "world/thingServices.h"
 
 class CgeoNew;
@@ -56,6 +57,7 @@ class Cspecies : public CspeciesServices, public CclothControllerSource {
     // The members' model and the skeleton model, or null.
     CtexturedGeo* model();
     CgeoNew* skeletonGeo();
+    CframeSources* frameSources() override { return &frameSourceAdapter; }
 
     int32_t membersMade = -1;
     int32_t thingKind = -1;
@@ -82,6 +84,7 @@ class Cspecies : public CspeciesServices, public CclothControllerSource {
     CdataArray* colorNoiseImage = nullptr;
     CdataArray* pushNoiseChan = nullptr;
     CdirectoryVar controllers;
+    CspeciesFrameSources frameSourceAdapter{*this};
 
   private:
     int runMiscCommand(std::vector<Cstring> const& tokens);

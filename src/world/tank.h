@@ -19,6 +19,7 @@
 #include "support/vector.h"
 #include "variables/dependent.h"
 #include "world/tankCamera.h"
+#include "world/tankFrameSources.h"
 #include "world/thingServices.h"
 
 class CshopKeeper;
@@ -65,6 +66,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void updateFocusThing() override;
     void recalcTankAspect() override;
     Cmatrix_4* cameraMatrix() override { return cameraBuilt ? &camMatrix : nullptr; }
+    CframeSources* frameSources() override { return &frameSourceAdapter; }
 
     // ---- life cycle (tank.cpp)
     void disconnectFromDevices();
@@ -316,6 +318,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     Crect placedWindowRect[8];
     float letterboxLift = 0.0f;
     Cpov pov, gridPov;
+    CtankFrameSources frameSourceAdapter{*this};
 
   private:
     void registerTankVariables();

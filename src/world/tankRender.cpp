@@ -7,6 +7,7 @@
 #include "graphics/frameSources.h"
 #include "graphics/graphicsMaster.h"
 #include "graphics/polyGroups.h"
+#include "graphics/textureImage.h"
 #include "graphics/texturedGeo.h"
 #include "graphics/workObject.h"
 #include "support/cerr.h"
@@ -190,6 +191,14 @@ void installTankRenderHooks() {
     graphicsHooks.tankCamera = [](Ctank* t, CviewCamera& camera) { t->fillViewCamera(camera); };
     graphicsHooks.fetchTankDisplayGeo = [](Ctank* t) { t->fetchTankDisplayGeo(); };
     graphicsHooks.tankMissing = [] { revertToDefaults = 2; };
+    graphicsHooks.rebuildTankViews = [](Ctank* t) { t->rebuildAllViewsRect(); };
+    graphicsHooks.tankGridCells = [](Ctank* t, int& x, int& y) {
+        x = t->viewGridCells[0], y = t->viewGridCells[1];
+    };
+    graphicsHooks.tankName = [](Ctank* t) { return t->getName().c_str(); };
+    graphicsHooks.findCustomTexture = [](CworkObject* w, char const* name) {
+        return w ? dynamic_cast<CtextureImage*>(w->findCustomTexture(name)) : nullptr;
+    };
     graphicsHooks.panelShownOn = [](CgraphicsAPI* d) {
         CshopPanel* panel = d->tank && d->tank->shop ? d->tank->shop->controlPanel : nullptr;
         return panel && panel->device() == d && panel->isDisplayed();

@@ -38,7 +38,9 @@ int CtankShopServices::loadDefinition(Ctank* tank, char const* name) {
 }
 
 void CtankShopServices::prepForAction(Ctank* tank) {
-    if (tank) tank->runTankPostLoadScript();
+    if (tank == nullptr) return;
+    tank->prepForAction(); // focus, clear colour, bubble origin, speed
+    tank->runTankPostLoadScript();
 }
 
 void CtankShopServices::setClickScripts(Ctank* tank, char const* fish, char const* background) {

@@ -9,6 +9,7 @@
 
 #include "variables/safeRelationship.h"
 
+class CframeSources;
 class CgeoNew;
 class Cmatrix_4;
 class CflatFrustum;
@@ -40,6 +41,8 @@ class CtankServices : public CsafeRelationship {
     virtual void recalcTankAspect() = 0;
     // The camera matrix that camera-bound joints hang from; null without a camera.
     virtual Cmatrix_4* cameraMatrix() { return nullptr; }
+    // The tank's half of what its things' per-frame geometry reads; null: none.
+    virtual CframeSources* frameSources() { return nullptr; }
 
     // ---- what swimming animals read of their tank; the defaults are an open tank ----
     // The signed level set at p, negative inside obstacles; 10 without one.
@@ -89,6 +92,8 @@ class CspeciesServices : public CdirectoryVar {
     virtual CtexturedGeo* modelGeometry() = 0;
     // The skeleton model, one point per joint; null when it has no skeleton.
     virtual CgeoNew* skeletonModel() = 0;
+    // The species' half of what its members' per-frame geometry reads; null: none.
+    virtual CframeSources* frameSources() { return nullptr; }
 };
 
 // Set when the last custom texture script failed; cleared when one runs cleanly.

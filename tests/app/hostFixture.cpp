@@ -49,8 +49,11 @@ void HostFixture::makeFolders(bool withNoise) {
     std::filesystem::copy_file(noise, install.file("global/arrays/noise50.chan"));
     std::filesystem::create_directories(data.path() + "Resources/global/arrays");
     std::filesystem::copy_file(noise, data.file("Resources/global/arrays/noise50.chan"));
-    // The default tank, empty: the run shows its clear colour.
-    std::string tank = ":addScript tanks/wabi_sabi/wabi_sabi.tank {\n\t:float emptyTank 1\n}\n";
+    // The default tank, empty (the run shows its clear colour) but for the wide camera
+    // every tank frames itself with.
+    std::string tank = ":addScript tanks/wabi_sabi/wabi_sabi.tank {\n\t:float emptyTank 1\n"
+                       "\t:rotater cameraRotate {\n\t\t:set main 7\n"
+                       "\t\t:array cam 7 \"wide\" 0 0.1 6.4 0 -0.04 -1 48 1 0\n\t}\n}\n";
     for (std::string const& root : {install.path(), data.path() + "Resources/"}) {
         std::filesystem::create_directories(root + "tanks/wabi_sabi");
         writeWholeFile((root + "tanks/wabi_sabi/wabi_sabi.tank").c_str(), tank);

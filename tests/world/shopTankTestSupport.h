@@ -50,7 +50,10 @@ class TankShop : public ShopFixture {
         ShopFixture::SetUp();
         servicesInUse = &tanks;
         writeResource("tanks/wabi_sabi/wabi_sabi.tank",
-                      ":addScript tanks/wabi_sabi/wabi_sabi.tank {\n :int planted 1\n}\n");
+                      ":addScript tanks/wabi_sabi/wabi_sabi.tank {\n :int planted 1\n"
+                      // The wide camera every tank frames itself with.
+                      " :rotater cameraRotate {\n  :set main 7\n"
+                      "  :array cam 7 \"wide\" 0 0.1 6.4 0 -0.04 -1 48 1 0\n }\n}\n");
     }
     // A screen of that width at that left edge.
     CrecordingDevice* addScreen(char label, float left, float width = 100.0f) {

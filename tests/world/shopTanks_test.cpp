@@ -97,6 +97,8 @@ TEST_F(Registry, TanksComeFromLatentScriptsQueuedScriptsOrTheDefault) {
             EXPECT_EQ(tank->getChild("fromQueue") != nullptr, c.queued != nullptr);
             EXPECT_EQ(tank->getChild("fromBlock") != nullptr, c.latent != nullptr);
             EXPECT_EQ(tank->addTankLoading, 0);
+            // Readied for its first frame: the clear colour is set for two frames.
+            EXPECT_EQ(tank->clearFramesLeft, 2);
         }
         // Scripts used are gone; a failed tank leaves nothing half built.
         EXPECT_EQ(shop->getChild("queued_tanks")->firstChild, nullptr);

@@ -1,0 +1,129 @@
+// The program over the resource tree the build stages, with an empty data folder: the
+// default tank comes up and its frames show the scene (backdrop, floor, rocks, plants),
+// and the scene moves. Failing frames are kept as "<test name>.png" in the working folder.
+#include "hostFixture.h"
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/hostLoop.h"
+#include "host/glContext.h"
+#include "host/pictureDecoders.h"
+
+namespace {
+
+char arg0[] = "velmora";
+char* argv0[] = {arg0, nullptr};
+
+// Mean colour of a band of rows.
+struct CbandStats {
+    double r = 0, g = 0, b = 0;
+};
+
+class DefaultTankFrames : public HostFixture {
+  protected:
+    void SetUp() override {
+        HostFixture::SetUp();
+        setenv("VELMORA_INSTALL_DIR", VELMORA_GENERATED_RESOURCE_DIR, 1);
+    }
+    void TearDown() override {
+        // Keep what the failing checks looked at.
+        if (::testing::Test::HasFailure())
+            for (std::string const& shot : shots)
+                if (pathExists(shot))
+                    std::filesystem::copy_file(
+                        shot,
+                        savedCwd /
+                            (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                             "_" + std::filesystem::path(shot).filename().string()),
+                        std::filesystem::copy_options::overwrite_existing);
+        HostFixture::TearDown();
+    }
+    // Runs the program headless at 640x360 for frames, keeping every every-th frame.
+    int run(int frames, int every) {
+        std::string pattern = data.file("frame%d.png");
+        std::vector<std::string> args = {"--headless",           "640x360", "--frames",
+                                         std::to_string(frames), "--every", std::to_string(every),
+                                         "--screenshot",         pattern};
+        for (int f = every; f <= frames; f += every)
+            shots.push_back(data.file(("frame" + std::to_string(f) + ".png").c_str()));
+        std::vector<char const*> argv = {"velmora"};
+        for (auto const& a : args)
+            argv.push_back(a.c_str());
+        ChostOptions o;
+        Cstring error;
+        EXPECT_EQ(parseHostOptions(int(argv.size()), argv.data(), nullptr, o, error), 0) << error;
+        return runHost(o, 1, argv0);
+    }
+    PictureSink frame(int n) {
+        std::string bytes = readWholeFile(data.file(("frame" + std::to_string(n) + ".png").c_str()));
+        PictureSink sink;
+        EXPECT_TRUE(
+            decodePngPicture(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), sink));
+        return sink;
+    }
+    static CbandStats band(PictureSink const& p, int fromRow, int toRow) {
+        CbandStats s;
+        size_t n = 0;
+        for (int y = fromRow; y < toRow; y++)
+            for (int x = 0; x < p.width; x++, n++) {
+                unsigned char const* px = &p.rgba[(size_t(y) * p.width + x) * 4];
+                s.r += px[0], s.g += px[1], s.b += px[2];
+            }
+        if (n) s.r /= double(n), s.g /= double(n), s.b /= double(n);
+        return s;
+    }
+    std::vector<std::string> shots;
+};
+
+TEST_F(DefaultTankFrames, TheDefaultTankFillsTheFrame) {
+    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    ASSERT_EQ(run(240, 240), 0) << logs().substr(0, 2000);
+    EXPECT_EQ(logs().find("Exit Error reason"), std::string::npos) << "the run ended on an error";
+    PictureSink png = frame(240);
+    ASSERT_EQ(png.width * 1000 + png.height, 640360);
+
+    // Colour clusters: 4 levels a channel; a cluster counts from 1% of the frame.
+    std::array<int, 64> bins{};
+    for (size_t i = 0; i + 3 < png.rgba.size(); i += 4)
+        bins[(png.rgba[i] >> 6) * 16 + (png.rgba[i + 1] >> 6) * 4 + (png.rgba[i + 2] >> 6)]++;
+    int clusters = 0;
+    for (int count : bins)
+        clusters += count * 100 >= png.width * png.height;
+    EXPECT_GE(clusters, 4) << "a flat or nearly flat frame";
+
+    CbandStats all = band(png, 0, png.height);
+    EXPECT_GT(all.r + all.g + all.b, 3 * 30.0) << "black";
+    EXPECT_FALSE(all.r > 2 * all.g && all.r > 2 * all.b) << "the red screen";
+    // The water behind: the top rows are the backdrop's blue-green; the sand that fills the
+    // bottom rows is nearly grey.
+    CbandStats top = band(png, 0, png.height / 6);
+    CbandStats bottom = band(png, png.height * 5 / 6, png.height);
+    EXPECT_GT(top.b, 1.8 * top.r) << "the backdrop's water";
+    EXPECT_GT(top.g, 1.5 * top.r) << "the backdrop's water";
+    EXPECT_LT(std::abs(bottom.b - bottom.r), 0.2 * bottom.r) << "the sand in front";
+    EXPECT_GT(bottom.r + bottom.g + bottom.b, 3 * 60.0) << "the sand in front";
+}
+
+TEST_F(DefaultTankFrames, FramesASecondApartDiffer) {
+    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    // Past the first three seconds the scene has faded in: only what moves changes.
+    ASSERT_EQ(run(300, 60), 0) << logs().substr(0, 2000);
+    PictureSink a = frame(240), b = frame(300);
+    ASSERT_EQ(a.rgba.size(), b.rgba.size());
+    int changed = 0;
+    for (size_t i = 0; i + 3 < a.rgba.size(); i += 4) {
+        int d = std::abs(a.rgba[i] - b.rgba[i]) + std::abs(a.rgba[i + 1] - b.rgba[i + 1]) +
+                std::abs(a.rgba[i + 2] - b.rgba[i + 2]);
+        changed += d > 24;
+    }
+    // Rising bubbles and swaying plants: more than a few stray pixels, far less than all.
+    EXPECT_GT(changed, 400);
+    EXPECT_LT(changed, a.width * a.height / 2);
+}
+
+} // namespace
