@@ -45,6 +45,7 @@ Cfish::Cfish() {
     }
     if (missing) setExitError("ahh", 1);
     clearSteering();
+    clearNavigationVars();
 }
 
 Cfish::~Cfish() {
@@ -210,6 +211,7 @@ void Cfish::setDefaultPosition() {
 
 int Cfish::setPosition() {
     clearSteering();
+    navigateReset();
     flickTurnReset();
     legalizeInitValues();
     currentPitch = startPitch;
@@ -270,6 +272,7 @@ void Cfish::notifyOfBreakup(CsafeRelationship* partner, short nature, short mine
 void Cfish::prepareForDelete() {
     if (!(flags & DO_PREPARE_FOR_DELETE)) return;
     dying = 1;
+    setActivityDirectly(ACTIVITY_NONE);
     if (auto* t = dynamic_cast<Ctank*>(tank)) t->removeFish(this);
     CanimalThing::prepareForDelete();
 }

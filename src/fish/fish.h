@@ -18,6 +18,7 @@
 #include "fish/fishStats.h"
 #include "fish/flickTurn.h"
 #include "fish/pectoralFins.h"
+#include "fish/schoolWander.h"
 #include "fish/sphereField.h"
 #include "script/animValue.h"
 #include "support/matrix3.h"
@@ -83,6 +84,104 @@ class Cfish : public CfishStats,
     void setDrag(float d) { drag = d, glideFactor = 1.0f - d; }
     void setWaterCurrent(Cvector const& c) { waterCurrent = c; }
 
+    // ---- activity machine (fishActivities.cpp)
+    enum FISH_ACTIVITY : int32_t {
+        ACTIVITY_NONE = 0,
+        ACTIVITY_STOP = 1,
+        ACTIVITY_IDLE = 3,
+        ACTIVITY_SCHOOL = 4,
+        ACTIVITY_BITE = 5,
+        ACTIVITY_CHASE = 6,
+        ACTIVITY_CHASED = 7,
+        ACTIVITY_FEED = 8,
+        ACTIVITY_PECK = 9,
+        ACTIVITY_CLEAR_HEADING = 11,
+        ACTIVITY_STARTLED = 12,
+        ACTIVITY_TIGHT_JAM = 15,
+        ACTIVITY_WANDER = 16,
+    };
+    void clearNavigationVars();
+    // Clears the navigation and draws the first chase countdown; placing the fish calls it.
+    void navigateReset();
+    // The only regular way to change activity; nothing while the activity lock is set.
+    // NONE becomes IDLE at once.
+    void newActivity(int activity, int next);
+    // Sets the activity outside newActivity (construction, teardown); clears the lock.
+    void setActivityDirectly(int activity);
+    void cleanupActivity();
+    void startActivity();
+    // The per-frame dispatcher: measures the goal, asks for the heading and pitch change,
+    // runs the current activity's step.
+    virtual void reachedGotoGoal();
+    // A new goal: zone unmeasured, distance 1000; a null point keeps the old one.
+    void setGotoPoint(Cvector const* point, char const* name);
+    // The own goal point takes p and becomes the goal.
+    void setGotoPoint(Cvector const& p, char const* name);
+    // Head for the school's point (the own goal) at mosey speed.
+    void setSchoolValues();
+    void startWander();
+    void doSchooling();
+    void doWander();
+    // Contact with other fish through the collision planes: turn or brake, drift apart.
+    void doIdleAvoidance();
+    void doStop(int next);
+    // A level-set sample was negative: back out before going on.
+    virtual void tightJam();
+    // Keeps the escape point d (from from) inside the tank's frustum by reflection.
+    void processChaseCoord(Cvector& d, Cvector const& from);
+    // Chase and food decisions at their countdowns.
+    virtual void contemplateOccasionalActivities();
+    void startled(Cvector const& point);
+    // 1 when the fish escaped, 0 when not yet.
+    int reTryStartle();
+    void processMessage(CthingMessage* message) override;
+    void processMessages() override;
+    void insertIdle();
+    void endActivity();
+    float isPointInTargetZone(Cvector const& p);
+    int ETAframes();
+    void fixPitchChange();
+    void doBehavior() override {}
+    // Hooks of the fins, chases and feeding; until those exist they do nothing, and a
+    // feeding or chasing activity ends at once.
+    virtual void decideToChaseFish() {}
+    virtual void lookForSomethingToEat() {}
+    virtual void chasedEndingChase() {}
+    virtual void chaserEndingChase() {}
+    virtual void feedingOrChaseStep() { endActivity(); }
+    virtual void biteMessage(CthingMessage&) {}
+    virtual void chasedMessage(CthingMessage&) {}
+
+    int32_t activity = ACTIVITY_NONE, nextActivity = ACTIVITY_NONE;
+    Cvector const* goalPointer = nullptr;
+    char const* goalName = "unset"; // a label for traces; always a literal, so no copy per frame
+    Cvector ownGoalPoint, goalDirection;
+    float goalDistance = 0.0f, previousGoalDistance = 0.0f, closingSpeed = 0.0f, arriveDistance = 0.0f;
+    float goalZone = 0.0f, previousGoalZone = -1.0f, etaThreshold = -1.0f;
+    int idleFrames = -1, stopFrames = 0;
+    uint8_t braked = 0, awayFlag = 0, activityLock = 0;
+    float fleeDistance = 0.0f;
+    int chaseCountdown = 0, foodLookCountdown = 10, chaseFrameCount = 0, peckState = 0;
+    Cvector startlePoint;
+    int startleTries = 0, clearHeadingFrames = 0, wanderTimer = 0, schoolCountdown = 0;
+    int tightJamFrames = 0, bigPitchFrames = 0;
+    CschoolWanderPoint wanderPoint;
+    CschoolWanderMaster wanderBounds; // the tank's walls, copied when a wander starts
+    // Moves the whole body rigidly by by.
+    void moveBody(Cvector const& by);
+    // The frame's three level-set samples (head, tail, under the middle); 10 without ground checks.
+    void jamSamples(float out[3]);
+
+  private:
+    void activityStep();
+    void stopStep();
+    void idleStep();
+    void chasedStep();
+    void clearHeadingStep();
+    void tightJamStep();
+
+  public:
+
     // ---- spine body (fishSpine.cpp)
     void calcVertexMoveShift();
     void calcVertexShift(float rate);
@@ -118,9 +217,6 @@ class Cfish : public CfishStats,
 
     // Hooks the fins, eyes, pectorals, flick turns and activities fill in; here they do
     // nothing (a flick turn never runs).
-    virtual void contemplateOccasionalActivities() {}
-    virtual void reachedGotoGoal() {}
-    virtual void tightJam() {}
     // Tries a flick when the wished turn is big enough, on the right half of the beat
     // (flickTurn.cpp).
     virtual void contemplateFlickTurn();
@@ -129,7 +225,6 @@ class Cfish : public CfishStats,
     virtual void updateFlickTurn();
     // A flick by heading to the desired speed; true when it started (flickTurn.cpp).
     virtual bool startFlickTurn(float heading);
-    virtual void newActivity(int, int) {}
     // Both pectoral fins play one frame of their strokes (pectoralFins.cpp).
     virtual void updatePectorals();
     // Whether the frame update should push with the pectorals now (pectoralFins.cpp).
@@ -145,7 +240,6 @@ class Cfish : public CfishStats,
     // draw order.
     virtual void calcDisplay();
     virtual void startStrokeFins() {}
-    virtual void setGotoPoint(Cvector const&, char const*) {}
 
     // ---- fins (fishFins.cpp)
     // Binds the species' fin controllers and cloth pieces, sets the fin values to rest and

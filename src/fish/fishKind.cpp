@@ -1,6 +1,7 @@
 #include "fish/fishKind.h"
 
 #include "fish/fish.h"
+#include "fish/fishSchool.h"
 #include "world/thingFactory.h"
 
 namespace {
@@ -11,4 +12,5 @@ Cvariable* makeFish() {
 
 void installFishKind() {
     registerThingMaker("fish", makeFish);
+    installFishSchools();
 }

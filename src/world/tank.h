@@ -117,6 +117,12 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void adjustVariablesRelatedToNumFish();
     // The school of that name under schoolManager, found or made; null when none can be.
     Cvariable* addSchool(char const* schoolName);
+    // Runs every school of schoolManager once, newest first (tankSchools.cpp).
+    void updateSchools();
+    // The school box, the fish frustum and its walls (tankSchools.cpp).
+    void fishVolume(Cvector& lo, Cvector& hi) override;
+    CflatFrustum const* occupantFrustum() override { return &fishFrustum; }
+    bool wanderWalls(Cvector const*& points, Cvector const*& normals) override;
     void addNodeToTankLists(Cvariable* thing);
     // Deletes every pickable thing.
     void deleteAllFish();

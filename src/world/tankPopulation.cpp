@@ -11,6 +11,7 @@
 #include "variables/configDialogVars.h"
 #include "world/shopKeeper.h"
 #include "world/species.h"
+#include "world/tankSchools.h"
 #include "world/tankThings.h"
 
 Cvariable* makeThing(Cstring const& speciesName, char const* folder) {
@@ -161,6 +162,7 @@ int Ctank::findNumOfThisSpeciesInTank(Cspecies* species) {
 
 Cvariable* Ctank::addSchool(char const* schoolName) {
     if (Cvariable* school = schoolManager->getChild(schoolName)) return school;
+    if (tankSchoolAccess) return tankSchoolAccess->makeSchool(*this, schoolName);
     return tankThingAccess ? tankThingAccess->makeSchool(schoolManager, schoolName) : nullptr;
 }
 
@@ -169,7 +171,9 @@ void Ctank::addFish(Cvariable* fish) {
     Cstring schoolName = species ? species->name : Cstring("school");
     if (Cvariable* named = species ? species->getChild("schoolName") : nullptr)
         schoolName = named->getString();
-    if (Cvariable* school = addSchool(schoolName.c_str()); school && tankThingAccess)
+    if (Cvariable* school = addSchool(schoolName.c_str()); school && tankSchoolAccess)
+        tankSchoolAccess->joinSchool(school, fish);
+    else if (school && tankThingAccess)
         tankThingAccess->joinSchool(school, fish);
     fishList.push_back(fish);
     numFish++;

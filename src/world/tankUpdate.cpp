@@ -80,7 +80,7 @@ int Ctank::updateTank() {
     bool newFrame = frameCount > previousFrame;
     if (newFrame) {
         VTRACE(2, "cleared polys");
-        tankLiveAccess->updateSchools(this);
+        updateSchools();
     }
 
     autoFeedCounter += globalSecondInc;

@@ -1,6 +1,9 @@
 #include "world/thingServices.h"
 
+#include <algorithm>
 #include <cfloat>
+
+#include "support/frustum.h"
 
 uint8_t customTextureFailed = 0;
 uint8_t useAssets = 0;
@@ -33,4 +36,21 @@ bool CtankServices::groundHeightAt(float, float, float&) {
 
 int CtankServices::avoidanceList(Cthing*, float, Cthing**, float*, int) {
     return 0;
+}
+
+void CtankServices::fishVolume(Cvector& lo, Cvector& hi) {
+    lo = Cvector(0.0f, 0.0f, 0.0f);
+    hi = Cvector(1.0f, 1.0f, 1.0f);
+}
+
+void CtankServices::containPointWithinFishFrustum(Cvector& p, float margin) {
+    CflatFrustum const* f = occupantFrustum();
+    if (f == nullptr || f->depthScale == 0.0f) return;
+    f->realToFrustum(p);
+    // Each bound on its own: a margin past the middle lets the lower bound win.
+    auto clampInto = [](float v, float lo, float hi) { return v < lo ? lo : std::min(v, hi); };
+    p.x = clampInto(p.x, -1.0f + margin, 1.0f - margin);
+    p.y = clampInto(p.y, -1.0f + margin, 1.0f - margin);
+    p.z = clampInto(p.z, margin, 1.0f - margin);
+    f->frustumToReal(p);
 }

@@ -12,6 +12,7 @@
 class CframeSources;
 class CgeoNew;
 class Cmatrix_4;
+class CflatFrustum;
 class CsphereField;
 class Cvector;
 class CtexturedGeo;
@@ -56,6 +57,21 @@ class CtankServices : public CsafeRelationship {
     // The things whose squared distance to thing (as the proximities keep it) is below
     // range, with those distances, at most capacity of them; the count.
     virtual int avoidanceList(Cthing* thing, float range, Cthing** things, float* distances, int capacity);
+
+    // ---- what schools and wandering fish read of their tank ----
+    // The box the tank's fish swim in (its two corners); a unit box by default.
+    virtual void fishVolume(Cvector& lo, Cvector& hi);
+    // The frustum that contains the fish; null while the tank has none.
+    virtual CflatFrustum const* occupantFrustum() { return nullptr; }
+    // Moves p inside the occupant frustum, margin within its normalised walls (x and y in
+    // -1..1, z in 0..1); nothing while the frustum is unset.
+    virtual void containPointWithinFishFrustum(Cvector& p, float margin);
+    // The six walls that bound wander points, each a point and an inward unit normal;
+    // false while the tank has none (the points then wander unbounded).
+    virtual bool wanderWalls(Cvector const*& points, Cvector const*& normals) {
+        points = normals = nullptr;
+        return false;
+    }
 
     // The value of the tank variable of that name, or fallback when it has none.
     float tankValue(char const* varName, float fallback);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
 #include "fish/fish.h"
+#include "script/fastNoise.h"
 #include "support/cerr.h"
 #include "testSupport.h"
 #include "world/thingServices.h"
@@ -68,6 +70,14 @@ class TestTank : public CtankServices {
     CsphereField* spheres = nullptr;
 };
 
+// A fish that takes no activity of its own.
+class SteadyFish : public Cfish {
+  public:
+    void contemplateOccasionalActivities() override {}
+    void reachedGotoGoal() override {}
+    void tightJam() override {}
+};
+
 class FishTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -105,8 +115,21 @@ class FishTest : public ::testing::Test {
         }
     }
     // A fish in the tank, reset at scale and placed at pos heading along +z.
+    // The shared noise curves as the resource file: wiggle x sines whose ends meet.
+    void writeNoiseFile(float wiggle) {
+        std::filesystem::create_directories("global/arrays");
+        CdataChan noise;
+        noise.init(501, 1, 1, 3, 4);
+        noise.setDimensionSpace(0, 0.0f, 50.0f);
+        for (int i = 0; i < 501 * 3; i++)
+            noise.floatData[i] = wiggle * std::sin(0.0628318f * static_cast<float>((i / 3) * (i % 3 + 1)));
+        ASSERT_EQ(noise.save(noiseFileName), 0);
+    }
+    // Its activity machine is off: it swims straight on unless the test steers it.
     Cfish* makeFish(Cvector pos = Cvector(0, 2, 0), float speed = 1.0f, float scale = 1.0f) {
-        auto* fish = new Cfish;
+        return placeFish(new SteadyFish, pos, speed, scale);
+    }
+    Cfish* placeFish(Cfish* fish, Cvector pos, float speed = 1.0f, float scale = 1.0f) {
         fish->thingScale = scale;
         fish->setParent(tank->things, 1);
         fish->resetThing(0);
