@@ -209,7 +209,7 @@ bool writeLevelSet(std::string const& path) {
 struct PlantKind {
     char const* name;
     double x, z;        // root of the clump
-    int blades, joints; // per blade: one joint per level, chained
+    int blades, joints; // per blade: one joint per level
     double height, width, spread, sway;
     uint32_t seed;
 };
@@ -218,8 +218,11 @@ const PlantKind plantKinds[] = {
     {"sea_grass", 2.35, -0.55, 11, 6, 0.9, 0.06, 0.45, 0.11, 202},
 };
 
-// The clump's skeleton (one point per joint, chained up each blade) and its skin (a
-// ribbon per blade, both faces, each level bound to its joint).
+// The clump's skeleton and its skin (a ribbon per blade, both faces, each level bound to its
+// joint). Every joint sits at the origin with no parent and turns about its normal through
+// the origin, so the skin is authored in place and a level's swing is its angle times its
+// distance from that axis: the amplitude is divided by that distance, and the root level
+// does not move, so the blades stay planted in the sand.
 bool writePlant(PlantKind const& k, std::string const& model, std::string const& skeleton) {
     CmodelWriter skin, skel;
     skin.attrib("pos", 3);
@@ -243,14 +246,15 @@ bool writePlant(PlantKind const& k, std::string const& model, std::string const&
         root.y = sandHeight(root.x, root.z) - 0.03;
         V3 out{std::cos(heading), 0, std::sin(heading)}; // the way the blade leans
         V3 axis{-out.z, 0, out.x};                       // it sways about this
-        int first = skel.points();
         for (int j = 0; j < k.joints; j++) {
             double t = double(j) / (k.joints - 1);
             double bend = lean * t * t * tall;
             V3 c{root.x + out.x * bend, root.y + tall * t, root.z + out.z * bend};
-            int joint = skel.point({float(c.x), float(c.y), float(c.z), float(axis.x), float(axis.y),
-                                    float(axis.z), float(j == 0 ? -1 : first + j - 1), float(phase - 0.4 * j),
-                                    float(k.sway * (0.4 + t)), float(j == 0 ? lean * 0.3 : 0.0)});
+            V3 arm = cross(axis, c);
+            double reach = std::max(std::sqrt(arm.x * arm.x + arm.y * arm.y + arm.z * arm.z), 0.5);
+            double swing = 2.0 * k.sway * tall * t * t; // how far this level travels
+            int joint = skel.point({0, 0, 0, float(axis.x), float(axis.y), float(axis.z), -1,
+                                    float(phase - 0.4 * j), float(swing / reach), 0});
             double w = k.width * (j == k.joints - 1 ? 0.1 : 1.0 - 0.6 * t) * (0.7 + 0.3 * std::sin(t * pi));
             for (int side = -1; side <= 1; side += 2) {
                 V3 p{c.x + axis.x * w * side, c.y, c.z + axis.z * w * side};

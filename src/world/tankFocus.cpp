@@ -91,12 +91,14 @@ int Ctank::animalHighlight(Cstring const& command, float) {
             focusStep = -1;
             changeFocusThing(findNextThing(kPickableAnimal, thingList->firstChild, -1, true));
         }
-        if (focus && highlightMarker) {
+        // The marker is made on first use, so it never stands in a scene with nothing focused.
+        Cvariable* marker = focus ? getHighlightThing() : nullptr;
+        if (marker) {
             if (tankThingAccess) {
-                tankThingAccess->setToTank(highlightMarker, this);
-                tankThingAccess->setDisplayed(highlightMarker, 1);
+                tankThingAccess->setToTank(marker, this);
+                tankThingAccess->setDisplayed(marker, 1);
             }
-            if (highlightMarker->parent != thingList) thingList->addVariable(highlightMarker, 1);
+            if (marker->parent != thingList) thingList->addVariable(marker, 1);
             shop->highlight = 1;
         } else {
             // No animal, or no marker to show on it.

@@ -198,8 +198,11 @@ TEST_F(DefaultTank, DefinitionFillsTheTank) {
             << s->name.c_str();
     }
     for (char const* expected : {"backdrop_image", "sand_floor", "rock_boulder", "rock_slab", "rock_spire",
-                                 "kelp", "sea_grass", "bubbles", "target"})
+                                 "kelp", "sea_grass", "bubbles"})
         EXPECT_EQ(species.count(expected), 1u) << expected;
+    // The focus marker is made on demand for a focused animal; nothing has the focus yet.
+    EXPECT_TRUE(tank->focusThingName.empty());
+    EXPECT_EQ(species.count("target"), 0u);
     // The bubble column starts at the first origin of the rotater.
     tank->changeBubbleOrigin(0);
     EXPECT_TRUE(scenery(tank->bubbles)->emitterOn());

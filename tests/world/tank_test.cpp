@@ -51,6 +51,7 @@ class CtestAccess : public CtankThingAccess {
     uint32_t attributes(Cvariable* t) override { return test(t) ? test(t)->attributes : 0; }
     Cspecies* speciesOf(Cvariable* t) override { return test(t) ? test(t)->species : nullptr; }
     void setToTank(Cvariable* t, Ctank* tank) override {
+        if (tank && test(t)->tank == tank) return; // already there, as a real thing does
         if (tank == nullptr && test(t)->kind == 1 && test(t)->tank) test(t)->tank->removeFish(t);
         test(t)->tank = tank;
         if (tank == nullptr) return;
@@ -244,6 +245,41 @@ TEST_F(TankTest, FocusAndHighlight) {
     tank->changeFocusThingStep(0);
     EXPECT_TRUE(tank->focusThingName.empty());
     tank->clear();
+}
+
+// The focus marker is made on the first highlight of a focused animal and leaves the scene
+// with the highlight; with nothing focused it is never made.
+TEST_F(TankTest, HighlightMakesTheMarkerOnlyForAFocus) {
+    registerThingMaker("target", [] { return static_cast<Cvariable*>(new CtestThing); });
+    writeFile("species/target/target.spec", ":set class target");
+    CshopKeeper shop;
+    startRunOrQuit = 1;
+    tank->shop = &shop;
+    tank->animalHighlight(Cstring("ON"), 0); // no animal: nothing to mark
+    EXPECT_EQ(shop.failed, 1);
+    EXPECT_EQ(tank->highlightMarker, nullptr);
+    EXPECT_EQ(things(), 0);
+
+    Cvariable* fish = tank->addThing(Cstring("angel"), nullptr);
+    ASSERT_EQ(tank->focus, fish);
+    EXPECT_EQ(things(), 1);
+    tank->animalHighlight(Cstring("ON"), 0);
+    ASSERT_NE(tank->highlightMarker, nullptr);
+    EXPECT_EQ(shop.highlight, 1);
+    EXPECT_EQ(tank->highlightMarker->parent, tank->thingList);
+    EXPECT_EQ(things(), 2);
+    tank->animalHighlight(Cstring("OFF"), 0);
+    EXPECT_EQ(tank->highlightMarker->parent, nullptr);
+    EXPECT_EQ(things(), 1);
+    Cvariable* marker = tank->highlightMarker;
+    tank->animalHighlight(Cstring("ON"), 0); // the same marker comes back
+    EXPECT_EQ(tank->highlightMarker, marker);
+    EXPECT_EQ(marker->parent, tank->thingList);
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+    tank->clear();
+    tank->highlightMarker = nullptr;
+    delete marker; // the tank only lends it the scene
+    registerThingMaker("target", nullptr);
 }
 
 TEST_F(TankTest, BubbleOriginsAndWireframe) {
