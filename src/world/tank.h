@@ -234,7 +234,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void rebuildCameraMenusOnDisplays();
     void adjustOccupantContainmentFrustum(bool);
     // Moves the point inside the occupants' frustum, margin in its unit space.
-    void containPointWithinFishFrustum(Cvector& point, float margin);
+    void containPointWithinFishFrustum(Cvector& point, float margin) override;
 
     // ---- the frame step (tankUpdate.cpp)
     // Advances the tank one render call; 1 when a thing stopped the step, else 0.
