@@ -25,7 +25,7 @@ class CrecordingDevice : public CgraphicsAPI {
 };
 
 // A transparent group: object (0 or 1), material, cell masks, where it lies.
-struct Spec {
+struct GroupCase {
     int object;
     uint16_t material;
     uint64_t x, y;
@@ -61,11 +61,11 @@ class RenderPass : public ::testing::Test {
     }
     void TearDown() override { graphicsHooks = saved, resetExitState(); }
     // The list in reverse gathering order, so the pass must follow transparentOrder.
-    std::vector<int> draw(std::vector<Spec> const& specs) {
+    std::vector<int> draw(std::vector<GroupCase> const& specs) {
         groups.assign(specs.size(), CrenderPolyGroup{});
         int n = int(specs.size());
         for (int j = 0; j < n; j++) {
-            Spec const& s = specs[size_t(j)];
+            GroupCase const& s = specs[size_t(j)];
             CrenderPolyGroup& g = groups[size_t(j)];
             g.owner = &objects[s.object], g.materialNumber = s.material, g.passBits = 255;
             g.xCellMask = s.x, g.yCellMask = s.y, g.definition = s.place == 2 ? &always : nullptr;
@@ -91,7 +91,7 @@ class RenderPass : public ::testing::Test {
     std::vector<CrenderPolyGroup> groups;
 };
 
-std::vector<Spec> fill(std::vector<Spec> head, int fillers, Spec tail) {
+std::vector<GroupCase> fill(std::vector<GroupCase> head, int fillers, GroupCase tail) {
     for (int i = 0; i < fillers; i++)
         head.push_back({1, uint16_t(100 + i), uint64_t(1) << (40 + i), 1});
     head.push_back(tail);
@@ -102,7 +102,7 @@ TEST_F(RenderPass, TransparentChainBatchesLikeMaterialsWhereNothingBetweenCovers
     always.skipPOVtest = 1;
     struct Case {
         char const* what;
-        std::vector<Spec> specs;
+        std::vector<GroupCase> specs;
         std::vector<int> order;
     } const cases[] = {
         {"apart", {{0, 1, 1, 1}, {1, 2, 4, 4}, {1, 1, 2, 1}}, {0, 2, 1}},

@@ -227,7 +227,7 @@ TEST_F(WorkObjectTest, RenderStreamRecordsAreByteExact) {
     EXPECT_EQ(shorts(held.data(), 0), 32767);
     EXPECT_EQ(word(held.data() + 3) & 0xFFFFu, 255u);
 
-    // Parts outside the record or in no stream are skipped.
+    // Pieces outside the record or in no stream are skipped.
     GLSL = 1;
     geo.apiFormat = 0;
     geo.oneChannelColor = 255;
