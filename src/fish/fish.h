@@ -181,7 +181,6 @@ class Cfish : public CfishStats,
     void tightJamStep();
 
   public:
-
     // ---- spine body (fishSpine.cpp)
     void calcVertexMoveShift();
     void calcVertexShift(float rate);
