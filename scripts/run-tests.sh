@@ -9,11 +9,12 @@ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_
 cmake --build "$BUILD_DIR" -j "$JOBS"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-# The leak checker ignores what the GL libraries keep for the life of the process, and the
-# software rasteriser draws on the calling thread: the leak checker cannot always stop the
-# rasteriser's own threads when a process ends.
+# The leak checker ignores what the GL libraries keep for the life of the process. It cannot
+# stop the GL library's own threads when a process ends (its shader-cache thread, the
+# rasteriser's threads), so the tests run without them.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}
 export LP_NUM_THREADS=${LP_NUM_THREADS:-0}
+export MESA_SHADER_CACHE_DISABLE=${MESA_SHADER_CACHE_DISABLE:-true}
 # The tests that draw in X windows need a display: without one they run under a virtual one.
 runner=()
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then runner=(xvfb-run -a -s "-screen 0 1280x1024x24"); fi
