@@ -11,6 +11,7 @@
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
 #include "fish/fish.h"
+#include "script/adsrPool.h"
 #include <random>
 #include "world/thingServices.h"
 
@@ -98,6 +99,9 @@ void BM_fishFrame(benchmark::State& state) {
         };
         for (int i = 0; i < 60; i++)
             frame(); // settle
+        // Queued fin moves come in bursts (a flick turn queues several per fish): the pool
+        // holds enough spares for every fish to flick at once.
+        currentAdsrPool().reserve(32 * count);
         {
             NoAllocations guard(state);
             for (auto _ : state) {

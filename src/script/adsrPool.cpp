@@ -39,3 +39,10 @@ void CadsrPool::deleteADSRs() {
     }
     spares = 0;
 }
+
+void CadsrPool::reserve(int count) {
+    while (spares < count) {
+        allocated++;
+        addADSR(new CnextADSR);
+    }
+}

@@ -27,6 +27,9 @@ class CadsrPool {
     void addADSR(CnextADSR* node);
     // Frees every node on the free list.
     void deleteADSRs();
+    // Tops the free list up to at least count spare nodes, so a scene's occasional bursts
+    // of queued moves (flick turns, fin strokes) are served without allocating.
+    void reserve(int count);
 
     // Nodes ever allocated by this pool and nodes now spare: for leak and reuse checks.
     int allocatedCount() const { return allocated; }

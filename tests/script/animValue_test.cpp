@@ -70,6 +70,15 @@ TEST_F(AnimValues, PoolIsReusedAndFilledOnDestruction) {
     EXPECT_EQ(pool.spareCount(), 4); // handed back by the destructor
     pool.deleteADSRs();
     EXPECT_EQ(pool.adsrFreeList, nullptr);
+
+    // A reserve is served without allocating, and tops up only what is missing.
+    pool.reserve(6);
+    pool.reserve(3);
+    EXPECT_EQ(pool.spareCount(), 6);
+    int before = pool.allocatedCount();
+    for (int k = 0; k < 6; k++)
+        v.setNextMove(float(k), 1, CURVE_CUBIC);
+    EXPECT_EQ(pool.allocatedCount(), before);
 }
 
 TEST_F(AnimValues, LinkedValuesWriteThrough) {
