@@ -271,8 +271,8 @@ void CworkObject::causticColors() {
 
 void CworkObject::specularReflection() {
     float* normals = attribute(curGeo, normalOffset);
-    float* spec = attribute(curGeo, specOffset);
-    if (normals == nullptr || spec == nullptr) return;
+    float* reflected = attribute(curGeo, specOffset);
+    if (normals == nullptr || reflected == nullptr) return;
     CframeSources* s = sources();
     float k = model->reflectionTexScale[1];
     Cvector mid;
@@ -288,7 +288,7 @@ void CworkObject::specularReflection() {
             float const* n = normals + static_cast<size_t>(i) * 3;
             float out[4] = {0.0f, 0.0f, 0.0f, 0.0f};
             image->getValuesUninterp(n[0] * k + o, n[1] * k, out, 7);
-            writeVector(spec + static_cast<size_t>(i) * 3, readVector(out));
+            writeVector(reflected + static_cast<size_t>(i) * 3, readVector(out));
         }
         return;
     }
@@ -302,7 +302,7 @@ void CworkObject::specularReflection() {
         float index = (x * x + n[1] * n[1]) * scaled;
         float out[3] = {0.0f, 0.0f, 0.0f};
         if (index >= 0.0f) ramp->getValDirectIndex3Chans(index, out);
-        writeVector(spec + static_cast<size_t>(i) * 3, readVector(out));
+        writeVector(reflected + static_cast<size_t>(i) * 3, readVector(out));
     }
 }
 

@@ -403,7 +403,7 @@ TEST(GlStreams, RecordLayoutPerStream) {
         int streams[CHANNEL_COUNT];
     };
     M const pos = CHAN_POSITION, col = CHAN_DIFFUSE, t0 = CHAN_TEX1, t1 = CHAN_TEX2, nrm = CHAN_NORMAL,
-            spec = CHAN_SPECULAR;
+            specular = CHAN_SPECULAR;
     Case const cases[] = {
         {"position, normal, uv",
          {M(pos | nrm | t0), 0, 0},
@@ -420,7 +420,7 @@ TEST(GlStreams, RecordLayoutPerStream) {
          {0, -1, -1, -1, 0, -1},
          {0, -1, -1, -1, 1, -1}},
         {"compressed positions and second uv",
-         {0, M(pos | t1), M(col | spec)},
+         {0, M(pos | t1), M(col | specular)},
          1 | 4,
          3,
          {0, 3, 2},

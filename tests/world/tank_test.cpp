@@ -101,11 +101,11 @@ class TankTest : public ::testing::Test {
         });
         registerThingMaker("basic_deform", [] { return static_cast<Cvariable*>(new CtestThing); });
         registerThingMaker("bubbles", [] { return static_cast<Cvariable*>(new CtestThing); });
-        for (char const* spec : {"angel:fish :set maxPerTank 200", "cod:fish", "rock:basic_deform",
-                                 "bubbles:bubbles", "broken:fish :noSuchCommandAnywhere 1"}) {
-            std::string name(spec, std::strchr(spec, ':'));
+        for (char const* entry : {"angel:fish :set maxPerTank 200", "cod:fish", "rock:basic_deform",
+                                  "bubbles:bubbles", "broken:fish :noSuchCommandAnywhere 1"}) {
+            std::string name(entry, std::strchr(entry, ':'));
             writeFile("species/" + name + "/" + name + ".spec",
-                      std::string(":set class ") + (spec + name.size() + 1));
+                      std::string(":set class ") + (entry + name.size() + 1));
         }
         resetResult = 0;
         maxFishPerTank = 70;
