@@ -1,0 +1,410 @@
+// The standard fish's arrays: shapes the fish indexes them by, smooth values in sensible
+// ranges, a swim wave that travels tailward and is balanced, flick curves that turn the
+// head before the body, and recorded flick paths that predict what the fish really does.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "data/dataArray.h"
+#include "data/dataArrayManager.h"
+#include "fish/fish.h"
+#include "fishArrays.h"
+#include "flickModel.h"
+#include "support/cerr.h"
+#include "testSupport.h"
+
+namespace {
+using namespace fishArrayShape;
+constexpr float kDegree = 0.017453293f;
+
+class FishArraysTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        dir = new TempDir;
+        root = dir->path() + "/";
+        ASSERT_EQ(writeFishArrays(root), 0);
+    }
+    static void TearDownTestSuite() {
+        delete dir;
+        dir = nullptr;
+    }
+    void SetUp() override { resetExitState(); }
+    void TearDown() override { resetExitState(); }
+    // The file loaded as the engine loads it: the kind its header declares.
+    static std::unique_ptr<CdataArray> load(std::string const& file) {
+        std::string path = root + kFishArrayFolder + file;
+        std::unique_ptr<CdataArray> a;
+        switch (dataArrayFileDims(path.c_str())) {
+        case 1:
+            a = std::make_unique<CdataChan>();
+            break;
+        case 2:
+            a = std::make_unique<CdataImage>();
+            break;
+        case 3:
+            a = std::make_unique<CdataVolume>();
+            break;
+        default:
+            ADD_FAILURE() << file << " is not an array file";
+            return nullptr;
+        }
+        EXPECT_EQ(a->load(path.c_str()), 0) << file;
+        return a;
+    }
+    template <class T> static std::unique_ptr<T> loadAs(std::string const& file) {
+        std::unique_ptr<CdataArray> a = load(file);
+        if (dynamic_cast<T*>(a.get()) == nullptr) {
+            ADD_FAILURE() << file << " loads as the wrong kind";
+            return nullptr;
+        }
+        return std::unique_ptr<T>(static_cast<T*>(a.release()));
+    }
+    // Channel c of a curve at world x.
+    static float chanAt(CdataChan const& chan, float x, int c) {
+        float v[4] = {0, 0, 0, 0};
+        chan.getValues(x, v, ~0u);
+        return v[c];
+    }
+    static inline TempDir* dir = nullptr;
+    static inline std::string root;
+};
+
+TEST_F(FishArraysTest, ShapesMatchHowTheFishIndexesThem) {
+    struct {
+        char const* file;
+        int dims, chans;
+        int res[3];
+        float lo[3], hi[3];
+    } const cases[] = {
+        {"swimCycle.image", 2, 1, {kSwimSegments, kSwimPhases, 1}, {0, 0, 0}, {kSwimSegments - 1.0f, 1, 0}},
+        {"swimAnimSideShift.chan", 1, 1, {kSwimPhases, 1, 1}, {0, 0, 0}, {1, 0, 0}},
+        {"flick_chans.0.chan", 1, 3, {kFlickSamples, 1, 1}, {0, 0, 0}, {kFlickProgressEnd, 0, 0}},
+        {"flick_chans.1.chan", 1, 3, {kFlickSamples, 1, 1}, {0, 0, 0}, {kFlickProgressEnd, 0, 0}},
+        {"flick_chans.2.chan", 1, 3, {kFlickSamples, 1, 1}, {0, 0, 0}, {kFlickProgressEnd, 0, 0}},
+        {"flick_speed_var.chan", 1, 4, {kSpeedSamples, 1, 1}, {0, 0, 0}, {kMaxSpeed, 0, 0}},
+        {"pitchChangeCurve.chan", 1, 1, {kFlickSamples, 1, 1}, {0, 0, 0}, {kFlickProgressEnd, 0, 0}},
+        {"peckForwardMotion.chan", 1, 1, {kPeckSamples, 1, 1}, {0, 0, 0}, {1, 0, 0}},
+        {"peckSwimAmp.chan", 1, 1, {kPeckSamples, 1, 1}, {0, 0, 0}, {1, 0, 0}},
+        {"flickPredict.volume",
+         3,
+         2,
+         {kPathSteps, kPathAngles, kSpeedSamples},
+         {0, 0, kSpeedOffset},
+         {kPathSteps - 1.0f, kMaxDegrees, kMaxSpeed + kSpeedOffset}},
+    };
+    ASSERT_EQ(fishArrayFiles().size(), std::size(cases));
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_NE(std::find(fishArrayFiles().begin(), fishArrayFiles().end(),
+                            std::string(kFishArrayFolder) + c.file),
+                  fishArrayFiles().end());
+        std::unique_ptr<CdataArray> a = load(c.file);
+        ASSERT_TRUE(a && a->floatData);
+        EXPECT_EQ(a->dims, c.dims);
+        EXPECT_EQ(a->chans, c.chans);
+        for (int d = 0; d < c.dims; d++) {
+            EXPECT_EQ(a->res[d], c.res[d]) << d;
+            EXPECT_NEAR(a->spaceMin[d], c.lo[d], 1e-5f) << d;
+            EXPECT_NEAR(a->spaceMax[d], c.hi[d], 1e-4f) << d;
+        }
+        for (int i = 0; i < a->numElements; i++)
+            ASSERT_TRUE(std::isfinite(a->floatData[i])) << i;
+    }
+}
+
+// Neighbouring samples of every curve stay close, and every channel keeps to its range.
+TEST_F(FishArraysTest, CurvesAreSmoothAndInRange) {
+    struct {
+        char const* file;
+        int chan;
+        float lo, hi, maxStep;
+    } const cases[] = {
+        {"swimAnimSideShift.chan", 0, -0.4f, 0.4f, 0.06f},
+        {"flick_chans.0.chan", 0, 0.0f, 1.0f, 0.12f}, // head turn, always towards the turn
+        {"flick_chans.0.chan", 1, -1.0f, 1.0f, 0.12f},
+        {"flick_chans.0.chan", 2, 0.0f, 1.0f, 0.1f},
+        {"flick_chans.2.chan", 0, 0.0f, 1.0f, 0.12f},
+        {"flick_chans.2.chan", 1, -1.0f, 1.0f, 0.12f},
+        {"flick_chans.2.chan", 2, 0.0f, 1.0f, 0.1f},
+        {"flick_speed_var.chan", 0, 0.5f, 2.0f, 0.15f}, // angle multiplier, as the model found it
+        {"flick_speed_var.chan", 1, 0.0f, 0.5f, 0.05f}, // centre start
+        {"flick_speed_var.chan", 2, 1.0f, 1.3f, 0.05f}, // end progress: past the speed blend
+        {"flick_speed_var.chan", 3, 0.5f, 3.0f, 0.15f}, // muscle speed
+        {"pitchChangeCurve.chan", 0, 0.0f, 1.0f, 0.1f},
+        {"peckForwardMotion.chan", 0, 0.0f, 1.0f, 0.25f},
+        {"peckSwimAmp.chan", 0, 0.0f, 1.0f, 0.15f},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " channel " + std::to_string(c.chan));
+        std::unique_ptr<CdataChan> a = loadAs<CdataChan>(c.file);
+        ASSERT_TRUE(a && a->floatData);
+        for (int i = 0; i < a->res[0]; i++) {
+            float v = a->floatData[i * a->chans + c.chan];
+            EXPECT_GE(v, c.lo) << i;
+            EXPECT_LE(v, c.hi) << i;
+            if (i > 0) EXPECT_LE(std::fabs(v - a->floatData[(i - 1) * a->chans + c.chan]), c.maxStep) << i;
+        }
+    }
+}
+
+TEST_F(FishArraysTest, SwimWaveTravelsTailwardAndGrowsToTheTail) {
+    auto cycle = loadAs<CdataImage>("swimCycle.image");
+    ASSERT_TRUE(cycle && cycle->floatData);
+    float const* v = cycle->floatData;
+    auto angle = [&](int column, int row) { return v[row * kSwimSegments + column]; };
+    float peak[kSwimSegments] = {};
+    int peakRow[kSwimSegments] = {};
+    for (int i = 0; i < kSwimSegments; i++) {
+        EXPECT_NEAR(angle(i, 0), angle(i, kSwimPhases - 1), 1e-5f) << "the cycle closes, column " << i;
+        for (int row = 0; row + 1 < kSwimPhases; row++)
+            if (angle(i, row) > peak[i]) peak[i] = angle(i, row), peakRow[i] = row;
+    }
+    // The tail beats hardest: over 20 degrees at full stroke, under 60; the head far less.
+    EXPECT_GT(peak[kSwimSegments - 2], 0.35f);
+    EXPECT_LT(peak[kSwimSegments - 1], 1.05f);
+    EXPECT_LT(peak[0], 0.5f * peak[kSwimSegments - 2]);
+    for (int i = 3; i < kSwimSegments; i++)
+        EXPECT_GT(peak[i], peak[i - 1]) << i;
+    // The crest moves tailward: each segment peaks a ninth of a cycle after the one ahead
+    // of it (one wavelength per body), within a sample or two.
+    int rows = kSwimPhases - 1;
+    for (int i = 3; i < kSwimSegments; i++) {
+        int lag = ((peakRow[i] - peakRow[i - 1]) % rows + rows) % rows;
+        EXPECT_NEAR(lag, rows / 9.0f, 2.0f) << i;
+    }
+    // A stroke that starts at phase one half bends the tail segment towards the side axis,
+    // at phase zero away from it: the fish picks the phase that continues its bend.
+    float tail[2];
+    cycle->getValues(6.0f, 0.5f, &tail[0], 1u);
+    cycle->getValues(6.0f, 0.0f, &tail[1], 1u);
+    EXPECT_GT(tail[0], 0.1f);
+    EXPECT_LT(tail[1], -0.1f);
+}
+
+// The displayed chain as the fish lays it, in segment lengths: sideways offsets of its ten
+// points for the cycle at phase, with the anchor (point 3) moved by shift.
+void displayedChain(CdataImage const& cycle, float phase, float shift, float* side) {
+    float a[kSwimSegments + 1] = {};
+    for (int j = 1; j < kSwimSegments; j++)
+        cycle.getValues(static_cast<float>(j - 1), phase, &a[j], 1u);
+    side[3] = shift;
+    for (int j = 4; j <= kSwimSegments; j++)
+        side[j] = side[j - 1] - std::sin(a[j]);
+    for (int j = 2; j >= 0; j--)
+        side[j] = side[j + 1] + std::sin(a[j + 1]);
+}
+
+TEST_F(FishArraysTest, SideShiftKeepsTheBodyOnItsLine) {
+    auto cycle = loadAs<CdataImage>("swimCycle.image");
+    auto shift = loadAs<CdataChan>("swimAnimSideShift.chan");
+    ASSERT_TRUE(cycle && shift && cycle->floatData && shift->floatData);
+    float worstBefore = 0.0f, worstAfter = 0.0f;
+    for (int row = 0; row < 20; row++) {
+        float phase = static_cast<float>(row) / 20.0f;
+        float s = chanAt(*shift, phase, 0);
+        // Half a cycle on, the body is the mirror image, and so is its balance.
+        EXPECT_NEAR(chanAt(*shift, phase + 0.5f > 1.0f ? phase - 0.5f : phase + 0.5f, 0), -s, 0.01f) << phase;
+        float bare[kSwimSegments + 1], balanced[kSwimSegments + 1];
+        displayedChain(*cycle, phase, 0.0f, bare);
+        displayedChain(*cycle, phase, s, balanced);
+        float meanBare = 0.0f, meanBalanced = 0.0f;
+        for (int j = 0; j <= kSwimSegments; j++)
+            meanBare += bare[j] / (kSwimSegments + 1), meanBalanced += balanced[j] / (kSwimSegments + 1);
+        worstBefore = std::max(worstBefore, std::fabs(meanBare));
+        worstAfter = std::max(worstAfter, std::fabs(meanBalanced));
+    }
+    EXPECT_GT(worstBefore, 0.05f); // the bare wave does throw the body aside
+    EXPECT_LT(worstAfter, 0.4f * worstBefore);
+}
+
+TEST_F(FishArraysTest, FlickCurvesTurnTheHeadThenTheBody) {
+    for (int which = 0; which < 3; which++) {
+        SCOPED_TRACE(which);
+        auto ramp = loadAs<CdataChan>("flick_chans." + std::to_string(which) + ".chan");
+        ASSERT_TRUE(ramp && ramp->floatData);
+        // Where (in progress) the head turn, the counter-swing and the follow-through sit.
+        double head = 0, headAt = 0, curl = 0, curlAt = 0, follow = 0, followAt = 0;
+        float previousBlend = -1.0f;
+        for (int i = 0; i < kFlickSamples; i++) {
+            float p = kFlickProgressEnd * static_cast<float>(i) / (kFlickSamples - 1);
+            float const* s = ramp->floatData + 3 * i;
+            head += s[0], headAt += s[0] * p;
+            if (s[1] > 0) curl += s[1], curlAt += s[1] * p;
+            if (s[1] < 0) follow -= s[1], followAt -= s[1] * p;
+            EXPECT_GE(s[2], previousBlend) << "the speed blend never falls back, " << p;
+            previousBlend = s[2];
+            if (p >= 1.0f) EXPECT_FLOAT_EQ(s[2], 1.0f) << p;
+        }
+        EXPECT_FLOAT_EQ(ramp->floatData[2], 0.0f);
+        ASSERT_GT(head, 0);
+        ASSERT_GT(curl, 0);
+        ASSERT_GT(follow, 0);
+        EXPECT_LT(headAt / head, followAt / follow);
+        EXPECT_LT(curlAt / curl, followAt / follow);
+        // The return sweep is the lesser: the sliding body follows the head on its own, and
+        // a strong sweep would pull it back round.
+        EXPECT_LT(follow, curl);
+    }
+}
+
+TEST_F(FishArraysTest, PitchAndPeckCurvesRunTheirCourse) {
+    auto pitch = loadAs<CdataChan>("pitchChangeCurve.chan");
+    auto reach = loadAs<CdataChan>("peckForwardMotion.chan");
+    auto amp = loadAs<CdataChan>("peckSwimAmp.chan");
+    ASSERT_TRUE(pitch && reach && amp);
+    float previous = -1.0f;
+    for (int i = 0; i <= 40; i++) {
+        float p = static_cast<float>(i) / 32.0f;
+        float v = chanAt(*pitch, p, 0);
+        EXPECT_GE(v, previous) << p;
+        previous = v;
+    }
+    EXPECT_FLOAT_EQ(chanAt(*pitch, 0.0f, 0), 0.0f);
+    EXPECT_FLOAT_EQ(chanAt(*pitch, 1.0f, 0), 1.0f);
+    // A peck's ten frames: out from the start, at full reach when it bites (sixth frame),
+    // home at the end; the tail beats on the approach and is still once the fish stops.
+    struct {
+        float t, reachLo, reachHi, ampLo, ampHi;
+    } const frames[] = {{0.0f, 0.0f, 0.01f, 0.3f, 0.5f},
+                        {0.3f, 0.3f, 0.9f, 0.3f, 0.5f},
+                        {0.6f, 0.9f, 1.0f, 0.0f, 0.2f},
+                        {0.7f, 0.7f, 1.0f, 0.0f, 0.01f},
+                        {1.0f, 0.0f, 0.01f, 0.0f, 0.01f}};
+    for (auto const& f : frames) {
+        EXPECT_GE(chanAt(*reach, f.t, 0), f.reachLo) << f.t;
+        EXPECT_LE(chanAt(*reach, f.t, 0), f.reachHi) << f.t;
+        EXPECT_GE(chanAt(*amp, f.t, 0), f.ampLo) << f.t;
+        EXPECT_LE(chanAt(*amp, f.t, 0), f.ampHi) << f.t;
+    }
+}
+
+// Sideways and forward offsets of the recorded path at grid point (step, angle, speed).
+struct PathView {
+    CdataVolume const& v;
+    float side(int k, int a, int s) const {
+        return v.floatData[((s * kPathAngles + a) * kPathSteps + k) * 2];
+    }
+    float forward(int k, int a, int s) const {
+        return v.floatData[((s * kPathAngles + a) * kPathSteps + k) * 2 + 1];
+    }
+};
+
+TEST_F(FishArraysTest, FlickPathsMakePhysicalSense) {
+    auto volume = loadAs<CdataVolume>("flickPredict.volume");
+    ASSERT_TRUE(volume && volume->floatData);
+    PathView path{*volume};
+    int last = kPathSteps - 1;
+    auto degreesAt = [](int a) { return kMaxDegrees * static_cast<float>(a) / (kPathAngles - 1); };
+    auto speedAt = [](int s) { return kMaxSpeed * static_cast<float>(s) / (kSpeedSamples - 1); };
+    auto travel = [&](int a, int s) {
+        float sum = 0.0f;
+        for (int k = 1; k < kPathSteps; k++)
+            sum += std::hypot(path.side(k, a, s) - path.side(k - 1, a, s),
+                              path.forward(k, a, s) - path.forward(k - 1, a, s));
+        return sum;
+    };
+    for (int s = 0; s < kSpeedSamples; s++)
+        for (int a = 0; a < kPathAngles; a++) {
+            SCOPED_TRACE("speed " + std::to_string(speedAt(s)) + " angle " + std::to_string(degreesAt(a)));
+            EXPECT_EQ(path.side(0, a, s), 0.0f); // every path starts at the head
+            EXPECT_EQ(path.forward(0, a, s), 0.0f);
+            for (int k = 1; k < kPathSteps; k++) {
+                if (a == 0)
+                    EXPECT_NEAR(path.side(k, a, s), 0.0f, 1e-4f) << k; // no turn, straight on
+                else
+                    EXPECT_GE(path.side(k, a, s), 0.0f) << k; // towards the turn
+                if (a == 0 && s > 0) EXPECT_GT(path.forward(k, a, s), path.forward(k - 1, a, s)) << k;
+                // A flick moves the head a fraction of a body per frame, not more.
+                float dx = path.side(k, a, s) - path.side(k - 1, a, s);
+                float dz = path.forward(k, a, s) - path.forward(k - 1, a, s);
+                EXPECT_LT(std::hypot(dx, dz), 0.3f) << k;
+            }
+            // A faster start carries the head further (from rest the deeper curl's swing of
+            // the head is most of its travel); up to a right angle that is further on, and a
+            // wider flick swings it further aside.
+            if (s > 1) EXPECT_GT(travel(a, s), travel(a, s - 1));
+            if (s > 0 && degreesAt(a) <= 60.0f)
+                EXPECT_GT(path.forward(last, a, s), path.forward(last, a, s - 1));
+            if (a > 0 && degreesAt(a) <= 60.0f) EXPECT_GT(path.side(last, a, s), path.side(last, a - 1, s));
+            // Once under way, the head leaves heading the way it was turned (the fish turns
+            // at most 110 degrees, and 17 more per unit of speed, up to 130).
+            if (speedAt(s) >= 1.0f) {
+                float turned = std::min(degreesAt(a), std::min(110.0f + 17.19f * speedAt(s), 130.0f));
+                float dx = path.side(last, a, s) - path.side(last - 2, a, s);
+                float dz = path.forward(last, a, s) - path.forward(last - 2, a, s);
+                EXPECT_NEAR(std::atan2(dx, dz) / kDegree, turned, 15.0f);
+            }
+        }
+}
+
+// The fish, over the generated tree, reads the paths back the way it predicts a flick: the
+// prediction between grid points and for turns either way matches where its head goes.
+TEST_F(FishArraysTest, PredictionMatchesTheFlickTheFishMakes) {
+    struct {
+        float degrees, speed;
+    } const cases[] = {{47.0f, 1.3f}, {-47.0f, 1.3f}, {95.0f, 0.2f}, {-120.0f, 3.7f}, {15.0f, 5.1f}};
+    CflickModel model(root);
+    for (auto const& c : cases) {
+        SCOPED_TRACE(std::to_string(c.degrees) + " degrees at " + std::to_string(c.speed));
+        FlickStep real[kPathSteps];
+        ASSERT_TRUE(model.run(c.degrees * kDegree, c.speed, kPathSteps, real));
+        auto* fish = new Cfish;
+        CdirectoryVar holder;
+        holder.addVariable(fish, 1);
+        ASSERT_TRUE(dynamic_cast<CdataVolume*>(fish->flickPredict));
+        fish->thingScale = 1.0f;
+        fish->resetThing(0);
+        fish->initialSpeed = c.speed;
+        fish->setPosition();
+        fish->flickAngle = c.degrees * kDegree;
+        fish->flickStartSpeed = c.speed;
+        Cvector predicted[kPathSteps], unused;
+        fish->getFuturePositions(predicted, unused, kPathSteps);
+        Cmatrix3 const& frame = fish->vertexOrientation[0];
+        for (int k = 1; k < kPathSteps; k++) {
+            Cvector d = predicted[k] - fish->vertex[0];
+            EXPECT_NEAR(d.dot(frame.side), real[k].side, 0.06f) << k;
+            EXPECT_NEAR(d.dot(frame.forward), real[k].forward, 0.06f) << k;
+        }
+        // The flick turned the fish by about the angle asked for, the same way.
+        EXPECT_NEAR(real[kPathSteps - 1].heading, c.degrees * kDegree, 0.2f * std::fabs(c.degrees * kDegree));
+    }
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(FishArraysTest, FishLoadsEveryArrayAsItsKind) {
+    CflickModel model(root); // the generated tree as the fish's resources
+    CdirectoryVar holder;
+    auto* fish = new Cfish;
+    holder.addVariable(fish, 1);
+    EXPECT_TRUE(exitReasonList.empty());
+    EXPECT_TRUE(dynamic_cast<CdataImage*>(fish->swimCycle));
+    EXPECT_TRUE(dynamic_cast<CdataVolume*>(fish->flickPredict));
+    for (CdataArray* a : {fish->swimAnimSideShift, fish->flickRamp[0], fish->flickRamp[1], fish->flickRamp[2],
+                          fish->pitchChangeChan, fish->flickSpeedVariations})
+        EXPECT_TRUE(dynamic_cast<CdataChan*>(a));
+}
+
+TEST_F(FishArraysTest, SameBytesEveryRun) {
+    TempDir again;
+    ASSERT_EQ(writeFishArrays(again.path() + "/"), 0);
+    for (std::string const& f : fishArrayFiles())
+        EXPECT_EQ(readWholeFile(again.path() + "/" + f), readWholeFile(root + f)) << f;
+}
+
+TEST_F(FishArraysTest, FailuresAreReportedNotFatal) {
+    // A root that is a file: nothing can be written below it.
+    TempDir blocked;
+    std::string file = blocked.path() + "/plain";
+    writeWholeFile(file, "x");
+    EXPECT_EQ(writeFishArrays(file + "/"), 1);
+    // A tree without the arrays: the fish cannot be made to flick.
+    CflickModel model(blocked.path());
+    FlickStep out[4];
+    EXPECT_FALSE(model.run(0.5f, 1.0f, 4, out));
+    resetExitState();
+}
+} // namespace
