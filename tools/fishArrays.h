@@ -55,5 +55,6 @@ bool calibrateFlickAngles(std::string const& root, float* multipliers);
 // The files writeFishArrays makes, relative to the resource tree's root.
 std::vector<std::string> const& fishArrayFiles();
 // Writes every array under root (which ends with "/"): first the curves, then the flick
-// angle tuning and the paths found by running the flick model over them. 0 done, 1 failed (said on stderr).
+// angle tuning and the paths found by running the flick model over them. 0 done, 1 failed
+// (said on stderr).
 int writeFishArrays(std::string const& root);

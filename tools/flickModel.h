@@ -6,11 +6,9 @@
 #include <string>
 
 #include "data/dataArray.h"
-#include "support/vector.h"
 #include "variables/variable.h"
 
 class CflickTank;
-class Cvariable;
 
 // Where the head went, in the start frame of the head: side (towards positive side axis),
 // forward, in body lengths; and the head's heading change in radians.
