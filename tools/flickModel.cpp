@@ -46,6 +46,7 @@ CflickModel::CflickModel(std::string const& resourceRoot) {
     savedCwd = std::filesystem::current_path();
     std::error_code ec;
     std::filesystem::current_path(resourceRoot, ec);
+    inRoot = !ec; // else the fish would find whatever arrays the old folder holds
     if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
     savedDiskAlways = resourcesDir->checkDiskAlways;
     resourcesDir->checkDiskAlways = 1;
@@ -65,7 +66,7 @@ CflickModel::~CflickModel() {
 }
 
 bool CflickModel::run(float radians, float startSpeed, int steps, FlickStep* out) {
-    if (steps < 1 || !std::isfinite(radians) || !std::isfinite(startSpeed)) return false;
+    if (!inRoot || steps < 1 || !std::isfinite(radians) || !std::isfinite(startSpeed)) return false;
     size_t exitsBefore = exitReasonList.size();
     auto* fish = new CflickingFish;
     fish->thingScale = 1.0f;

@@ -29,8 +29,8 @@ class CflickModel {
 
     // Places a fish heading along +z at startSpeed, starts a flick of `radians` (positive
     // turns towards the side axis' heading), runs steps frames and writes the head's path
-    // into out[0 .. steps - 1] (out[0] the start). False when the fish could not be made,
-    // refused the flick or left an exit reason.
+    // into out[0 .. steps - 1] (out[0] the start). False when root could not be entered,
+    // the fish could not be made, refused the flick or left an exit reason.
     bool run(float radians, float startSpeed, int steps, FlickStep* out);
     // Runs the whole grid of volume (shaped by shapeFlickPaths) and stores each path,
     // sideways towards the turn. False when a run failed.
@@ -38,6 +38,7 @@ class CflickModel {
 
   private:
     std::filesystem::path savedCwd;
+    bool inRoot = false;
     Cvariable* savedResources = nullptr;
     uint16_t savedDiskAlways = 0;
     CdirectoryVar resources;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -337,21 +338,27 @@ TEST_F(FishArraysTest, PredictionMatchesTheFlickTheFishMakes) {
 
 TEST_F(FishArraysTest, SameBytesEveryRun) {
     TempDir again;
-    ASSERT_EQ(writeFishArrays(again.path() + "/"), 0);
+    ASSERT_EQ(writeFishArrays(again.path()), 0);
     for (std::string const& f : fishArrayFiles())
-        EXPECT_EQ(readWholeFile(again.path() + "/" + f), readWholeFile(root + f)) << f;
+        EXPECT_EQ(readWholeFile(again.path() + f), readWholeFile(root + f)) << f;
 }
 
 TEST_F(FishArraysTest, FailuresAreReportedNotFatal) {
     // A root that is a file: nothing can be written below it.
     TempDir blocked;
-    std::string file = blocked.path() + "/plain";
+    std::string file = blocked.path() + "plain";
     writeWholeFile(file, "x");
     EXPECT_EQ(writeFishArrays(file + "/"), 1);
-    // A tree without the arrays: the fish cannot be made to flick.
-    CflickModel model(blocked.path());
-    FlickStep out[4];
-    EXPECT_FALSE(model.run(0.5f, 1.0f, 4, out));
+    // A tree without the arrays, or no tree at all (from a folder that does hold them):
+    // the fish cannot be made to flick.
+    auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(root);
+    for (std::string const& where : {blocked.path(), blocked.path() + "missing/"}) {
+        CflickModel model(where);
+        FlickStep out[4];
+        EXPECT_FALSE(model.run(0.5f, 1.0f, 4, out)) << where;
+    }
+    std::filesystem::current_path(cwd);
     resetExitState();
 }
 } // namespace
