@@ -188,42 +188,6 @@ TEST_F(FishArraysTest, SwimWaveTravelsTailwardAndGrowsToTheTail) {
     EXPECT_LT(tail[1], -0.1f);
 }
 
-// The displayed chain as the fish lays it, in segment lengths: sideways offsets of its ten
-// points for the cycle at phase, with the anchor (point 3) moved by shift.
-void displayedChain(CdataImage const& cycle, float phase, float shift, float* side) {
-    float a[kSwimSegments + 1] = {};
-    for (int j = 1; j < kSwimSegments; j++)
-        cycle.getValues(static_cast<float>(j - 1), phase, &a[j], 1u);
-    side[3] = shift;
-    for (int j = 4; j <= kSwimSegments; j++)
-        side[j] = side[j - 1] - std::sin(a[j]);
-    for (int j = 2; j >= 0; j--)
-        side[j] = side[j + 1] + std::sin(a[j + 1]);
-}
-
-TEST_F(FishArraysTest, SideShiftKeepsTheBodyOnItsLine) {
-    auto cycle = loadAs<CdataImage>("swimCycle.image");
-    auto shift = loadAs<CdataChan>("swimAnimSideShift.chan");
-    ASSERT_TRUE(cycle && shift && cycle->floatData && shift->floatData);
-    float worstBefore = 0.0f, worstAfter = 0.0f;
-    for (int row = 0; row < 20; row++) {
-        float phase = static_cast<float>(row) / 20.0f;
-        float s = chanAt(*shift, phase, 0);
-        // Half a cycle on, the body is the mirror image, and so is its balance.
-        EXPECT_NEAR(chanAt(*shift, phase + 0.5f > 1.0f ? phase - 0.5f : phase + 0.5f, 0), -s, 0.01f) << phase;
-        float bare[kSwimSegments + 1], balanced[kSwimSegments + 1];
-        displayedChain(*cycle, phase, 0.0f, bare);
-        displayedChain(*cycle, phase, s, balanced);
-        float meanBare = 0.0f, meanBalanced = 0.0f;
-        for (int j = 0; j <= kSwimSegments; j++)
-            meanBare += bare[j] / (kSwimSegments + 1), meanBalanced += balanced[j] / (kSwimSegments + 1);
-        worstBefore = std::max(worstBefore, std::fabs(meanBare));
-        worstAfter = std::max(worstAfter, std::fabs(meanBalanced));
-    }
-    EXPECT_GT(worstBefore, 0.05f); // the bare wave does throw the body aside
-    EXPECT_LT(worstAfter, 0.4f * worstBefore);
-}
-
 // The head turns first; the tail curls against the turn, then sweeps back less strongly
 // (the sliding body follows the head on its own; a strong sweep would pull it back round).
 TEST_F(FishArraysTest, FlickCurvesTurnTheHeadThenTheBody) {
@@ -334,6 +298,45 @@ TEST_F(FishArraysTest, PredictionMatchesTheFlickTheFishMakes) {
         EXPECT_NEAR(real[kPathSteps - 1].heading, c.degrees * kDegree, 0.2f * std::fabs(c.degrees * kDegree));
     }
     EXPECT_TRUE(exitReasonList.empty());
+}
+
+// The fish's own display over the arrays: at full stroke the tail sweeps far more than the
+// head, the body's middle stays on the spine, and the segments keep their length.
+TEST_F(FishArraysTest, DisplayedBodySwimsAroundItsSpine) {
+    CflickModel model(root);
+    CdirectoryVar holder;
+    auto* fish = new Cfish;
+    holder.addVariable(fish, 1);
+    fish->thingScale = 1.0f;
+    fish->resetThing(0);
+    fish->initialSpeed = 2.0f; // fast enough to swim without the idle noise
+    fish->setPosition();
+    fish->strokeStrength = 0.9f;
+    fish->strokeThrust = 1.5f; // a twentieth of a cycle per frame
+    Cvector const& side = fish->vertexOrientation[3].side;
+    float reach[3] = {}, worstCentre = 0.0f; // head, middle, tail sideways extremes
+    for (int frame = 0; frame < 20; frame++) {
+        fish->calcDisplayOrientations();
+        fish->calcDisplayVertexPositions();
+        float centre = 0.0f;
+        for (int i = 0; i < 10; i++) {
+            float off = (fish->displayVertex[i] - fish->vertex[i]).dot(side);
+            ASSERT_TRUE(std::isfinite(off));
+            centre += off / 10.0f;
+            if (i > 0)
+                EXPECT_NEAR((fish->displayVertex[i] - fish->displayVertex[i - 1]).length(),
+                            fish->segmentLength, 1e-4f);
+        }
+        int const watched[3] = {0, 4, 8};
+        for (int k = 0; k < 3; k++) {
+            int v = watched[k];
+            reach[k] = std::max(reach[k], std::fabs((fish->displayVertex[v] - fish->vertex[v]).dot(side)));
+        }
+        worstCentre = std::max(worstCentre, std::fabs(centre));
+    }
+    EXPECT_GT(reach[2], 0.05f); // the tail beats by over a twentieth of a body either way
+    EXPECT_GT(reach[2], 3.0f * reach[0]);
+    EXPECT_LT(worstCentre, 0.25f * reach[2]);
 }
 
 TEST_F(FishArraysTest, SameBytesEveryRun) {
