@@ -9,7 +9,7 @@
 
 namespace {
 constexpr double pi = 3.14159265358979;
-constexpr int kRings = 20, kSegments = 14;
+constexpr int kRings = 14, kSegments = 10;
 constexpr double kSnoutZ = 0.53, kTailBaseZ = -0.42;
 // The texture: the body's map on the left, the fins' on the right.
 constexpr double kBodyU = 0.74, kFinU0 = 0.77, kFinU1 = 0.98;
@@ -239,7 +239,7 @@ struct Rig {
 };
 
 void eye(CmodelWriter& m, V centre, double radius, double s, int joint) {
-    const int around = 8, across = 6;
+    const int around = 8, across = 4;
     int first = m.points();
     for (int i = 0; i <= across; i++) {
         double lat = -pi / 2 + pi * i / across;
