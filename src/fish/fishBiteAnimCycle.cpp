@@ -65,9 +65,10 @@ void CfishPeckAnimCycle::initAnimCycle(Cthing* thing, int, float reach) {
     // Only fish that peck need the curves, so they load with the first peck.
     if (getChild("pfm", 0) == nullptr) {
         char const* const folder = "species/std_fish/arrays/";
-        registerDataArrayAndLoad(this, &forwardMotion, "pfm", "species/std_fish/arrays/peckForwardMotion.chan",
+        registerDataArrayAndLoad(this, &forwardMotion, "pfm",
+                                 "species/std_fish/arrays/peckForwardMotion.chan", folder);
+        registerDataArrayAndLoad(this, &swimAmplitude, "psa", "species/std_fish/arrays/peckSwimAmp.chan",
                                  folder);
-        registerDataArrayAndLoad(this, &swimAmplitude, "psa", "species/std_fish/arrays/peckSwimAmp.chan", folder);
     }
     fish->addDependent(this, kPeckLink);
     fish->getHeadPos(startPoint);

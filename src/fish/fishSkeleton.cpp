@@ -48,7 +48,8 @@ void bindFinGroup(CgeoNew& geo, std::vector<CskeletonIdentity>& table, char cons
         int p = CgeoNew::groupMembers(g)[k];
         auto at = static_cast<size_t>(k);
         if (angleOffset >= 0) finDown[at] = pointValue(geo, angleOffset, p, 0.0f) * kDegToRad;
-        if (p >= 0 && static_cast<size_t>(p) < table.size()) bind(table, p, name, &chain.matrices[at], nullptr);
+        if (p >= 0 && static_cast<size_t>(p) < table.size())
+            bind(table, p, name, &chain.matrices[at], nullptr);
     }
 }
 
