@@ -395,9 +395,12 @@ class Cfish : public CfishStats,
     void bindTailAngles();
     // Finds the body and fin groups and builds the skeleton once the work object exists.
     void initAdditionalWorkGeoStuff(CworkObject& object) override;
-    // The light at each lighting point. false (exit recorded) when the lighting model
-    // holds more points than a fish keeps.
+    // The light at each lighting point: the tank's caustics along the body times its light
+    // volume at the point (each 1 when the tank has none). false (exit recorded) when the
+    // lighting model holds more points than a fish keeps.
     bool calcLightingPoints();
+    // The species' lighting geometry ("light_points"); null when it has none.
+    CtexturedGeo* findLightingModel();
     // Colours the deformed vertices from the lighting points.
     void postDeformProcessing(CworkObject& object) override;
     // Light value of one vertex: d the light's dot product with its normal, l its
@@ -442,7 +445,8 @@ class Cfish : public CfishStats,
     CtexturedGeo* lightingModel = nullptr;
     int numLightingPoints = 0;
     float lightingPoints[kMaxLightingPoints] = {};
-    float lightPhase = 0.0f, lightRow = 0.0f;
+    float causticLight[kMaxLightingPoints] = {};
+    float lightingPositions[3 * kMaxLightingPoints] = {};
     Cvector lightDirection{0.0f, 1.0f, 0.0f};
     Ceye eyes[2];
     int16_t eyeCountdown = 1, framesSinceGlance = 100;

@@ -155,7 +155,7 @@ void Cfish::buildFishWeights() {
     }
     initCollisionPlaneGroup(4, 0.2f, this);
     bindTailAngles();
-    lightingModel = dynamic_cast<CtexturedGeo*>(species->getChild("light_points"));
+    lightingModel = findLightingModel();
 }
 
 void Cfish::bindTailAngles() {

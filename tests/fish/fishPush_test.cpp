@@ -37,10 +37,8 @@ TEST_F(FishTest, PushStrokesBackThenForward) {
     } const cases[] = {
         {false, 0.1f, 3, 0, 0.1f, 1, 0},  // straight and pushed a while: urgent
         {false, 0.1f, 1, 0, -0.1f, 0, 1}, // a first push is urgent only in an emergency
-        {false, 0.1f, 1, 3, -0.1f, 1, 0},
-        {false, 0.8f, 3, 3, 0.1f, 1, 0},  // bent: urgent in an emergency
-        {false, 0.8f, 3, 2, 0.1f, 0, 3},
-        {true, 0.1f, 3, 0, 0.1f, -1, 3}, // busy fins take nothing
+        {false, 0.1f, 1, 3, -0.1f, 1, 0}, {false, 0.8f, 3, 3, 0.1f, 1, 0}, // bent: urgent in an emergency
+        {false, 0.8f, 3, 2, 0.1f, 0, 3},  {true, 0.1f, 3, 0, 0.1f, -1, 3}, // busy fins take nothing
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(testing::Message() << c.busy << " " << c.bend << " " << c.pushes << " " << c.emergency);
@@ -87,9 +85,9 @@ TEST_F(FishTest, PushPairPlaysBackThenForwardAndSpeedsUp) {
         lowest = std::min(lowest, fish->pecLeft.yaw[0]);
     }
     EXPECT_LT(frames, 200);
-    EXPECT_NEAR(lowest, -45 * kDeg, 1e-4f);                // the fins swept back first
-    EXPECT_NEAR(fish->pecLeft.yaw[0], 80 * kDeg, 1e-4f);   // and ended forward
-    EXPECT_NEAR(fish->bodySpeed, 1.0f, 1e-4f);             // pushed up to the desired speed
+    EXPECT_NEAR(lowest, -45 * kDeg, 1e-4f);              // the fins swept back first
+    EXPECT_NEAR(fish->pecLeft.yaw[0], 80 * kDeg, 1e-4f); // and ended forward
+    EXPECT_NEAR(fish->bodySpeed, 1.0f, 1e-4f);           // pushed up to the desired speed
     EXPECT_FLOAT_EQ(fish->pecRight.yaw[1], fish->pecLeft.yaw[1]);
 }
 
@@ -118,7 +116,8 @@ TEST_F(FishTest, BiteOpensTheMouthOverTenFrames) {
 
 TEST_F(FishTest, PeckReachesBitesOnceAndStops) {
     // The head goes out and back (the reach peaks at 0.5); the stroke strength follows t.
-    writeCurve("species/std_fish/arrays/peckForwardMotion.chan", [](float t) { return 1.0f - std::fabs(2 * t - 1); });
+    writeCurve("species/std_fish/arrays/peckForwardMotion.chan",
+               [](float t) { return 1.0f - std::fabs(2 * t - 1); });
     writeCurve("species/std_fish/arrays/peckSwimAmp.chan", [](float t) { return 0.5f * t; });
     struct {
         bool held;
