@@ -4,7 +4,8 @@
 // (the spine body and its predicted path), fishFrame.cpp (the frame pipeline, speed and
 // steering limits), fishAvoid.cpp (obstacles and other fish as avoid rectangles),
 // fishDisplay.cpp (the displayed body and mouth), fishSkeleton.cpp (the skeleton table),
-// fishLighting.cpp (lighting points and vertex colours) and fishEyes.cpp (the eyes).
+// fishLighting.cpp (lighting points and vertex colours), fishEyes.cpp (the eyes) and
+// fishBiteAnimCycle.cpp, fishPeckAnimCycle.cpp (the bite and the peck).
 // Until the food code exists a fish never looks for food.
 #pragma once
 
@@ -15,6 +16,7 @@
 #include "fish/avoidZone.h"
 #include "fish/collisionPlane.h"
 #include "fish/fishBiteAnimCycle.h"
+#include "fish/fishPeckAnimCycle.h"
 #include "fish/fishFins.h"
 #include "fish/fishStats.h"
 #include "fish/flickTurn.h"
@@ -462,7 +464,7 @@ class Cfish : public CfishStats,
     Cmatrix3 pectoralMatrix[4];
     float flickEndSpeed = 0.0f;
 
-    // ---- bite and peck (fishBiteAnimCycle.cpp)
+    // ---- bite and peck (fishBiteAnimCycle.cpp, fishPeckAnimCycle.cpp)
     // Opens the mouth over the next ten frames unless a bite runs; amount is kept.
     void startBite(float amount);
     // Reaches the head reach along the peck direction and back, biting on the way, unless
