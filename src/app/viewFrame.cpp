@@ -73,11 +73,9 @@ void CvelmoraView::animateOneFrame() {
         if (mine) {
             if (shopKeeper->guiDisplay != mine) shopKeeper->setGUItoAPI(mine);
             if (lastFocusView != this) lastFocusView = this;
-            // The tank's pointer commands read the pointer where this frame left it.
-            Cvector2 const& seen = tankInput.pointer.current;
-            float px = static_cast<float>(static_cast<int>(mouseX)), py = static_cast<float>(static_cast<int>(mouseY));
-            if (tankInput.pointer.display != mine || seen.x != px || seen.y != py)
-                tankInput.pointer.mouseMoved(px, py, mine);
+            // Every frame, so that a still pointer has no motion left over for a drag.
+            tankInput.pointer.mouseMoved(static_cast<float>(static_cast<int>(mouseX)),
+                                         static_cast<float>(static_cast<int>(mouseY)), mine);
             if (mouseX != lastMouseX || mouseY != lastMouseY) {
                 shopKeeper->mouseMove(static_cast<float>(static_cast<int>(mouseX)),
                                       static_cast<float>(static_cast<int>(mouseY)));

@@ -41,9 +41,9 @@ void buttonDown(Ctank& tank, CshopKeeper& shop) {
         return;
     }
     Cvector2 const& at = tankInput.pointer.current;
-    tankInput.clickedThing = tank.getThingClosestToScreenSpace(
-        tank.interfaceDisplay(), static_cast<float>(static_cast<int>(at.x)),
-        static_cast<float>(static_cast<int>(at.y)), 0.01f);
+    tankInput.clickedThing =
+        tank.getThingClosestToScreenSpace(tank.interfaceDisplay(), static_cast<float>(static_cast<int>(at.x)),
+                                          static_cast<float>(static_cast<int>(at.y)), 0.01f);
     clickTargetIsFish = tankInput.clickedThing ? 1 : 0;
 }
 
@@ -51,7 +51,8 @@ void buttonUp(Ctank& tank, CshopKeeper& shop) {
     Cvector2 const& at = tankInput.pointer.current;
     if (tank.dragging) return;
     if (shop.inClickFeedingMode) {
-        tank.addFood(tank.screenPixelToTankSpace(tank.interfaceDisplay(), at.x, at.y, tank.foodPlaneDepth), 3);
+        tank.addFood(tank.screenPixelToTankSpace(tank.interfaceDisplay(), at.x, at.y, tank.foodPlaneDepth),
+                     3);
         return;
     }
     if (paneOpen(shop, "main_pane")) {
@@ -77,7 +78,8 @@ void dragTank(Ctank& tank, CshopKeeper& shop) {
     if (ignoringClicks(shop)) return;
     CtouchPointer& pointer = tankInput.pointer;
     if (tankInput.clickedThing)
-        tank.mouseSelectFocusThing(static_cast<short>(pointer.current.x), static_cast<short>(pointer.current.y), 1);
+        tank.mouseSelectFocusThing(static_cast<short>(pointer.current.x),
+                                   static_cast<short>(pointer.current.y), 1);
     else
         tank.mouseDrag(pointer);
 }
