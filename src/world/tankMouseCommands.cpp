@@ -113,6 +113,11 @@ void doubleClick(Ctank& tank, CshopKeeper& shop) {
 }
 
 void setDisplay(Ctank& tank, CscriptLine& line) {
+    // A short line would hide the material for want of its number.
+    if (line.tokenCount() < 3) {
+        setExitError("setDisplay needs a thing, a material and a number", 1);
+        return;
+    }
     Cstring thingName = line.getString(0, true);
     Cstring material = line.getString(1, true);
     int shown = static_cast<int>(line.getFloat(2));
@@ -128,7 +133,6 @@ void setDisplay(Ctank& tank, CscriptLine& line) {
 
 bool Ctank::processPointerCommand(CscriptLine& line, unsigned& result) {
     Cstring const& command = line.name;
-    result = CMD_DONE;
     if (command == "addFood") {
         Cstring word = line.tokenCount() > 0 ? line.getString(0, false) : Cstring();
         if (shop && word == "mousedown") shop->shakeFoodShaker(1);
@@ -143,6 +147,7 @@ bool Ctank::processPointerCommand(CscriptLine& line, unsigned& result) {
     } else if (command == "buttonDown" || command == "buttonUp" || command == "dragTank" ||
                command == "singleClick" || command == "doubleClick") {
         // A tank that left its shop keeper has no pointer to read.
+        result = CMD_DONE;
         if (shop == nullptr) return true;
         if (command == "buttonDown") buttonDown(*this, *shop);
         if (command == "buttonUp") buttonUp(*this, *shop);
@@ -152,5 +157,6 @@ bool Ctank::processPointerCommand(CscriptLine& line, unsigned& result) {
     } else {
         return false;
     }
+    result = CMD_DONE;
     return true;
 }

@@ -304,13 +304,20 @@ TEST_F(PointerTankTest, SetDisplayShowsOrHidesAThingsMaterial) {
     struct {
         char const* line;
         uint8_t body, fins;
+        bool error;
     } const cases[] = {
-        {":setDisplay angel1 fins 0", 1, 0}, {":setDisplay angel1 gills 1", 1, 0},
-        {":setDisplay ghost body 0", 1, 0},  {":setDisplay angel1 body 0", 0, 0},
-        {":setDisplay angel1 fins 1", 0, 1},
+        {":setDisplay angel1 fins 0", 1, 0, false},
+        {":setDisplay angel1 gills 1", 1, 0, false},
+        {":setDisplay ghost body 0", 1, 0, false},
+        {":setDisplay angel1 body 0", 0, 0, false},
+        {":setDisplay angel1 fins 1", 0, 1, false},
+        {":setDisplay angel1 fins", 0, 1, true}, // no number: nothing hidden
+        {":setDisplay", 0, 1, true},
     };
     for (auto const& c : cases) {
+        resetExitState();
         EXPECT_EQ(run(c.line), 0) << c.line;
+        EXPECT_EQ(!exitReasonList.empty(), c.error) << c.line;
         EXPECT_EQ(geometry.renderPolyGroups[0].displayed, c.body) << c.line;
         EXPECT_EQ(geometry.renderPolyGroups[1].displayed, c.fins) << c.line;
     }
