@@ -9,6 +9,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "world/shopKeeper.h"
+#include "world/tankCamera.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -72,6 +73,9 @@ void CvelmoraView::animateOneFrame() {
         if (mine) {
             if (shopKeeper->guiDisplay != mine) shopKeeper->setGUItoAPI(mine);
             if (lastFocusView != this) lastFocusView = this;
+            // Every frame, so that a still pointer has no motion left over for a drag.
+            tankInput.pointer.mouseMoved(static_cast<float>(static_cast<int>(mouseX)),
+                                         static_cast<float>(static_cast<int>(mouseY)), mine);
             if (mouseX != lastMouseX || mouseY != lastMouseY) {
                 shopKeeper->mouseMove(static_cast<float>(static_cast<int>(mouseX)),
                                       static_cast<float>(static_cast<int>(mouseY)));

@@ -60,8 +60,8 @@ void Cfish::handleFins() {
         if (pelvicPosition > 1.0f) pelvicPosition = 1.0f, pelvicVelocity = 0.0f;
         float angle = pelvicRest - 0.7f * pelvicPosition;
         for (int i = 0; i < 4; i++) {
-            pelvicTrail[i] = pelvicMatrix[i];
-            pelvicMatrix[i].setXrotation(i < 2 ? angle : 0.5f * angle);
+            pelvicMatrix[4 + i] = pelvicMatrix[i];
+            pelvicMatrix[i].setXrotation(i % 2 == 0 ? angle : 0.5f * angle);
         }
     }
     finPhase += bodySpeed / 30.0f;

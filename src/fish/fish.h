@@ -4,7 +4,8 @@
 // (the spine body and its predicted path), fishFrame.cpp (the frame pipeline, speed and
 // steering limits), fishAvoid.cpp (obstacles and other fish as avoid rectangles),
 // fishDisplay.cpp (the displayed body and mouth), fishSkeleton.cpp (the skeleton table),
-// fishLighting.cpp (lighting points and vertex colours) and fishEyes.cpp (the eyes).
+// fishLighting.cpp (lighting points and vertex colours), fishEyes.cpp (the eyes) and
+// fishBiteAnimCycle.cpp, fishPeckAnimCycle.cpp (the bite and the peck).
 // Until the food code exists a fish never looks for food.
 #pragma once
 
@@ -14,6 +15,8 @@
 #include "fish/animalThing.h"
 #include "fish/avoidZone.h"
 #include "fish/collisionPlane.h"
+#include "fish/fishBiteAnimCycle.h"
+#include "fish/fishPeckAnimCycle.h"
 #include "fish/fishFins.h"
 #include "fish/fishStats.h"
 #include "fish/flickTurn.h"
@@ -228,7 +231,9 @@ class Cfish : public CfishStats,
     virtual void updatePectorals();
     // Whether the frame update should push with the pectorals now (pectoralFins.cpp).
     virtual bool contemplatePectoralPush();
-    virtual void doPecPush(float) {}
+    // An ordinary stroke pair on both idle fins: back with the strength given, then
+    // forward to a little above the present speed (pectoralFins.cpp).
+    virtual void doPecPush(float strength);
     // The fins' springs, strokes, relaxation and tail tone for this frame (finRig.cpp).
     virtual void handleFins();
     // One frame of the eyes (fishEyes.cpp): a new gaze when the countdown runs out.
@@ -378,15 +383,26 @@ class Cfish : public CfishStats,
     // Orders the pelvic and anal fin groups for the side the viewer sees.
     void determinePelvicAndAnalOrdering();
     // The skeleton table of geo's named groups; commandSkinned is set when geo drives its
-    // joints by command strings. false (exit recorded) when geo cannot bind the fish.
+    // joints by command strings, and the fins take the rig that suits it (the dorsal and
+    // anal chains one segment per point of their groups). false (exit recorded) when geo
+    // cannot bind the fish.
     bool makeSkeletonTable(CgeoNew& geo, std::vector<CskeletonIdentity>& table);
-    // Builds the work object's skeleton, binds the eyes and the collision planes, once.
+    // Whether geo drives its joints by command strings ("mtx_cmd"): such a fish moves its
+    // fins through the registered controls.
+    static bool commandDrivenModel(CgeoNew& geo);
+    // Builds the work object's skeleton, binds the eyes, the collision planes and the tail's
+    // angle controls, once.
     void buildFishWeights();
+    // The tail's five angle controls read the displayed tail (fishSkeleton.cpp).
+    void bindTailAngles();
     // Finds the body and fin groups and builds the skeleton once the work object exists.
     void initAdditionalWorkGeoStuff(CworkObject& object) override;
-    // The light at each lighting point. false (exit recorded) when the lighting model
-    // holds more points than a fish keeps.
+    // The light at each lighting point: the tank's caustics along the body times its light
+    // volume at the point (each 1 when the tank has none). false (exit recorded) when the
+    // lighting model holds more points than a fish keeps.
     bool calcLightingPoints();
+    // The species' lighting geometry ("light_points"); null when it has none.
+    CtexturedGeo* findLightingModel();
     // Colours the deformed vertices from the lighting points.
     void postDeformProcessing(CworkObject& object) override;
     // Light value of one vertex: d the light's dot product with its normal, l its
@@ -423,16 +439,16 @@ class Cfish : public CfishStats,
     uint8_t tailBendSet = 0;
     float mouthOpening = 0.0f;
     uint8_t mouthUpdate = 1, commandSkinned = 0, weightsBuilt = 0;
-    Cmatrix3 jawMatrix, chinMatrix, lipMatrix, gillMatrix[2], pecMatrix[4], pelvicMatrix[8];
+    Cmatrix3 jawMatrix, chinMatrix, lipMatrix, gillMatrix[2];
     Cvector gillOffset, lipOffset;
     short bodyRenderIndex = -1;
     CrenderPolyGroup *nearFinGroup = nullptr, *farFinGroup = nullptr, *bodyFinGroup = nullptr;
-    std::vector<Cmatrix3> dorsalMatrices, analMatrices;
     std::vector<float> dorsalFinDown, analFinDown;
     CtexturedGeo* lightingModel = nullptr;
     int numLightingPoints = 0;
     float lightingPoints[kMaxLightingPoints] = {};
-    float lightPhase = 0.0f, lightRow = 0.0f;
+    float causticLight[kMaxLightingPoints] = {};
+    float lightingPositions[3 * kMaxLightingPoints] = {};
     Cvector lightDirection{0.0f, 1.0f, 0.0f};
     Ceye eyes[2];
     int16_t eyeCountdown = 1, framesSinceGlance = 100;
@@ -443,9 +459,23 @@ class Cfish : public CfishStats,
     int pushCounter = 0;
     uint8_t braking = 0;
     uint8_t climbing = 0;
-    // Left upper, left lower, right upper, right lower.
+    // Left upper, left lower, right upper, right lower: the fin rig sets them and the
+    // skeleton reads them.
     Cmatrix3 pectoralMatrix[4];
     float flickEndSpeed = 0.0f;
+
+    // ---- bite and peck (fishBiteAnimCycle.cpp, fishPeckAnimCycle.cpp)
+    // Opens the mouth over the next ten frames unless a bite runs; amount is kept.
+    void startBite(float amount);
+    // Reaches the head reach along the peck direction and back, biting on the way, unless
+    // the head is already held or a peck runs.
+    void startPeck(float approachSpeed, float reach, float clearance);
+
+    CfishBiteAnimCycle biteCycle;
+    CfishPeckAnimCycle peckCycle;
+    uint8_t biting = 0, pecking = 0;
+    float biteAmount = 0.0f, peckApproachSpeed = 0.0f, peckClearance = 0.0f;
+    Cvector peckDirection{0.0f, -1.0f, 0.0f};
 
   private:
     void registerKeys();

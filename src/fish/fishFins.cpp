@@ -59,10 +59,13 @@ float cells(CchanController* c) {
 } // namespace
 
 void CfinChain::setup(int n) {
-    count = std::clamp(n, 0, kMaxSegments);
+    count = std::max(n, 0);
     index = 0;
-    for (int k = 0; k < count; k++) {
-        ring[k] = 0.0f;
+    auto size = static_cast<size_t>(count);
+    ring.assign(size, 0.0f);
+    weights.resize(size);
+    matrices.resize(size);
+    for (size_t k = 0; k < size; k++) {
         weights[k] = static_cast<float>(k + 1) / static_cast<float>(count);
         matrices[k].identity();
     }
@@ -70,10 +73,11 @@ void CfinChain::setup(int n) {
 
 void CfinChain::advance(float value) {
     if (count <= 0) return;
-    ring[index] = value;
+    ring[static_cast<size_t>(index)] = value;
     for (int k = 0; k < count; k++) {
-        matrices[k].identity();
-        matrices[k].rotateAroundSide(ring[(index + k) % count] * weights[k]);
+        auto at = static_cast<size_t>(k);
+        matrices[at].identity();
+        matrices[at].rotateAroundSide(ring[static_cast<size_t>((index + k) % count)] * weights[at]);
     }
     index = (index + count - 1) % count;
 }
@@ -92,6 +96,8 @@ void Cfish::initializeControllers() {
     dorsalCloth = sp ? sp->getClothIndex("dorsal") : -1;
     analCloth = sp ? sp->getClothIndex("anal") : -1;
     caudalCloth = sp ? sp->getClothIndex("caudal") : -1;
+    CgeoNew* skeleton = species ? species->skeletonModel() : nullptr;
+    controllerRig = skeleton && commandDrivenModel(*skeleton) ? 1 : 0;
 
     rest(dorsalLiftA, 0.7f), rest(dorsalLiftB, 0.7f), rest(dorsalRest, 0.7f);
     rest(wagRamp, 0.5f), rest(wagSpeed, 0.3f), rest(wagAmplitude, 0.5f);
@@ -124,17 +130,12 @@ void Cfish::initializeControllers() {
         pecTopY[i]->setAnimLagStuff(&pecControl[i]->ownValue, &pecLagTop->ownValue, 5);
         pecBottomY[i]->setAnimLagStuff(&pecControl[i]->ownValue, &pecLagBottom->ownValue, 5);
     }
-    // The tail's headings: each joint seen from the one before it, and across two joints.
     char const* tailNames[5] = {"caudalY6", "caudalY7", "caudalY8", "caudalY68", "caudalY79"};
-    int const from[5] = {5, 6, 7, 5, 6}, to[5] = {6, 7, 8, 8, 9};
     for (int i = 0; i < 5; i++) {
-        CmatrixAngleDifferenceVar* a = adoptControl<CmatrixAngleDifferenceVar>(*this, tailNames[i]);
-        a->frame = &vertexOrientation[from[i]];
-        a->fromPoint = &vertex[from[i]];
-        a->toPoint = &vertex[std::min(to[i], kMaxBodyPoints - 1)];
-        a->value = 0.0f;
-        caudalAngles[i] = a;
+        caudalAngles[i] = adoptControl<CmatrixAngleDifferenceVar>(*this, tailNames[i]);
+        caudalAngles[i]->value = 0.0f;
     }
+    bindTailAngles();
 }
 
 void Cfish::dorsalUndulate(float a, int frames) {

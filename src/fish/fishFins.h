@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "script/animValue.h"
 #include "script/chanController.h"
@@ -11,20 +12,19 @@
 #include "support/matrix3.h"
 
 // A raise that travels down a fin one segment per frame: a ring of past values read with a
-// growing age along the segments.
+// growing age along the segments. The skeleton binds the segments' matrices, so they are
+// sized once, when the skeleton is built, and never move after.
 class CfinChain {
   public:
-    static constexpr int kMaxSegments = 8;
-    // n segments (0 turns the chain off) whose weights rise from 1/n to 1.
+    // n segments (0 or less turns the chain off) whose weights rise from 1/n to 1.
     void setup(int n);
     // Pushes value and turns each segment's matrix by the value it saw k frames ago.
     void advance(float value);
 
     int count = 0;
     int index = 0;
-    float ring[kMaxSegments] = {};
-    float weights[kMaxSegments] = {};
-    Cmatrix3 matrices[kMaxSegments];
+    std::vector<float> ring, weights;
+    std::vector<Cmatrix3> matrices;
 };
 
 class CfinState {
@@ -74,7 +74,8 @@ class CfinState {
     float pelvicPosition = 0.0f, pelvicVelocity = 0.0f;
     float dorsalPosition = 0.0f, dorsalVelocity = 0.0f, analPosition = 0.0f, analVelocity = 0.0f;
     float finPitchGain = 0.1f; // 1 - dorsalInertia, set after the species script
-    // Left root, right root, left tip, right tip, and the segment trailing each by a frame.
-    Cmatrix3 pelvicMatrix[4], pelvicTrail[4];
+    // Left root, left tip, right root, right tip, then the segment trailing each of those
+    // by a frame; the skeleton's pelvic joints read them in this order.
+    Cmatrix3 pelvicMatrix[8];
     CfinChain dorsalChain, analChain;
 };

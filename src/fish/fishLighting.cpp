@@ -3,11 +3,36 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/dataArray.h"
+#include "data/dataArrayManager.h"
 #include "fish/fish.h"
 #include "graphics/texturedGeo.h"
 #include "graphics/workObject.h"
 #include "support/cerr.h"
+#include "variables/variableLinks.h"
 #include "world/tank.h"
+
+namespace {
+// The array of the tank's data-array reference of that name; null when the tank has none.
+template <class T> T const* tankArray(CtankServices* tank, char const* name) {
+    auto* ref = tank ? dynamic_cast<CdataArrayReference*>(tank->getChild(name, 0)) : nullptr;
+    auto const* array = ref ? dynamic_cast<T const*>(ref->array) : nullptr;
+    return array && array->floatData ? array : nullptr;
+}
+
+// The tank's switch of that name is on.
+bool tankSwitch(CtankServices* tank, char const* name) {
+    Cvariable* v = tank ? tank->getChild(name, 0) : nullptr;
+    return v != nullptr && v->getFloat() != 0.0f;
+}
+} // namespace
+
+CtexturedGeo* Cfish::findLightingModel() {
+    Cvariable* holder = species ? species->getChild("light_points", 0) : nullptr;
+    if (auto* geo = dynamic_cast<CtexturedGeo*>(holder)) return geo;
+    auto* ref = dynamic_cast<CresourceReference*>(holder);
+    return ref && ref->target ? dynamic_cast<CtexturedGeo*>(*ref->target) : nullptr;
+}
 
 bool Cfish::calcLightingPoints() {
     int n = lightingModel ? lightingModel->numPoints : 0;
@@ -18,8 +43,37 @@ bool Cfish::calcLightingPoints() {
         return false;
     }
     numLightingPoints = n;
-    // The tank keeps no light volume: every point is fully lit.
     std::fill(lightingPoints, lightingPoints + kMaxLightingPoints, 1.0f);
+    if (n < 1) return true;
+
+    // Caustics run along the body as it swims: the fin phase scrolls them, the fin cycle
+    // picks the image row.
+    if (auto const* caustic = tankArray<CdataImage>(tank, "causticImage")) {
+        float c = static_cast<float>(n);
+        for (int i = 0; i < n; i++) {
+            float u = std::fmod((c - static_cast<float>(i) / c + finPhase) * bodyLength, 1.0f);
+            if (!(u >= 0.0f)) u = 0.0f;
+            float value = 1.0f;
+            caustic->getValuesUsingPercent(u, finCycle, &value);
+            causticLight[i] = value;
+        }
+    } else {
+        std::fill(causticLight, causticLight + kMaxLightingPoints, 1.0f);
+    }
+
+    // The points ride on the skeleton; the tank's light volume, when on, says how lit each is.
+    auto const* volume =
+        tankSwitch(tank, "useLightVolume") ? tankArray<CdataVolume>(tank, "lightVolume") : nullptr;
+    bool placed = workObject != nullptr && !workObject->deformMatrices.empty() && lightingModel->interleaved;
+    if (placed) lightingModel->deformGeometry(lightingPositions, workObject->deformMatrices);
+    for (int i = 0; i < n; i++) {
+        float light = 1.0f;
+        if (volume != nullptr && placed) {
+            Cvector at(lightingPositions[3 * i], lightingPositions[3 * i + 1], lightingPositions[3 * i + 2]);
+            volume->getValues(at, &light, 1u);
+        }
+        lightingPoints[i] = causticLight[i] * light;
+    }
     return true;
 }
 

@@ -36,27 +36,29 @@ void bind(std::vector<CskeletonIdentity>& table, int at, char const* name, Cmatr
     table[static_cast<size_t>(at)].translatePoint = translation;
 }
 
-// One joint per point of group, each with its own identity matrix and fin-down angle.
+// One joint per point of group, each a segment of chain with its fin-down angle.
 void bindFinGroup(CgeoNew& geo, std::vector<CskeletonIdentity>& table, char const* group, char const* name,
-                  float fallback, std::vector<Cmatrix3>& matrices, std::vector<float>& finDown) {
-    matrices.clear();
-    finDown.clear();
+                  float fallback, CfinChain& chain, std::vector<float>& finDown) {
     CshortLinkVar* g = geo.pointSide.findGroup(group);
-    int n = CgeoNew::groupSize(g);
-    if (n < 1) return;
-    matrices.resize(static_cast<size_t>(n));
-    finDown.resize(static_cast<size_t>(n));
+    int n = std::max(CgeoNew::groupSize(g), 0);
+    chain.setup(n);
+    finDown.assign(static_cast<size_t>(n), fallback);
     int angleOffset = geo.findAttrib("finDownAngle", 0);
     for (int k = 0; k < n; k++) {
         int p = CgeoNew::groupMembers(g)[k];
-        matrices[static_cast<size_t>(k)].identity();
-        finDown[static_cast<size_t>(k)] =
-            angleOffset >= 0 ? pointValue(geo, angleOffset, p, 0.0f) * kDegToRad : fallback;
+        auto at = static_cast<size_t>(k);
+        if (angleOffset >= 0) finDown[at] = pointValue(geo, angleOffset, p, 0.0f) * kDegToRad;
         if (p >= 0 && static_cast<size_t>(p) < table.size())
-            bind(table, p, name, &matrices[static_cast<size_t>(k)], nullptr);
+            bind(table, p, name, &chain.matrices[at], nullptr);
     }
 }
+
 } // namespace
+
+bool Cfish::commandDrivenModel(CgeoNew& geo) {
+    std::vector<Cstring> commands;
+    return geo.findAttrib("mtx_cmd", 0) >= 0 || geo.getPointStrings("mtx_cmd", commands);
+}
 
 bool Cfish::makeSkeletonTable(CgeoNew& geo, std::vector<CskeletonIdentity>& table) {
     table.assign(static_cast<size_t>(std::max<int>(geo.numPoints, 0)), CskeletonIdentity{});
@@ -87,19 +89,30 @@ bool Cfish::makeSkeletonTable(CgeoNew& geo, std::vector<CskeletonIdentity>& tabl
     bind(table, firstPointOf(geo, "lowerJaw", n), "lowerJawMat", &jawMatrix, nullptr);
     bind(table, firstPointOf(geo, "chinMat", n), "chinMat", &chinMatrix, nullptr);
 
-    std::vector<Cstring> commands;
-    commandSkinned = geo.findAttrib("mtx_cmd", 0) >= 0 || geo.getPointStrings("mtx_cmd", commands) ? 1 : 0;
-    if (commandSkinned) return true;
+    // Command-driven joints move the fins through the registered controls; other models
+    // get their fin matrices set directly.
+    commandSkinned = controllerRig = commandDrivenModel(geo) ? 1 : 0;
+    if (commandSkinned) {
+        dorsalChain.setup(0), analChain.setup(0);
+        dorsalFinDown.clear(), analFinDown.clear();
+        return true;
+    }
 
-    static char const* const pecGroups[4][2] = {{"lowerLeftPec", "lower pec mat 0"},
-                                                {"upperLeftPec", "upper pec mat 0"},
-                                                {"lowerRightPec", "lower pec mat 1"},
-                                                {"upperRightPec", "upper pec mat 1"}};
-    for (int k = 0; k < 4; k++)
-        bind(table, firstPointOf(geo, pecGroups[k][0], n), pecGroups[k][1], &pecMatrix[k], nullptr);
-    bindFinGroup(geo, table, "dorsalMat", "dorsalFrontMat", -1.0f, dorsalMatrices, dorsalFinDown);
-    bindFinGroup(geo, table, "analMat", "analFrontMat", 1.0f, analMatrices, analFinDown);
+    // Each group names its matrix among left upper, left lower, right upper, right lower.
+    static struct {
+        char const* group;
+        char const* name;
+        int matrix;
+    } const pecGroups[4] = {{"lowerLeftPec", "lower pec mat 0", 1},
+                            {"upperLeftPec", "upper pec mat 0", 0},
+                            {"lowerRightPec", "lower pec mat 1", 3},
+                            {"upperRightPec", "upper pec mat 1", 2}};
+    for (auto const& pec : pecGroups)
+        bind(table, firstPointOf(geo, pec.group, n), pec.name, &pectoralMatrix[pec.matrix], nullptr);
+    bindFinGroup(geo, table, "dorsalMat", "dorsalFrontMat", -1.0f, dorsalChain, dorsalFinDown);
+    bindFinGroup(geo, table, "analMat", "analFrontMat", 1.0f, analChain, analFinDown);
 
+    // In the fin rig's order: roots and tips, then the segments trailing them.
     static char const* const pelvicGroups[8] = {
         "pelvicLeftForward",  "pelvicLeftBack",  "pelvicRightForward",  "pelvicRightBack",
         "pelvicLeftForwardB", "pelvicLeftBackB", "pelvicRightForwardB", "pelvicRightBackB"};
@@ -115,7 +128,7 @@ void Cfish::buildFishWeights() {
     if (geo == nullptr) return;
     for (Cmatrix3* m : {&jawMatrix, &chinMatrix, &lipMatrix, &gillMatrix[0], &gillMatrix[1]})
         m->identity();
-    for (Cmatrix3& m : pecMatrix)
+    for (Cmatrix3& m : pectoralMatrix)
         m.identity();
     for (Cmatrix3& m : pelvicMatrix)
         m.identity();
@@ -141,5 +154,18 @@ void Cfish::buildFishWeights() {
         eyes[e].initEye(&workObject->deformMatrices[at], position, eyeEntries[e].angle, eyeEntries[e].sign);
     }
     initCollisionPlaneGroup(4, 0.2f, this);
-    lightingModel = dynamic_cast<CtexturedGeo*>(species->getChild("light_points"));
+    bindTailAngles();
+    lightingModel = findLightingModel();
+}
+
+void Cfish::bindTailAngles() {
+    // Each control reads one tail joint's heading of a point further down the drawn tail.
+    static int const frame[5] = {5, 6, 7, 5, 6}, from[5] = {6, 7, 8, 6, 7}, to[5] = {7, 8, 9, 8, 9};
+    for (int i = 0; i < 5; i++) {
+        CmatrixAngleDifferenceVar* a = caudalAngles[i];
+        if (a == nullptr) continue;
+        a->frame = &displayOrientation[frame[i]];
+        a->fromPoint = &displayVertex[from[i]];
+        a->toPoint = &displayVertex[to[i]];
+    }
 }

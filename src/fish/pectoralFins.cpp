@@ -187,3 +187,29 @@ void Cfish::doFullBrakes() {
     bendWholeBody(0.0f);
     VTRACE(1, "DOING FULL BRAKES!");
 }
+
+void Cfish::doPecPush(float strength) {
+    if (pecsAreMoving()) return;
+    // A bent body, or a first push or two, corrects the pitch only in an emergency; a
+    // straight fish that has pushed a while always does.
+    int urgent = bodyBend >= kDeg40 || pushCounter < 2 ? (emergencyLevel > 2 ? 1 : 0) : 1;
+    if (urgent) pushCounter = 0;
+
+    CpecPushPacket back;
+    float backTargets[4] = {-0.78539816f, -0.78539816f, 0.0f, -0.08726646f};
+    std::copy(backTargets, backTargets + 4, back.targets);
+    back.lag = 0.8f;
+    back.speed = -0.26179939f;
+    back.lead = pitchChange < 0.0f ? 1 : 0;
+    back.urgent = urgent;
+    back.strength = strength;
+    addPacketBoth(back);
+
+    CpecPushPacket forward;
+    float forwardTargets[4] = {1.3962634f, 1.3962634f, 0.17453293f, -0.17453293f};
+    std::copy(forwardTargets, forwardTargets + 4, forward.targets);
+    forward.lag = 0.2f;
+    forward.speed = 0.43633232f;
+    forward.requestedSpeed = std::min(bodySpeed + 1.0f, 1.1f * desiredBodySpeed);
+    addPacketBoth(forward);
+}

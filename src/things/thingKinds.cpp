@@ -59,6 +59,10 @@ class CthingAccess : public CtankThingAccess {
         if (t == nullptr || !t->initialized || !t->displayed) return nullptr;
         return t->getFinalGeometry();
     }
+    CworkObject* workObjectOf(Cvariable* n) override {
+        Cthing* t = thingOf(n);
+        return t ? t->workObject : nullptr;
+    }
 };
 
 CthingAccess thingAccessOfThisLayer;

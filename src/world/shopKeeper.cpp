@@ -11,6 +11,7 @@
 #include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/tankThings.h"
 #include "world/velmoraFunctions.h"
 
 void CshopServices::renderFraction(CgraphicsAPI& device, float fraction) {
@@ -66,6 +67,9 @@ CshopKeeper::~CshopKeeper() {
     controlPanel = nullptr;
     delete audioManager;
     audioManager = nullptr;
+    // A shaker in a tank went with its things; one the tanks gave back is ours.
+    if (foodShaker && foodShaker->parent == nullptr) delete foodShaker;
+    foodShaker = nullptr;
     if (displays) {
         if (displays->parent) displays->unhook();
         delete displays;
@@ -217,6 +221,10 @@ void CshopKeeper::setSeqTransition(uint8_t t) {
 
 void CshopKeeper::messageFromSystem(int message) {
     if (message == 4) setExitSaver(1);
+}
+
+void CshopKeeper::shakeFoodShaker(int down) {
+    if (foodShaker && tankThingAccess) tankThingAccess->shakerButtonState(foodShaker, down != 0);
 }
 
 void CshopKeeper::setRealMouseVisible(int shown) {

@@ -165,6 +165,8 @@ class CshopKeeper : public CdirectoryVar {
     // ---- small services
     // 4: the saver quits.
     void messageFromSystem(int message);
+    // Tips (non-zero) or rights the food shaker; nothing while there is none.
+    void shakeFoodShaker(int down);
     void setRealMouseVisible(int shown);
     void initInputProcessing();
 
@@ -251,6 +253,10 @@ class CshopKeeper : public CdirectoryVar {
 
     // ---- unregistered fields
     CshopPanel* controlPanel = nullptr;
+    // The shaker that follows the pointer while click-feeding; null until first needed.
+    Cvariable* foodShaker = nullptr;
+    // While above 0 the tank takes clicks for the interface's and ignores them.
+    short clickIgnoreCount = 0;
     CshopAudio* audioManager = nullptr;
     uint8_t shopIsOpen = 0;
     uint8_t shopOpenSecondFlag = 0;

@@ -30,6 +30,13 @@ class CshopPanel {
     virtual bool showingPane() = 0;
     virtual bool isPointless() = 0;
     virtual void panelOff() = 0;
+    // The open pane of that name, or null.
+    virtual Cvariable* findExistingPane(char const*) { return nullptr; }
+    virtual void closePane(char const*) {}
+    // The name of the pane in front; empty when none is open.
+    virtual Cstring currentPaneName() { return Cstring(); }
+    // Marks whether the last release on the tank was a click that the panel reacts to.
+    virtual void setTankWasClicked(int) {}
     // The display the panel sits on, or null.
     virtual CgraphicsAPI* device() = 0;
     virtual void setDevice(CgraphicsAPI*) {}

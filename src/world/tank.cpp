@@ -107,6 +107,7 @@ Ctank::~Ctank() {
     // that was never cleared, or cleared without a shop keeper, still holds them).
     focus = nextFocus = nullptr;
     focusThing = requestedFocusThing = nullptr;
+    dropHighlightMarker();
     if (thingList) thingList->deleteChildren();
     disconnectFromDevices();
 }
@@ -134,13 +135,13 @@ void Ctank::clear() {
     changeFocusThing(nullptr);
     if (shop == nullptr) return;
     Cvariable* panel = shop->controlPanel ? shop->controlPanel->node() : nullptr;
-    // The marker belongs to the camera code; it is taken out rather than deleted with us.
-    if (highlightMarker && highlightMarker->parent == thingList) highlightMarker->unhook();
+    dropHighlightMarker();
     // One at a time from the front: deleting a thing may take others with it. A child
-    // that refuses deletion is stepped over rather than tried again for ever.
+    // that refuses deletion is stepped over rather than tried again for ever. The shop
+    // keeper's panel and food shaker outlive the tank: they are only taken out.
     Cvariable* kept = nullptr;
     for (Cvariable* child = thingList->firstChild; child;) {
-        if (child == panel)
+        if (child == panel || child == shop->foodShaker)
             child->unhook();
         else
             deleteVariable(child);
@@ -153,6 +154,13 @@ void Ctank::clear() {
     }
     bubbles = nullptr;
     shop = nullptr;
+}
+
+void Ctank::dropHighlightMarker() {
+    Cvariable* marker = highlightMarker;
+    highlightMarker = nullptr;
+    // One in the scene goes with the other things; one taken out by "OFF" is ours alone.
+    if (marker && marker->parent == nullptr) delete marker;
 }
 
 int Ctank::tankInfoToAPI(CtankDisplayInfo& out) {

@@ -129,6 +129,11 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     // Deletes the pickable things and adds twenty fish through "/std_scripts/fishInfo".
     void populateTank();
 
+    // ---- pointer and view commands (tankMouseCommands.cpp)
+    // Runs the line when it is one of the pointer, feeding and view commands; false (and
+    // result untouched) for any other command.
+    bool processPointerCommand(CscriptLine& line, unsigned& result);
+
     // ---- focus, highlight, bubbles (tankFocus.cpp)
     void changeFocusThing(Cvariable* thing);
     // 0 drops the focus; otherwise steps to the next focus candidate by -step.
@@ -226,7 +231,10 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     float changeTime = 0;
     int32_t tankID = 0;
     // The marker shown on the highlighted animal; made by the camera code, null until then.
+    // The tank owns it, in its scene or (after "OFF") out of the tree.
     Cvariable* highlightMarker = nullptr;
+    // Forgets the marker, deleting it when it is out of the tree.
+    void dropHighlightMarker();
 
     // ---- aspect, containment frustum, push grid (tankAspect.cpp)
     void calcWidescreenFullscreenAndFollowThreshold();
@@ -295,7 +303,8 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     double waterPhase = 0.0;
     int32_t autoFeedCounter = 0;
     std::vector<Cvariable*> foodList;
-    float foodPlaneDepth = 0.0f;
+    // The depth food is dropped at: the third component of foodAddPos.
+    float& foodPlaneDepth = foodAddPos.z;
     CdataImage* waterSwishField = nullptr;
     CflatFrustum fishFrustum;
     // The six walls of the schools: a point and a unit normal facing the inside.

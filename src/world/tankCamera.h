@@ -41,6 +41,14 @@ struct CtouchPointer {
     CgraphicsAPI* display = nullptr;
     int buttonDown = 0;
     void setMouseButtonState(int down) { buttonDown = down; }
+    // The pointer is now at (x, y) of the display; the first position seen on a display
+    // is its own previous one, so a pointer arriving from elsewhere makes no jump.
+    void mouseMoved(float x, float y, CgraphicsAPI* on) {
+        if (on == nullptr) return;
+        previous = on == display ? current : Cvector2(x, y);
+        current = Cvector2(x, y);
+        display = on;
+    }
 };
 
 // What the shop's input step keeps for the tanks' cameras and picking.
@@ -52,8 +60,11 @@ struct CtankInputState {
     uint8_t endOfEmulatedPinch = 0;           // the scroll wheel's pinch ends this frame
     uint8_t realMousePointerOn = 0;
     int graceSecondsRequests = 0; // times the sequence rotation was delayed
+    CtouchPointer pointer;        // the mouse, in pixels of its display (y upward)
 };
 extern CtankInputState tankInput;
+// 1 when the last button-down found a pickable thing under the pointer, else 0.
+extern int32_t clickTargetIsFish;
 
 // The depth at which drags measure pointer motion.
 extern float touchManipulationZplane;

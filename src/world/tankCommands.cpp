@@ -1,5 +1,6 @@
 // The tank's script commands: adding things, definitions, schools, highlight, the
-// closing "remaining" of a definition and settings changes.
+// closing "remaining" of a definition and settings changes (the pointer and view
+// commands are in tankMouseCommands.cpp).
 #include "world/tank.h"
 
 #include "data/dataArray.h"
@@ -164,6 +165,7 @@ unsigned Ctank::processCommand(CscriptHandler* handler, CscriptLine& line) {
         return CMD_DONE;
     }
     if (command == "chTankSets") {
+        calcTankSpeed();
         setWireframeMode(wireframeMode);
         changeBubbleOrigin(0);
         return CMD_DONE;
@@ -176,6 +178,7 @@ unsigned Ctank::processCommand(CscriptHandler* handler, CscriptLine& line) {
         populateTank();
         return CMD_DONE;
     }
-    if (command == "addFood") return CMD_DONE;
+    unsigned result = CMD_DONE;
+    if (processPointerCommand(line, result)) return result;
     return CsafeRelationship::processCommand(handler, line);
 }

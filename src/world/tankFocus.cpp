@@ -14,6 +14,8 @@ namespace {
 constexpr short kFocusNature = 2;
 constexpr uint32_t kFocusCandidate = 16;
 constexpr uint32_t kPickableAnimal = 32;
+// A pane flagged so stays open when the highlight goes off.
+constexpr uint32_t kPaneKeptOpen = 0x4000;
 
 bool hasAttribute(Cvariable* thing, uint32_t attribute) {
     return tankThingAccess && (tankThingAccess->attributes(thing) & attribute);
@@ -28,7 +30,7 @@ void Ctank::changeFocusThing(Cvariable* thing) {
     focus = nullptr;
     if (old) clearRelationshipType(kFocusNature);
     if (auto* partner = dynamic_cast<CsafeRelationship*>(thing)) setRelationshipWith2(partner, kFocusNature);
-    cameraVelocity = cameraPosition - lastCameraPos;
+    cameraVelocity = myCamera.camPos - lastCameraPos;
     if (thing) {
         focusThingName = thing->name;
         followBlend.setMove(0.0f, 0.0f, 2, 1);
@@ -37,7 +39,7 @@ void Ctank::changeFocusThing(Cvariable* thing) {
         focusThingName = Cstring();
         following = 0;
         if (shop && shop->highlight) animalHighlight(Cstring("OFF"), 0.0f);
-        destCameraPosition = cameraPosition;
+        destCamera.camPos = myCamera.camPos;
         followBlend.setMove(0.0f, 0.0f, 2, 1);
     }
     focus = thing;
@@ -86,6 +88,8 @@ int Ctank::animalHighlight(Cstring const& command, float) {
     if (startRunOrQuit != 1 || shop == nullptr) return 0;
     Cvariable* panel = shop->controlPanel ? shop->controlPanel->node() : nullptr;
     if (command == "ON") {
+        // A sequence change is coming: the animal would be gone before the marker showed.
+        if (shop->transitionRequested) return 0;
         followLock = 0;
         if (focus == nullptr || !hasAttribute(focus, kPickableAnimal)) {
             focusStep = -1;
@@ -109,22 +113,31 @@ int Ctank::animalHighlight(Cstring const& command, float) {
         focusStep = command == "PREV" ? -1 : 1;
         changeFocusThing(findNextThing(kPickableAnimal, focus, focusStep, true));
         return animalHighlight(Cstring(focus || focusStep < 0 ? "ON" : "OFF"), 0.0f);
-    } else if (command == "DELETE" || command == "TO_TANK" || command == "TRADE_IN" ||
-               command == "PURCHASE") {
+    } else if (command == "DELETE" || command == "TO_TANK" || command == "TRADE_IN") {
         if (focus == nullptr) return 0;
         wasChanged = 1;
         Cvariable* old = focus;
+        // The nearest animal takes the focus before the old one goes.
+        Cvariable* nearest = findAnimalClosestTo(old, true);
+        changeFocusThing(nearest == old ? nullptr : nearest);
         deleteVariable(old);
+    } else if (command == "PURCHASE") {
+        if (focus == nullptr) return 0;
+        wasChanged = 1;
+        // The focus moves on through the broken relationship.
+        deleteVariable(focus);
         updateFocusThing();
     } else if (command == "OFF") {
         if (!shop->highlight) return 0;
+        Cvariable* bar = shop->controlPanel ? shop->controlPanel->findExistingPane("bar") : nullptr;
+        if (bar && !bar->hasFlag(kPaneKeptOpen)) shop->controlPanel->panelOff();
         shop->highlight = 0;
         if (highlightMarker) {
             if (tankThingAccess) tankThingAccess->setToTank(highlightMarker, nullptr);
             highlightMarker->unhook();
         }
         if (camera != 2) followLock = 1;
-        if (panel) runStringScript(panel, highlightOffScript.c_str());
+        if (panel && !shop->transitionRequested) runStringScript(panel, highlightOffScript.c_str());
     }
     return 0;
 }

@@ -228,6 +228,11 @@ void Ctank::addNodeToTankLists(Cvariable* thing) {
 }
 
 void Ctank::deleteAllFish() {
+    // The view goes back to a still wide shot, as over an empty tank.
+    myCamera.camPos = Cvector(0.0f, 0.0f, 20.0f);
+    destCamera = myCamera;
+    lastCameraPos = myCamera.camPos;
+    changeCameraBehavior(CAM_STATIC);
     changeFocusThing(nullptr);
     std::vector<Cvariable*> things;
     thingList->fillVectorWithAllChildren(things);

@@ -51,6 +51,10 @@ class CtankThingAccess {
     virtual void joinSchool(Cvariable* school, Cvariable* fish) = 0;
     // This frame's geometry of a thing that is ready and shown; null otherwise.
     virtual CworkObject* shownGeometry(Cvariable*) { return nullptr; }
+    // The thing's work object, shown or not; null when it has none.
+    virtual CworkObject* workObjectOf(Cvariable*) { return nullptr; }
+    // Tips (down) or rights the food shaker; nothing for a thing that is no shaker.
+    virtual void shakerButtonState(Cvariable*, bool) {}
 };
 
 extern CtankThingAccess* tankThingAccess;

@@ -2,8 +2,11 @@
 // lighting capacity.
 #include <cmath>
 
+#include "../graphics/geoTestSupport.h"
 #include "fishTestSupport.h"
 #include "graphics/texturedGeo.h"
+#include "graphics/workObject.h"
+#include "world/species.h"
 
 TEST_F(FishTest, DisplayBodyKeepsSegmentsAndBendsWithTheTail) {
     float const cases[][4] = {
@@ -73,4 +76,75 @@ TEST_F(FishTest, LightingPointsStayWithinTheirTable) {
                   !fits);
         fish->lightingModel = nullptr;
     }
+}
+
+TEST_F(FishTest, LightingPointsTakeCausticsAndTheLightVolume) {
+    // Caustics: two rows, the first ramping 0..1 along u, the second all 0.5. The light
+    // volume: 0 at y 0 rising to 1 at y 4.
+    CdataImage caustic;
+    caustic.init(5, 2, 1, 1, 4);
+    for (int u = 0; u < 5; u++)
+        caustic.floatData[u] = 0.25f * static_cast<float>(u), caustic.floatData[5 + u] = 0.5f;
+    caustic.setDimensionSpace(0, 0.0f, 1.0f), caustic.setDimensionSpace(1, 0.0f, 1.0f);
+    ASSERT_EQ(caustic.save("caustic.image"), 0);
+    CdataVolume volume;
+    volume.init(2, 2, 2, 1, 4);
+    for (int i = 0; i < 8; i++)
+        volume.floatData[i] = (i / 2) % 2 ? 1.0f : 0.0f; // y index 1 lit
+    volume.setDimensionSpace(0, -10, 10), volume.setDimensionSpace(1, 0, 4),
+        volume.setDimensionSpace(2, -10, 10);
+    ASSERT_EQ(volume.save("light.volume"), 0);
+
+    auto* sp = new Cspecies;
+    resources.addVariable(sp, 1);
+    auto* lights = new CtexturedGeo;
+    CgeoFileContents g;
+    g.points = 4;
+    g.attribs = {{"pos", 3, 0}};
+    g.floatsPerPoint = 3;
+    g.data = {0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1};
+    ASSERT_EQ(loadContents(*lights, g), 0);
+    lights->useCount = 1;
+    sp->light_points = lights;
+
+    Cfish* fish = makeFish();
+    fish->species = sp;
+    fish->lightingModel = fish->findLightingModel();
+    ASSERT_EQ(fish->lightingModel, lights);
+    fish->workObject = new CworkObject;
+    fish->workObject->deformMatrices.resize(1);
+    fish->workObject->deformMatrices[0].identity();
+    fish->workObject->deformMatrices[0].pos.set(0, 2, 0); // the points sit at y 2, 3, 1, 2
+
+    struct {
+        bool caustics, volumeOn;
+        float phase, row;
+        float want[4];
+    } const cases[] = {
+        {false, false, 0, 0, {1, 1, 1, 1}},
+        {false, true, 0, 0, {0.5f, 0.75f, 0.25f, 0.5f}},
+        // u = frac(4 - i/4): 0, 0.75, 0.5, 0.25 along the first row.
+        {true, false, 0, 0, {0, 0.75f, 0.5f, 0.25f}},
+        {true, false, 0.25f, 0, {0.25f, 0, 0.75f, 0.5f}}, // the phase scrolls along the body
+        {true, true, 0, 1, {0.25f, 0.375f, 0.125f, 0.25f}},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.caustics << c.volumeOn << " " << c.phase);
+        for (char const* name : {"causticImage", "lightVolume", "useLightVolume"})
+            delete tank->getChild(name, 0);
+        if (c.caustics)
+            registerDataArrayAndLoad(tank, nullptr, "causticImage", "caustic.image", "caustic.image");
+        registerDataArrayAndLoad(tank, nullptr, "lightVolume", "light.volume", "light.volume");
+        auto* on = new CfloatVar;
+        on->setName("useLightVolume");
+        tank->addVariable(on, 1);
+        on->setFloat(c.volumeOn ? 1.0f : 0.0f);
+        fish->finPhase = c.phase, fish->finCycle = c.row;
+        ASSERT_TRUE(fish->calcLightingPoints());
+        ASSERT_EQ(fish->numLightingPoints, 4);
+        for (int i = 0; i < 4; i++)
+            EXPECT_NEAR(fish->lightingPoints[i], c.want[i], 1e-4f) << i;
+    }
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back();
+    fish->species = nullptr;
 }

@@ -81,3 +81,104 @@ TEST_F(FishTest, SkeletonTableNamesTheModelsGroups) {
     }
     EXPECT_TRUE(exitReasonList.empty());
 }
+
+namespace {
+// A species that only has a skeleton model.
+class SkeletonSpecies : public CspeciesServices {
+  public:
+    void unrequestSpecies() override {}
+    CtexturedGeo* modelGeometry() override { return nullptr; }
+    CgeoNew* skeletonModel() override { return &geo; }
+    CgeoNew geo;
+};
+
+// The heading of m's forward axis about up and its tilt about side.
+float yawOf(Cmatrix3 const& m) {
+    return std::atan2(m.forward.x, m.forward.z);
+}
+float pitchOf(Cmatrix3 const& m) {
+    return std::atan2(m.up.z, m.up.y);
+}
+} // namespace
+
+TEST_F(FishTest, SkeletonJointsAreTheFinRigsMatrices) {
+    for (char const* extra : {static_cast<char const*>(nullptr), "mtx_cmd"}) {
+        bool commands = extra != nullptr;
+        SCOPED_TRACE(commands);
+        auto* sp = new SkeletonSpecies;
+        resources.addVariable(sp, 1);
+        ASSERT_EQ(loadContents(sp->geo, skeletonModel(true, extra)), 0);
+        Cfish* fish = makeFish();
+        fish->species = sp;
+        fish->initializeControllers(); // the rig is chosen from the species' skeleton too
+        EXPECT_EQ(fish->controllerRig, commands ? 1 : 0);
+        fish->controllerRig = 1 - fish->controllerRig;
+        std::vector<CskeletonIdentity> table;
+        ASSERT_TRUE(fish->makeSkeletonTable(sp->geo, table));
+        EXPECT_EQ(fish->controllerRig, commands ? 1 : 0);
+        EXPECT_EQ(fish->dorsalChain.count, commands ? 0 : 2);
+        EXPECT_EQ(fish->analChain.count, commands ? 0 : 1);
+        fish->species = nullptr;
+        if (commands) continue;
+
+        // Joints 17-20 are the lower-left, upper-left, lower-right and upper-right fins;
+        // 21-24 the pelvic roots and tips, 28-30 the segments that trail them.
+        int const pec[4] = {1, 0, 3, 2};
+        for (int k = 0; k < 4; k++)
+            EXPECT_EQ(table[static_cast<size_t>(17 + k)].rotation, &fish->pectoralMatrix[pec[k]]) << k;
+        int const pelvic[7][2] = {{21, 0}, {22, 1}, {23, 2}, {24, 3}, {28, 4}, {29, 5}, {30, 6}};
+        for (auto const& p : pelvic)
+            EXPECT_EQ(table[static_cast<size_t>(p[0])].rotation, &fish->pelvicMatrix[p[1]]) << p[0];
+        EXPECT_TRUE(table[26].rotation == &fish->dorsalChain.matrices[0] &&
+                    table[31].rotation == &fish->dorsalChain.matrices[1] &&
+                    table[27].rotation == &fish->analChain.matrices[0]);
+
+        // What the rig sets is what the joints show.
+        fish->pecLeft.yaw[0] = 0.3f, fish->pecRight.yaw[1] = 0.5f;
+        fish->dorsalPosition = 0.0f, fish->dorsalVelocity = 0.0f;
+        Cmatrix3 rootBefore = fish->pelvicMatrix[0];
+        fish->handleFins();
+        EXPECT_NEAR(yawOf(*table[18].rotation), 0.3f, 1e-5f);
+        EXPECT_NEAR(yawOf(*table[19].rotation), -0.5f, 1e-5f);
+        EXPECT_NEAR(pitchOf(*table[28].rotation), pitchOf(rootBefore), 1e-6f);
+        Cmatrix3 root = *table[21].rotation;
+        fish->handleFins();
+        EXPECT_NEAR(pitchOf(*table[28].rotation), pitchOf(root), 1e-6f); // one frame behind
+        EXPECT_NEAR(pitchOf(*table[22].rotation), 0.5f * pitchOf(*table[21].rotation), 1e-5f);
+        // The dorsal raise reaches the second segment a frame after the first.
+        float first = pitchOf(*table[26].rotation);
+        EXPECT_GT(std::fabs(first), 0.0f);
+        fish->dorsalPosition = 1.0f, fish->dorsalVelocity = -1.0f;
+        fish->handleFins();
+        auto const& w = fish->dorsalChain.weights;
+        EXPECT_NEAR(pitchOf(*table[31].rotation), first / w[0] * w[1], 1e-5f);
+    }
+}
+
+TEST_F(FishTest, TailAnglesReadTheDrawnTail) {
+    char const* names[5] = {"caudalY6", "caudalY7", "caudalY8", "caudalY68", "caudalY79"};
+    int const frame[5] = {5, 6, 7, 5, 6}, from[5] = {6, 7, 8, 6, 7}, to[5] = {7, 8, 9, 8, 9};
+    for (float bend : {0.0f, 0.6f, -0.6f}) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), 2.0f);
+        fish->initializeControllers();
+        fish->strokeStrength = 0.0f, fish->bodySpeed = 2.0f; // no swim wave, no noise
+        for (int i = 0; i < 5; i++) {
+            auto* a = dynamic_cast<CmatrixAngleDifferenceVar*>(fish->findControl(names[i]));
+            ASSERT_NE(a, nullptr) << names[i];
+            EXPECT_TRUE(a->frame == &fish->displayOrientation[frame[i]] &&
+                        a->fromPoint == &fish->displayVertex[from[i]] &&
+                        a->toPoint == &fish->displayVertex[to[i]])
+                << names[i];
+        }
+        fish->tailBend = bend / 0.85f;
+        fish->calcDisplayOrientations();
+        fish->calcDisplayVertexPositions();
+        // Joint k of the drawn tail is turned by the bend times (k - 4) / 5 up to joint 8; the
+        // last joint keeps the spine's heading.
+        float const want[5] = {-0.4f * bend, -0.4f * bend, 0.6f * bend, -0.5f * bend, 0.0f};
+        for (int i = 0; i < 5; i++) {
+            fish->caudalAngles[i]->update();
+            EXPECT_NEAR(fish->caudalAngles[i]->value, want[i], 1e-4f) << bend << " " << names[i];
+        }
+    }
+}

@@ -59,8 +59,25 @@ class CrecordingPanel : public CshopPanel {
     bool isPointless() override { return pointless; }
     void panelOff() override { offCalls++; }
     CgraphicsAPI* device() override { return nullptr; }
+    Cvariable* findExistingPane(char const* name) override {
+        for (auto& pane : panes)
+            if (pane->name == name) return pane.get();
+        return nullptr;
+    }
+    void closePane(char const* name) override { closed.push_back(name); }
+    Cstring currentPaneName() override { return panes.empty() ? Cstring() : panes.back()->name; }
+    void setTankWasClicked(int on) override { tankWasClicked = on; }
+    // Opens a pane (the last opened is in front) with the given variable flags.
+    void openPane(char const* name, unsigned paneFlags = 0) {
+        panes.push_back(std::make_unique<CdirectoryVar>());
+        panes.back()->setName(name);
+        panes.back()->flags |= paneFlags;
+    }
 
     CdirectoryVar panelNode;
+    std::vector<std::unique_ptr<CdirectoryVar>> panes;
+    std::vector<std::string> closed;
+    int tankWasClicked = -1;
     int initResult = 0, updateResult = 0, updates = 0, offCalls = 0;
     unsigned thingFlags = 0;
     bool displayed = true, pane = false, pointless = false;

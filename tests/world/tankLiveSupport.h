@@ -36,6 +36,9 @@ class ClivingThing : public CsafeRelationship, public CproximityParty, public Ct
     bool deleting = false;
     Cspecies* species = nullptr;
     Ctank* tank = nullptr;
+    Cvector lastDrop;                // where the last particles were freed
+    CworkObject* geometry = nullptr; // not owned
+    std::vector<int> shakes;         // the shaker's button states, 1 down
 };
 
 inline ClivingThing* living(Cvariable* v) {
@@ -67,6 +70,10 @@ class CnodeAccess : public CtankThingAccess {
     CproximityParty* proximityParty(Cvariable* t) override { return living(t); }
     Cvariable* makeSchool(Cvariable* dir, char const* n) override { return dir->addDirectory(n, 1); }
     void joinSchool(Cvariable*, Cvariable*) override {}
+    CworkObject* workObjectOf(Cvariable* t) override { return living(t) ? living(t)->geometry : nullptr; }
+    void shakerButtonState(Cvariable* t, bool down) override {
+        if (living(t)) living(t)->shakes.push_back(down ? 1 : 0);
+    }
 };
 
 class ClivingAccess : public CtankLiveAccess {
@@ -85,8 +92,8 @@ class ClivingAccess : public CtankLiveAccess {
                true;
     }
     int freeFoodCapacity(Cvariable* t) override { return living(t)->capacity; }
-    void addFreeParticles(Cvariable* t, Cvector const&, int n) override {
-        living(t)->particleBatches.push_back(n), living(t)->capacity -= n;
+    void addFreeParticles(Cvariable* t, Cvector const& at, int n) override {
+        living(t)->particleBatches.push_back(n), living(t)->capacity -= n, living(t)->lastDrop = at;
     }
 };
 

@@ -233,15 +233,15 @@ TEST_F(TankTest, FocusAndHighlight) {
     tank->animalHighlight(Cstring("ON"), 0); // no marker to show: a failure, not a crash
     EXPECT_EQ(shop.failed, 1);
     EXPECT_EQ(shop.highlight, 0);
-    CtestThing marker;
-    tank->highlightMarker = &marker;
+    auto* marker = new CtestThing; // the tank owns it from here
+    tank->highlightMarker = marker;
     tank->animalHighlight(Cstring("NEXT"), 0);
     EXPECT_EQ(tank->focus, fish[1]);
     EXPECT_EQ(shop.highlight, 1);
-    EXPECT_EQ(marker.parent, tank->thingList);
+    EXPECT_EQ(marker->parent, tank->thingList);
     tank->animalHighlight(Cstring("OFF"), 0);
     EXPECT_EQ(shop.highlight, 0);
-    EXPECT_EQ(marker.parent, nullptr);
+    EXPECT_EQ(marker->parent, nullptr);
     tank->changeFocusThingStep(0);
     EXPECT_TRUE(tank->focusThingName.empty());
     tank->clear();
@@ -276,9 +276,9 @@ TEST_F(TankTest, HighlightMakesTheMarkerOnlyForAFocus) {
     EXPECT_EQ(tank->highlightMarker, marker);
     EXPECT_EQ(marker->parent, tank->thingList);
     EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
-    tank->clear();
-    tank->highlightMarker = nullptr;
-    delete marker; // the tank only lends it the scene
+    tank->animalHighlight(Cstring("OFF"), 0);
+    tank->clear(); // the marker, out of the scene, goes with the tank
+    EXPECT_EQ(tank->highlightMarker, nullptr);
     registerThingMaker("target", nullptr);
 }
 

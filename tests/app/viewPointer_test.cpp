@@ -1,0 +1,73 @@
+// The view hands the pointer it reads from its window to the tanks' pointer commands, in
+// the view's pixels with y upward, on the display the pointer is over.
+#include <memory>
+
+#include "app/velmoraView.h"
+#include "graphics/graphicsMaster.h"
+#include "host/glContext.h"
+#include "hostFixture.h"
+#include "support/cerr.h"
+#include "world/initGlobals.h"
+#include "world/shopKeeper.h"
+#include "world/tankCamera.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+
+// An offscreen context that reports a pointer the test places (window pixels, top-down).
+class CpointingContext : public CglContext {
+  public:
+    CpointingContext(CglContext* drawn, int w, int h) : inner(drawn) { setGeometry(0, 0, w, h); }
+    int makeCurrent() override { return inner->makeCurrent(); }
+    bool isCurrent() const override { return inner->isCurrent(); }
+    void swap() override { inner->swap(); }
+    int readPixels(int x, int y, int w, int h, uint8_t* out) override {
+        return inner->readPixels(x, y, w, h, out);
+    }
+    bool pointerPosition(double& x, double& y) override {
+        x = px, y = py;
+        return known;
+    }
+    std::unique_ptr<CglContext> inner;
+    double px = 0, py = 0;
+    bool known = true;
+};
+
+using ViewPointer = HostFixture;
+
+TEST_F(ViewPointer, ThePointerReachesTheTanksInViewPixels) {
+    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    makeFolders(true);
+    CglContext* drawn = createOffscreenContext(420, 40);
+    ASSERT_NE(drawn, nullptr);
+    auto* context = new CpointingContext(drawn, 420, 40);
+    auto view = std::make_unique<CvelmoraView>(CviewRect{0, 0, 420, 40}, context, false);
+    view->startAnimation();
+    ASSERT_NE(shopKeeper, nullptr);
+    CgraphicsAPI* mine = view->findThisAPI();
+    ASSERT_NE(mine, nullptr);
+    tankInput.pointer = CtouchPointer();
+    struct {
+        double x, y; // window pixels, top-down
+        float previousX, currentX, currentY;
+    } const steps[] = {
+        {10.7, 30, 10, 10, 10}, // first sight: no jump
+        {25, 5, 10, 25, 35},    // y turned upward
+        {25, 5, 25, 25, 35},    // still: no motion left over
+        {500, 5, 25, 25, 35},   // outside the view: ignored
+    };
+    for (auto const& s : steps) {
+        context->px = s.x, context->py = s.y;
+        view->animateOneFrame();
+        EXPECT_EQ(tankInput.pointer.display, mine) << s.x;
+        EXPECT_FLOAT_EQ(tankInput.pointer.current.x, s.currentX) << s.x;
+        EXPECT_FLOAT_EQ(tankInput.pointer.current.y, s.currentY) << s.x;
+        EXPECT_FLOAT_EQ(tankInput.pointer.previous.x, s.previousX) << s.x;
+    }
+    view->stopAnimation();
+    view.reset();
+    tankInput = CtankInputState();
+    freeGlobals();
+}
+
+} // namespace

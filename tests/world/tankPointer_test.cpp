@@ -1,0 +1,350 @@
+// The tank's pointer, feeding and view commands, sent as script lines the way the
+// interface's mouse scripts send them, and the highlight commands they lead to.
+#include <memory>
+
+#include "data/dataArray.h"
+#include "graphics/material.h"
+#include "graphics/polyGroups.h"
+#include "graphics/workObject.h"
+#include "script/rotaterVar.h"
+#include "script/scripter.h"
+#include "shopTestSupport.h"
+#include "tankLiveSupport.h"
+#include "world/shopGlobals.h"
+
+namespace {
+class PointerTankTest : public LiveTankTest {
+  protected:
+    void SetUp() override {
+        LiveTankTest::SetUp();
+        auto* list = new CrotaterVar;
+        list->name = "cameraRotate";
+        tank->addVariable(list, 1);
+        auto* wide = new CarrayVar;
+        wide->name = "cam";
+        wide->addFloat(7);
+        wide->addString("wide");
+        for (float v : {0.0f, 3.0f, 6.4f, 0.0f, 0.0f, -1.0f, 45.0f, 1.0f, 0.0f})
+            wide->addFloat(v);
+        list->addVariable(wide, 1);
+        display.width = 200, display.height = 100;
+        display.appliedWindowRect = Crect(0, 200, 0, 100);
+        tankInput = CtankInputState();
+        tankInput.interfaceDisplay = &display;
+        tank->highlightMarker = new ClivingThing; // the tank owns it
+        tank->tankDisplays = {&display};
+        tank->rebuildAllViewsRect();
+        tank->updateCamera();
+        panel = new CrecordingPanel;
+        shop->controlPanel = panel; // the shop keeper deletes it
+        shop->exitOnMouse = 2;      // clicks do not end the saver
+        savedRunState = startRunOrQuit;
+        startRunOrQuit = 1;
+        globalTime = 0;
+        clickTargetIsFish = 0;
+    }
+    void TearDown() override {
+        tank->tankDisplays.clear();
+        tankInput = CtankInputState();
+        clickTargetIsFish = 0;
+        globalTime = 0;
+        startRunOrQuit = savedRunState;
+        LiveTankTest::TearDown();
+    }
+    int run(char const* line) { return runStringScript(tank, line); }
+    void pointAt(float x, float y) { tankInput.pointer.mouseMoved(x, y, &display); }
+    // A pickable animal whose middle lies under pixel (x, y), its box 10 pixels wide.
+    ClivingThing* fishAt(float x, float y) {
+        ClivingThing* f = add(ATTR_PICKABLE, tank->screenPixelToTankSpace(&display, x, y, 0));
+        Cvector corner = tank->screenPixelToTankSpace(&display, x - 10, y - 10, 0);
+        f->boxMin[0] = corner.x, f->boxMin[1] = corner.y;
+        return f;
+    }
+    void highlight(Cvariable* animal) {
+        tank->changeFocusThing(animal);
+        tank->animalHighlight(Cstring("ON"), 0);
+        ASSERT_EQ(shop->highlight, 1);
+    }
+    // A press at (x, y) at time 0.
+    void press(float x, float y) {
+        globalTime = 0;
+        pointAt(x, y);
+        ASSERT_EQ(run(":buttonDown"), 0);
+    }
+    CgraphicsAPI display;
+    CrecordingPanel* panel = nullptr;
+    int8_t savedRunState = 0;
+};
+} // namespace
+
+TEST_F(PointerTankTest, PressAndReleaseFeedFocusOrLetTheHighlightGo) {
+    tank->foodAddPos.z = -1.5f; // the depth food falls at
+    ClivingThing* fish = fishAt(100, 50);
+    ClivingThing* other = fishAt(30, 20);
+    struct {
+        char const* name;
+        short feeding;
+        bool mainPane, highlighted, dragged;
+        float pressX, releaseX, heldSeconds;
+        size_t drops;
+        int panelOffs;
+        Cvariable* focus;
+        short highlightAfter;
+        int tankWasClicked;
+    } const cases[] = {
+        {"feeding", 1, false, false, false, 100, 100, 0.1f, 1, 0, other, 0, -1},
+        {"feeding drag", 1, false, false, true, 100, 150, 0.1f, 0, 0, other, 0, -1},
+        {"panel open", 0, true, false, false, 100, 100, 0.1f, 0, 1, other, 0, -1},
+        {"drag", 0, false, false, true, 100, 100, 0.1f, 0, 0, other, 0, -1},
+        {"click on fish", 0, false, false, false, 100, 100, 0.1f, 0, 0, fish, 1, 1},
+        {"held off the fish", 0, false, false, false, 100, 170, 0.5f, 0, 0, other, 0, 1},
+        {"quick on water", 0, false, true, false, 170, 170, 0.1f, 0, 0, other, 0, 0},
+        {"slow on water", 0, false, true, false, 170, 170, 0.5f, 0, 0, other, 1, 1},
+    };
+    for (auto const& c : cases) {
+        tank->animalHighlight(Cstring("OFF"), 0);
+        tank->changeFocusThing(other);
+        if (c.highlighted) highlight(other);
+        panel->panes.clear();
+        if (c.mainPane) panel->openPane("main_pane");
+        panel->offCalls = 0;
+        panel->tankWasClicked = -1;
+        shop->inClickFeedingMode = c.feeding;
+        panel->closed.clear();
+        tank->dragging = 1;
+        press(c.pressX, 50);
+        EXPECT_EQ(panel->closed, std::vector<std::string>{"notify"});
+        EXPECT_EQ(tank->dragging, 0); // each press starts a gesture of its own
+        tank->dragging = c.dragged ? 1 : 0;
+        globalTime = c.heldSeconds;
+        pointAt(c.releaseX, 50);
+        size_t foodBefore = tank->foodList.size();
+        EXPECT_EQ(run(":buttonUp"), 0) << c.name;
+        EXPECT_EQ(tank->foodList.size() - foodBefore, c.drops) << c.name;
+        if (c.drops) {
+            ClivingThing* food = living(tank->foodList.back());
+            EXPECT_EQ(food->particleBatches, std::vector<int>{3}) << c.name;
+            EXPECT_FLOAT_EQ(food->lastDrop.z, -1.5f) << c.name;
+        }
+        EXPECT_EQ(panel->offCalls, c.panelOffs) << c.name;
+        EXPECT_EQ(tank->focus, c.focus) << c.name;
+        EXPECT_EQ(shop->highlight, c.highlightAfter) << c.name;
+        EXPECT_EQ(panel->tankWasClicked, c.tankWasClicked) << c.name;
+    }
+}
+
+TEST_F(PointerTankTest, ADragKeepsThePickOrMovesTheView) {
+    ClivingThing* fish = fishAt(100, 50);
+    shop->dragThreshold = 5.0f;
+    struct {
+        float pressX, seconds;
+        short ignoring;
+        bool keptPick, viewMoved;
+    } const cases[] = {
+        {100, 0.1f, 0, true, false},  // early in the press: the pick stands
+        {100, 0.3f, 0, false, false}, // later, off the fish: the pick is dropped
+        {100, 0.3f, 1, true, false},  // clicks taken by the interface
+        {170, 0.3f, 0, false, true},  // nothing picked: the view follows the pointer
+        {170, 0.3f, 1, false, false},
+    };
+    for (auto const& c : cases) {
+        shop->clickIgnoreCount = 0;
+        press(c.pressX, 50);
+        shop->clickIgnoreCount = c.ignoring;
+        tank->destCamera.camPos = Cvector(6, 3, 3);
+        tankInput.dragDistance = 20.0f;
+        globalTime = c.seconds;
+        pointAt(c.pressX + 40, 50);
+        EXPECT_EQ(run(":dragTank"), 0);
+        EXPECT_EQ(tankInput.clickedThing == fish, c.keptPick) << c.pressX << " " << c.seconds;
+        EXPECT_EQ(tank->destCamera.camPos.x != 6.0f, c.viewMoved) << c.pressX << " " << c.ignoring;
+    }
+}
+
+TEST_F(PointerTankTest, SingleClicksRunTheTanksClickScripts) {
+    tank->bgClick = ":int background 1";
+    tank->fishClick = ":int fish 1";
+    struct {
+        int target;
+        char const* frontPane;
+        short ignoring;
+        char const* ran; // the variable the script made; null: none ran
+        short xdel;
+    } const cases[] = {
+        {0, nullptr, 0, "background", 5}, {1, nullptr, 0, "fish", 0},  {1, "fishSelBar", 0, nullptr, 5},
+        {1, "settings", 0, "fish", 0},    {0, nullptr, 1, nullptr, 5}, {1, nullptr, 1, nullptr, 5},
+    };
+    for (auto const& c : cases) {
+        for (char const* made : {"background", "fish"})
+            if (Cvariable* v = tank->getChild(made)) deleteVariable(v);
+        panel->panes.clear();
+        if (c.frontPane) panel->openPane(c.frontPane);
+        clickTargetIsFish = c.target;
+        shop->clickIgnoreCount = c.ignoring;
+        shop->xdel = 5;
+        EXPECT_EQ(run(":singleClick"), 0);
+        for (char const* made : {"background", "fish"})
+            EXPECT_EQ(tank->getChild(made) != nullptr, c.ran && Cstring(made) == c.ran) << made;
+        EXPECT_EQ(shop->xdel, c.xdel);
+    }
+}
+
+TEST_F(PointerTankTest, DoubleClicksEndTheSaverReframeOrFollow) {
+    ClivingThing* fish = fishAt(100, 50);
+    float fullHeight = tank->cameraEyePosAtFullHeight.z;
+    struct {
+        short hasMouse, exitOnMouse, ignoring;
+        int target;
+        bool exits;
+        short camera;
+        float z; // the destination camera's depth afterwards
+    } const cases[] = {
+        {1, 0, 0, 0, true, CAM_STATIC, fullHeight - 1.0f},
+        {1, 2, 0, 0, false, CAM_STATIC, fullHeight},
+        {0, 0, 0, 0, false, CAM_STATIC, fullHeight},
+        {0, 0, 0, 1, false, CAM_FOLLOW_FISH, fullHeight - 1.0f},
+        {0, 0, 1, 0, false, CAM_STATIC, fullHeight - 1.0f},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        startRunOrQuit = 1;
+        highlight(fish);
+        tank->changeCameraBehavior(CAM_STATIC);
+        tank->myCamera.camPos = tank->destCamera.camPos = Cvector(6, 3, fullHeight - 1.0f);
+        shop->hasMouse = c.hasMouse, shop->exitOnMouse = c.exitOnMouse, shop->clickIgnoreCount = c.ignoring;
+        clickTargetIsFish = c.target;
+        pointAt(100, 50);
+        startRunOrQuit = 1;
+        EXPECT_EQ(run(":doubleClick"), 0);
+        EXPECT_EQ(!exitReasonList.empty() && exitReasonList.front() == "doubleClick", c.exits);
+        EXPECT_EQ(tank->camera, c.camera) << c.hasMouse << c.exitOnMouse << c.target;
+        EXPECT_NEAR(tank->destCamera.camPos.z, c.z, 1e-3) << c.hasMouse << c.exitOnMouse << c.target;
+        // Closing in on a fish lets the highlight go; reframing keeps it.
+        EXPECT_EQ(shop->highlight, c.camera == CAM_FOLLOW_FISH ? 0 : 1);
+        startRunOrQuit = 1;
+        tank->animalHighlight(Cstring("OFF"), 0);
+    }
+    shop->clickIgnoreCount = 0;
+}
+
+TEST_F(PointerTankTest, FeedingTipsTheShopsShaker) {
+    auto* shaker = new ClivingThing; // the shop keeper's, out of any tank
+    struct {
+        char const* line;
+        std::vector<int> shakes;
+    } const feeds[] = {{":addFood mousedown", {1}},
+                       {":addFood mouseup", {1, 0}},
+                       {":addFood sideways", {1, 0}},
+                       {":addFood", {1, 0}}};
+    EXPECT_EQ(run(":addFood mousedown"), 0); // no shaker yet: nothing to tip
+    shop->foodShaker = shaker;
+    for (auto const& f : feeds) {
+        EXPECT_EQ(run(f.line), 0) << f.line;
+        EXPECT_EQ(shaker->shakes, f.shakes) << f.line;
+    }
+}
+
+TEST_F(PointerTankTest, SetDisplayShowsOrHidesAThingsMaterial) {
+    ClivingThing* fish = fishAt(100, 50);
+    fish->setName("angel1");
+    Cmaterial fins, body;
+    fins.name = "fins", body.name = "body";
+    CpolyGroupSet finSet, bodySet;
+    finSet.material = &fins, bodySet.material = &body;
+    CworkObject geometry;
+    geometry.renderPolyGroups.resize(2);
+    geometry.renderPolyGroups[0].set = &bodySet;
+    geometry.renderPolyGroups[1].set = &finSet;
+    for (CrenderPolyGroup& g : geometry.renderPolyGroups)
+        g.displayed = 1;
+    fish->geometry = &geometry;
+    struct {
+        char const* line;
+        uint8_t body, fins;
+        bool error;
+    } const cases[] = {
+        {":setDisplay angel1 fins 0", 1, 0, false},
+        {":setDisplay angel1 gills 1", 1, 0, false},
+        {":setDisplay ghost body 0", 1, 0, false},
+        {":setDisplay angel1 body 0", 0, 0, false},
+        {":setDisplay angel1 fins 1", 0, 1, false},
+        {":setDisplay angel1 fins", 0, 1, true}, // no number: nothing hidden
+        {":setDisplay", 0, 1, true},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        EXPECT_EQ(run(c.line), 0) << c.line;
+        EXPECT_EQ(!exitReasonList.empty(), c.error) << c.line;
+        EXPECT_EQ(geometry.renderPolyGroups[0].displayed, c.body) << c.line;
+        EXPECT_EQ(geometry.renderPolyGroups[1].displayed, c.fins) << c.line;
+    }
+    fish->geometry = nullptr;
+}
+
+TEST_F(PointerTankTest, HighlightCommandsFollowTheFocusAndThePanel) {
+    ClivingThing* a = add(ATTR_PICKABLE, {0, 0, 0});
+    ClivingThing* b = add(ATTR_PICKABLE, {1, 0, 0});
+    ClivingThing* c = add(ATTR_PICKABLE, {4, 0, 0});
+    tank->changeFocusThing(a);
+    tank->focusStep = -1; // stepping back from the first wraps to c
+    wasChanged = 0;
+    EXPECT_EQ(tank->animalHighlight(Cstring("DELETE"), 0), 0);
+    EXPECT_EQ(tank->focus, b); // the nearest, not the neighbour in the list
+    EXPECT_EQ(wasChanged, 1);
+    EXPECT_EQ(tank->thingList->countChildren(-1), 2);
+    EXPECT_EQ(tank->animalHighlight(Cstring("PURCHASE"), 0), 0);
+    EXPECT_EQ(tank->focus, c);                                 // the neighbour takes the focus
+    EXPECT_EQ(tank->animalHighlight(Cstring("DELETE"), 0), 0); // the last animal: no focus left
+    EXPECT_EQ(tank->focus, nullptr);
+
+    ClivingThing* d = add(ATTR_PICKABLE, {0, 0, 0});
+    shop->transitionRequested = 1; // a sequence change is coming: no highlight
+    tank->animalHighlight(Cstring("ON"), 0);
+    EXPECT_EQ(shop->highlight, 0);
+    EXPECT_EQ(tank->focus, nullptr);
+    shop->transitionRequested = 0;
+    struct {
+        unsigned barFlags;
+        bool barOpen;
+        int panelOffs;
+    } const offs[] = {{0, true, 1}, {0x4000, true, 0}, {0, false, 0}};
+    for (auto const& o : offs) {
+        panel->panes.clear();
+        if (o.barOpen) panel->openPane("bar", o.barFlags);
+        panel->offCalls = 0;
+        tank->animalHighlight(Cstring("ON"), 0);
+        EXPECT_EQ(tank->focus, d);
+        EXPECT_EQ(shop->highlight, 1);
+        tank->animalHighlight(Cstring("OFF"), 0);
+        EXPECT_EQ(shop->highlight, 0);
+        EXPECT_EQ(panel->offCalls, o.panelOffs) << o.barFlags << o.barOpen;
+        EXPECT_EQ(tank->highlightMarker->parent, nullptr);
+    }
+}
+
+TEST_F(PointerTankTest, ClearingSparesTheShopsThingsAndDeletingFishResetsTheView) {
+    ClivingThing* keep = add(0, {});
+    tank->changeFocusThing(fishAt(100, 50));
+    fishAt(30, 20);
+    tank->myCamera.camPos = Cvector(2, 3, 4);
+    tank->changeFocusThing(nullptr); // the camera stops where it is
+    EXPECT_FLOAT_EQ(tank->destCamera.camPos.x, 2.0f);
+    tank->changeCameraBehavior(CAM_FOLLOW_FISH);
+    tank->deleteAllFish();
+    EXPECT_EQ(tank->thingList->countChildren(-1), 1);
+    EXPECT_EQ(tank->thingList->firstChild, keep);
+    EXPECT_EQ(tank->camera, CAM_STATIC);
+    EXPECT_FLOAT_EQ(tank->myCamera.camPos.z, 20.0f);
+    EXPECT_FLOAT_EQ(tank->destCamera.camPos.z, 20.0f);
+    EXPECT_FLOAT_EQ(tank->lastCameraPos.z, 20.0f);
+
+    ClivingThing* shaker = add(0, {});
+    shop->foodShaker = shaker;
+    ASSERT_NE(tank->highlightMarker, nullptr); // never shown: out of the scene, the tank's alone
+    tank->clear();
+    EXPECT_EQ(tank->highlightMarker, nullptr);
+    EXPECT_EQ(shaker->parent, nullptr); // taken out, still whole: the shop keeper deletes it
+    EXPECT_EQ(tank->thingList->firstChild, nullptr);
+    shaker->setName("stillHere");
+    EXPECT_EQ(shaker->name, Cstring("stillHere"));
+}
