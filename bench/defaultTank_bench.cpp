@@ -45,7 +45,8 @@ void BM_StartToFirstFrame(benchmark::State& state) {
     useDataFolder("velmora_start_bench/");
     int w = static_cast<int>(state.range(0)), h = w * 9 / 16;
     for (auto _ : state) {
-        auto* view = new CvelmoraView(CviewRect{0, 0, double(w), double(h)}, createOffscreenContext(w, h), false);
+        auto* view =
+            new CvelmoraView(CviewRect{0, 0, double(w), double(h)}, createOffscreenContext(w, h), false);
         view->startAnimation();
         for (int i = 0; i < 100 && drawnTank() == nullptr; i++)
             view->animateOneFrame();

@@ -14,6 +14,11 @@ constexpr double kSnoutZ = 0.53, kTailBaseZ = -0.42;
 // The texture: the body's map on the left, the fins' on the right.
 constexpr double kBodyU = 0.74, kFinU0 = 0.77, kFinU1 = 0.98;
 constexpr int kTexW = 256, kTexH = 128;
+// Spines of each cloth fin: the cells of its controllers.
+constexpr int kFinColumns = 9;
+// How deep in the body a cloth fin's links are anchored: a short root link would trail far
+// behind a fish that moves more than its length in a frame.
+constexpr double kAnchorDepth = 0.1;
 
 struct V {
     double x, y, z;
@@ -84,12 +89,16 @@ void skinAttribs(CmodelWriter& m) {
     m.attrib("lightpoint", 2);
     m.attrib("lightblend", 1);
     m.attrib("shade", 1);
+    // Cloth: the link's spine, length and the base link's raised and folded angles.
+    m.attrib("spineNum", 1);
+    m.attrib("fin_dist", 1);
+    m.attrib("fin_angles", 2);
 }
 
 int skinPoint(CmodelWriter& m, V p, V n, double u, double v, Bind b, double shade) {
     Bind light = spineBind(p.z);
-    return m.point({float(p.x), float(p.y), float(p.z), float(n.x), float(n.y), float(n.z), float(u), float(v),
-                    1, 1, 1, float(b.a), float(b.b), float(b.w), float(light.a), float(light.b),
+    return m.point({float(p.x), float(p.y), float(p.z), float(n.x), float(n.y), float(n.z), float(u),
+                    float(v), 1, 1, 1, float(b.a), float(b.b), float(b.w), float(light.a), float(light.b),
                     float(1 - light.w), float(shade)});
 }
 
@@ -120,7 +129,8 @@ Body makeBody(CmodelWriter& m, FishLook const& k) {
         for (int i = 0; i < kSegments; i++) {
             double t = -pi / 2 + 2 * pi * i / kSegments;
             double cy = std::sin(t);
-            V p{s.half * signedPow(std::cos(t), 0.85), (cy > 0 ? s.top : s.bottom) * signedPow(cy, 0.85), s.z};
+            V p{s.half * signedPow(std::cos(t), 0.85), (cy > 0 ? s.top : s.bottom) * signedPow(cy, 0.85),
+                s.z};
             double v = (p.y + s.bottom) / std::max(s.top + s.bottom, 1e-9);
             raw.push_back({p, u, v, jawBind(u, p.y, p.z)});
         }
@@ -171,16 +181,48 @@ Body makeBody(CmodelWriter& m, FishLook const& k) {
     return body;
 }
 
+// A fin hung as cloth: each column of the grid is a spine of links from an anchor inside the
+// body (the root point plus anchor) out to the edge; the root link turns through fold radians
+// between raised and folded (angles from forward towards up).
+struct ClothFin {
+    char const* name;
+    V anchor;
+    double fold;
+};
+
 // A fin: a grid of cols x rows quads, point (a, r) at place(a, r) (a across the fin, r from
-// its root to its edge), bound by bind(a, r, point).
+// its root to its edge), bound by bind(a, r, point); with cloth, its columns hang as cloth.
 void finSheet(CmodelWriter& m, int cols, int rows, std::function<V(double, double)> const& place,
-              std::function<Bind(double, double, V)> const& bind, V normal, char const* group) {
+              std::function<Bind(double, double, V)> const& bind, V normal, char const* group,
+              ClothFin const* cloth = nullptr) {
     int first = m.points();
     for (int c = 0; c <= cols; c++)
         for (int r = 0; r <= rows; r++) {
             double a = static_cast<double>(c) / cols, t = static_cast<double>(r) / rows;
             V p = place(a, t);
-            skinPoint(m, p, normal, kFinU0 + (kFinU1 - kFinU0) * a, t, bind(a, t, p), 0.6);
+            V n = normal;
+            int q = skinPoint(m, p, normal, kFinU0 + (kFinU1 - kFinU0) * a, t, bind(a, t, p), 0.6);
+            if (cloth == nullptr) continue;
+            // The cloth reads N as the way back along the link (the base: out to its anchor).
+            V back = r == 0 ? cloth->anchor : place(a, static_cast<double>(r - 1) / rows) - p;
+            n = r == 0 ? back : unit(back);
+            for (int k = 0; k < 3; k++)
+                m.set(q, "N", k, float(k == 0 ? n.x : k == 1 ? n.y : n.z));
+            m.set(q, "spineNum", 0, float(c));
+            m.set(q, "fin_dist", 0, float(std::sqrt(dot(back, back))));
+            if (r == 0) {
+                // The fish holds its fins at about 0.6 of the way from folded to raised:
+                // there they stand as modelled.
+                double rest = std::atan2(-back.y, -back.z);
+                m.set(q, "fin_angles", 0, float(rest - 0.4 * cloth->fold));
+                m.set(q, "fin_angles", 1, float(rest + 0.6 * cloth->fold));
+            }
+            char level[64];
+            if (r == 0)
+                std::snprintf(level, sizeof level, "cloth_base_%s", cloth->name);
+            else
+                std::snprintf(level, sizeof level, "cloth_%s_%d", cloth->name, r);
+            m.pointGroup(level, q);
         }
     for (int c = 0; c < cols; c++)
         for (int r = 0; r < rows; r++) {
@@ -202,7 +244,9 @@ void ridgeFin(CmodelWriter& m, FishLook const& k, double const fin[3], double up
         double root = (up > 0 ? s.top : s.bottom) * 0.96;
         return V{0, up * (root + height * t), s.z - 0.45 * fin[2] * t * t};
     };
-    finSheet(m, 8, 2, place, spineAt, V{1, 0, 0}, "mat_body_t0");
+    // Folding lays the fin back along the body.
+    ClothFin cloth{up > 0 ? "dorsal" : "anal", V{0, -kAnchorDepth * up, 0}, up > 0 ? 0.8 : -0.8};
+    finSheet(m, kFinColumns - 1, 1, place, spineAt, V{1, 0, 0}, "mat_body_t0", &cloth);
 }
 
 void caudalFin(CmodelWriter& m, FishLook const& k) {
@@ -214,7 +258,8 @@ void caudalFin(CmodelWriter& m, FishLook const& k) {
         V edge{0, v * k.caudal * 0.85, kTailBaseZ - length};
         return root + (edge - root) * t;
     };
-    finSheet(m, 8, 3, place, spineAt, V{1, 0, 0}, "mat_body_t0");
+    ClothFin cloth{"caudal", V{0, 0, kAnchorDepth}, 0.0};
+    finSheet(m, kFinColumns - 1, 2, place, spineAt, V{1, 0, 0}, "mat_body_t0", &cloth);
 }
 
 // The paired fins of side s (+1 left): a fan from a root on the flank, the root bound to the
@@ -274,7 +319,8 @@ bool writeModel(FishLook const& k, std::string const& model, std::string const& 
         std::snprintf(group, sizeof group, "mat_body_%d#_o1", view);
         for (size_t f = 0; f < body.polygons.size(); f++) {
             double nx = body.faceNormals[f].x;
-            bool away = body.faceU[f] < 0.5 && (farSide[view] < 0 ? nx < farSide[view] : view > 0 && nx > farSide[view]);
+            bool away = body.faceU[f] < 0.5 &&
+                        (farSide[view] < 0 ? nx < farSide[view] : view > 0 && nx > farSide[view]);
             if (!away) m.polygon(body.polygons[f], group);
         }
     }
@@ -314,16 +360,33 @@ bool writeModel(FishLook const& k, std::string const& model, std::string const& 
     CmodelWriter skel;
     skel.attrib("pos", 3);
     skel.attrib("parentMat", 1);
+    skel.attrib("misc_cmd", 1);
     for (int j = 0; j < kFishJoints; j++)
-        skel.point({float(rig.joint[j].x), float(rig.joint[j].y), float(rig.joint[j].z), float(rig.parent[j])});
+        skel.point(
+            {float(rig.joint[j].x), float(rig.joint[j].y), float(rig.joint[j].z), float(rig.parent[j])});
     for (int i = 0; i < kSpineJoints; i++)
         skel.pointGroup("spine", i);
-    char const* named[] = {"leftEye",      "rightEye",          "lowerJaw",       "gillMatLeft",
-                           "gillMatRight", "lowerLeftPec",      "upperLeftPec",   "lowerRightPec",
-                           "upperRightPec", "pelvicLeftForward", "pelvicLeftBack", "pelvicRightForward",
+    char const* named[] = {"leftEye",        "rightEye",          "lowerJaw",       "gillMatLeft",
+                           "gillMatRight",   "lowerLeftPec",      "upperLeftPec",   "lowerRightPec",
+                           "upperRightPec",  "pelvicLeftForward", "pelvicLeftBack", "pelvicRightForward",
                            "pelvicRightBack"};
     for (int j = kLeftEye; j < kFishJoints; j++)
         skel.pointGroup(named[j - kLeftEye], j);
+    // The cloth fins' controllers: the root links' lift and every link's wag, whose weights
+    // let the rear of the back and belly fins flutter most.
+    std::vector<std::string> misc(kFishJoints);
+    std::string weights;
+    for (int c = 0; c < kFinColumns; c++)
+        weights += " " + std::to_string(0.05 + 0.15 * c / (kFinColumns - 1.0)).substr(0, 5);
+    std::string cells = std::to_string(kFinColumns);
+    char const* commands[] = {"dorsalLift0 finLift", "dorsalWag0 finWag",   "analLift0 finLift",
+                              "analWag0 finWag",     "caudalLift0 finLift", "caudalWag0 caudalWag"};
+    int at = 0;
+    for (char const* c : commands)
+        misc[at++] = std::string("-cc ") + c + " " + cells;
+    misc[at++] = "-fillSubChan dorsalWag0 weights" + weights;
+    misc[at++] = "-fillSubChan analWag0 weights" + weights;
+    skel.pointTexts("misc_cmd", misc);
 
     // One lighting point per spine joint, carried by it.
     CmodelWriter light;
@@ -332,7 +395,7 @@ bool writeModel(FishLook const& k, std::string const& model, std::string const& 
     light.attrib("blend", 1);
     for (int i = 0; i < kSpineJoints; i++)
         light.point({0, 0, float(spineJointZ(i)), float(i), float(i), 1});
-    return m.write(model) && skel.write(skeleton) && light.write(lights);
+    return m.write(model) && skel.writeTree(skeleton) && light.write(lights);
 }
 
 // ---- the colour texture ----
@@ -351,7 +414,8 @@ double markAt(FishLook const& k, double u, double v) {
     case FishPattern::bands:
         return inside * smoothStep(0.55, 0.75, std::sin((u - 0.12) * pi * k.patternScale));
     case FishPattern::spots:
-        return smoothStep(0.35, 0.5, latticeNoise(u * k.patternScale * 3, v * k.patternScale * 1.5, k.seed, 0));
+        return smoothStep(0.35, 0.5,
+                          latticeNoise(u * k.patternScale * 3, v * k.patternScale * 1.5, k.seed, 0));
     case FishPattern::gradient:
         return smoothStep(0.25, 0.95, u);
     }
@@ -371,9 +435,11 @@ bool writeSkin(FishLook const& k, std::string const& path) {
                 double top = smoothStep(0.3, 0.75, v), mark = markAt(k, u, v);
                 // Fine scales, and the gill cover's edge.
                 double grain = 0.93 + 0.07 * latticeNoise(x * 0.7, y * 1.4, k.seed + 7, 0);
-                double gill = 1 - 0.3 * (1 - smoothStep(0.006, 0.018, std::fabs(u - 0.23 - 0.04 * (v - 0.5) * (v - 0.5))));
+                double gill = 1 - 0.3 * (1 - smoothStep(0.006, 0.018,
+                                                        std::fabs(u - 0.23 - 0.04 * (v - 0.5) * (v - 0.5))));
                 for (int c = 0; c < 3; c++)
-                    rgb[c] = static_cast<float>(mixc(mixc(k.belly[c], k.back[c], top), k.mark[c], mark) * grain * gill);
+                    rgb[c] = static_cast<float>(mixc(mixc(k.belly[c], k.back[c], top), k.mark[c], mark) *
+                                                grain * gill);
             } else {
                 double a = std::clamp((s - kFinU0) / (kFinU1 - kFinU0), 0.0, 1.0);
                 double ray = 0.5 + 0.5 * std::cos(a * pi * 18);
@@ -402,9 +468,9 @@ std::vector<Output> const& outputs() {
             std::string name = k.name;
             out.push_back({dir + name + ".geo", [k, name](std::string const& p) {
                                std::string d = p.substr(0, p.size() - name.size() - 4);
-                               return writeModel(k, p, d + name + "_skel.geo", d + name + "_lights.geo");
+                               return writeModel(k, p, d + name + "_skel.tree", d + name + "_lights.geo");
                            }});
-            out.push_back({dir + name + "_skel.geo", [](std::string const&) { return true; }});
+            out.push_back({dir + name + "_skel.tree", [](std::string const&) { return true; }});
             out.push_back({dir + name + "_lights.geo", [](std::string const&) { return true; }});
             out.push_back({dir + "arrays/skin.sgi", [k](std::string const& p) { return writeSkin(k, p); }});
         }
@@ -422,18 +488,100 @@ std::vector<FishLook> const& fishLooks() {
     // name, depth, width, peak, arch, peduncle, dorsal, anal, caudal, fork, pectoral, eye,
     // back, belly, mark, fin, pattern, scale, seed
     static const std::vector<FishLook> looks = {
-        {"neon_tetra", 0.27, 0.14, 0.38, 0.1, 0.32, {0.42, 0.55, 0.1}, {0.56, 0.75, 0.08}, 0.24, 0.55, 0.14,
-         0.035, {0.35, 0.45, 0.6}, {0.9, 0.25, 0.2}, {0.2, 0.75, 1.0}, {0.85, 0.9, 0.95}, FishPattern::stripe, 1,
+        {"neon_tetra",
+         0.27,
+         0.14,
+         0.38,
+         0.1,
+         0.32,
+         {0.42, 0.55, 0.1},
+         {0.56, 0.75, 0.08},
+         0.24,
+         0.55,
+         0.14,
+         0.035,
+         {0.35, 0.45, 0.6},
+         {0.9, 0.25, 0.2},
+         {0.2, 0.75, 1.0},
+         {0.85, 0.9, 0.95},
+         FishPattern::stripe,
+         1,
          11},
-        {"zebra_danio", 0.22, 0.12, 0.4, 0.05, 0.35, {0.5, 0.64, 0.09}, {0.55, 0.78, 0.08}, 0.26, 0.5, 0.16,
-         0.03, {0.7, 0.68, 0.45}, {0.95, 0.92, 0.8}, {0.15, 0.22, 0.55}, {0.8, 0.8, 0.7}, FishPattern::stripe, 3,
+        {"zebra_danio",
+         0.22,
+         0.12,
+         0.4,
+         0.05,
+         0.35,
+         {0.5, 0.64, 0.09},
+         {0.55, 0.78, 0.08},
+         0.26,
+         0.5,
+         0.16,
+         0.03,
+         {0.7, 0.68, 0.45},
+         {0.95, 0.92, 0.8},
+         {0.15, 0.22, 0.55},
+         {0.8, 0.8, 0.7},
+         FishPattern::stripe,
+         3,
          23},
-        {"sun_tang", 0.62, 0.12, 0.45, 0.08, 0.22, {0.2, 0.82, 0.12}, {0.45, 0.85, 0.1}, 0.24, 0.15, 0.2, 0.045,
-         {1.0, 0.85, 0.15}, {1.0, 0.92, 0.4}, {0.95, 0.6, 0.05}, {1.0, 0.88, 0.3}, FishPattern::gradient, 1, 37},
-        {"tiger_barb", 0.45, 0.16, 0.42, 0.1, 0.3, {0.38, 0.6, 0.13}, {0.58, 0.78, 0.1}, 0.26, 0.45, 0.18, 0.04,
-         {0.95, 0.7, 0.35}, {1.0, 0.88, 0.65}, {0.08, 0.08, 0.1}, {0.95, 0.35, 0.2}, FishPattern::bands, 3.5, 41},
-        {"pearl_gourami", 0.4, 0.12, 0.4, 0.05, 0.35, {0.55, 0.78, 0.08}, {0.32, 0.85, 0.12}, 0.28, 0.05, 0.3,
-         0.04, {0.6, 0.62, 0.7}, {0.85, 0.75, 0.7}, {0.97, 0.97, 1.0}, {0.75, 0.78, 0.85}, FishPattern::spots, 6,
+        {"sun_tang",
+         0.62,
+         0.12,
+         0.45,
+         0.08,
+         0.22,
+         {0.2, 0.82, 0.2},
+         {0.45, 0.85, 0.16},
+         0.24,
+         0.15,
+         0.2,
+         0.045,
+         {1.0, 0.85, 0.15},
+         {1.0, 0.92, 0.4},
+         {0.95, 0.6, 0.05},
+         {1.0, 0.88, 0.3},
+         FishPattern::gradient,
+         1,
+         37},
+        {"tiger_barb",
+         0.45,
+         0.16,
+         0.42,
+         0.1,
+         0.3,
+         {0.38, 0.6, 0.13},
+         {0.58, 0.78, 0.1},
+         0.26,
+         0.45,
+         0.18,
+         0.04,
+         {0.95, 0.7, 0.35},
+         {1.0, 0.88, 0.65},
+         {0.08, 0.08, 0.1},
+         {0.95, 0.35, 0.2},
+         FishPattern::bands,
+         3.5,
+         41},
+        {"pearl_gourami",
+         0.4,
+         0.12,
+         0.4,
+         0.05,
+         0.35,
+         {0.55, 0.78, 0.1},
+         {0.32, 0.85, 0.16},
+         0.28,
+         0.05,
+         0.3,
+         0.04,
+         {0.6, 0.62, 0.7},
+         {0.85, 0.75, 0.7},
+         {0.97, 0.97, 1.0},
+         {0.75, 0.78, 0.85},
+         FishPattern::spots,
+         6,
          53},
     };
     return looks;

@@ -11,18 +11,18 @@
 enum class FishPattern { stripe, bands, spots, gradient };
 
 struct FishLook {
-    char const* name;           // the species folder
-    double depth, width;        // body height and width, in body lengths
-    double peak;                // where the body is deepest, 0 snout .. 1 tail base
-    double arch;                // how much the back rises above the belly
-    double peduncle;            // tail base height as a share of the deepest height
-    double dorsal[3], anal[3];  // fin start, end (along the body) and height
-    double caudal, fork;        // tail fin length and fork depth (0 none .. 1 deep)
-    double pectoral, eye;       // pectoral fin length, eye radius
-    float back[3], belly[3];    // skin colours, top and bottom
-    float mark[3], fin[3];      // pattern and fin colours
+    char const* name;          // the species folder
+    double depth, width;       // body height and width, in body lengths
+    double peak;               // where the body is deepest, 0 snout .. 1 tail base
+    double arch;               // how much the back rises above the belly
+    double peduncle;           // tail base height as a share of the deepest height
+    double dorsal[3], anal[3]; // fin start, end (along the body) and height
+    double caudal, fork;       // tail fin length and fork depth (0 none .. 1 deep)
+    double pectoral, eye;      // pectoral fin length, eye radius
+    float back[3], belly[3];   // skin colours, top and bottom
+    float mark[3], fin[3];     // pattern and fin colours
     FishPattern pattern;
-    double patternScale;        // stripes, bands or spots per body
+    double patternScale; // stripes, bands or spots per body
     uint32_t seed;
 };
 

@@ -73,8 +73,8 @@ class LivingTank : public HostFixture {
             }
         if (c.pixels) c.x /= double(c.pixels), c.y /= double(c.pixels);
         if (::testing::Test::HasFailure() || c.pixels == 0)
-            writeFramePng((savedCwd / (species + "_" + std::to_string(frame) + ".png")).c_str(), kWidth, kHeight,
-                          px.data());
+            writeFramePng((savedCwd / (species + "_" + std::to_string(frame) + ".png")).c_str(), kWidth,
+                          kHeight, px.data());
         return c;
     }
     std::unique_ptr<CvelmoraView> view;
@@ -118,7 +118,8 @@ TEST_F(LivingTank, EverySchoolSwimsOnScreenWithinTheTank) {
             ASSERT_TRUE(std::isfinite(head.x) && std::isfinite(head.y) && std::isfinite(head.z))
                 << f->name.c_str() << " at frame " << frame;
             tank->fishFrustum.realToFrustum(head); // x, y -1..1 across, z 0..1 near to far
-            float outside = std::max({std::fabs(head.x) - 1.0f, std::fabs(head.y) - 1.0f, -head.z, head.z - 1.0f});
+            float outside =
+                std::max({std::fabs(head.x) - 1.0f, std::fabs(head.y) - 1.0f, -head.z, head.z - 1.0f});
             if (outside > worstOutside) worstOutside = outside, worstFish = f->name.c_str();
         }
     }

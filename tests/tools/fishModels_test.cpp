@@ -13,6 +13,8 @@
 #include "data/resourceStreamer.h"
 #include "fish/fish.h"
 #include "fishModels.h"
+#include "graphics/cloth.h"
+#include "graphics/rigFromGeo.h"
 #include "graphics/skeleton.h"
 #include "graphics/texturedGeo.h"
 #include "support/cerr.h"
@@ -68,7 +70,7 @@ TEST_F(FishModels, EverySpeciesLoadsAndItsSkeletonBindsEveryJoint) {
         EXPECT_EQ(model->polyGroupSets.size(), 5u);
         EXPECT_EQ(model->polyGroupSets[0]->variations.size(), 5u);
         CtexturedGeo skeleton;
-        ASSERT_EQ(skeleton.loadTexturedGeo((folder(k) + "/" + k.name + "_skel.geo").c_str()), 0);
+        ASSERT_EQ(skeleton.loadTexturedGeo((folder(k) + "/" + k.name + "_skel.tree").c_str()), 0);
         ASSERT_EQ(skeleton.numPoints, kFishJoints);
 
         Cfish fish;
@@ -81,9 +83,9 @@ TEST_F(FishModels, EverySpeciesLoadsAndItsSkeletonBindsEveryJoint) {
             EXPECT_NE(id.rotation, nullptr) << id.name.c_str();
             names.insert(id.name.c_str());
         }
-        for (char const* n : {"point 0", "point 9", "eyeRotationMat0", "eyeRotationMat1", "lowerJawMat", "gillMat0",
-                              "gillMat1", "lower pec mat 0", "upper pec mat 1", "pelvicLeftForward",
-                              "pelvicRightBack"})
+        for (char const* n :
+             {"point 0", "point 9", "eyeRotationMat0", "eyeRotationMat1", "lowerJawMat", "gillMat0",
+              "gillMat1", "lower pec mat 0", "upper pec mat 1", "pelvicLeftForward", "pelvicRightBack"})
             EXPECT_EQ(names.count(n), 1u) << n;
         // Spine joints one segment apart along the body, head first.
         for (int i = 0; i < kSpineJoints; i++)
@@ -98,6 +100,13 @@ TEST_F(FishModels, SkinHangsOffNeighbouringJointsByItsPlaceAlongTheBody) {
         SCOPED_TRACE(k.name);
         CdirectoryVar species;
         CtexturedGeo* model = loadModel(k, species);
+        // Cloth roots carry the way to their anchor in N rather than a normal.
+        std::set<int> roots;
+        for (char const* piece : {"cloth_base_dorsal", "cloth_base_anal", "cloth_base_caudal"}) {
+            CshortLinkVar* g = model->pointSide.findGroup(piece);
+            ASSERT_EQ(CgeoNew::groupSize(g), 9) << piece;
+            roots.insert(CgeoNew::groupMembers(g), CgeoNew::groupMembers(g) + 9);
+        }
         int mat = model->findAttrib("mat", 0), blend = model->findAttrib("blend", 0);
         int light = model->findAttrib("lightpoint", 0), normal = model->findAttrib("N", 0);
         ASSERT_TRUE(mat >= 0 && blend >= 0 && light >= 0 && normal >= 0);
@@ -109,8 +118,9 @@ TEST_F(FishModels, SkinHangsOffNeighbouringJointsByItsPlaceAlongTheBody) {
             ASSERT_TRUE(a >= 0 && a < kFishJoints && b >= 0 && b < kFishJoints) << "point " << p;
             ASSERT_TRUE(w >= 0.0f && w <= 1.0f) << "point " << p;
             EXPECT_TRUE(r[light] >= 0 && r[light + 1] < kSpineJoints) << "point " << p;
-            float n = std::sqrt(r[normal] * r[normal] + r[normal + 1] * r[normal + 1] + r[normal + 2] * r[normal + 2]);
-            EXPECT_NEAR(n, 1.0f, 1e-3) << "point " << p;
+            float n = std::sqrt(r[normal] * r[normal] + r[normal + 1] * r[normal + 1] +
+                                r[normal + 2] * r[normal + 2]);
+            EXPECT_NEAR(n, roots.count(p) ? 0.1f : 1.0f, 1e-3) << "point " << p;
             if (a >= kSpineJoints || b != a + 1) continue;
             // Between its two joints, weighted to the nearer one (the snout and the tail
             // fin reach past the ends and hold to the end joints).
@@ -144,7 +154,8 @@ TEST_F(FishModels, SideViewsDropOnlyHeadFacesTurnedFromTheViewer) {
         for (size_t i = 0; i + 2 < every.size(); i += 3) {
             std::vector<uint16_t> tri = {every[i], every[i + 1], every[i + 2]};
             if (kept.count(tri)) continue;
-            Cvector c = (pointAt(*model, tri[0]) + pointAt(*model, tri[1]) + pointAt(*model, tri[2])) * (1.0f / 3);
+            Cvector c =
+                (pointAt(*model, tri[0]) + pointAt(*model, tri[1]) + pointAt(*model, tri[2])) * (1.0f / 3);
             EXPECT_LT(c.x * side[v], 0.0f) << "view " << v << " dropped a face on the viewer's side";
             EXPECT_GT(c.z, 0.0f) << "view " << v << " dropped a face of the bending tail half";
         }
@@ -184,6 +195,62 @@ TEST_F(FishModels, SpeciesDifferInShapeAndColour) {
         resetExitState();
     }
     EXPECT_GE(seen.size(), 4u);
+}
+
+// With every joint at rest the back, belly and tail fins hang as cloth exactly where the
+// model draws them: the links keep their lengths and settle on their rest directions.
+TEST_F(FishModels, ClothFinsSettleOnTheirModelShape) {
+    for (FishLook const& k : fishLooks()) {
+        SCOPED_TRACE(k.name);
+        CdirectoryVar species;
+        CtexturedGeo* model = loadModel(k, species);
+        std::vector<CclothPointGroup> groups;
+        CclothModelView view;
+        clothViewFromGeo(*model, groups, view);
+        CclothModel cloth;
+        ASSERT_EQ(cloth.buildCloth(view, nullptr, nullptr), 0) << exitReasonList.back().c_str();
+        for (char const* piece : {"dorsal", "anal", "caudal"})
+            EXPECT_GE(cloth.getClothIndex(piece), 0) << piece;
+        int moved = 0;
+        // The whole fish turned and moved: every joint the same rigid motion.
+        for (float turn : {0.0f, 0.9f, -2.2f}) {
+            SCOPED_TRACE(turn);
+            std::vector<Cmatrix_4> joints(kFishJoints);
+            std::vector<Cmatrix3> rotations(kFishJoints);
+            for (size_t j = 0; j < joints.size(); j++) {
+                joints[j].identity();
+                joints[j].rot.setYrotation(turn);
+                joints[j].pos = Cvector(0.3f, -0.2f, 0.1f);
+                rotations[j] = joints[j].rot;
+            }
+            std::vector<float> positions(size_t(model->numPoints) * 3);
+            Ccloth links;
+            links.setupCloth(cloth);
+            CclothFrame frame;
+            frame.deformMatrices = joints.data();
+            frame.normalMatrices = rotations.data();
+            frame.numMatrices = kFishJoints;
+            frame.positions = positions.data();
+            frame.numPoints = model->numPoints;
+            frame.cooks = 5;
+            for (int step = 0; step < 60; step++)
+                for (size_t piece = 0; piece < cloth.clothPieces.size(); piece++)
+                    links.updateClothPiece(cloth, int(piece), 1.0f, 1.0f, nullptr, frame);
+            moved = 0;
+            for (auto const& piece : cloth.clothPieces)
+                for (auto const& link : piece.slavePoints) {
+                    Cvector want = pointAt(*model, link.pointIndex);
+                    want *= joints[0];
+                    float const* got = &positions[size_t(link.pointIndex) * 3];
+                    EXPECT_NEAR(got[0], want.x, 2e-3) << piece.name.c_str() << " point " << link.pointIndex;
+                    EXPECT_NEAR(got[1], want.y, 2e-3) << piece.name.c_str() << " point " << link.pointIndex;
+                    EXPECT_NEAR(got[2], want.z, 2e-3) << piece.name.c_str() << " point " << link.pointIndex;
+                    moved++;
+                }
+        }
+        EXPECT_EQ(moved, 9 * 2 + 9 * 2 + 9 * 3) << "every fin point hangs in the cloth";
+        resetExitState();
+    }
 }
 
 TEST_F(FishModels, EveryRunWritesTheSameBytes) {
