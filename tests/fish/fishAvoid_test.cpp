@@ -7,16 +7,6 @@
 #include "fishTestSupport.h"
 
 namespace {
-class Rocks : public CsphereSource {
-  public:
-    std::vector<CsphereDef> points;
-    int pointCount() const override { return static_cast<int>(points.size()); }
-    bool isInterleaved() const override { return true; }
-    bool hasAttribute(char const* n) const override { return std::strcmp(n, "pscale") == 0; }
-    Cvector pointPosition(int i) const override { return Cvector(points[i].x, points[i].y, points[i].z); }
-    float pointAttribute(int i, char const*) const override { return points[i].radius; }
-};
-
 // An animal with one sphere that records how far ahead it was asked about.
 class Probe : public Cthing {
   public:
