@@ -131,6 +131,50 @@ TEST_F(FishTest, TurnLimits) {
     EXPECT_NEAR(fish->pitchChange, fish->maxPitchAtSpeed, 1e-6f);
 }
 
+// An obstacle that keeps forcing a clamped turn: the fourth such frame in a row brings the
+// emergency reaction of the side it escapes to, and one free frame ends the count.
+TEST_F(FishTest, EmergencyAfterFourClampedFrames) {
+    struct {
+        char const* what;
+        Crect rect; // holding the wanted course, nearest edge on the escape side
+        float speed, pitch;
+        int bend;        // sign of the whole-body bend afterwards
+        float desired;   // the desired speed afterwards
+        float wantPitch; // the pitch change afterwards
+    } const cases[] = {
+        {"escape left", Crect(-0.8f, 2.0f, -2.0f, 2.0f), 1.5f, 0.0f, -1, 1.5f, 0.0f},
+        {"escape right", Crect(-2.0f, 0.8f, -2.0f, 2.0f), 1.5f, 0.0f, 1, 1.5f, 0.0f},
+        {"escape down, swimming", Crect(-2.0f, 2.0f, -0.5f, 2.0f), 1.5f, 0.0f, 0, 0.052f, -1.0f},
+        {"escape up, at rest", Crect(-2.0f, 2.0f, -2.0f, 0.5f), 0.3f, 0.2f, 0, 0.3f, -0.02f},
+    };
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), c.speed);
+        fish->desiredBodySpeed = c.speed;
+        auto step = [&](bool blocked) {
+            fish->prepForCook();
+            fish->currentPitch = c.pitch;
+            fish->avoidZone.count = 0;
+            if (blocked) fish->avoidZone.addAvoidRect(c.rect);
+            fish->limitHeadingPitchChange();
+        };
+        for (int frame = 1; frame <= 3; frame++) {
+            step(true);
+            EXPECT_EQ(fish->avoidCount, frame) << c.what;
+            EXPECT_EQ(fish->wholeBodyBend, 0.0f) << c.what;
+            EXPECT_EQ(fish->desiredBodySpeed, c.speed) << c.what;
+        }
+        step(true);
+        EXPECT_EQ(fish->avoidCount, 4) << c.what;
+        EXPECT_EQ((fish->wholeBodyBend > 0.0f) - (fish->wholeBodyBend < 0.0f), c.bend) << c.what;
+        EXPECT_NEAR(fish->desiredBodySpeed, c.desired, 1e-6f) << c.what;
+        if (c.wantPitch > -1.0f) EXPECT_NEAR(fish->pitchChange, c.wantPitch, 1e-6f) << c.what;
+        step(false);
+        EXPECT_EQ(fish->avoidCount, 0) << c.what;
+        EXPECT_EQ(fish->avoiding, 0) << c.what;
+        deleteVariable(fish);
+    }
+}
+
 TEST_F(FishTest, PositivePitchChangeRaisesTheHead) {
     for (float pitch : {0.1f, -0.1f}) {
         Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
