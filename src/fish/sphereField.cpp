@@ -176,7 +176,7 @@ bool CsphereField::pushOutOfSpheres(Cvector& point, Cvector const& away) const {
             Cvector centre(s.x, s.y, s.z);
             Cvector out = point - centre;
             float q = out.lengthSquared();
-            if (!(q < s.radius * s.radius)) continue;
+            if (!(s.radius > 0.0f && q < s.radius * s.radius)) continue;
             if (out.normalize() < 1e-6f * s.radius) {
                 out = away;
                 if (out.normalize() < 1e-12f) out.set(0.0f, 1.0f, 0.0f);

@@ -241,6 +241,13 @@ TEST(SphereField, PushOutOfSpheres) {
     CsphereField empty;
     Cvector p(0, 0, 0);
     EXPECT_FALSE(empty.pushOutOfSpheres(p, Cvector(1, 0, 0)));
+    // A sphere of no size, or of a negative one, holds nothing.
+    m.points = {{0, 0, 0, 0}, {3, 0, 0, -1}};
+    ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
+    for (Cvector q : {Cvector(0, 0, 0), Cvector(3.2f, 0, 0)}) {
+        p = q;
+        EXPECT_FALSE(f.pushOutOfSpheres(p, Cvector(1, 0, 0))) << q;
+    }
 }
 
 } // namespace
