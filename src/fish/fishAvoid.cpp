@@ -41,8 +41,11 @@ bool Cfish::getSphereViewRect(Cvector const& centre, float radius, Crect& out) {
     } else {
         float k = 0.0f;
         pitch = vectToAngleAndInvDist(v.y, d, k);
-        halfWidth = radius * k;
-        halfHeight = (radius + safetyClearance) * k;
+        // The arc sine, not its first-order r / d: that undershoots the angle a sphere
+        // subtends as it nears, by up to a third where this meets the near case above.
+        float w = std::asin(std::min(radius * k, 1.0f));
+        halfWidth = w;
+        halfHeight = w * (safetyClearance + radius) / radius;
     }
     out = Crect(heading - halfWidth, heading + halfWidth, pitch - halfHeight, pitch + halfHeight);
     return true;

@@ -184,6 +184,10 @@ void Cfish::transformVertices() {
 }
 
 void Cfish::createPureVertex(Cvector& head) {
+    // Steering sees a rock from the middle of the body, so a bent fish grazing one can
+    // carry its head a little inside: the head stays on the surface instead.
+    if (CsphereField const* rocks = tank ? tank->sphereField() : nullptr)
+        rocks->pushOutOfSpheres(head, -vertexOrientation[0].forward);
     float farZ = tank ? tank->farZLimit() : 1000.0f;
     float nearZ = tank ? tank->nearZLimit() : -1000.0f;
     if (head.z > farZ) {

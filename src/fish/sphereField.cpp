@@ -158,3 +158,34 @@ void CsphereField::addSphereFieldAvoidanceRects(CsphereAvoider& fish) const {
         if (fish.getSphereViewRect(Cvector(s.x, s.y, s.z), s.radius, r)) zone.addAvoidRect(r);
     }
 }
+
+bool CsphereField::pushOutOfSpheres(Cvector& point, Cvector const& away) const {
+    if (count == 0) return false;
+    bool moved = false;
+    // A point pushed out of one sphere may land in a neighbour: a few passes settle it in
+    // any field of moderately overlapping spheres.
+    for (int pass = 0; pass < 4; pass++) {
+        int last;
+        int first = getFirstLastSpheresForXbound(point.x, point.x, last);
+        uint32_t query = cellMask(point.y, point.y, point.z, point.z);
+        bool pushed = false;
+        for (int i = first; i <= last; i++) {
+            uint32_t shared = masks[static_cast<size_t>(i)] & query;
+            if (!(shared & 0xFFFFu) || !(shared >> 16)) continue;
+            CsphereDef const& s = spheres[static_cast<size_t>(i)];
+            Cvector centre(s.x, s.y, s.z);
+            Cvector out = point - centre;
+            float q = out.lengthSquared();
+            if (!(s.radius > 0.0f && q < s.radius * s.radius)) continue;
+            if (out.normalize() < 1e-6f * s.radius) {
+                out = away;
+                if (out.normalize() < 1e-12f) out.set(0.0f, 1.0f, 0.0f);
+            }
+            // Just beyond the surface, so that rounding leaves it outside.
+            point = centre + out * (s.radius * 1.0001f);
+            pushed = moved = true;
+        }
+        if (!pushed) break;
+    }
+    return moved;
+}

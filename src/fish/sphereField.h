@@ -61,6 +61,9 @@ class CsphereField {
     float getSphereLevelSet(Cvector const& point, Cvector* offset) const;
     // Adds to the fish's avoid zone a rectangle for every sphere near its head it can see.
     void addSphereFieldAvoidanceRects(CsphereAvoider& fish) const;
+    // Moves point out to the surface of every sphere that holds it; away (any length) is
+    // the way out from a sphere's very centre. True when the point moved.
+    bool pushOutOfSpheres(Cvector& point, Cvector const& away) const;
     // Bits start to end (inclusive) of a 16-cell axis, clamped to the axis.
     static uint32_t maskFromStartEnd(int start, int end);
     // The y cells of [y0, y1] in the low 16 bits and the z cells of [z0, z1] in the high.

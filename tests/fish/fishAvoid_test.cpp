@@ -7,16 +7,6 @@
 #include "fishTestSupport.h"
 
 namespace {
-class Rocks : public CsphereSource {
-  public:
-    std::vector<CsphereDef> points;
-    int pointCount() const override { return static_cast<int>(points.size()); }
-    bool isInterleaved() const override { return true; }
-    bool hasAttribute(char const* n) const override { return std::strcmp(n, "pscale") == 0; }
-    Cvector pointPosition(int i) const override { return Cvector(points[i].x, points[i].y, points[i].z); }
-    float pointAttribute(int i, char const*) const override { return points[i].radius; }
-};
-
 // An animal with one sphere that records how far ahead it was asked about.
 class Probe : public Cthing {
   public:
@@ -52,33 +42,76 @@ TEST_F(FishTest, SphereViewRectangles) {
     }
 }
 
+// A rock straight ahead or close to the fish's line: it turns away before it gets there,
+// and its head never enters the rock.
 TEST_F(FishTest, FishTurnsAwayFromARock) {
-    Rocks rocks;
-    rocks.points = {{0.0f, 2.0f, 3.0f, 0.5f}};
-    CsphereField field;
-    ASSERT_EQ(field.loadSpheres(rocks, 1.0f), 0);
-    tank->spheres = &field;
-    // Head-on approaches graze the rock: the view rectangle is measured from vertex 3, is a
-    // little narrower than the rock seen up close, and the spine follows its old path, so
-    // the head may skim the surface (by up to 6% of the radius at 1.5 body lengths a second).
-    for (float speed : {1.0f, 1.5f, 2.5f})
-        for (float offset : {0.0f, 0.1f, -0.2f}) {
-            Cfish* fish = makeFish(Cvector(offset, 2.0f + offset, 0.0f), speed);
-            fish->_setDesiredBodySpeed(speed);
-            float nearest = 100.0f;
-            for (int frame = 0; frame < 2000; frame++) {
-                fish->prepForCook(); // swimming straight on: nothing asks for a turn
-                fish->goFish(0);
-                float d = (fish->vertex[0] - Cvector(0, 2, 3)).length();
-                nearest = std::min(nearest, d);
-                ASSERT_GT(d, 0.9f * 0.5f) << "speed " << speed << " offset " << offset << " frame " << frame;
-            }
-            EXPECT_LT(nearest, 1.0f) << speed << " " << offset; // it did come close
-            // and went on past the rock, turned aside.
-            EXPECT_GT(fish->vertex[0].z, 3.0f) << speed << " " << offset;
-            EXPECT_GT(std::fabs(fish->vertex[0].x) + std::fabs(fish->vertex[0].y - 2.0f), 0.5f) << offset;
-            deleteVariable(fish);
+    struct {
+        char const* what;
+        float speed, scale, radius;
+        float side, up; // of the rock's centre from the fish's line, in radii
+        float pitch;    // of the approach
+    } const cases[] = {
+        {"head-on", 1.5f, 1.0f, 0.5f, 0.0f, 0.0f, 0.0f},
+        {"head-on, slow", 1.1f, 1.0f, 0.5f, 0.0f, 0.0f, 0.0f},
+        {"head-on, fast", 2.5f, 1.0f, 0.5f, 0.0f, 0.0f, 0.0f},
+        {"head-on, at a burst", 4.0f, 1.0f, 0.5f, 0.0f, 0.0f, 0.0f},
+        {"slightly to the side", 1.5f, 1.0f, 0.5f, 0.1f, 0.0f, 0.0f},
+        {"slightly above and aside", 1.5f, 1.0f, 0.5f, -0.1f, 0.2f, 0.0f},
+        {"below the line", 1.5f, 1.0f, 0.5f, 0.0f, -0.4f, 0.0f},
+        {"from above", 1.5f, 1.0f, 0.5f, 0.0f, 0.0f, -0.5f},
+        {"from above, fast", 3.0f, 1.0f, 0.5f, 0.05f, 0.0f, -0.5f},
+        {"from below", 1.5f, 1.0f, 0.5f, 0.0f, 0.0f, 0.4f},
+        {"small fish", 1.5f, 0.4f, 0.5f, 0.0f, 0.0f, 0.0f},
+        {"small fish, small rock, fast", 3.0f, 0.4f, 0.3f, 0.0f, 0.0f, 0.0f},
+        {"big fish", 1.5f, 2.0f, 0.5f, 0.0f, 0.0f, 0.0f},
+        {"pebble", 1.5f, 1.0f, 0.2f, 0.0f, 0.0f, 0.0f},
+        {"boulder", 1.5f, 1.0f, 1.5f, 0.05f, 0.0f, 0.0f},
+    };
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0.0f, 4.0f, 0.0f), c.speed, c.scale);
+        fish->startPitch = c.pitch;
+        fish->setPosition();
+        Cmatrix3 const start = fish->vertexOrientation[0];
+        Cvector const centre = fish->vertex[0] + start.forward * (2.5f * c.scale + c.radius) +
+                               start.side * (c.side * c.radius) + start.up * (c.up * c.radius);
+        Rocks rocks;
+        rocks.points = {{centre.x, centre.y, centre.z, c.radius}};
+        CsphereField field;
+        ASSERT_EQ(field.loadSpheres(rocks, 1.0f), 0);
+        tank->spheres = &field;
+        float nearest = 100.0f, firstAvoidingGap = -1.0f;
+        for (int frame = 0; frame < 2000; frame++) {
+            fish->prepForCook(); // swimming straight on: nothing asks for a turn
+            fish->_setDesiredBodySpeed(c.speed);
+            fish->goFish(0);
+            float d = (fish->vertex[0] - centre).length();
+            ASSERT_GE(d, c.radius) << c.what << ", frame " << frame;
+            nearest = std::min(nearest, d);
+            if (fish->avoiding && firstAvoidingGap < 0.0f) firstAvoidingGap = d - c.radius;
         }
+        EXPECT_LT(nearest, c.radius + 0.5f * c.scale) << c.what; // it did come close,
+        EXPECT_GT(firstAvoidingGap, 0.5f * c.scale) << c.what;   // turned in good time
+        EXPECT_LT(fish->vertexOrientation[0].forward.dot(start.forward), 0.996f) << c.what; // and kept away
+        deleteVariable(fish);
+        tank->spheres = nullptr;
+    }
+}
+
+// Up close a rock fills more of the view than radius / distance: the rectangle covers every
+// heading that runs into it, seen from the middle of the body.
+TEST_F(FishTest, RockRectanglesCoverTheRock) {
+    Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
+    for (float r : {0.2f, 0.5f})
+        for (float ratio : {1.05f, 1.2f, 1.5f, 2.0f, 3.0f}) {
+            Crect rect;
+            ASSERT_TRUE(fish->getSphereViewRect(fish->vertex[3] + Cvector(0, 0, r * ratio), r, rect))
+                << ratio;
+            float const reach = std::asin(1.0f / ratio); // half the angle the rock subtends
+            EXPECT_GE(0.5f * (rect.maxx - rect.minx), reach - 1e-4f) << r << " at " << ratio;
+            EXPECT_GE(0.5f * (rect.maxy - rect.miny), reach - 1e-4f) << r << " at " << ratio;
+            EXPECT_NEAR(rect.centerx(), 0.0f, 1e-6f);
+        }
+    deleteVariable(fish);
 }
 
 TEST_F(FishTest, OtherAnimalsLookAheadByDistanceAndSpeed) {

@@ -131,6 +131,50 @@ TEST_F(FishTest, TurnLimits) {
     EXPECT_NEAR(fish->pitchChange, fish->maxPitchAtSpeed, 1e-6f);
 }
 
+// An obstacle that keeps forcing a clamped turn: the fourth such frame in a row brings the
+// emergency reaction of the side it escapes to, and one free frame ends the count.
+TEST_F(FishTest, EmergencyAfterFourClampedFrames) {
+    struct {
+        char const* what;
+        Crect rect; // holding the wanted course, nearest edge on the escape side
+        float speed, pitch;
+        int bend;        // sign of the whole-body bend afterwards
+        float desired;   // the desired speed afterwards
+        float wantPitch; // the pitch change afterwards
+    } const cases[] = {
+        {"escape left", Crect(-0.8f, 2.0f, -2.0f, 2.0f), 1.5f, 0.0f, -1, 1.5f, 0.0f},
+        {"escape right", Crect(-2.0f, 0.8f, -2.0f, 2.0f), 1.5f, 0.0f, 1, 1.5f, 0.0f},
+        {"escape down, swimming", Crect(-2.0f, 2.0f, -0.5f, 2.0f), 1.5f, 0.0f, 0, 0.052f, -1.0f},
+        {"escape up, at rest", Crect(-2.0f, 2.0f, -2.0f, 0.5f), 0.3f, 0.2f, 0, 0.3f, -0.02f},
+    };
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), c.speed);
+        fish->desiredBodySpeed = c.speed;
+        auto step = [&](bool blocked) {
+            fish->prepForCook();
+            fish->currentPitch = c.pitch;
+            fish->avoidZone.count = 0;
+            if (blocked) fish->avoidZone.addAvoidRect(c.rect);
+            fish->limitHeadingPitchChange();
+        };
+        for (int frame = 1; frame <= 3; frame++) {
+            step(true);
+            EXPECT_EQ(fish->avoidCount, frame) << c.what;
+            EXPECT_EQ(fish->wholeBodyBend, 0.0f) << c.what;
+            EXPECT_EQ(fish->desiredBodySpeed, c.speed) << c.what;
+        }
+        step(true);
+        EXPECT_EQ(fish->avoidCount, 4) << c.what;
+        EXPECT_EQ((fish->wholeBodyBend > 0.0f) - (fish->wholeBodyBend < 0.0f), c.bend) << c.what;
+        EXPECT_NEAR(fish->desiredBodySpeed, c.desired, 1e-6f) << c.what;
+        if (c.wantPitch > -1.0f) EXPECT_NEAR(fish->pitchChange, c.wantPitch, 1e-6f) << c.what;
+        step(false);
+        EXPECT_EQ(fish->avoidCount, 0) << c.what;
+        EXPECT_EQ(fish->avoiding, 0) << c.what;
+        deleteVariable(fish);
+    }
+}
+
 TEST_F(FishTest, PositivePitchChangeRaisesTheHead) {
     for (float pitch : {0.1f, -0.1f}) {
         Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
@@ -146,32 +190,64 @@ TEST_F(FishTest, PositivePitchChangeRaisesTheHead) {
     }
 }
 
+// 110 fish steered between random goals for 10,000 frames in a tank with a floor, near and
+// far walls and three rocks: every frame, every body vertex stays finite, every head within
+// the z limits and out of the rocks, and nothing stops the saver.
 TEST_F(FishTest, CrowdedTankStaysSane) {
     tank->nearZ = -3.0f, tank->farZ = 3.0f;
     tank->ground = [](float, float) { return 0.0f; };
+    Rocks rocks;
+    rocks.points = {{-2.0f, 1.5f, 0.0f, 0.8f}, {2.0f, 3.0f, -1.0f, 0.6f}, {0.5f, 4.0f, 1.5f, 0.5f}};
+    CsphereField field;
+    ASSERT_EQ(field.loadSpheres(rocks, 1.0f), 0);
+    tank->spheres = &field;
+    auto inRock = [&rocks](Cvector const& p, float margin) {
+        for (CsphereDef const& s : rocks.points) {
+            float dx = p.x - s.x, dy = p.y - s.y, dz = p.z - s.z, r = s.radius + margin;
+            if (dx * dx + dy * dy + dz * dz < r * r) return true;
+        }
+        return false;
+    };
     std::vector<Cfish*> fish;
-    for (int i = 0; i < 110; i++)
-        fish.push_back(
-            makeFish(Cvector(-4.0f + 0.08f * i, 1.0f + 0.04f * i, -2.5f + 0.045f * i), 1.0f, 0.4f));
+    for (int i = 0; i < 110; i++) {
+        Cvector start(-4.0f + 0.08f * i, 1.0f + 0.04f * i, -2.5f + 0.045f * i);
+        if (inRock(start, 0.5f)) start.y += 1.5f;
+        fish.push_back(makeFish(start, 1.0f, 0.4f));
+    }
     std::vector<Cvector> goals(fish.size());
     std::minstd_rand rng(11);
-    for (int frame = 0; frame < 10000; frame++) {
+    auto newGoal = [&] { // in open water
+        Cvector g;
+        do
+            g = Cvector(uniform(rng, -4.0f, 4.0f), uniform(rng, 0.8f, 5.0f), uniform(rng, -2.5f, 2.5f));
+        while (inRock(g, 0.3f));
+        return g;
+    };
+    std::string fault;
+    for (int frame = 0; frame < 10000 && fault.empty(); frame++) {
         for (size_t i = 0; i < fish.size(); i++) {
             Cfish& f = *fish[i];
-            if (frame % 300 == 0 || (goals[i] - f.vertex[0]).lengthSquared() < 0.25f)
-                goals[i] =
-                    Cvector(uniform(rng, -4.0f, 4.0f), uniform(rng, 0.8f, 5.0f), uniform(rng, -2.5f, 2.5f));
+            if (frame % 300 == 0 || (goals[i] - f.vertex[0]).lengthSquared() < 0.25f) goals[i] = newGoal();
             f.prepForCook();
             steerToward(f, goals[i], 1.5f);
             f.goFish(0);
-        }
-        if (frame % 500 == 0 || frame == 9999)
-            for (Cfish* f : fish) {
-                for (int v = 0; v < f->bodyPoints; v++)
-                    ASSERT_TRUE(finite(f->vertex[v])) << frame;
-                ASSERT_GE(f->vertex[0].z, tank->nearZ) << frame;
-                ASSERT_LE(f->vertex[0].z, tank->farZ) << frame;
+            bool sane = true;
+            for (int v = 0; v < f.bodyPoints; v++)
+                sane = sane && finite(f.vertex[v]);
+            Cvector const& head = f.vertex[0];
+            if (!sane)
+                fault = "not finite";
+            else if (head.z < tank->nearZ || head.z > tank->farZ)
+                fault = "beyond the z limits";
+            else if (inRock(head, 0.0f))
+                fault = "in a rock";
+            if (!fault.empty()) {
+                fault += ": fish " + std::to_string(i) + ", frame " + std::to_string(frame);
+                break;
             }
+        }
     }
+    EXPECT_EQ(fault, "");
     EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
+    tank->spheres = nullptr;
 }

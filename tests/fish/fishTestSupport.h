@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -51,12 +52,14 @@ class TestTank : public CtankServices {
         int n = 0;
         Cvector at;
         thing->getMidPos(at);
+        // Plain arithmetic: a crowded tank asks this of every pair, every frame.
         for (Cthing* other : members) {
             if (n == capacity) break;
             if (other == thing) continue;
             Cvector p;
             other->getMidPos(p);
-            float q = (p - at).lengthSquared();
+            float dx = p.x - at.x, dy = p.y - at.y, dz = p.z - at.z;
+            float q = dx * dx + dy * dy + dz * dz;
             if (q < range) out[n] = other, dist[n++] = q;
         }
         return n;
@@ -68,6 +71,17 @@ class TestTank : public CtankServices {
     std::function<float(float, float)> ground;
     float nearZ = -1000.0f, farZ = 1000.0f;
     CsphereField* spheres = nullptr;
+};
+
+// Rocks of a sphere field: centres and radii.
+class Rocks : public CsphereSource {
+  public:
+    std::vector<CsphereDef> points;
+    int pointCount() const override { return static_cast<int>(points.size()); }
+    bool isInterleaved() const override { return true; }
+    bool hasAttribute(char const* n) const override { return std::strcmp(n, "pscale") == 0; }
+    Cvector pointPosition(int i) const override { return Cvector(points[i].x, points[i].y, points[i].z); }
+    float pointAttribute(int i, char const*) const override { return points[i].radius; }
 };
 
 // A fish that takes no activity of its own.

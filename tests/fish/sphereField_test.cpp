@@ -203,4 +203,51 @@ TEST(SphereField, SpheresOfferedToAFish) {
     EXPECT_EQ(f.getSphereLevelSet(Cvector(), nullptr), 10000.0f);
 }
 
+// A point inside spheres comes out to the nearest surface (and on out of any neighbour it
+// lands in); points outside, or left of, above or beyond the field stay where they are.
+TEST(SphereField, PushOutOfSpheres) {
+    CsphereField f;
+    SphereModel m;
+    m.points = {{0, 0, 0, 1}, {1.5f, 0, 0, 1}, {6, 2, 0, 0.5f}};
+    ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
+    struct Case {
+        char const* what;
+        Cvector p, away;
+        bool moves;
+        Cvector want; // where it ends, when it moves
+    } const cases[] = {
+        {"inside the lone sphere", Cvector(6, 2.2f, 0), Cvector(1, 0, 0), true, Cvector(6, 2.5f, 0)},
+        {"at its very centre", Cvector(6, 2, 0), Cvector(0, 0, -3), true, Cvector(6, 2, -0.5f)},
+        {"centre, no way given", Cvector(6, 2, 0), Cvector(), true, Cvector(6, 2.5f, 0)},
+        {"inside one of a pair", Cvector(-0.5f, 0.2f, 0), Cvector(1, 0, 0), true, Cvector()},
+        {"where the pair overlaps", Cvector(0.75f, 0.1f, 0), Cvector(1, 0, 0), true, Cvector()},
+        {"outside, close", Cvector(6, 2.51f, 0), Cvector(1, 0, 0), false, Cvector()},
+        {"left of the field", Cvector(-30, 0, 0), Cvector(1, 0, 0), false, Cvector()},
+        {"above the field", Cvector(0, 30, 0), Cvector(1, 0, 0), false, Cvector()},
+        {"beyond the last x cell", Cvector(30, 0, 0), Cvector(1, 0, 0), false, Cvector()},
+    };
+    for (Case const& c : cases) {
+        Cvector p = c.p;
+        EXPECT_EQ(f.pushOutOfSpheres(p, c.away), c.moves) << c.what;
+        if (!c.moves) {
+            EXPECT_EQ((p - c.p).length(), 0.0f) << c.what;
+            continue;
+        }
+        if (c.want.lengthSquared() > 0.0f) EXPECT_NEAR((p - c.want).length(), 0.0f, 1e-3f) << c.what;
+        // Out of every sphere, and no farther than it had to go.
+        EXPECT_GE(f.getSphereLevelSet(p, nullptr), 0.0f) << c.what;
+        EXPECT_LT(f.getSphereLevelSet(p, nullptr), 1e-3f) << c.what;
+    }
+    CsphereField empty;
+    Cvector p(0, 0, 0);
+    EXPECT_FALSE(empty.pushOutOfSpheres(p, Cvector(1, 0, 0)));
+    // A sphere of no size, or of a negative one, holds nothing.
+    m.points = {{0, 0, 0, 0}, {3, 0, 0, -1}};
+    ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
+    for (Cvector q : {Cvector(0, 0, 0), Cvector(3.2f, 0, 0)}) {
+        p = q;
+        EXPECT_FALSE(f.pushOutOfSpheres(p, Cvector(1, 0, 0))) << q;
+    }
+}
+
 } // namespace
