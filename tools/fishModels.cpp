@@ -117,10 +117,12 @@ Body makeBody(CmodelWriter& m, FishLook const& k) {
         Bind b;
     };
     std::vector<Raw> raw;
+    // The mouth: the snout's lower half hangs on the jaw, the tip of its upper half on the lip.
     auto jawBind = [](double u, double y, double z) {
         Bind s = spineBind(z);
-        if (u > 0.12 || y >= 0) return s;
-        return Bind{kLowerJaw, s.a, 1.0 - u / 0.12};
+        if (u <= 0.12 && y < 0) return Bind{kLowerJaw, s.a, 1.0 - u / 0.12};
+        if (u <= 0.06 && y > 0) return Bind{kUpperLip, s.a, 1.0 - u / 0.06};
+        return s;
     };
     raw.push_back({{0, 0, kSnoutZ}, 0, 0.5, spineBind(kSnoutZ)});
     for (int r = 1; r <= kRings; r++) {
@@ -356,6 +358,8 @@ bool writeModel(FishLook const& k, std::string const& model, std::string const& 
     }
     Section jaw = section(k, 0.12);
     rig.joint[kLowerJaw] = {0, -0.4 * jaw.bottom, jaw.z}, rig.parent[kLowerJaw] = 0;
+    Section lip = section(k, 0.06);
+    rig.joint[kUpperLip] = {0, 0.3 * lip.top, lip.z}, rig.parent[kUpperLip] = 0;
 
     CmodelWriter skel;
     skel.attrib("pos", 3);
@@ -366,10 +370,10 @@ bool writeModel(FishLook const& k, std::string const& model, std::string const& 
             {float(rig.joint[j].x), float(rig.joint[j].y), float(rig.joint[j].z), float(rig.parent[j])});
     for (int i = 0; i < kSpineJoints; i++)
         skel.pointGroup("spine", i);
-    char const* named[] = {"leftEye",        "rightEye",          "lowerJaw",       "gillMatLeft",
-                           "gillMatRight",   "lowerLeftPec",      "upperLeftPec",   "lowerRightPec",
-                           "upperRightPec",  "pelvicLeftForward", "pelvicLeftBack", "pelvicRightForward",
-                           "pelvicRightBack"};
+    char const* named[] = {"leftEye",         "rightEye",          "lowerJaw",       "gillMatLeft",
+                           "gillMatRight",    "lowerLeftPec",      "upperLeftPec",   "lowerRightPec",
+                           "upperRightPec",   "pelvicLeftForward", "pelvicLeftBack", "pelvicRightForward",
+                           "pelvicRightBack", "upperLip"};
     for (int j = kLeftEye; j < kFishJoints; j++)
         skel.pointGroup(named[j - kLeftEye], j);
     // The cloth fins' controllers: the root links' lift and every link's wag, whose weights

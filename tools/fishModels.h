@@ -50,6 +50,7 @@ enum FishJoint {
     kPelvicLeftBack,
     kPelvicRightForward,
     kPelvicRightBack,
+    kUpperLip,
     kFishJoints
 };
 // Model space: one body length along z, the head (spine point 0) at z = 0.5, the back up +y,

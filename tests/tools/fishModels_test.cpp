@@ -83,9 +83,9 @@ TEST_F(FishModels, EverySpeciesLoadsAndItsSkeletonBindsEveryJoint) {
             EXPECT_NE(id.rotation, nullptr) << id.name.c_str();
             names.insert(id.name.c_str());
         }
-        for (char const* n :
-             {"point 0", "point 9", "eyeRotationMat0", "eyeRotationMat1", "lowerJawMat", "gillMat0",
-              "gillMat1", "lower pec mat 0", "upper pec mat 1", "pelvicLeftForward", "pelvicRightBack"})
+        for (char const* n : {"point 0", "point 9", "eyeRotationMat0", "eyeRotationMat1", "lowerJawMat",
+                              "upperLipMat", "gillMat0", "gillMat1", "lower pec mat 0", "upper pec mat 1",
+                              "pelvicLeftForward", "pelvicRightBack"})
             EXPECT_EQ(names.count(n), 1u) << n;
         // Spine joints one segment apart along the body, head first.
         for (int i = 0; i < kSpineJoints; i++)
