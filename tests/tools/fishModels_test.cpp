@@ -117,7 +117,7 @@ TEST_F(FishModels, SkinHangsOffNeighbouringJointsByItsPlaceAlongTheBody) {
             float w = r[blend];
             ASSERT_TRUE(a >= 0 && a < kFishJoints && b >= 0 && b < kFishJoints) << "point " << p;
             ASSERT_TRUE(w >= 0.0f && w <= 1.0f) << "point " << p;
-            EXPECT_TRUE(r[light] >= 0 && r[light + 1] < kSpineJoints) << "point " << p;
+            EXPECT_TRUE(r[light] >= 0 && int(r[light + 1]) < int(kSpineJoints)) << "point " << p;
             float n = std::sqrt(r[normal] * r[normal] + r[normal + 1] * r[normal + 1] +
                                 r[normal + 2] * r[normal + 2]);
             EXPECT_NEAR(n, roots.count(p) ? 0.1f : 1.0f, 1e-3) << "point " << p;
