@@ -459,14 +459,9 @@ bool writeSkin(FishLook const& k, std::string const& path) {
     return writeSgi(path, kTexW, kTexH, 4, px);
 }
 
-struct Output {
-    std::string file;
-    std::function<bool(std::string const&)> make;
-};
-
-std::vector<Output> const& outputs() {
-    static const std::vector<Output> list = [] {
-        std::vector<Output> out;
+std::vector<CgeneratedFile> const& outputs() {
+    static const std::vector<CgeneratedFile> list = [] {
+        std::vector<CgeneratedFile> out;
         for (FishLook const& k : fishLooks()) {
             std::string dir = std::string("species/") + k.name + "/";
             std::string name = k.name;
@@ -592,20 +587,10 @@ std::vector<FishLook> const& fishLooks() {
 }
 
 std::vector<std::string> const& fishFiles() {
-    static std::vector<std::string> files = [] {
-        std::vector<std::string> f;
-        for (Output const& o : outputs())
-            f.push_back(o.file);
-        return f;
-    }();
+    static std::vector<std::string> const files = generatedFileNames(outputs());
     return files;
 }
 
 int writeFish(std::string const& root) {
-    for (Output const& o : outputs())
-        if (!o.make(root + o.file)) {
-            std::fprintf(stderr, "fish: could not make %s\n", o.file.c_str());
-            return 1;
-        }
-    return 0;
+    return writeGeneratedFiles(outputs(), root, "fish");
 }

@@ -22,11 +22,7 @@
 
 namespace {
 
-#ifdef VELMORA_GENERATED_RESOURCE_DIR
-constexpr char const* resourceDir = VELMORA_GENERATED_RESOURCE_DIR;
-#else
-constexpr char const* resourceDir = "resources/";
-#endif
+constexpr char const* resourceDir = kGeneratedResourceDir;
 
 class FishModels : public ::testing::Test {
   protected:
