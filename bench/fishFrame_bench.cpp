@@ -78,8 +78,16 @@ Cvector newGoal(std::minstd_rand& rng) {
     return Cvector(uniform(rng, -4, 4), uniform(rng, 0.8f, 5), uniform(rng, -2.5f, 2.5f));
 }
 
+// The fish's swimming and turning arrays as the build generates them; plain ones when the
+// build made none.
 void writeArrays() {
     std::filesystem::create_directories("species/std_fish/arrays");
+#ifdef VELMORA_GENERATED_RESOURCE_DIR
+    std::error_code ec;
+    std::filesystem::copy(std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/std_fish/arrays",
+                          "species/std_fish/arrays", std::filesystem::copy_options::overwrite_existing, ec);
+    if (!ec) return;
+#endif
     for (char const* n :
          {"swimCycle.image", "swimAnimSideShift.chan", "flick_chans.0.chan", "flick_chans.1.chan",
           "flick_chans.2.chan", "flickPredict.volume", "pitchChangeCurve.chan", "flick_speed_var.chan"}) {

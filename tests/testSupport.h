@@ -5,6 +5,14 @@
 
 #include "support/mystring.h"
 
+// The resource tree the build stages, its generated files included ("resources/" when the
+// build stages none).
+#ifdef VELMORA_GENERATED_RESOURCE_DIR
+constexpr char const* kGeneratedResourceDir = VELMORA_GENERATED_RESOURCE_DIR;
+#else
+constexpr char const* kGeneratedResourceDir = "resources/";
+#endif
+
 // A fresh temporary folder, removed with everything in it when the object goes.
 class TempDir {
   public:

@@ -161,3 +161,19 @@ bool writeSgi(std::string const& path, int width, int height, int channels,
     makeParentFolders(path);
     return image.saveSGI(path.c_str()) != 0;
 }
+
+std::vector<std::string> generatedFileNames(std::vector<CgeneratedFile> const& list) {
+    std::vector<std::string> names;
+    for (CgeneratedFile const& f : list)
+        names.push_back(f.file);
+    return names;
+}
+
+int writeGeneratedFiles(std::vector<CgeneratedFile> const& list, std::string const& root, char const* who) {
+    for (CgeneratedFile const& f : list)
+        if (!f.make(root + f.file)) {
+            std::fprintf(stderr, "%s: could not make %s\n", who, f.file.c_str());
+            return 1;
+        }
+    return 0;
+}

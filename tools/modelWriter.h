@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <utility>
 #include <string>
@@ -59,3 +60,14 @@ bool writeSgi(std::string const& path, int width, int height, int channels,
               std::vector<uint8_t> const& pixels);
 // Creates the folders above path.
 void makeParentFolders(std::string const& path);
+
+// A generated resource: its path under the resource root and what writes it there.
+struct CgeneratedFile {
+    std::string file;
+    std::function<bool(std::string const& path)> make;
+};
+// The paths of the list, relative to the resource root.
+std::vector<std::string> generatedFileNames(std::vector<CgeneratedFile> const& list);
+// Writes every file of the list under root (which ends with "/"); 0 done, 1 when one could not
+// be made (named on stderr after who).
+int writeGeneratedFiles(std::vector<CgeneratedFile> const& list, std::string const& root, char const* who);

@@ -565,13 +565,8 @@ bool writeLoopChan(std::string const& path, char const* name, int samples, int c
     return chan.save(path.c_str()) == 0;
 }
 
-struct Output {
-    std::string file;
-    bool (*make)(std::string const& path);
-};
-
-const std::vector<Output>& outputs() {
-    static const std::vector<Output> list = {
+std::vector<CgeneratedFile> const& outputs() {
+    static const std::vector<CgeneratedFile> list = {
         {"species/backdrop_image/arrays/backdrop.sgi", writeBackdropPicture},
         {"species/backdrop_image/backdrop.geo",
          [](std::string const& p) {
@@ -629,20 +624,10 @@ const std::vector<Output>& outputs() {
 } // namespace
 
 std::vector<std::string> const& sceneryFiles() {
-    static std::vector<std::string> files = [] {
-        std::vector<std::string> f;
-        for (Output const& o : outputs())
-            f.push_back(o.file);
-        return f;
-    }();
+    static std::vector<std::string> const files = generatedFileNames(outputs());
     return files;
 }
 
 int writeScenery(std::string const& root) {
-    for (Output const& o : outputs())
-        if (!o.make(root + o.file)) {
-            std::fprintf(stderr, "scenery: could not make %s\n", o.file.c_str());
-            return 1;
-        }
-    return 0;
+    return writeGeneratedFiles(outputs(), root, "scenery");
 }

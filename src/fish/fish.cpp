@@ -170,6 +170,9 @@ int Cfish::resetThing(int) {
     maxPitchAtSpeed = 1.5f - safetyHeight;
     setBodyPoints(bodyPoints);
     setBodyLength(thingScale);
+    // The skeleton carries the body length: one built before the scale was set is rebuilt.
+    weightsBuilt = 0;
+    buildFishWeights();
     // The tiers derive from the species values; tiers that do not increase fall back to
     // the average speed, since the steering divides by their differences.
     float const derived[5] = {1.0f, 1.3f, 2.0f, 3.0f, 4.0f};

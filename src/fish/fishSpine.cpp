@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "fish/fish.h"
+#include "support/frustum.h"
 #include "support/cerr.h"
 #include "world/thingServices.h"
 
@@ -188,6 +189,20 @@ void Cfish::createPureVertex(Cvector& head) {
     // carry its head a little inside: the head stays on the surface instead.
     if (CsphereField const* rocks = tank ? tank->sphereField() : nullptr)
         rocks->pushOutOfSpheres(head, -vertexOrientation[0].forward);
+    // The tank's walls are steered from (the jam reactions) once touched; a flick that carries
+    // the head on past one leaves it on the wall instead.
+    if (CflatFrustum const* walls = tank ? tank->occupantFrustum() : nullptr;
+        walls && walls->depthScale != 0.0f) {
+        Cvector f = head;
+        walls->realToFrustum(f);
+        if (std::fabs(f.x) > 1.0f || std::fabs(f.y) > 1.0f || f.z < 0.0f || f.z > 1.0f) {
+            f.x = std::clamp(f.x, -1.0f, 1.0f);
+            f.y = std::clamp(f.y, -1.0f, 1.0f);
+            f.z = std::clamp(f.z, 0.0f, 1.0f);
+            walls->frustumToReal(f);
+            head = f;
+        }
+    }
     float farZ = tank ? tank->farZLimit() : 1000.0f;
     float nearZ = tank ? tank->nearZLimit() : -1000.0f;
     if (head.z > farZ) {

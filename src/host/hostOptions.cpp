@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "host/frameFiles.h"
@@ -73,7 +74,14 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
             i++;
         } else if (is(arg, "--screenshot")) {
             if (!*value) return fail("--screenshot takes a file name", nullptr);
+            // The engine works in its data folder: a name relative to where the program was
+            // started is made whole now, so the picture lands where it was asked for.
             out.screenshot = value;
+            if (value[0] != '/') {
+                std::error_code ec;
+                std::filesystem::path here = std::filesystem::current_path(ec);
+                if (!ec) out.screenshot = Cstring((here / value).string().c_str());
+            }
             i++;
         } else if (is(arg, "--every")) {
             if (parseCount(value, 1, 1000000000, out.every)) return fail("--every takes a count", value);

@@ -43,10 +43,10 @@ class DefaultTankFrames : public HostFixture {
                         std::filesystem::copy_options::overwrite_existing);
         HostFixture::TearDown();
     }
-    // Runs the program headless at 640x360 for frames, keeping every every-th frame.
-    int run(int frames, int every) {
+    // Runs the program headless at size for frames, keeping every every-th frame.
+    int run(int frames, int every, char const* size = "640x360") {
         std::string pattern = data.file("frame%d.png");
-        std::vector<std::string> args = {"--headless",           "640x360", "--frames",
+        std::vector<std::string> args = {"--headless",           size,      "--frames",
                                          std::to_string(frames), "--every", std::to_string(every),
                                          "--screenshot",         pattern};
         for (int f = every; f <= frames; f += every)
@@ -107,6 +107,16 @@ TEST_F(DefaultTankFrames, TheDefaultTankFillsTheFrame) {
     EXPECT_GT(top.g, 1.5 * top.r) << "the backdrop's water";
     EXPECT_LT(std::abs(bottom.b - bottom.r), 0.2 * bottom.r) << "the sand in front";
     EXPECT_GT(bottom.r + bottom.g + bottom.b, 3 * 60.0) << "the sand in front";
+}
+
+// The program as a user starts it headless: the full-size tank with its fish runs its ten
+// seconds without an error.
+TEST_F(DefaultTankFrames, TheLivingTankRunsItsTenSeconds) {
+    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    ASSERT_EQ(run(300, 300, "1280x720"), 0) << logs().substr(0, 2000);
+    EXPECT_EQ(logs().find("Exit Error reason"), std::string::npos) << "the run ended on an error";
+    PictureSink png = frame(300);
+    EXPECT_EQ(png.width * 1000 + png.height, 1280720);
 }
 
 TEST_F(DefaultTankFrames, FramesASecondApartDiffer) {

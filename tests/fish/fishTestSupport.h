@@ -128,6 +128,20 @@ class FishTest : public ::testing::Test {
             ASSERT_EQ(chan.save((std::string("species/std_fish/arrays/") + n).c_str()), 0) << n;
         }
     }
+    // The fish's real arrays, as the build generates them, in place of the plain ramps (for
+    // tests of whole runs); false when the build made none.
+    bool useGeneratedArrays() {
+#ifdef VELMORA_GENERATED_RESOURCE_DIR
+        std::filesystem::path from = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/std_fish/arrays";
+        std::error_code ec;
+        if (!std::filesystem::is_directory(from, ec)) return false;
+        std::filesystem::copy(from, "species/std_fish/arrays",
+                              std::filesystem::copy_options::overwrite_existing, ec);
+        return !ec;
+#else
+        return false;
+#endif
+    }
     // A fish in the tank, reset at scale and placed at pos heading along +z.
     // The shared noise curves as the resource file: wiggle x sines whose ends meet.
     void writeNoiseFile(float wiggle) {

@@ -2,6 +2,7 @@
 // and that every malformed input is refused with a reason instead of a guess.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,14 @@ TEST(HostOptions, AcceptedCommandLines) {
     Cstring error;
     ASSERT_EQ(parse({"-root"}, o, error), 0);
     EXPECT_TRUE(o.root);
+    // The engine changes folder: a relative picture name is taken from where the program
+    // started, an absolute one as given.
+    for (char const* name : {"shot.png", "/tmp/shot.png"}) {
+        ChostOptions shot;
+        ASSERT_EQ(parse({"--headless", "4x4", "--screenshot", name}, shot, error), 0) << error;
+        std::string expected = name[0] == '/' ? name : (std::filesystem::current_path() / name).string();
+        EXPECT_EQ(std::string(shot.screenshot.c_str()), expected);
+    }
 }
 
 TEST(HostOptions, MalformedCommandLinesAreRefusedWithAReason) {

@@ -13,11 +13,7 @@
 
 namespace {
 
-#ifdef VELMORA_GENERATED_RESOURCE_DIR
-constexpr char const* resourceDir = VELMORA_GENERATED_RESOURCE_DIR;
-#else
-constexpr char const* resourceDir = "resources/";
-#endif
+constexpr char const* resourceDir = kGeneratedResourceDir;
 
 struct ModelCase {
     char const* folder;

@@ -27,11 +27,7 @@ extern int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float 
 
 namespace {
 
-#ifdef VELMORA_GENERATED_RESOURCE_DIR
-constexpr char const* resourceDir = VELMORA_GENERATED_RESOURCE_DIR;
-#else
-constexpr char const* resourceDir = "resources/";
-#endif
+constexpr char const* resourceDir = kGeneratedResourceDir;
 
 // A thing that only remembers its species and kind: the scenery kinds live further up.
 class CsceneryThing : public CsafeRelationship, public CproximityParty, public CbubbleEmitter {
@@ -101,7 +97,7 @@ class DefaultTank : public ::testing::Test {
         sharedResourceTree = &shared;
         tankThingAccess = &access;
         setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { scenery(t)->species = s; };
-        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target"})
+        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target", "fish"})
             registerThingMaker(kind, makeScenery);
         spheresLoaded = 0;
         loadTankSpheres = [](Ctank*, CmanagedResourceVar* geometry, float) {
@@ -115,7 +111,7 @@ class DefaultTank : public ::testing::Test {
     void TearDown() override {
         root.deleteChildren();
         shared.deleteChildren();
-        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target"})
+        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target", "fish"})
             registerThingMaker(kind, nullptr);
         loadTankSpheres = nullptr;
         speciesTreeBase = nullptr;
@@ -197,8 +193,9 @@ TEST_F(DefaultTank, DefinitionFillsTheTank) {
                   backdrop ? std::vector<std::string>{"backdropTex"} : std::vector<std::string>{})
             << s->name.c_str();
     }
-    for (char const* expected : {"backdrop_image", "sand_floor", "rock_boulder", "rock_slab", "rock_spire",
-                                 "kelp", "sea_grass", "bubbles"})
+    for (char const* expected :
+         {"backdrop_image", "sand_floor", "rock_boulder", "rock_slab", "rock_spire", "kelp", "sea_grass",
+          "bubbles", "neon_tetra", "zebra_danio", "tiger_barb", "sun_tang", "pearl_gourami"})
         EXPECT_EQ(species.count(expected), 1u) << expected;
     // The focus marker is made on demand for a focused animal; nothing has the focus yet.
     EXPECT_TRUE(tank->focusThingName.empty());

@@ -1,0 +1,91 @@
+// The program's default tank over the staged resource tree, on an offscreen context:
+//  - start to first frame: a view made, the engine's start-up, display registration and the
+//    frame steps until the first frame that draws the loaded tank (shut-down not timed);
+//  - a whole frame of the populated tank: simulation, geometry and drawing, finished by the
+//    rasteriser, once the scene has faded in; with the peak resident memory of the process.
+// Run from a Release build without sanitizers.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/velmoraView.h"
+#include "graphics/graphicsMaster.h"
+#include "host/glContext.h"
+#include "support/cerr.h"
+#include "world/initGlobals.h"
+#include "world/shopKeeper.h"
+#include "world/tank.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+
+// The view's loaded tank, once its first frame was drawn; null before.
+Ctank* drawnTank() {
+    if (shopKeeper == nullptr || shopKeeper->loadedTanks == nullptr || numDisplays < 1) return nullptr;
+    for (Cvariable* h = shopKeeper->loadedTanks->firstChild; h; h = h->nextSibling)
+        if (auto* tank = dynamic_cast<Ctank*>(h->firstChild))
+            if (display[0] && display[0]->framesRendered > 0) return tank;
+    return nullptr;
+}
+
+void useDataFolder(char const* name) {
+    std::string data = std::filesystem::temp_directory_path() / name;
+    std::filesystem::remove_all(data);
+    setenv("VELMORA_DATA_DIR", data.c_str(), 1);
+}
+
+void BM_StartToFirstFrame(benchmark::State& state) {
+    if (!offscreenContextsAvailable()) {
+        state.SkipWithError("no EGL display");
+        return;
+    }
+    useDataFolder("velmora_start_bench/");
+    int w = static_cast<int>(state.range(0)), h = w * 9 / 16;
+    for (auto _ : state) {
+        auto* view =
+            new CvelmoraView(CviewRect{0, 0, double(w), double(h)}, createOffscreenContext(w, h), false);
+        view->startAnimation();
+        for (int i = 0; i < 100 && drawnTank() == nullptr; i++)
+            view->animateOneFrame();
+        state.PauseTiming();
+        if (drawnTank() == nullptr || exitSaver) state.SkipWithError("the default tank did not come up");
+        view->stopAnimation();
+        delete view;
+        freeGlobals();
+        resetExitState();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartToFirstFrame)->Arg(640)->Arg(1280)->Arg(1920)->Unit(benchmark::kMillisecond);
+
+void BM_DefaultTankFrame(benchmark::State& state) {
+    if (!offscreenContextsAvailable()) {
+        state.SkipWithError("no EGL display");
+        return;
+    }
+    useDataFolder("velmora_frame_bench/");
+    int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+    auto* view = new CvelmoraView(CviewRect{0, 0, double(w), double(h)}, createOffscreenContext(w, h), false);
+    view->startAnimation();
+    // The scene fades in over its first seconds: time it at full brightness.
+    for (int i = 0; i < 200; i++)
+        view->animateOneFrame();
+    Ctank* tank = drawnTank();
+    if (tank == nullptr || exitSaver) state.SkipWithError("the default tank did not come up");
+    for (auto _ : state)
+        view->animateOneFrame();
+    if (tank) state.counters["fish"] = static_cast<double>(tank->numFish);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peakRSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    view->stopAnimation();
+    delete view;
+    freeGlobals();
+    resetExitState();
+}
+BENCHMARK(BM_DefaultTankFrame)->Args({1280, 720})->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+} // namespace

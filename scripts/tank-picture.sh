@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Renders docs/tank.png, the README's picture: the program itself, headless, showing the
+# default tank after 15 seconds of swimming.
+#   VELMORA_SKIP_DEPS=1  do not install packages (they are there already)
+#   BUILD_DIR            the Release build folder (build-release)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ "${VELMORA_SKIP_DEPS:-0}" != "1" ]; then bash scripts/install-deps.sh; fi
+BUILD_DIR=${BUILD_DIR:-build-release}
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_BENCH=OFF
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target velmora velmora_resources
+# A data folder of its own, so the picture never depends on saved settings.
+data=$(mktemp -d /tmp/velmora-picture-XXXXXX)
+trap 'rm -rf "$data"' EXIT
+mkdir -p docs
+VELMORA_DATA_DIR="$data/" "$BUILD_DIR/src/app/velmora" --headless 960x540 --frames 900 --screenshot docs/tank.png
+echo "Wrote docs/tank.png"
