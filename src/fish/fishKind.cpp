@@ -2,6 +2,7 @@
 
 #include "fish/fish.h"
 #include "fish/fishSchool.h"
+#include "fish/tankSpheres.h"
 #include "world/thingFactory.h"
 
 namespace {
@@ -13,4 +14,5 @@ Cvariable* makeFish() {
 void installFishKind() {
     registerThingMaker("fish", makeFish);
     installFishSchools();
+    installTankSpheres();
 }

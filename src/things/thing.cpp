@@ -28,6 +28,17 @@ Cthing::Cthing() : CthingMessageHandler(this), ColdDependent("thing") {
     fastRandneg1to1();
 }
 
+Cvector Cthing::proximityPosition() {
+    if (positionRefs[1]) return *positionRefs[1];
+    Cvector mid;
+    getMidPos(mid);
+    return mid;
+}
+
+Cvariable* Cthing::proximityDirectory() {
+    return proxim;
+}
+
 Cthing::~Cthing() {
     flags |= VAR_TEARING_DOWN;
     delete workObject;

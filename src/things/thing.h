@@ -12,6 +12,7 @@
 
 #include "graphics/workObject.h"
 #include "script/animCycle.h"
+#include "script/proximityVar.h"
 #include "script/matrixControllerManager.h"
 #include "support/matrix3.h"
 #include "support/vector.h"
@@ -102,10 +103,16 @@ class Cthing : public CthingMessageHandler,
                public CsafeRelationship,
                public CmatrixControllerManager,
                public CanimCycleOwner,
-               public CthingMessageOwner {
+               public CthingMessageOwner,
+               public CproximityParty {
   public:
     Cthing();
     ~Cthing() override;
+
+    // ---- a party of the tank's proximity pairs: the middle position, the scale, "proxim" ----
+    Cvector proximityPosition() override;
+    float proximityScale() override { return thingScale; }
+    Cvariable* proximityDirectory() override;
 
     // ---- overrides of the tree node ----
     // Moves the thing in the tree; the nearest tank ancestor becomes its tank.

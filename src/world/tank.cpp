@@ -110,6 +110,7 @@ Ctank::~Ctank() {
     dropHighlightMarker();
     if (thingList) thingList->deleteChildren();
     disconnectFromDevices();
+    releaseSpheres();
 }
 
 void Ctank::prepareForDelete() {

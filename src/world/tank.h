@@ -122,6 +122,14 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     // The school box, the fish frustum and its walls (tankSchools.cpp).
     void fishVolume(Cvector& lo, Cvector& hi) override;
     CflatFrustum const* occupantFrustum() override { return &fishFrustum; }
+    // What swimming animals steer around (tankObstacles.cpp): the level-set volume, the
+    // sand's height image, the obstacle spheres and the proximity pairs.
+    float levelSetAt(Cvector const& p) override;
+    bool groundHeightAt(float x, float z, float& height) override;
+    CsphereField* sphereField() override { return spheres; }
+    int avoidanceList(Cthing* thing, float range, Cthing** things, float* distances, int capacity) override;
+    // Frees the obstacle spheres (the layer that made them knows how).
+    void releaseSpheres();
     bool wanderWalls(Cvector const*& points, Cvector const*& normals) override;
     void addNodeToTankLists(Cvariable* thing);
     // Deletes every pickable thing.
@@ -154,6 +162,9 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     std::vector<Cstring> disallowedSpecies;
     CdataArray* levelSet = nullptr;
     CdataArray* heightField = nullptr;
+    // The obstacle spheres, made when the definition's avoid-sphere model loads; null
+    // until then.
+    CsphereField* spheres = nullptr;
     CdataArray* dappleImage = nullptr;
     CdataArray* fishFinFlutter = nullptr;
     CdataArray* sin256 = nullptr;
@@ -342,3 +353,9 @@ void installTankRenderHooks();
 // Work lists of the proximity step; they only grow.
 extern std::vector<Cvariable*> proximityThingList;
 extern std::vector<float> proximityDistList;
+
+// Loads the avoid-sphere model into the tank's sphere field (made on first use); 0 loaded.
+// Filled by the layer that knows spheres; without it a tank has no obstacle spheres.
+extern int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale);
+// Frees a tank's sphere field; filled with loadTankSpheres.
+extern void (*freeTankSpheres)(CsphereField* field);

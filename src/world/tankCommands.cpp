@@ -12,8 +12,6 @@
 #include "world/shopKeeper.h"
 #include "world/tankThings.h"
 
-int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale) = nullptr;
-
 namespace {
 int commandAddThing(Ctank& tank, CscriptHandler*, CscriptLine& line) {
     Cstring path = line.tokenCount() > 0 ? line.getString(0, false) : Cstring();

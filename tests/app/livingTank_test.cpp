@@ -9,6 +9,7 @@
 
 #include "app/velmoraView.h"
 #include "fish/fish.h"
+#include "fish/sphereField.h"
 #include "host/frameFiles.h"
 #include "host/glContext.h"
 #include "hostFixture.h"
@@ -92,6 +93,15 @@ TEST_F(LivingTank, EverySchoolSwimsOnScreenWithinTheTank) {
             perSpecies[f->species ? f->species->name.c_str() : "?"]++;
         }
     ASSERT_GE(perSpecies.size(), 4u) << "the default tank's schools";
+    // What the fish steer around: the rocks' spheres, the sand, the level set of the water.
+    ASSERT_NE(tank->sphereField(), nullptr);
+    EXPECT_GE(tank->sphereField()->spheres.size(), 3u);
+    float sand = 0.0f;
+    EXPECT_TRUE(tank->groundHeightAt(0.0f, 0.0f, sand));
+    EXPECT_LT(sand, -1.0f);
+    EXPECT_GT(tank->levelSetAt(Cvector(0.0f, 1.0f, -0.5f)), 0.0f) << "open water";
+    EXPECT_LT(tank->levelSetAt(Cvector(0.0f, sand - 0.3f, 0.0f)), 0.0f) << "under the sand";
+    int neighbours = 0;
     for (auto const& [name, n] : perSpecies)
         EXPECT_GE(n, 3) << name << " is no school";
 
@@ -113,6 +123,11 @@ TEST_F(LivingTank, EverySchoolSwimsOnScreenWithinTheTank) {
         } else {
             view->animateOneFrame();
         }
+        Cthing* near[16];
+        float nearDistances[16];
+        if (frame % 50 == 0)
+            for (Cfish* f : fish)
+                neighbours += tank->avoidanceList(f, 2.0f, near, nearDistances, 16);
         for (Cfish* f : fish) {
             Cvector head = f->vertex[0];
             ASSERT_TRUE(std::isfinite(head.x) && std::isfinite(head.y) && std::isfinite(head.z))
@@ -124,6 +139,7 @@ TEST_F(LivingTank, EverySchoolSwimsOnScreenWithinTheTank) {
         }
     }
     EXPECT_LE(worstOutside, 0.0f) << worstFish << " left the tank's frustum";
+    EXPECT_GT(neighbours, int(fish.size())) << "schooling fish see each other to keep apart";
     EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
     view->stopAnimation();
 }

@@ -1,0 +1,46 @@
+// What swimming animals steer around in a real tank: the level-set volume of the rocks,
+// sand and walls, the sand's height image, the obstacle spheres and the proximity pairs.
+#include <algorithm>
+#include <cmath>
+
+#include "data/dataArray.h"
+#include "world/tank.h"
+#include "world/tankThings.h"
+
+int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale) = nullptr;
+void (*freeTankSpheres)(CsphereField* field) = nullptr;
+
+float Ctank::levelSetAt(Cvector const& p) {
+    auto const* volume = dynamic_cast<CdataVolume const*>(levelSet);
+    if (volume == nullptr || volume->floatData == nullptr || !std::isfinite(p.x) || !std::isfinite(p.y) ||
+        !std::isfinite(p.z))
+        return CtankServices::levelSetAt(p);
+    float value = 0.0f;
+    volume->getValues(p.x, p.y, p.z, &value, 1u);
+    return value;
+}
+
+bool Ctank::groundHeightAt(float x, float z, float& height) {
+    auto const* image = dynamic_cast<CdataImage const*>(heightField);
+    if (image == nullptr || image->floatData == nullptr || !std::isfinite(x) || !std::isfinite(z)) return false;
+    image->getValues(x, z, &height, 1u);
+    return std::isfinite(height);
+}
+
+int Ctank::avoidanceList(Cthing* thing, float range, Cthing** things, float* distances, int capacity) {
+    if (tankThingAccess == nullptr) return 0;
+    int n = prepareMyAvoidanceList(tankThingAccess->node(thing), range);
+    int kept = 0;
+    for (int i = 0; i < n && kept < capacity; i++) {
+        Cthing* other = tankThingAccess->asThing(proximityThingList[static_cast<size_t>(i)]);
+        if (other == nullptr) continue;
+        things[kept] = other;
+        distances[kept++] = proximityDistList[static_cast<size_t>(i)];
+    }
+    return kept;
+}
+
+void Ctank::releaseSpheres() {
+    if (spheres && freeTankSpheres) freeTankSpheres(spheres);
+    spheres = nullptr;
+}
