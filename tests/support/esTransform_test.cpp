@@ -102,17 +102,6 @@ TEST(ESMatrix, FrustumAndPerspective) {
     expectMatrixNear(p, q, 1e-6f);
 }
 
-TEST(ESMatrix, OrthoMapsTheBoxToTheUnitCube) {
-    ESMatrix o;
-    esMatrixLoadIdentity(&o);
-    esOrtho(&o, -4, 2, 1, 3, 0.5f, 10);
-    Cvector low(-4, 1, -0.5f), high(2, 3, -10);
-    low *= o;
-    high *= o;
-    expectNear(low, -1, -1, -1, 1e-6f);
-    expectNear(high, 1, 1, 1, 1e-6f);
-}
-
 // v /= E (the transposed reading) turns v by the angle about the axis, right-handed.
 TEST(ESMatrix, RotateAgainstAxisAngle) {
     std::mt19937 rng(11);
