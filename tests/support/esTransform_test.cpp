@@ -6,7 +6,6 @@
 
 #include "support/esTransform.h"
 #include "support/matrix3.h"
-#include "traceCapture.h"
 #include "vectorExpect.h"
 
 namespace {
@@ -141,15 +140,6 @@ TEST(ESMatrix, ScaleAndTranslate) {
     Cvector p(1, 1, 1);
     p *= m;
     expectNear(p, 4, 6, 8, 0);
-}
-
-TEST(ESMatrix, ShowWritesFourColumnLines) {
-    TraceCapture trace(1);
-    ESMatrix m;
-    esMatrixLoadIdentity(&m);
-    m.m[3][0] = 2.5f;
-    m.show();
-    EXPECT_EQ(trace.text(), "1 0 0 0 \n0 1 0 0 \n0 0 1 0 \n2.5 0 0 1 \n");
 }
 
 } // namespace
