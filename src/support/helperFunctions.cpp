@@ -296,9 +296,17 @@ Cstring obsfucate(char const* text, int direction) {
     if (!text) return out;
     char const* from = direction == 0 ? plainTable : scrambledTable;
     char const* to = direction == 0 ? scrambledTable : plainTable;
-    for (char const* p = text; *p; p++) {
-        char const* hit = std::strchr(from, *p);
-        out += hit ? to[hit - from] : *p;
-    }
+    // One table look-up per character: long texts reach here from scripts.
+    unsigned char map[256];
+    for (int c = 0; c < 256; c++)
+        map[c] = static_cast<unsigned char>(c);
+    for (size_t k = 0; k + 1 < sizeof plainTable; k++)
+        map[static_cast<unsigned char>(from[k])] = static_cast<unsigned char>(to[k]);
+    size_t n = std::strlen(text);
+    if (n == 0 || n > 0x7fffffff) return out;
+    out.resizeChars(static_cast<int>(n));
+    char* dest = out.getDataStart();
+    for (size_t k = 0; k < n; k++)
+        dest[k] = static_cast<char>(map[static_cast<unsigned char>(text[k])]);
     return out;
 }

@@ -9,7 +9,7 @@
 char nullChar = 0;
 
 char* Cstring::allocBlock(int n) {
-    char* b = static_cast<char*>(std::malloc(static_cast<size_t>(blockBytesFor(n))));
+    char* b = static_cast<char*>(std::malloc(blockBytesFor(n)));
     if (!b) std::abort(); // out of memory: nothing sensible can go on
     *reinterpret_cast<uint32_t*>(b) = static_cast<uint32_t>(n);
     b[4 + n] = 0;
@@ -105,7 +105,7 @@ char* Cstring::append(char const* text, int n) {
         return chars();
     }
     int old = size();
-    if ((old + n + 20) / 16 == (old + 20) / 16) {
+    if (blockBytesFor(old + n) == blockBytesFor(old)) {
         std::memmove(chars() + old, text, static_cast<size_t>(n));
         *reinterpret_cast<uint32_t*>(block) = static_cast<uint32_t>(old + n);
         chars()[old + n] = 0;

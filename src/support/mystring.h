@@ -2,11 +2,15 @@
 //
 // One pointer wide. A null pointer is the empty string; otherwise it points at a heap
 // block holding a 32-bit length, the characters and a terminating NUL. Blocks grow in
-// 16-byte buckets so that appending a few characters mostly happens in place. Copies
+// 16-byte buckets up to 256 bytes, then in powers of two, so that appending a few
+// characters mostly happens in place and building a long text piece by piece stays linear
+// (16-byte steps made every append to a long text copy it). Copies
 // are deep; there is no sharing and no locking. Strings may hold NUL bytes inside: the
 // length, not the terminator, decides where a string ends.
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <vector>
@@ -72,7 +76,10 @@ class Cstring {
     bool compare(char const* text, int n) const;
 
     // Bytes of the heap block for a string of length n (the bucket rule).
-    static int blockBytesFor(int n) { return (n + 20) & ~15; }
+    static size_t blockBytesFor(int n) {
+        size_t bytes = (static_cast<size_t>(n) + 20) & ~size_t(15);
+        return bytes <= 256 ? bytes : std::bit_ceil(bytes);
+    }
 
   private:
     uint32_t length() const { return *reinterpret_cast<uint32_t const*>(block); }

@@ -50,20 +50,6 @@ PictureSink readPng(std::string const& path) {
     return sink;
 }
 
-TEST_F(HostLoop, HeadlessRunsWriteTheirFrames) {
-    REQUIRE_OFFSCREEN();
-    makeFolders(true);
-    EXPECT_EQ(run({"--headless", "48x20", "--screens", "2", "--frames", "6", "--screenshot",
-                   data.file("f%d.png"), "--every", "2"}),
-              0);
-    for (int n : {2, 4, 6}) {
-        PictureSink png = readPng(data.file(("f" + std::to_string(n) + ".png").c_str()));
-        EXPECT_EQ(png.width * 100 + png.height, 4820) << "both displays side by side";
-    }
-    EXPECT_FALSE(pathExists(data.file("f1.png")) || pathExists(data.file("f8.png")));
-    EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
-}
-
 TEST_F(HostLoop, MissingResourcesShowTheRedScreenAndFail) {
     REQUIRE_OFFSCREEN();
     makeFolders(false);

@@ -41,56 +41,6 @@ std::string curveFile(int n) {
     return s;
 }
 
-TEST_F(FileTest, FloatCurveRoundTrip) {
-    CdataChan c;
-    c.init(11, 1, 1, 2, 4);
-    c.setName("noise");
-    c.setDimensionSpace(0, -1.0f, 1.0f);
-    c.setvalueRemap(-2.0f, 3.0f);
-    fillFloats(c, [](int i) { return 0.25f * i - 1.0f; });
-    ASSERT_EQ(c.save(path("r.chan").c_str()), 0);
-    std::string file = readWholeFile(path("r.chan")); // magic, name, header, 11 x 2 floats
-    EXPECT_EQ(file.size(), 4u + 2 + 5 + 3 + 8 + 12 + 88);
-    EXPECT_EQ(file.substr(0, 11), std::string("AAC0\x05\x00noise", 11));
-
-    CdataChan back;
-    ASSERT_EQ(back.load(path("r.chan").c_str()), 0);
-    EXPECT_EQ(back.name, path("r.chan").c_str());
-    EXPECT_EQ(shape(back), "1d 11x1x1 2ra t4 n22");
-    EXPECT_EQ(space(back, 0), "-1..1 *5 fixed -256/327680");
-    EXPECT_FLOAT_EQ(back.valRemp[0], -2.0f);
-    EXPECT_FLOAT_EQ(back.valRemp[1], 3.0f);
-    EXPECT_EQ(floats(back), floats(c));
-    float out[2];
-    back.getValues(0.0f, out, 0xFFFFFFFF);
-    EXPECT_FLOAT_EQ(out[0], c.floatData[10]);
-}
-
-TEST_F(FileTest, ByteImageAndVolumeRoundTrips) {
-    CdataImage im;
-    im.init(5, 3, 1, 4, 1);
-    for (int i = 0; i < im.numElements; i++)
-        im.byteData[i] = static_cast<unsigned char>(i * 7);
-    ASSERT_EQ(im.save(path("i.aac").c_str()), 0);
-    CdataImage imBack;
-    imBack.init(2, 2, 1, 1, 4); // loading replaces an existing buffer without complaint
-    ASSERT_EQ(imBack.load(path("i.aac").c_str()), 0);
-    EXPECT_EQ(exitReason(), "");
-    EXPECT_EQ(shape(imBack), "2d 5x3x1 4rgba t1 n60");
-    EXPECT_EQ(imBack.floatData, nullptr);
-    EXPECT_EQ(bytes(imBack), bytes(im));
-
-    CdataVolume v;
-    v.init(3, 4, 5, 1, 4);
-    fillFloats(v, [](int i) { return float(i) * 0.5f; });
-    v.setDimensionSpace(2, 10.0f, 20.0f);
-    ASSERT_EQ(v.save(path("v.aac").c_str()), 0);
-    CdataVolume vBack;
-    ASSERT_EQ(vBack.load(path("v.aac").c_str()), 0);
-    EXPECT_EQ(space(vBack, 2), space(v, 2));
-    EXPECT_FLOAT_EQ(vBack.getSingleChanVolumeData(2.0f, 3.0f, 20.0f), v.floatData[59]);
-}
-
 TEST_F(FileTest, UnreadableSourcesFail) {
     CdataChan c;
     EXPECT_EQ(c.load(""), 1);

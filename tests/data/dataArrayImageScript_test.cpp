@@ -43,15 +43,6 @@ class ImageScriptTest : public RequestTest {
     CtextureImage* tex = new CtextureImage;
 };
 
-TEST(BuildPathTest, NamesRelativeToAFolder) {
-    struct Case {
-        char const *name, *want;
-    } cases[] = {{"@x.sgi", "x.sgi"},   {"/abs/x", "abs/x"},  {"c:dir", "c:dir"},
-                 {"!n.rgb", "f/n.rgb"}, {"n.rgb", "f/n.rgb"}, {"", "f/"}};
-    for (Case const& c : cases)
-        EXPECT_EQ(std::string(buildPath(c.name, "f/").c_str()), c.want) << c.name;
-}
-
 TEST(CommandizeTest, CollectsDashedLowercaseWords) {
     CscriptLine line;
     for (char const* token : {"-top", "a", "-Top", "-1", "-", "-method", "--x", "-z"})
@@ -92,34 +83,6 @@ TEST_F(ImageScriptTest, ImagesBorrowArraysThatFitThem) {
             EXPECT_EQ(a.floatData[a.numElements - 1], 1.0f);
         else
             EXPECT_EQ(a.byteData[a.numElements - 1], 255);
-    }
-}
-
-TEST_F(ImageScriptTest, BufferOptions) {
-    maxTexWidth = 16;
-    struct Case {
-        char const* script;
-        char const* found;
-        int w, h, ch;
-        char const* reason;
-    } cases[] = {
-        {":buffer", "unnamed", 16, 64, 3, ""}, // the device limit bounds the default 64
-        {":buffer -name foo", "foo", 16, 64, 3, ""},
-        {":buffer -name foo", "unnamed", 16, 64, 3, ""},
-        {":buffer -res 8 (2*16) -chans 1", "unnamed", 8, 32, 1, ""},
-        {":buffer -permanent -res 2 2", "unnamed", 2, 2, 3, "can't perm non load"},
-    };
-    for (Case const& c : cases) {
-        resetExitState();
-        scriptError = 0;
-        run(c.script);
-        imageFile* img = images.find(c.found);
-        ASSERT_NE(img, nullptr) << c.script;
-        EXPECT_EQ(img, lastImageAltered);
-        EXPECT_EQ(img->width, c.w) << c.script;
-        EXPECT_EQ(img->height, c.h) << c.script;
-        EXPECT_EQ(img->channels, c.ch) << c.script;
-        EXPECT_EQ(exitReason(), c.reason) << c.script;
     }
 }
 
@@ -282,16 +245,5 @@ class Recorder : public CdirectoryVar {
     }
     std::vector<std::string> seen;
 };
-
-TEST_F(ImageScriptTest, OtherCommandsGoToTheParent) {
-    Recorder parent;
-    tex->setParent(&parent, 0);
-    EXPECT_EQ(run(":colour 1 2\n:buffer"), 0);
-    EXPECT_EQ(parent.seen, std::vector<std::string>{"colour"});
-    CtextureImage orphan;
-    scriptError = 0;
-    EXPECT_EQ(runStringScript(&orphan, ":colour 1 2"), 2);
-    tex->setParent(&owner, 0);
-}
 
 } // namespace

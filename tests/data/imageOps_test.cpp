@@ -54,18 +54,6 @@ void expectNear(std::vector<float> const& got, std::vector<float> const& want) {
 
 using ImageOpsTest = DataArrayTest;
 
-TEST_F(ImageOpsTest, RampsStepByWholeDivisions) {
-    Image wide = bytes(100, 1, 1);
-    EXPECT_EQ(wide->simpleRamp(0), 0);
-    EXPECT_EQ(bytesOf(*wide)[99], 198); // step 256 / 100 = 2
-    Image tall = bytes(2, 3, 2);
-    tall->simpleRamp(1);
-    EXPECT_EQ(bytesOf(*tall), (std::vector<int>{0, 0, 0, 0, 85, 85, 85, 85, 170, 170, 170, 170}));
-    Image f = floats(2, 1, 1, {0.5f, 0.5f});
-    f->simpleRamp(0);
-    EXPECT_EQ(floatsOf(*f), (std::vector<float>{0.5f, 0.5f}));
-}
-
 TEST_F(ImageOpsTest, FillSetsWholeWordsOfNamedChannels) {
     struct Case {
         int w, ch;
@@ -260,25 +248,6 @@ TEST_F(ImageOpsTest, CompClipsToEveryImageAndRefusesWhatItCannotDo) {
     EXPECT_EQ(bytesOf(*dest), before);
     EXPECT_EQ(compMethodCode("maskblend"), COMP_MASKBLEND);
     EXPECT_EQ(compMethodCode("Over"), -1);
-}
-
-TEST_F(ImageOpsTest, DisplaceReadsTheSourceWhereTheVectorsPoint) {
-    Image src = floats(4, 1, 1, {0.1f, 0.2f, 0.3f, 0.4f});
-    // Vectors (u, v, blue): blue 0 leaves the pixel alone.
-    Image vec = floats(3, 1, 3, {0.5f, 0, 0.5f, 0.125f, 0, 0.5f, 0.9f, 0, 0.0f});
-    Image dest = floats(3, 1, 1, {0.7f, 0.7f, 0.7f});
-    // contrast 0, add -0.5, blue 0.5: k = 0, so the pixel is the wrapped source sample.
-    EXPECT_EQ(dest->displace(vec.get(), src.get(), 0, 1, -0.5f, 1, 1, 0, 0, 0, 2), 0);
-    expectNear(floatsOf(*dest), {0.3f, 0.15f, 0.7f});
-    // An angle of a half turn mirrors u; offsets and scales apply after the turn.
-    EXPECT_EQ(dest->displace(vec.get(), src.get(), 0, 1, -0.5f, 1, 1, 0.25f, 0, float(M_PI), 2), 0);
-    expectNear(floatsOf(*dest), {0.4f, 0.15f, 0.7f});
-    // Contrast scales the destination around 0.5; results clamp to 0..1.
-    EXPECT_EQ(dest->displace(vec.get(), src.get(), 2, 1, 0, 1, 1, 0, 0, 0, 2), 0);
-    expectNear(floatsOf(*dest), {0.6f, 0.0f, 0.7f});
-
-    EXPECT_EQ(dest->displace(floats(2, 1, 3).get(), src.get(), 1, 1, 0, 1, 1, 0, 0, 0, 2), 1);
-    EXPECT_EQ(exitReason(), "displace bad res");
 }
 
 TEST_F(ImageOpsTest, WrappedReadsMixAcrossTheEdges) {

@@ -39,51 +39,6 @@ TEST(VoxelBucket, SixteenBitFloats) {
     EXPECT_EQ(voxelClampValue(-INFINITY), -1e7f);
 }
 
-// Every packing mode on an 8 x 8 x 4 bucket over flat zero corners, the spread chosen so that
-// log2(spread x 256) falls inside the mode's band.
-TEST(VoxelBucket, EveryModeRoundTrips) {
-    struct Case {
-        int mode;
-        float bits;
-    } const cases[] = {{12, 1.0f}, {11, 2.2f}, {10, 2.6f}, {9, 3.0f}, {8, 3.5f}, {7, 3.9f},
-                       {6, 4.2f},  {5, 5.0f},  {4, 6.0f},  {3, 7.0f}, {2, 9.0f}, {1, 12.0f}};
-    int const n[3] = {8, 8, 4};
-    float const corners[8] = {};
-    for (Case const& c : cases) {
-        float spread = std::exp2(c.bits) / 256.0f;
-        std::vector<float> values(256);
-        for (size_t i = 0; i < values.size(); i++)
-            values[i] = spread * static_cast<float>((i * 37) % 101) / 100.0f;
-        values[0] = 0.0f;
-        values[5] = spread;
-        CbucketBlend blend;
-        blend.setup(n, corners);
-        std::vector<uint8_t> bytes;
-        float lowest = 1e9f, highest = -1e9f;
-        ASSERT_EQ(encodeBucketChannel(values.data(), blend, 256.0f, bytes, lowest, highest), c.mode)
-            << c.bits;
-        EXPECT_EQ(lowest, 0.0f);
-        EXPECT_EQ(highest, spread);
-        uint8_t const* widths;
-        int perWord = voxelSlotWidths(c.mode, &widths);
-        // Mode 3 takes 64 words, mode 2 86 (the last holding one value).
-        EXPECT_EQ(bytes.size(), 5u + 4u * static_cast<size_t>((256 + perWord - 1) / perWord)) << c.mode;
-        EXPECT_EQ(voxelPayloadBytes(c.mode, 256), static_cast<int64_t>(bytes.size()) - 1);
-
-        std::vector<float> back = decodeAll(bytes, blend);
-        float kept = voxelWiden(voxelHigh16(spread));
-        EXPECT_EQ(back[0], 0.0f) << c.mode; // the smallest residual is slot value 0
-        EXPECT_EQ(back[5], kept) << c.mode; // the largest is twoPowers[w]
-        int narrowest = 16;
-        for (int s = 0; s < perWord; s++)
-            narrowest = std::min<int>(narrowest, widths[s]);
-        float step = kept / static_cast<float>(twoPowers[narrowest]);
-        for (size_t i = 0; i < values.size(); i++)
-            ASSERT_NEAR(back[i], values[i], step * 0.5f + (spread - kept) + 1e-6f)
-                << c.mode << " voxel " << i;
-    }
-}
-
 TEST(VoxelBucket, WordLayoutRoundsPositiveAndTruncatesNegativeValues) {
     int const n[3] = {4, 1, 1};
     float const corners[8] = {};
@@ -97,33 +52,6 @@ TEST(VoxelBucket, WordLayoutRoundsPositiveAndTruncatesNegativeValues) {
     // 0.3: t x 255 = 165.75 rounds to 166; -0.296: 89.75 truncates to 89.
     std::vector<uint8_t> const want = {3, 0x80, 0xBF, 0x80, 0x3F, 0, 255, 166, 89};
     EXPECT_EQ(bytes, want);
-}
-
-TEST(VoxelBucket, ConstantAndSmoothBucketsCarryNoData) {
-    int const n[3] = {3, 2, 2};
-    float const corners[8] = {1.0f, 2.0f, 1.5f, 2.5f, 3.0f, 4.0f, 3.5f, 4.5f};
-    CbucketBlend blend;
-    blend.setup(n, corners);
-    std::vector<float> smooth;
-    for (int z = 0; z < 2; z++)
-        for (int y = 0; y < 2; y++) {
-            blend.setRow(y, z);
-            for (int x = 0; x < 3; x++)
-                smooth.push_back(blend.smoothAt(x));
-        }
-    EXPECT_EQ(smooth[0], 1.0f);
-    EXPECT_FLOAT_EQ(smooth[11], 1.0f + 2.0f / 3.0f + 0.5f * 0.5f + 2.0f * 0.5f); // weights i / n
-    std::vector<uint8_t> bytes;
-    float lo = 0.0f, hi = 0.0f;
-    EXPECT_EQ(encodeBucketChannel(smooth.data(), blend, 256.0f, bytes, lo, hi), voxelModeSmooth);
-    EXPECT_EQ(bytes.size(), 1u);
-    EXPECT_EQ(decodeAll(bytes, blend), smooth);
-
-    std::vector<float> flat(12, 7.25f);
-    bytes.clear();
-    EXPECT_EQ(encodeBucketChannel(flat.data(), blend, 256.0f, bytes, lo, hi), voxelModeConstant);
-    EXPECT_EQ(bytes, std::vector<uint8_t>{13});
-    EXPECT_EQ(decodeAll(bytes, blend), std::vector<float>(12, 1.0f)); // the first corner's value
 }
 
 TEST(VoxelBucket, OnlyTheBoxIsWrittenWithMultiplierAndOffset) {

@@ -220,14 +220,6 @@ TEST_F(VoxelFileTest, SaverRefusals) {
     EXPECT_EQ(saver.startBuffer(h), 1);
 }
 
-TEST_F(VoxelFileTest, DataArrayLoadReadsVoxelFiles) {
-    writeWholeFile(path("a.vox"), smallFile(goodChunks()));
-    CdataArray a;
-    ASSERT_EQ(a.load(path("a.vox").c_str()), 0);
-    EXPECT_EQ(shape(a), "3d 2x2x2 1a t4 n8");
-    EXPECT_EQ(a.name, path("a.vox").c_str());
-}
-
 // Damaged files: each fails with its message and leaves a loaded volume as it was (a
 // failure inside the buckets empties it).
 struct Damage {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <unordered_set>
 #include <unistd.h>
 
 #include "../host/fakeHostServices.h"
@@ -26,6 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
         made->setName("root");
         return createRegistryAndRegisterVars(made);
     }();
+    // The keys registration made. Arrays an input declares carry the registered flag too,
+    // so the flag cannot tell them apart: kept by it, they piled up from input to input.
+    static std::unordered_set<Cvariable*> const keys = [] {
+        std::unordered_set<Cvariable*> made;
+        for (Cvariable* c = root->firstChild; c; c = c->nextSibling)
+            made.insert(c);
+        return made;
+    }();
     host.calls.clear();
     setRegistrySettingsToDefaults();
 
@@ -47,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     }
     // What the input added goes, so that the tree does not grow from one input to the next.
     for (Cvariable* c = root->firstChild; c;) {
-        if (c->hasFlag(VAR_REGISTERED)) {
+        if (keys.count(c)) {
             c->deleteChildren();
             c = c->nextSibling;
         } else {

@@ -107,44 +107,6 @@ class ClothTest : public ::testing::Test {
     Ccloth cloth;
 };
 
-TEST_F(ClothTest, RecordsFollowTheSpinesInDepthOrder) {
-    stiffness = {0.5f, 0.3f}; // shorter than the chain: the third link keeps its default
-    ASSERT_EQ(build(), 0) << firstReason();
-    ASSERT_EQ(model.clothPieces.size(), 1u);
-    CclothPieceStaticInfo const& piece = model.clothPieces[0];
-    EXPECT_STREQ(piece.name.c_str(), "fin");
-    EXPECT_EQ(model.getClothIndex("fin"), 0);
-    EXPECT_EQ(piece.numGroups, 3);
-    EXPECT_EQ(piece.firstSlave, 0);
-    EXPECT_EQ(model.clothSlavePoints, 6u);
-    EXPECT_EQ(cloth.clothPoints.size(), 6u);
-    ASSERT_EQ(piece.basePoints.size(), 2u);
-    expectNear(piece.basePoints[1].anchor, 1, 0, 1, 0);
-    EXPECT_EQ(piece.basePoints[0].matrix0, 0);
-    EXPECT_EQ(piece.basePoints[0].matrix1, 1);
-    EXPECT_EQ(piece.basePoints[0].weight, 1.0f);
-
-    ASSERT_EQ(piece.slavePoints.size(), 6u);
-    int const expectedPoints[] = {0, 2, 4, 1, 3, 5};
-    float const expectedStiffness[] = {0.5f, 0.3f, 0.64f};
-    for (int i = 0; i < 6; i++) {
-        CclothSlavePointStaticInfo const& link = piece.slavePoints[i];
-        EXPECT_EQ(link.pointIndex, expectedPoints[i]) << i;
-        EXPECT_EQ(link.spine, i / 3) << i;
-        EXPECT_EQ(link.last, i % 3 == 2 ? 1 : 0) << i;
-        EXPECT_FLOAT_EQ(link.stiffness, expectedStiffness[i % 3]) << i;
-        EXPECT_EQ(link.wag, nullptr);
-        // Base links point along -N; later ones hold the step to the point before in the
-        // frame carried down the chain, whose third axis is -N.
-        if (i % 3 == 0)
-            expectNear(link.restOffset, 0, 0, -1, 1e-6);
-        else
-            expectNear(link.restOffset, 0, 0, 0.5f, 1e-3);
-    }
-    for (uint8_t f : flags)
-        EXPECT_EQ(f, 0);
-}
-
 TEST_F(ClothTest, FullStiffnessReachesTheTargetInOneFrame) {
     stiffness = {1, 1, 1};
     ASSERT_EQ(build(), 0);
@@ -226,25 +188,6 @@ TEST_F(ClothTest, WagAndLiftBendTheTargetAndExtrasRestartPerSpine) {
         expectNear(b - a, 1, 0, 0, 1e-3);
         EXPECT_GT(a.x, 0.05f * (depth + 1));
     }
-}
-
-TEST_F(ClothTest, FactorsApplyOnlyAfterTheSecondCook) {
-    ASSERT_EQ(build(), 0);
-    for (int spine = 0; spine < 2; spine++) { // the spines start straight along -y
-        for (int depth = 0; depth < 3; depth++)
-            cloth.clothPoints[3 * spine + depth] =
-                Cvector(static_cast<float>(spine), -0.25f * (depth + 1), 1);
-    }
-    cloth.updateClothPiece(model, 0, 0, 0, nullptr, frame(1.0f, 1)); // factors ignored
-    expectNear(position(0), 0, 0, 0.75f, 1e-3);
-    std::vector<Cvector> first = cloth.clothPoints;
-    // Deeper links (stiffness 0.8 and 0.64) are still on their way: factors 0 hold them...
-    cloth.updateClothPiece(model, 0, 0, 0, nullptr, frame(1.0f, 2));
-    for (size_t i = 0; i < first.size(); i++)
-        expectNear(cloth.clothPoints[i], first[i], 1e-3);
-    // ...and factors 1 let them go on.
-    cloth.updateClothPiece(model, 0, 1, 1, nullptr, frame(1.0f, 2));
-    EXPECT_GT((cloth.clothPoints[2] - first[2]).length(), 1e-2f);
 }
 
 TEST_F(ClothTest, BadModelsAreRefused) {

@@ -79,56 +79,6 @@ TEST(GeoFile, CubeReadsBackAsWritten) {
     EXPECT_EQ(again, bytes);
 }
 
-TEST(GeoFile, EighteenByteFileIsAnEmptyGeometry) {
-    CgeoFileContents empty;
-    std::string bytes = encoded(empty);
-    ASSERT_EQ(bytes.size(), 18u);
-    CgeoNew geo;
-    ASSERT_EQ(loadBytes(geo, bytes), 0);
-    EXPECT_EQ(geo.numPoints, 0);
-    EXPECT_EQ(geo.numPolygons, 0);
-    ASSERT_NE(geo.pointSide.attrData, nullptr);
-    EXPECT_EQ(geo.pointSide.attrData->elementCount, 0);
-    EXPECT_EQ(geo.pointSide.attribs->firstChild, nullptr);
-    EXPECT_EQ(geo.pointSide.groups->firstChild, nullptr);
-    ASSERT_NE(geo.polygonList, nullptr);
-    EXPECT_EQ(geo.polygonList->firstChild, nullptr);
-}
-
-TEST(GeoFile, TwoAttributesMakeATwentyByteRecord) {
-    CgeoFileContents g;
-    g.points = 2;
-    g.attribs = {{"pos", 3, 7}, {"uv", 2, 9}};
-    g.floatsPerPoint = 5;
-    g.data = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    CgeoNew geo;
-    ASSERT_EQ(loadContents(geo, g), 0);
-    EXPECT_EQ(geo.floatsPerPoint, 5);
-    EXPECT_EQ(geo.pointSide.attrData->elementSize, 20);
-    EXPECT_EQ(geo.findAttrib("uv", 0), 3);
-    EXPECT_EQ(geo.findAttrib("uv", 2), 9);
-    EXPECT_EQ(attribValues(geo, "uv", 1), (std::vector<float>{9, 10}));
-}
-
-TEST(GeoFile, PolygonLeadByteIsIgnored) {
-    std::string bytes = encoded(cubeContents());
-    CgeoNew plain;
-    ASSERT_EQ(loadBytes(plain, bytes), 0);
-    // The first polygon record follows the point groups; find it from the end instead:
-    // the prim groups and the other five polygons are a fixed size.
-    size_t polygonBytes = 1 + 4 + 4 * 4;
-    size_t primGroupBytes = 2 + (2 + 11 + 4 + 6 * 4) + (2 + 3 + 4 + 4);
-    size_t firstPolygon = bytes.size() - primGroupBytes - 6 * polygonBytes;
-    ASSERT_EQ(bytes[firstPolygon], 0);
-    bytes[firstPolygon] = static_cast<char>(0xAB);
-    CgeoNew marked;
-    ASSERT_EQ(loadBytes(marked, bytes), 0);
-    std::string a, b;
-    ASSERT_EQ(plain.writeOldFormat(a), 0);
-    ASSERT_EQ(marked.writeOldFormat(b), 0);
-    EXPECT_EQ(a, b);
-}
-
 TEST(GeoFile, MissingFileAndWrongMagicFailWithTheirMessages) {
     TempDir dir;
     TraceCapture trace(3);

@@ -58,56 +58,12 @@ TEST(GeoNew, ColourShortcuts) {
     }
 }
 
-TEST(GeoNew, ClonesInBothLayouts) {
-    CgeoNew model;
-    ASSERT_EQ(loadContents(model, numbered({{"pos", 3, 0}, {"Cd", 4, 5}, {"uv", 3, 0}}, 3)), 0);
-    for (int layout : {0, 1}) {
-        CgeoNew copy;
-        copy.clonePoints(model, {"pos", "Cd", "N", "uv"}, layout);
-        ASSERT_EQ(copy.numPoints, 3) << layout;
-        EXPECT_EQ(copy.interleaved, layout);
-        EXPECT_EQ(copy.floatsPerPoint, 3 + 4 + 3 + 2);
-        EXPECT_EQ(copy.findAttrib("Cd", 0), 3);
-        EXPECT_EQ(copy.findAttrib("Cd", 2), 5);
-        EXPECT_EQ(copy.colorSize, 4);
-        EXPECT_EQ(copy.findAttrib("N", 1), 3);
-        EXPECT_EQ(copy.findAttrib("uv", 1), 2); // never more than two
-        for (int p = 0; p < 3; p++) {
-            float b = static_cast<float>(p * 10);
-            auto values = [&](char const* a) {
-                return layout ? attribValues(copy, a, p) : blockValues(copy, a, p);
-            };
-            EXPECT_EQ(values("pos"), (std::vector<float>{b, b + 1, b + 2}));
-            EXPECT_EQ(values("Cd"), (std::vector<float>{b + 3, b + 4, b + 5, b + 6}));
-            // Missing in the model: the first three floats of each point.
-            EXPECT_EQ(values("N"), (std::vector<float>{b, b + 1, b + 2}));
-            EXPECT_EQ(values("uv"), (std::vector<float>{b + 7, b + 8}));
-        }
-    }
-}
-
 TEST(GeoNew, CloneOfAShortAttributeIsPaddedNotOverread) {
     CgeoNew model;
     ASSERT_EQ(loadContents(model, numbered({{"pos", 3, 0}, {"uv", 1, 0}}, 2)), 0);
     CgeoNew copy;
     copy.clonePoints(model, {"uv"}, 1);
     EXPECT_EQ(attribValues(copy, "uv", 1), (std::vector<float>{13, 0}));
-}
-
-TEST(GeoNew, ScaleSizeMovesOnlyPositions) {
-    CgeoNew model;
-    ASSERT_EQ(loadContents(model, numbered({{"Cd", 3, 0}, {"pos", 3, 0}}, 2)), 0);
-    CgeoNew work;
-    work.clonePoints(model, {"pos", "Cd"}, 0);
-    model.scaleSize(2);
-    work.scaleSize(2);
-    for (int p = 0; p < 2; p++) {
-        float b = static_cast<float>(p * 10);
-        EXPECT_EQ(attribValues(model, "pos", p), (std::vector<float>{2 * (b + 3), 2 * (b + 4), 2 * (b + 5)}));
-        EXPECT_EQ(attribValues(model, "Cd", p), (std::vector<float>{b, b + 1, b + 2}));
-        EXPECT_EQ(blockValues(work, "pos", p), (std::vector<float>{2 * (b + 3), 2 * (b + 4), 2 * (b + 5)}));
-        EXPECT_EQ(blockValues(work, "Cd", p), (std::vector<float>{b, b + 1, b + 2}));
-    }
 }
 
 TEST(GeoNew, CopyingPointData) {
@@ -174,23 +130,6 @@ TEST(GeoNew, DamagedTreeContentsAreRefused) {
         EXPECT_EQ(geo.numPolygons, 0) << c.what;
         EXPECT_EQ(geo.polygonSize(0), 0) << c.what;
     }
-}
-
-TEST(GeoNew, PointStringTables) {
-    CgeoNew geo;
-    ASSERT_EQ(loadContents(geo, cubeContents()), 0);
-    std::vector<Cstring> texts;
-    for (int p = 0; p < 8; p++)
-        texts.push_back(Cstring(p == 3 ? "rotate 1 2" : ""));
-    EXPECT_FALSE(geo.setPointStrings("mtx_cmd", std::vector<Cstring>(7)));
-    ASSERT_TRUE(geo.setPointStrings("mtx_cmd", texts));
-    ASSERT_TRUE(geo.setPointStrings("mtx_cmd", texts)); // replaced, not doubled
-    EXPECT_EQ(geo.initializeUsingContents(), 0);
-    std::vector<Cstring> read;
-    ASSERT_TRUE(geo.getPointStrings("mtx_cmd", read));
-    EXPECT_EQ(read, texts);
-    EXPECT_FALSE(geo.getPointStrings("misc_cmd", read));
-    EXPECT_TRUE(read.empty());
 }
 
 } // namespace

@@ -108,55 +108,6 @@ class GlDeviceData : public ::testing::Test {
     int32_t savedOdd = 0;
 };
 
-TEST_F(GlDeviceData, InstancesShareStaticAndIndexBuffersAndOwnTheirDynamicOnes) {
-    QuadModel model;
-    QuadInstance a(model, -1, -0.5f), b(model, 0.5f, 1);
-    int before = vertexBuffersAlloced;
-    auto* ha = handlerFor(dev, a);
-    auto* hb = handlerFor(dev, b);
-    EXPECT_EQ(vertexBuffersAlloced - before, 1 + 2 + 2); // one shared static, two dynamic each
-    EXPECT_EQ(ha->buffers[0][0], hb->buffers[0][0]);
-    EXPECT_EQ(model.shared[0], ha->buffers[0][0]);
-    EXPECT_NE(ha->buffers[0][1], hb->buffers[0][1]);
-    EXPECT_NE(ha->buffers[0][1], ha->buffers[1][1]);
-    EXPECT_EQ(a.offsets[CHANNEL_POSITION], 0);
-    EXPECT_EQ(ha->layout.strideFloats[0], 1u);
-    EXPECT_EQ(ha->layout.strideFloats[1], 3u);
-
-    clearColourAndDepth();
-    masterOddFrame = 1;
-    draw(ha, model, 1);
-    draw(hb, model, 1);
-    EXPECT_EQ(vertexBuffersAlloced - before, 6); // one index buffer for both
-    Frame f = readFrame(*context);
-    EXPECT_EQ(f.litCount(), 2 * 16 * 16);
-    EXPECT_EQ(f.at(5, 5)[0], 255);
-    EXPECT_EQ(f.at(5, 5)[1], 0);
-    EXPECT_EQ(f.at(60, 5)[2], 255);
-    EXPECT_EQ(f.at(30, 5)[0], 0);
-    dumpFrameIfFailed(f);
-
-    // Once per master frame however often drawn; static data once until flagged again.
-    draw(ha, model, 1);
-    EXPECT_EQ(a.copies[0], 1);
-    EXPECT_EQ(a.copies[1], 1);
-    masterOddFrame = 0;
-    a.left = 0, a.right = 0.5f; // the thing moved
-    clearColourAndDepth();
-    draw(ha, model, 2);
-    EXPECT_EQ(a.copies[0], 1);
-    EXPECT_EQ(a.copies[1], 2);
-    // This frame draws from the other dynamic copy, which holds the new positions.
-    f = readFrame(*context);
-    EXPECT_EQ(f.at(40, 5)[0], 255);
-    EXPECT_EQ(f.at(5, 5)[0], 0);
-    dumpFrameIfFailed(f);
-    ha->staticDirtyMask = 0xFF;
-    draw(ha, model, 3);
-    EXPECT_EQ(a.copies[0], 2);
-    dev.release(); // before the model and its instances go
-}
-
 TEST_F(GlDeviceData, FreeingTheDeviceLeavesNoBuffersOrDanglingSlots) {
     QuadModel model;
     QuadInstance a(model, -1, 0), b(model, 0, 1);

@@ -171,34 +171,6 @@ TEST_F(GlDevice, TextureUploadsThatCannotWorkAreRefused) {
     unplaced.context = nullptr;
 }
 
-TEST_F(GlDevice, ClearColourIsScaledByMasterMult) {
-    struct Case {
-        float colour[3];
-        float mult;
-        uint8_t expected[3];
-    };
-    Case const cases[] = {
-        {{0.2f, 0.6f, 1.0f}, 1.0f, {51, 153, 255}},
-        {{1.0f, 0.0f, 1.0f}, 0.2f, {51, 0, 51}},
-        {{1.0f, 1.0f, 1.0f}, 0.0f, {0, 0, 0}},
-    };
-    for (auto const& c : cases) {
-        std::copy(c.colour, c.colour + 3, dev().clearColor);
-        masterMult = c.mult;
-        dev().clearScreen = 1;
-        dev().perFrameGraphicsSetup();
-        Frame f = readFrame(*display->context);
-        for (int y = 0; y < f.height; y += 13)
-            for (int x = 0; x < f.width; x += 11) {
-                ASSERT_EQ(f.at(x, y)[0], c.expected[0]) << c.mult;
-                ASSERT_EQ(f.at(x, y)[1], c.expected[1]) << c.mult;
-                ASSERT_EQ(f.at(x, y)[2], c.expected[2]) << c.mult;
-                ASSERT_EQ(f.at(x, y)[3], 0);
-            }
-        dumpFrameIfFailed(f);
-    }
-}
-
 // A camera at the origin looking down -z with a square unit field of view and no bars.
 void squareCamera(CopenGL& d) {
     Crect unit(-1, 1, -1, 1);
@@ -258,41 +230,6 @@ TEST_F(GlDevice, StereoEyesFillTheLowerAndUpperHalves) {
     b *= dev().secondEyeViewProjection;
     EXPECT_GT(std::fabs(a.x - b.x), 0.1f);
     glDeleteProgram(program);
-}
-
-TEST_F(GlDevice, ViewportSlidesWhileTheSceneFades) {
-    squareCamera(dev());
-    dev().letterboxBottom = 7;
-    dev().viewportHeight = 50;
-    struct Case {
-        float mult, slide, scale;
-        GLint expected[4];
-    };
-    Case const cases[] = {
-        {1.0f, 1.0f, 1.0f, {0, 7, 65, 50}},
-        {0.5f, 1.0f, 1.0f, {50, 7, 65, 50}},
-        {0.5f, 1.0f, 2.0f, {100, 14, 130, 100}},
-        {0.0f, 0.5f, 1.0f, {100, 7, 65, 50}},
-    };
-    for (auto const& c : cases) {
-        masterMult = c.mult;
-        slideAmplitude = c.slide;
-        dev().backingScale = c.scale;
-        dev().cameraToRenderer();
-        GLint vp[4] = {};
-        glGetIntegerv(GL_VIEWPORT, vp);
-        for (int i = 0; i < 4; i++)
-            EXPECT_EQ(vp[i], c.expected[i]) << "mult " << c.mult << " scale " << c.scale << " [" << i << "]";
-    }
-    dev().backingScale = 1;
-    // The interface projection maps the interface rectangle onto the whole clip square.
-    Cvector low(0, 0, 0), high(dev().guiViewportRect.maxx, dev().guiViewportRect.maxy, 0);
-    low *= dev().flatProjection;
-    high *= dev().flatProjection;
-    EXPECT_NEAR(low.x, -1, 1e-5f);
-    EXPECT_NEAR(low.y, -1, 1e-5f);
-    EXPECT_NEAR(high.x, 1, 1e-5f);
-    EXPECT_NEAR(high.y, 1, 1e-5f);
 }
 
 TEST_F(GlDevice, FogSwitchesAndDrawStateResets) {

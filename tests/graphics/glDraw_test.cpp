@@ -131,30 +131,6 @@ TEST_F(GlDraw, ColouredTexturedQuadCoversItsPixels) {
     dumpFrameIfFailed(f);
 }
 
-TEST_F(GlDraw, FadeVariantDimsAllButInterfaceThings) {
-    uint32_t left = quad(-1, 0, 0, 255, 255, 255, 255), right = quad(0, 1, 0, 255, 255, 255, 255);
-    masterMult = 0.5f;
-    call.streamBuffers[0] = left;
-    dev.drawPrepared(call);
-    call.streamBuffers[0] = right;
-    call.interfaceThing = true;
-    dev.drawPrepared(call);
-    Frame f = readFrame(*context);
-    EXPECT_EQ(countColour(f, 64, 128, 128), 32 * 32); // texel times 0.5
-    EXPECT_EQ(countColour(f, 128, 255, 255), 32 * 32);
-    dumpFrameIfFailed(f);
-    // At full brightness the plain program is used again.
-    clear();
-    masterMult = 1;
-    call.interfaceThing = false;
-    call.streamBuffers[0] = left;
-    dev.drawPrepared(call);
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    EXPECT_EQ(GLuint(program), shader->program[0]);
-    EXPECT_EQ(countColour(readFrame(*context), 128, 255, 255), 32 * 32);
-}
-
 TEST_F(GlDraw, TransparentGroupsBlendWithoutDepthWrites) {
     struct Case {
         bool alphaMult;
@@ -233,21 +209,6 @@ TEST_F(GlDraw, StateCacheSwitchesProgramsOnlyWhenNeeded) {
     EXPECT_EQ(dev.drawPrepared(call), 1);
 }
 
-TEST_F(GlDraw, StereoDrawsEachEyeInItsHalf) {
-    call.streamBuffers[0] = quad(-1, 0, 0, 255, 255, 255, 255);
-    dev.stereoMode = true;
-    esMatrixLoadIdentity(&dev.secondEyeViewProjection);
-    esTranslate(&dev.secondEyeViewProjection, 1, 0, 0); // the second eye sees it moved right
-    dev.drawPrepared(call);
-    Frame f = readFrame(*context);
-    EXPECT_EQ(f.litCount(), 2 * 32 * 16);
-    EXPECT_NE(f.at(10, 5)[0], 0); // lower half: left
-    EXPECT_EQ(f.at(40, 5)[0], 0);
-    EXPECT_NE(f.at(40, 25)[0], 0); // upper half: right
-    EXPECT_EQ(f.at(10, 25)[0], 0);
-    dumpFrameIfFailed(f);
-}
-
 TEST_F(GlDraw, ShaderFailuresGiveTheirTexts) {
     struct Case {
         char const* what;
@@ -287,45 +248,6 @@ void setUpMaterial(Cmaterial& m, char const* vertex, CtextureImage* image) {
     m.texStages->addVariable(stage, 1);
     setTexImage(&stage->tex, image);
     m.numStages = 1;
-}
-
-TEST_F(GlDraw, MaterialsMakeTheirProgramOncePerDisplayAndDraw) {
-    auto* image = new CtextureImage;
-    CdataArray pixels;
-    pixels.init(1, 1, 1, 4, 1);
-    std::memset(pixels.byteData, 255, 4);
-    image->array = &pixels;
-    {
-        Cmaterial m;
-        setUpMaterial(m, vertexText, image);
-        CdrawCall drawn;
-        drawn.layout = &layout;
-        drawn.indexBuffer = call.indexBuffer;
-        drawn.triangleCount = 2;
-        drawn.streamBuffers[0] = quad(0, 1, 0, 0, 255, 0, 255);
-        size_t programs = dev.shaders.size();
-        ASSERT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, drawn), 0);
-        EXPECT_EQ(dev.shaders.size(), programs + 1);
-        EXPECT_EQ(m.shaders[0], drawn.shader);
-        EXPECT_EQ(drawn.textureCount, 1);
-        EXPECT_EQ(drawn.textures[0], dev.textureHandle(image));
-        ASSERT_EQ(dev.drawPrepared(drawn), 0);
-        Frame f = readFrame(*context);
-        EXPECT_EQ(countColour(f, 0, 255, 0), 32 * 32);
-        dumpFrameIfFailed(f);
-        // The same display reuses the program; an invisible material draws nothing.
-        CdrawCall again;
-        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, true, false, again), 0);
-        EXPECT_EQ(again.shader, drawn.shader);
-        EXPECT_TRUE(again.transparent);
-        EXPECT_EQ(dev.shaders.size(), programs + 1);
-        m.visible = 0;
-        EXPECT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, again), 1);
-        // Freeing the device clears the material's slot.
-        dev.freeAPIgraphicsResources();
-        EXPECT_EQ(m.shaders[0], nullptr);
-        image->array = nullptr; // the stack array is not the image's to release
-    }
 }
 
 TEST_F(GlDraw, MaterialFailuresAreRecordedAndNotRetried) {
@@ -390,63 +312,6 @@ TEST_F(GlDraw, BuffersAreCountedAndFreedWithTheDevice) {
     EXPECT_FALSE(glIsBuffer(ids[0]));
     EXPECT_FALSE(glIsBuffer(ids[1]));
     EXPECT_EQ(vertexBuffersAlloced, before - 1); // the fixture's index buffer went too
-}
-
-TEST(GlStreams, RecordLayoutPerStream) {
-    using M = uint16_t;
-    struct Case {
-        char const* what;
-        M masks[3];
-        int apiFormat, floatsPerPosition;
-        uint32_t strides[3];
-        int offsets[CHANNEL_COUNT]; // -1: not sent
-        int streams[CHANNEL_COUNT];
-    };
-    M const pos = CHAN_POSITION, col = CHAN_DIFFUSE, t0 = CHAN_TEX1, t1 = CHAN_TEX2, nrm = CHAN_NORMAL,
-            specular = CHAN_SPECULAR;
-    Case const cases[] = {
-        {"position, normal, uv",
-         {M(pos | nrm | t0), 0, 0},
-         0,
-         3,
-         {8, 0, 0},
-         {0, -1, 12, -1, 24, -1},
-         {0, -1, 0, -1, 0, -1}},
-        {"colour in w drops the diffuse channel",
-         {M(pos | col), M(t0), 0},
-         2,
-         4,
-         {4, 2, 0},
-         {0, -1, -1, -1, 0, -1},
-         {0, -1, -1, -1, 1, -1}},
-        {"compressed positions and second uv",
-         {0, M(pos | t1), M(col | specular)},
-         1 | 4,
-         3,
-         {0, 3, 2},
-         {0, 0, -1, 4, -1, 8},
-         {1, 2, -1, 2, -1, 1}},
-        {"a channel named twice stays in the first stream",
-         {M(pos), M(pos | nrm), 0},
-         0,
-         3,
-         {3, 3, 0},
-         {0, -1, 0, -1, -1, -1},
-         {0, -1, 1, -1, -1, -1}},
-        {"nothing", {0, 0, 0}, 0, 3, {0, 0, 0}, {-1, -1, -1, -1, -1, -1}, {-1, -1, -1, -1, -1, -1}},
-    };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.what);
-        CstreamLayout l = layoutStreams(c.masks, c.apiFormat, c.floatsPerPosition);
-        for (int s = 0; s < 3; s++)
-            EXPECT_EQ(l.strideFloats[s], c.strides[s]) << "stream " << s;
-        for (int ch = 0; ch < CHANNEL_COUNT; ch++) {
-            EXPECT_EQ(l.stream[ch], c.streams[ch]) << "channel " << ch;
-            if (c.offsets[ch] >= 0) {
-                EXPECT_EQ(l.offset[ch], c.offsets[ch]) << "channel " << ch;
-            }
-        }
-    }
 }
 
 } // namespace

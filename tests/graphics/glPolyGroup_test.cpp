@@ -85,65 +85,6 @@ class GlPolyGroup : public MaterialTest {
     CopenGL dev;
 };
 
-TEST_F(GlPolyGroup, GroupsDrawOncePerDisplayFromTheirStreams) {
-    CworkObject w;
-    ASSERT_EQ(w.initWorkGeometry(&thing), 0) << lastReason();
-    ASSERT_EQ(w.renderPolyGroups.size(), 2u);
-    newFrame(w);
-    clearColourAndDepth();
-    for (CrenderPolyGroup& g : w.renderPolyGroups)
-        EXPECT_EQ(dev.geoToDisplay(&g), 0);
-    EXPECT_EQ(geoToDisplaysThisFrame, 2);
-    Frame f = readFrame(*context);
-    EXPECT_EQ(f.at(4, 8)[0], 255); // left: magenta
-    EXPECT_EQ(f.at(4, 8)[1], 0);
-    EXPECT_EQ(f.at(4, 8)[2], 255);
-    EXPECT_EQ(f.at(28, 8)[1], 255); // right: yellow
-    EXPECT_EQ(f.at(28, 8)[2], 0);
-    EXPECT_EQ(f.litCount(), 32 * 16);
-    dumpFrameIfFailed(f);
-    for (CrenderPolyGroup& g : w.renderPolyGroups)
-        EXPECT_EQ(g.passBits, 0xFE);
-    // Both groups share the model's static buffer and one handler of the work object.
-    EXPECT_NE(geo.sharedStaticBuffers[0], nullptr);
-    EXPECT_NE(w.deviceData[0], nullptr);
-
-    // Already drawn on this display this frame: nothing happens.
-    clearColourAndDepth();
-    dev.geoToDisplay(&w.renderPolyGroups[0]);
-    EXPECT_EQ(geoToDisplaysThisFrame, 2);
-    EXPECT_EQ(readFrame(*context).litCount(), 0);
-
-    // A second display draws the same groups with its own bit, buffers and program.
-    std::unique_ptr<CglContext> otherContext(createOffscreenContext(32, 16));
-    ASSERT_TRUE(otherContext);
-    {
-        CopenGL other;
-        other.context = otherContext.get();
-        other.setDisplayIndex(1);
-        other.setNewWindowMetrics(Crect(0, 32, 0, 16));
-        esMatrixLoadIdentity(&other.viewProjection);
-        other.clearScreen = 1; // a new framebuffer's depth is undefined until cleared
-        other.perFrameGraphicsSetup();
-        other.geoToDisplay(&w.renderPolyGroups[1]);
-        EXPECT_EQ(w.renderPolyGroups[1].passBits, 0xFC);
-        Frame g = readFrame(*otherContext);
-        EXPECT_EQ(g.litCount(), 16 * 16);
-        EXPECT_EQ(g.at(28, 8)[1], 255);
-        EXPECT_NE(geo.sharedStaticBuffers[1], nullptr);
-        EXPECT_NE(geo.sharedStaticBuffers[1], geo.sharedStaticBuffers[0]);
-        Cmaterial* right = w.renderPolyGroups[1].set->material;
-        EXPECT_NE(right->shaders[1], nullptr);
-        EXPECT_NE(right->shaders[1], right->shaders[0]);
-        dumpFrameIfFailed(g);
-        other.release();
-        EXPECT_EQ(geo.sharedStaticBuffers[1], nullptr);
-        EXPECT_EQ(right->shaders[1], nullptr);
-        EXPECT_EQ(w.deviceData[1], nullptr);
-    }
-    dev.switchToThisRenderer(0);
-}
-
 TEST_F(GlPolyGroup, PredecessorsDrawFirstAndOnlyOnce) {
     CworkObject w;
     ASSERT_EQ(w.initWorkGeometry(&thing), 0);

@@ -28,7 +28,7 @@ struct HookScope {
     ~HookScope() { graphicsHooks = saved; }
 };
 
-int gridX = 0, gridY = 0, displays = 0, rebuilds = 0;
+int gridX = 0, gridY = 0, rebuilds = 0;
 
 // The texture name in an image's slot for display i; 0 when none.
 uint32_t slotName(CtextureImage const& image, int i) {
@@ -66,17 +66,6 @@ TEST(GraphicsDevice, WindowMetricsSequence) {
     EXPECT_EQ(d.viewportHeight, 51);
     EXPECT_EQ(rebuilds, 3); // only usable sizes rebuild the tank's views
     expectRect(d.appliedWindowRect, 0, 99.95f, 0, 50.93f);
-}
-
-TEST(GraphicsDevice, FirstWindowRectIsAppliedAtOnceLaterOnesWait) {
-    CgraphicsAPI d;
-    d.setNewWindowMetrics(Crect(0, 800, 0, 600));
-    EXPECT_EQ(d.width, 800);
-    EXPECT_EQ(d.windowChanged, 1);
-    d.setNewWindowMetrics(Crect(0, 1024, 0, 768));
-    EXPECT_EQ(d.width, 800);
-    EXPECT_EQ(d.applyNewWindowMetrics(), 1);
-    EXPECT_EQ(d.width, 1024);
 }
 
 TEST(GraphicsDevice, GuiViewportAndScreenConversion) {
@@ -148,29 +137,6 @@ TEST(GraphicsDevice, LetterboxingAndVisibleCells) {
                    c.letterboxed.maxy);
         expectRect(d.cellRect, c.cells.minx, c.cells.maxx, c.cells.miny, c.cells.maxy);
         EXPECT_EQ(d.clearScreen, 2);
-    }
-}
-
-TEST(GraphicsDevice, PeerOrderingOfThreeDisplaysInARow) {
-    HookScope hooks;
-    graphicsHooks.displayCount = [] { return displays; };
-    struct Case {
-        int displayIndex, position, screens, displayCount;
-        short left, right;
-    };
-    Case const cases[] = {
-        {0, 0, 3, 3, -1, 1},  {1, 1, 3, 3, 1, 1},
-        {2, 2, 3, 3, 1, -1},  {1, 0, 2, 4, 0, 1}, // leftmost of its tank, but more displays lie further left
-        {2, 1, 2, 4, 1, 0},                       // rightmost of its tank, not of all displays
-        {0, 0, 1, 1, -1, -1},
-    };
-    for (auto const& c : cases) {
-        displays = c.displayCount;
-        CgraphicsAPI d;
-        d.setDisplayIndex(c.displayIndex);
-        d.setOrderingWithinPeers(c.position, c.screens);
-        EXPECT_EQ(d.leftMonitorExtendStatus, c.left) << c.displayIndex << " of " << c.displayCount;
-        EXPECT_EQ(d.rightMonitorExtendStatus, c.right) << c.displayIndex << " of " << c.displayCount;
     }
 }
 
@@ -251,32 +217,6 @@ class CrecordingDevice : public CgraphicsAPI {
     std::vector<uint32_t> freed;
 };
 
-TEST(GraphicsDevice, TextureRegistryKeepsOrderAndPerDisplayHandles) {
-    CtextureImage a, b, c;
-    CrecordingDevice d;
-    d.setDisplayIndex(2);
-    for (auto* t : {&a, &b, &c}) {
-        d.registerTexture(t);
-        d.setTextureHandle(t, 5);
-    }
-    CdeviceTexture elsewhere(9);
-    b.deviceTextures[1] = &elsewhere; // another display's texture is not touched
-    d.removeTexture(&b);
-    EXPECT_EQ(d.textures, (std::vector<CtextureImage*>{&a, &c}));
-    EXPECT_EQ(slotName(b, 2), 0u);
-    EXPECT_EQ(slotName(b, 1), 9u);
-    b.deviceTextures[1] = nullptr;
-    d.removeTexture(&b); // absent: nothing changes
-    EXPECT_EQ(d.textures.size(), 2u);
-    EXPECT_EQ(slotName(c, 2), 5u);
-    d.setTextureHandle(&a, 0);
-    d.setTextureHandle(&c, 0);
-    // A device without a usable index has no slot to read or write.
-    CrecordingDevice unplaced;
-    unplaced.setTextureHandle(&a, 3);
-    EXPECT_EQ(unplaced.textureHandle(&a), 0u);
-}
-
 TEST(GraphicsDevice, FetchTextureMakesOnceAndReportsFailure) {
     TraceCapture trace(1);
     CrecordingDevice d;
@@ -294,40 +234,6 @@ TEST(GraphicsDevice, FetchTextureMakesOnceAndReportsFailure) {
     EXPECT_NE(std::string(exitMsg.c_str()).find("no tex"), std::string::npos);
     d.setTextureHandle(&image, 0);
     image.array = nullptr;
-}
-
-CtextureImage* customImage = nullptr;
-
-TEST(GraphicsDevice, StageTexturesComeFromTheImageOrTheCustomTexture) {
-    HookScope hooks;
-    graphicsHooks.findCustomTexture = [](CworkObject*, char const* name) {
-        return std::string(name) == "skin" ? customImage : nullptr;
-    };
-    CrecordingDevice d;
-    d.setDisplayIndex(0);
-    CdataArray array;
-    CtextureImage custom;
-    custom.array = &array;
-    customImage = &custom;
-    auto* image = new CtextureImage;
-    image->array = &array;
-    CtextureStage withImage, plain, named, unknown;
-    setTexImage(&withImage.tex, image);
-    named.customTex = 1;
-    named.customTexName = "skin";
-    unknown.customTex = 1;
-    unknown.customTexName = "fur";
-    EXPECT_EQ(d.fetchTexture(&withImage, nullptr), 11u);
-    EXPECT_EQ(d.fetchTexture(&plain, nullptr), 0u);
-    EXPECT_EQ(d.fetchTexture(&named, nullptr), 12u);
-    EXPECT_EQ(d.fetchTexture(&unknown, nullptr), 0u);
-    EXPECT_EQ(d.fetchTexture(static_cast<CtextureStage*>(nullptr), nullptr), 0u);
-    d.setTextureHandle(image, 0);
-    d.setTextureHandle(&custom, 0);
-    d.textures.clear();
-    image->array = nullptr;
-    custom.array = nullptr;
-    setTexImage(&withImage.tex, nullptr);
 }
 
 // A node that counts its own release from the resource graph.

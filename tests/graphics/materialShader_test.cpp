@@ -92,13 +92,6 @@ TEST_F(ShaderRewrite, GoldenTexts) {
         EXPECT_EQ(rewrite(c.text, c.mode, c.format, c.mult), c.expected) << c.what;
 }
 
-TEST_F(ShaderRewrite, SpecularDeclaredUnlessOffsetIsZero) {
-    for (int16_t offset : {int16_t(-1), int16_t(12)})
-        EXPECT_EQ(rewrite("x", 0, 0, 1.0f, offset), "attribute vec4 glSpec;\nattribute vec4 glVertex;\nx")
-            << offset;
-    EXPECT_EQ(rewrite("x", 0, 0, 1.0f, 0), "attribute vec4 glVertex;\nx");
-}
-
 TEST_F(ShaderRewrite, GlesStripsTheFragmentTextToo) {
     model.specOffset = 0;
     Cmaterial m;
@@ -120,22 +113,6 @@ TEST_F(ShaderRewrite, WithoutModelTheTextIsLeftAndRecorded) {
     EXPECT_EQ(m.rewriteVertexShader(), 1);
     EXPECT_EQ(lastReason(), "no tex geo");
     EXPECT_STREQ(m.vertexShader.c_str(), "gl_Vertex");
-}
-
-TEST_F(ShaderRewrite, ReadingRewritesShaderTextFromTheScript) {
-    model.specOffset = 0;
-    model.apiFormat = CmaterialOwner::API_COMPRESSED_POSITIONS;
-    int result = -1;
-    Cmaterial* m = loadScript(":set shaderMode (~POS)\n"
-                              ":vshader \"void main() {\"\n:vshader \"pos_func\"\n:vshader \"}\"\n"
-                              ":fshader \"void main() { gl_FragColor = vec4(1.0); }\"\n",
-                              &result);
-    ASSERT_EQ(result, 0) << lastReason();
-    EXPECT_STREQ(m->vertexShader.c_str(),
-                 "uniform mat4 glModelViewProjectionMatrix;\nattribute vec4 glVertex;\nvoid main() {\n"
-                 "gl_Position = glModelViewProjectionMatrix * vec4(0.0004883 * glVertex.x, 0.0004883 * "
-                 "glVertex.y, 0.0004883* glVertex.z, 1.0);\n}\n");
-    EXPECT_STREQ(m->fragShader.c_str(), "void main() { gl_FragColor = vec4(1.0); }\n");
 }
 
 } // namespace

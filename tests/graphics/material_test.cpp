@@ -7,25 +7,6 @@
 
 namespace {
 
-TEST_F(MaterialTest, EmptyScriptKeepsDefaultsAndTakesTheNextNumber) {
-    int before = masterMaterialNum;
-    int result = -1;
-    Cmaterial* a = loadScript("", &result);
-    EXPECT_EQ(result, 0);
-    Cmaterial* b = load("m");
-    EXPECT_EQ(a->materialID, static_cast<short>(before & 0xFFFF));
-    EXPECT_EQ(b->materialID, static_cast<short>((before + 1) & 0xFFFF));
-    EXPECT_EQ(masterMaterialNum, before + 2);
-    EXPECT_EQ(a->numStages, 0);
-    EXPECT_EQ(a->getStage(0), nullptr);
-    EXPECT_TRUE(a->vertexShader.empty());
-    EXPECT_EQ(a->streamChans[STREAM_DYNAMIC], CHAN_POSITION);
-    EXPECT_EQ(a->streamChans[STREAM_STATIC], 0);
-    EXPECT_EQ(a->visible, 1);
-    EXPECT_EQ(std::string(a->getDiskPath().c_str()), modelFolder() + "/arrays");
-    EXPECT_TRUE(exitReasonList.empty()) << lastReason();
-}
-
 TEST_F(MaterialTest, AddStreamChanMovesBitsButNeverClearsRemove) {
     struct Step {
         short stream;
@@ -189,15 +170,6 @@ TEST_F(MaterialTest, StagesAreLimitedToTheShaderSamplers) {
         EXPECT_EQ(lastReason(), "adstg");
         EXPECT_EQ(m->texStages->countChildren(), limit);
     }
-}
-
-TEST_F(MaterialTest, MaterialCommandsWorkInsideAStageBlock) {
-    Cmaterial* m = loadScript(":addStage { :uvIndex 1 :color 0.5 0.5 0.5 :sortPosition 3 }");
-    EXPECT_EQ(m->numStages, 1);
-    EXPECT_EQ(m->hasColor, 1);
-    EXPECT_EQ(m->sortPosition, 3.0f);
-    EXPECT_EQ(m->getStage(0)->uvIndex, 1);
-    EXPECT_TRUE(exitReasonList.empty()) << lastReason();
 }
 
 TEST_F(MaterialTest, SpecularReflectionWithoutImageIsRecordedButStillMarked) {

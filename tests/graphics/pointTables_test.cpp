@@ -26,23 +26,6 @@ void makeModel(CtexturedGeo& geo, std::vector<CgeoFileAttrib> attribs, std::vect
     geo.buildQuickMatrixLookups();
 }
 
-TEST(PointTables, FlutterPointsAndTheirSkips) {
-    CtexturedGeo geo;
-    makeModel(
-        geo, {{"pos", 3, 0}, {"uv", 2, 0}, {"flutter", 1, 0}},
-        {{0, 0, 0, .1f, .2f, 0}, {1, 0, 0, .3f, .4f, .5f}, {2, 0, 0, .5f, .6f, 0}, {3, 0, 0, .7f, .8f, .7f}});
-    ASSERT_EQ(geo.initGeometrySpecialProcessingTables(), 0);
-    EXPECT_EQ(geo.flutterSkips, (std::vector<int>{1, 2}));
-    EXPECT_EQ(geo.flutterValues, (std::vector<float>{.3f, .4f, .5f, .7f, .8f, .7f}));
-    EXPECT_EQ(geo.pointFlags, (std::vector<uint8_t>{1, 1, 1, 1}));
-    // The attribute-major copy of pos, Cd and N.
-    EXPECT_EQ(geo.clonedPoints.interleaved, 0);
-    EXPECT_EQ(geo.clonedPoints.floatsPerPoint, 9);
-    EXPECT_EQ(geo.clonedPoints.pointData()[3 * 3], 3.0f);
-    EXPECT_TRUE(geo.normalCalcs.empty());
-    EXPECT_TRUE(geo.dualNormalFactors.empty()); // no "N"
-}
-
 TEST(PointTables, NeighboursStolenColoursGroupsAndAdjustments) {
     CtexturedGeo geo;
     makeModel(geo,

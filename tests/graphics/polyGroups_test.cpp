@@ -93,28 +93,6 @@ class PolyGroupBuild : public MaterialTest {
     CdirectoryVar speciesNode;
 };
 
-TEST_F(PolyGroupBuild, VariationsOfOneMaterialShareASet) {
-    addFace("mat_body_oa", {0, 1, 2});
-    addFace("mat_body_1#_tb", {3, 4, 5});
-    addFace("other", {6, 7, 8});
-    ASSERT_EQ(build(), 0);
-    ASSERT_EQ(geo.polyGroupSets.size(), 1u);
-    ASSERT_EQ(geo.definitions.size(), 2u);
-    CpolyGroupSet* set = geo.polyGroupSets[0];
-    EXPECT_EQ(set->materialName, "body");
-    EXPECT_EQ(set->variations, geo.definitions);
-    EXPECT_EQ(set->transparent, 1); // the last variation's flag
-    EXPECT_EQ(geo.materialsDir->countChildren(), 1);
-    CpolyGroupDefinition* second = geo.definitions[1];
-    EXPECT_EQ(second->name, "mat_body_1#_tb");
-    EXPECT_EQ(second->idChar, 'b');
-    EXPECT_EQ(second->definitionIndex, 1);
-    EXPECT_EQ(second->set, set);
-    EXPECT_FLOAT_EQ(second->sortPosition, 2.0f);
-    EXPECT_EQ(second->skipPOVtest, 1);
-    EXPECT_EQ(second->sortPoint, 3);
-}
-
 TEST_F(PolyGroupBuild, BadGroupListsFailTheBuild) {
     struct Case {
         char const* what;

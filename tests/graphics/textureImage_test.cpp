@@ -50,55 +50,6 @@ class TextureImageTest : public ::testing::Test {
     TraceCapture trace;
 };
 
-TEST_F(TextureImageTest, SetTexImageCountsHoldersAsImagesMoveBetweenSlots) {
-    int before = allocedVariables;
-    CtextureImage* a = new CtextureImage;
-    CtextureImage* b = new CtextureImage;
-    CtextureImage* slot1 = nullptr;
-    CtextureImage* slot2 = nullptr;
-    struct Step {
-        CtextureImage** slot;
-        CtextureImage* image;
-        int countA; // -1: a destroyed
-        int countB;
-    } steps[] = {
-        {&slot1, a, 1, 0},        {&slot1, a, 1, 0}, // the same image again changes nothing
-        {&slot2, a, 2, 0},                           // a second holder
-        {&slot2, b, 1, 1},                           // the second holder switches images
-        {&slot1, nullptr, -1, 1},                    // the last holder of a lets go: a is destroyed
-        {&slot1, b, -1, 2},                          // b moves into the first slot...
-        {&slot2, nullptr, -1, 1}, // ...and out of the second: its count is as before the move
-    };
-    bool aAlive = true;
-    for (Step const& s : steps) {
-        setTexImage(s.slot, s.image);
-        if (s.countA < 0) aAlive = false;
-        if (aAlive) EXPECT_EQ(a->refCount, s.countA);
-        EXPECT_EQ(b->refCount, s.countB);
-        EXPECT_EQ(*s.slot, s.image);
-    }
-    EXPECT_EQ(allocedVariables, before + 1); // only b remains
-    setTexImage(&slot1, nullptr);
-    EXPECT_EQ(allocedVariables, before);
-    setTexImage(nullptr, nullptr); // no slot: nothing to do
-}
-
-TEST_F(TextureImageTest, EachDisplayMakesItsOwnTextureOnce) {
-    RecordingDevice d0(0), d1(1);
-    CtextureImage* image = imageWithArray();
-    CdeviceTexture* t0 = image->getTexture(&d0);
-    CdeviceTexture* t1 = image->getTexture(&d1);
-    EXPECT_NE(t0, nullptr);
-    EXPECT_NE(t1, nullptr);
-    EXPECT_NE(t0, t1);
-    EXPECT_EQ(image->deviceTextures[0], t0);
-    EXPECT_EQ(image->deviceTextures[1], t1);
-    EXPECT_EQ(image->getTexture(&d0), t0); // kept, not made again
-    EXPECT_EQ(d0.calls, std::vector<std::string>{"make"});
-    EXPECT_EQ(d1.calls, std::vector<std::string>{"make"});
-    delete image;
-}
-
 TEST_F(TextureImageTest, FailuresGiveNullAndAreRetried) {
     RecordingDevice failing(2);
     failing.fail = true;

@@ -33,21 +33,6 @@ class StageTest : public MaterialTest {
     Cmaterial* material = nullptr;
 };
 
-TEST_F(StageTest, TexByNameLoadsFromTheModelArraysAndSharesTheImage) {
-    int result = -1;
-    material = loadScript(":addStage { :tex grey.sgi } :addStage { :tex grey.sgi }", &result);
-    ASSERT_EQ(result, 0) << lastReason();
-    CtextureStage* a = material->getStage(0);
-    CtextureStage* b = material->getStage(1);
-    ASSERT_NE(a->tex, nullptr);
-    EXPECT_EQ(a->tex, b->tex);
-    EXPECT_EQ(a->tex->refCount, 2);
-    ASSERT_NE(a->tex->array, nullptr);
-    EXPECT_EQ(a->tex->array->res[0], 4);
-    EXPECT_EQ(a->tex->array->chans, 1);
-    EXPECT_EQ(material->visible, 1);
-}
-
 TEST_F(StageTest, ChansHintGoesToTheLookUpOnlyBeforeTex) {
     // The first stage loads the one-channel image; asking three of it is reported.
     int result = -1;
@@ -62,65 +47,6 @@ TEST_F(StageTest, ChansHintGoesToTheLookUpOnlyBeforeTex) {
     ASSERT_NE(s->tex, nullptr);
     EXPECT_EQ(s->tex->array->chans, 3); // the image stays as loaded
     EXPECT_EQ(s->chansHint, 1);
-}
-
-TEST_F(StageTest, TexForms) {
-    struct Case {
-        char const* block;
-        int result;
-        char const* reason; // first exit reason, "" for none
-        bool hasImage;
-        char const* imageName;
-        uint8_t visible;
-    } cases[] = {
-        {":tex", 0, "", true, "pc", 1},
-        {":tex \"\"", 0, "", false, "", 1},
-        {":tex null", 0, "", false, "", 0},
-        {":tex grey.sgi :tex null", 0, "", false, "", 0},
-        {":tex missing.sgi", 1, "Couldn't find tex missing.sgi", false, "", 1},
-        // A block always has an image to work on.
-        {":tex null { :cerr building }", 0, "", true, "pc", 0},
-        {":tex \"\" { :cerr building }", 0, "", true, "pc", 1},
-        {":tex { :cerr building }", 0, "", true, "pc", 1},
-        {":tex grey.sgi { :cerr building }", 0, "", true, "grey.sgi", 1},
-        {":tex { :nosuch }", 1, "couldn't run image script", true, "pc", 1},
-    };
-    for (Case const& c : cases) {
-        reset();
-        model.deleteChildren();
-        int result = -1;
-        CtextureStage* s = stageOf(c.block, &result);
-        ASSERT_NE(s, nullptr) << c.block;
-        EXPECT_EQ(result, c.result) << c.block;
-        EXPECT_EQ(lastReason().rfind(c.reason, 0), 0u) << c.block << ": " << lastReason();
-        EXPECT_EQ(s->tex != nullptr, c.hasImage) << c.block;
-        if (s->tex) {
-            EXPECT_STREQ(s->tex->name.c_str(), c.imageName) << c.block;
-            EXPECT_EQ(s->tex->refCount, 1) << c.block;
-        }
-        EXPECT_EQ(material->visible, c.visible) << c.block;
-        EXPECT_EQ(material->sortPosition, c.result == 0 ? 1.0f : 0.0f) << c.block;
-    }
-}
-
-TEST_F(StageTest, ImageBlockBuildsTheImageInTheStageFolder) {
-    int result = -1;
-    CtextureStage* s =
-        stageOf(":tex { :buffer -name a -res 2 1 -chans 4\n :fill a rgba 1 0.5 0 1 }", &result);
-    ASSERT_EQ(result, 0) << lastReason();
-    ASSERT_NE(s->tex, nullptr);
-    EXPECT_EQ(std::string(s->tex->getDiskPath().c_str()), modelFolder() + "/arrays");
-    CdataArray* a = s->tex->array;
-    ASSERT_NE(a, nullptr);
-    ASSERT_EQ(a->res[0], 2);
-    ASSERT_EQ(a->chans, 4);
-    EXPECT_EQ(arrayByte(a, 1, 0, 0), 255);
-    EXPECT_EQ(arrayByte(a, 1, 0, 2), 0);
-
-    reset();
-    model.deleteChildren();
-    s = stageOf(":tex { :nosuch }", &result);
-    EXPECT_NE(std::string(exitMsg.c_str()).find("couldn't run image script"), std::string::npos) << exitMsg;
 }
 
 TEST_F(StageTest, UvIndexAddsTheCoordinateSetUnlessDynamic) {

@@ -123,28 +123,6 @@ class ModelSharing : public ::testing::Test {
     CdirectoryVar shop;
 };
 
-TEST_F(ModelSharing, TwoRequestsShareOneModelUntilBothRelease) {
-    CmanagedResourceVar* first = requestGeo2("cube.geo", folder().c_str());
-    ASSERT_NE(first, nullptr);
-    CmanagedResourceVar* second = requestGeo2("cube.geo", folder().c_str());
-    EXPECT_EQ(second, first);
-    auto* geo = dynamic_cast<CtexturedGeo*>(first);
-    ASSERT_NE(geo, nullptr);
-    EXPECT_EQ(geo->numPoints, 8);
-    EXPECT_EQ(geo->getChild("instances", 0)->getInt(), 2);
-    EXPECT_EQ(geo->getDiskPath(), folder().c_str());
-    std::string filedAt = "resources" + folder() + "/cube.geo";
-    EXPECT_EQ(shop.findVariable(filedAt.c_str()), first);
-
-    int before = allocedVariables;
-    unrequestResource(first);
-    EXPECT_EQ(shop.findVariable(filedAt.c_str()), first);
-    EXPECT_EQ(geo->getChild("instances", 0)->getInt(), 1);
-    unrequestResource(first);
-    EXPECT_EQ(shop.findVariable(filedAt.c_str()), nullptr);
-    EXPECT_LT(allocedVariables, before);
-}
-
 TEST_F(ModelSharing, AModelThatDoesNotLoadIsNotFiled) {
     writeWholeFile(dir.file("species/junk.geo"), "AAG0");
     TraceCapture trace(1);

@@ -199,24 +199,6 @@ TEST_F(FrameTest, EffectsOnTheCurrentBuffer) {
     EXPECT_EQ(owner.fired, std::vector<float>{0.5f});
 }
 
-TEST(CellMask, CoversTheCellsOfARange) {
-    struct Case {
-        float first, last;
-        int count;
-        uint64_t mask;
-    } const cases[] = {{-5.0f, -1.5f, 32, 0},
-                       {40.0f, 50.0f, 32, 0},
-                       {-3.0f, 100.0f, 32, 0xFFFFFFFFu},
-                       {30.5f, 40.0f, 64, 0x7FFull << 30},
-                       {-1.0f, 70.0f, 64, ~0ull},
-                       {60.0f, 90.0f, 100, 0xFull << 60},
-                       {std::nanf(""), 3.0f, 32, 0},
-                       {0.0f, 3.0f, 0, 0}};
-    for (Case const& c : cases)
-        EXPECT_EQ(gridCellMask(c.first, c.last, c.count), c.mask)
-            << c.first << " " << c.last << " " << c.count;
-}
-
 TEST_F(FrameTest, ScreenCellsOfARenderPolyGroup) {
     ASSERT_EQ(w.initWorkGeometry(&owner), 0);
     CrenderPolyGroup& group = w.renderPolyGroups[0];

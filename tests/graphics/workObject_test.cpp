@@ -88,33 +88,6 @@ TEST_F(WorkObjectTest, ClonesTheModelIntoTwoAttributeMajorBuffers) {
     geo.specColRefC = nullptr;
 }
 
-TEST_F(WorkObjectTest, UnnumberedMaterialsGetANumberPerRunAndObject) {
-    writeMaterial("eye", ":set materialID 65535\n");
-    for (char const* group :
-         {"mat_body_oa", "mat_body_ob", "mat_fin_oa", "mat_body_oc", "mat_eye_oa", "mat_body_od"})
-        addFace(group, {1, 2, 3});
-    ASSERT_EQ(build(geo), 0) << lastReason();
-    ASSERT_EQ(geo.polyGroupSets.size(), 6u);
-    Cmaterial* body = geo.polyGroupSets[0]->material;
-    int fin = static_cast<uint16_t>(geo.polyGroupSets[2]->material->materialID);
-    int n = masterMaterialNum;
-    CworkObject a, b;
-    ASSERT_EQ(a.initWorkGeometry(&owner), 0);
-    ASSERT_EQ(b.initWorkGeometry(&owner), 0);
-    auto numbers = [](CworkObject& w) {
-        std::vector<int> out;
-        for (CrenderPolyGroup const& g : w.renderPolyGroups)
-            out.push_back(g.materialNumber);
-        return out;
-    };
-    // A numbered material lends its number; an unnumbered one keeps the number it got
-    // until another unnumbered material takes the next, separately in every object.
-    EXPECT_EQ(numbers(a), (std::vector<int>{n, n, fin, n, n + 1, n + 2}));
-    EXPECT_EQ(numbers(b), (std::vector<int>{n + 3, n + 3, fin, n + 3, n + 4, n + 5}));
-    EXPECT_EQ(static_cast<uint16_t>(body->materialID), 65535);
-    EXPECT_EQ(static_cast<uint16_t>(geo.polyGroupSets[4]->material->materialID), 65535);
-}
-
 TEST_F(WorkObjectTest, DefaultColoursGoToTheMaterialsPoints) {
     addFace("mat_body_oa", {1, 2, 3});
     addFace("mat_fin_oa", {5, 6, 7});

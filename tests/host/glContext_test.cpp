@@ -8,7 +8,6 @@
 
 #include "host/glContext.h"
 #include "host/glHeaders.h"
-#include "pictureFiles.h"
 
 namespace {
 
@@ -27,34 +26,6 @@ std::vector<uint8_t> readAll(CglContext& c) {
     std::vector<uint8_t> px(static_cast<size_t>(c.width() * c.height() * 4));
     EXPECT_EQ(c.readPixels(0, 0, c.width(), c.height(), px.data()), 0);
     return px;
-}
-
-void dumpPng(CglContext& c, std::vector<uint8_t> const& px, char const* name) {
-    PngPicture pic{};
-    pic.width = c.width();
-    pic.height = c.height();
-    pic.colorType = 6; // RGBA
-    for (int y = c.height() - 1; y >= 0; y--)
-        pic.rows.insert(pic.rows.end(), px.begin() + y * c.width() * 4, px.begin() + (y + 1) * c.width() * 4);
-    writeBytes(std::string(name) + ".png", encodePng(pic));
-}
-
-TEST(GlContext, OffscreenClearReadsBackExactly) {
-    REQUIRE_OFFSCREEN();
-    std::unique_ptr<CglContext> c(createOffscreenContext(7, 5));
-    ASSERT_TRUE(c) << lastContextError();
-    EXPECT_TRUE(c->isCurrent());
-    EXPECT_EQ(c->width(), 7);
-    EXPECT_EQ(c->height(), 5);
-    EXPECT_EQ(c->backingScale(), 1.0f);
-    clearTo(1.0f, 0.0f, 1.0f);
-    auto px = readAll(*c);
-    for (size_t i = 0; i < px.size(); i += 4) {
-        ASSERT_EQ(px[i], 255);
-        ASSERT_EQ(px[i + 1], 0);
-        ASSERT_EQ(px[i + 2], 255);
-    }
-    if (HasFailure()) dumpPng(*c, px, "GlContext_OffscreenClear");
 }
 
 TEST(GlContext, TwoContextsKeepTheirOwnPixels) {

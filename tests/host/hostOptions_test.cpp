@@ -114,26 +114,6 @@ TEST(HostOptions, MalformedCommandLinesAreRefusedWithAReason) {
     }
 }
 
-TEST(HostOptions, WindowIdsAndSizes) { // also what XSCREENSAVER_WINDOW holds
-    struct Id {
-        char const* text;
-        int result;
-        unsigned long id;
-    } ids[] = {{"0x1A", 0, 26}, {"0X1a", 0, 26}, {"26", 0, 26}, {"4294967295", 0, 4294967295ul},
-               {nullptr, 1, 0}, {"", 1, 0},      {" 26", 1, 0}, {"+26", 1, 0},
-               {"0x-1", 1, 0},  {"26 ", 1, 0},   {"0", 1, 0},   {"4294967296", 1, 0}};
-    for (auto const& c : ids) {
-        unsigned long id = 99;
-        EXPECT_EQ(parseWindowId(c.text, id), c.result) << (c.text ? c.text : "(null)");
-        EXPECT_EQ(id, c.id) << (c.text ? c.text : "(null)");
-    }
-    int w = 0, h = 0;
-    EXPECT_EQ(parseSize("16384x1", w, h), 0);
-    EXPECT_EQ(w * 10 + h, 163841);
-    for (char const* bad : {(char const*)nullptr, "3 x4", "x360", "16385x1", "-1x5"})
-        EXPECT_EQ(parseSize(bad, w, h), 1) << (bad ? bad : "(null)");
-}
-
 TEST(FrameFiles, NumberedNames) {
     struct Case {
         char const* pattern;

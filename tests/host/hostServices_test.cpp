@@ -35,22 +35,4 @@ TEST(LinuxHost, ShellCommandExpandsKeywordsAndGivesTheStatus) {
     EXPECT_EQ(hostServices().shellCommand("exit 3"), 3);
 }
 
-TEST(LinuxHost, StoreRegistryWritesTheRootsChildren) {
-    ScopedDataFolder data;
-    EXPECT_EQ(OS::storeRegistryStuff(), 1); // no root yet
-    CdirectoryVar root;
-    root.setName("globals");
-    globalVariablesDir = &root;
-    EXPECT_EQ(OS::storeRegistryStuff(), 1); // nothing under it
-    auto* runs = static_cast<CintVar*>(root.addVariableX("runs", CLASS_INT, 0));
-    runs->value = 12;
-    runs->setSave(1);
-    EXPECT_EQ(OS::storeRegistryStuff(), 0);
-    std::string text = readWholeFile(data.file("registry.txt"));
-    EXPECT_NE(text.find("runs"), std::string::npos) << text;
-    EXPECT_NE(text.find("12"), std::string::npos) << text;
-    EXPECT_FALSE(root.doSave()); // the root's save flag does not outlive the write
-    globalVariablesDir = nullptr;
-}
-
 } // namespace

@@ -17,42 +17,6 @@
 
 namespace {
 
-TEST(OsMessages, TokensAndButtons) {
-    CfakeHostServices fake;
-    skipNSAlert = 0;
-    struct Case {
-        char const* message;
-        char const* title;
-        int button; // index the user picks
-        char const* shown;
-        int result;
-    } cases[] = {
-        {"Hello|World", nullptr, 0, "message Hello / World [Ok]", 1},
-        {"Alone", nullptr, 0, "message Alone /  [Ok]", 1},
-        {"Q|Info|Yes|No", nullptr, 0, "message Q / Info [Yes|No]", 1},
-        {"Q|Info|Yes|No", nullptr, 1, "message Q / Info [Yes|No]", 0},
-        {"a|b|1|2|3|4", "Title", 2, "message Title / a [1|2|3|4]", -1},
-        {"a|b|1|2|3|4", "Title", 3, "message Title / a [1|2|3|4]", -2},
-        {"a|b|1|2|3|4|5", nullptr, 3, "message a / b [1|2|3|4]", -2},   // four buttons at most
-        {"Q|Info|Yes|No", nullptr, -1, "message Q / Info [Yes|No]", 0}, // closed
-        {"Q|Info|Yes|No", nullptr, 5, "message Q / Info [Yes|No]", 0},  // not a button
-        {"", nullptr, 0, "message  /  [Ok]", 1},
-    };
-    for (auto const& c : cases) {
-        fake.calls.clear();
-        fake.answers = {c.button};
-        EXPECT_EQ(OS::ShowMessage(c.message, c.title, 0), c.result) << c.message << " " << c.button;
-        ASSERT_EQ(fake.calls.size(), 1u);
-        EXPECT_EQ(fake.calls[0], c.shown);
-        EXPECT_EQ(alertIsBeingShown, 0);
-    }
-    EXPECT_EQ(OS::ShowMessage(nullptr, nullptr, 0), 1); // no text: one "Ok"
-    skipNSAlert = 1;
-    fake.calls.clear();
-    EXPECT_EQ(OS::ShowMessage("hello", nullptr, 0), 1000);
-    EXPECT_TRUE(fake.calls.empty());
-}
-
 TEST(OsDates, BoundaryTimes) {
     CfakeHostServices fake;
     struct Case {
@@ -135,51 +99,6 @@ TEST(OsSystem, VersionLanguageAndCountry) {
         EXPECT_EQ(OS::getCountry(true), c.country);
         EXPECT_EQ(OS::getCountry(false), c.countryName);
     }
-}
-
-// The copy into temporary folders: a good install, one that lacks the noise table, and
-// data folders too short or not absolute, which are never touched.
-TEST(OsResources, CopyFromInstall) {
-    TempDir install;
-    ScopedDataFolder data;
-    TraceCapture trace(1);
-    Cstring savedInstall = installDir, savedData = appDataDir;
-    std::filesystem::create_directories(install.file("global/arrays"));
-    std::filesystem::create_directories(install.file("species/nemo"));
-    writeWholeFile(install.file("species/nemo/fish.txt"), "fins");
-    struct Case {
-        char const* what;
-        bool noise;
-        char const* installFolder; // null: the temporary one
-        char const* dataFolder;
-        bool copied;
-        char const* reason;
-    } cases[] = {
-        {"lacks the noise table", false, nullptr, nullptr, true, "couldn't locate resources!"},
-        {"good", true, nullptr, nullptr, true, ""},
-        {"short install folder", true, "/tmp/", nullptr, false, ""},
-        {"relative data folder", true, nullptr, "relative/data/folder/", false, ""},
-    };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::filesystem::remove_all(data.file("Resources"));
-        std::filesystem::create_directories(data.file("Resources"));
-        writeWholeFile(data.file("Resources/stale.txt"), "old");
-        if (c.noise) writeWholeFile(install.file("global/arrays/noise50.chan"), "noise");
-        installDir = c.installFolder ? Cstring(c.installFolder) : Cstring(install.path().c_str());
-        appDataDir = c.dataFolder ? Cstring(c.dataFolder) : savedData;
-        modules = "abcdefghijklmnop";
-        OS::copyResourcesFromInstall();
-        appDataDir = savedData;
-        EXPECT_EQ(pathExists(data.file("Resources/stale.txt")), !c.copied);
-        EXPECT_EQ(pathExists(data.file("Resources/species/nemo/fish.txt")), c.copied);
-        EXPECT_EQ(modules, c.copied ? "" : "abcdefghijklmnop");
-        EXPECT_EQ(exitReasonList.empty() ? "" : exitReasonList[0].c_str(), std::string(c.reason));
-        EXPECT_FALSE(pathExists("relative"));
-        resetExitState();
-    }
-    installDir = savedInstall;
-    modules = "";
 }
 
 TEST(OsRegistry, ReadStoreAndComponentsRecord) {

@@ -69,19 +69,6 @@ TEST_F(AnimCycles, BaseCycleEndsOnItsFirstStep) {
     EXPECT_EQ(allocedVariables, live - 1); // deleted
 }
 
-TEST_F(AnimCycles, ClearRemovesEveryCycle) {
-    MiniThing thing;
-    CountingCycle kept("kept", 9);
-    auto* heap = owned("owned", 9);
-    thing.addAnimCycle(&kept);
-    thing.addAnimCycle(heap);
-    thing.clearAnimCycles();
-    EXPECT_EQ(thing.cycles(), 0);
-    EXPECT_EQ(kept.finished, 1);
-    EXPECT_EQ(journal, (std::vector<std::string>{"~owned"}));
-    thing.removeAnimCycle(nullptr);
-}
-
 TEST_F(AnimCycles, OwnerWithoutDirectoryRefusesQuietly) {
     CanimCycleOwner owner;
     CountingCycle c("c");

@@ -42,22 +42,6 @@ TEST_F(ChanControllers, OversizedControllerHasNoCells) {
     EXPECT_EQ(exitReasonList[0], "chan size error");
 }
 
-TEST_F(ChanControllers, CosSinPairs) {
-    CcosSinController c;
-    c.angles.resize(2);
-    c.cosSin.resize(4);
-    c.angles.values[0] = 0.1f;
-    c.angles.values[1] = -0.5f;
-    c.cheapCopyToCosSine(); // 1 - a^2 and a
-    float const cheap[] = {0.99f, 0.1f, 0.75f, -0.5f};
-    for (int i = 0; i < 4; i++)
-        EXPECT_FLOAT_EQ(c.cosSin.values[i], cheap[i]) << i;
-    c.copyToCosSine();
-    EXPECT_FLOAT_EQ(c.cosSin.values[0], std::cos(0.1f));
-    EXPECT_FLOAT_EQ(c.cosSin.values[3], std::sin(-0.5f));
-    EXPECT_TRUE(exitReasonList.empty());
-}
-
 TEST_F(ChanControllers, MissingPairsAreReportedNotFatal) {
     for (int cells : {0, 3}) {
         TraceCapture trace(1);
@@ -98,18 +82,6 @@ TEST_F(ChanControllers, WagIsAWeightedSinePlusARamp) {
     EXPECT_NEAR(wag.angles.values[2], 0.4f, 1e-6);
     wag.cheapCopyToCosSine();
     EXPECT_NEAR(wag.cosSin.values[3], 1.2f, 1e-6);
-}
-
-TEST_F(ChanControllers, CaudalRecipe) {
-    // What the fish does with a tail: a sine plus the bend curve, then the cheap pairs.
-    CcaudalWagController caudal;
-    caudal.initialize(3);
-    caudal.angles.angleToSine(0.2f, 0, 0);
-    caudal.angles.addMultedChan(caudal.bendCurve, 0.5f);
-    caudal.cheapCopyToCosSine();
-    EXPECT_NEAR(caudal.cosSin.values[1], -0.5f, 1e-6);
-    EXPECT_NEAR(caudal.cosSin.values[3], 0, 1e-6);
-    EXPECT_NEAR(caudal.cosSin.values[0], 0.75f, 1e-6);
 }
 
 } // namespace

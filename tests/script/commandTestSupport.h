@@ -43,12 +43,6 @@ class CommandTest : public ::testing::Test {
         mathSolver.clearError();
     }
     int run(char const* text) { return runStringScript(&root, text); }
-    // Runs text that may hold NUL bytes (binary blocks).
-    int runBytes(std::string const& text) {
-        CscriptVar script;
-        script.processStringScript(text.data(), text.size());
-        return runScript(&root, &script);
-    }
     static std::string lastReason() { return exitReasonList.empty() ? "" : exitReasonList.back().c_str(); }
     static bool hasReason(std::string const& text) {
         for (Cstring const& r : exitReasonList)

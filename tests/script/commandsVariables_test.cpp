@@ -65,15 +65,6 @@ TEST_F(TreeCommands, SetParentMovesTheTargetUnderASibling) {
     EXPECT_EQ(lastReason(), "parent not found");
 }
 
-TEST_F(TreeCommands, AddPathMakesANodeSearchable) {
-    ASSERT_EQ(run(":mkdir lib { :float shared 4 } :dir user"), 0);
-    Cvariable* user = root.findVariable("user");
-    EXPECT_EQ(searchUpParentsForVariable(user, "shared"), nullptr);
-    ASSERT_EQ(run(":addPath lib :addPath missing"), 0);
-    EXPECT_EQ(searchUpParentsForVariable(user, "shared"), root.findVariable("lib/shared"));
-    clearTemporaryScriptSearchPaths();
-}
-
 TEST_F(TreeCommands, SetPathStoresAFullPath) {
     root.setName("top");
     ASSERT_EQ(run(":s where x :float n 1 :mkdir d { :float deep 1 }"), 0);

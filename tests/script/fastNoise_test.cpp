@@ -76,15 +76,6 @@ TEST_F(NoiseTest, WrapsAroundAtZeroAndFifty) {
     EXPECT_FLOAT_EQ(fastNoise(-5.0f), channel(0.0f, 0)); // the clamped start
 }
 
-TEST(NoiseInstall, DefaultInstallFolderIsTheStagedTree) {
-    Cstring folder;
-    Cstring saved = installDir;
-    ASSERT_EQ(OS::getInstallDir(folder), 0);
-    EXPECT_EQ(std::string(folder.c_str()), std::string(VELMORA_GENERATED_RESOURCE_DIR));
-    EXPECT_TRUE(pathExists(std::string(folder.c_str()) + "global/arrays/noise50.chan"));
-    installDir = saved;
-}
-
 // ---- wandering values
 
 TEST_F(NoiseTest, WanderingValuesStayInRange) {

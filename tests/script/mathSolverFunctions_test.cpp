@@ -66,16 +66,6 @@ TEST_F(SolverTest, RandomNumbersAreSeededAndInRange) {
     EXPECT_EQ(solveF("rrand()*0+1"), 1.0);
 }
 
-TEST_F(SolverTest, FileExistsLooksAtTheDisk) {
-    TempDir dir;
-    std::string path = dir.file("here.txt");
-    writeWholeFile(path, "x");
-    std::string expr = "fileEx(\"" + path + "\")";
-    EXPECT_EQ(solveF(expr.c_str()), 1);
-    std::string missing = "fileEx(\"" + dir.file("missing.txt") + "\")";
-    EXPECT_EQ(solveF(missing.c_str()), 0);
-}
-
 TEST_F(SolverTest, MessageBoxGivesTheButton) {
     CfakeHostServices host;
     uint8_t saved = skipNSAlert;

@@ -27,21 +27,6 @@ class TraceTest : public ::testing::Test {
     ScopedDataFolder data;
 };
 
-TEST_F(TraceTest, VerboseChannelLifeCycle) {
-    ASSERT_EQ(openStdout("trace.txt"), 0);
-    EXPECT_EQ(errorChannels, 7u);
-    for (int i = 0; i < 4; i++)
-        nextVerboseFrame();
-    EXPECT_EQ(errorChannels & 2, 2u);
-    nextVerboseFrame(); // closes after five frames
-    EXPECT_EQ(errorChannels, 5u);
-    setVerbose(3, "a");
-    setVerbose(8, "b"); // the longest request wins
-    EXPECT_EQ(framesUntilNoOutput, 8);
-    setVerbose(0, "c");
-    EXPECT_EQ(errorChannels & 2, 0u);
-}
-
 TEST_F(TraceTest, TraceLinesReachTheFileOnlyOnOpenChannels) {
     ASSERT_EQ(openStdout("trace.txt"), 0);
     VTRACE(1, "first " << 42);

@@ -31,15 +31,6 @@ void measure(CdistanceTable& t, int capacity, std::vector<Mover*> const& things)
     t.updateDistanceTables();
 }
 
-TEST(DistanceTable, FarPairsAreSymmetricMidToMid) {
-    Mover a = fishAt(0, 1), b = fishAt(2, 1);
-    CdistanceTable t;
-    measure(t, 4, {&a, &b});
-    EXPECT_FLOAT_EQ(t.distance(0, 1), 4.0f);
-    EXPECT_FLOAT_EQ(t.distance(1, 0), 4.0f);
-    EXPECT_FLOAT_EQ(t.distance(0, 0), 10000.0f);
-}
-
 // Close pairs measure from each one's head: a fish facing another is nearer to it than
 // the other, facing away, is to the first.
 TEST(DistanceTable, ClosePairsAreMeasuredFromTheHead) {

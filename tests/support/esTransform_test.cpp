@@ -6,7 +6,6 @@
 
 #include "support/esTransform.h"
 #include "support/matrix3.h"
-#include "traceCapture.h"
 #include "vectorExpect.h"
 
 namespace {
@@ -102,17 +101,6 @@ TEST(ESMatrix, FrustumAndPerspective) {
     expectMatrixNear(p, q, 1e-6f);
 }
 
-TEST(ESMatrix, OrthoMapsTheBoxToTheUnitCube) {
-    ESMatrix o;
-    esMatrixLoadIdentity(&o);
-    esOrtho(&o, -4, 2, 1, 3, 0.5f, 10);
-    Cvector low(-4, 1, -0.5f), high(2, 3, -10);
-    low *= o;
-    high *= o;
-    expectNear(low, -1, -1, -1, 1e-6f);
-    expectNear(high, 1, 1, 1, 1e-6f);
-}
-
 // v /= E (the transposed reading) turns v by the angle about the axis, right-handed.
 TEST(ESMatrix, RotateAgainstAxisAngle) {
     std::mt19937 rng(11);
@@ -152,15 +140,6 @@ TEST(ESMatrix, ScaleAndTranslate) {
     Cvector p(1, 1, 1);
     p *= m;
     expectNear(p, 4, 6, 8, 0);
-}
-
-TEST(ESMatrix, ShowWritesFourColumnLines) {
-    TraceCapture trace(1);
-    ESMatrix m;
-    esMatrixLoadIdentity(&m);
-    m.m[3][0] = 2.5f;
-    m.show();
-    EXPECT_EQ(trace.text(), "1 0 0 0 \n0 1 0 0 \n0 0 1 0 \n2.5 0 0 1 \n");
 }
 
 } // namespace

@@ -134,6 +134,15 @@ TEST(Scrambling, RoundTripsAndLeavesOthers) {
     EXPECT_EQ(scrambled.size(), static_cast<int>(std::strlen(text)));
     EXPECT_EQ(obsfucate(scrambled, 1), text);
     EXPECT_EQ(obsfucate("!?*", 0), "!?*");
+    // Every byte: those outside the alphabet stay, and the two directions undo each other.
+    std::string all;
+    for (int c = 1; c < 256; c++)
+        all += static_cast<char>(c);
+    Cstring there = obsfucate(all.c_str(), 0);
+    ASSERT_EQ(there.size(), 255);
+    EXPECT_EQ(obsfucate(there.c_str(), 1), all.c_str());
+    for (char c : {'!', '\n', '~', '\xff'})
+        EXPECT_EQ(there.c_str()[static_cast<unsigned char>(c) - 1], c);
 }
 
 } // namespace

@@ -109,31 +109,6 @@ TEST_F(BubblesTest, AtMostTwoBubblesLeaveInOneFrameInListOrder) {
     }
 }
 
-TEST_F(BubblesTest, ASwitchedOffEmitterKeepsItsCreditAndLetsBubblesFinish) {
-    tank.setTankValue("bubbleSpeed", 0.75f);
-    AttribSpecies& s = newSpecies(4);
-    auto* b = make(s);
-    b->origin = Cvector(0.0f, 0.0f, 0.0f);
-    b->goFish(1);
-    b->goFish(1); // one bubble out, 0.5 credit left
-    ASSERT_EQ(statesOf(*b), (std::vector<int>{1, 0, 0, 0}));
-    b->switchEmitterOff();
-    float y = b->positions[0].y;
-    for (int f = 0; f < 6; f++) {
-        b->goFish(1);
-        EXPECT_FLOAT_EQ(b->emitCredit, 0.5f);
-        if (b->states[0] == BUBBLE_RISING) {
-            EXPECT_GT(b->positions[0].y, y);
-            y = b->positions[0].y;
-        }
-        for (int k = 1; k < 4; k++)
-            EXPECT_EQ(b->states[k], BUBBLE_WAITING);
-    }
-    // Rises of 0.0806 pass the kill height of 0.25 in the third frame after emission.
-    EXPECT_EQ(b->states[0], BUBBLE_WAITING);
-    EXPECT_FLOAT_EQ(b->positions[0].y, -1000.0f);
-}
-
 TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
     struct {
         char const* label;
@@ -176,39 +151,6 @@ TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
     }
 }
 
-TEST_F(BubblesTest, DriftLeansTheRiseAndSlowsIt) {
-    FixedRandom draws(0.75f); // drift (0.75 - 0.5) x 0.8 = 0.2 at rate 1
-    AttribSpecies& s = newSpecies(1);
-    auto* b = make(s);
-    b->origin = Cvector(0.0f, 0.0f, 0.0f);
-    b->goFish(1);
-    b->goFish(1);
-    ASSERT_EQ(b->states[0], BUBBLE_RISING);
-    float size = 0.175f;
-    float speed = size * 0.05f + 0.1f;
-    speed -= 0.2f * speed * 0.55f;
-    EXPECT_FLOAT_EQ(b->speeds[0], speed);
-    EXPECT_FLOAT_EQ(b->drifts[0], 0.2f);
-    EXPECT_NEAR(b->positions[0].x, std::sin(4.0f * speed + 22.5f) * 0.3f * size + 0.2f * 6.0f * 0.01f, 1e-6f);
-}
-
-TEST_F(BubblesTest, MovingTheEmitterBringsEveryBubbleToItsDepth) {
-    AttribSpecies& s = newSpecies(3);
-    auto* b = make(s);
-    b->origin = Cvector(0.0f, 0.0f, 0.0f);
-    b->goFish(1);
-    b->goFish(1);
-    // The tank's road: it moves the emitter, then the column.
-    CbubbleEmitter& emitter = *b;
-    emitter.origin = Cvector(5.0f, 1.0f, -2.5f);
-    emitter.moveAllZpos();
-    for (int k = 0; k < 3; k++)
-        EXPECT_FLOAT_EQ(b->positions[k].z, -2.5f);
-    // Only the depth moves: heights and sideways places stay.
-    EXPECT_FLOAT_EQ(b->positions[2].y, -1000.0f);
-    EXPECT_LT(std::fabs(b->positions[0].x), 1.0f);
-}
-
 TEST_F(BubblesTest, OnlyTheFirstFourPointsPerBigBubbleJiggle) {
     KnownNoise sampleIndex([](int i) { return static_cast<float>(i); });
     for (bool interleaved : {false, true}) {
@@ -243,21 +185,6 @@ TEST_F(BubblesTest, OnlyTheFirstFourPointsPerBigBubbleJiggle) {
         EXPECT_NEAR(sum, expected, 1e-3f);
         dropThing(b);
     }
-}
-
-TEST_F(BubblesTest, TheGeometryRoadJigglesTheBufferItJustDeformed) {
-    KnownNoise ones([](int) { return 1.0f; });
-    AttribSpecies& s = newSpecies(1);
-    s.addAttrib("bigOne", 1);
-    s.setAttrib("bigOne", 0, {1.0f});
-    auto* b = make(s, 5);
-    b->updateThing(1, 0.0f);
-    ASSERT_EQ(b->getFinalGeometry(), b->workObject);
-    CworkObject& work = *b->workObject;
-    EXPECT_FLOAT_EQ(pos(work, 0, 0, false)[0], 0.04f);
-    EXPECT_FLOAT_EQ(pos(work, 0, 3, false)[1], 0.02f);
-    EXPECT_FLOAT_EQ(pos(work, 0, 4, false)[0], 0.0f);
-    EXPECT_FLOAT_EQ(pos(work, 1, 0, false)[0], 0.0f);
 }
 
 TEST_F(BubblesTest, AMeshTooSmallForItsBigBubblesIsRefusedAtReset) {

@@ -57,18 +57,6 @@ class ThingFrameSources : public ThingTest {
     SourcingSpecies species;
 };
 
-TEST_F(ThingFrameSources, NoTankOrNothingHandedDownGivesNoSources) {
-    auto* t = new ScriptedThing;
-    EXPECT_EQ(t->workOwner.frameSources(), nullptr) << "no tank";
-    tank.handsDown = false;
-    t->setToTank(&tank);
-    EXPECT_EQ(t->workOwner.frameSources(), nullptr) << "the tank hands nothing down";
-    tank.handsDown = true;
-    EXPECT_NE(t->workOwner.frameSources(), nullptr);
-    t->setToTank(nullptr);
-    deleteVariable(t);
-}
-
 TEST_F(ThingFrameSources, EachHalfComesFromItsPartnerOrTheDefaults) {
     auto* t = new ScriptedThing;
     t->setToTank(&tank);

@@ -18,23 +18,6 @@ class ThingInTank : public ThingTest {
     TestTank tank, other;
 };
 
-TEST_F(ThingInTank, JoiningAndLeavingKeepsTheTankRelationshipAndLists) {
-    auto* thing = new ScriptedThing;
-    for (TestTank* to : {&tank, &other, static_cast<TestTank*>(nullptr), &tank}) {
-        thing->framesUpdated = 5;
-        thing->setToTank(to);
-        EXPECT_EQ(thing->framesUpdated, 0);
-        EXPECT_EQ(thing->tank, to);
-        EXPECT_EQ(related(*thing, -NATURE_CONTAINS_THING), to ? 1u : 0u); // the thing made it
-        for (TestTank* t : {&tank, &other}) {
-            EXPECT_EQ(thing->parent == t->thingList, t == to);
-            EXPECT_EQ(t->listed.size(), t == to ? 1u : 0u);
-            EXPECT_EQ(related(*t, NATURE_CONTAINS_THING), t == to ? 1u : 0u);
-        }
-    }
-    deleteVariable(thing);
-}
-
 class StepCycle : public CanimCycle {
   public:
     StepCycle(char const* n, int frames, std::vector<std::string>& log) : frames(frames), log(log) {

@@ -119,34 +119,6 @@ TEST_F(WavingPlantTest, JointsTurnAboutTheirNormalsByBasePlusNoiseTimesAmplitude
     }
 }
 
-TEST_F(WavingPlantTest, PlantsSwayInStepAndJointsWithOtherStartsOutOfStep) {
-    KnownNoise noise([](int i) { return std::sin(0.05f * static_cast<float>(i)); });
-    AttribSpecies& s = newSpecies(2);
-    setNormals(s, {Cvector(0, 0, 1), Cvector(0, 0, 1)});
-    s.addAttrib("noiseStart", 1);
-    s.addAttrib("noiseAmp", 1);
-    s.setAttrib("noiseStart", 1, {7.0f});
-    s.setAttrib("noiseAmp", 0, {1.0f});
-    s.setAttrib("noiseAmp", 1, {1.0f});
-    auto* a = make(s);
-    auto* b = make(s);
-    ASSERT_EQ(a->resetThing(0), 0);
-    ASSERT_EQ(b->resetThing(0), 0);
-    int apart = 0;
-    for (int f = 0; f < 300; f++) {
-        a->goFish(1);
-        b->goFish(1);
-        bool fixed;
-        for (int j = 0; j < 2; j++)
-            EXPECT_FLOAT_EQ(turnAbout(a->rotations[j], Cvector(0, 0, 1), &fixed),
-                            turnAbout(b->rotations[j], Cvector(0, 0, 1), &fixed));
-        if (std::fabs(turnAbout(a->rotations[0], Cvector(0, 0, 1), &fixed) -
-                      turnAbout(a->rotations[1], Cvector(0, 0, 1), &fixed)) > 1e-3f)
-            apart++;
-    }
-    EXPECT_GT(apart, 250);
-}
-
 TEST_F(WavingPlantTest, ZeroAmplitudeHoldsTheBaseAngleWhileTheClocksWrap) {
     KnownNoise noise([](int i) { return std::cos(0.1f * static_cast<float>(i)); });
     AttribSpecies& s = newSpecies(1);

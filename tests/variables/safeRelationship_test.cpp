@@ -34,27 +34,6 @@ class Relationships : public ::testing::Test {
     int startCount = 0;
 };
 
-TEST_F(Relationships, ClearOneTypeKeepsTheRest) {
-    auto* crab = new Party("crab");
-    auto* f1 = new Party("f1");
-    auto* f2 = new Party("f2");
-    crab->setRelationshipWith2(f1, NATURE_CHASE);
-    crab->setRelationshipWith2(f2, NATURE_CHASE);
-    f1->setRelationshipWith2(crab, NATURE_CHASE); // made by f1: stays
-    crab->setRelationshipWith2(f2, NATURE_SHADOW);
-    EXPECT_EQ(crab->clearRelationshipType(NATURE_CHASE), 2);
-    std::vector<Cvariable*> left;
-    crab->fillVectorWithRelationshipsOfNature(left, 9);
-    EXPECT_EQ(left, (std::vector<Cvariable*>{f1}));
-    crab->fillVectorWithRelationshipsOfNature(left, -3);
-    EXPECT_EQ(left, (std::vector<Cvariable*>{f2}));
-    EXPECT_EQ(crab->clearRelationshipType(NATURE_SHADOW, f1), 0);
-    EXPECT_EQ(crab->clearRelationshipType(NATURE_SHADOW, f2), 1);
-    deleteVariable(crab);
-    deleteVariable(f1);
-    deleteVariable(f2);
-}
-
 TEST_F(Relationships, WalkingByNature) {
     auto* s = new Party("S");
     auto* a = new Party("a");
