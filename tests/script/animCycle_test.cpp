@@ -41,13 +41,6 @@ class CountingCycle : public CanimCycle {
     int finished = 0;
 };
 
-// A heap cycle that is deleted when done.
-CountingCycle* owned(char const* label, int frames) {
-    auto* c = new CountingCycle(label, frames);
-    c->setDeleteWhenDone(1);
-    return c;
-}
-
 class AnimCycles : public ::testing::Test {
   protected:
     void SetUp() override {
