@@ -22,7 +22,8 @@ float Ctank::levelSetAt(Cvector const& p) {
 
 bool Ctank::groundHeightAt(float x, float z, float& height) {
     auto const* image = dynamic_cast<CdataImage const*>(heightField);
-    if (image == nullptr || image->floatData == nullptr || !std::isfinite(x) || !std::isfinite(z)) return false;
+    if (image == nullptr || image->floatData == nullptr || !std::isfinite(x) || !std::isfinite(z))
+        return false;
     image->getValues(x, z, &height, 1u);
     return std::isfinite(height);
 }

@@ -28,7 +28,8 @@ CgeoNew* pointModel(bool radii) {
     std::string bytes;
     auto* geo = new CgeoNew;
     if (encodeGeoFile(contents, bytes) != nullptr ||
-        geo->loadOldFormatFromMemory(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), "test") != 0) {
+        geo->loadOldFormatFromMemory(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(),
+                                     "test") != 0) {
         delete geo;
         return nullptr;
     }
