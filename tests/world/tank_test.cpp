@@ -161,6 +161,12 @@ TEST_F(TankTest, SpeciesPatternsTreeAndSharing) {
     EXPECT_NE(std::string(exitMsg.c_str()).find("failed loading species species/broken/broken.spec"),
               std::string::npos);
     EXPECT_EQ(root.findVariable("speciesScripts/species/broken"), nullptr);
+    resetExitState();
+    writeFile("species/garbled/garbled.spec", ":set class fish { \"unterminated\n");
+    EXPECT_EQ(requestSpecies2("garbled", nullptr), nullptr); // no script at all
+    EXPECT_NE(std::string(exitMsg.c_str()).find("couldn't open species species/garbled/garbled.spec"),
+              std::string::npos)
+        << exitMsg.c_str();
     addVariableForcedPath(&root, "speciesScripts/species/cod", CLASS_DIRECTORY, 0);
     EXPECT_EQ(requestSpecies2("cod", nullptr), nullptr);
 }
@@ -395,23 +401,6 @@ TEST_F(TankTest, DefinitionAndAddThingCommands) {
         EXPECT_EQ(std::string(exitMsg.c_str()).find("RESET FAILED") != std::string::npos, c.reset != 0);
     }
     EXPECT_NE(tank->getChild("extra"), nullptr);
-}
-
-TEST_F(TankTest, ClearSparesThePanelAndForgetsTheShop) {
-    CshopKeeper shop;
-    CrecordingPanel panel;
-    shop.controlPanel = &panel;
-    tank->shop = &shop;
-    ASSERT_NE(tank->addThing(Cstring("angel"), nullptr), nullptr);
-    tank->thingList->addVariable(&panel.panelNode, 1);
-    tank->clear();
-    EXPECT_EQ(tank->thingList->firstChild, nullptr);
-    EXPECT_EQ(panel.panelNode.parent, nullptr);
-    EXPECT_EQ(tank->shop, nullptr);
-    ASSERT_NE(tank->addThing(Cstring("rock"), nullptr), nullptr);
-    tank->clear(); // without a shop keeper nothing is deleted
-    EXPECT_EQ(things(), 1);
-    shop.controlPanel = nullptr;
 }
 
 TEST_F(TankTest, PopulateSaveAndPostLoad) {
