@@ -25,7 +25,6 @@ TEST_F(ShutDown, SavedVariablesAndTheRegistryComeBackOnANewStart) {
     EXPECT_EQ(globalVariablesDir, nullptr);
 
     maxFishPerTank = 0;
-    services.calls.clear();
     startShop();
     EXPECT_FLOAT_EQ(shop->crabMood, 6.5f);
     EXPECT_FLOAT_EQ(shop->trickleVolume, 0.75f);
