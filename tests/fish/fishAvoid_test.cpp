@@ -1,5 +1,5 @@
-// What a fish steers around: spheres as rectangles of its steering space, rocks, the floor,
-// other animals, the probes for a clear heading and the planes along its body.
+// What a fish steers around: rocks as rectangles of its steering space, the floor, other
+// animals and the planes along its body.
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -18,29 +18,6 @@ class Probe : public Cthing {
     }
 };
 } // namespace
-
-TEST_F(FishTest, SphereViewRectangles) {
-    Cfish* fish = makeFish(Cvector(0, 2, 0), 0.0f);
-    Cvector eye = fish->vertex[3];
-    struct {
-        Cvector offset;
-        float radius;
-        bool seen;
-        float heading; // centre of the rectangle's x
-    } const cases[] = {
-        {{0, 0, 0.8f}, 0.1f, true, 0.0f},   {{0.5f, 0, 0.5f}, 0.1f, true, 0.785f},
-        {{0, 0, -0.05f}, 0.1f, true, 0.0f}, // straight behind yet reaching forward
-        {{0, 0, -0.5f}, 0.1f, false, 0.0f}, // wholly behind
-        {{0, 0, 1.2f}, 0.1f, false, 0.0f},  // beyond 1 + r + real speed
-        {{0, 0, 30.0f}, 5.0f, false, 0.0f},
-    };
-    for (auto const& c : cases) {
-        Crect r;
-        bool seen = fish->getSphereViewRect(eye + c.offset, c.radius, r);
-        EXPECT_EQ(seen, c.seen) << c.offset.x << " " << c.offset.z;
-        if (seen && c.seen) EXPECT_NEAR(r.centerx(), c.heading, 0.02f) << c.offset.x << " " << c.offset.z;
-    }
-}
 
 // A rock straight ahead or close to the fish's line: it turns away before it gets there,
 // and its head never enters the rock.
@@ -111,6 +88,10 @@ TEST_F(FishTest, RockRectanglesCoverTheRock) {
             EXPECT_GE(0.5f * (rect.maxy - rect.miny), reach - 1e-4f) << r << " at " << ratio;
             EXPECT_NEAR(rect.centerx(), 0.0f, 1e-6f);
         }
+    // Rocks wholly behind the fish, or far beyond what it reaches soon, are not seen.
+    Crect rect;
+    EXPECT_FALSE(fish->getSphereViewRect(fish->vertex[3] + Cvector(0, 0, -0.5f), 0.1f, rect));
+    EXPECT_FALSE(fish->getSphereViewRect(fish->vertex[3] + Cvector(0, 0, 30.0f), 0.1f, rect));
     deleteVariable(fish);
 }
 
@@ -158,26 +139,6 @@ TEST_F(FishTest, FloorAndBackWall) {
         deleteVariable(fish);
         tank->ground = nullptr;
     }
-}
-
-TEST_F(FishTest, ClearHeadingProbes) {
-    Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
-    std::vector<Cvector> samples;
-    // Ahead of the fish the water clears towards one side; behind it is open.
-    for (float side : {1.0f, -1.0f}) {
-        tank->levelSet = [&samples, fish, side](Cvector const& p) {
-            samples.push_back(p);
-            return p.z > fish->vertex[4].z ? side * p.x : 10.0f;
-        };
-        // 0.5 rad: n = 3, two probes per side at a third and two thirds of it, each sampled
-        // ahead and behind.
-        samples.clear();
-        EXPECT_NEAR(fish->findClearestHeading(0.0f, 0.5f, 1.0f), side / 3.0f, 1e-5f);
-        EXPECT_EQ(samples.size(), 8u);
-    }
-    samples.clear();
-    fish->findClearestHeading(0.3f, 0.5f, 1.0f); // probes below 0.3 - 5 degrees are skipped
-    EXPECT_EQ(samples.size(), 4u);
 }
 
 TEST_F(FishTest, CollisionPlanesStayWithinTheirChannels) {

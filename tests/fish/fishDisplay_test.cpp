@@ -1,5 +1,4 @@
-// The displayed body, the mouth, the waste outlet, the body variation by view and the
-// lighting capacity.
+// The displayed body, the mouth, the waste outlet and the lighting points.
 #include <cmath>
 
 #include "../graphics/geoTestSupport.h"
@@ -7,29 +6,6 @@
 #include "graphics/texturedGeo.h"
 #include "graphics/workObject.h"
 #include "world/species.h"
-
-TEST_F(FishTest, DisplayBodyKeepsSegmentsAndBendsWithTheTail) {
-    float const cases[][4] = {
-        {0, 0, 0, 2}, {0.8f, 3, 0, 2}, {0.5f, 1, 0.4f, 0.5f}}; // stroke, thrust, bend, speed
-    for (auto const& c : cases) {
-        Cfish* fish = makeFish();
-        fish->strokeStrength = c[0], fish->strokeThrust = c[1], fish->bodySpeed = c[3];
-        for (int frame = 0; frame < 40; frame++) {
-            fish->tailBend = c[2];
-            fish->calcDisplayOrientations();
-            fish->calcDisplayVertexPositions();
-            SCOPED_TRACE(testing::Message() << c[0] << " " << c[2] << " frame " << frame);
-            ASSERT_TRUE(fish->swimPhase >= 0.0f && fish->swimPhase < 1.0f);
-            ASSERT_FLOAT_EQ(fish->tailBend, 0.85f * c[2]);
-            for (int i = 1; i < fish->bodyPoints; i++)
-                ASSERT_NEAR((fish->displayVertex[i] - fish->displayVertex[i - 1]).length(),
-                            fish->segmentLength, 1e-4f);
-        }
-        // A straight glide shows the spine itself; a bent tail moves the tail's end.
-        float tail = (fish->displayVertex[9] - fish->vertex[9]).length();
-        EXPECT_TRUE(c[2] > 0 ? tail > 1e-3f : c[0] > 0 || tail < 1e-4f) << tail;
-    }
-}
 
 TEST_F(FishTest, MouthAndOutletFollowTheirSettings) {
     float const mouths[][4] = {
@@ -53,13 +29,6 @@ TEST_F(FishTest, MouthAndOutletFollowTheirSettings) {
         Cvector expected = v[0] + (v[1] - v[0]) * o[4] + m.up * (o[1] * o[2]);
         EXPECT_LT((p - expected).length(), 1e-5f) << o[0];
     }
-}
-
-TEST_F(FishTest, BodyVariationFollowsTheViewedSide) {
-    float const cases[][3] = {{0.9f, 0.85f, 1},   {0.75f, 0.9f, 2},   {0.9f, 0.6f, 0},
-                              {-0.9f, -0.81f, 4}, {-0.75f, -0.9f, 3}, {0.9f, -0.9f, 0}};
-    for (auto const& c : cases)
-        EXPECT_EQ(Cfish::bodyVariationForView(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
 TEST_F(FishTest, LightingPointsStayWithinTheirTable) {

@@ -1,5 +1,5 @@
-// The fins: which fins a species animates, the travelling raise of the matrix rig, the
-// tail's tone, the fins' snap at a flick and the restlessness draw.
+// The fins: which fins a species animates, the travelling raise of the matrix rig and the
+// restlessness draw.
 #include <cmath>
 
 #include "fishTestSupport.h"
@@ -20,11 +20,6 @@ Cspecies* speciesWith(CdirectoryVar& owner, std::vector<std::string> const& name
         if (auto* wag = dynamic_cast<CfinWagController*>(c)) wag->weights.set(1.0f);
     }
     return sp;
-}
-
-// The target of the running move.
-float target(CanimValue const& v) {
-    return v.startValue + v.delta;
 }
 } // namespace
 
@@ -74,59 +69,6 @@ TEST_F(FishTest, RaiseTravelsOneSegmentPerFrame) {
     none.setup(0);
     none.advance(1.0f);
     EXPECT_EQ(none.index, 0);
-}
-
-TEST_F(FishTest, CaudalTone) {
-    struct {
-        float speed, amplitude;
-        bool busy;
-        float wantAmplitude, wantFrames, wantStiffness; // amplitude -1: no move
-    } const cases[] = {
-        {1.2f, 0.2f, false, 0.05f, 10.0f, 0.4f},
-        {0.8f, 0.05f, false, 0.25f, 5.0f, 0.5f},
-        {1.2f, 0.05f, false, -1.0f, 0.0f, 0.0f}, // already calm
-        {1.2f, 0.2f, true, -1.0f, 0.0f, 0.0f},   // a move in progress
-    };
-    for (auto const& c : cases) {
-        Cfish* fish = makeFish();
-        fish->bodySpeed = c.speed;
-        fish->caudalAmplitude.ownValue = c.amplitude;
-        if (c.busy) fish->caudalStiffness.setMove(0.3f, 4.0f, CURVE_LINEAR, 1);
-        fish->handleFins();
-        EXPECT_EQ(fish->caudalAmplitude.active != 0, c.wantAmplitude >= 0.0f)
-            << c.speed << " " << c.amplitude;
-        if (c.wantAmplitude < 0.0f) continue;
-        EXPECT_FLOAT_EQ(target(fish->caudalAmplitude), c.wantAmplitude);
-        EXPECT_FLOAT_EQ(fish->caudalAmplitude.step, 1.0f / c.wantFrames);
-        EXPECT_FLOAT_EQ(target(fish->caudalStiffness), c.wantStiffness);
-    }
-}
-
-TEST_F(FishTest, FlickSnapsTheFins) {
-    struct {
-        float turn, endSpeed;
-        bool spreads;
-        float bend, stiffnessAfter;
-    } const cases[] = {{2.0f, 0.1f, true, 0.3f, 0.2f}, {-0.5f, 0.8f, false, -0.15f, 0.5f}};
-    for (auto const& c : cases) {
-        Cfish* fish = makeFish();
-        fish->initializeControllers();
-        fish->flickTurnFinDown = 0.1f;
-        fish->finRestlessness = 0.5f;
-        fish->flickFins(c.turn, 0.5f, 1.0f, c.endSpeed);
-        EXPECT_EQ(fish->caudalSpread.active != 0, c.spreads);
-        EXPECT_FLOAT_EQ(target(*fish->pelvicControl[0]), 0.1f);
-        for (int i = 0; i < 2; i++)
-            fish->updateClothControllers();
-        EXPECT_NEAR(fish->dorsalLiftA.ownValue, 0.1f, 1e-5f); // down within 2 frames
-        EXPECT_NEAR(fish->caudalStiffness.ownValue, 0.7f, 1e-5f);
-        EXPECT_FLOAT_EQ(target(fish->caudalStiffness), c.stiffnessAfter);
-        fish->updateClothControllers();
-        EXPECT_NEAR(fish->caudalBend.ownValue, c.bend, 1e-5f);
-        for (int i = 0; i < 20; i++)
-            fish->updateClothControllers();
-        EXPECT_NEAR(fish->dorsalLiftA.ownValue, 0.75f, 1e-5f); // back over 20
-    }
 }
 
 TEST_F(FishTest, FinRestlessnessIsRedrawn) {

@@ -1,5 +1,5 @@
-// Ordinary pectoral pushes, and starting the bite and peck cycles: the state each start
-// sets and the frames the cycles then take.
+// An ordinary pectoral push, and the bite and peck cycles: the state each start sets and
+// the frames the cycles then take.
 #include <cmath>
 #include <string>
 
@@ -26,53 +26,6 @@ template <class F> void writeCurve(char const* path, F f) {
     ASSERT_EQ(chan.save(path), 0) << path;
 }
 } // namespace
-
-TEST_F(FishTest, PushStrokesBackThenForward) {
-    struct {
-        bool busy;
-        float bend;
-        int pushes, emergency;
-        float pitch;
-        int urgent, pushesAfter;
-    } const cases[] = {
-        {false, 0.1f, 3, 0, 0.1f, 1, 0},  // straight and pushed a while: urgent
-        {false, 0.1f, 1, 0, -0.1f, 0, 1}, // a first push is urgent only in an emergency
-        {false, 0.1f, 1, 3, -0.1f, 1, 0}, {false, 0.8f, 3, 3, 0.1f, 1, 0}, // bent: urgent in an emergency
-        {false, 0.8f, 3, 2, 0.1f, 0, 3},  {true, 0.1f, 3, 0, 0.1f, -1, 3}, // busy fins take nothing
-    };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.busy << " " << c.bend << " " << c.pushes << " " << c.emergency);
-        Cfish* fish = makeFish();
-        fish->bodySpeed = 0.5f, fish->desiredBodySpeed = 1.0f;
-        fish->bodyBend = c.bend, fish->pushCounter = c.pushes, fish->emergencyLevel = c.emergency;
-        fish->pitchChange = c.pitch;
-        CpecPushPacket other;
-        other.speed = 0.01f, other.targets[0] = 0.0f;
-        if (c.busy) fish->addPacketBoth(other);
-        fish->doPecPush(0.25f);
-        EXPECT_EQ(fish->pushCounter, c.pushesAfter);
-        for (CpecFin* fin : {&fish->pecLeft, &fish->pecRight}) {
-            if (c.urgent < 0) {
-                EXPECT_FLOAT_EQ(fin->packet.targets[0], 0.0f);
-                EXPECT_FALSE(fin->hasWaiting);
-                continue;
-            }
-            CpecPushPacket const &back = fin->packet, &forward = fin->waiting;
-            EXPECT_TRUE(fin->playing() && fin->hasWaiting);
-            EXPECT_NEAR(back.targets[0], -45 * kDeg, 1e-5f);
-            EXPECT_NEAR(back.targets[3], -5 * kDeg, 1e-5f);
-            EXPECT_NEAR(back.speed, -15 * kDeg, 1e-5f);
-            EXPECT_FLOAT_EQ(back.lag, 0.8f);
-            EXPECT_EQ(back.lead, c.pitch < 0 ? 1 : 0);
-            EXPECT_EQ(back.urgent, c.urgent);
-            EXPECT_FLOAT_EQ(back.strength, 0.25f);
-            EXPECT_NEAR(forward.targets[1], 80 * kDeg, 1e-5f);
-            EXPECT_NEAR(forward.targets[2], 10 * kDeg, 1e-5f);
-            EXPECT_NEAR(forward.speed, 25 * kDeg, 1e-5f);
-            EXPECT_FLOAT_EQ(forward.requestedSpeed, 1.1f); // min(0.5 + 1, 1.1 x 1)
-        }
-    }
-}
 
 TEST_F(FishTest, PushPairPlaysBackThenForwardAndSpeedsUp) {
     Cfish* fish = makeFish();

@@ -1,5 +1,5 @@
-// The spine body: segment lengths at any speed, straight and turning swims, uprighting,
-// and the far wall.
+// The spine body: segment lengths at any speed, straight and turning swims, and the far
+// wall.
 #include <cmath>
 
 #include "fishTestSupport.h"
@@ -72,20 +72,6 @@ TEST_F(FishTest, TurnIsScaledByDistanceMoved) {
         fish->slideCVsForward();
         Cvector fwd = fish->controlOrientation[0].forward;
         EXPECT_NEAR(std::atan2(fwd.x, fwd.z), c.turn, 1e-4f) << c.segmentsMoved;
-        deleteVariable(fish);
-    }
-}
-
-TEST_F(FishTest, UprightingAtMostTenDegreesAFrame) {
-    // The correction is 0.15 x the side axis's rise, nothing below 0.01.
-    for (float roll : {0.005f, 0.05f, 0.3f, -0.5f, 1.5f}) {
-        float want = std::fabs(roll) -
-                     (0.15f * std::sin(std::fabs(roll)) > 0.01f ? 0.15f * std::sin(std::fabs(roll)) : 0);
-        Cfish* fish = makeFish(Cvector(0, 2, 0), 0.0f);
-        for (Cmatrix3& cv : fish->controlOrientation)
-            cv.rotateAroundForward(roll);
-        fish->uprightCVs();
-        EXPECT_NEAR(std::fabs(std::asin(fish->controlOrientation[1].side.y)), want, 2e-3f) << roll;
         deleteVariable(fish);
     }
 }

@@ -1,5 +1,5 @@
 // A fish's construction: keys from the species' per-member script, legal start values,
-// repeated resets, saving and the arrays it cannot live without.
+// repeated resets, saving and the factory's keyword.
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -91,18 +91,6 @@ TEST_F(FishTest, SavingWritesTheFourStartKeys) {
     EXPECT_NEAR(fish->startPitch, -1.5707963f, 1e-5f);
 }
 
-TEST_F(FishTest, MissingArrayGivesAhh) {
-    std::filesystem::remove("species/std_fish/arrays/flickPredict.volume");
-    auto* fish = new Cfish;
-    // The array's own report comes first; the fish's follows it in the exit message.
-    std::string message = exitMsg.c_str();
-    EXPECT_EQ(erroredExit, 1);
-    ASSERT_GE(message.size(), 3u);
-    EXPECT_EQ(message.substr(message.size() - 3), "ahh") << message;
-    EXPECT_EQ(fish->flickPredict, nullptr);
-    delete fish;
-}
-
 TEST_F(FishTest, FactoryKeywordAndExtraInit) {
     installFishKind();
     EXPECT_EQ(thingKindOf("fish"), 0);
@@ -112,26 +100,9 @@ TEST_F(FishTest, FactoryKeywordAndExtraInit) {
     fish->setParent(nullptr, 0);
     EXPECT_EQ(fish->doExtraInit(), 1);
     EXPECT_EQ(exitReasonList.back(), Cstring("fish tried to extra init with no tank set!"));
+    resetExitState();
+    fish->goFish(1); // out of any tank a frame does nothing
+    EXPECT_EQ(exitReasonList.back(), Cstring("fish doesn't belong to tank"));
     delete fish;
     registerThingMaker("fish", nullptr);
-}
-
-TEST_F(FishTest, CollisionSpheresAndRigidMoves) {
-    Cfish* fish = makeFish(Cvector(0, 2, 0), 0.0f);
-    Cvector c;
-    float r = 0;
-    for (int i : {0, 3}) {
-        fish->getCollisionSphere(i, 0.0f, c, r);
-        EXPECT_NEAR(r, i ? 0.15f : 0.15f * 1.3f, 1e-6f);
-        EXPECT_NEAR((c - fish->vertex[2 * i]).length(), 0.0f, 1e-6f);
-    }
-    // A half turn about y around the pivot between vertices 4 and 5, then a shift.
-    Cvector pivot = (fish->vertex[4] + fish->vertex[5]) * 0.5f, head = fish->vertex[0];
-    Cmatrix3 turn;
-    turn.setYrotation(3.14159265f);
-    fish->translateAndRotate(Cvector(1, 0, 0), turn);
-    Cvector want = pivot * 2.0f - head + Cvector(1, 0, 0);
-    want.y = head.y;
-    EXPECT_NEAR((fish->vertex[0] - want).length(), 0.0f, 1e-4f);
-    EXPECT_NEAR(fish->vertexOrientation[0].forward.z, -1.0f, 1e-4f);
 }

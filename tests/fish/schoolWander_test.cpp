@@ -1,5 +1,5 @@
-// Wander points: the noise's bend, bouncing off the walls, the step counts of
-// findNextPoint, and the shared spread directions.
+// Wander points: the noise's bend, bouncing off the walls and the step counts of
+// findNextPoint.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -103,23 +103,6 @@ TEST(SchoolWander, FindNextPointStepCounts) {
         EXPECT_EQ(w.findNextPoint(c.distance, c.maxSteps), c.steps) << c.distance << "/" << c.maxSteps;
         EXPECT_NEAR(w.position.length(), c.moved, 1e-4f) << c.distance << "/" << c.maxSteps;
     }
-}
-
-TEST(SchoolWander, SpreadIsFilledOnce) {
-    CschoolWanderMaster first;
-    ASSERT_EQ(wanderSpread.size(), 5u);
-    const float s = 0.258819f, c = 0.965926f;
-    const Cvector want[5] = {Cvector(0, 0, 1), Cvector(s, 0, c), Cvector(-s, 0, c), Cvector(0, s, c),
-                             Cvector(0, -s, c)};
-    for (int i = 0; i < 5; i++) {
-        EXPECT_NEAR((wanderSpread[i] - want[i]).length(), 0.0f, 1e-6f) << i;
-        EXPECT_NEAR(wanderSpread[i].length(), 1.0f, 1e-5f) << i;
-    }
-    Cvector kept = wanderSpread[1];
-    wanderSpread[1].x = 9.0f;
-    CschoolWanderMaster second; // a second tank leaves the table alone
-    EXPECT_EQ(wanderSpread[1].x, 9.0f);
-    wanderSpread[1] = kept;
 }
 
 } // namespace

@@ -1,12 +1,10 @@
-// The sphere field: loading and its limits, cell masks, the x-range query against a plain
-// scan on random fields, the signed distance, and which spheres a fish is offered.
+// The sphere field: loading and its limits, the x-range query against a plain scan on
+// random fields, the signed distance, and pushing points out of spheres.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <vector>
 
-#include "fish/avoidZone.h"
 #include "fish/sphereField.h"
 #include "support/cerr.h"
 
@@ -26,46 +24,6 @@ class SphereModel : public CsphereSource {
     Cvector pointPosition(int i) const override { return Cvector(points[i].x, points[i].y, points[i].z); }
     float pointAttribute(int i, char const*) const override { return points[i].radius; }
 };
-
-// A fish that sees every sphere it is offered as a rectangle holding the sphere's centre.
-class Seer : public CsphereAvoider {
-  public:
-    Cvector head;
-    float length = 1.0f;
-    std::unique_ptr<CavoidZone> zone = std::make_unique<CavoidZone>();
-    std::vector<float> offered; // radii of the spheres offered
-    Cvector getHeadPos() override { return head; }
-    float getBodyLength() override { return length; }
-    bool getSphereViewRect(Cvector const& c, float r, Crect& out) override {
-        offered.push_back(r);
-        out = Crect(c.x, c.x, c.y, c.y);
-        return r < 5.0f; // the big sphere is never seen
-    }
-    CavoidZone& getAvoidZone() override { return *zone; }
-};
-
-// One big sphere that fixes the bounds (y from 0.005, one cell per unit; x 1.5 cells per
-// unit from 4.005) and a small one in y cells 2 to 4 and z cells 0 to 1.
-SphereModel twoSpheres() {
-    SphereModel m;
-    m.points = {{12, 8, 8, 7.995f}, {12, 3.505f, 1.0f, 1.0f}};
-    return m;
-}
-
-TEST(SphereField, MasksAndBounds) {
-    EXPECT_EQ(CsphereField::maskFromStartEnd(2, 4) | CsphereField::maskFromStartEnd(0, 1) << 16, 0x3001Cu);
-    EXPECT_EQ(CsphereField::maskFromStartEnd(-3, 20), 0xFFFFu);
-    EXPECT_EQ(CsphereField::maskFromStartEnd(5, 4), 0u);
-    CsphereField f;
-    SphereModel m = twoSpheres();
-    ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
-    EXPECT_EQ(f.count, 2);
-    EXPECT_NEAR(f.minCorner.y, 0.005f, 1e-6f);
-    EXPECT_NEAR(f.cellScale.y, 1.0f, 1e-4f);
-    EXPECT_NEAR(f.cellScale.x, 1.5f, 1e-4f);
-    EXPECT_EQ(f.masks[1], 0x3001Cu); // y cells 2..4, z cells 0..1
-    EXPECT_EQ(f.masks[0], 0xFFFFFFFFu);
-}
 
 TEST(SphereField, LoadingLimits) {
     CsphereField f;
@@ -168,39 +126,6 @@ TEST(SphereField, SignedDistance) {
         EXPECT_NEAR((offset - c.offset).length(), 0.0f, 1e-6f) << c.p;
         EXPECT_FLOAT_EQ(f.getSphereLevelSet(c.p, nullptr), c.level) << c.p;
     }
-}
-
-TEST(SphereField, SpheresOfferedToAFish) {
-    CsphereField f;
-    SphereModel m = twoSpheres();
-    ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
-    struct Case {
-        char const* what;
-        Cvector head;
-        float length;
-        size_t offered;
-        int rects;
-    } const cases[] = {
-        {"beside the small sphere", Cvector(12, 3.5f, 1), 0.5f, 2, 1},
-        {"in the big one only", Cvector(12, 12, 12), 0.5f, 1, 0},
-        {"wholly at smaller x", Cvector(2, 3.5f, 1), 1.5f, 0, 0},
-        {"beyond the last x cell", Cvector(22, 3.5f, 1), 1.5f, 0, 0},
-        {"above the field", Cvector(12, 30, 1), 1.0f, 0, 0},
-    };
-    for (Case const& c : cases) {
-        Seer fish;
-        fish.head = c.head;
-        fish.length = c.length;
-        f.addSphereFieldAvoidanceRects(fish);
-        EXPECT_EQ(fish.offered.size(), c.offered) << c.what;
-        EXPECT_EQ(fish.zone->count, c.rects) << c.what;
-    }
-    Seer fish;
-    CsphereField empty;
-    empty.addSphereFieldAvoidanceRects(fish);
-    EXPECT_TRUE(fish.offered.empty());
-    f.clearSphereField();
-    EXPECT_EQ(f.getSphereLevelSet(Cvector(), nullptr), 10000.0f);
 }
 
 // A point inside spheres comes out to the nearest surface (and on out of any neighbour it

@@ -1,4 +1,4 @@
-// The built resource tree's models load through the model, material and poly-group code.
+// The built resource tree's plants: their skeletons and skins as the plant code reads them.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +6,6 @@
 
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
-#include "graphics/material.h"
 #include "graphics/texturedGeo.h"
 #include "support/cerr.h"
 #include "testSupport.h"
@@ -14,24 +13,6 @@
 namespace {
 
 constexpr char const* resourceDir = kGeneratedResourceDir;
-
-struct ModelCase {
-    char const* folder;
-    char const* model;
-    char const* skeleton; // "" without one
-    int groups;           // poly group sets
-};
-const ModelCase models[] = {
-    {"species/backdrop_image", "backdrop.geo", "backdrop_skel.geo", 1},
-    {"species/sand_floor", "sand_floor.geo", "", 1},
-    {"species/rock_boulder", "rock_boulder.geo", "", 1},
-    {"species/rock_slab", "rock_slab.geo", "", 1},
-    {"species/rock_spire", "rock_spire.geo", "", 1},
-    {"species/kelp", "kelp.geo", "kelp_skel.tree", 1},
-    {"species/sea_grass", "sea_grass.geo", "sea_grass_skel.tree", 1},
-    {"species/bubbles", "bubbles.geo", "bubbles_skel.geo", 1},
-    {"species/target", "target.geo", "target_skel.geo", 1},
-};
 
 class SceneryModels : public ::testing::Test {
   protected:
@@ -50,27 +31,6 @@ class SceneryModels : public ::testing::Test {
     uint16_t savedDiskAlways = 0;
     CdirectoryVar shared;
 };
-
-TEST_F(SceneryModels, EveryModelLoadsWithItsMaterials) {
-    for (ModelCase const& c : models) {
-        std::string folder = std::string(resourceDir) + c.folder;
-        CdirectoryVar species;
-        auto* model = new CtexturedGeo;
-        model->setName(c.model);
-        species.addVariable(model, 1);
-        ASSERT_EQ(model->loadTexturedGeo((folder + "/" + c.model).c_str()), 0) << c.model;
-        EXPECT_EQ(model->getMaterialsAndBuildPolyLists(&species, Cstring(folder.c_str())), 0) << c.model;
-        EXPECT_EQ(model->initGeometrySpecialProcessingTables(), 0) << c.model;
-        EXPECT_EQ(static_cast<int>(model->polyGroupSets.size()), c.groups) << c.model;
-        EXPECT_TRUE(exitReasonList.empty()) << c.model << ": " << exitReasonList.back().c_str();
-        if (*c.skeleton) {
-            CtexturedGeo skeleton; // either form: the loader tries the tree first
-            EXPECT_EQ(skeleton.loadTexturedGeo((folder + "/" + c.skeleton).c_str()), 0) << c.skeleton;
-            EXPECT_GT(skeleton.numPoints, 0) << c.skeleton;
-        }
-        resetExitState();
-    }
-}
 
 // A plant's skeleton: one unparented joint per blade level, all at the origin, with the sway
 // attributes the plant reads; the skin stands in place, each blade's still root level in the

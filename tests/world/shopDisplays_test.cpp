@@ -89,23 +89,4 @@ TEST_F(Displays, TheGuiDisplayCarriesThePanelTheFocusAndItsScripts) {
     EXPECT_FALSE(tanks.live[second]);
 }
 
-TEST_F(Displays, TwoScreensOnOneTankAreDrawnByTheFrameStep) {
-    startShop();
-    CrecordingDevice* left = addScreen('a', 0);
-    CrecordingDevice* right = addScreen('b', 100);
-    shop->checkForDisplayChanges();
-    shop->setDeviceTank(right, left->tank);
-    Ctank* tank = left->tank;
-    ASSERT_NE(tank, nullptr);
-    EXPECT_EQ(tank->numTankDisplays, 2);
-    EXPECT_EQ(tank->opaqueList.capacity, 1000); // shown: its lists are sized
-    for (int frame = 1; frame <= 2; frame++) {
-        stepFrames(1);
-        EXPECT_EQ(tank->lastUpdateFrame, masterFrame);
-        EXPECT_EQ(left->framesRendered, frame);
-        EXPECT_EQ(right->framesRendered, frame);
-    }
-    EXPECT_EQ(exitSaver, 0) << exitMsg.c_str();
-}
-
 } // namespace

@@ -76,19 +76,6 @@ TEST_F(Energy, EndingWithABlockKeepsSavingOff) {
     EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
 }
 
-TEST(TankStep, FullAndHalfRate) {
-    struct Case {
-        float factor, worldSpeed, rate, step;
-    } cases[] = {{1, 1, 60, 22.0f / 60},
-                 {2, 1, 60, 44.0f / 60},
-                 {2, 3, 60, 1.0f},
-                 {1, 0.5f, 30, 11.0f / 30},
-                 {1, 1, 0, 1.0f}};
-    for (auto const& c : cases)
-        EXPECT_FLOAT_EQ(tankStepPerFrame(c.factor, c.worldSpeed, c.rate), c.step)
-            << c.factor << " " << c.worldSpeed << " " << c.rate;
-}
-
 TEST(ImageDiskFlag, FollowsTheStreamer) {
     CresourceStreamer* saved = resourcesDir;
     resourcesDir = nullptr;

@@ -168,19 +168,6 @@ TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
         EXPECT_GT(audio.fades[i], audio.fades[i - 1]);
 }
 
-TEST_F(Frame, AutomaticRotationAfterTenQuietSeconds) {
-    startShop();
-    addDevices(1, 32);
-    shop->secondsUntilSequenceRotate = 3;
-    stepFrames(10 * 32);
-    EXPECT_EQ(std::count(services.calls.begin(), services.calls.end(), "nextSequence 1 3"), 0);
-    stepFrames(32);
-    EXPECT_EQ(std::count(services.calls.begin(), services.calls.end(), "nextSequence 1 3"), 1);
-    shop->nextSequenceIndex = 2; // a transition is pending: no second one
-    stepFrames(32);
-    EXPECT_EQ(std::count(services.calls.begin(), services.calls.end(), "nextSequence 1 3"), 1);
-}
-
 TEST_F(Frame, RotationScriptRunsOnceAtItsSecond) {
     startShop();
     addDevices(1, 32);
@@ -194,19 +181,6 @@ TEST_F(Frame, RotationScriptRunsOnceAtItsSecond) {
     shop->tempInt = 0;
     stepFrames(10 * 32);
     EXPECT_EQ(shop->tempInt, 0);
-}
-
-TEST_F(Frame, TenthRefreshOnly) {
-    startShop();
-    addDevices(1, 60);
-    shop->energyConserveOn = 1;
-    stepFrames(9);
-    EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
-    stepFrames(1);
-    EXPECT_FLOAT_EQ(shop->refreshRateFactor, 2.0f);
-    shop->refreshRateFactor = 1.0f;
-    stepFrames(1);
-    EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
 }
 
 TEST_F(Frame, FrameTenScriptRunsOutsidePreview) {

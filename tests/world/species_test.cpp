@@ -1,15 +1,14 @@
-// Species: skeleton commands and matrix renumbering on tiny models, constants, saved
-// forms, and seeded species inputs.
+// Species: skeleton commands and matrix renumbering on tiny models, constants and saved
+// forms.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <cstring>
 #include <fstream>
 #include <memory>
 
-#include "../fuzz/speciesFuzzInput.h"
 #include "graphics/geoFile.h"
 #include "graphics/texturedGeo.h"
+#include "support/cerr.h"
 #include "testSupport.h"
 #include "world/species.h"
 
@@ -128,21 +127,4 @@ TEST_F(SpeciesTest, ConstantsSavedFormsAndCloth) {
         species.writeSaveString(out);
     }
     EXPECT_EQ(readWholeFile(dir.file("s")), ":addSpecies? angel|:species angel");
-}
-
-TEST(SpeciesFuzz, SeededInputsKeepTheTreeSound) {
-    TempDir dir;
-    auto saved = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    char const* seeds[] = {
-        "",
-        ":set class fish\n",
-        "\x01\x02\x03-cc a finWag 3\n-fillSubChan a angles 1 2 3\n-mkFlt x 1",
-        "\xff\x7f\x80:set maxPerTank\n-setFlt\n-cc",
-        "{{{{\n}}}} :tankType\n\"unterminated",
-        "\x05\x05\x05-fillSubChan a b\n-bogus\n",
-    };
-    for (char const* seed : seeds)
-        EXPECT_TRUE(speciesFuzz::runInput(reinterpret_cast<uint8_t const*>(seed), std::strlen(seed))) << seed;
-    std::filesystem::current_path(saved);
 }

@@ -129,19 +129,6 @@ TEST_F(CameraTankTest, ContainmentFitsTheViewInsideTheBackdrop) {
     EXPECT_FLOAT_EQ(cam.fovy, 60.0f);
 }
 
-TEST_F(CameraTankTest, BlendCoversItsFractionOfTheWay) {
-    for (float b : {1.0f, 0.01f, 0.5f}) {
-        tank->myCamera.camPos = Cvector(0, 0, 10);
-        tank->destCamera.camPos = Cvector(100, 0, 10);
-        tank->cameraVelocity = Cvector(0, 0, 0);
-        tank->followBlend.setMove(b, 0.0f, 0, 1);
-        tank->followBlend.update();
-        tank->doCameraBlendToNext();
-        EXPECT_NEAR(tank->myCamera.camPos.x, 100.0f * b, 1e-3);
-        EXPECT_FLOAT_EQ(tank->lastCameraPos.x, 0.0f);
-    }
-}
-
 TEST_F(CameraTankTest, ViewsAcrossDisplaysWithABezel) {
     shop->bezel = 0.1f;
     showOn({&left, &right});
@@ -328,17 +315,5 @@ TEST_F(CameraTankTest, QuickOrStillOverReleasesCountAsClicks) {
     EXPECT_EQ(tank->selectFocusFishFromScreen(180, 10), 0);
     EXPECT_EQ(tank->selectFocusFishFromScreen(101, 50), 1);
     EXPECT_EQ(tank->focus, fish);
-    tank->tankDisplays.clear();
-}
-
-TEST_F(CameraTankTest, NoCameraChosenLeavesTheDisplaysAlone) {
-    tank->tankDisplays = {&left};
-    left.fovRect = Crect(-1, 1, -0.5f, 0.5f);
-    tank->updateCamera();
-    EXPECT_FLOAT_EQ(left.fovRect.width(), 2.0f);
-    CviewCamera seen;
-    seen.nearZ = 7.0f;
-    graphicsHooks.tankCamera(tank, seen);
-    EXPECT_FLOAT_EQ(seen.nearZ, 7.0f);
     tank->tankDisplays.clear();
 }

@@ -108,22 +108,6 @@ TEST_F(LiveTankTest, AddFoodPicksTheFirstFoodWithRoomOrMakesOne) {
     EXPECT_EQ(tank->foodList.size(), 3u);
 }
 
-TEST_F(LiveTankTest, ClosestAnimalPrefersTheSpeciesWithinRange) {
-    Cspecies* angel = reinterpret_cast<Cspecies*>(&root);
-    ClivingThing* me = add(ATTR_PICKABLE, {0, 0, 0});
-    ClivingThing* near = add(ATTR_PICKABLE, {1, 0, 0});
-    ClivingThing* kin = add(ATTR_PICKABLE, {0, 5, 0});
-    add(0, {0.5f, 0, 0});
-    add(ATTR_PICKABLE, {150, 0, 0});
-    me->species = angel;
-    EXPECT_EQ(tank->findAnimalClosestTo(me, true), near); // no other angel: any species
-    kin->species = angel;
-    EXPECT_EQ(tank->findAnimalClosestTo(me, true), kin);
-    EXPECT_EQ(tank->findAnimalClosestTo(kin, false), me);
-    me->mid = Cvector(400, 0, 0);
-    EXPECT_EQ(tank->findAnimalClosestTo(me, false), nullptr);
-}
-
 TEST_F(LiveTankTest, AvoidanceListTakesPairsWithinTheSquaredRange) {
     ClivingThing* me = add(0, {});
     ClivingThing* others[3] = {add(0, {}), add(0, {}), add(0, {})};

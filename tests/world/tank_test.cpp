@@ -161,6 +161,12 @@ TEST_F(TankTest, SpeciesPatternsTreeAndSharing) {
     EXPECT_NE(std::string(exitMsg.c_str()).find("failed loading species species/broken/broken.spec"),
               std::string::npos);
     EXPECT_EQ(root.findVariable("speciesScripts/species/broken"), nullptr);
+    resetExitState();
+    writeFile("species/garbled/garbled.spec", ":set class fish { \"unterminated\n");
+    EXPECT_EQ(requestSpecies2("garbled", nullptr), nullptr); // no script at all
+    EXPECT_NE(std::string(exitMsg.c_str()).find("couldn't open species species/garbled/garbled.spec"),
+              std::string::npos)
+        << exitMsg.c_str();
     addVariableForcedPath(&root, "speciesScripts/species/cod", CLASS_DIRECTORY, 0);
     EXPECT_EQ(requestSpecies2("cod", nullptr), nullptr);
 }
@@ -195,22 +201,6 @@ TEST_F(TankTest, FishCapsAndSpeciesLimit) {
     EXPECT_EQ(tank->findInstanceOfSpecies("rock", 2), nullptr);
 }
 
-TEST_F(TankTest, InitScriptAndProximities) {
-    Cspecies* angel = requestSpecies2("angel", nullptr);
-    ASSERT_NE(angel, nullptr);
-    auto* init = new CscriptVar;
-    init->setName("init");
-    ASSERT_EQ(init->processStringScript(":int inited 1"), 0);
-    angel->addVariable(init, 1);
-    for (int i = 0; i < 3; i++)
-        ASSERT_NE(tank->addThing(Cstring("angel"), nullptr), nullptr);
-    for (Cvariable* f = tank->thingList->firstChild; f; f = f->nextSibling)
-        EXPECT_NE(f->getChild("inited"), nullptr) << f->name;
-    EXPECT_EQ(tank->allProximities->countChildren(-1), 3); // three animals, three pairs
-    EXPECT_EQ(tank->numMovingThings, 3);
-    EXPECT_GE(proximityThingList.size(), 3u);
-}
-
 TEST_F(TankTest, FocusAndHighlight) {
     std::vector<Cvariable*> fish;
     for (int i = 0; i < 3; i++)
@@ -230,53 +220,28 @@ TEST_F(TankTest, FocusAndHighlight) {
     CshopKeeper shop;
     startRunOrQuit = 1;
     tank->shop = &shop;
-    tank->animalHighlight(Cstring("ON"), 0); // no marker to show: a failure, not a crash
+    tank->animalHighlight(Cstring("ON"), 0); // no marker species: a failure, not a crash
     EXPECT_EQ(shop.failed, 1);
     EXPECT_EQ(shop.highlight, 0);
-    auto* marker = new CtestThing; // the tank owns it from here
-    tank->highlightMarker = marker;
+    EXPECT_EQ(tank->highlightMarker, nullptr);
+    // The marker is made on the first highlight, leaves the scene with it and comes back.
+    registerThingMaker("target", [] { return static_cast<Cvariable*>(new CtestThing); });
+    writeFile("species/target/target.spec", ":set class target");
     tank->animalHighlight(Cstring("NEXT"), 0);
     EXPECT_EQ(tank->focus, fish[1]);
     EXPECT_EQ(shop.highlight, 1);
+    Cvariable* marker = tank->highlightMarker;
+    ASSERT_NE(marker, nullptr);
     EXPECT_EQ(marker->parent, tank->thingList);
     tank->animalHighlight(Cstring("OFF"), 0);
     EXPECT_EQ(shop.highlight, 0);
     EXPECT_EQ(marker->parent, nullptr);
-    tank->changeFocusThingStep(0);
-    EXPECT_TRUE(tank->focusThingName.empty());
-    tank->clear();
-}
-
-// The focus marker is made on the first highlight of a focused animal and leaves the scene
-// with the highlight; with nothing focused it is never made.
-TEST_F(TankTest, HighlightMakesTheMarkerOnlyForAFocus) {
-    registerThingMaker("target", [] { return static_cast<Cvariable*>(new CtestThing); });
-    writeFile("species/target/target.spec", ":set class target");
-    CshopKeeper shop;
-    startRunOrQuit = 1;
-    tank->shop = &shop;
-    tank->animalHighlight(Cstring("ON"), 0); // no animal: nothing to mark
-    EXPECT_EQ(shop.failed, 1);
-    EXPECT_EQ(tank->highlightMarker, nullptr);
-    EXPECT_EQ(things(), 0);
-
-    Cvariable* fish = tank->addThing(Cstring("angel"), nullptr);
-    ASSERT_EQ(tank->focus, fish);
-    EXPECT_EQ(things(), 1);
     tank->animalHighlight(Cstring("ON"), 0);
-    ASSERT_NE(tank->highlightMarker, nullptr);
-    EXPECT_EQ(shop.highlight, 1);
-    EXPECT_EQ(tank->highlightMarker->parent, tank->thingList);
-    EXPECT_EQ(things(), 2);
-    tank->animalHighlight(Cstring("OFF"), 0);
-    EXPECT_EQ(tank->highlightMarker->parent, nullptr);
-    EXPECT_EQ(things(), 1);
-    Cvariable* marker = tank->highlightMarker;
-    tank->animalHighlight(Cstring("ON"), 0); // the same marker comes back
     EXPECT_EQ(tank->highlightMarker, marker);
     EXPECT_EQ(marker->parent, tank->thingList);
-    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
     tank->animalHighlight(Cstring("OFF"), 0);
+    tank->changeFocusThingStep(0);
+    EXPECT_TRUE(tank->focusThingName.empty());
     tank->clear(); // the marker, out of the scene, goes with the tank
     EXPECT_EQ(tank->highlightMarker, nullptr);
     registerThingMaker("target", nullptr);
@@ -395,23 +360,6 @@ TEST_F(TankTest, DefinitionAndAddThingCommands) {
         EXPECT_EQ(std::string(exitMsg.c_str()).find("RESET FAILED") != std::string::npos, c.reset != 0);
     }
     EXPECT_NE(tank->getChild("extra"), nullptr);
-}
-
-TEST_F(TankTest, ClearSparesThePanelAndForgetsTheShop) {
-    CshopKeeper shop;
-    CrecordingPanel panel;
-    shop.controlPanel = &panel;
-    tank->shop = &shop;
-    ASSERT_NE(tank->addThing(Cstring("angel"), nullptr), nullptr);
-    tank->thingList->addVariable(&panel.panelNode, 1);
-    tank->clear();
-    EXPECT_EQ(tank->thingList->firstChild, nullptr);
-    EXPECT_EQ(panel.panelNode.parent, nullptr);
-    EXPECT_EQ(tank->shop, nullptr);
-    ASSERT_NE(tank->addThing(Cstring("rock"), nullptr), nullptr);
-    tank->clear(); // without a shop keeper nothing is deleted
-    EXPECT_EQ(things(), 1);
-    shop.controlPanel = nullptr;
 }
 
 TEST_F(TankTest, PopulateSaveAndPostLoad) {

@@ -29,22 +29,6 @@ class RunPhases : public ::testing::Test {
     ScopedDataFolder data;
 };
 
-TEST_F(RunPhases, PhaseToFileTable) {
-    struct Case {
-        char const* phase;
-        char const* file;
-    } cases[] = {{"initGlobals", "stdout_init.txt"},
-                 {"openShop", "stdout_startup.txt"},
-                 {"run", "stdout_run.txt"},
-                 {"closing", "stdout_closing.txt"},
-                 {"loadup", ""},
-                 {"loadSettings", ""},
-                 {"afterSettings", ""},
-                 {"Run", ""}};
-    for (auto const& c : cases)
-        EXPECT_EQ(runPhaseOutputFile(c.phase), c.file) << c.phase;
-}
-
 // A clean run: each phase with a file of its own opens it and rewrites the marker; "done"
 // removes the marker.
 TEST_F(RunPhases, CleanLifeCycle) {
