@@ -77,7 +77,9 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
     if (openMasterOut() != 0) setExitError("couldn't open Application Support", 1);
     logLine("appDataDir|=", appDataDir, " (int)sPreview|=", int(isPreview), " ");
     logLine("VelmoraView initWithFrame frame size.width=", frame.width, " size.height=", frame.height);
-    if (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()))
+    // A missing copy, or one of another build's resources, is replaced by the installed tree.
+    if (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()) ||
+        OS::installedResourcesChanged())
         OS::copyResourcesFromInstall();
     logLine("installDir", installDir);
     logLine("sPreview=", int(isPreview), " _preview(actual)=", int(preview));

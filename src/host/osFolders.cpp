@@ -1,5 +1,7 @@
 // Folders, the registry file and the installed resources.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <unistd.h>
 
@@ -20,6 +22,14 @@ void masterLine(char const* a, Cstring const& b = Cstring()) {
 }
 
 // True when path is a proper part of folder (after resolving "." and ".." by name).
+// The first line of a resource tree's stamp; empty when there is none.
+std::string readStamp(fs::path const& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
 bool inside(fs::path const& path, fs::path const& folder) {
     fs::path p = path.lexically_normal();
     fs::path f = folder.lexically_normal();
@@ -91,17 +101,30 @@ void copyResourcesFromInstall() {
     std::error_code error;
     fs::remove_all(target, error);
     fs::create_directories(target, error);
+    bool copied = true;
     for (char const* name : {"global", "species", "tanks"}) {
         fs::copy(fs::path(installDir.c_str()) / name, target / name,
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
         if (error) masterLine("copy failed: ", Cstring(name) + " " + error.message().c_str());
+        copied = copied && !error;
     }
+    // The stamp says which tree the copy is; a failed copy keeps none, so it is tried again.
+    fs::path stamp = fs::path(installDir.c_str()) / kResourceStamp;
+    if (copied && fs::exists(stamp, error))
+        fs::copy_file(stamp, target / kResourceStamp, fs::copy_options::overwrite_existing, error);
     if (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str())) {
         masterLine("moveit! ", installDir + " -> " + appDataDir + "Resources/");
         setExitError("couldn't locate resources!", 1);
     }
     modules = "";
     countdownToSendExtraHttpString = 1;
+}
+
+bool installedResourcesChanged() {
+    if (installDir.size() < 11 || appDataDir.size() < 11) return false;
+    std::string installed = readStamp(fs::path(installDir.c_str()) / kResourceStamp);
+    if (installed.empty()) return false;
+    return installed != readStamp(fs::path(appDataDir.c_str()) / "Resources" / kResourceStamp);
 }
 
 int loadDownloadedComponents() {

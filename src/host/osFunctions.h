@@ -35,6 +35,11 @@ int CDtoDirectory(char const* folder);
 // "tanks" folders. Does nothing unless both folders are known (11 characters or more);
 // records the error exit "couldn't locate resources!" when the copy lacks its noise table.
 void copyResourcesFromInstall();
+// The stamp the build writes over the installed resource tree (a hash of its files).
+constexpr char const* kResourceStamp = "resources.stamp";
+// True when the installed tree carries a stamp that the data folder's copy does not match
+// (a copy from another build, or one that never finished).
+bool installedResourcesChanged();
 // Runs "[APD]Resources/downloadedComponents.txt" into the root of the tree; 0.
 int loadDownloadedComponents();
 // Writes the save lines of "modules", "updateDate" and "rscVer" into that record while
