@@ -1,6 +1,5 @@
 // What swimming animals steer around in a real tank: the level-set volume of the rocks,
 // sand and walls, the sand's height image, the obstacle spheres and the proximity pairs.
-#include <algorithm>
 #include <cmath>
 
 #include "data/dataArray.h"
