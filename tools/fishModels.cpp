@@ -93,13 +93,36 @@ void skinAttribs(CmodelWriter& m) {
     m.attrib("spineNum", 1);
     m.attrib("fin_dist", 1);
     m.attrib("fin_angles", 2);
+    // How the light falls on a fish whose joints follow command strings: a soft wrap.
+    m.attrib("lightingAdjust", 2);
 }
 
 int skinPoint(CmodelWriter& m, V p, V n, double u, double v, Bind b, double shade) {
     Bind light = spineBind(p.z);
-    return m.point({float(p.x), float(p.y), float(p.z), float(n.x), float(n.y), float(n.z), float(u),
-                    float(v), 1, 1, 1, float(b.a), float(b.b), float(b.w), float(light.a), float(light.b),
-                    float(1 - light.w), float(shade)});
+    return m.point({float(p.x),
+                    float(p.y),
+                    float(p.z),
+                    float(n.x),
+                    float(n.y),
+                    float(n.z),
+                    float(u),
+                    float(v),
+                    1,
+                    1,
+                    1,
+                    float(b.a),
+                    float(b.b),
+                    float(b.w),
+                    float(light.a),
+                    float(light.b),
+                    float(1 - light.w),
+                    float(shade),
+                    0,
+                    0,
+                    0,
+                    0,
+                    0.45f,
+                    0.25f});
 }
 
 // The body: a snout point, rings of sections and a closed tail base. Returns the quads (and
@@ -280,6 +303,37 @@ void pairedFin(CmodelWriter& m, V root, double length, double lowAngle, double h
     finSheet(m, 4, 2, place, bind, V{s, 0, 0}, s > 0 ? "mat_body_t6" : "mat_body_t7");
 }
 
+// The command strings of a command rig, one per joint (empty: bound by name or not moved):
+// each pectoral half flaps with its side's pectoral control and tilts with its own, each
+// pelvic fin folds back as its side's pelvic control falls (angles in degrees over the
+// control's 0..1).
+std::vector<std::string> finCommands() {
+    std::vector<std::string> commands(kFishJoints);
+    char const* sides[2] = {"Left", "Right"};
+    for (int side = 0; side < 2; side++) {
+        int sign = side == 0 ? 1 : -1;
+        std::string s = sides[side];
+        int low = side == 0 ? kLowerLeftPec : kLowerRightPec;
+        for (int half = 0; half < 2; half++) {
+            char text[200];
+            std::snprintf(
+                text, sizeof text,
+                "-mn pec%s%s -cid0 pec%s -dim 1 -amin 0 -amax %d -cid0 pec%s%sZ -dim 2 -amin %d -amax %d",
+                half ? "Top" : "Bottom", s.c_str(), s.c_str(), 45 * sign, s.c_str(), half ? "Top" : "Bottom",
+                -15 * sign, 15 * sign);
+            commands[static_cast<size_t>(low + half)] = text;
+        }
+        int forward = side == 0 ? kPelvicLeftForward : kPelvicRightForward;
+        for (int half = 0; half < 2; half++) {
+            char text[200];
+            std::snprintf(text, sizeof text, "-mn pelvic%s%s -cid0 pelvic%s -dim 0 -amin -60 -amax 0",
+                          half ? "Back" : "Forward", s.c_str(), s.c_str());
+            commands[static_cast<size_t>(forward + half)] = text;
+        }
+    }
+    return commands;
+}
+
 struct Rig {
     V joint[kFishJoints];
     int parent[kFishJoints];
@@ -365,6 +419,7 @@ bool writeModel(FishLook const& k, std::string const& model, std::string const& 
     skel.attrib("pos", 3);
     skel.attrib("parentMat", 1);
     skel.attrib("misc_cmd", 1);
+    if (k.commandRig) skel.attrib("mtx_cmd", 1);
     for (int j = 0; j < kFishJoints; j++)
         skel.point(
             {float(rig.joint[j].x), float(rig.joint[j].y), float(rig.joint[j].z), float(rig.parent[j])});
@@ -391,6 +446,7 @@ bool writeModel(FishLook const& k, std::string const& model, std::string const& 
     misc[at++] = "-fillSubChan dorsalWag0 weights" + weights;
     misc[at++] = "-fillSubChan analWag0 weights" + weights;
     skel.pointTexts("misc_cmd", misc);
+    if (k.commandRig) skel.pointTexts("mtx_cmd", finCommands());
 
     // One lighting point per spine joint, carried by it.
     CmodelWriter light;
@@ -581,7 +637,8 @@ std::vector<FishLook> const& fishLooks() {
          {0.75, 0.78, 0.85},
          FishPattern::spots,
          6,
-         53},
+         53,
+         true},
     };
     return looks;
 }

@@ -24,6 +24,9 @@ struct FishLook {
     FishPattern pattern;
     double patternScale; // stripes, bands or spots per body
     uint32_t seed;
+    // Pectoral and pelvic joints turned by command strings from the fish's fin controls,
+    // rather than bound to its fin matrices by name.
+    bool commandRig = false;
 };
 
 // The species made, in order.

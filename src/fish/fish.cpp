@@ -170,7 +170,9 @@ int Cfish::resetThing(int) {
     maxPitchAtSpeed = 1.5f - safetyHeight;
     setBodyPoints(bodyPoints);
     setBodyLength(thingScale);
-    // The skeleton carries the body length: one built before the scale was set is rebuilt.
+    // The skeleton carries the body length: one built before the scale was set is rebuilt,
+    // after the fin controls its command-driven joints follow.
+    if (!controlsMade) initializeControllers();
     weightsBuilt = 0;
     buildFishWeights();
     // The tiers derive from the species values; tiers that do not increase fall back to

@@ -439,6 +439,7 @@ class Cfish : public CfishStats,
     uint8_t tailBendSet = 0;
     float mouthOpening = 0.0f;
     uint8_t mouthUpdate = 1, commandSkinned = 0, weightsBuilt = 0;
+    uint8_t controlsMade = 0; // the fin controls exist: command-driven joints can bind
     Cmatrix3 jawMatrix, chinMatrix, lipMatrix, gillMatrix[2];
     Cvector gillOffset, lipOffset;
     short bodyRenderIndex = -1;

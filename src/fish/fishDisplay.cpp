@@ -142,7 +142,9 @@ void Cfish::initAdditionalWorkGeoStuff(CworkObject& object) {
     nearFinGroup = object.findRPGbyName("mat_body_t6");
     farFinGroup = object.findRPGbyName("mat_body_t7");
     bodyFinGroup = object.findRPGbyName("mat_body_t0");
-    // A new work object needs its own skeleton; the eyes point into its matrices.
+    // A new work object needs its own skeleton; the eyes point into its matrices. Until the
+    // fin controls exist (the first reset builds it) a command-driven joint could not find
+    // the control it follows.
     weightsBuilt = 0;
-    buildFishWeights();
+    if (controlsMade) buildFishWeights();
 }

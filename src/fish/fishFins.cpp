@@ -136,6 +136,7 @@ void Cfish::initializeControllers() {
         caudalAngles[i]->value = 0.0f;
     }
     bindTailAngles();
+    controlsMade = 1;
 }
 
 void Cfish::dorsalUndulate(float a, int frames) {

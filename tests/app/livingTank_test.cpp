@@ -108,8 +108,8 @@ TEST_F(LivingTank, EverySchoolSwimsOnScreenWithinTheTank) {
     std::map<std::string, Centroid> early;
     float worstOutside = 0.0f;
     std::string worstFish = "none";
-    for (int frame = 1; frame <= 300; frame++) {
-        if (frame == 150 || frame == 300) {
+    for (int frame = 1; frame <= 450; frame++) {
+        if (frame == 150 || frame == 450) {
             for (auto const& [name, n] : perSpecies) {
                 Centroid c = speciesOnScreen(*tank, name, frame);
                 EXPECT_GT(c.pixels, 20 * n) << name << " is not on screen at frame " << frame;

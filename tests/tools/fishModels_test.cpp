@@ -73,16 +73,27 @@ TEST_F(FishModels, EverySpeciesLoadsAndItsSkeletonBindsEveryJoint) {
         resetExitState(); // its swimming arrays are not what this looks at
         std::vector<CskeletonIdentity> table;
         ASSERT_TRUE(fish.makeSkeletonTable(skeleton, table));
+        // A command rig's fin joints follow their strings; every other joint is bound by name.
+        std::vector<Cstring> commands;
+        skeleton.getPointStrings("mtx_cmd", commands);
+        EXPECT_EQ(fish.commandSkinned != 0, k.commandRig);
         std::set<std::string> names;
-        for (CskeletonIdentity const& id : table) {
-            EXPECT_FALSE(id.name.empty()) << "a joint nothing drives";
-            EXPECT_NE(id.rotation, nullptr) << id.name.c_str();
-            names.insert(id.name.c_str());
+        int driven = 0;
+        for (size_t j = 0; j < table.size(); j++) {
+            if (j < commands.size() && !commands[j].empty()) {
+                driven++;
+                continue;
+            }
+            EXPECT_FALSE(table[j].name.empty()) << "joint " << j << ": nothing drives it";
+            EXPECT_NE(table[j].rotation, nullptr) << table[j].name.c_str();
+            names.insert(table[j].name.c_str());
         }
+        EXPECT_EQ(driven, k.commandRig ? 8 : 0) << "four pectoral halves and four pelvic fins";
         for (char const* n : {"point 0", "point 9", "eyeRotationMat0", "eyeRotationMat1", "lowerJawMat",
-                              "upperLipMat", "gillMat0", "gillMat1", "lower pec mat 0", "upper pec mat 1",
-                              "pelvicLeftForward", "pelvicRightBack"})
+                              "upperLipMat", "gillMat0", "gillMat1"})
             EXPECT_EQ(names.count(n), 1u) << n;
+        for (char const* n : {"lower pec mat 0", "upper pec mat 1", "pelvicLeftForward", "pelvicRightBack"})
+            EXPECT_EQ(names.count(n), k.commandRig ? 0u : 1u) << n;
         // Spine joints one segment apart along the body, head first.
         for (int i = 0; i < kSpineJoints; i++)
             EXPECT_NEAR(pointAt(skeleton, i).z, spineJointZ(i), 1e-6);
