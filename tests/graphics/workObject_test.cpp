@@ -79,7 +79,7 @@ TEST_F(WorkObjectTest, ClonesTheModelIntoTwoAttributeMajorBuffers) {
     ASSERT_EQ(w.renderPolyGroups.size(), 1u);
     EXPECT_EQ(w.renderPolyGroups[0].definition, geo.definitions[0]);
 
-    // A model that reflects needs normals and "spec" in its work buffers.
+    // A model that reflects needs normals and its specular colours in its work buffers.
     CdataArray reflection;
     geo.specColRefC = &reflection;
     CworkObject v;

@@ -11,6 +11,7 @@
 #include "script/proximityVar.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "quietThingAccess.h"
 #include "testSupport.h"
 #include "variables/configDialogVars.h"
 #include "graphics/textureImage.h"
@@ -51,30 +52,10 @@ CsceneryThing* scenery(Cvariable* v) {
     return dynamic_cast<CsceneryThing*>(v);
 }
 
-class CsceneryAccess : public CtankThingAccess {
+class CsceneryAccess : public CquietThingAccess {
   public:
-    Cvariable* node(Cthing*) override { return nullptr; }
-    Cthing* asThing(Cvariable*) override { return nullptr; }
-    int whatAmI(Cvariable*) override { return 0; }
-    uint32_t attributes(Cvariable*) override { return 0; }
     Cspecies* speciesOf(Cvariable* t) override { return scenery(t)->species; }
-    void setToTank(Cvariable* t, Ctank* tank) override {
-        if (tank) tank->addNodeToTankLists(t);
-    }
-    void setDisplayed(Cvariable*, char) override {}
-    int isAllowed(Cvariable*) override { return 1; }
-    int itMoves(Cvariable*) override { return 0; }
-    void setDefaultPosition(Cvariable*) override {}
-    int doExtraInit(Cvariable*) override { return 0; }
-    int resetThing(Cvariable*, int) override { return 0; }
-    int setPosition(Cvariable*) override { return 0; }
-    void postInitScript(Cvariable*) override {}
-    int receiveMessage(Cvariable*, Cstring const&, Cstring const&, float) override { return 0; }
-    float thingScale(Cvariable*) override { return 1.0f; }
-    int addRenderGeometry(Cvariable*) override { return 0; }
     CproximityParty* proximityParty(Cvariable* t) override { return scenery(t); }
-    Cvariable* makeSchool(Cvariable* dir, char const* n) override { return dir->addDirectory(n, 1); }
-    void joinSchool(Cvariable*, Cvariable*) override {}
 };
 
 Cvariable* makeScenery() {

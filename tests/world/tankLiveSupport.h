@@ -11,6 +11,7 @@
 #include "graphics/graphicsMaster.h"
 #include "script/proximityVar.h"
 #include "support/cerr.h"
+#include "quietThingAccess.h"
 #include "testSupport.h"
 #include "variables/thingMessage.h"
 #include "world/shopKeeper.h"
@@ -45,31 +46,15 @@ inline ClivingThing* living(Cvariable* v) {
     return dynamic_cast<ClivingThing*>(v);
 }
 
-class CnodeAccess : public CtankThingAccess {
+class CnodeAccess : public CquietThingAccess {
   public:
-    Cvariable* node(Cthing*) override { return nullptr; }
-    Cthing* asThing(Cvariable*) override { return nullptr; }
-    int whatAmI(Cvariable*) override { return 0; }
     uint32_t attributes(Cvariable* t) override { return living(t) ? living(t)->attributes : 0; }
     Cspecies* speciesOf(Cvariable* t) override { return living(t) ? living(t)->species : nullptr; }
     void setToTank(Cvariable* t, Ctank* tank) override {
         living(t)->tank = tank;
         if (tank) tank->thingList->addVariable(t, 1), tank->addNodeToTankLists(t);
     }
-    void setDisplayed(Cvariable*, char) override {}
-    int isAllowed(Cvariable*) override { return 1; }
-    int itMoves(Cvariable*) override { return 0; }
-    void setDefaultPosition(Cvariable*) override {}
-    int doExtraInit(Cvariable*) override { return 0; }
-    int resetThing(Cvariable*, int) override { return 0; }
-    int setPosition(Cvariable*) override { return 0; }
-    void postInitScript(Cvariable*) override {}
-    int receiveMessage(Cvariable*, Cstring const&, Cstring const&, float) override { return 0; }
-    float thingScale(Cvariable*) override { return 1.0f; }
-    int addRenderGeometry(Cvariable*) override { return 0; }
     CproximityParty* proximityParty(Cvariable* t) override { return living(t); }
-    Cvariable* makeSchool(Cvariable* dir, char const* n) override { return dir->addDirectory(n, 1); }
-    void joinSchool(Cvariable*, Cvariable*) override {}
     CworkObject* workObjectOf(Cvariable* t) override { return living(t) ? living(t)->geometry : nullptr; }
     void shakerButtonState(Cvariable* t, bool down) override {
         if (living(t)) living(t)->shakes.push_back(down ? 1 : 0);

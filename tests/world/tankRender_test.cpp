@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "quietThingAccess.h"
 #include "graphics/frameSources.h"
 #include "graphics/geoTestSupport.h"
 #include "graphics/texturedGeo.h"
@@ -44,28 +45,8 @@ struct CshownThing : CdirectoryVar {
 };
 
 // Only the geometry matters here; the rest of the thing access is never reached.
-class Caccess : public CtankThingAccess {
+class Caccess : public CquietThingAccess {
   public:
-    Cvariable* node(Cthing*) override { return nullptr; }
-    Cthing* asThing(Cvariable*) override { return nullptr; }
-    int whatAmI(Cvariable*) override { return 0; }
-    uint32_t attributes(Cvariable*) override { return 0; }
-    Cspecies* speciesOf(Cvariable*) override { return nullptr; }
-    void setToTank(Cvariable*, Ctank*) override {}
-    void setDisplayed(Cvariable*, char) override {}
-    int isAllowed(Cvariable*) override { return 1; }
-    int itMoves(Cvariable*) override { return 0; }
-    void setDefaultPosition(Cvariable*) override {}
-    int doExtraInit(Cvariable*) override { return 0; }
-    int resetThing(Cvariable*, int) override { return 0; }
-    int setPosition(Cvariable*) override { return 0; }
-    void postInitScript(Cvariable*) override {}
-    int receiveMessage(Cvariable*, Cstring const&, Cstring const&, float) override { return 0; }
-    float thingScale(Cvariable*) override { return 1.0f; }
-    int addRenderGeometry(Cvariable*) override { return 0; }
-    CproximityParty* proximityParty(Cvariable*) override { return nullptr; }
-    Cvariable* makeSchool(Cvariable*, char const*) override { return nullptr; }
-    void joinSchool(Cvariable*, Cvariable*) override {}
     CworkObject* shownGeometry(Cvariable* n) override {
         auto* t = dynamic_cast<CshownThing*>(n);
         return t && t->shown ? &t->object : nullptr;

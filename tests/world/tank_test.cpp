@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "quietThingAccess.h"
 #include "data/resourceStreamer.h"
 #include "script/proximityVar.h"
 #include "script/scripter.h"
@@ -43,10 +44,8 @@ CtestThing* test(Cvariable* v) {
     return dynamic_cast<CtestThing*>(v);
 }
 
-class CtestAccess : public CtankThingAccess {
+class CtestAccess : public CquietThingAccess {
   public:
-    Cvariable* node(Cthing*) override { return nullptr; }
-    Cthing* asThing(Cvariable*) override { return nullptr; }
     int whatAmI(Cvariable* t) override { return test(t) ? test(t)->kind : 0; }
     uint32_t attributes(Cvariable* t) override { return test(t) ? test(t)->attributes : 0; }
     Cspecies* speciesOf(Cvariable* t) override { return test(t) ? test(t)->species : nullptr; }
@@ -59,20 +58,9 @@ class CtestAccess : public CtankThingAccess {
         tank->addNodeToTankLists(t);
         if (test(t)->kind == 1) tank->addFish(t);
     }
-    void setDisplayed(Cvariable*, char) override {}
-    int isAllowed(Cvariable*) override { return 1; }
     int itMoves(Cvariable* t) override { return test(t) && test(t)->kind == 1; }
-    void setDefaultPosition(Cvariable*) override {}
-    int doExtraInit(Cvariable*) override { return 0; }
     int resetThing(Cvariable*, int) override { return resetResult; }
-    int setPosition(Cvariable*) override { return 0; }
-    void postInitScript(Cvariable*) override {}
-    int receiveMessage(Cvariable*, Cstring const&, Cstring const&, float) override { return 0; }
-    float thingScale(Cvariable*) override { return 1.0f; }
-    int addRenderGeometry(Cvariable*) override { return 0; }
     CproximityParty* proximityParty(Cvariable* t) override { return test(t); }
-    Cvariable* makeSchool(Cvariable* dir, char const* n) override { return dir->addDirectory(n, 1); }
-    void joinSchool(Cvariable*, Cvariable*) override {}
 };
 
 void writeFile(std::string const& path, std::string const& text) {
