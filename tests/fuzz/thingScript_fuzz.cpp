@@ -4,14 +4,18 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "../host/fakeHostServices.h"
 #include "support/globals.h"
 #include "thingScriptFuzzInput.h"
 #include "world/velmoraFunctions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    // Thing scripts may run file and shell commands: those go to a recording stand-in.
+    static CfakeHostServices host;
     static Cstring savePath;
     static bool ready = [] {
         allowStdoutFile = 0; // exit reasons must not open run-phase files
+        skipNSAlert = 1;     // "msgbox" answers at once
         // "exit0" ends the process by design; here it only stops the script.
         setBuiltinCommand("exit0", [](CscriptHandler*, CscriptLine&, Cvariable**) { return 2; });
         char folder[] = "/tmp/velmora-fuzz-XXXXXX";
@@ -20,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
         return true;
     }();
     (void)ready;
+    host.calls.clear();
     if (!runThingScriptFuzzInput(data, size, savePath.c_str())) __builtin_trap();
     return 0;
 }
