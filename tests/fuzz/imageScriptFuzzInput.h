@@ -1,5 +1,4 @@
-// One fuzz input for image scripts, shared by the libFuzzer target and the seeded smoke
-// test that runs with the unit tests: the bytes run as an image script on a small texture
+// One fuzz input for image scripts: the bytes run as an image script on a small texture
 // after a fixed preamble that makes a few work images for them to use.
 #pragma once
 

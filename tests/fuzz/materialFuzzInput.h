@@ -1,5 +1,4 @@
-// One fuzz input for the material reader, shared by the libFuzzer target and the seeded
-// smoke test that runs with the unit tests.
+// One fuzz input for the material reader.
 #pragma once
 
 #include <cstddef>

@@ -1,8 +1,7 @@
-// One fuzz input for species loading, shared by the libFuzzer target and the seeded smoke
-// test: the bytes are a species file, found and run through a species request, and each
-// of their lines is also a per-point command of a small skeleton, whose "assignAsMat"
-// values come from the first bytes. Bad input may fail, but must not crash or hang, and a
-// failed species must not stay in the tree.
+// One fuzz input for species loading: the bytes are a species file, found and run through a species request,
+// and each of their lines is also a per-point command of a small skeleton, whose "assignAsMat" values come
+// from the first bytes. Bad input may fail, but must not crash or hang, and a failed species must not stay in
+// the tree.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,4 @@
-// One fuzz input for the thing commands, shared by the libFuzzer target and the seeded
-// smoke test that runs with the unit tests: the bytes run as a script on a backdrop in a
+// One fuzz input for the thing commands: the bytes run as a script on a backdrop in a
 // tank, then the thing runs frames, is saved as text and torn down. Bad text may fail,
 // but must not crash, hang or leave the tank holding the thing.
 #pragma once
