@@ -236,14 +236,4 @@ TEST_F(ImageScriptTest, DisplaceFillsANewTargetFromTheGrabImage) {
     EXPECT_EQ(arrayBytes(), std::vector<int>(6, 128)); // column 2 of the ramp
 }
 
-// A parent that answers every command word it sees.
-class Recorder : public CdirectoryVar {
-  public:
-    unsigned processCommand(CscriptHandler*, CscriptLine& line) override {
-        seen.push_back(line.name.c_str());
-        return CMD_DONE;
-    }
-    std::vector<std::string> seen;
-};
-
 } // namespace

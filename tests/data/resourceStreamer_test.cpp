@@ -213,18 +213,4 @@ TEST_F(Streamer, SlotInUseFailsThatPackageOnly) {
     EXPECT_EQ(load("a.txt"), "one");
 }
 
-class Lookup : public Streamer {
-  protected:
-    void SetUp() override {
-        Streamer::SetUp();
-        saved = resourcesDir;
-        resourcesDir = &streamer;
-    }
-    void TearDown() override {
-        resourcesDir = saved;
-        Streamer::TearDown();
-    }
-    CresourceStreamer* saved = nullptr;
-};
-
 } // namespace

@@ -82,11 +82,7 @@ TEST_F(VarTest, ValueKindsConvertByTheTable) {
 }
 
 TEST_F(VarTest, LinkKindsConvertByTheSameTable) {
-    int linkClass[7] = {};
-    linkClass[CLASS_SHORT] = CLASS_SHORT_LINK;
-    linkClass[CLASS_INT] = CLASS_INT_LINK;
-    linkClass[CLASS_FLOAT] = CLASS_FLOAT_LINK;
-    linkClass[CLASS_STRING] = CLASS_STRING_LINK;
+    int const linkClass[7] = {0, 0, 0, CLASS_SHORT_LINK, CLASS_INT_LINK, CLASS_FLOAT_LINK, CLASS_STRING_LINK};
     for (auto const& c : kConversions) {
         short s = 0;
         int i = 0;

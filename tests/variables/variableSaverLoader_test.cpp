@@ -1,7 +1,7 @@
 // The settings and dump text writers.
 #include <memory>
 
-#include "persistTestSupport.h"
+#include "variableTestSupport.h"
 #include "variables/variableLinks.h"
 #include "variables/variableSaverLoader.h"
 
@@ -18,32 +18,7 @@ std::string binaryBlock(std::string const& text) {
     return b + text + "\"";
 }
 
-class SettingsText : public PersistTest {
-  protected:
-    void SetUp() override {
-        PersistTest::SetUp();
-        shop = std::make_unique<CdirectoryVar>();
-        shop->setName("shop");
-        shop->setSave(1);
-        speed = child(shop.get(), "speed", CLASS_FLOAT);
-        speed->setFloat(1.5);
-        speed->setSave(1);
-        n = child(shop.get(), "n", CLASS_INT);
-        n->setInt(2);
-    }
-    void TearDown() override {
-        shop.reset();
-        EXPECT_EQ(liveSinceStart(), 0);
-        PersistTest::TearDown();
-    }
-    std::string config(Cvariable* v, int all = 0) {
-        return written([&](std::ostream& out) { v->saveConfig(out, 0, all); });
-    }
-
-    std::unique_ptr<CdirectoryVar> shop;
-    Cvariable* speed = nullptr;
-    Cvariable* n = nullptr;
-};
+using SettingsText = VarTest;
 
 TEST_F(SettingsText, AsciiSafeAndFloatText) {
     struct Case {
