@@ -7,15 +7,10 @@
 
 namespace {
 
+// A text the writer cannot quote: a NUL, its big-endian length and the bytes, quoted.
 std::string binaryBlock(std::string const& text) {
-    std::string b = "\"";
-    b += '\0';
     uint32_t n = static_cast<uint32_t>(text.size());
-    b += static_cast<char>(n >> 24);
-    b += static_cast<char>(n >> 16);
-    b += static_cast<char>(n >> 8);
-    b += static_cast<char>(n);
-    return b + text + "\"";
+    return std::string{'"', '\0', char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + text + "\"";
 }
 
 using SettingsText = VarTest;
