@@ -9,20 +9,12 @@
 
 namespace {
 
-// A model whose file must read "model"; counts its loads.
-class FakeModel : public CmanagedResourceVar {
-  public:
-    std::string loadedFrom;
-};
-
 int modelLoads = 0;
 
+// A model loader for files that read "model"; counts its loads.
 CmanagedResourceVar* loadFakeModel(Cstring const& diskPath) {
     modelLoads++;
-    if (readWholeFile(diskPath.c_str()) != "model") return nullptr;
-    auto* m = new FakeModel;
-    m->loadedFrom = diskPath.c_str();
-    return m;
+    return readWholeFile(diskPath.c_str()) == "model" ? new CmanagedResourceVar : nullptr;
 }
 
 // Runs the test with the working folder changed, restored afterwards.

@@ -1,30 +1,13 @@
 // The "AAC0" array file: layout, round trips, and damaged files failing cleanly.
-#include <cstring>
 #include <sstream>
 #include <string>
 
 #include "support/engineHooks.h"
-#include "dataArrayShape.h"
 #include "dataTestSupport.h"
-#include "testSupport.h"
 
 namespace {
 
-class FileTest : public DataArrayTest {
-  protected:
-    std::string path(char const* name) const { return dir.file(name); }
-    TempDir dir;
-};
-
-void put32(std::string& s, uint32_t v) {
-    for (int i = 0; i < 4; i++)
-        s += static_cast<char>(v >> (8 * i));
-}
-void putFloat(std::string& s, float f) {
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    put32(s, v);
-}
+using FileTest = DataArrayTest;
 
 // A well-formed one-dimensional float file of n samples and one channel, named "ab".
 std::string curveFile(int n) {
@@ -33,7 +16,7 @@ std::string curveFile(int n) {
     s += std::string("\x01\x01\x00", 3);
     putFloat(s, 0.0f);
     putFloat(s, 1.0f);
-    put32(s, static_cast<uint32_t>(n));
+    putLE(s, static_cast<uint32_t>(n));
     putFloat(s, 0.0f);
     putFloat(s, 1.0f);
     for (int i = 0; i < n; i++)
@@ -51,55 +34,49 @@ TEST_F(FileTest, UnreadableSourcesFail) {
     EXPECT_EQ(exitReason(), "");
 }
 
-// Damaged headers: each fails the load and leaves the array as it was.
-struct Damage {
-    char const* what;
-    int offset; // into curveFile(4); -1 truncates at length instead
-    std::string bytes;
-};
-
-class DamagedFileTest : public FileTest, public ::testing::WithParamInterface<Damage> {};
-
-TEST_P(DamagedFileTest, FailsCleanly) {
-    Damage const& d = GetParam();
-    std::string s = curveFile(4);
-    if (d.offset >= 0)
-        s.replace(static_cast<size_t>(d.offset), d.bytes.size(), d.bytes);
-    else
-        s.resize(d.bytes.size());
-    writeWholeFile(path("bad.chan"), s);
-
-    CdataChan c;
-    c.init(3, 1, 1, 1, 4);
-    c.floatData[2] = 7.0f;
-    EXPECT_NE(c.load(path("bad.chan").c_str()), 0) << d.what;
-    EXPECT_EQ(c.res[0], 3) << d.what;
-    EXPECT_EQ(c.chans, 1) << d.what;
-    ASSERT_NE(c.floatData, nullptr) << d.what;
-    EXPECT_FLOAT_EQ(c.floatData[2], 7.0f) << d.what;
-    EXPECT_EQ(exitReason(), "") << d.what;
-}
-
 std::string le32(uint32_t v) {
     std::string s;
-    put32(s, v);
+    putLE(s, v);
     return s;
 }
 
-// Offsets in curveFile: name length 4, dims 8, chans 9, code 10, res 19, spaceMin 23,
-// toIndexMult 27.
-INSTANTIATE_TEST_SUITE_P(
-    Headers, DamagedFileTest,
-    ::testing::Values(Damage{"wrong magic", 0, "AAC1"}, Damage{"name longer than allowed", 4, "\xff\x7f"},
-                      Damage{"name past the end", 4, "\xf0\x03"},
-                      Damage{"negative name length", 4, std::string("\x00\x80", 2)},
-                      Damage{"no dimensions", 8, std::string("\x00", 1)},
-                      Damage{"four dimensions", 8, "\x04"}, Damage{"no channels", 9, std::string("\x00", 1)},
-                      Damage{"five channels", 9, "\x05"}, Damage{"storage code 1", 10, "\x01"},
-                      Damage{"storage code 2", 10, "\x02"}, Damage{"zero resolution", 19, le32(0)},
-                      Damage{"negative resolution", 19, le32(0xFFFFFFFF)},
-                      Damage{"more samples than bytes", 19, le32(5)},
-                      Damage{"resolution overflowing 32 bits", 19, le32(0x7FFFFFFF)}));
+// Damaged headers: each fails the load and leaves the array as it was.
+TEST_F(FileTest, DamagedHeadersFailCleanly) {
+    // Offsets in curveFile: name length 4, dims 8, chans 9, code 10, res 19.
+    struct Damage {
+        char const* what;
+        int offset;
+        std::string bytes;
+    } const cases[] = {{"wrong magic", 0, "AAC1"},
+                       {"name longer than allowed", 4, "\xff\x7f"},
+                       {"name past the end", 4, "\xf0\x03"},
+                       {"negative name length", 4, std::string("\x00\x80", 2)},
+                       {"no dimensions", 8, std::string("\x00", 1)},
+                       {"four dimensions", 8, "\x04"},
+                       {"no channels", 9, std::string("\x00", 1)},
+                       {"five channels", 9, "\x05"},
+                       {"storage code 1", 10, "\x01"},
+                       {"storage code 2", 10, "\x02"},
+                       {"zero resolution", 19, le32(0)},
+                       {"negative resolution", 19, le32(0xFFFFFFFF)},
+                       {"more samples than bytes", 19, le32(5)},
+                       {"resolution overflowing 32 bits", 19, le32(0x7FFFFFFF)}};
+    for (Damage const& d : cases) {
+        SCOPED_TRACE(d.what);
+        std::string s = curveFile(4);
+        s.replace(static_cast<size_t>(d.offset), d.bytes.size(), d.bytes);
+        writeWholeFile(path("bad.chan"), s);
+        CdataChan c;
+        c.init(3, 1, 1, 1, 4);
+        c.floatData[2] = 7.0f;
+        EXPECT_NE(c.load(path("bad.chan").c_str()), 0);
+        EXPECT_EQ(c.res[0], 3);
+        EXPECT_EQ(c.chans, 1);
+        ASSERT_NE(c.floatData, nullptr);
+        EXPECT_FLOAT_EQ(c.floatData[2], 7.0f);
+        EXPECT_EQ(exitReason(), "");
+    }
+}
 
 TEST_F(FileTest, EveryTruncationFails) {
     std::string whole = curveFile(4);
@@ -120,7 +97,7 @@ TEST_F(FileTest, ProductOfResolutionsIsCheckedIn64Bits) {
     putFloat(s, 0.0f);
     putFloat(s, 1.0f);
     for (int d = 0; d < 3; d++) {
-        put32(s, 65536);
+        putLE(s, 65536);
         putFloat(s, 0.0f);
         putFloat(s, 1.0f);
     }

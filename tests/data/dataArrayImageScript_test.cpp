@@ -34,10 +34,6 @@ class ImageScriptTest : public RequestTest {
         tex->postScript();
         return result;
     }
-    std::vector<int> arrayBytes() const {
-        CdataArray* a = tex->array;
-        return std::vector<int>(a->byteData, a->byteData + a->numElements);
-    }
 
     CdirectoryVar owner;
     CtextureImage* tex = new CtextureImage;
@@ -101,7 +97,7 @@ TEST_F(ImageScriptTest, CommandsComposeTheTexture) {
     for (int y = 0; y < 2; y++)
         for (int x = 0; x < 4; x++)
             want.insert(want.end(), {127, 127, 0, 64 * x});
-    EXPECT_EQ(arrayBytes(), want);
+    EXPECT_EQ(bytes(*tex->array), want);
 
     // A dot composed over a blue base, then the base halved by resizing and by averaging.
     ASSERT_EQ(run(":buffer -name base -res 4 4 -chans 4\n"
@@ -119,7 +115,7 @@ TEST_F(ImageScriptTest, CommandsComposeTheTexture) {
     std::vector<int> quarter;
     for (int i = 0; i < 4; i++)
         quarter.insert(quarter.end(), {62, 0, 223, 239});
-    EXPECT_EQ(arrayBytes(), quarter);
+    EXPECT_EQ(bytes(*tex->array), quarter);
 }
 
 TEST_F(ImageScriptTest, MultScalesTheArrayUntilAnImageIsAltered) {
@@ -129,19 +125,19 @@ TEST_F(ImageScriptTest, MultScalesTheArrayUntilAnImageIsAltered) {
     for (int i = 0; i < 8; i++)
         tex->array->byteData[i] = static_cast<unsigned char>(start[i]);
     EXPECT_EQ(run(":mult 0.5"), 0);
-    EXPECT_EQ(arrayBytes(), (std::vector<int>{100, 50, 25, 200, 5, 10, 15, 40}));
+    EXPECT_EQ(bytes(*tex->array), (std::vector<int>{100, 50, 25, 200, 5, 10, 15, 40}));
     EXPECT_EQ(run(":mult 2 1 0"), 0);
-    EXPECT_EQ(arrayBytes(), (std::vector<int>{200, 50, 0, 200, 10, 10, 0, 40}));
+    EXPECT_EQ(bytes(*tex->array), (std::vector<int>{200, 50, 0, 200, 10, 10, 0, 40}));
 
     // Channels past the fourth have no factor.
     tex->allocateDataArray(2);
     tex->array->init(1, 1, 1, 6, 1);
     std::fill(tex->array->byteData, tex->array->byteData + 6, 100);
     EXPECT_EQ(run(":mult 0.5"), 0);
-    EXPECT_EQ(arrayBytes(), (std::vector<int>{50, 50, 50, 100, 100, 100}));
+    EXPECT_EQ(bytes(*tex->array), (std::vector<int>{50, 50, 50, 100, 100, 100}));
 
     EXPECT_EQ(run(":buffer -res 1 1 -chans 4\n:fill unnamed rgba 0.4 0.4 0.4 0.4\n:mult unnamed 0.5"), 0);
-    EXPECT_EQ(arrayBytes(), (std::vector<int>{51, 51, 51, 102}));
+    EXPECT_EQ(bytes(*tex->array), (std::vector<int>{51, 51, 51, 102}));
 }
 
 TEST_F(ImageScriptTest, FailuresRecordTheirReason) {
@@ -206,18 +202,16 @@ TEST_F(ImageScriptTest, OnlyTheLastAlteredImageReachesTheArray) {
 TEST_F(ImageScriptTest, BuffersLoadFilesAndPermanentOnesEditTheSharedArray) {
     writeSgi(dir.file("pic.rgb"), 2, 1, 3, [](int x, int, int c) { return 100 + 10 * x + c; });
     EXPECT_EQ(run(":buffer -name p -file pic.rgb"), 0);
-    EXPECT_EQ(arrayBytes(), (std::vector<int>{100, 101, 102, 110, 111, 112}));
+    EXPECT_EQ(bytes(*tex->array), (std::vector<int>{100, 101, 102, 110, 111, 112}));
 
     EXPECT_EQ(run(":buffer -name p -file pic.rgb -permanent\n:mult p 0.5 1 0"), 0);
     CdataArray* shared = requestDataArray(dir.file("pic.rgb").c_str(), nullptr, 3);
     ASSERT_NE(shared, nullptr);
-    EXPECT_EQ(std::vector<int>(shared->byteData, shared->byteData + 6),
-              (std::vector<int>{50, 101, 0, 55, 111, 0}));
+    EXPECT_EQ(bytes(*shared), (std::vector<int>{50, 101, 0, 55, 111, 0}));
     // Re-sizing a borrowing image gives it pixels of its own; the shared array keeps its own.
     EXPECT_EQ(run(":buffer -name p -file pic.rgb -permanent\n:comp -bottom p -bottom p -top p"), 0);
-    EXPECT_EQ(std::vector<int>(shared->byteData, shared->byteData + 6),
-              (std::vector<int>{50, 101, 0, 55, 111, 0}));
-    EXPECT_EQ(arrayBytes(), std::vector<int>(6, 0));
+    EXPECT_EQ(bytes(*shared), (std::vector<int>{50, 101, 0, 55, 111, 0}));
+    EXPECT_EQ(bytes(*tex->array), std::vector<int>(6, 0));
 
     writeJpeg(dir.file("c.jpg"), 2, 2, 255, 255, 255);
     writeSgi(dir.file("c.alpha"), 2, 2, 1, [](int x, int y, int) { return 40 * (x + 2 * y); });
@@ -233,17 +227,7 @@ TEST_F(ImageScriptTest, DisplaceFillsANewTargetFromTheGrabImage) {
                   ":displace -vectors v -grab g -new t -contrast 0 -multadd 1 -1.5 -vectorTrans 1 1 0.5 0 0"),
               0);
     EXPECT_EQ(images.find("t"), lastImageAltered);
-    EXPECT_EQ(arrayBytes(), std::vector<int>(6, 128)); // column 2 of the ramp
+    EXPECT_EQ(bytes(*tex->array), std::vector<int>(6, 128)); // column 2 of the ramp
 }
-
-// A parent that answers every command word it sees.
-class Recorder : public CdirectoryVar {
-  public:
-    unsigned processCommand(CscriptHandler*, CscriptLine& line) override {
-        seen.push_back(line.name.c_str());
-        return CMD_DONE;
-    }
-    std::vector<std::string> seen;
-};
 
 } // namespace

@@ -26,7 +26,9 @@ TEST_F(SampleTest, ChanLookupsFollowTheIndexRule) {
     CdataChan ramp; // 10, 20, 30, 40, 50 over 0..4
     ramp.init(5, 1, 1, 1, 4);
     fillFloats(ramp, [](int i) { return 10.0f * (i + 1); });
-    CdataChan square; // 0, 1, 4, 9, 16: Catmull-Rom is exact inside for a parabola
+    // 0, 1, 4, 9, 16: Catmull-Rom is exact inside for a parabola; in the end intervals (0.5 and
+    // 3.5) the end sample is its own outer neighbour.
+    CdataChan square;
     square.init(5, 1, 1, 1, 4);
     fillFloats(square, [](int i) { return float(i * i); });
     struct Case {
@@ -34,30 +36,14 @@ TEST_F(SampleTest, ChanLookupsFollowTheIndexRule) {
         char how;
         float x, want;
     } const cases[] = {
-        {&ramp, 'l', -1, 10},
-        {&ramp, 'l', 0.25f, 12.5f},
-        {&ramp, 'l', 2.5f, 35},
-        {&ramp, 'l', 3.9f, 49},
-        {&ramp, 'l', 7, 50},
-        {&ramp, 'l', nan, 10},
-        {&square, 'c', 2, 4},
-        {&square, 'c', 1.5f, 2.25f},
-        {&square, 'c', 0.5f, 0.3125f},  // first interval: sample 0 is its own left neighbour
-        {&square, 'c', 3.5f, 12.8125f}, // last interval: sample 4 is its own right neighbour
-        {&square, 'c', -3, 0},
-        {&square, 'c', 9, 16},
-        {&ramp, 'n', 1.4f, 20},
-        {&ramp, 'n', 1.5f, 30},
-        {&ramp, 'n', -3, 10},
-        {&ramp, 'n', 99, 50},
-        {&ramp, 'n', nan, 10},
-        {&ramp, 'd', 2.9f, 30},
-        {&ramp, 'd', 99, 50},
-        {&ramp, 'd', -1, 10},
-        {&ramp, 'p', 1, 50},
-        {&ramp, 'p', 1.5f, 50},
-        {&ramp, 'p', 0.125f, 15},
-        {&ramp, 'p', -0.2f, 10},
+        {&ramp, 'l', -1, 10},           {&ramp, 'l', 0.25f, 12.5f},  {&ramp, 'l', 2.5f, 35},
+        {&ramp, 'l', 3.9f, 49},         {&ramp, 'l', 7, 50},         {&ramp, 'l', nan, 10},
+        {&square, 'c', 2, 4},           {&square, 'c', 1.5f, 2.25f}, {&square, 'c', 0.5f, 0.3125f},
+        {&square, 'c', 3.5f, 12.8125f}, {&square, 'c', -3, 0},       {&square, 'c', 9, 16},
+        {&ramp, 'n', 1.4f, 20},         {&ramp, 'n', 1.5f, 30},      {&ramp, 'n', -3, 10},
+        {&ramp, 'n', 99, 50},           {&ramp, 'n', nan, 10},       {&ramp, 'd', 2.9f, 30},
+        {&ramp, 'd', 99, 50},           {&ramp, 'd', -1, 10},        {&ramp, 'p', 1, 50},
+        {&ramp, 'p', 1.5f, 50},         {&ramp, 'p', 0.125f, 15},    {&ramp, 'p', -0.2f, 10},
         {&ramp, 'p', nan, 10},
     };
     for (auto const& k : cases)

@@ -1,7 +1,6 @@
 // Shape, storage and the whole-array operations of data arrays.
 #include <cstring>
 
-#include "dataArrayShape.h"
 #include "dataTestSupport.h"
 #include "variables/variableLinks.h"
 
@@ -158,39 +157,30 @@ TEST_F(StorageTest, NewCanvasSizeKeepsTheCorner) {
     EXPECT_EQ(floatImage.res[0], 3);
 }
 
-struct ReformatCase {
-    char const* from;
-    char const* to;
-    unsigned char pixel[4]; // one input pixel
-    unsigned char want[4];  // the output pixel
-};
-
-class ReformatTest : public DataArrayTest, public ::testing::WithParamInterface<ReformatCase> {};
-
-TEST_P(ReformatTest, ChoosesSources) {
-    ReformatCase const& c = GetParam();
-    int inChans = static_cast<int>(std::strlen(c.from)), outChans = static_cast<int>(std::strlen(c.to));
-    CdataVolume v; // two slices: every slice is rewritten
-    v.init(2, 2, 2, inChans, 1);
-    for (int p = 0; p < 8; p++)
-        std::memcpy(v.byteData + p * inChans, c.pixel, inChans);
-    ASSERT_EQ(v.reformat(c.to), 0);
-    EXPECT_EQ(v.chans, outChans);
-    EXPECT_STREQ(v.chanFormat.c_str(), c.to);
-    for (int p = 0; p < 8; p++)
-        for (int ch = 0; ch < outChans; ch++)
-            EXPECT_EQ(v.byteData[p * outChans + ch], c.want[ch]) << "pixel " << p << " channel " << ch;
+TEST_F(StorageTest, ReformatChoosesSources) {
+    struct Case {
+        char const *from, *to;
+        unsigned char pixel[4]; // one input pixel
+        unsigned char want[4];  // the output pixel
+    } cases[] = {{"a", "rgba", {9}, {9, 9, 9, 9}},     {"rgb", "rgb1", {1, 2, 3}, {1, 2, 3, 255}},
+                 {"rgb", "rgb", {1, 2, 3}, {1, 2, 3}}, {"rgb", "bgr", {1, 2, 3}, {3, 2, 1}},
+                 {"ra", "rgb", {5, 6}, {5, 5, 5}},     {"rgba", "a", {1, 2, 3, 4}, {4}},
+                 {"a", "rg0", {7}, {7, 7, 0}},         {"rgb", "rgx", {1, 2, 3}, {1, 2, 255}}};
+    for (Case const& c : cases) {
+        int inChans = static_cast<int>(std::strlen(c.from)), outChans = static_cast<int>(std::strlen(c.to));
+        CdataVolume v; // two slices: every slice is rewritten
+        v.init(2, 2, 2, inChans, 1);
+        for (int p = 0; p < 8; p++)
+            std::memcpy(v.byteData + p * inChans, c.pixel, inChans);
+        ASSERT_EQ(v.reformat(c.to), 0) << c.to;
+        EXPECT_EQ(v.chans, outChans);
+        EXPECT_STREQ(v.chanFormat.c_str(), c.to);
+        for (int p = 0; p < 8; p++)
+            for (int ch = 0; ch < outChans; ch++)
+                EXPECT_EQ(v.byteData[p * outChans + ch], c.want[ch])
+                    << c.from << " to " << c.to << " pixel " << p;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Layouts, ReformatTest,
-                         ::testing::Values(ReformatCase{"a", "rgba", {9}, {9, 9, 9, 9}},
-                                           ReformatCase{"rgb", "rgb1", {1, 2, 3}, {1, 2, 3, 255}},
-                                           ReformatCase{"rgb", "rgb", {1, 2, 3}, {1, 2, 3}},
-                                           ReformatCase{"rgb", "bgr", {1, 2, 3}, {3, 2, 1}},
-                                           ReformatCase{"ra", "rgb", {5, 6}, {5, 5, 5}},
-                                           ReformatCase{"rgba", "a", {1, 2, 3, 4}, {4}},
-                                           ReformatCase{"a", "rg0", {7}, {7, 7, 0}},
-                                           ReformatCase{"rgb", "rgx", {1, 2, 3}, {1, 2, 255}}));
 
 TEST_F(StorageTest, ReformatRefusalsAndLentBuffers) {
     CdataImage floatImage;

@@ -1,3 +1,4 @@
+// Image storage: sizing, pixel access of each type, conversion and colour helpers.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -102,13 +103,9 @@ TEST(ImageAccess, BilinearSamples) {
     row.getPixel(4.7f, 0.0f, p); // the last column repeats
     EXPECT_EQ(p[0], 40);
 
-    imageFile sq(2, 2, 1, PIXEL_FLOAT, 0, 1);
-    float v[4] = {0.0f, 1.0f, 2.0f, 3.0f};
-    for (int i = 0; i < 4; i++) {
-        pixelFloat one(1);
-        one(0) = v[i];
-        sq.setPixel(i % 2, i / 2, one);
-    }
+    imageFile sq(2, 2, 1, PIXEL_FLOAT, 0, 1); // rows 0 1 / 2 3
+    for (int i = 0; i < 4; i++)
+        reinterpret_cast<float*>(sq.scanLines[i / 2])[i % 2] = float(i);
     pixelFloat out(1);
     sq.getPixel(0.5f, 0.5f, out);
     EXPECT_FLOAT_EQ(out(0), 1.5f);
@@ -133,9 +130,7 @@ TEST(ImageConvert, BytesFloatsAndRefusals) {
         im.setPixel(i, 0, f);
     }
     ASSERT_EQ(im.convert(PIXEL_8BIT), 1);
-    EXPECT_EQ(im.scanLines[0][0], 255);
-    EXPECT_EQ(im.scanLines[0][1], 0);
-    EXPECT_EQ(im.scanLines[0][2], 127);
+    EXPECT_EQ(Bytes(im.scanLines[0], im.scanLines[0] + 3), (Bytes{255, 0, 127}));
     for (int i = 3; i < 256; i++)
         ASSERT_EQ(im.scanLines[0][i], i);
     EXPECT_EQ(im.convert(PIXEL_FIXED), 0);

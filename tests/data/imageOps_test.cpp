@@ -1,6 +1,7 @@
 // Whole-image operations on small images with hand-computed bytes.
 #include <cmath>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "data/imageIO.h"
@@ -32,24 +33,17 @@ Image floats(int w, int h, int ch, std::vector<float> const& v = {}) {
     return make(w, h, ch, PIXEL_FLOAT, v);
 }
 
+// Every sample of the image, row 0 first, as T (bytes or floats).
+template <typename T> std::vector<T> samples(imageFile const& im) {
+    std::vector<T> out;
+    for (int y = 0; y < im.height; y++)
+        for (size_t k = 0; k < size_t(im.width) * im.channels; k++)
+            out.push_back(std::is_same_v<T, int> ? T(im.scanLines[y][k])
+                                                 : T(reinterpret_cast<float const*>(im.scanLines[y])[k]));
+    return out;
+}
 std::vector<int> bytesOf(imageFile const& im) {
-    std::vector<int> out;
-    for (int y = 0; y < im.height; y++)
-        for (size_t k = 0; k < size_t(im.width) * im.channels; k++)
-            out.push_back(im.scanLines[y][k]);
-    return out;
-}
-std::vector<float> floatsOf(imageFile const& im) {
-    std::vector<float> out;
-    for (int y = 0; y < im.height; y++)
-        for (size_t k = 0; k < size_t(im.width) * im.channels; k++)
-            out.push_back(reinterpret_cast<float const*>(im.scanLines[y])[k]);
-    return out;
-}
-void expectNear(std::vector<float> const& got, std::vector<float> const& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (size_t i = 0; i < got.size(); i++)
-        EXPECT_NEAR(got[i], want[i], 1e-5) << "sample " << i;
+    return samples<int>(im);
 }
 
 using ImageOpsTest = DataArrayTest;
@@ -185,7 +179,7 @@ TEST_F(ImageOpsTest, ResizeBoxFiltersBothWays) {
         Image src = floats(static_cast<int>(c.src.size()), 1, 1, c.src);
         imageFile dest;
         EXPECT_EQ(dest.resize(src.get(), c.w, 1), 0);
-        expectNear(floatsOf(dest), c.want);
+        expectFloats(samples<float>(dest), c.want, 1e-5f);
     }
     Image src = bytes(2, 2, 3, {100, 0, 0, 200, 0, 0, 100, 0, 0, 200, 0, 0});
     imageFile dest;
@@ -213,15 +207,15 @@ TEST_F(ImageOpsTest, CompMethodsOnOnePixel) {
     for (Case const& c : cases) {
         Image b = floats(1, 1, 4, c.bottom), t = floats(1, 1, 4, c.top);
         EXPECT_EQ(b->comp(b.get(), t.get(), nullptr, 10, c.method, 15, 0, 0, 0, c.mult, c.add), 0);
-        expectNear(floatsOf(*b), c.want);
+        expectFloats(samples<float>(*b), c.want, 1e-5f);
     }
     // A one-channel top multiplies every channel; a one-channel mask blends every channel.
     Image b = floats(1, 1, 3, {0.5f, 1.0f, 0.2f}), grey = floats(1, 1, 1, {0.5f});
     b->comp(b.get(), grey.get(), nullptr, 10, COMP_MULT, 15, 0, 0, 0, 1, 0);
-    expectNear(floatsOf(*b), {0.25f, 0.5f, 0.1f});
+    expectFloats(samples<float>(*b), {0.25f, 0.5f, 0.1f}, 1e-5f);
     Image white = floats(1, 1, 3, {1, 1, 1});
     b->comp(b.get(), white.get(), grey.get(), 2, COMP_MASKBLEND, 15, 0, 0, 0, 1, 0);
-    expectNear(floatsOf(*b), {0.625f, 0.75f, 0.1f}); // only two channels composed
+    expectFloats(samples<float>(*b), {0.625f, 0.75f, 0.1f}, 1e-5f); // only two channels composed
 }
 
 TEST_F(ImageOpsTest, CompClipsToEveryImageAndRefusesWhatItCannotDo) {
@@ -285,7 +279,7 @@ TEST_F(ImageOpsTest, RectangleHelpersClipToTheImage) {
 
     Image rgba = floats(2, 1, 4, {0.2f, 0.4f, 0.1f, 0.5f, 0.3f, 0.3f, 0.3f, 0.0f});
     rgba->unpremult();
-    expectNear(floatsOf(*rgba), {0.4f, 0.8f, 0.2f, 0.5f, 1, 1, 1, 0});
+    expectFloats(samples<float>(*rgba), {0.4f, 0.8f, 0.2f, 0.5f, 1, 1, 1, 0}, 1e-5f);
 
     unsigned char index[4];
     EXPECT_EQ(bytes(1, 1, 4)->prepMask("ga", nullptr, 0, index), 0);

@@ -1,35 +1,22 @@
-// Resource packages: first package wins, disk fallback flags, pattern lookup, bad packages.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstring>
+// Resource packages: first package wins, disk fallback flags, bad packages.
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "data/resourceStreamer.h"
-#include "support/cerr.h"
-#include "testSupport.h"
+#include "dataTestSupport.h"
 #include "variables/variableLinks.h"
 
 namespace {
 
-void u16(std::string& b, unsigned v) {
-    b += char(v & 255);
-    b += char((v >> 8) & 255);
-}
-void u32(std::string& b, uint32_t v) {
-    for (int i = 0; i < 4; i++)
-        b += char((v >> (8 * i)) & 255);
-}
 void record(std::string& b, int classCode, std::string const& name) {
     b += char(classCode);
-    u16(b, static_cast<unsigned>(name.size()));
+    putLE(b, static_cast<unsigned>(name.size()), 2);
     b += name;
 }
 
-// Writes a package: index ("top" directory holding the files at their paths, then
-// "channel"), a pad byte, then the files' bytes. Entry fields can be spoiled per test.
+// How a package is written; each field can spoil it.
 struct PackageLayout {
     int channel = 0;
     bool writeChannel = true;
@@ -41,99 +28,80 @@ struct PackageLayout {
     int elementSize = 4;
 };
 
-struct Node {
-    std::map<std::string, Node> dirs;
-    std::map<std::string, std::string> files;
-};
-
-// Writes the node's records; entry n gets offsets[n] (zero while not known yet) and joins files.
-std::string writeNode(Node const& node, std::vector<uint32_t> const& offsets,
-                      std::vector<std::string const*>& files, PackageLayout const& layout) {
-    std::string b;
-    for (auto const& [name, sub] : node.dirs) {
-        b += b.empty() ? "" : "|";
-        record(b, 16, name);
-        std::string inner = writeNode(sub, offsets, files, layout);
-        if (!inner.empty()) b += "{" + inner + "}";
+// Writes a package: the index ("top" holding the files at their paths, one folder deep at
+// most, then "channel"), a NUL, then the files' bytes.
+void writePackage(std::string const& path, std::map<std::string, std::string> const& files,
+                  PackageLayout layout = {}) {
+    std::map<std::string, std::map<std::string, std::string>> folders; // "": the top's own files
+    for (auto const& [p, content] : files) {
+        size_t slash = p.find('/');
+        if (slash == std::string::npos)
+            folders[""][p] = content;
+        else
+            folders[p.substr(0, slash)][p.substr(slash + 1)] = content;
     }
     uint32_t stream = static_cast<uint32_t>(layout.entryStream < 0 ? layout.channel : layout.entryStream);
-    for (auto const& [name, content] : node.files) {
-        b += b.empty() ? "" : "|";
-        record(b, 19, name);
-        u16(b, static_cast<unsigned>(layout.elementCount));
-        u16(b, static_cast<unsigned>(layout.elementSize));
-        std::string fields;
-        u32(fields, files.size() < offsets.size() ? offsets[files.size()] : 0);
-        u32(fields, static_cast<uint32_t>(content.size() + layout.sizeShift) | (stream << 28));
-        u32(fields, 7);
-        b += fields.substr(0, static_cast<size_t>(layout.elementCount * layout.elementSize));
-        files.push_back(&content);
-    }
-    return b;
-}
-
-// The index ("top" holding the files at their paths, then "channel"), a NUL, the bytes.
-std::string writeIndex(Node const& top, std::vector<uint32_t> const& offsets,
-                       std::vector<std::string const*>& files, PackageLayout const& layout) {
-    std::string index("DBT\0", 4);
+    std::string index("DBT\0", 4), payload;
+    std::vector<std::pair<size_t, size_t>> offsets; // where an entry's offset field is; its bytes
+    auto writeEntries = [&](std::map<std::string, std::string> const& entries) {
+        for (auto const& [name, content] : entries) {
+            if (index.back() != '{') index += '|';
+            record(index, 19, name);
+            putLE(index, static_cast<unsigned>(layout.elementCount), 2);
+            putLE(index, static_cast<unsigned>(layout.elementSize), 2);
+            std::string fields(4, '\0'); // the offset, known once the index is whole
+            putLE(fields, static_cast<uint32_t>(content.size() + layout.sizeShift) | (stream << 28));
+            putLE(fields, 7);
+            offsets.emplace_back(index.size(), payload.size());
+            index += fields.substr(0, static_cast<size_t>(layout.elementCount * layout.elementSize));
+            payload += content;
+        }
+    };
     record(index, 16, "top");
     index += '{';
-    index += writeNode(top, offsets, files, layout);
+    for (auto const& [folder, entries] : folders) {
+        if (folder.empty()) continue;
+        if (index.back() != '{') index += '|';
+        record(index, 16, folder);
+        index += '{';
+        writeEntries(entries);
+        index += '}';
+    }
+    writeEntries(folders[""]);
     index += '}';
     if (layout.writeChannel) {
         index += '|';
         record(index, 4, "channel");
-        u32(index, static_cast<uint32_t>(layout.channel));
+        putLE(index, static_cast<uint32_t>(layout.channel));
     }
-    return index + '\0'; // ends the index: not a sibling separator
-}
-
-void writePackage(std::string const& path, std::map<std::string, std::string> const& files,
-                  PackageLayout layout = {}) {
-    Node top;
-    for (auto const& [p, content] : files) {
-        Node* n = &top;
-        std::string rest = p;
-        for (size_t slash; (slash = rest.find('/')) != std::string::npos; rest = rest.substr(slash + 1))
-            n = &n->dirs[rest.substr(0, slash)];
-        n->files[rest] = content;
+    index += '\0'; // ends the index: not a sibling separator
+    size_t offsetBytes = std::min<size_t>(4, static_cast<size_t>(layout.elementCount * layout.elementSize));
+    for (auto [at, start] : offsets) {
+        std::string offset;
+        putLE(offset, static_cast<uint32_t>(index.size() + layout.offsetShift + start));
+        index.replace(at, offsetBytes, offset, 0, offsetBytes);
     }
-    // Offsets do not change the index length: measure it, then write it with them.
-    std::vector<std::string const*> order;
-    size_t at = writeIndex(top, {}, order, layout).size() + layout.offsetShift;
-    std::vector<uint32_t> offsets;
-    std::string payload;
-    for (std::string const* content : order) {
-        offsets.push_back(static_cast<uint32_t>(at + payload.size()));
-        payload += *content;
-    }
-    order.clear();
-    std::string index = writeIndex(top, offsets, order, layout);
     if (layout.truncateIndex) index.resize(16), payload.clear(); // cut inside the top's block
     writeWholeFile(path, index + payload);
 }
 
-class Streamer : public ::testing::Test {
+class Streamer : public DataArrayTest {
   protected:
-    void SetUp() override { resetExitState(); }
-    void TearDown() override { resetExitState(); }
     std::string load(char const* path) {
         CmemoryChunkVar chunk;
         if (!streamer.loadFile(path, chunk)) return "<none>";
         return std::string(reinterpret_cast<char*>(chunk.data), chunk.size);
     }
 
-    ScopedDataFolder dataFolder; // exit reasons write the closing phase's file there
-    TempDir dir;
     CresourceStreamer streamer;
 };
 
 TEST_F(Streamer, FirstPackageWinsAndLaterOnesAddTheirFiles) {
-    writePackage(dir.file("one.pak"), {{"a.txt", "from one"}, {"sub/b.txt", "bee one"}}, {.channel = 0});
-    writePackage(dir.file("two.pak"), {{"a.txt", "from two"}, {"sub/c.txt", "sea"}, {"d.txt", "dee"}},
+    writePackage(path("one.pak"), {{"a.txt", "from one"}, {"sub/b.txt", "bee one"}}, {.channel = 0});
+    writePackage(path("two.pak"), {{"a.txt", "from two"}, {"sub/c.txt", "sea"}, {"d.txt", "dee"}},
                  {.channel = 3});
-    ASSERT_EQ(streamer.addResource(dir.file("one.pak").c_str()), 0);
-    ASSERT_EQ(streamer.addResource(dir.file("two.pak").c_str()), 0);
+    ASSERT_EQ(streamer.addResource(path("one.pak").c_str()), 0);
+    ASSERT_EQ(streamer.addResource(path("two.pak").c_str()), 0);
     EXPECT_EQ(streamer.numResourceFiles, 2);
     EXPECT_STREQ(streamer.firstChild->name.c_str(), "top");
     EXPECT_EQ(load("a.txt"), "from one");
@@ -154,20 +122,20 @@ TEST_F(Streamer, FirstPackageWinsAndLaterOnesAddTheirFiles) {
 }
 
 TEST_F(Streamer, DiskFallbackNeedsAFlag) {
-    writeWholeFile(dir.file("disk.txt"), "on disk");
-    std::string path = dir.file("disk.txt");
-    EXPECT_EQ(load(path.c_str()), "<none>");
+    writeWholeFile(path("disk.txt"), "on disk");
+    std::string file = path("disk.txt");
+    EXPECT_EQ(load(file.c_str()), "<none>");
     streamer.checkDiskOnce = 1;
-    EXPECT_EQ(load(path.c_str()).substr(0, 7), "on disk");
+    EXPECT_EQ(load(file.c_str()).substr(0, 7), "on disk");
     EXPECT_EQ(streamer.checkDiskOnce, 0);
-    EXPECT_EQ(load(path.c_str()), "<none>");
+    EXPECT_EQ(load(file.c_str()), "<none>");
     std::ifstream in;
     int size = 0;
-    EXPECT_EQ(streamer.openFile(path.c_str(), in, &size), 0);
+    EXPECT_EQ(streamer.openFile(file.c_str(), in, &size), 0);
     streamer.checkDiskAlways = 1;
-    ASSERT_EQ(streamer.openFile(path.c_str(), in, &size), 1);
+    ASSERT_EQ(streamer.openFile(file.c_str(), in, &size), 1);
     EXPECT_EQ(size, 7);
-    EXPECT_EQ(load(path.c_str()).substr(0, 7), "on disk");
+    EXPECT_EQ(load(file.c_str()).substr(0, 7), "on disk");
 }
 
 TEST_F(Streamer, MalformedPackagesFailCleanly) {
@@ -187,44 +155,30 @@ TEST_F(Streamer, MalformedPackagesFailCleanly) {
     };
     for (Case const& c : cases) {
         CresourceStreamer fresh;
-        std::string path = dir.file("bad.pak");
-        writePackage(path, {{"a.txt", "abc"}}, c.layout);
-        EXPECT_EQ(fresh.addResource(path.c_str()), 1) << c.what;
+        std::string file = path("bad.pak");
+        writePackage(file, {{"a.txt", "abc"}}, c.layout);
+        EXPECT_EQ(fresh.addResource(file.c_str()), 1) << c.what;
         EXPECT_EQ(fresh.numResourceFiles, 0) << c.what;
         EXPECT_EQ(fresh.firstChild, nullptr) << c.what;
     }
     for (std::string bytes :
          {std::string(), std::string("DB"), std::string("XYZ\0abc", 7), std::string("DBT\0", 4)}) {
         CresourceStreamer fresh;
-        writeWholeFile(dir.file("junk.pak"), bytes);
-        EXPECT_EQ(fresh.addResource(dir.file("junk.pak").c_str()), 1);
+        writeWholeFile(path("junk.pak"), bytes);
+        EXPECT_EQ(fresh.addResource(path("junk.pak").c_str()), 1);
     }
-    EXPECT_EQ(streamer.addResource(dir.file("missing.pak").c_str()), 1);
+    EXPECT_EQ(streamer.addResource(path("missing.pak").c_str()), 1);
     EXPECT_TRUE(exitReasonList.empty());
 }
 
 TEST_F(Streamer, SlotInUseFailsThatPackageOnly) {
-    writePackage(dir.file("one.pak"), {{"a.txt", "one"}}, {.channel = 2});
-    writePackage(dir.file("two.pak"), {{"b.txt", "two"}}, {.channel = 2});
-    ASSERT_EQ(streamer.addResource(dir.file("one.pak").c_str()), 0);
-    EXPECT_EQ(streamer.addResource(dir.file("two.pak").c_str()), 1);
+    writePackage(path("one.pak"), {{"a.txt", "one"}}, {.channel = 2});
+    writePackage(path("two.pak"), {{"b.txt", "two"}}, {.channel = 2});
+    ASSERT_EQ(streamer.addResource(path("one.pak").c_str()), 0);
+    EXPECT_EQ(streamer.addResource(path("two.pak").c_str()), 1);
     EXPECT_TRUE(exitReasonList.empty()); // the program goes on
     EXPECT_EQ(load("b.txt"), "<none>");  // its entries were not merged
     EXPECT_EQ(load("a.txt"), "one");
 }
-
-class Lookup : public Streamer {
-  protected:
-    void SetUp() override {
-        Streamer::SetUp();
-        saved = resourcesDir;
-        resourcesDir = &streamer;
-    }
-    void TearDown() override {
-        resourcesDir = saved;
-        Streamer::TearDown();
-    }
-    CresourceStreamer* saved = nullptr;
-};
 
 } // namespace

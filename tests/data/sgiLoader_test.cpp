@@ -1,3 +1,4 @@
+// SGI run-length rows and files, hand-made and damaged.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -70,10 +71,9 @@ TEST(SgiFiles, VerbatimStorageIsRead) {
     writeWholeFile(dir.file("v.sgi"), f);
     imageFile im;
     ASSERT_EQ(im.loadImage(dir.file("v.sgi").c_str(), true), 1);
-    EXPECT_EQ(im.scanLines[0][0], 1);
-    EXPECT_EQ(im.scanLines[0][1], 0x0A);
-    EXPECT_EQ(im.scanLines[1][3], 0x0E);
-    EXPECT_EQ(im.scanLines[1][4], 6);
+    // Channel planes of rows 0 and 1 interleave into pixels.
+    EXPECT_EQ(Bytes(im.scanLines[0], im.scanLines[0] + 6), (Bytes{1, 0x0A, 2, 0x0B, 3, 0x0C}));
+    EXPECT_EQ(Bytes(im.scanLines[1], im.scanLines[1] + 6), (Bytes{4, 0x0D, 5, 0x0E, 6, 0x0F}));
     writeWholeFile(dir.file("short.sgi"), f.substr(0, f.size() - 1));
     imageFile cut;
     EXPECT_EQ(cut.loadImage(dir.file("short.sgi").c_str(), true), 0);

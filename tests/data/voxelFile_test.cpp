@@ -6,36 +6,22 @@
 #include <string>
 
 #include "data/vb_voxelIO.h"
-#include "dataArrayShape.h"
 #include "dataTestSupport.h"
 
 namespace {
 
-class VoxelFileTest : public DataArrayTest {
-  protected:
-    std::string path(char const* name) const { return dir.file(name); }
-    TempDir dir;
-};
+using VoxelFileTest = DataArrayTest;
 
-void put(std::string& s, uint32_t v, int size) {
-    for (int i = 0; i < size; i++)
-        s += static_cast<char>(v >> (8 * i));
-}
-void putFloat(std::string& s, float f) {
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    put(s, v, 4);
-}
 std::string chunk(char const* key, std::string const& payload) {
     std::string s(key, 2);
-    put(s, static_cast<uint32_t>(payload.size()), 4);
+    putLE(s, static_cast<uint32_t>(payload.size()), 4);
     return s + payload;
 }
 std::string mnPayload(int chans, int res, int bucket) {
     std::string p = "OPAC";
-    put(p, static_cast<uint32_t>(chans), 2);
+    putLE(p, static_cast<uint32_t>(chans), 2);
     for (int d = 0; d < 3; d++)
-        put(p, static_cast<uint32_t>(res), 2);
+        putLE(p, static_cast<uint32_t>(res), 2);
     for (float f : {-2.0f, -2.0f, -2.0f, 2.0f, 2.0f, 2.0f})
         putFloat(p, f);
     p += std::string{static_cast<char>(bucket), static_cast<char>(bucket), static_cast<char>(bucket), 0};
@@ -46,17 +32,17 @@ std::string mnPayload(int chans, int res, int bucket) {
 // with an unknown key, corners of 1.5 (and 9 at the far ones), a constant bucket.
 std::string smallFile(std::string const& chunks, std::string const& modes = std::string(1, '\x0d')) {
     std::string s = "VOXL";
-    put(s, 1, 2);
-    put(s, 10, 4);
+    putLE(s, 1, 2);
+    putLE(s, 10, 4);
     s += chunks + "--";
     for (int k = 0; k < 8; k++)
-        put(s, k == 0 ? 0x3FC0 : 0x4110, 2);
+        putLE(s, k == 0 ? 0x3FC0 : 0x4110, 2);
     return s + modes;
 }
 std::string cmPayload(int mode, float rmin, float rmax) {
     std::string p;
-    put(p, 0, 4);
-    put(p, static_cast<uint32_t>(mode), 4);
+    putLE(p, 0, 4);
+    putLE(p, static_cast<uint32_t>(mode), 4);
     putFloat(p, rmax);
     putFloat(p, rmin);
     return p;
@@ -220,33 +206,6 @@ TEST_F(VoxelFileTest, SaverRefusals) {
     EXPECT_EQ(saver.startBuffer(h), 1);
 }
 
-// Damaged files: each fails with its message and leaves a loaded volume as it was (a
-// failure inside the buckets empties it).
-struct Damage {
-    char const* what;
-    std::string file;
-    char const* reason;
-    bool emptied;
-};
-
-class DamagedVoxelTest : public VoxelFileTest, public ::testing::WithParamInterface<Damage> {};
-
-TEST_P(DamagedVoxelTest, FailsCleanly) {
-    Damage const& d = GetParam();
-    CdataVolume v;
-    v.init(2, 2, 2, 1, 4);
-    v.floatData[3] = 7.0f;
-    std::istringstream in(d.file);
-    EXPECT_EQ(loadVoxelStream(v, in), 1) << d.what;
-    EXPECT_EQ(exitReason(), d.reason) << d.what;
-    if (d.emptied) {
-        EXPECT_EQ(v.numElements, 0) << d.what;
-    } else {
-        ASSERT_NE(v.floatData, nullptr) << d.what;
-        EXPECT_EQ(v.floatData[3], 7.0f) << d.what;
-    }
-}
-
 std::string withMN(std::string const& mn) {
     return smallFile(chunk("MN", mn));
 }
@@ -254,34 +213,58 @@ std::string replaced(std::string s, size_t at, std::string const& bytes) {
     return s.replace(at, bytes.size(), bytes);
 }
 
-const char* const badHeader = "Error reading voxel file!";
-const char* const badMagic = "Unknown voxel format";
-INSTANTIATE_TEST_SUITE_P(
-    Files, DamagedVoxelTest,
-    ::testing::Values(
-        Damage{"wrong magic", "VOXM" + smallFile(goodChunks()).substr(4), badMagic, false},
-        Damage{"empty", "", badMagic, false},
-        Damage{"table past the end", std::string("VOXL\xff\xff", 6), badMagic, false},
-        Damage{"unwritten buffer", replaced(smallFile(goodChunks()), 6, std::string("\x9a\x02\0\0", 4)),
-               badHeader, false},
-        Damage{"offset past the end", replaced(smallFile(goodChunks()), 6, std::string("\0\0\1\0", 4)),
-               badHeader, false},
-        Damage{"no end of header", smallFile(goodChunks()).substr(0, 87), badHeader, false},
-        Damage{"chunk past the end", smallFile(chunk("MN", mnPayload(1, 2, 2)) + "ZZ\xff\xff\0\0"), badHeader,
-               false},
-        Damage{"short MN chunk", smallFile(chunk("MN", mnPayload(1, 2, 2).substr(0, 30))), badHeader, false},
-        Damage{"no MN chunk", smallFile(goodChunks().substr(0, 31)), badHeader, false},
-        Damage{"no channels", withMN(mnPayload(0, 2, 2)), badHeader, false},
-        Damage{"five channels", withMN(mnPayload(5, 2, 2)), badHeader, false},
-        Damage{"zero resolution", withMN(mnPayload(1, 0, 2)), badHeader, false},
-        Damage{"zero bucket", withMN(mnPayload(1, 2, 0)), badHeader, false},
-        Damage{"huge volume", withMN(mnPayload(1, 65535, 255)), badHeader, false},
-        Damage{"corner table past the end", withMN(mnPayload(1, 40, 1)), badHeader, false},
-        Damage{"bucket mode 14", smallFile(goodChunks(), "\x0e"), badHeader, true},
-        Damage{"bucket mode 255", smallFile(goodChunks(), "\xff"), badHeader, true},
-        Damage{"missing bucket", smallFile(goodChunks(), ""), badHeader, false},
-        Damage{"packed words cut short", smallFile(goodChunks(), std::string("\x01\0\0\x80\x3f\0\0", 7)),
-               badHeader, true}));
+// Damaged files: each fails with its message and leaves a loaded volume as it was (a
+// failure inside the buckets empties it).
+TEST_F(VoxelFileTest, DamagedFilesFailCleanly) {
+    char const* const badHeader = "Error reading voxel file!";
+    char const* const badMagic = "Unknown voxel format";
+    struct Damage {
+        char const* what;
+        std::string file;
+        char const* reason;
+        bool emptied;
+    } const cases[] = {
+        {"wrong magic", "VOXM" + smallFile(goodChunks()).substr(4), badMagic, false},
+        {"empty", "", badMagic, false},
+        {"table past the end", std::string("VOXL\xff\xff", 6), badMagic, false},
+        {"unwritten buffer", replaced(smallFile(goodChunks()), 6, std::string("\x9a\x02\0\0", 4)), badHeader,
+         false},
+        {"offset past the end", replaced(smallFile(goodChunks()), 6, std::string("\0\0\1\0", 4)), badHeader,
+         false},
+        {"no end of header", smallFile(goodChunks()).substr(0, 87), badHeader, false},
+        {"chunk past the end", smallFile(chunk("MN", mnPayload(1, 2, 2)) + "ZZ\xff\xff\0\0"), badHeader,
+         false},
+        {"short MN chunk", smallFile(chunk("MN", mnPayload(1, 2, 2).substr(0, 30))), badHeader, false},
+        {"no MN chunk", smallFile(goodChunks().substr(0, 31)), badHeader, false},
+        {"no channels", withMN(mnPayload(0, 2, 2)), badHeader, false},
+        {"five channels", withMN(mnPayload(5, 2, 2)), badHeader, false},
+        {"zero resolution", withMN(mnPayload(1, 0, 2)), badHeader, false},
+        {"zero bucket", withMN(mnPayload(1, 2, 0)), badHeader, false},
+        {"huge volume", withMN(mnPayload(1, 65535, 255)), badHeader, false},
+        {"corner table past the end", withMN(mnPayload(1, 40, 1)), badHeader, false},
+        {"bucket mode 14", smallFile(goodChunks(), "\x0e"), badHeader, true},
+        {"bucket mode 255", smallFile(goodChunks(), "\xff"), badHeader, true},
+        {"missing bucket", smallFile(goodChunks(), ""), badHeader, false},
+        {"packed words cut short", smallFile(goodChunks(), std::string("\x01\0\0\x80\x3f\0\0", 7)), badHeader,
+         true},
+    };
+    for (Damage const& d : cases) {
+        SCOPED_TRACE(d.what);
+        resetExitState();
+        CdataVolume v;
+        v.init(2, 2, 2, 1, 4);
+        v.floatData[3] = 7.0f;
+        std::istringstream in(d.file);
+        EXPECT_EQ(loadVoxelStream(v, in), 1);
+        EXPECT_EQ(exitReason(), d.reason);
+        if (d.emptied) {
+            EXPECT_EQ(v.numElements, 0);
+        } else {
+            ASSERT_NE(v.floatData, nullptr);
+            EXPECT_EQ(v.floatData[3], 7.0f);
+        }
+    }
+}
 
 TEST_F(VoxelFileTest, EveryTruncationOfASavedFileFails) {
     CdataVolume v;

@@ -1,9 +1,9 @@
-#include <gtest/gtest.h>
-
+// Relationships told of breakups, and the older dependent lists.
 #include <tuple>
 #include <vector>
 
-#include "support/cerr.h"
+#include "variableTestSupport.h"
+#include "variables/dependent.h"
 #include "variables/safeRelationship.h"
 
 namespace {
@@ -20,21 +20,7 @@ class Party : public CsafeRelationship {
     std::vector<Notice> notices;
 };
 
-class Relationships : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        resetExitState();
-        startCount = allocedVariables;
-    }
-    void TearDown() override {
-        EXPECT_EQ(allocedVariables, startCount) << "records or directories left behind";
-        EXPECT_TRUE(exitReasonList.empty()) << (exitReasonList.empty() ? "" : exitReasonList[0].c_str());
-        resetExitState();
-    }
-    int startCount = 0;
-};
-
-TEST_F(Relationships, WalkingByNature) {
+TEST_F(VarTest, RelationshipsWalkByNatureAndLeaveNothingBehind) {
     auto* s = new Party("S");
     auto* a = new Party("a");
     auto* b = new Party("b");
@@ -50,6 +36,16 @@ TEST_F(Relationships, WalkingByNature) {
     EXPECT_EQ(b->notices.size(), 1u);
     deleteVariable(a);
     deleteVariable(b);
+    EXPECT_EQ(liveSinceStart(), 0) << "records or directories left behind";
+    EXPECT_EQ(exits(), "");
+}
+
+TEST_F(VarTest, MissingDependentIsAnErrorAndChangesNothing) {
+    ColdDependent tank("tank"), fish("fish"), crab("crab");
+    tank.addDependent(&fish, "school");
+    tank.removeDependent(&crab, "school");
+    EXPECT_EQ(tank.numDependents(), 1);
+    EXPECT_EQ(exits(), "couldn't find dependent crab  school");
 }
 
 } // namespace

@@ -82,11 +82,7 @@ TEST_F(VarTest, ValueKindsConvertByTheTable) {
 }
 
 TEST_F(VarTest, LinkKindsConvertByTheSameTable) {
-    int linkClass[7] = {};
-    linkClass[CLASS_SHORT] = CLASS_SHORT_LINK;
-    linkClass[CLASS_INT] = CLASS_INT_LINK;
-    linkClass[CLASS_FLOAT] = CLASS_FLOAT_LINK;
-    linkClass[CLASS_STRING] = CLASS_STRING_LINK;
+    int const linkClass[7] = {0, 0, 0, CLASS_SHORT_LINK, CLASS_INT_LINK, CLASS_FLOAT_LINK, CLASS_STRING_LINK};
     for (auto const& c : kConversions) {
         short s = 0;
         int i = 0;
@@ -157,9 +153,7 @@ TEST_F(VarTest, ArrayElements) {
     array.addString("x");
     array.addVariableX("v", CLASS_SHORT, 1)->setInt(4);
     EXPECT_EQ(array.elements(), 4);
-    EXPECT_STREQ(array.getChild(0)->name.c_str(), "iv");
-    EXPECT_STREQ(array.getChild(1)->name.c_str(), "pos:fv");
-    EXPECT_STREQ(array.getChild(2)->name.c_str(), "sv");
+    EXPECT_EQ(childNames(&array), "ivpos:fvsvv");
     EXPECT_EQ(array.getInt(0), 3);
     EXPECT_EQ(array.getFloat(1), 0.5f);
     EXPECT_EQ(array(1), 0.5f);

@@ -1,45 +1,38 @@
+// Forced paths: a node of another class or an adopted child array on the way adds nothing.
 #include "variables/variablePaths.h"
 
-#include <string>
+#include <memory>
 
-#include <gtest/gtest.h>
-
-#include "support/cerr.h"
+#include "variableTestSupport.h"
 #include "variables/variableBasics.h"
 
 namespace {
 
-class ForcedPath : public ::testing::Test {
+// Checks at the end that the tree took every node it made with it.
+class ForcedPath : public VarTest {
   protected:
     void SetUp() override {
-        resetExitState();
-        startCount = allocedVariables;
-        root = new CdirectoryVar;
-        root->setName("root");
+        VarTest::SetUp();
+        root = std::make_unique<CdirectoryVar>();
     }
     void TearDown() override {
-        delete root;
-        EXPECT_EQ(allocedVariables, startCount);
-        resetExitState();
+        root.reset();
+        EXPECT_EQ(liveSinceStart(), 0);
+        VarTest::TearDown();
     }
-    bool exited(char const* text) const {
-        return std::string(exitMsg.c_str()).find(text) != std::string::npos;
-    }
-
-    CdirectoryVar* root = nullptr;
-    int startCount = 0;
+    std::unique_ptr<CdirectoryVar> root;
 };
 
 TEST_F(ForcedPath, ClassMismatchNeitherLeaksNorHandsBackTheWrongKind) {
-    Cvariable* c = addVariableForcedPath(root, "a/c", CLASS_INT, 0);
+    Cvariable* c = addVariableForcedPath(root.get(), "a/c", CLASS_INT, 0);
     int live = allocedVariables;
-    EXPECT_EQ(addVariableForcedPath(root, "a/c", CLASS_STRING, 0), nullptr);
+    EXPECT_EQ(addVariableForcedPath(root.get(), "a/c", CLASS_STRING, 0), nullptr);
     EXPECT_TRUE(exited("var 'a/c' exists but different type"));
     EXPECT_EQ(allocedVariables, live);
     EXPECT_EQ(root->findVariable("a/c"), c);
 }
 
-TEST_F(ForcedPath, AnAdoptedChildArrayTakesNoNewNodes) {
+TEST_F(ForcedPath, IntoAnAdoptedChildArrayTakesNoNewNodes) {
     auto* arr = new CfastChildArrayVar;
     arr->setName("arr");
     root->addVariable(arr, 0);
@@ -47,7 +40,7 @@ TEST_F(ForcedPath, AnAdoptedChildArrayTakesNoNewNodes) {
     int live = allocedVariables;
     for (char const* path : {"arr/x", "arr/x/y"}) {
         resetExitState();
-        EXPECT_EQ(addVariableForcedPath(root, path, CLASS_INT, 0), nullptr) << path;
+        EXPECT_EQ(addVariableForcedPath(root.get(), path, CLASS_INT, 0), nullptr) << path;
         EXPECT_TRUE(exited("child array")) << path;
         EXPECT_EQ(allocedVariables, live) << path;
     }

@@ -1,49 +1,19 @@
 // The settings and dump text writers.
 #include <memory>
 
-#include "persistTestSupport.h"
+#include "variableTestSupport.h"
 #include "variables/variableLinks.h"
 #include "variables/variableSaverLoader.h"
 
 namespace {
 
+// A text the writer cannot quote: a NUL, its big-endian length and the bytes, quoted.
 std::string binaryBlock(std::string const& text) {
-    std::string b = "\"";
-    b += '\0';
     uint32_t n = static_cast<uint32_t>(text.size());
-    b += static_cast<char>(n >> 24);
-    b += static_cast<char>(n >> 16);
-    b += static_cast<char>(n >> 8);
-    b += static_cast<char>(n);
-    return b + text + "\"";
+    return std::string{'"', '\0', char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + text + "\"";
 }
 
-class SettingsText : public PersistTest {
-  protected:
-    void SetUp() override {
-        PersistTest::SetUp();
-        shop = std::make_unique<CdirectoryVar>();
-        shop->setName("shop");
-        shop->setSave(1);
-        speed = child(shop.get(), "speed", CLASS_FLOAT);
-        speed->setFloat(1.5);
-        speed->setSave(1);
-        n = child(shop.get(), "n", CLASS_INT);
-        n->setInt(2);
-    }
-    void TearDown() override {
-        shop.reset();
-        EXPECT_EQ(liveSinceStart(), 0);
-        PersistTest::TearDown();
-    }
-    std::string config(Cvariable* v, int all = 0) {
-        return written([&](std::ostream& out) { v->saveConfig(out, 0, all); });
-    }
-
-    std::unique_ptr<CdirectoryVar> shop;
-    Cvariable* speed = nullptr;
-    Cvariable* n = nullptr;
-};
+using SettingsText = VarTest;
 
 TEST_F(SettingsText, AsciiSafeAndFloatText) {
     struct Case {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "support/cerr.h"
@@ -23,15 +24,21 @@ class VarTest : public ::testing::Test {
         resetExitState();
     }
 
-    std::string trace() {
-        traceStream().flush();
-        return readWholeFile(data.file("trace.txt"));
-    }
-    bool traced(char const* text) { return trace().find(text) != std::string::npos; }
     // All exit reasons recorded since the test began, concatenated.
     std::string exits() const { return std::string(exitMsg.c_str()); }
     bool exited(char const* text) const { return exits().find(text) != std::string::npos; }
     int liveSinceStart() const { return allocedVariables - startCount; }
+    std::string path(char const* name) const { return data.file(name); }
+
+    // What write puts into a real file stream.
+    template <typename Write> std::string written(Write write) {
+        std::string file = data.file("out.txt");
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            write(out);
+        }
+        return readWholeFile(file);
+    }
 
     ScopedDataFolder data;
     int startCount = 0;
