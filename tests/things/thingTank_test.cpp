@@ -15,7 +15,7 @@ class ThingInTank : public ThingTest {
         side.fillVectorWithRelationshipsOfNature(out, nature);
         return out.size();
     }
-    TestTank tank, other;
+    TestTank other;
 };
 
 class StepCycle : public CanimCycle {

@@ -1,16 +1,21 @@
 // Stand-ins for what a thing works with: a work object that records the calls made on
-// it, a tank with recorded list calls, a species with a small skeleton, and a thing kind
-// whose hooks write to a journal.
+// it, a tank with recorded list calls, a species whose skeleton model carries named point
+// attributes, a thing kind whose hooks write to a journal, a noise channel whose curve is
+// known and a fast random table held at chosen values.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "data/dataArray.h"
 #include "graphics/geoTestSupport.h"
 #include "graphics/workObject.h"
+#include "script/fastNoise.h"
 #include "script/scripter.h"
+#include "support/fastRand.h"
 #include "support/traceCapture.h"
 #include "things/thing.h"
 #include "world/thingServices.h"
@@ -42,26 +47,75 @@ class RecordingWorkObject : public CworkObject {
     float remapLo[2] = {}, remapHi[2] = {};
 };
 
-// A species whose skeleton model has one joint per rest position, each hanging from the
-// one before.
+// A species whose skeleton model has a joint at each rest position given, each hanging
+// from the one before (or from none), with the attributes the test adds; rebuilt whenever
+// the test changes it. Without joints it has no skeleton.
 class TestSpecies : public CspeciesServices {
   public:
-    explicit TestSpecies(char const* n, std::vector<Cvector> joints = {}) {
+    explicit TestSpecies(char const* n, std::vector<Cvector> const& at = {}, bool chain = true)
+        : joints(static_cast<int>(at.size())) {
         setName(n);
-        if (joints.empty()) return;
-        CgeoFileContents g;
-        g.points = static_cast<int>(joints.size());
-        g.attribs = {{"pos", 3, 0}, {"parentMat", 1, 0}};
-        g.floatsPerPoint = 4;
-        for (size_t i = 0; i < joints.size(); i++)
-            g.data.insert(g.data.end(), {joints[i].x, joints[i].y, joints[i].z, static_cast<float>(i) - 1});
-        hasSkeleton = loadContents(skeleton, g) == 0;
+        addAttrib("pos", 3);
+        addAttrib("parentMat", 1);
+        for (int j = 0; j < joints; j++) {
+            Cvector const& p = at[static_cast<size_t>(j)];
+            setAttrib("pos", j, {p.x, p.y, p.z});
+            setAttrib("parentMat", j, {chain ? j - 1.0f : -1.0f});
+        }
+    }
+    void addAttrib(std::string const& attrib, int size) {
+        names.push_back(attrib);
+        values.emplace_back(static_cast<size_t>(joints * size), 0.0f);
+        sizes.push_back(size);
+        dirty = true;
+    }
+    void removeAttrib(std::string const& attrib) {
+        for (size_t a = 0; a < names.size(); a++)
+            if (names[a] == attrib) {
+                names.erase(names.begin() + static_cast<long>(a));
+                values.erase(values.begin() + static_cast<long>(a));
+                sizes.erase(sizes.begin() + static_cast<long>(a));
+            }
+        dirty = true;
+    }
+    void setAttrib(std::string const& attrib, int joint, std::vector<float> const& v) {
+        for (size_t a = 0; a < names.size(); a++)
+            if (names[a] == attrib)
+                for (size_t c = 0; c < v.size() && static_cast<int>(c) < sizes[a]; c++)
+                    values[a][static_cast<size_t>(joint * sizes[a]) + c] = v[c];
+        dirty = true;
     }
     void unrequestSpecies() override {}
     CtexturedGeo* modelGeometry() override { return nullptr; }
-    CgeoNew* skeletonModel() override { return hasSkeleton ? &skeleton : nullptr; }
+    CgeoNew* skeletonModel() override {
+        if (joints == 0) return nullptr;
+        if (dirty) build();
+        skeleton.interleaved = interleaved ? 1 : 0;
+        return &skeleton;
+    }
+    bool interleaved = true;
+
+  private:
+    void build() {
+        CgeoFileContents g;
+        g.points = joints;
+        for (size_t a = 0; a < names.size(); a++) {
+            g.attribs.push_back({names[a].c_str(), sizes[a], 0});
+            g.floatsPerPoint += sizes[a];
+        }
+        for (int j = 0; j < joints; j++)
+            for (size_t a = 0; a < names.size(); a++)
+                for (int c = 0; c < sizes[a]; c++)
+                    g.data.push_back(values[a][static_cast<size_t>(j * sizes[a] + c)]);
+        EXPECT_EQ(loadContents(skeleton, g), 0);
+        dirty = false;
+    }
+    int joints;
+    std::vector<std::string> names;
+    std::vector<std::vector<float>> values;
+    std::vector<int> sizes;
     CgeoNew skeleton;
-    bool hasSkeleton = false;
+    bool dirty = true;
 };
 
 class TestTank : public CtankServices {
@@ -109,11 +163,72 @@ class ScriptedThing : public Cthing {
     CdataArray* told = nullptr;
 };
 
-// Every thing test: recording work objects, a clean exit state, the trace in memory.
+// Gives both work buffers n points at the origin, in either layout.
+inline void givePoints(CworkObject& work, int n, bool interleaved) {
+    CgeoFileContents g;
+    g.points = n;
+    g.attribs = {{"pos", 3, 0}, {"N", 3, 1}};
+    g.floatsPerPoint = 6;
+    g.data.assign(static_cast<size_t>(n) * 6, 0.0f);
+    CgeoNew source;
+    EXPECT_EQ(loadContents(source, g), 0);
+    for (CgeoNew& b : work.workGeo)
+        b.clonePoints(source, {"N", "pos"}, interleaved ? 1 : 0);
+    work.numPoints = static_cast<int16_t>(n);
+}
+
+// The shared noise channel replaced, for the owner's life, by 500 samples over [0, 50)
+// whose first channel is f(sample index); the other two are 0.
+class KnownNoise {
+  public:
+    template <typename F> explicit KnownNoise(F f) {
+        chan.init(kSamples, 1, 1, 3, 4);
+        chan.setDimensionSpace(0, 0.0f, 50.0f * (kSamples - 1) / kSamples);
+        for (int i = 0; i < kSamples; i++)
+            chan.floatData[i * 3] = f(i);
+        saved = noiseWrap50x3chan;
+        noiseWrap50x3chan = &chan;
+    }
+    ~KnownNoise() { noiseWrap50x3chan = saved; }
+    KnownNoise(KnownNoise const&) = delete;
+    KnownNoise& operator=(KnownNoise const&) = delete;
+
+    static constexpr int kSamples = 500;
+    CdataChan chan;
+
+  private:
+    CdataArray* saved;
+};
+
+// The fast random table filled with one value for the owner's life.
+class FixedRandom {
+  public:
+    explicit FixedRandom(float v) {
+        for (int i = 0; i < 32; i++) {
+            saved[i] = fastRandValues[i];
+            fastRandValues[i] = v;
+        }
+        savedIndex = fastRandSeedIndex;
+    }
+    ~FixedRandom() {
+        for (int i = 0; i < 32; i++)
+            fastRandValues[i] = saved[i];
+        fastRandSeedIndex = savedIndex;
+    }
+
+  private:
+    float saved[32];
+    uint8_t savedIndex;
+};
+
+// Every thing test: recording work objects, a clean exit state, the trace in memory, and
+// species that outlive the things made of them.
 class ThingTest : public ::testing::Test {
   protected:
     ThingTest() : trace(1) {}
     ~ThingTest() override {
+        while (Cvariable* thing = tank.thingList->firstChild)
+            deleteVariable(thing);
         emptyTrash();
         scriptError = 0;
     }
@@ -131,9 +246,36 @@ class ThingTest : public ::testing::Test {
             if (text == r.c_str()) return true;
         return false;
     }
+    // A thing of kind T and species s in the tank, with a recording work object.
+    template <typename T> T* make(CspeciesServices* s) {
+        auto* thing = new T;
+        thing->species = s;
+        thing->setToTank(&tank);
+        record(*thing);
+        return thing;
+    }
+    // A species of independent joints at the origin.
+    TestSpecies& newSpecies(int joints) {
+        species.push_back(
+            std::make_unique<TestSpecies>("model", std::vector<Cvector>(static_cast<size_t>(joints)), false));
+        return *species.back();
+    }
+    // Deletes a thing made in one case of a table.
+    static void dropThing(Cthing* thing) {
+        deleteVariable(thing);
+        emptyTrash();
+    }
+    // Whether joint j of the thing's skeleton is bound to that point and rotation.
+    static bool boundTo(Cthing& thing, int j, Cvector* point, Cmatrix3* rotation) {
+        auto const& joints = thing.workObject->matrixPoints;
+        if (j < 0 || static_cast<size_t>(j) >= joints.size()) return false;
+        return joints[static_cast<size_t>(j)].translatePoint == point &&
+               joints[static_cast<size_t>(j)].rotationLink == rotation;
+    }
     TraceCapture trace;
-    // Outlive the fixtures' things, which the trash may still hold.
     TestSpecies oneJoint{"one", {Cvector()}};
     TestSpecies threeJoints{"three", {Cvector(0, 0, 0), Cvector(3, 4, 0), Cvector(3, 4, 2)}};
     TestSpecies plain{"plain"};
+    std::vector<std::unique_ptr<TestSpecies>> species;
+    TestTank tank;
 };
