@@ -8,7 +8,10 @@
 
 #include "data/dataArray.h"
 #include "graphics/geoFile.h"
+#include "fishArrays.h"
+#include "fishModels.h"
 #include "scenery.h"
+#include "support/cerr.h"
 #include "testSupport.h"
 
 namespace {
@@ -48,15 +51,29 @@ std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
     return {};
 }
 
-TEST_F(SceneryTest, TwoRunsWriteTheSameBytes) {
-    TempDir again;
-    ASSERT_EQ(writeScenery(again.path() + "/"), 0);
-    for (std::string const& file : sceneryFiles()) {
-        std::string first = readWholeFile(root + file);
-        EXPECT_FALSE(first.empty()) << file;
-        EXPECT_EQ(std::hash<std::string>{}(first),
-                  std::hash<std::string>{}(readWholeFile(again.path() + "/" + file)))
-            << file;
+// Every generator writes the same bytes on every run, and a root it cannot write under
+// (a plain file) fails with a message instead of stopping.
+TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
+    struct {
+        char const* name;
+        int (*write)(std::string const&);
+        std::vector<std::string> const& (*files)();
+    } const cases[] = {{"scenery", writeScenery, sceneryFiles},
+                       {"fish arrays", writeFishArrays, fishArrayFiles},
+                       {"fish", writeFish, fishFiles}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir a, b;
+        ASSERT_EQ(c.write(a.path()), 0);
+        ASSERT_EQ(c.write(b.path()), 0);
+        for (std::string const& f : c.files()) {
+            std::string first = readWholeFile(a.file(f.c_str()));
+            EXPECT_FALSE(first.empty()) << f;
+            EXPECT_TRUE(first == readWholeFile(b.file(f.c_str()))) << f;
+        }
+        writeWholeFile(a.file("plain"), "x");
+        EXPECT_EQ(c.write(a.file("plain") + "/"), 1);
+        resetExitState();
     }
 }
 
