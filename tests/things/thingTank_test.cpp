@@ -10,11 +10,6 @@ namespace {
 
 class ThingInTank : public ThingTest {
   protected:
-    static size_t related(CsafeRelationship& side, short nature) {
-        std::vector<Cvariable*> out;
-        side.fillVectorWithRelationshipsOfNature(out, nature);
-        return out.size();
-    }
     TestTank other;
 };
 

@@ -63,26 +63,19 @@ class TestSpecies : public CspeciesServices {
             setAttrib("parentMat", j, {chain ? j - 1.0f : -1.0f});
         }
     }
-    void addAttrib(std::string const& attrib, int size) {
-        names.push_back(attrib);
-        values.emplace_back(static_cast<size_t>(joints * size), 0.0f);
-        sizes.push_back(size);
+    void addAttrib(std::string const& name, int size) {
+        attribs.push_back({name, size, std::vector<float>(static_cast<size_t>(joints * size))});
         dirty = true;
     }
-    void removeAttrib(std::string const& attrib) {
-        for (size_t a = 0; a < names.size(); a++)
-            if (names[a] == attrib) {
-                names.erase(names.begin() + static_cast<long>(a));
-                values.erase(values.begin() + static_cast<long>(a));
-                sizes.erase(sizes.begin() + static_cast<long>(a));
-            }
+    void removeAttrib(std::string const& name) {
+        std::erase_if(attribs, [&](Attrib const& a) { return a.name == name; });
         dirty = true;
     }
-    void setAttrib(std::string const& attrib, int joint, std::vector<float> const& v) {
-        for (size_t a = 0; a < names.size(); a++)
-            if (names[a] == attrib)
-                for (size_t c = 0; c < v.size() && static_cast<int>(c) < sizes[a]; c++)
-                    values[a][static_cast<size_t>(joint * sizes[a]) + c] = v[c];
+    void setAttrib(std::string const& name, int joint, std::vector<float> const& v) {
+        for (Attrib& a : attribs)
+            if (a.name == name)
+                for (size_t c = 0; c < v.size() && static_cast<int>(c) < a.size; c++)
+                    a.values[static_cast<size_t>(joint * a.size) + c] = v[c];
         dirty = true;
     }
     void unrequestSpecies() override {}
@@ -96,24 +89,27 @@ class TestSpecies : public CspeciesServices {
     bool interleaved = true;
 
   private:
+    struct Attrib {
+        std::string name;
+        int size;
+        std::vector<float> values; // joint-major
+    };
     void build() {
         CgeoFileContents g;
         g.points = joints;
-        for (size_t a = 0; a < names.size(); a++) {
-            g.attribs.push_back({names[a].c_str(), sizes[a], 0});
-            g.floatsPerPoint += sizes[a];
+        for (Attrib const& a : attribs) {
+            g.attribs.push_back({a.name.c_str(), a.size, 0});
+            g.floatsPerPoint += a.size;
         }
         for (int j = 0; j < joints; j++)
-            for (size_t a = 0; a < names.size(); a++)
-                for (int c = 0; c < sizes[a]; c++)
-                    g.data.push_back(values[a][static_cast<size_t>(j * sizes[a] + c)]);
+            for (Attrib const& a : attribs)
+                g.data.insert(g.data.end(), a.values.begin() + j * a.size,
+                              a.values.begin() + (j + 1) * a.size);
         EXPECT_EQ(loadContents(skeleton, g), 0);
         dirty = false;
     }
     int joints;
-    std::vector<std::string> names;
-    std::vector<std::vector<float>> values;
-    std::vector<int> sizes;
+    std::vector<Attrib> attribs;
     CgeoNew skeleton;
     bool dirty = true;
 };
