@@ -1,10 +1,8 @@
-// The scenery generators: the same bytes on every run, and models and arrays that hold
-// what the things and the tank read from them.
+// The generators write the same bytes on every run, and the scenery's models and arrays
+// hold what the things and the tank read from them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 #include "data/dataArray.h"
 #include "graphics/geoFile.h"
@@ -16,28 +14,14 @@
 
 namespace {
 
-class SceneryTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        dir = new TempDir;
-        root = dir->path() + "/";
-        ASSERT_EQ(writeScenery(root), 0);
-    }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
-    static CgeoFileContents model(std::string const& file) {
-        std::string bytes = readWholeFile(root + file);
-        CgeoFileContents geo;
-        EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo),
-                  nullptr)
-            << file;
-        return geo;
-    }
-    static inline TempDir* dir = nullptr;
-    static inline std::string root;
-};
+// A model of the resource tree the build generated.
+CgeoFileContents model(std::string const& file) {
+    std::string bytes = readWholeFile(kGeneratedResourceDir + file);
+    CgeoFileContents geo;
+    EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo), nullptr)
+        << file;
+    return geo;
+}
 
 // The floats of attribute name of point p; empty when the model lacks it.
 std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
@@ -77,7 +61,7 @@ TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
     }
 }
 
-TEST_F(SceneryTest, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
+TEST(Scenery, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
     struct Case {
         char const* skin;
         char const* skeleton; // empty: a tree file, counted from the skin's binding
@@ -101,7 +85,7 @@ TEST_F(SceneryTest, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
     }
 }
 
-TEST_F(SceneryTest, BubblesAreOneQuadEachBigOnesFirst) {
+TEST(Scenery, BubblesAreOneQuadEachBigOnesFirst) {
     CgeoFileContents skin = model("species/bubbles/bubbles.geo"),
                      skel = model("species/bubbles/bubbles_skel.geo");
     ASSERT_EQ(static_cast<int>(skin.polygons.size()), skel.points);
@@ -122,7 +106,7 @@ TEST_F(SceneryTest, BubblesAreOneQuadEachBigOnesFirst) {
 
 // u runs against x, so that the backdrop's mirroring joint shows the picture the right way
 // round; the corners span the whole picture, which the backdrop then remaps.
-TEST_F(SceneryTest, BackdropQuadSpansThePictureMirrored) {
+TEST(Scenery, BackdropQuadSpansThePictureMirrored) {
     CgeoFileContents g = model("species/backdrop_image/backdrop.geo");
     ASSERT_EQ(g.points, 4);
     for (int p = 0; p < 4; p++) {
@@ -133,7 +117,7 @@ TEST_F(SceneryTest, BackdropQuadSpansThePictureMirrored) {
 }
 
 // Most of each rock lies inside the spheres the fish steer round.
-TEST_F(SceneryTest, AvoidSpheresCoverTheRocks) {
+TEST(Scenery, AvoidSpheresCoverTheRocks) {
     CgeoFileContents spheres = model("tanks/wabi_sabi/avoidSpheres.geo");
     ASSERT_GT(spheres.points, 0);
     for (char const* rock : {"species/rock_boulder/rock_boulder.geo", "species/rock_slab/rock_slab.geo",
@@ -155,9 +139,9 @@ TEST_F(SceneryTest, AvoidSpheresCoverTheRocks) {
     }
 }
 
-TEST_F(SceneryTest, CausticTilesAroundAHalf) {
+TEST(Scenery, CausticTilesAroundAHalf) {
     CdataImage image;
-    ASSERT_EQ(image.load((root + "global/arrays/caustic.image").c_str()), 0);
+    ASSERT_EQ(image.load((std::string(kGeneratedResourceDir) + "global/arrays/caustic.image").c_str()), 0);
     ASSERT_NE(image.floatData, nullptr);
     int w = image.res[0], h = image.res[1];
     double sum = 0, seam = 0, inner = 0;
@@ -173,9 +157,9 @@ TEST_F(SceneryTest, CausticTilesAroundAHalf) {
     EXPECT_LT(seam / h, 3.0 * inner / ((w - 1) * h));
 }
 
-TEST_F(SceneryTest, LevelSetIsNegativeInRocksAndSandPositiveInWater) {
+TEST(Scenery, LevelSetIsNegativeInRocksAndSandPositiveInWater) {
     CdataVolume v;
-    ASSERT_EQ(v.load((root + "tanks/wabi_sabi/levelSet.voxl").c_str()), 0);
+    ASSERT_EQ(v.load((std::string(kGeneratedResourceDir) + "tanks/wabi_sabi/levelSet.voxl").c_str()), 0);
     struct {
         float x, y, z;
         int sign;
