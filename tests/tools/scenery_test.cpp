@@ -64,7 +64,7 @@ TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
 TEST(Scenery, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
     struct Case {
         char const* skin;
-        char const* skeleton; // empty: a tree file, counted from the skin's binding
+        char const* skeleton;
         int joints;
     } const cases[] = {
         {"species/bubbles/bubbles.geo", "species/bubbles/bubbles_skel.geo", 48},
