@@ -21,17 +21,9 @@ namespace {
 using namespace fishArrayShape;
 constexpr float kDegree = 0.017453293f;
 
+// The arrays of the resource tree the build generated.
 class FishArraysTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        dir = new TempDir;
-        root = dir->path();
-        ASSERT_EQ(writeFishArrays(root), 0);
-    }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
     void SetUp() override { resetExitState(); }
     void TearDown() override { resetExitState(); }
     // The file loaded as the engine loads it, when its header declares the kind T.
@@ -48,8 +40,7 @@ class FishArraysTest : public ::testing::Test {
         chan.getValues(x, v, ~0u);
         return v[c];
     }
-    static inline TempDir* dir = nullptr;
-    static inline std::string root;
+    static inline std::string const root = kGeneratedResourceDir;
 };
 
 TEST_F(FishArraysTest, ShapesMatchHowTheFishIndexesThem) {

@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr char const* resourceDir = kGeneratedResourceDir;
-
 class GeneratedModels : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -38,7 +36,9 @@ class GeneratedModels : public ::testing::Test {
         sharedResourceTree = nullptr;
         resetExitState();
     }
-    static std::string folder(FishLook const& k) { return std::string(resourceDir) + "species/" + k.name; }
+    static std::string folder(FishLook const& k) {
+        return std::string(kGeneratedResourceDir) + "species/" + k.name;
+    }
     // The species' model, loaded with its materials and poly groups into species.
     CtexturedGeo* loadModel(FishLook const& k, CdirectoryVar& species) {
         auto* model = new CtexturedGeo;
@@ -265,7 +265,7 @@ TEST_F(GeneratedModels, ClothFinsSettleOnTheirModelShape) {
 // sand at the clump, away from the tank's centre.
 TEST_F(GeneratedModels, PlantJointsTurnAboutTheOriginAndRootsStayInTheSand) {
     for (char const* name : {"kelp", "sea_grass"}) {
-        std::string folder = std::string(resourceDir) + "species/" + name + "/";
+        std::string folder = std::string(kGeneratedResourceDir) + "species/" + name + "/";
         CtexturedGeo skin, skel;
         ASSERT_EQ(skin.loadTexturedGeo((folder + name + ".geo").c_str()), 0);
         ASSERT_EQ(skel.loadTexturedGeo((folder + name + "_skel.tree").c_str()), 0);
