@@ -89,8 +89,7 @@ TEST_F(BubblesTest, BubblesCycleFinishedWaitingRisingAndAtMostTwoLeaveAFrame) {
 TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
     struct {
         char const* label;
-        float big;
-        double tankScale, worldSpeed;
+        float big, tankScale, worldSpeed;
     } cases[] = {
         {"small", 0.0f, 1.0, 1.0},
         {"big", 1.0f, 1.0, 1.0},
@@ -99,8 +98,9 @@ TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
         {"stopped world counts as 1", 0.0f, 1.0, 0.0},
     };
     for (auto const& c : cases) {
-        tank.setTankValue("tankScale", static_cast<float>(c.tankScale));
-        tank.setTankValue("worldSpeed", static_cast<float>(c.worldSpeed));
+        SCOPED_TRACE(c.label);
+        tank.setTankValue("tankScale", c.tankScale);
+        tank.setTankValue("worldSpeed", c.worldSpeed);
         tank.setTankValue("bubbleKillHeight", 100.0f);
         tank.setTankValue("bubbleSpeed", 0.5f); // exactly one emission in frame 2
         TestSpecies& s = newSpecies(1);
@@ -110,20 +110,19 @@ TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
         b->origin = Cvector(1.0f, 2.0f, 3.0f);
         b->goFish(1);
         b->goFish(1);
-        ASSERT_EQ(b->states[0], BUBBLE_RISING) << c.label;
-        float scaled = static_cast<float>(c.tankScale) * 0.5f;
+        ASSERT_EQ(b->states[0], BUBBLE_RISING);
+        float scaled = c.tankScale * 0.5f;
         float size = 0.15f;
         float speed = ((c.big != 0.0f ? 2.0f * size : size) * 0.05f + 0.1f) * scaled;
-        float world = c.worldSpeed > 0.0 ? static_cast<float>(c.worldSpeed) : 1.0f;
+        float world = c.worldSpeed > 0.0f ? c.worldSpeed : 1.0f;
         Cvector const& p = b->positions[0];
-        EXPECT_FLOAT_EQ(b->killHeight, 100.0f * static_cast<float>(c.tankScale)) << c.label;
-        EXPECT_FLOAT_EQ(b->ages[0], 1.0f) << c.label;
-        EXPECT_FLOAT_EQ(p.y, 2.0f + speed / world) << c.label;
-        EXPECT_NEAR(p.x, 1.0f + std::sin(4.0f * p.y + 15.0f) * 0.3f * size, 1e-6f) << c.label;
-        EXPECT_FLOAT_EQ(p.z, 3.0f) << c.label;
-        EXPECT_FLOAT_EQ(b->matrices[0].up.y, size / ((static_cast<float>(c.tankScale) + 1.0f) * 0.5f))
-            << c.label;
-        EXPECT_FLOAT_EQ(b->matrices[0].up.x, 0.0f) << c.label;
+        EXPECT_FLOAT_EQ(b->killHeight, 100.0f * c.tankScale);
+        EXPECT_FLOAT_EQ(b->ages[0], 1.0f);
+        EXPECT_FLOAT_EQ(p.y, 2.0f + speed / world);
+        EXPECT_NEAR(p.x, 1.0f + std::sin(4.0f * p.y + 15.0f) * 0.3f * size, 1e-6f);
+        EXPECT_FLOAT_EQ(p.z, 3.0f);
+        EXPECT_FLOAT_EQ(b->matrices[0].up.y, size / ((c.tankScale + 1.0f) * 0.5f));
+        EXPECT_FLOAT_EQ(b->matrices[0].up.x, 0.0f);
         dropThing(b);
     }
 }
