@@ -82,6 +82,8 @@ TEST_F(ThingFrameSources, EachHalfComesFromItsPartnerOrTheDefaults) {
         EXPECT_EQ(s->causticPointNoiseSpeedU(), withSpecies ? 0.125f : defaults.causticPointNoiseSpeedU());
         EXPECT_EQ(s->causticPointNoiseSpeedV(), withSpecies ? -0.25f : defaults.causticPointNoiseSpeedV());
     }
+    sourcingTank.handsDown = false; // then the thing has no sources at all
+    EXPECT_EQ(t->workOwner.frameSources(), nullptr);
     t->species = nullptr;
     t->setToTank(nullptr);
     deleteVariable(t);

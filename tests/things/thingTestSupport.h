@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -199,22 +200,18 @@ class KnownNoise {
 // The fast random table filled with one value for the owner's life.
 class FixedRandom {
   public:
-    explicit FixedRandom(float v) {
-        for (int i = 0; i < 32; i++) {
-            saved[i] = fastRandValues[i];
-            fastRandValues[i] = v;
-        }
-        savedIndex = fastRandSeedIndex;
+    explicit FixedRandom(float v) : savedIndex(fastRandSeedIndex) {
+        std::copy_n(fastRandValues, 32, saved);
+        std::fill_n(fastRandValues, 32, v);
     }
     ~FixedRandom() {
-        for (int i = 0; i < 32; i++)
-            fastRandValues[i] = saved[i];
+        std::copy_n(saved, 32, fastRandValues);
         fastRandSeedIndex = savedIndex;
     }
 
   private:
-    float saved[32];
     uint8_t savedIndex;
+    float saved[32];
 };
 
 // Every thing test: recording work objects, a clean exit state, the trace in memory, and
