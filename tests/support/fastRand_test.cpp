@@ -10,15 +10,6 @@
 
 namespace {
 
-// The platform generator's recurrence, written out independently.
-struct Lcg {
-    uint32_t seed;
-    int next() {
-        seed = seed * 8253729u + 2396403u;
-        return static_cast<int>(seed % 32767u);
-    }
-};
-
 TEST(FastRand, BellRandStaysWithinSpreadAndCrowdsTheCentre) {
     OS::_srand(3);
     initFastRand();

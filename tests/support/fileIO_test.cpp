@@ -96,15 +96,6 @@ class Files : public ::testing::Test {
     ScopedDataFolder data;
 };
 
-static void safeWrite(char const* name, char const* content, bool& good) {
-    backupWrite = 1;
-    std::ofstream out;
-    ASSERT_EQ(file_open(out, Cstring(name), 0), 1);
-    out << content;
-    file_close(out);
-    good = !out.fail();
-}
-
 TEST_F(Files, FailedStreamKeepsOldFile) {
     writeWholeFile(data.file("settings.txt"), "old");
     // A failed safe write ends with the old file untouched and nothing pending: a stream
@@ -135,14 +126,17 @@ TEST_F(Files, InjectedRenameFailuresKeepOldFile) {
     } cases[] = {{2, 2, "the new file cannot take the name"}, {2, 3, "nor can the old one come back"}};
     for (auto const& c : cases) {
         writeWholeFile(data.file("tank.txt"), "old");
-        bool good = true;
+        std::ofstream out;
         {
             CfakeHostServices host;
             host.moveFailFrom = c.failFrom;
             host.moveFailTo = c.failTo;
-            safeWrite("[APD]tank.txt", "new", good);
+            backupWrite = 1;
+            ASSERT_EQ(file_open(out, Cstring("[APD]tank.txt"), 0), 1);
+            out << "new";
+            file_close(out);
         }
-        EXPECT_FALSE(good) << c.what;
+        EXPECT_TRUE(out.fail()) << c.what;
         std::string kept = pathExists(data.file("tank.txt")) ? readWholeFile(data.file("tank.txt"))
                                                              : readWholeFile(data.file("tank.txt.bak"));
         EXPECT_EQ(kept, "old") << c.what;

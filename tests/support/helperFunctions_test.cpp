@@ -1,8 +1,6 @@
 #include "support/helperFunctions.h"
 
-#include <cmath>
 #include <cstring>
-#include <limits>
 #include <string>
 
 #include <gtest/gtest.h>

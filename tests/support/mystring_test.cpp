@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sstream>
 #include <string>
 
 #include "support/mystring.h"

@@ -3,6 +3,7 @@
 // off meanwhile, so an exit reason recorded by the code under test writes no file.
 #pragma once
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -26,10 +27,7 @@ class TraceCapture {
     std::string text() const { return buffer.str(); }
     int lineCount() const {
         std::string s = buffer.str();
-        int n = 0;
-        for (char c : s)
-            n += c == '\n';
-        return n;
+        return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
     }
 
   private:

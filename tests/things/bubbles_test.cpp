@@ -1,17 +1,16 @@
-// Rising bubbles: the state cycle, the emission credit and its cap, a switched-off
-// emitter, the first rise, the emitter's depth, and the jiggle of the big bubbles.
+// Rising bubbles: the state cycle, the emission credit and its cap, the first rise, the
+// jiggle of the big bubbles and meshes too small for them.
 #include <cmath>
 #include <vector>
 
-#include "modelTestSupport.h"
+#include "thingTestSupport.h"
 #include "things/bubbles.h"
 
 namespace {
 
-class BubblesTest : public ModelThingTest {
+class BubblesTest : public ThingTest {
   protected:
     void SetUp() override {
-        ModelThingTest::SetUp();
         tank.set("tankScale", 1.0);
         tank.set("bubbleSpeed", 1.0);
         tank.set("bubbleSpeedMult", 1.0);
@@ -19,8 +18,8 @@ class BubblesTest : public ModelThingTest {
         tank.set("bubbleKillHeight", 0.25);
     }
     // Bubbles of species s on a mesh of points points (attribute-major unless asked), reset.
-    Cbubbles* make(AttribSpecies& s, int points = 0, int expectedReset = 0, bool interleaved = false) {
-        auto* b = ModelThingTest::make<Cbubbles>(s);
+    Cbubbles* make(TestSpecies& s, int points = 0, int expectedReset = 0, bool interleaved = false) {
+        auto* b = ThingTest::make<Cbubbles>(&s);
         givePoints(*b->workObject, points, interleaved);
         EXPECT_EQ(b->resetThing(0), expectedReset);
         return b;
@@ -46,65 +45,43 @@ class BubblesTest : public ModelThingTest {
     KnownNoise noise{[](int) { return 0.0f; }};
 };
 
-TEST_F(BubblesTest, ABubbleGoesFinishedWaitingRisingFinished) {
-    AttribSpecies& s = newSpecies(3);
-    auto* b = make(s);
-    EXPECT_FALSE(b->emitterOn());
-    EXPECT_EQ(statesOf(*b), (std::vector<int>{-1, -1, -1}));
-    for (int k = 0; k < 3; k++) {
-        EXPECT_TRUE(boundTo(*b, k, &b->positions[k], &b->matrices[k])) << k;
-    }
-    b->origin = Cvector(0.0f, 0.0f, 0.0f);
-    // Credit +1 a frame, capped at 2; each rise is 0.1075 and the kill height 0.25.
-    std::vector<std::vector<int>> expected = {
-        {0, 0, 0},   // finished bubbles are hidden first; the credit waits
-        {1, 1, 0},   // two emitted, the third waits for credit
-        {1, 1, 1},   //
-        {-1, -1, 1}, // the first two pass the kill height
-        {0, 0, -1},  //
-        {1, 1, 0},   //
-    };
-    for (size_t f = 0; f < expected.size(); f++) {
-        b->goFish(1);
-        EXPECT_EQ(statesOf(*b), expected[f]) << "frame " << f + 1;
-        for (int k = 0; k < 3; k++) {
-            if (b->states[k] == BUBBLE_RISING) {
-                EXPECT_FALSE(hidden(b->matrices[k])) << "frame " << f + 1;
-            } else {
-                EXPECT_TRUE(hidden(b->matrices[k])) << "frame " << f + 1;
-            }
-            if (b->states[k] == BUBBLE_WAITING) {
-                EXPECT_FLOAT_EQ(b->positions[k].y, -1000.0f);
-            }
-        }
-    }
-    EXPECT_EQ(b->framesUpdated, 6);
-}
-
-TEST_F(BubblesTest, AtMostTwoBubblesLeaveInOneFrameInListOrder) {
+// Finished bubbles are hidden and wait for emission credit (the rate a frame, capped at 2);
+// at most two leave in one frame, in list order, and rise until the kill height.
+TEST_F(BubblesTest, BubblesCycleFinishedWaitingRisingAndAtMostTwoLeaveAFrame) {
     struct {
-        double rate;
-        std::vector<int> risingAfterFrame2;
-        float credit;
-        std::vector<int> risingAfterFrame3;
-    } cases[] = {
-        {10.0, {1, 1, 0, 0, 0}, 0.0f, {1, 1, 1, 1, 0}},
-        {1.5, {1, 1, 0, 0, 0}, 0.0f, {1, 1, 1, 0, 0}}, // 1.5 + 1.5 capped at 2, both spent
-        {0.75, {1, 0, 0, 0, 0}, 0.5f, {1, 1, 0, 0, 0}},
-        {0.25, {0, 0, 0, 0, 0}, 0.5f, {0, 0, 0, 0, 0}},
+        float rate, killHeight;
+        std::vector<std::vector<int>> states; // after each frame
+        float creditAfterFrame2;              // NaN: not checked
+    } const cases[] = {
+        // each rise is 0.1075, so the first two pass the kill height in their third frame
+        {1.0f, 0.25f, {{0, 0, 0}, {1, 1, 0}, {1, 1, 1}, {-1, -1, 1}, {0, 0, -1}, {1, 1, 0}}, NAN},
+        {10.0f, 100.0f, {{0, 0, 0, 0, 0}, {1, 1, 0, 0, 0}, {1, 1, 1, 1, 0}}, 0.0f},
+        {1.5f, 100.0f, {{0, 0, 0, 0, 0}, {1, 1, 0, 0, 0}, {1, 1, 1, 0, 0}}, 0.0f}, // 3 capped at 2
+        {0.75f, 100.0f, {{0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, {1, 1, 0, 0, 0}}, 0.5f},
+        {0.25f, 100.0f, {{0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}}, 0.5f},
     };
     for (auto const& c : cases) {
-        tank.setTankValue("bubbleSpeed", static_cast<float>(c.rate));
-        tank.setTankValue("bubbleKillHeight", 100.0f);
-        AttribSpecies& s = newSpecies(5);
-        auto* b = make(s);
+        SCOPED_TRACE("rate " + std::to_string(c.rate));
+        tank.setTankValue("bubbleSpeed", c.rate);
+        tank.setTankValue("bubbleKillHeight", c.killHeight);
+        int n = static_cast<int>(c.states[0].size());
+        auto* b = make(newSpecies(n));
+        EXPECT_FALSE(b->emitterOn());
+        EXPECT_EQ(statesOf(*b), std::vector<int>(static_cast<size_t>(n), -1));
+        for (int k = 0; k < n; k++)
+            EXPECT_TRUE(boundTo(*b, k, &b->positions[k], &b->matrices[k])) << k;
         b->origin = Cvector(0.0f, 0.0f, 0.0f);
-        b->goFish(1);
-        b->goFish(1);
-        EXPECT_EQ(statesOf(*b), c.risingAfterFrame2) << "rate " << c.rate;
-        EXPECT_FLOAT_EQ(b->emitCredit, c.credit) << "rate " << c.rate;
-        b->goFish(1);
-        EXPECT_EQ(statesOf(*b), c.risingAfterFrame3) << "rate " << c.rate;
+        for (size_t f = 0; f < c.states.size(); f++) {
+            b->goFish(1);
+            EXPECT_EQ(statesOf(*b), c.states[f]) << "frame " << f + 1;
+            if (f == 1 && !std::isnan(c.creditAfterFrame2))
+                EXPECT_FLOAT_EQ(b->emitCredit, c.creditAfterFrame2);
+            for (int k = 0; k < n; k++) {
+                EXPECT_EQ(hidden(b->matrices[k]), b->states[k] != BUBBLE_RISING) << "frame " << f + 1;
+                if (b->states[k] == BUBBLE_WAITING) EXPECT_FLOAT_EQ(b->positions[k].y, -1000.0f);
+            }
+        }
+        EXPECT_EQ(b->framesUpdated, static_cast<int>(c.states.size()));
         dropThing(b);
     }
 }
@@ -112,8 +89,7 @@ TEST_F(BubblesTest, AtMostTwoBubblesLeaveInOneFrameInListOrder) {
 TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
     struct {
         char const* label;
-        float big;
-        double tankScale, worldSpeed;
+        float big, tankScale, worldSpeed;
     } cases[] = {
         {"small", 0.0f, 1.0, 1.0},
         {"big", 1.0f, 1.0, 1.0},
@@ -122,31 +98,31 @@ TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
         {"stopped world counts as 1", 0.0f, 1.0, 0.0},
     };
     for (auto const& c : cases) {
-        tank.setTankValue("tankScale", static_cast<float>(c.tankScale));
-        tank.setTankValue("worldSpeed", static_cast<float>(c.worldSpeed));
+        SCOPED_TRACE(c.label);
+        tank.setTankValue("tankScale", c.tankScale);
+        tank.setTankValue("worldSpeed", c.worldSpeed);
         tank.setTankValue("bubbleKillHeight", 100.0f);
         tank.setTankValue("bubbleSpeed", 0.5f); // exactly one emission in frame 2
-        AttribSpecies& s = newSpecies(1);
+        TestSpecies& s = newSpecies(1);
         s.addAttrib("bigOne", 1);
         s.setAttrib("bigOne", 0, {c.big});
         auto* b = make(s, 8);
         b->origin = Cvector(1.0f, 2.0f, 3.0f);
         b->goFish(1);
         b->goFish(1);
-        ASSERT_EQ(b->states[0], BUBBLE_RISING) << c.label;
-        float scaled = static_cast<float>(c.tankScale) * 0.5f;
+        ASSERT_EQ(b->states[0], BUBBLE_RISING);
+        float scaled = c.tankScale * 0.5f;
         float size = 0.15f;
         float speed = ((c.big != 0.0f ? 2.0f * size : size) * 0.05f + 0.1f) * scaled;
-        float world = c.worldSpeed > 0.0 ? static_cast<float>(c.worldSpeed) : 1.0f;
+        float world = c.worldSpeed > 0.0f ? c.worldSpeed : 1.0f;
         Cvector const& p = b->positions[0];
-        EXPECT_FLOAT_EQ(b->killHeight, 100.0f * static_cast<float>(c.tankScale)) << c.label;
-        EXPECT_FLOAT_EQ(b->ages[0], 1.0f) << c.label;
-        EXPECT_FLOAT_EQ(p.y, 2.0f + speed / world) << c.label;
-        EXPECT_NEAR(p.x, 1.0f + std::sin(4.0f * p.y + 15.0f) * 0.3f * size, 1e-6f) << c.label;
-        EXPECT_FLOAT_EQ(p.z, 3.0f) << c.label;
-        EXPECT_FLOAT_EQ(b->matrices[0].up.y, size / ((static_cast<float>(c.tankScale) + 1.0f) * 0.5f))
-            << c.label;
-        EXPECT_FLOAT_EQ(b->matrices[0].up.x, 0.0f) << c.label;
+        EXPECT_FLOAT_EQ(b->killHeight, 100.0f * c.tankScale);
+        EXPECT_FLOAT_EQ(b->ages[0], 1.0f);
+        EXPECT_FLOAT_EQ(p.y, 2.0f + speed / world);
+        EXPECT_NEAR(p.x, 1.0f + std::sin(4.0f * p.y + 15.0f) * 0.3f * size, 1e-6f);
+        EXPECT_FLOAT_EQ(p.z, 3.0f);
+        EXPECT_FLOAT_EQ(b->matrices[0].up.y, size / ((c.tankScale + 1.0f) * 0.5f));
+        EXPECT_FLOAT_EQ(b->matrices[0].up.x, 0.0f);
         dropThing(b);
     }
 }
@@ -154,7 +130,7 @@ TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
 TEST_F(BubblesTest, OnlyTheFirstFourPointsPerBigBubbleJiggle) {
     KnownNoise sampleIndex([](int i) { return static_cast<float>(i); });
     for (bool interleaved : {false, true}) {
-        AttribSpecies& s = newSpecies(3);
+        TestSpecies& s = newSpecies(3);
         s.addAttrib("bigOne", 1);
         s.setAttrib("bigOne", 0, {1.0f});
         s.setAttrib("bigOne", 2, {0.5f});
@@ -201,7 +177,7 @@ TEST_F(BubblesTest, AMeshTooSmallForItsBigBubblesIsRefusedAtReset) {
     };
     for (auto const& c : cases) {
         resetExitState();
-        AttribSpecies& s = newSpecies(3);
+        TestSpecies& s = newSpecies(3);
         s.interleaved = c.interleaved;
         s.addAttrib("bigOne", 1);
         s.setAttrib("bigOne", 1, {1.0f});

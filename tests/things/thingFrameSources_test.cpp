@@ -53,13 +53,13 @@ class SourcingSpecies : public TestSpecies {
 
 class ThingFrameSources : public ThingTest {
   protected:
-    SourcingTank tank;
+    SourcingTank sourcingTank;
     SourcingSpecies species;
 };
 
 TEST_F(ThingFrameSources, EachHalfComesFromItsPartnerOrTheDefaults) {
     auto* t = new ScriptedThing;
-    t->setToTank(&tank);
+    t->setToTank(&sourcingTank);
     CframeSources defaults;
     for (bool withSpecies : {true, false}) {
         SCOPED_TRACE(withSpecies ? "with species" : "without species");
@@ -67,14 +67,14 @@ TEST_F(ThingFrameSources, EachHalfComesFromItsPartnerOrTheDefaults) {
         CframeSources* s = t->workOwner.frameSources();
         ASSERT_NE(s, nullptr);
         // The tank's half never depends on the species.
-        EXPECT_EQ(s->camShakeChan(), &tank.side.shake);
-        EXPECT_EQ(s->fishFinFlutter(), &tank.side.flutter);
-        EXPECT_EQ(s->levelSet(), &tank.side.volume);
+        EXPECT_EQ(s->camShakeChan(), &sourcingTank.side.shake);
+        EXPECT_EQ(s->fishFinFlutter(), &sourcingTank.side.flutter);
+        EXPECT_EQ(s->levelSet(), &sourcingTank.side.volume);
         EXPECT_EQ(s->sphereLevelSet(Cvector(2, 0, 0)), 2.5f);
         EXPECT_EQ(s->camPos().z, 3.0f);
         EXPECT_EQ(s->waterPhase(), 4.25);
         EXPECT_EQ(s->causticSpeed(), 5.5f);
-        EXPECT_EQ(s->pov(), &tank.side.view);
+        EXPECT_EQ(s->pov(), &sourcingTank.side.view);
         EXPECT_EQ(s->gridColumns() * 100 + s->gridRows(), 709);
         // The species' half.
         EXPECT_EQ(s->colorNoiseImage(), withSpecies ? &species.side.noise : nullptr);
@@ -82,6 +82,8 @@ TEST_F(ThingFrameSources, EachHalfComesFromItsPartnerOrTheDefaults) {
         EXPECT_EQ(s->causticPointNoiseSpeedU(), withSpecies ? 0.125f : defaults.causticPointNoiseSpeedU());
         EXPECT_EQ(s->causticPointNoiseSpeedV(), withSpecies ? -0.25f : defaults.causticPointNoiseSpeedV());
     }
+    sourcingTank.handsDown = false; // then the thing has no sources at all
+    EXPECT_EQ(t->workOwner.frameSources(), nullptr);
     t->species = nullptr;
     t->setToTank(nullptr);
     deleteVariable(t);

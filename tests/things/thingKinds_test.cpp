@@ -6,31 +6,21 @@
 
 namespace {
 
-class ThingKinds : public ThingTest {
-  protected:
-    template <typename T> T* make(CspeciesServices* s) {
-        T* thing = new T;
-        thing->species = s;
-        thing->setToTank(&tank);
-        record(*thing);
-        return thing;
-    }
-    TestTank tank;
-};
+class ThingKinds : public ThingTest {};
 
 TEST_F(ThingKinds, MeshesBindTheirSkeleton) {
     TestSpecies fourJoints("four", {Cvector(), Cvector(0, 1, 0), Cvector(0, 2, 0), Cvector(0, 3, 0)});
     struct {
         TestSpecies* species;
-        short interleaved;
+        bool interleaved;
         int result, joints;
     } cases[] = {{&threeJoints, 1, 0, 3}, {&plain, 1, 0, 0}, {&threeJoints, 0, 1, 0}, {nullptr, 1, 1, 0}};
     for (auto const& c : cases) {
         resetExitState();
         auto* thing = make<CbasicDeformThing>(c.species);
-        threeJoints.skeleton.interleaved = c.interleaved;
+        threeJoints.interleaved = c.interleaved;
         EXPECT_EQ(thing->resetThing(0), c.result);
-        threeJoints.skeleton.interleaved = 1;
+        threeJoints.interleaved = true;
         EXPECT_EQ(thing->initialized, c.result == 0);
         EXPECT_EQ(thing->workObject->numMatrices, c.joints);
         EXPECT_EQ(hasReason("no species!"), c.species == nullptr);
@@ -63,7 +53,7 @@ TEST_F(ThingKinds, LimbsAreBoundOnTheSpeciesSkeleton) {
     } cases[] = {{0, true, 5.0f}, {1, true, 2.0f}, {2, true, -1}, {-1, true, -1}, {0, false, -1}};
     for (auto const& c : cases) {
         resetExitState();
-        threeJoints.skeleton.interleaved = c.interleaved;
+        threeJoints.interleaved = c.interleaved;
         std::vector<CskeletonIdentity> ids(3);
         std::vector<Cmatrix3> m(3);
         Cvector offset(7, 7, 7);
@@ -80,7 +70,7 @@ TEST_F(ThingKinds, LimbsAreBoundOnTheSpeciesSkeleton) {
             EXPECT_FLOAT_EQ(m[j].up.y, 1.0f);
         }
     }
-    threeJoints.skeleton.interleaved = 1;
+    threeJoints.interleaved = true;
     deleteVariable(thing);
 }
 

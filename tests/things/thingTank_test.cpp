@@ -10,12 +10,7 @@ namespace {
 
 class ThingInTank : public ThingTest {
   protected:
-    static size_t related(CsafeRelationship& side, short nature) {
-        std::vector<Cvariable*> out;
-        side.fillVectorWithRelationshipsOfNature(out, nature);
-        return out.size();
-    }
-    TestTank tank, other;
+    TestTank other;
 };
 
 class StepCycle : public CanimCycle {

@@ -2,7 +2,7 @@
 // plants in step and joints out of step, and the clocks.
 #include <cmath>
 
-#include "modelTestSupport.h"
+#include "thingTestSupport.h"
 #include "things/wavingPlant.h"
 
 namespace {
@@ -23,24 +23,23 @@ float turnAbout(Cmatrix3 const& m, Cvector axis, bool* axisFixed) {
     return std::atan2(c.dot(axis), p.dot(q));
 }
 
-class WavingPlantTest : public ModelThingTest {
+class WavingPlantTest : public ThingTest {
   protected:
     // A plant of species s, not yet reset.
-    CwavingPlant* make(AttribSpecies& s) { return ModelThingTest::make<CwavingPlant>(s); }
-    static void setNormals(AttribSpecies& s, std::vector<Cvector> const& normals) {
+    CwavingPlant* make(TestSpecies& s) { return ThingTest::make<CwavingPlant>(&s); }
+    static void setNormals(TestSpecies& s, std::vector<Cvector> const& normals) {
         s.addAttrib("N", 3);
         for (size_t j = 0; j < normals.size(); j++)
             s.setAttrib("N", static_cast<int>(j), {normals[j].x, normals[j].y, normals[j].z});
     }
     static std::vector<Cvector> axes() { return {Cvector(0, 0, 1), Cvector(2, 0, 0), Cvector(0, 1, 1)}; }
     // Three joints along the three axes, swinging from different noise positions.
-    static void threeJoints(AttribSpecies& s, bool withBase) {
+    static constexpr float starts[3] = {0.0f, 5.0f, 40.0f}, amps[3] = {1.0f, 2.0f, -3.0f};
+    static constexpr float bases[3] = {0.1f, -0.2f, 0.5f};
+    static void threeJoints(TestSpecies& s, bool withBase) {
         setNormals(s, axes());
         s.addAttrib("noiseStart", 1);
         s.addAttrib("noiseAmp", 1);
-        float starts[3] = {0.0f, 5.0f, 40.0f};
-        float amps[3] = {1.0f, 2.0f, -3.0f};
-        float bases[3] = {0.1f, -0.2f, 0.5f};
         if (withBase) s.addAttrib("baseAngle", 1);
         for (int j = 0; j < 3; j++) {
             s.setAttrib("noiseStart", j, {starts[j]});
@@ -70,7 +69,7 @@ TEST_F(WavingPlantTest, ModelsWithoutNoiseAttributesAreRefused) {
     };
     for (auto const& c : cases) {
         resetExitState();
-        AttribSpecies& s = newSpecies(2);
+        TestSpecies& s = newSpecies(2);
         if (c.start) s.addAttrib("noiseStart", 1);
         if (c.amp) s.addAttrib("noiseAmp", 1);
         s.interleaved = c.interleaved;
@@ -93,7 +92,7 @@ TEST_F(WavingPlantTest, ModelsWithoutNoiseAttributesAreRefused) {
 TEST_F(WavingPlantTest, JointsTurnAboutTheirNormalsByBasePlusNoiseTimesAmplitude) {
     KnownNoise noise(ramp);
     for (bool withBase : {true, false}) {
-        AttribSpecies& s = newSpecies(3);
+        TestSpecies& s = newSpecies(3);
         threeJoints(s, withBase);
         auto* plant = make(s);
         plant->thingScale = 2.0f;
@@ -102,9 +101,6 @@ TEST_F(WavingPlantTest, JointsTurnAboutTheirNormalsByBasePlusNoiseTimesAmplitude
         for (int f = 0; f < 10; f++)
             plant->goFish(1);
         EXPECT_EQ(plant->framesUpdated, 10);
-        float bases[3] = {0.1f, -0.2f, 0.5f};
-        float starts[3] = {0.0f, 5.0f, 40.0f};
-        float amps[3] = {1.0f, 2.0f, -3.0f};
         for (int j = 0; j < 3; j++) {
             // clock0 is 10 x 0.01 after ten frames.
             float expected = (withBase ? bases[j] : 0.0f) + (0.1f + starts[j]) * 0.01f * amps[j];
@@ -121,7 +117,7 @@ TEST_F(WavingPlantTest, JointsTurnAboutTheirNormalsByBasePlusNoiseTimesAmplitude
 
 TEST_F(WavingPlantTest, ZeroAmplitudeHoldsTheBaseAngleWhileTheClocksWrap) {
     KnownNoise noise([](int i) { return std::cos(0.1f * static_cast<float>(i)); });
-    AttribSpecies& s = newSpecies(1);
+    TestSpecies& s = newSpecies(1);
     setNormals(s, {Cvector(1, 0, 0)});
     s.addAttrib("noiseStart", 2);
     s.addAttrib("noiseAmp", 2);
@@ -147,7 +143,7 @@ TEST_F(WavingPlantTest, ZeroAmplitudeHoldsTheBaseAngleWhileTheClocksWrap) {
 }
 
 TEST_F(WavingPlantTest, ALaterResetKeepsTheListsAndARefusedSkeletonIsRetried) {
-    AttribSpecies& s = newSpecies(2);
+    TestSpecies& s = newSpecies(2);
     s.addAttrib("noiseStart", 1);
     s.addAttrib("noiseAmp", 1);
     s.removeAttrib("parentMat"); // a skeleton without parents is refused

@@ -64,7 +64,6 @@ TEST_F(ContactSheet, EveryModelShowsInItsCell) {
 TEST_F(ContactSheet, AModelThatDoesNotLoadGivesNoSheet) {
     std::filesystem::create_directories(root + "species/broken");
     writeWholeFile(root + "species/broken/broken.geo", "AAG0 not really");
-    ASSERT_TRUE(pathExists(root + "species/broken/broken.geo"));
     std::vector<std::string> models = findSheetModels(root);
     EXPECT_TRUE(renderContactSheet(root, models, 32, 4).rgba.empty());
     EXPECT_TRUE(renderContactSheet(root, {}, 32, 4).rgba.empty());

@@ -1,10 +1,10 @@
-// The generated fish species: each model loads with its materials, its skeleton binds every
-// joint the fish drives, its skin hangs off the right joints, its views drop only faces
-// turned from the viewer, and the species look different from one another.
+// The built resource tree's models. Fish: each loads with its materials, its skeleton binds
+// every joint the fish drives, its skin hangs off the right joints, its views drop only
+// faces turned from the viewer, and the species look different from one another. Plants:
+// their skeletons and skins as the plant code reads them.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <set>
 #include <string>
 
@@ -22,23 +22,23 @@
 
 namespace {
 
-constexpr char const* resourceDir = kGeneratedResourceDir;
-
-class FishModels : public ::testing::Test {
+class GeneratedModels : public ::testing::Test {
   protected:
     void SetUp() override {
         resetExitState();
         if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
         savedDiskAlways = resourcesDir->checkDiskAlways;
-        resourcesDir->checkDiskAlways = 1;
-        sharedResourceTree = &shared;
+        resourcesDir->checkDiskAlways = 1; // loose files, not packages
+        sharedResourceTree = &shared;      // where pictures are filed once loaded
     }
     void TearDown() override {
         resourcesDir->checkDiskAlways = savedDiskAlways;
         sharedResourceTree = nullptr;
         resetExitState();
     }
-    static std::string folder(FishLook const& k) { return std::string(resourceDir) + "species/" + k.name; }
+    static std::string folder(FishLook const& k) {
+        return std::string(kGeneratedResourceDir) + "species/" + k.name;
+    }
     // The species' model, loaded with its materials and poly groups into species.
     CtexturedGeo* loadModel(FishLook const& k, CdirectoryVar& species) {
         auto* model = new CtexturedGeo;
@@ -57,7 +57,7 @@ Cvector pointAt(CgeoNew& g, int p) {
     return Cvector(r[0], r[1], r[2]);
 }
 
-TEST_F(FishModels, EverySpeciesLoadsAndItsSkeletonBindsEveryJoint) {
+TEST_F(GeneratedModels, EverySpeciesLoadsAndItsSkeletonBindsEveryJoint) {
     for (FishLook const& k : fishLooks()) {
         SCOPED_TRACE(k.name);
         CdirectoryVar species;
@@ -102,7 +102,7 @@ TEST_F(FishModels, EverySpeciesLoadsAndItsSkeletonBindsEveryJoint) {
     }
 }
 
-TEST_F(FishModels, SkinHangsOffNeighbouringJointsByItsPlaceAlongTheBody) {
+TEST_F(GeneratedModels, SkinHangsOffNeighbouringJointsByItsPlaceAlongTheBody) {
     for (FishLook const& k : fishLooks()) {
         SCOPED_TRACE(k.name);
         CdirectoryVar species;
@@ -141,7 +141,7 @@ TEST_F(FishModels, SkinHangsOffNeighbouringJointsByItsPlaceAlongTheBody) {
     }
 }
 
-TEST_F(FishModels, SideViewsDropOnlyHeadFacesTurnedFromTheViewer) {
+TEST_F(GeneratedModels, SideViewsDropOnlyHeadFacesTurnedFromTheViewer) {
     CdirectoryVar species;
     FishLook const& k = fishLooks()[2];
     CtexturedGeo* model = loadModel(k, species);
@@ -169,7 +169,7 @@ TEST_F(FishModels, SideViewsDropOnlyHeadFacesTurnedFromTheViewer) {
     }
 }
 
-TEST_F(FishModels, SpeciesDifferInShapeAndColour) {
+TEST_F(GeneratedModels, SpeciesDifferInShapeAndColour) {
     struct Measure {
         float depthToLength;
         float rgb[3];
@@ -206,7 +206,7 @@ TEST_F(FishModels, SpeciesDifferInShapeAndColour) {
 
 // With every joint at rest the back, belly and tail fins hang as cloth exactly where the
 // model draws them: the links keep their lengths and settle on their rest directions.
-TEST_F(FishModels, ClothFinsSettleOnTheirModelShape) {
+TEST_F(GeneratedModels, ClothFinsSettleOnTheirModelShape) {
     for (FishLook const& k : fishLooks()) {
         SCOPED_TRACE(k.name);
         CdirectoryVar species;
@@ -260,17 +260,40 @@ TEST_F(FishModels, ClothFinsSettleOnTheirModelShape) {
     }
 }
 
-TEST_F(FishModels, EveryRunWritesTheSameBytes) {
-    TempDir a, b;
-    ASSERT_EQ(writeFish(a.path()), 0);
-    ASSERT_EQ(writeFish(b.path()), 0);
-    for (std::string const& f : fishFiles()) {
-        std::string x = readWholeFile(a.file(f.c_str())), y = readWholeFile(b.file(f.c_str()));
-        EXPECT_FALSE(x.empty()) << f;
-        EXPECT_EQ(x, y) << f;
+// A plant's skeleton: one unparented joint per blade level, all at the origin, with the sway
+// attributes the plant reads; the skin stands in place, each blade's still root level in the
+// sand at the clump, away from the tank's centre.
+TEST_F(GeneratedModels, PlantJointsTurnAboutTheOriginAndRootsStayInTheSand) {
+    for (char const* name : {"kelp", "sea_grass"}) {
+        std::string folder = std::string(kGeneratedResourceDir) + "species/" + name + "/";
+        CtexturedGeo skin, skel;
+        ASSERT_EQ(skin.loadTexturedGeo((folder + name + ".geo").c_str()), 0);
+        ASSERT_EQ(skel.loadTexturedGeo((folder + name + "_skel.tree").c_str()), 0);
+        for (char const* attrib : {"N", "noiseStart", "noiseAmp", "baseAngle", "parentMat"})
+            ASSERT_GE(skel.findAttrib(attrib, 0), 0) << name << " lacks " << attrib;
+        int parent = skel.findAttrib("parentMat", 0), amp = skel.findAttrib("noiseAmp", 0);
+        int pos = skel.findAttrib("pos", 0), mat = skin.findAttrib("mat", 0), at = skin.findAttrib("pos", 0);
+        int still = 0, swaying = 0;
+        for (int j = 0; j < skel.numPoints; j++) {
+            float const* r = skel.pointRecord(j);
+            EXPECT_EQ(r[parent], -1.0f) << name << " joint " << j;
+            EXPECT_EQ(r[pos] * r[pos] + r[pos + 1] * r[pos + 1] + r[pos + 2] * r[pos + 2], 0.0f)
+                << name << " " << j;
+            (r[amp] == 0.0f ? still : swaying)++;
+        }
+        EXPECT_GT(still, 1) << name << " should have several blades";
+        EXPECT_GT(swaying, still) << name;
+        for (int p = 0; p < skin.numPoints; p++) {
+            float const* r = skin.pointRecord(p);
+            ASSERT_LT(r[mat], skel.numPoints) << name;
+            EXPECT_GT(std::fabs(r[at]), 1.5f) << name << " point " << p << " near the centre";
+            if (skel.pointRecord(int(r[mat]))[amp] == 0.0f)
+                EXPECT_LT(r[at + 1], -1.3f) << name << " root " << p;
+        }
+        std::vector<Cstring> commands;
+        EXPECT_TRUE(skel.getPointStrings("misc_cmd", commands)) << name;
+        EXPECT_EQ(static_cast<int>(commands.size()), skel.numPoints);
     }
-    // A root it cannot write under fails with a message instead of stopping.
-    EXPECT_EQ(writeFish("/proc/no-such-folder/"), 1);
 }
 
 } // namespace

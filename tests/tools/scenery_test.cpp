@@ -1,40 +1,27 @@
-// The scenery generators: the same bytes on every run, and models and arrays that hold
-// what the things and the tank read from them.
+// The generators write the same bytes on every run, and the scenery's models and arrays
+// hold what the things and the tank read from them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 #include "data/dataArray.h"
 #include "graphics/geoFile.h"
+#include "fishArrays.h"
+#include "fishModels.h"
 #include "scenery.h"
+#include "support/cerr.h"
 #include "testSupport.h"
 
 namespace {
 
-class SceneryTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        dir = new TempDir;
-        root = dir->path() + "/";
-        ASSERT_EQ(writeScenery(root), 0);
-    }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
-    static CgeoFileContents model(std::string const& file) {
-        std::string bytes = readWholeFile(root + file);
-        CgeoFileContents geo;
-        EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo),
-                  nullptr)
-            << file;
-        return geo;
-    }
-    static inline TempDir* dir = nullptr;
-    static inline std::string root;
-};
+// A model of the resource tree the build generated.
+CgeoFileContents model(std::string const& file) {
+    std::string bytes = readWholeFile(kGeneratedResourceDir + file);
+    CgeoFileContents geo;
+    EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo), nullptr)
+        << file;
+    return geo;
+}
 
 // The floats of attribute name of point p; empty when the model lacks it.
 std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
@@ -48,22 +35,36 @@ std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
     return {};
 }
 
-TEST_F(SceneryTest, TwoRunsWriteTheSameBytes) {
-    TempDir again;
-    ASSERT_EQ(writeScenery(again.path() + "/"), 0);
-    for (std::string const& file : sceneryFiles()) {
-        std::string first = readWholeFile(root + file);
-        EXPECT_FALSE(first.empty()) << file;
-        EXPECT_EQ(std::hash<std::string>{}(first),
-                  std::hash<std::string>{}(readWholeFile(again.path() + "/" + file)))
-            << file;
+// Every generator writes the same bytes on every run, and a root it cannot write under
+// (a plain file) fails with a message instead of stopping.
+TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
+    struct {
+        char const* name;
+        int (*write)(std::string const&);
+        std::vector<std::string> const& (*files)();
+    } const cases[] = {{"scenery", writeScenery, sceneryFiles},
+                       {"fish arrays", writeFishArrays, fishArrayFiles},
+                       {"fish", writeFish, fishFiles}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir a, b;
+        ASSERT_EQ(c.write(a.path()), 0);
+        ASSERT_EQ(c.write(b.path()), 0);
+        for (std::string const& f : c.files()) {
+            std::string first = readWholeFile(a.file(f.c_str()));
+            EXPECT_FALSE(first.empty()) << f;
+            EXPECT_TRUE(first == readWholeFile(b.file(f.c_str()))) << f;
+        }
+        writeWholeFile(a.file("plain"), "x");
+        EXPECT_EQ(c.write(a.file("plain") + "/"), 1);
+        resetExitState();
     }
 }
 
-TEST_F(SceneryTest, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
+TEST(Scenery, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
     struct Case {
         char const* skin;
-        char const* skeleton; // empty: a tree file, counted from the skin's binding
+        char const* skeleton;
         int joints;
     } const cases[] = {
         {"species/bubbles/bubbles.geo", "species/bubbles/bubbles_skel.geo", 48},
@@ -84,7 +85,7 @@ TEST_F(SceneryTest, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
     }
 }
 
-TEST_F(SceneryTest, BubblesAreOneQuadEachBigOnesFirst) {
+TEST(Scenery, BubblesAreOneQuadEachBigOnesFirst) {
     CgeoFileContents skin = model("species/bubbles/bubbles.geo"),
                      skel = model("species/bubbles/bubbles_skel.geo");
     ASSERT_EQ(static_cast<int>(skin.polygons.size()), skel.points);
@@ -105,7 +106,7 @@ TEST_F(SceneryTest, BubblesAreOneQuadEachBigOnesFirst) {
 
 // u runs against x, so that the backdrop's mirroring joint shows the picture the right way
 // round; the corners span the whole picture, which the backdrop then remaps.
-TEST_F(SceneryTest, BackdropQuadSpansThePictureMirrored) {
+TEST(Scenery, BackdropQuadSpansThePictureMirrored) {
     CgeoFileContents g = model("species/backdrop_image/backdrop.geo");
     ASSERT_EQ(g.points, 4);
     for (int p = 0; p < 4; p++) {
@@ -116,7 +117,7 @@ TEST_F(SceneryTest, BackdropQuadSpansThePictureMirrored) {
 }
 
 // Most of each rock lies inside the spheres the fish steer round.
-TEST_F(SceneryTest, AvoidSpheresCoverTheRocks) {
+TEST(Scenery, AvoidSpheresCoverTheRocks) {
     CgeoFileContents spheres = model("tanks/wabi_sabi/avoidSpheres.geo");
     ASSERT_GT(spheres.points, 0);
     for (char const* rock : {"species/rock_boulder/rock_boulder.geo", "species/rock_slab/rock_slab.geo",
@@ -138,9 +139,9 @@ TEST_F(SceneryTest, AvoidSpheresCoverTheRocks) {
     }
 }
 
-TEST_F(SceneryTest, CausticTilesAroundAHalf) {
+TEST(Scenery, CausticTilesAroundAHalf) {
     CdataImage image;
-    ASSERT_EQ(image.load((root + "global/arrays/caustic.image").c_str()), 0);
+    ASSERT_EQ(image.load((std::string(kGeneratedResourceDir) + "global/arrays/caustic.image").c_str()), 0);
     ASSERT_NE(image.floatData, nullptr);
     int w = image.res[0], h = image.res[1];
     double sum = 0, seam = 0, inner = 0;
@@ -156,9 +157,9 @@ TEST_F(SceneryTest, CausticTilesAroundAHalf) {
     EXPECT_LT(seam / h, 3.0 * inner / ((w - 1) * h));
 }
 
-TEST_F(SceneryTest, LevelSetIsNegativeInRocksAndSandPositiveInWater) {
+TEST(Scenery, LevelSetIsNegativeInRocksAndSandPositiveInWater) {
     CdataVolume v;
-    ASSERT_EQ(v.load((root + "tanks/wabi_sabi/levelSet.voxl").c_str()), 0);
+    ASSERT_EQ(v.load((std::string(kGeneratedResourceDir) + "tanks/wabi_sabi/levelSet.voxl").c_str()), 0);
     struct {
         float x, y, z;
         int sign;
