@@ -113,10 +113,20 @@ TEST(OsRegistry, ReadStoreAndComponentsRecord) {
     OS::readRegistryVarsInto(&root); // a first run has no file: nothing read, no error
     EXPECT_TRUE(exitReasonList.empty());
     maxFishPerTank = 33;
+    aquaVersion = 1.25f;
+    activeTimes = "9 to 5 \"weekdays\" { $x }";
+    languageNum = -3;
     ASSERT_EQ(OS::storeRegistryStuff(), 0);
     maxFishPerTank = 1;
+    aquaVersion = 0;
+    activeTimes = "";
+    languageNum = 0;
     OS::readRegistryVarsInto(&root);
+    EXPECT_TRUE(exitReasonList.empty()) << readWholeFile(data.file("registry.txt"));
     EXPECT_EQ(maxFishPerTank, 33);
+    EXPECT_EQ(aquaVersion, 1.25f);
+    EXPECT_STREQ(activeTimes.c_str(), "9 to 5 \"weekdays\" { $x }");
+    EXPECT_EQ(languageNum, -3);
     EXPECT_FALSE(root.doSave());
 
     writeWholeFile(data.file("registry.txt"), ":delete noSuchKey 1\n");
@@ -142,6 +152,7 @@ TEST(OsRegistry, ReadStoreAndComponentsRecord) {
     EXPECT_EQ(version->value, 12960018);
     modules = "";
     globalVariablesDir = nullptr;
+    setRegistrySettingsToDefaults();
 }
 
 } // namespace

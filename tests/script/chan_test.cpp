@@ -1,13 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <functional>
 #include <initializer_list>
 #include <vector>
 
 #include "script/animValueNew.h"
 #include "script/chan.h"
-#include "support/traceCapture.h"
+#include "scriptTestSupport.h"
 
 namespace {
 
@@ -24,11 +21,7 @@ void expectCells(Cchan const& c, std::vector<float> const& expected, char const*
         EXPECT_NEAR(c.values[i], expected[static_cast<size_t>(i)], 1e-5) << what << " cell " << i;
 }
 
-class Chans : public ::testing::Test {
-  protected:
-    void SetUp() override { resetExitState(); }
-    void TearDown() override { resetExitState(); }
-};
+using Chans = ScriptStateTest;
 
 // Resized cells are zeroed, so too few values never feed garbage to the fins; an
 // oversized count is refused with an exit reason.

@@ -1,5 +1,5 @@
 // Script commands: runString, loadScript, runScript, addScript and kin, cerr.
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 
 namespace {
 

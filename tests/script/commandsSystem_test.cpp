@@ -1,6 +1,6 @@
 // System, web and exit commands against the recording host.
 #include "support/engineHooks.h"
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 #include "host/fakeHostServices.h"
 #include "host/osFunctions.h"
 

@@ -1,5 +1,5 @@
 // Tree commands: delete, saveVar, setmask, setParent, addPath, setPath, forEachChild.
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 #include "script/variableSearch.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // numbers and the message box.
 #include "host/fakeHostServices.h"
 #include "support/osRand.h"
-#include "solverTestSupport.h"
+#include "scriptTestSupport.h"
 #include "testSupport.h"
 
 namespace {

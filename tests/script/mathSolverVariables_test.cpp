@@ -1,7 +1,7 @@
 // "$" variables, "~" local constants and the tree functions, resolved from a search
 // variable through the variable search.
 #include "script/variableSearch.h"
-#include "solverTestSupport.h"
+#include "scriptTestSupport.h"
 #include "variables/variable.h"
 
 namespace {
@@ -81,7 +81,7 @@ TEST_F(SolverVariables, LocalConstants) {
     int r = 0;
     solveF("~unknown+1", &r);
     EXPECT_EQ(r, 1);
-    EXPECT_TRUE(exitReasonRecorded("const unknown not found"));
+    EXPECT_TRUE(hasReason("const unknown not found"));
 }
 
 TEST_F(SolverVariables, TreeFunctions) {

@@ -1,6 +1,6 @@
 // Rotaters: choices, nearest and snapped values, redirects, stepping, masters.
 #include "support/engineHooks.h"
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 #include "script/rotaterVar.h"
 
 namespace {

@@ -1,28 +1,16 @@
 // Script text: token kinds, comments, blocks, binary blocks, syntax errors, writing back.
-#include <gtest/gtest.h>
-
-#include <fstream>
 #include <functional>
 #include <sstream>
-#include <string>
 
+#include "scriptTestSupport.h"
 #include "support/engineHooks.h"
-#include "commandTestSupport.h" // binaryBlock
-#include "script/scripter.h"
-#include "support/cerr.h"
-#include "support/fileIO.h"
-#include "testSupport.h"
-#include "variables/variableBasics.h"
 
 namespace {
 
-class ScriptParse : public ::testing::Test {
+class ScriptParse : public ScriptStateTest {
   protected:
-    void SetUp() override { reset(); }
-    void TearDown() override { reset(); }
-    static void reset() {
-        resetExitState();
-        scriptError = 0;
+    void SetUp() override {
+        reset();
         engineHooks.restoreResourceTree = nullptr;
     }
     // Parses text (of the given length when nonzero) and returns the parse result.
@@ -30,7 +18,6 @@ class ScriptParse : public ::testing::Test {
     CscriptLine* line(Cvariable* parent, int index) {
         return static_cast<CscriptLine*>(parent->getChildNoErr(index));
     }
-    static std::string lastReason() { return exitReasonList.empty() ? "" : exitReasonList.back().c_str(); }
 
     ScopedDataFolder dataFolder; // exit reasons write the closing phase's file there
     CscriptVar script;

@@ -1,5 +1,5 @@
 // Declaring, setting and saving variables and making directories from scripts.
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 
 namespace {
 
