@@ -1,20 +1,78 @@
+// The picture decoders on files written here with the system's own encoders.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <random>
 #include <string>
 
+#include <jpeglib.h>
 #include <png.h>
 
 #include "data/imageIO.h"
 #include "data/imageSource.h"
 #include "host/hostServices.h"
 #include "host/imageDecode.h"
-#include "pictureFiles.h"
 #include "support/cerr.h"
 #include "testSupport.h"
 
 namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void appendPng(png_structp png, png_bytep data, size_t length) {
+    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+// An 8-bit RGBA picture; rows top first.
+Bytes encodePng(int width, int height, Bytes const& rows) {
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) std::abort(); // the tests only write sound pictures
+    png_set_write_fn(png, &out, appendPng, nullptr);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_bytep> rowStarts(height);
+    for (int y = 0; y < height; y++)
+        rowStarts[y] = const_cast<png_bytep>(rows.data() + y * width * 4);
+    png_write_image(png, rowStarts.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// components 3 (RGB) or 1 (grey); rows top first.
+Bytes encodeJpeg(int width, int height, int components, Bytes const& pixels) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = components;
+    cinfo.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + size_t(cinfo.next_scanline) * width * components);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    Bytes out(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return out;
+}
+
+void writeBytes(std::string const& path, Bytes const& bytes) {
+    writeWholeFile(path, std::string(bytes.begin(), bytes.end()));
+}
 
 // Pixel (x, y) of the picture counted from its top row, as the image holds it.
 Bytes pictureAt(imageFile& im, int x, int yFromTop) {
@@ -48,7 +106,7 @@ void expectNear(Bytes const& got, Bytes const& want, int tolerance) {
 
 TEST(DecodePng, RowOrderChannelsAndPremultipliedColour) {
     TempDir dir;
-    writeBytes(dir.file("p.png"), encodePng({3, 2, PNG_COLOR_TYPE_RGBA, 8, false, rgbaPicture(), {}, {}}));
+    writeBytes(dir.file("p.png"), encodePng(3, 2, rgbaPicture()));
     imageFile im;
     ASSERT_EQ(OS::loadImageFile(im, dir.file("p.png").c_str()), 1);
     EXPECT_EQ(im.width, 3);
@@ -102,7 +160,7 @@ TEST(FtiFiles, ScrambleRoundTripsEveryLength) {
 
 TEST(DecodeRefusals, UnsupportedSuffixesAndWrongContent) {
     TempDir dir;
-    Bytes png = encodePng({3, 2, PNG_COLOR_TYPE_RGBA, 8, false, rgbaPicture(), {}, {}});
+    Bytes png = encodePng(3, 2, rgbaPicture());
     for (char const* name : {"a.gif", "a.bmp", "a.tif", "a.TIFF", "a.jpg", "a.fti"}) {
         writeBytes(dir.file(name), png);
         imageFile im;
@@ -117,7 +175,7 @@ TEST(DecodeRefusals, UnsupportedSuffixesAndWrongContent) {
 TEST(DecodeRefusals, MalformedFilesFailAndLeaveTheImageAlone) {
     resetExitState();
     TempDir dir;
-    Bytes png = encodePng({3, 2, PNG_COLOR_TYPE_RGBA, 8, false, rgbaPicture(), {}, {}});
+    Bytes png = encodePng(3, 2, rgbaPicture());
     Bytes jpeg = encodeJpeg(16, 16, 3, redOverBlue(16, 16));
     Bytes badCrc = png;
     badCrc[45] ^= 0x55; // inside the image data, so its checksum fails
