@@ -89,12 +89,8 @@ Bytes rgbaPicture() {
 // Top half red, bottom half blue.
 Bytes redOverBlue(int w, int h) {
     Bytes px;
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            bool top = y < h / 2;
-            px.insert(px.end(), {static_cast<unsigned char>(top ? 255 : 0), 0,
-                                 static_cast<unsigned char>(top ? 0 : 255)});
-        }
+    for (int i = 0; i < w * h; i++)
+        px.insert(px.end(), {uint8_t(i < w * h / 2 ? 255 : 0), 0, uint8_t(i < w * h / 2 ? 0 : 255)});
     return px;
 }
 
@@ -183,31 +179,31 @@ TEST(DecodeRefusals, MalformedFilesFailAndLeaveTheImageAlone) {
     for (size_t i = jpeg.size() / 2; i < jpeg.size() - 2; i++)
         jpegNoise[i] = static_cast<unsigned char>(i * 7);
     struct Case {
-        char const* what;
         char const* name;
         Bytes bytes;
     } cases[] = {
-        {"empty png", "e.png", {}},
-        {"empty jpeg", "e.jpg", {}},
-        {"png signature only", "s.png", Bytes(png.begin(), png.begin() + 8)},
-        {"png header cut", "h.png", Bytes(png.begin(), png.begin() + 30)},
-        {"png half", "half.png", Bytes(png.begin(), png.begin() + png.size() / 2)},
-        {"png without its end", "end.png", Bytes(png.begin(), png.end() - 1)},
-        {"png bad checksum", "crc.png", badCrc},
-        {"jpeg start marker only", "soi.jpg", {0xFF, 0xD8}},
-        {"jpeg half", "half.jpg", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)},
-        {"jpeg noise", "noise.jpg", jpegNoise},
-        {"text", "t.jpeg", {'h', 'e', 'l', 'l', 'o'}},
+        {"empty.png", {}},
+        {"empty.jpg", {}},
+        {"signatureOnly.png", Bytes(png.begin(), png.begin() + 8)},
+        {"headerCut.png", Bytes(png.begin(), png.begin() + 30)},
+        {"half.png", Bytes(png.begin(), png.begin() + png.size() / 2)},
+        {"withoutItsEnd.png", Bytes(png.begin(), png.end() - 1)},
+        {"badChecksum.png", badCrc},
+        {"startMarkerOnly.jpg", {0xFF, 0xD8}},
+        {"half.jpg", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)},
+        {"noise.jpg", jpegNoise},
+        {"text.jpeg", {'h', 'e', 'l', 'l', 'o'}},
     };
     for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
         writeBytes(dir.file(c.name), c.bytes);
         imageFile im(5, 5, 3, PIXEL_8BIT, 0, 1);
         im.scanLines[2][2] = 99;
         im.forcedChannels = 2;
-        EXPECT_EQ(OS::loadImageFile(im, dir.file(c.name).c_str()), 0) << c.what;
-        EXPECT_EQ(im.width, 5) << c.what;
-        EXPECT_EQ(im.scanLines[2][2], 99) << c.what;
-        EXPECT_EQ(im.forcedChannels, 2) << c.what;
+        EXPECT_EQ(OS::loadImageFile(im, dir.file(c.name).c_str()), 0);
+        EXPECT_EQ(im.width, 5);
+        EXPECT_EQ(im.scanLines[2][2], 99);
+        EXPECT_EQ(im.forcedChannels, 2);
     }
     imageFile missing;
     EXPECT_EQ(OS::loadImageFile(missing, dir.file("none.png").c_str()), 0);
