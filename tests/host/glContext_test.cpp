@@ -1,31 +1,16 @@
 // The GL context layer: offscreen contexts under EGL surfaceless, switching between two of
 // them, refusal of impossible requests, and a window context without an X server.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <memory>
-#include <vector>
 
-#include "host/glContext.h"
-#include "host/glHeaders.h"
+#include "offscreenTestSupport.h"
 
 namespace {
-
-#define REQUIRE_OFFSCREEN()                                                                                  \
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
 
 // Clears the whole framebuffer of the current context to one colour.
 void clearTo(float r, float g, float b) {
     glClearColor(r, g, b, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-}
-
-// The pixels of the whole framebuffer; written as a PNG under the test's name when a check
-// on them fails.
-std::vector<uint8_t> readAll(CglContext& c) {
-    std::vector<uint8_t> px(static_cast<size_t>(c.width() * c.height() * 4));
-    EXPECT_EQ(c.readPixels(0, 0, c.width(), c.height(), px.data()), 0);
-    return px;
 }
 
 TEST(GlContext, TwoContextsKeepTheirOwnPixels) {

@@ -1,5 +1,5 @@
-// The program's command line, window ids, sizes and frame file names: what is accepted,
-// and that every malformed input is refused with a reason instead of a guess.
+// The program's command line, window ids, sizes and frame files: what is accepted, that
+// every malformed input is refused with a reason instead of a guess, and refused writes.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +9,7 @@
 #include "host/frameFiles.h"
 #include "host/hostOptions.h"
 #include "host/xHostWindow.h"
+#include "testSupport.h"
 
 namespace {
 
@@ -133,6 +134,14 @@ TEST(FrameFiles, NumberedNames) {
     };
     for (auto const& c : cases)
         EXPECT_EQ(frameFileName(c.pattern, c.n), c.name) << c.pattern;
+}
+
+TEST(FrameFiles, RefusedWrites) {
+    TempDir dir;
+    uint8_t px[4] = {1, 2, 3, 4};
+    EXPECT_EQ(writeFramePng(dir.file("no/such/folder/f.png").c_str(), 1, 1, px), 1);
+    EXPECT_EQ(writeFramePng(dir.file("f.png").c_str(), 0, 1, px) + writeFramePng(nullptr, 1, 1, px), 2);
+    EXPECT_FALSE(pathExists(dir.file("f.png")));
 }
 
 } // namespace

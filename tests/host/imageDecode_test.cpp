@@ -1,20 +1,78 @@
+// The picture decoders on files written here with the system's own encoders.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <random>
 #include <string>
 
+#include <jpeglib.h>
 #include <png.h>
 
 #include "data/imageIO.h"
 #include "data/imageSource.h"
 #include "host/hostServices.h"
 #include "host/imageDecode.h"
-#include "pictureFiles.h"
 #include "support/cerr.h"
 #include "testSupport.h"
 
 namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void appendPng(png_structp png, png_bytep data, size_t length) {
+    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+// An 8-bit RGBA picture; rows top first.
+Bytes encodePng(int width, int height, Bytes const& rows) {
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) std::abort(); // the tests only write sound pictures
+    png_set_write_fn(png, &out, appendPng, nullptr);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_bytep> rowStarts(height);
+    for (int y = 0; y < height; y++)
+        rowStarts[y] = const_cast<png_bytep>(rows.data() + y * width * 4);
+    png_write_image(png, rowStarts.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// components 3 (RGB) or 1 (grey); rows top first.
+Bytes encodeJpeg(int width, int height, int components, Bytes const& pixels) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = components;
+    cinfo.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + size_t(cinfo.next_scanline) * width * components);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    Bytes out(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return out;
+}
+
+void writeBytes(std::string const& path, Bytes const& bytes) {
+    writeWholeFile(path, std::string(bytes.begin(), bytes.end()));
+}
 
 // Pixel (x, y) of the picture counted from its top row, as the image holds it.
 Bytes pictureAt(imageFile& im, int x, int yFromTop) {
@@ -31,12 +89,8 @@ Bytes rgbaPicture() {
 // Top half red, bottom half blue.
 Bytes redOverBlue(int w, int h) {
     Bytes px;
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            bool top = y < h / 2;
-            px.insert(px.end(), {static_cast<unsigned char>(top ? 255 : 0), 0,
-                                 static_cast<unsigned char>(top ? 0 : 255)});
-        }
+    for (int i = 0; i < w * h; i++)
+        px.insert(px.end(), {uint8_t(i < w * h / 2 ? 255 : 0), 0, uint8_t(i < w * h / 2 ? 0 : 255)});
     return px;
 }
 
@@ -48,7 +102,7 @@ void expectNear(Bytes const& got, Bytes const& want, int tolerance) {
 
 TEST(DecodePng, RowOrderChannelsAndPremultipliedColour) {
     TempDir dir;
-    writeBytes(dir.file("p.png"), encodePng({3, 2, PNG_COLOR_TYPE_RGBA, 8, false, rgbaPicture(), {}, {}}));
+    writeBytes(dir.file("p.png"), encodePng(3, 2, rgbaPicture()));
     imageFile im;
     ASSERT_EQ(OS::loadImageFile(im, dir.file("p.png").c_str()), 1);
     EXPECT_EQ(im.width, 3);
@@ -102,7 +156,7 @@ TEST(FtiFiles, ScrambleRoundTripsEveryLength) {
 
 TEST(DecodeRefusals, UnsupportedSuffixesAndWrongContent) {
     TempDir dir;
-    Bytes png = encodePng({3, 2, PNG_COLOR_TYPE_RGBA, 8, false, rgbaPicture(), {}, {}});
+    Bytes png = encodePng(3, 2, rgbaPicture());
     for (char const* name : {"a.gif", "a.bmp", "a.tif", "a.TIFF", "a.jpg", "a.fti"}) {
         writeBytes(dir.file(name), png);
         imageFile im;
@@ -117,7 +171,7 @@ TEST(DecodeRefusals, UnsupportedSuffixesAndWrongContent) {
 TEST(DecodeRefusals, MalformedFilesFailAndLeaveTheImageAlone) {
     resetExitState();
     TempDir dir;
-    Bytes png = encodePng({3, 2, PNG_COLOR_TYPE_RGBA, 8, false, rgbaPicture(), {}, {}});
+    Bytes png = encodePng(3, 2, rgbaPicture());
     Bytes jpeg = encodeJpeg(16, 16, 3, redOverBlue(16, 16));
     Bytes badCrc = png;
     badCrc[45] ^= 0x55; // inside the image data, so its checksum fails
@@ -125,31 +179,31 @@ TEST(DecodeRefusals, MalformedFilesFailAndLeaveTheImageAlone) {
     for (size_t i = jpeg.size() / 2; i < jpeg.size() - 2; i++)
         jpegNoise[i] = static_cast<unsigned char>(i * 7);
     struct Case {
-        char const* what;
         char const* name;
         Bytes bytes;
     } cases[] = {
-        {"empty png", "e.png", {}},
-        {"empty jpeg", "e.jpg", {}},
-        {"png signature only", "s.png", Bytes(png.begin(), png.begin() + 8)},
-        {"png header cut", "h.png", Bytes(png.begin(), png.begin() + 30)},
-        {"png half", "half.png", Bytes(png.begin(), png.begin() + png.size() / 2)},
-        {"png without its end", "end.png", Bytes(png.begin(), png.end() - 1)},
-        {"png bad checksum", "crc.png", badCrc},
-        {"jpeg start marker only", "soi.jpg", {0xFF, 0xD8}},
-        {"jpeg half", "half.jpg", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)},
-        {"jpeg noise", "noise.jpg", jpegNoise},
-        {"text", "t.jpeg", {'h', 'e', 'l', 'l', 'o'}},
+        {"empty.png", {}},
+        {"empty.jpg", {}},
+        {"signatureOnly.png", Bytes(png.begin(), png.begin() + 8)},
+        {"headerCut.png", Bytes(png.begin(), png.begin() + 30)},
+        {"half.png", Bytes(png.begin(), png.begin() + png.size() / 2)},
+        {"withoutItsEnd.png", Bytes(png.begin(), png.end() - 1)},
+        {"badChecksum.png", badCrc},
+        {"startMarkerOnly.jpg", {0xFF, 0xD8}},
+        {"half.jpg", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)},
+        {"noise.jpg", jpegNoise},
+        {"text.jpeg", {'h', 'e', 'l', 'l', 'o'}},
     };
     for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
         writeBytes(dir.file(c.name), c.bytes);
         imageFile im(5, 5, 3, PIXEL_8BIT, 0, 1);
         im.scanLines[2][2] = 99;
         im.forcedChannels = 2;
-        EXPECT_EQ(OS::loadImageFile(im, dir.file(c.name).c_str()), 0) << c.what;
-        EXPECT_EQ(im.width, 5) << c.what;
-        EXPECT_EQ(im.scanLines[2][2], 99) << c.what;
-        EXPECT_EQ(im.forcedChannels, 2) << c.what;
+        EXPECT_EQ(OS::loadImageFile(im, dir.file(c.name).c_str()), 0);
+        EXPECT_EQ(im.width, 5);
+        EXPECT_EQ(im.scanLines[2][2], 99);
+        EXPECT_EQ(im.forcedChannels, 2);
     }
     imageFile missing;
     EXPECT_EQ(OS::loadImageFile(missing, dir.file("none.png").c_str()), 0);

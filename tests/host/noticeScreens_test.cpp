@@ -1,20 +1,14 @@
 // The notice screens drawn offscreen: the red error screen's colour and text lines, the
 // text layout with its guard for narrow views, and the built-in font's glyphs.
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "host/glContext.h"
-#include "host/glHeaders.h"
 #include "host/noticeScreens.h"
 #include "host/noticeText.h"
+#include "offscreenTestSupport.h"
 
 namespace {
-
-#define REQUIRE_OFFSCREEN()                                                                                  \
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
 
 TEST(NoticeScreens, ErrorTextLayout) {
     struct Case {
@@ -32,13 +26,6 @@ TEST(NoticeScreens, ErrorTextLayout) {
         EXPECT_EQ(layout.charsPerLine, c.perLine) << c.width;
         EXPECT_EQ(layout.lastLine, c.lastLine) << c.width << " " << c.length;
     }
-}
-
-// Pixels of the current w x h framebuffer, bottom row first.
-std::vector<uint8_t> readAll(CglContext& c) {
-    std::vector<uint8_t> px(size_t(c.width() * c.height() * 4));
-    EXPECT_EQ(c.readPixels(0, 0, c.width(), c.height(), px.data()), 0);
-    return px;
 }
 
 // Text pixels (the notice colour, 0.9 0.9 0.7) in the rows [y0, y1).

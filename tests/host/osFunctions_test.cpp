@@ -1,3 +1,4 @@
+// Folders: where the data folder is, and the copy of the installed resource tree.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,53 +11,33 @@
 
 namespace {
 
-// Restores one environment variable when it goes.
+// Sets (or with null unsets) one environment variable and restores it when it goes.
 class ScopedEnv {
   public:
-    ScopedEnv(char const* n, char const* value) : name(n) {
-        char const* old = std::getenv(n);
-        had = old != nullptr;
-        if (old) saved = old;
-        if (value)
-            setenv(n, value, 1);
-        else
-            unsetenv(n);
+    ScopedEnv(char const* n, char const* value) : name(n), had(std::getenv(n) != nullptr) {
+        if (had) saved = std::getenv(n);
+        value ? setenv(n, value, 1) : unsetenv(n);
     }
-    ~ScopedEnv() {
-        if (had)
-            setenv(name, saved.c_str(), 1);
-        else
-            unsetenv(name);
-    }
+    ~ScopedEnv() { had ? setenv(name, saved.c_str(), 1) : unsetenv(name); }
 
   private:
     char const* name;
+    bool had;
     std::string saved;
-    bool had = false;
 };
 
 TEST(OsFolders, DataFolderRules) {
     ScopedEnv home("HOME", "/home/fish");
-    {
-        ScopedEnv own("VELMORA_DATA_DIR", "/own/data");
-        ScopedEnv xdg("XDG_DATA_HOME", "/xdg");
-        EXPECT_EQ(OS::defaultAppDataDir(), "/own/data/");
-    }
-    {
-        ScopedEnv own("VELMORA_DATA_DIR", nullptr);
-        ScopedEnv xdg("XDG_DATA_HOME", "/xdg/");
-        EXPECT_EQ(OS::defaultAppDataDir(), "/xdg/velmora/");
-    }
-    {
-        ScopedEnv own("VELMORA_DATA_DIR", nullptr);
-        ScopedEnv xdg("XDG_DATA_HOME", nullptr);
-        EXPECT_EQ(OS::defaultAppDataDir(), "/home/fish/.local/share/velmora/");
+    struct Case {
+        char const *own, *xdg, *folder;
+    } const cases[] = {{"/own/data", "/xdg", "/own/data/"},
+                       {nullptr, "/xdg/", "/xdg/velmora/"},
+                       {nullptr, nullptr, "/home/fish/.local/share/velmora/"}};
+    for (auto const& c : cases) {
+        ScopedEnv own("VELMORA_DATA_DIR", c.own), xdg("XDG_DATA_HOME", c.xdg);
+        EXPECT_EQ(OS::defaultAppDataDir(), c.folder);
     }
 }
-
-} // namespace
-
-namespace {
 
 // The data folder's copy of the resource tree follows the installed tree's stamp: a copy
 // from another build is replaced, a current one is kept, a tree without a stamp is trusted.

@@ -1,4 +1,5 @@
-// The OS services over the host object: folders, messages, dates, the system and resources.
+// The OS services over the host object (dates, the system, the registry) and the Linux
+// host services themselves.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -113,10 +114,20 @@ TEST(OsRegistry, ReadStoreAndComponentsRecord) {
     OS::readRegistryVarsInto(&root); // a first run has no file: nothing read, no error
     EXPECT_TRUE(exitReasonList.empty());
     maxFishPerTank = 33;
+    aquaVersion = 1.25f;
+    activeTimes = "9 to 5 \"weekdays\" { $x }";
+    languageNum = -3;
     ASSERT_EQ(OS::storeRegistryStuff(), 0);
     maxFishPerTank = 1;
+    aquaVersion = 0;
+    activeTimes = "";
+    languageNum = 0;
     OS::readRegistryVarsInto(&root);
+    EXPECT_TRUE(exitReasonList.empty()) << readWholeFile(data.file("registry.txt"));
     EXPECT_EQ(maxFishPerTank, 33);
+    EXPECT_EQ(aquaVersion, 1.25f);
+    EXPECT_STREQ(activeTimes.c_str(), "9 to 5 \"weekdays\" { $x }");
+    EXPECT_EQ(languageNum, -3);
     EXPECT_FALSE(root.doSave());
 
     writeWholeFile(data.file("registry.txt"), ":delete noSuchKey 1\n");
@@ -142,6 +153,31 @@ TEST(OsRegistry, ReadStoreAndComponentsRecord) {
     EXPECT_EQ(version->value, 12960018);
     modules = "";
     globalVariablesDir = nullptr;
+    setRegistrySettingsToDefaults();
+}
+
+TEST(LinuxHost, FoldersRenameAndDeleteReportFailure) {
+    ScopedDataFolder data;
+    for (int twice = 0; twice < 2; twice++) // already there is success too
+        EXPECT_EQ(hostServices().makeFolders("[APD]a/b/c"), 0);
+    EXPECT_TRUE(pathExists(data.file("a/b/c")));
+    writeWholeFile(data.file("file"), "x");
+    EXPECT_EQ(hostServices().makeFolders("[APD]file/sub"), 1);
+    EXPECT_EQ(hostServices().makeFolders(""), 1);
+    writeWholeFile(data.file("one.txt"), "1");
+    EXPECT_EQ(hostServices().renameFile("[APD]one.txt", "[APD]two.txt"), 0);
+    EXPECT_EQ(readWholeFile(data.file("two.txt")), "1");
+    EXPECT_EQ(hostServices().renameFile("[APD]one.txt", "[APD]three.txt"), 1);
+    EXPECT_EQ(hostServices().deleteFile("[APD]two.txt"), 0);
+    EXPECT_FALSE(pathExists(data.file("two.txt")));
+    EXPECT_EQ(hostServices().deleteFile("[APD]two.txt"), 1);
+}
+
+TEST(LinuxHost, ShellCommandExpandsKeywordsAndGivesTheStatus) {
+    ScopedDataFolder data;
+    EXPECT_EQ(OS::shellCommand("echo made > [APD]out.txt"), 0);
+    EXPECT_EQ(readWholeFile(data.file("out.txt")), "made\n");
+    EXPECT_EQ(hostServices().shellCommand("exit 3"), 3);
 }
 
 } // namespace

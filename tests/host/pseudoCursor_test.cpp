@@ -1,18 +1,12 @@
 // The drawn cursor: its hot spot lands on the pointer pixel, the texture is made once per
 // context, and the GL state around it is left as it was.
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <vector>
 
-#include "host/glContext.h"
-#include "host/glHeaders.h"
 #include "host/pseudoCursor.h"
+#include "offscreenTestSupport.h"
 
 namespace {
-
-#define REQUIRE_OFFSCREEN()                                                                                  \
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
 
 // An 8 x 8 picture: white, with a red top-left pixel, opaque.
 std::vector<uint8_t> marked() {
@@ -34,8 +28,7 @@ TEST(PseudoCursor, HotSpotLandsOnThePointer) {
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
         drawCursor(cursor, k.x, k.y, w, h);
-        std::vector<uint8_t> px(size_t(w * h * 4));
-        ASSERT_EQ(c->readPixels(0, 0, w, h, px.data()), 0);
+        std::vector<uint8_t> px = readAll(*c);
         // The picture's top-left pixel: hot-spot pixels left of and above the pointer
         // (rows counted upward in the framebuffer).
         int left = int(k.x - k.hotX), top = int(k.y + k.hotY) - 1;

@@ -63,7 +63,6 @@ TEST(Keyframes, SparesAreFreedAndLaterKeysDropped) {
     m.doneWithKeyframe(b);
     m.freeAllSpares();
     EXPECT_EQ(m.freeList, nullptr);
-    EXPECT_NE(trace.text().find("freed 2 spare keyframes"), std::string::npos);
     CanimValueNew v;
     v.setKey(1, 1, 0);
     v.nextKey(3, 2.5f, 0);

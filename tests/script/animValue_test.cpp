@@ -1,24 +1,21 @@
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <limits>
 #include <vector>
 
 #include "script/animValue.h"
-#include "support/traceCapture.h"
+#include "scriptTestSupport.h"
 
 namespace {
 
 // Each test queues through a pool of its own so counts start from zero.
-class AnimValues : public ::testing::Test {
+class AnimValues : public ScriptStateTest {
   protected:
     void SetUp() override {
-        resetExitState();
+        reset();
         useAdsrPool(&pool);
     }
     void TearDown() override {
         useAdsrPool(nullptr);
-        resetExitState();
+        reset();
     }
     std::vector<float> run(CanimValue& v, int frames) {
         std::vector<float> out;
@@ -116,16 +113,10 @@ TEST_F(AnimValues, LinkedValuesWriteThrough) {
     EXPECT_EQ(target, 9);
 }
 
-class BufferedDelay : public ::testing::Test {
-  protected:
-    void SetUp() override { resetExitState(); }
-    void TearDown() override { resetExitState(); }
+TEST_F(AnimValues, NonFiniteLaggedOutputIsBadLag) {
+    TraceCapture trace(1);
     float src = 0, lag = 0;
     CbufferedDelayAnimValue d;
-};
-
-TEST_F(BufferedDelay, NonFiniteOutputIsBadLag) {
-    TraceCapture trace(1);
     d.setAnimLagStuff(&src, &lag, 5);
     src = std::numeric_limits<float>::infinity();
     d.update();

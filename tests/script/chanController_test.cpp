@@ -1,19 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <memory>
 #include <vector>
 
 #include "script/chanController.h"
-#include "support/traceCapture.h"
+#include "scriptTestSupport.h"
 
 namespace {
 
-class ChanControllers : public ::testing::Test {
-  protected:
-    void SetUp() override { resetExitState(); }
-    void TearDown() override { resetExitState(); }
-};
+using ChanControllers = ScriptStateTest;
 
 TEST_F(ChanControllers, KindsAreMadeByName) {
     struct {

@@ -1,5 +1,5 @@
 // File commands on the real disk, and the confinement of network scripts.
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 #include "host/fakeHostServices.h"
 #include "host/osFunctions.h"
 #include "script/scriptOrigin.h"

@@ -1,5 +1,6 @@
-// Script commands: runString, loadScript, runScript, addScript and kin, cerr.
-#include "commandTestSupport.h"
+// Script commands (runString, loadScript, runScript, addScript and kin, cerr) and the
+// failures of every command that stops a run.
+#include "scriptTestSupport.h"
 
 namespace {
 
@@ -37,23 +38,48 @@ TEST_F(ScriptCommands, RunScriptForms) {
     EXPECT_EQ(number("inl2"), 5);
 }
 
-TEST_F(ScriptCommands, RunScriptFailures) {
-    ASSERT_EQ(run(":script bump { :float hit 1 }"), 0);
-    struct {
-        char const* line;
-        char const* reason;
-    } cases[] = {
-        {":runScript nothing", "Couldn't find script nothing"},
-        {":runScript nobody bump", "Couldn't find run object nobody"},
-        {":runScript bump { :float x 1 }", "scerr"},
-        {":runScript a b c { :float x 1 }", "scerr"},
+// Commands that stop the run with an exit reason: the lines after them never run. Each case
+// runs its set-up first, on a fresh tree named "top".
+TEST_F(ScriptCommands, FailuresStopTheRunWithTheirReason) {
+    std::string const rotater =
+        ":float count 2 :rotater r { :array x 1 one :array x 2 two } :rotate r master count";
+    struct Case {
+        std::string setUp;
+        char const *line, *reason;
+    } const cases[] = {
+        {":script bump { :float hit 1 }", ":runScript nothing", "Couldn't find script nothing"},
+        {":script bump { :float hit 1 }", ":runScript nobody bump", "Couldn't find run object nobody"},
+        {":script bump { :float hit 1 }", ":runScript bump { :float x 1 }", "scerr"},
+        {":script bump { :float hit 1 }", ":runScript a b c { :float x 1 }", "scerr"},
+        {":float notScript 1", ":script notScript { :x }", "couldn't make scriptvar"},
+        {"", ":delete gone 1", "delete gone, var not found"},
+        {":dir a :dir b", ":cd b { :setParent nowhere }", "parent not found"},
+        {"", ":setPath missing d", "setpath error: variable missing not found"},
+        {":dir a", ":cd nowhere { :int n 4 }", "bad cd to nowhere from top"},
+        {"", ":save ghost", "save command didn't find var ghost"},
+        {rotater, ":rotate nothing next", "Couldn't find rotater: nothing"},
+        {rotater, ":rotate r sideways", "nofind rotate token"},
+        {rotater, ":rotate r master nowhere", "nofind rotater master master nowhere"},
+        {rotater, ":rotate r masterExclusive $gone", "nofind rotater master masterExclusive gone"},
+        {":float count 4 :rotater r { :set main M }", ":rotate r master count",
+         "rotater r has no values to choose from, value was 4.000000"},
+        {"", ":exiterr broke", "broke"},
+        {"", ":setExitErr broke", "broke"},
     };
-    for (auto const& c : cases) {
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.line);
         reset();
-        EXPECT_EQ(run(c.line), 2) << c.line;
-        EXPECT_EQ(lastReason(), c.reason) << c.line;
+        CdirectoryVar tree;
+        tree.setName("top");
+        ASSERT_EQ(runStringScript(&tree, c.setUp.c_str()), 0) << lastReason();
+        EXPECT_EQ(runStringScript(&tree, (c.line + std::string(" :float never 1")).c_str()), 2);
+        EXPECT_EQ(lastReason(), c.reason);
+        EXPECT_NE(erroredExit, 0);
+        EXPECT_EQ(tree.findVariable("never"), nullptr);
     }
-    // The miswritten block is a script error, not the end of the process.
+    // A miswritten block is a script error, not the end of the process.
+    reset();
+    EXPECT_EQ(run(":script bump { :float hit 1 } :runScript bump { :float x 1 }"), 2);
     EXPECT_EQ(scriptError, 1);
 }
 
@@ -67,10 +93,6 @@ TEST_F(ScriptCommands, AddScriptMakesPathsKeepsTheFolderAndRefusesOtherKinds) {
     // Without a block nothing is made.
     ASSERT_EQ(run(":addScript empty"), 0);
     EXPECT_EQ(root.findVariable("empty"), nullptr);
-    // A value of that name cannot take lines.
-    ASSERT_EQ(run(":float notScript 1"), 0);
-    EXPECT_EQ(run(":script notScript { :x }"), 2);
-    EXPECT_EQ(lastReason(), "couldn't make scriptvar");
 }
 
 TEST_F(ScriptCommands, CerrWritesEachTokenBetweenMarks) {

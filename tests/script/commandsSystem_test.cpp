@@ -1,6 +1,6 @@
 // System, web and exit commands against the recording host.
 #include "support/engineHooks.h"
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 #include "host/fakeHostServices.h"
 #include "host/osFunctions.h"
 
@@ -91,20 +91,12 @@ TEST_F(SystemCommands, MissingArgumentsStopTheRun) {
     }
 }
 
-TEST_F(SystemCommands, ExitLetsTheScriptGoOnExiterrStopsIt) {
+TEST_F(SystemCommands, ExitLetsTheScriptGoOn) {
     ASSERT_EQ(run(":exit done :float after 1"), 0);
     EXPECT_EQ(lastReason(), "done");
     EXPECT_EQ(exitSaver, 1);
     EXPECT_EQ(erroredExit, 0);
     EXPECT_NE(root.findVariable("after"), nullptr);
-
-    for (char const* line : {":exiterr broke :float never 1", ":setExitErr broke :float never 1"}) {
-        reset();
-        EXPECT_EQ(run(line), 2) << line;
-        EXPECT_EQ(lastReason(), "broke");
-        EXPECT_NE(erroredExit, 0);
-        EXPECT_EQ(root.findVariable("never"), nullptr) << line;
-    }
 }
 
 TEST(SystemCommandsExit0, EndsTheProcessWithItsMessage) {

@@ -1,5 +1,5 @@
 // Scripts that once crashed the interpreter fail cleanly.
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 #include "script/variableSearch.h"
 
 namespace {

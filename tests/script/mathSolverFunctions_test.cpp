@@ -1,55 +1,43 @@
 // Float functions that need no variable tree: arithmetic, colour, text, files, random
 // numbers and the message box.
+#include <vector>
+
 #include "host/fakeHostServices.h"
 #include "support/osRand.h"
-#include "solverTestSupport.h"
-#include "testSupport.h"
+#include "scriptTestSupport.h"
 
 namespace {
 
-struct FunctionCase {
-    char const* text;
-    double value;
-};
-
-class SolverFunctions : public SolverTest, public ::testing::WithParamInterface<FunctionCase> {};
-
-TEST_P(SolverFunctions, Evaluates) {
-    int r = -1;
-    double v = solveF(GetParam().text, &r);
-    EXPECT_EQ(r, 0) << GetParam().text << " error: " << solver.errorText.c_str();
-    EXPECT_DOUBLE_EQ(v, GetParam().value) << GetParam().text;
+// Arithmetic, colour channels and text; the tree functions without a search variable give 0.
+TEST_F(SolverTest, Functions) {
+    struct Case {
+        char const* text;
+        double value;
+    };
+    std::vector<Case> cases = {
+        {"min(3,2)", 2},       {"max(3,2)", 3},        {"min(min(5,4),3)", 3}, {"1+max(2,3)*2", 7},
+        {"min(-999,5)", -999}, {"-min(1,2)", -1},      {"2*-max(1,2)", -4},    {"1 + min(2, 3)", 3},
+        {"min(1+2*3,(8))", 7}, {"xab(3)", 3},          {"hsv(120,1,1,0)", 0},  {"hsv(120,1,1,1)", 1},
+        {"hsv(120,1,1,2)", 0}, {"hsv(30,1,1,1)", 0.5}, {"hsv(240,1,1,2)", 1},  {"hsv(-120,1,1,2)", 1},
+        {"hsv(0,1,1,3)", 0},   {"hsv(0,1,1,-1)", 0},   {"atof(2.5)", 2.5},     {"atof(x)", 0},
+        {"strEq(abc,abc)", 1}, {"strEq(abc,abd)", 0},  {"strEq(ab,abc)", 0},   {"regInt(x)", 0},
+        {"ndirs(x)", 0},       {"numChildren(x)", 0},  {"dirNum(x)", 0}};
+    cases.insert(cases.end(), {{"fit(10,20,0.25)", 12.5},
+                               {"max(-999,-1000)", -999},
+                               {"max(0.1,0)", static_cast<double>(0.1f)},
+                               {"fit(0, 10, min(0.5, 1))", 5},
+                               {"hsv(0,0,0.4,1)", 0.4f},
+                               {"atof(\"-1e2\")", -100},
+                               {"strEq(\"a b\",ab)", 0},
+                               {"exists(nosuchvar)", 0}});
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.text);
+        int r = -1;
+        double v = solveF(c.text, &r);
+        EXPECT_EQ(r, 0) << solver.errorText.c_str();
+        EXPECT_DOUBLE_EQ(v, c.value);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Arithmetic, SolverFunctions,
-                         ::testing::Values(FunctionCase{"min(3,2)", 2}, FunctionCase{"max(3,2)", 3},
-                                           FunctionCase{"fit(10,20,0.25)", 12.5},
-                                           FunctionCase{"min(min(5,4),3)", 3},
-                                           FunctionCase{"1+max(2,3)*2", 7}, FunctionCase{"min(-999,5)", -999},
-                                           FunctionCase{"max(-999,-1000)", -999},
-                                           FunctionCase{"-min(1,2)", -1}, FunctionCase{"2*-max(1,2)", -4},
-                                           FunctionCase{"1 + min(2, 3)", 3},
-                                           FunctionCase{"max(0.1,0)", static_cast<double>(0.1f)},
-                                           FunctionCase{"fit(0, 10, min(0.5, 1))", 5},
-                                           FunctionCase{"min(1+2*3,(8))", 7}, FunctionCase{"xab(3)", 3}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Colour, SolverFunctions,
-    ::testing::Values(FunctionCase{"hsv(120,1,1,0)", 0}, FunctionCase{"hsv(120,1,1,1)", 1},
-                      FunctionCase{"hsv(120,1,1,2)", 0}, FunctionCase{"hsv(30,1,1,1)", 0.5},
-                      FunctionCase{"hsv(240,1,1,2)", 1}, FunctionCase{"hsv(0,0,0.4,1)", 0.4f},
-                      FunctionCase{"hsv(-120,1,1,2)", 1}, FunctionCase{"hsv(0,1,1,3)", 0},
-                      FunctionCase{"hsv(0,1,1,-1)", 0}));
-
-INSTANTIATE_TEST_SUITE_P(Text, SolverFunctions,
-                         ::testing::Values(FunctionCase{"atof(2.5)", 2.5},
-                                           FunctionCase{"atof(\"-1e2\")", -100}, FunctionCase{"atof(x)", 0},
-                                           FunctionCase{"strEq(abc,abc)", 1},
-                                           FunctionCase{"strEq(abc,abd)", 0},
-                                           FunctionCase{"strEq(ab,abc)", 0},
-                                           FunctionCase{"strEq(\"a b\",ab)", 0}, FunctionCase{"regInt(x)", 0},
-                                           FunctionCase{"exists(nosuchvar)", 0}, FunctionCase{"ndirs(x)", 0},
-                                           FunctionCase{"numChildren(x)", 0}, FunctionCase{"dirNum(x)", 0}));
 
 TEST_F(SolverTest, RandomNumbersAreSeededAndInRange) {
     OS::_srand(99);

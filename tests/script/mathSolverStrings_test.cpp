@@ -1,8 +1,6 @@
 // String mode: pieces, quotes, groups, where a text ends, the fallback list and the
 // classes of "-" and "&" that follow the mode.
-#include <sstream>
-
-#include "solverTestSupport.h"
+#include "scriptTestSupport.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // "$" variables, "~" local constants and the tree functions, resolved from a search
 // variable through the variable search.
 #include "script/variableSearch.h"
-#include "solverTestSupport.h"
+#include "scriptTestSupport.h"
 #include "variables/variable.h"
 
 namespace {
@@ -61,45 +61,41 @@ TEST_F(SolverVariables, NoSearchVariableGivesZero) {
     EXPECT_EQ(r, 0);
 }
 
-TEST_F(SolverVariables, StringVariables) {
-    EXPECT_EQ(solveS("$s world"), "helloworld");
-    EXPECT_EQ(solveS("\"$s\" $s"), "$shello"); // quotes keep "$" as text
-    EXPECT_EQ(solveS("${s}!"), "hello!");
-    EXPECT_EQ(solveS("$name"), "fish");
-    EXPECT_EQ(solveS("$a-b"), "dash"); // "-" is a name character in string mode
+// Quotes keep "$" as text; "-" is a name character in string mode; a constant may hold
+// -999; the fish's children were prepended, so the newest, "fins", comes first.
+TEST_F(SolverVariables, VariablesConstantsAndTreeFunctions) {
+    struct TextCase {
+        char const *text, *result;
+    } const texts[] = {{"$s world", "helloworld"}, {"\"$s\" $s", "$shello"}, {"${s}!", "hello!"},
+                       {"$name", "fish"},          {"$a-b", "dash"},         {"dirName(0)", "fins"},
+                       {"dirName(6)", "x"},        {"dirName(99)", ""},      {"dirName(-1)", ""}};
+    for (auto const& c : texts)
+        EXPECT_EQ(solveS(c.text), c.result) << c.text;
+    struct FloatCase {
+        char const* text;
+        double value;
+    } const floats[] = {{"exists(x)", 1},           {"exists(nosuchvar)", 0}, {"exists(fins/left)", 1},
+                        {"numChildren(fins)", 1},   {"numChildren(x)", 0},    {"ndirs(fish)", 7},
+                        {"numChildren(nosuch)", 0}, {"dirNum(fins)", 0},      {"dirNum(x)", 6},
+                        {"dirNum(nosuch)", 0}};
+    for (auto const& c : floats)
+        EXPECT_EQ(solveF(c.text), c.value) << c.text;
+    EXPECT_EQ(solveF("~k"), 2.5);
+    EXPECT_EQ(solveF("-~k"), -2.5);
+    EXPECT_EQ(solveF("~k*2+$x"), 8);
+    EXPECT_EQ(solveF("~big"), -999);
+    EXPECT_FALSE(solver.hasErrorReported());
+}
+
+TEST_F(SolverVariables, MissingVariablesAndConstantsAreErrors) {
     int r = 0;
     EXPECT_EQ(solveS("$nothing", &r), "bad eval");
     EXPECT_EQ(r, 1);
     EXPECT_STREQ(solver.errorText.c_str(), "solver couldn't find string var: nothing");
-}
-
-TEST_F(SolverVariables, LocalConstants) {
-    EXPECT_EQ(solveF("~k"), 2.5);
-    EXPECT_EQ(solveF("-~k"), -2.5);
-    EXPECT_EQ(solveF("~k*2+$x"), 8);
-    EXPECT_EQ(solveF("~big"), -999); // a constant may hold -999
-    int r = 0;
+    r = 0;
     solveF("~unknown+1", &r);
     EXPECT_EQ(r, 1);
-    EXPECT_TRUE(exitReasonRecorded("const unknown not found"));
-}
-
-TEST_F(SolverVariables, TreeFunctions) {
-    EXPECT_EQ(solveF("exists(x)"), 1);
-    EXPECT_EQ(solveF("exists(nosuchvar)"), 0);
-    EXPECT_EQ(solveF("exists(fins/left)"), 1);
-    EXPECT_EQ(solveF("numChildren(fins)"), 1);
-    EXPECT_EQ(solveF("numChildren(x)"), 0);
-    EXPECT_EQ(solveF("ndirs(fish)"), 7);
-    EXPECT_EQ(solveF("numChildren(nosuch)"), 0);
-    // Children were prepended: the newest, "fins", comes first.
-    EXPECT_EQ(solveF("dirNum(fins)"), 0);
-    EXPECT_EQ(solveF("dirNum(x)"), 6);
-    EXPECT_EQ(solveF("dirNum(nosuch)"), 0);
-    EXPECT_EQ(solveS("dirName(0)"), "fins");
-    EXPECT_EQ(solveS("dirName(6)"), "x");
-    EXPECT_EQ(solveS("dirName(99)"), "");
-    EXPECT_EQ(solveS("dirName(-1)"), "");
+    EXPECT_TRUE(hasReason("const unknown not found"));
 }
 
 } // namespace

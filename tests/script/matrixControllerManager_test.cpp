@@ -4,15 +4,12 @@
 #include <string>
 
 #include "script/matrixControllerManager.h"
-#include "support/traceCapture.h"
+#include "scriptTestSupport.h"
 
 namespace {
 
-class MatrixControllers : public ::testing::Test {
+class MatrixControllers : public ScriptStateTest {
   protected:
-    void SetUp() override { resetExitState(); }
-    void TearDown() override { resetExitState(); }
-
     // A controller driving angle slot of rotater from the named control.
     CmatrixController* drive(char const* control, int slot, float offset, float scale) {
         auto* c = new CmatrixController;

@@ -34,7 +34,6 @@ TEST(ProximityVar, SquaredDistanceAndScaleOfTwoThings) {
                    Case{{1, 1, 1}, {-1, 3, 2}, 9, 3, 2}, Case{{0, -4, 0}, {0, 0, 3}, 25, 1, 1}}) {
         Thing a(c.a.x, c.a.y, c.a.z, c.scaleA), b(c.b.x, c.b.y, c.b.z, c.scaleB);
         auto* p = new CproximityVar;
-        EXPECT_EQ(p->squaredDistance, 0.0f);
         p->setThings(&a, &b);
         EXPECT_FLOAT_EQ(p->pairScale, std::max(c.scaleA, c.scaleB));
         EXPECT_FLOAT_EQ(p->updateGross(), c.squared);

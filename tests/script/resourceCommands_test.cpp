@@ -1,18 +1,10 @@
 // The script commands that bind models and data arrays: "addGeo", "addChan", "addImage",
 // "addVolume".
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "support/engineHooks.h"
 #include "data/aquaResource.h"
 #include "data/dataArray.h"
 #include "data/dataArrayManager.h"
-#include "data/requestTestSupport.h" // writeChanFile
-#include "script/mathSolver.h"
-#include "script/scripter.h"
-#include "support/cerr.h"
-#include "testSupport.h"
+#include "scriptTestSupport.h"
+#include "support/engineHooks.h"
 
 namespace {
 
@@ -33,7 +25,7 @@ class Species : public CdirectoryVar {
     CdataArray* table = nullptr;
 };
 
-class ResourceCommands : public ::testing::Test {
+class ResourceCommands : public ScriptStateTest {
   protected:
     void SetUp() override {
         reset();
@@ -45,14 +37,8 @@ class ResourceCommands : public ::testing::Test {
         shop.deleteChildren();
         sharedResourceTree = nullptr;
         engineHooks.modelLoader = nullptr;
-        reset();
-    }
-    static void reset() {
         closeStdout();
-        resetExitState();
-        scriptError = 0;
-        scriptName = "";
-        mathSolver.clearError();
+        reset();
     }
     // Runs text as the script file "species.txt" of the temporary folder.
     int runFile(std::string const& text) {

@@ -1,6 +1,6 @@
 // Rotaters: choices, nearest and snapped values, redirects, stepping, masters.
 #include "support/engineHooks.h"
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 #include "script/rotaterVar.h"
 
 namespace {
@@ -66,12 +66,6 @@ TEST_F(Rotaters, ASingleElementChoiceIsABadArray) {
     EXPECT_STREQ(rot->getElem_char(0), "`one");
 }
 
-TEST_F(Rotaters, NoChoicesAtAll) {
-    ASSERT_EQ(run(":float count 4 :rotater r { :set main M }"), 0);
-    EXPECT_EQ(run(":rotate r master count"), 2);
-    EXPECT_EQ(lastReason(), "rotater r has no values to choose from, value was 4.000000");
-}
-
 TEST_F(Rotaters, TextFirstElementsNeverLoop) {
     // The first array is no number; an int master cannot hold the first numeric value
     // exactly. Both used to snap the master again and again.
@@ -121,24 +115,9 @@ TEST_F(Rotaters, SettingChangesAreReported) {
     EXPECT_EQ(told, (std::vector<Cvariable*>{count, count}));
 }
 
-TEST_F(Rotaters, CommandErrors) {
+// Something that is no rotater is passed over.
+TEST_F(Rotaters, RotateOnAnotherKindDoesNothing) {
     build();
-    struct {
-        char const* line;
-        char const* reason;
-    } cases[] = {
-        {":rotate nothing next", "Couldn't find rotater: nothing"},
-        {":rotate r sideways", "nofind rotate token"},
-        {":rotate r master nowhere", "nofind rotater master master nowhere"},
-        {":rotate r masterExclusive $gone", "nofind rotater master masterExclusive gone"},
-    };
-    for (auto const& c : cases) {
-        reset();
-        EXPECT_EQ(run(c.line), 2) << c.line;
-        EXPECT_EQ(lastReason(), c.reason) << c.line;
-    }
-    // Something that is no rotater is passed over.
-    reset();
     EXPECT_EQ(run(":rotate count next"), 0);
     EXPECT_TRUE(exitReasonList.empty());
 }

@@ -1,5 +1,5 @@
 // Declaring, setting and saving variables and making directories from scripts.
-#include "commandTestSupport.h"
+#include "scriptTestSupport.h"
 
 namespace {
 
@@ -75,9 +75,6 @@ TEST_F(ValueCommands, MkdirMakesThePathCdNeedsIt) {
     // cd runs its block on an existing node only.
     ASSERT_EQ(run(":cd a/b { :int n 4 }"), 0);
     EXPECT_EQ(text("a/b/n"), "4");
-    root.setName("top");
-    EXPECT_EQ(run(":cd nowhere { :int n 4 }"), 2);
-    EXPECT_EQ(lastReason(), "bad cd to nowhere from top");
 }
 
 TEST_F(ValueCommands, SaveSetsAndClearsFlags) {
@@ -92,8 +89,6 @@ TEST_F(ValueCommands, SaveSetsAndClearsFlags) {
     EXPECT_EQ(item->flags & (VAR_SAVE | VAR_SAVE_ALL_CHILDREN | VAR_SAVE_COMMAND), unsigned(VAR_SAVE));
     ASSERT_EQ(run(":save :nosave :save"), 0);
     EXPECT_TRUE(root.doSave());
-    EXPECT_EQ(run(":save ghost"), 2);
-    EXPECT_EQ(lastReason(), "save command didn't find var ghost");
 }
 
 TEST_F(ValueCommands, RefusedChildrenAreNotLeaked) {

@@ -1,14 +1,7 @@
 // Running scripts: command lookup order, conditionals, labels and error reporting.
-#include <gtest/gtest.h>
-
-#include <string>
 #include <vector>
 
-#include "script/mathSolver.h"
-#include "script/scripter.h"
-#include "support/cerr.h"
-#include "testSupport.h"
-#include "variables/variableBasics.h"
+#include "scriptTestSupport.h"
 
 namespace {
 
@@ -27,21 +20,13 @@ class Recorder : public CdirectoryVar {
     Cvariable* lastHandlerTarget = nullptr;
 };
 
-class ScriptRun : public ::testing::Test {
+class ScriptRun : public ScriptStateTest {
   protected:
-    void SetUp() override { reset(); }
     void TearDown() override {
         reset();
         setBuiltinCommand("set", savedSet);
     }
-    static void reset() {
-        resetExitState();
-        scriptError = 0;
-        scriptName = "";
-        mathSolver.clearError();
-    }
     int run(char const* text) { return runStringScript(&target, text); }
-    static std::string lastReason() { return exitReasonList.empty() ? "" : exitReasonList.back().c_str(); }
     std::string seen() {
         std::string all;
         for (auto const& s : target.seen)

@@ -1,14 +1,5 @@
 // Settings text written by the tree writer reads back, run as a script, into the same tree.
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "script/mathSolver.h"
-#include "script/scripter.h"
-#include "support/cerr.h"
-#include "testSupport.h"
-#include "variables/configDialogVars.h"
-#include "variables/variableBasics.h"
+#include "scriptTestSupport.h"
 
 namespace {
 
@@ -50,14 +41,8 @@ template <class T> T* add(Cvariable* parent, char const* name) {
     return v;
 }
 
-class SettingsRoundTrip : public ::testing::Test {
+class SettingsRoundTrip : public ScriptStateTest {
   protected:
-    void SetUp() override {
-        resetExitState();
-        scriptError = 0;
-        mathSolver.clearError();
-    }
-    void TearDown() override { SetUp(); }
     ScopedDataFolder dataFolder;
 };
 
@@ -101,44 +86,6 @@ TEST_F(SettingsRoundTrip, WrittenTreeRunsBackIntoAnEmptyTree) {
     ASSERT_EQ(loaded.countChildren(-1), 1);
     delete skipped;
     expectSameTree(&original, loaded.firstChild, "settings");
-}
-
-TEST_F(SettingsRoundTrip, RegistryFileReadsBackIntoTheOptions) {
-    CregistryHolderVar root;
-    root.setName("globals");
-    root.setDelete(0);
-    CdirectoryVar* savedRoot = globalVariablesDir;
-    globalVariablesDir = &root;
-    ASSERT_EQ(createRegistryAndRegisterVars(nullptr), &root);
-    numRuns = 41;
-    aquaVersion = 1.25f;
-    contactEmail = "someone@example.org";
-    activeTimes = "9 to 5 \"weekdays\"";
-    languageNum = -3;
-
-    std::string path = dataFolder.file("registry.txt");
-    root.setSave(1);
-    ASSERT_EQ(root.firstChild->saveSettings(path.c_str(), true, false), 0);
-    root.setSave(0);
-    numRuns = 0;
-    aquaVersion = 0;
-    contactEmail = "";
-    activeTimes = "";
-    languageNum = 0;
-
-    EXPECT_EQ(runDiskScript(&root, path.c_str()), 0) << readWholeFile(path);
-    EXPECT_TRUE(exitReasonList.empty()) << readWholeFile(path);
-    EXPECT_EQ(numRuns, 41);
-    EXPECT_EQ(aquaVersion, 1.25f);
-    EXPECT_STREQ(contactEmail.c_str(), "someone@example.org");
-    EXPECT_STREQ(activeTimes.c_str(), "9 to 5 \"weekdays\"");
-    EXPECT_EQ(languageNum, -3);
-    globalVariablesDir = savedRoot;
-    registries = nullptr;
-    numRuns = 0;
-    contactEmail = "";
-    activeTimes = "";
-    setRegistrySettingsToDefaults();
 }
 
 } // namespace
