@@ -15,6 +15,7 @@
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
 #include "fish/fish.h"
+#include "fish/sphereField.h"
 #include "script/fastNoise.h"
 #include "support/cerr.h"
 #include "testSupport.h"
@@ -158,6 +159,12 @@ class FishTest : public ::testing::Test {
     Cfish* makeFish(Cvector pos = Cvector(0, 2, 0), float speed = 1.0f, float scale = 1.0f) {
         return placeFish(new SteadyFish, pos, speed, scale);
     }
+    // Rocks as the tank's sphere field, in place of any before.
+    void setRocks(std::vector<CsphereDef> const& points) {
+        rocks.points = points;
+        ASSERT_EQ(field.loadSpheres(rocks, 1.0f), 0);
+        tank->spheres = &field;
+    }
     Cfish* placeFish(Cfish* fish, Cvector pos, float speed = 1.0f, float scale = 1.0f) {
         fish->thingScale = scale;
         fish->setParent(tank->things, 1);
@@ -175,4 +182,6 @@ class FishTest : public ::testing::Test {
     CdirectoryVar resources;
     Cvariable* savedResources = nullptr;
     TestTank* tank = nullptr;
+    Rocks rocks;
+    CsphereField field;
 };
