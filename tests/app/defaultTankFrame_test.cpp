@@ -1,6 +1,7 @@
 // The program over the resource tree the build stages, with an empty data folder: the
 // default tank comes up and its frames show the scene (backdrop, floor, rocks, plants),
-// and the scene moves. Failing frames are kept as "<test name>.png" in the working folder.
+// and the scene moves. Failing frames are kept as "<test name>_frame<n>.png" in the working
+// folder.
 #include "hostFixture.h"
 
 #include <array>
@@ -18,17 +19,13 @@ struct CbandStats {
 
 class DefaultTankFrames : public HostFixture {
   protected:
-    void TearDown() override {
-        // Keep what the failing checks looked at.
-        if (::testing::Test::HasFailure())
-            for (std::string const& shot : shots)
-                if (pathExists(shot))
-                    std::filesystem::copy_file(
-                        shot,
-                        savedCwd /
-                            (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                             "_" + std::filesystem::path(shot).filename().string()),
-                        std::filesystem::copy_options::overwrite_existing);
+    void TearDown() override { // keeps what the failing checks looked at
+        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (std::string const& shot : shots)
+            if (HasFailure() && pathExists(shot))
+                std::filesystem::copy_file(
+                    shot, savedCwd / (test + "_" + std::filesystem::path(shot).filename().string()),
+                    std::filesystem::copy_options::overwrite_existing);
         HostFixture::TearDown();
     }
     std::string shot(int n) { return data.file(("frame" + std::to_string(n) + ".png").c_str()); }

@@ -100,17 +100,14 @@ Blob blobOf(std::vector<uint8_t> const& px) {
     }
     if (b.count == 0 || cx.size() < 3) return b;
     b.x /= b.count, b.y /= b.count;
-    double mx = 0, my = 0;
+    double mx = 0, my = 0, sxy = 0, sxx = 0;
     for (size_t i = 0; i < cx.size(); i++)
         mx += cx[i] / cx.size(), my += cy[i] / cx.size();
-    double sxy = 0, sxx = 0;
     for (size_t i = 0; i < cx.size(); i++)
         sxy += (cx[i] - mx) * (cy[i] - my), sxx += (cx[i] - mx) * (cx[i] - mx);
     double slope = sxx > 0 ? sxy / sxx : 0;
-    for (size_t i = 0; i < cx.size(); i++) {
-        double off = cy[i] - (my + slope * (cx[i] - mx));
-        b.bend += off * off / cx.size();
-    }
+    for (size_t i = 0; i < cx.size(); i++)
+        b.bend += std::pow(cy[i] - (my + slope * (cx[i] - mx)), 2) / cx.size();
     b.bend = std::sqrt(b.bend);
     return b;
 }
