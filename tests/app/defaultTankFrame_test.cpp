@@ -1,23 +1,16 @@
 // The program over the resource tree the build stages, with an empty data folder: the
 // default tank comes up and its frames show the scene (backdrop, floor, rocks, plants),
-// and the scene moves. Failing frames are kept as "<test name>.png" in the working folder.
+// and the scene moves. Failing frames are kept as "<test name>_frame<n>.png" in the working
+// folder.
 #include "hostFixture.h"
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/hostLoop.h"
-#include "host/glContext.h"
-#include "host/pictureDecoders.h"
-
 namespace {
-
-char arg0[] = "velmora";
-char* argv0[] = {arg0, nullptr};
 
 // Mean colour of a band of rows.
 struct CbandStats {
@@ -26,45 +19,24 @@ struct CbandStats {
 
 class DefaultTankFrames : public HostFixture {
   protected:
-    void SetUp() override {
-        HostFixture::SetUp();
-        setenv("VELMORA_INSTALL_DIR", VELMORA_GENERATED_RESOURCE_DIR, 1);
-    }
-    void TearDown() override {
-        // Keep what the failing checks looked at.
-        if (::testing::Test::HasFailure())
-            for (std::string const& shot : shots)
-                if (pathExists(shot))
-                    std::filesystem::copy_file(
-                        shot,
-                        savedCwd /
-                            (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                             "_" + std::filesystem::path(shot).filename().string()),
-                        std::filesystem::copy_options::overwrite_existing);
+    void TearDown() override { // keeps what the failing checks looked at
+        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (std::string const& shot : shots)
+            if (HasFailure() && pathExists(shot))
+                std::filesystem::copy_file(
+                    shot, savedCwd / (test + "_" + std::filesystem::path(shot).filename().string()),
+                    std::filesystem::copy_options::overwrite_existing);
         HostFixture::TearDown();
     }
-    // Runs the program headless at size for frames, keeping every every-th frame.
+    std::string shot(int n) { return data.file(("frame" + std::to_string(n) + ".png").c_str()); }
+    // Runs the program headless over the staged resources at size for frames, keeping every
+    // every-th frame.
     int run(int frames, int every, char const* size = "640x360") {
-        std::string pattern = data.file("frame%d.png");
-        std::vector<std::string> args = {"--headless",           size,      "--frames",
-                                         std::to_string(frames), "--every", std::to_string(every),
-                                         "--screenshot",         pattern};
+        useStagedResources();
         for (int f = every; f <= frames; f += every)
-            shots.push_back(data.file(("frame" + std::to_string(f) + ".png").c_str()));
-        std::vector<char const*> argv = {"velmora"};
-        for (auto const& a : args)
-            argv.push_back(a.c_str());
-        ChostOptions o;
-        Cstring error;
-        EXPECT_EQ(parseHostOptions(int(argv.size()), argv.data(), nullptr, o, error), 0) << error;
-        return runHost(o, 1, argv0);
-    }
-    PictureSink frame(int n) {
-        std::string bytes = readWholeFile(data.file(("frame" + std::to_string(n) + ".png").c_str()));
-        PictureSink sink;
-        EXPECT_TRUE(
-            decodePngPicture(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), sink));
-        return sink;
+            shots.push_back(shot(f));
+        return runProgram({"--headless", size, "--frames", std::to_string(frames), "--every",
+                           std::to_string(every), "--screenshot", data.file("frame%d.png")});
     }
     static CbandStats band(PictureSink const& p, int fromRow, int toRow) {
         CbandStats s;
@@ -81,10 +53,10 @@ class DefaultTankFrames : public HostFixture {
 };
 
 TEST_F(DefaultTankFrames, TheDefaultTankFillsTheFrame) {
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    REQUIRE_OFFSCREEN();
     ASSERT_EQ(run(240, 240), 0) << logs().substr(0, 2000);
     EXPECT_EQ(logs().find("Exit Error reason"), std::string::npos) << "the run ended on an error";
-    PictureSink png = frame(240);
+    PictureSink png = readPng(shot(240));
     ASSERT_EQ(png.width * 1000 + png.height, 640360);
 
     // Colour clusters: 4 levels a channel; a cluster counts from 1% of the frame.
@@ -112,18 +84,18 @@ TEST_F(DefaultTankFrames, TheDefaultTankFillsTheFrame) {
 // The program as a user starts it headless: the full-size tank with its fish runs its ten
 // seconds without an error.
 TEST_F(DefaultTankFrames, TheLivingTankRunsItsTenSeconds) {
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    REQUIRE_OFFSCREEN();
     ASSERT_EQ(run(300, 300, "1280x720"), 0) << logs().substr(0, 2000);
     EXPECT_EQ(logs().find("Exit Error reason"), std::string::npos) << "the run ended on an error";
-    PictureSink png = frame(300);
+    PictureSink png = readPng(shot(300));
     EXPECT_EQ(png.width * 1000 + png.height, 1280720);
 }
 
 TEST_F(DefaultTankFrames, FramesASecondApartDiffer) {
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    REQUIRE_OFFSCREEN();
     // Past the first three seconds the scene has faded in: only what moves changes.
     ASSERT_EQ(run(300, 60), 0) << logs().substr(0, 2000);
-    PictureSink a = frame(240), b = frame(300);
+    PictureSink a = readPng(shot(240)), b = readPng(shot(300));
     ASSERT_EQ(a.rgba.size(), b.rgba.size());
     int changed = 0;
     for (size_t i = 0; i + 3 < a.rgba.size(); i += 4) {

@@ -11,24 +11,8 @@
 #include "world/initGlobals.h"
 #include "world/velmoraFunctions.h"
 
-void HostFixture::SetUp() {
-    savedCwd = std::filesystem::current_path();
-    setenv("VELMORA_INSTALL_DIR", install.path().c_str(), 1);
-    setenv("VELMORA_DATA_DIR", data.path().c_str(), 1);
-    resetExitState();
-    showInPreview = 0;
-    pleaseQuitSystemPreferences = 0;
-    stopSignalled = 0;
-    modules = "";
-    activeTimes = "";
-}
-
-void HostFixture::TearDown() {
-    if (globalVariablesDir) freeGlobals();
-    closeStdout();
-    std::filesystem::current_path(savedCwd);
-    unsetenv("VELMORA_INSTALL_DIR");
-    unsetenv("VELMORA_DATA_DIR");
+namespace {
+void resetHostState() {
     resetExitState();
     showInPreview = 0;
     pleaseQuitSystemPreferences = 0;
@@ -39,6 +23,42 @@ void HostFixture::TearDown() {
     stdoutFilename = "";
     installDir = "";
     appDataDir = "";
+}
+char arg0[] = "velmora";
+char* argv0[] = {arg0, nullptr};
+} // namespace
+
+void HostFixture::SetUp() {
+    savedCwd = std::filesystem::current_path();
+    setenv("VELMORA_INSTALL_DIR", install.path().c_str(), 1);
+    setenv("VELMORA_DATA_DIR", data.path().c_str(), 1);
+    resetHostState();
+}
+
+void HostFixture::TearDown() {
+    if (globalVariablesDir) freeGlobals();
+    closeStdout();
+    std::filesystem::current_path(savedCwd);
+    unsetenv("VELMORA_INSTALL_DIR");
+    unsetenv("VELMORA_DATA_DIR");
+    resetHostState();
+}
+
+int HostFixture::runProgram(std::vector<std::string> const& args) {
+    std::vector<char const*> argv = {"velmora"};
+    for (auto const& a : args)
+        argv.push_back(a.c_str());
+    ChostOptions o;
+    Cstring error;
+    EXPECT_EQ(parseHostOptions(int(argv.size()), argv.data(), nullptr, o, error), 0) << error;
+    return runHost(o, 1, argv0);
+}
+
+PictureSink HostFixture::readPng(std::string const& path) {
+    std::string bytes = readWholeFile(path);
+    PictureSink sink;
+    EXPECT_TRUE(decodePngPicture(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), sink));
+    return sink;
 }
 
 void HostFixture::makeFolders(bool withNoise) {

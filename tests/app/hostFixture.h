@@ -7,8 +7,14 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "host/glContext.h"
+#include "host/pictureDecoders.h"
 #include "testSupport.h"
+
+#define REQUIRE_OFFSCREEN()                                                                                  \
+    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
 
 class HostFixture : public ::testing::Test {
   protected:
@@ -18,6 +24,11 @@ class HostFixture : public ::testing::Test {
     // The install folder with its defaults and, unless told otherwise, the noise table;
     // the data folder already holding this version's resources (settings are saved).
     void makeFolders(bool withNoise);
+    // The resource tree the build stages as the install folder.
+    static void useStagedResources() { setenv("VELMORA_INSTALL_DIR", VELMORA_GENERATED_RESOURCE_DIR, 1); }
+    // The program run with these arguments (after its name); the status.
+    static int runProgram(std::vector<std::string> const& args);
+    static PictureSink readPng(std::string const& path);
     // Every log the run wrote into the data folder, joined.
     std::string logs();
     std::string settingsText() { return readWholeFile(data.file("settings.txt")); }

@@ -14,14 +14,10 @@
 #include <thread>
 
 #include "app/hostLoop.h"
-#include "host/glContext.h"
-#include "host/pictureDecoders.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
 
-#define REQUIRE_OFFSCREEN()                                                                                  \
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
 #define REQUIRE_X()                                                                                          \
     if (!std::getenv("DISPLAY"))                                                                             \
     GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under "                                     \
@@ -29,31 +25,10 @@ namespace {
 
 using HostLoop = HostFixture;
 
-char arg0[] = "velmora";
-char* argv0[] = {arg0, nullptr};
-
-// The program run with these arguments; the status.
-int run(std::vector<std::string> const& args) {
-    std::vector<char const*> argv = {"velmora"};
-    for (auto const& a : args)
-        argv.push_back(a.c_str());
-    ChostOptions o;
-    Cstring error;
-    EXPECT_EQ(parseHostOptions(int(argv.size()), argv.data(), nullptr, o, error), 0) << error;
-    return runHost(o, 1, argv0);
-}
-
-PictureSink readPng(std::string const& path) {
-    std::string bytes = readWholeFile(path);
-    PictureSink sink;
-    EXPECT_TRUE(decodePngPicture(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), sink));
-    return sink;
-}
-
 TEST_F(HostLoop, MissingResourcesShowTheRedScreenAndFail) {
     REQUIRE_OFFSCREEN();
     makeFolders(false);
-    EXPECT_EQ(run({"--headless", "90x40", "--frames", "3", "--screenshot", data.file("red.png")}), 1);
+    EXPECT_EQ(runProgram({"--headless", "90x40", "--frames", "3", "--screenshot", data.file("red.png")}), 1);
     EXPECT_EQ(shopKeeper, nullptr) << "no engine was started";
     PictureSink png = readPng(data.file("red.png"));
     ASSERT_EQ(png.width, 90);
@@ -77,7 +52,8 @@ TEST_F(HostLoop, TermSignalStopsTheRunAndSavesTheSettings) {
     installStopSignals();
     std::thread t;
     stopLater(t, [] { kill(getpid(), SIGTERM); });
-    int status = run({"--headless", "32x16", "--frames", "1000000"}); // only the signal ends it in time
+    int status =
+        runProgram({"--headless", "32x16", "--frames", "1000000"}); // only the signal ends it in time
     t.join();
     EXPECT_EQ(status, 0);
     EXPECT_EQ(stopSignalled, 1);
@@ -111,7 +87,7 @@ TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
     TestWindow target(120, 80);
     ASSERT_TRUE(target.display);
     makeFolders(false); // the red screen: a colour that is not black, known exactly
-    EXPECT_EQ(run({"-window-id", std::to_string(target.window), "--frames", "30"}), 1);
+    EXPECT_EQ(runProgram({"-window-id", std::to_string(target.window), "--frames", "30"}), 1);
     // The last frame stays in the window after the run.
     XImage* image = XGetImage(target.display, target.window, 0, 0, 120, 80, AllPlanes, ZPixmap);
     ASSERT_NE(image, nullptr);
@@ -138,24 +114,20 @@ TEST_F(HostLoop, ADestroyedWindowEndsTheRunAndSaves) {
         XDestroyWindow(d, id);
         XCloseDisplay(d);
     });
-    int status = run({"-window-id", std::to_string(id), "--frames", "1000000"});
+    int status = runProgram({"-window-id", std::to_string(id), "--frames", "1000000"});
     t.join();
     target.window = 0;
     EXPECT_EQ(status, 0);
     EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(HostLoop, NoWindowToDrawInEndsWithAFailure) {
     makeFolders(true);
     char const* saved = std::getenv("DISPLAY");
     std::string kept = saved ? saved : "";
     setenv("DISPLAY", ":31999", 1); // no such server
-    EXPECT_EQ(run({"--window"}), 1);
-    EXPECT_EQ(run({"-root"}), 1);
+    EXPECT_EQ(runProgram({"--window"}), 1);
+    EXPECT_EQ(runProgram({"-root"}), 1);
     if (saved)
         setenv("DISPLAY", kept.c_str(), 1);
     else

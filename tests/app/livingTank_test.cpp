@@ -11,7 +11,6 @@
 #include "fish/fish.h"
 #include "fish/sphereField.h"
 #include "host/frameFiles.h"
-#include "host/glContext.h"
 #include "hostFixture.h"
 #include "support/cerr.h"
 #include "world/shopKeeper.h"
@@ -30,12 +29,10 @@ struct Centroid {
 
 class LivingTank : public HostFixture {
   protected:
-    void SetUp() override {
-        HostFixture::SetUp();
-        setenv("VELMORA_INSTALL_DIR", VELMORA_GENERATED_RESOURCE_DIR, 1);
-    }
-    // Starts the program's view and runs frames until the default tank is up.
+    // Starts the program's view over the staged resources and runs frames until the default
+    // tank is up.
     Ctank* start() {
+        useStagedResources();
         view = std::make_unique<CvelmoraView>(CviewRect{0, 0, kWidth, kHeight},
                                               createOffscreenContext(kWidth, kHeight), false);
         if (!view->valid()) return nullptr;
@@ -82,7 +79,7 @@ class LivingTank : public HostFixture {
 };
 
 TEST_F(LivingTank, EverySchoolSwimsOnScreenWithinTheTank) {
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    REQUIRE_OFFSCREEN();
     Ctank* tank = start();
     ASSERT_NE(tank, nullptr) << logs().substr(logs().size() > 3000 ? logs().size() - 3000 : 0);
     std::vector<Cfish*> fish;

@@ -5,7 +5,6 @@
 
 #include "app/velmoraView.h"
 #include "graphics/graphicsMaster.h"
-#include "host/glContext.h"
 #include "hostFixture.h"
 #include "support/cerr.h"
 #include "world/initGlobals.h"
@@ -13,9 +12,6 @@
 #include "world/velmoraFunctions.h"
 
 namespace {
-
-#define REQUIRE_OFFSCREEN()                                                                                  \
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
 
 using ViewLifecycle = HostFixture;
 

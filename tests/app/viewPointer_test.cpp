@@ -4,7 +4,6 @@
 
 #include "app/velmoraView.h"
 #include "graphics/graphicsMaster.h"
-#include "host/glContext.h"
 #include "hostFixture.h"
 #include "support/cerr.h"
 #include "world/initGlobals.h"
@@ -36,7 +35,7 @@ class CpointingContext : public CglContext {
 using ViewPointer = HostFixture;
 
 TEST_F(ViewPointer, ThePointerReachesTheTanksInViewPixels) {
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    REQUIRE_OFFSCREEN();
     makeFolders(true);
     CglContext* drawn = createOffscreenContext(420, 40);
     ASSERT_NE(drawn, nullptr);

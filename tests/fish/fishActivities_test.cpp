@@ -210,24 +210,21 @@ class FrustumTank : public TestTank {
         frustum.setFrustum(Cvector(0, 2.5f, 20), Cvector(-4, 0.5f, 2.5f), Cvector(4, 4.5f, 2.5f), -2.5f);
         Cvector centre(0, 0, 0.5f);
         frustum.frustumToReal(centre);
-        for (int k = 0; k < 3; k++)
-            for (int s = 0; s < 2; s++) {
-                Cvector p[3];
-                float const other[3][2] = {{0, 0}, {1, 0}, {0, 1}};
-                for (int i = 0; i < 3; i++) {
-                    float n[3];
-                    n[k] = static_cast<float>(s);
-                    n[(k + 1) % 3] = other[i][0];
-                    n[(k + 2) % 3] = other[i][1];
-                    p[i] = Cvector(2 * n[0] - 1, 2 * n[1] - 1, n[2]);
-                    frustum.frustumToReal(p[i]);
-                }
-                Cvector normal;
-                normal.crossOf(p[1] - p[0], p[2] - p[0]);
-                if ((centre - p[0]).dot(normal) < 0) normal = normal * -1.0f;
-                normal.normalize();
-                wallPoints[2 * k + s] = p[0], wallNormals[2 * k + s] = normal;
+        // Wall 2k + s holds frustum coordinate k at s: three of its corners, the normal inward.
+        for (int w = 0; w < 6; w++) {
+            Cvector p[3], normal;
+            for (int i = 0; i < 3; i++) {
+                float n[3] = {0, 0, 0};
+                n[w / 2] = static_cast<float>(w % 2);
+                if (i) n[(w / 2 + i) % 3] = 1;
+                p[i] = Cvector(2 * n[0] - 1, 2 * n[1] - 1, n[2]);
+                frustum.frustumToReal(p[i]);
             }
+            normal.crossOf(p[1] - p[0], p[2] - p[0]);
+            if ((centre - p[0]).dot(normal) < 0) normal = normal * -1.0f;
+            normal.normalize();
+            wallPoints[w] = p[0], wallNormals[w] = normal;
+        }
         // The floor is the lower wall, as a tank's height image would give it.
         ground = [this](float x, float z) {
             Cvector const &p = wallPoints[2], &n = wallNormals[2];
@@ -267,15 +264,12 @@ TEST_F(ActivityTest, ASchoolOfThirtyStaysInsideItsFrustum) {
             placeFish(new Cfish, Cvector(-2.0f + 0.13f * i, 1.5f + 0.08f * i, -1.0f + 0.06f * i), 1, 0.5f));
         school->addFish(*fish.back());
     }
-    int seen[17] = {};
+    int seen[17] = {}; // wandering is what takes the fish to the walls
     for (int frame = 0; frame < 10000; frame++) {
         for (Cfish* f : fish) {
             f->prepForCook();
             f->goFish(0);
             seen[f->activity]++;
-        }
-        school->updateSchooling();
-        for (Cfish* f : fish) {
             Cvector p = f->vertex[0];
             home->frustum.realToFrustum(p);
             // The walls hold the head (a flick would carry it a little past one): only the
@@ -285,6 +279,7 @@ TEST_F(ActivityTest, ASchoolOfThirtyStaysInsideItsFrustum) {
                         p.z <= 1 + e)
                 << "frame " << frame << " " << f->name << " at " << p.x << " " << p.y << " " << p.z;
         }
+        school->updateSchooling();
     }
     EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
     for (int a : {ACTIVITY_SCHOOL, ACTIVITY_IDLE, ACTIVITY_WANDER})

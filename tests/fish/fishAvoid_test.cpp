@@ -51,11 +51,7 @@ TEST_F(FishTest, FishTurnsAwayFromARock) {
         Cmatrix3 const start = fish->vertexOrientation[0];
         Cvector const centre = fish->vertex[0] + start.forward * (2.5f * c.scale + c.radius) +
                                start.side * (c.side * c.radius) + start.up * (c.up * c.radius);
-        Rocks rocks;
-        rocks.points = {{centre.x, centre.y, centre.z, c.radius}};
-        CsphereField field;
-        ASSERT_EQ(field.loadSpheres(rocks, 1.0f), 0);
-        tank->spheres = &field;
+        setRocks({{centre.x, centre.y, centre.z, c.radius}});
         float nearest = 100.0f, firstAvoidingGap = -1.0f;
         for (int frame = 0; frame < 2000; frame++) {
             fish->prepForCook(); // swimming straight on: nothing asks for a turn
@@ -70,7 +66,6 @@ TEST_F(FishTest, FishTurnsAwayFromARock) {
         EXPECT_GT(firstAvoidingGap, 0.5f * c.scale) << c.what;   // turned in good time
         EXPECT_LT(fish->vertexOrientation[0].forward.dot(start.forward), 0.996f) << c.what; // and kept away
         deleteVariable(fish);
-        tank->spheres = nullptr;
     }
 }
 

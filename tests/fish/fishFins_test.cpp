@@ -1,11 +1,48 @@
 // The fins: which fins a species animates, the travelling raise of the matrix rig and the
-// restlessness draw.
+// restlessness draw; pectoral strokes (waiting and replacing packets, speed pulls, brakes,
+// the decision to push and an ordinary push); and the bite and peck cycles: the state each
+// start sets and the frames the cycles then take.
 #include <cmath>
 
 #include "fishTestSupport.h"
 #include "world/species.h"
 
 namespace {
+constexpr float kDeg = 0.017453292f;
+
+// The link names under which the fish lists its dependents.
+int dependentsNamed(Cfish& fish, char const* link) {
+    int n = 0;
+    for (int i = 0; i < fish.numDependents(); i++)
+        n += fish.linkName(i) == link;
+    return n;
+}
+
+// A curve of 11 samples over [0, 1] whose sample i is f(i / 10).
+template <class F> void writeCurve(char const* path, F f) {
+    CdataChan chan;
+    chan.init(11, 1, 1, 1, 4);
+    chan.setDimensionSpace(0, 0.0f, 1.0f);
+    for (int i = 0; i < 11; i++)
+        chan.floatData[i] = f(static_cast<float>(i) / 10.0f);
+    ASSERT_EQ(chan.save(path), 0) << path;
+}
+// The yaws move by change over frames from where they are (upper half leading); powers of
+// two keep the progress exact.
+CpecPushPacket stroke(CpecFin const& fin, float change, float frames, float lag = 0.0f) {
+    CpecPushPacket p;
+    p.targets[0] = fin.yaw[0] + change, p.targets[1] = fin.yaw[1] + change;
+    p.speed = std::fabs(change) / frames;
+    p.lag = lag;
+    return p;
+}
+// Frames until the leading half is done (bounded so a fault cannot hang).
+int framesToFinish(CpecFin& fin) {
+    int n = 0;
+    while (fin.playing() && n < 1000)
+        fin.updatePec(), n++;
+    return n;
+}
 // A species with the named fin controllers; lift shapes rise from 0 to 1 so a fill moves them.
 Cspecies* speciesWith(CdirectoryVar& owner, std::vector<std::string> const& names) {
     auto* sp = new Cspecies;
@@ -84,4 +121,188 @@ TEST_F(FishTest, FinRestlessnessIsRedrawn) {
         EXPECT_TRUE(fish->finRestlessness >= 0.0f && fish->finRestlessness < 1.0f) << frame;
     }
     EXPECT_GE(draws, 3); // the first frame, then every 100 to 300
+}
+
+TEST_F(FishTest, PacketsWaitAndReplace) {
+    Cfish* fish = makeFish();
+    CpecFin& fin = fish->pecLeft;
+    fin.yaw[0] = fin.yaw[1] = 1.0f;
+    fin.newPacket(stroke(fin, -1.0f, 4.0f));
+    fin.newPacket(stroke(fin, 1.0f, 4.0f));
+    CpecPushPacket last = stroke(fin, -0.5f, 8.0f); // from 0 to 0.5, 8 frames
+    last.targets[0] = last.targets[1] = 0.5f;
+    fin.newPacket(last); // replaces the one waiting
+    EXPECT_EQ(framesToFinish(fin), 4);
+    EXPECT_TRUE(fish->pecsAreMoving()); // still one waiting
+    fin.updatePec();                    // the frame after: it starts
+    EXPECT_FALSE(fin.hasWaiting);
+    EXPECT_FLOAT_EQ(fin.progress[0], 0.125f);
+    EXPECT_EQ(framesToFinish(fin), 7);
+    EXPECT_FLOAT_EQ(fin.yaw[0], 0.5f);
+    // A stroke already at its target ends at once instead of dividing by its zero change.
+    fin.startPacket(stroke(fin, 0.0f, 4.0f));
+    fin.updatePec();
+    EXPECT_FALSE(fish->pecsAreMoving());
+    EXPECT_TRUE(std::isfinite(fin.yaw[0]) && std::isfinite(fish->bodySpeed));
+}
+
+TEST_F(FishTest, ForwardStrokeStopsAtDesiredSpeed) {
+    struct {
+        float speed, desired, want;
+    } const cases[] = {
+        {0.2f, 0.4f, 0.4f}, // the desired speed caps the push
+        {0.2f, 3.0f, 0.7f}, // the push adds its speed change (0.5)
+        {1.0f, 0.5f, 1.0f}, // already faster: a forward stroke never brakes
+    };
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish();
+        fish->bodySpeed = c.speed, fish->desiredBodySpeed = c.desired, fish->pectoralSpeedChange = 0.5f;
+        CpecFin& fin = fish->pecLeft;
+        fin.yaw[0] = fin.yaw[1] = 0.0f;
+        fin.startPacket(stroke(fin, 1.0f, 8.0f, 0.5f));
+        for (int i = 0; i < 40; i++) {
+            fin.updatePec();
+            EXPECT_LE(fish->bodySpeed, std::max(c.desired, c.speed) + 1e-5f) << c.speed << " frame " << i;
+        }
+        EXPECT_NEAR(fish->bodySpeed, c.want, 1e-3f) << c.speed;
+    }
+}
+
+TEST_F(FishTest, FullBrakesActOnceAndEndWithSecondStroke) {
+    Cfish* fish = makeFish();
+    fish->doFullBrakes();
+    fish->updatePectorals();
+    float progress = fish->pecLeft.progress[0];
+    fish->doFullBrakes(); // ignored while braking
+    EXPECT_FLOAT_EQ(fish->pecLeft.progress[0], progress);
+    EXPECT_TRUE(fish->braking && fish->pecLeft.hasWaiting && fish->pecRight.hasWaiting);
+    int frames = 0;
+    while (fish->braking && frames < 200) {
+        EXPECT_FALSE(!fish->pecLeft.hasWaiting && !fish->pecLeft.playing()) << frames; // not yet over
+        fish->updatePectorals(), frames++;
+    }
+    EXPECT_FALSE(fish->braking || fish->pecLeft.hasWaiting || fish->pecLeft.playing());
+    EXPECT_NEAR(fish->pecLeft.yaw[0], kPecRestYaw, 1e-4f);
+}
+
+TEST_F(FishTest, DecidesToPush) {
+    struct {
+        float speed, desired, sink, pitchChange, heading;
+        bool busy, push;
+    } const cases[] = {
+        {1.0f, 1.5f, 0.0f, 0.0f, 0.0f, false, true},  // speeding up
+        {1.0f, 1.2f, 0.0f, 0.0f, 0.0f, false, false}, // close enough
+        {1.5f, 1.0f, 0.0f, 0.0f, 0.0f, false, true},  // slowing down
+        {1.0f, 1.0f, 0.06f, 0.0f, 0.0f, false, true}, // sinking
+        {1.0f, 1.0f, 0.0f, 0.4f, 0.1f, false, true},  // pitch far off, turning little
+        {1.0f, 1.0f, 0.0f, 0.4f, 1.0f, false, false}, // pitch far off, turning a lot
+        {1.0f, 2.0f, 0.0f, 0.0f, 0.0f, true, false},  // fins busy
+    };
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish();
+        fish->bodySpeed = c.speed, fish->desiredBodySpeed = c.desired, fish->accumulatedSink = c.sink;
+        fish->pitchChange = c.pitchChange, fish->headingChange = c.heading, fish->pitchVelocity = 0.0f;
+        if (c.busy) fish->pecRight.newPacket(stroke(fish->pecRight, -1.0f, 4.0f));
+        EXPECT_EQ(fish->contemplatePectoralPush(), c.push) << c.speed << " " << c.desired << " " << c.sink;
+    }
+}
+
+TEST_F(FishTest, PushPairPlaysBackThenForwardAndSpeedsUp) {
+    Cfish* fish = makeFish();
+    fish->bodySpeed = 0.5f, fish->desiredBodySpeed = 1.0f, fish->pectoralSpeedChange = 0.5f;
+    fish->doPecPush(0.0f);
+    int frames = 0;
+    float lowest = 10.0f;
+    while (fish->pecsAreMoving() && frames < 200) {
+        fish->updatePectorals(), frames++;
+        lowest = std::min(lowest, fish->pecLeft.yaw[0]);
+    }
+    EXPECT_LT(frames, 200);
+    EXPECT_NEAR(lowest, -45 * kDeg, 1e-4f);              // the fins swept back first
+    EXPECT_NEAR(fish->pecLeft.yaw[0], 80 * kDeg, 1e-4f); // and ended forward
+    EXPECT_NEAR(fish->bodySpeed, 1.0f, 1e-4f);           // pushed up to the desired speed
+    EXPECT_FLOAT_EQ(fish->pecRight.yaw[1], fish->pecLeft.yaw[1]);
+}
+
+TEST_F(FishTest, BiteOpensTheMouthOverTenFrames) {
+    Cfish* fish = makeFish();
+    fish->startBite(0.1f);
+    EXPECT_TRUE(fish->biteCycle.active && fish->biteCycle.parent != nullptr);
+    EXPECT_EQ(dependentsNamed(*fish, "fish_bite_ac"), 1);
+    for (int frame = 1; frame <= 10; frame++) {
+        if (frame == 4) fish->startBite(0.7f); // a running bite is not restarted
+        fish->doAnimCycles(frame);
+        EXPECT_NEAR(fish->mouthOpening, 0.1f * frame, 1e-5f) << frame;
+        EXPECT_TRUE(fish->biting);
+        EXPECT_EQ(fish->biteCycle.parent != nullptr, frame < 10) << frame;
+    }
+    EXPECT_FLOAT_EQ(fish->biteAmount, 0.1f);
+    EXPECT_FALSE(fish->biteCycle.active);
+    EXPECT_EQ(dependentsNamed(*fish, "fish_bite_ac"), 0);
+    fish->calcMouth(); // a full opening has closed again
+    EXPECT_NEAR(fish->jawMatrix.up.y, 1.0f, 1e-5f);
+    fish->startBite(0.3f); // and a new bite may start
+    EXPECT_TRUE(fish->biteCycle.active);
+    EXPECT_FLOAT_EQ(fish->biteCycle.t, 0.0f);
+}
+
+TEST_F(FishTest, PeckReachesBitesOnceAndStops) {
+    // The head goes out and back (the reach peaks at 0.5); the stroke strength follows t.
+    writeCurve("species/std_fish/arrays/peckForwardMotion.chan",
+               [](float t) { return 1.0f - std::fabs(2 * t - 1); });
+    writeCurve("species/std_fish/arrays/peckSwimAmp.chan", [](float t) { return 0.5f * t; });
+    struct {
+        bool held;
+        bool starts;
+    } const cases[] = {{false, true}, {true, false}};
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish();
+        fish->headForced = c.held;
+        fish->peckDirection = Cvector(0, -1, 0);
+        fish->startPeck(0.02f, 0.5f, 0.25f);
+        EXPECT_EQ(fish->peckCycle.active != 0, c.starts);
+        if (!c.starts) {
+            EXPECT_EQ(fish->peckCycle.parent, nullptr);
+            continue;
+        }
+        Cvector head = fish->vertex[0];
+        EXPECT_LT((fish->peckCycle.startPoint - head).length(), 1e-6f);
+        EXPECT_EQ(dependentsNamed(*fish, "peck animcycle"), 1);
+        int bitFrame = 0;
+        float deepest = 0.0f;
+        for (int frame = 1; frame <= 10; frame++) {
+            fish->doAnimCycles(frame);
+            if (fish->biteCycle.active && bitFrame == 0) bitFrame = frame;
+            if (frame == 10) break;
+            EXPECT_TRUE(fish->pecking && fish->headForced) << frame;
+            float t = 0.1f * frame;
+            EXPECT_NEAR(fish->strokeStrength, 0.5f * t, 1e-4f) << frame;
+            EXPECT_NEAR(fish->desiredBodySpeed, t >= 0.7f ? 0.0f : 0.02f, 1e-5f) << frame;
+            deepest = std::max(deepest, head.y - fish->forcedHead.y);
+            EXPECT_NEAR(fish->forcedHead.x, head.x, 1e-6f);
+        }
+        EXPECT_EQ(bitFrame, 6);
+        EXPECT_NEAR(deepest, 0.5f, 1e-4f);
+        EXPECT_EQ(fish->peckCycle.parent, nullptr);
+        EXPECT_FALSE(fish->pecking || fish->headForced || fish->peckCycle.active);
+        EXPECT_EQ(fish->bodySpeed, 0.0f);
+        EXPECT_EQ(fish->desiredBodySpeed, 0.0f);
+        EXPECT_EQ(dependentsNamed(*fish, "peck animcycle"), 0);
+    }
+    EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(FishTest, AFishGoesWithItsCyclesRunning) {
+    writeCurve("species/std_fish/arrays/peckForwardMotion.chan", [](float) { return 0.5f; });
+    writeCurve("species/std_fish/arrays/peckSwimAmp.chan", [](float) { return 0.0f; });
+    Cfish* fish = makeFish();
+    fish->startPeck(0.02f, 0.3f, 0.1f);
+    for (int frame = 1; frame <= 7; frame++)
+        fish->doAnimCycles(frame);
+    ASSERT_TRUE(fish->biteCycle.active && fish->peckCycle.active);
+    CdirectoryVar* cycles = fish->getAnimCycleDirectory();
+    EXPECT_EQ(cycles->countChildren(-1), 2);
+    deleteVariable(fish);
+    emptyTrash();
+    EXPECT_EQ(tank->things->firstChild, nullptr);
 }

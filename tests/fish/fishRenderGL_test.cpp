@@ -37,12 +37,9 @@ CgeoFileContents skeletonContents() {
     g.points = 10;
     g.attribs = {{"pos", 3, 0}, {"parentMat", 1, 0}};
     g.floatsPerPoint = 4;
-    std::vector<int> spine;
-    for (int i = 0; i < 10; i++) {
+    for (int i = 0; i < 10; i++)
         g.data.insert(g.data.end(), {0.0f, 0.0f, -static_cast<float>(i) / 9.0f, -1.0f});
-        spine.push_back(i);
-    }
-    g.pointGroups = {{"spine", spine}};
+    g.pointGroups = {{"spine", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}}};
     return g;
 }
 
@@ -59,12 +56,9 @@ CgeoFileContents bodyContents() {
             g.data.insert(g.data.end(), {side * half, 0.0f, -static_cast<float>(i) / 9.0f, 1.0f, 0.6f, 0.1f,
                                          1.0f, static_cast<float>(i), static_cast<float>(i), 1.0f});
     }
-    std::vector<int> all;
-    for (int i = 0; i < 9; i++) {
+    for (int i = 0; i < 9; i++)
         g.polygons.push_back({2 * i, 2 * i + 1, 2 * i + 3, 2 * i + 2});
-        all.push_back(i);
-    }
-    g.primGroups = {{"mat_fishskin_oa", all}};
+    g.primGroups = {{"mat_fishskin_oa", {0, 1, 2, 3, 4, 5, 6, 7, 8}}};
     return g;
 }
 
@@ -93,10 +87,6 @@ struct Blob {
     double x = 0, y = 0, bend = 0;
 };
 
-bool lit(std::vector<uint8_t> const& px, int x, int y) {
-    return px[static_cast<size_t>((y * kWidth + x) * 4)] >= 64;
-}
-
 Blob blobOf(std::vector<uint8_t> const& px) {
     Blob b;
     std::vector<double> cx, cy;
@@ -104,23 +94,20 @@ Blob blobOf(std::vector<uint8_t> const& px) {
         int n = 0;
         double sum = 0;
         for (int y = 0; y < kHeight; y++)
-            if (lit(px, x, y)) n++, sum += y, b.x += x, b.y += y;
+            if (px[static_cast<size_t>((y * kWidth + x) * 4)] >= 64) n++, sum += y, b.x += x, b.y += y;
         b.count += n;
         if (n > 0) cx.push_back(x), cy.push_back(sum / n);
     }
     if (b.count == 0 || cx.size() < 3) return b;
     b.x /= b.count, b.y /= b.count;
-    double mx = 0, my = 0;
+    double mx = 0, my = 0, sxy = 0, sxx = 0;
     for (size_t i = 0; i < cx.size(); i++)
         mx += cx[i] / cx.size(), my += cy[i] / cx.size();
-    double sxy = 0, sxx = 0;
     for (size_t i = 0; i < cx.size(); i++)
         sxy += (cx[i] - mx) * (cy[i] - my), sxx += (cx[i] - mx) * (cx[i] - mx);
     double slope = sxx > 0 ? sxy / sxx : 0;
-    for (size_t i = 0; i < cx.size(); i++) {
-        double off = cy[i] - (my + slope * (cx[i] - mx));
-        b.bend += off * off / cx.size();
-    }
+    for (size_t i = 0; i < cx.size(); i++)
+        b.bend += std::pow(cy[i] - (my + slope * (cx[i] - mx)), 2) / cx.size();
     b.bend = std::sqrt(b.bend);
     return b;
 }
@@ -218,8 +205,8 @@ TEST_F(FishRenderGL, OneFishMovesAndBendsBetweenFrames) {
     auto* fish = new SteadyFish;
     fish->species = sp;
     fish->startHeading = 1.5707963f; // swims along +x, across the view
-    Cfish* placed = placeFish(fish, Cvector(-0.5f, 2.0f, 0.0f), 0.5f);
-    ASSERT_EQ(placed->addRenderGeometry(), 0) << exitReasonList.back();
+    placeFish(fish, Cvector(-0.5f, 2.0f, 0.0f), 0.5f);
+    ASSERT_EQ(fish->addRenderGeometry(), 0) << exitReasonList.back();
     ASSERT_TRUE(fish->weightsBuilt);
     fish->setDisplayed(1);
     fish->_setDesiredBodySpeed(1.5f); // slower than it wants: it strokes

@@ -15,6 +15,7 @@
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
 #include "fish/fish.h"
+#include "fish/sphereField.h"
 #include "script/fastNoise.h"
 #include "support/cerr.h"
 #include "testSupport.h"
@@ -73,13 +74,14 @@ class TestTank : public CtankServices {
     CsphereField* spheres = nullptr;
 };
 
-// Rocks of a sphere field: centres and radii.
+// Rocks of a sphere field: centres and radii, the radii given as "pscale" unless told otherwise.
 class Rocks : public CsphereSource {
   public:
     std::vector<CsphereDef> points;
+    bool interleaved = true, withScale = true;
     int pointCount() const override { return static_cast<int>(points.size()); }
-    bool isInterleaved() const override { return true; }
-    bool hasAttribute(char const* n) const override { return std::strcmp(n, "pscale") == 0; }
+    bool isInterleaved() const override { return interleaved; }
+    bool hasAttribute(char const* n) const override { return withScale && std::strcmp(n, "pscale") == 0; }
     Cvector pointPosition(int i) const override { return Cvector(points[i].x, points[i].y, points[i].z); }
     float pointAttribute(int i, char const*) const override { return points[i].radius; }
 };
@@ -142,7 +144,6 @@ class FishTest : public ::testing::Test {
         return false;
 #endif
     }
-    // A fish in the tank, reset at scale and placed at pos heading along +z.
     // The shared noise curves as the resource file: wiggle x sines whose ends meet.
     void writeNoiseFile(float wiggle) {
         std::filesystem::create_directories("global/arrays");
@@ -153,9 +154,16 @@ class FishTest : public ::testing::Test {
             noise.floatData[i] = wiggle * std::sin(0.0628318f * static_cast<float>((i / 3) * (i % 3 + 1)));
         ASSERT_EQ(noise.save(noiseFileName), 0);
     }
-    // Its activity machine is off: it swims straight on unless the test steers it.
+    // A fish in the tank, reset at scale and placed at pos heading along +z. Its activity
+    // machine is off: it swims straight on unless the test steers it.
     Cfish* makeFish(Cvector pos = Cvector(0, 2, 0), float speed = 1.0f, float scale = 1.0f) {
         return placeFish(new SteadyFish, pos, speed, scale);
+    }
+    // Rocks as the tank's sphere field, in place of any before.
+    void setRocks(std::vector<CsphereDef> const& points) {
+        rocks.points = points;
+        ASSERT_EQ(field.loadSpheres(rocks, 1.0f), 0);
+        tank->spheres = &field;
     }
     Cfish* placeFish(Cfish* fish, Cvector pos, float speed = 1.0f, float scale = 1.0f) {
         fish->thingScale = scale;
@@ -174,4 +182,6 @@ class FishTest : public ::testing::Test {
     CdirectoryVar resources;
     Cvariable* savedResources = nullptr;
     TestTank* tank = nullptr;
+    Rocks rocks;
+    CsphereField field;
 };

@@ -95,7 +95,6 @@ TEST_F(FishTest, FactoryKeywordAndExtraInit) {
     installFishKind();
     EXPECT_EQ(thingKindOf("fish"), 0);
     Cfish* fish = makeFish();
-    EXPECT_EQ(fish->attributes, 186u);
     EXPECT_EQ(fish->doExtraInit(), 0);
     fish->setParent(nullptr, 0);
     EXPECT_EQ(fish->doExtraInit(), 1);

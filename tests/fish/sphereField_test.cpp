@@ -1,33 +1,17 @@
 // The sphere field: loading and its limits, the x-range query against a plain scan on
-// random fields, the signed distance, and pushing points out of spheres.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <vector>
-
+// random fields, the signed distance, pushing points out of spheres, and a real tank's
+// obstacle spheres loaded from the definition's avoid-sphere model through the tank's hook.
+#include "../graphics/geoTestSupport.h"
 #include "fish/sphereField.h"
-#include "support/cerr.h"
+#include "fish/tankSpheres.h"
+#include "fishTestSupport.h"
+#include "world/tank.h"
 
 namespace {
 
-// A model of spheres: positions and radii, with or without the "pscale" attribute.
-class SphereModel : public CsphereSource {
-  public:
-    std::vector<CsphereDef> points;
-    bool interleaved = true;
-    bool withScale = true;
-    int pointCount() const override { return static_cast<int>(points.size()); }
-    bool isInterleaved() const override { return interleaved; }
-    bool hasAttribute(char const* name) const override {
-        return withScale && std::strcmp(name, "pscale") == 0;
-    }
-    Cvector pointPosition(int i) const override { return Cvector(points[i].x, points[i].y, points[i].z); }
-    float pointAttribute(int i, char const*) const override { return points[i].radius; }
-};
-
 TEST(SphereField, LoadingLimits) {
     CsphereField f;
-    SphereModel m;
+    Rocks m;
     m.points.assign(CsphereField::maxSpheres, CsphereDef{1, 2, 3, 0.5f});
     ASSERT_EQ(f.loadSpheres(m, 2.0f), 0);
     EXPECT_EQ(f.count, 16384);
@@ -47,7 +31,7 @@ TEST(SphereField, LoadingLimits) {
     } const cases[] = {{CsphereField::maxSpheres + 1, true, "tms!"}, {3, false, "notInterlvd"}};
     for (Case const& c : cases) {
         resetExitState();
-        SphereModel bad;
+        Rocks bad;
         bad.points.assign(static_cast<size_t>(c.points), CsphereDef{0, 0, 0, 1});
         bad.interleaved = c.interleaved;
         EXPECT_EQ(f.loadSpheres(bad, 1.0f), 1) << c.reason;
@@ -70,7 +54,7 @@ TEST(SphereField, XRangeMatchesAPlainScan) {
         return c < 0.0f ? -1 : c >= 1000.0f ? 1000 : static_cast<int>(c);
     };
     for (int field = 0; field < 20; field++) {
-        SphereModel m;
+        Rocks m;
         int n = 1 + static_cast<int>(next() * 60);
         for (int i = 0; i < n; i++)
             m.points.push_back({next() * 20 - 10, next() * 6, next() * 8, 0.1f + next() * 1.5f});
@@ -108,7 +92,7 @@ TEST(SphereField, SignedDistance) {
     Cvector offset(7, 7, 7);
     EXPECT_EQ(f.getSphereLevelSet(Cvector(1, 2, 3), &offset), 10000.0f);
     EXPECT_EQ(offset.x, 7.0f); // untouched without a sphere
-    SphereModel m;
+    Rocks m;
     m.points = {{0, 0, 0, 1}, {5, 0, 0, 2}};
     ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
     struct Case {
@@ -132,7 +116,7 @@ TEST(SphereField, SignedDistance) {
 // lands in); points outside, or left of, above or beyond the field stay where they are.
 TEST(SphereField, PushOutOfSpheres) {
     CsphereField f;
-    SphereModel m;
+    Rocks m;
     m.points = {{0, 0, 0, 1}, {1.5f, 0, 0, 1}, {6, 2, 0, 0.5f}};
     ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
     struct Case {
@@ -173,6 +157,50 @@ TEST(SphereField, PushOutOfSpheres) {
         p = q;
         EXPECT_FALSE(f.pushOutOfSpheres(p, Cvector(1, 0, 0))) << q;
     }
+}
+
+// Two points as a model: positions, and a radius when asked.
+CgeoFileContents pointModel(bool radii) {
+    CgeoFileContents g;
+    g.points = 2;
+    g.attribs = {{"pos", 3, 0}};
+    g.floatsPerPoint = radii ? 4 : 3;
+    if (radii) g.attribs.push_back({"pscale", 1, 0});
+    g.data = radii ? std::vector<float>{0, 0, 0, 0.5f, 2, 1, 0, 0.25f} : std::vector<float>{0, 0, 0, 2, 1, 0};
+    return g;
+}
+
+TEST(TankSpheres, TheDefinitionsModelBecomesTheTanksObstacles) {
+    installTankSpheres();
+    ASSERT_NE(loadTankSpheres, nullptr);
+    struct Case {
+        bool radii;
+        float scale;
+        int result;
+        size_t spheres;
+    } const cases[] = {
+        {true, 1.0f, 0, 2},  // two rocks
+        {true, 2.0f, 0, 2},  // the tank's scale grows them
+        {false, 1.0f, 1, 0}, // points without radii are no obstacles
+    };
+    for (Case const& c : cases) {
+        resetExitState();
+        auto* tank = new Ctank(nullptr);
+        CgeoNew model;
+        ASSERT_EQ(loadContents(model, pointModel(c.radii)), 0);
+        EXPECT_EQ(loadTankSpheres(tank, &model, c.scale), c.result);
+        size_t made = tank->sphereField() ? tank->sphereField()->spheres.size() : 0;
+        EXPECT_EQ(made, c.spheres);
+        if (c.spheres) {
+            // Inside the first rock, and clear of both in open water.
+            EXPECT_LT(tank->sphereField()->getSphereLevelSet(Cvector(0.1f, 0, 0), nullptr), 0.0f);
+            EXPECT_GT(tank->sphereField()->getSphereLevelSet(Cvector(1.0f, 3.0f, 0), nullptr), 0.0f);
+            EXPECT_NEAR(tank->sphereField()->spheres[0].radius, 0.5f * c.scale, 1e-6f);
+        }
+        EXPECT_EQ(loadTankSpheres(tank, nullptr, 1.0f), 1) << "no model";
+        delete tank; // frees the field (the leak checker watches)
+    }
+    resetExitState();
 }
 
 } // namespace
