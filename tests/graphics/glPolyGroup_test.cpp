@@ -1,55 +1,27 @@
-// Drawing work objects' poly groups on the OpenGL device: a model read with its material
-// script, drawn through its vertex streams on one or two displays, pass bits, predecessors
-// and the draw-state cache.
+// Poly groups drawn on the OpenGL device: predecessors first, and groups left undrawn.
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "geoTestSupport.h"
 #include "glTestSupport.h"
 #include "graphics/glDeviceData.h"
 #include "graphics/graphicsGL.h"
-#include "graphics/texturedGeo.h"
-#include "graphics/workObject.h"
 #include "host/glHeaders.h"
 #include "materialTestSupport.h"
-#include "script/matrixControllerManager.h"
 
 namespace {
 
-class Thing : public CworkObjectOwner {
-  public:
-    CmatrixControllerManager* skeletonControllers() override { return &manager; }
-    Cmatrix_4* tankCameraMatrix() override { return nullptr; }
-    char const* skeletonOwnerName() override { return "fish"; }
-    CtexturedGeo* workObjectModel() override { return geo; }
-    CgeoNew* skeletonModel() override { return nullptr; }
-    int currentBufferIndex() override { return 0; }
-    float thingScale() override { return 1.0f; }
-    int thingCooks() override { return 0; }
-
-    CmatrixControllerManager manager;
-    CtexturedGeo* geo = nullptr;
-};
-
-char const* const material =
-    ":static diffuse\n"
-    ":vshader \"varying vec4 c;\"\n"
-    ":vshader \"void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; "
-    "c = gl_Color; }\"\n"
-    ":fshader \"varying vec4 c; void main() { gl_FragColor = c; }\"\n";
-
 // Two quads, left (points 0-3, magenta) and right (points 4-7, yellow), each a poly group
 // of its own material, drawn in clip coordinates on a 32 x 16 display.
-class GlPolyGroup : public MaterialTest {
+class GlPolyGroup : public ModelTest {
   protected:
     void SetUp() override {
-        MaterialTest::SetUp();
+        ModelTest::SetUp();
         REQUIRE_GL();
         ASSERT_TRUE(openTestDevice(dev, context, 32, 16)) << exitMsg.c_str();
         dev.perFrameGraphicsSetup();
-        writeMaterial("left", material);
-        writeMaterial("right", material);
+        writeMaterial("left", kColourMaterial);
+        writeMaterial("right", kColourMaterial);
         contents.points = 8;
         contents.attribs = {{"pos", 3, 0}, {"Cd", 4, 0}};
         contents.floatsPerPoint = 7;
@@ -60,16 +32,12 @@ class GlPolyGroup : public MaterialTest {
         }
         contents.polygons = {{0, 1, 2, 3}, {4, 5, 6, 7}};
         contents.primGroups = {{"mat_left_oa", {0}}, {"mat_right_ob", {1}}};
-        geo.setName("model");
-        ASSERT_EQ(loadContents(geo, contents), 0);
-        ASSERT_EQ(geo.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 0)
-            << lastReason();
-        thing.geo = &geo;
+        ASSERT_EQ(build(), 0) << lastReason();
         masterFrame = 1;
     }
     void TearDown() override {
         dev.release();
-        MaterialTest::TearDown();
+        ModelTest::TearDown();
     }
     // Makes every group drawable again, as the tank does when it builds its lists.
     static void newFrame(CworkObject& w) {
@@ -77,17 +45,13 @@ class GlPolyGroup : public MaterialTest {
             g.passBits = 0xFF;
         masterFrame++;
     }
-    CgeoFileContents contents;
-    CtexturedGeo geo;
-    CdirectoryVar speciesNode;
-    Thing thing;
     std::unique_ptr<CglContext> context;
     CopenGL dev;
 };
 
 TEST_F(GlPolyGroup, PredecessorsDrawFirstAndOnlyOnce) {
     CworkObject w;
-    ASSERT_EQ(w.initWorkGeometry(&thing), 0);
+    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
     CrenderPolyGroup& left = w.renderPolyGroups[0];
     CrenderPolyGroup& right = w.renderPolyGroups[1];
     left.drawMeOvertopOf(&right);
@@ -107,7 +71,7 @@ TEST_F(GlPolyGroup, GroupsOfThingsBeingTornDownOrWithoutMaterialAreNotDrawn) {
     CgraphicsHooks saved = graphicsHooks;
     graphicsHooks.thingTearingDown = [](CworkObject*) { return tearingDown; };
     CworkObject w;
-    ASSERT_EQ(w.initWorkGeometry(&thing), 0);
+    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
     newFrame(w);
     clearColourAndDepth();
     tearingDown = true;

@@ -1,6 +1,5 @@
-// Offscreen GL for the device tests: a context per test (skipped only when no EGL display
-// exists at all), a context that counts how often it is made current, read-back helpers,
-// and a PNG of the frame when a check fails.
+// Offscreen GL for the device tests: contexts (skipped only when no EGL display exists),
+// read-back helpers, and a PNG of the frame when a check fails.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -52,6 +51,13 @@ Frame readFrame(CglContext& context);
 // Writes the frame as "<test name>.png" in the working folder when the running test has
 // failed so far.
 void dumpFrameIfFailed(Frame const& frame);
+
+// A material script that draws the points' colours, unlit.
+inline char const* const kColourMaterial =
+    ":static diffuse\n"
+    ":vshader \"varying vec4 c;\"\n"
+    ":vshader \"void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; c = gl_Color; }\"\n"
+    ":fshader \"varying vec4 c; void main() { gl_FragColor = c; }\"\n";
 
 class CopenGL;
 // Gives dev a new offscreen context of w x h as display 0 with an identity view projection

@@ -5,21 +5,22 @@ namespace {
 
 class ShaderRewrite : public MaterialTest {
   protected:
-    // Rewrites text as a material of the model with the given mode and format.
+    // Rewrites text as a material of the model with the given mode and format; the
+    // fragment text, when given, is rewritten too.
     std::string rewrite(char const* text, short mode, int format, float colorMult = 1.0f,
-                        int16_t specOffset = 0) {
+                        std::string* fragment = nullptr) {
         model.apiFormat = format;
-        model.specOffset = specOffset;
+        model.specOffset = 0; // no specular attribute
         Cmaterial m;
         m.texGeo = &model;
         m.shaderMode = mode;
         m.shaderColorMult = colorMult;
         m.vertexShader = text;
+        if (fragment) m.fragShader = fragment->c_str();
         EXPECT_EQ(m.rewriteVertexShader(), 0);
-        fragment = m.fragShader.c_str();
+        if (fragment) *fragment = m.fragShader.c_str();
         return m.vertexShader.c_str();
     }
-    std::string fragment;
 };
 
 TEST_F(ShaderRewrite, GoldenTexts) {
@@ -93,18 +94,12 @@ TEST_F(ShaderRewrite, GoldenTexts) {
 }
 
 TEST_F(ShaderRewrite, GlesStripsTheFragmentTextToo) {
-    model.specOffset = 0;
-    Cmaterial m;
-    m.texGeo = &model;
-    m.shaderMode = SHADER_GLES;
-    m.vertexShader = "x";
-    m.fragShader = "varying lowp vec4 color; highp float f;";
-    ASSERT_EQ(m.rewriteVertexShader(), 0);
-    EXPECT_STREQ(m.fragShader.c_str(), "varying  vec4 color;  float f;");
-    m.shaderMode = 0;
-    m.fragShader = "lowp";
-    ASSERT_EQ(m.rewriteVertexShader(), 0);
-    EXPECT_STREQ(m.fragShader.c_str(), "lowp"); // untouched without GLES
+    std::string fragment = "varying lowp vec4 color; highp float f;";
+    rewrite("x", SHADER_GLES, 0, 1.0f, &fragment);
+    EXPECT_EQ(fragment, "varying  vec4 color;  float f;");
+    fragment = "lowp";
+    rewrite("x", 0, 0, 1.0f, &fragment);
+    EXPECT_EQ(fragment, "lowp"); // untouched without GLES
 }
 
 TEST_F(ShaderRewrite, WithoutModelTheTextIsLeftAndRecorded) {

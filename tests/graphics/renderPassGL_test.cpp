@@ -1,43 +1,23 @@
-// A small tank drawn by the render pass on the OpenGL device under EGL: a backdrop quad,
-// two opaque models and two transparent ones, each a model of its own material, seen
-// through a perspective camera; the pixels show the opaque depth order and the transparent
-// ones blended back to front.
+// A small tank drawn by the render pass under EGL through a perspective camera: opaque
+// models in depth order, transparent ones blended back to front.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-#include "geoTestSupport.h"
 #include "glTestSupport.h"
 #include "graphics/graphicsGL.h"
-#include "graphics/texturedGeo.h"
-#include "graphics/workObject.h"
 #include "materialTestSupport.h"
-#include "script/matrixControllerManager.h"
 
 namespace {
 
-class Owner : public CworkObjectOwner {
-  public:
-    CmatrixControllerManager* skeletonControllers() override { return &manager; }
-    Cmatrix_4* tankCameraMatrix() override { return nullptr; }
-    char const* skeletonOwnerName() override { return "thing"; }
-    CtexturedGeo* workObjectModel() override { return &geo; }
-    CgeoNew* skeletonModel() override { return nullptr; }
-    int currentBufferIndex() override { return 0; }
-    float thingScale() override { return 1.0f; }
-    int thingCooks() override { return 0; }
-
-    CmatrixControllerManager manager;
+// A model with the thing showing it.
+struct Model {
+    Model() { owner.geo = &geo; }
     CtexturedGeo geo;
+    TestOwner owner;
     CworkObject work;
 };
-
-char const* const material =
-    ":static diffuse\n"
-    ":vshader \"varying vec4 c;\"\n"
-    ":vshader \"void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; c = gl_Color; }\"\n"
-    ":fshader \"varying vec4 c; void main() { gl_FragColor = c; }\"\n";
 
 // One quad of a model: x span and y half-height at depth z (the camera looks down -z).
 struct Quad {
@@ -51,21 +31,16 @@ CtankRenderLists* shown = nullptr;
 
 // The camera at the origin sees x from -d to d and y from -d/2 to d/2 at depth d, so each
 // quad's columns on the 32 x 16 display follow from its x span over its depth.
-class RenderPassGL : public MaterialTest {
+class RenderPassGL : public ModelTest {
   protected:
     void SetUp() override {
-        MaterialTest::SetUp();
+        ModelTest::SetUp();
         REQUIRE_GL();
-        context.reset(createOffscreenContext(32, 16));
-        ASSERT_TRUE(context);
-        dev.context = context.get();
-        dev.setDisplayIndex(0);
-        dev.setNewWindowMetrics(Crect(0, 32, 0, 16));
-        ASSERT_EQ(dev.GetDeviceCapabilities(), 0);
+        ASSERT_TRUE(openTestDevice(dev, context, 32, 16)) << exitMsg.c_str();
         dev.letterboxedFovRect = Crect(-1, 1, -0.5f, 0.5f);
         dev.viewportHeight = 16, dev.letterboxBottom = 0, dev.clearScreen = 1, dev.drawAll = 1;
         dev.tank = reinterpret_cast<Ctank*>(&lists);
-        savedMult = masterMult, masterMult = 1, savedHooks = graphicsHooks, shown = &lists;
+        savedHooks = graphicsHooks, shown = &lists;
         graphicsHooks.tankRenderLists = [](Ctank*) { return shown; };
         for (auto* l : {&lists.opaqueList, &lists.transparentList})
             l->setSize(8, nullptr), l->count = 0;
@@ -73,30 +48,24 @@ class RenderPassGL : public MaterialTest {
     }
     void TearDown() override {
         models.clear(), dev.release();
-        graphicsHooks = savedHooks, shown = nullptr, masterMult = savedMult;
-        MaterialTest::TearDown();
+        graphicsHooks = savedHooks, shown = nullptr;
+        ModelTest::TearDown();
     }
     // A model of one quad; its group joins the opaque list or the transparent one (which
     // the test lists back to front), covering the cells of its columns.
     CrenderPolyGroup* addModel(Quad const& q, uint64_t columns) {
-        writeMaterial(q.name, material);
-        auto m = std::make_unique<Owner>();
-        CgeoFileContents c;
-        c.points = 4;
-        c.attribs = {{"pos", 3, 0}, {"Cd", 4, 0}};
-        c.floatsPerPoint = 7;
-        float const xs[4] = {q.x0, q.x1, q.x1, q.x0},
-                    ys[4] = {-q.halfHeight, -q.halfHeight, q.halfHeight, q.halfHeight};
+        writeMaterial(q.name, kColourMaterial);
+        auto m = std::make_unique<Model>();
+        std::vector<std::vector<float>> rows;
+        float const xs[4] = {q.x0, q.x1, q.x1, q.x0}, ys[4] = {-1, -1, 1, 1};
         for (int p = 0; p < 4; p++)
-            c.data.insert(c.data.end(), {xs[p], ys[p], q.z, q.rgba[0], q.rgba[1], q.rgba[2], q.rgba[3]});
-        c.polygons = {{0, 1, 2, 3}};
+            rows.push_back({xs[p], ys[p] * q.halfHeight, q.z, q.rgba[0], q.rgba[1], q.rgba[2], q.rgba[3]});
+        contents = contentsOf({{"pos", 3, 0}, {"Cd", 4, 0}}, rows);
         std::string group = std::string("mat_") + q.name + (q.transparent ? "_ta" : "_oa");
-        c.primGroups = {{Cstring(group.c_str()), {0}}};
-        m->geo.setName(q.name);
-        EXPECT_EQ(loadContents(m->geo, c), 0);
-        EXPECT_EQ(m->geo.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 0)
-            << lastReason();
-        EXPECT_EQ(m->work.initWorkGeometry(m.get()), 0) << lastReason();
+        contents.polygons = {{0, 1, 2, 3}};
+        contents.primGroups = {{Cstring(group.c_str()), {0}}};
+        EXPECT_EQ(build(m->geo), 0) << lastReason();
+        EXPECT_EQ(m->work.initWorkGeometry(&m->owner), 0) << lastReason();
         if (m->work.renderPolyGroups.size() != 1) return nullptr;
         CrenderPolyGroup* g = &m->work.renderPolyGroups[0];
         g->passBits = 255, g->lastSameMaterial = g, g->xCellMask = columns, g->yCellMask = 1;
@@ -109,10 +78,8 @@ class RenderPassGL : public MaterialTest {
     std::unique_ptr<CglContext> context;
     CopenGL dev;
     CtankRenderLists lists;
-    CdirectoryVar speciesNode;
-    std::vector<std::unique_ptr<Owner>> models;
+    std::vector<std::unique_ptr<Model>> models;
     CgraphicsHooks savedHooks;
-    float savedMult = 1;
 };
 
 TEST_F(RenderPassGL, SmallTankDrawsOpaqueThenTransparentBackToFront) {
