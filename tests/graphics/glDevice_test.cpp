@@ -8,6 +8,7 @@
 
 #include "data/dataArray.h"
 #include "glTestSupport.h"
+#include "graphics/glShader.h"
 #include "graphics/graphicsGL.h"
 #include "graphics/textureImage.h"
 #include "host/glHeaders.h"
@@ -175,8 +176,9 @@ TEST_F(GlDevice, WorldPointLandsOnItsPixel) {
     squareCamera(dev());
     dev().viewCamera.eye = Cvector(2, -1, 3);
     dev().cameraToRenderer();
-    unsigned program = buildPointProgram();
-    ASSERT_NE(program, 0u);
+    CglslShader points;
+    ASSERT_EQ(points.build(&dev(), "points", kPointVertex, kPointFragment), 0);
+    unsigned program = points.program[0];
     struct Pixel {
         int x, y;
     };
@@ -192,15 +194,15 @@ TEST_F(GlDevice, WorldPointLandsOnItsPixel) {
         EXPECT_EQ(f.at(p.x, p.y)[0], 255) << p.x << "," << p.y;
         dumpFrameIfFailed(f);
     }
-    glDeleteProgram(program);
 }
 
 TEST_F(GlDevice, StereoEyesFillTheLowerAndUpperHalves) {
     squareCamera(dev());
     dev().change3Dmode(1);
     dev().cameraToRenderer();
-    unsigned program = buildPointProgram();
-    ASSERT_NE(program, 0u);
+    CglslShader points;
+    ASSERT_EQ(points.build(&dev(), "points", kPointVertex, kPointFragment), 0);
+    unsigned program = points.program[0];
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT);
     // Each point lies straight ahead of one eye (eyes at x -0.3 and +0.3, z -0.3, turned in
@@ -215,7 +217,6 @@ TEST_F(GlDevice, StereoEyesFillTheLowerAndUpperHalves) {
     EXPECT_EQ(f.at(32, 16)[0], 255);
     EXPECT_EQ(f.at(32, 49)[0], 255);
     dumpFrameIfFailed(f);
-    glDeleteProgram(program);
 }
 
 TEST_F(GlDevice, FogSwitchesAndDrawStateResets) {

@@ -62,32 +62,6 @@ void dumpFrameIfFailed(Frame const& frame) {
     std::printf("frame written to %s\n", path.c_str());
 }
 
-unsigned buildPointProgram() {
-    char const* vs =
-        "attribute vec4 pos; uniform mat4 m; void main() { gl_Position = m * pos; gl_PointSize = 1.0; }\n";
-    char const* fs = "void main() { gl_FragColor = vec4(1.0); }\n";
-    auto compile = [](GLenum kind, char const* text) {
-        GLuint s = glCreateShader(kind);
-        glShaderSource(s, 1, &text, nullptr);
-        glCompileShader(s);
-        GLint ok = 0;
-        glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-        return ok ? s : 0u;
-    };
-    GLuint v = compile(GL_VERTEX_SHADER, vs), f = compile(GL_FRAGMENT_SHADER, fs);
-    if (!v || !f) return 0;
-    GLuint p = glCreateProgram();
-    glAttachShader(p, v);
-    glAttachShader(p, f);
-    glBindAttribLocation(p, 0, "pos");
-    glLinkProgram(p);
-    glDeleteShader(v);
-    glDeleteShader(f);
-    GLint ok = 0;
-    glGetProgramiv(p, GL_LINK_STATUS, &ok);
-    return ok ? p : 0u;
-}
-
 void drawPoint(unsigned program, ESMatrix const& m, float x, float y, float z) {
     glUseProgram(program);
     glUniformMatrix4fv(glGetUniformLocation(program, "m"), 1, GL_FALSE, &m.m[0][0]);

@@ -66,8 +66,10 @@ bool openTestDevice(CopenGL& dev, std::unique_ptr<CglContext>& context, int w, i
 // Clears colour and depth to zero.
 void clearColourAndDepth();
 
-// A program that draws GL_POINTS of size 1 in white at positions given through the
-// matrix uniform "m" (attribute 0 the position); 0 when it does not build.
-unsigned buildPointProgram();
+// Program texts that draw GL_POINTS of size 1 in white at "glVertex" (attribute 0) through
+// the matrix uniform "m".
+inline char const* const kPointVertex = "attribute vec4 glVertex; uniform mat4 m; void main() { gl_Position "
+                                        "= m * glVertex; gl_PointSize = 1.0; }\n";
+inline char const* const kPointFragment = "void main() { gl_FragColor = vec4(1.0); }\n";
 // Draws one white point at p through matrix m with the program.
 void drawPoint(unsigned program, ESMatrix const& m, float x, float y, float z);
