@@ -1,7 +1,6 @@
 // Cloth: building the records from point groups and moving the links each frame.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <map>
 #include <memory>

@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "glTestSupport.h"
-#include "graphics/glDeviceData.h"
 #include "graphics/graphicsGL.h"
-#include "host/glHeaders.h"
 #include "materialTestSupport.h"
 
 namespace {

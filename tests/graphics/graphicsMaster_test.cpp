@@ -9,7 +9,6 @@
 #include "graphics/graphicsMaster.h"
 #include "graphics/shader.h"
 #include "graphics/textureImage.h"
-#include "graphics/textureStage.h"
 #include "support/traceCapture.h"
 
 namespace {

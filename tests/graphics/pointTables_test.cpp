@@ -1,8 +1,6 @@
 // Per-point tables, the model's own deformation and attribute remapping.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "geoTestSupport.h"
 #include "graphics/texturedGeo.h"
 #include "support/matrix4.h"

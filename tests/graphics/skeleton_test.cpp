@@ -51,14 +51,6 @@ CskeletonModelPoints binaryTree() {
     return m;
 }
 
-TEST_F(SkeletonTest, NoModelGivesNoJoints) {
-    auto ids = identities(3);
-    EXPECT_EQ(skeleton.initSkeleton(ids, 1.0f, nullptr, &thing), 0);
-    EXPECT_EQ(skeleton.numMatrices, 0);
-    skeleton.calcDeformMatrices();
-    EXPECT_TRUE(skeleton.deformMatrices.empty());
-}
-
 TEST_F(SkeletonTest, ChainOfThreeGivesHandComputedMatrices) {
     CskeletonModelPoints m;
     m.positions = {{0, 0, 0}, {0, 0, 1}, {0, 0, 2}};

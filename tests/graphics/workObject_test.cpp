@@ -246,6 +246,8 @@ TEST_F(WorkObjectTest, SkeletonAndClothComeThroughTheThing) {
     std::vector<CskeletonIdentity> ids(2);
     EXPECT_EQ(w.initSkeleton(ids, 1.0f), 0); // no skeleton model: no joints
     EXPECT_EQ(w.numMatrices, 0);
+    w.calcDeformMatrices();
+    EXPECT_TRUE(w.deformMatrices.empty());
     owner.skeleton = &skeleton;
     ASSERT_EQ(w.initSkeleton(ids, 1.0f), 0) << lastReason();
     EXPECT_EQ(w.numMatrices, 2);
