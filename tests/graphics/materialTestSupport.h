@@ -50,12 +50,13 @@ class MaterialTest : public ::testing::Test {
         std::filesystem::create_directories(folder.path() + "materials");
         writeWholeFile(folder.path() + "materials/" + materialName + ".mat", script);
     }
-    // A material of the model, set up as the model does, then read. Owned by the model.
-    Cmaterial* load(char const* materialName, int* result = nullptr) {
+    // A material of the model (whose folder is modelFolder() unless given), set up as the
+    // model does, then read. Owned by the model.
+    Cmaterial* load(char const* materialName, int* result = nullptr, std::string const& in = "") {
         auto* m = new Cmaterial;
         m->setName(materialName);
         model.addVariable(m, 1);
-        m->setDiskPath(modelFolder().c_str());
+        m->setDiskPath((in.empty() ? modelFolder() : in).c_str());
         m->texGeo = &model;
         int r = m->readFromDiskPath();
         if (result) *result = r;

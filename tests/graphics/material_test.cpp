@@ -221,13 +221,9 @@ TEST_F(MaterialTest, EveryShippedMaterialReads) {
     for (fs::path const& file : files) {
         reset();
         // The material's model folder holds its "materials" folder.
-        std::string modelFolderPath = file.parent_path().parent_path().string();
-        auto* m = new Cmaterial;
-        m->setName(file.stem().string().c_str());
-        model.addVariable(m, 1);
-        m->setDiskPath(modelFolderPath.c_str());
-        m->texGeo = &model;
-        EXPECT_EQ(m->readFromDiskPath(), 0) << file;
+        int result = -1;
+        Cmaterial* m = load(file.stem().string().c_str(), &result, file.parent_path().parent_path().string());
+        EXPECT_EQ(result, 0) << file;
         EXPECT_TRUE(exitReasonList.empty()) << file << ": " << lastReason();
         std::string vertex = m->vertexShader.c_str();
         for (char const* left : {"pos_func", "color_func", "tex2_func", "gl_Vertex", "gl_Normal", "gl_Multi"})

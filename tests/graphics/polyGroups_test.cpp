@@ -76,17 +76,19 @@ TEST_F(PolyGroupBuild, BadGroupListsFailTheBuild) {
         char const* what;
         std::vector<char const*> groups;
         char const* reason;
+        std::vector<int> face = {0, 1, 2}; // of each group
     } const cases[] = {
         {"numbered first", {"mat_body_1#_ob", "mat_body_oa"}, "bad poly switch - groups must be in order!"},
         {"other base", {"mat_body_oa", "mat_fin_1#_ob"}, "bad poly switch - groups must be in order!"},
         {"short name", {"mat_x"}, "bad model model: group name without its suffix: mat_x"},
         {"no material", {"mat_fin_oa"}, "couldn't open material"},
+        {"no vertices", {"mat_body_oa"}, "bad model model: no sort point for group mat_body_oa", {}},
     };
     for (auto const& c : cases) {
         reset();
         contents.polygons.clear(), contents.primGroups.clear();
         for (char const* g : c.groups)
-            addFace(g, {0, 1, 2});
+            addFace(g, c.face);
         CtexturedGeo fresh;
         EXPECT_EQ(build(fresh), 1) << c.what;
         EXPECT_TRUE(hasReason(c.reason)) << c.what << ": " << lastReason();
@@ -157,12 +159,6 @@ TEST_F(PolyGroupBuild, BoundPoints) {
     contents.pointGroups = {{"rpg_bound_body_2#_oc", {1, 2, 3, 4, 5, 6, 7}}};
     EXPECT_EQ(build(tooMany), 1);
     EXPECT_EQ(lastReason(), "bad model model: more than 6 bound points in rpg_bound_body_2#_oc");
-}
-
-TEST_F(PolyGroupBuild, GroupWithoutVerticesHasNoSortPoint) {
-    addFace("mat_body_oa", {});
-    EXPECT_EQ(build(), 1);
-    EXPECT_EQ(lastReason(), "bad model model: no sort point for group mat_body_oa");
 }
 
 // Each channel ends in one stream: removed, then dynamic, then static-unique, then static.
