@@ -1,7 +1,6 @@
 // Cloth: building the records from point groups and moving the links each frame.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,23 +37,23 @@ class Controllers : public CclothControllerSource {
 class ClothTest : public ::testing::Test {
   public:
     ClothTest() : trace(1) {
-        // Two spines (x = 0 and x = 1) of three points each, hanging down z in steps of 0.5,
-        // with links 0.25 long at scale 1.
-        for (int depth = 0; depth < 3; depth++) {
-            for (int spine = 0; spine < 2; spine++)
-                addPoint(Cvector(static_cast<float>(spine), 0, -0.5f * depth), spine, 0.25f);
-        }
-        groups = {
-            {"cloth_base_fin", {0, 1}}, {"other", {0}}, {"cloth_fin_1", {2, 3}}, {"cloth_fin_2", {4, 5}}};
+        shape();
         for (Cmatrix_4& m : joints)
             m.identity();
         for (Cmatrix3& m : normals)
             m.identity();
     }
-    void addPoint(Cvector p, int spine, float finDist) {
-        float r[kFloats] = {p.x,     p.y,   p.z,   0, 0, 1, 0, 1, 1, static_cast<float>(spine),
-                            finDist, 0.25f, -0.25f};
-        points.insert(points.end(), r, r + kFloats);
+    // Two spines (x = 0 and x = 1) of three points each, hanging down z in steps of 0.5,
+    // with links 0.25 long at scale 1; a group that is no cloth's among the cloth groups.
+    void shape() {
+        points.clear();
+        for (int depth = 0; depth < 3; depth++) {
+            for (int spine = 0; spine < 2; spine++)
+                points.insert(points.end(), {static_cast<float>(spine), 0, -0.5f * depth, 0, 0, 1, 0, 1, 1,
+                                             static_cast<float>(spine), 0.25f, 0.25f, -0.25f});
+        }
+        groups = {
+            {"cloth_base_fin", {0, 1}}, {"other", {0}}, {"cloth_fin_1", {2, 3}}, {"cloth_fin_2", {4, 5}}};
     }
     CclothModelView view() {
         CclothModelView v;
@@ -217,15 +216,10 @@ TEST_F(ClothTest, BadModelsAreRefused) {
     };
     for (Case const& c : cases) {
         resetExitState();
-        ClothTest& t = *this;
-        points.clear();
-        for (int depth = 0; depth < 3; depth++)
-            for (int spine = 0; spine < 2; spine++)
-                addPoint(Cvector(static_cast<float>(spine), 0, -0.5f * depth), spine, 0.25f);
-        groups = {{"cloth_base_fin", {0, 1}}, {"cloth_fin_1", {2, 3}}, {"cloth_fin_2", {4, 5}}};
+        shape();
         controllers.byName.clear();
         CclothModelView v = view();
-        c.spoil(t, v);
+        c.spoil(*this, v);
         v.points = points.data();
         CclothModel refused;
         EXPECT_EQ(refused.buildCloth(v, &controllers, nullptr), 1) << c.what;

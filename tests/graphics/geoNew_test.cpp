@@ -28,33 +28,30 @@ std::vector<float> blockValues(CgeoNew& geo, char const* a, int p) {
     return std::vector<float>(v, v + size);
 }
 
+// A later colour attribute wins; alpha alone as the first colour is renamed and ends the run.
 TEST(GeoNew, ColourShortcuts) {
-    {
-        CgeoNew geo;
-        ASSERT_EQ(loadContents(geo, numbered({{"pos", 3, 0}, {"rgba", 4, 0}}, 2)), 0);
-        EXPECT_EQ(geo.colorOffset, 3);
-        EXPECT_EQ(geo.colorSize, 4);
-        EXPECT_EQ(geo.findAttrib("rgba", 0), -1);
-        EXPECT_EQ(geo.findAttrib("Cd", 0), 3);
-    }
-    {
-        // A later colour attribute wins.
-        CgeoNew geo;
-        ASSERT_EQ(loadContents(geo, numbered({{"Cd", 3, 0}, {"rgba", 4, 0}}, 1)), 0);
-        EXPECT_EQ(geo.colorOffset, 3);
-        EXPECT_EQ(geo.colorSize, 4);
-    }
-    {
-        // Alpha only as a first colour: renamed, and the run ends with "ce=0".
+    struct Case {
+        std::vector<CgeoFileAttrib> attribs;
+        int offset, size;
+        bool renamed; // to "Cd"
+        char const* reason;
+    } const cases[] = {{{{"pos", 3, 0}, {"rgba", 4, 0}}, 3, 4, true, ""},
+                       {{{"Cd", 3, 0}, {"rgba", 4, 0}}, 3, 4, false, ""},
+                       {{{"pos", 3, 0}, {"Alpha", 1, 0}}, 3, 1, true, "ce=0"}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.attribs[1].name.c_str());
         TraceCapture trace(1);
         CgeoNew geo;
-        ASSERT_EQ(loadContents(geo, numbered({{"pos", 3, 0}, {"Alpha", 1, 0}}, 1)), 0);
-        EXPECT_EQ(geo.colorOffset, 3);
-        EXPECT_EQ(geo.colorSize, 1);
-        EXPECT_EQ(geo.findAttrib("Cd", 1), 1);
-        EXPECT_TRUE(exitSaver);
-        ASSERT_FALSE(exitReasonList.empty());
-        EXPECT_EQ(exitReasonList.back(), "ce=0");
+        ASSERT_EQ(loadContents(geo, numbered(c.attribs, 2)), 0);
+        EXPECT_EQ(geo.colorOffset, c.offset);
+        EXPECT_EQ(geo.colorSize, c.size);
+        if (c.renamed) {
+            EXPECT_EQ(geo.findAttrib(c.attribs[1].name.c_str(), 0), -1);
+            EXPECT_EQ(geo.findAttrib("Cd", 0), 3);
+            EXPECT_EQ(geo.findAttrib("Cd", 1), c.size);
+        }
+        EXPECT_EQ(exitReasonList.empty() ? "" : exitReasonList.back().c_str(), std::string(c.reason));
+        EXPECT_EQ(exitSaver != 0, *c.reason != 0);
     }
 }
 

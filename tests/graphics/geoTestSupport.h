@@ -1,5 +1,5 @@
 // Geometry fixtures shared by the model tests: a coloured, textured cube as file contents,
-// and loading contents into a geometry through the file writer and reader.
+// loading contents into a geometry through the file writer and reader, and a thing.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,8 @@
 
 #include "graphics/geoFile.h"
 #include "graphics/geoNew.h"
+#include "graphics/workObject.h"
+#include "script/matrixControllerManager.h"
 
 // A unit cube: 8 points with "pos", "N", "Cd" and "uv"; 6 quads; point groups "corner"
 // and "top"; prim groups "mat_skin_oa" (every face) and "lid" (the top face).
@@ -43,6 +45,19 @@ inline int loadContents(CgeoNew& geo, CgeoFileContents const& g) {
                                        "test");
 }
 
+// Contents of the attributes with one row of all floats per point.
+inline CgeoFileContents contentsOf(std::vector<CgeoFileAttrib> attribs,
+                                   std::vector<std::vector<float>> rows) {
+    CgeoFileContents g;
+    g.points = static_cast<int>(rows.size());
+    g.attribs = std::move(attribs);
+    for (auto const& a : g.attribs)
+        g.floatsPerPoint += a.size;
+    for (auto const& r : rows)
+        g.data.insert(g.data.end(), r.begin(), r.end());
+    return g;
+}
+
 // The point's floats of attribute name (interleaved geometry).
 inline std::vector<float> attribValues(CgeoNew& geo, char const* name, int point) {
     int offset = geo.findAttrib(name, 0), size = geo.findAttrib(name, 1);
@@ -50,3 +65,24 @@ inline std::vector<float> attribValues(CgeoNew& geo, char const* name, int point
     float const* r = geo.pointRecord(point) + offset;
     return std::vector<float>(r, r + size);
 }
+
+// A thing as the graphics layer sees it: model, skeleton, buffer and tank camera as set.
+class TestOwner : public CworkObjectOwner {
+  public:
+    CmatrixControllerManager* skeletonControllers() override { return &manager; }
+    Cmatrix_4* tankCameraMatrix() override { return hasTank ? &camera : nullptr; }
+    char const* skeletonOwnerName() override { return "fish"; }
+    CtexturedGeo* workObjectModel() override { return geo; }
+    CgeoNew* skeletonModel() override { return skeleton; }
+    int currentBufferIndex() override { return buffer; }
+    float thingScale() override { return scale; }
+    int thingCooks() override { return cooks; }
+
+    CmatrixControllerManager manager;
+    CtexturedGeo* geo = nullptr;
+    CgeoNew* skeleton = nullptr;
+    Cmatrix_4 camera;
+    bool hasTank = false;
+    int buffer = 0, cooks = 0;
+    float scale = 1.0f;
+};

@@ -1,75 +1,52 @@
-// Drawing work objects' poly groups on the OpenGL device: a model read with its material
-// script, drawn through its vertex streams on one or two displays, pass bits, predecessors
-// and the draw-state cache.
+// Poly groups drawn on the OpenGL device (predecessors first, groups left undrawn), and a
+// small tank drawn by the render pass through a perspective camera: opaque models in depth
+// order, transparent ones blended back to front.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
-#include "geoTestSupport.h"
 #include "glTestSupport.h"
-#include "graphics/glDeviceData.h"
 #include "graphics/graphicsGL.h"
-#include "graphics/texturedGeo.h"
-#include "graphics/workObject.h"
-#include "host/glHeaders.h"
 #include "materialTestSupport.h"
-#include "script/matrixControllerManager.h"
 
 namespace {
 
-class Thing : public CworkObjectOwner {
-  public:
-    CmatrixControllerManager* skeletonControllers() override { return &manager; }
-    Cmatrix_4* tankCameraMatrix() override { return nullptr; }
-    char const* skeletonOwnerName() override { return "fish"; }
-    CtexturedGeo* workObjectModel() override { return geo; }
-    CgeoNew* skeletonModel() override { return nullptr; }
-    int currentBufferIndex() override { return 0; }
-    float thingScale() override { return 1.0f; }
-    int thingCooks() override { return 0; }
-
-    CmatrixControllerManager manager;
-    CtexturedGeo* geo = nullptr;
-};
-
-char const* const material =
-    ":static diffuse\n"
-    ":vshader \"varying vec4 c;\"\n"
-    ":vshader \"void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; "
-    "c = gl_Color; }\"\n"
-    ":fshader \"varying vec4 c; void main() { gl_FragColor = c; }\"\n";
-
-// Two quads, left (points 0-3, magenta) and right (points 4-7, yellow), each a poly group
-// of its own material, drawn in clip coordinates on a 32 x 16 display.
-class GlPolyGroup : public MaterialTest {
+// A display of 32 x 16 for models of the scratch folder's materials.
+class GlModelTest : public ModelTest {
   protected:
     void SetUp() override {
-        MaterialTest::SetUp();
+        ModelTest::SetUp();
         REQUIRE_GL();
         ASSERT_TRUE(openTestDevice(dev, context, 32, 16)) << exitMsg.c_str();
-        dev.perFrameGraphicsSetup();
-        writeMaterial("left", material);
-        writeMaterial("right", material);
-        contents.points = 8;
-        contents.attribs = {{"pos", 3, 0}, {"Cd", 4, 0}};
-        contents.floatsPerPoint = 7;
-        float const xs[8] = {-1, 0, 0, -1, 0, 1, 1, 0}, ys[4] = {-1, -1, 1, 1};
-        for (int p = 0; p < 8; p++) {
-            float g = p < 4 ? 0.0f : 1.0f;
-            contents.data.insert(contents.data.end(), {xs[p], ys[p % 4], 0, 1, g, 1 - g, 1});
-        }
-        contents.polygons = {{0, 1, 2, 3}, {4, 5, 6, 7}};
-        contents.primGroups = {{"mat_left_oa", {0}}, {"mat_right_ob", {1}}};
-        geo.setName("model");
-        ASSERT_EQ(loadContents(geo, contents), 0);
-        ASSERT_EQ(geo.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 0)
-            << lastReason();
-        thing.geo = &geo;
-        masterFrame = 1;
     }
     void TearDown() override {
         dev.release();
-        MaterialTest::TearDown();
+        ModelTest::TearDown();
+    }
+    std::unique_ptr<CglContext> context;
+    CopenGL dev;
+};
+
+// Two quads, left (points 0-3, magenta) and right (points 4-7, yellow), each a poly group
+// of its own material, drawn in clip coordinates.
+class GlPolyGroup : public GlModelTest {
+  protected:
+    void SetUp() override {
+        GlModelTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        dev.perFrameGraphicsSetup();
+        writeMaterial("left", kColourMaterial);
+        writeMaterial("right", kColourMaterial);
+        std::vector<std::vector<float>> rows;
+        float const xs[8] = {-1, 0, 0, -1, 0, 1, 1, 0}, ys[4] = {-1, -1, 1, 1};
+        for (int p = 0; p < 8; p++)
+            rows.push_back({xs[p], ys[p % 4], 0, 1, p < 4 ? 0.0f : 1.0f, p < 4 ? 1.0f : 0.0f, 1});
+        contents = contentsOf({{"pos", 3, 0}, {"Cd", 4, 0}}, rows);
+        contents.polygons = {{0, 1, 2, 3}, {4, 5, 6, 7}};
+        contents.primGroups = {{"mat_left_oa", {0}}, {"mat_right_ob", {1}}};
+        ASSERT_EQ(build(), 0) << lastReason();
+        masterFrame = 1;
     }
     // Makes every group drawable again, as the tank does when it builds its lists.
     static void newFrame(CworkObject& w) {
@@ -77,17 +54,11 @@ class GlPolyGroup : public MaterialTest {
             g.passBits = 0xFF;
         masterFrame++;
     }
-    CgeoFileContents contents;
-    CtexturedGeo geo;
-    CdirectoryVar speciesNode;
-    Thing thing;
-    std::unique_ptr<CglContext> context;
-    CopenGL dev;
 };
 
 TEST_F(GlPolyGroup, PredecessorsDrawFirstAndOnlyOnce) {
     CworkObject w;
-    ASSERT_EQ(w.initWorkGeometry(&thing), 0);
+    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
     CrenderPolyGroup& left = w.renderPolyGroups[0];
     CrenderPolyGroup& right = w.renderPolyGroups[1];
     left.drawMeOvertopOf(&right);
@@ -107,7 +78,7 @@ TEST_F(GlPolyGroup, GroupsOfThingsBeingTornDownOrWithoutMaterialAreNotDrawn) {
     CgraphicsHooks saved = graphicsHooks;
     graphicsHooks.thingTearingDown = [](CworkObject*) { return tearingDown; };
     CworkObject w;
-    ASSERT_EQ(w.initWorkGeometry(&thing), 0);
+    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
     newFrame(w);
     clearColourAndDepth();
     tearingDown = true;
@@ -122,6 +93,106 @@ TEST_F(GlPolyGroup, GroupsOfThingsBeingTornDownOrWithoutMaterialAreNotDrawn) {
     EXPECT_EQ(dev.geoToDisplay(&orphan), 1);
     EXPECT_EQ(readFrame(*context).litCount(), 0);
     graphicsHooks = saved;
+}
+
+// A model with the thing showing it.
+struct Model {
+    Model() { owner.geo = &geo; }
+    CtexturedGeo geo;
+    TestOwner owner;
+    CworkObject work;
+};
+
+// One quad of a model: x span and y half-height at depth z (the camera looks down -z).
+struct Quad {
+    char const* name;
+    bool transparent;
+    float x0, x1, halfHeight, z;
+    float rgba[4];
+};
+
+CtankRenderLists* shown = nullptr;
+
+// The camera at the origin sees x from -d to d and y from -d/2 to d/2 at depth d, so each
+// quad's columns follow from its x span over its depth.
+class RenderPassGL : public GlModelTest {
+  protected:
+    void SetUp() override {
+        GlModelTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        dev.letterboxedFovRect = Crect(-1, 1, -0.5f, 0.5f);
+        dev.viewportHeight = 16, dev.letterboxBottom = 0, dev.clearScreen = 1, dev.drawAll = 1;
+        dev.tank = reinterpret_cast<Ctank*>(&lists);
+        savedHooks = graphicsHooks, shown = &lists;
+        graphicsHooks.tankRenderLists = [](Ctank*) { return shown; };
+        for (auto* l : {&lists.opaqueList, &lists.transparentList})
+            l->setSize(8, nullptr), l->count = 0;
+        lists.transparentOrder.setSize(8, nullptr);
+    }
+    void TearDown() override {
+        models.clear();
+        graphicsHooks = savedHooks, shown = nullptr;
+        GlModelTest::TearDown();
+    }
+    // A model of one quad; its group joins the opaque list or the transparent one (which
+    // the test lists back to front), covering the cells of its columns.
+    CrenderPolyGroup* addModel(Quad const& q, uint64_t columns) {
+        writeMaterial(q.name, kColourMaterial);
+        auto m = std::make_unique<Model>();
+        std::vector<std::vector<float>> rows;
+        float const xs[4] = {q.x0, q.x1, q.x1, q.x0}, ys[4] = {-1, -1, 1, 1};
+        for (int p = 0; p < 4; p++)
+            rows.push_back({xs[p], ys[p] * q.halfHeight, q.z, q.rgba[0], q.rgba[1], q.rgba[2], q.rgba[3]});
+        contents = contentsOf({{"pos", 3, 0}, {"Cd", 4, 0}}, rows);
+        std::string group = std::string("mat_") + q.name + (q.transparent ? "_ta" : "_oa");
+        contents.polygons = {{0, 1, 2, 3}};
+        contents.primGroups = {{Cstring(group.c_str()), {0}}};
+        EXPECT_EQ(build(m->geo), 0) << lastReason();
+        EXPECT_EQ(m->work.initWorkGeometry(&m->owner), 0) << lastReason();
+        if (m->work.renderPolyGroups.size() != 1) return nullptr;
+        CrenderPolyGroup* g = &m->work.renderPolyGroups[0];
+        g->passBits = 255, g->lastSameMaterial = g, g->xCellMask = columns, g->yCellMask = 1;
+        if (q.transparent) lists.transparentOrder[lists.transparentList.count] = lists.transparentList.count;
+        (q.transparent ? lists.transparentList : lists.opaqueList).add(g);
+        models.push_back(std::move(m));
+        return g;
+    }
+
+    CtankRenderLists lists;
+    std::vector<std::unique_ptr<Model>> models;
+    CgraphicsHooks savedHooks;
+};
+
+TEST_F(RenderPassGL, SmallTankDrawsOpaqueThenTransparentBackToFront) {
+    // Columns by quarter of the screen: red | red+blue | backdrop+blue+white | yellow+white.
+    ASSERT_TRUE(addModel({"backdrop", false, -10, 10, 5, -10, {0, 1, 0, 1}}, 0xF));
+    ASSERT_TRUE(addModel({"left", false, -5, 0, 2.5f, -5, {1, 0, 0, 1}}, 0x3));
+    ASSERT_TRUE(addModel({"right", false, 2.5f, 5, 2.5f, -5, {1, 1, 0, 1}}, 0x8));
+    ASSERT_TRUE(addModel({"glass", true, -2, 2, 2, -4, {0, 0, 1, 0.5f}}, 0x6));
+    ASSERT_TRUE(addModel({"veil", true, 0, 2, 1, -2, {1, 1, 1, 0.5f}}, 0xC));
+    struct Expect {
+        int column;
+        int rgb[3];
+        int tolerance;
+    };
+    std::vector<Expect> const expected = {
+        {4, {255, 0, 0}, 0}, {12, {127, 0, 128}, 2}, {20, {128, 191, 191}, 3}, {28, {255, 255, 128}, 2}};
+    for (int frame = 0; frame < 2; frame++) { // the second frame redraws the same picture
+        masterFrame = 50 + frame;
+        EXPECT_EQ(dev.RenderFraction(0), 0);
+        Frame f = readFrame(*context);
+        for (Expect const& e : expected)
+            for (int row : {2, 8, 13})
+                for (int k = 0; k < 3; k++)
+                    EXPECT_NEAR(f.at(e.column, row)[k], e.rgb[k], e.tolerance)
+                        << "column " << e.column << " row " << row << " channel " << k << " frame " << frame;
+        EXPECT_EQ(f.litCount(), 32 * 16);
+        dumpFrameIfFailed(f);
+        for (CrenderPolyGroup* g : {lists.opaqueList[0], lists.transparentList[1]})
+            EXPECT_EQ(g->passBits, 0xFE); // drawn once on display 0
+        for (auto& m : models)
+            m->work.renderPolyGroups[0].passBits = 255;
+    }
 }
 
 } // namespace

@@ -1,10 +1,9 @@
 #include "glTestSupport.h"
 
-#include <png.h>
-
 #include <cstdio>
 
 #include "graphics/graphicsGL.h"
+#include "host/frameFiles.h"
 #include "host/glHeaders.h"
 
 bool openTestDevice(CopenGL& dev, std::unique_ptr<CglContext>& context, int w, int h) {
@@ -43,49 +42,8 @@ void dumpFrameIfFailed(Frame const& frame) {
     if (!::testing::Test::HasFailure() || frame.px.empty()) return;
     auto const* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string path = std::string(info->test_suite_name()) + "_" + info->name() + ".png";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop pngInfo = png ? png_create_info_struct(png) : nullptr;
-    if (png && pngInfo && !setjmp(png_jmpbuf(png))) {
-        png_init_io(png, file);
-        png_set_IHDR(png, pngInfo, static_cast<png_uint_32>(frame.width),
-                     static_cast<png_uint_32>(frame.height), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, pngInfo);
-        for (int y = frame.height - 1; y >= 0; y--) // top row first in the file
-            png_write_row(png, frame.at(0, y));
-        png_write_end(png, nullptr);
-    }
-    png_destroy_write_struct(&png, &pngInfo);
-    std::fclose(file);
-    std::printf("frame written to %s\n", path.c_str());
-}
-
-unsigned buildPointProgram() {
-    char const* vs =
-        "attribute vec4 pos; uniform mat4 m; void main() { gl_Position = m * pos; gl_PointSize = 1.0; }\n";
-    char const* fs = "void main() { gl_FragColor = vec4(1.0); }\n";
-    auto compile = [](GLenum kind, char const* text) {
-        GLuint s = glCreateShader(kind);
-        glShaderSource(s, 1, &text, nullptr);
-        glCompileShader(s);
-        GLint ok = 0;
-        glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-        return ok ? s : 0u;
-    };
-    GLuint v = compile(GL_VERTEX_SHADER, vs), f = compile(GL_FRAGMENT_SHADER, fs);
-    if (!v || !f) return 0;
-    GLuint p = glCreateProgram();
-    glAttachShader(p, v);
-    glAttachShader(p, f);
-    glBindAttribLocation(p, 0, "pos");
-    glLinkProgram(p);
-    glDeleteShader(v);
-    glDeleteShader(f);
-    GLint ok = 0;
-    glGetProgramiv(p, GL_LINK_STATUS, &ok);
-    return ok ? p : 0u;
+    if (writeFramePng(path.c_str(), frame.width, frame.height, frame.px.data()) == 0)
+        std::printf("frame written to %s\n", path.c_str());
 }
 
 void drawPoint(unsigned program, ESMatrix const& m, float x, float y, float z) {

@@ -1,6 +1,5 @@
-// Offscreen GL for the device tests: a context per test (skipped only when no EGL display
-// exists at all), a context that counts how often it is made current, read-back helpers,
-// and a PNG of the frame when a check fails.
+// Offscreen GL for the device tests: contexts (skipped only when no EGL display exists),
+// read-back helpers, and a PNG of the frame when a check fails.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -53,6 +52,13 @@ Frame readFrame(CglContext& context);
 // failed so far.
 void dumpFrameIfFailed(Frame const& frame);
 
+// A material script that draws the points' colours, unlit.
+inline char const* const kColourMaterial =
+    ":static diffuse\n"
+    ":vshader \"varying vec4 c;\"\n"
+    ":vshader \"void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; c = gl_Color; }\"\n"
+    ":fshader \"varying vec4 c; void main() { gl_FragColor = c; }\"\n";
+
 class CopenGL;
 // Gives dev a new offscreen context of w x h as display 0 with an identity view projection
 // and its capabilities read; false when either fails.
@@ -60,8 +66,10 @@ bool openTestDevice(CopenGL& dev, std::unique_ptr<CglContext>& context, int w, i
 // Clears colour and depth to zero.
 void clearColourAndDepth();
 
-// A program that draws GL_POINTS of size 1 in white at positions given through the
-// matrix uniform "m" (attribute 0 the position); 0 when it does not build.
-unsigned buildPointProgram();
+// Program texts that draw GL_POINTS of size 1 in white at "glVertex" (attribute 0) through
+// the matrix uniform "m".
+inline char const* const kPointVertex = "attribute vec4 glVertex; uniform mat4 m; void main() { gl_Position "
+                                        "= m * glVertex; gl_PointSize = 1.0; }\n";
+inline char const* const kPointFragment = "void main() { gl_FragColor = vec4(1.0); }\n";
 // Draws one white point at p through matrix m with the program.
 void drawPoint(unsigned program, ESMatrix const& m, float x, float y, float z);

@@ -1,8 +1,13 @@
-// Reading materials: numbering, stream masks, the script commands and their refusals.
-#include <cmath>
+// Reading materials: stream masks, the script commands and their refusals, and every
+// material the resource tree ships.
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "data/dataArray.h"
+#include "data/dataArrayManager.h"
+#include "graphics/textureImage.h"
 #include "materialTestSupport.h"
 
 namespace {
@@ -99,31 +104,32 @@ TEST_F(MaterialTest, CommandsSetTheirFields) {
     }
 }
 
+// Every refusal also suggests reinstalling.
 TEST_F(MaterialTest, BadMaterialsAreRefusedWithAReason) {
     struct Case {
         char const* script;
         char const* reason;
-        bool reinstall;
     } cases[] = {
-        {":doNormals", "doN", true},
-        {":color 1 0.5", "missing argument of color in material m", true},
-        {":shiftTex 1", "missing argument of shiftTex in material m", true},
-        {":static", "missing argument of static in material m", true},
-        {":vshader", "missing argument of vshader in material m", true},
-        {":frobnicate 3", "Couldn't find command frobnicate in script ", true},
+        {nullptr, "couldn't open material"}, // no file: the defaults stay
+        {":doNormals", "doN"},
+        {":color 1 0.5", "missing argument of color in material m"},
+        {":shiftTex 1", "missing argument of shiftTex in material m"},
+        {":static", "missing argument of static in material m"},
+        {":vshader", "missing argument of vshader in material m"},
+        {":frobnicate 3", "Couldn't find command frobnicate in script "},
         // A stage block's failure fails the material.
-        {":addStage { :nosuch }", "Couldn't find command nosuch in script ", true},
+        {":addStage { :nosuch }", "Couldn't find command nosuch in script "},
     };
     for (Case const& c : cases) {
         reset();
+        SCOPED_TRACE(c.script ? c.script : "no file");
         int result = -1;
-        Cmaterial* m = loadScript(c.script, &result);
-        EXPECT_EQ(result, 1) << c.script;
-        EXPECT_TRUE(hasReason(c.reason) || lastReason().rfind(c.reason, 0) == 0)
-            << c.script << ": " << lastReason();
-        EXPECT_EQ(recommendReinstall, c.reinstall) << c.script;
-        EXPECT_EQ(m->numStages, 0) << c.script; // not counted after a failure
-        EXPECT_TRUE(m->vertexShader.empty()) << c.script;
+        Cmaterial* m = c.script ? loadScript(c.script, &result) : load("absent", &result);
+        EXPECT_EQ(result, 1);
+        EXPECT_TRUE(hasReason(c.reason) || lastReason().rfind(c.reason, 0) == 0) << lastReason();
+        EXPECT_EQ(recommendReinstall, 1);
+        EXPECT_EQ(m->numStages, 0); // not counted after a failure
+        EXPECT_TRUE(m->vertexShader.empty());
     }
 }
 
@@ -133,16 +139,6 @@ TEST_F(MaterialTest, UnknownAttributeWordIsRecordedAndMovesNothing) {
     EXPECT_EQ(lastReason(), "unknown static attrib 'bogus' in m");
     EXPECT_EQ(m->streamChans[STREAM_DYNAMIC], CHAN_POSITION | CHAN_TEX1);
     EXPECT_EQ(m->streamChans[STREAM_STATIC], 0);
-}
-
-TEST_F(MaterialTest, MissingFileKeepsDefaults) {
-    int result = -1;
-    Cmaterial* m = load("absent", &result);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(lastReason(), "couldn't open material");
-    EXPECT_EQ(recommendReinstall, 1);
-    EXPECT_EQ(m->numStages, 0);
-    EXPECT_TRUE(m->vertexShader.empty());
 }
 
 TEST_F(MaterialTest, StagesAreLimitedToTheShaderSamplers) {
@@ -209,6 +205,38 @@ TEST_F(MaterialTest, MalformedScriptsAreRefused) {
         if (c.reason[0] == '\0') EXPECT_TRUE(exitReasonList.empty()) << c.script << ": " << lastReason();
         EXPECT_EQ(m->texStages->countChildren(), c.stages) << c.script;
     }
+}
+
+// Every material script shipped in the resource tree reads cleanly.
+TEST_F(MaterialTest, EveryShippedMaterialReads) {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
+    for (auto const& entry : fs::recursive_directory_iterator(kGeneratedResourceDir)) {
+        if (entry.path().extension() == ".mat") files.push_back(entry.path());
+    }
+    ASSERT_FALSE(files.empty()) << "no materials under " << kGeneratedResourceDir;
+    // Pictures a stage loads by name are filed in the shared resource tree.
+    CdirectoryVar shared;
+    sharedResourceTree = &shared;
+    for (fs::path const& file : files) {
+        reset();
+        // The material's model folder holds its "materials" folder.
+        int result = -1;
+        Cmaterial* m = load(file.stem().string().c_str(), &result, file.parent_path().parent_path().string());
+        EXPECT_EQ(result, 0) << file;
+        EXPECT_TRUE(exitReasonList.empty()) << file << ": " << lastReason();
+        std::string vertex = m->vertexShader.c_str();
+        for (char const* left : {"pos_func", "color_func", "tex2_func", "gl_Vertex", "gl_Normal", "gl_Multi"})
+            EXPECT_EQ(vertex.find(left), std::string::npos) << file << " still has " << left;
+        EXPECT_LE(m->numStages, SHADER_SAMPLERS) << file;
+        // Images built by a stage's block end with pixels.
+        for (int k = 0; k < m->numStages; k++) {
+            CtextureImage* image = m->getStage(k)->tex;
+            if (image) EXPECT_TRUE(image->array && image->array->byteData) << file << " stage " << k;
+        }
+    }
+    model.deleteChildren(); // the materials let go of their pictures before the tree goes
+    sharedResourceTree = nullptr;
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 // Per-point tables, the model's own deformation and attribute remapping.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "geoTestSupport.h"
 #include "graphics/texturedGeo.h"
 #include "support/matrix4.h"
@@ -13,13 +11,7 @@ namespace {
 // A model named "m" of the attributes, one row of all floats per point.
 void makeModel(CtexturedGeo& geo, std::vector<CgeoFileAttrib> attribs, std::vector<std::vector<float>> rows,
                std::vector<CgeoFileGroup> groups = {}) {
-    CgeoFileContents g;
-    g.points = static_cast<int>(rows.size());
-    g.attribs = std::move(attribs);
-    for (auto const& a : g.attribs)
-        g.floatsPerPoint += a.size;
-    for (auto const& r : rows)
-        g.data.insert(g.data.end(), r.begin(), r.end());
+    CgeoFileContents g = contentsOf(std::move(attribs), std::move(rows));
     g.pointGroups = std::move(groups);
     geo.setName("m");
     ASSERT_EQ(loadContents(geo, g), 0);
@@ -82,20 +74,15 @@ TEST(PointTables, IndicesOutsideTheModelAreRefused) {
         int floats;
         std::vector<float> pointTwo; // point 2's values; the others hold -1
         char const* reason;
-    } const cases[] = {
-        {"no neighbour", "calc_norms", 2, {1, -1}, "bad model m: bad calc norms! at point 2"},
-        {"far neighbour", "calc_norms", 2, {1, 3}, "bad model m: bad calc norms! at point 2"},
-        {"huge neighbour", "calc_norms", 2, {1, 1e30f}, "bad model m: bad calc norms! at point 2"},
-        {"far colour",
-         "stealColor",
-         1,
-         {2.95f},
-         "bad model m: stolen colour from outside the model at point 2"},
-        {"negative colour",
-         "stealColor",
-         1,
-         {-3},
-         "bad model m: stolen colour from outside the model at point 2"},
+    };
+    char const* const norms = "bad model m: bad calc norms! at point 2";
+    char const* const colour = "bad model m: stolen colour from outside the model at point 2";
+    Case const cases[] = {
+        {"no neighbour", "calc_norms", 2, {1, -1}, norms},
+        {"far neighbour", "calc_norms", 2, {1, 3}, norms},
+        {"huge neighbour", "calc_norms", 2, {1, 1e30f}, norms},
+        {"far colour", "stealColor", 1, {2.95f}, colour},
+        {"negative colour", "stealColor", 1, {-3}, colour},
     };
     for (auto const& c : cases) {
         std::vector<std::vector<float>> rows;
@@ -127,18 +114,15 @@ TEST(PointTables, DappleKeysNeedTheLightPointAttributes) {
         std::vector<CgeoFileAttrib> attribs;
         std::vector<float> row; // every point's
         char const* reason;     // empty: keys made
-    } const cases[] = {
-        {"keys", {{"pos", 3, 0}, {"lightpoint", 2, 0}, {"lightblend", 1, 0}}, {0, 0, 0, 7, 2, .25f}, ""},
-        {"offset 0",
-         {{"lightpoint", 2, 0}, {"lightblend", 1, 0}},
-         {7, 2, .25f},
-         "proper dapple key attributes don't exist!"},
-        {"missing",
-         {{"pos", 3, 0}, {"lightblend", 1, 0}},
-         {0, 0, 0, .25f},
-         "proper dapple key attributes don't exist!"},
+    };
+    char const* const absent = "proper dapple key attributes don't exist!";
+    CgeoFileAttrib const pos{"pos", 3, 0}, light{"lightpoint", 2, 0}, blend{"lightblend", 1, 0};
+    Case const cases[] = {
+        {"keys", {pos, light, blend}, {0, 0, 0, 7, 2, .25f}, ""},
+        {"offset 0", {light, blend}, {7, 2, .25f}, absent},
+        {"missing", {pos, blend}, {0, 0, 0, .25f}, absent},
         {"far light",
-         {{"pos", 3, 0}, {"lightpoint", 2, 0}, {"lightblend", 1, 0}},
+         {pos, light, blend},
          {0, 0, 0, 8, 2, .25f},
          "bad model m: light point out of range at point 0"},
     };

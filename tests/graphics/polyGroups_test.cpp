@@ -2,8 +2,6 @@
 // lists, sort and bound points, and the render poly group's switches.
 #include <gtest/gtest.h>
 
-#include "geoTestSupport.h"
-#include "graphics/texturedGeo.h"
 #include "materialTestSupport.h"
 
 namespace {
@@ -55,10 +53,10 @@ TEST(RenderPolyGroup, SwitchesVariationsAndCollectsPredecessors) {
 
 // A model of 48 points on a line (point p at x = p) plus a few faces, with materials in a
 // scratch species folder.
-class PolyGroupBuild : public MaterialTest {
+class PolyGroupBuild : public ModelTest {
   protected:
     void SetUp() override {
-        MaterialTest::SetUp();
+        ModelTest::SetUp();
         GLSL = 0;
         contents.points = 48;
         contents.attribs = {{"pos", 3, 0}, {"Cd", 3, 0}};
@@ -69,28 +67,8 @@ class PolyGroupBuild : public MaterialTest {
     }
     void TearDown() override {
         GLSL = 0;
-        MaterialTest::TearDown();
+        ModelTest::TearDown();
     }
-    // Adds polygon vertices and a prim group of it; returns the polygon's index.
-    int addFace(char const* group, std::vector<int> vertices) {
-        contents.polygons.push_back(std::move(vertices));
-        int index = static_cast<int>(contents.polygons.size()) - 1;
-        for (auto& g : contents.primGroups)
-            if (g.name == group) {
-                g.members.push_back(index);
-                return index;
-            }
-        contents.primGroups.push_back({group, {index}});
-        return index;
-    }
-    int build() {
-        if (loadContents(geo, contents) != 0) return -1;
-        return geo.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str()));
-    }
-
-    CgeoFileContents contents;
-    CtexturedGeo geo;
-    CdirectoryVar speciesNode;
 };
 
 TEST_F(PolyGroupBuild, BadGroupListsFailTheBuild) {
@@ -98,22 +76,21 @@ TEST_F(PolyGroupBuild, BadGroupListsFailTheBuild) {
         char const* what;
         std::vector<char const*> groups;
         char const* reason;
+        std::vector<int> face = {0, 1, 2}; // of each group
     } const cases[] = {
         {"numbered first", {"mat_body_1#_ob", "mat_body_oa"}, "bad poly switch - groups must be in order!"},
         {"other base", {"mat_body_oa", "mat_fin_1#_ob"}, "bad poly switch - groups must be in order!"},
         {"short name", {"mat_x"}, "bad model model: group name without its suffix: mat_x"},
         {"no material", {"mat_fin_oa"}, "couldn't open material"},
+        {"no vertices", {"mat_body_oa"}, "bad model model: no sort point for group mat_body_oa", {}},
     };
     for (auto const& c : cases) {
         reset();
         contents.polygons.clear(), contents.primGroups.clear();
         for (char const* g : c.groups)
-            addFace(g, {0, 1, 2});
+            addFace(g, c.face);
         CtexturedGeo fresh;
-        fresh.setName("model");
-        ASSERT_EQ(loadContents(fresh, contents), 0);
-        EXPECT_EQ(fresh.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 1)
-            << c.what;
+        EXPECT_EQ(build(fresh), 1) << c.what;
         EXPECT_TRUE(hasReason(c.reason)) << c.what << ": " << lastReason();
     }
 }
@@ -133,12 +110,10 @@ TEST_F(PolyGroupBuild, QuadsSplitAndIndicesRebaseWithoutShaders) {
     EXPECT_EQ(d->minVertex, 40);
     EXPECT_EQ(d->verticesToSend, 8);
     EXPECT_EQ(d->allTriangleIndices, (std::vector<uint16_t>{0, 1, 3, 0, 3, 2, 4, 5, 7, 4, 7, 6}));
-    EXPECT_NE(trace.text().find("ERROR! geometry must be triangles or quads!"), std::string::npos);
 
     CtexturedGeo shaded;
     GLSL = 1;
-    ASSERT_EQ(loadContents(shaded, contents), 0);
-    ASSERT_EQ(shaded.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 0);
+    ASSERT_EQ(build(shaded), 0);
     d = shaded.definitions[0];
     EXPECT_EQ(d->minVertex, 0);
     EXPECT_EQ(d->verticesToSend, 4);
@@ -181,18 +156,9 @@ TEST_F(PolyGroupBuild, BoundPoints) {
     EXPECT_EQ(geo.definitions[2]->boundPoints[1], 9);
 
     CtexturedGeo tooMany;
-    tooMany.setName("model");
     contents.pointGroups = {{"rpg_bound_body_2#_oc", {1, 2, 3, 4, 5, 6, 7}}};
-    ASSERT_EQ(loadContents(tooMany, contents), 0);
-    EXPECT_EQ(tooMany.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 1);
+    EXPECT_EQ(build(tooMany), 1);
     EXPECT_EQ(lastReason(), "bad model model: more than 6 bound points in rpg_bound_body_2#_oc");
-}
-
-TEST_F(PolyGroupBuild, GroupWithoutVerticesHasNoSortPoint) {
-    geo.setName("model");
-    addFace("mat_body_oa", {});
-    EXPECT_EQ(build(), 1);
-    EXPECT_EQ(lastReason(), "bad model model: no sort point for group mat_body_oa");
 }
 
 // Each channel ends in one stream: removed, then dynamic, then static-unique, then static.
@@ -218,8 +184,7 @@ TEST_F(PolyGroupBuild, MaterialMasksMerge) {
     writeMaterial("normals", ":normalsToTexture 1\n:removeAttrib uvB\n");
     contents.primGroups = {{"mat_normals_oa", {0}}};
     CtexturedGeo other;
-    ASSERT_EQ(loadContents(other, contents), 0);
-    EXPECT_EQ(other.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 1);
+    EXPECT_EQ(build(other), 1);
     EXPECT_EQ(lastReason(), "normsToTexIndex=1 - missing texture");
 }
 

@@ -1,6 +1,5 @@
-// The render pass on a device that records its draws (no GL): batching of like materials
-// in the transparent chain, the look-ahead budgets, visibility, one tank update per master
-// frame with two displays, the interface list and the missing tank.
+// The render pass on a device that records its draws (no GL): the transparent chain's
+// batching, two displays, the interface list and the missing tank.
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,28 +1,18 @@
-// Skeletons: joint matrices along a chain, command strings, lag and camera joints.
+// Skeletons: joint matrices along a chain, command strings, lag and camera joints, and the
+// joints read from loaded geometry.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "graphics/skeleton.h"
-#include "script/matrixControllerManager.h"
+#include "geoTestSupport.h"
+#include "graphics/rigFromGeo.h"
 #include "support/cerr.h"
 #include "support/traceCapture.h"
 #include "support/vectorExpect.h"
 
 namespace {
-
-class TestThing : public CskeletonOwner {
-  public:
-    CmatrixControllerManager* skeletonControllers() override { return &manager; }
-    Cmatrix_4* tankCameraMatrix() override { return hasTank ? &camera : nullptr; }
-    char const* skeletonOwnerName() override { return "thing"; }
-
-    CmatrixControllerManager manager;
-    Cmatrix_4 camera;
-    bool hasTank = false;
-};
 
 class SkeletonTest : public ::testing::Test {
   protected:
@@ -45,7 +35,7 @@ class SkeletonTest : public ::testing::Test {
     static std::string firstReason() { return exitReasonList.empty() ? "" : exitReasonList[0].c_str(); }
 
     TraceCapture trace;
-    TestThing thing;
+    TestOwner thing;
     Cmatrix3 rotations[8];
     Cvector translations[8];
     Cskeleton skeleton;
@@ -59,14 +49,6 @@ CskeletonModelPoints binaryTree() {
     m.normals.assign(7, Cvector(0, 0, 1));
     m.commands.assign(7, Cstring());
     return m;
-}
-
-TEST_F(SkeletonTest, NoModelGivesNoJoints) {
-    auto ids = identities(3);
-    EXPECT_EQ(skeleton.initSkeleton(ids, 1.0f, nullptr, &thing), 0);
-    EXPECT_EQ(skeleton.numMatrices, 0);
-    skeleton.calcDeformMatrices();
-    EXPECT_TRUE(skeleton.deformMatrices.empty());
 }
 
 TEST_F(SkeletonTest, ChainOfThreeGivesHandComputedMatrices) {
@@ -153,6 +135,7 @@ TEST_F(SkeletonTest, BadSkeletonsAreRefusedWithAReason) {
         char const* command;
         float parent; // of joint 3
         char const* reason;
+        int joints = 7; // identities given
     } cases[] = {
         {1, "-mn a -cid0", 1, "skeleton joint 1 (a): no value after -cid0"},
         {1, "-mn a -dim 1", 1, "skeleton joint 1 (a): no -cid0 before -dim"},
@@ -168,36 +151,26 @@ TEST_F(SkeletonTest, BadSkeletonsAreRefusedWithAReason) {
         {1, "", -3, "skeleton joint 3 (j3): parent out of range: -3"},
         {1, "", 1e20f, "skeleton joint 3 (j3): parent out of range: 2147483647"},
         {1, "-mn cam -lag 0.5", -2, "skeleton joint 3 (cam): a lagging joint needs a parent joint"},
+        {1, "-cid0 empty", 1, "animValue empty not found"}, // a control without a value
+        {1, "", 1, "ERROR!  numMats and skeleton points don't match up", 6},
     };
+    thing.manager.addAndRegisterControl("empty", new CfloatLinkVar);
     for (Case const& c : cases) {
         resetExitState();
         CskeletonModelPoints m = binaryTree();
         m.commands[c.joint] = c.command;
         m.parents[3] = c.parent;
         if (c.parent == -2) m.commands[3] = c.command;
-        auto ids = identities(7);
+        auto ids = identities(c.joints);
         Cskeleton s;
         EXPECT_EQ(s.initSkeleton(ids, 1.0f, &m, &thing), 1) << c.command;
         EXPECT_EQ(firstReason(), c.reason) << c.command;
     }
 
     resetExitState();
-    thing.manager.addAndRegisterControl("empty", new CfloatLinkVar);
     CskeletonModelPoints m = binaryTree();
-    m.commands[1] = "-cid0 empty";
-    auto ids = identities(7);
-    EXPECT_EQ(skeleton.initSkeleton(ids, 1.0f, &m, &thing), 1);
-    EXPECT_EQ(firstReason(), "animValue empty not found");
-
-    resetExitState();
-    ids = identities(6);
-    EXPECT_EQ(skeleton.initSkeleton(ids, 1.0f, &m, &thing), 1);
-    EXPECT_EQ(firstReason(), "ERROR!  numMats and skeleton points don't match up");
-
-    resetExitState();
-    m = binaryTree();
     m.parents.clear();
-    ids = identities(7);
+    auto ids = identities(7);
     EXPECT_EQ(skeleton.initSkeleton(ids, 1.0f, &m, &thing), 1);
     EXPECT_TRUE(exitReasonList.empty());
 
@@ -274,6 +247,56 @@ TEST_F(SkeletonTest, BlendingMatricesIsRefusedOnlyWithHistory) {
     skeleton.keepMatrixHistory = 1;
     skeleton.calcBlendedMatrix(0.5f);
     EXPECT_EQ(firstReason(), "ma2sh");
+}
+
+// Three joints in a row: pos, parentMat, showMe, N and a command-string attribute.
+CgeoFileContents skeletonContents(char const* parentName) {
+    CgeoFileContents g;
+    g.points = 3;
+    g.attribs = {{"pos", 3, 0}, {parentName, 1, 0}, {"showMe", 1, 0}, {"N", 3, 0}, {"mtx_cmd", 1, 0}};
+    g.floatsPerPoint = 9;
+    for (int p = 0; p < 3; p++)
+        g.data.insert(g.data.end(), {0, 0, static_cast<float>(p), static_cast<float>(p - 1),
+                                     static_cast<float>(p % 2), 0, 0, 1, 0});
+    return g;
+}
+
+TEST(RigFromGeo, SkeletonJointsComeFromThePoints) {
+    TraceCapture trace(1);
+    for (char const* parentName : {"parentMat", "mat"}) {
+        CgeoNew geo;
+        ASSERT_EQ(loadContents(geo, skeletonContents(parentName)), 0);
+        ASSERT_TRUE(geo.setPointStrings("mtx_cmd", {"", "-mn elbow -lag 0.5", ""}));
+        CskeletonModelPoints points;
+        ASSERT_TRUE(skeletonPointsFromGeo(geo, points));
+        ASSERT_EQ(points.positions.size(), 3u) << parentName;
+        expectNear(points.positions[2], 0, 0, 2, 0);
+        EXPECT_EQ(points.parents, (std::vector<float>{-1, 0, 1})) << parentName;
+        EXPECT_EQ(points.showMe, (std::vector<float>{0, 1, 0}));
+        ASSERT_EQ(points.normals.size(), 3u);
+        ASSERT_EQ(points.commands.size(), 3u);
+        EXPECT_STREQ(points.commands[1].c_str(), "-mn elbow -lag 0.5");
+
+        TestOwner owner;
+        std::vector<CskeletonIdentity> ids(3);
+        Cskeleton skeleton;
+        ASSERT_EQ(skeleton.initSkeleton(ids, 1.0f, &points, &owner), 0)
+            << (exitReasonList.empty() ? "" : exitReasonList[0].c_str());
+        EXPECT_NE(skeleton.matrixPoints[1].lagInfo, nullptr);
+        EXPECT_EQ(skeleton.matrixPoints[2].parentIndex, 1);
+        EXPECT_EQ(skeleton.matrixPoints[1].showMe, 1);
+    }
+}
+
+TEST(RigFromGeo, AttributeMajorGeometryIsRefused) {
+    TraceCapture trace(1);
+    CgeoNew model, work;
+    ASSERT_EQ(loadContents(model, skeletonContents("parentMat")), 0);
+    work.clonePoints(model, {"pos", "N"}, 0);
+    CskeletonModelPoints points;
+    EXPECT_FALSE(skeletonPointsFromGeo(work, points));
+    EXPECT_TRUE(points.positions.empty());
+    EXPECT_STREQ(exitReasonList.empty() ? "" : exitReasonList[0].c_str(), "notInterlvd");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Texture stage commands: images by name, empty and null images, hints, streams, limits.
-
+// Texture stage commands (images by name, hints, streams, refusals), and textures shared by
+// name through the data-array requests.
 #include "data/requestTestSupport.h"
 #include "graphics/textureImage.h"
 #include "materialTestSupport.h"
@@ -98,6 +98,23 @@ TEST_F(StageTest, OtherCommands) {
         stageOf(r.block, &result);
         EXPECT_EQ(lastReason(), r.reason) << r.block;
     }
+}
+
+class TextureRequest : public RequestTest {};
+
+TEST_F(TextureRequest, SharedByNameAndOnlyHeldByTextures) {
+    writeJpeg(dir.file("fish.jpg"), 8, 4, 250, 0, 0);
+    writeSgi(dir.file("fish.alpha"), 8, 4, 1, [](int x, int y, int) { return x + y; });
+    CtextureImage* t = requestTexMap("fish.sgi", folder().c_str(), 4);
+    ASSERT_NE(t, nullptr);
+    EXPECT_NE(t->array, nullptr);
+    EXPECT_EQ(requestTexMap("fish.sgi", folder().c_str(), 4), t);
+
+    // An array already filed as a plain reference is not a texture.
+    writeSgi(dir.file("plain.rgb"), 2, 2, 3, [](int, int, int) { return 1; });
+    ASSERT_NE(requestDataArray("plain.rgb", folder().c_str(), -1), nullptr);
+    EXPECT_EQ(requestTexMap("plain.rgb", folder().c_str(), -1), nullptr);
+    EXPECT_NE(std::string(exitMsg.c_str()).find("requestTexMap didn't return texture"), std::string::npos);
 }
 
 } // namespace

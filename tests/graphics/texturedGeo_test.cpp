@@ -1,4 +1,4 @@
-// Shared models: loading in both forms, failures, saving lines and sharing by request.
+// Shared models: loading in both forms, failures, and sharing by request.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -101,34 +101,21 @@ TEST(TexturedGeo, ModelsThatLoadInNeitherForm) {
     }
 }
 
-class ModelSharing : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        sharedResourceTree = &shop;
-        installModelLoader();
-        std::filesystem::create_directories(dir.file("species"));
-        CgeoNew cube;
-        ASSERT_EQ(loadContents(cube, cubeContents()), 0);
-        ASSERT_EQ(cube.saveOldFormat(dir.file("species/cube.geo").c_str()), 0);
-    }
-    void TearDown() override {
-        shop.deleteChildren();
-        sharedResourceTree = nullptr;
-        engineHooks.modelLoader = nullptr;
-        resetExitState();
-    }
-    std::string folder() { return dir.file("species"); }
-
+TEST(ModelSharing, AModelThatDoesNotLoadIsNotFiled) {
     TempDir dir;
     CdirectoryVar shop;
-};
-
-TEST_F(ModelSharing, AModelThatDoesNotLoadIsNotFiled) {
-    writeWholeFile(dir.file("species/junk.geo"), "AAG0");
+    sharedResourceTree = &shop;
+    installModelLoader();
+    std::string folder = dir.file("species");
+    std::filesystem::create_directories(folder);
+    writeWholeFile(folder + "/junk.geo", "AAG0");
     TraceCapture trace(1);
-    EXPECT_EQ(requestGeo2("junk.geo", folder().c_str()), nullptr);
+    EXPECT_EQ(requestGeo2("junk.geo", folder.c_str()), nullptr);
     EXPECT_EQ(recommendReinstall, 1);
-    EXPECT_EQ(shop.findVariable(("resources" + folder() + "/junk.geo").c_str()), nullptr);
+    EXPECT_EQ(shop.findVariable(("resources" + folder + "/junk.geo").c_str()), nullptr);
+    shop.deleteChildren();
+    sharedResourceTree = nullptr;
+    engineHooks.modelLoader = nullptr;
 }
 
 } // namespace

@@ -1,30 +1,21 @@
-// Per-frame geometry of work objects (skinning, effects, bounding box, screen cells) and
-// their edits and look-ups.
+// Per-frame geometry of work objects (skinning, effects, screen cells), edits and look-ups.
 #include <cmath>
 #include <limits>
 
 #include "data/dataArray.h"
-#include "geoTestSupport.h"
-#include "graphics/texturedGeo.h"
-#include "graphics/workObject.h"
 #include "materialTestSupport.h"
-#include "script/matrixControllerManager.h"
 #include "support/pov.h"
 #include "support/vectorExpect.h"
 
 namespace {
 
 // A thing, and its tank and species once inTank is set.
-class Thing : public CworkObjectOwner, public CframeSources {
+class Thing : public TestOwner, public CframeSources {
   public:
-    CmatrixControllerManager* skeletonControllers() override { return &manager; }
-    Cmatrix_4* tankCameraMatrix() override { return nullptr; }
-    char const* skeletonOwnerName() override { return "fish"; }
-    CtexturedGeo* workObjectModel() override { return geo; }
-    CgeoNew* skeletonModel() override { return &skeleton; }
-    int currentBufferIndex() override { return 0; }
-    float thingScale() override { return 2.0f; }
-    int thingCooks() override { return 0; }
+    Thing() {
+        skeleton = &bones;
+        scale = 2.0f;
+    }
     CframeSources* frameSources() override { return inTank ? this : nullptr; }
     float* boundingBox() override { return box; }
     void processLevelSetSensor(ClevelSetSensor*, float level) override { fired.push_back(level); }
@@ -38,9 +29,7 @@ class Thing : public CworkObjectOwner, public CframeSources {
     int gridColumns() override { return 32; }
     int gridRows() override { return 32; }
     float pushNoiseSpeed() override { return noiseSpeed; }
-    CmatrixControllerManager manager;
-    CtexturedGeo* geo = nullptr;
-    CgeoNew skeleton;
+    CgeoNew bones;
     bool inTank = false;
     float box[6] = {};
     CdataChan const* shake = nullptr;
@@ -55,10 +44,10 @@ class Thing : public CworkObjectOwner, public CframeSources {
 // 2 (1 elsewhere). Point 6 is noise-pushed; 2 and 5 flutter; point 0's normal comes from
 // points 1 and 2; point 7 takes point 3's colour; point 2 has caustics; 1 and 4 are the
 // extremity.
-class FrameTest : public MaterialTest {
+class FrameTest : public ModelTest {
   protected:
     void SetUp() override {
-        MaterialTest::SetUp();
+        ModelTest::SetUp();
         contents.points = 8;
         contents.attribs = {{"pos", 3, 0},        {"Cd", 3, 0},          {"N", 3, 0},
                             {"uv", 2, 0},         {"mat", 2, 0},         {"blend", 1, 0},
@@ -80,11 +69,9 @@ class FrameTest : public MaterialTest {
         contents.polygons = {{0, 1, 2}, {3, 4, 5}, {5, 6, 7}};
         contents.primGroups = {{"mat_fin_oa", {0}}, {"mat_fin_tb", {1}}, {"mat_fin_1#_tc", {2}}};
         writeMaterial("fin", "");
-        geo.setName("model");
-        ASSERT_EQ(loadContents(geo, contents), 0);
-        ASSERT_EQ(geo.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 0);
+        ASSERT_EQ(build(), 0);
         ASSERT_EQ(geo.initGeometrySpecialProcessingTables(), 0) << lastReason();
-        owner.geo = &geo;
+        thing.geo = &geo;
         shake.init(4, 1, 1, 1, 4);
         shake.fillWithConstant(2.0f);
         flutterImage.init(4, 4, 1, 1, 4);
@@ -92,9 +79,9 @@ class FrameTest : public MaterialTest {
     }
     // Two root joints: A moved by moveA, B a quarter turn about z.
     int addJoints() {
-        CgeoFileContents bones{2,  4, {{"pos", 3, 0}, {"parentMat", 1, 0}}, {0, 0, 0, -1, 0, 0, 0, -1}, {},
-                               {}, {}};
-        if (loadContents(owner.skeleton, bones) != 0) return -1;
+        if (loadContents(thing.bones,
+                         contentsOf({{"pos", 3, 0}, {"parentMat", 1, 0}}, {{0, 0, 0, -1}, {0, 0, 0, -1}})))
+            return -1;
         turnB.side.set(0, 1, 0), turnB.up.set(-1, 0, 0), turnB.forward.set(0, 0, 1);
         still.identity();
         ids = {{"a", &moveA, &still}, {"b", &zero, &turnB}};
@@ -105,10 +92,7 @@ class FrameTest : public MaterialTest {
         return Cvector(v[0], v[1], v[2]);
     }
 
-    CgeoFileContents contents;
-    CtexturedGeo geo;
-    CdirectoryVar speciesNode;
-    Thing owner;
+    Thing thing;
     CdataChan shake;
     CdataImage flutterImage;
     std::vector<CskeletonIdentity> ids;
@@ -119,7 +103,7 @@ class FrameTest : public MaterialTest {
 
 TEST_F(FrameTest, SkinsPositionsAndNormalsByTwoJoints) {
     geo.usedAttribMask |= 128; // keep matrix history
-    ASSERT_EQ(w.initWorkGeometry(&owner), 0) << lastReason();
+    ASSERT_EQ(w.initWorkGeometry(&thing), 0) << lastReason();
     Cvector stored;
     w.calcPointNum(2, stored, nullptr); // no joints: the point as stored
     expectNear(stored, 3, 0, 0);
@@ -155,10 +139,10 @@ TEST_F(FrameTest, SkinsPositionsAndNormalsByTwoJoints) {
 
 TEST_F(FrameTest, EffectsOnTheCurrentBuffer) {
     geo.normalsToTexture = 0; // normals into uv
-    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
+    ASSERT_EQ(w.initWorkGeometry(&thing), 0);
     w.calcGeometry(0); // without a tank the tank's effects are skipped
     EXPECT_EQ(at(w.posOffset, 6).x, 7.0f);
-    owner.inTank = true;
+    thing.inTank = true;
     struct Case {
         float speed;
         bool arrays;
@@ -167,9 +151,9 @@ TEST_F(FrameTest, EffectsOnTheCurrentBuffer) {
                        {7.3f, true, (0.5f * 2 + 7) * 2, 6.07f},
                        {std::numeric_limits<float>::infinity(), true, 16, 6.14f}};
     for (Case const& c : cases) {
-        owner.noiseSpeed = c.speed;
-        owner.shake = c.arrays ? &shake : nullptr;
-        owner.flutter = c.arrays ? &flutterImage : nullptr;
+        thing.noiseSpeed = c.speed;
+        thing.shake = c.arrays ? &shake : nullptr;
+        thing.flutter = c.arrays ? &flutterImage : nullptr;
         for (int frame = 0; frame < 30; frame++) {
             w.calcGeometry(0);
             ASSERT_TRUE(w.noiseTime >= 0.0f && w.noiseTime < 50.0f) << w.noiseTime;
@@ -191,25 +175,25 @@ TEST_F(FrameTest, EffectsOnTheCurrentBuffer) {
     // The box of points 1 and 4, widened by 0.15 x thingScale in x and z only.
     float const box[6] = {2 - 0.3f, 0, -0.3f, 5 + 0.3f, 1, 0.3f};
     for (int k = 0; k < 6; k++)
-        EXPECT_FLOAT_EQ(owner.box[k], box[k]) << k;
+        EXPECT_FLOAT_EQ(thing.box[k], box[k]) << k;
     // Without a level-set volume the spheres' level (y - 0.5) is used: only point 1 (y 1)
     // is below its threshold; point 500 does not exist.
     w.levelSetSensors = {{0, 1, 0.6f}, {0, 0, -1.0f}, {0, 500, 9.0f}};
     w.doLevelSetSensors();
-    EXPECT_EQ(owner.fired, std::vector<float>{0.5f});
+    EXPECT_EQ(thing.fired, std::vector<float>{0.5f});
 }
 
 TEST_F(FrameTest, ScreenCellsOfARenderPolyGroup) {
-    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
+    ASSERT_EQ(w.initWorkGeometry(&thing), 0);
     CrenderPolyGroup& group = w.renderPolyGroups[0];
     group.calcPOVcoords();
     EXPECT_EQ(lastReason(), "tbah"); // no tank
-    owner.inTank = true;
+    thing.inTank = true;
     // Looking along +z from z = -10; a 32 x 32 grid over view x and y in [-1, 1].
-    owner.view.viewRotation.identity();
-    owner.view.viewpoint.set(0, 0, -10);
-    owner.view.offset = Cvector2(-1, -1);
-    owner.view.scale = Cvector2(16, 16);
+    thing.view.viewRotation.identity();
+    thing.view.viewpoint.set(0, 0, -10);
+    thing.view.offset = Cvector2(-1, -1);
+    thing.view.scale = Cvector2(16, 16);
     struct Case {
         float x0, x1, z1; // point 0 is at (x0, 0, 0), point 1 at (x1, -1, z1)
         int16_t skip;
@@ -234,7 +218,7 @@ TEST_F(FrameTest, ScreenCellsOfARenderPolyGroup) {
 }
 
 TEST_F(FrameTest, InterpolateShiftAndAttributeMaths) {
-    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
+    ASSERT_EQ(w.initWorkGeometry(&thing), 0);
     struct Blend {
         float f;
         uint8_t uvFlag;
@@ -255,7 +239,7 @@ TEST_F(FrameTest, InterpolateShiftAndAttributeMaths) {
     EXPECT_EQ(lastReason(), "geos have diff attribs!");
     w.floatsPerPoint--;
 
-    owner.inTank = true;
+    thing.inTank = true;
     geo.texShift[0] = 0.01f, geo.texShift[1] = 0.02f;
     w.uvScaleU = 2.0f, w.uvScaleV = 0.5f;
     geo.workSwitches[4] = 0;
@@ -290,7 +274,7 @@ TEST_F(FrameTest, InterpolateShiftAndAttributeMaths) {
 }
 
 TEST_F(FrameTest, GroupsAreFoundShownAndSwitched) {
-    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
+    ASSERT_EQ(w.initWorkGeometry(&thing), 0);
     ASSERT_EQ(w.renderPolyGroups.size(), 2u);
     EXPECT_EQ(w.findRenderPolyIndex("mat_fin_tb", 'b', 1), 1);
     EXPECT_EQ(w.findRenderPolyIndex("mat_fin_tb", 'b', 0), -1); // that group is transparent

@@ -1,42 +1,21 @@
-// Work objects: cloning, material numbers, default colours, taking over state, device
-// data, and the skeleton and cloth reached through the owning thing.
+// Work objects: cloning, default colours, taking over state, stream records, device data,
+// the skeleton and cloth reached through the owning thing, and point positions.
 #include <cstring>
 
 #include "data/dataArray.h"
-#include "geoTestSupport.h"
 #include "graphics/rigFromGeo.h"
-#include "graphics/texturedGeo.h"
-#include "graphics/workObject.h"
 #include "materialTestSupport.h"
-#include "script/matrixControllerManager.h"
 #include "support/vectorExpect.h"
 #include "variables/multiLink.h"
 
 namespace {
 
-class Owner : public CworkObjectOwner {
-  public:
-    CmatrixControllerManager* skeletonControllers() override { return &manager; }
-    Cmatrix_4* tankCameraMatrix() override { return nullptr; }
-    char const* skeletonOwnerName() override { return "fish"; }
-    CtexturedGeo* workObjectModel() override { return geo; }
-    CgeoNew* skeletonModel() override { return skeleton; }
-    int currentBufferIndex() override { return buffer; }
-    float thingScale() override { return 1.0f; }
-    int thingCooks() override { return 5; }
-
-    CmatrixControllerManager manager;
-    CtexturedGeo* geo = nullptr;
-    CgeoNew* skeleton = nullptr;
-    int buffer = 0;
-};
-
-// A model of 8 points on a line with "pos", "Cd" (4 floats), "N" and "uv", in a scratch
-// species folder with materials.
-class WorkObjectTest : public MaterialTest {
+// A model of 8 points on a line with "pos", "Cd" (4 floats), "N" and "uv", in a
+// scratch species folder with materials.
+class WorkObjectTest : public ModelTest {
   protected:
     void SetUp() override {
-        MaterialTest::SetUp();
+        ModelTest::SetUp();
         contents.points = 8;
         contents.attribs = {{"pos", 3, 0}, {"Cd", 4, 0}, {"N", 3, 0}, {"uv", 2, 0}};
         contents.floatsPerPoint = 12;
@@ -45,25 +24,10 @@ class WorkObjectTest : public MaterialTest {
                                                        0.4f, 0, 1, 0, 0.25f, 0.75f});
         writeMaterial("body", ":set materialID 65535\n:color 0.25 0.5 1\n");
         writeMaterial("fin", "");
-        owner.geo = &geo;
-    }
-    void addFace(char const* group, std::vector<int> vertices) {
-        contents.polygons.push_back(std::move(vertices));
-        contents.primGroups.push_back({group, {static_cast<int>(contents.polygons.size()) - 1}});
-    }
-    int build(CtexturedGeo& model) {
-        model.setName("model");
-        if (loadContents(model, contents) != 0) return -1;
-        return model.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str()));
     }
     float const* color(CworkObject& w, int buffer, int point) {
         return w.workGeo[buffer].pointData() + w.colorOffset * w.numPoints + point * w.colorSize;
     }
-
-    CgeoFileContents contents;
-    CtexturedGeo geo;
-    CdirectoryVar speciesNode;
-    Owner owner;
 };
 
 TEST_F(WorkObjectTest, ClonesTheModelIntoTwoAttributeMajorBuffers) {
@@ -79,7 +43,8 @@ TEST_F(WorkObjectTest, ClonesTheModelIntoTwoAttributeMajorBuffers) {
     ASSERT_EQ(w.renderPolyGroups.size(), 1u);
     EXPECT_EQ(w.renderPolyGroups[0].definition, geo.definitions[0]);
 
-    // A model that reflects needs normals and its specular colours in its work buffers.
+    // A model that reflects needs normals and its specular colours in its work
+    // buffers.
     CdataArray reflection;
     geo.specColRefC = &reflection;
     CworkObject v;
@@ -124,7 +89,7 @@ TEST_F(WorkObjectTest, CopyDataFromNeedsTheSameModelAndShape) {
 
     CtexturedGeo other;
     ASSERT_EQ(build(other), 0);
-    Owner otherOwner;
+    TestOwner otherOwner;
     otherOwner.geo = &other;
     CworkObject c;
     ASSERT_EQ(c.initWorkGeometry(&otherOwner), 0);
@@ -179,8 +144,9 @@ TEST_F(WorkObjectTest, RenderStreamRecordsAreByteExact) {
             EXPECT_EQ(shorts(p5, 0), 5 * 2048);
             EXPECT_EQ(shorts(p5, 1), 1024);
             EXPECT_EQ(shorts(p5, 2), -2048);
-            EXPECT_EQ(shorts(p5, 3), (k.api & 2) ? 204 : 2048); // colour 0.1 in w, or 1
-            EXPECT_EQ(r[2], -5.0f);                             // the third float is left
+            EXPECT_EQ(shorts(p5, 3),
+                      (k.api & 2) ? 204 : 2048); // colour 0.1 in w, or 1
+            EXPECT_EQ(r[2], -5.0f);              // the third float is left
         }
         if ((k.what & 2) && k.glsl && k.oneChannel == 255)
             EXPECT_EQ(word(r + 3), 255u + 256u * 127u + 0x3F000000u);
@@ -259,24 +225,29 @@ TEST_F(WorkObjectTest, SkeletonAndClothComeThroughTheThing) {
     for (int p = 0; p < 8; p++)
         contents.data.insert(contents.data.end(), {static_cast<float>(p % 2), 0, -static_cast<float>(p / 2),
                                                    0, 0, 1, 0, 1, 1, static_cast<float>(p % 2), 0.5f, 0, 0});
-    contents.pointGroups = {{"cloth_base_tail", {0, 1}}, {"cloth_tail_1", {2, 3}}};
+    // Groups that are not the cloth's are passed over.
+    contents.pointGroups = {{"cloth_base_tail", {0, 1}}, {"body", {0, 1, 2, 3}}, {"cloth_tail_1", {2, 3}}};
     addFace("mat_fin_oa", {0, 1, 2});
     ASSERT_EQ(build(geo), 0) << lastReason();
     ASSERT_EQ(buildModelCloth(geo, nullptr), 0) << lastReason();
+    ASSERT_EQ(geo.cloth.getClothIndex("tail"), 0);
+    EXPECT_EQ(geo.cloth.clothPieces[0].numGroups, 2);
+    EXPECT_EQ(geo.cloth.clothSlavePoints, 4u);
+    EXPECT_EQ(geo.cloth.clothPieces[0].slavePoints[1].pointIndex, 2); // spine 0, depth 1
 
-    CgeoFileContents bones;
-    bones.points = 2;
-    bones.attribs = {{"pos", 3, 0}, {"parentMat", 1, 0}};
-    bones.floatsPerPoint = 4;
-    bones.data = {0, 0, 0, -1, 0, 0, 1, 0};
     CgeoNew skeleton;
-    ASSERT_EQ(loadContents(skeleton, bones), 0);
+    ASSERT_EQ(loadContents(skeleton,
+                           contentsOf({{"pos", 3, 0}, {"parentMat", 1, 0}}, {{0, 0, 0, -1}, {0, 0, 1, 0}})),
+              0);
 
+    owner.cooks = 5;
     CworkObject w;
     ASSERT_EQ(w.initWorkGeometry(&owner), 0);
     std::vector<CskeletonIdentity> ids(2);
     EXPECT_EQ(w.initSkeleton(ids, 1.0f), 0); // no skeleton model: no joints
     EXPECT_EQ(w.numMatrices, 0);
+    w.calcDeformMatrices();
+    EXPECT_TRUE(w.deformMatrices.empty());
     owner.skeleton = &skeleton;
     ASSERT_EQ(w.initSkeleton(ids, 1.0f), 0) << lastReason();
     EXPECT_EQ(w.numMatrices, 2);
@@ -288,6 +259,35 @@ TEST_F(WorkObjectTest, SkeletonAndClothComeThroughTheThing) {
     float const* pos = w.curGeo->pointData() + w.posOffset * 8;
     expectNear(Cvector(pos[3], pos[4], pos[5]), 1, 0, 0.5f, 1e-3);
     expectNear(w.cloth.clothPoints[2], 1, 0, 0.5f, 1e-3);
+}
+
+TEST(WorkObjectPoints, PositionsInEitherLayoutAndNullOutside) {
+    CgeoNew cube;
+    ASSERT_EQ(loadContents(cube, cubeContents()), 0);
+    for (int layout : {0, 1}) {
+        CworkObject work;
+        // "pos" is not the first attribute, so its place differs between the layouts.
+        for (CgeoNew& b : work.workGeo)
+            b.clonePoints(cube, {"N", "pos"}, layout);
+        for (int p = 0; p < 8; p++) {
+            float* at = work.pointPosition(1, p);
+            ASSERT_NE(at, nullptr);
+            EXPECT_EQ(at[0], static_cast<float>(p & 1)) << "layout " << layout << " point " << p;
+            EXPECT_EQ(at[1], static_cast<float>((p >> 1) & 1)) << "layout " << layout << " point " << p;
+            EXPECT_EQ(at[2], static_cast<float>(p >> 2)) << "layout " << layout << " point " << p;
+        }
+        // Writes land in that buffer only.
+        work.pointPosition(0, 7)[1] = 5.0f;
+        EXPECT_EQ(work.pointPosition(0, 7)[1], 5.0f);
+        EXPECT_EQ(work.pointPosition(1, 7)[1], 1.0f);
+        struct {
+            int buffer, point;
+        } outside[] = {{-1, 0}, {2, 0}, {0, -1}, {0, 8}, {1, 32767}};
+        for (auto const& c : outside)
+            EXPECT_EQ(work.pointPosition(c.buffer, c.point), nullptr) << c.buffer << " " << c.point;
+    }
+    CworkObject empty; // buffers never filled
+    EXPECT_EQ(empty.pointPosition(0, 0), nullptr);
 }
 
 } // namespace
