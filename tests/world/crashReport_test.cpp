@@ -49,6 +49,7 @@ char const reportRequest[] =
     "httpAndRun inquiry/errorreport_mac.php?type=ERRREPORT&keyword=E& report=0 type=2 extra=(none)";
 
 TEST_F(ErrorReport, AnswersAndPhases) {
+    char const ran[] = ":s pn run\n", ranWithFile[] = ":s pn run\n:s sof stdout_run.txt\n";
     struct Case {
         char const* what;
         char const* marker; // the crash folder's copy, null for none
@@ -58,19 +59,13 @@ TEST_F(ErrorReport, AnswersAndPhases) {
         std::vector<std::string> calls;
         bool neverAskAfter;
     } cases[] = {
-        {"yes reports",
-         ":s pn run\n:s sof stdout_run.txt\n",
-         0,
-         64,
-         0,
-         {crashQuestion, reportRequest},
-         false},
-        {"don't ask", ":s pn run\n", 0, 64, 1, {crashQuestion}, true},
-        {"no", ":s pn run\n", 0, 64, 2, {crashQuestion}, false},
-        {"after an error exit", ":s pn run\n", 1, 64, 2, {errorQuestion}, false},
+        {"yes reports", ranWithFile, 0, 64, 0, {crashQuestion, reportRequest}, false},
+        {"don't ask", ran, 0, 64, 1, {crashQuestion}, true},
+        {"no", ran, 0, 64, 2, {crashQuestion}, false},
+        {"after an error exit", ran, 1, 64, 2, {errorQuestion}, false},
         {"died while closing", ":s pn closing\n", 0, 64, 0, {}, false},
         {"no marker copy", nullptr, 0, 64, 2, {crashQuestion}, false},
-        {"declined for good", ":s pn run\n", 0, 64 | 0x1000, 0, {}, true},
+        {"declined for good", ran, 0, 64 | 0x1000, 0, {}, true},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);

@@ -25,8 +25,7 @@ TEST_F(Energy, SavingStartsInUsuallyUnwatchedHours) {
     } cases[] = {{'3', 0, false}, {'4', 0, true}, {'9', 0, true}, {'6', 1, false}};
     for (auto const& c : cases) {
         SCOPED_TRACE(testing::Message() << c.digit << " blocked " << int(c.blocked));
-        startShop();
-        addDevices(1, 32);
+        startShop(0, 1, 32);
         setHourDigit(c.digit);
         shop->energySavingBlocked = c.blocked;
         stepFrames(9 * 32 + 1);

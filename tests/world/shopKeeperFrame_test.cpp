@@ -23,8 +23,7 @@ TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
                  {1, 32, 100, 100.0 / 32, 3, 0}, {2, 32, 33, 66.0 / 64, 1, 0}};
     for (auto const& c : cases) {
         SCOPED_TRACE(testing::Message() << c.displays << " displays, " << c.ticks << " ticks at " << c.rate);
-        startShop();
-        addDevices(c.displays, c.rate);
+        startShop(0, c.displays, c.rate);
         stepFrames(c.ticks);
         EXPECT_DOUBLE_EQ(globalTime, c.time);
         EXPECT_EQ(shop->globalSeconds, c.seconds);
@@ -38,8 +37,7 @@ TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
 }
 
 TEST_F(Frame, SettingsAreSavedTenSecondsAfterStartOnly) {
-    startShop();
-    addDevices(1, 32);
+    startShop(0, 1, 32);
     std::filesystem::remove(data.file("settings.txt"));
     stepFrames(10 * 32);
     EXPECT_FALSE(pathExists(data.file("settings.txt")));
@@ -52,18 +50,6 @@ TEST_F(Frame, SettingsAreSavedTenSecondsAfterStartOnly) {
     EXPECT_FALSE(pathExists(data.file("settings.txt")));
 }
 
-TEST_F(Frame, NextFrameCommandRunsOnce) {
-    startShop();
-    addDevices(1, 60);
-    shop->nextFrameCommand = ":set tempInt 5";
-    stepFrames(1);
-    EXPECT_EQ(shop->tempInt, 5);
-    EXPECT_TRUE(shop->nextFrameCommand.empty());
-    shop->tempInt = 0;
-    stepFrames(2);
-    EXPECT_EQ(shop->tempInt, 0);
-}
-
 TEST_F(Frame, QuitSecondsCountDown) {
     struct Case {
         short left;
@@ -72,8 +58,7 @@ TEST_F(Frame, QuitSecondsCountDown) {
     } cases[] = {{-1, 5, false}, {1, 1, true}, {3, 2, false}, {3, 3, true}};
     for (auto const& c : cases) {
         SCOPED_TRACE(c.left);
-        startShop();
-        addDevices(1, 32);
+        startShop(0, 1, 32);
         shop->quitSecondsLeft = c.left;
         stepFrames(c.seconds * 32 + 1);
         EXPECT_EQ(exitSaver != 0, c.exits);
@@ -96,8 +81,7 @@ TEST_F(Frame, StepsThatDoNotRun) {
                  {"shutting down", 1, 2, true, 0},
                  {"no device", 1, 1, false, 0},
                  {"exiting", 1, 1, true, 1}};
-    startShop();
-    addDevices(1, 60);
+    startShop(0, 1, 60);
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
         shop->timerDriven = c.timerDriven;
@@ -114,8 +98,7 @@ TEST_F(Frame, StepsThatDoNotRun) {
 }
 
 TEST_F(Frame, RenderUnitProblemAndNoPresent) {
-    startShop();
-    addDevices(1, 60);
+    startShop(0, 1, 60);
     devices[0]->problem = 2;
     EXPECT_EQ(shop->timerMoveFrame(display[0]), 1);
     EXPECT_EQ(devices[0]->presents, 0);
@@ -131,8 +114,7 @@ TEST_F(Frame, RenderUnitProblemAndNoPresent) {
 
 TEST_F(Frame, ThePanelIsOptionalAndItsFailureStopsTheStep) {
     services.makePanel = true;
-    startShop();
-    addDevices(1, 60);
+    startShop(0, 1, 60);
     ASSERT_NE(shop->controlPanel, nullptr);
     EXPECT_EQ(services.panel->thingFlags & 1u, 1u);
     stepFrames(1);
@@ -155,8 +137,7 @@ TEST_F(Frame, APanelThatCannotStartFailsTheOpening) {
 
 TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
     services.makeAudio = true;
-    startShop();
-    addDevices(1, 32);
+    startShop(0, 1, 32);
     ASSERT_NE(services.audio, nullptr);
     stepFrames(5 * 32);
     CrecordingAudio& audio = *services.audio;
@@ -168,41 +149,37 @@ TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
         EXPECT_GT(audio.fades[i], audio.fades[i - 1]);
 }
 
-TEST_F(Frame, RotationScriptRunsOnceAtItsSecond) {
-    startShop();
-    addDevices(1, 32);
-    shop->seqRotScript = ":set tempInt 1";
-    shop->seqRotScriptSeconds = 5;
-    stepFrames(4 * 32 + 1);
-    EXPECT_EQ(shop->tempInt, 0);
-    stepFrames(32);
-    EXPECT_EQ(shop->tempInt, 1);
-    EXPECT_EQ(shop->seqRotScriptSeconds, -1);
-    shop->tempInt = 0;
-    stepFrames(10 * 32);
-    EXPECT_EQ(shop->tempInt, 0);
-}
-
-TEST_F(Frame, FrameTenScriptRunsOutsidePreview) {
+// Each script sets tempInt once, at step `at` of a 32 Hz display (0: never).
+TEST_F(Frame, ScriptsRunOnceAtTheirStep) {
     struct Case {
-        int preview;
-        int tempInt;
-    } cases[] = {{0, 7}, {1, 0}};
+        char const* what;
+        int preview, at;
+        void (*arm)(CshopKeeper&);
+    } cases[] = {{"next frame command", 0, 1, [](CshopKeeper& s) { s.nextFrameCommand = ":set tempInt 1"; }},
+                 {"rotation script at second 5", 0, 5 * 32 + 1,
+                  [](CshopKeeper& s) { s.seqRotScript = ":set tempInt 1", s.seqRotScriptSeconds = 5; }},
+                 {"frame ten", 0, 10, [](CshopKeeper&) { frame10Script = ":set tempInt 1"; }},
+                 {"frame ten in a preview", 1, 0, [](CshopKeeper&) { frame10Script = ":set tempInt 1"; }}};
     for (auto const& c : cases) {
-        SCOPED_TRACE(c.preview);
-        startShop(c.preview);
-        addDevices(1, 60);
-        frame10Script = ":set tempInt 7";
-        stepFrames(10);
-        EXPECT_EQ(shop->tempInt, c.tempInt);
-        EXPECT_EQ(frame10Script.empty(), c.preview == 0);
+        SCOPED_TRACE(c.what);
+        startShop(c.preview, 1, 32);
+        c.arm(*shop);
+        if (c.at) {
+            stepFrames(c.at - 1);
+            EXPECT_EQ(shop->tempInt, 0);
+            stepFrames(1);
+            EXPECT_EQ(shop->tempInt, 1);
+            shop->tempInt = 0;
+        }
+        stepFrames(10 * 32);
+        EXPECT_EQ(shop->tempInt, 0);
+        frame10Script = "";
         stopShop();
     }
 }
 
 TEST_F(Frame, AltEntriesRenderOnlyActiveDevices) {
-    startShop();
-    addDevices(1, 60);
+    startShop(0, 1, 60);
     EXPECT_EQ(shop->updateAndRenderTanks(nullptr, 1), 1);
     EXPECT_EQ(shop->updateAndRenderTanks(display[0], 0), 0);
     EXPECT_EQ(shop->updateAndRenderTanks(display[0], 1), 0);
@@ -226,8 +203,7 @@ TEST_F(Frame, SoundThatCannotStartIsDroppedAndTheStepRunsWithout) {
 }
 
 TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
-    startShop();
-    addDevices(1, 0);
+    startShop(0, 1, 0);
     stepFrames(1);
     EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
     numDisplays = 0; // a device not (yet) in the table still steps as one display

@@ -11,8 +11,10 @@ namespace {
 
 TEST(TankFrameSources, ArraysOfTheWrongShapeReadAsAbsent) {
     Ctank tank(nullptr);
+    Cspecies species;
     CframeSources* s = tank.frameSources();
-    ASSERT_NE(s, nullptr);
+    CframeSources* fromSpecies = species.frameSources();
+    ASSERT_TRUE(s && fromSpecies);
     CdataChan chan;
     CdataImage image;
     CdataVolume volume;
@@ -26,18 +28,22 @@ TEST(TankFrameSources, ArraysOfTheWrongShapeReadAsAbsent) {
         {&volume, false, false, true},
     };
     for (auto const& c : cases) {
-        tank.camShakeChan = tank.fishFinFlutter = tank.levelSet = c.given;
+        tank.camShakeChan = tank.fishFinFlutter = tank.levelSet = species.colorNoiseImage = c.given;
         EXPECT_EQ(s->camShakeChan() != nullptr, c.chanSeen);
         EXPECT_EQ(s->fishFinFlutter() != nullptr, c.imageSeen);
         EXPECT_EQ(s->levelSet() != nullptr, c.volumeSeen);
+        EXPECT_EQ(fromSpecies->colorNoiseImage() != nullptr, c.imageSeen);
     }
-    tank.camShakeChan = tank.fishFinFlutter = tank.levelSet = nullptr; // not the tank's to free
+    // Not theirs to free.
+    tank.camShakeChan = tank.fishFinFlutter = tank.levelSet = species.colorNoiseImage = nullptr;
 }
 
 TEST(TankFrameSources, TheViewWaitsForACameraAndValuesAreLive) {
     Ctank tank(nullptr);
+    Cspecies species;
     CframeSources* s = tank.frameSources();
     EXPECT_EQ(s->pov(), nullptr) << "no camera built yet";
+    EXPECT_EQ(species.frameSources()->pov(), nullptr) << "the tank's half is not the species' to give";
     tank.cameraBuilt = 1;
     EXPECT_EQ(s->pov(), &tank.gridPov) << "the view in grid cells, which the culling masks count";
     tank.viewGridCells[0] = 12, tank.viewGridCells[1] = 5;
@@ -47,27 +53,11 @@ TEST(TankFrameSources, TheViewWaitsForACameraAndValuesAreLive) {
     EXPECT_EQ(s->camPos().y, 1.5f);
     EXPECT_EQ(s->waterPhase(), 2.75);
     EXPECT_EQ(s->causticSpeed(), 1.25f);
-}
-
-TEST(TankFrameSources, TheSpeciesHandsItsNoiseAndSpeeds) {
-    Cspecies species;
-    CframeSources* s = species.frameSources();
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->colorNoiseImage(), nullptr);
-    CdataImage noise;
-    CdataChan wrongShape;
-    species.colorNoiseImage = &wrongShape;
-    EXPECT_EQ(s->colorNoiseImage(), nullptr);
-    species.colorNoiseImage = &noise;
-    EXPECT_EQ(s->colorNoiseImage(), &noise);
-    species.colorNoiseImage = nullptr;
     species.pushNoiseSpeed = 0.5f;
     species.causticPointNoiseSpeed[0] = 0.25f, species.causticPointNoiseSpeed[1] = -0.125f;
-    EXPECT_EQ(s->pushNoiseSpeed(), 0.5f);
-    EXPECT_EQ(s->causticPointNoiseSpeedU(), 0.25f);
-    EXPECT_EQ(s->causticPointNoiseSpeedV(), -0.125f);
-    // The tank's half is not the species' to give.
-    EXPECT_EQ(s->pov(), nullptr);
+    EXPECT_EQ(species.frameSources()->pushNoiseSpeed(), 0.5f);
+    EXPECT_EQ(species.frameSources()->causticPointNoiseSpeedU(), 0.25f);
+    EXPECT_EQ(species.frameSources()->causticPointNoiseSpeedV(), -0.125f);
 }
 
 } // namespace

@@ -14,7 +14,7 @@
 #include "graphics/polyGroups.h"
 #include "graphics/workObject.h"
 #include "support/cerr.h"
-#include "shopTestSupport.h"
+#include "shopTankTestSupport.h"
 #include "support/pov.h"
 #include "world/shopGlobals.h"
 #include "world/shopServices.h"
@@ -184,12 +184,8 @@ TEST_F(TankRender, DisplaysOrderedByLeftEdgeAndDrawnThroughTheShopsRenderStep) {
 }
 
 TEST_F(TankRender, OnlyTheInterfaceDisplayDrawsThePanelAndOnlyWhileItShows) {
-    struct Panel : CrecordingPanel {
-        CgraphicsAPI* device() override { return on; }
-        CgraphicsAPI* on = nullptr;
-    };
     CshopKeeper shop;
-    auto* panel = new Panel; // the shop keeper's from here
+    auto* panel = new CtankPanel; // the shop keeper's from here
     shop.controlPanel = panel;
     tank = std::make_unique<Ctank>(&shop);
     tank->setTankDisplayed(1);
