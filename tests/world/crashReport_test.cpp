@@ -51,8 +51,7 @@ char const reportRequest[] =
 TEST_F(ErrorReport, AnswersAndPhases) {
     char const ran[] = ":s pn run\n", ranWithFile[] = ":s pn run\n:s sof stdout_run.txt\n";
     struct Case {
-        char const* what;
-        char const* marker; // the crash folder's copy, null for none
+        char const *what, *marker; // the crash folder's copy, null for none
         int16_t errored;
         unsigned flags;
         int button; // index chosen

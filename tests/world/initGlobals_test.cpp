@@ -120,8 +120,7 @@ TEST_F(GlobalStart, ResourceVersionRule) {
 
 TEST_F(GlobalStart, LanguageResolution) {
     struct Case {
-        char const* registry;
-        char const* code;
+        char const *registry, *code;
         int number;
     } cases[] = {{":set languageNum 3\n", "fr", 3},
                  {":set languageCode xx\n", "xx", -1},

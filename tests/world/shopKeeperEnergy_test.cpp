@@ -1,7 +1,5 @@
 #include "shopTestSupport.h"
 
-#include "data/imageSource.h"
-#include "data/resourceStreamer.h"
 #include "variables/configDialogVars.h"
 
 namespace {
@@ -73,19 +71,6 @@ TEST_F(Energy, EndingWithABlockKeepsSavingOff) {
     shop->startEnergyConserveMode(2);
     EXPECT_EQ(shop->energyConserveOn, 0);
     EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
-}
-
-TEST(ImageDiskFlag, FollowsTheStreamer) {
-    CresourceStreamer* saved = resourcesDir;
-    resourcesDir = nullptr;
-    EXPECT_FALSE(imageCheckDiskAlways());
-    setImageCheckDiskAlways(true);
-    ASSERT_NE(resourcesDir, nullptr);
-    EXPECT_EQ(resourcesDir->checkDiskAlways, 1);
-    resourcesDir->checkDiskAlways = 0;
-    EXPECT_FALSE(imageCheckDiskAlways());
-    delete resourcesDir;
-    resourcesDir = saved;
 }
 
 } // namespace

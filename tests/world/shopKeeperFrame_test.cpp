@@ -16,8 +16,7 @@ TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
         float rate;
         int ticks;
         double time;
-        int seconds;
-        int secondInc;
+        int seconds, secondInc;
     } cases[] = {{1, 64, 64, 1.0, 0, 0},         {1, 64, 65, 65.0 / 64, 1, 1},
                  {2, 64, 64, 1.0, 0, 0},         {2, 64, 65, 130.0 / 128, 1, 0},
                  {1, 32, 100, 100.0 / 32, 3, 0}, {2, 32, 33, 66.0 / 64, 1, 0}};
@@ -69,7 +68,7 @@ TEST_F(Frame, QuitSecondsCountDown) {
     }
 }
 
-TEST_F(Frame, StepsThatDoNotRun) {
+TEST_F(Frame, StepsThatDoNotRunOrDoNotPresent) {
     struct Case {
         char const* what;
         uint8_t timerDriven;
@@ -95,10 +94,7 @@ TEST_F(Frame, StepsThatDoNotRun) {
     shop->timerDriven = 1;
     startRunOrQuit = 1;
     exitSaver = 0;
-}
-
-TEST_F(Frame, RenderUnitProblemAndNoPresent) {
-    startShop(0, 1, 60);
+    // A render unit in trouble gets the renderer switch only; without presenting, the step draws.
     devices[0]->problem = 2;
     EXPECT_EQ(shop->timerMoveFrame(display[0]), 1);
     EXPECT_EQ(devices[0]->presents, 0);
@@ -122,17 +118,6 @@ TEST_F(Frame, ThePanelIsOptionalAndItsFailureStopsTheStep) {
     services.panel->updateResult = 1;
     EXPECT_EQ(shop->timerMoveFrame(display[0]), 0);
     EXPECT_EQ(devices[0]->presents, 1);
-}
-
-TEST_F(Frame, APanelThatCannotStartFailsTheOpening) {
-    services.makePanel = true;
-    services.panelInitResult = 1;
-    ASSERT_EQ(initGlobals(), 0);
-    shop = std::make_unique<CshopKeeper>(&services);
-    shop->startup(0);
-    EXPECT_EQ(shop->loadup(), 0);
-    EXPECT_FALSE(shop->shopIsOpen);
-    EXPECT_EQ(shop->controlPanel, nullptr);
 }
 
 TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
@@ -191,15 +176,32 @@ TEST_F(Frame, AltEntriesRenderOnlyActiveDevices) {
     exitSaver = 0;
 }
 
-TEST_F(Frame, SoundThatCannotStartIsDroppedAndTheStepRunsWithout) {
-    services.makeAudio = true;
-    services.audioStartResult = 1;
-    startShop();
-    EXPECT_EQ(shop->audioManager, nullptr);
-    EXPECT_TRUE(shop->shopIsOpen);
-    addDevices(1, 60);
-    stepFrames(3);
-    EXPECT_EQ(masterFrame, 3);
+// A panel that cannot start fails the opening; a sound that cannot start is dropped.
+TEST_F(Frame, PartsThatCannotStart) {
+    struct Case {
+        int panelInit, audioStart;
+        bool open;
+    } cases[] = {{1, 0, false}, {0, 1, true}};
+    services.makePanel = services.makeAudio = true;
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.panelInit ? "panel" : "sound");
+        services.panelInitResult = c.panelInit, services.audioStartResult = c.audioStart;
+        ASSERT_EQ(initGlobals(), 0);
+        shop = std::make_unique<CshopKeeper>(&services);
+        shop->timerDriven = 1;
+        shop->startup(0);
+        EXPECT_EQ(shop->loadup(), 0);
+        EXPECT_EQ(shop->shopIsOpen, c.open);
+        EXPECT_EQ(shop->controlPanel != nullptr, c.open);
+        EXPECT_EQ(shop->audioManager == nullptr, c.audioStart != 0);
+        if (c.open) {
+            startRunOrQuit = 1;
+            addDevices(1, 60);
+            stepFrames(3);
+            EXPECT_EQ(masterFrame, 3);
+        }
+        stopShop();
+    }
 }
 
 TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {

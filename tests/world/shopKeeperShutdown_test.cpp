@@ -42,8 +42,7 @@ TEST_F(ShutDown, SavedVariablesAndTheRegistryComeBackOnANewStart) {
 TEST_F(ShutDown, RunMinutesAndSettingsUnlessTheRunEndsOnAnError) {
     struct Case {
         int16_t errored;
-        int seconds;
-        int minutesAdded;
+        int seconds, minutesAdded;
         bool saved;
     } cases[] = {{0, 59, 0, true}, {0, 125, 2, true}, {1, 125, 0, false}};
     for (auto const& c : cases) {

@@ -31,8 +31,7 @@ TEST_F(Start, TheShopOpensWithTheSharedTreesBelowIt) {
 
 TEST_F(Start, SettingsOrTheInstalledDefaults) {
     struct Case {
-        char const* what;
-        char const* settings; // null: no settings file
+        char const *what, *settings; // null: no settings file
         uint8_t needsUpdate;
         float crabMood;
         bool savesAtEnd;

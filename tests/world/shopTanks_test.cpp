@@ -56,8 +56,7 @@ TEST_F(Registry, TanksComeFromLatentScriptsQueuedScriptsOrTheDefault) {
         char const* queued;     // first child of queued_tanks
         char const* definition; // of "wabi_sabi"
         int madeID;             // -2: no tank
-        char const* type;
-        char const* exitReason;
+        char const *type, *exitReason;
     } cases[] = {{"latent", 4, ":addTank wabi_sabi 4 { :int fromBlock 1 }\n", nullptr, nullptr, 4,
                   "wabi_sabi", nullptr},
                  {"latent without a tank", 4, ":mkdir nothing\n", nullptr, nullptr, -2, nullptr,

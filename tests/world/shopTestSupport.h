@@ -37,8 +37,7 @@ class CrecordingAudio : public CshopAudio {
     int startResult = 0;
     Cstring* trickleName = nullptr;
     short low = -1, hi = -1;
-    std::vector<float> volumes;
-    std::vector<float> fades;
+    std::vector<float> volumes, fades;
     int staggers = 0;
 };
 
@@ -48,11 +47,11 @@ class CrecordingPanel : public CshopPanel {
     int doExtraInit() override { return initResult; }
     void resetThing(int) override {}
     void setThingFlag(unsigned bits) override { thingFlags |= bits; }
-    int update() override { return updates++, updateResult; }
+    int update() override { return updateResult; }
     bool isDisplayed() override { return displayed; }
     void setDisplayed(int shown, int) override { displayed = shown != 0; }
-    bool showingPane() override { return pane; }
-    bool isPointless() override { return pointless; }
+    bool showingPane() override { return false; }
+    bool isPointless() override { return false; }
     void panelOff() override { offCalls++; }
     CgraphicsAPI* device() override { return nullptr; }
     Cvariable* findExistingPane(char const* name) override {
@@ -74,9 +73,9 @@ class CrecordingPanel : public CshopPanel {
     std::vector<std::unique_ptr<CdirectoryVar>> panes;
     std::vector<std::string> closed;
     int tankWasClicked = -1;
-    int initResult = 0, updateResult = 0, updates = 0, offCalls = 0;
+    int initResult = 0, updateResult = 0, offCalls = 0;
     unsigned thingFlags = 0;
-    bool displayed = true, pane = false, pointless = false;
+    bool displayed = true;
 };
 
 // Records what the shop keeper asks of the parts around it. Tanks are opaque keys here.
