@@ -19,8 +19,6 @@
 #include "world/initGlobals.h"
 #include "world/species.h"
 #include "world/bubbleEmitter.h"
-#include "world/tank.h"
-#include "world/tankThings.h"
 #include "world/thingFactory.h"
 
 // The obstacle loader the fish layer fills in (the tank's "remaining" calls it).

@@ -1,9 +1,7 @@
 #include "shopTestSupport.h"
 
 #include "support/cerr.h"
-#include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
-#include "world/velmoraFunctions.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "shopTankTestSupport.h"
 
-#include "graphics/graphicsGL.h"
 #include "support/cerr.h"
 #include "world/shopGlobals.h"
 

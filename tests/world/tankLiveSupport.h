@@ -18,9 +18,7 @@
 #include "variables/thingMessage.h"
 #include "world/shopKeeper.h"
 #include "world/species.h"
-#include "world/tank.h"
 #include "world/tankLive.h"
-#include "world/tankThings.h"
 #include "world/thingFactory.h"
 
 class ClivingThing : public CsafeRelationship, public CproximityParty, public CthingMessageOwner {

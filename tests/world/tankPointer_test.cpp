@@ -1,6 +1,5 @@
 // The tank's pointer, feeding and view commands, sent as script lines the way the
 // interface's mouse scripts send them, and the highlight commands they lead to.
-#include <memory>
 
 #include "graphics/material.h"
 #include "graphics/polyGroups.h"

@@ -1,16 +1,12 @@
 // The tank's render lists from synthetic groups (the after-opaque rule, the sort, the last
 // group of each material, capacities, one build per update) and its displays (order,
 // refusal, freeing), drawn through the shop's render step.
-#include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
 
 #include "quietThingAccess.h"
 #include "graphics/frameSources.h"
 #include "graphics/geoTestSupport.h"
 #include "graphics/texturedGeo.h"
-#include "graphics/graphicsMaster.h"
 #include "graphics/polyGroups.h"
 #include "graphics/workObject.h"
 #include "support/cerr.h"
@@ -18,8 +14,6 @@
 #include "support/pov.h"
 #include "world/shopGlobals.h"
 #include "world/shopServices.h"
-#include "world/tank.h"
-#include "world/tankThings.h"
 
 namespace {
 

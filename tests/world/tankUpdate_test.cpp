@@ -1,5 +1,4 @@
 // The tank's frame step and the services things call on it every frame.
-#include "data/dataArray.h"
 #include "tankLiveSupport.h"
 #include "world/shopGlobals.h"
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "support/cerr.h"
-#include "support/fileIO.h"
 #include "testSupport.h"
 #include "world/engineWiring.h"
 #include "world/velmoraFunctions.h"
