@@ -56,11 +56,8 @@ class CsceneryAccess : public CquietThingAccess {
     CproximityParty* proximityParty(Cvariable* t) override { return scenery(t); }
 };
 
-Cvariable* makeScenery() {
-    return new CsceneryThing;
-}
-
 int spheresLoaded = 0;
+char const* const kinds[] = {"backdrop", "basic_deform", "waving_plant", "bubbles", "target", "fish"};
 
 class DefaultTank : public ::testing::Test {
   protected:
@@ -76,8 +73,8 @@ class DefaultTank : public ::testing::Test {
         sharedResourceTree = &shared;
         tankThingAccess = &access;
         setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { scenery(t)->species = s; };
-        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target", "fish"})
-            registerThingMaker(kind, makeScenery);
+        for (char const* kind : kinds)
+            registerThingMaker(kind, [] { return static_cast<Cvariable*>(new CsceneryThing); });
         spheresLoaded = 0;
         loadTankSpheres = [](Ctank*, CmanagedResourceVar* geometry, float) {
             auto* geo = dynamic_cast<CgeoNew*>(geometry);
@@ -90,7 +87,7 @@ class DefaultTank : public ::testing::Test {
     void TearDown() override {
         root.deleteChildren();
         shared.deleteChildren();
-        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target", "fish"})
+        for (char const* kind : kinds)
             registerThingMaker(kind, nullptr);
         loadTankSpheres = nullptr;
         speciesTreeBase = nullptr;

@@ -152,8 +152,7 @@ TEST_F(GlobalStart, MachineWithoutIdentifierKeepsOneMadeOnce) {
 }
 
 // The common query with a fixed platform.
-TEST(RequestBasics, ExactStringsPerLevel) {
-    CfakeHostServices host;
+TEST_F(GlobalStart, RequestBasicsPerLevel) {
     host.versionText = "Linux 6.1.0";
     host.locales = {"fr_FR.UTF-8"};
     host.clock = 1136779260 + 184000026; // the token is intToAtoz(26): "ba"
@@ -193,13 +192,8 @@ TEST(RequestBasics, ExactStringsPerLevel) {
     else
         unsetenv("USER");
     webServerBase = "";
-    modules = "";
-    numRuns = 0;
-    numRunsThisVersion = 0;
-    languageCode = "";
-    moduleUpdateDate = 0;
+    numRuns = numRunsThisVersion = moduleUpdateDate = 0;
     contactEmail = "";
-    machineID = "";
     osID = "";
 }
 

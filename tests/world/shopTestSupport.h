@@ -68,6 +68,13 @@ class CrecordingPanel : public CshopPanel {
         panes.back()->setName(name);
         panes.back()->flags |= paneFlags;
     }
+    // No panes and nothing recorded.
+    void forget() {
+        panes.clear();
+        closed.clear();
+        offCalls = 0;
+        tankWasClicked = -1;
+    }
 
     CdirectoryVar panelNode;
     std::vector<std::unique_ptr<CdirectoryVar>> panes;

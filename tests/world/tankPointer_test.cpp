@@ -76,12 +76,9 @@ TEST_F(PointerTankTest, PressAndReleaseFeedFocusOrLetTheHighlightGo) {
         tank->animalHighlight(Cstring("OFF"), 0);
         tank->changeFocusThing(other);
         if (c.highlighted) highlight(other);
-        panel->panes.clear();
+        panel->forget();
         if (c.mainPane) panel->openPane("main_pane");
-        panel->offCalls = 0;
-        panel->tankWasClicked = -1;
         shop->inClickFeedingMode = c.feeding;
-        panel->closed.clear();
         tank->dragging = 1;
         press(c.pressX, 50);
         EXPECT_EQ(panel->closed, std::vector<std::string>{"notify"});
@@ -148,7 +145,7 @@ TEST_F(PointerTankTest, SingleClicksRunTheTanksClickScripts) {
     for (auto const& c : cases) {
         for (char const* made : {"background", "fish"})
             if (Cvariable* v = tank->getChild(made)) deleteVariable(v);
-        panel->panes.clear();
+        panel->forget();
         if (c.frontPane) panel->openPane(c.frontPane);
         clickTargetIsFish = c.target;
         shop->clickIgnoreCount = c.ignoring;
@@ -280,9 +277,8 @@ TEST_F(PointerTankTest, HighlightCommandsFollowTheFocusAndThePanel) {
         int panelOffs;
     } const offs[] = {{0, true, 1}, {0x4000, true, 0}, {0, false, 0}};
     for (auto const& o : offs) {
-        panel->panes.clear();
+        panel->forget();
         if (o.barOpen) panel->openPane("bar", o.barFlags);
-        panel->offCalls = 0;
         tank->animalHighlight(Cstring("ON"), 0);
         EXPECT_EQ(tank->focus, d);
         EXPECT_EQ(shop->highlight, 1);

@@ -2,7 +2,6 @@
 // group of each material, capacities, one build per update) and its displays (order,
 // refusal, freeing), drawn through the shop's render step.
 
-
 #include "quietThingAccess.h"
 #include "graphics/frameSources.h"
 #include "graphics/geoTestSupport.h"
