@@ -1,15 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <cstdlib>
-#include <filesystem>
 
-#include "host/fakeHostServices.h"
 #include "host/osFunctions.h"
+#include "shopTestSupport.h"
 #include "support/cerr.h"
 #include "support/globals.h"
-#include "testSupport.h"
 #include "variables/configDialogVars.h"
-#include "variables/variable.h"
 #include "world/initGlobals.h"
 #include "world/velmoraFunctions.h"
 
@@ -17,34 +12,22 @@ namespace {
 
 char const components[] = ":set modules abcdefghijklmnop\n:set updateDate 5\n:set rscVer %d\n";
 
-class GlobalStart : public ::testing::Test {
+// The shop keeper's folders and platform, with a platform identifier and a German locale.
+class GlobalStart : public ShopFixture {
   protected:
     void SetUp() override {
-        savedInstall = installDir;
-        std::filesystem::create_directories(install.file("global/arrays"));
-        writeWholeFile(install.file("defaults.txt"), "");
-        writeWholeFile(install.file("global/arrays/noise50.chan"), "noise");
-        host.installFolders = {install.path().c_str()};
+        ShopFixture::SetUp();
         host.platformIdText = "0123456789abcdef0123456789abcdef";
         host.locales = {"de_DE.UTF-8"};
         languageCode = "";
         machineID = "";
         randomMachineID = "";
-        askAboutCrash = 0;
-        stdoutFilename = "";
-        resetExitState();
     }
     void TearDown() override {
-        freeGlobals();
-        closeStdout();
-        installDir = savedInstall;
+        ShopFixture::TearDown();
         languageCode = "";
-        modules = "";
         resourcesVersion = 0;
         append_test_to_internet_calls = "";
-        askAboutCrash = 0;
-        stdoutFilename = "";
-        resetExitState();
     }
     void writeComponents(int version) {
         std::filesystem::create_directories(data.file("Resources"));
@@ -52,10 +35,6 @@ class GlobalStart : public ::testing::Test {
         std::snprintf(text, sizeof text, components, version);
         writeWholeFile(data.file("Resources/downloadedComponents.txt"), text);
     }
-    ScopedDataFolder data;
-    TempDir install;
-    CfakeHostServices host;
-    Cstring savedInstall;
 };
 
 TEST_F(GlobalStart, RootFoldersAndSecondCall) {
