@@ -19,8 +19,6 @@
 #include "world/initGlobals.h"
 #include "world/species.h"
 #include "world/bubbleEmitter.h"
-#include "world/tank.h"
-#include "world/tankThings.h"
 #include "world/thingFactory.h"
 
 // The obstacle loader the fish layer fills in (the tank's "remaining" calls it).
@@ -58,11 +56,8 @@ class CsceneryAccess : public CquietThingAccess {
     CproximityParty* proximityParty(Cvariable* t) override { return scenery(t); }
 };
 
-Cvariable* makeScenery() {
-    return new CsceneryThing;
-}
-
 int spheresLoaded = 0;
+char const* const kinds[] = {"backdrop", "basic_deform", "waving_plant", "bubbles", "target", "fish"};
 
 class DefaultTank : public ::testing::Test {
   protected:
@@ -78,8 +73,8 @@ class DefaultTank : public ::testing::Test {
         sharedResourceTree = &shared;
         tankThingAccess = &access;
         setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { scenery(t)->species = s; };
-        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target", "fish"})
-            registerThingMaker(kind, makeScenery);
+        for (char const* kind : kinds)
+            registerThingMaker(kind, [] { return static_cast<Cvariable*>(new CsceneryThing); });
         spheresLoaded = 0;
         loadTankSpheres = [](Ctank*, CmanagedResourceVar* geometry, float) {
             auto* geo = dynamic_cast<CgeoNew*>(geometry);
@@ -92,7 +87,7 @@ class DefaultTank : public ::testing::Test {
     void TearDown() override {
         root.deleteChildren();
         shared.deleteChildren();
-        for (char const* kind : {"backdrop", "basic_deform", "waving_plant", "bubbles", "target", "fish"})
+        for (char const* kind : kinds)
             registerThingMaker(kind, nullptr);
         loadTankSpheres = nullptr;
         speciesTreeBase = nullptr;

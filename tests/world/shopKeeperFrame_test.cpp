@@ -3,11 +3,11 @@
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
-#include "world/velmoraFunctions.h"
 
 namespace {
 
 using Frame = ShopFixture;
+using Energy = ShopFixture;
 
 TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
     // 64 Hz keeps every step exact in binary: the accumulator reaches exactly 1.0.
@@ -16,15 +16,13 @@ TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
         float rate;
         int ticks;
         double time;
-        int seconds;
-        int secondInc;
+        int seconds, secondInc;
     } cases[] = {{1, 64, 64, 1.0, 0, 0},         {1, 64, 65, 65.0 / 64, 1, 1},
                  {2, 64, 64, 1.0, 0, 0},         {2, 64, 65, 130.0 / 128, 1, 0},
                  {1, 32, 100, 100.0 / 32, 3, 0}, {2, 32, 33, 66.0 / 64, 1, 0}};
     for (auto const& c : cases) {
         SCOPED_TRACE(testing::Message() << c.displays << " displays, " << c.ticks << " ticks at " << c.rate);
-        startShop();
-        addDevices(c.displays, c.rate);
+        startShop(0, c.displays, c.rate);
         stepFrames(c.ticks);
         EXPECT_DOUBLE_EQ(globalTime, c.time);
         EXPECT_EQ(shop->globalSeconds, c.seconds);
@@ -38,8 +36,7 @@ TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
 }
 
 TEST_F(Frame, SettingsAreSavedTenSecondsAfterStartOnly) {
-    startShop();
-    addDevices(1, 32);
+    startShop(0, 1, 32);
     std::filesystem::remove(data.file("settings.txt"));
     stepFrames(10 * 32);
     EXPECT_FALSE(pathExists(data.file("settings.txt")));
@@ -52,18 +49,6 @@ TEST_F(Frame, SettingsAreSavedTenSecondsAfterStartOnly) {
     EXPECT_FALSE(pathExists(data.file("settings.txt")));
 }
 
-TEST_F(Frame, NextFrameCommandRunsOnce) {
-    startShop();
-    addDevices(1, 60);
-    shop->nextFrameCommand = ":set tempInt 5";
-    stepFrames(1);
-    EXPECT_EQ(shop->tempInt, 5);
-    EXPECT_TRUE(shop->nextFrameCommand.empty());
-    shop->tempInt = 0;
-    stepFrames(2);
-    EXPECT_EQ(shop->tempInt, 0);
-}
-
 TEST_F(Frame, QuitSecondsCountDown) {
     struct Case {
         short left;
@@ -72,8 +57,7 @@ TEST_F(Frame, QuitSecondsCountDown) {
     } cases[] = {{-1, 5, false}, {1, 1, true}, {3, 2, false}, {3, 3, true}};
     for (auto const& c : cases) {
         SCOPED_TRACE(c.left);
-        startShop();
-        addDevices(1, 32);
+        startShop(0, 1, 32);
         shop->quitSecondsLeft = c.left;
         stepFrames(c.seconds * 32 + 1);
         EXPECT_EQ(exitSaver != 0, c.exits);
@@ -84,7 +68,7 @@ TEST_F(Frame, QuitSecondsCountDown) {
     }
 }
 
-TEST_F(Frame, StepsThatDoNotRun) {
+TEST_F(Frame, StepsThatDoNotRunOrDoNotPresent) {
     struct Case {
         char const* what;
         uint8_t timerDriven;
@@ -96,8 +80,7 @@ TEST_F(Frame, StepsThatDoNotRun) {
                  {"shutting down", 1, 2, true, 0},
                  {"no device", 1, 1, false, 0},
                  {"exiting", 1, 1, true, 1}};
-    startShop();
-    addDevices(1, 60);
+    startShop(0, 1, 60);
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
         shop->timerDriven = c.timerDriven;
@@ -111,11 +94,7 @@ TEST_F(Frame, StepsThatDoNotRun) {
     shop->timerDriven = 1;
     startRunOrQuit = 1;
     exitSaver = 0;
-}
-
-TEST_F(Frame, RenderUnitProblemAndNoPresent) {
-    startShop();
-    addDevices(1, 60);
+    // A render unit in trouble gets the renderer switch only; without presenting, the step draws.
     devices[0]->problem = 2;
     EXPECT_EQ(shop->timerMoveFrame(display[0]), 1);
     EXPECT_EQ(devices[0]->presents, 0);
@@ -131,8 +110,7 @@ TEST_F(Frame, RenderUnitProblemAndNoPresent) {
 
 TEST_F(Frame, ThePanelIsOptionalAndItsFailureStopsTheStep) {
     services.makePanel = true;
-    startShop();
-    addDevices(1, 60);
+    startShop(0, 1, 60);
     ASSERT_NE(shop->controlPanel, nullptr);
     EXPECT_EQ(services.panel->thingFlags & 1u, 1u);
     stepFrames(1);
@@ -142,21 +120,9 @@ TEST_F(Frame, ThePanelIsOptionalAndItsFailureStopsTheStep) {
     EXPECT_EQ(devices[0]->presents, 1);
 }
 
-TEST_F(Frame, APanelThatCannotStartFailsTheOpening) {
-    services.makePanel = true;
-    services.panelInitResult = 1;
-    ASSERT_EQ(initGlobals(), 0);
-    shop = std::make_unique<CshopKeeper>(&services);
-    shop->startup(0);
-    EXPECT_EQ(shop->loadup(), 0);
-    EXPECT_FALSE(shop->shopIsOpen);
-    EXPECT_EQ(shop->controlPanel, nullptr);
-}
-
 TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
     services.makeAudio = true;
-    startShop();
-    addDevices(1, 32);
+    startShop(0, 1, 32);
     ASSERT_NE(services.audio, nullptr);
     stepFrames(5 * 32);
     CrecordingAudio& audio = *services.audio;
@@ -168,41 +134,37 @@ TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
         EXPECT_GT(audio.fades[i], audio.fades[i - 1]);
 }
 
-TEST_F(Frame, RotationScriptRunsOnceAtItsSecond) {
-    startShop();
-    addDevices(1, 32);
-    shop->seqRotScript = ":set tempInt 1";
-    shop->seqRotScriptSeconds = 5;
-    stepFrames(4 * 32 + 1);
-    EXPECT_EQ(shop->tempInt, 0);
-    stepFrames(32);
-    EXPECT_EQ(shop->tempInt, 1);
-    EXPECT_EQ(shop->seqRotScriptSeconds, -1);
-    shop->tempInt = 0;
-    stepFrames(10 * 32);
-    EXPECT_EQ(shop->tempInt, 0);
-}
-
-TEST_F(Frame, FrameTenScriptRunsOutsidePreview) {
+// Each script sets tempInt once, at step `at` of a 32 Hz display (0: never).
+TEST_F(Frame, ScriptsRunOnceAtTheirStep) {
     struct Case {
-        int preview;
-        int tempInt;
-    } cases[] = {{0, 7}, {1, 0}};
+        char const* what;
+        int preview, at;
+        void (*arm)(CshopKeeper&);
+    } cases[] = {{"next frame command", 0, 1, [](CshopKeeper& s) { s.nextFrameCommand = ":set tempInt 1"; }},
+                 {"rotation script at second 5", 0, 5 * 32 + 1,
+                  [](CshopKeeper& s) { s.seqRotScript = ":set tempInt 1", s.seqRotScriptSeconds = 5; }},
+                 {"frame ten", 0, 10, [](CshopKeeper&) { frame10Script = ":set tempInt 1"; }},
+                 {"frame ten in a preview", 1, 0, [](CshopKeeper&) { frame10Script = ":set tempInt 1"; }}};
     for (auto const& c : cases) {
-        SCOPED_TRACE(c.preview);
-        startShop(c.preview);
-        addDevices(1, 60);
-        frame10Script = ":set tempInt 7";
-        stepFrames(10);
-        EXPECT_EQ(shop->tempInt, c.tempInt);
-        EXPECT_EQ(frame10Script.empty(), c.preview == 0);
+        SCOPED_TRACE(c.what);
+        startShop(c.preview, 1, 32);
+        c.arm(*shop);
+        if (c.at) {
+            stepFrames(c.at - 1);
+            EXPECT_EQ(shop->tempInt, 0);
+            stepFrames(1);
+            EXPECT_EQ(shop->tempInt, 1);
+            shop->tempInt = 0;
+        }
+        stepFrames(10 * 32);
+        EXPECT_EQ(shop->tempInt, 0);
+        frame10Script = "";
         stopShop();
     }
 }
 
 TEST_F(Frame, AltEntriesRenderOnlyActiveDevices) {
-    startShop();
-    addDevices(1, 60);
+    startShop(0, 1, 60);
     EXPECT_EQ(shop->updateAndRenderTanks(nullptr, 1), 1);
     EXPECT_EQ(shop->updateAndRenderTanks(display[0], 0), 0);
     EXPECT_EQ(shop->updateAndRenderTanks(display[0], 1), 0);
@@ -214,20 +176,36 @@ TEST_F(Frame, AltEntriesRenderOnlyActiveDevices) {
     exitSaver = 0;
 }
 
-TEST_F(Frame, SoundThatCannotStartIsDroppedAndTheStepRunsWithout) {
-    services.makeAudio = true;
-    services.audioStartResult = 1;
-    startShop();
-    EXPECT_EQ(shop->audioManager, nullptr);
-    EXPECT_TRUE(shop->shopIsOpen);
-    addDevices(1, 60);
-    stepFrames(3);
-    EXPECT_EQ(masterFrame, 3);
+// A panel that cannot start fails the opening; a sound that cannot start is dropped.
+TEST_F(Frame, PartsThatCannotStart) {
+    struct Case {
+        int panelInit, audioStart;
+        bool open;
+    } cases[] = {{1, 0, false}, {0, 1, true}};
+    services.makePanel = services.makeAudio = true;
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.panelInit ? "panel" : "sound");
+        services.panelInitResult = c.panelInit, services.audioStartResult = c.audioStart;
+        ASSERT_EQ(initGlobals(), 0);
+        shop = std::make_unique<CshopKeeper>(&services);
+        shop->timerDriven = 1;
+        shop->startup(0);
+        EXPECT_EQ(shop->loadup(), 0);
+        EXPECT_EQ(shop->shopIsOpen, c.open);
+        EXPECT_EQ(shop->controlPanel != nullptr, c.open);
+        EXPECT_EQ(shop->audioManager == nullptr, c.audioStart != 0);
+        if (c.open) {
+            startRunOrQuit = 1;
+            addDevices(1, 60);
+            stepFrames(3);
+            EXPECT_EQ(masterFrame, 3);
+        }
+        stopShop();
+    }
 }
 
 TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
-    startShop();
-    addDevices(1, 0);
+    startShop(0, 1, 0);
     stepFrames(1);
     EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
     numDisplays = 0; // a device not (yet) in the table still steps as one display
@@ -235,6 +213,73 @@ TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
     EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
     EXPECT_DOUBLE_EQ(globalTime, 2.0 * (1.0f / 60));
     numDisplays = 1;
+}
+
+// The fixture's clock stands in hour 100 of the week.
+constexpr int kHour = 100;
+
+void setHourDigit(char digit) {
+    activeTimes = std::string(168, '1').c_str();
+    char* digits = activeTimes;
+    digits[kHour] = digit;
+}
+
+TEST_F(Energy, SavingStartsInUsuallyUnwatchedHours) {
+    struct Case {
+        char digit;
+        uint8_t blocked;
+        bool saving;
+    } cases[] = {{'3', 0, false}, {'4', 0, true}, {'9', 0, true}, {'6', 1, false}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.digit << " blocked " << int(c.blocked));
+        startShop(0, 1, 32);
+        setHourDigit(c.digit);
+        shop->energySavingBlocked = c.blocked;
+        stepFrames(9 * 32 + 1);
+        EXPECT_EQ(shop->energyConserveOn, 0); // looked at every ten seconds only
+        stepFrames(32);
+        EXPECT_EQ(shop->energyConserveOn, c.saving ? 1 : 0);
+        EXPECT_FLOAT_EQ(shop->refreshRateFactor, c.saving ? 2.0f : 1.0f);
+        stopShop();
+    }
+}
+
+TEST_F(Energy, AMouseMoveEndsSavingAndMarksTheHourWatched) {
+    struct Case {
+        char digit, after;
+    } cases[] = {{'7', '3'}, {'4', '3'}, {'2', '2'}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.digit);
+        startShop();
+        setHourDigit(c.digit);
+        shop->startEnergyConserveMode(1);
+        ASSERT_EQ(shop->energyConserveOn, 1);
+        shop->refreshesSinceDisplay = 8;
+        shop->mouseMove(3, 4);
+        EXPECT_EQ(shop->energyConserveOn, 0);
+        EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
+        EXPECT_EQ(shop->refreshesSinceDisplay, 0);
+        EXPECT_EQ(activeTimes.c_str()[kHour], c.after);
+        EXPECT_EQ(shop->energySavingBlocked, 0); // the mouse does not block saving
+        shop->refreshesSinceDisplay = 4;
+        shop->mouseMove(5, 6); // not saving: nothing
+        EXPECT_EQ(shop->refreshesSinceDisplay, 4);
+        stopShop();
+    }
+}
+
+TEST_F(Energy, EndingWithABlockKeepsSavingOff) {
+    startShop();
+    setHourDigit('8');
+    shop->startEnergyConserveMode(1);
+    shop->endEnergyConserveMode(1);
+    EXPECT_EQ(shop->energySavingBlocked, 1);
+    shop->startEnergyConserveMode(1);
+    EXPECT_EQ(shop->energyConserveOn, 0);
+    shop->energySavingBlocked = 0;
+    shop->startEnergyConserveMode(2);
+    EXPECT_EQ(shop->energyConserveOn, 0);
+    EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
 }
 
 } // namespace

@@ -42,8 +42,7 @@ TEST_F(ShutDown, SavedVariablesAndTheRegistryComeBackOnANewStart) {
 TEST_F(ShutDown, RunMinutesAndSettingsUnlessTheRunEndsOnAnError) {
     struct Case {
         int16_t errored;
-        int seconds;
-        int minutesAdded;
+        int seconds, minutesAdded;
         bool saved;
     } cases[] = {{0, 59, 0, true}, {0, 125, 2, true}, {1, 125, 0, false}};
     for (auto const& c : cases) {
@@ -93,23 +92,18 @@ TEST_F(ShutDown, SavingIsRefused) {
     shop->dontSaveUnderAnyCircumstances = 0;
 }
 
-TEST_F(ShutDown, SpecialSequenceIsSavedAsZeroAndKept) {
+// A special sequence is saved as 0 and kept; custom variables get a file once they exist.
+TEST_F(ShutDown, SavedFilesHoldOnlyWhatANewStartCanRead) {
     startShop();
     shop->displayedSequence = -3;
     shop->saveShopSettings();
-    EXPECT_NE(settingsText().find(":set displayedSequence 0\n"), std::string::npos);
-    EXPECT_EQ(shop->displayedSequence, -3);
     std::string text = settingsText();
+    EXPECT_NE(text.find(":set displayedSequence 0\n"), std::string::npos);
+    EXPECT_EQ(shop->displayedSequence, -3);
     EXPECT_EQ(std::count(text.begin(), text.end(), '"') % 2, 0); // every quoted value on one line
     EXPECT_EQ(text.find("\n\""), std::string::npos);
-}
-
-TEST_F(ShutDown, CustomVariablesOnlyWhenTheyExist) {
-    startShop();
-    shop->saveShopSettings();
     EXPECT_FALSE(pathExists(data.file("customVars.txt")));
-    Cvariable* custom = shop->addDirectory("customVars");
-    custom->addVariableX("wanted", CLASS_INT)->setInt(12);
+    shop->addDirectory("customVars")->addVariableX("wanted", CLASS_INT)->setInt(12);
     shop->saveShopSettings();
     EXPECT_NE(readWholeFile(data.file("customVars.txt")).find("wanted"), std::string::npos);
 }
@@ -129,8 +123,7 @@ TEST_F(ShutDown, CorruptSettingsRevertToDefaults) {
 }
 
 TEST_F(ShutDown, ClosingTwiceAndDestroyingAnOpenShop) {
-    startShop();
-    addDevices(2, 60);
+    startShop(0, 2, 60);
     shop->clearShopkeeper();
     EXPECT_EQ(numDisplays, 0);
     EXPECT_EQ(display[0], nullptr);

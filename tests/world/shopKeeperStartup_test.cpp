@@ -1,8 +1,13 @@
+// The shop keeper's opening and the globals it starts from: folders, resource version,
+// language, machine identifier and the common request query.
 #include "shopTestSupport.h"
+
+#include <cstdlib>
 
 #include "data/dataArrayManager.h"
 #include "data/imageSource.h"
 #include "data/resourceStreamer.h"
+#include "host/osFunctions.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/globals.h"
@@ -31,8 +36,7 @@ TEST_F(Start, TheShopOpensWithTheSharedTreesBelowIt) {
 
 TEST_F(Start, SettingsOrTheInstalledDefaults) {
     struct Case {
-        char const* what;
-        char const* settings; // null: no settings file
+        char const *what, *settings; // null: no settings file
         uint8_t needsUpdate;
         float crabMood;
         bool savesAtEnd;
@@ -110,10 +114,176 @@ TEST_F(Start, DisplayedSequenceAdvancesByTheRotationRule) {
         startShop();
         EXPECT_EQ(shop->numSequences, c.sequences);
         EXPECT_EQ(shop->displayedSequence, c.expected);
-        EXPECT_EQ(services.calls.at(1), "displaySequence " + std::to_string(c.expected));
+        EXPECT_EQ(services.shownSequences, std::vector<int>{c.expected});
         stopShop();
-        services.calls.clear();
+        services.shownSequences.clear();
     }
+}
+
+char const components[] = ":set modules abcdefghijklmnop\n:set updateDate 5\n:set rscVer %d\n";
+
+// The shop keeper's folders and platform, with a platform identifier and a German locale.
+class GlobalStart : public ShopFixture {
+  protected:
+    void SetUp() override {
+        ShopFixture::SetUp();
+        host.platformIdText = "0123456789abcdef0123456789abcdef";
+        host.locales = {"de_DE.UTF-8"};
+        languageCode = "";
+        machineID = "";
+        randomMachineID = "";
+    }
+    void TearDown() override {
+        ShopFixture::TearDown();
+        languageCode = "";
+        resourcesVersion = 0;
+        append_test_to_internet_calls = "";
+    }
+    void writeComponents(int version) {
+        std::filesystem::create_directories(data.file("Resources"));
+        char text[128];
+        std::snprintf(text, sizeof text, components, version);
+        writeWholeFile(data.file("Resources/downloadedComponents.txt"), text);
+    }
+};
+
+TEST_F(GlobalStart, RootFoldersAndSecondCall) {
+    writeWholeFile(data.file("isRunning.txt"), ":s pn run\n");
+    writeWholeFile(data.file("_test.txt"), "");
+    EXPECT_EQ(initGlobals(), 0);
+    ASSERT_NE(globalVariablesDir, nullptr);
+    EXPECT_EQ(installDir, install.path().c_str());
+    EXPECT_EQ(askAboutCrash, 1);
+    EXPECT_EQ(append_test_to_internet_calls, "_test");
+    EXPECT_EQ(stdoutFilename, "stdout_init.txt");
+    EXPECT_TRUE(pathExists(data.file("stdout_init.txt")));
+    EXPECT_EQ(readWholeFile(data.file("isRunning.txt")), ":s pn run\n"); // the marker is not rewritten
+    EXPECT_STREQ(globalVariablesDir->findVariable("mid")->getString(), machineID.c_str());
+    EXPECT_EQ(machineID.size(), 24);
+    EXPECT_GT(globalVariablesDir->findVariable("compDt")->getInt(), 20000000);
+
+    int children = globalVariablesDir->countChildren(-1);
+    CdirectoryVar* root = globalVariablesDir;
+    EXPECT_EQ(initGlobals(), 0); // nothing again
+    EXPECT_EQ(globalVariablesDir, root);
+    EXPECT_EQ(globalVariablesDir->countChildren(-1), children);
+
+    freeGlobals();
+    EXPECT_EQ(globalVariablesDir, nullptr);
+    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+}
+
+TEST_F(GlobalStart, MissingInstallFolderIsCounted) {
+    host.installFolders = {};
+    EXPECT_EQ(initGlobals(), 1);
+    EXPECT_EQ(installDir, "");
+}
+
+TEST_F(GlobalStart, ResourceVersionRule) {
+    struct Case {
+        char const* what;
+        int version; // -1: no components record
+        int needsUpdate;
+        bool copied;
+    } cases[] = {{"equal", 12960018, 0, false},
+                 {"data newer", 12960019, 1, true},
+                 {"data older", 12960017, 1, false},
+                 {"no record", -1, 1, false}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(data.file("Resources"));
+        if (c.version >= 0) writeComponents(c.version);
+        EXPECT_EQ(initGlobals(), 0);
+        EXPECT_EQ(needsAnUpdate, c.needsUpdate);
+        EXPECT_EQ(pathExists(data.file("Resources/global/arrays/noise50.chan")), c.copied);
+        if (c.version < 0) {
+            EXPECT_EQ(resourcesVersion, 0);
+        }
+        EXPECT_EQ(modules, c.copied || c.version < 0 ? "" : "abcdefghijklmnop");
+        EXPECT_EQ(erroredExit, 0);
+        freeGlobals();
+        modules = "";
+        resourcesVersion = 0;
+    }
+}
+
+TEST_F(GlobalStart, LanguageResolution) {
+    struct Case {
+        char const *registry, *code;
+        int number;
+    } cases[] = {{":set languageNum 3\n", "fr", 3},
+                 {":set languageCode xx\n", "xx", -1},
+                 {"", "de", 1}, // from the system's locale
+                 {":set languageCode it\n:set languageNum 2\n", "it", 8}};
+    for (auto const& c : cases) {
+        writeWholeFile(data.file("registry.txt"), c.registry);
+        languageCode = "";
+        EXPECT_EQ(initGlobals(), 0);
+        EXPECT_EQ(languageCode, c.code) << c.registry;
+        EXPECT_EQ(languageNum, c.number) << c.registry;
+        EXPECT_EQ(countryCode, "DE");
+        freeGlobals();
+    }
+}
+
+TEST_F(GlobalStart, MachineWithoutIdentifierKeepsOneMadeOnce) {
+    host.platformIdText = "";
+    EXPECT_EQ(initGlobals(), 0);
+    Cstring first = machineID;
+    EXPECT_EQ(first.size(), 24);
+    EXPECT_EQ(first.substr(0, 2), "m_");
+    EXPECT_NE(readWholeFile(data.file("registry.txt")).find(first.c_str()), std::string::npos);
+    freeGlobals();
+    machineID = "";
+    randomMachineID = "";
+    EXPECT_EQ(initGlobals(), 0);
+    EXPECT_EQ(machineID, first);
+}
+
+// The common query with a fixed platform.
+TEST_F(GlobalStart, RequestBasicsPerLevel) {
+    host.versionText = "Linux 6.1.0";
+    host.locales = {"fr_FR.UTF-8"};
+    host.clock = 1136779260 + 184000026; // the token is intToAtoz(26): "ba"
+    char const* user = std::getenv("USER");
+    std::string savedUser = user ? user : "";
+    setenv("USER", "fish tank", 1);
+    webServerBase = "http://example.test/";
+    osID = "";
+    modules = "abcdefgh&jklmnopXYZ"; // a cut-off record is left out
+    numRuns = 5;
+    numRunsThisVersion = 2;
+    languageCode = "fr";
+    moduleUpdateDate = 77;
+    contactEmail = "a b@c.d";
+    machineID = "m_0123456789012345678901";
+
+    std::string common = "build=18&modules=abcdefgh%26jklmnop&tver=12960&totruns=5&numRunsThisVersion=2&"
+                         "osver=OsX6.1.0&language=fr&updateDate=77&numCrashes=0&lng=fr&cn=FR&cnn=France&"
+                         "contact=a+b%40c.d&rand=ba&updater_ver=15&os=mac&";
+    struct Case {
+        int level;
+        std::string query;
+    } cases[] = {
+        {0, ""},
+        {1, common + "midD=m_0123456789012345678901&"},
+        {2, common + "dontSendExecutable=1&midD=m_0123456789012345678901&user=fish+tank&"},
+    };
+    for (auto const& c : cases) {
+        Cstring url;
+        EXPECT_EQ(&fillStringWithRequestBasics(url, "q.php?", c.level), &url);
+        EXPECT_EQ(std::string(url.c_str()), "http://example.test/q.php?" + c.query) << c.level;
+    }
+    EXPECT_EQ(osID, "6.1.0");
+
+    if (user)
+        setenv("USER", savedUser.c_str(), 1);
+    else
+        unsetenv("USER");
+    webServerBase = "";
+    numRuns = numRunsThisVersion = moduleUpdateDate = 0;
+    contactEmail = "";
+    osID = "";
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <map>
-#include <string>
 
 #include "shopTestSupport.h"
 #include "world/tank.h"

@@ -47,13 +47,14 @@ void ShopFixture::TearDown() {
     resetExitState();
 }
 
-void ShopFixture::startShop(int isPreview) {
+void ShopFixture::startShop(int isPreview, int devices, float rate) {
     ASSERT_EQ(initGlobals(), 0);
     shop = std::make_unique<CshopKeeper>(servicesInUse);
     shop->timerDriven = 1;
     shop->startup(isPreview);
     shop->loadup();
     startRunOrQuit = 1;
+    addDevices(devices, rate);
 }
 
 void ShopFixture::stopShop() {

@@ -22,27 +22,22 @@ inline int64_t clockAtHour(int hour) {
 
 class CrecordingAudio : public CshopAudio {
   public:
-    explicit CrecordingAudio(std::vector<std::string>& log) : calls(log) {}
     int start() override { return startResult; }
     void keepTrickleSampleName(Cstring* name) override { trickleName = name; }
-    void addTrickleSound(char const* name, char const* file) override {
-        calls.push_back(std::string("trickle ") + name + " " + file);
-    }
-    void setTrickleSound(int index) override { calls.push_back("setTrickle " + std::to_string(index)); }
+    void addTrickleSound(char const*, char const*) override {}
+    void setTrickleSound(int) override {}
     // Answers 0 whatever it is given, as a manager that cannot tell its mode does.
     short setLowBubbles(short v) override { return low = v, 0; }
     short setHiBubbles(short v) override { return hi = v, 0; }
     void defineIndividualVolumes(float t, float h, float l, float m) override { volumes = {t, h, l, m}; }
-    void generateSingleTrack() override { calls.push_back("generate"); }
+    void generateSingleTrack() override {}
     void fadeVolume(float f) override { fades.push_back(f); }
     void managePlaybackStaggering() override { staggers++; }
 
-    std::vector<std::string>& calls;
     int startResult = 0;
     Cstring* trickleName = nullptr;
     short low = -1, hi = -1;
-    std::vector<float> volumes;
-    std::vector<float> fades;
+    std::vector<float> volumes, fades;
     int staggers = 0;
 };
 
@@ -52,11 +47,11 @@ class CrecordingPanel : public CshopPanel {
     int doExtraInit() override { return initResult; }
     void resetThing(int) override {}
     void setThingFlag(unsigned bits) override { thingFlags |= bits; }
-    int update() override { return updates++, updateResult; }
+    int update() override { return updateResult; }
     bool isDisplayed() override { return displayed; }
     void setDisplayed(int shown, int) override { displayed = shown != 0; }
-    bool showingPane() override { return pane; }
-    bool isPointless() override { return pointless; }
+    bool showingPane() override { return false; }
+    bool isPointless() override { return false; }
     void panelOff() override { offCalls++; }
     CgraphicsAPI* device() override { return nullptr; }
     Cvariable* findExistingPane(char const* name) override {
@@ -73,18 +68,24 @@ class CrecordingPanel : public CshopPanel {
         panes.back()->setName(name);
         panes.back()->flags |= paneFlags;
     }
+    // No panes and nothing recorded.
+    void forget() {
+        panes.clear();
+        closed.clear();
+        offCalls = 0;
+        tankWasClicked = -1;
+    }
 
     CdirectoryVar panelNode;
     std::vector<std::unique_ptr<CdirectoryVar>> panes;
     std::vector<std::string> closed;
     int tankWasClicked = -1;
-    int initResult = 0, updateResult = 0, updates = 0, offCalls = 0;
+    int initResult = 0, updateResult = 0, offCalls = 0;
     unsigned thingFlags = 0;
-    bool displayed = true, pane = false, pointless = false;
+    bool displayed = true;
 };
 
-// Records the calls the shop keeper makes into the parts around it. Tanks are opaque
-// keys here; the worldSpeed of every tank is `worldSpeed`.
+// Records what the shop keeper asks of the parts around it. Tanks are opaque keys here.
 class CrecordingServices : public CshopServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper&) override {
@@ -95,44 +96,25 @@ class CrecordingServices : public CshopServices {
     }
     CshopAudio* makeAudioManager(CshopKeeper&) override {
         if (!makeAudio) return nullptr;
-        audio = new CrecordingAudio(calls);
+        audio = new CrecordingAudio();
         audio->startResult = audioStartResult;
         return audio;
     }
-    void displaySequence(CshopKeeper&, int s) override {
-        calls.push_back("displaySequence " + std::to_string(s));
-    }
-    void fillSequenceHolder(CshopKeeper& shop, int) override;
-    void nextSequence(CshopKeeper&, int step, bool, float fadeOut, float) override {
-        calls.push_back("nextSequence " + std::to_string(step) + " " + std::to_string(int(fadeOut)));
-    }
-    void setGUItoAPI(CshopKeeper&, CgraphicsAPI* d) override {
-        calls.push_back(d ? "setGUItoAPI device" : "setGUItoAPI none");
-    }
-    void setDeviceTank(CshopKeeper&, CgraphicsAPI*, Ctank* t) override {
-        calls.push_back(t ? "setDeviceTank tank" : "setDeviceTank none");
+    void displaySequence(CshopKeeper&, int s) override { shownSequences.push_back(s); }
+    void fillSequenceHolder(CshopKeeper& shop, int) override {
+        for (int i = 0; i < sequencesToFill; i++)
+            shop.sequences->addVariable(new CdirectoryVar(), 1)->setName(("seq" + std::to_string(i)).c_str());
     }
     void renderFraction(CgraphicsAPI&, float amount) override { renders.push_back(amount); }
-    void setTankStep(Ctank*, float step) override { steps.push_back(step); }
-    float tankWorldSpeed(Ctank*) override { return worldSpeed; }
-    int checkInOnAnyInternetRequest() override { return requestFinished; }
 
-    std::vector<std::string> calls;
-    std::vector<float> renders, steps;
-    float worldSpeed = 1.0f;
-    int requestFinished = 0;
+    std::vector<int> shownSequences;
+    std::vector<float> renders;
     int sequencesToFill = 0;
     bool makePanel = false, makeAudio = false;
     int panelInitResult = 0, audioStartResult = 0;
     CrecordingPanel* panel = nullptr; // owned by the shop keeper once made
     CrecordingAudio* audio = nullptr;
 };
-
-inline void CrecordingServices::fillSequenceHolder(CshopKeeper& shop, int) {
-    calls.push_back("fillSequenceHolder");
-    for (int i = 0; i < sequencesToFill; i++)
-        shop.sequences->addVariable(new CdirectoryVar(), 1)->setName(("seq" + std::to_string(i)).c_str());
-}
 
 // A display device that draws nothing and counts what the frame step asks of it.
 class CcountingDevice : public CgraphicsAPI {
@@ -152,8 +134,8 @@ class ShopFixture : public ::testing::Test {
     void TearDown() override;
 
     // initGlobals, the shop keeper, startup and loadup, as the host does them; the
-    // shop keeper is then timer driven and running.
-    void startShop(int isPreview = 0);
+    // shop keeper is then timer driven and running, with `devices` added at `rate` Hz.
+    void startShop(int isPreview = 0, int devices = 0, float rate = 60);
     // The shop keeper's shut-down and destruction, then the end of the globals.
     void stopShop();
     // Registers n test-owned devices at rate Hz (active, without a tank).

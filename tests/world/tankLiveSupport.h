@@ -7,18 +7,18 @@
 #include <filesystem>
 #include <fstream>
 
+#include "data/dataArray.h"
 #include "data/resourceStreamer.h"
 #include "graphics/graphicsMaster.h"
 #include "script/proximityVar.h"
+#include "script/rotaterVar.h"
 #include "support/cerr.h"
 #include "quietThingAccess.h"
 #include "testSupport.h"
 #include "variables/thingMessage.h"
 #include "world/shopKeeper.h"
 #include "world/species.h"
-#include "world/tank.h"
 #include "world/tankLive.h"
-#include "world/tankThings.h"
 #include "world/thingFactory.h"
 
 class ClivingThing : public CsafeRelationship, public CproximityParty, public CthingMessageOwner {
@@ -151,4 +151,56 @@ class LiveTankTest : public ::testing::Test {
     CtankLiveAccess* previousLive = nullptr;
     CshopKeeper* shop = nullptr;
     Ctank* tank = nullptr;
+};
+
+// A tank with its wide camera 7 and a follow camera 2, and two 200 x 100 displays side by
+// side (none attached yet); the left one takes the pointer.
+class ViewTankTest : public LiveTankTest {
+  protected:
+    void SetUp() override {
+        LiveTankTest::SetUp();
+        list = new CrotaterVar;
+        list->name = "cameraRotate";
+        tank->addVariable(list, 1);
+        addCamera(7, {"wide"}, {0, 3, 6.4f, 0, 0, -1, 45, 1, 0});
+        addCamera(2, {"follow"}, {6, 3, 5, 0, 0, -1, 40, 0, 2});
+        for (CgraphicsAPI* d : {&left, &right})
+            d->width = 200, d->height = 100;
+        left.appliedWindowRect = Crect(0, 200, 0, 100);
+        right.appliedWindowRect = Crect(200, 400, 0, 100);
+        tankInput = CtankInputState();
+        tankInput.interfaceDisplay = &left;
+    }
+    void TearDown() override {
+        tank->tankDisplays.clear();
+        tankInput = CtankInputState();
+        LiveTankTest::TearDown();
+    }
+    CarrayVar* addCamera(float number, std::vector<char const*> names, std::vector<float> values) {
+        auto* a = new CarrayVar;
+        a->name = "cam";
+        a->addFloat(number);
+        for (char const* n : names)
+            a->addString(n);
+        for (float v : values)
+            a->addFloat(v);
+        list->addVariable(a, 1);
+        return a;
+    }
+    // The displays attached, a camera chosen and stepped once.
+    void showOn(std::vector<CgraphicsAPI*> displays) {
+        tank->tankDisplays = displays;
+        tank->rebuildAllViewsRect();
+        tank->updateCamera();
+    }
+    // A new thing with its middle under pixel (x, y) of the left display at depth z, its
+    // box reaching 10 pixels to the lower left.
+    ClivingThing* fishAt(float x, float y, float z = 0, uint32_t attributes = ATTR_PICKABLE) {
+        ClivingThing* f = add(attributes, tank->screenPixelToTankSpace(&left, x, y, z));
+        Cvector corner = tank->screenPixelToTankSpace(&left, x - 10, y - 10, z);
+        f->boxMin[0] = corner.x, f->boxMin[1] = corner.y;
+        return f;
+    }
+    CrotaterVar* list = nullptr;
+    CgraphicsAPI left, right;
 };

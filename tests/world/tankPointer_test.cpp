@@ -1,40 +1,21 @@
 // The tank's pointer, feeding and view commands, sent as script lines the way the
 // interface's mouse scripts send them, and the highlight commands they lead to.
-#include <memory>
 
-#include "data/dataArray.h"
 #include "graphics/material.h"
 #include "graphics/polyGroups.h"
 #include "graphics/workObject.h"
-#include "script/rotaterVar.h"
 #include "script/scripter.h"
 #include "shopTestSupport.h"
 #include "tankLiveSupport.h"
 #include "world/shopGlobals.h"
 
 namespace {
-class PointerTankTest : public LiveTankTest {
+class PointerTankTest : public ViewTankTest {
   protected:
     void SetUp() override {
-        LiveTankTest::SetUp();
-        auto* list = new CrotaterVar;
-        list->name = "cameraRotate";
-        tank->addVariable(list, 1);
-        auto* wide = new CarrayVar;
-        wide->name = "cam";
-        wide->addFloat(7);
-        wide->addString("wide");
-        for (float v : {0.0f, 3.0f, 6.4f, 0.0f, 0.0f, -1.0f, 45.0f, 1.0f, 0.0f})
-            wide->addFloat(v);
-        list->addVariable(wide, 1);
-        display.width = 200, display.height = 100;
-        display.appliedWindowRect = Crect(0, 200, 0, 100);
-        tankInput = CtankInputState();
-        tankInput.interfaceDisplay = &display;
+        ViewTankTest::SetUp();
         tank->highlightMarker = new ClivingThing; // the tank owns it
-        tank->tankDisplays = {&display};
-        tank->rebuildAllViewsRect();
-        tank->updateCamera();
+        showOn({&left});
         panel = new CrecordingPanel;
         shop->controlPanel = panel; // the shop keeper deletes it
         shop->exitOnMouse = 2;      // clicks do not end the saver
@@ -44,22 +25,13 @@ class PointerTankTest : public LiveTankTest {
         clickTargetIsFish = 0;
     }
     void TearDown() override {
-        tank->tankDisplays.clear();
-        tankInput = CtankInputState();
         clickTargetIsFish = 0;
         globalTime = 0;
         startRunOrQuit = savedRunState;
-        LiveTankTest::TearDown();
+        ViewTankTest::TearDown();
     }
     int run(char const* line) { return runStringScript(tank, line); }
-    void pointAt(float x, float y) { tankInput.pointer.mouseMoved(x, y, &display); }
-    // A pickable animal whose middle lies under pixel (x, y), its box 10 pixels wide.
-    ClivingThing* fishAt(float x, float y) {
-        ClivingThing* f = add(ATTR_PICKABLE, tank->screenPixelToTankSpace(&display, x, y, 0));
-        Cvector corner = tank->screenPixelToTankSpace(&display, x - 10, y - 10, 0);
-        f->boxMin[0] = corner.x, f->boxMin[1] = corner.y;
-        return f;
-    }
+    void pointAt(float x, float y) { tankInput.pointer.mouseMoved(x, y, &left); }
     void highlight(Cvariable* animal) {
         tank->changeFocusThing(animal);
         tank->animalHighlight(Cstring("ON"), 0);
@@ -71,7 +43,6 @@ class PointerTankTest : public LiveTankTest {
         pointAt(x, y);
         ASSERT_EQ(run(":buttonDown"), 0);
     }
-    CgraphicsAPI display;
     CrecordingPanel* panel = nullptr;
     int8_t savedRunState = 0;
 };
@@ -105,12 +76,9 @@ TEST_F(PointerTankTest, PressAndReleaseFeedFocusOrLetTheHighlightGo) {
         tank->animalHighlight(Cstring("OFF"), 0);
         tank->changeFocusThing(other);
         if (c.highlighted) highlight(other);
-        panel->panes.clear();
+        panel->forget();
         if (c.mainPane) panel->openPane("main_pane");
-        panel->offCalls = 0;
-        panel->tankWasClicked = -1;
         shop->inClickFeedingMode = c.feeding;
-        panel->closed.clear();
         tank->dragging = 1;
         press(c.pressX, 50);
         EXPECT_EQ(panel->closed, std::vector<std::string>{"notify"});
@@ -177,7 +145,7 @@ TEST_F(PointerTankTest, SingleClicksRunTheTanksClickScripts) {
     for (auto const& c : cases) {
         for (char const* made : {"background", "fish"})
             if (Cvariable* v = tank->getChild(made)) deleteVariable(v);
-        panel->panes.clear();
+        panel->forget();
         if (c.frontPane) panel->openPane(c.frontPane);
         clickTargetIsFish = c.target;
         shop->clickIgnoreCount = c.ignoring;
@@ -309,9 +277,8 @@ TEST_F(PointerTankTest, HighlightCommandsFollowTheFocusAndThePanel) {
         int panelOffs;
     } const offs[] = {{0, true, 1}, {0x4000, true, 0}, {0, false, 0}};
     for (auto const& o : offs) {
-        panel->panes.clear();
+        panel->forget();
         if (o.barOpen) panel->openPane("bar", o.barFlags);
-        panel->offCalls = 0;
         tank->animalHighlight(Cstring("ON"), 0);
         EXPECT_EQ(tank->focus, d);
         EXPECT_EQ(shop->highlight, 1);

@@ -1,25 +1,21 @@
 // The tank's render lists from synthetic groups (the after-opaque rule, the sort, the last
 // group of each material, capacities, one build per update) and its displays (order,
-// refusal, freeing), drawn through the shop's render step.
-#include <gtest/gtest.h>
+// refusal, freeing), drawn through the shop's render step; what the tank and a species hand
+// their things' per-frame geometry.
 
-#include <memory>
-#include <vector>
-
-#include "quietThingAccess.h"
+#include "data/dataArray.h"
 #include "graphics/frameSources.h"
 #include "graphics/geoTestSupport.h"
-#include "graphics/texturedGeo.h"
-#include "graphics/graphicsMaster.h"
 #include "graphics/polyGroups.h"
+#include "graphics/texturedGeo.h"
 #include "graphics/workObject.h"
+#include "quietThingAccess.h"
+#include "shopTankTestSupport.h"
 #include "support/cerr.h"
-#include "shopTestSupport.h"
 #include "support/pov.h"
 #include "world/shopGlobals.h"
 #include "world/shopServices.h"
-#include "world/tank.h"
-#include "world/tankThings.h"
+#include "world/species.h"
 
 namespace {
 
@@ -184,12 +180,8 @@ TEST_F(TankRender, DisplaysOrderedByLeftEdgeAndDrawnThroughTheShopsRenderStep) {
 }
 
 TEST_F(TankRender, OnlyTheInterfaceDisplayDrawsThePanelAndOnlyWhileItShows) {
-    struct Panel : CrecordingPanel {
-        CgraphicsAPI* device() override { return on; }
-        CgraphicsAPI* on = nullptr;
-    };
     CshopKeeper shop;
-    auto* panel = new Panel; // the shop keeper's from here
+    auto* panel = new CtankPanel; // the shop keeper's from here
     shop.controlPanel = panel;
     tank = std::make_unique<Ctank>(&shop);
     tank->setTankDisplayed(1);
@@ -248,6 +240,39 @@ TEST_F(TankRender, WithoutASortPositionTheFartherSortPointDrawsFirst) {
         materials.push_back(tank->transparentList[tank->transparentOrder[j]]->materialNumber);
     EXPECT_EQ(materials, (std::vector<int>{2, 3, 1})); // depths 8, 5, 2
     EXPECT_EQ(exitMsg.c_str()[0], '\0') << exitMsg.c_str();
+}
+
+TEST(TankFrameSources, ArraysOfTheWrongShapeReadAsAbsentAndTheViewWaitsForACamera) {
+    Ctank tank(nullptr);
+    Cspecies species;
+    CframeSources* s = tank.frameSources();
+    CframeSources* fromSpecies = species.frameSources();
+    ASSERT_TRUE(s && fromSpecies);
+    CdataChan chan;
+    CdataImage image;
+    CdataVolume volume;
+    struct {
+        CdataArray* given;
+        bool chanSeen, imageSeen, volumeSeen;
+    } const cases[] = {
+        {nullptr, false, false, false},
+        {&chan, true, false, false},
+        {&image, false, true, false},
+        {&volume, false, false, true},
+    };
+    for (auto const& c : cases) {
+        tank.camShakeChan = tank.fishFinFlutter = tank.levelSet = species.colorNoiseImage = c.given;
+        EXPECT_EQ(s->camShakeChan() != nullptr, c.chanSeen);
+        EXPECT_EQ(s->fishFinFlutter() != nullptr, c.imageSeen);
+        EXPECT_EQ(s->levelSet() != nullptr, c.volumeSeen);
+        EXPECT_EQ(fromSpecies->colorNoiseImage() != nullptr, c.imageSeen);
+    }
+    // Not theirs to free.
+    tank.camShakeChan = tank.fishFinFlutter = tank.levelSet = species.colorNoiseImage = nullptr;
+    EXPECT_EQ(s->pov(), nullptr) << "no camera built yet";
+    EXPECT_EQ(fromSpecies->pov(), nullptr) << "the tank's half is not the species' to give";
+    tank.cameraBuilt = 1;
+    EXPECT_EQ(s->pov(), &tank.gridPov) << "the view in grid cells, which the culling masks count";
 }
 
 } // namespace

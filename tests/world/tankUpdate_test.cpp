@@ -1,5 +1,4 @@
 // The tank's frame step and the services things call on it every frame.
-#include "data/dataArray.h"
 #include "tankLiveSupport.h"
 #include "world/shopGlobals.h"
 
@@ -75,8 +74,7 @@ TEST_F(LiveTankTest, FishPushTheWaterOnlyNearTheFoodPlane) {
     tank->fishList = {fast, slow};
     tank->numFish = 2;
     struct {
-        float depth;
-        float pushY;
+        float depth, pushY;
     } const cases[] = {{1.5f, 1.0f}, {2.49f, -3.0f}, {2.5f, 1.0f}};
     for (auto const& c : cases) {
         slow->swim = Cvector(0, 24.0f, 0), fast->swim = Cvector(0, -72.0f, 0);

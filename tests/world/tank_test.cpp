@@ -1,8 +1,6 @@
 // Tanks and species on a temporary resource tree, with a small test kind of thing.
-#include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 #include "quietThingAccess.h"
@@ -10,13 +8,10 @@
 #include "script/proximityVar.h"
 #include "script/scripter.h"
 #include "shopTestSupport.h"
-#include "support/helperFunctions.h"
 #include "variables/variablePaths.h"
 #include "variables/configDialogVars.h"
 #include "world/bubbleEmitter.h"
 #include "world/species.h"
-#include "world/tank.h"
-#include "world/tankThings.h"
 #include "world/thingFactory.h"
 
 namespace {
