@@ -126,29 +126,6 @@ TEST_F(ClothTest, FullStiffnessReachesTheTargetInOneFrame) {
     }
 }
 
-TEST_F(ClothTest, ZeroStiffnessKeepsEachLinksDirection) {
-    stiffness = {0, 0, 0};
-    ASSERT_EQ(build(), 0);
-    // Both spines start bent along -y from their anchors.
-    for (int spine = 0; spine < 2; spine++) {
-        for (int depth = 0; depth < 3; depth++)
-            cloth.clothPoints[3 * spine + depth] =
-                Cvector(static_cast<float>(spine), -0.25f * (depth + 1), 1);
-    }
-    for (int frameNumber = 0; frameNumber < 3; frameNumber++)
-        cloth.updateClothPiece(model, 0, 1, 1, nullptr, frame());
-    for (int spine = 0; spine < 2; spine++) {
-        Cvector previous(static_cast<float>(spine), 0, 1);
-        for (int depth = 0; depth < 3; depth++) {
-            Cvector link = cloth.clothPoints[3 * spine + depth] - previous;
-            EXPECT_NEAR(link.length(), 0.25f, 1e-3);
-            link.normalize();
-            expectNear(link, 0, -1, 0, 1e-4);
-            previous = cloth.clothPoints[3 * spine + depth];
-        }
-    }
-}
-
 TEST_F(ClothTest, WagAndLiftBendTheTargetAndExtrasRestartPerSpine) {
     auto* wag = controllers.add<CfinWagController>("finWag0", 2);
     auto* unused = controllers.add<CfinWagController>("finWag1", 2);

@@ -1,7 +1,6 @@
-// The geometry file: writing and reading back, and damaged files of every kind.
+// The geometry file: damaged files of every kind, and what the writer refuses.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <type_traits>
 
@@ -33,47 +32,6 @@ void expectEmpty(CgeoNew& geo) {
     EXPECT_EQ(geo.primSide.groups->firstChild, nullptr);
     EXPECT_EQ(geo.pointSide.attrData, nullptr);
     EXPECT_EQ(geo.polygons.size(), 0u);
-}
-
-TEST(GeoFile, CubeReadsBackAsWritten) {
-    CgeoFileContents cube = cubeContents();
-    std::string bytes = encoded(cube);
-    CgeoNew geo;
-    ASSERT_EQ(loadBytes(geo, bytes), 0);
-
-    EXPECT_EQ(geo.numPoints, 8);
-    EXPECT_EQ(geo.floatsPerPoint, 11);
-    EXPECT_EQ(geo.pointSide.attrData->elementSize, 44);
-    // Offsets are the running sums of the sizes; types are kept.
-    struct {
-        char const* name;
-        int offset, size, type;
-    } const attribs[] = {{"pos", 0, 3, 0}, {"N", 3, 3, 1}, {"Cd", 6, 3, 2}, {"uv", 9, 2, 3}};
-    for (auto const& a : attribs) {
-        EXPECT_EQ(geo.findAttrib(a.name, 0), a.offset) << a.name;
-        EXPECT_EQ(geo.findAttrib(a.name, 1), a.size) << a.name;
-        EXPECT_EQ(geo.findAttrib(a.name, 2), a.type) << a.name;
-    }
-    EXPECT_EQ(geo.normalOffset, 3);
-    EXPECT_EQ(geo.uvOffset, 9);
-    EXPECT_EQ(0, std::memcmp(geo.pointData(), cube.data.data(), cube.data.size() * sizeof(float)));
-
-    ASSERT_EQ(geo.numPolygons, 6);
-    for (int i = 0; i < 6; i++) {
-        std::vector<int> const& want = cube.polygons[static_cast<size_t>(i)];
-        ASSERT_EQ(geo.polygonSize(i), 4);
-        EXPECT_EQ(std::vector<int>(geo.polygonIndices(i), geo.polygonIndices(i) + 4), want) << i;
-    }
-    CshortLinkVar* lid = geo.primSide.findGroup("lid");
-    ASSERT_NE(lid, nullptr);
-    EXPECT_EQ(CgeoNew::groupSize(lid), 1);
-    EXPECT_EQ(CgeoNew::groupMembers(lid)[0], 3);
-    EXPECT_EQ(geo.pointSide.findGroup("lid"), nullptr);
-
-    // Written again, the same bytes (the file forms are compared in the model tests).
-    std::string again;
-    ASSERT_EQ(geo.writeOldFormat(again), 0);
-    EXPECT_EQ(again, bytes);
 }
 
 // A missing file, a folder and a file of the wrong magic each leave the geometry empty.

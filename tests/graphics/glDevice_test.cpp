@@ -172,30 +172,6 @@ void squareCamera(CopenGL& d) {
     d.viewCamera.farZ = 50;
 }
 
-TEST_F(GlDevice, WorldPointLandsOnItsPixel) {
-    squareCamera(dev());
-    dev().viewCamera.eye = Cvector(2, -1, 3);
-    dev().cameraToRenderer();
-    CglslShader points;
-    ASSERT_EQ(points.build(&dev(), "points", kPointVertex, kPointFragment), 0);
-    unsigned program = points.program[0];
-    struct Pixel {
-        int x, y;
-    };
-    for (Pixel p : {Pixel{32, 33}, Pixel{0, 0}, Pixel{64, 65}, Pixel{10, 50}}) {
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT);
-        // The point whose projection is the pixel's centre, 4 units in front of the eye.
-        float nx = (p.x + 0.5f) / 65 * 2 - 1, ny = (p.y + 0.5f) / 66 * 2 - 1, dist = 4;
-        Cvector const& e = dev().viewCamera.eye;
-        drawPoint(program, dev().viewProjection, e.x + nx * dist, e.y + ny * dist, e.z - dist);
-        Frame f = readFrame(*display->context);
-        EXPECT_EQ(f.litCount(), 1) << p.x << "," << p.y;
-        EXPECT_EQ(f.at(p.x, p.y)[0], 255) << p.x << "," << p.y;
-        dumpFrameIfFailed(f);
-    }
-}
-
 TEST_F(GlDevice, StereoEyesFillTheLowerAndUpperHalves) {
     squareCamera(dev());
     dev().change3Dmode(1);

@@ -1,6 +1,6 @@
 // Shaders, vertex buffers and the per-draw state of the OpenGL device, drawn under EGL
-// surfaceless: a coloured textured quad, blending, wireframe, the state cache, failures,
-// and work objects' vertex streams when the device is freed or the model has no points.
+// surfaceless: a coloured textured quad, wireframe, the state cache, failures, and work
+// objects' vertex streams when the device is freed.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -122,30 +122,6 @@ TEST_F(GlDraw, ColouredTexturedQuadCoversItsPixels) {
     EXPECT_TRUE(depthWrites());
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     dumpFrameIfFailed(f);
-}
-
-TEST_F(GlDraw, TransparentGroupsBlendWithoutDepthWrites) {
-    struct Case {
-        bool alphaMult;
-        int red; // white texel red 128 at alpha 128 over black
-    };
-    for (Case c : {Case{true, 64}, Case{false, 128}}) {
-        clear();
-        call.streamBuffers[0] = quad(-1, 1, 0.5f, 255, 255, 255, 128);
-        call.transparent = true;
-        call.alphaMult = c.alphaMult;
-        dev.drawPrepared(call);
-        EXPECT_FALSE(depthWrites());
-        EXPECT_TRUE(glIsEnabled(GL_BLEND));
-        Frame f = readFrame(*context);
-        EXPECT_NEAR(f.at(10, 10)[0], c.red, 1) << c.alphaMult;
-        // The depth buffer still holds the clear value: an opaque quad behind draws.
-        call.transparent = false;
-        call.streamBuffers[0] = quad(-1, 1, 0.9f, 0, 255, 0, 255);
-        dev.drawPrepared(call);
-        EXPECT_EQ(readFrame(*context).at(10, 10)[1], 255);
-        dumpFrameIfFailed(f);
-    }
 }
 
 TEST_F(GlDraw, WireframeDrawsOnlyEdges) {
@@ -307,14 +283,13 @@ struct QuadModel {
     ClinkedResourceNode* shared[8] = {};
     uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
     ClinkedResourceNode* indexBuffers[8] = {}; // as a poly-group definition keeps them
-    int points = 4;
 };
 
-// Counts the copies into its streams; what they hold is never drawn here.
+// What its streams hold is never drawn here.
 class QuadInstance : public CrenderStreamSource {
   public:
     explicit QuadInstance(QuadModel& m) : model(m) {}
-    int streamPointCount() override { return model.points; }
+    int streamPointCount() override { return 4; }
     int floatsPerPosition() override { return 3; }
     int modelApiFormat() override { return 0; }
     void streamChannelMasks(uint16_t masks[3]) override {
@@ -323,13 +298,12 @@ class QuadInstance : public CrenderStreamSource {
         masks[2] = 0;
     }
     void setChannelOffset(int, int) override {}
-    void copyIntoStream(float*, int, uint16_t) override { copies++; }
+    void copyIntoStream(float*, int, uint16_t) override {}
     ClinkedResourceNode** sharedStaticBuffer(int displayIndex) override {
         return &model.shared[displayIndex];
     }
 
     QuadModel& model;
-    int copies = 0;
 };
 
 // A handler for the instance, linked to the device as a work object links it.
@@ -361,25 +335,6 @@ TEST_F(GlDraw, FreeingTheDeviceLeavesNoStreamBuffersOrDanglingSlots) {
     EXPECT_EQ(dev.numLinks(), 0);
     dev.freeAPIgraphicsResources(); // again: nothing left to do
     EXPECT_EQ(vertexBuffersAlloced, before - 1);
-}
-
-TEST_F(GlDraw, ModelWithoutPointsHasNoStreamBuffersAndDrawsNothing) {
-    QuadModel model;
-    model.points = 0;
-    QuadInstance a(model);
-    int before = vertexBuffersAlloced;
-    auto* h = handlerFor(dev, a);
-    EXPECT_EQ(vertexBuffersAlloced, before);
-    h->updateVertexData(0);
-    EXPECT_EQ(a.copies, 0);
-    CdrawCall call;
-    call.shader = shader;
-    h->fillDrawCall(call);
-    call.indexBuffer = fetchIndexBuffer(&dev, model.indexBuffers[0], model.indices, 2);
-    call.triangleCount = 2;
-    EXPECT_EQ(dev.drawPrepared(call), 1);
-    EXPECT_EQ(fetchIndexBuffer(&dev, model.indexBuffers[1], model.indices, 0), 0u);
-    dev.release();
 }
 
 } // namespace

@@ -78,15 +78,6 @@ TEST_F(ShaderRewrite, GoldenTexts) {
         EXPECT_EQ(rewrite(c.text, c.mode, c.format, c.mult), c.expected) << c.what;
 }
 
-TEST_F(ShaderRewrite, GlesStripsTheFragmentTextToo) {
-    std::string fragment = "varying lowp vec4 color; highp float f;";
-    rewrite("x", SHADER_GLES, 0, 1.0f, &fragment);
-    EXPECT_EQ(fragment, "varying  vec4 color;  float f;");
-    fragment = "lowp";
-    rewrite("x", 0, 0, 1.0f, &fragment);
-    EXPECT_EQ(fragment, "lowp"); // untouched without GLES
-}
-
 TEST_F(ShaderRewrite, WithoutModelTheTextIsLeftAndRecorded) {
     Cmaterial m;
     m.vertexShader = "gl_Vertex";

@@ -1,5 +1,5 @@
-// Reading materials: stream masks, the script commands and their refusals, and every
-// material the resource tree ships.
+// Reading materials: the script commands and their refusals, and every material the
+// resource tree ships.
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -11,34 +11,6 @@
 #include "materialTestSupport.h"
 
 namespace {
-
-TEST_F(MaterialTest, AddStreamChanMovesBitsButNeverClearsRemove) {
-    struct Step {
-        short stream;
-        short mask;
-    };
-    struct Case {
-        char const* what;
-        std::vector<Step> steps;
-        uint16_t expected[4]; // STATIC, DYNAMIC, STATIC_UNIQUE, REMOVE
-    } cases[] = {
-        {"fresh", {}, {0, CHAN_POSITION, 0, 0}},
-        {"dynamic then static", {{1, CHAN_TEX1}, {0, CHAN_TEX1}}, {CHAN_TEX1, CHAN_POSITION, 0, 0}},
-        {"then removed", {{1, CHAN_TEX1}, {0, CHAN_TEX1}, {3, CHAN_TEX1}}, {0, CHAN_POSITION, 0, CHAN_TEX1}},
-        {"removed then static", {{3, CHAN_TEX1}, {0, CHAN_TEX1}}, {CHAN_TEX1, CHAN_POSITION, 0, CHAN_TEX1}},
-        {"unique", {{2, CHAN_NORMAL}, {2, CHAN_DIFFUSE}}, {0, CHAN_POSITION, CHAN_NORMAL | CHAN_DIFFUSE, 0}},
-        {"position moved", {{0, CHAN_POSITION}}, {CHAN_POSITION, 0, 0, 0}},
-        {"mask 0 changes nothing", {{2, 0}}, {0, CHAN_POSITION, 0, 0}},
-        {"stream out of range", {{4, CHAN_TEX1}, {-1, CHAN_TEX2}}, {0, CHAN_POSITION, 0, 0}},
-    };
-    for (Case const& c : cases) {
-        Cmaterial m;
-        for (Step const& s : c.steps)
-            EXPECT_EQ(m.addStreamChan(s.stream, s.mask), s.stream);
-        for (int k = 0; k < 4; k++)
-            EXPECT_EQ(m.streamChans[k], c.expected[k]) << c.what << " stream " << k;
-    }
-}
 
 TEST_F(MaterialTest, CommandsSetTheirFields) {
     struct Case {
@@ -139,33 +111,6 @@ TEST_F(MaterialTest, UnknownAttributeWordIsRecordedAndMovesNothing) {
     EXPECT_EQ(lastReason(), "unknown static attrib 'bogus' in m");
     EXPECT_EQ(m->streamChans[STREAM_DYNAMIC], CHAN_POSITION | CHAN_TEX1);
     EXPECT_EQ(m->streamChans[STREAM_STATIC], 0);
-}
-
-TEST_F(MaterialTest, StagesAreLimitedToTheShaderSamplers) {
-    for (int units : {8, 2}) {
-        reset();
-        maxTexUnits = units;
-        int limit = units < SHADER_SAMPLERS ? units : SHADER_SAMPLERS;
-        std::string script;
-        for (int k = 0; k < limit; k++)
-            script += ":addStage { :useAlpha }\n";
-        int result = -1;
-        Cmaterial* m = loadScript(script, &result);
-        EXPECT_EQ(result, 0) << units << ": " << lastReason();
-        EXPECT_EQ(m->numStages, limit);
-        EXPECT_EQ(m->alphaStage, limit - 1);
-        for (int k = 0; k < limit; k++) {
-            ASSERT_NE(m->getStage(k), nullptr);
-            EXPECT_EQ(m->getStage(k)->stageNum, k);
-            EXPECT_STREQ(m->getStage(k)->name.c_str(), "newStage");
-            EXPECT_EQ(std::string(m->getStage(k)->getDiskPath().c_str()), modelFolder() + "/arrays");
-        }
-        reset();
-        m = loadScript(script + ":addStage\n", &result);
-        EXPECT_EQ(result, 1);
-        EXPECT_EQ(lastReason(), "adstg");
-        EXPECT_EQ(m->texStages->countChildren(), limit);
-    }
 }
 
 TEST_F(MaterialTest, SpecularReflectionWithoutImageIsRecordedButStillMarked) {

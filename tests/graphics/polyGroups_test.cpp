@@ -1,5 +1,5 @@
-// Poly groups: the name suffix, building definitions and sets with their materials, index
-// lists, sort and bound points, and the render poly group's switches.
+// Poly groups: the name suffix, and building definitions and sets with their materials,
+// sort and bound points.
 #include <gtest/gtest.h>
 
 #include "materialTestSupport.h"
@@ -32,25 +32,6 @@ TEST(PolyGroupSuffix, DecodesBothFormsAndRefusesShortNames) {
     }
 }
 
-TEST(RenderPolyGroup, SwitchesVariationsAndCollectsPredecessors) {
-    CpolyGroupDefinition a, b;
-    CpolyGroupSet set;
-    set.variations = {&a, &b};
-    CrenderPolyGroup group, first, second;
-    group.set = &set;
-    group.usePolyGroupIndex(1);
-    EXPECT_EQ(group.definition, &b);
-    group.usePolyGroupIndex(2); // no such variation: unchanged
-    EXPECT_EQ(group.variation, 1);
-    group.drawMeOvertopOf(nullptr);
-    group.drawMeOvertopOf(&first);
-    group.drawMeOvertopOf(&second);
-    group.predecessorCount = 0; // the list is reused from the start each frame
-    group.drawMeOvertopOf(&second);
-    EXPECT_EQ(group.predecessorCount, 1);
-    EXPECT_EQ(group.predecessors, (std::vector<CrenderPolyGroup*>{&second, &second}));
-}
-
 // A model of 48 points on a line (point p at x = p) plus a few faces, with materials in a
 // scratch species folder.
 class PolyGroupBuild : public ModelTest {
@@ -64,6 +45,7 @@ class PolyGroupBuild : public ModelTest {
         for (int p = 0; p < 48; p++)
             contents.data.insert(contents.data.end(), {static_cast<float>(p), 0, 0, 1, 1, 1});
         writeMaterial("body", ":sortPosition 2\n:set skipPOVtest 1\n");
+        writeMaterial("normals", ":normalsToTexture 1\n:removeAttrib uvB\n");
     }
     void TearDown() override {
         GLSL = 0;
@@ -83,6 +65,7 @@ TEST_F(PolyGroupBuild, BadGroupListsFailTheBuild) {
         {"short name", {"mat_x"}, "bad model model: group name without its suffix: mat_x"},
         {"no material", {"mat_fin_oa"}, "couldn't open material"},
         {"no vertices", {"mat_body_oa"}, "bad model model: no sort point for group mat_body_oa", {}},
+        {"normals into a texture it drops", {"mat_normals_oa"}, "normsToTexIndex=1 - missing texture"},
     };
     for (auto const& c : cases) {
         reset();
@@ -93,31 +76,6 @@ TEST_F(PolyGroupBuild, BadGroupListsFailTheBuild) {
         EXPECT_EQ(build(fresh), 1) << c.what;
         EXPECT_TRUE(hasReason(c.reason)) << c.what << ": " << lastReason();
     }
-}
-
-TEST_F(PolyGroupBuild, QuadsSplitAndIndicesRebaseWithoutShaders) {
-    addFace("mat_body_oa", {40, 41, 43, 42});
-    addFace("mat_body_oa", {44, 45, 47, 46});
-    addFace("mat_body_oa", {1, 2, 3, 4, 5}); // neither: left out of the triangles
-    ASSERT_EQ(build(), 0);
-    CpolyGroupDefinition* d = geo.definitions[0];
-    EXPECT_EQ(d->polygonVertices, (std::vector<uint16_t>{40, 41, 42, 43, 44, 45, 46, 47, 1, 2, 3, 4, 5}));
-    EXPECT_EQ(d->polygonStart, (std::vector<uint16_t>{0, 4, 8}));
-    EXPECT_EQ(d->polygonSize, (std::vector<uint16_t>{4, 4, 5}));
-    EXPECT_EQ(d->quadIndices, (std::vector<uint16_t>{40, 41, 43, 42, 44, 45, 47, 46}));
-    EXPECT_TRUE(d->triangleIndices.empty());
-    EXPECT_EQ(d->allTriangleCount, 4);
-    EXPECT_EQ(d->minVertex, 40);
-    EXPECT_EQ(d->verticesToSend, 8);
-    EXPECT_EQ(d->allTriangleIndices, (std::vector<uint16_t>{0, 1, 3, 0, 3, 2, 4, 5, 7, 4, 7, 6}));
-
-    CtexturedGeo shaded;
-    GLSL = 1;
-    ASSERT_EQ(build(shaded), 0);
-    d = shaded.definitions[0];
-    EXPECT_EQ(d->minVertex, 0);
-    EXPECT_EQ(d->verticesToSend, 4);
-    EXPECT_EQ(d->allTriangleIndices[2], 43);
 }
 
 TEST_F(PolyGroupBuild, SortPointPrecedence) {
@@ -159,41 +117,6 @@ TEST_F(PolyGroupBuild, BoundPoints) {
     contents.pointGroups = {{"rpg_bound_body_2#_oc", {1, 2, 3, 4, 5, 6, 7}}};
     EXPECT_EQ(build(tooMany), 1);
     EXPECT_EQ(lastReason(), "bad model model: more than 6 bound points in rpg_bound_body_2#_oc");
-}
-
-// Each channel ends in one stream: removed, then dynamic, then static-unique, then static.
-TEST_F(PolyGroupBuild, MaterialMasksMerge) {
-    writeMaterial("first", ":static uv\n:static_unique normal\n");
-    writeMaterial("second", ":dynamic uv\n:removeAttrib normal\n:static uvB\n");
-    addFace("mat_first_oa", {0, 1, 2});
-    ASSERT_EQ(build(), 0);
-    EXPECT_EQ(geo.dynamicMask, CHAN_POSITION | CHAN_DIFFUSE);
-    EXPECT_EQ(geo.staticUniqueMask, CHAN_NORMAL);
-    EXPECT_EQ(geo.staticMask, CHAN_TEX1);
-    EXPECT_EQ(geo.loadMaterial("first", Cstring(modelFolder().c_str())), geo.polyGroupSets[0]->material);
-
-    ASSERT_NE(geo.loadMaterial("second", Cstring(modelFolder().c_str())), nullptr);
-    EXPECT_EQ(geo.removeMask, CHAN_NORMAL);
-    EXPECT_EQ(geo.dynamicMask, CHAN_POSITION | CHAN_DIFFUSE | CHAN_TEX1);
-    EXPECT_EQ(geo.staticUniqueMask, 0);
-    EXPECT_EQ(geo.staticMask, CHAN_TEX2);
-    EXPECT_EQ(geo.usedAttribMask, CHAN_POSITION | CHAN_DIFFUSE | CHAN_TEX1 | CHAN_TEX2);
-    EXPECT_EQ(geo.loadMaterial("", Cstring(modelFolder().c_str())), nullptr);
-
-    // Normals turned into a texture set the model no longer sends.
-    writeMaterial("normals", ":normalsToTexture 1\n:removeAttrib uvB\n");
-    contents.primGroups = {{"mat_normals_oa", {0}}};
-    CtexturedGeo other;
-    EXPECT_EQ(build(other), 1);
-    EXPECT_EQ(lastReason(), "normsToTexIndex=1 - missing texture");
-}
-
-TEST_F(PolyGroupBuild, BuildingTwiceIsReported) {
-    addFace("mat_body_oa", {0, 1, 2});
-    ASSERT_EQ(build(), 0);
-    EXPECT_EQ(geo.getMaterialsAndBuildPolyLists(&speciesNode, Cstring(modelFolder().c_str())), 0);
-    EXPECT_TRUE(hasReason("materials dir already made"));
-    EXPECT_EQ(geo.definitions.size(), 1u); // rebuilt, not doubled
 }
 
 } // namespace

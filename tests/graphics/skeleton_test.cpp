@@ -1,5 +1,5 @@
-// Skeletons: joint matrices along a chain, command strings, lag and camera joints, and the
-// joints read from loaded geometry.
+// Skeletons: joint matrices along a chain, command strings, lag and camera joints, and
+// geometry that cannot give joints.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -249,49 +249,10 @@ TEST_F(SkeletonTest, BlendingMatricesIsRefusedOnlyWithHistory) {
     EXPECT_EQ(firstReason(), "ma2sh");
 }
 
-// Three joints in a row: pos, parentMat, showMe, N and a command-string attribute.
-CgeoFileContents skeletonContents(char const* parentName) {
-    CgeoFileContents g;
-    g.points = 3;
-    g.attribs = {{"pos", 3, 0}, {parentName, 1, 0}, {"showMe", 1, 0}, {"N", 3, 0}, {"mtx_cmd", 1, 0}};
-    g.floatsPerPoint = 9;
-    for (int p = 0; p < 3; p++)
-        g.data.insert(g.data.end(), {0, 0, static_cast<float>(p), static_cast<float>(p - 1),
-                                     static_cast<float>(p % 2), 0, 0, 1, 0});
-    return g;
-}
-
-TEST(RigFromGeo, SkeletonJointsComeFromThePoints) {
-    TraceCapture trace(1);
-    for (char const* parentName : {"parentMat", "mat"}) {
-        CgeoNew geo;
-        ASSERT_EQ(loadContents(geo, skeletonContents(parentName)), 0);
-        ASSERT_TRUE(geo.setPointStrings("mtx_cmd", {"", "-mn elbow -lag 0.5", ""}));
-        CskeletonModelPoints points;
-        ASSERT_TRUE(skeletonPointsFromGeo(geo, points));
-        ASSERT_EQ(points.positions.size(), 3u) << parentName;
-        expectNear(points.positions[2], 0, 0, 2, 0);
-        EXPECT_EQ(points.parents, (std::vector<float>{-1, 0, 1})) << parentName;
-        EXPECT_EQ(points.showMe, (std::vector<float>{0, 1, 0}));
-        ASSERT_EQ(points.normals.size(), 3u);
-        ASSERT_EQ(points.commands.size(), 3u);
-        EXPECT_STREQ(points.commands[1].c_str(), "-mn elbow -lag 0.5");
-
-        TestOwner owner;
-        std::vector<CskeletonIdentity> ids(3);
-        Cskeleton skeleton;
-        ASSERT_EQ(skeleton.initSkeleton(ids, 1.0f, &points, &owner), 0)
-            << (exitReasonList.empty() ? "" : exitReasonList[0].c_str());
-        EXPECT_NE(skeleton.matrixPoints[1].lagInfo, nullptr);
-        EXPECT_EQ(skeleton.matrixPoints[2].parentIndex, 1);
-        EXPECT_EQ(skeleton.matrixPoints[1].showMe, 1);
-    }
-}
-
 TEST(RigFromGeo, AttributeMajorGeometryIsRefused) {
     TraceCapture trace(1);
     CgeoNew model, work;
-    ASSERT_EQ(loadContents(model, skeletonContents("parentMat")), 0);
+    ASSERT_EQ(loadContents(model, cubeContents()), 0);
     work.clonePoints(model, {"pos", "N"}, 0);
     CskeletonModelPoints points;
     EXPECT_FALSE(skeletonPointsFromGeo(work, points));

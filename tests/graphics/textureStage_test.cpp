@@ -1,4 +1,4 @@
-// Texture stage commands (images by name, hints, streams, refusals), and textures shared by
+// Texture stage commands (images by name, hints, refusals), and textures shared by
 // name through the data-array requests.
 #include "data/requestTestSupport.h"
 #include "graphics/textureImage.h"
@@ -47,32 +47,6 @@ TEST_F(StageTest, ChansHintGoesToTheLookUpOnlyBeforeTex) {
     ASSERT_NE(s->tex, nullptr);
     EXPECT_EQ(s->tex->array->chans, 3); // the image stays as loaded
     EXPECT_EQ(s->chansHint, 1);
-}
-
-TEST_F(StageTest, UvIndexAddsTheCoordinateSetUnlessDynamic) {
-    struct Case {
-        char const* script;
-        uint16_t staticMask;
-        uint16_t dynamicMask;
-        int16_t uvIndex;
-    } cases[] = {
-        {":addStage { :uvIndex 1 }", CHAN_TEX2, CHAN_POSITION, 1},
-        {":dynamic uvB :addStage { :uvIndex 1 }", 0, CHAN_POSITION | CHAN_TEX2, 1},
-        {":static_unique uv :addStage { :uvIndex 0 }", CHAN_TEX1, CHAN_POSITION, 0},
-        {":dynamic uv :addStage { :uvIndex 0 }", 0, CHAN_POSITION | CHAN_TEX1, 0},
-        {":addStage { :uvIndex 5 }", 0, CHAN_POSITION, 5},
-    };
-    for (Case const& c : cases) {
-        reset();
-        model.deleteChildren();
-        int result = -1;
-        material = loadScript(c.script, &result);
-        EXPECT_EQ(result, 0) << c.script << ": " << lastReason();
-        EXPECT_EQ(material->streamChans[STREAM_STATIC], c.staticMask) << c.script;
-        EXPECT_EQ(material->streamChans[STREAM_DYNAMIC], c.dynamicMask) << c.script;
-        EXPECT_EQ(material->streamChans[STREAM_STATIC_UNIQUE], 0) << c.script;
-        EXPECT_EQ(material->getStage(0)->uvIndex, c.uvIndex) << c.script;
-    }
 }
 
 TEST_F(StageTest, OtherCommands) {

@@ -293,6 +293,8 @@ TEST_F(FrameTest, GroupsAreFoundShownAndSwitched) {
     w.renderPolyGroups[0].drawMeOvertopOf(&w.renderPolyGroups[1]);
     w.clearAllRPGpredecessors();
     EXPECT_EQ(w.renderPolyGroups[0].predecessorCount, 0);
+    w.renderPolyGroups[0].drawMeOvertopOf(&w.renderPolyGroups[1]); // the list is reused from the start
+    EXPECT_EQ(w.renderPolyGroups[0].predecessors.size(), 1u);
 }
 
 } // namespace
