@@ -67,7 +67,6 @@ class ClothTest : public ::testing::Test {
         v.spineNumOffset = 9;
         v.finDistOffset = 10;
         v.finAnglesOffset = 11;
-        v.stiffness = stiffness.empty() ? nullptr : &stiffness;
         return v;
     }
     int build() {
@@ -77,26 +76,22 @@ class ClothTest : public ::testing::Test {
         positions.assign(3 * (points.size() / kFloats), -9.0f);
         return r;
     }
-    CclothFrame frame(float scale = 1.0f, int cooks = 5) {
+    CclothFrame frame() {
         CclothFrame f;
         f.deformMatrices = joints;
         f.normalMatrices = normals;
         f.numMatrices = 2;
         f.positions = positions.data();
         f.numPoints = static_cast<int>(positions.size() / 3);
-        f.thingScale = scale;
-        f.cooks = cooks;
+        f.thingScale = 1.0f;
+        f.cooks = 5;
         return f;
-    }
-    Cvector position(int p) const {
-        return Cvector(positions[3 * p], positions[3 * p + 1], positions[3 * p + 2]);
     }
     static std::string firstReason() { return exitReasonList.empty() ? "" : exitReasonList[0].c_str(); }
 
     TraceCapture trace;
     std::vector<float> points;
     std::vector<CclothPointGroup> groups;
-    std::vector<float> stiffness;
     std::vector<uint8_t> flags;
     std::vector<float> positions;
     Controllers controllers;
@@ -105,66 +100,6 @@ class ClothTest : public ::testing::Test {
     CclothModel model;
     Ccloth cloth;
 };
-
-TEST_F(ClothTest, FullStiffnessReachesTheTargetInOneFrame) {
-    stiffness = {1, 1, 1};
-    ASSERT_EQ(build(), 0);
-    joints[0].pos.set(0, 2, 0); // the body moved up by 2
-    joints[1].pos.set(0, 2, 0);
-    cloth.updateClothPiece(model, 0, 1, 1, nullptr, frame(2.0f));
-    // The first link sits at anchor - N x fin_dist x scale; each next one a link further,
-    // every link 0.25 x 2 long up to the approximate normalisation.
-    for (int spine = 0; spine < 2; spine++) {
-        Cvector previous(static_cast<float>(spine), 2, 1);
-        for (int depth = 0; depth < 3; depth++) {
-            Cvector p = position(2 * depth + spine);
-            expectNear(p, static_cast<float>(spine), 2, 1.0f - (depth + 1) * 0.5f, 3e-3);
-            EXPECT_NEAR((p - previous).length(), 0.5f, 1e-3);
-            expectNear(cloth.clothPoints[3 * spine + depth], p, 0);
-            previous = p;
-        }
-    }
-}
-
-TEST_F(ClothTest, WagAndLiftBendTheTargetAndExtrasRestartPerSpine) {
-    auto* wag = controllers.add<CfinWagController>("finWag0", 2);
-    auto* unused = controllers.add<CfinWagController>("finWag1", 2);
-    auto* lift = controllers.add<CfinLiftController>("finLift0", 2);
-    ASSERT_EQ(build(), 0) << firstReason();
-    CclothPieceStaticInfo const& piece = model.clothPieces[0];
-    // The wag controller named with 0 serves every depth; each depth's lift has its own name.
-    EXPECT_EQ(piece.slavePoints[0].wag, wag->cosSin.values);
-    EXPECT_EQ(piece.slavePoints[4].wag, wag->cosSin.values + 2);
-    EXPECT_EQ(piece.slavePoints[0].lift, lift->cosSin.values);
-    EXPECT_EQ(piece.slavePoints[1].lift, nullptr);
-    EXPECT_EQ(lift->shapeB.values[1], 0.25f); // the shape reached at blend factor 1
-    EXPECT_EQ(lift->shapeA.values[1], -0.25f);
-    EXPECT_NE(unused->cosSin.values, piece.slavePoints[1].wag);
-
-    // Wag fully sideways (cosine 0, sine 1) on every cell.
-    for (int i = 0; i < wag->cosSin.count; i += 2) {
-        wag->cosSin.values[i] = 0.0f;
-        wag->cosSin.values[i + 1] = 1.0f;
-    }
-    float extra[3] = {0.0f, 0.0f, 0.0f};
-    cloth.updateClothPiece(model, 0, 1, 1, extra, frame());
-    for (int spine = 0; spine < 2; spine++)
-        expectNear(position(spine), spine + 0.25f, 0, 1, 1e-3); // base links point along +x
-
-    // With cosine 1 and sine 0 the extras alone give the sideways part, the same on both
-    // spines because they restart at the first value for each spine.
-    for (int i = 0; i < wag->cosSin.count; i += 2) {
-        wag->cosSin.values[i] = 1.0f;
-        wag->cosSin.values[i + 1] = 0.0f;
-    }
-    extra[0] = extra[1] = extra[2] = 1.0f;
-    cloth.updateClothPiece(model, 0, 1, 1, extra, frame());
-    for (int depth = 0; depth < 3; depth++) {
-        Cvector a = position(2 * depth), b = position(2 * depth + 1);
-        expectNear(b - a, 1, 0, 0, 1e-3);
-        EXPECT_GT(a.x, 0.05f * (depth + 1));
-    }
-}
 
 TEST_F(ClothTest, BadModelsAreRefused) {
     struct Case {

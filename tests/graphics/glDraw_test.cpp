@@ -250,7 +250,6 @@ TEST_F(GlDraw, MaterialFailuresAreRecordedAndNotRetried) {
     resetExitState();
 }
 
-// How the device frees its buffers is checked with the stream buffers below.
 TEST_F(GlDraw, BuffersAreCountedAndAMappedOneIsRefused) {
     int before = vertexBuffersAlloced;
     uint16_t const indices[3] = {0, 1, 2};

@@ -1,6 +1,5 @@
-// Poly groups drawn on the OpenGL device (predecessors first, groups left undrawn), and a
-// small tank drawn by the render pass through a perspective camera: opaque models in depth
-// order, transparent ones blended back to front.
+// A small tank drawn on the OpenGL device by the render pass through a perspective camera:
+// opaque models in depth order, transparent ones blended back to front.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,84 +10,6 @@
 #include "materialTestSupport.h"
 
 namespace {
-
-// A display of 32 x 16 for models of the scratch folder's materials.
-class GlModelTest : public ModelTest {
-  protected:
-    void SetUp() override {
-        ModelTest::SetUp();
-        REQUIRE_GL();
-        ASSERT_TRUE(openTestDevice(dev, context, 32, 16)) << exitMsg.c_str();
-    }
-    void TearDown() override {
-        dev.release();
-        ModelTest::TearDown();
-    }
-    std::unique_ptr<CglContext> context;
-    CopenGL dev;
-};
-
-// Two quads, left (points 0-3, magenta) and right (points 4-7, yellow), each a poly group
-// of its own material, drawn in clip coordinates.
-class GlPolyGroup : public GlModelTest {
-  protected:
-    void SetUp() override {
-        GlModelTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        dev.perFrameGraphicsSetup();
-        writeMaterial("left", kColourMaterial);
-        writeMaterial("right", kColourMaterial);
-        std::vector<std::vector<float>> rows;
-        float const xs[8] = {-1, 0, 0, -1, 0, 1, 1, 0}, ys[4] = {-1, -1, 1, 1};
-        for (int p = 0; p < 8; p++)
-            rows.push_back({xs[p], ys[p % 4], 0, 1, p < 4 ? 0.0f : 1.0f, p < 4 ? 1.0f : 0.0f, 1});
-        contents = contentsOf({{"pos", 3, 0}, {"Cd", 4, 0}}, rows);
-        contents.polygons = {{0, 1, 2, 3}, {4, 5, 6, 7}};
-        contents.primGroups = {{"mat_left_oa", {0}}, {"mat_right_ob", {1}}};
-        ASSERT_EQ(build(), 0) << lastReason();
-        masterFrame = 1;
-    }
-    // Makes every group drawable again, as the tank does when it builds its lists.
-    static void newFrame(CworkObject& w) {
-        for (CrenderPolyGroup& g : w.renderPolyGroups)
-            g.passBits = 0xFF;
-        masterFrame++;
-    }
-};
-
-bool tearingDown = false;
-
-TEST_F(GlPolyGroup, PredecessorsDrawFirstOnceButNotForThingsTornDownOrWithoutMaterial) {
-    CgraphicsHooks saved = graphicsHooks;
-    graphicsHooks.thingTearingDown = [](CworkObject*) { return tearingDown; };
-    CworkObject w;
-    ASSERT_EQ(w.initWorkGeometry(&owner), 0);
-    newFrame(w);
-    clearColourAndDepth();
-    tearingDown = true;
-    dev.geoToDisplay(&w.renderPolyGroups[0]);
-    EXPECT_EQ(w.renderPolyGroups[0].passBits, 0xFF);
-    tearingDown = false;
-    CpolyGroupSet bare;
-    CrenderPolyGroup orphan;
-    orphan.owner = &w;
-    orphan.set = &bare;
-    orphan.passBits = 0xFF;
-    EXPECT_EQ(dev.geoToDisplay(&orphan), 1);
-    EXPECT_EQ(readFrame(*context).litCount(), 0);
-    graphicsHooks = saved;
-
-    CrenderPolyGroup &left = w.renderPolyGroups[0], &right = w.renderPolyGroups[1];
-    left.drawMeOvertopOf(&right);
-    int draws = geoToDisplaysThisFrame;
-    dev.geoToDisplay(&left);
-    EXPECT_EQ(right.passBits, 0xFE);
-    dev.geoToDisplay(&right);
-    EXPECT_EQ(geoToDisplaysThisFrame, draws + 2);
-    Frame f = readFrame(*context);
-    EXPECT_EQ(f.litCount(), 32 * 16);
-    dumpFrameIfFailed(f);
-}
 
 // A model with the thing showing it.
 struct Model {
@@ -108,17 +29,18 @@ struct Quad {
 
 CtankRenderLists* shown = nullptr;
 
-// The camera at the origin sees x from -d to d and y from -d/2 to d/2 at depth d, so each
-// quad's columns follow from its x span over its depth.
-class RenderPassGL : public GlModelTest {
+// A display of 32 x 16. The camera at the origin sees x from -d to d and y from -d/2 to d/2
+// at depth d, so each quad's columns follow from its x span over its depth.
+class RenderPassGL : public ModelTest {
   protected:
     void SetUp() override {
-        GlModelTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
+        ModelTest::SetUp();
+        REQUIRE_GL();
+        ASSERT_TRUE(openTestDevice(dev, context, 32, 16)) << exitMsg.c_str();
         dev.letterboxedFovRect = Crect(-1, 1, -0.5f, 0.5f);
         dev.viewportHeight = 16, dev.letterboxBottom = 0, dev.clearScreen = 1, dev.drawAll = 1;
         dev.tank = reinterpret_cast<Ctank*>(&lists);
-        savedHooks = graphicsHooks, shown = &lists;
+        shown = &lists;
         graphicsHooks.tankRenderLists = [](Ctank*) { return shown; };
         for (auto* l : {&lists.opaqueList, &lists.transparentList})
             l->setSize(8, nullptr), l->count = 0;
@@ -127,7 +49,8 @@ class RenderPassGL : public GlModelTest {
     void TearDown() override {
         models.clear();
         graphicsHooks = savedHooks, shown = nullptr;
-        GlModelTest::TearDown();
+        dev.release();
+        ModelTest::TearDown();
     }
     // A model of one quad; its group joins the opaque list or the transparent one (which
     // the test lists back to front), covering the cells of its columns.
@@ -155,7 +78,9 @@ class RenderPassGL : public GlModelTest {
 
     CtankRenderLists lists;
     std::vector<std::unique_ptr<Model>> models;
-    CgraphicsHooks savedHooks;
+    CgraphicsHooks savedHooks = graphicsHooks;
+    std::unique_ptr<CglContext> context;
+    CopenGL dev;
 };
 
 TEST_F(RenderPassGL, SmallTankDrawsOpaqueThenTransparentBackToFront) {
@@ -188,6 +113,10 @@ TEST_F(RenderPassGL, SmallTankDrawsOpaqueThenTransparentBackToFront) {
         for (auto& m : models)
             m->work.renderPolyGroups[0].passBits = 255;
     }
+    // The group of a thing being torn down is passed over.
+    graphicsHooks.thingTearingDown = [](CworkObject*) { return true; };
+    EXPECT_EQ(dev.geoToDisplay(lists.opaqueList[0]), 0);
+    EXPECT_EQ(lists.opaqueList[0]->passBits, 255);
 }
 
 } // namespace

@@ -20,11 +20,6 @@ void expectRect(Crect const& r, Crect const& e) {
     EXPECT_NEAR(r.maxy, e.maxy, 1e-4f);
 }
 
-// The texture name in an image's slot for display i; 0 when none.
-uint32_t slotName(CtextureImage const& image, int i) {
-    return image.deviceTextures[i] ? image.deviceTextures[i]->name : 0;
-}
-
 TEST(GraphicsDevice, WindowMetricsGuiViewportAndScreenConversion) {
     struct Case {
         float w, h;
@@ -161,7 +156,7 @@ TEST(GraphicsDevice, FreeingResourcesTwiceIsHarmless) {
     EXPECT_EQ(d.numLinks(), 0);
     EXPECT_TRUE(d.textures.empty());
     EXPECT_EQ(d.freed, (std::vector<uint32_t>{11}));
-    EXPECT_EQ(slotName(withHandle, 1), 0u);
+    EXPECT_EQ(d.textureHandle(&withHandle), 0u);
     EXPECT_TRUE(d.shaders.empty());
     EXPECT_EQ(shaderFrees, 1);
     EXPECT_EQ(released, 1); // the shared node keeps its other owner

@@ -78,12 +78,4 @@ TEST_F(ShaderRewrite, GoldenTexts) {
         EXPECT_EQ(rewrite(c.text, c.mode, c.format, c.mult), c.expected) << c.what;
 }
 
-TEST_F(ShaderRewrite, WithoutModelTheTextIsLeftAndRecorded) {
-    Cmaterial m;
-    m.vertexShader = "gl_Vertex";
-    EXPECT_EQ(m.rewriteVertexShader(), 1);
-    EXPECT_EQ(lastReason(), "no tex geo");
-    EXPECT_STREQ(m.vertexShader.c_str(), "gl_Vertex");
-}
-
 } // namespace

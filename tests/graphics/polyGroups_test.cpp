@@ -1,5 +1,5 @@
-// Poly groups: the name suffix, and building definitions and sets with their materials,
-// sort and bound points.
+// Poly groups: the name suffix, and building definitions and sets with their materials
+// and sort points.
 #include <gtest/gtest.h>
 
 #include "materialTestSupport.h"
@@ -59,6 +59,7 @@ TEST_F(PolyGroupBuild, BadGroupListsFailTheBuild) {
         std::vector<char const*> groups;
         char const* reason;
         std::vector<int> face = {0, 1, 2}; // of each group
+        std::vector<CgeoFileGroup> pointGroups = {};
     } const cases[] = {
         {"numbered first", {"mat_body_1#_ob", "mat_body_oa"}, "bad poly switch - groups must be in order!"},
         {"other base", {"mat_body_oa", "mat_fin_1#_ob"}, "bad poly switch - groups must be in order!"},
@@ -66,10 +67,16 @@ TEST_F(PolyGroupBuild, BadGroupListsFailTheBuild) {
         {"no material", {"mat_fin_oa"}, "couldn't open material"},
         {"no vertices", {"mat_body_oa"}, "bad model model: no sort point for group mat_body_oa", {}},
         {"normals into a texture it drops", {"mat_normals_oa"}, "normsToTexIndex=1 - missing texture"},
+        {"seven bound points",
+         {"mat_body_oa"},
+         "bad model model: more than 6 bound points in rpg_bound_body_oa",
+         {0, 1, 2},
+         {{"rpg_bound_body_oa", {1, 2, 3, 4, 5, 6, 7}}}},
     };
     for (auto const& c : cases) {
         reset();
         contents.polygons.clear(), contents.primGroups.clear();
+        contents.pointGroups = c.pointGroups;
         for (char const* g : c.groups)
             addFace(g, c.face);
         CtexturedGeo fresh;
@@ -78,45 +85,20 @@ TEST_F(PolyGroupBuild, BadGroupListsFailTheBuild) {
     }
 }
 
-TEST_F(PolyGroupBuild, SortPointPrecedence) {
+TEST_F(PolyGroupBuild, SortPointPrecedenceAndGivenBoundPoints) {
     addFace("mat_body_oa", {9, 7, 8});
     addFace("mat_body_1#_ob", {9, 7, 8});
     addFace("mat_body_2#_oc", {9, 7, 8});
-    contents.pointGroups = {{"sort_body_1#_ob", {20}}, {"sort_body_2#_oc", {21}}, {"mat_body_2#_oc", {30}}};
+    contents.pointGroups = {{"sort_body_1#_ob", {20}},
+                            {"sort_body_2#_oc", {21}},
+                            {"mat_body_2#_oc", {30}},
+                            {"rpg_bound_body_oa", {5, 9}}};
     ASSERT_EQ(build(), 0);
     EXPECT_EQ(geo.definitions[0]->sortPoint, 7);  // the smallest vertex
     EXPECT_EQ(geo.definitions[1]->sortPoint, 20); // the sort group
     EXPECT_EQ(geo.definitions[2]->sortPoint, 30); // the group's own point group wins
-}
-
-TEST_F(PolyGroupBuild, BoundPoints) {
-    // A cube's corners: at most six distinct extremes.
-    contents.data.clear();
-    for (int p = 0; p < 48; p++)
-        contents.data.insert(contents.data.end(),
-                             {static_cast<float>(p & 1), static_cast<float>((p >> 1) & 1),
-                              static_cast<float>((p >> 2) & 1), 1, 1, 1});
-    for (auto const& face : cubeContents().polygons)
-        addFace("mat_body_oa", face);
-    addFace("mat_body_1#_ob", {40, 40, 40}); // every extreme the same point
-    addFace("mat_body_2#_oc", {0, 1, 2});
-    contents.pointGroups = {{"rpg_bound_body_2#_oc", {5, 9}}};
-    ASSERT_EQ(build(), 0);
-    CpolyGroupDefinition* cube = geo.definitions[0];
-    ASSERT_GE(cube->boundCount, 2);
-    ASSERT_LE(cube->boundCount, 6);
-    std::vector<int> bounds(cube->boundPoints, cube->boundPoints + cube->boundCount);
-    // Point 0 is first to reach every smallest value; 1, 3 and 4 the first at x, y, z = 1.
-    EXPECT_EQ(bounds, (std::vector<int>{0, 1, 3, 4}));
-    EXPECT_EQ(geo.definitions[1]->boundCount, 1);
-    EXPECT_EQ(geo.definitions[1]->boundPoints[0], 40);
-    EXPECT_EQ(geo.definitions[2]->boundCount, 2);
-    EXPECT_EQ(geo.definitions[2]->boundPoints[1], 9);
-
-    CtexturedGeo tooMany;
-    contents.pointGroups = {{"rpg_bound_body_2#_oc", {1, 2, 3, 4, 5, 6, 7}}};
-    EXPECT_EQ(build(tooMany), 1);
-    EXPECT_EQ(lastReason(), "bad model model: more than 6 bound points in rpg_bound_body_2#_oc");
+    EXPECT_EQ(geo.definitions[0]->boundCount, 2); // as the bound group gives them
+    EXPECT_EQ(geo.definitions[0]->boundPoints[1], 9);
 }
 
 } // namespace

@@ -1,12 +1,11 @@
-// Work objects: cloning, default colours, taking over state, stream records, device data,
-// the skeleton and cloth reached through the owning thing, and point positions.
+// Work objects: refused models, default colours, taking over state, stream records, the
+// skeleton and cloth reached through the owning thing, and point positions.
 #include <cstring>
 
 #include "data/dataArray.h"
 #include "graphics/rigFromGeo.h"
 #include "materialTestSupport.h"
 #include "support/vectorExpect.h"
-#include "variables/multiLink.h"
 
 namespace {
 
@@ -30,21 +29,11 @@ class WorkObjectTest : public ModelTest {
     }
 };
 
-TEST_F(WorkObjectTest, ClonesTheModelIntoTwoAttributeMajorBuffers) {
+// A model that reflects needs normals and its specular colours in its work buffers.
+TEST_F(WorkObjectTest, ReflectingModelWithoutNormalsOrSpecularIsRefused) {
     addFace("mat_fin_oa", {0, 1, 2});
     ASSERT_EQ(build(geo), 0) << lastReason();
     geo.normalsToTexture = 0;
-    CworkObject w;
-    ASSERT_EQ(w.initWorkGeometry(&owner), 0) << lastReason();
-    EXPECT_EQ(w.workGeo[1].interleaved, 0);
-    EXPECT_EQ(w.envMapUVOffset, w.uvOffset);
-    // Point 5's position in the attribute-major layout.
-    EXPECT_EQ(w.workGeo[1].pointData()[w.posOffset * 8 + 5 * 3], 5.0f);
-    ASSERT_EQ(w.renderPolyGroups.size(), 1u);
-    EXPECT_EQ(w.renderPolyGroups[0].definition, geo.definitions[0]);
-
-    // A model that reflects needs normals and its specular colours in its work
-    // buffers.
     CdataArray reflection;
     geo.specColRefC = &reflection;
     CworkObject v;
@@ -179,44 +168,6 @@ TEST_F(WorkObjectTest, RenderStreamRecordsAreByteExact) {
     GLSL = 0;
 }
 
-TEST_F(WorkObjectTest, DeviceDataIsMadeOncePerDisplayAndReleased) {
-    addFace("mat_fin_oa", {0, 1, 2});
-    ASSERT_EQ(build(geo), 0);
-    static int made = 0, flagged = 0;
-    made = flagged = 0;
-    workObjectDeviceHooks.displayIndex = [](CgraphicsAPI* d) {
-        return static_cast<int>(reinterpret_cast<intptr_t>(d));
-    };
-    workObjectDeviceHooks.makeDeviceData = [](CgraphicsAPI* d, CworkObject*) -> ClinkedResourceNode* {
-        if (reinterpret_cast<intptr_t>(d) == 7) return nullptr; // this display cannot make one
-        made++;
-        return new ClinkedResourceNode;
-    };
-    workObjectDeviceHooks.flagStaticData = [](ClinkedResourceNode*) { flagged++; };
-    {
-        CworkObject w;
-        ASSERT_EQ(w.initWorkGeometry(&owner), 0);
-        auto* d2 = reinterpret_cast<CgraphicsAPI*>(intptr_t(2));
-        ClinkedResourceNode* h = w.getDeviceDataStructure(d2);
-        ASSERT_NE(h, nullptr);
-        EXPECT_EQ(w.getDeviceDataStructure(d2), h);
-        EXPECT_EQ(made, 1);
-        w.flagToUpdateStaticData();
-        EXPECT_EQ(flagged, 1);
-        EXPECT_EQ(w.getDeviceDataStructure(reinterpret_cast<CgraphicsAPI*>(intptr_t(7))), nullptr);
-        EXPECT_EQ(lastReason(), "couldn't create device data struct");
-        h->zeroAllPointersToZero(); // a handler freed by its device clears the slot
-        h->removeAllLinks();
-        EXPECT_EQ(w.deviceData[2], nullptr);
-        w.getDeviceDataStructure(d2);
-    } // the destructor lets go of the second handler
-    EXPECT_EQ(made, 2);
-    ASSERT_EQ(multiLinkTrash.size(), 2u);
-    multiLinkTrash[1]->zeroAllPointersToZero(); // must not reach the object that is gone
-    emptyMultiLinkTrash();
-    workObjectDeviceHooks = CworkObjectDeviceHooks();
-}
-
 TEST_F(WorkObjectTest, SkeletonAndClothComeThroughTheThing) {
     contents.attribs = {{"pos", 3, 0},      {"N", 3, 0},        {"mat", 2, 0},       {"blend", 1, 0},
                         {"spineNum", 1, 0}, {"fin_dist", 1, 0}, {"fin_angles", 2, 0}};
@@ -272,9 +223,9 @@ TEST(WorkObjectPoints, PositionsInEitherLayoutAndNullOutside) {
         for (int p = 0; p < 8; p++) {
             float* at = work.pointPosition(1, p);
             ASSERT_NE(at, nullptr);
-            EXPECT_EQ(at[0], static_cast<float>(p & 1)) << "layout " << layout << " point " << p;
-            EXPECT_EQ(at[1], static_cast<float>((p >> 1) & 1)) << "layout " << layout << " point " << p;
-            EXPECT_EQ(at[2], static_cast<float>(p >> 2)) << "layout " << layout << " point " << p;
+            EXPECT_EQ(std::vector<float>(at, at + 3),
+                      (std::vector<float>{float(p & 1), float((p >> 1) & 1), float(p >> 2)}))
+                << "layout " << layout << " point " << p;
         }
         // Writes land in that buffer only.
         work.pointPosition(0, 7)[1] = 5.0f;
