@@ -1,5 +1,5 @@
 // The standard fish's arrays as the fish reads them: recorded flick paths that predict what
-// the fish really does, and a swim that bends the body around its spine.
+// the fish really does, and a swim wave that travels tailward around the spine.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,6 +64,28 @@ TEST_F(FishArraysTest, PredictionMatchesTheFlickTheFishMakes) {
         EXPECT_NEAR(real[kPathSteps - 1].heading, c.degrees * kDegree, 0.2f * std::fabs(c.degrees * kDegree));
     }
     EXPECT_TRUE(exitReasonList.empty());
+}
+
+// The swim wave closes its cycle and its crest moves tailward, each segment peaking a ninth
+// of a cycle after the one ahead (one wavelength per body) within a sample or two.
+TEST_F(FishArraysTest, SwimWaveTravelsTailward) {
+    CdataImage cycle;
+    ASSERT_EQ(cycle.load((root + kFishArrayFolder + "swimCycle.image").c_str()), 0);
+    auto angle = [&](int column, int row) { return cycle.floatData[row * kSwimSegments + column]; };
+    int rows = kSwimPhases - 1, peakRow[kSwimSegments] = {};
+    for (int i = 0; i < kSwimSegments; i++) {
+        EXPECT_NEAR(angle(i, 0), angle(i, rows), 1e-5f) << "the cycle closes, column " << i;
+        for (int row = 1; row < rows; row++)
+            if (angle(i, row) > angle(i, peakRow[i])) peakRow[i] = row;
+        if (i >= 3) EXPECT_NEAR(((peakRow[i] - peakRow[i - 1]) % rows + rows) % rows, rows / 9.0f, 2.0f) << i;
+    }
+    // A stroke that starts at phase one half bends the tail segment towards the side axis,
+    // at phase zero away from it: the fish picks the phase that continues its bend.
+    float tail[2];
+    cycle.getValues(6.0f, 0.5f, &tail[0], 1u);
+    cycle.getValues(6.0f, 0.0f, &tail[1], 1u);
+    EXPECT_GT(tail[0], 0.1f);
+    EXPECT_LT(tail[1], -0.1f);
 }
 
 // The fish's own display over the arrays: at full stroke the tail sweeps far more than the
