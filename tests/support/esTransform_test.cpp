@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 
 #include "support/esTransform.h"
@@ -9,50 +8,10 @@
 
 namespace {
 
-ESMatrix randomMatrix(std::mt19937& rng) {
-    std::uniform_real_distribution<float> u(-2, 2);
-    ESMatrix m;
-    for (auto& col : m.m)
-        for (float& e : col)
-            e = u(rng);
-    return m;
-}
-
-bool sameMatrix(ESMatrix const& a, ESMatrix const& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 void expectMatrixNear(ESMatrix const& a, ESMatrix const& b, float tol) {
     for (int i = 0; i < 4; i++)
         for (int j = 0; j < 4; j++)
             EXPECT_NEAR(a.m[i][j], b.m[i][j], tol) << i << "," << j;
-}
-
-TEST(ESMatrix, MultiplyMatchesTheSumAndAllowsAliasing) {
-    std::mt19937 rng(5);
-    ESMatrix a = randomMatrix(rng), b = randomMatrix(rng);
-    ESMatrix expected;
-    for (int i = 0; i < 4; i++)
-        for (int j = 0; j < 4; j++) {
-            double s = 0;
-            for (int k = 0; k < 4; k++)
-                s += double(a.m[i][k]) * b.m[k][j];
-            expected.m[i][j] = static_cast<float>(s);
-        }
-    ESMatrix r;
-    esMatrixMultiply(&r, &a, &b);
-    expectMatrixNear(r, expected, 1e-5f);
-    ESMatrix left = a;
-    esMatrixMultiply(&left, &left, &b);
-    expectMatrixNear(left, expected, 1e-5f);
-    ESMatrix right = b;
-    esMatrixMultiply(&right, &a, &right);
-    expectMatrixNear(right, expected, 1e-5f);
-
-    ESMatrix id;
-    esMatrixLoadIdentity(&id);
-    esMatrixMultiply(&r, &a, &id);
-    EXPECT_TRUE(sameMatrix(r, a));
 }
 
 TEST(ESMatrix, LookAtMapsEyeToOrigin) {

@@ -1,5 +1,5 @@
-// Rising bubbles: the state cycle, the emission credit and its cap, the first rise, the
-// jiggle of the big bubbles and meshes too small for them.
+// Rising bubbles: the state cycle, the emission credit and its cap, the jiggle of the big
+// bubbles and meshes too small for them.
 #include <cmath>
 #include <vector>
 
@@ -82,47 +82,6 @@ TEST_F(BubblesTest, BubblesCycleFinishedWaitingRisingAndAtMostTwoLeaveAFrame) {
             }
         }
         EXPECT_EQ(b->framesUpdated, static_cast<int>(c.states.size()));
-        dropThing(b);
-    }
-}
-
-TEST_F(BubblesTest, AnEmittedBubbleRisesInItsOwnFrame) {
-    struct {
-        char const* label;
-        float big, tankScale, worldSpeed;
-    } cases[] = {
-        {"small", 0.0f, 1.0, 1.0},
-        {"big", 1.0f, 1.0, 1.0},
-        {"slow world", 0.0f, 1.0, 2.0},
-        {"large tank", 1.0f, 3.0, 1.0},
-        {"stopped world counts as 1", 0.0f, 1.0, 0.0},
-    };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.label);
-        tank.setTankValue("tankScale", c.tankScale);
-        tank.setTankValue("worldSpeed", c.worldSpeed);
-        tank.setTankValue("bubbleKillHeight", 100.0f);
-        tank.setTankValue("bubbleSpeed", 0.5f); // exactly one emission in frame 2
-        TestSpecies& s = newSpecies(1);
-        s.addAttrib("bigOne", 1);
-        s.setAttrib("bigOne", 0, {c.big});
-        auto* b = make(s, 8);
-        b->origin = Cvector(1.0f, 2.0f, 3.0f);
-        b->goFish(1);
-        b->goFish(1);
-        ASSERT_EQ(b->states[0], BUBBLE_RISING);
-        float scaled = c.tankScale * 0.5f;
-        float size = 0.15f;
-        float speed = ((c.big != 0.0f ? 2.0f * size : size) * 0.05f + 0.1f) * scaled;
-        float world = c.worldSpeed > 0.0f ? c.worldSpeed : 1.0f;
-        Cvector const& p = b->positions[0];
-        EXPECT_FLOAT_EQ(b->killHeight, 100.0f * c.tankScale);
-        EXPECT_FLOAT_EQ(b->ages[0], 1.0f);
-        EXPECT_FLOAT_EQ(p.y, 2.0f + speed / world);
-        EXPECT_NEAR(p.x, 1.0f + std::sin(4.0f * p.y + 15.0f) * 0.3f * size, 1e-6f);
-        EXPECT_FLOAT_EQ(p.z, 3.0f);
-        EXPECT_FLOAT_EQ(b->matrices[0].up.y, size / ((c.tankScale + 1.0f) * 0.5f));
-        EXPECT_FLOAT_EQ(b->matrices[0].up.x, 0.0f);
         dropThing(b);
     }
 }

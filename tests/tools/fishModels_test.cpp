@@ -1,15 +1,11 @@
-// The built resource tree's models. Fish: each loads with its materials, its skeleton binds
-// every joint the fish drives, its skin hangs off the right joints, its views drop only
-// faces turned from the viewer, and the species look different from one another. Plants:
-// their skeletons and skins as the plant code reads them.
+// The built resource tree's fish models: each loads with its materials, its skeleton binds
+// every joint the fish drives, and its cloth fins hang where the model draws them.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <set>
 #include <string>
 
 #include "data/dataArrayManager.h"
-#include "data/imageIO.h"
 #include "data/resourceStreamer.h"
 #include "fish/fish.h"
 #include "fishModels.h"
@@ -102,108 +98,6 @@ TEST_F(GeneratedModels, EverySpeciesLoadsAndItsSkeletonBindsEveryJoint) {
     }
 }
 
-TEST_F(GeneratedModels, SkinHangsOffNeighbouringJointsByItsPlaceAlongTheBody) {
-    for (FishLook const& k : fishLooks()) {
-        SCOPED_TRACE(k.name);
-        CdirectoryVar species;
-        CtexturedGeo* model = loadModel(k, species);
-        // Cloth roots carry the way to their anchor in N rather than a normal.
-        std::set<int> roots;
-        for (char const* piece : {"cloth_base_dorsal", "cloth_base_anal", "cloth_base_caudal"}) {
-            CshortLinkVar* g = model->pointSide.findGroup(piece);
-            ASSERT_EQ(CgeoNew::groupSize(g), 9) << piece;
-            roots.insert(CgeoNew::groupMembers(g), CgeoNew::groupMembers(g) + 9);
-        }
-        int mat = model->findAttrib("mat", 0), blend = model->findAttrib("blend", 0);
-        int light = model->findAttrib("lightpoint", 0), normal = model->findAttrib("N", 0);
-        ASSERT_TRUE(mat >= 0 && blend >= 0 && light >= 0 && normal >= 0);
-        int spineBound = 0;
-        for (int p = 0; p < model->numPoints; p++) {
-            float const* r = model->pointRecord(p);
-            int a = int(r[mat]), b = int(r[mat + 1]);
-            float w = r[blend];
-            ASSERT_TRUE(a >= 0 && a < kFishJoints && b >= 0 && b < kFishJoints) << "point " << p;
-            ASSERT_TRUE(w >= 0.0f && w <= 1.0f) << "point " << p;
-            EXPECT_TRUE(r[light] >= 0 && int(r[light + 1]) < int(kSpineJoints)) << "point " << p;
-            float n = std::sqrt(r[normal] * r[normal] + r[normal + 1] * r[normal + 1] +
-                                r[normal + 2] * r[normal + 2]);
-            EXPECT_NEAR(n, roots.count(p) ? 0.1f : 1.0f, 1e-3) << "point " << p;
-            if (a >= kSpineJoints || b != a + 1) continue;
-            // Between its two joints, weighted to the nearer one (the snout and the tail
-            // fin reach past the ends and hold to the end joints).
-            float z = pointAt(*model, p).z, za = float(spineJointZ(a)), zb = float(spineJointZ(b));
-            float expected = std::clamp((z - zb) / (za - zb), 0.0f, 1.0f);
-            EXPECT_NEAR(w, expected, 1e-4) << "point " << p;
-            spineBound++;
-        }
-        EXPECT_GT(spineBound, model->numPoints / 2);
-        resetExitState();
-    }
-}
-
-TEST_F(GeneratedModels, SideViewsDropOnlyHeadFacesTurnedFromTheViewer) {
-    CdirectoryVar species;
-    FishLook const& k = fishLooks()[2];
-    CtexturedGeo* model = loadModel(k, species);
-    auto const& views = model->polyGroupSets[0]->variations;
-    ASSERT_EQ(views.size(), 5u);
-    size_t all = views[0]->allTriangleIndices.size();
-    // Viewer on the left (+x) for views 1 and 2, on the right for 3 and 4.
-    float const side[5] = {0, 1, 1, -1, -1};
-    for (int v = 1; v < 5; v++) {
-        std::multiset<std::vector<uint16_t>> kept;
-        auto const& t = views[v]->allTriangleIndices;
-        for (size_t i = 0; i + 2 < t.size(); i += 3)
-            kept.insert({t[i], t[i + 1], t[i + 2]});
-        EXPECT_LT(t.size(), all) << "view " << v << " drops nothing";
-        EXPECT_GT(t.size(), all / 2) << "view " << v;
-        auto const& every = views[0]->allTriangleIndices;
-        for (size_t i = 0; i + 2 < every.size(); i += 3) {
-            std::vector<uint16_t> tri = {every[i], every[i + 1], every[i + 2]};
-            if (kept.count(tri)) continue;
-            Cvector c =
-                (pointAt(*model, tri[0]) + pointAt(*model, tri[1]) + pointAt(*model, tri[2])) * (1.0f / 3);
-            EXPECT_LT(c.x * side[v], 0.0f) << "view " << v << " dropped a face on the viewer's side";
-            EXPECT_GT(c.z, 0.0f) << "view " << v << " dropped a face of the bending tail half";
-        }
-    }
-}
-
-TEST_F(GeneratedModels, SpeciesDifferInShapeAndColour) {
-    struct Measure {
-        float depthToLength;
-        float rgb[3];
-    };
-    std::vector<Measure> seen;
-    for (FishLook const& k : fishLooks()) {
-        CdirectoryVar species;
-        CtexturedGeo* model = loadModel(k, species);
-        float lo = 1e9f, hi = -1e9f;
-        for (int p = 0; p < model->numPoints; p++)
-            lo = std::min(lo, pointAt(*model, p).y), hi = std::max(hi, pointAt(*model, p).y);
-        imageFile skin;
-        ASSERT_NE(skin.loadImage((folder(k) + "/arrays/skin.sgi").c_str(), true), 0) << k.name;
-        ASSERT_EQ(skin.channels, 4);
-        Measure m{(hi - lo), {0, 0, 0}};
-        int n = 0;
-        for (int y = 0; y < skin.height; y++)
-            for (int x = 0; x < skin.width * 7 / 10; x++, n++)
-                for (int c = 0; c < 3; c++)
-                    m.rgb[c] += skin.getScanLineAddress(x, y, 0)[c] / 255.0f;
-        for (float& c : m.rgb)
-            c /= float(n);
-        for (Measure const& other : seen) {
-            float d = std::fabs(other.rgb[0] - m.rgb[0]) + std::fabs(other.rgb[1] - m.rgb[1]) +
-                      std::fabs(other.rgb[2] - m.rgb[2]);
-            bool shape = std::fabs(other.depthToLength - m.depthToLength) > 0.05f;
-            EXPECT_TRUE(d > 0.15f || shape) << k.name << " looks like an earlier species";
-        }
-        seen.push_back(m);
-        resetExitState();
-    }
-    EXPECT_GE(seen.size(), 4u);
-}
-
 // With every joint at rest the back, belly and tail fins hang as cloth exactly where the
 // model draws them: the links keep their lengths and settle on their rest directions.
 TEST_F(GeneratedModels, ClothFinsSettleOnTheirModelShape) {
@@ -257,42 +151,6 @@ TEST_F(GeneratedModels, ClothFinsSettleOnTheirModelShape) {
         }
         EXPECT_EQ(moved, 9 * 2 + 9 * 2 + 9 * 3) << "every fin point hangs in the cloth";
         resetExitState();
-    }
-}
-
-// A plant's skeleton: one unparented joint per blade level, all at the origin, with the sway
-// attributes the plant reads; the skin stands in place, each blade's still root level in the
-// sand at the clump, away from the tank's centre.
-TEST_F(GeneratedModels, PlantJointsTurnAboutTheOriginAndRootsStayInTheSand) {
-    for (char const* name : {"kelp", "sea_grass"}) {
-        std::string folder = std::string(kGeneratedResourceDir) + "species/" + name + "/";
-        CtexturedGeo skin, skel;
-        ASSERT_EQ(skin.loadTexturedGeo((folder + name + ".geo").c_str()), 0);
-        ASSERT_EQ(skel.loadTexturedGeo((folder + name + "_skel.tree").c_str()), 0);
-        for (char const* attrib : {"N", "noiseStart", "noiseAmp", "baseAngle", "parentMat"})
-            ASSERT_GE(skel.findAttrib(attrib, 0), 0) << name << " lacks " << attrib;
-        int parent = skel.findAttrib("parentMat", 0), amp = skel.findAttrib("noiseAmp", 0);
-        int pos = skel.findAttrib("pos", 0), mat = skin.findAttrib("mat", 0), at = skin.findAttrib("pos", 0);
-        int still = 0, swaying = 0;
-        for (int j = 0; j < skel.numPoints; j++) {
-            float const* r = skel.pointRecord(j);
-            EXPECT_EQ(r[parent], -1.0f) << name << " joint " << j;
-            EXPECT_EQ(r[pos] * r[pos] + r[pos + 1] * r[pos + 1] + r[pos + 2] * r[pos + 2], 0.0f)
-                << name << " " << j;
-            (r[amp] == 0.0f ? still : swaying)++;
-        }
-        EXPECT_GT(still, 1) << name << " should have several blades";
-        EXPECT_GT(swaying, still) << name;
-        for (int p = 0; p < skin.numPoints; p++) {
-            float const* r = skin.pointRecord(p);
-            ASSERT_LT(r[mat], skel.numPoints) << name;
-            EXPECT_GT(std::fabs(r[at]), 1.5f) << name << " point " << p << " near the centre";
-            if (skel.pointRecord(int(r[mat]))[amp] == 0.0f)
-                EXPECT_LT(r[at + 1], -1.3f) << name << " root " << p;
-        }
-        std::vector<Cstring> commands;
-        EXPECT_TRUE(skel.getPointStrings("misc_cmd", commands)) << name;
-        EXPECT_EQ(static_cast<int>(commands.size()), skel.numPoints);
     }
 }
 

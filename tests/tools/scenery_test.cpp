@@ -1,11 +1,8 @@
-// The generators write the same bytes on every run, and the scenery's models and arrays
-// hold what the things and the tank read from them.
+// The generators write the same bytes on every run, and the tank's level set tells rock
+// and sand from water.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "data/dataArray.h"
-#include "graphics/geoFile.h"
 #include "fishArrays.h"
 #include "fishModels.h"
 #include "scenery.h"
@@ -13,27 +10,6 @@
 #include "testSupport.h"
 
 namespace {
-
-// A model of the resource tree the build generated.
-CgeoFileContents model(std::string const& file) {
-    std::string bytes = readWholeFile(kGeneratedResourceDir + file);
-    CgeoFileContents geo;
-    EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo), nullptr)
-        << file;
-    return geo;
-}
-
-// The floats of attribute name of point p; empty when the model lacks it.
-std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
-    int offset = 0;
-    for (CgeoFileAttrib const& a : g.attribs) {
-        if (a.name == name)
-            return {g.data.begin() + p * g.floatsPerPoint + offset,
-                    g.data.begin() + p * g.floatsPerPoint + offset + a.size};
-        offset += a.size;
-    }
-    return {};
-}
 
 // Every generator writes the same bytes on every run, and a root it cannot write under
 // (a plain file) fails with a message instead of stopping.
@@ -59,102 +35,6 @@ TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
         EXPECT_EQ(c.write(a.file("plain") + "/"), 1);
         resetExitState();
     }
-}
-
-TEST(Scenery, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
-    struct Case {
-        char const* skin;
-        char const* skeleton;
-        int joints;
-    } const cases[] = {
-        {"species/bubbles/bubbles.geo", "species/bubbles/bubbles_skel.geo", 48},
-        {"species/target/target.geo", "species/target/target_skel.geo", 1},
-        {"species/backdrop_image/backdrop.geo", "species/backdrop_image/backdrop_skel.geo", 1},
-    };
-    for (Case const& c : cases) {
-        CgeoFileContents skin = model(c.skin), skel = model(c.skeleton);
-        EXPECT_EQ(skel.points, c.joints) << c.skin;
-        for (int p = 0; p < skin.points; p++) {
-            std::vector<float> mat = value(skin, "mat", p);
-            ASSERT_EQ(mat.size(), 2u) << c.skin;
-            EXPECT_GE(mat[0], 0) << c.skin;
-            EXPECT_LT(mat[1], skel.points) << c.skin << " point " << p;
-        }
-        for (int j = 0; j < skel.points; j++)
-            EXPECT_LT(value(skel, "parentMat", j).at(0), static_cast<float>(j)) << c.skeleton;
-    }
-}
-
-TEST(Scenery, BubblesAreOneQuadEachBigOnesFirst) {
-    CgeoFileContents skin = model("species/bubbles/bubbles.geo"),
-                     skel = model("species/bubbles/bubbles_skel.geo");
-    ASSERT_EQ(static_cast<int>(skin.polygons.size()), skel.points);
-    bool smallSeen = false;
-    int big = 0;
-    for (int j = 0; j < skel.points; j++) {
-        bool isBig = value(skel, "bigOne", j).at(0) != 0;
-        EXPECT_FALSE(isBig && smallSeen) << "big bubble " << j << " after a small one";
-        smallSeen = smallSeen || !isBig;
-        big += isBig;
-        ASSERT_EQ(skin.polygons[j].size(), 4u);
-        for (int p : skin.polygons[j])
-            EXPECT_EQ(value(skin, "mat", p).at(0), static_cast<float>(j));
-    }
-    EXPECT_GT(big, 0);
-    EXPECT_LT(big, skel.points);
-}
-
-// u runs against x, so that the backdrop's mirroring joint shows the picture the right way
-// round; the corners span the whole picture, which the backdrop then remaps.
-TEST(Scenery, BackdropQuadSpansThePictureMirrored) {
-    CgeoFileContents g = model("species/backdrop_image/backdrop.geo");
-    ASSERT_EQ(g.points, 4);
-    for (int p = 0; p < 4; p++) {
-        std::vector<float> pos = value(g, "pos", p), uv = value(g, "uv", p);
-        EXPECT_FLOAT_EQ(uv[0], 0.5f - pos[0]);
-        EXPECT_FLOAT_EQ(uv[1], pos[1]);
-    }
-}
-
-// Most of each rock lies inside the spheres the fish steer round.
-TEST(Scenery, AvoidSpheresCoverTheRocks) {
-    CgeoFileContents spheres = model("tanks/wabi_sabi/avoidSpheres.geo");
-    ASSERT_GT(spheres.points, 0);
-    for (char const* rock : {"species/rock_boulder/rock_boulder.geo", "species/rock_slab/rock_slab.geo",
-                             "species/rock_spire/rock_spire.geo"}) {
-        CgeoFileContents g = model(rock);
-        int inside = 0;
-        for (int p = 0; p < g.points; p++) {
-            std::vector<float> pos = value(g, "pos", p);
-            for (int s = 0; s < spheres.points; s++) {
-                std::vector<float> c = value(spheres, "pos", s);
-                float r = value(spheres, "pscale", s).at(0);
-                if (std::hypot(pos[0] - c[0], pos[1] - c[1], pos[2] - c[2]) <= r + 0.1f) {
-                    inside++;
-                    break;
-                }
-            }
-        }
-        EXPECT_GT(inside, g.points * 9 / 10) << rock;
-    }
-}
-
-TEST(Scenery, CausticTilesAroundAHalf) {
-    CdataImage image;
-    ASSERT_EQ(image.load((std::string(kGeneratedResourceDir) + "global/arrays/caustic.image").c_str()), 0);
-    ASSERT_NE(image.floatData, nullptr);
-    int w = image.res[0], h = image.res[1];
-    double sum = 0, seam = 0, inner = 0;
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            float v = image.floatData[y * w + x];
-            sum += v;
-            inner += std::fabs(v - image.floatData[y * w + (x + 1) % w]) * (x + 1 < w);
-            if (x + 1 == w) seam += std::fabs(v - image.floatData[y * w]);
-        }
-    EXPECT_NEAR(sum / (w * h), 0.5, 0.1);
-    // The step across the wrap is no larger than a typical step inside the picture.
-    EXPECT_LT(seam / h, 3.0 * inner / ((w - 1) * h));
 }
 
 TEST(Scenery, LevelSetIsNegativeInRocksAndSandPositiveInWater) {
