@@ -35,20 +35,6 @@ TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
     }
 }
 
-TEST_F(Frame, SettingsAreSavedTenSecondsAfterStartOnly) {
-    startShop(0, 1, 32);
-    std::filesystem::remove(data.file("settings.txt"));
-    stepFrames(10 * 32);
-    EXPECT_FALSE(pathExists(data.file("settings.txt")));
-    stepFrames(1);
-    EXPECT_EQ(shop->globalSeconds, 10);
-    EXPECT_TRUE(pathExists(data.file("settings.txt")));
-    std::filesystem::remove(data.file("settings.txt"));
-    stepFrames(10 * 32);
-    EXPECT_EQ(shop->globalSeconds, 20);
-    EXPECT_FALSE(pathExists(data.file("settings.txt")));
-}
-
 TEST_F(Frame, QuitSecondsCountDown) {
     struct Case {
         short left;
@@ -68,7 +54,7 @@ TEST_F(Frame, QuitSecondsCountDown) {
     }
 }
 
-TEST_F(Frame, StepsThatDoNotRunOrDoNotPresent) {
+TEST_F(Frame, StepsThatDoNotRun) {
     struct Case {
         char const* what;
         uint8_t timerDriven;
@@ -94,18 +80,6 @@ TEST_F(Frame, StepsThatDoNotRunOrDoNotPresent) {
     shop->timerDriven = 1;
     startRunOrQuit = 1;
     exitSaver = 0;
-    // A render unit in trouble gets the renderer switch only; without presenting, the step draws.
-    devices[0]->problem = 2;
-    EXPECT_EQ(shop->timerMoveFrame(display[0]), 1);
-    EXPECT_EQ(devices[0]->presents, 0);
-    EXPECT_TRUE(services.renders.empty());
-    EXPECT_EQ(devices[0]->switches, std::vector<int>{17});
-    devices[0]->problem = 0;
-    shop->noPresent = 1;
-    shop->timerMoveFrame(display[0]);
-    EXPECT_EQ(devices[0]->presents, 0);
-    EXPECT_EQ(services.renders, std::vector<float>{100.0f});
-    EXPECT_EQ(shop->frameStepDone, 1);
 }
 
 TEST_F(Frame, ThePanelIsOptionalAndItsFailureStopsTheStep) {
@@ -118,20 +92,6 @@ TEST_F(Frame, ThePanelIsOptionalAndItsFailureStopsTheStep) {
     services.panel->updateResult = 1;
     EXPECT_EQ(shop->timerMoveFrame(display[0]), 0);
     EXPECT_EQ(devices[0]->presents, 1);
-}
-
-TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
-    services.makeAudio = true;
-    startShop(0, 1, 32);
-    ASSERT_NE(services.audio, nullptr);
-    stepFrames(5 * 32);
-    CrecordingAudio& audio = *services.audio;
-    EXPECT_EQ(audio.staggers, 5 * 32);
-    ASSERT_FALSE(audio.fades.empty());
-    EXPECT_FLOAT_EQ(audio.fades.front(), 1.0f / 96);
-    EXPECT_FLOAT_EQ(audio.fades.back(), 1.0f);
-    for (size_t i = 1; i < audio.fades.size(); i++)
-        EXPECT_GT(audio.fades[i], audio.fades[i - 1]);
 }
 
 // Each script sets tempInt once, at step `at` of a 32 Hz display (0: never).
@@ -204,17 +164,6 @@ TEST_F(Frame, PartsThatCannotStart) {
     }
 }
 
-TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
-    startShop(0, 1, 0);
-    stepFrames(1);
-    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
-    numDisplays = 0; // a device not (yet) in the table still steps as one display
-    shop->timerMoveFrame(devices[0].get());
-    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
-    EXPECT_DOUBLE_EQ(globalTime, 2.0 * (1.0f / 60));
-    numDisplays = 1;
-}
-
 // The fixture's clock stands in hour 100 of the week.
 constexpr int kHour = 100;
 
@@ -266,20 +215,6 @@ TEST_F(Energy, AMouseMoveEndsSavingAndMarksTheHourWatched) {
         EXPECT_EQ(shop->refreshesSinceDisplay, 4);
         stopShop();
     }
-}
-
-TEST_F(Energy, EndingWithABlockKeepsSavingOff) {
-    startShop();
-    setHourDigit('8');
-    shop->startEnergyConserveMode(1);
-    shop->endEnergyConserveMode(1);
-    EXPECT_EQ(shop->energySavingBlocked, 1);
-    shop->startEnergyConserveMode(1);
-    EXPECT_EQ(shop->energyConserveOn, 0);
-    shop->energySavingBlocked = 0;
-    shop->startEnergyConserveMode(2);
-    EXPECT_EQ(shop->energyConserveOn, 0);
-    EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
 }
 
 } // namespace

@@ -9,89 +9,6 @@ namespace {
 
 using ShutDown = ShopFixture;
 
-TEST_F(ShutDown, SavedVariablesAndTheRegistryComeBackOnANewStart) {
-    services.makeAudio = true;
-    startShop();
-    shop->crabMood = 6.5f;
-    shop->lowBubblesVersion = 3;
-    shop->hiBubblesVersion = 2;
-    shop->trickleVolume = 0.75f;
-    shop->tempInt = 44; // not saved
-    maxFishPerTank = 77;
-    stopShop();
-    EXPECT_NE(settingsText().find(":mkdir latentTanks"), std::string::npos);
-    EXPECT_EQ(settingsText().find("loadedTanks"), std::string::npos);
-    EXPECT_NE(readWholeFile(data.file("registry.txt")).find("77"), std::string::npos);
-    EXPECT_EQ(globalVariablesDir, nullptr);
-
-    maxFishPerTank = 0;
-    startShop();
-    EXPECT_FLOAT_EQ(shop->crabMood, 6.5f);
-    EXPECT_FLOAT_EQ(shop->trickleVolume, 0.75f);
-    EXPECT_EQ(shop->tempInt, 0);
-    EXPECT_EQ(maxFishPerTank, 77);
-    // The sound manager is handed the saved bubble modes, which survive its answer.
-    EXPECT_EQ(services.audio->low, 3);
-    EXPECT_EQ(services.audio->hi, 2);
-    EXPECT_EQ(shop->lowBubblesVersion, 3);
-    EXPECT_EQ(shop->hiBubblesVersion, 2);
-    EXPECT_EQ(services.audio->volumes, (std::vector<float>{0.75f, 0.2f, 0.2f, 0.5f}));
-    EXPECT_EQ(services.audio->trickleName, &shop->trickleSample);
-}
-
-TEST_F(ShutDown, RunMinutesAndSettingsUnlessTheRunEndsOnAnError) {
-    struct Case {
-        int16_t errored;
-        int seconds, minutesAdded;
-        bool saved;
-    } cases[] = {{0, 59, 0, true}, {0, 125, 2, true}, {1, 125, 0, false}};
-    for (auto const& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.errored << " " << c.seconds);
-        startShop();
-        std::filesystem::remove(data.file("settings.txt"));
-        int minutes = lifetimeRunMinutes;
-        shop->globalSeconds = c.seconds;
-        erroredExit = c.errored;
-        shop->shutDown();
-        EXPECT_EQ(lifetimeRunMinutes - minutes, c.minutesAdded);
-        EXPECT_EQ(pathExists(data.file("settings.txt")), c.saved);
-        EXPECT_EQ(startRunOrQuit, 2);
-        shop.reset();
-        EXPECT_EQ(startRunOrQuit, int8_t(255));
-        EXPECT_EQ(shopKeeper, nullptr);
-        freeGlobals();
-        resetExitState();
-    }
-}
-
-TEST_F(ShutDown, SavingIsRefused) {
-    struct Case {
-        char const* what;
-        uint8_t anim, dontSave, changed, saveChanges;
-        bool saved;
-    } cases[] = {{"plain", 1, 0, 0, 1, true},
-                 {"animation off", 0, 0, 0, 1, false},
-                 {"forced defaults", 1, 1, 0, 1, false},
-                 {"changed tanks not to be saved", 1, 0, 1, 0, false},
-                 {"changed tanks saved", 1, 0, 1, 1, true}};
-    startShop();
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::filesystem::remove(data.file("settings.txt"));
-        enableAnim = c.anim;
-        shop->dontSaveUnderAnyCircumstances = c.dontSave;
-        wasChanged = c.changed;
-        shop->saveChanges = c.saveChanges;
-        shop->settingsSaveRequested = 1;
-        EXPECT_EQ(shop->saveShopSettings(), 0);
-        EXPECT_EQ(pathExists(data.file("settings.txt")), c.saved);
-        EXPECT_EQ(shop->settingsSaveRequested, c.saved ? 1 : 0);
-    }
-    enableAnim = 1;
-    wasChanged = 0;
-    shop->dontSaveUnderAnyCircumstances = 0;
-}
-
 // A special sequence is saved as 0 and kept; custom variables get a file once they exist.
 TEST_F(ShutDown, SavedFilesHoldOnlyWhatANewStartCanRead) {
     startShop();
@@ -171,21 +88,6 @@ TEST(ActivityMap, UpdateHoursAcrossTheWeek) {
         }
     }
     activeTimes = "";
-}
-
-TEST(ActivityMap, DigitsStayWithinZeroAndNine) {
-    Cstring map = std::string(168, '1').c_str();
-    shiftActivityDigit(map, 5, 3);
-    shiftActivityDigit(map, 6, -12);
-    shiftActivityDigit(map, -1, 1); // hour 167
-    shiftActivityDigit(map, 168 + 7, -2);
-    EXPECT_EQ(map.c_str()[5], '0');
-    EXPECT_EQ(map.c_str()[6], '9');
-    EXPECT_EQ(map.c_str()[167], '0');
-    EXPECT_EQ(map.c_str()[7], '3');
-    Cstring shortMap = "111";
-    shiftActivityDigit(shortMap, 1, 3); // not a week: untouched
-    EXPECT_EQ(shortMap, "111");
 }
 
 TEST(ActivityMap, HourOfWeekFromADateText) {

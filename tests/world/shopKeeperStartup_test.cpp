@@ -100,26 +100,6 @@ TEST_F(Start, ActivityMapIsRepairedAndTheStartHourLowered) {
     }
 }
 
-TEST_F(Start, DisplayedSequenceAdvancesByTheRotationRule) {
-    struct Case {
-        short rotType, displayed, sequences, expected;
-    } cases[] = {{0, 5, 6, 5}, {2, 5, 6, 0}, {2, -1, 6, 0}, {0, -1, 3, 0}, {2, 1, 3, 2}, {2, 4, 0, 4}};
-    for (auto const& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.rotType << " " << c.displayed << " of " << c.sequences);
-        services.sequencesToFill = c.sequences;
-        char settings[128];
-        std::snprintf(settings, sizeof settings, ":set seqRotType %d\n:set displayedSequence %d\n", c.rotType,
-                      c.displayed);
-        writeWholeFile(data.file("settings.txt"), settings);
-        startShop();
-        EXPECT_EQ(shop->numSequences, c.sequences);
-        EXPECT_EQ(shop->displayedSequence, c.expected);
-        EXPECT_EQ(services.shownSequences, std::vector<int>{c.expected});
-        stopShop();
-        services.shownSequences.clear();
-    }
-}
-
 char const components[] = ":set modules abcdefghijklmnop\n:set updateDate 5\n:set rscVer %d\n";
 
 // The shop keeper's folders and platform, with a platform identifier and a German locale.
@@ -146,32 +126,6 @@ class GlobalStart : public ShopFixture {
         writeWholeFile(data.file("Resources/downloadedComponents.txt"), text);
     }
 };
-
-TEST_F(GlobalStart, RootFoldersAndSecondCall) {
-    writeWholeFile(data.file("isRunning.txt"), ":s pn run\n");
-    writeWholeFile(data.file("_test.txt"), "");
-    EXPECT_EQ(initGlobals(), 0);
-    ASSERT_NE(globalVariablesDir, nullptr);
-    EXPECT_EQ(installDir, install.path().c_str());
-    EXPECT_EQ(askAboutCrash, 1);
-    EXPECT_EQ(append_test_to_internet_calls, "_test");
-    EXPECT_EQ(stdoutFilename, "stdout_init.txt");
-    EXPECT_TRUE(pathExists(data.file("stdout_init.txt")));
-    EXPECT_EQ(readWholeFile(data.file("isRunning.txt")), ":s pn run\n"); // the marker is not rewritten
-    EXPECT_STREQ(globalVariablesDir->findVariable("mid")->getString(), machineID.c_str());
-    EXPECT_EQ(machineID.size(), 24);
-    EXPECT_GT(globalVariablesDir->findVariable("compDt")->getInt(), 20000000);
-
-    int children = globalVariablesDir->countChildren(-1);
-    CdirectoryVar* root = globalVariablesDir;
-    EXPECT_EQ(initGlobals(), 0); // nothing again
-    EXPECT_EQ(globalVariablesDir, root);
-    EXPECT_EQ(globalVariablesDir->countChildren(-1), children);
-
-    freeGlobals();
-    EXPECT_EQ(globalVariablesDir, nullptr);
-    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
-}
 
 TEST_F(GlobalStart, MissingInstallFolderIsCounted) {
     host.installFolders = {};
@@ -224,20 +178,6 @@ TEST_F(GlobalStart, LanguageResolution) {
         EXPECT_EQ(countryCode, "DE");
         freeGlobals();
     }
-}
-
-TEST_F(GlobalStart, MachineWithoutIdentifierKeepsOneMadeOnce) {
-    host.platformIdText = "";
-    EXPECT_EQ(initGlobals(), 0);
-    Cstring first = machineID;
-    EXPECT_EQ(first.size(), 24);
-    EXPECT_EQ(first.substr(0, 2), "m_");
-    EXPECT_NE(readWholeFile(data.file("registry.txt")).find(first.c_str()), std::string::npos);
-    freeGlobals();
-    machineID = "";
-    randomMachineID = "";
-    EXPECT_EQ(initGlobals(), 0);
-    EXPECT_EQ(machineID, first);
 }
 
 // The common query with a fixed platform.

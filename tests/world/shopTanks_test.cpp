@@ -262,30 +262,6 @@ TEST_F(Sequences, SpanMarksAndMonitorCommandsResolveToOneDisplaysTank) {
     EXPECT_EQ(shop->monitorSpanCommand("xr"), 1); // no GUI display
 }
 
-TEST_F(Sequences, RelativeStepsWrapOnceAndSlideAgainstTheStep) {
-    struct Case {
-        short displayed, step, numSequences, allow, target;
-        float slide;
-    } cases[] = {{2, 1, 3, 1, 0, -2.0f},
-                 {2, -3, 3, 1, 2, 6.0f},
-                 {0, -1, 3, 1, 2, 2.0f},
-                 {1, 1, 3, 0, -1, 0.0f},
-                 {0, 1, 1, 1, -1, 0.0f}};
-    startShop();
-    for (auto const& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.displayed << " + " << c.step);
-        shop->displayedSequence = c.displayed;
-        shop->numSequences = c.numSequences;
-        shop->allowSeqChng = c.allow;
-        shop->nextSequenceIndex = -1;
-        shop->fadePosition = shop->fadeSpeed = 0;
-        slideAmplitude = 0;
-        shop->nextSequence(c.step, true, 1.0f, 2.0f);
-        EXPECT_EQ(shop->nextSequenceIndex, c.target);
-        EXPECT_FLOAT_EQ(slideAmplitude, c.slide);
-    }
-}
-
 TEST_F(Sequences, TheTransitionStateMachineInFixedSteps) {
     // Frames of 1/64 s against a fade of 0.5 s: the position moves by exactly 1/32.
     struct Case {

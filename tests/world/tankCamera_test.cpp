@@ -59,33 +59,6 @@ TEST_F(CameraTankTest, AspectValuesAndThePushGrid) {
     EXPECT_TRUE(exitRecorded("nocam9 tank3"));
 }
 
-TEST_F(CameraTankTest, ContainmentFitsTheViewInsideTheBackdrop) {
-    tank->imageAspect = 2.0f;
-    Ccamera cam;
-    cam.fovMaxDim = 60;
-    cam.camPos = Cvector(30, 3, 100);
-    tank->containCameraInFrustum3D(cam);
-    EXPECT_FLOAT_EQ(cam.fovy, 45.0f);
-    float slope = std::tan(45.0f * 0.5f * 3.14159265f / 180.0f) * 2.0f;
-    float reach = slope * (cam.camPos.z - tank->backdrop_zpos);
-    // Default backdrop: x from 1 to 11; the view's edges land on both.
-    EXPECT_NEAR(cam.camPos.x - reach, 1.0f, 1e-3);
-    EXPECT_NEAR(cam.camPos.x + reach, 11.0f, 1e-3);
-    struct {
-        float x, z;
-    } const starts[] = {{-40, 2}, {60, 3}, {6, 4}};
-    for (auto const& s : starts) {
-        cam.camPos = Cvector(s.x, 3, s.z);
-        tank->containCameraInFrustum3D(cam);
-        float r = slope * (cam.camPos.z - tank->backdrop_zpos);
-        EXPECT_GE(cam.camPos.x - r, 1.0f - 1e-3f) << s.x;
-        EXPECT_LE(cam.camPos.x + r, 11.0f + 1e-3f) << s.x;
-    }
-    tank->imageAspect = 1.2f;
-    tank->containCameraInFrustum3D(cam);
-    EXPECT_FLOAT_EQ(cam.fovy, 60.0f);
-}
-
 TEST_F(CameraTankTest, ViewsAcrossDisplaysWithABezel) {
     shop->bezel = 0.1f;
     showOn({&left, &right});
@@ -210,24 +183,6 @@ TEST_F(CameraTankTest, DoubleClickReframesOrLocksTheZoom) {
         EXPECT_EQ(tank->camera, CAM_STATIC);
         EXPECT_NEAR(tank->destCamera.camPos.z, c.expectZ, 1e-3) << c.z;
     }
-}
-
-TEST_F(CameraTankTest, PickingTakesTheNearestAndWidensOnce) {
-    showOn({&left});
-    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, 0.05f), nullptr); // nothing pickable
-    fishAt(100, 50, 0, 0);                                                         // not pickable
-    fishAt(100, 50, -1.0f);
-    ClivingThing* front = fishAt(102, 50, 1.0f);
-    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, 0.01f), front);
-    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, -0.1f), nullptr);
-    ClivingThing* lone = fishAt(40, 30, 0);
-    struct {
-        float x, tolerance;
-        ClivingThing* found;
-    } const cases[] = {
-        {49.0f, 0.0f, lone}, {50.3f, 0.0f, nullptr}, {50.3f, 0.01f, lone}, {53.0f, 0.01f, nullptr}};
-    for (auto const& c : cases)
-        EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, c.x, 30, c.tolerance), c.found) << c.x;
 }
 
 TEST_F(CameraTankTest, QuickOrStillOverReleasesCountAsClicks) {
