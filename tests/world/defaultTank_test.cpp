@@ -1,5 +1,5 @@
-// The shipped resource tree: the default tank's species load, its definition runs and
-// fills the tank, and the interface script holds what start-up looks for.
+// The shipped resource tree: the default tank's species load and its definition runs and
+// fills the tank.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -177,15 +177,6 @@ TEST_F(DefaultTank, DefinitionFillsTheTank) {
     tank->changeBubbleOrigin(0);
     EXPECT_TRUE(scenery(tank->bubbles)->emitterOn());
     tank->clear();
-}
-
-TEST_F(DefaultTank, InterfaceFilesTheScriptsStartUpRuns) {
-    CscriptVar script;
-    ASSERT_EQ(script.processDiskScript("species/gui_panel/interface.gui"), 0);
-    ASSERT_EQ(runScript(&root, &script), 0) << lastReason();
-    for (char const* path : {"std_scripts/std_keys", "std_scripts/tnkfl", "std_scripts/tmf",
-                             "std_scripts/fishInfo/extraInit", "std_scripts/fishInfo/addThingFromTempInt"})
-        EXPECT_NE(root.findVariable(path), nullptr) << path;
 }
 
 } // namespace

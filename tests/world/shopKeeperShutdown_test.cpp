@@ -58,38 +58,6 @@ TEST_F(ShutDown, ClosingTwiceAndDestroyingAnOpenShop) {
     freeGlobals();
 }
 
-TEST(ActivityMap, UpdateHoursAcrossTheWeek) {
-    struct Case {
-        char const* what;
-        int start, end;
-        std::vector<int> raised;
-        int lowered;
-    } cases[] = {{"next week", 165, 2, {166, 167, 0, 1}, 2},
-                 {"same hour", 40, 40, {}, 40},
-                 {"next hour", 40, 41, {}, 41},
-                 {"later the same day", 10, 14, {11, 12, 13}, 14}};
-    CfakeHostServices host;
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.what);
-        activeTimes = std::string(168, '5').c_str();
-        char* digits = activeTimes;
-        digits[c.raised.empty() ? 0 : c.raised[0]] = '9'; // never above '9'
-        host.clock = clockAtHour(168 * 3 + c.end);
-        CshopKeeper shop;
-        shop.startHourOfWeek = c.start;
-        shop.updateHours();
-        for (int h = 0; h < 168; h++) {
-            char expected = '5';
-            if (std::find(c.raised.begin(), c.raised.end(), h) != c.raised.end())
-                expected = h == c.raised[0] ? '9' : '6';
-            if (h == c.lowered) expected = '2';
-            if (c.raised.empty() && h == 0) expected = '9';
-            EXPECT_EQ(activeTimes.c_str()[h], expected) << "hour " << h;
-        }
-    }
-    activeTimes = "";
-}
-
 TEST(ActivityMap, HourOfWeekFromADateText) {
     struct Case {
         char const* text;

@@ -100,30 +100,13 @@ TEST_F(Start, ActivityMapIsRepairedAndTheStartHourLowered) {
     }
 }
 
-char const components[] = ":set modules abcdefghijklmnop\n:set updateDate 5\n:set rscVer %d\n";
-
-// The shop keeper's folders and platform, with a platform identifier and a German locale.
+// The globals the shop keeper starts from, reset after each test.
 class GlobalStart : public ShopFixture {
   protected:
-    void SetUp() override {
-        ShopFixture::SetUp();
-        host.platformIdText = "0123456789abcdef0123456789abcdef";
-        host.locales = {"de_DE.UTF-8"};
-        languageCode = "";
-        machineID = "";
-        randomMachineID = "";
-    }
     void TearDown() override {
         ShopFixture::TearDown();
         languageCode = "";
         resourcesVersion = 0;
-        append_test_to_internet_calls = "";
-    }
-    void writeComponents(int version) {
-        std::filesystem::create_directories(data.file("Resources"));
-        char text[128];
-        std::snprintf(text, sizeof text, components, version);
-        writeWholeFile(data.file("Resources/downloadedComponents.txt"), text);
     }
 };
 
@@ -146,7 +129,9 @@ TEST_F(GlobalStart, ResourceVersionRule) {
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(data.file("Resources"));
-        if (c.version >= 0) writeComponents(c.version);
+        if (c.version >= 0)
+            writeResource("downloadedComponents.txt",
+                          ":set modules abcdefghijklmnop\n:set rscVer " + std::to_string(c.version) + "\n");
         EXPECT_EQ(initGlobals(), 0);
         EXPECT_EQ(needsAnUpdate, c.needsUpdate);
         EXPECT_EQ(pathExists(data.file("Resources/global/arrays/noise50.chan")), c.copied);
@@ -158,25 +143,6 @@ TEST_F(GlobalStart, ResourceVersionRule) {
         freeGlobals();
         modules = "";
         resourcesVersion = 0;
-    }
-}
-
-TEST_F(GlobalStart, LanguageResolution) {
-    struct Case {
-        char const *registry, *code;
-        int number;
-    } cases[] = {{":set languageNum 3\n", "fr", 3},
-                 {":set languageCode xx\n", "xx", -1},
-                 {"", "de", 1}, // from the system's locale
-                 {":set languageCode it\n:set languageNum 2\n", "it", 8}};
-    for (auto const& c : cases) {
-        writeWholeFile(data.file("registry.txt"), c.registry);
-        languageCode = "";
-        EXPECT_EQ(initGlobals(), 0);
-        EXPECT_EQ(languageCode, c.code) << c.registry;
-        EXPECT_EQ(languageNum, c.number) << c.registry;
-        EXPECT_EQ(countryCode, "DE");
-        freeGlobals();
     }
 }
 

@@ -15,11 +15,6 @@
 #include "testSupport.h"
 #include "world/shopKeeper.h"
 
-// Seconds since the Unix epoch at which the platform's hour count is `hour` (plus a minute).
-inline int64_t clockAtHour(int hour) {
-    return 1136779260LL + int64_t(hour) * 3600 + 60;
-}
-
 // A sound manager that starts or not as told and ignores everything else.
 class CsilentAudio : public CshopAudio {
   public:
