@@ -1,12 +1,9 @@
-// The shop keeper's opening and the globals it starts from: folders, resource version,
-// language, machine identifier and the common request query.
+// The shop keeper's opening and the globals it starts from: settings, the activity map,
+// the resource version and the common request query.
 #include "shopTestSupport.h"
 
 #include <cstdlib>
 
-#include "data/dataArrayManager.h"
-#include "data/imageSource.h"
-#include "data/resourceStreamer.h"
 #include "host/osFunctions.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -18,21 +15,6 @@
 namespace {
 
 using Start = ShopFixture;
-
-TEST_F(Start, TheShopOpensWithTheSharedTreesBelowIt) {
-    startShop();
-    EXPECT_TRUE(exitReasonList.empty());
-    ASSERT_TRUE(shop->shopIsOpen);
-    EXPECT_EQ(phaseName, "run");
-    EXPECT_EQ(globalVariablesDir->parent, shop.get());
-    EXPECT_EQ(globalVariablesDir->getRoot(), shop.get());
-    EXPECT_TRUE(imageCheckDiskAlways()); // pictures follow the streamer's disk flag
-    EXPECT_EQ(resourcesDir->parent, shop.get());
-    EXPECT_EQ(sharedResourceBase(), shop.get()); // shared resources are found and filed below it
-    stopShop();
-    EXPECT_EQ(sharedResourceTree, nullptr);
-    EXPECT_FALSE(imageCheckDiskAlways());
-}
 
 TEST_F(Start, SettingsOrTheInstalledDefaults) {
     struct Case {

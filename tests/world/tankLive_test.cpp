@@ -1,7 +1,9 @@
-// The tank's aspect values, containment, camera list, camera steps, gestures and picking.
+// The tank's aspect values, camera list, camera steps and gestures; its frame step and the
+// services things call on it every frame.
 #include <cmath>
 
 #include "tankLiveSupport.h"
+#include "world/shopGlobals.h"
 
 using CameraTankTest = ViewTankTest;
 
@@ -185,24 +187,92 @@ TEST_F(CameraTankTest, DoubleClickReframesOrLocksTheZoom) {
     }
 }
 
-TEST_F(CameraTankTest, QuickOrStillOverReleasesCountAsClicks) {
-    showOn({&left});
-    ClivingThing* fish = fishAt(100, 50, 0);
+TEST_F(LiveTankTest, AutoFeedDropsBatchesOnlyWithoutFood) {
     struct {
-        float releaseAt, releaseX;
-        bool focused;
-    } const cases[] = {{0.1f, 170, true}, {0.3f, 170, false}, {0.3f, 101, true}};
+        int fish;
+        short seconds;
+        bool foodPresent;
+        size_t batches;
+    } const cases[] = {
+        {7, 5, false, 2}, {7, 0, false, 0}, {0, 5, false, 0}, {11, 5, false, 3}, {7, 5, true, 0}};
     for (auto const& c : cases) {
-        tank->changeFocusThing(nullptr);
-        globalTime = tankInput.mouseButtonDownStartTime = 0.0f;
-        ASSERT_EQ(tank->mouseSelectFocusThing(100, 50, 0), 1);
-        globalTime = c.releaseAt;
-        EXPECT_EQ(tank->mouseSelectFocusThing(static_cast<short>(c.releaseX), 50, 2), c.focused ? 1 : 0);
-        EXPECT_EQ(tank->focus == fish, c.focused) << c.releaseAt;
-        EXPECT_EQ(tankInput.clickedThing == fish, !c.focused);
+        makeTank();
+        shop->autoFeedSeconds = c.seconds;
+        if (c.foodPresent) tank->foodList.push_back(add(ATTR_FOOD, {}));
+        tank->numFish = c.fish;
+        tank->autoFeedCounter = 5;
+        globalSecondInc = 1;
+        tank->updateTank();
+        globalSecondInc = 0;
+        size_t batches = 0;
+        for (Cvariable* f : tank->foodList) {
+            for (int n : living(f)->particleBatches) {
+                EXPECT_EQ(n, 9);
+                ++batches;
+            }
+        }
+        EXPECT_EQ(batches, c.batches) << c.fish;
+        EXPECT_EQ(tank->autoFeedCounter, c.seconds > 0 ? 0 : 6);
     }
-    tank->changeFocusThing(nullptr);
-    EXPECT_EQ(tank->selectFocusFishFromScreen(180, 10), 0);
-    EXPECT_EQ(tank->selectFocusFishFromScreen(101, 50), 1);
-    EXPECT_EQ(tank->focus, fish);
+}
+
+TEST_F(LiveTankTest, FishPushTheWaterOnlyNearTheFoodPlane) {
+    tank->setUpFoodPushVoxels(); // default backdrop: 41 x 1 cells over x 1..11
+    CdataImage* field = tank->waterSwishField;
+    EXPECT_EQ(field->res[0] * 100 + field->res[1], 4101);
+    EXPECT_FLOAT_EQ(field->spaceMin[0] + field->spaceMax[0], 12.0f);
+    tank->foodPlaneDepth = 2.0f;
+    tank->foodList = {add(ATTR_FOOD, {})};
+    ClivingThing* slow = add(ATTR_FISH, {5.0f, 6.0f, 2.0f});
+    ClivingThing* fast = add(ATTR_FISH, {5.1f, 6.0f, 2.0f});
+    tank->fishList = {fast, slow};
+    tank->numFish = 2;
+    struct {
+        float depth, pushY;
+    } const cases[] = {{1.5f, 1.0f}, {2.49f, -3.0f}, {2.5f, 1.0f}};
+    for (auto const& c : cases) {
+        slow->swim = Cvector(0, 24.0f, 0), fast->swim = Cvector(0, -72.0f, 0);
+        fast->mid.z = c.depth;
+        tank->updateWaterSwishVectors();
+        EXPECT_NEAR(field->getFloatValuesPointerUninterp(5.0f, 6.0f)[1], c.pushY, 1e-4) << c.depth;
+    }
+    tank->foodList.clear(); // no food: the field is left as it was
+    fast->mid.z = 2.0f;
+    tank->updateWaterSwishVectors();
+    EXPECT_NEAR(field->getFloatValuesPointerUninterp(5.0f, 6.0f)[1], 1.0f, 1e-4);
+}
+
+TEST_F(LiveTankTest, AvoidanceListTakesPairsWithinTheSquaredRange) {
+    ClivingThing* me = add(0, {});
+    ClivingThing* others[3] = {add(0, {}), add(0, {}), add(0, {})};
+    float const squared[3] = {1.0f, 4.0f, 9.0f};
+    for (int i = 0; i < 3; ++i) {
+        auto* p = new CproximityVar;
+        p->setThings(me, others[i]);
+        p->squaredDistance = squared[i];
+    }
+    for (auto [range, count] : {std::pair{4.0f, 1}, {4.01f, 2}, {100.0f, 3}, {0.5f, 0}}) {
+        ASSERT_EQ(tank->prepareMyAvoidanceList(me, range), count) << range;
+        EXPECT_EQ(proximityThingList[count], nullptr);
+        for (int i = 0; i < count; ++i) {
+            int j = static_cast<int>(std::find(others, others + 3, proximityThingList[i]) - others);
+            ASSERT_LT(j, 3);
+            EXPECT_EQ(proximityDistList[i], squared[j]);
+        }
+    }
+    proximityThingList.assign(2, nullptr); // room for one entry and the end mark
+    EXPECT_EQ(tank->prepareMyAvoidanceList(me, 100.0f), 1);
+    EXPECT_TRUE(exitRecorded("pbig"));
+}
+
+TEST_F(LiveTankTest, InstantMessagesSkipSenderOthersAndTheDying) {
+    ClivingThing* sender = add(ATTR_FOOD_EATER, {});
+    ClivingThing* eater = add(ATTR_FOOD_EATER | ATTR_FISH, {});
+    ClivingThing* plant = add(0, {});
+    ClivingThing* dying = add(ATTR_FOOD_EATER, {});
+    dying->deleting = true;
+    tank->instantMessageToAllFoodEaters(17, sender, 3, 0);
+    tank->instantMessageToAll(ATTR_FISH, 5, nullptr, 0, 0);
+    EXPECT_EQ(eater->received, (std::vector<int>{17, 5}));
+    EXPECT_EQ(sender->received.size() + plant->received.size() + dying->received.size(), 0u);
 }
