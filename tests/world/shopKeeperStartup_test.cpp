@@ -92,6 +92,24 @@ class GlobalStart : public ShopFixture {
     }
 };
 
+// The machine identifier is made from the platform's, the language taken from the locale.
+TEST_F(GlobalStart, MachineAndLanguageFromThePlatform) {
+    host.platformIdText = "0123456789abcdef0123456789abcdef";
+    host.locales = {"de_DE.UTF-8"};
+    Cstring first;
+    for (int run = 0; run < 2; run++) {
+        machineID = randomMachineID = languageCode = "";
+        std::filesystem::remove(data.file("registry.txt")); // where a random one would be kept
+        ASSERT_EQ(initGlobals(), 0);
+        EXPECT_EQ(machineID.size(), 24);
+        if (run == 1) EXPECT_EQ(machineID, first);
+        first = machineID;
+        EXPECT_EQ(languageCode, "de");
+        EXPECT_EQ(countryCode, "DE");
+        freeGlobals();
+    }
+}
+
 TEST_F(GlobalStart, MissingInstallFolderIsCounted) {
     host.installFolders = {};
     EXPECT_EQ(initGlobals(), 1);

@@ -165,28 +165,6 @@ TEST_F(CameraTankTest, FishFrustumContainsPointsAndBoundsTheWalls) {
     }
 }
 
-TEST_F(CameraTankTest, DoubleClickReframesOrLocksTheZoom) {
-    showOn({&left});
-    Cvector height = tank->cameraEyePosAtFullHeight;
-    struct {
-        float z;
-        short behavior, locked;
-        float expectZ;
-    } const cases[] = {
-        {height.z - 1.0f, CAM_FOLLOW_FISH, 1, height.z - 1.0f}, // following: refused, stays
-        {height.z - 1.0f, CAM_STATIC, 0, height.z},             // zoomed in: back to full height
-        {height.z + 0.0f, CAM_STATIC, 0, height.z},
-    };
-    for (auto const& c : cases) {
-        tank->changeCameraBehavior(c.behavior);
-        tank->myCamera.camPos = tank->destCamera.camPos = Cvector(6, 3, c.z);
-        tank->autoResizeScreen(-1, -1);
-        EXPECT_EQ(tank->zoomLocked, c.locked);
-        EXPECT_EQ(tank->camera, CAM_STATIC);
-        EXPECT_NEAR(tank->destCamera.camPos.z, c.expectZ, 1e-3) << c.z;
-    }
-}
-
 TEST_F(LiveTankTest, AutoFeedDropsBatchesOnlyWithoutFood) {
     struct {
         int fish;

@@ -101,34 +101,6 @@ TEST_F(PointerTankTest, PressAndReleaseFeedFocusOrLetTheHighlightGo) {
     }
 }
 
-TEST_F(PointerTankTest, ADragKeepsThePickOrMovesTheView) {
-    ClivingThing* fish = fishAt(100, 50);
-    shop->dragThreshold = 5.0f;
-    struct {
-        float pressX, seconds;
-        short ignoring;
-        bool keptPick, viewMoved;
-    } const cases[] = {
-        {100, 0.1f, 0, true, false},  // early in the press: the pick stands
-        {100, 0.3f, 0, false, false}, // later, off the fish: the pick is dropped
-        {100, 0.3f, 1, true, false},  // clicks taken by the interface
-        {170, 0.3f, 0, false, true},  // nothing picked: the view follows the pointer
-        {170, 0.3f, 1, false, false},
-    };
-    for (auto const& c : cases) {
-        shop->clickIgnoreCount = 0;
-        press(c.pressX, 50);
-        shop->clickIgnoreCount = c.ignoring;
-        tank->destCamera.camPos = Cvector(6, 3, 3);
-        tankInput.dragDistance = 20.0f;
-        globalTime = c.seconds;
-        pointAt(c.pressX + 40, 50);
-        EXPECT_EQ(run(":dragTank"), 0);
-        EXPECT_EQ(tankInput.clickedThing == fish, c.keptPick) << c.pressX << " " << c.seconds;
-        EXPECT_EQ(tank->destCamera.camPos.x != 6.0f, c.viewMoved) << c.pressX << " " << c.ignoring;
-    }
-}
-
 TEST_F(PointerTankTest, SingleClicksRunTheTanksClickScripts) {
     tank->bgClick = ":int background 1";
     tank->fishClick = ":int fish 1";
