@@ -31,11 +31,20 @@ TEST_F(Frame, QuitSecondsCountDown) {
     }
 }
 
-TEST_F(Frame, AStepWithoutADeviceDoesNothing) {
-    startShop(0, 1, 60);
+// A step without a device does nothing; a device without a refresh rate steps as sixty hertz,
+// and one not (yet) in the table as the only display.
+TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
+    startShop(0, 1, 0);
     EXPECT_EQ(shop->timerMoveFrame(nullptr), 1);
     EXPECT_EQ(masterFrame, 0);
     EXPECT_EQ(devices[0]->presents, 0);
+    stepFrames(1);
+    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
+    numDisplays = 0;
+    shop->timerMoveFrame(devices[0].get());
+    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
+    EXPECT_DOUBLE_EQ(globalTime, 2.0 * (1.0f / 60));
+    numDisplays = 1;
 }
 
 // Each script sets tempInt once, at step `at` of a 32 Hz display (0: never).

@@ -36,8 +36,8 @@ class CrecordingPanel : public CshopPanel {
     Cvariable* node() override { return &panelNode; }
     int doExtraInit() override { return initResult; }
     void resetThing(int) override {}
-    void setThingFlag(unsigned bits) override { thingFlags |= bits; }
-    int update() override { return updateResult; }
+    void setThingFlag(unsigned) override {}
+    int update() override { return 0; }
     bool isDisplayed() override { return displayed; }
     void setDisplayed(int shown, int) override { displayed = shown != 0; }
     bool showingPane() override { return false; }
@@ -70,8 +70,7 @@ class CrecordingPanel : public CshopPanel {
     std::vector<std::unique_ptr<CdirectoryVar>> panes;
     std::vector<std::string> closed;
     int tankWasClicked = -1;
-    int initResult = 0, updateResult = 0, offCalls = 0;
-    unsigned thingFlags = 0;
+    int initResult = 0, offCalls = 0;
     bool displayed = true;
 };
 
@@ -80,7 +79,7 @@ class CrecordingServices : public CshopServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper&) override {
         if (!makePanel) return nullptr;
-        panel = new CrecordingPanel();
+        auto* panel = new CrecordingPanel();
         panel->initResult = panelInitResult;
         return panel;
     }
@@ -95,7 +94,6 @@ class CrecordingServices : public CshopServices {
     std::vector<float> renders;
     bool makePanel = false, makeAudio = false;
     int panelInitResult = 0, audioStartResult = 0;
-    CrecordingPanel* panel = nullptr; // owned by the shop keeper once made
 };
 
 // A display device that draws nothing and counts its presented frames.

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "host/fakeHostServices.h"
+#include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/globals.h"
 #include "support/traceCapture.h"
@@ -92,6 +93,7 @@ class ErrorReport : public ::testing::Test {
         registries = nullptr;
         m_userFlags = 64;
         append_test_to_internet_calls = "";
+        scriptError = 0; // the shop message's script finds no page here
     }
     void leaveCrash(char const* marker) {
         std::filesystem::create_directories(data.file("crash"));
