@@ -1,22 +1,19 @@
-// The shipped resource tree: the default tank's species load, its definition runs and
-// fills the tank, and the interface and components scripts hold what start-up looks for.
+// The shipped resource tree: the default tank's species load and its definition runs and
+// fills the tank.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
 
 #include "data/dataArray.h"
-#include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
 #include "script/proximityVar.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "quietThingAccess.h"
 #include "testSupport.h"
-#include "variables/configDialogVars.h"
 #include "graphics/textureImage.h"
 #include "graphics/texturedGeo.h"
-#include "world/initGlobals.h"
 #include "world/species.h"
 #include "world/bubbleEmitter.h"
 #include "world/thingFactory.h"
@@ -180,41 +177,6 @@ TEST_F(DefaultTank, DefinitionFillsTheTank) {
     tank->changeBubbleOrigin(0);
     EXPECT_TRUE(scenery(tank->bubbles)->emitterOn());
     tank->clear();
-}
-
-TEST_F(DefaultTank, InterfaceFilesTheScriptsStartUpRuns) {
-    CscriptVar script;
-    ASSERT_EQ(script.processDiskScript("species/gui_panel/interface.gui"), 0);
-    ASSERT_EQ(runScript(&root, &script), 0) << lastReason();
-    for (char const* path : {"std_scripts/std_keys", "std_scripts/tnkfl", "std_scripts/tmf",
-                             "std_scripts/fishInfo/extraInit", "std_scripts/fishInfo/addThingFromTempInt"})
-        EXPECT_NE(root.findVariable(path), nullptr) << path;
-}
-
-// The components record names the program's resource version and whole module records,
-// each with its module script.
-TEST_F(DefaultTank, ComponentsRecordMatchesThisVersion) {
-    CregistryHolderVar globals;
-    Cstring savedModules = modules;
-    int savedVersion = resourcesVersion;
-    CscriptVar script;
-    ASSERT_EQ(script.processDiskScript("downloadedComponents.txt"), 0);
-    int savedDate = moduleUpdateDate;
-    globals.registerString(modules, "modules", 0);
-    globals.registerInt(moduleUpdateDate, "updateDate", 0);
-    globals.registerInt(resourcesVersion, "rscVer", 0);
-    ASSERT_EQ(runScript(&globals, &script), 0) << lastReason();
-    EXPECT_EQ(resourcesVersion, kIntrinsicVersion);
-    ASSERT_FALSE(modules.empty());
-    EXPECT_EQ(modules.size() % 16, 0);
-    for (int at = 0; at + 7 <= modules.size(); at += 16) {
-        std::string name = modules.substr(at, 7).c_str();
-        EXPECT_TRUE(std::filesystem::exists("addons/" + name + ".das")) << name;
-    }
-    globals.deleteChildren(); // the links go before the values they point at are restored
-    modules = savedModules;
-    resourcesVersion = savedVersion;
-    moduleUpdateDate = savedDate;
 }
 
 } // namespace

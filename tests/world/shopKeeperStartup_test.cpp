@@ -1,12 +1,9 @@
-// The shop keeper's opening and the globals it starts from: folders, resource version,
-// language, machine identifier and the common request query.
+// The shop keeper's opening and the globals it starts from: settings, the activity map,
+// the resource version and the common request query.
 #include "shopTestSupport.h"
 
 #include <cstdlib>
 
-#include "data/dataArrayManager.h"
-#include "data/imageSource.h"
-#include "data/resourceStreamer.h"
 #include "host/osFunctions.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -18,21 +15,6 @@
 namespace {
 
 using Start = ShopFixture;
-
-TEST_F(Start, TheShopOpensWithTheSharedTreesBelowIt) {
-    startShop();
-    EXPECT_TRUE(exitReasonList.empty());
-    ASSERT_TRUE(shop->shopIsOpen);
-    EXPECT_EQ(phaseName, "run");
-    EXPECT_EQ(globalVariablesDir->parent, shop.get());
-    EXPECT_EQ(globalVariablesDir->getRoot(), shop.get());
-    EXPECT_TRUE(imageCheckDiskAlways()); // pictures follow the streamer's disk flag
-    EXPECT_EQ(resourcesDir->parent, shop.get());
-    EXPECT_EQ(sharedResourceBase(), shop.get()); // shared resources are found and filed below it
-    stopShop();
-    EXPECT_EQ(sharedResourceTree, nullptr);
-    EXPECT_FALSE(imageCheckDiskAlways());
-}
 
 TEST_F(Start, SettingsOrTheInstalledDefaults) {
     struct Case {
@@ -100,77 +82,32 @@ TEST_F(Start, ActivityMapIsRepairedAndTheStartHourLowered) {
     }
 }
 
-TEST_F(Start, DisplayedSequenceAdvancesByTheRotationRule) {
-    struct Case {
-        short rotType, displayed, sequences, expected;
-    } cases[] = {{0, 5, 6, 5}, {2, 5, 6, 0}, {2, -1, 6, 0}, {0, -1, 3, 0}, {2, 1, 3, 2}, {2, 4, 0, 4}};
-    for (auto const& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.rotType << " " << c.displayed << " of " << c.sequences);
-        services.sequencesToFill = c.sequences;
-        char settings[128];
-        std::snprintf(settings, sizeof settings, ":set seqRotType %d\n:set displayedSequence %d\n", c.rotType,
-                      c.displayed);
-        writeWholeFile(data.file("settings.txt"), settings);
-        startShop();
-        EXPECT_EQ(shop->numSequences, c.sequences);
-        EXPECT_EQ(shop->displayedSequence, c.expected);
-        EXPECT_EQ(services.shownSequences, std::vector<int>{c.expected});
-        stopShop();
-        services.shownSequences.clear();
-    }
-}
-
-char const components[] = ":set modules abcdefghijklmnop\n:set updateDate 5\n:set rscVer %d\n";
-
-// The shop keeper's folders and platform, with a platform identifier and a German locale.
+// The globals the shop keeper starts from, reset after each test.
 class GlobalStart : public ShopFixture {
   protected:
-    void SetUp() override {
-        ShopFixture::SetUp();
-        host.platformIdText = "0123456789abcdef0123456789abcdef";
-        host.locales = {"de_DE.UTF-8"};
-        languageCode = "";
-        machineID = "";
-        randomMachineID = "";
-    }
     void TearDown() override {
         ShopFixture::TearDown();
         languageCode = "";
         resourcesVersion = 0;
-        append_test_to_internet_calls = "";
-    }
-    void writeComponents(int version) {
-        std::filesystem::create_directories(data.file("Resources"));
-        char text[128];
-        std::snprintf(text, sizeof text, components, version);
-        writeWholeFile(data.file("Resources/downloadedComponents.txt"), text);
     }
 };
 
-TEST_F(GlobalStart, RootFoldersAndSecondCall) {
-    writeWholeFile(data.file("isRunning.txt"), ":s pn run\n");
-    writeWholeFile(data.file("_test.txt"), "");
-    EXPECT_EQ(initGlobals(), 0);
-    ASSERT_NE(globalVariablesDir, nullptr);
-    EXPECT_EQ(installDir, install.path().c_str());
-    EXPECT_EQ(askAboutCrash, 1);
-    EXPECT_EQ(append_test_to_internet_calls, "_test");
-    EXPECT_EQ(stdoutFilename, "stdout_init.txt");
-    EXPECT_TRUE(pathExists(data.file("stdout_init.txt")));
-    EXPECT_EQ(readWholeFile(data.file("isRunning.txt")), ":s pn run\n"); // the marker is not rewritten
-    EXPECT_STREQ(globalVariablesDir->findVariable("mid")->getString(), machineID.c_str());
-    EXPECT_EQ(machineID.size(), 24);
-    EXPECT_GT(globalVariablesDir->findVariable("compDt")->getInt(), 20000000);
-
-    int children = globalVariablesDir->countChildren(-1);
-    CdirectoryVar* root = globalVariablesDir;
-    EXPECT_EQ(initGlobals(), 0); // nothing again
-    EXPECT_EQ(globalVariablesDir, root);
-    EXPECT_EQ(globalVariablesDir->countChildren(-1), children);
-
-    freeGlobals();
-    EXPECT_EQ(globalVariablesDir, nullptr);
-    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+// The machine identifier is made from the platform's, the language taken from the locale.
+TEST_F(GlobalStart, MachineAndLanguageFromThePlatform) {
+    host.platformIdText = "0123456789abcdef0123456789abcdef";
+    host.locales = {"de_DE.UTF-8"};
+    Cstring first;
+    for (int run = 0; run < 2; run++) {
+        machineID = randomMachineID = languageCode = "";
+        std::filesystem::remove(data.file("registry.txt")); // where a random one would be kept
+        ASSERT_EQ(initGlobals(), 0);
+        EXPECT_EQ(machineID.size(), 24);
+        if (run == 1) EXPECT_EQ(machineID, first);
+        first = machineID;
+        EXPECT_EQ(languageCode, "de");
+        EXPECT_EQ(countryCode, "DE");
+        freeGlobals();
+    }
 }
 
 TEST_F(GlobalStart, MissingInstallFolderIsCounted) {
@@ -192,7 +129,9 @@ TEST_F(GlobalStart, ResourceVersionRule) {
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(data.file("Resources"));
-        if (c.version >= 0) writeComponents(c.version);
+        if (c.version >= 0)
+            writeResource("downloadedComponents.txt",
+                          ":set modules abcdefghijklmnop\n:set rscVer " + std::to_string(c.version) + "\n");
         EXPECT_EQ(initGlobals(), 0);
         EXPECT_EQ(needsAnUpdate, c.needsUpdate);
         EXPECT_EQ(pathExists(data.file("Resources/global/arrays/noise50.chan")), c.copied);
@@ -205,39 +144,6 @@ TEST_F(GlobalStart, ResourceVersionRule) {
         modules = "";
         resourcesVersion = 0;
     }
-}
-
-TEST_F(GlobalStart, LanguageResolution) {
-    struct Case {
-        char const *registry, *code;
-        int number;
-    } cases[] = {{":set languageNum 3\n", "fr", 3},
-                 {":set languageCode xx\n", "xx", -1},
-                 {"", "de", 1}, // from the system's locale
-                 {":set languageCode it\n:set languageNum 2\n", "it", 8}};
-    for (auto const& c : cases) {
-        writeWholeFile(data.file("registry.txt"), c.registry);
-        languageCode = "";
-        EXPECT_EQ(initGlobals(), 0);
-        EXPECT_EQ(languageCode, c.code) << c.registry;
-        EXPECT_EQ(languageNum, c.number) << c.registry;
-        EXPECT_EQ(countryCode, "DE");
-        freeGlobals();
-    }
-}
-
-TEST_F(GlobalStart, MachineWithoutIdentifierKeepsOneMadeOnce) {
-    host.platformIdText = "";
-    EXPECT_EQ(initGlobals(), 0);
-    Cstring first = machineID;
-    EXPECT_EQ(first.size(), 24);
-    EXPECT_EQ(first.substr(0, 2), "m_");
-    EXPECT_NE(readWholeFile(data.file("registry.txt")).find(first.c_str()), std::string::npos);
-    freeGlobals();
-    machineID = "";
-    randomMachineID = "";
-    EXPECT_EQ(initGlobals(), 0);
-    EXPECT_EQ(machineID, first);
 }
 
 // The common query with a fixed platform.

@@ -21,7 +21,7 @@ void ShopFixture::SetUp() {
     writeWholeFile(data.file("Resources/downloadedComponents.txt"),
                    ":set modules \"fishtnk         \"\n:set rscVer 12960018\n");
     host.installFolders = {install.path().c_str()};
-    host.clock = clockAtHour(100);
+    host.clock = 1136779260LL + 100 * 3600 + 60; // hour 100 of the week, plus a minute
     resetExitState();
     errorChannels = 1;
     enableAnim = 1;

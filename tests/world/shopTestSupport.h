@@ -15,30 +15,20 @@
 #include "testSupport.h"
 #include "world/shopKeeper.h"
 
-// Seconds since the Unix epoch at which the platform's hour count is `hour` (plus a minute).
-inline int64_t clockAtHour(int hour) {
-    return 1136779260LL + int64_t(hour) * 3600 + 60;
-}
-
-class CrecordingAudio : public CshopAudio {
+// A sound manager that starts or not as told and ignores everything else.
+class CsilentAudio : public CshopAudio {
   public:
     int start() override { return startResult; }
-    void keepTrickleSampleName(Cstring* name) override { trickleName = name; }
+    void keepTrickleSampleName(Cstring*) override {}
     void addTrickleSound(char const*, char const*) override {}
     void setTrickleSound(int) override {}
-    // Answers 0 whatever it is given, as a manager that cannot tell its mode does.
-    short setLowBubbles(short v) override { return low = v, 0; }
-    short setHiBubbles(short v) override { return hi = v, 0; }
-    void defineIndividualVolumes(float t, float h, float l, float m) override { volumes = {t, h, l, m}; }
+    short setLowBubbles(short) override { return 0; }
+    short setHiBubbles(short) override { return 0; }
+    void defineIndividualVolumes(float, float, float, float) override {}
     void generateSingleTrack() override {}
-    void fadeVolume(float f) override { fades.push_back(f); }
-    void managePlaybackStaggering() override { staggers++; }
-
+    void fadeVolume(float) override {}
+    void managePlaybackStaggering() override {}
     int startResult = 0;
-    Cstring* trickleName = nullptr;
-    short low = -1, hi = -1;
-    std::vector<float> volumes, fades;
-    int staggers = 0;
 };
 
 class CrecordingPanel : public CshopPanel {
@@ -46,8 +36,8 @@ class CrecordingPanel : public CshopPanel {
     Cvariable* node() override { return &panelNode; }
     int doExtraInit() override { return initResult; }
     void resetThing(int) override {}
-    void setThingFlag(unsigned bits) override { thingFlags |= bits; }
-    int update() override { return updateResult; }
+    void setThingFlag(unsigned) override {}
+    int update() override { return 0; }
     bool isDisplayed() override { return displayed; }
     void setDisplayed(int shown, int) override { displayed = shown != 0; }
     bool showingPane() override { return false; }
@@ -80,8 +70,7 @@ class CrecordingPanel : public CshopPanel {
     std::vector<std::unique_ptr<CdirectoryVar>> panes;
     std::vector<std::string> closed;
     int tankWasClicked = -1;
-    int initResult = 0, updateResult = 0, offCalls = 0;
-    unsigned thingFlags = 0;
+    int initResult = 0, offCalls = 0;
     bool displayed = true;
 };
 
@@ -90,41 +79,27 @@ class CrecordingServices : public CshopServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper&) override {
         if (!makePanel) return nullptr;
-        panel = new CrecordingPanel();
+        auto* panel = new CrecordingPanel();
         panel->initResult = panelInitResult;
         return panel;
     }
     CshopAudio* makeAudioManager(CshopKeeper&) override {
         if (!makeAudio) return nullptr;
-        audio = new CrecordingAudio();
+        auto* audio = new CsilentAudio();
         audio->startResult = audioStartResult;
         return audio;
     }
-    void displaySequence(CshopKeeper&, int s) override { shownSequences.push_back(s); }
-    void fillSequenceHolder(CshopKeeper& shop, int) override {
-        for (int i = 0; i < sequencesToFill; i++)
-            shop.sequences->addVariable(new CdirectoryVar(), 1)->setName(("seq" + std::to_string(i)).c_str());
-    }
     void renderFraction(CgraphicsAPI&, float amount) override { renders.push_back(amount); }
 
-    std::vector<int> shownSequences;
     std::vector<float> renders;
-    int sequencesToFill = 0;
     bool makePanel = false, makeAudio = false;
     int panelInitResult = 0, audioStartResult = 0;
-    CrecordingPanel* panel = nullptr; // owned by the shop keeper once made
-    CrecordingAudio* audio = nullptr;
 };
 
-// A display device that draws nothing and counts what the frame step asks of it.
+// A display device that draws nothing and counts its presented frames.
 class CcountingDevice : public CgraphicsAPI {
   public:
-    int switchToThisRenderer(int tag) override { return switches.push_back(tag), 0; }
-    int checkRenderUnitForProblems() override { return problem; }
     int present(int) override { return presents++, 0; }
-
-    std::vector<int> switches;
-    int problem = 0;
     int presents = 0;
 };
 

@@ -32,14 +32,13 @@ class ClivingThing : public CsafeRelationship, public CproximityParty, public Ct
     uint32_t attributes = 0;
     Cvector mid, swim;
     float boxMin[2] = {0, 0};
-    int capacity = 0, updates = 0, updateResult = 0;
+    int capacity = 0;
     std::vector<int> particleBatches, received;
     bool deleting = false;
     Cspecies* species = nullptr;
     Ctank* tank = nullptr;
     Cvector lastDrop;                // where the last particles were freed
     CworkObject* geometry = nullptr; // not owned
-    std::vector<int> shakes;         // the shaker's button states, 1 down
 };
 
 inline ClivingThing* living(Cvariable* v) {
@@ -56,17 +55,11 @@ class CnodeAccess : public CquietThingAccess {
     }
     CproximityParty* proximityParty(Cvariable* t) override { return living(t); }
     CworkObject* workObjectOf(Cvariable* t) override { return living(t) ? living(t)->geometry : nullptr; }
-    void shakerButtonState(Cvariable* t, bool down) override {
-        if (living(t)) living(t)->shakes.push_back(down ? 1 : 0);
-    }
 };
 
 class ClivingAccess : public CtankLiveAccess {
   public:
     Ctank* tankOf(Cvariable* t) override { return living(t)->tank; }
-    int updateThing(Cvariable* t, int, float) override {
-        return ++living(t)->updates, living(t)->updateResult;
-    }
     bool isBeingDeleted(Cvariable* t) override { return living(t)->deleting; }
     bool getMidPos(Cvariable* t, Cvector& out) override { return out = living(t)->mid, true; }
     void boundingBoxMin(Cvariable* t, float& x, float& y) override {
@@ -80,12 +73,6 @@ class ClivingAccess : public CtankLiveAccess {
     void addFreeParticles(Cvariable* t, Cvector const& at, int n) override {
         living(t)->particleBatches.push_back(n), living(t)->capacity -= n, living(t)->lastDrop = at;
     }
-};
-
-// A display that reports the OpenGL device's API code.
-class CcodeTwoDisplay : public CgraphicsAPI {
-  public:
-    int api() override { return 2; }
 };
 
 class LiveTankTest : public ::testing::Test {

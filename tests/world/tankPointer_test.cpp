@@ -101,34 +101,6 @@ TEST_F(PointerTankTest, PressAndReleaseFeedFocusOrLetTheHighlightGo) {
     }
 }
 
-TEST_F(PointerTankTest, ADragKeepsThePickOrMovesTheView) {
-    ClivingThing* fish = fishAt(100, 50);
-    shop->dragThreshold = 5.0f;
-    struct {
-        float pressX, seconds;
-        short ignoring;
-        bool keptPick, viewMoved;
-    } const cases[] = {
-        {100, 0.1f, 0, true, false},  // early in the press: the pick stands
-        {100, 0.3f, 0, false, false}, // later, off the fish: the pick is dropped
-        {100, 0.3f, 1, true, false},  // clicks taken by the interface
-        {170, 0.3f, 0, false, true},  // nothing picked: the view follows the pointer
-        {170, 0.3f, 1, false, false},
-    };
-    for (auto const& c : cases) {
-        shop->clickIgnoreCount = 0;
-        press(c.pressX, 50);
-        shop->clickIgnoreCount = c.ignoring;
-        tank->destCamera.camPos = Cvector(6, 3, 3);
-        tankInput.dragDistance = 20.0f;
-        globalTime = c.seconds;
-        pointAt(c.pressX + 40, 50);
-        EXPECT_EQ(run(":dragTank"), 0);
-        EXPECT_EQ(tankInput.clickedThing == fish, c.keptPick) << c.pressX << " " << c.seconds;
-        EXPECT_EQ(tank->destCamera.camPos.x != 6.0f, c.viewMoved) << c.pressX << " " << c.ignoring;
-    }
-}
-
 TEST_F(PointerTankTest, SingleClicksRunTheTanksClickScripts) {
     tank->bgClick = ":int background 1";
     tank->fishClick = ":int fish 1";
@@ -193,23 +165,6 @@ TEST_F(PointerTankTest, DoubleClicksEndTheSaverReframeOrFollow) {
         tank->animalHighlight(Cstring("OFF"), 0);
     }
     shop->clickIgnoreCount = 0;
-}
-
-TEST_F(PointerTankTest, FeedingTipsTheShopsShaker) {
-    auto* shaker = new ClivingThing; // the shop keeper's, out of any tank
-    struct {
-        char const* line;
-        std::vector<int> shakes;
-    } const feeds[] = {{":addFood mousedown", {1}},
-                       {":addFood mouseup", {1, 0}},
-                       {":addFood sideways", {1, 0}},
-                       {":addFood", {1, 0}}};
-    EXPECT_EQ(run(":addFood mousedown"), 0); // no shaker yet: nothing to tip
-    shop->foodShaker = shaker;
-    for (auto const& f : feeds) {
-        EXPECT_EQ(run(f.line), 0) << f.line;
-        EXPECT_EQ(shaker->shakes, f.shakes) << f.line;
-    }
 }
 
 TEST_F(PointerTankTest, SetDisplayShowsOrHidesAThingsMaterial) {
@@ -289,22 +244,8 @@ TEST_F(PointerTankTest, HighlightCommandsFollowTheFocusAndThePanel) {
     }
 }
 
-TEST_F(PointerTankTest, ClearingSparesTheShopsThingsAndDeletingFishResetsTheView) {
-    ClivingThing* keep = add(0, {});
-    tank->changeFocusThing(fishAt(100, 50));
-    fishAt(30, 20);
-    tank->myCamera.camPos = Cvector(2, 3, 4);
-    tank->changeFocusThing(nullptr); // the camera stops where it is
-    EXPECT_FLOAT_EQ(tank->destCamera.camPos.x, 2.0f);
-    tank->changeCameraBehavior(CAM_FOLLOW_FISH);
-    tank->deleteAllFish();
-    EXPECT_EQ(tank->thingList->countChildren(-1), 1);
-    EXPECT_EQ(tank->thingList->firstChild, keep);
-    EXPECT_EQ(tank->camera, CAM_STATIC);
-    EXPECT_FLOAT_EQ(tank->myCamera.camPos.z, 20.0f);
-    EXPECT_FLOAT_EQ(tank->destCamera.camPos.z, 20.0f);
-    EXPECT_FLOAT_EQ(tank->lastCameraPos.z, 20.0f);
-
+TEST_F(PointerTankTest, ClearingSparesTheShopsThings) {
+    add(0, {});
     ClivingThing* shaker = add(0, {});
     shop->foodShaker = shaker;
     ASSERT_NE(tank->highlightMarker, nullptr); // never shown: out of the scene, the tank's alone

@@ -1,7 +1,9 @@
-// The tank's aspect values, containment, camera list, camera steps, gestures and picking.
+// The tank's aspect values, camera list, camera steps and gestures; its frame step and the
+// services things call on it every frame.
 #include <cmath>
 
 #include "tankLiveSupport.h"
+#include "world/shopGlobals.h"
 
 using CameraTankTest = ViewTankTest;
 
@@ -57,33 +59,6 @@ TEST_F(CameraTankTest, AspectValuesAndThePushGrid) {
     list->deleteChildren();
     tank->recalcTankAspect(); // a tank without its wide camera: an error, no crash
     EXPECT_TRUE(exitRecorded("nocam9 tank3"));
-}
-
-TEST_F(CameraTankTest, ContainmentFitsTheViewInsideTheBackdrop) {
-    tank->imageAspect = 2.0f;
-    Ccamera cam;
-    cam.fovMaxDim = 60;
-    cam.camPos = Cvector(30, 3, 100);
-    tank->containCameraInFrustum3D(cam);
-    EXPECT_FLOAT_EQ(cam.fovy, 45.0f);
-    float slope = std::tan(45.0f * 0.5f * 3.14159265f / 180.0f) * 2.0f;
-    float reach = slope * (cam.camPos.z - tank->backdrop_zpos);
-    // Default backdrop: x from 1 to 11; the view's edges land on both.
-    EXPECT_NEAR(cam.camPos.x - reach, 1.0f, 1e-3);
-    EXPECT_NEAR(cam.camPos.x + reach, 11.0f, 1e-3);
-    struct {
-        float x, z;
-    } const starts[] = {{-40, 2}, {60, 3}, {6, 4}};
-    for (auto const& s : starts) {
-        cam.camPos = Cvector(s.x, 3, s.z);
-        tank->containCameraInFrustum3D(cam);
-        float r = slope * (cam.camPos.z - tank->backdrop_zpos);
-        EXPECT_GE(cam.camPos.x - r, 1.0f - 1e-3f) << s.x;
-        EXPECT_LE(cam.camPos.x + r, 11.0f + 1e-3f) << s.x;
-    }
-    tank->imageAspect = 1.2f;
-    tank->containCameraInFrustum3D(cam);
-    EXPECT_FLOAT_EQ(cam.fovy, 60.0f);
 }
 
 TEST_F(CameraTankTest, ViewsAcrossDisplaysWithABezel) {
@@ -190,64 +165,92 @@ TEST_F(CameraTankTest, FishFrustumContainsPointsAndBoundsTheWalls) {
     }
 }
 
-TEST_F(CameraTankTest, DoubleClickReframesOrLocksTheZoom) {
-    showOn({&left});
-    Cvector height = tank->cameraEyePosAtFullHeight;
+TEST_F(LiveTankTest, AutoFeedDropsBatchesOnlyWithoutFood) {
     struct {
-        float z;
-        short behavior, locked;
-        float expectZ;
+        int fish;
+        short seconds;
+        bool foodPresent;
+        size_t batches;
     } const cases[] = {
-        {height.z - 1.0f, CAM_FOLLOW_FISH, 1, height.z - 1.0f}, // following: refused, stays
-        {height.z - 1.0f, CAM_STATIC, 0, height.z},             // zoomed in: back to full height
-        {height.z + 0.0f, CAM_STATIC, 0, height.z},
-    };
+        {7, 5, false, 2}, {7, 0, false, 0}, {0, 5, false, 0}, {11, 5, false, 3}, {7, 5, true, 0}};
     for (auto const& c : cases) {
-        tank->changeCameraBehavior(c.behavior);
-        tank->myCamera.camPos = tank->destCamera.camPos = Cvector(6, 3, c.z);
-        tank->autoResizeScreen(-1, -1);
-        EXPECT_EQ(tank->zoomLocked, c.locked);
-        EXPECT_EQ(tank->camera, CAM_STATIC);
-        EXPECT_NEAR(tank->destCamera.camPos.z, c.expectZ, 1e-3) << c.z;
+        makeTank();
+        shop->autoFeedSeconds = c.seconds;
+        if (c.foodPresent) tank->foodList.push_back(add(ATTR_FOOD, {}));
+        tank->numFish = c.fish;
+        tank->autoFeedCounter = 5;
+        globalSecondInc = 1;
+        tank->updateTank();
+        globalSecondInc = 0;
+        size_t batches = 0;
+        for (Cvariable* f : tank->foodList) {
+            for (int n : living(f)->particleBatches) {
+                EXPECT_EQ(n, 9);
+                ++batches;
+            }
+        }
+        EXPECT_EQ(batches, c.batches) << c.fish;
+        EXPECT_EQ(tank->autoFeedCounter, c.seconds > 0 ? 0 : 6);
     }
 }
 
-TEST_F(CameraTankTest, PickingTakesTheNearestAndWidensOnce) {
-    showOn({&left});
-    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, 0.05f), nullptr); // nothing pickable
-    fishAt(100, 50, 0, 0);                                                         // not pickable
-    fishAt(100, 50, -1.0f);
-    ClivingThing* front = fishAt(102, 50, 1.0f);
-    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, 0.01f), front);
-    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, -0.1f), nullptr);
-    ClivingThing* lone = fishAt(40, 30, 0);
+TEST_F(LiveTankTest, FishPushTheWaterOnlyNearTheFoodPlane) {
+    tank->setUpFoodPushVoxels(); // default backdrop: 41 x 1 cells over x 1..11
+    CdataImage* field = tank->waterSwishField;
+    EXPECT_EQ(field->res[0] * 100 + field->res[1], 4101);
+    EXPECT_FLOAT_EQ(field->spaceMin[0] + field->spaceMax[0], 12.0f);
+    tank->foodPlaneDepth = 2.0f;
+    tank->foodList = {add(ATTR_FOOD, {})};
+    ClivingThing* slow = add(ATTR_FISH, {5.0f, 6.0f, 2.0f});
+    ClivingThing* fast = add(ATTR_FISH, {5.1f, 6.0f, 2.0f});
+    tank->fishList = {fast, slow};
+    tank->numFish = 2;
     struct {
-        float x, tolerance;
-        ClivingThing* found;
-    } const cases[] = {
-        {49.0f, 0.0f, lone}, {50.3f, 0.0f, nullptr}, {50.3f, 0.01f, lone}, {53.0f, 0.01f, nullptr}};
-    for (auto const& c : cases)
-        EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, c.x, 30, c.tolerance), c.found) << c.x;
+        float depth, pushY;
+    } const cases[] = {{1.5f, 1.0f}, {2.49f, -3.0f}, {2.5f, 1.0f}};
+    for (auto const& c : cases) {
+        slow->swim = Cvector(0, 24.0f, 0), fast->swim = Cvector(0, -72.0f, 0);
+        fast->mid.z = c.depth;
+        tank->updateWaterSwishVectors();
+        EXPECT_NEAR(field->getFloatValuesPointerUninterp(5.0f, 6.0f)[1], c.pushY, 1e-4) << c.depth;
+    }
+    tank->foodList.clear(); // no food: the field is left as it was
+    fast->mid.z = 2.0f;
+    tank->updateWaterSwishVectors();
+    EXPECT_NEAR(field->getFloatValuesPointerUninterp(5.0f, 6.0f)[1], 1.0f, 1e-4);
 }
 
-TEST_F(CameraTankTest, QuickOrStillOverReleasesCountAsClicks) {
-    showOn({&left});
-    ClivingThing* fish = fishAt(100, 50, 0);
-    struct {
-        float releaseAt, releaseX;
-        bool focused;
-    } const cases[] = {{0.1f, 170, true}, {0.3f, 170, false}, {0.3f, 101, true}};
-    for (auto const& c : cases) {
-        tank->changeFocusThing(nullptr);
-        globalTime = tankInput.mouseButtonDownStartTime = 0.0f;
-        ASSERT_EQ(tank->mouseSelectFocusThing(100, 50, 0), 1);
-        globalTime = c.releaseAt;
-        EXPECT_EQ(tank->mouseSelectFocusThing(static_cast<short>(c.releaseX), 50, 2), c.focused ? 1 : 0);
-        EXPECT_EQ(tank->focus == fish, c.focused) << c.releaseAt;
-        EXPECT_EQ(tankInput.clickedThing == fish, !c.focused);
+TEST_F(LiveTankTest, AvoidanceListTakesPairsWithinTheSquaredRange) {
+    ClivingThing* me = add(0, {});
+    ClivingThing* others[3] = {add(0, {}), add(0, {}), add(0, {})};
+    float const squared[3] = {1.0f, 4.0f, 9.0f};
+    for (int i = 0; i < 3; ++i) {
+        auto* p = new CproximityVar;
+        p->setThings(me, others[i]);
+        p->squaredDistance = squared[i];
     }
-    tank->changeFocusThing(nullptr);
-    EXPECT_EQ(tank->selectFocusFishFromScreen(180, 10), 0);
-    EXPECT_EQ(tank->selectFocusFishFromScreen(101, 50), 1);
-    EXPECT_EQ(tank->focus, fish);
+    for (auto [range, count] : {std::pair{4.0f, 1}, {4.01f, 2}, {100.0f, 3}, {0.5f, 0}}) {
+        ASSERT_EQ(tank->prepareMyAvoidanceList(me, range), count) << range;
+        EXPECT_EQ(proximityThingList[count], nullptr);
+        for (int i = 0; i < count; ++i) {
+            int j = static_cast<int>(std::find(others, others + 3, proximityThingList[i]) - others);
+            ASSERT_LT(j, 3);
+            EXPECT_EQ(proximityDistList[i], squared[j]);
+        }
+    }
+    proximityThingList.assign(2, nullptr); // room for one entry and the end mark
+    EXPECT_EQ(tank->prepareMyAvoidanceList(me, 100.0f), 1);
+    EXPECT_TRUE(exitRecorded("pbig"));
+}
+
+TEST_F(LiveTankTest, InstantMessagesSkipSenderOthersAndTheDying) {
+    ClivingThing* sender = add(ATTR_FOOD_EATER, {});
+    ClivingThing* eater = add(ATTR_FOOD_EATER | ATTR_FISH, {});
+    ClivingThing* plant = add(0, {});
+    ClivingThing* dying = add(ATTR_FOOD_EATER, {});
+    dying->deleting = true;
+    tank->instantMessageToAllFoodEaters(17, sender, 3, 0);
+    tank->instantMessageToAll(ATTR_FISH, 5, nullptr, 0, 0);
+    EXPECT_EQ(eater->received, (std::vector<int>{17, 5}));
+    EXPECT_EQ(sender->received.size() + plant->received.size() + dying->received.size(), 0u);
 }

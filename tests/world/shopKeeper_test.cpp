@@ -1,53 +1,16 @@
+// The shop keeper's frame step, energy saving and shut-down.
 #include "shopTestSupport.h"
 
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/velmoraFunctions.h"
 
 namespace {
 
 using Frame = ShopFixture;
 using Energy = ShopFixture;
-
-TEST_F(Frame, ClocksAdvanceByFixedStepsAndCarryAfterExactlyOneSecond) {
-    // 64 Hz keeps every step exact in binary: the accumulator reaches exactly 1.0.
-    struct Case {
-        int displays;
-        float rate;
-        int ticks;
-        double time;
-        int seconds, secondInc;
-    } cases[] = {{1, 64, 64, 1.0, 0, 0},         {1, 64, 65, 65.0 / 64, 1, 1},
-                 {2, 64, 64, 1.0, 0, 0},         {2, 64, 65, 130.0 / 128, 1, 0},
-                 {1, 32, 100, 100.0 / 32, 3, 0}, {2, 32, 33, 66.0 / 64, 1, 0}};
-    for (auto const& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.displays << " displays, " << c.ticks << " ticks at " << c.rate);
-        startShop(0, c.displays, c.rate);
-        stepFrames(c.ticks);
-        EXPECT_DOUBLE_EQ(globalTime, c.time);
-        EXPECT_EQ(shop->globalSeconds, c.seconds);
-        EXPECT_EQ(masterFrame, c.ticks * c.displays);
-        EXPECT_EQ(masterOddFrame, masterFrame % 2);
-        EXPECT_EQ(globalSecondInc, c.secondInc);
-        EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / (c.rate * c.displays));
-        EXPECT_EQ(devices[0]->presents, c.ticks);
-        stopShop();
-    }
-}
-
-TEST_F(Frame, SettingsAreSavedTenSecondsAfterStartOnly) {
-    startShop(0, 1, 32);
-    std::filesystem::remove(data.file("settings.txt"));
-    stepFrames(10 * 32);
-    EXPECT_FALSE(pathExists(data.file("settings.txt")));
-    stepFrames(1);
-    EXPECT_EQ(shop->globalSeconds, 10);
-    EXPECT_TRUE(pathExists(data.file("settings.txt")));
-    std::filesystem::remove(data.file("settings.txt"));
-    stepFrames(10 * 32);
-    EXPECT_EQ(shop->globalSeconds, 20);
-    EXPECT_FALSE(pathExists(data.file("settings.txt")));
-}
+using ShutDown = ShopFixture;
 
 TEST_F(Frame, QuitSecondsCountDown) {
     struct Case {
@@ -68,70 +31,20 @@ TEST_F(Frame, QuitSecondsCountDown) {
     }
 }
 
-TEST_F(Frame, StepsThatDoNotRunOrDoNotPresent) {
-    struct Case {
-        char const* what;
-        uint8_t timerDriven;
-        int8_t runState;
-        bool device;
-        int16_t exiting;
-    } cases[] = {{"not timer driven", 0, 1, true, 0},
-                 {"not yet running", 1, 0, true, 0},
-                 {"shutting down", 1, 2, true, 0},
-                 {"no device", 1, 1, false, 0},
-                 {"exiting", 1, 1, true, 1}};
-    startShop(0, 1, 60);
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.what);
-        shop->timerDriven = c.timerDriven;
-        startRunOrQuit = c.runState;
-        exitSaver = c.exiting;
-        int frame = masterFrame;
-        EXPECT_EQ(shop->timerMoveFrame(c.device ? display[0] : nullptr), 1);
-        EXPECT_EQ(masterFrame, frame);
-        EXPECT_EQ(devices[0]->presents, 0);
-    }
-    shop->timerDriven = 1;
-    startRunOrQuit = 1;
-    exitSaver = 0;
-    // A render unit in trouble gets the renderer switch only; without presenting, the step draws.
-    devices[0]->problem = 2;
-    EXPECT_EQ(shop->timerMoveFrame(display[0]), 1);
+// A step without a device does nothing; a device without a refresh rate steps as sixty hertz,
+// and one not (yet) in the table as the only display.
+TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
+    startShop(0, 1, 0);
+    EXPECT_EQ(shop->timerMoveFrame(nullptr), 1);
+    EXPECT_EQ(masterFrame, 0);
     EXPECT_EQ(devices[0]->presents, 0);
-    EXPECT_TRUE(services.renders.empty());
-    EXPECT_EQ(devices[0]->switches, std::vector<int>{17});
-    devices[0]->problem = 0;
-    shop->noPresent = 1;
-    shop->timerMoveFrame(display[0]);
-    EXPECT_EQ(devices[0]->presents, 0);
-    EXPECT_EQ(services.renders, std::vector<float>{100.0f});
-    EXPECT_EQ(shop->frameStepDone, 1);
-}
-
-TEST_F(Frame, ThePanelIsOptionalAndItsFailureStopsTheStep) {
-    services.makePanel = true;
-    startShop(0, 1, 60);
-    ASSERT_NE(shop->controlPanel, nullptr);
-    EXPECT_EQ(services.panel->thingFlags & 1u, 1u);
     stepFrames(1);
-    EXPECT_EQ(devices[0]->presents, 1);
-    services.panel->updateResult = 1;
-    EXPECT_EQ(shop->timerMoveFrame(display[0]), 0);
-    EXPECT_EQ(devices[0]->presents, 1);
-}
-
-TEST_F(Frame, SoundFadesInOverThreeSecondsAndStaggersEveryStep) {
-    services.makeAudio = true;
-    startShop(0, 1, 32);
-    ASSERT_NE(services.audio, nullptr);
-    stepFrames(5 * 32);
-    CrecordingAudio& audio = *services.audio;
-    EXPECT_EQ(audio.staggers, 5 * 32);
-    ASSERT_FALSE(audio.fades.empty());
-    EXPECT_FLOAT_EQ(audio.fades.front(), 1.0f / 96);
-    EXPECT_FLOAT_EQ(audio.fades.back(), 1.0f);
-    for (size_t i = 1; i < audio.fades.size(); i++)
-        EXPECT_GT(audio.fades[i], audio.fades[i - 1]);
+    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
+    numDisplays = 0;
+    shop->timerMoveFrame(devices[0].get());
+    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
+    EXPECT_DOUBLE_EQ(globalTime, 2.0 * (1.0f / 60));
+    numDisplays = 1;
 }
 
 // Each script sets tempInt once, at step `at` of a 32 Hz display (0: never).
@@ -204,17 +117,6 @@ TEST_F(Frame, PartsThatCannotStart) {
     }
 }
 
-TEST_F(Frame, ADeviceWithoutARefreshRateCountsAsSixtyHertz) {
-    startShop(0, 1, 0);
-    stepFrames(1);
-    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
-    numDisplays = 0; // a device not (yet) in the table still steps as one display
-    shop->timerMoveFrame(devices[0].get());
-    EXPECT_FLOAT_EQ(globalSecondsSinceLastFrame, 1.0f / 60);
-    EXPECT_DOUBLE_EQ(globalTime, 2.0 * (1.0f / 60));
-    numDisplays = 1;
-}
-
 // The fixture's clock stands in hour 100 of the week.
 constexpr int kHour = 100;
 
@@ -268,18 +170,72 @@ TEST_F(Energy, AMouseMoveEndsSavingAndMarksTheHourWatched) {
     }
 }
 
-TEST_F(Energy, EndingWithABlockKeepsSavingOff) {
+// A special sequence is saved as 0 and kept; custom variables get a file once they exist.
+TEST_F(ShutDown, SavedFilesHoldOnlyWhatANewStartCanRead) {
     startShop();
-    setHourDigit('8');
-    shop->startEnergyConserveMode(1);
-    shop->endEnergyConserveMode(1);
-    EXPECT_EQ(shop->energySavingBlocked, 1);
-    shop->startEnergyConserveMode(1);
-    EXPECT_EQ(shop->energyConserveOn, 0);
-    shop->energySavingBlocked = 0;
-    shop->startEnergyConserveMode(2);
-    EXPECT_EQ(shop->energyConserveOn, 0);
-    EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
+    shop->displayedSequence = -3;
+    shop->saveShopSettings();
+    std::string text = settingsText();
+    EXPECT_NE(text.find(":set displayedSequence 0\n"), std::string::npos);
+    EXPECT_EQ(shop->displayedSequence, -3);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '"') % 2, 0); // every quoted value on one line
+    EXPECT_EQ(text.find("\n\""), std::string::npos);
+    EXPECT_FALSE(pathExists(data.file("customVars.txt")));
+    shop->addDirectory("customVars")->addVariableX("wanted", CLASS_INT)->setInt(12);
+    shop->saveShopSettings();
+    EXPECT_NE(readWholeFile(data.file("customVars.txt")).find("wanted"), std::string::npos);
+}
+
+TEST_F(ShutDown, CorruptSettingsRevertToDefaults) {
+    startShop();
+    revertToDefaults = 1;
+    shop->shutDown();
+    EXPECT_FALSE(pathExists(data.file("settings.txt")));
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitMsg, "Sorry, your settings file has become corrupt.  We will revert to defaults.");
+    EXPECT_EQ(doNotSendReport, 1);
+    shop.reset();
+    freeGlobals();
+    revertToDefaults = 0;
+    doNotSendReport = 0;
+}
+
+TEST_F(ShutDown, ClosingTwiceAndDestroyingAnOpenShop) {
+    startShop(0, 2, 60);
+    shop->clearShopkeeper();
+    EXPECT_EQ(numDisplays, 0);
+    EXPECT_EQ(display[0], nullptr);
+    EXPECT_EQ(shop->firstChild, nullptr);
+    EXPECT_EQ(globalVariablesDir->parent, nullptr);
+    shop->clearShopkeeper(); // "tried to close shop again"
+    shop.reset();
+    freeGlobals();
+
+    startShop();
+    shop.reset(); // the destructor closes the open shop
+    EXPECT_EQ(shopKeeper, nullptr);
+    EXPECT_NE(globalVariablesDir, nullptr);
+    EXPECT_EQ(globalVariablesDir->parent, nullptr);
+    freeGlobals();
+}
+
+TEST(ActivityMap, HourOfWeekFromADateText) {
+    struct Case {
+        char const* text;
+        int hour;
+    } cases[] = {{"Sun Jan  8 17:03:00 2006\n", 161},
+                 {"Mon Jan  9 05:00:00 2006\n", 5},
+                 {"Tue Jan 10 00:59:59 2006\n", 24},
+                 {"Sat Jan 14 23:00:00 2006\n", 143},
+                 {"Xyz Jan 14 02:00:00 2006\n", 2},
+                 {"Fr", 96},
+                 {"", 0},
+                 {"Thu Jan 12 ab:00:00", 72},
+                 {"Wed Jan 11 99999999999999999999:00", 71},
+                 {"Wed Jan 11 -5:00:00", 48}};
+    for (auto const& c : cases)
+        EXPECT_EQ(getHour(c.text), c.hour) << c.text;
+    EXPECT_EQ(getHour(nullptr), 0);
 }
 
 } // namespace
