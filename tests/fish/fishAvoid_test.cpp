@@ -1,23 +1,8 @@
-// What a fish steers around: rocks as rectangles of its steering space, the floor, other
-// animals and the planes along its body.
+// What a fish steers around: rocks as rectangles of its steering space, the floor and the
+// planes along its body.
 #include <cmath>
-#include <cstring>
-#include <vector>
 
 #include "fishTestSupport.h"
-
-namespace {
-// An animal with one sphere that records how far ahead it was asked about.
-class Probe : public Cthing {
-  public:
-    Cvector centre;
-    float radius = 0.2f, askedFrames = -1.0f;
-    int numCollisionSpheres() override { return 1; }
-    void getCollisionSphere(int, float frames, Cvector& c, float& r) override {
-        askedFrames = frames, c = centre, r = radius;
-    }
-};
-} // namespace
 
 // A rock straight ahead or close to the fish's line: it turns away before it gets there,
 // and its head never enters the rock.
@@ -88,28 +73,6 @@ TEST_F(FishTest, RockRectanglesCoverTheRock) {
     EXPECT_FALSE(fish->getSphereViewRect(fish->vertex[3] + Cvector(0, 0, -0.5f), 0.1f, rect));
     EXPECT_FALSE(fish->getSphereViewRect(fish->vertex[3] + Cvector(0, 0, 30.0f), 0.1f, rect));
     deleteVariable(fish);
-}
-
-TEST_F(FishTest, OtherAnimalsLookAheadByDistanceAndSpeed) {
-    struct {
-        float speed;
-        float distance;
-        float frames;
-    } const cases[] = {{0.0f, 0.5f, 0.0f}, {1.0f, 0.5f, 6.0f}, {6.0f, 0.5f, 2.5f}, {1.0f, 2.1f, -1.0f}};
-    for (auto const& c : cases) {
-        Cfish* fish = makeFish(Cvector(0, 2, 0), c.speed);
-        Probe other;
-        other.centre = fish->vertex[3] + Cvector(0, 0, 0.5f);
-        fish->addThingAvoidanceZone(other, c.distance * c.distance);
-        EXPECT_NEAR(other.askedFrames, c.frames, 1e-4f) << c.speed << " " << c.distance;
-        EXPECT_EQ(fish->avoidZone.count, c.frames >= 0.0f ? 1 : 0);
-        fish->ignoredPartner = &other;
-        fish->avoidZone.count = 0;
-        other.askedFrames = -1.0f;
-        fish->addThingAvoidanceZone(other, 0.01f);
-        EXPECT_EQ(other.askedFrames, -1.0f); // the chased partner is never avoided
-        deleteVariable(fish);
-    }
 }
 
 TEST_F(FishTest, FloorAndBackWall) {

@@ -1,15 +1,12 @@
-// The fins: which fins a species animates, the travelling raise of the matrix rig and the
-// restlessness draw; pectoral strokes (waiting and replacing packets, speed pulls, brakes,
-// the decision to push and an ordinary push); and the bite and peck cycles: the state each
-// start sets and the frames the cycles then take.
+// The fins: which fins a species animates and the travelling raise of the matrix rig;
+// pectoral strokes (waiting and replacing packets, speed pulls and the decision to push);
+// and the peck cycle with the bite it starts.
 #include <cmath>
 
 #include "fishTestSupport.h"
 #include "world/species.h"
 
 namespace {
-constexpr float kDeg = 0.017453292f;
-
 // The link names under which the fish lists its dependents.
 int dependentsNamed(Cfish& fish, char const* link) {
     int n = 0;
@@ -108,21 +105,6 @@ TEST_F(FishTest, RaiseTravelsOneSegmentPerFrame) {
     EXPECT_EQ(none.index, 0);
 }
 
-TEST_F(FishTest, FinRestlessnessIsRedrawn) {
-    Cfish* fish = makeFish();
-    int draws = 0;
-    for (int frame = 0; frame < 700; frame++) {
-        int before = fish->finRestlessCountdown;
-        fish->prepForCook();
-        fish->goFish(0);
-        if (fish->finRestlessCountdown <= before) continue;
-        draws++;
-        EXPECT_TRUE(fish->finRestlessCountdown >= 100 && fish->finRestlessCountdown <= 300) << frame;
-        EXPECT_TRUE(fish->finRestlessness >= 0.0f && fish->finRestlessness < 1.0f) << frame;
-    }
-    EXPECT_GE(draws, 3); // the first frame, then every 100 to 300
-}
-
 TEST_F(FishTest, PacketsWaitAndReplace) {
     Cfish* fish = makeFish();
     CpecFin& fin = fish->pecLeft;
@@ -168,23 +150,6 @@ TEST_F(FishTest, ForwardStrokeStopsAtDesiredSpeed) {
     }
 }
 
-TEST_F(FishTest, FullBrakesActOnceAndEndWithSecondStroke) {
-    Cfish* fish = makeFish();
-    fish->doFullBrakes();
-    fish->updatePectorals();
-    float progress = fish->pecLeft.progress[0];
-    fish->doFullBrakes(); // ignored while braking
-    EXPECT_FLOAT_EQ(fish->pecLeft.progress[0], progress);
-    EXPECT_TRUE(fish->braking && fish->pecLeft.hasWaiting && fish->pecRight.hasWaiting);
-    int frames = 0;
-    while (fish->braking && frames < 200) {
-        EXPECT_FALSE(!fish->pecLeft.hasWaiting && !fish->pecLeft.playing()) << frames; // not yet over
-        fish->updatePectorals(), frames++;
-    }
-    EXPECT_FALSE(fish->braking || fish->pecLeft.hasWaiting || fish->pecLeft.playing());
-    EXPECT_NEAR(fish->pecLeft.yaw[0], kPecRestYaw, 1e-4f);
-}
-
 TEST_F(FishTest, DecidesToPush) {
     struct {
         float speed, desired, sink, pitchChange, heading;
@@ -205,45 +170,6 @@ TEST_F(FishTest, DecidesToPush) {
         if (c.busy) fish->pecRight.newPacket(stroke(fish->pecRight, -1.0f, 4.0f));
         EXPECT_EQ(fish->contemplatePectoralPush(), c.push) << c.speed << " " << c.desired << " " << c.sink;
     }
-}
-
-TEST_F(FishTest, PushPairPlaysBackThenForwardAndSpeedsUp) {
-    Cfish* fish = makeFish();
-    fish->bodySpeed = 0.5f, fish->desiredBodySpeed = 1.0f, fish->pectoralSpeedChange = 0.5f;
-    fish->doPecPush(0.0f);
-    int frames = 0;
-    float lowest = 10.0f;
-    while (fish->pecsAreMoving() && frames < 200) {
-        fish->updatePectorals(), frames++;
-        lowest = std::min(lowest, fish->pecLeft.yaw[0]);
-    }
-    EXPECT_LT(frames, 200);
-    EXPECT_NEAR(lowest, -45 * kDeg, 1e-4f);              // the fins swept back first
-    EXPECT_NEAR(fish->pecLeft.yaw[0], 80 * kDeg, 1e-4f); // and ended forward
-    EXPECT_NEAR(fish->bodySpeed, 1.0f, 1e-4f);           // pushed up to the desired speed
-    EXPECT_FLOAT_EQ(fish->pecRight.yaw[1], fish->pecLeft.yaw[1]);
-}
-
-TEST_F(FishTest, BiteOpensTheMouthOverTenFrames) {
-    Cfish* fish = makeFish();
-    fish->startBite(0.1f);
-    EXPECT_TRUE(fish->biteCycle.active && fish->biteCycle.parent != nullptr);
-    EXPECT_EQ(dependentsNamed(*fish, "fish_bite_ac"), 1);
-    for (int frame = 1; frame <= 10; frame++) {
-        if (frame == 4) fish->startBite(0.7f); // a running bite is not restarted
-        fish->doAnimCycles(frame);
-        EXPECT_NEAR(fish->mouthOpening, 0.1f * frame, 1e-5f) << frame;
-        EXPECT_TRUE(fish->biting);
-        EXPECT_EQ(fish->biteCycle.parent != nullptr, frame < 10) << frame;
-    }
-    EXPECT_FLOAT_EQ(fish->biteAmount, 0.1f);
-    EXPECT_FALSE(fish->biteCycle.active);
-    EXPECT_EQ(dependentsNamed(*fish, "fish_bite_ac"), 0);
-    fish->calcMouth(); // a full opening has closed again
-    EXPECT_NEAR(fish->jawMatrix.up.y, 1.0f, 1e-5f);
-    fish->startBite(0.3f); // and a new bite may start
-    EXPECT_TRUE(fish->biteCycle.active);
-    EXPECT_FLOAT_EQ(fish->biteCycle.t, 0.0f);
 }
 
 TEST_F(FishTest, PeckReachesBitesOnceAndStops) {

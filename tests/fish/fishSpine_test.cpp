@@ -66,19 +66,3 @@ TEST_F(FishTest, SpineInvariantsAtAnySpeed) {
         deleteVariable(fish);
     }
 }
-
-TEST_F(FishTest, TurnIsScaledByDistanceMoved) {
-    // A move of 0.3 segments turns the head by 0.3 of the request, 2 segments by all of it.
-    struct {
-        float segmentsMoved, request, turn;
-    } const cases[] = {{0.3f, 0.5f, 0.15f}, {2.0f, 0.5f, 0.5f}, {0.0f, 0.5f, 0.0f}, {1.0f, -0.2f, -0.2f}};
-    for (auto const& c : cases) {
-        Cfish* fish = makeFish(Cvector(0, 2, 0), c.segmentsMoved * 30.0f / 9.0f);
-        fish->headingChange = c.request;
-        fish->calcVertexMoveShift();
-        fish->slideCVsForward();
-        Cvector fwd = fish->controlOrientation[0].forward;
-        EXPECT_NEAR(std::atan2(fwd.x, fwd.z), c.turn, 1e-4f) << c.segmentsMoved;
-        deleteVariable(fish);
-    }
-}

@@ -1,6 +1,5 @@
 // The steering primitives. The avoid zone's answers: unchanged turns, the nearest way out of
-// one rectangle with its tie order, chains of overlapping rectangles, and the count limit.
-// The pseudo-angle of its headings: exact on the axes, close to radians on the diagonals,
+// rectangles with its tie order, and the count limit. The pseudo-angle of its headings:
 // continuous across its sector borders. Collision planes: slab intersection with its side
 // test, the bounding circle, the pair collector and its limit, and the planes' level set.
 #include <gtest/gtest.h>
@@ -66,18 +65,6 @@ TEST(AvoidZone, Answers) {
     }
 }
 
-TEST(AvoidZone, ChainsArePushedNearestFirst) {
-    auto zone = std::make_unique<CavoidZone>();
-    zone->addAvoidRect(Crect(-0.2f, 0.9f, -0.9f, 0.9f));   // holds the centre
-    zone->addAvoidRect(Crect(-0.8f, -0.45f, -0.1f, 0.1f)); // straddles only what the next leaves
-    zone->addAvoidRect(Crect(-0.5f, -0.15f, -0.1f, 0.1f)); // nearer: straddles -0.2
-    Answer got = ask(*zone, 0.0f, 0.0f);
-    EXPECT_EQ(got.result, 1);
-    EXPECT_FLOAT_EQ(zone->candidates[0][0], -0.8f);
-    EXPECT_FLOAT_EQ(zone->candidates[0][3], 0.64f);
-    EXPECT_FLOAT_EQ(got.x, -0.8f); // still the smallest turn: the others are 0.9 away
-}
-
 TEST(AvoidZone, OnlyFourHundredNinetyNineCount) {
     auto zone = std::make_unique<CavoidZone>();
     for (int i = 1; i <= 499; i++)
@@ -90,26 +77,6 @@ TEST(AvoidZone, OnlyFourHundredNinetyNineCount) {
     EXPECT_EQ(ask(*zone, 0, 0).result, 1);
     zone->count = 0;
     EXPECT_EQ(ask(*zone, 0, 0).result, 0);
-}
-
-TEST(PseudoAngle, AxesAndDiagonals) {
-    struct Case {
-        float x, y, angle, distance;
-    } const cases[] = {
-        {0, 1, 0.0f, 1.0f},          {1, 0, 1.5708f, 1.0f},
-        {-1, 0, -1.5708f, 1.0f},     {0, -1, 0.0f, 1.0f},
-        {1, 1, 0.785380f, 1.3333f},  {-1, 1, -0.785380f, 1.3333f},
-        {1, -1, 2.356180f, 1.3333f}, {-1, -1, -2.356180f, 1.3333f},
-        {4, 4, 0.785380f, 5.3332f},  {0, -3, 0.0f, 3.0f},
-        {0, 0, 0.0f, 0.0f},          {0.5f, 2, 0.241663f, 2.166650f},
-    };
-    for (Case const& c : cases) {
-        float d = -1.0f, inverse = -1.0f;
-        EXPECT_NEAR(vectToAngleAndDist(c.x, c.y, d), c.angle, 1e-5f) << c.x << "," << c.y;
-        EXPECT_NEAR(d, c.distance, 1e-5f) << c.x << "," << c.y;
-        EXPECT_NEAR(vectToAngleAndInvDist(c.x, c.y, inverse), c.angle, 1e-5f) << c.x << "," << c.y;
-        EXPECT_NEAR(inverse, c.distance > 0 ? 1.0f / c.distance : 0.0f, 1e-5f) << c.x << "," << c.y;
-    }
 }
 
 // Either side of each border between sectors the heading agrees.
