@@ -136,6 +136,7 @@ TEST_F(ActivityTest, MessagesByActivity) {
 }
 
 TEST_F(ActivityTest, SchoolIdleThenWanderAndBack) {
+    writeNoiseFile(1.0f);
     CspeciesSchooling school("reef", tank);
     Cfish* f = fish();
     school.addFish(*f);
@@ -153,6 +154,7 @@ TEST_F(ActivityTest, SchoolIdleThenWanderAndBack) {
     EXPECT_GT(first[ACTIVITY_WANDER], first[ACTIVITY_IDLE]);
     // Wandering goes on for a while (a school cue during a pause may end it early).
     EXPECT_GT(schoolAfterWander, first[ACTIVITY_WANDER] + 30);
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front(); // the school found its noise
 }
 
 TEST_F(ActivityTest, ATightJamBacksOutOfAWall) {
