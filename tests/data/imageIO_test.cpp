@@ -26,23 +26,6 @@ TEST(ImageSizing, RefusesWhatCannotBeHeld) {
     }
 }
 
-TEST(ImageSizing, StolenBlockIsNeverFreed) {
-    std::vector<unsigned char> borrowed(4 * 3 * 2, 7);
-    imageFile im;
-    im.stolen = true;
-    ASSERT_EQ(im.init(4, 3, 2, PIXEL_8BIT, 0, 1), 1);
-    im.scanLines[0] = borrowed.data();
-    im.setScanLinesPointers();
-    EXPECT_EQ(im.scanLines[2], borrowed.data() + 16);
-    pixel8 p;
-    im.getPixel(3, 2, p);
-    EXPECT_EQ(p[1], 7);
-    im.freeImage();
-    EXPECT_FALSE(im.stolen);
-    EXPECT_EQ(im.width, 0);
-    EXPECT_EQ(borrowed[23], 7); // still ours, untouched
-}
-
 TEST(ImageAccess, MissingRowsRecordAnExitInsteadOfEndingTheProcess) {
     ScopedDataFolder data; // the exit opens its run-phase file there
     resetExitState();
