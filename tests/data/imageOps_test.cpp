@@ -42,9 +42,6 @@ template <typename T> std::vector<T> samples(imageFile const& im) {
                                                  : T(reinterpret_cast<float const*>(im.scanLines[y])[k]));
     return out;
 }
-std::vector<int> bytesOf(imageFile const& im) {
-    return samples<int>(im);
-}
 
 using ImageOpsTest = DataArrayTest;
 
@@ -56,9 +53,8 @@ TEST_F(ImageOpsTest, FillSetsWholeWordsOfNamedChannels) {
         int skip, result;
         std::vector<int> want; // one row, from a row of 9s
     } cases[] = {
-        {10, 1, "a", {0.5f}, 0, 0, {127, 127, 127, 127, 127, 127, 127, 127, 9, 9}},
-        {3, 2, "rg", {0.2f, 1.0f}, 0, 0, {51, 255, 51, 255, 9, 9}},
-        {2, 4, "gb", {2.0f, -1.0f}, 0, 0, {9, 255, 0, 9, 9, 255, 0, 9}}, // values clamp
+        {10, 1, "a", {0.5f}, 0, 0, {127, 127, 127, 127, 127, 127, 127, 127, 9, 9}}, // whole words only
+        {2, 4, "gb", {2.0f, -1.0f}, 0, 0, {9, 255, 0, 9, 9, 255, 0, 9}},            // values clamp
         {2, 4, "ra", {0.0f, 1.0f}, 0, 0, {0, 9, 9, 255, 0, 9, 9, 255}},
         {4, 1, "xa", {0.9f, 0.2f}, 0, 0, {51, 51, 51, 51}}, // unknown letter ignored
         {2, 3, "r", {0.0f}, 0, 1, {9, 9, 9, 9, 9, 9}},      // three channels refused
@@ -68,7 +64,7 @@ TEST_F(ImageOpsTest, FillSetsWholeWordsOfNamedChannels) {
     for (Case const& c : cases) {
         Image im = bytes(c.w, 1, c.ch, std::vector<int>(size_t(c.w) * c.ch, 9));
         EXPECT_EQ(im->fill(c.letters, c.values.data(), c.skip), c.result) << c.letters;
-        EXPECT_EQ(bytesOf(*im), c.want) << c.letters << " on " << c.ch << " channels";
+        EXPECT_EQ(samples<int>(*im), c.want) << c.letters << " on " << c.ch << " channels";
     }
     float one[4] = {1, 1, 1, 1};
     EXPECT_EQ(floats(4, 1, 1)->fill("r", one, 0), 1);
@@ -78,7 +74,7 @@ TEST_F(ImageOpsTest, MultAndAddWorkInFixedPoint) {
     Image im = bytes(2, 1, 4, {100, 200, 201, 7, 200, 0, 100, 255});
     float factors[4] = {2.0f, 0.5f, 1.0f, NAN};
     im->mult(factors);
-    EXPECT_EQ(bytesOf(*im), (std::vector<int>{200, 100, 201, 0, 255, 0, 100, 0}));
+    EXPECT_EQ(samples<int>(*im), (std::vector<int>{200, 100, 201, 0, 255, 0, 100, 0}));
 
     struct Case {
         int destCh, srcCh;
@@ -93,7 +89,7 @@ TEST_F(ImageOpsTest, MultAndAddWorkInFixedPoint) {
         int w = static_cast<int>(c.dest.size()) / c.destCh;
         Image d = bytes(w, 1, c.destCh, c.dest), s = bytes(w, 1, c.srcCh, c.src);
         EXPECT_EQ(d->addImage(s.get(), c.weights), 0);
-        EXPECT_EQ(bytesOf(*d), c.want);
+        EXPECT_EQ(samples<int>(*d), c.want);
     }
 }
 
@@ -101,12 +97,12 @@ TEST_F(ImageOpsTest, ChannelCopySamplesAtSizeRatioAndRefusesWhatDoesNotFit) {
     Image src = bytes(4, 2, 1, {1, 2, 3, 4, 5, 6, 7, 8});
     Image dest = bytes(2, 1, 2, {9, 9, 9, 9});
     dest->channelCopy(1, src.get(), 0);
-    EXPECT_EQ(bytesOf(*dest), (std::vector<int>{9, 1, 9, 3}));
+    EXPECT_EQ(samples<int>(*dest), (std::vector<int>{9, 1, 9, 3}));
     dest->channelCopy(2, src.get(), 0); // no such channel
-    EXPECT_EQ(bytesOf(*dest), (std::vector<int>{9, 1, 9, 3}));
+    EXPECT_EQ(samples<int>(*dest), (std::vector<int>{9, 1, 9, 3}));
     Image wide = bytes(8, 1, 1);
     wide->channelCopy(0, dest.get(), 1); // smaller source
-    EXPECT_EQ(bytesOf(*wide), std::vector<int>(8, 0));
+    EXPECT_EQ(samples<int>(*wide), std::vector<int>(8, 0));
     EXPECT_EQ(exitReason(), "");
     dest->channelCopy(0, nullptr, 0);
     EXPECT_EQ(exitReason(), "bad assert");
@@ -122,7 +118,7 @@ TEST_F(ImageOpsTest, FattenWritesTheStepCodeOfTheNeighbourhoodMaximum) {
         v[(2 * 5 + 2) * 2 + 1] = c.maximum;
         Image im = bytes(5, 5, 2, v);
         im->fattenChannel(0, 1, 0);
-        std::vector<int> got = bytesOf(*im);
+        std::vector<int> got = samples<int>(*im);
         for (int y = 0; y < 5; y++)
             for (int x = 0; x < 5; x++) {
                 bool near = x >= 1 && x <= 3 && y >= 1 && y <= 3;
@@ -132,7 +128,7 @@ TEST_F(ImageOpsTest, FattenWritesTheStepCodeOfTheNeighbourhoodMaximum) {
     // Samples of 250 and above stay; in one channel a replaced sample feeds the next.
     Image same = bytes(4, 3, 1, {0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0});
     same->fattenChannel(0, 0, 0);
-    EXPECT_EQ(bytesOf(*same), (std::vector<int>{0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(samples<int>(*same), (std::vector<int>{0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 0}));
 }
 
 // Odd sizes and fractional box weights, which the image scripts' halving never meets.
@@ -140,9 +136,9 @@ TEST_F(ImageOpsTest, DownResAndResizeAverageTheCoveredSamples) {
     Image src = bytes(5, 2, 1, {10, 20, 30, 40, 50, 50, 60, 70, 80, 90});
     imageFile halfX, halfY, dest;
     EXPECT_EQ(halfX.downRes(src.get(), 1, 0), 0); // odd width 5 gives 2 columns
-    EXPECT_EQ(bytesOf(halfX), (std::vector<int>{15, 35, 55, 75}));
+    EXPECT_EQ(samples<int>(halfX), (std::vector<int>{15, 35, 55, 75}));
     EXPECT_EQ(halfY.downRes(src.get(), 0, 1), 0);
-    EXPECT_EQ(bytesOf(halfY), (std::vector<int>{30, 40, 50, 60, 70}));
+    EXPECT_EQ(samples<int>(halfY), (std::vector<int>{30, 40, 50, 60, 70}));
     EXPECT_EQ(dest.downRes(floats(2, 2, 1).get(), 1, 1), 1);
 
     struct Case {
@@ -195,15 +191,15 @@ TEST_F(ImageOpsTest, CompClipsToEveryImageAndRefusesWhatItCannotDo) {
     Image dest = bytes(3, 3, 1, std::vector<int>(9, 1));
     Image top = bytes(2, 2, 1, {10, 11, 12, 13});
     dest->comp(dest.get(), top.get(), nullptr, 1, COMP_REPLACE, 15, 0, 2, 1, 1, 0);
-    EXPECT_EQ(bytesOf(*dest), (std::vector<int>{1, 1, 1, 1, 1, 10, 1, 1, 12}));
+    EXPECT_EQ(samples<int>(*dest), (std::vector<int>{1, 1, 1, 1, 1, 10, 1, 1, 12}));
     dest->comp(dest.get(), top.get(), nullptr, 1, COMP_REPLACE, 15, 0, -1, -1, 1, 0);
-    EXPECT_EQ(bytesOf(*dest), (std::vector<int>{13, 1, 1, 1, 1, 10, 1, 1, 12}));
+    EXPECT_EQ(samples<int>(*dest), (std::vector<int>{13, 1, 1, 1, 1, 10, 1, 1, 12}));
     // A mask smaller than the destination limits the blend to the mask.
     Image full = bytes(3, 3, 1, std::vector<int>(9, 255)), mask = bytes(2, 1, 1, {255, 255});
     dest->comp(dest.get(), full.get(), mask.get(), 1, COMP_MASKBLEND, 15, 0, 0, 0, 1, 0);
-    EXPECT_EQ(bytesOf(*dest), (std::vector<int>{255, 255, 1, 1, 1, 10, 1, 1, 12}));
+    EXPECT_EQ(samples<int>(*dest), (std::vector<int>{255, 255, 1, 1, 1, 10, 1, 1, 12}));
 
-    std::vector<int> before = bytesOf(*dest);
+    std::vector<int> before = samples<int>(*dest);
     EXPECT_EQ(dest->comp(dest.get(), top.get(), nullptr, 1, COMP_MASKBLEND, 15, 0, 0, 0, 1, 0), 1);
     EXPECT_EQ(exitReason(), "no mask in comp");
     resetExitState();
@@ -212,7 +208,7 @@ TEST_F(ImageOpsTest, CompClipsToEveryImageAndRefusesWhatItCannotDo) {
         EXPECT_EQ(exitReason(), "comp op not supported");
         resetExitState();
     }
-    EXPECT_EQ(bytesOf(*dest), before);
+    EXPECT_EQ(samples<int>(*dest), before);
     EXPECT_EQ(compMethodCode("maskblend"), COMP_MASKBLEND);
     EXPECT_EQ(compMethodCode("Over"), -1);
 }
@@ -242,13 +238,13 @@ TEST_F(ImageOpsTest, WrappedReadsMixAcrossTheEdges) {
 TEST_F(ImageOpsTest, RectangleHelpersClipToTheImage) {
     Image im = bytes(3, 2, 1, std::vector<int>(6, 5));
     im->rectFill(1, 0, 10, 0, 1, 0, 0, 0);
-    EXPECT_EQ(bytesOf(*im), (std::vector<int>{5, 255, 255, 5, 5, 5}));
+    EXPECT_EQ(samples<int>(*im), (std::vector<int>{5, 255, 255, 5, 5, 5}));
     im->copy(bytes(2, 2, 1, {7, 8, 9, 10}).get(), -1, 1);
-    EXPECT_EQ(bytesOf(*im), (std::vector<int>{5, 255, 255, 8, 5, 5}));
+    EXPECT_EQ(samples<int>(*im), (std::vector<int>{5, 255, 255, 8, 5, 5}));
     im->copy(bytes(2, 2, 1, {7, 8, 9, 10}).get(), 2, 0);
-    EXPECT_EQ(bytesOf(*im), (std::vector<int>{5, 255, 7, 8, 5, 9}));
+    EXPECT_EQ(samples<int>(*im), (std::vector<int>{5, 255, 7, 8, 5, 9}));
     im->zero();
-    EXPECT_EQ(bytesOf(*im), std::vector<int>(6, 0));
+    EXPECT_EQ(samples<int>(*im), std::vector<int>(6, 0));
 
     Image rgba = floats(2, 1, 4, {0.2f, 0.4f, 0.1f, 0.5f, 0.3f, 0.3f, 0.3f, 0.0f});
     rgba->unpremult();
@@ -263,20 +259,20 @@ TEST_F(ImageOpsTest, GlyphCopyAddsAreaCoverage) {
     Image glyph = bytes(2, 2, 1, {10, 20, 30, 40});
     Image dest = bytes(4, 4, 1, std::vector<int>(16, 1));
     dest->copyRectB(glyph.get(), 0, 0, 1, 1, 1, 1, 3, 3); // one to one at (1, 1)
-    EXPECT_EQ(bytesOf(*dest), (std::vector<int>{1, 1, 1, 1, 1, 11, 21, 1, 1, 31, 41, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(samples<int>(*dest), (std::vector<int>{1, 1, 1, 1, 1, 11, 21, 1, 1, 31, 41, 1, 1, 1, 1, 1}));
     // Halving: four samples of 255 at 127/255 x 127/255 each.
     Image solid = bytes(2, 2, 1, {255, 255, 255, 255});
     Image small = bytes(2, 2, 1);
     small->copyRectB(solid.get(), 0, 0, 1, 1, 0, 0, 1, 1);
-    EXPECT_EQ(bytesOf(*small), (std::vector<int>{253, 0, 0, 0}));
+    EXPECT_EQ(samples<int>(*small), (std::vector<int>{253, 0, 0, 0}));
     // Spans far outside the destination or not finite write nothing.
     small->copyRectB(solid.get(), 0, 0, 1, 1, 1e9f, 0, NAN, 1);
     small->copyRectB(solid.get(), -5, -5, 9, 9, -3, -3, 40, 40);
-    EXPECT_EQ(bytesOf(*small), (std::vector<int>{253, 0, 0, 0}));
+    EXPECT_EQ(samples<int>(*small), (std::vector<int>{253, 0, 0, 0}));
     // Source indices outside the source add nothing.
     Image clear = bytes(3, 3, 1);
     clear->copyRectB(solid.get(), -1, -1, 0, 0, 0, 0, 2, 2);
-    EXPECT_EQ(bytesOf(*clear), (std::vector<int>{0, 0, 0, 0, 255, 0, 0, 0, 0}));
+    EXPECT_EQ(samples<int>(*clear), (std::vector<int>{0, 0, 0, 0, 255, 0, 0, 0, 0}));
 }
 
 } // namespace

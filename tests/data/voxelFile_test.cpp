@@ -121,19 +121,6 @@ TEST_F(VoxelFileTest, ByteVolumeDividesByTheRange) {
     EXPECT_NEAR(back.byteData[150], 102, 1); // (1.8 - 1) x 255 / 2
 }
 
-TEST_F(VoxelFileTest, ByteVolumesSaveThroughTheirRemap) {
-    CdataVolume v;
-    v.init(3, 3, 3, 1, 1);
-    v.setvalueRemap(-1.0f, 1.0f);
-    v.byteData[13] = 255;
-    ASSERT_EQ(v.saveVox(path("s.vox").c_str(), 1.0f, 0, 0.0f, 1.0f), 0);
-    CdataVolume back;
-    ASSERT_EQ(back.loadVox(path("s.vox").c_str()), 0);
-    EXPECT_EQ(back.dataType, 4);
-    EXPECT_NEAR(back.floatData[13], 1.0f, 0.01f);
-    EXPECT_NEAR(back.floatData[0], -1.0f, 0.01f);
-}
-
 TEST_F(VoxelFileTest, HandMadeHeaderInAnyOrder) {
     std::istringstream in(smallFile(goodChunks()));
     CdataVolume v;
