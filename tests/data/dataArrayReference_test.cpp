@@ -1,5 +1,5 @@
 // Counted references: binding, sharing, release and the owner's field.
-#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "requestTestSupport.h"
@@ -71,18 +71,14 @@ TEST_F(ReferenceTest, SavedLineCarriesPathAndCount) {
     CdataArray* field = nullptr;
     CdataArrayReference* ref = registerDataArrayPointer(&owner, &field, "tex");
     ref->path = "fish.sgi";
-    TempDir dir;
-    std::string file = dir.file("out.txt");
-    {
-        std::ofstream out(file);
-        ref->writeSaveString(out);
-        out << "\n";
-        ref->allocateDataArray();
-        ref->writeSaveString(out);
-        out << "\n";
-        ref->writeConfigString(out);
-    }
-    std::string text = readWholeFile(file);
+    std::ostringstream out;
+    ref->writeSaveString(out);
+    out << "\n";
+    ref->allocateDataArray();
+    ref->writeSaveString(out);
+    out << "\n";
+    ref->writeConfigString(out);
+    std::string text = out.str();
     EXPECT_EQ(text.find(":addDataArray tex path=fish.sgi pointer="), 0u) << text;
     size_t second = text.find('\n');
     EXPECT_EQ(text.substr(second - 6, 6), " refs=");
