@@ -97,8 +97,8 @@ TEST_F(ImageScriptTest, MultScalesTheArrayUntilAnImageIsAltered) {
         tex->array->byteData[i] = static_cast<unsigned char>(start[i]);
     EXPECT_EQ(run(":mult 0.5"), 0);
     EXPECT_EQ(bytes(*tex->array), (std::vector<int>{100, 50, 25, 200, 5, 10, 15, 40}));
-    EXPECT_EQ(run(":mult 2 1 0"), 0);
-    EXPECT_EQ(bytes(*tex->array), (std::vector<int>{200, 50, 0, 200, 10, 10, 0, 40}));
+    EXPECT_EQ(run(":mult 3 1 -1"), 0); // saturates and clamps; alpha keeps 1
+    EXPECT_EQ(bytes(*tex->array), (std::vector<int>{255, 50, 0, 200, 15, 10, 0, 40}));
 
     // Channels past the fourth have no factor.
     tex->allocateDataArray(2);
@@ -109,6 +109,9 @@ TEST_F(ImageScriptTest, MultScalesTheArrayUntilAnImageIsAltered) {
 
     EXPECT_EQ(run(":buffer -res 1 1 -chans 4\n:fill unnamed rgba 0.4 0.4 0.4 0.4\n:mult unnamed 0.5"), 0);
     EXPECT_EQ(bytes(*tex->array), (std::vector<int>{51, 51, 51, 102}));
+    tex->array->init(1, 1, 1, 4, 4);
+    run(":mult 0.5");
+    EXPECT_EQ(exitReason(), "CdataArray::mult not supported for floats");
 }
 
 TEST_F(ImageScriptTest, FailuresRecordTheirReason) {

@@ -121,23 +121,6 @@ TEST_F(StorageTest, PostLoadPointsAtTheBlock) {
     EXPECT_NE(exitReason(), "");
 }
 
-TEST_F(StorageTest, MultUsesFixedPointAndSaturates) {
-    CdataImage image;
-    image.init(2, 1, 1, 2, 1);
-    unsigned char start[4] = {200, 100, 37, 255};
-    std::memcpy(image.byteData, start, 4);
-    float factors[2] = {1.0f, 2.0f};
-    EXPECT_EQ(image.mult(factors), 0);
-    EXPECT_EQ(bytes(image), (Ints{200, 200, 37, 255}));
-    float half[2] = {0.5f, -3.0f};
-    image.mult(half);
-    EXPECT_EQ(bytes(image), (Ints{100, 0, 18, 0}));
-    CdataImage floatImage;
-    floatImage.init(2, 1, 1, 2, 4);
-    EXPECT_EQ(floatImage.mult(factors), 1);
-    EXPECT_EQ(exitReason(), "CdataArray::mult not supported for floats");
-}
-
 TEST_F(StorageTest, NewCanvasSizeKeepsTheCorner) {
     CdataImage image;
     image.init(3, 2, 1, 1, 1);
