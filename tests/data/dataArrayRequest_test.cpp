@@ -25,20 +25,6 @@ class ArrayRequest : public RequestTest {
     }
 };
 
-TEST_F(ArrayRequest, ChannelShortfallIsReportedButServed) {
-    writeSgi(dir.file("grey.rgb"), 2, 2, 1, [](int, int, int) { return 7; });
-    writeSgi(dir.file("colour.rgb"), 2, 2, 3, [](int, int, int) { return 9; });
-    CdataArray* grey = requestDataArray("grey.rgb", folder().c_str(), -1);
-    CdataArray* colour = requestDataArray("colour.rgb", folder().c_str(), -1);
-    ASSERT_NE(grey, nullptr);
-    ASSERT_NE(colour, nullptr);
-
-    EXPECT_EQ(requestDataArray("colour.rgb", folder().c_str(), 4), colour);
-    EXPECT_EQ(exitReason(), ""); // four from three passes silently
-    EXPECT_EQ(requestDataArray("grey.rgb", folder().c_str(), 3), grey);
-    EXPECT_TRUE(exitMentions("wanted 3 chans for grey.rgb but this version has 1")) << exitReason();
-}
-
 TEST_F(ArrayRequest, FilesThatDoNotLoadAreNotFiled) {
     struct Case {
         char const* name;

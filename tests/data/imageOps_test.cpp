@@ -45,31 +45,6 @@ template <typename T> std::vector<T> samples(imageFile const& im) {
 
 using ImageOpsTest = DataArrayTest;
 
-TEST_F(ImageOpsTest, FillSetsWholeWordsOfNamedChannels) {
-    struct Case {
-        int w, ch;
-        char const* letters;
-        std::vector<float> values;
-        int skip, result;
-        std::vector<int> want; // one row, from a row of 9s
-    } cases[] = {
-        {10, 1, "a", {0.5f}, 0, 0, {127, 127, 127, 127, 127, 127, 127, 127, 9, 9}}, // whole words only
-        {2, 4, "gb", {2.0f, -1.0f}, 0, 0, {9, 255, 0, 9, 9, 255, 0, 9}},            // values clamp
-        {2, 4, "ra", {0.0f, 1.0f}, 0, 0, {0, 9, 9, 255, 0, 9, 9, 255}},
-        {4, 1, "xa", {0.9f, 0.2f}, 0, 0, {51, 51, 51, 51}}, // unknown letter ignored
-        {2, 3, "r", {0.0f}, 0, 1, {9, 9, 9, 9, 9, 9}},      // three channels refused
-        {4, 1, "r", {0.0f}, 1, 0, {9, 9, 9, 9}},            // skip writes nothing
-        {2, 2, "rgbarg", {0, 0, 0, 0}, 0, 0, {0, 0, 0, 0}}, // letters past four ignored
-    };
-    for (Case const& c : cases) {
-        Image im = bytes(c.w, 1, c.ch, std::vector<int>(size_t(c.w) * c.ch, 9));
-        EXPECT_EQ(im->fill(c.letters, c.values.data(), c.skip), c.result) << c.letters;
-        EXPECT_EQ(samples<int>(*im), c.want) << c.letters << " on " << c.ch << " channels";
-    }
-    float one[4] = {1, 1, 1, 1};
-    EXPECT_EQ(floats(4, 1, 1)->fill("r", one, 0), 1);
-}
-
 TEST_F(ImageOpsTest, ChannelCopySamplesAtSizeRatioAndRefusesWhatDoesNotFit) {
     Image src = bytes(4, 2, 1, {1, 2, 3, 4, 5, 6, 7, 8});
     Image dest = bytes(2, 1, 2, {9, 9, 9, 9});

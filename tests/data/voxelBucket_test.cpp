@@ -1,4 +1,4 @@
-// Bucket packing: mode choice, 16-bit values and the exact word layout.
+// Bucket packing: mode choice and the exact word layout.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,14 +13,6 @@ TEST(VoxelBucket, UnknownModesHaveNoSlotsOrPayload) {
     EXPECT_EQ(voxelPayloadBytes(14, 10), -1);
     EXPECT_EQ(voxelPayloadBytes(255, 10), -1);
     EXPECT_EQ(voxelModeForBits(-INFINITY), 12); // a flat spread packs densest
-}
-
-TEST(VoxelBucket, SixteenBitFloats) {
-    EXPECT_EQ(voxelHigh16(-2.0f), 0xC000);
-    EXPECT_EQ(voxelWiden(voxelHigh16(1.01f)), 1.0078125f); // the low half is cut, not rounded
-    EXPECT_EQ(voxelClampValue(NAN), 0.0f);
-    EXPECT_EQ(voxelClampValue(3e7f), 1e7f);
-    EXPECT_EQ(voxelClampValue(-INFINITY), -1e7f);
 }
 
 TEST(VoxelBucket, WordLayoutRoundsPositiveAndTruncatesNegativeValues) {

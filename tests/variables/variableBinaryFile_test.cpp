@@ -67,15 +67,6 @@ TEST_F(BinaryFile, MagicChecks) {
     EXPECT_EQ(dir->loadBinaryChildren(Cstring(path("missing.dbt").c_str())), 1);
 }
 
-TEST_F(BinaryFile, ShortsAreSignedLittleEndian) {
-    auto holder = std::make_unique<CdirectoryVar>();
-    child(holder.get(), "s", CLASS_SHORT)->setInt(-2);
-    std::string file = save(holder.get());
-    EXPECT_EQ(file, kMagic + bytes({0x03, 0x01, 0x00, 's', 0xFE, 0xFF}));
-    ASSERT_EQ(load(file), 0);
-    EXPECT_EQ(dir->getChild("s", 0)->getInt(), -2);
-}
-
 // Under holder: "top" holding a node of every kind with values, then a "second" folder.
 Cvariable* everyKind(CdirectoryVar* holder) {
     Cvariable* top = child(holder, "top", CLASS_DIRECTORY);
