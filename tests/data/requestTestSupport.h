@@ -77,8 +77,3 @@ template <typename F> void writeSgi(std::string const& path, int w, int h, int c
                 img.scanLines[y][(x * channels + c)] = static_cast<unsigned char>(value(x, y, c));
     ASSERT_EQ(img.saveSGI(path.c_str()), 1);
 }
-
-// Byte c of pixel (x, y) of a byte image array.
-inline int arrayByte(CdataArray const* a, int x, int y, int c) {
-    return a->byteData[(static_cast<size_t>(y) * a->res[0] + x) * a->chans + c];
-}
