@@ -1,4 +1,4 @@
-// Image storage: sizing, pixel access of each type, conversion and colour helpers.
+// Image storage: pixel access of each type, conversion and colour helpers.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,20 +11,6 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-TEST(ImageSizing, RefusesWhatCannotBeHeld) {
-    struct Case {
-        uint16_t w, h, channels, type, rows;
-    } cases[] = {
-        {8, 8, 0, PIXEL_8BIT, 0}, {8, 8, 5, PIXEL_8BIT, 0},          {8, 8, 3, 0, 0},
-        {8, 8, 3, 13, 0},         {65535, 65535, 4, PIXEL_FLOAT, 0}, {8, 8, 3, PIXEL_8BIT, 9},
-    };
-    for (auto const& c : cases) {
-        imageFile im;
-        EXPECT_EQ(im.init(c.w, c.h, c.channels, c.type, c.rows, 1), 0) << c.channels << " " << c.type;
-        EXPECT_FALSE(im.hasPixels());
-    }
-}
 
 TEST(ImageAccess, MissingRowsRecordAnExitInsteadOfEndingTheProcess) {
     ScopedDataFolder data; // the exit opens its run-phase file there
