@@ -1,12 +1,8 @@
 // Image storage: pixel access of each type, conversion and colour helpers.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <vector>
 
-#include "data/imageIO.h"
-#include "support/cerr.h"
-#include "testSupport.h"
+#include "dataTestSupport.h"
 
 namespace {
 
@@ -62,23 +58,18 @@ TEST(ImageAccess, PixelRecordsOfEachType) {
 }
 
 TEST(ImageAccess, BilinearSamples) {
-    imageFile row(5, 1, 1, PIXEL_8BIT, 0, 1);
-    row.scanLines[0][2] = 10;
-    row.scanLines[0][3] = 21;
-    row.scanLines[0][4] = 40;
+    Image row = bytes(5, 1, 1, {0, 0, 10, 21, 40});
     pixel8 p;
-    row.getPixel(2.5f, 0.0f, p);
+    row->getPixel(2.5f, 0.0f, p);
     EXPECT_EQ(p[0], 16);
-    row.getPixel(4.7f, 0.0f, p); // the last column repeats
+    row->getPixel(4.7f, 0.0f, p); // the last column repeats
     EXPECT_EQ(p[0], 40);
 
-    imageFile sq(2, 2, 1, PIXEL_FLOAT, 0, 1); // rows 0 1 / 2 3
-    for (int i = 0; i < 4; i++)
-        reinterpret_cast<float*>(sq.scanLines[i / 2])[i % 2] = float(i);
+    Image sq = floats(2, 2, 1, {0, 1, 2, 3}); // rows 0 1 / 2 3
     pixelFloat out(1);
-    sq.getPixel(0.5f, 0.5f, out);
+    sq->getPixel(0.5f, 0.5f, out);
     EXPECT_FLOAT_EQ(out(0), 1.5f);
-    sq.getPixel(0.25f, 0.0f, out);
+    sq->getPixel(0.25f, 0.0f, out);
     EXPECT_FLOAT_EQ(out(0), 0.25f);
 }
 

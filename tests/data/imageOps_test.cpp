@@ -1,47 +1,11 @@
 // Whole-image operations on small images with hand-computed bytes.
 #include <cmath>
-#include <memory>
-#include <type_traits>
 #include <vector>
 
-#include "data/imageIO.h"
 #include "data/imageOps.h"
 #include "dataTestSupport.h"
 
 namespace {
-
-using Image = std::unique_ptr<imageFile>;
-
-// A whole image of the type whose samples, row 0 first, are values (missing ones 0).
-template <typename T> Image make(int w, int h, int ch, uint16_t type, std::vector<T> const& values) {
-    auto im = std::make_unique<imageFile>(static_cast<uint16_t>(w), static_cast<uint16_t>(h),
-                                          static_cast<uint16_t>(ch), type, 0, 2);
-    for (size_t i = 0; i < values.size(); i++) {
-        unsigned char* row = im->scanLines[i / (size_t(w) * ch)];
-        size_t k = i % (size_t(w) * ch);
-        if (type == PIXEL_8BIT)
-            row[k] = static_cast<unsigned char>(values[i]);
-        else
-            reinterpret_cast<float*>(row)[k] = static_cast<float>(values[i]);
-    }
-    return im;
-}
-Image bytes(int w, int h, int ch, std::vector<int> const& v = {}) {
-    return make(w, h, ch, PIXEL_8BIT, v);
-}
-Image floats(int w, int h, int ch, std::vector<float> const& v = {}) {
-    return make(w, h, ch, PIXEL_FLOAT, v);
-}
-
-// Every sample of the image, row 0 first, as T (bytes or floats).
-template <typename T> std::vector<T> samples(imageFile const& im) {
-    std::vector<T> out;
-    for (int y = 0; y < im.height; y++)
-        for (size_t k = 0; k < size_t(im.width) * im.channels; k++)
-            out.push_back(std::is_same_v<T, int> ? T(im.scanLines[y][k])
-                                                 : T(reinterpret_cast<float const*>(im.scanLines[y])[k]));
-    return out;
-}
 
 using ImageOpsTest = DataArrayTest;
 

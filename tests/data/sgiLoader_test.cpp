@@ -1,17 +1,11 @@
 // SGI files: verbatim storage, run-length files from the writer, and damaged files.
-#include <gtest/gtest.h>
-
 #include <random>
 #include <string>
 #include <vector>
 
-#include "data/imageIO.h"
-#include "support/cerr.h"
-#include "testSupport.h"
+#include "dataTestSupport.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 void fillPattern(imageFile& im, unsigned seed) {
     std::mt19937 rng(seed);
@@ -46,8 +40,7 @@ TEST(SgiFiles, VerbatimStorageIsRead) {
     imageFile im;
     ASSERT_EQ(im.loadImage(dir.file("v.sgi").c_str(), true), 1);
     // Channel planes of rows 0 and 1 interleave into pixels.
-    EXPECT_EQ(Bytes(im.scanLines[0], im.scanLines[0] + 6), (Bytes{1, 0x0A, 2, 0x0B, 3, 0x0C}));
-    EXPECT_EQ(Bytes(im.scanLines[1], im.scanLines[1] + 6), (Bytes{4, 0x0D, 5, 0x0E, 6, 0x0F}));
+    EXPECT_EQ(samples<int>(im), (std::vector<int>{1, 0x0A, 2, 0x0B, 3, 0x0C, 4, 0x0D, 5, 0x0E, 6, 0x0F}));
     writeWholeFile(dir.file("short.sgi"), f.substr(0, f.size() - 1));
     imageFile cut;
     EXPECT_EQ(cut.loadImage(dir.file("short.sgi").c_str(), true), 0);
