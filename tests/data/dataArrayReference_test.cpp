@@ -28,23 +28,6 @@ TEST_F(ReferenceTest, ParentThatRefusesChildrenGetsNone) {
     EXPECT_EQ(arrayHolder.firstChild, nullptr);
 }
 
-TEST_F(ReferenceTest, AnArrayBeingTornDownGoesOnlyWithAnOwningReference) {
-    CdataArrayReference* keeper = registerDataArrayPointer(&owner, nullptr, "keeper");
-    CdataArrayReference* ref = registerDataArrayPointer(&owner, nullptr, "ref");
-    ref->allocateDataArray();
-    CdataArray* a = ref->array;
-    a->flags |= VAR_TEARING_DOWN;
-    ref->setRealThing(nullptr); // count 0, but torn-down arrays ignore the count
-    EXPECT_EQ(a->referenceCount, 0);
-    EXPECT_EQ(a->parent, ref);
-
-    keeper->setRealThing(a);
-    keeper->flags |= VAR_OWNS_STORAGE;
-    int before = allocedVariables;
-    keeper->setRealThing(nullptr);
-    EXPECT_LT(allocedVariables, before);
-}
-
 TEST_F(ReferenceTest, FindDataArrayOrExit) {
     CdataArrayReference* ref = registerDataArrayPointer(&owner, nullptr, "good");
     ref->allocateDataArray();

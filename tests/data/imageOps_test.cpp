@@ -83,27 +83,6 @@ TEST_F(ImageOpsTest, CompMethodsOnOnePixel) {
     expectFloats(samples<float>(*b), {0.625f, 0.75f, 0.1f}, 1e-5f); // only two channels composed
 }
 
-TEST_F(ImageOpsTest, CompClipsToEveryImageAndRefusesWhatItCannotDo) {
-    Image dest = bytes(3, 3, 1, std::vector<int>(9, 1));
-    Image top = bytes(2, 2, 1, {10, 11, 12, 13});
-    dest->comp(dest.get(), top.get(), nullptr, 1, COMP_REPLACE, 15, 0, 2, 1, 1, 0);
-    EXPECT_EQ(samples<int>(*dest), (std::vector<int>{1, 1, 1, 1, 1, 10, 1, 1, 12}));
-    dest->comp(dest.get(), top.get(), nullptr, 1, COMP_REPLACE, 15, 0, -1, -1, 1, 0);
-    EXPECT_EQ(samples<int>(*dest), (std::vector<int>{13, 1, 1, 1, 1, 10, 1, 1, 12}));
-    // A mask smaller than the destination limits the blend to the mask.
-    Image full = bytes(3, 3, 1, std::vector<int>(9, 255)), mask = bytes(2, 1, 1, {255, 255});
-    dest->comp(dest.get(), full.get(), mask.get(), 1, COMP_MASKBLEND, 15, 0, 0, 0, 1, 0);
-    EXPECT_EQ(samples<int>(*dest), (std::vector<int>{255, 255, 1, 1, 1, 10, 1, 1, 12}));
-
-    std::vector<int> before = samples<int>(*dest);
-    for (short method : {short(COMP_OVER_COLOR_ONLY), short(COMP_SUBTRACT), short(7), short(-1)}) {
-        EXPECT_EQ(dest->comp(dest.get(), top.get(), nullptr, 1, method, 15, 0, 0, 0, 1, 0), 1);
-        EXPECT_EQ(exitReason(), "comp op not supported");
-        resetExitState();
-    }
-    EXPECT_EQ(samples<int>(*dest), before);
-}
-
 TEST_F(ImageOpsTest, WrappedReadsMixAcrossTheEdges) {
     Image row = bytes(8, 1, 1, {100, 0, 0, 0, 0, 0, 0, 200});
     Image fl = floats(2, 2, 1, {0.0f, 1.0f, 0.5f, 0.25f});
