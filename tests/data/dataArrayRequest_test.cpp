@@ -1,43 +1,17 @@
-// Requests by name: the search, the colour-plus-alpha substitutes, sharing and the
-// failures.
+// Requests by name: files that do not load, and the colour-plus-alpha edge cases.
 #include <string>
 
 #include "requestTestSupport.h"
 
 namespace {
 
-// Alpha value of pixel (x, y) in the test's ".alpha" files.
-int alphaAt(int x, int y) {
-    return 10 * x + y;
-}
-
 class ArrayRequest : public RequestTest {
   protected:
-    // fish.jpg (8 x 4, uniform red) and fish.alpha (one channel, alphaAt) in the folder.
-    void writeFishPair(bool withAlpha = true) {
-        writeJpeg(dir.file("fish.jpg"), 8, 4, 250, 0, 0);
-        if (withAlpha)
-            writeSgi(dir.file("fish.alpha"), 8, 4, 1, [](int x, int y, int) { return alphaAt(x, y); });
-    }
     // Every recorded reason is in exitMsg; exitReasonList keeps only the first.
     static bool exitMentions(char const* text) {
         return std::string(exitMsg.c_str()).find(text) != std::string::npos;
     }
 };
-
-TEST_F(ArrayRequest, ChannelShortfallIsReportedButServed) {
-    writeSgi(dir.file("grey.rgb"), 2, 2, 1, [](int, int, int) { return 7; });
-    writeSgi(dir.file("colour.rgb"), 2, 2, 3, [](int, int, int) { return 9; });
-    CdataArray* grey = requestDataArray("grey.rgb", folder().c_str(), -1);
-    CdataArray* colour = requestDataArray("colour.rgb", folder().c_str(), -1);
-    ASSERT_NE(grey, nullptr);
-    ASSERT_NE(colour, nullptr);
-
-    EXPECT_EQ(requestDataArray("colour.rgb", folder().c_str(), 4), colour);
-    EXPECT_EQ(exitReason(), ""); // four from three passes silently
-    EXPECT_EQ(requestDataArray("grey.rgb", folder().c_str(), 3), grey);
-    EXPECT_TRUE(exitMentions("wanted 3 chans for grey.rgb but this version has 1")) << exitReason();
-}
 
 TEST_F(ArrayRequest, FilesThatDoNotLoadAreNotFiled) {
     struct Case {
@@ -56,7 +30,8 @@ TEST_F(ArrayRequest, FilesThatDoNotLoadAreNotFiled) {
 
 TEST_F(ArrayRequest, ColourAndAlphaEdgeCases) {
     writeSgi(dir.file("thin.rgb"), 4, 4, 3, [](int, int, int) { return 5; });
-    writeFishPair();
+    writeJpeg(dir.file("fish.jpg"), 8, 4, 250, 0, 0);
+    writeSgi(dir.file("fish.alpha"), 8, 4, 1, [](int x, int y, int) { return 10 * x + y; });
     imageFile img;
     img.maxWidth = 0; // the picture would come out zero wide
     EXPECT_EQ(loadRGBA(img, dir.file("thin.rgb").c_str(), dir.file("fish.alpha").c_str()), 1);
@@ -78,24 +53,6 @@ TEST_F(ArrayRequest, ColourAndAlphaEdgeCases) {
     imageFile empty;
     EXPECT_EQ(imageIOtoDataArray(a, empty), 1);
     EXPECT_TRUE(exitMentions("imageIOtoDataArray - tried to copy image of zero size"));
-}
-
-// Without the ".alpha" file a four-channel request is opaque.
-TEST_F(ArrayRequest, ChannelCountPicksTheSubstitute) {
-    struct Case {
-        bool alpha;
-        int chans;
-        int expectChans;
-        int channel, byte; // at pixel (1, 2)
-    };
-    for (Case c : {Case{false, 4, 4, 3, 255}, Case{true, 1, 1, 0, alphaAt(1, 2)}, Case{true, 3, 3, 0, 250}}) {
-        shop.deleteChildren();
-        writeFishPair(c.alpha);
-        CdataArray* a = requestDataArray("fish.sgi", folder().c_str(), c.chans);
-        ASSERT_NE(a, nullptr) << c.chans;
-        EXPECT_EQ(a->chans, c.expectChans);
-        EXPECT_NEAR(arrayByte(a, 1, 2, c.channel), c.byte, 3) << c.chans;
-    }
 }
 
 } // namespace

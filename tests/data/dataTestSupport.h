@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "data/dataArray.h"
+#include "data/imageIO.h"
 #include "support/cerr.h"
 #include "testSupport.h"
 
@@ -75,4 +78,37 @@ inline void putFloat(std::string& s, float f) {
     uint32_t v;
     std::memcpy(&v, &f, 4);
     putLE(s, v);
+}
+
+using Image = std::unique_ptr<imageFile>;
+
+// A whole image of the type whose samples, row 0 first, are values (missing ones 0).
+template <typename T> Image makeImage(int w, int h, int ch, uint16_t type, std::vector<T> const& values) {
+    auto im = std::make_unique<imageFile>(static_cast<uint16_t>(w), static_cast<uint16_t>(h),
+                                          static_cast<uint16_t>(ch), type, 0, 2);
+    for (size_t i = 0; i < values.size(); i++) {
+        unsigned char* row = im->scanLines[i / (size_t(w) * ch)];
+        size_t k = i % (size_t(w) * ch);
+        if (type == PIXEL_8BIT)
+            row[k] = static_cast<unsigned char>(values[i]);
+        else
+            reinterpret_cast<float*>(row)[k] = static_cast<float>(values[i]);
+    }
+    return im;
+}
+inline Image bytes(int w, int h, int ch, std::vector<int> const& v = {}) {
+    return makeImage(w, h, ch, PIXEL_8BIT, v);
+}
+inline Image floats(int w, int h, int ch, std::vector<float> const& v = {}) {
+    return makeImage(w, h, ch, PIXEL_FLOAT, v);
+}
+
+// Every sample of the image, row 0 first, as T (bytes or floats).
+template <typename T> std::vector<T> samples(imageFile const& im) {
+    std::vector<T> out;
+    for (int y = 0; y < im.height; y++)
+        for (size_t k = 0; k < size_t(im.width) * im.channels; k++)
+            out.push_back(std::is_same_v<T, int> ? T(im.scanLines[y][k])
+                                                 : T(reinterpret_cast<float const*>(im.scanLines[y])[k]));
+    return out;
 }

@@ -77,17 +77,3 @@ template <typename F> void writeSgi(std::string const& path, int w, int h, int c
                 img.scanLines[y][(x * channels + c)] = static_cast<unsigned char>(value(x, y, c));
     ASSERT_EQ(img.saveSGI(path.c_str()), 1);
 }
-
-// An "AAC0" file of a float curve of n samples and chans channels, sample i = i + c / 10.
-inline void writeChanFile(std::string const& path, int n, int chans) {
-    CdataChan chan;
-    chan.init(n, 1, 1, chans, 4);
-    for (int i = 0; i < chan.numElements; i++)
-        chan.floatData[i] = static_cast<float>(i / chans) + static_cast<float>(i % chans) / 10.0f;
-    ASSERT_EQ(chan.save(path.c_str()), 0);
-}
-
-// Byte c of pixel (x, y) of a byte image array.
-inline int arrayByte(CdataArray const* a, int x, int y, int c) {
-    return a->byteData[(static_cast<size_t>(y) * a->res[0] + x) * a->chans + c];
-}

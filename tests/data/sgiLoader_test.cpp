@@ -1,43 +1,11 @@
-// SGI run-length rows and files, hand-made and damaged.
-#include <gtest/gtest.h>
-
-#include <cstring>
+// SGI files: verbatim storage, run-length files from the writer, and damaged files.
 #include <random>
 #include <string>
 #include <vector>
 
-#include "data/imageIO.h"
-#include "data/sgiLoader.h"
-#include "support/cerr.h"
-#include "support/memoryIO.h"
-#include "testSupport.h"
+#include "dataTestSupport.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes encode(Bytes const& row) {
-    Bytes out(sgiMaxEncodedSize(static_cast<int>(row.size())));
-    out.resize(RLAencode(row.data(), out.data(), static_cast<int>(row.size())));
-    return out;
-}
-
-TEST(SgiRle, DecoderInvertsTheEncoderWithinTheBound) {
-    std::mt19937 rng(12);
-    for (int trial = 0; trial < 200; trial++) {
-        int n = 1 + static_cast<int>(rng() % 400);
-        Bytes row(n);
-        for (auto& b : row)
-            b = static_cast<unsigned char>(rng() % 3 == 0 ? rng() : 7);
-        Bytes packed = encode(row);
-        ASSERT_LE(static_cast<int>(packed.size()), sgiMaxEncodedSize(n));
-        Bytes back(n * 2, 0xEE);
-        ASSERT_EQ(RLEdecode(packed.data(), static_cast<int>(packed.size()), back.data(), 2, 1, n, n), n);
-        for (int i = 0; i < n; i++)
-            ASSERT_EQ(back[2 * i], row[i]);
-        EXPECT_EQ(back[1], 0xEE); // the other channel is left alone
-    }
-}
 
 void fillPattern(imageFile& im, unsigned seed) {
     std::mt19937 rng(seed);
@@ -72,8 +40,7 @@ TEST(SgiFiles, VerbatimStorageIsRead) {
     imageFile im;
     ASSERT_EQ(im.loadImage(dir.file("v.sgi").c_str(), true), 1);
     // Channel planes of rows 0 and 1 interleave into pixels.
-    EXPECT_EQ(Bytes(im.scanLines[0], im.scanLines[0] + 6), (Bytes{1, 0x0A, 2, 0x0B, 3, 0x0C}));
-    EXPECT_EQ(Bytes(im.scanLines[1], im.scanLines[1] + 6), (Bytes{4, 0x0D, 5, 0x0E, 6, 0x0F}));
+    EXPECT_EQ(samples<int>(im), (std::vector<int>{1, 0x0A, 2, 0x0B, 3, 0x0C, 4, 0x0D, 5, 0x0E, 6, 0x0F}));
     writeWholeFile(dir.file("short.sgi"), f.substr(0, f.size() - 1));
     imageFile cut;
     EXPECT_EQ(cut.loadImage(dir.file("short.sgi").c_str(), true), 0);

@@ -1,7 +1,6 @@
 // The voxel file: round trips of float and byte volumes, the header's chunks, reading in
 // pieces, and damaged files failing cleanly.
 #include <cmath>
-#include <cstring>
 #include <sstream>
 #include <string>
 
@@ -62,7 +61,9 @@ void fillField(CdataVolume& v) {
                         0.1f * ((x * 7 + y * 3 + z) % 5);
 }
 
-TEST_F(VoxelFileTest, FloatVolumeRoundTrip) {
+// The header's range and multiplier, then a box inside the second slab of buckets and one
+// behind it: reading never goes back.
+TEST_F(VoxelFileTest, FloatVolumeRoundTripAndReadsInPieces) {
     CdataVolume v;
     v.init(13, 10, 7, 2, 4);
     v.setDimensionSpace(0, -1.0f, 1.0f);
@@ -80,21 +81,31 @@ TEST_F(VoxelFileTest, FloatVolumeRoundTrip) {
         ASSERT_NEAR(back.floatData[i], v.floatData[i], 0.05f) << i;
     EXPECT_EQ(exitReason(), "");
 
-    std::string file = readWholeFile(path("f.vox"));
-    EXPECT_EQ(file.substr(0, 14), std::string("VOXL\x02\x00\x0e\x00\x00\x00\x9a\x02\x00\x00", 14));
-    std::istringstream in(file);
     CvoxelLoader loader;
     CvoxelHeader h;
-    ASSERT_EQ(loader.open(in), 0);
+    ASSERT_EQ(loader.open(path("f.vox").c_str()), 0);
     EXPECT_EQ(loader.startBuffer(1, h), 1); // the second slot was never written
     ASSERT_EQ(loader.startBuffer(0, h), 0);
-    EXPECT_EQ(h.type, "UNDF");
     EXPECT_EQ(h.bucketZ, 4);
     float lowest = 1e9f, highest = -1e9f;
     for (int i = 0; i < v.numElements; i++)
         lowest = std::fmin(lowest, v.floatData[i]), highest = std::fmax(highest, v.floatData[i]);
     EXPECT_EQ(h.lowest, lowest);
     EXPECT_EQ(h.highest, highest);
+    float planes[2][3 * 2]; // one plane per channel of each slice
+    float* slices[2] = {planes[0], planes[1]};
+    CsliceIO box;
+    box.slices = slices;
+    box.chans = 2;
+    box.start[0] = 7, box.start[1] = 4, box.start[2] = 5;
+    box.size[0] = 3, box.size[1] = 2, box.size[2] = 1;
+    ASSERT_EQ(loader.read(box), 0);
+    for (int i = 0; i < 12; i++) // channel i / 6, row i % 6 / 3, column i % 3
+        EXPECT_EQ(planes[i / 6][i % 6],
+                  back.floatData[((5 * 10 + 4 + i % 6 / 3) * 13 + 7 + i % 3) * 2 + i / 6])
+            << i;
+    box.start[2] = 2;
+    EXPECT_EQ(loader.read(box), 1);
     float mult[4] = {2, 1, 1, 1}, add[4] = {1, 0, 0, 0};
     loader.setMultAdd(mult, add);
     EXPECT_EQ(loader.getHighestVoxelValue(), highest * 2 + 1);
@@ -121,19 +132,6 @@ TEST_F(VoxelFileTest, ByteVolumeDividesByTheRange) {
     EXPECT_NEAR(back.byteData[150], 102, 1); // (1.8 - 1) x 255 / 2
 }
 
-TEST_F(VoxelFileTest, ByteVolumesSaveThroughTheirRemap) {
-    CdataVolume v;
-    v.init(3, 3, 3, 1, 1);
-    v.setvalueRemap(-1.0f, 1.0f);
-    v.byteData[13] = 255;
-    ASSERT_EQ(v.saveVox(path("s.vox").c_str(), 1.0f, 0, 0.0f, 1.0f), 0);
-    CdataVolume back;
-    ASSERT_EQ(back.loadVox(path("s.vox").c_str()), 0);
-    EXPECT_EQ(back.dataType, 4);
-    EXPECT_NEAR(back.floatData[13], 1.0f, 0.01f);
-    EXPECT_NEAR(back.floatData[0], -1.0f, 0.01f);
-}
-
 TEST_F(VoxelFileTest, HandMadeHeaderInAnyOrder) {
     std::istringstream in(smallFile(goodChunks()));
     CdataVolume v;
@@ -148,42 +146,12 @@ TEST_F(VoxelFileTest, HandMadeHeaderInAnyOrder) {
     EXPECT_EQ(v.floatData[7], 9.0f - (9.0f - 1.5f) * 0.125f);
 }
 
-TEST_F(VoxelFileTest, ReadsInPiecesAndNeverBackwards) {
-    CdataVolume v;
-    v.init(10, 6, 9, 1, 4);
-    fillField(v);
-    ASSERT_EQ(v.saveVox(path("p.vox").c_str(), 1.0f, 0, 0.0f, 1.0f), 0);
-    CdataVolume whole;
-    ASSERT_EQ(whole.loadVox(path("p.vox").c_str()), 0);
-
-    CvoxelLoader loader;
-    CvoxelHeader h;
-    ASSERT_EQ(loader.open(path("p.vox").c_str()), 0);
-    ASSERT_EQ(loader.startBuffer(0, h), 0);
-    float plane[3 * 2];
-    float* planes[1] = {plane};
-    CsliceIO box;
-    box.slices = planes;
-    box.chans = 1;
-    box.start[0] = 7, box.start[1] = 4, box.start[2] = 5; // inside the second slab
-    box.size[0] = 3, box.size[1] = 2, box.size[2] = 1;
-    ASSERT_EQ(loader.read(box), 0);
-    for (int y = 0; y < 2; y++)
-        for (int x = 0; x < 3; x++)
-            EXPECT_EQ(plane[y * 3 + x], whole.floatData[(5 * 6 + 4 + y) * 10 + 7 + x]);
-    box.start[2] = 2;
-    EXPECT_EQ(loader.read(box), 1); // the first slab was passed
-    box.chans = 2;
-    box.start[2] = 8;
-    EXPECT_EQ(loader.read(box), 1);
-}
-
 TEST_F(VoxelFileTest, SaverRefusals) {
     CdataVolume empty;
     EXPECT_EQ(empty.saveVox(path("e.vox").c_str(), 1.0f, 0, 0.0f, 1.0f), 1);
     EXPECT_FALSE(pathExists(path("e.vox")));
 
-    // A buffer ended before all its slabs keeps the "LH" placeholders and fails.
+    // A buffer ended before all its slabs fails, and so does the file.
     std::stringstream out;
     CvoxelSaver saver;
     CvoxelHeader h;
@@ -194,12 +162,6 @@ TEST_F(VoxelFileTest, SaverRefusals) {
     ASSERT_EQ(saver.startBuffer(h), 0);
     EXPECT_EQ(saver.endBuffer(), 1);
     EXPECT_EQ(saver.startBuffer(h), 1); // one buffer only
-    std::string s = out.str();
-    size_t lh = s.find("LH");
-    ASSERT_NE(lh, std::string::npos);
-    float placeholder;
-    std::memcpy(&placeholder, s.data() + lh + 6, 4);
-    EXPECT_EQ(placeholder, -1000000.0f);
     EXPECT_EQ(saver.close(), 1);
     h.bucketX = 0;
     EXPECT_EQ(saver.open(out, 1), 0);

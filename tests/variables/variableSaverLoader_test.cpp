@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "variableTestSupport.h"
-#include "variables/variableLinks.h"
 #include "variables/variableSaverLoader.h"
 
 namespace {
@@ -39,53 +38,45 @@ TEST_F(SettingsText, AsciiSafeAndFloatText) {
 
 TEST_F(SettingsText, DumpFormOfEveryKind) {
     auto root = std::make_unique<CdirectoryVar>();
-    Cvariable* d = child(root.get(), "d", CLASS_DIRECTORY);
-    d->setDiskPath("/x y/");
-    child(d, "v");
-    child(d, "sh", CLASS_SHORT)->setInt(-2);
-    child(d, "s", CLASS_STRING)->setString("t u");
-    auto* link = static_cast<ClinkVar*>(child(d, "raw", CLASS_LINK));
-    link->allocElements(2, 3);
-    auto* ints = static_cast<ClinkVar*>(child(d, "il", CLASS_INT_LINK));
-    ints->allocElements(2, 4);
-    ints->setElem_int(0, 5);
-    ints->setElem_int(1, 6);
-    auto* strs = static_cast<ClinkVar*>(child(d, "sl", CLASS_STRING_LINK));
-    strs->allocElements(1, sizeof(Cstring));
-    strs->setElem_char(0, "p q");
-    auto* res = static_cast<CresourceFileVar*>(child(d, "r", CLASS_RESOURCE_FILE));
-    res->setFileOffset(100);
-    res->setFileSize(20);
-    res->setFileEncoding(2);
-    res->setFileStream(1);
-    res->setFileDate(4000000000u);
-    auto* mem = static_cast<CmemoryChunkVar*>(child(d, "m", CLASS_MEMORY_CHUNK));
-    mem->allocMem(12);
+    Cvariable* top = everyKind(root.get());
+    top->setDiskPath("/x y/");
     auto* ptr = new CpointerVar;
     ptr->setName("p");
-    d->addVariable(ptr, 1);
+    top->addVariable(ptr, 1);
     auto* slaveLink = new CvariableLinkVar;
     slaveLink->setName("lk");
-    slaveLink->target = d->findVariable("v");
-    d->addVariable(slaveLink, 1);
+    slaveLink->target = top->findVariable("plain");
+    top->addVariable(slaveLink, 1);
     auto* ref = new CresourceReference;
     ref->setName("ref");
-    d->addVariable(ref, 1);
+    top->addVariable(ref, 1);
 
-    std::string expect = ":mkdir d {\n"
+    std::string expect = ":mkdir top {\n"
                          " diskPath=/x y/\n"
-                         " :var v\n"
-                         " :short sh -2\n"
-                         " :s s \"t u\"\n"
+                         " :var plain\n"
+                         " :short sh -300\n"
+                         " :int i -123456789\n"
+                         " :float f 3.25\n"
+                         " :s s " +
+                         binaryBlock("text with \"quotes\"") +
+                         "\n"
                          " :link raw elems=2 elemSize:3\n"
-                         " :int il 5 6\n"
-                         " :s sl \"p q\"\n"
-                         " :resFile r offst=100 size:20 encode:2 type:1 date:4000000000\n"
-                         " :memory m (12)\n"
+                         " :int il -1 999 1999\n"
+                         " :float fl 0.25 -0.5\n"
+                         " :s sl \"link text\"\n"
+                         " :short shl -7\n"
+                         " :array arr #4 0.5 \"el\"\n"
+                         " :resFile res offst=77 size:1000 encode:2 type:1 date:3000000000\n"
+                         " :memory mem (5)\n"
+                         " :int merged 0\n"
+                         " :mkdir d {\n"
+                         "  :short x 0\n"
+                         " }\n"
                          " :pointer *p 0\n"
-                         " :varPointer v (lk) :var lk\n"
-                         " \n"
-                         "}\n";
+                         " :varPointer plain (lk) :var lk\n"
+                         " \n" // the resource reference writes nothing of its own
+                         "}\n"
+                         ":mkdir second\n";
     EXPECT_EQ(written([&](std::ostream& out) { EXPECT_EQ(root->saveTree(nullptr, 0, &out), 0); }), expect);
     EXPECT_EQ(root->saveTree(path("tree.txt").c_str(), 0, nullptr), 0);
     EXPECT_EQ(readWholeFile(path("tree.txt")), expect);
