@@ -59,7 +59,7 @@ void* ClinkVar::allocElements(int count, int size) {
         return nullptr;
     }
     ownedBytes = static_cast<size_t>(count) * static_cast<size_t>(size);
-    storage = new unsigned char[ownedBytes];
+    storage = new unsigned char[ownedBytes](); // cleared: unset elements are saved as zeros, not leftovers
     elementCount = static_cast<unsigned short>(count);
     elementSize = static_cast<unsigned short>(size);
     flags |= VAR_OWNS_STORAGE;

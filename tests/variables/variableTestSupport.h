@@ -77,7 +77,7 @@ inline Cvariable* everyKind(CdirectoryVar* holder) {
         il->setElem_int(static_cast<unsigned short>(k), k * 1000 - 1);
     auto* fl = static_cast<ClinkVar*>(child(top, "fl", CLASS_FLOAT_LINK));
     fl->allocElements(2, 4);
-    fl->setElem_float(0, 0.25); // allocElements leaves the block as it was
+    fl->setElem_float(0, 0.25);
     fl->setElem_float(1, -0.5);
     auto* sl = static_cast<ClinkVar*>(child(top, "sl", CLASS_STRING_LINK));
     sl->allocElements(1, sizeof(Cstring));
