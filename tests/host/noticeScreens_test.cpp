@@ -1,5 +1,5 @@
-// The notice screens drawn offscreen: the red error screen's colour and text lines, the
-// text layout with its guard for narrow views, and the built-in font's glyphs.
+// The notice screens drawn offscreen: the red error screen's colour and text lines, and the
+// text layout with its guard for narrow views.
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,37 +64,6 @@ TEST(NoticeScreens, RedErrorScreenWithHeadingAndOneLinePerPiece) {
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(mode, GL_MODELVIEW);
     EXPECT_EQ(depth, 1) << "the HUD matrices are popped";
-}
-
-TEST(NoticeText, BuiltInGlyphsDrawTheirBits) {
-    REQUIRE_OFFSCREEN();
-    std::unique_ptr<CglContext> c(createOffscreenContext(40, 20));
-    ASSERT_TRUE(c);
-    struct Case {
-        char const* text;
-        NoticeFont font;
-    } cases[] = {{"A", kNoticeBody},    {"a", kNoticeBody}, {"Q7", kNoticeBody},   {"&", kNoticeHeading},
-                 {"\x01", kNoticeBody}, {"", kNoticeBody},  {nullptr, kNoticeBody}};
-    for (auto const& k : cases) {
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT);
-        prepHUD(40, 20);
-        glColor3f(1, 1, 1);
-        glRasterPos2i(2, 2);
-        ourPrintString(k.font, k.text);
-        popHUD();
-        int expected = 0, scale = k.font == kNoticeHeading ? 4 : 1;
-        for (char const* p = k.text ? k.text : ""; *p; p++)
-            for (int row = 0; row < 7; row++)
-                expected += __builtin_popcount(builtInGlyph(*p)[row]) * scale;
-        auto px = readAll(*c);
-        int lit = 0;
-        for (size_t i = 0; i < px.size(); i += 4)
-            if (px[i] == 255) lit++;
-        EXPECT_EQ(lit, expected) << (k.text ? k.text : "(null)");
-    }
-    EXPECT_EQ(builtInGlyph('a'), builtInGlyph('A'));
-    EXPECT_EQ(builtInGlyph('\x7f'), builtInGlyph('?'));
 }
 
 } // namespace

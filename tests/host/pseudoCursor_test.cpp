@@ -15,19 +15,30 @@ std::vector<uint8_t> marked() {
     return p;
 }
 
-TEST(PseudoCursor, HotSpotLandsOnThePointer) {
+TEST(PseudoCursor, HotSpotOnThePointerStateRestoredAndTextureKept) {
     REQUIRE_OFFSCREEN();
     int const w = 64, h = 60;
     std::unique_ptr<CglContext> c(createOffscreenContext(w, h));
     ASSERT_TRUE(c);
     struct Case {
         double hotX, hotY, x, y;
-    } cases[] = {{4, 4, 20, 30}, {0, 0, 20, 30}, {7, 2, 40, 10}};
+        bool depthOn;
+    } cases[] = {{4, 4, 20, 30, true}, {0, 0, 20, 30, false}, {7, 2, 40, 10, false}};
     for (auto const& k : cases) {
         CpseudoCursor cursor(marked(), 8, 8, k.hotX, k.hotY, c.get());
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
+        k.depthOn ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
+        glMatrixMode(GL_MODELVIEW);
+        glTranslatef(1, 2, 3);
+        glMatrixMode(GL_PROJECTION);
+        glScalef(2, 2, 2);
+        GLfloat modelBefore[16], projBefore[16], modelAfter[16], projAfter[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelBefore);
+        glGetFloatv(GL_PROJECTION_MATRIX, projBefore);
         drawCursor(cursor, k.x, k.y, w, h);
+        unsigned first = cursor.texName();
+        EXPECT_NE(first, 0u);
         std::vector<uint8_t> px = readAll(*c);
         // The picture's top-left pixel: hot-spot pixels left of and above the pointer
         // (rows counted upward in the framebuffer).
@@ -42,35 +53,10 @@ TEST(PseudoCursor, HotSpotLandsOnThePointer) {
         for (size_t i = 0; i < px.size(); i += 4)
             lit += px[i] != 0;
         EXPECT_EQ(lit, 64);
-    }
-}
 
-TEST(PseudoCursor, StateRestoredAndTextureKept) {
-    REQUIRE_OFFSCREEN();
-    std::unique_ptr<CglContext> c(createOffscreenContext(32, 32));
-    ASSERT_TRUE(c);
-    for (bool depthOn : {true, false}) {
-        CpseudoCursor cursor(marked(), 8, 8, 1, 1, c.get());
-        if (depthOn)
-            glEnable(GL_DEPTH_TEST);
-        else
-            glDisable(GL_DEPTH_TEST);
-        glDisable(GL_BLEND);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glTranslatef(1, 2, 3);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glScalef(2, 2, 2);
-        GLfloat modelBefore[16], projBefore[16], modelAfter[16], projAfter[16];
-        glGetFloatv(GL_MODELVIEW_MATRIX, modelBefore);
-        glGetFloatv(GL_PROJECTION_MATRIX, projBefore);
-        drawCursor(cursor, 10, 10, 32, 32);
-        unsigned first = cursor.texName();
-        EXPECT_NE(first, 0u);
-        drawCursor(cursor, 12, 12, 32, 32);
+        drawCursor(cursor, 12, 12, w, h);
         EXPECT_EQ(cursor.texName(), first) << "made once per context";
-        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), depthOn ? GL_TRUE : GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), k.depthOn ? GL_TRUE : GL_FALSE);
         EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
         EXPECT_EQ(glIsEnabled(GL_TEXTURE_RECTANGLE), GL_FALSE);
         GLint mode = 0;
@@ -86,7 +72,6 @@ TEST(PseudoCursor, StateRestoredAndTextureKept) {
         EXPECT_EQ(cursor.texName(), 0u) << "a new picture drops the texture";
         cursor.drawAtPoint(1, 1);
         EXPECT_EQ(cursor.texName(), 0u) << "a picture of the wrong size makes none";
-        glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();

@@ -35,20 +35,6 @@ TEST_F(FileCommands, OutcomesAreKeptInFailed) {
     EXPECT_FALSE(pathExists(data.file("new.txt")) || pathExists(data.file("new2.txt")));
 }
 
-TEST_F(FileCommands, ShortNamesAreOnlyLogged) {
-    ASSERT_EQ(openMasterOut(), 0);
-    CfakeHostServices host;
-    failed = 7;
-    ASSERT_EQ(run(":renameFile abc longer.txt :renameFile longer.txt xyz :deleteFile a.b"), 0);
-    EXPECT_EQ(failed, 7);
-    EXPECT_TRUE(host.calls.empty());
-    masterOut.flush();
-    std::string log = readWholeFile(data.file("masterout.txt"));
-    EXPECT_NE(log.find("renameFile abc -> longer.txt"), std::string::npos) << log;
-    EXPECT_NE(log.find("deleteFile a.b"), std::string::npos) << log;
-    masterOut.close();
-}
-
 // ---- network-origin scripts ----
 
 class NetworkScripts : public CommandTest {

@@ -83,18 +83,6 @@ TEST_F(ScriptCommands, FailuresStopTheRunWithTheirReason) {
     EXPECT_EQ(scriptError, 1);
 }
 
-TEST_F(ScriptCommands, AddScriptMakesPathsKeepsTheFolderAndRefusesOtherKinds) {
-    root.setDiskPath("/some/folder/");
-    ASSERT_EQ(run(":addScript deep/er/s { :x 1 }"), 0);
-    Cvariable* s = root.findVariable("deep/er/s");
-    ASSERT_NE(s, nullptr);
-    ASSERT_EQ(s->getClass(), CLASS_SCRIPT);
-    EXPECT_EQ(static_cast<CscriptVar*>(s)->diskPath, "/some/folder/");
-    // Without a block nothing is made.
-    ASSERT_EQ(run(":addScript empty"), 0);
-    EXPECT_EQ(root.findVariable("empty"), nullptr);
-}
-
 TEST_F(ScriptCommands, CerrWritesEachTokenBetweenMarks) {
     ASSERT_EQ(run(":float val 2 :cerr ($val*3) word $val"), 0);
     EXPECT_NE(trace.text().find("CERR >6<>word<>2<"), std::string::npos) << trace.text();

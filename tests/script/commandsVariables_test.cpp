@@ -6,15 +6,16 @@ namespace {
 
 using TreeCommands = CommandTest;
 
-TEST_F(TreeCommands, DeleteFindsUpwardAndStopsOnlyWhenAskedTo) {
-    ASSERT_EQ(run(":float keep 1 :float gone 2 :mkdir d { :float inner 3 }"), 0);
-    ASSERT_EQ(run(":cd d { :delete gone }"), 0); // found from d by the upward search
+// delete finds its node upward and passes over a missing one (with a second token it stops
+// the run); setParent moves the target under a sibling.
+TEST_F(TreeCommands, DeleteAndSetParent) {
+    ASSERT_EQ(run(":float keep 1 :float gone 2 :dir a :mkdir b { :float inner 3 }"), 0);
+    ASSERT_EQ(run(":cd b { :delete gone } :delete gone :cd a { :setParent b } :float after 1"), 0);
     EXPECT_EQ(root.findVariable("gone"), nullptr);
     EXPECT_NE(root.findVariable("keep"), nullptr);
-
-    // A missing node with one token is passed over (with a second token it stops the run).
-    EXPECT_EQ(run(":delete gone :float after 1"), 0);
     EXPECT_NE(root.findVariable("after"), nullptr);
+    EXPECT_NE(root.findVariable("b/a"), nullptr);
+    EXPECT_EQ(root.getChild("a", 0), nullptr);
 }
 
 TEST_F(TreeCommands, SaveVarWritesTheSubtreeAndNeedsEveryToken) {
@@ -50,13 +51,6 @@ TEST_F(TreeCommands, SetmaskSetsAndClearsBits) {
     // Text variables are left alone.
     EXPECT_EQ(run(":setmask word 1"), 0);
     EXPECT_EQ(text("word"), "abc");
-}
-
-TEST_F(TreeCommands, SetParentMovesTheTargetUnderASibling) {
-    ASSERT_EQ(run(":dir a :dir b"), 0);
-    ASSERT_EQ(run(":cd a { :setParent b }"), 0);
-    EXPECT_NE(root.findVariable("b/a"), nullptr);
-    EXPECT_EQ(root.getChild("a", 0), nullptr);
 }
 
 TEST_F(TreeCommands, SetPathStoresAFullPath) {

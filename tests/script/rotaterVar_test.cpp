@@ -115,11 +115,4 @@ TEST_F(Rotaters, SettingChangesAreReported) {
     EXPECT_EQ(told, (std::vector<Cvariable*>{count, count}));
 }
 
-// Something that is no rotater is passed over.
-TEST_F(Rotaters, RotateOnAnotherKindDoesNothing) {
-    build();
-    EXPECT_EQ(run(":rotate count next"), 0);
-    EXPECT_TRUE(exitReasonList.empty());
-}
-
 } // namespace

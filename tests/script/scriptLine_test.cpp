@@ -1,4 +1,5 @@
 // Script text: token kinds, comments, blocks, binary blocks, syntax errors, writing back.
+#include <functional>
 #include <sstream>
 
 #include "scriptTestSupport.h"
@@ -131,6 +132,7 @@ TEST_F(ScriptParse, WrittenLinesReadBackTheSame) {
     }
 }
 
+// Each refused read records its own reason and reads nothing.
 TEST_F(ScriptParse, ArgumentsOutOfRangeAreReportedNotRead) {
     ASSERT_EQ(parse(":cmd 1.5 two"), 0);
     CscriptLine* l = line(&script, 0);
@@ -138,31 +140,30 @@ TEST_F(ScriptParse, ArgumentsOutOfRangeAreReportedNotRead) {
     EXPECT_EQ(l->getFloat(0, value), 0);
     EXPECT_EQ(value, 1.5);
     EXPECT_EQ(l->getFloat(1), 0.0);
-    // Each refused read records its own reason.
-    reset();
-    EXPECT_EQ(l->getFloat(2), 0.0);
-    EXPECT_EQ(lastReason(), "index out of range in scriptLine.getFloat()");
-    reset();
-    EXPECT_NE(l->getFloat(5, value), 0);
-    EXPECT_EQ(lastReason(), "index out of range in scriptLine.getFloat()");
-    reset();
-    Cstring text;
-    EXPECT_NE(l->getString(2, text), 0);
-    EXPECT_EQ(lastReason(), "index out of range in scriptLine.");
-    reset();
-    EXPECT_TRUE(l->getString(2, true).empty());
-    EXPECT_EQ(lastReason(), "string grab too high");
-    reset();
     std::vector<Cstring> strings;
     std::vector<float> floats;
-    EXPECT_EQ(l->getValues("f s f", strings, floats), 0);
-    EXPECT_EQ(floats.size(), 1u);
-    EXPECT_EQ(lastReason(), "index out of range in scriptLine.getValues()");
-    reset();
-    floats.clear();
-    EXPECT_EQ(l->stringListToFloats(floats, 3), 2);
-    EXPECT_TRUE(floats.empty());
-    EXPECT_EQ(lastReason(), "index out of range in scriptLine.stringListToFloats()");
+    Cstring text;
+    struct Case {
+        char const* reason;
+        std::function<bool()> refused;
+    } const cases[] = {
+        {"index out of range in scriptLine.getFloat()", [&] { return l->getFloat(2) == 0.0; }},
+        {"index out of range in scriptLine.getFloat()", [&] { return l->getFloat(5, value) != 0; }},
+        {"index out of range in scriptLine.", [&] { return l->getString(2, text) != 0; }},
+        {"string grab too high", [&] { return l->getString(2, true).empty(); }},
+        {"index out of range in scriptLine.getValues()",
+         [&] { return l->getValues("f s f", strings, floats) == 0 && floats.size() == 1; }},
+        {"index out of range in scriptLine.stringListToFloats()",
+         [&] {
+             floats.clear();
+             return l->stringListToFloats(floats, 3) == 2 && floats.empty();
+         }},
+    };
+    for (Case const& c : cases) {
+        reset();
+        EXPECT_TRUE(c.refused()) << c.reason;
+        EXPECT_EQ(lastReason(), c.reason);
+    }
     reset();
     EXPECT_TRUE(l->getString(2, false).empty());
     EXPECT_EQ(l->getFloatOrDefault(4, 2.5), 2.5);

@@ -91,18 +91,6 @@ TEST_F(ScriptRun, LineOutcomes) {
     EXPECT_EQ(seen(), "");
 }
 
-TEST_F(ScriptRun, UnknownCommandStopsTheRun) {
-    scriptName = "tank.txt";
-    EXPECT_EQ(run(":mark a :nosuch 1 :mark b"), 1);
-    EXPECT_EQ(lastReason(), "Couldn't find command nosuch in script tank.txt");
-    EXPECT_EQ(scriptError, 1);
-    EXPECT_EQ(seen(), "a");
-    // Later string scripts are refused while the error stands.
-    resetExitState();
-    EXPECT_EQ(run(":mark c :mark d"), 1);
-    EXPECT_EQ(seen(), "a");
-}
-
 TEST_F(ScriptRun, BuiltinTableComesBeforeTheTarget) {
     static int builtinCalls = 0;
     builtinCalls = 0;
