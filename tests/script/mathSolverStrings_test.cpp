@@ -61,6 +61,9 @@ TEST_F(SolverTest, FallbackListWithoutSearchVariable) {
     solver.setValue("ratio", "0.25");
     EXPECT_FLOAT_EQ(solver.getVariableFloat("ratio"), 0.25f);
     EXPECT_EQ(solver.getVariableFloat("none"), 0.0f);
+    r = 1;
+    EXPECT_EQ(solveF("$x+1", &r), 1); // a float with no search variable reads 0
+    EXPECT_EQ(r, 0);
     varNameList.clear();
     valueList.clear();
 }

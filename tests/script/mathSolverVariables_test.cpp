@@ -54,13 +54,6 @@ class SolverVariables : public SolverTest {
     Cvariable* shop = nullptr;
 };
 
-TEST_F(SolverVariables, NoSearchVariableGivesZero) {
-    solver.setSearchVariablePath(nullptr);
-    int r = 1;
-    EXPECT_EQ(solveF("$x+1", &r), 1);
-    EXPECT_EQ(r, 0);
-}
-
 // Quotes keep "$" as text; "-" is a name character in string mode; a constant may hold
 // -999; the fish's children were prepended, so the newest, "fins", comes first.
 TEST_F(SolverVariables, VariablesConstantsAndTreeFunctions) {

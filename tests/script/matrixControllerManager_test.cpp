@@ -114,24 +114,4 @@ TEST(MatrixAngleRotater, EachCodeKeepsItsAxis) {
     }
 }
 
-TEST(MatrixAngleDifference, HeadingInTheFrame) {
-    Cmatrix3 frame;
-    frame.identity();
-    Cvector from(0, 0, 0), to(1, 0, -1);
-    CmatrixAngleDifferenceVar d;
-    EXPECT_EQ(d.update(), 0); // pointers missing: nothing
-    EXPECT_EQ(d.getFloat(), 0);
-    d.frame = &frame;
-    d.fromPoint = &from;
-    d.toPoint = &to;
-    d.update();
-    EXPECT_FLOAT_EQ(d.getFloat(), 3.14159265f / 4);
-    to.set(0, 0, -5);
-    d.update();
-    EXPECT_FLOAT_EQ(d.value, 0);
-    frame.setYrotation(3.14159265f / 2); // the same target seen from a turned frame
-    d.update();
-    EXPECT_NEAR(std::fabs(d.value), 3.14159265f / 2, 1e-5);
-}
-
 } // namespace

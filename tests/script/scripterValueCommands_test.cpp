@@ -63,20 +63,6 @@ TEST_F(ValueCommands, SetChecksElementsAndReadOnly) {
     link->clearPointer();
 }
 
-TEST_F(ValueCommands, MkdirMakesThePathCdNeedsIt) {
-    ASSERT_EQ(run(":mkdir a/b/c { :float x 1 :float y 2 }"), 0);
-    Cvariable* c = root.findVariable("a/b/c");
-    ASSERT_NE(c, nullptr);
-    EXPECT_STREQ(c->getChild(0)->name.c_str(), "x");
-    EXPECT_STREQ(c->getChild(1)->name.c_str(), "y");
-    ASSERT_EQ(run(":mkdir a/b/c { :float z 3 }"), 0);
-    EXPECT_STREQ(c->getChild(2)->name.c_str(), "z");
-    EXPECT_EQ(root.countChildren(-1), 1);
-    // cd runs its block on an existing node only.
-    ASSERT_EQ(run(":cd a/b { :int n 4 }"), 0);
-    EXPECT_EQ(text("a/b/n"), "4");
-}
-
 TEST_F(ValueCommands, SaveSetsAndClearsFlags) {
     Cvariable* item = root.addVariableX("item", CLASS_INT, 0);
     ASSERT_EQ(run(":save item"), 0);
