@@ -82,18 +82,6 @@ TEST_F(AnimValues, PoolIsReusedAndFilledOnDestruction) {
 }
 
 TEST_F(AnimValues, LinkedValuesWriteThrough) {
-    float member = 3;
-    CanimValue v;
-    v.setPointer(&member);
-    v.setMove(7, 2, CURVE_LINEAR, 1); // starts from the linked float
-    v.update();
-    EXPECT_FLOAT_EQ(member, 5);
-    v.update();
-    EXPECT_FLOAT_EQ(member, 7);
-    member = 1;
-    v.update(); // idle: no write
-    EXPECT_FLOAT_EQ(member, 1);
-
     float cells[3] = {1, 2, 3};
     CanimBase b;
     b.setPointer(cells);
@@ -174,18 +162,10 @@ TEST(Keyframes, SmoothSlopesAreNegatedCentralDifferences) {
     EXPECT_FLOAT_EQ(same.keys->nextKey->slope, 0);
 }
 
-TEST(Keyframes, SparesAreFreedAndLaterKeysDropped) {
+// A manager that keeps no spares (the pool is shutting down) frees what it is handed.
+TEST(Keyframes, SparesFreedOnShutDownAndKeysListed) {
     TraceCapture trace(1);
     CanimKeyframeManager m;
-    CanimKeyframe* a = m.fetchKeyframe();
-    CanimKeyframe* b = m.fetchKeyframe();
-    EXPECT_EQ(m.allocated, 2);
-    m.doneWithKeyframe(a);
-    m.doneWithKeyframe(b);
-    EXPECT_EQ(m.fetchKeyframe(), b);
-    m.doneWithKeyframe(b);
-    m.freeAllSpares();
-    EXPECT_EQ(m.freeList, nullptr);
     CanimValueNew v;
     v.setKey(1, 1, 0);
     v.nextKey(3, 2.5f, 0);

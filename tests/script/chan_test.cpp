@@ -150,18 +150,10 @@ TEST_F(Chans, Ramps) {
     c.lerpReplaceFast(-2, 0, 4, 6); // cells before the strip are skipped
     expectCells(c, {6, 10, 15, 0, 1}, "clipped");
     c.resize(4);
-    c.scurveAdd(0, 4, 0, 1);
-    expectCells(c, {sCurve(0.125f), sCurve(0.375f), sCurve(0.625f), sCurve(0.875f)}, "full span");
     c.set(5);
     c.scurveAdd(1, 3, 2, 4);       // replaces cells 1 and 2 only
     c.scurveAdd(0.2f, 0.2f, 9, 9); // empty span
     expectCells(c, {5, 2 + 2 * sCurve(0.25f), 2 + 2 * sCurve(0.75f), 5}, "part");
-    Cchan a, b;
-    fillChan(a, {0, 0, 0});
-    fillChan(b, {10, 10, 10});
-    c.resize(3);
-    c.blendUsing2Floats(a, b, 0, 1);
-    expectCells(c, {0, 5, 10}, "blend");
 }
 
 TEST_F(Chans, Bumps) {

@@ -66,26 +66,6 @@ TEST_F(MatrixControllers, InfiniteScaleIsABadAngle) {
     EXPECT_EQ(exitReasonList[0], "bad angle");
 }
 
-// Controls are found by name; a controller maps its source by scale and offset and
-// blends in a second source.
-TEST_F(MatrixControllers, ScaleOffsetAndBlend) {
-    CanimValue* fin = manager.addAndRegisterAnimControl("fin", 2);
-    EXPECT_EQ(manager.findControl("fin"), fin);
-    EXPECT_EQ(manager.findControl("nothing"), nullptr);
-    auto* lagged = new CbufferedDelayAnimValue;
-    EXPECT_EQ(manager.addAndRegisterControl("pecLeftTopY", lagged), lagged);
-    EXPECT_EQ(manager.addAndRegisterControl("none", nullptr), nullptr);
-    manager.addAndRegisterAnimControl("b", 4);
-    drive("fin", 1, 0.1f, 0.5f);
-    CmatrixController* c = drive("fin", 0, 0, 1);
-    c->source2 = &static_cast<CanimValue*>(manager.findControl("b"))->ownValue;
-    c->blend = 0.25f;
-    manager.animValuesToMatrices();
-    EXPECT_FLOAT_EQ(rotater.angles[1], 1.1f);
-    EXPECT_FLOAT_EQ(rotater.angles[0], 2.5f);
-    EXPECT_TRUE(exitReasonList.empty());
-}
-
 TEST(MatrixAngleRotater, EachCodeKeepsItsAxis) {
     // A turn keeps the components along its axis: the joint's own row for codes 0 to 2,
     // the parent's axis component of every row for codes 3 and above.

@@ -189,15 +189,6 @@ TEST_F(ScriptParse, ArgumentsReadAsTheirKindSays) {
     EXPECT_EQ(floats, (std::vector<float>{2, 3.5f}));
     ASSERT_EQ(strings.size(), 1u);
     EXPECT_STREQ(strings[0].c_str(), "a b"); // quoted before it is solved, so blanks stay
-
-    CstringVar text;
-    CfloatVar number;
-    EXPECT_EQ(l->setVariableFromLineToken(&text, 1, 0), 0);
-    EXPECT_STREQ(text.value.c_str(), "a b");
-    EXPECT_EQ(l->setVariableFromLineToken(&number, 2, 7), 0);
-    EXPECT_EQ(number.value, 3.5f);
-    EXPECT_NE(l->setVariableFromLineToken(&number, 9, 0), 0);
-    EXPECT_TRUE(exitReasonList.size() == 1);
 }
 
 } // namespace
