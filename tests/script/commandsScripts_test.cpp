@@ -84,11 +84,6 @@ TEST_F(ScriptCommands, FailuresStopTheRunWithTheirReason) {
     EXPECT_EQ(scriptError, 1);
 }
 
-TEST_F(ScriptCommands, CerrWritesEachTokenBetweenMarks) {
-    ASSERT_EQ(run(":float val 2 :cerr ($val*3) word $val"), 0);
-    EXPECT_NE(trace.text().find("CERR >6<>word<>2<"), std::string::npos) << trace.text();
-}
-
 using TreeCommands = CommandTest;
 
 // delete finds its node upward and passes over a missing one (with a second token it stops
