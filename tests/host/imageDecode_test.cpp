@@ -101,7 +101,8 @@ void expectNear(Bytes const& got, Bytes const& want, int tolerance) {
         EXPECT_NEAR(got[i], want[i], tolerance) << "channel " << i;
 }
 
-TEST(DecodePng, RowOrderChannelsAndPremultipliedColour) {
+// Rows are stored bottom first; PNG colour is premultiplied by its alpha.
+TEST(Decode, RowOrderChannelsAndColour) {
     TempDir dir;
     writeBytes(dir.file("p.png"), encodePng(3, 2, rgbaPicture()));
     imageFile im;
@@ -116,18 +117,15 @@ TEST(DecodePng, RowOrderChannelsAndPremultipliedColour) {
     EXPECT_EQ(pictureAt(im, 0, 1), (Bytes{0, 0, 255, 255}));
     EXPECT_EQ(pictureAt(im, 2, 1), (Bytes{0, 0, 0, 0}));
     EXPECT_EQ(im.scanLines[1][0], 255); // the picture's top-left pixel opens the last row
-}
 
-TEST(DecodeJpeg, RowOrderAndOpaqueAlpha) {
-    TempDir dir;
     writeBytes(dir.file("rb.jpg"), encodeJpeg(16, 16, redOverBlue(16, 16)));
-    imageFile im;
-    ASSERT_EQ(OS::loadImageFile(im, dir.file("rb.jpg").c_str()), 1);
-    EXPECT_EQ(im.width, 16);
-    EXPECT_EQ(im.height, 16);
-    EXPECT_STREQ(im.format, "rgba");
-    expectNear(Bytes(im.scanLines[15], im.scanLines[15] + 4), {255, 0, 0, 255}, 6);
-    expectNear(Bytes(im.scanLines[0] + 60, im.scanLines[0] + 64), {0, 0, 255, 255}, 6);
+    imageFile jpeg;
+    ASSERT_EQ(OS::loadImageFile(jpeg, dir.file("rb.jpg").c_str()), 1);
+    EXPECT_EQ(jpeg.width, 16);
+    EXPECT_EQ(jpeg.height, 16);
+    EXPECT_STREQ(jpeg.format, "rgba"); // opaque alpha added
+    expectNear(Bytes(jpeg.scanLines[15], jpeg.scanLines[15] + 4), {255, 0, 0, 255}, 6);
+    expectNear(Bytes(jpeg.scanLines[0] + 60, jpeg.scanLines[0] + 64), {0, 0, 255, 255}, 6);
 }
 
 TEST(FtiFiles, ScrambleRoundTripsEveryLength) {

@@ -17,6 +17,21 @@
 
 namespace {
 
+// Sets (or with null unsets) one environment variable and restores it when it goes.
+class ScopedEnv {
+  public:
+    ScopedEnv(char const* n, char const* value) : name(n), had(std::getenv(n) != nullptr) {
+        if (had) saved = std::getenv(n);
+        value ? setenv(n, value, 1) : unsetenv(n);
+    }
+    ~ScopedEnv() { had ? setenv(name, saved.c_str(), 1) : unsetenv(name); }
+
+  private:
+    char const* name;
+    bool had;
+    std::string saved;
+};
+
 TEST(OsDates, BoundaryTimes) {
     CfakeHostServices fake;
     struct Case {
@@ -38,14 +53,10 @@ TEST(OsDates, BoundaryTimes) {
         EXPECT_EQ(OS::getDateSecond(), c.second) << c.now;
         EXPECT_EQ(OS::getDateHour(), c.hour) << c.now;
     }
-    char const* zone = std::getenv("TZ");
-    std::string savedZone = zone ? zone : "";
-    setenv("TZ", "UTC", 1);
+    ScopedEnv zone("TZ", "UTC");
     tzset();
     fake.clock = 1136779260;
     EXPECT_STREQ(OS::getDateTime(), "Mon Jan  9 04:01:00 2006\n");
-    zone ? setenv("TZ", savedZone.c_str(), 1) : unsetenv("TZ");
-    tzset();
 }
 
 TEST(OsSystem, MachineIdFromThePlatformIdentifier) {
@@ -161,21 +172,6 @@ TEST(LinuxHost, ShellCommandExpandsKeywordsAndGivesTheStatus) {
     EXPECT_EQ(readWholeFile(data.file("out.txt")), "made\n");
     EXPECT_EQ(hostServices().shellCommand("exit 3"), 3);
 }
-
-// Sets (or with null unsets) one environment variable and restores it when it goes.
-class ScopedEnv {
-  public:
-    ScopedEnv(char const* n, char const* value) : name(n), had(std::getenv(n) != nullptr) {
-        if (had) saved = std::getenv(n);
-        value ? setenv(n, value, 1) : unsetenv(n);
-    }
-    ~ScopedEnv() { had ? setenv(name, saved.c_str(), 1) : unsetenv(name); }
-
-  private:
-    char const* name;
-    bool had;
-    std::string saved;
-};
 
 TEST(OsFolders, DataFolderRules) {
     ScopedEnv home("HOME", "/home/fish");

@@ -12,21 +12,15 @@ class Recorder : public CdirectoryVar {
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override {
         if (line.name == "mark") {
             seen.push_back(line.tokenCount() ? line.tokens[0].c_str() : "");
-            lastHandlerTarget = handler->thisObject;
             return 0;
         }
         return CdirectoryVar::processCommand(handler, line);
     }
     std::vector<std::string> seen;
-    Cvariable* lastHandlerTarget = nullptr;
 };
 
 class ScriptRun : public ScriptStateTest {
   protected:
-    void TearDown() override {
-        reset();
-        setBuiltinCommand("set", savedSet);
-    }
     int run(char const* text) { return runStringScript(&target, text); }
     std::string seen() {
         std::string all;
@@ -37,7 +31,6 @@ class ScriptRun : public ScriptStateTest {
 
     ScopedDataFolder dataFolder; // exit reasons write the closing phase's file there
     Recorder target;
-    BuiltinCommand savedSet = getBuiltinCommand("set");
 };
 
 TEST_F(ScriptRun, ConditionalsPickOneBranch) {
@@ -90,22 +83,6 @@ TEST_F(ScriptRun, LineOutcomes) {
     setExitError("earlier", 1); // an errored exit stops every run
     EXPECT_EQ(run(":mark a :mark b"), 2);
     EXPECT_EQ(seen(), "");
-}
-
-// Only keywords of the built-in table take a handler; a handler set there runs in place of
-// the target's own command.
-TEST_F(ScriptRun, BuiltinTableComesBeforeTheTarget) {
-    static int builtinCalls = 0;
-    builtinCalls = 0;
-    BuiltinCommand counting = [](CscriptHandler*, CscriptLine&, Cvariable**) {
-        builtinCalls++;
-        return 0;
-    };
-    ASSERT_EQ(setBuiltinCommand("set", counting), 0);
-    EXPECT_EQ(setBuiltinCommand("mark", nullptr), 1);
-    EXPECT_EQ(run(":set x 1 :mark a"), 0);
-    EXPECT_EQ(builtinCalls, 1);
-    EXPECT_EQ(seen(), "a");
 }
 
 TEST_F(ScriptRun, NameChecksTheRunningFile) {
