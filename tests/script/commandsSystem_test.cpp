@@ -1,7 +1,6 @@
 // System, web, exit and file commands against the recording host or the real disk, and the
 // confinement of network scripts.
 #include "host/fakeHostServices.h"
-#include "host/osFunctions.h"
 #include "script/scriptOrigin.h"
 #include "scriptTestSupport.h"
 #include "support/engineHooks.h"

@@ -1,10 +1,6 @@
 // The shared noise channel on the file the build generates.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <string>
-
-#include "data/dataArray.h"
 #include "data/dataArrayManager.h"
 #include "host/osFunctions.h"
 #include "script/fastNoise.h"

@@ -1,7 +1,6 @@
 // String mode: pieces, quotes, groups, where a text ends and the fallback list; "$"
 // variables, "~" local constants and the tree functions, resolved from a search variable.
 #include "scriptTestSupport.h"
-#include "variables/variable.h"
 
 namespace {
 
