@@ -1,6 +1,5 @@
-// Animated values: queued moves and their pool, linked values, keyframes, and cycles.
+// Animated values: the pool of queued moves, linked values, keyframes, and cycles.
 #include <limits>
-#include <vector>
 
 #include "script/animCycle.h"
 #include "script/animValue.h"
@@ -20,35 +19,8 @@ class AnimValues : public ScriptStateTest {
         useAdsrPool(nullptr);
         reset();
     }
-    std::vector<float> run(CanimValue& v, int frames) {
-        std::vector<float> out;
-        for (int i = 0; i < frames; i++)
-            out.push_back(v.getValueAndUpdate());
-        return out;
-    }
     CadsrPool pool;
 };
-
-// An idle value starts a next move at once; queued moves chain without an idle frame
-// and hand their records back to the pool when they start.
-TEST_F(AnimValues, QueuedMovesChain) {
-    CanimValue idle;
-    idle.setNextMove(4, 2, CURVE_LINEAR);
-    EXPECT_EQ(idle.queuedMoves(), 0);
-    EXPECT_EQ(run(idle, 2), (std::vector<float>{2, 4}));
-    EXPECT_EQ(pool.allocatedCount(), 0);
-
-    CanimValue v;
-    v.setMove(10, 2, CURVE_LINEAR, 1);
-    v.setNextMove(20, 2, CURVE_LINEAR);
-    v.setNextMove(0, 1, CURVE_QUADRATIC);
-    EXPECT_EQ(run(v, 2), (std::vector<float>{5, 10}));
-    EXPECT_EQ(v.active, 1); // the second move began in the update that ended the first
-    EXPECT_EQ(v.queuedMoves(), 1);
-    EXPECT_EQ(run(v, 3), (std::vector<float>{15, 20, 0}));
-    EXPECT_EQ(v.active, 0);
-    EXPECT_EQ(pool.spareCount(), 2);
-}
 
 TEST_F(AnimValues, PoolIsReusedAndFilledOnDestruction) {
     CanimValue v;

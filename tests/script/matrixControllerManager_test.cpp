@@ -69,14 +69,16 @@ TEST(MatrixAngleRotater, EachCodeKeepsItsAxis) {
     // the parent's axis component of every row for codes 3 and above.
     Cmatrix3 base;
     base.setXrotation(0.4f);
-    for (int code = 0; code <= 6; code++) {
+    for (int code = -1; code <= 6; code++) {
         CmatrixAngleRotater r;
         r.baseMatrix = base;
         r.resetMAR();
         r.angles[0] = 0.3f;
         r.axisCodes[0] = code;
         r.rotateByAngles();
-        if (code < 3) {
+        if (code < 0) {
+            EXPECT_TRUE(nearMatrix(r.matrix, base));
+        } else if (code < 3) {
             Cvector d = r.matrix.row(code) - base.row(code);
             EXPECT_NEAR(d.x * d.x + d.y * d.y + d.z * d.z, 0, 1e-10) << code;
             EXPECT_FALSE(nearMatrix(r.matrix, base)) << code;

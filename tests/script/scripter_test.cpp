@@ -85,6 +85,23 @@ TEST_F(ScriptRun, LineOutcomes) {
     EXPECT_EQ(seen(), "");
 }
 
+// Only keywords of the built-in table take a handler; a handler set there runs in place of
+// the target's own command.
+TEST_F(ScriptRun, BuiltinTableComesBeforeTheTarget) {
+    static int builtinCalls = 0;
+    BuiltinCommand saved = getBuiltinCommand("set");
+    BuiltinCommand counting = [](CscriptHandler*, CscriptLine&, Cvariable**) {
+        builtinCalls++;
+        return 0;
+    };
+    ASSERT_EQ(setBuiltinCommand("set", counting), 0);
+    EXPECT_EQ(setBuiltinCommand("mark", nullptr), 1);
+    EXPECT_EQ(run(":set x 1 :mark a"), 0);
+    setBuiltinCommand("set", saved);
+    EXPECT_EQ(builtinCalls, 1);
+    EXPECT_EQ(seen(), "a");
+}
+
 TEST_F(ScriptRun, NameChecksTheRunningFile) {
     TempDir dir;
     std::string path = dir.file("tank.txt");
