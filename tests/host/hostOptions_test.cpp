@@ -20,29 +20,23 @@ int parse(std::vector<char const*> args, ChostOptions& out, Cstring& error,
 }
 
 TEST(HostOptions, AcceptedCommandLines) {
+    using O = ChostOptions;
     struct Case {
         std::vector<char const*> args;
-        char const* saverWindow;
-        ChostOptions::Mode mode;
+        O::Mode mode;
         int screens, width, frames, every;
         unsigned long windowId;
+        char const* saverWindow = nullptr;
     } cases[] = {
-        {{}, nullptr, ChostOptions::kWindow, 1, 1280, 0, 0, 0},
-        {{"--window", "--screens", "2"}, nullptr, ChostOptions::kWindow, 2, 1280, 0, 0, 0},
-        {{"-window-id", "0x1a00007"}, nullptr, ChostOptions::kHack, 1, 1280, 0, 0, 0x1a00007},
+        {{}, O::kWindow, 1, 1280, 0, 0, 0},
+        {{"--window", "--screens", "2"}, O::kWindow, 2, 1280, 0, 0, 0},
+        {{"-window-id", "0x1a00007"}, O::kHack, 1, 1280, 0, 0, 0x1a00007},
         // The environment gives the window only when no mode is on the command line.
-        {{}, "4194311", ChostOptions::kHack, 1, 1280, 0, 0, 4194311},
-        {{"--window"}, "0x200003", ChostOptions::kWindow, 1, 1280, 0, 0, 0},
-        {{"--headless", "640x360"}, "0x5", ChostOptions::kHeadless, 1, 640, 1, 0, 0},
-        {{"--headless", "64x8", "--frames", "9", "--screenshot", "f%03d.png", "--every", "3", "--screens",
-          "8"},
-         nullptr,
-         ChostOptions::kHeadless,
-         8,
-         64,
-         9,
-         3,
-         0},
+        {{}, O::kHack, 1, 1280, 0, 0, 4194311, "4194311"},
+        {{"--window"}, O::kWindow, 1, 1280, 0, 0, 0, "0x200003"},
+        {{"--headless", "640x360"}, O::kHeadless, 1, 640, 1, 0, 0, "0x5"},
+        {{"--headless", "64x8", "--frames", "9", "--screens", "8"}, O::kHeadless, 8, 64, 9, 0, 0},
+        {{"--headless", "4x4", "--screenshot", "f%03d.png", "--every", "3"}, O::kHeadless, 1, 4, 1, 3, 0},
     };
     for (auto const& c : cases) {
         ChostOptions o;

