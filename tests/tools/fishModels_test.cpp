@@ -1,7 +1,9 @@
 // The built resource tree's fish models: each loads with its materials, its skeleton binds
-// every joint the fish drives, and its cloth fins hang where the model draws them.
+// every joint the fish drives, its skin hangs off the right joints, its views drop only
+// faces turned from the viewer.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <string>
 
@@ -95,6 +97,73 @@ TEST_F(GeneratedModels, EverySpeciesLoadsAndItsSkeletonBindsEveryJoint) {
             EXPECT_NEAR(pointAt(skeleton, i).z, spineJointZ(i), 1e-6);
         EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
         resetExitState();
+    }
+}
+
+TEST_F(GeneratedModels, SkinHangsOffNeighbouringJointsByItsPlaceAlongTheBody) {
+    for (FishLook const& k : fishLooks()) {
+        SCOPED_TRACE(k.name);
+        CdirectoryVar species;
+        CtexturedGeo* model = loadModel(k, species);
+        // Cloth roots carry the way to their anchor in N rather than a normal.
+        std::set<int> roots;
+        for (char const* piece : {"cloth_base_dorsal", "cloth_base_anal", "cloth_base_caudal"}) {
+            CshortLinkVar* g = model->pointSide.findGroup(piece);
+            ASSERT_EQ(CgeoNew::groupSize(g), 9) << piece;
+            roots.insert(CgeoNew::groupMembers(g), CgeoNew::groupMembers(g) + 9);
+        }
+        int mat = model->findAttrib("mat", 0), blend = model->findAttrib("blend", 0);
+        int light = model->findAttrib("lightpoint", 0), normal = model->findAttrib("N", 0);
+        ASSERT_TRUE(mat >= 0 && blend >= 0 && light >= 0 && normal >= 0);
+        int spineBound = 0;
+        for (int p = 0; p < model->numPoints; p++) {
+            float const* r = model->pointRecord(p);
+            int a = int(r[mat]), b = int(r[mat + 1]);
+            float w = r[blend];
+            ASSERT_TRUE(a >= 0 && a < kFishJoints && b >= 0 && b < kFishJoints) << "point " << p;
+            ASSERT_TRUE(w >= 0.0f && w <= 1.0f) << "point " << p;
+            EXPECT_TRUE(r[light] >= 0 && int(r[light + 1]) < int(kSpineJoints)) << "point " << p;
+            float n = std::sqrt(r[normal] * r[normal] + r[normal + 1] * r[normal + 1] +
+                                r[normal + 2] * r[normal + 2]);
+            EXPECT_NEAR(n, roots.count(p) ? 0.1f : 1.0f, 1e-3) << "point " << p;
+            if (a >= kSpineJoints || b != a + 1) continue;
+            // Between its two joints, weighted to the nearer one (the snout and the tail
+            // fin reach past the ends and hold to the end joints).
+            float z = pointAt(*model, p).z, za = float(spineJointZ(a)), zb = float(spineJointZ(b));
+            float expected = std::clamp((z - zb) / (za - zb), 0.0f, 1.0f);
+            EXPECT_NEAR(w, expected, 1e-4) << "point " << p;
+            spineBound++;
+        }
+        EXPECT_GT(spineBound, model->numPoints / 2);
+        resetExitState();
+    }
+}
+
+TEST_F(GeneratedModels, SideViewsDropOnlyHeadFacesTurnedFromTheViewer) {
+    CdirectoryVar species;
+    FishLook const& k = fishLooks()[2];
+    CtexturedGeo* model = loadModel(k, species);
+    auto const& views = model->polyGroupSets[0]->variations;
+    ASSERT_EQ(views.size(), 5u);
+    size_t all = views[0]->allTriangleIndices.size();
+    // Viewer on the left (+x) for views 1 and 2, on the right for 3 and 4.
+    float const side[5] = {0, 1, 1, -1, -1};
+    for (int v = 1; v < 5; v++) {
+        std::multiset<std::vector<uint16_t>> kept;
+        auto const& t = views[v]->allTriangleIndices;
+        for (size_t i = 0; i + 2 < t.size(); i += 3)
+            kept.insert({t[i], t[i + 1], t[i + 2]});
+        EXPECT_LT(t.size(), all) << "view " << v << " drops nothing";
+        EXPECT_GT(t.size(), all / 2) << "view " << v;
+        auto const& every = views[0]->allTriangleIndices;
+        for (size_t i = 0; i + 2 < every.size(); i += 3) {
+            std::vector<uint16_t> tri = {every[i], every[i + 1], every[i + 2]};
+            if (kept.count(tri)) continue;
+            Cvector c =
+                (pointAt(*model, tri[0]) + pointAt(*model, tri[1]) + pointAt(*model, tri[2])) * (1.0f / 3);
+            EXPECT_LT(c.x * side[v], 0.0f) << "view " << v << " dropped a face on the viewer's side";
+            EXPECT_GT(c.z, 0.0f) << "view " << v << " dropped a face of the bending tail half";
+        }
     }
 }
 

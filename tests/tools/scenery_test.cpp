@@ -1,8 +1,12 @@
-// The generators write the same bytes on every run, and the tank's level set tells rock
-// and sand from water.
+// The generators write the same bytes on every run; the scenery's models bind to their
+// skeletons, the fish's obstacle spheres cover the rocks, and the level set tells rock and
+// sand from water.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "data/dataArray.h"
+#include "graphics/geoFile.h"
 #include "fishArrays.h"
 #include "fishModels.h"
 #include "scenery.h"
@@ -10,6 +14,27 @@
 #include "testSupport.h"
 
 namespace {
+
+// A model of the resource tree the build generated.
+CgeoFileContents model(std::string const& file) {
+    std::string bytes = readWholeFile(kGeneratedResourceDir + file);
+    CgeoFileContents geo;
+    EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo), nullptr)
+        << file;
+    return geo;
+}
+
+// The floats of attribute name of point p; empty when the model lacks it.
+std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
+    int offset = 0;
+    for (CgeoFileAttrib const& a : g.attribs) {
+        if (a.name == name)
+            return {g.data.begin() + p * g.floatsPerPoint + offset,
+                    g.data.begin() + p * g.floatsPerPoint + offset + a.size};
+        offset += a.size;
+    }
+    return {};
+}
 
 // Every generator writes the same bytes on every run, and a root it cannot write under
 // (a plain file) fails with a message instead of stopping.
@@ -34,6 +59,53 @@ TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
         writeWholeFile(a.file("plain"), "x");
         EXPECT_EQ(c.write(a.file("plain") + "/"), 1);
         resetExitState();
+    }
+}
+
+TEST(Scenery, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
+    struct Case {
+        char const* skin;
+        char const* skeleton;
+        int joints;
+    } const cases[] = {
+        {"species/bubbles/bubbles.geo", "species/bubbles/bubbles_skel.geo", 48},
+        {"species/target/target.geo", "species/target/target_skel.geo", 1},
+        {"species/backdrop_image/backdrop.geo", "species/backdrop_image/backdrop_skel.geo", 1},
+    };
+    for (Case const& c : cases) {
+        CgeoFileContents skin = model(c.skin), skel = model(c.skeleton);
+        EXPECT_EQ(skel.points, c.joints) << c.skin;
+        for (int p = 0; p < skin.points; p++) {
+            std::vector<float> mat = value(skin, "mat", p);
+            ASSERT_EQ(mat.size(), 2u) << c.skin;
+            EXPECT_GE(mat[0], 0) << c.skin;
+            EXPECT_LT(mat[1], skel.points) << c.skin << " point " << p;
+        }
+        for (int j = 0; j < skel.points; j++)
+            EXPECT_LT(value(skel, "parentMat", j).at(0), static_cast<float>(j)) << c.skeleton;
+    }
+}
+
+// Most of each rock lies inside the spheres the fish steer round.
+TEST(Scenery, AvoidSpheresCoverTheRocks) {
+    CgeoFileContents spheres = model("tanks/wabi_sabi/avoidSpheres.geo");
+    ASSERT_GT(spheres.points, 0);
+    for (char const* rock : {"species/rock_boulder/rock_boulder.geo", "species/rock_slab/rock_slab.geo",
+                             "species/rock_spire/rock_spire.geo"}) {
+        CgeoFileContents g = model(rock);
+        int inside = 0;
+        for (int p = 0; p < g.points; p++) {
+            std::vector<float> pos = value(g, "pos", p);
+            for (int s = 0; s < spheres.points; s++) {
+                std::vector<float> c = value(spheres, "pos", s);
+                float r = value(spheres, "pscale", s).at(0);
+                if (std::hypot(pos[0] - c[0], pos[1] - c[1], pos[2] - c[2]) <= r + 0.1f) {
+                    inside++;
+                    break;
+                }
+            }
+        }
+        EXPECT_GT(inside, g.points * 9 / 10) << rock;
     }
 }
 
