@@ -38,6 +38,12 @@ int commandDelete(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
         }
         return commandEnding();
     }
+    if (v->parent == nullptr) {
+        // A tree's root belongs to the code that made it (the registry, a scratch tree):
+        // deleting it from a script, even a settings file's, would leave its owner dangling.
+        commandExitWith("delete %s refused: the root of its tree", path.c_str());
+        return CMD_STOP;
+    }
     deleteVariableInUse(v, self, &line);
     return commandEnding();
 }

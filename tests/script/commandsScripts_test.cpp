@@ -54,6 +54,7 @@ TEST_F(ScriptCommands, FailuresStopTheRunWithTheirReason) {
         {":script bump { :float hit 1 }", ":runScript a b c { :float x 1 }", "scerr"},
         {":float notScript 1", ":script notScript { :x }", "couldn't make scriptvar"},
         {"", ":delete gone 1", "delete gone, var not found"},
+        {"", ":delete .", "delete . refused: the root of its tree"}, // its owner once kept a freed root
         {":dir a :dir b", ":cd b { :setParent nowhere }", "parent not found"},
         {"", ":setPath missing d", "setpath error: variable missing not found"},
         {":dir a", ":cd nowhere { :int n 4 }", "bad cd to nowhere from top"},
