@@ -11,11 +11,7 @@ namespace {
 // Constants, precedence, operators, and signs: one before a group negates the whole group,
 // "+" before a value is accepted.
 TEST_F(SolverTest, FloatExpressions) {
-    struct Case {
-        char const* text;
-        double value;
-    };
-    std::vector<Case> cases = {
+    std::vector<ValueCase> cases = {
         {"3", 3},           {"((3))", 3},     {"-3", -3},        {"(-3)", -3},   {"-(3)", -3},
         {"-(-3)", 3},       {"+3", 3},        {"3+", 3},         {" 2.5 ", 2.5}, {".5", 0.5},
         {"1e3", 1000},      {"abc-1", -1},    {"ab(3)", 3},      {"1+2*3", 7},   {"2+3*4", 14},
@@ -29,15 +25,7 @@ TEST_F(SolverTest, FloatExpressions) {
         {"-(2*(1+2))", -6}, {"--3", 3},       {"2*+3", 6},       {"-2^2", 4}};
     cases.push_back({"1+2+3+4+5+6+7+8+9+10+11+12+13", 91});
     cases.push_back({"1*2*3*4*5*6*7*8*9*10*11*12*13", 6227020800.0});
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.text);
-        int r = -1;
-        double v = solveF(c.text, &r);
-        EXPECT_EQ(r, 0) << solver.errorText.c_str();
-        EXPECT_DOUBLE_EQ(v, c.value);
-        EXPECT_FALSE(solver.hasErrorReported());
-        EXPECT_TRUE(exitReasonList.empty());
-    }
+    expectValues(cases);
 }
 
 TEST_F(SolverTest, MalformedFloatExpressionsReportTheirError) {
@@ -74,11 +62,7 @@ TEST_F(SolverTest, MalformedFloatExpressionsReportTheirError) {
 
 // Arithmetic, colour channels and text; the tree functions without a search variable give 0.
 TEST_F(SolverTest, Functions) {
-    struct Case {
-        char const* text;
-        double value;
-    };
-    std::vector<Case> cases = {
+    std::vector<ValueCase> cases = {
         {"min(3,2)", 2},       {"max(3,2)", 3},        {"min(min(5,4),3)", 3}, {"1+max(2,3)*2", 7},
         {"min(-999,5)", -999}, {"-min(1,2)", -1},      {"2*-max(1,2)", -4},    {"1 + min(2, 3)", 3},
         {"min(1+2*3,(8))", 7}, {"xab(3)", 3},          {"hsv(120,1,1,0)", 0},  {"hsv(120,1,1,1)", 1},
@@ -94,13 +78,7 @@ TEST_F(SolverTest, Functions) {
                                {"atof(\"-1e2\")", -100},
                                {"strEq(\"a b\",ab)", 0},
                                {"exists(nosuchvar)", 0}});
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.text);
-        int r = -1;
-        double v = solveF(c.text, &r);
-        EXPECT_EQ(r, 0) << solver.errorText.c_str();
-        EXPECT_DOUBLE_EQ(v, c.value);
-    }
+    expectValues(cases);
 }
 
 TEST_F(SolverTest, RandomNumbersAreSeededAndInRange) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "script/mathSolver.h"
 #include "script/scriptCommands.h"
@@ -73,8 +74,25 @@ class CommandTest : public ScriptStateTest {
     CdirectoryVar root;
 };
 
+struct ValueCase {
+    char const* text;
+    double value;
+};
+
 class SolverTest : public ScriptStateTest {
   protected:
+    // Each text solves to its value with no error and no exit reason.
+    void expectValues(std::vector<ValueCase> const& cases) {
+        for (auto const& c : cases) {
+            SCOPED_TRACE(c.text);
+            int r = -1;
+            double v = solveF(c.text, &r);
+            EXPECT_EQ(r, 0) << solver.errorText.c_str();
+            EXPECT_DOUBLE_EQ(v, c.value);
+            EXPECT_FALSE(solver.hasErrorReported());
+            EXPECT_TRUE(exitReasonList.empty());
+        }
+    }
     void SetUp() override {
         reset();
         solver.clearError();
