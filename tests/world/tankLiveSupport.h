@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "data/dataArray.h"
 #include "data/resourceStreamer.h"
@@ -39,6 +40,7 @@ class ClivingThing : public CsafeRelationship, public CproximityParty, public Ct
     Ctank* tank = nullptr;
     Cvector lastDrop;                // where the last particles were freed
     CworkObject* geometry = nullptr; // not owned
+    std::vector<int> shakes;         // the shaker's button states, 1 down
 };
 
 inline ClivingThing* living(Cvariable* v) {
@@ -55,6 +57,9 @@ class CnodeAccess : public CquietThingAccess {
     }
     CproximityParty* proximityParty(Cvariable* t) override { return living(t); }
     CworkObject* workObjectOf(Cvariable* t) override { return living(t) ? living(t)->geometry : nullptr; }
+    void shakerButtonState(Cvariable* t, bool down) override {
+        if (living(t)) living(t)->shakes.push_back(down ? 1 : 0);
+    }
 };
 
 class ClivingAccess : public CtankLiveAccess {

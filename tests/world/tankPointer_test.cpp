@@ -167,6 +167,23 @@ TEST_F(PointerTankTest, DoubleClicksEndTheSaverReframeOrFollow) {
     shop->clickIgnoreCount = 0;
 }
 
+TEST_F(PointerTankTest, FeedingTipsTheShopsShaker) {
+    auto* shaker = new ClivingThing; // the shop keeper's, out of any tank
+    struct {
+        char const* line;
+        std::vector<int> shakes;
+    } const feeds[] = {{":addFood mousedown", {1}},
+                       {":addFood mouseup", {1, 0}},
+                       {":addFood sideways", {1, 0}},
+                       {":addFood", {1, 0}}};
+    EXPECT_EQ(run(":addFood mousedown"), 0); // no shaker yet: nothing to tip
+    shop->foodShaker = shaker;
+    for (auto const& f : feeds) {
+        EXPECT_EQ(run(f.line), 0) << f.line;
+        EXPECT_EQ(shaker->shakes, f.shakes) << f.line;
+    }
+}
+
 TEST_F(PointerTankTest, SetDisplayShowsOrHidesAThingsMaterial) {
     ClivingThing* fish = fishAt(100, 50);
     fish->setName("angel1");
