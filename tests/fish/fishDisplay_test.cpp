@@ -1,6 +1,6 @@
 // The displayed body: the skeleton table built from a synthetic skeleton model (names,
-// bindings and the optional groups), the mouth, the waste outlet, the lighting points, and
-// the eyes (their modes, the clamps on the gaze and the hold on mode changes).
+// bindings and the optional groups), the mouth, the waste outlet, the body variation by view, the lighting
+// points, and the eyes (their modes, the clamps on the gaze and the hold on mode changes).
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -108,6 +108,15 @@ TEST_F(FishTest, MouthAndOutletFollowTheirSettings) {
         Cvector expected = v[0] + (v[1] - v[0]) * o[4] + m.up * (o[1] * o[2]);
         EXPECT_LT((p - expected).length(), 1e-5f) << o[0];
     }
+}
+
+// Near side views (both the head's and the middle's side turned to the viewer) draw the
+// variations that drop faces turned away; anything else draws the whole body.
+TEST_F(FishTest, BodyVariationFollowsTheViewedSide) {
+    float const cases[][3] = {{0.9f, 0.85f, 1},   {0.75f, 0.9f, 2},   {0.9f, 0.6f, 0},
+                              {-0.9f, -0.81f, 4}, {-0.75f, -0.9f, 3}, {0.9f, -0.9f, 0}};
+    for (auto const& c : cases)
+        EXPECT_EQ(Cfish::bodyVariationForView(c[0], c[1]), c[2]) << c[0] << " " << c[1];
 }
 
 TEST_F(FishTest, LightingPointsStayWithinTheirTable) {
