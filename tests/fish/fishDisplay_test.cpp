@@ -1,6 +1,7 @@
 // The displayed body: the skeleton table built from a synthetic skeleton model (names,
-// bindings and the optional groups), the mouth, the waste outlet, the body variation by view, the lighting
-// points, and the eyes (their modes, the clamps on the gaze and the hold on mode changes).
+// bindings and the optional groups), the mouth, the waste outlet, the body variation by
+// view, the lighting points, and the eyes (their modes, the clamps on the gaze and the hold
+// on mode changes).
 #include <algorithm>
 #include <cmath>
 #include <cstring>
