@@ -1,5 +1,5 @@
-// The fish frame: strokes and glides, the limits on a requested turn, the emergency after
-// clamped turns, and a crowded tank run for a long time.
+// The fish frame: the order of its steps, strokes and glides, the limits on a requested
+// turn, the emergency after clamped turns, and a crowded tank run for a long time.
 #include <cmath>
 #include <random>
 #include <string>
@@ -8,6 +8,22 @@
 #include "fishTestSupport.h"
 
 namespace {
+// Records the frame's steps instead of running them.
+class JournalFish : public Cfish {
+  public:
+    std::vector<std::string> calls;
+    void contemplateOccasionalActivities() override { calls.push_back("activities"); }
+    void reachedGotoGoal() override { calls.push_back("goal"); }
+    void tightJam() override { calls.push_back("jam"); }
+    void contemplateFlickTurn() override { calls.push_back("flick?"); }
+    void updatePectorals() override { calls.push_back("pecs"); }
+    bool contemplatePectoralPush() override { return calls.push_back("push?"), true; }
+    void doPecPush(float) override { calls.push_back("push"); }
+    void handleFins() override { calls.push_back("fins"); }
+    void calcEyes() override { calls.push_back("eyes"); }
+    void calcDisplay() override { calls.push_back("display"); }
+};
+
 // Repeatable goals and starts.
 float uniform(std::minstd_rand& rng, float lo, float hi) {
     return lo + (hi - lo) * static_cast<float>(rng() - rng.min()) / static_cast<float>(rng.max() - rng.min());
@@ -22,6 +38,28 @@ void steerToward(Cfish& f, Cvector const& goal, float speed) {
     f._setDesiredBodySpeed(speed);
 }
 } // namespace
+
+TEST_F(FishTest, PipelineOrder) {
+    auto* fish = static_cast<JournalFish*>(placeFish(new JournalFish, Cvector(0, 2, 0)));
+    fish->displayed = 1;
+    tank->levelSet = [](Cvector const&) { return -1.0f; };
+    fish->prepForCook();
+    fish->goFish(1);
+    std::vector<std::string> const want = {"activities", "goal", "jam",  "flick?", "pecs",
+                                           "push?",      "push", "fins", "eyes",   "display"};
+    EXPECT_EQ(fish->calls, want);
+    // Not drawn: no display step; no tank: nothing after the messages.
+    fish->calls.clear();
+    fish->prepForCook();
+    fish->goFish(0);
+    EXPECT_EQ(fish->calls.back(), "eyes");
+    fish->setParent(nullptr, 0);
+    fish->calls.clear();
+    fish->goFish(1);
+    EXPECT_TRUE(fish->calls.empty());
+    EXPECT_EQ(exitReasonList.back(), Cstring("fish doesn't belong to tank"));
+    delete fish;
+}
 
 TEST_F(FishTest, StrokeAndGlide) {
     struct {
