@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "fishTestSupport.h"
+#include "fish/pectoralFins.h"
 #include "world/species.h"
 
 namespace {
@@ -148,6 +149,23 @@ TEST_F(FishTest, ForwardStrokeStopsAtDesiredSpeed) {
         }
         EXPECT_NEAR(fish->bodySpeed, c.want, 1e-3f) << c.speed;
     }
+}
+
+TEST_F(FishTest, FullBrakesActOnceAndEndWithSecondStroke) {
+    Cfish* fish = makeFish();
+    fish->doFullBrakes();
+    fish->updatePectorals();
+    float progress = fish->pecLeft.progress[0];
+    fish->doFullBrakes(); // ignored while braking
+    EXPECT_FLOAT_EQ(fish->pecLeft.progress[0], progress);
+    EXPECT_TRUE(fish->braking && fish->pecLeft.hasWaiting && fish->pecRight.hasWaiting);
+    int frames = 0;
+    while (fish->braking && frames < 200) {
+        EXPECT_FALSE(!fish->pecLeft.hasWaiting && !fish->pecLeft.playing()) << frames; // not yet over
+        fish->updatePectorals(), frames++;
+    }
+    EXPECT_FALSE(fish->braking || fish->pecLeft.hasWaiting || fish->pecLeft.playing());
+    EXPECT_NEAR(fish->pecLeft.yaw[0], kPecRestYaw, 1e-4f);
 }
 
 TEST_F(FishTest, DecidesToPush) {

@@ -1,6 +1,7 @@
 // A fish's construction: keys from the species' per-member script, legal start values,
 // repeated resets, saving and the factory's keyword.
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -42,6 +43,18 @@ TEST_F(FishTest, InitScriptKeysAndSpeedTiersSurviveResets) {
         deleteVariable(fish);
     }
     EXPECT_TRUE(exitReasonList.empty());
+}
+
+TEST_F(FishTest, MissingArrayGivesAhh) {
+    std::filesystem::remove("species/std_fish/arrays/flickPredict.volume");
+    auto* fish = new Cfish;
+    // The array's own report comes first; the fish's follows it in the exit message.
+    std::string message = exitMsg.c_str();
+    EXPECT_EQ(erroredExit, 1);
+    ASSERT_GE(message.size(), 3u);
+    EXPECT_EQ(message.substr(message.size() - 3), "ahh") << message;
+    EXPECT_EQ(fish->flickPredict, nullptr);
+    delete fish;
 }
 
 TEST_F(FishTest, StartValuesAreLegalised) {

@@ -10,6 +10,11 @@ namespace {
 
 class ThingInTank : public ThingTest {
   protected:
+    static size_t related(CsafeRelationship& side, short nature) {
+        std::vector<Cvariable*> out;
+        side.fillVectorWithRelationshipsOfNature(out, nature);
+        return out.size();
+    }
     TestTank other;
 };
 
@@ -26,6 +31,23 @@ class StepCycle : public CanimCycle {
     int frames, steps = 0;
     std::vector<std::string>& log;
 };
+
+TEST_F(ThingInTank, JoiningAndLeavingKeepsTheTankRelationshipAndLists) {
+    auto* thing = new ScriptedThing;
+    for (TestTank* to : {&tank, &other, static_cast<TestTank*>(nullptr), &tank}) {
+        thing->framesUpdated = 5;
+        thing->setToTank(to);
+        EXPECT_EQ(thing->framesUpdated, 0);
+        EXPECT_EQ(thing->tank, to);
+        EXPECT_EQ(related(*thing, -NATURE_CONTAINS_THING), to ? 1u : 0u); // the thing made it
+        for (TestTank* t : {&tank, &other}) {
+            EXPECT_EQ(thing->parent == t->thingList, t == to);
+            EXPECT_EQ(t->listed.size(), t == to ? 1u : 0u);
+            EXPECT_EQ(related(*t, NATURE_CONTAINS_THING), t == to ? 1u : 0u);
+        }
+    }
+    deleteVariable(thing);
+}
 
 TEST_F(ThingInTank, CyclesThatEndAreFinishedAndRemovedDuringTheWalk) {
     std::vector<std::string> log;

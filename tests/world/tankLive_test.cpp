@@ -129,6 +129,52 @@ TEST_F(CameraTankTest, DragsAndPinchesMoveTheCameraWithinLimits) {
     EXPECT_FLOAT_EQ(tank->destCamera.camPos.z, before.z);
 }
 
+// The view's edges land on the backdrop's (x from 1 to 11 by default) at a 45 degree field
+// of view, from wherever the camera starts.
+TEST_F(CameraTankTest, ContainmentFitsTheViewInsideTheBackdrop) {
+    tank->imageAspect = 2.0f;
+    Ccamera cam;
+    cam.fovMaxDim = 60;
+    cam.camPos = Cvector(30, 3, 100);
+    tank->containCameraInFrustum3D(cam);
+    EXPECT_FLOAT_EQ(cam.fovy, 45.0f);
+    float slope = std::tan(45.0f * 0.5f * 3.14159265f / 180.0f) * 2.0f;
+    float reach = slope * (cam.camPos.z - tank->backdrop_zpos);
+    EXPECT_NEAR(cam.camPos.x - reach, 1.0f, 1e-3);
+    EXPECT_NEAR(cam.camPos.x + reach, 11.0f, 1e-3);
+    struct {
+        float x, z;
+    } const starts[] = {{-40, 2}, {60, 3}, {6, 4}};
+    for (auto const& start : starts) {
+        cam.camPos = Cvector(start.x, 3, start.z);
+        tank->containCameraInFrustum3D(cam);
+        float r = slope * (cam.camPos.z - tank->backdrop_zpos);
+        EXPECT_GE(cam.camPos.x - r, 1.0f - 1e-3f) << start.x;
+        EXPECT_LE(cam.camPos.x + r, 11.0f + 1e-3f) << start.x;
+    }
+    tank->imageAspect = 1.2f;
+    tank->containCameraInFrustum3D(cam);
+    EXPECT_FLOAT_EQ(cam.fovy, 60.0f);
+}
+
+TEST_F(CameraTankTest, PickingTakesTheNearestAndWidensOnce) {
+    showOn({&left});
+    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, 0.05f), nullptr); // nothing pickable
+    fishAt(100, 50, 0, 0);                                                         // not pickable
+    fishAt(100, 50, -1.0f);
+    ClivingThing* front = fishAt(102, 50, 1.0f);
+    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, 0.01f), front);
+    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 100, 50, -0.1f), nullptr);
+    ClivingThing* lone = fishAt(40, 30, 0);
+    struct {
+        float x, tolerance;
+        ClivingThing* found;
+    } const cases[] = {
+        {49.0f, 0.0f, lone}, {50.3f, 0.0f, nullptr}, {50.3f, 0.01f, lone}, {53.0f, 0.01f, nullptr}};
+    for (auto const& c : cases)
+        EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, c.x, 30, c.tolerance), c.found) << c.x;
+}
+
 TEST_F(CameraTankTest, FishFrustumContainsPointsAndBoundsTheWalls) {
     tank->schoolMinBound = Cvector(0, 0, -2), tank->schoolMaxBound = Cvector(1, 1, 1);
     showOn({&left});
@@ -192,6 +238,24 @@ TEST_F(LiveTankTest, AutoFeedDropsBatchesOnlyWithoutFood) {
         EXPECT_EQ(batches, c.batches) << c.fish;
         EXPECT_EQ(tank->autoFeedCounter, c.seconds > 0 ? 0 : 6);
     }
+}
+
+TEST_F(LiveTankTest, AddFoodPicksTheFirstFoodWithRoomOrMakesOne) {
+    ClivingThing* small = add(ATTR_FOOD, {});
+    ClivingThing* notFood = add(0, {});
+    ClivingThing* roomy = add(ATTR_FOOD, {});
+    small->capacity = 5, notFood->capacity = 50, roomy->capacity = 9;
+    tank->foodList = {small, notFood, roomy};
+    tank->addFood({1, 2, 3}, 9);
+    EXPECT_EQ(roomy->particleBatches, std::vector<int>{9});
+    tank->addFood({1, 2, 3}, 9); // nothing has room left: a new food thing is made
+    ASSERT_EQ(tank->foodList.size(), 4u);
+    EXPECT_EQ(living(tank->foodList[3])->particleBatches, std::vector<int>{9});
+    tank->allowAddThing = 0;
+    tank->addFood({1, 2, 3}, 1);
+    tank->removeFood(small);
+    tank->removeFood(small);
+    EXPECT_EQ(tank->foodList.size(), 3u);
 }
 
 TEST_F(LiveTankTest, FishPushTheWaterOnlyNearTheFoodPlane) {

@@ -184,6 +184,22 @@ TEST_F(TankTest, FishCapsAndSpeciesLimit) {
     EXPECT_EQ(tank->findInstanceOfSpecies("rock", 2), nullptr);
 }
 
+TEST_F(TankTest, InitScriptAndProximities) {
+    Cspecies* angel = requestSpecies2("angel", nullptr);
+    ASSERT_NE(angel, nullptr);
+    auto* init = new CscriptVar;
+    init->setName("init");
+    ASSERT_EQ(init->processStringScript(":int inited 1"), 0);
+    angel->addVariable(init, 1);
+    for (int i = 0; i < 3; i++)
+        ASSERT_NE(tank->addThing(Cstring("angel"), nullptr), nullptr);
+    for (Cvariable* f = tank->thingList->firstChild; f; f = f->nextSibling)
+        EXPECT_NE(f->getChild("inited"), nullptr) << f->name;
+    EXPECT_EQ(tank->allProximities->countChildren(-1), 3); // three animals, three pairs
+    EXPECT_EQ(tank->numMovingThings, 3);
+    EXPECT_GE(proximityThingList.size(), 3u);
+}
+
 TEST_F(TankTest, FocusAndHighlight) {
     std::vector<Cvariable*> fish;
     for (int i = 0; i < 3; i++)
