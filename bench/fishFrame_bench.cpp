@@ -78,23 +78,21 @@ Cvector newGoal(std::minstd_rand& rng) {
     return Cvector(uniform(rng, -4, 4), uniform(rng, 0.8f, 5), uniform(rng, -2.5f, 2.5f));
 }
 
-// The fish's swimming and turning arrays as the build generates them; plain ones when the
-// build made none.
-void writeArrays() {
-    std::filesystem::create_directories("species/std_fish/arrays");
+// The fish's swimming and turning arrays as the build generates them; false when the build
+// made none.
+bool copyArrays() {
 #ifdef VELMORA_GENERATED_RESOURCE_DIR
+    std::filesystem::path from = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/std_fish/arrays";
     std::error_code ec;
-    std::filesystem::copy(std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/std_fish/arrays",
-                          "species/std_fish/arrays", std::filesystem::copy_options::overwrite_existing, ec);
-    if (!ec) return;
+    if (!std::filesystem::is_directory(from, ec)) return false;
+    std::filesystem::create_directories("species/std_fish/arrays");
+    std::filesystem::copy(
+        from, "species/std_fish/arrays",
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing, ec);
+    return !ec;
+#else
+    return false;
 #endif
-    for (char const* n :
-         {"swimCycle.image", "swimAnimSideShift.chan", "flick_chans.0.chan", "flick_chans.1.chan",
-          "flick_chans.2.chan", "flickPredict.volume", "pitchChangeCurve.chan", "flick_speed_var.chan"}) {
-        CdataChan chan;
-        chan.init(8, 1, 1, 1, 4);
-        chan.save((std::string("species/std_fish/arrays/") + n).c_str());
-    }
 }
 
 void BM_fishFrame(benchmark::State& state) {
@@ -102,11 +100,16 @@ void BM_fishFrame(benchmark::State& state) {
     std::filesystem::create_directories(dir);
     auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir);
+    if (!copyArrays()) {
+        std::filesystem::current_path(cwd);
+        state.SkipWithError("the build's fish arrays are missing");
+        return;
+    }
     CdirectoryVar resources;
     sharedResourceTree = &resources;
     if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
     resourcesDir->checkDiskAlways = 1;
-    writeArrays();
+    exitReasonList.clear();
     {
         BenchTank tank;
         int count = static_cast<int>(state.range(0));

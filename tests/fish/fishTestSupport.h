@@ -137,8 +137,9 @@ class FishTest : public ::testing::Test {
         std::filesystem::path from = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/std_fish/arrays";
         std::error_code ec;
         if (!std::filesystem::is_directory(from, ec)) return false;
-        std::filesystem::copy(from, "species/std_fish/arrays",
-                              std::filesystem::copy_options::overwrite_existing, ec);
+        std::filesystem::copy(
+            from, "species/std_fish/arrays",
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing, ec);
         return !ec;
 #else
         return false;
