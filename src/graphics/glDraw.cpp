@@ -212,8 +212,8 @@ int CopenGL::geoToDisplay(CrenderPolyGroup* group) {
     // Drawn at most once per display and frame.
     if (!(group->passBits & displayBit)) return 0;
     group->passBits = static_cast<uint8_t>(group->passBits & ~displayBit);
-    for (CrenderPolyGroup* before : group->predecessors)
-        geoToDisplay(before);
+    for (int i = 0; i < group->predecessorCount; i++) // only this frame's: older entries are stale
+        geoToDisplay(group->predecessors[i]);
     geoToDisplaysThisFrame++;
 
     CpolyGroupSet* set = group->set;

@@ -28,12 +28,8 @@ void CrenderPolyGroup::usePolyGroupIndex(int i) {
 }
 
 void CrenderPolyGroup::drawMeOvertopOf(CrenderPolyGroup* other) {
-    if (other == nullptr) return;
-    if (static_cast<size_t>(predecessorCount) >= predecessors.size())
-        predecessors.push_back(other);
-    else
-        predecessors[static_cast<size_t>(predecessorCount)] = other;
-    predecessorCount++;
+    if (other == nullptr || predecessorCount >= kMaxPredecessors) return;
+    predecessors[predecessorCount++] = other;
 }
 
 bool decodeEndShit(Cstring& name, char& id, uint8_t& transparent, int& number) {

@@ -69,7 +69,8 @@ class CrenderPolyGroup {
 
     // Shows variation i of the set.
     void usePolyGroupIndex(int i);
-    // other is drawn before this group; null is ignored.
+    // other is drawn before this group this frame; null, and more than kMaxPredecessors, are
+    // ignored.
     void drawMeOvertopOf(CrenderPolyGroup* other);
     // The group's view-space box and the culling cells it covers, from its bound points
     // in the owner's current buffer. Without a tank: error exit "tbah", nothing changes.
@@ -83,8 +84,11 @@ class CrenderPolyGroup {
     uint8_t displayed = 0;
     uint8_t passBits = 0;
     CrenderPolyGroup* lastSameMaterial = nullptr;
+    // Groups drawn before this one, set anew each frame: a fixed list, so the frame never
+    // allocates for it.
+    static constexpr int kMaxPredecessors = 4;
     int16_t predecessorCount = 0;
-    std::vector<CrenderPolyGroup*> predecessors;
+    CrenderPolyGroup* predecessors[kMaxPredecessors] = {};
     // View-space box: x from the first corner to the second, y and z ascending.
     Cvector screenMin, screenMax;
     // One bit per culling cell (columns, rows) covered; 0 off the grid.

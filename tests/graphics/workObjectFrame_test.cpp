@@ -290,11 +290,16 @@ TEST_F(FrameTest, GroupsAreFoundShownAndSwitched) {
         w.setRenderPolyVariation(c.index, c.variation);
         EXPECT_EQ(w.renderPolyGroups[1].definition->name, c.shown) << c.index << " " << c.variation;
     }
-    w.renderPolyGroups[0].drawMeOvertopOf(&w.renderPolyGroups[1]);
+    CrenderPolyGroup& g = w.renderPolyGroups[0];
+    g.drawMeOvertopOf(&w.renderPolyGroups[1]);
     w.clearAllRPGpredecessors();
-    EXPECT_EQ(w.renderPolyGroups[0].predecessorCount, 0);
-    w.renderPolyGroups[0].drawMeOvertopOf(&w.renderPolyGroups[1]); // the list is reused from the start
-    EXPECT_EQ(w.renderPolyGroups[0].predecessors.size(), 1u);
+    EXPECT_EQ(g.predecessorCount, 0);
+    g.drawMeOvertopOf(nullptr);
+    for (int i = 0; i <= CrenderPolyGroup::kMaxPredecessors; i++) // the list starts again, full at its size
+        g.drawMeOvertopOf(&w.renderPolyGroups[i % 2]);
+    ASSERT_EQ(g.predecessorCount, CrenderPolyGroup::kMaxPredecessors);
+    EXPECT_EQ(g.predecessors[0], &w.renderPolyGroups[0]);
+    EXPECT_EQ(g.predecessors[CrenderPolyGroup::kMaxPredecessors - 1], &w.renderPolyGroups[1]);
 }
 
 } // namespace
