@@ -90,7 +90,10 @@ int commandRemaining(Ctank& tank) {
     tank.numDiffuseVoxels = 0;
     if (Cvariable* paths = tank.getChild("diffuseVoxelPaths")) {
         int count = paths->countChildren(-1);
-        if (count > 3) exit0("nfv>mdv");
+        if (count > 3) { // more than the tank has slots for: a bad definition, not a reason to quit
+            setExitError("nfv>mdv", 1);
+            return 1;
+        }
         tank.numDiffuseVoxels = count;
         auto* list = dynamic_cast<CarrayVar*>(paths);
         for (int i = 0; i < count && list; i++) {

@@ -301,12 +301,16 @@ TEST_F(TankTest, RemainingScalesAndRefuses) {
         {low, 2, "must have hi and low depths"},
         {":array lightDepthLow 1 0 0 :array lightDepthHi 3 1 1 1 2 2 2", 2, "must have hi and low depths"},
         {std::string(low) + ":array lightDepthHi 1 1 1 1 2 2 2", 2, "must have hi and low depths"},
+        {std::string(low) +
+             ":array lightDepthHi 3 1 1 1 2 2 2 :array diffuseVoxelPaths \"a\" \"b\" \"c\" \"d\"",
+         2, "nfv>mdv"},
     };
     for (auto const& c : cases) {
         Ctank* t = new Ctank(nullptr);
         root.addVariable(t, 1);
         t->tankScale = 2.0f;
-        runStringScript(t, c.script.c_str());
+        resetExitState(); // the last case's error would stop this set-up after its first line
+        ASSERT_EQ(runStringScript(t, c.script.c_str()), 0) << c.script;
         resetExitState();
         EXPECT_EQ(runStringScript(t, ":remaining"), c.result) << c.script;
         EXPECT_NE(std::string(exitMsg.c_str()).find(c.reason), std::string::npos) << c.script;
