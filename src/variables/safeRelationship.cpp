@@ -63,6 +63,11 @@ void CsafeRelationship::prepareForDelete() {
     }
 }
 
+// A script may delete the directory (":delete dependents"); it is found or made again.
+void CsafeRelationship::childLeaving(Cvariable* child) {
+    if (child == dependentsDir) dependentsDir = nullptr;
+}
+
 Cvariable* CsafeRelationship::getDependentsDir() {
     if (dependentsDir) return dependentsDir;
     if (flags & DO_PREPARE_FOR_DELETE) {

@@ -37,6 +37,7 @@ class CsafeRelationship : public CdirectoryVar {
     void writeSaveString(std::ostream& out) override;
     void writeUnregisteredData(std::ostream& out, int indent) override;
     void prepareForDelete() override;
+    void childLeaving(Cvariable* child) override;
     int getType() override { return TYPE_SAFE_RELATIONSHIP; }
 
     // The "dependents" directory, made on first use.

@@ -157,6 +157,8 @@ class Cvariable {
     virtual unsigned processCommand(CscriptHandler* handler, CscriptLine& line);
     // Last chance to detach from partners while the tree is intact.
     virtual void prepareForDelete();
+    // Told as child leaves this node's list (deleted or moved), so no pointer to it is kept.
+    virtual void childLeaving(Cvariable*) {}
     virtual int getType();
     virtual char const* getClassName();
     // 0 and value set when the node knows the name, else 1 and value untouched.

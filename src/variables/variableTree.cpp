@@ -134,7 +134,10 @@ void Cvariable::detachFromSiblings() {
 }
 
 void Cvariable::unhook() {
-    if (parent) detachFromSiblings();
+    if (parent) {
+        parent->childLeaving(this);
+        detachFromSiblings();
+    }
     parent = nullptr;
     nextSibling = nullptr;
 }

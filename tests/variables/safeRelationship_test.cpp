@@ -40,6 +40,24 @@ TEST_F(VarTest, RelationshipsWalkByNatureAndLeaveNothingBehind) {
     EXPECT_EQ(exits(), "");
 }
 
+// A script may delete an object's "dependents" directory: the object must not use it after.
+TEST_F(VarTest, DeletedDependentsDirectoryIsMadeAgain) {
+    auto* s = new Party("S");
+    auto* a = new Party("a");
+    a->setRelationshipWith2(s, NATURE_SCHOOL);
+    deleteVariable(a->getChild("dependents"));
+    std::vector<Cvariable*> partners;
+    a->fillVectorWithRelationshipsOfNature(partners, -NATURE_SCHOOL);
+    EXPECT_TRUE(partners.empty());
+    a->setRelationshipWith2(s, NATURE_SCHOOL); // a new directory holds the new record
+    EXPECT_EQ(exits(), "DO_PREP_FOR_DELETE is set but no dir!");
+    a->fillVectorWithRelationshipsOfNature(partners, -NATURE_SCHOOL);
+    EXPECT_EQ(partners, std::vector<Cvariable*>{s});
+    deleteVariable(s);
+    deleteVariable(a);
+    EXPECT_EQ(liveSinceStart(), 0) << "records or directories left behind";
+}
+
 TEST_F(VarTest, MissingDependentIsAnErrorAndChangesNothing) {
     ColdDependent tank("tank"), fish("fish"), crab("crab");
     tank.addDependent(&fish, "school");
