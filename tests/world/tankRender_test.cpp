@@ -216,6 +216,7 @@ TEST_F(TankRender, OnlyTheInterfaceDisplayDrawsThePanelAndOnlyWhileItShows) {
         }
     }
     EXPECT_TRUE(d[0].drawn.empty()); // the panel is never in the tank's own lists
+    EXPECT_EQ(node->object.renderPolyGroups[2].screenMax.x, 1000.0f); // it covers every cell
     tank.reset();
     tankThingAccess = &access;
 }
