@@ -161,13 +161,8 @@ TEST(SphereField, PushOutOfSpheres) {
 
 // Two points as a model: positions, and a radius when asked.
 CgeoFileContents pointModel(bool radii) {
-    CgeoFileContents g;
-    g.points = 2;
-    g.attribs = {{"pos", 3, 0}};
-    g.floatsPerPoint = radii ? 4 : 3;
-    if (radii) g.attribs.push_back({"pscale", 1, 0});
-    g.data = radii ? std::vector<float>{0, 0, 0, 0.5f, 2, 1, 0, 0.25f} : std::vector<float>{0, 0, 0, 2, 1, 0};
-    return g;
+    if (radii) return contentsOf({{"pos", 3, 0}, {"pscale", 1, 0}}, {{0, 0, 0, 0.5f}, {2, 1, 0, 0.25f}});
+    return contentsOf({{"pos", 3, 0}}, {{0, 0, 0}, {2, 1, 0}});
 }
 
 TEST(TankSpheres, TheDefinitionsModelBecomesTheTanksObstacles) {
