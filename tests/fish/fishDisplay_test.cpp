@@ -156,12 +156,8 @@ TEST_F(FishTest, LightingPointsTakeCausticsAndTheLightVolume) {
     auto* sp = new Cspecies;
     resources.addVariable(sp, 1);
     auto* lights = new CtexturedGeo;
-    CgeoFileContents g;
-    g.points = 4;
-    g.attribs = {{"pos", 3, 0}};
-    g.floatsPerPoint = 3;
-    g.data = {0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1};
-    ASSERT_EQ(loadContents(*lights, g), 0);
+    ASSERT_EQ(
+        loadContents(*lights, contentsOf({{"pos", 3, 0}}, {{0, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}})), 0);
     lights->useCount = 1;
     sp->light_points = lights;
 

@@ -1,10 +1,12 @@
 // Schools: how tanks make them, the order and delays of their cues, members coming and
-// going, and the line a saved tank keeps.
+// going, and the line a saved tank keeps; their wander points: bouncing off the walls and
+// the step counts of findNextPoint.
 #include <sstream>
 
 #include "fish/fishSchool.h"
 #include "fish/fishTestSupport.h"
-#include "script/fastNoise.h"
+#include "fish/schoolWander.h"
+#include "script/noiseTestSupport.h"
 #include "script/scripter.h"
 #include "support/vectorExpect.h"
 #include "variables/thingMessage.h"
@@ -17,20 +19,17 @@ class SchoolTest : public FishTest {
   protected:
     void SetUp() override {
         FishTest::SetUp();
-        savedNoise = noiseWrap50x3chan;
-        noiseWrap50x3chan = nullptr; // the school point stays in the middle of the volume
-        writeNoiseFile(0.0f);        // each school's wander stays at its middle value
+        writeNoiseFile(0.0f); // each school's wander stays at its middle value
         installFishSchools();
     }
     void TearDown() override {
         FishTest::TearDown();
-        noiseWrap50x3chan = savedNoise;
         tankSchoolAccess = nullptr;
     }
     CspeciesSchooling* school(Ctank& t, char const* name) {
         return dynamic_cast<CspeciesSchooling*>(t.addSchool(name));
     }
-    CdataArray* savedNoise = nullptr;
+    KnownNoise still{[](int) { return 0.0f; }}; // the school point stays in the middle of the volume
 };
 
 TEST_F(SchoolTest, TanksMakeSchoolsNewestFirstAlongTheNoise) {
@@ -107,6 +106,67 @@ TEST_F(SchoolTest, AFishForgetsADeletedSchool) {
     ASSERT_EQ(fish->mySchool, s);
     deleteVariable(s);
     EXPECT_EQ(fish->mySchool, nullptr);
+}
+
+// Walls of the box [-1, 1] on every axis, their normals made unit length.
+void boxWalls(CschoolWanderMaster& m) {
+    for (int axis = 0; axis < 3; axis++)
+        for (int s = 0; s < 2; s++) {
+            Cvector p, n;
+            (&p.x)[axis] = s ? 1.0f : -1.0f;
+            (&n.x)[axis] = s ? -2.0f : 2.0f;
+            m.addOutsidePlane(2 * axis + s, p, n);
+        }
+}
+
+TEST(SchoolWander, PointsOutsideReturnToTheWall) {
+    KnownNoise noise([](int) { return 0.5f; }); // the direction keeps an upward lift of 0.15
+    CschoolWanderMaster walls;
+    boxWalls(walls);
+    struct Case {
+        Cvector from, direction;
+        int axis;
+        float wall;
+    } const cases[] = {
+        {Cvector(-3, 0, 0), Cvector(-1, 0, 0), 0, -1}, {Cvector(3, 0, 0), Cvector(1, 0, 0), 0, 1},
+        {Cvector(0, -3, 0), Cvector(0, 0, 1), 1, -1},  {Cvector(0, 3, 0), Cvector(0, 0, 1), 1, 1},
+        {Cvector(0, 0, -3), Cvector(0, 0, -1), 2, -1}, {Cvector(0, 0, 3), Cvector(0, 0, 1), 2, 1},
+    };
+    for (Case const& c : cases) {
+        CschoolWanderPoint w;
+        w.master = &walls;
+        w.position = c.from;
+        w.direction = c.direction;
+        w.step(0.1f);
+        EXPECT_FLOAT_EQ((&w.position.x)[c.axis], c.wall) << c.axis << " " << c.wall;
+        float before = c.axis == 1 ? 1.0f : (&c.direction.x)[c.axis]; // y is lifted before the move
+        EXPECT_LT((&w.direction.x)[c.axis] * before, 0.0f) << c.axis << " " << c.wall;
+    }
+    EXPECT_FLOAT_EQ(walls.walls[1].n.x, -1.0f);
+}
+
+TEST(SchoolWander, FindNextPointStepCounts) {
+    KnownNoise noise([](int) { return 0.0f; }); // straight along z, level
+    CschoolWanderMaster box;
+    boxWalls(box);
+    struct Case {
+        float distance;
+        int maxSteps;
+        bool walled;
+        int steps;
+        float moved;
+    } const cases[] = {
+        {10, 20, false, 11, 11}, // steps of 1, the first beyond 10
+        {5, 4, false, 3, 7.5f},  // steps of 2.5: 5 is not farther than 5
+        {10, 20, true, 20, 1},   // the box never lets it get that far
+        {10, 0, false, 0, 0},
+    };
+    for (Case const& c : cases) {
+        CschoolWanderPoint w;
+        w.master = c.walled ? &box : nullptr;
+        EXPECT_EQ(w.findNextPoint(c.distance, c.maxSteps), c.steps) << c.distance << "/" << c.maxSteps;
+        EXPECT_NEAR(w.position.length(), c.moved, 1e-4f) << c.distance << "/" << c.maxSteps;
+    }
 }
 
 } // namespace

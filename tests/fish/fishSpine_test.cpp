@@ -1,5 +1,5 @@
-// The spine body: segment lengths at any speed, straight and turning swims, and the far
-// wall.
+// The spine body: segment lengths at any speed, straight and turning swims, the far wall,
+// the turn scaled by the distance moved, and uprighting.
 #include <cmath>
 
 #include "fishTestSupport.h"
@@ -65,4 +65,38 @@ TEST_F(FishTest, SpineInvariantsAtAnySpeed) {
         }
         deleteVariable(fish);
     }
+}
+
+TEST_F(FishTest, TurnIsScaledByDistanceMoved) {
+    // A move of 0.3 segments turns the head by 0.3 of the request, 2 segments by all of it.
+    struct {
+        float segmentsMoved, request, turn;
+    } const cases[] = {{0.3f, 0.5f, 0.15f}, {2.0f, 0.5f, 0.5f}, {0.0f, 0.5f, 0.0f}, {1.0f, -0.2f, -0.2f}};
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), c.segmentsMoved * 30.0f / 9.0f);
+        fish->headingChange = c.request;
+        fish->calcVertexMoveShift();
+        fish->slideCVsForward();
+        Cvector fwd = fish->controlOrientation[0].forward;
+        EXPECT_NEAR(std::atan2(fwd.x, fwd.z), c.turn, 1e-4f) << c.segmentsMoved;
+        deleteVariable(fish);
+    }
+}
+
+TEST_F(FishTest, UprightingAtMostTenDegreesAFrame) {
+    // The correction is 0.15 x the side axis's rise x the strength, nothing below 0.01 and at
+    // most ten degrees.
+    for (float strength : {1.0f, 2.0f})
+        for (float roll : {0.005f, 0.05f, 0.3f, -0.5f, 1.5f}) {
+            float rise = 0.15f * strength * std::sin(std::fabs(roll));
+            float want = std::fabs(roll) - (rise > 0.01f ? std::min(rise, 0.1745329f) : 0.0f);
+            Cfish* fish = makeFish(Cvector(0, 2, 0), 0.0f);
+            fish->uprightStrength = strength;
+            for (Cmatrix3& cv : fish->controlOrientation)
+                cv.rotateAroundForward(roll);
+            fish->uprightCVs();
+            EXPECT_NEAR(std::fabs(std::asin(fish->controlOrientation[1].side.y)), want, 2e-3f)
+                << roll << " x" << strength;
+            deleteVariable(fish);
+        }
 }

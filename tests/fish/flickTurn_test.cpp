@@ -1,5 +1,5 @@
 // Flick turns: the angle and end-speed limits, the ramp chosen by speed, the tuning curve's
-// channels, and refusals (a wall on the predicted path among them).
+// channels, the end of a flick, and refusals (a wall on the predicted path among them).
 #include <cmath>
 #include <string>
 #include <vector>
@@ -68,6 +68,25 @@ TEST_F(FlickTest, AngleAndEndSpeedLimits) {
         EXPECT_FLOAT_EQ(fish->flickEndProgress, kEndProgress);
         EXPECT_EQ(fish->startFlickTurn(0.5f, 0.0f, 1.0f, 0), 1); // one flick at a time
     }
+}
+
+TEST_F(FlickTest, FlickEndsAtEndProgress) {
+    Cfish* fish = makeFish(Cvector(0, 2, 0), 0.5f);
+    ASSERT_EQ(fish->startFlickTurn(1.0f, 0.0f, 1.2f, 0), 0);
+    // The predicted head ran straight ahead along the recorded path, in open water.
+    Cvector step = fish->flickFuture[5] - fish->vertex[0];
+    EXPECT_NEAR(step.dot(fish->vertexOrientation[0].forward), 0.5f * fish->bodyLength, 1e-4f);
+    float rate = fish->flickRate;
+    ASSERT_GT(rate, 0.0f);
+    int want = static_cast<int>(std::ceil((kEndProgress + 0.5f * rate) / rate));
+    int frames = 0;
+    while (fish->flickTurnRunning() && frames < 1000) {
+        fish->updateFlickTurn(), frames++;
+        if (fish->flickTurnRunning()) EXPECT_LT(fish->flickProgress, kEndProgress);
+    }
+    EXPECT_EQ(frames, want);
+    EXPECT_EQ(fish->residualTurn, 0.0f);
+    EXPECT_NEAR(fish->bodySpeed, 1.2f, 1e-5f); // the speed blend reached the end speed
 }
 
 TEST_F(FlickTest, RefusedFlickChangesNothingElse) {

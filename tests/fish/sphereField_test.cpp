@@ -1,6 +1,6 @@
-// The sphere field: loading and its limits, the signed distance, pushing points out of
-// spheres, and a real tank's obstacle spheres loaded from the definition's avoid-sphere
-// model through the tank's hook.
+// The sphere field: loading and its limits, the x-range query against a plain scan on
+// random fields, the signed distance, pushing points out of spheres, and a real tank's
+// obstacle spheres loaded from the definition's avoid-sphere model through the tank's hook.
 #include "../graphics/geoTestSupport.h"
 #include "fish/sphereField.h"
 #include "fish/tankSpheres.h"
@@ -40,6 +40,51 @@ TEST(SphereField, LoadingLimits) {
         EXPECT_STREQ(exitReasonList[0].c_str(), c.reason);
     }
     resetExitState();
+}
+
+// The x-range query equals a scan of every sphere's own x cells.
+TEST(SphereField, XRangeMatchesAPlainScan) {
+    uint32_t seed = 12345;
+    auto next = [&seed] { // [0, 1)
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float>(seed >> 8) / 16777216.0f;
+    };
+    auto cell = [](float offset, float scale) {
+        float c = offset * scale;
+        return c < 0.0f ? -1 : c >= 1000.0f ? 1000 : static_cast<int>(c);
+    };
+    for (int field = 0; field < 20; field++) {
+        Rocks m;
+        int n = 1 + static_cast<int>(next() * 60);
+        for (int i = 0; i < n; i++)
+            m.points.push_back({next() * 20 - 10, next() * 6, next() * 8, 0.1f + next() * 1.5f});
+        CsphereField f;
+        ASSERT_EQ(f.loadSpheres(m, 1.0f), 0);
+        for (int q = 0; q < 50; q++) {
+            float x0 = next() * 26 - 13, x1 = x0 + next() * 6;
+            int c0 = cell(x0 - f.minCorner.x, f.cellScale.x), c1 = cell(x1 - f.minCorner.x, f.cellScale.x);
+            int wantFirst = n, wantLast = -1;
+            if (c1 >= 0 && c0 < CsphereField::cellsX) {
+                c0 = std::max(c0, 0);
+                c1 = std::min(c1, CsphereField::cellsX - 1);
+                for (int i = 0; i < n; i++) {
+                    CsphereDef const& s = f.spheres[i];
+                    int s0 = std::max(cell(s.x - s.radius - f.minCorner.x, f.cellScale.x), 0);
+                    int s1 = std::min(cell(s.x + s.radius - f.minCorner.x, f.cellScale.x),
+                                      CsphereField::cellsX - 1);
+                    if (s0 <= c1 && s1 >= c0) wantFirst = std::min(wantFirst, i), wantLast = i;
+                }
+            }
+            int last;
+            int first = f.getFirstLastSpheresForXbound(x0, x1, last);
+            if (wantLast < 0) {
+                EXPECT_GT(first, last) << field << "/" << q;
+            } else {
+                EXPECT_EQ(first, wantFirst) << field << "/" << q;
+                EXPECT_EQ(last, wantLast) << field << "/" << q;
+            }
+        }
+    }
 }
 
 TEST(SphereField, SignedDistance) {
@@ -116,13 +161,8 @@ TEST(SphereField, PushOutOfSpheres) {
 
 // Two points as a model: positions, and a radius when asked.
 CgeoFileContents pointModel(bool radii) {
-    CgeoFileContents g;
-    g.points = 2;
-    g.attribs = {{"pos", 3, 0}};
-    g.floatsPerPoint = radii ? 4 : 3;
-    if (radii) g.attribs.push_back({"pscale", 1, 0});
-    g.data = radii ? std::vector<float>{0, 0, 0, 0.5f, 2, 1, 0, 0.25f} : std::vector<float>{0, 0, 0, 2, 1, 0};
-    return g;
+    if (radii) return contentsOf({{"pos", 3, 0}, {"pscale", 1, 0}}, {{0, 0, 0, 0.5f}, {2, 1, 0, 0.25f}});
+    return contentsOf({{"pos", 3, 0}}, {{0, 0, 0}, {2, 1, 0}});
 }
 
 TEST(TankSpheres, TheDefinitionsModelBecomesTheTanksObstacles) {

@@ -83,7 +83,6 @@ TEST_F(AnimValues, NonFiniteLaggedOutputIsBadLag) {
     d.update();
     ASSERT_FALSE(exitReasonList.empty());
     EXPECT_EQ(exitReasonList[0], "badlag");
-    EXPECT_NE(trace.text().find("history 4"), std::string::npos);
 }
 
 TEST(Keyframes, LongStepPassesSeveralKeysAndCarriesTheTime) {
@@ -131,14 +130,9 @@ TEST(Keyframes, SmoothSlopesAreNegatedCentralDifferences) {
 }
 
 // A manager that keeps no spares (the pool is shutting down) frees what it is handed.
-TEST(Keyframes, SparesFreedOnShutDownAndKeysListed) {
+TEST(Keyframes, SparesFreedOnShutDown) {
     TraceCapture trace(1);
     CanimKeyframeManager m;
-    CanimValueNew v;
-    v.setKey(1, 1, 0);
-    v.nextKey(3, 2.5f, 0);
-    v.showKeyframes();
-    EXPECT_NE(trace.text().find("key 3 at 2.5"), std::string::npos);
     m.keepSpares = 0;
     m.doneWithKeyframe(m.fetchKeyframe()); // freed, not kept (sanitizer checks the leak)
     EXPECT_EQ(m.freeList, nullptr);

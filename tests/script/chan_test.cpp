@@ -180,7 +180,7 @@ TEST_F(Chans, Bumps) {
     expectCells(c, {1, 1, 3, 3, 1, 1}, "sharp");
 }
 
-TEST_F(Chans, SampledKeyframesAndTrace) {
+TEST_F(Chans, SampledKeyframes) {
     CanimValueNew v;
     v.setKey(4, 4, 0);
     Cchan c;
@@ -188,11 +188,6 @@ TEST_F(Chans, SampledKeyframesAndTrace) {
     c.fillUsingAnimValue(v, 1);
     expectCells(c, {0, 1, 2, 3, 4, 4}, "sampled");
     EXPECT_TRUE(v.atRest());
-
-    TraceCapture trace(1);
-    fillChan(c, {1.5f, 2});
-    c.showChan("fin");
-    EXPECT_EQ(trace.lineCount(), 3); // a heading and one line a cell
 }
 
 using ChanControllers = ScriptStateTest;

@@ -1,5 +1,5 @@
-// Rising bubbles: the state cycle, the emission credit and its cap, the jiggle of the big
-// bubbles and meshes too small for them.
+// Rising bubbles: the state cycle, the emission credit and its cap, a moved and a
+// switched-off emitter, the jiggle of the big bubbles and meshes too small for them.
 #include <cmath>
 #include <vector>
 
@@ -84,6 +84,39 @@ TEST_F(BubblesTest, BubblesCycleFinishedWaitingRisingAndAtMostTwoLeaveAFrame) {
         EXPECT_EQ(b->framesUpdated, static_cast<int>(c.states.size()));
         dropThing(b);
     }
+}
+
+// The tank's road to the column: it moves the emitter, then every bubble to its depth, and
+// switches it off, which keeps the credit and lets the bubbles out finish.
+TEST_F(BubblesTest, AMovedEmitterTakesItsColumnAndASwitchedOffOneKeepsItsCredit) {
+    tank.setTankValue("bubbleSpeed", 0.75f);
+    auto* b = make(newSpecies(4));
+    b->origin = Cvector(0.0f, 0.0f, 0.0f);
+    b->goFish(1);
+    b->goFish(1); // one bubble out, 0.5 credit left
+    ASSERT_EQ(statesOf(*b), (std::vector<int>{1, 0, 0, 0}));
+    CbubbleEmitter& emitter = *b;
+    emitter.origin = Cvector(5.0f, 1.0f, -2.5f);
+    emitter.moveAllZpos();
+    for (int k = 0; k < 4; k++) // only the depth moves: heights and sideways places stay
+        EXPECT_FLOAT_EQ(b->positions[k].z, -2.5f);
+    EXPECT_FLOAT_EQ(b->positions[1].y, -1000.0f);
+    EXPECT_LT(std::fabs(b->positions[0].x), 1.0f);
+    b->switchEmitterOff();
+    float y = b->positions[0].y;
+    for (int f = 0; f < 6; f++) {
+        b->goFish(1);
+        EXPECT_FLOAT_EQ(b->emitCredit, 0.5f);
+        if (b->states[0] == BUBBLE_RISING) {
+            EXPECT_GT(b->positions[0].y, y);
+            y = b->positions[0].y;
+        }
+        for (int k = 1; k < 4; k++)
+            EXPECT_EQ(b->states[k], BUBBLE_WAITING);
+    }
+    // Rises of 0.0806 pass the kill height of 0.25 in the third frame after emission.
+    EXPECT_EQ(b->states[0], BUBBLE_WAITING);
+    EXPECT_FLOAT_EQ(b->positions[0].y, -1000.0f);
 }
 
 TEST_F(BubblesTest, OnlyTheFirstFourPointsPerBigBubbleJiggle) {

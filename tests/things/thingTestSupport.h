@@ -1,7 +1,7 @@
 // Stand-ins for what a thing works with: a work object that records the calls made on
 // it, a tank with recorded list calls, a species whose skeleton model carries named point
-// attributes, a thing kind whose hooks write to a journal, a noise channel whose curve is
-// known and a fast random table held at chosen values.
+// attributes, a thing kind whose hooks write to a journal and a fast random table held at
+// chosen values; with them the noise channel whose curve the test chooses.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include "data/dataArray.h"
 #include "graphics/geoTestSupport.h"
 #include "graphics/workObject.h"
-#include "script/fastNoise.h"
+#include "script/noiseTestSupport.h"
 #include "script/scripter.h"
 #include "support/fastRand.h"
 #include "support/traceCapture.h"
@@ -173,29 +173,6 @@ inline void givePoints(CworkObject& work, int n, bool interleaved) {
         b.clonePoints(source, {"N", "pos"}, interleaved ? 1 : 0);
     work.numPoints = static_cast<int16_t>(n);
 }
-
-// The shared noise channel replaced, for the owner's life, by 500 samples over [0, 50)
-// whose first channel is f(sample index); the other two are 0.
-class KnownNoise {
-  public:
-    template <typename F> explicit KnownNoise(F f) {
-        chan.init(kSamples, 1, 1, 3, 4);
-        chan.setDimensionSpace(0, 0.0f, 50.0f * (kSamples - 1) / kSamples);
-        for (int i = 0; i < kSamples; i++)
-            chan.floatData[i * 3] = f(i);
-        saved = noiseWrap50x3chan;
-        noiseWrap50x3chan = &chan;
-    }
-    ~KnownNoise() { noiseWrap50x3chan = saved; }
-    KnownNoise(KnownNoise const&) = delete;
-    KnownNoise& operator=(KnownNoise const&) = delete;
-
-    static constexpr int kSamples = 500;
-    CdataChan chan;
-
-  private:
-    CdataArray* saved;
-};
 
 // The fast random table filled with one value for the owner's life.
 class FixedRandom {

@@ -33,7 +33,7 @@ class ClivingThing : public CsafeRelationship, public CproximityParty, public Ct
     uint32_t attributes = 0;
     Cvector mid, swim;
     float boxMin[2] = {0, 0};
-    int capacity = 0;
+    int capacity = 0, updates = 0, updateResult = 0;
     std::vector<int> particleBatches, received;
     bool deleting = false;
     Cspecies* species = nullptr;
@@ -65,6 +65,9 @@ class CnodeAccess : public CquietThingAccess {
 class ClivingAccess : public CtankLiveAccess {
   public:
     Ctank* tankOf(Cvariable* t) override { return living(t)->tank; }
+    int updateThing(Cvariable* t, int, float) override {
+        return ++living(t)->updates, living(t)->updateResult;
+    }
     bool isBeingDeleted(Cvariable* t) override { return living(t)->deleting; }
     bool getMidPos(Cvariable* t, Cvector& out) override { return out = living(t)->mid, true; }
     void boundingBoxMin(Cvariable* t, float& x, float& y) override {

@@ -211,6 +211,44 @@ TEST_F(CameraTankTest, FishFrustumContainsPointsAndBoundsTheWalls) {
     }
 }
 
+// A display that reports the OpenGL device's API code.
+class CcodeTwoDisplay : public CgraphicsAPI {
+  public:
+    int api() override { return 2; }
+};
+
+TEST_F(LiveTankTest, TimeStepSharesDisplaysPausesAndStopsEarly) {
+    CcodeTwoDisplay a, b;
+    ClivingThing* first = add(0, {});
+    ClivingThing* second = add(0, {});
+    struct {
+        int displays;
+        uint8_t anim, runState;
+        int stopper; // which thing asks to stop: 0 none, 1 the first
+        double advance;
+        int updatesOfSecond;
+    } const cases[] = {{1, 1, 1, 0, 0.5, 1},
+                       {2, 1, 2, 0, 0.25, 1},
+                       {1, 0, 1, 0, 0, 0},
+                       {1, 1, 0, 0, 0, 0},
+                       {1, 1, 1, 1, 0.5, 0}};
+    int frame = 40;
+    for (auto const& c : cases) {
+        tank->tankDisplays =
+            c.displays == 2 ? std::vector<CgraphicsAPI*>{&a, &b} : std::vector<CgraphicsAPI*>{&a};
+        tank->displayShare = 1.0f / c.displays;
+        tank->tankSpeed = 0.5, tank->frameAccumulator = 3.0, tank->runState = c.runState;
+        enableAnim = c.anim;
+        masterFrame = ++frame;
+        first->updateResult = c.stopper, second->updates = 0;
+        EXPECT_EQ(tank->updateTank(), c.stopper);
+        EXPECT_DOUBLE_EQ(tank->frameAccumulator, 3.0 + c.advance) << c.displays;
+        EXPECT_EQ(tank->lastUpdateFrame, frame); // advances even when paused
+        EXPECT_EQ(second->updates, c.updatesOfSecond);
+    }
+    tank->tankDisplays.clear();
+}
+
 TEST_F(LiveTankTest, AutoFeedDropsBatchesOnlyWithoutFood) {
     struct {
         int fish;
@@ -282,6 +320,22 @@ TEST_F(LiveTankTest, FishPushTheWaterOnlyNearTheFoodPlane) {
     fast->mid.z = 2.0f;
     tank->updateWaterSwishVectors();
     EXPECT_NEAR(field->getFloatValuesPointerUninterp(5.0f, 6.0f)[1], 1.0f, 1e-4);
+}
+
+TEST_F(LiveTankTest, ClosestAnimalPrefersTheSpeciesWithinRange) {
+    Cspecies* angel = reinterpret_cast<Cspecies*>(&root);
+    ClivingThing* me = add(ATTR_PICKABLE, {0, 0, 0});
+    ClivingThing* near = add(ATTR_PICKABLE, {1, 0, 0});
+    ClivingThing* kin = add(ATTR_PICKABLE, {0, 5, 0});
+    add(0, {0.5f, 0, 0});
+    add(ATTR_PICKABLE, {150, 0, 0});
+    me->species = angel;
+    EXPECT_EQ(tank->findAnimalClosestTo(me, true), near); // no other angel: any species
+    kin->species = angel;
+    EXPECT_EQ(tank->findAnimalClosestTo(me, true), kin);
+    EXPECT_EQ(tank->findAnimalClosestTo(kin, false), me);
+    me->mid = Cvector(400, 0, 0);
+    EXPECT_EQ(tank->findAnimalClosestTo(me, false), nullptr);
 }
 
 TEST_F(LiveTankTest, AvoidanceListTakesPairsWithinTheSquaredRange) {

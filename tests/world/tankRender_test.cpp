@@ -216,17 +216,15 @@ TEST_F(TankRender, OnlyTheInterfaceDisplayDrawsThePanelAndOnlyWhileItShows) {
         }
     }
     EXPECT_TRUE(d[0].drawn.empty()); // the panel is never in the tank's own lists
+    EXPECT_EQ(node->object.renderPolyGroups[2].screenMax.x, 1000.0f); // it covers every cell
     tank.reset();
     tankThingAccess = &access;
 }
 
 TEST_F(TankRender, WithoutASortPositionTheFartherSortPointDrawsFirst) {
     owner.view.setViewpoint(Cvector(0, 0, 0), Cvector(0, 0, -1), Cvector(0, 1, 0));
-    CgeoFileContents c;
-    c.points = 3, c.floatsPerPoint = 3, c.attribs = {{"pos", 3, 0}};
-    c.data = {0, 0, -2, 1, 0, -8, 0, 1, -5};
     CgeoNew loaded;
-    ASSERT_EQ(loadContents(loaded, c), 0);
+    ASSERT_EQ(loadContents(loaded, contentsOf({{"pos", 3, 0}}, {{0, 0, -2}, {1, 0, -8}, {0, 1, -5}})), 0);
     CtexturedGeo model;
     auto& g = addThing({{1, true, 0}, {2, true, 0}, {3, true, 0}})->object;
     g.workGeo[0].clonePoints(loaded, {Cstring("pos")}, 0); // work buffers are attribute-major
