@@ -91,12 +91,6 @@ TEST(WebText, HttpSafe) {
     EXPECT_EQ(httpSafeLen(withNul, 3, false), "a%00b");
 }
 
-TEST(WebText, WebSafe) {
-    EXPECT_EQ(webSafe("a&b c\"d|{x}"), "a_b c_d__x_");
-    EXPECT_EQ(webSafe("plain.txt"), "plain.txt");
-    EXPECT_EQ(webSafe(nullptr).size(), 0);
-}
-
 TEST(Substitution, Pad) {
     struct Case {
         int value, width;
@@ -126,18 +120,13 @@ TEST(Bits, Masks) {
 }
 
 TEST(Scrambling, RoundTripsAndLeavesOthers) {
-    char const* text = "Hello, World/path_1-2+3.txt";
-    Cstring scrambled = obsfucate(text, 0);
-    EXPECT_NE(scrambled, text);
-    EXPECT_EQ(scrambled.size(), static_cast<int>(std::strlen(text)));
-    EXPECT_EQ(obsfucate(scrambled, 1), text);
-    EXPECT_EQ(obsfucate("!?*", 0), "!?*");
     // Every byte: those outside the alphabet stay, and the two directions undo each other.
     std::string all;
     for (int c = 1; c < 256; c++)
         all += static_cast<char>(c);
     Cstring there = obsfucate(all.c_str(), 0);
     ASSERT_EQ(there.size(), 255);
+    EXPECT_NE(there, all.c_str());
     EXPECT_EQ(obsfucate(there.c_str(), 1), all.c_str());
     for (char c : {'!', '\n', '~', '\xff'})
         EXPECT_EQ(there.c_str()[static_cast<unsigned char>(c) - 1], c);
