@@ -234,6 +234,13 @@ int CopenGL::geoToDisplay(CrenderPolyGroup* group) {
     auto* data =
         static_cast<CworkObjectGraphicsDeviceDataHandlerOpenGL*>(object->getDeviceDataStructure(this));
     if (!data) return 0;
+    // The first draw here uploads every view of the group, so a later change of view (a
+    // fish turning) makes no buffer in the middle of a frame.
+    if (definition->indexData[displayIndex] == nullptr)
+        for (CpolyGroupDefinition* view : set->variations)
+            if (view != definition)
+                fetchIndexBuffer(this, view->indexData[displayIndex], view->allTriangleIndices.data(),
+                                 view->allTriangleCount);
     call.indexBuffer = fetchIndexBuffer(this, definition->indexData[displayIndex],
                                         definition->allTriangleIndices.data(), definition->allTriangleCount);
     call.triangleCount = definition->allTriangleCount;

@@ -52,19 +52,24 @@ class RenderPassGL : public ModelTest {
         dev.release();
         ModelTest::TearDown();
     }
-    // A model of one quad; its group joins the opaque list or the transparent one (which
-    // the test lists back to front), covering the cells of its columns.
-    CrenderPolyGroup* addModel(Quad const& q, uint64_t columns) {
+    // A model of one quad (in as many views as asked, the first shown); its group joins the
+    // opaque list or the transparent one (which the test lists back to front), covering the
+    // cells of its columns.
+    CrenderPolyGroup* addModel(Quad const& q, uint64_t columns, int views = 1) {
         writeMaterial(q.name, kColourMaterial);
         auto m = std::make_unique<Model>();
         std::vector<std::vector<float>> rows;
         float const xs[4] = {q.x0, q.x1, q.x1, q.x0}, ys[4] = {-1, -1, 1, 1};
-        for (int p = 0; p < 4; p++)
-            rows.push_back({xs[p], ys[p] * q.halfHeight, q.z, q.rgba[0], q.rgba[1], q.rgba[2], q.rgba[3]});
+        for (int p = 0; p < 4 * views; p++)
+            rows.push_back(
+                {xs[p % 4], ys[p % 4] * q.halfHeight, q.z, q.rgba[0], q.rgba[1], q.rgba[2], q.rgba[3]});
         contents = contentsOf({{"pos", 3, 0}, {"Cd", 4, 0}}, rows);
-        std::string group = std::string("mat_") + q.name + (q.transparent ? "_ta" : "_oa");
-        contents.polygons = {{0, 1, 2, 3}};
-        contents.primGroups = {{Cstring(group.c_str()), {0}}};
+        for (int v = 0; v < views; v++) {
+            std::string view = v ? "_" + std::to_string(v) + "#_" : "_";
+            std::string group =
+                std::string("mat_") + q.name + view + (q.transparent ? "t" : "o") + char('a' + v);
+            addFace(group.c_str(), {4 * v, 4 * v + 1, 4 * v + 2, 4 * v + 3});
+        }
         EXPECT_EQ(build(m->geo), 0) << lastReason();
         EXPECT_EQ(m->work.initWorkGeometry(&m->owner), 0) << lastReason();
         if (m->work.renderPolyGroups.size() != 1) return nullptr;
@@ -117,6 +122,18 @@ TEST_F(RenderPassGL, SmallTankDrawsOpaqueThenTransparentBackToFront) {
     graphicsHooks.thingTearingDown = [](CworkObject*) { return true; };
     EXPECT_EQ(dev.geoToDisplay(lists.opaqueList[0]), 0);
     EXPECT_EQ(lists.opaqueList[0]->passBits, 255);
+}
+
+// A group's first draw uploads every view of it, so a fish that turns later shows another
+// view without making a buffer in the middle of a frame.
+TEST_F(RenderPassGL, AGroupsFirstDrawUploadsEveryView) {
+    CrenderPolyGroup* g = addModel({"backdrop", false, -10, 10, 5, -10, {0, 1, 0, 1}}, 0xF, 3);
+    ASSERT_TRUE(g);
+    ASSERT_EQ(g->set->variations.size(), 3u);
+    masterFrame = 60;
+    EXPECT_EQ(dev.RenderFraction(0), 0);
+    for (CpolyGroupDefinition* view : g->set->variations)
+        EXPECT_NE(view->indexData[0], nullptr) << view->name.c_str();
 }
 
 } // namespace
