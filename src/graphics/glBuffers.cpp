@@ -56,7 +56,7 @@ int fillArrayBuffer(CopenGLbuffer* buffer, long bytes, void (*fill)(void*, void*
         setExit("openGL Error! If this problem persists please send an error report.");
         return 1;
     }
-    if (buffer->device) buffer->device->lockBytesSentToVideoCard += static_cast<int32_t>(bytes);
+    if (buffer->device) buffer->device->lockBytesSentToVideoCard += bytes;
     fill(context, destination);
     glUnmapBuffer(GL_ARRAY_BUFFER);
     glBindBuffer(GL_ARRAY_BUFFER, 0);

@@ -245,9 +245,10 @@ class CgraphicsAPI : public CdirectoryVar, public ClinkedResourceNode, public Ct
     uint8_t displayBit = 0;
     uint8_t isActive = 0;
     int16_t drawAll = 0;
-    int32_t totalMaterialChanges = 0;
+    // Run totals: a long run passes 2^31 bytes within minutes.
+    int64_t totalMaterialChanges = 0;
     int32_t framesRendered = 0;
-    int32_t lockBytesSentToVideoCard = 0;
+    int64_t lockBytesSentToVideoCard = 0;
     std::vector<CtextureImage*> textures;
     std::vector<Cshader*> shaders;
     Clist<CrpgLink> rpgLinks;
