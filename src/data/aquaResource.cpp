@@ -12,13 +12,13 @@
 #include "variables/variablePaths.h"
 
 CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
-    // %a name, %b folder; %c and %d are the two as tree paths.
+    // %a name, %b folder; %c the name and %d the name in the folder, as tree paths.
     std::vector<Cstring> names = {Cstring(name ? name : ""), Cstring(folder ? folder : ""),
-                                  resourceTreePath(name), resourceTreePath(folder)};
+                                  resourceTreePath(name), resourceTreePath(folder, name)};
     std::vector<Cstring> tree = {Cstring("speciesScripts/%c")};
     std::vector<Cstring> disk = {Cstring("%a")};
     if (folder) {
-        tree.push_back(Cstring("resources/%d/%c"));
+        tree.push_back(Cstring("resources/%d"));
         disk.push_back(Cstring("%b/%a"));
     }
     Cvariable* base = sharedResourceBase();

@@ -25,15 +25,27 @@ Cvariable* sharedResourceBase() {
 }
 
 Cstring resourceTreePath(char const* path) {
-    std::vector<Cstring> pieces;
+    std::vector<Cstring> pieces, kept;
     tokenize(pieces, path ? path : "", '/');
-    Cstring out;
     for (Cstring const& piece : pieces) {
         if (piece.empty() || piece == ".") continue;
+        // In the tree ".." would be a step up from wherever the lookup stands: resolved here.
+        if (piece == "..") {
+            if (!kept.empty()) kept.pop_back();
+            continue;
+        }
+        kept.push_back(piece);
+    }
+    Cstring out;
+    for (Cstring const& piece : kept) {
         if (!out.empty()) out += '/';
         out += piece;
     }
     return out;
+}
+
+Cstring resourceTreePath(char const* folder, char const* file) {
+    return resourceTreePath((Cstring(folder ? folder : "") + "/" + (file ? file : "")).c_str());
 }
 
 namespace {
@@ -189,10 +201,11 @@ CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short c
     bool isImage = endsWith(fileName, ".sgi") || endsWith(fileName, ".rgb");
     Cstring stem(fileName);
     if (isImage) noSuffix(stem);
-    // %a name, %b folder, %c name without suffix; %d and %e are the name and folder as
-    // tree paths.
+    // %a name, %b folder, %c name without suffix; %d the name and %e the name in the
+    // folder, as tree paths.
     std::vector<Cstring> names = {fileName, Cstring(folder ? folder : ""), stem,
-                                  resourceTreePath(fileName.c_str()), resourceTreePath(folder)};
+                                  resourceTreePath(fileName.c_str()),
+                                  resourceTreePath(folder, fileName.c_str())};
     std::vector<Cstring> disk, tree;
     auto add = [&](char const* d, char const* t) {
         disk.push_back(Cstring(d));
@@ -204,10 +217,10 @@ CdataArray* requestDataArrayOrMake(char const* name, char const* folder, short c
         add("%c.fti", "resources/%d");
     }
     if (folder) {
-        add("%b/%a", "resources/%e/%d");
+        add("%b/%a", "resources/%e");
         if (isImage) {
-            add("%b/%c.jpg", "resources/%e/%d");
-            add("%b/%c.fti", "resources/%e/%d");
+            add("%b/%c.jpg", "resources/%e");
+            add("%b/%c.fti", "resources/%e");
         }
     }
 

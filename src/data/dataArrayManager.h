@@ -23,9 +23,12 @@ class imageFile;
 extern Cvariable* sharedResourceTree;
 // sharedResourceTree, or globalVariablesDir while that is unset.
 Cvariable* sharedResourceBase();
-// A file path as a path in that tree: empty and "." segments dropped, so that an object
-// filed for an absolute or "./" folder is found there again.
+// A file path as a path in that tree: empty and "." segments dropped and ".." taking back
+// the segment before it (never climbing above the tree), so that an object filed for an
+// absolute, "./" or "../" path is found there again by any route to the same file.
 Cstring resourceTreePath(char const* path);
+// The path of file in folder, as a path in that tree.
+Cstring resourceTreePath(char const* folder, char const* file);
 
 // Device texture limits and decode divisors copied into every image loaded for an array.
 extern int32_t maxTexWidth;

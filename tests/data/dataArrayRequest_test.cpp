@@ -1,4 +1,5 @@
 // Requests by name: files that do not load, and the colour-plus-alpha edge cases.
+#include <filesystem>
 #include <string>
 
 #include "requestTestSupport.h"
@@ -26,6 +27,20 @@ TEST_F(ArrayRequest, FilesThatDoNotLoadAreNotFiled) {
         EXPECT_EQ(requestDataArray(c.name, folder().c_str(), -1), nullptr) << c.name;
     }
     EXPECT_EQ(shop.firstChild, nullptr);
+}
+
+// A name that climbs out of its folder is filed where it leads: the same request made again
+// (a second display loading the tank) or by another route shares the array.
+TEST_F(ArrayRequest, ParentFolderPathsShareOneArray) {
+    std::filesystem::create_directories(dir.file("tanks/reef"));
+    std::filesystem::create_directories(dir.file("global"));
+    writeSgi(dir.file("global/ripple.rgb"), 2, 2, 1, [](int x, int y, int) { return x + y; });
+    std::string reef = folder() + "/tanks/reef";
+    CdataArray* first = requestDataArray("../../global/ripple.rgb", reef.c_str(), -1);
+    ASSERT_NE(first, nullptr) << exitMsg.c_str();
+    EXPECT_EQ(requestDataArray("../../global/ripple.rgb", reef.c_str(), -1), first) << exitMsg.c_str();
+    EXPECT_EQ(requestDataArray("./global//ripple.rgb", folder().c_str(), -1), first);
+    EXPECT_STREQ(resourceTreePath("../a/./b/../c").c_str(), "a/c") << "never above the tree";
 }
 
 TEST_F(ArrayRequest, ColourAndAlphaEdgeCases) {
