@@ -109,9 +109,13 @@ void copyResourcesFromInstall() {
         copied = copied && !error;
     }
     // The stamp says which tree the copy is; a failed copy keeps none, so it is tried again.
-    fs::path stamp = fs::path(installDir.c_str()) / kResourceStamp;
-    if (copied && fs::exists(stamp, error))
-        fs::copy_file(stamp, target / kResourceStamp, fs::copy_options::overwrite_existing, error);
+    // The components record goes with the tree: without it every later start would take the
+    // copy for an old one and neither read nor save the settings.
+    for (char const* record : {kResourceStamp, "downloadedComponents.txt"}) {
+        fs::path from = fs::path(installDir.c_str()) / record;
+        if (copied && fs::exists(from, error))
+            fs::copy_file(from, target / record, fs::copy_options::overwrite_existing, error);
+    }
     if (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str())) {
         masterLine("moveit! ", installDir + " -> " + appDataDir + "Resources/");
         setExitError("couldn't locate resources!", 1);

@@ -190,8 +190,10 @@ TEST(OsFolders, ResourceCopyFollowsTheInstalledStamp) {
     stampInstalled("one\n");
     EXPECT_TRUE(OS::installedResourcesChanged()) << "no copy yet";
     writeWholeFile(install.file("tanks/reef/reef.tank"), "first");
+    writeWholeFile(install.file("downloadedComponents.txt"), ":set rscVer 1\n");
     OS::copyResourcesFromInstall();
     EXPECT_EQ(copied("resources.stamp"), "one\n");
+    EXPECT_EQ(copied("downloadedComponents.txt"), ":set rscVer 1\n") << "the tree's version goes with it";
     EXPECT_EQ(copied("tanks/reef/reef.tank"), "first");
     EXPECT_FALSE(OS::installedResourcesChanged()) << "the copy is current";
 
