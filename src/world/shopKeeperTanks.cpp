@@ -201,6 +201,9 @@ unsigned CshopKeeper::addTankCommand(CscriptLine& line) {
         if (tank == nullptr) return CMD_STOP;
         scriptAllowVariableNotFound = 1;
         if (services().loadDefinition(tank, typeName.c_str()) != 0) recommendReinstall = 1;
+        // A saved tank's block holds its animals as they were saved: the ones its definition
+        // adds would come back twice (and a fish the viewer took out would come back).
+        if (line.firstChild) services().dropDefinitionAnimals(tank);
     } else {
         tank = allocBlankTankObject(-1);
     }

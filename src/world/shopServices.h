@@ -111,6 +111,8 @@ class CshopServices {
     virtual void setAutoFeedCounter(Ctank*, int) {}
     // Set while a saved tank is being rebuilt (the fish caps read it).
     virtual void setTankLoading(Ctank*, bool) {}
+    // Takes out the animals the tank's definition added, before its saved ones come back.
+    virtual void dropDefinitionAnimals(Ctank*) {}
     // The scripts a click on a fish and on the background run.
     virtual void setClickScripts(Ctank*, char const*, char const*) {}
     // The tank draws on the device too: attached, stepped at its rate, shown, views rebuilt.

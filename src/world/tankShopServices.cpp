@@ -80,3 +80,7 @@ void CtankShopServices::clearTank(Ctank* tank) {
 void CtankShopServices::setTankLoading(Ctank* tank, bool on) {
     if (tank) tank->addTankLoading = on ? 1 : 0;
 }
+
+void CtankShopServices::dropDefinitionAnimals(Ctank* tank) {
+    if (tank) tank->deleteAllFish();
+}

@@ -25,4 +25,5 @@ class CtankShopServices : public CshopDisplayServices {
     void prepareTankForDelete(Ctank* tank) override;
     void clearTank(Ctank* tank) override;
     void setTankLoading(Ctank* tank, bool on) override;
+    void dropDefinitionAnimals(Ctank* tank) override;
 };
