@@ -111,7 +111,7 @@ void copyResourcesFromInstall() {
     // The stamp says which tree the copy is; a failed copy keeps none, so it is tried again.
     // The components record goes with the tree: without it every later start would take the
     // copy for an old one and neither read nor save the settings.
-    for (char const* record : {kResourceStamp, "downloadedComponents.txt"}) {
+    for (char const* record : {kResourceStamp, kComponentsRecord}) {
         fs::path from = fs::path(installDir.c_str()) / record;
         if (copied && fs::exists(from, error))
             fs::copy_file(from, target / record, fs::copy_options::overwrite_existing, error);
@@ -128,11 +128,17 @@ bool installedResourcesChanged() {
     if (installDir.size() < 11 || appDataDir.size() < 11) return false;
     std::string installed = readStamp(fs::path(installDir.c_str()) / kResourceStamp);
     if (installed.empty()) return false;
-    return installed != readStamp(fs::path(appDataDir.c_str()) / "Resources" / kResourceStamp);
+    fs::path copy = fs::path(appDataDir.c_str()) / "Resources";
+    // A copy made before the components record went along with it is made again.
+    std::error_code error;
+    if (fs::exists(fs::path(installDir.c_str()) / kComponentsRecord, error) &&
+        !fs::exists(copy / kComponentsRecord, error))
+        return true;
+    return installed != readStamp(copy / kResourceStamp);
 }
 
 int loadDownloadedComponents() {
-    Cstring path = appDataDir + "Resources/downloadedComponents.txt";
+    Cstring path = appDataDir + "Resources/" + kComponentsRecord;
     if (globalVariablesDir && fileExists(path.c_str())) runDiskScript(globalVariablesDir, path.c_str());
     return 0;
 }
@@ -140,7 +146,7 @@ int loadDownloadedComponents() {
 void writeInstalledComponentsStatus() {
     if (modules.empty() || globalVariablesDir == nullptr) return;
     std::ofstream out;
-    if (!file_open(out, appDataDir + "Resources/downloadedComponents.txt", 0)) return;
+    if (!file_open(out, appDataDir + "Resources/" + kComponentsRecord, 0)) return;
     for (char const* name : {"modules", "updateDate", "rscVer"})
         if (Cvariable* v = globalVariablesDir->findVariable(name)) {
             v->writeSaveString(out);

@@ -37,6 +37,8 @@ int CDtoDirectory(char const* folder);
 void copyResourcesFromInstall();
 // The stamp the build writes over the installed resource tree (a hash of its files).
 constexpr char const* kResourceStamp = "resources.stamp";
+// The record of which resources the tree holds (see loadDownloadedComponents).
+constexpr char const* kComponentsRecord = "downloadedComponents.txt";
 // True when the installed tree carries a stamp that the data folder's copy does not match
 // (a copy from another build, or one that never finished).
 bool installedResourcesChanged();

@@ -194,6 +194,9 @@ TEST(OsFolders, ResourceCopyFollowsTheInstalledStamp) {
     OS::copyResourcesFromInstall();
     EXPECT_EQ(copied("resources.stamp"), "one\n");
     EXPECT_EQ(copied("downloadedComponents.txt"), ":set rscVer 1\n") << "the tree's version goes with it";
+    std::filesystem::remove(data.file("Resources/downloadedComponents.txt"));
+    EXPECT_TRUE(OS::installedResourcesChanged()) << "a copy made without the record";
+    OS::copyResourcesFromInstall();
     EXPECT_EQ(copied("tanks/reef/reef.tank"), "first");
     EXPECT_FALSE(OS::installedResourcesChanged()) << "the copy is current";
 
