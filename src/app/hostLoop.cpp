@@ -82,6 +82,7 @@ void installStopSignals() {
 int runHost(ChostOptions const& options, int argc, char** argv) {
     engineAskedToStop = false;
     viewStopRequested = onEngineStop;
+    soundMuted = options.mute;
     bool headless = options.mode == ChostOptions::kHeadless;
     CxHostWindow window;
     int w = options.width, h = options.height;

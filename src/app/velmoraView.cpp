@@ -20,6 +20,7 @@
 #include "things/thingKinds.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/shopAudio.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
@@ -31,6 +32,7 @@ CvelmoraView* lastFocusView = nullptr;
 double lastMouseX = 0, lastMouseY = 0;
 Cstring sendExtraHttpString;
 void (*viewStopRequested)() = nullptr;
+bool soundMuted = false;
 
 namespace {
 
@@ -57,6 +59,18 @@ CviewServices& viewServices() {
         return CviewServices();
     }();
     return services;
+}
+
+CshopAudio* CviewServices::makeAudioManager(CshopKeeper&) {
+    char const* why = soundMuted         ? "muted"
+                      : soundOff         ? "switched off in the settings"
+                      : global_isPreview ? "preview"
+                                         : nullptr;
+    if (why) {
+        logLine("no sound: ", why);
+        return nullptr;
+    }
+    return makeShopAudio();
 }
 
 void addWindow(CvelmoraView* view) {

@@ -34,9 +34,16 @@ extern Cstring sendExtraHttpString;         // diagnostics gathered at start
 // The host's reaction to the engine asking to stop without an error: it ends its loop.
 extern void (*viewStopRequested)();
 
+// Set by the host's "--mute": the engine then plays no sound.
+extern bool soundMuted;
+
 // The services the host gives the shop keeper: real tanks, the shop keeper's own displays
-// and sequences, and the render pass.
-class CviewServices : public CtankShopServices {};
+// and sequences, the render pass, and the sound (unless muted, switched off in the
+// settings registry, or shown in a preview window).
+class CviewServices : public CtankShopServices {
+  public:
+    CshopAudio* makeAudioManager(CshopKeeper& shop) override;
+};
 CviewServices& viewServices();
 
 // Puts the view in the first slot that is empty or already holds it; nothing when all

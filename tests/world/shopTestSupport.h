@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,20 +16,45 @@
 #include "testSupport.h"
 #include "world/shopKeeper.h"
 
-// A sound manager that starts or not as told and ignores everything else.
+// A sound manager that starts or not as told and records what it is asked, one line per
+// call; the bubble selections answer `variantAnswer` (-1: the variant given).
 class CsilentAudio : public CshopAudio {
   public:
     int start() override { return startResult; }
-    void keepTrickleSampleName(Cstring*) override {}
-    void addTrickleSound(char const*, char const*) override {}
-    void setTrickleSound(int) override {}
-    short setLowBubbles(short) override { return 0; }
-    short setHiBubbles(short) override { return 0; }
-    void defineIndividualVolumes(float, float, float, float) override {}
-    void generateSingleTrack() override {}
-    void fadeVolume(float) override {}
+    void keepTrickleSampleName(Cstring* name) override { keptName = name; }
+    void addTrickleSound(char const* name, char const* file) override {
+        record(std::string("addTrickle ") + name + "|" + file);
+    }
+    int setTrickleSound(int advance) override { return record("setTrickle " + std::to_string(advance)), 0; }
+    short setLowBubbles(short variant) override {
+        return record("low " + std::to_string(variant)), answer(variant);
+    }
+    short setHiBubbles(short variant) override {
+        return record("high " + std::to_string(variant)), answer(variant);
+    }
+    void defineIndividualVolumes(float trickle, float high, float low, float master) override {
+        char text[96];
+        std::snprintf(text, sizeof text, "volumes %g %g %g %g", trickle, high, low, master);
+        record(text);
+    }
+    void generateSingleTrack() override { record("single"); }
+    void multiTrackMode() override { record("multi"); }
+    void setAllTrackVolumes() override { record("trackVolumes"); }
+    void refreshPlayerSample(int track) override { record("refresh " + std::to_string(track)); }
+    void fadeVolume(float factor) override {
+        char text[32];
+        std::snprintf(text, sizeof text, "fade %g", factor);
+        record(text);
+    }
     void managePlaybackStaggering() override {}
     int startResult = 0;
+    short variantAnswer = -1;
+    Cstring* keptName = nullptr;
+    std::vector<std::string> calls;
+
+  private:
+    void record(std::string const& call) { calls.push_back(call); }
+    short answer(short variant) const { return variantAnswer >= 0 ? variantAnswer : variant; }
 };
 
 class CrecordingPanel : public CshopPanel {
@@ -87,6 +113,7 @@ class CrecordingServices : public CshopServices {
         if (!makeAudio) return nullptr;
         auto* audio = new CsilentAudio();
         audio->startResult = audioStartResult;
+        audio->variantAnswer = audioVariantAnswer;
         return audio;
     }
     void renderFraction(CgraphicsAPI&, float amount) override { renders.push_back(amount); }
@@ -94,6 +121,7 @@ class CrecordingServices : public CshopServices {
     std::vector<float> renders;
     bool makePanel = false, makeAudio = false;
     int panelInitResult = 0, audioStartResult = 0;
+    short audioVariantAnswer = -1;
 };
 
 // A display device that draws nothing and counts its presented frames.
