@@ -1,6 +1,6 @@
-// The sequence the C library's srand and rand give (its additive feedback generator),
-// kept private to the sound tracks: rebuilding a track never disturbs anyone else's draws
-// and gives the same track on every machine.
+// An additive feedback generator seeded as the C library's srand seeds its own, kept private
+// to the sound tracks: rebuilding a track never disturbs anyone else's draws and gives the
+// same track on every machine.
 #pragma once
 
 #include <cstdint>

@@ -29,8 +29,7 @@ char* argv0[] = {arg0, nullptr};
 } // namespace
 
 void HostFixture::SetUp() {
-    // Runs here hear nothing: the sound output finds no device, as on a machine without one
-    // (the choice holds for the process, from the first sound device it opens).
+    // Runs here hear nothing: the sound finds no device, as on a machine without one.
     setenv("ALSOFT_DRIVERS", "no-device-in-tests", 1);
     savedCwd = std::filesystem::current_path();
     setenv("VELMORA_INSTALL_DIR", install.path().c_str(), 1);
@@ -74,7 +73,7 @@ void HostFixture::makeFolders(bool withNoise) {
     std::filesystem::copy_file(noise, install.file("global/arrays/noise50.chan"));
     std::filesystem::create_directories(data.path() + "Resources/global/arrays");
     std::filesystem::copy_file(noise, data.file("Resources/global/arrays/noise50.chan"));
-    // The sounds, so that a run wide enough not to count as a preview has them.
+    // The sounds, which a run wider than a preview plays.
     std::string sounds = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "global/sounds";
     for (std::string const& root : {install.path(), data.path() + "Resources/"})
         std::filesystem::copy(sounds, root + "global/sounds", std::filesystem::copy_options::recursive);

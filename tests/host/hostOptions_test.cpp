@@ -53,13 +53,9 @@ TEST(HostOptions, AcceptedCommandLines) {
     Cstring error;
     ASSERT_EQ(parse({"-root"}, o, error), 0);
     EXPECT_TRUE(o.root);
-    EXPECT_FALSE(o.mute);
-    for (auto args :
-         {std::vector<char const*>{"--mute"}, {"-root", "--mute"}, {"--headless", "4x4", "--mute"}}) {
-        ChostOptions muted;
-        ASSERT_EQ(parse(args, muted, error), 0) << error;
-        EXPECT_TRUE(muted.mute);
-    }
+    ChostOptions muted;
+    ASSERT_EQ(parse({"-root", "--mute"}, muted, error), 0);
+    EXPECT_TRUE(muted.mute && !o.mute);
     // The engine changes folder: a relative picture name is taken from where the program
     // started, an absolute one as given.
     for (char const* name : {"shot.png", "/tmp/shot.png"}) {

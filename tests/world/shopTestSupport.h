@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,36 +16,24 @@
 #include "testSupport.h"
 #include "world/shopKeeper.h"
 
-// A sound manager that starts or not as told and records what it is asked, one line per
-// call; the bubble selections answer `variantAnswer` (-1: the variant given).
+// A sound manager that starts or not as told and records each call as a line; the bubble
+// selections answer `variantAnswer` (-1: the variant given).
 class CsilentAudio : public CshopAudio {
   public:
     int start() override { return startResult; }
     void keepTrickleSampleName(Cstring* name) override { keptName = name; }
-    void addTrickleSound(char const* name, char const* file) override {
-        record(std::string("addTrickle ") + name + "|" + file);
+    void addTrickleSound(char const* name, char const* file) override { say("addTrickle ", name, "|", file); }
+    int setTrickleSound(int advance) override { return say("setTrickle ", advance), 0; }
+    short setLowBubbles(short v) override { return say("low ", v), variantAnswer >= 0 ? variantAnswer : v; }
+    short setHiBubbles(short v) override { return say("high ", v), variantAnswer >= 0 ? variantAnswer : v; }
+    void defineIndividualVolumes(float t, float h, float l, float m) override {
+        say("volumes ", t, " ", h, " ", l, " ", m);
     }
-    int setTrickleSound(int advance) override { return record("setTrickle " + std::to_string(advance)), 0; }
-    short setLowBubbles(short variant) override {
-        return record("low " + std::to_string(variant)), answer(variant);
-    }
-    short setHiBubbles(short variant) override {
-        return record("high " + std::to_string(variant)), answer(variant);
-    }
-    void defineIndividualVolumes(float trickle, float high, float low, float master) override {
-        char text[96];
-        std::snprintf(text, sizeof text, "volumes %g %g %g %g", trickle, high, low, master);
-        record(text);
-    }
-    void generateSingleTrack() override { record("single"); }
-    void multiTrackMode() override { record("multi"); }
-    void setAllTrackVolumes() override { record("trackVolumes"); }
-    void refreshPlayerSample(int track) override { record("refresh " + std::to_string(track)); }
-    void fadeVolume(float factor) override {
-        char text[32];
-        std::snprintf(text, sizeof text, "fade %g", factor);
-        record(text);
-    }
+    void generateSingleTrack() override { say("single"); }
+    void multiTrackMode() override { say("multi"); }
+    void setAllTrackVolumes() override { say("trackVolumes"); }
+    void refreshPlayerSample(int track) override { say("refresh ", track); }
+    void fadeVolume(float factor) override { say("fade ", factor); }
     void managePlaybackStaggering() override {}
     int startResult = 0;
     short variantAnswer = -1;
@@ -53,8 +41,11 @@ class CsilentAudio : public CshopAudio {
     std::vector<std::string> calls;
 
   private:
-    void record(std::string const& call) { calls.push_back(call); }
-    short answer(short variant) const { return variantAnswer >= 0 ? variantAnswer : variant; }
+    template <typename... T> void say(T const&... parts) {
+        std::ostringstream line;
+        (line << ... << parts);
+        calls.push_back(line.str());
+    }
 };
 
 class CrecordingPanel : public CshopPanel {
