@@ -7,7 +7,6 @@
 class CprogramServices : public CtankShopServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper& shop) override;
-    CshopAudio* makeAudioManager(CshopKeeper& shop) override;
     void processMouseAndTouchEvents(CshopKeeper& shop) override;
     int checkInOnAnyInternetRequest() override;
 };

@@ -8,8 +8,8 @@
 // The files: shopKeeper.cpp (data and variables), shopKeeperStartup.cpp,
 // shopKeeperFrame.cpp, shopKeeperShutdown.cpp (with saving and the weekly activity map),
 // shopKeeperEnergy.cpp (energy saving and the refresh rate), shopKeeperDisplays.cpp,
-// shopKeeperSequences.cpp, shopKeeperTransitions.cpp and shopKeeperTanks.cpp (the tank
-// registry); the parts around it are reached through shopServices.h.
+// shopKeeperSequences.cpp, shopKeeperTransitions.cpp, shopKeeperTanks.cpp (the tank
+// registry) and shopKeeperSound.cpp; the parts around it are reached through shopServices.h.
 #pragma once
 
 #include <cstdint>
@@ -156,11 +156,20 @@ class CshopKeeper : public CdirectoryVar {
     // A new member of the species, named and with its geometry; null when the species
     // cannot be had or the member cannot be made.
     Cvariable* makeThing(char const* speciesName, char const* speciesPath);
-    // "addTank": the only shop command so far; others climb the tree.
+    // "addTank" and "soundmix"; others climb the tree.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
     // loads its definition and runs the block in it.
     unsigned addTankCommand(CscriptLine& line);
+
+    // ---- sound (shopKeeperSound.cpp)
+    // ":soundmix start|end|nextTrickle|lowBubbles|hiBubbles|redo"; CMD_DONE.
+    unsigned soundMixCommand(CscriptLine& line);
+    // Scales the track volumes so the loudest reaches peak (as far as the master allows),
+    // moving the gain into or out of the master: every track x master stays the same.
+    void maximizeVolumes(float peak);
+    // Hands the four volumes to the sound manager (none: nothing).
+    void defineSoundVolumes();
 
     // ---- small services
     // 4: the saver quits.
@@ -267,6 +276,8 @@ class CshopKeeper : public CdirectoryVar {
     // While above 0 the tank takes clicks for the interface's and ignores them.
     short clickIgnoreCount = 0;
     CshopAudio* audioManager = nullptr;
+    // Set while the sound pane plays the tracks on their own players.
+    uint8_t soundMixActive = 0;
     uint8_t shopIsOpen = 0;
     uint8_t shopOpenSecondFlag = 0;
     uint8_t pointerHideAllowed = 1;

@@ -53,12 +53,19 @@ class CshopAudio {
     // The manager keeps a pointer to the name of the trickle sample in use.
     virtual void keepTrickleSampleName(Cstring* name) = 0;
     virtual void addTrickleSound(char const* name, char const* file) = 0;
-    virtual void setTrickleSound(int index) = 0;
+    // Loads the chosen trickle (advance: the next one); 0 loaded, 1 none.
+    virtual int setTrickleSound(int advance) = 0;
     // Select the bubble track variants; each returns the variant now in force.
     virtual short setLowBubbles(short variant) = 0;
     virtual short setHiBubbles(short variant) = 0;
     virtual void defineIndividualVolumes(float trickle, float hiBubbles, float lowBubbles, float master) = 0;
+    // The one mixed, faded loop (the normal state) or each track on its own player.
     virtual void generateSingleTrack() = 0;
+    virtual void multiTrackMode() = 0;
+    // Each track's player at its own volume x master (multi-track mode).
+    virtual void setAllTrackVolumes() = 0;
+    // Gives track i (0 low bubbles, 1 high bubbles, 2 trickle) to its player again and plays it.
+    virtual void refreshPlayerSample(int track) = 0;
     // Playback volume = master volume x factor.
     virtual void fadeVolume(float factor) = 0;
     virtual void managePlaybackStaggering() = 0;

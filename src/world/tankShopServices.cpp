@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "world/shopAudio.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
 #include "world/tankThings.h"
@@ -114,4 +115,8 @@ void CtankShopServices::fakeMousePointerOff(CshopKeeper& shop) {
     if (tankThingAccess) tankThingAccess->setToTank(shop.foodShaker, nullptr);
     shop.recalcAnyMousePointerIsOn();
     shop.feedingOff();
+}
+
+CshopAudio* CtankShopServices::makeAudioManager(CshopKeeper&) {
+    return makeShopAudioUnlessSilent();
 }

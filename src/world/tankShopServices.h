@@ -33,4 +33,5 @@ class CtankShopServices : public CshopDisplayServices {
     void rebuildCameraMenu(Ctank* tank) override;
     void foodShakerToTank(CshopKeeper& shop, Ctank* tank, bool resetCounters) override;
     void fakeMousePointerOff(CshopKeeper& shop) override;
+    CshopAudio* makeAudioManager(CshopKeeper& shop) override;
 };
