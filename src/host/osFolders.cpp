@@ -66,8 +66,10 @@ Cstring getRegistryFileName() {
 
 void readRegistryVarsInto(Cvariable* target) {
     Cstring path = getRegistryFileName();
-    if (fileExists(path.c_str()) && runDiskScript(target, path.c_str()) != 0)
-        setExitError("couldn't read registries", 1);
+    // A damaged registry is set aside: the options keep their defaults and the next store
+    // writes a good file.
+    if (runKeptScriptFile(target, path.c_str(), nullptr) == KEPT_FILE_SET_ASIDE)
+        masterLine("registry damaged; options at their defaults");
     masterLine("read registries");
 }
 

@@ -7,6 +7,7 @@
 #include "host/fakeHostServices.h"
 #include "host/linuxHostServices.h"
 #include "host/osFunctions.h"
+#include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/globals.h"
 #include "support/traceCapture.h"
@@ -125,10 +126,26 @@ TEST(OsRegistry, ReadStoreAndComponentsRecord) {
     EXPECT_EQ(languageNum, -3);
     EXPECT_FALSE(root.doSave());
 
-    writeWholeFile(data.file("registry.txt"), ":delete noSuchKey 1\n");
-    OS::readRegistryVarsInto(&root);
-    EXPECT_EQ(erroredExit, 1);
-    EXPECT_NE(std::string(exitMsg.c_str()).find("couldn't read registries"), std::string::npos) << exitMsg;
+    // A damaged registry is set aside, nothing of it lost, and the run goes on with the
+    // options as they were; the next store writes a good file.
+    std::string bytes;
+    for (int i = 0; i < 5000; i++)
+        bytes += static_cast<char>((i * 7919 + 13) % 251);
+    for (std::string const& damaged : {std::string(":delete noSuchKey 1\n"), bytes}) {
+        writeWholeFile(data.file("registry.txt"), damaged);
+        OS::readRegistryVarsInto(&root);
+        EXPECT_TRUE(exitReasonList.empty()) << exitMsg.c_str();
+        EXPECT_EQ(exitSaver, 0);
+        EXPECT_EQ(readWholeFile(data.file("registry.txt.damaged")), damaged);
+        EXPECT_FALSE(pathExists(data.file("registry.txt")));
+        EXPECT_EQ(maxFishPerTank, 33);
+        EXPECT_EQ(scriptError, 0);
+        ASSERT_EQ(OS::storeRegistryStuff(), 0);
+        maxFishPerTank = 2;
+        OS::readRegistryVarsInto(&root);
+        EXPECT_EQ(maxFishPerTank, 33) << "the registry stored after the damage reads back";
+        std::filesystem::remove(data.file("registry.txt.damaged"));
+    }
     resetExitState();
 
     // The components record is written only while modules are listed, and reads back.
