@@ -240,4 +240,48 @@ TEST(OsFolders, ResourceCopyFollowsTheInstalledStamp) {
     appDataDir = savedData;
 }
 
+// Folder names under 11 characters are never trusted with the copy's removal: nothing is
+// copied, and when there is no copy from before the start stops, naming the folder.
+TEST(OsFolders, FoldersTooShortForTheCopyAreNamed) {
+    TempDir dir, install;
+    std::filesystem::path savedCwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    Cstring savedInstall = installDir, savedData = appDataDir;
+    std::filesystem::create_directories(install.path() + "global/arrays");
+    writeWholeFile(install.file("global/arrays/noise50.chan"), "noise");
+    struct {
+        char const *install, *data;
+        bool copyBefore;
+        char const* named; // null: no exit
+    } const cases[] = {
+        {nullptr, "v/", false, "the data folder \"v/\" is too short to be used"},
+        {nullptr, "v/", true, nullptr},
+        {"/i/", nullptr, false, "the install folder \"/i/\" is too short to be used"},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        installDir = c.install ? Cstring(c.install) : Cstring(install.path().c_str());
+        appDataDir = c.data ? Cstring(c.data) : Cstring((dir.path() + "data/").c_str());
+        std::string noise = std::string(appDataDir.c_str()) + "Resources/global/arrays/noise50.chan";
+        std::filesystem::remove_all(std::string(appDataDir.c_str()) + "Resources");
+        if (c.copyBefore) {
+            std::filesystem::create_directories(std::filesystem::path(noise).parent_path());
+            writeWholeFile(noise, "old copy");
+        }
+        OS::copyResourcesFromInstall();
+        EXPECT_EQ(pathExists(noise), c.copyBefore) << "nothing is copied or removed";
+        if (c.named == nullptr) {
+            EXPECT_TRUE(exitReasonList.empty()) << exitMsg.c_str();
+            EXPECT_EQ(readWholeFile(noise), "old copy");
+        } else {
+            EXPECT_EQ(erroredExit, 1);
+            EXPECT_NE(std::string(exitMsg.c_str()).find(c.named), std::string::npos) << exitMsg.c_str();
+        }
+    }
+    resetExitState();
+    installDir = savedInstall;
+    appDataDir = savedData;
+    std::filesystem::current_path(savedCwd);
+}
+
 } // namespace
