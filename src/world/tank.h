@@ -125,6 +125,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     // What swimming animals steer around (tankObstacles.cpp): the level-set volume, the
     // sand's height image, the obstacle spheres and the proximity pairs.
     float levelSetAt(Cvector const& p) override;
+    bool hasLevelSetVolume() override;
     bool groundHeightAt(float x, float z, float& height) override;
     CsphereField* sphereField() override { return spheres; }
     int avoidanceList(Cthing* thing, float range, Cthing** things, float* distances, int capacity) override;
