@@ -86,7 +86,8 @@ class CtankServices : public CsafeRelationship {
     double textureTime = 0.0;
 };
 
-class CspeciesServices : public CdirectoryVar {
+// A species keeps relationships like the things it makes (type code 31).
+class CspeciesServices : public CsafeRelationship {
   public:
     // One member of the species is gone.
     virtual void unrequestSpecies() = 0;
