@@ -186,8 +186,8 @@ void file_close(std::ofstream& out) {
                   << "safe write of:" << name << "  " << (good ? 1 : 0));
     if (name.empty()) return;
     if (!good) {
-        // The half-written new file goes; the old one is untouched.
-        std::remove(replaceCommonPathKeyword(name + ".temp").c_str());
+        // The old file is untouched; what was written stays beside it as "<name>.temp", and
+        // since nothing is pending any more no later close swaps it in.
         out.setstate(std::ios::failbit);
         return;
     }

@@ -3,7 +3,8 @@
 // Every path the engine touches may hold keywords in square brackets ("[APD]settings.txt");
 // they are expanded at the moment the file is used. Output files can be written safely:
 // with backupWrite set, the new content goes to "<name>.temp" and replaces the old file
-// only once it is complete (the moves go through the host's file services).
+// only once it is complete (the moves go through the host's file services); a write that
+// fails leaves the old file as it was and the ".temp" file beside it.
 #pragma once
 
 #include <cstdint>

@@ -104,16 +104,18 @@ int CshopKeeper::openShop() {
         dontSaveUnderAnyCircumstances = 1;
     }
     VTRACE(1, "SCRIPT ERROR A: " << scriptError);
-    int parsed = settings.processDiskScript(file.c_str());
+    // The user's settings run as they are read; a damaged file is set aside and the run
+    // starts from the installed defaults instead.
+    int kept = needsAnUpdate ? KEPT_FILE_UNREAD : runKeptScriptFile(this, file.c_str(), nullptr);
     VTRACE(1, "SCRIPT ERROR B: " << scriptError);
-    if (parsed > 0) {
-        VTRACE(1, "settings unreadable, reading the defaults: " << file);
+    if (kept == KEPT_FILE_SET_ASIDE) settingsFileError = 1;
+    if (kept != KEPT_FILE_RAN) {
+        VTRACE(1, "settings not read, reading the defaults: " << file);
+        int parsed = settings.processDiskScript(needsAnUpdate ? file.c_str() : "[INS]defaults.txt");
+        VTRACE(1, "SCRIPT ERROR C: " << scriptError);
+        if (parsed == 0) runScript(this, &settings);
         settings.clearScript();
-        parsed = settings.processDiskScript("[INS]defaults.txt");
     }
-    VTRACE(1, "SCRIPT ERROR C: " << scriptError);
-    if (parsed == 0) runScript(this, &settings);
-    settings.clearScript();
     VTRACE(1, "SCRIPT ERROR D: " << scriptError);
     if (scriptError) settingsFileError = 1;
     if (exitSaver) return 1;

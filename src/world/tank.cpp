@@ -216,15 +216,3 @@ int Ctank::runTankPostLoadScript() {
 void Ctank::tankContentsWereChanged() {
     changeTime = static_cast<float>(globalTime);
 }
-
-int Ctank::saveTank() {
-    if (saveAllowed && parent) {
-        VTRACE(1, "saving tank " << parent->name);
-        Cstring path("[APD]");
-        path += parent->name;
-        path += ".txt";
-        if (parent->saveSettings(path.c_str(), false, false) != 0) setExitError("couldn't save Tank", 1);
-    }
-    changeTime = 0;
-    return 1;
-}

@@ -16,6 +16,11 @@ float Ctank::levelSetAt(Cvector const& p) {
     return value;
 }
 
+bool Ctank::hasLevelSetVolume() {
+    auto const* volume = dynamic_cast<CdataVolume const*>(levelSet);
+    return volume != nullptr && volume->floatData != nullptr;
+}
+
 bool Ctank::groundHeightAt(float x, float z, float& height) {
     auto const* image = dynamic_cast<CdataImage const*>(heightField);
     if (image == nullptr || image->floatData == nullptr || !std::isfinite(x) || !std::isfinite(z))
