@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "support/mystring.h"
@@ -24,6 +25,7 @@
 
 class CgraphicsAPI;
 class CscriptHandler;
+class CscriptVar;
 class CscriptLine;
 class Crect;
 
@@ -312,8 +314,10 @@ class CshopKeeper : public CdirectoryVar {
     float shakeLeft = 0, shakeRight = 0;
     float wheelAccumulator = 0, previousWheelValue = 0;
     double lastWheelTime = 0;
-    // The press went to the focus tank itself (a shop without a control panel).
+    // The press went to the focus tank itself (a shop without a control panel), and the
+    // tank's press, drag and release commands, parsed once.
     uint8_t tankHasPress = 0;
+    std::unique_ptr<CscriptVar> tankPointerScripts[3];
     // The file request waiting for the platform's answer: its number (0 none) and where
     // the chosen path goes, as a path from the shop keeper.
     int fileRequestNumber = 0;

@@ -21,9 +21,23 @@ Cvariable* focusNode(CshopKeeper& shop) {
     return shop.focusTankObject ? shop.services().tankNode(shop.focusTankObject) : nullptr;
 }
 
-// A script of the focus tank: the click-feeding scripts and the tank's pointer commands.
+// A script of the focus tank: the click-feeding scripts.
 void runOnFocusTank(CshopKeeper& shop, char const* script) {
     if (Cvariable* tank = focusNode(shop)) runStringScript(tank, script);
+}
+
+// One of the focus tank's pointer commands, parsed once: a drag sends one every frame.
+enum TankPointerCommand { TANK_PRESS, TANK_DRAG, TANK_RELEASE };
+void tankPointerCommand(CshopKeeper& shop, TankPointerCommand which) {
+    static char const* const texts[3] = {":buttonDown\n", ":dragTank\n", ":buttonUp\n"};
+    Cvariable* tank = focusNode(shop);
+    if (tank == nullptr) return;
+    std::unique_ptr<CscriptVar>& script = shop.tankPointerScripts[which];
+    if (!script) {
+        script = std::make_unique<CscriptVar>();
+        if (script->processStringScript(texts[which]) != 0) return;
+    }
+    runScript(tank, script.get());
 }
 
 } // namespace
@@ -44,7 +58,7 @@ int CshopKeeper::mouseButtonDown(int x, int y) {
                 if (controlPanel->isDisplayed()) controlPanel->mouseButtonDown(float(x), float(y));
             } else if (focusTankObject) {
                 tankHasPress = 1;
-                runOnFocusTank(*this, ":buttonDown");
+                tankPointerCommand(*this, TANK_PRESS);
             }
             return 0;
         }
@@ -70,7 +84,7 @@ int CshopKeeper::mouseButtonUp(int x, int y) {
     if (controlPanel) {
         if (controlPanel->isDisplayed()) controlPanel->mouseButtonUp(float(x), float(y));
     } else if (tankPressed) {
-        runOnFocusTank(*this, ":buttonUp");
+        tankPointerCommand(*this, TANK_RELEASE);
     }
     if (pointerCount == 0 && focusTankObject) services().endTankPinch(focusTankObject);
     return 0;
@@ -125,7 +139,7 @@ int CshopKeeper::mouseMove(CtouchPointer& pointer) {
         if (controlPanel) {
             if (controlPanel->isDisplayed()) controlPanel->mouseMove(pointer.current.x, pointer.current.y);
         } else if (tankHasPress) {
-            runOnFocusTank(*this, ":dragTank");
+            tankPointerCommand(*this, TANK_DRAG);
         }
     }
     return 0;
