@@ -69,4 +69,28 @@ TEST_F(ViewPointer, ThePointerReachesTheTanksInViewPixels) {
     freeGlobals();
 }
 
+// The wheel's turn reaches the engine in whole notches, truncated toward zero; the engine
+// counts a turn of no whole notch as forward.
+TEST_F(ViewPointer, TheWheelTurnsInWholeNotches) {
+    REQUIRE_OFFSCREEN();
+    makeFolders(true);
+    auto view =
+        std::make_unique<CvelmoraView>(CviewRect{0, 0, 64, 32}, createOffscreenContext(64, 32), false);
+    view->startAnimation();
+    ASSERT_NE(shopKeeper, nullptr);
+    struct {
+        double deltaY;
+        float added;
+    } const turns[] = {{-2.9, -1.0f}, {0.7, 1.0f}, {3.2, 1.0f}};
+    for (auto const& t : turns) {
+        float before = shopKeeper->wheelAccumulator;
+        shopKeeper->lastWheelTime = globalTime; // a quick turn weighs 1 whatever its notches
+        view->scrollWheel(t.deltaY);
+        EXPECT_FLOAT_EQ(shopKeeper->wheelAccumulator - before, t.added) << t.deltaY;
+    }
+    view->stopAnimation();
+    view.reset();
+    freeGlobals();
+}
+
 } // namespace
