@@ -159,6 +159,9 @@ void ChostRun::dispatch(ChostInputEvent const& event) {
 
 bool ChostRun::step() {
     if (stopSignalled || engineAskedToStop) return false;
+    // What the platform finished since the last frame first: a request this frame's input
+    // makes is answered at the next.
+    hostServices().frameTick();
     bool headless = options.mode == ChostOptions::kHeadless;
     if (!headless) {
         bool gone = window.poll() != 0;
@@ -177,7 +180,6 @@ bool ChostRun::step() {
         for (ChostInputEvent const& event : window.input)
             dispatch(event);
     }
-    hostServices().frameTick();
     for (auto& view : views)
         view->animateOneFrame();
     frame++;

@@ -11,18 +11,6 @@ namespace {
 using Keys = InputShop;
 using InputCommands = InputShop;
 
-TEST(KeyNames, EngineCodesAndCharacters) {
-    struct {
-        int code;
-        char const* name;
-    } const cases[] = {{1, "TOGGLE"}, {2, "UP"},       {3, "DOWN"},    {4, "LEFT"},   {5, "RIGHT"},
-                       {6, "PAGEUP"}, {7, "PAGEDOWN"}, {8, "DEL"},     {9, "TAB"},    {10, "TAB_UP"},
-                       {13, "ENTER"}, {14, "CRASH"},   {27, "ESCAPE"}, {32, "SPACE"}, {97, "a"},
-                       {65, "A"},     {42, "*"},       {-23, "\xE9"}};
-    for (auto const& c : cases)
-        EXPECT_STREQ(convertKey(c.code).c_str(), c.name) << c.code;
-}
-
 // Runs with a panel on the panel's widget tree, with only a focus tank on the tank, and
 // with neither on the shop keeper.
 TEST_F(Keys, BindingsRunWhereTheFocusIs) {
