@@ -146,6 +146,8 @@ void ChostRun::dispatch(ChostInputEvent const& event) {
             break;
         case ChostInputEvent::BUTTON_PRESS:
             if (event.button == 1) view->mouseDown(x, y);
+            // The wheel zooms about where the pointer is.
+            if (event.button == 4 || event.button == 5) view->pointerMoved(x, y);
             if (event.button == 4) view->scrollWheel(1.0);
             if (event.button == 5) view->scrollWheel(-1.0);
             break;

@@ -78,6 +78,8 @@ class CvelmoraView {
     void mouseUp(double x, double y);
     // The wheel's turn in notches, truncated toward zero.
     void scrollWheel(double deltaY);
+    // The pointer is at (x, y) of the view: an event told where, ahead of the frame.
+    void pointerMoved(double x, double y);
 
     CglContext* glView() { return glContext.get(); }
     bool preview;
