@@ -7,6 +7,5 @@
 class CprogramServices : public CtankShopServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper& shop) override;
-    void processMouseAndTouchEvents(CshopKeeper& shop) override;
     int checkInOnAnyInternetRequest() override;
 };

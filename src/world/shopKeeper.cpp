@@ -220,21 +220,8 @@ void CshopKeeper::setSeqTransition(uint8_t t) {
     seqTransType = canDoFade ? static_cast<short>(t & 1) : 0;
 }
 
-void CshopKeeper::messageFromSystem(int message) {
-    if (message == 4) setExitSaver(1);
-}
-
 void CshopKeeper::shakeFoodShaker(int down) {
     if (foodShaker && tankThingAccess) tankThingAccess->shakerButtonState(foodShaker, down != 0);
-}
-
-void CshopKeeper::setRealMouseVisible(int shown) {
-    realMouseVisible = shown != 0;
-    recalcAnyMousePointerIsOn();
-}
-
-void CshopKeeper::recalcAnyMousePointerIsOn() {
-    anyMousePointerIsOn = hasMouse == 0 || fakeMouseIsOn || realMouseVisible;
 }
 
 void CshopKeeper::settingWasChanged(Cvariable* setting) {
@@ -261,8 +248,4 @@ void CshopKeeper::feedingOff() {
     if (fakeMouseIsOn) services().fakeMousePointerOff(*this);
     mouseDownScript = Cstring();
     mouseUpScript = Cstring();
-}
-
-void CshopKeeper::initInputProcessing() {
-    addDirectory("keymaps");
 }

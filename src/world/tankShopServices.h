@@ -34,4 +34,7 @@ class CtankShopServices : public CshopDisplayServices {
     void foodShakerToTank(CshopKeeper& shop, Ctank* tank, bool resetCounters) override;
     void fakeMousePointerOff(CshopKeeper& shop) override;
     CshopAudio* makeAudioManager(CshopKeeper& shop) override;
+    bool tankAllowsTouch(Ctank* tank) override;
+    void pinchTank(Ctank* tank, CtouchPointer& a, CtouchPointer& b) override;
+    void endTankPinch(Ctank* tank) override;
 };

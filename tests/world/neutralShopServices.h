@@ -41,6 +41,8 @@ class CneutralShopServices : public CshopServices {
     void clearTank(Ctank*) override {}
     void foodShakerToTank(CshopKeeper&, Ctank*, bool) override {}
     void fakeMousePointerOff(CshopKeeper&) override {}
-    void processMouseAndTouchEvents(CshopKeeper&) override {}
+    bool tankAllowsTouch(Ctank*) override { return false; }
+    void pinchTank(Ctank*, CtouchPointer&, CtouchPointer&) override {}
+    void endTankPinch(Ctank*) override {}
     int checkInOnAnyInternetRequest() override { return 0; }
 };
