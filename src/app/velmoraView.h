@@ -37,7 +37,10 @@ extern void (*viewStopRequested)();
 // The services the host gives the shop keeper: real tanks, the shop keeper's own displays
 // and sequences, and the render pass.
 class CviewServices : public CtankShopServices {};
+// The first call installs the scene kinds, the fish, the web requests and the view's hooks.
 CviewServices& viewServices();
+// Fills the view's slots of engineHooks (an installed update asks for a restart).
+void installViewHooks();
 
 // Puts the view in the first slot that is empty or already holds it; nothing when all
 // slots hold other views.
