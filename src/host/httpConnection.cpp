@@ -170,9 +170,9 @@ int OBChttpConnection::sendRequest(char const* url) {
     CURLcode result = CURLE_URL_MALFORMAT;
     long status = 0;
     if (fetchableAddress(url)) {
-        CURL* easy = static_cast<CURL*>(newTransfer(url, kMaxReplyBytes, blockingTimeout));
+        CURL* easy = static_cast<CURL*>(newTransfer(url, replyLimit, blockingTimeout));
         if (easy) {
-            CtransferContext context{this, true, &reply, kMaxReplyBytes, &tooLarge};
+            CtransferContext context{this, true, &reply, replyLimit, &tooLarge};
             curl_easy_setopt(easy, CURLOPT_WRITEDATA, &context);
             curl_easy_setopt(easy, CURLOPT_HEADERDATA, &context);
             result = curl_easy_perform(easy);
@@ -200,7 +200,7 @@ int OBChttpConnection::downloadFileA(char const* url, ChttpDownloadClient* repor
     initiatingObject = reportBackTo;
     logLine("downloadFileA ", url ? url : "", " status=", currentStatus, " from ",
             reportBackTo ? reportBackTo->showMyName() : "unknown");
-    byteLimit = reportBackTo == this ? kMaxReplyBytes : kMaxDownloadBytes;
+    byteLimit = reportBackTo == this ? replyLimit : downloadLimit;
     CURL* easy =
         fetchableAddress(url) ? static_cast<CURL*>(newTransfer(url, byteLimit, transferTimeout)) : nullptr;
     if (easy && multi == nullptr) multi = curl_multi_init();

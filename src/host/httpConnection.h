@@ -104,6 +104,9 @@ class OBChttpConnection : public ChttpDownloadClient {
     long idleTimeout = 60;
     long blockingTimeout = 30;
     long transferTimeout = 1800;
+    // Largest reply of a request and largest download kept.
+    size_t replyLimit = kMaxReplyBytes;
+    size_t downloadLimit = kMaxDownloadBytes;
 
   private:
     void* newTransfer(char const* url, size_t limit, long totalSeconds);

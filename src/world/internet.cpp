@@ -99,7 +99,9 @@ int processAnyHttpFailures() {
     CshopKeeper* shop = shopKeeper;
     if (shop && shop->controlPanel) {
         if (shop->controlPanel->findExistingPane("busypane")) shop->controlPanel->closePane("busypane");
-        runStringScript(shop, ":pane busy off");
+        // Run so that a failure leaves nothing pending: reporting a failure never stops the saver.
+        char const* busyOff = ":pane busy off";
+        runNetworkScript(shop, busyOff, static_cast<int>(std::strlen(busyOff)));
     }
     CmyHttpConnection& record = internetConnect;
     if (!record.reportFailures || (record.failureType == HTTP_FAIL_NONE && !erroredExit) || isErrored) {
@@ -191,8 +193,8 @@ int reportFailedScript() {
     int replyBytes =
         record.resultData.size() < kReportedReplyBytes ? record.resultData.size() : kReportedReplyBytes;
     Cstring path = Cstring("inquiry/inquiry.php?type=FAILURE&fname=") + machineID + "_" +
-                   Cstring(OS::getDateSecond()) + "&contents=" + httpSafe(record.url.c_str(), false) + "%0d" +
-                   httpSafeLen(record.resultData.c_str(), replyBytes, false);
+                   Cstring(OS::getDateSecond()) + "&contents=" + httpSafe(record.url.c_str(), true) + "%0d" +
+                   httpSafeLen(record.resultData.c_str(), replyBytes, true);
     MakeHTTPrequestAndRunScript(path, false, 0, nullptr);
     OS::storeRegistryStuff();
     return 0;
