@@ -83,7 +83,8 @@ int commandDownload(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring url = line.getFilename(0);
     Cstring file = line.getFilename(1);
     if (erroredExit) return CMD_STOP;
-    if (!scriptMayTouchFile(file.c_str())) {
+    // The update package's own name is stored in the data folder's resources by the host.
+    if (!(file == "VL_update.vli") && !scriptMayTouchFile(file.c_str())) {
         setScriptFailed(1);
         return CMD_DONE;
     }
