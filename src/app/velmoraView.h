@@ -8,8 +8,6 @@
 #include <memory>
 
 #include "support/mystring.h"
-#include "world/shopServices.h"
-#include "world/tankShopServices.h"
 
 class CgraphicsAPI;
 class CglContext;
@@ -34,11 +32,6 @@ extern Cstring sendExtraHttpString;         // diagnostics gathered at start
 // The host's reaction to the engine asking to stop without an error: it ends its loop.
 extern void (*viewStopRequested)();
 
-// The services the host gives the shop keeper: real tanks, the shop keeper's own displays
-// and sequences, and the render pass.
-class CviewServices : public CtankShopServices {};
-// The first call installs the scene kinds, the fish, the web requests and the view's hooks.
-CviewServices& viewServices();
 // Fills the view's slots of engineHooks (an installed update asks for a restart).
 void installViewHooks();
 

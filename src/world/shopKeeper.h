@@ -40,7 +40,7 @@ void markUsedTanks(Cvariable* sequence, std::vector<int>& used);
 class CshopKeeper : public CdirectoryVar {
   public:
     // Sets shopKeeper; a second shop keeper ends the process ("dshp"). services must
-    // outlive the shop keeper; null uses the neutral services.
+    // outlive the shop keeper; null uses the program's (worldHooks.shopServices).
     explicit CshopKeeper(CshopServices* services = nullptr);
     ~CshopKeeper() override;
     int getType() override { return TYPE_SHOP_KEEPER; }
@@ -168,6 +168,13 @@ class CshopKeeper : public CdirectoryVar {
     // Tips (non-zero) or rights the food shaker; nothing while there is none.
     void shakeFoodShaker(int down);
     void setRealMouseVisible(int shown);
+    // anyMousePointerIsOn = no mouse at all, the shaker pointer or the real pointer showing.
+    void recalcAnyMousePointerIsOn();
+    // Click-feeding ends: "feedMode" 0, the shaker pointer off, no mouse scripts.
+    void feedingOff();
+    // A script changed a setting: the registry is saved, or the focus tank marked changed,
+    // by the kind of the setting's parent; a setting of another parent is only traced.
+    void settingWasChanged(Cvariable* setting);
     void initInputProcessing();
 
     CshopServices& services() { return *shopServices; }
@@ -219,6 +226,8 @@ class CshopKeeper : public CdirectoryVar {
     short lowBubblesVersion = 0, hiBubblesVersion = 0;
     short mnulFood = 0;
     short feedMode = 0;
+    // Run by the mouse handlers on a press and a release (click-feeding sets them).
+    Cstring mouseDownScript, mouseUpScript;
     short defFeedMode = 2;
     short ch4up = 0;
     short allowSeqChng = 1;

@@ -12,6 +12,7 @@
 
 #include "graphics/graphicsMaster.h"
 #include "host/fakeHostServices.h"
+#include "neutralShopServices.h"
 #include "testSupport.h"
 #include "world/shopKeeper.h"
 
@@ -75,7 +76,7 @@ class CrecordingPanel : public CshopPanel {
 };
 
 // Records what the shop keeper asks of the parts around it. Tanks are opaque keys here.
-class CrecordingServices : public CshopServices {
+class CrecordingServices : public CneutralShopServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper&) override {
         if (!makePanel) return nullptr;

@@ -52,6 +52,7 @@ class UpdateMaster : public ::testing::Test {
         isMakingRequest = false;
         onFinishedDownloadingScript = "";
         installs = 0;
+        updateMaster().lastPackageResult = -1;
         engineHooks.updateInstalled = [] { installs++; };
         writeWholeFile(outside.file("victim.txt"), "keep");
     }
