@@ -14,12 +14,14 @@
 #include "host/pseudoCursor.h"
 #include "script/scriptCommands.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "support/helperFunctions.h"
 #include "program/programWiring.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/internet.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
@@ -49,6 +51,14 @@ int viewsAnimating(CvelmoraView const* except) {
 
 } // namespace
 
+void installViewHooks() {
+    // An installed update takes effect at the next start: the views say so.
+    engineHooks.updateInstalled = [] {
+        pleaseQuitSystemPreferences = 1;
+        showInPreview = 2;
+    };
+}
+
 void addWindow(CvelmoraView* view) {
     for (int i = 0; i < kMaxViews; i++) {
         if (allWindows[i] == nullptr || allWindows[i] == view) {
@@ -66,6 +76,7 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
     // Every layer learns of the layers above it before anything runs; a slot left empty
     // stops the start with its name.
     wireProgram();
+    installViewHooks();
     checkWiring();
     if (initGlobals() != 0) setExitError("init globals failed", 1);
     if (openMasterOut() != 0) setExitError("couldn't open Application Support", 1);
@@ -128,7 +139,8 @@ void CvelmoraView::startAnimation() {
             delete shop;
         } else {
             startRunOrQuit = 1;
-            if (phoneHomeThisRun > 0 && --phoneHomeThisRun == 0) {
+            // Without a server there is nobody to ask: the countdown waits for one.
+            if (!webServerAddress().empty() && phoneHomeThisRun > 0 && --phoneHomeThisRun == 0) {
                 phoneHomeThisRun = 100;
                 MakeHTTPrequestAndRunScript("inquiry/inquiry.php?type=INIT&", false, 2, nullptr);
                 OS::storeRegistryStuff();
@@ -171,7 +183,7 @@ void CvelmoraView::registerDisplay() {
     for (CvelmoraView* v : allWindows)
         if (v) screens++;
     // Diagnostics go out once every so many starts, when every screen has its display.
-    if (numDisplays == screens && !preview && !sendExtraHttpString.empty() &&
+    if (numDisplays == screens && !preview && !sendExtraHttpString.empty() && !webServerAddress().empty() &&
         countdownToSendExtraHttpString > 0) {
         if (--countdownToSendExtraHttpString == 0) {
             Cstring request = Cstring("inquiry/phone_home.php?debugInfo=") +

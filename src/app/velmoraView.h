@@ -32,6 +32,9 @@ extern Cstring sendExtraHttpString;         // diagnostics gathered at start
 // The host's reaction to the engine asking to stop without an error: it ends its loop.
 extern void (*viewStopRequested)();
 
+// Fills the view's slots of engineHooks (an installed update asks for a restart).
+void installViewHooks();
+
 // Puts the view in the first slot that is empty or already holds it; nothing when all
 // slots hold other views.
 void addWindow(CvelmoraView* view);

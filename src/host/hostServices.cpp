@@ -1,5 +1,6 @@
 #include "host/hostServices.h"
 
+#include "host/httpConnection.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
@@ -37,6 +38,13 @@ int openMasterOut() {
     return 0;
 }
 
+int revealSettingsFolder() {
+    masterLine("reveal: ", appDataDir.c_str());
+    // The folder goes to the opener as one argument, never through a shell.
+    hostServices().showInternetPage(appDataDir.c_str());
+    return 0;
+}
+
 namespace OS {
 
 int shellCommand(char const* command) {
@@ -51,17 +59,25 @@ void showInternetPage(char const* url) {
     hostServices().showInternetPage(url);
 }
 void startFileDownload(char const* url, char const* file, bool showProgress) {
+    if (masterOut.is_open())
+        masterOut << "downloading file " << (url ? url : "") << " and saving as " << (file ? file : "")
+                  << std::endl;
     hostServices().startFileDownload(url, file, showProgress);
 }
 void openProgress(char const* message) {
+    if (OBChttpConnection* connection = hangingPointerToHttpConnection)
+        return connection->openProgress(message);
     alertIsBeingShown = 1;
     hostServices().openProgress(message);
 }
 void closeProgress() {
+    if (OBChttpConnection* connection = hangingPointerToHttpConnection) return connection->closeProgress();
     alertIsBeingShown = 0;
     hostServices().closeProgress();
 }
 void setProgressPercent(float percent) {
+    if (OBChttpConnection* connection = hangingPointerToHttpConnection)
+        return connection->setProgressPercent(percent);
     hostServices().setProgressPercent(percent);
 }
 void setProgressMessage(char const*) {}

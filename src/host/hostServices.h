@@ -44,6 +44,8 @@ class ChostServices {
     virtual void openProgress(char const* message) = 0;
     virtual void closeProgress() = 0;
     virtual void setProgressPercent(float percent) = 0;
+    // Replaces the open progress pane's message line.
+    virtual void setProgressMessage(char const* message) = 0;
 
     // Starts a web request of the given type without waiting; 0 started, nonzero failed.
     virtual int startHTTPrequestThread(Cstring const& path, bool reportErrors, int type,
@@ -99,12 +101,15 @@ extern uint8_t alertIsBeingShown; // 1 while a message box or the progress pane 
 // Opens the master log "<data folder>masterout.txt" (truncated) unless it is open.
 // 0 on success or when already open, 1 on failure.
 int openMasterOut();
+// Shows the data folder in the file browser; 0 when the opener started.
+int revealSettingsFolder();
 
 namespace OS {
 int shellCommand(char const* command);
 void showInternetPage(char const* url);
 void startFileDownload(char const* url, char const* file, bool showProgress);
-// The progress pane; open and close also set and clear alertIsBeingShown.
+// The progress pane (through the connection object once it is published); open and close
+// also set and clear alertIsBeingShown. Opening an open pane changes nothing else.
 void openProgress(char const* message);
 void closeProgress();
 void setProgressPercent(float percent);

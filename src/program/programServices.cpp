@@ -1,11 +1,13 @@
 #include "program/programServices.h"
 
-// The in-scene panel and the web come with their layers; until a layer is built its part
-// answers as the program without it does: no panel, no request in flight.
+#include "world/internet.h"
+
+// The in-scene panel comes with its layer; until it is built the program answers as it does
+// without one: no panel. The web poll is the world's (world/internet.h).
 CshopPanel* CprogramServices::makeControlPanel(CshopKeeper&) {
     return nullptr;
 }
 
 int CprogramServices::checkInOnAnyInternetRequest() {
-    return 0;
+    return ::checkInOnAnyInternetRequest();
 }

@@ -11,6 +11,7 @@
 #include "support/engineHooks.h"
 #include "things/thingKinds.h"
 #include "world/engineWiring.h"
+#include "world/internet.h"
 #include "world/thingFactory.h"
 #include "world/worldHooks.h"
 
@@ -41,6 +42,7 @@ void wireProgram() {
     installWorkObjectDeviceHooks();
     installThingKinds();
     installFishKind();
+    installWebRequests();
     worldHooks.shopServices = &programServices();
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "host/hostServices.h"
+#include "host/internetRequest.h"
 #include "host/osFunctions.h"
 #include "support/osRand.h"
 #include "script/scriptCommands.h"
@@ -43,6 +44,11 @@ RequestArgs readRequest(CscriptLine& line) {
 
 int commandExit0(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring message = line.tokenCount() == 1 ? line.getString(0, true) : Cstring("ex0");
+    if (runningNetworkScript()) {
+        // Downloaded text never ends the process.
+        setExitError("exit0 refused for a downloaded script", 1);
+        return CMD_STOP;
+    }
     if (engineHooks.freeGlobals) engineHooks.freeGlobals();
     exit0(message.c_str());
 }
@@ -60,8 +66,8 @@ int commandStartHttpRequest(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (erroredExit) return CMD_STOP;
     if (webRequestPending) *webRequestPending = 1;
     int result = startHTTPrequestThread(args.path, args.report, 2, args.extraText());
-    // A request that never started will never complete, so nothing is pending.
-    if (result != 0 && webRequestPending) *webRequestPending = 0;
+    // A request that never started (or failed at once) will never complete: nothing is pending.
+    if ((result != 0 || !isMakingRequest) && webRequestPending) *webRequestPending = 0;
     setScriptFailed(result);
     return CMD_DONE;
 }
@@ -78,7 +84,8 @@ int commandDownload(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring url = line.getFilename(0);
     Cstring file = line.getFilename(1);
     if (erroredExit) return CMD_STOP;
-    if (!scriptMayTouchFile(file.c_str())) {
+    // The update package's own name is stored in the data folder's resources by the host.
+    if (!(file == "VL_update.vli") && !scriptMayTouchFile(file.c_str())) {
         setScriptFailed(1);
         return CMD_DONE;
     }
@@ -120,8 +127,15 @@ int commandSrand(CscriptHandler*, CscriptLine& line, Cvariable**) {
 int commandWebpage(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (g_passwordProtected && engineHooks.showPasswordPane && engineHooks.showPasswordPane())
         return commandEnding();
-    inetSite = line.getString(0, true);
+    Cstring address = line.getString(0, true);
     if (erroredExit) return CMD_STOP;
+    if (runningNetworkScript() && !webPageAddress(address.c_str())) {
+        // The opener would also start local files and programs.
+        VTRACE(1, "webpage refused for a network script: " << address);
+        setScriptFailed(1);
+        return CMD_DONE;
+    }
+    inetSite = address;
     if (line.tokenCount() >= 2 && line.getString(1, true) == "instant") {
         OS::showInternetPage(inetSite.c_str());
         inetSite = "";

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "graphics/graphicsMaster.h"
+#include "host/internetRequest.h"
 #include "script/scriptLine.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -191,6 +192,10 @@ unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line)
     if (line.getName().sameAs("soundmix")) return soundMixCommand(line);
     unsigned result = CMD_DONE;
     if (processInputCommand(line, result)) return result;
+    if (line.getName().sameAs("icancel")) {
+        cancelInternetRequest();
+        return CMD_DONE;
+    }
     return CdirectoryVar::processCommand(handler, line);
 }
 
