@@ -135,7 +135,7 @@ bool writeAlgae(std::string const& path) {
             if (n.x * out.x + n.y * out.y + n.z * out.z < 0) n = {-n.x, -n.y, -n.z};
             p = {p.x + n.x * lift, p.y + n.y * lift, p.z + n.z * lift};
             m.point({float(p.x), float(p.y), float(p.z), float(n.x), float(n.y), float(n.z), float(j) / cols,
-                     float(i) / rows, 0.2f, 0.35f});
+                     float(i) / rows, 0.5f, 0.8f});
         }
     auto at = [&](int i, int j) { return i * (cols + 1) + j; };
     for (int i = 0; i < rows; i++)
