@@ -15,6 +15,7 @@
 #include "host/xHostWindow.h"
 #include "support/cerr.h"
 #include "world/initGlobals.h"
+#include "world/shopAudio.h"
 
 volatile std::sig_atomic_t stopSignalled = 0;
 
@@ -82,6 +83,7 @@ void installStopSignals() {
 int runHost(ChostOptions const& options, int argc, char** argv) {
     engineAskedToStop = false;
     viewStopRequested = onEngineStop;
+    soundMuted = options.mute;
     bool headless = options.mode == ChostOptions::kHeadless;
     CxHostWindow window;
     int w = options.width, h = options.height;

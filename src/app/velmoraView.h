@@ -8,8 +8,6 @@
 #include <memory>
 
 #include "support/mystring.h"
-#include "world/shopServices.h"
-#include "world/tankShopServices.h"
 
 class CgraphicsAPI;
 class CglContext;
@@ -33,11 +31,6 @@ extern double lastMouseX, lastMouseY;       // the pointer position last handed 
 extern Cstring sendExtraHttpString;         // diagnostics gathered at start
 // The host's reaction to the engine asking to stop without an error: it ends its loop.
 extern void (*viewStopRequested)();
-
-// The services the host gives the shop keeper: real tanks, the shop keeper's own displays
-// and sequences, and the render pass.
-class CviewServices : public CtankShopServices {};
-CviewServices& viewServices();
 
 // Puts the view in the first slot that is empty or already holds it; nothing when all
 // slots hold other views.

@@ -54,6 +54,8 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
             out.help = true;
         } else if (is(arg, "--window")) {
             modeGiven = true;
+        } else if (is(arg, "--mute")) {
+            out.mute = true;
         } else if (is(arg, "--screens")) {
             if (parseCount(value, 1, 8, out.screens)) return fail("--screens takes 1 to 8", value);
             i++;
@@ -115,10 +117,11 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
 }
 
 char const* hostUsage() {
-    return "usage: velmora [--window] [--screens N]\n"
-           "       velmora -root | -window-id ID     (screen-saver hack; or XSCREENSAVER_WINDOW)\n"
-           "       velmora --headless WxH [--frames N] [--screenshot FILE.png [--every K]]\n"
+    return "usage: velmora [--window] [--screens N] [--mute]\n"
+           "       velmora -root | -window-id ID [--mute]     (screen-saver hack; or XSCREENSAVER_WINDOW)\n"
+           "       velmora --headless WxH [--frames N] [--screenshot FILE.png [--every K]] [--mute]\n"
            "  --screens N     split the window into N displays (1 to 8)\n"
+           "  --mute          play no sound\n"
            "  --frames N      stop after N frames\n"
            "  --screenshot F  write the last frame (or, with --every K, every K-th frame to F,\n"
            "                  whose %d is the frame number) as PNG\n";

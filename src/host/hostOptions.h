@@ -14,6 +14,7 @@ struct ChostOptions {
     int frames = 0;     // frames to run; 0 until stopped (headless: 1)
     int every = 0;      // headless: write every k-th frame (the file name has %d)
     Cstring screenshot; // headless: the PNG file (pattern)
+    bool mute = false;  // no sound
     bool help = false;
 };
 

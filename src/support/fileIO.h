@@ -12,8 +12,7 @@
 
 #include "support/mystring.h"
 
-extern uint8_t backupWrite;        // the next output file that opens is written safely
-extern Cstring backupOrigFilename; // requested name of the file being written safely
+extern uint8_t backupWrite; // the next output file that opens is written safely
 
 // Path keywords: "[APD]", "[INS]", "[TMP]", "[MOS]" expand to their folders; "[SYS]" and a
 // keyword whose folder is still unknown stay as they are. Two backquotes become a '"'.
@@ -27,9 +26,12 @@ void fetchAppDataDir(Cstring& dir);
 int file_open(std::ifstream& in, char const* path, unsigned int mode);
 void file_close(std::ifstream& in);
 int file_open(std::ofstream& out, Cstring path, unsigned int mode);
-// Closes; finishes a pending safe write. A safe write that could not put the new file in
-// place keeps the old one and leaves the stream failed.
+// Closes; finishes the stream's pending safe write. A safe write that could not put the new
+// file in place keeps the old one and leaves the stream failed. Each stream keeps its own
+// pending write, so files opened and closed meanwhile (a log, a marker) never disturb it.
 void file_close(std::ofstream& out);
+// Safe writes opened and not yet closed.
+int pendingSafeWrites();
 int fileExists(char const* path);
 long getDiskFileSize(char const* path); // -1 when missing
 int createDiskFile(char const* path, char const* text, int size);

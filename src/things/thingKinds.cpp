@@ -1,6 +1,8 @@
 // How tanks and species reach the things of this layer.
 #include "things/thingKinds.h"
 
+#include "graphics/graphicsMaster.h"
+#include "graphics/workObject.h"
 #include "script/proximityVar.h"
 #include "things/backdropThing.h"
 #include "things/basicDeformThing.h"
@@ -70,12 +72,23 @@ class CthingAccess : public CtankThingAccess {
     void shakerButtonState(Cvariable* n, bool down) override {
         if (auto* shaker = dynamic_cast<CfoodContainerThing*>(n)) shaker->buttonState(down);
     }
+    // Its frame counters: the first frames in a new tank are behaviour frames again.
+    void resetShakerCounters(Cvariable* n) override {
+        if (auto* shaker = dynamic_cast<CfoodContainerThing*>(n))
+            shaker->framesUpdated = 0, shaker->geometryCount = 0;
+    }
 };
 
 CthingAccess thingAccessOfThisLayer;
 
 template <typename Kind> Cvariable* make() {
     return new Kind;
+}
+
+// The thing whose work object this is; null for a work object of no thing.
+Cthing* thingOfWorkObject(CworkObject* object) {
+    auto* owner = object ? dynamic_cast<CthingWorkObjectOwner*>(object->thing) : nullptr;
+    return owner ? &owner->owner() : nullptr;
 }
 
 void setSpecies(Cvariable* n, Cspecies* species, uint8_t blending) {
@@ -97,6 +110,16 @@ void installThingKinds() {
     registerThingMaker("food_container", make<CfoodContainerThing>);
     registerThingMaker("fish_poo", make<CfishPoo>);
     setThingSpecies = setSpecies;
+    // The device skips a thing whose relationships are being torn down, and draws an
+    // interface thing flat and never faded.
+    graphicsHooks.thingTearingDown = [](CworkObject* object) {
+        Cthing* thing = thingOfWorkObject(object);
+        return thing != nullptr && (thing->flags & VAR_TEARING_DOWN) != 0;
+    };
+    graphicsHooks.interfaceThing = [](CworkObject* object) {
+        Cthing* thing = thingOfWorkObject(object);
+        return thing != nullptr && thing->hasAttribute(THING_INTERFACE);
+    };
     tankThingAccess = &thingAccessOfThisLayer;
     installThingLiveAccess();
 }

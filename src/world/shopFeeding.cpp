@@ -1,5 +1,5 @@
-// The shop's feeding: the "feed" command, the food shaker as the in-scene pointer, and
-// turning feeding off.
+// The shop's "feed" command: drops of food, and click-feeding with the food shaker as the
+// in-scene pointer.
 #include "graphics/graphicsMaster.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -63,24 +63,4 @@ unsigned CshopKeeper::feedCommand(CscriptLine& line) {
         setRealMouseVisible(0);
     }
     return CMD_DONE;
-}
-
-void CshopKeeper::feedingOff() {
-    if (feedMode == 0) return;
-    feedMode = 0;
-    if (fakeMouseIsOn) fakeMousePointerOff();
-    mouseDownScript = "";
-    mouseUpScript = "";
-}
-
-void CshopKeeper::fakeMousePointerOff() {
-    fakeMouseIsOn = 0;
-    if (foodShaker == nullptr) return;
-    if (tankThingAccess) tankThingAccess->setToTank(foodShaker, nullptr);
-    recalcAnyMousePointerIsOn();
-    feedingOff();
-}
-
-void CshopKeeper::recalcAnyMousePointerIsOn() {
-    anyMousePointerIsOn = hasMouse == 0 || fakeMouseIsOn || realMouseVisible;
 }

@@ -8,8 +8,8 @@
 // The files: shopKeeper.cpp (data and variables), shopKeeperStartup.cpp,
 // shopKeeperFrame.cpp, shopKeeperShutdown.cpp (with saving and the weekly activity map),
 // shopKeeperEnergy.cpp (energy saving and the refresh rate), shopKeeperDisplays.cpp,
-// shopKeeperSequences.cpp, shopKeeperTransitions.cpp and shopKeeperTanks.cpp (the tank
-// registry); the parts around it are reached through shopServices.h.
+// shopKeeperSequences.cpp, shopKeeperTransitions.cpp, shopKeeperTanks.cpp (the tank
+// registry) and shopKeeperSound.cpp; the parts around it are reached through shopServices.h.
 #pragma once
 
 #include <cstdint>
@@ -40,7 +40,7 @@ void markUsedTanks(Cvariable* sequence, std::vector<int>& used);
 class CshopKeeper : public CdirectoryVar {
   public:
     // Sets shopKeeper; a second shop keeper ends the process ("dshp"). services must
-    // outlive the shop keeper; null uses the neutral services.
+    // outlive the shop keeper; null uses the program's (worldHooks.shopServices).
     explicit CshopKeeper(CshopServices* services = nullptr);
     ~CshopKeeper() override;
     int getType() override { return TYPE_SHOP_KEEPER; }
@@ -156,11 +156,20 @@ class CshopKeeper : public CdirectoryVar {
     // A new member of the species, named and with its geometry; null when the species
     // cannot be had or the member cannot be made.
     Cvariable* makeThing(char const* speciesName, char const* speciesPath);
-    // "addTank" and "feed"; others climb the tree.
+    // "addTank", "soundmix" and "feed"; others climb the tree.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
     // loads its definition and runs the block in it.
     unsigned addTankCommand(CscriptLine& line);
+
+    // ---- sound (shopKeeperSound.cpp)
+    // ":soundmix start|end|nextTrickle|lowBubbles|hiBubbles|redo"; CMD_DONE.
+    unsigned soundMixCommand(CscriptLine& line);
+    // Scales the track volumes so the loudest reaches peak (as far as the master allows),
+    // moving the gain into or out of the master: every track x master stays the same.
+    void maximizeVolumes(float peak);
+    // Hands the four volumes to the sound manager (none: nothing).
+    void defineSoundVolumes();
 
     // ---- small services
     // 4: the saver quits.
@@ -168,16 +177,18 @@ class CshopKeeper : public CdirectoryVar {
     // Tips (non-zero) or rights the food shaker; nothing while there is none.
     void shakeFoodShaker(int down);
 
-    // ---- feeding (shopFeeding.cpp)
     // ":feed off|screen N|instant|1|4|top|2|ctrl|3": drops food, or starts and stops
-    // feeding with the shaker. CMD_DONE, or CMD_STOP when the shaker could not be set up.
+    // feeding with the shaker (shopFeeding.cpp). CMD_DONE, or CMD_STOP when the shaker
+    // could not be set up.
     unsigned feedCommand(CscriptLine& line);
-    // Feeding stops: the shaker pointer goes off and the mouse scripts are cleared.
-    void feedingOff();
-    // The shaker leaves its tank and feeding stops.
-    void fakeMousePointerOff();
-    void recalcAnyMousePointerIsOn();
     void setRealMouseVisible(int shown);
+    // anyMousePointerIsOn = no mouse at all, the shaker pointer or the real pointer showing.
+    void recalcAnyMousePointerIsOn();
+    // Click-feeding ends: "feedMode" 0, the shaker pointer off, no mouse scripts.
+    void feedingOff();
+    // A script changed a setting: the registry is saved, or the focus tank marked changed,
+    // by the kind of the setting's parent; a setting of another parent is only traced.
+    void settingWasChanged(Cvariable* setting);
     void initInputProcessing();
 
     CshopServices& services() { return *shopServices; }
@@ -229,6 +240,8 @@ class CshopKeeper : public CdirectoryVar {
     short lowBubblesVersion = 0, hiBubblesVersion = 0;
     short mnulFood = 0;
     short feedMode = 0;
+    // Run by the mouse handlers on a press and a release (click-feeding sets them).
+    Cstring mouseDownScript, mouseUpScript;
     short defFeedMode = 2;
     short ch4up = 0;
     short allowSeqChng = 1;
@@ -265,12 +278,11 @@ class CshopKeeper : public CdirectoryVar {
     CshopPanel* controlPanel = nullptr;
     // The shaker that follows the pointer while click-feeding; null until first needed.
     Cvariable* foodShaker = nullptr;
-    // Run by the mouse handlers on a press and a release (":addFood mousedown" while
-    // feeding).
-    Cstring mouseDownScript, mouseUpScript;
     // While above 0 the tank takes clicks for the interface's and ignores them.
     short clickIgnoreCount = 0;
     CshopAudio* audioManager = nullptr;
+    // Set while the sound pane plays the tracks on their own players.
+    uint8_t soundMixActive = 0;
     uint8_t shopIsOpen = 0;
     uint8_t shopOpenSecondFlag = 0;
     uint8_t pointerHideAllowed = 1;

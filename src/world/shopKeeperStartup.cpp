@@ -161,11 +161,11 @@ int CshopKeeper::openAudio() {
     Cstring prefix = prefixVar ? Cstring(prefixVar->getString()) : Cstring();
     audioManager->addTrickleSound((prefix + " 2").c_str(), "trickle2.chan");
     audioManager->addTrickleSound((prefix + " 1").c_str(), "trickle1.chan");
+    audioManager->addTrickleSound((prefix + " 3").c_str(), "trickle3.chan");
     audioManager->setTrickleSound(0);
-    // The saved modes are handed over and kept: what the manager answers is not stored
-    // back, so a manager that cannot tell its mode does not wipe the setting.
-    audioManager->setLowBubbles(lowBubblesVersion);
-    audioManager->setHiBubbles(hiBubblesVersion);
+    // The manager answers the mode in force, which is what the settings keep.
+    lowBubblesVersion = audioManager->setLowBubbles(lowBubblesVersion);
+    hiBubblesVersion = audioManager->setHiBubbles(hiBubblesVersion);
     audioManager->defineIndividualVolumes(trickleVolume, hiBubbleVolume, lowBubbleVolume, masterVolume);
     audioManager->generateSingleTrack();
     return 0;

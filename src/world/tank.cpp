@@ -11,7 +11,6 @@
 #include "variables/variableLinks.h"
 #include "world/tankThings.h"
 
-CtankThingAccess* tankThingAccess = nullptr;
 std::vector<Cvariable*> proximityThingList;
 std::vector<float> proximityDistList;
 
@@ -28,7 +27,6 @@ Cvariable* mark(Cvariable* v, int elements = 1) {
 } // namespace
 
 Ctank::Ctank(CshopKeeper* owner) : shop(owner) {
-    installTankRenderHooks();
     flags |= VAR_SAVE | VAR_DEFER_DELETE; // the tank mark comes with CtankServices
     thingList = addDirectory("thingList", 1);
     thingList->setSave(1);

@@ -17,6 +17,7 @@
 #include "support/pov.h"
 #include "support/rect.h"
 #include "support/vector.h"
+#include "world/worldHooks.h"
 #include "variables/dependent.h"
 #include "world/tankCamera.h"
 #include "world/tankFrameSources.h"
@@ -362,11 +363,7 @@ void installTankRenderHooks();
 extern std::vector<Cvariable*> proximityThingList;
 extern std::vector<float> proximityDistList;
 
-// Loads the avoid-sphere model into the tank's sphere field (made on first use); 0 loaded.
-// Filled by the layer that knows spheres; without it a tank has no obstacle spheres.
-extern int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale);
-// Frees a tank's sphere field; filled with loadTankSpheres.
-extern void (*freeTankSpheres)(CsphereField* field);
-// Signed distance of point to the sphere field (negative inside a sphere); filled with
-// loadTankSpheres.
-extern float (*tankSphereLevelSet)(CsphereField const* field, Cvector const& point);
+// The fish layer's obstacle spheres, slots of worldHooks.
+inline auto& loadTankSpheres = worldHooks.loadTankSpheres;
+inline auto& freeTankSpheres = worldHooks.freeTankSpheres;
+inline auto& tankSphereLevelSet = worldHooks.tankSphereLevelSet;

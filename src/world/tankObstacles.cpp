@@ -6,10 +6,6 @@
 #include "world/tank.h"
 #include "world/tankThings.h"
 
-int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale) = nullptr;
-void (*freeTankSpheres)(CsphereField* field) = nullptr;
-float (*tankSphereLevelSet)(CsphereField const* field, Cvector const& point) = nullptr;
-
 float Ctank::levelSetAt(Cvector const& p) {
     auto const* volume = dynamic_cast<CdataVolume const*>(levelSet);
     if (volume == nullptr || volume->floatData == nullptr || !std::isfinite(p.x) || !std::isfinite(p.y) ||

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "world/shopAudio.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
 #include "world/tankThings.h"
@@ -86,11 +87,36 @@ void CtankShopServices::dropDefinitionAnimals(Ctank* tank) {
     if (tank) tank->deleteAllFish();
 }
 
-void CtankShopServices::foodShakerToTank(CshopKeeper& shop, Ctank* tank, bool) {
-    // Joining a tank starts the shaker's frame counters again.
-    if (shop.foodShaker && tankThingAccess) tankThingAccess->setToTank(shop.foodShaker, tank);
+void CtankShopServices::setTankStep(Ctank* tank, float step) {
+    if (tank) tank->tankSpeed = step;
+}
+
+void CtankShopServices::setAutoFeedCounter(Ctank* tank, int seconds) {
+    if (tank) tank->autoFeedCounter = seconds;
+}
+
+void CtankShopServices::stopTankUpdates(Ctank* tank) {
+    if (tank) tank->runState = 0;
+}
+
+void CtankShopServices::rebuildCameraMenu(Ctank* tank) {
+    if (tank) tank->rebuildCameraMenu(nullptr);
+}
+
+void CtankShopServices::foodShakerToTank(CshopKeeper& shop, Ctank* tank, bool resetCounters) {
+    if (shop.foodShaker == nullptr || tankThingAccess == nullptr) return;
+    if (resetCounters) tankThingAccess->resetShakerCounters(shop.foodShaker);
+    tankThingAccess->setToTank(shop.foodShaker, tank);
 }
 
 void CtankShopServices::fakeMousePointerOff(CshopKeeper& shop) {
-    shop.fakeMousePointerOff();
+    shop.fakeMouseIsOn = 0;
+    if (shop.foodShaker == nullptr) return;
+    if (tankThingAccess) tankThingAccess->setToTank(shop.foodShaker, nullptr);
+    shop.recalcAnyMousePointerIsOn();
+    shop.feedingOff();
+}
+
+CshopAudio* CtankShopServices::makeAudioManager(CshopKeeper&) {
+    return makeShopAudioUnlessSilent();
 }

@@ -12,6 +12,7 @@
 #include "variables/configDialogVars.h"
 #include "world/bubbleEmitter.h"
 #include "world/species.h"
+#include "world/tankLive.h"
 #include "world/thingFactory.h"
 
 namespace {
@@ -73,6 +74,11 @@ class TankTest : public ::testing::Test {
         if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
         resourcesDir->checkDiskAlways = 1;
         speciesTreeBase = &root;
+        // The tank holds test things: the upper layers' slots are stand-ins or empty.
+        CshopServices* services = worldHooks.shopServices;
+        worldHooks = CworldHooks{};
+        worldHooks.shopServices = services;
+        tankLiveAccess = &plainNodes;
         tankThingAccess = &access;
         setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { test(t)->species = s; };
         registerThingMaker("fish", [] {
@@ -110,6 +116,7 @@ class TankTest : public ::testing::Test {
         scriptError = 0;
     }
     int things() { return tank->thingList->countChildren(-1); }
+    CtankLiveAccess plainNodes;
     TempDir dir;
     std::filesystem::path savedCwd;
     CdirectoryVar root;
@@ -177,7 +184,8 @@ TEST_F(TankTest, FishCapsAndSpeciesLimit) {
         deleteVariable(t);
     }
     // maxPerTank 1: the second member is refused and deleted.
-    EXPECT_NE(tank->addThing(Cstring("rock"), nullptr), nullptr);
+    EXPECT_NE(tank->addThing(Cstring("rock"), nullptr), nullptr)
+        << exitMsg.c_str() << "|" << exitReasonList.size();
     EXPECT_EQ(tank->addThing(Cstring("rock"), nullptr), nullptr);
     EXPECT_EQ(things(), 1);
     EXPECT_EQ(tank->findInstanceOfSpecies("rock", 0), tank->findInstanceOfSpecies("rock", 1));
