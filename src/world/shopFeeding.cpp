@@ -59,6 +59,8 @@ unsigned CshopKeeper::feedCommand(CscriptLine& line) {
                 tankThingAccess->postInitScript(foodShaker);
             }
         }
+        // Without a tank to hold it there is no shaker yet: a later "feed" makes it.
+        if (foodShaker == nullptr) return CMD_DONE;
         fakeMouseIsOn = 1;
         setRealMouseVisible(0);
     }

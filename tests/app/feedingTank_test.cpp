@@ -17,7 +17,9 @@
 #include "hostFixture.h"
 #include "support/cerr.h"
 #include "things/fishPoo.h"
+#include "script/scripter.h"
 #include "things/floatingFood.h"
+#include "world/tankCamera.h"
 #include "world/shopGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
@@ -184,6 +186,33 @@ TEST_F(FeedingTank, TwentyDropsLeaveNothingBehind) {
     simulateSecond(*tank);
     EXPECT_EQ(inWater(*tank), 0);
     EXPECT_EQ(countThings(*tank, [](Cvariable* v) { return dynamic_cast<CfloatingFood*>(v) != nullptr; }), 0);
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
+}
+
+// Click-feeding: "feed ctrl" puts the shaker in the tank under the pointer, a held button
+// pours there, and the shop closes with the shaker still its own.
+TEST_F(FeedingTank, ClickFeedingPoursUnderThePointer) {
+    REQUIRE_OFFSCREEN();
+    Ctank* tank = start();
+    ASSERT_NE(tank, nullptr);
+    ASSERT_EQ(runStringScript(shopKeeper, ":feed ctrl"), 0);
+    auto* shaker = dynamic_cast<Cthing*>(shopKeeper->foodShaker);
+    ASSERT_NE(shaker, nullptr);
+    EXPECT_EQ(shaker->tank, tank);
+    EXPECT_TRUE(shaker->hasAttribute(THING_INTERFACE));
+    EXPECT_EQ(shopKeeper->fakeMouseIsOn, 1);
+    tankInput.pointer.current = Cvector2(kWidth * 0.25f, kHeight * 0.5f);
+    ASSERT_EQ(runStringScript(tank, shopKeeper->mouseDownScript.c_str()), 0);
+    simulateSecond(*tank);
+    ASSERT_EQ(runStringScript(tank, shopKeeper->mouseUpScript.c_str()), 0);
+    EXPECT_GT(inWater(*tank), 0);
+    Cvector under = tank->screenPixelToTankSpace(shopKeeper->guiDisplay, kWidth * 0.25f, kHeight * 0.5f,
+                                                 tank->foodPlaneDepth);
+    for (Cvariable* v : tank->foodList)
+        if (auto* f = dynamic_cast<CfloatingFood*>(v))
+            for (CfoodItem* p : f->items)
+                if (p->active)
+                    EXPECT_LT(std::fabs(p->position.x - under.x), 0.6f) << "poured under the pointer";
     EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
 }
 

@@ -148,6 +148,16 @@ TEST_F(ShakerTest, TheFeedCommandTurnsTheShakerOnAndOff) {
     EXPECT_TRUE(shop->mouseDownScript.empty() && shop->mouseUpScript.empty());
 }
 
+// Without a tank to hold a shaker, "feed ctrl" sets the mouse scripts but no shaker pointer,
+// so a later "feed" makes the shaker.
+TEST_F(ShakerTest, FeedingBeforeAnyTankLeavesThePointerOff) {
+    shop->focusTankObject = nullptr;
+    ASSERT_EQ(runStringScript(shop, ":feed ctrl"), 0);
+    EXPECT_EQ(shop->foodShaker, nullptr);
+    EXPECT_EQ(shop->fakeMouseIsOn, 0);
+    EXPECT_EQ(shop->mouseDownScript, ":addFood mousedown");
+}
+
 // "feed instant" drops nine particles at the tank's drop point; "feed screen" with a
 // display slot that holds none drops nothing.
 TEST_F(ShakerTest, InstantFeedingDropsNineParticles) {
