@@ -5,6 +5,8 @@
 
 #include "data/dataArrayManager.h"
 #include "support/cerr.h"
+#include "world/shopKeeper.h"
+#include "world/velmoraFunctions.h"
 #include "world/tank.h"
 
 namespace {
@@ -257,11 +259,13 @@ int Cfish::doExtraInit() {
     }
     finPitchGain = 1.0f - dorsalInertia;
     initializeControllers();
-    // The shadow and the waste strand join with their own kinds.
+    // The shadow joins with its own kind.
+    if (shopKeeper && setPooState(shopKeeper->pooMode) != 0) return 1;
     return 0;
 }
 
 int Cfish::receiveMessage(Cstring const& name, Cstring const& text, float value) {
+    if (name == "pooMode") setPooState(value);
     if (name == "delete animals") {
         deleteVariable(this);
         return 0;
@@ -270,8 +274,19 @@ int Cfish::receiveMessage(Cstring const& name, Cstring const& text, float value)
 }
 
 void Cfish::notifyOfBreakup(CsafeRelationship* partner, short nature, short mine) {
-    // Chases of other fish and crabs come with the activities.
-    if (nature == -7) mySchool = nullptr;
+    if (nature == NATURE_CHASE) {
+        // The fish it chased went away (or the chase was called off).
+        setGotoPoint(&ownGoalPoint, "notifyOfBreakup A - no real value");
+        finRestlessCountdown = 100;
+        clearChasePointers();
+    } else if (nature == -NATURE_CHASE) {
+        // Its chaser went away.
+        setGotoPoint(&ownGoalPoint, "notifyOfBreakup B - no real value");
+        finRestlessCountdown = 100;
+        if (chasedBy) chasedBy->clearChasePointers();
+    } else if (nature == -7) {
+        mySchool = nullptr;
+    }
     CanimalThing::notifyOfBreakup(partner, nature, mine);
 }
 

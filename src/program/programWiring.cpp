@@ -18,7 +18,7 @@
 namespace {
 
 // The parts built into this program. A part joins the list with the layer that builds it.
-char const* const kBuiltParts[] = {"script", "graphics", "gl", "world", "things", "fish", "program"};
+char const* const kBuiltParts[] = {"script", "graphics", "gl", "world", "things", "fish", "food", "program"};
 
 } // namespace
 

@@ -7,6 +7,10 @@
 #include "things/backdropThing.h"
 #include "things/basicDeformThing.h"
 #include "things/bubbles.h"
+#include "things/fishPoo.h"
+#include "things/floatingFood.h"
+#include "things/foodContainer.h"
+#include "things/peckFood.h"
 #include "things/targetThing.h"
 #include "things/thing.h"
 #include "things/wavingPlant.h"
@@ -65,6 +69,14 @@ class CthingAccess : public CtankThingAccess {
         Cthing* t = thingOf(n);
         return t ? t->workObject : nullptr;
     }
+    void shakerButtonState(Cvariable* n, bool down) override {
+        if (auto* shaker = dynamic_cast<CfoodContainerThing*>(n)) shaker->buttonState(down);
+    }
+    // Its frame counters: the first frames in a new tank are behaviour frames again.
+    void resetShakerCounters(Cvariable* n) override {
+        if (auto* shaker = dynamic_cast<CfoodContainerThing*>(n))
+            shaker->framesUpdated = 0, shaker->geometryCount = 0;
+    }
 };
 
 CthingAccess thingAccessOfThisLayer;
@@ -93,6 +105,10 @@ void installThingKinds() {
     registerThingMaker("basic_deform", make<CbasicDeformThing>);
     registerThingMaker("backdrop", make<CbackdropThing>);
     registerThingMaker("target", make<CtargetThing>);
+    registerThingMaker("food_floating", make<CfloatingFood>);
+    registerThingMaker("food_peck", make<CpeckFood>);
+    registerThingMaker("food_container", make<CfoodContainerThing>);
+    registerThingMaker("fish_poo", make<CfishPoo>);
     setThingSpecies = setSpecies;
     // The device skips a thing whose relationships are being torn down, and draws an
     // interface thing flat and never faded.

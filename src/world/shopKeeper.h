@@ -157,7 +157,7 @@ class CshopKeeper : public CdirectoryVar {
     // A new member of the species, named and with its geometry; null when the species
     // cannot be had or the member cannot be made.
     Cvariable* makeThing(char const* speciesName, char const* speciesPath);
-    // "addTank", "soundmix", "icancel" and the input commands; others climb the tree.
+    // "addTank", "soundmix", "feed", "icancel" and the input commands; others climb the tree.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
     // loads its definition and runs the block in it.
@@ -221,6 +221,11 @@ class CshopKeeper : public CdirectoryVar {
     void realMousePointerOn();
     // The pointer hides itself 10 seconds after the last movement.
     void realMousePointerOff();
+
+    // ":feed off|screen N|instant|1|4|top|2|ctrl|3": drops food, or starts and stops
+    // feeding with the shaker (shopFeeding.cpp). CMD_DONE, or CMD_STOP when the shaker
+    // could not be set up.
+    unsigned feedCommand(CscriptLine& line);
     // Click-feeding ends: "feedMode" 0, the shaker pointer off, no mouse scripts.
     void feedingOff();
     // A script changed a setting: the registry is saved, or the focus tank marked changed,

@@ -85,6 +85,9 @@ void CshopKeeper::clearShopkeeper() {
             deleteVariable(loadedTanks);
             loadedTanks = nullptr;
         }
+        // The shaker the tanks gave back goes before the species it was made of.
+        if (foodShaker && foodShaker->parent == nullptr) deleteVariable(foodShaker);
+        foodShaker = nullptr;
         emptyTrash();
         for (int i = numDisplays - 1; i >= 0; i--)
             if (i < kMaxDisplays && display[i]) display[i]->release();

@@ -190,6 +190,7 @@ Cvariable* CshopKeeper::makeThing(char const* speciesName, char const* speciesPa
 unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line) {
     if (line.getName().sameAs("addTank")) return addTankCommand(line);
     if (line.getName().sameAs("soundmix")) return soundMixCommand(line);
+    if (line.getName().sameAs("feed")) return feedCommand(line);
     unsigned result = CMD_DONE;
     if (processInputCommand(line, result)) return result;
     if (line.getName().sameAs("icancel")) {

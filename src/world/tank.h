@@ -267,8 +267,16 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void calcTankSpeed();
     void setFPS(float framesPerSecond);
     int prepForAction();
+    // Frees n particles at the position in the first floating food with room, or in a new
+    // one; a drop that cannot be served is traced and dropped (nothing stops).
     void addFood(Cvector position, int n);
-    void removeFood(Cvariable* food);
+    // A new floating food, set up and listed; null (traced) when none can be made.
+    Cvariable* makeFoodThing();
+    void removeFood(Cvariable* food) override;
+    std::vector<Cvariable*> const* foodThings() override { return &foodList; }
+    void addFoodToList(Cvariable* food) override;
+    // The food-push grid at (x, y), bilinear; false without one.
+    bool waterPushAt(float x, float y, float& px, float& py) override;
     Cvector getDefaultFoodDropPosition();
     Cvariable* findAnimalClosestTo(Cvariable* thing, bool sameSpeciesFirst);
     // Fills proximityThingList/proximityDistList with pairs nearer than range (squared).
@@ -276,7 +284,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void updateProximities();
     void updateWaterSwishVectors();
     void instantMessageToAll(unsigned mask, int code, Cvariable* sender, int intArg, int floatArg);
-    void instantMessageToAllFoodEaters(int code, Cvariable* sender, int intArg, int floatArg);
+    void instantMessageToAllFoodEaters(int code, Cvariable* sender, int intArg, int floatArg) override;
 
     // ---- the camera (tankCamera.cpp, tankViews.cpp)
     void updateCamera();
@@ -363,3 +371,4 @@ extern std::vector<float> proximityDistList;
 // The fish layer's obstacle spheres, slots of worldHooks.
 inline auto& loadTankSpheres = worldHooks.loadTankSpheres;
 inline auto& freeTankSpheres = worldHooks.freeTankSpheres;
+inline auto& tankSphereLevelSet = worldHooks.tankSphereLevelSet;

@@ -34,6 +34,11 @@ bool CtankServices::groundHeightAt(float, float, float&) {
     return false;
 }
 
+bool CtankServices::waterPushAt(float, float, float& px, float& py) {
+    px = py = 0.0f;
+    return false;
+}
+
 int CtankServices::avoidanceList(Cthing*, float, Cthing**, float*, int) {
     return 0;
 }

@@ -16,6 +16,7 @@ class CtankLiveAccess;
 class CtankSchoolAccess;
 class CtankThingAccess;
 class Cvariable;
+class Cvector;
 
 struct CworldHooks {
     // -- owned by the things
@@ -33,6 +34,8 @@ struct CworldHooks {
     int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale) = nullptr;
     // Frees a tank's sphere field.
     void (*freeTankSpheres)(CsphereField* field) = nullptr;
+    // Signed distance of point to the sphere field (negative inside a sphere).
+    float (*tankSphereLevelSet)(CsphereField const* field, Cvector const& point) = nullptr;
 
     // -- owned by the program
     // The services a shop keeper made without its own uses.

@@ -180,7 +180,9 @@ TEST_F(TankRender, DisplaysOrderedByLeftEdgeAndDrawnThroughTheShopsRenderStep) {
     revertToDefaults = 0;
 }
 
-TEST_F(TankRender, OnlyTheInterfaceDisplayDrawsThePanelAndOnlyWhileItShows) {
+// The interface display draws the panel while it shows, then the food shaker; neither is
+// ever in the tank's own lists.
+TEST_F(TankRender, OnlyTheInterfaceDisplayDrawsThePanelAndTheShaker) {
     CshopKeeper shop;
     auto* panel = new CtankPanel; // the shop keeper's from here
     shop.controlPanel = panel;
@@ -190,34 +192,46 @@ TEST_F(TankRender, OnlyTheInterfaceDisplayDrawsThePanelAndOnlyWhileItShows) {
     node->object.renderPolyGroups.resize(3);
     node->object.renderPolyGroups[0].displayed = node->object.renderPolyGroups[2].displayed = 1;
     tank->thingList->addVariable(node, 1);
+    auto* shaker = new CshownThing; // the shaker's: one shown group
+    shaker->object.renderPolyGroups.resize(1);
+    shaker->object.renderPolyGroups[0].displayed = 1;
+    tank->thingList->addVariable(shaker, 1);
     struct Access : Caccess {
-        CworkObject* shownGeometry(Cvariable* n) override { return n == panelNode ? panelObject : nullptr; }
-        Cvariable* panelNode;
-        CworkObject* panelObject;
+        CworkObject* shownGeometry(Cvariable* n) override {
+            return n == panelNode ? panelObject : n == shakerNode && shakerShown ? shakerObject : nullptr;
+        }
+        Cvariable *panelNode, *shakerNode;
+        CworkObject *panelObject, *shakerObject;
+        bool shakerShown = false;
     } withPanel;
     withPanel.panelNode = panel->node(), withPanel.panelObject = &node->object;
+    withPanel.shakerNode = shaker, withPanel.shakerObject = &shaker->object;
     tankThingAccess = &withPanel;
+    shop.foodShaker = shaker;
     Cdisplay d[2];
     for (int i = 0; i < 2; i++)
         d[i].setDisplayIndex(i), d[i].appliedWindowRect = Crect(float(i), i + 1.0f, 0, 1),
                                  tank->attachAPI(&d[i]);
     struct Case {
         int gui;
-        bool shown;
+        bool shown, feeding;
         int flat[2];
     };
-    for (Case c : {Case{0, true, {2, 0}}, Case{1, true, {0, 2}}, Case{1, false, {0, 0}}}) {
+    for (Case c : {Case{0, true, true, {3, 0}}, Case{1, true, false, {0, 2}}, Case{1, false, true, {0, 1}},
+                   Case{1, false, false, {0, 0}}}) {
         shop.guiDisplay = panel->on = &d[c.gui], panel->displayed = c.shown;
+        withPanel.shakerShown = c.feeding;
         d[0].flat = d[1].flat = 0;
         masterFrame++;
         d[0].RenderFraction(0), d[1].RenderFraction(0);
         for (int i = 0; i < 2; i++) {
-            EXPECT_EQ(d[i].flat, c.flat[i]) << c.gui << c.shown;
-            EXPECT_EQ(d[i].panelOnThisDisplay, c.flat[i] ? 1 : 0);
+            EXPECT_EQ(d[i].flat, c.flat[i]) << c.gui << c.shown << c.feeding;
+            EXPECT_EQ(d[i].panelOnThisDisplay, c.shown && c.gui == i ? 1 : 0);
         }
+        EXPECT_TRUE(d[0].drawn.empty()); // never in the tank's own lists
     }
-    EXPECT_TRUE(d[0].drawn.empty()); // the panel is never in the tank's own lists
     EXPECT_EQ(node->object.renderPolyGroups[2].screenMax.x, 1000.0f); // it covers every cell
+    shop.foodShaker = nullptr;
     tank.reset();
     tankThingAccess = &access;
 }
