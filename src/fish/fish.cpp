@@ -5,6 +5,8 @@
 
 #include "data/dataArrayManager.h"
 #include "support/cerr.h"
+#include "things/attachedThing.h"
+#include "world/species.h"
 #include "world/tank.h"
 
 namespace {
@@ -254,9 +256,17 @@ int Cfish::doExtraInit() {
         setExitError("fish tried to extra init with no tank set!", 1);
         return 1;
     }
+    if (tank->tankValue("doFishShadows", 0.0f) != 0.0f && shadowThing == nullptr) {
+        auto* shadow = dynamic_cast<CattachedThing*>(makeThing(Cstring("std_fish_shadow"), nullptr));
+        if (shadow == nullptr) {
+            setExitError("shadow not loaded", 1);
+            return 1;
+        }
+        if (shadow->attachThing(this, ATTACH_SHADOW) != 0) return 1;
+    }
     finPitchGain = 1.0f - dorsalInertia;
     initializeControllers();
-    // The shadow and the waste strand join with their own kinds.
+    // The waste strand joins with its own kind.
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "things/backdropThing.h"
 #include "things/basicDeformThing.h"
 #include "things/bubbles.h"
+#include "things/crabShadow.h"
 #include "things/targetThing.h"
 #include "things/thing.h"
 #include "things/wavingPlant.h"
@@ -85,6 +86,7 @@ void installThingKinds() {
     registerThingMaker("basic_deform", make<CbasicDeformThing>);
     registerThingMaker("backdrop", make<CbackdropThing>);
     registerThingMaker("target", make<CtargetThing>);
+    registerThingMaker("crab_shadow", make<CcrabShadow>);
     setThingSpecies = setSpecies;
     tankThingAccess = &thingAccessOfThisLayer;
     installThingLiveAccess();

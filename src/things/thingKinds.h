@@ -2,7 +2,7 @@
 #pragma once
 
 // Registers the factory's makers for the kinds built here ("waving_plant", "bubbles",
-// "basic_deform", "backdrop", "target"), hands the factory the species setter and gives
+// "basic_deform", "backdrop", "target", "crab_shadow"), hands the factory the species setter and gives
 // tanks their access to things. Start-up calls it once; calling again changes nothing.
 void installThingKinds();
 

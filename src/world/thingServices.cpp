@@ -34,6 +34,11 @@ bool CtankServices::groundHeightAt(float, float, float&) {
     return false;
 }
 
+bool CtankServices::groundAndShadowAt(float x, float z, float& height, float& strength) {
+    strength = 1.0f;
+    return groundHeightAt(x, z, height);
+}
+
 int CtankServices::avoidanceList(Cthing*, float, Cthing**, float*, int) {
     return 0;
 }
