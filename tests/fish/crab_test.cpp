@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "crabTestSupport.h"
+#include "data/dataArray.h"
+#include "data/dataArrayManager.h"
 #include "graphics/geoFile.h"
 #include "graphics/geoNew.h"
 
@@ -75,6 +77,25 @@ TEST_F(CrabActivities, LoadsWithItsShadowAndStartsGrazing) {
     EXPECT_EQ(crab->gotoTarget.x, Ccrab::kNoWalk);
     EXPECT_GE(crab->activityTimer, 19);
     EXPECT_LE(crab->activityTimer, 139);
+}
+
+// Each look of the species' shell builds the crab's "shell" texture from its own picture.
+TEST_F(CrabActivities, EachShellLookBuildsItsTexture) {
+    std::vector<std::vector<unsigned char>> pixels;
+    for (char const* look : {"", ":buildCustomTex looks/sand/shell"}) {
+        Ccrab* crab = addCrab(std::string("{ :set thingScale 0.5 ") + look + " }");
+        ASSERT_NE(crab, nullptr) << look << ": " << reasons();
+        auto* texture = dynamic_cast<CdataArrayReference*>(crab->customTextures->getChild("shell", 0));
+        ASSERT_NE(texture, nullptr) << look;
+        ASSERT_NE(texture->array, nullptr) << look;
+        ASSERT_NE(texture->array->byteData, nullptr) << look;
+        unsigned char const* data = texture->array->byteData;
+        pixels.emplace_back(data, data + texture->array->numElements);
+        EXPECT_EQ(crab->customTextures->countChildren(-1), 1) << look << ": one shell, replaced";
+        dropThing(crab);
+    }
+    EXPECT_NE(pixels[0], pixels[1]) << "the two looks give the same shell";
+    EXPECT_TRUE(exitReasonList.empty()) << reasons();
 }
 
 TEST_F(CrabActivities, RefusedWhereTheTankNamesNoFloorImage) {

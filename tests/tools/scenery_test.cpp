@@ -7,6 +7,7 @@
 
 #include "data/dataArray.h"
 #include "graphics/geoFile.h"
+#include "crabModel.h"
 #include "fishArrays.h"
 #include "fishModels.h"
 #include "scenery.h"
@@ -45,7 +46,9 @@ TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
         std::vector<std::string> const& (*files)();
     } const cases[] = {{"scenery", writeScenery, sceneryFiles},
                        {"fish arrays", writeFishArrays, fishArrayFiles},
-                       {"fish", writeFish, fishFiles}};
+                       {"fish", writeFish, fishFiles},
+                       {"crab", writeCrab, crabFiles},
+                       {"fish shadow", writeFishShadow, fishShadowFiles}};
     for (auto const& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir a, b;
@@ -71,6 +74,12 @@ TEST(Scenery, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
         {"species/bubbles/bubbles.geo", "species/bubbles/bubbles_skel.geo", 48},
         {"species/target/target.geo", "species/target/target_skel.geo", 1},
         {"species/backdrop_image/backdrop.geo", "species/backdrop_image/backdrop_skel.geo", 1},
+        {"species/crab/crab.geo", "species/crab/crab_skel.geo", 39},
+        {"species/crab/crab_lights.geo", "species/crab/crab_skel.geo", 39},
+        {"species/std_crab_shadow/std_crab_shadow.geo", "species/std_crab_shadow/std_crab_shadow_skel.geo",
+         9},
+        {"species/std_fish_shadow/std_fish_shadow.geo", "species/std_fish_shadow/std_fish_shadow_skel.geo",
+         5},
     };
     for (Case const& c : cases) {
         CgeoFileContents skin = model(c.skin), skel = model(c.skeleton);
