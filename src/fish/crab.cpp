@@ -85,6 +85,8 @@ Ccrab::Ccrab() {
 
 Ccrab::~Ccrab() {
     flags |= VAR_TEARING_DOWN;
+    // A chase ends while the crab is whole; its handler then only forgets the fish.
+    abortChase();
     // The foot cycles are members: they leave the cycle directory before they go.
     clearAnimCycles();
 }
@@ -111,6 +113,10 @@ void Ccrab::prepareForDelete() {
 void Ccrab::notifyOfBreakup(CsafeRelationship* partner, short nature, short mine) {
     if (nature == NATURE_CRAB_CHASE) {
         CsafeRelationship::notifyOfBreakup(partner, nature, mine);
+        if (flags & VAR_TEARING_DOWN) {
+            chaseThing = nullptr;
+            return;
+        }
         activityUponArrival = CALM_DOWN_AFTER_CHASE;
         crabEndGoto(FISH_OUT_OF_RANGE);
         chaseThing = nullptr;
