@@ -165,6 +165,41 @@ TEST_F(FishShadows, RefusesMastersThatAreNoFish) {
         << reasons();
 }
 
+// A shadow model without an alpha per point could not fade: it is refused on attaching.
+TEST_F(FishShadows, AShadowWithoutAlphaIsRefused) {
+    std::filesystem::path folder = "species/plain_shadow";
+    std::filesystem::create_directories(folder);
+    for (char const* file : {"std_crab_shadow.geo", "std_crab_shadow_skel.geo"})
+        std::filesystem::copy_file(std::filesystem::path("species/std_crab_shadow") / file, folder / file);
+    for (char const* sub : {"materials", "arrays"})
+        std::filesystem::copy(std::filesystem::path("species/std_crab_shadow") / sub, folder / sub,
+                              std::filesystem::copy_options::recursive);
+    writeWholeFile((folder / "plain_shadow.spec").string(), ":set class fish_shadow\n:addGeo geo_hi "
+                                                            "std_crab_shadow.geo\n:addGeo skeleton "
+                                                            "std_crab_shadow_skel.geo\n");
+    tank->doFishShadows = 0;
+    Cfish* fish = addFish("neon_tetra", 0.0f, 0.5f, 0.0f);
+    ASSERT_NE(fish, nullptr) << reasons();
+    auto* shadow = dynamic_cast<CfishShadow*>(makeThing(Cstring("plain_shadow"), nullptr));
+    ASSERT_NE(shadow, nullptr) << reasons();
+    tank->getThingList()->addVariable(shadow, 1);
+    EXPECT_EQ(shadow->attachThing(fish, ATTACH_SHADOW), 1);
+    EXPECT_NE(reasons().find("Fish shadow needs an alpha!!!"), std::string::npos) << reasons();
+    EXPECT_EQ(fish->shadowThing, nullptr);
+    dropThing(shadow);
+}
+
+// Deleting a shadow first clears its fish's link to it; the fish lives on.
+TEST_F(FishShadows, DeletingTheShadowLeavesTheFish) {
+    Cfish* fish = addFish("neon_tetra", 0.0f, 0.5f, 0.0f);
+    ASSERT_NE(fish, nullptr) << reasons();
+    ASSERT_NE(fish->shadowThing, nullptr);
+    dropThing(fish->shadowThing);
+    EXPECT_EQ(fish->shadowThing, nullptr);
+    frame();
+    EXPECT_TRUE(exitReasonList.empty()) << reasons();
+}
+
 TEST_F(FishShadows, NoShadowsWhileTheTankHasThemOff) {
     tank->doFishShadows = 0;
     Cfish* fish = addFish("neon_tetra", 0.0f, 0.5f, 0.0f);
