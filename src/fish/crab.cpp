@@ -9,6 +9,7 @@
 #include "graphics/geoNew.h"
 #include "graphics/texturedGeo.h"
 #include "graphics/workObject.h"
+#include "script/adsrPool.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "variables/variableLinks.h"
@@ -17,6 +18,9 @@
 #include "world/velmoraFunctions.h"
 
 namespace {
+// Queued moves of all the crab's animated values at once, at most (each walk, snap, pause
+// and chase end replaces what it queued before).
+constexpr int kQueuedMovesAtMost = 24;
 // The starting offsets of the feet from their anchors, in half strides.
 constexpr float kInitialLegPhase[kCrabLegs] = {-0.75f, 0.25f,   -0.25f, 0.75f,
                                                0.125f, -0.875f, 0.625f, -0.375f};
@@ -239,6 +243,10 @@ int Ccrab::resetThing(int mode) {
         if (shadow->attachThing(this, ATTACH_SHADOW) != 0) return 1;
     }
     heading().setYrotation(angle);
+    // The moves the crab may hold queued at once, drawn from the shared pool without
+    // allocating in a frame.
+    CadsrPool& pool = currentAdsrPool();
+    pool.reserve(pool.spareCount() + kQueuedMovesAtMost);
     lightModel = lightingModelOf(species);
     int lights = lightModel ? lightModel->numPoints : 0;
     lightPositions.assign(static_cast<size_t>(lights) * 3, 0.0f);
