@@ -3,6 +3,7 @@
 //    frame steps until the first frame that draws the loaded tank (shut-down not timed);
 //  - a whole frame of the populated tank: simulation, geometry and drawing, finished by the
 //    rasteriser, once the scene has faded in; with the peak resident memory of the process;
+//    and the same with food kept falling among the fish (within 10 % of the frame without);
 //  - the crab's share of a frame in that tank: its behaviour, legs and geometry and its
 //    shadow's, with nothing allocated (chases aside: see the benchmark).
 // Run from a Release build without sanitizers.
@@ -18,6 +19,7 @@
 #include "fish/crab.h"
 #include "graphics/graphicsMaster.h"
 #include "host/glContext.h"
+#include "things/floatingFood.h"
 #include "support/cerr.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
@@ -65,6 +67,14 @@ void BM_StartToFirstFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_StartToFirstFrame)->Arg(640)->Arg(1280)->Arg(1920)->Unit(benchmark::kMillisecond);
 
+// Particles in the water over the tank's floating food.
+int particlesInWater(Ctank& tank) {
+    int n = 0;
+    for (Cvariable* v : tank.foodList)
+        if (auto* f = dynamic_cast<CfloatingFood*>(v)) n += f->freeCount;
+    return n;
+}
+
 void BM_DefaultTankFrame(benchmark::State& state) {
     if (!offscreenContextsAvailable()) {
         state.SkipWithError("no EGL display");
@@ -79,8 +89,14 @@ void BM_DefaultTankFrame(benchmark::State& state) {
         view->animateOneFrame();
     Ctank* tank = drawnTank();
     if (tank == nullptr || exitSaver) state.SkipWithError("the default tank did not come up");
-    for (auto _ : state)
+    bool feeding = state.range(2) != 0;
+    if (tank && shopKeeper) shopKeeper->autoFeedSeconds = 0; // no food but the bench's
+    for (auto _ : state) {
+        // Food kept falling: a new drop whenever the fish have thinned it out.
+        if (feeding && tank && particlesInWater(*tank) < 12)
+            tank->addFood(tank->getDefaultFoodDropPosition(), 9);
         view->animateOneFrame();
+    }
     if (tank) state.counters["fish"] = static_cast<double>(tank->numFish);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -90,7 +106,11 @@ void BM_DefaultTankFrame(benchmark::State& state) {
     freeGlobals();
     resetExitState();
 }
-BENCHMARK(BM_DefaultTankFrame)->Args({1280, 720})->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_DefaultTankFrame)
+    ->Args({1280, 720, 0})
+    ->Args({1280, 720, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0);
 
 void BM_DefaultTankCrab(benchmark::State& state) {
     if (!offscreenContextsAvailable()) {

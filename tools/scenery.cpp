@@ -108,6 +108,42 @@ bool writeRock(RockShape const& r, std::string const& path) {
     return m.write(path);
 }
 
+// Algae on the spire's face towards the viewer, within the fish's reach: a patch of points a
+// little off the rock, each a place to peck (its normal the rock's, broadcastDP and
+// receiveDP how squarely a fish must face it).
+bool writeAlgae(std::string const& path) {
+    RockShape const& r = rockShapes[2];
+    const int rows = 6, cols = 8;
+    // e spans the rock's small bumps: the normal is the face's, not a bump's.
+    const double thetaLo = 0.6, thetaHi = 1.3, phiMid = 0.42, phiHalf = 0.45, lift = 0.012, e = 0.15;
+    V3 centre = rockPoint(r, pi / 2, 0);
+    centre = {r.cx, centre.y, r.cz};
+    CmodelWriter m;
+    m.attrib("pos", 3);
+    m.attrib("N", 3);
+    m.attrib("uv", 2);
+    m.attrib("broadcastDP", 1);
+    m.attrib("receiveDP", 1);
+    for (int i = 0; i <= rows; i++)
+        for (int j = 0; j <= cols; j++) {
+            double theta = mix(thetaLo, thetaHi, double(i) / rows);
+            double phi = phiMid + phiHalf * (2.0 * j / cols - 1.0);
+            V3 p = rockPoint(r, theta, phi);
+            V3 n = unit(cross(rockPoint(r, theta, phi + e) - rockPoint(r, theta, phi - e),
+                              rockPoint(r, theta + e, phi) - rockPoint(r, theta - e, phi)));
+            V3 out = p - centre;
+            if (n.x * out.x + n.y * out.y + n.z * out.z < 0) n = {-n.x, -n.y, -n.z};
+            p = {p.x + n.x * lift, p.y + n.y * lift, p.z + n.z * lift};
+            m.point({float(p.x), float(p.y), float(p.z), float(n.x), float(n.y), float(n.z), float(j) / cols,
+                     float(i) / rows, 0.2f, 0.35f});
+        }
+    auto at = [&](int i, int j) { return i * (cols + 1) + j; };
+    for (int i = 0; i < rows; i++)
+        for (int j = 0; j < cols; j++)
+            m.polygon({at(i, j), at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)}, "mat_algae_oa");
+    return m.write(path);
+}
+
 // Spheres that cover the rocks, for the fish to steer round.
 bool writeAvoidSpheres(std::string const& path) {
     CmodelWriter m;
@@ -505,6 +541,24 @@ bool writeLeafPicture(std::string const& path, double r, double g, double b, uin
     return writeSgi(path, w, h, 4, px);
 }
 
+// Algae: tufts of green on a patch whose edge frays out (alpha cuts the outline).
+bool writeAlgaePicture(std::string const& path) {
+    const int n = 64;
+    Pixels px(n * n * 4);
+    for (int y = 0; y < n; y++)
+        for (int x = 0; x < n; x++) {
+            double u = (x + 0.5) / n, v = (y + 0.5) / n;
+            double edge = std::min({u, 1 - u, v, 1 - v}) * 2;
+            double tuft = fractalNoise(u * 5, v * 5, 311, 3, 0);
+            double cover = smoothStep(0.0, 0.5, edge) + 0.5 * tuft;
+            double shade = 0.75 + 0.25 * fractalNoise(u * 12, v * 12, 312, 2, 0);
+            uint8_t* p = &px[(y * n + x) * 4];
+            p[0] = byte(0.22 * shade), p[1] = byte(0.55 * shade), p[2] = byte(0.18 * shade);
+            p[3] = byte(smoothStep(0.35, 0.55, cover));
+        }
+    return writeSgi(path, n, n, 4, px);
+}
+
 // A bubble: a bright thin rim, a clear middle and a highlight up and to the left.
 bool writeBubblePicture(std::string const& path) {
     const int n = 64;
@@ -646,6 +700,8 @@ std::vector<CgeneratedFile> const& outputs() {
          [](std::string const& p) { return writeTarget(p, p.substr(0, p.size() - 4) + "_skel.geo"); }},
         {"species/target/target_skel.geo", [](std::string const&) { return true; }},
         {"species/target/arrays/glow.sgi", writeGlowPicture},
+        {"species/algae/algae.geo", writeAlgae},
+        {"species/algae/arrays/algae.sgi", writeAlgaePicture},
         {"tanks/wabi_sabi/avoidSpheres.geo", writeAvoidSpheres},
         {"tanks/wabi_sabi/heightField.image", writeHeightField},
         {"tanks/wabi_sabi/levelSet.voxl", writeLevelSet},

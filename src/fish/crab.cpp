@@ -12,6 +12,7 @@
 #include "script/adsrPool.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "things/food.h"
 #include "variables/variableLinks.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
@@ -45,10 +46,13 @@ CtexturedGeo* lightingModelOf(CspeciesServices* species) {
     return ref && ref->target ? dynamic_cast<CtexturedGeo*>(*ref->target) : nullptr;
 }
 
-// Where a food particle lies, for the crab to walk to; false when the sender holds none.
-bool foodParticlePosition(CthingMessageOwner* food, int index, Cvector& at) {
-    (void)food, (void)index, (void)at;
-    return false;
+// Where a food particle lies, for the crab to walk to; false when the sender is no food or
+// holds no such particle.
+bool foodParticlePosition(CthingMessageOwner* sender, int index, Cvector& at) {
+    auto* food = dynamic_cast<Cfood*>(sender);
+    if (food == nullptr || index < 0 || index >= static_cast<int>(food->items.size())) return false;
+    at = food->getParticlePos(index);
+    return true;
 }
 
 char const* const kActivityNames[] = {

@@ -4,9 +4,12 @@
 #include <cmath>
 
 #include "data/dataArrayManager.h"
+#include "fish/crab.h"
 #include "support/cerr.h"
 #include "things/attachedThing.h"
 #include "world/species.h"
+#include "world/shopKeeper.h"
+#include "world/velmoraFunctions.h"
 #include "world/tank.h"
 
 namespace {
@@ -266,11 +269,12 @@ int Cfish::doExtraInit() {
     }
     finPitchGain = 1.0f - dorsalInertia;
     initializeControllers();
-    // The waste strand joins with its own kind.
+    if (shopKeeper && setPooState(shopKeeper->pooMode) != 0) return 1;
     return 0;
 }
 
 int Cfish::receiveMessage(Cstring const& name, Cstring const& text, float value) {
+    if (name == "pooMode") setPooState(value);
     if (name == "delete animals") {
         deleteVariable(this);
         return 0;
@@ -279,8 +283,26 @@ int Cfish::receiveMessage(Cstring const& name, Cstring const& text, float value)
 }
 
 void Cfish::notifyOfBreakup(CsafeRelationship* partner, short nature, short mine) {
-    // Chases of other fish and crabs come with the activities.
-    if (nature == -7) mySchool = nullptr;
+    if (nature == NATURE_CHASE) {
+        // The fish it chased went away (or the chase was called off).
+        setGotoPoint(&ownGoalPoint, "notifyOfBreakup A - no real value");
+        finRestlessCountdown = 100;
+        clearChasePointers();
+    } else if (nature == -NATURE_CHASE) {
+        // Its chaser went away.
+        setGotoPoint(&ownGoalPoint, "notifyOfBreakup B - no real value");
+        finRestlessCountdown = 100;
+        if (chasedBy) chasedBy->clearChasePointers();
+    } else if (nature == -NATURE_CRAB_CHASE) {
+        // A crab gave up chasing it (or went away): a short idle, then back to its school.
+        if (auto* crab = dynamic_cast<Ccrab*>(partner)) {
+            newActivity(ACTIVITY_IDLE, ACTIVITY_SCHOOL);
+            idleFrames = 15;
+            if (mine) crab->abortChase();
+        }
+    } else if (nature == -7) {
+        mySchool = nullptr;
+    }
     CanimalThing::notifyOfBreakup(partner, nature, mine);
 }
 

@@ -5,8 +5,8 @@
 // steering limits), fishAvoid.cpp (obstacles and other fish as avoid rectangles),
 // fishDisplay.cpp (the displayed body and mouth), fishSkeleton.cpp (the skeleton table),
 // fishLighting.cpp (lighting points and vertex colours), fishEyes.cpp (the eyes) and
-// fishBiteAnimCycle.cpp, fishPeckAnimCycle.cpp (the bite and the peck).
-// Until the food code exists a fish never looks for food.
+// fishBiteAnimCycle.cpp, fishPeckAnimCycle.cpp (the bite and the peck), fishFeeding.cpp
+// (food, the bite, the peck and the waste strand) and fishChase.cpp (chasing another fish).
 #pragma once
 
 #include <algorithm>
@@ -27,9 +27,12 @@
 #include "support/matrix3.h"
 #include "support/matrix4.h"
 #include "support/rect.h"
+#include "things/fishPoo.h"
+#include "things/food.h"
 
 class CdataArray;
 class CgeoNew;
+class CpeckFoodItem;
 class CtexturedGeo;
 struct CskeletonIdentity;
 
@@ -38,7 +41,9 @@ class Cfish : public CfishStats,
               public CflickState,
               public CanimalThing,
               public CcollisionPlaneGroup,
-              public CsphereAvoider {
+              public CsphereAvoider,
+              public CfoodSwallower,
+              public CwasteStrandMaster {
   public:
     Cfish();
     ~Cfish() override;
@@ -145,15 +150,66 @@ class Cfish : public CfishStats,
     int ETAframes();
     void fixPitchChange();
     void doBehavior() override {}
-    // Hooks of the fins, chases and feeding; until those exist they do nothing, and a
-    // feeding or chasing activity ends at once.
-    virtual void decideToChaseFish() {}
-    virtual void lookForSomethingToEat() {}
-    virtual void chasedEndingChase() {}
-    virtual void chaserEndingChase() {}
-    virtual void feedingOrChaseStep() { endActivity(); }
-    virtual void biteMessage(CthingMessage&) {}
-    virtual void chasedMessage(CthingMessage&) {}
+
+    // ---- feeding (fishFeeding.cpp)
+    // Polls the tank's food: 1 when a particle was found and feeding started.
+    int lookForSomethingToEat() override;
+    // Starts feeding on a particle (floating: chase it; peck: brake, then peck), or with
+    // null ends this feeding and looks for another.
+    void startFeeding(CfoodItem* item) override;
+    // The head faces the peck point's surface squarely enough.
+    bool peckFoodIsConvenient(CpeckFoodItem const* item);
+    // The step of ACTIVITY_FEED: re-looks, steer holds and the timing of the bite.
+    void activity_feeding();
+    // Ends feeding: the goal goes back to the own point and the particle is let go.
+    void cleanupFeeding() override;
+    // As the animal's, and a goal left on the particle let go goes back to the own point:
+    // no goal outlasts the hold on its particle.
+    void chaseFood(CfoodItem* item) override;
+    // A swallowed particle reached the stomach.
+    void ateFood(float amount) override;
+    // Message 7: the bite starts, and a particle still free goes into the mouth.
+    void biteMessage(CthingMessage& message);
+    // The steps of ACTIVITY_BITE and ACTIVITY_PECK.
+    void biteStep();
+    void peckStep();
+    // The swallower's side of the swallow cycle.
+    Cthing& swallowerThing() override { return *this; }
+    Cvector* mouthStart() override { return &displayVertex[0]; }
+    Cvector* mouthEnd() override { return &displayVertex[2]; }
+
+    // ---- chasing another fish (fishChase.cpp)
+    // Now and then: chase a nearby fish of the school when both are at ease.
+    void decideToChaseFish();
+    // A random member of the school; null when none, itself, or one being deleted.
+    Cfish* pickRandomFishOfMySpecies();
+    // Refused while either fish chases or is chased.
+    void startChase(Cfish* target);
+    // The step of ACTIVITY_CHASE.
+    void chaseStep();
+    // Message 10: flee from the recorded chaser.
+    void chasedMessage(CthingMessage& message);
+    void chaserEndingChase();
+    void chasedEndingChase();
+    // A chase relationship broke: both fish drop their chase links.
+    void clearChasePointers();
+
+    // ---- waste (fishFeeding.cpp)
+    // Mode 0 takes the strand away; above it a strand hangs and digestion is set by the
+    // mode's band (over 100 keeps the earlier settings). 0, or 1 when no strand ("poo not
+    // loaded" recorded).
+    int setPooState(float mode);
+    // Null deletes the current strand; either way the visible-waste flag clears.
+    int setPooThing(Cthing* strand) override;
+    float digestAndPoo() override { return CanimalThing::digestAndPoo(); }
+    float wasteStrandWidth() override { return pooWidth; }
+    void setHasVisibleWaste(bool visible) override { pooing = visible ? 1 : 0; }
+
+    Cfish* chasing = nullptr;
+    Cfish* chasedBy = nullptr;
+    int chaseFramesLeft = 0;
+    int gotClose = 0;
+    uint8_t pooing = 0;
 
     int32_t activity = ACTIVITY_NONE, nextActivity = ACTIVITY_NONE;
     Cvector const* goalPointer = nullptr;
@@ -374,7 +430,7 @@ class Cfish : public CfishStats,
     // Jaw, chin and lip matrices from the mouth opening.
     void calcMouth();
     // Where the waste strand leaves the body, and the body's orientation there.
-    void getAnusPos(Cvector& position, Cmatrix3& orientation);
+    void getAnusPos(Cvector& position, Cmatrix3& orientation) override;
     // Which view variation of the body group suits a viewer direction: a and b are the
     // view direction's dot products with the head's and the body's side axes.
     static short bodyVariationForView(float a, float b);

@@ -190,10 +190,16 @@ void Cfish::activityStep() {
         doSchooling();
         break;
     case ACTIVITY_BITE:
+        biteStep();
+        break;
     case ACTIVITY_CHASE:
+        chaseStep();
+        break;
     case ACTIVITY_FEED:
+        activity_feeding();
+        break;
     case ACTIVITY_PECK:
-        feedingOrChaseStep();
+        peckStep();
         break;
     case ACTIVITY_CHASED:
         chasedStep();

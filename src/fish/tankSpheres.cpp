@@ -35,9 +35,14 @@ int loadIntoTank(Ctank* tank, CmanagedResourceVar* geometry, float scale) {
 void freeField(CsphereField* field) {
     delete field;
 }
+
+float levelOf(CsphereField const* field, Cvector const& point) {
+    return field->getSphereLevelSet(point, nullptr);
+}
 } // namespace
 
 void installTankSpheres() {
     loadTankSpheres = loadIntoTank;
     freeTankSpheres = freeField;
+    tankSphereLevelSet = levelOf;
 }

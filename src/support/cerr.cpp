@@ -6,6 +6,7 @@
 
 #include "host/osFunctions.h"
 #include "support/engineHooks.h"
+#include "support/exitHold.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 
@@ -112,7 +113,27 @@ void exit0(char const* message) {
     std::exit(0);
 }
 
+namespace {
+CexitHold* innermostHold = nullptr;
+} // namespace
+
+bool exitReasonHeld(char const* reason) {
+    if (innermostHold == nullptr) return false;
+    if (innermostHold->held++ == 0) innermostHold->firstHeld = reason ? reason : "";
+    VTRACE(1, "held exit reason: " << (reason ? reason : ""));
+    return true;
+}
+
+CexitHold::CexitHold() : outer(innermostHold) {
+    innermostHold = this;
+}
+
+CexitHold::~CexitHold() {
+    innermostHold = outer;
+}
+
 void setExit(char const* reason) {
+    if (exitReasonHeld(reason)) return;
     Cstring why(reason);
     if (exitReasonList.empty()) exitReasonList.push_back(why);
     startRunOrQuit = 2;
@@ -123,6 +144,7 @@ void setExit(char const* reason) {
 }
 
 void setExitError(char const* reason, int) {
+    if (exitReasonHeld(reason)) return;
     VTRACE(1, "**"
                   << "**"
                   << "* Exit Error reason: " << (reason ? reason : ""));

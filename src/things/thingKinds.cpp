@@ -6,6 +6,10 @@
 #include "things/basicDeformThing.h"
 #include "things/bubbles.h"
 #include "things/crabShadow.h"
+#include "things/fishPoo.h"
+#include "things/floatingFood.h"
+#include "things/foodContainer.h"
+#include "things/peckFood.h"
 #include "things/targetThing.h"
 #include "things/thing.h"
 #include "things/wavingPlant.h"
@@ -64,6 +68,9 @@ class CthingAccess : public CtankThingAccess {
         Cthing* t = thingOf(n);
         return t ? t->workObject : nullptr;
     }
+    void shakerButtonState(Cvariable* n, bool down) override {
+        if (auto* shaker = dynamic_cast<CfoodContainerThing*>(n)) shaker->buttonState(down);
+    }
 };
 
 CthingAccess thingAccessOfThisLayer;
@@ -87,6 +94,10 @@ void installThingKinds() {
     registerThingMaker("backdrop", make<CbackdropThing>);
     registerThingMaker("target", make<CtargetThing>);
     registerThingMaker("crab_shadow", make<CcrabShadow>);
+    registerThingMaker("food_floating", make<CfloatingFood>);
+    registerThingMaker("food_peck", make<CpeckFood>);
+    registerThingMaker("food_container", make<CfoodContainerThing>);
+    registerThingMaker("fish_poo", make<CfishPoo>);
     setThingSpecies = setSpecies;
     tankThingAccess = &thingAccessOfThisLayer;
     installThingLiveAccess();

@@ -1,5 +1,6 @@
 // How a tank's frame step and picking reach the things of this layer.
 #include "graphics/workObject.h"
+#include "things/floatingFood.h"
 #include "things/thing.h"
 #include "things/thingKinds.h"
 #include "world/tank.h"
@@ -36,6 +37,13 @@ class CthingLiveAccess : public CtankLiveAccess {
         if (t == nullptr) return false;
         t->getMidPos(out);
         return true;
+    }
+    int freeFoodCapacity(Cvariable* n) override {
+        auto* food = dynamic_cast<CfloatingFood*>(n);
+        return food && !food->dying ? food->idleCount() : 0;
+    }
+    void addFreeParticles(Cvariable* n, Cvector const& at, int count) override {
+        if (auto* food = dynamic_cast<CfloatingFood*>(n)) food->addFreeParticles(at, count);
     }
     void boundingBoxMin(Cvariable* n, float& x, float& y) override {
         Cthing* t = thingOf(n);

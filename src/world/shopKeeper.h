@@ -156,7 +156,7 @@ class CshopKeeper : public CdirectoryVar {
     // A new member of the species, named and with its geometry; null when the species
     // cannot be had or the member cannot be made.
     Cvariable* makeThing(char const* speciesName, char const* speciesPath);
-    // "addTank": the only shop command so far; others climb the tree.
+    // "addTank" and "feed"; others climb the tree.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
     // loads its definition and runs the block in it.
@@ -167,6 +167,16 @@ class CshopKeeper : public CdirectoryVar {
     void messageFromSystem(int message);
     // Tips (non-zero) or rights the food shaker; nothing while there is none.
     void shakeFoodShaker(int down);
+
+    // ---- feeding (shopFeeding.cpp)
+    // ":feed off|screen N|instant|1|4|top|2|ctrl|3": drops food, or starts and stops
+    // feeding with the shaker. CMD_DONE, or CMD_STOP when the shaker could not be set up.
+    unsigned feedCommand(CscriptLine& line);
+    // Feeding stops: the shaker pointer goes off and the mouse scripts are cleared.
+    void feedingOff();
+    // The shaker leaves its tank and feeding stops.
+    void fakeMousePointerOff();
+    void recalcAnyMousePointerIsOn();
     void setRealMouseVisible(int shown);
     void initInputProcessing();
 
@@ -255,6 +265,9 @@ class CshopKeeper : public CdirectoryVar {
     CshopPanel* controlPanel = nullptr;
     // The shaker that follows the pointer while click-feeding; null until first needed.
     Cvariable* foodShaker = nullptr;
+    // Run by the mouse handlers on a press and a release (":addFood mousedown" while
+    // feeding).
+    Cstring mouseDownScript, mouseUpScript;
     // While above 0 the tank takes clicks for the interface's and ignores them.
     short clickIgnoreCount = 0;
     CshopAudio* audioManager = nullptr;

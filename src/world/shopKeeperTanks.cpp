@@ -188,6 +188,7 @@ Cvariable* CshopKeeper::makeThing(char const* speciesName, char const* speciesPa
 
 unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line) {
     if (line.getName().sameAs("addTank")) return addTankCommand(line);
+    if (line.getName().sameAs("feed")) return feedCommand(line);
     return CdirectoryVar::processCommand(handler, line);
 }
 

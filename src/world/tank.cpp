@@ -142,10 +142,13 @@ void Ctank::clear() {
     // keeper's panel and food shaker outlive the tank: they are only taken out.
     Cvariable* kept = nullptr;
     for (Cvariable* child = thingList->firstChild; child;) {
-        if (child == panel || child == shop->foodShaker)
-            child->unhook();
-        else
+        if (child == panel || child == shop->foodShaker) {
+            // The shaker forgets this tank too.
+            if (child == shop->foodShaker && tankThingAccess) tankThingAccess->setToTank(child, nullptr);
+            if (child->parent) child->unhook();
+        } else {
             deleteVariable(child);
+        }
         Cvariable* head = kept ? kept->nextSibling : thingList->firstChild;
         if (head == child) {
             kept = child;

@@ -262,8 +262,16 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void calcTankSpeed();
     void setFPS(float framesPerSecond);
     int prepForAction();
+    // Frees n particles at the position in the first floating food with room, or in a new
+    // one; a drop that cannot be served is traced and dropped (nothing stops).
     void addFood(Cvector position, int n);
-    void removeFood(Cvariable* food);
+    // A new floating food, set up and listed; null (traced) when none can be made.
+    Cvariable* makeFoodThing();
+    void removeFood(Cvariable* food) override;
+    std::vector<Cvariable*> const* foodThings() override { return &foodList; }
+    void addFoodToList(Cvariable* food) override;
+    // The food-push grid at (x, y), bilinear; false without one.
+    bool waterPushAt(float x, float y, float& px, float& py) override;
     Cvector getDefaultFoodDropPosition();
     Cvariable* findAnimalClosestTo(Cvariable* thing, bool sameSpeciesFirst);
     // Fills proximityThingList/proximityDistList with pairs nearer than range (squared).
@@ -271,7 +279,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     void updateProximities();
     void updateWaterSwishVectors();
     void instantMessageToAll(unsigned mask, int code, Cvariable* sender, int intArg, int floatArg);
-    void instantMessageToAllFoodEaters(int code, Cvariable* sender, int intArg, int floatArg);
+    void instantMessageToAllFoodEaters(int code, Cvariable* sender, int intArg, int floatArg) override;
 
     // ---- the camera (tankCamera.cpp, tankViews.cpp)
     void updateCamera();
@@ -360,3 +368,6 @@ extern std::vector<float> proximityDistList;
 extern int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale);
 // Frees a tank's sphere field; filled with loadTankSpheres.
 extern void (*freeTankSpheres)(CsphereField* field);
+// Signed distance of point to the sphere field (negative inside a sphere); filled with
+// loadTankSpheres.
+extern float (*tankSphereLevelSet)(CsphereField const* field, Cvector const& point);

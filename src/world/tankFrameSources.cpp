@@ -14,6 +14,10 @@ CdataImage const* CtankFrameSources::fishFinFlutter() {
 CdataVolume const* CtankFrameSources::levelSet() {
     return dynamic_cast<CdataVolume const*>(tank.levelSet);
 }
+float CtankFrameSources::sphereLevelSet(Cvector const& point) {
+    if (tank.spheres == nullptr || tankSphereLevelSet == nullptr) return CframeSources::sphereLevelSet(point);
+    return tankSphereLevelSet(tank.spheres, point);
+}
 Cvector CtankFrameSources::camPos() {
     return tank.camPos;
 }

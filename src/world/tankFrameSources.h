@@ -16,6 +16,8 @@ class CtankFrameSources : public CframeSources {
     CdataChan const* camShakeChan() override;
     CdataImage const* fishFinFlutter() override;
     CdataVolume const* levelSet() override;
+    // The obstacle spheres' signed distance; the base's "none" without spheres.
+    float sphereLevelSet(Cvector const& point) override;
     Cvector camPos() override;
     double waterPhase() override;
     float causticSpeed() override;

@@ -8,6 +8,7 @@
 
 int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale) = nullptr;
 void (*freeTankSpheres)(CsphereField* field) = nullptr;
+float (*tankSphereLevelSet)(CsphereField const* field, Cvector const& point) = nullptr;
 
 float Ctank::levelSetAt(Cvector const& p) {
     auto const* volume = dynamic_cast<CdataVolume const*>(levelSet);

@@ -51,8 +51,12 @@ float sortDepth(CrenderPolyGroup const& g) {
     return -p.z;
 }
 
+// The control panel and the food shaker: the render pass draws them flat, in the interface
+// list, not with the scene.
 bool isShopInterfaceThing(Ctank const& tank, Cvariable* thing) {
-    return tank.shop && tank.shop->controlPanel && tank.shop->controlPanel->node() == thing;
+    if (tank.shop == nullptr) return false;
+    if (tank.shop->foodShaker == thing) return true;
+    return tank.shop->controlPanel && tank.shop->controlPanel->node() == thing;
 }
 
 } // namespace
@@ -205,13 +209,14 @@ void installTankRenderHooks() {
     };
     graphicsHooks.guiWorkObjects = [](CgraphicsAPI* d, CworkObject** out, int max) {
         CshopKeeper* shop = d->tank ? d->tank->shop : nullptr;
-        CshopPanel* panel = shop ? shop->controlPanel : nullptr;
-        // Only the interface display draws the panel, and only while it is shown.
-        if (panel == nullptr || shop->guiDisplay != d || !panel->isDisplayed() || max < 1 || !tankThingAccess)
-            return 0;
-        CworkObject* w = tankThingAccess->shownGeometry(panel->node());
-        if (w == nullptr) return 0;
-        out[0] = w;
-        return 1;
+        // Only the interface display draws the panel (while it is shown), then the shaker.
+        if (shop == nullptr || shop->guiDisplay != d || !tankThingAccess) return 0;
+        int n = 0;
+        CshopPanel* panel = shop->controlPanel;
+        if (panel && panel->isDisplayed() && n < max)
+            if (CworkObject* w = tankThingAccess->shownGeometry(panel->node())) out[n++] = w;
+        if (shop->foodShaker && n < max)
+            if (CworkObject* w = tankThingAccess->shownGeometry(shop->foodShaker)) out[n++] = w;
+        return n;
     };
 }

@@ -4,6 +4,7 @@
 
 #include "world/shopKeeper.h"
 #include "world/tank.h"
+#include "world/tankThings.h"
 
 float CtankShopServices::tankWorldSpeed(Ctank* tank) {
     return tank ? tank->worldSpeed : 1.0f;
@@ -83,4 +84,13 @@ void CtankShopServices::setTankLoading(Ctank* tank, bool on) {
 
 void CtankShopServices::dropDefinitionAnimals(Ctank* tank) {
     if (tank) tank->deleteAllFish();
+}
+
+void CtankShopServices::foodShakerToTank(CshopKeeper& shop, Ctank* tank, bool) {
+    // Joining a tank starts the shaker's frame counters again.
+    if (shop.foodShaker && tankThingAccess) tankThingAccess->setToTank(shop.foodShaker, tank);
+}
+
+void CtankShopServices::fakeMousePointerOff(CshopKeeper& shop) {
+    shop.fakeMousePointerOff();
 }

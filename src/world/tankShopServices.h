@@ -26,4 +26,7 @@ class CtankShopServices : public CshopDisplayServices {
     void clearTank(Ctank* tank) override;
     void setTankLoading(Ctank* tank, bool on) override;
     void dropDefinitionAnimals(Ctank* tank) override;
+    // Moves the shaker into the tank (its frame counters start again there).
+    void foodShakerToTank(CshopKeeper& shop, Ctank* tank, bool reset) override;
+    void fakeMousePointerOff(CshopKeeper& shop) override;
 };

@@ -8,6 +8,7 @@
 #include "script/proximityVar.h"
 #include "variables/variableLinks.h"
 #include "support/cerr.h"
+#include "support/exitHold.h"
 #include "variables/thingMessage.h"
 #include "world/shopGlobals.h"
 #include "world/shopKeeper.h"
@@ -148,22 +149,50 @@ void Ctank::addFood(Cvector position, int n) {
             break;
         }
     }
-    if (target == nullptr) {
-        target = addThing(Cstring("food"), "species");
-        if (target == nullptr) return;
-        if (tankThingAccess) {
-            tankThingAccess->resetThing(target, 0);
-            tankThingAccess->setPosition(target);
-            tankThingAccess->postInitScript(target);
-        }
-        if (std::find(foodList.begin(), foodList.end(), target) == foodList.end()) foodList.push_back(target);
-    }
+    if (target == nullptr) target = makeFoodThing();
+    if (target == nullptr) return;
     tankLiveAccess->addFreeParticles(target, position, n);
+}
+
+Cvariable* Ctank::makeFoodThing() {
+    // A drop is the viewer's: one that cannot be served is traced, and the run goes on.
+    CexitHold hold;
+    Cvariable* food = addThing(Cstring("food"), "species");
+    if (food == nullptr) {
+        VTRACE(1, "food drop failed: no food thing (" << hold.firstHeld << ")");
+        return nullptr;
+    }
+    if (tankThingAccess) {
+        if (tankThingAccess->resetThing(food, 0) != 0 || hold.held > 0) {
+            VTRACE(1, "food drop failed: the food thing could not be set up (" << hold.firstHeld << ")");
+            deleteVariable(food);
+            return nullptr;
+        }
+        tankThingAccess->setPosition(food);
+        tankThingAccess->postInitScript(food);
+    }
+    addFoodToList(food);
+    return food;
+}
+
+void Ctank::addFoodToList(Cvariable* food) {
+    if (food && std::find(foodList.begin(), foodList.end(), food) == foodList.end()) foodList.push_back(food);
 }
 
 void Ctank::removeFood(Cvariable* food) {
     auto it = std::find(foodList.begin(), foodList.end(), food);
     if (it != foodList.end()) foodList.erase(it);
+}
+
+bool Ctank::waterPushAt(float x, float y, float& px, float& py) {
+    px = py = 0.0f;
+    if (waterSwishField == nullptr || waterSwishField->floatData == nullptr || waterSwishField->chans < 2 ||
+        !std::isfinite(x) || !std::isfinite(y))
+        return false;
+    float push[2] = {0.0f, 0.0f};
+    waterSwishField->getValues(x, y, push, 3u);
+    px = push[0], py = push[1];
+    return true;
 }
 
 Cvector Ctank::getDefaultFoodDropPosition() {

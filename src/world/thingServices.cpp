@@ -39,6 +39,11 @@ bool CtankServices::groundAndShadowAt(float x, float z, float& height, float& st
     return groundHeightAt(x, z, height);
 }
 
+bool CtankServices::waterPushAt(float, float, float& px, float& py) {
+    px = py = 0.0f;
+    return false;
+}
+
 int CtankServices::avoidanceList(Cthing*, float, Cthing**, float*, int) {
     return 0;
 }

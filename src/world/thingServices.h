@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "variables/safeRelationship.h"
 
@@ -75,6 +76,18 @@ class CtankServices : public CsafeRelationship {
         points = normals = nullptr;
         return false;
     }
+
+    // ---- what food reads of its tank; the defaults are a tank that keeps no food list ----
+    // The tank's food things in the order they joined; null when the tank keeps none.
+    virtual std::vector<Cvariable*> const* foodThings() { return nullptr; }
+    // A food thing joins or leaves the food list (each at most once in it).
+    virtual void addFoodToList(Cvariable*) {}
+    virtual void removeFood(Cvariable*) {}
+    // The push the swimming fish give the water at (x, y) into px, py; false (and zero)
+    // where the tank keeps no pushes.
+    virtual bool waterPushAt(float x, float y, float& px, float& py);
+    // Hands the message at once to every food eater of the tank but the sender.
+    virtual void instantMessageToAllFoodEaters(int, Cvariable*, int, int) {}
 
     // The value of the tank variable of that name, or fallback when it has none.
     float tankValue(char const* varName, float fallback);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -66,7 +67,15 @@ class TestTank : public CtankServices {
         return n;
     }
 
+    // The food list: foods join and leave it as in a real tank.
+    std::vector<Cvariable*> const* foodThings() override { return &foods; }
+    void addFoodToList(Cvariable* f) override {
+        if (std::find(foods.begin(), foods.end(), f) == foods.end()) foods.push_back(f);
+    }
+    void removeFood(Cvariable* f) override { std::erase(foods, f); }
+
     Cvariable* things = nullptr;
+    std::vector<Cvariable*> foods;
     std::vector<Cthing*> members;
     std::function<float(Cvector const&)> levelSet;
     std::function<float(float, float)> ground;

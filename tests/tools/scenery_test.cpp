@@ -10,6 +10,7 @@
 #include "crabModel.h"
 #include "fishArrays.h"
 #include "fishModels.h"
+#include "foodModels.h"
 #include "scenery.h"
 #include "support/cerr.h"
 #include "testSupport.h"
@@ -48,7 +49,8 @@ TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
                        {"fish arrays", writeFishArrays, fishArrayFiles},
                        {"fish", writeFish, fishFiles},
                        {"crab", writeCrab, crabFiles},
-                       {"fish shadow", writeFishShadow, fishShadowFiles}};
+                       {"fish shadow", writeFishShadow, fishShadowFiles},
+                       {"food", writeFood, foodFiles}};
     for (auto const& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir a, b;
@@ -80,6 +82,9 @@ TEST(Scenery, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
          9},
         {"species/std_fish_shadow/std_fish_shadow.geo", "species/std_fish_shadow/std_fish_shadow_skel.geo",
          5},
+        {"species/food/food.geo", "species/food/food_skel.geo", kFoodParticles},
+        {"species/food_container/food_container.geo", "species/food_container/food_container_skel.geo", 2},
+        {"species/fish_poo/fish_poo.geo", "species/fish_poo/fish_poo_skel.geo", 1},
     };
     for (Case const& c : cases) {
         CgeoFileContents skin = model(c.skin), skel = model(c.skeleton);
@@ -92,6 +97,52 @@ TEST(Scenery, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
         }
         for (int j = 0; j < skel.points; j++)
             EXPECT_LT(value(skel, "parentMat", j).at(0), static_cast<float>(j)) << c.skeleton;
+    }
+}
+
+// The members of a model's point group; empty when it has none.
+std::vector<int> groupOf(CgeoFileContents const& g, char const* name) {
+    for (CgeoFileGroup const& group : g.pointGroups)
+        if (group.name == name) return std::vector<int>(group.members.begin(), group.members.end());
+    return {};
+}
+
+// Every food particle is its own joint's; the strand lists its cloth points root first,
+// one more than the hanging piece's links, and two ribbon points for each; the algae's
+// points face out of the spire, towards the viewer, each with its two pecking values.
+TEST(Food, ParticlesStrandAndAlgaeCarryWhatTheirKindsRead) {
+    CgeoFileContents food = model("species/food/food.geo");
+    std::vector<int> perJoint(kFoodParticles, 0);
+    for (int p = 0; p < food.points; p++)
+        perJoint.at(static_cast<size_t>(value(food, "mat", p).at(0)))++;
+    for (int j = 0; j < kFoodParticles; j++)
+        EXPECT_GE(perJoint[static_cast<size_t>(j)], 6) << "particle " << j;
+
+    CgeoFileContents strand = model("species/fish_poo/fish_poo.geo");
+    std::vector<int> hanging = groupOf(strand, "poo_points"), falling = groupOf(strand, "poo_points_falling");
+    ASSERT_EQ(hanging.size(), size_t(kStrandLinks + 1));
+    ASSERT_EQ(falling.size(), hanging.size());
+    EXPECT_EQ(hanging[0], falling[0]) << "both start at the root";
+    EXPECT_EQ(groupOf(strand, "mesh_points").size(), 2 * hanging.size());
+    EXPECT_EQ(groupOf(strand, "cloth_base_poo").size(), 1u);
+    EXPECT_EQ(groupOf(strand, "cloth_poo1").size(), size_t(kStrandLinks - 1));
+    EXPECT_EQ(groupOf(strand, "cloth_base_Apoo").size() + groupOf(strand, "cloth_Apoo1").size() +
+                  groupOf(strand, "cloth_base_Bpoo").size() + groupOf(strand, "cloth_Bpoo1").size(),
+              size_t(kStrandLinks));
+    // Each link is one link length on from the one before (the base from the root).
+    for (size_t k = 1; k < hanging.size(); k++) {
+        std::vector<float> a = value(strand, "pos", hanging[k - 1]), b = value(strand, "pos", hanging[k]);
+        EXPECT_NEAR(std::hypot(b[0] - a[0], b[1] - a[1], b[2] - a[2]),
+                    value(strand, "fin_dist", hanging[k]).at(0), 1e-5f);
+    }
+
+    CgeoFileContents algae = model("species/algae/algae.geo");
+    ASSERT_GT(algae.points, 20);
+    for (int p = 0; p < algae.points; p++) {
+        std::vector<float> n = value(algae, "N", p);
+        EXPECT_GT(n.at(2), 0.2f) << "point " << p << " faces away from the viewer";
+        EXPECT_EQ(value(algae, "broadcastDP", p).size(), 1u);
+        EXPECT_EQ(value(algae, "receiveDP", p).size(), 1u);
     }
 }
 

@@ -2,6 +2,7 @@
 // services things call on it every frame.
 #include <cmath>
 
+#include "support/traceCapture.h"
 #include "tankLiveSupport.h"
 #include "world/shopGlobals.h"
 
@@ -294,6 +295,43 @@ TEST_F(LiveTankTest, AddFoodPicksTheFirstFoodWithRoomOrMakesOne) {
     tank->removeFood(small);
     tank->removeFood(small);
     EXPECT_EQ(tank->foodList.size(), 3u);
+}
+
+// A drop that cannot be served (the food species at its cap, a food model that does not
+// load, a food thing that cannot be set up) is traced and dropped: the run goes on.
+TEST_F(LiveTankTest, FoodDropsThatCannotBeServedAreTracedAndDropped) {
+    class CfailingReset : public CnodeAccess {
+      public:
+        int resetThing(Cvariable*, int) override { return 1; }
+    } failingReset;
+    struct {
+        char const* what;
+        char const* speciesScript;
+        bool failReset;
+        size_t foodsAfter;
+    } const cases[] = {
+        {"at the cap", ":set class food_floating\n", false, 1},
+        {"no model", ":set class food_floating\n:addGeo geo_hi missing.geo\n", false, 0},
+        {"no set-up", ":set class food_floating\n", true, 0},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        makeTank(); // and with it a fresh species tree
+        std::ofstream("species/food/food.spec") << c.speciesScript;
+        tankThingAccess = c.failReset ? static_cast<CtankThingAccess*>(&failingReset) : &nodes;
+        TraceCapture traced(1);
+        if (c.foodsAfter == 1) {
+            tank->addFood({0, 1, 0}, 30); // the one food thing the species allows, now full
+            ASSERT_EQ(tank->foodList.size(), 1u);
+        }
+        tank->addFood({0, 1, 0}, 3);
+        EXPECT_EQ(tank->foodList.size(), c.foodsAfter);
+        EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
+        EXPECT_EQ(exitSaver, 0);
+        EXPECT_NE(traced.text().find("food drop failed"), std::string::npos) << traced.text();
+        tankThingAccess = &nodes;
+        resetExitState();
+    }
 }
 
 TEST_F(LiveTankTest, FishPushTheWaterOnlyNearTheFoodPlane) {

@@ -1,0 +1,230 @@
+// Food in the simulation:
+//  - one floating food's frame with its particles drifting down: no allocation;
+//  - 110 fish that steer to goals and feed when food comes their way, one simulated frame,
+//    with food kept falling among them and without (the first should stay within 1.5 times
+//    the second). Allocations are counted: only a chase's relationship records and a
+//    bite's swallow are made on the way.
+// Run from a Release build without sanitizers.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+#include "allocCounter.h"
+#include "data/dataArrayManager.h"
+#include "data/resourceStreamer.h"
+#include "fish/fish.h"
+#include "graphics/geoFile.h"
+#include "graphics/geoNew.h"
+#include "graphics/workObject.h"
+#include "script/adsrPool.h"
+#include "support/cerr.h"
+#include "things/floatingFood.h"
+#include "world/thingServices.h"
+
+namespace {
+
+float uniform(std::minstd_rand& rng, float lo, float hi) {
+    return lo + (hi - lo) * static_cast<float>(rng() - rng.min()) / static_cast<float>(rng.max() - rng.min());
+}
+
+// A box of water with a food list.
+class FeedTank : public CtankServices {
+  public:
+    FeedTank() { things = addDirectory("thingList", 1); }
+    ~FeedTank() override { things->deleteChildren(); }
+    Cvariable* getThingList() override { return things; }
+    void addThingToTankLists(Cthing*) override {}
+    int removeThingFromList(Cthing*) override { return 1; }
+    void updateFocusThing() override {}
+    void recalcTankAspect() override {}
+    bool groundHeightAt(float, float, float& h) override { return h = 0.0f, true; }
+    float levelSetAt(Cvector const& p) override {
+        return std::min({p.x + 5, 5 - p.x, p.y, 6 - p.y, p.z + 3, 3 - p.z});
+    }
+    int avoidanceList(Cthing* thing, float range, Cthing** out, float* dist, int capacity) override {
+        int n = 0;
+        Cvector const& at = static_cast<Cfish*>(thing)->vertex[4];
+        for (Cfish* other : fish) {
+            if (other == thing) continue;
+            float q = (other->vertex[4] - at).lengthSquared();
+            if (q < range && n < capacity) out[n] = other, dist[n++] = q;
+        }
+        return n;
+    }
+    std::vector<Cvariable*> const* foodThings() override { return &foods; }
+    void addFoodToList(Cvariable* f) override { foods.push_back(f); }
+    void removeFood(Cvariable* f) override { std::erase(foods, f); }
+    Cvariable* things;
+    std::vector<Cfish*> fish;
+    std::vector<Cvariable*> foods;
+};
+
+// A species whose skeleton is n joints at the origin (the food's particles).
+class FoodSpecies : public CspeciesServices {
+  public:
+    explicit FoodSpecies(int n) {
+        CgeoFileContents g;
+        g.points = n;
+        g.attribs = {{"pos", 3, 0}, {"parentMat", 1, 0}};
+        g.floatsPerPoint = 4;
+        for (int i = 0; i < n; i++)
+            g.data.insert(g.data.end(), {0, 0, 0, -1});
+        std::string bytes;
+        encodeGeoFile(g, bytes);
+        skeleton.loadOldFormatFromMemory(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(),
+                                         "bench");
+    }
+    void unrequestSpecies() override {}
+    CtexturedGeo* modelGeometry() override { return nullptr; }
+    CgeoNew* skeletonModel() override { return &skeleton; }
+    CgeoNew skeleton;
+};
+
+// Swims to its goal, but feeds (with the fish's own feeding steps) whenever it found food.
+class FeedingFish : public Cfish {
+  public:
+    Cvector goal;
+    void reachedGotoGoal() override {
+        if (foodBeingChased || activity == ACTIVITY_FEED || activity == ACTIVITY_BITE) {
+            Cfish::reachedGotoGoal();
+            return;
+        }
+        Cvector v = goal - vertex[0];
+        v /= vertexOrientation[0];
+        headingChange = std::atan2(v.x, v.z);
+        pitchChange = std::atan2(v.y, std::sqrt(v.x * v.x + v.z * v.z));
+        _setDesiredBodySpeed(1.5f);
+    }
+};
+
+Cvector newGoal(std::minstd_rand& rng) {
+    return Cvector(uniform(rng, -4, 4), uniform(rng, 0.8f, 5), uniform(rng, -2.5f, 2.5f));
+}
+
+bool copyArrays() {
+#ifdef VELMORA_GENERATED_RESOURCE_DIR
+    std::filesystem::path from = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/std_fish/arrays";
+    std::error_code ec;
+    if (!std::filesystem::is_directory(from, ec)) return false;
+    std::filesystem::create_directories("species/std_fish/arrays");
+    std::filesystem::copy(
+        from, "species/std_fish/arrays",
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing, ec);
+    return !ec;
+#else
+    return false;
+#endif
+}
+
+// A floating food of n particles in tank, with a work object to bind its joints.
+CfloatingFood* makeFood(FeedTank& tank, FoodSpecies& species) {
+    auto* food = new CfloatingFood;
+    food->species = &species;
+    food->setToTank(&tank);
+    food->workObject = new CworkObject;
+    food->workObject->thing = &food->workOwner;
+    food->resetThing(0);
+    food->doExtraInit();
+    return food;
+}
+
+// The frame of one floating food whose particles drift and sink (and are released again
+// at the top when all have sunk): nothing allocated.
+void BM_floatingFoodFrame(benchmark::State& state) {
+    exitReasonList.clear();
+    FeedTank tank;
+    tank.addVariableX("minimumGroundHeight", CLASS_FLOAT)->setFloat(-100.0);
+    FoodSpecies species(40);
+    CfloatingFood* food = makeFood(tank, species);
+    food->addFreeParticles(Cvector(0, 5, 0), 40);
+    {
+        NoAllocations guard(state);
+        for (auto _ : state) {
+            food->doBehavior();
+            food->goFish(1);
+            benchmark::ClobberMemory();
+        }
+    }
+    state.counters["inWater"] = food->freeCount;
+}
+BENCHMARK(BM_floatingFoodFrame)->Unit(benchmark::kMicrosecond);
+
+// 110 fish, with food kept falling among them (argument 1) or none (0).
+void BM_fishFeedingFrame(benchmark::State& state) {
+    auto dir = std::filesystem::temp_directory_path() / "velmora_feeding_bench";
+    std::filesystem::create_directories(dir);
+    auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    if (!copyArrays()) {
+        std::filesystem::current_path(cwd);
+        state.SkipWithError("the build's fish arrays are missing");
+        return;
+    }
+    CdirectoryVar resources;
+    sharedResourceTree = &resources;
+    if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+    resourcesDir->checkDiskAlways = 1;
+    exitReasonList.clear();
+    bool feeding = state.range(0) != 0;
+    long eaten = 0;
+    {
+        FeedTank tank;
+        tank.addVariableX("minimumGroundHeight", CLASS_FLOAT)->setFloat(0.2);
+        FoodSpecies species(40);
+        std::minstd_rand rng(7);
+        std::vector<FeedingFish*> fish;
+        for (int i = 0; i < 110; i++) {
+            auto* f = new FeedingFish;
+            f->thingScale = 0.4f;
+            f->setParent(tank.things, 1);
+            f->resetThing(0);
+            f->startPos = Cvector(uniform(rng, -4, 4), uniform(rng, 1, 5), uniform(rng, -2.5f, 2.5f));
+            f->setPosition();
+            f->goal = newGoal(rng);
+            tank.fish.push_back(f);
+            fish.push_back(f);
+        }
+        CfloatingFood* food = feeding ? makeFood(tank, species) : nullptr;
+        int frameNumber = 0;
+        auto frame = [&] {
+            // A handful of particles falls from the top every second or so, and at once when
+            // none is left (a food with none in the water ends).
+            bool due = frameNumber++ % 30 == 0 || (food && food->freeCount == 0);
+            if (food && due && food->idleCount() >= 4)
+                food->addFreeParticles(Cvector(uniform(rng, -3, 3), 5.5f, uniform(rng, -2, 2)), 4);
+            if (food) {
+                food->doBehavior();
+                food->goFish(1);
+            }
+            for (FeedingFish* f : fish) {
+                if ((f->goal - f->vertex[0]).lengthSquared() < 0.25f) f->goal = newGoal(rng);
+                f->prepForCook();
+                f->goFish(0);
+            }
+        };
+        for (int i = 0; i < 60; i++)
+            frame();
+        currentAdsrPool().reserve(32 * 110);
+        long before = allocationCount.load();
+        for (auto _ : state) {
+            frame();
+            benchmark::ClobberMemory();
+        }
+        state.counters["allocs/frame"] =
+            static_cast<double>(allocationCount.load() - before) / static_cast<double>(state.iterations());
+        for (Cfish* f : tank.fish)
+            eaten += static_cast<long>(f->stomachContents);
+    }
+    state.counters["eaten"] = static_cast<double>(eaten);
+    state.counters["exits"] = static_cast<double>(exitReasonList.size());
+    resources.deleteChildren();
+    sharedResourceTree = nullptr;
+    std::filesystem::current_path(cwd);
+}
+BENCHMARK(BM_fishFeedingFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
