@@ -1,5 +1,6 @@
 // The crab's activity machine over the staged resources: loading and its mended fault,
 // reachability, food bits, walks and their ends, chases and startled fish.
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "data/dataArrayManager.h"
 #include "graphics/geoFile.h"
 #include "graphics/geoNew.h"
+#include "things/floatingFood.h"
 
 namespace {
 
@@ -265,10 +267,14 @@ TEST_F(CrabActivities, FloorEdgeEndsTheWalk) {
 }
 
 TEST_F(CrabActivities, ChasesOnlyInTheMood) {
-    for (float mood : {0.0f, -1.0f, 1.0f}) {
+    struct Case {
+        float mood;
+        bool givesUp; // the crab calls the chase off; else the fish goes away
+    } const cases[] = {{0.0f, false}, {-1.0f, false}, {1.0f, true}, {1.0f, false}};
+    for (Case const& c : cases) {
         Ccrab* crab = settledCrab();
         ASSERT_NE(crab, nullptr) << reasons();
-        crab->mood = mood;
+        crab->mood = c.mood;
         Cfish* fish = addFish(crab->pos + Cvector(0.8f, 0.3f, 0.1f));
         ASSERT_NE(fish, nullptr) << reasons();
         bool chased = false;
@@ -276,24 +282,108 @@ TEST_F(CrabActivities, ChasesOnlyInTheMood) {
             crabFrame(crab);
             chased = crab->activity == Ccrab::CHASING;
         }
-        EXPECT_EQ(chased, mood > 0.0f) << mood;
+        EXPECT_EQ(chased, c.mood > 0.0f) << c.mood;
         if (chased) {
             EXPECT_EQ(crab->chaseThing, fish);
             EXPECT_EQ(crab->chaseTimer, 60);
             EXPECT_EQ(crab->activityUponArrival, Ccrab::CALM_DOWN_AFTER_CHASE);
-            // The fish going away ends the chase through the broken relationship.
-            dropThing(fish);
+            // Either end breaks the relationship: the crab calms down for 50 frames.
+            if (c.givesUp) {
+                crab->abortChase();
+                // The fish it gave up on idles a moment, then schools.
+                EXPECT_EQ(fish->activity, Cfish::ACTIVITY_IDLE);
+                EXPECT_EQ(fish->nextActivity, Cfish::ACTIVITY_SCHOOL);
+                EXPECT_EQ(fish->idleFrames, 15);
+            } else {
+                dropThing(fish);
+                fish = nullptr;
+            }
             EXPECT_EQ(crab->chaseThing, nullptr);
             EXPECT_EQ(crab->activity, Ccrab::CALM_DOWN_AFTER_CHASE);
             EXPECT_EQ(crab->chaseTimer, 50);
+            crab->mood = 0.0f;
             for (int i = 0; i < 51; i++)
                 crabFrame(crab);
             EXPECT_NE(crab->activity, Ccrab::CALM_DOWN_AFTER_CHASE);
-        } else {
-            dropThing(fish);
         }
+        if (fish) dropThing(fish);
         dropThing(crab);
     }
+}
+
+// Food particles the food frees (lost at the bottom) are announced to every food eater; the
+// crab notes where each lies and walks to a reachable one when its graze point runs out.
+TEST_F(CrabActivities, FreedFoodParticlesAreWalkedTo) {
+    Ccrab* crab = settledCrab();
+    ASSERT_NE(crab, nullptr) << reasons();
+    tank->addFood(crab->pos + Cvector(0.8f, 0.4f, 0.05f), 3);
+    auto* food = newest<CfloatingFood>();
+    ASSERT_NE(food, nullptr) << reasons();
+    CthingMessage other;
+    other.code = 7;
+    other.subject = food;
+    crab->processMessage(&other);
+    tank->instantMessageToAllFoodEaters(17, crab, 1, 0);    // not food
+    tank->instantMessageToAllFoodEaters(17, food, 1000, 0); // no such particle
+    EXPECT_TRUE(crab->foodBits.empty()) << "only freed particles of a food count";
+    tank->instantMessageToAllFoodEaters(17, food, 1, 0);
+    ASSERT_EQ(crab->foodBits.size(), 1u);
+    Cvector bit = food->getParticlePos(1);
+    EXPECT_FLOAT_EQ(crab->foodBits[0].x, bit.x);
+    // The graze point runs out: off to the bit.
+    crab->activity = Ccrab::GRAZING;
+    crab->gotoTarget.x = Ccrab::kNoWalk;
+    crab->activityTimer = 0;
+    crab->grazeBouts = 0;
+    crabFrame(crab);
+    EXPECT_EQ(crab->activity, Ccrab::MOVING);
+    EXPECT_FLOAT_EQ(crab->gotoTarget.x, bit.x);
+    EXPECT_TRUE(crab->foodBits.empty());
+}
+
+// What data or a caller can get wrong is reported and the run stops in order; the process
+// never ends on it.
+TEST_F(CrabActivities, FaultsAreReportedNotFatal) {
+    struct Case {
+        char const* name;
+        std::function<void(Ccrab*)> fault;
+        char const* message;
+    } const cases[] = {
+        {"no floor under the tank",
+         [this](Ccrab* crab) { tank->heightField = nullptr, crab->updateThing(++frameNumber, 0.0f); },
+         "fisherr!"},
+        {"asked for avoid zones", [](Ccrab* crab) { crab->addThingAvoidanceZone(*crab, 1.0f); }, "craba"},
+    };
+    for (Case const& c : cases) {
+        Ccrab* crab = settledCrab();
+        ASSERT_NE(crab, nullptr) << reasons();
+        CdataArray* floor = tank->heightField;
+        resetExitState();
+        c.fault(crab);
+        EXPECT_NE(reasons().find(c.message), std::string::npos) << c.name << ": " << reasons();
+        tank->heightField = floor;
+        resetExitState();
+        dropThing(crab);
+    }
+}
+
+// A long chase without end (a fish always beside the crab) keeps few moves queued: the claw
+// snaps faster than it swings, and each snap replaces the swings still waiting.
+TEST_F(CrabActivities, EndlessSnappingKeepsItsQueuesShort) {
+    Ccrab* crab = settledCrab();
+    ASSERT_NE(crab, nullptr) << reasons();
+    int most[4] = {};
+    for (int f = 0; f < 3000; f++) {
+        crab->activity = Ccrab::RECHASE;
+        crabFrame(crab);
+        CanimValue* values[4] = {crab->bigClaw, crab->clawPinch, crab->bodyLift, crab->bodyTwist};
+        for (int k = 0; k < 4; k++)
+            most[k] = std::max(most[k], values[k]->queuedMoves());
+    }
+    EXPECT_LE(most[0], 2) << "the big claw";
+    EXPECT_LE(most[1], 2) << "the pinch";
+    EXPECT_LE(most[2], 2) << "the lift";
+    EXPECT_LE(most[3], 1) << "the twist";
 }
 
 TEST_F(CrabActivities, StartlesOnlyFishThatAreNotFleeing) {
@@ -334,15 +424,6 @@ TEST_F(CrabActivities, ChaseEndsByHowNearTheTargetWas) {
             << c.across;
         dropThing(crab);
     }
-}
-
-TEST_F(CrabActivities, OnlyFreedFoodParticlesAreNoted) {
-    Ccrab* crab = settledCrab();
-    ASSERT_NE(crab, nullptr) << reasons();
-    CthingMessage other;
-    other.code = 7;
-    crab->processMessage(&other);
-    EXPECT_TRUE(crab->foodBits.empty());
 }
 
 } // namespace
