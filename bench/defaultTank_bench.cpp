@@ -3,7 +3,9 @@
 //    frame steps until the first frame that draws the loaded tank (shut-down not timed);
 //  - a whole frame of the populated tank: simulation, geometry and drawing, finished by the
 //    rasteriser, once the scene has faded in; with the peak resident memory of the process;
-//    and the same with food kept falling among the fish (within 10 % of the frame without).
+//    and the same with food kept falling among the fish (within 10 % of the frame without);
+//  - the crab's share of a frame in that tank: its behaviour, legs and geometry and its
+//    shadow's, with nothing allocated (chases aside: see the benchmark).
 // Run from a Release build without sanitizers.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -12,7 +14,9 @@
 #include <filesystem>
 #include <string>
 
+#include "allocCounter.h"
 #include "app/velmoraView.h"
+#include "fish/crab.h"
 #include "graphics/graphicsMaster.h"
 #include "host/glContext.h"
 #include "things/floatingFood.h"
@@ -107,5 +111,46 @@ BENCHMARK(BM_DefaultTankFrame)
     ->Args({1280, 720, 1})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(3.0);
+
+void BM_DefaultTankCrab(benchmark::State& state) {
+    if (!offscreenContextsAvailable()) {
+        state.SkipWithError("no EGL display");
+        return;
+    }
+    useDataFolder("velmora_crab_bench/");
+    auto* view = new CvelmoraView(CviewRect{0, 0, 1280.0, 720.0}, createOffscreenContext(1280, 720), false);
+    view->startAnimation();
+    for (int i = 0; i < 200; i++)
+        view->animateOneFrame();
+    Ctank* tank = drawnTank();
+    Ccrab* crab = nullptr;
+    for (Cvariable* v = tank ? tank->thingList->firstChild : nullptr; v; v = v->nextSibling)
+        if (auto* c = dynamic_cast<Ccrab*>(v)) crab = c;
+    if (crab == nullptr || exitSaver) {
+        state.SkipWithError("the default tank has no crab");
+    } else {
+        // Behaviour frames of the crab alone, each with its geometry and its shadow's. The
+        // crab is kept from chasing: a chase's start makes its two relationship records,
+        // which the variable tree allocates (an event, not a frame's work).
+        crab->mood = 0.0f;
+        crab->abortChase();
+        int frame = crab->lastUpdateFrame;
+        NoAllocations guard(state, "a crab frame allocated");
+        for (auto _ : state) {
+            frame++;
+            crab->updateThing(frame, 0.0f);
+            benchmark::DoNotOptimize(crab->getFinalGeometry());
+            if (crab->shadowThing) {
+                crab->shadowThing->updateThing(frame, 0.0f);
+                benchmark::DoNotOptimize(crab->shadowThing->getFinalGeometry());
+            }
+        }
+    }
+    view->stopAnimation();
+    delete view;
+    freeGlobals();
+    resetExitState();
+}
+BENCHMARK(BM_DefaultTankCrab)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
 } // namespace

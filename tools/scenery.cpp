@@ -193,18 +193,59 @@ bool writeFloor(std::string const& path) {
     return m.write(path);
 }
 
+// The sand's height, and how strongly shadows fall on it: fully on the open sand, fading
+// out towards the floor model's edges so no shadow hangs past them.
 bool writeHeightField(std::string const& path) {
     const int w = 64, h = 40;
     CdataImage image;
-    image.init(w, h, 1, 1, 4);
+    image.init(w, h, 1, 2, 4);
     if (!image.floatData) return false;
     image.setDimensionSpace(0, float(floorX0), float(floorX1));
     image.setDimensionSpace(1, float(floorZ0), float(floorZ1));
     image.setName("heightField");
     for (int k = 0; k < h; k++)
-        for (int i = 0; i < w; i++)
-            image.floatData[k * w + i] = float(sandHeight(mix(floorX0, floorX1, double(i) / (w - 1)),
-                                                          mix(floorZ0, floorZ1, double(k) / (h - 1))));
+        for (int i = 0; i < w; i++) {
+            double x = mix(floorX0, floorX1, double(i) / (w - 1)),
+                   z = mix(floorZ0, floorZ1, double(k) / (h - 1));
+            double edge = std::min({x - floorX0, floorX1 - x, z - floorZ0, floorZ1 - z});
+            image.floatData[(k * w + i) * 2] = float(sandHeight(x, z));
+            image.floatData[(k * w + i) * 2 + 1] = float(smoothStep(0.0, 0.4, edge));
+        }
+    makeParentFolders(path);
+    return image.save(path.c_str()) == 0;
+}
+
+// Where the crab may walk and how much light reaches the floor. Channel 1: 1 on open sand
+// in view, 0 under and around the rocks and near the water's walls. Channel 2: the light on
+// the floor, dimmer under the rocks' overhangs and towards the back.
+bool writeCrabExtras(std::string const& path) {
+    const double x0 = -3.4, x1 = 3.4, z0 = -2.4, z1 = 1.2;
+    const int w = 136, h = 72;
+    CdataImage image;
+    image.init(w, h, 1, 2, 4);
+    if (!image.floatData) return false;
+    image.setDimensionSpace(0, float(x0), float(x1));
+    image.setDimensionSpace(1, float(z0), float(z1));
+    image.setName("crabExtras");
+    for (int k = 0; k < h; k++)
+        for (int i = 0; i < w; i++) {
+            double x = mix(x0, x1, double(i) / (w - 1)), z = mix(z0, z1, double(k) / (h - 1));
+            double walk =
+                smoothStep(3.0, 2.6, std::fabs(x)) * smoothStep(-2.1, -1.8, z) * smoothStep(0.9, 0.6, z);
+            double shade = 1.0;
+            for (RockShape const& r : rockShapes) {
+                double c = std::cos(r.turn), s = std::sin(r.turn);
+                double dx = x - r.cx, dz = z - r.cz;
+                double u = (c * dx + s * dz) / r.sx, v = (-s * dx + c * dz) / r.sz;
+                double d = std::sqrt(u * u + v * v);
+                walk *= smoothStep(1.25, 1.6, d);
+                shade *= 1.0 - 0.45 * smoothStep(1.8, 0.9, d);
+            }
+            double light =
+                shade * (0.75 + 0.12 * (z + 2.4) / 3.6) + 0.08 * fractalNoise(x * 0.9, z * 0.9, 91, 3, 0);
+            image.floatData[(k * w + i) * 2] = float(walk);
+            image.floatData[(k * w + i) * 2 + 1] = float(std::clamp(light, 0.3, 1.1));
+        }
     makeParentFolders(path);
     return image.save(path.c_str()) == 0;
 }
@@ -673,6 +714,7 @@ std::vector<CgeneratedFile> const& outputs() {
              return writeLoopChan(p, "camShakeChan", 501, 3, 50.0, 0.03, 0x5A4EULL);
          }},
         {"global/arrays/caustic.image", writeCaustic},
+        {"tanks/wabi_sabi/crabExtras.image", writeCrabExtras},
     };
     return list;
 }

@@ -4,7 +4,10 @@
 #include <cmath>
 
 #include "data/dataArrayManager.h"
+#include "fish/crab.h"
 #include "support/cerr.h"
+#include "things/attachedThing.h"
+#include "world/species.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 #include "world/tank.h"
@@ -257,9 +260,16 @@ int Cfish::doExtraInit() {
         setExitError("fish tried to extra init with no tank set!", 1);
         return 1;
     }
+    if (tank->tankValue("doFishShadows", 0.0f) != 0.0f && shadowThing == nullptr) {
+        auto* shadow = dynamic_cast<CattachedThing*>(makeThing(Cstring("std_fish_shadow"), nullptr));
+        if (shadow == nullptr) {
+            setExitError("shadow not loaded", 1);
+            return 1;
+        }
+        if (shadow->attachThing(this, ATTACH_SHADOW) != 0) return 1;
+    }
     finPitchGain = 1.0f - dorsalInertia;
     initializeControllers();
-    // The shadow joins with its own kind.
     if (shopKeeper && setPooState(shopKeeper->pooMode) != 0) return 1;
     return 0;
 }
@@ -284,6 +294,13 @@ void Cfish::notifyOfBreakup(CsafeRelationship* partner, short nature, short mine
         setGotoPoint(&ownGoalPoint, "notifyOfBreakup B - no real value");
         finRestlessCountdown = 100;
         if (chasedBy) chasedBy->clearChasePointers();
+    } else if (nature == -NATURE_CRAB_CHASE) {
+        // A crab gave up chasing it (or went away): a short idle, then back to its school.
+        if (auto* crab = dynamic_cast<Ccrab*>(partner)) {
+            newActivity(ACTIVITY_IDLE, ACTIVITY_SCHOOL);
+            idleFrames = 15;
+            if (mine) crab->abortChase();
+        }
     } else if (nature == -7) {
         mySchool = nullptr;
     }

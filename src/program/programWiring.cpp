@@ -18,7 +18,8 @@
 namespace {
 
 // The parts built into this program. A part joins the list with the layer that builds it.
-char const* const kBuiltParts[] = {"script", "graphics", "gl", "world", "things", "fish", "food", "program"};
+char const* const kBuiltParts[] = {"script", "graphics", "gl",   "world",   "things",
+                                   "fish",   "food",     "crab", "shadows", "program"};
 
 } // namespace
 

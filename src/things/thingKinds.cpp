@@ -7,6 +7,7 @@
 #include "things/backdropThing.h"
 #include "things/basicDeformThing.h"
 #include "things/bubbles.h"
+#include "things/crabShadow.h"
 #include "things/fishPoo.h"
 #include "things/floatingFood.h"
 #include "things/foodContainer.h"
@@ -105,6 +106,7 @@ void installThingKinds() {
     registerThingMaker("basic_deform", make<CbasicDeformThing>);
     registerThingMaker("backdrop", make<CbackdropThing>);
     registerThingMaker("target", make<CtargetThing>);
+    registerThingMaker("crab_shadow", make<CcrabShadow>);
     registerThingMaker("food_floating", make<CfloatingFood>);
     registerThingMaker("food_peck", make<CpeckFood>);
     registerThingMaker("food_container", make<CfoodContainerThing>);

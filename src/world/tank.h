@@ -133,6 +133,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     float levelSetAt(Cvector const& p) override;
     bool hasLevelSetVolume() override;
     bool groundHeightAt(float x, float z, float& height) override;
+    bool groundAndShadowAt(float x, float z, float& height, float& strength) override;
     CsphereField* sphereField() override { return spheres; }
     int avoidanceList(Cthing* thing, float range, Cthing** things, float* distances, int capacity) override;
     // Frees the obstacle spheres (the layer that made them knows how).

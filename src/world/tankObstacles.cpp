@@ -29,6 +29,17 @@ bool Ctank::groundHeightAt(float x, float z, float& height) {
     return std::isfinite(height);
 }
 
+bool Ctank::groundAndShadowAt(float x, float z, float& height, float& strength) {
+    auto const* image = dynamic_cast<CdataImage const*>(heightField);
+    if (image == nullptr || image->floatData == nullptr || !std::isfinite(x) || !std::isfinite(z))
+        return false;
+    float values[2] = {0.0f, 1.0f};
+    image->getValues(x, z, values, image->chans >= 2 ? 3u : 1u);
+    height = values[0];
+    strength = values[1];
+    return std::isfinite(height) && std::isfinite(strength);
+}
+
 int Ctank::avoidanceList(Cthing* thing, float range, Cthing** things, float* distances, int capacity) {
     if (tankThingAccess == nullptr) return 0;
     int n = prepareMyAvoidanceList(tankThingAccess->node(thing), range);

@@ -34,6 +34,11 @@ bool CtankServices::groundHeightAt(float, float, float&) {
     return false;
 }
 
+bool CtankServices::groundAndShadowAt(float x, float z, float& height, float& strength) {
+    strength = 1.0f;
+    return groundHeightAt(x, z, height);
+}
+
 bool CtankServices::waterPushAt(float, float, float& px, float& py) {
     px = py = 0.0f;
     return false;

@@ -52,6 +52,9 @@ class CtankServices : public CsafeRelationship {
     virtual bool hasLevelSetVolume() { return false; }
     // The floor height under (x, z) into height; false without a height image.
     virtual bool groundHeightAt(float x, float z, float& height);
+    // The floor height and the strength of shadows cast on it at (x, z); false without a
+    // height image. An image without a strength channel gives strength 1.
+    virtual bool groundAndShadowAt(float x, float z, float& height, float& strength);
     // The z range a fish's head stays in.
     virtual float nearZLimit() { return -1000.0f; }
     virtual float farZLimit() { return 1000.0f; }

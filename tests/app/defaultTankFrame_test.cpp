@@ -5,6 +5,7 @@
 #include "hostFixture.h"
 
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -106,10 +107,15 @@ TEST_F(DefaultTankFrames, TheLivingTankRunsItsTenSecondsAndComesBackAsSaved) {
             << "start " << start << " ended on an error";
     }
     std::string saved = settingsText();
-    int fish = 0;
-    for (size_t at = saved.find(":addThing"); at != std::string::npos; at = saved.find(":addThing", at + 1))
-        fish++;
+    int fish = 0, crabs = 0;
+    for (size_t at = saved.find(":addThing"); at != std::string::npos; at = saved.find(":addThing", at + 1)) {
+        size_t end = at + 14; // past ":addThing crab"
+        bool crab =
+            saved.compare(at, 14, ":addThing crab") == 0 && (end == saved.size() || std::isspace(saved[end]));
+        (crab ? crabs : fish)++;
+    }
     EXPECT_EQ(fish, 43) << "the default tank's fish, each once";
+    EXPECT_EQ(crabs, 1) << "and its crab";
 }
 
 } // namespace

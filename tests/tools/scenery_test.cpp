@@ -7,6 +7,7 @@
 
 #include "data/dataArray.h"
 #include "graphics/geoFile.h"
+#include "crabModel.h"
 #include "fishArrays.h"
 #include "fishModels.h"
 #include "foodModels.h"
@@ -47,6 +48,8 @@ TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
     } const cases[] = {{"scenery", writeScenery, sceneryFiles},
                        {"fish arrays", writeFishArrays, fishArrayFiles},
                        {"fish", writeFish, fishFiles},
+                       {"crab", writeCrab, crabFiles},
+                       {"fish shadow", writeFishShadow, fishShadowFiles},
                        {"food", writeFood, foodFiles}};
     for (auto const& c : cases) {
         SCOPED_TRACE(c.name);
@@ -73,6 +76,12 @@ TEST(Scenery, SkinnedModelsBindOnlyToJointsTheirSkeletonsHave) {
         {"species/bubbles/bubbles.geo", "species/bubbles/bubbles_skel.geo", 48},
         {"species/target/target.geo", "species/target/target_skel.geo", 1},
         {"species/backdrop_image/backdrop.geo", "species/backdrop_image/backdrop_skel.geo", 1},
+        {"species/crab/crab.geo", "species/crab/crab_skel.geo", 39},
+        {"species/crab/crab_lights.geo", "species/crab/crab_skel.geo", 39},
+        {"species/std_crab_shadow/std_crab_shadow.geo", "species/std_crab_shadow/std_crab_shadow_skel.geo",
+         9},
+        {"species/std_fish_shadow/std_fish_shadow.geo", "species/std_fish_shadow/std_fish_shadow_skel.geo",
+         5},
         {"species/food/food.geo", "species/food/food_skel.geo", kFoodParticles},
         {"species/food_container/food_container.geo", "species/food_container/food_container_skel.geo", 2},
         {"species/fish_poo/fish_poo.geo", "species/fish_poo/fish_poo_skel.geo", 1},
