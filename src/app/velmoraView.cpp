@@ -17,6 +17,7 @@
 #include "support/globals.h"
 #include "support/helperFunctions.h"
 #include "fish/fishKind.h"
+#include "interface/interfaceKinds.h"
 #include "things/thingKinds.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
@@ -54,9 +55,14 @@ CviewServices& viewServices() {
         // The factory learns the scene kinds and the fish once, before any tank loads.
         installThingKinds();
         installFishKind();
+        installInterfaceKinds();
         return CviewServices();
     }();
     return services;
+}
+
+CshopPanel* CviewServices::makeControlPanel(CshopKeeper& shop) {
+    return makeShopControlPanel(shop);
 }
 
 void addWindow(CvelmoraView* view) {

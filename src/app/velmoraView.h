@@ -35,8 +35,11 @@ extern Cstring sendExtraHttpString;         // diagnostics gathered at start
 extern void (*viewStopRequested)();
 
 // The services the host gives the shop keeper: real tanks, the shop keeper's own displays
-// and sequences, and the render pass.
-class CviewServices : public CtankShopServices {};
+// and sequences, the render pass and the control panel.
+class CviewServices : public CtankShopServices {
+  public:
+    CshopPanel* makeControlPanel(CshopKeeper& shop) override;
+};
 CviewServices& viewServices();
 
 // Puts the view in the first slot that is empty or already holds it; nothing when all

@@ -156,8 +156,15 @@ class CshopKeeper : public CdirectoryVar {
     // A new member of the species, named and with its geometry; null when the species
     // cannot be had or the member cannot be made.
     Cvariable* makeThing(char const* speciesName, char const* speciesPath);
-    // "addTank": the only shop command so far; others climb the tree.
+    // "addTank" and the panel's commands; others climb the tree.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
+    // The panel and page commands ("panel", "page", "pane", "toggle_pane", "back",
+    // "clearHist", "delLastHistory"); false when the line is none of them.
+    bool panelCommand(CscriptLine& line, unsigned& result);
+    // The page in the panel's "main_pane" (nothing without a panel).
+    void showPage(Cstring const& page, char const* argument);
+    // The flex page, which shows "flexText", opens at the next frame.
+    void showFlexMessage();
     // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
     // loads its definition and runs the block in it.
     unsigned addTankCommand(CscriptLine& line);
@@ -296,6 +303,11 @@ class CshopKeeper : public CdirectoryVar {
     uint8_t displaysChanged = 0;
     uint8_t transitionRequested = 0;
     short threeDMode = 0;
+    // The interface's input state: where the last button press was (window pixels), whether
+    // the pointer may hide while it does not move, and the interface's scale.
+    float mousePressPosition[2] = {0.0f, 0.0f};
+    short turnOffMouseIfNoMovement = 0;
+    float interfaceScale = 1.0f;
 
   private:
     CshopServices* shopServices;

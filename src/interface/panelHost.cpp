@@ -1,0 +1,79 @@
+// The panel's host: what the panel reads of the shop keeper and asks of it. Without a shop
+// keeper every read is neutral (no input yet, no pointer down) and every request is dropped.
+#include "interface/controlPanel.h"
+#include "script/scripter.h"
+#include "world/shopKeeper.h"
+#include "world/tank.h"
+#include "world/tankCamera.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+
+// Key bindings that belong to the panel carry this flag; they go when a pane closes.
+constexpr unsigned kPanelKey = 0x80000000u;
+
+class CshopPanelHost : public CpanelHost {
+  public:
+    double lastInputTime() override { return shopKeeper ? shopKeeper->lastActivityTime : 0.0; }
+    void setLastInputTime(double seconds) override {
+        if (shopKeeper) shopKeeper->lastActivityTime = static_cast<float>(seconds);
+    }
+    void lastPointerPosition(float& x, float& y) override {
+        x = tankInput.pointer.current.x;
+        y = tankInput.pointer.current.y;
+    }
+    void lastPressPosition(float& x, float& y) override {
+        x = shopKeeper ? shopKeeper->mousePressPosition[0] : 0.0f;
+        y = shopKeeper ? shopKeeper->mousePressPosition[1] : 0.0f;
+    }
+    bool pointerStillDown() override { return tankInput.pointer.buttonDown != 0; }
+    void setTempInt(int value) override {
+        if (shopKeeper) shopKeeper->tempInt = value;
+    }
+    void setTurnOffMouseIfNoMovement(bool on) override {
+        if (shopKeeper) shopKeeper->turnOffMouseIfNoMovement = on ? 1 : 0;
+    }
+    bool pickerOn() override { return shopKeeper && shopKeeper->pickerOn; }
+    void removePanelKeys() override {
+        Cvariable* keys = shopKeeper ? shopKeeper->getChild("keymaps") : nullptr;
+        if (keys && variableTrashDir) keys->reparentChildrenWithFlag(kPanelKey, variableTrashDir);
+    }
+    unsigned addPanelKey(CscriptLine& line) override {
+        Cvariable* keys = shopKeeper ? shopKeeper->getChild("keymaps") : nullptr;
+        if (keys == nullptr) return CMD_DONE;
+        // The newest binding of a key is found first.
+        auto* binding = new CscriptVar();
+        binding->setName(line.getString(0, true));
+        binding->flags |= kPanelKey;
+        binding->copyScriptChildren(&line);
+        keys->addVariable(binding, 0);
+        binding->setAsFirstChild();
+        return CMD_DONE;
+    }
+    void realMousePointerOff() override {
+        if (shopKeeper == nullptr) return;
+        shopKeeper->realPointerHidePending = 1;
+        shopKeeper->autoHideRealPointer = 1;
+    }
+    void giveGraceSecondsUntilSequenceRotate() override {
+        if (shopKeeper) shopKeeper->giveGraceSecondsUntilSequenceRotate();
+    }
+    bool sequenceIsChanging() override { return shopKeeper && shopKeeper->sequenceIsTransitioning(); }
+    Cstring panelOffScript() override {
+        auto* tank = controlPanel ? dynamic_cast<Ctank*>(controlPanel->tank) : nullptr;
+        return tank ? tank->panelOffScript : Cstring();
+    }
+    int runScriptFile(char const* path) override {
+        Cvariable* target = shopKeeper ? static_cast<Cvariable*>(shopKeeper) : controlPanel;
+        return target ? runDiskScript(target, path) : 1;
+    }
+    Cvariable* scrollPositionRoot() override { return shopKeeper; }
+    float interfaceScale() override { return shopKeeper ? shopKeeper->interfaceScale : 1.0f; }
+};
+
+} // namespace
+
+CpanelHost& shopPanelHost() {
+    static CshopPanelHost host;
+    return host;
+}
