@@ -133,6 +133,7 @@ std::string quadMaterial(char const* texture, char const* about) {
                        "\n"
                        "\t:uvIndex 0\n"
                        "}\n"
+                       ":dynamic pos\n"
                        ":dynamic uv\n"
                        ":dynamic color\n"
                        ":ignoreDepthTest\n"

@@ -196,3 +196,22 @@ std::vector<Cstring> ClinuxHostServices::preferredLocales() {
         if (char const* value = environment(name)) locales.push_back(value);
     return locales;
 }
+
+bool ClinuxHostServices::beginFileRequest(char const* folder, void (*done)(void*, char const*),
+                                          void* context) {
+    if (fileRequestDone) return false;
+    VTRACE(1, "file chooser asked for, starting in " << (folder ? folder : ""));
+    fileRequestDone = done;
+    fileRequestContext = context;
+    return true;
+}
+
+void ClinuxHostServices::frameTick() {
+    if (fileRequestDone == nullptr) return;
+    // Cleared first: the answer may ask for the next chooser.
+    auto done = fileRequestDone;
+    void* context = fileRequestContext;
+    fileRequestDone = nullptr;
+    fileRequestContext = nullptr;
+    done(context, nullptr);
+}

@@ -37,8 +37,14 @@ class ClinuxHostServices : public ChostServices {
     Cstring platformId() override;
     Cstring systemVersionText() override;
     std::vector<Cstring> preferredLocales() override;
+    // No chooser yet: the request is answered as cancelled at the next frame.
+    bool beginFileRequest(char const* folder, void (*done)(void* context, char const* path),
+                          void* context) override;
+    void frameTick() override;
 
     bool progressOpen = false;
+    void (*fileRequestDone)(void* context, char const* path) = nullptr;
+    void* fileRequestContext = nullptr;
     float progressPercent = 0;
 };
 

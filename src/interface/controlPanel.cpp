@@ -15,6 +15,7 @@
 #include "data/aquaResource.h"
 #include "variables/variablePaths.h"
 #include "world/shopGlobals.h"
+#include "world/tank.h"
 
 CcontrolPanel* controlPanel = nullptr;
 
@@ -47,6 +48,9 @@ CcontrolPanel::CcontrolPanel() : panelHost(&shopPanelHost()) {
     registerFloat(height, "height", 0);
     registerFloat(halfWidth, "halfWidth", 0);
     registerFloat(aspect, "aspect", 0);
+    pickedLinks[0] = registerString(pickedName, "pickedName", 0);
+    pickedLinks[1] = registerString(pickedAbout, "pickedAbout", 0);
+    pickedLinks[2] = registerFloat(pickedSize, "pickedSize", 0);
     imageBoxes = addDirectory("imageBoxes", 1);
     trash = addDirectory("trash", 1);
     allWidgetsRoot = new CgroupWidgetVar("allPanes");
@@ -285,7 +289,23 @@ void CcontrolPanel::setDisplayed(bool on, bool runSavedScript) {
     CbasicDeformThing::setDisplayed(on ? 1 : 0);
 }
 
+void CcontrolPanel::followPickedAnimal() {
+    auto* owner = dynamic_cast<Ctank*>(tank);
+    Cvariable* focus = owner ? owner->focus : nullptr;
+    if (focus == pickedThing) return;
+    pickedThing = focus;
+    auto* animal = dynamic_cast<Cthing*>(focus);
+    Cvariable* species = animal ? dynamic_cast<Cvariable*>(animal->species) : nullptr;
+    Cvariable* common = species ? species->getChild("commonName") : nullptr;
+    Cvariable* about = species ? species->getChild("about") : nullptr;
+    // Set through the links, so texts bound to them follow.
+    pickedLinks[0]->setString(common ? common->getString() : species ? species->name.c_str() : "");
+    pickedLinks[1]->setString(about ? about->getString() : "");
+    pickedLinks[2]->setFloat(animal ? animal->thingScale : 0.0f);
+}
+
 int CcontrolPanel::update() {
+    followPickedAnimal();
     currentPane = nullptr;
     if (trash) trash->deleteChildren();
     widgetUpdateFrame++;

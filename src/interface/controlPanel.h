@@ -159,6 +159,11 @@ class CcontrolPanel : public CbasicDeformThing {
     float mps = 1.0f;
     short isPointless = 0;
     float width = 0, height = 0, halfWidth = 0, aspect = 0;
+    // The animal the panel's tank has in focus, for pages that show it: its species' common
+    // name ("commonName" of the species, else the species' name), its "about" text and its
+    // size. Pages bind texts to them; they follow the focus.
+    Cstring pickedName, pickedAbout;
+    float pickedSize = 0.0f;
 
     // ---- the rest ----
     CdirectoryVar* imageBoxes = nullptr;
@@ -188,5 +193,9 @@ class CcontrolPanel : public CbasicDeformThing {
     std::vector<int> framePoints;
 
   private:
+    // Refreshes the picked animal's texts when the tank's focus changed.
+    void followPickedAnimal();
     CpanelHost* panelHost;
+    Cvariable* pickedLinks[3] = {};
+    Cvariable* pickedThing = nullptr;
 };

@@ -53,9 +53,10 @@ class CshopControlPanel : public CshopPanel {
     void setCurrentPane(Cvariable* pane) override {
         panel->currentPane = dynamic_cast<CgroupWidgetVar*>(pane);
     }
+    Cvariable* widgetsRoot() override { return panel->allWidgetsRoot; }
     int mouseMove(float x, float y) override { return panel->mouseMove(x, y); }
     int mouseButtonDown(float x, float y) override { return panel->mouseButtonDown(x, y); }
-    int mouseButtonUp(float x, float y) override { return panel->mouseButtonUp(x, y); }
+    void mouseButtonUp(float x, float y) override { panel->mouseButtonUp(x, y); }
     int mouseWheel(int notches) override { return panel->mouseWheel(notches); }
 
   private:

@@ -4,13 +4,9 @@
 #include "script/scripter.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
-#include "world/tankCamera.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
-
-// Key bindings that belong to the panel carry this flag; they go when a pane closes.
-constexpr unsigned kPanelKey = 0x80000000u;
 
 class CshopPanelHost : public CpanelHost {
   public:
@@ -19,14 +15,14 @@ class CshopPanelHost : public CpanelHost {
         if (shopKeeper) shopKeeper->lastActivityTime = static_cast<float>(seconds);
     }
     void lastPointerPosition(float& x, float& y) override {
-        x = tankInput.pointer.current.x;
-        y = tankInput.pointer.current.y;
+        x = shopKeeper ? shopKeeper->lastPointerPosition.x : 0.0f;
+        y = shopKeeper ? shopKeeper->lastPointerPosition.y : 0.0f;
     }
     void lastPressPosition(float& x, float& y) override {
-        x = shopKeeper ? shopKeeper->mousePressPosition[0] : 0.0f;
-        y = shopKeeper ? shopKeeper->mousePressPosition[1] : 0.0f;
+        x = shopKeeper ? shopKeeper->pressPosition.x : 0.0f;
+        y = shopKeeper ? shopKeeper->pressPosition.y : 0.0f;
     }
-    bool pointerStillDown() override { return tankInput.pointer.buttonDown != 0; }
+    bool pointerStillDown() override { return shopKeeper && shopKeeper->pointerCount > 0; }
     void setTempInt(int value) override {
         if (shopKeeper) shopKeeper->tempInt = value;
     }
@@ -35,25 +31,14 @@ class CshopPanelHost : public CpanelHost {
     }
     bool pickerOn() override { return shopKeeper && shopKeeper->pickerOn; }
     void removePanelKeys() override {
-        Cvariable* keys = shopKeeper ? shopKeeper->getChild("keymaps") : nullptr;
-        if (keys && variableTrashDir) keys->reparentChildrenWithFlag(kPanelKey, variableTrashDir);
+        if (shopKeeper) shopKeeper->removePanelKeys();
     }
     unsigned addPanelKey(CscriptLine& line) override {
-        Cvariable* keys = shopKeeper ? shopKeeper->getChild("keymaps") : nullptr;
-        if (keys == nullptr) return CMD_DONE;
-        // The newest binding of a key is found first.
-        auto* binding = new CscriptVar();
-        binding->setName(line.getString(0, true));
-        binding->flags |= kPanelKey;
-        binding->copyScriptChildren(&line);
-        keys->addVariable(binding, 0);
-        binding->setAsFirstChild();
+        if (shopKeeper) shopKeeper->addKeyFunction(line, true);
         return CMD_DONE;
     }
     void realMousePointerOff() override {
-        if (shopKeeper == nullptr) return;
-        shopKeeper->realPointerHidePending = 1;
-        shopKeeper->autoHideRealPointer = 1;
+        if (shopKeeper) shopKeeper->realMousePointerOff();
     }
     void giveGraceSecondsUntilSequenceRotate() override {
         if (shopKeeper) shopKeeper->giveGraceSecondsUntilSequenceRotate();

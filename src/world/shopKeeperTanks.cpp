@@ -189,6 +189,7 @@ Cvariable* CshopKeeper::makeThing(char const* speciesName, char const* speciesPa
 unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line) {
     if (line.getName().sameAs("addTank")) return addTankCommand(line);
     unsigned result = CMD_DONE;
+    if (processInputCommand(line, result)) return result;
     if (panelCommand(line, result)) return result;
     return CdirectoryVar::processCommand(handler, line);
 }

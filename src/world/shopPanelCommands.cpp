@@ -1,7 +1,9 @@
 // The shop's commands for the control panel: opening and closing panes, showing pages in
-// "main_pane" and going back through them, and the flex message page.
-#include "script/scriptLine.h"
+// "main_pane" and going back through them, the flex message page, and rebuilding the tank
+// in focus as another type.
+#include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/fileIO.h"
 #include "world/shopKeeper.h"
 
 namespace {
@@ -17,6 +19,27 @@ void CshopKeeper::showFlexMessage() {
     nextFrameCommand = ":page /std_scripts/flexMessage ";
 }
 
+void CshopKeeper::changeTank(Cstring const& typeName) {
+    Ctank* tank = focusTankObject;
+    Cvariable* node = services().tankNode(tank);
+    if (tank == nullptr || node == nullptr || typeName.empty()) return;
+    if (controlPanel) controlPanel->setDisplayed(0, 0);
+    if (Cvariable* type = node->getChild("tankTypeName")) type->setString(typeName.c_str());
+    char const* saved = "[APD]tankSaved.txt";
+    deleteFile(saved);
+    node->saveSettings(saved, false, true);
+    VTRACE(2, "tanksaved=" << saved << " focustank = " << node->getName());
+    setFocusTank(nullptr);
+    removeTank(tank);
+    CscriptVar script;
+    VTRACE(2, "\n\n\n\n\nSTART");
+    if (script.processDiskScript(saved) == 0) runScript(this, &script);
+    VTRACE(2, "\n\n\n\n\nEND");
+    services().displaySequence(*this, displayedSequence);
+    setGUItoAPI(guiDisplay);
+    if (controlPanel) controlPanel->setDisplayed(1, 1);
+}
+
 bool CshopKeeper::panelCommand(CscriptLine& line, unsigned& result) {
     Cstring const& command = line.name;
     result = CMD_DONE;
@@ -30,8 +53,7 @@ bool CshopKeeper::panelCommand(CscriptLine& line, unsigned& result) {
         Cstring word = line.tokenCount() > 0 ? line.getString(0, false) : Cstring();
         if (controlPanel == nullptr) return true;
         if (word == "on") {
-            if (Cvariable* keys = getChild("keymaps"); keys && variableTrashDir)
-                keys->reparentChildrenWithFlag(0x80000000u, variableTrashDir);
+            removePanelKeys();
             if (focusTankObject) controlPanel->setToTank(focusTankObject);
         } else {
             controlPanel->panelOff();
@@ -42,6 +64,8 @@ bool CshopKeeper::panelCommand(CscriptLine& line, unsigned& result) {
         Cstring argument = line.tokenCount() > 1 ? line.getString(1, true) : Cstring();
         showPage(line.getString(0, true), argument.c_str());
         result = kPageShown;
+    } else if (command == "changeTank") {
+        changeTank(line.getString(0, true));
     } else if (command == "pane" || command == "toggle_pane") {
         if (controlPanel == nullptr) return true;
         Cstring pane = line.getString(0, true);

@@ -72,6 +72,23 @@ class CfakeHostServices : public ChostServices {
     Cstring platformId() override { return platformIdText; }
     Cstring systemVersionText() override { return versionText; }
     std::vector<Cstring> preferredLocales() override { return locales; }
+    bool beginFileRequest(char const* folder, void (*done)(void*, char const*), void* context) override {
+        record("fileRequest " + std::string(folder ? folder : ""));
+        if (fileRequestDone) return false;
+        fileRequestDone = done;
+        fileRequestContext = context;
+        return true;
+    }
+    void frameTick() override { ticks++; }
+    // Answers the open file request as the platform would (null: cancelled); false when
+    // none is open.
+    bool answerFileRequest(char const* path) {
+        if (!fileRequestDone) return false;
+        auto done = fileRequestDone;
+        fileRequestDone = nullptr;
+        done(fileRequestContext, path);
+        return true;
+    }
 
     std::vector<std::string> calls;
     std::string written; // bytes of the last writeFile
@@ -88,6 +105,9 @@ class CfakeHostServices : public ChostServices {
     Cstring platformIdText;
     Cstring versionText = "Linux 6.1.0-test";
     std::vector<Cstring> locales;
+    void (*fileRequestDone)(void*, char const*) = nullptr;
+    void* fileRequestContext = nullptr;
+    int ticks = 0; // frames the loop told about
 
   private:
     void record(std::string const& line) { calls.push_back(line); }

@@ -135,6 +135,12 @@ TEST_F(TextOnScreen, TheTextureHoldsTheStripsGlyphs) {
 TEST_F(TextOnScreen, TheFrameShowsTheTextWhereTheWidgetIs) {
     if (!context) GTEST_SKIP() << "no EGL display: " << lastContextError();
     panel->fontSize = 64.0f; // about 33 pixels high on this 360-pixel display
+    // The panel's points reach the display once before the text's quad moves: the quads'
+    // corners must go again each frame.
+    pane(":imageWidget arrays/white.rgb { :set size .1 .1 }", "earlier");
+    drawPanel();
+    panel->closePane("earlier");
+    frames(1);
     pane(":text \"Velmora 123\" { :set name t :set color 1 1 1 1 }");
     auto* t = widget<CtextWidgetVar>("t");
     ASSERT_TRUE(t && t->texture && t->imageBox);
