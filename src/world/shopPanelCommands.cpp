@@ -27,7 +27,7 @@ void CshopKeeper::changeTank(Cstring const& typeName) {
     if (Cvariable* type = node->getChild("tankTypeName")) type->setString(typeName.c_str());
     char const* saved = "[APD]tankSaved.txt";
     deleteFile(saved);
-    node->saveSettings(saved, false, true);
+    node->saveSettings(saved, false, false);
     VTRACE(2, "tanksaved=" << saved << " focustank = " << node->getName());
     setFocusTank(nullptr);
     removeTank(tank);
