@@ -129,6 +129,25 @@ TEST_F(Groups, DraggingTheThumbScrollsAtOnceWithinRange) {
     release(x, y);
 }
 
+// A scroll bar given no size keeps the one it had, and one without its parts or its list
+// takes no message: both are traced, nothing stops.
+TEST_F(Groups, AScrollBarRefusesWhatItCannotUse) {
+    CgroupWidgetVar* l = list(8, ".25", "0");
+    frames(1);
+    auto* bar = widget<CverticalSlider>("vertSlider");
+    ASSERT_NE(bar, nullptr);
+    float track = bar->trackLength;
+    bar->setSliderSize(0.0f);
+    EXPECT_EQ(bar->trackLength, track);
+    CverticalSlider loose;
+    float scroll = l->scroll;
+    loose.sliderMouseMessage(MOUSE_WHEEL, 0, 0.5f);
+    loose.parentWidget = l;
+    loose.sliderMouseMessage(MOUSE_DRAG, 0, 0.5f);
+    EXPECT_EQ(l->scroll, scroll);
+    EXPECT_TRUE(exitReasonList.empty()) << lastReason();
+}
+
 // A knob bound to a number from 0 to 10 sits in the middle for 5; dragged by the pointer
 // it writes min + t (max - min) and runs "change"; past the right end it writes 10.
 TEST_F(Groups, AValueKnobDraggedByThePointerSetsItsVariable) {
