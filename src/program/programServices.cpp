@@ -1,11 +1,11 @@
 #include "program/programServices.h"
 
+#include "interface/interfaceKinds.h"
 #include "world/internet.h"
 
-// The in-scene panel comes with its layer; until it is built the program answers as it does
-// without one: no panel. The web poll is the world's (world/internet.h).
-CshopPanel* CprogramServices::makeControlPanel(CshopKeeper&) {
-    return nullptr;
+// The control panel is the interface layer's; the web poll is the world's.
+CshopPanel* CprogramServices::makeControlPanel(CshopKeeper& shop) {
+    return makeShopControlPanel(shop);
 }
 
 int CprogramServices::checkInOnAnyInternetRequest() {

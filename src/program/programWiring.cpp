@@ -6,6 +6,7 @@
 #include "graphics/glDeviceData.h"
 #include "graphics/graphicsMaster.h"
 #include "graphics/workObject.h"
+#include "interface/interfaceKinds.h"
 #include "program/programServices.h"
 #include "support/cerr.h"
 #include "support/engineHooks.h"
@@ -18,8 +19,8 @@
 namespace {
 
 // The parts built into this program. A part joins the list with the layer that builds it.
-char const* const kBuiltParts[] = {"script", "graphics", "gl",   "world",   "things",
-                                   "fish",   "food",     "crab", "shadows", "program"};
+char const* const kBuiltParts[] = {"script", "graphics", "gl",      "world",     "things", "fish",
+                                   "food",   "crab",     "shadows", "interface", "program"};
 
 } // namespace
 
@@ -43,6 +44,7 @@ void wireProgram() {
     installWorkObjectDeviceHooks();
     installThingKinds();
     installFishKind();
+    installInterfaceKinds();
     installWebRequests();
     worldHooks.shopServices = &programServices();
 }

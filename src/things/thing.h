@@ -75,7 +75,8 @@ class CthingFrameSources : public CframeSources {
 class CthingWorkObjectOwner : public CworkObjectOwner {
   public:
     explicit CthingWorkObjectOwner(Cthing& thing) : thing(thing), sources(thing) {}
-    Cthing& owner() { return thing; }
+    // The thing that owns the work object.
+    Cthing& ownerThing() { return thing; }
     CmatrixControllerManager* skeletonControllers() override;
     Cmatrix_4* tankCameraMatrix() override;
     char const* skeletonOwnerName() override;

@@ -89,7 +89,7 @@ template <typename Kind> Cvariable* make() {
 // The thing whose work object this is; null for a work object of no thing.
 Cthing* thingOfWorkObject(CworkObject* object) {
     auto* owner = object ? dynamic_cast<CthingWorkObjectOwner*>(object->thing) : nullptr;
-    return owner ? &owner->owner() : nullptr;
+    return owner ? &owner->ownerThing() : nullptr;
 }
 
 void setSpecies(Cvariable* n, Cspecies* species, uint8_t blending) {

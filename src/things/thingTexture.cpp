@@ -30,7 +30,10 @@ CdataArrayReference* Cthing::buildCustomTex(Cstring const& path) {
     setVerbose(1, "bct");
     Cstring texName = path;
     noPath(texName);
-    customTextures->deleteChild(texName.c_str());
+    // The texture of that name goes once the new one is built: a rebuild that fails (a
+    // picture that does not load) leaves the thing as it was, drawable.
+    Cvariable* previous = customTextures->getChild(texName.c_str());
+    if (previous) previous->unhook();
     CtextureImage* texture = requestTexMap("", "", 0);
     texture->setName(texName);
     customTextures->addVariable(texture);
@@ -38,6 +41,7 @@ CdataArrayReference* Cthing::buildCustomTex(Cstring const& path) {
     // An empty path would name the species itself.
     Cvariable* script = species && path.size() > 0 ? species->findVariable(path.c_str()) : nullptr;
     if (script == nullptr) {
+        if (previous) deleteVariable(previous);
         setExitError("custom tex script not found", 1);
         return texture;
     }
@@ -48,8 +52,10 @@ CdataArrayReference* Cthing::buildCustomTex(Cstring const& path) {
         VTRACE(1, "buildCustomTex failed");
         customTextureFailed = 1;
         deleteVariable(texture);
+        if (previous) customTextures->addVariable(previous);
         return nullptr;
     }
+    if (previous) deleteVariable(previous);
     customTextureFailed = 0;
     texture->postScript();
     if (texture->array) notifyOfCustomTexSize(texture->array);

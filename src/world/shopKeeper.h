@@ -157,8 +157,19 @@ class CshopKeeper : public CdirectoryVar {
     // A new member of the species, named and with its geometry; null when the species
     // cannot be had or the member cannot be made.
     Cvariable* makeThing(char const* speciesName, char const* speciesPath);
-    // "addTank", "soundmix", "feed", "icancel" and the input commands; others climb the tree.
+    // "addTank", "soundmix", "feed", "icancel", the input commands and the panel's commands;
+    // others climb the tree.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
+    // The panel and page commands ("panel", "page", "pane", "toggle_pane", "back",
+    // "clearHist", "delLastHistory", "changeTank"); false when the line is none of them.
+    bool panelCommand(CscriptLine& line, unsigned& result);
+    // The page in the panel's "main_pane" (nothing without a panel).
+    void showPage(Cstring const& page, char const* argument);
+    // The flex page, which shows "flexText", opens at the next frame.
+    void showFlexMessage();
+    // Rebuilds the tank in focus as the type of that name: saved, removed and made again
+    // with its id from what was saved, then shown with the panel.
+    void changeTank(Cstring const& typeName);
     // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
     // loads its definition and runs the block in it.
     unsigned addTankCommand(CscriptLine& line);
@@ -386,6 +397,10 @@ class CshopKeeper : public CdirectoryVar {
     uint8_t displaysChanged = 0;
     uint8_t transitionRequested = 0;
     short threeDMode = 0;
+    // Whether the pointer may hide while it does not move (the panel sets it), and the
+    // interface's scale.
+    short turnOffMouseIfNoMovement = 0;
+    float interfaceScale = 1.0f;
 
   private:
     CshopServices* shopServices;

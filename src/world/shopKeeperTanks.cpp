@@ -197,6 +197,7 @@ unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line)
         cancelInternetRequest();
         return CMD_DONE;
     }
+    if (panelCommand(line, result)) return result;
     return CdirectoryVar::processCommand(handler, line);
 }
 

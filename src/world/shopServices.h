@@ -52,6 +52,18 @@ class CshopPanel {
     virtual void setDevice(CgraphicsAPI*) {}
     // Moves the panel into the tank's scene; null takes it out of any tank.
     virtual void setToTank(Ctank*) {}
+    // Opens the pane with the page (page "off" closes it, "*back" goes back in the history
+    // of "main_pane"); the script file defines the page when it is not yet known. The pane, or
+    // null.
+    virtual Cvariable* showPane(char const*, char const*, char const*, bool) { return nullptr; }
+    // Shows what the panel shows with nothing open, when only that is left.
+    virtual void doNoPanesPaneIfNecessary() {}
+    // The page history of "main_pane".
+    virtual void clearHistory() {}
+    virtual void deleteLastHistory() {}
+    // The pane being made right now (commands that open panes keep it).
+    virtual Cvariable* currentPane() { return nullptr; }
+    virtual void setCurrentPane(Cvariable*) {}
 };
 
 // The sound manager as the shop keeper uses it.

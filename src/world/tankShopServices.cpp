@@ -53,8 +53,11 @@ void CtankShopServices::setClickScripts(Ctank* tank, char const* fish, char cons
 
 void CtankShopServices::attachTank(Ctank* tank, CgraphicsAPI* device) {
     if (tank && device &&
-        std::find(tank->tankDisplays.begin(), tank->tankDisplays.end(), device) == tank->tankDisplays.end())
-        tank->attachAPI(device);
+        std::find(tank->tankDisplays.begin(), tank->tankDisplays.end(), device) == tank->tankDisplays.end() &&
+        tank->attachAPI(device) == 0)
+        // A tank that joins a display after start-up (another tank type, another sequence)
+        // lays out its views and picks its camera as the displays' first tanks do.
+        tank->rebuildAllViewsRect();
 }
 
 int CtankShopServices::detachTank(Ctank* tank, CgraphicsAPI* device) {

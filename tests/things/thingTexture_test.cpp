@@ -41,6 +41,7 @@ TEST_F(ThingTexture, ImagesGrowToTheSmallestPowerOfTwoKeepingThePicture) {
 
 TEST_F(ThingTexture, CustomTexturesComeFromTheSpeciesScripts) {
     thing.species = &plain;
+    customTextureFailed = 0; // a flag that lives for the run
     struct {
         char const* path;
         char const* script; // null: the species has none
@@ -71,6 +72,26 @@ TEST_F(ThingTexture, CustomTexturesComeFromTheSpeciesScripts) {
         EXPECT_EQ(thing.told ? thing.told->res[0] : 0, c.toldWidth) << c.path;
     }
     EXPECT_EQ(thing.customTextures->countChildren(), 2);
+    thing.species = nullptr;
+}
+
+// A rebuild whose script fails (a picture that does not load) keeps the texture the thing
+// had, so it stays drawable.
+TEST_F(ThingTexture, AFailedRebuildKeepsTheTextureBefore) {
+    thing.species = &plain;
+    auto* script = new CscriptVar;
+    script->processStringScript(":buffer -name s -res 4 2 -chans 4\n:fill s rgba 0 1 0 1");
+    addVariableForcedPath(&plain, "tex/water", script, 1);
+    CdataArrayReference* first = thing.buildCustomTex(Cstring("tex/water"));
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(first->array, nullptr);
+    script->processStringScript(":buffer -chans 3 -file @/no/such/picture.jpg");
+    scriptError = 0;
+    EXPECT_EQ(thing.buildCustomTex(Cstring("tex/water")), nullptr);
+    EXPECT_EQ(customTextureFailed, 1);
+    EXPECT_EQ(thing.customTextures->getChild("water"), first) << "the texture before stays";
+    EXPECT_EQ(first->array->res[0], 4);
+    EXPECT_EQ(thing.customTextures->countChildren(), 1);
     thing.species = nullptr;
 }
 

@@ -1,0 +1,86 @@
+// The shop's commands for the control panel: opening and closing panes, showing pages in
+// "main_pane" and going back through them, the flex message page, and rebuilding the tank
+// in focus as another type.
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "support/fileIO.h"
+#include "world/shopKeeper.h"
+
+namespace {
+// What "page" gives back: the script that showed a page stops there.
+constexpr unsigned kPageShown = 3;
+} // namespace
+
+void CshopKeeper::showPage(Cstring const& page, char const* argument) {
+    if (controlPanel) controlPanel->showPane("main_pane", page.c_str(), argument ? argument : "", true);
+}
+
+void CshopKeeper::showFlexMessage() {
+    nextFrameCommand = ":page /std_scripts/flexMessage ";
+}
+
+void CshopKeeper::changeTank(Cstring const& typeName) {
+    Ctank* tank = focusTankObject;
+    Cvariable* node = services().tankNode(tank);
+    if (tank == nullptr || node == nullptr || typeName.empty()) return;
+    if (controlPanel) controlPanel->setDisplayed(0, 0);
+    if (Cvariable* type = node->getChild("tankTypeName")) type->setString(typeName.c_str());
+    char const* saved = "[APD]tankSaved.txt";
+    deleteFile(saved);
+    node->saveSettings(saved, false, false);
+    VTRACE(2, "tanksaved=" << saved << " focustank = " << node->getName());
+    setFocusTank(nullptr);
+    removeTank(tank);
+    CscriptVar script;
+    VTRACE(2, "\n\n\n\n\nSTART");
+    if (script.processDiskScript(saved) == 0) runScript(this, &script);
+    VTRACE(2, "\n\n\n\n\nEND");
+    services().displaySequence(*this, displayedSequence);
+    setGUItoAPI(guiDisplay);
+    if (controlPanel) controlPanel->setDisplayed(1, 1);
+}
+
+bool CshopKeeper::panelCommand(CscriptLine& line, unsigned& result) {
+    Cstring const& command = line.name;
+    result = CMD_DONE;
+    if (command == "clearHist") {
+        if (controlPanel) controlPanel->clearHistory();
+    } else if (command == "delLastHistory") {
+        if (controlPanel) controlPanel->deleteLastHistory();
+    } else if (command == "back") {
+        showPage("*back", "");
+    } else if (command == "panel") {
+        Cstring word = line.tokenCount() > 0 ? line.getString(0, false) : Cstring();
+        if (controlPanel == nullptr) return true;
+        if (word == "on") {
+            removePanelKeys();
+            if (focusTankObject) controlPanel->setToTank(focusTankObject);
+        } else {
+            controlPanel->panelOff();
+        }
+    } else if (command == "page") {
+        if (focusTankObject == nullptr) return true;
+        if (controlPanel) controlPanel->closePane("bar");
+        Cstring argument = line.tokenCount() > 1 ? line.getString(1, true) : Cstring();
+        showPage(line.getString(0, true), argument.c_str());
+        result = kPageShown;
+    } else if (command == "changeTank") {
+        changeTank(line.getString(0, true));
+    } else if (command == "pane" || command == "toggle_pane") {
+        if (controlPanel == nullptr) return true;
+        Cstring pane = line.getString(0, true);
+        Cstring script = line.getString(1, true);
+        Cstring argument = line.tokenCount() > 2 ? line.getString(2, true) : Cstring();
+        if (command == "toggle_pane" && controlPanel->findExistingPane(pane.c_str())) {
+            controlPanel->closePane(pane.c_str());
+            controlPanel->doNoPanesPaneIfNecessary();
+            return true;
+        }
+        Cvariable* kept = controlPanel->currentPane();
+        controlPanel->showPane(pane.c_str(), script.c_str(), argument.c_str(), true);
+        controlPanel->setCurrentPane(kept);
+    } else {
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,373 @@
+// The control panel in the program's own frames, over the staged resources: pages opened
+// by script show where the panel is (its background, buttons and text over the tank), its
+// pointer routing reaches the tank and its pages, and closing it gives the tank back. Failing
+// frames are kept as "<test name>_<n>.png" in the working folder.
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/velmoraView.h"
+#include "graphics/graphicsMaster.h"
+#include "host/frameFiles.h"
+#include "hostFixture.h"
+#include "interface/controlPanel.h"
+#include "interface/groupWidget.h"
+#include "interface/textWidget.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "world/shopKeeper.h"
+#include "world/tank.h"
+#include "world/velmoraFunctions.h"
+#include "things/thing.h"
+
+namespace {
+
+constexpr int kWidth = 640, kHeight = 360;
+// scripts/panel-picture.sh names the picture it wants.
+char const* const kPictureVariable = "VELMORA_PANEL_PICTURE";
+
+class PanelFrames : public HostFixture {
+  protected:
+    // The program's view over the staged resources, run until the default tank is drawn.
+    Ctank* start() {
+        useStagedResources();
+        view = std::make_unique<CvelmoraView>(CviewRect{0, 0, kWidth, kHeight},
+                                              createOffscreenContext(kWidth, kHeight), false);
+        if (!view->valid()) return nullptr;
+        view->startAnimation();
+        for (int i = 0; i < 60 && shopKeeper; i++) {
+            view->animateOneFrame();
+            if (shopKeeper->focusTankObject && controlPanel && controlPanel->display) break;
+        }
+        return shopKeeper ? shopKeeper->focusTankObject : nullptr;
+    }
+    std::vector<uint8_t> frame() {
+        view->animateOneFrame();
+        std::vector<uint8_t> px(size_t(kWidth) * kHeight * 4);
+        EXPECT_EQ(view->glView()->readPixels(0, 0, kWidth, kHeight, px.data()), 0);
+        shots.push_back(px);
+        return px;
+    }
+    // Pixels of the interface rectangle r (GUI units) as light as the panel's letters.
+    long whitePixels(std::vector<uint8_t> const& px, Crect const& r) {
+        Crect const& g = controlPanel->display->guiViewportRect;
+        long n = 0;
+        for (int y = 0; y < kHeight; y++)
+            for (int x = 0; x < kWidth; x++) {
+                float gx = g.minx + (x + 0.5f) / kWidth * g.width(),
+                      gy = g.miny + (y + 0.5f) / kHeight * g.height();
+                if (gx < r.minx || gx > r.maxx || gy < r.miny || gy > r.maxy) continue;
+                uint8_t const* p = &px[(size_t(y) * kWidth + x) * 4];
+                n += p[0] > 150 && p[1] > 180 && p[2] > 200;
+            }
+        return n;
+    }
+    // The widget's centre in window pixels, y upward.
+    static void pixelsOf(CwidgetVar* w, float& x, float& y) {
+        Crect const& g = controlPanel->display->guiViewportRect;
+        x = (w->rect.centerx() - g.minx) / g.width() * kWidth;
+        y = (w->rect.centery() - g.miny) / g.height() * kHeight;
+    }
+    void TearDown() override {
+        auto const* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        if (HasFailure())
+            for (size_t i = 0; i < shots.size(); i++)
+                writeFramePng(
+                    (savedCwd / (std::string(info->name()) + "_" + std::to_string(i) + ".png")).c_str(),
+                    kWidth, kHeight, shots[i].data());
+        if (view) {
+            view->stopAnimation();
+            view.reset();
+        }
+        HostFixture::TearDown();
+    }
+    static CwidgetVar* find(CgroupWidgetVar* group, char const* name) {
+        for (Cvariable* c = group->widgetList()->firstChild; c; c = c->nextSibling) {
+            auto* w = dynamic_cast<CwidgetVar*>(c);
+            if (w && w->name == name) return w;
+            if (auto* g = dynamic_cast<CgroupWidgetVar*>(w))
+                if (CwidgetVar* inner = find(g, name)) return inner;
+        }
+        return nullptr;
+    }
+    std::unique_ptr<CvelmoraView> view;
+    std::vector<std::vector<uint8_t>> shots;
+};
+
+// The main page opened by script draws the panel where its pane is: the background and
+// buttons change the pixels there, text shows bright, and the tank elsewhere changes only
+// where its fish swim; closing the panel gives the pixels back to the tank.
+TEST_F(PanelFrames, TheMainPageShowsWhereThePanelIs) {
+    REQUIRE_OFFSCREEN();
+    Ctank* tank = start();
+    ASSERT_NE(tank, nullptr) << logs().substr(0, 2000);
+    ASSERT_NE(controlPanel, nullptr);
+    for (int i = 0; i < 200; i++) // the scene fades in over its first seconds
+        view->animateOneFrame();
+    runStringScript(shopKeeper, ":pane tutorial_pane off");
+    std::vector<uint8_t> before = frame();
+    runStringScript(shopKeeper, ":page /std_scripts/main_page main_pane");
+    ASSERT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+    auto* pane = controlPanel->findExistingPane("main_pane");
+    ASSERT_NE(pane, nullptr);
+    frame();
+    std::vector<uint8_t> open = frame();
+    Crect r = pane->rect;
+    Crect inner(r.minx + 0.1f * r.width(), r.maxx - 0.1f * r.width(), r.miny + 0.1f * r.height(),
+                r.maxy - 0.1f * r.height());
+    // Changed pixels inside the pane and outside it.
+    Crect const& g = controlPanel->display->guiViewportRect;
+    long changedIn = 0, in = 0, changedOut = 0, out = 0;
+    for (int y = 0; y < kHeight; y++)
+        for (int x = 0; x < kWidth; x++) {
+            float gx = g.minx + (x + 0.5f) / kWidth * g.width(),
+                  gy = g.miny + (y + 0.5f) / kHeight * g.height();
+            size_t i = (size_t(y) * kWidth + x) * 4;
+            int d = std::abs(open[i] - before[i]) + std::abs(open[i + 1] - before[i + 1]) +
+                    std::abs(open[i + 2] - before[i + 2]);
+            bool inside = gx > inner.minx && gx < inner.maxx && gy > inner.miny && gy < inner.maxy;
+            bool outside =
+                gx < r.minx - 0.03f || gx > r.maxx + 0.03f || gy < r.miny - 0.03f || gy > r.maxy + 0.03f;
+            if (inside) in++, changedIn += d > 24;
+            if (outside) out++, changedOut += d > 24;
+        }
+    EXPECT_GT(changedIn, in * 8 / 10) << "the panel covers its pane";
+    // Outside only the fish have moved.
+    EXPECT_LT(changedOut, out / 20) << "the tank outside the panel is untouched";
+    auto* title = dynamic_cast<CtextWidgetVar*>(find(pane, "Velmora"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_GT(whitePixels(open, title->rect), 30) << "the title's letters show";
+    // Between the buttons the panel's background darkens the water.
+    Crect gap(r.minx + 0.05f * r.width(), r.minx + 0.1f * r.width(), r.miny + 0.4f * r.height(),
+              r.miny + 0.6f * r.height());
+    EXPECT_EQ(whitePixels(open, gap), 0);
+
+    runStringScript(shopKeeper, ":panel off");
+    frame();
+    std::vector<uint8_t> closed = frame();
+    long back = 0;
+    for (size_t i = 0; i < closed.size(); i += 4)
+        back += std::abs(closed[i] - before[i]) + std::abs(closed[i + 1] - before[i + 1]) > 24;
+    EXPECT_LT(back, kWidth * kHeight / 10) << "closed, the tank shows again (its fish have moved)";
+}
+
+// Pointer presses through the panel: a click on the water opens the bar, its "Menu" opens
+// the main page, a click on its "Help" button shows the help page, and a click outside the
+// pane closes the panel.
+TEST_F(PanelFrames, ClicksOpenPagesAndCloseThePanel) {
+    REQUIRE_OFFSCREEN();
+    Ctank* tank = start();
+    ASSERT_NE(tank, nullptr);
+    shopKeeper->exitOnMouse = 2;
+    shopKeeper->setRealMouseVisible(1);
+    auto click = [&](float x, float y) {
+        shopKeeper->touchPointers[0].mouseMoved(int(x), int(y), controlPanel->display);
+        view->animateOneFrame();
+        shopKeeper->mouseButtonDown(int(x), int(y));
+        shopKeeper->mouseButtonUp(int(x), int(y));
+        for (int i = 0; i < 20; i++)
+            view->animateOneFrame();
+    };
+    // A corner of the water, away from the fish.
+    click(8, kHeight - 8);
+    ASSERT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+    auto* bar = controlPanel->findExistingPane("bar");
+    ASSERT_NE(bar, nullptr) << "a click on the water opens the bar";
+    auto* menu = find(bar, "Menu");
+    ASSERT_NE(menu, nullptr);
+    float x, y;
+    pixelsOf(menu, x, y);
+    click(x, y);
+    auto* pane = controlPanel->findExistingPane("main_pane");
+    ASSERT_NE(pane, nullptr) << "the bar's Menu opens the main page";
+    EXPECT_FALSE(controlPanel->hasPane("bar"));
+    auto* help = find(pane, "Help");
+    ASSERT_NE(help, nullptr);
+    pixelsOf(help, x, y);
+    click(x, y);
+    pane = controlPanel->findExistingPane("main_pane");
+    ASSERT_NE(pane, nullptr);
+    Cvariable* page = pane->getChild("myPage");
+    ASSERT_NE(page, nullptr);
+    EXPECT_STREQ(page->getString(), "/std_scripts/help_page");
+    frame();
+    click(8, kHeight - 8);
+    EXPECT_EQ(controlPanel->findExistingPane("main_pane"), nullptr) << "a click outside closes the panel";
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+}
+
+// The shop's pane and page commands: toggling a pane, pages and the way back through them,
+// the history's own commands, and "page" closing the bar.
+TEST_F(PanelFrames, PaneAndPageCommands) {
+    REQUIRE_OFFSCREEN();
+    ASSERT_NE(start(), nullptr);
+    // Each command a frame later: a pane made in this frame is spared by "close all".
+    auto run = [this](char const* script) {
+        view->animateOneFrame();
+        runStringScript(shopKeeper, script);
+        EXPECT_TRUE(exitReasonList.empty()) << script << ": " << exitReasonList.back().c_str();
+    };
+    auto page = []() -> std::string {
+        auto* pane = controlPanel->findExistingPane("main_pane");
+        Cvariable* p = pane ? pane->getChild("myPage") : nullptr;
+        return p ? p->getString() : "none";
+    };
+    run(":toggle_pane bar /std_scripts/main_functions main.gui");
+    EXPECT_TRUE(controlPanel->hasPane("bar"));
+    run(":toggle_pane bar /std_scripts/main_functions main.gui");
+    EXPECT_FALSE(controlPanel->hasPane("bar"));
+    run(":pane bar /std_scripts/main_functions main.gui");
+    run(":page /std_scripts/fish_page main_pane");
+    EXPECT_FALSE(controlPanel->hasPane("bar")) << "a page closes the bar";
+    run(":page /std_scripts/help_page main_pane");
+    EXPECT_EQ(controlPanel->numHistory, 2);
+    run(":back");
+    EXPECT_EQ(page(), "/std_scripts/fish_page");
+    run(":page /std_scripts/tank_page main_pane");
+    run(":delLastHistory");
+    EXPECT_EQ(controlPanel->numHistory, 1);
+    run(":clearHist");
+    EXPECT_EQ(controlPanel->numHistory, 0);
+    run(":panel on");
+    EXPECT_EQ(page(), "/std_scripts/tank_page");
+    run(":panel off");
+    EXPECT_EQ(page(), "none");
+    EXPECT_TRUE(controlPanel->hasPane("no_pane")) << "what passes the pointer to the tank stays";
+}
+
+// From the pages: a fish added by its button, the picked fish's name and notes, and the
+// tank in focus made again as another type with its fish.
+TEST_F(PanelFrames, PagesAddFishShowThePickedOneAndChangeTheTank) {
+    REQUIRE_OFFSCREEN();
+    Ctank* tank = start();
+    ASSERT_NE(tank, nullptr);
+    runStringScript(shopKeeper, ":page /std_scripts/fish_page main_pane");
+    auto* pane = controlPanel->findExistingPane("main_pane");
+    auto* label = pane ? find(pane, "+  Neon tetra") : nullptr;
+    ASSERT_NE(label, nullptr);
+    auto* button = dynamic_cast<CwidgetVar*>(label->parentWidget->widgetList()->firstChild);
+    ASSERT_NE(button, nullptr);
+    int fish = tank->numFish;
+    button->mouseMessage(MOUSE_CLICK, 0, 0);
+    EXPECT_EQ(tank->numFish, fish + 1);
+
+    runStringScript(tank, ":highlight ON");
+    ASSERT_NE(tank->focus, nullptr);
+    view->animateOneFrame();
+    auto* species = dynamic_cast<Cthing*>(tank->focus)->species;
+    Cvariable* common = dynamic_cast<Cvariable*>(species)->getChild("commonName");
+    ASSERT_NE(common, nullptr);
+    EXPECT_STREQ(controlPanel->pickedName.c_str(), common->getString());
+    EXPECT_FALSE(controlPanel->pickedAbout.empty());
+    runStringScript(shopKeeper, ":pane bar /std_scripts/highlightFishPage main.gui");
+    pane = controlPanel->findExistingPane("bar");
+    ASSERT_NE(pane, nullptr);
+    EXPECT_NE(find(pane, "$pickedName"), nullptr);
+    auto* title = dynamic_cast<CimageWidgetVar*>(find(pane, "$pickedName"));
+    EXPECT_STREQ(title->contents.c_str(), common->getString());
+
+    fish = tank->numFish;
+    runStringScript(shopKeeper, ":changeTank dusk_pool");
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+    Ctank* rebuilt = shopKeeper->focusTankObject;
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_STREQ(rebuilt->tankTypeName.c_str(), "dusk_pool");
+    EXPECT_EQ(rebuilt->numFish, fish) << "the fish came along";
+    EXPECT_TRUE(controlPanel->displayed);
+    for (int i = 0; i < 5; i++)
+        view->animateOneFrame();
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+}
+
+// A picture chosen for the background becomes the tank's backdrop: the water behind the
+// scene takes its colour. A file that is no picture changes nothing and stops nothing.
+TEST_F(PanelFrames, AChosenPictureBecomesTheBackground) {
+    REQUIRE_OFFSCREEN();
+    ASSERT_NE(start(), nullptr);
+    for (int i = 0; i < 200; i++)
+        view->animateOneFrame();
+    runStringScript(shopKeeper, ":pane tutorial_pane off");
+    std::string junk = data.file("junk.png");
+    writeWholeFile(junk, "not a picture");
+    shopKeeper->findVariable("std_scripts/bgImage")->setString(junk.c_str());
+    shopKeeper->setFocusTankBackgroundImage(junk.c_str());
+    frame();
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+    std::vector<uint8_t> magenta(64 * 32 * 4);
+    for (size_t i = 0; i < magenta.size(); i += 4)
+        magenta[i] = 230, magenta[i + 1] = 20, magenta[i + 2] = 200, magenta[i + 3] = 255;
+    std::string picture = data.file("chosen.png");
+    ASSERT_EQ(writeFramePng(picture.c_str(), 64, 32, magenta.data()), 0);
+    shopKeeper->findVariable("std_scripts/bgImage")->setString(picture.c_str());
+    shopKeeper->setFocusTankBackgroundImage(picture.c_str());
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+    frame();
+    std::vector<uint8_t> px = frame();
+    // The top band of the screen, above the rocks and plants: the backdrop.
+    long pink = 0, n = 0;
+    for (int y = kHeight * 9 / 10; y < kHeight; y++)
+        for (int x = kWidth / 3; x < kWidth * 2 / 3; x++, n++) {
+            uint8_t const* p = &px[(size_t(y) * kWidth + x) * 4];
+            pink += p[0] > p[1] + 40 && p[2] > p[1] + 40;
+        }
+    EXPECT_GT(pink, n / 2) << "the backdrop shows the chosen picture";
+}
+
+// The README's picture of the open panel, rendered by the program's own view when
+// scripts/panel-picture.sh asks for it (otherwise skipped): the main page over the default
+// tank, at 960 x 540 after the scene has swum for a few seconds.
+TEST_F(PanelFrames, ThePanelPicture) {
+    char const* path = std::getenv(kPictureVariable);
+    if (path == nullptr) GTEST_SKIP() << "set " << kPictureVariable << " to write the picture";
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    int w = 960, h = 540;
+    view = std::make_unique<CvelmoraView>(CviewRect{0, 0, double(w), double(h)}, createOffscreenContext(w, h),
+                                          false);
+    ASSERT_TRUE(view->valid());
+    view->startAnimation();
+    for (int i = 0; i < 300 && shopKeeper; i++)
+        view->animateOneFrame();
+    ASSERT_NE(controlPanel, nullptr);
+    runStringScript(shopKeeper, ":pane tutorial_pane off");
+    runStringScript(shopKeeper, ":page /std_scripts/main_page main_pane");
+    for (int i = 0; i < 30; i++)
+        view->animateOneFrame();
+    std::vector<uint8_t> px(size_t(w) * h * 4);
+    ASSERT_EQ(view->glView()->readPixels(0, 0, w, h, px.data()), 0);
+    ASSERT_EQ(writeFramePng(path, w, h, px.data()), 0);
+}
+
+// Every page opens without a script error: the main pane's, the bar's and the others'.
+TEST_F(PanelFrames, EveryPageOpens) {
+    REQUIRE_OFFSCREEN();
+    ASSERT_NE(start(), nullptr);
+    struct {
+        char const* script;
+        char const* pane;
+    } const pages[] = {
+        {":page /std_scripts/main_page main_pane", "main_pane"},
+        {":page /std_scripts/fish_page main_pane", "main_pane"},
+        {":page /std_scripts/tank_page main_pane", "main_pane"},
+        {":page /std_scripts/sound_page main_pane", "main_pane"},
+        {":page /std_scripts/help_page main_pane", "main_pane"},
+        {":page /std_scripts/flexMessage", "main_pane"},
+        {":pane bar /std_scripts/main_functions main.gui", "bar"},
+        {":pane bar /std_scripts/highlightFishPage main.gui", "bar"},
+        {":pane tutorial_pane /std_scripts/tutorial_page", "tutorial_pane"},
+        {":pane tf /std_scripts/tnkfl", "tf"},
+        {":pane tf /std_scripts/tmf", "tf"},
+    };
+    for (auto const& p : pages) {
+        SCOPED_TRACE(p.script);
+        runStringScript(shopKeeper, p.script);
+        EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+        EXPECT_EQ(scriptError, 0);
+        EXPECT_NE(controlPanel->findExistingPane(p.pane), nullptr);
+        frame();
+    }
+}
+
+} // namespace
