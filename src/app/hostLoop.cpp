@@ -11,9 +11,12 @@
 #include "app/velmoraView.h"
 #include "host/frameFiles.h"
 #include "host/glContext.h"
+#include "host/hostServices.h"
+#include "host/saverDefaults.h"
 #include "host/noticeText.h"
 #include "host/xHostWindow.h"
 #include "support/cerr.h"
+#include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 
 volatile std::sig_atomic_t stopSignalled = 0;
@@ -71,6 +74,19 @@ void sleepUntil(timespec& next) {
 
 } // namespace
 
+void applyCommandLineSettings(ChostOptions const& options) {
+    if (options.fishPerTank > 0) maxFishPerTank = options.fishPerTank;
+    if (options.fishSizePercent > 0) m_fishGlobalScalar = static_cast<float>(options.fishSizePercent) * 0.01f;
+    if (options.saveChanges >= 0) m_noSaveTankChanges = static_cast<short>(options.saveChanges ? 0 : 1);
+    if (options.allScreens >= 0) {
+        gUseAllScreens = static_cast<uint8_t>(options.allScreens);
+        CsaverDefaults values;
+        values.useAllScreens = options.allScreens != 0;
+        writeSaverDefaults(values);
+    }
+    viewServices().mute = options.mute;
+}
+
 void installStopSignals() {
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
@@ -96,6 +112,8 @@ int runHost(ChostOptions const& options, int argc, char** argv) {
         w = window.width;
         h = window.height;
         useWindowSystemFonts(argc, argv);
+        // The host's own windows (the sheet, the chooser) stand over the program's window.
+        if (options.mode == ChostOptions::kWindow) lastFocusWindow = window.id();
     }
     int screens = std::min(options.screens, std::max(1, w));
     std::vector<std::unique_ptr<CvelmoraView>> views;
@@ -116,8 +134,12 @@ int runHost(ChostOptions const& options, int argc, char** argv) {
         views.push_back(
             std::make_unique<CvelmoraView>(CviewRect{double(x), 0.0, double(width), double(h)}, c, false));
     }
+    // Read after the registry (the first view read it), before the engine starts.
+    applyCommandLineSettings(options);
     for (auto& view : views)
         view->startAnimation();
+    if (options.settings && !views[0]->configureSheet())
+        std::fprintf(stderr, "velmora: the options sheet cannot be shown (no GTK display)\n");
 
     timespec next;
     clock_gettime(CLOCK_MONOTONIC, &next);
@@ -138,6 +160,9 @@ int runHost(ChostOptions const& options, int argc, char** argv) {
                 }
             }
         }
+        // The host's own windows, then what they asked for, between frames.
+        hostServices().handleEvents();
+        performEngineRestart();
         for (auto& view : views)
             view->animateOneFrame();
         frame++;
@@ -165,6 +190,7 @@ int runHost(ChostOptions const& options, int argc, char** argv) {
     views.clear();
     freeGlobals();
     viewStopRequested = nullptr;
+    lastFocusWindow = 0;
     if (errorShown) {
         std::fprintf(stderr, "velmora: %s\n", message.c_str());
         status = 1;

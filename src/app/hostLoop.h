@@ -12,6 +12,10 @@
 extern volatile std::sig_atomic_t stopSignalled;
 void installStopSignals();
 
+// Sets the sheet's options the command line gives (the registry keeps them as the sheet's
+// own changes; "Use All Screens" is written to the saver defaults at once).
+void applyCommandLineSettings(ChostOptions const& options);
+
 // Runs the program as the options say; the process exit status (0 a normal stop, 1 no
 // window or GL context could be had, or the run ended on an error, which is printed).
 int runHost(ChostOptions const& options, int argc, char** argv);

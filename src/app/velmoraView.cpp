@@ -4,13 +4,18 @@
 
 #include <cstdio>
 
+#include "app/optionsSheet.h"
+
 #include "graphics/deviceGlobals.h"
 #include "graphics/graphicsGL.h"
 #include "host/glContext.h"
+#include "host/gtkHost.h"
 #include "host/hostServices.h"
 #include "host/noticeScreens.h"
 #include "host/osFunctions.h"
 #include "host/pseudoCursor.h"
+#include "host/saverDefaults.h"
+#include "host/sheetWindow.h"
 #include "script/scriptCommands.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -34,6 +39,9 @@ void (*viewStopRequested)() = nullptr;
 
 namespace {
 
+enum class Restart { none, saving, withoutSaving };
+Restart restartAsked = Restart::none;
+
 template <typename... T> void logLine(T const&... parts) {
     if (!masterOut.is_open()) return;
     (masterOut << ... << parts);
@@ -54,6 +62,7 @@ CviewServices& viewServices() {
         // The factory learns the scene kinds and the fish once, before any tank loads.
         installThingKinds();
         installFishKind();
+        installGtkHost();
         return CviewServices();
     }();
     return services;
@@ -83,6 +92,9 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
         OS::copyResourcesFromInstall();
     logLine("installDir", installDir);
     logLine("sPreview=", int(isPreview), " _preview(actual)=", int(preview));
+    CsaverDefaults defaults;
+    readSaverDefaults(defaults);
+    gUseAllScreens = defaults.useAllScreens ? 1 : 0; // the sheet's check box shows it when it opens
     maxTexUnits = 8;
     if (!glContext) {
         logLine("~initWithFrame");
@@ -98,6 +110,7 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
 
 CvelmoraView::~CvelmoraView() {
     logLine("VLV dealloc  self=", 1);
+    dropSheet();
     if (glContext) glContext->makeCurrent();
     cursor.reset();
     for (CvelmoraView*& v : allWindows)
@@ -229,4 +242,33 @@ void CvelmoraView::stopAnimation() {
     logLine("exitSaver=", exitSaver, " errored=", erroredExit, " preview=", int(preview));
     setExitSaver(0);
     logLine("doneStopAnim");
+}
+
+void requestEngineRestart(bool save) {
+    if (restartAsked != Restart::withoutSaving)
+        restartAsked = save ? Restart::saving : Restart::withoutSaving;
+}
+
+bool performEngineRestart() {
+    Restart asked = restartAsked;
+    restartAsked = Restart::none;
+    if (asked == Restart::none || !shopKeeper || exitSaver) return false;
+    logLine("restarting the engine", asked == Restart::saving ? " (saving)" : " (not saving)");
+    CvelmoraView* first = nullptr;
+    for (CvelmoraView* v : allWindows)
+        if (v && v->animating && !first) first = v;
+    if (!first) return false;
+    first->glContext->makeCurrent();
+    if (asked == Restart::withoutSaving) shopKeeper->dontSaveUnderAnyCircumstances = 1;
+    // The last view's stop without the exit: the engine saves and goes, the views stay.
+    shopKeeper->shutDown();
+    delete shopKeeper;
+    for (CvelmoraView* v : allWindows)
+        if (v) v->device = nullptr; // freed with the display table
+    enterRunPhase("done", false);
+    clearCrashIndicatorFile();
+    startRunOrQuit = 0;
+    for (CvelmoraView* v : allWindows)
+        if (v && v->animating) v->startAnimation();
+    return shopKeeper != nullptr;
 }

@@ -8,10 +8,12 @@ ChostServices::~ChostServices() = default;
 
 uint8_t skipNSAlert = 1;
 uint8_t alertIsBeingShown = 0;
+unsigned long lastFocusWindow = 0;
 
 namespace {
 
 ChostServices* currentServices = nullptr;
+void (*messageTextField)(char const*) = nullptr;
 
 void masterLine(char const* a, char const* b = "") {
     if (masterOut.is_open()) masterOut << a << b << std::endl;
@@ -25,6 +27,41 @@ ChostServices& hostServices() {
 
 void setHostServices(ChostServices* services) {
     currentServices = services;
+}
+
+void registerMessageField(void (*show)(char const* text)) {
+    messageTextField = show;
+}
+
+void setMessage(char const* text) {
+    if (!messageTextField) return;
+    masterLine("setMsg:", text ? text : "");
+    messageTextField(text ? text : "");
+}
+
+Cstring fileAddress(char const* path) {
+    static char const hex[] = "0123456789ABCDEF";
+    Cstring out = "file://";
+    for (char const* p = path ? path : ""; *p; p++) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
+                     c == '-' || c == '_' || c == '.' || c == '~';
+        if (plain) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+int revealSettingsFolder() {
+    Cstring address = fileAddress(appDataDir.c_str());
+    masterLine("reveal: ", address.c_str());
+    OS::showInternetPage(address.c_str());
+    return 0;
 }
 
 int openMasterOut() {

@@ -14,6 +14,8 @@
 #include "support/mystring.h"
 
 class imageFile;
+class CsheetActions;
+class CsheetWindow;
 
 class ChostServices {
   public:
@@ -58,6 +60,18 @@ class ChostServices {
                                std::vector<Cstring> const& buttons) = 0;
     // Decodes a picture file (see OS::loadImageFile); 1 decoded, 0 not.
     virtual int decodePicture(imageFile& image, char const* path) = 0;
+    // Opens a file chooser over the window that last had the pointer, starting in folder and
+    // showing the picture types the decoder reads; returns at once. done(context, path) is
+    // called later from the frame loop with the chosen path, or with null when the chooser
+    // was cancelled or cannot be shown. false (and no call) when a chooser is already open.
+    virtual bool beginFileRequest(char const* folder, void (*done)(void* context, char const* path),
+                                  void* context) = 0;
+    // Makes the window of the options sheet, which reports to actions; null when the
+    // platform cannot show one. The caller owns it.
+    virtual CsheetWindow* makeSheetWindow(CsheetActions& actions) = 0;
+    // Called once per frame by the frame loop: handles the events of the host's own windows
+    // (the sheet, the chooser) and makes the calls that are due.
+    virtual void handleEvents() = 0;
     // Opens the master log (masterOut) on path, truncated; 0 opened.
     virtual int openMasterLog(char const* path) = 0;
     virtual void setPriority(int priority) = 0;
@@ -85,6 +99,20 @@ enum { HTTP_REQUEST_UNAVAILABLE = 1 };
 
 extern uint8_t skipNSAlert;       // while set, OS::ShowMessage shows nothing and answers 1000
 extern uint8_t alertIsBeingShown; // 1 while a message box or the progress pane is up
+// The X window of the view that last had the pointer (0: none): the parent of the host's
+// own windows.
+extern unsigned long lastFocusWindow;
+
+// The message line the web and update layers report to: shows the text in the registered
+// field (logged as "setMsg:"); nothing while no field is registered.
+void setMessage(char const* text);
+// Registers the field (null: none); the sheet registers its status line while it is open.
+void registerMessageField(void (*show)(char const* text));
+
+// Opens the data folder in the desktop's file manager; 0.
+int revealSettingsFolder();
+// A "file://" address of an absolute path, escaped as an address needs.
+Cstring fileAddress(char const* path);
 
 // Opens the master log "<data folder>masterout.txt" (truncated) unless it is open.
 // 0 on success or when already open, 1 on failure.

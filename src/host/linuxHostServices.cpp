@@ -156,6 +156,27 @@ int ClinuxHostServices::decodePicture(imageFile& image, char const* path) {
     return decodePictureFile(image, path);
 }
 
+bool ClinuxHostServices::beginFileRequest(char const* folder, void (*done)(void*, char const*),
+                                          void* context) {
+    if (unansweredDone || !done) return false;
+    VTRACE(1, "no file chooser without a window system: " << (folder ? folder : ""));
+    unansweredDone = done;
+    unansweredContext = context;
+    return true;
+}
+
+CsheetWindow* ClinuxHostServices::makeSheetWindow(CsheetActions&) {
+    return nullptr; // no window system
+}
+
+void ClinuxHostServices::handleEvents() {
+    if (!unansweredDone) return;
+    // Cleared first: the answer may start the next request.
+    auto done = unansweredDone;
+    unansweredDone = nullptr;
+    done(unansweredContext, nullptr);
+}
+
 int ClinuxHostServices::openMasterLog(char const* path) {
     masterOut.clear();
     masterOut.open(path, std::ios::out | std::ios::trunc);

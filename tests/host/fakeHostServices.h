@@ -64,6 +64,28 @@ class CfakeHostServices : public ChostServices {
     int decodePicture(imageFile&, char const* path) override {
         return record("picture " + std::string(path)), 0;
     }
+    bool beginFileRequest(char const* folder, void (*done)(void*, char const*), void* context) override {
+        record("fileRequest " + std::string(folder ? folder : ""));
+        if (fileDone) return false;
+        fileDone = done;
+        fileContext = context;
+        return true;
+    }
+    // Gives the open file request its answer (null: cancelled).
+    void answerFileRequest(char const* path) {
+        auto done = fileDone;
+        fileDone = nullptr;
+        if (done) done(fileContext, path);
+    }
+    // The sheet window handed out is the test's (null: none can be shown); the caller owns
+    // what it gets, so the fake hands over a window it made for the purpose.
+    CsheetWindow* makeSheetWindow(CsheetActions&) override {
+        record("sheetWindow");
+        CsheetWindow* window = nextSheetWindow;
+        nextSheetWindow = nullptr;
+        return window;
+    }
+    void handleEvents() override { eventRounds++; }
     int openMasterLog(char const* path) override { return record("masterLog " + std::string(path)), 1; }
     void setPriority(int priority) override { record("priority " + std::to_string(priority)); }
     Cstring dataFolder() override { return dataFolderText; }
@@ -88,6 +110,10 @@ class CfakeHostServices : public ChostServices {
     Cstring platformIdText;
     Cstring versionText = "Linux 6.1.0-test";
     std::vector<Cstring> locales;
+    void (*fileDone)(void*, char const*) = nullptr;
+    void* fileContext = nullptr;
+    CsheetWindow* nextSheetWindow = nullptr;
+    int eventRounds = 0;
 
   private:
     void record(std::string const& line) { calls.push_back(line); }
