@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Lines of tests against lines of code, per folder of src/ and in total (tests/ against
-# src/ + tools/). Only files tracked or added in git count.
+# src/ + tools/). Only files tracked or added in git count. A report: it never fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 lines() { # lines of the C++ files under the given paths
@@ -18,8 +18,3 @@ code=$(lines src tools)
 tests=$(lines tests)
 ratio=$(awk -v t="$tests" -v c="$code" 'BEGIN { printf "%.1f", 100 * t / c }')
 printf '%-12s %8s %8s %6s%%\n' total "$code" "$tests" "$ratio"
-# A limit given as the first argument (percent) fails the run when exceeded.
-if [ $# -ge 1 ] && awk -v r="$ratio" -v l="$1" 'BEGIN { exit !(r > l) }'; then
-    echo "tests are ${ratio}% of the code, above the limit of $1%" >&2
-    exit 1
-fi

@@ -4,17 +4,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "app/velmoraView.h"
+#include "app/xKeys.h"
 #include "host/frameFiles.h"
 #include "host/glContext.h"
 #include "host/hostServices.h"
-#include "host/saverDefaults.h"
 #include "host/noticeText.h"
-#include "host/xHostWindow.h"
+#include "host/saverDefaults.h"
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
@@ -95,11 +93,17 @@ void installStopSignals() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-int runHost(ChostOptions const& options, int argc, char** argv) {
+ChostRun::ChostRun() = default;
+
+ChostRun::~ChostRun() {
+    if (opened) close();
+}
+
+int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
+    options = runOptions;
     engineAskedToStop = false;
     viewStopRequested = onEngineStop;
     bool headless = options.mode == ChostOptions::kHeadless;
-    CxHostWindow window;
     int w = options.width, h = options.height;
     if (!headless) {
         int failed = options.mode == ChostOptions::kWindow ? window.createOwn(nullptr, w, h, "Velmora")
@@ -107,6 +111,7 @@ int runHost(ChostOptions const& options, int argc, char** argv) {
                                                            : window.adopt(nullptr, options.windowId);
         if (failed) {
             std::fprintf(stderr, "velmora: %s\n", window.error.c_str());
+            viewStopRequested = nullptr;
             return 1;
         }
         w = window.width;
@@ -116,7 +121,6 @@ int runHost(ChostOptions const& options, int argc, char** argv) {
         if (options.mode == ChostOptions::kWindow) lastFocusWindow = window.id();
     }
     int screens = std::min(options.screens, std::max(1, w));
-    std::vector<std::unique_ptr<CvelmoraView>> views;
     for (int i = 0; i < screens; i++) {
         int x = 0, width = 0;
         screenSpan(w, screens, i, x, width);
@@ -129,10 +133,13 @@ int runHost(ChostOptions const& options, int argc, char** argv) {
             if (masterOut.is_open()) masterOut << "couldn't get format" << std::endl;
             views.clear();
             freeGlobals();
+            viewStopRequested = nullptr;
             return 1;
         }
         views.push_back(
             std::make_unique<CvelmoraView>(CviewRect{double(x), 0.0, double(width), double(h)}, c, false));
+        // A screen saver's window: the keys and the pointer are the screen saver's.
+        views.back()->readsInput = options.mode != ChostOptions::kHack;
     }
     // Read after the registry (the first view read it), before the engine starts.
     applyCommandLineSettings(options);
@@ -140,45 +147,82 @@ int runHost(ChostOptions const& options, int argc, char** argv) {
         view->startAnimation();
     if (options.settings && !views[0]->configureSheet())
         std::fprintf(stderr, "velmora: the options sheet cannot be shown (no GTK display)\n");
+    opened = true;
+    return 0;
+}
 
-    timespec next;
-    clock_gettime(CLOCK_MONOTONIC, &next);
-    int frame = 0;
-    int status = 0;
-    while (!stopSignalled && !engineAskedToStop) {
-        if (!headless) {
-            bool gone = window.poll() != 0;
-            for (auto& view : views)
-                gone = view->glView()->pollWindow() != 0 || gone;
-            if (gone) break;
-            if (window.sizeChanged) {
-                for (int i = 0; i < screens; i++) {
-                    int x = 0, width = 0;
-                    screenSpan(window.width, screens, i, x, width);
-                    views[size_t(i)]->glView()->setGeometry(x, 0, width, window.height);
-                    views[size_t(i)]->setFrameSize(width, window.height);
-                }
-            }
+void ChostRun::dispatch(ChostInputEvent const& event) {
+    for (auto& view : views) {
+        CviewRect const& f = view->myFrame;
+        bool last = &view == &views.back();
+        if (event.x >= f.x + f.width && !last) continue;
+        double x = event.x - f.x, y = f.height - event.y; // the view's rows run upward
+        switch (event.kind) {
+        case ChostInputEvent::KEY_PRESS:
+            for (int code : keyPressCodes(event.keysym, event.text, event.textLength))
+                view->keyDown(code);
+            break;
+        case ChostInputEvent::KEY_RELEASE:
+            if (int code = keyReleaseCode(event.keysym)) view->keyUp(code);
+            break;
+        case ChostInputEvent::BUTTON_PRESS:
+            if (event.button == 1) view->mouseDown(x, y);
+            if (event.button == 4) view->scrollWheel(1.0);
+            if (event.button == 5) view->scrollWheel(-1.0);
+            break;
+        case ChostInputEvent::BUTTON_RELEASE:
+            if (event.button == 1) view->mouseUp(x, y);
+            break;
         }
-        // The host's own windows, then what they asked for, between frames.
-        hostServices().handleEvents();
-        performEngineRestart();
-        for (auto& view : views)
-            view->animateOneFrame();
-        frame++;
-        if (headless && options.every && frame % options.every == 0) {
-            std::string name = frameFileName(options.screenshot.c_str(), frame);
-            if (writeScreens(views, w, h, name.c_str()) != 0) {
-                std::fprintf(stderr, "velmora: couldn't write %s\n", name.c_str());
-                status = 1;
-                break;
-            }
-        }
-        if (options.frames && frame >= options.frames) break;
-        if (!headless) sleepUntil(next);
+        return;
     }
+}
+
+bool ChostRun::step() {
+    if (stopSignalled || engineAskedToStop) return false;
+    // What the platform finished since the last frame first: a request this frame's input
+    // makes is answered at the next.
+    hostServices().frameTick();
+    // What the host's own windows asked for (a new fish size), between frames.
+    performEngineRestart();
+    bool headless = options.mode == ChostOptions::kHeadless;
+    if (!headless) {
+        bool gone = window.poll() != 0;
+        for (auto& view : views)
+            gone = view->glView()->pollWindow() != 0 || gone;
+        if (gone) return false;
+        if (window.sizeChanged) {
+            int screens = static_cast<int>(views.size());
+            for (int i = 0; i < screens; i++) {
+                int x = 0, width = 0;
+                screenSpan(window.width, screens, i, x, width);
+                views[size_t(i)]->glView()->setGeometry(x, 0, width, window.height);
+                views[size_t(i)]->setFrameSize(width, window.height);
+            }
+        }
+        for (ChostInputEvent const& event : window.input)
+            dispatch(event);
+    }
+    for (auto& view : views)
+        view->animateOneFrame();
+    frame++;
+    if (headless && options.every && frame % options.every == 0) {
+        std::string name = frameFileName(options.screenshot.c_str(), frame);
+        if (writeScreens(views, options.width, options.height, name.c_str()) != 0) {
+            std::fprintf(stderr, "velmora: couldn't write %s\n", name.c_str());
+            status = 1;
+            return false;
+        }
+    }
+    return !(options.frames && frame >= options.frames);
+}
+
+int ChostRun::close() {
+    if (!opened) return status;
+    opened = false;
+    bool headless = options.mode == ChostOptions::kHeadless;
     if (headless && !options.screenshot.empty() && !options.every && status == 0) {
-        if (writeScreens(views, w, h, options.screenshot.c_str()) != 0) {
+        if (writeScreens(views, options.width, options.height, options.screenshot.c_str()) != 0) {
             std::fprintf(stderr, "velmora: couldn't write %s\n", options.screenshot.c_str());
             status = 1;
         }
@@ -196,4 +240,15 @@ int runHost(ChostOptions const& options, int argc, char** argv) {
         status = 1;
     }
     return status;
+}
+
+int runHost(ChostOptions const& options, int argc, char** argv) {
+    ChostRun run;
+    if (run.open(options, argc, argv) != 0) return 1;
+    bool headless = options.mode == ChostOptions::kHeadless;
+    timespec next;
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    while (run.step())
+        if (!headless) sleepUntil(next);
+    return run.close();
 }

@@ -3,6 +3,7 @@
 #include "app/velmoraView.h"
 
 #include <cstdio>
+#include <limits>
 
 #include "app/optionsSheet.h"
 
@@ -135,6 +136,8 @@ void CvelmoraView::startAnimation() {
     if (!shopKeeper && !exitSaver && !erroredExit && showInPreview != 1 && showInPreview != 2) {
         logLine("making new shopkeeper");
         auto* shop = new CshopKeeper(&viewServices());
+        // A new engine has been handed no pointer yet, wherever it stands.
+        lastMouseX = lastMouseY = std::numeric_limits<double>::quiet_NaN();
         shop->timerDriven = 1;
         shop->noPresent = 1; // the view presents, after drawing the cursor
         shop->startup(preview ? 1 : 0);

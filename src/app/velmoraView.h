@@ -61,6 +61,10 @@ void requestEngineRestart(bool save);
 // host's events.
 bool performEngineRestart();
 
+// Hands one key in the engine's codes to the shop keeper; true while the saver goes on
+// (nothing is sent without a shop keeper).
+bool doKey(int code);
+
 class CvelmoraView {
   public:
     // frame: the view's place; context: the GL context it draws into (owned, may be null).
@@ -98,18 +102,33 @@ class CvelmoraView {
     options_sheet_settings* sheetSettings() { return optionsSheet.get(); }
     CsheetWindow* sheetWindow() { return sheet.get(); }
 
+    // Input, at (x, y) of the view (y upward); keys in the engine's codes. Nothing reaches
+    // the engine without a shop keeper or while a file panel is up.
+    void keyDown(int code);
+    // A release: only the codes of released keys the engine knows (Tab, shift) are sent.
+    void keyUp(int code);
+    void mouseDown(double x, double y);
+    void mouseUp(double x, double y);
+    // The wheel's turn in notches, truncated toward zero.
+    void scrollWheel(double deltaY);
+
     CglContext* glView() { return glContext.get(); }
     bool preview;
     CviewRect myFrame;
     double mouseX = 0, mouseY = 0;
     bool pointerKnown = false;
     bool animating = false;
+    // False for a screen saver's window: its input belongs to the screen saver.
+    bool readsInput = true;
 
   private:
     friend bool performEngineRestart();
     void registerDisplay();
     // The sheet goes with the view: nothing is written, its status line is forgotten.
     void dropSheet();
+
+    // Hands the pointer at (mouseX, mouseY) to the engine when it moved since the last.
+    void pointerToEngine(CgraphicsAPI* mine);
 
     std::unique_ptr<CglContext> glContext;
     std::unique_ptr<CpseudoCursor> cursor;

@@ -9,7 +9,6 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "world/shopKeeper.h"
-#include "world/tankCamera.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -68,24 +67,26 @@ void CvelmoraView::animateOneFrame() {
         clearFrame();
     }
     resetStateAfterFrame(myFrame.width, myFrame.height);
-    getMousePos();
-    if (mouseIsInWindow() && shopKeeper) {
-        if (mine) {
-            if (shopKeeper->guiDisplay != mine) shopKeeper->setGUItoAPI(mine);
-            if (lastFocusView != this) lastFocusView = this;
-            // Every frame, so that a still pointer has no motion left over for a drag.
-            tankInput.pointer.mouseMoved(static_cast<float>(static_cast<int>(mouseX)),
-                                         static_cast<float>(static_cast<int>(mouseY)), mine);
-            if (mouseX != lastMouseX || mouseY != lastMouseY) {
-                shopKeeper->mouseMove(static_cast<float>(static_cast<int>(mouseX)),
-                                      static_cast<float>(static_cast<int>(mouseY)));
-                lastMouseX = mouseX;
-                lastMouseY = mouseY;
+    if (readsInput) {
+        getMousePos();
+        if (mouseIsInWindow() && shopKeeper) {
+            if (mine) {
+                if (shopKeeper->guiDisplay != mine) shopKeeper->setGUItoAPI(mine);
+                if (lastFocusView != this) lastFocusView = this;
+                pointerToEngine(mine);
             }
+            if (shopKeeper->realMouseVisible) drawCursor(mouseX, mouseY);
         }
-        if (shopKeeper->realMouseVisible) drawCursor(mouseX, mouseY);
     }
     glContext->swap();
+}
+
+void CvelmoraView::pointerToEngine(CgraphicsAPI* mine) {
+    // A move of a fraction of a pixel still counts; a still pointer hands nothing over.
+    if (mouseX == lastMouseX && mouseY == lastMouseY) return;
+    shopKeeper->touchPointers[0].mouseMoved(static_cast<int>(mouseX), static_cast<int>(mouseY), mine);
+    lastMouseX = mouseX;
+    lastMouseY = mouseY;
 }
 
 void CvelmoraView::getMousePos() {

@@ -102,7 +102,7 @@ void CgtkHostServices::showInternetPage(char const* url) {
 }
 
 bool CgtkHostServices::beginFileRequest(char const* folder, void (*done)(void*, char const*), void* context) {
-    if (unansweredDone || !done) return false;
+    if (fileRequestDone || !done) return false;
     if (!gtkReady()) return ClinuxHostServices::beginFileRequest(folder, done, context);
     return openGtkFileChooser(folder, done, context);
 }
@@ -111,8 +111,8 @@ CsheetWindow* CgtkHostServices::makeSheetWindow(CsheetActions& actions) {
     return gtkReady() ? makeGtkSheetWindow(actions) : nullptr;
 }
 
-void CgtkHostServices::handleEvents() {
-    ClinuxHostServices::handleEvents();
+void CgtkHostServices::frameTick() {
+    ClinuxHostServices::frameTick();
     runGtkEvents();
 }
 

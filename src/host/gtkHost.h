@@ -1,7 +1,7 @@
 // The host's own windows on GTK 3: the options sheet with its error-report form, the file
 // chooser, message boxes and the download progress pane. GTK starts only when one of them
 // is first needed and an X display exists; its events are handled from the frame loop
-// (handleEvents), never on a thread of its own. Without GTK the plain Linux services answer.
+// (frameTick), never on a thread of its own. Without GTK the plain Linux services answer.
 #pragma once
 
 #include "host/linuxHostServices.h"
@@ -15,7 +15,7 @@ class CgtkHostServices : public ClinuxHostServices {
     bool beginFileRequest(char const* folder, void (*done)(void* context, char const* path),
                           void* context) override;
     CsheetWindow* makeSheetWindow(CsheetActions& actions) override;
-    void handleEvents() override;
+    void frameTick() override;
     void openProgress(char const* message) override;
     void closeProgress() override;
     void setProgressPercent(float percent) override;

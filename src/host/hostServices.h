@@ -60,18 +60,9 @@ class ChostServices {
                                std::vector<Cstring> const& buttons) = 0;
     // Decodes a picture file (see OS::loadImageFile); 1 decoded, 0 not.
     virtual int decodePicture(imageFile& image, char const* path) = 0;
-    // Opens a file chooser over the window that last had the pointer, starting in folder and
-    // showing the picture types the decoder reads; returns at once. done(context, path) is
-    // called later from the frame loop with the chosen path, or with null when the chooser
-    // was cancelled or cannot be shown. false (and no call) when a chooser is already open.
-    virtual bool beginFileRequest(char const* folder, void (*done)(void* context, char const* path),
-                                  void* context) = 0;
     // Makes the window of the options sheet, which reports to actions; null when the
     // platform cannot show one. The caller owns it.
     virtual CsheetWindow* makeSheetWindow(CsheetActions& actions) = 0;
-    // Called once per frame by the frame loop: handles the events of the host's own windows
-    // (the sheet, the chooser) and makes the calls that are due.
-    virtual void handleEvents() = 0;
     // Opens the master log (masterOut) on path, truncated; 0 opened.
     virtual int openMasterLog(char const* path) = 0;
     virtual void setPriority(int priority) = 0;
@@ -85,6 +76,16 @@ class ChostServices {
     virtual Cstring systemVersionText() = 0;
     // The user's locale names in order of preference ("fr_FR.UTF-8").
     virtual std::vector<Cstring> preferredLocales() = 0;
+
+    // Opens a file chooser over the window that last had the pointer, starting in folder and
+    // showing the picture types the decoder reads; returns at once. done(context, path) is
+    // called later from the frame loop with the chosen path, or with null when the chooser
+    // was cancelled or cannot be shown. false (and no call) when a chooser is already open.
+    virtual bool beginFileRequest(char const* folder, void (*done)(void* context, char const* path),
+                                  void* context) = 0;
+    // Called by the frame loop once per frame: what the platform finished since (a file
+    // chooser's answer) is handed on from here.
+    virtual void frameTick() = 0;
 };
 
 // The services in use (the platform's unless replaced).

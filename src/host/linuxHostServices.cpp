@@ -156,25 +156,8 @@ int ClinuxHostServices::decodePicture(imageFile& image, char const* path) {
     return decodePictureFile(image, path);
 }
 
-bool ClinuxHostServices::beginFileRequest(char const* folder, void (*done)(void*, char const*),
-                                          void* context) {
-    if (unansweredDone || !done) return false;
-    VTRACE(1, "no file chooser without a window system: " << (folder ? folder : ""));
-    unansweredDone = done;
-    unansweredContext = context;
-    return true;
-}
-
 CsheetWindow* ClinuxHostServices::makeSheetWindow(CsheetActions&) {
     return nullptr; // no window system
-}
-
-void ClinuxHostServices::handleEvents() {
-    if (!unansweredDone) return;
-    // Cleared first: the answer may start the next request.
-    auto done = unansweredDone;
-    unansweredDone = nullptr;
-    done(unansweredContext, nullptr);
 }
 
 int ClinuxHostServices::openMasterLog(char const* path) {
@@ -216,4 +199,23 @@ std::vector<Cstring> ClinuxHostServices::preferredLocales() {
     for (char const* name : {"LC_ALL", "LANG"})
         if (char const* value = environment(name)) locales.push_back(value);
     return locales;
+}
+
+bool ClinuxHostServices::beginFileRequest(char const* folder, void (*done)(void*, char const*),
+                                          void* context) {
+    if (fileRequestDone) return false;
+    VTRACE(1, "file chooser asked for, starting in " << (folder ? folder : ""));
+    fileRequestDone = done;
+    fileRequestContext = context;
+    return true;
+}
+
+void ClinuxHostServices::frameTick() {
+    if (fileRequestDone == nullptr) return;
+    // Cleared first: the answer may ask for the next chooser.
+    auto done = fileRequestDone;
+    void* context = fileRequestContext;
+    fileRequestDone = nullptr;
+    fileRequestContext = nullptr;
+    done(context, nullptr);
 }

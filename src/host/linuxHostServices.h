@@ -1,11 +1,12 @@
 // The Linux platform behind ChostServices.
 //
 // Files and folders work directly; shell commands and the browser are started with
-// posix_spawnp; web requests and downloads are not available yet and
-// fail. With no window system a message box is written to stderr and answered with its first button, no sheet
-// can be made and a file request is answered with null at the next frame. Folders follow the XDG rules: the
-// data folder is $VELMORA_DATA_DIR, else $XDG_DATA_HOME/velmora/, else ~/.local/share/velmora/. The install
-// folder is $VELMORA_INSTALL_DIR, else the resource folder the build put in place.
+// posix_spawnp; web requests and downloads are not available yet and fail. With no
+// window system a message box is written to stderr and answered with its first button,
+// and no options sheet can be made.
+// Folders follow the XDG rules: the data folder is $VELMORA_DATA_DIR, else
+// $XDG_DATA_HOME/velmora/, else ~/.local/share/velmora/. The install folder is
+// $VELMORA_INSTALL_DIR, else the resource folder the build put in place.
 #pragma once
 
 #include "host/hostServices.h"
@@ -31,24 +32,22 @@ class ClinuxHostServices : public ChostServices {
     int showMessageBox(Cstring const& text, Cstring const& info,
                        std::vector<Cstring> const& buttons) override;
     int decodePicture(imageFile& image, char const* path) override;
-    bool beginFileRequest(char const* folder, void (*done)(void* context, char const* path),
-                          void* context) override;
     CsheetWindow* makeSheetWindow(CsheetActions& actions) override;
-    void handleEvents() override;
     int openMasterLog(char const* path) override;
     void setPriority(int priority) override;
     int64_t now() override;
     Cstring platformId() override;
     Cstring systemVersionText() override;
     std::vector<Cstring> preferredLocales() override;
+    // No chooser yet: the request is answered as cancelled at the next frame.
+    bool beginFileRequest(char const* folder, void (*done)(void* context, char const* path),
+                          void* context) override;
+    void frameTick() override;
 
     bool progressOpen = false;
+    void (*fileRequestDone)(void* context, char const* path) = nullptr;
+    void* fileRequestContext = nullptr;
     float progressPercent = 0;
-
-  protected:
-    // A file request answered at the next frame with null (no chooser can be shown).
-    void (*unansweredDone)(void*, char const*) = nullptr;
-    void* unansweredContext = nullptr;
 };
 
 // The first line of a machine-id file with blanks and line ends trimmed; "" when the

@@ -1,5 +1,6 @@
 #include "host/xHostWindow.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -41,7 +42,11 @@ int CxHostWindow::createOwn(char const* displayName, int w, int h, char const* t
     Atom atom = XInternAtom(display, "WM_DELETE_WINDOW", False);
     deleteAtom = atom;
     XSetWMProtocols(display, window, &atom, 1);
-    XSelectInput(display, window, StructureNotifyMask);
+    // The displays' GL windows inside select no input, so their keys and buttons come here.
+    XSelectInput(display, window,
+                 StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask);
+    // A held key repeats as presses only, not as release and press pairs.
+    XkbSetDetectableAutoRepeat(display, True, nullptr);
     XMapWindow(display, window);
     // Wait until the window is shown, so that children drawn at once appear.
     for (XEvent event;;) {
@@ -87,11 +92,36 @@ int CxHostWindow::watch(unsigned long w) {
     return 0;
 }
 
+namespace {
+ChostInputEvent inputEvent(XEvent& event) {
+    ChostInputEvent in;
+    if (event.type == KeyPress || event.type == KeyRelease) {
+        in.kind = event.type == KeyPress ? ChostInputEvent::KEY_PRESS : ChostInputEvent::KEY_RELEASE;
+        in.x = event.xkey.x;
+        in.y = event.xkey.y;
+        KeySym keysym = NoSymbol;
+        in.textLength = XLookupString(&event.xkey, in.text, sizeof in.text - 1, &keysym, nullptr);
+        if (in.textLength < 0) in.textLength = 0;
+        in.keysym = keysym;
+    } else {
+        in.kind = event.type == ButtonPress ? ChostInputEvent::BUTTON_PRESS : ChostInputEvent::BUTTON_RELEASE;
+        in.x = event.xbutton.x;
+        in.y = event.xbutton.y;
+        in.button = static_cast<int>(event.xbutton.button);
+    }
+    return in;
+}
+} // namespace
+
 int CxHostWindow::poll() {
     sizeChanged = false;
+    input.clear();
     while (!gone && XPending(display)) {
         XEvent event;
         XNextEvent(display, &event);
+        if (owned && (event.type == KeyPress || event.type == KeyRelease || event.type == ButtonPress ||
+                      event.type == ButtonRelease))
+            input.push_back(inputEvent(event));
         if (event.type == DestroyNotify && event.xdestroywindow.window == window) gone = true;
         if (event.type == ClientMessage && owned &&
             static_cast<unsigned long>(event.xclient.data.l[0]) == deleteAtom)

@@ -36,5 +36,9 @@ extern std::vector<Cstring> finalNotes;
 extern int16_t canDoModInvAlphaAddColor, canDoTemp, D3D, HVP, HLSL, shaderSpeed, miniTex, lowResGeo,
     minimizeVtxData, OpenGL;
 
+// Developer flags of the guide geometry that two keys toggle while the registry setting
+// "special" is on; nothing draws from them yet.
+extern uint8_t guideGeoShown, enableGuideGeo;
+
 // Program version written into saved settings.
 constexpr float kScriptSavedVersion = 1.296f;

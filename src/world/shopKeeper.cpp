@@ -219,19 +219,6 @@ void CshopKeeper::setSeqTransition(uint8_t t) {
     seqTransType = canDoFade ? static_cast<short>(t & 1) : 0;
 }
 
-void CshopKeeper::messageFromSystem(int message) {
-    if (message == 4) setExitSaver(1);
-}
-
 void CshopKeeper::shakeFoodShaker(int down) {
     if (foodShaker && tankThingAccess) tankThingAccess->shakerButtonState(foodShaker, down != 0);
-}
-
-void CshopKeeper::setRealMouseVisible(int shown) {
-    realMouseVisible = shown != 0;
-    anyMousePointerIsOn = realMouseVisible || fakeMouseIsOn;
-}
-
-void CshopKeeper::initInputProcessing() {
-    addDirectory("keymaps");
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "support/mystring.h"
@@ -20,9 +21,11 @@
 #include "world/activityMap.h"
 #include "world/shopGlobals.h"
 #include "world/shopServices.h"
+#include "world/touchPointer.h"
 
 class CgraphicsAPI;
 class CscriptHandler;
+class CscriptVar;
 class CscriptLine;
 class Crect;
 
@@ -90,8 +93,6 @@ class CshopKeeper : public CdirectoryVar {
     void calcAllTankFPS();
     void startEnergyConserveMode(int mode);
     void endEnergyConserveMode(int block);
-    // The pointer moved (pixels): ends energy saving while it is on.
-    void mouseMove(float x, float y);
 
     // ---- displays (shopKeeperDisplays.cpp)
     // Registers a device in the first free slot ("Out of displays!" when none); the table
@@ -156,19 +157,61 @@ class CshopKeeper : public CdirectoryVar {
     // A new member of the species, named and with its geometry; null when the species
     // cannot be had or the member cannot be made.
     Cvariable* makeThing(char const* speciesName, char const* speciesPath);
-    // "addTank": the only shop command so far; others climb the tree.
+    // "addTank" and the input commands; others climb the tree.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
     // loads its definition and runs the block in it.
     unsigned addTankCommand(CscriptLine& line);
 
-    // ---- small services
-    // 4: the saver quits.
-    void messageFromSystem(int message);
+    // ---- keys (shopKeeperKeys.cpp)
+    // Makes the key-map directory "keymaps".
+    void initInputProcessing();
+    // One key in the engine's codes (keyMap.h): a few act directly, the rest run their
+    // bindings. 1.
+    int keyPressed(int code);
+    // Runs the key's binding, else the binding "ANY"; 0 when a script ran or there was
+    // none, 1 after a failed script (a failed binding is an exit error, "faccfail").
+    int executeKeyScript(int code);
+    // Binds the line's first argument to the line's block, found before older bindings of
+    // that name; a panel binding goes with the next pane that closes.
+    void addKeyFunction(CscriptLine& line, bool panelKey);
+    // Puts every panel binding into the trash.
+    void removePanelKeys();
+    // "addKey", "clearKeys", "mouse" and "fileRequest"; false for other commands.
+    bool processInputCommand(CscriptLine& line, unsigned& result);
+    // Asks the platform for a picture for the focused tank, starting in folder; once
+    // chosen, its path is written into target (when it still exists) and
+    // "/std_scripts/set_new_bg_image" runs. Cancelling changes nothing. 0.
+    int fileRequest(Cstring folder, Cvariable* target);
+    // Hands a chosen picture to the focused tank's background script.
+    void setFocusTankBackgroundImage(char const* path);
+
+    // ---- mouse, wheel and pointer (shopKeeperInput.cpp). Positions are pixels of the
+    // pointer's display, y upward.
+    // 1 when neither a script nor the interface took the press (in saver mode it ends
+    // the saver, "mouse clicked").
+    int mouseButtonDown(int x, int y);
+    int mouseButtonUp(int x, int y);
+    void mouseWheel(int notches);
+    // The pointer moved: shaking shows the real pointer; at most once per frame the
+    // motion may end the saver ("mouse move", then 1), end energy saving or reach the
+    // interface.
+    int mouseMove(CtouchPointer& pointer);
+    void processTouchPointerMove(CtouchPointer& pointer);
+    // Once per frame: the wheel turned into a two-finger pinch of the focus tank, then the
+    // pointers' moves and buttons.
+    void processMouseAndTouchEvents();
+    // 1 "activate app", 3 "monitor off", 4 "closed by system"; 1 when handled.
+    int messageFromSystem(int code);
+    void activateApp(int how);
     // Tips (non-zero) or rights the food shaker; nothing while there is none.
     void shakeFoodShaker(int down);
-    void setRealMouseVisible(int shown);
-    void initInputProcessing();
+    // Sets the real pointer's visibility; the any-pointer-on flag after it.
+    int setRealMouseVisible(int shown);
+    int recalcAnyMousePointerIsOn();
+    void realMousePointerOn();
+    // The pointer hides itself 10 seconds after the last movement.
+    void realMousePointerOff();
 
     CshopServices& services() { return *shopServices; }
 
@@ -253,6 +296,32 @@ class CshopKeeper : public CdirectoryVar {
 
     // ---- unregistered fields
     CshopPanel* controlPanel = nullptr;
+    // Input. Pointer 0 is the mouse the host feeds; pointer 1 the wheel's second finger.
+    CtouchPointer touchPointers[2];
+    Cvariable* keymaps = nullptr;
+    // While not empty they take the button events (click-feeding sets them).
+    Cstring mouseDownScript, mouseUpScript;
+    // Running as a screen saver: input not meant for the interface ends it.
+    uint8_t saverMode = 0;
+    // Set by every frame step; pointer motion is evaluated at most once per frame.
+    uint8_t frameGate = 0;
+    uint8_t wheelPinch = 1;   // the wheel zooms the focus tank
+    uint8_t pinchRelease = 1; // both pointers let go after each pinch step
+    int pointerCount = 0;     // pointers down, counted each frame
+    double lastMovementTime = 0;
+    int pressFrame = 0;
+    Cvector2 pressPosition, lastPointerPosition;
+    float shakeLeft = 0, shakeRight = 0;
+    float wheelAccumulator = 0, previousWheelValue = 0;
+    double lastWheelTime = 0;
+    // The press went to the focus tank itself (a shop without a control panel), and the
+    // tank's press, drag and release commands, parsed once.
+    uint8_t tankHasPress = 0;
+    std::unique_ptr<CscriptVar> tankPointerScripts[3];
+    // The file request waiting for the platform's answer: its number (0 none) and where
+    // the chosen path goes, as a path from the shop keeper.
+    int fileRequestNumber = 0;
+    Cstring fileRequestTarget;
     // The shaker that follows the pointer while click-feeding; null until first needed.
     Cvariable* foodShaker = nullptr;
     // While above 0 the tank takes clicks for the interface's and ignores them.

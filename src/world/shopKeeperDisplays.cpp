@@ -166,23 +166,23 @@ void CshopKeeper::setDeviceTank(CgraphicsAPI* device, Ctank* tank) {
 }
 
 void CshopKeeper::setGUItoAPI(CgraphicsAPI* device) {
-    if (controlPanel == nullptr) return;
+    // Without a panel the display still takes the pointer and the focus.
     if (device) {
         guiMonitorAspect = device->height > 0 ? device->width / device->height : 0.0f;
         if (Ctank* tank = device->tank) {
-            controlPanel->setDevice(device);
+            if (controlPanel) controlPanel->setDevice(device);
             if (focusDevicePath) focusDevicePath->setString(device->getFullPath().c_str());
-            controlPanel->setDisplayed(0, 0);
-            controlPanel->setToTank(tank);
+            if (controlPanel) controlPanel->setDisplayed(0, 0);
+            if (controlPanel) controlPanel->setToTank(tank);
             setFocusTank(tank);
             services().foodShakerToTank(*this, tank, true);
         }
-        controlPanel->setDisplayed(1, 1);
+        if (controlPanel) controlPanel->setDisplayed(1, 1);
     } else {
-        controlPanel->setDisplayed(0, 0);
+        if (controlPanel) controlPanel->setDisplayed(0, 0);
         guiMonitorAspect = 0;
         setFocusTank(nullptr);
-        controlPanel->setDevice(nullptr);
+        if (controlPanel) controlPanel->setDevice(nullptr);
         services().fakeMousePointerOff(*this);
     }
     guiDisplay = device;

@@ -55,7 +55,3 @@ void CshopKeeper::endEnergyConserveMode(int block) {
     }
     energySavingBlocked = static_cast<uint8_t>(block);
 }
-
-void CshopKeeper::mouseMove(float, float) {
-    if (energyConserveOn) endEnergyConserveMode(0);
-}

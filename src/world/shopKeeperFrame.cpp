@@ -17,6 +17,7 @@ int CshopKeeper::timerMoveFrame(CgraphicsAPI* device) {
     float displaysShown = numDisplays > 0 ? float(numDisplays) : 1.0f;
     float rate = device->refreshRate > 0.0f ? device->refreshRate : 60.0f;
     globalSecondsSinceLastFrame = static_cast<float>(1.0 / (double(displaysShown) * rate));
+    frameGate = 1;
     if (updateShop() != 0) {
         VTRACE(2, "upd returned 0");
         return 0;
@@ -31,7 +32,7 @@ int CshopKeeper::timerMoveFrame(CgraphicsAPI* device) {
 }
 
 int CshopKeeper::updateShop() {
-    services().processMouseAndTouchEvents(*this);
+    processMouseAndTouchEvents();
     if (services().checkInOnAnyInternetRequest()) {
         requestInProgress = 0;
         VTRACE(2, "shop::didReqJustFinish");

@@ -188,6 +188,8 @@ Cvariable* CshopKeeper::makeThing(char const* speciesName, char const* speciesPa
 
 unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line) {
     if (line.getName().sameAs("addTank")) return addTankCommand(line);
+    unsigned result = CMD_DONE;
+    if (processInputCommand(line, result)) return result;
     return CdirectoryVar::processCommand(handler, line);
 }
 

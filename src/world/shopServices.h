@@ -10,6 +10,7 @@
 class CgraphicsAPI;
 class CshopKeeper;
 class Ctank;
+class CtouchPointer;
 class Cvariable;
 
 // The control panel as the shop keeper uses it.
@@ -37,6 +38,15 @@ class CshopPanel {
     virtual Cstring currentPaneName() { return Cstring(); }
     // Marks whether the last release on the tank was a click that the panel reacts to.
     virtual void setTankWasClicked(int) {}
+    // The root of the widget tree: key scripts run on it while a tank has the focus.
+    virtual Cvariable* widgetsRoot() = 0;
+    // The pointer, in pixels of the panel's display with y upward. A press returns 1 when
+    // a widget took it; a move returns 1 when a widget is under the pointer.
+    virtual int mouseButtonDown(float x, float y) = 0;
+    virtual void mouseButtonUp(float x, float y) = 0;
+    virtual int mouseMove(float x, float y) = 0;
+    // 1 when a scrolling list took the wheel.
+    virtual int mouseWheel(int notches) = 0;
     // The display the panel sits on, or null.
     virtual CgraphicsAPI* device() = 0;
     virtual void setDevice(CgraphicsAPI*) {}
@@ -133,7 +143,12 @@ class CshopServices {
     virtual void fakeMousePointerOff(CshopKeeper&) {}
 
     // ---- input and the web
-    virtual void processMouseAndTouchEvents(CshopKeeper&) {}
+    // Whether the tank's view may be dragged and pinched now.
+    virtual bool tankAllowsTouch(Ctank*) { return false; }
+    // Pinches the tank's view with two pointers.
+    virtual void pinchTank(Ctank*, CtouchPointer&, CtouchPointer&) {}
+    // The tank is no longer being dragged or pinched.
+    virtual void endTankPinch(Ctank*) {}
     // Non-zero when a web request has just finished.
     virtual int checkInOnAnyInternetRequest() { return 0; }
 };

@@ -7,6 +7,7 @@
 #include "support/mystring.h"
 #include "support/vector.h"
 #include "support/vector2.h"
+#include "world/touchPointer.h"
 
 class CarrayVar;
 class CgraphicsAPI;
@@ -35,32 +36,13 @@ class Ccamera {
     uint8_t allowLetterboxing = 1;
 };
 
-// One pointer (mouse or touch) in pixels of its display.
-struct CtouchPointer {
-    Cvector2 previous, current;
-    CgraphicsAPI* display = nullptr;
-    int buttonDown = 0;
-    void setMouseButtonState(int down) { buttonDown = down; }
-    // The pointer is now at (x, y) of the display; the first position seen on a display
-    // is its own previous one, so a pointer arriving from elsewhere makes no jump.
-    void mouseMoved(float x, float y, CgraphicsAPI* on) {
-        if (on == nullptr) return;
-        previous = on == display ? current : Cvector2(x, y);
-        current = Cvector2(x, y);
-        display = on;
-    }
-};
-
 // What the shop's input step keeps for the tanks' cameras and picking.
 struct CtankInputState {
     CgraphicsAPI* interfaceDisplay = nullptr; // without a shop keeper: the display the pointer is on
     Cvariable* clickedThing = nullptr;        // picked at button-down
     float mouseButtonDownStartTime = 0.0f;    // seconds
-    float dragDistance = 0.0f;                // pixels dragged since button-down
-    uint8_t endOfEmulatedPinch = 0;           // the scroll wheel's pinch ends this frame
-    uint8_t realMousePointerOn = 0;
-    int graceSecondsRequests = 0; // times the sequence rotation was delayed
-    CtouchPointer pointer;        // the mouse, in pixels of its display (y upward)
+    // Pointer travel since button-down, in display sizes (a sweep across the width is 1).
+    float dragDistance = 0.0f;
 };
 extern CtankInputState tankInput;
 // 1 when the last button-down found a pickable thing under the pointer, else 0.

@@ -40,7 +40,7 @@ void buttonDown(Ctank& tank, CshopKeeper& shop) {
         clickTargetIsFish = 0;
         return;
     }
-    Cvector2 const& at = tankInput.pointer.current;
+    Cvector2 const& at = shop.touchPointers[0].current;
     tankInput.clickedThing =
         tank.getThingClosestToScreenSpace(tank.interfaceDisplay(), static_cast<float>(static_cast<int>(at.x)),
                                           static_cast<float>(static_cast<int>(at.y)), 0.01f);
@@ -48,7 +48,7 @@ void buttonDown(Ctank& tank, CshopKeeper& shop) {
 }
 
 void buttonUp(Ctank& tank, CshopKeeper& shop) {
-    Cvector2 const& at = tankInput.pointer.current;
+    Cvector2 const& at = shop.touchPointers[0].current;
     if (tank.dragging) return;
     if (shop.inClickFeedingMode) {
         tank.addFood(tank.screenPixelToTankSpace(tank.interfaceDisplay(), at.x, at.y, tank.foodPlaneDepth),
@@ -76,7 +76,7 @@ void buttonUp(Ctank& tank, CshopKeeper& shop) {
 
 void dragTank(Ctank& tank, CshopKeeper& shop) {
     if (ignoringClicks(shop)) return;
-    CtouchPointer& pointer = tankInput.pointer;
+    CtouchPointer& pointer = shop.touchPointers[0];
     if (tankInput.clickedThing)
         tank.mouseSelectFocusThing(static_cast<short>(pointer.current.x),
                                    static_cast<short>(pointer.current.y), 1);
@@ -101,7 +101,7 @@ void doubleClick(Ctank& tank, CshopKeeper& shop) {
     if (shop.hasMouse && shop.exitOnMouse != 2) {
         setExit("doubleClick");
     } else if (clickTargetIsFish == 0) {
-        tank.autoResizeScreen(tankInput.pointer.current.x, tankInput.pointer.current.y);
+        tank.autoResizeScreen(shop.touchPointers[0].current.x, shop.touchPointers[0].current.y);
     } else {
         // Close in on the fish: follow it, starting slowly.
         tank.animalHighlight(Cstring("OFF"), 0.0f);

@@ -84,3 +84,16 @@ void CtankShopServices::setTankLoading(Ctank* tank, bool on) {
 void CtankShopServices::dropDefinitionAnimals(Ctank* tank) {
     if (tank) tank->deleteAllFish();
 }
+
+bool CtankShopServices::tankAllowsTouch(Ctank* tank) {
+    // Drags and pinches move the camera only once one was chosen.
+    return tank && tank->cameraUnlocked;
+}
+
+void CtankShopServices::pinchTank(Ctank* tank, CtouchPointer& a, CtouchPointer& b) {
+    if (tank) tank->doPinch(a, b);
+}
+
+void CtankShopServices::endTankPinch(Ctank* tank) {
+    if (tank) tank->dragging = 0;
+}

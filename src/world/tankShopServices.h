@@ -26,4 +26,7 @@ class CtankShopServices : public CshopDisplayServices {
     void clearTank(Ctank* tank) override;
     void setTankLoading(Ctank* tank, bool on) override;
     void dropDefinitionAnimals(Ctank* tank) override;
+    bool tankAllowsTouch(Ctank* tank) override;
+    void pinchTank(Ctank* tank, CtouchPointer& a, CtouchPointer& b) override;
+    void endTankPinch(Ctank* tank) override;
 };

@@ -76,7 +76,7 @@ void Ctank::mouseDrag(CtouchPointer& pointer) {
     followBlend.setMove(0.15f, 0.0f, 2, 1);
     destCamera.camPos += delta;
     containCameraInFrustum3D(destCamera);
-    ++tankInput.graceSecondsRequests;
+    if (shop) shop->giveGraceSecondsUntilSequenceRotate();
 }
 
 void Ctank::doPinch(CtouchPointer& a, CtouchPointer& b) {
@@ -87,7 +87,7 @@ void Ctank::doPinch(CtouchPointer& a, CtouchPointer& b) {
     float dx1 = a.current.x - b.current.x, dy1 = a.current.y - b.current.y;
     float now = std::sqrt(dx1 * dx1 + dy1 * dy1);
     float ratio = now > 0.0f ? std::sqrt(dx0 * dx0 + dy0 * dy0) / now : 0.0f;
-    tankInput.realMousePointerOn = 1;
+    if (shop) shop->realMousePointerOn();
     if (ratio > 0.5f && ratio < 2.0f) {
         Cvector pa = screenPixelToTankSpace(b.display, a.previous.x, a.previous.y, touchManipulationZplane);
         Cvector pb = screenPixelToTankSpace(b.display, a.current.x, a.current.y, touchManipulationZplane);
@@ -112,9 +112,10 @@ void Ctank::doPinch(CtouchPointer& a, CtouchPointer& b) {
         if (z > inspectFollowOrStaticThresholdZdist || camera == CAM_STATIC)
             changeCameraBehavior(z > inspectFollowOrStaticThresholdZdist ? CAM_STATIC : CAM_MOUSE);
         if (shop && shop->highlight) followLock = 0;
-        ++tankInput.graceSecondsRequests;
+        if (shop) shop->giveGraceSecondsUntilSequenceRotate();
     }
-    if (tankInput.endOfEmulatedPinch) {
+    // The wheel's pinch is made of single steps: both pointers let go after each.
+    if (shop && shop->pinchRelease) {
         a.setMouseButtonState(0);
         b.setMouseButtonState(0);
     }

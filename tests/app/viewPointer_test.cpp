@@ -8,7 +8,6 @@
 #include "support/cerr.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
-#include "world/tankCamera.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -45,27 +44,52 @@ TEST_F(ViewPointer, ThePointerReachesTheTanksInViewPixels) {
     ASSERT_NE(shopKeeper, nullptr);
     CgraphicsAPI* mine = view->findThisAPI();
     ASSERT_NE(mine, nullptr);
-    tankInput.pointer = CtouchPointer();
+    CtouchPointer& pointer = shopKeeper->touchPointers[0];
     struct {
         double x, y; // window pixels, top-down
         float previousX, currentX, currentY;
+        int handed; // the frame handed a move over (the next frame processes it)
     } const steps[] = {
-        {10.7, 30, 10, 10, 10}, // first sight: no jump
-        {25, 5, 10, 25, 35},    // y turned upward
-        {25, 5, 25, 25, 35},    // still: no motion left over
-        {500, 5, 25, 25, 35},   // outside the view: ignored
+        {10.7, 30, 10, 10, 10, 1}, // first sight: no jump
+        {25, 5, 10, 25, 35, 1},    // y turned upward
+        {25, 5, 10, 25, 35, 0},    // still: nothing handed over, no motion left to process
+        {500, 5, 10, 25, 35, 0},   // outside the view: ignored
     };
     for (auto const& s : steps) {
         context->px = s.x, context->py = s.y;
         view->animateOneFrame();
-        EXPECT_EQ(tankInput.pointer.display, mine) << s.x;
-        EXPECT_FLOAT_EQ(tankInput.pointer.current.x, s.currentX) << s.x;
-        EXPECT_FLOAT_EQ(tankInput.pointer.current.y, s.currentY) << s.x;
-        EXPECT_FLOAT_EQ(tankInput.pointer.previous.x, s.previousX) << s.x;
+        EXPECT_EQ(pointer.display, mine) << s.x;
+        EXPECT_FLOAT_EQ(pointer.current.x, s.currentX) << s.x;
+        EXPECT_FLOAT_EQ(pointer.current.y, s.currentY) << s.x;
+        EXPECT_FLOAT_EQ(pointer.previous.x, s.previousX) << s.x;
+        EXPECT_EQ(pointer.updated, s.handed) << s.x;
     }
     view->stopAnimation();
     view.reset();
-    tankInput = CtankInputState();
+    freeGlobals();
+}
+
+// The wheel's turn reaches the engine in whole notches, truncated toward zero; the engine
+// counts a turn of no whole notch as forward.
+TEST_F(ViewPointer, TheWheelTurnsInWholeNotches) {
+    REQUIRE_OFFSCREEN();
+    makeFolders(true);
+    auto view =
+        std::make_unique<CvelmoraView>(CviewRect{0, 0, 64, 32}, createOffscreenContext(64, 32), false);
+    view->startAnimation();
+    ASSERT_NE(shopKeeper, nullptr);
+    struct {
+        double deltaY;
+        float added;
+    } const turns[] = {{-2.9, -1.0f}, {0.7, 1.0f}, {3.2, 1.0f}};
+    for (auto const& t : turns) {
+        float before = shopKeeper->wheelAccumulator;
+        shopKeeper->lastWheelTime = globalTime; // a quick turn weighs 1 whatever its notches
+        view->scrollWheel(t.deltaY);
+        EXPECT_FLOAT_EQ(shopKeeper->wheelAccumulator - before, t.added) << t.deltaY;
+    }
+    view->stopAnimation();
+    view.reset();
     freeGlobals();
 }
 

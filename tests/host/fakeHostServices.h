@@ -64,19 +64,6 @@ class CfakeHostServices : public ChostServices {
     int decodePicture(imageFile&, char const* path) override {
         return record("picture " + std::string(path)), 0;
     }
-    bool beginFileRequest(char const* folder, void (*done)(void*, char const*), void* context) override {
-        record("fileRequest " + std::string(folder ? folder : ""));
-        if (fileDone) return false;
-        fileDone = done;
-        fileContext = context;
-        return true;
-    }
-    // Gives the open file request its answer (null: cancelled).
-    void answerFileRequest(char const* path) {
-        auto done = fileDone;
-        fileDone = nullptr;
-        if (done) done(fileContext, path);
-    }
     // The sheet window handed out is the test's (null: none can be shown); the caller owns
     // what it gets, so the fake hands over a window it made for the purpose.
     CsheetWindow* makeSheetWindow(CsheetActions&) override {
@@ -85,7 +72,6 @@ class CfakeHostServices : public ChostServices {
         nextSheetWindow = nullptr;
         return window;
     }
-    void handleEvents() override { eventRounds++; }
     int openMasterLog(char const* path) override { return record("masterLog " + std::string(path)), 1; }
     void setPriority(int priority) override { record("priority " + std::to_string(priority)); }
     Cstring dataFolder() override { return dataFolderText; }
@@ -94,6 +80,23 @@ class CfakeHostServices : public ChostServices {
     Cstring platformId() override { return platformIdText; }
     Cstring systemVersionText() override { return versionText; }
     std::vector<Cstring> preferredLocales() override { return locales; }
+    bool beginFileRequest(char const* folder, void (*done)(void*, char const*), void* context) override {
+        record("fileRequest " + std::string(folder ? folder : ""));
+        if (fileRequestDone) return false;
+        fileRequestDone = done;
+        fileRequestContext = context;
+        return true;
+    }
+    void frameTick() override { ticks++; }
+    // Answers the open file request as the platform would (null: cancelled); false when
+    // none is open.
+    bool answerFileRequest(char const* path) {
+        if (!fileRequestDone) return false;
+        auto done = fileRequestDone;
+        fileRequestDone = nullptr;
+        done(fileRequestContext, path);
+        return true;
+    }
 
     std::vector<std::string> calls;
     std::string written; // bytes of the last writeFile
@@ -110,10 +113,10 @@ class CfakeHostServices : public ChostServices {
     Cstring platformIdText;
     Cstring versionText = "Linux 6.1.0-test";
     std::vector<Cstring> locales;
-    void (*fileDone)(void*, char const*) = nullptr;
-    void* fileContext = nullptr;
+    void (*fileRequestDone)(void*, char const*) = nullptr;
+    void* fileRequestContext = nullptr;
+    int ticks = 0; // frames the loop told about
     CsheetWindow* nextSheetWindow = nullptr;
-    int eventRounds = 0;
 
   private:
     void record(std::string const& line) { calls.push_back(line); }

@@ -2,6 +2,8 @@
 // copy of the installed resource tree) and the Linux host services themselves.
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
+#include <vector>
 #include <gtest/gtest.h>
 
 #include "host/fakeHostServices.h"
@@ -224,3 +226,24 @@ TEST(OsFolders, ResourceCopyFollowsTheInstalledStamp) {
 }
 
 } // namespace
+
+// Without a chooser to show, a file request is answered as cancelled at the next frame, once;
+// a second request while one waits is refused.
+TEST(LinuxHost, AFileRequestIsAnsweredAtTheNextFrame) {
+    ClinuxHostServices host;
+    static std::vector<std::pair<void*, bool>> answers; // context, path given
+    answers.clear();
+    auto done = [](void* context, char const* path) { answers.push_back({context, path != nullptr}); };
+    int first = 1, second = 2;
+    EXPECT_TRUE(host.beginFileRequest("/tmp", done, &first));
+    EXPECT_FALSE(host.beginFileRequest("/tmp", done, &second));
+    EXPECT_TRUE(answers.empty()) << "nothing before the frame";
+    host.frameTick();
+    host.frameTick();
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].first, &first);
+    EXPECT_FALSE(answers[0].second);
+    EXPECT_TRUE(host.beginFileRequest("/tmp", done, &second)) << "answered: the next may open";
+    host.frameTick();
+    EXPECT_EQ(answers.size(), 2u);
+}

@@ -146,6 +146,16 @@ TEST_F(Energy, SavingStartsInUsuallyUnwatchedHours) {
     }
 }
 
+// The mouse moved from (0, 0) to (x, y) of a screen, handled by the next frame's input step.
+void moveMouse(CshopKeeper& shop, int x, int y) {
+    static CcountingDevice screen;
+    screen.width = 400, screen.height = 300;
+    shop.touchPointers[0].mouseMoved(0, 0, &screen);
+    shop.touchPointers[0].mouseMoved(x, y, &screen);
+    shop.frameGate = 1;
+    shop.processMouseAndTouchEvents();
+}
+
 TEST_F(Energy, AMouseMoveEndsSavingAndMarksTheHourWatched) {
     struct Case {
         char digit, after;
@@ -157,14 +167,14 @@ TEST_F(Energy, AMouseMoveEndsSavingAndMarksTheHourWatched) {
         shop->startEnergyConserveMode(1);
         ASSERT_EQ(shop->energyConserveOn, 1);
         shop->refreshesSinceDisplay = 8;
-        shop->mouseMove(3, 4);
+        moveMouse(*shop, 3, 4);
         EXPECT_EQ(shop->energyConserveOn, 0);
         EXPECT_FLOAT_EQ(shop->refreshRateFactor, 1.0f);
         EXPECT_EQ(shop->refreshesSinceDisplay, 0);
         EXPECT_EQ(activeTimes.c_str()[kHour], c.after);
         EXPECT_EQ(shop->energySavingBlocked, 0); // the mouse does not block saving
         shop->refreshesSinceDisplay = 4;
-        shop->mouseMove(5, 6); // not saving: nothing
+        moveMouse(*shop, 5, 6); // not saving: nothing
         EXPECT_EQ(shop->refreshesSinceDisplay, 4);
         stopShop();
     }

@@ -44,6 +44,15 @@ class CrecordingPanel : public CshopPanel {
     bool isPointless() override { return false; }
     void panelOff() override { offCalls++; }
     CgraphicsAPI* device() override { return nullptr; }
+    Cvariable* widgetsRoot() override { return &widgets; }
+    // The pointer calls, one line each ("down 3 4", "up 3 4", "move 3 4", "wheel -1").
+    int mouseButtonDown(float x, float y) override { return pointer("down", x, y), takesPress; }
+    void mouseButtonUp(float x, float y) override { pointer("up", x, y); }
+    int mouseMove(float x, float y) override { return pointer("move", x, y), 1; }
+    int mouseWheel(int notches) override {
+        pointerCalls.push_back("wheel " + std::to_string(notches));
+        return takesWheel;
+    }
     Cvariable* findExistingPane(char const* name) override {
         for (auto& pane : panes)
             if (pane->name == name) return pane.get();
@@ -62,11 +71,19 @@ class CrecordingPanel : public CshopPanel {
     void forget() {
         panes.clear();
         closed.clear();
+        pointerCalls.clear();
         offCalls = 0;
         tankWasClicked = -1;
     }
+    void pointer(char const* what, float x, float y) {
+        pointerCalls.push_back(std::string(what) + " " + std::to_string(int(x)) + " " +
+                               std::to_string(int(y)));
+    }
 
     CdirectoryVar panelNode;
+    CdirectoryVar widgets; // the widget tree's root
+    std::vector<std::string> pointerCalls;
+    int takesPress = 1, takesWheel = 0;
     std::vector<std::unique_ptr<CdirectoryVar>> panes;
     std::vector<std::string> closed;
     int tankWasClicked = -1;

@@ -148,6 +148,16 @@ class LiveTankTest : public ::testing::Test {
     Ctank* tank = nullptr;
 };
 
+// A pressed pointer on the display that moved from one pixel to another.
+inline CtouchPointer pressedPointer(Cvector2 from, Cvector2 to, CgraphicsAPI* on) {
+    CtouchPointer p;
+    p.display = on;
+    p.previous = from;
+    p.current = to;
+    p.setMouseButtonState(1);
+    return p;
+}
+
 // A tank with its wide camera 7 and a follow camera 2, and two 200 x 100 displays side by
 // side (none attached yet); the left one takes the pointer.
 class ViewTankTest : public LiveTankTest {

@@ -96,7 +96,7 @@ TEST_F(CameraTankTest, ViewsAcrossDisplaysWithABezel) {
 TEST_F(CameraTankTest, DragsAndPinchesMoveTheCameraWithinLimits) {
     showOn({&left});
     shop->dragThreshold = 5.0f;
-    CtouchPointer p{{100, 50}, {80, 50}, &left, 1};
+    CtouchPointer p = pressedPointer({100, 50}, {80, 50}, &left);
     struct {
         float dragged;
         bool moves;
@@ -116,14 +116,15 @@ TEST_F(CameraTankTest, DragsAndPinchesMoveTheCameraWithinLimits) {
         tank->destCamera.camPos = tank->cameraEyePosAtFullHeight;
         tank->destCamera.camPos.z += 0.5f;
         Cvector before = tank->destCamera.camPos;
-        CtouchPointer a{{50, 50}, {100 - c.spread / 2, 50}, &left, 1},
-            b{{150, 50}, {100 + c.spread / 2, 50}, &left, 1};
+        CtouchPointer a = pressedPointer({50, 50}, {100 - c.spread / 2, 50}, &left);
+        CtouchPointer b = pressedPointer({150, 50}, {100 + c.spread / 2, 50}, &left);
         tank->doPinch(a, b);
         EXPECT_EQ(tank->destCamera.camPos.z != before.z, c.moves) << c.spread;
     }
     tank->cameraUnlocked = 0; // a wheel before any camera was chosen: ignored
     Cvector before = tank->destCamera.camPos;
-    CtouchPointer a{{50, 50}, {60, 50}, &left, 1}, b{{150, 50}, {140, 50}, &left, 1};
+    CtouchPointer a = pressedPointer({50, 50}, {60, 50}, &left);
+    CtouchPointer b = pressedPointer({150, 50}, {140, 50}, &left);
     tank->doPinch(a, b);
     tank->mouseDrag(p);
     EXPECT_FLOAT_EQ(tank->destCamera.camPos.z, before.z);

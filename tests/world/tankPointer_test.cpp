@@ -31,7 +31,7 @@ class PointerTankTest : public ViewTankTest {
         ViewTankTest::TearDown();
     }
     int run(char const* line) { return runStringScript(tank, line); }
-    void pointAt(float x, float y) { tankInput.pointer.mouseMoved(x, y, &left); }
+    void pointAt(float x, float y) { shop->touchPointers[0].mouseMoved(int(x), int(y), &left); }
     void highlight(Cvariable* animal) {
         tank->changeFocusThing(animal);
         tank->animalHighlight(Cstring("ON"), 0);

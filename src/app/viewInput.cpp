@@ -1,0 +1,68 @@
+// The view's input: keys in the engine's codes, button presses and releases and the wheel,
+// handed to the shop keeper. The view never ends the saver itself; the engine decides.
+#include "app/velmoraView.h"
+#include "host/glContext.h"
+#include "support/cerr.h"
+#include "world/keyMap.h"
+#include "world/shopKeeper.h"
+#include "world/velmoraFunctions.h"
+
+namespace {
+template <typename... T> void logLine(T const&... parts) {
+    if (!masterOut.is_open()) return;
+    (masterOut << ... << parts);
+    masterOut << std::endl;
+}
+} // namespace
+
+bool doKey(int code) {
+    if (shopKeeper == nullptr) return exitSaver == 0;
+    logLine("  KEY PRESSED  char=", code);
+    VTRACE(1, "  KEY PRESSED  char=" << code);
+    shopKeeper->keyPressed(code);
+    logLine("back from shop, exitSaver=", exitSaver);
+    return exitSaver == 0;
+}
+
+void CvelmoraView::keyDown(int code) {
+    logLine("keyDown self=", 1);
+    if (doingOpenFile || !readsInput) return;
+    glContext->makeCurrent();
+    doKey(code);
+}
+
+void CvelmoraView::keyUp(int code) {
+    logLine("keyUp self=");
+    if (doingOpenFile || !readsInput) return;
+    if (code != KEY_TAB_UP && code != KEY_SHIFT_UP) return;
+    glContext->makeCurrent();
+    doKey(code);
+}
+
+void CvelmoraView::mouseDown(double x, double y) {
+    CgraphicsAPI* mine = findThisAPI();
+    logLine("____MOUSEDOWN api=", mine ? 1 : 0);
+    if (!shopKeeper || !readsInput) return;
+    glContext->makeCurrent();
+    mouseX = x, mouseY = y, pointerKnown = true;
+    // The press is where the pointer is now, also when it moved since the last frame.
+    if (mine) pointerToEngine(mine);
+    logLine("MOUSE POS ", x, " ", y);
+    logLine("before xs=", exitSaver, " ee=", erroredExit, " dof=", doingOpenFile);
+    shopKeeper->mouseButtonDown(static_cast<int>(x), static_cast<int>(y));
+    logLine("end mousedown   xs=", exitSaver, " ee=", erroredExit, " dof=", doingOpenFile);
+}
+
+void CvelmoraView::mouseUp(double x, double y) {
+    logLine("mouseUP");
+    if (!shopKeeper || !readsInput) return;
+    glContext->makeCurrent();
+    mouseX = x, mouseY = y, pointerKnown = true;
+    if (CgraphicsAPI* mine = findThisAPI()) pointerToEngine(mine);
+    shopKeeper->mouseButtonUp(static_cast<int>(x), static_cast<int>(y));
+}
+
+void CvelmoraView::scrollWheel(double deltaY) {
+    if (!shopKeeper || !readsInput) return;
+    shopKeeper->mouseWheel(static_cast<int>(deltaY)); // toward zero: 0.7 is no notch
+}
