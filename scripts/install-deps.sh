@@ -12,5 +12,5 @@ $SUDO apt-get install -y --no-install-recommends \
     libgl-dev libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0 \
     libx11-dev libxtst-dev freeglut3-dev libopenal-dev libcurl4-openssl-dev \
     clang libclang-rt-14-dev clang-format gcovr \
-    libgtk-3-dev xdotool \
+    libgtk-3-dev xdotool libcpp-httplib-dev \
     xvfb xauth

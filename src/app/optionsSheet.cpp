@@ -18,9 +18,12 @@
 #include "variables/configDialogVars.h"
 #include "variables/variable.h"
 #include "variables/variableLinks.h"
+#include "host/internetRequest.h"
 #include "world/initGlobals.h"
+#include "world/internet.h"
 #include "world/shopGlobals.h"
 #include "world/shopKeeper.h"
+#include "world/updateMaster.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -75,7 +78,7 @@ Cstring fileContent(char const* path) {
 } // namespace
 
 bool makerPageAddress(char const* path, Cstring& url) {
-    if (webServerBase.empty()) {
+    if (webServerAddress().empty()) {
         OS::ShowMessage(
             "No web server is set up for Velmora.|The updates, the error reports and the web pages "
             "need one.",
@@ -322,9 +325,8 @@ void options_sheet_settings::click_visitWebsiteButton() {
 }
 
 void options_sheet_settings::click_checkForUpdateButton() {
-    Cstring url;
-    if (!makerPageAddress("", url)) return;
-    MakeHTTPrequestAndRunScript("inquiry/checkUpdate.php?type=checkUpd&beta=0&", true, 2, nullptr);
+    // Without a server the request itself says so.
+    updateMaster().checkForUpdate();
 }
 
 void options_sheet_settings::click_betaEmailSignup() {
@@ -347,7 +349,9 @@ void options_sheet_settings::click_grabOnlineTankConfiguration() {
     logLine("click_grabOnlineTankConfiguration - fish_chooser");
     Cstring url;
     Cstring path = Cstring("temp/sets_") + machineID;
-    if (makerPageAddress(path.c_str(), url)) OS::startFileDownload(url.c_str(), "[APD]dl_sets.txt", true);
+    if (!makerPageAddress(path.c_str(), url)) return;
+    onFinishedDownloadingScript = ":overwriteSettings";
+    OS::startFileDownload(url.c_str(), "[APD]dl_sets.txt", true);
 }
 
 void options_sheet_settings::openErrorReportForm() {

@@ -82,6 +82,6 @@ class options_sheet_settings {
     bool textsFound = false;
 };
 
-// The maker's web pages, under the web server's address; false (and the user told so)
-// while no web server is set.
+// The maker's web pages and downloads, under the web server's address; false (and the
+// user told so) while no web server is set.
 bool makerPageAddress(char const* path, Cstring& url);

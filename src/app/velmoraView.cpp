@@ -19,6 +19,7 @@
 #include "host/sheetWindow.h"
 #include "script/scriptCommands.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "support/helperFunctions.h"
@@ -26,6 +27,7 @@
 #include "things/thingKinds.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/internet.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
@@ -58,11 +60,22 @@ int viewsAnimating(CvelmoraView const* except) {
 
 } // namespace
 
+void installViewHooks() {
+    // An installed update takes effect at the next start: the views say so.
+    engineHooks.updateInstalled = [] {
+        pleaseQuitSystemPreferences = 1;
+        showInPreview = 2;
+    };
+}
+
 CviewServices& viewServices() {
     static CviewServices services = [] {
         // The factory learns the scene kinds and the fish once, before any tank loads.
         installThingKinds();
         installFishKind();
+        installWebRequests();
+        installViewHooks();
+        installSheetHooks();
         installGtkHost();
         return CviewServices();
     }();
@@ -148,7 +161,8 @@ void CvelmoraView::startAnimation() {
             delete shop;
         } else {
             startRunOrQuit = 1;
-            if (phoneHomeThisRun > 0 && --phoneHomeThisRun == 0) {
+            // Without a server there is nobody to ask: the countdown waits for one.
+            if (!webServerAddress().empty() && phoneHomeThisRun > 0 && --phoneHomeThisRun == 0) {
                 phoneHomeThisRun = 100;
                 MakeHTTPrequestAndRunScript("inquiry/inquiry.php?type=INIT&", false, 2, nullptr);
                 OS::storeRegistryStuff();
@@ -191,7 +205,7 @@ void CvelmoraView::registerDisplay() {
     for (CvelmoraView* v : allWindows)
         if (v) screens++;
     // Diagnostics go out once every so many starts, when every screen has its display.
-    if (numDisplays == screens && !preview && !sendExtraHttpString.empty() &&
+    if (numDisplays == screens && !preview && !sendExtraHttpString.empty() && !webServerAddress().empty() &&
         countdownToSendExtraHttpString > 0) {
         if (--countdownToSendExtraHttpString == 0) {
             Cstring request = Cstring("inquiry/phone_home.php?debugInfo=") +

@@ -47,7 +47,13 @@ class CviewServices : public CtankShopServices {
     }
     bool mute = false;
 };
+// The first call installs the scene kinds, the fish, the web requests, the view's hooks
+// and the GTK windows.
 CviewServices& viewServices();
+// Fills the view's slots of engineHooks (an installed update asks for a restart).
+void installViewHooks();
+// Fills the options sheet's slots of engineHooks: its message line, its end.
+void installSheetHooks();
 
 // Puts the view in the first slot that is empty or already holds it; nothing when all
 // slots hold other views.

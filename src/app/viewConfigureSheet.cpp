@@ -8,6 +8,7 @@
 #include "host/osFunctions.h"
 #include "host/saverDefaults.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "world/shopKeeper.h"
@@ -50,7 +51,21 @@ class CviewSheetActions : public CsheetActions {
     options_sheet_settings& settings;
 };
 
+// Ended by the engine (an installed update): the window goes, nothing is written and alerts
+// stay as they were, as for any sheet closed another way than its close button.
+void endOpenSheet() {
+    if (!openSheet) return;
+    if (openSheet->window) openSheet->window->orderOut();
+    openSheet = nullptr;
+    registerMessageField(nullptr);
+}
+
 } // namespace
+
+void installSheetHooks() {
+    engineHooks.sheetMessage = setMessage;
+    engineHooks.endConfigureSheet = endOpenSheet;
+}
 
 CsheetWindow* CvelmoraView::configureSheet() {
     logLine("configureSheet ", static_cast<void*>(shopKeeper));

@@ -95,10 +95,13 @@ int CgtkHostServices::showMessageBox(Cstring const& text, Cstring const& info,
 void CgtkHostServices::showInternetPage(char const* url) {
     if (url == nullptr || *url == 0) return;
     // A browser, or a file manager for a folder, starts on its own; never through a shell.
+    // A folder's path becomes its "file:" address.
+    gchar* address = url[0] == '/' ? g_filename_to_uri(url, nullptr, nullptr) : g_strdup(url);
     GError* error = nullptr;
-    if (!g_app_info_launch_default_for_uri(url, nullptr, &error))
+    if (!address || !g_app_info_launch_default_for_uri(address, nullptr, &error))
         logLine("openURL failed: ", error ? error->message : url);
     if (error) g_error_free(error);
+    g_free(address);
 }
 
 bool CgtkHostServices::beginFileRequest(char const* folder, void (*done)(void*, char const*), void* context) {
@@ -145,12 +148,14 @@ void CgtkHostServices::closeProgress() {
     if (progressPane) gtk_widget_hide(progressPane);
 }
 
+void CgtkHostServices::setProgressMessage(char const* message) {
+    ClinuxHostServices::setProgressMessage(message);
+    if (progressPane) gtk_label_set_text(GTK_LABEL(progressText), message ? message : "");
+}
+
 void CgtkHostServices::setProgressPercent(float percent) {
     ClinuxHostServices::setProgressPercent(percent);
     if (!progressPane || !gtk_widget_get_visible(progressPane)) return;
     double fraction = percent < 0 ? 0.0 : percent > 100 ? 1.0 : percent / 100.0;
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(progressBar), fraction);
-    char line[64];
-    g_snprintf(line, sizeof line, "Download progress: %d%%", static_cast<int>(percent));
-    gtk_label_set_text(GTK_LABEL(progressText), line);
 }

@@ -19,6 +19,7 @@ class CgtkHostServices : public ClinuxHostServices {
     void openProgress(char const* message) override;
     void closeProgress() override;
     void setProgressPercent(float percent) override;
+    void setProgressMessage(char const* message) override;
 };
 
 // Puts the GTK services in place of the plain Linux ones, unless a stand-in is in place.

@@ -1,5 +1,6 @@
 #include "host/hostServices.h"
 
+#include "host/httpConnection.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
@@ -39,31 +40,6 @@ void setMessage(char const* text) {
     messageTextField(text ? text : "");
 }
 
-Cstring fileAddress(char const* path) {
-    static char const hex[] = "0123456789ABCDEF";
-    Cstring out = "file://";
-    for (char const* p = path ? path : ""; *p; p++) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
-                     c == '-' || c == '_' || c == '.' || c == '~';
-        if (plain) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
-int revealSettingsFolder() {
-    Cstring address = fileAddress(appDataDir.c_str());
-    masterLine("reveal: ", address.c_str());
-    OS::showInternetPage(address.c_str());
-    return 0;
-}
-
 int openMasterOut() {
     if (masterOut.is_open()) return 0;
     fetchAppDataDir(appDataDir);
@@ -71,6 +47,13 @@ int openMasterOut() {
     Cstring path = appDataDir + "masterout.txt";
     if (hostServices().openMasterLog(path.c_str()) != 0 || !masterOut.is_open()) return 1;
     masterOut << "masterout:" << path << std::endl;
+    return 0;
+}
+
+int revealSettingsFolder() {
+    masterLine("reveal: ", appDataDir.c_str());
+    // The folder goes to the opener as one argument, never through a shell.
+    hostServices().showInternetPage(appDataDir.c_str());
     return 0;
 }
 
@@ -91,14 +74,19 @@ void startFileDownload(char const* url, char const* file, bool showProgress) {
     hostServices().startFileDownload(url, file, showProgress);
 }
 void openProgress(char const* message) {
+    if (OBChttpConnection* connection = hangingPointerToHttpConnection)
+        return connection->openProgress(message);
     alertIsBeingShown = 1;
     hostServices().openProgress(message);
 }
 void closeProgress() {
+    if (OBChttpConnection* connection = hangingPointerToHttpConnection) return connection->closeProgress();
     alertIsBeingShown = 0;
     hostServices().closeProgress();
 }
 void setProgressPercent(float percent) {
+    if (OBChttpConnection* connection = hangingPointerToHttpConnection)
+        return connection->setProgressPercent(percent);
     hostServices().setProgressPercent(percent);
 }
 void setProgressMessage(char const*) {}

@@ -46,6 +46,8 @@ class ChostServices {
     virtual void openProgress(char const* message) = 0;
     virtual void closeProgress() = 0;
     virtual void setProgressPercent(float percent) = 0;
+    // Replaces the open progress pane's message line.
+    virtual void setProgressMessage(char const* message) = 0;
 
     // Starts a web request of the given type without waiting; 0 started, nonzero failed.
     virtual int startHTTPrequestThread(Cstring const& path, bool reportErrors, int type,
@@ -110,20 +112,18 @@ void setMessage(char const* text);
 // Registers the field (null: none); the sheet registers its status line while it is open.
 void registerMessageField(void (*show)(char const* text));
 
-// Opens the data folder in the desktop's file manager; 0.
-int revealSettingsFolder();
-// A "file://" address of an absolute path, escaped as an address needs.
-Cstring fileAddress(char const* path);
-
 // Opens the master log "<data folder>masterout.txt" (truncated) unless it is open.
 // 0 on success or when already open, 1 on failure.
 int openMasterOut();
+// Shows the data folder in the file browser; 0 when the opener started.
+int revealSettingsFolder();
 
 namespace OS {
 int shellCommand(char const* command);
 void showInternetPage(char const* url);
 void startFileDownload(char const* url, char const* file, bool showProgress);
-// The progress pane; open and close also set and clear alertIsBeingShown.
+// The progress pane (through the connection object once it is published); open and close
+// also set and clear alertIsBeingShown. Opening an open pane changes nothing else.
 void openProgress(char const* message);
 void closeProgress();
 void setProgressPercent(float percent);

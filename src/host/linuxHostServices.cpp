@@ -13,6 +13,7 @@
 
 #include "host/imageDecode.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "support/fileIO.h"
 
 #ifndef VELMORA_DEFAULT_INSTALL_DIR
@@ -112,7 +113,8 @@ void ClinuxHostServices::showInternetPage(char const* url) {
     VTRACE(1, "showInternetPage " << url << " status=" << status);
 }
 
-void ClinuxHostServices::startFileDownload(char const* url, char const* file, bool) {
+void ClinuxHostServices::startFileDownload(char const* url, char const* file, bool showProgress) {
+    if (engineHooks.startFileDownload) return engineHooks.startFileDownload(url, file, showProgress);
     VTRACE(1, "download not available: " << (url ? url : "") << " -> " << (file ? file : ""));
     if (masterOut.is_open()) masterOut << "download not available" << std::endl;
 }
@@ -131,12 +133,22 @@ void ClinuxHostServices::setProgressPercent(float percent) {
     progressPercent = percent;
 }
 
-int ClinuxHostServices::startHTTPrequestThread(Cstring const& path, bool, int type, char const*) {
+void ClinuxHostServices::setProgressMessage(char const* message) {
+    VTRACE(1, "progress: " << (message ? message : ""));
+}
+
+int ClinuxHostServices::startHTTPrequestThread(Cstring const& path, bool verbalise, int type,
+                                               char const* extra) {
+    if (engineHooks.startHTTPrequestThread)
+        return engineHooks.startHTTPrequestThread(path, verbalise, type, extra);
     VTRACE(1, "web request not available: " << path << " type=" << type);
     return HTTP_REQUEST_UNAVAILABLE;
 }
 
-int ClinuxHostServices::makeHTTPrequestAndRunScript(Cstring const& path, bool, int type, char const*) {
+int ClinuxHostServices::makeHTTPrequestAndRunScript(Cstring const& path, bool verbalise, int type,
+                                                    char const* extra) {
+    if (engineHooks.makeHTTPrequestAndRunScript)
+        return engineHooks.makeHTTPrequestAndRunScript(path, verbalise, type, extra);
     VTRACE(1, "web request not available: " << path << " type=" << type);
     return HTTP_REQUEST_UNAVAILABLE;
 }

@@ -1,9 +1,10 @@
 // The Linux platform behind ChostServices.
 //
 // Files and folders work directly; shell commands and the browser are started with
-// posix_spawnp; web requests and downloads are not available yet and fail. With no
-// window system a message box is written to stderr and answered with its first button,
-// and no options sheet can be made.
+// posix_spawnp; web requests and downloads go to the web layer once it is installed (they
+// fail until then). With no window system a message box is written to stderr and
+// answered with its first button, the progress pane is only remembered and no options
+// sheet can be made.
 // Folders follow the XDG rules: the data folder is $VELMORA_DATA_DIR, else
 // $XDG_DATA_HOME/velmora/, else ~/.local/share/velmora/. The install folder is
 // $VELMORA_INSTALL_DIR, else the resource folder the build put in place.
@@ -26,6 +27,7 @@ class ClinuxHostServices : public ChostServices {
     void openProgress(char const* message) override;
     void closeProgress() override;
     void setProgressPercent(float percent) override;
+    void setProgressMessage(char const* message) override;
     int startHTTPrequestThread(Cstring const& path, bool reportErrors, int type, char const* extra) override;
     int makeHTTPrequestAndRunScript(Cstring const& path, bool reportErrors, int type,
                                     char const* extra) override;

@@ -1,5 +1,6 @@
 // Built-in commands that define, load and run scripts, and print to the trace.
 #include <cstdio>
+#include <vector>
 
 #include "data/aquaResource.h"
 #include "data/dataArrayManager.h"
@@ -7,6 +8,7 @@
 #include "script/scriptOrigin.h"
 #include "script/variableSearch.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "support/helperFunctions.h"
 #include "variables/variablePaths.h"
 
@@ -171,10 +173,58 @@ int commandAddDataArray(CscriptHandler* handler, CscriptLine& line, Cvariable**)
     return commandEnding();
 }
 
-int runNetworkScript(Cvariable* target, char const* text, int length) {
+namespace {
+
+// The exit bookkeeping and script error before a network run, put back when it fails.
+struct CexitState {
+    std::vector<Cstring> reasons = exitReasonList;
+    Cstring message = exitMsg;
+    int16_t errored = erroredExit;
+    int16_t exiting = exitSaver;
+    int8_t runOrQuit = startRunOrQuit;
+    uint8_t report = sendErrorReport;
+    Cstring mendwell = mendwellArgument;
+    int16_t scriptErrorBefore = scriptError;
+
+    void restore() const {
+        exitReasonList = reasons;
+        exitMsg = message;
+        erroredExit = errored;
+        exitSaver = exiting;
+        startRunOrQuit = runOrQuit;
+        sendErrorReport = report;
+        mendwellArgument = mendwell;
+        scriptError = scriptErrorBefore;
+    }
+};
+
+} // namespace
+
+int runNetworkScript(Cvariable* target, char const* text, int length, Cstring* errorText) {
+    if (errorText) *errorText = "";
     if (target == nullptr || text == nullptr || length < 0) return CMD_NOT_HANDLED;
-    CnetworkScriptScope network;
-    CscriptVar script;
-    if (script.processStringScript(text, static_cast<size_t>(length)) != 0) return CMD_NOT_HANDLED;
-    return runScript(target, &script);
+    CexitState before;
+    // A failing run must not switch the run phase to "closing": the phase moves only
+    // once the run is known to have asked for an exit.
+    auto enterPhase = engineHooks.enterRunPhase;
+    engineHooks.enterRunPhase = nullptr;
+    scriptError = 0;
+    int result = CMD_NOT_HANDLED;
+    {
+        CnetworkScriptScope network;
+        CscriptVar script;
+        if (script.processStringScript(text, static_cast<size_t>(length)) == 0)
+            result = runScript(target, &script);
+    }
+    engineHooks.enterRunPhase = enterPhase;
+    if (result != CMD_DONE || scriptError) {
+        // What the script added to the exit message tells why it failed.
+        if (errorText && exitMsg.size() > before.message.size())
+            *errorText = exitMsg.substr(before.message.size(), exitMsg.size() - before.message.size());
+        before.restore();
+        return result != CMD_DONE ? result : int(CMD_STOP);
+    }
+    scriptError = before.scriptErrorBefore;
+    if (exitSaver && !before.exiting && enterPhase) enterPhase("closing", true);
+    return CMD_DONE;
 }

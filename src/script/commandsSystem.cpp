@@ -43,6 +43,11 @@ RequestArgs readRequest(CscriptLine& line) {
 
 int commandExit0(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring message = line.tokenCount() == 1 ? line.getString(0, true) : Cstring("ex0");
+    if (runningNetworkScript()) {
+        // Downloaded text never ends the process.
+        setExitError("exit0 refused for a downloaded script", 1);
+        return CMD_STOP;
+    }
     if (engineHooks.freeGlobals) engineHooks.freeGlobals();
     exit0(message.c_str());
 }
@@ -120,8 +125,15 @@ int commandSrand(CscriptHandler*, CscriptLine& line, Cvariable**) {
 int commandWebpage(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (g_passwordProtected && engineHooks.showPasswordPane && engineHooks.showPasswordPane())
         return commandEnding();
-    inetSite = line.getString(0, true);
+    Cstring address = line.getString(0, true);
     if (erroredExit) return CMD_STOP;
+    if (runningNetworkScript() && !webPageAddress(address.c_str())) {
+        // The opener would also start local files and programs.
+        VTRACE(1, "webpage refused for a network script: " << address);
+        setScriptFailed(1);
+        return CMD_DONE;
+    }
+    inetSite = address;
     if (line.tokenCount() >= 2 && line.getString(1, true) == "instant") {
         OS::showInternetPage(inetSite.c_str());
         inetSite = "";

@@ -79,8 +79,12 @@ int commandRotater(CscriptHandler* handler, CscriptLine& line, Cvariable** next)
 int commandRotate(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 
 // Runs text parsed as a script on target as a network-origin script: file commands are
-// confined to the data folder and shell commands refused for the whole run.
-int runNetworkScript(Cvariable* target, char const* text, int length);
+// confined to the data folder, shell commands and "exit0" refused, web pages limited to
+// http and https addresses, for the whole run. A run that fails (does not parse, stops or
+// leaves a script error) leaves nothing behind: the exit bookkeeping and the script error
+// are as they were before it, and errorText (when given) receives the exit message the
+// run produced. CMD_DONE when it ran through.
+int runNetworkScript(Cvariable* target, char const* text, int length, Cstring* errorText = nullptr);
 
 // deleteVariable, except that a node holding the run's target or the running line goes
 // to the trash instead of being destroyed under the running script.

@@ -1,5 +1,10 @@
 #include "script/scriptOrigin.h"
 
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+#include <sys/stat.h>
 #include <vector>
 
 #include "support/cerr.h"
@@ -7,6 +12,36 @@
 #include "support/globals.h"
 
 int networkScriptDepth = 0;
+
+namespace {
+
+bool within(char const* path, Cstring const& folder) {
+    size_t n = static_cast<size_t>(folder.size());
+    return std::strncmp(path, folder.c_str(), n) == 0 && (path[n] == 0 || path[n] == '/');
+}
+
+// Walks the pieces of rest below folder as far as they exist: every link met must
+// resolve to a place inside the folder (a link to nowhere would be created outside).
+bool noLinkLeadsOut(Cstring const& folder, Cstring const& rest) {
+    char resolved[PATH_MAX];
+    if (realpath(folder.c_str(), resolved) == nullptr) return true; // nothing there yet to lead out
+    Cstring realFolder(resolved);
+    std::vector<Cstring> pieces;
+    tokenize(pieces, rest.c_str(), '/');
+    Cstring sofar = folder;
+    for (Cstring const& piece : pieces) {
+        if (piece.empty() || piece == ".") continue;
+        sofar += "/";
+        sofar += piece;
+        struct stat st;
+        if (lstat(sofar.c_str(), &st) != 0) return true;
+        if (!S_ISLNK(st.st_mode)) continue;
+        if (realpath(sofar.c_str(), resolved) == nullptr || !within(resolved, realFolder)) return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool pathInsideDataFolder(char const* path) {
     if (path == nullptr || *path == 0) return false;
@@ -23,7 +58,12 @@ bool pathInsideDataFolder(char const* path) {
     if (folder.c_str()[folder.size() - 1] != '/') folder += '/';
     Cstring bare = folder.substr(0, folder.size() - 1);
     if (expanded == folder || expanded == bare) return true;
-    return expanded.size() > folder.size() && expanded.substr(0, folder.size()) == folder;
+    if (expanded.size() <= folder.size() || expanded.substr(0, folder.size()) != folder) return false;
+    return noLinkLeadsOut(bare, expanded.substr(folder.size(), expanded.size() - folder.size()));
+}
+
+bool webPageAddress(char const* address) {
+    return address && (strncasecmp(address, "http://", 7) == 0 || strncasecmp(address, "https://", 8) == 0);
 }
 
 bool scriptMayTouchFile(char const* path) {

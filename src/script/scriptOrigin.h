@@ -23,8 +23,13 @@ class CnetworkScriptScope {
 };
 
 // True when path, with its keywords expanded, names the data folder or something inside
-// it: it must begin with the (known, absolute) data folder and hold no ".." piece.
+// it: it must begin with the (known, absolute) data folder, hold no ".." piece, and no
+// link along it (existing now) may lead out of the data folder or nowhere.
 bool pathInsideDataFolder(char const* path);
+
+// True for an address of a web page ("http://" or "https://"), which is all a network
+// script may open in the browser.
+bool webPageAddress(char const* address);
 
 // True when the running script may write, rename or delete path: always for trusted
 // scripts, only inside the data folder for network ones. A refusal is traced.

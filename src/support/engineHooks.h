@@ -22,6 +22,28 @@ struct CengineHooks {
     // Puts the installed resources back after a syntax error in a resource script.
     void (*restoreResourceTree)() = nullptr;
 
+    // -- owned by the web requests (world, installWebRequests)
+    // Requests the path from the server and runs the reply as a script; see
+    // MakeHTTPrequestAndRunScript. Empty: no request can be made (the caller fails).
+    int (*makeHTTPrequestAndRunScript)(Cstring const& path, bool verbalise, int type,
+                                       char const* extra) = nullptr;
+    // Starts a request whose reply the frame poll runs; see startHTTPrequestThread.
+    int (*startHTTPrequestThread)(Cstring const& path, bool verbalise, int type, char const* extra) = nullptr;
+    // Downloads url into file through the update master (an update package is installed).
+    void (*startFileDownload)(char const* url, char const* file, bool showProgress) = nullptr;
+    // Asks the server whether an update exists; its reply script decides what follows.
+    void (*checkForUpdate)() = nullptr;
+
+    // -- owned by the host's view
+    // An update package was installed: the running program shows that it must be restarted.
+    void (*updateInstalled)() = nullptr;
+
+    // -- owned by the options sheet
+    // Shows a line of progress or trouble on the sheet's message line, when it has one.
+    void (*sheetMessage)(char const* text) = nullptr;
+    // Closes the options sheet when it is open.
+    void (*endConfigureSheet)() = nullptr;
+
     // -- owned by the script runner
     // Runs an object's "delete" child as a script in the object's context before it dies.
     void (*deleteScriptRunner)(Cvariable* script, Cvariable* context) = nullptr;

@@ -118,6 +118,7 @@ int initGlobals() {
     enterRunPhase("initGlobals", false);
     createRegistryAndRegisterVars(root);
     root->registerString(randomMachineID, "rmid", 1);
+    root->registerString(webServerBase, "webServer", 1);
     OS::readRegistryVarsInto(root);
     settleMachineID();
     checkResourceVersion();

@@ -15,7 +15,7 @@ extern uint8_t allowOnline;
 extern Cstring countryCode; // two letters
 extern int compileDate;     // yyyymmdd of the build
 extern int minutesThisVersion;
-extern Cstring webServerBase;   // "http://host/" of web requests; empty: no web traffic
+extern Cstring webServerBase;   // registry "webServer": "http://host/" of web requests; empty: none
 extern Cstring randomMachineID; // registry "rmid": made once where the system has no identifier
 
 constexpr int kIntrinsicVersion = 12960018;

@@ -6,6 +6,7 @@
 #include "support/helperFunctions.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/internet.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -31,7 +32,7 @@ Cstring wholeModuleRecords() {
 
 Cstring& fillStringWithRequestBasics(Cstring& url, char const* path, int level) {
     VTRACE(2, "fswrb " << (path ? path : ""));
-    url = webServerBase + (path ? path : "");
+    url = webServerAddress() + (path ? path : "");
     if (osID.empty()) {
         OS::getOsVersion();
         if (masterOut.is_open())

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "graphics/graphicsMaster.h"
+#include "host/internetRequest.h"
 #include "script/scriptLine.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -188,6 +189,10 @@ Cvariable* CshopKeeper::makeThing(char const* speciesName, char const* speciesPa
 
 unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line) {
     if (line.getName().sameAs("addTank")) return addTankCommand(line);
+    if (line.getName().sameAs("icancel")) {
+        cancelInternetRequest();
+        return CMD_DONE;
+    }
     unsigned result = CMD_DONE;
     if (processInputCommand(line, result)) return result;
     return CdirectoryVar::processCommand(handler, line);

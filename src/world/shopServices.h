@@ -167,4 +167,6 @@ class CshopDisplayServices : public CshopServices {
     void windowSizeChanged(CshopKeeper& shop, CgraphicsAPI* device) override;
     void set3Dmode(CshopKeeper& shop, short mode) override;
     void removeDisplay(CshopKeeper& shop, CgraphicsAPI* device) override;
+    // The frame's web poll (internet.h).
+    int checkInOnAnyInternetRequest() override;
 };

@@ -9,10 +9,12 @@
 #include "host/osFunctions.h"
 #include "hostFixture.h"
 #include "sheetTestSupport.h"
+#include "testHttpServer.h"
 #include "support/cerr.h"
 #include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/internet.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -284,6 +286,14 @@ TEST_F(OptionsSheet, WebButtons) {
         services.pages[0],
         "http://127.0.0.1:9/php_database/fish_chooser.php?os=MAC&addons=&ver=1.296&num_monitors=0&fish=3&");
     EXPECT_EQ(services.pages[1], "http://127.0.0.1:9/php_database/mac_mailing_list_form.php");
+    // The update check asks for betas when the box says so.
+    for (int beta : {0, 1}) {
+        window.shown.informBeta = beta;
+        sheet->change_setting();
+        sheet->buttonClicked(kCheckForUpdate2);
+        EXPECT_NE(services.requests.back().find(beta ? "&beta=1&" : "&beta=0&"), std::string::npos)
+            << services.requests.back();
+    }
     // The website button asks the server first and opens the home page when that fails.
     for (int failed : {0, 1}) {
         services.pages.clear();
@@ -326,6 +336,32 @@ TEST_F(OptionsSheet, TheErrorReportGoesOutWithItsDescription) {
     sheet->reportForm.cancel();
     EXPECT_FALSE(window.formVisible);
     EXPECT_EQ(services.requests.size(), sent);
+}
+
+TEST_F(OptionsSheet, TheErrorReportReachesTheServer) {
+    CtestHttpServer server;
+    std::string keyword, description, contact, type;
+    server.server.Get("/inquiry/errorreport_mac.php",
+                      [&](httplib::Request const& req, httplib::Response& res) {
+                          type = req.get_param_value("type");
+                          keyword = req.get_param_value("keyword");
+                          description = req.get_param_value("description");
+                          contact = req.get_param_value("contact");
+                          res.set_content("SCRIPT :float reportReceived 1", "text/plain");
+                      });
+    webServerBase = server.base().c_str();
+    installWebRequests();
+    services.realRequests = true;
+    sheet->openErrorReportForm();
+    window.shown.email = "me@example.org";
+    window.shown.description = "the fish stopped";
+    sheet->click_sendErrorReport();
+    EXPECT_EQ(type, "ERRREPORT");
+    EXPECT_EQ(keyword, "D");
+    EXPECT_EQ(description, "the fish stopped");
+    EXPECT_EQ(contact, "me@example.org");
+    EXPECT_NE(globalVariablesDir->findVariable("reportReceived"), nullptr) << "the reply ran";
+    EXPECT_EQ(exitSaver, 0);
 }
 
 } // namespace

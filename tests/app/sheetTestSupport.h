@@ -46,8 +46,9 @@ class CsheetTestServices : public ClinuxHostServices {
         return answer;
     }
     void showInternetPage(char const* url) override { pages.push_back(url ? url : ""); }
-    int makeHTTPrequestAndRunScript(Cstring const& path, bool, int type, char const*) override {
+    int makeHTTPrequestAndRunScript(Cstring const& path, bool report, int type, char const* extra) override {
         requests.push_back(std::string(path.c_str()) + " type=" + std::to_string(type));
+        if (realRequests) return ClinuxHostServices::makeHTTPrequestAndRunScript(path, report, type, extra);
         return requestResult;
     }
     CsheetWindow* makeSheetWindow(CsheetActions& a) override {
@@ -60,6 +61,7 @@ class CsheetTestServices : public ClinuxHostServices {
     std::deque<int> answers; // button indexes, first button 0
     std::vector<std::string> messages, pages, requests;
     int requestResult = 0;
+    bool realRequests = false; // requests go to the web layer (a test's own server)
     bool windowsAvailable = true;
     CrecordingSheetWindow* lastWindow = nullptr; // owned by the view that asked
     CsheetActions* actions = nullptr;

@@ -12,6 +12,7 @@
 #include "hostFixture.h"
 #include "sheetTestSupport.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
@@ -46,10 +47,24 @@ TEST_F(ViewConfigureSheet, OpeningTwiceReadsTheOptionsEachTime) {
     EXPECT_EQ(std::string(window->shown.maxFishPerTank.c_str()), "33");
     EXPECT_EQ(window->shown.updateIndex, 3);
     EXPECT_EQ(services.lastWindow, window) << "one window for the view";
+    // The web layer's messages go to the sheet's status line while it is open.
+    installSheetHooks();
+    engineHooks.sheetMessage("Download completed");
+    EXPECT_EQ(std::string(window->shown.statusLine.c_str()), "Download completed");
     view.closeSheet();
     EXPECT_FALSE(window->visible);
     EXPECT_EQ(skipNSAlert, 1);
     EXPECT_NE(readWholeFile(data.file("registry.txt")).find("maxFishPerTank 33"), std::string::npos);
+    engineHooks.sheetMessage("after closing");
+    EXPECT_EQ(std::string(window->shown.statusLine.c_str()), "Download completed");
+    // Ended by the engine (an installed update): the window goes and nothing is written.
+    std::filesystem::remove(data.file("registry.txt"));
+    ASSERT_NE(view.configureSheet(), nullptr);
+    engineHooks.endConfigureSheet();
+    EXPECT_FALSE(window->visible);
+    EXPECT_EQ(skipNSAlert, 0) << "as for any sheet closed another way than its button";
+    EXPECT_FALSE(pathExists(data.file("registry.txt")));
+    skipNSAlert = 1;
     // Without a window system there is no sheet, and alerts stay off.
     services.windowsAvailable = false;
     CvelmoraView other(CviewRect{0, 0, 640, 360}, nullptr, false);

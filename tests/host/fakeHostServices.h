@@ -42,6 +42,7 @@ class CfakeHostServices : public ChostServices {
     void openProgress(char const* message) override { record("openProgress " + std::string(message)); }
     void closeProgress() override { record("closeProgress"); }
     void setProgressPercent(float percent) override { record("progress " + std::to_string(int(percent))); }
+    void setProgressMessage(char const* message) override { record("progressText " + std::string(message)); }
     int startHTTPrequestThread(Cstring const& path, bool report, int type, char const* extra) override {
         record(request("startHTTP", path, report, type, extra));
         return httpResult;
