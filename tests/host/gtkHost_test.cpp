@@ -285,4 +285,46 @@ TEST(GtkHost, TheSheetWindowShowsReadsAndReports) {
     EXPECT_EQ(shownSheetWindow, nullptr);
 }
 
+// The progress bar of the shown progress pane, else null.
+GtkProgressBar* shownProgressBar() {
+    GtkProgressBar* bar = nullptr;
+    GList* all = gtk_window_list_toplevels();
+    for (GList* l = all; l && !bar; l = l->next)
+        if (gtk_widget_get_visible(GTK_WIDGET(l->data)))
+            bar = firstOf<GtkProgressBar>(GTK_WIDGET(l->data), GTK_TYPE_PROGRESS_BAR);
+    g_list_free(all);
+    return bar;
+}
+
+TEST(GtkHost, TheProgressPaneStandsOverTheSheet) {
+    REQUIRE_GTK();
+    CgtkHostServices services;
+    // Without the sheet the progress is only kept.
+    services.openProgress("Downloading");
+    EXPECT_EQ(shownProgressBar(), nullptr);
+    EXPECT_TRUE(services.progressOpen);
+    services.closeProgress();
+    CrecordingActions actions;
+    std::unique_ptr<CsheetWindow> sheet(makeGtkSheetWindow(actions));
+    ASSERT_NE(sheet, nullptr);
+    sheet->present();
+    services.openProgress("Downloading");
+    GtkProgressBar* bar = shownProgressBar();
+    ASSERT_NE(bar, nullptr);
+    GtkWindow* pane = GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(bar)));
+    EXPECT_EQ(gtk_window_get_transient_for(pane), shownSheetWindow);
+    services.setProgressMessage("Download progress: 40%");
+    services.setProgressPercent(40);
+    EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(bar), 0.4);
+    GtkLabel* line = firstOf<GtkLabel>(GTK_WIDGET(pane), GTK_TYPE_LABEL);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(std::string(gtk_label_get_text(line)), "Download progress: 40%");
+    services.setProgressPercent(250);
+    EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(bar), 1.0) << "the bar holds its range";
+    services.closeProgress();
+    EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(pane)));
+    EXPECT_FALSE(services.progressOpen);
+    sheet->orderOut();
+}
+
 } // namespace
