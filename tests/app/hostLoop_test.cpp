@@ -101,6 +101,7 @@ struct TestWindow {
 
 TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
     REQUIRE_X();
+    ScopedDisplayLock display; // no other test's window over this one
     TestWindow target(120, 80);
     ASSERT_TRUE(target.display);
     makeFolders(false); // the red screen: a colour that is not black, known exactly
@@ -121,6 +122,7 @@ TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
 
 TEST_F(HostLoop, ADestroyedWindowEndsTheRunAndSaves) {
     REQUIRE_X();
+    ScopedDisplayLock display;
     TestWindow target(64, 48);
     ASSERT_TRUE(target.display);
     makeFolders(true);

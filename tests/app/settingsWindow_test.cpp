@@ -38,6 +38,7 @@ class SettingsWindow : public HostFixture {
             if (!run.step()) return false;
         return done();
     }
+    ScopedDisplayLock displayLock; // let go after the run's windows are gone
     ChostRun run;
 };
 

@@ -46,6 +46,8 @@ struct CfakeInput {
         XSync(display, False);
     }
     void key(KeySym keysym) {
+        // The keys go to the window under the pointer, wherever another program left the focus.
+        XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
         KeyCode code = XKeysymToKeycode(display, keysym);
         XTestFakeKeyEvent(display, code, True, CurrentTime);
         XTestFakeKeyEvent(display, code, False, CurrentTime);
@@ -107,6 +109,7 @@ class WindowInput : public HostFixture {
         static char name[] = "velmora";
         return name;
     }
+    ScopedDisplayLock displayLock; // let go after the run's windows are gone
     ChostRun run;
     CfakeInput input;
 };

@@ -85,6 +85,7 @@ void answered(void* context, char const* path) {
 
 TEST(GtkHost, TheChooserOpensOverTheAquariumAndAnswers) {
     REQUIRE_GTK();
+    ScopedDisplayLock display;
     TempDir folder;
     for (char const* name : {"fish.jpg", "notes.txt"})
         writeWholeFile(folder.file(name), "x");
@@ -138,6 +139,7 @@ TEST(GtkHost, TheChooserOpensOverTheAquariumAndAnswers) {
 
 TEST(GtkHost, TheChooserShowsThePicturesTheDecoderReads) {
     REQUIRE_GTK();
+    ScopedDisplayLock display;
     CgtkHostServices services;
     Canswer answer;
     ASSERT_TRUE(services.beginFileRequest("/", answered, &answer));
@@ -184,6 +186,7 @@ gboolean pressWhenShown(gpointer data) {
 
 TEST(GtkHost, MessageBoxesAnswerOnlyWithAButton) {
     REQUIRE_GTK();
+    ScopedDisplayLock display;
     CgtkHostServices services;
     setHostServices(&services);
     skipNSAlert = 0;
@@ -213,6 +216,7 @@ class CrecordingActions : public CsheetActions {
 
 TEST(GtkHost, TheSheetWindowShowsReadsAndReports) {
     REQUIRE_GTK();
+    ScopedDisplayLock display;
     CrecordingActions actions;
     std::unique_ptr<CsheetWindow> window(makeGtkSheetWindow(actions));
     ASSERT_NE(window, nullptr);
@@ -298,6 +302,7 @@ GtkProgressBar* shownProgressBar() {
 
 TEST(GtkHost, TheProgressPaneStandsOverTheSheet) {
     REQUIRE_GTK();
+    ScopedDisplayLock display;
     CgtkHostServices services;
     // Without the sheet the progress is only kept.
     services.openProgress("Downloading");
