@@ -91,6 +91,8 @@ void installStopSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    // A message box waiting for an answer goes away unanswered.
+    programStopAsked = [] { return stopSignalled != 0; };
 }
 
 ChostRun::ChostRun() = default;

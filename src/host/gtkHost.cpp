@@ -21,6 +21,14 @@ GtkWidget* progressPane = nullptr;
 GtkWidget* progressText = nullptr;
 GtkWidget* progressBar = nullptr;
 
+// The response of a message box taken away as the program stops.
+constexpr int kAbandoned = GTK_RESPONSE_REJECT;
+
+gboolean abandonWhenStopping(gpointer dialog) {
+    if (programStopAsked && programStopAsked()) gtk_dialog_response(GTK_DIALOG(dialog), kAbandoned);
+    return G_SOURCE_CONTINUE;
+}
+
 void logLine(char const* a, char const* b = "") {
     if (masterOut.is_open()) masterOut << a << b << std::endl;
 }
@@ -83,12 +91,16 @@ int CgtkHostServices::showMessageBox(Cstring const& text, Cstring const& info,
     // Modal: GTK's own loop runs until an answer; the aquarium waits. Only a button answers:
     // a box closed another way would read as the second button (restore a backup, say).
     g_object_ref(dialog);
+    // The program asked to stop (a signal) takes the box away unanswered.
+    guint watch = g_timeout_add(100, abandonWhenStopping, dialog);
     int response = GTK_RESPONSE_DELETE_EVENT;
     while (response == GTK_RESPONSE_DELETE_EVENT)
         response = gtk_dialog_run(GTK_DIALOG(dialog));
+    g_source_remove(watch);
     gtk_widget_destroy(dialog);
     g_object_unref(dialog);
     runGtkEvents();
+    if (response == kAbandoned) return MESSAGE_BOX_ABANDONED;
     return response >= 0 && response < static_cast<int>(buttons.size()) ? response : -1;
 }
 

@@ -10,6 +10,7 @@ ChostServices::~ChostServices() = default;
 uint8_t skipNSAlert = 1;
 uint8_t alertIsBeingShown = 0;
 unsigned long lastFocusWindow = 0;
+bool (*programStopAsked)() = nullptr;
 
 namespace {
 
@@ -113,6 +114,10 @@ int ShowMessage(char const* message, char const* title, int) {
     alertIsBeingShown = 1;
     int chosen = hostServices().showMessageBox(text, info, buttons);
     alertIsBeingShown = 0;
+    if (chosen == MESSAGE_BOX_ABANDONED) {
+        masterLine("message box abandoned: the program stops");
+        return 1000;
+    }
     static char const* const said[] = {"FIRST RETURNED", "SECOND RETURNED", "THIRD RETURNED",
                                        "FOURTH RETURNED"};
     if (chosen >= 0 && chosen < static_cast<int>(buttons.size())) {

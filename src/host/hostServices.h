@@ -57,7 +57,8 @@ class ChostServices {
                                             char const* extra) = 0;
 
     // Shows a message box with up to four buttons and waits; the index of the button
-    // chosen (0 the first), or -1 when the box went away without an answer.
+    // chosen (0 the first), -1 when the box went away without an answer, or
+    // MESSAGE_BOX_ABANDONED when the program took it away because it is stopping.
     virtual int showMessageBox(Cstring const& text, Cstring const& info,
                                std::vector<Cstring> const& buttons) = 0;
     // Decodes a picture file (see OS::loadImageFile); 1 decoded, 0 not.
@@ -96,6 +97,12 @@ ChostServices& hostServices();
 void setHostServices(ChostServices* services);
 // The platform's own services, the default of hostServices().
 ChostServices& platformHostServices();
+
+// What a message box answers when the program stops while it waits (OS::ShowMessage then
+// answers as when alerts are off: no button's action is taken).
+enum { MESSAGE_BOX_ABANDONED = -2 };
+// Tells a waiting message box that the program has been asked to stop (null: never).
+extern bool (*programStopAsked)();
 
 // Failure value of the web requests while no request machinery exists.
 enum { HTTP_REQUEST_UNAVAILABLE = 1 };

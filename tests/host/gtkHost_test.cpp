@@ -184,7 +184,7 @@ gboolean pressWhenShown(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
-TEST(GtkHost, MessageBoxesAnswerOnlyWithAButton) {
+TEST(GtkHost, MessageBoxesAnswerOnlyWithAButtonOrAStop) {
     REQUIRE_GTK();
     ScopedDisplayLock display;
     CgtkHostServices services;
@@ -198,6 +198,10 @@ TEST(GtkHost, MessageBoxesAnswerOnlyWithAButton) {
         g_timeout_add(20, pressWhenShown, &c.click);
         EXPECT_EQ(OS::ShowMessage("Choose one.|Any will do.|one|two|three|four", nullptr, 0), c.result);
     }
+    // The program asked to stop takes a waiting box away: no button's action is taken.
+    programStopAsked = [] { return true; };
+    EXPECT_EQ(OS::ShowMessage("Restore?||Backup|Restore|Revert", nullptr, 0), 1000);
+    programStopAsked = nullptr;
     skipNSAlert = 1;
     EXPECT_EQ(OS::ShowMessage("never shown||a|b", nullptr, 0), 1000);
     setHostServices(nullptr);
