@@ -8,6 +8,7 @@
 #   velmora_host_window src/host files that include X11 headers     (X11, GLX)
 #   velmora_host_gtk    src/host files that include GTK or GLib     (the sheet, the chooser,
 #                       message boxes, the saver defaults' key file)
+#   velmora_program     src/program: the wiring of every layer into one program
 #   velmora_engine      what programs and tests link: every layer but the window system
 #
 # Platform libraries are linked only by the targets whose sources include their headers, so
@@ -139,6 +140,8 @@ velmora_layer(velmora_gl_device ${VELMORA_GL_SOURCES})
 velmora_layer(velmora_host ${VELMORA_HOST_SOURCES})
 velmora_layer(velmora_host_window ${VELMORA_HOST_WINDOW_SOURCES})
 velmora_layer(velmora_host_gtk ${VELMORA_HOST_GTK_SOURCES})
+velmora_glob(VELMORA_PROGRAM_SOURCES program)
+velmora_layer(velmora_program ${VELMORA_PROGRAM_SOURCES})
 
 # The core reaches the platform only through the host's services; until every call goes
 # through the swappable host object the two are linked both ways (a cycle of static
@@ -161,9 +164,11 @@ if(TARGET velmora_host_gtk)
   target_link_libraries(velmora_host_gtk PUBLIC velmora_host)
 endif()
 
+target_link_libraries(velmora_program PUBLIC velmora_scene velmora_gl_device velmora_host)
+
 add_library(velmora_engine INTERFACE)
 target_link_libraries(velmora_engine INTERFACE velmora_core velmora_host)
-foreach(layer velmora_scene velmora_gl_device)
+foreach(layer velmora_scene velmora_gl_device velmora_program)
   if(TARGET ${layer})
     target_link_libraries(velmora_engine INTERFACE ${layer})
   endif()

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Fails when a file of src/ includes a header of a higher layer. Order, lowest first:
 # support, variables, data, script, sound, graphics, world, things, fish and interface (the
-# last two side by side). host is the platform seam and may be reached from any layer.
+# last two side by side), then program (the wiring of them all). host is the platform seam
+# and may be reached from any layer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rank() {
     case "$1" in
     support) echo 0 ;; variables) echo 1 ;; data) echo 2 ;; script) echo 3 ;; sound) echo 4 ;;
-    graphics) echo 5 ;; world) echo 6 ;; things) echo 7 ;; fish | interface) echo 8 ;;
+    graphics) echo 5 ;; world) echo 6 ;; things) echo 7 ;; fish | interface) echo 8 ;; program) echo 9 ;;
     *) echo -1 ;;
     esac
 }

@@ -16,6 +16,8 @@
 class CtestHttpServer {
   public:
     CtestHttpServer() {
+        // One request per connection: a kept-alive one would hold the server's stop.
+        server.set_keep_alive_max_count(1);
         port = server.bind_to_any_port("127.0.0.1");
         // A slow answer: nothing for a while (stopping cuts the wait short).
         server.Get("/slow", [this](httplib::Request const&, httplib::Response& res) {

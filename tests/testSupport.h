@@ -64,3 +64,7 @@ bool pathExists(std::string const& path);
 
 // A committed input file of tests/inputs/ (path relative to it).
 std::string testInput(char const* relativePath);
+
+// Lets the running test end the process (a death test of a command that exits); otherwise
+// an exit inside a test fails it.
+void allowExitInThisTest();

@@ -16,6 +16,7 @@
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/shopAudio.h"
 
 volatile std::sig_atomic_t stopSignalled = 0;
 
@@ -82,7 +83,6 @@ void applyCommandLineSettings(ChostOptions const& options) {
         values.useAllScreens = options.allScreens != 0;
         writeSaverDefaults(values);
     }
-    viewServices().mute = options.mute;
 }
 
 void installStopSignals() {
@@ -105,6 +105,7 @@ int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
     options = runOptions;
     engineAskedToStop = false;
     viewStopRequested = onEngineStop;
+    soundMuted = options.mute;
     bool headless = options.mode == ChostOptions::kHeadless;
     int w = options.width, h = options.height;
     if (!headless) {
@@ -169,6 +170,8 @@ void ChostRun::dispatch(ChostInputEvent const& event) {
             break;
         case ChostInputEvent::BUTTON_PRESS:
             if (event.button == 1) view->mouseDown(x, y);
+            // The wheel zooms about where the pointer is.
+            if (event.button == 4 || event.button == 5) view->pointerMoved(x, y);
             if (event.button == 4) view->scrollWheel(1.0);
             if (event.button == 5) view->scrollWheel(-1.0);
             break;

@@ -23,8 +23,7 @@
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "support/helperFunctions.h"
-#include "fish/fishKind.h"
-#include "things/thingKinds.h"
+#include "program/programWiring.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/internet.h"
@@ -68,20 +67,6 @@ void installViewHooks() {
     };
 }
 
-CviewServices& viewServices() {
-    static CviewServices services = [] {
-        // The factory learns the scene kinds and the fish once, before any tank loads.
-        installThingKinds();
-        installFishKind();
-        installWebRequests();
-        installViewHooks();
-        installSheetHooks();
-        installGtkHost();
-        return CviewServices();
-    }();
-    return services;
-}
-
 void addWindow(CvelmoraView* view) {
     for (int i = 0; i < kMaxViews; i++) {
         if (allWindows[i] == nullptr || allWindows[i] == view) {
@@ -96,6 +81,13 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
     : preview(frame.width < 400.0), myFrame(frame), glContext(context) {
     setExitSaver(0);
     erroredExit = 0;
+    // Every layer learns of the layers above it before anything runs; a slot left empty
+    // stops the start with its name.
+    wireProgram();
+    installViewHooks();
+    installSheetHooks();
+    installGtkHost();
+    checkWiring();
     if (initGlobals() != 0) setExitError("init globals failed", 1);
     if (openMasterOut() != 0) setExitError("couldn't open Application Support", 1);
     logLine("appDataDir|=", appDataDir, " (int)sPreview|=", int(isPreview), " ");
@@ -148,7 +140,7 @@ void CvelmoraView::startAnimation() {
     if (registered) logLine("found existing display (sa)");
     if (!shopKeeper && !exitSaver && !erroredExit && showInPreview != 1 && showInPreview != 2) {
         logLine("making new shopkeeper");
-        auto* shop = new CshopKeeper(&viewServices());
+        auto* shop = new CshopKeeper(&programServices());
         // A new engine has been handed no pointer yet, wherever it stands.
         lastMouseX = lastMouseY = std::numeric_limits<double>::quiet_NaN();
         shop->timerDriven = 1;

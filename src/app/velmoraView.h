@@ -8,8 +8,6 @@
 #include <memory>
 
 #include "support/mystring.h"
-#include "world/shopServices.h"
-#include "world/tankShopServices.h"
 
 class CgraphicsAPI;
 class CglContext;
@@ -37,19 +35,6 @@ extern Cstring sendExtraHttpString;         // diagnostics gathered at start
 // The host's reaction to the engine asking to stop without an error: it ends its loop.
 extern void (*viewStopRequested)();
 
-// The services the host gives the shop keeper: real tanks, the shop keeper's own displays
-// and sequences, and the render pass.
-class CviewServices : public CtankShopServices {
-  public:
-    // No sound: the engine runs without an audio manager.
-    CshopAudio* makeAudioManager(CshopKeeper& shop) override {
-        return mute ? nullptr : CtankShopServices::makeAudioManager(shop);
-    }
-    bool mute = false;
-};
-// The first call installs the scene kinds, the fish, the web requests, the view's hooks
-// and the GTK windows.
-CviewServices& viewServices();
 // Fills the view's slots of engineHooks (an installed update asks for a restart).
 void installViewHooks();
 // Fills the options sheet's slots of engineHooks: its message line, its end.
@@ -117,6 +102,8 @@ class CvelmoraView {
     void mouseUp(double x, double y);
     // The wheel's turn in notches, truncated toward zero.
     void scrollWheel(double deltaY);
+    // The pointer is at (x, y) of the view: an event told where, ahead of the frame.
+    void pointerMoved(double x, double y);
 
     CglContext* glView() { return glContext.get(); }
     bool preview;

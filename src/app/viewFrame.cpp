@@ -3,6 +3,7 @@
 #include "app/velmoraView.h"
 #include "graphics/graphicsMaster.h"
 #include "host/glContext.h"
+#include "host/httpConnection.h"
 #include "host/hostServices.h"
 #include "host/noticeScreens.h"
 #include "host/pseudoCursor.h"
@@ -34,6 +35,8 @@ void CvelmoraView::animateOneFrame() {
         }
     }
     if (doingOpenFile || exitSaver) return;
+    // Transfers go on while a notice or the download's progress replaces the tank.
+    advanceWebTransfers();
     if (glContext->makeCurrent() != 0) return;
     if (pleaseQuitSystemPreferences || alertIsBeingShown) {
         drawNoticeScreen(showInPreview, myFrame.width, myFrame.height, exitMsg.c_str());

@@ -44,9 +44,8 @@ void CvelmoraView::mouseDown(double x, double y) {
     logLine("____MOUSEDOWN api=", mine ? 1 : 0);
     if (!shopKeeper || !readsInput) return;
     glContext->makeCurrent();
-    mouseX = x, mouseY = y, pointerKnown = true;
     // The press is where the pointer is now, also when it moved since the last frame.
-    if (mine) pointerToEngine(mine);
+    pointerMoved(x, y);
     logLine("MOUSE POS ", x, " ", y);
     logLine("before xs=", exitSaver, " ee=", erroredExit, " dof=", doingOpenFile);
     shopKeeper->mouseButtonDown(static_cast<int>(x), static_cast<int>(y));
@@ -57,9 +56,14 @@ void CvelmoraView::mouseUp(double x, double y) {
     logLine("mouseUP");
     if (!shopKeeper || !readsInput) return;
     glContext->makeCurrent();
+    pointerMoved(x, y);
+    shopKeeper->mouseButtonUp(static_cast<int>(x), static_cast<int>(y));
+}
+
+void CvelmoraView::pointerMoved(double x, double y) {
+    if (!shopKeeper || !readsInput) return;
     mouseX = x, mouseY = y, pointerKnown = true;
     if (CgraphicsAPI* mine = findThisAPI()) pointerToEngine(mine);
-    shopKeeper->mouseButtonUp(static_cast<int>(x), static_cast<int>(y));
 }
 
 void CvelmoraView::scrollWheel(double deltaY) {

@@ -154,6 +154,8 @@ void Cfish::setBodyLength(float length) {
     // The species values stay as given: a second reset must not scale them again.
     proxyRadius = proxySphereSize * length;
     safetyClearance = safetyHeight * length;
+    // The head may pitch up to the clearance it keeps above the floor, in body lengths.
+    maxPitchAtSpeed = 1.5f - safetyClearance;
     flickTurnFactor = 1.0f / std::pow(speciesFlickSpeed * length, 0.33333f);
     avoidanceRangeSquared = 4.0f * length * length;
 }
@@ -167,7 +169,6 @@ int Cfish::resetThing(int) {
     pitchVelocityDecayRatio = 1.0f / (1.0f / pitchVelocityDecay - 1.0f);
     driftDecayRatio = 1.0f / (1.0f / driftDecay - 1.0f);
     glideFactor = 1.0f - drag;
-    maxPitchAtSpeed = 1.5f - safetyHeight;
     setBodyPoints(bodyPoints);
     setBodyLength(thingScale);
     // The skeleton carries the body length: one built before the scale was set is rebuilt,
@@ -239,7 +240,7 @@ int Cfish::setPosition() {
     calcVertexUntransformedPositions();
     for (int i = 0; i < bodyPoints; i++) {
         vertex[i] = startPos + vertexUntransformed[i];
-        pureVertex[i] = vertex[i];
+        displayVertex[i] = vertex[i];
         displayOrientation[i] = vertexOrientation[i];
     }
     lastMidPos = vertex[4];
@@ -293,9 +294,9 @@ void Cfish::translateAndRotate(Cvector offset, Cmatrix3 const& rotation) {
         Cvector v = vertex[i] - pivot;
         v *= rotation;
         vertex[i] = pivot + v + offset;
-        Cvector p = pureVertex[i] - pivot;
-        p *= rotation;
-        pureVertex[i] = pivot + p + offset;
+        Cvector d = displayVertex[i] - pivot;
+        d *= rotation;
+        displayVertex[i] = pivot + d + offset;
         vertexOrientation[i] *= rotation;
     }
 }

@@ -1,11 +1,14 @@
 // One fish: its tuning, its spine body and its steering.
 //
 // The files: fish.cpp (construction, reset, placement, messages, saving), fishSpine.cpp
-// (the spine body and its predicted path), fishFrame.cpp (the frame pipeline, speed and
-// steering limits), fishAvoid.cpp (obstacles and other fish as avoid rectangles),
-// fishDisplay.cpp (the displayed body and mouth), fishSkeleton.cpp (the skeleton table),
-// fishLighting.cpp (lighting points and vertex colours), fishEyes.cpp (the eyes) and
-// fishBiteAnimCycle.cpp, fishPeckAnimCycle.cpp (the bite and the peck).
+// (the spine body and its predicted path), fishFrame.cpp (the frame pipeline, breathing,
+// speed and steering limits), fishActivities.cpp and fishEscapes.cpp (the activity
+// machine and its reactions), flickTurn.cpp (flick turns), fishAvoid.cpp (obstacles and
+// other fish as avoid rectangles), pectoralFins.cpp (pectoral strokes and brakes),
+// fishFins.cpp and finRig.cpp (the fins and level-set sensors), fishDisplay.cpp (the
+// displayed body and mouth), fishSkeleton.cpp (the skeleton table), fishLighting.cpp
+// (lighting points and vertex colours), fishEyes.cpp (the eyes) and fishBiteAnimCycle.cpp,
+// fishPeckAnimCycle.cpp (the bite and the peck).
 // Until the food code exists a fish never looks for food.
 #pragma once
 
@@ -243,6 +246,9 @@ class Cfish : public CfishStats,
     // The display frame (fishDisplay.cpp): undulated body, mouth, body variation and fin
     // draw order.
     virtual void calcDisplay();
+    // One breath of a drawn frame: the gills flare with the frame counter and, unless a
+    // bite or a peck holds it, the mouth opens a little with them.
+    void breathe();
     virtual void startStrokeFins() {}
 
     // ---- fins (fishFins.cpp)
@@ -251,6 +257,9 @@ class Cfish : public CfishStats,
     void initializeControllers();
     // Fills the cloth fins' controllers and moves their cloth for this frame.
     void updateClothControllers() override;
+    // A level-set sensor touched something: its pelvic fin folds over 10 frames and
+    // recovers over 40 (fishFins.cpp).
+    void processLevelSetSensor(ClevelSetSensor* sensor, float level) override;
     // Re-times the dorsal and anal wave by amount (0..1); the next re-timing after frames.
     void dorsalUndulate(float amount, int frames);
     // The fins' snap at the start of a flick turn; strength at most 1.
@@ -328,7 +337,6 @@ class Cfish : public CfishStats,
     Cmatrix3 vertexOrientation[kMaxBodyPoints];
     Cvector vertex[kMaxBodyPoints];
     Cvector vertexUntransformed[kMaxBodyPoints];
-    Cvector pureVertex[kMaxBodyPoints];
     Cmatrix3 displayOrientation[kMaxBodyPoints];
     Cvector futurePosition[kFuturePositions];
     Cvector frontAnticipated, rearAnticipated;

@@ -28,7 +28,7 @@ float reflectInto(float v, float lo, float hi) {
 void Cfish::moveBody(Cvector const& by) {
     for (int i = 0; i < bodyPoints; i++) {
         vertex[i] += by;
-        pureVertex[i] += by;
+        displayVertex[i] += by;
     }
 }
 

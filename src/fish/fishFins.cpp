@@ -259,3 +259,13 @@ void Cfish::flickFins(float turn, float pitch, float strength, float endSpeed) {
     caudalStiffness.setNextMove(fast ? 0.5f : 0.2f, fast ? 5.0f : 8.0f, CURVE_SMOOTHSTEP);
     caudalAmplitude.setMove(0.05f, 2.0f, CURVE_SMOOTHSTEP, 1);
 }
+
+void Cfish::processLevelSetSensor(ClevelSetSensor* sensor, float) {
+    // Sensors 10 to 19 sit by the left pelvic fin, 20 and above by the right one.
+    if (sensor == nullptr || sensor->value < 10) return;
+    CanimValue* pelvic = pelvicControl[sensor->value < 20 ? 0 : 1];
+    if (pelvic == nullptr) return;
+    if (pelvic->active && pelvic->startValue + pelvic->delta <= 0.0f) return; // already folding
+    pelvic->setMove(0.0f, 10.0f, CURVE_SMOOTHSTEP, 1);
+    pelvic->setNextMove(0.8f, 40.0f, CURVE_SMOOTHSTEP);
+}

@@ -92,10 +92,27 @@ void Cfish::goFish(int display) {
     animValuesToMatrices();
     if (workObject) workObject->doLevelSetSensors();
     calcEyes();
-    if (display == 1 && displayed) calcDisplay();
+    if (display == 1 && displayed) {
+        breathe();
+        calcDisplay();
+    }
     updateFutureIfNecessary();
     updateCollisionPlanes();
     frameCounter++;
+}
+
+void Cfish::breathe() {
+    float t = static_cast<float>(frameCounter) * 0.25f;
+    float s = std::sin(t);
+    // The gill covers flare sideways and close again with every breath.
+    gillMatrix[0].identity();
+    gillMatrix[1].identity();
+    gillMatrix[0].side *= 0.1f * s + 1.1f;
+    gillMatrix[1].side *= 0.05f * s + 1.05f;
+    gillOffset.set(0.005f * (1.0f + std::sin(s)), 0.0f, 0.0f);
+    if (!biteCycle.active && !peckCycle.active)
+        mouthOpening = 0.03f * std::max(0.0f, std::sin(t + 1.8f) + 0.7f);
+    mouthUpdate = 1;
 }
 
 void Cfish::updateSpeed() {

@@ -138,7 +138,13 @@ int Cfish::doesFlickTurnCollideWithSomething() {
     Cmatrix3 r = vertexOrientation[4];
     r.rotateAroundUp(0.9f * flickAngle);
     predictedEndPoint = vertex[4] + r.forward * (bodyLength * (0.2f * flickEndSpeed - 0.4f));
-    auto levelSet = [this](Cvector const& p) { return tank ? tank->levelSetAt(p) : 1000.0f; };
+    // A tank without a level-set volume answers with its obstacle spheres.
+    auto levelSet = [this](Cvector const& p) {
+        if (tank == nullptr) return 1000.0f;
+        if (tank->hasLevelSetVolume()) return tank->levelSetAt(p);
+        CsphereField const* spheres = tank->sphereField();
+        return spheres ? spheres->getSphereLevelSet(p, nullptr) : 10000.0f;
+    };
     if (flickEndSpeed < 2.0f) {
         float room = groundChecks ? levelSet(predictedEndPoint) : 1000.0f;
         if (!(room >= proxyRadius)) return 1;

@@ -25,7 +25,6 @@ CopenGL::CopenGL() : primitiveType(GL_TRIANGLES) {
     refreshRate = 60;
     width = 0;
     std::fill(std::begin(boundTexture), std::end(boundTexture), ~0u);
-    installWorkObjectDeviceHooks();
 }
 
 CopenGL::~CopenGL() {

@@ -14,6 +14,27 @@
 RenderUnit m_RenderUnits[maxDisplays] = {};
 CgraphicsHooks graphicsHooks;
 
+ChookTable graphicsHookTable() {
+    static constexpr ChookSlot slots[] = {
+        HOOK_SLOT(CgraphicsHooks, rebuildTankViews, "world"),
+        HOOK_SLOT(CgraphicsHooks, tankGridCells, "world"),
+        HOOK_SLOT(CgraphicsHooks, tankName, "world"),
+        HOOK_SLOT(CgraphicsHooks, displayCount, "world"),
+        HOOK_SLOT(CgraphicsHooks, tankCamera, "world"),
+        HOOK_SLOT(CgraphicsHooks, findCustomTexture, "world"),
+        HOOK_SLOT(CgraphicsHooks, thingTearingDown, "things"),
+        HOOK_SLOT(CgraphicsHooks, interfaceThing, "things"),
+        HOOK_SLOT(CgraphicsHooks, tankRenderLists, "world"),
+        HOOK_SLOT(CgraphicsHooks, updateTankForFrame, "world"),
+        HOOK_SLOT(CgraphicsHooks, fetchTankDisplayGeo, "world"),
+        HOOK_SLOT(CgraphicsHooks, tankMissing, "world"),
+        HOOK_SLOT(CgraphicsHooks, panelShownOn, "world"),
+        HOOK_SLOT(CgraphicsHooks, guiWorkObjects, "world"),
+    };
+    static_assert(slotsAreDistinct(slots));
+    return describeHooks("graphicsHooks", graphicsHooks, slots);
+}
+
 Cstring graphicsCards;
 uint8_t doNotSendReport = 0;
 CguideGeometry guideGeo;
@@ -40,8 +61,6 @@ static void leaveTextureDisplays(CgraphicsAPI* device) {
 CgraphicsAPI::CgraphicsAPI() {
     // The device is the hub of its resources: losing them must never release it.
     linkThreshold = -1;
-    // A dying material leaves its programs without an owner to clear.
-    forgetShaderMaterial = [](Cshader* shader) { shader->material = nullptr; };
     registerShort(leftMonitorExtendStatus, "leftMonitorExtendStatus", 0);
     registerShort(rightMonitorExtendStatus, "rightMonitorExtendStatus", 0);
 }

@@ -16,6 +16,7 @@
 #include "graphics/textureImage.h"
 #include "support/esTransform.h"
 #include "support/list.h"
+#include "support/hookTable.h"
 #include "support/rect.h"
 #include "variables/multiLink.h"
 #include "variables/variable.h"
@@ -67,8 +68,8 @@ struct CviewCamera {
     float farZ = 100.0f;
 };
 
-// Services of the tank and shop layers that the device reaches through pointers the
-// higher layers fill in; an unset hook does nothing (no grid cells, no name, no displays).
+// Services of the tank, shop and thing layers that the device reaches through pointers the
+// program's wiring fills before anything draws.
 struct CgraphicsHooks {
     void (*rebuildTankViews)(Ctank* tank) = nullptr;
     void (*tankGridCells)(Ctank* tank, int& cellsX, int& cellsY) = nullptr;
@@ -98,6 +99,8 @@ struct CgraphicsHooks {
     int (*guiWorkObjects)(CgraphicsAPI* device, CworkObject** out, int max) = nullptr;
 };
 extern CgraphicsHooks graphicsHooks;
+// The table's description for the start-up check.
+ChookTable graphicsHookTable();
 
 class CgraphicsAPI : public CdirectoryVar, public ClinkedResourceNode, public CtextureDevice {
   public:

@@ -4,12 +4,12 @@
 #include <fstream>
 
 #include "graphics/deviceGlobals.h"
+#include "graphics/shader.h"
 #include "graphics/textureStage.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 
 int32_t masterMaterialNum = 0;
-void (*forgetShaderMaterial)(Cshader* shader) = nullptr;
 
 namespace {
 
@@ -62,7 +62,7 @@ Cmaterial::Cmaterial() {
 Cmaterial::~Cmaterial() {
     VTRACE(2, "deleting material " << name << " " << static_cast<void const*>(this));
     for (Cshader*& shader : shaders) {
-        if (shader && forgetShaderMaterial) forgetShaderMaterial(shader);
+        if (shader) shader->material = nullptr; // the program outlives us on its device
         shader = nullptr;
     }
     texStages = nullptr;

@@ -27,9 +27,6 @@ enum : int16_t {
 
 // Every material read so far; the next one takes its low 16 bits as its number.
 extern int32_t masterMaterialNum;
-// Called for each shader program a dying material still has, so the program forgets it.
-// Set by the graphics device; null: nothing to tell.
-extern void (*forgetShaderMaterial)(Cshader* shader);
 
 class Cmaterial : public CsafeRelationship {
   public:

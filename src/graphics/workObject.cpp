@@ -13,6 +13,17 @@
 
 CworkObjectDeviceHooks workObjectDeviceHooks;
 
+ChookTable workObjectDeviceHookTable() {
+    static constexpr ChookSlot slots[] = {
+        HOOK_SLOT(CworkObjectDeviceHooks, displayIndex, "gl"),
+        HOOK_SLOT(CworkObjectDeviceHooks, makeDeviceData, "gl"),
+        HOOK_SLOT(CworkObjectDeviceHooks, flagStaticData, "gl"),
+        HOOK_SLOT(CworkObjectDeviceHooks, displayCount, "gl"),
+    };
+    static_assert(slotsAreDistinct(slots));
+    return describeHooks("workObjectDeviceHooks", workObjectDeviceHooks, slots);
+}
+
 CworkObject::CworkObject() = default;
 
 CworkObject::~CworkObject() {

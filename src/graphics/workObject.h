@@ -14,6 +14,7 @@
 #include "graphics/geoNew.h"
 #include "graphics/polyGroups.h"
 #include "graphics/skeleton.h"
+#include "support/hookTable.h"
 #include "variables/safeRelationship.h"
 
 class CgraphicsAPI;
@@ -68,8 +69,8 @@ class CworkObjectOwner : public CskeletonOwner {
     }
 };
 
-// The graphics device's side of the per-display data, filled in by the device. Unset: no
-// device data is made.
+// The graphics device's side of the per-display data, filled by the device's layer at
+// start-up. Unset: no device data is made.
 struct CworkObjectDeviceHooks {
     // The device's display index.
     int (*displayIndex)(CgraphicsAPI* device) = nullptr;
@@ -82,6 +83,8 @@ struct CworkObjectDeviceHooks {
     int (*displayCount)() = nullptr;
 };
 extern CworkObjectDeviceHooks workObjectDeviceHooks;
+// The table's description for the start-up check.
+ChookTable workObjectDeviceHookTable();
 
 // A point tested against the tank's level set each frame.
 struct ClevelSetSensor {

@@ -55,6 +55,8 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
             out.help = true;
         } else if (is(arg, "--window")) {
             modeGiven = true;
+        } else if (is(arg, "--mute")) {
+            out.mute = true;
         } else if (is(arg, "--screens")) {
             if (parseCount(value, 1, 8, out.screens)) return fail("--screens takes 1 to 8", value);
             i++;
@@ -101,8 +103,6 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
             out.saveChanges = is(arg, "--save-changes") ? 1 : 0;
         } else if (is(arg, "--all-screens") || is(arg, "--no-all-screens")) {
             out.allScreens = is(arg, "--all-screens") ? 1 : 0;
-        } else if (is(arg, "--mute")) {
-            out.mute = true;
         } else {
             return fail("unknown option", arg);
         }
@@ -147,7 +147,7 @@ char const* hostUsage() {
            "  --fish-size PERCENT               fish size, 100 the normal size (50 to 200)\n"
            "  --save-changes, --no-save-changes whether changes to the tanks are saved\n"
            "  --all-screens, --no-all-screens   the \"Use All Screens\" option\n"
-           "  --mute                            no sound\n";
+           "  --mute                            play no sound\n";
 }
 
 int parseWindowId(char const* text, unsigned long& id) {

@@ -14,6 +14,7 @@ struct ChostOptions {
     int frames = 0;     // frames to run; 0 until stopped (headless: 1)
     int every = 0;      // headless: write every k-th frame (the file name has %d)
     Cstring screenshot; // headless: the PNG file (pattern)
+    bool mute = false;  // no sound
     bool help = false;
     bool settings = false; // window: open the options sheet over the aquarium
     // Options that set the sheet's values for this run and after (-1: as saved).
@@ -21,7 +22,6 @@ struct ChostOptions {
     int fishSizePercent = -1; // 50 to 200, 100 the normal size
     int saveChanges = -1;     // 0 or 1
     int allScreens = -1;      // 0 or 1
-    bool mute = false;        // no sound
 };
 
 // Reads argv[1..argc-1]; saverWindow is the value of XSCREENSAVER_WINDOW (null when unset),

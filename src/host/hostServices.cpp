@@ -72,6 +72,9 @@ void showInternetPage(char const* url) {
     hostServices().showInternetPage(url);
 }
 void startFileDownload(char const* url, char const* file, bool showProgress) {
+    if (masterOut.is_open())
+        masterOut << "downloading file " << (url ? url : "") << " and saving as " << (file ? file : "")
+                  << std::endl;
     hostServices().startFileDownload(url, file, showProgress);
 }
 void openProgress(char const* message) {

@@ -100,9 +100,9 @@ class OBChttpConnection : public ChttpDownloadClient {
 
     // Limits in seconds: to connect; without a byte arriving; a whole blocking request
     // (it stops the frame); a whole background transfer.
-    long connectTimeout = 20;
+    long connectTimeout = 10;
     long idleTimeout = 60;
-    long blockingTimeout = 30;
+    long blockingTimeout = 20;
     long transferTimeout = 1800;
     // Largest reply of a request and largest download kept.
     size_t replyLimit = kMaxReplyBytes;

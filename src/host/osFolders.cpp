@@ -66,8 +66,10 @@ Cstring getRegistryFileName() {
 
 void readRegistryVarsInto(Cvariable* target) {
     Cstring path = getRegistryFileName();
-    if (fileExists(path.c_str()) && runDiskScript(target, path.c_str()) != 0)
-        setExitError("couldn't read registries", 1);
+    // A damaged registry is set aside: the options keep their defaults and the next store
+    // writes a good file.
+    if (runKeptScriptFile(target, path.c_str(), nullptr) == KEPT_FILE_SET_ASIDE)
+        masterLine("registry damaged; options at their defaults");
     masterLine("read registries");
 }
 
@@ -93,7 +95,19 @@ int CDtoDirectory(char const* folder) {
 
 void copyResourcesFromInstall() {
     masterLine("COPY RESOURCES FROM INSTALL");
-    if (installDir.size() < 11 || appDataDir.size() < 11) return;
+    if (installDir.size() < 11 || appDataDir.size() < 11) {
+        // Too short a folder name is never trusted with a removal: nothing is copied. Without
+        // a copy from before, the start cannot go on, and says why.
+        bool dataShort = appDataDir.size() < 11;
+        Cstring reason = Cstring(dataShort ? "the data folder \"" : "the install folder \"") +
+                         (dataShort ? appDataDir : installDir) +
+                         "\" is too short to be used (at least 11 characters)";
+        masterLine("copy skipped: ", reason);
+        VTRACE(1, "copy skipped: " << reason);
+        if (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()))
+            setExitError(reason.c_str(), 1);
+        return;
+    }
     fs::path data(appDataDir.c_str());
     fs::path target = data / "Resources";
     // Only ever a folder inside the data folder is replaced.

@@ -22,8 +22,8 @@ int getInstallDir(Cstring& folder);
 // The data folder followed by "settings.txt" / "registry.txt".
 Cstring getSettingsFileName();
 Cstring getRegistryFileName();
-// Runs the registry file as a script into target; a script that fails records the error
-// exit "couldn't read registries". A missing file is a first run and reads nothing.
+// Runs the registry file as a script into target. A missing file is a first run and reads
+// nothing; a damaged one is set aside (runKeptScriptFile) and the options keep their defaults.
 void readRegistryVarsInto(Cvariable* target);
 // Saves the registry under the root of the tree; 0 written.
 int storeRegistryStuff();

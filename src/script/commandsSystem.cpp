@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "host/hostServices.h"
+#include "host/internetRequest.h"
 #include "host/osFunctions.h"
 #include "support/osRand.h"
 #include "script/scriptCommands.h"
@@ -65,8 +66,8 @@ int commandStartHttpRequest(CscriptHandler*, CscriptLine& line, Cvariable**) {
     if (erroredExit) return CMD_STOP;
     if (webRequestPending) *webRequestPending = 1;
     int result = startHTTPrequestThread(args.path, args.report, 2, args.extraText());
-    // A request that never started will never complete, so nothing is pending.
-    if (result != 0 && webRequestPending) *webRequestPending = 0;
+    // A request that never started (or failed at once) will never complete: nothing is pending.
+    if ((result != 0 || !isMakingRequest) && webRequestPending) *webRequestPending = 0;
     setScriptFailed(result);
     return CMD_DONE;
 }
@@ -83,7 +84,8 @@ int commandDownload(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring url = line.getFilename(0);
     Cstring file = line.getFilename(1);
     if (erroredExit) return CMD_STOP;
-    if (!scriptMayTouchFile(file.c_str())) {
+    // The update package's own name is stored in the data folder's resources by the host.
+    if (!(file == "VL_update.vli") && !scriptMayTouchFile(file.c_str())) {
         setScriptFailed(1);
         return CMD_DONE;
     }

@@ -117,6 +117,13 @@ int runStringScript(Cvariable* target, char const* text);
 // Reads a script file into a temporary script and runs it.
 int runDiskScript(Cvariable* target, char const* path);
 
+// Runs a script file the data folder keeps (settings, registry) on target. A file that does
+// not parse or whose run fails is renamed "<path>.damaged" (or ".damaged2" and so on, the
+// new name into setAsideAs when given), the failure is logged and forgotten instead of
+// ending the run, and the caller goes on from its defaults.
+enum : int { KEPT_FILE_RAN = 0, KEPT_FILE_UNREAD = 1, KEPT_FILE_SET_ASIDE = 2 };
+int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs);
+
 // ---- the built-in command table ----
 using BuiltinCommand = int (*)(CscriptHandler* handler, CscriptLine& line, Cvariable** next);
 // Hands the line to the first built-in whose keyword equals the command word; sets *next

@@ -106,6 +106,44 @@ void clearBit(unsigned long& mask, int bit) {
 
 // ---- exit bookkeeping
 
+namespace {
+CexitHold* exitHold = nullptr; // the innermost hold
+} // namespace
+
+CexitHold::CexitHold()
+    : outer(exitHold), reasons(exitReasonList.size()), message(exitMsg), mendwell(mendwellArgument),
+      errored(erroredExit), saver(exitSaver), runOrQuit(startRunOrQuit), report(sendErrorReport),
+      reinstall(recommendReinstall) {
+    exitHold = this;
+}
+
+CexitHold::~CexitHold() {
+    exitHold = outer;
+    if (!recorded) return;
+    if (outer)
+        outer->noteExit(firstReason);
+    else if (engineHooks.enterRunPhase)
+        engineHooks.enterRunPhase("closing", true);
+}
+
+void CexitHold::noteExit(Cstring const& why) {
+    if (!recorded) firstReason = why;
+    recorded = true;
+}
+
+void CexitHold::forget() {
+    if (exitReasonList.size() > reasons) exitReasonList.resize(reasons);
+    exitMsg = message;
+    mendwellArgument = mendwell;
+    erroredExit = errored;
+    exitSaver = saver;
+    startRunOrQuit = runOrQuit;
+    sendErrorReport = report;
+    recommendReinstall = reinstall;
+    recorded = false;
+    firstReason = "";
+}
+
 void exit0(char const* message) {
     VTRACE(1, "exit0 " << message);
     if (masterOut.is_open()) masterOut << "exit0" << message << std::endl;
@@ -118,7 +156,10 @@ void setExit(char const* reason) {
     startRunOrQuit = 2;
     if (why.size()) VTRACE(1, "\n\n\n\nExit reason: " << why);
     exitSaver = 1;
-    if (engineHooks.enterRunPhase) engineHooks.enterRunPhase("closing", true);
+    if (exitHold)
+        exitHold->noteExit(why); // the closing phase waits for the hold to end
+    else if (engineHooks.enterRunPhase)
+        engineHooks.enterRunPhase("closing", true);
     VTRACE(1, "exit: " << why);
 }
 

@@ -80,6 +80,38 @@ void showError();
 // Clears the exit bookkeeping; for tests and for a host that starts a fresh run.
 void resetExitState();
 
+// Holds back the end of the run for the exits recorded while it lives, so that a step with
+// a fallback (reading a damaged settings file) can fail and the run go on. The exit is
+// recorded as usual, so the failing step stops as it would; only the switch to the closing
+// phase waits for the hold to end. forget() puts the exit bookkeeping back as it was when
+// the hold began; otherwise the exit stands when the hold ends. Holds nest.
+class CexitHold {
+  public:
+    CexitHold();
+    ~CexitHold();
+    CexitHold(CexitHold const&) = delete;
+    CexitHold& operator=(CexitHold const&) = delete;
+
+    // An exit was recorded while the hold lived (and was not forgotten).
+    bool exitRecorded() const { return recorded; }
+    // The first reason recorded while the hold lived.
+    Cstring const& reason() const { return firstReason; }
+    // The exits recorded while the hold lived never happened.
+    void forget();
+    // Called by setExit while this hold is the innermost one.
+    void noteExit(Cstring const& why);
+
+  private:
+    CexitHold* outer;
+    size_t reasons;
+    Cstring message, mendwell;
+    int16_t errored, saver;
+    int8_t runOrQuit;
+    uint8_t report, reinstall;
+    bool recorded = false;
+    Cstring firstReason;
+};
+
 // Value checks and byte order.
 bool legalTest(char const* name, float& value);
 bool makeLegal(float& value, float minimum, float maximum, float replacement);

@@ -1,9 +1,12 @@
 // Calls from a lower layer up into a higher one, all in one place.
 //
 // A lower folder never includes a higher one; where it must reach up it calls a slot of
-// engineHooks. wireEngineHooks() fills every slot whose owner is built, once at start-up.
-// An empty slot means its owner is not part of the program, and the caller does without.
+// engineHooks. The program's wiring fills every slot whose owner is built before anything
+// starts, and the start stops on a slot left empty; an empty slot means its owner is not
+// part of the program, and the caller does without.
 #pragma once
+
+#include "support/hookTable.h"
 
 class Cstring;
 class Cvariable;
@@ -60,3 +63,6 @@ struct CengineHooks {
 };
 
 extern CengineHooks engineHooks;
+
+// The table's description for the start-up check.
+ChookTable engineHookTable();

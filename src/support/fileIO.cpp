@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +13,38 @@
 #include "support/globals.h"
 
 uint8_t backupWrite = 0;
-Cstring backupOrigFilename;
+
+namespace {
+// The safe writes in progress: each stream with the name it will take when complete.
+struct CpendingSafeWrite {
+    std::ofstream const* stream = nullptr;
+    Cstring name;
+};
+CpendingSafeWrite pendingWrites[8];
+
+// Takes the stream's pending write out of the table; empty when it has none.
+Cstring takePendingWrite(std::ofstream const& out) {
+    for (CpendingSafeWrite& p : pendingWrites)
+        if (p.stream == &out) {
+            p.stream = nullptr;
+            return std::exchange(p.name, Cstring());
+        }
+    return Cstring();
+}
+
+CpendingSafeWrite* freePendingSlot() {
+    for (CpendingSafeWrite& p : pendingWrites)
+        if (p.stream == nullptr) return &p;
+    return nullptr;
+}
+} // namespace
+
+int pendingSafeWrites() {
+    int n = 0;
+    for (CpendingSafeWrite const& p : pendingWrites)
+        n += p.stream != nullptr;
+    return n;
+}
 
 // ---- path keywords
 
@@ -100,12 +132,14 @@ void file_close(std::ifstream& in) {
 }
 
 int file_open(std::ofstream& out, Cstring path, unsigned int) {
-    backupOrigFilename = "";
+    takePendingWrite(out); // a stream opened again forgets what it left unfinished
     Cstring name(path);
+    CpendingSafeWrite* pending = nullptr;
     if (backupWrite) {
-        backupOrigFilename = name;
-        name += ".temp";
         backupWrite = 0; // applies to one file only
+        pending = freePendingSlot();
+        if (pending == nullptr) return 0; // never written unsafely when asked to be safe
+        name += ".temp";
     }
     Cstring full = replaceCommonPathKeyword(name);
     if (masterOut.is_open()) masterOut << "fout " << full << std::endl;
@@ -113,10 +147,8 @@ int file_open(std::ofstream& out, Cstring path, unsigned int) {
     // names no real file, and writing it would leave a "[APD]..." file in the working folder.
     if (!keywordFolderUnknown(full.c_str()))
         out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!out.is_open()) {
-        backupOrigFilename = "";
-        return 0;
-    }
+    if (!out.is_open()) return 0;
+    if (pending) *pending = {&out, Cstring(path)};
     VTRACE(4, "_"
                   << "goodA");
     return 1;
@@ -149,14 +181,13 @@ void file_close(std::ofstream& out) {
     good = good && out.good();
     out.close();
     if (out.fail()) good = false;
+    Cstring name = takePendingWrite(out); // nothing stays pending, whatever happens to it
     VTRACE(4, "_"
-                  << "backupOrigFilename:" << backupOrigFilename << "  " << (good ? 1 : 0));
-    if (backupOrigFilename.empty()) return;
-    Cstring name = backupOrigFilename;
-    backupOrigFilename = ""; // nothing stays pending, whatever happens to this write
+                  << "safe write of:" << name << "  " << (good ? 1 : 0));
+    if (name.empty()) return;
     if (!good) {
-        // The half-written new file goes; the old one is untouched.
-        std::remove(replaceCommonPathKeyword(name + ".temp").c_str());
+        // The old file is untouched; what was written stays beside it as "<name>.temp", and
+        // since nothing is pending any more no later close swaps it in.
         out.setstate(std::ios::failbit);
         return;
     }

@@ -3,7 +3,8 @@
 // Every path the engine touches may hold keywords in square brackets ("[APD]settings.txt");
 // they are expanded at the moment the file is used. Output files can be written safely:
 // with backupWrite set, the new content goes to "<name>.temp" and replaces the old file
-// only once it is complete (the moves go through the host's file services).
+// only once it is complete (the moves go through the host's file services); a write that
+// fails leaves the old file as it was and the ".temp" file beside it.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +13,7 @@
 
 #include "support/mystring.h"
 
-extern uint8_t backupWrite;        // the next output file that opens is written safely
-extern Cstring backupOrigFilename; // requested name of the file being written safely
+extern uint8_t backupWrite; // the next output file that opens is written safely
 
 // Path keywords: "[APD]", "[INS]", "[TMP]", "[MOS]" expand to their folders; "[SYS]" and a
 // keyword whose folder is still unknown stay as they are. Two backquotes become a '"'.
@@ -27,9 +27,12 @@ void fetchAppDataDir(Cstring& dir);
 int file_open(std::ifstream& in, char const* path, unsigned int mode);
 void file_close(std::ifstream& in);
 int file_open(std::ofstream& out, Cstring path, unsigned int mode);
-// Closes; finishes a pending safe write. A safe write that could not put the new file in
-// place keeps the old one and leaves the stream failed.
+// Closes; finishes the stream's pending safe write. A safe write that could not put the new
+// file in place keeps the old one and leaves the stream failed. Each stream keeps its own
+// pending write, so files opened and closed meanwhile (a log, a marker) never disturb it.
 void file_close(std::ofstream& out);
+// Safe writes opened and not yet closed.
+int pendingSafeWrites();
 int fileExists(char const* path);
 long getDiskFileSize(char const* path); // -1 when missing
 int createDiskFile(char const* path, char const* text, int size);

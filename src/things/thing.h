@@ -75,6 +75,7 @@ class CthingFrameSources : public CframeSources {
 class CthingWorkObjectOwner : public CworkObjectOwner {
   public:
     explicit CthingWorkObjectOwner(Cthing& thing) : thing(thing), sources(thing) {}
+    Cthing& owner() { return thing; }
     CmatrixControllerManager* skeletonControllers() override;
     Cmatrix_4* tankCameraMatrix() override;
     char const* skeletonOwnerName() override;

@@ -1,6 +1,8 @@
 // How tanks and species reach the things of this layer.
 #include "things/thingKinds.h"
 
+#include "graphics/graphicsMaster.h"
+#include "graphics/workObject.h"
 #include "script/proximityVar.h"
 #include "things/backdropThing.h"
 #include "things/basicDeformThing.h"
@@ -71,6 +73,12 @@ template <typename Kind> Cvariable* make() {
     return new Kind;
 }
 
+// The thing whose work object this is; null for a work object of no thing.
+Cthing* thingOfWorkObject(CworkObject* object) {
+    auto* owner = object ? dynamic_cast<CthingWorkObjectOwner*>(object->thing) : nullptr;
+    return owner ? &owner->owner() : nullptr;
+}
+
 void setSpecies(Cvariable* n, Cspecies* species, uint8_t blending) {
     if (Cthing* t = thingOf(n)) {
         t->species = species;
@@ -86,6 +94,16 @@ void installThingKinds() {
     registerThingMaker("backdrop", make<CbackdropThing>);
     registerThingMaker("target", make<CtargetThing>);
     setThingSpecies = setSpecies;
+    // The device skips a thing whose relationships are being torn down, and draws an
+    // interface thing flat and never faded.
+    graphicsHooks.thingTearingDown = [](CworkObject* object) {
+        Cthing* thing = thingOfWorkObject(object);
+        return thing != nullptr && (thing->flags & VAR_TEARING_DOWN) != 0;
+    };
+    graphicsHooks.interfaceThing = [](CworkObject* object) {
+        Cthing* thing = thingOfWorkObject(object);
+        return thing != nullptr && thing->hasAttribute(THING_INTERFACE);
+    };
     tankThingAccess = &thingAccessOfThisLayer;
     installThingLiveAccess();
 }

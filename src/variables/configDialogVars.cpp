@@ -33,6 +33,7 @@ float m_fishGlobalScalar = 0.0f;
 short xWell = 1;
 short allScreensSaver = 0;
 short m_noSaveTankChanges = 0;
+short soundOff = 0;
 
 namespace {
 
@@ -47,6 +48,7 @@ void setOptionDefaults() {
     openGLMode = 1;
     m_fishGlobalScalar = 1.0f;
     countdownToSendExtraHttpString = 1;
+    soundOff = 0;
 }
 
 } // namespace
@@ -87,6 +89,7 @@ CdirectoryVar* createRegistryAndRegisterVars(CdirectoryVar* root) {
     r->registerShort(xWell, "xwell", 1);
     r->registerShort(allScreensSaver, "allSS", 1);
     r->registerShort(m_noSaveTankChanges, "nstch", 1);
+    r->registerShort(soundOff, "soundOff", 1);
     setOptionDefaults();
     return r;
 }

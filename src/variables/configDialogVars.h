@@ -50,6 +50,7 @@ extern float m_fishGlobalScalar;             // "fsSz"
 extern short xWell;                          // "xwell"
 extern short allScreensSaver;                // "allSS"
 extern short m_noSaveTankChanges;            // "nstch"
+extern short soundOff;                       // "soundOff": 1 plays no sound at all
 
 // Registers every key under globalVariablesDir (the argument is used only while there is
 // no root yet) and sets the option defaults; returns the root.

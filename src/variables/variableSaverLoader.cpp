@@ -183,8 +183,7 @@ int Cvariable::saveTree(char const* path, short binary, std::ostream* stream) {
     bool good = out->good();
     if (!stream) {
         file_close(own);
-        good = good && !own.fail();
-        if (!good) deleteFile((Cstring(path) + ".temp").c_str());
+        good = good && !own.fail(); // a failed write stays beside the old file as ".temp"
     }
     return good ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "variables/variable.h"
+#include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
 CdirectoryVar* shopKeeperDirectory = nullptr;
@@ -68,6 +69,13 @@ int inquireAboutSendingErrorReport() {
 
 int ShowMessage(char const* text, char const* title, int buttons) {
     if (!shopKeeperDirectory) return OS::ShowMessage(text, title, buttons);
+    // The message page belongs to the control panel: without one the message goes to the
+    // logs and the platform's alert, never to a script that cannot run.
+    auto* shop = dynamic_cast<CshopKeeper*>(shopKeeperDirectory);
+    if (shop == nullptr || shop->controlPanel == nullptr) {
+        VTRACE(1, "message: " << (text ? text : ""));
+        return OS::ShowMessage(text, title, buttons);
+    }
     // The text is set as a value, never pasted into script text.
     Cvariable* flex = shopKeeperDirectory->findVariable("flexText");
     if (!flex) flex = shopKeeperDirectory->addVariableX("flexText", CLASS_STRING);

@@ -5,6 +5,8 @@
 #include "script/scripter.h"
 #include "support/engineHooks.h"
 #include "world/initGlobals.h"
+#include "world/shopKeeper.h"
+#include "world/tank.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -17,14 +19,18 @@ void runDeleteScript(Cvariable* script, Cvariable* context) {
     runScript(context, script);
 }
 
+void settingChanged(Cvariable* setting) {
+    if (shopKeeper) shopKeeper->settingWasChanged(setting);
+}
+
 } // namespace
 
-void wireEngineHooks() {
+void installWorldHooks() {
     engineHooks.enterRunPhase = enterPhase;
+    engineHooks.rotaterSettingChanged = settingChanged;
     engineHooks.deleteScriptRunner = runDeleteScript;
     engineHooks.freeGlobals = freeGlobals;
     engineHooks.restoreResourceTree = OS::copyResourcesFromInstall;
     installModelLoader();
-    // Fonts, the password pane and the shop keeper's setting notices belong to layers not
-    // built yet; their slots stay empty until those layers fill them here.
+    installTankRenderHooks();
 }

@@ -1,6 +1,8 @@
-// Start-up wiring of the calls lower layers make up into higher ones.
+// The world's part of the start-up wiring: the slots of the engine's and the device's hook
+// tables that the shop keeper, the tanks and the script runner fill.
 #pragma once
 
-// Fills every slot of engineHooks whose owner is built; called once at start-up, before
-// any script runs. Calling it again changes nothing.
-void wireEngineHooks();
+// Fills the world's slots of engineHooks and graphicsHooks (the script runner's and the
+// model loader's among them). Called by the program's wiring; calling it again changes
+// nothing.
+void installWorldHooks();

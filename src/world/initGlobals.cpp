@@ -84,7 +84,6 @@ int compileDate = buildDate();
 
 int initGlobals() {
     if (globalVariablesDir) return 0;
-    wireEngineHooks();
     auto* root = new CregistryHolderVar;
     root->setName("globals");
     root->flags |= VAR_NOT_DELETED_BY_PARENT;

@@ -200,10 +200,6 @@ int reportFailedScript() {
     return 0;
 }
 
-int CshopDisplayServices::checkInOnAnyInternetRequest() {
-    return ::checkInOnAnyInternetRequest();
-}
-
 void installWebRequests() {
     hangingPointerToHttpConnection = &theHttpConnection();
     engineHooks.makeHTTPrequestAndRunScript = webMakeHTTPrequestAndRunScript;

@@ -4,6 +4,7 @@
 #include "data/resourceStreamer.h"
 #include "graphics/deviceGlobals.h"
 #include "graphics/graphicsGL.h"
+#include "host/osFunctions.h"
 #include "script/scriptCommands.h"
 #include "script/scripter.h"
 #include "script/variableSearch.h"
@@ -11,6 +12,7 @@
 #include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/tank.h"
 #include "world/tankThings.h"
 #include "world/velmoraFunctions.h"
 
@@ -27,9 +29,8 @@ void CshopServices::removeDisplay(CshopKeeper&, CgraphicsAPI* device) {
     numDisplays = static_cast<int16_t>(n);
 }
 
-static CshopServices neutralServices;
-
-CshopKeeper::CshopKeeper(CshopServices* services) : shopServices(services ? services : &neutralServices) {
+CshopKeeper::CshopKeeper(CshopServices* services)
+    : shopServices(services ? services : worldHooks.shopServices) {
     if (shopKeeper) {
         delete shopKeeper;
         exit0("dshp");
@@ -221,4 +222,30 @@ void CshopKeeper::setSeqTransition(uint8_t t) {
 
 void CshopKeeper::shakeFoodShaker(int down) {
     if (foodShaker && tankThingAccess) tankThingAccess->shakerButtonState(foodShaker, down != 0);
+}
+
+void CshopKeeper::settingWasChanged(Cvariable* setting) {
+    wasChanged = 1;
+    Cvariable* parent = setting ? setting->parent : nullptr;
+    switch (parent ? parent->getType() : 0) {
+    case TYPE_REGISTRY_HOLDER:
+        OS::storeRegistryStuff();
+        break;
+    case TYPE_SHOP_KEEPER:
+        break;
+    case TYPE_TANK:
+        if (focusTankObject) focusTankObject->tankContentsWereChanged();
+        break;
+    default: // a setting somewhere else: nothing to save, and no reason to stop
+        VTRACE(1, "unknown setting change:" << (setting ? setting->getName().c_str() : ""));
+        break;
+    }
+}
+
+void CshopKeeper::feedingOff() {
+    if (feedMode == 0) return;
+    feedMode = 0;
+    if (fakeMouseIsOn) services().fakeMousePointerOff(*this);
+    mouseDownScript = Cstring();
+    mouseUpScript = Cstring();
 }

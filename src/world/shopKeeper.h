@@ -8,8 +8,8 @@
 // The files: shopKeeper.cpp (data and variables), shopKeeperStartup.cpp,
 // shopKeeperFrame.cpp, shopKeeperShutdown.cpp (with saving and the weekly activity map),
 // shopKeeperEnergy.cpp (energy saving and the refresh rate), shopKeeperDisplays.cpp,
-// shopKeeperSequences.cpp, shopKeeperTransitions.cpp and shopKeeperTanks.cpp (the tank
-// registry); the parts around it are reached through shopServices.h.
+// shopKeeperSequences.cpp, shopKeeperTransitions.cpp, shopKeeperTanks.cpp (the tank
+// registry) and shopKeeperSound.cpp; the parts around it are reached through shopServices.h.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +43,7 @@ void markUsedTanks(Cvariable* sequence, std::vector<int>& used);
 class CshopKeeper : public CdirectoryVar {
   public:
     // Sets shopKeeper; a second shop keeper ends the process ("dshp"). services must
-    // outlive the shop keeper; null uses the neutral services.
+    // outlive the shop keeper; null uses the program's (worldHooks.shopServices).
     explicit CshopKeeper(CshopServices* services = nullptr);
     ~CshopKeeper() override;
     int getType() override { return TYPE_SHOP_KEEPER; }
@@ -157,12 +157,20 @@ class CshopKeeper : public CdirectoryVar {
     // A new member of the species, named and with its geometry; null when the species
     // cannot be had or the member cannot be made.
     Cvariable* makeThing(char const* speciesName, char const* speciesPath);
-    // "addTank", the input commands and "icancel" (cancels the running web request); others
-    // climb the tree.
+    // "addTank", "soundmix", "icancel" and the input commands; others climb the tree.
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
     // loads its definition and runs the block in it.
     unsigned addTankCommand(CscriptLine& line);
+
+    // ---- sound (shopKeeperSound.cpp)
+    // ":soundmix start|end|nextTrickle|lowBubbles|hiBubbles|redo"; CMD_DONE.
+    unsigned soundMixCommand(CscriptLine& line);
+    // Scales the track volumes so the loudest reaches peak (as far as the master allows),
+    // moving the gain into or out of the master: every track x master stays the same.
+    void maximizeVolumes(float peak);
+    // Hands the four volumes to the sound manager (none: nothing).
+    void defineSoundVolumes();
 
     // ---- keys (shopKeeperKeys.cpp)
     // Makes the key-map directory "keymaps".
@@ -213,6 +221,11 @@ class CshopKeeper : public CdirectoryVar {
     void realMousePointerOn();
     // The pointer hides itself 10 seconds after the last movement.
     void realMousePointerOff();
+    // Click-feeding ends: "feedMode" 0, the shaker pointer off, no mouse scripts.
+    void feedingOff();
+    // A script changed a setting: the registry is saved, or the focus tank marked changed,
+    // by the kind of the setting's parent; a setting of another parent is only traced.
+    void settingWasChanged(Cvariable* setting);
 
     CshopServices& services() { return *shopServices; }
 
@@ -328,6 +341,8 @@ class CshopKeeper : public CdirectoryVar {
     // While above 0 the tank takes clicks for the interface's and ignores them.
     short clickIgnoreCount = 0;
     CshopAudio* audioManager = nullptr;
+    // Set while the sound pane plays the tracks on their own players.
+    uint8_t soundMixActive = 0;
     uint8_t shopIsOpen = 0;
     uint8_t shopOpenSecondFlag = 0;
     uint8_t pointerHideAllowed = 1;

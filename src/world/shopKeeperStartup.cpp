@@ -104,16 +104,18 @@ int CshopKeeper::openShop() {
         dontSaveUnderAnyCircumstances = 1;
     }
     VTRACE(1, "SCRIPT ERROR A: " << scriptError);
-    int parsed = settings.processDiskScript(file.c_str());
+    // The user's settings run as they are read; a damaged file is set aside and the run
+    // starts from the installed defaults instead.
+    int kept = needsAnUpdate ? KEPT_FILE_UNREAD : runKeptScriptFile(this, file.c_str(), nullptr);
     VTRACE(1, "SCRIPT ERROR B: " << scriptError);
-    if (parsed > 0) {
-        VTRACE(1, "settings unreadable, reading the defaults: " << file);
+    if (kept == KEPT_FILE_SET_ASIDE) settingsFileError = 1;
+    if (kept != KEPT_FILE_RAN) {
+        VTRACE(1, "settings not read, reading the defaults: " << file);
+        int parsed = settings.processDiskScript(needsAnUpdate ? file.c_str() : "[INS]defaults.txt");
+        VTRACE(1, "SCRIPT ERROR C: " << scriptError);
+        if (parsed == 0) runScript(this, &settings);
         settings.clearScript();
-        parsed = settings.processDiskScript("[INS]defaults.txt");
     }
-    VTRACE(1, "SCRIPT ERROR C: " << scriptError);
-    if (parsed == 0) runScript(this, &settings);
-    settings.clearScript();
     VTRACE(1, "SCRIPT ERROR D: " << scriptError);
     if (scriptError) settingsFileError = 1;
     if (exitSaver) return 1;
@@ -161,11 +163,11 @@ int CshopKeeper::openAudio() {
     Cstring prefix = prefixVar ? Cstring(prefixVar->getString()) : Cstring();
     audioManager->addTrickleSound((prefix + " 2").c_str(), "trickle2.chan");
     audioManager->addTrickleSound((prefix + " 1").c_str(), "trickle1.chan");
+    audioManager->addTrickleSound((prefix + " 3").c_str(), "trickle3.chan");
     audioManager->setTrickleSound(0);
-    // The saved modes are handed over and kept: what the manager answers is not stored
-    // back, so a manager that cannot tell its mode does not wipe the setting.
-    audioManager->setLowBubbles(lowBubblesVersion);
-    audioManager->setHiBubbles(hiBubblesVersion);
+    // The manager answers the mode in force, which is what the settings keep.
+    lowBubblesVersion = audioManager->setLowBubbles(lowBubblesVersion);
+    hiBubblesVersion = audioManager->setHiBubbles(hiBubblesVersion);
     audioManager->defineIndividualVolumes(trickleVolume, hiBubbleVolume, lowBubbleVolume, masterVolume);
     audioManager->generateSingleTrack();
     return 0;

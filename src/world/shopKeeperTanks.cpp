@@ -189,12 +189,13 @@ Cvariable* CshopKeeper::makeThing(char const* speciesName, char const* speciesPa
 
 unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line) {
     if (line.getName().sameAs("addTank")) return addTankCommand(line);
+    if (line.getName().sameAs("soundmix")) return soundMixCommand(line);
+    unsigned result = CMD_DONE;
+    if (processInputCommand(line, result)) return result;
     if (line.getName().sameAs("icancel")) {
         cancelInternetRequest();
         return CMD_DONE;
     }
-    unsigned result = CMD_DONE;
-    if (processInputCommand(line, result)) return result;
     return CdirectoryVar::processCommand(handler, line);
 }
 

@@ -63,38 +63,45 @@ class CshopAudio {
     // The manager keeps a pointer to the name of the trickle sample in use.
     virtual void keepTrickleSampleName(Cstring* name) = 0;
     virtual void addTrickleSound(char const* name, char const* file) = 0;
-    virtual void setTrickleSound(int index) = 0;
+    // Loads the chosen trickle (advance: the next one); 0 loaded, 1 none.
+    virtual int setTrickleSound(int advance) = 0;
     // Select the bubble track variants; each returns the variant now in force.
     virtual short setLowBubbles(short variant) = 0;
     virtual short setHiBubbles(short variant) = 0;
     virtual void defineIndividualVolumes(float trickle, float hiBubbles, float lowBubbles, float master) = 0;
+    // The one mixed, faded loop (the normal state) or each track on its own player.
     virtual void generateSingleTrack() = 0;
+    virtual void multiTrackMode() = 0;
+    // Each track's player at its own volume x master (multi-track mode).
+    virtual void setAllTrackVolumes() = 0;
+    // Gives track i (0 low bubbles, 1 high bubbles, 2 trickle) to its player again and plays it.
+    virtual void refreshPlayerSample(int track) = 0;
     // Playback volume = master volume x factor.
     virtual void fadeVolume(float factor) = 0;
     virtual void managePlaybackStaggering() = 0;
 };
 
-// Displays, sequences, tanks and input as the shop keeper's steps call them. The base is
-// neutral: no panel, no sound, no tank is ever shown, and a display taken out of the
-// table is only forgotten (whoever made it still owns it).
+// Displays, sequences, tanks and input as the shop keeper's steps call them. Every operation
+// is the program's to fill (CtankShopServices and the program's wiring); the stand-ins of
+// the tests live in the test support.
 class CshopServices {
   public:
     virtual ~CshopServices() = default;
 
     // ---- parts the shop keeper makes
-    virtual CshopPanel* makeControlPanel(CshopKeeper&) { return nullptr; }
-    virtual CshopAudio* makeAudioManager(CshopKeeper&) { return nullptr; }
+    virtual CshopPanel* makeControlPanel(CshopKeeper&) = 0;
+    virtual CshopAudio* makeAudioManager(CshopKeeper&) = 0;
 
     // ---- displays and sequences
-    virtual void displaySequence(CshopKeeper&, int) {}
-    virtual void fillSequenceHolder(CshopKeeper&, int) {}
+    virtual void displaySequence(CshopKeeper&, int) = 0;
+    virtual void fillSequenceHolder(CshopKeeper&, int) = 0;
     // Step relative (or absolute), fading out and in over the given seconds.
-    virtual void nextSequence(CshopKeeper&, int, bool, float, float) {}
-    virtual void transitionHandler(CshopKeeper&) {}
-    virtual void setGUItoAPI(CshopKeeper&, CgraphicsAPI*) {}
-    virtual void setDeviceTank(CshopKeeper&, CgraphicsAPI*, Ctank*) {}
-    virtual void windowSizeChanged(CshopKeeper&, CgraphicsAPI*) {}
-    virtual void set3Dmode(CshopKeeper&, short) {}
+    virtual void nextSequence(CshopKeeper&, int, bool, float, float) = 0;
+    virtual void transitionHandler(CshopKeeper&) = 0;
+    virtual void setGUItoAPI(CshopKeeper&, CgraphicsAPI*) = 0;
+    virtual void setDeviceTank(CshopKeeper&, CgraphicsAPI*, Ctank*) = 0;
+    virtual void windowSizeChanged(CshopKeeper&, CgraphicsAPI*) = 0;
+    virtual void set3Dmode(CshopKeeper&, short) = 0;
     // Takes the device out of the display table (and deletes it when the table owns it).
     virtual void removeDisplay(CshopKeeper&, CgraphicsAPI* device);
     // Updates and draws the device's tank once per master frame (the device's render pass).
@@ -102,55 +109,55 @@ class CshopServices {
 
     // ---- tanks
     // Sets the tank's simulation step per rendered frame.
-    virtual void setTankStep(Ctank*, float) {}
-    virtual float tankWorldSpeed(Ctank*) { return 1.0f; }
+    virtual void setTankStep(Ctank*, float) = 0;
+    virtual float tankWorldSpeed(Ctank*) = 0;
     // A new empty tank of this shop, not yet in the tree; null when none can be made.
-    virtual Ctank* newTank(CshopKeeper&) { return nullptr; }
+    virtual Ctank* newTank(CshopKeeper&) = 0;
     // The tank's node in the variable tree (its parent is its holder); null for null.
-    virtual Cvariable* tankNode(Ctank*) { return nullptr; }
-    virtual int tankID(Ctank*) { return -1; }
-    virtual void setTankID(Ctank*, int) {}
-    virtual Cstring tankTypeName(Ctank*) { return Cstring(); }
+    virtual Cvariable* tankNode(Ctank*) = 0;
+    virtual int tankID(Ctank*) = 0;
+    virtual void setTankID(Ctank*, int) = 0;
+    virtual Cstring tankTypeName(Ctank*) = 0;
     // Runs the tank definition of that name; 0 done, 1 failed.
-    virtual int loadDefinition(Ctank*, char const*) { return 1; }
+    virtual int loadDefinition(Ctank*, char const*) = 0;
     // Readies a loaded tank for its first update and runs its post-load script.
-    virtual void prepForAction(Ctank*) {}
+    virtual void prepForAction(Ctank*) = 0;
     // The tank behind a node of the tree; null when the node is no tank.
-    virtual Ctank* asTank(Cvariable*) { return nullptr; }
+    virtual Ctank* asTank(Cvariable*) = 0;
     // Sets the seconds counted towards the next automatic feeding.
-    virtual void setAutoFeedCounter(Ctank*, int) {}
+    virtual void setAutoFeedCounter(Ctank*, int) = 0;
     // Set while a saved tank is being rebuilt (the fish caps read it).
-    virtual void setTankLoading(Ctank*, bool) {}
+    virtual void setTankLoading(Ctank*, bool) = 0;
     // Takes out the animals the tank's definition added, before its saved ones come back.
-    virtual void dropDefinitionAnimals(Ctank*) {}
+    virtual void dropDefinitionAnimals(Ctank*) = 0;
     // The scripts a click on a fish and on the background run.
-    virtual void setClickScripts(Ctank*, char const*, char const*) {}
+    virtual void setClickScripts(Ctank*, char const*, char const*) = 0;
     // The tank draws on the device too: attached, stepped at its rate, shown, views rebuilt.
-    virtual void attachTank(Ctank*, CgraphicsAPI*) {}
+    virtual void attachTank(Ctank*, CgraphicsAPI*) = 0;
     // The tank leaves the device; the number of devices still showing it.
-    virtual int detachTank(Ctank*, CgraphicsAPI*) { return 0; }
-    virtual void disconnectFromDevices(Ctank*) {}
-    virtual void setTankDisplayed(Ctank*, bool) {}
+    virtual int detachTank(Ctank*, CgraphicsAPI*) = 0;
+    virtual void disconnectFromDevices(Ctank*) = 0;
+    virtual void setTankDisplayed(Ctank*, bool) = 0;
     // Update state 0: the tank's update does nothing until it is shown again.
-    virtual void stopTankUpdates(Ctank*) {}
-    virtual void rebuildCameraMenu(Ctank*) {}
+    virtual void stopTankUpdates(Ctank*) = 0;
+    virtual void rebuildCameraMenu(Ctank*) = 0;
     // Breaks the tank's relationships and clears its things before its holder is deleted.
-    virtual void prepareTankForDelete(Ctank*) {}
-    virtual void clearTank(Ctank*) {}
+    virtual void prepareTankForDelete(Ctank*) = 0;
+    virtual void clearTank(Ctank*) = 0;
     // Resets the food shaker's counters and moves it into the tank (no shaker: nothing).
-    virtual void foodShakerToTank(CshopKeeper&, Ctank*, bool) {}
+    virtual void foodShakerToTank(CshopKeeper&, Ctank*, bool) = 0;
     // The on-screen food pointer goes off.
-    virtual void fakeMousePointerOff(CshopKeeper&) {}
+    virtual void fakeMousePointerOff(CshopKeeper&) = 0;
 
     // ---- input and the web
     // Whether the tank's view may be dragged and pinched now.
-    virtual bool tankAllowsTouch(Ctank*) { return false; }
+    virtual bool tankAllowsTouch(Ctank*) = 0;
     // Pinches the tank's view with two pointers.
-    virtual void pinchTank(Ctank*, CtouchPointer&, CtouchPointer&) {}
+    virtual void pinchTank(Ctank*, CtouchPointer&, CtouchPointer&) = 0;
     // The tank is no longer being dragged or pinched.
-    virtual void endTankPinch(Ctank*) {}
+    virtual void endTankPinch(Ctank*) = 0;
     // Non-zero when a web request has just finished.
-    virtual int checkInOnAnyInternetRequest() { return 0; }
+    virtual int checkInOnAnyInternetRequest() = 0;
 };
 
 // The services that show tanks: displays and sequences are the shop keeper's own (see
@@ -167,6 +174,4 @@ class CshopDisplayServices : public CshopServices {
     void windowSizeChanged(CshopKeeper& shop, CgraphicsAPI* device) override;
     void set3Dmode(CshopKeeper& shop, short mode) override;
     void removeDisplay(CshopKeeper& shop, CgraphicsAPI* device) override;
-    // The frame's web poll (internet.h).
-    int checkInOnAnyInternetRequest() override;
 };

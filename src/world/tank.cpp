@@ -11,7 +11,6 @@
 #include "variables/variableLinks.h"
 #include "world/tankThings.h"
 
-CtankThingAccess* tankThingAccess = nullptr;
 std::vector<Cvariable*> proximityThingList;
 std::vector<float> proximityDistList;
 
@@ -28,7 +27,6 @@ Cvariable* mark(Cvariable* v, int elements = 1) {
 } // namespace
 
 Ctank::Ctank(CshopKeeper* owner) : shop(owner) {
-    installTankRenderHooks();
     flags |= VAR_SAVE | VAR_DEFER_DELETE; // the tank mark comes with CtankServices
     thingList = addDirectory("thingList", 1);
     thingList->setSave(1);
@@ -217,16 +215,4 @@ int Ctank::runTankPostLoadScript() {
 
 void Ctank::tankContentsWereChanged() {
     changeTime = static_cast<float>(globalTime);
-}
-
-int Ctank::saveTank() {
-    if (saveAllowed && parent) {
-        VTRACE(1, "saving tank " << parent->name);
-        Cstring path("[APD]");
-        path += parent->name;
-        path += ".txt";
-        if (parent->saveSettings(path.c_str(), false, false) != 0) setExitError("couldn't save Tank", 1);
-    }
-    changeTime = 0;
-    return 1;
 }

@@ -1,9 +1,14 @@
 // One fish tank: its things, fish list, proximities, tuning values set by tank
-// definitions, focus, highlight, bubble origin and its script commands.
+// definitions, focus, highlight, bubble origin, camera, views and its script commands.
 //
-// The files: tank.cpp (data, life cycle, saving), tankPopulation.cpp (definitions and
-// adding things), tankFocus.cpp (focus, highlight, bubbles, wireframe, tank-wide
-// messages) and tankCommands.cpp (the script commands).
+// The files: tank.cpp (data, life cycle, the saved lines), tankPopulation.cpp (definitions,
+// adding things, the fish list), tankSchools.cpp (schools), tankFocus.cpp (focus,
+// highlight, bubbles, wireframe, tank-wide messages), tankCommands.cpp and
+// tankMouseCommands.cpp (the script commands), tankUpdate.cpp (the frame step and
+// automatic feeding), tankObstacles.cpp (level set, floor, spheres, avoidance lists),
+// tankAspect.cpp (aspect values, containment frustum, push grid), tankCamera.cpp (the
+// camera), tankViews.cpp (views across displays, screen to tank space), tankPicking.cpp
+// (the thing under a screen position) and tankRender.cpp (render lists and displays).
 #pragma once
 
 #include <cstdint>
@@ -17,6 +22,7 @@
 #include "support/pov.h"
 #include "support/rect.h"
 #include "support/vector.h"
+#include "world/worldHooks.h"
 #include "variables/dependent.h"
 #include "world/tankCamera.h"
 #include "world/tankFrameSources.h"
@@ -77,9 +83,9 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     int tankInfoToAPI(CgraphicsAPI* device);
     // Runs the child script "postLoad" on the tank; its result, or 0 without one.
     int runTankPostLoadScript();
+    // Stamps the change time with the present time (a tank setting changed). Tanks are
+    // saved with the settings (as latent tank scripts), never in files of their own.
     void tankContentsWereChanged();
-    // Writes the tank's holder to "[APD]<holder>.txt" while saveAllowed is set; 1.
-    int saveTank();
 
     // ---- render lists and displays (tankRender.cpp)
     // Builds and sorts the lists unless they were built since the last update. 0.
@@ -125,6 +131,7 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     // What swimming animals steer around (tankObstacles.cpp): the level-set volume, the
     // sand's height image, the obstacle spheres and the proximity pairs.
     float levelSetAt(Cvector const& p) override;
+    bool hasLevelSetVolume() override;
     bool groundHeightAt(float x, float z, float& height) override;
     CsphereField* sphereField() override { return spheres; }
     int avoidanceList(Cthing* thing, float range, Cthing** things, float* distances, int capacity) override;
@@ -176,7 +183,6 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     float imageAspect = 1.0f, tankObjectsAspect = 1.0f, tankToViewRatio = 1.0f;
     Cstring panelOffScript, fishClick, bgClick, highlightOnScript, highlightOffScript;
     short tankSequenceNum = 0;
-    uint8_t saveAllowed = 0;
     uint8_t following = 0;
     short camera = -1;
     float followCountdown = 1000.0f;
@@ -354,8 +360,6 @@ void installTankRenderHooks();
 extern std::vector<Cvariable*> proximityThingList;
 extern std::vector<float> proximityDistList;
 
-// Loads the avoid-sphere model into the tank's sphere field (made on first use); 0 loaded.
-// Filled by the layer that knows spheres; without it a tank has no obstacle spheres.
-extern int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale);
-// Frees a tank's sphere field; filled with loadTankSpheres.
-extern void (*freeTankSpheres)(CsphereField* field);
+// The fish layer's obstacle spheres, slots of worldHooks.
+inline auto& loadTankSpheres = worldHooks.loadTankSpheres;
+inline auto& freeTankSpheres = worldHooks.freeTankSpheres;

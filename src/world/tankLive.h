@@ -1,11 +1,12 @@
 // What a tank's frame step needs of the living things in it.
 //
-// Things, fish and food sit above the tank in the layering; the layers that build them
-// install this interface. The neutral base knows no thing: nothing updates, nothing has a
+// Things, fish and food sit above the tank in the layering; the things layer installs this
+// interface. The base's answers are those for a plain node: nothing updates, nothing has a
 // middle, nothing is food.
 #pragma once
 
 #include "support/vector.h"
+#include "world/worldHooks.h"
 
 class Ctank;
 class Cvariable;
@@ -51,5 +52,5 @@ class CtankLiveAccess {
     virtual void addFreeParticles(Cvariable*, Cvector const&, int) {}
 };
 
-// Never null: the neutral base until a higher layer installs its own.
-extern CtankLiveAccess* tankLiveAccess;
+// The things layer's access, a slot of worldHooks.
+inline CtankLiveAccess*& tankLiveAccess = worldHooks.liveAccess;

@@ -6,9 +6,6 @@
 #include "world/tank.h"
 #include "world/tankThings.h"
 
-int (*loadTankSpheres)(Ctank* tank, CmanagedResourceVar* geometry, float scale) = nullptr;
-void (*freeTankSpheres)(CsphereField* field) = nullptr;
-
 float Ctank::levelSetAt(Cvector const& p) {
     auto const* volume = dynamic_cast<CdataVolume const*>(levelSet);
     if (volume == nullptr || volume->floatData == nullptr || !std::isfinite(p.x) || !std::isfinite(p.y) ||
@@ -17,6 +14,11 @@ float Ctank::levelSetAt(Cvector const& p) {
     float value = 0.0f;
     volume->getValues(p.x, p.y, p.z, &value, 1u);
     return value;
+}
+
+bool Ctank::hasLevelSetVolume() {
+    auto const* volume = dynamic_cast<CdataVolume const*>(levelSet);
+    return volume != nullptr && volume->floatData != nullptr;
 }
 
 bool Ctank::groundHeightAt(float x, float z, float& height) {

@@ -25,7 +25,8 @@ Cvariable* makeThing(Cstring const& speciesName, char const* folder) {
     Cstring thingName(species->name);
     thingName += std::to_string(species->membersMade).c_str();
     thing->setName(thingName);
-    if (tankThingAccess && tankThingAccess->addRenderGeometry(thing) != 0) {
+    // Only a species with a model gives its members render geometry.
+    if (species->model() && tankThingAccess && tankThingAccess->addRenderGeometry(thing) != 0) {
         delete thing;
         return nullptr;
     }

@@ -196,6 +196,7 @@ void installTankRenderHooks() {
         x = t->viewGridCells[0], y = t->viewGridCells[1];
     };
     graphicsHooks.tankName = [](Ctank* t) { return t->getName().c_str(); };
+    graphicsHooks.displayCount = [] { return static_cast<int>(numDisplays); };
     graphicsHooks.findCustomTexture = [](CworkObject* w, char const* name) {
         return w ? dynamic_cast<CtextureImage*>(w->findCustomTexture(name)) : nullptr;
     };

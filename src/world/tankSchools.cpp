@@ -3,8 +3,6 @@
 
 #include "world/tank.h"
 
-CtankSchoolAccess* tankSchoolAccess = nullptr;
-
 void Ctank::updateSchools() {
     if (tankSchoolAccess == nullptr) return;
     for (Cvariable* school = schoolManager->firstChild; school; school = school->nextSibling)

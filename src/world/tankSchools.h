@@ -2,6 +2,8 @@
 // installs this at start-up; without it a tank makes no schools.
 #pragma once
 
+#include "world/worldHooks.h"
+
 class Ctank;
 class Cvariable;
 
@@ -17,4 +19,5 @@ class CtankSchoolAccess {
     virtual void updateSchool(Cvariable* school) = 0;
 };
 
-extern CtankSchoolAccess* tankSchoolAccess;
+// The fish layer's access, a slot of worldHooks.
+inline CtankSchoolAccess*& tankSchoolAccess = worldHooks.schoolAccess;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "world/shopAudio.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
+#include "world/tankThings.h"
 
 float CtankShopServices::tankWorldSpeed(Ctank* tank) {
     return tank ? tank->worldSpeed : 1.0f;
@@ -83,6 +85,40 @@ void CtankShopServices::setTankLoading(Ctank* tank, bool on) {
 
 void CtankShopServices::dropDefinitionAnimals(Ctank* tank) {
     if (tank) tank->deleteAllFish();
+}
+
+void CtankShopServices::setTankStep(Ctank* tank, float step) {
+    if (tank) tank->tankSpeed = step;
+}
+
+void CtankShopServices::setAutoFeedCounter(Ctank* tank, int seconds) {
+    if (tank) tank->autoFeedCounter = seconds;
+}
+
+void CtankShopServices::stopTankUpdates(Ctank* tank) {
+    if (tank) tank->runState = 0;
+}
+
+void CtankShopServices::rebuildCameraMenu(Ctank* tank) {
+    if (tank) tank->rebuildCameraMenu(nullptr);
+}
+
+void CtankShopServices::foodShakerToTank(CshopKeeper& shop, Ctank* tank, bool resetCounters) {
+    if (shop.foodShaker == nullptr || tankThingAccess == nullptr) return;
+    if (resetCounters) tankThingAccess->resetShakerCounters(shop.foodShaker);
+    tankThingAccess->setToTank(shop.foodShaker, tank);
+}
+
+void CtankShopServices::fakeMousePointerOff(CshopKeeper& shop) {
+    shop.fakeMouseIsOn = 0;
+    if (shop.foodShaker == nullptr) return;
+    if (tankThingAccess) tankThingAccess->setToTank(shop.foodShaker, nullptr);
+    shop.recalcAnyMousePointerIsOn();
+    shop.feedingOff();
+}
+
+CshopAudio* CtankShopServices::makeAudioManager(CshopKeeper&) {
+    return makeShopAudioUnlessSilent();
 }
 
 bool CtankShopServices::tankAllowsTouch(Ctank* tank) {

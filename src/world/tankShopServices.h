@@ -1,7 +1,8 @@
 // The shop keeper's services with real tanks: displays and sequences are the shop
-// keeper's own, the tank operations act on Ctank (its displays and render lists among
-// them). What a tank does not keep yet (its update state, auto-feed counter, frame rate
-// and camera menu) stays neutral.
+// keeper's own, the tank operations act on Ctank (its displays, render lists, update
+// state, step and auto-feed counter among them) and on the food shaker through the things
+// layer. The parts above the world (panel, sound, input, the web) are the program's
+// (program/programServices.h).
 #pragma once
 
 #include "world/shopServices.h"
@@ -26,6 +27,13 @@ class CtankShopServices : public CshopDisplayServices {
     void clearTank(Ctank* tank) override;
     void setTankLoading(Ctank* tank, bool on) override;
     void dropDefinitionAnimals(Ctank* tank) override;
+    void setTankStep(Ctank* tank, float step) override;
+    void setAutoFeedCounter(Ctank* tank, int seconds) override;
+    void stopTankUpdates(Ctank* tank) override;
+    void rebuildCameraMenu(Ctank* tank) override;
+    void foodShakerToTank(CshopKeeper& shop, Ctank* tank, bool resetCounters) override;
+    void fakeMousePointerOff(CshopKeeper& shop) override;
+    CshopAudio* makeAudioManager(CshopKeeper& shop) override;
     bool tankAllowsTouch(Ctank* tank) override;
     void pinchTank(Ctank* tank, CtouchPointer& a, CtouchPointer& b) override;
     void endTankPinch(Ctank* tank) override;

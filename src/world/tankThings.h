@@ -9,6 +9,7 @@
 
 #include "support/mystring.h"
 #include "support/vector.h"
+#include "world/worldHooks.h"
 
 class Cthing;
 class Ctank;
@@ -55,6 +56,9 @@ class CtankThingAccess {
     virtual CworkObject* workObjectOf(Cvariable*) { return nullptr; }
     // Tips (down) or rights the food shaker; nothing for a thing that is no shaker.
     virtual void shakerButtonState(Cvariable*, bool) {}
+    // Zeroes the two counters the shaker keeps while it is in a tank; nothing for others.
+    virtual void resetShakerCounters(Cvariable*) {}
 };
 
-extern CtankThingAccess* tankThingAccess;
+// The things layer's access, a slot of worldHooks.
+inline CtankThingAccess*& tankThingAccess = worldHooks.thingAccess;

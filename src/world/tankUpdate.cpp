@@ -17,8 +17,6 @@
 #include "world/tankThings.h"
 
 namespace {
-CtankLiveAccess neutralLiveAccess;
-
 uint32_t attributesOf(Cvariable* thing) {
     return tankThingAccess ? tankThingAccess->attributes(thing) : 0;
 }
@@ -34,8 +32,6 @@ bool anyFoodPresent(std::vector<Cvariable*> const& foodList) {
                        [](Cvariable* f) { return attributesOf(f) & ATTR_FOOD; });
 }
 } // namespace
-
-CtankLiveAccess* tankLiveAccess = &neutralLiveAccess;
 
 void Ctank::calcTankSpeed() {
     float rateFactor = shop ? shop->refreshRateFactor : 1.0f;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "support/cerr.h"
 #include "world/species.h"
@@ -11,18 +12,19 @@ namespace {
 struct CkindRow {
     char const* keyword;
     int kindCode;
+    char const* owner; // the part of the program that registers the maker
     ThingMaker maker;
 };
 
 // In the order the keywords are tried.
 CkindRow kinds[] = {
-    {"fish", 0, nullptr},          {"crab", 1, nullptr},
-    {"waving_plant", 5, nullptr},  {"fish_shadow", 6, nullptr},
-    {"fish_poo", 7, nullptr},      {"crab_shadow", 15, nullptr},
-    {"food_floating", 8, nullptr}, {"food_peck", 8, nullptr},
-    {"bubbles", 12, nullptr},      {"basic_deform", 4, nullptr},
-    {"backdrop", 18, nullptr},     {"control_panel_new", 17, nullptr},
-    {"target", 13, nullptr},       {"food_container", 14, nullptr},
+    {"fish", 0, "fish", nullptr},           {"crab", 1, "crab", nullptr},
+    {"waving_plant", 5, "things", nullptr}, {"fish_shadow", 6, "shadows", nullptr},
+    {"fish_poo", 7, "food", nullptr},       {"crab_shadow", 15, "crab", nullptr},
+    {"food_floating", 8, "food", nullptr},  {"food_peck", 8, "food", nullptr},
+    {"bubbles", 12, "things", nullptr},     {"basic_deform", 4, "things", nullptr},
+    {"backdrop", 18, "things", nullptr},    {"control_panel_new", 17, "interface", nullptr},
+    {"target", 13, "things", nullptr},      {"food_container", 14, "food", nullptr},
 };
 
 CkindRow* findRow(char const* keyword) {
@@ -33,13 +35,23 @@ CkindRow* findRow(char const* keyword) {
 }
 } // namespace
 
-void (*setThingSpecies)(Cvariable* thing, Cspecies* species, uint8_t blending) = nullptr;
-
 int registerThingMaker(char const* keyword, ThingMaker maker) {
     CkindRow* row = findRow(keyword);
     if (row == nullptr) return 1;
     row->maker = maker;
     return 0;
+}
+
+void clearThingMakers() {
+    for (CkindRow& row : kinds)
+        row.maker = nullptr;
+}
+
+std::vector<CunmadeKind> kindsWithoutMaker() {
+    std::vector<CunmadeKind> out;
+    for (CkindRow const& row : kinds)
+        if (row.maker == nullptr) out.push_back({row.keyword, row.owner});
+    return out;
 }
 
 int thingKindOf(char const* keyword) {

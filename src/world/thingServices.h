@@ -47,6 +47,8 @@ class CtankServices : public CsafeRelationship {
     // ---- what swimming animals read of their tank; the defaults are an open tank ----
     // The signed level set at p, negative inside obstacles; 10 without one.
     virtual float levelSetAt(Cvector const& p);
+    // Whether levelSetAt reads a level-set volume (rather than answering 10).
+    virtual bool hasLevelSetVolume() { return false; }
     // The floor height under (x, z) into height; false without a height image.
     virtual bool groundHeightAt(float x, float z, float& height);
     // The z range a fish's head stays in.
@@ -84,7 +86,8 @@ class CtankServices : public CsafeRelationship {
     double textureTime = 0.0;
 };
 
-class CspeciesServices : public CdirectoryVar {
+// A species keeps relationships like the things it makes (type code 31).
+class CspeciesServices : public CsafeRelationship {
   public:
     // One member of the species is gone.
     virtual void unrequestSpecies() = 0;

@@ -29,6 +29,8 @@ char* argv0[] = {arg0, nullptr};
 } // namespace
 
 void HostFixture::SetUp() {
+    // Runs here hear nothing: the sound finds no device, as on a machine without one.
+    setenv("ALSOFT_DRIVERS", "no-device-in-tests", 1);
     savedCwd = std::filesystem::current_path();
     setenv("VELMORA_INSTALL_DIR", install.path().c_str(), 1);
     setenv("VELMORA_DATA_DIR", data.path().c_str(), 1);
@@ -39,6 +41,8 @@ void HostFixture::SetUp() {
 void HostFixture::TearDown() {
     if (globalVariablesDir) freeGlobals();
     closeStdout();
+    // The next run opens its own master log in its own data folder.
+    if (masterOut.is_open()) masterOut.close();
     std::filesystem::current_path(savedCwd);
     unsetenv("VELMORA_INSTALL_DIR");
     unsetenv("VELMORA_DATA_DIR");
@@ -71,6 +75,10 @@ void HostFixture::makeFolders(bool withNoise) {
     std::filesystem::copy_file(noise, install.file("global/arrays/noise50.chan"));
     std::filesystem::create_directories(data.path() + "Resources/global/arrays");
     std::filesystem::copy_file(noise, data.file("Resources/global/arrays/noise50.chan"));
+    // The sounds, which a run wider than a preview plays.
+    std::string sounds = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "global/sounds";
+    for (std::string const& root : {install.path(), data.path() + "Resources/"})
+        std::filesystem::copy(sounds, root + "global/sounds", std::filesystem::copy_options::recursive);
     // The default tank, empty (the run shows its clear colour) but for the wide camera
     // every tank frames itself with.
     std::string tank = ":addScript tanks/wabi_sabi/wabi_sabi.tank {\n\t:float emptyTank 1\n"

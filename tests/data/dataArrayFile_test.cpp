@@ -78,6 +78,23 @@ TEST_F(FileTest, DamagedHeadersFailCleanly) {
     }
 }
 
+// Five channels are one more than an array holds, even when the file carries all their
+// samples; four with the same data length read.
+TEST_F(FileTest, TheChannelLimitAloneRefusesAFifthChannel) {
+    for (int chans : {5, 4}) {
+        int samples = 20 / chans;
+        std::string s = curveFile(20); // 20 values: 4 samples of 5 channels, or 5 of 4
+        s.replace(9, 1, std::string(1, static_cast<char>(chans)));
+        s.replace(19, 4, le32(static_cast<uint32_t>(samples)));
+        writeWholeFile(path("wide.chan"), s);
+        CdataChan c;
+        short before = c.chans;
+        EXPECT_EQ(c.load(path("wide.chan").c_str()) != 0, chans == 5) << chans;
+        EXPECT_EQ(c.chans, chans == 5 ? before : 4) << chans;
+        EXPECT_EQ(exitReason(), "");
+    }
+}
+
 TEST_F(FileTest, EveryTruncationFails) {
     std::string whole = curveFile(4);
     for (size_t n = 0; n < whole.size(); n++) {

@@ -250,3 +250,43 @@ TEST_F(FishTest, AFishGoesWithItsCyclesRunning) {
     emptyTrash();
     EXPECT_EQ(tank->things->firstChild, nullptr);
 }
+
+// A level-set sensor folds a pelvic fin to 0 over 10 frames and opens it to 0.8 over 40:
+// sensors 10 to 19 the left fin, 20 and above the right; a fin already folding goes on.
+TEST_F(FishTest, LevelSetSensorsFoldThePelvicFins) {
+    struct {
+        short id;
+        bool left, right;
+    } const cases[] = {
+        {12, true, false}, {19, true, false}, {25, false, true}, {20, false, true}, {5, false, false}};
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish();
+        ASSERT_NE(fish->pelvicControl[0], nullptr);
+        ClevelSetSensor sensor;
+        sensor.value = c.id;
+        fish->processLevelSetSensor(&sensor, -0.1f);
+        for (int side = 0; side < 2; side++) {
+            CanimValue& fin = *fish->pelvicControl[side];
+            bool folds = side == 0 ? c.left : c.right;
+            float at[3] = {};
+            for (int frame = 1; frame <= 50; frame++) {
+                if (frame == 3) fish->processLevelSetSensor(&sensor, -0.2f); // fires again while folding
+                fin.update();
+                if (frame == 5) at[0] = fin.ownValue;
+                if (frame == 10) at[1] = fin.ownValue;
+                if (frame == 50) at[2] = fin.ownValue;
+            }
+            std::string what = "sensor " + std::to_string(c.id) + (side ? " right" : " left");
+            if (!folds) {
+                EXPECT_EQ(at[0], 0.8f) << what;
+                EXPECT_EQ(at[2], 0.8f) << what;
+                continue;
+            }
+            EXPECT_GT(at[0], 0.05f) << what << ": halfway down";
+            EXPECT_LT(at[0], 0.75f) << what << ": halfway down";
+            EXPECT_NEAR(at[1], 0.0f, 1e-5f) << what << ": folded after 10 frames";
+            EXPECT_NEAR(at[2], 0.8f, 1e-5f) << what << ": open again 40 frames later";
+        }
+        deleteVariable(fish);
+    }
+}

@@ -1,5 +1,6 @@
 // The fish frame: the order of its steps, strokes and glides, the limits on a requested
 // turn, the emergency after clamped turns, and a crowded tank run for a long time.
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -111,6 +112,64 @@ TEST_F(FishTest, TurnLimits) {
     fish->currentPitch = 0.0f, fish->pitchChange = 2.0f;
     fish->limitPitchChange();
     EXPECT_NEAR(fish->pitchChange, fish->maxPitchAtSpeed, 1e-6f);
+}
+
+// The largest pitch grows from 40 degrees at the mosey tier to 1.5 less the fish's clearance
+// above the floor at the race tier; the clearance is the safety height in body lengths.
+TEST_F(FishTest, PitchLimitTakesTheClearanceOfTheFishsSize) {
+    struct {
+        float scale, speed, largest;
+    } const cases[] = {
+        {1.0f, 5.0f, 1.3f},       {2.0f, 6.0f, 1.1f}, {2.0f, 3.999f, 0.899f},
+        {2.0f, 0.0f, 0.6981317f}, {0.5f, 3.0f, 1.4f},
+    };
+    for (auto const& c : cases)
+        for (float asked : {2.0f, -2.0f}) {
+            Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f, c.scale);
+            fish->bodySpeed = c.speed;
+            fish->currentPitch = 0.0f, fish->pitchChange = asked;
+            fish->limitPitchChange();
+            EXPECT_NEAR(fish->pitchChange, asked > 0 ? c.largest : -c.largest, 1e-3f)
+                << "scale " << c.scale << " speed " << c.speed;
+            deleteVariable(fish);
+        }
+}
+
+// Every drawn frame the fish breathes: the gills flare and the mouth opens a little with the
+// frame counter, unless a bite holds the mouth; an undrawn frame does neither.
+TEST_F(FishTest, DrawnFramesBreathe) {
+    struct {
+        int display;
+        bool biting;
+    } const cases[] = {{1, false}, {1, true}, {0, false}};
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
+        fish->displayed = 1;
+        if (c.biting) fish->startBite(1.0f);
+        for (int frame = 0; frame < 30; frame++) {
+            float t = 0.25f * static_cast<float>(fish->frameCounter), s = std::sin(t);
+            fish->mouthOpening = 0.5f; // what breathing replaces
+            fish->gillMatrix[0].identity();
+            fish->prepForCook();
+            fish->goFish(c.display);
+            std::string at = "display " + std::to_string(c.display) + " biting " + std::to_string(c.biting) +
+                             " frame " + std::to_string(frame);
+            if (c.display == 0) {
+                EXPECT_EQ(fish->mouthOpening, 0.5f) << at;
+                EXPECT_EQ(fish->gillMatrix[0].side.x, 1.0f) << at;
+                continue;
+            }
+            EXPECT_NEAR(fish->gillMatrix[0].side.x, 0.1f * s + 1.1f, 1e-5f) << at;
+            EXPECT_NEAR(fish->gillMatrix[1].side.x, 0.05f * s + 1.05f, 1e-5f) << at;
+            EXPECT_NEAR(fish->gillOffset.x, 0.005f * (1.0f + std::sin(s)), 1e-6f) << at;
+            if (c.biting && fish->biteCycle.active)
+                EXPECT_NEAR(fish->mouthOpening, 0.1f * static_cast<float>(frame + 1), 1e-5f) << at;
+            else if (!c.biting)
+                EXPECT_NEAR(fish->mouthOpening, 0.03f * std::max(0.0f, std::sin(t + 1.8f) + 0.7f), 1e-6f)
+                    << at;
+        }
+        deleteVariable(fish);
+    }
 }
 
 // An obstacle that keeps forcing a clamped turn: the fourth such frame in a row brings the

@@ -131,6 +131,7 @@ class FishRenderGL : public FishTest {
         dev.viewportHeight = kHeight, dev.letterboxBottom = 0, dev.clearScreen = 1, dev.drawAll = 1;
         dev.tank = reinterpret_cast<Ctank*>(&lists);
         savedMult = masterMult, masterMult = 1, savedHooks = graphicsHooks, shownLists = &lists;
+        graphicsHooks = CgraphicsHooks{}; // the tank is a stand-in: no slot reaches the tank layer
         graphicsHooks.tankRenderLists = [](Ctank*) { return shownLists; };
         graphicsHooks.tankCamera = [](Ctank*, CviewCamera& c) {
             c.eye.set(0.0f, 6.0f, 0.0f), c.direction.set(0.0f, -1.0f, 0.0f), c.up.set(0.0f, 0.0f, -1.0f);

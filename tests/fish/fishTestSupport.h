@@ -35,6 +35,8 @@ class TestTank : public CtankServices {
     void updateFocusThing() override {}
     void recalcTankAspect() override {}
     float levelSetAt(Cvector const& p) override { return levelSet ? levelSet(p) : 10.0f; }
+    // A chosen level set stands for the tank's volume; without one the spheres answer.
+    bool hasLevelSetVolume() override { return static_cast<bool>(levelSet); }
     bool groundHeightAt(float x, float z, float& h) override {
         if (!ground) return false;
         h = ground(x, z);

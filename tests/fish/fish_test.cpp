@@ -115,3 +115,40 @@ TEST_F(FishTest, FactoryKeywordAndExtraInit) {
     delete fish;
     registerThingMaker("fish", nullptr);
 }
+
+// A rigid move about the point between vertices 4 and 5 carries the shown body with the
+// spine: every vertex but the last, its display vertex and its orientation.
+TEST_F(FishTest, TranslateAndRotateMovesTheShownBody) {
+    struct {
+        float turn;
+        Cvector offset;
+    } const cases[] = {{0.0f, Cvector(0.1f, 0.0f, 0.0f)}, {1.5707963f, Cvector(0.0f, 0.2f, -0.3f)}};
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), 1.0f);
+        fish->displayed = 1;
+        fish->prepForCook();
+        fish->goFish(1); // the display vertices lie along the undulated body, not on the spine
+        Cmatrix3 rotation;
+        rotation.setYrotation(c.turn);
+        Cvector pivot = (fish->vertex[4] + fish->vertex[5]) * 0.5f;
+        auto moved = [&](Cvector p) {
+            Cvector d = p - pivot;
+            d *= rotation;
+            return pivot + d + c.offset;
+        };
+        std::vector<Cvector> spine(fish->vertex, fish->vertex + fish->bodyPoints);
+        std::vector<Cvector> shown(fish->displayVertex, fish->displayVertex + fish->bodyPoints);
+        Cvector forward = fish->vertexOrientation[2].forward;
+        forward *= rotation;
+        fish->translateAndRotate(c.offset, rotation);
+        for (int i = 0; i < fish->lastPoint; i++) {
+            EXPECT_LT((fish->vertex[i] - moved(spine[size_t(i)])).length(), 1e-5f)
+                << c.turn << " vertex " << i;
+            EXPECT_LT((fish->displayVertex[i] - moved(shown[size_t(i)])).length(), 1e-5f)
+                << c.turn << " display vertex " << i;
+        }
+        EXPECT_EQ((fish->vertex[fish->lastPoint] - spine.back()).length(), 0.0f) << "the tail waits";
+        EXPECT_LT((fish->vertexOrientation[2].forward - forward).length(), 1e-5f);
+        deleteVariable(fish);
+    }
+}

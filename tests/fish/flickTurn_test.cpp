@@ -116,3 +116,29 @@ TEST_F(FlickTest, RefusedFlickChangesNothingElse) {
         EXPECT_FALSE(fish->dorsalLiftA.active); // the fins did not snap
     }
 }
+
+// A flick that starts takes 0.2 off a tail stroke stronger than 0.1; a weaker stroke stays.
+TEST_F(FlickTest, AFlickWeakensTheTailStroke) {
+    struct {
+        float before, after;
+    } const cases[] = {{0.5f, 0.3f}, {0.11f, -0.09f}, {0.1f, 0.1f}, {0.0f, 0.0f}};
+    for (auto const& c : cases) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), 0.5f);
+        fish->strokeStrength = c.before;
+        ASSERT_EQ(fish->startFlickTurn(1.0f, 0.0f, 1.0f, 0), 0) << c.before;
+        EXPECT_NEAR(fish->strokeStrength, c.after, 1e-6f) << c.before;
+    }
+}
+
+// In a tank without a level-set volume the predicted path is checked against the obstacle
+// spheres: a rock where a slow flick ends refuses it; open water lets it start.
+TEST_F(FlickTest, WithoutAVolumeTheSpheresRefuseAFlickIntoARock) {
+    for (bool rock : {true, false}) {
+        Cfish* fish = makeFish(Cvector(0, 2, 0), 0.5f);
+        Cvector end = fish->vertex[4] + fish->vertexOrientation[4].forward * (-0.2f * fish->bodyLength);
+        // Far aside when there is no rock in the way.
+        setRocks({{end.x + (rock ? 0.0f : 30.0f), end.y, end.z, 0.3f}});
+        EXPECT_EQ(fish->startFlickTurn(0.05f, 0.0f, 1.0f, 0), rock ? 1 : 0) << (rock ? "rock" : "open water");
+        EXPECT_EQ(fish->flickTurnRunning(), !rock);
+    }
+}

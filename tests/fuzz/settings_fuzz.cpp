@@ -1,7 +1,10 @@
-// libFuzzer target over the settings text: read into the registry as at start-up, then
-// written out and read back into a fresh tree.
+// libFuzzer target over the settings text: read into the registry as at start-up (from
+// its file, where a damaged one is set aside and never ends the run), then written out and
+// read back into a fresh tree.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <unordered_set>
@@ -38,9 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     host.calls.clear();
     setRegistrySettingsToDefaults();
 
-    CscriptVar settings;
-    settings.processStringScript(reinterpret_cast<char const*>(data), size);
-    runScript(root, &settings);
+    std::string file = std::string(appDataDir.c_str()) + "registry.txt";
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<char const*>(data), static_cast<std::streamsize>(size));
+    }
+    OS::readRegistryVarsInto(root);
+    if (exitSaver || erroredExit) __builtin_trap(); // a damaged registry must not end the run
+    std::remove(file.c_str());
+    std::remove((file + ".damaged").c_str());
     resetExitState();
     scriptError = 0;
 

@@ -123,6 +123,42 @@ TEST(GeoFile, DamagedFieldsAreRefused) {
     }
 }
 
+// Points need a record of data each: points whose attributes hold no floats are refused;
+// a geometry of no points needs none.
+TEST(GeoFile, PointsWithoutPointDataAreRefused) {
+    auto file = [](int32_t points, std::string const& attribs, int16_t attribCount) {
+        std::string b = "AAG0" + std::string(6, '\0');
+        putAt<int32_t>(b, 4, points);
+        putAt<int16_t>(b, 8, attribCount);
+        return b + attribs + std::string(2 + 4 + 2, '\0'); // no point groups, polygons or prim groups
+    };
+    std::string emptyPos("\3\0pos\0\0\0\0", 9); // "pos" of size 0, type 0
+    struct {
+        char const* what;
+        std::string bytes;
+        char const* reason; // null: read
+    } const cases[] = {
+        {"three points, no attributes", file(3, "", 0), "points without point data"},
+        {"three points, an empty attribute", file(3, emptyPos, 1), "points without point data"},
+        {"no points, no attributes", file(0, "", 0), nullptr},
+    };
+    for (auto const& c : cases) {
+        CgeoFileContents parsed;
+        char const* reason =
+            parseGeoFile(reinterpret_cast<unsigned char const*>(c.bytes.data()), c.bytes.size(), parsed);
+        if (c.reason == nullptr) {
+            EXPECT_EQ(reason, nullptr) << c.what << ": " << reason;
+            continue;
+        }
+        ASSERT_NE(reason, nullptr) << c.what;
+        EXPECT_STREQ(reason, c.reason) << c.what;
+        TraceCapture trace(1);
+        CgeoNew geo;
+        EXPECT_EQ(loadBytes(geo, c.bytes), 1) << c.what;
+        expectEmpty(geo);
+    }
+}
+
 TEST(GeoFile, WriterRefusesWhatTheReaderWould) {
     struct Case {
         char const* what;

@@ -41,6 +41,8 @@ class RenderPassGL : public ModelTest {
         dev.viewportHeight = 16, dev.letterboxBottom = 0, dev.clearScreen = 1, dev.drawAll = 1;
         dev.tank = reinterpret_cast<Ctank*>(&lists);
         shown = &lists;
+        // The device's tank is a stand-in: no slot may reach the tank layer.
+        graphicsHooks = CgraphicsHooks{};
         graphicsHooks.tankRenderLists = [](Ctank*) { return shown; };
         for (auto* l : {&lists.opaqueList, &lists.transparentList})
             l->setSize(8, nullptr), l->count = 0;

@@ -41,6 +41,7 @@ class RenderPass : public ::testing::Test {
     void SetUp() override {
         resetExitState();
         fake = &tank, saved = graphicsHooks;
+        graphicsHooks = CgraphicsHooks{}; // the tank is a stand-in: no slot reaches the tank layer
         graphicsHooks.tankRenderLists = [](Ctank*) { return &fake->lists; };
         graphicsHooks.updateTankForFrame = [](Ctank*) {
             fake->updates++, fake->lists.lastUpdateFrame = masterFrame;

@@ -53,6 +53,9 @@ TEST(HostOptions, AcceptedCommandLines) {
     Cstring error;
     ASSERT_EQ(parse({"-root"}, o, error), 0);
     EXPECT_TRUE(o.root);
+    ChostOptions muted;
+    ASSERT_EQ(parse({"-root", "--mute"}, muted, error), 0);
+    EXPECT_TRUE(muted.mute && !o.mute);
     // The engine changes folder: a relative picture name is taken from where the program
     // started, an absolute one as given.
     for (char const* name : {"shot.png", "/tmp/shot.png"}) {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "allocationWatch.h"
 #include "host/fakeHostServices.h"
 #include "host/httpConnection.h"
 #include "host/internetRequest.h"
@@ -203,14 +204,28 @@ TEST_F(HttpConnection, DownloadIsStoredAsAFile) {
     for (size_t i = 1; i < percents.size(); i++)
         EXPECT_GT(percents[i], percents[i - 1]);
 
-    // A download larger than allowed fails, and its client learns of it.
-    connection.downloadLimit = 100;
-    client.told = 0;
-    ASSERT_EQ(connection.downloadFileA(server.url("package").c_str(), &client, true), 0);
-    ASSERT_TRUE(runFrames());
-    EXPECT_EQ(client.told, 1);
-    EXPECT_FALSE(client.finishedWell);
-    EXPECT_EQ(connection.getError(), "The reply was larger than allowed.");
+    // A download larger than allowed fails, and its client learns of it: whether its size
+    // is announced or it simply goes on (never held beyond the limit).
+    server.server.Get("/endless", [](httplib::Request const&, httplib::Response& res) {
+        res.set_chunked_content_provider("application/octet-stream",
+                                         [](size_t offset, httplib::DataSink& sink) {
+                                             std::string block(65536, 'e');
+                                             sink.write(block.data(), block.size());
+                                             if (offset > (size_t(16) << 20)) sink.done();
+                                             return true;
+                                         });
+    });
+    for (char const* path : {"package", "endless"}) {
+        connection.downloadLimit = std::string(path) == "package" ? 100 : 100000;
+        client.told = 0;
+        LargestAllocation largest;
+        ASSERT_EQ(connection.downloadFileA(server.url(path).c_str(), &client, true), 0);
+        ASSERT_TRUE(runFrames());
+        EXPECT_EQ(client.told, 1) << path;
+        EXPECT_FALSE(client.finishedWell) << path;
+        EXPECT_EQ(connection.getError(), "The reply was larger than allowed.") << path;
+        EXPECT_LT(largest.bytes(), size_t(1) << 20) << path;
+    }
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "host/fakeHostServices.h"
 #include "host/linuxHostServices.h"
 #include "host/osFunctions.h"
+#include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/globals.h"
 #include "support/traceCapture.h"
@@ -127,10 +128,26 @@ TEST(OsRegistry, ReadStoreAndComponentsRecord) {
     EXPECT_EQ(languageNum, -3);
     EXPECT_FALSE(root.doSave());
 
-    writeWholeFile(data.file("registry.txt"), ":delete noSuchKey 1\n");
-    OS::readRegistryVarsInto(&root);
-    EXPECT_EQ(erroredExit, 1);
-    EXPECT_NE(std::string(exitMsg.c_str()).find("couldn't read registries"), std::string::npos) << exitMsg;
+    // A damaged registry is set aside, nothing of it lost, and the run goes on with the
+    // options as they were; the next store writes a good file.
+    std::string bytes;
+    for (int i = 0; i < 5000; i++)
+        bytes += static_cast<char>((i * 7919 + 13) % 251);
+    for (std::string const& damaged : {std::string(":delete noSuchKey 1\n"), bytes}) {
+        writeWholeFile(data.file("registry.txt"), damaged);
+        OS::readRegistryVarsInto(&root);
+        EXPECT_TRUE(exitReasonList.empty()) << exitMsg.c_str();
+        EXPECT_EQ(exitSaver, 0);
+        EXPECT_EQ(readWholeFile(data.file("registry.txt.damaged")), damaged);
+        EXPECT_FALSE(pathExists(data.file("registry.txt")));
+        EXPECT_EQ(maxFishPerTank, 33);
+        EXPECT_EQ(scriptError, 0);
+        ASSERT_EQ(OS::storeRegistryStuff(), 0);
+        maxFishPerTank = 2;
+        OS::readRegistryVarsInto(&root);
+        EXPECT_EQ(maxFishPerTank, 33) << "the registry stored after the damage reads back";
+        std::filesystem::remove(data.file("registry.txt.damaged"));
+    }
     resetExitState();
 
     // The components record is written only while modules are listed, and reads back.
@@ -223,6 +240,50 @@ TEST(OsFolders, ResourceCopyFollowsTheInstalledStamp) {
     EXPECT_TRUE(exitReasonList.empty());
     installDir = savedInstall;
     appDataDir = savedData;
+}
+
+// Folder names under 11 characters are never trusted with the copy's removal: nothing is
+// copied, and when there is no copy from before the start stops, naming the folder.
+TEST(OsFolders, FoldersTooShortForTheCopyAreNamed) {
+    TempDir dir, install;
+    std::filesystem::path savedCwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    Cstring savedInstall = installDir, savedData = appDataDir;
+    std::filesystem::create_directories(install.path() + "global/arrays");
+    writeWholeFile(install.file("global/arrays/noise50.chan"), "noise");
+    struct {
+        char const *install, *data;
+        bool copyBefore;
+        char const* named; // null: no exit
+    } const cases[] = {
+        {nullptr, "v/", false, "the data folder \"v/\" is too short to be used"},
+        {nullptr, "v/", true, nullptr},
+        {"/i/", nullptr, false, "the install folder \"/i/\" is too short to be used"},
+    };
+    for (auto const& c : cases) {
+        resetExitState();
+        installDir = c.install ? Cstring(c.install) : Cstring(install.path().c_str());
+        appDataDir = c.data ? Cstring(c.data) : Cstring((dir.path() + "data/").c_str());
+        std::string noise = std::string(appDataDir.c_str()) + "Resources/global/arrays/noise50.chan";
+        std::filesystem::remove_all(std::string(appDataDir.c_str()) + "Resources");
+        if (c.copyBefore) {
+            std::filesystem::create_directories(std::filesystem::path(noise).parent_path());
+            writeWholeFile(noise, "old copy");
+        }
+        OS::copyResourcesFromInstall();
+        EXPECT_EQ(pathExists(noise), c.copyBefore) << "nothing is copied or removed";
+        if (c.named == nullptr) {
+            EXPECT_TRUE(exitReasonList.empty()) << exitMsg.c_str();
+            EXPECT_EQ(readWholeFile(noise), "old copy");
+        } else {
+            EXPECT_EQ(erroredExit, 1);
+            EXPECT_NE(std::string(exitMsg.c_str()).find(c.named), std::string::npos) << exitMsg.c_str();
+        }
+    }
+    resetExitState();
+    installDir = savedInstall;
+    appDataDir = savedData;
+    std::filesystem::current_path(savedCwd);
 }
 
 } // namespace

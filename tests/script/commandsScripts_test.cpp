@@ -22,6 +22,26 @@ TEST_F(ScriptCommands, LoadScriptRunsAFileAndReportsAMissingOne) {
     EXPECT_EQ(root.findVariable("never"), nullptr);
 }
 
+// A script file's ":addScript" replaces the lines of the script it names each time it runs;
+// ":appendScript" adds its lines after those already there.
+TEST_F(ScriptCommands, AddScriptFromAFileReplacesAndAppendScriptKeeps) {
+    writeWholeFile(data.file("add.txt"), ":addScript s {\n :float a 1\n :float b 2\n}\n");
+    writeWholeFile(data.file("append.txt"), ":appendScript s {\n :float c 3\n}\n");
+    struct {
+        char const* file;
+        int lines;
+    } const steps[] = {{"add.txt", 2}, {"add.txt", 2}, {"append.txt", 3}, {"append.txt", 4}, {"add.txt", 2}};
+    for (auto const& step : steps) {
+        ASSERT_EQ(run((":loadScript " + data.file(step.file)).c_str()), 0) << step.file;
+        Cvariable* script = root.findVariable("s");
+        ASSERT_NE(script, nullptr);
+        EXPECT_EQ(script->countChildren(-1), step.lines) << step.file;
+    }
+    ASSERT_EQ(run(":runScript s"), 0);
+    EXPECT_EQ(number("a"), 1);
+    EXPECT_EQ(number("b"), 2);
+}
+
 TEST_F(ScriptCommands, RunScriptForms) {
     ASSERT_EQ(run(":script bump { :float hit 1 } :mkdir obj :cd obj { :runString \":float made 3\" }"), 0);
     EXPECT_EQ(number("obj/made"), 3); // runString runs on the target

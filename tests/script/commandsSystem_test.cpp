@@ -1,6 +1,11 @@
 // System, web, exit and file commands against the recording host or the real disk, and the
 // confinement of network scripts.
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
 #include "host/fakeHostServices.h"
+#include "host/internetRequest.h"
 #include "script/scriptOrigin.h"
 #include "scriptTestSupport.h"
 #include "support/engineHooks.h"
@@ -24,14 +29,22 @@ class SystemCommands : public CommandTest {
     uint8_t pending = 0;
 };
 
-TEST_F(SystemCommands, WebRequestsFailOnThePlatformForNow) {
+// Without a server the platform's requests fail at once: the blocking one says so, the
+// polled one (whose outcome would come through the frame's poll) leaves nothing running.
+TEST_F(SystemCommands, WebRequestsWithoutAServerFailAtOnce) {
+    unsetenv("VELMORA_SERVER_URL");
     setHostServices(nullptr);
-    for (char const* line : {":startHttpRequest /q", ":httpRequestAndRun /q"}) {
-        failed = 0;
-        ASSERT_EQ(run(line), 0);
-        EXPECT_EQ(failed, HTTP_REQUEST_UNAVAILABLE) << line;
+    struct {
+        char const* line;
+        int failedAfter;
+    } cases[] = {{":startHttpRequest /q", 0}, {":httpRequestAndRun /q", HTTP_REQUEST_UNAVAILABLE}};
+    for (auto const& c : cases) {
+        failed = -1;
+        ASSERT_EQ(run(c.line), 0);
+        EXPECT_EQ(failed, c.failedAfter) << c.line;
+        EXPECT_EQ(pending, 0) << c.line;
+        EXPECT_FALSE(isMakingRequest) << c.line;
     }
-    EXPECT_EQ(pending, 0);
     setHostServices(&host);
 }
 
@@ -95,6 +108,7 @@ TEST(SystemCommandsExit0, EndsTheProcessWithItsMessage) {
     CdirectoryVar root;
     EXPECT_EXIT(
         {
+            allowExitInThisTest();
             openMasterOut();
             runStringScript(&root, ":exit0 one two");
         },
@@ -201,6 +215,86 @@ TEST_F(NetworkScripts, MalformedInputFailsCleanly) {
     runNet(truncated);
     EXPECT_FALSE(pathExists(data.file("t.bin")) && readWholeFile(data.file("t.bin")).size() > 2);
     EXPECT_FALSE(runningNetworkScript());
+}
+
+// A failing network run leaves no exit, no script error and no phase change behind; one
+// that runs through keeps the exit it asked for.
+TEST_F(NetworkScripts, FailedRunsLeaveNothingPending) {
+    static std::vector<std::string> phases;
+    phases.clear();
+    engineHooks.enterRunPhase = [](char const* phase, bool) { phases.push_back(phase); };
+    struct {
+        char const* text;
+        bool fails;
+        char const* why; // the start of the message handed back
+    } cases[] = {
+        {":noSuchCommand 1", true, "Couldn't find command noSuchCommand"},
+        {"junk :float a 1", true, "syntax error"},
+        {":float b 1 :exit0 bye", true, "exit0 refused"},
+        {":exiterr boom", true, "boom"},
+        {":float c 1 :exit bye", false, ""},
+    };
+    for (auto const& c : cases) {
+        reset();
+        phases.clear();
+        Cstring why;
+        int result = runNetworkScript(&root, c.text, static_cast<int>(std::strlen(c.text)), &why);
+        EXPECT_EQ(result != 0, c.fails) << c.text;
+        EXPECT_EQ(std::string(why.c_str()).rfind(c.why, 0), 0u) << c.text << ": " << why;
+        EXPECT_EQ(exitSaver, c.fails ? 0 : 1) << c.text;
+        EXPECT_EQ(erroredExit, 0) << c.text;
+        EXPECT_EQ(scriptError, 0) << c.text;
+        EXPECT_EQ(exitMsg.empty(), true) << c.text;
+        EXPECT_EQ(phases, c.fails ? std::vector<std::string>{} : std::vector<std::string>{"closing"})
+            << c.text;
+    }
+    engineHooks.enterRunPhase = nullptr;
+}
+
+// Links count: one leading out of the data folder (or nowhere) refuses the path.
+TEST_F(NetworkScripts, LinksOutOfTheDataFolderAreRefused) {
+    std::filesystem::create_directory_symlink(outside.path(), data.file("out"));
+    std::filesystem::create_symlink(outside.file("nothing.txt"), data.file("nowhere.txt"));
+    std::filesystem::create_directories(data.file("real"));
+    std::filesystem::create_directory_symlink(data.file("real"), data.file("in"));
+    struct {
+        char const* path;
+        bool inside;
+    } cases[] = {
+        {"[APD]out/x.txt", false},
+        {"[APD]nowhere.txt", false},
+        {"[APD]in/x.txt", true},
+        {"[APD]new/x.txt", true},
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(pathInsideDataFolder(c.path), c.inside) << c.path;
+    failed = -1;
+    ASSERT_EQ(runNet(":mfile [APD]out/planted.txt " + binaryBlock("evil")), 0);
+    EXPECT_EQ(failed, 1);
+    EXPECT_FALSE(pathExists(outside.file("planted.txt")));
+}
+
+// Downloaded scripts open web pages only, and may fetch the update package by its name.
+TEST_F(NetworkScripts, WebPagesAndTheUpdatePackage) {
+    CfakeHostServices host;
+    struct {
+        char const* line;
+        char const* call; // what reaches the platform, or null
+    } cases[] = {
+        {":webpage https://example.test/ instant", "browser https://example.test/"},
+        {":webpage file:///etc/passwd instant", nullptr},
+        {":webpage /usr/bin/xterm instant", nullptr},
+        {":download http://h/p VL_update.vli", "download http://h/p VL_update.vli progress"},
+        {":download http://h/p elsewhere.vli", nullptr},
+    };
+    for (auto const& c : cases) {
+        host.calls.clear();
+        failed = -1;
+        ASSERT_EQ(runNet(c.line), 0) << c.line;
+        EXPECT_EQ(host.calls, c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{})
+            << c.line;
+        EXPECT_EQ(failed == 1, c.call == nullptr) << c.line;
+    }
 }
 
 } // namespace

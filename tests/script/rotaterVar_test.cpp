@@ -103,6 +103,29 @@ TEST_F(Rotaters, MasterOrRotaterGoingAway) {
     other->setElem_float(0, 2); // tells nobody
 }
 
+// A value off every choice shows the nearest, but 0 snaps the master to the first choice,
+// even where another is nearer.
+TEST_F(Rotaters, ZeroSnapsToTheFirstChoice) {
+    struct {
+        float value;
+        char const* shows;
+        float masterAfter;
+    } const cases[] = {{0.0f, "Fish`three", 3.0f}, {0.4f, "Fish`one", 0.4f}, {2.6f, "Fish`three", 2.6f}};
+    for (auto const& c : cases) {
+        reset();
+        root.deleteChildren();
+        ASSERT_EQ(run(":float count 1 :rotater r { :set main Fish :array x 3 three :array x 1 one } "
+                      ":rotate r master count"),
+                  0);
+        r = static_cast<CrotaterVar*>(root.findVariable("r"));
+        ASSERT_NE(r, nullptr);
+        Cvariable* count = root.findVariable("count");
+        count->setElem_float(0, c.value);
+        EXPECT_EQ(shown(), c.shows) << c.value;
+        EXPECT_FLOAT_EQ(static_cast<float>(count->getElem_float(0)), c.masterAfter) << c.value;
+    }
+}
+
 TEST_F(Rotaters, SettingChangesAreReported) {
     static std::vector<Cvariable*> told;
     told.clear();

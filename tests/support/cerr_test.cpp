@@ -82,6 +82,52 @@ TEST_F(TraceTest, ExitReasonBookkeeping) {
     EXPECT_EQ(exitMsg, "Velmora encountered an issue: disk full");
 }
 
+// An exit held back: the step that failed sees it as usual, the closing phase waits for the
+// end of the hold, and a forgotten exit leaves the bookkeeping as before the hold.
+TEST_F(TraceTest, HeldExitsWaitOrAreForgotten) {
+    static int closings;
+    engineHooks.enterRunPhase = [](char const*, bool) { closings++; };
+    struct {
+        bool forget, nested, exitBefore;
+        int closingsAtEnd;
+    } const cases[] = {{true, false, false, 0},
+                       {false, false, false, 1},
+                       {true, true, false, 0},
+                       {false, true, false, 1},
+                       {true, false, true, 1}};
+    for (auto const& c : cases) {
+        resetExitState();
+        closings = 0;
+        if (c.exitBefore) setExitError("before", 1);
+        int closingsBefore = closings;
+        {
+            CexitHold hold;
+            if (c.nested) {
+                CexitHold inner;
+                setExitError("inside", 1);
+                EXPECT_EQ(closings, closingsBefore);
+            } else {
+                setExitError("inside", 1);
+            }
+            EXPECT_EQ(exitSaver, 1); // the failing step stops as it would
+            EXPECT_EQ(erroredExit, 1);
+            EXPECT_TRUE(hold.exitRecorded());
+            EXPECT_EQ(hold.reason(), "inside");
+            EXPECT_EQ(closings, closingsBefore) << "the closing phase waits";
+            if (c.forget) hold.forget();
+        }
+        EXPECT_EQ(closings, c.closingsAtEnd);
+        bool exitStands = !c.forget || c.exitBefore;
+        EXPECT_EQ(exitSaver, exitStands ? 1 : 0);
+        EXPECT_EQ(erroredExit, exitStands ? 1 : 0);
+        EXPECT_EQ(startRunOrQuit, exitStands ? 2 : -1);
+        EXPECT_EQ(std::string(exitMsg.c_str()),
+                  c.exitBefore ? (c.forget ? "before" : "beforeinside") : (c.forget ? "" : "inside"));
+        EXPECT_EQ(exitReasonList.size(), exitStands ? 1u : 0u);
+    }
+    engineHooks.enterRunPhase = nullptr;
+}
+
 TEST(ValueChecks, LegalTestMakeLegalAndByteSwap) {
     struct Case {
         float value;

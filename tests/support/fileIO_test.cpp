@@ -98,8 +98,9 @@ class Files : public ::testing::Test {
 
 TEST_F(Files, FailedStreamKeepsOldFile) {
     writeWholeFile(data.file("settings.txt"), "old");
-    // A failed safe write ends with the old file untouched and nothing pending: a stream
-    // opened before it and closed after it must not finish the abandoned write.
+    // A failed safe write ends with the old file untouched, the ".temp" file beside it and
+    // nothing pending: a stream opened before it and closed after it must not finish the
+    // abandoned write.
     std::ofstream other;
     ASSERT_EQ(file_open(other, Cstring("[APD]stdout_run.txt"), 0), 1);
     backupWrite = 1;
@@ -109,13 +110,33 @@ TEST_F(Files, FailedStreamKeepsOldFile) {
     out.setstate(std::ios::badbit);
     file_close(out);
     EXPECT_TRUE(out.fail());
-    EXPECT_EQ(backupOrigFilename.size(), 0);
-    EXPECT_FALSE(pathExists(data.file("settings.txt.temp")));
+    EXPECT_EQ(pendingSafeWrites(), 0);
+    EXPECT_TRUE(pathExists(data.file("settings.txt.temp")));
     other << "trace";
     file_close(other);
     EXPECT_FALSE(other.fail());
     EXPECT_EQ(readWholeFile(data.file("settings.txt")), "old");
     EXPECT_EQ(readWholeFile(data.file("stdout_run.txt")), "trace");
+    EXPECT_TRUE(pathExists(data.file("settings.txt.temp"))) << "a later close swapped the abandoned write in";
+}
+
+// A file written whole while a safe write is open (a log line, the crash marker written as
+// an error is recorded) leaves that safe write to finish or fail on its own.
+TEST_F(Files, AFileWrittenDuringASafeWriteLeavesItAlone) {
+    for (bool fails : {false, true}) {
+        writeWholeFile(data.file("settings.txt"), "old");
+        backupWrite = 1;
+        std::ofstream out;
+        ASSERT_EQ(file_open(out, Cstring("[APD]settings.txt"), 0), 1);
+        out << "new";
+        ASSERT_EQ(createDiskFile("[APD]isRunning.txt", "marker", -1), 0);
+        if (fails) out.setstate(std::ios::badbit);
+        file_close(out);
+        EXPECT_EQ(out.fail(), fails);
+        EXPECT_EQ(readWholeFile(data.file("settings.txt")), fails ? "old" : "new");
+        EXPECT_EQ(readWholeFile(data.file("isRunning.txt")), "marker");
+        EXPECT_EQ(pendingSafeWrites(), 0);
+    }
 }
 
 // Every failing rename of the swap must leave the old content under the real name.
@@ -149,7 +170,7 @@ TEST_F(Files, UnopenableOutputFails) {
     backupWrite = 1;
     std::ofstream out;
     EXPECT_EQ(file_open(out, Cstring("/nonexistent-folder/x/y.txt"), 0), 0);
-    EXPECT_EQ(backupOrigFilename.size(), 0);
+    EXPECT_EQ(pendingSafeWrites(), 0);
     std::ifstream in;
     EXPECT_EQ(file_open(in, "/nonexistent-folder/x/y.txt", 0), 0);
     EXPECT_TRUE(in.good()); // the state is cleared after a failed open

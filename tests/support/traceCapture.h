@@ -8,17 +8,22 @@
 #include <string>
 
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 
 class TraceCapture {
   public:
-    explicit TraceCapture(uint64_t channels) : savedChannels(errorChannels), savedOut(stdoutObject.out) {
+    explicit TraceCapture(uint64_t channels)
+        : savedChannels(errorChannels), savedOut(stdoutObject.out), savedPhase(engineHooks.enterRunPhase) {
         resetExitState();
         errorChannels = channels;
         stdoutObject.out = &buffer;
+        // An exit recorded meanwhile would move the trace to the closing phase's file.
+        engineHooks.enterRunPhase = nullptr;
     }
     ~TraceCapture() {
         errorChannels = savedChannels;
         stdoutObject.out = savedOut;
+        engineHooks.enterRunPhase = savedPhase;
         resetExitState();
     }
     TraceCapture(TraceCapture const&) = delete;
@@ -33,5 +38,6 @@ class TraceCapture {
   private:
     uint64_t savedChannels;
     std::ostream* savedOut;
+    void (*savedPhase)(char const*, bool);
     std::ostringstream buffer;
 };

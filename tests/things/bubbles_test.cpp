@@ -119,6 +119,32 @@ TEST_F(BubblesTest, AMovedEmitterTakesItsColumnAndASwitchedOffOneKeepsItsCredit)
     EXPECT_FLOAT_EQ(b->positions[0].y, -1000.0f);
 }
 
+// A bubble rises by its speed divided by the tank's world speed; a world speed of zero or
+// below counts as 1.
+TEST_F(BubblesTest, TheWorldSpeedDividesTheRise) {
+    struct {
+        float worldSpeed, riseFactor;
+    } const cases[] = {{1.0f, 1.0f}, {2.0f, 0.5f}, {0.5f, 2.0f}, {0.0f, 1.0f}, {-3.0f, 1.0f}};
+    float base = 0.0f;
+    for (auto const& c : cases) {
+        tank.setTankValue("worldSpeed", c.worldSpeed);
+        tank.setTankValue("bubbleKillHeight", 100.0f);
+        auto* b = make(newSpecies(1));
+        b->origin = Cvector(0.0f, 0.0f, 0.0f);
+        b->goFish(1); // credit 1: the bubble leaves and makes its first rise
+        b->goFish(1);
+        b->goFish(1); // the credit has gone on growing; only one bubble
+        ASSERT_EQ(b->states[0], BUBBLE_RISING) << c.worldSpeed;
+        float y = b->positions[0].y;
+        b->goFish(1);
+        float rise = b->positions[0].y - y;
+        if (c.worldSpeed == 1.0f) base = rise;
+        ASSERT_GT(base, 0.0f);
+        EXPECT_NEAR(rise, base * c.riseFactor, 1e-6f) << "world speed " << c.worldSpeed;
+        dropThing(b);
+    }
+}
+
 TEST_F(BubblesTest, OnlyTheFirstFourPointsPerBigBubbleJiggle) {
     KnownNoise sampleIndex([](int i) { return static_cast<float>(i); });
     for (bool interleaved : {false, true}) {

@@ -2,9 +2,12 @@
 // its frame step through the installed access.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "data/resourceStreamer.h"
 #include "support/cerr.h"
+#include "testSupport.h"
 #include "things/backdropThing.h"
 #include "things/basicDeformThing.h"
 #include "things/bubbles.h"
@@ -48,7 +51,8 @@ TEST(ThingFactory, KindsOfThisLayer) {
         EXPECT_EQ(thing->smoothing, 0);
         delete made;
     }
-    // Kinds not built yet are refused like unknown keywords; the counter still moves.
+    // A kind without a maker is refused like an unknown keyword; the counter still moves.
+    registerThingMaker("fish", nullptr);
     for (char const* keyword : {"fish", "Fish", ""}) {
         resetExitState();
         species.speciesClass = keyword;
@@ -89,6 +93,42 @@ TEST(ThingFactory, RealThingsJoinLeaveAndLoseTheFocus) {
     tank->messageAllThingsInTank("hello", "there", 1.0f);
     EXPECT_EQ(tank->thingList->countChildren(-1), 2);
     emptyTrash(); // the deleted thing waits there, and its species goes with this test
+    resetExitState();
+}
+
+// A species without a model still makes things: they join the tank without render
+// geometry; a species with a model that cannot be built is still refused.
+TEST(ThingFactory, ASpeciesWithoutAModelMakesThingsWithoutGeometry) {
+    installThingKinds();
+    TempDir dir;
+    std::filesystem::path savedCwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+    uint16_t savedDiskAlways = resourcesDir->checkDiskAlways;
+    resourcesDir->checkDiskAlways = 1;
+    std::filesystem::create_directories("species/marker");
+    writeWholeFile("species/marker/marker.spec", ":set class target\n:set maxPerTank 5\n");
+    CdirectoryVar root;
+    speciesTreeBase = &root;
+    auto* tank = new Ctank(nullptr);
+    root.addVariable(tank, 1);
+    resetExitState();
+    for (int i = 0; i < 2; i++) {
+        Cvariable* made = tank->addThing(Cstring("marker"), nullptr);
+        ASSERT_NE(made, nullptr) << exitMsg.c_str();
+        auto* thing = dynamic_cast<CtargetThing*>(made);
+        ASSERT_NE(thing, nullptr);
+        EXPECT_EQ(thing->workObject, nullptr);
+        EXPECT_EQ(thing->parent, tank->thingList);
+    }
+    EXPECT_EQ(erroredExit, 0) << exitMsg.c_str();
+    EXPECT_EQ(tank->thingList->countChildren(-1), 2);
+    delete tank; // its things go before their species
+    emptyTrash();
+    root.deleteChildren();
+    speciesTreeBase = nullptr;
+    resourcesDir->checkDiskAlways = savedDiskAlways;
+    std::filesystem::current_path(savedCwd);
     resetExitState();
 }
 

@@ -2,6 +2,7 @@
 #include "variables/variablePaths.h"
 
 #include <memory>
+#include <vector>
 
 #include "variableTestSupport.h"
 #include "variables/variableBasics.h"
@@ -44,6 +45,35 @@ TEST_F(ForcedPath, IntoAnAdoptedChildArrayTakesNoNewNodes) {
         EXPECT_TRUE(exited("child array")) << path;
         EXPECT_EQ(allocedVariables, live) << path;
     }
+}
+
+// Permanent search paths stay at the front and are counted; removing a temporary one leaves
+// the count, removing a permanent one lowers it, and clearing the temporary ones keeps them.
+TEST(SearchPaths, TemporaryAndPermanentEntries) {
+    std::vector<Cvariable*> savedPaths = alternateVariableSearchPaths;
+    int8_t savedPermanent = numPermanentAlternateVariableSearchPaths;
+    alternateVariableSearchPaths.clear();
+    numPermanentAlternateVariableSearchPaths = 0;
+    CdirectoryVar p1, p2, t1, t2;
+    addScriptSearchPath(&t1, 0);
+    addScriptSearchPath(&p1, 1);
+    addScriptSearchPath(&t2, 0);
+    addScriptSearchPath(&p2, 1);
+    struct {
+        Cvariable* removed;
+        size_t entries;
+        int permanent;
+    } const steps[] = {{&t2, 3, 2}, {&t2, 3, 2}, {&p1, 2, 1}, {&t1, 1, 1}};
+    for (auto const& step : steps) {
+        removeScriptSearchPath(step.removed);
+        EXPECT_EQ(alternateVariableSearchPaths.size(), step.entries);
+        EXPECT_EQ(numPermanentAlternateVariableSearchPaths, step.permanent);
+    }
+    addScriptSearchPath(&t1, 0);
+    clearTemporaryScriptSearchPaths();
+    EXPECT_EQ(alternateVariableSearchPaths, std::vector<Cvariable*>{&p2});
+    alternateVariableSearchPaths = savedPaths;
+    numPermanentAlternateVariableSearchPaths = savedPermanent;
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "world/engineWiring.h"
+#include "program/programWiring.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +10,9 @@
 
 namespace {
 
-TEST(EngineWiring, EverySlotOfTheBuiltLayersIsSet) {
-    wireEngineHooks();
-    EXPECT_NE(engineHooks.enterRunPhase, nullptr);
-    EXPECT_NE(engineHooks.deleteScriptRunner, nullptr);
-    EXPECT_NE(engineHooks.freeGlobals, nullptr);
-    EXPECT_NE(engineHooks.restoreResourceTree, nullptr);
-    EXPECT_NE(engineHooks.modelLoader, nullptr);
-}
-
 // The start-up wiring alone makes a dying relationship run its "delete" script.
 TEST(EngineWiring, ARelationshipsDeleteScriptRunsInItsContext) {
-    wireEngineHooks();
+    wireProgram();
     CdirectoryVar root;
     root.setName("root");
     Cvariable* log = root.addDirectory("log");

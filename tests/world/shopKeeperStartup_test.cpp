@@ -16,26 +16,40 @@ namespace {
 
 using Start = ShopFixture;
 
+// 5,000 bytes of a fixed seed: what a damaged disk or an editor mishap leaves.
+std::string randomBytes() {
+    std::string bytes;
+    uint32_t x = 12345;
+    for (int i = 0; i < 5000; i++) {
+        x = x * 1103515245u + 12345u;
+        bytes += static_cast<char>(x >> 24);
+    }
+    return bytes;
+}
+
 TEST_F(Start, SettingsOrTheInstalledDefaults) {
     struct Case {
-        char const *what, *settings; // null: no settings file
+        char const* what;
+        std::string settings; // "-": no settings file; "": one that cannot be read
         uint8_t needsUpdate;
         float crabMood;
         bool savesAtEnd;
         uint8_t fileError;
+        bool setAside; // the file is kept as "settings.txt.damaged" and the defaults run
     } cases[] = {
-        {"settings read", ":set crabMood 7\n", 0, 7.0f, true, 0},
-        {"no settings file", nullptr, 0, 3.0f, true, 0},
-        {"settings unreadable", "", 0, 3.0f, true, 0},
-        {"resources differ", ":set crabMood 7\n", 1, 3.0f, false, 0},
-        // The error ends the run, and a run ending on an error saves nothing.
-        {"settings with an error", ":set crabMood 7\n:noSuchCommand 1\n", 0, 7.0f, false, 1},
+        {"settings read", ":set crabMood 7\n", 0, 7.0f, true, 0, false},
+        {"no settings file", "-", 0, 3.0f, true, 0, false},
+        {"settings unreadable", "", 0, 3.0f, true, 0, false},
+        {"resources differ", ":set crabMood 7\n", 1, 3.0f, false, 0, false},
+        {"settings with an error", ":set crabMood 7\n:noSuchCommand 1\n", 0, 3.0f, true, 1, true},
+        {"random bytes", randomBytes(), 0, 3.0f, true, 1, true},
+        {"a value without its command", "crabMood 7\n", 0, 3.0f, true, 1, true},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove(data.file("settings.txt"));
-        if (c.settings && *c.settings) writeWholeFile(data.file("settings.txt"), c.settings);
-        if (c.settings && !*c.settings) std::filesystem::create_directory(data.file("settings.txt"));
+        if (c.settings != "-" && !c.settings.empty()) writeWholeFile(data.file("settings.txt"), c.settings);
+        if (c.settings.empty()) std::filesystem::create_directory(data.file("settings.txt"));
         ASSERT_EQ(initGlobals(), 0);
         needsAnUpdate = c.needsUpdate; // as initGlobals finds it from the resource version
         shop = std::make_unique<CshopKeeper>(&services);
@@ -44,14 +58,51 @@ TEST_F(Start, SettingsOrTheInstalledDefaults) {
         EXPECT_FLOAT_EQ(shop->crabMood, c.crabMood);
         EXPECT_EQ(shop->dontSaveUnderAnyCircumstances, c.needsUpdate);
         EXPECT_EQ(settingsFileError, c.fileError);
+        EXPECT_EQ(exitSaver, 0) << exitMsg.c_str();
+        EXPECT_TRUE(exitReasonList.empty());
+        EXPECT_EQ(pathExists(data.file("settings.txt.damaged")), c.setAside);
+        if (c.setAside) {
+            EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), c.settings) << "nothing is lost";
+            std::string told = readWholeFile(data.file("stdout_startup.txt"));
+            EXPECT_NE(told.find("set aside as " + data.file("settings.txt.damaged")), std::string::npos)
+                << told;
+        }
         std::string before = settingsText();
         shop->crabMood = 9.0f;
         stopShop();
         bool saved = settingsText().find("crabMood 9") != std::string::npos;
         EXPECT_EQ(saved, c.savesAtEnd);
         if (!c.savesAtEnd) EXPECT_EQ(settingsText(), before);
+        if (c.setAside) {
+            // The file the damaged one left room for reads back at the next start.
+            settingsFileError = 0;
+            ASSERT_EQ(initGlobals(), 0);
+            shop = std::make_unique<CshopKeeper>(&services);
+            shop->startup(0);
+            shop->loadup();
+            EXPECT_FLOAT_EQ(shop->crabMood, 9.0f);
+            EXPECT_EQ(settingsFileError, 0);
+            stopShop();
+        }
         std::filesystem::remove(data.file("settings.txt"));
+        std::filesystem::remove(data.file("settings.txt.damaged"));
         needsAnUpdate = 0;
+        settingsFileError = 0;
+        scriptError = 0;
+        resetExitState();
+    }
+}
+
+// A second damaged file does not take the first one's place.
+TEST_F(Start, DamagedSettingsNeverOverwriteOneSetAsideBefore) {
+    for (char const* name : {"settings.txt.damaged", "settings.txt.damaged2"}) {
+        writeWholeFile(data.file("settings.txt"), std::string(":bad ") + name);
+        ASSERT_EQ(initGlobals(), 0);
+        shop = std::make_unique<CshopKeeper>(&services);
+        shop->startup(0);
+        shop->loadup();
+        EXPECT_EQ(readWholeFile(data.file(name)), std::string(":bad ") + name);
+        stopShop();
         settingsFileError = 0;
         scriptError = 0;
         resetExitState();

@@ -1,6 +1,8 @@
 // The shop keeper's frame step, energy saving and shut-down.
 #include "shopTestSupport.h"
 
+#include "host/hostServices.h"
+#include "script/scripter.h"
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
@@ -227,6 +229,41 @@ TEST_F(ShutDown, ClosingTwiceAndDestroyingAnOpenShop) {
     EXPECT_NE(globalVariablesDir, nullptr);
     EXPECT_EQ(globalVariablesDir->parent, nullptr);
     freeGlobals();
+}
+
+// With a control panel a message is set as the page's text (a value, never script text)
+// and shown in the scene; without one it goes to the logs and the platform's message box,
+// and the run goes on.
+TEST_F(Frame, MessagesShowOnThePanelOrInTheLogs) {
+    char const sneaky[] = "quoted\" :set hacked 1 :s more \"";
+    for (bool panel : {true, false}) {
+        SCOPED_TRACE(panel ? "panel" : "no panel");
+        services.makePanel = panel;
+        startShop(0, 1, 60);
+        skipNSAlert = 0;
+        size_t boxes = host.calls.size();
+        ShowMessage(sneaky, "title", 1);
+        skipNSAlert = 1;
+        EXPECT_EQ(shop->findVariable("hacked"), nullptr);
+        if (panel) {
+            Cvariable* flex = shop->findVariable("flexText");
+            ASSERT_NE(flex, nullptr);
+            EXPECT_STREQ(flex->getString(), sneaky);
+            EXPECT_EQ(host.calls.size(), boxes); // the scene shows it, not a box
+        } else {
+            EXPECT_EQ(host.calls.size(), boxes + 1);
+            EXPECT_TRUE(exitReasonList.empty()) << exitMsg.c_str();
+            EXPECT_EQ(exitSaver, 0);
+            EXPECT_EQ(scriptError, 0);
+            std::string told = readWholeFile(data.file("stdout_run.txt"));
+            EXPECT_NE(told.find(std::string("message: ") + sneaky), std::string::npos) << told;
+            stepFrames(2);
+            EXPECT_EQ(devices[0]->presents, 2) << "the run goes on";
+        }
+        stopShop();
+        resetExitState();
+        scriptError = 0;
+    }
 }
 
 TEST(ActivityMap, HourOfWeekFromADateText) {

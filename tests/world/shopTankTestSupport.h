@@ -7,7 +7,7 @@
 
 #include "shopTestSupport.h"
 #include "world/tank.h"
-#include "world/tankShopServices.h"
+#include "program/programServices.h"
 
 class CtankPanel : public CrecordingPanel {
   public:
@@ -26,8 +26,8 @@ class CrecordingDevice : public CgraphicsAPI {
     std::string& deleted;
 };
 
-// Tanks keep no update state yet: it is recorded here (true: shown and updating).
-class CtrackedTanks : public CtankShopServices {
+// The program's services, recording which tanks are shown and updating (true) besides.
+class CtrackedTanks : public CprogramServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper&) override { return panel = new CtankPanel(); }
     void attachTank(Ctank* t, CgraphicsAPI* d) override {
@@ -38,7 +38,10 @@ class CtrackedTanks : public CtankShopServices {
         CtankShopServices::setTankDisplayed(t, shown);
         live[t] = live[t] && shown;
     }
-    void stopTankUpdates(Ctank* t) override { live[t] = false; }
+    void stopTankUpdates(Ctank* t) override {
+        CtankShopServices::stopTankUpdates(t);
+        live[t] = false;
+    }
     CtankPanel* panel = nullptr;
     std::map<Ctank*, bool> live;
 };

@@ -6,29 +6,47 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "graphics/graphicsMaster.h"
 #include "host/fakeHostServices.h"
+#include "neutralShopServices.h"
 #include "testSupport.h"
 #include "world/shopKeeper.h"
 
-// A sound manager that starts or not as told and ignores everything else.
+// A sound manager that starts or not as told and records each call as a line; the bubble
+// selections answer `variantAnswer` (-1: the variant given).
 class CsilentAudio : public CshopAudio {
   public:
     int start() override { return startResult; }
-    void keepTrickleSampleName(Cstring*) override {}
-    void addTrickleSound(char const*, char const*) override {}
-    void setTrickleSound(int) override {}
-    short setLowBubbles(short) override { return 0; }
-    short setHiBubbles(short) override { return 0; }
-    void defineIndividualVolumes(float, float, float, float) override {}
-    void generateSingleTrack() override {}
-    void fadeVolume(float) override {}
+    void keepTrickleSampleName(Cstring* name) override { keptName = name; }
+    void addTrickleSound(char const* name, char const* file) override { say("addTrickle ", name, "|", file); }
+    int setTrickleSound(int advance) override { return say("setTrickle ", advance), 0; }
+    short setLowBubbles(short v) override { return say("low ", v), variantAnswer >= 0 ? variantAnswer : v; }
+    short setHiBubbles(short v) override { return say("high ", v), variantAnswer >= 0 ? variantAnswer : v; }
+    void defineIndividualVolumes(float t, float h, float l, float m) override {
+        say("volumes ", t, " ", h, " ", l, " ", m);
+    }
+    void generateSingleTrack() override { say("single"); }
+    void multiTrackMode() override { say("multi"); }
+    void setAllTrackVolumes() override { say("trackVolumes"); }
+    void refreshPlayerSample(int track) override { say("refresh ", track); }
+    void fadeVolume(float factor) override { say("fade ", factor); }
     void managePlaybackStaggering() override {}
     int startResult = 0;
+    short variantAnswer = -1;
+    Cstring* keptName = nullptr;
+    std::vector<std::string> calls;
+
+  private:
+    template <typename... T> void say(T const&... parts) {
+        std::ostringstream line;
+        (line << ... << parts);
+        calls.push_back(line.str());
+    }
 };
 
 class CrecordingPanel : public CshopPanel {
@@ -92,7 +110,7 @@ class CrecordingPanel : public CshopPanel {
 };
 
 // Records what the shop keeper asks of the parts around it. Tanks are opaque keys here.
-class CrecordingServices : public CshopServices {
+class CrecordingServices : public CneutralShopServices {
   public:
     CshopPanel* makeControlPanel(CshopKeeper&) override {
         if (!makePanel) return nullptr;
@@ -104,6 +122,7 @@ class CrecordingServices : public CshopServices {
         if (!makeAudio) return nullptr;
         auto* audio = new CsilentAudio();
         audio->startResult = audioStartResult;
+        audio->variantAnswer = audioVariantAnswer;
         return audio;
     }
     void renderFraction(CgraphicsAPI&, float amount) override { renders.push_back(amount); }
@@ -111,6 +130,7 @@ class CrecordingServices : public CshopServices {
     std::vector<float> renders;
     bool makePanel = false, makeAudio = false;
     int panelInitResult = 0, audioStartResult = 0;
+    short audioVariantAnswer = -1;
 };
 
 // A display device that draws nothing and counts its presented frames.

@@ -128,3 +128,24 @@ TEST_F(SpeciesTest, ConstantsSavedFormsAndCloth) {
     }
     EXPECT_EQ(readWholeFile(dir.file("s")), ":addSpecies? angel|:species angel");
 }
+
+// A species is a safe-relationship node: searches by type find it as one (31), a saved tree
+// stores it as the directory it is (class 16), and a partner learns when it goes.
+TEST(SpeciesKind, ASpeciesIsASafeRelationship) {
+    auto* species = new Cspecies;
+    species->setName("angel");
+    EXPECT_EQ(species->getType(), TYPE_SAFE_RELATIONSHIP);
+    EXPECT_EQ(species->getClass(), CLASS_DIRECTORY);
+    CdirectoryVar holder;
+    holder.addVariable(species, 1);
+    EXPECT_EQ(holder.findFirstChildOfType(TYPE_SAFE_RELATIONSHIP), species);
+    CsafeRelationship partner;
+    partner.setRelationshipWith2(species, 5);
+    std::vector<Cvariable*> related;
+    partner.fillVectorWithRelationshipsOfNature(related, -5);
+    EXPECT_EQ(related.size(), 1u);
+    holder.deleteChildren();
+    related.clear();
+    partner.fillVectorWithRelationshipsOfNature(related, -5);
+    EXPECT_TRUE(related.empty());
+}

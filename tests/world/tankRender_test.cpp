@@ -3,6 +3,7 @@
 // refusal, freeing), drawn through the shop's render step; what the tank and a species hand
 // their things' per-frame geometry.
 
+#include "neutralShopServices.h"
 #include "data/dataArray.h"
 #include "graphics/frameSources.h"
 #include "graphics/geoTestSupport.h"
@@ -161,7 +162,7 @@ TEST_F(TankRender, DisplaysOrderedByLeftEdgeAndDrawnThroughTheShopsRenderStep) {
 
     auto& g =
         addThing({{1, true, 4}, {2, false, 0}, {3, true, -1000}, {4, true, 2}})->object.renderPolyGroups;
-    CshopServices services;
+    CneutralShopServices services;
     masterFrame = 77;
     for (Cdisplay* display : {&d[2], &d[3], &d[0]})
         services.renderFraction(*display, 100.0f);

@@ -1,5 +1,6 @@
 // Tanks and species on a temporary resource tree, with a small test kind of thing.
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -12,6 +13,7 @@
 #include "variables/configDialogVars.h"
 #include "world/bubbleEmitter.h"
 #include "world/species.h"
+#include "world/tankLive.h"
 #include "world/thingFactory.h"
 
 namespace {
@@ -73,6 +75,11 @@ class TankTest : public ::testing::Test {
         if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
         resourcesDir->checkDiskAlways = 1;
         speciesTreeBase = &root;
+        // The tank holds test things: the upper layers' slots are stand-ins or empty.
+        CshopServices* services = worldHooks.shopServices;
+        worldHooks = CworldHooks{};
+        worldHooks.shopServices = services;
+        tankLiveAccess = &plainNodes;
         tankThingAccess = &access;
         setThingSpecies = [](Cvariable* t, Cspecies* s, uint8_t) { test(t)->species = s; };
         registerThingMaker("fish", [] {
@@ -110,6 +117,7 @@ class TankTest : public ::testing::Test {
         scriptError = 0;
     }
     int things() { return tank->thingList->countChildren(-1); }
+    CtankLiveAccess plainNodes;
     TempDir dir;
     std::filesystem::path savedCwd;
     CdirectoryVar root;
@@ -177,11 +185,37 @@ TEST_F(TankTest, FishCapsAndSpeciesLimit) {
         deleteVariable(t);
     }
     // maxPerTank 1: the second member is refused and deleted.
-    EXPECT_NE(tank->addThing(Cstring("rock"), nullptr), nullptr);
+    EXPECT_NE(tank->addThing(Cstring("rock"), nullptr), nullptr)
+        << exitMsg.c_str() << "|" << exitReasonList.size();
     EXPECT_EQ(tank->addThing(Cstring("rock"), nullptr), nullptr);
     EXPECT_EQ(things(), 1);
     EXPECT_EQ(tank->findInstanceOfSpecies("rock", 0), tank->findInstanceOfSpecies("rock", 1));
     EXPECT_EQ(tank->findInstanceOfSpecies("rock", 2), nullptr);
+}
+
+// A fish that leaves its tank leaves the count with it; one that was never there changes
+// nothing.
+TEST_F(TankTest, TheFishCountFollowsFishLeaving) {
+    std::vector<Cvariable*> fish;
+    for (int i = 0; i < 3; i++)
+        fish.push_back(tank->addThing(Cstring("angel"), nullptr));
+    ASSERT_EQ(tank->numFish, 3);
+    deleteVariable(fish[1]);
+    EXPECT_EQ(tank->numFish, 2);
+    EXPECT_EQ(tank->fishList.size(), 2u);
+    if (tank->numFish != static_cast<int>(tank->fishList.size())) {
+        // The next removal would end the process (and this test with it, as a pass).
+        tank->fishList.clear();
+        tank->numFish = 0;
+        FAIL() << "the count and the list differ";
+    }
+    EXPECT_EQ(std::count(tank->fishList.begin(), tank->fishList.end(), fish[1]), 0);
+    CtestThing stranger;
+    tank->removeFish(&stranger);
+    EXPECT_EQ(tank->numFish, 2);
+    deleteVariable(fish[0]);
+    EXPECT_EQ(tank->numFish, 1);
+    EXPECT_EQ(tank->fishList.front(), fish[2]);
 }
 
 TEST_F(TankTest, InitScriptAndProximities) {
@@ -391,10 +425,12 @@ TEST_F(TankTest, PopulateSaveAndPostLoad) {
         tank->writeConfigString(out);
     }
     EXPECT_EQ(readWholeFile(data.file("line")), ":addTank reef 7");
+    double savedTime = globalTime;
+    globalTime = 12.5;
     tank->tankContentsWereChanged();
-    EXPECT_EQ(tank->saveTank(), 1); // per-tank files stay off: only the stamp is cleared
-    EXPECT_EQ(tank->changeTime, 0.0f);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data.path()), {}), 1);
+    globalTime = savedTime;
+    EXPECT_EQ(tank->changeTime, 12.5f);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data.path()), {}), 1); // no file of its own
     EXPECT_EQ(runStringScript(tank, ":addScript postLoad { :int ranPostLoad 1 }"), 0);
     EXPECT_EQ(tank->runTankPostLoadScript(), 0);
     EXPECT_NE(tank->getChild("ranPostLoad"), nullptr);

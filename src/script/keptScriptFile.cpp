@@ -1,0 +1,54 @@
+// Script files the data folder keeps (the settings, the registry): a damaged one is set
+// aside under a free name and the run goes on without it, nothing of it lost.
+#include <string>
+
+#include "script/scripter.h"
+#include "support/cerr.h"
+#include "support/fileIO.h"
+
+namespace {
+
+// "<path>.damaged", else "<path>.damaged2" and so on: the first name no file holds; empty
+// when every one is taken.
+Cstring freeSetAsideName(char const* path) {
+    for (int n = 1; n <= 99; n++) {
+        Cstring name = Cstring(path) + ".damaged";
+        if (n > 1) name += std::to_string(n).c_str();
+        if (!fileExists(name.c_str())) return name;
+    }
+    return Cstring();
+}
+
+void logLine(Cstring const& text) {
+    if (masterOut.is_open()) masterOut << text << std::endl;
+    VTRACE(1, text);
+}
+
+} // namespace
+
+int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) {
+    if (setAsideAs) *setAsideAs = "";
+    if (path == nullptr || !fileExists(path)) return KEPT_FILE_UNREAD;
+    int16_t scriptErrorBefore = scriptError;
+    int parsed = 1;
+    Cstring reason;
+    {
+        CexitHold hold;
+        CscriptVar script;
+        parsed = script.processDiskScript(path);
+        bool ranBadly = parsed == 0 && !hold.exitRecorded() && scriptFailed(runScript(target, &script));
+        if (!hold.exitRecorded() && !ranBadly) return parsed == 0 ? KEPT_FILE_RAN : KEPT_FILE_UNREAD;
+        reason = hold.exitRecorded() ? hold.reason() : Cstring("its script failed");
+        hold.forget();
+    }
+    scriptError = scriptErrorBefore;
+    Cstring aside = freeSetAsideName(path);
+    bool moved = !aside.empty() && renameFile(path, aside.c_str()) == 0;
+    if (moved) {
+        logLine(Cstring("damaged file ") + path + " (" + reason + ") set aside as " + aside);
+        if (setAsideAs) *setAsideAs = aside;
+    } else {
+        logLine(Cstring("damaged file ") + path + " (" + reason + ") could not be set aside; it is not read");
+    }
+    return KEPT_FILE_SET_ASIDE;
+}

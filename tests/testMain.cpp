@@ -1,0 +1,90 @@
+// The test programs' main. Every program starts the engine as the program does (its own
+// wiring, once); after each test the wiring and the exit state are put back, so tests that
+// put stand-ins into a slot hold in any order. A test that ends the process (exit0) fails.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "graphics/graphicsMaster.h"
+#include "graphics/workObject.h"
+#include "host/hostServices.h"
+#include "program/programWiring.h"
+#include "support/cerr.h"
+#include "support/engineHooks.h"
+#include "testSupport.h"
+#include "world/thingFactory.h"
+#include "world/worldHooks.h"
+
+namespace {
+
+// The hook tables as the program's wiring left them.
+struct CwiredState {
+    CengineHooks engine = engineHooks;
+    CgraphicsHooks graphics = graphicsHooks;
+    CworkObjectDeviceHooks device = workObjectDeviceHooks;
+    CworldHooks world = worldHooks;
+
+    void restore() const {
+        engineHooks = engine;
+        graphicsHooks = graphics;
+        workObjectDeviceHooks = device;
+        worldHooks = world;
+        clearThingMakers();
+        wireProgram();
+    }
+};
+
+std::string runningTest;
+bool exitAllowed = false;
+
+class CresetAfterEachTest : public ::testing::EmptyTestEventListener {
+  public:
+    explicit CresetAfterEachTest(CwiredState const& wired) : wired(wired) {}
+    void OnTestStart(::testing::TestInfo const& info) override {
+        runningTest = std::string(info.test_suite_name()) + "." + info.name();
+    }
+    void OnTestEnd(::testing::TestInfo const&) override {
+        runningTest.clear();
+        exitAllowed = false;
+        wired.restore();
+        resetExitState();
+        // The platform's plain services and no alerts: a program's view puts the GTK ones
+        // in place and an open sheet lets alerts show.
+        setHostServices(nullptr);
+        skipNSAlert = 1;
+    }
+
+  private:
+    CwiredState wired;
+};
+
+// The engine ends the process with exit(0) where nothing can go on; inside a test that is a
+// failure, never a pass.
+void failAnExitInsideATest() {
+    if (runningTest.empty() || exitAllowed) return;
+    std::fprintf(stderr, "\n%s ended the process (exit0) inside the test: failed\n", runningTest.c_str());
+    std::fflush(stderr);
+    _exit(1);
+}
+
+} // namespace
+
+void allowExitInThisTest() {
+    exitAllowed = true;
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Shop keepers started by tests play through no device (a test that listens names its
+    // own output).
+    setenv("ALSOFT_DRIVERS", "no-device-in-tests", 0);
+    wireProgram();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new CresetAfterEachTest(CwiredState{}));
+    std::atexit(failAnExitInsideATest);
+    return RUN_ALL_TESTS();
+}

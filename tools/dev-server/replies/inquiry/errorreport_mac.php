@@ -1,0 +1,3 @@
+SCRIPT
+// The error report arrived.
+:s devServerSays "thank you for the report"

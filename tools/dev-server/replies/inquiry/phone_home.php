@@ -1,0 +1,3 @@
+SCRIPT
+// The diagnostics arrived.
+:s devServerSays "diagnostics received"
