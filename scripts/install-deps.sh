@@ -12,5 +12,6 @@ $SUDO apt-get install -y --no-install-recommends \
     libgl-dev libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0 \
     libx11-dev libxtst-dev freeglut3-dev libopenal-dev libcurl4-openssl-dev libcpp-httplib-dev python3 \
     clang libclang-rt-14-dev clang-format gcovr \
-    xvfb xauth \
-    libfreetype-dev fonts-dejavu-core
+    libgtk-3-dev xdotool \
+    libfreetype-dev fonts-dejavu-core \
+    xvfb xauth

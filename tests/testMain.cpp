@@ -1,6 +1,7 @@
 // The test programs' main. Every program starts the engine as the program does (its own
-// wiring, once); after each test the wiring and the exit state are put back, so tests that
-// put stand-ins into a slot hold in any order. A test that ends the process (exit0) fails.
+// wiring, once; the program's own tests with its views' wiring too); after each test the wiring and the exit
+// state are put back, so tests that put stand-ins into a slot hold in any order. A test that ends the process
+// (exit0) fails.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,7 +13,11 @@
 
 #include "graphics/graphicsMaster.h"
 #include "graphics/workObject.h"
+#include "host/hostServices.h"
 #include "program/programWiring.h"
+#ifdef VELMORA_TESTS_WIRE_APP
+#include "app/appWiring.h"
+#endif
 #include "support/cerr.h"
 #include "support/engineHooks.h"
 #include "testSupport.h"
@@ -52,6 +57,10 @@ class CresetAfterEachTest : public ::testing::EmptyTestEventListener {
         exitAllowed = false;
         wired.restore();
         resetExitState();
+        // The platform's plain services and no alerts: a program's view puts the GTK ones
+        // in place and an open sheet lets alerts show.
+        setHostServices(nullptr);
+        skipNSAlert = 1;
     }
 
   private:
@@ -78,7 +87,12 @@ int main(int argc, char** argv) {
     // Shop keepers started by tests play through no device (a test that listens names its
     // own output).
     setenv("ALSOFT_DRIVERS", "no-device-in-tests", 0);
+#ifdef VELMORA_TESTS_WIRE_APP
+    wireApp(); // the program's tests start it as main() does
+    setHostServices(nullptr);
+#else
     wireProgram();
+#endif
     ::testing::UnitTest::GetInstance()->listeners().Append(new CresetAfterEachTest(CwiredState{}));
     std::atexit(failAnExitInsideATest);
     return RUN_ALL_TESTS();

@@ -1,5 +1,9 @@
 #include "testSupport.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +20,20 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
+}
+
+ScopedDisplayLock::ScopedDisplayLock() {
+    char const* display = std::getenv("DISPLAY");
+    if (!display || !*display) return;
+    std::string name = (std::filesystem::temp_directory_path() / "velmora-display-").string();
+    for (char const* c = display; *c; c++)
+        name += (*c == '/' || *c == ':') ? '_' : *c;
+    fd = open((name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0) flock(fd, LOCK_EX);
+}
+
+ScopedDisplayLock::~ScopedDisplayLock() {
+    if (fd >= 0) close(fd); // closing lets the lock go
 }
 
 ScopedDataFolder::ScopedDataFolder() : saved(appDataDir) {

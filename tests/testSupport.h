@@ -43,6 +43,20 @@ class ScopedDataFolder {
     Cstring saved;
 };
 
+// Holds the X display ($DISPLAY) for the life of the object. Tests that show windows there or
+// send it input take turns, so that no other test's window covers theirs or takes their
+// clicks while the tests run side by side. Nothing is held without $DISPLAY.
+class ScopedDisplayLock {
+  public:
+    ScopedDisplayLock();
+    ~ScopedDisplayLock();
+    ScopedDisplayLock(ScopedDisplayLock const&) = delete;
+    ScopedDisplayLock& operator=(ScopedDisplayLock const&) = delete;
+
+  private:
+    int fd = -1;
+};
+
 // Whole-file helpers for checking what the engine wrote.
 std::string readWholeFile(std::string const& path);
 void writeWholeFile(std::string const& path, std::string const& content);

@@ -6,13 +6,16 @@
 #include <cstdio>
 #include <string>
 
+#include "app/appWiring.h"
 #include "app/velmoraView.h"
 #include "app/xKeys.h"
 #include "host/frameFiles.h"
 #include "host/glContext.h"
 #include "host/hostServices.h"
 #include "host/noticeText.h"
+#include "host/saverDefaults.h"
 #include "support/cerr.h"
+#include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/shopAudio.h"
 
@@ -71,12 +74,26 @@ void sleepUntil(timespec& next) {
 
 } // namespace
 
+void applyCommandLineSettings(ChostOptions const& options) {
+    if (options.fishPerTank > 0) maxFishPerTank = options.fishPerTank;
+    if (options.fishSizePercent > 0) m_fishGlobalScalar = static_cast<float>(options.fishSizePercent) * 0.01f;
+    if (options.saveChanges >= 0) m_noSaveTankChanges = static_cast<short>(options.saveChanges ? 0 : 1);
+    if (options.allScreens >= 0) {
+        gUseAllScreens = static_cast<uint8_t>(options.allScreens);
+        CsaverDefaults values;
+        values.useAllScreens = options.allScreens != 0;
+        writeSaverDefaults(values);
+    }
+}
+
 void installStopSignals() {
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    // A message box waiting for an answer goes away unanswered.
+    programStopAsked = [] { return stopSignalled != 0; };
 }
 
 ChostRun::ChostRun() = default;
@@ -87,6 +104,7 @@ ChostRun::~ChostRun() {
 
 int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
     options = runOptions;
+    wireApp(); // before any view: every layer learns of the layers above it
     engineAskedToStop = false;
     viewStopRequested = onEngineStop;
     soundMuted = options.mute;
@@ -104,6 +122,8 @@ int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
         w = window.width;
         h = window.height;
         useWindowSystemFonts(argc, argv);
+        // The host's own windows (the sheet, the chooser) stand over the program's window.
+        if (options.mode == ChostOptions::kWindow) lastFocusWindow = window.id();
     }
     int screens = std::min(options.screens, std::max(1, w));
     for (int i = 0; i < screens; i++) {
@@ -126,8 +146,12 @@ int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
         // A screen saver's window: the keys and the pointer are the screen saver's.
         views.back()->readsInput = options.mode != ChostOptions::kHack;
     }
+    // Read after the registry (the first view read it), before the engine starts.
+    applyCommandLineSettings(options);
     for (auto& view : views)
         view->startAnimation();
+    if (options.settings && !views[0]->configureSheet())
+        std::fprintf(stderr, "velmora: the options sheet cannot be shown (no GTK display)\n");
     opened = true;
     return 0;
 }
@@ -166,6 +190,8 @@ bool ChostRun::step() {
     // What the platform finished since the last frame first: a request this frame's input
     // makes is answered at the next.
     hostServices().frameTick();
+    // What the host's own windows asked for (a new fish size), between frames.
+    performEngineRestart();
     bool headless = options.mode == ChostOptions::kHeadless;
     if (!headless) {
         bool gone = window.poll() != 0;
@@ -215,6 +241,7 @@ int ChostRun::close() {
     views.clear();
     freeGlobals();
     viewStopRequested = nullptr;
+    lastFocusWindow = 0;
     if (errorShown) {
         std::fprintf(stderr, "velmora: %s\n", message.c_str());
         status = 1;

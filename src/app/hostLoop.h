@@ -13,9 +13,14 @@
 class CvelmoraView;
 
 // Set by SIGTERM and SIGINT (nothing else happens in the handler); the loop stops at the
-// next frame and the engine saves its settings.
+// next frame and the engine saves its settings. installStopSignals also fills the host's
+// programStopAsked, so that a waiting message box goes away.
 extern volatile std::sig_atomic_t stopSignalled;
 void installStopSignals();
+
+// Sets the sheet's options the command line gives (the registry keeps them as the sheet's
+// own changes; "Use All Screens" is written to the saver defaults at once).
+void applyCommandLineSettings(ChostOptions const& options);
 
 // One run of the program, frame by frame.
 class ChostRun {

@@ -5,13 +5,18 @@
 #include <cstdio>
 #include <limits>
 
+#include "app/optionsSheet.h"
+
 #include "graphics/deviceGlobals.h"
 #include "graphics/graphicsGL.h"
 #include "host/glContext.h"
+#include "host/gtkHost.h"
 #include "host/hostServices.h"
 #include "host/noticeScreens.h"
 #include "host/osFunctions.h"
 #include "host/pseudoCursor.h"
+#include "host/saverDefaults.h"
+#include "host/sheetWindow.h"
 #include "script/scriptCommands.h"
 #include "support/cerr.h"
 #include "support/engineHooks.h"
@@ -35,6 +40,9 @@ Cstring sendExtraHttpString;
 void (*viewStopRequested)() = nullptr;
 
 namespace {
+
+enum class Restart { none, saving, withoutSaving };
+Restart restartAsked = Restart::none;
 
 template <typename... T> void logLine(T const&... parts) {
     if (!masterOut.is_open()) return;
@@ -73,10 +81,8 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
     : preview(frame.width < 400.0), myFrame(frame), glContext(context) {
     setExitSaver(0);
     erroredExit = 0;
-    // Every layer learns of the layers above it before anything runs; a slot left empty
-    // stops the start with its name.
-    wireProgram();
-    installViewHooks();
+    // The program was wired before any view (wireApp); a slot left empty stops the start
+    // with its name.
     checkWiring();
     if (initGlobals() != 0) setExitError("init globals failed", 1);
     if (openMasterOut() != 0) setExitError("couldn't open Application Support", 1);
@@ -88,6 +94,9 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
         OS::copyResourcesFromInstall();
     logLine("installDir", installDir);
     logLine("sPreview=", int(isPreview), " _preview(actual)=", int(preview));
+    CsaverDefaults defaults;
+    readSaverDefaults(defaults);
+    gUseAllScreens = defaults.useAllScreens ? 1 : 0; // the sheet's check box shows it when it opens
     maxTexUnits = 8;
     if (!glContext) {
         logLine("~initWithFrame");
@@ -103,6 +112,7 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
 
 CvelmoraView::~CvelmoraView() {
     logLine("VLV dealloc  self=", 1);
+    dropSheet();
     if (glContext) glContext->makeCurrent();
     cursor.reset();
     for (CvelmoraView*& v : allWindows)
@@ -237,4 +247,33 @@ void CvelmoraView::stopAnimation() {
     logLine("exitSaver=", exitSaver, " errored=", erroredExit, " preview=", int(preview));
     setExitSaver(0);
     logLine("doneStopAnim");
+}
+
+void requestEngineRestart(bool save) {
+    if (restartAsked != Restart::withoutSaving)
+        restartAsked = save ? Restart::saving : Restart::withoutSaving;
+}
+
+bool performEngineRestart() {
+    Restart asked = restartAsked;
+    restartAsked = Restart::none;
+    if (asked == Restart::none || !shopKeeper || exitSaver) return false;
+    logLine("restarting the engine", asked == Restart::saving ? " (saving)" : " (not saving)");
+    CvelmoraView* first = nullptr;
+    for (CvelmoraView* v : allWindows)
+        if (v && v->animating && !first) first = v;
+    if (!first) return false;
+    first->glContext->makeCurrent();
+    if (asked == Restart::withoutSaving) shopKeeper->dontSaveUnderAnyCircumstances = 1;
+    // The last view's stop without the exit: the engine saves and goes, the views stay.
+    shopKeeper->shutDown();
+    delete shopKeeper;
+    for (CvelmoraView* v : allWindows)
+        if (v) v->device = nullptr; // freed with the display table
+    enterRunPhase("done", false);
+    clearCrashIndicatorFile();
+    startRunOrQuit = 0;
+    for (CvelmoraView* v : allWindows)
+        if (v && v->animating) v->startAnimation();
+    return shopKeeper != nullptr;
 }

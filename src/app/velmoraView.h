@@ -13,7 +13,10 @@ class CgraphicsAPI;
 class CglContext;
 class CopenGL;
 class CpseudoCursor;
+class CsheetActions;
+class CsheetWindow;
 class CvelmoraView;
+class options_sheet_settings;
 
 // A view's place among the screens: origin, width and height in pixels, y growing upward.
 struct CviewRect {
@@ -34,10 +37,20 @@ extern void (*viewStopRequested)();
 
 // Fills the view's slots of engineHooks (an installed update asks for a restart).
 void installViewHooks();
+// Fills the options sheet's slots of engineHooks: its message line, its end.
+void installSheetHooks();
 
 // Puts the view in the first slot that is empty or already holds it; nothing when all
 // slots hold other views.
 void addWindow(CvelmoraView* view);
+
+// Asks for the engine to be stopped and started again in every view (the tanks load anew
+// with the options as they are then); save: whether the stop saves the settings (a stop
+// that does not save wins over one that does).
+void requestEngineRestart(bool save);
+// Carries out a restart asked for; true when one ran. The frame loop calls it after the
+// host's events.
+bool performEngineRestart();
 
 // Hands one key in the engine's codes to the shop keeper; true while the saver goes on
 // (nothing is sent without a shop keeper).
@@ -65,6 +78,21 @@ class CvelmoraView {
     // A new size of the view (its window followed its parent).
     void setFrameSize(double width, double height);
 
+    // ---- the configure sheet (viewConfigureSheet.cpp)
+    bool hasConfigureSheet() const { return true; }
+    // Shows the sheet with the options as they are now; null when no sheet can be shown.
+    CsheetWindow* configureSheet();
+    void adjust_configureSheet();
+    // The sheet's close: saver defaults, registry, alerts off again; a new fish size makes
+    // the engine start again so the tanks load at that size.
+    void closeSheet();
+    // The "Use All Screens" check box reported value.
+    void control_changed(int value);
+    // Writes the saver defaults: "Use All Screens" and "Heads Up Display" (always off).
+    void update_defaults();
+    options_sheet_settings* sheetSettings() { return optionsSheet.get(); }
+    CsheetWindow* sheetWindow() { return sheet.get(); }
+
     // Input, at (x, y) of the view (y upward); keys in the engine's codes. Nothing reaches
     // the engine without a shop keeper or while a file panel is up.
     void keyDown(int code);
@@ -87,11 +115,19 @@ class CvelmoraView {
     bool readsInput = true;
 
   private:
+    friend bool performEngineRestart();
     void registerDisplay();
+    // The sheet goes with the view: nothing is written, its status line is forgotten.
+    void dropSheet();
+
     // Hands the pointer at (mouseX, mouseY) to the engine when it moved since the last.
     void pointerToEngine(CgraphicsAPI* mine);
 
     std::unique_ptr<CglContext> glContext;
     std::unique_ptr<CpseudoCursor> cursor;
     CopenGL* device = nullptr; // once registered, owned by the display table
+    // The sheet, made when first shown (its window by the host services).
+    std::unique_ptr<options_sheet_settings> optionsSheet;
+    std::unique_ptr<CsheetActions> sheetActions;
+    std::unique_ptr<CsheetWindow> sheet;
 };

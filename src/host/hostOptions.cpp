@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/frameFiles.h"
+#include "host/sheetWindow.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
         char const* value = hasValue ? argv[i + 1] : nullptr;
         bool takesValue = is(arg, "--screens") || is(arg, "-window-id") || is(arg, "--window-id") ||
                           is(arg, "--headless") || is(arg, "--frames") || is(arg, "--screenshot") ||
-                          is(arg, "--every");
+                          is(arg, "--every") || is(arg, "--fish-per-tank") || is(arg, "--fish-size");
         if (takesValue && !hasValue) return fail("missing value after", arg);
         if (is(arg, "--help") || is(arg, "-h")) {
             out.help = true;
@@ -88,6 +89,20 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
         } else if (is(arg, "--every")) {
             if (parseCount(value, 1, 1000000000, out.every)) return fail("--every takes a count", value);
             i++;
+        } else if (is(arg, "--settings")) {
+            out.settings = modeGiven = true;
+        } else if (is(arg, "--fish-per-tank")) {
+            if (parseCount(value, 1, 110, out.fishPerTank))
+                return fail("--fish-per-tank takes 1 to 110", value);
+            i++;
+        } else if (is(arg, "--fish-size")) {
+            if (parseCount(value, int(kSizeSliderMin), int(kSizeSliderMax), out.fishSizePercent))
+                return fail("--fish-size takes a percentage from 50 to 200", value);
+            i++;
+        } else if (is(arg, "--save-changes") || is(arg, "--no-save-changes")) {
+            out.saveChanges = is(arg, "--save-changes") ? 1 : 0;
+        } else if (is(arg, "--all-screens") || is(arg, "--no-all-screens")) {
+            out.allScreens = is(arg, "--all-screens") ? 1 : 0;
         } else {
             return fail("unknown option", arg);
         }
@@ -110,6 +125,8 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
             return fail("--every needs %d in the file name", nullptr);
     }
     if (headless && out.width < out.screens) return fail("narrower than one pixel per screen", nullptr);
+    if (out.settings && (headless || hack))
+        return fail("--settings opens over the program's own window", nullptr);
     if (headless && !framesGiven) out.frames = 1;
     out.mode = headless ? ChostOptions::kHeadless : hack ? ChostOptions::kHack : ChostOptions::kWindow;
     error = "";
@@ -117,14 +134,20 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
 }
 
 char const* hostUsage() {
-    return "usage: velmora [--window] [--screens N] [--mute]\n"
-           "       velmora -root | -window-id ID [--mute]     (screen-saver hack; or XSCREENSAVER_WINDOW)\n"
-           "       velmora --headless WxH [--frames N] [--screenshot FILE.png [--every K]] [--mute]\n"
+    return "usage: velmora [--window] [--screens N] [--settings] [OPTIONS]\n"
+           "       velmora -root | -window-id ID [OPTIONS] (screen-saver hack; or XSCREENSAVER_WINDOW)\n"
+           "       velmora --headless WxH [--frames N] [--screenshot FILE.png [--every K]] [OPTIONS]\n"
            "  --screens N     split the window into N displays (1 to 8)\n"
-           "  --mute          play no sound\n"
+           "  --settings      open the options sheet over the aquarium's window\n"
            "  --frames N      stop after N frames\n"
            "  --screenshot F  write the last frame (or, with --every K, every K-th frame to F,\n"
-           "                  whose %d is the frame number) as PNG\n";
+           "                  whose %d is the frame number) as PNG\n"
+           "options of the sheet (kept for later runs as the sheet keeps them):\n"
+           "  --fish-per-tank N                 at most N fish in a tank (1 to 110)\n"
+           "  --fish-size PERCENT               fish size, 100 the normal size (50 to 200)\n"
+           "  --save-changes, --no-save-changes whether changes to the tanks are saved\n"
+           "  --all-screens, --no-all-screens   the \"Use All Screens\" option\n"
+           "  --mute                            play no sound\n";
 }
 
 int parseWindowId(char const* text, unsigned long& id) {

@@ -16,6 +16,12 @@ struct ChostOptions {
     Cstring screenshot; // headless: the PNG file (pattern)
     bool mute = false;  // no sound
     bool help = false;
+    bool settings = false; // window: open the options sheet over the aquarium
+    // Options that set the sheet's values for this run and after (-1: as saved).
+    int fishPerTank = -1;     // 1 to 110
+    int fishSizePercent = -1; // 50 to 200, 100 the normal size
+    int saveChanges = -1;     // 0 or 1
+    int allScreens = -1;      // 0 or 1
 };
 
 // Reads argv[1..argc-1]; saverWindow is the value of XSCREENSAVER_WINDOW (null when unset),

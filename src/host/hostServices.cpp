@@ -9,10 +9,13 @@ ChostServices::~ChostServices() = default;
 
 uint8_t skipNSAlert = 1;
 uint8_t alertIsBeingShown = 0;
+unsigned long lastFocusWindow = 0;
+bool (*programStopAsked)() = nullptr;
 
 namespace {
 
 ChostServices* currentServices = nullptr;
+void (*messageTextField)(char const*) = nullptr;
 
 void masterLine(char const* a, char const* b = "") {
     if (masterOut.is_open()) masterOut << a << b << std::endl;
@@ -26,6 +29,16 @@ ChostServices& hostServices() {
 
 void setHostServices(ChostServices* services) {
     currentServices = services;
+}
+
+void registerMessageField(void (*show)(char const* text)) {
+    messageTextField = show;
+}
+
+void setMessage(char const* text) {
+    if (!messageTextField) return;
+    masterLine("setMsg:", text ? text : "");
+    messageTextField(text ? text : "");
 }
 
 int openMasterOut() {
@@ -104,6 +117,10 @@ int ShowMessage(char const* message, char const* title, int) {
     alertIsBeingShown = 1;
     int chosen = hostServices().showMessageBox(text, info, buttons);
     alertIsBeingShown = 0;
+    if (chosen == MESSAGE_BOX_ABANDONED) {
+        masterLine("message box abandoned: the program stops");
+        return 1000;
+    }
     static char const* const said[] = {"FIRST RETURNED", "SECOND RETURNED", "THIRD RETURNED",
                                        "FOURTH RETURNED"};
     if (chosen >= 0 && chosen < static_cast<int>(buttons.size())) {

@@ -14,6 +14,8 @@
 #include "support/mystring.h"
 
 class imageFile;
+class CsheetActions;
+class CsheetWindow;
 
 class ChostServices {
   public:
@@ -55,11 +57,15 @@ class ChostServices {
                                             char const* extra) = 0;
 
     // Shows a message box with up to four buttons and waits; the index of the button
-    // chosen (0 the first), or -1 when the box went away without an answer.
+    // chosen (0 the first), -1 when the box went away without an answer, or
+    // MESSAGE_BOX_ABANDONED when the program took it away because it is stopping.
     virtual int showMessageBox(Cstring const& text, Cstring const& info,
                                std::vector<Cstring> const& buttons) = 0;
     // Decodes a picture file (see OS::loadImageFile); 1 decoded, 0 not.
     virtual int decodePicture(imageFile& image, char const* path) = 0;
+    // Makes the window of the options sheet, which reports to actions; null when the
+    // platform cannot show one. The caller owns it.
+    virtual CsheetWindow* makeSheetWindow(CsheetActions& actions) = 0;
     // Opens the master log (masterOut) on path, truncated; 0 opened.
     virtual int openMasterLog(char const* path) = 0;
     virtual void setPriority(int priority) = 0;
@@ -92,11 +98,26 @@ void setHostServices(ChostServices* services);
 // The platform's own services, the default of hostServices().
 ChostServices& platformHostServices();
 
+// What a message box answers when the program stops while it waits (OS::ShowMessage then
+// answers as when alerts are off: no button's action is taken).
+enum { MESSAGE_BOX_ABANDONED = -2 };
+// Tells a waiting message box that the program has been asked to stop (null: never).
+extern bool (*programStopAsked)();
+
 // Failure value of the web requests while no request machinery exists.
 enum { HTTP_REQUEST_UNAVAILABLE = 1 };
 
 extern uint8_t skipNSAlert;       // while set, OS::ShowMessage shows nothing and answers 1000
 extern uint8_t alertIsBeingShown; // 1 while a message box or the progress pane is up
+// The X window of the view that last had the pointer (0: none): the parent of the host's
+// own windows.
+extern unsigned long lastFocusWindow;
+
+// The message line the web and update layers report to: shows the text in the registered
+// field (logged as "setMsg:"); nothing while no field is registered.
+void setMessage(char const* text);
+// Registers the field (null: none); the sheet registers its status line while it is open.
+void registerMessageField(void (*show)(char const* text));
 
 // Opens the master log "<data folder>masterout.txt" (truncated) unless it is open.
 // 0 on success or when already open, 1 on failure.

@@ -168,6 +168,10 @@ int ClinuxHostServices::decodePicture(imageFile& image, char const* path) {
     return decodePictureFile(image, path);
 }
 
+CsheetWindow* ClinuxHostServices::makeSheetWindow(CsheetActions&) {
+    return nullptr; // no window system
+}
+
 int ClinuxHostServices::openMasterLog(char const* path) {
     masterOut.clear();
     masterOut.open(path, std::ios::out | std::ios::trunc);

@@ -3,7 +3,8 @@
 // Files and folders work directly; shell commands and the browser are started with
 // posix_spawnp; web requests and downloads go to the web layer once it is installed (they
 // fail until then). With no window system a message box is written to stderr and
-// answered with its first button, and the progress pane is only remembered.
+// answered with its first button, the progress pane is only remembered and no options
+// sheet can be made.
 // Folders follow the XDG rules: the data folder is $VELMORA_DATA_DIR, else
 // $XDG_DATA_HOME/velmora/, else ~/.local/share/velmora/. The install folder is
 // $VELMORA_INSTALL_DIR, else the resource folder the build put in place.
@@ -33,6 +34,7 @@ class ClinuxHostServices : public ChostServices {
     int showMessageBox(Cstring const& text, Cstring const& info,
                        std::vector<Cstring> const& buttons) override;
     int decodePicture(imageFile& image, char const* path) override;
+    CsheetWindow* makeSheetWindow(CsheetActions& actions) override;
     int openMasterLog(char const* path) override;
     void setPriority(int priority) override;
     int64_t now() override;

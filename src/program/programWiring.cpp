@@ -28,10 +28,24 @@ std::vector<ChookTable> programHookTables() {
     return {engineHookTable(), graphicsHookTable(), workObjectDeviceHookTable(), worldHookTable()};
 }
 
+// Parts added by the program above the engine (a handful at most).
+char const* addedParts[4] = {};
+
 bool partIsBuilt(char const* owner) {
     for (char const* part : kBuiltParts)
         if (std::strcmp(part, owner) == 0) return true;
+    for (char const* part : addedParts)
+        if (part && std::strcmp(part, owner) == 0) return true;
     return false;
+}
+
+void addBuiltPart(char const* part) {
+    if (partIsBuilt(part)) return;
+    for (char const*& slot : addedParts)
+        if (slot == nullptr) {
+            slot = part;
+            return;
+        }
 }
 
 CshopServices& programServices() {

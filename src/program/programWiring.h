@@ -16,6 +16,10 @@ void wireProgram();
 // The shop keeper's services of the program (a shop keeper made without its own uses them).
 CshopServices& programServices();
 
+// The program built above the engine has parts of its own (its views): their slots are asked
+// for from now on.
+void addBuiltPart(char const* part);
+
 // Whether the part of the program named owner ("world", "fish", "interface", ...) is built
 // into this program, so that its slots must be filled.
 bool partIsBuilt(char const* owner);

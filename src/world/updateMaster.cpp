@@ -32,8 +32,8 @@ void sheetMessage(char const* text) {
     if (engineHooks.sheetMessage) engineHooks.sheetMessage(text);
 }
 
-// The user's beta flag among the user flags.
-constexpr unsigned USER_FLAG_BETA = 0x10000;
+// The user's beta flag among the user flags: the options sheet's beta box sets it (16).
+constexpr unsigned USER_FLAG_BETA = 0x10;
 
 // Settings files downloaded from the server are at most this large.
 constexpr long kMaxDownloadedSettings = 1 << 20;

@@ -34,6 +34,7 @@ void HostFixture::SetUp() {
     savedCwd = std::filesystem::current_path();
     setenv("VELMORA_INSTALL_DIR", install.path().c_str(), 1);
     setenv("VELMORA_DATA_DIR", data.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
     resetHostState();
 }
 
@@ -45,6 +46,7 @@ void HostFixture::TearDown() {
     std::filesystem::current_path(savedCwd);
     unsetenv("VELMORA_INSTALL_DIR");
     unsetenv("VELMORA_DATA_DIR");
+    unsetenv("XDG_CONFIG_HOME");
     resetHostState();
 }
 

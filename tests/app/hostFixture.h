@@ -35,5 +35,6 @@ class HostFixture : public ::testing::Test {
 
     TempDir install;
     TempDir data;
+    TempDir config; // $XDG_CONFIG_HOME: the saver defaults
     std::filesystem::path savedCwd;
 };

@@ -1,6 +1,7 @@
 // Whole runs of the program in this process: headless frames, the red screen of a run
-// without resources, SIGTERM and a destroyed window ending a run with saved settings, and
-// drawing in a window another program made (under an X server).
+// without resources, the sheet's options given on the command line, SIGTERM and a destroyed
+// window ending a run with saved settings, and drawing in a window another program made
+// (under an X server).
 #include "hostFixture.h" // before the X headers, whose None clashes with the test framework's
 
 #include <X11/Xlib.h>
@@ -36,6 +37,22 @@ TEST_F(HostLoop, MissingResourcesShowTheRedScreenAndFail) {
     EXPECT_NEAR(png.rgba[corner], 127.5, 0.6);
     EXPECT_EQ(png.rgba[corner + 1] + png.rgba[corner + 2], 0);
     EXPECT_NE(logs().find("couldn't locate resources!"), std::string::npos);
+}
+
+TEST_F(HostLoop, TheSheetsOptionsOnTheCommandLineAreKept) {
+    REQUIRE_OFFSCREEN();
+    makeFolders(true);
+    EXPECT_EQ(runProgram({"--headless", "32x18", "--frames", "2", "--fish-per-tank", "12", "--fish-size",
+                          "150", "--no-save-changes", "--no-all-screens"}),
+              0);
+    std::string registry = readWholeFile(data.file("registry.txt"));
+    for (char const* kept : {"maxFishPerTank 12", "fsSz 1.5", "nstch 1"})
+        EXPECT_NE(registry.find(kept), std::string::npos) << kept << " in " << registry;
+    std::string defaults = readWholeFile(config.file("velmora/saver-defaults.conf"));
+    EXPECT_NE(defaults.find("Use All Screens=false"), std::string::npos) << defaults;
+    // A run without them keeps what the last one set.
+    EXPECT_EQ(runProgram({"--headless", "32x18", "--frames", "1"}), 0);
+    EXPECT_NE(readWholeFile(data.file("registry.txt")).find("fsSz 1.5"), std::string::npos);
 }
 
 // Ends the run from another thread after a while, the way the outside world does.
@@ -84,6 +101,7 @@ struct TestWindow {
 
 TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
     REQUIRE_X();
+    ScopedDisplayLock display; // no other test's window over this one
     TestWindow target(120, 80);
     ASSERT_TRUE(target.display);
     makeFolders(false); // the red screen: a colour that is not black, known exactly
@@ -104,6 +122,7 @@ TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
 
 TEST_F(HostLoop, ADestroyedWindowEndsTheRunAndSaves) {
     REQUIRE_X();
+    ScopedDisplayLock display;
     TestWindow target(64, 48);
     ASSERT_TRUE(target.display);
     makeFolders(true);

@@ -1,11 +1,12 @@
 // The program's window under an X server, driven with real X input (XTest): keys bound at
-// start-up run their scripts, the wheel zooms the camera, a click picks a fish; a screen
-// saver's window takes none of it.
+// start-up run their scripts (the picture key's file chooser among them), the wheel zooms
+// the camera, a click picks a fish; a screen saver's window takes none of it.
 #include "hostFixture.h" // before the X headers, whose None clashes with the test framework's
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <gtk/gtk.h>
 
 #include <cstdlib>
 #include <string>
@@ -45,6 +46,8 @@ struct CfakeInput {
         XSync(display, False);
     }
     void key(KeySym keysym) {
+        // The keys go to the window under the pointer, wherever another program left the focus.
+        XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
         KeyCode code = XKeysymToKeycode(display, keysym);
         XTestFakeKeyEvent(display, code, True, CurrentTime);
         XTestFakeKeyEvent(display, code, False, CurrentTime);
@@ -56,6 +59,17 @@ struct CfakeInput {
         XSync(display, False);
     }
 };
+
+// The file chooser while it is shown, else null.
+GtkFileChooserDialog* openChooser() {
+    GtkFileChooserDialog* found = nullptr;
+    GList* all = gtk_window_list_toplevels();
+    for (GList* l = all; l; l = l->next)
+        if (GTK_IS_FILE_CHOOSER_DIALOG(l->data) && gtk_widget_get_mapped(GTK_WIDGET(l->data)))
+            found = GTK_FILE_CHOOSER_DIALOG(l->data);
+    g_list_free(all);
+    return found;
+}
 
 // A window made by another program, as a screen saver host makes one.
 struct ChostersWindow {
@@ -95,6 +109,7 @@ class WindowInput : public HostFixture {
         static char name[] = "velmora";
         return name;
     }
+    ScopedDisplayLock displayLock; // let go after the run's windows are gone
     ChostRun run;
     CfakeInput input;
 };
@@ -181,14 +196,42 @@ TEST_F(WindowInput, KeysTheWheelAndAClickDriveTheDefaultTank) {
     input.key(XK_Escape);
     steps(1);
     EXPECT_EQ(shopKeeper->highlight, 0);
-    // "b" asks for a picture; with no chooser on this platform yet the frame loop hands
-    // back a cancel at the next frame, which changes nothing.
-    input.key(XK_b);
-    steps(1);
-    EXPECT_NE(shopKeeper->fileRequestNumber, 0);
-    steps(1);
-    EXPECT_EQ(shopKeeper->fileRequestNumber, 0);
-    EXPECT_EQ(exitSaver, 0);
+    // "b" asks for a picture: the chooser opens over the window while the frames go on; the
+    // chosen picture's path reaches the script's variable, a cancel changes nothing.
+    Cvariable* picture = shopKeeper->findVariable("std_scripts/bgImage");
+    ASSERT_NE(picture, nullptr);
+    TempDir pictures;
+    writeWholeFile(pictures.file("reef.jpg"), "not decoded here");
+    for (bool choose : {true, false}) {
+        SCOPED_TRACE(choose ? "chosen" : "cancelled");
+        Cstring before = picture->getString();
+        input.key(XK_b);
+        GtkFileChooserDialog* chooser = nullptr;
+        for (int i = 0; i < 300 && !chooser; i++) {
+            steps(1);
+            chooser = openChooser();
+        }
+        ASSERT_NE(chooser, nullptr) << "the chooser opens";
+        int frame = run.frame;
+        steps(3);
+        EXPECT_EQ(run.frame, frame + 3) << "the frames go on";
+        EXPECT_NE(shopKeeper->fileRequestNumber, 0);
+        if (choose) {
+            gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), pictures.file("reef.jpg").c_str());
+            for (int i = 0; i < 300; i++) {
+                gchar* now = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
+                bool there = now && pictures.file("reef.jpg") == now;
+                g_free(now);
+                if (there) break;
+                steps(1);
+            }
+        }
+        gtk_dialog_response(GTK_DIALOG(chooser), choose ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
+        steps(2);
+        EXPECT_EQ(shopKeeper->fileRequestNumber, 0);
+        EXPECT_EQ(std::string(picture->getString()), choose ? pictures.file("reef.jpg") : before.c_str());
+        EXPECT_EQ(exitSaver, 0);
+    }
 
     // The wheel turned up zooms in about the pointer.
     steps(30); // the reframed camera settles

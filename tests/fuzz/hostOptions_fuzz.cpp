@@ -33,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
         if (o.mode == ChostOptions::kHack && !o.root && o.windowId == 0) __builtin_trap();
         if (o.mode == ChostOptions::kHeadless && (o.frames < 1 || o.width < o.screens)) __builtin_trap();
         if (o.every && frameFileName(o.screenshot.c_str(), o.every).empty()) __builtin_trap();
+        if (o.fishPerTank != -1 && (o.fishPerTank < 1 || o.fishPerTank > 110)) __builtin_trap();
+        if (o.fishSizePercent != -1 && (o.fishSizePercent < 50 || o.fishSizePercent > 200)) __builtin_trap();
+        if (o.settings && o.mode != ChostOptions::kWindow) __builtin_trap();
     }
     return 0;
 }

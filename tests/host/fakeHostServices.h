@@ -65,6 +65,14 @@ class CfakeHostServices : public ChostServices {
     int decodePicture(imageFile&, char const* path) override {
         return record("picture " + std::string(path)), 0;
     }
+    // The sheet window handed out is the test's (null: none can be shown); the caller owns
+    // what it gets, so the fake hands over a window it made for the purpose.
+    CsheetWindow* makeSheetWindow(CsheetActions&) override {
+        record("sheetWindow");
+        CsheetWindow* window = nextSheetWindow;
+        nextSheetWindow = nullptr;
+        return window;
+    }
     int openMasterLog(char const* path) override { return record("masterLog " + std::string(path)), 1; }
     void setPriority(int priority) override { record("priority " + std::to_string(priority)); }
     Cstring dataFolder() override { return dataFolderText; }
@@ -109,6 +117,7 @@ class CfakeHostServices : public ChostServices {
     void (*fileRequestDone)(void*, char const*) = nullptr;
     void* fileRequestContext = nullptr;
     int ticks = 0; // frames the loop told about
+    CsheetWindow* nextSheetWindow = nullptr;
 
   private:
     void record(std::string const& line) { calls.push_back(line); }

@@ -66,6 +66,52 @@ TEST(HostOptions, AcceptedCommandLines) {
     }
 }
 
+TEST(HostOptions, TheSheetsOptions) {
+    struct Case {
+        std::vector<char const*> args;
+        int fish, size, save, allScreens;
+        bool mute, settings;
+        char const* saverWindow = nullptr;
+    } cases[] = {
+        {{}, -1, -1, -1, -1, false, false},
+        {{"--fish-per-tank", "1", "--fish-size", "50"}, 1, 50, -1, -1, false, false},
+        {{"--fish-per-tank", "110", "--fish-size", "200", "--no-save-changes"},
+         110,
+         200,
+         0,
+         -1,
+         false,
+         false},
+        // The last of two contrary switches stands.
+        {{"--no-save-changes", "--save-changes", "--all-screens", "--no-all-screens"},
+         -1,
+         -1,
+         1,
+         0,
+         false,
+         false},
+        {{"-root", "--mute", "--all-screens"}, -1, -1, -1, 1, true, false},
+        // The sheet is a window of the program's own, even where a screen saver names one.
+        {{"--settings"}, -1, -1, -1, -1, false, true, "0x200003"},
+    };
+    for (auto const& c : cases) {
+        ChostOptions o;
+        Cstring error;
+        ASSERT_EQ(parse(c.args, o, error, c.saverWindow), 0) << error;
+        EXPECT_EQ(o.fishPerTank, c.fish);
+        EXPECT_EQ(o.fishSizePercent, c.size);
+        EXPECT_EQ(o.saveChanges, c.save);
+        EXPECT_EQ(o.allScreens, c.allScreens);
+        EXPECT_EQ(o.mute, c.mute);
+        EXPECT_EQ(o.settings, c.settings);
+        if (c.settings) EXPECT_EQ(o.mode, ChostOptions::kWindow);
+    }
+    // The usage lists every one of them.
+    for (char const* name :
+         {"--settings", "--fish-per-tank", "--fish-size", "--no-save-changes", "--all-screens", "--mute"})
+        EXPECT_NE(std::string(hostUsage()).find(name), std::string::npos) << name;
+}
+
 TEST(HostOptions, MalformedCommandLinesAreRefusedWithAReason) {
     struct Case {
         std::vector<char const*> args;
@@ -99,6 +145,14 @@ TEST(HostOptions, MalformedCommandLinesAreRefusedWithAReason) {
         {{"--headless", "4x4", "--screenshot", "a%s.png"}, nullptr, "% field"},
         {{"--headless", "4x4", "--screenshot", "a%d%d.png", "--every", "1"}, nullptr, "% field"},
         {{"--headless", "4x4", "--screenshot", "a%d.png", "--every", "0"}, nullptr, "count"},
+        {{"--fish-per-tank", "0"}, nullptr, "1 to 110"},
+        {{"--fish-per-tank", "111"}, nullptr, "1 to 110"},
+        {{"--fish-per-tank"}, nullptr, "missing value"},
+        {{"--fish-size", "49"}, nullptr, "50 to 200"},
+        {{"--fish-size", "201"}, nullptr, "50 to 200"},
+        {{"--fish-size", "1.5"}, nullptr, "50 to 200"},
+        {{"--settings", "--headless", "4x4"}, nullptr, "own window"},
+        {{"--settings", "-root"}, nullptr, "own window"},
     };
     for (auto const& c : cases) {
         std::string line;
