@@ -11,35 +11,12 @@
 
 #include "data/dataArray.h"
 #include "modelWriter.h"
+#include "sceneryParts.h"
 
 namespace {
 
 constexpr double pi = std::numbers::pi;
 constexpr float floorY = -1.6f;
-
-struct V3 {
-    double x, y, z;
-};
-V3 operator-(V3 a, V3 b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-V3 cross(V3 a, V3 b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-V3 unit(V3 a) {
-    double l = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
-    return l > 1e-12 ? V3{a.x / l, a.y / l, a.z / l} : V3{0, 1, 0};
-}
-uint8_t byte(double v) {
-    return static_cast<uint8_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5);
-}
-double mix(double a, double b, double t) {
-    return a + (b - a) * t;
-}
-double smoothStep(double a, double b, double x) {
-    double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
-    return t * t * (3 - 2 * t);
-}
 
 // The sand's height at (x, z): long ripples broken up by noise.
 double sandHeight(double x, double z) {
@@ -283,75 +260,10 @@ bool writeLevelSet(std::string const& path) {
 }
 
 // ---- waving plants ----
-struct PlantKind {
-    char const* name;
-    double x, z;        // root of the clump
-    int blades, joints; // per blade: one joint per level
-    double height, width, spread, sway;
-    uint32_t seed;
-};
 const PlantKind plantKinds[] = {
     {"kelp", -2.55, -1.75, 6, 12, 2.6, 0.16, 0.35, 0.075, 101},
     {"sea_grass", 2.35, -0.55, 11, 6, 0.9, 0.06, 0.45, 0.11, 202},
 };
-
-// The clump's skeleton and its skin (a ribbon per blade, both faces, each level bound to its
-// joint). Every joint sits at the origin with no parent and turns about its normal through
-// the origin, so the skin is authored in place and a level's swing is its angle times its
-// distance from that axis: the amplitude is divided by that distance, and the root level
-// does not move, so the blades stay planted in the sand.
-bool writePlant(PlantKind const& k, std::string const& model, std::string const& skeleton) {
-    CmodelWriter skin, skel;
-    skin.attrib("pos", 3);
-    skin.attrib("N", 3);
-    skin.attrib("uv", 2);
-    skin.attrib("mat", 2);
-    skin.attrib("blend", 1);
-    skel.attrib("pos", 3);
-    skel.attrib("N", 3);
-    skel.attrib("parentMat", 1);
-    skel.attrib("noiseStart", 1);
-    skel.attrib("noiseAmp", 1);
-    skel.attrib("baseAngle", 1);
-    skel.attrib("misc_cmd", 1);
-    Crng rng{k.seed};
-    for (int b = 0; b < k.blades; b++) {
-        double heading = rng.range(0, 2 * pi), lean = rng.range(0.05, 0.25);
-        double rootR = rng.range(0, k.spread), rootA = rng.range(0, 2 * pi);
-        double tall = k.height * rng.range(0.65, 1.0), phase = rng.range(0, 40);
-        V3 root{k.x + rootR * std::cos(rootA), 0, k.z + rootR * std::sin(rootA)};
-        root.y = sandHeight(root.x, root.z) - 0.03;
-        V3 out{std::cos(heading), 0, std::sin(heading)}; // the way the blade leans
-        V3 axis{-out.z, 0, out.x};                       // it sways about this
-        for (int j = 0; j < k.joints; j++) {
-            double t = double(j) / (k.joints - 1);
-            double bend = lean * t * t * tall;
-            V3 c{root.x + out.x * bend, root.y + tall * t, root.z + out.z * bend};
-            V3 arm = cross(axis, c);
-            double reach = std::max(std::sqrt(arm.x * arm.x + arm.y * arm.y + arm.z * arm.z), 0.5);
-            double swing = 2.0 * k.sway * tall * t * t; // how far this level travels
-            int joint = skel.point({0, 0, 0, float(axis.x), float(axis.y), float(axis.z), -1,
-                                    float(phase - 0.4 * j), float(swing / reach), 0});
-            double w = k.width * (j == k.joints - 1 ? 0.1 : 1.0 - 0.6 * t) * (0.7 + 0.3 * std::sin(t * pi));
-            for (int side = -1; side <= 1; side += 2) {
-                V3 p{c.x + axis.x * w * side, c.y, c.z + axis.z * w * side};
-                skin.point({float(p.x), float(p.y), float(p.z), float(out.x), 0.15f, float(out.z),
-                            float(side < 0 ? 0.0 : 1.0), float(t), float(joint), float(joint), 1.0f});
-            }
-        }
-        int base = skin.points() - 2 * k.joints;
-        for (int j = 0; j + 1 < k.joints; j++) {
-            int a = base + 2 * j;
-            skin.polygon({a, a + 1, a + 3, a + 2}, "mat_leaf_oa");
-            skin.polygon({a, a + 2, a + 3, a + 1}, "mat_leaf_oa");
-        }
-    }
-    // The clump's sway can be scaled from scripts through the species' "swayScale".
-    std::vector<std::string> misc(skel.points());
-    misc[0] = "-mkFlt swayScale 1";
-    skel.pointTexts("misc_cmd", misc);
-    return skin.write(model) && skel.writeTree(skeleton);
-}
 
 // ---- bubbles, the focus marker and the backdrop: skinned quads ----
 void skinnedAttribs(CmodelWriter& m) {
@@ -519,28 +431,6 @@ bool writeSandPicture(std::string const& path) {
     return writeSgi(path, n, n, 3, px);
 }
 
-// A leaf: darker at the edges, a pale middle vein, fading tips; alpha carries the shape.
-bool writeLeafPicture(std::string const& path, double r, double g, double b, uint32_t seed) {
-    const int w = 64, h = 256;
-    Pixels px(w * h * 4);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            double u = (x + 0.5) / w, v = (y + 0.5) / h;
-            double across = std::fabs(u - 0.5) * 2;
-            double vein = std::exp(-across * across * 300) * 0.25;
-            double mottle = 0.85 + 0.15 * fractalNoise(u * 4, v * 16, seed, 3, 0);
-            double shade = (0.65 + 0.35 * (1 - across * across)) * mottle + vein;
-            double tip = 0.75 + 0.25 * v; // paler towards the light
-            double edge = smoothStep(1.0, 0.85, across);
-            uint8_t* p = &px[(y * w + x) * 4];
-            p[0] = byte(r * shade * tip);
-            p[1] = byte(g * shade * tip);
-            p[2] = byte(b * shade * tip);
-            p[3] = byte(edge);
-        }
-    return writeSgi(path, w, h, 4, px);
-}
-
 // Algae: tufts of green on a patch whose edge frays out (alpha cuts the outline).
 bool writeAlgaePicture(std::string const& path) {
     const int n = 64;
@@ -633,33 +523,6 @@ bool writeCaustic(std::string const& path) {
     return image.save(path.c_str()) == 0;
 }
 
-// A looping curve of channels over 0..period from sums of sines whose periods divide it.
-bool writeLoopChan(std::string const& path, char const* name, int samples, int chans, double period,
-                   double amp, uint64_t seed) {
-    CdataChan chan;
-    chan.init(samples, 1, 1, chans, 4);
-    if (!chan.floatData) return false;
-    chan.setDimensionSpace(0, 0.0f, float(period));
-    chan.setName(name);
-    Crng rng{seed};
-    for (int c = 0; c < chans; c++) {
-        double a[5], ph[5];
-        for (int k = 0; k < 5; k++) {
-            a[k] = rng.range(0.4, 1.0) / (k + 1);
-            ph[k] = rng.range(0, 2 * pi);
-        }
-        for (int i = 0; i < samples; i++) {
-            double x = double(i) / (samples - 1), v = 0;
-            for (int k = 0; k < 5; k++)
-                v += a[k] * std::sin(2 * pi * (k + 1) * x + ph[k]);
-            chan.floatData[i * chans + c] = float(amp * v / 2.2);
-        }
-        chan.floatData[(samples - 1) * chans + c] = chan.floatData[c];
-    }
-    makeParentFolders(path);
-    return chan.save(path.c_str()) == 0;
-}
-
 std::vector<CgeneratedFile> const& outputs() {
     static const std::vector<CgeneratedFile> list = {
         {"species/backdrop_image/arrays/backdrop.sgi", writeBackdropPicture},
@@ -680,14 +543,14 @@ std::vector<CgeneratedFile> const& outputs() {
         {"species/sand_floor/arrays/sand.sgi", writeSandPicture},
         {"species/kelp/kelp.geo",
          [](std::string const& p) {
-             return writePlant(plantKinds[0], p, p.substr(0, p.size() - 4) + "_skel.tree");
+             return writePlant(plantKinds[0], sandHeight, p, p.substr(0, p.size() - 4) + "_skel.tree");
          }},
         {"species/kelp/kelp_skel.tree", [](std::string const&) { return true; }},
         {"species/kelp/arrays/leaf.sgi",
          [](std::string const& p) { return writeLeafPicture(p, 0.62, 0.70, 0.28, 501); }},
         {"species/sea_grass/sea_grass.geo",
          [](std::string const& p) {
-             return writePlant(plantKinds[1], p, p.substr(0, p.size() - 4) + "_skel.tree");
+             return writePlant(plantKinds[1], sandHeight, p, p.substr(0, p.size() - 4) + "_skel.tree");
          }},
         {"species/sea_grass/sea_grass_skel.tree", [](std::string const&) { return true; }},
         {"species/sea_grass/arrays/leaf.sgi",

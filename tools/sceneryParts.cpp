@@ -1,0 +1,167 @@
+#include "sceneryParts.h"
+
+#include <numbers>
+#include <vector>
+
+#include "data/dataArray.h"
+#include "modelWriter.h"
+
+namespace {
+
+constexpr double pi = std::numbers::pi;
+
+// The blade's half width at t (0 root .. 1 tip) of its level j of n.
+double bladeWidth(PlantKind const& k, double t, int j, int n) {
+    switch (k.shape) {
+    case PlantShape::ribbon:
+        return k.width * (j == n - 1 ? 0.1 : 1.0 - 0.6 * t) * (0.7 + 0.3 * std::sin(t * pi));
+    case PlantShape::leaf:
+        // A short stalk, then a blade that swells and closes to a point.
+        return k.width * (t < 0.2 ? 0.12 : 0.08 + 0.92 * std::pow(std::sin(pi * (t - 0.2) / 0.8), 0.8));
+    case PlantShape::stem:
+        return k.width;
+    }
+    return k.width;
+}
+
+// Two small leaves on either side of the stem at c, pointing along dir and lying across it,
+// both faces, each point bound to joint.
+void stemLeaves(CmodelWriter& skin, V3 c, V3 dir, double t, double size, int joint) {
+    for (int side = -1; side <= 1; side += 2) {
+        V3 along = unit(V3{dir.x * side, 0.45, dir.z * side});
+        V3 across = unit(cross(along, V3{0, 1, 0})) * (0.38 * size);
+        V3 tip = c + along * size, middle = c + along * (0.45 * size);
+        V3 corners[4] = {c, middle + across, tip, middle - across};
+        float const u[4] = {0.5f, 0.3f, 0.5f, 0.7f};
+        int q[4];
+        for (int i = 0; i < 4; i++)
+            q[i] = skin.point({float(corners[i].x), float(corners[i].y), float(corners[i].z), 0, 1, 0, u[i],
+                               float(t), float(joint), float(joint), 1.0f});
+        skin.polygon({q[0], q[1], q[2], q[3]}, "mat_leaf_oa");
+        skin.polygon({q[0], q[3], q[2], q[1]}, "mat_leaf_oa");
+    }
+}
+
+} // namespace
+
+// The clump's skeleton and its skin (a ribbon per blade, both faces, each level bound to its
+// joint). Every joint sits at the origin with no parent and turns about its normal through
+// the origin, so the skin is authored in place and a level's swing is its angle times its
+// distance from that axis: the amplitude is divided by that distance, and the root level
+// does not move, so the blades stay planted.
+bool writePlant(PlantKind const& k, GroundHeight const& ground, std::string const& model,
+                std::string const& skeleton) {
+    CmodelWriter skin, skel;
+    skin.attrib("pos", 3);
+    skin.attrib("N", 3);
+    skin.attrib("uv", 2);
+    skin.attrib("mat", 2);
+    skin.attrib("blend", 1);
+    skel.attrib("pos", 3);
+    skel.attrib("N", 3);
+    skel.attrib("parentMat", 1);
+    skel.attrib("noiseStart", 1);
+    skel.attrib("noiseAmp", 1);
+    skel.attrib("baseAngle", 1);
+    skel.attrib("misc_cmd", 1);
+    Crng rng{k.seed};
+    for (int b = 0; b < k.blades; b++) {
+        double heading = rng.range(0, 2 * pi), lean = rng.range(k.leanLo, k.leanHi);
+        double rootR = rng.range(0, k.spread), rootA = rng.range(0, 2 * pi);
+        double tall = k.height * rng.range(0.65, 1.0), phase = rng.range(0, 40);
+        V3 root{k.x + rootR * std::cos(rootA), 0, k.z + rootR * std::sin(rootA)};
+        if (k.rowDepth >= 0) root = {k.x + 2 * rootR - k.spread, 0, k.z + k.rowDepth * std::sin(rootA)};
+        root.y = ground(root.x, root.z) - 0.03;
+        V3 out{std::cos(heading), 0, std::sin(heading)}; // the way the blade leans
+        V3 axis{-out.z, 0, out.x};                       // it sways about this
+        int first = skin.points();
+        for (int j = 0; j < k.joints; j++) {
+            double t = double(j) / (k.joints - 1);
+            double bend = lean * t * t * tall;
+            V3 c{root.x + out.x * bend, root.y + tall * t, root.z + out.z * bend};
+            V3 arm = cross(axis, c);
+            double reach = std::max(length(arm), 0.5);
+            double swing = 2.0 * k.sway * tall * t * t; // how far this level travels
+            int joint = skel.point({0, 0, 0, float(axis.x), float(axis.y), float(axis.z), -1,
+                                    float(phase - 0.4 * j), float(swing / reach), 0});
+            double w = bladeWidth(k, t, j, k.joints);
+            for (int side = -1; side <= 1; side += 2) {
+                V3 p = c + axis * (w * side);
+                skin.point({float(p.x), float(p.y), float(p.z), float(out.x), 0.15f, float(out.z),
+                            float(side < 0 ? 0.0 : 1.0), float(t), float(joint), float(joint), 1.0f});
+            }
+        }
+        for (int j = 0; j + 1 < k.joints; j++) {
+            int a = first + 2 * j;
+            skin.polygon({a, a + 1, a + 3, a + 2}, "mat_leaf_oa");
+            skin.polygon({a, a + 2, a + 3, a + 1}, "mat_leaf_oa");
+        }
+        if (k.shape != PlantShape::stem) continue;
+        // Leaf pairs up the stem, each pair across the one below.
+        int joint0 = skel.points() - k.joints;
+        for (int j = 1; j < k.joints; j++) {
+            double t = double(j) / (k.joints - 1);
+            double bend = lean * t * t * tall;
+            V3 c{root.x + out.x * bend, root.y + tall * t, root.z + out.z * bend};
+            stemLeaves(skin, c, j % 2 ? axis : out, t, k.width * 11.0 * (1.1 - 0.5 * t), joint0 + j);
+        }
+    }
+    // The clump's sway can be scaled from scripts through the species' "swayScale".
+    std::vector<std::string> misc(skel.points());
+    misc[0] = "-mkFlt swayScale 1";
+    skel.pointTexts("misc_cmd", misc);
+    return skin.write(model) && skel.writeTree(skeleton);
+}
+
+bool writeLeafPicture(std::string const& path, double const base[3], double const tipColour[3],
+                      uint32_t seed) {
+    const int w = 64, h = 256;
+    std::vector<uint8_t> px(w * h * 4);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            double u = (x + 0.5) / w, v = (y + 0.5) / h;
+            double across = std::fabs(u - 0.5) * 2;
+            double vein = std::exp(-across * across * 300) * 0.25;
+            double mottle = 0.85 + 0.15 * fractalNoise(u * 4, v * 16, seed, 3, 0);
+            double shade = (0.65 + 0.35 * (1 - across * across)) * mottle + vein;
+            double tip = 0.75 + 0.25 * v; // paler towards the light
+            double edge = smoothStep(1.0, 0.85, across);
+            double turn = smoothStep(0.3, 0.95, v);
+            uint8_t* p = &px[(y * w + x) * 4];
+            for (int c = 0; c < 3; c++)
+                p[c] = byte(mix(base[c], tipColour[c], turn) * shade * tip);
+            p[3] = byte(edge);
+        }
+    return writeSgi(path, w, h, 4, px);
+}
+
+bool writeLeafPicture(std::string const& path, double r, double g, double b, uint32_t seed) {
+    double const colour[3] = {r, g, b};
+    return writeLeafPicture(path, colour, colour, seed);
+}
+
+bool writeLoopChan(std::string const& path, char const* name, int samples, int chans, double period,
+                   double amp, uint64_t seed) {
+    CdataChan chan;
+    chan.init(samples, 1, 1, chans, 4);
+    if (!chan.floatData) return false;
+    chan.setDimensionSpace(0, 0.0f, float(period));
+    chan.setName(name);
+    Crng rng{seed};
+    for (int c = 0; c < chans; c++) {
+        double a[5], ph[5];
+        for (int k = 0; k < 5; k++) {
+            a[k] = rng.range(0.4, 1.0) / (k + 1);
+            ph[k] = rng.range(0, 2 * pi);
+        }
+        for (int i = 0; i < samples; i++) {
+            double x = double(i) / (samples - 1), v = 0;
+            for (int k = 0; k < 5; k++)
+                v += a[k] * std::sin(2 * pi * (k + 1) * x + ph[k]);
+            chan.floatData[i * chans + c] = float(amp * v / 2.2);
+        }
+        chan.floatData[(samples - 1) * chans + c] = chan.floatData[c];
+    }
+    makeParentFolders(path);
+    return chan.save(path.c_str()) == 0;
+}
