@@ -1,4 +1,5 @@
-// makeScenery: writes the default tank's models, pictures and data arrays.
+// makeScenery: writes the tanks' models, pictures and data arrays: the default tank's and
+// the dusk pool's.
 //
 //   makeScenery <resource root>
 //
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "duskPool.h"
 #include "scenery.h"
 
 int main(int argc, char** argv) {
@@ -16,5 +18,6 @@ int main(int argc, char** argv) {
     }
     std::string root = argv[1];
     if (!root.empty() && root.back() != '/') root += '/';
-    return writeScenery(root);
+    int failed = writeScenery(root);
+    return writeDuskPool(root) | failed;
 }

@@ -8,6 +8,7 @@
 #include "data/dataArray.h"
 #include "graphics/geoFile.h"
 #include "crabModel.h"
+#include "duskPool.h"
 #include "fishArrays.h"
 #include "fishModels.h"
 #include "foodModels.h"
@@ -46,6 +47,7 @@ TEST(Generators, TwoRunsWriteTheSameBytesAndABadRootFails) {
         int (*write)(std::string const&);
         std::vector<std::string> const& (*files)();
     } const cases[] = {{"scenery", writeScenery, sceneryFiles},
+                       {"dusk pool", writeDuskPool, duskPoolFiles},
                        {"fish arrays", writeFishArrays, fishArrayFiles},
                        {"fish", writeFish, fishFiles},
                        {"crab", writeCrab, crabFiles},
