@@ -5,7 +5,8 @@
 //    rasteriser, once the scene has faded in; with the peak resident memory of the process;
 //    and the same with food kept falling among the fish (within 10 % of the frame without);
 //  - the crab's share of a frame in that tank: its behaviour, legs and geometry and its
-//    shadow's, with nothing allocated (chases aside: see the benchmark).
+//    shadow's, with nothing allocated (chases aside: see the benchmark);
+//  - a whole frame of the second tank, the dusk pool, shown by the sequence after the first.
 // Run from a Release build without sanitizers.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -152,5 +153,35 @@ void BM_DefaultTankCrab(benchmark::State& state) {
     resetExitState();
 }
 BENCHMARK(BM_DefaultTankCrab)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+void BM_DuskPoolFrame(benchmark::State& state) {
+    if (!offscreenContextsAvailable()) {
+        state.SkipWithError("no EGL display");
+        return;
+    }
+    useDataFolder("velmora_dusk_bench/");
+    auto* view = new CvelmoraView(CviewRect{0, 0, 1280.0, 720.0}, createOffscreenContext(1280, 720), false);
+    view->startAnimation();
+    for (int i = 0; i < 30 && drawnTank() == nullptr; i++)
+        view->animateOneFrame();
+    // The next sequence at once, then the fade in.
+    if (shopKeeper) shopKeeper->nextSequence(1, true, 0.0f, 0.0f);
+    for (int i = 0; i < 240; i++)
+        view->animateOneFrame();
+    Ctank* tank = shopKeeper ? shopKeeper->focusTankObject : nullptr;
+    if (tank == nullptr || tank->tankTypeName != "dusk_pool" || exitSaver) {
+        state.SkipWithError("the dusk pool did not come up");
+    } else {
+        shopKeeper->autoFeedSeconds = 0;
+        for (auto _ : state)
+            view->animateOneFrame();
+        state.counters["fish"] = static_cast<double>(tank->numFish);
+    }
+    view->stopAnimation();
+    delete view;
+    freeGlobals();
+    resetExitState();
+}
+BENCHMARK(BM_DuskPoolFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 } // namespace

@@ -4,6 +4,7 @@
 // folder.
 #include "hostFixture.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -97,8 +98,9 @@ TEST_F(DefaultTankFrames, TheDefaultTankFillsTheFrameAndMoves) {
 }
 
 // The program as a user starts it headless, three times over one data folder: the full-size
-// tank with its fish runs its ten seconds without an error, the second start saves the tank
-// and the third brings back its fish, not the definition's again on top of them.
+// tank with its fish runs its ten seconds without an error, the starts save the tanks they
+// showed and the third brings back the default tank's fish, not the definition's again on top
+// of them. Each tank is saved with its own fish and crab, each once.
 TEST_F(DefaultTankFrames, TheLivingTankRunsItsTenSecondsAndComesBackAsSaved) {
     REQUIRE_OFFSCREEN();
     for (int start = 1; start <= 3; start++) {
@@ -107,15 +109,25 @@ TEST_F(DefaultTankFrames, TheLivingTankRunsItsTenSecondsAndComesBackAsSaved) {
             << "start " << start << " ended on an error";
     }
     std::string saved = settingsText();
-    int fish = 0, crabs = 0;
-    for (size_t at = saved.find(":addThing"); at != std::string::npos; at = saved.find(":addThing", at + 1)) {
-        size_t end = at + 14; // past ":addThing crab"
-        bool crab =
-            saved.compare(at, 14, ":addThing crab") == 0 && (end == saved.size() || std::isspace(saved[end]));
-        (crab ? crabs : fish)++;
+    struct Expected {
+        char const* tank;
+        int fish, crabs;
+    } const tanks[] = {{":addTank wabi_sabi ", 43, 1}, {":addTank dusk_pool ", 29, 1}};
+    for (Expected const& t : tanks) {
+        size_t begin = saved.find(t.tank);
+        ASSERT_NE(begin, std::string::npos) << t.tank << "is not saved";
+        EXPECT_EQ(saved.find(t.tank, begin + 1), std::string::npos) << t.tank << "is saved twice";
+        size_t finish = std::min(saved.find(":addTank ", begin + 1), saved.size());
+        int fish = 0, crabs = 0;
+        for (size_t at = saved.find(":addThing", begin); at < finish; at = saved.find(":addThing", at + 1)) {
+            size_t end = at + 14; // past ":addThing crab"
+            bool crab = saved.compare(at, 14, ":addThing crab") == 0 &&
+                        (end == saved.size() || std::isspace(saved[end]));
+            (crab ? crabs : fish)++;
+        }
+        EXPECT_EQ(fish, t.fish) << t.tank << "fish, each once";
+        EXPECT_EQ(crabs, t.crabs) << t.tank << "crab";
     }
-    EXPECT_EQ(fish, 43) << "the default tank's fish, each once";
-    EXPECT_EQ(crabs, 1) << "and its crab";
 }
 
 } // namespace
