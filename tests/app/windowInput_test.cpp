@@ -3,8 +3,6 @@
 // the camera, a click picks a fish; a screen saver's window takes none of it.
 #include "hostFixture.h" // before the X headers, whose None clashes with the test framework's
 
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <gtk/gtk.h>
 
@@ -13,6 +11,7 @@
 
 #include "app/hostLoop.h"
 #include "app/velmoraView.h"
+#include "fakeInput.h"
 #include "graphics/graphicsMaster.h"
 #include "support/cerr.h"
 #include "world/shopGlobals.h"
@@ -26,39 +25,6 @@ namespace {
     if (!std::getenv("DISPLAY"))                                                                             \
     GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under "                                     \
                     "xvfb-run"
-
-// Synthetic input from a connection of its own, the way a person's keyboard and mouse come.
-struct CfakeInput {
-    Display* display = XOpenDisplay(nullptr);
-    ~CfakeInput() {
-        if (display) XCloseDisplay(display);
-    }
-    bool usable() {
-        int event = 0, error = 0, major = 0, minor = 0;
-        return display && XTestQueryExtension(display, &event, &error, &major, &minor);
-    }
-    // The pointer to (x, y) of the window (rows downward).
-    void moveTo(unsigned long window, int x, int y) {
-        int rootX = 0, rootY = 0;
-        Window child;
-        XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
-        XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, CurrentTime);
-        XSync(display, False);
-    }
-    void key(KeySym keysym) {
-        // The keys go to the window under the pointer, wherever another program left the focus.
-        XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
-        KeyCode code = XKeysymToKeycode(display, keysym);
-        XTestFakeKeyEvent(display, code, True, CurrentTime);
-        XTestFakeKeyEvent(display, code, False, CurrentTime);
-        XSync(display, False);
-    }
-    void click(unsigned button) {
-        XTestFakeButtonEvent(display, button, True, CurrentTime);
-        XTestFakeButtonEvent(display, button, False, CurrentTime);
-        XSync(display, False);
-    }
-};
 
 // The file chooser while it is shown, else null.
 GtkFileChooserDialog* openChooser() {
