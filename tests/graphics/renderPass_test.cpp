@@ -11,11 +11,12 @@
 
 namespace {
 
-// Clears its pass bit on each draw, as the real device does.
+// Draws a group only while its pass bit is set and clears it, as the real device does.
 class CrecordingDevice : public CgraphicsAPI {
   public:
     int geoToDisplay(CrenderPolyGroup* g) override {
-        if (g) g->passBits = uint8_t(g->passBits & ~displayBit), drawn.push_back(g);
+        if (g && (g->passBits & displayBit))
+            g->passBits = uint8_t(g->passBits & ~displayBit), drawn.push_back(g);
         return 0;
     }
     void drawFlatStuff(Clist<CrenderPolyGroup*>& list) override { flat += list.count; }
