@@ -98,7 +98,9 @@ void singleClick(Ctank& tank, CshopKeeper& shop) {
 
 void doubleClick(Ctank& tank, CshopKeeper& shop) {
     if (ignoringClicks(shop)) return;
-    if (shop.hasMouse && shop.exitOnMouse != 2) {
+    // Only a screen saver ends on a double click; the program's own window is an application
+    // the viewer closes as any other.
+    if (shop.hasMouse && shop.exitOnMouse != 2 && shop.saverMode) {
         setExit("doubleClick");
     } else if (clickTargetIsFish == 0) {
         tank.autoResizeScreen(shop.touchPointers[0].current.x, shop.touchPointers[0].current.y);
