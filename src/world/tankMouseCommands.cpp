@@ -5,6 +5,7 @@
 #include "graphics/workObject.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "variables/variableConvert.h"
 #include "world/shopGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
@@ -122,7 +123,7 @@ void setDisplay(Ctank& tank, CscriptLine& line) {
     }
     Cstring thingName = line.getString(0, true);
     Cstring material = line.getString(1, true);
-    int shown = static_cast<int>(line.getFloat(2));
+    int shown = varconv::truncToInt(line.getFloat(2));
     Cvariable* thing = tank.thingList->getChild(thingName.c_str());
     if (thing == nullptr) {
         VTRACE(1, "didn't find thing " << thingName);
