@@ -16,12 +16,14 @@
 #include <string>
 
 #include "allocCounter.h"
+#include "app/appWiring.h"
 #include "app/velmoraView.h"
 #include "fish/crab.h"
 #include "graphics/graphicsMaster.h"
 #include "host/glContext.h"
 #include "things/floatingFood.h"
 #include "support/cerr.h"
+#include "support/globals.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
@@ -38,10 +40,14 @@ Ctank* drawnTank() {
     return nullptr;
 }
 
+// A fresh data folder of that name for the next start, and the program wired as the host wires it before any
+// view (a view of an unwired program stops at its start-up check).
 void useDataFolder(char const* name) {
     std::string data = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(data);
     setenv("VELMORA_DATA_DIR", data.c_str(), 1);
+    appDataDir = ""; // looked up again at the next start (an earlier run's stays otherwise)
+    wireApp();
 }
 
 void BM_StartToFirstFrame(benchmark::State& state) {
@@ -170,7 +176,11 @@ void BM_DuskPoolFrame(benchmark::State& state) {
         view->animateOneFrame();
     Ctank* tank = shopKeeper ? shopKeeper->focusTankObject : nullptr;
     if (tank == nullptr || tank->tankTypeName != "dusk_pool" || exitSaver) {
-        state.SkipWithError("the dusk pool did not come up");
+        std::string why = "the dusk pool did not come up: ";
+        why += tank ? tank->tankTypeName.c_str() : "no tank";
+        for (Cstring const& reason : exitReasonList)
+            why += std::string(", ") + reason.c_str();
+        state.SkipWithError(why.c_str());
     } else {
         shopKeeper->autoFeedSeconds = 0;
         for (auto _ : state)

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/appWiring.h"
 #include "app/velmoraView.h"
 #include "graphics/graphicsMaster.h"
 #include "graphics/textureImage.h"
@@ -18,16 +19,21 @@
 #include "interface/fontStyle.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/globals.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
 
+// A fresh data folder of that name for the next start, and the program wired as the host wires it before any
+// view (a view of an unwired program stops at its start-up check).
 void useDataFolder(char const* name) {
     std::string data = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(data);
     setenv("VELMORA_DATA_DIR", data.c_str(), 1);
+    appDataDir = ""; // looked up again at the next start (an earlier run's stays otherwise)
+    wireApp();
 }
 
 void BM_FrameWithPanelOpen(benchmark::State& state) {
