@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders docs/tank.png, the README's picture: the program itself, headless, showing the
-# default tank after seven and a half seconds of swimming.
+# default tank after twelve seconds of swimming, when the hint on how to reach the menu has gone.
 #   VELMORA_SKIP_DEPS=1  do not install packages (they are there already)
 #   BUILD_DIR            the Release build folder (build-release)
 set -euo pipefail
@@ -13,5 +13,5 @@ cmake --build "$BUILD_DIR" -j "$(nproc)" --target velmora velmora_resources
 data=$(mktemp -d /tmp/velmora-picture-XXXXXX)
 trap 'rm -rf "$data"' EXIT
 mkdir -p docs
-VELMORA_DATA_DIR="$data/" "$BUILD_DIR/src/app/velmora" --headless 960x540 --frames 450 --screenshot docs/tank.png
+VELMORA_DATA_DIR="$data/" "$BUILD_DIR/src/app/velmora" --headless 960x540 --frames 720 --screenshot docs/tank.png
 echo "Wrote docs/tank.png"

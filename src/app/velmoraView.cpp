@@ -141,6 +141,8 @@ void CvelmoraView::startAnimation() {
         lastMouseX = lastMouseY = std::numeric_limits<double>::quiet_NaN();
         shop->timerDriven = 1;
         shop->noPresent = 1; // the view presents, after drawing the cursor
+        // A screen-saver hack reads no input: the interface offers nothing to click.
+        shop->hasMouse = readsInput ? 1 : 0;
         shop->startup(preview ? 1 : 0);
         GLSL = 1;
         shop->loadup();

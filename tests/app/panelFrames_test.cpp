@@ -31,11 +31,12 @@ char const* const kPictureVariable = "VELMORA_PANEL_PICTURE";
 class PanelFrames : public HostFixture {
   protected:
     // The program's view over the staged resources, run until the default tank is drawn.
-    Ctank* start() {
+    Ctank* start(bool readsInput = true) {
         useStagedResources();
         view = std::make_unique<CvelmoraView>(CviewRect{0, 0, kWidth, kHeight},
                                               createOffscreenContext(kWidth, kHeight), false);
         if (!view->valid()) return nullptr;
+        view->readsInput = readsInput;
         view->startAnimation();
         for (int i = 0; i < 60 && shopKeeper; i++) {
             view->animateOneFrame();
@@ -156,6 +157,26 @@ TEST_F(PanelFrames, TheMainPageShowsWhereThePanelIs) {
 // Pointer presses through the panel: a click on the water opens the bar, its "Menu" opens
 // the main page, a click on its "Help" button shows the help page, and a click outside the
 // pane closes the panel.
+// Over the water the interface offers the "Menu" button and, early on, a hint on how to open
+// it; a screen saver, which reads no input, offers neither.
+class MenuOffered : public PanelFrames, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MenuOffered, OnlyWhereTheViewReadsInput) {
+    REQUIRE_OFFSCREEN();
+    bool readsInput = GetParam();
+    ASSERT_NE(start(readsInput), nullptr) << logs().substr(0, 2000);
+    for (int i = 0; i < 180; i++) // the hint comes two seconds in
+        view->animateOneFrame();
+    ASSERT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+    CgroupWidgetVar* base = controlPanel->findExistingPane("no_pane");
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(find(base, "menuHint") != nullptr, readsInput);
+    EXPECT_EQ(controlPanel->hasPane("tutorial_pane"), readsInput);
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, MenuOffered, ::testing::Bool(),
+                         [](auto const& info) { return info.param ? "window" : "screenSaver"; });
+
 TEST_F(PanelFrames, ClicksOpenPagesAndCloseThePanel) {
     REQUIRE_OFFSCREEN();
     Ctank* tank = start();
