@@ -24,20 +24,7 @@ constexpr int kWidth = 640, kHeight = 360;
 
 class ShownTank : public HostFixture {
   protected:
-    Ctank* start() {
-        useStagedResources();
-        view = std::make_unique<CvelmoraView>(CviewRect{0, 0, kWidth, kHeight},
-                                              createOffscreenContext(kWidth, kHeight), false);
-        if (!view->valid()) return nullptr;
-        view->startAnimation();
-        for (int i = 0; i < 30 && shopKeeper; i++) {
-            view->animateOneFrame();
-            for (Cvariable* h = shopKeeper->loadedTanks ? shopKeeper->loadedTanks->firstChild : nullptr; h;
-                 h = h->nextSibling)
-                if (auto* tank = dynamic_cast<Ctank*>(h->firstChild)) return tank;
-        }
-        return nullptr;
-    }
+    Ctank* start() { return startStagedView(view, kWidth, kHeight); }
     // One frame with only the things show() picks drawn; its pixels.
     template <class Pick> std::vector<uint8_t> frameShowing(Ctank& tank, Pick show) {
         std::vector<std::pair<Cthing*, char>> saved;

@@ -39,23 +39,12 @@ class FeedingTank : public HostFixture {
     }
     // Starts the program's view over the staged resources until the default tank is up.
     Ctank* start() {
-        useStagedResources();
-        view = std::make_unique<CvelmoraView>(CviewRect{0, 0, kWidth, kHeight},
-                                              createOffscreenContext(kWidth, kHeight), false);
-        if (!view->valid()) return nullptr;
-        view->startAnimation();
-        for (int i = 0; i < 30 && shopKeeper; i++) {
-            view->animateOneFrame();
-            for (Cvariable* h = shopKeeper->loadedTanks ? shopKeeper->loadedTanks->firstChild : nullptr; h;
-                 h = h->nextSibling)
-                if (auto* tank = dynamic_cast<Ctank*>(h->firstChild)) {
-                    shopKeeper->autoFeedSeconds = 0; // only the tests' drops
-                    for (Cvariable* v : tank->fishList)
-                        if (auto* f = dynamic_cast<Cfish*>(v)) fish.push_back(f);
-                    return tank;
-                }
-        }
-        return nullptr;
+        Ctank* tank = startStagedView(view, kWidth, kHeight);
+        if (tank == nullptr) return nullptr;
+        shopKeeper->autoFeedSeconds = 0; // only the tests' drops
+        for (Cvariable* v : tank->fishList)
+            if (auto* f = dynamic_cast<Cfish*>(v)) fish.push_back(f);
+        return tank;
     }
     // One update at the display's rate, without drawing; the last of each second counts
     // the second (as the shop keeper's frame step does).

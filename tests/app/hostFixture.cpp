@@ -9,6 +9,8 @@
 #include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/shopKeeper.h"
+#include "world/tank.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -97,4 +99,20 @@ std::string HostFixture::logs() {
     for (auto const& entry : std::filesystem::directory_iterator(data.path()))
         if (entry.path().extension() == ".txt") all += readWholeFile(entry.path().string());
     return all;
+}
+
+Ctank* HostFixture::startStagedView(std::unique_ptr<CvelmoraView>& view, int width, int height) {
+    useStagedResources();
+    view = std::make_unique<CvelmoraView>(CviewRect{0, 0, double(width), double(height)},
+                                          createOffscreenContext(width, height), false);
+    if (!view->valid()) return nullptr;
+    view->startAnimation();
+    for (int i = 0; i < 30 && shopKeeper; i++) {
+        view->animateOneFrame();
+        // Each loaded tank sits in a holder named after it.
+        for (Cvariable* h = shopKeeper->loadedTanks ? shopKeeper->loadedTanks->firstChild : nullptr; h;
+             h = h->nextSibling)
+            if (auto* tank = dynamic_cast<Ctank*>(h->firstChild)) return tank;
+    }
+    return nullptr;
 }

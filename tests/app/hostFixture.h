@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/glContext.h"
 #include "host/pictureDecoders.h"
 #include "testSupport.h"
+
+class CvelmoraView;
+class Ctank;
 
 #define REQUIRE_OFFSCREEN()                                                                                  \
     if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
@@ -29,6 +33,9 @@ class HostFixture : public ::testing::Test {
     // The program run with these arguments (after its name); the status.
     static int runProgram(std::vector<std::string> const& args);
     static PictureSink readPng(std::string const& path);
+    // The program's view over the staged resources, in an offscreen context of that size, run
+    // until its first tank is loaded: that tank, or null.
+    static Ctank* startStagedView(std::unique_ptr<CvelmoraView>& view, int width, int height);
     // Every log the run wrote into the data folder, joined.
     std::string logs();
     std::string settingsText() { return readWholeFile(data.file("settings.txt")); }

@@ -31,21 +31,7 @@ class LivingTank : public HostFixture {
   protected:
     // Starts the program's view over the staged resources and runs frames until the default
     // tank is up.
-    Ctank* start() {
-        useStagedResources();
-        view = std::make_unique<CvelmoraView>(CviewRect{0, 0, kWidth, kHeight},
-                                              createOffscreenContext(kWidth, kHeight), false);
-        if (!view->valid()) return nullptr;
-        view->startAnimation();
-        for (int i = 0; i < 30 && shopKeeper; i++) {
-            view->animateOneFrame();
-            // Each loaded tank sits in a holder named after it.
-            for (Cvariable* h = shopKeeper->loadedTanks ? shopKeeper->loadedTanks->firstChild : nullptr; h;
-                 h = h->nextSibling)
-                if (auto* tank = dynamic_cast<Ctank*>(h->firstChild)) return tank;
-        }
-        return nullptr;
-    }
+    Ctank* start() { return startStagedView(view, kWidth, kHeight); }
     // One frame showing only the things of species (the rest of the tank, fish and scenery,
     // hidden): where its pixels sit on the screen.
     Centroid speciesOnScreen(Ctank& tank, std::string const& species, int frame) {
