@@ -6,39 +6,12 @@
 #include <functional>
 
 #include "modelWriter.h"
+#include "vec3.h"
 
 namespace {
 constexpr double pi = 3.14159265358979;
 
-struct V {
-    double x, y, z;
-};
-V operator+(V a, V b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-V operator-(V a, V b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-V operator*(V a, double s) {
-    return {a.x * s, a.y * s, a.z * s};
-}
-double dot(V a, V b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-V cross(V a, V b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-V unit(V a) {
-    double l = std::sqrt(dot(a, a));
-    return l > 1e-12 ? a * (1.0 / l) : V{0, 1, 0};
-}
-double smoothStep(double a, double b, double x) {
-    double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
-    return t * t * (3 - 2 * t);
-}
-uint8_t byte(double v) {
-    return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
-}
+using V = V3;
 
 // ---- the skeleton ----
 constexpr double kHipX = 0.22, kHipY = -0.06, kAnchorX = 0.32;

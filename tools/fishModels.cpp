@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "modelWriter.h"
+#include "vec3.h"
 
 namespace {
 constexpr double pi = 3.14159265358979;
@@ -20,34 +21,10 @@ constexpr int kFinColumns = 9;
 // behind a fish that moves more than its length in a frame.
 constexpr double kAnchorDepth = 0.1;
 
-struct V {
-    double x, y, z;
-};
-V operator+(V a, V b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-V operator-(V a, V b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-V operator*(V a, double s) {
-    return {a.x * s, a.y * s, a.z * s};
-}
-V cross(V a, V b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double dot(V a, V b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-V unit(V a) {
-    double l = std::sqrt(dot(a, a));
-    return l > 1e-12 ? a * (1.0 / l) : V{0, 1, 0};
-}
+using V = V3;
+
 double signedPow(double v, double e) {
     return v < 0 ? -std::pow(-v, e) : std::pow(v, e);
-}
-double smoothStep(double a, double b, double x) {
-    double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
-    return t * t * (3 - 2 * t);
 }
 
 // Two joints and the weight of the first.

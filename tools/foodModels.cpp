@@ -7,19 +7,12 @@
 #include <numbers>
 
 #include "modelWriter.h"
+#include "vec3.h"
 
 namespace {
 
 constexpr double pi = std::numbers::pi;
 using Pixels = std::vector<uint8_t>;
-
-uint8_t byte(double v) {
-    return static_cast<uint8_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5);
-}
-double smoothStep(double a, double b, double x) {
-    double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
-    return t * t * (3 - 2 * t);
-}
 
 void skinnedAttribs(CmodelWriter& m) {
     m.attrib("pos", 3);
