@@ -15,6 +15,7 @@
 #include <string>
 
 #include "allocCounter.h"
+#include "app/appWiring.h"
 #include "app/velmoraView.h"
 #include "fish/crab.h"
 #include "graphics/graphicsMaster.h"
@@ -38,6 +39,7 @@ Ctank* drawnTank() {
 }
 
 void useDataFolder(char const* name) {
+    wireApp(); // as the program does before any view
     std::string data = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(data);
     setenv("VELMORA_DATA_DIR", data.c_str(), 1);

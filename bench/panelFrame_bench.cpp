@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/appWiring.h"
 #include "app/velmoraView.h"
 #include "graphics/graphicsMaster.h"
 #include "graphics/textureImage.h"
@@ -25,6 +26,7 @@
 namespace {
 
 void useDataFolder(char const* name) {
+    wireApp(); // as the program does before any view
     std::string data = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(data);
     setenv("VELMORA_DATA_DIR", data.c_str(), 1);
