@@ -84,8 +84,8 @@ void BM_TextIntoTexture(benchmark::State& state) {
         style.lineSpacing = 1.1f;
         style.wrapWidth = 600;
         style.font = font;
-        CreturnFontSpec spec;
-        CtextureImage* texture = texMapText(text, style, spec);
+        CreturnFontSpec measured;
+        CtextureImage* texture = texMapText(text, style, measured);
         benchmark::DoNotOptimize(texture);
         delete texture;
     }

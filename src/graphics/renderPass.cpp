@@ -46,6 +46,15 @@ bool CgraphicsAPI::isRPGvisible(CrenderPolyGroup* group) const {
 
 void CgraphicsAPI::fetchDisplayGeo(Ctank* t) {
     if (t && graphicsHooks.fetchTankDisplayGeo) graphicsHooks.fetchTankDisplayGeo(t);
+    // Every listed group is this display's to draw once in this refresh, also when the lists
+    // stand from an earlier refresh (a paused tank is not updated, so they are not rebuilt).
+    CtankRenderLists* lists = t && graphicsHooks.tankRenderLists ? graphicsHooks.tankRenderLists(t) : nullptr;
+    if (lists == nullptr) return;
+    for (Clist<CrenderPolyGroup*>* list :
+         {&lists->opaqueList, &lists->transparentList, &lists->afterOpaqueList})
+        for (int i = 0; i < list->count; i++)
+            if (CrenderPolyGroup* g = (*list)[i])
+                g->passBits = static_cast<uint8_t>(g->passBits | displayBit);
 }
 
 void CgraphicsAPI::fetchGuiGeo() {

@@ -8,6 +8,10 @@
 #include <AL/alext.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <dirent.h>
+#include <string>
+#include <sys/stat.h>
 
 #include "host/soundOutput.h"
 #include "support/cerr.h"
@@ -45,7 +49,31 @@ class CopenalSound : public CsoundDelegate {
     static constexpr bool looping[kSoundSlots] = {true, true, true, false, false};
 };
 
+bool exists(std::string const& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+// Whether the machine has something to play to: a sound server's socket or a sound card's
+// playback device, or output chosen explicitly. On a server without sound, opening a device
+// would only fill the terminal with the sound libraries' complaints.
+bool soundOutputLikely() {
+    for (char const* chosen : {"ALSOFT_DRIVERS", "PULSE_SERVER", "PIPEWIRE_REMOTE"})
+        if (std::getenv(chosen)) return true;
+    if (char const* run = std::getenv("XDG_RUNTIME_DIR"))
+        if (exists(std::string(run) + "/pulse/native") || exists(std::string(run) + "/pipewire-0"))
+            return true;
+    bool card = false;
+    if (DIR* dir = opendir("/dev/snd")) {
+        while (dirent* entry = readdir(dir))
+            if (std::string(entry->d_name).rfind("pcmC", 0) == 0) card = true;
+        closedir(dir);
+    }
+    return card || exists("/dev/dsp");
+}
+
 CopenalSound* CopenalSound::open() {
+    if (!soundOutputLikely()) return nullptr;
     ALCdevice* device = alcOpenDevice(nullptr);
     if (!device) return nullptr;
     ALCcontext* context = alcCreateContext(device, nullptr);

@@ -24,12 +24,12 @@ namespace {
 // The state of one pass over the text.
 struct Clayout {
     Clayout(std::string const& s, imageFile* i, CfontStyle& st, CreturnFontSpec& sp)
-        : src(s), image(i), style(st), spec(sp), font(*st.font) {}
+        : src(s), image(i), style(st), measured(sp), font(*st.font) {}
 
     std::string const& src;
     imageFile* image;
     CfontStyle& style;
-    CreturnFontSpec& spec;
+    CreturnFontSpec& measured;
     CfishFont& font;
     bool measuring() const { return image == nullptr; }
 
@@ -49,14 +49,14 @@ struct Clayout {
         lineBegins = false;
         x = 0;
         if (!measuring() && style.justification == 0 && line < kMaxTextLines)
-            x = static_cast<float>(spec.measuredWidth - spec.lineWidth[line]) / 2.0f;
+            x = static_cast<float>(measured.measuredWidth - measured.lineWidth[line]) / 2.0f;
     }
 
     // Ends the line holding src[lineStart, end) at width; resumes at next. False after the
     // last line a layout may hold.
     bool endLine(size_t end, float width, size_t next) {
         if (measuring()) {
-            spec.lineWidth[line] = static_cast<int>(width);
+            measured.lineWidth[line] = static_cast<int>(width);
             rewritten.append(src, lineStart, end - lineStart);
             rewritten += "\\n";
         }
@@ -92,7 +92,7 @@ struct Clayout {
                 continue;
             }
             if (c == '`') {
-                spec.markerPosition = static_cast<int>(style.letterSpacing * gap + x);
+                measured.markerPosition = static_cast<int>(style.letterSpacing * gap + x);
                 continue;
             }
             uint8_t base = c == '\\' ? static_cast<uint8_t>('\\') : font.baseGlyph[c];
@@ -153,14 +153,14 @@ struct Clayout {
 
 } // namespace
 
-int fillWithFont(Cstring& text, imageFile* image, CfontStyle& style, CreturnFontSpec& spec) {
+int fillWithFont(Cstring& text, imageFile* image, CfontStyle& style, CreturnFontSpec& measured) {
     if (style.font == nullptr || !style.font->loaded || style.font->height < 3) {
         setExitError("bad assert", 1);
         return 1;
     }
     std::string src(text.c_str(), static_cast<size_t>(text.size()));
     src += ' ';
-    Clayout layout(src, image, style, spec);
+    Clayout layout(src, image, style, measured);
     layout.scale = style.size / static_cast<float>(style.font->height - 2);
     if (style.size < 3.0f || layout.scale < 0.01f) {
         VTRACE(1, "FONT TOO SMALL!!!");
@@ -170,32 +170,32 @@ int fillWithFont(Cstring& text, imageFile* image, CfontStyle& style, CreturnFont
     layout.blank = 22.0f * layout.scale;
     layout.advance = std::floor(style.lineSpacing * style.size);
     layout.wrap = static_cast<float>(style.wrapWidth);
-    layout.baseline = image ? static_cast<float>(spec.measuredHeight) - style.size : 0.0f;
+    layout.baseline = image ? static_cast<float>(measured.measuredHeight) - style.size : 0.0f;
     if (layout.run() != 0) return 1;
     if (!layout.measuring()) return 0;
 
     // The last line: its width counts its end, its text leaves the appended blank out.
     int line = std::min(layout.line, kMaxTextLines - 1);
-    spec.lineWidth[line] = static_cast<int>(layout.x + 1.0f);
+    measured.lineWidth[line] = static_cast<int>(layout.x + 1.0f);
     size_t end = std::max(layout.lineStart, src.size() - 1);
     layout.rewritten.append(src, layout.lineStart, end - layout.lineStart);
     int widest = 0;
     for (int l = 0; l <= line; l++)
-        widest = std::max(widest, spec.lineWidth[l]);
+        widest = std::max(widest, measured.lineWidth[l]);
     text = Cstring(layout.rewritten.c_str());
-    spec.measuredWidth = widest + 2;
-    spec.measuredHeight = static_cast<int>(style.size + layout.advancesAtLastGlyph);
+    measured.measuredWidth = widest + 2;
+    measured.measuredHeight = static_cast<int>(style.size + layout.advancesAtLastGlyph);
     return 0;
 }
 
-CtextureImage* texMapText(Cstring& text, CfontStyle& style, CreturnFontSpec& spec) {
+CtextureImage* texMapText(Cstring& text, CfontStyle& style, CreturnFontSpec& measured) {
     CtextureImage* texture = requestTexMap("", "", 2);
     if (texture == nullptr) return nullptr;
-    if (fillWithFont(text, nullptr, style, spec) != 0) {
+    if (fillWithFont(text, nullptr, style, measured) != 0) {
         delete texture;
         return nullptr;
     }
-    int w = powerOfTwoAtLeast(spec.measuredWidth), h = powerOfTwoAtLeast(spec.measuredHeight);
+    int w = powerOfTwoAtLeast(measured.measuredWidth), h = powerOfTwoAtLeast(measured.measuredHeight);
     imageFile image;
     if (w <= 0 || h <= 0 || w > 65535 || h > 65535 ||
         !image.init(static_cast<uint16_t>(w), static_cast<uint16_t>(h), 2, PIXEL_8BIT,
@@ -205,7 +205,7 @@ CtextureImage* texMapText(Cstring& text, CfontStyle& style, CreturnFontSpec& spe
         return nullptr;
     }
     std::strncpy(image.format, "ra", sizeof image.format);
-    fillWithFont(text, &image, style, spec);
+    fillWithFont(text, &image, style, measured);
     image.channelCopy(1, &image, 0);
     image.fattenChannel(1, 0, 0.0f);
     texture->allocateDataArray(2);
@@ -226,7 +226,7 @@ CtextureImage* texMapText(Cstring& text, CfontStyle& style, CreturnFontSpec& spe
     array->setDimensionSpace(1, 0.0f, static_cast<float>(h - 1));
     array->setStolenData(pixels);
     array->setName(text);
-    spec.textureWidth = w;
-    spec.textureHeight = h;
+    measured.textureWidth = w;
+    measured.textureHeight = h;
     return texture;
 }

@@ -36,10 +36,10 @@ struct CreturnFontSpec {
 // Measures (image null: rewrites text with its line breaks, fills the measured sizes) or
 // renders into channel 0 of an 8-bit image. 0 done, 1 failed (no font, too small a size,
 // too many lines, a line too narrow to hold two characters).
-int fillWithFont(Cstring& text, imageFile* image, CfontStyle& style, CreturnFontSpec& spec);
+int fillWithFont(Cstring& text, imageFile* image, CfontStyle& style, CreturnFontSpec& measured);
 // The text measured, rewritten with its breaks and rendered into a new two-channel texture
 // (power-of-two sides): channel 0 the letters, channel 1 the letters thickened. Null when
 // the text cannot be laid out or measures nothing.
-CtextureImage* texMapText(Cstring& text, CfontStyle& style, CreturnFontSpec& spec);
+CtextureImage* texMapText(Cstring& text, CfontStyle& style, CreturnFontSpec& measured);
 // The smallest power of two not below n (n >= 1); 0 for n below 1.
 int powerOfTwoAtLeast(int n);

@@ -49,18 +49,18 @@ CtextureImage* CtextWidgetVar::updateText(CfishFont* font) {
     style.wrapWidth = static_cast<int>(screenHeight / 1.04f * k * wrapWidth * frame.width());
     style.font = font;
     style.justification = justify;
-    CreturnFontSpec spec;
-    CtextureImage* made = texMapText(contents, style, spec);
+    CreturnFontSpec measured;
+    CtextureImage* made = texMapText(contents, style, measured);
     if (made == nullptr) return nullptr;
 
     float q = 0.52f / k;
     float d = frame.height() * screenHeight / 2.0f;
     if (d <= 0.0f) d = screenHeight / 2.0f;
-    size[0] = parentAspect * q * static_cast<float>(spec.textureWidth) / d;
-    size[1] = q * static_cast<float>(spec.textureHeight) / d;
-    markerOffset = parentAspect * q * static_cast<float>(spec.markerPosition) / d;
-    baseUV[0] = static_cast<float>(spec.measuredWidth) / static_cast<float>(spec.textureWidth);
-    baseUV[1] = static_cast<float>(spec.measuredHeight) / static_cast<float>(spec.textureHeight);
+    size[0] = parentAspect * q * static_cast<float>(measured.textureWidth) / d;
+    size[1] = q * static_cast<float>(measured.textureHeight) / d;
+    markerOffset = parentAspect * q * static_cast<float>(measured.markerPosition) / d;
+    baseUV[0] = static_cast<float>(measured.measuredWidth) / static_cast<float>(measured.textureWidth);
+    baseUV[1] = static_cast<float>(measured.measuredHeight) / static_cast<float>(measured.textureHeight);
     size[0] *= baseUV[0];
     size[1] *= baseUV[1];
     rectValid = 0;

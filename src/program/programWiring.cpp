@@ -28,7 +28,7 @@ std::vector<ChookTable> programHookTables() {
     return {engineHookTable(), graphicsHookTable(), workObjectDeviceHookTable(), worldHookTable()};
 }
 
-// Parts added by the program above the engine (a handful at most).
+// Program parts added above the engine (a handful at most).
 char const* addedParts[4] = {};
 
 bool partIsBuilt(char const* owner) {

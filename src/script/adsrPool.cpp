@@ -13,6 +13,7 @@ void useAdsrPool(CadsrPool* pool) {
 }
 
 CnextADSR* CadsrPool::fetchADSR() {
+    fetches++;
     CnextADSR* node = adsrFreeList;
     if (node) {
         adsrFreeList = node->next;

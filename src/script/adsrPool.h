@@ -1,8 +1,9 @@
 // The pool of queued moves that every animated value draws from.
 //
 // Queuing a move must not allocate once the scene has warmed up, so finished and dropped
-// moves go onto a free list and are handed out again. The shop keeper owns the pool that
-// is in use; until it installs one, a process-wide default pool serves.
+// moves go onto a free list and are handed out again. One pool serves the whole process and
+// lives as long as it (the shop keeper's fetchADSR, addADSR and deleteADSRs reach it); a
+// test may install a pool of its own.
 #pragma once
 
 // One queued move of a CanimValue: a list node, no behaviour of its own.
@@ -31,15 +32,18 @@ class CadsrPool {
     // of queued moves (flick turns, fin strokes) are served without allocating.
     void reserve(int count);
 
-    // Nodes ever allocated by this pool and nodes now spare: for leak and reuse checks.
+    // Nodes ever allocated by this pool, nodes now spare and nodes ever handed out: for
+    // leak and reuse checks.
     int allocatedCount() const { return allocated; }
     int spareCount() const { return spares; }
+    long fetchCount() const { return fetches; }
 
     CnextADSR* adsrFreeList = nullptr;
 
   private:
     int allocated = 0;
     int spares = 0;
+    long fetches = 0;
 };
 
 // The pool that animated values use now.

@@ -2,7 +2,8 @@
 //
 // A script that arrived over the network (a web reply beginning with "SCRIPT") is not
 // trusted like the scripts of the resource tree: while one runs, file commands may only
-// write inside the data folder "[APD]" and shell commands are refused. The confinement
+// write inside the data folder "[APD]", shell commands are refused and so is every command
+// that would end the process at once ("exit0", the shop's "doCheck"). The confinement
 // lasts for everything the network script runs, stored scripts included.
 #pragma once
 

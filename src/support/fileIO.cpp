@@ -13,6 +13,7 @@
 #include "support/globals.h"
 
 uint8_t backupWrite = 0;
+Cstring failedWrite;
 
 namespace {
 // The safe writes in progress: each stream with the name it will take when complete.
@@ -108,6 +109,16 @@ void fetchAppDataDir(Cstring& dir) {
 
 // ---- files
 
+// Each file once; a folder that refuses every write does not grow the list without end.
+constexpr int kFailedWriteListLimit = 4096;
+
+static void noteFailedWrite(Cstring const& path) {
+    Cstring entry = Cstring(">") + path + "|";
+    if (failedWrite.size() + entry.size() > kFailedWriteListLimit) return;
+    if (std::strstr(failedWrite.c_str(), entry.c_str())) return;
+    failedWrite += entry;
+}
+
 static bool keywordFolderUnknown(char const* path) {
     static char const* const keywords[] = {"[APD]", "[INS]", "[TMP]", "[MOS]"};
     for (char const* k : keywords)
@@ -147,7 +158,10 @@ int file_open(std::ofstream& out, Cstring path, unsigned int) {
     // names no real file, and writing it would leave a "[APD]..." file in the working folder.
     if (!keywordFolderUnknown(full.c_str()))
         out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!out.is_open()) return 0;
+    if (!out.is_open()) {
+        noteFailedWrite(path);
+        return 0;
+    }
     if (pending) *pending = {&out, Cstring(path)};
     VTRACE(4, "_"
                   << "goodA");

@@ -14,6 +14,9 @@
 #include "support/mystring.h"
 
 extern uint8_t backupWrite; // the next output file that opens is written safely
+// The files that could not be opened for writing, each as ">" name "|" (a few thousand
+// characters at most).
+extern Cstring failedWrite;
 
 // Path keywords: "[APD]", "[INS]", "[TMP]", "[MOS]" expand to their folders; "[SYS]" and a
 // keyword whose folder is still unknown stay as they are. Two backquotes become a '"'.

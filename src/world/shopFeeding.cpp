@@ -3,6 +3,7 @@
 #include "graphics/graphicsMaster.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "variables/variableConvert.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
 #include "world/tankCamera.h"
@@ -23,7 +24,7 @@ unsigned CshopKeeper::feedCommand(CscriptLine& line) {
     if (mode == "off") {
         if (feedMode) feedingOff();
     } else if (mode == "screen") {
-        int n = line.tokenCount() > 1 ? static_cast<int>(line.getFloat(1)) : -1;
+        int n = line.tokenCount() > 1 ? varconv::truncToInt(line.getFloat(1)) : -1;
         CgraphicsAPI* device = n >= 0 && n < kMaxDisplays ? display[n] : nullptr;
         // Half way across the display, 100 pixels above its bottom.
         if (device && device->tank) dropAtPixel(*device->tank, device, 0.5f * device->width, 100.0f);

@@ -242,10 +242,14 @@ void CshopKeeper::settingWasChanged(Cvariable* setting) {
     }
 }
 
+void CshopKeeper::fakeMousePointerOff() {
+    services().fakeMousePointerOff(*this);
+}
+
 void CshopKeeper::feedingOff() {
     if (feedMode == 0) return;
     feedMode = 0;
-    if (fakeMouseIsOn) services().fakeMousePointerOff(*this);
+    if (fakeMouseIsOn) fakeMousePointerOff();
     mouseDownScript = Cstring();
     mouseUpScript = Cstring();
 }

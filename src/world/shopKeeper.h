@@ -9,7 +9,9 @@
 // shopKeeperFrame.cpp, shopKeeperShutdown.cpp (with saving and the weekly activity map),
 // shopKeeperEnergy.cpp (energy saving and the refresh rate), shopKeeperDisplays.cpp,
 // shopKeeperSequences.cpp, shopKeeperTransitions.cpp, shopKeeperTanks.cpp (the tank
-// registry) and shopKeeperSound.cpp; the parts around it are reached through shopServices.h.
+// registry), shopKeeperSound.cpp, the input in shopKeeperKeys.cpp and shopKeeperInput.cpp,
+// and the script commands in shopCommands.cpp (with shopFeeding.cpp and
+// shopPanelCommands.cpp); the parts around it are reached through shopServices.h.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +26,7 @@
 #include "world/touchPointer.h"
 
 class CgraphicsAPI;
+class CnextADSR;
 class CscriptHandler;
 class CscriptVar;
 class CscriptLine;
@@ -157,12 +160,42 @@ class CshopKeeper : public CdirectoryVar {
     // A new member of the species, named and with its geometry; null when the species
     // cannot be had or the member cannot be made.
     Cvariable* makeThing(char const* speciesName, char const* speciesPath);
-    // "addTank", "soundmix", "feed", "icancel", the input commands and the panel's commands;
-    // others climb the tree.
+    // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
+    // loads its definition and runs the block in it.
+    unsigned addTankCommand(CscriptLine& line);
+
+    // ---- the shop's script commands (shopCommands.cpp)
+    // The shop's commands, tested in a fixed order; others climb the tree. 0 handled,
+    // 1 "fileRequest" named no variable, 2 a tank or thing could not be made, 3 a page was
+    // shown (any of them but 0 ends the running script).
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
-    // The panel and page commands ("panel", "page", "pane", "toggle_pane", "back",
-    // "clearHist", "delLastHistory", "changeTank"); false when the line is none of them.
-    bool panelCommand(CscriptLine& line, unsigned& result);
+    // The shop's script constants (the bits of "features"): 0 and the value, or 1.
+    int getLocalConstant(Cstring name, double& value) override;
+    // Hands the thing message to every thing of every loaded tank; f -1 when not given.
+    void messageAllThingsAllTanks(char const* a, char const* b, float f);
+    // The pool of queued moves of the animated values (the process's; never emptied while
+    // the program runs).
+    CnextADSR* fetchADSR();
+    void addADSR(CnextADSR* node);
+    void deleteADSRs();
+
+    // ---- sequence commands (shopKeeperSequences.cpp)
+    // ":seq move|set n [fade seconds] [slide]" and ":seq delete n"; CMD_DONE.
+    unsigned sequenceCommand(CscriptLine& line);
+    // Deletes sequence n (-6: the preview sequence) with the tanks it names and shows what
+    // was shown before (or its neighbour). A number that names no sequence does nothing,
+    // nor does deleting the last ordinary sequence.
+    void deleteSequence(int n);
+
+    // ---- the panel's commands (shopPanelCommands.cpp)
+    // ":panel on" takes the panel keys away and moves the panel into the focus tank; any
+    // other word switches it off.
+    unsigned panelCommand(CscriptLine& line);
+    // ":page page [argument]": with a focus tank, the page in "main_pane" and 3 (the script
+    // stops there); without one nothing and 0.
+    unsigned pageCommand(CscriptLine& line);
+    // ":pane|toggle_pane pane script [argument]"; a toggled open pane closes instead.
+    unsigned paneCommand(CscriptLine& line, bool toggle);
     // The page in the panel's "main_pane" (nothing without a panel).
     void showPage(Cstring const& page, char const* argument);
     // The flex page, which shows "flexText", opens at the next frame.
@@ -170,9 +203,6 @@ class CshopKeeper : public CdirectoryVar {
     // Rebuilds the tank in focus as the type of that name: saved, removed and made again
     // with its id from what was saved, then shown with the panel.
     void changeTank(Cstring const& typeName);
-    // ":addTank type id { block }" (or with no arguments, a fresh id): makes the tank,
-    // loads its definition and runs the block in it.
-    unsigned addTankCommand(CscriptLine& line);
 
     // ---- sound (shopKeeperSound.cpp)
     // ":soundmix start|end|nextTrickle|lowBubbles|hiBubbles|redo"; CMD_DONE.
@@ -197,8 +227,13 @@ class CshopKeeper : public CdirectoryVar {
     void addKeyFunction(CscriptLine& line, bool panelKey);
     // Puts every panel binding into the trash.
     void removePanelKeys();
-    // "addKey", "clearKeys", "mouse" and "fileRequest"; false for other commands.
-    bool processInputCommand(CscriptLine& line, unsigned& result);
+    // ":fileRequest path": a chooser for the variable at path; CMD_NOT_HANDLED (with the
+    // exit reason) when there is none.
+    unsigned fileRequestCommand(CscriptLine& line);
+    // ":mouse on|off": the food pointer off and the real pointer shown or hidden.
+    unsigned mouseCommand(CscriptLine& line);
+    // Every key binding goes (into the trash: a binding may be running).
+    void clearKeys();
     // Asks the platform for a picture for the focused tank, starting in folder; once
     // chosen, its path is written into target (when it still exists) and
     // "/std_scripts/set_new_bg_image" runs. Cancelling changes nothing. 0.
@@ -226,6 +261,8 @@ class CshopKeeper : public CdirectoryVar {
     void activateApp(int how);
     // Tips (non-zero) or rights the food shaker; nothing while there is none.
     void shakeFoodShaker(int down);
+    // The food shaker stops being the pointer: out of its tank, and click-feeding ends.
+    void fakeMousePointerOff();
     // Sets the real pointer's visibility; the any-pointer-on flag after it.
     int setRealMouseVisible(int shown);
     int recalcAnyMousePointerIsOn();

@@ -183,7 +183,7 @@ void CshopKeeper::setGUItoAPI(CgraphicsAPI* device) {
         guiMonitorAspect = 0;
         setFocusTank(nullptr);
         if (controlPanel) controlPanel->setDevice(nullptr);
-        services().fakeMousePointerOff(*this);
+        fakeMousePointerOff();
     }
     guiDisplay = device;
 }

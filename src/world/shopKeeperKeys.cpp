@@ -159,38 +159,34 @@ void CshopKeeper::removePanelKeys() {
     }
 }
 
-bool CshopKeeper::processInputCommand(CscriptLine& line, unsigned& result) {
-    Cstring const& command = line.name;
-    result = CMD_DONE;
-    if (command == "addKey") {
-        addKeyFunction(line, false);
-    } else if (command == "clearKeys") {
-        while (keymaps && keymaps->firstChild)
-            discardBinding(keymaps->firstChild);
-    } else if (command == "mouse") {
-        Cstring word = line.getString(0, false);
-        if (word == "on" || word == "off") services().fakeMousePointerOff(*this);
-        if (word == "on") setRealMouseVisible(1);
-        if (word == "off") {
-            setRealMouseVisible(0);
-            feedMode = 0;
-        }
-    } else if (command == "fileRequest") {
-        Cstring path = line.getString(0, true);
-        Cvariable* target = path.empty() ? nullptr : findVariable(path.c_str());
-        if (target == nullptr) {
-            setExit((Cstring("filerequest ") + path + " not found").c_str());
-            result = CMD_NOT_HANDLED;
-            return true;
-        }
-        ignoreActivationThisFrame = 1; // the chooser taking the focus does not end the saver
-        VTRACE(1, "path before=" << target->getString());
-        fileRequest(Cstring(target->getString()), target);
-        VTRACE(1, "done filerequest");
-    } else {
-        return false;
+void CshopKeeper::clearKeys() {
+    while (keymaps && keymaps->firstChild)
+        discardBinding(keymaps->firstChild);
+}
+
+unsigned CshopKeeper::mouseCommand(CscriptLine& line) {
+    Cstring word = line.getString(0, false);
+    if (word == "on" || word == "off") fakeMousePointerOff();
+    if (word == "on") setRealMouseVisible(1);
+    if (word == "off") {
+        setRealMouseVisible(0);
+        feedMode = 0;
     }
-    return true;
+    return CMD_DONE;
+}
+
+unsigned CshopKeeper::fileRequestCommand(CscriptLine& line) {
+    Cstring path = line.getString(0, true);
+    Cvariable* target = path.empty() ? nullptr : findVariable(path.c_str());
+    if (target == nullptr) {
+        setExit((Cstring("filerequest ") + path + " not found").c_str());
+        return CMD_NOT_HANDLED;
+    }
+    ignoreActivationThisFrame = 1; // the chooser taking the focus does not end the saver
+    VTRACE(1, "path before=" << target->getString());
+    fileRequest(Cstring(target->getString()), target);
+    VTRACE(1, "done filerequest");
+    return CMD_DONE;
 }
 
 int CshopKeeper::fileRequest(Cstring folder, Cvariable* target) {

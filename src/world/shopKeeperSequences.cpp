@@ -5,9 +5,11 @@
 #include <cstring>
 
 #include "graphics/graphicsMaster.h"
+#include "script/scriptLine.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
+#include "variables/variableConvert.h"
 #include "world/shopKeeper.h"
 
 void CshopDisplayServices::displaySequence(CshopKeeper& shop, int n) {
@@ -225,4 +227,51 @@ int CshopKeeper::monitorSpanCommand(char const* which) {
 void CshopKeeper::displayCurrentTanks(int shown) {
     for (int d = 0; d < numDisplays; d++)
         if (display[d]->tank) services().setTankDisplayed(display[d]->tank, shown != 0);
+}
+
+unsigned CshopKeeper::sequenceCommand(CscriptLine& line) {
+    Cstring what = line.getString(0, true);
+    if (what == "move" || what == "set") {
+        // The number is kept in 16 bits, as the sequences are numbered.
+        auto n = static_cast<int16_t>(varconv::truncToInt(line.getFloat(1)));
+        float fade = line.tokenCount() >= 3 ? static_cast<float>(line.getFloat(2)) : 0.0f;
+        float slide = line.tokenCount() >= 4 ? static_cast<float>(line.getFloat(3)) : 0.0f;
+        services().nextSequence(*this, n, what == "move", fade, slide);
+    } else if (what == "delete") {
+        deleteSequence(varconv::truncToInt(line.getFloat(1)));
+    }
+    return CMD_DONE;
+}
+
+void CshopKeeper::deleteSequence(int n) {
+    VTRACE(2, "delete seq=" << n);
+    if (n >= 0 && numSequences < 2) return;
+    Cvariable* target = nullptr;
+    if (n == -6)
+        target = getChild("previewTankSeq");
+    else if (n >= 0 && sequences)
+        target = sequences->getChildNoErr(n);
+    // A number that names no sequence leaves what is shown alone.
+    if (target == nullptr) return;
+    int old = loadedHolderSequence;
+    // Nothing is loaded while the list changes: the holder is never written into the
+    // wrong sequence.
+    displaySequence(-1);
+    target->unhook();
+    if (n >= 0) {
+        numSequences = static_cast<short>(sequences->countChildren());
+        displaySequence(numSequences > old ? old : old - 1);
+    } else {
+        // The sequence shown before, or, when the preview itself was shown, the one it was
+        // opened from: the displays never stay without a sequence.
+        bool returnValid = returnToSeq >= 0 && returnToSeq < numSequences;
+        displaySequence(old != n ? old : (returnValid ? returnToSeq : 0));
+    }
+    if (Cvariable* ids = target->getChild("tankID")) {
+        for (Cvariable* id = ids->firstChild; id; id = id->nextSibling) {
+            VTRACE(2, "_____delete tank id " << id->getInt());
+            deleteTankByID(id->getInt());
+        }
+    }
+    deleteVariable(target);
 }

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "graphics/graphicsMaster.h"
-#include "host/internetRequest.h"
 #include "script/scriptLine.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "variables/variableConvert.h"
 #include "support/globals.h"
 #include "world/shopKeeper.h"
 #include "world/species.h"
@@ -187,25 +187,11 @@ Cvariable* CshopKeeper::makeThing(char const* speciesName, char const* speciesPa
     return thing;
 }
 
-unsigned CshopKeeper::processCommand(CscriptHandler* handler, CscriptLine& line) {
-    if (line.getName().sameAs("addTank")) return addTankCommand(line);
-    if (line.getName().sameAs("soundmix")) return soundMixCommand(line);
-    if (line.getName().sameAs("feed")) return feedCommand(line);
-    unsigned result = CMD_DONE;
-    if (processInputCommand(line, result)) return result;
-    if (line.getName().sameAs("icancel")) {
-        cancelInternetRequest();
-        return CMD_DONE;
-    }
-    if (panelCommand(line, result)) return result;
-    return CdirectoryVar::processCommand(handler, line);
-}
-
 unsigned CshopKeeper::addTankCommand(CscriptLine& line) {
     Ctank* tank = nullptr;
     if (line.tokenCount() == 2) {
         Cstring typeName = line.getString(0, true);
-        int id = static_cast<int>(line.getFloat(1));
+        int id = varconv::truncToInt(line.getFloat(1));
         VTRACE(2, "ADDTANK: " << typeName << " " << id);
         tank = allocBlankTankObject(id);
         if (tank == nullptr) return CMD_STOP;
@@ -222,6 +208,7 @@ unsigned CshopKeeper::addTankCommand(CscriptLine& line) {
         return CMD_STOP;
     }
     Cvariable* node = services().tankNode(tank);
+    VTRACE(2, "ADDING TANK " << (node ? node->getName().c_str() : ""));
     services().setTankLoading(tank, true);
     if (line.firstChild && runScriptLines(node, line.firstChild) != 0) {
         settingsFileError = 1;
@@ -230,7 +217,10 @@ unsigned CshopKeeper::addTankCommand(CscriptLine& line) {
         setExitError("tank load failed", 1);
         return CMD_STOP;
     }
-    services().prepForAction(tank);
+    // The saved tank is whole: what its post-load script adds obeys the fish caps again.
     services().setTankLoading(tank, false);
+    VTRACE(2, "  enableSaving=" << int(saveChanges));
+    services().prepForAction(tank);
+    VTRACE(2, "RTPL 1");
     return CMD_DONE;
 }

@@ -1,6 +1,5 @@
-// The shop's commands for the control panel: opening and closing panes, showing pages in
-// "main_pane" and going back through them, the flex message page, and rebuilding the tank
-// in focus as another type.
+// The shop's commands for the control panel: opening and closing panes and showing pages
+// in "main_pane", the flex message page, and rebuilding the tank in focus as another type.
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -40,47 +39,39 @@ void CshopKeeper::changeTank(Cstring const& typeName) {
     if (controlPanel) controlPanel->setDisplayed(1, 1);
 }
 
-bool CshopKeeper::panelCommand(CscriptLine& line, unsigned& result) {
-    Cstring const& command = line.name;
-    result = CMD_DONE;
-    if (command == "clearHist") {
-        if (controlPanel) controlPanel->clearHistory();
-    } else if (command == "delLastHistory") {
-        if (controlPanel) controlPanel->deleteLastHistory();
-    } else if (command == "back") {
-        showPage("*back", "");
-    } else if (command == "panel") {
-        Cstring word = line.tokenCount() > 0 ? line.getString(0, false) : Cstring();
-        if (controlPanel == nullptr) return true;
-        if (word == "on") {
-            removePanelKeys();
-            if (focusTankObject) controlPanel->setToTank(focusTankObject);
-        } else {
-            controlPanel->panelOff();
-        }
-    } else if (command == "page") {
-        if (focusTankObject == nullptr) return true;
-        if (controlPanel) controlPanel->closePane("bar");
-        Cstring argument = line.tokenCount() > 1 ? line.getString(1, true) : Cstring();
-        showPage(line.getString(0, true), argument.c_str());
-        result = kPageShown;
-    } else if (command == "changeTank") {
-        changeTank(line.getString(0, true));
-    } else if (command == "pane" || command == "toggle_pane") {
-        if (controlPanel == nullptr) return true;
-        Cstring pane = line.getString(0, true);
-        Cstring script = line.getString(1, true);
-        Cstring argument = line.tokenCount() > 2 ? line.getString(2, true) : Cstring();
-        if (command == "toggle_pane" && controlPanel->findExistingPane(pane.c_str())) {
-            controlPanel->closePane(pane.c_str());
-            controlPanel->doNoPanesPaneIfNecessary();
-            return true;
-        }
-        Cvariable* kept = controlPanel->currentPane();
-        controlPanel->showPane(pane.c_str(), script.c_str(), argument.c_str(), true);
-        controlPanel->setCurrentPane(kept);
-    } else {
-        return false;
+unsigned CshopKeeper::panelCommand(CscriptLine& line) {
+    Cstring word = line.tokenCount() > 0 ? line.getString(0, false) : Cstring();
+    if (word == "on") {
+        removePanelKeys();
+        if (controlPanel && focusTankObject) controlPanel->setToTank(focusTankObject);
+    } else if (controlPanel) {
+        controlPanel->panelOff();
     }
-    return true;
+    return CMD_DONE;
+}
+
+unsigned CshopKeeper::pageCommand(CscriptLine& line) {
+    if (focusTankObject == nullptr) return CMD_DONE;
+    if (controlPanel) controlPanel->closePane("bar");
+    Cstring page = line.getString(0, true);
+    Cstring argument = line.tokenCount() > 1 ? line.getString(1, true) : Cstring();
+    showPage(page, argument.c_str());
+    return kPageShown;
+}
+
+unsigned CshopKeeper::paneCommand(CscriptLine& line, bool toggle) {
+    if (controlPanel == nullptr) return CMD_DONE;
+    Cstring pane = line.getString(0, true);
+    Cstring script = line.getString(1, true);
+    Cstring argument = line.tokenCount() > 2 ? line.getString(2, true) : Cstring();
+    if (toggle && controlPanel->findExistingPane(pane.c_str())) {
+        controlPanel->closePane(pane.c_str());
+        controlPanel->doNoPanesPaneIfNecessary();
+        return CMD_DONE;
+    }
+    // Opening a pane from a pane's own script leaves that pane the one being made.
+    Cvariable* kept = controlPanel->currentPane();
+    controlPanel->showPane(pane.c_str(), script.c_str(), argument.c_str(), true);
+    controlPanel->setCurrentPane(kept);
+    return CMD_DONE;
 }

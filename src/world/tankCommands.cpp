@@ -8,6 +8,7 @@
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/fastRand.h"
+#include "variables/variableConvert.h"
 #include "variables/variableLinks.h"
 #include "world/shopKeeper.h"
 #include "world/tankThings.h"
@@ -162,7 +163,7 @@ unsigned Ctank::processCommand(CscriptHandler* handler, CscriptLine& line) {
     }
     if (command == "remaining") return commandRemaining(*this) ? CMD_STOP : CMD_DONE;
     if (command == "changeFocusThing") {
-        changeFocusThingStep(static_cast<int>(line.getFloat(0)));
+        changeFocusThingStep(varconv::truncToInt(line.getFloat(0)));
         return CMD_DONE;
     }
     if (command == "chTankSets") {

@@ -5,6 +5,7 @@
 #include "graphics/workObject.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "variables/variableConvert.h"
 #include "world/shopGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
@@ -98,7 +99,9 @@ void singleClick(Ctank& tank, CshopKeeper& shop) {
 
 void doubleClick(Ctank& tank, CshopKeeper& shop) {
     if (ignoringClicks(shop)) return;
-    if (shop.hasMouse && shop.exitOnMouse != 2) {
+    // Only a screen saver ends on a double click; the program's own window is an application
+    // the viewer closes as any other.
+    if (shop.hasMouse && shop.exitOnMouse != 2 && shop.saverMode) {
         setExit("doubleClick");
     } else if (clickTargetIsFish == 0) {
         tank.autoResizeScreen(shop.touchPointers[0].current.x, shop.touchPointers[0].current.y);
@@ -120,7 +123,7 @@ void setDisplay(Ctank& tank, CscriptLine& line) {
     }
     Cstring thingName = line.getString(0, true);
     Cstring material = line.getString(1, true);
-    int shown = static_cast<int>(line.getFloat(2));
+    int shown = varconv::truncToInt(line.getFloat(2));
     Cvariable* thing = tank.thingList->getChild(thingName.c_str());
     if (thing == nullptr) {
         VTRACE(1, "didn't find thing " << thingName);

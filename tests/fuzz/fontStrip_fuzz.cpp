@@ -28,13 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     style.lineSpacing = 1.1f;
     style.wrapWidth = 40 + data[0];
     style.font = &font;
-    CreturnFontSpec spec;
-    if (fillWithFont(text, nullptr, style, spec) == 0 && spec.measuredWidth > 0 &&
-        spec.measuredWidth < 4096 && spec.measuredHeight > 0 && spec.measuredHeight < 4096) {
+    CreturnFontSpec measured;
+    if (fillWithFont(text, nullptr, style, measured) == 0 && measured.measuredWidth > 0 &&
+        measured.measuredWidth < 4096 && measured.measuredHeight > 0 && measured.measuredHeight < 4096) {
         imageFile image;
-        if (image.init(static_cast<uint16_t>(spec.measuredWidth), static_cast<uint16_t>(spec.measuredHeight),
-                       1, PIXEL_8BIT, static_cast<uint16_t>(spec.measuredHeight), 2))
-            fillWithFont(text, &image, style, spec);
+        if (image.init(static_cast<uint16_t>(measured.measuredWidth),
+                       static_cast<uint16_t>(measured.measuredHeight), 1, PIXEL_8BIT,
+                       static_cast<uint16_t>(measured.measuredHeight), 2))
+            fillWithFont(text, &image, style, measured);
     }
     resetExitState();
     return 0;

@@ -11,11 +11,12 @@
 
 namespace {
 
-// Clears its pass bit on each draw, as the real device does.
+// Draws a group only while its pass bit is set and clears it, as the real device does.
 class CrecordingDevice : public CgraphicsAPI {
   public:
     int geoToDisplay(CrenderPolyGroup* g) override {
-        if (g) g->passBits = uint8_t(g->passBits & ~displayBit), drawn.push_back(g);
+        if (g && (g->passBits & displayBit))
+            g->passBits = uint8_t(g->passBits & ~displayBit), drawn.push_back(g);
         return 0;
     }
     void drawFlatStuff(Clist<CrenderPolyGroup*>& list) override { flat += list.count; }
@@ -144,6 +145,22 @@ TEST_F(RenderPass, TwoDisplaysUpdateOncePerMasterFrame) {
     }
     EXPECT_EQ(dev[0].drawn, std::vector<CrenderPolyGroup*>(3, &shown));
     EXPECT_EQ(dev[1].framesRendered, 3);
+}
+
+// A paused tank keeps its master frame and is not updated again, so its lists stand: every
+// refresh still draws them on each display (a pause once showed an empty tank).
+TEST_F(RenderPass, ListsThatStandAreDrawnAgainEveryRefresh) {
+    tank.lists.tankDisplays = {&dev[0], &dev[1]};
+    CrenderPolyGroup shown;
+    shown.passBits = 255;
+    tank.lists.opaqueList.add(&shown);
+    masterFrame = 500;
+    for (int refresh = 1; refresh <= 3; refresh++) {
+        dev[0].RenderFraction(0), dev[1].RenderFraction(0);
+        EXPECT_EQ(tank.updates, 1);
+        EXPECT_EQ(dev[0].drawn.size(), size_t(refresh));
+        EXPECT_EQ(dev[1].drawn.size(), size_t(refresh));
+    }
 }
 
 } // namespace

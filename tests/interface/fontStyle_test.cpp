@@ -72,22 +72,23 @@ class Fonts : public ::testing::Test {
         s.justification = 1;
         return s;
     }
-    // Measures text (rewriting it); the spec.
+    // Measures text (rewriting it); the measured.
     CreturnFontSpec measure(CfishFont& font, Cstring& text, int wrap = 10000) {
         CfontStyle s = style(font, wrap);
-        CreturnFontSpec spec;
-        EXPECT_EQ(fillWithFont(text, nullptr, s, spec), 0) << text.c_str();
-        return spec;
+        CreturnFontSpec measured;
+        EXPECT_EQ(fillWithFont(text, nullptr, s, measured), 0) << text.c_str();
+        return measured;
     }
     // Measures and renders text into a one-channel image.
     std::unique_ptr<imageFile> render(CfishFont& font, char const* text) {
         Cstring t(text);
-        CreturnFontSpec spec = measure(font, t);
+        CreturnFontSpec measured = measure(font, t);
         auto im = std::make_unique<imageFile>();
-        im->init(static_cast<uint16_t>(spec.measuredWidth + 8), static_cast<uint16_t>(spec.measuredHeight), 1,
-                 PIXEL_8BIT, static_cast<uint16_t>(spec.measuredHeight), 2);
+        im->init(static_cast<uint16_t>(measured.measuredWidth + 8),
+                 static_cast<uint16_t>(measured.measuredHeight), 1, PIXEL_8BIT,
+                 static_cast<uint16_t>(measured.measuredHeight), 2);
         CfontStyle s = style(font);
-        EXPECT_EQ(fillWithFont(t, im.get(), s, spec), 0);
+        EXPECT_EQ(fillWithFont(t, im.get(), s, measured), 0);
         return im;
     }
     TempDir dir;
@@ -200,16 +201,16 @@ TEST_F(Fonts, LineBreaksBlanksAndTheMarker) {
     for (auto const& c : cases) {
         SCOPED_TRACE(c.text);
         Cstring text(c.text);
-        CreturnFontSpec spec = measure(font, text);
+        CreturnFontSpec measured = measure(font, text);
         EXPECT_STREQ(text.c_str(), c.rewritten);
-        EXPECT_EQ(spec.measuredWidth, c.width);
-        EXPECT_EQ(spec.measuredHeight, c.height);
+        EXPECT_EQ(measured.measuredWidth, c.width);
+        EXPECT_EQ(measured.measuredHeight, c.height);
     }
     Cstring marked("ab`c");
-    CreturnFontSpec spec = measure(font, marked);
-    EXPECT_EQ(spec.markerPosition, 11 + 5);
+    CreturnFontSpec measured = measure(font, marked);
+    EXPECT_EQ(measured.markerPosition, 11 + 5);
     Cstring plain("abc");
-    EXPECT_EQ(measure(font, plain).measuredWidth, spec.measuredWidth) << "the marker takes no room";
+    EXPECT_EQ(measure(font, plain).measuredWidth, measured.measuredWidth) << "the marker takes no room";
     // The underscore draws nothing between its neighbours.
     auto im = render(font, "a_b");
     int lit = 0;
@@ -226,13 +227,13 @@ TEST_F(Fonts, WrappingKeepsALongWordWhole) {
     CfishFont font;
     ASSERT_EQ(font.initFont("strip"), 0);
     Cstring text("hi abcdefghijklmnopqrst no");
-    CreturnFontSpec spec = measure(font, text, 30);
+    CreturnFontSpec measured = measure(font, text, 30);
     EXPECT_STREQ(text.c_str(), "hi\\nabcdefghijklmnopqrst\\nno");
     int longWord = 20 * 3 + 19 * 5;
-    EXPECT_EQ(spec.lineWidth[0], 11);
-    EXPECT_EQ(spec.lineWidth[1], longWord);
-    EXPECT_EQ(spec.measuredWidth, longWord + 2);
-    EXPECT_EQ(spec.measuredHeight, 20 + 2 * 22);
+    EXPECT_EQ(measured.lineWidth[0], 11);
+    EXPECT_EQ(measured.lineWidth[1], longWord);
+    EXPECT_EQ(measured.measuredWidth, longWord + 2);
+    EXPECT_EQ(measured.measuredHeight, 20 + 2 * 22);
     // Words that fit stay on one line.
     Cstring short_("hi no");
     measure(font, short_, 100);
@@ -268,15 +269,15 @@ TEST_F(Fonts, LayoutRefusals) {
         s.size = c.size;
         if (!c.withFont) s.font = nullptr;
         Cstring text(c.text.c_str());
-        CreturnFontSpec spec;
-        EXPECT_EQ(fillWithFont(text, nullptr, s, spec), 1);
+        CreturnFontSpec measured;
+        EXPECT_EQ(fillWithFont(text, nullptr, s, measured), 1);
         if (c.reason) {
             ASSERT_FALSE(exitReasonList.empty());
             EXPECT_EQ(exitReasonList.back(), c.reason);
         } else {
             EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
         }
-        EXPECT_EQ(texMapText(text, s, spec), nullptr);
+        EXPECT_EQ(texMapText(text, s, measured), nullptr);
     }
 }
 
@@ -294,14 +295,14 @@ TEST_F(Fonts, TexturesArePowersOfTwoWithTheOutlineInTheSecondChannel) {
     ASSERT_EQ(font.initFont("strip"), 0);
     Cstring text("abc|de");
     CfontStyle s = style(font);
-    CreturnFontSpec spec;
-    CtextureImage* texture = texMapText(text, s, spec);
+    CreturnFontSpec measured;
+    CtextureImage* texture = texMapText(text, s, measured);
     ASSERT_NE(texture, nullptr);
     CdataArray* a = texture->array;
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->res[0], powerOfTwoAtLeast(spec.measuredWidth));
-    EXPECT_EQ(a->res[1], powerOfTwoAtLeast(spec.measuredHeight));
-    EXPECT_EQ(spec.textureWidth, a->res[0]);
+    EXPECT_EQ(a->res[0], powerOfTwoAtLeast(measured.measuredWidth));
+    EXPECT_EQ(a->res[1], powerOfTwoAtLeast(measured.measuredHeight));
+    EXPECT_EQ(measured.textureWidth, a->res[0]);
     EXPECT_EQ(a->chans, 2);
     int letters = 0, outlineOnly = 0;
     for (int i = 0; i < a->res[0] * a->res[1]; i++) {

@@ -20,9 +20,9 @@ class TextWidgets : public PanelFixture {
         s.wrapWidth = 100000;
         s.font = panel->font();
         s.justification = 1;
-        CreturnFontSpec spec;
-        EXPECT_EQ(fillWithFont(t, nullptr, s, spec), 0);
-        return static_cast<float>(spec.lineWidth[0]) - 1.0f - 22.0f * size / (s.font->height - 2);
+        CreturnFontSpec measured;
+        EXPECT_EQ(fillWithFont(t, nullptr, s, measured), 0);
+        return static_cast<float>(measured.lineWidth[0]) - 1.0f - 22.0f * size / (s.font->height - 2);
     }
 };
 

@@ -167,4 +167,35 @@ TEST_F(ShakerTest, InstantFeedingDropsNineParticles) {
     EXPECT_EQ(food->freeCount, 9);
 }
 
+// The drops of "feed": on a display's tank, at the drop point, where the pointer was
+// pressed (unless it drags the view), and nothing for the modes that only switch.
+TEST_F(ShakerTest, FeedDropsByMode) {
+    struct {
+        char const* line;
+        bool dragging, onDisplay;
+        int dropped;
+    } const cases[] = {
+        {":feed instant", false, false, 9},    {":feed 1", false, false, 9},
+        {":feed 4", false, false, 3},          {":feed 4", true, false, 0},
+        {":feed screen 0", false, true, 3},    {":feed screen 0", false, false, 0},
+        {":feed off", false, false, 0},        {":feed sideways", false, false, 0},
+        {":feed screen 1e30", false, true, 0}, {":feed screen -1e30", false, true, 0},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.line << (c.dragging ? " dragging" : ""));
+        tank->dragging = c.dragging;
+        gui.tank = tank;
+        if (c.onDisplay) display[0] = &gui;
+        shop->mouseButtonDown(640, 360); // the press "4" drops at
+        int before = food->freeCount;
+        ASSERT_EQ(runStringScript(shop, (std::string(c.line) + "\n:mkdir wentOn\n").c_str()), 0);
+        EXPECT_NE(shop->getChild("wentOn"), nullptr) << "the script goes on";
+        shop->deleteChild("wentOn");
+        EXPECT_EQ(food->freeCount - before, c.dropped);
+        display[0] = nullptr;
+        gui.tank = nullptr;
+    }
+    tank->dragging = 0;
+}
+
 } // namespace

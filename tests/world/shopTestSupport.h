@@ -77,6 +77,18 @@ class CrecordingPanel : public CshopPanel {
         return nullptr;
     }
     void closePane(char const* name) override { closed.push_back(name); }
+    // Opening a pane makes it the pane being made, as the panel does; each call is a line
+    // ("show pane|script|argument", "clearHistory", "deleteLastHistory", "noPanes").
+    Cvariable* showPane(char const* pane, char const* script, char const* argument, bool) override {
+        paneCalls.push_back(std::string("show ") + pane + "|" + script + "|" + argument);
+        making = &madePane;
+        return nullptr;
+    }
+    void doNoPanesPaneIfNecessary() override { paneCalls.push_back("noPanes"); }
+    void clearHistory() override { paneCalls.push_back("clearHistory"); }
+    void deleteLastHistory() override { paneCalls.push_back("deleteLastHistory"); }
+    Cvariable* currentPane() override { return making; }
+    void setCurrentPane(Cvariable* pane) override { making = pane; }
     Cstring currentPaneName() override { return panes.empty() ? Cstring() : panes.back()->name; }
     void setTankWasClicked(int on) override { tankWasClicked = on; }
     // Opens a pane (the last opened is in front) with the given variable flags.
@@ -90,6 +102,7 @@ class CrecordingPanel : public CshopPanel {
         panes.clear();
         closed.clear();
         pointerCalls.clear();
+        paneCalls.clear();
         offCalls = 0;
         tankWasClicked = -1;
     }
@@ -104,6 +117,9 @@ class CrecordingPanel : public CshopPanel {
     int takesPress = 1, takesWheel = 0;
     std::vector<std::unique_ptr<CdirectoryVar>> panes;
     std::vector<std::string> closed;
+    std::vector<std::string> paneCalls;
+    CdirectoryVar madePane;
+    Cvariable* making = nullptr;
     int tankWasClicked = -1;
     int initResult = 0, offCalls = 0;
     bool displayed = true;

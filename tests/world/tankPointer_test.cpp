@@ -134,16 +134,19 @@ TEST_F(PointerTankTest, DoubleClicksEndTheSaverReframeOrFollow) {
     float fullHeight = tank->cameraEyePosAtFullHeight.z;
     struct {
         short hasMouse, exitOnMouse, ignoring;
+        uint8_t saver;
         int target;
         bool exits;
         short camera;
         float z; // the destination camera's depth afterwards
     } const cases[] = {
-        {1, 0, 0, 0, true, CAM_STATIC, fullHeight - 1.0f},
-        {1, 2, 0, 0, false, CAM_STATIC, fullHeight},
-        {0, 0, 0, 0, false, CAM_STATIC, fullHeight},
-        {0, 0, 0, 1, false, CAM_FOLLOW_FISH, fullHeight - 1.0f},
-        {0, 0, 1, 0, false, CAM_STATIC, fullHeight - 1.0f},
+        {1, 0, 0, 1, 0, true, CAM_STATIC, fullHeight - 1.0f},
+        {1, 0, 0, 0, 0, false, CAM_STATIC, fullHeight}, // the program's window reframes
+        {1, 0, 0, 0, 1, false, CAM_FOLLOW_FISH, fullHeight - 1.0f},
+        {1, 2, 0, 1, 0, false, CAM_STATIC, fullHeight},
+        {0, 0, 0, 1, 0, false, CAM_STATIC, fullHeight},
+        {0, 0, 0, 1, 1, false, CAM_FOLLOW_FISH, fullHeight - 1.0f},
+        {0, 0, 1, 1, 0, false, CAM_STATIC, fullHeight - 1.0f},
     };
     for (auto const& c : cases) {
         resetExitState();
@@ -152,6 +155,7 @@ TEST_F(PointerTankTest, DoubleClicksEndTheSaverReframeOrFollow) {
         tank->changeCameraBehavior(CAM_STATIC);
         tank->myCamera.camPos = tank->destCamera.camPos = Cvector(6, 3, fullHeight - 1.0f);
         shop->hasMouse = c.hasMouse, shop->exitOnMouse = c.exitOnMouse, shop->clickIgnoreCount = c.ignoring;
+        shop->saverMode = c.saver;
         clickTargetIsFish = c.target;
         pointAt(100, 50);
         startRunOrQuit = 1;
@@ -164,7 +168,7 @@ TEST_F(PointerTankTest, DoubleClicksEndTheSaverReframeOrFollow) {
         startRunOrQuit = 1;
         tank->animalHighlight(Cstring("OFF"), 0);
     }
-    shop->clickIgnoreCount = 0;
+    shop->clickIgnoreCount = 0, shop->saverMode = 0;
 }
 
 TEST_F(PointerTankTest, FeedingTipsTheShopsShaker) {
