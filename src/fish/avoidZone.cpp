@@ -85,7 +85,8 @@ int CavoidZone::getBestHeadingOrPitchChange(float x, float y, float, Cvector& ou
             pushAllSure(a);
             a.distance = -1.0f;
             holding++;
-        } else if (a.distance >= 0.0f) {
+        } else if (a.distance >= 0.0f && crossesCentreLines(a.rect)) {
+            // A rectangle that meets neither line through the centre moves no candidate.
             sortKeys[nearby] = a.distance;
             sortIndices[nearby++] = i;
         }

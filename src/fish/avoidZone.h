@@ -46,6 +46,10 @@ class CavoidZone {
     float candidates[4][4] = {};
 
   private:
+    // Whether r spans the centre's row or column: only then can it move a candidate.
+    bool crossesCentreLines(Crect const& r) const {
+        return (centre[1] >= r.miny && centre[1] <= r.maxy) || (centre[0] >= r.minx && centre[0] <= r.maxx);
+    }
     // The owner writes count directly; a value outside 0 .. 499 must not index past rects.
     void keepCountInRange() { count = count < 0 ? 0 : count > maxCounted ? maxCounted : count; }
 

@@ -56,7 +56,9 @@ class Cfish : public CfishStats,
     void setParent(Cvariable* newParent, int append) override;
     void prepareForDelete() override;
     void notifyOfBreakup(CsafeRelationship* partner, short nature, short mine) override;
-    int getType() override { return TYPE_FISH; }
+    int getType() final { return TYPE_FISH; }
+    // The fish of a node of the tree, or null; cheap for the nodes that are no fish.
+    static Cfish* asFish(Cvariable* v);
     int whatAmI() override { return WHAT_FISH; }
     int itMoves() override { return 1; }
     int eatsFood() override { return 1; }

@@ -181,10 +181,15 @@ bool Cfish::fishIsWithinMyBoundingBox(Cfish const& other) const {
     return true;
 }
 
+Cfish* Cfish::asFish(Cvariable* v) {
+    // Every fish answers the fish type (final), so the cast runs for fish only.
+    return v->getType() == TYPE_FISH ? dynamic_cast<Cfish*>(v) : nullptr;
+}
+
 int Cfish::collectIntersectionsWithOtherFish(int) {
     Cvariable* list = tank ? tank->getThingList() : nullptr;
     for (Cvariable* v = list ? list->firstChild : nullptr; v; v = v->nextSibling) {
-        auto* other = dynamic_cast<Cfish*>(v);
+        auto* other = asFish(v);
         if (other && other->whatAmI() == WHAT_FISH && fishIsWithinMyBoundingBox(*other))
             collectCollisionGroupIntersections(other);
     }
@@ -194,7 +199,7 @@ int Cfish::collectIntersectionsWithOtherFish(int) {
 int Cfish::doesPlaneIntersectOtherFish(CcollisionPlaneX& plane, int) {
     Cvariable* list = tank ? tank->getThingList() : nullptr;
     for (Cvariable* v = list ? list->firstChild : nullptr; v; v = v->nextSibling) {
-        auto* other = dynamic_cast<Cfish*>(v);
+        auto* other = asFish(v);
         if (other == nullptr || other == this) continue;
         for (int i = 0; i < other->CcollisionPlaneGroup::count; i++)
             if (plane.intersectsWith(other->planes[i])) return 1;

@@ -1,6 +1,7 @@
 #include "graphics/glBuffers.h"
 
 #include "graphics/glShader.h"
+#include "graphics/graphicsGL.h"
 #include "graphics/graphicsMaster.h"
 #include "graphics/materialOwner.h"
 #include "host/glHeaders.h"
@@ -12,6 +13,8 @@ void CopenGLbuffer::removeAllLinks() {
             device->switchToThisRenderer(95);
             GLuint name = id;
             glDeleteBuffers(1, &name);
+            // A later buffer may get the same name: the draw state must not take it as set.
+            if (auto* gl = dynamic_cast<CopenGL*>(device)) gl->forgetVertexStreams();
         }
         id = 0;
         vertexBuffersAlloced--;

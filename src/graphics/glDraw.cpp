@@ -65,11 +65,16 @@ int CopenGL::drawPrepared(CdrawCall const& call) {
         glDepthMask(depthWrite ? GL_TRUE : GL_FALSE);
         depthWriteState = depthWrite;
     }
-    if (blend) {
-        glEnable(GL_BLEND);
-        glBlendFunc(call.alphaMult ? GL_SRC_ALPHA : GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    } else {
-        glDisable(GL_BLEND);
+    // -1 unknown, 0 off, 1 on by source alpha, 2 on premultiplied.
+    int8_t blendWanted = blend ? (call.alphaMult ? 1 : 2) : 0;
+    if (blendState != blendWanted) {
+        if (!blend) {
+            glDisable(GL_BLEND);
+        } else {
+            if (blendState <= 0) glEnable(GL_BLEND);
+            glBlendFunc(call.alphaMult ? GL_SRC_ALPHA : GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        }
+        blendState = blendWanted;
     }
 
     // Program and matrix; the fade variant while the scene is dimmed, except for the
@@ -80,52 +85,84 @@ int CopenGL::drawPrepared(CdrawCall const& call) {
         lastVariant = static_cast<int8_t>(variant);
         lastFlat = call.interfaceThing;
         totalMaterialChanges++;
-        glUseProgram(shader->program[variant]);
-        setMatrix(shader->matrixLocation[variant], call.interfaceThing ? flatProjection : viewProjection);
-        if (variant == 1 && shader->fadeLocation >= 0) glUniform1f(shader->fadeLocation, masterMult);
-    }
-
-    // Vertex attributes from the streams.
-    uint32_t mask = layout.allMask;
-    for (unsigned a = 0; a < 6; a++)
-        if ((enabledAttribMask & (1u << a)) && !(mask & (1u << a))) glDisableVertexAttribArray(a);
-    enabledAttribMask = mask;
-    for (int s = 0; s < 3; s++) {
-        if (!layout.streamMask[s]) continue;
-        glBindBuffer(GL_ARRAY_BUFFER, call.streamBuffers[s]);
-        GLsizei stride = static_cast<GLsizei>(layout.strideFloats[s] * 4);
-        for (int c : attribOrder) {
-            if (layout.stream[c] != s) continue;
-            CattribFormat f = attribFormat(c, call.apiFormat, call.floatsPerPosition);
-            glVertexAttribPointer(f.index, f.components, f.type, f.normalized ? GL_TRUE : GL_FALSE, stride,
-                                  reinterpret_cast<void const*>(static_cast<uintptr_t>(layout.offset[c])));
-            glEnableVertexAttribArray(f.index);
+        // Materials of the same shader texts share their program: switching between them
+        // changes no GL state unless the projection or the fade changed since.
+        uint32_t program = shader->program[variant];
+        bool same = program == lastProgram && !stereoMode && call.interfaceThing == lastProgramFlat &&
+                    (variant == 0 || lastProgramFade == masterMult);
+        if (!same) {
+            glUseProgram(program);
+            setMatrix(shader->matrixLocation[variant], call.interfaceThing ? flatProjection : viewProjection);
+            if (variant == 1 && shader->fadeLocation >= 0) glUniform1f(shader->fadeLocation, masterMult);
+            lastProgram = program;
+            lastProgramFlat = call.interfaceThing;
+            lastProgramFade = masterMult;
         }
     }
 
-    // Texture units: one per stage; the programs have four samplers.
+    // Vertex attributes from the streams: set again only when the buffers or their layout
+    // differ from the last draw's (the groups of one work object share their streams).
+    CvertexStreamState streams{call.layout,
+                               {call.streamBuffers[0], call.streamBuffers[1], call.streamBuffers[2]},
+                               call.apiFormat,
+                               call.floatsPerPosition};
+    if (!(streams == lastStreams)) {
+        uint32_t mask = layout.allMask;
+        for (unsigned a = 0; a < 6; a++)
+            if ((enabledAttribMask & (1u << a)) && !(mask & (1u << a))) glDisableVertexAttribArray(a);
+        for (int s = 0; s < 3; s++) {
+            if (!layout.streamMask[s]) continue;
+            glBindBuffer(GL_ARRAY_BUFFER, call.streamBuffers[s]);
+            GLsizei stride = static_cast<GLsizei>(layout.strideFloats[s] * 4);
+            for (int c : attribOrder) {
+                if (layout.stream[c] != s) continue;
+                CattribFormat f = attribFormat(c, call.apiFormat, call.floatsPerPosition);
+                glVertexAttribPointer(
+                    f.index, f.components, f.type, f.normalized ? GL_TRUE : GL_FALSE, stride,
+                    reinterpret_cast<void const*>(static_cast<uintptr_t>(layout.offset[c])));
+                if (!(enabledAttribMask & (1u << f.index))) glEnableVertexAttribArray(f.index);
+            }
+        }
+        enabledAttribMask = mask;
+        lastStreams = streams;
+    }
+
+    // Texture units: one per stage; each program's samplers name units 0 to 3 from its
+    // link on.
     int n = std::clamp(call.textureCount * texturesOn, 0, 8);
+    auto selectUnit = [this](int unit) {
+        if (activeTextureUnit != unit) {
+            glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+            activeTextureUnit = static_cast<int8_t>(unit);
+        }
+    };
     for (int i = 0; i < n; i++) {
-        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
         if (!texUnitEnabled[i]) {
+            selectUnit(i);
             glEnable(GL_TEXTURE_2D);
             texUnitEnabled[i] = 1;
         }
         if (boundTexture[i] != call.textures[i]) {
+            selectUnit(i);
             glBindTexture(GL_TEXTURE_2D, call.textures[i]);
             boundTexture[i] = call.textures[i];
         }
-        if (i < 4 && shader->samplerLocation[variant][i] >= 0)
-            glUniform1i(shader->samplerLocation[variant][i], i);
     }
     for (int i = n; i < texUnitsInUse && i < 8; i++) {
-        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
+        selectUnit(i);
         glDisable(GL_TEXTURE_2D);
         texUnitEnabled[i] = 0;
         boundTexture[i] = ~0u;
     }
     texUnitsInUse = n;
-    glActiveTexture(GL_TEXTURE0);
+    selectUnit(0);
+    // A sampler keeps its unit in its program: each is set once (in the program in use).
+    int samplers = std::min(n, 4);
+    int unshared = 0;
+    int& samplersSet = shader->programs ? shader->programs->samplersSet[variant] : unshared;
+    for (; samplersSet < samplers; samplersSet++)
+        if (shader->samplerLocation[variant][samplersSet] >= 0)
+            glUniform1i(shader->samplerLocation[variant][samplersSet], samplersSet);
 
     if (boundIndexBuffer != call.indexBuffer) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, call.indexBuffer);
@@ -161,6 +198,9 @@ CglslShader* CopenGL::shaderForMaterial(Cmaterial* material, char const* thingNa
         slot = made;
         made->material = material;
         shaders.push_back(made);
+        // Building may leave no program in use.
+        lastShader = nullptr;
+        lastProgram = 0;
         if (made->initialize(this, material) != 0) {
             Cstring message = Cstring("couldn't init material ") + material->getName() + " of " +
                               (thingName ? thingName : "");

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "graphics/graphicsGL.h"
 #include "graphics/graphicsMaster.h"
 #include "graphics/material.h"
 #include "host/glHeaders.h"
@@ -65,6 +66,21 @@ int CglslShader::build(CgraphicsAPI* d, char const* name, char const* vertexText
         setExitError("need both shaders", 1);
         return 1;
     }
+    auto* gl = dynamic_cast<CopenGL*>(d);
+    if (CglProgramSet* set = gl ? gl->shareProgramSet(vertexText, fragmentText) : nullptr) {
+        VTRACE(2, "shares the programs of its texts");
+        programs = set;
+        vertexShader = set->vertexShader;
+        for (int v = 0; v < 2; v++) {
+            fragmentShader[v] = set->fragmentShader[v];
+            program[v] = set->program[v];
+            matrixLocation[v] = set->matrixLocation[v];
+            for (int i = 0; i < 4; i++)
+                samplerLocation[v][i] = set->samplerLocation[v][i];
+        }
+        fadeLocation = set->fadeLocation;
+        return 0;
+    }
     VTRACE(2, "init shader");
     VTRACE(2, "vshader=" << vertexText);
     int vertex = createShader(GL_VERTEX_SHADER, &vertexText);
@@ -79,7 +95,21 @@ int CglslShader::build(CgraphicsAPI* d, char const* name, char const* vertexText
         setExitError("bad fragment Shader. ", 1);
         return 1;
     }
-    return makeProgram(vertexShader, faded, 1);
+    if (makeProgram(vertexShader, faded, 1) != 0) return 1;
+    if (gl) {
+        CglProgramSet* set = gl->addProgramSet(vertexText, fragmentText);
+        programs = set;
+        set->vertexShader = vertexShader;
+        for (int v = 0; v < 2; v++) {
+            set->fragmentShader[v] = fragmentShader[v];
+            set->program[v] = program[v];
+            set->matrixLocation[v] = matrixLocation[v];
+            for (int i = 0; i < 4; i++)
+                set->samplerLocation[v][i] = samplerLocation[v][i];
+        }
+        set->fadeLocation = fadeLocation;
+    }
+    return 0;
 }
 
 bool CglslShader::fadeVariantText(char const* fragmentText, Cstring& out) {
@@ -138,8 +168,18 @@ void CglslShader::freeShader() {
     if (material && slotIndex >= 0 && slotIndex < maxDisplays && material->shaders[slotIndex] == this)
         material->shaders[slotIndex] = nullptr;
     bool holdsAny = vertexShader || fragmentShader[0] || fragmentShader[1] || program[0] || program[1];
+    CglProgramSet* set = programs;
+    programs = nullptr;
     // Without its device the context is gone, and the GL objects with it.
     if (!holdsAny || !device) return;
+    auto* gl = dynamic_cast<CopenGL*>(device);
+    if (set && gl && !gl->releaseProgramSet(set)) {
+        // Other materials still draw with these objects.
+        vertexShader = 0;
+        for (int v = 0; v < 2; v++)
+            program[v] = fragmentShader[v] = 0;
+        return;
+    }
     device->switchToThisRenderer(182);
     for (int v = 0; v < 2; v++) {
         if (program[v]) glDeleteProgram(program[v]);

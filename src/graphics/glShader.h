@@ -6,18 +6,20 @@
 
 #include "graphics/shader.h"
 
+struct CglProgramSet;
+
 class CglslShader : public Cshader {
   public:
     // Frees the GL objects it still holds.
     ~CglslShader() override;
     // Builds both variants from the material's texts; 0 success, 1 failure (recorded).
     // Remembers the device and the material, whose slot for the display it clears when
-    // freed.
+    // freed. Programs of the same texts already built on an OpenGL device are shared.
     int initialize(CgraphicsAPI* device, Cmaterial* material) override;
     // initialize from texts alone; name only labels the traces.
     int build(CgraphicsAPI* device, char const* name, char const* vertexText, char const* fragmentText);
-    // Deletes the programs and shaders (once; later calls do nothing) and clears the
-    // material's slot.
+    // Deletes the programs and shaders (once; later calls do nothing; shared ones when
+    // their last user lets go) and clears the material's slot.
     void freeShader() override;
 
     // Links variant's program from the compiled vertex shader and the fragment text;
@@ -33,6 +35,9 @@ class CglslShader : public Cshader {
     int32_t matrixLocation[2] = {-1, -1};
     int32_t fadeLocation = -1;
     int32_t samplerLocation[2][4] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}};
+    // The display's shared record of these objects (null: built without an OpenGL device,
+    // or not built); the objects above are copies of its ids.
+    CglProgramSet* programs = nullptr;
 };
 
 // Compiles one shader of kind from text; its id, or -1 (deleted, log traced) when the

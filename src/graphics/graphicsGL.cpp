@@ -29,6 +29,41 @@ CopenGL::CopenGL() : primitiveType(GL_TRIANGLES) {
 
 CopenGL::~CopenGL() {
     release();
+    // Any left belong to shaders whose device is gone with its context.
+    for (CglProgramSet* set : programSets)
+        delete set;
+    programSets.clear();
+}
+
+CglProgramSet* CopenGL::shareProgramSet(char const* vertexText, char const* fragmentText) {
+    for (CglProgramSet* set : programSets) {
+        size_t split = set->key.find('\0');
+        if (set->key.compare(0, split, vertexText) == 0 &&
+            set->key.compare(split + 1, std::string::npos, fragmentText) == 0) {
+            set->users++;
+            return set;
+        }
+    }
+    return nullptr;
+}
+
+CglProgramSet* CopenGL::addProgramSet(char const* vertexText, char const* fragmentText) {
+    auto* set = new CglProgramSet;
+    set->key = vertexText;
+    set->key += '\0';
+    set->key += fragmentText;
+    set->users = 1;
+    programSets.push_back(set);
+    return set;
+}
+
+bool CopenGL::releaseProgramSet(CglProgramSet* set) {
+    auto at = std::find(programSets.begin(), programSets.end(), set);
+    if (at == programSets.end()) return false;
+    if (--set->users > 0) return false;
+    programSets.erase(at);
+    delete set;
+    return true;
 }
 
 int CopenGL::applyNewWindowMetrics() {
@@ -197,6 +232,8 @@ void CopenGL::resetDrawState() {
     glUseProgram(0);
     lastShader = nullptr;
     lastVariant = -1;
+    lastProgram = 0;
+    lastStreams = CvertexStreamState{};
     for (int i = 0; i < 8; i++) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
         glDisable(GL_TEXTURE_2D);
@@ -208,9 +245,11 @@ void CopenGL::resetDrawState() {
     enabledAttribMask = 0;
     texUnitsInUse = 0;
     glDisable(GL_BLEND);
+    blendState = 0;
     glDisable(GL_DEPTH_TEST);
     depthTestState = 0;
     glActiveTexture(GL_TEXTURE0);
+    activeTextureUnit = 0;
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     boundIndexBuffer = 0;
     glBindBuffer(GL_ARRAY_BUFFER, 0);

@@ -4,13 +4,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "graphics/glBuffers.h"
 
 #include "graphics/graphicsMaster.h"
 
 class CglContext;
 class CglslShader;
 class Cmaterial;
-struct CstreamLayout;
 
 // Everything one indexed draw needs, gathered from a poly group, its material and its
 // work object's device data.
@@ -31,6 +34,34 @@ struct CdrawCall {
     bool alphaMult = true; // blend by source alpha rather than premultiplied
     bool ignoreDepthTest = false;
     bool interfaceThing = false; // flat projection, never faded
+};
+
+// The vertex streams a draw set up: what decides its attribute pointers.
+struct CvertexStreamState {
+    CstreamLayout const* layout = nullptr;
+    uint32_t buffers[3] = {0, 0, 0};
+    int apiFormat = 0;
+    int floatsPerPosition = 0;
+    bool operator==(CvertexStreamState const& o) const {
+        return layout == o.layout && buffers[0] == o.buffers[0] && buffers[1] == o.buffers[1] &&
+               buffers[2] == o.buffers[2] && apiFormat == o.apiFormat &&
+               floatsPerPosition == o.floatsPerPosition;
+    }
+};
+
+// The GL objects of one pair of shader texts on one display, shared by every material
+// whose texts are the same (CglslShader holds them).
+struct CglProgramSet {
+    std::string key; // the vertex text, a zero byte, the fragment text
+    int users = 0;
+    uint32_t vertexShader = 0;
+    uint32_t fragmentShader[2] = {0, 0};
+    uint32_t program[2] = {0, 0};
+    int32_t matrixLocation[2] = {-1, -1};
+    int32_t fadeLocation = -1;
+    int32_t samplerLocation[2][4] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}};
+    // Samplers given their unit so far, per variant (sampler i always names unit i).
+    int samplersSet[2] = {0, 0};
 };
 
 class CopenGL : public CgraphicsAPI {
@@ -77,6 +108,15 @@ class CopenGL : public CgraphicsAPI {
 
     // Forgets every cached draw state and sets GL to the neutral state the cache assumes.
     void resetDrawState();
+    // Forgets the attribute pointers set last (a buffer they may name is gone).
+    void forgetVertexStreams() { lastStreams = CvertexStreamState{}; }
+    // The programs already built here for these texts (null: none), counted as one user
+    // more; and the record of programs just built, to share.
+    CglProgramSet* shareProgramSet(char const* vertexText, char const* fragmentText);
+    CglProgramSet* addProgramSet(char const* vertexText, char const* fragmentText);
+    // One user less; at none the record is dropped and true returned (its GL objects are
+    // the caller's to delete).
+    bool releaseProgramSet(CglProgramSet* set);
     // Sets the state the call needs (only what differs from the cache, blending always)
     // and draws it, twice in stereo. 0 drawn; 1 nothing to draw.
     int drawPrepared(CdrawCall const& call);
@@ -104,6 +144,15 @@ class CopenGL : public CgraphicsAPI {
     // The program variant and projection last set with lastShader.
     int8_t lastVariant = -1;
     bool lastFlat = false;
+    // The GL program in use, with the projection and fade its uniforms hold.
+    uint32_t lastProgram = 0;
+    bool lastProgramFlat = false;
+    float lastProgramFade = -1.0f;
+    CvertexStreamState lastStreams;
+    int8_t blendState = -1;        // -1 unknown, 0 off, 1 source alpha, 2 premultiplied
+    int8_t activeTextureUnit = -1; // -1 unknown
+    // Shared programs by shader texts (see CglProgramSet); owned here.
+    std::vector<CglProgramSet*> programSets;
 };
 
 // 1 when name is one whole space-separated word of the current context's extensions.

@@ -15,6 +15,9 @@ class CproximityParty {
     virtual float proximityScale() = 0;
     // The directory that holds the thing's proximities.
     virtual Cvariable* proximityDirectory() = 0;
+    // The thing's own node in the tree (null when it is none); a thing that is a variable
+    // answers without the cross-cast.
+    virtual Cvariable* proximityNode() { return dynamic_cast<Cvariable*>(this); }
 };
 
 class CproximityVar : public CtwoParentsVar {

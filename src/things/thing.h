@@ -115,6 +115,7 @@ class Cthing : public CthingMessageHandler,
     Cvector proximityPosition() override;
     float proximityScale() override { return thingScale; }
     Cvariable* proximityDirectory() override;
+    Cvariable* proximityNode() override { return this; }
 
     // ---- overrides of the tree node ----
     // Moves the thing in the tree; the nearest tank ancestor becomes its tank.

@@ -252,7 +252,7 @@ int Ctank::prepareMyAvoidanceList(Cvariable* thing, float range) {
             break;
         }
         CproximityParty* other = proximity->thingA == party ? proximity->thingB : proximity->thingA;
-        proximityThingList[count] = dynamic_cast<Cvariable*>(other);
+        proximityThingList[count] = other ? other->proximityNode() : nullptr;
         proximityDistList[count] = proximity->squaredDistance;
         ++count;
     }

@@ -176,6 +176,45 @@ TEST_F(GlDraw, StateCacheSwitchesProgramsOnlyWhenNeeded) {
     EXPECT_EQ(dev.drawPrepared(call), 1);
 }
 
+TEST_F(GlDraw, StreamsAreSetAgainWhenTheirBuffersChange) {
+    // Two quads through the same layout, drawn in turn: each draw must take its own buffer.
+    uint32_t left = quad(-1, 0, 0, 255, 0, 0, 255);
+    uint32_t right = quad(0, 1, 0, 0, 255, 0, 255);
+    for (uint32_t b : {left, right, left}) {
+        call.streamBuffers[0] = b;
+        ASSERT_EQ(dev.drawPrepared(call), 0);
+    }
+    Frame f = readFrame(*context);
+    EXPECT_EQ(f.at(8, 16)[0], 128); // red times the texel's 128
+    EXPECT_EQ(f.at(8, 16)[1], 0);
+    EXPECT_EQ(f.at(56, 16)[0], 0);
+    EXPECT_EQ(f.at(56, 16)[1], 255);
+    dumpFrameIfFailed(f);
+    // A buffer deleted and a new one made (GL may hand out the same name again): the new
+    // one's points are drawn, not the old pointers'.
+    std::vector<Point> blue = {{0, -1, 0, {0, 0, 255, 255}, 0.5f, 0.5f},
+                               {1, -1, 0, {0, 0, 255, 255}, 0.5f, 0.5f},
+                               {1, 1, 0, {0, 0, 255, 255}, 0.5f, 0.5f},
+                               {0, 1, 0, {0, 0, 255, 255}, 0.5f, 0.5f}};
+    long bytes = static_cast<long>(blue.size() * sizeof(Point));
+    CopenGLbuffer* gone = makeBuffer(&dev, GL_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
+    ASSERT_TRUE(gone);
+    ASSERT_EQ(fillArrayBuffer(gone, bytes, copyPoints, &blue), 0);
+    call.streamBuffers[0] = gone->id;
+    ASSERT_EQ(dev.drawPrepared(call), 0);
+    gone->removeAllLinks();
+    CopenGLbuffer* made = makeBuffer(&dev, GL_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
+    ASSERT_TRUE(made);
+    ASSERT_EQ(fillArrayBuffer(made, bytes, copyPoints, &blue), 0);
+    clear();
+    call.streamBuffers[0] = made->id;
+    ASSERT_EQ(dev.drawPrepared(call), 0);
+    Frame g = readFrame(*context);
+    EXPECT_EQ(g.at(56, 16)[2], 255);
+    EXPECT_EQ(g.litCount(), 32 * 32);
+    dumpFrameIfFailed(g);
+}
+
 TEST_F(GlDraw, ShaderFailuresGiveTheirTexts) {
     struct Case {
         char const* what;
@@ -248,6 +287,73 @@ TEST_F(GlDraw, MaterialFailuresAreRecordedAndNotRetried) {
         EXPECT_EQ(m.shaders[0], nullptr);
     }
     resetExitState();
+}
+
+TEST_F(GlDraw, MaterialsOfTheSameTextsShareOneProgram) {
+    CtextureImage* images[3] = {new CtextureImage, new CtextureImage, new CtextureImage};
+    for (CtextureImage* image : images)
+        ASSERT_EQ(dev.imageTotexMap(image, &texArray), 0);
+    // Two materials with the fixture's texts, one whose fragment halves the colour.
+    Cmaterial same1, same2, other;
+    setUpMaterial(same1, vertexText, images[0]);
+    setUpMaterial(same2, vertexText, images[1]);
+    setUpMaterial(other, vertexText, images[2]);
+    other.fragShader = "uniform sampler2D tex1; varying vec4 c; varying vec2 uv;\n"
+                       "void main() { gl_FragColor = 0.5 * c * texture2D(tex1, uv); }\n";
+    size_t sets = dev.programSets.size();
+    CglslShader* a = dev.shaderForMaterial(&same1, "fish");
+    CglslShader* b = dev.shaderForMaterial(&same2, "fish");
+    CglslShader* c = dev.shaderForMaterial(&other, "fish");
+    ASSERT_TRUE(a && b && c);
+    EXPECT_NE(a, b); // each material keeps its own record
+    for (int v = 0; v < 2; v++) {
+        EXPECT_EQ(a->program[v], shader->program[v]) << v;
+        EXPECT_EQ(b->program[v], shader->program[v]) << v;
+        EXPECT_NE(c->program[v], shader->program[v]) << v;
+    }
+    EXPECT_EQ(dev.programSets.size(), sets + 1);
+
+    // Drawn in turn, each through its own material: the shared program draws both alike.
+    auto drawWith = [&](Cmaterial& m, float x0, float x1) {
+        CdrawCall d = call;
+        ASSERT_EQ(dev.prepareMaterialDraw(&m, "fish", nullptr, false, false, d), 0);
+        d.streamBuffers[0] = quad(x0, x1, 0, 255, 255, 255, 255);
+        ASSERT_EQ(dev.drawPrepared(d), 0);
+    };
+    drawWith(same1, -1, -0.5f);
+    drawWith(other, -0.5f, 0);
+    drawWith(same2, 0, 1);
+    Frame f = readFrame(*context);
+    EXPECT_EQ(f.at(4, 16)[0], 128);
+    EXPECT_EQ(f.at(4, 16)[1], 255);
+    EXPECT_EQ(f.at(20, 16)[1], 128);
+    EXPECT_EQ(f.at(48, 16)[0], 128);
+    EXPECT_EQ(f.at(48, 16)[1], 255);
+    dumpFrameIfFailed(f);
+
+    // Freeing one user keeps the program for the others; the last one deletes it.
+    uint32_t program = a->program[0];
+    a->freeShader();
+    EXPECT_EQ(same1.shaders[0], nullptr);
+    EXPECT_EQ(a->program[0], 0u);
+    EXPECT_TRUE(glIsProgram(program));
+    clear();
+    drawWith(same2, -1, 1);
+    EXPECT_EQ(readFrame(*context).at(32, 16)[1], 255);
+    shader->freeShader();
+    EXPECT_TRUE(glIsProgram(program));
+    dev.geoToDisplay(nullptr); // no program in use: GL deletes at once
+    b->freeShader();
+    EXPECT_FALSE(glIsProgram(program));
+    EXPECT_EQ(dev.programSets.size(), sets);
+    // A material whose program went is given a new one at its next draw.
+    CglslShader* again = dev.shaderForMaterial(&same2, "fish");
+    ASSERT_TRUE(again);
+    EXPECT_NE(again->program[0], 0u);
+    EXPECT_EQ(dev.programSets.size(), sets + 1);
+    dev.freeAPIgraphicsResources();
+    EXPECT_TRUE(dev.programSets.empty());
+    EXPECT_EQ(other.shaders[0], nullptr);
 }
 
 TEST_F(GlDraw, BuffersAreCountedAndAMappedOneIsRefused) {
