@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "allocCounter.h"
+#include "fishBench.h"
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
 #include "fish/fish.h"
@@ -30,9 +31,9 @@
 
 namespace {
 
-float uniform(std::minstd_rand& rng, float lo, float hi) {
-    return lo + (hi - lo) * static_cast<float>(rng() - rng.min()) / static_cast<float>(rng.max() - rng.min());
-}
+using fishBench::copyArrays;
+using fishBench::newGoal;
+using fishBench::uniform;
 
 // A box of water with a food list.
 class FeedTank : public CtankServices {
@@ -48,15 +49,9 @@ class FeedTank : public CtankServices {
     float levelSetAt(Cvector const& p) override {
         return std::min({p.x + 5, 5 - p.x, p.y, 6 - p.y, p.z + 3, 3 - p.z});
     }
+    // The tank's proximities keep this list; here every pair is measured.
     int avoidanceList(Cthing* thing, float range, Cthing** out, float* dist, int capacity) override {
-        int n = 0;
-        Cvector const& at = static_cast<Cfish*>(thing)->vertex[4];
-        for (Cfish* other : fish) {
-            if (other == thing) continue;
-            float q = (other->vertex[4] - at).lengthSquared();
-            if (q < range && n < capacity) out[n] = other, dist[n++] = q;
-        }
-        return n;
+        return fishBench::avoidanceList(fish, thing, range, out, dist, capacity);
     }
     std::vector<Cvariable*> const* foodThings() override { return &foods; }
     void addFoodToList(Cvariable* f) override { foods.push_back(f); }
@@ -105,25 +100,6 @@ class FeedingFish : public Cfish {
         _setDesiredBodySpeed(1.5f);
     }
 };
-
-Cvector newGoal(std::minstd_rand& rng) {
-    return Cvector(uniform(rng, -4, 4), uniform(rng, 0.8f, 5), uniform(rng, -2.5f, 2.5f));
-}
-
-bool copyArrays() {
-#ifdef VELMORA_GENERATED_RESOURCE_DIR
-    std::filesystem::path from = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/std_fish/arrays";
-    std::error_code ec;
-    if (!std::filesystem::is_directory(from, ec)) return false;
-    std::filesystem::create_directories("species/std_fish/arrays");
-    std::filesystem::copy(
-        from, "species/std_fish/arrays",
-        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing, ec);
-    return !ec;
-#else
-    return false;
-#endif
-}
 
 // A floating food of n particles in tank, with a work object to bind its joints.
 CfloatingFood* makeFood(FeedTank& tank, FoodSpecies& species) {

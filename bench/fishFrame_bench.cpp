@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "allocCounter.h"
+#include "fishBench.h"
 #include "data/dataArray.h"
 #include "data/dataArrayManager.h"
 #include "data/resourceStreamer.h"
@@ -18,11 +19,10 @@
 #include "world/thingServices.h"
 
 namespace {
-// Repeatable goals and starts.
-float uniform(std::minstd_rand& rng, float lo, float hi) {
-    return lo + (hi - lo) * static_cast<float>(rng() - rng.min()) / static_cast<float>(rng.max() - rng.min());
-}
 
+using fishBench::copyArrays;
+using fishBench::newGoal;
+using fishBench::uniform;
 class BenchTank : public CtankServices {
   public:
     BenchTank() { things = addDirectory("thingList", 1); }
@@ -44,14 +44,7 @@ class BenchTank : public CtankServices {
     }
     // The tank's proximities keep this list; here every pair is measured.
     int avoidanceList(Cthing* thing, float range, Cthing** out, float* dist, int capacity) override {
-        int n = 0;
-        Cvector const& at = static_cast<Cfish*>(thing)->vertex[4];
-        for (Cfish* other : fish) {
-            if (other == thing) continue;
-            float q = (other->vertex[4] - at).lengthSquared();
-            if (q < range && n < capacity) out[n] = other, dist[n++] = q;
-        }
-        return n;
+        return fishBench::avoidanceList(fish, thing, range, out, dist, capacity);
     }
     Cvariable* things;
     std::vector<Cfish*> fish;
@@ -72,28 +65,6 @@ class BenchFish : public Cfish {
         _setDesiredBodySpeed(1.5f);
     }
 };
-
-// Goals lie in open water, well inside the tank's walls.
-Cvector newGoal(std::minstd_rand& rng) {
-    return Cvector(uniform(rng, -4, 4), uniform(rng, 0.8f, 5), uniform(rng, -2.5f, 2.5f));
-}
-
-// The fish's swimming and turning arrays as the build generates them; false when the build
-// made none.
-bool copyArrays() {
-#ifdef VELMORA_GENERATED_RESOURCE_DIR
-    std::filesystem::path from = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/std_fish/arrays";
-    std::error_code ec;
-    if (!std::filesystem::is_directory(from, ec)) return false;
-    std::filesystem::create_directories("species/std_fish/arrays");
-    std::filesystem::copy(
-        from, "species/std_fish/arrays",
-        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing, ec);
-    return !ec;
-#else
-    return false;
-#endif
-}
 
 void BM_fishFrame(benchmark::State& state) {
     auto dir = std::filesystem::temp_directory_path() / "velmora_fish_bench";
