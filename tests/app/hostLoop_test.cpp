@@ -120,23 +120,34 @@ TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
     XDestroyImage(image);
 }
 
+// The run is stepped here, so that the window goes only once the program has drawn in it
+// (a window gone before the GL context is made is a failure to start, another case).
 TEST_F(HostLoop, ADestroyedWindowEndsTheRunAndSaves) {
     REQUIRE_X();
     ScopedDisplayLock display;
     TestWindow target(64, 48);
     ASSERT_TRUE(target.display);
     makeFolders(true);
-    Window id = target.window;
-    std::thread t;
-    stopLater(t, [id] {
-        Display* d = XOpenDisplay(nullptr);
-        XDestroyWindow(d, id);
-        XCloseDisplay(d);
-    });
-    int status = runProgram({"-window-id", std::to_string(id), "--frames", "1000000"});
-    t.join();
+    std::string id = std::to_string(target.window);
+    char const* argv[] = {"velmora", "-window-id", id.c_str()};
+    ChostOptions options;
+    Cstring error;
+    ASSERT_EQ(parseHostOptions(3, argv, nullptr, options, error), 0) << error;
+    char name[] = "velmora";
+    char* programArgv[] = {name, nullptr};
+    ChostRun run;
+    ASSERT_EQ(run.open(options, 1, programArgv), 0);
+    while (run.frame < 5)
+        ASSERT_TRUE(run.step()) << "the run ended by itself at frame " << run.frame;
+    XDestroyWindow(target.display, target.window);
+    XSync(target.display, False);
     target.window = 0;
-    EXPECT_EQ(status, 0);
+    // The window's end reaches the program with its next events.
+    int framesAfter = 0;
+    while (run.step() && framesAfter < 600)
+        framesAfter++;
+    EXPECT_LT(framesAfter, 600) << "the run went on without its window";
+    EXPECT_EQ(run.close(), 0);
     EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
 }
 
