@@ -36,9 +36,16 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
         CexitHold hold;
         CscriptVar script;
         parsed = script.processDiskScript(path);
-        bool ranBadly = parsed == 0 && !hold.exitRecorded() && scriptFailed(runScript(target, &script));
-        if (!hold.exitRecorded() && !ranBadly) return parsed == 0 ? KEPT_FILE_RAN : KEPT_FILE_UNREAD;
-        reason = hold.exitRecorded() ? hold.reason() : Cstring("its script failed");
+        // The program writes every block whole: a file ending inside one was cut short, and
+        // what it still holds would come back half made (a fish without its size).
+        bool cutShort = parsed == 0 && script.endedInOpenBlock;
+        bool ranBadly =
+            parsed == 0 && !cutShort && !hold.exitRecorded() && scriptFailed(runScript(target, &script));
+        if (!hold.exitRecorded() && !ranBadly && !cutShort)
+            return parsed == 0 ? KEPT_FILE_RAN : KEPT_FILE_UNREAD;
+        reason = hold.exitRecorded() ? hold.reason()
+                 : cutShort          ? Cstring("it ends inside a block: cut short")
+                                     : Cstring("its script failed");
         hold.forget();
     }
     scriptError = scriptErrorBefore;

@@ -115,7 +115,10 @@ void CparsingInfo::loadLines(Cvariable* parent) {
     while (!stopped) {
         int length = 0;
         char const* chunk = getNextChunk(length);
-        if (chunk == nullptr) break;
+        if (chunk == nullptr) {
+            if (depth > 1 && !stopped) endedInOpenBlock = true;
+            break;
+        }
         if (length == 0) continue;
         if (inBlockComment) {
             if (!binaryChunk && startsWith(chunk, length, "*/")) inBlockComment = false;
@@ -194,6 +197,7 @@ int CscriptVar::parse(char const* text, size_t length, bool fromResourceTree) {
     CparsingInfo info(text, length);
     info.restoreResourcesOnError = fromResourceTree;
     info.loadLines(this);
+    endedInOpenBlock = info.endedInOpenBlock ? 1 : 0;
     VTRACE(2, "done reading script " << name);
     return (scriptError || exitSaver) ? 1 : 0;
 }

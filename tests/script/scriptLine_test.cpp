@@ -37,7 +37,8 @@ std::string shape(Cvariable* parent) {
 }
 
 // Expressions and quotes keep blanks and line ends; comments end with their line; blocks
-// nest under the line before; a stray "}" ends the parse; an unclosed block takes the rest.
+// nest under the line before; a stray "}" ends the parse; an unclosed block takes the rest
+// and is told (the text was cut short).
 TEST_F(ScriptParse, LinesTokensAndBlocks) {
     std::string comments = ":a 1 // note (x \"y\n:b 2 //direct\n:c 3 //\n:d /* x { } */ 4 /*a*/ 5 */ 6\n:e";
     std::string crlf = comments;
@@ -46,18 +47,23 @@ TEST_F(ScriptParse, LinesTokensAndBlocks) {
     struct Case {
         std::string text;
         char const* lines;
+        bool openAtEnd;
     } cases[] = {
-        {":set a (1 + 2) \"x y\" (max(1,\n 2)) z", "set,a,(1 + 2),x y,(max(1,\n 2)),z"},
-        {":a x) y\n:b z", "a,x),y b,z"},
-        {comments, "a,1 b,2 c,3 d,4,6 e"},
-        {crlf, "a,1 b,2 c,3 d,4,6 e"},
-        {":a {\n :b 1\n :c { :x } \n}\n:d", "a{b,1 c{x}} d"},
-        {":a } :b", "a"},
-        {":a { :b :c", "a{b c}"},
+        {":set a (1 + 2) \"x y\" (max(1,\n 2)) z", "set,a,(1 + 2),x y,(max(1,\n 2)),z", false},
+        {":a x) y\n:b z", "a,x),y b,z", false},
+        {comments, "a,1 b,2 c,3 d,4,6 e", false},
+        {crlf, "a,1 b,2 c,3 d,4,6 e", false},
+        {":a {\n :b 1\n :c { :x } \n}\n:d", "a{b,1 c{x}} d", false},
+        {":a } :b", "a", false},
+        {":a { :b :c", "a{b c}", true},
+        {":a { :b { :c }", "a{b{c}}", true},
+        {":a { :b { :c } } } :d {", "a{b{c}}", false},
+        {":a { :b } /* { */", "a{b}", false},
     };
     for (Case const& c : cases) {
         ASSERT_EQ(parse(c.text), 0) << c.text;
         EXPECT_EQ(shape(&script), c.lines) << c.text;
+        EXPECT_EQ(script.endedInOpenBlock, c.openAtEnd ? 1 : 0) << c.text;
     }
 }
 
