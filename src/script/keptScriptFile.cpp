@@ -2,6 +2,7 @@
 // aside under a free name and the run goes on without it, nothing of it lost.
 #include <string>
 
+#include "script/keptScriptFile.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -49,6 +50,13 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
         hold.forget();
     }
     scriptError = scriptErrorBefore;
+    setKeptFileAside(path, reason.c_str(), setAsideAs);
+    return KEPT_FILE_SET_ASIDE;
+}
+
+bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs) {
+    if (setAsideAs) *setAsideAs = "";
+    if (path == nullptr || !fileExists(path)) return false;
     Cstring aside = freeSetAsideName(path);
     bool moved = !aside.empty() && renameFile(path, aside.c_str()) == 0;
     if (moved) {
@@ -57,5 +65,5 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
     } else {
         logLine(Cstring("damaged file ") + path + " (" + reason + ") could not be set aside; it is not read");
     }
-    return KEPT_FILE_SET_ASIDE;
+    return moved;
 }

@@ -15,6 +15,9 @@
 #include <thread>
 
 #include "app/hostLoop.h"
+#include "app/velmoraView.h"
+#include "script/scripter.h"
+#include "support/cerr.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -53,6 +56,41 @@ TEST_F(HostLoop, TheSheetsOptionsOnTheCommandLineAreKept) {
     // A run without them keeps what the last one set.
     EXPECT_EQ(runProgram({"--headless", "32x18", "--frames", "1"}), 0);
     EXPECT_NE(readWholeFile(data.file("registry.txt")).find("fsSz 1.5"), std::string::npos);
+}
+
+// A saved tank that cannot be built ends the start; the settings holding it are set aside
+// whole, so the next start begins from the defaults instead of ending the same way.
+TEST_F(HostLoop, SettingsWhoseTankCannotBeBuiltAreSetAsideForTheNextStart) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> run = {"--headless", "480x270", "--frames", "30"};
+    ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
+    ASSERT_EQ(runProgram(run), 0) << "the second saves the settings";
+    std::string saved = settingsText();
+    size_t at = saved.find(":set startPos ");
+    ASSERT_NE(at, std::string::npos) << saved;
+    std::string damaged = saved.substr(0, at) + ":set startPos nan 0 0" + saved.substr(saved.find('\n', at));
+    writeWholeFile(data.file("settings.txt"), damaged);
+
+    EXPECT_EQ(runProgram(run), 1);
+    EXPECT_FALSE(pathExists(data.file("settings.txt")));
+    // The run may have saved the settings again before it built the tank: the same tank.
+    std::string aside = readWholeFile(data.file("settings.txt.damaged"));
+    auto things = [](std::string const& text) {
+        size_t n = 0;
+        for (size_t at = 0; (at = text.find(":addThing ", at)) != std::string::npos; at++)
+            n++;
+        return n;
+    };
+    EXPECT_NE(aside.find("nan"), std::string::npos) << "nothing of it is lost";
+    EXPECT_EQ(things(aside), things(saved));
+    EXPECT_GT(things(saved), 10u);
+    // A new process starts without the last one's exit reasons and script error.
+    resetExitState();
+    scriptError = 0;
+    showInPreview = 0;
+    EXPECT_EQ(runProgram(run), 0) << logs().substr(0, 2000);
+    EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), aside);
 }
 
 // Ends the run from another thread after a while, the way the outside world does.

@@ -1,0 +1,10 @@
+// Setting a damaged kept file (settings, registry) aside, outside the reading of it: when
+// what the file holds fails only later, as a saved tank that cannot be built.
+#pragma once
+
+#include "support/mystring.h"
+
+// Renames path to "<path>.damaged" (or ".damaged2" and so on) and logs why; true when it was
+// moved (its new name into setAsideAs when given), false when there was no such file or it
+// could not be moved.
+bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs);
