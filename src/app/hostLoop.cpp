@@ -107,6 +107,7 @@ ChostRun::~ChostRun() {
 
 int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
     options = runOptions;
+    resourceCopyAskedBack = 0;
     wireApp(); // before any view: every layer learns of the layers above it
     engineAskedToStop = false;
     viewStopRequested = onEngineStop;
@@ -241,8 +242,9 @@ int ChostRun::close() {
     Cstring message = exitMsg;
     // The run ended on what the settings hold (a saved tank that cannot be built): every
     // later start would end the same way, so the file is set aside once nothing saves any
-    // more, and the next start begins from the defaults.
-    bool settingsAtFault = erroredExit && settingsFileError;
+    // more, and the next start begins from the defaults. Not when the resource copy failed
+    // and was renewed: the next start tells whether the settings are to blame.
+    bool settingsAtFault = erroredExit && settingsFileError && !resourceCopyAskedBack;
     Cstring settingsPath = OS::getSettingsFileName();
     for (auto& view : views)
         view->stopAnimation();

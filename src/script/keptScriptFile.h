@@ -8,3 +8,8 @@
 // moved (its new name into setAsideAs when given), false when there was no such file or it
 // could not be moved.
 bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs);
+
+// Set (never cleared here) when a script of the resource copy did not parse and the copy was
+// asked back from the install folder: a run that then fails on a saved tank failed on the
+// copy, and the settings are not to blame.
+extern uint8_t resourceCopyAskedBack;

@@ -1,14 +1,19 @@
 // Script text: chunks, comments, blocks and binary blocks into trees of script lines.
 #include <climits>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "data/resourceStreamer.h"
+#include "script/keptScriptFile.h"
 #include "script/scripter.h"
 #include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "variables/variableLinks.h"
+
+uint8_t resourceCopyAskedBack = 0;
 
 namespace {
 
@@ -29,7 +34,10 @@ void CparsingInfo::failSyntax(char const* reason) {
     scriptError = 1;
     syntaxError = true;
     stopped = true;
-    if (restoreResourcesOnError && engineHooks.restoreResourceTree) engineHooks.restoreResourceTree();
+    if (restoreResourcesOnError && engineHooks.restoreResourceTree) {
+        engineHooks.restoreResourceTree();
+        resourceCopyAskedBack = 1;
+    }
     setExitError(reason, 1);
 }
 
@@ -228,11 +236,15 @@ int CscriptVar::processDiskScript(char const* path) {
     fromDisk = 1;
     // Only the installed resources can be put back: a script from a package or from the
     // resource tree in the data folder, not settings or downloaded text.
+    // A path relative to the working folder (the engine works in the resource tree) is
+    // judged by where it leads.
     Cstring full = replaceCommonPathKeyword(path);
+    std::error_code error;
+    std::string found = std::filesystem::absolute(full.c_str(), error).lexically_normal().string();
     Cstring resourceTree = appDataDir + "Resources/";
     bool fromResourceTree =
         resourcesDir->lastFoundInPackage ||
-        (!appDataDir.empty() && std::strncmp(full.c_str(), resourceTree.c_str(), resourceTree.size()) == 0);
+        (!appDataDir.empty() && !error && found.compare(0, resourceTree.size(), resourceTree.c_str()) == 0);
     return parse(reinterpret_cast<char const*>(chunk.data), chunk.data ? chunk.size : 0, fromResourceTree);
 }
 

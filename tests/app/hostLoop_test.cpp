@@ -93,6 +93,30 @@ TEST_F(HostLoop, SettingsWhoseTankCannotBeBuiltAreSetAsideForTheNextStart) {
     EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), aside);
 }
 
+// A species script of the resource copy that does not parse ends the start too, but the
+// copy is to blame: it is renewed from the install folder and the settings stay.
+TEST_F(HostLoop, ABrokenScriptOfTheResourceCopyRenewsTheCopyAndKeepsTheSettings) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> run = {"--headless", "480x270", "--frames", "30"};
+    ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
+    ASSERT_EQ(runProgram(run), 0) << "the second saves the settings";
+    std::string species = "Resources/species/neon_tetra/neon_tetra.spec";
+    std::string installed = readWholeFile(std::string(VELMORA_GENERATED_RESOURCE_DIR) + species.substr(10));
+    ASSERT_FALSE(installed.empty());
+    writeWholeFile(data.file(species.c_str()), "broken :a");
+
+    EXPECT_EQ(runProgram(run), 1);
+    EXPECT_EQ(readWholeFile(data.file(species.c_str())), installed) << "the copy is whole again";
+    EXPECT_TRUE(pathExists(data.file("settings.txt")));
+    EXPECT_FALSE(pathExists(data.file("settings.txt.damaged")));
+    resetExitState();
+    scriptError = 0;
+    showInPreview = 0;
+    EXPECT_EQ(runProgram(run), 0) << logs().substr(0, 2000);
+    EXPECT_FALSE(pathExists(data.file("settings.txt.damaged")));
+}
+
 // Ends the run from another thread after a while, the way the outside world does.
 void stopLater(std::thread& t, std::function<void()> how) {
     t = std::thread([how] {
