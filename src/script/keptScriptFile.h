@@ -13,3 +13,9 @@ bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs)
 // asked back from the install folder: a run that then fails on a saved tank failed on the
 // copy, and the settings are not to blame.
 extern uint8_t resourceCopyAskedBack;
+
+// Whether path (with or without a folder keyword, relative to the working folder or not)
+// leads into the data folder's resource copy.
+bool pathInResourceCopy(char const* path);
+// Asks for the resource copy back from the install folder (the engine's hook) and notes it.
+void askForResourceCopyBack();

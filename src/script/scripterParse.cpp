@@ -15,6 +15,23 @@
 
 uint8_t resourceCopyAskedBack = 0;
 
+bool pathInResourceCopy(char const* path) {
+    if (path == nullptr || appDataDir.empty()) return false;
+    // A path relative to the working folder (the engine works in the resource tree) is
+    // judged by where it leads.
+    Cstring full = replaceCommonPathKeyword(path);
+    std::error_code error;
+    std::string found = std::filesystem::absolute(full.c_str(), error).lexically_normal().string();
+    Cstring resourceTree = appDataDir + "Resources/";
+    return !error && found.compare(0, resourceTree.size(), resourceTree.c_str()) == 0;
+}
+
+void askForResourceCopyBack() {
+    if (engineHooks.restoreResourceTree == nullptr) return;
+    engineHooks.restoreResourceTree();
+    resourceCopyAskedBack = 1;
+}
+
 namespace {
 
 // Deeper than any real settings or tank file; bounds the parser's and runner's recursion.
@@ -34,10 +51,7 @@ void CparsingInfo::failSyntax(char const* reason) {
     scriptError = 1;
     syntaxError = true;
     stopped = true;
-    if (restoreResourcesOnError && engineHooks.restoreResourceTree) {
-        engineHooks.restoreResourceTree();
-        resourceCopyAskedBack = 1;
-    }
+    if (restoreResourcesOnError) askForResourceCopyBack();
     setExitError(reason, 1);
 }
 
@@ -236,15 +250,7 @@ int CscriptVar::processDiskScript(char const* path) {
     fromDisk = 1;
     // Only the installed resources can be put back: a script from a package or from the
     // resource tree in the data folder, not settings or downloaded text.
-    // A path relative to the working folder (the engine works in the resource tree) is
-    // judged by where it leads.
-    Cstring full = replaceCommonPathKeyword(path);
-    std::error_code error;
-    std::string found = std::filesystem::absolute(full.c_str(), error).lexically_normal().string();
-    Cstring resourceTree = appDataDir + "Resources/";
-    bool fromResourceTree =
-        resourcesDir->lastFoundInPackage ||
-        (!appDataDir.empty() && !error && found.compare(0, resourceTree.size(), resourceTree.c_str()) == 0);
+    bool fromResourceTree = resourcesDir->lastFoundInPackage || pathInResourceCopy(path);
     return parse(reinterpret_cast<char const*>(chunk.data), chunk.data ? chunk.size : 0, fromResourceTree);
 }
 
