@@ -13,13 +13,15 @@ if [ -n "${FUZZ_RUNS:-}" ]; then limit="-runs=$FUZZ_RUNS"; fi
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
 build=$(realpath "$BUILD_DIR")
 seeds=$(realpath tests/inputs/robustness)
-# Absolute paths: the script targets change folder as they start.
+# Absolute paths, wherever the script is started from; a crash's input is kept beside the
+# target's log.
 for target in "$build"/tests/fuzz/*_fuzz; do
     name=$(basename "$target")
     corpus="$build/fuzz-corpus/$name"
     mkdir -p "$corpus"
     # The committed inputs seed every target; each keeps what it finds useful.
-    "$target" "$limit" -rss_limit_mb=2048 -timeout=10 -max_len=65536 "$corpus" "$seeds" \
+    "$target" "$limit" -rss_limit_mb=2048 -timeout=10 -max_len=65536 -artifact_prefix="$build/$name-" \
+        "$corpus" "$seeds" \
         2>"$build/$name.log" || {
         tail -n 60 "$build/$name.log"
         echo "fuzz target $name failed" >&2

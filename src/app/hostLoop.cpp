@@ -13,8 +13,11 @@
 #include "host/glContext.h"
 #include "host/hostServices.h"
 #include "host/noticeText.h"
+#include "host/osFunctions.h"
 #include "host/saverDefaults.h"
+#include "script/keptScriptFile.h"
 #include "support/cerr.h"
+#include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/shopAudio.h"
@@ -104,6 +107,7 @@ ChostRun::~ChostRun() {
 
 int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
     options = runOptions;
+    resourceCopyAskedBack = 0;
     wireApp(); // before any view: every layer learns of the layers above it
     engineAskedToStop = false;
     viewStopRequested = onEngineStop;
@@ -236,12 +240,22 @@ int ChostRun::close() {
     }
     bool errorShown = showInPreview == 1 || erroredExit;
     Cstring message = exitMsg;
+    // The run ended on what the settings hold (a saved tank that cannot be built): every
+    // later start would end the same way, so the file is set aside once nothing saves any
+    // more, and the next start begins from the defaults. Not when the resource copy failed
+    // and was renewed: the next start tells whether the settings are to blame.
+    bool settingsAtFault = erroredExit && settingsFileError && !resourceCopyAskedBack;
+    Cstring settingsPath = OS::getSettingsFileName();
     for (auto& view : views)
         view->stopAnimation();
     views.clear();
     freeGlobals();
     viewStopRequested = nullptr;
     lastFocusWindow = 0;
+    Cstring aside;
+    if (settingsAtFault && setKeptFileAside(settingsPath.c_str(), message.c_str(), &aside))
+        message += Cstring(" (the settings were set aside as ") + aside +
+                   "; the next start begins from the defaults)";
     if (errorShown) {
         std::fprintf(stderr, "velmora: %s\n", message.c_str());
         status = 1;

@@ -2,6 +2,7 @@
 // aside under a free name and the run goes on without it, nothing of it lost.
 #include <string>
 
+#include "script/keptScriptFile.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -36,12 +37,26 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
         CexitHold hold;
         CscriptVar script;
         parsed = script.processDiskScript(path);
-        bool ranBadly = parsed == 0 && !hold.exitRecorded() && scriptFailed(runScript(target, &script));
-        if (!hold.exitRecorded() && !ranBadly) return parsed == 0 ? KEPT_FILE_RAN : KEPT_FILE_UNREAD;
-        reason = hold.exitRecorded() ? hold.reason() : Cstring("its script failed");
+        // The program writes every block whole: a file ending inside one was cut short, and
+        // what it still holds would come back half made (a fish without its size).
+        bool cutShort = parsed == 0 && script.endedInOpenBlock;
+        bool ranBadly =
+            parsed == 0 && !cutShort && !hold.exitRecorded() && scriptFailed(runScript(target, &script));
+        if (!hold.exitRecorded() && !ranBadly && !cutShort)
+            return parsed == 0 ? KEPT_FILE_RAN : KEPT_FILE_UNREAD;
+        reason = hold.exitRecorded() ? hold.reason()
+                 : cutShort          ? Cstring("it ends inside a block: cut short")
+                                     : Cstring("its script failed");
         hold.forget();
     }
     scriptError = scriptErrorBefore;
+    setKeptFileAside(path, reason.c_str(), setAsideAs);
+    return KEPT_FILE_SET_ASIDE;
+}
+
+bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs) {
+    if (setAsideAs) *setAsideAs = "";
+    if (path == nullptr || !fileExists(path)) return false;
     Cstring aside = freeSetAsideName(path);
     bool moved = !aside.empty() && renameFile(path, aside.c_str()) == 0;
     if (moved) {
@@ -50,5 +65,5 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
     } else {
         logLine(Cstring("damaged file ") + path + " (" + reason + ") could not be set aside; it is not read");
     }
-    return KEPT_FILE_SET_ASIDE;
+    return moved;
 }

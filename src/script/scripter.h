@@ -39,6 +39,9 @@ class CscriptVar : public CscriptContainer {
     Cstring fileName;
     Cstring diskPath;     // folder of the file, as justPath gives it
     uint8_t fromDisk = 0; // 1 once filled from a file
+    // 1 when the last parse reached the end of the text inside an open block: the text was
+    // cut short (the lines made so far stay).
+    uint8_t endedInOpenBlock = 0;
 
   private:
     int parse(char const* text, size_t length, bool fromResourceTree);
@@ -65,6 +68,7 @@ class CparsingInfo {
     bool stopped = false;
     bool syntaxError = false;
     bool restoreResourcesOnError = false;
+    bool endedInOpenBlock = false; // the text ended before a block's "}"
 
   private:
     void failSyntax(char const* reason);

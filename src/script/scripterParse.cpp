@@ -1,14 +1,36 @@
 // Script text: chunks, comments, blocks and binary blocks into trees of script lines.
 #include <climits>
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 #include "data/resourceStreamer.h"
+#include "script/keptScriptFile.h"
 #include "script/scripter.h"
 #include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "variables/variableLinks.h"
+
+uint8_t resourceCopyAskedBack = 0;
+
+bool pathInResourceCopy(char const* path) {
+    if (path == nullptr || appDataDir.empty()) return false;
+    // A path relative to the working folder (the engine works in the resource tree) is
+    // judged by where it leads.
+    Cstring full = replaceCommonPathKeyword(path);
+    std::error_code error;
+    std::string found = std::filesystem::absolute(full.c_str(), error).lexically_normal().string();
+    Cstring resourceTree = appDataDir + "Resources/";
+    return !error && found.compare(0, resourceTree.size(), resourceTree.c_str()) == 0;
+}
+
+void askForResourceCopyBack() {
+    if (engineHooks.restoreResourceTree == nullptr) return;
+    engineHooks.restoreResourceTree();
+    resourceCopyAskedBack = 1;
+}
 
 namespace {
 
@@ -29,7 +51,7 @@ void CparsingInfo::failSyntax(char const* reason) {
     scriptError = 1;
     syntaxError = true;
     stopped = true;
-    if (restoreResourcesOnError && engineHooks.restoreResourceTree) engineHooks.restoreResourceTree();
+    if (restoreResourcesOnError) askForResourceCopyBack();
     setExitError(reason, 1);
 }
 
@@ -115,7 +137,10 @@ void CparsingInfo::loadLines(Cvariable* parent) {
     while (!stopped) {
         int length = 0;
         char const* chunk = getNextChunk(length);
-        if (chunk == nullptr) break;
+        if (chunk == nullptr) {
+            if (depth > 1 && !stopped) endedInOpenBlock = true;
+            break;
+        }
         if (length == 0) continue;
         if (inBlockComment) {
             if (!binaryChunk && startsWith(chunk, length, "*/")) inBlockComment = false;
@@ -194,6 +219,7 @@ int CscriptVar::parse(char const* text, size_t length, bool fromResourceTree) {
     CparsingInfo info(text, length);
     info.restoreResourcesOnError = fromResourceTree;
     info.loadLines(this);
+    endedInOpenBlock = info.endedInOpenBlock ? 1 : 0;
     VTRACE(2, "done reading script " << name);
     return (scriptError || exitSaver) ? 1 : 0;
 }
@@ -224,11 +250,7 @@ int CscriptVar::processDiskScript(char const* path) {
     fromDisk = 1;
     // Only the installed resources can be put back: a script from a package or from the
     // resource tree in the data folder, not settings or downloaded text.
-    Cstring full = replaceCommonPathKeyword(path);
-    Cstring resourceTree = appDataDir + "Resources/";
-    bool fromResourceTree =
-        resourcesDir->lastFoundInPackage ||
-        (!appDataDir.empty() && std::strncmp(full.c_str(), resourceTree.c_str(), resourceTree.size()) == 0);
+    bool fromResourceTree = resourcesDir->lastFoundInPackage || pathInResourceCopy(path);
     return parse(reinterpret_cast<char const*>(chunk.data), chunk.data ? chunk.size : 0, fromResourceTree);
 }
 

@@ -9,6 +9,7 @@
 #include "data/resourceStreamer.h"
 #include "graphics/rigFromGeo.h"
 #include "graphics/texturedGeo.h"
+#include "script/keptScriptFile.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -140,8 +141,12 @@ int Cspecies::loadSpecies(Cvariable* base, Cstring const& filePath, Cstring cons
         recommendReinstall = 1;
         return refuse("couldn't open species %s", filePath.c_str());
     }
-    if (scriptFailed(runScript(this, &script)) || exitSaver || erroredExit)
+    if (scriptFailed(runScript(this, &script)) || exitSaver || erroredExit) {
+        // A model, skeleton or picture of the resource copy that cannot be read: the copy
+        // is damaged, and the next start takes a whole one from the install folder.
+        if (pathInResourceCopy(filePath.c_str())) askForResourceCopyBack();
         return refuse("failed loading species %s", filePath.c_str());
+    }
 
     if (CtexturedGeo* geo = model()) {
         if (skeletonGeo() && (readMiscCommandsFromGeo() != 0 || optimizeMatrices() != 0)) return 1;

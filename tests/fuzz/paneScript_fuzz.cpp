@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "fuzzScratchFolder.h"
 #include "../host/fakeHostServices.h"
 #include "paneScriptFuzzInput.h"
 #include "support/globals.h"
@@ -13,16 +14,17 @@
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     // Pane scripts may run file and shell commands: those go to a recording stand-in.
     static CfakeHostServices host;
+    static CfuzzScratchFolder scratchFolder("velmora-pane-fuzz");
     static bool ready = [] {
         allowStdoutFile = 0; // exit reasons must not open run-phase files
         skipNSAlert = 1;     // "msgbox" answers at once
         // "exit0" ends the process by design; here it only stops the script.
         setBuiltinCommand("exit0", [](CscriptHandler*, CscriptLine&, Cvariable**) { return 2; });
-        char folder[] = "/tmp/velmora-fuzz-XXXXXX";
-        if (mkdtemp(folder) && chdir(folder) == 0) appDataDir = Cstring(folder) + "/";
+        if (scratchFolder.ready()) appDataDir = scratchFolder.folder().c_str();
         return true;
     }();
     (void)ready;
+    CfuzzScratchFolder::Visit inside(scratchFolder);
     host.calls.clear();
     scriptError = 0;
     runPaneScriptFuzzInput(data, size);

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <unistd.h>
 
+#include "fuzzScratchFolder.h"
 #include "../host/fakeHostServices.h"
 #include "host/osFunctions.h"
 #include "script/scripter.h"
@@ -21,11 +22,11 @@
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     // Settings run as script lines: file and shell commands go to a recording stand-in.
     static CfakeHostServices host;
+    static CfuzzScratchFolder scratchFolder("velmora-settings-fuzz");
     static CdirectoryVar* root = [] {
         skipNSAlert = 1;
         setBuiltinCommand("exit0", [](CscriptHandler*, CscriptLine&, Cvariable**) { return int(CMD_STOP); });
-        char folder[] = "/tmp/velmora-fuzz-XXXXXX";
-        if (mkdtemp(folder) && chdir(folder) == 0) appDataDir = Cstring(folder) + "/";
+        if (scratchFolder.ready()) appDataDir = scratchFolder.folder().c_str();
         auto* made = new CdirectoryVar;
         made->setName("root");
         return createRegistryAndRegisterVars(made);
@@ -38,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
             made.insert(c);
         return made;
     }();
+    CfuzzScratchFolder::Visit inside(scratchFolder);
     host.calls.clear();
     setRegistrySettingsToDefaults();
 

@@ -1,6 +1,8 @@
 // Script text: token kinds, comments, blocks, binary blocks, syntax errors, writing back.
+#include <filesystem>
 #include <sstream>
 
+#include "data/resourceStreamer.h"
 #include "scriptTestSupport.h"
 #include "support/engineHooks.h"
 
@@ -37,7 +39,8 @@ std::string shape(Cvariable* parent) {
 }
 
 // Expressions and quotes keep blanks and line ends; comments end with their line; blocks
-// nest under the line before; a stray "}" ends the parse; an unclosed block takes the rest.
+// nest under the line before; a stray "}" ends the parse; an unclosed block takes the rest
+// and is told (the text was cut short).
 TEST_F(ScriptParse, LinesTokensAndBlocks) {
     std::string comments = ":a 1 // note (x \"y\n:b 2 //direct\n:c 3 //\n:d /* x { } */ 4 /*a*/ 5 */ 6\n:e";
     std::string crlf = comments;
@@ -46,18 +49,23 @@ TEST_F(ScriptParse, LinesTokensAndBlocks) {
     struct Case {
         std::string text;
         char const* lines;
+        bool openAtEnd;
     } cases[] = {
-        {":set a (1 + 2) \"x y\" (max(1,\n 2)) z", "set,a,(1 + 2),x y,(max(1,\n 2)),z"},
-        {":a x) y\n:b z", "a,x),y b,z"},
-        {comments, "a,1 b,2 c,3 d,4,6 e"},
-        {crlf, "a,1 b,2 c,3 d,4,6 e"},
-        {":a {\n :b 1\n :c { :x } \n}\n:d", "a{b,1 c{x}} d"},
-        {":a } :b", "a"},
-        {":a { :b :c", "a{b c}"},
+        {":set a (1 + 2) \"x y\" (max(1,\n 2)) z", "set,a,(1 + 2),x y,(max(1,\n 2)),z", false},
+        {":a x) y\n:b z", "a,x),y b,z", false},
+        {comments, "a,1 b,2 c,3 d,4,6 e", false},
+        {crlf, "a,1 b,2 c,3 d,4,6 e", false},
+        {":a {\n :b 1\n :c { :x } \n}\n:d", "a{b,1 c{x}} d", false},
+        {":a } :b", "a", false},
+        {":a { :b :c", "a{b c}", true},
+        {":a { :b { :c }", "a{b{c}}", true},
+        {":a { :b { :c } } } :d {", "a{b{c}}", false},
+        {":a { :b } /* { */", "a{b}", false},
     };
     for (Case const& c : cases) {
         ASSERT_EQ(parse(c.text), 0) << c.text;
         EXPECT_EQ(shape(&script), c.lines) << c.text;
+        EXPECT_EQ(script.endedInOpenBlock, c.openAtEnd ? 1 : 0) << c.text;
     }
 }
 
@@ -82,6 +90,44 @@ TEST_F(ScriptParse, SyntaxErrorsAreReportedNotFatal) {
         EXPECT_EQ(lastReason(), c.reason) << c.text;
         EXPECT_EQ(script.countChildren(-1), c.linesKept) << c.text;
     }
+}
+
+// A script of the resource copy in the data folder that does not parse asks for the copy
+// back from the install folder, whether it was named from the root or, as the engine names
+// species files, from the working folder inside the copy; other files never do.
+int restoreCalls = 0;
+TEST_F(ScriptParse, ABrokenScriptOfTheResourceCopyAsksForTheCopyBack) {
+    std::filesystem::path home = std::filesystem::current_path();
+    std::string tree = dataFolder.file("Resources/species/fish");
+    std::filesystem::create_directories(tree);
+    writeWholeFile(tree + "/fish.spec", "broken :a");
+    writeWholeFile(dataFolder.file("mine.txt"), "broken :a");
+    engineHooks.restoreResourceTree = [] { restoreCalls++; };
+    if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+    uint16_t keptDiskRule = resourcesDir->checkDiskAlways;
+    resourcesDir->checkDiskAlways = 1; // loose files, as the engine reads the copy
+    struct Case {
+        std::string workIn, path;
+        int restores;
+    } cases[] = {
+        {home.string(), tree + "/fish.spec", 1},
+        {dataFolder.file("Resources"), "species/fish/fish.spec", 1},
+        {tree, "./fish.spec", 1},
+        {dataFolder.path(), "Resources/species/../species/fish/fish.spec", 1},
+        {home.string(), dataFolder.file("mine.txt"), 0},
+        {dataFolder.path(), "mine.txt", 0},
+        {dataFolder.file("Resources"), "../mine.txt", 0},
+    };
+    for (Case const& c : cases) {
+        reset();
+        restoreCalls = 0;
+        std::filesystem::current_path(c.workIn);
+        EXPECT_EQ(script.processDiskScript(c.path.c_str()), 1) << c.path;
+        std::filesystem::current_path(home);
+        EXPECT_EQ(lastReason(), "syntax error in script") << c.path;
+        EXPECT_EQ(restoreCalls, c.restores) << c.path << " from " << c.workIn;
+    }
+    resourcesDir->checkDiskAlways = keptDiskRule;
 }
 
 TEST_F(ScriptParse, DeepNestingIsRefused) {

@@ -44,6 +44,8 @@ TEST_F(Start, SettingsOrTheInstalledDefaults) {
         {"settings with an error", ":set crabMood 7\n:noSuchCommand 1\n", 0, 3.0f, true, 1, true},
         {"random bytes", randomBytes(), 0, 3.0f, true, 1, true},
         {"a value without its command", "crabMood 7\n", 0, 3.0f, true, 1, true},
+        {"cut short inside a block", ":set crabMood 7\n:mkdir latentTanks {\n :addScript tank0 {\n  :set x",
+         0, 3.0f, true, 1, true},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "quietThingAccess.h"
 #include "data/resourceStreamer.h"
 #include "script/proximityVar.h"
 #include "script/scripter.h"
+#include "support/engineHooks.h"
+#include "support/globals.h"
 #include "shopTestSupport.h"
 #include "variables/variablePaths.h"
 #include "variables/configDialogVars.h"
@@ -160,6 +163,39 @@ TEST_F(TankTest, SpeciesPatternsTreeAndSharing) {
         << exitMsg.c_str();
     addVariableForcedPath(&root, "speciesScripts/species/cod", CLASS_DIRECTORY, 0);
     EXPECT_EQ(requestSpecies2("cod", nullptr), nullptr);
+}
+
+// A species of the data folder's resource copy that fails to load (a model or skeleton
+// that cannot be read fails the same way) asks for the copy back from the install folder;
+// one from anywhere else does not.
+int copyRequests = 0;
+TEST_F(TankTest, ASpeciesOfTheResourceCopyThatFailsAsksForTheCopyBack) {
+    writeFile("Resources/species/broken/broken.spec", ":set class fish\n:noSuchCommandAnywhere 1\n");
+    TempDir elsewhere;
+    Cstring keptDataFolder = appDataDir;
+    auto keptHook = engineHooks.restoreResourceTree;
+    engineHooks.restoreResourceTree = [] { copyRequests++; };
+    struct {
+        std::string dataFolder, workIn;
+        int requests;
+    } const cases[] = {
+        {dir.path(), dir.path() + "Resources", 1}, // the engine works inside the copy
+        {elsewhere.path(), dir.path() + "Resources", 0},
+        {dir.path(), dir.path(), 0}, // species/broken here is no part of the copy
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.workIn + " with the data folder " + c.dataFolder);
+        copyRequests = 0;
+        appDataDir = c.dataFolder.c_str();
+        std::filesystem::current_path(c.workIn);
+        EXPECT_EQ(requestSpecies2("broken", nullptr), nullptr);
+        EXPECT_NE(std::string(exitMsg.c_str()).find("failed loading species"), std::string::npos);
+        EXPECT_EQ(copyRequests, c.requests);
+        resetExitState();
+        scriptError = 0;
+    }
+    engineHooks.restoreResourceTree = keptHook;
+    appDataDir = keptDataFolder;
 }
 
 TEST_F(TankTest, FishCapsAndSpeciesLimit) {
