@@ -114,11 +114,12 @@ else
         failed=1
     fi
 fi
-# Things: the tank's own trace lines, one every 10 s of tank time. Food and waste come and
-# go, so the second half of the run is held against the first: neither its highest nor its
-# average count may be above the first half's.
+# Things: the tank's own trace lines, one every 10 s of tank time, as the samples caught them
+# (the run's trace keeps only its latest part). Food and waste come and go, so the second
+# half of the run is held against the first: neither its highest nor its average count may
+# be above the first half's.
 ticks="$OUT/things.txt"
-grep -a '^CERR >soak<' "$data/stdout_run.txt" | tr '<>' '  ' | awk '{ print $3, $4 }' >"$ticks"
+awk '!/^#/ && !seen[$2]++ { print $2, $3 }' "$samples" >"$ticks"
 read -r firstTop firstMean lastTop lastMean n <<<"$(awk '$1 >= 60 { t[n + 0] = $2; n++ }
     END { h = int(n / 2); for (i = 0; i < n; i++) { if (i < h) { if (t[i] > a) a = t[i]; sa += t[i] } else { if (t[i] > b) b = t[i]; sb += t[i] } }
           printf "%d %.2f %d %.2f %d\n", a, (h ? sa / h : 0), b, (n - h ? sb / (n - h) : 0), n }' "$ticks")"

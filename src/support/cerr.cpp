@@ -32,6 +32,55 @@ CstdoutWriter::~CstdoutWriter() {
     if (active || file.is_open()) closeStdout();
 }
 
+// ---- the capped trace
+
+namespace {
+char const kTraceStopped[] = "\n... the trace stops here: this file is full\n";
+char const kTraceBegunAgain[] = "... the earlier lines of this run were dropped: the file was full\n";
+
+// Empties the run-phase file to go on writing (never traces: it runs inside a trace write).
+bool beginTraceFileAgain() {
+    std::ofstream& file = stdoutObject.file;
+    if (stdoutObject.fullPath.empty()) return false;
+    file.close();
+    file.clear();
+    file.open(stdoutObject.fullPath, std::ios::out | std::ios::trunc | std::ios::binary);
+    return file.is_open();
+}
+} // namespace
+
+void CcappedTraceBuf::reset(std::streambuf* to, std::streamsize bytes) {
+    target = to;
+    limit = left = bytes;
+    dropped = false;
+}
+
+std::streamsize CcappedTraceBuf::xsputn(char const* s, std::streamsize n) {
+    if (target == nullptr) return 0;
+    if (dropped) return n;
+    if (n > left) {
+        target->pubsync();
+        std::streamsize note = std::streamsize(sizeof kTraceBegunAgain - 1);
+        if (whenFull && n + note <= limit && whenFull()) {
+            left = limit - note;
+            target->sputn(kTraceBegunAgain, note);
+        } else {
+            dropped = true;
+            target->sputn(kTraceStopped, std::streamsize(sizeof kTraceStopped - 1));
+            target->pubsync();
+            return n;
+        }
+    }
+    left -= n;
+    return target->sputn(s, n);
+}
+
+int CcappedTraceBuf::overflow(int c) {
+    if (c == traits_type::eof()) return traits_type::not_eof(c);
+    char ch = static_cast<char>(c);
+    return xsputn(&ch, 1) == 1 ? c : traits_type::eof();
+}
+
 // ---- channels
 
 int openStdout(char const* path) {
@@ -46,7 +95,11 @@ int openStdout(char const* path) {
     allowErrorChannels |= 1 | 2 | 4;
     errorChannels |= 1 | 2 | 4;
     stdoutObject.active = 1;
-    stdoutObject.out = &stdoutObject.file;
+    stdoutObject.fullPath = replaceCommonPathKeyword(name).c_str();
+    stdoutObject.capped.whenFull = beginTraceFileAgain;
+    stdoutObject.capped.reset(stdoutObject.file.rdbuf(), kTraceFileLimit);
+    stdoutObject.cappedFile.clear();
+    stdoutObject.out = &stdoutObject.cappedFile;
     setVerbose(5, "init");
     VTRACE(1, "CERROR allowed   ec:" << errorChannels << "  allow:" << allowErrorChannels);
     VTRACE(2, "CERR allowed");
@@ -58,6 +111,7 @@ void closeStdout() {
     setVerbose(0, "close");
     errorChannels = 0;
     if (stdoutObject.file.is_open()) file_close(stdoutObject.file);
+    stdoutObject.fullPath.clear();
 }
 
 void setVerbose(int frames, char const* tag) {

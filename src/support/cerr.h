@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <fstream>
 #include <ostream>
+#include <streambuf>
+#include <string>
 #include <vector>
 
 #include "support/mystring.h"
@@ -16,6 +18,30 @@
 extern uint64_t errorChannels;
 extern uint64_t allowErrorChannels;
 extern int16_t framesUntilNoOutput;
+
+// Passes what is written on to a target up to a number of bytes: a screen saver left running
+// for days must not fill the disk with trace. When the target is full, whenFull (if set) makes
+// it empty again and the writing goes on after a line that says so; without it, or when it
+// fails, one closing line is written and the rest dropped.
+class CcappedTraceBuf : public std::streambuf {
+  public:
+    void reset(std::streambuf* to, std::streamsize limit);
+    bool stopped() const { return dropped; }
+    bool (*whenFull)() = nullptr; // true: the target is empty again
+
+  protected:
+    int overflow(int c) override;
+    std::streamsize xsputn(char const* s, std::streamsize n) override;
+    int sync() override { return target && !dropped ? target->pubsync() : 0; }
+
+  private:
+    std::streambuf* target = nullptr;
+    std::streamsize limit = 0, left = 0;
+    bool dropped = false;
+};
+
+// The most a run-phase output file holds.
+constexpr std::streamsize kTraceFileLimit = std::streamsize(16) << 20;
 
 // The run-phase output file. Every trace line goes to *out, ends with a line end and is
 // flushed at once so the file is complete up to the last line if the process dies.
@@ -26,6 +52,9 @@ class CstdoutWriter {
 
     int16_t active = 0;
     std::ofstream file;
+    CcappedTraceBuf capped; // the file, up to kTraceFileLimit, then begun again
+    std::string fullPath;   // of the file open now
+    std::ostream cappedFile{&capped};
     std::ostream* out;
 };
 

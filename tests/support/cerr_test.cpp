@@ -5,7 +5,9 @@
 #include "support/engineHooks.h"
 #include "support/globals.h"
 #include "testSupport.h"
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -43,6 +45,99 @@ TEST_F(TraceTest, TraceLinesReachTheFileOnlyOnOpenChannels) {
     setBit(mask, 3);
     setBit(mask, 33);
     EXPECT_EQ(mask, 8ul);
+}
+
+// A trace file stops at its limit with one closing line, whatever the sizes of the writes
+// that reach it, and starts again whole when the file is opened anew.
+TEST(CappedTrace, StopsAtItsLimitWithOneClosingLine) {
+    std::string const note = "\n... the trace stops here: this file is full\n";
+    struct {
+        char const* name;
+        std::streamsize limit;
+        std::vector<std::string> writes;
+        std::string kept; // before the note; empty with stopped false: everything kept
+        bool stopped;
+    } const cases[] = {
+        {"under the limit", 20, {"abc\n", "def\n"}, "abc\ndef\n", false},
+        {"exactly the limit", 8, {"abc\n", "def\n"}, "abc\ndef\n", false},
+        {"a write past it", 6, {"abc\n", "def\n", "ghi\n"}, "abc\n", true},
+        {"single characters", 2, {"a", "b", "c", "d"}, "ab", true},
+        {"nothing fits", 0, {"x"}, "", true},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::stringbuf target;
+        CcappedTraceBuf capped;
+        capped.reset(&target, c.limit);
+        std::ostream out(&capped);
+        for (std::string const& w : c.writes)
+            if (w.size() == 1)
+                out.put(w[0]);
+            else
+                out << w << std::flush;
+        EXPECT_TRUE(out.good());
+        EXPECT_EQ(capped.stopped(), c.stopped);
+        EXPECT_EQ(target.str(), c.kept + (c.stopped ? note : ""));
+        capped.reset(&target, 100); // a new file: whole again
+        out << "more";
+        EXPECT_FALSE(capped.stopped());
+        EXPECT_EQ(target.str().substr(target.str().size() - 4), "more");
+    }
+}
+
+// With a way to empty its target, a full buffer begins again after a line that says so; when
+// emptying fails, or a write could never fit, it stops as without one.
+std::stringbuf rotated;
+bool emptyRotated() {
+    rotated.str("");
+    return true;
+}
+bool cannotEmpty() {
+    return false;
+}
+
+TEST(CappedTrace, BeginsAgainWhenItsTargetCanBeEmptied) {
+    std::string const again = "... the earlier lines of this run were dropped: the file was full\n";
+    std::string const stop = "\n... the trace stops here: this file is full\n";
+    struct {
+        char const* name;
+        bool (*whenFull)();
+        std::streamsize limit;
+        std::string expected;
+    } const cases[] = {
+        {"begun again", emptyRotated, 100, again + std::string(30, 'c')},
+        {"emptying fails", cannotEmpty, 100, std::string(40, 'a') + std::string(40, 'b') + stop},
+        {"too small for the note", emptyRotated, 40, std::string(40, 'a') + stop},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        rotated.str("");
+        CcappedTraceBuf capped;
+        capped.whenFull = c.whenFull;
+        capped.reset(&rotated, c.limit);
+        std::ostream out(&capped);
+        out << std::string(40, 'a') << std::string(40, 'b') << std::string(30, 'c');
+        EXPECT_EQ(rotated.str(), c.expected);
+    }
+}
+
+// A full run-phase file begins again with a line that says so and keeps the latest lines; a
+// file opened anew starts whole.
+TEST_F(TraceTest, AFullRunPhaseFileBeginsAgain) {
+    ASSERT_EQ(openStdout("trace.txt"), 0);
+    stdoutObject.capped.reset(stdoutObject.file.rdbuf(), 200);
+    for (int i = 0; i < 8; i++)
+        VTRACE(1, "line " << i << " of the run, padded out"); // 30 bytes
+    closeStdout();
+    std::string text = readWholeFile(data.file("trace.txt"));
+    EXPECT_EQ(text.rfind("... the earlier lines of this run were dropped", 0), 0u) << text;
+    EXPECT_EQ(text.find("line 0 "), std::string::npos) << text;
+    EXPECT_NE(text.find("line 7 of the run, padded out\n"), std::string::npos) << text;
+    EXPECT_LE(text.size(), 200u);
+    ASSERT_EQ(openStdout("trace2.txt"), 0);
+    VTRACE(1, "after reopening");
+    closeStdout();
+    EXPECT_NE(readWholeFile(data.file("trace2.txt")).find("after reopening\n"), std::string::npos);
 }
 
 TEST_F(TraceTest, ExitReasonBookkeeping) {
