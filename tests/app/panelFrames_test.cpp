@@ -174,6 +174,29 @@ TEST_P(MenuOffered, OnlyWhereTheViewReadsInput) {
     EXPECT_EQ(controlPanel->hasPane("tutorial_pane"), readsInput);
 }
 
+// The hint's text stays inside its box on a narrow screen, as on a wide one.
+TEST_F(PanelFrames, TheHintFitsItsBoxOnPortraitScreens) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    view = std::make_unique<CvelmoraView>(CviewRect{0, 0, 360, 640}, createOffscreenContext(360, 640), false);
+    ASSERT_TRUE(view->valid());
+    view->startAnimation();
+    for (int i = 0; i < 180 && shopKeeper; i++) // the hint comes two seconds in
+        view->animateOneFrame();
+    ASSERT_NE(controlPanel, nullptr);
+    CgroupWidgetVar* pane = controlPanel->findExistingPane("tutorial_pane");
+    ASSERT_NE(pane, nullptr);
+    CwidgetVar* box = find(pane, "hintBox");
+    CwidgetVar* text = find(pane, "hintText");
+    ASSERT_TRUE(box && text);
+    box->updateRect();
+    text->updateRect();
+    EXPECT_GE(text->rect.minx, box->rect.minx);
+    EXPECT_LE(text->rect.maxx, box->rect.maxx);
+    EXPECT_GE(text->rect.miny, box->rect.miny);
+    EXPECT_LE(text->rect.maxy, box->rect.maxy);
+}
+
 INSTANTIATE_TEST_SUITE_P(Views, MenuOffered, ::testing::Bool(),
                          [](auto const& info) { return info.param ? "window" : "screenSaver"; });
 
