@@ -66,10 +66,13 @@ TEST_F(HostLoop, SettingsWhoseTankCannotBeBuiltAreSetAsideForTheNextStart) {
     std::vector<std::string> run = {"--headless", "480x270", "--frames", "30"};
     ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
     ASSERT_EQ(runProgram(run), 0) << "the second saves the settings";
+    ASSERT_EQ(runProgram(run), 0) << "the third shows and saves the other tank too";
     std::string saved = settingsText();
-    size_t at = saved.find(":set startPos ");
-    ASSERT_NE(at, std::string::npos) << saved;
-    std::string damaged = saved.substr(0, at) + ":set startPos nan 0 0" + saved.substr(saved.find('\n', at));
+    // Every fish's place, so whichever tank the next start shows cannot be built.
+    std::string damaged = saved;
+    for (size_t at = 0; (at = damaged.find(":set startPos ", at)) != std::string::npos; at++)
+        damaged = damaged.substr(0, at) + ":set startPos nan 0 0" + damaged.substr(damaged.find('\n', at));
+    ASSERT_NE(damaged, saved) << saved;
     writeWholeFile(data.file("settings.txt"), damaged);
 
     EXPECT_EQ(runProgram(run), 1);
