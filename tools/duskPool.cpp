@@ -183,48 +183,12 @@ bool writeStones(std::string const& path) {
 
 // ---- the soil, its height field and the crab's ground ----
 bool writeSoil(std::string const& path) {
-    const int nx = 48, nz = 28;
-    CmodelWriter m;
-    m.attrib("pos", 3);
-    m.attrib("N", 3);
-    m.attrib("uv", 2);
-    for (int k = 0; k <= nz; k++)
-        for (int i = 0; i <= nx; i++) {
-            double x = mix(floorX0, floorX1, double(i) / nx), z = mix(floorZ0, floorZ1, double(k) / nz);
-            double e = 0.02;
-            V3 n = unit({duskSoilHeight(x - e, z) - duskSoilHeight(x + e, z), 2 * e,
-                         duskSoilHeight(x, z - e) - duskSoilHeight(x, z + e)});
-            m.point({float(x), float(duskSoilHeight(x, z)), float(z), float(n.x), float(n.y), float(n.z),
-                     float(x * 0.6), float(z * 0.6)});
-        }
-    for (int k = 0; k < nz; k++)
-        for (int i = 0; i < nx; i++) {
-            int a = k * (nx + 1) + i;
-            m.polygon({a, a + nx + 1, a + nx + 2, a + 1}, "mat_soil_oa");
-        }
-    return m.write(path);
+    return writeFloorGrid(path, {floorX0, floorX1, floorZ0, floorZ1}, duskSoilHeight, 0.6, "mat_soil_oa");
 }
 
-// The soil's height, and how strongly shadows fall on it (fading out towards the model's
-// edges, so no shadow hangs past them).
+// The soil's height, and how strongly shadows fall on it.
 bool writeHeightField(std::string const& path) {
-    const int w = 64, h = 40;
-    CdataImage image;
-    image.init(w, h, 1, 2, 4);
-    if (!image.floatData) return false;
-    image.setDimensionSpace(0, float(floorX0), float(floorX1));
-    image.setDimensionSpace(1, float(floorZ0), float(floorZ1));
-    image.setName("heightField");
-    for (int k = 0; k < h; k++)
-        for (int i = 0; i < w; i++) {
-            double x = mix(floorX0, floorX1, double(i) / (w - 1)),
-                   z = mix(floorZ0, floorZ1, double(k) / (h - 1));
-            double edge = std::min({x - floorX0, floorX1 - x, z - floorZ0, floorZ1 - z});
-            image.floatData[(k * w + i) * 2] = float(duskSoilHeight(x, z));
-            image.floatData[(k * w + i) * 2 + 1] = float(smoothStep(0.0, 0.4, edge));
-        }
-    makeParentFolders(path);
-    return image.save(path.c_str()) == 0;
+    return writeFloorHeightField(path, {floorX0, floorX1, floorZ0, floorZ1}, duskSoilHeight);
 }
 
 // How far (x, z) lies inside a stone's footprint: below 1 under it.

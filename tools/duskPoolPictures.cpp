@@ -164,20 +164,7 @@ bool writeStonePicture(std::string const& path) {
     return writeSgi(path, n, n, 3, px);
 }
 
-// Algae on wood: olive tufts on a patch whose edge frays out (alpha cuts the outline).
+// Algae on wood: olive tufts.
 bool writeWoodAlgaePicture(std::string const& path) {
-    const int n = 64;
-    Pixels px(n * n * 4);
-    for (int y = 0; y < n; y++)
-        for (int x = 0; x < n; x++) {
-            double u = (x + 0.5) / n, v = (y + 0.5) / n;
-            double edge = std::min({u, 1 - u, v, 1 - v}) * 2;
-            double tuft = fractalNoise(u * 6, v * 6, 631, 3, 0);
-            double cover = smoothStep(0.0, 0.5, edge) + 0.5 * tuft;
-            double shade = 0.75 + 0.25 * fractalNoise(u * 12, v * 12, 632, 2, 0);
-            uint8_t* p = &px[(y * n + x) * 4];
-            p[0] = byte(0.32 * shade), p[1] = byte(0.47 * shade), p[2] = byte(0.14 * shade);
-            p[3] = byte(smoothStep(0.35, 0.55, cover));
-        }
-    return writeSgi(path, n, n, 4, px);
+    return writeAlgaePatch(path, 6, 631, 0.32, 0.47, 0.14);
 }

@@ -148,48 +148,12 @@ bool writeAvoidSpheres(std::string const& path) {
 constexpr double floorX0 = -4.2, floorX1 = 4.2, floorZ0 = -3.0, floorZ1 = 1.8;
 
 bool writeFloor(std::string const& path) {
-    const int nx = 48, nz = 28;
-    CmodelWriter m;
-    m.attrib("pos", 3);
-    m.attrib("N", 3);
-    m.attrib("uv", 2);
-    for (int k = 0; k <= nz; k++)
-        for (int i = 0; i <= nx; i++) {
-            double x = mix(floorX0, floorX1, double(i) / nx), z = mix(floorZ0, floorZ1, double(k) / nz);
-            double e = 0.02;
-            V3 n = unit({sandHeight(x - e, z) - sandHeight(x + e, z), 2 * e,
-                         sandHeight(x, z - e) - sandHeight(x, z + e)});
-            m.point({float(x), float(sandHeight(x, z)), float(z), float(n.x), float(n.y), float(n.z),
-                     float(x * 0.5), float(z * 0.5)});
-        }
-    for (int k = 0; k < nz; k++)
-        for (int i = 0; i < nx; i++) {
-            int a = k * (nx + 1) + i;
-            m.polygon({a, a + nx + 1, a + nx + 2, a + 1}, "mat_sand_oa");
-        }
-    return m.write(path);
+    return writeFloorGrid(path, {floorX0, floorX1, floorZ0, floorZ1}, sandHeight, 0.5, "mat_sand_oa");
 }
 
-// The sand's height, and how strongly shadows fall on it: fully on the open sand, fading
-// out towards the floor model's edges so no shadow hangs past them.
+// The sand's height, and how strongly shadows fall on it.
 bool writeHeightField(std::string const& path) {
-    const int w = 64, h = 40;
-    CdataImage image;
-    image.init(w, h, 1, 2, 4);
-    if (!image.floatData) return false;
-    image.setDimensionSpace(0, float(floorX0), float(floorX1));
-    image.setDimensionSpace(1, float(floorZ0), float(floorZ1));
-    image.setName("heightField");
-    for (int k = 0; k < h; k++)
-        for (int i = 0; i < w; i++) {
-            double x = mix(floorX0, floorX1, double(i) / (w - 1)),
-                   z = mix(floorZ0, floorZ1, double(k) / (h - 1));
-            double edge = std::min({x - floorX0, floorX1 - x, z - floorZ0, floorZ1 - z});
-            image.floatData[(k * w + i) * 2] = float(sandHeight(x, z));
-            image.floatData[(k * w + i) * 2 + 1] = float(smoothStep(0.0, 0.4, edge));
-        }
-    makeParentFolders(path);
-    return image.save(path.c_str()) == 0;
+    return writeFloorHeightField(path, {floorX0, floorX1, floorZ0, floorZ1}, sandHeight);
 }
 
 // Where the crab may walk and how much light reaches the floor. Channel 1: 1 on open sand
@@ -431,22 +395,9 @@ bool writeSandPicture(std::string const& path) {
     return writeSgi(path, n, n, 3, px);
 }
 
-// Algae: tufts of green on a patch whose edge frays out (alpha cuts the outline).
+// Algae: tufts of green.
 bool writeAlgaePicture(std::string const& path) {
-    const int n = 64;
-    Pixels px(n * n * 4);
-    for (int y = 0; y < n; y++)
-        for (int x = 0; x < n; x++) {
-            double u = (x + 0.5) / n, v = (y + 0.5) / n;
-            double edge = std::min({u, 1 - u, v, 1 - v}) * 2;
-            double tuft = fractalNoise(u * 5, v * 5, 311, 3, 0);
-            double cover = smoothStep(0.0, 0.5, edge) + 0.5 * tuft;
-            double shade = 0.75 + 0.25 * fractalNoise(u * 12, v * 12, 312, 2, 0);
-            uint8_t* p = &px[(y * n + x) * 4];
-            p[0] = byte(0.22 * shade), p[1] = byte(0.55 * shade), p[2] = byte(0.18 * shade);
-            p[3] = byte(smoothStep(0.35, 0.55, cover));
-        }
-    return writeSgi(path, n, n, 4, px);
+    return writeAlgaePatch(path, 5, 311, 0.22, 0.55, 0.18);
 }
 
 // A bubble: a bright thin rim, a clear middle and a highlight up and to the left.

@@ -165,3 +165,62 @@ bool writeLoopChan(std::string const& path, char const* name, int samples, int c
     makeParentFolders(path);
     return chan.save(path.c_str()) == 0;
 }
+
+bool writeFloorGrid(std::string const& path, FloorRect const& r, GroundHeight const& ground, double uvScale,
+                    char const* material) {
+    const int nx = 48, nz = 28;
+    CmodelWriter m;
+    m.attrib("pos", 3);
+    m.attrib("N", 3);
+    m.attrib("uv", 2);
+    for (int k = 0; k <= nz; k++)
+        for (int i = 0; i <= nx; i++) {
+            double x = mix(r.x0, r.x1, double(i) / nx), z = mix(r.z0, r.z1, double(k) / nz);
+            double e = 0.02;
+            V3 n = unit({ground(x - e, z) - ground(x + e, z), 2 * e, ground(x, z - e) - ground(x, z + e)});
+            m.point({float(x), float(ground(x, z)), float(z), float(n.x), float(n.y), float(n.z),
+                     float(x * uvScale), float(z * uvScale)});
+        }
+    for (int k = 0; k < nz; k++)
+        for (int i = 0; i < nx; i++) {
+            int a = k * (nx + 1) + i;
+            m.polygon({a, a + nx + 1, a + nx + 2, a + 1}, material);
+        }
+    return m.write(path);
+}
+
+bool writeFloorHeightField(std::string const& path, FloorRect const& r, GroundHeight const& ground) {
+    const int w = 64, h = 40;
+    CdataImage image;
+    image.init(w, h, 1, 2, 4);
+    if (!image.floatData) return false;
+    image.setDimensionSpace(0, float(r.x0), float(r.x1));
+    image.setDimensionSpace(1, float(r.z0), float(r.z1));
+    image.setName("heightField");
+    for (int k = 0; k < h; k++)
+        for (int i = 0; i < w; i++) {
+            double x = mix(r.x0, r.x1, double(i) / (w - 1)), z = mix(r.z0, r.z1, double(k) / (h - 1));
+            double edge = std::min({x - r.x0, r.x1 - x, z - r.z0, r.z1 - z});
+            image.floatData[(k * w + i) * 2] = float(ground(x, z));
+            image.floatData[(k * w + i) * 2 + 1] = float(smoothStep(0.0, 0.4, edge));
+        }
+    makeParentFolders(path);
+    return image.save(path.c_str()) == 0;
+}
+
+bool writeAlgaePatch(std::string const& path, double tufts, uint32_t seed, double r, double g, double b) {
+    const int n = 64;
+    std::vector<uint8_t> px(n * n * 4);
+    for (int y = 0; y < n; y++)
+        for (int x = 0; x < n; x++) {
+            double u = (x + 0.5) / n, v = (y + 0.5) / n;
+            double edge = std::min({u, 1 - u, v, 1 - v}) * 2;
+            double tuft = fractalNoise(u * tufts, v * tufts, seed, 3, 0);
+            double cover = smoothStep(0.0, 0.5, edge) + 0.5 * tuft;
+            double shade = 0.75 + 0.25 * fractalNoise(u * 12, v * 12, seed + 1, 2, 0);
+            uint8_t* p = &px[(y * n + x) * 4];
+            p[0] = byte(r * shade), p[1] = byte(g * shade), p[2] = byte(b * shade);
+            p[3] = byte(smoothStep(0.35, 0.55, cover));
+        }
+    return writeSgi(path, n, n, 4, px);
+}

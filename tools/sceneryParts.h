@@ -43,6 +43,20 @@ bool writePlant(PlantKind const& k, GroundHeight const& ground, std::string cons
 // (tipR, tipG, tipB) towards the tip.
 bool writeLeafPicture(std::string const& path, double r, double g, double b, uint32_t seed);
 bool writeLeafPicture(std::string const& path, double const base[3], double const tip[3], uint32_t seed);
+// The floor's rectangle: x from x0 to x1, z from z0 to z1.
+struct FloorRect {
+    double x0, x1, z0, z1;
+};
+// The floor over r following ground: a grid of quads of material, its normals from the
+// slope, its texture repeating every 1 / uvScale units.
+bool writeFloorGrid(std::string const& path, FloorRect const& r, GroundHeight const& ground, double uvScale,
+                    char const* material);
+// The floor's height over r, and how strongly shadows fall on it: fully inside, fading out
+// towards the edges so no shadow hangs past the floor model.
+bool writeFloorHeightField(std::string const& path, FloorRect const& r, GroundHeight const& ground);
+// Algae: tufts on a patch whose edge frays out (alpha cuts the outline); tufts is the
+// tufts' frequency across the patch, (r, g, b) their colour.
+bool writeAlgaePatch(std::string const& path, double tufts, uint32_t seed, double r, double g, double b);
 // A looping curve of chans channels over 0..period from sums of sines whose periods divide
 // it, named name.
 bool writeLoopChan(std::string const& path, char const* name, int samples, int chans, double period,
