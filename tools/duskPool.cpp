@@ -201,39 +201,23 @@ double stoneFootprint(DuskStone const& s, double x, double z) {
 // Channel 1: where the crab may walk (open soil in view, off the stones and the wood where it
 // lies on the ground); channel 2: the light on the floor, dimmer in their shade.
 bool writeCrabExtras(std::string const& path) {
-    const double x0 = -3.4, x1 = 3.4, z0 = -2.4, z1 = 1.2;
-    const int w = 136, h = 72;
-    CdataImage image;
-    image.init(w, h, 1, 2, 4);
-    if (!image.floatData) return false;
-    image.setDimensionSpace(0, float(x0), float(x1));
-    image.setDimensionSpace(1, float(z0), float(z1));
-    image.setName("crabExtras");
-    for (int k = 0; k < h; k++)
-        for (int i = 0; i < w; i++) {
-            double x = mix(x0, x1, double(i) / (w - 1)), z = mix(z0, z1, double(k) / (h - 1));
-            double walk =
-                smoothStep(3.0, 2.6, std::fabs(x)) * smoothStep(-1.2, -0.9, z) * smoothStep(0.9, 0.6, z);
-            double shade = 1.0;
-            for (DuskStone const& s : duskStones()) {
-                double d = stoneFootprint(s, x, z);
-                walk *= smoothStep(1.25, 1.6, d);
-                shade *= 1.0 - 0.4 * smoothStep(1.8, 0.9, d);
-            }
-            for (auto const& branch : duskDriftwood())
-                for (DuskBranchPoint const& b : branch) {
-                    if (b.p.y > duskSoilHeight(b.p.x, b.p.z) + 0.35) continue;
-                    double d = std::hypot(x - b.p.x, z - b.p.z);
-                    walk *= smoothStep(b.radius + 0.15, b.radius + 0.45, d);
-                    shade *= 1.0 - 0.08 * smoothStep(b.radius + 0.6, b.radius, d);
-                }
-            double light =
-                shade * (0.72 + 0.12 * (z + 2.4) / 3.6) + 0.07 * fractalNoise(x * 0.9, z * 0.9, 93, 3, 0);
-            image.floatData[(k * w + i) * 2] = float(walk);
-            image.floatData[(k * w + i) * 2 + 1] = float(std::clamp(light, 0.3, 1.1));
+    return writeCrabGround(path, [](double x, double z, double& walk, double& light) {
+        walk = smoothStep(3.0, 2.6, std::fabs(x)) * smoothStep(-1.2, -0.9, z) * smoothStep(0.9, 0.6, z);
+        double shade = 1.0;
+        for (DuskStone const& s : duskStones()) {
+            double d = stoneFootprint(s, x, z);
+            walk *= smoothStep(1.25, 1.6, d);
+            shade *= 1.0 - 0.4 * smoothStep(1.8, 0.9, d);
         }
-    makeParentFolders(path);
-    return image.save(path.c_str()) == 0;
+        for (auto const& branch : duskDriftwood())
+            for (DuskBranchPoint const& b : branch) {
+                if (b.p.y > duskSoilHeight(b.p.x, b.p.z) + 0.35) continue;
+                double d = std::hypot(x - b.p.x, z - b.p.z);
+                walk *= smoothStep(b.radius + 0.15, b.radius + 0.45, d);
+                shade *= 1.0 - 0.08 * smoothStep(b.radius + 0.6, b.radius, d);
+            }
+        light = shade * (0.72 + 0.12 * (z + 2.4) / 3.6) + 0.07 * fractalNoise(x * 0.9, z * 0.9, 93, 3, 0);
+    });
 }
 
 // Distance from p to the segment ab, and how far along it the nearest point lies.

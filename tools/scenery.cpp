@@ -160,35 +160,19 @@ bool writeHeightField(std::string const& path) {
 // in view, 0 under and around the rocks and near the water's walls. Channel 2: the light on
 // the floor, dimmer under the rocks' overhangs and towards the back.
 bool writeCrabExtras(std::string const& path) {
-    const double x0 = -3.4, x1 = 3.4, z0 = -2.4, z1 = 1.2;
-    const int w = 136, h = 72;
-    CdataImage image;
-    image.init(w, h, 1, 2, 4);
-    if (!image.floatData) return false;
-    image.setDimensionSpace(0, float(x0), float(x1));
-    image.setDimensionSpace(1, float(z0), float(z1));
-    image.setName("crabExtras");
-    for (int k = 0; k < h; k++)
-        for (int i = 0; i < w; i++) {
-            double x = mix(x0, x1, double(i) / (w - 1)), z = mix(z0, z1, double(k) / (h - 1));
-            double walk =
-                smoothStep(3.0, 2.6, std::fabs(x)) * smoothStep(-2.1, -1.8, z) * smoothStep(0.9, 0.6, z);
-            double shade = 1.0;
-            for (RockShape const& r : rockShapes) {
-                double c = std::cos(r.turn), s = std::sin(r.turn);
-                double dx = x - r.cx, dz = z - r.cz;
-                double u = (c * dx + s * dz) / r.sx, v = (-s * dx + c * dz) / r.sz;
-                double d = std::sqrt(u * u + v * v);
-                walk *= smoothStep(1.25, 1.6, d);
-                shade *= 1.0 - 0.45 * smoothStep(1.8, 0.9, d);
-            }
-            double light =
-                shade * (0.75 + 0.12 * (z + 2.4) / 3.6) + 0.08 * fractalNoise(x * 0.9, z * 0.9, 91, 3, 0);
-            image.floatData[(k * w + i) * 2] = float(walk);
-            image.floatData[(k * w + i) * 2 + 1] = float(std::clamp(light, 0.3, 1.1));
+    return writeCrabGround(path, [](double x, double z, double& walk, double& light) {
+        walk = smoothStep(3.0, 2.6, std::fabs(x)) * smoothStep(-2.1, -1.8, z) * smoothStep(0.9, 0.6, z);
+        double shade = 1.0;
+        for (RockShape const& r : rockShapes) {
+            double c = std::cos(r.turn), s = std::sin(r.turn);
+            double dx = x - r.cx, dz = z - r.cz;
+            double u = (c * dx + s * dz) / r.sx, v = (-s * dx + c * dz) / r.sz;
+            double d = std::sqrt(u * u + v * v);
+            walk *= smoothStep(1.25, 1.6, d);
+            shade *= 1.0 - 0.45 * smoothStep(1.8, 0.9, d);
         }
-    makeParentFolders(path);
-    return image.save(path.c_str()) == 0;
+        light = shade * (0.75 + 0.12 * (z + 2.4) / 3.6) + 0.08 * fractalNoise(x * 0.9, z * 0.9, 91, 3, 0);
+    });
 }
 
 // Signed distance to the sand and the rocks' spheres (positive in the water), capped by

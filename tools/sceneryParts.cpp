@@ -224,3 +224,23 @@ bool writeAlgaePatch(std::string const& path, double tufts, uint32_t seed, doubl
         }
     return writeSgi(path, n, n, 4, px);
 }
+
+bool writeCrabGround(std::string const& path, CrabGroundCell const& cell) {
+    const double x0 = -3.4, x1 = 3.4, z0 = -2.4, z1 = 1.2;
+    const int w = 136, h = 72;
+    CdataImage image;
+    image.init(w, h, 1, 2, 4);
+    if (!image.floatData) return false;
+    image.setDimensionSpace(0, float(x0), float(x1));
+    image.setDimensionSpace(1, float(z0), float(z1));
+    image.setName("crabExtras");
+    for (int k = 0; k < h; k++)
+        for (int i = 0; i < w; i++) {
+            double walk = 0, light = 0;
+            cell(mix(x0, x1, double(i) / (w - 1)), mix(z0, z1, double(k) / (h - 1)), walk, light);
+            image.floatData[(k * w + i) * 2] = float(walk);
+            image.floatData[(k * w + i) * 2 + 1] = float(std::clamp(light, 0.3, 1.1));
+        }
+    makeParentFolders(path);
+    return image.save(path.c_str()) == 0;
+}

@@ -54,6 +54,10 @@ bool writeFloorGrid(std::string const& path, FloorRect const& r, GroundHeight co
 // The floor's height over r, and how strongly shadows fall on it: fully inside, fading out
 // towards the edges so no shadow hangs past the floor model.
 bool writeFloorHeightField(std::string const& path, FloorRect const& r, GroundHeight const& ground);
+// The crab's ground over x -3.4..3.4, z -2.4..1.2: channel 1 where the crab may walk,
+// channel 2 the light on the floor (clamped to 0.3..1.1), both from cell (x, z).
+using CrabGroundCell = std::function<void(double x, double z, double& walk, double& light)>;
+bool writeCrabGround(std::string const& path, CrabGroundCell const& cell);
 // Algae: tufts on a patch whose edge frays out (alpha cuts the outline); tufts is the
 // tufts' frequency across the patch, (r, g, b) their colour.
 bool writeAlgaePatch(std::string const& path, double tufts, uint32_t seed, double r, double g, double b);
