@@ -10,28 +10,10 @@
 #include "data/dataArray.h"
 #include "data/imageIO.h"
 #include "graphics/geoFile.h"
+#include "generatedModel.h"
 #include "testSupport.h"
 
 namespace {
-
-CgeoFileContents model(std::string const& file) {
-    std::string bytes = readWholeFile(kGeneratedResourceDir + file);
-    CgeoFileContents geo;
-    EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo), nullptr)
-        << file;
-    return geo;
-}
-
-std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
-    int offset = 0;
-    for (CgeoFileAttrib const& a : g.attribs) {
-        if (a.name == name)
-            return {g.data.begin() + p * g.floatsPerPoint + offset,
-                    g.data.begin() + p * g.floatsPerPoint + offset + a.size};
-        offset += a.size;
-    }
-    return {};
-}
 
 TEST(CrabModel, SkeletonRestsLegsAtTwoSegmentsAndNamesItsGroups) {
     CgeoFileContents skel = model("species/crab/crab_skel.geo");

@@ -14,32 +14,13 @@
 #include "graphics/geoFile.h"
 #include "graphics/texturedGeo.h"
 #include "support/cerr.h"
+#include "generatedModel.h"
 #include "testSupport.h"
 
 namespace {
 
 std::string generated(char const* file) {
     return std::string(kGeneratedResourceDir) + file;
-}
-
-CgeoFileContents model(char const* file) {
-    std::string bytes = readWholeFile(generated(file));
-    CgeoFileContents geo;
-    EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo), nullptr)
-        << file;
-    return geo;
-}
-
-// The floats of attribute name of point p; empty when the model lacks it.
-std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
-    int offset = 0;
-    for (CgeoFileAttrib const& a : g.attribs) {
-        if (a.name == name)
-            return {g.data.begin() + p * g.floatsPerPoint + offset,
-                    g.data.begin() + p * g.floatsPerPoint + offset + a.size};
-        offset += a.size;
-    }
-    return {};
 }
 
 V3 position(CgeoFileContents const& g, int p) {

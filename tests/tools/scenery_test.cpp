@@ -14,30 +14,10 @@
 #include "foodModels.h"
 #include "scenery.h"
 #include "support/cerr.h"
+#include "generatedModel.h"
 #include "testSupport.h"
 
 namespace {
-
-// A model of the resource tree the build generated.
-CgeoFileContents model(std::string const& file) {
-    std::string bytes = readWholeFile(kGeneratedResourceDir + file);
-    CgeoFileContents geo;
-    EXPECT_EQ(parseGeoFile(reinterpret_cast<unsigned char const*>(bytes.data()), bytes.size(), geo), nullptr)
-        << file;
-    return geo;
-}
-
-// The floats of attribute name of point p; empty when the model lacks it.
-std::vector<float> value(CgeoFileContents const& g, char const* name, int p) {
-    int offset = 0;
-    for (CgeoFileAttrib const& a : g.attribs) {
-        if (a.name == name)
-            return {g.data.begin() + p * g.floatsPerPoint + offset,
-                    g.data.begin() + p * g.floatsPerPoint + offset + a.size};
-        offset += a.size;
-    }
-    return {};
-}
 
 // Every generator writes the same bytes on every run, and a root it cannot write under
 // (a plain file) fails with a message instead of stopping.
