@@ -31,7 +31,6 @@
 
 namespace {
 
-using fishBench::copyArrays;
 using fishBench::newGoal;
 using fishBench::uniform;
 
@@ -137,20 +136,11 @@ BENCHMARK(BM_floatingFoodFrame)->Unit(benchmark::kMicrosecond);
 // 110 fish, with food kept falling among them (first argument 1) or none (0); gathering at
 // it (second argument 1) or keeping to their goals.
 void BM_fishFeedingFrame(benchmark::State& state) {
-    auto dir = std::filesystem::temp_directory_path() / "velmora_feeding_bench";
-    std::filesystem::create_directories(dir);
-    auto cwd = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
-    if (!copyArrays()) {
-        std::filesystem::current_path(cwd);
+    fishBench::CfishBenchFolder folder("velmora_feeding_bench");
+    if (!folder.ready()) {
         state.SkipWithError("the build's fish arrays are missing");
         return;
     }
-    CdirectoryVar resources;
-    sharedResourceTree = &resources;
-    if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
-    resourcesDir->checkDiskAlways = 1;
-    exitReasonList.clear();
     bool feeding = state.range(0) != 0, gathering = state.range(1) != 0;
     long eaten = 0;
     {
@@ -204,9 +194,6 @@ void BM_fishFeedingFrame(benchmark::State& state) {
     }
     state.counters["eaten"] = static_cast<double>(eaten);
     state.counters["exits"] = static_cast<double>(exitReasonList.size());
-    resources.deleteChildren();
-    sharedResourceTree = nullptr;
-    std::filesystem::current_path(cwd);
 }
 BENCHMARK(BM_fishFeedingFrame)->Args({0, 0})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond);
 

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "data/dataArrayManager.h"
+#include "data/resourceStreamer.h"
 #include "fish/fish.h"
+#include "support/cerr.h"
 
 namespace fishBench {
 
@@ -36,6 +39,35 @@ inline bool copyArrays() {
     return false;
 #endif
 }
+
+// For its life: a working folder of that name holding the build's fish arrays, a resource
+// tree for the fish, and no exit reasons; ready() is false when the build made no arrays.
+class CfishBenchFolder {
+  public:
+    explicit CfishBenchFolder(char const* name) : cwd(std::filesystem::current_path()) {
+        auto dir = std::filesystem::temp_directory_path() / name;
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+        ok = copyArrays();
+        sharedResourceTree = &resources;
+        if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+        resourcesDir->checkDiskAlways = 1;
+        exitReasonList.clear();
+    }
+    ~CfishBenchFolder() {
+        resources.deleteChildren();
+        sharedResourceTree = nullptr;
+        std::filesystem::current_path(cwd);
+    }
+    CfishBenchFolder(CfishBenchFolder const&) = delete;
+    CfishBenchFolder& operator=(CfishBenchFolder const&) = delete;
+    bool ready() const { return ok; }
+
+  private:
+    std::filesystem::path cwd;
+    CdirectoryVar resources;
+    bool ok = false;
+};
 
 // The fish within range of thing (squared distances between their fourth points), as a
 // tank's proximities would list them.

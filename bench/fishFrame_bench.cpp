@@ -20,7 +20,6 @@
 
 namespace {
 
-using fishBench::copyArrays;
 using fishBench::newGoal;
 using fishBench::uniform;
 class BenchTank : public CtankServices {
@@ -67,20 +66,11 @@ class BenchFish : public Cfish {
 };
 
 void BM_fishFrame(benchmark::State& state) {
-    auto dir = std::filesystem::temp_directory_path() / "velmora_fish_bench";
-    std::filesystem::create_directories(dir);
-    auto cwd = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
-    if (!copyArrays()) {
-        std::filesystem::current_path(cwd);
+    fishBench::CfishBenchFolder folder("velmora_fish_bench");
+    if (!folder.ready()) {
         state.SkipWithError("the build's fish arrays are missing");
         return;
     }
-    CdirectoryVar resources;
-    sharedResourceTree = &resources;
-    if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
-    resourcesDir->checkDiskAlways = 1;
-    exitReasonList.clear();
     {
         BenchTank tank;
         int count = static_cast<int>(state.range(0));
@@ -128,9 +118,6 @@ void BM_fishFrame(benchmark::State& state) {
         state.counters["outside"] = outside;
         state.counters["exits"] = static_cast<double>(exitReasonList.size());
     }
-    resources.deleteChildren();
-    sharedResourceTree = nullptr;
-    std::filesystem::current_path(cwd);
 }
 BENCHMARK(BM_fishFrame)->Arg(10)->Arg(110)->Arg(500)->Unit(benchmark::kMillisecond);
 } // namespace
