@@ -230,38 +230,23 @@ double segmentDistance(V3 p, V3 a, V3 b, double& along) {
 // Signed distance to the soil, the stones and the wood (positive in the water), capped by the
 // water's walls.
 bool writeLevelSet(std::string const& path) {
-    const int res[3] = {40, 28, 32};
-    const double lo[3] = {-3.6, -1.8, -2.6}, hi[3] = {3.6, 2.1, 1.4};
-    CdataVolume v;
-    v.init(res[0], res[1], res[2], 1, 4);
-    if (!v.floatData) return false;
-    for (int d = 0; d < 3; d++)
-        v.setDimensionSpace(d, float(lo[d]), float(hi[d]));
-    v.setName("levelSet");
-    float* out = v.floatData;
-    for (int k = 0; k < res[2]; k++)
-        for (int j = 0; j < res[1]; j++)
-            for (int i = 0; i < res[0]; i++) {
-                V3 p{mix(lo[0], hi[0], double(i) / (res[0] - 1)), mix(lo[1], hi[1], double(j) / (res[1] - 1)),
-                     mix(lo[2], hi[2], double(k) / (res[2] - 1))};
-                double level = p.y - duskSoilHeight(p.x, p.z);
-                level = std::min({level, 3.4 - std::fabs(p.x), 1.9 - p.y, p.z + 2.4, 1.2 - p.z});
-                for (DuskStone const& s : duskStones()) {
-                    double dy = (p.y - duskStoneBase(s)) / s.sy;
-                    double flat = stoneFootprint(s, p.x, p.z);
-                    double scale = std::min({s.sx, s.sy, s.sz});
-                    level = std::min(level, (std::sqrt(flat * flat + dy * dy) - 1.0) * scale);
-                }
-                for (auto const& branch : duskDriftwood())
-                    for (size_t b = 0; b + 1 < branch.size(); b++) {
-                        double along = 0;
-                        double d = segmentDistance(p, branch[b].p, branch[b + 1].p, along);
-                        level = std::min(level, d - mix(branch[b].radius, branch[b + 1].radius, along));
-                    }
-                *out++ = float(level);
+    return writeTankLevelSet(path, [](V3 const& p) {
+        double level = p.y - duskSoilHeight(p.x, p.z);
+        level = std::min({level, 3.4 - std::fabs(p.x), 1.9 - p.y, p.z + 2.4, 1.2 - p.z});
+        for (DuskStone const& s : duskStones()) {
+            double dy = (p.y - duskStoneBase(s)) / s.sy;
+            double flat = stoneFootprint(s, p.x, p.z);
+            double scale = std::min({s.sx, s.sy, s.sz});
+            level = std::min(level, (std::sqrt(flat * flat + dy * dy) - 1.0) * scale);
+        }
+        for (auto const& branch : duskDriftwood())
+            for (size_t b = 0; b + 1 < branch.size(); b++) {
+                double along = 0;
+                double d = segmentDistance(p, branch[b].p, branch[b + 1].p, along);
+                level = std::min(level, d - mix(branch[b].radius, branch[b + 1].radius, along));
             }
-    makeParentFolders(path);
-    return v.saveVox(path.c_str(), 1.0f, 0, 0.0f, 1.0f) == 0;
+        return level;
+    });
 }
 
 // Spheres over the stones and along the wood, for the fish to steer round.

@@ -178,33 +178,17 @@ bool writeCrabExtras(std::string const& path) {
 // Signed distance to the sand and the rocks' spheres (positive in the water), capped by
 // the water's walls.
 bool writeLevelSet(std::string const& path) {
-    const int res[3] = {40, 28, 32};
-    const double lo[3] = {-3.6, -1.8, -2.6}, hi[3] = {3.6, 2.1, 1.4};
-    CdataVolume v;
-    v.init(res[0], res[1], res[2], 1, 4);
-    if (!v.floatData) return false;
-    for (int d = 0; d < 3; d++)
-        v.setDimensionSpace(d, float(lo[d]), float(hi[d]));
-    v.setName("levelSet");
-    float* out = v.floatData;
-    for (int k = 0; k < res[2]; k++)
-        for (int j = 0; j < res[1]; j++)
-            for (int i = 0; i < res[0]; i++) {
-                double p[3];
-                for (int d = 0, idx[3] = {i, j, k}; d < 3; d++)
-                    p[d] = mix(lo[d], hi[d], double(idx[d]) / (res[d] - 1));
-                double level = p[1] - sandHeight(p[0], p[2]);
-                level = std::min({level, 3.4 - std::fabs(p[0]), 1.9 - p[1], p[2] + 2.4, 1.2 - p[2]});
-                for (RockShape const& r : rockShapes) {
-                    double baseY = sandHeight(r.cx, r.cz) + r.sy * 0.35;
-                    double dx = (p[0] - r.cx) / r.sx, dy = (p[1] - baseY) / r.sy, dz = (p[2] - r.cz) / r.sz;
-                    double scale = std::min({r.sx, r.sy, r.sz});
-                    level = std::min(level, (std::sqrt(dx * dx + dy * dy + dz * dz) - 1.0) * scale);
-                }
-                *out++ = float(level);
-            }
-    makeParentFolders(path);
-    return v.saveVox(path.c_str(), 1.0f, 0, 0.0f, 1.0f) == 0;
+    return writeTankLevelSet(path, [](V3 const& p) {
+        double level = p.y - sandHeight(p.x, p.z);
+        level = std::min({level, 3.4 - std::fabs(p.x), 1.9 - p.y, p.z + 2.4, 1.2 - p.z});
+        for (RockShape const& r : rockShapes) {
+            double baseY = sandHeight(r.cx, r.cz) + r.sy * 0.35;
+            double dx = (p.x - r.cx) / r.sx, dy = (p.y - baseY) / r.sy, dz = (p.z - r.cz) / r.sz;
+            double scale = std::min({r.sx, r.sy, r.sz});
+            level = std::min(level, (std::sqrt(dx * dx + dy * dy + dz * dz) - 1.0) * scale);
+        }
+        return level;
+    });
 }
 
 // ---- waving plants ----

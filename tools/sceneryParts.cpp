@@ -244,3 +244,23 @@ bool writeCrabGround(std::string const& path, CrabGroundCell const& cell) {
     makeParentFolders(path);
     return image.save(path.c_str()) == 0;
 }
+
+bool writeTankLevelSet(std::string const& path, std::function<double(V3 const& p)> const& level) {
+    const int res[3] = {40, 28, 32};
+    const double lo[3] = {-3.6, -1.8, -2.6}, hi[3] = {3.6, 2.1, 1.4};
+    CdataVolume v;
+    v.init(res[0], res[1], res[2], 1, 4);
+    if (!v.floatData) return false;
+    for (int d = 0; d < 3; d++)
+        v.setDimensionSpace(d, float(lo[d]), float(hi[d]));
+    v.setName("levelSet");
+    float* out = v.floatData;
+    for (int k = 0; k < res[2]; k++)
+        for (int j = 0; j < res[1]; j++)
+            for (int i = 0; i < res[0]; i++)
+                *out++ = float(level({mix(lo[0], hi[0], double(i) / (res[0] - 1)),
+                                      mix(lo[1], hi[1], double(j) / (res[1] - 1)),
+                                      mix(lo[2], hi[2], double(k) / (res[2] - 1))}));
+    makeParentFolders(path);
+    return v.saveVox(path.c_str(), 1.0f, 0, 0.0f, 1.0f) == 0;
+}

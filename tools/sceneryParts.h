@@ -58,6 +58,9 @@ bool writeFloorHeightField(std::string const& path, FloorRect const& r, GroundHe
 // channel 2 the light on the floor (clamped to 0.3..1.1), both from cell (x, z).
 using CrabGroundCell = std::function<void(double x, double z, double& walk, double& light)>;
 bool writeCrabGround(std::string const& path, CrabGroundCell const& cell);
+// The tank's level set over x -3.6..3.6, y -1.8..2.1, z -2.6..1.4: level(p) is the signed
+// distance at p, positive in the water.
+bool writeTankLevelSet(std::string const& path, std::function<double(V3 const& p)> const& level);
 // Algae: tufts on a patch whose edge frays out (alpha cuts the outline); tufts is the
 // tufts' frequency across the patch, (r, g, b) their colour.
 bool writeAlgaePatch(std::string const& path, double tufts, uint32_t seed, double r, double g, double b);
