@@ -70,6 +70,21 @@ void useDataFolder(char const* name) {
     installDir = Cstring();
 }
 
+// The program's view of w x h pixels in an offscreen context, started.
+CvelmoraView* startView(int w, int h) {
+    auto* view = new CvelmoraView(CviewRect{0, 0, double(w), double(h)}, createOffscreenContext(w, h), false);
+    view->startAnimation();
+    return view;
+}
+
+// Stops and frees the view and the engine behind it, for the next start.
+void endView(CvelmoraView* view) {
+    view->stopAnimation();
+    delete view;
+    freeGlobals();
+    resetExitState();
+}
+
 void BM_StartToFirstFrame(benchmark::State& state) {
     if (!offscreenContextsAvailable()) {
         state.SkipWithError("no EGL display");
@@ -78,17 +93,12 @@ void BM_StartToFirstFrame(benchmark::State& state) {
     useDataFolder("velmora_start_bench/");
     int w = static_cast<int>(state.range(0)), h = w * 9 / 16;
     for (auto _ : state) {
-        auto* view =
-            new CvelmoraView(CviewRect{0, 0, double(w), double(h)}, createOffscreenContext(w, h), false);
-        view->startAnimation();
+        CvelmoraView* view = startView(w, h);
         for (int i = 0; i < 100 && drawnTank() == nullptr; i++)
             view->animateOneFrame();
         state.PauseTiming();
         if (drawnTank() == nullptr || exitSaver) state.SkipWithError("the default tank did not come up");
-        view->stopAnimation();
-        delete view;
-        freeGlobals();
-        resetExitState();
+        endView(view);
         state.ResumeTiming();
     }
 }
@@ -109,8 +119,7 @@ void BM_DefaultTankFrame(benchmark::State& state) {
     }
     useDataFolder("velmora_frame_bench/");
     int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
-    auto* view = new CvelmoraView(CviewRect{0, 0, double(w), double(h)}, createOffscreenContext(w, h), false);
-    view->startAnimation();
+    CvelmoraView* view = startView(w, h);
     // The scene fades in over its first seconds: time it at full brightness.
     for (int i = 0; i < 200; i++)
         view->animateOneFrame();
@@ -128,10 +137,7 @@ void BM_DefaultTankFrame(benchmark::State& state) {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["peakRSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    view->stopAnimation();
-    delete view;
-    freeGlobals();
-    resetExitState();
+    endView(view);
 }
 BENCHMARK(BM_DefaultTankFrame)
     ->Args({1280, 720, 0})
@@ -145,8 +151,7 @@ void BM_DefaultTankCrab(benchmark::State& state) {
         return;
     }
     useDataFolder("velmora_crab_bench/");
-    auto* view = new CvelmoraView(CviewRect{0, 0, 1280.0, 720.0}, createOffscreenContext(1280, 720), false);
-    view->startAnimation();
+    CvelmoraView* view = startView(1280, 720);
     for (int i = 0; i < 200; i++)
         view->animateOneFrame();
     Ctank* tank = drawnTank();
@@ -173,10 +178,7 @@ void BM_DefaultTankCrab(benchmark::State& state) {
             }
         }
     }
-    view->stopAnimation();
-    delete view;
-    freeGlobals();
-    resetExitState();
+    endView(view);
 }
 BENCHMARK(BM_DefaultTankCrab)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
@@ -304,8 +306,7 @@ void BM_TankFrame(benchmark::State& state) {
     }
     if (!resources.empty()) setenv("VELMORA_INSTALL_DIR", resources.c_str(), 1);
     useDataFolder("velmora_everything_bench/");
-    auto* view = new CvelmoraView(CviewRect{0, 0, 1280.0, 720.0}, createOffscreenContext(1280, 720), false);
-    view->startAnimation();
+    CvelmoraView* view = startView(1280, 720);
     if (fishCount > 0) maxFishPerTank = fishCount; // the option, as the sheet sets it
     for (int i = 0; i < 200; i++)
         view->animateOneFrame();
@@ -347,10 +348,7 @@ void BM_TankFrame(benchmark::State& state) {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["peakRSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    view->stopAnimation();
-    delete view;
-    freeGlobals();
-    resetExitState();
+    endView(view);
     unsetenv("VELMORA_INSTALL_DIR");
 }
 BENCHMARK(BM_TankFrame)
@@ -367,8 +365,7 @@ void BM_DuskPoolFrame(benchmark::State& state) {
         return;
     }
     useDataFolder("velmora_dusk_bench/");
-    auto* view = new CvelmoraView(CviewRect{0, 0, 1280.0, 720.0}, createOffscreenContext(1280, 720), false);
-    view->startAnimation();
+    CvelmoraView* view = startView(1280, 720);
     for (int i = 0; i < 30 && drawnTank() == nullptr; i++)
         view->animateOneFrame();
     // The next sequence at once, then the fade in.
@@ -388,10 +385,7 @@ void BM_DuskPoolFrame(benchmark::State& state) {
             view->animateOneFrame();
         state.counters["fish"] = static_cast<double>(tank->numFish);
     }
-    view->stopAnimation();
-    delete view;
-    freeGlobals();
-    resetExitState();
+    endView(view);
 }
 BENCHMARK(BM_DuskPoolFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
