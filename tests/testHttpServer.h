@@ -7,11 +7,14 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <netinet/in.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 class CtestHttpServer {
   public:
@@ -81,3 +84,48 @@ inline int closedPort() {
     close(fd);
     return ntohs(address.sin_port);
 }
+
+// A stalled server on 127.0.0.1: it takes every connection and never answers. onConnection
+// runs (on the server's thread) when the first connection comes. It stops with the object,
+// or by itself after a minute.
+class CsilentServer {
+  public:
+    explicit CsilentServer(std::function<void()> onConnection = nullptr) : told(std::move(onConnection)) {
+        listening = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        bind(listening, reinterpret_cast<sockaddr*>(&address), size);
+        listen(listening, 16);
+        getsockname(listening, reinterpret_cast<sockaddr*>(&address), &size);
+        port = ntohs(address.sin_port);
+        waiter = std::thread([this] {
+            std::vector<int> taken;
+            auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+            while (!stopping && std::chrono::steady_clock::now() < end) {
+                pollfd p{listening, POLLIN, 0};
+                if (poll(&p, 1, 20) <= 0) continue;
+                int fd = accept(listening, nullptr, nullptr);
+                if (fd < 0) continue;
+                taken.push_back(fd);
+                if (taken.size() == 1 && told) told();
+            }
+            for (int fd : taken)
+                close(fd);
+        });
+    }
+    ~CsilentServer() {
+        stopping = true;
+        waiter.join();
+        close(listening);
+    }
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
+    int port = 0;
+
+  private:
+    std::function<void()> told;
+    int listening = -1;
+    std::atomic<bool> stopping{false};
+    std::thread waiter;
+};

@@ -31,6 +31,13 @@ void onEngineStop() {
     engineAskedToStop = true;
 }
 
+// The window of the open run, watched while something waits outside the frame loop.
+CxHostWindow* runWindow = nullptr;
+
+bool runStopAsked() {
+    return stopSignalled != 0 || (runWindow && runWindow->closeAsked());
+}
+
 extern "C" void onStopSignal(int) {
     stopSignalled = 1;
 }
@@ -95,14 +102,15 @@ void installStopSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
-    // A message box waiting for an answer goes away unanswered.
-    programStopAsked = [] { return stopSignalled != 0; };
+    // A message box waiting for an answer goes away unanswered, a web request gives up.
+    programStopAsked = runStopAsked;
 }
 
 ChostRun::ChostRun() = default;
 
 ChostRun::~ChostRun() {
     if (opened) close();
+    if (runWindow == &window) runWindow = nullptr;
 }
 
 int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
@@ -125,6 +133,7 @@ int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
         }
         w = window.width;
         h = window.height;
+        runWindow = &window;
         useWindowSystemFonts(argc, argv);
         // The host's own windows (the sheet, the chooser) stand over the program's window.
         if (options.mode == ChostOptions::kWindow) lastFocusWindow = window.id();
@@ -252,6 +261,7 @@ int ChostRun::close() {
     freeGlobals();
     viewStopRequested = nullptr;
     lastFocusWindow = 0;
+    if (runWindow == &window) runWindow = nullptr;
     Cstring aside;
     if (settingsAtFault && setKeptFileAside(settingsPath.c_str(), message.c_str(), &aside))
         message += Cstring(" (the settings were set aside as ") + aside +

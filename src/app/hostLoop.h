@@ -14,7 +14,8 @@ class CvelmoraView;
 
 // Set by SIGTERM and SIGINT (nothing else happens in the handler); the loop stops at the
 // next frame and the engine saves its settings. installStopSignals also fills the host's
-// programStopAsked, so that a waiting message box goes away.
+// programStopAsked (a signal, or the open run's window closed or destroyed), so that a
+// waiting message box goes away and a blocking web request gives up.
 extern volatile std::sig_atomic_t stopSignalled;
 void installStopSignals();
 

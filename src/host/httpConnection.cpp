@@ -1,5 +1,6 @@
 #include "host/httpConnection.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,14 +24,46 @@ template <typename... T> void logLine(T const&... parts) {
     masterOut << std::endl;
 }
 
-// What a transfer's callbacks need: the connection and whether it blocks.
+// What a transfer's callbacks need: the connection and whether it blocks; and where the
+// transfer may be redirected to (the scheme, host and port it was asked of).
 struct CtransferContext {
     OBChttpConnection* connection;
     bool blocking;
     std::string* blockingReply;
     size_t limit;
     bool* overLimit;
+    std::string origin;
+    int redirects = 0;
 };
+
+// Redirects followed for one transfer at most.
+constexpr int kMaxRedirects = 5;
+// The longest a blocking request waits before it looks whether the program must stop.
+constexpr long kStopCheckMillis = 100;
+
+// "scheme://host:port" of an address, lower case, the port filled in; "" when unreadable.
+std::string originOf(char const* url) {
+    std::string origin;
+    CURLU* parts = curl_url();
+    if (parts && url && curl_url_set(parts, CURLUPART_URL, url, 0) == CURLUE_OK) {
+        char *scheme = nullptr, *host = nullptr, *port = nullptr;
+        if (curl_url_get(parts, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+            curl_url_get(parts, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+            curl_url_get(parts, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK)
+            origin = std::string(scheme) + "://" + host + ":" + port;
+        curl_free(scheme);
+        curl_free(host);
+        curl_free(port);
+    }
+    curl_url_cleanup(parts);
+    for (char& c : origin)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return origin;
+}
+
+bool stopAsked() {
+    return programStopAsked && programStopAsked();
+}
 
 size_t onBody(char* bytes, size_t size, size_t count, void* context) {
     auto* c = static_cast<CtransferContext*>(context);
@@ -68,6 +101,28 @@ Cstring failureText(CURLcode result, char const* detail, bool overLimit) {
     if (overLimit || result == CURLE_FILESIZE_EXCEEDED) return "The reply was larger than allowed.";
     if (detail && *detail) return detail;
     return curl_easy_strerror(result);
+}
+
+// A transfer that ended well but with a redirect: where to go next, or a refusal. OK: not
+// a redirect, or one to follow (url then holds it); otherwise the failure, its text in
+// errorBuffer.
+CURLcode nextHop(CURL* easy, CtransferContext& context, std::string& url, char* errorBuffer) {
+    long status = 0;
+    char* location = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    if (status < 300 || status > 399 ||
+        curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location) != CURLE_OK || location == nullptr)
+        return CURLE_OK;
+    if (context.origin.empty() || originOf(location) != context.origin) {
+        std::snprintf(errorBuffer, CURL_ERROR_SIZE, "A redirect to another server was refused.");
+        return CURLE_TOO_MANY_REDIRECTS;
+    }
+    if (++context.redirects > kMaxRedirects) {
+        std::snprintf(errorBuffer, CURL_ERROR_SIZE, "Too many redirects.");
+        return CURLE_TOO_MANY_REDIRECTS;
+    }
+    url = location;
+    return CURLE_OK;
 }
 
 } // namespace
@@ -120,7 +175,7 @@ void OBChttpConnection::resetStatus() {
     initiatingObject = nullptr;
 }
 
-void* OBChttpConnection::newTransfer(char const* url, size_t limit, long totalSeconds) {
+void* OBChttpConnection::newTransfer(char const* url, size_t limit, bool blocking) {
     initLibraryOnce();
     CURL* easy = curl_easy_init();
     if (easy == nullptr) return nullptr;
@@ -128,16 +183,15 @@ void* OBChttpConnection::newTransfer(char const* url, size_t limit, long totalSe
     curl_easy_setopt(easy, CURLOPT_URL, url);
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+    // Redirects are followed here, each checked first (nextHop).
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, connectTimeout);
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT, totalSeconds);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, blocking ? blockingConnectTimeout : connectTimeout);
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT, blocking ? blockingTimeout : transferTimeout);
     // A transfer that stalls (under one byte a second) for the idle time is given up.
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, idleTimeout);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, blocking ? blockingIdleTimeout : idleTimeout);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     // An error status of the server is no reply: its page is not kept.
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
@@ -160,6 +214,34 @@ void OBChttpConnection::stopTransfer() {
     transfer = nullptr;
 }
 
+int OBChttpConnection::performBlocking(void* transferHandle) {
+    CURL* easy = static_cast<CURL*>(transferHandle);
+    if (multi == nullptr) multi = curl_multi_init();
+    if (multi == nullptr) return CURLE_OUT_OF_MEMORY;
+    CURLM* driver = static_cast<CURLM*>(multi);
+    curl_multi_add_handle(driver, easy);
+    CURLcode result = CURLE_OK;
+    for (bool done = false; !done;) {
+        if (stopAsked()) {
+            std::snprintf(errorBuffer, sizeof errorBuffer, "The program is stopping.");
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        int running = 0;
+        curl_multi_perform(driver, &running);
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(driver, &left))
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                result = message->data.result;
+                done = true;
+            }
+        // A signal cuts the wait short.
+        if (!done) curl_multi_poll(driver, nullptr, 0, kStopCheckMillis, nullptr);
+    }
+    curl_multi_remove_handle(driver, easy);
+    return result;
+}
+
 int OBChttpConnection::sendRequest(char const* url) {
     resetStatus();
     logLine("going to send request ", url ? url : "");
@@ -170,12 +252,17 @@ int OBChttpConnection::sendRequest(char const* url) {
     CURLcode result = CURLE_URL_MALFORMAT;
     long status = 0;
     if (fetchableAddress(url)) {
-        CURL* easy = static_cast<CURL*>(newTransfer(url, replyLimit, blockingTimeout));
+        CURL* easy = static_cast<CURL*>(newTransfer(url, replyLimit, true));
         if (easy) {
-            CtransferContext context{this, true, &reply, replyLimit, &tooLarge};
+            CtransferContext context{this, true, &reply, replyLimit, &tooLarge, originOf(url)};
             curl_easy_setopt(easy, CURLOPT_WRITEDATA, &context);
             curl_easy_setopt(easy, CURLOPT_HEADERDATA, &context);
-            result = curl_easy_perform(easy);
+            for (std::string next; (result = static_cast<CURLcode>(performBlocking(easy))) == CURLE_OK;) {
+                next.clear();
+                result = nextHop(easy, context, next, errorBuffer);
+                if (result != CURLE_OK || next.empty()) break;
+                curl_easy_setopt(easy, CURLOPT_URL, next.c_str());
+            }
             curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
             curl_easy_cleanup(easy);
         }
@@ -183,8 +270,10 @@ int OBChttpConnection::sendRequest(char const* url) {
     if (result != CURLE_OK) {
         lastError = failureText(result, errorBuffer, tooLarge);
         bool serverError = result == CURLE_HTTP_RETURNED_ERROR;
-        if (myHttpObject)
-            myHttpObject->setFailure(serverError ? HTTP_FAIL_NOT_A_SCRIPT : HTTP_FAIL_CONNECTION);
+        int failure = serverError                           ? HTTP_FAIL_NOT_A_SCRIPT
+                      : result == CURLE_ABORTED_BY_CALLBACK ? HTTP_FAIL_CANCELLED
+                                                            : HTTP_FAIL_CONNECTION;
+        if (myHttpObject) myHttpObject->setFailure(failure);
         logLine("Request Failed ", lastError, " status=", status);
         return 1;
     }
@@ -201,8 +290,7 @@ int OBChttpConnection::downloadFileA(char const* url, ChttpDownloadClient* repor
     logLine("downloadFileA ", url ? url : "", " status=", currentStatus, " from ",
             reportBackTo ? reportBackTo->showMyName() : "unknown");
     byteLimit = reportBackTo == this ? replyLimit : downloadLimit;
-    CURL* easy =
-        fetchableAddress(url) ? static_cast<CURL*>(newTransfer(url, byteLimit, transferTimeout)) : nullptr;
+    CURL* easy = fetchableAddress(url) ? static_cast<CURL*>(newTransfer(url, byteLimit, false)) : nullptr;
     if (easy && multi == nullptr) multi = curl_multi_init();
     if (easy == nullptr || multi == nullptr) {
         if (easy) curl_easy_cleanup(easy);
@@ -213,7 +301,7 @@ int OBChttpConnection::downloadFileA(char const* url, ChttpDownloadClient* repor
         finishedDownloading();
         return 1;
     }
-    auto* context = new CtransferContext{this, false, nullptr, byteLimit, &overLimit};
+    auto* context = new CtransferContext{this, false, nullptr, byteLimit, &overLimit, originOf(url)};
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, context);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, context);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, context);
@@ -232,9 +320,23 @@ bool OBChttpConnection::advance() {
     int left = 0;
     while (CURLMsg* message = curl_multi_info_read(static_cast<CURLM*>(multi), &left)) {
         if (message->msg != CURLMSG_DONE || message->easy_handle != transfer) continue;
+        CURL* easy = message->easy_handle;
         CURLcode result = message->data.result;
         long status = 0;
-        curl_easy_getinfo(message->easy_handle, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        if (result == CURLE_OK) {
+            CtransferContext* context = nullptr;
+            curl_easy_getinfo(easy, CURLINFO_PRIVATE, reinterpret_cast<char**>(&context));
+            std::string next;
+            result = nextHop(easy, *context, next, errorBuffer);
+            if (result == CURLE_OK && !next.empty()) {
+                // The same transfer goes on at the new address (same server).
+                curl_multi_remove_handle(static_cast<CURLM*>(multi), easy);
+                curl_easy_setopt(easy, CURLOPT_URL, next.c_str());
+                curl_multi_add_handle(static_cast<CURLM*>(multi), easy);
+                break;
+            }
+        }
         stopTransfer();
         finishTransfer(result, status);
         break; // the hand-over may have started a new transfer: it is advanced next frame

@@ -4,9 +4,15 @@
 // and up to eight digits) for the download percentage, can store the reply as a file and
 // tells whoever started a transfer when it has ended.
 //
-// Only http:// and https:// addresses are fetched (redirects too, at most five); anything
-// else, an empty server address among them, fails at once without touching the network.
-// HTTPS peers are verified. Replies and downloads are capped in size while they arrive.
+// Only http:// and https:// addresses are fetched; anything else, an empty server address
+// among them, fails at once without touching the network. A redirect is followed (at most
+// five) only to the scheme, host and port the transfer was asked of: a request goes to the
+// configured server and nowhere else. HTTPS peers are verified. Replies and downloads are
+// capped in size while they arrive.
+//
+// A blocking request holds the frame, so it is held to short limits (a few seconds to
+// connect and a few without a byte arriving) and gives up within a tenth of a second once
+// the program is asked to stop (programStopAsked).
 // This is the only file of the program that uses the transfer library.
 #pragma once
 
@@ -44,7 +50,8 @@ class OBChttpConnection : public ChttpDownloadClient {
     void resetStatus();
 
     // Blocking GET. 0 when a reply arrived (handed to the record), 1 when none did (the
-    // record gets failure 3, or 8 for an error status of the server).
+    // record gets failure 3, 8 for an error status of the server, or 2 when the program
+    // was asked to stop meanwhile).
     int sendRequest(char const* url);
     int sendRequestMac(char const* url) { return sendRequest(url); }
     // Starts a background GET that advance() moves on. 0 started, 1 failed (failure 3 on
@@ -98,18 +105,22 @@ class OBChttpConnection : public ChttpDownloadClient {
     Cstring getDataString() const { return myDataString; }
     char const* showMyName() override { return "httpConnection"; }
 
-    // Limits in seconds: to connect; without a byte arriving; a whole blocking request
-    // (it stops the frame); a whole background transfer.
+    // Limits in seconds of a background transfer: to connect; without a byte arriving; the
+    // whole transfer. And of a blocking request, which stops the frame.
     long connectTimeout = 10;
     long idleTimeout = 60;
-    long blockingTimeout = 20;
     long transferTimeout = 1800;
+    long blockingConnectTimeout = 3;
+    long blockingIdleTimeout = 3;
+    long blockingTimeout = 20;
     // Largest reply of a request and largest download kept.
     size_t replyLimit = kMaxReplyBytes;
     size_t downloadLimit = kMaxDownloadBytes;
 
   private:
-    void* newTransfer(char const* url, size_t limit, long totalSeconds);
+    void* newTransfer(char const* url, size_t limit, bool blocking);
+    // Runs a transfer to its end, or until the program is asked to stop; the result code.
+    int performBlocking(void* transferHandle);
     void stopTransfer();
     void finishTransfer(int result, long httpStatus);
 

@@ -55,7 +55,7 @@ bool addressOfWebPage(Cstring const& text) {
 class Cinterpreter {
   public:
     Cinterpreter(CdiskFileScript& input, bool carryOut)
-        : in(input), live(carryOut), folder(findPath("RSC")) {}
+        : in(input), live(carryOut), folder(findPath("RSC")), size(input.remaining()) {}
     int run();
     // Set once an exit command is reached.
     bool ended = false;
@@ -81,6 +81,9 @@ class Cinterpreter {
         vliScriptError = Cstring("path leaves the data folder: ") + full;
         return false;
     }
+    // A leading "prgssz" announces the package's size; a package larger than that is
+    // refused (whatever follows the announced bytes was never announced).
+    bool withinAnnouncedSize(Cstring const& announcement);
     int block(char const* command, Cstring const& countText);
     int fileCommand();
     int scriptCommand();
@@ -90,7 +93,22 @@ class Cinterpreter {
     Cstring folder; // the current folder, the process's own is never changed
     char buffer[kMaxPackageLine + 2];
     Cstring problem;
+    long long size;      // the package's bytes from where it starts
+    bool leading = true; // the command being read is the package's first
 };
+
+bool Cinterpreter::withinAnnouncedSize(Cstring const& announcement) {
+    // Read as the connection reads it: the leading digits of at most eight characters.
+    long long announced = 0;
+    for (int i = 0; i < announcement.size() && i < 8; i++) {
+        char c = announcement.c_str()[i];
+        if (c < '0' || c > '9') break;
+        announced = announced * 10 + (c - '0');
+    }
+    if (announced <= 0 || size <= announced) return true;
+    problem = Cstring("the package is larger than its announced size ") + announcement;
+    return false;
+}
 
 bool Cinterpreter::line(Cstring& out) {
     int length = in.ReadString(buffer, kMaxPackageLine + 1);
@@ -209,6 +227,8 @@ int Cinterpreter::run() {
             return refuse(VLI_FAILED, "the package ends without its exit command");
         }
         Cstring a, b, c;
+        bool first = leading;
+        leading = false;
         if (is(command, "msgbox")) {
             if (!line(a)) return refuse(VLI_FAILED, problem);
             bool choice = startsWith(a, "YN") || startsWith(a, "OC");
@@ -224,7 +244,7 @@ int Cinterpreter::run() {
             if (live && addressOfWebPage(a)) OS::showInternetPage(a.c_str());
             if (live && !addressOfWebPage(a)) logLine("not a web page: ", a);
         } else if (is(command, "prgssz")) {
-            if (!line(a)) return refuse(VLI_FAILED, problem);
+            if (!line(a) || (first && !withinAnnouncedSize(a))) return refuse(VLI_FAILED, problem);
             logLine("package size ", a);
         } else if (is(command, "setmsg")) {
             if (!line(a)) return refuse(VLI_FAILED, problem);

@@ -7,9 +7,10 @@
 // blocks (a byte count in a line, or in four characters for "misc__", then the raw bytes).
 //
 // A package is untrusted. It is read through once before anything is done: a package
-// that is truncated, holds an unknown command, a malformed count, an over-long line or a
-// block larger than allowed, or names a path outside the data folder (absolute, with
-// "..", or through a link that leads out) is refused whole, and nothing is written.
+// that is truncated, larger than its leading size announcement ("prgssz"), holds an
+// unknown command, a malformed count, an over-long line or a block larger than allowed, or
+// names a path outside the data folder (absolute, with "..", or through a link that leads
+// out) is refused whole, and nothing is written.
 // Scripts it carries run as network scripts. What can only fail while the package runs
 // (a file that cannot be written, a rename or deletion that fails) stops it or is noted
 // as the commands say; the files it has not reached by then are untouched.

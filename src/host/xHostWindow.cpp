@@ -135,3 +135,16 @@ int CxHostWindow::poll() {
     }
     return gone ? 1 : 0;
 }
+
+bool CxHostWindow::closeAsked() {
+    if (gone || !display) return gone;
+    XEvent event;
+    if (XCheckTypedWindowEvent(display, window, DestroyNotify, &event)) gone = true;
+    if (owned && !gone && XCheckTypedWindowEvent(display, window, ClientMessage, &event)) {
+        if (static_cast<unsigned long>(event.xclient.data.l[0]) == deleteAtom)
+            gone = true;
+        else
+            XPutBackEvent(display, &event);
+    }
+    return gone;
+}

@@ -41,6 +41,9 @@ class CxHostWindow {
     // close button) or destroyed, else 0. sizeChanged tells whether the size moved; input
     // holds the key and button events read, in order.
     int poll();
+    // Whether the window has been closed or destroyed, looking only for those events (the
+    // others stay queued for poll): for a wait that must end when the window goes.
+    bool closeAsked();
 
     unsigned long id() const { return window; }
     int width = 0;

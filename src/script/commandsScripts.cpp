@@ -4,11 +4,13 @@
 
 #include "data/aquaResource.h"
 #include "data/dataArrayManager.h"
+#include "script/keptScriptFile.h"
 #include "script/scriptCommands.h"
 #include "script/scriptOrigin.h"
 #include "script/variableSearch.h"
 #include "support/cerr.h"
 #include "support/engineHooks.h"
+#include "support/fileIO.h"
 #include "support/helperFunctions.h"
 #include "variables/variablePaths.h"
 
@@ -28,6 +30,15 @@ int commandLoadScript(CscriptHandler* handler, CscriptLine& line, Cvariable**) {
     Cstring file = line.getFilename(0);
     Cstring option = line.getString(1, false);
     if (erroredExit) return CMD_STOP;
+    // A script file of the data folder (the tenth frame's "msg.txt") may have been written
+    // by the network: it runs as a network script, and one that does not parse or fails is
+    // set aside as damaged settings are, so that it cannot end every later start. (The
+    // resource copy has its own road: it is asked back from the install folder.)
+    if (pathInsideDataFolder(file.c_str()) && !pathInResourceCopy(file.c_str()) && fileExists(file.c_str())) {
+        CnetworkScriptScope network;
+        runKeptScriptFile(handler->thisObject, file.c_str(), nullptr);
+        return CMD_DONE;
+    }
     CscriptVar script;
     if (script.processDiskScript(file.c_str()) != 0 && !(option == "-n"))
         commandExitWith("loadscript error %s", file.c_str());

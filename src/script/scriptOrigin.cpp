@@ -67,9 +67,8 @@ bool webPageAddress(char const* address) {
 }
 
 bool scriptMayTouchFile(char const* path) {
-    if (!runningNetworkScript()) return true;
     if (pathInsideDataFolder(path)) return true;
-    VTRACE(1, "network script may not touch " << (path ? path : ""));
+    VTRACE(1, "a script may not touch " << (path ? path : ""));
     if (masterOut.is_open()) masterOut << "refused outside data folder: " << (path ? path : "") << std::endl;
     return false;
 }

@@ -1,10 +1,14 @@
-// Where the running script came from.
+// Where the running script came from, and what any script may reach.
 //
-// A script that arrived over the network (a web reply beginning with "SCRIPT") is not
-// trusted like the scripts of the resource tree: while one runs, file commands may only
-// write inside the data folder "[APD]", shell commands are refused and so is every command
-// that would end the process at once ("exit0", the shop's "doCheck"). The confinement
-// lasts for everything the network script runs, stored scripts included.
+// Every script, whatever its origin, writes, renames and deletes files only inside the data
+// folder "[APD]", runs no shell command and opens only web pages: any of them may have come
+// from the network through the data folder (a reply may write "msg.txt" or the resource
+// copy there, or set the variable a stored script lives in).
+//
+// A script that arrived over the network (a web reply beginning with "SCRIPT", or a script
+// file of the data folder that the network may have written) is also refused every command
+// that would end the process at once ("exit0", the shop's "doCheck"). That lasts for
+// everything the network script runs, stored scripts included.
 #pragma once
 
 // Number of network-origin runs in progress.
@@ -28,10 +32,10 @@ class CnetworkScriptScope {
 // link along it (existing now) may lead out of the data folder or nowhere.
 bool pathInsideDataFolder(char const* path);
 
-// True for an address of a web page ("http://" or "https://"), which is all a network
-// script may open in the browser.
+// True for an address of a web page ("http://" or "https://"), which is all a script may
+// open in the browser.
 bool webPageAddress(char const* address);
 
-// True when the running script may write, rename or delete path: always for trusted
-// scripts, only inside the data folder for network ones. A refusal is traced.
+// True when a script may write, rename or delete path: only inside the data folder. A
+// refusal is traced and logged.
 bool scriptMayTouchFile(char const* path);

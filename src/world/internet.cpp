@@ -59,6 +59,7 @@ int webMakeHTTPrequestAndRunScript(Cstring const& path, bool verbalise, int type
         return 1;
     }
     nestedRequests++;
+    replyScriptMessage = ""; // an earlier reply's reason is no reason of this one
     int result = makeRequestAndRunReturningScript(url.c_str());
     nestedRequests--;
     return result;
@@ -69,6 +70,7 @@ int webStartHTTPrequestThread(Cstring const& path, bool verbalise, int type, cha
     Cstring url;
     fillStringWithRequestBasics(url, path.c_str(), type);
     internetConnect.reportFailures = verbalise;
+    replyScriptMessage = "";
     if (internetConnect.initiateRequest(url.c_str(), false) != 0) processAnyHttpFailures();
     return 0;
 }

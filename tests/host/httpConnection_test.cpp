@@ -50,6 +50,10 @@ class HttpConnection : public ::testing::Test {
         server.server.Get("/tofile", [](httplib::Request const&, httplib::Response& res) {
             res.set_redirect("file:///etc/hostname");
         });
+        // The same machine by another name: another server.
+        server.server.Get("/away", [this](httplib::Request const&, httplib::Response& res) {
+            res.set_redirect("http://localhost:" + std::to_string(server.port) + "/reply");
+        });
         server.serve("/reply", "SCRIPT :float x 1");
         server.serve("/big", std::string(1001, 'b'));
     }
@@ -144,6 +148,7 @@ TEST_F(HttpConnection, RequestOutcomes) {
         {server.url("big"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
         {server.url("loop"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
         {server.url("tofile"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
+        {server.url("away"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
         {"inquiry/inquiry.php?type=INIT&", HTTP_FAIL_CONNECTION, HTTP_FAIL_CONNECTION, ""}, // no server
     };
     for (auto const& c : cases) {

@@ -1,5 +1,7 @@
 // Script commands (runString, loadScript, runScript, cerr), tree commands (delete, saveVar,
 // setmask, setParent, setPath, forEachChild) and the failures of every command that stops a run.
+#include <filesystem>
+
 #include "script/variableSearch.h"
 #include "scriptTestSupport.h"
 
@@ -20,6 +22,30 @@ TEST_F(ScriptCommands, LoadScriptRunsAFileAndReportsAMissingOne) {
     EXPECT_EQ(run((":loadScript " + data.file("none.txt") + " :float never 1").c_str()), 2);
     EXPECT_EQ(lastReason(), "loadscript error " + data.file("none.txt"));
     EXPECT_EQ(root.findVariable("never"), nullptr);
+}
+
+// A script file of the data folder may have been written by the network: one that does not
+// parse or fails is set aside and the run goes on, and it may not end the process.
+TEST_F(ScriptCommands, ADataFolderScriptThatFailsIsSetAside) {
+    struct {
+        char const* text;
+        bool setAside;
+    } cases[] = {
+        {":float fine 1\n", false},
+        {"junk :a\n", true},
+        {":noSuchCommand 1\n", true},
+        {":exit0 bye\n", true},
+    };
+    for (auto const& c : cases) {
+        reset();
+        writeWholeFile(data.file("msg.txt"), c.text);
+        EXPECT_EQ(run(":loadScript [APD]msg.txt :float after 1"), 0) << c.text;
+        EXPECT_EQ(number("after"), 1) << c.text;
+        EXPECT_TRUE(exitReasonList.empty()) << c.text << lastReason();
+        EXPECT_EQ(pathExists(data.file("msg.txt.damaged")), c.setAside) << c.text;
+        EXPECT_NE(pathExists(data.file("msg.txt")), c.setAside) << c.text;
+        std::filesystem::remove(data.file("msg.txt.damaged"));
+    }
 }
 
 // A script file's ":addScript" replaces the lines of the script it names each time it runs;
