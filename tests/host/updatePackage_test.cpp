@@ -3,6 +3,7 @@
 // can be refused before they run).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -169,6 +170,14 @@ TEST_F(UpdatePackage, HostilePackagesAreRefusedWhole) {
     }
     // Only the unknown command is announced as such.
     EXPECT_NE(host.calls.back().find("unknown command: bogus!"), std::string::npos) << host.calls.back();
+    // A package larger than its leading size announcement; the one it announces runs.
+    std::string body = first + "exit0_";
+    char head[32];
+    for (int announced : {15 + int(body.size()) - 1, 15 + int(body.size())}) {
+        std::snprintf(head, sizeof head, "prgssz%08d\n", announced);
+        EXPECT_EQ(run(head + body), announced == 15 + int(body.size()) ? VLI_EXIT0 : VLI_FAILED) << announced;
+        EXPECT_EQ(pathExists(data.file("first.txt")), announced == 15 + int(body.size())) << announced;
+    }
 }
 
 // What can only fail while the package runs: it stops there, the files after it untouched.
