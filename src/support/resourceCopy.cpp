@@ -45,7 +45,8 @@ std::string firstLine(fs::path const& path) {
 // The copy is the installed tree's (the host writes the stamp with the copy).
 bool copyIsWhole() {
     std::string installed = firstLine(fs::path(installDir.c_str()) / "resources.stamp");
-    return !installed.empty() && installed == firstLine(fs::path(appDataDir.c_str()) / "Resources/resources.stamp");
+    return !installed.empty() &&
+           installed == firstLine(fs::path(appDataDir.c_str()) / "Resources/resources.stamp");
 }
 
 long plainFileSize(char const* path) {
@@ -162,7 +163,8 @@ bool CcopyLoad::renewDamaged() {
     bool renewed = false;
     for (Cstring const& path : read) {
         Cstring installed = installedResource(path.c_str());
-        if (installed.empty() || plainFileSize(installed.c_str()) < 0 || sameBytes(path.c_str(), installed.c_str()))
+        if (installed.empty() || plainFileSize(installed.c_str()) < 0 ||
+            sameBytes(path.c_str(), installed.c_str()))
             continue;
         renewed = copyAgain(path, installed, "fails to load") || renewed;
     }
@@ -172,6 +174,8 @@ bool CcopyLoad::renewDamaged() {
 void installedResourceFailed(Cstring const& installed) {
     resourceCopyAskedBack = 1;
     Cstring reason = Cstring("the installed file ") + installed + " fails to load";
+    // A load around the one that failed fails with it: the file is named once.
+    if (std::string(exitMsg.c_str()).find(reason.c_str()) != std::string::npos) return;
     if (!exitMsg.empty()) reason = Cstring("; ") + reason;
     setExitError(reason.c_str(), 1);
 }

@@ -80,7 +80,8 @@ double textToDouble(char const* text) {
 
 bool storable(float value, char const* name) {
     if (std::isfinite(value)) return true;
-    VTRACE(1, "refused " << value << " for " << (name ? name : "") << ": not a finite number; it stays as it was");
+    VTRACE(1, "refused " << value << " for " << (name ? name : "")
+                         << ": not a finite number; it stays as it was");
     return false;
 }
 

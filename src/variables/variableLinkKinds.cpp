@@ -111,7 +111,8 @@ static bool writeElement(ClinkVar* link, unsigned short index, T value, char con
 template <typename Kind> void CnumberLinkVar<Kind>::setElem_char(unsigned short i, char const* text) {
     using Stored = typename Kind::Stored;
     auto value = Kind::fromText(text);
-    if (storable(value, name.c_str()) && writeElement<Stored>(this, i, static_cast<Stored>(value), "setElem_char"))
+    if (storable(value, name.c_str()) &&
+        writeElement<Stored>(this, i, static_cast<Stored>(value), "setElem_char"))
         notifySlavesIfAny();
 }
 template <typename Kind> char const* CnumberLinkVar<Kind>::getElem_char(unsigned short i) {
