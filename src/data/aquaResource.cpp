@@ -9,6 +9,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "support/resourceCopy.h"
 #include "variables/variablePaths.h"
 
 CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
@@ -37,7 +38,12 @@ CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
     }
     if (diskPath.empty() || base == nullptr) return nullptr;
     VTRACE(2, "success: should make it " << treePath << " returnDiskPath=" << diskPath);
-    CmanagedResourceVar* model = engineHooks.modelLoader ? engineHooks.modelLoader(diskPath) : nullptr;
+    CmanagedResourceVar* model = nullptr;
+    // A model of the resource copy that cannot be read is copied again and read once more.
+    loadRenewingCopy([&] {
+        model = engineHooks.modelLoader ? engineHooks.modelLoader(diskPath) : nullptr;
+        return model != nullptr;
+    });
     if (model == nullptr) {
         // Not filed: the next request tries the file again instead of sharing a dud.
         VTRACE(2, "couldn't open geo! " << diskPath);
@@ -59,7 +65,11 @@ CmanagedResourceVar* requestGeo2(char const* name, char const* folder) {
 }
 
 CfishFont* requestFont(Cstring name) {
-    CfishFont* font = engineHooks.fontLoader ? engineHooks.fontLoader(name.c_str()) : nullptr;
+    CfishFont* font = nullptr;
+    loadRenewingCopy([&] {
+        font = engineHooks.fontLoader ? engineHooks.fontLoader(name.c_str()) : nullptr;
+        return font != nullptr;
+    });
     if (font == nullptr) setExitError("Couldn't load font", 1);
     return font;
 }

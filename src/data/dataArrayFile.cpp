@@ -12,6 +12,7 @@
 #include "support/engineHooks.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
+#include "support/resourceCopy.h"
 #include "variables/variableLinks.h"
 
 namespace {
@@ -122,17 +123,23 @@ int CdataArray::load(char const* filePath) {
         VTRACE(2, "file load failed!!!");
         return 1;
     }
-    std::ifstream in;
-    if (!file_open(in, path, 0)) return 1;
-    char magic[4];
-    if (readBytes(in, magic, 4) && std::memcmp(magic, "VOXL", 4) == 0) {
-        file_close(in);
-        return loadVoxelFile(*this, path);
-    }
-    in.clear();
-    in.seekg(0, std::ios::beg);
-    int result = load(in, path);
-    file_close(in);
+    // An array of the resource copy that cannot be read is copied again and read once more.
+    int result = 1;
+    loadRenewingCopy([&] {
+        std::ifstream in;
+        if (!file_open(in, path, 0)) return (result = 1) == 0;
+        char magic[4];
+        if (readBytes(in, magic, 4) && std::memcmp(magic, "VOXL", 4) == 0) {
+            file_close(in);
+            result = loadVoxelFile(*this, path);
+        } else {
+            in.clear();
+            in.seekg(0, std::ios::beg);
+            result = load(in, path);
+            file_close(in);
+        }
+        return result == 0;
+    });
     return result;
 }
 

@@ -10,6 +10,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/memoryIO.h"
+#include "support/resourceCopy.h"
 
 const uint16_t imagePixelTypeBytes[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
 
@@ -124,6 +125,13 @@ void imageFile::freeImage() {
 
 int imageFile::loadImage(char const* path, bool loadPixels) {
     if (!path) return 0;
+    // A picture of the resource copy that cannot be read is copied again and read once more.
+    int result = 0;
+    loadRenewingCopy([&] { return (result = loadImageOnce(path, loadPixels)) != 0; });
+    return result;
+}
+
+int imageFile::loadImageOnce(char const* path, bool loadPixels) {
     Cstring suffix(path);
     justSuffix(suffix);
     toUpper(suffix);

@@ -97,8 +97,11 @@ class imageFile {
     void freeImage();
 
     // Loads by suffix: SGI, RGB and ALPHA here, picture formats through OS::loadImageFile.
-    // Nonzero on success; 0 for a missing, malformed or unknown file.
+    // Nonzero on success; 0 for a missing, malformed or unknown file. A file of the resource
+    // copy that cannot be read is copied again from the install folder and read once more.
     int loadImage(char const* path, bool loadPixels);
+    // One reading of the file, as loadImage.
+    int loadImageOnce(char const* path, bool loadPixels);
 
     // Start of pixel x of held row y (callers subtract bufferLine). Null, with an exit
     // reason recorded, when the image holds no such row.

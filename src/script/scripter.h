@@ -42,9 +42,13 @@ class CscriptVar : public CscriptContainer {
     // 1 when the last parse reached the end of the text inside an open block: the text was
     // cut short (the lines made so far stay).
     uint8_t endedInOpenBlock = 0;
+    uint8_t endedInOpenQuote = 0; // 1 when the last parse reached the end inside a quoted text
+    uint8_t syntaxFailed = 0;     // 1 when the last parse stopped on a syntax error
 
   private:
-    int parse(char const* text, size_t length, bool fromResourceTree);
+    int parse(char const* text, size_t length);
+    // Reads path whole through the resource streamer and parses it.
+    int readDiskScript(char const* path);
 };
 
 // The state of one parse.
@@ -67,8 +71,8 @@ class CparsingInfo {
     // Set when the parse must stop: a syntax error or a "}" at the top level.
     bool stopped = false;
     bool syntaxError = false;
-    bool restoreResourcesOnError = false;
     bool endedInOpenBlock = false; // the text ended before a block's "}"
+    bool endedInOpenQuote = false; // the text ended inside a quoted text
 
   private:
     void failSyntax(char const* reason);

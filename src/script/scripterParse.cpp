@@ -13,25 +13,6 @@
 #include "support/globals.h"
 #include "variables/variableLinks.h"
 
-uint8_t resourceCopyAskedBack = 0;
-
-bool pathInResourceCopy(char const* path) {
-    if (path == nullptr || appDataDir.empty()) return false;
-    // A path relative to the working folder (the engine works in the resource tree) is
-    // judged by where it leads.
-    Cstring full = replaceCommonPathKeyword(path);
-    std::error_code error;
-    std::string found = std::filesystem::absolute(full.c_str(), error).lexically_normal().string();
-    Cstring resourceTree = appDataDir + "Resources/";
-    return !error && found.compare(0, resourceTree.size(), resourceTree.c_str()) == 0;
-}
-
-void askForResourceCopyBack() {
-    if (engineHooks.restoreResourceTree == nullptr) return;
-    engineHooks.restoreResourceTree();
-    resourceCopyAskedBack = 1;
-}
-
 namespace {
 
 // Deeper than any real settings or tank file; bounds the parser's and runner's recursion.
@@ -51,7 +32,6 @@ void CparsingInfo::failSyntax(char const* reason) {
     scriptError = 1;
     syntaxError = true;
     stopped = true;
-    if (restoreResourcesOnError) askForResourceCopyBack();
     setExitError(reason, 1);
 }
 
@@ -64,6 +44,7 @@ char const* CparsingInfo::getNextChunk(int& length) {
     bool inQuotes = false;
     for (;;) {
         if (cursor >= end || *cursor == '\0') {
+            if (inQuotes && !inLineComment) endedInOpenQuote = true;
             atEnd = 1;
             length = start ? static_cast<int>(cursor - start) : 0;
             chunkEndedLine = true;
@@ -214,22 +195,23 @@ void CscriptVar::clearScript() {
     fromDisk = 0;
 }
 
-int CscriptVar::parse(char const* text, size_t length, bool fromResourceTree) {
+int CscriptVar::parse(char const* text, size_t length) {
     deleteChildren();
     CparsingInfo info(text, length);
-    info.restoreResourcesOnError = fromResourceTree;
     info.loadLines(this);
     endedInOpenBlock = info.endedInOpenBlock ? 1 : 0;
+    endedInOpenQuote = info.endedInOpenQuote ? 1 : 0;
+    syntaxFailed = info.syntaxError ? 1 : 0;
     VTRACE(2, "done reading script " << name);
     return (scriptError || exitSaver) ? 1 : 0;
 }
 
 int CscriptVar::processStringScript(char const* text) {
-    return parse(text, text ? std::strlen(text) : 0, false);
+    return parse(text, text ? std::strlen(text) : 0);
 }
 
 int CscriptVar::processStringScript(char const* text, size_t length) {
-    return parse(text, length, false);
+    return parse(text, length);
 }
 
 int CscriptVar::processDiskScript(char const* path) {
@@ -239,6 +221,27 @@ int CscriptVar::processDiskScript(char const* path) {
     diskPath = path;
     justPath(diskPath, -1);
     if (resourcesDir == nullptr) resourcesDir = new CresourceStreamer();
+    // A script already failing fails any parse: nothing to judge the file by.
+    if (scriptError) return readDiskScript(path);
+    int result = 1;
+    // A script of the resource copy that does not read whole is copied again and read once
+    // more; a script cut short inside a block or a quoted text counts as not read.
+    loadRenewingCopy([&] {
+        scriptError = 0;
+        result = readDiskScript(path);
+        return result == 0 && !endedInOpenBlock && !endedInOpenQuote;
+    });
+    // What the copy cannot give file by file (a package, a file the install folder does not
+    // hold, a copy of another version) is asked back whole for the next start.
+    bool fromResourceTree = resourcesDir->lastFoundInPackage || pathInResourceCopy(path);
+    if (syntaxFailed && fromResourceTree && installedResource(path).empty()) askForResourceCopyBack();
+    return result;
+}
+
+int CscriptVar::readDiskScript(char const* path) {
+    syntaxFailed = 0;
+    endedInOpenBlock = 0;
+    endedInOpenQuote = 0;
     resourcesDir->setExtraFileLoadMemoryAlloc(1);
     size_t n = std::strlen(path);
     resourcesDir->checkDiskOnce = (n >= 3 && std::strcmp(path + n - 3, "txt") == 0) ? 1 : 0;
@@ -248,10 +251,7 @@ int CscriptVar::processDiskScript(char const* path) {
         return 1;
     }
     fromDisk = 1;
-    // Only the installed resources can be put back: a script from a package or from the
-    // resource tree in the data folder, not settings or downloaded text.
-    bool fromResourceTree = resourcesDir->lastFoundInPackage || pathInResourceCopy(path);
-    return parse(reinterpret_cast<char const*>(chunk.data), chunk.data ? chunk.size : 0, fromResourceTree);
+    return parse(reinterpret_cast<char const*>(chunk.data), chunk.data ? chunk.size : 0);
 }
 
 void CscriptVar::writeConfigString(std::ostream& out) {

@@ -10,6 +10,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "support/resourceCopy.h"
 #include "variables/variableLinks.h"
 
 namespace {
@@ -82,13 +83,19 @@ int CaudioSample::loadSample(char const* sampleName) {
     Cstring path(sampleName ? sampleName : "");
     noSuffix(path);
     path = addFilePrefix((path + ".chan").c_str());
-    std::ifstream in;
-    if (!file_open(in, path.c_str(), 0)) {
-        VTRACE(2, "couldn't open sample " << path);
-        return 1;
-    }
-    int result = loadSample(in);
-    file_close(in);
+    int result = 1;
+    // A sample of the resource copy that cannot be read is copied again and read once more.
+    loadRenewingCopy([&] {
+        std::ifstream in;
+        if (!file_open(in, path.c_str(), 0)) {
+            VTRACE(2, "couldn't open sample " << path);
+            result = 1;
+            return false;
+        }
+        result = loadSample(in);
+        file_close(in);
+        return result == 0;
+    });
     return result;
 }
 

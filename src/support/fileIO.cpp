@@ -11,6 +11,7 @@
 #include "host/hostServices.h"
 #include "support/cerr.h"
 #include "support/globals.h"
+#include "support/resourceCopy.h"
 
 uint8_t backupWrite = 0;
 Cstring failedWrite;
@@ -129,6 +130,8 @@ static bool keywordFolderUnknown(char const* path) {
 int file_open(std::ifstream& in, char const* path, unsigned int) {
     Cstring full = replaceCommonPathKeyword(path);
     VTRACE(1, "FILEIN: " << full);
+    mendResourceCopyFile(full.c_str());
+    noteResourceRead(full.c_str());
     in.open(full.c_str(), std::ios::in | std::ios::binary);
     if (!in.is_open() || !in.good()) {
         in.clear();
@@ -212,12 +215,14 @@ void file_close(std::ofstream& out) {
 
 int fileExists(char const* path) {
     Cstring full = replaceCommonPathKeyword(path);
+    mendResourceCopyFile(full.c_str());
     std::ifstream in(full.c_str(), std::ios::in | std::ios::binary);
     return in.is_open() ? 1 : 0;
 }
 
 long getDiskFileSize(char const* path) {
     Cstring full = replaceCommonPathKeyword(path);
+    mendResourceCopyFile(full.c_str());
     std::ifstream in(full.c_str(), std::ios::in | std::ios::binary | std::ios::ate);
     VTRACE(2, "path=" << full << (in.is_open() ? " file opened" : " file not opened"));
     if (!in.is_open()) return -1;

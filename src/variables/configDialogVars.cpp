@@ -1,6 +1,11 @@
 #include "variables/configDialogVars.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 #include "support/cerr.h"
+#include "variables/variableBasics.h"
 
 CdirectoryVar* registries = nullptr;
 
@@ -106,4 +111,78 @@ int saveRegistryTree(CdirectoryVar* root, char const* path) {
     int result = root->firstChild->saveSettings(path, true, false);
     root->setSave(0);
     return result;
+}
+
+namespace {
+
+template <typename T> void bringInto(T& value, T low, T high, char const* key, int& changed) {
+    T brought = value < low ? low : value > high ? high : value;
+    if (brought == value) return;
+    VTRACE(1, "registry: " << key << " " << value << " is outside " << low << " to " << high << ", taken as "
+                           << brought);
+    value = brought;
+    changed++;
+}
+
+} // namespace
+
+int clampRegistryOptions() {
+    int changed = 0;
+    bringInto(maxFishPerTank, kFishPerTankMin, kFishPerTankMax, "maxFishPerTank", changed);
+    if (!std::isfinite(m_fishGlobalScalar)) {
+        VTRACE(1, "registry: fsSz is no number, taken as 1");
+        m_fishGlobalScalar = 1.0f;
+        changed++;
+    }
+    bringInto(m_fishGlobalScalar, kFishSizeMin, kFishSizeMax, "fsSz", changed);
+    bringInto<short>(m_noSaveTankChanges, 0, 1, "nstch", changed);
+    bringInto<short>(soundOff, 0, 1, "soundOff", changed);
+    // Below 0 is the sheet's "never"; otherwise its shortest to its longest interval.
+    if (updateDays < 0)
+        bringInto(updateDays, -1, -1, "updateDays", changed);
+    else
+        bringInto(updateDays, kUpdateDaysMin, kUpdateDaysMax, "updateDays", changed);
+    return changed;
+}
+
+CregistryValues::CregistryValues(Cvariable* holder) : root(holder) {
+    for (Cvariable* c = root ? root->firstChild : nullptr; c; c = c->nextSibling) {
+        Taken t{c, {}, {}};
+        auto* link = dynamic_cast<ClinkVar*>(c);
+        if (link && link->storage && !c->hasFlag(VAR_HAS_STRING)) {
+            auto* bytes = static_cast<unsigned char*>(link->storage);
+            t.bytes.assign(bytes, bytes + size_t(link->elementCount) * link->elementSize);
+        } else if (c->hasFlag(VAR_HAS_STRING | VAR_HAS_NUMBER)) {
+            int n = c->elements() > 1 ? c->elements() : 1;
+            for (int i = 0; i < n; i++)
+                t.texts.push_back(Cstring(c->getElem_char(static_cast<unsigned short>(i))));
+        }
+        taken.push_back(std::move(t));
+    }
+}
+
+void CregistryValues::restore() {
+    if (root == nullptr) return;
+    std::vector<Cvariable*> still;
+    for (Cvariable* c = root->firstChild; c;) {
+        Cvariable* next = c->nextSibling;
+        bool old = false;
+        for (Taken const& t : taken)
+            old = old || t.node == c;
+        if (old)
+            still.push_back(c);
+        else
+            deleteVariable(c); // made by the file
+        c = next;
+    }
+    for (Taken const& t : taken) {
+        // Only what is still there: the file may have removed a node.
+        if (std::find(still.begin(), still.end(), t.node) == still.end()) continue;
+        auto* link = dynamic_cast<ClinkVar*>(t.node);
+        if (!t.bytes.empty() && link && link->storage &&
+            size_t(link->elementCount) * link->elementSize == t.bytes.size())
+            std::memcpy(link->storage, t.bytes.data(), t.bytes.size());
+        for (size_t i = 0; i < t.texts.size(); i++)
+            t.node->setElem_char(static_cast<unsigned short>(i), t.texts[i].c_str());
+    }
 }

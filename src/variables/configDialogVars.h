@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "support/mystring.h"
 #include "variables/variable.h"
@@ -61,3 +62,29 @@ int setRegistrySettingsToDefaults();
 // until the new one is complete). 0 written; 1 when there is nothing to save or the
 // write failed.
 int saveRegistryTree(CdirectoryVar* root, char const* path);
+
+// The ranges the options sheet offers; options read from "registry.txt" are brought into them.
+constexpr int kFishPerTankMin = 1, kFishPerTankMax = 110;
+constexpr float kFishSizeMin = 0.5f, kFishSizeMax = 2.0f;
+constexpr int kUpdateDaysMin = 7, kUpdateDaysMax = 180; // below 0: never
+// Brings every option into the range the options sheet offers, tracing each one changed;
+// the number changed.
+int clampRegistryOptions();
+
+// The values of the registry and the children of its root, to put back when a registry file
+// that failed part-way is set aside: none of its lines apply.
+class CregistryValues {
+  public:
+    explicit CregistryValues(Cvariable* root);
+    // Puts back every value taken and removes the children made since.
+    void restore();
+
+  private:
+    struct Taken {
+        Cvariable* node;
+        std::vector<unsigned char> bytes; // a number link's elements as stored
+        std::vector<Cstring> texts;       // a text link's elements, or a value kind's text
+    };
+    Cvariable* root;
+    std::vector<Taken> taken;
+};

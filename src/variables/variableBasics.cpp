@@ -8,14 +8,18 @@ using namespace varconv;
 // ---- numeric kinds ----
 
 template <typename Kind> void CnumberVar<Kind>::setElem_char(unsigned short, char const* text) {
-    value = Kind::fromText(text);
+    auto v = Kind::fromText(text);
+    if (!storable(v, name.c_str())) return;
+    value = v;
     notifySlavesIfAny();
 }
 template <typename Kind> char const* CnumberVar<Kind>::getElem_char(unsigned short) {
     return Kind::toText(value);
 }
 template <typename Kind> void CnumberVar<Kind>::setElem_float(unsigned short, double v) {
-    value = Kind::fromDouble(v);
+    auto converted = Kind::fromDouble(v);
+    if (!storable(converted, name.c_str())) return;
+    value = converted;
     notifySlavesIfAny();
 }
 template <typename Kind> double CnumberVar<Kind>::getElem_float(unsigned short) {

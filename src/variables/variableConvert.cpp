@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/cerr.h"
+
 namespace varconv {
 
 namespace {
@@ -74,6 +76,13 @@ double textToDouble(char const* text) {
         value = 0.0;
     }
     return negative ? -value : value;
+}
+
+bool storable(float value, char const* name) {
+    if (std::isfinite(value)) return true;
+    VTRACE(1, "refused " << value << " for " << (name ? name : "")
+                         << ": not a finite number; it stays as it was");
+    return false;
 }
 
 char const* formatInt(int value) {

@@ -27,6 +27,13 @@ float toFloat(double value);
 int textToInt(char const* text);
 // atof; a null text gives 0.
 double textToDouble(char const* text);
+// Whether a value may be stored in the variable named name: a float that is not finite (a
+// text or number beyond the float range, NaN) is refused with a trace, and the variable
+// keeps what it held.
+inline bool storable(int, char const*) {
+    return true;
+}
+bool storable(float value, char const* name);
 // Formats into the shared result buffer (valid until the next call).
 char const* formatInt(int value);
 char const* formatFloat(float value);

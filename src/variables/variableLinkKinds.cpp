@@ -110,7 +110,9 @@ static bool writeElement(ClinkVar* link, unsigned short index, T value, char con
 
 template <typename Kind> void CnumberLinkVar<Kind>::setElem_char(unsigned short i, char const* text) {
     using Stored = typename Kind::Stored;
-    if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromText(text)), "setElem_char"))
+    auto value = Kind::fromText(text);
+    if (storable(value, name.c_str()) &&
+        writeElement<Stored>(this, i, static_cast<Stored>(value), "setElem_char"))
         notifySlavesIfAny();
 }
 template <typename Kind> char const* CnumberLinkVar<Kind>::getElem_char(unsigned short i) {
@@ -120,7 +122,9 @@ template <typename Kind> char const* CnumberLinkVar<Kind>::getElem_char(unsigned
 }
 template <typename Kind> void CnumberLinkVar<Kind>::setElem_float(unsigned short i, double value) {
     using Stored = typename Kind::Stored;
-    if (writeElement<Stored>(this, i, static_cast<Stored>(Kind::fromDouble(value)), "setElem_float"))
+    auto converted = Kind::fromDouble(value);
+    if (storable(converted, name.c_str()) &&
+        writeElement<Stored>(this, i, static_cast<Stored>(converted), "setElem_float"))
         notifySlavesIfAny();
 }
 template <typename Kind> double CnumberLinkVar<Kind>::getElem_float(unsigned short i) {

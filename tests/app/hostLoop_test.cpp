@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -71,7 +73,7 @@ TEST_F(HostLoop, SettingsWhoseTankCannotBeBuiltAreSetAsideForTheNextStart) {
     // Every fish's place, so whichever tank the next start shows cannot be built.
     std::string damaged = saved;
     for (size_t at = 0; (at = damaged.find(":set startPos ", at)) != std::string::npos; at++)
-        damaged = damaged.substr(0, at) + ":set startPos nan 0 0" + damaged.substr(damaged.find('\n', at));
+        damaged = damaged.substr(0, at) + ":cd noSuchPlace" + damaged.substr(damaged.find('\n', at));
     ASSERT_NE(damaged, saved) << saved;
     writeWholeFile(data.file("settings.txt"), damaged);
 
@@ -85,7 +87,7 @@ TEST_F(HostLoop, SettingsWhoseTankCannotBeBuiltAreSetAsideForTheNextStart) {
             n++;
         return n;
     };
-    EXPECT_NE(aside.find("nan"), std::string::npos) << "nothing of it is lost";
+    EXPECT_NE(aside.find("noSuchPlace"), std::string::npos) << "nothing of it is lost";
     EXPECT_EQ(things(aside), things(saved));
     EXPECT_GT(things(saved), 10u);
     // A new process starts without the last one's exit reasons and script error.
@@ -96,10 +98,8 @@ TEST_F(HostLoop, SettingsWhoseTankCannotBeBuiltAreSetAsideForTheNextStart) {
     EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), aside);
 }
 
-// A species script of the resource copy that does not parse ends the start too, but the
-// copy is to blame: it is renewed from the install folder and the settings stay. (A model
-// that cannot be read is the species tests' case: the engine keeps models it read within
-// one process.)
+// A species script of the resource copy that does not parse is the copy's fault: it is
+// renewed from the install folder in the same start, which goes on, and the settings stay.
 TEST_F(HostLoop, ABrokenScriptOfTheResourceCopyRenewsTheCopyAndKeepsTheSettings) {
     REQUIRE_OFFSCREEN();
     useStagedResources();
@@ -112,7 +112,7 @@ TEST_F(HostLoop, ABrokenScriptOfTheResourceCopyRenewsTheCopyAndKeepsTheSettings)
     ASSERT_FALSE(installed.empty());
     writeWholeFile(copy, "broken :a");
 
-    EXPECT_EQ(runProgram(run), 1);
+    EXPECT_EQ(runProgram(run), 0) << logs().substr(0, 2000);
     EXPECT_EQ(readWholeFile(copy), installed) << "the copy is whole again";
     EXPECT_TRUE(pathExists(data.file("settings.txt")));
     EXPECT_FALSE(pathExists(data.file("settings.txt.damaged")));
@@ -121,6 +121,130 @@ TEST_F(HostLoop, ABrokenScriptOfTheResourceCopyRenewsTheCopyAndKeepsTheSettings)
     showInPreview = 0;
     EXPECT_EQ(runProgram(run), 0) << logs().substr(0, 2000);
     EXPECT_FALSE(pathExists(data.file("settings.txt.damaged")));
+}
+
+// A file of the data folder's resource copy damaged before a start: the start copies it
+// again from the install folder, loads it once more and draws the tank; only a file that
+// fails as installed ends the start, naming it. Each row starts from a whole copy of an
+// install folder of its own, and the first start shows the default tank.
+TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
+    REQUIRE_OFFSCREEN();
+    namespace fs = std::filesystem;
+    fs::copy(VELMORA_GENERATED_RESOURCE_DIR, install.path(), fs::copy_options::recursive);
+    enum Damage { CUT_500, CUT_300, EMPTIED, FOLDER, DELETED, HUGE_HEADER };
+    struct {
+        char const* file;
+        Damage damage;
+        bool installedToo;
+    } const rows[] = {
+        {"tanks/wabi_sabi/wabi_sabi.tank", CUT_500, false},
+        {"tanks/wabi_sabi/wabi_sabi.tank", EMPTIED, false},
+        {"tanks/wabi_sabi/wabi_sabi.tank", FOLDER, false},
+        {"tanks/wabi_sabi/wabi_sabi.tank", DELETED, false},
+        {"species/backdrop_image/arrays/backdrop.sgi", CUT_500, false},
+        {"species/backdrop_image/arrays/backdrop.sgi", HUGE_HEADER, false},
+        {"species/neon_tetra/neon_tetra.spec", CUT_300, false}, // inside a quoted text
+        {"species/rock_boulder/rock_boulder.geo", CUT_500, false},
+        {"species/std_fish/arrays/swimCycle.image", CUT_500, false},
+        {"tanks/wabi_sabi/wabi_sabi.tank", CUT_500, true},
+    };
+    auto damage = [](std::string const& path, Damage how) {
+        std::error_code error;
+        if (how == CUT_500 || how == CUT_300) fs::resize_file(path, how == CUT_500 ? 500 : 300, error);
+        if (how == EMPTIED) fs::resize_file(path, 0, error);
+        if (how == FOLDER || how == DELETED) fs::remove(path, error);
+        if (how == FOLDER) fs::create_directories(path + "/inside", error);
+        if (how == HUGE_HEADER) { // 30000 x 30000 pixels in a file of the old size
+            std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(6);
+            f.write("\x75\x30\x75\x30", 4);
+        }
+        ASSERT_FALSE(error) << path << ": " << error.message();
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(std::string(row.file) + " damaged " + std::to_string(row.damage) +
+                     (row.installedToo ? " as installed too" : ""));
+        fs::remove_all(data.path());
+        fs::create_directories(data.path() + "Resources");
+        for (char const* part : {"global", "species", "tanks", "resources.stamp", "downloadedComponents.txt"})
+            fs::copy(install.file(part), data.file((std::string("Resources/") + part).c_str()),
+                     fs::copy_options::recursive);
+        std::string copy = data.file((std::string("Resources/") + row.file).c_str());
+        std::string installedPath = install.file(row.file);
+        std::string installed = readWholeFile(installedPath);
+        damage(copy, row.damage);
+        if (row.installedToo) damage(installedPath, row.damage);
+
+        int status =
+            runProgram({"--headless", "320x180", "--frames", "20", "--screenshot", data.file("shot.png")});
+        if (row.installedToo) {
+            EXPECT_EQ(status, 1);
+            EXPECT_NE(logs().find("the installed file " + installedPath + " fails to load"),
+                      std::string::npos);
+            writeWholeFile(installedPath, installed);
+        } else {
+            EXPECT_EQ(status, 0) << logs().substr(0, 3000);
+            PictureSink png = readPng(data.file("shot.png"));
+            size_t red = 0;
+            for (size_t i = 0; i + 3 < png.rgba.size(); i += 4)
+                red +=
+                    png.rgba[i] >= 126 && png.rgba[i] <= 129 && png.rgba[i + 1] == 0 && png.rgba[i + 2] == 0;
+            EXPECT_LT(red, png.rgba.size() / 8) << "the red error screen";
+            EXPECT_EQ(readWholeFile(copy), installed) << "the copy's file is whole again";
+        }
+        resetExitState();
+        scriptError = 0;
+        showInPreview = 0;
+    }
+}
+
+// Options in "registry.txt" outside the ranges the options sheet offers are brought into
+// them, a number beyond any float is refused wherever a script sets one (the value stays),
+// and a registry that fails part-way applies none of its lines: every start draws its
+// tank, and the registry it saves holds sound values.
+TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> run = {"--headless", "320x180", "--frames", "20"};
+    ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
+    ASSERT_EQ(runProgram(run), 0) << "the second saves the settings";
+    std::string settings = settingsText();
+    std::string hugeScales = settings;
+    for (size_t at = 0; (at = hugeScales.find(":set thingScale ", at)) != std::string::npos; at++)
+        hugeScales =
+            hugeScales.substr(0, at) + ":set thingScale -1e39" + hugeScales.substr(hugeScales.find('\n', at));
+    ASSERT_NE(hugeScales, settings);
+    struct {
+        char const* registry;
+        bool hugeScales;
+        char const* saved;
+    } const rows[] = {
+        {"", true, ":set fsSz 1\n"},
+        {":set fsSz 1e30\n", false, ":set fsSz 2\n"},
+        {":set fsSz -7\n", false, ":set fsSz 0.5\n"},
+        {":set fsSz 100\n", false, ":set fsSz 2\n"},
+        {":set fsSz 1e39\n", false, ":set fsSz 1\n"},
+        {":set maxFishPerTank 1000\n", false, ":set maxFishPerTank 110\n"},
+        {":set maxFishPerTank -4\n", false, ":set maxFishPerTank 1\n"},
+        {":set updateDays 2\n", false, ":set updateDays 7\n"},
+        {":set maxFishPerTank 12\n:set fsSz (\n", false, ":set maxFishPerTank 70\n"},
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(std::string(row.registry) + (row.hugeScales ? "every thingScale -1e39" : ""));
+        writeWholeFile(data.file("registry.txt"), row.registry);
+        writeWholeFile(data.file("settings.txt"), row.hugeScales ? hugeScales : settings);
+        std::filesystem::remove(data.file("registry.txt.damaged"));
+        // The second start reads what the first one saved.
+        for (int start = 0; start < 2; start++) {
+            EXPECT_EQ(runProgram(run), 0) << "start " << start << " " << logs().substr(0, 2000);
+            resetExitState();
+            scriptError = 0;
+            showInPreview = 0;
+        }
+        std::string registry = readWholeFile(data.file("registry.txt"));
+        EXPECT_NE(registry.find(row.saved), std::string::npos) << registry;
+        EXPECT_EQ(settingsText().find("inf\n"), std::string::npos);
+    }
 }
 
 // Ends the run from another thread after a while, the way the outside world does.

@@ -51,8 +51,8 @@ TEST_F(MatrixControllers, NotANumberIsABadAngleEveryFrame) {
     ASSERT_FALSE(exitReasonList.empty());
     EXPECT_EQ(exitReasonList[0], "bad angle");
     EXPECT_NE(text.find("bad_x"), std::string::npos);
-    EXPECT_TRUE(std::isnan(rotater.angles[1])); // still written
-    EXPECT_TRUE(std::isnan(rotater.angles[2]));
+    EXPECT_FALSE(std::isnan(rotater.angles[1])); // refused: the angle keeps its value
+    EXPECT_FALSE(std::isnan(rotater.angles[2]));
     EXPECT_FLOAT_EQ(rotater.angles[0], good->ownValue);
 }
 

@@ -43,7 +43,9 @@ Conversion const kConversions[] = {
     {CLASS_FLOAT, 'd', 0, 2.75, "", "2.75", 2, 2.75},
     {CLASS_FLOAT, 'd', 0, -2.75, "", "-2.75", -2, -2.75},
     {CLASS_FLOAT, 'd', 0, 1e8, "", "1e+08", 100000000, 1e8},
-    {CLASS_FLOAT, 'd', 0, 1e300, "", "inf", 2147483647, kInf},
+    {CLASS_FLOAT, 'd', 0, 1e300, "", "0", 0, 0}, // beyond any float: refused, the value stays
+    {CLASS_FLOAT, 'd', 0, NAN, "", "0", 0, 0},
+    {CLASS_FLOAT, 't', 0, 0, "-1e39", "0", 0, 0},
     {CLASS_FLOAT, 't', 0, 0, "0.5xyz", "0.5", 0, 0.5},
     {CLASS_FLOAT, 't', 0, 0, "5e9", "5e+09", 2147483647, 5e9},
     // string

@@ -1,0 +1,86 @@
+// The data folder's copy of the installed resources ("Resources/" in the data folder).
+//
+// The engine reads its resources from the copy. A file of the copy that is damaged is
+// copied again from the install folder, file by file, in the same start: one that is
+// missing, no plain file or empty where the installed one is not, as soon as the file
+// layer looks for it; one that fails to load, by the load itself (loadRenewingCopy). Only
+// a whole copy (its stamp the install folder's) is mended: another version of the copy is
+// replaced whole at start-up.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "support/cerr.h"
+#include "support/mystring.h"
+
+// Set (never cleared here) when the copy was asked back from the install folder, or when a
+// file of it still failed after it was copied again: a run that then fails failed on the
+// resources, and the settings are not to blame.
+extern uint8_t resourceCopyAskedBack;
+
+// Whether path (with or without a folder keyword, relative to the working folder or not)
+// leads into the data folder's resource copy.
+bool pathInResourceCopy(char const* path);
+// The installed file that path's file of a whole copy comes from (the copied folders
+// global, species and tanks only); empty for any other path, or when the copy is not whole.
+Cstring installedResource(char const* path);
+// Asks for the whole copy back from the install folder (the engine's hook) and notes it.
+void askForResourceCopyBack();
+
+// Called by the file layer before it looks at a file for reading (path expanded): a file
+// of a whole copy that is missing, no plain file or empty where the installed one is not,
+// is copied again first.
+void mendResourceCopyFile(char const* path);
+// Called by the file layer for each file it opens for reading (path expanded).
+void noteResourceRead(char const* path);
+
+// One attempt at a load: the files of the copy that the file layer opens while it lasts.
+class CcopyLoad {
+  public:
+    CcopyLoad();
+    ~CcopyLoad();
+    CcopyLoad(CcopyLoad const&) = delete;
+    CcopyLoad& operator=(CcopyLoad const&) = delete;
+
+    // Copies again the files read that differ from their installed ones; true when any was.
+    bool renewDamaged();
+    // The installed file of the first file of a whole copy read; empty when none was.
+    Cstring firstInstalled() const;
+    void note(Cstring const& path);
+
+  private:
+    CcopyLoad* outer;
+    std::vector<Cstring> read;
+};
+
+// Ends the start on a load that failed on the installed file itself.
+void installedResourceFailed(Cstring const& installed);
+
+// Runs load (true when it worked; an exit recorded meanwhile is a failure too). When it
+// fails and files of the copy that it read differ from the installed ones, those are copied
+// again and load runs once more; what the failed attempt recorded never happened. A load
+// that fails on files of the copy as installed ends the start naming the installed file.
+// True when a load worked.
+template <typename Load> bool loadRenewingCopy(Load&& load) {
+    // Stopping already: a load may fail for that alone, and nothing is to blame.
+    if (exitSaver || erroredExit) return load();
+    {
+        CcopyLoad attempt;
+        CexitHold hold;
+        if (load() && !hold.exitRecorded()) return true;
+        Cstring installed = attempt.firstInstalled();
+        if (installed.empty()) return false; // no file of the copy: not ours to judge
+        if (!attempt.renewDamaged()) {
+            installedResourceFailed(installed);
+            return false;
+        }
+        hold.forget();
+    }
+    CcopyLoad retry;
+    CexitHold hold;
+    if (load() && !hold.exitRecorded()) return true;
+    Cstring installed = retry.firstInstalled();
+    if (!installed.empty()) installedResourceFailed(installed);
+    return false;
+}
