@@ -443,9 +443,9 @@ class CsilentServer {
 };
 
 // A start that waits for a server that never answers (the start-up inquiry of the third
-// start): a click into the still black window meanwhile is no harm, and the menu opens as
-// usual once the tank is there.
-TEST_F(WindowClicks, AClickWhileTheStartWaitsForTheNetworkIsNoHarm) {
+// start): a click, the wheel and keys into the still black window meanwhile are no harm,
+// and the interface is there once the tank is.
+TEST_F(WindowClicks, InputWhileTheStartWaitsForTheNetworkIsNoHarm) {
     REQUIRE_X();
     REQUIRE_OFFSCREEN();
     ASSERT_TRUE(input.usable()) << "no XTest";
@@ -461,6 +461,9 @@ TEST_F(WindowClicks, AClickWhileTheStartWaitsForTheNetworkIsNoHarm) {
         CfakeInput hand;
         hand.moveTo(run.window.id(), 320, 180);
         hand.click(1);
+        hand.click(4); // the wheel
+        for (KeySym k : {XK_Escape, XK_z, XK_Left, XK_m})
+            hand.key(k);
     });
     ChostOptions options;
     options.width = 640, options.height = 360;
