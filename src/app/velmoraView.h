@@ -94,7 +94,8 @@ class CvelmoraView {
     CsheetWindow* sheetWindow() { return sheet.get(); }
 
     // Input, at (x, y) of the view (y upward); keys in the engine's codes. Nothing reaches
-    // the engine without a shop keeper or while a file panel is up.
+    // the engine without a shop keeper or while a file panel is up; keys and presses are
+    // dropped until a tank is in focus.
     void keyDown(int code);
     // A release: only the codes of released keys the engine knows (Tab, shift) are sent.
     void keyUp(int code);

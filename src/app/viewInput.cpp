@@ -13,6 +13,13 @@ template <typename... T> void logLine(T const&... parts) {
     (masterOut << ... << parts);
     masterOut << std::endl;
 }
+
+// Keys and presses wait for the interface: until the first tank is in focus (a start that
+// waits for the network shows a black window meanwhile) they would run the bindings on the
+// shop keeper, where the tank's commands are unknown. They are dropped.
+bool interfaceReady() {
+    return shopKeeper && shopKeeper->focusTankObject;
+}
 } // namespace
 
 bool doKey(int code) {
@@ -26,14 +33,14 @@ bool doKey(int code) {
 
 void CvelmoraView::keyDown(int code) {
     logLine("keyDown self=", 1);
-    if (doingOpenFile || !readsInput) return;
+    if (doingOpenFile || !readsInput || !interfaceReady()) return;
     glContext->makeCurrent();
     doKey(code);
 }
 
 void CvelmoraView::keyUp(int code) {
     logLine("keyUp self=");
-    if (doingOpenFile || !readsInput) return;
+    if (doingOpenFile || !readsInput || !interfaceReady()) return;
     if (code != KEY_TAB_UP && code != KEY_SHIFT_UP) return;
     glContext->makeCurrent();
     doKey(code);
@@ -42,7 +49,7 @@ void CvelmoraView::keyUp(int code) {
 void CvelmoraView::mouseDown(double x, double y) {
     CgraphicsAPI* mine = findThisAPI();
     logLine("____MOUSEDOWN api=", mine ? 1 : 0);
-    if (!shopKeeper || !readsInput) return;
+    if (!readsInput || !interfaceReady()) return;
     glContext->makeCurrent();
     // The press is where the pointer is now, also when it moved since the last frame.
     pointerMoved(x, y);
@@ -54,7 +61,7 @@ void CvelmoraView::mouseDown(double x, double y) {
 
 void CvelmoraView::mouseUp(double x, double y) {
     logLine("mouseUP");
-    if (!shopKeeper || !readsInput) return;
+    if (!readsInput || !interfaceReady()) return;
     glContext->makeCurrent();
     pointerMoved(x, y);
     shopKeeper->mouseButtonUp(static_cast<int>(x), static_cast<int>(y));

@@ -1,4 +1,6 @@
 // How a tank's frame step and picking reach the things of this layer.
+#include <algorithm>
+
 #include "graphics/workObject.h"
 #include "things/floatingFood.h"
 #include "things/thing.h"
@@ -7,6 +9,10 @@
 #include "world/tankLive.h"
 
 namespace {
+// How far a fish's drawn body reaches beyond its head and tail points, as a share of their
+// distance from its middle.
+constexpr float kBodyReach = 1.3f;
+
 Cthing* thingOf(Cvariable* node) {
     return dynamic_cast<Cthing*>(node);
 }
@@ -49,6 +55,20 @@ class CthingLiveAccess : public CtankLiveAccess {
         Cthing* t = thingOf(n);
         x = t ? t->boundingBoxMin[0] : 0.0f;
         y = t ? t->boundingBoxMin[1] : 0.0f;
+    }
+    bool pickBody(Cvariable* n, Cvector& head, Cvector& tail, float& radius) override {
+        Cthing* t = thingOf(n);
+        if (t == nullptr) return false;
+        Cvector mid;
+        t->getMidPos(mid);
+        t->getHeadPos(head);
+        t->getTailPos(tail);
+        // A fish's head and tail points lie inside its snout and tail fin; its body is about
+        // a third as deep as it is long. A thing without length (a crab) gets its own scale.
+        head = mid + (head - mid) * kBodyReach;
+        tail = mid + (tail - mid) * kBodyReach;
+        radius = std::max(0.15f * (head - tail).length(), 0.3f * t->thingScale);
+        return true;
     }
 };
 

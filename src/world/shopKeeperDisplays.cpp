@@ -177,7 +177,9 @@ void CshopKeeper::setGUItoAPI(CgraphicsAPI* device) {
             setFocusTank(tank);
             services().foodShakerToTank(*this, tank, true);
         }
-        if (controlPanel) controlPanel->setDisplayed(1, 1);
+        // The panel lives in a tank: a display whose tank has not loaded yet (the pointer
+        // came before the first frame) shows it once the tank is there.
+        if (controlPanel && device->tank) controlPanel->setDisplayed(1, 1);
     } else {
         if (controlPanel) controlPanel->setDisplayed(0, 0);
         guiMonitorAspect = 0;

@@ -68,7 +68,18 @@ int CshopKeeper::mouseButtonDown(int x, int y) {
             return 0;
         }
     }
-    if (saverMode) setExit("mouse clicked");
+    if (saverMode) {
+        setExit("mouse clicked");
+        return 1;
+    }
+    // The program's own window shows the system's pointer all along, also after the
+    // engine's own one was hidden for want of motion: a press there brings it back and
+    // counts, rather than falling through.
+    if (running() && hasMouse && controlPanel) {
+        realMousePointerOn();
+        if (controlPanel->isDisplayed()) controlPanel->mouseButtonDown(float(x), float(y));
+        return 0;
+    }
     return 1;
 }
 

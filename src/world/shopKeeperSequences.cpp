@@ -149,7 +149,13 @@ void CshopKeeper::displaySequence(int n) {
         saveShopSettings();
     }
     if (panelShown) controlPanel->setDisplayed(1, 1);
-    if (fakeMouseIsOn) services().foodShakerToTank(*this, focusTankObject, false);
+    // A change of tank ends click-feeding: the shaker stays out of the new tank and the
+    // pointer is back, so the menu can be reached.
+    if (feedMode || fakeMouseIsOn) {
+        feedingOff();
+        fakeMousePointerOff();
+        setRealMouseVisible(1);
+    }
 }
 
 void CshopKeeper::sendSequenceToDisplays() {

@@ -45,6 +45,12 @@ class CtankLiveAccess {
     virtual bool getMidPos(Cvariable*, Cvector&) { return false; }
     // Minimum corner of the bounding box (x, y).
     virtual void boundingBoxMin(Cvariable*, float& x, float& y) { x = y = 0; }
+    // The thing's body as drawn, for picking: the two ends of its length and its half
+    // thickness (world units); false when it has none.
+    virtual bool pickBody(Cvariable*, Cvector& head, Cvector& tail, float& radius) {
+        (void)head, (void)tail, (void)radius;
+        return false;
+    }
     // A fish's push; false when the thing is no fish.
     virtual bool swimPush(Cvariable*, CswimPush&) { return false; }
     // Floating food: particles still free, and freeing n of them at a position.

@@ -6,17 +6,35 @@
 #include <X11/keysym.h>
 #include <gtk/gtk.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/hostLoop.h"
 #include "app/velmoraView.h"
 #include "fakeInput.h"
 #include "graphics/graphicsMaster.h"
+#include "host/httpConnection.h"
+#include "interface/controlPanel.h"
+#include "interface/groupWidget.h"
+#include "interface/imageWidget.h"
+#include "script/scripter.h"
 #include "support/cerr.h"
+#include "things/thing.h"
 #include "world/shopGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
+#include "world/tankLive.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -55,6 +73,47 @@ struct ChostersWindow {
         if (display) XCloseDisplay(display);
     }
 };
+
+// Where the renderer draws a world point on the display, in window pixels (rows downward):
+// the display's own view and projection, its viewport above the letterbox.
+bool drawnAt(CgraphicsAPI const* d, Cvector const& p, float& x, float& y) {
+    float c[4];
+    for (int j = 0; j < 4; j++)
+        c[j] = p.x * d->viewProjection.m[0][j] + p.y * d->viewProjection.m[1][j] +
+               p.z * d->viewProjection.m[2][j] + d->viewProjection.m[3][j];
+    if (c[3] <= 0.0f) return false;
+    x = (c[0] / c[3] + 1.0f) * 0.5f * d->width;
+    y = d->height - (float(d->letterboxBottom) + (c[1] / c[3] + 1.0f) * 0.5f * float(d->viewportHeight));
+    return true;
+}
+
+// A pickable animal as drawn: its middle, and its body from head to tail, in window pixels.
+struct CdrawnAnimal {
+    Cthing* thing;
+    float x, y, headX, headY, tailX, tailY;
+    float length() const { return std::hypot(headX - tailX, headY - tailY); }
+    // Pixels from (px, py) to the body line.
+    float distance(float px, float py) const {
+        float dx = tailX - headX, dy = tailY - headY, l2 = dx * dx + dy * dy;
+        float t = l2 > 0 ? std::clamp(((px - headX) * dx + (py - headY) * dy) / l2, 0.0f, 1.0f) : 0.0f;
+        return std::hypot(px - headX - t * dx, py - headY - t * dy);
+    }
+};
+
+std::vector<CdrawnAnimal> drawnAnimals(Ctank* tank, CgraphicsAPI const* d) {
+    std::vector<CdrawnAnimal> all;
+    for (Cvariable* v = tank->thingList->firstChild; v; v = v->nextSibling) {
+        auto* t = dynamic_cast<Cthing*>(v);
+        if (!t || !t->hasAttribute(ATTR_PICKABLE)) continue;
+        Cvector mid, head, tail;
+        t->getMidPos(mid), t->getHeadPos(head), t->getTailPos(tail);
+        CdrawnAnimal a{t, 0, 0, 0, 0, 0, 0};
+        if (drawnAt(d, mid, a.x, a.y) && drawnAt(d, head, a.headX, a.headY) &&
+            drawnAt(d, tail, a.tailX, a.tailY))
+            all.push_back(a);
+    }
+    return all;
+}
 
 class WindowInput : public HostFixture {
   protected:
@@ -224,6 +283,295 @@ TEST_F(WindowInput, KeysTheWheelAndAClickDriveTheDefaultTank) {
     EXPECT_EQ(tank->focus, fish);
     EXPECT_EQ(shopKeeper->highlight, 1);
     EXPECT_EQ(run.close(), 0);
+}
+
+// The default tank in a window of the given size under real X input, with the pointer shown.
+class WindowClicks : public WindowInput {
+  protected:
+    void open(int w, int h) {
+        width = w, height = h;
+        ChostOptions options;
+        options.width = w, options.height = h;
+        char* argv[] = {argv0(), nullptr};
+        ASSERT_EQ(run.open(options, 1, argv), 0);
+        steps(240); // the tank fades in, the fish spread out
+        tank = shopKeeper ? shopKeeper->focusTankObject : nullptr;
+        ASSERT_NE(tank, nullptr);
+        screen = run.views[0]->findThisAPI();
+        input.moveTo(run.window.id(), w / 2, h / 2);
+        key(XK_m); // the pointer, for clicking
+    }
+    void key(KeySym k) {
+        input.key(k);
+        steps(2);
+    }
+    // A press and release at (x, y) of the window (rows downward), then time for a single
+    // click to count.
+    void clickAt(float x, float y) {
+        input.moveTo(run.window.id(), int(x), int(y));
+        steps(1);
+        input.click(1);
+        steps(30);
+    }
+    // A widget of the pane (by its name or its picture), clicked where it is drawn.
+    void clickWidget(char const* pane, char const* name) {
+        CgroupWidgetVar* group = controlPanel->findExistingPane(pane);
+        CwidgetVar* w = group ? find(group, name) : nullptr;
+        ASSERT_NE(w, nullptr) << name;
+        Crect const& g = screen->guiViewportRect;
+        clickAt((w->rect.centerx() - g.minx) / g.width() * width,
+                height - (w->rect.centery() - g.miny) / g.height() * height);
+    }
+    static CwidgetVar* find(CgroupWidgetVar* group, char const* name) {
+        for (Cvariable* c = group->widgetList()->firstChild; c; c = c->nextSibling) {
+            auto* w = dynamic_cast<CwidgetVar*>(c);
+            auto* image = dynamic_cast<CimageWidgetVar*>(c);
+            if (w && (w->name == name || (image && image->contents == name))) return w;
+            if (auto* inner = dynamic_cast<CgroupWidgetVar*>(w))
+                if (CwidgetVar* found = find(inner, name)) return found;
+        }
+        return nullptr;
+    }
+    // The page a pane shows; empty when the pane is closed.
+    static std::string page(char const* pane) {
+        CgroupWidgetVar* group = controlPanel->findExistingPane(pane);
+        Cvariable* shown = group ? group->getChild("myPage") : nullptr;
+        return shown ? shown->getString() : "";
+    }
+    // Open water: the place farthest from every drawn fish, clear of the corner's "Menu", of
+    // the hint along the top and of the bar along the bottom.
+    void findWater() {
+        std::vector<CdrawnAnimal> animals = drawnAnimals(tank, screen);
+        float clear = 0;
+        for (float y = 0.25f * height; y < 0.8f * height; y += 10)
+            for (float x = 0.15f * width; x < 0.95f * width; x += 10) {
+                float nearest = 1e9f;
+                for (auto const& a : animals)
+                    nearest = std::min(nearest, a.distance(x, y));
+                if (nearest > clear) clear = nearest, waterX = x, waterY = y;
+            }
+        ASSERT_GT(clear, 0.15f * std::min(width, height)) << "no open water";
+    }
+    int width = 0, height = 0;
+    float waterX = 0, waterY = 0;
+    Ctank* tank = nullptr;
+    CgraphicsAPI* screen = nullptr;
+};
+
+// At two screen shapes, with the tank paused: the pointer on the middle of a large fish,
+// where the renderer draws it, picks that fish and shows its card; on open water far from
+// every fish it picks nothing and opens the menu's bar, and again closes it.
+struct Cshape {
+    int w, h;
+};
+class ClicksAtShapes : public WindowClicks, public ::testing::WithParamInterface<Cshape> {};
+
+TEST_P(ClicksAtShapes, PickTheFishDrawnUnderThePointerAndOpenTheMenuOnWater) {
+    REQUIRE_X();
+    REQUIRE_OFFSCREEN();
+    ASSERT_TRUE(input.usable()) << "no XTest";
+    useStagedResources();
+    open(GetParam().w, GetParam().h);
+    key(XK_p);
+    ASSERT_EQ(enableAnim, 0);
+    std::vector<CdrawnAnimal> animals = drawnAnimals(tank, screen);
+    // The largest fish with no other drawn over its middle.
+    CdrawnAnimal const* fish = nullptr;
+    for (auto const& a : animals) {
+        bool alone = a.x > 20 && a.x < width - 20 && a.y > height * 0.25f && a.y < height * 0.85f;
+        for (auto const& b : animals)
+            if (&b != &a && b.distance(a.x, a.y) < 0.6f * std::max(a.length(), b.length())) alone = false;
+        if (alone && (!fish || a.length() > fish->length())) fish = &a;
+    }
+    ASSERT_NE(fish, nullptr) << "no fish stands alone";
+    findWater();
+    for (int i = 0; i < 2; i++) {
+        SCOPED_TRACE("round " + std::to_string(i));
+        clickAt(waterX, waterY);
+        EXPECT_EQ(page("bar"), "/std_scripts/main_functions") << "the water at " << waterX << "," << waterY;
+        EXPECT_EQ(shopKeeper->highlight, 0) << "no card";
+        clickAt(waterX, waterY);
+        EXPECT_EQ(page("bar"), "") << "the water again closes the bar";
+        clickAt(fish->x, fish->y);
+        EXPECT_EQ(tank->focus, fish->thing) << "the fish at " << fish->x << "," << fish->y;
+        EXPECT_EQ(page("bar"), "/std_scripts/highlightFishPage");
+        clickAt(waterX, waterY);
+        EXPECT_EQ(page("bar"), "") << "the water closes the card";
+    }
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ClicksAtShapes, ::testing::Values(Cshape{1280, 720}, Cshape{600, 800}),
+                         [](auto const& info) {
+                             return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
+                         });
+
+// A web server on this machine that takes connections and never answers; it lets them go
+// when it ends.
+class CsilentServer {
+  public:
+    CsilentServer() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+        listen(fd, 4);
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+        port = ntohs(address.sin_port);
+        taker = std::thread([this] {
+            int held = accept(fd, nullptr, nullptr);
+            if (held >= 0) asked = true;
+            while (!ending)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (held >= 0) close(held);
+        });
+    }
+    ~CsilentServer() {
+        ending = true;
+        shutdown(fd, SHUT_RDWR); // an accept still waiting returns
+        taker.join();
+        close(fd);
+    }
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
+    std::atomic<bool> asked{false}, ending{false};
+
+  private:
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    int port = 0;
+    std::thread taker;
+};
+
+// A start that waits for a server that never answers (the start-up inquiry of the third
+// start): a click, the wheel and keys into the still black window meanwhile are no harm,
+// and the interface is there once the tank is.
+TEST_F(WindowClicks, InputWhileTheStartWaitsForTheNetworkIsNoHarm) {
+    REQUIRE_X();
+    REQUIRE_OFFSCREEN();
+    ASSERT_TRUE(input.usable()) << "no XTest";
+    useStagedResources();
+    writeWholeFile(data.file("registry.txt"), ":set nextRunPhHm 1\n");
+    CsilentServer server;
+    setenv("VELMORA_SERVER_URL", server.base().c_str(), 1);
+    theHttpConnection().blockingTimeout = 2;
+    // The click comes from beside the program, while its start waits.
+    std::thread clicker([&server, this] {
+        for (int i = 0; i < 500 && !server.asked; i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        CfakeInput hand;
+        hand.moveTo(run.window.id(), 320, 180);
+        hand.click(1);
+        hand.click(4); // the wheel
+        for (KeySym k : {XK_Escape, XK_z, XK_Left, XK_m})
+            hand.key(k);
+    });
+    ChostOptions options;
+    options.width = 640, options.height = 360;
+    char* argv[] = {argv0(), nullptr};
+    int opened = run.open(options, 1, argv);
+    clicker.join();
+    unsetenv("VELMORA_SERVER_URL");
+    theHttpConnection().blockingTimeout = 20;
+    ASSERT_EQ(opened, 0);
+    EXPECT_TRUE(server.asked) << "the start asked the server";
+    for (int i = 0; i < 120; i++)
+        ASSERT_TRUE(run.step()) << (exitReasonList.empty() ? "" : exitReasonList.back().c_str());
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+    ASSERT_NE(shopKeeper->focusTankObject, nullptr);
+    EXPECT_TRUE(controlPanel->displayed);
+}
+
+// The bottom bar's pages lead back to the menu's first page with their back arrow, as the
+// same pages opened from the menu lead back to it.
+TEST_F(WindowClicks, TheBackArrowLeadsToTheMenuFromEveryPage) {
+    REQUIRE_X();
+    REQUIRE_OFFSCREEN();
+    ASSERT_TRUE(input.usable()) << "no XTest";
+    useStagedResources();
+    open(1280, 720);
+    struct {
+        bool fromMenu;
+        char const* button;
+        char const* page;
+    } const ways[] = {{false, "Fish", "/std_scripts/fish_page"},
+                      {false, "Help", "/std_scripts/help_page"},
+                      {true, "Fish", "/std_scripts/fish_page"},
+                      {true, "Help", "/std_scripts/help_page"}};
+    for (auto const& w : ways) {
+        SCOPED_TRACE(std::string(w.fromMenu ? "the menu's " : "the bar's ") + w.button);
+        clickWidget("no_pane", "menuHint");
+        ASSERT_EQ(page("bar"), "/std_scripts/main_functions");
+        if (w.fromMenu) clickWidget("bar", "Menu");
+        clickWidget(w.fromMenu ? "main_pane" : "bar", w.button);
+        ASSERT_EQ(page("main_pane"), w.page);
+        clickWidget("main_pane", "arrays/back.rgb");
+        EXPECT_EQ(page("main_pane"), "/std_scripts/main_page");
+        key(XK_Escape);
+        EXPECT_EQ(page("main_pane"), "");
+    }
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+}
+
+// Feeding ends with ESCAPE, with "m" and with a change of tank: the shaker goes, the pointer
+// is back, and the menu opens again.
+TEST_F(WindowClicks, FeedingEndsWithEscapeMOrANewTank) {
+    REQUIRE_X();
+    REQUIRE_OFFSCREEN();
+    ASSERT_TRUE(input.usable()) << "no XTest";
+    useStagedResources();
+    open(1280, 720);
+    struct {
+        char const* what;
+        KeySym key; // 0: the tanks take turns
+    } const ends[] = {{"ESCAPE", XK_Escape}, {"m", XK_m}, {"a change of tank", 0}};
+    for (auto const& e : ends) {
+        SCOPED_TRACE(e.what);
+        clickWidget("no_pane", "menuHint");
+        clickWidget("bar", "Feed");
+        ASSERT_EQ(shopKeeper->feedMode, 2);
+        ASSERT_EQ(shopKeeper->fakeMouseIsOn, 1);
+        Cthing* shaker = dynamic_cast<Cthing*>(shopKeeper->foodShaker);
+        ASSERT_NE(shaker, nullptr);
+        clickAt(width / 2.0f, height / 2.0f); // pours
+        EXPECT_EQ(page("bar"), "");
+        if (e.key) {
+            key(e.key);
+        } else {
+            runStringScript(shopKeeper, ":seq move 1 0.1");
+            steps(60);
+        }
+        EXPECT_EQ(shopKeeper->feedMode, 0);
+        EXPECT_EQ(shopKeeper->fakeMouseIsOn, 0);
+        EXPECT_EQ(shaker->tank, nullptr) << "the shaker stays behind";
+        EXPECT_EQ(shopKeeper->realMouseVisible, 1);
+        clickWidget("no_pane", "menuHint");
+        EXPECT_EQ(page("bar"), "/std_scripts/main_functions") << "the menu opens again";
+        clickWidget("no_pane", "menuHint");
+    }
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+}
+
+// After the menu is closed with ESCAPE every click on the water counts, also after the
+// viewer has not moved for a while (the system's pointer stays shown in the window): the bar
+// opens and closes in turn.
+TEST_F(WindowClicks, AfterEscapeEveryClickOnTheWaterCounts) {
+    REQUIRE_X();
+    REQUIRE_OFFSCREEN();
+    ASSERT_TRUE(input.usable()) << "no XTest";
+    useStagedResources();
+    open(1280, 720);
+    key(XK_p);
+    findWater();
+    clickAt(waterX, waterY);
+    clickWidget("bar", "Menu");
+    ASSERT_EQ(page("main_pane"), "/std_scripts/main_page");
+    key(XK_Escape);
+    ASSERT_EQ(page("main_pane"), "");
+    for (int i = 0; i < 4; i++) {
+        steps(i % 2 ? 60 : 11 * 60);
+        clickAt(waterX, waterY);
+        EXPECT_EQ(page("bar"), i % 2 == 0 ? "/std_scripts/main_functions" : "") << "click " << i;
+    }
 }
 
 } // namespace

@@ -98,7 +98,7 @@ TEST_F(Mouse, PressesGoToTheScriptTheInterfaceOrEndTheSaver) {
         {"clicks ignored", 1, "", 0, true, 2, 0, 1, 0, false, false, nullptr, 0},
         {"one to ignore", 1, "", 0, true, 0, 1, 1, 0, false, false, nullptr, 0},
         {"saver ends", 1, "", 0, true, 0, 0, 1, 1, false, false, "mouse clicked", 0},
-        {"window: nothing", 1, "", 0, true, 0, 0, 0, 1, false, false, nullptr, 0},
+        {"window: the press shows the pointer", 1, "", 0, true, 0, 0, 0, 0, true, false, nullptr, 0},
         {"not running", 2, ":mkdir pressed", 1, true, 2, 0, 1, 1, false, false, "mouse clicked", 0},
     };
     for (auto const& c : cases) {
@@ -120,6 +120,7 @@ TEST_F(Mouse, PressesGoToTheScriptTheInterfaceOrEndTheSaver) {
         EXPECT_EQ(c.exit != nullptr, exitSaver != 0);
         if (c.exit) EXPECT_TRUE(exitRecorded(c.exit));
         EXPECT_EQ(shop->clickIgnoreCount, c.ignoreAfter);
+        EXPECT_EQ(shop->anyMousePointerIsOn, c.pointerOn || c.toPanel);
         EXPECT_EQ(shop->pressFrame, 40);
         EXPECT_FLOAT_EQ(tankInput.mouseButtonDownStartTime, 7.5f);
         EXPECT_FLOAT_EQ(shop->lastActivityTime, 7.5f);

@@ -32,7 +32,7 @@ class ClivingThing : public CsafeRelationship, public CproximityParty, public Ct
     Cstring messageOwnerName() const override { return name; }
     uint32_t attributes = 0;
     Cvector mid, swim;
-    float boxMin[2] = {0, 0};
+    Cvector head, tail; // the drawn body's ends; head == tail: none
     int capacity = 0, updates = 0, updateResult = 0;
     std::vector<int> particleBatches, received;
     bool deleting = false;
@@ -70,8 +70,9 @@ class ClivingAccess : public CtankLiveAccess {
     }
     bool isBeingDeleted(Cvariable* t) override { return living(t)->deleting; }
     bool getMidPos(Cvariable* t, Cvector& out) override { return out = living(t)->mid, true; }
-    void boundingBoxMin(Cvariable* t, float& x, float& y) override {
-        x = living(t)->boxMin[0], y = living(t)->boxMin[1];
+    bool pickBody(Cvariable* t, Cvector& head, Cvector& tail, float& radius) override {
+        head = living(t)->head, tail = living(t)->tail, radius = 0;
+        return (head - tail).lengthSquared() > 0.0f;
     }
     bool swimPush(Cvariable* t, CswimPush& p) override {
         return p.position = living(t)->mid, p.vx = living(t)->swim.x, p.vy = living(t)->swim.y, p.scale = 1,
@@ -199,11 +200,11 @@ class ViewTankTest : public LiveTankTest {
         tank->updateCamera();
     }
     // A new thing with its middle under pixel (x, y) of the left display at depth z, its
-    // box reaching 10 pixels to the lower left.
+    // body reaching 10 pixels to the lower left and the upper right.
     ClivingThing* fishAt(float x, float y, float z = 0, uint32_t attributes = ATTR_PICKABLE) {
         ClivingThing* f = add(attributes, tank->screenPixelToTankSpace(&left, x, y, z));
-        Cvector corner = tank->screenPixelToTankSpace(&left, x - 10, y - 10, z);
-        f->boxMin[0] = corner.x, f->boxMin[1] = corner.y;
+        f->tail = tank->screenPixelToTankSpace(&left, x - 10, y - 10, z);
+        f->head = tank->screenPixelToTankSpace(&left, x + 10, y + 10, z);
         return f;
     }
     CrotaterVar* list = nullptr;

@@ -175,6 +175,13 @@ TEST_F(CameraTankTest, PickingTakesTheNearestAndWidensOnce) {
         {49.0f, 0.0f, lone}, {50.3f, 0.0f, nullptr}, {50.3f, 0.01f, lone}, {53.0f, 0.01f, nullptr}};
     for (auto const& c : cases)
         EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, c.x, 30, c.tolerance), c.found) << c.x;
+    // Seen from behind the backdrop the nearer of two fish has the smaller z: nearness is
+    // along the view.
+    tank->pov.setViewpoint(Cvector(6, 3, -8), Cvector(6, 3, 0), Cvector(0, 1, 0));
+    tank->pov.setFOVandGrids(tank->fovViewRect);
+    fishAt(150, 60, 1.0f);
+    ClivingThing* nearer = fishAt(150, 60, -1.0f);
+    EXPECT_EQ(tank->getThingClosestToScreenSpace(&left, 150, 60, 0.01f), nearer);
 }
 
 TEST_F(CameraTankTest, FishFrustumContainsPointsAndBoundsTheWalls) {
