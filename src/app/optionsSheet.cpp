@@ -230,12 +230,14 @@ void options_sheet_settings::change_setting() {
     CsheetControls const& was = shownControls;
     if (controls.saveTankChanges != was.saveTankChanges)
         m_noSaveTankChanges = static_cast<short>(1 - controls.saveTankChanges);
-    if (controls.sizeSlider != was.sizeSlider) m_fishGlobalScalar = static_cast<float>(controls.sizeSlider * 0.01);
+    if (controls.sizeSlider != was.sizeSlider)
+        m_fishGlobalScalar = static_cast<float>(controls.sizeSlider * 0.01);
     if (controls.informBeta != was.informBeta)
         m_userFlags = setMask(m_userFlags, USER_FLAG_INFORM_BETA, controls.informBeta != 0);
     // Text that is not a number leaves the option as it was.
     int count = maxFishPerTank;
-    if (controls.maxFishPerTank != was.maxFishPerTank && fishCountFromText(controls.maxFishPerTank.c_str(), count))
+    if (controls.maxFishPerTank != was.maxFishPerTank &&
+        fishCountFromText(controls.maxFishPerTank.c_str(), count))
         maxFishPerTank = count;
     logLine("bx");
     if (controls.updateIndex != was.updateIndex) updateDays = comboBoxNumToUpdateDays(controls.updateIndex);

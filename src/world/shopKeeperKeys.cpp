@@ -213,7 +213,8 @@ void CshopKeeper::setFocusTankBackgroundImage(char const* path) {
     if (!path || !probe.loadImage(path, true)) {
         Cstring name(path ? path : "");
         noPath(name);
-        if (masterOut.is_open()) masterOut << "background picture refused: " << (path ? path : "") << std::endl;
+        if (masterOut.is_open())
+            masterOut << "background picture refused: " << (path ? path : "") << std::endl;
         ShowMessage((Cstring("The picture \"") + name +
                      "\" cannot be read: it is no JPEG or PNG picture, or it is damaged.")
                         .c_str(),

@@ -87,7 +87,8 @@ TEST_F(HostLoop, TheSheetsOptionsOnTheCommandLineAreKeptAsTheHelpSays) {
             if (o.run != run) continue;
             bool inHelp = std::find(listed.begin(), listed.end(), o.args[0]) != listed.end();
             bool kept = (o.inDefaults ? defaults : registry).find(o.kept) != std::string::npos;
-            EXPECT_EQ(inHelp, kept) << o.args[0] << (inHelp ? " is listed as kept" : " is not listed as kept");
+            EXPECT_EQ(inHelp, kept) << o.args[0]
+                                    << (inHelp ? " is listed as kept" : " is not listed as kept");
         }
     }
     // A run without them keeps what the last one set.

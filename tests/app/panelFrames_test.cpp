@@ -377,9 +377,7 @@ uint32_t crc32Of(std::string const& bytes) {
 
 // A PNG chunk: length, type, data and its check sum.
 std::string pngChunk(std::string const& type, std::string const& data) {
-    auto be32 = [](uint32_t v) {
-        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-    };
+    auto be32 = [](uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
     return be32(uint32_t(data.size())) + type + data + be32(crc32Of(type + data));
 }
 
@@ -410,7 +408,8 @@ TEST_F(PanelFrames, AChosenPictureBecomesTheBackground) {
     std::string jpeg = splitPicture(data.file("sound.jpg"), 64, 32);
     std::string huge = std::string("\x89PNG\r\n\x1a\n", 8) +
                        pngChunk("IHDR", std::string("\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0", 13)) +
-                       pngChunk("IDAT", std::string("\x78\x9c\x63\0\0\0\x01\0\x01", 9)) + pngChunk("IEND", "");
+                       pngChunk("IDAT", std::string("\x78\x9c\x63\0\0\0\x01\0\x01", 9)) +
+                       pngChunk("IEND", "");
     std::string corrupt = png;
     for (size_t i = 60; i + 20 < corrupt.size(); i++)
         corrupt[i] = char(corrupt[i] ^ 0x5A);
@@ -418,8 +417,12 @@ TEST_F(PanelFrames, AChosenPictureBecomesTheBackground) {
         char const* name;
         std::string bytes;
     } const unreadable[] = {
-        {"junk.png", "not a picture"},          {"empty.png", ""}, {"corrupt.png", corrupt},
-        {"cut.jpg", jpeg.substr(0, jpeg.size() / 2)}, {"huge.png", huge}, {"sound.gif", png},
+        {"junk.png", "not a picture"},
+        {"empty.png", ""},
+        {"corrupt.png", corrupt},
+        {"cut.jpg", jpeg.substr(0, jpeg.size() / 2)},
+        {"huge.png", huge},
+        {"sound.gif", png},
     };
     for (auto const& u : unreadable) {
         SCOPED_TRACE(u.name);
@@ -433,7 +436,7 @@ TEST_F(PanelFrames, AChosenPictureBecomesTheBackground) {
     }
     struct Picture {
         char const* name;
-        int w, h;    // the backdrop area is about 2:1: one wider, one narrower
+        int w, h;   // the backdrop area is about 2:1: one wider, one narrower
         bool green; // the right of the screen shows the picture's green half (the wider one
                     // shows its left part: the tank pans it to its left edge)
     } const pictures[] = {{"wide.jpg", 1000, 250, false}, {"chosen.png", 800, 450, true}};

@@ -120,7 +120,8 @@ TEST_F(SettingsWindow, ChangingOneOptionKeepsTheOthersAsTheyWere) {
     static char name[] = "velmora";
     char* argv[] = {name, nullptr};
     ASSERT_EQ(run.open(options, 1, argv), 0);
-    ASSERT_TRUE(stepUntil([] { return shownSheetWindow && gtk_widget_get_mapped(GTK_WIDGET(shownSheetWindow)); }));
+    ASSERT_TRUE(
+        stepUntil([] { return shownSheetWindow && gtk_widget_get_mapped(GTK_WIDGET(shownSheetWindow)); }));
     GtkWidget* sheet = GTK_WIDGET(shownSheetWindow);
     GtkWidget* fishField = findWidget(sheet, [](GtkWidget* w) { return GTK_IS_ENTRY(w) != FALSE; });
     ASSERT_NE(fishField, nullptr);

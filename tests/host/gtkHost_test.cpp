@@ -154,8 +154,8 @@ class CownScreen {
         server = fork();
         if (server == 0) {
             close(fds[0]);
-            execlp("timeout", "timeout", "120", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", size.c_str(),
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
+            execlp("timeout", "timeout", "120", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0",
+                   size.c_str(), "-nolisten", "tcp", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
