@@ -217,18 +217,30 @@ void options_sheet_settings::update_settings() {
     logLine("endsel=");
     controls.maxFishPerTank = std::to_string(maxFishPerTank).c_str();
     show();
+    // What the controls hold now: a control that can only show the nearest of its entries
+    // (the update list, the slider's range) holds that entry, not the option's own value.
+    read();
+    shownControls = controls;
 }
 
 void options_sheet_settings::change_setting() {
     read();
-    m_noSaveTankChanges = static_cast<short>(1 - controls.saveTankChanges);
-    m_fishGlobalScalar = static_cast<float>(controls.sizeSlider * 0.01);
-    m_userFlags = setMask(m_userFlags, USER_FLAG_INFORM_BETA, controls.informBeta != 0);
+    // Only the options whose controls the user moved are written: the others keep their own
+    // values, which their controls may show only as the nearest entry.
+    CsheetControls const& was = shownControls;
+    if (controls.saveTankChanges != was.saveTankChanges)
+        m_noSaveTankChanges = static_cast<short>(1 - controls.saveTankChanges);
+    if (controls.sizeSlider != was.sizeSlider)
+        m_fishGlobalScalar = static_cast<float>(controls.sizeSlider * 0.01);
+    if (controls.informBeta != was.informBeta)
+        m_userFlags = setMask(m_userFlags, USER_FLAG_INFORM_BETA, controls.informBeta != 0);
     // Text that is not a number leaves the option as it was.
     int count = maxFishPerTank;
-    if (fishCountFromText(controls.maxFishPerTank.c_str(), count)) maxFishPerTank = count;
+    if (controls.maxFishPerTank != was.maxFishPerTank &&
+        fishCountFromText(controls.maxFishPerTank.c_str(), count))
+        maxFishPerTank = count;
     logLine("bx");
-    updateDays = comboBoxNumToUpdateDays(controls.updateIndex);
+    if (controls.updateIndex != was.updateIndex) updateDays = comboBoxNumToUpdateDays(controls.updateIndex);
     // The engine reads the lock where it saves, from the shop keeper's own copy.
     if (shopKeeper) shopKeeper->saveChanges = static_cast<uint8_t>(1 - m_noSaveTankChanges);
     update_settings();

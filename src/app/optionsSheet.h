@@ -52,7 +52,8 @@ class options_sheet_settings {
     static int updateDaysToComboBoxIndex();
     static int comboBoxNumToUpdateDays(int index);
 
-    // Options to controls, and controls to options (clamped, then shown again).
+    // Options to controls, and controls to options: only the controls the user changed since
+    // update_settings showed them write their options (clamped, then shown again).
     void update_settings();
     void change_setting();
 
@@ -80,6 +81,7 @@ class options_sheet_settings {
     void show();
     void read();
     bool textsFound = false;
+    CsheetControls shownControls; // the controls as update_settings left them
 };
 
 // The maker's web pages and downloads, under the web server's address; false (and the

@@ -142,12 +142,13 @@ char const* hostUsage() {
            "  --frames N      stop after N frames\n"
            "  --screenshot F  write the last frame (or, with --every K, every K-th frame to F,\n"
            "                  whose %d is the frame number) as PNG\n"
+           "  --mute          play no sound in this run (\"soundOff\" in registry.txt silences\n"
+           "                  every run)\n"
            "options of the sheet (kept for later runs as the sheet keeps them):\n"
            "  --fish-per-tank N                 at most N fish in a tank (1 to 110)\n"
            "  --fish-size PERCENT               fish size, 100 the normal size (50 to 200)\n"
            "  --save-changes, --no-save-changes whether changes to the tanks are saved\n"
-           "  --all-screens, --no-all-screens   the \"Use All Screens\" option\n"
-           "  --mute                            play no sound\n";
+           "  --all-screens, --no-all-screens   the \"Use All Screens\" option\n";
 }
 
 int parseWindowId(char const* text, unsigned long& id) {

@@ -14,7 +14,7 @@ struct ChostOptions {
     int frames = 0;     // frames to run; 0 until stopped (headless: 1)
     int every = 0;      // headless: write every k-th frame (the file name has %d)
     Cstring screenshot; // headless: the PNG file (pattern)
-    bool mute = false;  // no sound
+    bool mute = false;  // no sound in this run (not kept)
     bool help = false;
     bool settings = false; // window: open the options sheet over the aquarium
     // Options that set the sheet's values for this run and after (-1: as saved).

@@ -88,17 +88,21 @@ void CbackdropThing::notifyOfCustomTexSize(CdataArray* image) {
     }
     float r = areaWidth / areaHeight;
     shiftH = uv[0];
+    scaleH = uv[0] + eu;
     if (a >= r) {
         tall = 0;
         shiftV = uv[2] + 1.0f / static_cast<float>(h);
         scaleV = shiftV + ev;
-        width = (a / r) * areaWidth;
         panRange = (1.0f - r / a) * eu;
+        // The quad keeps the area's width and shows the part of the picture that fits it at
+        // the picture's own shape, its middle at "backdrop_ishift" 0.5: panning from 0 to 1
+        // runs from the picture's left edge to its right one and never past them.
+        shiftH = uv[0] + 0.5f * panRange;
+        scaleH = shiftH + eu * (r / a);
     } else {
         tall = 1;
         shiftV = uv[2];
         scaleV = uv[2] + ev * (a / r);
         panRange = (1.0f - a / r) * ev;
     }
-    scaleH = uv[0] + eu;
 }

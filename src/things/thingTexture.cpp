@@ -80,7 +80,10 @@ int Cthing::powerizeImageAndUVs(CdataArray* image, short, float* out) {
         sv = static_cast<float>(h) / static_cast<float>(nh);
         if (image->newCanvasSize(nw, nh, 1) != 0) return 1;
     }
-    float uv[4] = {su + 0.5f / static_cast<float>(nw), 2.0f * su + 0.5f / static_cast<float>(nw),
+    // The quads' u runs 0..1 across the picture: it maps onto the picture's own columns from
+    // the first texel's centre, and never onto the padding. (Offset by su, a whole wrap of
+    // the repeating texture only when the picture already is a power of two wide.)
+    float uv[4] = {0.5f / static_cast<float>(nw), su + 0.5f / static_cast<float>(nw),
                    -0.5f / static_cast<float>(nh), sv - 0.5f / static_cast<float>(nh)};
     if (workObject) {
         workObject->mathOnAttribFromOriginalValues("uv", 0, uv[0], uv[1]);

@@ -238,7 +238,8 @@ class CshopKeeper : public CdirectoryVar {
     // chosen, its path is written into target (when it still exists) and
     // "/std_scripts/set_new_bg_image" runs. Cancelling changes nothing. 0.
     int fileRequest(Cstring folder, Cvariable* target);
-    // Hands a chosen picture to the focused tank's background script.
+    // Hands a chosen picture to the focused tank's background script; a file the decoders
+    // cannot read changes nothing, and the panel's message page names it.
     void setFocusTankBackgroundImage(char const* path);
 
     // ---- mouse, wheel and pointer (shopKeeperInput.cpp). Positions are pixels of the

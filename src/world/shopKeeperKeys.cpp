@@ -2,9 +2,11 @@
 // commands of keys, the pointer and the file chooser.
 #include <cstdint>
 
+#include "data/imageIO.h"
 #include "host/hostServices.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/fileIO.h"
 #include "variables/configDialogVars.h"
 #include "world/keyMap.h"
 #include "world/shopKeeper.h"
@@ -205,6 +207,21 @@ int CshopKeeper::fileRequest(Cstring folder, Cvariable* target) {
 }
 
 void CshopKeeper::setFocusTankBackgroundImage(char const* path) {
+    // A file that is no picture the decoders read (or a damaged one) changes nothing: the
+    // viewer is told which file it was, on the panel's message page.
+    imageFile probe;
+    if (!path || !probe.loadImage(path, true)) {
+        Cstring name(path ? path : "");
+        noPath(name);
+        if (masterOut.is_open())
+            masterOut << "background picture refused: " << (path ? path : "") << std::endl;
+        ShowMessage((Cstring("The picture \"") + name +
+                     "\" cannot be read: it is no JPEG or PNG picture, or it is damaged.")
+                        .c_str(),
+                    "", 1);
+        return;
+    }
+    probe.freeImage();
     Cvariable* target = fileRequestTarget.empty() ? nullptr : findVariable(fileRequestTarget.c_str());
     if (target) target->setString(path);
     bool found = false;

@@ -9,10 +9,12 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -44,17 +46,53 @@ TEST_F(HostLoop, MissingResourcesShowTheRedScreenAndFail) {
     EXPECT_NE(logs().find("couldn't locate resources!"), std::string::npos);
 }
 
-TEST_F(HostLoop, TheSheetsOptionsOnTheCommandLineAreKept) {
+// The help tells which options are kept for later runs as the sheet keeps them: an option
+// leaves its value in the data folder or the saver defaults exactly when the help lists it
+// there.
+TEST_F(HostLoop, TheSheetsOptionsOnTheCommandLineAreKeptAsTheHelpSays) {
     REQUIRE_OFFSCREEN();
     makeFolders(true);
-    EXPECT_EQ(runProgram({"--headless", "32x18", "--frames", "2", "--fish-per-tank", "12", "--fish-size",
-                          "150", "--no-save-changes", "--no-all-screens"}),
-              0);
-    std::string registry = readWholeFile(data.file("registry.txt"));
-    for (char const* kept : {"maxFishPerTank 12", "fsSz 1.5", "nstch 1"})
-        EXPECT_NE(registry.find(kept), std::string::npos) << kept << " in " << registry;
-    std::string defaults = readWholeFile(config.file("velmora/saver-defaults.conf"));
-    EXPECT_NE(defaults.find("Use All Screens=false"), std::string::npos) << defaults;
+    std::string help = hostUsage();
+    size_t at = help.find("kept for later runs");
+    ASSERT_NE(at, std::string::npos) << help;
+    std::vector<std::string> listed; // the words of the section's lines
+    for (at = help.find('\n', at) + 1; help.compare(at, 2, "  ") == 0; at = help.find('\n', at) + 1) {
+        std::string line = help.substr(at, help.find('\n', at) - at);
+        for (char& c : line)
+            if (c == ',') c = ' ';
+        std::istringstream words(line);
+        for (std::string w; words >> w;)
+            listed.push_back(w);
+    }
+    struct Option {
+        int run;
+        std::vector<std::string> args;
+        bool inDefaults; // else in "registry.txt"
+        char const* kept;
+    } options[] = {
+        {0, {"--fish-per-tank", "12"}, false, "maxFishPerTank 12"},
+        {0, {"--fish-size", "150"}, false, "fsSz 1.5"},
+        {0, {"--no-save-changes"}, false, "nstch 1"},
+        {0, {"--no-all-screens"}, true, "Use All Screens=false"},
+        {0, {"--mute"}, false, "soundOff 1"},
+        {1, {"--save-changes"}, false, "nstch 0"},
+        {1, {"--all-screens"}, true, "Use All Screens=true"},
+    };
+    for (int run = 0; run < 2; run++) {
+        std::vector<std::string> args = {"--headless", "32x18", "--frames", "2"};
+        for (auto const& o : options)
+            if (o.run == run) args.insert(args.end(), o.args.begin(), o.args.end());
+        ASSERT_EQ(runProgram(args), 0);
+        std::string registry = readWholeFile(data.file("registry.txt"));
+        std::string defaults = readWholeFile(config.file("velmora/saver-defaults.conf"));
+        for (auto const& o : options) {
+            if (o.run != run) continue;
+            bool inHelp = std::find(listed.begin(), listed.end(), o.args[0]) != listed.end();
+            bool kept = (o.inDefaults ? defaults : registry).find(o.kept) != std::string::npos;
+            EXPECT_EQ(inHelp, kept) << o.args[0]
+                                    << (inHelp ? " is listed as kept" : " is not listed as kept");
+        }
+    }
     // A run without them keeps what the last one set.
     EXPECT_EQ(runProgram({"--headless", "32x18", "--frames", "1"}), 0);
     EXPECT_NE(readWholeFile(data.file("registry.txt")).find("fsSz 1.5"), std::string::npos);

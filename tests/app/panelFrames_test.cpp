@@ -3,7 +3,9 @@
 // pointer routing reaches the tank and its pages, and closing it gives the tank back. Failing
 // frames are kept as "<test name>_<n>.png" in the working folder.
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <jpeglib.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -325,38 +327,143 @@ TEST_F(PanelFrames, PagesAddFishShowThePickedOneAndChangeTheTank) {
     EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
 }
 
-// A picture chosen for the background becomes the tank's backdrop: the water behind the
-// scene takes its colour. A file that is no picture changes nothing and stops nothing.
+// A picture of w x h pixels, its left half magenta and its right half green; written as a PNG
+// or, for a name ending in "jpg", a JPEG.
+std::string splitPicture(std::string const& path, int w, int h) {
+    std::vector<uint8_t> rgba(size_t(w) * h * 4);
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        bool left = int(i / 4 % w) < w / 2;
+        rgba[i] = left ? 230 : 20, rgba[i + 1] = left ? 20 : 200, rgba[i + 2] = left ? 200 : 60;
+        rgba[i + 3] = 255;
+    }
+    if (path.size() < 4 || path.substr(path.size() - 3) != "jpg") {
+        EXPECT_EQ(writeFramePng(path.c_str(), w, h, rgba.data()), 0);
+        return readWholeFile(path);
+    }
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = JDIMENSION(w), cinfo.image_height = JDIMENSION(h);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_EXT_RGBA;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = rgba.data() + size_t(cinfo.next_scanline) * w * 4;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::string bytes(reinterpret_cast<char*>(out), size);
+    std::free(out);
+    writeWholeFile(path, bytes);
+    return bytes;
+}
+
+uint32_t crc32Of(std::string const& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) {
+        crc ^= b;
+        for (int k = 0; k < 8; k++)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A PNG chunk: length, type, data and its check sum.
+std::string pngChunk(std::string const& type, std::string const& data) {
+    auto be32 = [](uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
+    return be32(uint32_t(data.size())) + type + data + be32(crc32Of(type + data));
+}
+
+// The text widgets of the group and its groups hold text.
+bool showsText(CgroupWidgetVar* group, std::string const& text) {
+    for (Cvariable* c = group ? group->widgetList()->firstChild : nullptr; c; c = c->nextSibling) {
+        if (auto* t = dynamic_cast<CtextWidgetVar*>(c))
+            if (std::string(t->contents.c_str()).find(text) != std::string::npos) return true;
+        if (showsText(dynamic_cast<CgroupWidgetVar*>(c), text)) return true;
+    }
+    return false;
+}
+
+// A picture chosen for the background becomes the tank's backdrop and fills it, whatever
+// its size and shape, the right way round. A file that cannot be read changes nothing and
+// stops nothing: the viewer is told which file it was.
 TEST_F(PanelFrames, AChosenPictureBecomesTheBackground) {
     REQUIRE_OFFSCREEN();
     ASSERT_NE(start(), nullptr);
     for (int i = 0; i < 200; i++)
         view->animateOneFrame();
     runStringScript(shopKeeper, ":pane tutorial_pane off");
-    std::string junk = data.file("junk.png");
-    writeWholeFile(junk, "not a picture");
-    shopKeeper->findVariable("std_scripts/bgImage")->setString(junk.c_str());
-    shopKeeper->setFocusTankBackgroundImage(junk.c_str());
-    frame();
-    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
-    std::vector<uint8_t> magenta(64 * 32 * 4);
-    for (size_t i = 0; i < magenta.size(); i += 4)
-        magenta[i] = 230, magenta[i + 1] = 20, magenta[i + 2] = 200, magenta[i + 3] = 255;
-    std::string picture = data.file("chosen.png");
-    ASSERT_EQ(writeFramePng(picture.c_str(), 64, 32, magenta.data()), 0);
-    shopKeeper->findVariable("std_scripts/bgImage")->setString(picture.c_str());
-    shopKeeper->setFocusTankBackgroundImage(picture.c_str());
-    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
-    frame();
-    std::vector<uint8_t> px = frame();
-    // The top band of the screen, above the rocks and plants: the backdrop.
-    long pink = 0, n = 0;
-    for (int y = kHeight * 9 / 10; y < kHeight; y++)
-        for (int x = kWidth / 3; x < kWidth * 2 / 3; x++, n++) {
-            uint8_t const* p = &px[(size_t(y) * kWidth + x) * 4];
-            pink += p[0] > p[1] + 40 && p[2] > p[1] + 40;
+    auto choose = [&](std::string const& path) {
+        shopKeeper->findVariable("std_scripts/bgImage")->setString(path.c_str());
+        shopKeeper->setFocusTankBackgroundImage(path.c_str());
+    };
+    std::string png = splitPicture(data.file("sound.png"), 64, 32);
+    std::string jpeg = splitPicture(data.file("sound.jpg"), 64, 32);
+    std::string huge = std::string("\x89PNG\r\n\x1a\n", 8) +
+                       pngChunk("IHDR", std::string("\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0", 13)) +
+                       pngChunk("IDAT", std::string("\x78\x9c\x63\0\0\0\x01\0\x01", 9)) +
+                       pngChunk("IEND", "");
+    std::string corrupt = png;
+    for (size_t i = 60; i + 20 < corrupt.size(); i++)
+        corrupt[i] = char(corrupt[i] ^ 0x5A);
+    struct Unreadable {
+        char const* name;
+        std::string bytes;
+    } const unreadable[] = {
+        {"junk.png", "not a picture"},
+        {"empty.png", ""},
+        {"corrupt.png", corrupt},
+        {"cut.jpg", jpeg.substr(0, jpeg.size() / 2)},
+        {"huge.png", huge},
+        {"sound.gif", png},
+    };
+    for (auto const& u : unreadable) {
+        SCOPED_TRACE(u.name);
+        writeWholeFile(data.file(u.name), u.bytes);
+        choose(data.file(u.name));
+        frame();
+        EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+        EXPECT_TRUE(showsText(controlPanel->findExistingPane("main_pane"), std::string("\"") + u.name + "\""))
+            << "the panel names the file";
+        runStringScript(shopKeeper, ":panel off");
+    }
+    struct Picture {
+        char const* name;
+        int w, h;   // the backdrop area is about 2:1: one wider, one narrower
+        bool green; // the right of the screen shows the picture's green half (the wider one
+                    // shows its left part: the tank pans it to its left edge)
+    } const pictures[] = {{"wide.jpg", 1000, 250, false}, {"chosen.png", 800, 450, true}};
+    for (auto const& pic : pictures) {
+        SCOPED_TRACE(pic.name);
+        splitPicture(data.file(pic.name), pic.w, pic.h);
+        choose(data.file(pic.name));
+        EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+        frame();
+        std::vector<uint8_t> px = frame();
+        // The top band of the screen, above the rocks and plants, is the backdrop: in eight
+        // strips across it, the picture's left half on the left, no dark band anywhere.
+        constexpr int kStrips = 8;
+        for (int strip = 0; strip < kStrips; strip++) {
+            long magenta = 0, green = 0, dark = 0, n = 0;
+            for (int y = kHeight * 9 / 10; y < kHeight; y++)
+                for (int x = strip * kWidth / kStrips; x < (strip + 1) * kWidth / kStrips; x++, n++) {
+                    uint8_t const* p = &px[(size_t(y) * kWidth + x) * 4];
+                    magenta += p[0] > p[1] + 40 && p[2] > p[1] + 40;
+                    green += p[1] > p[0] + 40 && p[1] > p[2] + 40;
+                    dark += p[0] + p[1] + p[2] < 60;
+                }
+            EXPECT_LT(dark, n / 20) << "strip " << strip;
+            if (strip < kStrips / 2 - 1) EXPECT_GT(magenta, n / 2) << "strip " << strip;
+            if (strip > kStrips / 2) EXPECT_GT(pic.green ? green : magenta, n / 2) << "strip " << strip;
         }
-    EXPECT_GT(pink, n / 2) << "the backdrop shows the chosen picture";
+    }
 }
 
 // The README's picture of the open panel, rendered by the program's own view when

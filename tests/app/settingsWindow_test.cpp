@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <gtk/gtk.h>
 
 #include <cstdlib>
@@ -68,6 +69,85 @@ void clickWithTheMouse(GtkWidget* widget) {
     XTestFakeButtonEvent(display, 1, False, CurrentTime);
     XSync(display, False);
     XCloseDisplay(display);
+}
+
+// Keys typed on the keyboard, as a person types them: ctrl held for the ones after a "^".
+void typeWithTheKeyboard(std::vector<char const*> const& keys) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    for (char const* key : keys) {
+        bool ctrl = key[0] == '^';
+        KeyCode control = XKeysymToKeycode(display, XK_Control_L);
+        KeyCode code = XKeysymToKeycode(display, XStringToKeysym(key + (ctrl ? 1 : 0)));
+        if (ctrl) XTestFakeKeyEvent(display, control, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, False, CurrentTime);
+        if (ctrl) XTestFakeKeyEvent(display, control, False, CurrentTime);
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+
+GtkWidget* tabLabel(GtkWidget* sheet, int page) {
+    GtkWidget* notebook = findWidget(sheet, [](GtkWidget* w) { return GTK_IS_NOTEBOOK(w) != FALSE; });
+    if (!notebook) return nullptr;
+    return gtk_notebook_get_tab_label(GTK_NOTEBOOK(notebook),
+                                      gtk_notebook_get_nth_page(GTK_NOTEBOOK(notebook), page));
+}
+
+// Only what the user changed is saved: options whose controls show them as their nearest
+// entry (the update list, the ends of the size slider) keep their own values.
+TEST_F(SettingsWindow, ChangingOneOptionKeepsTheOthersAsTheyWere) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server: run the tests under xvfb-run";
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    struct Option {
+        char const* saved; // in "registry.txt" before the run
+        char const* after;
+    } saved[] = {
+        {"maxFishPerTank 70", "maxFishPerTank 60"}, // the one the user changes
+        {"updateDays 90", "updateDays 90"},         // the list offers 30 and 180
+        {"fsSz 0.3", "fsSz 0.3"},                   // the slider starts at 50 %
+        {"nstch 0", "nstch 0"},
+    };
+    std::string registry;
+    for (auto const& o : saved)
+        registry += std::string(":set ") + o.saved + "\n";
+    writeWholeFile(data.file("registry.txt"), registry);
+    ChostOptions options;
+    options.settings = true;
+    options.width = 480, options.height = 270;
+    static char name[] = "velmora";
+    char* argv[] = {name, nullptr};
+    ASSERT_EQ(run.open(options, 1, argv), 0);
+    ASSERT_TRUE(
+        stepUntil([] { return shownSheetWindow && gtk_widget_get_mapped(GTK_WIDGET(shownSheetWindow)); }));
+    GtkWidget* sheet = GTK_WIDGET(shownSheetWindow);
+    GtkWidget* fishField = findWidget(sheet, [](GtkWidget* w) { return GTK_IS_ENTRY(w) != FALSE; });
+    ASSERT_NE(fishField, nullptr);
+    ASSERT_STREQ(gtk_entry_get_text(GTK_ENTRY(fishField)), "70");
+    clickWithTheMouse(tabLabel(sheet, 1));
+    ASSERT_TRUE(stepUntil([&] { return gtk_widget_get_mapped(fishField); })) << "the Settings tab shows";
+    clickWithTheMouse(fishField);
+    ASSERT_TRUE(stepUntil([&] { return gtk_widget_is_focus(fishField); }));
+    typeWithTheKeyboard({"^a", "6", "0"});
+    ASSERT_TRUE(stepUntil([&] { return std::string(gtk_entry_get_text(GTK_ENTRY(fishField))) == "60"; }));
+    // A look at the Updates tab takes the focus from the field: the change is made.
+    GtkWidget* updates = tabLabel(sheet, 2);
+    ASSERT_NE(updates, nullptr);
+    clickWithTheMouse(updates);
+    ASSERT_TRUE(stepUntil([] { return maxFishPerTank == 60; })) << "the new count reaches the engine";
+    GtkWidget* close = findWidget(sheet, [](GtkWidget* w) {
+        return GTK_IS_BUTTON(w) && gtk_button_get_label(GTK_BUTTON(w)) &&
+               std::string(gtk_button_get_label(GTK_BUTTON(w))) == "Close";
+    });
+    ASSERT_NE(close, nullptr);
+    clickWithTheMouse(close);
+    ASSERT_TRUE(stepUntil([&] { return !gtk_widget_get_visible(sheet); }));
+    std::string written = readWholeFile(data.file("registry.txt"));
+    for (auto const& o : saved)
+        EXPECT_NE(written.find(o.after), std::string::npos) << o.after << " in " << written;
+    EXPECT_EQ(run.close(), 0);
 }
 
 TEST_F(SettingsWindow, ANewFishSizeTakesEffectAndTheCloseButtonKeepsIt) {

@@ -24,6 +24,7 @@
 #include "app/velmoraView.h"
 #include "fakeInput.h"
 #include "graphics/graphicsMaster.h"
+#include "host/frameFiles.h"
 #include "host/httpConnection.h"
 #include "interface/controlPanel.h"
 #include "interface/groupWidget.h"
@@ -226,7 +227,8 @@ TEST_F(WindowInput, KeysTheWheelAndAClickDriveTheDefaultTank) {
     Cvariable* picture = shopKeeper->findVariable("std_scripts/bgImage");
     ASSERT_NE(picture, nullptr);
     TempDir pictures;
-    writeWholeFile(pictures.file("reef.jpg"), "not decoded here");
+    std::vector<uint8_t> reef(16 * 8 * 4, 90);
+    ASSERT_EQ(writeFramePng(pictures.file("reef.png").c_str(), 16, 8, reef.data()), 0);
     for (bool choose : {true, false}) {
         SCOPED_TRACE(choose ? "chosen" : "cancelled");
         Cstring before = picture->getString();
@@ -242,10 +244,10 @@ TEST_F(WindowInput, KeysTheWheelAndAClickDriveTheDefaultTank) {
         EXPECT_EQ(run.frame, frame + 3) << "the frames go on";
         EXPECT_NE(shopKeeper->fileRequestNumber, 0);
         if (choose) {
-            gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), pictures.file("reef.jpg").c_str());
+            gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), pictures.file("reef.png").c_str());
             for (int i = 0; i < 300; i++) {
                 gchar* now = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
-                bool there = now && pictures.file("reef.jpg") == now;
+                bool there = now && pictures.file("reef.png") == now;
                 g_free(now);
                 if (there) break;
                 steps(1);
@@ -254,7 +256,7 @@ TEST_F(WindowInput, KeysTheWheelAndAClickDriveTheDefaultTank) {
         gtk_dialog_response(GTK_DIALOG(chooser), choose ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
         steps(2);
         EXPECT_EQ(shopKeeper->fileRequestNumber, 0);
-        EXPECT_EQ(std::string(picture->getString()), choose ? pictures.file("reef.jpg") : before.c_str());
+        EXPECT_EQ(std::string(picture->getString()), choose ? pictures.file("reef.png") : before.c_str());
         EXPECT_EQ(exitSaver, 0);
     }
 

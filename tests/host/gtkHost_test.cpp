@@ -9,6 +9,11 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -135,6 +140,96 @@ TEST(GtkHost, TheChooserOpensOverTheAquariumAndAnswers) {
         EXPECT_FALSE(second.called);
     }
     lastFocusWindow = 0;
+}
+
+// An X screen of the given size of the test's own (an Xvfb that ends by itself within two
+// minutes), made GDK's default display while it lives: the host's windows open on it.
+class CownScreen {
+  public:
+    CownScreen(int width, int height) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        std::string fd = std::to_string(fds[1]);
+        server = fork();
+        if (server == 0) {
+            close(fds[0]);
+            execlp("timeout", "timeout", "120", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0",
+                   size.c_str(), "-nolisten", "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        char number[16] = {};
+        ssize_t got = server > 0 ? read(fds[0], number, sizeof number - 1) : 0;
+        close(fds[0]);
+        if (got <= 0) return;
+        std::string name = ":" + std::string(number, strcspn(number, "\n"));
+        before = gdk_display_get_default();
+        display = gdk_display_open(name.c_str());
+        if (display) gdk_display_manager_set_default_display(gdk_display_manager_get(), display);
+    }
+    ~CownScreen() {
+        if (display) {
+            gdk_display_manager_set_default_display(gdk_display_manager_get(), before);
+            gdk_display_close(display);
+        }
+        if (server > 0) {
+            kill(server, SIGTERM);
+            waitpid(server, nullptr, 0);
+        }
+    }
+    bool ready() const { return display != nullptr; }
+
+  private:
+    pid_t server = -1;
+    GdkDisplay* before = nullptr;
+    GdkDisplay* display = nullptr;
+};
+
+// Where no window manager moves it, the chooser opens whole on a screen smaller than its
+// own size: its Open and Cancel buttons can be clicked.
+TEST(GtkHost, TheChooserFitsTheScreenItOpensOn) {
+    REQUIRE_GTK();
+    struct Screen {
+        int width, height;
+    } const screens[] = {{1280, 720}, {1024, 600}};
+    for (auto const& size : screens) {
+        SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
+        CownScreen screen(size.width, size.height);
+        if (!screen.ready()) GTEST_SKIP() << "no Xvfb for a screen of that size";
+        CgtkHostServices services;
+        Canswer answer;
+        ASSERT_TRUE(services.beginFileRequest("/", answered, &answer));
+        GtkWidget* dialog = nullptr;
+        ASSERT_TRUE(runUntil([&] {
+            dialog = GTK_WIDGET(findToplevel<GtkFileChooserDialog>(GTK_TYPE_FILE_CHOOSER_DIALOG));
+            return dialog && gtk_widget_get_mapped(dialog);
+        }));
+        for (int i = 0; i < 20; i++) { // let it take its size
+            runGtkEvents();
+            g_usleep(10000);
+        }
+        auto onScreen = [&](GtkWidget* w) {
+            int x = 0, y = 0;
+            GtkAllocation box;
+            gdk_window_get_origin(gtk_widget_get_window(w), &x, &y);
+            gtk_widget_get_allocation(w, &box);
+            if (gtk_widget_get_has_window(w)) box.x = box.y = 0;
+            x += box.x, y += box.y;
+            return x >= 0 && y >= 0 && x + box.width <= size.width && y + box.height <= size.height;
+        };
+        int x = 0, y = 0;
+        gdk_window_get_origin(gtk_widget_get_window(dialog), &x, &y);
+        EXPECT_TRUE(onScreen(dialog)) << gtk_widget_get_allocated_width(dialog) << "x"
+                                      << gtk_widget_get_allocated_height(dialog) << " at " << x << "," << y;
+        for (int response : {GTK_RESPONSE_ACCEPT, GTK_RESPONSE_CANCEL}) {
+            GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), response);
+            ASSERT_NE(button, nullptr);
+            EXPECT_TRUE(onScreen(button)) << gtk_button_get_label(GTK_BUTTON(button));
+        }
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+        EXPECT_TRUE(runUntil([&] { return answer.called; }));
+    }
 }
 
 TEST(GtkHost, TheChooserShowsThePicturesTheDecoderReads) {

@@ -95,7 +95,7 @@ TEST_F(ThingKinds, BackdropPicturesFitTheAreaAndPanAcrossTheRest) {
         float pan; // panRange over the picture's extent in its panning direction
         float width;
     } cases[] = {{64, 32, 0, 0, 0.0f, 4.0f},  // a = r: nothing to pan
-                 {128, 32, 0, 0, 0.5f, 8.0f}, // a = 2r
+                 {128, 32, 0, 0, 0.5f, 4.0f}, // a = 2r: pans across
                  {32, 32, 0, 1, 0.5f, 4.0f},  // a = r / 2: pans vertically
                  {96, 32, 1, 0, 0.0f, 6.0f}}; // the tank takes the picture's width
     for (auto const& c : cases) {
@@ -119,7 +119,8 @@ TEST_F(ThingKinds, BackdropPicturesFitTheAreaAndPanAcrossTheRest) {
         EXPECT_EQ(backdrop->tall, c.tall);
         EXPECT_FLOAT_EQ(backdrop->panRange, c.pan * (c.tall ? ev : eu)) << c.w;
         EXPECT_FLOAT_EQ(backdrop->width, c.width) << c.w;
-        EXPECT_FLOAT_EQ(backdrop->scaleH - backdrop->shiftH, eu);
+        // The part of the picture the area shows at the picture's own shape.
+        EXPECT_FLOAT_EQ(backdrop->scaleH - backdrop->shiftH, c.tall ? eu : eu - backdrop->panRange);
         EXPECT_FALSE(backdrop->doSave());
         EXPECT_FLOAT_EQ(tank.tankValue("tankObjectsAspect", 0), c.adaptive ? 6.0f : 1.0f);
         // "update" runs on the next two frames only, panning by "backdrop_ishift".
@@ -129,6 +130,10 @@ TEST_F(ThingKinds, BackdropPicturesFitTheAreaAndPanAcrossTheRest) {
             rec(backdrop).calls.clear();
             backdrop->goFish(1);
             float across = rec(backdrop).remapLo[0] - backdrop->shiftH;
+            // Never past the picture's first or last column (into the padding).
+            float first = 0.5f / image.res[0];
+            if (!rec(backdrop).calls.empty()) EXPECT_GE(rec(backdrop).remapLo[0], first - 1e-6f) << c.w;
+            if (!rec(backdrop).calls.empty()) EXPECT_LE(rec(backdrop).remapHi[0], first + eu + 1e-6f) << c.w;
             pans.push_back(rec(backdrop).calls.empty() ? "-" : num(across / (eu ? eu : 1)));
         }
         std::string half = c.tall ? "0" : num(c.pan / 2);

@@ -1,5 +1,6 @@
 // Keys: their names, the bindings scripts make and where they run, the keys that act
 // directly, and the shop commands of keys, the pointer and the file chooser.
+#include "data/imageIO.h"
 #include "inputTestSupport.h"
 #include "variables/configDialogVars.h"
 #include "world/keyMap.h"
@@ -220,14 +221,27 @@ class FileChoice : public InputShop {
                   0);
     }
     Cvariable* target() { return shop->findVariable("std_scripts/bgImage"); }
+    // A picture the decoders read, in the test's folder.
+    std::string picture(char const* name) {
+        imageFile image(4, 2, 3, PIXEL_8BIT, 0, 2);
+        std::string path = pictures.file(name);
+        EXPECT_EQ(image.saveSGI(path.c_str()), 1);
+        return path;
+    }
+    TempDir pictures;
 };
 
 TEST_F(FileChoice, AChosenPictureGoesToTheScriptACancelChangesNothing) {
+    std::string reef = picture("reef.sgi"), junk = pictures.file("junk.jpg");
+    writeWholeFile(junk, "no picture");
     struct {
         char const* answer;
         char const* path;
         int scriptRuns;
-    } const cases[] = {{"/home/u/reef.jpg", "/home/u/reef.jpg", 1}, {nullptr, "pics", 0}};
+        char const* told; // on the message page
+    } const cases[] = {{reef.c_str(), reef.c_str(), 1, nullptr},
+                       {nullptr, "pics", 0, nullptr},
+                       {junk.c_str(), "pics", 0, "\"junk.jpg\" cannot be read"}};
     for (auto const& c : cases) {
         startWithScripts();
         host.calls.clear();
@@ -235,10 +249,13 @@ TEST_F(FileChoice, AChosenPictureGoesToTheScriptACancelChangesNothing) {
         EXPECT_EQ(shop->ignoreActivationThisFrame, 1);
         ASSERT_EQ(host.calls, std::vector<std::string>{"fileRequest pics"});
         EXPECT_EQ(shop->tempInt, 0) << "nothing happens before the answer";
+        panel->forget();
         ASSERT_TRUE(host.answerFileRequest(c.answer));
         EXPECT_STREQ(target()->getString(), c.path);
         EXPECT_EQ(shop->tempInt, c.scriptRuns);
         EXPECT_EQ(exitSaver, 0);
+        EXPECT_EQ(!panel->paneCalls.empty(), c.told != nullptr);
+        if (c.told) EXPECT_NE(std::string(shop->flexText.c_str()).find(c.told), std::string::npos);
         stopShop();
     }
 }
@@ -247,13 +264,13 @@ TEST_F(FileChoice, OneChooserAtATimeAndAnswersThatComeTooLate) {
     startWithScripts();
     ASSERT_EQ(run(":fileRequest std_scripts/bgImage\n"), 0);
     ASSERT_EQ(run(":fileRequest std_scripts/bgImage\n"), 0); // refused: one is open
-    ASSERT_TRUE(host.answerFileRequest("/a.jpg"));
+    ASSERT_TRUE(host.answerFileRequest(picture("a.sgi").c_str()));
     EXPECT_FALSE(host.answerFileRequest("/b.jpg"));
     EXPECT_EQ(shop->tempInt, 1);
     // The variable went away while the chooser was open: only the script runs.
     ASSERT_EQ(run(":fileRequest std_scripts/bgImage\n"), 0);
     deleteVariable(target());
-    ASSERT_TRUE(host.answerFileRequest("/c.jpg"));
+    ASSERT_TRUE(host.answerFileRequest(picture("c.sgi").c_str()));
     EXPECT_EQ(shop->tempInt, 2);
     // The shop keeper is gone by the time the answer comes.
     ASSERT_EQ(run(":mkdir std_scripts {\n :string bgImage \"pics\"\n}\n:fileRequest std_scripts/bgImage\n"),
