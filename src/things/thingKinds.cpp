@@ -86,6 +86,13 @@ template <typename Kind> Cvariable* make() {
     return new Kind;
 }
 
+// Sand, rocks and plants: scaled with their tank.
+template <typename Kind> Cvariable* makeScenery() {
+    auto* thing = new Kind;
+    thing->scalesWithTank = 1;
+    return thing;
+}
+
 // The thing whose work object this is; null for a work object of no thing.
 Cthing* thingOfWorkObject(CworkObject* object) {
     auto* owner = object ? dynamic_cast<CthingWorkObjectOwner*>(object->thing) : nullptr;
@@ -101,14 +108,14 @@ void setSpecies(Cvariable* n, Cspecies* species, uint8_t blending) {
 } // namespace
 
 void installThingKinds() {
-    registerThingMaker("waving_plant", make<CwavingPlant>);
+    registerThingMaker("waving_plant", makeScenery<CwavingPlant>);
     registerThingMaker("bubbles", make<Cbubbles>);
-    registerThingMaker("basic_deform", make<CbasicDeformThing>);
+    registerThingMaker("basic_deform", makeScenery<CbasicDeformThing>);
     registerThingMaker("backdrop", make<CbackdropThing>);
     registerThingMaker("target", make<CtargetThing>);
     registerThingMaker("crab_shadow", make<CcrabShadow>);
     registerThingMaker("food_floating", make<CfloatingFood>);
-    registerThingMaker("food_peck", make<CpeckFood>);
+    registerThingMaker("food_peck", makeScenery<CpeckFood>);
     registerThingMaker("food_container", make<CfoodContainerThing>);
     registerThingMaker("fish_poo", make<CfishPoo>);
     setThingSpecies = setSpecies;
