@@ -7,8 +7,6 @@
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
-#include "world/tank.h"
-#include "world/tankLive.h"
 #include "world/velmoraFunctions.h"
 
 int CshopKeeper::timerMoveFrame(CgraphicsAPI* device) {
@@ -74,9 +72,6 @@ int CshopKeeper::updateShop() {
     if (controlPanel) {
         if (CgraphicsAPI* panelDevice = controlPanel->device()) panelDevice->switchToThisRenderer(1);
         if (controlPanel->update() != 0) return 1;
-        // Paused, the tank's frame stands still; the interface goes on moving.
-        if (enableAnim == 0 && tankLiveAccess)
-            if (Ctank* panelTank = tankLiveAccess->tankOf(controlPanel->node())) panelTank->updateInterfaceThings();
     }
     services().transitionHandler(*this);
     if (exitSaver) return 1;

@@ -265,9 +265,6 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     // ---- the frame step (tankUpdate.cpp)
     // Advances the tank one render call; 1 when a thing stopped the step, else 0.
     int updateTank();
-    // While the tank is paused: the interface's things of this tank (the panel) update, so
-    // what it shows goes on moving.
-    void updateInterfaceThings();
     void calcTankSpeed();
     void setFPS(float framesPerSecond);
     int prepForAction();

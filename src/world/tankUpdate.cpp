@@ -113,12 +113,6 @@ int Ctank::updateTank() {
     return 0;
 }
 
-void Ctank::updateInterfaceThings() {
-    if (shop == nullptr || shop->controlPanel == nullptr || tankLiveAccess == nullptr) return;
-    Cvariable* panel = shop->controlPanel->node();
-    if (tankLiveAccess->tankOf(panel) == this) tankLiveAccess->updateThing(panel, frameCount, frameFraction);
-}
-
 void Ctank::updateProximities() {
     if (allProximities == nullptr) return;
     for (Cvariable* p = allProximities->firstChild; p; p = p->nextSibling)
