@@ -104,7 +104,7 @@ TEST_F(ShownTank, PlantedCrabFeetHoldAmongTheFish) {
     bool wasDown[kCrabLegs] = {};
     float worst = 0.0f;
     int slides = 0, calm = 0, steps = 0;
-    for (int f = 0; f < 4 * 60 * 30; f++) {
+    for (int f = 0; f < 10 * 60 * 30; f++) { // ten minutes
         masterFrame++;
         ASSERT_EQ(tank->updateTank(), 0) << "frame " << f;
         calm += crab->activity == Ccrab::CALM_DOWN_AFTER_CHASE;
