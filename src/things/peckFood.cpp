@@ -43,6 +43,7 @@ int CpeckFood::resetThing(int mode) {
     // A model the loader should never produce; refused (recorded) rather than ending the run.
     if (!requireInterleaved(*model, true)) return 1;
     // The bits lie on the scenery, which scales with the tank: so do they and their mesh.
+    scalesWithTank = 1;
     takeSceneScale();
     float scale = sceneScale;
     if (workObject && scale != 1.0f) {

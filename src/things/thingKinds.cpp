@@ -86,7 +86,7 @@ template <typename Kind> Cvariable* make() {
     return new Kind;
 }
 
-// Sand, rocks and plants: scaled with their tank.
+// Sand, rocks and plants: scaled with their tank (peck food takes it itself).
 template <typename Kind> Cvariable* makeScenery() {
     auto* thing = new Kind;
     thing->scalesWithTank = 1;
@@ -115,7 +115,7 @@ void installThingKinds() {
     registerThingMaker("target", make<CtargetThing>);
     registerThingMaker("crab_shadow", make<CcrabShadow>);
     registerThingMaker("food_floating", make<CfloatingFood>);
-    registerThingMaker("food_peck", makeScenery<CpeckFood>);
+    registerThingMaker("food_peck", make<CpeckFood>);
     registerThingMaker("food_container", make<CfoodContainerThing>);
     registerThingMaker("fish_poo", make<CfishPoo>);
     setThingSpecies = setSpecies;
