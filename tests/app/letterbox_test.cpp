@@ -103,20 +103,20 @@ TEST_P(Letterbox, RowsLeftToTheClearColourAreBlack) {
                                    std::filesystem::copy_options::overwrite_existing);
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, Letterbox,
-                         ::testing::Values(CscreenShape{"800x600", 1, 2}, CscreenShape{"1024x768", 1, 2},
-                                           CscreenShape{"1280x1024", 1, 2}, CscreenShape{"1920x1200", 1, 0},
-                                           CscreenShape{"2560x1080", 1, 0}, CscreenShape{"720x1280", 1, 1},
-                                           CscreenShape{"1280x720", 2, 1}, CscreenShape{"1280x720", 1, 0, 200},
-                                           CscreenShape{"1280x720", 1, 0, 50}, CscreenShape{"800x600", 1, 2, 200},
-                                           CscreenShape{"720x1280", 1, 1, 200}),
-                         [](::testing::TestParamInfo<CscreenShape> const& info) {
-                             std::string name = info.param.size;
-                             for (char& c : name)
-                                 if (c == 'x') c = '_';
-                             std::string fish =
-                                 info.param.fishSize == 100 ? "" : "_fish" + std::to_string(info.param.fishSize);
-                             return "s" + name + "_screens" + std::to_string(info.param.screens) + fish;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, Letterbox,
+    ::testing::Values(CscreenShape{"800x600", 1, 2}, CscreenShape{"1024x768", 1, 2},
+                      CscreenShape{"1280x1024", 1, 2}, CscreenShape{"1920x1200", 1, 0},
+                      CscreenShape{"2560x1080", 1, 0}, CscreenShape{"720x1280", 1, 1},
+                      CscreenShape{"1280x720", 2, 1}, CscreenShape{"1280x720", 1, 0, 200},
+                      CscreenShape{"1280x720", 1, 0, 50}, CscreenShape{"800x600", 1, 2, 200},
+                      CscreenShape{"720x1280", 1, 1, 200}),
+    [](::testing::TestParamInfo<CscreenShape> const& info) {
+        std::string name = info.param.size;
+        for (char& c : name)
+            if (c == 'x') c = '_';
+        std::string fish = info.param.fishSize == 100 ? "" : "_fish" + std::to_string(info.param.fishSize);
+        return "s" + name + "_screens" + std::to_string(info.param.screens) + fish;
+    });
 
 } // namespace

@@ -76,10 +76,11 @@ class PanelFrames : public HostFixture {
         long n = 0;
         for (int y = 0; y < height; y++)
             for (int x = 0; x < width; x++) {
-                float gx = g.minx + (x + 0.5f) / width * g.width(), gy = g.miny + (y + 0.5f) / height * g.height();
+                float gx = g.minx + (x + 0.5f) / width * g.width(),
+                      gy = g.miny + (y + 0.5f) / height * g.height();
                 uint8_t const* p = &px[(size_t(y) * width + x) * 4];
-                n += gx >= r.minx && gx <= r.maxx && gy >= r.miny && gy <= r.maxy && p[0] > level && p[1] > level &&
-                     p[2] > level;
+                n += gx >= r.minx && gx <= r.maxx && gy >= r.miny && gy <= r.maxy && p[0] > level &&
+                     p[1] > level && p[2] > level;
             }
         return n;
     }
@@ -457,7 +458,7 @@ TEST_F(PanelFrames, EveryPageOpens) {
 // widgets are, not frozen part way.
 struct CpageCase {
     int width, height;
-    char const* page, *widget; // the widget whose letters must show
+    char const *page, *widget; // the widget whose letters must show
     bool paused;
     bool wide; // its lines run across the pane, from its left half to its right
 };

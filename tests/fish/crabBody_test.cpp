@@ -98,8 +98,12 @@ TEST_F(CrabBody, StandingFeetStepOnlyForALargeDrift) {
         float forward, outward; // the foot's place from its anchor, in segment lengths
         float reach;            // when set: moved along the leg to this far from the hip
         bool steps;
-    } const cases[] = {{0.0f, 0.0f, 0.0f, false}, {0.5f, 0.0f, 0.0f, false},   {-0.5f, 0.0f, 0.0f, false},
-                       {1.45f, 0.0f, 0.0f, true}, {-1.45f, 0.0f, 0.0f, true}, {1.8f, 0.8f, 1.88f, false},
+    } const cases[] = {{0.0f, 0.0f, 0.0f, false},
+                       {0.5f, 0.0f, 0.0f, false},
+                       {-0.5f, 0.0f, 0.0f, false},
+                       {1.45f, 0.0f, 0.0f, true},
+                       {-1.45f, 0.0f, 0.0f, true},
+                       {1.8f, 0.8f, 1.88f, false},
                        // Beyond the leg's reach the solver would drag the foot: it steps.
                        {1.45f, 1.0f, 2.2f, true}};
     for (Case const& c : cases) {
