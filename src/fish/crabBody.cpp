@@ -135,6 +135,10 @@ void Ccrab::moveLegs() {
         Cvector hint = m.up + m.side * (i < 4 ? 0.5f : -0.5f);
         hint.normalize();
         size_t upper = static_cast<size_t>(leg.chainJoint);
+        // A foot the body has drawn to the edge of its leg's reach would be dragged along
+        // by the solver (after a chase the crab settles without stepping): it is lifted and
+        // put down again near its anchor.
+        bool atReach = (leg.foot - hip).length() >= kLegReach * leg.legLength * 0.999f;
         float r = inverseKinematicsMatrices2(hip, leg.foot, hint, joints[upper], joints[upper + 1], camera,
                                              leg.legLength);
         joints[upper] /= joints[kCrabBody];
@@ -158,6 +162,7 @@ void Ccrab::moveLegs() {
                 go = true;
             }
         }
+        go = go || atReach;
         leg.legPhase = p;
         if (!go) continue;
         CcrabFootAnimCycle& cycle = leg.footCycle;

@@ -26,7 +26,8 @@ int CfishShadow::attachThing(Cthing* master, int kind) {
     // Checked before anything is attached: a refused master keeps its own shadow.
     auto* f = dynamic_cast<Cfish*>(master);
     if (master == nullptr || master->whatAmI() != WHAT_FISH || f == nullptr) {
-        setExitError("master is not a fish!", 1);
+        // A wrong master fails this attach only: the tank goes on without the shadow.
+        VTRACE(1, "master is not a fish!");
         return 1;
     }
     if (shadowRotations.capacity != 0) {

@@ -14,8 +14,8 @@ class CfishShadow : public CattachedThing {
     static constexpr int kShadowSpineJoints = 5;
 
     // Hangs the shadow from master, which must be a fish, and binds its skeleton to the
-    // fish's spine at the fish's body length. 0; 1 (recorded) for a master that is no fish,
-    // a shadow attached before, or a shadow model that cannot follow the spine.
+    // fish's spine at the fish's body length. 0; 1 for a master that is no fish (traced only),
+    // or 1 (recorded) for a shadow attached before or a model that cannot follow the spine.
     int attachThing(Cthing* master, int kind) override;
     // The species must carry an alpha per point. 0; 1 (recorded) without one.
     int resetThing(int mode) override;

@@ -285,7 +285,9 @@ int CopenGL::geoToDisplay(CrenderPolyGroup* group) {
                                         definition->allTriangleIndices.data(), definition->allTriangleCount);
     call.triangleCount = definition->allTriangleCount;
     call.baseVertex = definition->minVertex;
-    data->updateVertexData(masterFrame);
+    // Once per frame this device draws: the master frame stands still while the tank is
+    // paused, and the interface, which goes on moving, must still reach the card.
+    data->updateVertexData(framesRendered);
     data->fillDrawCall(call);
     drawPrepared(call);
     return 0;

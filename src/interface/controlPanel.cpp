@@ -304,6 +304,14 @@ void CcontrolPanel::followPickedAnimal() {
     pickedLinks[2]->setFloat(animal ? animal->thingScale : 0.0f);
 }
 
+void CcontrolPanel::hideWidgetsUnderPanes() {
+    for (CimageBoxVar* b : boxes) {
+        CwidgetVar* owner = b ? b->owner : nullptr;
+        Cvariable* pane = owner ? owner->getChild("hideWhilePane") : nullptr;
+        if (pane) b->showQuad(owner->showIt != 0 && !hasPane(pane->getString()));
+    }
+}
+
 int CcontrolPanel::update() {
     followPickedAnimal();
     currentPane = nullptr;
@@ -315,7 +323,10 @@ int CcontrolPanel::update() {
         host().lastPointerPosition(x, y);
         mouseMove(x, y);
     }
-    if (displayed && !exitSaver) allWidgetsRoot->trickleDownMessage(WIDGET_UPDATE, nullptr);
+    if (displayed && !exitSaver) {
+        allWidgetsRoot->trickleDownMessage(WIDGET_UPDATE, nullptr);
+        hideWidgetsUnderPanes();
+    }
     if (widgetUpdateFrame % kTimeCheckFrames == 0)
         allWidgetsRoot->trickleDownMessage(WIDGET_TIME_CHECKS, nullptr);
     if (singleClickRegisterTime > 0.0f && focusWidget) {

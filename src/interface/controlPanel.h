@@ -126,6 +126,9 @@ class CcontrolPanel : public CbasicDeformThing {
     void suspendActiveWidgets(bool suspend);
 
     // ---- boxes ----
+    // A widget with a string "hideWhilePane" naming a pane is not drawn while that pane is
+    // open (the corner's "Menu" under the bar's own); run each frame after the widgets.
+    void hideWidgetsUnderPanes();
     CimageBoxVar* findFreeImageBox();
     void freeImageBox(CimageBoxVar* box);
     CimageBoxVar* box(int n) {

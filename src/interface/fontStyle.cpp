@@ -87,6 +87,14 @@ struct Clayout {
             auto c = static_cast<unsigned char>(src[i]);
             bool newline = c == '\\' && i + 1 < src.size() && src[i + 1] == 'n';
             if (c == '|' || newline) {
+                // The last word before a line end is held to the wrap width as any other.
+                if (measuring() && x > wrap && lastBlank >= 0) {
+                    if (lastBlank - static_cast<long>(lineStart) < 2) return lineTooSmall();
+                    size_t at = static_cast<size_t>(lastBlank);
+                    if (!endLine(at, lastBlankX, at + 1)) return 1;
+                    i = at; // the words after the break are laid out again
+                    continue;
+                }
                 if (!endLine(i, x, i + (newline ? 2 : 1))) return 1;
                 if (newline) i++;
                 continue;

@@ -10,6 +10,7 @@ int CbasicDeformThing::resetThing(int mode) {
         setExitError("no species!", 1);
         return 1;
     }
+    takeSceneScale();
     CgeoNew* skeleton = species->skeletonModel();
     int joints = skeleton ? skeleton->numPoints : 0;
     if (joints > 0) {
@@ -30,15 +31,15 @@ int CbasicDeformThing::resetThing(int mode) {
             identities[i].translatePoint = &jointPositions[i];
             identities[i].rotation = &jointMatrices[i];
         }
-        if (workObject == nullptr || workObject->initSkeleton(identities, thingScale) != 0) return 1;
+        if (workObject == nullptr || workObject->initSkeleton(identities, geometryScale()) != 0) return 1;
         initialized = 1;
         if (positionRefs[0] == nullptr)
             for (Cvector*& ref : positionRefs)
                 ref = &jointPositions[0];
     } else {
         if (workObject) {
-            workObject->workGeo[0].scaleSize(thingScale);
-            workObject->workGeo[1].scaleSize(thingScale);
+            workObject->workGeo[0].scaleSize(geometryScale());
+            workObject->workGeo[1].scaleSize(geometryScale());
         }
         forceAttribUpdate();
         initialized = 1;

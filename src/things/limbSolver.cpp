@@ -36,7 +36,7 @@ float inverseKinematicsMatrices2(Cvector const& hip, Cvector& foot, Cvector cons
     if (!(L > 0.0f)) return 0.0f;
     Cvector d = foot - hip;
     Cvector hint = perpendicularTo(bendHint, d);
-    float reach = 1.9f * L;
+    float reach = kLegReach * L;
     float length = d.length();
     if (length > reach) {
         d *= reach / length;

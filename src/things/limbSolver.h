@@ -6,8 +6,11 @@
 #include "support/matrix3.h"
 #include "support/vector.h"
 
-// A leg from hip to foot, segments of length L each. The foot is pulled in to 1.9 L from the
-// hip when it lies farther. The knee bends towards bendHint (taken perpendicular to the
+// How far a leg reaches from its hip, in segment lengths.
+constexpr float kLegReach = 1.9f;
+
+// A leg from hip to foot, segments of length L each. The foot is pulled in to kLegReach L
+// from the hip when it lies farther. The knee bends towards bendHint (taken perpendicular to the
 // leg); each segment's second row is perpendicular to it and to the direction towards
 // faceRef. Gives h / L, h being the knee's distance from the hip-foot line (0 for a
 // straight leg); 0 and nothing written for L <= 0.

@@ -4,6 +4,7 @@
 
 #include "graphics/geoNew.h"
 #include "graphics/texturedGeo.h"
+#include "graphics/workObject.h"
 #include "support/cerr.h"
 #include "world/thingServices.h"
 
@@ -41,7 +42,14 @@ int CpeckFood::resetThing(int mode) {
     }
     // A model the loader should never produce; refused (recorded) rather than ending the run.
     if (!requireInterleaved(*model, true)) return 1;
-    float scale = tank ? tank->tankValue("tankScale", 1.0f) : 1.0f;
+    // The bits lie on the scenery, which scales with the tank: so do they and their mesh.
+    scalesWithTank = 1;
+    takeSceneScale();
+    float scale = sceneScale;
+    if (workObject && scale != 1.0f) {
+        workObject->workGeo[0].scaleSize(scale);
+        workObject->workGeo[1].scaleSize(scale);
+    }
     particleCount = model->numPoints;
     peckRotations.setSize(particleCount, "peckfoodrot");
     items.reserve(static_cast<size_t>(particleCount));

@@ -129,6 +129,11 @@ int Cthing::getIKchain(int joint, std::vector<CskeletonIdentity>& identities, st
     return 0;
 }
 
+void Cthing::takeSceneScale() {
+    sceneScale = scalesWithTank && tank ? tank->tankValue("tankScale", 1.0f) : 1.0f;
+    if (!(sceneScale > 0.0f)) sceneScale = 1.0f;
+}
+
 void Cthing::postInitScript() {
     if (species == nullptr) return;
     if (Cvariable* script = species->findVariable("post_init")) runScript(this, script);
@@ -155,7 +160,7 @@ int CthingWorkObjectOwner::currentBufferIndex() {
     return thing.bufferIndex;
 }
 float CthingWorkObjectOwner::thingScale() {
-    return thing.thingScale;
+    return thing.geometryScale();
 }
 int CthingWorkObjectOwner::thingCooks() {
     return thing.framesUpdated;

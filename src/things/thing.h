@@ -213,6 +213,11 @@ class Cthing : public CthingMessageHandler,
     Cstring assetName;
     uint32_t serialNumber = 0;
     float thingScale = 1.0f;
+    // The scale its model is drawn at: thingScale, times the tank's for scenery.
+    float geometryScale() const { return thingScale * sceneScale; }
+    // Scenery takes its tank's scale (called by the scenery kinds' resets); others keep 1.
+    void takeSceneScale();
+    float sceneScale = 1.0f;
     float mass = 1.0f;
     CspeciesServices* species = nullptr;
     CtankServices* tank = nullptr;
@@ -233,6 +238,9 @@ class Cthing : public CthingMessageHandler,
     int32_t lastUpdateFrame = 0;
     uint32_t needsGeometry = 0;
     uint8_t smoothing = 1;
+    // Scenery (sand, rocks, plants): its model scales with the tank, as the tank's camera,
+    // floor and backdrop do, so the fish size option changes only the animals' size.
+    uint8_t scalesWithTank = 0;
     uint16_t bufferIndex = 0;
     CworkObject* workObject = nullptr;
     CdirectoryVar* proxim = nullptr;

@@ -86,6 +86,13 @@ template <typename Kind> Cvariable* make() {
     return new Kind;
 }
 
+// Sand, rocks and plants: scaled with their tank (peck food takes it itself).
+template <typename Kind> Cvariable* makeScenery() {
+    auto* thing = new Kind;
+    thing->scalesWithTank = 1;
+    return thing;
+}
+
 // The thing whose work object this is; null for a work object of no thing.
 Cthing* thingOfWorkObject(CworkObject* object) {
     auto* owner = object ? dynamic_cast<CthingWorkObjectOwner*>(object->thing) : nullptr;
@@ -101,9 +108,9 @@ void setSpecies(Cvariable* n, Cspecies* species, uint8_t blending) {
 } // namespace
 
 void installThingKinds() {
-    registerThingMaker("waving_plant", make<CwavingPlant>);
+    registerThingMaker("waving_plant", makeScenery<CwavingPlant>);
     registerThingMaker("bubbles", make<Cbubbles>);
-    registerThingMaker("basic_deform", make<CbasicDeformThing>);
+    registerThingMaker("basic_deform", makeScenery<CbasicDeformThing>);
     registerThingMaker("backdrop", make<CbackdropThing>);
     registerThingMaker("target", make<CtargetThing>);
     registerThingMaker("crab_shadow", make<CcrabShadow>);

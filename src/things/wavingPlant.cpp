@@ -43,6 +43,7 @@ int CwavingPlant::resetThing(int) {
     CpointAttrib base(model, "baseAngle"), normal(model, "N");
 
     int n = model->numPoints;
+    takeSceneScale();
     jointOrigin = Cvector();
     rotations.setSize(n, "wprot");
     rotationAxes.setSize(n, "wprotaxis");
@@ -73,7 +74,7 @@ int CwavingPlant::resetThing(int) {
         identities[static_cast<size_t>(i)].translatePoint = &jointOrigin;
         identities[static_cast<size_t>(i)].rotation = &rotations[i];
     }
-    if (workObject == nullptr || workObject->initSkeleton(identities, thingScale) != 0) {
+    if (workObject == nullptr || workObject->initSkeleton(identities, geometryScale()) != 0) {
         releaseLists();
         return 1;
     }

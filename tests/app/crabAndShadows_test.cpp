@@ -11,6 +11,7 @@
 #include "fish/crab.h"
 #include "fish/fish.h"
 #include "fish/fishShadow.h"
+#include "graphics/graphicsMaster.h"
 #include "host/frameFiles.h"
 #include "hostFixture.h"
 #include "support/cerr.h"
@@ -82,6 +83,45 @@ TEST_F(ShownTank, TheCrabWalksOnScreen) {
     }
     EXPECT_EQ(shown, 4);
     EXPECT_GE(moved, 2) << "the crab's pixels stayed where they were";
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
+    view->stopAnimation();
+}
+
+// Among the default tank's fish the crab chases and then calms down, standing while its
+// body settles: a foot that stays down does not slide even then. The behaviour alone runs
+// (one behaviour frame a step, nothing drawn).
+TEST_F(ShownTank, PlantedCrabFeetHoldAmongTheFish) {
+    REQUIRE_OFFSCREEN();
+    Ctank* tank = start();
+    ASSERT_NE(tank, nullptr) << logs().substr(logs().size() > 3000 ? logs().size() - 3000 : 0);
+    Ccrab* crab = nullptr;
+    for (Cvariable* v = tank->thingList->firstChild; v; v = v->nextSibling)
+        if (auto* c = dynamic_cast<Ccrab*>(v)) crab = c;
+    ASSERT_NE(crab, nullptr);
+    ASSERT_GT(tank->numFish, 10);
+    tank->tankSpeed = 1.0;
+    Cvector planted[kCrabLegs];
+    bool wasDown[kCrabLegs] = {};
+    float worst = 0.0f;
+    int slides = 0, calm = 0, steps = 0;
+    for (int f = 0; f < 10 * 60 * 30; f++) { // ten minutes
+        masterFrame++;
+        ASSERT_EQ(tank->updateTank(), 0) << "frame " << f;
+        calm += crab->activity == Ccrab::CALM_DOWN_AFTER_CHASE;
+        for (int i = 0; i < kCrabLegs; i++) {
+            CcrabLeg const& leg = crab->legs[i];
+            bool down = leg.footCycle.idle();
+            float slid = down && wasDown[i] ? (leg.foot - planted[i]).length() / leg.legLength : 0.0f;
+            worst = std::max(worst, slid);
+            slides += slid >= 0.01f;
+            steps += !down && wasDown[i];
+            planted[i] = leg.foot;
+            wasDown[i] = down;
+        }
+    }
+    EXPECT_LT(worst, 0.01f) << "planted feet slid in " << slides << " frames";
+    EXPECT_GT(calm, 0) << "the crab never chased";
+    EXPECT_GT(steps, 200);
     EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.front().c_str();
     view->stopAnimation();
 }

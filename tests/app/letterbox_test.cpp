@@ -18,10 +18,12 @@ struct CscreenShape {
     // Rows the tank leaves to the clear colour on each display: 2 above and below, 1 below
     // only, 0 none (the scene fills the display).
     int barEdges;
+    // The fish size option, percent: the scenery scales with the tank, leaving no gap.
+    int fishSize = 100;
 };
 
 void PrintTo(CscreenShape const& s, std::ostream* out) {
-    *out << s.size << " on " << s.screens << " screen(s)";
+    *out << s.size << " on " << s.screens << " screen(s), fish at " << s.fishSize << "%";
 }
 
 // A few seconds into the run the camera has settled; the bars are there from then on.
@@ -54,6 +56,7 @@ TEST_P(Letterbox, RowsLeftToTheClearColourAreBlack) {
     std::vector<std::string> args = {"--headless",   shape.size, "--frames", std::to_string(kFrames),
                                      "--screenshot", shot};
     if (shape.screens > 1) args.insert(args.end(), {"--screens", std::to_string(shape.screens)});
+    if (shape.fishSize != 100) args.insert(args.end(), {"--fish-size", std::to_string(shape.fishSize)});
     ASSERT_EQ(runProgram(args), 0) << logs().substr(0, 2000);
     PictureSink png = readPng(shot);
     ASSERT_GT(png.width, 0);
@@ -76,23 +79,44 @@ TEST_P(Letterbox, RowsLeftToTheClearColourAreBlack) {
         EXPECT_EQ(bottom, 0) << which << ": the row below the tank";
         if (shape.barEdges == 2) EXPECT_EQ(top, 0) << which << ": the row above the tank";
     }
+    // No band of the clear colour inside the scene: between the first and the last row that
+    // shows the scene (the clear colour on less than a quarter of the display; the deepest
+    // shadows are black too, in spots), every row shows it.
+    int gapRows = 0;
+    for (int d = 0; d < shape.screens; d++) {
+        int x0 = d * displayWidth, x1 = x0 + displayWidth;
+        auto scene = [&](int y) { return notClear(png, y, x0, x1) >= displayWidth * 3 / 4; };
+        int first = 0, last = png.height - 1;
+        while (first < last && !scene(first))
+            first++;
+        while (last > first && !scene(last))
+            last--;
+        for (int y = first; y <= last; y++)
+            gapRows += !scene(y);
+    }
+    EXPECT_EQ(gapRows, 0) << "rows of the clear colour inside the scene";
     if (HasFailure())
         std::filesystem::copy_file(shot,
                                    savedCwd / ("letterbox_" + std::string(shape.size) + "_" +
-                                               std::to_string(shape.screens) + ".png"),
+                                               std::to_string(shape.screens) + "_" +
+                                               std::to_string(shape.fishSize) + ".png"),
                                    std::filesystem::copy_options::overwrite_existing);
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, Letterbox,
-                         ::testing::Values(CscreenShape{"800x600", 1, 2}, CscreenShape{"1024x768", 1, 2},
-                                           CscreenShape{"1280x1024", 1, 2}, CscreenShape{"1920x1200", 1, 0},
-                                           CscreenShape{"2560x1080", 1, 0}, CscreenShape{"720x1280", 1, 1},
-                                           CscreenShape{"1280x720", 2, 1}),
-                         [](::testing::TestParamInfo<CscreenShape> const& info) {
-                             std::string name = info.param.size;
-                             for (char& c : name)
-                                 if (c == 'x') c = '_';
-                             return "s" + name + "_screens" + std::to_string(info.param.screens);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, Letterbox,
+    ::testing::Values(CscreenShape{"800x600", 1, 2}, CscreenShape{"1024x768", 1, 2},
+                      CscreenShape{"1280x1024", 1, 2}, CscreenShape{"1920x1200", 1, 0},
+                      CscreenShape{"2560x1080", 1, 0}, CscreenShape{"720x1280", 1, 1},
+                      CscreenShape{"1280x720", 2, 1}, CscreenShape{"1280x720", 1, 0, 200},
+                      CscreenShape{"1280x720", 1, 0, 50}, CscreenShape{"800x600", 1, 2, 200},
+                      CscreenShape{"720x1280", 1, 1, 200}),
+    [](::testing::TestParamInfo<CscreenShape> const& info) {
+        std::string name = info.param.size;
+        for (char& c : name)
+            if (c == 'x') c = '_';
+        std::string fish = info.param.fishSize == 100 ? "" : "_fish" + std::to_string(info.param.fishSize);
+        return "s" + name + "_screens" + std::to_string(info.param.screens) + fish;
+    });
 
 } // namespace

@@ -2,10 +2,13 @@
 // by script show where the panel is (its background, buttons and text over the tank), its
 // pointer routing reaches the tank and its pages, and closing it gives the tank back. Failing
 // frames are kept as "<test name>_<n>.png" in the working folder.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <jpeglib.h>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "hostFixture.h"
 #include "interface/controlPanel.h"
 #include "interface/groupWidget.h"
+#include "interface/imageBox.h"
 #include "interface/textWidget.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
@@ -33,10 +37,11 @@ char const* const kPictureVariable = "VELMORA_PANEL_PICTURE";
 class PanelFrames : public HostFixture {
   protected:
     // The program's view over the staged resources, run until the default tank is drawn.
-    Ctank* start(bool readsInput = true) {
+    Ctank* start(bool readsInput = true, int w = kWidth, int h = kHeight) {
         useStagedResources();
-        view = std::make_unique<CvelmoraView>(CviewRect{0, 0, kWidth, kHeight},
-                                              createOffscreenContext(kWidth, kHeight), false);
+        width = w, height = h;
+        view = std::make_unique<CvelmoraView>(CviewRect{0, 0, double(w), double(h)},
+                                              createOffscreenContext(w, h), false);
         if (!view->valid()) return nullptr;
         view->readsInput = readsInput;
         view->startAnimation();
@@ -48,8 +53,8 @@ class PanelFrames : public HostFixture {
     }
     std::vector<uint8_t> frame() {
         view->animateOneFrame();
-        std::vector<uint8_t> px(size_t(kWidth) * kHeight * 4);
-        EXPECT_EQ(view->glView()->readPixels(0, 0, kWidth, kHeight, px.data()), 0);
+        std::vector<uint8_t> px(size_t(width) * height * 4);
+        EXPECT_EQ(view->glView()->readPixels(0, 0, width, height, px.data()), 0);
         shots.push_back(px);
         return px;
     }
@@ -57,34 +62,66 @@ class PanelFrames : public HostFixture {
     long whitePixels(std::vector<uint8_t> const& px, Crect const& r) {
         Crect const& g = controlPanel->display->guiViewportRect;
         long n = 0;
-        for (int y = 0; y < kHeight; y++)
-            for (int x = 0; x < kWidth; x++) {
-                float gx = g.minx + (x + 0.5f) / kWidth * g.width(),
-                      gy = g.miny + (y + 0.5f) / kHeight * g.height();
+        for (int y = 0; y < height; y++)
+            for (int x = 0; x < width; x++) {
+                float gx = g.minx + (x + 0.5f) / width * g.width(),
+                      gy = g.miny + (y + 0.5f) / height * g.height();
                 if (gx < r.minx || gx > r.maxx || gy < r.miny || gy > r.maxy) continue;
-                uint8_t const* p = &px[(size_t(y) * kWidth + x) * 4];
+                uint8_t const* p = &px[(size_t(y) * width + x) * 4];
                 n += p[0] > 150 && p[1] > 180 && p[2] > 200;
             }
         return n;
     }
-    // The widget's centre in window pixels, y upward.
-    static void pixelsOf(CwidgetVar* w, float& x, float& y) {
+    // Pixels of the rectangle r (GUI units) lighter than level on every channel.
+    long lightPixels(std::vector<uint8_t> const& px, Crect const& r, int level = 70) {
         Crect const& g = controlPanel->display->guiViewportRect;
-        x = (w->rect.centerx() - g.minx) / g.width() * kWidth;
-        y = (w->rect.centery() - g.miny) / g.height() * kHeight;
+        long n = 0;
+        for (int y = 0; y < height; y++)
+            for (int x = 0; x < width; x++) {
+                float gx = g.minx + (x + 0.5f) / width * g.width(),
+                      gy = g.miny + (y + 0.5f) / height * g.height();
+                uint8_t const* p = &px[(size_t(y) * width + x) * 4];
+                n += gx >= r.minx && gx <= r.maxx && gy >= r.miny && gy <= r.maxy && p[0] > level &&
+                     p[1] > level && p[2] > level;
+            }
+        return n;
+    }
+    // The widget's centre in window pixels, y upward.
+    void pixelsOf(CwidgetVar* w, float& x, float& y) const {
+        Crect const& g = controlPanel->display->guiViewportRect;
+        x = (w->rect.centerx() - g.minx) / g.width() * width;
+        y = (w->rect.centery() - g.miny) / g.height() * height;
     }
     void TearDown() override {
         auto const* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string test = info->name();
+        std::replace(test.begin(), test.end(), '/', '_');
         if (HasFailure())
             for (size_t i = 0; i < shots.size(); i++)
-                writeFramePng(
-                    (savedCwd / (std::string(info->name()) + "_" + std::to_string(i) + ".png")).c_str(),
-                    kWidth, kHeight, shots[i].data());
+                writeFramePng((savedCwd / (test + "_" + std::to_string(i) + ".png")).c_str(), width, height,
+                              shots[i].data());
         if (view) {
             view->stopAnimation();
             view.reset();
         }
+        enableAnim = 1; // a paused tank is not handed on to the next test
         HostFixture::TearDown();
+    }
+    // A frame of the interface alone: the tank's things other than the panel hidden.
+    std::vector<uint8_t> interfaceFrame() {
+        std::vector<std::pair<Cthing*, uint16_t>> saved;
+        Ctank* tank = shopKeeper->focusTankObject;
+        for (Cvariable* v = tank->thingList->firstChild; v; v = v->nextSibling)
+            if (auto* t = dynamic_cast<Cthing*>(v); t && t != controlPanel) {
+                saved.push_back({t, t->displayed});
+                t->setDisplayed(0);
+            }
+        tank->displayGeoFetched = 0; // the lists are built again, also while the tank is paused
+        std::vector<uint8_t> px = frame();
+        for (auto const& [t, was] : saved)
+            t->setDisplayed(was);
+        tank->displayGeoFetched = 0;
+        return px;
     }
     static CwidgetVar* find(CgroupWidgetVar* group, char const* name) {
         for (Cvariable* c = group->widgetList()->firstChild; c; c = c->nextSibling) {
@@ -97,6 +134,7 @@ class PanelFrames : public HostFixture {
     }
     std::unique_ptr<CvelmoraView> view;
     std::vector<std::vector<uint8_t>> shots;
+    int width = kWidth, height = kHeight;
 };
 
 // The main page opened by script draws the panel where its pane is: the background and
@@ -518,6 +556,108 @@ TEST_F(PanelFrames, EveryPageOpens) {
         EXPECT_EQ(scriptError, 0);
         EXPECT_NE(controlPanel->findExistingPane(p.pane), nullptr);
         frame();
+    }
+}
+
+// Pages drawn inside the panel on screens of several shapes: the help page's text lies in
+// the pane from its left part to its right, and no letter of it lies beyond the pane; with
+// the tank paused (p) the interface still moves: a page opened then is drawn where its
+// widgets are, not frozen part way.
+struct CpageCase {
+    int width, height;
+    char const *page, *widget; // the widget whose letters must show
+    bool paused;
+    bool wide; // its lines run across the pane, from its left half to its right
+};
+
+void PrintTo(CpageCase const& c, std::ostream* out) {
+    *out << c.width << "x" << c.height << " " << c.page << (c.paused ? " paused" : "");
+}
+
+class PageInPanel : public PanelFrames, public ::testing::WithParamInterface<CpageCase> {};
+
+TEST_P(PageInPanel, DrawnInsideThePanel) {
+    REQUIRE_OFFSCREEN();
+    CpageCase const& c = GetParam();
+    ASSERT_NE(start(true, c.width, c.height), nullptr) << logs().substr(0, 2000);
+    runStringScript(shopKeeper, ":pane tutorial_pane off");
+    if (c.paused) shopKeeper->keyPressed('p');
+    EXPECT_EQ(enableAnim, c.paused ? 0 : 1);
+    for (int i = 0; i < 5; i++)
+        view->animateOneFrame();
+    runStringScript(shopKeeper, (std::string(":page ") + c.page + " main_pane").c_str());
+    ASSERT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+    CgroupWidgetVar* pane = controlPanel->findExistingPane("main_pane");
+    ASSERT_NE(pane, nullptr);
+    CwidgetVar* shown = find(pane, c.widget);
+    ASSERT_NE(shown, nullptr);
+    for (int i = 0; i < 30; i++)
+        view->animateOneFrame();
+    std::vector<uint8_t> px = interfaceFrame();
+    pane->updateRect();
+    shown->updateRect();
+    Crect r = pane->rect, t = shown->rect;
+    EXPECT_GE(t.minx, r.minx);
+    EXPECT_LE(t.maxx, r.maxx);
+    Crect const& g = controlPanel->display->guiViewportRect;
+    Crect left(r.minx, r.centerx(), t.miny, t.maxy), right(r.centerx(), r.maxx, t.miny, t.maxy);
+    EXPECT_GT(lightPixels(px, t), 20) << "letters where the widget is";
+    if (c.wide) {
+        EXPECT_GT(lightPixels(px, left), 20) << "letters in the pane's left half";
+        EXPECT_GT(lightPixels(px, right), 20) << "letters in the pane's right half";
+    }
+    // Beside the pane and its border, in the widget's rows, only the clear colour (the tank is
+    // hidden).
+    for (Crect const& out :
+         {Crect(g.minx, r.minx - 0.02f, t.miny, t.maxy), Crect(r.maxx + 0.02f, g.maxx, t.miny, t.maxy)})
+        EXPECT_EQ(lightPixels(px, out), 0) << "letters outside the pane";
+    EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, PageInPanel,
+    ::testing::Values(CpageCase{640, 360, "/std_scripts/help_page", "helpText", false, true},
+                      CpageCase{1280, 720, "/std_scripts/help_page", "helpText", false, true},
+                      CpageCase{480, 640, "/std_scripts/help_page", "helpText", false, true},
+                      CpageCase{640, 360, "/std_scripts/main_page", "Help", true, false},
+                      CpageCase{480, 640, "/std_scripts/help_page", "helpText", true, true}),
+    [](::testing::TestParamInfo<CpageCase> const& info) {
+        std::string page = std::strrchr(info.param.page, '/') + 1;
+        return page + "_" + std::to_string(info.param.width) + "x" + std::to_string(info.param.height) +
+               (info.param.paused ? "_paused" : "");
+    });
+
+// The faint "Menu" in the corner gives way to the bar, which has its own: hidden while the
+// bar is open, back when it closes.
+TEST_F(PanelFrames, TheCornerMenuHidesWhileTheBarIsOpen) {
+    REQUIRE_OFFSCREEN();
+    ASSERT_NE(start(), nullptr) << logs().substr(0, 2000);
+    for (int i = 0; i < 60; i++)
+        view->animateOneFrame();
+    runStringScript(shopKeeper, ":pane tutorial_pane off");
+    CgroupWidgetVar* base = controlPanel->findExistingPane("no_pane");
+    ASSERT_NE(base, nullptr);
+    CwidgetVar* label = find(base, "Menu");
+    CwidgetVar* button = find(base, "menuHint");
+    ASSERT_TRUE(label && button);
+    struct {
+        char const* script;
+        bool shown;
+    } const steps[] = {{":pane bar off", true},
+                       {":pane bar /std_scripts/main_functions main.gui", false},
+                       {":pane bar off", true},
+                       {":pane bar /std_scripts/highlightFishPage main.gui", false}};
+    for (auto const& step : steps) {
+        runStringScript(shopKeeper, step.script);
+        for (int i = 0; i < 3; i++)
+            view->animateOneFrame();
+        std::vector<uint8_t> px = interfaceFrame();
+        for (CwidgetVar* w : {label, button})
+            EXPECT_EQ(w->imageBox && w->imageBox->quadShown(), step.shown) << step.script << " " << w->name;
+        // The faint letters, where no text of the bar lies (the fish's notes run there).
+        label->updateRect();
+        if (std::strstr(step.script, "highlightFishPage") == nullptr)
+            EXPECT_EQ(lightPixels(px, label->rect, 40) > 10, step.shown) << step.script;
     }
 }
 

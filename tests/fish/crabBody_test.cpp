@@ -91,13 +91,21 @@ TEST_F(CrabBody, StartsAtTheTanksPlaceWhenPlacedOffItsFloor) {
 }
 
 // Standing still, a foot steps only when its anchor lies well forward or back of it and the
-// leg is still bent; a leg pulled straight waits for the phase.
+// leg is still bent; a leg pulled straight waits for the phase, unless its foot lies beyond
+// the leg's reach.
 TEST_F(CrabBody, StandingFeetStepOnlyForALargeDrift) {
     struct Case {
         float forward, outward; // the foot's place from its anchor, in segment lengths
+        float reach;            // when set: moved along the leg to this far from the hip
         bool steps;
-    } const cases[] = {{0.0f, 0.0f, false}, {0.5f, 0.0f, false},  {-0.5f, 0.0f, false},
-                       {1.45f, 0.0f, true}, {-1.45f, 0.0f, true}, {1.45f, 1.0f, false}};
+    } const cases[] = {{0.0f, 0.0f, 0.0f, false},
+                       {0.5f, 0.0f, 0.0f, false},
+                       {-0.5f, 0.0f, 0.0f, false},
+                       {1.45f, 0.0f, 0.0f, true},
+                       {-1.45f, 0.0f, 0.0f, true},
+                       {1.8f, 0.8f, 1.88f, false},
+                       // Beyond the leg's reach the solver would drag the foot: it steps.
+                       {1.45f, 1.0f, 2.2f, true}};
     for (Case const& c : cases) {
         Ccrab* crab = addCrab();
         ASSERT_NE(crab, nullptr) << reasons();
@@ -123,6 +131,11 @@ TEST_F(CrabBody, StandingFeetStepOnlyForALargeDrift) {
         crab->step = 0.0f;
         leg.legPhase = 0.0f;
         leg.foot = anchor + m.forward * (c.forward * leg.legLength) + m.side * (c.outward * leg.legLength);
+        if (c.reach > 0.0f) {
+            Cvector hip = crab->jointCentre(leg.chainJoint), along = leg.foot - hip;
+            along.normalize();
+            leg.foot = hip + along * (c.reach * leg.legLength);
+        }
         crab->moveLegs();
         EXPECT_EQ(!leg.footCycle.idle(), c.steps) << c.forward << " " << c.outward;
         for (int i : {0, 2, 3, 4, 5, 6, 7})

@@ -234,6 +234,12 @@ TEST_F(Fonts, WrappingKeepsALongWordWhole) {
     EXPECT_EQ(measured.lineWidth[1], longWord);
     EXPECT_EQ(measured.measuredWidth, longWord + 2);
     EXPECT_EQ(measured.measuredHeight, 20 + 2 * 22);
+    // The word before a line end wraps as any other.
+    for (char const* ended : {"hi no|ab", "hi no\\nab"}) {
+        Cstring t(ended);
+        measure(font, t, 30);
+        EXPECT_STREQ(t.c_str(), "hi\\nno\\nab") << ended;
+    }
     // Words that fit stay on one line.
     Cstring short_("hi no");
     measure(font, short_, 100);

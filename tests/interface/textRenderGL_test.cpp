@@ -50,6 +50,7 @@ class TextOnScreen : public PanelFixture {
     // Draws the panel's shown quads as the render pass does; the frame, RGBA bottom row first.
     std::vector<uint8_t> drawPanel() {
         masterFrame++;
+        device.framesRendered++; // a new frame of the device: its buffers are refreshed once
         context->makeCurrent();
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
