@@ -142,10 +142,8 @@ int CshopKeeper::saveShopSettings() {
         Cstring why = Cstring("couldn't save \"") + path +
                       "\": " + (lastWriteError.empty() ? Cstring("not written") : lastWriteError) +
                       " (the old file stays; the aquarium runs on without saving)";
-        if (why != settingsNotSaved) {
-            VTRACE(1, why);
-            if (masterOut.is_open()) masterOut << why << std::endl;
-        }
+        VTRACE(1, why); // in each run phase's file; the log tells it once
+        if (why != settingsNotSaved && masterOut.is_open()) masterOut << why << std::endl;
         settingsNotSaved = why;
     } else if (!settingsNotSaved.empty()) {
         VTRACE(1, "settings saved again");
