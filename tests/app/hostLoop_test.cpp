@@ -294,42 +294,41 @@ TEST_F(HostLoop, TheFirstStartInEachDataFolder) {
          {}},
     };
     std::string const savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.condition);
-        std::filesystem::remove_all(data.file("Resources"));
-        std::filesystem::remove(data.file("settings.txt"));
-        std::filesystem::remove_all(home);
-        resetExitState();
-        showInPreview = 0;
-        appDataDir = ""; // each start finds its folder, as a new process does
-        std::filesystem::current_path(savedCwd);
-        c.before();
-        auto limit = c.fileSizeLimit ? std::make_unique<ScopedFileSizeLimit>(c.fileSizeLimit) : nullptr;
-        int status = runProgram(run);
-        limit.reset();
-        c.after();
-        setenv("HOME", savedHome.c_str(), 1);
-        EXPECT_EQ(status, c.status) << exitMsg.c_str();
-        for (std::string const& words : c.said)
-            EXPECT_NE(std::string(exitMsg.c_str()).find(words), std::string::npos) << words << " in\n"
-                                                                                   << exitMsg.c_str();
-        std::string relative = (savedCwd / "relative-data").string();
-        EXPECT_FALSE(pathExists(relative)) << "nothing in a relative folder";
-        std::filesystem::remove_all(relative);
-        if (status == 0)
-            EXPECT_NE(readWholeFile(c.folder + "settings.txt").find("latentTanks"), std::string::npos)
-                << "the first run saves its tanks";
-        // Whatever kept the first start from its folder, the next start sets up and saves.
+    std::string relative = (savedCwd / "relative-data").string();
+    // A start as a new process makes it: in the working folder it was started from.
+    auto start = [&](Case const& c, rlim_t limit) {
         resetExitState();
         showInPreview = 0;
         appDataDir = "";
         std::filesystem::current_path(savedCwd);
         c.before();
-        EXPECT_EQ(runProgram(run), 0) << exitMsg.c_str();
+        auto limited = limit ? std::make_unique<ScopedFileSizeLimit>(limit) : nullptr;
+        int status = runProgram(run);
+        limited.reset();
         c.after();
         setenv("HOME", savedHome.c_str(), 1);
+        return status;
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.condition);
+        std::filesystem::remove_all(data.file("Resources"));
+        std::filesystem::remove(data.file("settings.txt"));
+        std::filesystem::remove_all(home);
+        std::filesystem::remove_all(relative);
+        int status = start(c, c.fileSizeLimit);
+        EXPECT_EQ(status, c.status) << exitMsg.c_str();
+        for (std::string const& words : c.said)
+            EXPECT_NE(std::string(exitMsg.c_str()).find(words), std::string::npos) << words << " in\n"
+                                                                                   << exitMsg.c_str();
+        EXPECT_FALSE(pathExists(relative)) << "nothing in a relative folder";
+        if (status == 0)
+            EXPECT_NE(readWholeFile(c.folder + "settings.txt").find("latentTanks"), std::string::npos)
+                << "the first run saves its tanks";
+        // Whatever kept the first start from its folder, the next start sets up and saves.
+        EXPECT_EQ(start(c, 0), 0) << exitMsg.c_str();
         EXPECT_TRUE(pathExists(c.folder + "settings.txt"));
     }
+    std::filesystem::remove_all(relative);
 }
 
 // A user with no home anywhere (no $HOME, no entry in the password database) is told which
