@@ -21,6 +21,7 @@
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/shopAudio.h"
+#include "world/shopGlobals.h"
 
 volatile std::sig_atomic_t stopSignalled = 0;
 
@@ -270,6 +271,8 @@ int ChostRun::close() {
         std::fprintf(stderr, "velmora: %s\n", message.c_str());
         status = 1;
     }
+    // Not an error, but where the log cannot be written (a full disk) the only word of it.
+    if (!settingsNotSaved.empty()) std::fprintf(stderr, "velmora: %s\n", settingsNotSaved.c_str());
     return status;
 }
 

@@ -285,11 +285,14 @@ void options_sheet_settings::click_settingBackups() {
         }
         deleteFile("[APD]settings.txt");
         createDiskFile("[APD]settings.txt", content.c_str(), content.size());
+        // The running engine would save over the restored file, whenever it stops from now
+        // on: it saves nothing more, and starts again from the file at the next frame.
+        if (shopKeeper) shopKeeper->dontSaveUnderAnyCircumstances = 1;
         OS::ShowMessage("setting restored from backup", nullptr, 0);
-        // The running engine would save over the restored file: it starts again from it.
         requestEngineRestart(false);
     } else if (answer == -1) {
         deleteFile("[APD]settings.txt");
+        if (shopKeeper) shopKeeper->dontSaveUnderAnyCircumstances = 1;
         requestEngineRestart(false);
     }
 }

@@ -84,13 +84,20 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
     // The program was wired before any view (wireApp); a slot left empty stops the start
     // with its name.
     checkWiring();
-    if (initGlobals() != 0) setExitError("init globals failed", 1);
-    if (openMasterOut() != 0) setExitError("couldn't open Application Support", 1);
+    // Each failure says which folder and why; one that follows from another says nothing more.
+    bool globalsFailed = initGlobals() != 0;
+    if (globalsFailed)
+        setExitError(globalsFailure.empty() ? "init globals failed"
+                                            : (Cstring("init globals failed: ") + globalsFailure).c_str(),
+                     1);
+    Cstring why;
+    if (openMasterOut(&why) != 0 && !globalsFailed)
+        setExitError((Cstring("couldn't open Application Support: ") + why).c_str(), 1);
     logLine("appDataDir|=", appDataDir, " (int)sPreview|=", int(isPreview), " ");
     logLine("VelmoraView initWithFrame frame size.width=", frame.width, " size.height=", frame.height);
     // A missing copy, or one of another build's resources, is replaced by the installed tree.
-    if (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()) ||
-        OS::installedResourcesChanged())
+    if (!appDataDir.empty() && (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()) ||
+                                OS::installedResourcesChanged()))
         OS::copyResourcesFromInstall();
     logLine("installDir", installDir);
     logLine("sPreview=", int(isPreview), " _preview(actual)=", int(preview));

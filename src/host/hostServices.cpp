@@ -1,5 +1,8 @@
 #include "host/hostServices.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "host/httpConnection.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -41,12 +44,22 @@ void setMessage(char const* text) {
     messageTextField(text ? text : "");
 }
 
-int openMasterOut() {
+int openMasterOut(Cstring* why) {
     if (masterOut.is_open()) return 0;
     fetchAppDataDir(appDataDir);
+    if (appDataDir.empty()) { // never a log in whatever folder the program was started from
+        if (why) *why = "no data folder";
+        return 1;
+    }
     createDirectories(appDataDir.c_str(), 0);
     Cstring path = appDataDir + "masterout.txt";
-    if (hostServices().openMasterLog(path.c_str()) != 0 || !masterOut.is_open()) return 1;
+    errno = 0;
+    if (hostServices().openMasterLog(path.c_str()) != 0 || !masterOut.is_open()) {
+        if (why)
+            *why = Cstring("\"masterout.txt\" cannot be written in the data folder \"") + appDataDir +
+                   "\": " + (errno ? std::strerror(errno) : "not opened");
+        return 1;
+    }
     masterOut << "masterout:" << path << std::endl;
     return 0;
 }

@@ -24,14 +24,15 @@ class ChostServices {
     // Files and folders. Path keywords are expanded here. 0 success, 1 failure.
     // Writes exactly size bytes (NULs included), making missing folders on the way.
     virtual int writeFile(char const* path, char const* bytes, int size) = 0;
-    // Makes every missing folder of path; 0 when the folder exists afterwards.
+    // Makes every missing folder of path; 0 when the folder exists afterwards, else 1 with
+    // errno telling why.
     virtual int makeFolders(char const* path) = 0;
     virtual int renameFile(char const* from, char const* to) = 0;
     virtual int deleteFile(char const* path) = 0;
     // Moves a file between full paths (no keywords), replacing any file at to; the steps
     // of a safe write. 0 success.
     virtual int moveFile(char const* from, char const* to) = 0;
-    // The data folder for this user, ending in "/".
+    // The data folder for this user, ending in "/"; "" when the environment names none.
     virtual Cstring dataFolder() = 0;
     // Folders that may hold the installed resources, most wanted first, each ending in "/".
     virtual std::vector<Cstring> installFolderCandidates() = 0;
@@ -120,8 +121,9 @@ void setMessage(char const* text);
 void registerMessageField(void (*show)(char const* text));
 
 // Opens the master log "<data folder>masterout.txt" (truncated) unless it is open.
-// 0 on success or when already open, 1 on failure.
-int openMasterOut();
+// 0 on success or when already open, 1 on failure (also when there is no data folder);
+// why then names the folder and the system's reason.
+int openMasterOut(Cstring* why = nullptr);
 // Shows the data folder in the file browser; 0 when the opener started.
 int revealSettingsFolder();
 

@@ -6,10 +6,12 @@
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "host/imageDecode.h"
 #include "support/cerr.h"
@@ -66,9 +68,13 @@ int ClinuxHostServices::writeFile(char const* path, char const* bytes, int size)
 
 int ClinuxHostServices::makeFolders(char const* path) {
     if (path == nullptr || *path == 0) return 1;
+    errno = 0;
     createDirectories(path, 0);
+    int reason = errno; // why a folder could not be made
     // Success is the folder being there, whether made now or before.
-    return isFolder(replaceCommonPathKeyword(path)) ? 0 : 1;
+    if (isFolder(replaceCommonPathKeyword(path))) return 0;
+    errno = reason ? reason : ENOENT;
+    return 1;
 }
 
 int ClinuxHostServices::renameFile(char const* from, char const* to) {
@@ -83,11 +89,34 @@ int ClinuxHostServices::moveFile(char const* from, char const* to) {
     return std::rename(from, to) == 0 ? 0 : 1;
 }
 
-Cstring ClinuxHostServices::dataFolder() {
-    if (char const* own = environment("VELMORA_DATA_DIR")) return withSlash(own);
-    if (char const* xdg = environment("XDG_DATA_HOME")) return withSlash(xdg) + "velmora/";
+Cstring homeFolder() {
     char const* home = environment("HOME");
-    return withSlash(home ? home : "/tmp") + ".local/share/velmora/";
+    if (home && home[0] == '/') return withSlash(home);
+    // The user's own entry, never a shared folder another user could have prepared.
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? size_t(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+        found->pw_dir[0] == '/')
+        return withSlash(found->pw_dir);
+    return Cstring();
+}
+
+Cstring ClinuxHostServices::dataFolder() {
+    if (char const* own = environment("VELMORA_DATA_DIR")) {
+        if (own[0] == '/') return withSlash(own);
+        // The program's own variable may name a folder from where it was started: the
+        // working folder changes during the start, so it is made absolute once, here.
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd) == nullptr) return Cstring();
+        return withSlash(cwd) + withSlash(own);
+    }
+    // A relative XDG_DATA_HOME is invalid by the XDG rules and is ignored.
+    if (char const* xdg = environment("XDG_DATA_HOME"); xdg && xdg[0] == '/')
+        return withSlash(xdg) + "velmora/";
+    Cstring home = homeFolder();
+    return home.empty() ? home : home + ".local/share/velmora/";
 }
 
 std::vector<Cstring> ClinuxHostServices::installFolderCandidates() {

@@ -5,8 +5,10 @@
 // fail until then). With no window system a message box is written to stderr and
 // answered with its first button, the progress pane is only remembered and no options
 // sheet can be made.
-// Folders follow the XDG rules: the data folder is $VELMORA_DATA_DIR, else
-// $XDG_DATA_HOME/velmora/, else ~/.local/share/velmora/. The install folder is
+// Folders follow the XDG rules: the data folder is $VELMORA_DATA_DIR (a relative one taken
+// from the working folder), else $XDG_DATA_HOME/velmora/ when that is absolute, else
+// ~/.local/share/velmora/ with the home folder from $HOME when absolute, else from the
+// password database; with none of them there is no data folder (""). The install folder is
 // $VELMORA_INSTALL_DIR, else the resource folder the build put in place.
 #pragma once
 
@@ -51,6 +53,10 @@ class ClinuxHostServices : public ChostServices {
     void* fileRequestContext = nullptr;
     float progressPercent = 0;
 };
+
+// The user's home folder ending in "/": $HOME when absolute, else the password database's
+// entry for this user; "" when neither names one.
+Cstring homeFolder();
 
 // The first line of a machine-id file with blanks and line ends trimmed; "" when the
 // file is missing or empty.

@@ -1,7 +1,11 @@
 // Folders, the registry file and the installed resources.
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <system_error>
 #include <unistd.h>
 
@@ -28,6 +32,56 @@ std::string readStamp(fs::path const& path) {
     std::string line;
     std::getline(in, line);
     return line;
+}
+
+// Copies one file; "" when done, else the system's reason. Written by hand: the library's
+// copy reports a write that fails part way (a full disk) as a bare input/output error.
+std::string copyFile(fs::path const& from, fs::path const& to) {
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return std::strerror(errno);
+    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        std::string why = std::strerror(errno);
+        close(in);
+        return why;
+    }
+    std::string why;
+    char buffer[65536];
+    while (why.empty()) {
+        ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) why = std::strerror(errno);
+        if (n <= 0) break;
+        for (ssize_t done = 0; done < n && why.empty();) {
+            ssize_t w = write(out, buffer + done, size_t(n - done));
+            if (w < 0 && errno != EINTR) why = std::strerror(errno);
+            if (w > 0) done += w;
+        }
+    }
+    if (close(out) != 0 && why.empty()) why = std::strerror(errno);
+    close(in);
+    return why;
+}
+
+// Copies the folder from into to (made), what it holds with it; "" when done, else the
+// first piece that failed and the system's reason.
+std::string copyTree(fs::path const& from, fs::path const& to) {
+    std::error_code error;
+    fs::create_directories(to, error);
+    if (error) return to.string() + ": " + error.message();
+    auto options = fs::directory_options::follow_directory_symlink;
+    for (fs::recursive_directory_iterator it(from, options, error), end; !error && it != end;
+         it.increment(error)) {
+        fs::path into = to / it->path().lexically_relative(from);
+        std::string why;
+        if (it->is_directory(error))
+            fs::create_directory(into, error);
+        else if (it->is_regular_file(error))
+            why = copyFile(it->path(), into);
+        if (error) why = error.message();
+        if (!why.empty()) return into.string() + ": " + why;
+    }
+    return error ? from.string() + ": " + error.message() : std::string();
 }
 
 bool inside(fs::path const& path, fs::path const& folder) {
@@ -121,23 +175,36 @@ void copyResourcesFromInstall() {
     fs::remove_all(target, error);
     fs::create_directories(target, error);
     bool copied = true;
+    Cstring failure; // the first piece that could not be written, with the system's reason
+    if (error) failure = Cstring("\"") + target.c_str() + "\" could not be made: " + error.message().c_str();
     for (char const* name : {"global", "species", "tanks"}) {
-        fs::copy(fs::path(installDir.c_str()) / name, target / name,
-                 fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
-        if (error) masterLine("copy failed: ", Cstring(name) + " " + error.message().c_str());
-        copied = copied && !error;
+        fs::path from = fs::path(installDir.c_str()) / name;
+        // A piece the install folder lacks is its own fault; one it has must reach the copy.
+        std::string why = fs::is_directory(from, error) ? copyTree(from, target / name) : "not installed";
+        if (why.empty()) continue;
+        masterLine("copy failed: ", Cstring(name) + " " + why.c_str());
+        if (failure.empty() && why != "not installed")
+            failure =
+                Cstring("copying \"") + name + "\" into \"" + target.c_str() + "/\" failed: " + why.c_str();
+        copied = false;
     }
     // The stamp says which tree the copy is; a failed copy keeps none, so it is tried again.
     // The components record goes with the tree: without it every later start would take the
     // copy for an old one and neither read nor save the settings.
     for (char const* record : {kResourceStamp, kComponentsRecord}) {
         fs::path from = fs::path(installDir.c_str()) / record;
-        if (copied && fs::exists(from, error))
-            fs::copy_file(from, target / record, fs::copy_options::overwrite_existing, error);
+        if (!copied || !fs::exists(from, error)) continue;
+        std::string why = copyFile(from, target / record);
+        if (!why.empty() && failure.empty())
+            failure =
+                Cstring("copying \"") + record + "\" into \"" + target.c_str() + "/\" failed: " + why.c_str();
     }
-    if (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str())) {
+    if (!failure.empty() || !fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str())) {
         masterLine("moveit! ", installDir + " -> " + appDataDir + "Resources/");
-        setExitError("couldn't locate resources!", 1);
+        // Where the copy failed and why (a full disk), not the first resource found missing.
+        Cstring message = "couldn't locate resources!";
+        if (!failure.empty()) message += Cstring(" (") + failure + ")";
+        setExitError(message.c_str(), 1);
     }
     modules = "";
     countdownToSendExtraHttpString = 1;

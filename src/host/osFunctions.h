@@ -33,7 +33,8 @@ int _revertToDefaults(Cstring file);
 int CDtoDirectory(char const* folder);
 // Replaces the data folder's "Resources" with the installed "global", "species" and
 // "tanks" folders. Does nothing unless both folders are known (11 characters or more);
-// records the error exit "couldn't locate resources!" when the copy lacks its noise table.
+// records the error exit "couldn't locate resources!" when the copy lacks its noise table
+// or a piece the install folder has could not be written (with the folder and the reason).
 void copyResourcesFromInstall();
 // The stamp the build writes over the installed resource tree (a hash of its files).
 constexpr char const* kResourceStamp = "resources.stamp";

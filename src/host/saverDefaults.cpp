@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "host/linuxHostServices.h"
 #include "support/cerr.h"
 #include "support/globals.h"
 
@@ -19,8 +20,9 @@ Cstring configFolder() {
     char const* xdg = std::getenv("XDG_CONFIG_HOME");
     // A relative XDG_CONFIG_HOME is invalid by the XDG rules and is ignored.
     if (xdg && xdg[0] == '/') return Cstring(xdg) + "/velmora/";
-    char const* home = std::getenv("HOME");
-    return Cstring(home && *home ? home : "/tmp") + "/.config/velmora/";
+    // Never a shared folder: without a home there is no file.
+    Cstring home = homeFolder();
+    return home.empty() ? home : home + ".config/velmora/";
 }
 
 bool readBoolean(GKeyFile* file, char const* key) {
@@ -41,7 +43,8 @@ void noteFailure(char const* what, GError* error) {
 } // namespace
 
 Cstring saverDefaultsPath() {
-    return configFolder() + "saver-defaults.conf";
+    Cstring folder = configFolder();
+    return folder.empty() ? folder : folder + "saver-defaults.conf";
 }
 
 int parseSaverDefaults(char const* text, size_t size, CsaverDefaults& out, Cstring& error) {

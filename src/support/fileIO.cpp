@@ -15,6 +15,7 @@
 
 uint8_t backupWrite = 0;
 Cstring failedWrite;
+Cstring lastWriteError;
 
 namespace {
 // The safe writes in progress: each stream with the name it will take when complete.
@@ -162,9 +163,12 @@ int file_open(std::ofstream& out, Cstring path, unsigned int) {
     if (!keywordFolderUnknown(full.c_str()))
         out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
     if (!out.is_open()) {
+        lastWriteError = errno ? std::strerror(errno) : "not opened";
         noteFailedWrite(path);
         return 0;
     }
+    lastWriteError = "";
+    errno = 0; // what a failing write leaves here is its reason
     if (pending) *pending = {&out, Cstring(path)};
     VTRACE(4, "_"
                   << "goodA");
@@ -180,7 +184,8 @@ static bool finishSafeWrite(Cstring const& name) {
     std::remove(bak.c_str());
     bool hadOld = hostServices().moveFile(target.c_str(), bak.c_str()) == 0;
     if (hostServices().moveFile(temp.c_str(), target.c_str()) != 0) {
-        VTRACE(1, "safe write: could not put " << temp << " in place");
+        lastWriteError = errno ? std::strerror(errno) : "not put in place";
+        VTRACE(1, "safe write: could not put " << temp << " in place: " << lastWriteError);
         if (masterOut.is_open()) masterOut << "safe write failed: " << target << std::endl;
         if (hadOld && hostServices().moveFile(bak.c_str(), target.c_str()) != 0)
             VTRACE(1, "safe write: the old file stays as " << bak);
@@ -196,8 +201,13 @@ void file_close(std::ofstream& out) {
     VTRACE(1, "FILESIZE: " << position);
     out.flush();
     good = good && out.good();
+    int reason = good ? 0 : errno;
     out.close();
-    if (out.fail()) good = false;
+    if (out.fail()) {
+        if (good) reason = errno;
+        good = false;
+    }
+    if (!good) lastWriteError = reason ? std::strerror(reason) : "not written";
     Cstring name = takePendingWrite(out); // nothing stays pending, whatever happens to it
     VTRACE(4, "_"
                   << "safe write of:" << name << "  " << (good ? 1 : 0));

@@ -17,6 +17,9 @@ extern uint8_t backupWrite; // the next output file that opens is written safely
 // The files that could not be opened for writing, each as ">" name "|" (a few thousand
 // characters at most).
 extern Cstring failedWrite;
+// The system's reason the last output file failed to open, be written or be put in place
+// ("No space left on device"); empty after one that opened and, when closed, was complete.
+extern Cstring lastWriteError;
 
 // Path keywords: "[APD]", "[INS]", "[TMP]", "[MOS]" expand to their folders; "[SYS]" and a
 // keyword whose folder is still unknown stay as they are. Two backquotes become a '"'.

@@ -2,6 +2,7 @@
 
 #include "world/engineWiring.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -26,6 +27,7 @@ int minutesThisVersion = 0;
 Cstring webServerBase;
 Cstring randomMachineID;
 Cstring append_test_to_internet_calls;
+Cstring globalsFailure;
 
 namespace {
 
@@ -91,8 +93,19 @@ int initGlobals() {
 
     int failures = OS::getInstallDir(installDir);
     masterLine("installDir:", installDir);
+    globalsFailure = "";
     fetchAppDataDir(appDataDir);
-    if (hostServices().makeFolders(appDataDir.c_str()) != 0) failures++;
+    if (appDataDir.empty()) {
+        // Nothing is read or written without a data folder of the user's own.
+        globalsFailure = "no data folder: set VELMORA_DATA_DIR, XDG_DATA_HOME or HOME (this user has no home "
+                         "folder in the environment or the password database)";
+        return failures + 1;
+    }
+    if (hostServices().makeFolders(appDataDir.c_str()) != 0) {
+        globalsFailure = Cstring("the data folder \"") + appDataDir +
+                         "\" could not be made: " + (errno ? std::strerror(errno) : "unknown reason");
+        failures++;
+    }
     openMasterOut();
     masterLine("appDataDir:", appDataDir);
 

@@ -10,7 +10,8 @@ extern Cstring tempDir;       // "$TEMP/"
 extern Cstring frame10Script; // run at the tenth refresh
 extern int intrinsicVersion;  // the resource version this program expects
 extern int resourcesVersion;  // the version of the data folder's resources
-extern uint8_t needsAnUpdate; // the resources differ: read installed defaults, save nothing
+extern uint8_t needsAnUpdate; // the resources differ: read the installed defaults and keep
+                              // any settings file as it is
 extern uint8_t allowOnline;
 extern Cstring countryCode; // two letters
 extern int compileDate;     // yyyymmdd of the build
@@ -23,8 +24,11 @@ constexpr float kAquaVersion = 1.296f;
 
 // Makes the root "globals", finds the folders, opens the master log, reads the registry,
 // checks the resource version and settles language and country. 0 when done (or done
-// before); otherwise the number of folders (install, data) that could not be found.
+// before); otherwise the number of folders (install, data) that could not be found, and
+// globalsFailure says why the data folder could not be had. Without a data folder nothing
+// after that is done: no file is read or written.
 int initGlobals();
+extern Cstring globalsFailure;
 // Deletes the root and the crash marker; the tree must not be used afterwards.
 void freeGlobals();
 

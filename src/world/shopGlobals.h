@@ -30,6 +30,9 @@ extern int featureFlags;    // feature bits; 8 marks this platform
 extern int16_t m_SaverMode; // 1: the host wants the saver to exit
 // Lines written to the run-phase output at shut-down.
 extern std::vector<Cstring> finalNotes;
+// Why the settings of this run could not be saved ("couldn't save" with the file and the
+// system's reason); empty while they save. The run goes on without them.
+extern Cstring settingsNotSaved;
 
 // Device capabilities and modes that scripts read through the shop keeper (the GL device
 // keeps canDoFade and canDoMultAdd itself).

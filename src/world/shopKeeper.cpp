@@ -42,6 +42,7 @@ CshopKeeper::CshopKeeper(CshopServices* services)
     wasChanged = 0;
     scriptAllowVariableNotFound = 0;
     revertToDefaults = 0;
+    settingsNotSaved = "";
     masterFrame = 0;
     masterOddFrame = 0;
     globalTime = 0.0;

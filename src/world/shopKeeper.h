@@ -83,7 +83,8 @@ class CshopKeeper : public CdirectoryVar {
     void shutDown();
     // Tears the open shop down (once), then always unhooks the root and deletes the rest.
     void clearShopkeeper();
-    // Saves settings and custom variables unless saving is refused; 0 saved or refused.
+    // Saves settings and custom variables unless saving is refused; 0 saved or refused, 1
+    // when the settings could not be written: the run goes on, settingsNotSaved says why.
     int saveShopSettings();
     // Writes "[APD]customVars.txt" from the "customVars" child, when there is one.
     void saveCustomVars();

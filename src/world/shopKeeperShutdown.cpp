@@ -8,6 +8,7 @@
 #include "script/scriptCommands.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/fileIO.h"
 #include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "variables/multiLink.h"
@@ -131,10 +132,24 @@ int CshopKeeper::saveShopSettings() {
     scriptSavedWithVersion = kScriptSavedVersion;
     // The loaded tanks are written as latent tank scripts, rebuilt when first shown.
     if (loadedTanks) loadedTanks->setName("latentTanks");
-    int failedSave = saveSettings(OS::getSettingsFileName().c_str(), false, false);
+    Cstring path = OS::getSettingsFileName();
+    int failedSave = saveSettings(path.c_str(), false, false);
     if (loadedTanks) loadedTanks->setName("loadedTanks");
     displayedSequence = keptSequence;
-    if (failedSave) setExitError("couldn't save", 1);
+    if (failedSave) {
+        // Settings that cannot be written (a full disk, a file that may not be replaced)
+        // stop nothing: the old file stays, the aquarium runs on and the next save tries again.
+        Cstring why = Cstring("couldn't save \"") + path +
+                      "\": " + (lastWriteError.empty() ? Cstring("not written") : lastWriteError) +
+                      " (the old file stays; the aquarium runs on without saving)";
+        VTRACE(1, why); // in each run phase's file; the log tells it once
+        if (why != settingsNotSaved && masterOut.is_open()) masterOut << why << std::endl;
+        settingsNotSaved = why;
+    } else if (!settingsNotSaved.empty()) {
+        VTRACE(1, "settings saved again");
+        if (masterOut.is_open()) masterOut << "settings saved again" << std::endl;
+        settingsNotSaved = "";
+    }
     saveCustomVars();
     return failedSave;
 }

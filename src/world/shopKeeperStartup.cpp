@@ -1,7 +1,9 @@
 // Start-up: the host calls the constructor, startup and loadup in this order; loadup runs
 // openShop and openAudio. Tanks load later, in the first frame step.
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "data/resourceStreamer.h"
 #include "graphics/graphicsGL.h"
@@ -100,8 +102,13 @@ int CshopKeeper::openShop() {
     VTRACE(1, "phase loadSettings");
     Cstring file = OS::getSettingsFileName();
     if (needsAnUpdate) {
+        // The settings of an earlier version are kept from being overwritten by this run;
+        // a data folder without any has nothing to keep, and saves as every run does.
+        std::error_code error;
+        if (std::filesystem::symlink_status(replaceCommonPathKeyword(file).c_str(), error).type() !=
+            std::filesystem::file_type::not_found)
+            dontSaveUnderAnyCircumstances = 1;
         file = "[INS]defaults.txt";
-        dontSaveUnderAnyCircumstances = 1;
     }
     VTRACE(1, "SCRIPT ERROR A: " << scriptError);
     // The user's settings run as they are read; a damaged file is set aside and the run

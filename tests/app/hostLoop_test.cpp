@@ -6,7 +6,13 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <linux/capability.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -21,7 +28,10 @@
 #include "app/hostLoop.h"
 #include "app/velmoraView.h"
 #include "script/scripter.h"
+#include "sheetTestSupport.h"
 #include "support/cerr.h"
+#include "support/globals.h"
+#include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -282,6 +292,288 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
         std::string registry = readWholeFile(data.file("registry.txt"));
         EXPECT_NE(registry.find(row.saved), std::string::npos) << registry;
         EXPECT_EQ(settingsText().find("inf\n"), std::string::npos);
+    }
+}
+
+// While it lives, a process run as root is held to file permissions as any user is (this
+// thread's override of them set aside), so that a read-only folder is read-only to it too.
+class ScopedPermissionsHeld {
+  public:
+    ScopedPermissionsHeld() {
+        if (geteuid() != 0 || syscall(SYS_capget, &header, saved) != 0) return;
+        __user_cap_data_struct held[2] = {saved[0], saved[1]};
+        held[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        active = syscall(SYS_capset, &header, held) == 0;
+    }
+    ~ScopedPermissionsHeld() {
+        if (active) syscall(SYS_capset, &header, saved);
+    }
+
+  private:
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2] = {};
+    bool active = false;
+};
+
+// A limit on the size of every file this process writes while it lives: a write past it
+// fails with the system's reason, as on a full disk, instead of ending the process.
+class ScopedFileSizeLimit {
+  public:
+    explicit ScopedFileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = {bytes, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~ScopedFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, SIG_DFL);
+    }
+
+  private:
+    rlimit saved{};
+};
+
+bool shell(std::string const& line) {
+    return std::system(line.c_str()) == 0;
+}
+
+// Settings that cannot be written stop no start: the aquarium runs without saving, the
+// log says which file and why, the old file stays as it is and the next start that can
+// save does. A data folder that cannot be written at all ends the start, naming it and why.
+TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> run = {"--headless", "160x90", "--frames", "20"};
+    ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
+    std::string settings = data.file("settings.txt"), temp = settings + ".temp";
+    std::string const kept = ":set masterVolume 0.25\n";
+    std::unique_ptr<ScopedPermissionsHeld> held;
+    auto readOnly = [&](bool on) {
+        for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+            if (entry.is_regular_file()) chmod(entry.path().c_str(), on ? 0444 : 0644);
+        chmod(data.path().c_str(), on ? 0555 : 0755);
+    };
+    struct Case {
+        char const* condition;
+        std::function<bool()> refuse; // false: the condition cannot be made on this machine
+        std::function<void()> allow;
+        int status;
+        std::vector<std::string> said; // in the logs or the message
+    } const cases[] = {
+        {"settings.txt immutable",
+         [&] { return shell("chattr +i '" + settings + "' 2>/dev/null"); },
+         [&] { shell("chattr -i '" + settings + "'"); },
+         0,
+         {"couldn't save \"" + settings + "\": Operation not permitted", "runs on without saving"}},
+        {"the disk full",
+         [&] {
+             std::filesystem::create_symlink("/dev/full", temp); // where the new file is written first
+             return true;
+         },
+         [&] { std::filesystem::remove(temp); },
+         0,
+         {"couldn't save \"" + settings + "\": No space left on device"}},
+        {"a read-only data folder",
+         [&] {
+             readOnly(true);
+             held = std::make_unique<ScopedPermissionsHeld>();
+             return true;
+         },
+         [&] {
+             held.reset();
+             readOnly(false);
+         },
+         1,
+         {"couldn't open Application Support: ", data.path(), "Permission denied"}},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.condition);
+        writeWholeFile(settings, kept);
+        resetExitState();
+        showInPreview = 0;
+        if (!c.refuse()) {
+            c.allow();
+            std::printf("[ NOTE     ] %s cannot be made here\n", c.condition);
+            continue;
+        }
+        masterOut.close(); // each start opens its own log, as a new process does
+        int status = runProgram(run);
+        c.allow();
+        std::string said = logs() + exitMsg.c_str();
+        EXPECT_EQ(status, c.status) << exitMsg.c_str();
+        for (std::string const& words : c.said)
+            EXPECT_NE(said.find(words), std::string::npos) << words << " in\n" << exitMsg.c_str();
+        EXPECT_EQ(readWholeFile(settings), kept) << "the old file stays as it is";
+        resetExitState();
+        showInPreview = 0;
+        masterOut.close();
+        ASSERT_EQ(runProgram(run), 0) << exitMsg.c_str();
+        EXPECT_NE(settingsText().find("masterVolume 0.25"), std::string::npos) << "the next start saves";
+        EXPECT_EQ(logs().find("couldn't save"), std::string::npos);
+    }
+}
+
+// The data folder of a first start: a new one saves what the run did (there are no settings
+// of an earlier version to keep), a full disk names the folder and why, and a relative
+// XDG_DATA_HOME is passed over for the home's.
+TEST_F(HostLoop, TheFirstStartInEachDataFolder) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> run = {"--headless", "160x90", "--frames", "20"};
+    std::string home = data.path() + "home/", homeData = home + ".local/share/velmora/";
+    struct Case {
+        char const* condition;
+        std::function<void()> before, after; // around each start
+        rlim_t fileSizeLimit;                // of the first start; 0 none
+        std::string folder;                  // the data folder the start uses
+        int status;
+        std::vector<std::string> said; // in the message
+    } const cases[] = {
+        {"a new data folder", [] {}, [] {}, 0, data.path(), 0, {}},
+        {"a full disk",
+         [] {},
+         [] {},
+         100000,
+         data.path(),
+         1,
+         {"couldn't locate resources! (copying \"global\" into \"" + data.path() + "Resources/\" failed: ",
+          "File too large"}},
+        {"a relative XDG_DATA_HOME",
+         [&] {
+             unsetenv("VELMORA_DATA_DIR");
+             setenv("XDG_DATA_HOME", "relative-data", 1);
+             setenv("HOME", home.c_str(), 1);
+         },
+         [&] {
+             setenv("VELMORA_DATA_DIR", data.path().c_str(), 1);
+             unsetenv("XDG_DATA_HOME");
+         },
+         0,
+         homeData,
+         0,
+         {}},
+    };
+    std::string const savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    std::string relative = (savedCwd / "relative-data").string();
+    // A start as a new process makes it: in the working folder it was started from.
+    auto start = [&](Case const& c, rlim_t limit) {
+        resetExitState();
+        showInPreview = 0;
+        appDataDir = "";
+        std::filesystem::current_path(savedCwd);
+        c.before();
+        auto limited = limit ? std::make_unique<ScopedFileSizeLimit>(limit) : nullptr;
+        int status = runProgram(run);
+        limited.reset();
+        c.after();
+        setenv("HOME", savedHome.c_str(), 1);
+        return status;
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.condition);
+        std::filesystem::remove_all(data.file("Resources"));
+        std::filesystem::remove(data.file("settings.txt"));
+        std::filesystem::remove_all(home);
+        std::filesystem::remove_all(relative);
+        int status = start(c, c.fileSizeLimit);
+        EXPECT_EQ(status, c.status) << exitMsg.c_str();
+        for (std::string const& words : c.said)
+            EXPECT_NE(std::string(exitMsg.c_str()).find(words), std::string::npos) << words << " in\n"
+                                                                                   << exitMsg.c_str();
+        EXPECT_FALSE(pathExists(relative)) << "nothing in a relative folder";
+        if (status == 0)
+            EXPECT_NE(readWholeFile(c.folder + "settings.txt").find("latentTanks"), std::string::npos)
+                << "the first run saves its tanks";
+        // Whatever kept the first start from its folder, the next start sets up and saves.
+        EXPECT_EQ(start(c, 0), 0) << exitMsg.c_str();
+        EXPECT_TRUE(pathExists(c.folder + "settings.txt"));
+    }
+    std::filesystem::remove_all(relative);
+}
+
+// A user with no home anywhere (no $HOME, no entry in the password database) is told which
+// variables to set; nothing is kept in a fixed folder any other user could prepare.
+TEST_F(HostLoop, NoHomeAnywhereRefusesTheStartNamingTheVariables) {
+    uid_t nobodyKnown = 54321;
+    while (getpwuid(nobodyKnown))
+        nobodyKnown++;
+    if (geteuid() != 0) GTEST_SKIP() << "only root can become a user the password database does not know";
+    useStagedResources();
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(pipeFds[0]);
+        unsetenv("VELMORA_DATA_DIR");
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("HOME");
+        if (setuid(nobodyKnown) != 0) _exit(3);
+        // The program's start up to its first frame, without the GL driver (whose threads
+        // did not come along into this process).
+        CvelmoraView view(CviewRect{0, 0, 640, 360}, nullptr, false);
+        ssize_t written = write(pipeFds[1], exitMsg.c_str(), size_t(exitMsg.size()));
+        _exit(written < 0 ? 4 : erroredExit ? 1 : 0);
+    }
+    close(pipeFds[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, size_t(n));
+    close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << message;
+    for (char const* name : {"init globals failed", "VELMORA_DATA_DIR", "XDG_DATA_HOME", "HOME"})
+        EXPECT_NE(message.find(name), std::string::npos) << name << " in " << message;
+}
+
+// A backup restored from the options sheet over a running aquarium outlives the aquarium's
+// end, which saves its own state: the engine starts again from the restored file, and what
+// it saves at its stop is the restored aquarium.
+TEST_F(HostLoop, ARestoredBackupOutlivesTheRunningAquarium) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> first = {"--headless", "160x90", "--frames", "20"};
+    ASSERT_EQ(runProgram(first), 0);
+    std::string saved = settingsText();
+    size_t at = saved.find("masterVolume ");
+    ASSERT_NE(at, std::string::npos) << saved;
+    std::string backup = saved.substr(0, at) + "masterVolume 0.125" + saved.substr(saved.find('\n', at));
+    writeWholeFile(data.file("settings_bak.txt"), backup);
+    CsheetTestServices services;
+    for (int framesAfter : {0, 20}) {
+        SCOPED_TRACE(framesAfter);
+        resetExitState();
+        char const* argv[] = {"velmora", "--headless", "160x90", "--frames", "100000"};
+        ChostOptions options;
+        Cstring error;
+        ASSERT_EQ(parseHostOptions(5, argv, nullptr, options, error), 0) << error;
+        char name[] = "velmora";
+        char* programArgv[] = {name, nullptr};
+        ChostRun run;
+        ASSERT_EQ(run.open(options, 1, programArgv), 0);
+        for (int i = 0; i < 15; i++)
+            ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        shopKeeper->masterVolume = 0.75f; // the aquarium as it is now, which the backup replaces
+        ASSERT_NE(run.views[0]->configureSheet(), nullptr);
+        services.answers = {1}; // "Restore from backup"
+        services.actions->buttonClicked(kSettingBackups);
+        services.actions->closeClicked();
+        for (int i = 0; i < framesAfter; i++)
+            ASSERT_TRUE(run.step());
+        // Stopped as a signal stops it: before another frame.
+        installStopSignals();
+        kill(getpid(), SIGTERM);
+        EXPECT_FALSE(run.step());
+        EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+        signal(SIGTERM, SIG_DFL);
+        signal(SIGINT, SIG_DFL);
+        stopSignalled = 0;
+        EXPECT_NE(settingsText().find("masterVolume 0.125"), std::string::npos) << "the restored settings";
+        writeWholeFile(data.file("settings.txt"), saved);
     }
 }
 

@@ -1,8 +1,8 @@
-// A viewer's session with the program in its window under an X server, every step a real X
-// event (XTest): open the panel, add a fish, feed and watch a fish eat, turn the volume
-// down, turn the tank into the dusk pool, close the panel; then the program is stopped
-// with SIGTERM. Started again over the same data folder, it brings the settings back, shows
-// the next tank in turn, and on the start after that the viewer's tank with its fish.
+// A viewer's first session with the program in its window under an X server, in a new data
+// folder, every step a real X event (XTest): open the panel, add a fish, feed and watch a
+// fish eat, turn the volume down, turn the tank into the dusk pool, close the panel; then
+// the program is stopped with SIGTERM. Started again over the same data folder, it brings the settings back,
+// shows the next tank in turn, and on the start after that the viewer's tank with its fish.
 #include "hostFixture.h" // before the X headers, whose None clashes with the test framework's
 
 #include <X11/keysym.h>
@@ -158,14 +158,6 @@ class UserSession : public HostFixture {
         input.click(1);
         steps(3);
     }
-    // The first start in a new data folder copies the resources there and saves nothing:
-    // as after installing, the program has been started once before the session.
-    void installAndStartOnce() {
-        useStagedResources();
-        ASSERT_EQ(runProgram({"--headless", "160x90", "--frames", "2"}), 0) << logs().substr(0, 2000);
-        ASSERT_TRUE(pathExists(data.file("Resources/downloadedComponents.txt")));
-        resetExitState();
-    }
     void stopWithSigterm() {
         installStopSignals();
         ASSERT_EQ(kill(getpid(), SIGTERM), 0);
@@ -193,11 +185,11 @@ TEST_F(UserSession, APanelSessionIsKeptAcrossRestarts) {
     REQUIRE_X();
     REQUIRE_OFFSCREEN();
     ASSERT_TRUE(input.usable()) << "no XTest";
-    installAndStartOnce();
-
-    // The session.
+    // The session is the first start in a new data folder: nothing it does is lost.
+    useStagedResources();
     Ctank* tank = open();
     ASSERT_NE(tank, nullptr) << logs().substr(0, 2000);
+    ASSERT_TRUE(pathExists(data.file("Resources/downloadedComponents.txt"))) << "the resources copied";
     ASSERT_STREQ(tank->tankTypeName.c_str(), "wabi_sabi");
     ASSERT_EQ(tank->tankID, 0);
     shopKeeper->autoFeedSeconds = 0; // only the viewer feeds

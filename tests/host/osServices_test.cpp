@@ -2,6 +2,8 @@
 // copy of the installed resource tree) and the Linux host services themselves.
 #include <cstdlib>
 #include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 #include <gtest/gtest.h>
@@ -178,15 +180,26 @@ TEST(LinuxHost, ShellCommandExpandsKeywordsAndGivesTheStatus) {
 }
 
 TEST(OsFolders, DataFolderRules) {
-    ScopedEnv home("HOME", "/home/fish");
+    // The password database's home for this user; never a shared folder such as /tmp.
+    passwd const* me = getpwuid(geteuid());
+    ASSERT_NE(me, nullptr);
+    std::string entry = std::string(me->pw_dir) + "/.local/share/velmora/";
+    std::string cwd = std::filesystem::current_path().string() + "/";
     struct Case {
-        char const *own, *xdg, *folder;
-    } const cases[] = {{"/own/data", "/xdg", "/own/data/"},
-                       {nullptr, "/xdg/", "/xdg/velmora/"},
-                       {nullptr, nullptr, "/home/fish/.local/share/velmora/"}};
+        char const *own, *xdg, *home;
+        std::string folder;
+    } const cases[] = {{"/own/data", "/xdg", "/home/fish", "/own/data/"},
+                       {nullptr, "/xdg/", "/home/fish", "/xdg/velmora/"},
+                       {nullptr, nullptr, "/home/fish", "/home/fish/.local/share/velmora/"},
+                       {nullptr, "relative/xdg", "/home/fish", "/home/fish/.local/share/velmora/"},
+                       {nullptr, "", "/home/fish", "/home/fish/.local/share/velmora/"},
+                       {"own/data", "/xdg", "/home/fish", cwd + "own/data/"},
+                       {nullptr, nullptr, nullptr, entry},
+                       {nullptr, "xdg", "relative/home", entry}};
     for (auto const& c : cases) {
-        ScopedEnv own("VELMORA_DATA_DIR", c.own), xdg("XDG_DATA_HOME", c.xdg);
-        EXPECT_EQ(OS::defaultAppDataDir(), c.folder);
+        ScopedEnv own("VELMORA_DATA_DIR", c.own), xdg("XDG_DATA_HOME", c.xdg), home("HOME", c.home);
+        EXPECT_EQ(std::string(OS::defaultAppDataDir().c_str()), c.folder)
+            << (c.own ? c.own : "-") << " " << (c.xdg ? c.xdg : "-") << " " << (c.home ? c.home : "-");
     }
 }
 

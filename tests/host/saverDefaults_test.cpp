@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host/linuxHostServices.h"
 #include "host/saverDefaults.h"
 #include "testSupport.h"
 
@@ -90,9 +91,7 @@ TEST(SaverDefaults, WhereTheFileLives) {
     EXPECT_EQ(std::string(saverDefaultsPath().c_str()), home.file());
     // A relative folder is not an XDG folder: the home's ".config" stands instead.
     setenv("XDG_CONFIG_HOME", "relative/config", 1);
-    char const* userHome = std::getenv("HOME");
-    std::string expected =
-        std::string(userHome && *userHome ? userHome : "/tmp") + "/.config/velmora/saver-defaults.conf";
+    std::string expected = std::string(homeFolder().c_str()) + ".config/velmora/saver-defaults.conf";
     EXPECT_EQ(std::string(saverDefaultsPath().c_str()), expected);
 }
 
