@@ -96,7 +96,7 @@ GtkWidget* tabLabel(GtkWidget* sheet, int page) {
 }
 
 // Only what the user changed is saved: options whose controls show them as their nearest
-// entry (the update list, the ends of the size slider) keep their own values.
+// entry (the update list, the size slider's whole percents) keep their own values.
 TEST_F(SettingsWindow, ChangingOneOptionKeepsTheOthersAsTheyWere) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server: run the tests under xvfb-run";
     REQUIRE_OFFSCREEN();
@@ -107,7 +107,7 @@ TEST_F(SettingsWindow, ChangingOneOptionKeepsTheOthersAsTheyWere) {
     } saved[] = {
         {"maxFishPerTank 70", "maxFishPerTank 60"}, // the one the user changes
         {"updateDays 90", "updateDays 90"},         // the list offers 30 and 180
-        {"fsSz 0.3", "fsSz 0.3"},                   // the slider starts at 50 %
+        {"fsSz 1.234", "fsSz 1.234"},               // the slider shows whole percents
         {"nstch 0", "nstch 0"},
     };
     std::string registry;
