@@ -51,11 +51,6 @@ class CthingLiveAccess : public CtankLiveAccess {
     void addFreeParticles(Cvariable* n, Cvector const& at, int count) override {
         if (auto* food = dynamic_cast<CfloatingFood*>(n)) food->addFreeParticles(at, count);
     }
-    void boundingBoxMin(Cvariable* n, float& x, float& y) override {
-        Cthing* t = thingOf(n);
-        x = t ? t->boundingBoxMin[0] : 0.0f;
-        y = t ? t->boundingBoxMin[1] : 0.0f;
-    }
     bool pickBody(Cvariable* n, Cvector& head, Cvector& tail, float& radius) override {
         Cthing* t = thingOf(n);
         if (t == nullptr) return false;

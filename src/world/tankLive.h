@@ -43,8 +43,6 @@ class CtankLiveAccess {
     virtual void clearAllRPGpredecessors(Cvariable*) {}
     // The thing's middle; false when it has none.
     virtual bool getMidPos(Cvariable*, Cvector&) { return false; }
-    // Minimum corner of the bounding box (x, y).
-    virtual void boundingBoxMin(Cvariable*, float& x, float& y) { x = y = 0; }
     // The thing's body as drawn, for picking: the two ends of its length and its half
     // thickness (world units); false when it has none.
     virtual bool pickBody(Cvariable*, Cvector& head, Cvector& tail, float& radius) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "data/resourceStreamer.h"
 #include "support/cerr.h"
@@ -140,16 +141,14 @@ TEST(ThingLiveAccess, TankStepSeesThingsOfThisLayer) {
     root.addVariable(tank, 1);
     auto* thing = new CtargetThing;
     thing->tank = tank;
-    thing->boundingBoxMin[0] = -2.0f;
     tank->thingList->addVariable(thing, 1);
-    for (auto [node, owner, boxX] :
-         {std::tuple<Cvariable*, Ctank*, float>{thing, tank, -2.0f}, {&plain, nullptr, 0.0f}}) {
-        float x = 9, y = 9;
-        Cvector mid;
+    for (auto [node, owner] : {std::pair<Cvariable*, Ctank*>{thing, tank}, {&plain, nullptr}}) {
+        Cvector mid, head, tail;
+        float radius = -1;
         EXPECT_EQ(tankLiveAccess->tankOf(node), owner);
-        tankLiveAccess->boundingBoxMin(node, x, y);
-        EXPECT_FLOAT_EQ(x, boxX);
         EXPECT_EQ(tankLiveAccess->getMidPos(node, mid), owner != nullptr);
+        EXPECT_EQ(tankLiveAccess->pickBody(node, head, tail, radius), owner != nullptr);
+        if (owner) EXPECT_GT(radius, 0.0f) << "a thing is picked over some thickness";
     }
     thing->dying = 1;
     EXPECT_TRUE(tankLiveAccess->isBeingDeleted(thing));
