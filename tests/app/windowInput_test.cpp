@@ -1,15 +1,11 @@
 // The program's window under an X server, driven with real X input (XTest): keys bound at
 // start-up run their scripts (the picture key's file chooser among them), the wheel zooms
 // the camera, a click picks a fish; a screen saver's window takes none of it.
-#include "hostFixture.h" // before the X headers, whose None clashes with the test framework's
+#include "hostFixture.h"    // before the X headers, whose None clashes with the test framework's
+#include "testHttpServer.h" // so do their Success and Error with the web server's
 
 #include <X11/keysym.h>
 #include <gtk/gtk.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -408,42 +404,6 @@ INSTANTIATE_TEST_SUITE_P(Screens, ClicksAtShapes, ::testing::Values(Cshape{1280,
                              return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
                          });
 
-// A web server on this machine that takes connections and never answers; it lets them go
-// when it ends.
-class CsilentServer {
-  public:
-    CsilentServer() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-        listen(fd, 4);
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
-        taker = std::thread([this] {
-            int held = accept(fd, nullptr, nullptr);
-            if (held >= 0) asked = true;
-            while (!ending)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (held >= 0) close(held);
-        });
-    }
-    ~CsilentServer() {
-        ending = true;
-        shutdown(fd, SHUT_RDWR); // an accept still waiting returns
-        taker.join();
-        close(fd);
-    }
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
-    std::atomic<bool> asked{false}, ending{false};
-
-  private:
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    int port = 0;
-    std::thread taker;
-};
-
 // A start that waits for a server that never answers (the start-up inquiry of the third
 // start): a click, the wheel and keys into the still black window meanwhile are no harm,
 // and the interface is there once the tank is.
@@ -453,12 +413,13 @@ TEST_F(WindowClicks, InputWhileTheStartWaitsForTheNetworkIsNoHarm) {
     ASSERT_TRUE(input.usable()) << "no XTest";
     useStagedResources();
     writeWholeFile(data.file("registry.txt"), ":set nextRunPhHm 1\n");
-    CsilentServer server;
+    std::atomic<bool> asked{false};
+    CsilentServer server([&asked] { asked = true; });
     setenv("VELMORA_SERVER_URL", server.base().c_str(), 1);
     theHttpConnection().blockingTimeout = 2;
     // The click comes from beside the program, while its start waits.
-    std::thread clicker([&server, this] {
-        for (int i = 0; i < 500 && !server.asked; i++)
+    std::thread clicker([&asked, this] {
+        for (int i = 0; i < 500 && !asked; i++)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         CfakeInput hand;
         hand.moveTo(run.window.id(), 320, 180);
@@ -475,7 +436,7 @@ TEST_F(WindowClicks, InputWhileTheStartWaitsForTheNetworkIsNoHarm) {
     unsetenv("VELMORA_SERVER_URL");
     theHttpConnection().blockingTimeout = 20;
     ASSERT_EQ(opened, 0);
-    EXPECT_TRUE(server.asked) << "the start asked the server";
+    EXPECT_TRUE(asked) << "the start asked the server";
     for (int i = 0; i < 120; i++)
         ASSERT_TRUE(run.step()) << (exitReasonList.empty() ? "" : exitReasonList.back().c_str());
     EXPECT_TRUE(exitReasonList.empty()) << exitReasonList.back().c_str();
