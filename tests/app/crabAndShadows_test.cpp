@@ -45,6 +45,11 @@ class ShownTank : public HostFixture {
         writeFramePng((savedCwd / (name + ".png")).c_str(), kWidth, kHeight, px.data());
     }
     static bool isSpecies(Cthing* t, char const* name) { return t->species && t->species->name == name; }
+    static Ccrab* crabOf(Ctank* tank) {
+        for (Cvariable* v = tank->thingList->firstChild; v; v = v->nextSibling)
+            if (auto* c = dynamic_cast<Ccrab*>(v)) return c;
+        return nullptr;
+    }
     std::unique_ptr<CvelmoraView> view;
 };
 
@@ -52,9 +57,7 @@ TEST_F(ShownTank, TheCrabWalksOnScreen) {
     REQUIRE_OFFSCREEN();
     Ctank* tank = start();
     ASSERT_NE(tank, nullptr) << logs().substr(logs().size() > 3000 ? logs().size() - 3000 : 0);
-    Ccrab* crab = nullptr;
-    for (Cvariable* v = tank->thingList->firstChild; v; v = v->nextSibling)
-        if (auto* c = dynamic_cast<Ccrab*>(v)) crab = c;
+    Ccrab* crab = crabOf(tank);
     ASSERT_NE(crab, nullptr) << "the default tank has a crab";
     auto crabOnly = [](Cthing* t) { return dynamic_cast<Ccrab*>(t) != nullptr; };
     std::vector<uint8_t> first;
@@ -94,9 +97,7 @@ TEST_F(ShownTank, PlantedCrabFeetHoldAmongTheFish) {
     REQUIRE_OFFSCREEN();
     Ctank* tank = start();
     ASSERT_NE(tank, nullptr) << logs().substr(logs().size() > 3000 ? logs().size() - 3000 : 0);
-    Ccrab* crab = nullptr;
-    for (Cvariable* v = tank->thingList->firstChild; v; v = v->nextSibling)
-        if (auto* c = dynamic_cast<Ccrab*>(v)) crab = c;
+    Ccrab* crab = crabOf(tank);
     ASSERT_NE(crab, nullptr);
     ASSERT_GT(tank->numFish, 10);
     tank->tankSpeed = 1.0;
