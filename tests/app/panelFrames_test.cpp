@@ -58,8 +58,8 @@ class PanelFrames : public HostFixture {
         shots.push_back(px);
         return px;
     }
-    // Pixels of the interface rectangle r (GUI units) as light as the panel's letters.
-    long whitePixels(std::vector<uint8_t> const& px, Crect const& r) {
+    // Pixels of the interface rectangle r (GUI units) for which take(pixel) holds.
+    template <class Take> long pixelsIn(std::vector<uint8_t> const& px, Crect const& r, Take take) {
         Crect const& g = controlPanel->display->guiViewportRect;
         long n = 0;
         for (int y = 0; y < height; y++)
@@ -67,24 +67,18 @@ class PanelFrames : public HostFixture {
                 float gx = g.minx + (x + 0.5f) / width * g.width(),
                       gy = g.miny + (y + 0.5f) / height * g.height();
                 if (gx < r.minx || gx > r.maxx || gy < r.miny || gy > r.maxy) continue;
-                uint8_t const* p = &px[(size_t(y) * width + x) * 4];
-                n += p[0] > 150 && p[1] > 180 && p[2] > 200;
+                n += take(&px[(size_t(y) * width + x) * 4]);
             }
         return n;
     }
-    // Pixels of the rectangle r (GUI units) lighter than level on every channel.
+    // Pixels of r as light as the panel's letters.
+    long whitePixels(std::vector<uint8_t> const& px, Crect const& r) {
+        return pixelsIn(px, r, [](uint8_t const* p) { return p[0] > 150 && p[1] > 180 && p[2] > 200; });
+    }
+    // Pixels of r lighter than level on every channel.
     long lightPixels(std::vector<uint8_t> const& px, Crect const& r, int level = 70) {
-        Crect const& g = controlPanel->display->guiViewportRect;
-        long n = 0;
-        for (int y = 0; y < height; y++)
-            for (int x = 0; x < width; x++) {
-                float gx = g.minx + (x + 0.5f) / width * g.width(),
-                      gy = g.miny + (y + 0.5f) / height * g.height();
-                uint8_t const* p = &px[(size_t(y) * width + x) * 4];
-                n += gx >= r.minx && gx <= r.maxx && gy >= r.miny && gy <= r.maxy && p[0] > level &&
-                     p[1] > level && p[2] > level;
-            }
-        return n;
+        return pixelsIn(px, r,
+                        [level](uint8_t const* p) { return p[0] > level && p[1] > level && p[2] > level; });
     }
     // The widget's centre in window pixels, y upward.
     void pixelsOf(CwidgetVar* w, float& x, float& y) const {

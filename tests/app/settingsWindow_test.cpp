@@ -33,6 +33,15 @@ class SettingsWindow : public HostFixture {
         skipNSAlert = 1;
         HostFixture::TearDown();
     }
+    // The program's window as "--settings" opens it, with the sheet over it; 0 on success.
+    int openWithTheSheet() {
+        ChostOptions options;
+        options.settings = true;
+        options.width = 480, options.height = 270;
+        static char name[] = "velmora";
+        char* argv[] = {name, nullptr};
+        return run.open(options, 1, argv);
+    }
     // Frames until done holds (at most a few hundred).
     template <typename Done> bool stepUntil(Done done) {
         for (int i = 0; i < 400 && !done(); i++)
@@ -114,12 +123,7 @@ TEST_F(SettingsWindow, ChangingOneOptionKeepsTheOthersAsTheyWere) {
     for (auto const& o : saved)
         registry += std::string(":set ") + o.saved + "\n";
     writeWholeFile(data.file("registry.txt"), registry);
-    ChostOptions options;
-    options.settings = true;
-    options.width = 480, options.height = 270;
-    static char name[] = "velmora";
-    char* argv[] = {name, nullptr};
-    ASSERT_EQ(run.open(options, 1, argv), 0);
+    ASSERT_EQ(openWithTheSheet(), 0);
     ASSERT_TRUE(
         stepUntil([] { return shownSheetWindow && gtk_widget_get_mapped(GTK_WIDGET(shownSheetWindow)); }));
     GtkWidget* sheet = GTK_WIDGET(shownSheetWindow);
@@ -154,12 +158,7 @@ TEST_F(SettingsWindow, ANewFishSizeTakesEffectAndTheCloseButtonKeepsIt) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server: run the tests under xvfb-run";
     REQUIRE_OFFSCREEN();
     useStagedResources();
-    ChostOptions options;
-    options.settings = true;
-    options.width = 480, options.height = 270;
-    static char name[] = "velmora";
-    char* argv[] = {name, nullptr};
-    ASSERT_EQ(run.open(options, 1, argv), 0);
+    ASSERT_EQ(openWithTheSheet(), 0);
     ASSERT_TRUE(stepUntil([] {
         return shownSheetWindow && gtk_widget_get_mapped(GTK_WIDGET(shownSheetWindow)) && numDisplays > 0 &&
                display[0]->tank && display[0]->tank->numFish > 0;
