@@ -85,12 +85,14 @@ inline int closedPort() {
     return ntohs(address.sin_port);
 }
 
-// A stalled server on 127.0.0.1: it takes every connection and never answers. onConnection
-// runs (on the server's thread) when the first connection comes. It stops with the object,
-// or by itself after a minute.
+// A stalled server on 127.0.0.1: it takes every connection and never answers, or, dripping,
+// answers at once and then sends one byte of the reply every dripMs. onConnection runs (on
+// the server's thread) when the first connection comes. It stops with the object, or by
+// itself after a minute.
 class CsilentServer {
   public:
-    explicit CsilentServer(std::function<void()> onConnection = nullptr) : told(std::move(onConnection)) {
+    explicit CsilentServer(std::function<void()> onConnection = nullptr, int dripMs = 0)
+        : told(std::move(onConnection)) {
         listening = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -100,15 +102,24 @@ class CsilentServer {
         listen(listening, 16);
         getsockname(listening, reinterpret_cast<sockaddr*>(&address), &size);
         port = ntohs(address.sin_port);
-        waiter = std::thread([this] {
+        waiter = std::thread([this, dripMs] {
             std::vector<int> taken;
-            auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-            while (!stopping && std::chrono::steady_clock::now() < end) {
+            auto now = std::chrono::steady_clock::now;
+            auto end = now() + std::chrono::minutes(1), drip = now();
+            while (!stopping && now() < end) {
+                if (dripMs > 0 && now() >= drip) {
+                    for (int fd : taken)
+                        send(fd, "\n", 1, MSG_NOSIGNAL);
+                    drip = now() + std::chrono::milliseconds(dripMs);
+                }
                 pollfd p{listening, POLLIN, 0};
                 if (poll(&p, 1, 20) <= 0) continue;
                 int fd = accept(listening, nullptr, nullptr);
                 if (fd < 0) continue;
                 taken.push_back(fd);
+                // The reply's head at once; its body (until the connection closes) drips.
+                char const head[] = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nSCRIPT\n";
+                if (dripMs > 0) send(fd, head, sizeof head - 1, MSG_NOSIGNAL);
                 if (taken.size() == 1 && told) told();
             }
             for (int fd : taken)

@@ -189,9 +189,13 @@ void* OBChttpConnection::newTransfer(char const* url, size_t limit, bool blockin
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, blocking ? blockingConnectTimeout : connectTimeout);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT, blocking ? blockingTimeout : transferTimeout);
-    // A transfer that stalls (under one byte a second) for the idle time is given up.
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, blocking ? blockingIdleTimeout : idleTimeout);
+    // A transfer slower than its floor for the idle time is given up: a background one that
+    // stalls (under a byte a second); a blocking one whose reply drips (under blockingFloorBytes
+    // in the idle time), which would otherwise hold the frame for the whole limit.
+    long idle = blocking ? blockingIdleTimeout : idleTimeout;
+    long least = blocking && idle > 0 ? (blockingFloorBytes + idle - 1) / idle : 1;
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, least > 1 ? least : 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, idle);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     // An error status of the server is no reply: its page is not kept.
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);

@@ -11,8 +11,9 @@
 // capped in size while they arrive.
 //
 // A blocking request holds the frame, so it is held to short limits (a few seconds to
-// connect and a few without a byte arriving) and gives up within a tenth of a second once
-// the program is asked to stop (programStopAsked).
+// connect, and a few in which its reply brings less than a floor: a dripping server costs
+// no more than a silent one) and gives up within a tenth of a second once the program is
+// asked to stop (programStopAsked).
 // This is the only file of the program that uses the transfer library.
 #pragma once
 
@@ -106,12 +107,15 @@ class OBChttpConnection : public ChttpDownloadClient {
     char const* showMyName() override { return "httpConnection"; }
 
     // Limits in seconds of a background transfer: to connect; without a byte arriving; the
-    // whole transfer. And of a blocking request, which stops the frame.
+    // whole transfer. And of a blocking request, which stops the frame: to connect; while its
+    // reply brings less than blockingFloorBytes in that time (replies are scripts of a few
+    // kB); the whole request.
     long connectTimeout = 10;
     long idleTimeout = 60;
     long transferTimeout = 1800;
     long blockingConnectTimeout = 3;
     long blockingIdleTimeout = 3;
+    long blockingFloorBytes = 1024;
     long blockingTimeout = 20;
     // Largest reply of a request and largest download kept.
     size_t replyLimit = kMaxReplyBytes;

@@ -167,9 +167,10 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
     }
 }
 
-// A server that takes the connection and never answers, at start-up (the diagnostics) and
-// at the tenth frame ("msg.txt"): alone it holds the run a few seconds per request; a stop
-// asked for while a request waits ends the run at once.
+// A server that takes the connection and never answers, or drips its reply two bytes a
+// second, at start-up (the diagnostics) and at the tenth frame ("msg.txt"): alone it holds
+// the run a few seconds per request; a stop asked for while a request waits ends the run at
+// once.
 TEST_F(HostileServer, AStalledServerNeverHoldsTheRun) {
     REQUIRE_OFFSCREEN();
     installStopSignals();
@@ -184,20 +185,24 @@ TEST_F(HostileServer, AStalledServerNeverHoldsTheRun) {
         std::function<void()> stop; // done when the request is waiting, or null
         bool inWindow;
         double seconds; // the longest the run may take (after the stop, when there is one)
+        int dripMs;     // the server sends a byte this often; 0 none
     } cases[] = {
-        {"no stop", nullptr, false, 15.0},
-        {"SIGTERM", [] { kill(getpid(), SIGTERM); }, false, 2.0},
-        {"window destroyed", destroyWindow, true, 2.0},
+        {"no stop", nullptr, false, 15.0, 0},
+        {"dripping", nullptr, false, 15.0, 500},
+        {"SIGTERM", [] { kill(getpid(), SIGTERM); }, false, 2.0, 0},
+        {"window destroyed", destroyWindow, true, 2.0, 0},
     };
     for (auto const& c : cases) {
         if (c.inWindow && !std::getenv("DISPLAY")) continue; // no X server: nothing to destroy
         freshDataFolder();
         writeWholeFile(data.file("msg.txt"), ":httpRequestAndRun \"stall.php?\"\n");
         std::atomic<int64_t> stoppedAt{0};
-        CsilentServer server([&] {
-            stoppedAt = Clock::now().time_since_epoch().count();
-            if (c.stop) c.stop();
-        });
+        CsilentServer server(
+            [&] {
+                stoppedAt = Clock::now().time_since_epoch().count();
+                if (c.stop) c.stop();
+            },
+            c.dripMs);
         setenv("VELMORA_SERVER_URL", server.base().c_str(), 1);
         // A run the stop does not end ends after its frames, too late.
         std::vector<std::string> args = {"--headless", "400x16", "--frames", c.stop ? "3000" : "30"};
