@@ -275,6 +275,7 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
         {":set maxFishPerTank 1000\n", false, ":set maxFishPerTank 110\n"},
         {":set maxFishPerTank -4\n", false, ":set maxFishPerTank 1\n"},
         {":set updateDays 2\n", false, ":set updateDays 7\n"},
+        {":set updateDays -1\n", false, ":set updateDays -1\n"}, // never
         {":set maxFishPerTank 12\n:set fsSz (\n", false, ":set maxFishPerTank 70\n"},
     };
     for (auto const& row : rows) {

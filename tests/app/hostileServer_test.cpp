@@ -108,6 +108,11 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
     server.serve("/plantTank.php",
                  "SCRIPT :mfile \"[APD]Resources/tanks/wabi_sabi/wabi_sabi.tank\" " + block(tank));
     server.serve("/plantBroken.php", "SCRIPT :mfile \"[APD]msg.txt\" " + block("junk :a\n"));
+    std::string away = " \"" + outside.file("escaped.txt") + "\"";
+    server.serve("/move.php",
+                 "SCRIPT :mfile \"[APD]moved.txt\" \"x\"\n:renameFile \"[APD]moved.txt\"" + away);
+    server.serve("/saveVar.php",
+                 "SCRIPT :float leak 1\n:saveVar leak" + away + " 0 1\n:saveVar leak [APD]kept.txt 0 1");
     server.server.Get("/hop.php", [&stranger](httplib::Request const&, httplib::Response& res) {
         res.set_redirect(stranger.url("stranger.php"));
     });
@@ -140,6 +145,9 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
         {"plant.php?", 2, nullptr, "ranAgain.txt", true, "refused outside data folder"},
         {"plantTank.php?", 2, nullptr, "tankRan.txt", true, "refused outside data folder"},
         {"plantBroken.php?", 2, nullptr, "msg.txt.damaged", true, "set aside"}, // the start goes on
+        // Neither a move nor a saved variable leaves the data folder.
+        {"move.php?", 1, nullptr, "moved.txt", true, "refused outside data folder"},
+        {"saveVar.php?", 1, nullptr, "kept.txt", true, "refused outside data folder"},
         // Another server's reply never runs; the server's own redirect is followed.
         {"hop.php?", 1, nullptr, "stranger.txt", false, "A redirect to another server was refused."},
         {"hopHome.php?", 1, nullptr, "home.txt", true, nullptr},

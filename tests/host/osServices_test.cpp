@@ -135,9 +135,11 @@ TEST(OsRegistry, ReadStoreAndComponentsRecord) {
     std::string bytes;
     for (int i = 0; i < 5000; i++)
         bytes += static_cast<char>((i * 7919 + 13) % 251);
-    for (std::string const& damaged : {std::string(":delete noSuchKey 1\n"), bytes}) {
+    for (std::string const& damaged : {std::string(":delete noSuchKey 1\n"),
+                                       std::string(":float stray 1\n:delete noSuchKey 1\n"), bytes}) {
         writeWholeFile(data.file("registry.txt"), damaged);
         OS::readRegistryVarsInto(&root);
+        EXPECT_EQ(root.getChild("stray"), nullptr) << "what the set-aside file made is gone";
         EXPECT_TRUE(exitReasonList.empty()) << exitMsg.c_str();
         EXPECT_EQ(exitSaver, 0);
         EXPECT_EQ(readWholeFile(data.file("registry.txt.damaged")), damaged);

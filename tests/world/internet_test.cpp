@@ -134,16 +134,18 @@ TEST_F(WebRequests, SilentRequestsShowNothing) {
     }
 }
 
-// A reply script's reason is shown for its own request only: a later failed reply script
-// with no reason of its own (no tree to run in) shows nothing.
+// A reply script's reason is shown for its own request only: a later failed reply script,
+// blocking or polled, with no reason of its own (no tree to run in) shows nothing.
 TEST_F(WebRequests, AnEarlierReplysReasonIsNotShownAgain) {
-    EXPECT_NE(webMakeHTTPrequestAndRunScript("bad", false, 0, nullptr), 0); // silent: nothing shown
-    globalVariablesDir = nullptr;
-    host.calls.clear();
-    EXPECT_EQ(webMakeHTTPrequestAndRunScript("reply", true, 0, nullptr), 1);
-    EXPECT_EQ(shown(), "");
-    globalVariablesDir = &root;
-    expectNothingPending("reply");
+    for (bool blocking : {true, false}) {
+        EXPECT_NE(webMakeHTTPrequestAndRunScript("bad", false, 0, nullptr), 0); // silent: nothing shown
+        globalVariablesDir = nullptr;
+        host.calls.clear();
+        EXPECT_EQ(blocking ? webMakeHTTPrequestAndRunScript("reply", true, 0, nullptr) : polled("reply"), 1);
+        EXPECT_EQ(shown(), "") << "blocking=" << blocking;
+        globalVariablesDir = &root;
+        expectNothingPending("reply");
+    }
 }
 
 // "icancel" stops the running transfer; the next poll says so.
