@@ -516,7 +516,8 @@ TEST_F(WindowClicks, FeedingEndsWithEscapeMOrANewTank) {
 
 // After the menu is closed with ESCAPE every click on the water counts, also after the
 // viewer has not moved for a while (the system's pointer stays shown in the window): the bar
-// opens and closes in turn.
+// opens and closes in turn. A click on the water, then ESCAPE, round after round, paused and
+// running: each click opens the bar, each ESCAPE closes it.
 TEST_F(WindowClicks, AfterEscapeEveryClickOnTheWaterCounts) {
     REQUIRE_X();
     REQUIRE_OFFSCREEN();
@@ -537,6 +538,16 @@ TEST_F(WindowClicks, AfterEscapeEveryClickOnTheWaterCounts) {
         steps(70);
         clickAt(waterX, waterY);
         EXPECT_EQ(page("bar"), i % 2 == 0 ? "/std_scripts/main_functions" : "") << "click " << i;
+    }
+    for (int i = 0; i < 6; i++) {
+        if (i == 3) key(XK_p); // running: the fish move, the water is looked for again
+        if (i >= 3) findWater();
+        clickAt(waterX, waterY);
+        EXPECT_EQ(page("bar"), "/std_scripts/main_functions") << "round " << i;
+        key(XK_Escape);
+        EXPECT_EQ(page("bar"), "") << "round " << i;
+        EXPECT_EQ(controlPanel->showingPane, 0) << "round " << i;
+        steps(60);
     }
 }
 
