@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 
 struct CfakeInput {
     Display* display = XOpenDisplay(nullptr);
@@ -42,5 +43,15 @@ struct CfakeInput {
     void click(unsigned which) {
         button(which, true);
         button(which, false);
+    }
+    // Whether the server shows a pointer where the pointer is: its picture has a pixel not
+    // fully transparent.
+    bool pointerShown() {
+        XFixesCursorImage* image = XFixesGetCursorImage(display);
+        bool seen = false;
+        for (int i = 0; image && i < image->width * image->height; i++)
+            seen = seen || (image->pixels[i] >> 24) != 0;
+        if (image) XFree(image);
+        return seen;
     }
 };

@@ -517,9 +517,9 @@ TEST_F(WindowClicks, FeedingEndsWithEscapeMOrANewTank) {
 }
 
 // After the menu is closed with ESCAPE every click on the water counts, also after the
-// viewer has not moved for a while (the system's pointer stays shown in the window): the bar
-// opens and closes in turn. A click on the water, then ESCAPE, round after round, paused and
-// running: each click opens the bar, each ESCAPE closes it.
+// viewer has not moved for a while (the system's pointer shows in the window while the
+// program's own is hidden): the bar opens and closes in turn. A click on the water, then ESCAPE, round after
+// round, paused and running: each click opens the bar, each ESCAPE closes it.
 TEST_F(WindowClicks, AfterEscapeEveryClickOnTheWaterCounts) {
     REQUIRE_X();
     REQUIRE_OFFSCREEN();
@@ -538,8 +538,11 @@ TEST_F(WindowClicks, AfterEscapeEveryClickOnTheWaterCounts) {
         // that the once-a-second step sees it without drawing them all).
         if (i % 2 == 0) shopKeeper->lastActivityTime = static_cast<float>(globalTime) - 11.0f;
         steps(70);
+        // One pointer: the system's shows only while the program draws none.
+        EXPECT_EQ(input.pointerShown(), i % 2 == 0) << "click " << i;
         clickAt(waterX, waterY);
         EXPECT_EQ(page("bar"), i % 2 == 0 ? "/std_scripts/main_functions" : "") << "click " << i;
+        EXPECT_FALSE(input.pointerShown()) << "click " << i;
     }
     for (int i = 0; i < 6; i++) {
         if (i == 3) key(XK_p); // running: the fish move, the water is looked for again
