@@ -44,14 +44,13 @@ struct CfakeInput {
         button(which, true);
         button(which, false);
     }
-    // Whether the server shows a pointer where the pointer is: its picture has a pixel not
-    // fully transparent.
+    // Whether the server shows a pointer there: a pixel of its picture not fully transparent.
     bool pointerShown() {
         XFixesCursorImage* image = XFixesGetCursorImage(display);
         bool seen = false;
-        for (int i = 0; image && i < image->width * image->height; i++)
-            seen = seen || (image->pixels[i] >> 24) != 0;
-        if (image) XFree(image);
+        for (int i = 0; image && i < image->width * image->height && !seen; i++)
+            seen = (image->pixels[i] >> 24) != 0;
+        XFree(image);
         return seen;
     }
 };
