@@ -10,7 +10,7 @@ $SUDO apt-get install -y --no-install-recommends \
     libgtest-dev libgmock-dev googletest libbenchmark-dev \
     libpng-dev libjpeg62-turbo-dev zlib1g-dev \
     libgl-dev libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0 \
-    libx11-dev libxtst-dev freeglut3-dev libopenal-dev libcurl4-openssl-dev libcpp-httplib-dev python3 \
+    libx11-dev libxtst-dev libxfixes-dev freeglut3-dev libopenal-dev libcurl4-openssl-dev libcpp-httplib-dev python3 \
     clang libclang-rt-14-dev clang-format gcovr \
     libgtk-3-dev xdotool \
     libfreetype-dev fonts-dejavu-core \

@@ -224,8 +224,13 @@ bool ChostRun::step() {
         for (ChostInputEvent const& event : window.input)
             dispatch(event);
     }
-    for (auto& view : views)
+    bool pointerDrawn = false;
+    for (auto& view : views) {
         view->animateOneFrame();
+        pointerDrawn = pointerDrawn || view->pointerDrawn;
+    }
+    // One pointer: the system's is hidden while the program draws its own.
+    if (!headless) window.showPointer(!pointerDrawn);
     frame++;
     if (headless && options.every && frame % options.every == 0) {
         std::string name = frameFileName(options.screenshot.c_str(), frame);

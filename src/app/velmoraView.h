@@ -111,6 +111,8 @@ class CvelmoraView {
     CviewRect myFrame;
     double mouseX = 0, mouseY = 0;
     bool pointerKnown = false;
+    // Whether the last frame drew the program's own pointer.
+    bool pointerDrawn = false;
     bool animating = false;
     // False for a screen saver's window: its input belongs to the screen saver.
     bool readsInput = true;

@@ -22,6 +22,7 @@ void logLine(char const* a, long b = 0, bool withNumber = false) {
 } // namespace
 
 void CvelmoraView::animateOneFrame() {
+    pointerDrawn = false;
     if (exitSaver) {
         logLine("exitSaver ", exitSaver, true);
         if (!erroredExit) {
@@ -78,7 +79,10 @@ void CvelmoraView::animateOneFrame() {
                 if (lastFocusView != this) lastFocusView = this;
                 pointerToEngine(mine);
             }
-            if (shopKeeper->realMouseVisible) drawCursor(mouseX, mouseY);
+            if (shopKeeper->realMouseVisible && cursor) {
+                drawCursor(mouseX, mouseY);
+                pointerDrawn = true;
+            }
         }
     }
     glContext->swap();

@@ -1,6 +1,6 @@
-// The pointer drawn into the GL frame: the system pointer is hidden while the aquarium
-// runs, and when the engine wants a visible pointer the view draws this picture, held as
-// a rectangle texture, with its hot spot on the pointer position.
+// The pointer drawn into the GL frame: when the engine wants a visible pointer the view
+// draws this picture, held as a rectangle texture, with its hot spot on the pointer
+// position; the system's pointer over the program's window is hidden meanwhile.
 #pragma once
 
 #include <cstdint>

@@ -18,6 +18,7 @@ int countXError(Display*, XErrorEvent*) {
 
 CxHostWindow::~CxHostWindow() {
     if (!display) return;
+    if (blankCursor) XFreeCursor(display, blankCursor);
     if (owned && !gone) XDestroyWindow(display, window);
     XCloseDisplay(display);
 }
@@ -147,4 +148,22 @@ bool CxHostWindow::closeAsked() {
             XPutBackEvent(display, &event);
     }
     return gone;
+}
+
+void CxHostWindow::showPointer(bool shown) {
+    if (!display || !owned || gone || shown == pointerShown) return;
+    if (!shown && !blankCursor) {
+        char const empty[1] = {0};
+        Pixmap bits = XCreateBitmapFromData(display, window, empty, 1, 1);
+        XColor black{};
+        blankCursor = XCreatePixmapCursor(display, bits, bits, &black, &black, 0, 0);
+        XFreePixmap(display, bits);
+    }
+    if (shown)
+        XUndefineCursor(display, window);
+    else
+        XDefineCursor(display, window, blankCursor);
+    // At once, with the frame just shown (a rare change: it may wait for the server).
+    XSync(display, False);
+    pointerShown = shown;
 }

@@ -44,6 +44,9 @@ class CxHostWindow {
     // Whether the window has been closed or destroyed, looking only for those events (the
     // others stay queued for poll): for a wait that must end when the window goes.
     bool closeAsked();
+    // Shows or hides the system's pointer over a window the program made (the program draws
+    // its own in its place); another program's window keeps whatever its maker set.
+    void showPointer(bool shown);
 
     unsigned long id() const { return window; }
     int width = 0;
@@ -60,4 +63,6 @@ class CxHostWindow {
     unsigned long deleteAtom = 0;
     bool owned = false;
     bool gone = false;
+    bool pointerShown = true;
+    unsigned long blankCursor = 0; // made on first use
 };

@@ -62,6 +62,9 @@ CgroupWidgetVar* CcontrolPanel::showPane(Cstring const& paneName, Cstring const&
         return showPane(paneName, last, script, true);
     }
     if (existing && closePane(existing) != 0) return existing;
+    // The start's hint lies over the top of the pages: it goes when one opens.
+    if (paneName == "main_pane")
+        if (CgroupWidgetVar* hint = findExistingPane("tutorial_pane")) closePane(hint);
 
     useOriginalAspect = 0;
     auto* pane = new CgroupWidgetVar();

@@ -64,7 +64,8 @@ unsigned CshopKeeper::paneCommand(CscriptLine& line, bool toggle) {
     Cstring pane = line.getString(0, true);
     Cstring script = line.getString(1, true);
     Cstring argument = line.tokenCount() > 2 ? line.getString(2, true) : Cstring();
-    if (toggle && controlPanel->findExistingPane(pane.c_str())) {
+    // A pane closed by its name, the last one open among them, leaves the panel with none.
+    if ((toggle || script == "off") && controlPanel->findExistingPane(pane.c_str())) {
         controlPanel->closePane(pane.c_str());
         controlPanel->doNoPanesPaneIfNecessary();
         return CMD_DONE;

@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 
 struct CfakeInput {
     Display* display = XOpenDisplay(nullptr);
@@ -42,5 +43,14 @@ struct CfakeInput {
     void click(unsigned which) {
         button(which, true);
         button(which, false);
+    }
+    // Whether the server shows a pointer there: a pixel of its picture not fully transparent.
+    bool pointerShown() {
+        XFixesCursorImage* image = XFixesGetCursorImage(display);
+        bool seen = false;
+        for (int i = 0; image && i < image->width * image->height && !seen; i++)
+            seen = (image->pixels[i] >> 24) != 0;
+        XFree(image);
+        return seen;
     }
 };

@@ -445,7 +445,7 @@ TEST_F(WindowClicks, InputWhileTheStartWaitsForTheNetworkIsNoHarm) {
 }
 
 // The bottom bar's pages lead back to the menu's first page with their back arrow, as the
-// same pages opened from the menu lead back to it.
+// same pages opened from the menu lead back to it. The start's hint goes when a page opens.
 TEST_F(WindowClicks, TheBackArrowLeadsToTheMenuFromEveryPage) {
     REQUIRE_X();
     REQUIRE_OFFSCREEN();
@@ -462,10 +462,12 @@ TEST_F(WindowClicks, TheBackArrowLeadsToTheMenuFromEveryPage) {
                       {true, "Help", "/std_scripts/help_page"}};
     for (auto const& w : ways) {
         SCOPED_TRACE(std::string(w.fromMenu ? "the menu's " : "the bar's ") + w.button);
+        runStringScript(shopKeeper, ":pane tutorial_pane /std_scripts/tutorial_page");
         clickWidget("no_pane", "menuHint");
         ASSERT_EQ(page("bar"), "/std_scripts/main_functions");
         if (w.fromMenu) clickWidget("bar", "Menu");
         clickWidget(w.fromMenu ? "main_pane" : "bar", w.button);
+        EXPECT_EQ(page("tutorial_pane"), "");
         ASSERT_EQ(page("main_pane"), w.page);
         clickWidget("main_pane", "arrays/back.rgb");
         EXPECT_EQ(page("main_pane"), "/std_scripts/main_page");
@@ -515,8 +517,9 @@ TEST_F(WindowClicks, FeedingEndsWithEscapeMOrANewTank) {
 }
 
 // After the menu is closed with ESCAPE every click on the water counts, also after the
-// viewer has not moved for a while (the system's pointer stays shown in the window): the bar
-// opens and closes in turn.
+// viewer has not moved for a while: round after round, paused and running, a click on the
+// water opens the bar and ESCAPE closes it. The system's pointer shows only while the
+// program's own is hidden.
 TEST_F(WindowClicks, AfterEscapeEveryClickOnTheWaterCounts) {
     REQUIRE_X();
     REQUIRE_OFFSCREEN();
@@ -530,13 +533,20 @@ TEST_F(WindowClicks, AfterEscapeEveryClickOnTheWaterCounts) {
     ASSERT_EQ(page("main_pane"), "/std_scripts/main_page");
     key(XK_Escape);
     ASSERT_EQ(page("main_pane"), "");
-    for (int i = 0; i < 4; i++) {
-        // Every other click comes after more than ten seconds without input (dated back, so
+    for (int i = 0; i < 6; i++) {
+        if (i == 2) key(XK_p); // running from now on
+        // Every other round comes after more than ten seconds without input (dated back, so
         // that the once-a-second step sees it without drawing them all).
         if (i % 2 == 0) shopKeeper->lastActivityTime = static_cast<float>(globalTime) - 11.0f;
         steps(70);
+        EXPECT_EQ(input.pointerShown(), i % 2 == 0) << "round " << i;
+        if (i >= 2) findWater(); // the fish moved
         clickAt(waterX, waterY);
-        EXPECT_EQ(page("bar"), i % 2 == 0 ? "/std_scripts/main_functions" : "") << "click " << i;
+        EXPECT_EQ(page("bar"), "/std_scripts/main_functions") << "round " << i;
+        EXPECT_FALSE(input.pointerShown()) << "round " << i;
+        key(XK_Escape);
+        EXPECT_EQ(page("bar"), "") << "round " << i;
+        EXPECT_EQ(controlPanel->showingPane, 0) << "round " << i;
     }
 }
 
