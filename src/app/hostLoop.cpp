@@ -86,15 +86,13 @@ void sleepUntil(timespec& next) {
 } // namespace
 
 void applyCommandLineSettings(ChostOptions const& options) {
-    if (options.fishPerTank > 0) maxFishPerTank = options.fishPerTank;
-    if (options.fishSizePercent > 0) m_fishGlobalScalar = static_cast<float>(options.fishSizePercent) * 0.01f;
-    if (options.saveChanges >= 0) m_noSaveTankChanges = static_cast<short>(options.saveChanges ? 0 : 1);
-    if (options.allScreens >= 0) {
-        gUseAllScreens = static_cast<uint8_t>(options.allScreens);
-        CsaverDefaults values;
-        values.useAllScreens = options.allScreens != 0;
-        writeSaverDefaults(values);
-    }
+    setOptionsForThisRun(options.fishPerTank,
+                         options.fishSizePercent > 0 ? options.fishSizePercent * 0.01f : -1.0f,
+                         options.saveChanges < 0 ? -1 : 1 - options.saveChanges);
+    keptUseAllScreens = -1;
+    if (options.allScreens < 0) return;
+    keptUseAllScreens = gUseAllScreens;
+    gUseAllScreens = static_cast<uint8_t>(options.allScreens);
 }
 
 void installStopSignals() {
@@ -116,6 +114,7 @@ ChostRun::~ChostRun() {
 
 int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
     options = runOptions;
+    endOptionsForThisRun(); // the registry the first view reads is saved as read
     resourceCopyAskedBack = 0;
     wireApp(); // before any view: every layer learns of the layers above it
     engineAskedToStop = false;
@@ -265,6 +264,8 @@ int ChostRun::close() {
         view->stopAnimation();
     views.clear();
     freeGlobals();
+    endOptionsForThisRun();
+    keptUseAllScreens = -1;
     viewStopRequested = nullptr;
     lastFocusWindow = 0;
     if (runWindow == &window) runWindow = nullptr;

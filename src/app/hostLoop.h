@@ -19,8 +19,8 @@ class CvelmoraView;
 extern volatile std::sig_atomic_t stopSignalled;
 void installStopSignals();
 
-// Sets the sheet's options the command line gives (the registry keeps them as the sheet's
-// own changes; "Use All Screens" is written to the saver defaults at once).
+// Sets the sheet's options the command line gives for this run only: the registry and the
+// saver defaults keep what the sheet last kept.
 void applyCommandLineSettings(ChostOptions const& options);
 
 // One run of the program, frame by frame.

@@ -101,6 +101,7 @@ void CvelmoraView::adjust_configureSheet() {
 void CvelmoraView::closeSheet() {
     update_defaults();
     skipNSAlert = 1;
+    keepOptionsTheSheetChanged();
     OS::storeRegistryStuff();
     if (sheet) sheet->orderOut();
     if (openSheet == optionsSheet.get()) {
@@ -118,11 +119,12 @@ void CvelmoraView::control_changed(int value) {
     logLine("controlChanged");
     uint8_t low = static_cast<uint8_t>(value & 0xFF);
     if (low != gUseAllScreens) gUseAllScreens = low;
+    keptUseAllScreens = -1; // the sheet's choice is kept
 }
 
 void CvelmoraView::update_defaults() {
     CsaverDefaults values;
-    values.useAllScreens = gUseAllScreens != 0;
+    values.useAllScreens = (keptUseAllScreens >= 0 ? keptUseAllScreens : gUseAllScreens) != 0;
     values.headsUpDisplay = false;
     writeSaverDefaults(values);
 }

@@ -20,10 +20,11 @@ struct Crequest {
 GtkWidget* chooser = nullptr;
 Crequest pending;
 
-// The picture types the decoder reads: JPEG, PNG and the scrambled JPEG ".fti".
+// The picture types the decoder reads: JPEG, PNG and the scrambled JPEG ".fti" of the
+// program's own resources, which the name leaves out: it means nothing to a viewer.
 GtkFileFilter* pictureFilter() {
     GtkFileFilter* filter = gtk_file_filter_new();
-    gtk_file_filter_set_name(filter, "Pictures (JPEG, PNG, FTI)");
+    gtk_file_filter_set_name(filter, "Pictures (JPEG, PNG)");
     for (char const* pattern : {"*.jpg", "*.jpeg", "*.png", "*.fti", "*.JPG", "*.JPEG", "*.PNG", "*.FTI",
                                 "*.Jpg", "*.Jpeg", "*.Png"})
         gtk_file_filter_add_pattern(filter, pattern);
@@ -110,8 +111,19 @@ bool openGtkFileChooser(char const* folder, void (*done)(void*, char const*), vo
     pending = {done, context};
     gtk_dialog_set_default_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
     gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), pictureFilter());
+    // Never on GTK's recent files, where a path typed into the location field and Return
+    // choose nothing: on the folder asked for, the folder of the picture named, else the
+    // user's pictures or home folder (or the root).
     Cstring start = replaceCommonPathKeyword(folder ? folder : "");
-    if (!start.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), start.c_str());
+    gchar* opened = nullptr;
+    if (!start.empty() && g_file_test(start.c_str(), G_FILE_TEST_IS_DIR))
+        opened = g_strdup(start.c_str());
+    else if (!start.empty() && g_file_test(start.c_str(), G_FILE_TEST_IS_REGULAR))
+        opened = g_path_get_dirname(start.c_str());
+    for (char const* other : {g_get_user_special_dir(G_USER_DIRECTORY_PICTURES), g_get_home_dir(), "/"})
+        if (!opened && other && g_file_test(other, G_FILE_TEST_IS_DIR)) opened = g_strdup(other);
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), opened);
+    g_free(opened);
     g_signal_connect(chooser, "response", G_CALLBACK(onResponse), nullptr);
     g_signal_connect(chooser, "destroy", G_CALLBACK(onDestroy), nullptr);
     gtk_widget_realize(chooser);

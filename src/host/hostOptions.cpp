@@ -144,11 +144,13 @@ char const* hostUsage() {
            "                  whose %d is the frame number) as PNG\n"
            "  --mute          play no sound in this run (\"soundOff\" in registry.txt silences\n"
            "                  every run)\n"
-           "options of the sheet (kept for later runs as the sheet keeps them):\n"
-           "  --fish-per-tank N                 at most N fish in a tank (1 to 110)\n"
+           "options of the sheet, for this run only (a run without one does what the sheet\n"
+           "last kept; the sheet keeps what is changed on it):\n"
+           "  --fish-per-tank N                 at most N fish in a tank (1 to 110); a run that\n"
+           "                                    leaves fish of a saved tank out saves no tanks\n"
            "  --fish-size PERCENT               fish size, 100 the normal size (50 to 200)\n"
            "  --save-changes, --no-save-changes whether changes to the tanks are saved\n"
-           "  --all-screens, --no-all-screens   the \"Use All Screens\" option\n";
+           "  --all-screens, --no-all-screens   the sheet's \"Use All Screens\" box\n";
 }
 
 int parseWindowId(char const* text, unsigned long& id) {

@@ -17,7 +17,7 @@ struct ChostOptions {
     bool mute = false;  // no sound in this run (not kept)
     bool help = false;
     bool settings = false; // window: open the options sheet over the aquarium
-    // Options that set the sheet's values for this run and after (-1: as saved).
+    // Options that set the sheet's values for this run only (-1: as the sheet kept them).
     int fishPerTank = -1;     // 1 to 110
     int fishSizePercent = -1; // 50 to 200, 100 the normal size
     int saveChanges = -1;     // 0 or 1

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <pwd.h>
@@ -105,12 +106,16 @@ Cstring homeFolder() {
 
 Cstring ClinuxHostServices::dataFolder() {
     if (char const* own = environment("VELMORA_DATA_DIR")) {
-        if (own[0] == '/') return withSlash(own);
+        namespace fs = std::filesystem;
         // The program's own variable may name a folder from where it was started: the
         // working folder changes during the start, so it is made absolute once, here.
         char cwd[4096];
-        if (getcwd(cwd, sizeof cwd) == nullptr) return Cstring();
-        return withSlash(cwd) + withSlash(own);
+        if (own[0] != '/' && getcwd(cwd, sizeof cwd) == nullptr) return Cstring();
+        fs::path folder = own[0] == '/' ? fs::path(own) : fs::path(cwd) / own;
+        // Resolved before any folder is made: "x/.." would make a folder x nobody uses.
+        std::error_code error;
+        fs::path resolved = fs::weakly_canonical(folder, error);
+        return withSlash((error ? folder.lexically_normal() : resolved).c_str());
     }
     // A relative XDG_DATA_HOME is invalid by the XDG rules and is ignored.
     if (char const* xdg = environment("XDG_DATA_HOME"); xdg && xdg[0] == '/')

@@ -9,6 +9,7 @@
 #include "support/globals.h"
 
 uint8_t gUseAllScreens = 1;
+int keptUseAllScreens = -1;
 
 namespace {
 

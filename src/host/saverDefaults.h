@@ -11,6 +11,9 @@
 
 // "Use All Screens" between the view's construction and the sheet's close.
 extern uint8_t gUseAllScreens;
+// What the saver defaults keep while the command line set gUseAllScreens for its run only;
+// -1 when it did not, or once the sheet's box was clicked.
+extern int keptUseAllScreens;
 
 struct CsaverDefaults {
     bool useAllScreens = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "support/cerr.h"
 #include "variables/variableBasics.h"
@@ -104,11 +105,67 @@ int setRegistrySettingsToDefaults() {
     return 1;
 }
 
+namespace {
+
+// One option the command line set for its run only: the registry keeps `kept`.
+template <typename T> struct CrunOption {
+    T& global;
+    bool set = false;
+    T run{}, kept{};
+    void begin(T value) {
+        set = true;
+        run = value;
+        kept = global;
+        global = value;
+    }
+    // The sheet changed it: the sheet's value is kept.
+    void keepIfChanged() { set = set && global == run; }
+    void swap() {
+        if (set) std::swap(global, kept);
+    }
+};
+CrunOption<int> runFishPerTank{maxFishPerTank};
+CrunOption<float> runFishSize{m_fishGlobalScalar};
+CrunOption<short> runNoSave{m_noSaveTankChanges};
+
+// Puts the kept values in the globals and the run's aside, or back again.
+void swapKeptOptions() {
+    runFishPerTank.swap();
+    runFishSize.swap();
+    runNoSave.swap();
+}
+
+} // namespace
+
+void setOptionsForThisRun(int fishPerTank, float fishSize, int noSaveTankChanges) {
+    endOptionsForThisRun();
+    if (fishPerTank >= 0) runFishPerTank.begin(fishPerTank);
+    if (fishSize >= 0.0f) runFishSize.begin(fishSize);
+    if (noSaveTankChanges >= 0) runNoSave.begin(static_cast<short>(noSaveTankChanges));
+}
+
+void keepOptionsTheSheetChanged() {
+    runFishPerTank.keepIfChanged();
+    runFishSize.keepIfChanged();
+    runNoSave.keepIfChanged();
+}
+
+void endOptionsForThisRun() {
+    swapKeptOptions();
+    runFishPerTank.set = runFishSize.set = runNoSave.set = false;
+}
+
+int keptMaxFishPerTank() {
+    return runFishPerTank.set ? runFishPerTank.kept : maxFishPerTank;
+}
+
 int saveRegistryTree(CdirectoryVar* root, char const* path) {
     if (root == nullptr || root->firstChild == nullptr || path == nullptr) return 1;
     // The root is marked only for this write; its flag must not leak into other saves.
     root->setSave(1);
+    swapKeptOptions();
     int result = root->firstChild->saveSettings(path, true, false);
+    swapKeptOptions();
     root->setSave(0);
     return result;
 }

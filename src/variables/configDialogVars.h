@@ -63,6 +63,16 @@ int setRegistrySettingsToDefaults();
 // write failed.
 int saveRegistryTree(CdirectoryVar* root, char const* path);
 
+// Options the command line set for its run only (each below 0 when not given): the globals
+// take them, while "registry.txt" goes on keeping the values they replaced. Set after the
+// registry is read; their end puts the kept values back.
+void setOptionsForThisRun(int fishPerTank, float fishSize, int noSaveTankChanges);
+void endOptionsForThisRun();
+// The options sheet closes: an option it changed is kept as the sheet keeps it.
+void keepOptionsTheSheetChanged();
+// The most fish in a tank as the registry keeps it, whatever this run's command line says.
+int keptMaxFishPerTank();
+
 // The ranges the options sheet offers; options read from "registry.txt" are brought into them.
 constexpr int kFishPerTankMin = 1, kFishPerTankMax = 110;
 constexpr float kFishSizeMin = 0.5f, kFishSizeMax = 2.0f;

@@ -91,9 +91,16 @@ Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder) {
         }
         if (numFish >= maxFishPerTank && !liftCap) {
             if (panelShown) runStringScript(shop, ":pane tf /std_scripts/tmf");
-            // Over the option: the fish lives in the tank for this run but is never saved.
-            thing->unsetFlag(VAR_SAVE | VAR_SAVE_COMMAND);
+            // Over the option: the fish lives in the tank for this run but is never saved. A
+            // lower cap of this run's command line alone leaves the tanks as the kept one has
+            // them: what it keeps out of a saved tank stops the tanks' save in this run.
+            bool keptAllows = numFish < keptMaxFishPerTank();
+            if (!keptAllows) thing->unsetFlag(VAR_SAVE | VAR_SAVE_COMMAND);
             if (overstuff == 0 && addTankLoading) {
+                if (keptAllows && shop && !shop->dontSaveUnderAnyCircumstances) {
+                    VTRACE(1, "fish kept out by this run's own cap: the tanks are not saved in this run");
+                    shop->dontSaveUnderAnyCircumstances = 1;
+                }
                 deleteVariable(thing);
                 return nullptr;
             }

@@ -1,5 +1,5 @@
 // Whole runs of the program in this process: headless frames, the red screen of a run
-// without resources, the sheet's options given on the command line, SIGTERM and a destroyed
+// without resources, the screen saver's settings for one run, SIGTERM and a destroyed
 // window ending a run with saved settings, and drawing in a window another program made
 // (under an X server).
 #include "hostFixture.h" // before the X headers, whose None clashes with the test framework's
@@ -15,22 +15,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "app/hostLoop.h"
 #include "app/velmoraView.h"
+#include "host/saverDefaults.h"
 #include "script/scripter.h"
 #include "sheetTestSupport.h"
 #include "support/cerr.h"
 #include "support/globals.h"
+#include "variables/configDialogVars.h"
+#include "world/shopAudio.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
@@ -56,56 +58,76 @@ TEST_F(HostLoop, MissingResourcesShowTheRedScreenAndFail) {
     EXPECT_NE(logs().find("couldn't locate resources!"), std::string::npos);
 }
 
-// The help tells which options are kept for later runs as the sheet keeps them: an option
-// leaves its value in the data folder or the saver defaults exactly when the help lists it
-// there.
-TEST_F(HostLoop, TheSheetsOptionsOnTheCommandLineAreKeptAsTheHelpSays) {
+// XScreenSaver's settings as its description gives them: a box passes its flag in one state
+// only and a slider none at its default, so a run without a flag does what the sheet last
+// kept, on a new install the description's default. Each control is turned from its default
+// and back; at the end the sheet keeps what is changed on it and nothing else.
+TEST_F(HostLoop, TheDescriptionsBoxesAndSlidersHoldForTheirRunOnly) {
     REQUIRE_OFFSCREEN();
     makeFolders(true);
-    std::string help = hostUsage();
-    size_t at = help.find("kept for later runs");
-    ASSERT_NE(at, std::string::npos) << help;
-    std::vector<std::string> listed; // the words of the section's lines
-    for (at = help.find('\n', at) + 1; help.compare(at, 2, "  ") == 0; at = help.find('\n', at) + 1) {
-        std::string line = help.substr(at, help.find('\n', at) - at);
-        for (char& c : line)
-            if (c == ',') c = ' ';
-        std::istringstream words(line);
-        for (std::string w; words >> w;)
-            listed.push_back(w);
-    }
-    struct Option {
-        int run;
-        std::vector<std::string> args;
-        bool inDefaults; // else in "registry.txt"
-        char const* kept;
-    } options[] = {
-        {0, {"--fish-per-tank", "12"}, false, "maxFishPerTank 12"},
-        {0, {"--fish-size", "150"}, false, "fsSz 1.5"},
-        {0, {"--no-save-changes"}, false, "nstch 1"},
-        {0, {"--no-all-screens"}, true, "Use All Screens=false"},
-        {0, {"--mute"}, false, "soundOff 1"},
-        {1, {"--save-changes"}, false, "nstch 0"},
-        {1, {"--all-screens"}, true, "Use All Screens=true"},
+    std::string xml = readWholeFile(VELMORA_TEST_INPUT_DIR "../../src/app/velmora.xml");
+    auto attribute = [&](std::string const& id, std::string const& name) {
+        size_t at = xml.find("id=\"" + id + "\""), end = xml.find("/>", at);
+        size_t from = xml.find(" " + name + "=\"", at);
+        if (at == std::string::npos || from > end) return std::string();
+        from += name.size() + 3;
+        return xml.substr(from, xml.find('"', from) - from);
     };
-    for (int run = 0; run < 2; run++) {
-        std::vector<std::string> args = {"--headless", "32x18", "--frames", "2"};
-        for (auto const& o : options)
-            if (o.run == run) args.insert(args.end(), o.args.begin(), o.args.end());
-        ASSERT_EQ(runProgram(args), 0);
-        std::string registry = readWholeFile(data.file("registry.txt"));
-        std::string defaults = readWholeFile(config.file("velmora/saver-defaults.conf"));
-        for (auto const& o : options) {
-            if (o.run != run) continue;
-            bool inHelp = std::find(listed.begin(), listed.end(), o.args[0]) != listed.end();
-            bool kept = (o.inDefaults ? defaults : registry).find(o.kept) != std::string::npos;
-            EXPECT_EQ(inHelp, kept) << o.args[0]
-                                    << (inHelp ? " is listed as kept" : " is not listed as kept");
+    struct Control {
+        char const* id;
+        int other; // the state away from the default: a box 1 ticked, a slider its value
+        std::function<int()> does;
+    } const controls[] = {
+        {"fishPerTank", 12, [] { return maxFishPerTank; }},
+        {"fishSize", 150, [] { return int(std::lround(100 / shopKeeper->worldScale)); }},
+        {"saveChanges", 0, [] { return int(shopKeeper->saveChanges); }},
+        {"sound", 0, [] { return soundMuted || soundOff ? 0 : 1; }},
+        {"allScreens", 1, [] { return int(gUseAllScreens); }},
+    };
+    auto byDefault = [&](Control const& c) {
+        std::string value = attribute(c.id, "default");
+        return value.empty() ? int(attribute(c.id, "arg-set").empty()) : std::stoi(value);
+    };
+    // A run with control `away` (-1 none) in its other state; each control's doing is checked.
+    auto run = [&](int away, std::function<void(ChostRun&)> during) {
+        std::vector<std::string> args = {"velmora", "--headless", "32x18", "--frames", "9"};
+        for (int i = 0; i < 5; i++) {
+            Control const& c = controls[i];
+            int state = i == away ? c.other : byDefault(c);
+            std::string arg = attribute(c.id, "arg");
+            if (arg.empty()) arg = attribute(c.id, state ? "arg-set" : "arg-unset");
+            if (state == byDefault(c) && !attribute(c.id, "default").empty()) arg = "";
+            if (arg.empty()) continue;
+            args.push_back(arg.substr(0, arg.find(' ')));
+            if (arg.find('%') != std::string::npos) args.push_back(std::to_string(state));
         }
-    }
-    // A run without them keeps what the last one set.
-    EXPECT_EQ(runProgram({"--headless", "32x18", "--frames", "1"}), 0);
-    EXPECT_NE(readWholeFile(data.file("registry.txt")).find("fsSz 1.5"), std::string::npos);
+        std::vector<char const*> argv;
+        for (auto const& a : args)
+            argv.push_back(a.c_str());
+        ChostOptions options;
+        Cstring error;
+        ASSERT_EQ(parseHostOptions(int(argv.size()), argv.data(), nullptr, options, error), 0) << error;
+        ChostRun program;
+        ASSERT_EQ(program.open(options, 0, nullptr), 0); // headless: no window system to tell
+        ASSERT_TRUE(program.step() && program.step());
+        for (int i = 0; i < 5; i++)
+            EXPECT_EQ(controls[i].does(), i == away ? controls[i].other : byDefault(controls[i]))
+                << controls[i].id << (i == away ? " turned" : " at its default") << " in run " << away;
+        during(program);
+        EXPECT_EQ(program.close(), 0);
+    };
+    CsheetTestServices services;
+    for (int away = -1; away < 5; away++)
+        run(away, [](ChostRun&) {});
+    run(0, [&](ChostRun& program) { // the sheet is opened, and only its fish size moved
+        ASSERT_NE(program.views[0]->configureSheet(), nullptr);
+        services.lastWindow->shown.sizeSlider = 120;
+        services.actions->settingChanged();
+        services.actions->closeClicked();
+    });
+    std::string registry = readWholeFile(data.file("registry.txt"));
+    EXPECT_NE(registry.find("fsSz 1.2"), std::string::npos) << registry;
+    EXPECT_NE(registry.find("maxFishPerTank 70"), std::string::npos) << registry;
 }
 
 // A saved tank that cannot be built ends the start; the settings holding it are set aside

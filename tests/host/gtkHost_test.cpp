@@ -99,11 +99,22 @@ TEST(GtkHost, TheChooserOpensOverTheAquariumAndAnswers) {
     lastFocusWindow = aquarium.id();
     CgtkHostServices services;
     enum Ending { chosen, cancelled, closed, destroyed };
-    for (Ending ending : {chosen, cancelled, closed, destroyed}) {
+    // It opens on a folder, never on GTK's recent files (where a path typed into the location
+    // field and Return choose nothing): the one asked for or the picture's, else one of its own.
+    std::string here = folder.path().substr(0, folder.path().size() - 1);
+    struct Case {
+        Ending ending;
+        std::string start;
+        bool inFolder;
+    } const cases[] = {{chosen, folder.path(), true},
+                       {cancelled, folder.file("fish.jpg"), true},
+                       {closed, "", false},
+                       {destroyed, folder.file("gone/"), false}};
+    for (auto const& [ending, start, inFolder] : cases) {
         bool choose = ending == chosen;
         SCOPED_TRACE(ending);
         Canswer answer;
-        ASSERT_TRUE(services.beginFileRequest(folder.path().c_str(), answered, &answer));
+        ASSERT_TRUE(services.beginFileRequest(start.c_str(), answered, &answer));
         Canswer second;
         EXPECT_FALSE(services.beginFileRequest(folder.path().c_str(), answered, &second)) << "one at a time";
         GtkFileChooserDialog* dialog = nullptr;
@@ -111,6 +122,10 @@ TEST(GtkHost, TheChooserOpensOverTheAquariumAndAnswers) {
             dialog = findToplevel<GtkFileChooserDialog>(GTK_TYPE_FILE_CHOOSER_DIALOG);
             return dialog && gtk_widget_get_mapped(GTK_WIDGET(dialog));
         }));
+        gchar* opened = nullptr;
+        runUntil([&] { return (opened = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog))); });
+        EXPECT_TRUE(opened && (!inFolder || here == opened)) << (opened ? opened : "recent files");
+        g_free(opened);
         // It stands over the aquarium's window.
         Display* x = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
         Window parent = 0;
@@ -243,6 +258,7 @@ TEST(GtkHost, TheChooserShowsThePicturesTheDecoderReads) {
         [&] { return (dialog = findToplevel<GtkFileChooserDialog>(GTK_TYPE_FILE_CHOOSER_DIALOG)); }));
     GtkFileFilter* filter = gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(dialog));
     ASSERT_NE(filter, nullptr);
+    EXPECT_STREQ(gtk_file_filter_get_name(filter), "Pictures (JPEG, PNG)") << "types a viewer knows";
     struct Case {
         char const* name;
         bool shown;

@@ -187,6 +187,7 @@ TEST(OsFolders, DataFolderRules) {
     ASSERT_NE(me, nullptr);
     std::string entry = std::string(me->pw_dir) + "/.local/share/velmora/";
     std::string cwd = std::filesystem::current_path().string() + "/";
+    std::string above = std::filesystem::current_path().parent_path().string() + "/";
     struct Case {
         char const *own, *xdg, *home;
         std::string folder;
@@ -196,6 +197,7 @@ TEST(OsFolders, DataFolderRules) {
                        {nullptr, "relative/xdg", "/home/fish", "/home/fish/.local/share/velmora/"},
                        {nullptr, "", "/home/fish", "/home/fish/.local/share/velmora/"},
                        {"own/data", "/xdg", "/home/fish", cwd + "own/data/"},
+                       {"../a/./x/../vd", nullptr, nullptr, above + "a/vd/"}, // resolved, no a/x made
                        {nullptr, nullptr, nullptr, entry},
                        {nullptr, "xdg", "relative/home", entry}};
     for (auto const& c : cases) {

@@ -199,17 +199,24 @@ TEST_F(TankTest, ASpeciesOfTheResourceCopyThatFailsAsksForTheCopyBack) {
 }
 
 TEST_F(TankTest, FishCapsAndSpeciesLimit) {
+    // A cap of the run's command line alone (runCap) saves fish by the kept one, and a
+    // saved tank it cuts is not saved back.
     struct {
         short overstuff;
         uint8_t loading;
         int added, saved;
-    } const cases[] = {{0, 0, 75, 70}, {0, 1, 70, 70}, {1, 1, 75, 75}, {1, 0, 75, 70}, {2, 0, 110, 110}};
+        int runCap = -1;
+        bool tanksSaved = true;
+    } const cases[] = {{0, 0, 75, 70},   {0, 1, 70, 70},     {1, 1, 75, 75},           {1, 0, 75, 70},
+                       {2, 0, 110, 110}, {0, 0, 75, 70, 50}, {0, 1, 50, 50, 50, false}};
     CshopKeeper shop;
     for (auto const& c : cases) {
         Ctank* t = new Ctank(&shop);
         root.addVariable(t, 1);
         shop.overstuff = c.overstuff;
+        shop.dontSaveUnderAnyCircumstances = 0;
         t->addTankLoading = c.loading;
+        setOptionsForThisRun(c.runCap, -1.0f, -1);
         int added = 0, saved = 0;
         for (int i = 0; i < (c.overstuff == 2 ? 115 : 75); i++)
             added += t->addThing(Cstring("angel"), nullptr) ? 1 : 0;
@@ -218,6 +225,8 @@ TEST_F(TankTest, FishCapsAndSpeciesLimit) {
         EXPECT_EQ(added, c.added) << c.overstuff << " " << int(c.loading);
         EXPECT_EQ(t->numFish, c.added);
         EXPECT_EQ(saved, c.saved);
+        EXPECT_EQ(shop.dontSaveUnderAnyCircumstances == 0, c.tanksSaved);
+        endOptionsForThisRun();
         deleteVariable(t);
     }
     // maxPerTank 1: the second member is refused and deleted.
