@@ -82,7 +82,6 @@ TEST_F(HostLoop, TheDescriptionsBoxesAndSlidersHoldForTheirRunOnly) {
         {"fishSize", 150, [] { return int(std::lround(100 / shopKeeper->worldScale)); }},
         {"saveChanges", 0, [] { return int(shopKeeper->saveChanges); }},
         {"sound", 0, [] { return soundMuted || soundOff ? 0 : 1; }},
-        {"allScreens", 1, [] { return int(gUseAllScreens); }},
     };
     auto byDefault = [&](Control const& c) {
         std::string value = attribute(c.id, "default");
@@ -91,7 +90,7 @@ TEST_F(HostLoop, TheDescriptionsBoxesAndSlidersHoldForTheirRunOnly) {
     // A run with control `away` (-1 none) in its other state; each control's doing is checked.
     auto run = [&](int away, std::function<void(ChostRun&)> during) {
         std::vector<std::string> args = {"velmora", "--headless", "32x18", "--frames", "9"};
-        for (int i = 0; i < 5; i++) {
+        for (int i = 0; i < int(std::size(controls)); i++) {
             Control const& c = controls[i];
             int state = i == away ? c.other : byDefault(c);
             std::string arg = attribute(c.id, "arg");
@@ -110,14 +109,14 @@ TEST_F(HostLoop, TheDescriptionsBoxesAndSlidersHoldForTheirRunOnly) {
         ChostRun program;
         ASSERT_EQ(program.open(options, 0, nullptr), 0); // headless: no window system to tell
         ASSERT_TRUE(program.step() && program.step());
-        for (int i = 0; i < 5; i++)
+        for (int i = 0; i < int(std::size(controls)); i++)
             EXPECT_EQ(controls[i].does(), i == away ? controls[i].other : byDefault(controls[i]))
                 << controls[i].id << (i == away ? " turned" : " at its default") << " in run " << away;
         during(program);
         EXPECT_EQ(program.close(), 0);
     };
     CsheetTestServices services;
-    for (int away = -1; away < 5; away++)
+    for (int away = -1; away < int(std::size(controls)); away++)
         run(away, [](ChostRun&) {});
     run(0, [&](ChostRun& program) { // the sheet is opened, and only its fish size moved
         ASSERT_NE(program.views[0]->configureSheet(), nullptr);
