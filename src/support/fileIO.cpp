@@ -146,6 +146,13 @@ void file_close(std::ifstream& in) {
     in.close();
 }
 
+bool unlinkSharedFile(char const* path) {
+    struct stat st;
+    if (lstat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink < 2) return true;
+    if (masterOut.is_open()) masterOut << "written as a new file (it has other names): " << path << std::endl;
+    return unlink(path) == 0;
+}
+
 int file_open(std::ofstream& out, Cstring path, unsigned int) {
     takePendingWrite(out); // a stream opened again forgets what it left unfinished
     Cstring name(path);
@@ -160,8 +167,11 @@ int file_open(std::ofstream& out, Cstring path, unsigned int) {
     if (masterOut.is_open()) masterOut << "fout " << full << std::endl;
     // A folder keyword left at the start means its folder is not known yet: such a path
     // names no real file, and writing it would leave a "[APD]..." file in the working folder.
-    if (!keywordFolderUnknown(full.c_str()))
-        out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!keywordFolderUnknown(full.c_str())) {
+        errno = 0;
+        if (unlinkSharedFile(full.c_str()))
+            out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
+    }
     if (!out.is_open()) {
         lastWriteError = errno ? std::strerror(errno) : "not opened";
         noteFailedWrite(path);

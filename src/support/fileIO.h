@@ -4,7 +4,8 @@
 // they are expanded at the moment the file is used. Output files can be written safely:
 // with backupWrite set, the new content goes to "<name>.temp" and replaces the old file
 // only once it is complete (the moves go through the host's file services); a write that
-// fails leaves the old file as it was and the ".temp" file beside it.
+// fails leaves the old file as it was and the ".temp" file beside it. A file that has other
+// names too (a hard link) is never written through: the write makes a new file in its place.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +46,10 @@ int createDiskFile(char const* path, char const* text, int size);
 int deleteFile(char const* path);
 int renameFile(char const* oldPath, char const* newPath);
 int makedir(char const* path);
+// A file at path (expanded) that has other names too (a hard link, which may lead out of the
+// data folder) is unlinked, so that a write there makes a new file and the other names keep
+// their content; false when it could not be.
+bool unlinkSharedFile(char const* path);
 int createDirectories(char const* path, int levelAdjust);
 int tokenize(std::vector<Cstring>& pieces, char const* text, char separator);
 
