@@ -50,7 +50,17 @@ int makedir(char const* path);
 // data folder) is unlinked, so that a write there makes a new file and the other names keep
 // their content; false when it could not be.
 bool unlinkSharedFile(char const* path);
+// 0 when a file can be made in folder (one is made and removed at once), else the system's
+// reason (EROFS, EACCES).
+int folderWriteError(char const* folder);
 int createDirectories(char const* path, int levelAdjust);
+// "<path>.damaged", else "<path>.damaged2" and so on: the first name nothing holds; empty
+// when every one is taken.
+Cstring freeSetAsideName(char const* path);
+// A name the program writes to that holds no file (a folder, a pipe, a link to nothing) is
+// moved aside under a free ".damaged" name, so that the write can go on; a file or a device
+// (/dev/null) stays. 0: nothing stands in the way; 1: set aside; -1: it could not be moved.
+int setAsideUnlessFile(char const* path);
 int tokenize(std::vector<Cstring>& pieces, char const* text, char separator);
 
 // Path names (changed in place).
