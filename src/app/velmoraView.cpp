@@ -90,14 +90,17 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
         setExitError(globalsFailure.empty() ? "init globals failed"
                                             : (Cstring("init globals failed: ") + globalsFailure).c_str(),
                      1);
+    // A log that cannot be written (a folder in its place that cannot be moved, a read-only
+    // data folder) stops nothing: the run goes on without it.
     Cstring why;
-    if (openMasterOut(&why) != 0 && !globalsFailed)
-        setExitError((Cstring("couldn't open Application Support: ") + why).c_str(), 1);
+    if (openMasterOut(&why) != 0 && !globalsFailed && dataFolderReadOnly.empty())
+        std::fprintf(stderr, "velmora: running without a log: %s\n", why.c_str());
     logLine("appDataDir|=", appDataDir, " (int)sPreview|=", int(isPreview), " ");
     logLine("VelmoraView initWithFrame frame size.width=", frame.width, " size.height=", frame.height);
     // A missing copy, or one of another build's resources, is replaced by the installed tree.
-    if (!appDataDir.empty() && (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()) ||
-                                OS::installedResourcesChanged()))
+    if (!appDataDir.empty() && dataFolderReadOnly.empty() &&
+        (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()) ||
+         OS::installedResourcesChanged()))
         OS::copyResourcesFromInstall();
     logLine("installDir", installDir);
     logLine("sPreview=", int(isPreview), " _preview(actual)=", int(preview));

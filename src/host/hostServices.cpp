@@ -54,7 +54,8 @@ int openMasterOut(Cstring* why) {
     createDirectories(appDataDir.c_str(), 0);
     Cstring path = appDataDir + "masterout.txt";
     errno = 0;
-    if (hostServices().openMasterLog(path.c_str()) != 0 || !masterOut.is_open()) {
+    if (setAsideUnlessFile(path.c_str()) < 0 || hostServices().openMasterLog(path.c_str()) != 0 ||
+        !masterOut.is_open()) {
         if (why)
             *why = Cstring("\"masterout.txt\" cannot be written in the data folder \"") + appDataDir +
                    "\": " + (errno ? std::strerror(errno) : "not opened");

@@ -133,6 +133,7 @@ void readRegistryVarsInto(Cvariable* target) {
 }
 
 int storeRegistryStuff() {
+    if (!dataFolderReadOnly.empty()) return 1;
     Cstring path = getRegistryFileName();
     VTRACE(2, "storing registry " << path);
     return saveRegistryTree(globalVariablesDir, path.c_str());
@@ -154,6 +155,7 @@ int CDtoDirectory(char const* folder) {
 
 void copyResourcesFromInstall() {
     masterLine("COPY RESOURCES FROM INSTALL");
+    if (!dataFolderReadOnly.empty()) return; // the engine reads the install folder itself
     if (installDir.size() < 11 || appDataDir.size() < 11) {
         // Too short a folder name is never trusted with a removal: nothing is copied. Without
         // a copy from before, the start cannot go on, and says why.
@@ -223,8 +225,12 @@ bool installedResourcesChanged() {
     return installed != readStamp(copy / kResourceStamp);
 }
 
+Cstring resourceFolder() {
+    return dataFolderReadOnly.empty() ? appDataDir + "Resources/" : installDir;
+}
+
 int loadDownloadedComponents() {
-    Cstring path = appDataDir + "Resources/" + kComponentsRecord;
+    Cstring path = resourceFolder() + kComponentsRecord;
     if (globalVariablesDir && fileExists(path.c_str())) runDiskScript(globalVariablesDir, path.c_str());
     return 0;
 }

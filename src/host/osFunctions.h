@@ -43,7 +43,10 @@ constexpr char const* kComponentsRecord = "downloadedComponents.txt";
 // True when the installed tree carries a stamp that the data folder's copy does not match
 // (a copy from another build, or one that never finished).
 bool installedResourcesChanged();
-// Runs "[APD]Resources/downloadedComponents.txt" into the root of the tree; 0.
+// The folder the engine reads its resources from, ending in "/": the data folder's copy, or
+// the install folder itself where the data folder cannot be written.
+Cstring resourceFolder();
+// Runs the resource folder's "downloadedComponents.txt" into the root of the tree; 0.
 int loadDownloadedComponents();
 // Writes the save lines of "modules", "updateDate" and "rscVer" into that record while
 // any module is listed.

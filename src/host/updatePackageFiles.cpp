@@ -61,8 +61,11 @@ bool CdiskFileScript::Skip(long long n) {
 int CdiskFileScript::ReadFile(char const* path, unsigned n) {
     if (n > remaining()) return 1;
     Cstring temp = Cstring(path) + ".vlitemp";
-    // Never through a link: a link at the side name fails, one at the name is replaced.
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // Never through a link: a link at the side name fails, one at the name is replaced, and
+    // a file with other names is made anew.
+    int fd = unlinkSharedFile(temp.c_str())
+                 ? open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666)
+                 : -1;
     if (fd < 0) return 1;
     char piece[1024];
     unsigned left = n;

@@ -1,24 +1,11 @@
 // Script files the data folder keeps (the settings, the registry): a damaged one is set
 // aside under a free name and the run goes on without it, nothing of it lost.
-#include <string>
-
 #include "script/keptScriptFile.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 
 namespace {
-
-// "<path>.damaged", else "<path>.damaged2" and so on: the first name no file holds; empty
-// when every one is taken.
-Cstring freeSetAsideName(char const* path) {
-    for (int n = 1; n <= 99; n++) {
-        Cstring name = Cstring(path) + ".damaged";
-        if (n > 1) name += std::to_string(n).c_str();
-        if (!fileExists(name.c_str())) return name;
-    }
-    return Cstring();
-}
 
 void logLine(Cstring const& text) {
     if (masterOut.is_open()) masterOut << text << std::endl;

@@ -88,6 +88,7 @@ int openStdout(char const* path) {
     if (name.size() < 20) name = Cstring("[APD]") + name;
     if (stdoutObject.file.is_open()) closeStdout();
     stdoutObject.file.clear();
+    setAsideUnlessFile(name.c_str()); // a folder in its place would cost every later run its trace
     if (!file_open(stdoutObject.file, name, 0)) {
         stdoutObject.active = 0;
         return 1;

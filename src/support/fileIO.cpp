@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -146,6 +147,13 @@ void file_close(std::ifstream& in) {
     in.close();
 }
 
+bool unlinkSharedFile(char const* path) {
+    struct stat st;
+    if (lstat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink < 2) return true;
+    if (masterOut.is_open()) masterOut << "written as a new file (it has other names): " << path << std::endl;
+    return unlink(path) == 0;
+}
+
 int file_open(std::ofstream& out, Cstring path, unsigned int) {
     takePendingWrite(out); // a stream opened again forgets what it left unfinished
     Cstring name(path);
@@ -160,8 +168,13 @@ int file_open(std::ofstream& out, Cstring path, unsigned int) {
     if (masterOut.is_open()) masterOut << "fout " << full << std::endl;
     // A folder keyword left at the start means its folder is not known yet: such a path
     // names no real file, and writing it would leave a "[APD]..." file in the working folder.
-    if (!keywordFolderUnknown(full.c_str()))
-        out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!keywordFolderUnknown(full.c_str())) {
+        // A safe write's side name is the program's own: whatever stands there goes aside.
+        if (pending) setAsideUnlessFile(full.c_str());
+        errno = 0;
+        if (unlinkSharedFile(full.c_str()))
+            out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
+    }
     if (!out.is_open()) {
         lastWriteError = errno ? std::strerror(errno) : "not opened";
         noteFailedWrite(path);
@@ -181,6 +194,8 @@ static bool finishSafeWrite(Cstring const& name) {
     Cstring target = replaceCommonPathKeyword(name);
     Cstring temp = target + ".temp";
     Cstring bak = target + ".bak";
+    setAsideUnlessFile(target.c_str());
+    setAsideUnlessFile(bak.c_str());
     std::remove(bak.c_str());
     bool hadOld = hostServices().moveFile(target.c_str(), bak.c_str()) == 0;
     if (hostServices().moveFile(temp.c_str(), target.c_str()) != 0) {
@@ -283,6 +298,17 @@ int makedir(char const* path) {
     return mkdir(full.c_str(), 0777) == 0 ? 0 : 1;
 }
 
+int folderWriteError(char const* folder) {
+    Cstring probe = replaceCommonPathKeyword(folder);
+    if (probe.size() == 0 || probe.c_str()[probe.size() - 1] != '/') probe += '/';
+    probe += ".writable-XXXXXX";
+    int fd = mkstemp(probe);
+    if (fd < 0) return errno ? errno : EACCES;
+    close(fd);
+    unlink(probe.c_str());
+    return 0;
+}
+
 int createDirectories(char const* path, int levelAdjust) {
     std::vector<Cstring> pieces;
     int levels = tokenize(pieces, replaceCommonPathKeyword(path).c_str(), '/') + levelAdjust;
@@ -301,6 +327,32 @@ int createDirectories(char const* path, int levelAdjust) {
         result = mkdir(sofar.c_str(), 0777) == 0 ? 1 : 0;
     }
     return result;
+}
+
+Cstring freeSetAsideName(char const* path) {
+    for (int n = 1; n <= 99; n++) {
+        Cstring name = Cstring(path) + ".damaged";
+        if (n > 1) name += std::to_string(n).c_str();
+        struct stat st;
+        if (lstat(replaceCommonPathKeyword(name).c_str(), &st) != 0) return name;
+    }
+    return Cstring();
+}
+
+int setAsideUnlessFile(char const* path) {
+    Cstring full = replaceCommonPathKeyword(path);
+    struct stat st;
+    if (lstat(full.c_str(), &st) != 0) return 0;
+    if (stat(full.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) return 0;
+    Cstring aside = freeSetAsideName(full.c_str());
+    bool moved = !aside.empty() && std::rename(full.c_str(), aside.c_str()) == 0;
+    int reason = moved ? 0 : aside.empty() ? EEXIST : errno;
+    Cstring said = moved ? Cstring("no file, set aside as ") + aside
+                         : Cstring("no file, and it could not be set aside: ") + std::strerror(reason);
+    VTRACE(1, full << ": " << said);
+    if (masterOut.is_open()) masterOut << full << ": " << said << std::endl;
+    errno = reason;
+    return moved ? 1 : -1;
 }
 
 int tokenize(std::vector<Cstring>& pieces, char const* text, char separator) {

@@ -4,7 +4,8 @@
 // they are expanded at the moment the file is used. Output files can be written safely:
 // with backupWrite set, the new content goes to "<name>.temp" and replaces the old file
 // only once it is complete (the moves go through the host's file services); a write that
-// fails leaves the old file as it was and the ".temp" file beside it.
+// fails leaves the old file as it was and the ".temp" file beside it. A file that has other
+// names too (a hard link) is never written through: the write makes a new file in its place.
 #pragma once
 
 #include <cstdint>
@@ -45,7 +46,21 @@ int createDiskFile(char const* path, char const* text, int size);
 int deleteFile(char const* path);
 int renameFile(char const* oldPath, char const* newPath);
 int makedir(char const* path);
+// A file at path (expanded) that has other names too (a hard link, which may lead out of the
+// data folder) is unlinked, so that a write there makes a new file and the other names keep
+// their content; false when it could not be.
+bool unlinkSharedFile(char const* path);
+// 0 when a file can be made in folder (one is made and removed at once), else the system's
+// reason (EROFS, EACCES).
+int folderWriteError(char const* folder);
 int createDirectories(char const* path, int levelAdjust);
+// "<path>.damaged", else "<path>.damaged2" and so on: the first name nothing holds; empty
+// when every one is taken.
+Cstring freeSetAsideName(char const* path);
+// A name the program writes to that holds no file (a folder, a pipe, a link to nothing) is
+// moved aside under a free ".damaged" name, so that the write can go on; a file or a device
+// (/dev/null) stays. 0: nothing stands in the way; 1: set aside; -1: it could not be moved.
+int setAsideUnlessFile(char const* path);
 int tokenize(std::vector<Cstring>& pieces, char const* text, char separator);
 
 // Path names (changed in place).

@@ -5,6 +5,7 @@ Cstring installDir;
 Cstring macContentsDir;
 Cstring systemDirectory;
 char directorySlash = '/';
+Cstring dataFolderReadOnly;
 
 uint8_t settingsFileError = 0;
 uint8_t allowFixSettings = 1;

@@ -10,6 +10,10 @@ extern Cstring installDir;      // "[INS]": the installed resource folder, endin
 extern Cstring macContentsDir;  // "[MOS]" is this plus "MacOS/"
 extern Cstring systemDirectory; // "[SYS]": never filled here, so the keyword stays
 extern char directorySlash;
+// Why the data folder takes no files ("the data folder \"...\" cannot be written: Read-only
+// file system"); empty when it does. Such a folder is only read: the resources come from the
+// install folder, and no log or save is written.
+extern Cstring dataFolderReadOnly;
 
 // Set by the shop keeper when the settings file could not be read; read by showError.
 extern uint8_t settingsFileError;

@@ -81,5 +81,8 @@ int ShowMessage(char const* text, char const* title, int buttons) {
     if (!flex) flex = shopKeeperDirectory->addVariableX("flexText", CLASS_STRING);
     if (flex) flex->setString(text ? text : "");
     runStringScript(shopKeeperDirectory, ":page /std_scripts/flexMessage");
+    // The log says what the viewer was shown; the page needs a tank in focus.
+    if (masterOut.is_open() && shop->controlPanel->findExistingPane("main_pane"))
+        masterOut << "message shown: " << (text ? text : "") << std::endl;
     return 0;
 }

@@ -94,6 +94,7 @@ int initGlobals() {
     int failures = OS::getInstallDir(installDir);
     masterLine("installDir:", installDir);
     globalsFailure = "";
+    dataFolderReadOnly = "";
     fetchAppDataDir(appDataDir);
     if (appDataDir.empty()) {
         // Nothing is read or written without a data folder of the user's own.
@@ -105,6 +106,11 @@ int initGlobals() {
         globalsFailure = Cstring("the data folder \"") + appDataDir +
                          "\" could not be made: " + (errno ? std::strerror(errno) : "unknown reason");
         failures++;
+    } else if (int refused = folderWriteError(appDataDir.c_str())) {
+        // A read-only folder (a kiosk, a live session) is only read: the aquarium runs on.
+        dataFolderReadOnly =
+            Cstring("the data folder \"") + appDataDir + "\" cannot be written: " + std::strerror(refused);
+        VTRACE(1, dataFolderReadOnly);
     }
     openMasterOut();
     masterLine("appDataDir:", appDataDir);
@@ -121,6 +127,7 @@ int initGlobals() {
     root->registerShort(global_isPreview, "isPreview", 0);
     root->registerInt(compileDate, "compDt", 0);
     frame10Script = ":if (fileEx(\"[APD]msg.txt\")==1) { :loadScript \"[APD]msg.txt\" } ";
+    setAsideUnlessFile("[APD]isRunning.txt"); // a folder there is no marker of a crash
     if (fileExists("[APD]isRunning.txt")) askAboutCrash = 1;
     addScriptSearchPath(root, 1);
     root->registerString(currentScriptName, "currentScriptName", 0);

@@ -84,7 +84,7 @@ class CshopKeeper : public CdirectoryVar {
     // Tears the open shop down (once), then always unhooks the root and deletes the rest.
     void clearShopkeeper();
     // Saves settings and custom variables unless saving is refused; 0 saved or refused, 1
-    // when the settings could not be written: the run goes on, settingsNotSaved says why.
+    // when they could not be written (or the data folder is read-only): settingsNotSaved says why.
     int saveShopSettings();
     // Writes "[APD]customVars.txt" from the "customVars" child, when there is one.
     void saveCustomVars();
@@ -423,6 +423,7 @@ class CshopKeeper : public CdirectoryVar {
     uint8_t saveChanges = 1;
     uint8_t settingsSaveRequested = 0;
     uint8_t dontSaveUnderAnyCircumstances = 0;
+    uint8_t saveFailureTold = 0; // the message page said the settings are not saved
     int secondsUntilSequenceRotate = 0;
     float refreshRateFactor = 1.0f;
     int refreshesSinceDisplay = 0;

@@ -115,7 +115,27 @@ void CshopKeeper::clearShopkeeper() {
     emptyTrash();
 }
 
+// Settings that cannot be written (a full disk, a file that may not be replaced) stop
+// nothing: the old file stays, the aquarium runs on and the next save tries again. The log
+// says so once, and so does the message page, once a tank shows it (not at the stop).
+static void settingsNotWritten(CshopKeeper& shop, Cstring const& why, Cstring const& told) {
+    VTRACE(1, why); // in each run phase's file
+    if (why != settingsNotSaved && masterOut.is_open()) masterOut << why << std::endl;
+    settingsNotSaved = why;
+    if (shop.saveFailureTold || !shop.controlPanel || !shop.focusTankObject) return;
+    shop.saveFailureTold = 1;
+    ShowMessage(told.c_str(), "", 1);
+}
+
 int CshopKeeper::saveShopSettings() {
+    if (!dataFolderReadOnly.empty()) {
+        settingsNotWritten(*this,
+                           dataFolderReadOnly + " (the aquarium runs from the installed resources and keeps "
+                                                "nothing of this run)",
+                           Cstring("Nothing of this run is kept: ") + dataFolderReadOnly +
+                               ". The aquarium runs from the installed resources.");
+        return 1;
+    }
     if ((wasChanged && !saveChanges) || !enableAnim || dontSaveUnderAnyCircumstances) {
         settingsSaveRequested = 0;
         return 0;
@@ -137,16 +157,15 @@ int CshopKeeper::saveShopSettings() {
     if (loadedTanks) loadedTanks->setName("loadedTanks");
     displayedSequence = keptSequence;
     if (failedSave) {
-        // Settings that cannot be written (a full disk, a file that may not be replaced)
-        // stop nothing: the old file stays, the aquarium runs on and the next save tries again.
-        Cstring why = Cstring("couldn't save \"") + path +
-                      "\": " + (lastWriteError.empty() ? Cstring("not written") : lastWriteError) +
-                      " (the old file stays; the aquarium runs on without saving)";
-        VTRACE(1, why); // in each run phase's file; the log tells it once
-        if (why != settingsNotSaved && masterOut.is_open()) masterOut << why << std::endl;
-        settingsNotSaved = why;
+        Cstring reason = lastWriteError.empty() ? Cstring("not written") : lastWriteError;
+        settingsNotWritten(*this,
+                           Cstring("couldn't save \"") + path + "\": " + reason +
+                               " (the old file stays; the aquarium runs on without saving)",
+                           Cstring("The settings cannot be saved in ") + path + ": " + reason +
+                               ". The aquarium runs on; what changes is not kept.");
     } else if (!settingsNotSaved.empty()) {
         VTRACE(1, "settings saved again");
+        saveFailureTold = 0;
         if (masterOut.is_open()) masterOut << "settings saved again" << std::endl;
         settingsNotSaved = "";
     }

@@ -33,7 +33,7 @@ int CshopKeeper::startup(int isPreview) {
     VTRACE(2, "appDataDir=" << appDataDir);
     VTRACE(2, "g_exitsaver=" << exitSaver);
     VTRACE(2, "build " << __DATE__ << " " << __TIME__);
-    OS::CDtoDirectory((appDataDir + "Resources").c_str());
+    OS::CDtoDirectory(OS::resourceFolder().c_str());
     initVariables();
     OS::SetPriority(runPriority);
     saveChanges = static_cast<uint8_t>(1 - m_noSaveTankChanges);

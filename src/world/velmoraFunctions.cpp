@@ -41,6 +41,7 @@ void enterRunPhase(Cstring phase, bool writeMarker) {
     openStdout(stdoutFilename.c_str());
     if (!erroredExit && !global_isPreview && writeMarker) {
         Cstring marker = Cstring(":s pn ") + phase + "\n:s sof " + stdoutFilename + "\n";
+        setAsideUnlessFile("[APD]isRunning.txt");
         createDiskFile("[APD]isRunning.txt", marker.c_str(), -1);
     }
 }

@@ -361,14 +361,17 @@ bool shell(std::string const& line) {
 }
 
 // Settings that cannot be written stop no start: the aquarium runs without saving, the
-// log says which file and why, the old file stays as it is and the next start that can
-// save does. A data folder that cannot be written at all ends the start, naming it and why.
+// log and the message page in the scene say which file and why, the old file stays as it
+// is and the next start that can save does. A read-only data folder is only read: the
+// aquarium runs from the install folder and says why nothing is kept. A folder where the
+// program writes a file of its own is set aside, and the start goes on and saves.
 TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
     REQUIRE_OFFSCREEN();
     useStagedResources();
     std::vector<std::string> run = {"--headless", "160x90", "--frames", "20"};
     ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
-    std::string settings = data.file("settings.txt"), temp = settings + ".temp";
+    std::string settings = data.file("settings.txt"), temp = settings + ".temp",
+                log = data.file("masterout.txt");
     std::string const kept = ":set masterVolume 0.25\n";
     std::unique_ptr<ScopedPermissionsHeld> held;
     auto readOnly = [&](bool on) {
@@ -376,18 +379,47 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
             if (entry.is_regular_file()) chmod(entry.path().c_str(), on ? 0444 : 0644);
         chmod(data.path().c_str(), on ? 0555 : 0755);
     };
+    // Folders in the place of the files the program writes for itself (stuck: the log's
+    // cannot be moved); the start sets each aside, or goes on without it.
+    std::vector<std::string> ownFiles = {"stdout_init.txt",    "stdout_startup.txt", "stdout_run.txt",
+                                         "stdout_closing.txt", "isRunning.txt",      "registry.txt.temp",
+                                         "settings.txt.temp",  "settings.txt.bak"};
+    std::vector<std::string> setAside = {"masterout:" + data.path()}; // the log is written
+    for (auto const& name : ownFiles)
+        setAside.push_back("set aside as " + data.file(name.c_str()) + ".damaged");
+    ownFiles.push_back("masterout.txt"); // set aside before there is a log to say so
+    auto folders = [&](bool stuck) {
+        return [&, stuck] {
+            for (auto const& name : ownFiles) {
+                std::filesystem::remove(data.file(name.c_str()));
+                std::filesystem::create_directories(data.file((name + "/x").c_str()));
+            }
+            return !stuck || shell("chattr +i '" + log + "' 2>/dev/null");
+        };
+    };
+    auto removeFolders = [&] {
+        shell("chattr -i '" + log + "' 2>/dev/null");
+        for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+            if (entry.is_directory() && entry.path().filename() != "Resources")
+                std::filesystem::remove_all(entry);
+    };
     struct Case {
         char const* condition;
         std::function<bool()> refuse; // false: the condition cannot be made on this machine
         std::function<void()> allow;
         int status;
         std::vector<std::string> said; // in the logs or the message
+        bool saves = false;            // the start saves at once
+        char const* frames = "20";     // 620: the save ten seconds in, with the tank shown
     } const cases[] = {
         {"settings.txt immutable",
          [&] { return shell("chattr +i '" + settings + "' 2>/dev/null"); },
          [&] { shell("chattr -i '" + settings + "'"); },
          0,
-         {"couldn't save \"" + settings + "\": Operation not permitted", "runs on without saving"}},
+         {"couldn't save \"" + settings + "\": Operation not permitted", "runs on without saving",
+          "message shown: The settings cannot be saved in " + settings + ": Operation not permitted"},
+         false,
+         "620"},
         {"the disk full",
          [&] {
              std::filesystem::create_symlink("/dev/full", temp); // where the new file is written first
@@ -396,8 +428,9 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
          [&] { std::filesystem::remove(temp); },
          0,
          {"couldn't save \"" + settings + "\": No space left on device"}},
-        {"a read-only data folder",
+        {"a read-only data folder without a copy of the resources",
          [&] {
+             std::filesystem::remove_all(data.file("Resources"));
              readOnly(true);
              held = std::make_unique<ScopedPermissionsHeld>();
              return true;
@@ -406,8 +439,11 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
              held.reset();
              readOnly(false);
          },
-         1,
-         {"couldn't open Application Support: ", data.path(), "Permission denied"}},
+         0,
+         {"the data folder \"" + data.path() + "\" cannot be written: Permission denied",
+          "runs from the installed resources and keeps nothing"}},
+        {"the program's own files folders", folders(false), removeFolders, 0, setAside, true},
+        {"the log a folder that cannot be moved", folders(true), removeFolders, 0, {}, true},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.condition);
@@ -420,13 +456,15 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
             continue;
         }
         masterOut.close(); // each start opens its own log, as a new process does
-        int status = runProgram(run);
+        settingsNotSaved = "";
+        int status = runProgram({"--headless", "160x90", "--frames", c.frames});
         c.allow();
-        std::string said = logs() + exitMsg.c_str();
+        std::string said = logs() + exitMsg.c_str() + settingsNotSaved.c_str();
         EXPECT_EQ(status, c.status) << exitMsg.c_str();
         for (std::string const& words : c.said)
             EXPECT_NE(said.find(words), std::string::npos) << words << " in\n" << exitMsg.c_str();
-        EXPECT_EQ(readWholeFile(settings), kept) << "the old file stays as it is";
+        EXPECT_EQ(readWholeFile(settings) != kept, c.saves)
+            << "saved at once, else the old file stays as it is";
         resetExitState();
         showInPreview = 0;
         masterOut.close();

@@ -129,6 +129,7 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
     server.serve("/pkgShort", package("[APD]pkg.txt", "x", 1));
     server.serve("/pkgHonest", package("[APD]pkg.txt", "x", 0));
     server.serve("/pkgLinked", package("[APD]linked.txt", "evil", 0));
+    server.serve("/hardLink.php", "SCRIPT :mfile \"[APD]hl.txt\" \"evil\"");
     serveChunked(server.server, "/overCap.php", "SCRIPT :mfile \"[APD]big.txt\" \"x\"\n", kMaxReplyBytes + 1);
     serveChunked(server.server, "/atCap.php", "SCRIPT :mfile \"[APD]big.txt\" \"x\"\n", kMaxReplyBytes);
     setenv("VELMORA_SERVER_URL", server.base().c_str(), 1);
@@ -139,7 +140,8 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
         char const* link; // a link in the data folder to the victim, or null
         char const* inside;
         bool made;
-        char const* logged; // what the logs say of it, or null
+        char const* logged;    // what the logs say of it, or null
+        bool hardLink = false; // the link is a second name of the victim
     } cases[] = {
         // The planted msg.txt runs, confined; so does the planted tank script.
         {"plant.php?", 2, nullptr, "ranAgain.txt", true, "refused outside data folder"},
@@ -154,13 +156,18 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
         {"checkShort.php?", 1, nullptr, "pkg.txt", false, "larger than its announced size"},
         {"checkHonest.php?", 1, nullptr, "pkg.txt", true, nullptr},
         {"checkLinked.php?", 1, "linked.txt.vlitemp", "linked.txt", false, "Couldn't create file"},
+        {"hardLink.php?", 1, "hl.txt", "hl.txt", true, "written as a new file", true},
+        {"checkLinked.php?", 1, "linked.txt.vlitemp", "linked.txt", true, "written as a new file", true},
         {"overCap.php?", 1, nullptr, "big.txt", false, "The reply was larger than allowed."},
         {"atCap.php?", 1, nullptr, "big.txt", true, nullptr},
     };
     for (auto const& c : cases) {
         freshDataFolder();
         writeWholeFile(data.file("msg.txt"), std::string(":httpRequestAndRun \"") + c.request + "\"\n");
-        if (c.link) std::filesystem::create_symlink(outside.file("victim.txt"), data.file(c.link));
+        if (c.link && c.hardLink)
+            std::filesystem::create_hard_link(outside.file("victim.txt"), data.file(c.link));
+        else if (c.link)
+            std::filesystem::create_symlink(outside.file("victim.txt"), data.file(c.link));
         int status = 0;
         // Enough frames for a download from this machine, however busy it is.
         for (int i = 0; i < c.starts; i++)
