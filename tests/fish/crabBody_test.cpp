@@ -22,76 +22,79 @@ class CrabBody : public CrabTank {
 // one frame does not slide in the next (the frame it is lifted in included), the body stays
 // over the floor and on its walkable part, and nothing turns NaN. Alone, and fed: six pieces
 // of food dropped over it every 30 s, and a fish come down to it every 5 s that it chases.
-TEST_F(CrabBody, TenMinutesOfWalkingOnPlantedFeet) {
-    auto bit = [](int activity) { return 1 << activity; };
-    struct Case {
-        char const* name;
-        bool fed;
-        int activities; // each seen at least once
-    } const cases[] = {{"alone", false,
-                        bit(Ccrab::GRAZING) | bit(Ccrab::MOVING) | bit(Ccrab::PAUSE) |
-                            bit(Ccrab::SHIFT_TO_NEXT_GRAZE_POINT)},
-                       {"fed", true, bit(Ccrab::GRAZING) | bit(Ccrab::MOVING) | bit(Ccrab::CHASING)}};
-    for (Case const& c : cases) {
-        Ccrab* crab = addCrab();
-        ASSERT_NE(crab, nullptr) << reasons();
-        Cfish* fish = nullptr;
-        if (c.fed) {
-            crab->mood = 1.0f;
-            ASSERT_EQ(script(":addThing species/neon_tetra"), 0);
-            fish = newest<Cfish>();
-        }
-        crabFrame(crab);
-        Cvector planted[kCrabLegs];
-        bool wasDown[kCrabLegs] = {};
-        float worstSlide = 0.0f, lowest = 1e9f, travelled = 0.0f;
-        int steps = 0, activitiesSeen = 0;
-        Cvector last = crab->pos;
-        Cmatrix3 still;
-        still.identity();
-        for (int f = 0; f < 10 * 60 * 30; f++) {
-            if (fish && f % 900 == 0) tank->addFood(crab->pos + Cvector(0.0f, 0.8f, 0.0f), 6);
-            if (fish && f % 150 == 0)
-                fish->translateAndRotate(crab->pos + crab->heading().side * (f % 300 ? 0.8f : -0.8f) +
-                                             Cvector(0.0f, 0.3f, 0.0f) - fish->vertex[0],
-                                         still);
-            tank->updateProximities();
-            frame();
-            // The whole frame road now and then: geometry, lighting and the shadow's.
-            if (f % 97 == 0) {
-                ASSERT_NE(crab->getFinalGeometry(), nullptr);
-                ASSERT_NE(crab->shadowThing->getFinalGeometry(), nullptr);
-            }
-            activitiesSeen |= bit(crab->activity);
-            ASSERT_TRUE(finite(crab->pos) && finite(crab->bodyPos)) << "frame " << f;
-            ASSERT_TRUE(std::fabs(crab->pos.x) < 3.4f && crab->pos.z > -2.4f && crab->pos.z < 1.2f)
-                << "left the tank at frame " << f << ": " << crab->pos.x << " " << crab->pos.z;
-            float floor = 0.0f;
-            ASSERT_TRUE(tank->groundHeightAt(crab->pos.x, crab->pos.z, floor));
-            lowest = std::min(lowest, crab->pos.y - floor);
-            travelled += (crab->pos - last).length();
-            last = crab->pos;
-            for (int i = 0; i < kCrabLegs; i++) {
-                CcrabLeg const& leg = crab->legs[i];
-                ASSERT_TRUE(finite(leg.foot)) << "leg " << i << " frame " << f;
-                bool down = leg.footCycle.idle();
-                if (wasDown[i])
-                    worstSlide = std::max(worstSlide, (leg.foot - planted[i]).length() / leg.legLength);
-                if (!down && wasDown[i]) steps++;
-                planted[i] = leg.foot;
-                wasDown[i] = down;
-            }
-        }
-        EXPECT_LT(worstSlide, 0.01f) << c.name << ": a planted foot slid";
-        EXPECT_GT(lowest, 0.05f) << c.name << ": the body touched the floor";
-        EXPECT_GT(travelled, 5.0f) << c.name << ": the crab hardly walked";
-        EXPECT_GT(steps, 500) << c.name;
-        EXPECT_EQ(activitiesSeen & c.activities, c.activities) << c.name << ": an activity never happened";
-        EXPECT_TRUE(exitReasonList.empty()) << reasons();
-        if (fish) dropThing(fish);
-        dropThing(crab);
+struct CwalkCase {
+    char const* name;
+    bool fed;
+    int activities; // each seen at least once
+};
+class CrabWalk : public CrabBody, public ::testing::WithParamInterface<CwalkCase> {};
+
+TEST_P(CrabWalk, TenMinutesOnPlantedFeet) {
+    CwalkCase const& c = GetParam();
+    Ccrab* crab = addCrab();
+    ASSERT_NE(crab, nullptr) << reasons();
+    Cfish* fish = nullptr;
+    if (c.fed) {
+        crab->mood = 1.0f;
+        ASSERT_EQ(script(":addThing species/neon_tetra"), 0);
+        fish = newest<Cfish>();
     }
+    crabFrame(crab);
+    Cvector planted[kCrabLegs];
+    bool wasDown[kCrabLegs] = {};
+    float worstSlide = 0.0f, lowest = 1e9f, travelled = 0.0f;
+    int steps = 0, activitiesSeen = 0;
+    Cvector last = crab->pos;
+    Cmatrix3 still;
+    still.identity();
+    for (int f = 0; f < 10 * 60 * 30; f++) {
+        if (fish && f % 900 == 0) tank->addFood(crab->pos + Cvector(0.0f, 0.8f, 0.0f), 6);
+        if (fish && f % 150 == 0)
+            fish->translateAndRotate(crab->pos + crab->heading().side * (f % 300 ? 0.8f : -0.8f) +
+                                         Cvector(0.0f, 0.3f, 0.0f) - fish->vertex[0],
+                                     still);
+        tank->updateProximities();
+        frame();
+        // The whole frame road now and then: geometry, lighting and the shadow's.
+        if (f % 97 == 0) {
+            ASSERT_NE(crab->getFinalGeometry(), nullptr);
+            ASSERT_NE(crab->shadowThing->getFinalGeometry(), nullptr);
+        }
+        activitiesSeen |= 1 << crab->activity;
+        ASSERT_TRUE(finite(crab->pos) && finite(crab->bodyPos)) << "frame " << f;
+        ASSERT_TRUE(std::fabs(crab->pos.x) < 3.4f && crab->pos.z > -2.4f && crab->pos.z < 1.2f)
+            << "left the tank at frame " << f << ": " << crab->pos.x << " " << crab->pos.z;
+        float floor = 0.0f;
+        ASSERT_TRUE(tank->groundHeightAt(crab->pos.x, crab->pos.z, floor));
+        lowest = std::min(lowest, crab->pos.y - floor);
+        travelled += (crab->pos - last).length();
+        last = crab->pos;
+        for (int i = 0; i < kCrabLegs; i++) {
+            CcrabLeg const& leg = crab->legs[i];
+            ASSERT_TRUE(finite(leg.foot)) << "leg " << i << " frame " << f;
+            bool down = leg.footCycle.idle();
+            if (wasDown[i])
+                worstSlide = std::max(worstSlide, (leg.foot - planted[i]).length() / leg.legLength);
+            if (!down && wasDown[i]) steps++;
+            planted[i] = leg.foot;
+            wasDown[i] = down;
+        }
+    }
+    EXPECT_LT(worstSlide, 0.01f) << "a planted foot slid";
+    EXPECT_GT(lowest, 0.05f) << "the body touched the floor";
+    EXPECT_GT(travelled, 5.0f) << "the crab hardly walked";
+    EXPECT_GT(steps, 500);
+    EXPECT_EQ(activitiesSeen & c.activities, c.activities) << "an activity never happened";
+    EXPECT_TRUE(exitReasonList.empty()) << reasons();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Walks, CrabWalk,
+    ::testing::Values(CwalkCase{"alone", false,
+                                1 << Ccrab::GRAZING | 1 << Ccrab::MOVING | 1 << Ccrab::PAUSE |
+                                    1 << Ccrab::SHIFT_TO_NEXT_GRAZE_POINT},
+                      CwalkCase{"fed", true, 1 << Ccrab::GRAZING | 1 << Ccrab::MOVING | 1 << Ccrab::CHASING}),
+    [](auto const& info) { return std::string(info.param.name); });
 
 TEST_F(CrabBody, StartsAtTheTanksPlaceWhenPlacedOffItsFloor) {
     struct Case {
