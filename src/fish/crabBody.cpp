@@ -136,10 +136,12 @@ void Ccrab::moveLegs() {
         hint.normalize();
         size_t upper = static_cast<size_t>(leg.chainJoint);
         // A foot the body has drawn to the edge of its leg's reach would be dragged along
-        // by the solver (after a chase the crab settles without stepping): it is lifted and
-        // put down again near its anchor.
+        // by the solver (after a chase the crab settles without stepping): it is lifted from
+        // where it stands, the leg reaching towards it, and put down again near its anchor.
         bool atReach = (leg.foot - hip).length() >= kLegReach * leg.legLength * 0.999f;
-        float r = inverseKinematicsMatrices2(hip, leg.foot, hint, joints[upper], joints[upper + 1], camera,
+        Cvector reached = leg.foot;
+        Cvector& solved = atReach && leg.footCycle.idle() ? reached : leg.foot;
+        float r = inverseKinematicsMatrices2(hip, solved, hint, joints[upper], joints[upper + 1], camera,
                                              leg.legLength);
         joints[upper] /= joints[kCrabBody];
         leg.legPhase += legScale * step / strideScale;

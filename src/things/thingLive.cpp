@@ -56,6 +56,8 @@ class CthingLiveAccess : public CtankLiveAccess {
         if (t == nullptr) return false;
         Cvector mid;
         t->getMidPos(mid);
+        // A class that gives no head or tail leaves them at its middle, not at the origin.
+        head = tail = mid;
         t->getHeadPos(head);
         t->getTailPos(tail);
         // A fish's head and tail points lie inside its snout and tail fin; its body is about

@@ -36,7 +36,9 @@ bool Ctank::groundAndShadowAt(float x, float z, float& height, float& strength) 
     float values[2] = {0.0f, 1.0f};
     image->getValues(x, z, values, image->chans >= 2 ? 3u : 1u);
     height = values[0];
-    strength = values[1];
+    // The tank's scale scaled the strength with the heights: shadows would darken in a
+    // larger tank and fade in a smaller one.
+    strength = image->chans >= 2 && image->scaled && tankScale > 0.0f ? values[1] / tankScale : values[1];
     return std::isfinite(height) && std::isfinite(strength);
 }
 

@@ -53,7 +53,8 @@ class CtankServices : public CsafeRelationship {
     // The floor height under (x, z) into height; false without a height image.
     virtual bool groundHeightAt(float x, float z, float& height);
     // The floor height and the strength of shadows cast on it at (x, z); false without a
-    // height image. An image without a strength channel gives strength 1.
+    // height image. An image without a strength channel gives strength 1; the tank's scale
+    // does not change it.
     virtual bool groundAndShadowAt(float x, float z, float& height, float& strength);
     // The z range a fish's head stays in.
     virtual float nearZLimit() { return -1000.0f; }

@@ -18,6 +18,7 @@
 
 #include "app/hostLoop.h"
 #include "app/velmoraView.h"
+#include "fish/fish.h"
 #include "fakeInput.h"
 #include "graphics/graphicsMaster.h"
 #include "host/frameFiles.h"
@@ -403,6 +404,44 @@ INSTANTIATE_TEST_SUITE_P(Screens, ClicksAtShapes, ::testing::Values(Cshape{1280,
                          [](auto const& info) {
                              return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
                          });
+
+// The tank's own picking, offscreen: a large fish in front of the others, its head along the
+// view and its tail bent up across it, is picked near either end, away from its middle, and
+// not as far again past its tail.
+class PickedBody : public HostFixture {
+  protected:
+    std::unique_ptr<CvelmoraView> view;
+};
+
+TEST_F(PickedBody, ReachesBothEndsOfABentFish) {
+    REQUIRE_OFFSCREEN();
+    Ctank* tank = startStagedView(view, 640, 360);
+    ASSERT_NE(tank, nullptr);
+    for (int i = 0; i < 30; i++)
+        view->animateOneFrame();
+    CgraphicsAPI* screen = view->findThisAPI();
+    Cfish* fish = nullptr;
+    for (Cvariable* v = tank->thingList->firstChild; v; v = v->nextSibling)
+        if (auto* f = dynamic_cast<Cfish*>(v); f && (!fish || f->bodyLength > fish->bodyLength)) fish = f;
+    ASSERT_TRUE(fish && screen);
+    Cvector mid(0.0f, -0.3f, 2.0f);
+    float step = fish->bodyLength / 9.0f;
+    for (int i = 0; i <= 8; i++)
+        fish->vertex[i] =
+            mid + (i < 4 ? Cvector(float(4 - i) * step, 0, 0) : Cvector(0, float(i - 4) * step, 0));
+    struct {
+        int end;     // the spine point the click lies towards
+        float reach; // how far, in multiples of that point's distance from the middle
+        bool picked;
+    } const cases[] = {{8, 1.0f, true}, {0, 1.0f, true}, {8, 1.7f, false}};
+    for (auto const& c : cases) {
+        float x = 0, y = 0;
+        ASSERT_TRUE(drawnAt(screen, mid + (fish->vertex[c.end] - mid) * c.reach, x, y));
+        Cvariable* under = tank->getThingClosestToScreenSpace(screen, x, screen->height - y, 0.01f);
+        EXPECT_EQ(under == fish, c.picked) << "towards point " << c.end << " x " << c.reach;
+    }
+    view->stopAnimation();
+}
 
 // A start that waits for a server that never answers (the start-up inquiry of the third
 // start): a click, the wheel and keys into the still black window meanwhile are no harm,

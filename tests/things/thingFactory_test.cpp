@@ -133,6 +133,11 @@ TEST(ThingFactory, ASpeciesWithoutAModelMakesThingsWithoutGeometry) {
     resetExitState();
 }
 
+// A thing that tells its middle only, away from the tank's origin.
+struct CmiddleOnly : CtargetThing {
+    void getMidPos(Cvector& out) override { out = Cvector(2, 1, -3); }
+};
+
 TEST(ThingLiveAccess, TankStepSeesThingsOfThisLayer) {
     CtankLiveAccess* before = tankLiveAccess;
     installThingKinds();
@@ -140,15 +145,21 @@ TEST(ThingLiveAccess, TankStepSeesThingsOfThisLayer) {
     auto* tank = new Ctank(nullptr);
     root.addVariable(tank, 1);
     auto* thing = new CtargetThing;
-    thing->tank = tank;
-    tank->thingList->addVariable(thing, 1);
-    for (auto [node, owner] : {std::pair<Cvariable*, Ctank*>{thing, tank}, {&plain, nullptr}}) {
+    auto* middleOnly = new CmiddleOnly;
+    for (Cthing* t : {static_cast<Cthing*>(thing), static_cast<Cthing*>(middleOnly)}) {
+        t->tank = tank;
+        tank->thingList->addVariable(t, 1);
+    }
+    for (auto [node, owner] :
+         {std::pair<Cvariable*, Ctank*>{thing, tank}, {middleOnly, tank}, {&plain, nullptr}}) {
         Cvector mid, head, tail;
         float radius = -1;
         EXPECT_EQ(tankLiveAccess->tankOf(node), owner);
         EXPECT_EQ(tankLiveAccess->getMidPos(node, mid), owner != nullptr);
         EXPECT_EQ(tankLiveAccess->pickBody(node, head, tail, radius), owner != nullptr);
         if (owner) EXPECT_GT(radius, 0.0f) << "a thing is picked over some thickness";
+        // Without a head or a tail the body is its middle: its own scale, not the origin.
+        if (owner) EXPECT_TRUE((head - mid).length() + (tail - mid).length() < 1e-6f) << node->name.c_str();
     }
     thing->dying = 1;
     EXPECT_TRUE(tankLiveAccess->isBeingDeleted(thing));
