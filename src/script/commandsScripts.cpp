@@ -1,5 +1,7 @@
 // Built-in commands that define, load and run scripts, and print to the trace.
+#include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "data/aquaResource.h"
@@ -221,17 +223,27 @@ int runNetworkScript(Cvariable* target, char const* text, int length, Cstring* e
     engineHooks.enterRunPhase = nullptr;
     scriptError = 0;
     int result = CMD_NOT_HANDLED;
+    bool failed = false;
     {
-        CnetworkScriptScope network;
-        CscriptVar script;
-        if (script.processStringScript(text, static_cast<size_t>(length)) == 0)
-            result = runScript(target, &script);
+        // A failed run's exits never reach the holds around it: the script that asked for
+        // it (a "msg.txt") did not fail.
+        CexitHold hold;
+        {
+            CnetworkScriptScope network;
+            CscriptVar script;
+            if (script.processStringScript(text, static_cast<size_t>(length)) == 0)
+                result = runScript(target, &script);
+        }
+        failed = result != CMD_DONE || scriptError;
+        // What the script added to the exit message (after the separator) tells why it failed.
+        std::string added(exitMsg.c_str());
+        added.erase(0, std::min(added.size(), size_t(before.message.size())));
+        added.erase(0, added.find_first_not_of("; "));
+        if (failed && errorText) *errorText = added.c_str();
+        if (failed) hold.forget();
     }
     engineHooks.enterRunPhase = enterPhase;
-    if (result != CMD_DONE || scriptError) {
-        // What the script added to the exit message tells why it failed.
-        if (errorText && exitMsg.size() > before.message.size())
-            *errorText = exitMsg.substr(before.message.size(), exitMsg.size() - before.message.size());
+    if (failed) {
         before.restore();
         return result != CMD_DONE ? result : int(CMD_STOP);
     }

@@ -113,6 +113,8 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
                  "SCRIPT :mfile \"[APD]moved.txt\" \"x\"\n:renameFile \"[APD]moved.txt\"" + away);
     server.serve("/saveVar.php",
                  "SCRIPT :float leak 1\n:saveVar leak" + away + " 0 1\n:saveVar leak [APD]kept.txt 0 1");
+    server.serve("/exit0.php", "SCRIPT :exit0");
+    server.serve("/exitErr.php", "SCRIPT :exiterr \"the reply failed\"");
     server.server.Get("/hop.php", [&stranger](httplib::Request const&, httplib::Response& res) {
         res.set_redirect(stranger.url("stranger.php"));
     });
@@ -150,6 +152,9 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
         // Neither a move nor a saved variable leaves the data folder.
         {"move.php?", 1, nullptr, "moved.txt", true, "refused outside data folder"},
         {"saveVar.php?", 1, nullptr, "kept.txt", true, "refused outside data folder"},
+        // A reply that fails is no fault of the "msg.txt" that asked for it.
+        {"exit0.php?", 2, nullptr, "msg.txt.damaged", false, "exit0 refused for a downloaded script"},
+        {"exitErr.php?", 2, nullptr, "msg.txt.damaged", false, "reply script failed: the reply failed"},
         // Another server's reply never runs; the server's own redirect is followed.
         {"hop.php?", 1, nullptr, "stranger.txt", false, "A redirect to another server was refused."},
         {"hopHome.php?", 1, nullptr, "home.txt", true, nullptr},
