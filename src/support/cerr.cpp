@@ -218,13 +218,25 @@ void setExit(char const* reason) {
     VTRACE(1, "exit: " << why);
 }
 
+namespace {
+// Each reason stands apart from the one before it, which is read first as the cause.
+void appendExitReason(char const* reason) {
+    if (reason == nullptr || *reason == 0) return;
+    if (!exitMsg.empty()) {
+        char last = exitMsg.c_str()[exitMsg.size() - 1];
+        if (last != ' ') exitMsg += (last == '.' || last == '!' || last == '?') ? " " : "; ";
+    }
+    exitMsg += reason;
+}
+} // namespace
+
 void setExitError(char const* reason, int) {
     VTRACE(1, "**"
                   << "**"
                   << "* Exit Error reason: " << (reason ? reason : ""));
     erroredExit = 1; // before setExit, so the closing phase already sees an errored exit
     setExit(reason);
-    if (!ignoreSubsequentErrors) exitMsg += reason;
+    if (!ignoreSubsequentErrors) appendExitReason(reason);
     OS::closeDetailLogging();
     sendErrorReport = 1;
     if (mendwellArgument.empty()) mendwellArgument = "-f";

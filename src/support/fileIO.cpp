@@ -324,7 +324,9 @@ int createDirectories(char const* path, int levelAdjust) {
             continue;
         }
         VTRACE(1, sofar);
-        result = mkdir(sofar.c_str(), 0777) == 0 ? 1 : 0;
+        // Nothing below a folder that cannot be made can be: errno keeps the first reason.
+        if (mkdir(sofar.c_str(), 0777) != 0) return 0;
+        result = 1;
     }
     return result;
 }

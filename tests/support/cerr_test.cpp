@@ -153,9 +153,13 @@ TEST_F(TraceTest, ExitReasonBookkeeping) {
     resetExitState();
     setExitError("first", 0);
     setExitError("second", 0);
-    ASSERT_EQ(exitReasonList.size(), 1u); // the first reason is kept, the messages join
+    ASSERT_EQ(exitReasonList.size(), 1u); // the first reason is kept, the messages join apart
     EXPECT_EQ(exitReasonList[0], "first");
-    EXPECT_EQ(exitMsg, "firstsecond");
+    EXPECT_EQ(exitMsg, "first; second");
+    setExitError("", 0);
+    setExitMessage(" done.");
+    setExitError("Next", 0);
+    EXPECT_EQ(exitMsg, "first; second done. Next");
     EXPECT_EQ(erroredExit, 1);
     EXPECT_EQ(startRunOrQuit, 2);
     EXPECT_EQ(sendErrorReport, 1);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 
 #include "host/fakeHostServices.h"
 #include "support/fileIO.h"
@@ -174,6 +177,10 @@ TEST_F(Files, UnopenableOutputFails) {
     std::ifstream in;
     EXPECT_EQ(file_open(in, "/nonexistent-folder/x/y.txt", 0), 0);
     EXPECT_TRUE(in.good()); // the state is cleared after a failed open
+    // A folder that cannot be made: errno tells why the first one could not.
+    std::filesystem::create_symlink(data.file("nowhere"), data.file("dangling"));
+    createDirectories(data.file("dangling/a/b").c_str(), 0);
+    EXPECT_EQ(errno, EEXIST) << std::strerror(errno);
 }
 
 } // namespace
