@@ -22,6 +22,7 @@
 #include "world/initGlobals.h"
 #include "world/shopAudio.h"
 #include "world/shopGlobals.h"
+#include "world/velmoraFunctions.h"
 
 volatile std::sig_atomic_t stopSignalled = 0;
 
@@ -263,6 +264,7 @@ int ChostRun::close() {
     for (auto& view : views)
         view->stopAnimation();
     views.clear();
+    clearCrashIndicatorFile(); // only a process ending inside its start leaves the marker
     freeGlobals();
     endOptionsForThisRun();
     keptUseAllScreens = -1;

@@ -174,8 +174,11 @@ void copyResourcesFromInstall() {
     // Only ever a folder inside the data folder is replaced.
     if (!inside(target, data)) return;
     std::error_code error;
+    // The engine works in the copy: it goes on in the new one.
+    bool workingInCopy = fs::equivalent(fs::current_path(error), target, error);
     fs::remove_all(target, error);
     fs::create_directories(target, error);
+    if (workingInCopy && chdir(target.c_str()) != 0) masterLine("couldn't enter the new copy");
     bool copied = true;
     Cstring failure; // the first piece that could not be written, with the system's reason
     if (error) failure = Cstring("\"") + target.c_str() + "\" could not be made: " + error.message().c_str();

@@ -124,6 +124,11 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine);
 int runStringScript(Cvariable* target, char const* text);
 // Reads a script file into a temporary script and runs it.
 int runDiskScript(Cvariable* target, char const* path);
+// Reads a script file of the resources and runs it on target; true when it read and ran. A
+// file of the resource copy that fails to read or to run is copied again from the install
+// folder and run once more; one the install folder does not hold is removed from the copy
+// and its failure forgotten.
+bool runResourceScriptFile(Cvariable* target, char const* path);
 
 // Runs a script file the data folder keeps (settings, registry) on target. A file that does
 // not parse or whose run fails is renamed "<path>.damaged" (or ".damaged2" and so on, the

@@ -4,6 +4,8 @@
 #include "script/mathSolver.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/fileIO.h"
+#include "support/resourceCopy.h"
 
 int16_t scriptError = 0;
 Cstring scriptName;
@@ -129,4 +131,25 @@ int runDiskScript(Cvariable* target, char const* path) {
     int result = runScript(target, &script);
     masterOut << "runscript ret=" << result << std::endl;
     return result;
+}
+
+bool runResourceScriptFile(Cvariable* target, char const* path) {
+    auto once = [&] {
+        CscriptVar script;
+        return script.processDiskScript(path) == 0 && !scriptFailed(runScript(target, &script));
+    };
+    // A script already failing fails any parse: nothing to judge the file by.
+    if (scriptError) return once();
+    bool there = pathInResourceCopy(path) && fileExists(path);
+    CexitHold hold;
+    bool ran = loadRenewingCopy([&] {
+        scriptError = 0; // each attempt starts as the first did
+        return once();
+    });
+    // One the install folder does not hold goes, as it does when the copy is made again.
+    if (!ran && (dropFileNotInstalled(path) || (there && !fileExists(path)))) {
+        hold.forget();
+        scriptError = 0;
+    }
+    return ran;
 }

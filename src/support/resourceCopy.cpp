@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 CcopyLoad* currentLoad = nullptr;
+unsigned loadsBlamed = 0; // the loads that ended the start naming a file
 
 // The path inside the copy ("tanks/x/x.tank"), or false when path leads elsewhere.
 bool partOfCopy(char const* path, std::string& part) {
@@ -69,19 +70,23 @@ void logRenewal(Cstring const& copy, char const* why) {
                   << std::endl;
 }
 
-// Puts the installed file in the copy's place (whatever stands there goes); true when done.
-bool copyAgain(Cstring const& copy, Cstring const& installed, char const* why) {
+// Puts the installed file in the copy's place (whatever stands there goes); "" when done,
+// else the system's reason.
+std::string copyAgain(Cstring const& copy, Cstring const& installed, char const* why) {
     std::error_code error;
     fs::path target(copy.c_str());
     fs::remove_all(target, error);
+    std::string removeFailed = error ? error.message() : std::string();
     fs::create_directories(target.parent_path(), error);
     fs::copy_file(installed.c_str(), target, fs::copy_options::overwrite_existing, error);
     if (error) {
-        VTRACE(1, "resource copy: " << copy << " could not be copied again: " << error.message().c_str());
-        return false;
+        // What stood in the way says more than the copy that then failed.
+        std::string reason = removeFailed.empty() ? error.message() : removeFailed;
+        VTRACE(1, "resource copy: " << copy << " could not be copied again: " << reason.c_str());
+        return reason;
     }
     logRenewal(copy, why);
-    return true;
+    return std::string();
 }
 
 // The copy's file for path (expanded, made absolute), or empty when path is no file of it.
@@ -123,7 +128,29 @@ void mendResourceCopyFile(char const* path) {
     if (installed.empty() || plainFileSize(installed.c_str()) <= 0) return;
     struct stat st;
     bool there = lstat(copy.c_str(), &st) == 0;
+    // One that cannot be written fails its load, which names it.
     copyAgain(copy, installed, !there ? "is missing" : size < 0 ? "is no plain file" : "is empty");
+}
+
+bool dropFileNotInstalled(char const* path) {
+    std::string part;
+    Cstring copy = copyFileOf(path, part);
+    struct stat st;
+    if (copy.empty() || lstat(copy.c_str(), &st) != 0 || installDir.empty() || !copyIsWhole()) return false;
+    bool copiedFolder = false;
+    for (char const* folder : {"global/", "species/", "tanks/"})
+        copiedFolder = copiedFolder || part.compare(0, std::strlen(folder), folder) == 0;
+    if (copiedFolder && lstat((installDir + part.c_str()).c_str(), &st) == 0) return false;
+    std::error_code error;
+    fs::remove_all(copy.c_str(), error);
+    if (error) {
+        VTRACE(1, "resource copy: " << copy << " could not be removed: " << error.message().c_str());
+        return false;
+    }
+    VTRACE(1, "resource copy: " << copy << " fails to load and is not installed; removed");
+    if (masterOut.is_open())
+        masterOut << "resource copy: " << copy << " fails to load and is not installed; removed" << std::endl;
+    return true;
 }
 
 void noteResourceRead(char const* path) {
@@ -133,7 +160,7 @@ void noteResourceRead(char const* path) {
     if (!copy.empty()) currentLoad->note(copy);
 }
 
-CcopyLoad::CcopyLoad() : outer(currentLoad) {
+CcopyLoad::CcopyLoad() : outer(currentLoad), blamesBefore(loadsBlamed) {
     currentLoad = this;
 }
 
@@ -166,16 +193,30 @@ bool CcopyLoad::renewDamaged() {
         if (installed.empty() || plainFileSize(installed.c_str()) < 0 ||
             sameBytes(path.c_str(), installed.c_str()))
             continue;
-        renewed = copyAgain(path, installed, "fails to load") || renewed;
+        std::string why = copyAgain(path, installed, "fails to load");
+        if (why.empty())
+            renewed = true;
+        else if (notRenewed.empty()) {
+            notRenewed = path;
+            whyNotRenewed = why.c_str();
+        }
     }
     return renewed;
 }
 
-void installedResourceFailed(Cstring const& installed) {
-    resourceCopyAskedBack = 1;
-    Cstring reason = Cstring("the installed file ") + installed + " fails to load";
+void CcopyLoad::blame() const {
     // A load around the one that failed fails with it: the file is named once.
-    if (std::string(exitMsg.c_str()).find(reason.c_str()) != std::string::npos) return;
-    if (!exitMsg.empty()) reason = Cstring("; ") + reason;
-    setExitError(reason.c_str(), 1);
+    if (loadsBlamed != blamesBefore) return;
+    Cstring installed = firstInstalled();
+    if (installed.empty() && notRenewed.empty()) return;
+    loadsBlamed++;
+    resourceCopyAskedBack = 1;
+    if (!notRenewed.empty())
+        setExitError(
+            (Cstring("the resource copy's file ") + notRenewed +
+             " fails to load and could not be copied again from the install folder: " + whyNotRenewed)
+                .c_str(),
+            1);
+    else
+        setExitError((Cstring("the installed file ") + installed + " fails to load").c_str(), 1);
 }

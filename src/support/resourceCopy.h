@@ -34,6 +34,9 @@ void askForResourceCopyBack();
 void mendResourceCopyFile(char const* path);
 // Called by the file layer for each file it opens for reading (path expanded).
 void noteResourceRead(char const* path);
+// Removes path's file from a whole copy when the install folder does not hold it (a file
+// a reply or a package put there), as a copy made again would; true when it was removed.
+bool dropFileNotInstalled(char const* path);
 
 // One attempt at a load: the files of the copy that the file layer opens while it lasts.
 class CcopyLoad {
@@ -48,20 +51,23 @@ class CcopyLoad {
     // The installed file of the first file of a whole copy read; empty when none was.
     Cstring firstInstalled() const;
     void note(Cstring const& path);
+    // Ends the start on a load that failed on the copy as installed: names the file of the
+    // copy that could not be written again and why, else the installed file. A load around
+    // one already blamed says nothing more.
+    void blame() const;
 
   private:
     CcopyLoad* outer;
     std::vector<Cstring> read;
+    unsigned blamesBefore;
+    Cstring notRenewed, whyNotRenewed; // the first file of the copy that could not be written
 };
-
-// Ends the start on a load that failed on the installed file itself.
-void installedResourceFailed(Cstring const& installed);
 
 // Runs load (true when it worked; an exit recorded meanwhile is a failure too). When it
 // fails and files of the copy that it read differ from the installed ones, those are copied
 // again and load runs once more; what the failed attempt recorded never happened. A load
-// that fails on files of the copy as installed ends the start naming the installed file.
-// True when a load worked.
+// that fails on files of the copy as installed ends the start naming the installed file,
+// or the file of the copy that could not be copied again. True when a load worked.
 template <typename Load> bool loadRenewingCopy(Load&& load) {
     // Stopping already: a load may fail for that alone, and nothing is to blame.
     if (exitSaver || erroredExit) return load();
@@ -69,10 +75,9 @@ template <typename Load> bool loadRenewingCopy(Load&& load) {
         CcopyLoad attempt;
         CexitHold hold;
         if (load() && !hold.exitRecorded()) return true;
-        Cstring installed = attempt.firstInstalled();
-        if (installed.empty()) return false; // no file of the copy: not ours to judge
+        if (attempt.firstInstalled().empty()) return false; // no file of the copy: not ours to judge
         if (!attempt.renewDamaged()) {
-            installedResourceFailed(installed);
+            attempt.blame();
             return false;
         }
         hold.forget();
@@ -80,7 +85,6 @@ template <typename Load> bool loadRenewingCopy(Load&& load) {
     CcopyLoad retry;
     CexitHold hold;
     if (load() && !hold.exitRecorded()) return true;
-    Cstring installed = retry.firstInstalled();
-    if (!installed.empty()) installedResourceFailed(installed);
+    retry.blame();
     return false;
 }

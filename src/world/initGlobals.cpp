@@ -129,6 +129,7 @@ int initGlobals() {
     frame10Script = ":if (fileEx(\"[APD]msg.txt\")==1) { :loadScript \"[APD]msg.txt\" } ";
     setAsideUnlessFile("[APD]isRunning.txt"); // a folder there is no marker of a crash
     if (fileExists("[APD]isRunning.txt")) askAboutCrash = 1;
+    Cstring endedIn = askAboutCrash ? markedPhase("[APD]isRunning.txt") : Cstring();
     addScriptSearchPath(root, 1);
     root->registerString(currentScriptName, "currentScriptName", 0);
     root->addVariableX("currentScriptPath", CLASS_STRING);
@@ -140,6 +141,13 @@ int initGlobals() {
     root->registerString(webServerBase, "webServer", 1);
     OS::readRegistryVarsInto(root);
     settleMachineID();
+    // A start that ended before its first frame may have ended on a file of the resource
+    // copy (a script's ":exit0"): the copy is made again before any of it runs.
+    if (endedIn == "openShop") {
+        masterLine("the last start ended before its first frame: the resource copy is made again "
+                   "from the install folder");
+        OS::copyResourcesFromInstall();
+    }
     checkResourceVersion();
     if (fileExists("[APD]_test.txt")) append_test_to_internet_calls = "_test";
     settleLanguage();
@@ -160,7 +168,9 @@ int initGlobals() {
 
 void freeGlobals() {
     masterLine("freeGlobals");
-    clearCrashIndicatorFile();
+    // The process ending in the middle of its start (a script's ":exit0") leaves the marker
+    // for the next start, which then renews the resource copy.
+    if (!startUnfinished()) clearCrashIndicatorFile();
     if (!globalVariablesDir) return;
     removeScriptSearchPath(globalVariablesDir);
     if (registries == globalVariablesDir) registries = nullptr;

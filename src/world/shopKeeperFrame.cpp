@@ -27,6 +27,7 @@ int CshopKeeper::timerMoveFrame(CgraphicsAPI* device) {
     if (device->isActive) services().renderFraction(*device, 100.0f);
     if (!noPresent) device->present(1);
     perRefreshStuff();
+    if (!frameStepDone) markStartFinished();
     frameStepDone = 1;
     return 1;
 }

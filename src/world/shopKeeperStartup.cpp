@@ -69,17 +69,10 @@ int CshopKeeper::loadup() {
     }
     if (!exitSaver) openAudio();
     setRealMouseVisible(0);
-    enterRunPhase("run", true);
+    // The marker names the start-up until the first frame is drawn (the tanks load then).
+    enterRunPhase("run", false);
     VTRACE(1, "phase run");
     return exitSaver == 1 ? 1 : 0;
-}
-
-// Parses a script file and, when it parsed, runs it on the shop keeper; the parse result.
-static int parseAndRun(CscriptVar& script, Cvariable* target, char const* path) {
-    int result = script.processDiskScript(path);
-    if (result == 0) runScript(target, &script);
-    script.clearScript();
-    return result;
 }
 
 int CshopKeeper::openShop() {
@@ -130,14 +123,14 @@ int CshopKeeper::openShop() {
     if (sequences->firstChild == nullptr) services().fillSequenceHolder(*this, 0);
     enterRunPhase("afterSettings", true);
     VTRACE(1, "phase afterSettings");
-    CscriptVar script;
-    parseAndRun(script, this, "species/gui_panel/interface.gui");
+    // Files of the resource copy: one that fails is copied again and run once more.
+    runResourceScriptFile(this, "species/gui_panel/interface.gui");
     addonsBrief = "";
     constexpr int recordLength = 16, nameLength = 7;
     for (int at = 0; at + nameLength <= modules.size(); at += recordLength) {
         Cstring name = modules.substr(at, nameLength);
         addonsBrief += name;
-        parseAndRun(script, this, (Cstring("addons/") + name + ".das").c_str());
+        runResourceScriptFile(this, (Cstring("addons/") + name + ".das").c_str());
     }
     if (exitSaver) return 1;
     bool found = false;

@@ -142,9 +142,10 @@ int Cspecies::loadSpecies(Cvariable* base, Cstring const& filePath, Cstring cons
         return refuse("couldn't open species %s", filePath.c_str());
     }
     if (scriptFailed(runScript(this, &script)) || exitSaver || erroredExit) {
-        // A model, skeleton or picture of the resource copy that cannot be read: the copy
-        // is damaged, and the next start takes a whole one from the install folder.
-        if (pathInResourceCopy(filePath.c_str())) askForResourceCopyBack();
+        // A species of the resource copy that the install folder cannot give file by file
+        // (the copy of another version): the next start takes a whole one.
+        if (pathInResourceCopy(filePath.c_str()) && installedResource(filePath.c_str()).empty())
+            askForResourceCopyBack();
         return refuse("failed loading species %s", filePath.c_str());
     }
 
@@ -300,13 +301,26 @@ Cspecies* requestSpecies2(char const* speciesName, char const* folder) {
         return species;
     }
     if (diskPath.empty()) return nullptr;
-    auto* species = new Cspecies;
-    if (species->loadSpecies(base, diskPath, treePath) != 0) {
-        // A species that failed to load is not kept for later requests.
-        if (species->parent)
+    // A species that failed to load is not kept for later requests.
+    Cspecies* species = nullptr;
+    auto discard = [&species] {
+        if (species && species->parent)
             deleteVariable(species);
         else
             delete species;
+        species = nullptr;
+    };
+    // Files of the resource copy that fail, even while the species' script runs, are copied
+    // again and the species is made anew from them.
+    int16_t errorBefore = scriptError;
+    bool loaded = loadRenewingCopy([&] {
+        discard();
+        scriptError = errorBefore;
+        species = new Cspecies;
+        return species->loadSpecies(base, diskPath, treePath) == 0;
+    });
+    if (!loaded) {
+        discard();
         refuse("couldn't open species %s", speciesName);
         return nullptr;
     }

@@ -59,9 +59,7 @@ int Ctank::loadDefinition(Cstring const& typeName) {
     if (base == nullptr) return 1;
     Cvariable* script = base->findVariable(definitionPath.c_str());
     if (script == nullptr) {
-        CscriptVar loader;
-        if (loader.processDiskScript(definitionPath.c_str()) != 0) return 1;
-        if (scriptFailed(runScript(base, &loader))) return 1;
+        if (!runResourceScriptFile(base, definitionPath.c_str())) return 1;
         script = base->findVariable(definitionPath.c_str());
     }
     // A file that defines no script leaves a half-built tank: that is a failure too.

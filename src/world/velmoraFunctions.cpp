@@ -1,5 +1,8 @@
 #include "world/velmoraFunctions.h"
 
+#include <fstream>
+#include <string>
+
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
@@ -10,6 +13,18 @@ Cstring stdoutFilename;
 uint8_t allowStdoutFile = 1;
 int16_t global_isPreview = 0;
 uint8_t askAboutCrash = 0;
+
+namespace {
+// The marker of this run names the start-up: its first frame is not drawn yet.
+bool markedStarting = false;
+
+void rewriteMarker() {
+    markedStarting = phaseName == "openShop";
+    Cstring marker = Cstring(":s pn ") + phaseName + "\n:s sof " + stdoutFilename + "\n";
+    setAsideUnlessFile("[APD]isRunning.txt");
+    createDiskFile("[APD]isRunning.txt", marker.c_str(), -1);
+}
+} // namespace
 
 Cstring runPhaseOutputFile(Cstring const& phase) {
     static char const* const table[][2] = {{"initGlobals", "stdout_init.txt"},
@@ -22,7 +37,24 @@ Cstring runPhaseOutputFile(Cstring const& phase) {
 }
 
 void clearCrashIndicatorFile() {
+    markedStarting = false;
     deleteFile("[APD]isRunning.txt");
+}
+
+bool startUnfinished() {
+    return markedStarting && !exitSaver && !erroredExit;
+}
+
+void markStartFinished() {
+    if (!markedStarting || erroredExit || global_isPreview) return;
+    rewriteMarker();
+}
+
+Cstring markedPhase(char const* path) {
+    std::ifstream in(replaceCommonPathKeyword(path).c_str());
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, 6, ":s pn ") == 0) return Cstring(line.c_str() + 6);
+    return Cstring();
 }
 
 void enterRunPhase(Cstring phase, bool writeMarker) {
@@ -39,9 +71,5 @@ void enterRunPhase(Cstring phase, bool writeMarker) {
     if (name == stdoutFilename) return;
     stdoutFilename = name;
     openStdout(stdoutFilename.c_str());
-    if (!erroredExit && !global_isPreview && writeMarker) {
-        Cstring marker = Cstring(":s pn ") + phase + "\n:s sof " + stdoutFilename + "\n";
-        setAsideUnlessFile("[APD]isRunning.txt");
-        createDiskFile("[APD]isRunning.txt", marker.c_str(), -1);
-    }
+    if (!erroredExit && !global_isPreview && writeMarker) rewriteMarker();
 }

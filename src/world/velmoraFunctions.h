@@ -3,7 +3,9 @@
 // A run passes "initGlobals", "openShop", "loadup", "loadSettings", "afterSettings", "run",
 // "closing" and "done". Some phases switch the trace output to a file of their own and
 // rewrite the marker "[APD]isRunning.txt", which only a clean "done" deletes; a marker
-// left behind tells the next start that the run before it ended uncleanly.
+// left behind tells the next start that the run before it ended uncleanly. The marker names
+// "openShop" until the first frame is drawn: a marker left so tells of a start that never
+// got going.
 #pragma once
 
 #include <cstdint>
@@ -66,5 +68,12 @@ inline void debugPreRender() {}
 void enterRunPhase(Cstring phase, bool writeMarker);
 // Deletes "[APD]isRunning.txt".
 void clearCrashIndicatorFile();
+// The marker of this run still names the start-up and no exit was asked for: a process
+// ending now ends inside its start.
+bool startUnfinished();
+// The first frame is drawn: the marker names the phase now in force.
+void markStartFinished();
+// The phase a marker file names (its ":s pn" line, read as text), or "".
+Cstring markedPhase(char const* path);
 // The output file of a phase, or an empty string when the phase keeps the current one.
 Cstring runPhaseOutputFile(Cstring const& phase);

@@ -192,15 +192,19 @@ TEST_F(HostLoop, ABrokenScriptOfTheResourceCopyRenewsTheCopyAndKeepsTheSettings)
     EXPECT_FALSE(pathExists(data.file("settings.txt.damaged")));
 }
 
+bool shell(std::string const& line);
+
 // A file of the data folder's resource copy damaged before a start: the start copies it
-// again from the install folder, loads it once more and draws the tank; only a file that
-// fails as installed ends the start, naming it. Each row starts from a whole copy of an
+// again from the install folder, loads (or runs) it once more and draws the tank; a file
+// the install folder does not hold goes. A planted ":exit0" ends one start, and the next
+// makes the copy again. Only a file that fails as installed ends the start, naming it, or
+// the file of the copy that cannot be written. Each row starts from a whole copy of an
 // install folder of its own, and the first start shows the default tank.
 TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
     REQUIRE_OFFSCREEN();
     namespace fs = std::filesystem;
     fs::copy(VELMORA_GENERATED_RESOURCE_DIR, install.path(), fs::copy_options::recursive);
-    enum Damage { CUT_500, CUT_300, EMPTIED, FOLDER, DELETED, HUGE_HEADER };
+    enum Damage { CUT_500, CUT_300, EMPTIED, FOLDER, DELETED, HUGE_HEADER, EXIT0, EXITERR, CD, LOCKED };
     struct {
         char const* file;
         Damage damage;
@@ -215,10 +219,23 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         {"species/neon_tetra/neon_tetra.spec", CUT_300, false}, // inside a quoted text
         {"species/rock_boulder/rock_boulder.geo", CUT_500, false},
         {"species/std_fish/arrays/swimCycle.image", CUT_500, false},
+        {"species/gui_panel/interface.gui", EXIT0, false},
+        {"species/neon_tetra/neon_tetra.spec", EXIT0, false},
+        {"addons/wabisab.das", EXIT0, false},
+        {"species/gui_panel/interface.gui", EXITERR, false},
+        {"species/gui_panel/interface.gui", CD, false},
+        {"species/neon_tetra/neon_tetra.spec", EXITERR, false},
+        {"tanks/wabi_sabi/wabi_sabi.tank", EXITERR, false},
+        {"addons/wabisab.das", EXITERR, false},
         {"tanks/wabi_sabi/wabi_sabi.tank", CUT_500, true},
+        {"species/gui_panel/interface.gui", LOCKED, false}, // run whichever tank shows
     };
     auto damage = [](std::string const& path, Damage how) {
         std::error_code error;
+        char const* planted[] = {":exit0", ":exiterr \"planted\"", ":cd nowhere_at_all { :set x 1 }",
+                                 ":exiterr planted"};
+        fs::create_directories(fs::path(path).parent_path(), error); // a module only the copy holds
+        if (how >= EXIT0) std::ofstream(path, std::ios::app) << "\n" << planted[how - EXIT0] << "\n";
         if (how == CUT_500 || how == CUT_300) fs::resize_file(path, how == CUT_500 ? 500 : 300, error);
         if (how == EMPTIED) fs::resize_file(path, 0, error);
         if (how == FOLDER || how == DELETED) fs::remove(path, error);
@@ -240,15 +257,28 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
                      fs::copy_options::recursive);
         std::string copy = data.file((std::string("Resources/") + row.file).c_str());
         std::string installedPath = install.file(row.file);
-        std::string installed = readWholeFile(installedPath);
+        fs::current_path(savedCwd); // not the copy an earlier start worked in, which is gone
+        bool copied = std::string(row.file).compare(0, 7, "addons/") != 0; // the copy's folders
+        std::string installed = copied ? readWholeFile(installedPath) : "";
         damage(copy, row.damage);
         if (row.installedToo) damage(installedPath, row.damage);
-
+        if (row.damage == LOCKED && !shell("chattr +i '" + copy + "' 2>/dev/null")) continue; // no root
+        masterOut.close(); // each start opens its own log, as a new process does
+        // As wide as a screen, not a preview: only a screen's start keeps the run marker. The
+        // program's own process ends on the planted line, its start unfinished.
+        if (row.damage == EXIT0)
+            EXPECT_TRUE(shell(VELMORA_PROGRAM " --headless 400x225 --frames 20 2>/dev/null"));
+        if (row.damage == EXIT0) EXPECT_TRUE(pathExists(data.file("isRunning.txt")));
         int status =
-            runProgram({"--headless", "320x180", "--frames", "20", "--screenshot", data.file("shot.png")});
-        if (row.installedToo) {
+            runProgram({"--headless", "400x225", "--frames", "20", "--screenshot", data.file("shot.png")});
+        if (row.damage == LOCKED) shell("chattr -i '" + copy + "'");
+        if (row.installedToo || row.damage == LOCKED) {
             EXPECT_EQ(status, 1);
-            EXPECT_NE(logs().find("the installed file " + installedPath + " fails to load"),
+            EXPECT_NE((logs() + exitMsg.c_str())
+                          .find(row.installedToo ? "the installed file " + installedPath + " fails to load"
+                                                 : "planted; the resource copy's file " + copy +
+                                                       " fails to load and could not be copied again from "
+                                                       "the install folder: Operation not permitted"),
                       std::string::npos);
             writeWholeFile(installedPath, installed);
         } else {
@@ -260,6 +290,9 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
                     png.rgba[i] >= 126 && png.rgba[i] <= 129 && png.rgba[i + 1] == 0 && png.rgba[i + 2] == 0;
             EXPECT_LT(red, png.rgba.size() / 8) << "the red error screen";
             EXPECT_EQ(readWholeFile(copy), installed) << "the copy's file is whole again";
+            EXPECT_EQ(pathExists(copy), copied);
+            EXPECT_EQ(logs().find("the resource copy is made again") != std::string::npos,
+                      row.damage == EXIT0);
         }
         resetExitState();
         scriptError = 0;
