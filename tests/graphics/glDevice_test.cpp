@@ -66,11 +66,11 @@ TEST_F(GlDevice, MissingExtensionsGiveTheExactFailureTexts) {
     doNotSendReport = 0;
     EXPECT_EQ(bare.GetDeviceCapabilities(), 1);
     EXPECT_EQ(doNotSendReport, 1);
-    // The first is the exit reason; the message shown holds both, in order.
+    // The first is the exit reason; the message shown holds both, in order, apart.
     ASSERT_EQ(exitReasonList.size(), 1u);
     EXPECT_STREQ(exitReasonList[0].c_str(),
                  "Sorry, this screensaver is not supported by your graphics card.");
-    EXPECT_STREQ(exitMsg.c_str(), "Sorry, this screensaver is not supported by your graphics card."
+    EXPECT_STREQ(exitMsg.c_str(), "Sorry, this screensaver is not supported by your graphics card. "
                                   "If you feel you have a decent card, you may want to consider "
                                   "downloading the latest drivers from your graphics card vendor.");
     doNotSendReport = 0;
