@@ -8,6 +8,8 @@
 #include <X11/Xutil.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
+#define G_SETTINGS_ENABLE_BACKEND
+#include <gio/gsettingsbackend.h>
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -200,6 +202,26 @@ class CownScreen {
     GdkDisplay* before = nullptr;
     GdkDisplay* display = nullptr;
 };
+
+// GTK in a test program keeps to it (tests/testMain.cpp): settings in memory, no GL driver
+// loaded and unloaded with the displays tests open and close, no file of the home's.
+TEST(GtkHost, TheTestProgramsKeepGtkToThemselves) {
+    REQUIRE_GTK();
+    GSettingsBackend* backend = g_settings_backend_get_default();
+    std::string home = g_get_home_dir();
+    struct Case {
+        char const* what;
+        bool holds;
+    } const cases[] = {
+        {"settings in memory", std::string(G_OBJECT_TYPE_NAME(backend)) == "GMemorySettingsBackend"},
+        {"no GL", !gdk_x11_display_get_glx_version(gdk_display_get_default(), nullptr, nullptr)},
+        {"settings files", std::string(g_get_user_config_dir()).rfind(home, 0) != 0},
+        {"recent files", std::string(g_get_user_data_dir()).rfind(home, 0) != 0},
+    };
+    g_object_unref(backend);
+    for (auto const& c : cases)
+        EXPECT_TRUE(c.holds) << c.what;
+}
 
 // Where no window manager moves it, the chooser opens whole on a screen smaller than its
 // own size: its Open and Cancel buttons can be clicked.
