@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test program whole, in one process, with its tests in shuffled order, once per
 # seed: tests must hold in any order within one process (CTest runs each case alone).
-# A program whose tests take a larger share of all the runs' time than a core's share (from
-# the last CTest run of the build: its cost data) is run in shards, one process a shard,
-# still shuffled within each, so that the cores finish together; each seed takes one shard
-# more, so that its tests meet other neighbours each time.
+# A program whose tests take more than half a core's share of all the runs' time (from the
+# last CTest run of the build: its cost data) is run in shards, one process a shard, still
+# shuffled within each, so that the cores finish together; each seed takes one shard more,
+# so that its tests meet other neighbours each time.
 # Usage: scripts/run-shuffled.sh [build dir] (default build-asan); SEEDS="1 2 3" to choose.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -41,7 +41,7 @@ seeds=$(wc -w <<<"$SEEDS")
 for i in "${!programs[@]}"; do
     program=${programs[i]}
     shards=1
-    [ "$total" -gt 0 ] && shards=$(((${seconds[i]} * JOBS + seeds * total - 1) / (seeds * total)))
+    [ "$total" -gt 0 ] && shards=$(((2 * ${seconds[i]} * JOBS + seeds * total - 1) / (seeds * total)))
     [ "$shards" -lt 1 ] && shards=1
     for seed in $SEEDS; do
         for ((shard = 0; shard < shards; shard++)); do
