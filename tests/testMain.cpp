@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -76,6 +77,21 @@ void failAnExitInsideATest() {
     _exit(1);
 }
 
+// GTK and the desktop libraries under it, as the tests load them: their settings kept in
+// memory (no settings service, whose absence the test machines report), their files (settings,
+// bookmarks, recent files) in folders of the process's own, never the home's, and GDK off the
+// GL driver. GDK would load the driver for each display a test opens and unload it as the
+// display closes, unless an earlier GTK program on the shared display left GDK's visual cache
+// there; what the unloaded driver kept looks like a leak no suppression can name.
+void keepTheDesktopToThisProcess(TempDir const& home) {
+    setenv("GSETTINGS_BACKEND", "memory", 1);
+    setenv("GDK_GL", "disable", 1);
+    for (char const* folder : {"config", "data"})
+        std::filesystem::create_directory(home.file(folder));
+    setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
+    setenv("XDG_DATA_HOME", home.file("data").c_str(), 1);
+}
+
 } // namespace
 
 void allowExitInThisTest() {
@@ -87,6 +103,8 @@ int main(int argc, char** argv) {
     // Shop keepers started by tests play through no device (a test that listens names its
     // own output).
     setenv("ALSOFT_DRIVERS", "no-device-in-tests", 0);
+    TempDir desktopHome;
+    keepTheDesktopToThisProcess(desktopHome);
 #ifdef VELMORA_TESTS_WIRE_APP
     wireApp(); // the program's tests start it as main() does
     setHostServices(nullptr);

@@ -34,6 +34,7 @@ void HostFixture::SetUp() {
     // Runs here hear nothing: the sound finds no device, as on a machine without one.
     setenv("ALSOFT_DRIVERS", "no-device-in-tests", 1);
     savedCwd = std::filesystem::current_path();
+    savedConfigHome = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
     setenv("VELMORA_INSTALL_DIR", install.path().c_str(), 1);
     setenv("VELMORA_DATA_DIR", data.path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
@@ -48,7 +49,8 @@ void HostFixture::TearDown() {
     std::filesystem::current_path(savedCwd);
     unsetenv("VELMORA_INSTALL_DIR");
     unsetenv("VELMORA_DATA_DIR");
-    unsetenv("XDG_CONFIG_HOME");
+    // The test process's own folder (tests/testMain.cpp), never the home's.
+    setenv("XDG_CONFIG_HOME", savedConfigHome.c_str(), 1);
     resetHostState();
 }
 

@@ -44,4 +44,5 @@ class HostFixture : public ::testing::Test {
     TempDir data;
     TempDir config; // $XDG_CONFIG_HOME: the saver defaults
     std::filesystem::path savedCwd;
+    std::string savedConfigHome;
 };

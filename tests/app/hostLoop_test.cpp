@@ -515,6 +515,7 @@ TEST_F(HostLoop, TheFirstStartInEachDataFolder) {
     useStagedResources();
     std::vector<std::string> run = {"--headless", "160x90", "--frames", "20"};
     std::string home = data.path() + "home/", homeData = home + ".local/share/velmora/";
+    std::string const savedDataHome = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
     struct Case {
         char const* condition;
         std::function<void()> before, after; // around each start
@@ -540,7 +541,7 @@ TEST_F(HostLoop, TheFirstStartInEachDataFolder) {
          },
          [&] {
              setenv("VELMORA_DATA_DIR", data.path().c_str(), 1);
-             unsetenv("XDG_DATA_HOME");
+             setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
          },
          0,
          homeData,
