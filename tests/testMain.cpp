@@ -1,7 +1,7 @@
 // The test programs' main. Every program starts the engine as the program does (its own
 // wiring, once; the program's own tests with its views' wiring too); after each test the wiring and the exit
-// state are put back, so tests that put stand-ins into a slot hold in any order. A test that ends the process
-// (exit0) fails.
+// state are put back, and each test starts the random generator afresh, so tests hold in any order. A test
+// that ends the process (exit0) fails.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -21,6 +21,7 @@
 #endif
 #include "support/cerr.h"
 #include "support/engineHooks.h"
+#include "support/osRand.h"
 #include "testSupport.h"
 #include "world/thingFactory.h"
 #include "world/worldHooks.h"
@@ -52,6 +53,8 @@ class CresetAfterEachTest : public ::testing::EmptyTestEventListener {
     explicit CresetAfterEachTest(CwiredState const& wired) : wired(wired) {}
     void OnTestStart(::testing::TestInfo const& info) override {
         runningTest = std::string(info.test_suite_name()) + "." + info.name();
+        // Each test draws the numbers a new process would, whatever ran before it.
+        OS::setRandState(firstRandState);
     }
     void OnTestEnd(::testing::TestInfo const&) override {
         runningTest.clear();
@@ -66,6 +69,7 @@ class CresetAfterEachTest : public ::testing::EmptyTestEventListener {
 
   private:
     CwiredState wired;
+    uint32_t firstRandState = OS::randState();
 };
 
 // The engine ends the process with exit(0) where nothing can go on; inside a test that is a

@@ -14,6 +14,14 @@ uint32_t _srand(uint32_t seed) {
     return nSeed;
 }
 
+uint32_t randState() {
+    return nSeed;
+}
+
+void setRandState(uint32_t state) {
+    nSeed = state;
+}
+
 void timeRandomizeSrand() {}
 
 } // namespace OS

@@ -12,6 +12,10 @@ namespace OS {
 int _rand();
 // Seeds with seed x 539 (modulo 2^32); returns the new state.
 uint32_t _srand(uint32_t seed);
+// The generator's whole state, to start again where it stood (a process that starts the
+// engine more than once begins each start alike).
+uint32_t randState();
+void setRandState(uint32_t state);
 // Leaves the seed alone: runs are repeatable unless a script seeds the generator.
 void timeRandomizeSrand();
 
