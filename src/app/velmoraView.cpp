@@ -247,6 +247,7 @@ void CvelmoraView::stopAnimation() {
             delete shopKeeper;
             device = nullptr; // freed with the display table
             logLine("done deleting shopkeeper", " errored=", erroredExit);
+            restartAsked = Restart::none; // the engine is gone for good: nothing to start again
             enterRunPhase("done", false);
             openStdout("outside.txt");
             if (!inetSite.empty()) {

@@ -127,6 +127,9 @@ TEST_F(HostLoop, TheDescriptionsBoxesAndSlidersHoldForTheirRunOnly) {
     std::string registry = readWholeFile(data.file("registry.txt"));
     EXPECT_NE(registry.find("fsSz 1.2"), std::string::npos) << registry;
     EXPECT_NE(registry.find("maxFishPerTank 70"), std::string::npos) << registry;
+    // The new size's restart was asked of a run that has ended: the next run is not restarted.
+    ASSERT_EQ(runProgram({"--headless", "32x18", "--frames", "9"}), 0);
+    EXPECT_EQ(logs().find("restarting the engine"), std::string::npos);
 }
 
 // A saved tank that cannot be built ends the start; the settings holding it are set aside
