@@ -62,8 +62,9 @@ CgroupWidgetVar* CcontrolPanel::showPane(Cstring const& paneName, Cstring const&
         return showPane(paneName, last, script, true);
     }
     if (existing && closePane(existing) != 0) return existing;
-    // The start's hint lies over the top of the pages: it goes when one opens.
-    if (paneName == "main_pane")
+    // The start's hint lies over the top of the pages and says how to open the bar: it goes
+    // when either opens.
+    if (paneName == "main_pane" || paneName == "bar")
         if (CgroupWidgetVar* hint = findExistingPane("tutorial_pane")) closePane(hint);
 
     useOriginalAspect = 0;
