@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -35,6 +36,11 @@ int CxHostWindow::createOwn(char const* displayName, int w, int h, char const* t
         return 1;
     }
     int screen = DefaultScreen(display);
+    // On a screen smaller than the size asked for, the window keeps its shape and fits it:
+    // without a window manager to shrink it, its bottom (the bar) would lie off the screen.
+    double fit = std::min({1.0, double(DisplayWidth(display, screen)) / w, double(DisplayHeight(display, screen)) / h});
+    w = std::max(1, int(w * fit));
+    h = std::max(1, int(h * fit));
     window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(w),
                                  static_cast<unsigned>(h), 0, BlackPixel(display, screen),
                                  BlackPixel(display, screen));

@@ -178,6 +178,27 @@ TEST_F(WindowInput, AScreenSaversWindowReadsNoInput) {
     }
 }
 
+// A window asked larger than the screen keeps its shape and fits the screen, the bar on it.
+TEST_F(WindowInput, TheOwnWindowFitsTheScreen) {
+    REQUIRE_X();
+    makeFolders(true);
+    Display* x = XOpenDisplay(nullptr);
+    ASSERT_NE(x, nullptr);
+    int screenW = DisplayWidth(x, DefaultScreen(x)), screenH = DisplayHeight(x, DefaultScreen(x));
+    ChostOptions options;
+    options.width = 3 * screenW, options.height = screenW; // as wide again as high, thrice
+    char* argv[] = {argv0(), nullptr};
+    ASSERT_EQ(run.open(options, 1, argv), 0);
+    XWindowAttributes shown{};
+    Status known = XGetWindowAttributes(x, run.window.id(), &shown);
+    XCloseDisplay(x);
+    ASSERT_TRUE(known);
+    EXPECT_LE(shown.width, screenW);
+    EXPECT_LE(shown.height, screenH);
+    EXPECT_NEAR(double(shown.width) / shown.height, 3.0, 0.02);
+    EXPECT_EQ(run.views[0]->myFrame.width, shown.width);
+}
+
 // The default tank in a window of its own: keys bound at start-up, the wheel, a click.
 TEST_F(WindowInput, KeysTheWheelAndAClickDriveTheDefaultTank) {
     REQUIRE_X();
