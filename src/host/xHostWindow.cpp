@@ -38,7 +38,8 @@ int CxHostWindow::createOwn(char const* displayName, int w, int h, char const* t
     int screen = DefaultScreen(display);
     // On a screen smaller than the size asked for, the window keeps its shape and fits it:
     // without a window manager to shrink it, its bottom (the bar) would lie off the screen.
-    double fit = std::min({1.0, double(DisplayWidth(display, screen)) / w, double(DisplayHeight(display, screen)) / h});
+    double fit = std::min(
+        {1.0, double(DisplayWidth(display, screen)) / w, double(DisplayHeight(display, screen)) / h});
     w = std::max(1, int(w * fit));
     h = std::max(1, int(h * fit));
     window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(w),
