@@ -162,6 +162,7 @@ int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
     }
     // Read after the registry (the first view read it), before the engine starts.
     applyCommandLineSettings(options);
+    copyAtOpen = resourceCopyIdentity();
     for (auto& view : views)
         view->startAnimation();
     if (options.settings && !views[0]->configureSheet())
@@ -259,22 +260,26 @@ int ChostRun::close() {
     // later start would end the same way, so the file is set aside once nothing saves any
     // more, and the next start begins from the defaults. Not when the resource copy failed
     // and was renewed: the next start tells whether the settings are to blame.
-    bool settingsAtFault = erroredExit && settingsFileError && !resourceCopyAskedBack;
+    // Nor when the copy changed beneath the run (made again by hand or by another program):
+    // its files may have gone while a tank loaded.
+    bool settingsAtFault =
+        erroredExit && settingsFileError && !resourceCopyAskedBack && resourceCopyIdentity() == copyAtOpen;
     Cstring settingsPath = OS::getSettingsFileName();
     for (auto& view : views)
         view->stopAnimation();
     views.clear();
     clearCrashIndicatorFile(); // only a process ending inside its start leaves the marker
+    // While the data folder is still this run's.
+    Cstring aside;
+    if (settingsAtFault && setKeptFileAside(settingsPath.c_str(), message.c_str(), &aside))
+        message += Cstring(" (the settings were set aside as ") + aside +
+                   "; the next start begins from the defaults)";
     freeGlobals();
     endOptionsForThisRun();
     keptUseAllScreens = -1;
     viewStopRequested = nullptr;
     lastFocusWindow = 0;
     if (runWindow == &window) runWindow = nullptr;
-    Cstring aside;
-    if (settingsAtFault && setKeptFileAside(settingsPath.c_str(), message.c_str(), &aside))
-        message += Cstring(" (the settings were set aside as ") + aside +
-                   "; the next start begins from the defaults)";
     if (errorShown) {
         std::fprintf(stderr, "velmora: %s\n", message.c_str());
         status = 1;

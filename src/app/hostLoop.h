@@ -49,6 +49,7 @@ class ChostRun {
     // Hands one key or button event to the view it happened over.
     void dispatch(ChostInputEvent const& event);
     bool opened = false;
+    Cstring copyAtOpen; // resourceCopyIdentity() when the engine started
 };
 
 // Runs the program as the options say; the process exit status (0 a normal stop, 1 no

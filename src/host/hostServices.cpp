@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 #include "host/httpConnection.h"
 #include "support/cerr.h"
@@ -51,14 +52,24 @@ int openMasterOut(Cstring* why) {
         if (why) *why = "no data folder";
         return 1;
     }
+    if (!mayWriteDataFolder()) {
+        if (why) *why = Cstring("no log is written: ") + dataFolderReadOnly;
+        return 1;
+    }
     createDirectories(appDataDir.c_str(), 0);
     Cstring path = appDataDir + "masterout.txt";
     errno = 0;
-    if (setAsideUnlessFile(path.c_str()) < 0 || hostServices().openMasterLog(path.c_str()) != 0 ||
-        !masterOut.is_open()) {
+    // A file of this one name, never written through a link (symbolic or hard). The log is
+    // written at its end, so that a line another run adds (openMasterOut's sharer) stays.
+    int fd = openOwnFile(path.c_str(), OWN_TRUNCATE);
+    int failed = fd < 0 ? 1 : hostServices().openMasterLog(descriptorPath(fd).c_str());
+    if (fd >= 0 && failed) failed = hostServices().openMasterLog(path.c_str()); // no /proc
+    int reason = errno;
+    if (fd >= 0) close(fd);
+    if (failed || !masterOut.is_open()) {
         if (why)
             *why = Cstring("\"masterout.txt\" cannot be written in the data folder \"") + appDataDir +
-                   "\": " + (errno ? std::strerror(errno) : "not opened");
+                   "\": " + (reason ? std::strerror(reason) : "not opened");
         return 1;
     }
     masterOut << "masterout:" << path << std::endl;

@@ -67,7 +67,7 @@ class ChostServices {
     // Makes the window of the options sheet, which reports to actions; null when the
     // platform cannot show one. The caller owns it.
     virtual CsheetWindow* makeSheetWindow(CsheetActions& actions) = 0;
-    // Opens the master log (masterOut) on path, truncated; 0 opened.
+    // Opens the master log (masterOut) on path, writing at its end; 0 opened.
     virtual int openMasterLog(char const* path) = 0;
     virtual void setPriority(int priority) = 0;
 
@@ -90,6 +90,12 @@ class ChostServices {
     // Called by the frame loop once per frame: what the platform finished since (a file
     // chooser's answer) is handed on from here.
     virtual void frameTick() = 0;
+
+    // Takes the data folder for this run alone: an advisory lock, held until
+    // unlockDataFolder or the end of the process (a crash included). 0 taken (or taken
+    // before), 1 another run holds it, -1 the folder cannot be locked here.
+    virtual int lockDataFolder(char const*) { return 0; }
+    virtual void unlockDataFolder() {}
 };
 
 // The services in use (the platform's unless replaced).

@@ -9,6 +9,8 @@
 #include <iostream>
 #include <pwd.h>
 #include <spawn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
@@ -88,6 +90,32 @@ int ClinuxHostServices::deleteFile(char const* path) {
 
 int ClinuxHostServices::moveFile(char const* from, char const* to) {
     return std::rename(from, to) == 0 ? 0 : 1;
+}
+
+namespace {
+// The open folder whose lock this process holds, whichever services object took it.
+int dataFolderLock = -1;
+} // namespace
+
+int ClinuxHostServices::lockDataFolder(char const* folder) {
+    if (dataFolderLock >= 0) return 0;
+    // The folder itself carries the lock: there is no lock file to plant or to leave behind.
+    // Not inherited by the programs the run starts, which would hold it past its end.
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        dataFolderLock = fd;
+        return 0;
+    }
+    int why = errno;
+    close(fd);
+    return why == EWOULDBLOCK ? 1 : -1;
+}
+
+void ClinuxHostServices::unlockDataFolder() {
+    if (dataFolderLock < 0) return;
+    close(dataFolderLock);
+    dataFolderLock = -1;
 }
 
 Cstring homeFolder() {
@@ -208,7 +236,8 @@ CsheetWindow* ClinuxHostServices::makeSheetWindow(CsheetActions&) {
 
 int ClinuxHostServices::openMasterLog(char const* path) {
     masterOut.clear();
-    masterOut.open(path, std::ios::out | std::ios::trunc);
+    // At its end: the file was emptied when it was made the program's own.
+    masterOut.open(path, std::ios::out | std::ios::app);
     return masterOut.is_open() ? 0 : 1;
 }
 

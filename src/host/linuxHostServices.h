@@ -47,6 +47,8 @@ class ClinuxHostServices : public ChostServices {
     bool beginFileRequest(char const* folder, void (*done)(void* context, char const* path),
                           void* context) override;
     void frameTick() override;
+    int lockDataFolder(char const* folder) override;
+    void unlockDataFolder() override;
 
     bool progressOpen = false;
     void (*fileRequestDone)(void* context, char const* path) = nullptr;

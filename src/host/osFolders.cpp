@@ -14,6 +14,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
+#include "support/resourceCopy.h"
 #include "variables/configDialogVars.h"
 #include "variables/variable.h"
 
@@ -176,6 +177,7 @@ void copyResourcesFromInstall() {
     std::error_code error;
     // The engine works in the copy: it goes on in the new one.
     bool workingInCopy = fs::equivalent(fs::current_path(error), target, error);
+    keepChangedCopyFiles(); // what was changed in a whole copy outlives it
     fs::remove_all(target, error);
     fs::create_directories(target, error);
     if (workingInCopy && chdir(target.c_str()) != 0) masterLine("couldn't enter the new copy");

@@ -10,6 +10,7 @@
 #include "script/scriptOrigin.h"
 #include "support/engineHooks.h"
 #include "support/cerr.h"
+#include "support/resourceCopy.h"
 #include "variables/configDialogVars.h"
 #include "variables/variableConvert.h"
 
@@ -49,6 +50,8 @@ int commandExit0(CscriptHandler*, CscriptLine& line, Cvariable**) {
         setExitError("exit0 refused for a downloaded script", 1);
         return CMD_STOP;
     }
+    // While the data folder is still this run's: a changed file of the copy goes first.
+    renewRunningScriptFile(true);
     if (engineHooks.freeGlobals) engineHooks.freeGlobals();
     exit0(message.c_str());
 }

@@ -42,6 +42,7 @@ void CscriptLine::copyFrom(CscriptLine* other) {
     name = other->name;
     tokens = other->tokens;
     tokenTypes = other->tokenTypes;
+    sourceIndex = other->sourceIndex;
 }
 
 void CscriptLine::addToken(Cstring const& text, unsigned char type) {

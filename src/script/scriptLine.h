@@ -80,6 +80,7 @@ class CscriptLine : public CscriptContainer {
 
     std::vector<Cstring> tokens;
     std::vector<unsigned char> tokenTypes;
+    int sourceIndex = -1; // the file the line was read from (scriptSourceIndex), copies too
 
   private:
     bool indexInRange(int i, char const* message);

@@ -157,6 +157,7 @@ void CparsingInfo::loadLines(Cvariable* parent) {
                 }
                 CscriptLine* line = new CscriptLine();
                 line->name.assign(chunk + 1, length - 1);
+                line->sourceIndex = parsingScriptSource;
                 line->parent = parent;
                 if (last)
                     last->nextSibling = line;
@@ -251,7 +252,12 @@ int CscriptVar::readDiskScript(char const* path) {
         return 1;
     }
     fromDisk = 1;
-    return parse(reinterpret_cast<char const*>(chunk.data), chunk.data ? chunk.size : 0);
+    // Each line keeps the file it came from.
+    int outerSource = parsingScriptSource;
+    parsingScriptSource = scriptSourceIndex(path);
+    int result = parse(reinterpret_cast<char const*>(chunk.data), chunk.data ? chunk.size : 0);
+    parsingScriptSource = outerSource;
+    return result;
 }
 
 void CscriptVar::writeConfigString(std::ostream& out) {

@@ -33,12 +33,18 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
 
     int result = CMD_DONE;
     CscriptLine* lastLine = nullptr;
+    int outerSource = runningScriptSource;
     Cvariable* current = mathSolver.errorReported ? nullptr : firstLine;
     while (current) {
         Cvariable* next = current->nextSibling;
         if (current->getClass() == CLASS_SCRIPT_LINE) {
             CscriptLine* line = static_cast<CscriptLine*>(current);
             lastLine = line;
+            // What the line ends is laid at its file's door (a line of a text, at its runner's).
+            if (line->sourceIndex >= 0 && line->sourceIndex != runningScriptSource) {
+                runningScriptSource = line->sourceIndex;
+                scriptSourceRuns(runningScriptSource);
+            }
             result = processCommandMain(&handler, *line, &next);
             if (erroredExit) {
                 result = CMD_STOP;
@@ -67,6 +73,7 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
     }
     mathSolver.setSearchVariablePath(savedSearchPath);
     mathSolver.clearError();
+    runningScriptSource = outerSource;
     scriptRunDepth--;
     return result;
 }

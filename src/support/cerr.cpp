@@ -8,6 +8,7 @@
 #include "support/engineHooks.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
+#include "support/resourceCopy.h"
 
 uint64_t errorChannels = 0;
 uint64_t allowErrorChannels = 0;
@@ -44,6 +45,9 @@ bool beginTraceFileAgain() {
     if (stdoutObject.fullPath.empty()) return false;
     file.close();
     file.clear();
+    // Only the program's own file again: a link or a pipe put in its place ends the trace.
+    if (ownFileOfDataFolder(stdoutObject.fullPath.c_str()))
+        return openOwnStream(file, stdoutObject.fullPath.c_str(), OWN_TRUNCATE | OWN_QUIET);
     file.open(stdoutObject.fullPath, std::ios::out | std::ios::trunc | std::ios::binary);
     return file.is_open();
 }
@@ -202,11 +206,14 @@ void CexitHold::forget() {
 void exit0(char const* message) {
     VTRACE(1, "exit0 " << message);
     if (masterOut.is_open()) masterOut << "exit0" << message << std::endl;
+    renewRunningScriptFile(true); // a changed file of the resource copy ends this process only
     std::exit(0);
 }
 
 void setExit(char const* reason) {
     Cstring why(reason);
+    // A changed file of the resource copy that ends the run ends this run only.
+    if (!exitSaver) renewRunningScriptFile(false);
     if (exitReasonList.empty()) exitReasonList.push_back(why);
     startRunOrQuit = 2;
     if (why.size()) VTRACE(1, "\n\n\n\nExit reason: " << why);

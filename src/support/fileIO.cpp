@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,6 +134,11 @@ static bool keywordFolderUnknown(char const* path) {
 int file_open(std::ifstream& in, char const* path, unsigned int) {
     Cstring full = replaceCommonPathKeyword(path);
     VTRACE(1, "FILEIN: " << full);
+    if (ownFileOfDataFolder(full.c_str())) {
+        if (openOwnStream(in, full.c_str())) return 1;
+        in.clear();
+        return 0;
+    }
     mendResourceCopyFile(full.c_str());
     noteResourceRead(full.c_str());
     in.open(full.c_str(), std::ios::in | std::ios::binary);
@@ -168,15 +175,22 @@ int file_open(std::ofstream& out, Cstring path, unsigned int) {
     if (masterOut.is_open()) masterOut << "fout " << full << std::endl;
     // A folder keyword left at the start means its folder is not known yet: such a path
     // names no real file, and writing it would leave a "[APD]..." file in the working folder.
-    if (!keywordFolderUnknown(full.c_str())) {
-        // A safe write's side name is the program's own: whatever stands there goes aside.
-        if (pending) setAsideUnlessFile(full.c_str());
+    bool refused = !keywordFolderUnknown(full.c_str()) && writeRefused(full.c_str());
+    if (!keywordFolderUnknown(full.c_str()) && !refused) {
         errno = 0;
-        if (unlinkSharedFile(full.c_str()))
-            out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
+        if (ownFileOfDataFolder(full.c_str())) {
+            openOwnStream(out, full.c_str(), OWN_TRUNCATE);
+        } else {
+            // A safe write's side name is the program's own: whatever stands there goes aside.
+            if (pending) setAsideUnlessFile(full.c_str());
+            if (unlinkSharedFile(full.c_str()))
+                out.open(full.c_str(), std::ios::out | std::ios::trunc | std::ios::binary);
+        }
     }
     if (!out.is_open()) {
-        lastWriteError = errno ? std::strerror(errno) : "not opened";
+        lastWriteError = refused ? dataFolderReadOnly
+                         : errno ? Cstring(std::strerror(errno))
+                                 : Cstring("not opened");
         noteFailedWrite(path);
         return 0;
     }
@@ -238,8 +252,22 @@ void file_close(std::ofstream& out) {
     if (!finishSafeWrite(name)) out.setstate(std::ios::failbit);
 }
 
+// For the program's own file: whether a regular file stands there (anything else is set
+// aside), its size in size when asked. Never opens it.
+static bool ownFileThere(char const* full, long* size) {
+    struct stat st;
+    if (lstat(full, &st) != 0) return false;
+    if (!S_ISREG(st.st_mode)) {
+        setAsideUnlessFile(full);
+        return false;
+    }
+    if (size) *size = static_cast<long>(st.st_size);
+    return true;
+}
+
 int fileExists(char const* path) {
     Cstring full = replaceCommonPathKeyword(path);
+    if (ownFileOfDataFolder(full.c_str())) return ownFileThere(full.c_str(), nullptr) ? 1 : 0;
     mendResourceCopyFile(full.c_str());
     std::ifstream in(full.c_str(), std::ios::in | std::ios::binary);
     return in.is_open() ? 1 : 0;
@@ -247,6 +275,8 @@ int fileExists(char const* path) {
 
 long getDiskFileSize(char const* path) {
     Cstring full = replaceCommonPathKeyword(path);
+    long size = -1;
+    if (ownFileOfDataFolder(full.c_str())) return ownFileThere(full.c_str(), &size) ? size : -1;
     mendResourceCopyFile(full.c_str());
     std::ifstream in(full.c_str(), std::ios::in | std::ios::binary | std::ios::ate);
     VTRACE(2, "path=" << full << (in.is_open() ? " file opened" : " file not opened"));
@@ -282,6 +312,7 @@ int deleteFile(char const* path) {
     VTRACE(4, "_"
                   << "DELETEFILE " << path);
     Cstring full = replaceCommonPathKeyword(path);
+    if (writeRefused(full.c_str())) return 1;
     return std::remove(full.c_str()) == 0 ? 0 : 1;
 }
 
@@ -290,11 +321,13 @@ int renameFile(char const* oldPath, char const* newPath) {
                   << "rename " << oldPath << " to " << newPath);
     Cstring from = replaceCommonPathKeyword(oldPath);
     Cstring to = replaceCommonPathKeyword(newPath);
+    if (writeRefused(from.c_str()) || writeRefused(to.c_str())) return 1;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : 1;
 }
 
 int makedir(char const* path) {
     Cstring full = replaceCommonPathKeyword(path);
+    if (writeRefused(full.c_str())) return 1;
     return mkdir(full.c_str(), 0777) == 0 ? 0 : 1;
 }
 
@@ -325,6 +358,10 @@ int createDirectories(char const* path, int levelAdjust) {
         }
         VTRACE(1, sofar);
         // Nothing below a folder that cannot be made can be: errno keeps the first reason.
+        if (writeRefused(sofar.c_str())) {
+            errno = EACCES;
+            return 0;
+        }
         if (mkdir(sofar.c_str(), 0777) != 0) return 0;
         result = 1;
     }
@@ -344,8 +381,12 @@ Cstring freeSetAsideName(char const* path) {
 int setAsideUnlessFile(char const* path) {
     Cstring full = replaceCommonPathKeyword(path);
     struct stat st;
-    if (lstat(full.c_str(), &st) != 0) return 0;
-    if (stat(full.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) return 0;
+    // The name itself, never where a link leads: a link is no file of the program's own.
+    if (lstat(full.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return 0;
+    if (writeRefused(full.c_str())) {
+        errno = EACCES;
+        return -1;
+    }
     Cstring aside = freeSetAsideName(full.c_str());
     bool moved = !aside.empty() && std::rename(full.c_str(), aside.c_str()) == 0;
     int reason = moved ? 0 : aside.empty() ? EEXIST : errno;
@@ -355,6 +396,102 @@ int setAsideUnlessFile(char const* path) {
     if (masterOut.is_open()) masterOut << full << ": " << said << std::endl;
     errno = reason;
     return moved ? 1 : -1;
+}
+
+// ---- the program's own files
+
+bool mayWriteDataFolder() {
+    return !appDataDir.empty() && dataFolderReadOnly.empty();
+}
+
+namespace {
+// The path made whole (from the working folder) and without "." and ".." pieces.
+std::filesystem::path wholePath(char const* path) {
+    std::error_code error;
+    std::filesystem::path whole = std::filesystem::absolute(path, error);
+    return error ? std::filesystem::path(path) : whole.lexically_normal();
+}
+
+std::filesystem::path dataFolderPath() {
+    return wholePath(appDataDir.c_str()).parent_path(); // without the trailing slash's empty piece
+}
+} // namespace
+
+bool writeRefused(char const* fullPath) {
+    if (fullPath == nullptr || appDataDir.empty() || dataFolderReadOnly.empty()) return false;
+    std::filesystem::path path = wholePath(fullPath), folder = dataFolderPath();
+    auto [f, p] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    return f == folder.end();
+}
+
+bool ownFileOfDataFolder(char const* fullPath) {
+    if (fullPath == nullptr || *fullPath == 0 || appDataDir.empty()) return false;
+    std::filesystem::path path = wholePath(fullPath);
+    return path.has_filename() && path.parent_path() == dataFolderPath();
+}
+
+int openOwnFile(char const* fullPath, int how) {
+    bool quiet = (how & OWN_QUIET) != 0;
+    int mode = how & 3;
+    struct stat st;
+    if (mode == OWN_READ) {
+        if (lstat(fullPath, &st) != 0) return -1;
+        if (!S_ISREG(st.st_mode)) {
+            if (!quiet) setAsideUnlessFile(fullPath);
+            errno = ENOENT;
+            return -1;
+        }
+    } else if (writeRefused(fullPath)) {
+        errno = EACCES;
+        return -1;
+    } else if (!quiet && (setAsideUnlessFile(fullPath) < 0 || !unlinkSharedFile(fullPath))) {
+        return -1;
+    }
+    int flags = mode == OWN_READ ? O_RDONLY : O_WRONLY | O_CREAT | (mode == OWN_APPEND ? O_APPEND : 0);
+    // Never through a link, never waiting on a pipe that nobody writes or reads.
+    int fd = open(fullPath, flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;
+    // What the name held when it was opened: a regular file of this one name (what another
+    // program put there since the look above is refused, not written through).
+    int why = 0;
+    if (fstat(fd, &st) != 0)
+        why = errno;
+    else if (!S_ISREG(st.st_mode))
+        why = EISDIR;
+    else if (mode != OWN_READ && st.st_nlink != 1)
+        why = EMLINK;
+    else if (mode == OWN_TRUNCATE && ftruncate(fd, 0) != 0)
+        why = errno;
+    if (why) {
+        close(fd);
+        errno = why;
+        return -1;
+    }
+    return fd;
+}
+
+Cstring descriptorPath(int fd) {
+    return Cstring("/proc/self/fd/") + std::to_string(fd).c_str();
+}
+
+bool openOwnStream(std::ofstream& out, char const* fullPath, int how) {
+    int fd = openOwnFile(fullPath, how);
+    if (fd < 0) return false;
+    auto mode =
+        std::ios::out | std::ios::binary | ((how & 3) == OWN_APPEND ? std::ios::app : std::ios::openmode());
+    out.open(descriptorPath(fd).c_str(), mode);
+    if (!out.is_open()) out.open(fullPath, mode); // no /proc: the name, looked at just now
+    close(fd);
+    return out.is_open();
+}
+
+bool openOwnStream(std::ifstream& in, char const* fullPath) {
+    int fd = openOwnFile(fullPath, OWN_READ);
+    if (fd < 0) return false;
+    in.open(descriptorPath(fd).c_str(), std::ios::in | std::ios::binary);
+    if (!in.is_open()) in.open(fullPath, std::ios::in | std::ios::binary);
+    close(fd);
+    return in.is_open() && in.good();
 }
 
 int tokenize(std::vector<Cstring>& pieces, char const* text, char separator) {

@@ -57,10 +57,36 @@ int createDirectories(char const* path, int levelAdjust);
 // "<path>.damaged", else "<path>.damaged2" and so on: the first name nothing holds; empty
 // when every one is taken.
 Cstring freeSetAsideName(char const* path);
-// A name the program writes to that holds no file (a folder, a pipe, a link to nothing) is
-// moved aside under a free ".damaged" name, so that the write can go on; a file or a device
-// (/dev/null) stays. 0: nothing stands in the way; 1: set aside; -1: it could not be moved.
+// A name the program writes to that holds no regular file of its own (a folder, a pipe, a
+// socket, a device, a symbolic link, wherever it leads) is moved aside under a free
+// ".damaged" name, so that the write can go on. 0: nothing stands in the way; 1: set aside;
+// -1: it could not be moved (or this run may not write the data folder).
 int setAsideUnlessFile(char const* path);
+
+// A name directly in the data folder is the program's own file (the settings, the registry,
+// the logs, the run marker, "msg.txt" and the like): it is only ever a regular file of that
+// one name. Whatever else stands there is set aside before the file is read or written, and
+// no open follows a link or waits on a pipe. (The path is expanded.)
+bool ownFileOfDataFolder(char const* fullPath);
+// Opens the program's own file: for reading only a regular file (anything else is set aside:
+// -1 with errno ENOENT); for writing a file of this one name, never through a link: one that
+// has other names too is replaced by a new file. The open descriptor, or -1 with errno.
+// quiet: nothing is set aside or logged (for the trace's own writer).
+enum { OWN_READ = 0, OWN_TRUNCATE = 1, OWN_APPEND = 2, OWN_QUIET = 4 };
+int openOwnFile(char const* fullPath, int how);
+// The name under which a stream opens the file behind an open descriptor: the open file
+// itself, whatever its name comes to hold meanwhile.
+Cstring descriptorPath(int fd);
+// Opens a stream on the program's own file (openOwnFile, then the stream on its descriptor,
+// which is closed); false when it could not be, with errno telling why.
+bool openOwnStream(std::ofstream& out, char const* fullPath, int how);
+bool openOwnStream(std::ifstream& in, char const* fullPath);
+
+// Whether this run may write in the data folder: it is known, writable and no other run of
+// the program keeps it. Writes there are refused otherwise (with dataFolderReadOnly's reason).
+bool mayWriteDataFolder();
+// True when path (expanded) lies in the data folder and this run may not write there.
+bool writeRefused(char const* fullPath);
 int tokenize(std::vector<Cstring>& pieces, char const* text, char separator);
 
 // Path names (changed in place).

@@ -14,6 +14,10 @@
 #include "support/globals.h"
 
 uint8_t resourceCopyAskedBack = 0;
+int runningScriptSource = -1;
+int parsingScriptSource = -1;
+Cstring runMarkerPath;
+std::vector<CscriptSource> scriptSources;
 
 namespace fs = std::filesystem;
 
@@ -70,9 +74,11 @@ void logRenewal(Cstring const& copy, char const* why) {
                   << std::endl;
 }
 
-// Puts the installed file in the copy's place (whatever stands there goes); "" when done,
-// else the system's reason.
+// Puts the installed file in the copy's place (whatever stands there goes, a changed file
+// kept first); "" when done, else the system's reason.
 std::string copyAgain(Cstring const& copy, Cstring const& installed, char const* why) {
+    if (!mayWriteDataFolder()) return "the data folder is not this run's to write";
+    keepChangedCopyFile(copy.c_str());
     std::error_code error;
     fs::path target(copy.c_str());
     fs::remove_all(target, error);
@@ -112,6 +118,15 @@ Cstring installedResource(char const* path) {
     return Cstring();
 }
 
+Cstring resourceCopyIdentity() {
+    struct stat st;
+    if (appDataDir.empty() || stat((appDataDir + "Resources/resources.stamp").c_str(), &st) != 0)
+        return Cstring();
+    return Cstring((std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+                    std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec))
+                       .c_str());
+}
+
 void askForResourceCopyBack() {
     if (engineHooks.restoreResourceTree == nullptr) return;
     engineHooks.restoreResourceTree();
@@ -141,6 +156,8 @@ bool dropFileNotInstalled(char const* path) {
     for (char const* folder : {"global/", "species/", "tanks/"})
         copiedFolder = copiedFolder || part.compare(0, std::strlen(folder), folder) == 0;
     if (copiedFolder && lstat((installDir + part.c_str()).c_str(), &st) == 0) return false;
+    if (!mayWriteDataFolder()) return false;
+    keepChangedCopyFile(copy.c_str());
     std::error_code error;
     fs::remove_all(copy.c_str(), error);
     if (error) {
@@ -219,4 +236,107 @@ void CcopyLoad::blame() const {
             1);
     else
         setExitError((Cstring("the installed file ") + installed + " fails to load").c_str(), 1);
+}
+
+// ---- the files scripts came from
+
+int scriptSourceIndex(char const* path) {
+    if (path == nullptr || *path == 0) return -1;
+    std::error_code error;
+    std::string whole =
+        fs::absolute(replaceCommonPathKeyword(path).c_str(), error).lexically_normal().string();
+    if (error) return -1;
+    for (size_t i = 0; i < scriptSources.size(); i++)
+        if (scriptSources[i].path == whole.c_str()) return static_cast<int>(i);
+    CscriptSource source;
+    source.path = whole.c_str();
+    std::string part;
+    if (partOfCopy(whole.c_str(), part)) source.part = part.c_str();
+    scriptSources.push_back(source);
+    return static_cast<int>(scriptSources.size() - 1);
+}
+
+void nameScriptSourceInMarker(int index) {
+    CscriptSource& source = scriptSources[static_cast<size_t>(index)];
+    source.named = true;
+    std::ofstream marker;
+    if (openOwnStream(marker, runMarkerPath.c_str(), OWN_APPEND | OWN_QUIET))
+        marker << ":s ran " << source.part << "\n";
+}
+
+std::vector<Cstring> const& copyScriptsRun() {
+    static std::vector<Cstring> parts;
+    parts.clear();
+    for (CscriptSource const& source : scriptSources)
+        if (source.named) parts.push_back(source.part);
+    return parts;
+}
+
+void renewRunningScriptFile(bool processEnds) {
+    if (runningScriptSource < 0 || runningScriptSource >= static_cast<int>(scriptSources.size())) return;
+    if (currentLoad != nullptr && !processEnds) return;
+    CscriptSource const& source = scriptSources[static_cast<size_t>(runningScriptSource)];
+    if (source.part.empty()) return;
+    Cstring path = source.path; // the table may grow while the file is renewed
+    renewCopyFile(path.c_str(), processEnds ? "ended the process" : "ended the run");
+}
+
+bool renewCopyFile(char const* path, char const* why) {
+    std::string part;
+    Cstring copy = copyFileOf(path, part);
+    if (copy.empty() || !mayWriteDataFolder()) return false;
+    Cstring installed = installedResource(copy.c_str());
+    if (installed.empty() || plainFileSize(installed.c_str()) < 0) return dropFileNotInstalled(copy.c_str());
+    if (sameBytes(copy.c_str(), installed.c_str())) return false;
+    return copyAgain(copy, installed, why).empty();
+}
+
+namespace {
+// The free name in the kept folder for part: part itself, else with ".2", ".3" and so on;
+// empty when one already keeps the same bytes (or every name is taken).
+fs::path keptName(std::string const& part, char const* copy) {
+    fs::path base = fs::path(appDataDir.c_str()) / "Resources.edited" / part;
+    for (int n = 1; n <= 99; n++) {
+        fs::path name = n == 1 ? base : fs::path(base.string() + "." + std::to_string(n));
+        std::error_code error;
+        if (!fs::exists(fs::symlink_status(name, error))) return name;
+        if (sameBytes(name.c_str(), copy)) return fs::path();
+    }
+    return fs::path();
+}
+} // namespace
+
+void keepChangedCopyFile(char const* copyPath) {
+    std::string part;
+    Cstring copy = copyFileOf(copyPath, part);
+    if (copy.empty() || !mayWriteDataFolder() || !copyIsWhole() || plainFileSize(copy.c_str()) <= 0) return;
+    struct stat st;
+    if (lstat(copy.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    Cstring installed = installDir + part.c_str();
+    if (sameBytes(copy.c_str(), installed.c_str())) return;
+    fs::path kept = keptName(part, copy.c_str());
+    if (kept.empty()) return;
+    std::error_code error;
+    fs::create_directories(kept.parent_path(), error);
+    if (!error) fs::copy_file(copy.c_str(), kept, error);
+    Cstring said = Cstring("resource copy: ") + copy + " differs from the installed file: " +
+                   (error ? Cstring("it could not be kept: ") + error.message().c_str()
+                          : Cstring("kept as ") + kept.c_str());
+    VTRACE(1, said);
+    if (masterOut.is_open()) masterOut << said << std::endl;
+}
+
+void keepChangedCopyFiles() {
+    if (!mayWriteDataFolder() || !copyIsWhole()) return;
+    fs::path copy = fs::path(appDataDir.c_str()) / "Resources";
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(copy, error), end; !error && it != end; it.increment(error)) {
+        std::error_code kind;
+        if (!it->is_regular_file(kind) || it->is_symlink(kind)) continue;
+        std::string part = it->path().lexically_relative(copy).string();
+        // The copy's own records say which tree it is; a downloaded package is no edit.
+        if (part == "resources.stamp" || part == "downloadedComponents.txt" || part == "VL_update.vli")
+            continue;
+        keepChangedCopyFile(it->path().c_str());
+    }
 }

@@ -25,6 +25,9 @@ bool pathInResourceCopy(char const* path);
 // The installed file that path's file of a whole copy comes from (the copied folders
 // global, species and tanks only); empty for any other path, or when the copy is not whole.
 Cstring installedResource(char const* path);
+// Which copy the data folder holds now (its stamp file's identity): another when the copy
+// was made again, whoever made it; empty without one.
+Cstring resourceCopyIdentity();
 // Asks for the whole copy back from the install folder (the engine's hook) and notes it.
 void askForResourceCopyBack();
 
@@ -37,6 +40,60 @@ void noteResourceRead(char const* path);
 // Removes path's file from a whole copy when the install folder does not hold it (a file
 // a reply or a package put there), as a copy made again would; true when it was removed.
 bool dropFileNotInstalled(char const* path);
+
+// ---- the files scripts came from
+//
+// Every line parsed from a file keeps that file's number (lines copied from it too: a key's
+// binding, a stored script), and the runner says whose line runs. What ends the run while a
+// line of the resource copy runs (":exit0", ":exit", an exit error) is laid at that file's
+// door: when it differs from the installed file it is copied again at once, and the next
+// start runs the installed file. After the first frame, the files of the copy whose lines
+// run are named in the run marker once each, so that a start after a crash renews them.
+
+// The number of path's file (made whole from the working folder), the same for the same
+// file; -1 for none.
+int scriptSourceIndex(char const* path);
+// The file whose line runs now (-1: none, or lines of no file).
+extern int runningScriptSource;
+// The number lines parsed now are given (-1: a text, not a file).
+extern int parsingScriptSource;
+// The full path of the run marker while it names the files of the copy that run ("" when
+// it does not: before the first frame, in a preview, in a run that keeps nothing).
+extern Cstring runMarkerPath;
+
+struct CscriptSource {
+    Cstring path;       // whole
+    Cstring part;       // inside the copy ("species/x/x.spec"); empty for other files
+    bool named = false; // in the run marker
+};
+extern std::vector<CscriptSource> scriptSources;
+void nameScriptSourceInMarker(int index);
+// Called by the runner when a line of file index begins to run: the first time after the
+// run marker names the files of the copy that run, the file is added there.
+inline void scriptSourceRuns(int index) {
+    if (runMarkerPath.empty() || index < 0 || index >= static_cast<int>(scriptSources.size())) return;
+    CscriptSource const& source = scriptSources[static_cast<size_t>(index)];
+    if (!source.part.empty() && !source.named) nameScriptSourceInMarker(index);
+}
+// The parts of the copy ("species/x/x.spec") whose lines ran since the marker names them.
+std::vector<Cstring> const& copyScriptsRun();
+// Called when the run ends (setExit, exit0): the copy's file whose line runs is renewed
+// (see above). Inside a load (loadRenewingCopy), which renews and runs again by itself, only
+// when the process ends at once.
+void renewRunningScriptFile(bool processEnds);
+// A file of the copy (a part "species/x/x.spec", or a full path into it) is copied again
+// from the install folder when it differs from it (the changed file kept, see below); a file
+// of a whole copy that the install folder does not hold is removed (and kept). true when
+// the copy's file was replaced or removed.
+bool renewCopyFile(char const* path, char const* why);
+// A file of the copy that differs from the installed one and is about to be replaced or
+// removed is kept first in "Resources.edited/" of the data folder, at the same place (or
+// with ".2", ".3" and so on added when an earlier one is kept there), and the log says so.
+// Only for a whole copy (another version's files differ for that alone).
+void keepChangedCopyFile(char const* copyPath);
+// The same for every file of a whole copy that differs from the installed tree, before the
+// copy is made again whole.
+void keepChangedCopyFiles();
 
 // One attempt at a load: the files of the copy that the file layer opens while it lasts.
 class CcopyLoad {

@@ -1,4 +1,5 @@
 // The question about the unclean end of the previous run, and the shop-level message.
+#include <cstdio>
 #include <filesystem>
 
 #include "host/osFunctions.h"
@@ -29,7 +30,7 @@ Cstring stringOf(Cvariable* root, char const* name, char const* missing) {
 
 void clearCrashDirectory() {
     // Only a folder inside a known, absolute data folder is ever removed.
-    if (appDataDir.empty() || appDataDir.c_str()[0] != '/') return;
+    if (appDataDir.empty() || appDataDir.c_str()[0] != '/' || !mayWriteDataFolder()) return;
     std::error_code error;
     std::filesystem::remove_all(std::filesystem::path(appDataDir.c_str()) / "crash", error);
     if (error) VTRACE(1, "crash folder not removed: " << error.message());
@@ -75,6 +76,14 @@ int ShowMessage(char const* text, char const* title, int buttons) {
     if (shop == nullptr || shop->controlPanel == nullptr) {
         VTRACE(1, "message: " << (text ? text : ""));
         return OS::ShowMessage(text, title, buttons);
+    }
+    // A screen saver reads no input: a note nobody can close would cover the locked screen
+    // for the whole run (and show whatever it names there). It goes to the logs and stderr.
+    if (!shop->hasMouse) {
+        VTRACE(1, "message not shown (a screen saver reads no input): " << (text ? text : ""));
+        if (masterOut.is_open()) masterOut << "message not shown: " << (text ? text : "") << std::endl;
+        std::fprintf(stderr, "velmora: %s\n", text ? text : "");
+        return 0;
     }
     // The text is set as a value, never pasted into script text.
     Cvariable* flex = shopKeeperDirectory->findVariable("flexText");

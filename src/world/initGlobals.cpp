@@ -2,10 +2,17 @@
 
 #include "world/engineWiring.h"
 
+#include <time.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 
+#include "host/hostServices.h"
 #include "host/osFunctions.h"
 #include "script/scripter.h"
 #include "script/variableSearch.h"
@@ -28,6 +35,7 @@ Cstring webServerBase;
 Cstring randomMachineID;
 Cstring append_test_to_internet_calls;
 Cstring globalsFailure;
+uint8_t dataFolderShared = 0;
 
 namespace {
 
@@ -73,6 +81,47 @@ void checkResourceVersion() {
     }
 }
 
+// The phase the marker of the run that holds the data folder names, read without setting
+// anything aside (the folder is that run's).
+Cstring phaseOfHoldingRun() {
+    Cstring full = replaceCommonPathKeyword("[APD]isRunning.txt");
+    int fd = openOwnFile(full.c_str(), OWN_READ | OWN_QUIET);
+    if (fd < 0) return Cstring();
+    char text[512];
+    ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    text[n > 0 ? n : 0] = 0;
+    char const* at = std::strstr(text, ":s pn ");
+    if (at == nullptr) return Cstring();
+    at += 6;
+    return Cstring(std::string(at, std::strcspn(at, "\r\n")).c_str());
+}
+
+// Only one run at a time writes the data folder: screens of one saver start together, a
+// preview starts beside a running saver. A run that comes while another stops waits a few
+// seconds for its saves; one that comes while another lives runs beside it and keeps
+// nothing (the log of the run that keeps the folder says so).
+void takeDataFolder() {
+    int held = hostServices().lockDataFolder(appDataDir.c_str());
+    // A stopping run saves for a second or two: its marker names its closing.
+    for (int waited = 0; held == 1 && waited < kClosingRunWaitMs && phaseOfHoldingRun() == "closing" &&
+                         !(programStopAsked && programStopAsked());
+         waited += 50) {
+        timespec pause = {0, 50 * 1000000L};
+        nanosleep(&pause, nullptr);
+        held = hostServices().lockDataFolder(appDataDir.c_str());
+    }
+    if (held != 1) return; // taken, or a folder that cannot be locked: used as before
+    Cstring why = Cstring("another run of Velmora keeps the data folder \"") + appDataDir + "\"";
+    std::ofstream log;
+    if (openOwnStream(log, (appDataDir + "masterout.txt").c_str(), OWN_APPEND | OWN_QUIET))
+        log << "another run started beside this one (process " << getpid() << ") and keeps nothing"
+            << std::endl;
+    std::fprintf(stderr, "velmora: %s: this run writes nothing there\n", why.c_str());
+    dataFolderReadOnly = why;
+    dataFolderShared = 1;
+}
+
 void settleLanguage() {
     if (languageCode.empty())
         languageCode =
@@ -95,6 +144,7 @@ int initGlobals() {
     masterLine("installDir:", installDir);
     globalsFailure = "";
     dataFolderReadOnly = "";
+    dataFolderShared = 0;
     fetchAppDataDir(appDataDir);
     if (appDataDir.empty()) {
         // Nothing is read or written without a data folder of the user's own.
@@ -111,6 +161,8 @@ int initGlobals() {
         dataFolderReadOnly =
             Cstring("the data folder \"") + appDataDir + "\" cannot be written: " + std::strerror(refused);
         VTRACE(1, dataFolderReadOnly);
+    } else {
+        takeDataFolder();
     }
     openMasterOut();
     masterLine("appDataDir:", appDataDir);
@@ -127,8 +179,8 @@ int initGlobals() {
     root->registerShort(global_isPreview, "isPreview", 0);
     root->registerInt(compileDate, "compDt", 0);
     frame10Script = ":if (fileEx(\"[APD]msg.txt\")==1) { :loadScript \"[APD]msg.txt\" } ";
-    setAsideUnlessFile("[APD]isRunning.txt"); // a folder there is no marker of a crash
-    if (fileExists("[APD]isRunning.txt")) askAboutCrash = 1;
+    // The marker is judged only by the run that keeps the data folder: another run's is alive.
+    if (mayWriteDataFolder() && fileExists("[APD]isRunning.txt")) askAboutCrash = 1;
     Cstring endedIn = askAboutCrash ? markedPhase("[APD]isRunning.txt") : Cstring();
     addScriptSearchPath(root, 1);
     root->registerString(currentScriptName, "currentScriptName", 0);
@@ -147,6 +199,9 @@ int initGlobals() {
         masterLine("the last start ended before its first frame: the resource copy is made again "
                    "from the install folder");
         OS::copyResourcesFromInstall();
+    } else if (askAboutCrash) {
+        // A run that ended uncleanly later: the scripts of the copy it ran are renewed.
+        renewScriptsRanBy("[APD]isRunning.txt");
     }
     checkResourceVersion();
     if (fileExists("[APD]_test.txt")) append_test_to_internet_calls = "_test";
@@ -171,6 +226,7 @@ void freeGlobals() {
     // The process ending in the middle of its start (a script's ":exit0") leaves the marker
     // for the next start, which then renews the resource copy.
     if (!startUnfinished()) clearCrashIndicatorFile();
+    hostServices().unlockDataFolder();
     if (!globalVariablesDir) return;
     removeScriptSearchPath(globalVariablesDir);
     if (registries == globalVariablesDir) registries = nullptr;

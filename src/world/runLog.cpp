@@ -22,15 +22,16 @@ void clearLargeRunLogIfNecessary() {
     if (size >= 50001) {
         deleteFile(runLogFileName.c_str());
     } else if (size < 0) {
-        std::ofstream log(runLogFileName.c_str(), std::ios::out | std::ios::trunc);
-        log << "start\n";
+        std::ofstream log;
+        if (openOwnStream(log, runLogFileName.c_str(), OWN_TRUNCATE)) log << "start\n";
     }
 }
 
 void writeToMasterLog(char const* text) {
     if (runLogFileName.empty()) return;
-    std::ofstream log(runLogFileName.c_str(), std::ios::out | std::ios::app);
-    log << thisRunID << ": " << (text ? text : "") << "\n";
+    std::ofstream log;
+    if (openOwnStream(log, runLogFileName.c_str(), OWN_APPEND))
+        log << thisRunID << ": " << (text ? text : "") << "\n";
 }
 
 Cstring getMostRecentFileWithPrefix(Cstring pattern) {

@@ -122,8 +122,8 @@ void CupdateMaster::finishedDownloading() {
 }
 
 void CupdateMaster::overwriteSettings() {
-    std::ifstream in(replaceCommonPathKeyword("[APD]dl_sets.txt").c_str(), std::ios::binary);
-    if (!in.is_open()) return;
+    std::ifstream in;
+    if (!file_open(in, "[APD]dl_sets.txt", 0)) return;
     in.seekg(0, std::ios::end);
     long size = static_cast<long>(in.tellg());
     in.seekg(0);
@@ -141,6 +141,10 @@ void CupdateMaster::overwriteSettings() {
 }
 
 int CupdateMaster::updateUsingFile(char const* path) {
+    if (!mayWriteDataFolder()) { // a run that keeps nothing installs nothing either
+        logLine("no update installed: ", dataFolderReadOnly.c_str());
+        return 0;
+    }
     logLine("running update file ");
     logLine("gonna try to update with file ", path ? path : "");
     // The table always names the current data folder.

@@ -2,10 +2,12 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
+#include "support/resourceCopy.h"
 
 CshopKeeper* shopKeeper = nullptr;
 Cstring phaseName;
@@ -21,7 +23,8 @@ bool markedStarting = false;
 void rewriteMarker() {
     markedStarting = phaseName == "openShop";
     Cstring marker = Cstring(":s pn ") + phaseName + "\n:s sof " + stdoutFilename + "\n";
-    setAsideUnlessFile("[APD]isRunning.txt");
+    for (Cstring const& part : copyScriptsRun())
+        marker += Cstring(":s ran ") + part + "\n";
     createDiskFile("[APD]isRunning.txt", marker.c_str(), -1);
 }
 } // namespace
@@ -38,6 +41,7 @@ Cstring runPhaseOutputFile(Cstring const& phase) {
 
 void clearCrashIndicatorFile() {
     markedStarting = false;
+    runMarkerPath = "";
     deleteFile("[APD]isRunning.txt");
 }
 
@@ -47,11 +51,27 @@ bool startUnfinished() {
 
 void markStartFinished() {
     if (!markedStarting || erroredExit || global_isPreview) return;
+    for (CscriptSource& source : scriptSources)
+        source.named = false;
     rewriteMarker();
+    // From now on the files of the copy whose lines run are named in the marker.
+    if (mayWriteDataFolder()) runMarkerPath = replaceCommonPathKeyword("[APD]isRunning.txt");
+}
+
+void renewScriptsRanBy(char const* markerPath) {
+    std::ifstream in;
+    if (!file_open(in, markerPath, 0)) return;
+    std::vector<Cstring> parts;
+    for (std::string line; std::getline(in, line) && parts.size() < 64;)
+        if (line.compare(0, 7, ":s ran ") == 0) parts.push_back(Cstring(line.c_str() + 7));
+    // Only a file inside the copy: renewCopyFile judges the part by where it leads.
+    for (Cstring const& part : parts)
+        renewCopyFile((appDataDir + "Resources/" + part).c_str(), "ran in a run that ended uncleanly");
 }
 
 Cstring markedPhase(char const* path) {
-    std::ifstream in(replaceCommonPathKeyword(path).c_str());
+    std::ifstream in;
+    file_open(in, path, 0); // the program's own file: never through a link, never a pipe
     for (std::string line; std::getline(in, line);)
         if (line.compare(0, 6, ":s pn ") == 0) return Cstring(line.c_str() + 6);
     return Cstring();

@@ -75,5 +75,8 @@ bool startUnfinished();
 void markStartFinished();
 // The phase a marker file names (its ":s pn" line, read as text), or "".
 Cstring markedPhase(char const* path);
+// The files of the resource copy whose lines ran after the first frame of the run that left
+// the marker (its ":s ran" lines) are copied again where they differ from the installed ones.
+void renewScriptsRanBy(char const* markerPath);
 // The output file of a phase, or an empty string when the phase keeps the current one.
 Cstring runPhaseOutputFile(Cstring const& phase);

@@ -9,6 +9,8 @@
 #include <linux/capability.h>
 #include <pwd.h>
 #include <signal.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -207,7 +209,21 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
     REQUIRE_OFFSCREEN();
     namespace fs = std::filesystem;
     fs::copy(VELMORA_GENERATED_RESOURCE_DIR, install.path(), fs::copy_options::recursive);
-    enum Damage { CUT_500, CUT_300, EMPTIED, FOLDER, DELETED, HUGE_HEADER, EXIT0, EXITERR, CD, LOCKED };
+    enum Damage {
+        CUT_500,
+        CUT_300,
+        EMPTIED,
+        FOLDER,
+        DELETED,
+        HUGE_HEADER,
+        EXIT0,
+        EXITERR,
+        CD,
+        LOCKED,
+        EXIT0_LATE, // a script planted beside the interface's own, run at the tenth frame
+        EXITERR_LATE,
+        EXIT_LATE,
+    };
     struct {
         char const* file;
         Damage damage;
@@ -232,11 +248,20 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         {"addons/wabisab.das", EXITERR, false},
         {"tanks/wabi_sabi/wabi_sabi.tank", CUT_500, true},
         {"species/gui_panel/interface.gui", LOCKED, false}, // run whichever tank shows
+        {"species/gui_panel/interface.gui", EXIT0_LATE, false},
+        {"species/gui_panel/interface.gui", EXITERR_LATE, false},
+        {"species/gui_panel/interface.gui", EXIT_LATE, false},
     };
     auto damage = [](std::string const& path, Damage how) {
         std::error_code error;
-        char const* planted[] = {":exit0", ":exiterr \"planted\"", ":cd nowhere_at_all { :set x 1 }",
-                                 ":exiterr planted"};
+        char const* planted[] = {
+            ":exit0",
+            ":exiterr \"planted\"",
+            ":cd nowhere_at_all { :set x 1 }",
+            ":exiterr planted",
+            ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit0\n}\n}",
+            ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exiterr \"planted late\"\n}\n}",
+            ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit planted\n}\n}"};
         fs::create_directories(fs::path(path).parent_path(), error); // a module only the copy holds
         if (how >= EXIT0) std::ofstream(path, std::ios::app) << "\n" << planted[how - EXIT0] << "\n";
         if (how == CUT_500 || how == CUT_300) fs::resize_file(path, how == CUT_500 ? 500 : 300, error);
@@ -269,9 +294,19 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         masterOut.close(); // each start opens its own log, as a new process does
         // As wide as a screen, not a preview: only a screen's start keeps the run marker. The
         // program's own process ends on the planted line, its start unfinished.
-        if (row.damage == EXIT0)
+        if (row.damage == EXIT0 || row.damage == EXIT0_LATE)
             EXPECT_TRUE(shell(VELMORA_PROGRAM " --headless 400x225 --frames 20 2>/dev/null"));
         if (row.damage == EXIT0) EXPECT_TRUE(pathExists(data.file("isRunning.txt")));
+        // One that ends a run after its first frame costs that run only.
+        if (row.damage == EXITERR_LATE || row.damage == EXIT_LATE) {
+            EXPECT_EQ(runProgram({"--headless", "400x225", "--frames", "20"}),
+                      row.damage == EXITERR_LATE ? 1 : 0);
+            resetExitState();
+            scriptError = 0;
+            showInPreview = 0;
+            pleaseQuitSystemPreferences = 0; // as in a new process
+            masterOut.close();
+        }
         int status =
             runProgram({"--headless", "400x225", "--frames", "20", "--screenshot", data.file("shot.png")});
         if (row.damage == LOCKED) shell("chattr -i '" + copy + "'");
@@ -287,12 +322,15 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         } else {
             EXPECT_EQ(status, 0) << logs().substr(0, 3000);
             PictureSink png = readPng(data.file("shot.png"));
-            size_t red = 0;
-            for (size_t i = 0; i + 3 < png.rgba.size(); i += 4)
+            size_t red = 0, lit = 0;
+            for (size_t i = 0; i + 3 < png.rgba.size(); i += 4) {
                 red +=
                     png.rgba[i] >= 126 && png.rgba[i] <= 129 && png.rgba[i + 1] == 0 && png.rgba[i + 2] == 0;
+                lit += png.rgba[i] + png.rgba[i + 1] + png.rgba[i + 2] > 10 && png.rgba[i + 1] > 0;
+            }
             EXPECT_LT(red, png.rgba.size() / 8) << "the red error screen";
-            EXPECT_EQ(readWholeFile(copy), installed) << "the copy's file is whole again";
+            EXPECT_GT(lit, png.rgba.size() / 32) << "the tank is drawn (it fades in from black)";
+            EXPECT_TRUE(readWholeFile(copy) == installed) << "the copy's file is whole again";
             EXPECT_EQ(pathExists(copy), copied);
             EXPECT_EQ(logs().find("the resource copy is made again") != std::string::npos,
                       row.damage == EXIT0);
@@ -300,6 +338,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         resetExitState();
         scriptError = 0;
         showInPreview = 0;
+        pleaseQuitSystemPreferences = 0;
     }
 }
 
@@ -410,6 +449,7 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
                 log = data.file("masterout.txt");
     std::string const kept = ":set masterVolume 0.25\n";
     std::unique_ptr<ScopedPermissionsHeld> held;
+    std::unique_ptr<ScopedFileSizeLimit> sizeLimit;
     auto readOnly = [&](bool on) {
         for (auto const& entry : std::filesystem::directory_iterator(data.path()))
             if (entry.is_regular_file()) chmod(entry.path().c_str(), on ? 0444 : 0644);
@@ -439,6 +479,45 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
             if (entry.is_directory() && entry.path().filename() != "Resources")
                 std::filesystem::remove_all(entry);
     };
+    // Links in the place of the program's own files, each to a file of its own outside the
+    // data folder ("msg.txt" and the registry to one that is no script): nothing outside
+    // changes. A symbolic link is set aside as a folder is; a file with a second name
+    // outside is replaced by a new file. Pipes in the place of the files read by name are
+    // set aside, and no frame waits on them.
+    TempDir outside;
+    std::vector<std::string> linked = {"masterout.txt",     "isRunning.txt",
+                                       "stdout_init.txt",   "stdout_startup.txt",
+                                       "stdout_run.txt",    "stdout_closing.txt",
+                                       "settings.txt.temp", "registry.txt.temp",
+                                       "runLog.txt",        "msg.txt",
+                                       "registry.txt"};
+    std::vector<std::string> piped = {"msg.txt", "registry.txt"};
+    std::vector<std::string> linksSetAside = {"masterout:" + data.path()};
+    for (auto const& name : linked)
+        if (name != "masterout.txt" && name != "runLog.txt") // the log is set aside before it opens
+            linksSetAside.push_back("set aside as " + data.file(name.c_str()) + ".damaged");
+    enum Kind { SYMBOLIC, HARD, PIPE };
+    auto plant = [&](Kind kind) {
+        return [&, kind] {
+            for (auto const& name : kind == PIPE ? piped : linked) {
+                std::filesystem::remove(data.file(name.c_str()));
+                writeWholeFile(outside.file(name.c_str()), "keep");
+                if (kind == SYMBOLIC)
+                    std::filesystem::create_symlink(outside.file(name.c_str()), data.file(name.c_str()));
+                if (kind == HARD)
+                    std::filesystem::create_hard_link(outside.file(name.c_str()), data.file(name.c_str()));
+                if (kind == PIPE) mkfifo(data.file(name.c_str()).c_str(), 0600);
+            }
+            return true;
+        };
+    };
+    auto unplant = [&] {
+        for (auto const& name : linked)
+            EXPECT_EQ(readWholeFile(outside.file(name.c_str())), "keep") << name << " written through a link";
+        for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+            if (entry.is_symlink() || entry.is_fifo() || entry.path().extension() == ".damaged")
+                std::filesystem::remove(entry);
+    };
     struct Case {
         char const* condition;
         std::function<bool()> refuse; // false: the condition cannot be made on this machine
@@ -447,6 +526,7 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
         std::vector<std::string> said; // in the logs or the message
         bool saves = false;            // the start saves at once
         char const* frames = "20";     // 620: the save ten seconds in, with the tank shown
+        char const* size = "160x90";   // 400 wide and more: a screen's run, which reads "msg.txt"
     } const cases[] = {
         {"settings.txt immutable",
          [&] { return shell("chattr +i '" + settings + "' 2>/dev/null"); },
@@ -456,14 +536,17 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
           "message shown: The settings cannot be saved in " + settings + ": Operation not permitted"},
          false,
          "620"},
-        {"the disk full",
+        {"the disk full (no file grows past a few bytes)",
          [&] {
-             std::filesystem::create_symlink("/dev/full", temp); // where the new file is written first
+             sizeLimit = std::make_unique<ScopedFileSizeLimit>(100);
              return true;
          },
-         [&] { std::filesystem::remove(temp); },
+         [&] {
+             sizeLimit.reset();
+             std::filesystem::remove(temp);
+         },
          0,
-         {"couldn't save \"" + settings + "\": No space left on device"}},
+         {"couldn't save \"" + settings + "\": File too large"}},
         {"a read-only data folder without a copy of the resources",
          [&] {
              std::filesystem::remove_all(data.file("Resources"));
@@ -480,6 +563,26 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
           "runs from the installed resources and keeps nothing"}},
         {"the program's own files folders", folders(false), removeFolders, 0, setAside, true},
         {"the log a folder that cannot be moved", folders(true), removeFolders, 0, {}, true},
+        {"the program's own files symbolic links leading out", plant(SYMBOLIC), unplant, 0, linksSetAside,
+         true, "20", "400x16"},
+        {"the program's own files second names of files outside",
+         plant(HARD),
+         unplant,
+         0,
+         {"written as a new file (it has other names): " + data.file("stdout_run.txt"),
+          "damaged file [APD]msg.txt (syntax error in script) set aside"},
+         true,
+         "20",
+         "400x16"},
+        {"the files read by name pipes",
+         plant(PIPE),
+         unplant,
+         0,
+         {"set aside as " + data.file("msg.txt") + ".damaged",
+          "set aside as " + data.file("registry.txt") + ".damaged"},
+         true,
+         "20",
+         "400x16"},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.condition);
@@ -493,7 +596,7 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
         }
         masterOut.close(); // each start opens its own log, as a new process does
         settingsNotSaved = "";
-        int status = runProgram({"--headless", "160x90", "--frames", c.frames});
+        int status = runProgram({"--headless", c.size, "--frames", c.frames});
         c.allow();
         std::string said = logs() + exitMsg.c_str() + settingsNotSaved.c_str();
         EXPECT_EQ(status, c.status) << exitMsg.c_str();
@@ -737,6 +840,114 @@ TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
             text += (XGetPixel(image, x, y) & image->green_mask) != 0;
     EXPECT_GT(text, 0) << "the heading and the message are drawn";
     XDestroyImage(image);
+}
+
+// Runs of the program on one data folder, as a screen saver starts one per screen (and a
+// preview beside a running saver): both draw, and none harms the other: the copy is not
+// made again under the other, nothing is set aside, the settings keep their tanks. Started
+// together, and the second the moment the first's marker names its start-up.
+TEST_F(HostLoop, RunsSharingTheDataFolderAllDrawAndNoneHarmsAnother) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> run = {"--headless", "400x225", "--frames", "30"};
+    for (int start = 0; start < 3; start++) // the copy, the settings, then both tanks in them
+        ASSERT_EQ(runProgram(run), 0) << "start " << start << ": " << exitMsg.c_str();
+    auto tanks = [](std::string const& text) {
+        size_t n = 0;
+        for (size_t at = 0; (at = text.find(":addTank ", at)) != std::string::npos; at++)
+            n++;
+        return n;
+    };
+    size_t tanksBefore = tanks(settingsText());
+    ASSERT_GE(tanksBefore, 2u) << settingsText();
+    struct stat stamp {};
+    ASSERT_EQ(stat(data.file("Resources/resources.stamp").c_str(), &stamp), 0);
+    auto launch = [&](char const* name) {
+        std::string shot = data.file((std::string(name) + ".png").c_str());
+        std::string rc = data.file((std::string(name) + ".rc").c_str());
+        std::filesystem::remove(rc);
+        return shell("(" VELMORA_PROGRAM " --headless 400x225 --frames 90 --screenshot '" + shot +
+                     "' 2>/dev/null; echo $? > '" + rc + ".part' && mv '" + rc + ".part' '" + rc + "') &");
+    };
+    for (bool atItsStartUp : {false, true}) {
+        SCOPED_TRACE(atItsStartUp ? "the second at the first's start-up" : "together");
+        ASSERT_TRUE(launch("first"));
+        for (int waited = 0; atItsStartUp && waited < 60000; waited += 5) {
+            if (readWholeFile(data.file("isRunning.txt")).find(":s pn openShop") != std::string::npos) break;
+            usleep(5000);
+        }
+        ASSERT_TRUE(launch("second"));
+        for (char const* name : {"first", "second"}) {
+            std::string rc = data.file((std::string(name) + ".rc").c_str());
+            for (int waited = 0; !pathExists(rc) && waited < 600; waited++)
+                usleep(200 * 1000);
+            EXPECT_EQ(readWholeFile(rc), "0\n") << name;
+            PictureSink png = readPng(data.file((std::string(name) + ".png").c_str()));
+            size_t red = 0, lit = 0;
+            for (size_t i = 0; i + 3 < png.rgba.size(); i += 4) {
+                red +=
+                    png.rgba[i] >= 126 && png.rgba[i] <= 129 && png.rgba[i + 1] == 0 && png.rgba[i + 2] == 0;
+                lit += png.rgba[i] + png.rgba[i + 1] + png.rgba[i + 2] > 10 && png.rgba[i + 1] > 0;
+            }
+            EXPECT_LT(red, png.rgba.size() / 8) << name << ": the red error screen";
+            EXPECT_GT(lit, png.rgba.size() / 32) << name << ": the tank is drawn";
+        }
+        std::string logs = this->logs();
+        EXPECT_EQ(logs.find("the resource copy is made again"), std::string::npos);
+        EXPECT_NE(logs.find("another run started beside this one"), std::string::npos);
+        for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+            EXPECT_EQ(entry.path().string().find(".damaged"), std::string::npos) << entry.path();
+        struct stat now {};
+        EXPECT_EQ(stat(data.file("Resources/resources.stamp").c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino, stamp.st_ino) << "the copy was made again";
+        EXPECT_EQ(tanks(settingsText()), tanksBefore) << settingsText();
+    }
+}
+
+// Another run holding the data folder: a start beside a live one keeps nothing (the other's
+// marker, settings and log stay its own); one that comes while the other stops (its marker
+// names its closing) waits for it, then keeps the folder as any start does.
+TEST_F(HostLoop, AStartBesideAnotherRunKeepsNothingAndWaitsForOneThatStops) {
+    REQUIRE_OFFSCREEN();
+    makeFolders(true);
+    std::vector<std::string> run = {"--headless", "32x16", "--frames", "5"};
+    ASSERT_EQ(runProgram(run), 0);
+    for (char const* phase : {"run", "closing"}) {
+        SCOPED_TRACE(phase);
+        bool stopping = std::string(phase) == "closing";
+        int held = open(data.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_EQ(flock(held, LOCK_EX), 0);
+        std::string marker = std::string(":s pn ") + phase + "\n";
+        writeWholeFile(data.file("isRunning.txt"), marker);
+        writeWholeFile(data.file("settings.txt"), ":set crabMood 5\n");
+        writeWholeFile(data.file("masterout.txt"), "the other run's log\n");
+        std::thread other;
+        if (stopping)
+            other = std::thread([held] {
+                usleep(300 * 1000); // its saves take a moment
+                close(held);
+            });
+        masterOut.close();
+        EXPECT_EQ(runProgram(run), 0) << exitMsg.c_str();
+        if (other.joinable())
+            other.join();
+        else
+            close(held);
+        std::string log = readWholeFile(data.file("masterout.txt"));
+        if (stopping) {
+            EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
+            EXPECT_NE(settingsText(), ":set crabMood 5\n") << "saved";
+            EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+            EXPECT_NE(log.find("masterout:"), std::string::npos) << "its own log";
+        } else {
+            EXPECT_EQ(settingsText(), ":set crabMood 5\n");
+            EXPECT_EQ(readWholeFile(data.file("isRunning.txt")), marker);
+            EXPECT_EQ(log.substr(0, 20), "the other run's log\n");
+            EXPECT_NE(log.find("another run started beside this one"), std::string::npos) << log;
+        }
+        resetExitState();
+        showInPreview = 0;
+    }
 }
 
 // The run is stepped here, so that the window goes only once the program has drawn in it

@@ -2,6 +2,8 @@
 // the resource version and the common request query.
 #include "shopTestSupport.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "host/osFunctions.h"
@@ -30,7 +32,7 @@ std::string randomBytes() {
 TEST_F(Start, SettingsOrTheInstalledDefaults) {
     struct Case {
         char const* what;
-        std::string settings; // "-": no settings file; "": one that cannot be read
+        std::string settings; // "-": no settings file; "": a folder; "|": a pipe nobody writes
         uint8_t needsUpdate;
         float crabMood;
         bool savesAtEnd;
@@ -39,7 +41,8 @@ TEST_F(Start, SettingsOrTheInstalledDefaults) {
     } cases[] = {
         {"settings read", ":set crabMood 7\n", 0, 7.0f, true, 0, false},
         {"no settings file", "-", 0, 3.0f, true, 0, false},
-        {"settings unreadable", "", 0, 3.0f, true, 0, false},
+        {"settings a folder, no file: set aside before it is read", "", 0, 3.0f, true, 0, true},
+        {"settings a pipe: set aside, never waited on", "|", 0, 3.0f, true, 0, true},
         {"resources differ", ":set crabMood 7\n", 1, 3.0f, false, 0, false},
         {"settings with an error", ":set crabMood 7\n:noSuchCommand 1\n", 0, 3.0f, true, 1, true},
         {"random bytes", randomBytes(), 0, 3.0f, true, 1, true},
@@ -50,8 +53,10 @@ TEST_F(Start, SettingsOrTheInstalledDefaults) {
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove(data.file("settings.txt"));
-        if (c.settings != "-" && !c.settings.empty()) writeWholeFile(data.file("settings.txt"), c.settings);
+        if (c.settings != "-" && c.settings != "|" && !c.settings.empty())
+            writeWholeFile(data.file("settings.txt"), c.settings);
         if (c.settings.empty()) std::filesystem::create_directory(data.file("settings.txt"));
+        if (c.settings == "|") mkfifo(data.file("settings.txt").c_str(), 0600);
         ASSERT_EQ(initGlobals(), 0);
         needsAnUpdate = c.needsUpdate; // as initGlobals finds it from the resource version
         shop = std::make_unique<CshopKeeper>(&services);
@@ -64,7 +69,8 @@ TEST_F(Start, SettingsOrTheInstalledDefaults) {
         EXPECT_TRUE(exitReasonList.empty());
         EXPECT_EQ(pathExists(data.file("settings.txt.damaged")), c.setAside);
         if (c.setAside) {
-            EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), c.settings) << "nothing is lost";
+            if (c.settings != "|") // a pipe holds nothing to lose, and reading it would wait
+                EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), c.settings) << "nothing is lost";
             std::string told = readWholeFile(data.file("stdout_startup.txt"));
             EXPECT_NE(told.find("set aside as " + data.file("settings.txt.damaged")), std::string::npos)
                 << told;

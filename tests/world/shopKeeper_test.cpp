@@ -233,19 +233,31 @@ TEST_F(ShutDown, ClosingTwiceAndDestroyingAnOpenShop) {
 
 // With a control panel a message is set as the page's text (a value, never script text)
 // and shown in the scene; without one it goes to the logs and the platform's message box,
-// and the run goes on.
+// and the run goes on. A screen saver, which reads no input, shows no note nobody can close:
+// it goes to the logs.
 TEST_F(Frame, MessagesShowOnThePanelOrInTheLogs) {
     char const sneaky[] = "quoted\" :set hacked 1 :s more \"";
-    for (bool panel : {true, false}) {
-        SCOPED_TRACE(panel ? "panel" : "no panel");
+    enum { PANEL, NO_PANEL, SAVER };
+    for (int kind : {PANEL, NO_PANEL, SAVER}) {
+        SCOPED_TRACE(kind);
+        bool panel = kind != NO_PANEL;
         services.makePanel = panel;
         startShop(0, 1, 60);
+        if (kind == SAVER) shop->hasMouse = 0;
         skipNSAlert = 0;
         size_t boxes = host.calls.size();
         ShowMessage(sneaky, "title", 1);
         skipNSAlert = 1;
         EXPECT_EQ(shop->findVariable("hacked"), nullptr);
-        if (panel) {
+        if (kind == SAVER) {
+            Cvariable* flex = shop->findVariable("flexText");
+            EXPECT_TRUE(flex == nullptr || *flex->getString() == 0) << "nothing shown";
+            EXPECT_EQ(host.calls.size(), boxes);
+            std::string told = readWholeFile(data.file("stdout_run.txt"));
+            EXPECT_NE(told.find(std::string("message not shown (a screen saver reads no input): ") + sneaky),
+                      std::string::npos)
+                << told;
+        } else if (panel) {
             Cvariable* flex = shop->findVariable("flexText");
             ASSERT_NE(flex, nullptr);
             EXPECT_STREQ(flex->getString(), sneaky);
