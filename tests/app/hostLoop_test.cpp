@@ -758,23 +758,23 @@ TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
             double red = double((pixel & in->red_mask) >> __builtin_ctzl(in->red_mask));
             return std::fabs(red - 127.5) < 0.6 && (pixel & in->green_mask) == 0;
         };
+        auto count = [](XImage* in, auto is) {
+            int n = 0;
+            for (int y = 0; y < in->height; y++)
+                for (int x = 0; x < in->width; x++)
+                    n += is(in, XGetPixel(in, x, y));
+            return n;
+        };
         EXPECT_TRUE(isRed(image, XGetPixel(image, 2, h - 2))) << std::hex << XGetPixel(image, 2, h - 2);
-        int text = 0;
-        for (int y = 0; y < h; y++)
-            for (int x = 0; x < w; x++)
-                text += (XGetPixel(image, x, y) & image->green_mask) != 0;
-        EXPECT_GT(text, 0) << "the heading and the message are drawn";
+        auto isText = [](XImage* in, unsigned long pixel) { return (pixel & in->green_mask) != 0; };
+        EXPECT_GT(count(image, isText), 0) << "the heading and the message are drawn";
         XDestroyImage(image);
         if (c.width > 0) continue;
         int screen = DefaultScreen(target.display);
         XImage* bare = XGetImage(target.display, RootWindow(target.display, screen), 0, h, unsigned(w),
                                  unsigned(-c.height), AllPlanes, ZPixmap);
         ASSERT_NE(bare, nullptr);
-        int drawn = 0;
-        for (int y = 0; y < -c.height; y++)
-            for (int x = 0; x < w; x++)
-                drawn += isRed(bare, XGetPixel(bare, x, y));
-        EXPECT_EQ(drawn, 0) << "the root beneath the host's window stays as it was";
+        EXPECT_EQ(count(bare, isRed), 0) << "the root beneath the host's window stays as it was";
         XDestroyImage(bare);
     }
 }
