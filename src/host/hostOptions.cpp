@@ -108,10 +108,14 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
         }
     }
     if (headless && hack) return fail("--headless cannot draw in a window", nullptr);
-    if (out.root && out.windowId) return fail("-root and -window-id exclude each other", nullptr);
-    if (!modeGiven && saverWindow) {
+    // A screen saver's settings tool gives its preview pane after the description's -root.
+    if (out.windowId) out.root = false;
+    // Under a screen saver "the root" is its own window covering the screen (the real root
+    // lies hidden beneath it); with nothing said, the screen's real root window.
+    if ((!modeGiven || out.root) && saverWindow) {
         if (parseWindowId(saverWindow, out.windowId))
             return fail("XSCREENSAVER_WINDOW is not a window id", saverWindow);
+        out.root = false;
         hack = true;
     }
     if (!headless && (!out.screenshot.empty() || out.every))
@@ -135,7 +139,8 @@ int parseHostOptions(int argc, char const* const* argv, char const* saverWindow,
 
 char const* hostUsage() {
     return "usage: velmora [--window] [--screens N] [--settings] [OPTIONS]\n"
-           "       velmora -root | -window-id ID [OPTIONS] (screen-saver hack; or XSCREENSAVER_WINDOW)\n"
+           "       velmora -root | -window-id ID [OPTIONS] (screen-saver hack; -root or nothing:\n"
+           "               the window in XSCREENSAVER_WINDOW when set)\n"
            "       velmora --headless WxH [--frames N] [--screenshot FILE.png [--every K]] [OPTIONS]\n"
            "  --screens N     split the window into N displays (1 to 8)\n"
            "  --settings      open the options sheet over the aquarium's window\n"

@@ -8,7 +8,7 @@ struct ChostOptions {
     enum Mode { kWindow, kHack, kHeadless };
     Mode mode = kWindow;
     int screens = 1;            // displays the window is split into, side by side
-    bool root = false;          // hack: draw in the root window
+    bool root = false;          // hack: draw in the screen's real root window
     unsigned long windowId = 0; // hack: draw in this window
     int width = 1280, height = 720;
     int frames = 0;     // frames to run; 0 until stopped (headless: 1)
@@ -25,7 +25,8 @@ struct ChostOptions {
 };
 
 // Reads argv[1..argc-1]; saverWindow is the value of XSCREENSAVER_WINDOW (null when unset),
-// used when no mode is given. 0 parsed; 1 with the reason in error.
+// the window drawn in when no mode or -root is given (an unusable value is refused); a
+// window id given wins over -root. 0 parsed; 1 with the reason in error.
 int parseHostOptions(int argc, char const* const* argv, char const* saverWindow, ChostOptions& out,
                      Cstring& error);
 // Reads "WxH" with both sides 1 to 16384; 0 done.

@@ -54,14 +54,15 @@ void HostFixture::TearDown() {
     resetHostState();
 }
 
-int HostFixture::runProgram(std::vector<std::string> const& args) {
+int HostFixture::runProgram(std::vector<std::string> const& args, char const* saverWindow) {
     std::vector<char const*> argv = {"velmora"};
     for (auto const& a : args)
         argv.push_back(a.c_str());
     ChostOptions o;
     Cstring error;
-    EXPECT_EQ(parseHostOptions(int(argv.size()), argv.data(), nullptr, o, error), 0) << error;
-    return runHost(o, 1, argv0);
+    int parsed = parseHostOptions(int(argv.size()), argv.data(), saverWindow, o, error);
+    EXPECT_EQ(parsed, 0) << error;
+    return parsed ? 2 : runHost(o, 1, argv0);
 }
 
 PictureSink HostFixture::readPng(std::string const& path) {

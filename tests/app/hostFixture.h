@@ -30,8 +30,9 @@ class HostFixture : public ::testing::Test {
     void makeFolders(bool withNoise);
     // The resource tree the build stages as the install folder.
     static void useStagedResources() { setenv("VELMORA_INSTALL_DIR", VELMORA_GENERATED_RESOURCE_DIR, 1); }
-    // The program run with these arguments (after its name); the status.
-    static int runProgram(std::vector<std::string> const& args);
+    // The program run with these arguments (after its name) and saverWindow as the value of
+    // XSCREENSAVER_WINDOW (null: unset); the status, 2 for a command line it refuses.
+    static int runProgram(std::vector<std::string> const& args, char const* saverWindow = nullptr);
     static PictureSink readPng(std::string const& path);
     // The program's view over the staged resources, in an offscreen context of that size, run
     // until its first tank is loaded: that tank, or null.

@@ -801,15 +801,19 @@ TEST_F(HostLoop, TermSignalStopsTheRunAndSavesTheSettings) {
     signal(SIGINT, SIG_DFL);
 }
 
-// An X window made here, as a screen-saver host makes one, shown and waited for.
+// An X window made here, as a screen-saver host makes one, shown and waited for. A side of
+// 0 or less is the screen's, less that many pixels.
 struct TestWindow {
     Display* display = XOpenDisplay(nullptr);
     Window window = 0;
+    int width = 0, height = 0;
     TestWindow(int w, int h) {
         if (!display) return;
         int screen = DefaultScreen(display);
-        window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(w), unsigned(h), 0,
-                                     0, 0);
+        width = w > 0 ? w : DisplayWidth(display, screen) + w;
+        height = h > 0 ? h : DisplayHeight(display, screen) + h;
+        window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(width),
+                                     unsigned(height), 0, 0, 0);
         XSelectInput(display, window, StructureNotifyMask);
         XMapWindow(display, window);
         for (XEvent e{}; e.type != MapNotify;)
@@ -821,25 +825,61 @@ struct TestWindow {
     }
 };
 
+// The window a screen-saver host names, on the command line or, for -root, in
+// XSCREENSAVER_WINDOW: there the host's window covers the screen and the real root lies
+// beneath it (a strip of it is left bare here, to see that nothing is drawn there).
 TEST_F(HostLoop, DrawsInAGivenWindowUnderX) {
     REQUIRE_X();
-    ScopedDisplayLock display; // no other test's window over this one
-    TestWindow target(120, 80);
-    ASSERT_TRUE(target.display);
-    makeFolders(false); // the red screen: a colour that is not black, known exactly
-    EXPECT_EQ(runProgram({"-window-id", std::to_string(target.window), "--frames", "30"}), 1);
-    // The last frame stays in the window after the run.
-    XImage* image = XGetImage(target.display, target.window, 0, 0, 120, 80, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    unsigned long corner = XGetPixel(image, 2, 78);
-    EXPECT_NEAR(double((corner & image->red_mask) >> __builtin_ctzl(image->red_mask)), 127.5, 0.6);
-    EXPECT_EQ(corner & image->green_mask, 0u);
-    int text = 0;
-    for (int y = 0; y < 80; y++)
-        for (int x = 0; x < 120; x++)
-            text += (XGetPixel(image, x, y) & image->green_mask) != 0;
-    EXPECT_GT(text, 0) << "the heading and the message are drawn";
-    XDestroyImage(image);
+    struct Case {
+        int width, height;
+        std::vector<std::string> args; // "W": the window's id
+        bool inEnvironment;            // the window is also XSCREENSAVER_WINDOW's
+    } cases[] = {
+        {120, 80, {"-window-id", "W"}, false},
+        // The settings tool's preview: the description's command, its options, its pane.
+        {120, 80, {"-root", "--fish-size", "120", "--window-id", "W"}, true},
+        {0, -16, {"--root"}, true},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        ScopedDisplayLock display; // no other test's window over this one
+        TestWindow target(c.width, c.height);
+        ASSERT_TRUE(target.display);
+        makeFolders(false); // the red screen: a colour that is not black, known exactly
+        std::string id = std::to_string(target.window);
+        std::vector<std::string> args = c.args;
+        for (std::string& arg : args)
+            if (arg == "W") arg = id;
+        args.insert(args.end(), {"--frames", "30"});
+        EXPECT_EQ(runProgram(args, c.inEnvironment ? id.c_str() : nullptr), 1);
+        // The last frame stays in the window after the run.
+        int w = target.width, h = target.height;
+        XImage* image =
+            XGetImage(target.display, target.window, 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+        ASSERT_NE(image, nullptr);
+        auto isRed = [](XImage* in, unsigned long pixel) {
+            double red = double((pixel & in->red_mask) >> __builtin_ctzl(in->red_mask));
+            return std::fabs(red - 127.5) < 0.6 && (pixel & in->green_mask) == 0;
+        };
+        auto count = [](XImage* in, auto is) {
+            int n = 0;
+            for (int y = 0; y < in->height; y++)
+                for (int x = 0; x < in->width; x++)
+                    n += is(in, XGetPixel(in, x, y));
+            return n;
+        };
+        EXPECT_TRUE(isRed(image, XGetPixel(image, 2, h - 2))) << std::hex << XGetPixel(image, 2, h - 2);
+        auto isText = [](XImage* in, unsigned long pixel) { return (pixel & in->green_mask) != 0; };
+        EXPECT_GT(count(image, isText), 0) << "the heading and the message are drawn";
+        XDestroyImage(image);
+        if (c.width > 0) continue;
+        int screen = DefaultScreen(target.display);
+        XImage* bare = XGetImage(target.display, RootWindow(target.display, screen), 0, h, unsigned(w),
+                                 unsigned(-c.height), AllPlanes, ZPixmap);
+        ASSERT_NE(bare, nullptr);
+        EXPECT_EQ(count(bare, isRed), 0) << "the root beneath the host's window stays as it was";
+        XDestroyImage(bare);
+    }
 }
 
 // Runs of the program on one data folder, as a screen saver starts one per screen (and a

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
             continue;
         }
         if (o.screens < 1 || o.screens > 8 || o.width < 1 || o.height < 1) __builtin_trap();
-        if (o.mode == ChostOptions::kHack && !o.root && o.windowId == 0) __builtin_trap();
+        // A hack draws in one window: the real root or the one named.
+        if (o.mode == ChostOptions::kHack && o.root == (o.windowId != 0)) __builtin_trap();
         if (o.mode == ChostOptions::kHeadless && (o.frames < 1 || o.width < o.screens)) __builtin_trap();
         if (o.every && frameFileName(o.screenshot.c_str(), o.every).empty()) __builtin_trap();
         if (o.fishPerTank != -1 && (o.fishPerTank < 1 || o.fishPerTank > 110)) __builtin_trap();

@@ -27,13 +27,23 @@ TEST(HostOptions, AcceptedCommandLines) {
         int screens, width, frames, every;
         unsigned long windowId;
         char const* saverWindow = nullptr;
+        bool root = false; // the screen's real root window
     } cases[] = {
         {{}, O::kWindow, 1, 1280, 0, 0, 0},
         {{"--window", "--screens", "2"}, O::kWindow, 2, 1280, 0, 0, 0},
         {{"-window-id", "0x1a00007"}, O::kHack, 1, 1280, 0, 0, 0x1a00007},
-        // The environment gives the window only when no mode is on the command line.
+        // The environment gives the window when no mode is on the command line (or -root, below).
         {{}, O::kHack, 1, 1280, 0, 0, 4194311, "4194311"},
         {{"--window"}, O::kWindow, 1, 1280, 0, 0, 0, "0x200003"},
+        {{"-root"}, O::kHack, 1, 1280, 0, 0, 0, nullptr, true},
+        {{"--root"}, O::kHack, 1, 1280, 0, 0, 0, nullptr, true},
+        // A screen saver's root is its own window over the real one; it starts hacks so.
+        {{"--root"}, O::kHack, 1, 1280, 0, 0, 0x600001, "0x600001"},
+        {{"-root", "--fish-size", "120"}, O::kHack, 1, 1280, 0, 0, 0x600001, "0x600001"},
+        // A window id wins over -root, given either way round, and over the environment.
+        {{"-root", "--fish-size", "120", "--window-id", "0x45"}, O::kHack, 1, 1280, 0, 0, 0x45, "0x45"},
+        {{"-window-id", "5", "-root"}, O::kHack, 1, 1280, 0, 0, 5},
+        {{"-root", "-window-id", "5"}, O::kHack, 1, 1280, 0, 0, 5, "0x600001"},
         {{"--headless", "640x360"}, O::kHeadless, 1, 640, 1, 0, 0, "0x5"},
         {{"--headless", "64x8", "--frames", "9", "--screens", "8"}, O::kHeadless, 8, 64, 9, 0, 0},
         {{"--headless", "4x4", "--screenshot", "f%03d.png", "--every", "3"}, O::kHeadless, 1, 4, 1, 3, 0},
@@ -48,6 +58,7 @@ TEST(HostOptions, AcceptedCommandLines) {
         EXPECT_EQ(o.frames, c.frames);
         EXPECT_EQ(o.every, c.every);
         EXPECT_EQ(o.windowId, c.windowId);
+        EXPECT_EQ(o.root, c.root);
     }
     ChostOptions o;
     Cstring error;
@@ -127,8 +138,8 @@ TEST(HostOptions, MalformedCommandLinesAreRefusedWithAReason) {
         {{"-window-id"}, nullptr, "missing value"},
         {{"-window-id", "0"}, nullptr, "window id"},
         {{"-window-id", "12z"}, nullptr, "window id"},
-        {{"-root", "-window-id", "5"}, nullptr, "exclude"},
         {{}, "nonsense", "XSCREENSAVER_WINDOW"},
+        {{"-root"}, "0x5junk", "XSCREENSAVER_WINDOW is not a window id: 0x5junk"},
         {{}, "", "XSCREENSAVER_WINDOW"},
         {{"--headless", "640"}, nullptr, "WxH"},
         {{"--headless", "640x"}, nullptr, "WxH"},
