@@ -902,6 +902,7 @@ TEST_F(HostLoop, RunsSharingTheDataFolderAllDrawAndNoneHarmsAnother) {
     ASSERT_GE(tanksBefore, 2u) << settingsText();
     struct stat stamp {};
     ASSERT_EQ(stat(data.file("Resources/resources.stamp").c_str(), &stamp), 0);
+    std::filesystem::current_path(savedCwd); // not a copy a start worked in, which may be gone
     auto launch = [&](char const* name) {
         std::string shot = data.file((std::string(name) + ".png").c_str());
         std::string rc = data.file((std::string(name) + ".rc").c_str());
