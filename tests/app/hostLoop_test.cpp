@@ -289,6 +289,9 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         bool copied = std::string(row.file).compare(0, 7, "addons/") != 0; // the copy's folders
         std::string installed = copied ? readWholeFile(installedPath) : "";
         damage(copy, row.damage);
+        // What a changed file of the copy held is kept when the file is made again.
+        bool changed = row.damage != EMPTIED && row.damage != FOLDER && row.damage != DELETED;
+        std::string changedText = changed ? readWholeFile(copy) : "";
         if (row.installedToo) damage(installedPath, row.damage);
         if (row.damage == LOCKED && !shell("chattr +i '" + copy + "' 2>/dev/null")) continue; // no root
         masterOut.close(); // each start opens its own log, as a new process does
@@ -334,6 +337,9 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             EXPECT_EQ(pathExists(copy), copied);
             EXPECT_EQ(logs().find("the resource copy is made again") != std::string::npos,
                       row.damage == EXIT0);
+            std::string kept = data.file((std::string("Resources.edited/") + row.file).c_str());
+            EXPECT_EQ(pathExists(kept), changed);
+            if (changed) EXPECT_TRUE(readWholeFile(kept) == changedText) << kept;
         }
         resetExitState();
         scriptError = 0;
