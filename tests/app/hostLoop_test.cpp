@@ -38,11 +38,6 @@
 
 namespace {
 
-#define REQUIRE_X()                                                                                          \
-    if (!std::getenv("DISPLAY"))                                                                             \
-    GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under "                                     \
-                    "xvfb-run"
-
 using HostLoop = HostFixture;
 
 TEST_F(HostLoop, MissingResourcesShowTheRedScreenAndFail) {

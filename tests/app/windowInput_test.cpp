@@ -37,11 +37,6 @@
 
 namespace {
 
-#define REQUIRE_X()                                                                                          \
-    if (!std::getenv("DISPLAY"))                                                                             \
-    GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under "                                     \
-                    "xvfb-run"
-
 // The file chooser while it is shown, else null.
 GtkFileChooserDialog* openChooser() {
     GtkFileChooserDialog* found = nullptr;
