@@ -202,7 +202,19 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
     REQUIRE_OFFSCREEN();
     namespace fs = std::filesystem;
     fs::copy(VELMORA_GENERATED_RESOURCE_DIR, install.path(), fs::copy_options::recursive);
-    enum Damage { CUT_500, CUT_300, EMPTIED, FOLDER, DELETED, HUGE_HEADER, EXIT0, EXITERR, CD, LOCKED };
+    enum Damage {
+        CUT_500,
+        CUT_300,
+        EMPTIED,
+        FOLDER,
+        DELETED,
+        HUGE_HEADER,
+        EXIT0,
+        EXITERR,
+        CD,
+        UNKNOWN,
+        LOCKED
+    };
     struct {
         char const* file;
         Damage damage;
@@ -222,6 +234,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         {"addons/wabisab.das", EXIT0, false},
         {"species/gui_panel/interface.gui", EXITERR, false},
         {"species/gui_panel/interface.gui", CD, false},
+        {"species/gui_panel/interface.gui", UNKNOWN, false}, // its run leaves a script error behind
         {"species/neon_tetra/neon_tetra.spec", EXITERR, false},
         {"tanks/wabi_sabi/wabi_sabi.tank", EXITERR, false},
         {"addons/wabisab.das", EXITERR, false},
@@ -231,7 +244,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
     auto damage = [](std::string const& path, Damage how) {
         std::error_code error;
         char const* planted[] = {":exit0", ":exiterr \"planted\"", ":cd nowhere_at_all { :set x 1 }",
-                                 ":exiterr planted"};
+                                 ":noSuchCommandPlanted 1", ":exiterr planted"};
         fs::create_directories(fs::path(path).parent_path(), error); // a module only the copy holds
         if (how >= EXIT0) std::ofstream(path, std::ios::app) << "\n" << planted[how - EXIT0] << "\n";
         if (how == CUT_500 || how == CUT_300) fs::resize_file(path, how == CUT_500 ? 500 : 300, error);
@@ -296,6 +309,32 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         scriptError = 0;
         showInPreview = 0;
     }
+}
+
+// The run marker names the start-up only until the first frame is drawn, then the run: a
+// run that ends later is no failed start (whose next start makes the whole resource copy
+// again), nor is a live run to a second start. A stop takes the marker away.
+TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> first = {"--headless", "400x225", "--frames", "5"};
+    ASSERT_EQ(runProgram(first), 0) << "the first start copies the resources";
+    resetExitState();
+    // As wide as a screen: a preview keeps no marker.
+    char const* argv[] = {"velmora", "--headless", "400x225", "--frames", "100000"};
+    ChostOptions options;
+    Cstring error;
+    ASSERT_EQ(parseHostOptions(5, argv, nullptr, options, error), 0) << error;
+    char name[] = "velmora";
+    char* programArgv[] = {name, nullptr};
+    ChostRun run;
+    ASSERT_EQ(run.open(options, 1, programArgv), 0);
+    EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "openShop");
+    for (int i = 0; i < 3; i++)
+        ASSERT_TRUE(run.step()) << exitMsg.c_str();
+    EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "run");
+    EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
 }
 
 // Options in "registry.txt" outside the ranges the options sheet offers are brought into
@@ -444,8 +483,15 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
         char const* frames = "20";     // 620: the save ten seconds in, with the tank shown
     } const cases[] = {
         {"settings.txt immutable",
-         [&] { return shell("chattr +i '" + settings + "' 2>/dev/null"); },
-         [&] { shell("chattr -i '" + settings + "'"); },
+         [&] {
+             // A change of tank at the tenth frame saves once more with the tank shown.
+             writeWholeFile(data.file("msg.txt"), ":seq move 1\n");
+             return shell("chattr +i '" + settings + "' 2>/dev/null");
+         },
+         [&] {
+             shell("chattr -i '" + settings + "'");
+             std::filesystem::remove(data.file("msg.txt"));
+         },
          0,
          {"couldn't save \"" + settings + "\": Operation not permitted", "runs on without saving",
           "message shown: The settings cannot be saved in " + settings + ": Operation not permitted"},
@@ -494,6 +540,11 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
         EXPECT_EQ(status, c.status) << exitMsg.c_str();
         for (std::string const& words : c.said)
             EXPECT_NE(said.find(words), std::string::npos) << words << " in\n" << exitMsg.c_str();
+        int told = 0;
+        for (char const* page : {"message shown: The settings cannot", "message shown: Nothing of this run"})
+            for (size_t at = 0; (at = said.find(page, at)) != std::string::npos; at++)
+                told++;
+        EXPECT_LE(told, 1) << "the message page tells of a failed save once a run";
         EXPECT_EQ(readWholeFile(settings) != kept, c.saves)
             << "saved at once, else the old file stays as it is";
         resetExitState();
@@ -656,6 +707,8 @@ TEST_F(HostLoop, ARestoredBackupOutlivesTheRunningAquarium) {
         services.actions->closeClicked();
         for (int i = 0; i < framesAfter; i++)
             ASSERT_TRUE(run.step());
+        // Frames after the restore run the restored aquarium.
+        if (framesAfter > 0) EXPECT_FLOAT_EQ(shopKeeper->masterVolume, 0.125f);
         // Stopped as a signal stops it: before another frame.
         installStopSignals();
         kill(getpid(), SIGTERM);
