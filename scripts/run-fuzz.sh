@@ -42,23 +42,33 @@ if [ -z "${FUZZ_SECONDS:-}" ]; then
         echo "run-fuzz: cannot turn address randomisation off: runs may differ from one to the next" >&2
     fi
 fi
-scratch=$(mktemp -d)
+scratch=$(mktemp -d /tmp/velmora-fuzz.XXXXXXXXXX)
 trap 'rm -rf "$scratch"' EXIT
-# Absolute paths, wherever the script is started from; a crash's input is kept beside the
-# target's log. One process a target, the machine's cores at a time.
+# One process a target, the machine's cores at a time. Each runs in a folder of its own under
+# names of the same length every time, with a bare environment: where the fuzzer's own
+# blocks lie, and so the addresses the target compares, follow the lengths of its paths.
+# What breaks a target is kept beside its log.
 fuzz_one() {
-    local target=$1 name corpus status=0
+    local target=$1 name dir status=0 found
     name=$(basename "$target")
+    dir="$scratch/$name"
+    mkdir -p "$dir"
+    ln -s "$seeds" "$dir/seeds" # new inputs go to the first folder only
+    ln -s "$target" "$dir/$name"
     local how=(-seed="${FUZZ_SEED:-1}" -runs="${FUZZ_RUNS:-${runs_of[$name]:-50000}}" -reload=0)
-    corpus="$scratch/$name"
     if [ -n "${FUZZ_SECONDS:-}" ]; then
         how=(-max_total_time="$FUZZ_SECONDS")
-        corpus="$build/fuzz-corpus/$name"
+        mkdir -p "$build/fuzz-corpus/$name"
+        ln -s "$build/fuzz-corpus/$name" "$dir/corpus"
+    else
+        mkdir "$dir/corpus"
     fi
-    mkdir -p "$corpus"
-    # New inputs go to the first folder only: the committed inputs stay as they are.
-    "${fixed[@]}" "$target" "${how[@]}" -rss_limit_mb=2048 -timeout=10 -max_len=65536 -artifact_prefix="$build/$name-" \
-        "$corpus" "$seeds" </dev/null >"$build/$name.log" 2>&1 || status=$?
+    (cd "$dir" && env -i PATH="$PATH" ASAN_OPTIONS="$ASAN_OPTIONS" "${fixed[@]}" "./$name" "${how[@]}" \
+        -rss_limit_mb=2048 -timeout=10 -max_len=65536 -artifact_prefix=./ corpus seeds) \
+        </dev/null >"$build/$name.log" 2>&1 || status=$?
+    for found in "$dir"/crash-* "$dir"/leak-* "$dir"/timeout-* "$dir"/oom-* "$dir"/slow-unit-*; do
+        if [ -e "$found" ]; then mv "$found" "$build/$name-$(basename "$found")"; fi
+    done
     echo "$status" >"$build/$name.rc"
 }
 targets=("$build"/tests/fuzz/*_fuzz)
