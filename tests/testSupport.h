@@ -1,6 +1,9 @@
 // Helpers shared by the test programs.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <string>
 
 #include "support/mystring.h"
@@ -68,3 +71,12 @@ std::string testInput(char const* relativePath);
 // Lets the running test end the process (a death test of a command that exits); otherwise
 // an exit inside a test fails it.
 void allowExitInThisTest();
+
+// A test that needs a display (X, or EGL offscreen) and finds none is skipped on a
+// developer's machine; under CI ($CI set) it fails, so that a machine without one is told
+// at once and a skip never hides what the test catches. Other reasons stay skips.
+::testing::TestPartResult::Type displayMissingResult();
+#define DISPLAY_MISSING() return GTEST_MESSAGE_("", displayMissingResult())
+#define REQUIRE_X()                                                                                          \
+    if (!std::getenv("DISPLAY"))                                                                             \
+    DISPLAY_MISSING() << "no X server ($DISPLAY unset): run the tests under xvfb-run"

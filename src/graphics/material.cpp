@@ -2,6 +2,7 @@
 #include "graphics/material.h"
 
 #include <fstream>
+#include <vector>
 
 #include "graphics/deviceGlobals.h"
 #include "graphics/shader.h"
@@ -99,6 +100,28 @@ short Cmaterial::addStreamChan(short stream, short mask) {
     return stream;
 }
 
+void Cmaterial::childLeaving(Cvariable* child) {
+    if (child == texStages) texStages = nullptr;
+    CsafeRelationship::childLeaving(child);
+}
+
+// A stray node (":mkdir texStages/x") would stand where the device looks for a stage and
+// give it no texture; a deleted stage would leave the later ones off by one.
+void Cmaterial::keepOnlyStages() {
+    if (texStages == nullptr) return;
+    std::vector<Cvariable*> children;
+    texStages->fillVectorWithAllChildren(children);
+    int16_t place = 0;
+    for (Cvariable* child : children) {
+        if (auto* stage = dynamic_cast<CtextureStage*>(child)) {
+            stage->stageNum = place++;
+        } else {
+            VTRACE(1, "not a texture stage, left out of material " << name << ": " << child->getName());
+            deleteVariable(child);
+        }
+    }
+}
+
 CtextureStage* Cmaterial::getStage(int i) {
     Cvariable* v = texStages ? texStages->getChildNoErr(i) : nullptr;
     return dynamic_cast<CtextureStage*>(v);
@@ -128,7 +151,9 @@ int Cmaterial::readFromDiskPath() {
 }
 
 int Cmaterial::readFromScript(CscriptVar& script) {
-    if (runScript(this, &script) != 0) {
+    int failed = runScript(this, &script);
+    keepOnlyStages(); // also after a failure: the material stays whole
+    if (failed != 0) {
         recommendReinstall = 1;
         VTRACE(1, "couldn't run materialscript");
         return 1;

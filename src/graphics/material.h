@@ -38,6 +38,8 @@ class Cmaterial : public CsafeRelationship {
     unsigned processCommand(CscriptHandler* handler, CscriptLine& line) override;
     // ~GLES, ~POS, ~COLOR, ~TEX2 for the script; 1 for any other name.
     int getLocalConstant(Cstring name, double& value) override;
+    // A script may delete "texStages": the material then has none.
+    void childLeaving(Cvariable* child) override;
 
     // Moves the attribute bits of mask into stream (out of the other three kept streams;
     // REMOVE is never cleared). Returns stream.
@@ -78,6 +80,9 @@ class Cmaterial : public CsafeRelationship {
     float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 
   private:
+    // Takes out of "texStages" what a script put there that is no stage, and numbers the
+    // stages left by place, as they are looked up.
+    void keepOnlyStages();
     unsigned addStage(CscriptLine& line);
     unsigned streamCommand(short stream, Cstring const& word);
     unsigned specularReflection(CscriptLine& line, std::vector<Cstring> const& s,

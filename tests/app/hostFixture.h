@@ -18,7 +18,7 @@ class CvelmoraView;
 class Ctank;
 
 #define REQUIRE_OFFSCREEN()                                                                                  \
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
+    if (!offscreenContextsAvailable()) DISPLAY_MISSING() << "no EGL display: " << lastContextError()
 
 class HostFixture : public ::testing::Test {
   protected:

@@ -40,11 +40,6 @@
 
 namespace {
 
-#define REQUIRE_X()                                                                                          \
-    if (!std::getenv("DISPLAY"))                                                                             \
-    GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under "                                     \
-                    "xvfb-run"
-
 using HostLoop = HostFixture;
 
 TEST_F(HostLoop, MissingResourcesShowTheRedScreenAndFail) {
@@ -219,6 +214,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         EXIT0,
         EXITERR,
         CD,
+        UNKNOWN,
         LOCKED,
         EXIT0_LATE, // a script planted beside the interface's own, run at the tenth frame
         EXITERR_LATE,
@@ -243,6 +239,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         {"addons/wabisab.das", EXIT0, false},
         {"species/gui_panel/interface.gui", EXITERR, false},
         {"species/gui_panel/interface.gui", CD, false},
+        {"species/gui_panel/interface.gui", UNKNOWN, false}, // its run leaves a script error behind
         {"species/neon_tetra/neon_tetra.spec", EXITERR, false},
         {"tanks/wabi_sabi/wabi_sabi.tank", EXITERR, false},
         {"addons/wabisab.das", EXITERR, false},
@@ -258,6 +255,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             ":exit0",
             ":exiterr \"planted\"",
             ":cd nowhere_at_all { :set x 1 }",
+            ":noSuchCommandPlanted 1",
             ":exiterr planted",
             ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit0\n}\n}",
             ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exiterr \"planted late\"\n}\n}",
@@ -346,6 +344,32 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         showInPreview = 0;
         pleaseQuitSystemPreferences = 0;
     }
+}
+
+// The run marker names the start-up only until the first frame is drawn, then the run: a
+// run that ends later is no failed start (whose next start makes the whole resource copy
+// again), nor is a live run to a second start. A stop takes the marker away.
+TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> first = {"--headless", "400x225", "--frames", "5"};
+    ASSERT_EQ(runProgram(first), 0) << "the first start copies the resources";
+    resetExitState();
+    // As wide as a screen: a preview keeps no marker.
+    char const* argv[] = {"velmora", "--headless", "400x225", "--frames", "100000"};
+    ChostOptions options;
+    Cstring error;
+    ASSERT_EQ(parseHostOptions(5, argv, nullptr, options, error), 0) << error;
+    char name[] = "velmora";
+    char* programArgv[] = {name, nullptr};
+    ChostRun run;
+    ASSERT_EQ(run.open(options, 1, programArgv), 0);
+    EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "openShop");
+    for (int i = 0; i < 3; i++)
+        ASSERT_TRUE(run.step()) << exitMsg.c_str();
+    EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "run");
+    EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+    EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
 }
 
 // Options in "registry.txt" outside the ranges the options sheet offers are brought into
@@ -535,8 +559,15 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
         char const* size = "160x90";   // 400 wide and more: a screen's run, which reads "msg.txt"
     } const cases[] = {
         {"settings.txt immutable",
-         [&] { return shell("chattr +i '" + settings + "' 2>/dev/null"); },
-         [&] { shell("chattr -i '" + settings + "'"); },
+         [&] {
+             // A change of tank at the tenth frame saves once more with the tank shown.
+             writeWholeFile(data.file("msg.txt"), ":seq move 1\n");
+             return shell("chattr +i '" + settings + "' 2>/dev/null");
+         },
+         [&] {
+             shell("chattr -i '" + settings + "'");
+             std::filesystem::remove(data.file("msg.txt"));
+         },
          0,
          {"couldn't save \"" + settings + "\": Operation not permitted", "runs on without saving",
           "message shown: The settings cannot be saved in " + settings + ": Operation not permitted"},
@@ -608,6 +639,11 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
         EXPECT_EQ(status, c.status) << exitMsg.c_str();
         for (std::string const& words : c.said)
             EXPECT_NE(said.find(words), std::string::npos) << words << " in\n" << exitMsg.c_str();
+        int told = 0;
+        for (char const* page : {"message shown: The settings cannot", "message shown: Nothing of this run"})
+            for (size_t at = 0; (at = said.find(page, at)) != std::string::npos; at++)
+                told++;
+        EXPECT_LE(told, 1) << "the message page tells of a failed save once a run";
         EXPECT_EQ(readWholeFile(settings) != kept, c.saves)
             << "saved at once, else the old file stays as it is";
         resetExitState();
@@ -770,6 +806,8 @@ TEST_F(HostLoop, ARestoredBackupOutlivesTheRunningAquarium) {
         services.actions->closeClicked();
         for (int i = 0; i < framesAfter; i++)
             ASSERT_TRUE(run.step());
+        // Frames after the restore run the restored aquarium.
+        if (framesAfter > 0) EXPECT_FLOAT_EQ(shopKeeper->masterVolume, 0.125f);
         // Stopped as a signal stops it: before another frame.
         installStopSignals();
         kill(getpid(), SIGTERM);

@@ -107,7 +107,7 @@ GtkWidget* tabLabel(GtkWidget* sheet, int page) {
 // Only what the user changed is saved: options whose controls show them as their nearest
 // entry (the update list, the size slider's whole percents) keep their own values.
 TEST_F(SettingsWindow, ChangingOneOptionKeepsTheOthersAsTheyWere) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server: run the tests under xvfb-run";
+    REQUIRE_X();
     REQUIRE_OFFSCREEN();
     useStagedResources();
     struct Option {
@@ -155,7 +155,7 @@ TEST_F(SettingsWindow, ChangingOneOptionKeepsTheOthersAsTheyWere) {
 }
 
 TEST_F(SettingsWindow, ANewFishSizeTakesEffectAndTheCloseButtonKeepsIt) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server: run the tests under xvfb-run";
+    REQUIRE_X();
     REQUIRE_OFFSCREEN();
     useStagedResources();
     ASSERT_EQ(openWithTheSheet(), 0);

@@ -36,11 +36,6 @@
 
 namespace {
 
-#define REQUIRE_X()                                                                                          \
-    if (!std::getenv("DISPLAY"))                                                                             \
-    GTEST_SKIP() << "no X server ($DISPLAY unset): run the tests under "                                     \
-                    "xvfb-run"
-
 constexpr int kWidth = 480, kHeight = 270;
 
 std::map<std::string, int> census(Ctank& tank) {

@@ -119,7 +119,7 @@ class FishRenderGL : public FishTest {
     void SetUp() override {
         FishTest::SetUp();
         if (!offscreenContextsAvailable())
-            GTEST_SKIP() << "no EGL display at all: " << lastContextError().c_str();
+            DISPLAY_MISSING() << "no EGL display at all: " << lastContextError().c_str();
         context.reset(createOffscreenContext(kWidth, kHeight));
         ASSERT_TRUE(context);
         dev.context = context.get();

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
+#include "fuzzScratchFolder.h"
 #include "graphics/texturedGeo.h"
 #include "support/cerr.h"
 #include "world/velmoraFunctions.h"
@@ -28,7 +28,8 @@ void roundTrip(uint8_t const* data, size_t size) {
 }
 
 void treeModel(uint8_t const* data, size_t size) {
-    static std::string const path = "/tmp/geoFile_fuzz_" + std::to_string(getpid());
+    static CfuzzScratchFolder scratch("velmora-geo-fuzz");
+    static std::string const path = scratch.folder() + "model";
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<char const*>(data), static_cast<std::streamsize>(size));

@@ -4,10 +4,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "data/resourceStreamer.h"
+#include "fuzzScratchFolder.h"
 #include "support/cerr.h"
 #include "variables/variableBasics.h"
 #include "variables/variableLinks.h"
@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
         resetExitState();
         return 0;
     }
-    static std::string const path = "/tmp/velmora-fuzz-" + std::to_string(getpid()) + ".pak";
+    static CfuzzScratchFolder scratch("velmora-package-index-fuzz");
+    static std::string const path = scratch.folder() + "fuzz.pak";
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<char const*>(data), static_cast<std::streamsize>(size));

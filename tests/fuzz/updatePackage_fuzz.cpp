@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "../host/fakeHostServices.h"
+#include "fuzzScratchFolder.h"
 #include "host/updatePackage.h"
 #include "support/cerr.h"
 #include "support/globals.h"
@@ -28,11 +28,11 @@ bool outsideStaysEmpty() {
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     static CfakeHostServices host; // messages and web pages are only recorded
+    static CfuzzScratchFolder scratchFolder("velmora-package-fuzz");
     static bool ready = [] {
         skipNSAlert = 1;
-        char folder[] = "/tmp/velmora-package-fuzz-XXXXXX";
-        if (!mkdtemp(folder)) std::abort();
-        scratch = folder;
+        if (!scratchFolder.ready()) std::abort();
+        scratch = scratchFolder.folder() + "run";
         std::filesystem::create_directories(scratch + "/outside");
         return true;
     }();

@@ -10,9 +10,10 @@
 
 #include "host/glContext.h"
 #include "support/esTransform.h"
+#include "testSupport.h"
 
 #define REQUIRE_GL()                                                                                         \
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display at all: " << lastContextError()
+    if (!offscreenContextsAvailable()) DISPLAY_MISSING() << "no EGL display at all: " << lastContextError()
 
 // Wraps a real context and counts the make-current calls that reach it.
 class CcountingContext : public CglContext {

@@ -140,6 +140,11 @@ TEST_F(MaterialTest, MalformedScriptsAreRefused) {
         {":addStage { :addStage { :addStage { :addStage { :addStage { } } } } }", 1, "adstg", 4},
         {":addStage { :tex \"\" { :tex null { } } }", 1, "couldn't run image script", 1},
         {":addStage { :tex nothere.sgi }", 1, "Couldn't find tex nothere.sgi", 1},
+        // What a script puts among the stages goes; the stages left are numbered by place.
+        {":mkdir texStages/junk :addStage :mkdir texStages/more", 0, "", 1},
+        {":addStage { } :addStage { } :delete texStages/newStage", 0, "", 1},
+        {":delete texStages :addStage", 1, "adstg", 0},
+        {readWholeFile(testInput("robustness/material-1.bin")), 0, "", 0},
     };
     for (Case const& c : cases) {
         reset();
@@ -148,7 +153,12 @@ TEST_F(MaterialTest, MalformedScriptsAreRefused) {
         EXPECT_EQ(result, c.result) << c.script;
         EXPECT_EQ(lastReason().rfind(c.reason, 0), 0u) << c.script << ": " << lastReason();
         if (c.reason[0] == '\0') EXPECT_TRUE(exitReasonList.empty()) << c.script << ": " << lastReason();
-        EXPECT_EQ(m->texStages->countChildren(), c.stages) << c.script;
+        int stages = m->texStages ? m->texStages->countChildren() : 0;
+        EXPECT_EQ(stages, c.stages) << c.script;
+        for (int k = 0; k < stages; k++) {
+            CtextureStage* stage = m->getStage(k);
+            EXPECT_EQ(stage ? stage->stageNum : -1, k) << c.script; // -1: no stage
+        }
     }
 }
 

@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -27,7 +28,7 @@
 #include "testSupport.h"
 
 #define REQUIRE_GTK()                                                                                        \
-    if (!gtkReady()) GTEST_SKIP() << "no X display for GTK"
+    if (!gtkReady()) DISPLAY_MISSING() << "no X display for GTK"
 
 namespace {
 
@@ -177,11 +178,19 @@ class CownScreen {
             _exit(127);
         }
         close(fds[1]);
-        char number[16] = {};
-        ssize_t got = server > 0 ? read(fds[0], number, sizeof number - 1) : 0;
+        // Xvfb writes the number and a newline once it listens; a read may be cut short by a
+        // signal or come in pieces, and closing the pipe early makes the server fail.
+        std::string number;
+        char part[16];
+        while (server > 0 && number.find('\n') == std::string::npos) {
+            ssize_t got = read(fds[0], part, sizeof part);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            number.append(part, static_cast<size_t>(got));
+        }
         close(fds[0]);
-        if (got <= 0) return;
-        std::string name = ":" + std::string(number, strcspn(number, "\n"));
+        if (number.find('\n') == std::string::npos) return;
+        std::string name = ":" + number.substr(0, number.find('\n'));
         before = gdk_display_get_default();
         display = gdk_display_open(name.c_str());
         if (display) gdk_display_manager_set_default_display(gdk_display_manager_get(), display);
@@ -234,7 +243,7 @@ TEST(GtkHost, TheChooserFitsTheScreenItOpensOn) {
     for (auto const& size : screens) {
         SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
         CownScreen screen(size.width, size.height);
-        if (!screen.ready()) GTEST_SKIP() << "no Xvfb for a screen of that size";
+        if (!screen.ready()) DISPLAY_MISSING() << "no Xvfb for a screen of that size";
         CgtkHostServices services;
         Canswer answer;
         ASSERT_TRUE(services.beginFileRequest("/", answered, &answer));

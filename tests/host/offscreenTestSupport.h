@@ -10,9 +10,10 @@
 #include "host/frameFiles.h"
 #include "host/glContext.h"
 #include "host/glHeaders.h"
+#include "testSupport.h"
 
 #define REQUIRE_OFFSCREEN()                                                                                  \
-    if (!offscreenContextsAvailable()) GTEST_SKIP() << "no EGL display: " << lastContextError()
+    if (!offscreenContextsAvailable()) DISPLAY_MISSING() << "no EGL display: " << lastContextError()
 
 struct ClastFrame {
     int width = 0, height = 0;

@@ -77,7 +77,7 @@ class TextOnScreen : public PanelFixture {
 // The texture holds each glyph of "Velmora 123" where the layout puts it, as much of it as
 // the strip's glyph scaled to the text's size covers, and nothing between the glyphs.
 TEST_F(TextOnScreen, TheTextureHoldsTheStripsGlyphs) {
-    if (!context) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    if (!context) DISPLAY_MISSING() << "no EGL display: " << lastContextError();
     pane(":text \"Velmora 123\" { :set name t :set justify 1 }");
     auto* t = widget<CtextWidgetVar>("t");
     ASSERT_TRUE(t && t->texture && t->texture->array);
@@ -134,7 +134,7 @@ TEST_F(TextOnScreen, TheTextureHoldsTheStripsGlyphs) {
 // letters times their outline sampled there, white letters over black; outside it the
 // screen stays black.
 TEST_F(TextOnScreen, TheFrameShowsTheTextWhereTheWidgetIs) {
-    if (!context) GTEST_SKIP() << "no EGL display: " << lastContextError();
+    if (!context) DISPLAY_MISSING() << "no EGL display: " << lastContextError();
     panel->fontSize = 64.0f; // about 33 pixels high on this 360-pixel display
     // The panel's points reach the display once before the text's quad moves: the quads'
     // corners must go again each frame.

@@ -1,4 +1,5 @@
 // The "DBT" binary tree file: exact bytes, round trips, merges and malformed files.
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -116,16 +117,36 @@ TEST_F(BinaryFile, MergeRecordsMergeOnlyIntoTheSameClass) {
     EXPECT_FLOAT_EQ(static_cast<float>(dir->getChild("f", 0)->getFloat()), 2.5f);
 }
 
+// A string of up to 32767 characters is saved and read back whole; a longer one fails the
+// save and keeps the old file.
 TEST_F(BinaryFile, OverlongStringFailsTheSaveAndKeepsTheOldFile) {
-    auto holder = std::make_unique<CdirectoryVar>();
-    Cvariable* s = child(holder.get(), "s", CLASS_STRING);
-    s->setString("short");
-    std::string good = save(holder.get());
-    s->setString(std::string(40000, 'x').c_str());
-    EXPECT_EQ(holder->saveTree(path("out.dbt").c_str(), 1, nullptr), 1);
-    EXPECT_TRUE(exited("can't write bin string>32767"));
-    EXPECT_EQ(readWholeFile(path("out.dbt")), good);
-    EXPECT_TRUE(pathExists(path("out.dbt.temp"))); // the failed write stays beside the old file
+    struct {
+        size_t length;
+        bool saved;
+    } const rows[] = {{32767, true}, {32768, false}, {40000, false}};
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.length);
+        resetExitState();
+        std::remove(path("out.dbt.temp").c_str());
+        auto holder = std::make_unique<CdirectoryVar>();
+        Cvariable* s = child(holder.get(), "s", CLASS_STRING);
+        s->setString("short");
+        std::string good = save(holder.get());
+        std::string text(row.length, 'x');
+        s->setString(text.c_str());
+        EXPECT_EQ(holder->saveTree(path("out.dbt").c_str(), 1, nullptr), row.saved ? 0 : 1);
+        EXPECT_EQ(exited("can't write bin string>32767"), !row.saved);
+        if (row.saved) {
+            ASSERT_EQ(load(readWholeFile(path("out.dbt"))), 0);
+            Cvariable* back = dir->getChild("s", 0);
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(back->getString(), text);
+            dir->deleteChildren();
+        } else {
+            EXPECT_EQ(readWholeFile(path("out.dbt")), good);
+            EXPECT_TRUE(pathExists(path("out.dbt.temp"))); // the failed write stays beside the old file
+        }
+    }
 }
 
 // Files that must fail to load, cleanly: no crash, no huge allocation, no process end.
