@@ -485,8 +485,8 @@ bool openOwnStream(std::ofstream& out, char const* fullPath, int how) {
     return out.is_open();
 }
 
-bool openOwnStream(std::ifstream& in, char const* fullPath) {
-    int fd = openOwnFile(fullPath, OWN_READ);
+bool openOwnStream(std::ifstream& in, char const* fullPath, int how) {
+    int fd = openOwnFile(fullPath, OWN_READ | (how & OWN_QUIET));
     if (fd < 0) return false;
     in.open(descriptorPath(fd).c_str(), std::ios::in | std::ios::binary);
     if (!in.is_open()) in.open(fullPath, std::ios::in | std::ios::binary);

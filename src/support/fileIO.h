@@ -80,7 +80,7 @@ Cstring descriptorPath(int fd);
 // Opens a stream on the program's own file (openOwnFile, then the stream on its descriptor,
 // which is closed); false when it could not be, with errno telling why.
 bool openOwnStream(std::ofstream& out, char const* fullPath, int how);
-bool openOwnStream(std::ifstream& in, char const* fullPath);
+bool openOwnStream(std::ifstream& in, char const* fullPath, int how = OWN_READ);
 
 // Whether this run may write in the data folder: it is known, writable and no other run of
 // the program keeps it. Writes there are refused otherwise (with dataFolderReadOnly's reason).

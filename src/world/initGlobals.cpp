@@ -81,22 +81,6 @@ void checkResourceVersion() {
     }
 }
 
-// The phase the marker of the run that holds the data folder names, read without setting
-// anything aside (the folder is that run's).
-Cstring phaseOfHoldingRun() {
-    Cstring full = replaceCommonPathKeyword("[APD]isRunning.txt");
-    int fd = openOwnFile(full.c_str(), OWN_READ | OWN_QUIET);
-    if (fd < 0) return Cstring();
-    char text[512];
-    ssize_t n = read(fd, text, sizeof text - 1);
-    close(fd);
-    text[n > 0 ? n : 0] = 0;
-    char const* at = std::strstr(text, ":s pn ");
-    if (at == nullptr) return Cstring();
-    at += 6;
-    return Cstring(std::string(at, std::strcspn(at, "\r\n")).c_str());
-}
-
 // Only one run at a time writes the data folder: screens of one saver start together, a
 // preview starts beside a running saver. A run that comes while another stops waits a few
 // seconds for its saves; one that comes while another lives runs beside it and keeps
@@ -104,8 +88,9 @@ Cstring phaseOfHoldingRun() {
 void takeDataFolder() {
     int held = hostServices().lockDataFolder(appDataDir.c_str());
     // A stopping run saves for a second or two: its marker names its closing.
-    for (int waited = 0; held == 1 && waited < kClosingRunWaitMs && phaseOfHoldingRun() == "closing" &&
-                         !(programStopAsked && programStopAsked());
+    for (int waited = 0;
+         held == 1 && waited < kClosingRunWaitMs && markedPhase("[APD]isRunning.txt") == "closing" &&
+         !(programStopAsked && programStopAsked());
          waited += 50) {
         timespec pause = {0, 50 * 1000000L};
         nanosleep(&pause, nullptr);

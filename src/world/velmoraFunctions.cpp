@@ -1,5 +1,6 @@
 #include "world/velmoraFunctions.h"
 
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -17,6 +18,18 @@ int16_t global_isPreview = 0;
 uint8_t askAboutCrash = 0;
 
 namespace {
+// The texts after prefix of the marker's lines that begin with it (at most 64), read as text
+// and never setting anything aside: the marker may be another run's.
+std::vector<Cstring> markerLines(char const* path, char const* prefix) {
+    std::vector<Cstring> found;
+    std::ifstream in;
+    if (!openOwnStream(in, replaceCommonPathKeyword(path).c_str(), OWN_QUIET)) return found;
+    size_t length = std::strlen(prefix);
+    for (std::string line; std::getline(in, line) && found.size() < 64;)
+        if (line.compare(0, length, prefix) == 0) found.push_back(Cstring(line.c_str() + length));
+    return found;
+}
+
 // The marker of this run names the start-up: its first frame is not drawn yet.
 bool markedStarting = false;
 
@@ -59,22 +72,14 @@ void markStartFinished() {
 }
 
 void renewScriptsRanBy(char const* markerPath) {
-    std::ifstream in;
-    if (!file_open(in, markerPath, 0)) return;
-    std::vector<Cstring> parts;
-    for (std::string line; std::getline(in, line) && parts.size() < 64;)
-        if (line.compare(0, 7, ":s ran ") == 0) parts.push_back(Cstring(line.c_str() + 7));
     // Only a file inside the copy: renewCopyFile judges the part by where it leads.
-    for (Cstring const& part : parts)
+    for (Cstring const& part : markerLines(markerPath, ":s ran "))
         renewCopyFile((appDataDir + "Resources/" + part).c_str(), "ran in a run that ended uncleanly");
 }
 
 Cstring markedPhase(char const* path) {
-    std::ifstream in;
-    file_open(in, path, 0); // the program's own file: never through a link, never a pipe
-    for (std::string line; std::getline(in, line);)
-        if (line.compare(0, 6, ":s pn ") == 0) return Cstring(line.c_str() + 6);
-    return Cstring();
+    std::vector<Cstring> phase = markerLines(path, ":s pn ");
+    return phase.empty() ? Cstring() : phase[0];
 }
 
 void enterRunPhase(Cstring phase, bool writeMarker) {

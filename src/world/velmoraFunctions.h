@@ -73,7 +73,8 @@ void clearCrashIndicatorFile();
 bool startUnfinished();
 // The first frame is drawn: the marker names the phase now in force.
 void markStartFinished();
-// The phase a marker file names (its ":s pn" line, read as text), or "".
+// The phase a marker file names (its ":s pn" line, read as text; another run's marker too: nothing
+// is set aside), or "".
 Cstring markedPhase(char const* path);
 // The files of the resource copy whose lines ran after the first frame of the run that left
 // the marker (its ":s ran" lines) are copied again where they differ from the installed ones.

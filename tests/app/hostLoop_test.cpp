@@ -219,6 +219,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         EXIT0_LATE, // a script planted beside the interface's own, run at the tenth frame
         EXITERR_LATE,
         EXIT_LATE,
+        CRASH_LATE, // the process killed once the marker names the file among those that ran
     };
     struct {
         char const* file;
@@ -248,6 +249,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         {"species/gui_panel/interface.gui", EXIT0_LATE, false},
         {"species/gui_panel/interface.gui", EXITERR_LATE, false},
         {"species/gui_panel/interface.gui", EXIT_LATE, false},
+        {"species/gui_panel/interface.gui", CRASH_LATE, false},
     };
     auto damage = [](std::string const& path, Damage how) {
         std::error_code error;
@@ -259,7 +261,8 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             ":exiterr planted",
             ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit0\n}\n}",
             ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exiterr \"planted late\"\n}\n}",
-            ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit planted\n}\n}"};
+            ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit planted\n}\n}",
+            ":mkdir std_scripts {\n:addScript tenFramesIn {\n:int plantedBeforeACrash 1\n}\n}"};
         fs::create_directories(fs::path(path).parent_path(), error); // a module only the copy holds
         if (how >= EXIT0) std::ofstream(path, std::ios::app) << "\n" << planted[how - EXIT0] << "\n";
         if (how == CUT_500 || how == CUT_300) fs::resize_file(path, how == CUT_500 ? 500 : 300, error);
@@ -298,6 +301,23 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         if (row.damage == EXIT0 || row.damage == EXIT0_LATE)
             EXPECT_TRUE(shell(VELMORA_PROGRAM " --headless 400x225 --frames 20 2>/dev/null"));
         if (row.damage == EXIT0) EXPECT_TRUE(pathExists(data.file("isRunning.txt")));
+        if (row.damage == CRASH_LATE) {
+            std::string pid = data.file("run.pid");
+            ASSERT_TRUE(shell("(" VELMORA_PROGRAM
+                              " --headless 400x225 --frames 100000 >/dev/null 2>&1 & echo $! >'" +
+                              pid + "')"));
+            for (int waited = 0; waited < 6000; waited++) {
+                if (readWholeFile(data.file("isRunning.txt")).find(":s ran " + std::string(row.file)) !=
+                    std::string::npos)
+                    break;
+                usleep(10 * 1000);
+            }
+            EXPECT_TRUE(
+                shell("p=$(cat '" + pid +
+                      "'); kill -9 $p; while grep -qv Z /proc/$p/stat 2>/dev/null; do sleep 0.05; done"));
+            EXPECT_NE(readWholeFile(data.file("isRunning.txt")).find(":s ran " + std::string(row.file)),
+                      std::string::npos);
+        }
         // One that ends a run after its first frame costs that run only.
         if (row.damage == EXITERR_LATE || row.damage == EXIT_LATE) {
             EXPECT_EQ(runProgram({"--headless", "400x225", "--frames", "20"}),
