@@ -18,8 +18,8 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1:a
 build=$(realpath "$BUILD_DIR")
 seeds=$(realpath tests/inputs/robustness)
 # Executions of each target: what it reached from seed 1 in about ten seconds, two targets
-# on two cores, so that the stage's fuzzing takes about two and a half minutes there. A new
-# target gets the default; a target that changes much may need its number again.
+# on two cores, when they were chosen; the stage's fuzzing takes about two minutes there. A
+# new target gets the default; a target that changes much may need its number again.
 declare -A runs_of=(
     [activityMap_fuzz]=750000 [audioSample_fuzz]=320000 [binaryTree_fuzz]=800000
     [cameraArray_fuzz]=90000 [dataArray_fuzz]=340000 [fontStrip_fuzz]=380000
@@ -47,7 +47,8 @@ trap 'rm -rf "$scratch"' EXIT
 # One process a target, the machine's cores at a time. Each runs in a folder of its own under
 # names of the same length every time, with a bare environment: where the fuzzer's own
 # blocks lie, and so the addresses the target compares, follow the lengths of its paths.
-# What breaks a target is kept beside its log.
+# What breaks a target is kept beside its log (written by its absolute name: the target may
+# be in another folder as it breaks).
 fuzz_one() {
     local target=$1 name dir status=0 found
     name=$(basename "$target")
@@ -64,7 +65,7 @@ fuzz_one() {
         mkdir "$dir/corpus"
     fi
     (cd "$dir" && env -i PATH="$PATH" ASAN_OPTIONS="$ASAN_OPTIONS" "${fixed[@]}" "./$name" "${how[@]}" \
-        -rss_limit_mb=2048 -timeout=10 -max_len=65536 -artifact_prefix=./ corpus seeds) \
+        -rss_limit_mb=2048 -timeout=10 -max_len=65536 -artifact_prefix="$dir/" corpus seeds) \
         </dev/null >"$build/$name.log" 2>&1 || status=$?
     for found in "$dir"/crash-* "$dir"/leak-* "$dir"/timeout-* "$dir"/oom-* "$dir"/slow-unit-*; do
         if [ -e "$found" ]; then mv "$found" "$build/$name-$(basename "$found")"; fi
