@@ -65,6 +65,19 @@ int HostFixture::runProgram(std::vector<std::string> const& args, char const* sa
     return parsed ? 2 : runHost(o, 1, argv0);
 }
 
+int HostFixture::openRun(ChostRun& run, std::vector<std::string> const& args) {
+    std::vector<char const*> argv = {"velmora"};
+    for (auto const& a : args)
+        argv.push_back(a.c_str());
+    ChostOptions options;
+    Cstring error;
+    if (parseHostOptions(int(argv.size()), argv.data(), nullptr, options, error) != 0) {
+        ADD_FAILURE() << error.c_str();
+        return 2;
+    }
+    return run.open(options, 1, argv0);
+}
+
 PictureSink HostFixture::readPng(std::string const& path) {
     std::string bytes = readWholeFile(path);
     PictureSink sink;

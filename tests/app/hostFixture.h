@@ -15,6 +15,7 @@
 #include "testSupport.h"
 
 class CvelmoraView;
+class ChostRun;
 class Ctank;
 
 #define REQUIRE_OFFSCREEN()                                                                                  \
@@ -33,6 +34,9 @@ class HostFixture : public ::testing::Test {
     // The program run with these arguments (after its name) and saverWindow as the value of
     // XSCREENSAVER_WINDOW (null: unset); the status, 2 for a command line it refuses.
     static int runProgram(std::vector<std::string> const& args, char const* saverWindow = nullptr);
+    // Opens a run with these arguments (after the program's name) for a test to step: the
+    // status of ChostRun::open, or 2 when the command line is refused.
+    static int openRun(ChostRun& run, std::vector<std::string> const& args);
     static PictureSink readPng(std::string const& path);
     // The program's view over the staged resources, in an offscreen context of that size, run
     // until its first tank is loaded: that tank, or null.

@@ -376,14 +376,8 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
     ASSERT_EQ(runProgram(first), 0) << "the first start copies the resources";
     resetExitState();
     // As wide as a screen: a preview keeps no marker.
-    char const* argv[] = {"velmora", "--headless", "400x225", "--frames", "100000"};
-    ChostOptions options;
-    Cstring error;
-    ASSERT_EQ(parseHostOptions(5, argv, nullptr, options, error), 0) << error;
-    char name[] = "velmora";
-    char* programArgv[] = {name, nullptr};
     ChostRun run;
-    ASSERT_EQ(run.open(options, 1, programArgv), 0);
+    ASSERT_EQ(openRun(run, {"--headless", "400x225", "--frames", "100000"}), 0);
     EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "openShop");
     for (int i = 0; i < 3; i++)
         ASSERT_TRUE(run.step()) << exitMsg.c_str();
@@ -809,14 +803,8 @@ TEST_F(HostLoop, ARestoredBackupOutlivesTheRunningAquarium) {
     for (int framesAfter : {0, 20}) {
         SCOPED_TRACE(framesAfter);
         resetExitState();
-        char const* argv[] = {"velmora", "--headless", "160x90", "--frames", "100000"};
-        ChostOptions options;
-        Cstring error;
-        ASSERT_EQ(parseHostOptions(5, argv, nullptr, options, error), 0) << error;
-        char name[] = "velmora";
-        char* programArgv[] = {name, nullptr};
         ChostRun run;
-        ASSERT_EQ(run.open(options, 1, programArgv), 0);
+        ASSERT_EQ(openRun(run, {"--headless", "160x90", "--frames", "100000"}), 0);
         for (int i = 0; i < 15; i++)
             ASSERT_TRUE(run.step()) << exitMsg.c_str();
         shopKeeper->masterVolume = 0.75f; // the aquarium as it is now, which the backup replaces
@@ -1064,14 +1052,8 @@ TEST_F(HostLoop, ADestroyedWindowEndsTheRunAndSaves) {
     ASSERT_TRUE(target.display);
     makeFolders(true);
     std::string id = std::to_string(target.window);
-    char const* argv[] = {"velmora", "-window-id", id.c_str()};
-    ChostOptions options;
-    Cstring error;
-    ASSERT_EQ(parseHostOptions(3, argv, nullptr, options, error), 0) << error;
-    char name[] = "velmora";
-    char* programArgv[] = {name, nullptr};
     ChostRun run;
-    ASSERT_EQ(run.open(options, 1, programArgv), 0);
+    ASSERT_EQ(openRun(run, {"-window-id", id.c_str()}), 0);
     while (run.frame < 5)
         ASSERT_TRUE(run.step()) << "the run ended by itself at frame " << run.frame;
     XDestroyWindow(target.display, target.window);
