@@ -85,6 +85,17 @@ PictureSink HostFixture::readPng(std::string const& path) {
     return sink;
 }
 
+std::string HostFixture::pictureShown(PictureSink const& png) {
+    size_t red = 0, lit = 0, pixels = png.rgba.size() / 4;
+    for (size_t i = 0; i + 3 < png.rgba.size(); i += 4) {
+        uint8_t const* p = &png.rgba[i];
+        red += p[0] >= 126 && p[0] <= 129 && p[1] == 0 && p[2] == 0;
+        lit += p[0] + p[1] + p[2] > 10 && p[1] > 0; // not the red nor the blue notice screen
+    }
+    if (pixels && red >= pixels / 2) return "the red error screen";
+    return pixels && lit >= pixels / 8 ? "the tank" : "a dark screen";
+}
+
 void HostFixture::makeFolders(bool withNoise) {
     std::string noise = std::string(VELMORA_GENERATED_RESOURCE_DIR) + "global/arrays/noise50.chan";
     std::filesystem::create_directories(install.path() + "global/arrays");

@@ -38,6 +38,9 @@ class HostFixture : public ::testing::Test {
     // status of ChostRun::open, or 2 when the command line is refused.
     static int openRun(ChostRun& run, std::vector<std::string> const& args);
     static PictureSink readPng(std::string const& path);
+    // What a frame shows: "the red error screen" (half of it or more), "the tank" (an eighth
+    // or more lit, the tank fading in from black included), else "a dark screen".
+    static std::string pictureShown(PictureSink const& png);
     // The program's view over the staged resources, in an offscreen context of that size, run
     // until its first tank is loaded: that tank, or null.
     static Ctank* startStagedView(std::unique_ptr<CvelmoraView>& view, int width, int height);
