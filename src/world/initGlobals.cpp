@@ -35,7 +35,6 @@ Cstring webServerBase;
 Cstring randomMachineID;
 Cstring append_test_to_internet_calls;
 Cstring globalsFailure;
-uint8_t dataFolderShared = 0;
 
 namespace {
 
@@ -104,7 +103,6 @@ void takeDataFolder() {
             << std::endl;
     std::fprintf(stderr, "velmora: %s: this run writes nothing there\n", why.c_str());
     dataFolderReadOnly = why;
-    dataFolderShared = 1;
 }
 
 void settleLanguage() {
@@ -129,7 +127,6 @@ int initGlobals() {
     masterLine("installDir:", installDir);
     globalsFailure = "";
     dataFolderReadOnly = "";
-    dataFolderShared = 0;
     fetchAppDataDir(appDataDir);
     if (appDataDir.empty()) {
         // Nothing is read or written without a data folder of the user's own.

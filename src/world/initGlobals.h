@@ -29,9 +29,6 @@ constexpr float kAquaVersion = 1.296f;
 // after that is done: no file is read or written.
 int initGlobals();
 extern Cstring globalsFailure;
-// 1 when another run of the program keeps the data folder: this run writes nothing there
-// (dataFolderReadOnly says why).
-extern uint8_t dataFolderShared;
 // How long a start waits for a run that stops (its marker names its closing) to save.
 constexpr int kClosingRunWaitMs = 5000;
 // Deletes the root and the crash marker; the tree must not be used afterwards.
