@@ -163,6 +163,7 @@ int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
     // Read after the registry (the first view read it), before the engine starts.
     applyCommandLineSettings(options);
     copyAtOpen = resourceCopyIdentity();
+    forgetStartRetries();
     for (auto& view : views)
         view->startAnimation();
     if (options.settings && !views[0]->configureSheet())

@@ -279,13 +279,19 @@ void requestEngineRestart(bool save) {
         restartAsked = save ? Restart::saving : Restart::withoutSaving;
 }
 
+namespace {
+int startRetries = 0; // this run's: each try renews only what differs from the install
+} // namespace
+
+void forgetStartRetries() {
+    startRetries = 0;
+}
+
 bool retryStartOnRenewedCopy() {
-    // A few times a process at most: each try renews only what differs from the install.
-    static int tries = 0;
-    if (!erroredExit || engineFrameDrawn || tries >= 3) return false;
+    if (!erroredExit || engineFrameDrawn || startRetries >= 3) return false;
     Cstring failure = exitMsg;
     if (!renewCopyFilesRead("stopped the start")) return false;
-    tries++;
+    startRetries++;
     resourceCopyAskedBack = 1; // the copy failed, not the settings
     logLine("the start failed on a file of the resource copy (", failure,
             "): it was copied again from the install folder; the start begins again");

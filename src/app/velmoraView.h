@@ -56,6 +56,8 @@ bool performEngineRestart();
 // again, once the files of the copy it read that differ from the installed ones are copied
 // again; true when it did. Called between frames.
 bool retryStartOnRenewedCopy();
+// A new run begins with no such tries made.
+void forgetStartRetries();
 
 // Hands one key in the engine's codes to the shop keeper; true while the saver goes on
 // (nothing is sent without a shop keeper).

@@ -142,7 +142,6 @@ int initGlobals() {
     // The marker is judged only by the run that keeps the data folder: another run's is alive.
     CleftRun left;
     if (mayWriteDataFolder()) left = readLeftRun("[APD]isRunning.txt", true);
-    if (leftRunAlive(left)) left = CleftRun();
     askAboutCrash = left.present ? 1 : 0;
     addScriptSearchPath(root, 1);
     root->registerString(currentScriptName, "currentScriptName", 0);

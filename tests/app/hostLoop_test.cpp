@@ -405,6 +405,11 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
     };
     for (int i = 0; i < 150; i++)
         ASSERT_TRUE(run.step()) << exitMsg.c_str();
+    for (int again = 0; again < 3; again++) {
+        bool found = false;
+        runScript(shopKeeper, "/std_scripts/twoSecondsIn", &found);
+        EXPECT_TRUE(found);
+    }
     EXPECT_EQ(timesNamed(), 1u);
     setExit("stopped by the test");
     EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "closing");
@@ -419,8 +424,9 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
     struct {
         char const* marker;
         bool moduleStays, settingsAside;
+        char const* logged = nullptr;
     } const left[] = {
-        {":s pn run\n:s ran addons\n", true, false},
+        {":s pn run\n:s ran addons\n", true, false, "\"addons\" is no file of the resource copy; ignored"},
         {":s pn run\n:s ran ../settings.txt\n:s ran species/../../settings.txt\n", true, false},
         {":s pn run\n:s ran addons/mine.das\n", false, false},
         {":s pn run\n:s reading settings.txt\n", true, true},
@@ -440,6 +446,7 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
         EXPECT_EQ(pathExists(data.file("Resources/addons/mine.das")), row.moduleStays);
         EXPECT_EQ(pathExists(data.file("settings.txt.damaged")), row.settingsAside);
         EXPECT_TRUE(pathExists(data.file("settings.txt")));
+        if (row.logged) EXPECT_NE(logs().find(row.logged), std::string::npos);
     }
 }
 
@@ -1079,12 +1086,21 @@ TEST_F(HostLoop, AStartBesideAnotherRunKeepsNothingAndWaitsForOneThatStops) {
     makeFolders(true);
     std::vector<std::string> run = {"--headless", "32x16", "--frames", "5"};
     ASSERT_EQ(runProgram(run), 0);
-    for (char const* phase : {"run", "closing"}) {
+    // A process that has ended, as a marker names it: its number, a start and this boot.
+    pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    std::string boot = readWholeFile("/proc/sys/kernel/random/boot_id");
+    std::string gone = ":s pid " + std::to_string(ended) + " 1 " + boot.substr(0, boot.find('\n')) + "\n";
+    // The other run is alive; stopping (its marker names its closing); or gone, killed, its
+    // files let go a moment after it.
+    for (char const* phase : {"run", "closing", "gone"}) {
         SCOPED_TRACE(phase);
-        bool stopping = std::string(phase) == "closing";
+        bool stopping = std::string(phase) != "run";
         int held = open(data.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ASSERT_EQ(flock(held, LOCK_EX), 0);
-        std::string marker = std::string(":s pn ") + phase + "\n";
+        std::string marker =
+            std::string(phase) == "gone" ? ":s pn run\n" + gone : std::string(":s pn ") + phase + "\n";
         writeWholeFile(data.file("isRunning.txt"), marker);
         writeWholeFile(data.file("settings.txt"), ":set crabMood 5\n");
         writeWholeFile(data.file("masterout.txt"), "the other run's log\n");

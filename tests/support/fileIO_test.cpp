@@ -208,6 +208,7 @@ TEST_F(Files, AFolderAnotherRunKeepsIsNeitherWrittenNorChanged) {
     makeWholeCopy(install, data);
     writeWholeFile(data.file("Resources/global/part.txt"), ""); // emptied: a holder renews it
     std::filesystem::create_directories(data.file("settings.txt"));
+    std::filesystem::create_directories(data.file("crash"));
     writeWholeFile(outside.file("log"), "theirs");
     std::filesystem::create_symlink(outside.file("log"), data.file("masterout.txt"));
     dataFolderReadOnly = "another run of Velmora keeps the data folder";
@@ -222,7 +223,7 @@ TEST_F(Files, AFolderAnotherRunKeepsIsNeitherWrittenNorChanged) {
              std::ofstream out;
              return file_open(out, Cstring("[APD]crash/description.txt"), 0) == 0;
          },
-         "crash"},
+         "crash/description.txt"},
         {"a file a script writes", [] { return createDiskFile("[APD]sub/x.txt", "x", 1) != 0; }, "sub"},
         {"a folder a script makes",
          [&] {
