@@ -22,13 +22,19 @@ std::string trimmed(std::string const& line) {
     return line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
 }
 
-bool opens(std::string const& line) {
+// What a line does to the depth of blocks: "x {" opens one, "}" closes one, "} else {" both.
+int depthChange(std::string const& line) {
     std::string t = trimmed(line);
-    return !t.empty() && t.back() == '{';
+    if (t.empty()) return 0;
+    return (t.back() == '{' ? 1 : 0) - (t.front() == '}' ? 1 : 0);
+}
+
+bool opens(std::string const& line) {
+    return depthChange(line) > 0;
 }
 
 bool closes(std::string const& line) {
-    return trimmed(line) == "}";
+    return depthChange(line) < 0;
 }
 
 std::string keyOf(std::string const& line) {
@@ -57,8 +63,8 @@ bool split(std::string const& text, std::vector<Centry>& entries) {
     auto blockEnd = [&lines](size_t first, size_t& after) {
         int depth = 0;
         for (size_t i = first; i < lines.size(); i++) {
-            if (opens(lines[i])) depth++;
-            if (closes(lines[i]) && --depth == 0) {
+            depth += depthChange(lines[i]);
+            if (depth == 0) {
                 after = i + 1;
                 return true;
             }

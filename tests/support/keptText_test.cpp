@@ -36,6 +36,10 @@ TEST(KeptText, OnlyWhatThisRunChangedReplacesTheOtherRunsSave) {
          "{\n  }\n }\n}\n",
          tanks0},
         {"the file gone: ours", "", ":set a 1\n", ":set a 2\n", ":set a 2\n"},
+        {"a stored script's own blocks", ":addScript s {\n :if (x) {\n :a\n } else {\n :b\n }\n}\n:set a 2\n",
+         ":addScript s {\n :if (x) {\n :a\n } else {\n :b\n }\n}\n:set a 1\n",
+         ":addScript s {\n :if (x) {\n :a\n } else {\n :c\n }\n}\n:set a 1\n",
+         ":addScript s {\n :if (x) {\n :a\n } else {\n :c\n }\n}\n:set a 2\n"},
         // No file the program wrote: this run's text whole.
         {"a block never closed", ":mkdir x {\n:set a 1\n", ":set a 1\n", ":set a 2\n", ":set a 2\n"},
         {"a close without an open", "}\n:set a 1\n", ":set a 1\n", ":set a 2\n", ":set a 2\n"},
