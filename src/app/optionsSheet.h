@@ -15,7 +15,8 @@ class CdirectoryVar;
 constexpr char const* kSheetVersionTitle = "Version 1.296 (build 18)";
 // What the sheet says while another run keeps the data folder: at its opening, on its
 // status line, and at its close when its options could not be kept yet.
-constexpr char const* kSheetHeldElsewhere = "Another Velmora run holds the settings: changes are kept once it ends.";
+constexpr char const* kSheetHeldElsewhere =
+    "Another Velmora run holds the settings: changes are kept once it ends.";
 constexpr char const* kSheetNotKept =
     "The options were not kept yet: another run of Velmora keeps the settings folder. They are kept "
     "if it ends before this window closes.";
