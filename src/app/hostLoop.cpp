@@ -163,6 +163,7 @@ int ChostRun::open(ChostOptions const& runOptions, int argc, char** argv) {
     // Read after the registry (the first view read it), before the engine starts.
     applyCommandLineSettings(options);
     copyAtOpen = resourceCopyIdentity();
+    forgetStartRetries();
     for (auto& view : views)
         view->startAnimation();
     if (options.settings && !views[0]->configureSheet())
@@ -207,6 +208,7 @@ bool ChostRun::step() {
     hostServices().frameTick();
     // What the host's own windows asked for (a new fish size), between frames.
     performEngineRestart();
+    retryStartOnRenewedCopy();
     bool headless = options.mode == ChostOptions::kHeadless;
     if (!headless) {
         bool gone = window.poll() != 0;
@@ -274,6 +276,7 @@ int ChostRun::close() {
     if (settingsAtFault && setKeptFileAside(settingsPath.c_str(), message.c_str(), &aside))
         message += Cstring(" (the settings were set aside as ") + aside +
                    "; the next start begins from the defaults)";
+    bool heldElsewhere = dataFolderHeldElsewhere;
     freeGlobals();
     endOptionsForThisRun();
     keptUseAllScreens = -1;
@@ -285,7 +288,11 @@ int ChostRun::close() {
         status = 1;
     }
     // Not an error, but where the log cannot be written (a full disk) the only word of it.
-    if (!settingsNotSaved.empty()) std::fprintf(stderr, "velmora: %s\n", settingsNotSaved.c_str());
+    // One note a fact: not when stderr has it already (a screen saver's note, or the start's
+    // word of another run keeping the data folder).
+    if (!settingsNotSaved.empty() && !settingsNotSavedSaid && !heldElsewhere)
+        std::fprintf(stderr, "velmora: %s\n", settingsNotSaved.c_str());
+    settingsNotSavedSaid = false;
     return status;
 }
 

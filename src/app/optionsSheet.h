@@ -13,6 +13,13 @@ class CdirectoryVar;
 
 // The version line of the sheet.
 constexpr char const* kSheetVersionTitle = "Version 1.296 (build 18)";
+// What the sheet says while another run keeps the data folder: at its opening, on its
+// status line, and at its close when its options could not be kept yet.
+constexpr char const* kSheetHeldElsewhere =
+    "Another run of Velmora keeps the settings folder: what you change here is kept once it ends.";
+constexpr char const* kSheetNotKept =
+    "The options were not kept yet: another run of Velmora keeps the settings folder. They are kept "
+    "if it ends before this window closes.";
 // The interface text file, a script that builds "configureText" under the root.
 constexpr char const* kInterfaceTextFile = "[INS]interfaceText.txt";
 // User flag: tell me about beta versions.

@@ -23,8 +23,10 @@
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "support/helperFunctions.h"
+#include "support/resourceCopy.h"
 #include "program/programWiring.h"
 #include "variables/configDialogVars.h"
+#include "world/dataFolderRun.h"
 #include "world/initGlobals.h"
 #include "world/internet.h"
 #include "world/shopKeeper.h"
@@ -81,6 +83,8 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
     : preview(frame.width < 400.0), myFrame(frame), glContext(context) {
     setExitSaver(0);
     erroredExit = 0;
+    // A preview keeps no run marker: known before the globals begin one.
+    global_isPreview = preview ? 1 : 0;
     // The program was wired before any view (wireApp); a slot left empty stops the start
     // with its name.
     checkWiring();
@@ -231,6 +235,14 @@ void CvelmoraView::stopAnimation() {
     logLine("prepare to delete shopKeeper");
     glContext->makeCurrent();
     setVerbose(1, "stanim");
+    // The sheet's options go with the registry the stop writes, or neither is written.
+    if (sheetOptionsWaiting) {
+        takeDataFolderWhenFree();
+        if (dataFolderHeldElsewhere)
+            keepDataFolderHeldElsewhere();
+        else
+            keepSheetOptions();
+    }
     if (shopKeeper) {
         logLine("deleting shopkeeper?", " numDisps:", numDisplays, "  exitSaver:", exitSaver);
         // The last view to stop ends the engine even while other displays stay registered:
@@ -265,6 +277,43 @@ void CvelmoraView::stopAnimation() {
 void requestEngineRestart(bool save) {
     if (restartAsked != Restart::withoutSaving)
         restartAsked = save ? Restart::saving : Restart::withoutSaving;
+}
+
+namespace {
+int startRetries = 0; // this run's: each try renews only what differs from the install
+} // namespace
+
+void forgetStartRetries() {
+    startRetries = 0;
+}
+
+bool retryStartOnRenewedCopy() {
+    if (!erroredExit || engineFrameDrawn || startRetries >= 3) return false;
+    Cstring failure = exitMsg;
+    if (!renewCopyFilesRead("stopped the start")) return false;
+    startRetries++;
+    resourceCopyAskedBack = 1; // the copy failed, not the settings
+    logLine("the start failed on a file of the resource copy (", failure,
+            "): it was copied again from the install folder; the start begins again");
+    CvelmoraView* first = nullptr;
+    for (CvelmoraView* v : allWindows)
+        if (v && v->animating && !first) first = v;
+    if (!first) return false;
+    first->glContext->makeCurrent();
+    if (shopKeeper) {
+        shopKeeper->dontSaveUnderAnyCircumstances = 1;
+        shopKeeper->shutDown();
+        delete shopKeeper;
+    }
+    for (CvelmoraView* v : allWindows)
+        if (v) v->device = nullptr; // freed with the display table
+    resetExitState();
+    showInPreview = 0;
+    pleaseQuitSystemPreferences = 0;
+    startRunOrQuit = 0;
+    for (CvelmoraView* v : allWindows)
+        if (v && v->animating) v->startAnimation();
+    return shopKeeper != nullptr;
 }
 
 bool performEngineRestart() {

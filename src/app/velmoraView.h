@@ -51,6 +51,13 @@ void requestEngineRestart(bool save);
 // Carries out a restart asked for; true when one ran. The frame loop calls it after the
 // host's events.
 bool performEngineRestart();
+// A start that failed on a file of the resource copy (before the engine's first whole frame,
+// in any way: a material that cannot become shaders, a picture that cannot be used) begins
+// again, once the files of the copy it read that differ from the installed ones are copied
+// again; true when it did. Called between frames.
+bool retryStartOnRenewedCopy();
+// A new run begins with no such tries made.
+void forgetStartRetries();
 
 // Hands one key in the engine's codes to the shop keeper; true while the saver goes on
 // (nothing is sent without a shop keeper).
@@ -90,6 +97,11 @@ class CvelmoraView {
     void control_changed(int value);
     // Writes the saver defaults: "Use All Screens" and "Heads Up Display" (always off).
     void update_defaults();
+    // Writes what the sheet keeps: the saver defaults and the registry, together.
+    void keepSheetOptions();
+    // The sheet closed while another run kept the data folder: its options are kept once
+    // this run takes the folder, or not at all.
+    bool sheetOptionsWaiting = false;
     options_sheet_settings* sheetSettings() { return optionsSheet.get(); }
     CsheetWindow* sheetWindow() { return sheet.get(); }
 
@@ -119,6 +131,7 @@ class CvelmoraView {
 
   private:
     friend bool performEngineRestart();
+    friend bool retryStartOnRenewedCopy();
     void registerDisplay();
     // The sheet goes with the view: nothing is written, its status line is forgotten.
     void dropSheet();

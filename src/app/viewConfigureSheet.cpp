@@ -11,6 +11,7 @@
 #include "support/engineHooks.h"
 #include "support/globals.h"
 #include "variables/configDialogVars.h"
+#include "world/dataFolderRun.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
@@ -78,6 +79,9 @@ CsheetWindow* CvelmoraView::configureSheet() {
         optionsSheet->window = sheet.get();
     }
     optionsSheet->initializeInterfaceText();
+    // Said where the viewer looks: the options are kept only by the run that keeps the folder.
+    takeDataFolderWhenFree();
+    optionsSheet->controls.statusLine = dataFolderHeldElsewhere ? kSheetHeldElsewhere : "";
     adjust_configureSheet();
     if (!sheet || !sheet->present()) {
         logLine("no configure sheet can be shown");
@@ -99,10 +103,18 @@ void CvelmoraView::adjust_configureSheet() {
 }
 
 void CvelmoraView::closeSheet() {
-    update_defaults();
     skipNSAlert = 1;
     keepOptionsTheSheetChanged();
-    OS::storeRegistryStuff();
+    // The saver defaults and the registry are written together, or neither is: while another
+    // run keeps the data folder they wait for it to end (this run's own end at the latest).
+    takeDataFolderWhenFree();
+    sheetOptionsWaiting = dataFolderHeldElsewhere;
+    if (sheetOptionsWaiting) {
+        logLine("the options wait for the run that keeps the data folder to end");
+        ShowMessage(kSheetNotKept, "", 1);
+    } else {
+        keepSheetOptions();
+    }
     if (sheet) sheet->orderOut();
     if (openSheet == optionsSheet.get()) {
         openSheet = nullptr;
@@ -113,6 +125,12 @@ void CvelmoraView::closeSheet() {
     if (shopKeeper && m_fishGlobalScalar > 0.0f &&
         std::fabs(shopKeeper->worldScale * m_fishGlobalScalar - 1.0f) > 1e-4f)
         requestEngineRestart(true);
+}
+
+void CvelmoraView::keepSheetOptions() {
+    sheetOptionsWaiting = false;
+    update_defaults();
+    OS::storeRegistryStuff();
 }
 
 void CvelmoraView::control_changed(int value) {

@@ -9,6 +9,7 @@
 #include "host/pseudoCursor.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
+#include "support/globals.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
@@ -23,6 +24,7 @@ void logLine(char const* a, long b = 0, bool withNumber = false) {
 
 void CvelmoraView::animateOneFrame() {
     pointerDrawn = false;
+    if (sheetOptionsWaiting && !dataFolderHeldElsewhere) keepSheetOptions();
     if (exitSaver) {
         logLine("exitSaver ", exitSaver, true);
         if (!erroredExit) {

@@ -11,6 +11,7 @@
 #include "graphics/workObject.h"
 #include "host/glHeaders.h"
 #include "support/cerr.h"
+#include "support/resourceCopy.h"
 
 namespace {
 
@@ -204,6 +205,14 @@ CglslShader* CopenGL::shaderForMaterial(Cmaterial* material, char const* thingNa
         if (made->initialize(this, material) != 0) {
             Cstring message = Cstring("couldn't init material ") + material->getName() + " of " +
                               (thingName ? thingName : "");
+            // Its file, named as the installed one when that is what fails.
+            Cstring const& file = material->sourceFile;
+            Cstring installed = installedResource(file.c_str());
+            if (!file.empty() && failsAsInstalled(file.c_str()))
+                message += Cstring(": the installed file ") + (installed.empty() ? file : installed) +
+                           " fails to load";
+            else if (!file.empty())
+                message += Cstring(" (its file ") + file + ")";
             setExitError(message, 1);
         }
     }

@@ -9,6 +9,7 @@
 #include "graphics/textureStage.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/fileIO.h"
 
 int32_t masterMaterialNum = 0;
 
@@ -140,6 +141,7 @@ int Cmaterial::readFromDiskPath() {
     VTRACE(2, getDiskPath());
     VTRACE(2, "new material: " << name);
 
+    sourceFile = replaceCommonPathKeyword(path);
     CscriptVar script;
     if (script.processDiskScript(path.c_str()) != 0) {
         recommendReinstall = 1;

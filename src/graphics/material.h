@@ -58,6 +58,7 @@ class Cmaterial : public CsafeRelationship {
 
     CdirectoryVar* texStages = nullptr;
     Cshader* shaders[8] = {};
+    Cstring sourceFile; // the material script it was read from; empty for one built otherwise
     short materialID = 0;
     CmaterialOwner* texGeo = nullptr;
     uint8_t hasColor = 0;

@@ -45,7 +45,7 @@ void setMessage(char const* text) {
     messageTextField(text ? text : "");
 }
 
-int openMasterOut(Cstring* why) {
+int openMasterOut(Cstring* why, bool keepOld) {
     if (masterOut.is_open()) return 0;
     fetchAppDataDir(appDataDir);
     if (appDataDir.empty()) { // never a log in whatever folder the program was started from
@@ -61,7 +61,7 @@ int openMasterOut(Cstring* why) {
     errno = 0;
     // A file of this one name, never written through a link (symbolic or hard). The log is
     // written at its end, so that a line another run adds (openMasterOut's sharer) stays.
-    int fd = openOwnFile(path.c_str(), OWN_TRUNCATE);
+    int fd = openOwnFile(path.c_str(), keepOld ? OWN_APPEND : OWN_TRUNCATE);
     int failed = fd < 0 ? 1 : hostServices().openMasterLog(descriptorPath(fd).c_str());
     if (fd >= 0 && failed) failed = hostServices().openMasterLog(path.c_str()); // no /proc
     int reason = errno;

@@ -96,6 +96,12 @@ class ChostServices {
     // before), 1 another run holds it, -1 the folder cannot be locked here.
     virtual int lockDataFolder(char const*) { return 0; }
     virtual void unlockDataFolder() {}
+    // Who this process is, as text another process can judge later ("pid start boot");
+    // "" when the platform cannot tell.
+    virtual Cstring processIdentity() { return Cstring(); }
+    // Whether the process an identity names still runs: 1 it does, 0 it is gone (or only
+    // a zombie), -1 unknown (no identity, or the platform cannot tell).
+    virtual int processRuns(Cstring const&) { return -1; }
 };
 
 // The services in use (the platform's unless replaced).
@@ -126,10 +132,10 @@ void setMessage(char const* text);
 // Registers the field (null: none); the sheet registers its status line while it is open.
 void registerMessageField(void (*show)(char const* text));
 
-// Opens the master log "<data folder>masterout.txt" (truncated) unless it is open.
-// 0 on success or when already open, 1 on failure (also when there is no data folder);
-// why then names the folder and the system's reason.
-int openMasterOut(Cstring* why = nullptr);
+// Opens the master log "<data folder>masterout.txt" (truncated, or with keepOld at its end)
+// unless it is open. 0 on success or when already open, 1 on failure (also when there is no
+// data folder); why then names the folder and the system's reason.
+int openMasterOut(Cstring* why = nullptr, bool keepOld = false);
 // Shows the data folder in the file browser; 0 when the opener started.
 int revealSettingsFolder();
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
+#include <string>
 #include <pwd.h>
 #include <spawn.h>
 #include <fcntl.h>
@@ -109,6 +111,7 @@ int ClinuxHostServices::lockDataFolder(char const* folder) {
     }
     int why = errno;
     close(fd);
+    errno = why; // the reason a folder cannot be locked (no locks on its file system)
     return why == EWOULDBLOCK ? 1 : -1;
 }
 
@@ -116,6 +119,56 @@ void ClinuxHostServices::unlockDataFolder() {
     if (dataFolderLock < 0) return;
     close(dataFolderLock);
     dataFolderLock = -1;
+}
+
+namespace {
+// A process's state letter and start time (clock ticks since boot) from /proc; false when
+// there is no such process.
+bool processStat(long pid, char& state, unsigned long long& started) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(in, text)) return false;
+    // The name in parentheses may hold anything: the fields follow its last ')'.
+    size_t close = text.rfind(')');
+    if (close == std::string::npos) return false;
+    std::istringstream fields(text.substr(close + 1));
+    std::string field;
+    fields >> state;
+    for (int n = 4; n < 22 && fields >> field; n++) {
+    }
+    return static_cast<bool>(fields >> started);
+}
+
+std::string bootId() {
+    std::ifstream in("/proc/sys/kernel/random/boot_id");
+    std::string id;
+    std::getline(in, id);
+    return id;
+}
+} // namespace
+
+Cstring ClinuxHostServices::processIdentity() {
+    char state = 0;
+    unsigned long long started = 0;
+    std::string boot = bootId();
+    if (!processStat(getpid(), state, started) || boot.empty()) return Cstring();
+    return Cstring((std::to_string(getpid()) + " " + std::to_string(started) + " " + boot).c_str());
+}
+
+int ClinuxHostServices::processRuns(Cstring const& identity) {
+    std::istringstream in(identity.c_str());
+    long pid = 0;
+    unsigned long long started = 0;
+    std::string boot;
+    if (!(in >> pid >> started >> boot) || pid <= 0) return -1;
+    std::string now = bootId();
+    if (now.empty()) return -1;
+    if (boot != now) return 0; // the machine started again since
+    char state = 0;
+    unsigned long long startedNow = 0;
+    if (!processStat(pid, state, startedNow)) return 0;
+    // Another process that took the number since, or one that died and waits to be reaped.
+    return startedNow == started && state != 'Z' && state != 'X' ? 1 : 0;
 }
 
 Cstring homeFolder() {

@@ -49,6 +49,8 @@ class ClinuxHostServices : public ChostServices {
     void frameTick() override;
     int lockDataFolder(char const* folder) override;
     void unlockDataFolder() override;
+    Cstring processIdentity() override;
+    int processRuns(Cstring const& identity) override;
 
     bool progressOpen = false;
     void (*fileRequestDone)(void* context, char const* path) = nullptr;

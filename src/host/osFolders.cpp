@@ -12,6 +12,7 @@
 #include "host/osFunctions.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "support/resourceCopy.h"
@@ -134,6 +135,7 @@ void readRegistryVarsInto(Cvariable* target) {
 }
 
 int storeRegistryStuff() {
+    if (engineHooks.takeDataFolderWhenFree) engineHooks.takeDataFolderWhenFree();
     if (!dataFolderReadOnly.empty()) return 1;
     Cstring path = getRegistryFileName();
     VTRACE(2, "storing registry " << path);

@@ -32,7 +32,8 @@ void CpseudoCursor::genTexture() {
     deleteTexture();
     if (image.empty() || imageW < 1 || imageH < 1 || image.size() != size_t(imageW) * size_t(imageH) * 4)
         return;
-    if (!context || !context->isCurrent()) {
+    // The texture belongs to the view's context: made there, whatever was current before.
+    if (!context || (!context->isCurrent() && context->makeCurrent() != 0)) {
         std::fprintf(stderr, "GLPseudoCursor %s: Failure to get current OpenGL context\n", "genTexture");
         return;
     }

@@ -19,7 +19,7 @@ class CpseudoCursor {
 
     // Replaces the picture (same rules); the texture is made again at the next draw.
     void setImage(std::vector<uint8_t> picture, int w, int h);
-    // Makes the texture from the picture in the context, which must be current.
+    // Makes the texture from the picture in the context (made current when it is not).
     void genTexture();
     // Deletes the texture in its context, when there is one.
     void deleteTexture();

@@ -45,13 +45,14 @@ RequestArgs readRequest(CscriptLine& line) {
 
 int commandExit0(CscriptHandler*, CscriptLine& line, Cvariable**) {
     Cstring message = line.tokenCount() == 1 ? line.getString(0, true) : Cstring("ex0");
-    if (runningNetworkScript()) {
-        // Downloaded text never ends the process.
-        setExitError("exit0 refused for a downloaded script", 1);
+    if (char const* refused = processEndRefusal()) {
+        // Downloaded text, and data the program keeps, never end the process.
+        refuseProcessEnd("exit0", refused);
         return CMD_STOP;
     }
     // While the data folder is still this run's: a changed file of the copy goes first.
     renewRunningScriptFile(true);
+    processEndsAtOnce = true;
     if (engineHooks.freeGlobals) engineHooks.freeGlobals();
     exit0(message.c_str());
 }

@@ -14,6 +14,33 @@ void logLine(Cstring const& text) {
 
 } // namespace
 
+namespace {
+int keptFilesRunning = 0;
+
+// The file is named in the run marker while it runs, so that a process that ends meanwhile
+// (a crash) costs the next start nothing but this file.
+class CkeptFileRun {
+  public:
+    explicit CkeptFileRun(char const* p) : path(p) {
+        keptFilesRunning++;
+        ownScriptFileBegins(path);
+    }
+    ~CkeptFileRun() {
+        keptFilesRunning--;
+        ownScriptFileEnds(path);
+    }
+    CkeptFileRun(CkeptFileRun const&) = delete;
+    CkeptFileRun& operator=(CkeptFileRun const&) = delete;
+
+  private:
+    char const* path;
+};
+} // namespace
+
+bool keptFileRunning() {
+    return keptFilesRunning > 0;
+}
+
 int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) {
     if (setAsideAs) *setAsideAs = "";
     if (path == nullptr || !fileExists(path)) return KEPT_FILE_UNREAD;
@@ -21,6 +48,7 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
     int parsed = 1;
     Cstring reason;
     {
+        CkeptFileRun named(path);
         CexitHold hold;
         CscriptVar script;
         parsed = script.processDiskScript(path);

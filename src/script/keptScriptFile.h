@@ -9,3 +9,5 @@
 // moved (its new name into setAsideAs when given), false when there was no such file or it
 // could not be moved.
 bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs);
+// A kept file is being read now (runKeptScriptFile): what ends the run there sets it aside.
+bool keptFileRunning();

@@ -10,6 +10,8 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
+#include "support/resourceCopy.h"
+#include "script/keptScriptFile.h"
 
 int networkScriptDepth = 0;
 
@@ -60,6 +62,26 @@ bool pathInsideDataFolder(char const* path) {
     if (expanded == folder || expanded == bare) return true;
     if (expanded.size() <= folder.size() || expanded.substr(0, folder.size()) != folder) return false;
     return noLinkLeadsOut(bare, expanded.substr(folder.size(), expanded.size() - folder.size()));
+}
+
+char const* processEndRefusal() {
+    if (runningNetworkScript()) return "a downloaded script";
+    if (runningScriptSource < 0 || runningScriptSource >= static_cast<int>(scriptSources.size()))
+        return nullptr;
+    CscriptSource const& source = scriptSources[static_cast<size_t>(runningScriptSource)];
+    if (!source.part.empty() || !pathInsideDataFolder(source.path.c_str())) return nullptr;
+    return "a file of the data folder";
+}
+
+void refuseProcessEnd(char const* command, char const* refusal) {
+    Cstring why = Cstring(command) + " refused for " + refusal;
+    VTRACE(1, why);
+    bool ownFile = !runningNetworkScript() && runningScriptSource >= 0 &&
+                   runningScriptSource < static_cast<int>(scriptSources.size());
+    Cstring path = ownFile ? scriptSources[static_cast<size_t>(runningScriptSource)].path : Cstring();
+    setExitError(why.c_str(), 1);
+    // While the file is read, its reader sets it aside.
+    if (ownFile && !keptFileRunning()) setKeptFileAside(path.c_str(), why.c_str(), nullptr);
 }
 
 bool webPageAddress(char const* address) {

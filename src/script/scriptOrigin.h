@@ -27,6 +27,16 @@ class CnetworkScriptScope {
     CnetworkScriptScope& operator=(CnetworkScriptScope const&) = delete;
 };
 
+// Why the line running now may not end the process at once (":exit0", ":doCheck"), or null
+// when it may: a script that arrived over the network, or a line of a file the data folder
+// keeps outside the resource copy (the settings, the registry: data the program wrote, which
+// never holds such a line; one planted there would end every start).
+char const* processEndRefusal();
+// Refuses command (":exit0", ":doCheck") for the reason processEndRefusal gave: an exit
+// error names both. A line of a kept file running outside the reading of it (a script it
+// stored, run later) sets the file aside here: no later start runs it again.
+void refuseProcessEnd(char const* command, char const* refusal);
+
 // True when path, with its keywords expanded, names the data folder or something inside
 // it: it must begin with the (known, absolute) data folder, hold no ".." piece, and no
 // link along it (existing now) may lead out of the data folder or nowhere.

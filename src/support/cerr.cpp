@@ -203,6 +203,8 @@ void CexitHold::forget() {
     firstReason = "";
 }
 
+bool processEndsAtOnce = false;
+
 void exit0(char const* message) {
     VTRACE(1, "exit0 " << message);
     if (masterOut.is_open()) masterOut << "exit0" << message << std::endl;

@@ -100,6 +100,9 @@ void clearBit(unsigned long& mask, int bit);
 
 // Exit bookkeeping.
 [[noreturn]] void exit0(char const* message);
+// Set just before the process ends at once (exit0 after the globals are freed): a start
+// that ends so leaves its run marker for the next start.
+extern bool processEndsAtOnce;
 void setExit(char const* reason);
 void setExitError(char const* reason, int code = 0);
 void setExitMessage(char const* text);

@@ -8,6 +8,7 @@ ChookTable engineHookTable() {
         HOOK_SLOT(CengineHooks, rotaterSettingChanged, "world"),
         HOOK_SLOT(CengineHooks, freeGlobals, "world"),
         HOOK_SLOT(CengineHooks, restoreResourceTree, "world"),
+        HOOK_SLOT(CengineHooks, takeDataFolderWhenFree, "world"),
         HOOK_SLOT(CengineHooks, makeHTTPrequestAndRunScript, "world"),
         HOOK_SLOT(CengineHooks, startHTTPrequestThread, "world"),
         HOOK_SLOT(CengineHooks, startFileDownload, "world"),

@@ -24,6 +24,9 @@ struct CengineHooks {
     void (*freeGlobals)() = nullptr;
     // Puts the installed resources back after a syntax error in a resource script.
     void (*restoreResourceTree)() = nullptr;
+    // A run that runs beside another takes the data folder once that one has ended (before
+    // a save); true when it did now.
+    bool (*takeDataFolderWhenFree)() = nullptr;
 
     // -- owned by the web requests (world, installWebRequests)
     // Requests the path from the server and runs the reply as a script; see

@@ -6,6 +6,7 @@ Cstring macContentsDir;
 Cstring systemDirectory;
 char directorySlash = '/';
 Cstring dataFolderReadOnly;
+bool dataFolderHeldElsewhere = false;
 
 uint8_t settingsFileError = 0;
 uint8_t allowFixSettings = 1;

@@ -14,6 +14,9 @@ extern char directorySlash;
 // file system"); empty when it does. Such a folder is only read: the resources come from the
 // install folder, and no log or save is written.
 extern Cstring dataFolderReadOnly;
+// Set while dataFolderReadOnly says so because another run of the program keeps the folder:
+// this run takes it once it is free (world/dataFolderRun.h).
+extern bool dataFolderHeldElsewhere;
 
 // Set by the shop keeper when the settings file could not be read; read by showError.
 extern uint8_t settingsFileError;

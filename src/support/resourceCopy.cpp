@@ -17,6 +17,7 @@ uint8_t resourceCopyAskedBack = 0;
 int runningScriptSource = -1;
 int parsingScriptSource = -1;
 Cstring runMarkerPath;
+Cstring ownRunMarker;
 std::vector<CscriptSource> scriptSources;
 
 namespace fs = std::filesystem;
@@ -25,6 +26,9 @@ namespace {
 
 CcopyLoad* currentLoad = nullptr;
 unsigned loadsBlamed = 0; // the loads that ended the start naming a file
+// Every file of the copy this process read (whole paths, at most a few thousand).
+std::vector<Cstring> copyFilesRead;
+std::vector<Cstring> ownFilesRead; // own script files run since the marker began
 
 // The path inside the copy ("tanks/x/x.tank"), or false when path leads elsewhere.
 bool partOfCopy(char const* path, std::string& part) {
@@ -152,6 +156,8 @@ bool dropFileNotInstalled(char const* path) {
     Cstring copy = copyFileOf(path, part);
     struct stat st;
     if (copy.empty() || lstat(copy.c_str(), &st) != 0 || installDir.empty() || !copyIsWhole()) return false;
+    // A file failed, so a file goes: never a folder of the copy (a module's whole tree).
+    if (S_ISDIR(st.st_mode)) return false;
     bool copiedFolder = false;
     for (char const* folder : {"global/", "species/", "tanks/"})
         copiedFolder = copiedFolder || part.compare(0, std::strlen(folder), folder) == 0;
@@ -171,10 +177,38 @@ bool dropFileNotInstalled(char const* path) {
 }
 
 void noteResourceRead(char const* path) {
-    if (currentLoad == nullptr) return;
     std::string part;
     Cstring copy = copyFileOf(path, part);
-    if (!copy.empty()) currentLoad->note(copy);
+    if (copy.empty()) return;
+    if (currentLoad != nullptr) currentLoad->note(copy);
+    for (Cstring const& known : copyFilesRead)
+        if (known == copy) return;
+    if (copyFilesRead.size() < 4096) copyFilesRead.push_back(copy);
+}
+
+bool failsAsInstalled(char const* path) {
+    std::string part;
+    Cstring copy = copyFileOf(path, part);
+    if (copy.empty()) return true;
+    Cstring installed = installedResource(copy.c_str());
+    return !installed.empty() && sameBytes(copy.c_str(), installed.c_str());
+}
+
+bool renewCopyFilesRead(char const* why) {
+    bool renewed = false;
+    for (size_t i = 0; i < copyFilesRead.size(); i++) {
+        Cstring path = copyFilesRead[i]; // the list may grow while a file is renewed
+        Cstring installed = installedResource(path.c_str());
+        if (installed.empty() || plainFileSize(installed.c_str()) < 0 ||
+            sameBytes(path.c_str(), installed.c_str()))
+            continue;
+        std::string failed = copyAgain(path, installed, why);
+        if (failed.empty())
+            renewed = true;
+        else if (masterOut.is_open())
+            masterOut << "resource copy: " << path << " could not be copied again: " << failed << std::endl;
+    }
+    return renewed;
 }
 
 CcopyLoad::CcopyLoad() : outer(currentLoad), blamesBefore(loadsBlamed) {
@@ -254,6 +288,77 @@ int scriptSourceIndex(char const* path) {
     if (partOfCopy(whole.c_str(), part)) source.part = part.c_str();
     scriptSources.push_back(source);
     return static_cast<int>(scriptSources.size() - 1);
+}
+
+namespace {
+// Path made relative to the data folder when it lies inside it and outside the copy.
+bool ownDataFileName(char const* path, std::string& name) {
+    if (path == nullptr || appDataDir.empty()) return false;
+    std::error_code error;
+    std::string whole =
+        fs::absolute(replaceCommonPathKeyword(path).c_str(), error).lexically_normal().string();
+    std::string folder = appDataDir.c_str();
+    if (error || whole.size() <= folder.size() || whole.compare(0, folder.size(), folder) != 0) return false;
+    name = whole.substr(folder.size());
+    return name.compare(0, 10, "Resources/") != 0;
+}
+
+void appendToOwnMarker(char const* what, std::string const& name) {
+    std::ofstream marker;
+    if (!ownRunMarker.empty() && openOwnStream(marker, ownRunMarker.c_str(), OWN_APPEND | OWN_QUIET))
+        marker << ":s " << what << " " << name << "\n";
+}
+
+// A relative name of plain pieces (no "", "." or ".."), the file there a regular file.
+Cstring plainFileUnder(Cstring const& folder, char const* name) {
+    if (name == nullptr || *name == 0 || *name == '/' || folder.empty()) return Cstring();
+    std::string text(name);
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find('/', start);
+        if (end == std::string::npos) end = text.size();
+        std::string piece = text.substr(start, end - start);
+        if (piece.empty() || piece == "." || piece == "..") return Cstring();
+        start = end + 1;
+    }
+    Cstring whole = folder + name;
+    struct stat st;
+    // The name itself: a link is no file of the folder, wherever it leads.
+    if (lstat(whole.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return Cstring();
+    return whole;
+}
+} // namespace
+
+void ownScriptFileBegins(char const* path) {
+    std::string name;
+    if (!ownDataFileName(path, name)) return;
+    appendToOwnMarker("reading", name);
+}
+
+void ownScriptFileEnds(char const* path) {
+    std::string name;
+    if (!ownDataFileName(path, name)) return;
+    appendToOwnMarker("read", name);
+    for (Cstring const& known : ownFilesRead)
+        if (known == name.c_str()) return;
+    if (ownFilesRead.size() < 16) ownFilesRead.push_back(name.c_str());
+}
+
+std::vector<Cstring> const& ownScriptFilesRead() {
+    return ownFilesRead;
+}
+
+void forgetOwnScriptFilesRead() {
+    ownFilesRead.clear();
+}
+
+Cstring ownFileNamedInMarker(char const* name) {
+    Cstring whole = plainFileUnder(appDataDir, name);
+    // The copy's files have their own road.
+    return whole.empty() || std::strncmp(name, "Resources/", 10) == 0 ? Cstring() : whole;
+}
+
+Cstring copyFileNamedInMarker(char const* part) {
+    return appDataDir.empty() ? Cstring() : plainFileUnder(appDataDir + "Resources/", part);
 }
 
 void nameScriptSourceInMarker(int index) {

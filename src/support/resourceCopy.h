@@ -37,6 +37,14 @@ void askForResourceCopyBack();
 void mendResourceCopyFile(char const* path);
 // Called by the file layer for each file it opens for reading (path expanded).
 void noteResourceRead(char const* path);
+// Copies again every file of the copy this process read that differs from its installed
+// file (a start that failed on one of them in any way: a material that cannot become
+// shaders, a picture that cannot be used); true when any was. A file that cannot be
+// copied again is named in the log.
+bool renewCopyFilesRead(char const* why);
+// Whether a failure of path's file is the installed file's own: a file outside the copy (the
+// install folder's, read by a run that keeps nothing), or one of the copy as installed.
+bool failsAsInstalled(char const* path);
 // Removes path's file from a whole copy when the install folder does not hold it (a file
 // a reply or a package put there), as a copy made again would; true when it was removed.
 bool dropFileNotInstalled(char const* path);
@@ -60,6 +68,27 @@ extern int parsingScriptSource;
 // The full path of the run marker while it names the files of the copy that run ("" when
 // it does not: before the first frame, in a preview, in a run that keeps nothing).
 extern Cstring runMarkerPath;
+// The full path of this run's marker while this run keeps one ("" when it keeps none).
+extern Cstring ownRunMarker;
+
+// ---- the data folder's own script files in the run marker
+//
+// A file of the data folder outside the copy that runs as a script (the settings, the
+// registry, "msg.txt") is named in this run's marker while it runs (":s reading name") and
+// once it has run (":s read name"); the start after a run that ended while it ran sets it
+// aside. Names are relative to the data folder.
+void ownScriptFileBegins(char const* path);
+void ownScriptFileEnds(char const* path);
+// The own script files that have run since the marker was begun (at most 16).
+std::vector<Cstring> const& ownScriptFilesRead();
+void forgetOwnScriptFilesRead();
+// A name a marker gives for a file of the data folder: relative, with no "." or ".." piece
+// and no empty one; the file it names must be a regular file there (no link). The whole
+// path, or empty when the name is refused.
+Cstring ownFileNamedInMarker(char const* name);
+// A part a marker names as a file of the copy ("species/x/x.spec"): relative, with no "."
+// or ".." piece, naming a regular file of the copy; its whole path, else empty.
+Cstring copyFileNamedInMarker(char const* part);
 
 struct CscriptSource {
     Cstring path;       // whole

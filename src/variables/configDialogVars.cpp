@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "support/cerr.h"
+#include "support/keptText.h"
 #include "variables/variableBasics.h"
 
 CdirectoryVar* registries = nullptr;
@@ -161,13 +162,18 @@ int keptMaxFishPerTank() {
 
 int saveRegistryTree(CdirectoryVar* root, char const* path) {
     if (root == nullptr || root->firstChild == nullptr || path == nullptr) return 1;
+    return writeKeptText(path, keptTextToWrite(path, registryText(root)));
+}
+
+std::string registryText(CdirectoryVar* root) {
+    if (root == nullptr || root->firstChild == nullptr) return std::string();
     // The root is marked only for this write; its flag must not leak into other saves.
     root->setSave(1);
     swapKeptOptions();
-    int result = root->firstChild->saveSettings(path, true, false);
+    std::string text = root->firstChild->settingsText(true, false);
     swapKeptOptions();
     root->setSave(0);
-    return result;
+    return text;
 }
 
 namespace {

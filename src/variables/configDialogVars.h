@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "support/mystring.h"
@@ -62,6 +63,8 @@ int setRegistrySettingsToDefaults();
 // until the new one is complete). 0 written; 1 when there is nothing to save or the
 // write failed.
 int saveRegistryTree(CdirectoryVar* root, char const* path);
+// The text saveRegistryTree writes.
+std::string registryText(CdirectoryVar* root);
 
 // Options the command line set for its run only (each below 0 when not given): the globals
 // take them, while "registry.txt" goes on keeping the values they replaced. Set after the

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 #include <vector>
 
 #include "support/mystring.h"
@@ -281,7 +282,10 @@ class Cvariable {
     // ---- settings text and binary tree file (variableSaverLoader.cpp, variableBinaryFile.cpp) ----
     // Writes this node (with keepSiblings also its later siblings) as settings text, safely.
     // 0 written, 1 when the file could not be opened or written.
+    // A run that took the data folder late writes only what it changed (support/keptText.h).
     int saveSettings(char const* path, bool keepSiblings, bool all);
+    // The text saveSettings writes.
+    std::string settingsText(bool keepSiblings, bool all);
     // Writes this node and its later siblings in the settings form.
     void saveConfig(std::ostream& out, int indent, int all);
     // Writes the children as dump text or (binary) as a "DBT" file; to stream, or to path

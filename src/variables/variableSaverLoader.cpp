@@ -13,9 +13,12 @@
 
 #include <charconv>
 #include <cstring>
+#include <sstream>
+#include <string>
 
 #include "support/cerr.h"
 #include "support/fileIO.h"
+#include "support/keptText.h"
 #include "variables/variableLinks.h"
 
 namespace {
@@ -115,18 +118,17 @@ void Cvariable::writeSaveString(std::ostream& out) {
 void Cvariable::writeUnregisteredData(std::ostream&, int) {}
 
 int Cvariable::saveSettings(char const* path, bool keepSiblings, bool all) {
+    // Not written or not put in place: 1.
+    return writeKeptText(path, keptTextToWrite(path, settingsText(keepSiblings, all)));
+}
+
+std::string Cvariable::settingsText(bool keepSiblings, bool all) {
     Cvariable* next = nextSibling;
-    if (!keepSiblings) nextSibling = nullptr; // write this subtree only
-    backupWrite = 1;
-    std::ofstream out;
-    int result = 1;
-    if (file_open(out, Cstring(path), 0)) {
-        saveConfig(out, 0, all);
-        file_close(out);
-        result = out.fail() ? 1 : 0; // not written or not put in place
-    }
+    if (!keepSiblings) nextSibling = nullptr; // this subtree only
+    std::ostringstream out;
+    saveConfig(out, 0, all);
     nextSibling = next;
-    return result;
+    return out.str();
 }
 
 void Cvariable::saveConfig(std::ostream& out, int indent, int all) {

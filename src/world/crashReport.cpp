@@ -41,8 +41,9 @@ void makeCrashBackupDir() {}
 int inquireAboutSendingErrorReport() {
     masterLine("inquire error report");
     if (!(m_userFlags & USER_FLAG_NEVER_ASK_REPORT)) {
+        // A file of the data folder: data, which may end nothing (a damaged one is set aside).
         if (globalVariablesDir && fileExists("[APD]crash/isRunning.txt"))
-            runDiskScript(globalVariablesDir, "[APD]crash/isRunning.txt");
+            runKeptScriptFile(globalVariablesDir, "[APD]crash/isRunning.txt", nullptr);
         clearCrashIndicatorFile();
         Cstring phase = stringOf(globalVariablesDir, "pn", "unknown");
         Cstring output = phase == "unknown" ? Cstring() : stringOf(globalVariablesDir, "sof", "");

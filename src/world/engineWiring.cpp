@@ -4,6 +4,7 @@
 #include "host/osFunctions.h"
 #include "script/scripter.h"
 #include "support/engineHooks.h"
+#include "world/dataFolderRun.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/tank.h"
@@ -31,6 +32,7 @@ void installWorldHooks() {
     engineHooks.deleteScriptRunner = runDeleteScript;
     engineHooks.freeGlobals = freeGlobals;
     engineHooks.restoreResourceTree = OS::copyResourcesFromInstall;
+    engineHooks.takeDataFolderWhenFree = takeDataFolderWhenFree;
     installModelLoader();
     installTankRenderHooks();
 }

@@ -19,8 +19,10 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
+#include "support/keptText.h"
 #include "variables/configDialogVars.h"
 #include "variables/variable.h"
+#include "world/dataFolderRun.h"
 #include "world/velmoraFunctions.h"
 
 Cstring tempDir;
@@ -80,31 +82,6 @@ void checkResourceVersion() {
     }
 }
 
-// Only one run at a time writes the data folder: screens of one saver start together, a
-// preview starts beside a running saver. A run that comes while another stops waits a few
-// seconds for its saves; one that comes while another lives runs beside it and keeps
-// nothing (the log of the run that keeps the folder says so).
-void takeDataFolder() {
-    int held = hostServices().lockDataFolder(appDataDir.c_str());
-    // A stopping run saves for a second or two: its marker names its closing.
-    for (int waited = 0;
-         held == 1 && waited < kClosingRunWaitMs && markedPhase("[APD]isRunning.txt") == "closing" &&
-         !(programStopAsked && programStopAsked());
-         waited += 50) {
-        timespec pause = {0, 50 * 1000000L};
-        nanosleep(&pause, nullptr);
-        held = hostServices().lockDataFolder(appDataDir.c_str());
-    }
-    if (held != 1) return; // taken, or a folder that cannot be locked: used as before
-    Cstring why = Cstring("another run of Velmora keeps the data folder \"") + appDataDir + "\"";
-    std::ofstream log;
-    if (openOwnStream(log, (appDataDir + "masterout.txt").c_str(), OWN_APPEND | OWN_QUIET))
-        log << "another run started beside this one (process " << getpid() << ") and keeps nothing"
-            << std::endl;
-    std::fprintf(stderr, "velmora: %s: this run writes nothing there\n", why.c_str());
-    dataFolderReadOnly = why;
-}
-
 void settleLanguage() {
     if (languageCode.empty())
         languageCode =
@@ -143,11 +120,12 @@ int initGlobals() {
         dataFolderReadOnly =
             Cstring("the data folder \"") + appDataDir + "\" cannot be written: " + std::strerror(refused);
         VTRACE(1, dataFolderReadOnly);
-    } else {
-        takeDataFolder();
     }
+    Cstring lockNote;
+    if (globalsFailure.empty() && dataFolderReadOnly.empty()) takeDataFolder(lockNote);
     openMasterOut();
     masterLine("appDataDir:", appDataDir);
+    if (!lockNote.empty()) masterLine(lockNote.c_str());
 
     char const* temp = std::getenv("TEMP");
     tempDir = Cstring(temp ? temp : "") + "/";
@@ -162,29 +140,35 @@ int initGlobals() {
     root->registerInt(compileDate, "compDt", 0);
     frame10Script = ":if (fileEx(\"[APD]msg.txt\")==1) { :loadScript \"[APD]msg.txt\" } ";
     // The marker is judged only by the run that keeps the data folder: another run's is alive.
-    if (mayWriteDataFolder() && fileExists("[APD]isRunning.txt")) askAboutCrash = 1;
-    Cstring endedIn = askAboutCrash ? markedPhase("[APD]isRunning.txt") : Cstring();
+    CleftRun left;
+    if (mayWriteDataFolder()) left = readLeftRun("[APD]isRunning.txt", true);
+    askAboutCrash = left.present ? 1 : 0;
     addScriptSearchPath(root, 1);
     root->registerString(currentScriptName, "currentScriptName", 0);
     root->addVariableX("currentScriptPath", CLASS_STRING);
     root->registerInt(resourcesVersion, "rscVer", 0);
 
     enterRunPhase("initGlobals", false);
+    // What the run before left to mend goes before anything of the folder is read; then this
+    // run's marker names it, so that a start that ends from here on costs only itself.
+    bool startEnded = settleLeftRun(left);
+    if (startEnded)
+        masterLine("the last start ended before its first frame: the resource copy is made again "
+                   "from the install folder");
+    beginRunMarker(startEnded);
     createRegistryAndRegisterVars(root);
     root->registerString(randomMachineID, "rmid", 1);
     root->registerString(webServerBase, "webServer", 1);
     OS::readRegistryVarsInto(root);
+    // A run beside another writes the registry as that run leaves it, with its changes put in.
+    if (dataFolderHeldElsewhere) {
+        Cstring registry = OS::getRegistryFileName();
+        keepTextBaseline(registry.c_str(), readKeptText(registry.c_str()), registryText(root));
+    }
     settleMachineID();
     // A start that ended before its first frame may have ended on a file of the resource
     // copy (a script's ":exit0"): the copy is made again before any of it runs.
-    if (endedIn == "openShop") {
-        masterLine("the last start ended before its first frame: the resource copy is made again "
-                   "from the install folder");
-        OS::copyResourcesFromInstall();
-    } else if (askAboutCrash) {
-        // A run that ended uncleanly later: the scripts of the copy it ran are renewed.
-        renewScriptsRanBy("[APD]isRunning.txt");
-    }
+    if (startEnded) OS::copyResourcesFromInstall();
     checkResourceVersion();
     if (fileExists("[APD]_test.txt")) append_test_to_internet_calls = "_test";
     settleLanguage();
@@ -207,8 +191,10 @@ void freeGlobals() {
     masterLine("freeGlobals");
     // The process ending in the middle of its start (a script's ":exit0") leaves the marker
     // for the next start, which then renews the resource copy.
-    if (!startUnfinished()) clearCrashIndicatorFile();
+    if (!(processEndsAtOnce && startUnfinished())) clearCrashIndicatorFile();
     hostServices().unlockDataFolder();
+    dataFolderHeldElsewhere = false;
+    forgetTextBaselines();
     if (!globalVariablesDir) return;
     removeScriptSearchPath(globalVariablesDir);
     if (registries == globalVariablesDir) registries = nullptr;

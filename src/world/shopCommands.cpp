@@ -57,9 +57,8 @@ unsigned monitorSpan(CshopKeeper& shop, CscriptLine& line) {
 
 // The developer's check ends the process at once; text from the web never may.
 unsigned doCheck(CshopKeeper&, CscriptLine&) {
-    if (runningNetworkScript()) {
-        VTRACE(1, "doCheck refused for a downloaded script");
-        setExitError("doCheck refused for a downloaded script", 1);
+    if (char const* refused = processEndRefusal()) {
+        refuseProcessEnd("doCheck", refused);
         return CMD_STOP;
     }
     exit0("doChk");

@@ -17,6 +17,7 @@ int featureFlags = 0;
 int16_t m_SaverMode = 0;
 std::vector<Cstring> finalNotes;
 Cstring settingsNotSaved;
+bool settingsNotSavedSaid = false;
 uint8_t guideGeoShown = 0, enableGuideGeo = 0;
 
 int16_t canDoModInvAlphaAddColor = 0, canDoTemp = 0, D3D = 0, HVP = 0, HLSL = 0, shaderSpeed = 0, miniTex = 0,

@@ -33,6 +33,8 @@ extern std::vector<Cstring> finalNotes;
 // Why the settings of this run could not be saved ("couldn't save" with the file and the
 // system's reason); empty while they save. The run goes on without them.
 extern Cstring settingsNotSaved;
+// The failure was said on stderr already (a screen saver's run, which shows no message page).
+extern bool settingsNotSavedSaid;
 
 // Device capabilities and modes that scripts read through the shop keeper (the GL device
 // keeps canDoFade and canDoMultAdd itself).

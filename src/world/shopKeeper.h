@@ -85,6 +85,8 @@ class CshopKeeper : public CdirectoryVar {
     void clearShopkeeper();
     // Saves settings and custom variables unless saving is refused; 0 saved or refused, 1
     // when they could not be written (or the data folder is read-only): settingsNotSaved says why.
+    // The settings file's text as saveShopSettings writes it.
+    std::string settingsFileText();
     int saveShopSettings();
     // Writes "[APD]customVars.txt" from the "customVars" child, when there is one.
     void saveCustomVars();

@@ -6,6 +6,7 @@
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
+#include "world/dataFolderRun.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
@@ -84,6 +85,7 @@ void CshopKeeper::oncePerSecond() {
     globalSecondInc = 1;
     globalSeconds++;
     secondAccumulator -= 1.0f;
+    takeDataFolderWhenFree(); // a run beside another keeps what it does once that one ends
     if (quitSecondsLeft != -1) {
         quitSecondsLeft--;
         if (quitSecondsLeft == 0) {

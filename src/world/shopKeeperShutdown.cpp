@@ -10,9 +10,11 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
+#include "support/keptText.h"
 #include "variables/configDialogVars.h"
 #include "variables/multiLink.h"
 #include "world/activityMap.h"
+#include "world/dataFolderRun.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
 
@@ -125,9 +127,17 @@ static void settingsNotWritten(CshopKeeper& shop, Cstring const& why, Cstring co
     if (shop.saveFailureTold || !shop.controlPanel || !shop.focusTankObject) return;
     shop.saveFailureTold = 1;
     ShowMessage(told.c_str(), "", 1);
+    settingsNotSavedSaid = !shop.hasMouse; // a screen saver's note goes to stderr
 }
 
 int CshopKeeper::saveShopSettings() {
+    takeDataFolderWhenFree();
+    if (dataFolderHeldElsewhere) {
+        settingsNotWritten(*this, dataFolderReadOnly + " (this run keeps nothing until that run ends)",
+                           Cstring("Nothing of this run is kept yet: ") + dataFolderReadOnly +
+                               ". What changes here is kept once that run ends.");
+        return 1;
+    }
     if (!dataFolderReadOnly.empty()) {
         settingsNotWritten(*this,
                            dataFolderReadOnly + " (the aquarium runs from the installed resources and keeps "
@@ -150,11 +160,8 @@ int CshopKeeper::saveShopSettings() {
         stamp = stamp.substr(0, stamp.size() - 1);
     settingsTimeStamp = stamp;
     scriptSavedWithVersion = kScriptSavedVersion;
-    // The loaded tanks are written as latent tank scripts, rebuilt when first shown.
-    if (loadedTanks) loadedTanks->setName("latentTanks");
     Cstring path = OS::getSettingsFileName();
-    int failedSave = saveSettings(path.c_str(), false, false);
-    if (loadedTanks) loadedTanks->setName("loadedTanks");
+    int failedSave = writeKeptText(path.c_str(), keptTextToWrite(path.c_str(), settingsFileText()));
     displayedSequence = keptSequence;
     if (failedSave) {
         Cstring reason = lastWriteError.empty() ? Cstring("not written") : lastWriteError;
@@ -171,6 +178,14 @@ int CshopKeeper::saveShopSettings() {
     }
     saveCustomVars();
     return failedSave;
+}
+
+std::string CshopKeeper::settingsFileText() {
+    // The loaded tanks are written as latent tank scripts, rebuilt when first shown.
+    if (loadedTanks) loadedTanks->setName("latentTanks");
+    std::string text = settingsText(false, false);
+    if (loadedTanks) loadedTanks->setName("loadedTanks");
+    return text;
 }
 
 void CshopKeeper::saveCustomVars() {

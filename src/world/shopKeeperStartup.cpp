@@ -14,6 +14,7 @@
 #include "support/fastRand.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
+#include "support/keptText.h"
 #include "support/osRand.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
@@ -22,6 +23,7 @@
 
 int CshopKeeper::startup(int isPreview) {
     global_isPreview = static_cast<int16_t>(isPreview);
+    engineFrameDrawn = false;
     askAboutCrash = 0;
     if (isPreview && fileExists("[APD]crash/isRunning.txt")) askAboutCrash = 1;
     enterRunPhase("openShop", true);
@@ -151,6 +153,11 @@ int CshopKeeper::openShop() {
     }
     services().displaySequence(*this, displayedSequence);
     services().setGUItoAPI(*this, display[0]);
+    // A run beside another writes the settings as that run leaves them, with its changes put in.
+    if (dataFolderHeldElsewhere) {
+        Cstring kept = OS::getSettingsFileName();
+        keepTextBaseline(kept.c_str(), readKeptText(kept.c_str()), settingsFileText());
+    }
     shopIsOpen = 1;
     shopOpenSecondFlag = 1;
     return 0;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/hostServices.h"
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
@@ -32,15 +33,37 @@ std::vector<Cstring> markerLines(char const* path, char const* prefix) {
 
 // The marker of this run names the start-up: its first frame is not drawn yet.
 bool markedStarting = false;
+Cstring markerIdentity; // this process as its marker names it
+bool markerRetry = false;
 
 void rewriteMarker() {
-    markedStarting = phaseName == "openShop";
+    markedStarting = startUpPhase(phaseName);
     Cstring marker = Cstring(":s pn ") + phaseName + "\n:s sof " + stdoutFilename + "\n";
+    if (!markerIdentity.empty()) marker += Cstring(":s pid ") + markerIdentity + "\n";
+    if (markedStarting) {
+        if (markerRetry) marker += ":s retry 1\n";
+        for (Cstring const& name : ownScriptFilesRead())
+            marker += Cstring(":s read ") + name + "\n";
+    }
     for (Cstring const& part : copyScriptsRun())
         marker += Cstring(":s ran ") + part + "\n";
-    createDiskFile("[APD]isRunning.txt", marker.c_str(), -1);
+    bool written = createDiskFile("[APD]isRunning.txt", marker.c_str(), -1) == 0;
+    ownRunMarker =
+        written && mayWriteDataFolder() ? replaceCommonPathKeyword("[APD]isRunning.txt") : Cstring();
 }
 } // namespace
+
+bool startUpPhase(Cstring const& phase) {
+    return phase == "initGlobals" || phase == "openShop";
+}
+
+void beginRunMarker(bool retry) {
+    if (!mayWriteDataFolder() || global_isPreview || erroredExit) return;
+    markerIdentity = hostServices().processIdentity();
+    markerRetry = retry;
+    forgetOwnScriptFilesRead();
+    rewriteMarker();
+}
 
 Cstring runPhaseOutputFile(Cstring const& phase) {
     static char const* const table[][2] = {{"initGlobals", "stdout_init.txt"},
@@ -55,6 +78,7 @@ Cstring runPhaseOutputFile(Cstring const& phase) {
 void clearCrashIndicatorFile() {
     markedStarting = false;
     runMarkerPath = "";
+    ownRunMarker = "";
     deleteFile("[APD]isRunning.txt");
 }
 
@@ -62,19 +86,16 @@ bool startUnfinished() {
     return markedStarting && !exitSaver && !erroredExit;
 }
 
+bool engineFrameDrawn = false;
+
 void markStartFinished() {
+    if (!erroredExit) engineFrameDrawn = true;
     if (!markedStarting || erroredExit || global_isPreview) return;
     for (CscriptSource& source : scriptSources)
         source.named = false;
     rewriteMarker();
     // From now on the files of the copy whose lines run are named in the marker.
     if (mayWriteDataFolder()) runMarkerPath = replaceCommonPathKeyword("[APD]isRunning.txt");
-}
-
-void renewScriptsRanBy(char const* markerPath) {
-    // Only a file inside the copy: renewCopyFile judges the part by where it leads.
-    for (Cstring const& part : markerLines(markerPath, ":s ran "))
-        renewCopyFile((appDataDir + "Resources/" + part).c_str(), "ran in a run that ended uncleanly");
 }
 
 Cstring markedPhase(char const* path) {

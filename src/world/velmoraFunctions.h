@@ -4,8 +4,11 @@
 // "closing" and "done". Some phases switch the trace output to a file of their own and
 // rewrite the marker "[APD]isRunning.txt", which only a clean "done" deletes; a marker
 // left behind tells the next start that the run before it ended uncleanly. The marker names
-// "openShop" until the first frame is drawn: a marker left so tells of a start that never
-// got going.
+// "initGlobals" or "openShop" until the first frame is drawn: a marker left so tells of a
+// start that never got going. It also names the process (":s pid", so that a run that is
+// alive is never taken for one that ended), the data folder's own script files as they run
+// (see support/resourceCopy.h) and, after the first frame, the files of the copy whose
+// scripts ran.
 #pragma once
 
 #include <cstdint>
@@ -73,11 +76,16 @@ void clearCrashIndicatorFile();
 bool startUnfinished();
 // The first frame is drawn: the marker names the phase now in force.
 void markStartFinished();
+// The engine drew a whole frame without an error since it started (cleared by its start).
+extern bool engineFrameDrawn;
 // The phase a marker file names (its ":s pn" line, read as text; another run's marker too: nothing
 // is set aside), or "".
 Cstring markedPhase(char const* path);
-// The files of the resource copy whose lines ran after the first frame of the run that left
-// the marker (its ":s ran" lines) are copied again where they differ from the installed ones.
-void renewScriptsRanBy(char const* markerPath);
+// The phases of the start-up, before the first frame: a marker left naming one tells of a
+// start that ended before its first frame.
+bool startUpPhase(Cstring const& phase);
+// Begins this run's marker (a screen's run that keeps the data folder), naming this process
+// and, with retry, that the start before it ended before its first frame.
+void beginRunMarker(bool retry);
 // The output file of a phase, or an empty string when the phase keeps the current one.
 Cstring runPhaseOutputFile(Cstring const& phase);

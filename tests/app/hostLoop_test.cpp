@@ -27,6 +27,7 @@
 #include <thread>
 
 #include "app/hostLoop.h"
+#include "app/optionsSheet.h"
 #include "app/velmoraView.h"
 #include "host/saverDefaults.h"
 #include "script/scripter.h"
@@ -211,6 +212,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         FOLDER,
         DELETED,
         HUGE_HEADER,
+        FUZZ_MATERIAL, // the material reader's fuzz finding: it reads, but makes no shaders
         EXIT0,
         EXITERR,
         CD,
@@ -219,7 +221,8 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         EXIT0_LATE, // a script planted beside the interface's own, run at the tenth frame
         EXITERR_LATE,
         EXIT_LATE,
-        CRASH_LATE, // the process killed once the marker names the file among those that ran
+        CRASH_LATE,          // the process killed once the marker names the file among those that ran
+        EXIT0_SETTINGS_LATE, // it plants ":exit0" in the settings, then ends the process
     };
     struct {
         char const* file;
@@ -250,6 +253,11 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         {"species/gui_panel/interface.gui", EXITERR_LATE, false},
         {"species/gui_panel/interface.gui", EXIT_LATE, false},
         {"species/gui_panel/interface.gui", CRASH_LATE, false},
+        {"addons/wabisab.das", EXIT0_LATE, false},
+        {"addons/wabisab.das", CRASH_LATE, false},
+        {"species/gui_panel/interface.gui", EXIT0_SETTINGS_LATE, false},
+        {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL, false},
+        {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL, true},
     };
     auto damage = [](std::string const& path, Damage how) {
         std::error_code error;
@@ -262,10 +270,15 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit0\n}\n}",
             ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exiterr \"planted late\"\n}\n}",
             ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit planted\n}\n}",
-            ":mkdir std_scripts {\n:addScript tenFramesIn {\n:int plantedBeforeACrash 1\n}\n}"};
+            ":mkdir std_scripts {\n:addScript tenFramesIn {\n:int plantedBeforeACrash 1\n}\n}",
+            ":mkdir std_scripts {\n:addScript tenFramesIn {\n:mfile \"[APD]settings.txt\" "
+            "\":exit0\"\n:exit0\n}\n}"};
         fs::create_directories(fs::path(path).parent_path(), error); // a module only the copy holds
         if (how >= EXIT0) std::ofstream(path, std::ios::app) << "\n" << planted[how - EXIT0] << "\n";
         if (how == CUT_500 || how == CUT_300) fs::resize_file(path, how == CUT_500 ? 500 : 300, error);
+        if (how == FUZZ_MATERIAL)
+            fs::copy_file(VELMORA_TEST_INPUT_DIR "robustness/material-1.bin", path,
+                          fs::copy_options::overwrite_existing, error);
         if (how == EMPTIED) fs::resize_file(path, 0, error);
         if (how == FOLDER || how == DELETED) fs::remove(path, error);
         if (how == FOLDER) fs::create_directories(path + "/inside", error);
@@ -298,8 +311,10 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         masterOut.close(); // each start opens its own log, as a new process does
         // As wide as a screen, not a preview: only a screen's start keeps the run marker. The
         // program's own process ends on the planted line, its start unfinished.
-        if (row.damage == EXIT0 || row.damage == EXIT0_LATE)
+        bool endsLate = row.damage == EXIT0_LATE || row.damage == EXIT0_SETTINGS_LATE;
+        if (row.damage == EXIT0 || endsLate)
             EXPECT_TRUE(shell(VELMORA_PROGRAM " --headless 400x225 --frames 20 2>/dev/null"));
+        if (row.damage == EXIT0_SETTINGS_LATE) EXPECT_EQ(settingsText(), ":exit0");
         if (row.damage == EXIT0) EXPECT_TRUE(pathExists(data.file("isRunning.txt")));
         if (row.damage == CRASH_LATE) {
             std::string pid = data.file("run.pid");
@@ -351,6 +366,9 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             std::string kept = data.file((std::string("Resources.edited/") + row.file).c_str());
             EXPECT_EQ(pathExists(kept), changed);
             if (changed) EXPECT_TRUE(readWholeFile(kept) == changedText) << kept;
+            // Data the run planted is set aside whole; the start goes on from the defaults.
+            if (row.damage == EXIT0_SETTINGS_LATE)
+                EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), ":exit0");
         }
         resetExitState();
         scriptError = 0;
@@ -375,8 +393,61 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
     for (int i = 0; i < 3; i++)
         ASSERT_TRUE(run.step()) << exitMsg.c_str();
     EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "run");
+    // The files of the copy whose scripts run are named once each, however often they run,
+    // and still when the marker names the closing.
+    auto timesNamed = [this] {
+        std::string marker = readWholeFile(data.file("isRunning.txt"));
+        size_t n = 0;
+        for (size_t at = 0;
+             (at = marker.find(":s ran species/gui_panel/interface.gui\n", at)) != std::string::npos; at++)
+            n++;
+        return n;
+    };
+    for (int i = 0; i < 150; i++)
+        ASSERT_TRUE(run.step()) << exitMsg.c_str();
+    for (int again = 0; again < 3; again++) {
+        bool found = false;
+        runScript(shopKeeper, "/std_scripts/twoSecondsIn", &found);
+        EXPECT_TRUE(found);
+    }
+    EXPECT_EQ(timesNamed(), 1u);
+    setExit("stopped by the test");
+    EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "closing");
+    EXPECT_EQ(timesNamed(), 1u);
     EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
     EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+
+    // A marker left behind: the copy's files it names as run are renewed (a module only the
+    // copy holds goes), any other name is ignored; an own file the run ended in while it ran
+    // it is set aside, and so is every own file read by the second of two starts in a row that
+    // ended before their first frame (the first has the copy made again).
+    struct {
+        char const* marker;
+        bool moduleStays, settingsAside;
+        char const* logged = nullptr;
+    } const left[] = {
+        {":s pn run\n:s ran addons\n", true, false, "\"addons\" is no file of the resource copy; ignored"},
+        {":s pn run\n:s ran ../settings.txt\n:s ran species/../../settings.txt\n", true, false},
+        {":s pn run\n:s ran addons/mine.das\n", false, false},
+        {":s pn run\n:s reading settings.txt\n", true, true},
+        {":s pn run\n:s reading settings.txt\n:s read settings.txt\n", true, false},
+        {":s pn openShop\n:s read settings.txt\n", false, false},
+        {":s pn openShop\n:s retry 1\n:s read settings.txt\n", false, true},
+    };
+    for (auto const& row : left) {
+        SCOPED_TRACE(row.marker);
+        std::filesystem::create_directories(data.file("Resources/addons"));
+        writeWholeFile(data.file("Resources/addons/mine.das"), ":set x 1\n");
+        writeWholeFile(data.file("isRunning.txt"), row.marker);
+        std::filesystem::remove(data.file("settings.txt.damaged"));
+        masterOut.close();
+        resetExitState();
+        ASSERT_EQ(runProgram(first), 0) << exitMsg.c_str();
+        EXPECT_EQ(pathExists(data.file("Resources/addons/mine.das")), row.moduleStays);
+        EXPECT_EQ(pathExists(data.file("settings.txt.damaged")), row.settingsAside);
+        EXPECT_TRUE(pathExists(data.file("settings.txt")));
+        if (row.logged) EXPECT_NE(logs().find(row.logged), std::string::npos);
+    }
 }
 
 // Options in "registry.txt" outside the ranges the options sheet offers are brought into
@@ -399,8 +470,15 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
         char const* registry;
         bool hugeScales;
         char const* saved;
+        char const* settingsFirst = ""; // a line put before the saved settings
+        bool setAside = false;          // a file that ends the run is set aside whole
     } const rows[] = {
         {"", true, ":set fsSz 1\n"},
+        // Data the program keeps never ends a start: the file goes aside, the run goes on.
+        {":set fsSz 1.5\n:exit0\n", false, ":set fsSz 1\n", "", true},
+        {":set fsSz 1.5\n:doCheck\n", false, ":set fsSz 1\n", "", true},
+        {":set fsSz 1.5\n:exit\n", false, ":set fsSz 1\n", "", true},
+        {":set fsSz 1.5\n", false, ":set fsSz 1.5\n", ":exit0\n", true},
         {":set fsSz 1e30\n", false, ":set fsSz 2\n"},
         {":set fsSz -7\n", false, ":set fsSz 0.5\n"},
         {":set fsSz 100\n", false, ":set fsSz 2\n"},
@@ -409,13 +487,15 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
         {":set maxFishPerTank -4\n", false, ":set maxFishPerTank 1\n"},
         {":set updateDays 2\n", false, ":set updateDays 7\n"},
         {":set updateDays -1\n", false, ":set updateDays -1\n"}, // never
-        {":set maxFishPerTank 12\n:set fsSz (\n", false, ":set maxFishPerTank 70\n"},
+        {":set maxFishPerTank 12\n:set fsSz (\n", false, ":set maxFishPerTank 70\n", "", true},
     };
     for (auto const& row : rows) {
         SCOPED_TRACE(std::string(row.registry) + (row.hugeScales ? "every thingScale -1e39" : ""));
         writeWholeFile(data.file("registry.txt"), row.registry);
-        writeWholeFile(data.file("settings.txt"), row.hugeScales ? hugeScales : settings);
-        std::filesystem::remove(data.file("registry.txt.damaged"));
+        writeWholeFile(data.file("settings.txt"),
+                       std::string(row.settingsFirst) + (row.hugeScales ? hugeScales : settings));
+        for (char const* aside : {"registry.txt.damaged", "settings.txt.damaged"})
+            std::filesystem::remove(data.file(aside));
         // The second start reads what the first one saved.
         for (int start = 0; start < 2; start++) {
             EXPECT_EQ(runProgram(run), 0) << "start " << start << " " << logs().substr(0, 2000);
@@ -426,6 +506,9 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
         std::string registry = readWholeFile(data.file("registry.txt"));
         EXPECT_NE(registry.find(row.saved), std::string::npos) << registry;
         EXPECT_EQ(settingsText().find("inf\n"), std::string::npos);
+        char const* planted = *row.settingsFirst ? "settings.txt.damaged" : "registry.txt.damaged";
+        EXPECT_EQ(pathExists(data.file(planted)), row.setAside) << planted;
+        if (row.setAside) EXPECT_TRUE(settingsText().find(":exit0") == std::string::npos);
     }
 }
 
@@ -948,20 +1031,29 @@ TEST_F(HostLoop, RunsSharingTheDataFolderAllDrawAndNoneHarmsAnother) {
     struct stat stamp {};
     ASSERT_EQ(stat(data.file("Resources/resources.stamp").c_str(), &stamp), 0);
     std::filesystem::current_path(savedCwd); // not a copy a start worked in, which may be gone
+    // A folder that cannot be locked: one that may be written and searched but not read
+    // (root too is held to that, the programs' override of permissions dropped).
+    std::string asUser = geteuid() == 0 ? "setpriv --bounding-set=-dac_override,-dac_read_search -- " : "";
+    bool unlockable = false;
     auto launch = [&](char const* name) {
         std::string shot = data.file((std::string(name) + ".png").c_str());
         std::string rc = data.file((std::string(name) + ".rc").c_str());
         std::filesystem::remove(rc);
-        return shell("(" VELMORA_PROGRAM " --headless 400x225 --frames 90 --screenshot '" + shot +
-                     "' 2>/dev/null; echo $? > '" + rc + ".part' && mv '" + rc + ".part' '" + rc + "') &");
+        return shell("(" + (unlockable ? asUser : std::string()) + VELMORA_PROGRAM +
+                     " --headless 400x225 --frames 90 --screenshot '" + shot + "' 2>/dev/null; echo $? > '" +
+                     rc + ".part' && mv '" + rc + ".part' '" + rc + "') &");
     };
-    for (bool atItsStartUp : {false, true}) {
-        SCOPED_TRACE(atItsStartUp ? "the second at the first's start-up" : "together");
+    for (int way = 0; way < 3; way++) {
+        bool atItsStartUp = way > 0;
+        unlockable = way == 2;
+        SCOPED_TRACE(way == 0 ? "together" : way == 1 ? "the second at the first's start-up" : "unlockable");
+        if (unlockable && chmod(data.path().c_str(), 0333) != 0) continue;
         ASSERT_TRUE(launch("first"));
         for (int waited = 0; atItsStartUp && waited < 60000; waited += 5) {
             if (readWholeFile(data.file("isRunning.txt")).find(":s pn openShop") != std::string::npos) break;
             usleep(5000);
         }
+        if (unlockable) usleep(500 * 1000); // half a second into the first's start
         ASSERT_TRUE(launch("second"));
         for (char const* name : {"first", "second"}) {
             std::string rc = data.file((std::string(name) + ".rc").c_str());
@@ -971,9 +1063,12 @@ TEST_F(HostLoop, RunsSharingTheDataFolderAllDrawAndNoneHarmsAnother) {
             PictureSink png = readPng(data.file((std::string(name) + ".png").c_str()));
             EXPECT_EQ(pictureShown(png), "the tank") << name;
         }
+        if (unlockable) chmod(data.path().c_str(), 0755);
         std::string logs = this->logs();
         EXPECT_EQ(logs.find("the resource copy is made again"), std::string::npos);
         EXPECT_NE(logs.find("another run started beside this one"), std::string::npos);
+        if (unlockable)
+            EXPECT_NE(logs.find("cannot be locked (Permission denied)"), std::string::npos) << logs;
         for (auto const& entry : std::filesystem::directory_iterator(data.path()))
             EXPECT_EQ(entry.path().string().find(".damaged"), std::string::npos) << entry.path();
         struct stat now {};
@@ -991,12 +1086,21 @@ TEST_F(HostLoop, AStartBesideAnotherRunKeepsNothingAndWaitsForOneThatStops) {
     makeFolders(true);
     std::vector<std::string> run = {"--headless", "32x16", "--frames", "5"};
     ASSERT_EQ(runProgram(run), 0);
-    for (char const* phase : {"run", "closing"}) {
+    // A process that has ended, as a marker names it: its number, a start and this boot.
+    pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    std::string boot = readWholeFile("/proc/sys/kernel/random/boot_id");
+    std::string gone = ":s pid " + std::to_string(ended) + " 1 " + boot.substr(0, boot.find('\n')) + "\n";
+    // The other run is alive; stopping (its marker names its closing); or gone, killed, its
+    // files let go a moment after it.
+    for (char const* phase : {"run", "closing", "gone"}) {
         SCOPED_TRACE(phase);
-        bool stopping = std::string(phase) == "closing";
+        bool stopping = std::string(phase) != "run";
         int held = open(data.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ASSERT_EQ(flock(held, LOCK_EX), 0);
-        std::string marker = std::string(":s pn ") + phase + "\n";
+        std::string marker =
+            std::string(phase) == "gone" ? ":s pn run\n" + gone : std::string(":s pn ") + phase + "\n";
         writeWholeFile(data.file("isRunning.txt"), marker);
         writeWholeFile(data.file("settings.txt"), ":set crabMood 5\n");
         writeWholeFile(data.file("masterout.txt"), "the other run's log\n");
@@ -1026,6 +1130,93 @@ TEST_F(HostLoop, AStartBesideAnotherRunKeepsNothingAndWaitsForOneThatStops) {
         }
         resetExitState();
         showInPreview = 0;
+    }
+}
+
+// A run that starts while another keeps the data folder keeps what its viewer does once the
+// other ends, whether it stops, is killed, or the viewer uses the options sheet meanwhile:
+// it takes the folder within a second, and writes the kept files as the other run left them
+// with only its own changes put in. The sheet says at its opening that another run keeps the
+// folder; closed before that run ends, it says its options are not kept yet and writes
+// neither the registry nor the saver defaults, which both follow once the folder is taken.
+TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerDoes) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> args = {"--headless", "400x225", "--frames", "100000"};
+    for (int start = 0; start < 2; start++) // the copy, then the settings
+        ASSERT_EQ(runProgram({"--headless", "400x225", "--frames", "5"}), 0) << exitMsg.c_str();
+    std::string saved = settingsText();
+    ASSERT_NE(saved.find(":set crabMood 3\n"), std::string::npos) << saved;
+    enum Holder { RELEASED, KILLED, SHEET };
+    for (Holder holder : {RELEASED, KILLED, SHEET}) {
+        SCOPED_TRACE(holder == RELEASED ? "the other stops"
+                     : holder == KILLED ? "the other is killed"
+                                        : "a sheet");
+        writeWholeFile(data.file("settings.txt"), saved);
+        writeWholeFile(data.file("registry.txt"), ":set maxFishPerTank 70\n");
+        std::filesystem::remove(config.file("velmora/saver-defaults.conf"));
+        int held = -1;
+        std::string pid = data.file("holder.pid");
+        if (holder == KILLED) {
+            ASSERT_TRUE(shell("(" VELMORA_PROGRAM
+                              " --headless 400x225 --frames 100000 >/dev/null 2>&1 & echo $! >'" +
+                              pid + "')"));
+            for (int waited = 0; waited < 6000; waited++) {
+                if (readWholeFile(data.file("isRunning.txt")).find(":s pn run") != std::string::npos) break;
+                usleep(10 * 1000);
+            }
+        } else {
+            held = open(data.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ASSERT_EQ(flock(held, LOCK_EX), 0);
+        }
+        std::unique_ptr<CsheetTestServices> services;
+        if (holder == SHEET) services = std::make_unique<CsheetTestServices>();
+        masterOut.close();
+        resetExitState();
+        showInPreview = 0;
+        ChostRun run;
+        ASSERT_EQ(openRun(run, args), 0);
+        EXPECT_TRUE(dataFolderHeldElsewhere);
+        for (int i = 0; i < 10; i++)
+            ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        if (holder == SHEET) {
+            skipNSAlert = 0;
+            ASSERT_NE(run.views[0]->configureSheet(), nullptr);
+            CrecordingSheetWindow& window = *services->lastWindow;
+            EXPECT_EQ(std::string(window.shown.statusLine.c_str()), kSheetHeldElsewhere);
+            window.shown.maxFishPerTank = "40";
+            services->actions->settingChanged();
+            services->actions->closeClicked();
+            EXPECT_EQ(readWholeFile(data.file("registry.txt")), ":set maxFishPerTank 70\n");
+            EXPECT_FALSE(pathExists(config.file("velmora/saver-defaults.conf")));
+        }
+        // The other run ends; it saved a change of its own as it stopped.
+        if (holder == KILLED)
+            EXPECT_TRUE(
+                shell("p=$(cat '" + pid +
+                      "'); kill -9 $p; while grep -qv Z /proc/$p/stat 2>/dev/null; do sleep 0.05; done"));
+        else
+            writeWholeFile(data.file("settings.txt"),
+                           std::string(saved).replace(saved.find(":set crabMood 3"), 15, ":set crabMood 5"));
+        if (held >= 0) close(held);
+        for (int i = 0; i < 200 && dataFolderHeldElsewhere; i++)
+            ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        EXPECT_FALSE(dataFolderHeldElsewhere) << "taken within a second or two";
+        ASSERT_TRUE(run.step());
+        if (holder == SHEET) {
+            EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set maxFishPerTank 40\n"),
+                      std::string::npos);
+            EXPECT_TRUE(pathExists(config.file("velmora/saver-defaults.conf")));
+        }
+        // A change the viewer makes now is kept at the close, beside the other's.
+        shopKeeper->findVariable("masterVolume")->setFloat(0.7f);
+        EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+        std::string kept = settingsText();
+        EXPECT_NE(kept.find(":set masterVolume 0.7\n"), std::string::npos) << kept;
+        EXPECT_NE(kept.find(holder == KILLED ? ":set crabMood 3\n" : ":set crabMood 5\n"), std::string::npos);
+        EXPECT_NE(logs().find("this run keeps it from now on"), std::string::npos);
+        EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+        skipNSAlert = 1;
     }
 }
 

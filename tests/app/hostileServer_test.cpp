@@ -185,6 +185,54 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
         std::filesystem::remove(outside.file("escaped.txt"));
         writeWholeFile(outside.file("victim.txt"), "keep");
     }
+
+    // What one reply plants in the resource copy costs one start at most, whatever the file:
+    // a script of the copy that writes ":exit0" into the settings and ends the process, or a
+    // material that reads but makes no shaders. The installed resources, each start the
+    // program's own process: the start that plants, then four more, of which the first may
+    // end and the others draw the tank.
+    std::string interface =
+        readWholeFile(std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/gui_panel/interface.gui");
+    std::string once = ":mfile \"[APD]msg.txt\" \"\"\n"; // the reply comes once
+    server.serve("/plantInterface.php",
+                 "SCRIPT :mfile \"[APD]Resources/species/gui_panel/interface.gui\" " +
+                     block(interface + "\n:mkdir std_scripts {\n:addScript tenFramesIn {\n:mfile "
+                                       "\"[APD]settings.txt\" \":exit0\"\n:exit0\n}\n}\n") +
+                     "\n" + once);
+    server.serve("/plantMaterial.php",
+                 "SCRIPT :mfile \"[APD]Resources/species/sea_grass/materials/leaf.mat\" " +
+                     block(readWholeFile(VELMORA_TEST_INPUT_DIR "robustness/material-1.bin")) + "\n" + once);
+    useStagedResources();
+    struct {
+        char const* request;
+        char const* aside; // what the plant leaves set aside or kept
+        char const* logged;
+    } const plants[] = {
+        {"plantInterface.php?", "settings.txt.damaged", "exit0 refused for a file of the data folder"},
+        {"plantMaterial.php?", "Resources.edited/species/sea_grass/materials/leaf.mat", "stopped the start"},
+    };
+    for (auto const& plant : plants) {
+        SCOPED_TRACE(plant.request);
+        std::filesystem::current_path(savedCwd); // not the copy a start worked in, which goes
+        for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+            std::filesystem::remove_all(entry.path());
+        writeWholeFile(data.file("msg.txt"), std::string(":httpRequestAndRun \"") + plant.request + "\"\n");
+        std::string logged;
+        for (int run = 0; run < 5; run++) {
+            std::string shot = data.file("shot.png");
+            std::filesystem::remove(shot);
+            int status = std::system((VELMORA_PROGRAM " --headless 400x225 --frames 30 --screenshot '" +
+                                      shot + "' >/dev/null 2>&1")
+                                         .c_str());
+            logged += logs();
+            if (run < 2) continue; // the start that plants, and the one that may end
+            EXPECT_EQ(status, 0) << "start " << run;
+            EXPECT_EQ(pictureShown(readPng(shot)), "the tank") << "start " << run;
+        }
+        EXPECT_TRUE(pathExists(data.file(plant.aside)));
+        EXPECT_NE(logged.find(plant.logged), std::string::npos);
+        EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+    }
 }
 
 // A server that takes the connection and never answers, or drips its reply two bytes a

@@ -3,11 +3,18 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "host/fakeHostServices.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
+#include "support/resourceCopy.h"
 #include "testSupport.h"
 
 namespace {
@@ -181,6 +188,127 @@ TEST_F(Files, UnopenableOutputFails) {
     std::filesystem::create_symlink(data.file("nowhere"), data.file("dangling"));
     createDirectories(data.file("dangling/a/b").c_str(), 0);
     EXPECT_EQ(errno, EEXIST) << std::strerror(errno);
+}
+
+// A whole copy of an install folder in the data folder: both stamped alike.
+void makeWholeCopy(TempDir const& install, ScopedDataFolder const& data) {
+    std::filesystem::create_directories(install.file("global"));
+    std::filesystem::create_directories(data.file("Resources/global"));
+    writeWholeFile(install.file("resources.stamp"), "stamp 1\n");
+    writeWholeFile(data.file("Resources/resources.stamp"), "stamp 1\n");
+    writeWholeFile(install.file("global/part.txt"), "installed");
+    installDir = install.path().c_str();
+}
+
+// While another run keeps the data folder this run writes, makes, moves and renews nothing
+// there, whatever a script or the file layer asks.
+TEST_F(Files, AFolderAnotherRunKeepsIsNeitherWrittenNorChanged) {
+    TempDir install, outside;
+    Cstring savedInstall = installDir;
+    makeWholeCopy(install, data);
+    writeWholeFile(data.file("Resources/global/part.txt"), ""); // emptied: a holder renews it
+    std::filesystem::create_directories(data.file("settings.txt"));
+    std::filesystem::create_directories(data.file("crash"));
+    writeWholeFile(outside.file("log"), "theirs");
+    std::filesystem::create_symlink(outside.file("log"), data.file("masterout.txt"));
+    dataFolderReadOnly = "another run of Velmora keeps the data folder";
+    dataFolderHeldElsewhere = true;
+    struct {
+        char const* what;
+        std::function<bool()> act; // true when the act failed, as it must
+        char const* untouched;     // a name whose kind or content stays
+    } const rows[] = {
+        {"a file in a subfolder",
+         [] {
+             std::ofstream out;
+             return file_open(out, Cstring("[APD]crash/description.txt"), 0) == 0;
+         },
+         "crash/description.txt"},
+        {"a file a script writes", [] { return createDiskFile("[APD]sub/x.txt", "x", 1) != 0; }, "sub"},
+        {"a folder a script makes",
+         [&] {
+             createDirectories(data.file("made/deeper/").c_str(), 0);
+             return true;
+         },
+         "made"},
+        {"a folder at the other run's settings", [] { return setAsideUnlessFile("[APD]settings.txt") < 0; },
+         "settings.txt.damaged"},
+        {"a link at the other run's log", [] { return setAsideUnlessFile("[APD]masterout.txt") < 0; },
+         "masterout.txt.damaged"},
+        {"an emptied file of the copy", [] { return fileExists("[APD]Resources/global/part.txt") != 0; },
+         "Resources.edited"},
+    };
+    for (auto const& row : rows) {
+        EXPECT_TRUE(row.act()) << row.what;
+        EXPECT_FALSE(pathExists(data.file(row.untouched))) << row.what;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(data.file("settings.txt")));
+    EXPECT_TRUE(std::filesystem::is_symlink(data.file("masterout.txt")));
+    EXPECT_EQ(readWholeFile(data.file("Resources/global/part.txt")), "") << "renewed under the other run";
+    dataFolderReadOnly = "";
+    dataFolderHeldElsewhere = false;
+    installDir = savedInstall;
+}
+
+// The quiet writes of the program's own files (the run marker's lines, the note a run beside
+// another adds to its log) and reads by name never go through what stands in their place.
+TEST_F(Files, QuietOwnFileWritesAndReadsNeverGoThroughAnotherName) {
+    TempDir outside;
+    writeWholeFile(outside.file("victim"), "keep");
+    struct {
+        char const* what;
+        std::function<void(std::string const&)> plant;
+    } const rows[] = {
+        {"a symbolic link",
+         [&](std::string const& at) { std::filesystem::create_symlink(outside.file("victim"), at); }},
+        {"a second name",
+         [&](std::string const& at) { std::filesystem::create_hard_link(outside.file("victim"), at); }},
+        {"a pipe someone reads", [](std::string const& at) { mkfifo(at.c_str(), 0600); }},
+    };
+    for (auto const& row : rows) {
+        std::string marker = data.file("isRunning.txt");
+        std::filesystem::remove(marker);
+        row.plant(marker);
+        int reader = open(marker.c_str(), O_RDONLY | O_NONBLOCK); // a pipe's writer may open now
+        int fd = openOwnFile(marker.c_str(), OWN_APPEND | OWN_QUIET);
+        if (fd >= 0) {
+            EXPECT_EQ(write(fd, "x", 1), 1);
+            close(fd);
+        }
+        if (reader >= 0) close(reader);
+        EXPECT_LT(fd, 0) << row.what;
+        EXPECT_EQ(readWholeFile(outside.file("victim")), "keep") << row.what;
+        // Read by name, an own file is never another one.
+        if (std::string(row.what) == "a symbolic link") {
+            row.plant(data.file("dl_sets.txt"));
+            std::ifstream in;
+            EXPECT_EQ(file_open(in, "[APD]dl_sets.txt", 0), 0) << "read through a link";
+        }
+    }
+    std::filesystem::remove(data.file("isRunning.txt"));
+    EXPECT_GE(openOwnFile(data.file("isRunning.txt").c_str(), OWN_APPEND | OWN_QUIET), 0)
+        << "a plain file opens";
+}
+
+// A changed file of a whole copy is kept before it is replaced, under a free name each time
+// it holds something new: the name itself, then ".2", ".3"; the same bytes again, nothing new.
+TEST_F(Files, ChangedFilesOfTheCopyAreKeptUnderFreeNames) {
+    TempDir install;
+    Cstring savedInstall = installDir;
+    makeWholeCopy(install, data);
+    std::string copy = data.file("Resources/global/part.txt");
+    std::string kept = data.file("Resources.edited/global/part.txt");
+    struct {
+        char const* text;
+        char const* keptAs; // null: nothing new kept
+    } const rows[] = {{"one", ""}, {"two", ".2"}, {"three", ".3"}, {"two", nullptr}, {"installed", nullptr}};
+    for (auto const& row : rows) {
+        writeWholeFile(copy, row.text);
+        keepChangedCopyFile(copy.c_str());
+        if (row.keptAs) EXPECT_EQ(readWholeFile(kept + row.keptAs), row.text) << row.text;
+    }
+    EXPECT_FALSE(pathExists(kept + ".4"));
+    installDir = savedInstall;
 }
 
 } // namespace
