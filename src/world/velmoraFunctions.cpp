@@ -1,7 +1,5 @@
 #include "world/velmoraFunctions.h"
 
-#include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,18 +17,6 @@ int16_t global_isPreview = 0;
 uint8_t askAboutCrash = 0;
 
 namespace {
-// The texts after prefix of the marker's lines that begin with it (at most 64), read as text
-// and never setting anything aside: the marker may be another run's.
-std::vector<Cstring> markerLines(char const* path, char const* prefix) {
-    std::vector<Cstring> found;
-    std::ifstream in;
-    if (!openOwnStream(in, replaceCommonPathKeyword(path).c_str(), OWN_QUIET)) return found;
-    size_t length = std::strlen(prefix);
-    for (std::string line; std::getline(in, line) && found.size() < 64;)
-        if (line.compare(0, length, prefix) == 0) found.push_back(Cstring(line.c_str() + length));
-    return found;
-}
-
 // The marker of this run names the start-up: its first frame is not drawn yet.
 bool markedStarting = false;
 Cstring markerIdentity; // this process as its marker names it
@@ -96,11 +82,6 @@ void markStartFinished() {
     rewriteMarker();
     // From now on the files of the copy whose lines run are named in the marker.
     if (mayWriteDataFolder()) runMarkerPath = replaceCommonPathKeyword("[APD]isRunning.txt");
-}
-
-Cstring markedPhase(char const* path) {
-    std::vector<Cstring> phase = markerLines(path, ":s pn ");
-    return phase.empty() ? Cstring() : phase[0];
 }
 
 void enterRunPhase(Cstring phase, bool writeMarker) {

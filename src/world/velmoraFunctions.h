@@ -78,9 +78,6 @@ bool startUnfinished();
 void markStartFinished();
 // The engine drew a whole frame without an error since it started (cleared by its start).
 extern bool engineFrameDrawn;
-// The phase a marker file names (its ":s pn" line, read as text; another run's marker too: nothing
-// is set aside), or "".
-Cstring markedPhase(char const* path);
 // The phases of the start-up, before the first frame: a marker left naming one tells of a
 // start that ended before its first frame.
 bool startUpPhase(Cstring const& phase);

@@ -37,6 +37,7 @@
 #include "variables/configDialogVars.h"
 #include "world/shopAudio.h"
 #include "world/shopKeeper.h"
+#include "world/dataFolderRun.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -389,10 +390,10 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
     // As wide as a screen: a preview keeps no marker.
     ChostRun run;
     ASSERT_EQ(openRun(run, {"--headless", "400x225", "--frames", "100000"}), 0);
-    EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "openShop");
+    EXPECT_EQ(std::string(readLeftRun("[APD]isRunning.txt").phase.c_str()), "openShop");
     for (int i = 0; i < 3; i++)
         ASSERT_TRUE(run.step()) << exitMsg.c_str();
-    EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "run");
+    EXPECT_EQ(std::string(readLeftRun("[APD]isRunning.txt").phase.c_str()), "run");
     // The files of the copy whose scripts run are named once each, however often they run,
     // and still when the marker names the closing.
     auto timesNamed = [this] {
@@ -412,7 +413,7 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
     }
     EXPECT_EQ(timesNamed(), 1u);
     setExit("stopped by the test");
-    EXPECT_EQ(std::string(markedPhase("[APD]isRunning.txt").c_str()), "closing");
+    EXPECT_EQ(std::string(readLeftRun("[APD]isRunning.txt").phase.c_str()), "closing");
     EXPECT_EQ(timesNamed(), 1u);
     EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
     EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
