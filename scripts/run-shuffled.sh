@@ -14,7 +14,8 @@ cd "$(dirname "$0")/.."
 BUILD_DIR=${1:-${BUILD_DIR:-build-asan}}
 SEEDS=${SEEDS:-"11"}
 JOBS=${JOBS:-$(nproc)}
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+# As scripts/run-tests.sh: a write into a frame that has returned is caught where it happens.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:use_tls=0}
 export LP_NUM_THREADS=${LP_NUM_THREADS:-0}

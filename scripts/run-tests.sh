@@ -20,7 +20,10 @@ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_
     -DVELMORA_BENCH=OFF -DVELMORA_WERROR="${VELMORA_WERROR:-OFF}" "${flags[@]}"
 cmake --build "$BUILD_DIR" -j "$JOBS"
 echo "run-tests: the build took $((SECONDS - started)) s"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+# A write into a frame that has returned (a pointer to a local kept past its function) is
+# caught where it happens, not left to clobber whatever frame lies there next: such a write
+# crashes a build without sanitizers at random.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # The leak checker ignores what the GL libraries keep for the life of the process. It cannot
 # stop the rasteriser's own threads when a process ends, so the tests run without them. Nor

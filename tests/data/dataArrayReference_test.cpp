@@ -13,6 +13,9 @@ struct Texture : CdataArrayReference {
 
 class ReferenceTest : public DataArrayTest {
   protected:
+    // A reference clears its owner's field when it goes: the field outlives the owner's
+    // children (members go in the reverse order).
+    CdataArray* field = nullptr;
     CdirectoryVar owner;
 };
 
@@ -20,7 +23,6 @@ TEST_F(ReferenceTest, ParentThatRefusesChildrenGetsNone) {
     CdirectoryVar arrayHolder;
     arrayHolder.flags |= CHILDREN_ARE_ARRAY;
     int before = allocedVariables;
-    CdataArray* field = nullptr;
     EXPECT_EQ(registerDataArrayPointer(&arrayHolder, &field, "x"), nullptr);
     EXPECT_EQ(allocedVariables, before);
     EXPECT_EQ(registerDataArrayAndLoad(&arrayHolder, &field, "x", "a.chan", "b/c.txt"), 0);
@@ -51,7 +53,6 @@ TEST_F(ReferenceTest, FindDataArrayOrExit) {
 }
 
 TEST_F(ReferenceTest, SavedLineCarriesPathAndCount) {
-    CdataArray* field = nullptr;
     CdataArrayReference* ref = registerDataArrayPointer(&owner, &field, "tex");
     ref->path = "fish.sgi";
     std::ostringstream out;
