@@ -1,6 +1,7 @@
 #include "app/hostLoop.h"
 
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "app/appWiring.h"
 #include "app/velmoraView.h"
 #include "app/xKeys.h"
+#include "host/crashRecord.h"
 #include "host/frameFiles.h"
 #include "host/glContext.h"
 #include "host/hostServices.h"
@@ -42,6 +44,20 @@ bool runStopAsked() {
 
 extern "C" void onStopSignal(int) {
     stopSignalled = 1;
+}
+
+// The X display is gone (the server ended, the connection killed): nothing of it can be
+// used any more, so the run saves as a stop does and ends at once.
+void endOnLostDisplay() {
+    static bool ending = false;
+    if (!ending) {
+        ending = true;
+        std::fprintf(stderr, "velmora: the connection to the X display was lost: the run saves what it did "
+                             "and ends\n");
+        saveAtSuddenEnd();
+    }
+    std::fflush(nullptr);
+    _exit(0);
 }
 
 // The left edge and width of display i of n across a width w.
@@ -100,10 +116,17 @@ void installStopSignals() {
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    // A closed terminal (SIGHUP) stops a window's run as the other requests to stop do.
+    for (int stop : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(stop, &action, nullptr);
+
     // A message box waiting for an answer goes away unanswered, a web request gives up.
     programStopAsked = runStopAsked;
+}
+
+void installSuddenEnds() {
+    onLostDisplay(endOnLostDisplay);
+    installCrashRecord();
 }
 
 ChostRun::ChostRun() = default;
@@ -271,11 +294,8 @@ int ChostRun::close() {
         view->stopAnimation();
     views.clear();
     clearCrashIndicatorFile(); // only a process ending inside its start leaves the marker
-    // While the data folder is still this run's.
-    Cstring aside;
-    if (settingsAtFault && setKeptFileAside(settingsPath.c_str(), message.c_str(), &aside))
-        message += Cstring(" (the settings were set aside as ") + aside +
-                   "; the next start begins from the defaults)";
+    // While the data folder is still this run's; the viewer is told where it is kept.
+    if (settingsAtFault) setKeptFileAside(settingsPath.c_str(), message.c_str(), nullptr);
     bool heldElsewhere = dataFolderHeldElsewhere;
     freeGlobals();
     endOptionsForThisRun();

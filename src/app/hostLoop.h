@@ -12,12 +12,16 @@
 
 class CvelmoraView;
 
-// Set by SIGTERM and SIGINT (nothing else happens in the handler); the loop stops at the
-// next frame and the engine saves its settings. installStopSignals also fills the host's
+// Set by SIGTERM, SIGINT and SIGHUP (nothing else happens in the handler); the loop stops at
+// the next frame and the engine saves its settings. installStopSignals also fills the host's
 // programStopAsked (a signal, or the open run's window closed or destroyed), so that a
 // waiting message box goes away and a blocking web request gives up.
 extern volatile std::sig_atomic_t stopSignalled;
 void installStopSignals();
+// The program's ends that come at once: a lost X display ends the run saved, right away
+// (saveAtSuddenEnd); a fault of the process says what it was doing in the run marker as it
+// dies (host/crashRecord.h). For the program's process alone.
+void installSuddenEnds();
 
 // Sets the sheet's options the command line gives for this run only: the registry and the
 // saver defaults keep what the sheet last kept.

@@ -33,5 +33,6 @@ int main(int argc, char** argv) {
     }
     findInstalledResources();
     installStopSignals();
+    installSuddenEnds();
     return runHost(options, argc, argv);
 }

@@ -274,6 +274,21 @@ void CvelmoraView::stopAnimation() {
     logLine("doneStopAnim");
 }
 
+void saveAtSuddenEnd() {
+    logLine("the run ends at once: saving");
+    for (CvelmoraView* v : allWindows) {
+        if (!v || !v->sheetOptionsWaiting) continue;
+        takeDataFolderWhenFree();
+        if (!dataFolderHeldElsewhere) v->keepSheetOptions();
+    }
+    if (shopKeeper) shopKeeper->saveForSuddenEnd();
+    // Where the log cannot be written, the only word of it (as at a stop).
+    if (!settingsNotSaved.empty() && !settingsNotSavedSaid && !dataFolderHeldElsewhere)
+        std::fprintf(stderr, "velmora: %s\n", settingsNotSaved.c_str());
+    if (!erroredExit) clearCrashIndicatorFile();
+    if (masterOut.is_open()) masterOut.flush();
+}
+
 void requestEngineRestart(bool save) {
     if (restartAsked != Restart::withoutSaving)
         restartAsked = save ? Restart::saving : Restart::withoutSaving;

@@ -59,6 +59,11 @@ bool retryStartOnRenewedCopy();
 // A new run begins with no such tries made.
 void forgetStartRetries();
 
+// The run must end at once (its X display is gone): what a stop saves is saved (the
+// settings, the tanks, the registry, the sheet's options waiting to be kept), nothing is
+// taken down, and the marker goes as after a stop.
+void saveAtSuddenEnd();
+
 // Hands one key in the engine's codes to the shop keeper; true while the saver goes on
 // (nothing is sent without a shop keeper).
 bool doKey(int code);

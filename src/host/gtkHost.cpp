@@ -42,7 +42,11 @@ bool gtkReady() {
         if (display && *display) {
             // The aquarium's windows are X11 windows: the dialogs must be on the same display.
             gdk_set_allowed_backends("x11");
+            // The program's word on a lost display holds for the dialogs' connection too.
+            XIOErrorHandler before = XSetIOErrorHandler(nullptr);
+            XSetIOErrorHandler(before);
             if (gtk_init_check(nullptr, nullptr)) gtkState = GtkState::running;
+            if (before) XSetIOErrorHandler(before);
         }
         logLine(gtkState == GtkState::running ? "gtk started" : "gtk not available");
     }

@@ -93,15 +93,18 @@ class ChostServices {
 
     // Takes the data folder for this run alone: an advisory lock, held until
     // unlockDataFolder or the end of the process (a crash included). 0 taken (or taken
-    // before), 1 another run holds it, -1 the folder cannot be locked here.
+    // before), 1 another run holds it, -1 the folder cannot be locked here (it is held
+    // open all the same, for processRuns to see).
     virtual int lockDataFolder(char const*) { return 0; }
     virtual void unlockDataFolder() {}
     // Who this process is, as text another process can judge later ("pid start boot");
     // "" when the platform cannot tell.
     virtual Cstring processIdentity() { return Cstring(); }
-    // Whether the process an identity names still runs: 1 it does, 0 it is gone (or only
-    // a zombie), -1 unknown (no identity, or the platform cannot tell).
-    virtual int processRuns(Cstring const&) { return -1; }
+    // Whether the process an identity names is a run of folder that still goes on: 1 it
+    // runs and holds the folder (any process with folder null), 0 it is gone, a zombie or
+    // holds no such folder, -1 unknown (no identity, another machine's, or the platform
+    // cannot tell).
+    virtual int processRuns(Cstring const&, char const* /*folder*/) { return -1; }
 };
 
 // The services in use (the platform's unless replaced).

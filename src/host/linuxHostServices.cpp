@@ -97,6 +97,9 @@ int ClinuxHostServices::moveFile(char const* from, char const* to) {
 namespace {
 // The open folder whose lock this process holds, whichever services object took it.
 int dataFolderLock = -1;
+// A folder that cannot be locked, held open all the same for the run: another run sees it
+// among this process's open files, which is how it tells a run of this folder (processRuns).
+int dataFolderSeen = -1;
 } // namespace
 
 int ClinuxHostServices::lockDataFolder(char const* folder) {
@@ -104,21 +107,31 @@ int ClinuxHostServices::lockDataFolder(char const* folder) {
     // The folder itself carries the lock: there is no lock file to plant or to leave behind.
     // Not inherited by the programs the run starts, which would hold it past its end.
     int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    int why = errno;
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0) {
         dataFolderLock = fd;
         return 0;
     }
-    int why = errno;
-    close(fd);
-    errno = why; // the reason a folder cannot be locked (no locks on its file system)
-    return why == EWOULDBLOCK ? 1 : -1;
+    if (fd >= 0) why = errno;
+    if (why == EWOULDBLOCK) {
+        close(fd);
+        errno = why;
+        return 1;
+    }
+    // No lock to be had (no read permission, a file system without locks).
+    if (dataFolderSeen < 0)
+        dataFolderSeen = fd >= 0 ? fd : open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    else if (fd >= 0)
+        close(fd);
+    errno = why; // the reason a folder cannot be locked
+    return -1;
 }
 
 void ClinuxHostServices::unlockDataFolder() {
-    if (dataFolderLock < 0) return;
-    close(dataFolderLock);
-    dataFolderLock = -1;
+    for (int* fd : {&dataFolderLock, &dataFolderSeen}) {
+        if (*fd >= 0) close(*fd);
+        *fd = -1;
+    }
 }
 
 namespace {
@@ -145,6 +158,19 @@ std::string bootId() {
     std::getline(in, id);
     return id;
 }
+
+// Whether the process holds the folder open (a run of it holds it for its whole life).
+bool holdsFolderOpen(long pid, char const* folder) {
+    std::error_code error;
+    std::filesystem::path wanted = std::filesystem::canonical(folder, error);
+    if (error) return false;
+    std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
+    for (std::filesystem::directory_iterator it(fds, error), end; !error && it != end; it.increment(error)) {
+        std::error_code unread;
+        if (std::filesystem::read_symlink(it->path(), unread) == wanted) return true;
+    }
+    return false;
+}
 } // namespace
 
 Cstring ClinuxHostServices::processIdentity() {
@@ -155,20 +181,24 @@ Cstring ClinuxHostServices::processIdentity() {
     return Cstring((std::to_string(getpid()) + " " + std::to_string(started) + " " + boot).c_str());
 }
 
-int ClinuxHostServices::processRuns(Cstring const& identity) {
+int ClinuxHostServices::processRuns(Cstring const& identity, char const* folder) {
     std::istringstream in(identity.c_str());
     long pid = 0;
     unsigned long long started = 0;
     std::string boot;
     if (!(in >> pid >> started >> boot) || pid <= 0) return -1;
     std::string now = bootId();
-    if (now.empty()) return -1;
-    if (boot != now) return 0; // the machine started again since
+    // Another machine's run (a shared folder), or one from before this machine started:
+    // nothing here can tell whether it goes on.
+    if (now.empty() || boot != now) return -1;
     char state = 0;
     unsigned long long startedNow = 0;
     if (!processStat(pid, state, startedNow)) return 0;
     // Another process that took the number since, or one that died and waits to be reaped.
-    return startedNow == started && state != 'Z' && state != 'X' ? 1 : 0;
+    if (startedNow != started || state == 'Z' || state == 'X') return 0;
+    // A live process is a run of the folder only when it holds the folder open: any other
+    // process a marker names (a marker is data, and may name any) is none.
+    return folder == nullptr || holdsFolderOpen(pid, folder) ? 1 : 0;
 }
 
 Cstring homeFolder() {

@@ -50,7 +50,7 @@ class ClinuxHostServices : public ChostServices {
     int lockDataFolder(char const* folder) override;
     void unlockDataFolder() override;
     Cstring processIdentity() override;
-    int processRuns(Cstring const& identity) override;
+    int processRuns(Cstring const& identity, char const* folder) override;
 
     bool progressOpen = false;
     void (*fileRequestDone)(void* context, char const* path) = nullptr;

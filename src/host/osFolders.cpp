@@ -139,7 +139,12 @@ int storeRegistryStuff() {
     if (!dataFolderReadOnly.empty()) return 1;
     Cstring path = getRegistryFileName();
     VTRACE(2, "storing registry " << path);
-    return saveRegistryTree(globalVariablesDir, path.c_str());
+    int failed = saveRegistryTree(globalVariablesDir, path.c_str());
+    if (failed && globalVariablesDir && globalVariablesDir->firstChild)
+        saySaveFailed(path.c_str(), lastWriteError.c_str(), "the options stay as the old file has them");
+    else if (!failed)
+        saySaveWorked(path.c_str());
+    return failed;
 }
 
 int _revertToDefaults(Cstring file) {

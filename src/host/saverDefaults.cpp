@@ -6,6 +6,7 @@
 
 #include "host/linuxHostServices.h"
 #include "support/cerr.h"
+#include "support/fileIO.h"
 #include "support/globals.h"
 
 uint8_t gUseAllScreens = 1;
@@ -102,8 +103,11 @@ int writeSaverDefaults(CsaverDefaults const& values) {
     bool saved = g_key_file_save_to_file(file, path.c_str(), &failure);
     g_key_file_free(file);
     if (!saved) {
+        saySaveFailed(path.c_str(), failure ? failure->message : nullptr,
+                      "the sheet's other options stay as they were");
         noteFailure("saver defaults not written: ", failure);
         return 1;
     }
+    saySaveWorked(path.c_str());
     return 0;
 }

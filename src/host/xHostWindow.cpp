@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 int xErrors = 0;
@@ -15,7 +16,25 @@ int countXError(Display*, XErrorEvent*) {
     xErrors++;
     return 0;
 }
+
+void (*displayLost)() = nullptr;
+int onIOError(Display*) {
+    if (displayLost) displayLost();
+    _exit(1); // what is told of a lost display never returns; nothing else can go on
+}
+
+// Why no display opened, naming the one tried and the way without one.
+Cstring noDisplay(char const* displayName) {
+    char const* name = XDisplayName(displayName);
+    Cstring which = name && *name ? Cstring("\"") + name + "\"" : Cstring("($DISPLAY is not set)");
+    return Cstring("cannot open X display ") + which + "; to run without one: velmora --headless WxH";
+}
 } // namespace
+
+void onLostDisplay(void (*ends)()) {
+    displayLost = ends;
+    XSetIOErrorHandler(ends ? onIOError : nullptr);
+}
 
 CxHostWindow::~CxHostWindow() {
     if (!display) return;
@@ -32,7 +51,7 @@ int CxHostWindow::createOwn(char const* displayName, int w, int h, char const* t
     XSetErrorHandler(countXError);
     display = XOpenDisplay(displayName);
     if (!display) {
-        error = "cannot open X display";
+        error = noDisplay(displayName);
         return 1;
     }
     int screen = DefaultScreen(display);
@@ -70,7 +89,7 @@ int CxHostWindow::adopt(char const* displayName, unsigned long w) {
     XSetErrorHandler(countXError);
     display = XOpenDisplay(displayName);
     if (!display) {
-        error = "cannot open X display";
+        error = noDisplay(displayName);
         return 1;
     }
     return watch(w);
@@ -80,7 +99,7 @@ int CxHostWindow::adoptRoot(char const* displayName) {
     XSetErrorHandler(countXError);
     display = XOpenDisplay(displayName);
     if (!display) {
-        error = "cannot open X display";
+        error = noDisplay(displayName);
         return 1;
     }
     return watch(RootWindow(display, DefaultScreen(display)));

@@ -66,3 +66,8 @@ class CxHostWindow {
     bool pointerShown = true;
     unsigned long blankCursor = 0; // made on first use
 };
+
+// Tells ends when the connection to an X display is lost (the server ended, the program's
+// connection was killed), from inside whichever X call found out, on any connection of the
+// process; ends never returns. Null: the library's default (a message and the end).
+void onLostDisplay(void (*ends)());

@@ -17,8 +17,8 @@ void logLine(Cstring const& text) {
 namespace {
 int keptFilesRunning = 0;
 
-// The file is named in the run marker while it runs, so that a process that ends meanwhile
-// (a crash) costs the next start nothing but this file.
+// The file is noted while it runs, so that a fault of the process meanwhile names it in the
+// run marker (host/crashRecord).
 class CkeptFileRun {
   public:
     explicit CkeptFileRun(char const* p) : path(p) {
@@ -77,6 +77,11 @@ bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs)
     if (moved) {
         logLine(Cstring("damaged file ") + path + " (" + reason + ") set aside as " + aside);
         if (setAsideAs) *setAsideAs = aside;
+        Cstring name = path;
+        noPath(name);
+        noteForViewer(Cstring("Your file ") + path + " could not be used (" + reason + "). It is kept as " +
+                      aside + ", and Velmora goes on without it. To use it again, stop Velmora, mend it " +
+                      "and rename it back to " + name + ".");
     } else {
         logLine(Cstring("damaged file ") + path + " (" + reason + ") could not be set aside; it is not read");
     }

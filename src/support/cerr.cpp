@@ -1,10 +1,12 @@
 #include "support/cerr.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include "host/osFunctions.h"
+#include "host/soundOutput.h"
 #include "support/engineHooks.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
@@ -205,10 +207,26 @@ void CexitHold::forget() {
 
 bool processEndsAtOnce = false;
 
+namespace {
+std::vector<Cstring> viewerNotes;
+} // namespace
+
+void noteForViewer(Cstring const& text) {
+    std::fprintf(stderr, "velmora: %s\n", text.c_str());
+    if (viewerNotes.size() < 8) viewerNotes.push_back(text);
+}
+
+std::vector<Cstring> takeViewerNotes() {
+    std::vector<Cstring> taken;
+    taken.swap(viewerNotes);
+    return taken;
+}
+
 void exit0(char const* message) {
     VTRACE(1, "exit0 " << message);
     if (masterOut.is_open()) masterOut << "exit0" << message << std::endl;
     renewRunningScriptFile(true); // a changed file of the resource copy ends this process only
+    OS::closeAudio();             // a sound device left open is complained of as the process ends
     std::exit(0);
 }
 

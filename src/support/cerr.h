@@ -98,6 +98,13 @@ void closeAllChannels(char const* tag);
 void setBit(unsigned long& mask, int bit);
 void clearBit(unsigned long& mask, int bit);
 
+// What the viewer must be told where he looks (a file of his set aside): it goes to stderr at
+// once, and the scene shows it on its message page once it can (a window's run). The caller
+// logs it.
+void noteForViewer(Cstring const& text);
+// The notes not shown yet, taken (the scene shows them).
+std::vector<Cstring> takeViewerNotes();
+
 // Exit bookkeeping.
 [[noreturn]] void exit0(char const* message);
 // Set just before the process ends at once (exit0 after the globals are freed): a start

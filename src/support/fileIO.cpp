@@ -242,8 +242,9 @@ void file_close(std::ofstream& out) {
                   << "safe write of:" << name << "  " << (good ? 1 : 0));
     if (name.empty()) return;
     if (!good) {
-        // The old file is untouched; what was written stays beside it as "<name>.temp", and
-        // since nothing is pending any more no later close swaps it in.
+        // The old file is untouched; what was written of the new one goes, so no empty or
+        // part-written ".temp" stays beside it.
+        std::remove((replaceCommonPathKeyword(name) + ".temp").c_str());
         out.setstate(std::ios::failbit);
         return;
     }
@@ -556,4 +557,28 @@ void toUpper(Cstring& text) {
     char* p = text;
     for (int i = 0; i < text.size(); i++)
         if (p[i] >= 'a' && p[i] <= 'z') p[i] = static_cast<char>(p[i] - 'a' + 'A');
+}
+
+namespace {
+std::vector<std::string> savesSaidFailed; // "path: why", each said once
+} // namespace
+
+void saySaveFailed(char const* path, char const* why, char const* consequence) {
+    std::string said = std::string(path ? path : "") + ": " + (why ? why : "");
+    for (std::string const& known : savesSaidFailed)
+        if (known == said) return;
+    if (savesSaidFailed.size() < 64) savesSaidFailed.push_back(said);
+    Cstring line = Cstring("couldn't save \"") + (path ? path : "") +
+                   "\": " + (why && *why ? why : "not written") + " (" +
+                   (consequence ? consequence : "the old file stays") + ")";
+    VTRACE(1, line);
+    if (masterOut.is_open()) masterOut << line << std::endl;
+    std::fprintf(stderr, "velmora: %s\n", line.c_str());
+}
+
+void saySaveWorked(char const* path) {
+    std::string prefix = std::string(path ? path : "") + ": ";
+    for (size_t i = savesSaidFailed.size(); i-- > 0;)
+        if (savesSaidFailed[i].compare(0, prefix.size(), prefix) == 0)
+            savesSaidFailed.erase(savesSaidFailed.begin() + static_cast<long>(i));
 }

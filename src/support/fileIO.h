@@ -82,6 +82,12 @@ Cstring descriptorPath(int fd);
 bool openOwnStream(std::ofstream& out, char const* fullPath, int how);
 bool openOwnStream(std::ifstream& in, char const* fullPath, int how = OWN_READ);
 
+// A save that could not be written (the registry, the custom variables, the saver's
+// defaults): said once, in the log and on stderr, naming the file, why and what follows,
+// until a save of that file works again (saySaveWorked).
+void saySaveFailed(char const* path, char const* why, char const* consequence);
+void saySaveWorked(char const* path);
+
 // Whether this run may write in the data folder: it is known, writable and no other run of
 // the program keeps it. Writes there are refused otherwise (with dataFolderReadOnly's reason).
 bool mayWriteDataFolder();

@@ -18,6 +18,7 @@ int runningScriptSource = -1;
 int parsingScriptSource = -1;
 Cstring runMarkerPath;
 Cstring ownRunMarker;
+CfaultNote faultNote;
 std::vector<CscriptSource> scriptSources;
 
 namespace fs = std::filesystem;
@@ -28,7 +29,6 @@ CcopyLoad* currentLoad = nullptr;
 unsigned loadsBlamed = 0; // the loads that ended the start naming a file
 // Every file of the copy this process read (whole paths, at most a few thousand).
 std::vector<Cstring> copyFilesRead;
-std::vector<Cstring> ownFilesRead; // own script files run since the marker began
 
 // The path inside the copy ("tanks/x/x.tank"), or false when path leads elsewhere.
 bool partOfCopy(char const* path, std::string& part) {
@@ -49,6 +49,18 @@ std::string firstLine(fs::path const& path) {
     std::string line;
     std::getline(in, line);
     return line;
+}
+
+// Path made relative to the data folder when it lies inside it and outside the copy.
+bool ownDataFileName(char const* path, std::string& name) {
+    if (path == nullptr || appDataDir.empty()) return false;
+    std::error_code error;
+    std::string whole =
+        fs::absolute(replaceCommonPathKeyword(path).c_str(), error).lexically_normal().string();
+    std::string folder = appDataDir.c_str();
+    if (error || whole.size() <= folder.size() || whole.compare(0, folder.size(), folder) != 0) return false;
+    name = whole.substr(folder.size());
+    return name.compare(0, 10, "Resources/") != 0;
 }
 
 // The copy is the installed tree's (the host writes the stamp with the copy).
@@ -286,29 +298,13 @@ int scriptSourceIndex(char const* path) {
     source.path = whole.c_str();
     std::string part;
     if (partOfCopy(whole.c_str(), part)) source.part = part.c_str();
+    std::string own;
+    if (ownDataFileName(whole.c_str(), own)) source.own = own.c_str();
     scriptSources.push_back(source);
     return static_cast<int>(scriptSources.size() - 1);
 }
 
 namespace {
-// Path made relative to the data folder when it lies inside it and outside the copy.
-bool ownDataFileName(char const* path, std::string& name) {
-    if (path == nullptr || appDataDir.empty()) return false;
-    std::error_code error;
-    std::string whole =
-        fs::absolute(replaceCommonPathKeyword(path).c_str(), error).lexically_normal().string();
-    std::string folder = appDataDir.c_str();
-    if (error || whole.size() <= folder.size() || whole.compare(0, folder.size(), folder) != 0) return false;
-    name = whole.substr(folder.size());
-    return name.compare(0, 10, "Resources/") != 0;
-}
-
-void appendToOwnMarker(char const* what, std::string const& name) {
-    std::ofstream marker;
-    if (!ownRunMarker.empty() && openOwnStream(marker, ownRunMarker.c_str(), OWN_APPEND | OWN_QUIET))
-        marker << ":s " << what << " " << name << "\n";
-}
-
 // A relative name of plain pieces (no "", "." or ".."), the file there a regular file.
 Cstring plainFileUnder(Cstring const& folder, char const* name) {
     if (name == nullptr || *name == 0 || *name == '/' || folder.empty()) return Cstring();
@@ -330,25 +326,19 @@ Cstring plainFileUnder(Cstring const& folder, char const* name) {
 
 void ownScriptFileBegins(char const* path) {
     std::string name;
-    if (!ownDataFileName(path, name)) return;
-    appendToOwnMarker("reading", name);
+    if (!ownDataFileName(path, name) || name.size() >= sizeof faultNote.reading) return;
+    std::memcpy(faultNote.reading, name.c_str(), name.size() + 1);
 }
 
-void ownScriptFileEnds(char const* path) {
-    std::string name;
-    if (!ownDataFileName(path, name)) return;
-    appendToOwnMarker("read", name);
-    for (Cstring const& known : ownFilesRead)
-        if (known == name.c_str()) return;
-    if (ownFilesRead.size() < 16) ownFilesRead.push_back(name.c_str());
+void ownScriptFileEnds(char const*) {
+    faultNote.reading[0] = 0; // an outer file's lines name it again as they run
 }
 
-std::vector<Cstring> const& ownScriptFilesRead() {
-    return ownFilesRead;
-}
-
-void forgetOwnScriptFilesRead() {
-    ownFilesRead.clear();
+char const* ownFileAtWorkNow() {
+    if (faultNote.reading[0]) return faultNote.reading;
+    int running = runningScriptSource;
+    if (running < 0 || running >= static_cast<int>(scriptSources.size())) return "";
+    return scriptSources[static_cast<size_t>(running)].own.c_str();
 }
 
 Cstring ownFileNamedInMarker(char const* name) {

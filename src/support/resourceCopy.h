@@ -71,17 +71,14 @@ extern Cstring runMarkerPath;
 // The full path of this run's marker while this run keeps one ("" when it keeps none).
 extern Cstring ownRunMarker;
 
-// ---- the data folder's own script files in the run marker
+// ---- the data folder's own script files, for a fault of the process
 //
 // A file of the data folder outside the copy that runs as a script (the settings, the
-// registry, "msg.txt") is named in this run's marker while it runs (":s reading name") and
-// once it has run (":s read name"); the start after a run that ended while it ran sets it
-// aside. Names are relative to the data folder.
+// registry, "msg.txt") is noted while it is read, so that a fault of the process itself
+// while it is read, or while a line parsed from it runs, can name it in the run marker
+// (host/crashRecord). Names are relative to the data folder.
 void ownScriptFileBegins(char const* path);
 void ownScriptFileEnds(char const* path);
-// The own script files that have run since the marker was begun (at most 16).
-std::vector<Cstring> const& ownScriptFilesRead();
-void forgetOwnScriptFilesRead();
 // A name a marker gives for a file of the data folder: relative, with no "." or ".." piece
 // and no empty one; the file it names must be a regular file there (no link). The whole
 // path, or empty when the name is refused.
@@ -90,9 +87,21 @@ Cstring ownFileNamedInMarker(char const* name);
 // or ".." piece, naming a regular file of the copy; its whole path, else empty.
 Cstring copyFileNamedInMarker(char const* part);
 
+// What the fault handler reads as the process dies: fixed buffers, kept up to date as the
+// run goes (no allocation and no lock is needed to read them).
+struct CfaultNote {
+    char marker[4096] = {}; // this run's marker ("" while it keeps none)
+    char reading[256] = {}; // the own script file being read now ("" none)
+};
+extern CfaultNote faultNote;
+// The data folder's own script file whose line runs now, or being read now; "" for none.
+// Safe to call from a fault handler.
+char const* ownFileAtWorkNow();
+
 struct CscriptSource {
     Cstring path;       // whole
     Cstring part;       // inside the copy ("species/x/x.spec"); empty for other files
+    Cstring own;        // a file of the data folder outside the copy: its name there
     bool named = false; // in the run marker
 };
 extern std::vector<CscriptSource> scriptSources;

@@ -5,8 +5,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "host/hostServices.h"
@@ -15,7 +17,9 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/globals.h"
+#include "support/keptText.h"
 #include "support/resourceCopy.h"
+#include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
 #include "world/velmoraFunctions.h"
@@ -24,6 +28,7 @@ namespace {
 
 char const* const kMarker = "[APD]isRunning.txt";
 bool takingClosed = false;
+bool folderUnlockable = false; // this run's folder cannot be locked: markers alone tell runs apart
 
 void logLine(Cstring const& text) {
     VTRACE(1, text);
@@ -35,13 +40,24 @@ void pause50ms() {
     nanosleep(&pause, nullptr);
 }
 
-bool listed(std::vector<Cstring> const& list, Cstring const& name) {
-    for (Cstring const& known : list)
-        if (known == name) return true;
-    return false;
-}
+// The start counts as the registry held them when this run read it.
+int runsRead = 0, runsThisVersionRead = 0;
 
+// A whole-number setting of a kept text (":set name 12"), or fallback when it holds none.
+int keptNumber(std::string const& text, char const* name, int fallback) {
+    std::string key = std::string(":set ") + name + " ";
+    for (size_t at = 0; (at = text.find(key, at)) != std::string::npos; at += key.size())
+        if (at == 0 || text[at - 1] == '\n') return std::atoi(text.c_str() + at + key.size());
+    return fallback;
+}
 } // namespace
+
+void countThisStart() {
+    runsRead = numRuns;
+    runsThisVersionRead = numRunsThisVersion;
+    numRuns++;
+    numRunsThisVersion++;
+}
 
 CleftRun readLeftRun(char const* path, bool keeping) {
     CleftRun left;
@@ -50,7 +66,6 @@ CleftRun readLeftRun(char const* path, bool keeping) {
     if (!openOwnStream(in, replaceCommonPathKeyword(path).c_str(), keeping ? OWN_READ : OWN_QUIET))
         return left;
     left.present = true;
-    std::vector<Cstring> reading;
     auto take = [](std::string const& line, char const* prefix, Cstring& into) {
         size_t n = std::strlen(prefix);
         if (line.compare(0, n, prefix) != 0) return false;
@@ -64,42 +79,70 @@ CleftRun readLeftRun(char const* path, bool keeping) {
             left.phase = value;
         else if (take(line, ":s pid ", value))
             left.identity = value;
-        else if (line == ":s retry 1")
-            left.retry = true;
-        else if (take(line, ":s reading ", value) && reading.size() < 64)
-            reading.push_back(value);
-        else if (take(line, ":s read ", value) && left.read.size() < 64 && !listed(left.read, value))
-            left.read.push_back(value);
-        else if (take(line, ":s ran ", value) && left.ran.size() < 64)
+        else if (take(line, ":s suspect ", value))
+            left.suspect = value;
+        else if (take(line, ":s fault ", value) && left.faultSignal == 0) {
+            // ":s fault <signal> <kind> [<file>]", as the fault handler writes it
+            std::istringstream fields(value.c_str());
+            std::string kind, file;
+            int signal = 0;
+            if (!(fields >> signal >> kind) || signal <= 0) continue;
+            fields >> file;
+            left.faultSignal = signal;
+            left.faultKind = kind.c_str();
+            left.faultFile = file.c_str();
+        } else if (take(line, ":s ran ", value) && left.ran.size() < 64)
             left.ran.push_back(value);
     }
-    // Begun and never finished: the run ended while it ran the file.
-    for (Cstring const& name : reading)
-        if (!listed(left.read, name) && !listed(left.ended, name)) left.ended.push_back(name);
     return left;
 }
 
 bool leftRunAlive(CleftRun const& left) {
     if (!left.present || left.identity.empty()) return false;
     if (left.identity == hostServices().processIdentity()) return false;
-    return hostServices().processRuns(left.identity) == 1;
+    return hostServices().processRuns(left.identity, appDataDir.c_str()) == 1;
 }
 
-bool settleLeftRun(CleftRun const& left) {
+namespace {
+// How the run ended, as far as its marker tells, for the log.
+Cstring howItEnded(CleftRun const& left) {
+    if (left.faultSignal == 0)
+        return "it was ended from outside (killed, the power, memory) or crashed unrecorded";
+    Cstring how = Cstring("signal ") + std::to_string(left.faultSignal).c_str();
+    if (left.faultKind == "own") how += " in the program's own code";
+    if (left.faultKind == "library") how += " inside a library (a graphics or sound driver, the system)";
+    if (left.faultKind == "memory") how += ": memory ran out";
+    if (left.faultKind == "sent") how += ", sent by another process";
+    if (!left.faultFile.empty()) how += Cstring(" while it ran ") + left.faultFile;
+    return how;
+}
+} // namespace
+
+bool settleLeftRun(CleftRun const& left, Cstring& suspect) {
+    suspect = "";
     if (!left.present || !mayWriteDataFolder()) return false;
-    bool startEnded = startUpPhase(left.phase);
-    for (Cstring const& name : left.ended) {
-        Cstring path = ownFileNamedInMarker(name.c_str());
-        if (!path.empty())
-            setKeptFileAside(path.c_str(), "the last run ended while it ran this file", nullptr);
+    // A run this process cannot judge (another machine's, on a folder without locks) may
+    // still go on: it is no crash to mend.
+    if (folderUnlockable && !left.identity.empty() &&
+        hostServices().processRuns(left.identity, nullptr) == -1) {
+        logLine(Cstring("run marker: it names a run of another machine (process ") + left.identity +
+                "), which nothing here can judge: it is neither mended after nor waited for");
+        return false;
     }
-    if (startEnded && left.retry) {
-        // The copy was made again after the start before; what the starts still share is the
-        // user's own files.
-        for (Cstring const& name : left.read) {
-            Cstring path = ownFileNamedInMarker(name.c_str());
-            if (!path.empty())
-                setKeptFileAside(path.c_str(), "two starts in a row ended before their first frame", nullptr);
+    bool startEnded = startUpPhase(left.phase);
+    logLine(Cstring("the last run ended uncleanly (") + left.phase + "): " + howItEnded(left) +
+            "; the data folder's own files stay as they are");
+    // Only the program's own fault while a file of the user ran lays it at that file's door,
+    // and only twice in a row: the file is set aside after the second.
+    if (left.faultSignal != 0 && left.faultKind == "own" && !left.faultFile.empty()) {
+        Cstring path = ownFileNamedInMarker(left.faultFile.c_str());
+        if (!path.empty() && left.suspect == left.faultFile)
+            setKeptFileAside(path.c_str(), "the program failed twice in a row while it ran this file",
+                             nullptr);
+        else if (!path.empty()) {
+            suspect = left.faultFile;
+            logLine(Cstring("run marker: the program failed while it ran ") + left.faultFile +
+                    "; it is read again, and set aside should the next run fail in it the same way");
         }
     }
     if (!startEnded) {
@@ -123,6 +166,7 @@ void takeDataFolder(Cstring& note) {
     note = "";
     dataFolderHeldElsewhere = false;
     takingClosed = false;
+    folderUnlockable = false;
     int held = hostServices().lockDataFolder(appDataDir.c_str());
     int reason = errno;
     // A stopping run saves for a second or two (its marker names its closing); a killed one
@@ -130,7 +174,8 @@ void takeDataFolder(Cstring& note) {
     for (int waited = 0; held == 1 && waited < kClosingRunWaitMs && !(programStopAsked && programStopAsked());
          waited += 50) {
         CleftRun left = readLeftRun(kMarker);
-        bool gone = left.present && !left.identity.empty() && hostServices().processRuns(left.identity) == 0;
+        bool gone = left.present && !left.identity.empty() &&
+                    hostServices().processRuns(left.identity, appDataDir.c_str()) == 0;
         if (left.phase != "closing" && !(gone && waited < kGoneRunWaitMs)) break;
         pause50ms();
         held = hostServices().lockDataFolder(appDataDir.c_str());
@@ -138,6 +183,7 @@ void takeDataFolder(Cstring& note) {
     }
     Cstring holder = "another run of Velmora";
     if (held == -1) {
+        folderUnlockable = true;
         // No lock to be had here: the marker alone tells whether another run lives.
         note = Cstring("the data folder \"") + appDataDir + "\" cannot be locked (" + std::strerror(reason) +
                "): runs sharing it are told apart by the run marker alone";
@@ -174,12 +220,18 @@ bool takeDataFolderWhenFree() {
     logLine(said);
     std::fprintf(stderr, "velmora: %s\n", said.c_str());
     // The other run may have ended uncleanly: its marker is judged as a start would.
-    if (left.present && !leftRunAlive(left) && settleLeftRun(left)) {
+    Cstring suspect;
+    if (left.present && !leftRunAlive(left) && settleLeftRun(left, suspect)) {
         logLine("the run that kept the data folder ended before its first frame: the resource copy is made "
                 "again from the install folder");
         OS::copyResourcesFromInstall();
     }
-    beginRunMarker(false);
+    beginRunMarker(suspect);
+    // This run's start is counted on top of the other run's.
+    std::string registry = readKeptText(OS::getRegistryFileName().c_str());
+    numRuns = keptNumber(registry, "runs", runsRead) + numRuns - runsRead;
+    numRunsThisVersion =
+        keptNumber(registry, "runsTV", runsThisVersionRead) + numRunsThisVersion - runsThisVersionRead;
     settingsNotSaved = "";
     if (shopKeeper && shopKeeper->saveFailureTold) {
         shopKeeper->saveFailureTold = 0;

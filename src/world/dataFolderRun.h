@@ -8,12 +8,17 @@
 // it cannot be opened) is told apart by the run marker alone: the process it names, alive or
 // gone.
 //
-// The marker a run left behind tells the next start what to mend before anything runs:
-// an own script file the run ended in while it ran it is set aside; after two starts in a row
-// that ended before their first frame, every own script file the second one ran is set aside
-// too (the copy was made again after the first, so what is left is the user's data); the
-// files of the copy whose scripts ran after the first frame are copied again where they
-// differ; a start that ended before its first frame has the whole copy made again.
+// The marker a run left behind tells the next start what to mend before anything runs: a
+// start that ended before its first frame has the whole copy made again (the copy is the
+// program's, and may have ended it); the files of the copy whose scripts ran after the first
+// frame are copied again where they differ. The user's own files (the settings, the
+// registry) are blamed only on what the process itself recorded as it died: a fault of the
+// program's own code while it read the file or ran a line of it (host/crashRecord). The next
+// start then names the file as suspect, and when that start fails in it the same way, it is
+// set aside. An end from outside (a kill, the power, memory running out, a fault inside a
+// library such as the graphics driver) leaves the user's files as they are, however often it
+// comes. A marker whose process cannot be judged (one of another machine, in a folder that
+// cannot be locked) is neither a crash nor a live run: it is left unjudged.
 #pragma once
 
 #include <vector>
@@ -23,21 +28,23 @@
 struct CleftRun {
     bool present = false;
     Cstring phase;
-    Cstring identity;           // the process it names ("" for a marker of an older build)
-    bool retry = false;         // its start followed one that ended before its first frame
-    std::vector<Cstring> ended; // own script files it began to run and did not finish
-    std::vector<Cstring> read;  // own script files it ran in its start
-    std::vector<Cstring> ran;   // files of the copy whose scripts ran after its first frame
+    Cstring identity;         // the process it names ("" for a marker of an older build)
+    Cstring suspect;          // an own file the run before it failed in
+    int faultSignal = 0;      // the fault the process died of, 0 when none was recorded
+    Cstring faultKind;        // "own" (the program's code), "library", "memory" or "sent"
+    Cstring faultFile;        // the own file being read, or whose line ran, then
+    std::vector<Cstring> ran; // files of the copy whose scripts ran after its first frame
 };
 
 // The marker at path as text; another run's too, but only the run that keeps the folder
 // (keeping) sets aside what stands in its place.
 CleftRun readLeftRun(char const* path, bool keeping = false);
-// The marker names a process that still runs, other than this one.
+// The marker names a run of this folder that still goes on, other than this one.
 bool leftRunAlive(CleftRun const& left);
 // Acts on a marker a run left behind (see above); true when that run ended before its first
-// frame: the caller has the copy made again before any of it runs.
-bool settleLeftRun(CleftRun const& left);
+// frame: the caller has the copy made again before any of it runs. suspect: the own file
+// this run's marker is to name as suspect ("" none).
+bool settleLeftRun(CleftRun const& left, Cstring& suspect);
 
 // The start's look at the folder: takes it, or waits for a run that is closing or gone, or
 // runs beside a live one keeping nothing (said on stderr and in that run's log). What the
@@ -49,6 +56,10 @@ bool takeDataFolderWhenFree();
 // From now on this run no longer takes the folder (its stop would write what waits for
 // something it cannot write any more); a new start clears it.
 void keepDataFolderHeldElsewhere();
+// Counts this start of the program in the registry's start counts, once however often its
+// engine starts again within it; a run that takes the folder late counts it on top of what
+// the other run saved.
+void countThisStart();
 // How long a start waits for the lock of a run its marker names that is gone (a process
 // killed holds its files a moment longer).
 constexpr int kGoneRunWaitMs = 3000;

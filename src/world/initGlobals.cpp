@@ -151,11 +151,12 @@ int initGlobals() {
     enterRunPhase("initGlobals", false);
     // What the run before left to mend goes before anything of the folder is read; then this
     // run's marker names it, so that a start that ends from here on costs only itself.
-    bool startEnded = settleLeftRun(left);
+    Cstring suspect;
+    bool startEnded = settleLeftRun(left, suspect);
     if (startEnded)
         masterLine("the last start ended before its first frame: the resource copy is made again "
                    "from the install folder");
-    beginRunMarker(startEnded);
+    beginRunMarker(suspect);
     createRegistryAndRegisterVars(root);
     root->registerString(randomMachineID, "rmid", 1);
     root->registerString(webServerBase, "webServer", 1);
@@ -184,6 +185,7 @@ int initGlobals() {
         VTRACE(1, "new version");
         OS::storeRegistryStuff();
     }
+    countThisStart();
     return failures;
 }
 

@@ -70,6 +70,9 @@ class CshopKeeper : public CdirectoryVar {
     // ---- the frame step (shopKeeperFrame.cpp)
     // One display's step; 1 when it ran or was skipped, 0 when updateShop asked to stop.
     int timerMoveFrame(CgraphicsAPI* device);
+    // Shows what the viewer must be told (a file of his set aside) on the message page, once
+    // a tank is in focus; a screen saver's run shows nothing (stderr has it).
+    void showViewerNotes();
     // 0 to go on rendering, non-zero to skip the rest of the step.
     int updateShop();
     void perRefreshStuff();
@@ -92,6 +95,9 @@ class CshopKeeper : public CdirectoryVar {
     void saveCustomVars();
     // Folds the hours of this run into the weekly activity map.
     void updateHours();
+    // Saves what a stop saves (the settings, the tanks, the hours, the registry) without
+    // taking anything down: for a run that must end at once, its display gone.
+    void saveForSuddenEnd();
 
     // ---- energy saving (shopKeeperEnergy.cpp)
     void doFullRefreshRate();

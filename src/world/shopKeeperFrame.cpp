@@ -30,7 +30,19 @@ int CshopKeeper::timerMoveFrame(CgraphicsAPI* device) {
     perRefreshStuff();
     if (!frameStepDone) markStartFinished();
     frameStepDone = 1;
+    showViewerNotes();
     return 1;
+}
+
+void CshopKeeper::showViewerNotes() {
+    // A screen saver's notes went to stderr and the log alone: nobody could close a page.
+    if (!hasMouse || !controlPanel || !focusTankObject) return;
+    std::vector<Cstring> notes = takeViewerNotes();
+    if (notes.empty()) return;
+    Cstring text;
+    for (Cstring const& note : notes)
+        text += (text.empty() ? Cstring() : Cstring(" ")) + note;
+    ShowMessage(text.c_str(), "", 1);
 }
 
 int CshopKeeper::updateShop() {

@@ -117,6 +117,16 @@ void CshopKeeper::clearShopkeeper() {
     emptyTrash();
 }
 
+void CshopKeeper::saveForSuddenEnd() {
+    if (shopIsOpen && !erroredExit) {
+        storeSequenceHolder(); // which tank each display shows, as a change of tank keeps it
+        saveShopSettings();
+        updateHours();
+        lifetimeRunMinutes += globalSeconds / 60;
+    }
+    OS::storeRegistryStuff();
+}
+
 // Settings that cannot be written (a full disk, a file that may not be replaced) stop
 // nothing: the old file stays, the aquarium runs on and the next save tries again. The log
 // says so once, and so does the message page, once a tank shows it (not at the stop).
@@ -189,8 +199,13 @@ std::string CshopKeeper::settingsFileText() {
 }
 
 void CshopKeeper::saveCustomVars() {
-    if (Cvariable* custom = getChild("customVars"))
-        if (custom->parent == this) custom->saveTree("[APD]customVars.txt", 0);
+    Cvariable* custom = getChild("customVars");
+    if (custom == nullptr || custom->parent != this) return;
+    Cstring path = replaceCommonPathKeyword("[APD]customVars.txt");
+    if (custom->saveTree(path.c_str(), 0) != 0)
+        saySaveFailed(path.c_str(), lastWriteError.c_str(), "the old file stays");
+    else
+        saySaveWorked(path.c_str());
 }
 
 void CshopKeeper::updateHours() {

@@ -81,8 +81,6 @@ int CshopKeeper::openShop() {
     startHourOfWeek = hourOfWeekNow();
     if (activeTimes.size() != kHoursPerWeek) activeTimes = std::string(kHoursPerWeek, '1').c_str();
     shiftActivityDigit(activeTimes, startHourOfWeek, 3);
-    numRuns++;
-    numRunsThisVersion++;
     if (initFastRand() != 0 || !initFastNoise(this)) {
         setExitError("Couldn't init random/noise generator", 1);
         return 1;

@@ -1,5 +1,6 @@
 #include "world/velmoraFunctions.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,34 +21,39 @@ namespace {
 // The marker of this run names the start-up: its first frame is not drawn yet.
 bool markedStarting = false;
 Cstring markerIdentity; // this process as its marker names it
-bool markerRetry = false;
+Cstring markerSuspect;  // an own file the run before failed in (see world/dataFolderRun.h)
+
+// The marker's path where a fault of the process can write it (host/crashRecord).
+void noteOwnRunMarker(Cstring const& path) {
+    ownRunMarker = path;
+    size_t n = path.size() < int(sizeof faultNote.marker) ? size_t(path.size()) : 0;
+    std::memcpy(faultNote.marker, path.c_str(), n);
+    faultNote.marker[n] = 0;
+}
 
 void rewriteMarker() {
     markedStarting = startUpPhase(phaseName);
     Cstring marker = Cstring(":s pn ") + phaseName + "\n:s sof " + stdoutFilename + "\n";
     if (!markerIdentity.empty()) marker += Cstring(":s pid ") + markerIdentity + "\n";
-    if (markedStarting) {
-        if (markerRetry) marker += ":s retry 1\n";
-        for (Cstring const& name : ownScriptFilesRead())
-            marker += Cstring(":s read ") + name + "\n";
-    }
+    if (!markerSuspect.empty()) marker += Cstring(":s suspect ") + markerSuspect + "\n";
     for (Cstring const& part : copyScriptsRun())
         marker += Cstring(":s ran ") + part + "\n";
     bool written = createDiskFile("[APD]isRunning.txt", marker.c_str(), -1) == 0;
-    ownRunMarker =
-        written && mayWriteDataFolder() ? replaceCommonPathKeyword("[APD]isRunning.txt") : Cstring();
+    noteOwnRunMarker(written && mayWriteDataFolder() ? replaceCommonPathKeyword("[APD]isRunning.txt")
+                                                     : Cstring());
 }
 } // namespace
 
 bool startUpPhase(Cstring const& phase) {
-    return phase == "initGlobals" || phase == "openShop";
+    for (char const* starting : {"initGlobals", "openShop", "loadup", "loadSettings", "afterSettings"})
+        if (phase == starting) return true;
+    return false;
 }
 
-void beginRunMarker(bool retry) {
+void beginRunMarker(Cstring const& suspect) {
     if (!mayWriteDataFolder() || global_isPreview || erroredExit) return;
     markerIdentity = hostServices().processIdentity();
-    markerRetry = retry;
-    forgetOwnScriptFilesRead();
+    markerSuspect = suspect;
     rewriteMarker();
 }
 
@@ -64,7 +70,7 @@ Cstring runPhaseOutputFile(Cstring const& phase) {
 void clearCrashIndicatorFile() {
     markedStarting = false;
     runMarkerPath = "";
-    ownRunMarker = "";
+    noteOwnRunMarker(Cstring());
     deleteFile("[APD]isRunning.txt");
 }
 
@@ -92,11 +98,14 @@ void enterRunPhase(Cstring phase, bool writeMarker) {
     }
     Cstring name = runPhaseOutputFile(phase);
     if (masterOut.is_open()) masterOut << name << std::endl;
-    if (name.empty() || !allowStdoutFile) return;
-    if (erroredExit == 1) name = Cstring("X") + name;
-    if (shopKeeper) name = appDataDir + name;
-    if (name == stdoutFilename) return;
-    stdoutFilename = name;
-    openStdout(stdoutFilename.c_str());
+    if (!name.empty() && allowStdoutFile) {
+        if (erroredExit == 1) name = Cstring("X") + name;
+        if (shopKeeper) name = appDataDir + name;
+        if (name != stdoutFilename) {
+            stdoutFilename = name;
+            openStdout(stdoutFilename.c_str());
+        }
+    }
+    // Every phase the run passes is in the marker, not only those with an output file.
     if (!erroredExit && !global_isPreview && writeMarker) rewriteMarker();
 }

@@ -1,14 +1,13 @@
 // Run phases, the crash marker, the error-report question, the run log and small helpers.
 //
 // A run passes "initGlobals", "openShop", "loadup", "loadSettings", "afterSettings", "run",
-// "closing" and "done". Some phases switch the trace output to a file of their own and
-// rewrite the marker "[APD]isRunning.txt", which only a clean "done" deletes; a marker
-// left behind tells the next start that the run before it ended uncleanly. The marker names
-// "initGlobals" or "openShop" until the first frame is drawn: a marker left so tells of a
-// start that never got going. It also names the process (":s pid", so that a run that is
-// alive is never taken for one that ended), the data folder's own script files as they run
-// (see support/resourceCopy.h) and, after the first frame, the files of the copy whose
-// scripts ran.
+// "closing" and "done". Some phases switch the trace output to a file of their own; each
+// rewrites the marker "[APD]isRunning.txt", which only a clean "done" deletes: a marker left
+// behind tells the next start that the run before it ended uncleanly. The marker names a
+// phase of the start-up until the first frame is drawn: a marker left so tells of a start
+// that never got going. It also names the process (":s pid", so that a run that is alive is
+// never taken for one that ended), after the first frame the files of the copy whose scripts
+// ran, and what a fault of the process itself was doing as it died (host/crashRecord).
 #pragma once
 
 #include <cstdint>
@@ -82,7 +81,7 @@ extern bool engineFrameDrawn;
 // start that ended before its first frame.
 bool startUpPhase(Cstring const& phase);
 // Begins this run's marker (a screen's run that keeps the data folder), naming this process
-// and, with retry, that the start before it ended before its first frame.
-void beginRunMarker(bool retry);
+// and the own file the run before it failed in, when one did (world/dataFolderRun.h).
+void beginRunMarker(Cstring const& suspect);
 // The output file of a phase, or an empty string when the phase keeps the current one.
 Cstring runPhaseOutputFile(Cstring const& phase);

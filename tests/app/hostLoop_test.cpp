@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -390,7 +391,7 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
     // As wide as a screen: a preview keeps no marker.
     ChostRun run;
     ASSERT_EQ(openRun(run, {"--headless", "400x225", "--frames", "100000"}), 0);
-    EXPECT_EQ(std::string(readLeftRun("[APD]isRunning.txt").phase.c_str()), "openShop");
+    EXPECT_EQ(std::string(readLeftRun("[APD]isRunning.txt").phase.c_str()), "afterSettings");
     for (int i = 0; i < 3; i++)
         ASSERT_TRUE(run.step()) << exitMsg.c_str();
     EXPECT_EQ(std::string(readLeftRun("[APD]isRunning.txt").phase.c_str()), "run");
@@ -419,9 +420,10 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
     EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
 
     // A marker left behind: the copy's files it names as run are renewed (a module only the
-    // copy holds goes), any other name is ignored; an own file the run ended in while it ran
-    // it is set aside, and so is every own file read by the second of two starts in a row that
-    // ended before their first frame (the first has the copy made again).
+    // copy holds goes), any other name is ignored; a start that ended before its first frame
+    // has the copy made again. The user's own files stay, however the run ended, unless the
+    // program's own code failed while it ran one of them twice in a row: the second time it
+    // is set aside, and the viewer is told where it is kept.
     struct {
         char const* marker;
         bool moduleStays, settingsAside;
@@ -430,10 +432,26 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
         {":s pn run\n:s ran addons\n", true, false, "\"addons\" is no file of the resource copy; ignored"},
         {":s pn run\n:s ran ../settings.txt\n:s ran species/../../settings.txt\n", true, false},
         {":s pn run\n:s ran addons/mine.das\n", false, false},
-        {":s pn run\n:s reading settings.txt\n", true, true},
-        {":s pn run\n:s reading settings.txt\n:s read settings.txt\n", true, false},
-        {":s pn openShop\n:s read settings.txt\n", false, false},
-        {":s pn openShop\n:s retry 1\n:s read settings.txt\n", false, true},
+        // Killed while it read the settings, once or again and again: nothing of the user's goes.
+        {":s pn loadSettings\n", false, false, "ended from outside"},
+        {":s pn loadSettings\n:s suspect settings.txt\n", false, false},
+        {":s pn initGlobals\n", false, false},
+        // A marker of the build before, naming the files it read: they are no evidence either.
+        {":s pn run\n:s reading settings.txt\n", true, false},
+        {":s pn openShop\n:s retry 1\n:s read settings.txt\n", false, false},
+        {":s pn loadSettings\n:s fault 11 own settings.txt\n", false, false,
+         "set aside should the next run fail"},
+        {":s pn loadSettings\n:s suspect settings.txt\n:s fault 11 own settings.txt\n", false, true,
+         "failed twice in a row while it ran this file"},
+        {":s pn run\n:s suspect settings.txt\n:s fault 7 own settings.txt\n", true, true},
+        // A fault elsewhere: the graphics driver, memory running out, a signal sent, another file.
+        {":s pn loadSettings\n:s suspect settings.txt\n:s fault 11 library settings.txt\n", false, false,
+         "inside a library"},
+        {":s pn loadSettings\n:s suspect settings.txt\n:s fault 11 memory settings.txt\n", false, false},
+        {":s pn loadSettings\n:s suspect settings.txt\n:s fault 11 sent settings.txt\n", false, false},
+        {":s pn loadSettings\n:s suspect settings.txt\n:s fault 6 library\n", false, false},
+        {":s pn run\n:s suspect ../settings.txt\n:s fault 11 own ../settings.txt\n", true, false},
+        {":s pn run\n:s suspect registry.txt\n:s fault 11 own settings.txt\n", true, false},
     };
     for (auto const& row : left) {
         SCOPED_TRACE(row.marker);
@@ -443,9 +461,14 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
         std::filesystem::remove(data.file("settings.txt.damaged"));
         masterOut.close();
         resetExitState();
+        testing::internal::CaptureStderr();
         ASSERT_EQ(runProgram(first), 0) << exitMsg.c_str();
+        std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(pathExists(data.file("Resources/addons/mine.das")), row.moduleStays);
         EXPECT_EQ(pathExists(data.file("settings.txt.damaged")), row.settingsAside);
+        EXPECT_EQ(said.find("It is kept as " + data.file("settings.txt.damaged")) != std::string::npos,
+                  row.settingsAside)
+            << said;
         EXPECT_TRUE(pathExists(data.file("settings.txt")));
         if (row.logged) EXPECT_NE(logs().find(row.logged), std::string::npos);
     }
@@ -914,20 +937,171 @@ void stopLater(std::thread& t, std::function<void()> how) {
     });
 }
 
-TEST_F(HostLoop, TermSignalStopsTheRunAndSavesTheSettings) {
+// SIGTERM, Ctrl-C and a closed terminal (SIGHUP) stop the run as a stop does: it saves.
+TEST_F(HostLoop, StopSignalsStopTheRunAndSaveTheSettings) {
     REQUIRE_OFFSCREEN();
     makeFolders(true);
     installStopSignals();
-    std::thread t;
-    stopLater(t, [] { kill(getpid(), SIGTERM); });
-    int status =
-        runProgram({"--headless", "32x16", "--frames", "1000000"}); // only the signal ends it in time
-    t.join();
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(stopSignalled, 1);
-    EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGINT, SIG_DFL);
+    for (int stop : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(stop);
+        std::filesystem::remove(data.file("settings.txt"));
+        stopSignalled = 0;
+        resetExitState();
+        std::thread t;
+        stopLater(t, [stop] { kill(getpid(), stop); });
+        int status =
+            runProgram({"--headless", "32x16", "--frames", "1000000"}); // only the signal ends it in time
+        t.join();
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(stopSignalled, 1);
+        EXPECT_NE(settingsText().find("crabMood"), std::string::npos);
+    }
+    for (int stop : {SIGTERM, SIGINT, SIGHUP})
+        signal(stop, SIG_DFL);
+    stopSignalled = 0;
+}
+
+// The identity a run marker gives a process ("pid start boot"), as the program writes it.
+std::string identityOf(long pid, std::string const& boot = "") {
+    std::string stat = readWholeFile("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field; // the fields from the third on: the start time is the 22nd
+    for (int n = 3; n <= 22; n++)
+        fields >> field;
+    std::string bootNow = readWholeFile("/proc/sys/kernel/random/boot_id");
+    bootNow = bootNow.substr(0, bootNow.find('\n'));
+    return std::to_string(pid) + " " + field + " " + (boot.empty() ? bootNow : boot);
+}
+
+// However a run ends from outside, the user's own files stay in place and the next start uses
+// them: kills at fixed points of a start, once and three times in a row (each start after a
+// kill makes the copy again, and a kill there costs nothing more); a closed terminal, the X
+// server gone and the window killed once the viewer has changed something: the change is
+// saved as a stop saves it, and the run ends.
+TEST_F(HostLoop, EndsFromOutsideNeverCostTheUsersFiles) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> run = {"--headless", "400x225", "--frames", "20"};
+    for (int start = 0; start < 2; start++) // the copy, then the settings
+        ASSERT_EQ(runProgram(run), 0) << exitMsg.c_str();
+    auto replaced = [](std::string text, std::string const& key, std::string const& value) {
+        size_t at = text.find(":set " + key + " ");
+        EXPECT_NE(at, std::string::npos) << key;
+        if (at == std::string::npos) return text;
+        return text.substr(0, at) + ":set " + key + " " + value + text.substr(text.find('\n', at));
+    };
+    // The user's own: an option of the registry and a setting, neither a default.
+    writeWholeFile(data.file("registry.txt"),
+                   replaced(readWholeFile(data.file("registry.txt")), "maxFishPerTank", "64"));
+    writeWholeFile(data.file("settings.txt"), replaced(settingsText(), "masterVolume", "0.83"));
+    auto usersFilesInPlace = [&](char const* volume) {
+        EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set maxFishPerTank 64\n"),
+                  std::string::npos);
+        EXPECT_NE(settingsText().find(std::string(":set masterVolume ") + volume + "\n"), std::string::npos);
+        for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+            EXPECT_EQ(entry.path().string().find(".damaged"), std::string::npos) << entry.path();
+    };
+    std::filesystem::current_path(savedCwd); // not a copy a start worked in, which is made again
+    std::string pidFile = data.file("run.pid"), rcFile = data.file("run.rc"), said = data.file("run.err");
+    auto launch = [&](std::string const& prefix, std::string const& args) {
+        std::filesystem::remove(rcFile);
+        EXPECT_TRUE(shell("(" + prefix + " " VELMORA_PROGRAM " " + args + " 2>'" + said + "' & echo $! >'" +
+                          pidFile + "'; wait $!; echo $? >'" + rcFile + ".part' && mv '" + rcFile +
+                          ".part' '" + rcFile + "') &"));
+        for (int waited = 0; waited < 1000 && readWholeFile(pidFile).empty(); waited++)
+            usleep(1000);
+        return std::atol(readWholeFile(pidFile).c_str());
+    };
+    auto ended = [&] {
+        for (int waited = 0; !pathExists(rcFile) && waited < 1200; waited++)
+            usleep(100 * 1000);
+        std::string rc = readWholeFile(rcFile);
+        std::filesystem::remove(pidFile);
+        return rc;
+    };
+    // SIGKILL the moment the run's own marker names the phase; false when the kill came after
+    // it (tried again).
+    auto killAt = [&](std::string const& phase) {
+        for (int attempt = 0; attempt < 8; attempt++) {
+            long pid = launch("", "--headless 400x225 --frames 1000000");
+            std::string mine = ":s pid " + std::to_string(pid) + " ";
+            for (int waited = 0; waited < 600000; waited++) {
+                std::string marker = readWholeFile(data.file("isRunning.txt"));
+                if (marker.find(mine) != std::string::npos && marker.find(":s pn " + phase + "\n") == 0)
+                    break;
+                if (pathExists(rcFile)) break;
+                usleep(100);
+            }
+            kill(pid, SIGKILL);
+            ended();
+            if (readWholeFile(data.file("isRunning.txt")).find(":s pn " + phase + "\n") == 0) return true;
+        }
+        return false;
+    };
+    std::vector<std::vector<std::string>> kills = {
+        {"loadSettings"}, {"initGlobals", "loadSettings", "afterSettings"}, {"run"}};
+    for (auto const& row : kills) {
+        for (std::string const& phase : row) {
+            SCOPED_TRACE("killed at " + phase);
+            ASSERT_TRUE(killAt(phase));
+            usersFilesInPlace("0.83");
+        }
+        masterOut.close();
+        resetExitState();
+        ASSERT_EQ(runProgram(run), 0) << exitMsg.c_str();
+        usersFilesInPlace("0.83"); // read, used and saved again as they were
+        std::filesystem::current_path(savedCwd);
+    }
+    // What the viewer did, made by the script the tenth frame runs; a file says it has run.
+    auto viewerChanges = [&](char const* volume) {
+        std::filesystem::remove(data.file("seen.txt"));
+        writeWholeFile(data.file("msg.txt"),
+                       std::string(":set masterVolume ") + volume + "\n:mfile \"[APD]seen.txt\" \"1\"\n");
+    };
+    auto changeSeen = [&] {
+        for (int waited = 0; !pathExists(data.file("seen.txt")) && waited < 6000; waited++)
+            usleep(10 * 1000);
+        return pathExists(data.file("seen.txt"));
+    };
+    viewerChanges("0.29");
+    long pid = launch("", "--headless 400x225 --frames 1000000");
+    ASSERT_TRUE(changeSeen());
+    kill(pid, SIGHUP);
+    EXPECT_EQ(ended(), "0\n");
+    usersFilesInPlace("0.29");
+    // A window on an X server of the test's own, which goes or whose connection is killed.
+    std::string serverPid = data.file("x.pid"), displayFile = data.file("x.display");
+    struct {
+        char const* how;
+        std::string end;
+        char const* volume;
+    } const windows[] = {{"the X server ended", "kill $(cat '" + serverPid + "')", "0.37"},
+                         {"the window killed", "xdotool search --name '^Velmora$' windowkill", "0.41"}};
+    for (auto const& window : windows) {
+        SCOPED_TRACE(window.how);
+        std::filesystem::remove(displayFile);
+        if (!shell("command -v Xvfb >/dev/null && (Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp "
+                   "3>'" +
+                   displayFile + "' >/dev/null 2>&1 & echo $! >'" + serverPid + "')")) {
+            ADD_FAILURE() << "no Xvfb to run a window on";
+            return;
+        }
+        for (int waited = 0; waited < 3000 && readWholeFile(displayFile).find('\n') == std::string::npos;
+             waited++)
+            usleep(10 * 1000);
+        std::string display =
+            ":" + readWholeFile(displayFile).substr(0, readWholeFile(displayFile).find('\n'));
+        viewerChanges(window.volume);
+        launch("DISPLAY=" + display, "--window");
+        ASSERT_TRUE(changeSeen());
+        EXPECT_TRUE(shell("DISPLAY=" + display + " " + window.end + " >/dev/null 2>&1"));
+        EXPECT_EQ(ended(), "0\n") << readWholeFile(said);
+        EXPECT_NE(readWholeFile(said).find("the connection to the X display was lost"), std::string::npos);
+        usersFilesInPlace(window.volume);
+        EXPECT_FALSE(pathExists(data.file("isRunning.txt"))) << "saved as a stop saves";
+        shell("kill $(cat '" + serverPid + "') 2>/dev/null");
+    }
+    std::filesystem::remove(data.file("msg.txt"));
 }
 
 // An X window made here, as a screen-saver host makes one, shown and waited for. A side of
@@ -1050,9 +1224,9 @@ TEST_F(HostLoop, RunsSharingTheDataFolderAllDrawAndNoneHarmsAnother) {
         SCOPED_TRACE(way == 0 ? "together" : way == 1 ? "the second at the first's start-up" : "unlockable");
         if (unlockable && chmod(data.path().c_str(), 0333) != 0) continue;
         ASSERT_TRUE(launch("first"));
-        for (int waited = 0; atItsStartUp && waited < 60000; waited += 5) {
-            if (readWholeFile(data.file("isRunning.txt")).find(":s pn openShop") != std::string::npos) break;
-            usleep(5000);
+        for (int waited = 0; atItsStartUp && waited < 60000; waited += 1) {
+            if (startUpPhase(readLeftRun("[APD]isRunning.txt").phase)) break;
+            usleep(1000);
         }
         if (unlockable) usleep(500 * 1000); // half a second into the first's start
         ASSERT_TRUE(launch("second"));
@@ -1076,6 +1250,56 @@ TEST_F(HostLoop, RunsSharingTheDataFolderAllDrawAndNoneHarmsAnother) {
         EXPECT_EQ(stat(data.file("Resources/resources.stamp").c_str(), &now), 0);
         EXPECT_EQ(now.st_ino, stamp.st_ino) << "the copy was made again";
         EXPECT_EQ(tanks(settingsText()), tanksBefore) << settingsText();
+    }
+}
+
+// A folder that cannot be locked is told apart by the run marker alone, and a marker is data:
+// one naming a live process that holds no such folder (process 1) holds it not, nor does one
+// of another machine, which is no crash either. The start keeps the folder and saves;
+// nothing is made again or set aside.
+TEST_F(HostLoop, AMarkerHoldsAFolderWithoutLocksOnlyWhileItNamesALiveRunOfIt) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    std::vector<std::string> run = {"--headless", "400x225", "--frames", "20"};
+    for (int start = 0; start < 2; start++) // the copy, then the settings
+        ASSERT_EQ(runProgram(run), 0) << exitMsg.c_str();
+    struct stat stamp {};
+    ASSERT_EQ(stat(data.file("Resources/resources.stamp").c_str(), &stamp), 0);
+    std::filesystem::current_path(savedCwd);
+    // Written and searched but not read (root too is held to that): no lock can be had.
+    std::string asUser = geteuid() == 0 ? "setpriv --bounding-set=-dac_override,-dac_read_search -- " : "";
+    struct {
+        char const* who;
+        std::string marker;
+    } const rows[] = {
+        {"process 1", ":s pn run\n:s pid " + identityOf(1) + "\n"},
+        {"another machine",
+         ":s pn openShop\n:s pid " + identityOf(getpid(), "0b1a5d2e-5eed-4000-8000-000000000042") + "\n"},
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.who);
+        writeWholeFile(data.file("isRunning.txt"), row.marker);
+        auto runs = [&] {
+            std::string registry = readWholeFile(data.file("registry.txt"));
+            size_t at = registry.find(":set runs ");
+            return at == std::string::npos ? -1 : std::atoi(registry.c_str() + at + 10);
+        };
+        int before = runs();
+        if (chmod(data.path().c_str(), 0333) != 0) continue;
+        bool ran = shell(asUser + VELMORA_PROGRAM " --headless 400x225 --frames 20 2>'" +
+                         data.file("run.err") + "'");
+        chmod(data.path().c_str(), 0755);
+        std::string said = readWholeFile(data.file("run.err"));
+        EXPECT_TRUE(ran) << said;
+        EXPECT_NE(said.find("cannot be locked"), std::string::npos) << said;
+        EXPECT_EQ(said.find("writes nothing there"), std::string::npos) << said;
+        EXPECT_EQ(runs(), before + 1) << "the start keeps the folder: it saves";
+        EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+        struct stat now {};
+        EXPECT_EQ(stat(data.file("Resources/resources.stamp").c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino, stamp.st_ino) << "the copy was made again";
+        for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+            EXPECT_EQ(entry.path().string().find(".damaged"), std::string::npos) << entry.path();
     }
 }
 

@@ -144,7 +144,7 @@ TEST_F(BinaryFile, OverlongStringFailsTheSaveAndKeepsTheOldFile) {
             dir->deleteChildren();
         } else {
             EXPECT_EQ(readWholeFile(path("out.dbt")), good);
-            EXPECT_TRUE(pathExists(path("out.dbt.temp"))); // the failed write stays beside the old file
+            EXPECT_FALSE(pathExists(path("out.dbt.temp"))); // nothing of the failed write stays
         }
     }
 }
