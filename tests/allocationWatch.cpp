@@ -13,6 +13,16 @@ void* allocate(size_t n) {
     }
     return std::malloc(n ? n : 1);
 }
+
+// As the library's own: the new handler in place is asked before the allocation fails.
+void* allocateOrFail(size_t n) {
+    for (;;) {
+        if (void* p = allocate(n)) return p;
+        std::new_handler handler = std::get_new_handler();
+        if (handler == nullptr) throw std::bad_alloc();
+        handler();
+    }
+}
 } // namespace
 
 LargestAllocation::LargestAllocation() {
@@ -25,12 +35,10 @@ size_t LargestAllocation::bytes() const {
 // The replacements are a malloc/free pair.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(size_t n) {
-    if (void* p = allocate(n)) return p;
-    throw std::bad_alloc();
+    return allocateOrFail(n);
 }
 void* operator new[](size_t n) {
-    if (void* p = allocate(n)) return p;
-    throw std::bad_alloc();
+    return allocateOrFail(n);
 }
 void* operator new(size_t n, std::nothrow_t const&) noexcept {
     return allocate(n);

@@ -218,6 +218,7 @@ static bool finishSafeWrite(Cstring const& name) {
         if (masterOut.is_open()) masterOut << "safe write failed: " << target << std::endl;
         if (hadOld && hostServices().moveFile(bak.c_str(), target.c_str()) != 0)
             VTRACE(1, "safe write: the old file stays as " << bak);
+        std::remove(temp.c_str()); // the next save writes it whole again
         return false;
     }
     if (hadOld) std::remove(bak.c_str());

@@ -4,7 +4,7 @@
 // they are expanded at the moment the file is used. Output files can be written safely:
 // with backupWrite set, the new content goes to "<name>.temp" and replaces the old file
 // only once it is complete (the moves go through the host's file services); a write that
-// fails leaves the old file as it was and the ".temp" file beside it. A file that has other
+// fails leaves the old file as it was and no ".temp" file beside it. A file that has other
 // names too (a hard link) is never written through: the write makes a new file in its place.
 #pragma once
 

@@ -589,7 +589,7 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
     useStagedResources();
     std::vector<std::string> run = {"--headless", "160x90", "--frames", "20"};
     ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
-    std::string settings = data.file("settings.txt"), temp = settings + ".temp",
+    std::string settings = data.file("settings.txt"),
                 log = data.file("masterout.txt");
     std::string const kept = ":set masterVolume 0.25\n";
     std::unique_ptr<ScopedPermissionsHeld> held;
@@ -687,17 +687,15 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
           "message shown: The settings cannot be saved in " + settings + ": Operation not permitted"},
          false,
          "620"},
-        {"the disk full (no file grows past a few bytes)",
+        {"the disk full (no file grows past a few hundred bytes: stderr, caught in a file, holds its lines)",
          [&] {
-             sizeLimit = std::make_unique<ScopedFileSizeLimit>(100);
+             sizeLimit = std::make_unique<ScopedFileSizeLimit>(400);
              return true;
          },
-         [&] {
-             sizeLimit.reset();
-             std::filesystem::remove(temp);
-         },
+         [&] { sizeLimit.reset(); },
          0,
-         {"couldn't save \"" + settings + "\": File too large"}},
+         {"couldn't save \"" + settings + "\": File too large",
+          "couldn't save \"" + data.file("registry.txt") + "\": File too large"}},
         {"a read-only data folder without a copy of the resources",
          [&] {
              std::filesystem::remove_all(data.file("Resources"));
@@ -747,12 +745,21 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
         }
         masterOut.close(); // each start opens its own log, as a new process does
         settingsNotSaved = "";
+        testing::internal::CaptureStderr();
         int status = runProgram({"--headless", c.size, "--frames", c.frames});
+        std::string stderrSaid = testing::internal::GetCapturedStderr();
         c.allow();
         std::string said = logs() + exitMsg.c_str() + settingsNotSaved.c_str();
+        // A failed save says which file and why where the user looks, and leaves nothing half
+        // written beside it.
+        for (std::string const& words : c.said)
+            if (words.compare(0, 14, "couldn't save ") == 0)
+                EXPECT_NE(stderrSaid.find(words), std::string::npos) << words << " on stderr:\n" << stderrSaid;
+        for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+            EXPECT_FALSE(entry.is_regular_file() && entry.path().extension() == ".temp") << entry.path();
         EXPECT_EQ(status, c.status) << exitMsg.c_str();
         for (std::string const& words : c.said)
-            EXPECT_NE(said.find(words), std::string::npos) << words << " in\n" << exitMsg.c_str();
+            EXPECT_NE((said + stderrSaid).find(words), std::string::npos) << words << " in\n" << exitMsg.c_str();
         int told = 0;
         for (char const* page : {"message shown: The settings cannot", "message shown: Nothing of this run"})
             for (size_t at = 0; (at = said.find(page, at)) != std::string::npos; at++)

@@ -1,19 +1,25 @@
 // The OS services over the host object (dates, the system, the registry, folders and the
 // copy of the installed resource tree) and the Linux host services themselves.
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <pwd.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
 #include <gtest/gtest.h>
 
+#include "host/crashRecord.h"
 #include "host/fakeHostServices.h"
 #include "host/linuxHostServices.h"
 #include "host/osFunctions.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "support/globals.h"
+#include "support/resourceCopy.h"
 #include "support/traceCapture.h"
 #include "testSupport.h"
 #include "variables/configDialogVars.h"
@@ -179,6 +185,96 @@ TEST(LinuxHost, ShellCommandExpandsKeywordsAndGivesTheStatus) {
     EXPECT_EQ(OS::shellCommand("echo made > [APD]out.txt"), 0);
     EXPECT_EQ(readWholeFile(data.file("out.txt")), "made\n");
     EXPECT_EQ(hostServices().shellCommand("exit 3"), 3);
+}
+
+// A fault of the process says in the run marker, as it dies, what it was and which file of
+// the data folder was being read: the program's own code, a library's, memory run out, a
+// signal another process sent. A kill says nothing.
+TEST(CrashRecord, AFaultSaysWhatItWasInTheRunMarker) {
+    TempDir folder;
+    std::string marker = folder.file("isRunning.txt");
+    enum How { OWN_CODE, LIBRARY, SENT, KILLED, OUT_OF_MEMORY };
+    struct {
+        How how;
+        char const* reading;
+        char const* line;
+    } const rows[] = {
+        {OWN_CODE, "settings.txt", ":s fault 11 own settings.txt\n"},
+        {OWN_CODE, "", ":s fault 11 own\n"},
+        {LIBRARY, "registry.txt", ":s fault 11 library registry.txt\n"},
+        {SENT, "settings.txt", ":s fault 11 sent settings.txt\n"},
+        {KILLED, "settings.txt", ""},
+        {OUT_OF_MEMORY, "", ":s fault 6 memory\n"},
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.how);
+#if defined(__SANITIZE_ADDRESS__)
+        if (row.how == OUT_OF_MEMORY) continue; // the sanitizer's allocator ends the process itself
+#endif
+        writeWholeFile(marker, ":s pn loadSettings\n");
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        pid_t child = fork();
+        if (child == 0) {
+            installCrashRecord();
+            std::strcpy(faultNote.marker, marker.c_str());
+            std::strcpy(faultNote.reading, row.reading);
+            if (row.how == OWN_CODE) *static_cast<int volatile*>(nullptr) = 1;
+            if (row.how == LIBRARY) {
+                size_t (*volatile length)(char const*) = std::strlen;
+                length(nullptr);
+            }
+            if (row.how == OUT_OF_MEMORY) {
+                rlimit limit = {size_t(1) << 30, size_t(1) << 30};
+                setrlimit(RLIMIT_AS, &limit);
+                // Out of the test framework's reach: what cannot be had ends the process.
+                [&]() noexcept { std::vector<char> huge(size_t(1) << 32); }();
+            }
+            if (write(ready[1], "r", 1) == 1) pause();
+            _exit(0);
+        }
+        char r = 0;
+        if (row.how == SENT || row.how == KILLED) {
+            ASSERT_EQ(read(ready[0], &r, 1), 1);
+            kill(child, row.how == SENT ? SIGSEGV : SIGKILL);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(ready[0]);
+        close(ready[1]);
+        EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the fault took its course";
+        EXPECT_EQ(readWholeFile(marker), std::string(":s pn loadSettings\n") + row.line);
+    }
+}
+
+// Whether a marker's process is a run of the folder that goes on: alive and holding the folder
+// (as a run holds it for its life, locked or not); a process holding no such folder, one that
+// has ended, or one of another machine (unknown) is none.
+TEST(LinuxHost, AProcessIsARunOfTheFolderOnlyWhileItHoldsIt) {
+    TempDir folder, other;
+    ClinuxHostServices host;
+    Cstring me = host.processIdentity();
+    ASSERT_FALSE(me.empty());
+    std::string boot = readWholeFile("/proc/sys/kernel/random/boot_id");
+    std::string mine = me.c_str();
+    std::string elsewhere = mine.substr(0, mine.rfind(' ') + 1) + "0b1a5d2e-5eed-4000-8000-000000000042";
+    pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    std::string ended = std::to_string(gone) + mine.substr(mine.find(' '));
+    ASSERT_EQ(host.lockDataFolder(folder.path().c_str()), 0);
+    struct {
+        std::string identity;
+        std::string folder;
+        int runs;
+    } const rows[] = {
+        {mine, folder.path(), 1},  {mine, other.path(), 0}, {elsewhere, folder.path(), -1},
+        {ended, folder.path(), 0}, {"", folder.path(), -1}, {"12 x", folder.path(), -1},
+    };
+    for (auto const& row : rows)
+        EXPECT_EQ(host.processRuns(row.identity.c_str(), row.folder.c_str()), row.runs) << row.identity;
+    host.unlockDataFolder();
+    EXPECT_EQ(host.processRuns(me, folder.path().c_str()), 0) << "the folder let go";
 }
 
 TEST(OsFolders, DataFolderRules) {
