@@ -345,6 +345,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             pleaseQuitSystemPreferences = 0; // as in a new process
             masterOut.close();
         }
+        int runsBefore = numRuns; // none in a new folder: the count goes on from the last start here
         int status =
             runProgram({"--headless", "400x225", "--frames", "20", "--screenshot", data.file("shot.png")});
         if (row.damage == LOCKED) shell("chattr -i '" + copy + "'");
@@ -368,6 +369,8 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             std::string kept = data.file((std::string("Resources.edited/") + row.file).c_str());
             EXPECT_EQ(pathExists(kept), changed);
             if (changed) EXPECT_TRUE(readWholeFile(kept) == changedText) << kept;
+            // One start, however often it began again on a renewed copy.
+            if (row.damage == FUZZ_MATERIAL) EXPECT_EQ(numRuns, runsBefore + 1);
             // Data the run planted is set aside whole; the start goes on from the defaults.
             if (row.damage == EXIT0_SETTINGS_LATE)
                 EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), ":exit0");
@@ -589,8 +592,7 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
     useStagedResources();
     std::vector<std::string> run = {"--headless", "160x90", "--frames", "20"};
     ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
-    std::string settings = data.file("settings.txt"),
-                log = data.file("masterout.txt");
+    std::string settings = data.file("settings.txt"), log = data.file("masterout.txt");
     std::string const kept = ":set masterVolume 0.25\n";
     std::unique_ptr<ScopedPermissionsHeld> held;
     std::unique_ptr<ScopedFileSizeLimit> sizeLimit;
@@ -754,12 +756,14 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
         // written beside it.
         for (std::string const& words : c.said)
             if (words.compare(0, 14, "couldn't save ") == 0)
-                EXPECT_NE(stderrSaid.find(words), std::string::npos) << words << " on stderr:\n" << stderrSaid;
+                EXPECT_NE(stderrSaid.find(words), std::string::npos) << words << " on stderr:\n"
+                                                                     << stderrSaid;
         for (auto const& entry : std::filesystem::directory_iterator(data.path()))
             EXPECT_FALSE(entry.is_regular_file() && entry.path().extension() == ".temp") << entry.path();
         EXPECT_EQ(status, c.status) << exitMsg.c_str();
         for (std::string const& words : c.said)
-            EXPECT_NE((said + stderrSaid).find(words), std::string::npos) << words << " in\n" << exitMsg.c_str();
+            EXPECT_NE((said + stderrSaid).find(words), std::string::npos) << words << " in\n"
+                                                                          << exitMsg.c_str();
         int told = 0;
         for (char const* page : {"message shown: The settings cannot", "message shown: Nothing of this run"})
             for (size_t at = 0; (at = said.find(page, at)) != std::string::npos; at++)
@@ -1385,7 +1389,8 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
                      : holder == KILLED ? "the other is killed"
                                         : "a sheet");
         writeWholeFile(data.file("settings.txt"), saved);
-        writeWholeFile(data.file("registry.txt"), ":set maxFishPerTank 70\n");
+        std::string const registry = ":set maxFishPerTank 70\n:set runs 4\n";
+        writeWholeFile(data.file("registry.txt"), registry);
         std::filesystem::remove(config.file("velmora/saver-defaults.conf"));
         int held = -1;
         std::string pid = data.file("holder.pid");
@@ -1419,7 +1424,7 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
             window.shown.maxFishPerTank = "40";
             services->actions->settingChanged();
             services->actions->closeClicked();
-            EXPECT_EQ(readWholeFile(data.file("registry.txt")), ":set maxFishPerTank 70\n");
+            EXPECT_EQ(readWholeFile(data.file("registry.txt")), registry);
             EXPECT_FALSE(pathExists(config.file("velmora/saver-defaults.conf")));
         }
         // The other run ends; it saved a change of its own as it stopped.
@@ -1427,9 +1432,12 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
             EXPECT_TRUE(
                 shell("p=$(cat '" + pid +
                       "'); kill -9 $p; while grep -qv Z /proc/$p/stat 2>/dev/null; do sleep 0.05; done"));
-        else
+        else {
             writeWholeFile(data.file("settings.txt"),
                            std::string(saved).replace(saved.find(":set crabMood 3"), 15, ":set crabMood 5"));
+            writeWholeFile(data.file("registry.txt"),
+                           ":set maxFishPerTank 70\n:set runs 5\n"); // its own start
+        }
         if (held >= 0) close(held);
         for (int i = 0; i < 200 && dataFolderHeldElsewhere; i++)
             ASSERT_TRUE(run.step()) << exitMsg.c_str();
@@ -1448,6 +1456,9 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         EXPECT_NE(kept.find(holder == KILLED ? ":set crabMood 3\n" : ":set crabMood 5\n"), std::string::npos);
         EXPECT_NE(logs().find("this run keeps it from now on"), std::string::npos);
         EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+        // Each run's start counted once: this one's on top of the other's.
+        if (holder != KILLED)
+            EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set runs 6\n"), std::string::npos);
         skipNSAlert = 1;
     }
 }
