@@ -314,8 +314,12 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         // As wide as a screen, not a preview: only a screen's start keeps the run marker. The
         // program's own process ends on the planted line, its start unfinished.
         bool endsLate = row.damage == EXIT0_LATE || row.damage == EXIT0_SETTINGS_LATE;
-        if (row.damage == EXIT0 || endsLate)
-            EXPECT_TRUE(shell(VELMORA_PROGRAM " --headless 400x225 --frames 20 2>/dev/null"));
+        if (row.damage == EXIT0 || endsLate) {
+            // With a sound device open (the sound library's silent one): it is closed first.
+            EXPECT_TRUE(shell("ALSOFT_DRIVERS=null " VELMORA_PROGRAM " --headless 400x225 --frames 20 2>'" +
+                              data.file("exit0.err") + "'"));
+            EXPECT_EQ(readWholeFile(data.file("exit0.err")).find("device not closed"), std::string::npos);
+        }
         if (row.damage == EXIT0_SETTINGS_LATE) EXPECT_EQ(settingsText(), ":exit0");
         if (row.damage == EXIT0) EXPECT_TRUE(pathExists(data.file("isRunning.txt")));
         if (row.damage == CRASH_LATE) {
@@ -472,6 +476,9 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
         EXPECT_EQ(said.find("It is kept as " + data.file("settings.txt.damaged")) != std::string::npos,
                   row.settingsAside)
             << said;
+        EXPECT_EQ(logs().find("message shown: Your file " + data.file("settings.txt")) != std::string::npos,
+                  row.settingsAside)
+            << "and on the screen";
         EXPECT_TRUE(pathExists(data.file("settings.txt")));
         if (row.logged) EXPECT_NE(logs().find(row.logged), std::string::npos);
     }
@@ -1493,8 +1500,13 @@ TEST_F(HostLoop, NoWindowToDrawInEndsWithAFailure) {
     char const* saved = std::getenv("DISPLAY");
     std::string kept = saved ? saved : "";
     setenv("DISPLAY", ":31999", 1); // no such server
+    testing::internal::CaptureStderr();
     EXPECT_EQ(runProgram({"--window"}), 1);
     EXPECT_EQ(runProgram({"-root"}), 1);
+    // The display tried, and the way without one.
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                  "cannot open X display \":31999\"; to run without one: velmora --headless WxH"),
+              std::string::npos);
     if (saved)
         setenv("DISPLAY", kept.c_str(), 1);
     else
