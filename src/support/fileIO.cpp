@@ -216,9 +216,11 @@ static bool finishSafeWrite(Cstring const& name) {
         lastWriteError = errno ? std::strerror(errno) : "not put in place";
         VTRACE(1, "safe write: could not put " << temp << " in place: " << lastWriteError);
         if (masterOut.is_open()) masterOut << "safe write failed: " << target << std::endl;
-        if (hadOld && hostServices().moveFile(bak.c_str(), target.c_str()) != 0)
-            VTRACE(1, "safe write: the old file stays as " << bak);
-        std::remove(temp.c_str()); // the next save writes it whole again
+        bool oldBack = hadOld && hostServices().moveFile(bak.c_str(), target.c_str()) == 0;
+        if (hadOld && !oldBack) VTRACE(1, "safe write: the old file stays as " << bak);
+        // With the old file in its place the new one goes (the next save writes it whole
+        // again); without, it stays: the one whole file under a name of its own.
+        if (oldBack) std::remove(temp.c_str());
         return false;
     }
     if (hadOld) std::remove(bak.c_str());
