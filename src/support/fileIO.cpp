@@ -216,11 +216,12 @@ static bool finishSafeWrite(Cstring const& name) {
         lastWriteError = errno ? std::strerror(errno) : "not put in place";
         VTRACE(1, "safe write: could not put " << temp << " in place: " << lastWriteError);
         if (masterOut.is_open()) masterOut << "safe write failed: " << target << std::endl;
-        bool oldBack = hadOld && hostServices().moveFile(bak.c_str(), target.c_str()) == 0;
-        if (hadOld && !oldBack) VTRACE(1, "safe write: the old file stays as " << bak);
+        if (hadOld && hostServices().moveFile(bak.c_str(), target.c_str()) != 0)
+            VTRACE(1, "safe write: the old file stays as " << bak);
         // With the old file in its place the new one goes (the next save writes it whole
         // again); without, it stays: the one whole file under a name of its own.
-        if (oldBack) std::remove(temp.c_str());
+        struct stat st;
+        if (lstat(target.c_str(), &st) == 0) std::remove(temp.c_str());
         return false;
     }
     if (hadOld) std::remove(bak.c_str());
