@@ -79,7 +79,7 @@ bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs)
         if (setAsideAs) *setAsideAs = aside;
         Cstring name = path;
         noPath(name);
-        noteForViewer(Cstring("Your file ") + path + " could not be used (" + reason + "). It is kept as " +
+        noteForViewer(Cstring("The file ") + path + " could not be used (" + reason + "). It is kept as " +
                       aside + ", and Velmora goes on without it. To use it again, stop Velmora, mend it " +
                       "and rename it back to " + name + ".");
     } else {

@@ -417,6 +417,7 @@ class CshopKeeper : public CdirectoryVar {
     short quitSecondsLeft = -1;
     int noPresent = 0;
     uint8_t frameStepDone = 0;
+    bool updating = false; // inside updateShop: a tank may be half built
     uint8_t requestInProgress = 0;
     uint8_t ignoreActivationThisFrame = 0;
     float secondsShowingSequences = 0;

@@ -19,7 +19,10 @@ int CshopKeeper::timerMoveFrame(CgraphicsAPI* device) {
     float rate = device->refreshRate > 0.0f ? device->refreshRate : 60.0f;
     globalSecondsSinceLastFrame = static_cast<float>(1.0 / (double(displaysShown) * rate));
     frameGate = 1;
-    if (updateShop() != 0) {
+    updating = true;
+    int updated = updateShop();
+    updating = false;
+    if (updated != 0) {
         VTRACE(2, "upd returned 0");
         return 0;
     }

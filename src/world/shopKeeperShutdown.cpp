@@ -118,7 +118,9 @@ void CshopKeeper::clearShopkeeper() {
 }
 
 void CshopKeeper::saveForSuddenEnd() {
-    if (shopIsOpen && !erroredExit) {
+    // Half way through a frame's update a tank may be half built: what the file holds stays.
+    if (updating) VTRACE(1, "the run ends in the middle of a frame: the settings are not saved");
+    if (shopIsOpen && !erroredExit && !updating) {
         storeSequenceHolder(); // which tank each display shows, as a change of tank keeps it
         saveShopSettings();
         updateHours();

@@ -476,7 +476,7 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
         EXPECT_EQ(said.find("It is kept as " + data.file("settings.txt.damaged")) != std::string::npos,
                   row.settingsAside)
             << said;
-        EXPECT_EQ(logs().find("message shown: Your file " + data.file("settings.txt")) != std::string::npos,
+        EXPECT_EQ(logs().find("message shown: The file " + data.file("settings.txt")) != std::string::npos,
                   row.settingsAside)
             << "and on the screen";
         EXPECT_TRUE(pathExists(data.file("settings.txt")));
