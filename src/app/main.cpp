@@ -4,20 +4,31 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/hostLoop.h"
 
-// An installed program finds its resources beside it (../share/velmora) unless told.
+#ifndef VELMORA_RESOURCES_FROM_PROGRAM
+#define VELMORA_RESOURCES_FROM_PROGRAM "../share/velmora-resources/"
+#endif
+#ifndef VELMORA_BUILT_PROGRAM_DIR
+#define VELMORA_BUILT_PROGRAM_DIR ""
+#endif
+
+// Unless told ($VELMORA_INSTALL_DIR), a program run where the build made it takes the
+// resources the build staged (the host's default); anywhere else (installed) it takes the
+// tree installed beside it and only that one, never a build tree that happens to remain.
 static void findInstalledResources() {
-    if (std::getenv("VELMORA_INSTALL_DIR")) return;
-    char exe[PATH_MAX];
+    if (char const* told = std::getenv("VELMORA_INSTALL_DIR"); told && *told) return;
+    char exe[PATH_MAX], built[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0) return;
-    std::string path(exe, static_cast<size_t>(n));
-    std::string shared = path.substr(0, path.rfind('/')) + "/../share/velmora/";
-    if (access((shared + "defaults.txt").c_str(), R_OK) == 0)
-        setenv("VELMORA_INSTALL_DIR", shared.c_str(), 1);
+    std::filesystem::path folder =
+        std::filesystem::path(std::string(exe, static_cast<size_t>(n))).parent_path();
+    if (realpath(VELMORA_BUILT_PROGRAM_DIR, built) && folder == built) return;
+    std::filesystem::path installed = (folder / VELMORA_RESOURCES_FROM_PROGRAM).lexically_normal();
+    setenv("VELMORA_INSTALL_DIR", installed.c_str(), 1);
 }
 
 int main(int argc, char** argv) {

@@ -102,7 +102,7 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
     logLine("appDataDir|=", appDataDir, " (int)sPreview|=", int(isPreview), " ");
     logLine("VelmoraView initWithFrame frame size.width=", frame.width, " size.height=", frame.height);
     // A missing copy, or one of another build's resources, is replaced by the installed tree.
-    if (!appDataDir.empty() && dataFolderReadOnly.empty() &&
+    if (!globalsFailed && dataFolderReadOnly.empty() &&
         (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()) ||
          OS::installedResourcesChanged()))
         OS::copyResourcesFromInstall();

@@ -237,8 +237,11 @@ Cstring ClinuxHostServices::dataFolder() {
 
 std::vector<Cstring> ClinuxHostServices::installFolderCandidates() {
     std::vector<Cstring> candidates;
-    if (char const* own = environment("VELMORA_INSTALL_DIR")) candidates.push_back(withSlash(own));
-    if (*VELMORA_DEFAULT_INSTALL_DIR) candidates.push_back(withSlash(VELMORA_DEFAULT_INSTALL_DIR));
+    // The folder named is the one looked in: never another tree that happens to be there.
+    if (char const* own = environment("VELMORA_INSTALL_DIR"))
+        candidates.push_back(withSlash(own));
+    else if (*VELMORA_DEFAULT_INSTALL_DIR)
+        candidates.push_back(withSlash(VELMORA_DEFAULT_INSTALL_DIR));
     return candidates;
 }
 

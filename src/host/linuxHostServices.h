@@ -9,7 +9,8 @@
 // from the working folder), else $XDG_DATA_HOME/velmora/ when that is absolute, else
 // ~/.local/share/velmora/ with the home folder from $HOME when absolute, else from the
 // password database; with none of them there is no data folder (""). The install folder is
-// $VELMORA_INSTALL_DIR, else the resource folder the build put in place.
+// $VELMORA_INSTALL_DIR (the installed program sets it to the tree beside it), else the
+// resource folder the build put in place.
 #pragma once
 
 #include "host/hostServices.h"

@@ -99,7 +99,8 @@ bool inside(fs::path const& path, fs::path const& folder) {
 
 namespace OS {
 
-int getInstallDir(Cstring& folder) {
+int getInstallDir(Cstring& folder, Cstring* why) {
+    Cstring looked;
     for (Cstring const& c : hostServices().installFolderCandidates()) {
         if (fileExists((c + "defaults.txt").c_str())) {
             folder = c;
@@ -107,8 +108,13 @@ int getInstallDir(Cstring& folder) {
             macContentsDir = c;
             return 0;
         }
+        looked += Cstring(looked.empty() ? "" : " and ") + "\"" + c + "defaults.txt\"";
     }
     folder = "";
+    if (why)
+        *why = (looked.empty() ? Cstring("no install folder is known")
+                               : Cstring("the installed resources are missing (looked for ") + looked + ")") +
+               ": install the program again, or set VELMORA_INSTALL_DIR to the folder of its resources";
     return 1;
 }
 
@@ -164,6 +170,7 @@ int CDtoDirectory(char const* folder) {
 void copyResourcesFromInstall() {
     masterLine("COPY RESOURCES FROM INSTALL");
     if (!dataFolderReadOnly.empty()) return; // the engine reads the install folder itself
+    if (installDir.empty()) return;          // the start fails already, naming where it looked
     if (installDir.size() < 11 || appDataDir.size() < 11) {
         // Too short a folder name is never trusted with a removal: nothing is copied. Without
         // a copy from before, the start cannot go on, and says why.

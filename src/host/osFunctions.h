@@ -17,8 +17,9 @@ namespace OS {
 
 // ---- folders, files and the registry
 // Finds the install folder: sets `folder` (and installDir, macContentsDir) to the first
-// candidate holding "defaults.txt" and returns 0; empties it and returns 1 when none does.
-int getInstallDir(Cstring& folder);
+// candidate holding "defaults.txt" and returns 0; empties it and returns 1 when none does,
+// with why (when given) naming the folders looked in and how to mend it.
+int getInstallDir(Cstring& folder, Cstring* why = nullptr);
 // The data folder followed by "settings.txt" / "registry.txt".
 Cstring getSettingsFileName();
 Cstring getRegistryFileName();
@@ -32,7 +33,8 @@ int _revertToDefaults(Cstring file);
 // Changes the working folder; 0, or -1 when it could not.
 int CDtoDirectory(char const* folder);
 // Replaces the data folder's "Resources" with the installed "global", "species" and
-// "tanks" folders. Does nothing unless both folders are known (11 characters or more);
+// "tanks" folders. Does nothing unless both folders are known (11 characters or more; an
+// unknown install folder is no error here: the start fails on it already);
 // records the error exit "couldn't locate resources!" when the copy lacks its noise table
 // or a piece the install folder has could not be written (with the folder and the reason).
 void copyResourcesFromInstall();

@@ -77,8 +77,8 @@ class Cinterpreter {
     bool loosePath(Cstring& written);
     // The live check again (the package's own renames may have changed the tree).
     bool stillInside(Cstring const& full) {
-        if (!live || insideDataFolder(full)) return true;
-        vliScriptError = Cstring("path leaves the data folder: ") + full;
+        if (!live || (insideDataFolder(full) && !writeRefused(full.c_str(), false))) return true;
+        vliScriptError = Cstring("path leaves the data folder or may not be written: ") + full;
         return false;
     }
     // A leading "prgssz" announces the package's size; a package larger than that is

@@ -1,5 +1,6 @@
 #include "support/fileIO.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -175,10 +176,11 @@ int file_open(std::ofstream& out, Cstring path, unsigned int) {
     if (masterOut.is_open()) masterOut << "fout " << full << std::endl;
     // A folder keyword left at the start means its folder is not known yet: such a path
     // names no real file, and writing it would leave a "[APD]..." file in the working folder.
-    bool refused = !keywordFolderUnknown(full.c_str()) && writeRefused(full.c_str());
+    bool own = ownFileOfDataFolder(full.c_str()); // never opened through a link at its name
+    bool refused = !keywordFolderUnknown(full.c_str()) && writeRefused(full.c_str(), !own);
     if (!keywordFolderUnknown(full.c_str()) && !refused) {
         errno = 0;
-        if (ownFileOfDataFolder(full.c_str())) {
+        if (own) {
             openOwnStream(out, full.c_str(), OWN_TRUNCATE);
         } else {
             // A safe write's side name is the program's own: whatever stands there goes aside.
@@ -317,7 +319,7 @@ int deleteFile(char const* path) {
     VTRACE(4, "_"
                   << "DELETEFILE " << path);
     Cstring full = replaceCommonPathKeyword(path);
-    if (writeRefused(full.c_str())) return 1;
+    if (writeRefused(full.c_str(), false)) return 1;
     return std::remove(full.c_str()) == 0 ? 0 : 1;
 }
 
@@ -326,7 +328,7 @@ int renameFile(char const* oldPath, char const* newPath) {
                   << "rename " << oldPath << " to " << newPath);
     Cstring from = replaceCommonPathKeyword(oldPath);
     Cstring to = replaceCommonPathKeyword(newPath);
-    if (writeRefused(from.c_str()) || writeRefused(to.c_str())) return 1;
+    if (writeRefused(from.c_str(), false) || writeRefused(to.c_str(), false)) return 1;
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : 1;
 }
 
@@ -388,7 +390,7 @@ int setAsideUnlessFile(char const* path) {
     struct stat st;
     // The name itself, never where a link leads: a link is no file of the program's own.
     if (lstat(full.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return 0;
-    if (writeRefused(full.c_str())) {
+    if (writeRefused(full.c_str(), false)) {
         errno = EACCES;
         return -1;
     }
@@ -420,10 +422,48 @@ std::filesystem::path wholePath(char const* path) {
 std::filesystem::path dataFolderPath() {
     return wholePath(appDataDir.c_str()).parent_path(); // without the trailing slash's empty piece
 }
+
+// Where path leads on real paths: the folders along it resolved as far as they exist (as
+// the system resolves them, ".." after a link included) and, with throughLink, a link at its
+// end followed to where a write through it lands; without a trailing separator.
+std::filesystem::path realPlace(char const* path, bool throughLink) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path place = fs::absolute(path, error);
+    for (int hops = 0; !error && hops < 40; hops++) {
+        fs::path name = place.filename();
+        if (name.empty() || name == "." || name == "..") {
+            place = fs::weakly_canonical(place, error);
+            break;
+        }
+        fs::path folder = fs::weakly_canonical(place.parent_path(), error);
+        place = folder / name;
+        std::error_code missing; // nothing there is no error: the name is where a write lands
+        if (error || !throughLink || !fs::is_symlink(fs::symlink_status(place, missing))) break;
+        fs::path target = fs::read_symlink(place, error);
+        place = target.is_absolute() ? target : folder / target;
+    }
+    if (error) place = wholePath(path);
+    return place.filename().empty() ? place.parent_path() : place;
+}
+
+bool within(std::filesystem::path const& path, std::filesystem::path const& folder) {
+    auto [f, p] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    return f == folder.end();
+}
 } // namespace
 
-bool writeRefused(char const* fullPath) {
-    if (fullPath == nullptr || appDataDir.empty() || dataFolderReadOnly.empty()) return false;
+bool realPathWithin(char const* path, char const* folder) {
+    if (path == nullptr || folder == nullptr || *path == 0 || *folder == 0) return false;
+    return within(realPlace(path, true), realPlace(folder, true));
+}
+
+bool writeRefused(char const* fullPath, bool throughLink) {
+    if (fullPath == nullptr) return false;
+    // The installed files are never the data's to change, whatever name or link leads there.
+    if (!installDir.empty() && within(realPlace(fullPath, throughLink), realPlace(installDir.c_str(), true)))
+        return true;
+    if (appDataDir.empty() || dataFolderReadOnly.empty()) return false;
     std::filesystem::path path = wholePath(fullPath), folder = dataFolderPath();
     auto [f, p] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
     return f == folder.end();
@@ -446,7 +486,7 @@ int openOwnFile(char const* fullPath, int how) {
             errno = ENOENT;
             return -1;
         }
-    } else if (writeRefused(fullPath)) {
+    } else if (writeRefused(fullPath, false)) { // never opened through a link at the name
         errno = EACCES;
         return -1;
     } else if (!quiet && (setAsideUnlessFile(fullPath) < 0 || !unlinkSharedFile(fullPath))) {

@@ -91,8 +91,14 @@ void saySaveWorked(char const* path);
 // Whether this run may write in the data folder: it is known, writable and no other run of
 // the program keeps it. Writes there are refused otherwise (with dataFolderReadOnly's reason).
 bool mayWriteDataFolder();
-// True when path (expanded) lies in the data folder and this run may not write there.
-bool writeRefused(char const* fullPath);
+// True when a write to path (expanded) is refused: it lies in the data folder and this run
+// may not write there, or it lands in the install folder, by whatever name or link (the
+// folders along it resolved and, with throughLink, a link at its end followed: the writes
+// that open through it; moving, removing or replacing a name acts on the name alone).
+bool writeRefused(char const* fullPath, bool throughLink = true);
+// Whether path is folder or lies inside it, both judged on real paths (every link along
+// them resolved as far as they exist).
+bool realPathWithin(char const* path, char const* folder);
 int tokenize(std::vector<Cstring>& pieces, char const* text, char separator);
 
 // Path names (changed in place).

@@ -94,6 +94,7 @@ void logRenewal(Cstring const& copy, char const* why) {
 // kept first); "" when done, else the system's reason.
 std::string copyAgain(Cstring const& copy, Cstring const& installed, char const* why) {
     if (!mayWriteDataFolder()) return "the data folder is not this run's to write";
+    if (writeRefused(copy.c_str(), false)) return "it leads into the install folder";
     keepChangedCopyFile(copy.c_str());
     std::error_code error;
     fs::path target(copy.c_str());
@@ -174,7 +175,7 @@ bool dropFileNotInstalled(char const* path) {
     for (char const* folder : {"global/", "species/", "tanks/"})
         copiedFolder = copiedFolder || part.compare(0, std::strlen(folder), folder) == 0;
     if (copiedFolder && lstat((installDir + part.c_str()).c_str(), &st) == 0) return false;
-    if (!mayWriteDataFolder()) return false;
+    if (!mayWriteDataFolder() || writeRefused(copy.c_str(), false)) return false;
     keepChangedCopyFile(copy.c_str());
     std::error_code error;
     fs::remove_all(copy.c_str(), error);

@@ -82,6 +82,25 @@ void checkResourceVersion() {
     }
 }
 
+void addFailure(Cstring const& why) {
+    globalsFailure += Cstring(globalsFailure.empty() ? "" : "; ") + why;
+}
+
+// Why the data folder may not be written for the install folder's sake: it is, lies inside
+// or holds the install folder (on real paths); empty when the two lie apart.
+Cstring installFolderOverlap() {
+    if (installDir.empty()) return Cstring();
+    bool inside = realPathWithin(appDataDir.c_str(), installDir.c_str());
+    bool holds = realPathWithin(installDir.c_str(), appDataDir.c_str());
+    if (!inside && !holds) return Cstring();
+    return Cstring("the data folder \"") + appDataDir + "\" " +
+           (inside && holds ? "is"
+            : inside        ? "lies inside"
+                            : "holds") +
+           " the install folder \"" + installDir +
+           "\", whose files are never written: set VELMORA_DATA_DIR to a folder of its own outside it";
+}
+
 void settleLanguage() {
     if (languageCode.empty())
         languageCode =
@@ -100,20 +119,26 @@ int initGlobals() {
     root->flags |= VAR_NOT_DELETED_BY_PARENT;
     globalVariablesDir = root;
 
-    int failures = OS::getInstallDir(installDir);
-    masterLine("installDir:", installDir);
     globalsFailure = "";
+    int failures = OS::getInstallDir(installDir, &globalsFailure);
+    masterLine("installDir:", installDir);
     dataFolderReadOnly = "";
     fetchAppDataDir(appDataDir);
     if (appDataDir.empty()) {
         // Nothing is read or written without a data folder of the user's own.
-        globalsFailure = "no data folder: set VELMORA_DATA_DIR, XDG_DATA_HOME or HOME (this user has no home "
-                         "folder in the environment or the password database)";
+        addFailure("no data folder: set VELMORA_DATA_DIR, XDG_DATA_HOME or HOME (this user has no home "
+                   "folder in the environment or the password database)");
         return failures + 1;
     }
-    if (hostServices().makeFolders(appDataDir.c_str()) != 0) {
-        globalsFailure = Cstring("the data folder \"") + appDataDir +
-                         "\" could not be made: " + (errno ? std::strerror(errno) : "unknown reason");
+    // The installed files are never the data's: over them the aquarium runs, keeping nothing.
+    Cstring overlap = installFolderOverlap();
+    bool dataFolderMade = overlap.empty() && hostServices().makeFolders(appDataDir.c_str()) == 0;
+    if (!overlap.empty()) {
+        dataFolderReadOnly = overlap;
+        VTRACE(1, dataFolderReadOnly);
+    } else if (!dataFolderMade) {
+        addFailure(Cstring("the data folder \"") + appDataDir +
+                   "\" could not be made: " + (errno ? std::strerror(errno) : "unknown reason"));
         failures++;
     } else if (int refused = folderWriteError(appDataDir.c_str())) {
         // A read-only folder (a kiosk, a live session) is only read: the aquarium runs on.
@@ -122,7 +147,7 @@ int initGlobals() {
         VTRACE(1, dataFolderReadOnly);
     }
     Cstring lockNote;
-    if (globalsFailure.empty() && dataFolderReadOnly.empty()) takeDataFolder(lockNote);
+    if (dataFolderMade && dataFolderReadOnly.empty()) takeDataFolder(lockNote);
     openMasterOut();
     masterLine("appDataDir:", appDataDir);
     if (!lockNote.empty()) masterLine(lockNote.c_str());

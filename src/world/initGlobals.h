@@ -25,8 +25,10 @@ constexpr float kAquaVersion = 1.296f;
 // Makes the root "globals", finds the folders, opens the master log, reads the registry,
 // checks the resource version and settles language and country. 0 when done (or done
 // before); otherwise the number of folders (install, data) that could not be found, and
-// globalsFailure says why the data folder could not be had. Without a data folder nothing
-// after that is done: no file is read or written.
+// globalsFailure says why (the install folders looked in, why the data folder could not be
+// had). Without a data folder nothing after that is done: no file is read or written. A
+// data folder that is, lies inside or holds the install folder is only read, as a
+// read-only one (dataFolderReadOnly says why and how to mend it).
 int initGlobals();
 extern Cstring globalsFailure;
 // How long a start waits for a run that stops (its marker names its closing) to save.

@@ -901,6 +901,41 @@ TEST_F(HostLoop, NoHomeAnywhereRefusesTheStartNamingTheVariables) {
         EXPECT_NE(message.find(name), std::string::npos) << name << " in " << message;
 }
 
+// The README's user install, into a prefix whose "share" is the data home: its resources and
+// the data folder lie apart, and it draws. A data folder that is (a link to), lies inside or
+// holds them is only read, and the start says so; without them (the build tree still there)
+// the start names the folder it looked in.
+TEST_F(HostLoop, TheUserInstallKeepsItsResourcesApartFromTheDataFolder) {
+    REQUIRE_OFFSCREEN();
+    TempDir root; // DESTDIR, which takes the screen saver's description too
+    std::string share = root.path() + "prefix/share/", installed = share + "velmora-resources/";
+    ASSERT_TRUE(shell("DESTDIR=" + root.path() +
+                      " " VELMORA_CMAKE " --install " VELMORA_BUILD_DIR " --prefix /prefix >/dev/null"));
+    std::filesystem::create_directory_symlink(installed, share + "linked");
+    std::pair<std::string, std::string> const starts[] = {
+        {"-", ""}, // VELMORA_DATA_DIR in share ("-": none), what stderr says
+        {"linked", "is the install folder \"" + installed},
+        {"velmora-resources/d", "lies inside the install folder"},
+        {"", "holds the install folder"},
+        {"gone", "(looked for \"" + installed + "defaults.txt\"): install the program again"}};
+    for (auto const& [folder, said] : starts) {
+        if (folder == "gone") std::filesystem::rename(installed, share + "gone");
+        std::string own = folder == "-" ? "" : "VELMORA_DATA_DIR=" + share + folder;
+        int status = std::system(("env -u VELMORA_DATA_DIR -u VELMORA_INSTALL_DIR XDG_DATA_HOME=" + share +
+                                  " " + own + " " + root.path() +
+                                  "prefix/bin/velmora --headless 160x90 --frames 20 --screenshot " +
+                                  root.path() + "shot.png 2>" + root.path() + "said.txt")
+                                     .c_str());
+        EXPECT_EQ(WEXITSTATUS(status), folder == "gone" ? 1 : 0) << folder;
+        EXPECT_NE(readWholeFile(root.path() + "said.txt").find(said), std::string::npos) << folder;
+        EXPECT_EQ(pictureShown(readPng(root.path() + "shot.png")),
+                  status ? "the red error screen" : "the tank");
+    }
+    EXPECT_TRUE(pathExists(share + "velmora/settings.txt"));
+    for (char const* mixed : {"velmora/defaults.txt", "gone/settings.txt", "gone/d", "gone/Resources"})
+        EXPECT_FALSE(pathExists(share + mixed)) << mixed;
+}
+
 // A backup restored from the options sheet over a running aquarium outlives the aquarium's
 // end, which saves its own state: the engine starts again from the restored file, and what
 // it saves at its stop is the restored aquarium.

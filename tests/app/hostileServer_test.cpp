@@ -194,11 +194,15 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
     std::string interface =
         readWholeFile(std::string(VELMORA_GENERATED_RESOURCE_DIR) + "species/gui_panel/interface.gui");
     std::string once = ":mfile \"[APD]msg.txt\" \"\"\n"; // the reply comes once
-    server.serve("/plantInterface.php",
-                 "SCRIPT :mfile \"[APD]Resources/species/gui_panel/interface.gui\" " +
-                     block(interface + "\n:mkdir std_scripts {\n:addScript tenFramesIn {\n:mfile "
-                                       "\"[APD]settings.txt\" \":exit0\"\n:exit0\n}\n}\n") +
-                     "\n" + once);
+    std::string endsTenFramesIn =
+        block(interface + "\n:mkdir std_scripts {\n:addScript tenFramesIn {\n:mfile "
+                          "\"[APD]settings.txt\" \":exit0\"\n:exit0\n}\n}\n");
+    server.serve("/plantInterface.php", "SCRIPT :mfile \"[APD]Resources/species/gui_panel/interface.gui\" " +
+                                            endsTenFramesIn + "\n" + once);
+    // Into the installed file, where the data folder is the install folder.
+    server.serve("/plantInstalled.php",
+                 "SCRIPT :mfile \"[APD]species/gui_panel/interface.gui\" " + endsTenFramesIn +
+                     "\n:deleteFile \"[APD]Resources/species/gui_panel/interface.gui\"\n" + once);
     server.serve("/plantMaterial.php",
                  "SCRIPT :mfile \"[APD]Resources/species/sea_grass/materials/leaf.mat\" " +
                      block(readWholeFile(VELMORA_TEST_INPUT_DIR "robustness/material-1.bin")) + "\n" + once);
@@ -207,24 +211,31 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
         char const* request;
         char const* aside; // what the plant leaves set aside or kept
         char const* logged;
+        bool overInstall = false; // the data folder is the install folder (and stays as installed)
     } const plants[] = {
         {"plantInterface.php?", "settings.txt.damaged", "exit0 refused for a file of the data folder"},
         {"plantMaterial.php?", "Resources.edited/species/sea_grass/materials/leaf.mat", "stopped the start"},
+        {"plantInstalled.php?", "species/gui_panel/interface.gui", "is the install folder", true},
     };
     for (auto const& plant : plants) {
         SCOPED_TRACE(plant.request);
         std::filesystem::current_path(savedCwd); // not the copy a start worked in, which goes
         for (auto const& entry : std::filesystem::directory_iterator(data.path()))
             std::filesystem::remove_all(entry.path());
+        if (plant.overInstall) {
+            std::filesystem::copy(VELMORA_GENERATED_RESOURCE_DIR, data.path(),
+                                  std::filesystem::copy_options::recursive);
+            setenv("VELMORA_INSTALL_DIR", data.path().c_str(), 1);
+        }
         writeWholeFile(data.file("msg.txt"), std::string(":httpRequestAndRun \"") + plant.request + "\"\n");
         std::string logged;
         for (int run = 0; run < 4; run++) {
-            std::string shot = data.file("shot.png");
+            std::string shot = outside.file("shot.png");
             std::filesystem::remove(shot);
             int status = std::system((VELMORA_PROGRAM " --headless 400x225 --frames 30 --screenshot '" +
-                                      shot + "' >/dev/null 2>&1")
+                                      shot + "' >/dev/null 2>'" + outside.file("said.txt") + "'")
                                          .c_str());
-            logged += logs();
+            logged += logs() + readWholeFile(outside.file("said.txt"));
             if (run < 2) continue; // the start that plants, and the one that may end
             EXPECT_EQ(status, 0) << "start " << run;
             EXPECT_EQ(pictureShown(readPng(shot)), "the tank") << "start " << run;
@@ -232,6 +243,8 @@ TEST_F(HostileServer, NothingFromTheNetworkEscapesTheDataFolder) {
         EXPECT_TRUE(pathExists(data.file(plant.aside)));
         EXPECT_NE(logged.find(plant.logged), std::string::npos);
         EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
+        if (plant.overInstall) EXPECT_EQ(readWholeFile(data.file(plant.aside)), interface);
+        useStagedResources();
     }
 }
 

@@ -251,6 +251,30 @@ TEST_F(Files, AFolderAnotherRunKeepsIsNeitherWrittenNorChanged) {
     installDir = savedInstall;
 }
 
+// Nothing the file layer writes lands in the install folder, by whatever name or link of the
+// data folder leads there (up a linked folder, a link at the name, a link to no file yet);
+// a link of the data folder moves as a name.
+TEST_F(Files, TheInstallFolderIsNeverWrittenByAnyNameOrLink) {
+    TempDir install;
+    Cstring savedInstall = std::exchange(installDir, Cstring(install.path().c_str()));
+    writeWholeFile(install.file("defaults.txt"), "installed");
+    std::filesystem::create_directories(install.file("sub"));
+    std::filesystem::create_directories(data.file("d"));
+    std::filesystem::create_directory_symlink(install.file("sub"), data.file("linked"));
+    std::filesystem::create_symlink(install.file("defaults.txt"), data.file("d/named.txt"));
+    std::filesystem::create_symlink(install.file("planted.txt"), data.file("d/dangling.txt"));
+    for (char const* name :
+         {"[APD]linked/../defaults.txt", "[APD]d/named.txt", "[APD]d/dangling.txt", "[INS]defaults.txt"})
+        EXPECT_NE(createDiskFile(name, "x", 1), 0) << name;
+    createDirectories("[APD]linked/made/", 0);
+    EXPECT_NE(deleteFile("[APD]linked/../defaults.txt"), 0);
+    EXPECT_NE(renameFile("[APD]linked/../defaults.txt", "[APD]x"), 0);
+    EXPECT_EQ(readWholeFile(install.file("defaults.txt")), "installed");
+    EXPECT_FALSE(pathExists(install.file("planted.txt")) || pathExists(install.file("sub/made")));
+    EXPECT_EQ(renameFile("[APD]d/named.txt", "[APD]d/moved.txt"), 0);
+    installDir = savedInstall;
+}
+
 // The quiet writes of the program's own files (the run marker's lines, the note a run beside
 // another adds to its log) and reads by name never go through what stands in their place.
 TEST_F(Files, QuietOwnFileWritesAndReadsNeverGoThroughAnotherName) {

@@ -167,6 +167,9 @@ TEST_F(GlobalStart, MissingInstallFolderIsCounted) {
     host.installFolders = {};
     EXPECT_EQ(initGlobals(), 1);
     EXPECT_EQ(installDir, "");
+    EXPECT_EQ(globalsFailure,
+              "no install folder is known: install the program again, or set VELMORA_INSTALL_DIR "
+              "to the folder of its resources");
 }
 
 TEST_F(GlobalStart, ResourceVersionRule) {
