@@ -132,7 +132,10 @@ static void settingsNotWritten(CshopKeeper& shop, Cstring const& why, Cstring co
 
 int CshopKeeper::saveShopSettings() {
     takeDataFolderWhenFree();
+    bool keeps = !((wasChanged && !saveChanges) || !enableAnim || dontSaveUnderAnyCircumstances);
     if (dataFolderHeldElsewhere) {
+        // An engine started again in this run goes on from what it would have written.
+        if (keeps) holdKeptText(OS::getSettingsFileName().c_str(), settingsFileText());
         settingsNotWritten(*this, dataFolderReadOnly + " (this run keeps nothing until that run ends)",
                            Cstring("Nothing of this run is kept yet: ") + dataFolderReadOnly +
                                ". What changes here is kept once that run ends.");
@@ -146,7 +149,7 @@ int CshopKeeper::saveShopSettings() {
                                ". The aquarium runs from the installed resources.");
         return 1;
     }
-    if ((wasChanged && !saveChanges) || !enableAnim || dontSaveUnderAnyCircumstances) {
+    if (!keeps) {
         settingsSaveRequested = 0;
         return 0;
     }
@@ -161,7 +164,7 @@ int CshopKeeper::saveShopSettings() {
     settingsTimeStamp = stamp;
     scriptSavedWithVersion = kScriptSavedVersion;
     Cstring path = OS::getSettingsFileName();
-    int failedSave = writeKeptText(path.c_str(), keptTextToWrite(path.c_str(), settingsFileText()));
+    int failedSave = saveKeptText(path.c_str(), settingsFileText());
     displayedSequence = keptSequence;
     if (failedSave) {
         Cstring reason = lastWriteError.empty() ? Cstring("not written") : lastWriteError;

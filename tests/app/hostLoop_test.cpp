@@ -22,7 +22,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -37,6 +39,7 @@
 #include "variables/configDialogVars.h"
 #include "world/shopAudio.h"
 #include "world/shopKeeper.h"
+#include "world/tank.h"
 #include "world/dataFolderRun.h"
 #include "world/velmoraFunctions.h"
 
@@ -1218,6 +1221,159 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         EXPECT_NE(logs().find("this run keeps it from now on"), std::string::npos);
         EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
         skipNSAlert = 1;
+    }
+}
+
+// What a start finds of the tanks and options: each tank's type and animals by species, the
+// sequences' tanks, the volume, the stored script "note" and the most fish in a tank.
+using Csummary = std::map<std::string, std::string>;
+Csummary summary(std::string const& settings, std::string const& registry) {
+    Csummary found;
+    std::istringstream lines(settings + registry);
+    std::string tank;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string command, a, b;
+        words >> command >> a >> b;
+        if (command == ":addTank") found["tank" + (tank = b)] = a;
+        if (command == ":addThing")
+            found["tank" + tank + " " + a] =
+                std::to_string(std::stoi("0" + found["tank" + tank + " " + a]) + 1);
+        if (command == ":array" && a == "tankID") found["sequences"] += b;
+        if (line.rfind(":set masterVolume ", 0) == 0 || line.rfind(":set maxFishPerTank ", 0) == 0)
+            found[a] = b;
+        for (bool note = line == ":addScript note {"; note && std::getline(lines, line) && line != "}";)
+            found["note"] += line;
+    }
+    return found;
+}
+
+// What changed from before to after applied to onto: animals by their number, the rest as after has it.
+Csummary applied(Csummary onto, Csummary const& before, Csummary const& after) {
+    Csummary keys = before;
+    keys.insert(after.begin(), after.end());
+    for (auto const& [key, _] : keys) {
+        std::string was = before.count(key) ? before.at(key) : "", is = after.count(key) ? after.at(key) : "";
+        if (key.find(' ') != std::string::npos)
+            onto[key] =
+                std::to_string(std::stoi("0" + onto[key]) + std::stoi("0" + is) - std::stoi("0" + was));
+        else if (was != is)
+            onto[key] = is;
+        if (onto[key].empty() || onto[key] == "0") onto.erase(key);
+    }
+    return onto;
+}
+
+// A run beside another and the run that keeps the folder, each doing one thing a viewer does,
+// through the program's own starts and saves; either ends first. The next start finds what
+// the two viewers did, one after the other, the one that ended last after; a run beside that
+// ends first keeps nothing. A tank is never lost or doubled.
+TEST_F(HostLoop, TwoRunsSharingTheFolderKeepWhatBothViewersDid) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    for (int start = 0; start < 2; start++) // the copy, then the settings with both tanks
+        ASSERT_EQ(runProgram({"--headless", "400x225", "--frames", "5"}), 0) << exitMsg.c_str();
+    std::string const settings = settingsText() + ":addScript note {\n :set crabMood 3\n}\n:save note\n";
+    std::string const registry = readWholeFile(data.file("registry.txt"));
+    enum Action { NOTHING, ADD_FISH, REMOVE_FISH, CHOOSE_TANK, VOLUME, SHEET, SCRIPT, ACTIONS };
+    char const* const names[] = {"nothing",
+                                 "adds a fish",
+                                 "takes a fish out",
+                                 "chooses the other tank",
+                                 "sets the volume",
+                                 "sets an option in the sheet",
+                                 "edits the stored script"};
+    auto act = [](ChostRun& run, Action action, bool holder, CsheetTestServices& services) {
+        Ctank* tank = shopKeeper->focusTankObject;
+        ASSERT_NE(tank, nullptr);
+        if (action == ADD_FISH) EXPECT_EQ(runStringScript(tank, ":addThing species/tiger_barb"), 0);
+        if (action == REMOVE_FISH) EXPECT_EQ(runStringScript(tank, ":highlight ON\n:highlight DELETE"), 0);
+        if (action == CHOOSE_TANK) {
+            int id = tank->tankID, fish = tank->numFish;
+            EXPECT_EQ(runStringScript(shopKeeper, tank->tankTypeName == Cstring("wabi_sabi")
+                                                      ? ":changeTank dusk_pool"
+                                                      : ":changeTank wabi_sabi"),
+                      0);
+            // As in a run alone: the fish move with the tank, which keeps its place.
+            ASSERT_NE(tank = shopKeeper->focusTankObject, nullptr);
+            EXPECT_EQ(tank->tankID, id);
+            EXPECT_EQ(tank->numFish, fish);
+        }
+        if (action == VOLUME) shopKeeper->findVariable("masterVolume")->setFloat(holder ? 0.3f : 0.7f);
+        if (action == SCRIPT)
+            EXPECT_EQ(runStringScript(shopKeeper, holder ? ":addScript note {\n :set crabMood 4\n}"
+                                                         : ":addScript note {\n :set crabMood 5\n}"),
+                      0);
+        if (action == SHEET) {
+            skipNSAlert = 0;
+            ASSERT_NE(run.views[0]->configureSheet(), nullptr);
+            services.lastWindow->shown.maxFishPerTank = holder ? "40" : "30";
+            services.actions->settingChanged();
+            services.actions->closeClicked();
+            skipNSAlert = 1;
+        }
+    };
+    auto start = [&](ChostRun& run) {
+        masterOut.close();
+        resetExitState();
+        showInPreview = 0;
+        ASSERT_EQ(openRun(run, {"--headless", "400x225", "--frames", "100000"}), 0);
+        for (int i = 0; i < 3; i++)
+            ASSERT_TRUE(run.step()) << exitMsg.c_str();
+    };
+    for (int h = NOTHING; h < ACTIONS; h++) {
+        // The run that keeps the folder: what it saved at its start, and at its end.
+        writeWholeFile(data.file("settings.txt"), settings);
+        writeWholeFile(data.file("registry.txt"), registry);
+        CsheetTestServices services;
+        std::string startSaved[2], endSaved[2];
+        {
+            ChostRun run;
+            start(run);
+            startSaved[0] = settingsText(), startSaved[1] = readWholeFile(data.file("registry.txt"));
+            act(run, Action(h), true, services);
+            ASSERT_EQ(run.close(), 0) << exitMsg.c_str();
+        }
+        endSaved[0] = settingsText(), endSaved[1] = readWholeFile(data.file("registry.txt"));
+        EXPECT_EQ(summary(startSaved[0], startSaved[1]) == summary(endSaved[0], endSaved[1]), h == NOTHING)
+            << names[h];
+        for (int w = NOTHING; w < ACTIONS; w++)
+            for (bool besideEndsFirst : {false, true}) {
+                if (besideEndsFirst && w != (h + 1) % ACTIONS) continue; // each pair once is enough
+                SCOPED_TRACE(std::string("the run keeping the folder ") + names[h] + ", the run beside " +
+                             names[w] + (besideEndsFirst ? ", and ends first" : ", and ends last"));
+                writeWholeFile(data.file("settings.txt"), startSaved[0]);
+                writeWholeFile(data.file("registry.txt"), startSaved[1]);
+                std::filesystem::remove(data.file("settings.txt.other-run"));
+                int held = ::open(data.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                ASSERT_EQ(flock(held, LOCK_EX), 0);
+                ChostRun run;
+                start(run);
+                ASSERT_TRUE(dataFolderHeldElsewhere);
+                Csummary before = summary(shopKeeper->settingsFileText(), registryText(globalVariablesDir));
+                act(run, Action(w), false, services);
+                Csummary after = summary(shopKeeper->settingsFileText(), registryText(globalVariablesDir));
+                EXPECT_EQ(before == after, w == NOTHING) << "what the viewer did";
+                if (besideEndsFirst) EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+                EXPECT_EQ(settingsText(), startSaved[0]) << "nothing written beside the other";
+                writeWholeFile(data.file("settings.txt"), endSaved[0]);
+                writeWholeFile(data.file("registry.txt"), endSaved[1]);
+                close(held);
+                if (!besideEndsFirst) EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+                Csummary expected = summary(endSaved[0], endSaved[1]);
+                if (!besideEndsFirst) expected = applied(expected, before, after);
+                std::string kept = settingsText();
+                EXPECT_EQ(summary(kept, readWholeFile(data.file("registry.txt"))), expected) << kept;
+                size_t tanks = 0;
+                for (size_t at = 0; (at = kept.find(":addTank ", at)) != std::string::npos; at++)
+                    tanks++;
+                EXPECT_EQ(tanks, 2u) << "a tank lost or doubled";
+                EXPECT_TRUE(expected.count("tank0") && expected.count("tank1"))
+                    << "the tanks keep their places";
+                // Both edited the stored script: the other run's save is kept beside.
+                EXPECT_EQ(pathExists(data.file("settings.txt.other-run")),
+                          h == SCRIPT && w == SCRIPT && !besideEndsFirst);
+            }
     }
 }
 

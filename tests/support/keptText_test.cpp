@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/keptText.h"
+#include "testSupport.h"
 
 namespace {
 
@@ -49,6 +52,119 @@ TEST(KeptText, OnlyWhatThisRunChangedReplacesTheOtherRunsSave) {
     };
     for (auto const& c : cases)
         EXPECT_EQ(mergeKeptText(c.now, c.base, c.ours), c.merged) << c.what;
+}
+
+// Texts as a save writes them: a tank, its animals (where they swim: at) and the tanks' folder.
+std::string animals(std::vector<char const*> const& species, int at) {
+    std::string text;
+    for (char const* s : species)
+        text += std::string("   :addThing ") + s + " {\n    :set startPos " + std::to_string(at) +
+                " 1 0\n    :save\n   }\n";
+    return text;
+}
+std::string tank(int id, std::string const& type, std::string const& animals) {
+    std::string n = std::to_string(id);
+    return " :addScript tank" + n + " {\n  :addTank " + type + " " + n + " {\n   :set camPos 0 -0.4 3.8\n" +
+           animals + "   :mkdir schoolManager {\n    :addSchool neon_tetra\n   }\n  }\n }\n";
+}
+std::string folder(std::string const& tanks) {
+    return ":mkdir latentTanks {\n" + tanks + "}\n";
+}
+std::string sequences(int count) {
+    std::string text = ":mkdir sequences {\n";
+    for (int i = 0; i < count; i++)
+        text += " :mkdir seq {\n  :array tankID #" + std::to_string(i) + "\n }\n";
+    return text + "}\n";
+}
+
+// The file as this run read it at its start, saved by another run meanwhile in each way the
+// program writes it, then saved by this run: what each run changed is kept, a tank or an
+// animal neither took out stays, once. What cannot be merged is this run's, with the other
+// run's save kept whole beside the file. A second save writes the same.
+TEST(KeptText, ASaveMergesWhatAnotherRunSavedSinceTheStart) {
+    ScopedDataFolder data;
+    std::string const tank0 = tank(0, "wabi_sabi", animals({"crab", "neon_tetra", "neon_tetra"}, 0));
+    std::string const tank1 = tank(1, "dusk_pool", animals({"crab", "angelfish"}, 0));
+    auto file = [](int seqs, std::string const& tanks, char const* volume) {
+        return sequences(seqs) + tanks + ":set masterVolume " + volume + "\n";
+    };
+    std::string const read = file(2, folder(tank0 + tank1), "0.5");
+    std::string const volume = file(2, folder(tank0 + tank1), "0.7");
+    std::string const script = ":addScript note {\n :set crabMood 3\n}\n:save note\n";
+    struct {
+        char const* what;
+        std::string read, now, ours, written;
+        bool setAside;
+    } const cases[] = {
+        {"nobody saved meanwhile", read, read, volume, volume, false},
+        {"the tanks' order swapped by the sequence", read,
+         file(2, folder(tank(1, "dusk_pool", animals({"crab", "angelfish"}, 1))) + folder(tank0), "0.5"),
+         file(2,
+              folder(tank(0, "wabi_sabi", animals({"crab", "neon_tetra", "neon_tetra", "zebra_danio"}, 2))) +
+                  folder(tank1),
+              "0.5"),
+         file(2,
+              folder(tank(1, "dusk_pool", animals({"crab", "angelfish"}, 1)) +
+                     tank(0, "wabi_sabi", animals({"crab", "neon_tetra", "neon_tetra", "zebra_danio"}, 2))),
+              "0.5"),
+         false},
+        {"a tank added", read, file(3, folder(tank0 + tank1 + tank(2, "wabi_sabi", "")), "0.5"), volume,
+         file(3, folder(tank0 + tank1 + tank(2, "wabi_sabi", "")), "0.7"), false},
+        {"a tank removed", read, file(1, folder(tank0), "0.5"), volume, file(1, folder(tank0), "0.7"), false},
+        {"the same tank shown by both: each one's animals", read,
+         file(2,
+              folder(tank(0, "wabi_sabi",
+                          animals({"crab", "neon_tetra", "neon_tetra", "zebra_danio", "zebra_danio"}, 1)) +
+                     tank1),
+              "0.5"),
+         file(2, folder(tank(0, "wabi_sabi", animals({"crab", "neon_tetra", "tiger_barb"}, 2)) + tank1),
+              "0.7"),
+         file(2,
+              folder(tank(0, "wabi_sabi",
+                          animals({"crab", "neon_tetra", "tiger_barb"}, 2) +
+                              animals({"zebra_danio", "zebra_danio"}, 1)) +
+                     tank1),
+              "0.7"),
+         false},
+        {"another type chosen here, an animal added there", read,
+         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"crab", "angelfish", "angelfish"}, 1))), "0.5"),
+         file(2, folder(tank0 + tank(1, "wabi_sabi", animals({"crab", "angelfish"}, 2))), "0.5"),
+         file(2,
+              folder(tank0 +
+                     tank(1, "wabi_sabi", animals({"crab", "angelfish"}, 2) + animals({"angelfish"}, 1))),
+              "0.5"),
+         false},
+        {"another type chosen in both", read,
+         file(2, folder(tank0 + tank(1, "coral", animals({"crab", "angelfish"}, 1))), "0.5"),
+         file(2, folder(tank0 + tank(1, "wabi_sabi", animals({"crab", "angelfish"}, 2))), "0.5"),
+         file(2, folder(tank0 + tank(1, "wabi_sabi", animals({"crab", "angelfish"}, 2))), "0.5"), true},
+        {"a tank both built from its definition",
+         file(2, folder(tank0 + " :addScript tank1 {\n  :addTank dusk_pool 1\n }\n"), "0.5"),
+         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"angelfish"}, 1))), "0.5"),
+         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"angelfish"}, 2))), "0.5"),
+         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"angelfish"}, 2))), "0.5"), true},
+        {"a stored script both edited", read + script,
+         read + ":addScript note {\n :set crabMood 4\n}\n:save note\n",
+         read + ":addScript note {\n :set crabMood 5\n}\n:save note\n",
+         read + ":addScript note {\n :set crabMood 5\n}\n:save note\n", true},
+        {"a file edited by hand, its blocks unpaired", read, read + "}\n", volume, volume, true},
+        {"the file gone", read, "", volume, volume, false},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        forgetTextBaselines();
+        std::filesystem::remove(data.file("settings.txt.other-run"));
+        writeWholeFile(data.file("settings.txt"), c.read);
+        keepTextBaseline("[APD]settings.txt", c.read, c.read);
+        writeWholeFile(data.file("settings.txt"), c.now);
+        for (int save = 0; save < 2; save++) {
+            ASSERT_EQ(saveKeptText("[APD]settings.txt", c.ours), 0);
+            EXPECT_EQ(readWholeFile(data.file("settings.txt")), c.written) << "save " << save;
+        }
+        EXPECT_EQ(readWholeFile(data.file("settings.txt.other-run")), c.setAside ? c.now : "");
+        EXPECT_FALSE(pathExists(data.file("settings.txt.other-run2")));
+    }
+    forgetTextBaselines();
 }
 
 } // namespace
