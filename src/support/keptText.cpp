@@ -5,6 +5,7 @@
 #include <deque>
 #include <fstream>
 #include <iterator>
+#include <list>
 #include <map>
 
 #include "support/cerr.h"
@@ -144,10 +145,12 @@ bool split(std::string const& text, Centries& entries) {
 
 using Cgroup = std::vector<Centry const*>;
 
-Cgroup ofKey(Centries const& entries, std::string const& key) {
-    Cgroup found;
+// The entries of each key, in order.
+using Cindex = std::map<std::string, Cgroup>;
+Cindex byKey(Centries const& entries) {
+    Cindex found;
     for (Centry const& e : entries)
-        if (e.key == key) found.push_back(&e);
+        found[e.key].push_back(&e);
     return found;
 }
 
@@ -163,21 +166,27 @@ class Cmerge {
     explicit Cmerge(std::vector<std::string>* unmerged) : unmerged(unmerged) {}
 
     // now's entries, those this run changed since base as it has them (merged inside where
-    // both runs changed them), and this run's new ones after them.
-    Centries entries(Centries const& now, Centries const& base, Centries const& ours, bool top) {
+    // both runs changed them), and this run's new ones after them. An entry now holds as this
+    // run read it (read, when given) is this run's.
+    Centries entries(Centries const& now, Centries const& base, Centries const& ours, Centries const* read,
+                     bool top) {
         // now's order; a key only this run has after the one before it in this run's text.
-        std::vector<std::string> keys;
+        std::list<std::string> keys;
+        std::map<std::string, std::list<std::string>::iterator> placed;
         for (Centry const& e : now)
-            if (std::find(keys.begin(), keys.end(), e.key) == keys.end()) keys.push_back(e.key);
+            if (!placed.count(e.key)) placed[e.key] = keys.insert(keys.end(), e.key);
         auto at = keys.begin();
         for (Centry const& e : ours) {
-            auto found = std::find(keys.begin(), keys.end(), e.key);
-            at = found != keys.end() ? found + 1 : keys.insert(at, e.key) + 1;
+            auto found = placed.find(e.key);
+            at = std::next(found != placed.end() ? found->second : (placed[e.key] = keys.insert(at, e.key)));
         }
+        Cindex n = byKey(now), b = byKey(base), o = byKey(ours), r = read ? byKey(*read) : Cindex();
         Centries out;
         for (std::string const& key : keys) {
             if (top) where = key;
-            for (Centry const* kept : group(ofKey(now, key), ofKey(base, key), ofKey(ours, key)))
+            // A missing key gives an empty group.
+            Cgroup &nk = n[key], &bk = b[key], &ok = o[key];
+            for (Centry const* kept : group(read && same(nk, r[key]) ? bk : nk, bk, ok))
                 out.push_back(*kept);
         }
         return out;
@@ -234,7 +243,7 @@ class Cmerge {
         std::string nh = trimmed(n.header), bh = trimmed(b.header), oh = trimmed(o.header);
         if (oh != bh && nh != bh && nh != oh) cannot();
         m.header = oh != bh ? o.header : n.header;
-        m.children = entries(n.children, b.children, o.children, false);
+        m.children = entries(n.children, b.children, o.children, nullptr, false);
         m.text = m.header;
         for (Centry const& child : m.children)
             m.text += child.text;
@@ -282,10 +291,11 @@ void keepOtherRunsSave(std::string const& path, std::string const& now,
 } // namespace
 
 std::string mergeKeptText(std::string const& now, std::string const& base, std::string const& ours,
-                          std::vector<std::string>* unmerged) {
-    Centries nowEntries, baseEntries, ourEntries;
+                          std::vector<std::string>* unmerged, std::string const* read) {
+    Centries nowEntries, baseEntries, ourEntries, readEntries;
     if (now.empty()) return ours;
-    if (!split(now, nowEntries) || !split(base, baseEntries) || !split(ours, ourEntries)) {
+    if (!split(now, nowEntries) || !split(base, baseEntries) || !split(ours, ourEntries) ||
+        (read && !split(*read, readEntries))) {
         static std::string const unpaired = "a file whose blocks do not pair up";
         if (unmerged && now != ours) unmerged->push_back(unpaired);
         return ours;
@@ -293,7 +303,8 @@ std::string mergeKeptText(std::string const& now, std::string const& base, std::
     Cmerge merge(unmerged);
     std::string merged, tanks;
     bool tanksPlaced = false;
-    for (Centry const& e : merge.entries(nowEntries, baseEntries, ourEntries, true)) {
+    for (Centry const& e :
+         merge.entries(nowEntries, baseEntries, ourEntries, read ? &readEntries : nullptr, true)) {
         if (!e.tank) {
             merged += e.text;
             continue;
@@ -323,7 +334,8 @@ int saveKeptText(char const* path, std::string const& ours) {
             logLine("kept file " + name +
                     " was saved by another run meanwhile: only what this run changed is written");
         std::vector<std::string> unmerged;
-        text = mergeKeptText(now, b.ours, ours, &unmerged);
+        // What this run read stands for its start's own text until it wrote the file itself.
+        text = mergeKeptText(now, b.ours, ours, &unmerged, b.wrote ? nullptr : &b.fileRead);
         if (!unmerged.empty() && b.setAside != now) {
             keepOtherRunsSave(name, now, unmerged);
             b.setAside = now;

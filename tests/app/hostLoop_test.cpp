@@ -1183,16 +1183,33 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         EXPECT_TRUE(dataFolderHeldElsewhere);
         for (int i = 0; i < 10; i++)
             ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        auto barbs = [] {
+            std::string text = shopKeeper->settingsFileText();
+            size_t n = 0;
+            for (size_t at = 0; (at = text.find(":addThing tiger_barb ", at)) != std::string::npos; at++)
+                n++;
+            return n;
+        };
+        size_t barbsKept = barbs();
         if (holder == SHEET) {
+            // A fish added, then a new fish size, which starts the engine again: the fish stays.
+            ASSERT_EQ(runStringScript(shopKeeper->focusTankObject, ":addThing species/tiger_barb"), 0);
+            barbsKept++;
             skipNSAlert = 0;
             ASSERT_NE(run.views[0]->configureSheet(), nullptr);
             CrecordingSheetWindow& window = *services->lastWindow;
             EXPECT_EQ(std::string(window.shown.statusLine.c_str()), kSheetHeldElsewhere);
             window.shown.maxFishPerTank = "40";
+            window.shown.sizeSlider = 150;
             services->actions->settingChanged();
             services->actions->closeClicked();
             EXPECT_EQ(readWholeFile(data.file("registry.txt")), ":set maxFishPerTank 70\n");
             EXPECT_FALSE(pathExists(config.file("velmora/saver-defaults.conf")));
+            CshopKeeper* before = shopKeeper;
+            for (int i = 0; i < 5; i++)
+                ASSERT_TRUE(run.step()) << exitMsg.c_str();
+            EXPECT_NE(shopKeeper, before) << "started again";
+            EXPECT_EQ(barbs(), barbsKept);
         }
         // The other run ends; it saved a change of its own as it stopped.
         if (holder == KILLED)
@@ -1218,6 +1235,10 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         std::string kept = settingsText();
         EXPECT_NE(kept.find(":set masterVolume 0.7\n"), std::string::npos) << kept;
         EXPECT_NE(kept.find(holder == KILLED ? ":set crabMood 3\n" : ":set crabMood 5\n"), std::string::npos);
+        size_t barbsSaved = 0;
+        for (size_t at = 0; (at = kept.find(":addThing tiger_barb ", at)) != std::string::npos; at++)
+            barbsSaved++;
+        EXPECT_EQ(barbsSaved, barbsKept);
         EXPECT_NE(logs().find("this run keeps it from now on"), std::string::npos);
         EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
         skipNSAlert = 1;
