@@ -166,8 +166,8 @@ class Cmerge {
     explicit Cmerge(std::vector<std::string>* unmerged) : unmerged(unmerged) {}
 
     // now's entries, those this run changed since base as it has them (merged inside where
-    // both runs changed them), and this run's new ones after them. An entry now holds as this
-    // run read it (read, when given) is this run's.
+    // both runs changed them), and this run's new ones after them. An entry this run writes
+    // that now holds as this run read it (read, when given) is this run's.
     Centries entries(Centries const& now, Centries const& base, Centries const& ours, Centries const* read,
                      bool top) {
         // now's order; a key only this run has after the one before it in this run's text.
@@ -186,7 +186,8 @@ class Cmerge {
             if (top) where = key;
             // A missing key gives an empty group.
             Cgroup &nk = n[key], &bk = b[key], &ok = o[key];
-            for (Centry const* kept : group(read && same(nk, r[key]) ? bk : nk, bk, ok))
+            bool asRead = read && !(bk.empty() && ok.empty()) && same(nk, r[key]);
+            for (Centry const* kept : group(asRead ? bk : nk, bk, ok))
                 out.push_back(*kept);
         }
         return out;

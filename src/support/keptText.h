@@ -35,7 +35,7 @@ void keepTextBaseline(char const* path, std::string const& fileRead, std::string
 // other run's save kept whole beside it when something could not be merged. 0 written.
 int saveKeptText(char const* path, std::string const& ours);
 // What a run beside another would have written at path and could not (its engine, started
-// again, goes on from it rather than from the file); empty when none.
+// again, goes on from it rather than from the file); empty: none.
 void holdKeptText(char const* path, std::string const& text);
 std::string const& heldKeptText(char const* path);
 // Forgets every baseline and held text (a new start).

@@ -134,8 +134,9 @@ int CshopKeeper::saveShopSettings() {
     takeDataFolderWhenFree();
     bool keeps = !((wasChanged && !saveChanges) || !enableAnim || dontSaveUnderAnyCircumstances);
     if (dataFolderHeldElsewhere) {
-        // An engine started again in this run goes on from what it would have written.
-        if (keeps) holdKeptText(OS::getSettingsFileName().c_str(), settingsFileText());
+        // An engine started again in this run goes on from what it would have written (what a
+        // run alone would read again: the file, when it would not save).
+        holdKeptText(OS::getSettingsFileName().c_str(), keeps ? settingsFileText() : std::string());
         settingsNotWritten(*this, dataFolderReadOnly + " (this run keeps nothing until that run ends)",
                            Cstring("Nothing of this run is kept yet: ") + dataFolderReadOnly +
                                ". What changes here is kept once that run ends.");
