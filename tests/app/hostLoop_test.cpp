@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -1137,6 +1138,13 @@ TEST_F(HostLoop, AStartBesideAnotherRunKeepsNothingAndWaitsForOneThatStops) {
     }
 }
 
+size_t countOf(std::string const& text, std::string const& what) {
+    size_t n = 0;
+    for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at++)
+        n++;
+    return n;
+}
+
 // A run that starts while another keeps the data folder keeps what its viewer does once the
 // other ends, whether it stops, is killed, or the viewer uses the options sheet meanwhile:
 // it takes the folder within a second, and writes the kept files as the other run left them
@@ -1183,18 +1191,11 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         EXPECT_TRUE(dataFolderHeldElsewhere);
         for (int i = 0; i < 10; i++)
             ASSERT_TRUE(run.step()) << exitMsg.c_str();
-        auto barbs = [] {
-            std::string text = shopKeeper->settingsFileText();
-            size_t n = 0;
-            for (size_t at = 0; (at = text.find(":addThing tiger_barb ", at)) != std::string::npos; at++)
-                n++;
-            return n;
-        };
-        size_t barbsKept = barbs();
+        std::string const barb = ":addThing tiger_barb ";
+        size_t barbs = countOf(saved, barb) + (holder == SHEET);
         if (holder == SHEET) {
             // A fish added, then a new fish size, which starts the engine again: the fish stays.
             ASSERT_EQ(runStringScript(shopKeeper->focusTankObject, ":addThing species/tiger_barb"), 0);
-            barbsKept++;
             skipNSAlert = 0;
             ASSERT_NE(run.views[0]->configureSheet(), nullptr);
             CrecordingSheetWindow& window = *services->lastWindow;
@@ -1209,7 +1210,7 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
             for (int i = 0; i < 5; i++)
                 ASSERT_TRUE(run.step()) << exitMsg.c_str();
             EXPECT_NE(shopKeeper, before) << "started again";
-            EXPECT_EQ(barbs(), barbsKept);
+            EXPECT_EQ(countOf(shopKeeper->settingsFileText(), barb), barbs);
         }
         // The other run ends; it saved a change of its own as it stopped.
         if (holder == KILLED)
@@ -1235,165 +1236,134 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         std::string kept = settingsText();
         EXPECT_NE(kept.find(":set masterVolume 0.7\n"), std::string::npos) << kept;
         EXPECT_NE(kept.find(holder == KILLED ? ":set crabMood 3\n" : ":set crabMood 5\n"), std::string::npos);
-        size_t barbsSaved = 0;
-        for (size_t at = 0; (at = kept.find(":addThing tiger_barb ", at)) != std::string::npos; at++)
-            barbsSaved++;
-        EXPECT_EQ(barbsSaved, barbsKept);
+        EXPECT_EQ(countOf(kept, barb), barbs);
         EXPECT_NE(logs().find("this run keeps it from now on"), std::string::npos);
         EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
         skipNSAlert = 1;
     }
 }
 
-// What a start finds of the tanks and options: each tank's type and animals by species, the
-// sequences' tanks, the volume, the stored script "note" and the most fish in a tank.
-using Csummary = std::map<std::string, std::string>;
-Csummary summary(std::string const& settings, std::string const& registry) {
-    Csummary found;
+// What a start finds: each tank's type and animals by species, the sequences' tanks, the
+// volume, the stored script "note" and the most fish in a tank.
+std::map<std::string, std::string> summary(std::string const& settings, std::string const& registry) {
+    std::map<std::string, std::string> found;
     std::istringstream lines(settings + registry);
-    std::string tank;
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        std::string command, a, b;
-        words >> command >> a >> b;
-        if (command == ":addTank") found["tank" + (tank = b)] = a;
-        if (command == ":addThing")
-            found["tank" + tank + " " + a] =
-                std::to_string(std::stoi("0" + found["tank" + tank + " " + a]) + 1);
+    std::string tank, note;
+    for (std::string line, command, a, b; std::getline(lines, line);) {
+        std::istringstream(line) >> command >> a >> b;
+        if (command == ":addTank") found[tank = b] = a;
+        if (command == ":addThing") found[tank + a] = std::to_string(std::stoi("0" + found[tank + a]) + 1);
         if (command == ":array" && a == "tankID") found["sequences"] += b;
-        if (line.rfind(":set masterVolume ", 0) == 0 || line.rfind(":set maxFishPerTank ", 0) == 0)
+        if (line.rfind(":set masterVolume", 0) == 0 || line.rfind(":set maxFishPerTank", 0) == 0)
             found[a] = b;
-        for (bool note = line == ":addScript note {"; note && std::getline(lines, line) && line != "}";)
+        for (bool in = line == ":addScript note {"; in && std::getline(lines, line) && line != "}";)
             found["note"] += line;
     }
     return found;
 }
 
-// What changed from before to after applied to onto: animals by their number, the rest as after has it.
-Csummary applied(Csummary onto, Csummary const& before, Csummary const& after) {
-    Csummary keys = before;
-    keys.insert(after.begin(), after.end());
-    for (auto const& [key, _] : keys) {
-        std::string was = before.count(key) ? before.at(key) : "", is = after.count(key) ? after.at(key) : "";
-        if (key.find(' ') != std::string::npos)
-            onto[key] =
-                std::to_string(std::stoi("0" + onto[key]) + std::stoi("0" + is) - std::stoi("0" + was));
-        else if (was != is)
-            onto[key] = is;
-        if (onto[key].empty() || onto[key] == "0") onto.erase(key);
-    }
-    return onto;
-}
-
-// A run beside another and the run that keeps the folder, each doing one thing a viewer does,
-// through the program's own starts and saves; either ends first. The next start finds what
-// the two viewers did, one after the other, the one that ended last after; a run beside that
-// ends first keeps nothing. A tank is never lost or doubled.
+// Two runs sharing the data folder, each doing one thing a viewer does, through the program's
+// own starts and saves: the next start finds what the viewer of the run that kept the folder
+// did, then what the run beside did, when that one ends last; it keeps nothing when it ends
+// first. No tank is lost or doubled; where both edited the stored script, the other run's
+// save is kept beside the file.
 TEST_F(HostLoop, TwoRunsSharingTheFolderKeepWhatBothViewersDid) {
     REQUIRE_OFFSCREEN();
     useStagedResources();
     for (int start = 0; start < 2; start++) // the copy, then the settings with both tanks
         ASSERT_EQ(runProgram({"--headless", "400x225", "--frames", "5"}), 0) << exitMsg.c_str();
-    std::string const settings = settingsText() + ":addScript note {\n :set crabMood 3\n}\n:save note\n";
-    std::string const registry = readWholeFile(data.file("registry.txt"));
-    enum Action { NOTHING, ADD_FISH, REMOVE_FISH, CHOOSE_TANK, VOLUME, SHEET, SCRIPT, ACTIONS };
-    char const* const names[] = {"nothing",
-                                 "adds a fish",
-                                 "takes a fish out",
-                                 "chooses the other tank",
-                                 "sets the volume",
-                                 "sets an option in the sheet",
-                                 "edits the stored script"};
-    auto act = [](ChostRun& run, Action action, bool holder, CsheetTestServices& services) {
-        Ctank* tank = shopKeeper->focusTankObject;
-        ASSERT_NE(tank, nullptr);
-        if (action == ADD_FISH) EXPECT_EQ(runStringScript(tank, ":addThing species/tiger_barb"), 0);
-        if (action == REMOVE_FISH) EXPECT_EQ(runStringScript(tank, ":highlight ON\n:highlight DELETE"), 0);
-        if (action == CHOOSE_TANK) {
-            int id = tank->tankID, fish = tank->numFish;
-            EXPECT_EQ(runStringScript(shopKeeper, tank->tankTypeName == Cstring("wabi_sabi")
-                                                      ? ":changeTank dusk_pool"
-                                                      : ":changeTank wabi_sabi"),
-                      0);
-            // As in a run alone: the fish move with the tank, which keeps its place.
-            ASSERT_NE(tank = shopKeeper->focusTankObject, nullptr);
-            EXPECT_EQ(tank->tankID, id);
-            EXPECT_EQ(tank->numFish, fish);
-        }
-        if (action == VOLUME) shopKeeper->findVariable("masterVolume")->setFloat(holder ? 0.3f : 0.7f);
-        if (action == SCRIPT)
-            EXPECT_EQ(runStringScript(shopKeeper, holder ? ":addScript note {\n :set crabMood 4\n}"
-                                                         : ":addScript note {\n :set crabMood 5\n}"),
-                      0);
-        if (action == SHEET) {
-            skipNSAlert = 0;
-            ASSERT_NE(run.views[0]->configureSheet(), nullptr);
-            services.lastWindow->shown.maxFishPerTank = holder ? "40" : "30";
-            services.actions->settingChanged();
-            services.actions->closeClicked();
-            skipNSAlert = 1;
-        }
+    using Cfiles = std::array<std::string, 2>; // the settings, the registry
+    auto put = [&](Cfiles const& f) {
+        writeWholeFile(data.file("settings.txt"), f[0]);
+        writeWholeFile(data.file("registry.txt"), f[1]);
     };
-    auto start = [&](ChostRun& run) {
+    auto files = [&] { return Cfiles{settingsText(), readWholeFile(data.file("registry.txt"))}; };
+    Cfiles const first = {settingsText() + ":addScript note {\n :set crabMood 3\n}\n:save note\n",
+                          readWholeFile(data.file("registry.txt"))};
+    enum Action { NOTHING, ADD_FISH, REMOVE_FISH, CHOOSE_TANK, VOLUME, SHEET, SCRIPT, ACTIONS };
+    char const* const names[] = {"nothing",         "adds a fish",    "takes a fish out", "chooses a tank",
+                                 "sets the volume", "sets an option", "edits the script"};
+    CsheetTestServices services;
+    using Csummary = std::map<std::string, std::string>;
+    auto now = [] { return summary(shopKeeper->settingsFileText(), registryText(globalVariablesDir)); };
+    // The run opened and a viewer's action done (held: another run keeps the folder); what it
+    // changed, by what it would save, into changed.
+    auto run = [&](ChostRun& run, int action, bool held, Csummary& changed) {
         masterOut.close();
         resetExitState();
         showInPreview = 0;
         ASSERT_EQ(openRun(run, {"--headless", "400x225", "--frames", "100000"}), 0);
+        ASSERT_EQ(dataFolderHeldElsewhere, held);
         for (int i = 0; i < 3; i++)
             ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        Csummary before = now();
+        Ctank* tank = shopKeeper->focusTankObject;
+        int id = tank->tankID, fish = tank->numFish;
+        std::string const lines[] = {
+            "",
+            ":addThing species/tiger_barb",
+            ":highlight ON\n:highlight DELETE",
+            tank->tankTypeName == Cstring("wabi_sabi") ? ":changeTank dusk_pool" : ":changeTank wabi_sabi",
+            held ? ":set masterVolume 0.7" : ":set masterVolume 0.3",
+            "",
+            ":addScript note {\n :set crabMood " + std::string(held ? "5" : "4") + "\n}"};
+        Cvariable* target = action == ADD_FISH || action == REMOVE_FISH ? tank : nullptr;
+        EXPECT_EQ(runStringScript(target ? target : shopKeeper, lines[action].c_str()), 0);
+        if (action == CHOOSE_TANK) { // as in a run alone: the fish move, the tank keeps its place
+            EXPECT_EQ(shopKeeper->focusTankObject->tankID, id);
+            EXPECT_EQ(shopKeeper->focusTankObject->numFish, fish);
+        }
+        if (action == SHEET) {
+            skipNSAlert = 0;
+            ASSERT_NE(run.views[0]->configureSheet(), nullptr);
+            services.lastWindow->shown.maxFishPerTank = held ? "30" : "40";
+            services.actions->settingChanged();
+            services.actions->closeClicked();
+            skipNSAlert = 1;
+        }
+        Csummary after = now();
+        changed.clear();
+        for (auto const& [key, is] : after)
+            if (before[key] != is) changed[key] = is;
+        for (auto const& [key, was] : before)
+            if (!was.empty() && !after.count(key)) changed[key] = "";
+        EXPECT_EQ(changed.empty(), action == NOTHING) << "what the viewer did";
     };
     for (int h = NOTHING; h < ACTIONS; h++) {
         // The run that keeps the folder: what it saved at its start, and at its end.
-        writeWholeFile(data.file("settings.txt"), settings);
-        writeWholeFile(data.file("registry.txt"), registry);
-        CsheetTestServices services;
-        std::string startSaved[2], endSaved[2];
+        put(first);
+        Cfiles atStart, atEnd;
+        Csummary changed;
         {
-            ChostRun run;
-            start(run);
-            startSaved[0] = settingsText(), startSaved[1] = readWholeFile(data.file("registry.txt"));
-            act(run, Action(h), true, services);
-            ASSERT_EQ(run.close(), 0) << exitMsg.c_str();
+            ChostRun holder;
+            run(holder, h, false, changed);
+            atStart = files();
+            ASSERT_EQ(holder.close(), 0) << exitMsg.c_str();
         }
-        endSaved[0] = settingsText(), endSaved[1] = readWholeFile(data.file("registry.txt"));
-        EXPECT_EQ(summary(startSaved[0], startSaved[1]) == summary(endSaved[0], endSaved[1]), h == NOTHING)
-            << names[h];
+        atEnd = files();
         for (int w = NOTHING; w < ACTIONS; w++)
-            for (bool besideEndsFirst : {false, true}) {
-                if (besideEndsFirst && w != (h + 1) % ACTIONS) continue; // each pair once is enough
-                SCOPED_TRACE(std::string("the run keeping the folder ") + names[h] + ", the run beside " +
-                             names[w] + (besideEndsFirst ? ", and ends first" : ", and ends last"));
-                writeWholeFile(data.file("settings.txt"), startSaved[0]);
-                writeWholeFile(data.file("registry.txt"), startSaved[1]);
+            for (bool besideFirst : {false, true}) {
+                if (besideFirst && w != (h + 1) % ACTIONS) continue; // each action once is enough
+                SCOPED_TRACE(std::string("the run keeping the folder: ") + names[h] + "; the run beside: " +
+                             names[w] + (besideFirst ? ", and ends first" : ", and ends last"));
+                put(atStart);
                 std::filesystem::remove(data.file("settings.txt.other-run"));
                 int held = ::open(data.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                 ASSERT_EQ(flock(held, LOCK_EX), 0);
-                ChostRun run;
-                start(run);
-                ASSERT_TRUE(dataFolderHeldElsewhere);
-                Csummary before = summary(shopKeeper->settingsFileText(), registryText(globalVariablesDir));
-                act(run, Action(w), false, services);
-                Csummary after = summary(shopKeeper->settingsFileText(), registryText(globalVariablesDir));
-                EXPECT_EQ(before == after, w == NOTHING) << "what the viewer did";
-                if (besideEndsFirst) EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
-                EXPECT_EQ(settingsText(), startSaved[0]) << "nothing written beside the other";
-                writeWholeFile(data.file("settings.txt"), endSaved[0]);
-                writeWholeFile(data.file("registry.txt"), endSaved[1]);
+                ChostRun beside;
+                run(beside, w, true, changed);
+                if (besideFirst) EXPECT_EQ(beside.close(), 0) << exitMsg.c_str();
+                EXPECT_EQ(files(), atStart) << "nothing written beside the other run";
+                put(atEnd);
                 close(held);
-                if (!besideEndsFirst) EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
-                Csummary expected = summary(endSaved[0], endSaved[1]);
-                if (!besideEndsFirst) expected = applied(expected, before, after);
-                std::string kept = settingsText();
-                EXPECT_EQ(summary(kept, readWholeFile(data.file("registry.txt"))), expected) << kept;
-                size_t tanks = 0;
-                for (size_t at = 0; (at = kept.find(":addTank ", at)) != std::string::npos; at++)
-                    tanks++;
-                EXPECT_EQ(tanks, 2u) << "a tank lost or doubled";
-                EXPECT_TRUE(expected.count("tank0") && expected.count("tank1"))
-                    << "the tanks keep their places";
-                // Both edited the stored script: the other run's save is kept beside.
+                Csummary expected = summary(atEnd[0], atEnd[1]);
+                for (auto const& [key, is] : changed)
+                    if (!besideFirst) is.empty() ? (void)expected.erase(key) : (void)(expected[key] = is);
+                if (!besideFirst) EXPECT_EQ(beside.close(), 0) << exitMsg.c_str();
+                EXPECT_EQ(summary(files()[0], files()[1]), expected);
+                EXPECT_EQ(countOf(files()[0], ":addTank "), 2u) << "a tank lost or doubled";
                 EXPECT_EQ(pathExists(data.file("settings.txt.other-run")),
-                          h == SCRIPT && w == SCRIPT && !besideEndsFirst);
+                          h == SCRIPT && w == SCRIPT && !besideFirst);
             }
     }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -54,27 +55,40 @@ TEST(KeptText, OnlyWhatThisRunChangedReplacesTheOtherRunsSave) {
         EXPECT_EQ(mergeKeptText(c.now, c.base, c.ours), c.merged) << c.what;
 }
 
-// Texts as a save writes them: a tank, its animals (where they swim: at) and the tanks' folder.
-std::string animals(std::vector<char const*> const& species, int at) {
-    std::string text;
-    for (char const* s : species)
-        text += std::string("   :addThing ") + s + " {\n    :set startPos " + std::to_string(at) +
-                " 1 0\n    :save\n   }\n";
-    return text;
-}
-std::string tank(int id, std::string const& type, std::string const& animals) {
-    std::string n = std::to_string(id);
-    return " :addScript tank" + n + " {\n  :addTank " + type + " " + n + " {\n   :set camPos 0 -0.4 3.8\n" +
-           animals + "   :mkdir schoolManager {\n    :addSchool neon_tetra\n   }\n  }\n }\n";
-}
-std::string folder(std::string const& tanks) {
-    return ":mkdir latentTanks {\n" + tanks + "}\n";
-}
-std::string sequences(int count) {
+// A settings file as a save writes it: the sequences, the tanks' folders ("|" between them)
+// of tanks (";" between them: "id type animal...", "@n" placing the animals after it at n, "!"
+// before the id of a tank never built yet), then the volume.
+std::string file(std::string const& tanks, int sequences = 2, char const* volume = "0.5") {
     std::string text = ":mkdir sequences {\n";
-    for (int i = 0; i < count; i++)
+    for (int i = 0; i < sequences; i++)
         text += " :mkdir seq {\n  :array tankID #" + std::to_string(i) + "\n }\n";
-    return text + "}\n";
+    text += "}\n";
+    std::istringstream folders(tanks);
+    for (std::string folder; std::getline(folders, folder, '|');) {
+        text += ":mkdir latentTanks {\n";
+        std::istringstream each(folder);
+        for (std::string tank, id, type; std::getline(each, tank, ';');) {
+            std::istringstream words(tank);
+            std::string at = "0", animals;
+            words >> id >> type;
+            for (std::string word; words >> word;) {
+                if (word[0] == '@')
+                    at = word.substr(1);
+                else
+                    animals +=
+                        "   :addThing " + word + " {\n    :set startPos " + at + " 1 0\n    :save\n   }\n";
+            }
+            bool built = id[0] != '!';
+            id = id.substr(!built);
+            text += " :addScript tank" + id + " {\n  :addTank " + type + " " + id +
+                    (built ? " {\n" + animals +
+                                 "   :mkdir schoolManager {\n    :addSchool neon_tetra\n   }\n  }\n"
+                           : "\n") +
+                    " }\n";
+        }
+        text += "}\n";
+    }
+    return text + ":set masterVolume " + volume + "\n";
 }
 
 // The file as this run read it at its start, saved by another run meanwhile in each way the
@@ -83,14 +97,11 @@ std::string sequences(int count) {
 // run's save kept whole beside the file. A second save writes the same.
 TEST(KeptText, ASaveMergesWhatAnotherRunSavedSinceTheStart) {
     ScopedDataFolder data;
-    std::string const tank0 = tank(0, "wabi_sabi", animals({"crab", "neon_tetra", "neon_tetra"}, 0));
-    std::string const tank1 = tank(1, "dusk_pool", animals({"crab", "angelfish"}, 0));
-    auto file = [](int seqs, std::string const& tanks, char const* volume) {
-        return sequences(seqs) + tanks + ":set masterVolume " + volume + "\n";
+    std::string const t0 = "0 wabi_sabi crab neon_tetra neon_tetra", t1 = "1 dusk_pool crab angelfish";
+    std::string const read = file(t0 + ";" + t1), volume = file(t0 + ";" + t1, 2, "0.7");
+    auto note = [&read](char mood) {
+        return read + ":addScript note {\n :set crabMood " + mood + "\n}\n:save note\n";
     };
-    std::string const read = file(2, folder(tank0 + tank1), "0.5");
-    std::string const volume = file(2, folder(tank0 + tank1), "0.7");
-    std::string const script = ":addScript note {\n :set crabMood 3\n}\n:save note\n";
     struct {
         char const* what;
         std::string read, now, ours, written;
@@ -98,65 +109,31 @@ TEST(KeptText, ASaveMergesWhatAnotherRunSavedSinceTheStart) {
         std::string base = ""; // what this run would have written at its start: read
     } const cases[] = {
         {"nobody saved meanwhile", read, read, volume, volume, false},
-        {"the tanks' order swapped by the sequence", read,
-         file(2, folder(tank(1, "dusk_pool", animals({"crab", "angelfish"}, 1))) + folder(tank0), "0.5"),
-         file(2,
-              folder(tank(0, "wabi_sabi", animals({"crab", "neon_tetra", "neon_tetra", "zebra_danio"}, 2))) +
-                  folder(tank1),
-              "0.5"),
-         file(2,
-              folder(tank(1, "dusk_pool", animals({"crab", "angelfish"}, 1)) +
-                     tank(0, "wabi_sabi", animals({"crab", "neon_tetra", "neon_tetra", "zebra_danio"}, 2))),
-              "0.5"),
-         false},
-        {"a tank added", read, file(3, folder(tank0 + tank1 + tank(2, "wabi_sabi", "")), "0.5"), volume,
-         file(3, folder(tank0 + tank1 + tank(2, "wabi_sabi", "")), "0.7"), false},
-        {"a tank removed", read, file(1, folder(tank0), "0.5"), volume, file(1, folder(tank0), "0.7"), false},
+        {"the tanks' order swapped by the sequence", read, file("1 dusk_pool @1 crab angelfish|" + t0),
+         file("0 wabi_sabi @2 crab neon_tetra neon_tetra zebra_danio|" + t1),
+         file("1 dusk_pool @1 crab angelfish;0 wabi_sabi @2 crab neon_tetra neon_tetra zebra_danio"), false},
+        {"a tank added", read, file(t0 + ";" + t1 + ";2 wabi_sabi", 3), volume,
+         file(t0 + ";" + t1 + ";2 wabi_sabi", 3, "0.7"), false},
+        {"a tank removed", read, file(t0, 1), volume, file(t0, 1, "0.7"), false},
         {"the same tank shown by both: each one's animals", read,
-         file(2,
-              folder(tank(0, "wabi_sabi",
-                          animals({"crab", "neon_tetra", "neon_tetra", "zebra_danio", "zebra_danio"}, 1)) +
-                     tank1),
-              "0.5"),
-         file(2, folder(tank(0, "wabi_sabi", animals({"crab", "neon_tetra", "tiger_barb"}, 2)) + tank1),
-              "0.7"),
-         file(2,
-              folder(tank(0, "wabi_sabi",
-                          animals({"crab", "neon_tetra", "tiger_barb"}, 2) +
-                              animals({"zebra_danio", "zebra_danio"}, 1)) +
-                     tank1),
-              "0.7"),
-         false},
+         file("0 wabi_sabi @1 crab neon_tetra neon_tetra zebra_danio zebra_danio;" + t1),
+         file("0 wabi_sabi @2 crab neon_tetra tiger_barb;" + t1, 2, "0.7"),
+         file("0 wabi_sabi @2 crab neon_tetra tiger_barb @1 zebra_danio zebra_danio;" + t1, 2, "0.7"), false},
         {"another type chosen here, an animal added there", read,
-         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"crab", "angelfish", "angelfish"}, 1))), "0.5"),
-         file(2, folder(tank0 + tank(1, "wabi_sabi", animals({"crab", "angelfish"}, 2))), "0.5"),
-         file(2,
-              folder(tank0 +
-                     tank(1, "wabi_sabi", animals({"crab", "angelfish"}, 2) + animals({"angelfish"}, 1))),
-              "0.5"),
-         false},
-        {"another type chosen in both", read,
-         file(2, folder(tank0 + tank(1, "coral", animals({"crab", "angelfish"}, 1))), "0.5"),
-         file(2, folder(tank0 + tank(1, "wabi_sabi", animals({"crab", "angelfish"}, 2))), "0.5"),
-         file(2, folder(tank0 + tank(1, "wabi_sabi", animals({"crab", "angelfish"}, 2))), "0.5"), true},
-        {"a tank both built from its definition",
-         file(2, folder(tank0 + " :addScript tank1 {\n  :addTank dusk_pool 1\n }\n"), "0.5"),
-         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"angelfish"}, 1))), "0.5"),
-         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"angelfish"}, 2))), "0.5"),
-         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"angelfish"}, 2))), "0.5"), true},
-        {"a tank this run built at its start, which the other never showed",
-         file(2, folder(tank0 + " :addScript tank1 {\n  :addTank dusk_pool 1\n }\n"), "0.5"),
-         file(2, folder(tank0 + " :addScript tank1 {\n  :addTank dusk_pool 1\n }\n"), "0.3"),
-         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"angelfish"}, 2))), "0.5"),
-         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"angelfish"}, 2))), "0.3"), false,
-         file(2, folder(tank0 + tank(1, "dusk_pool", animals({"angelfish"}, 0))), "0.5")},
+         file(t0 + ";1 dusk_pool @1 crab angelfish angelfish"), file(t0 + ";1 wabi_sabi @2 crab angelfish"),
+         file(t0 + ";1 wabi_sabi @2 crab angelfish @1 angelfish"), false},
+        {"another type chosen in both", read, file(t0 + ";1 coral @1 crab angelfish"),
+         file(t0 + ";1 wabi_sabi @2 crab angelfish"), file(t0 + ";1 wabi_sabi @2 crab angelfish"), true},
+        {"a tank both built from its definition", file(t0 + ";!1 dusk_pool"),
+         file(t0 + ";1 dusk_pool @1 angelfish"), file(t0 + ";1 dusk_pool @2 angelfish"),
+         file(t0 + ";1 dusk_pool @2 angelfish"), true},
+        {"a tank this run built at its start, which the other never showed", file(t0 + ";!1 dusk_pool"),
+         file(t0 + ";!1 dusk_pool", 2, "0.3"), file(t0 + ";1 dusk_pool @2 angelfish"),
+         file(t0 + ";1 dusk_pool @2 angelfish", 2, "0.3"), false, file(t0 + ";1 dusk_pool angelfish")},
         {"a line this run does not write, left by the other", read + ":set other 1\n",
-         file(2, folder(tank0 + tank1), "0.3") + ":set other 1\n", read,
-         file(2, folder(tank0 + tank1), "0.3") + ":set other 1\n", false, read},
-        {"a stored script both edited", read + script,
-         read + ":addScript note {\n :set crabMood 4\n}\n:save note\n",
-         read + ":addScript note {\n :set crabMood 5\n}\n:save note\n",
-         read + ":addScript note {\n :set crabMood 5\n}\n:save note\n", true},
+         file(t0 + ";" + t1, 2, "0.3") + ":set other 1\n", read,
+         file(t0 + ";" + t1, 2, "0.3") + ":set other 1\n", false, read},
+        {"a stored script both edited", note('3'), note('4'), note('5'), note('5'), true},
         {"a file edited by hand, its blocks unpaired", read, read + "}\n", volume, volume, true},
         {"the file gone", read, "", volume, volume, false},
     };
