@@ -72,8 +72,12 @@ bool animal(std::string const& key) {
     return startsWith(key, ":addThing ");
 }
 
-// The entries of lines [from, to); false when its blocks do not pair up.
-bool parse(std::vector<std::string> const& lines, size_t from, size_t to, Centries& entries) {
+// Deeper blocks than any save writes: no file the program wrote.
+constexpr int kDeepestBlock = 64;
+
+// The entries of lines [from, to), depth blocks in; false when its blocks do not pair up.
+bool parse(std::vector<std::string> const& lines, size_t from, size_t to, Centries& entries, int depth = 0) {
+    if (depth > kDeepestBlock) return false;
     for (size_t i = from; i < to;) {
         std::string const& line = lines[i];
         int change = depthChange(line);
@@ -100,7 +104,7 @@ bool parse(std::vector<std::string> const& lines, size_t from, size_t to, Centri
         e.block = true;
         e.header = line + "\n";
         e.closer = lines[end] + "\n";
-        if (!parse(lines, i + 1, end, e.children)) return false;
+        if (!parse(lines, i + 1, end, e.children, depth + 1)) return false;
         for (size_t k = i; k <= end; k++)
             e.text += lines[k] + "\n";
         if (e.children.empty()) {

@@ -19,10 +19,11 @@
 #include <vector>
 
 // The entries of now (the file as it is) merged with what ours (what this run would write)
-// changed since base (what it would have written at its start); a top-level entry now holds
-// as read has it (the file this run read, when given) is ours. What could not be merged goes
-// into unmerged, when given (what it is, by name); text whose braces do not pair up (no file
-// the program wrote) gives ours whole, and says so there when now was not empty.
+// changed since base (what it would have written at its start); a top-level entry of ours
+// that now holds as read has it (the file this run read, when given) is ours. What could not
+// be merged goes into unmerged, when given (what it is, by name); text whose braces do not
+// pair up (no file the program wrote) gives ours whole, and says so there when now was not
+// empty.
 std::string mergeKeptText(std::string const& now, std::string const& base, std::string const& ours,
                           std::vector<std::string>* unmerged = nullptr, std::string const* read = nullptr);
 

@@ -107,8 +107,8 @@ int CshopKeeper::openShop() {
     }
     VTRACE(1, "SCRIPT ERROR A: " << scriptError);
     // The user's settings run as they are read; a damaged file is set aside and the run
-    // starts from the installed defaults instead.
-    // An engine started again beside another run goes on from what it could not save.
+    // starts from the installed defaults instead. An engine started again beside another run
+    // goes on from what it could not save.
     std::string held = dataFolderHeldElsewhere ? heldKeptText(file.c_str()) : std::string();
     int kept = KEPT_FILE_UNREAD;
     if (!held.empty())

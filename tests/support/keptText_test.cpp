@@ -13,6 +13,9 @@ namespace {
 // What this run wrote at its start (base), what it writes now (ours) and what another run
 // saved meanwhile (now): entries this run changed are its own, the others the file's.
 TEST(KeptText, OnlyWhatThisRunChangedReplacesTheOtherRunsSave) {
+    std::string nested;
+    for (int i = 0; i < 400000; i++)
+        nested += i < 200000 ? ":mkdir x {\n" : "}\n";
     std::string const tanks0 = ":mkdir latentTanks {\n :addScript tank0 {\n  :addTank a 0 {\n  }\n }\n"
                                " :addScript tank1 {\n  :addTank b 1 {\n  }\n }\n}\n";
     struct {
@@ -50,6 +53,7 @@ TEST(KeptText, OnlyWhatThisRunChangedReplacesTheOtherRunsSave) {
         {"a tank folder holding a stray close", ":mkdir latentTanks {\n }\n }\n}\n", "", ":set a 2\n",
          ":set a 2\n"},
         {"ours broken", ":set a 1\n", ":set a 1\n", ":mkdir x {\n", ":mkdir x {\n"},
+        {"blocks nested deeper than any save", nested, ":set a 1\n", ":set a 2\n", ":set a 2\n"},
     };
     for (auto const& c : cases)
         EXPECT_EQ(mergeKeptText(c.now, c.base, c.ours), c.merged) << c.what;
