@@ -375,9 +375,9 @@ int createDirectories(char const* path, int levelAdjust) {
     return result;
 }
 
-Cstring freeSetAsideName(char const* path) {
+Cstring freeSetAsideName(char const* path, char const* suffix) {
     for (int n = 1; n <= 99; n++) {
-        Cstring name = Cstring(path) + ".damaged";
+        Cstring name = Cstring(path) + suffix;
         if (n > 1) name += std::to_string(n).c_str();
         struct stat st;
         if (lstat(replaceCommonPathKeyword(name).c_str(), &st) != 0) return name;

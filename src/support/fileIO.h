@@ -54,9 +54,9 @@ bool unlinkSharedFile(char const* path);
 // reason (EROFS, EACCES).
 int folderWriteError(char const* folder);
 int createDirectories(char const* path, int levelAdjust);
-// "<path>.damaged", else "<path>.damaged2" and so on: the first name nothing holds; empty
-// when every one is taken.
-Cstring freeSetAsideName(char const* path);
+// "<path>.damaged", else "<path>.damaged2" and so on (or another suffix): the first name
+// nothing holds; empty when every one is taken.
+Cstring freeSetAsideName(char const* path, char const* suffix = ".damaged");
 // A name the program writes to that holds no regular file of its own (a folder, a pipe, a
 // socket, a device, a symbolic link, wherever it leads) is moved aside under a free
 // ".damaged" name, so that the write can go on. 0: nothing stands in the way; 1: set aside;

@@ -1,9 +1,12 @@
 #include "support/keptText.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <deque>
 #include <fstream>
 #include <iterator>
+#include <list>
 #include <map>
-#include <vector>
 
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -11,15 +14,20 @@
 namespace {
 
 struct Centry {
-    std::string key;  // ":set name", else the first line; "latentTanks" children: the folder's key too
-    std::string text; // its lines, each ending in a line end
+    std::string key;  // ":set name", ":addTank id", else the first line; "latentTanks/" before a tank's
+    std::string text; // its lines as written, each ending in a line end
+    std::string norm; // its lines trimmed, an empty block as its first line: what is compared
     bool tank = false;
+    bool block = false;
+    std::string header, closer; // a block's first and last line, as written
+    std::vector<Centry> children;
 };
+using Centries = std::vector<Centry>;
 
 std::string trimmed(std::string const& line) {
-    size_t first = line.find_first_not_of(" \t\r");
+    size_t first = line.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) return std::string();
-    return line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+    return line.substr(first, line.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 // What a line does to the depth of blocks: "x {" opens one, "}" closes one, "} else {" both.
@@ -29,29 +37,93 @@ int depthChange(std::string const& line) {
     return (t.back() == '{' ? 1 : 0) - (t.front() == '}' ? 1 : 0);
 }
 
-bool opens(std::string const& line) {
-    return depthChange(line) > 0;
-}
-
-bool closes(std::string const& line) {
-    return depthChange(line) < 0;
-}
-
-std::string keyOf(std::string const& line) {
+// The line without its block's brace.
+std::string withoutBrace(std::string const& line) {
     std::string t = trimmed(line);
-    if (t.compare(0, 5, ":set ") == 0) {
-        size_t end = t.find_first_of(" \t", 5);
-        return t.substr(0, end);
-    }
+    return t.empty() || t.back() != '{' ? t : trimmed(t.substr(0, t.size() - 1));
+}
+
+bool startsWith(std::string const& text, char const* prefix) {
+    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+// A value by its name; a tank by its id (its type may change); else the line.
+std::string keyOf(std::string const& line) {
+    std::string t = withoutBrace(line);
+    auto words = [&t](int n) {
+        size_t end = 0;
+        for (int i = 0; i < n && end != std::string::npos; i++)
+            end = t.find_first_of(" \t", t.find_first_not_of(" \t", end));
+        return end;
+    };
+    if (startsWith(t, ":set ") || startsWith(t, ":array ")) return t.substr(0, words(2));
+    if (startsWith(t, ":addTank ") && words(2) != std::string::npos) return ":addTank" + t.substr(words(2));
     return t;
 }
 
-bool tankFolder(std::string const& line) {
-    return trimmed(line) == ":mkdir latentTanks {";
+// Blocks merged entry by entry: folders, tanks, their schools.
+bool mergedInside(Centry const& e) {
+    for (char const* kind : {":mkdir ", ":cd ", ":var ", ":addTank ", ":addSchool "})
+        if (startsWith(e.key, kind)) return true;
+    return e.tank;
 }
 
-// The entries of text in order; false when its blocks do not pair up.
-bool split(std::string const& text, std::vector<Centry>& entries) {
+bool animal(std::string const& key) {
+    return startsWith(key, ":addThing ");
+}
+
+// Deeper blocks than any save writes: no file the program wrote.
+constexpr int kDeepestBlock = 64;
+
+// The entries of lines [from, to), depth blocks in; false when its blocks do not pair up.
+bool parse(std::vector<std::string> const& lines, size_t from, size_t to, Centries& entries, int depth = 0) {
+    if (depth > kDeepestBlock) return false;
+    for (size_t i = from; i < to;) {
+        std::string const& line = lines[i];
+        int change = depthChange(line);
+        if (trimmed(line).empty()) {
+            i++;
+            continue;
+        }
+        if (change < 0) return false;
+        Centry e;
+        e.key = keyOf(line);
+        if (change == 0) {
+            e.text = line + "\n";
+            e.norm = trimmed(line) + "\n";
+            entries.push_back(e);
+            i++;
+            continue;
+        }
+        size_t end = i;
+        for (int depth = 0; end < to; end++) {
+            depth += depthChange(lines[end]);
+            if (depth <= 0) break;
+        }
+        if (end >= to) return false;
+        e.block = true;
+        e.header = line + "\n";
+        e.closer = lines[end] + "\n";
+        if (!parse(lines, i + 1, end, e.children, depth + 1)) return false;
+        for (size_t k = i; k <= end; k++)
+            e.text += lines[k] + "\n";
+        if (e.children.empty()) {
+            e.norm = withoutBrace(line) + "\n";
+        } else {
+            e.norm = trimmed(line) + "\n";
+            for (Centry const& child : e.children)
+                e.norm += child.norm;
+            e.norm += trimmed(lines[end]) + "\n";
+        }
+        entries.push_back(e);
+        i = end + 1;
+    }
+    return true;
+}
+
+// The entries of text in order, each tank of a "latentTanks" folder one of its own; false
+// when its blocks do not pair up.
+bool split(std::string const& text, Centries& entries) {
     std::vector<std::string> lines;
     for (size_t at = 0; at < text.size();) {
         size_t end = text.find('\n', at);
@@ -59,147 +131,243 @@ bool split(std::string const& text, std::vector<Centry>& entries) {
         lines.push_back(text.substr(at, end - at));
         at = end + 1;
     }
-    // A block's lines from first (its opening line) to its closing line; the index after it.
-    auto blockEnd = [&lines](size_t first, size_t& after) {
-        int depth = 0;
-        for (size_t i = first; i < lines.size(); i++) {
-            depth += depthChange(lines[i]);
-            if (depth == 0) {
-                after = i + 1;
-                return true;
-            }
-            if (depth < 0) return false;
-        }
-        return false;
-    };
-    for (size_t i = 0; i < lines.size();) {
-        std::string const& line = lines[i];
-        if (trimmed(line).empty()) {
-            i++;
+    Centries top;
+    if (!parse(lines, 0, lines.size(), top)) return false;
+    for (Centry& e : top) {
+        if (!(e.block && trimmed(e.header) == ":mkdir latentTanks {")) {
+            entries.push_back(e);
             continue;
         }
-        if (closes(line)) return false;
-        if (!opens(line)) {
-            entries.push_back({keyOf(line), line + "\n", false});
-            i++;
-            continue;
-        }
-        size_t after = 0;
-        if (!blockEnd(i, after)) return false;
-        if (!tankFolder(line)) {
-            Centry whole{keyOf(line), std::string(), false};
-            for (size_t j = i; j < after; j++)
-                whole.text += lines[j] + "\n";
-            entries.push_back(whole);
-            i = after;
-            continue;
-        }
-        // Each tank of the folder is an entry of its own.
-        for (size_t j = i + 1; j + 1 < after;) {
-            if (trimmed(lines[j]).empty()) {
-                j++;
-                continue;
-            }
-            size_t childAfter = j + 1;
-            if (opens(lines[j]) && !blockEnd(j, childAfter)) return false;
-            if (closes(lines[j]) || childAfter > after - 1) return false;
-            Centry child{"latentTanks/" + keyOf(lines[j]), std::string(), true};
-            for (size_t k = j; k < childAfter; k++)
-                child.text += lines[k] + "\n";
+        for (Centry& child : e.children) {
+            child.key = "latentTanks/" + child.key;
+            child.tank = true;
             entries.push_back(child);
-            j = childAfter;
         }
-        i = after;
     }
     return true;
 }
 
-// The last entry of each key, as the script that reads the text leaves it.
-std::map<std::string, std::string> byKey(std::vector<Centry> const& entries) {
-    std::map<std::string, std::string> found;
+using Cgroup = std::vector<Centry const*>;
+
+// The entries of each key, in order.
+using Cindex = std::map<std::string, Cgroup>;
+Cindex byKey(Centries const& entries) {
+    Cindex found;
     for (Centry const& e : entries)
-        found[e.key] = e.text;
+        found[e.key].push_back(&e);
     return found;
 }
 
+bool same(Cgroup const& a, Cgroup const& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); i++)
+        if (a[i]->norm != b[i]->norm) return false;
+    return true;
+}
+
+class Cmerge {
+  public:
+    explicit Cmerge(std::vector<std::string>* unmerged) : unmerged(unmerged) {}
+
+    // now's entries, those this run changed since base as it has them (merged inside where
+    // both runs changed them), and this run's new ones after them. An entry this run writes
+    // that now holds as this run read it (read, when given) is this run's.
+    Centries entries(Centries const& now, Centries const& base, Centries const& ours, Centries const* read,
+                     bool top) {
+        // now's order; a key only this run has after the one before it in this run's text.
+        std::list<std::string> keys;
+        std::map<std::string, std::list<std::string>::iterator> placed;
+        for (Centry const& e : now)
+            if (!placed.count(e.key)) placed[e.key] = keys.insert(keys.end(), e.key);
+        auto at = keys.begin();
+        for (Centry const& e : ours) {
+            auto found = placed.find(e.key);
+            at = std::next(found != placed.end() ? found->second : (placed[e.key] = keys.insert(at, e.key)));
+        }
+        Cindex n = byKey(now), b = byKey(base), o = byKey(ours), r = read ? byKey(*read) : Cindex();
+        Centries out;
+        for (std::string const& key : keys) {
+            if (top) where = key;
+            // A missing key gives an empty group.
+            Cgroup &nk = n[key], &bk = b[key], &ok = o[key];
+            bool asRead = read && !(bk.empty() && ok.empty()) && same(nk, r[key]);
+            for (Centry const* kept : group(asRead ? bk : nk, bk, ok))
+                out.push_back(*kept);
+        }
+        return out;
+    }
+
+  private:
+    std::vector<std::string>* unmerged;
+    std::string where;       // the top-level entry being merged
+    std::deque<Centry> made; // entries merged inside, which the results point at
+
+    void cannot() {
+        std::string what = startsWith(where, "latentTanks/:addScript ") ? "the tank " + where.substr(23)
+                           : startsWith(where, ":addScript ") ? "the stored script " + where.substr(11)
+                                                              : "\"" + where + "\"";
+        if (unmerged && (unmerged->empty() || unmerged->back() != what)) unmerged->push_back(what);
+    }
+
+    Cgroup group(Cgroup const& n, Cgroup const& b, Cgroup const& o) {
+        if (same(o, b)) return n;
+        if (same(n, b) || same(n, o)) return o;
+        std::string const& key = (o.empty() ? n : o).front()->key;
+        if (animal(key)) {
+            // What each run added or took out, of each species: this run's, with the other's
+            // added ones after them or as many fewer as it took out.
+            Cgroup out = o;
+            if (n.size() >= b.size())
+                out.insert(out.end(), n.begin() + long(b.size()), n.end());
+            else
+                out.resize(o.size() - std::min(o.size(), b.size() - n.size()));
+            return out;
+        }
+        if (n.size() == b.size() && b.size() == o.size()) {
+            Cgroup out;
+            for (size_t i = 0; i < o.size(); i++)
+                out.push_back(one(*n[i], *b[i], *o[i]));
+            return out;
+        }
+        bool values = true;
+        for (Cgroup const* g : {&n, &b, &o})
+            for (Centry const* e : *g)
+                values = values && !e->block;
+        if (!values) cannot();
+        return o;
+    }
+
+    Centry const* one(Centry const& n, Centry const& b, Centry const& o) {
+        if (o.norm == b.norm) return &n;
+        if (n.norm == b.norm || n.norm == o.norm || !(n.block || b.block || o.block)) return &o;
+        if (!(mergedInside(o) && n.block && b.block && o.block)) {
+            cannot();
+            return &o;
+        }
+        Centry& m = made.emplace_back(o);
+        std::string nh = trimmed(n.header), bh = trimmed(b.header), oh = trimmed(o.header);
+        if (oh != bh && nh != bh && nh != oh) cannot();
+        m.header = oh != bh ? o.header : n.header;
+        m.children = entries(n.children, b.children, o.children, nullptr, false);
+        m.text = m.header;
+        for (Centry const& child : m.children)
+            m.text += child.text;
+        m.text += m.closer;
+        return &m;
+    }
+};
+
 struct Cbaseline {
-    std::string fileRead, ours;
+    std::string fileRead, ours; // what the file held when last read or written; ours then
+    bool wrote = false;
+    std::string setAside; // the other run's save already kept beside the file
 };
 std::map<std::string, Cbaseline> baselines;
+std::map<std::string, std::string> held;
 
 std::string wholeName(char const* path) {
     return path ? std::string(replaceCommonPathKeyword(path).c_str()) : std::string();
 }
 
+void logLine(std::string const& line) {
+    VTRACE(1, line);
+    if (masterOut.is_open()) masterOut << line << std::endl;
+}
+
+// The other run's save kept whole beside the file, and said.
+void keepOtherRunsSave(std::string const& path, std::string const& now,
+                       std::vector<std::string> const& what) {
+    std::string list;
+    for (std::string const& w : what)
+        list += (list.empty() ? "" : ", ") + w;
+    Cstring aside = freeSetAsideName(path.c_str(), ".other-run");
+    bool kept = !aside.empty() && writeKeptText(aside.c_str(), now) == 0;
+    std::string said =
+        path +
+        ": what this run changed and the run that kept the data folder saved meanwhile cannot be "
+        "merged (" +
+        list + "): this run's is written" +
+        (kept ? std::string(", and that run's save is kept whole in ") + aside.c_str()
+              : std::string(" (that run's save could not be kept beside it)"));
+    logLine(said);
+    std::fprintf(stderr, "velmora: %s\n", said.c_str());
+}
+
 } // namespace
 
-std::string mergeKeptText(std::string const& now, std::string const& base, std::string const& ours) {
-    std::vector<Centry> nowEntries, baseEntries, ourEntries;
-    if (!split(now, nowEntries) || !split(base, baseEntries) || !split(ours, ourEntries)) return ours;
-    std::map<std::string, std::string> baseByKey = byKey(baseEntries), ourByKey = byKey(ourEntries),
-                                       nowByKey = byKey(nowEntries);
-    auto changedByUs = [&](std::string const& key) {
-        auto b = baseByKey.find(key), o = ourByKey.find(key);
-        if ((b == baseByKey.end()) != (o == ourByKey.end())) return true;
-        return b != baseByKey.end() && b->second != o->second;
-    };
-    // The text an entry of this key gets: ours where this run changed it, else the file's.
-    auto chosen = [&](std::string const& key, std::string const& fileText, std::string& out) {
-        if (!changedByUs(key)) {
-            out += fileText;
-            return;
-        }
-        auto o = ourByKey.find(key);
-        if (o != ourByKey.end()) out += o->second;
-    };
-    std::string merged, tanks;
-    std::map<std::string, bool> written;
-    bool tanksPlaced = false;
-    for (Centry const& e : nowEntries) {
-        if (written[e.key]) continue;
-        written[e.key] = true;
-        std::string& out = e.tank ? tanks : merged;
-        if (e.tank && !tanksPlaced) {
-            merged += "\x01"; // the tanks' folder goes where the file had it first
-            tanksPlaced = true;
-        }
-        chosen(e.key, nowByKey[e.key], out);
+std::string mergeKeptText(std::string const& now, std::string const& base, std::string const& ours,
+                          std::vector<std::string>* unmerged, std::string const* read) {
+    Centries nowEntries, baseEntries, ourEntries, readEntries;
+    if (now.empty()) return ours;
+    if (!split(now, nowEntries) || !split(base, baseEntries) || !split(ours, ourEntries) ||
+        (read && !split(*read, readEntries))) {
+        static std::string const unpaired = "a file whose blocks do not pair up";
+        if (unmerged && now != ours) unmerged->push_back(unpaired);
+        return ours;
     }
-    for (Centry const& e : ourEntries) {
-        if (written[e.key] || !changedByUs(e.key)) continue;
-        written[e.key] = true;
-        (e.tank ? tanks : merged) += ourByKey[e.key];
-        if (e.tank && !tanksPlaced) {
-            merged += "\x01";
-            tanksPlaced = true;
+    Cmerge merge(unmerged);
+    std::string merged, tanks;
+    bool tanksPlaced = false;
+    for (Centry const& e :
+         merge.entries(nowEntries, baseEntries, ourEntries, read ? &readEntries : nullptr, true)) {
+        if (!e.tank) {
+            merged += e.text;
+            continue;
         }
+        tanks += e.text;
+        if (!tanksPlaced) merged += "\x01"; // the tanks' folder goes where the file had it first
+        tanksPlaced = true;
     }
     size_t mark = merged.find('\x01');
     if (mark == std::string::npos) return merged;
-    std::string folder = tanks.empty() ? std::string() : ":mkdir latentTanks {\n" + tanks + "}\n";
-    return merged.substr(0, mark) + folder + merged.substr(mark + 1);
+    return merged.substr(0, mark) + ":mkdir latentTanks {\n" + tanks + "}\n" + merged.substr(mark + 1);
 }
 
 void keepTextBaseline(char const* path, std::string const& fileRead, std::string const& ours) {
-    baselines[wholeName(path)] = {fileRead, ours};
+    baselines.emplace(wholeName(path), Cbaseline{fileRead, ours, false, std::string()});
 }
 
-std::string keptTextToWrite(char const* path, std::string const& ours) {
-    auto found = baselines.find(wholeName(path));
-    if (found == baselines.end()) return ours;
-    std::string now = readKeptText(path);
-    if (now == found->second.fileRead) return ours;
-    VTRACE(1,
-           "kept file " << path << " changed since this run read it: only what this run changed is written");
-    if (masterOut.is_open())
-        masterOut << "kept file " << path
-                  << " was saved by another run meanwhile: only what this run changed is written"
-                  << std::endl;
-    return mergeKeptText(now, found->second.ours, ours);
+int saveKeptText(char const* path, std::string const& ours) {
+    std::string name = wholeName(path);
+    auto found = baselines.find(name);
+    if (found == baselines.end()) return writeKeptText(path, ours);
+    Cbaseline& b = found->second;
+    std::string now = readKeptText(path), text = ours;
+    // Unless nobody wrote since the read, or this run's own last write was ours whole.
+    if (now != b.fileRead || (b.wrote && b.fileRead != b.ours)) {
+        if (now != b.fileRead)
+            logLine("kept file " + name +
+                    " was saved by another run meanwhile: only what this run changed is written");
+        std::vector<std::string> unmerged;
+        // What this run read stands for its start's own text until it wrote the file itself.
+        text = mergeKeptText(now, b.ours, ours, &unmerged, b.wrote ? nullptr : &b.fileRead);
+        if (!unmerged.empty() && b.setAside != now) {
+            keepOtherRunsSave(name, now, unmerged);
+            b.setAside = now;
+        }
+    }
+    int failed = writeKeptText(path, text);
+    if (failed) return failed;
+    b.fileRead = text;
+    b.ours = ours;
+    b.wrote = true;
+    held.erase(name);
+    return 0;
+}
+
+void holdKeptText(char const* path, std::string const& text) {
+    held[wholeName(path)] = text;
+}
+
+std::string const& heldKeptText(char const* path) {
+    static std::string const none;
+    auto found = held.find(wholeName(path));
+    return found == held.end() ? none : found->second;
 }
 
 void forgetTextBaselines() {
     baselines.clear();
+    held.clear();
 }
 
 std::string readKeptText(char const* path) {

@@ -5,24 +5,41 @@
 // left them, and takes the folder only once it is free. What it writes then is the file as
 // the other run left it with only what this run changed since its start put in: entry by
 // entry, an entry being a top-level line or block of the text (a ":set name" line, a
-// folder), and each tank script of a "latentTanks" folder apart.
+// folder), each tank script of a "latentTanks" folder apart.
+//
+// An entry both runs changed is merged inside: a folder or a tank entry by entry, a tank's
+// animals by their number of each species (what each run added or took out), a tank's type
+// as the run that chose another has it. A value both changed is this run's, the later
+// change. What cannot be merged so (a stored script both edited, a tank both gave another
+// type or built from its definition, a file whose blocks do not pair up) is this run's,
+// and the other run's save is kept whole beside the file (".other-run"), and said.
 #pragma once
 
 #include <string>
+#include <vector>
 
-// Splits text into its entries and puts them together again: the entries of now (the file as
-// it is), except those that ours (what this run would write) changed since base (what it
-// would have written at its start): those as ours has them, and ours' new ones after them.
-// Text whose braces do not pair up (no file the program wrote) gives ours whole.
-std::string mergeKeptText(std::string const& now, std::string const& base, std::string const& ours);
+// The entries of now (the file as it is) merged with what ours (what this run would write)
+// changed since base (what it would have written at its start); a top-level entry of ours
+// that now holds as read has it (the file this run read, when given) is ours. What could not
+// be merged goes into unmerged, when given (what it is, by name); text whose braces do not
+// pair up (no file the program wrote) gives ours whole, and says so there when now was not
+// empty.
+std::string mergeKeptText(std::string const& now, std::string const& base, std::string const& ours,
+                          std::vector<std::string>* unmerged = nullptr, std::string const* read = nullptr);
 
 // Records, for a run that does not keep the data folder, what it read of the kept file at
-// path and what it would have written of it then.
+// path and what it would have written of it then; the first record of a start stays (an
+// engine started again in the same run keeps it).
 void keepTextBaseline(char const* path, std::string const& fileRead, std::string const& ours);
-// What to write at path for ours: ours itself, unless a baseline was kept for path and the
-// file differs now from what was read then (another run saved in between): then the merge.
-std::string keptTextToWrite(char const* path, std::string const& ours);
-// Forgets every baseline (a new start).
+// Writes ours at path: ours itself, unless a baseline was kept for path and another run
+// saved the file since (or this run's last write held the merge): then the merge, with the
+// other run's save kept whole beside it when something could not be merged. 0 written.
+int saveKeptText(char const* path, std::string const& ours);
+// What a run beside another would have written at path and could not (its engine, started
+// again, goes on from it rather than from the file); empty: none.
+void holdKeptText(char const* path, std::string const& text);
+std::string const& heldKeptText(char const* path);
+// Forgets every baseline and held text (a new start).
 void forgetTextBaselines();
 // The file's bytes, or empty when it cannot be read (the program's own file: no link).
 std::string readKeptText(char const* path);

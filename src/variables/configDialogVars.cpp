@@ -162,7 +162,7 @@ int keptMaxFishPerTank() {
 
 int saveRegistryTree(CdirectoryVar* root, char const* path) {
     if (root == nullptr || root->firstChild == nullptr || path == nullptr) return 1;
-    return writeKeptText(path, keptTextToWrite(path, registryText(root)));
+    return saveKeptText(path, registryText(root));
 }
 
 std::string registryText(CdirectoryVar* root) {

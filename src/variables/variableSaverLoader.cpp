@@ -119,7 +119,7 @@ void Cvariable::writeUnregisteredData(std::ostream&, int) {}
 
 int Cvariable::saveSettings(char const* path, bool keepSiblings, bool all) {
     // Not written or not put in place: 1.
-    return writeKeptText(path, keptTextToWrite(path, settingsText(keepSiblings, all)));
+    return saveKeptText(path, settingsText(keepSiblings, all));
 }
 
 std::string Cvariable::settingsText(bool keepSiblings, bool all) {

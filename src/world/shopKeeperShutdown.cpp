@@ -144,7 +144,11 @@ static void settingsNotWritten(CshopKeeper& shop, Cstring const& why, Cstring co
 
 int CshopKeeper::saveShopSettings() {
     takeDataFolderWhenFree();
+    bool keeps = !((wasChanged && !saveChanges) || !enableAnim || dontSaveUnderAnyCircumstances);
     if (dataFolderHeldElsewhere) {
+        // An engine started again in this run goes on from what it would have written (what a
+        // run alone would read again: the file, when it would not save).
+        holdKeptText(OS::getSettingsFileName().c_str(), keeps ? settingsFileText() : std::string());
         settingsNotWritten(*this, dataFolderReadOnly + " (this run keeps nothing until that run ends)",
                            Cstring("Nothing of this run is kept yet: ") + dataFolderReadOnly +
                                ". What changes here is kept once that run ends.");
@@ -158,7 +162,7 @@ int CshopKeeper::saveShopSettings() {
                                ". The aquarium runs from the installed resources.");
         return 1;
     }
-    if ((wasChanged && !saveChanges) || !enableAnim || dontSaveUnderAnyCircumstances) {
+    if (!keeps) {
         settingsSaveRequested = 0;
         return 0;
     }
@@ -173,7 +177,7 @@ int CshopKeeper::saveShopSettings() {
     settingsTimeStamp = stamp;
     scriptSavedWithVersion = kScriptSavedVersion;
     Cstring path = OS::getSettingsFileName();
-    int failedSave = writeKeptText(path.c_str(), keptTextToWrite(path.c_str(), settingsFileText()));
+    int failedSave = saveKeptText(path.c_str(), settingsFileText());
     displayedSequence = keptSequence;
     if (failedSave) {
         Cstring reason = lastWriteError.empty() ? Cstring("not written") : lastWriteError;

@@ -105,8 +105,17 @@ int CshopKeeper::openShop() {
     }
     VTRACE(1, "SCRIPT ERROR A: " << scriptError);
     // The user's settings run as they are read; a damaged file is set aside and the run
-    // starts from the installed defaults instead.
-    int kept = needsAnUpdate ? KEPT_FILE_UNREAD : runKeptScriptFile(this, file.c_str(), nullptr);
+    // starts from the installed defaults instead. An engine started again beside another run
+    // goes on from what it could not save.
+    std::string held = dataFolderHeldElsewhere ? heldKeptText(file.c_str()) : std::string();
+    int kept = KEPT_FILE_UNREAD;
+    if (!held.empty())
+        kept = settings.processStringScript(held.c_str(), held.size()) == 0 && runScript(this, &settings) == 0
+                   ? KEPT_FILE_RAN
+                   : KEPT_FILE_UNREAD;
+    else if (!needsAnUpdate)
+        kept = runKeptScriptFile(this, file.c_str(), nullptr);
+    settings.clearScript();
     VTRACE(1, "SCRIPT ERROR B: " << scriptError);
     if (kept == KEPT_FILE_SET_ASIDE) settingsFileError = 1;
     if (kept != KEPT_FILE_RAN) {

@@ -2,7 +2,6 @@
 // in "main_pane", the flex message page, and rebuilding the tank in focus as another type.
 #include "script/scripter.h"
 #include "support/cerr.h"
-#include "support/fileIO.h"
 #include "world/shopKeeper.h"
 
 namespace {
@@ -24,16 +23,14 @@ void CshopKeeper::changeTank(Cstring const& typeName) {
     if (tank == nullptr || node == nullptr || typeName.empty()) return;
     if (controlPanel) controlPanel->setDisplayed(0, 0);
     if (Cvariable* type = node->getChild("tankTypeName")) type->setString(typeName.c_str());
-    char const* saved = "[APD]tankSaved.txt";
-    deleteFile(saved);
-    node->saveSettings(saved, false, false);
-    VTRACE(2, "tanksaved=" << saved << " focustank = " << node->getName());
+    // The tank as the settings would keep it, rebuilt from that text in memory: its id and its
+    // animals stay, in a run that may write nothing in the data folder too.
+    std::string saved = node->settingsText(false, false);
+    VTRACE(2, "focustank = " << node->getName());
     setFocusTank(nullptr);
     removeTank(tank);
     CscriptVar script;
-    VTRACE(2, "\n\n\n\n\nSTART");
-    if (script.processDiskScript(saved) == 0) runScript(this, &script);
-    VTRACE(2, "\n\n\n\n\nEND");
+    if (script.processStringScript(saved.c_str(), saved.size()) == 0) runScript(this, &script);
     services().displaySequence(*this, displayedSequence);
     setGUItoAPI(guiDisplay);
     if (controlPanel) controlPanel->setDisplayed(1, 1);

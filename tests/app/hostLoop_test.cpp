@@ -17,13 +17,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -38,6 +40,7 @@
 #include "variables/configDialogVars.h"
 #include "world/shopAudio.h"
 #include "world/shopKeeper.h"
+#include "world/tank.h"
 #include "world/dataFolderRun.h"
 #include "world/velmoraFunctions.h"
 
@@ -1408,6 +1411,13 @@ TEST_F(HostLoop, AStartBesideAnotherRunKeepsNothingAndWaitsForOneThatStops) {
     }
 }
 
+size_t countOf(std::string const& text, std::string const& what) {
+    size_t n = 0;
+    for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at++)
+        n++;
+    return n;
+}
+
 // A run that starts while another keeps the data folder keeps what its viewer does once the
 // other ends, whether it stops, is killed, or the viewer uses the options sheet meanwhile:
 // it takes the folder within a second, and writes the kept files as the other run left them
@@ -1455,16 +1465,26 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         EXPECT_TRUE(dataFolderHeldElsewhere);
         for (int i = 0; i < 10; i++)
             ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        std::string const barb = ":addThing tiger_barb ";
+        size_t barbs = countOf(saved, barb) + (holder == SHEET);
         if (holder == SHEET) {
+            // A fish added, then a new fish size, which starts the engine again: the fish stays.
+            ASSERT_EQ(runStringScript(shopKeeper->focusTankObject, ":addThing species/tiger_barb"), 0);
             skipNSAlert = 0;
             ASSERT_NE(run.views[0]->configureSheet(), nullptr);
             CrecordingSheetWindow& window = *services->lastWindow;
             EXPECT_EQ(std::string(window.shown.statusLine.c_str()), kSheetHeldElsewhere);
             window.shown.maxFishPerTank = "40";
+            window.shown.sizeSlider = 150;
             services->actions->settingChanged();
             services->actions->closeClicked();
             EXPECT_EQ(readWholeFile(data.file("registry.txt")), registry);
             EXPECT_FALSE(pathExists(config.file("velmora/saver-defaults.conf")));
+            CshopKeeper* before = shopKeeper;
+            for (int i = 0; i < 5; i++)
+                ASSERT_TRUE(run.step()) << exitMsg.c_str();
+            EXPECT_NE(shopKeeper, before) << "started again";
+            EXPECT_EQ(countOf(shopKeeper->settingsFileText(), barb), barbs);
         }
         // The other run ends; it saved a change of its own as it stopped.
         if (holder == KILLED)
@@ -1493,12 +1513,139 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         std::string kept = settingsText();
         EXPECT_NE(kept.find(":set masterVolume 0.7\n"), std::string::npos) << kept;
         EXPECT_NE(kept.find(holder == KILLED ? ":set crabMood 3\n" : ":set crabMood 5\n"), std::string::npos);
+        EXPECT_EQ(countOf(kept, barb), barbs);
         EXPECT_NE(logs().find("this run keeps it from now on"), std::string::npos);
         EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
         // Each run's start counted once: this one's on top of the other's.
         if (holder != KILLED)
             EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set runs 6\n"), std::string::npos);
         skipNSAlert = 1;
+    }
+}
+
+// What a start finds: each tank's type and animals by species, the sequences' tanks, the
+// volume, the stored script "note" and the most fish in a tank.
+std::map<std::string, std::string> summary(std::string const& settings, std::string const& registry) {
+    std::map<std::string, std::string> found;
+    std::istringstream lines(settings + registry);
+    std::string tank, note;
+    for (std::string line, command, a, b; std::getline(lines, line);) {
+        std::istringstream(line) >> command >> a >> b;
+        if (command == ":addTank") found[tank = b] = a;
+        if (command == ":addThing") found[tank + a] = std::to_string(std::stoi("0" + found[tank + a]) + 1);
+        if (command == ":array" && a == "tankID") found["sequences"] += b;
+        if (line.rfind(":set masterVolume", 0) == 0 || line.rfind(":set maxFishPerTank", 0) == 0)
+            found[a] = b;
+        for (bool in = line == ":addScript note {"; in && std::getline(lines, line) && line != "}";)
+            found["note"] += line;
+    }
+    return found;
+}
+
+// Two runs sharing the data folder, each doing one thing a viewer does, through the program's
+// own starts and saves: the next start finds what the viewer of the run that kept the folder
+// did, then what the run beside did, when that one ends last; it keeps nothing when it ends
+// first. No tank is lost or doubled; where both edited the stored script, the other run's
+// save is kept beside the file.
+TEST_F(HostLoop, TwoRunsSharingTheFolderKeepWhatBothViewersDid) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    for (int start = 0; start < 2; start++) // the copy, then the settings with both tanks
+        ASSERT_EQ(runProgram({"--headless", "400x225", "--frames", "5"}), 0) << exitMsg.c_str();
+    using Cfiles = std::array<std::string, 2>; // the settings, the registry
+    auto put = [&](Cfiles const& f) {
+        writeWholeFile(data.file("settings.txt"), f[0]);
+        writeWholeFile(data.file("registry.txt"), f[1]);
+    };
+    auto files = [&] { return Cfiles{settingsText(), readWholeFile(data.file("registry.txt"))}; };
+    Cfiles const first = {settingsText() + ":addScript note {\n :set crabMood 3\n}\n:save note\n",
+                          readWholeFile(data.file("registry.txt"))};
+    enum Action { NOTHING, ADD_FISH, REMOVE_FISH, CHOOSE_TANK, VOLUME, SHEET, SCRIPT, ACTIONS };
+    char const* const names[] = {"nothing",         "adds a fish",    "takes a fish out", "chooses a tank",
+                                 "sets the volume", "sets an option", "edits the script"};
+    CsheetTestServices services;
+    using Csummary = std::map<std::string, std::string>;
+    auto now = [] { return summary(shopKeeper->settingsFileText(), registryText(globalVariablesDir)); };
+    // The run opened and a viewer's action done (held: another run keeps the folder); what it
+    // changed, by what it would save, into changed.
+    auto run = [&](ChostRun& run, int action, bool held, Csummary& changed) {
+        masterOut.close();
+        resetExitState();
+        showInPreview = 0;
+        ASSERT_EQ(openRun(run, {"--headless", "400x225", "--frames", "100000"}), 0);
+        ASSERT_EQ(dataFolderHeldElsewhere, held);
+        for (int i = 0; i < 3; i++)
+            ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        Csummary before = now();
+        Ctank* tank = shopKeeper->focusTankObject;
+        int id = tank->tankID, fish = tank->numFish;
+        std::string const lines[] = {
+            "",
+            ":addThing species/tiger_barb",
+            ":highlight ON\n:highlight DELETE",
+            tank->tankTypeName == Cstring("wabi_sabi") ? ":changeTank dusk_pool" : ":changeTank wabi_sabi",
+            held ? ":set masterVolume 0.7" : ":set masterVolume 0.3",
+            "",
+            ":addScript note {\n :set crabMood " + std::string(held ? "5" : "4") + "\n}"};
+        Cvariable* target = action == ADD_FISH || action == REMOVE_FISH ? tank : nullptr;
+        EXPECT_EQ(runStringScript(target ? target : shopKeeper, lines[action].c_str()), 0);
+        if (action == CHOOSE_TANK) { // as in a run alone: the fish move, the tank keeps its place
+            EXPECT_EQ(shopKeeper->focusTankObject->tankID, id);
+            EXPECT_EQ(shopKeeper->focusTankObject->numFish, fish);
+        }
+        if (action == SHEET) {
+            skipNSAlert = 0;
+            ASSERT_NE(run.views[0]->configureSheet(), nullptr);
+            services.lastWindow->shown.maxFishPerTank = held ? "30" : "40";
+            services.actions->settingChanged();
+            services.actions->closeClicked();
+            skipNSAlert = 1;
+        }
+        Csummary after = now();
+        changed.clear();
+        for (auto const& [key, is] : after)
+            if (before[key] != is) changed[key] = is;
+        for (auto const& [key, was] : before)
+            if (!was.empty() && !after.count(key)) changed[key] = "";
+        EXPECT_EQ(changed.empty(), action == NOTHING) << "what the viewer did";
+    };
+    for (int h = NOTHING; h < ACTIONS; h++) {
+        // The run that keeps the folder: what it saved at its start, and at its end.
+        put(first);
+        Cfiles atStart, atEnd;
+        Csummary changed;
+        {
+            ChostRun holder;
+            run(holder, h, false, changed);
+            atStart = files();
+            ASSERT_EQ(holder.close(), 0) << exitMsg.c_str();
+        }
+        atEnd = files();
+        for (int w = NOTHING; w < ACTIONS; w++)
+            for (bool besideFirst : {false, true}) {
+                if (besideFirst && w != (h + 1) % ACTIONS) continue; // each action once is enough
+                SCOPED_TRACE(std::string("the run keeping the folder: ") + names[h] + "; the run beside: " +
+                             names[w] + (besideFirst ? ", and ends first" : ", and ends last"));
+                put(atStart);
+                std::filesystem::remove(data.file("settings.txt.other-run"));
+                int held = ::open(data.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                ASSERT_EQ(flock(held, LOCK_EX), 0);
+                ChostRun beside;
+                run(beside, w, true, changed);
+                if (besideFirst) EXPECT_EQ(beside.close(), 0) << exitMsg.c_str();
+                EXPECT_EQ(files(), atStart) << "nothing written beside the other run";
+                put(atEnd);
+                close(held);
+                Csummary expected = summary(atEnd[0], atEnd[1]);
+                for (auto const& [key, is] : changed)
+                    if (!besideFirst) is.empty() ? (void)expected.erase(key) : (void)(expected[key] = is);
+                if (!besideFirst) EXPECT_EQ(beside.close(), 0) << exitMsg.c_str();
+                EXPECT_EQ(summary(files()[0], files()[1]), expected);
+                EXPECT_EQ(countOf(files()[0], ":addTank "), 2u) << "a tank lost or doubled";
+                bool aside = h == SCRIPT && w == SCRIPT && !besideFirst;
+                EXPECT_EQ(pathExists(data.file("settings.txt.other-run")), aside);
+                if (aside) EXPECT_NE(logs().find("that run's save is kept whole in"), std::string::npos);
+            }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 #include <unordered_set>
+#include <vector>
 #include <unistd.h>
 
 #include "fuzzScratchFolder.h"
@@ -81,11 +82,13 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
     scriptError = 0;
 
     // A run that took the data folder late merges settings texts: the input in three parts as
-    // the file now, what the run wrote at its start and what it writes now.
+    // the file now, what the run wrote at its start (and read) and what it writes now.
     std::string text(reinterpret_cast<char const*>(data), size);
     size_t third = size / 3;
+    std::string const start = text.substr(third, third);
+    std::vector<std::string> unmerged;
     std::string merged =
-        mergeKeptText(text.substr(0, third), text.substr(third, third), text.substr(2 * third));
+        mergeKeptText(text.substr(0, third), start, text.substr(2 * third), &unmerged, &start);
     if (merged.size() > 2 * size + 64) __builtin_trap(); // entries are chosen, never made up
     return 0;
 }
