@@ -1,5 +1,6 @@
 #include "host/gtkHost.h"
 
+#include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 
 #include <cstdlib>

@@ -13,6 +13,7 @@
 #include "support/traceCapture.h"
 #include "testSupport.h"
 #include "variables/configDialogVars.h"
+#include "world/dataFolderRun.h"
 #include "world/velmoraFunctions.h"
 
 namespace {
@@ -37,6 +38,45 @@ TEST(SmallHelpers, IntToAtozAndTokens) {
     char* text = tokenToTempBuf("big", huge.c_str());
     EXPECT_EQ(std::strlen(text), static_cast<size_t>(tempBufSize - 1)); // cut, never overrun
     EXPECT_EQ(std::string(text, 4), "big=");
+}
+
+// The marker a run left, as the next start reads it: a fault line as the fault handler writes
+// it, and whatever else a damaged or planted marker holds, read without harm.
+TEST(RunMarker, ReadsWhatTheRunLeftAndNothingElse) {
+    ScopedDataFolder data;
+    std::string manyRan;
+    for (int i = 0; i < 2000; i++)
+        manyRan += ":s ran species/x/x.spec\n";
+    struct {
+        std::string text;
+        char const* phase;
+        int signal;
+        char const* kind;
+        char const* file;
+        char const* suspect;
+        size_t ran;
+    } const rows[] = {
+        {":s pn loadSettings\n:s suspect settings.txt\n:s fault 11 own settings.txt\n", "loadSettings", 11,
+         "own", "settings.txt", "settings.txt", 0},
+        {":s pn run\n:s fault 6 library\n:s fault 11 own settings.txt\n", "run", 6, "library", "", "", 0},
+        {":s fault x own settings.txt\n:s fault -3 own\n:s fault 11\n:s fault\n", "", 0, "", "", "", 0},
+        {std::string("\0\xff:s pn run\n:s pn openShop\n:s suspect \n", 30), "openShop", 0, "", "", "", 0},
+        {":s pn run\n" + manyRan, "run", 0, "", "", "", 64},
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.text.substr(0, 60));
+        writeWholeFile(data.file("isRunning.txt"), row.text);
+        CleftRun left = readLeftRun("[APD]isRunning.txt");
+        EXPECT_TRUE(left.present);
+        EXPECT_EQ(std::string(left.phase.c_str()), row.phase);
+        EXPECT_EQ(left.faultSignal, row.signal);
+        EXPECT_EQ(std::string(left.faultKind.c_str()), row.kind);
+        EXPECT_EQ(std::string(left.faultFile.c_str()), row.file);
+        EXPECT_EQ(std::string(left.suspect.c_str()), row.suspect);
+        EXPECT_EQ(left.ran.size(), row.ran);
+    }
+    std::filesystem::remove(data.file("isRunning.txt"));
+    EXPECT_FALSE(readLeftRun("[APD]isRunning.txt").present);
 }
 
 TEST(RunLog, StartsGrowsAndStartsAfresh) {
