@@ -25,7 +25,7 @@ declare -A runs_of=(
     [cameraArray_fuzz]=90000 [dataArray_fuzz]=340000 [fontStrip_fuzz]=380000
     [geoFile_fuzz]=120000 [hostOptions_fuzz]=450000 [imageScript_fuzz]=80000
     [material_fuzz]=68000 [paneScript_fuzz]=35000 [picture_fuzz]=1900000
-    [platformText_fuzz]=60000 [resourcePackage_fuzz]=420000 [saverDefaults_fuzz]=1600000
+    [platformText_fuzz]=60000 [resourcePackage_fuzz]=420000 [runMarker_fuzz]=40000 [saverDefaults_fuzz]=1600000
     [scriptParser_fuzz]=92000 [settings_fuzz]=16000 [sgi_fuzz]=270000
     [solver_fuzz]=85000 [speciesScript_fuzz]=13000 [thingScript_fuzz]=23000
     [updatePackage_fuzz]=7000 [voxelFile_fuzz]=390000 [waveImage_fuzz]=8600000
