@@ -1572,7 +1572,7 @@ TEST_F(HostLoop, TwoRunsSharingTheFolderKeepWhatBothViewersDid) {
         masterOut.close();
         resetExitState();
         showInPreview = 0;
-        ASSERT_EQ(openRun(run, {"--headless", "400x225", "--frames", "100000"}), 0);
+        ASSERT_EQ(openRun(run, {"--headless", "160x90", "--frames", "100000"}), 0);
         ASSERT_EQ(dataFolderHeldElsewhere, held);
         for (int i = 0; i < 3; i++)
             ASSERT_TRUE(run.step()) << exitMsg.c_str();
