@@ -61,6 +61,7 @@ class CresetAfterEachTest : public ::testing::EmptyTestEventListener {
         exitAllowed = false;
         wired.restore();
         resetExitState();
+        takeViewerNotes(); // what a test left to tell is no other test's
         // The platform's plain services and no alerts: a program's view puts the GTK ones
         // in place and an open sheet lets alerts show.
         setHostServices(nullptr);

@@ -221,6 +221,7 @@ void freeGlobals() {
     if (!(processEndsAtOnce && startUnfinished())) clearCrashIndicatorFile();
     hostServices().unlockDataFolder();
     dataFolderHeldElsewhere = false;
+    takeViewerNotes(); // the run's own: none is shown in a run after it
     forgetTextBaselines();
     if (!globalVariablesDir) return;
     removeScriptSearchPath(globalVariablesDir);
