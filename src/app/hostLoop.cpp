@@ -281,21 +281,19 @@ int ChostRun::close() {
     }
     bool errorShown = showInPreview == 1 || erroredExit;
     Cstring message = exitMsg;
-    // The run ended on what the settings hold (a saved tank that cannot be built): every
-    // later start would end the same way, so the file is set aside once nothing saves any
-    // more, and the next start begins from the defaults. Not when the resource copy failed
-    // and was renewed: the next start tells whether the settings are to blame.
-    // Nor when the copy changed beneath the run (made again by hand or by another program):
-    // its files may have gone while a tank loaded.
+    // The run ended on what the settings hold (a saved tank that cannot be built): the marker
+    // stays naming them, the next start reads them again, and when it ends the same way they
+    // are set aside (world/dataFolderRun.h): a failure that came of something else (memory
+    // running out) costs no file. Not when the resource copy failed and was renewed, nor when
+    // the copy changed beneath the run (its files may have gone while a tank loaded).
     bool settingsAtFault =
         erroredExit && settingsFileError && !resourceCopyAskedBack && resourceCopyIdentity() == copyAtOpen;
-    Cstring settingsPath = OS::getSettingsFileName();
     for (auto& view : views)
         view->stopAnimation();
     views.clear();
-    clearCrashIndicatorFile(); // only a process ending inside its start leaves the marker
-    // While the data folder is still this run's; the viewer is told where it is kept.
-    if (settingsAtFault) setKeptFileAside(settingsPath.c_str(), message.c_str(), nullptr);
+    // While the data folder is still this run's.
+    if (settingsAtFault) leaveMarkerFailedIn("settings.txt");
+    clearCrashIndicatorFile(); // the marker stays only for a start that ended inside it, or so
     bool heldElsewhere = dataFolderHeldElsewhere;
     freeGlobals();
     endOptionsForThisRun();

@@ -91,7 +91,9 @@ CleftRun readLeftRun(char const* path, bool keeping) {
             left.faultSignal = signal;
             left.faultKind = kind.c_str();
             left.faultFile = file.c_str();
-        } else if (take(line, ":s ran ", value) && left.ran.size() < 64)
+        } else if (take(line, ":s failed ", value))
+            left.failedIn = value;
+        else if (take(line, ":s ran ", value) && left.ran.size() < 64)
             left.ran.push_back(value);
     }
     return left;
@@ -106,6 +108,7 @@ bool leftRunAlive(CleftRun const& left) {
 namespace {
 // How the run ended, as far as its marker tells, for the log.
 Cstring howItEnded(CleftRun const& left) {
+    if (!left.failedIn.empty()) return Cstring("it ended on an error in ") + left.failedIn;
     if (left.faultSignal == 0)
         return "it was ended from outside (killed, the power, memory) or crashed unrecorded";
     Cstring how = Cstring("signal ") + std::to_string(left.faultSignal).c_str();
@@ -132,18 +135,19 @@ bool settleLeftRun(CleftRun const& left, Cstring& suspect) {
     bool startEnded = startUpPhase(left.phase);
     logLine(Cstring("the last run ended uncleanly (") + left.phase + "): " + howItEnded(left) +
             "; the data folder's own files stay as they are");
-    // Only the program's own fault while a file of the user ran lays it at that file's door,
-    // and only twice in a row: the file is set aside after the second.
-    if (left.faultSignal != 0 && left.faultKind == "own" && !left.faultFile.empty()) {
-        Cstring path = ownFileNamedInMarker(left.faultFile.c_str());
-        if (!path.empty() && left.suspect == left.faultFile)
-            setKeptFileAside(path.c_str(), "the program failed twice in a row while it ran this file",
-                             nullptr);
-        else if (!path.empty()) {
-            suspect = left.faultFile;
-            logLine(Cstring("run marker: the program failed while it ran ") + left.faultFile +
-                    "; it is read again, and set aside should the next run fail in it the same way");
-        }
+    // Only the program's own fault while a file of the user ran, or an error in what it holds,
+    // lays it at that file's door, and only twice in a row: the file is set aside after the
+    // second.
+    Cstring failed = !left.failedIn.empty()                             ? left.failedIn
+                     : left.faultSignal != 0 && left.faultKind == "own" ? left.faultFile
+                                                                        : Cstring();
+    Cstring path = failed.empty() ? Cstring() : ownFileNamedInMarker(failed.c_str());
+    if (!path.empty() && left.suspect == failed)
+        setKeptFileAside(path.c_str(), "the program failed twice in a row while it ran this file", nullptr);
+    else if (!path.empty()) {
+        suspect = failed;
+        logLine(Cstring("run marker: the program failed while it ran ") + failed +
+                "; it is read again, and set aside should the next run fail in it the same way");
     }
     if (!startEnded) {
         // Only files of the copy: a folder, a name leading elsewhere or out of it is ignored.

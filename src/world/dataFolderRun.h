@@ -12,13 +12,14 @@
 // start that ended before its first frame has the whole copy made again (the copy is the
 // program's, and may have ended it); the files of the copy whose scripts ran after the first
 // frame are copied again where they differ. The user's own files (the settings, the
-// registry) are blamed only on what the process itself recorded as it died: a fault of the
-// program's own code while it read the file or ran a line of it (host/crashRecord). The next
-// start then names the file as suspect, and when that start fails in it the same way, it is
-// set aside. An end from outside (a kill, the power, memory running out, a fault inside a
-// library such as the graphics driver) leaves the user's files as they are, however often it
-// comes. A marker whose process cannot be judged (one of another machine, in a folder that
-// cannot be locked) is neither a crash nor a live run: it is left unjudged.
+// registry) are blamed only on what the process itself recorded: a fault of the program's
+// own code while it read the file or ran a line of it (host/crashRecord), or a run that ended
+// on an error in what the file holds (a saved tank that cannot be built). The next start then
+// names the file as suspect, and when that start fails in it the same way, it is set aside. An end from
+// outside (a kill, the power, memory running out, a fault inside a library such as the graphics driver)
+// leaves the user's files as they are, however often it comes. A marker whose process cannot be judged (one
+// of another machine, in a folder that cannot be locked) is neither a crash nor a live run: it is left
+// unjudged.
 #pragma once
 
 #include <vector>
@@ -33,6 +34,7 @@ struct CleftRun {
     int faultSignal = 0;      // the fault the process died of, 0 when none was recorded
     Cstring faultKind;        // "own" (the program's code), "library", "memory" or "sent"
     Cstring faultFile;        // the own file being read, or whose line ran, then
+    Cstring failedIn;         // the own file the run ended on an error in (a tank it held)
     std::vector<Cstring> ran; // files of the copy whose scripts ran after its first frame
 };
 

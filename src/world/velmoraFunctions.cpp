@@ -20,8 +20,9 @@ uint8_t askAboutCrash = 0;
 namespace {
 // The marker of this run names the start-up: its first frame is not drawn yet.
 bool markedStarting = false;
-Cstring markerIdentity; // this process as its marker names it
-Cstring markerSuspect;  // an own file the run before failed in (see world/dataFolderRun.h)
+Cstring markerIdentity;  // this process as its marker names it
+Cstring markerSuspect;   // an own file the run before failed in (see world/dataFolderRun.h)
+bool markerLeft = false; // the run ended on an error in an own file: its marker stays
 
 // The marker's path where a fault of the process can write it (host/crashRecord).
 void noteOwnRunMarker(Cstring const& path) {
@@ -51,6 +52,7 @@ bool startUpPhase(Cstring const& phase) {
 }
 
 void beginRunMarker(Cstring const& suspect) {
+    markerLeft = false;
     if (!mayWriteDataFolder() || global_isPreview || erroredExit) return;
     markerIdentity = hostServices().processIdentity();
     markerSuspect = suspect;
@@ -71,7 +73,15 @@ void clearCrashIndicatorFile() {
     markedStarting = false;
     runMarkerPath = "";
     noteOwnRunMarker(Cstring());
-    deleteFile("[APD]isRunning.txt");
+    if (!markerLeft) deleteFile("[APD]isRunning.txt");
+}
+
+void leaveMarkerFailedIn(char const* ownFile) {
+    if (!mayWriteDataFolder() || global_isPreview || ownFile == nullptr) return;
+    Cstring marker = Cstring(":s pn closing\n:s pid ") + markerIdentity + "\n";
+    if (!markerSuspect.empty()) marker += Cstring(":s suspect ") + markerSuspect + "\n";
+    marker += Cstring(":s failed ") + ownFile + "\n";
+    markerLeft = createDiskFile("[APD]isRunning.txt", marker.c_str(), -1) == 0;
 }
 
 bool startUnfinished() {

@@ -68,8 +68,12 @@ inline void debugPreRender() {}
 // Enters a phase: switches the output file when the phase has one and, with writeMarker,
 // rewrites the crash marker (never in the preview pane or after an error).
 void enterRunPhase(Cstring phase, bool writeMarker);
-// Deletes "[APD]isRunning.txt".
+// Deletes "[APD]isRunning.txt" (unless the run left it naming a file it failed in).
 void clearCrashIndicatorFile();
+// The run ends on an error in an own file (a saved tank of the settings that cannot be
+// built): the marker stays, naming the file, so that the next start reads it again as
+// suspect and the file is set aside only when that start fails in it too.
+void leaveMarkerFailedIn(char const* ownFile);
 // The marker of this run still names the start-up and no exit was asked for: a process
 // ending now ends inside its start.
 bool startUnfinished();
