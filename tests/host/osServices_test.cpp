@@ -263,6 +263,11 @@ TEST(LinuxHost, AProcessIsARunOfTheFolderOnlyWhileItHoldsIt) {
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
     std::string ended = std::to_string(gone) + mine.substr(mine.find(' '));
+    // This process's number, as a process started at another time had it.
+    size_t started = mine.find(' ') + 1, startEnd = mine.find(' ', started);
+    std::string reused = mine.substr(0, started) +
+                         std::to_string(std::stoull(mine.substr(started, startEnd - started)) + 1) +
+                         mine.substr(startEnd);
     ASSERT_EQ(host.lockDataFolder(folder.path().c_str()), 0);
     struct {
         std::string identity;
@@ -270,7 +275,8 @@ TEST(LinuxHost, AProcessIsARunOfTheFolderOnlyWhileItHoldsIt) {
         int runs;
     } const rows[] = {
         {mine, folder.path(), 1},  {mine, other.path(), 0}, {elsewhere, folder.path(), -1},
-        {ended, folder.path(), 0}, {"", folder.path(), -1}, {"12 x", folder.path(), -1},
+        {ended, folder.path(), 0}, {reused, folder.path(), 0}, {"", folder.path(), -1},
+        {"12 x", folder.path(), -1},
     };
     for (auto const& row : rows)
         EXPECT_EQ(host.processRuns(row.identity.c_str(), row.folder.c_str()), row.runs) << row.identity;
