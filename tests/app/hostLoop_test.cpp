@@ -1456,12 +1456,19 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         std::filesystem::remove(config.file("velmora/saver-defaults.conf"));
         int held = -1;
         std::string pid = data.file("holder.pid");
+        // The killed run runs a file of the copy a viewer changed: its marker names it.
+        std::string const panel = "species/gui_panel/interface.gui";
+        std::string const panelCopy = data.file(("Resources/" + panel).c_str());
+        std::string const panelInstalled =
+            readWholeFile(std::string(VELMORA_GENERATED_RESOURCE_DIR "/") + panel);
         if (holder == KILLED) {
+            writeWholeFile(panelCopy, panelInstalled + "\n// the viewer's own line\n");
             ASSERT_TRUE(shell("(" VELMORA_PROGRAM
                               " --headless 400x225 --frames 100000 >/dev/null 2>&1 & echo $! >'" +
                               pid + "')"));
             for (int waited = 0; waited < 6000; waited++) {
-                if (readWholeFile(data.file("isRunning.txt")).find(":s pn run") != std::string::npos) break;
+                if (readWholeFile(data.file("isRunning.txt")).find(":s ran " + panel) != std::string::npos)
+                    break;
                 usleep(10 * 1000);
             }
         } else {
@@ -1507,14 +1514,22 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         else {
             writeWholeFile(data.file("settings.txt"),
                            std::string(saved).replace(saved.find(":set crabMood 3"), 15, ":set crabMood 5"));
-            writeWholeFile(data.file("registry.txt"),
-                           ":set maxFishPerTank 70\n:set runs 5\n"); // its own start
+            writeWholeFile(data.file("registry.txt"), // its own start, and an option of its viewer
+                           ":set maxFishPerTank 70\n:set runs 5\n:set updateDays 30\n");
         }
         if (held >= 0) close(held);
         for (int i = 0; i < 200 && dataFolderHeldElsewhere; i++)
             ASSERT_TRUE(run.step()) << exitMsg.c_str();
         EXPECT_FALSE(dataFolderHeldElsewhere) << "taken within a second or two";
         ASSERT_TRUE(run.step());
+        // The killed run's marker is judged as a start judges it: what it ran of the copy is
+        // made again, the viewer's change kept beside.
+        if (holder == KILLED) {
+            EXPECT_TRUE(readWholeFile(panelCopy) == panelInstalled);
+            EXPECT_NE(
+                readWholeFile(data.file(("Resources.edited/" + panel).c_str())).find("the viewer's own line"),
+                std::string::npos);
+        }
         if (holder == SHEET) {
             EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set maxFishPerTank 40\n"),
                       std::string::npos);
@@ -1529,9 +1544,13 @@ TEST_F(HostLoop, ARunBesideAnotherTakesTheFolderOnceItEndsAndKeepsWhatItsViewerD
         EXPECT_EQ(countOf(kept, barb), barbs);
         EXPECT_NE(logs().find("this run keeps it from now on"), std::string::npos);
         EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
-        // Each run's start counted once: this one's on top of the other's.
-        if (holder != KILLED)
-            EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set runs 6\n"), std::string::npos);
+        // Each run's start counted once, this one's on top of the other's; the other run's
+        // option stays beside this run's.
+        if (holder != KILLED) {
+            std::string registryKept = readWholeFile(data.file("registry.txt"));
+            EXPECT_NE(registryKept.find(":set runs 6\n"), std::string::npos) << registryKept;
+            EXPECT_NE(registryKept.find(":set updateDays 30\n"), std::string::npos) << registryKept;
+        }
         skipNSAlert = 1;
     }
 }

@@ -274,8 +274,8 @@ TEST(LinuxHost, AProcessIsARunOfTheFolderOnlyWhileItHoldsIt) {
         std::string folder;
         int runs;
     } const rows[] = {
-        {mine, folder.path(), 1},  {mine, other.path(), 0}, {elsewhere, folder.path(), -1},
-        {ended, folder.path(), 0}, {reused, folder.path(), 0}, {"", folder.path(), -1},
+        {mine, folder.path(), 1},    {mine, other.path(), 0},    {elsewhere, folder.path(), -1},
+        {ended, folder.path(), 0},   {reused, folder.path(), 0}, {"", folder.path(), -1},
         {"12 x", folder.path(), -1},
     };
     for (auto const& row : rows)
