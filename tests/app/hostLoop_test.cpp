@@ -236,6 +236,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         char const* file;
         Damage damage;
         bool installedToo;
+        char const* alsoDamaged = nullptr; // a second file of the copy, damaged the same way
     } const rows[] = {
         {"tanks/wabi_sabi/wabi_sabi.tank", CUT_500, false},
         {"tanks/wabi_sabi/wabi_sabi.tank", EMPTIED, false},
@@ -266,6 +267,9 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         {"species/gui_panel/interface.gui", EXIT0_SETTINGS_LATE, false},
         {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL, false},
         {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL, true},
+        // Only the start begun again reads the second (it shows the next tank): it begins again twice.
+        {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL, false,
+         "species/driftwood/materials/wood.mat"},
     };
     auto damage = [](std::string const& path, Damage how) {
         std::error_code error;
@@ -311,6 +315,9 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         bool copied = std::string(row.file).compare(0, 7, "addons/") != 0; // the copy's folders
         std::string installed = copied ? readWholeFile(installedPath) : "";
         damage(copy, row.damage);
+        std::string alsoCopy =
+            row.alsoDamaged ? data.file((std::string("Resources/") + row.alsoDamaged).c_str()) : "";
+        if (row.alsoDamaged) damage(alsoCopy, row.damage);
         // What a changed file of the copy held is kept when the file is made again.
         bool changed = row.damage != EMPTIED && row.damage != FOLDER && row.damage != DELETED;
         std::string changedText = changed ? readWholeFile(copy) : "";
@@ -356,8 +363,15 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             masterOut.close();
         }
         int runsBefore = numRuns; // none in a new folder: the count goes on from the last start here
-        int status =
-            runProgram({"--headless", "400x225", "--frames", "20", "--screenshot", data.file("shot.png")});
+        int status = 0;
+        if (row.alsoDamaged) // a process of its own, as a viewer's start is: none of an earlier start here
+            status = shell(VELMORA_PROGRAM " --headless 400x225 --frames 20 --screenshot '" +
+                           data.file("shot.png") + "' 2>/dev/null")
+                         ? 0
+                         : 1;
+        else
+            status = runProgram(
+                {"--headless", "400x225", "--frames", "20", "--screenshot", data.file("shot.png")});
         if (row.damage == LOCKED) shell("chattr -i '" + copy + "'");
         if (row.installedToo || row.damage == LOCKED) {
             EXPECT_EQ(status, 1);
@@ -373,6 +387,14 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             PictureSink png = readPng(data.file("shot.png"));
             EXPECT_EQ(pictureShown(png), "the tank");
             EXPECT_TRUE(readWholeFile(copy) == installed) << "the copy's file is whole again";
+            if (row.alsoDamaged) {
+                EXPECT_TRUE(readWholeFile(alsoCopy) == readWholeFile(install.file(row.alsoDamaged)));
+                std::string log = readWholeFile(data.file("masterout.txt"));
+                size_t begun = 0;
+                for (size_t at = 0; (at = log.find("the start begins again", at)) != std::string::npos; at++)
+                    begun++;
+                EXPECT_EQ(begun, 2u) << "once for each file";
+            }
             EXPECT_EQ(pathExists(copy), copied);
             EXPECT_EQ(logs().find("the resource copy is made again") != std::string::npos,
                       row.damage == EXIT0);
@@ -380,7 +402,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             EXPECT_EQ(pathExists(kept), changed);
             if (changed) EXPECT_TRUE(readWholeFile(kept) == changedText) << kept;
             // One start, however often it began again on a renewed copy.
-            if (row.damage == FUZZ_MATERIAL) EXPECT_EQ(numRuns, runsBefore + 1);
+            if (row.damage == FUZZ_MATERIAL && !row.alsoDamaged) EXPECT_EQ(numRuns, runsBefore + 1);
             // Data the run planted is set aside whole; the start goes on from the defaults.
             if (row.damage == EXIT0_SETTINGS_LATE)
                 EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), ":exit0");
@@ -512,6 +534,7 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
         char const* saved;
         char const* settingsFirst = ""; // a line put before the saved settings
         bool setAside = false;          // a file that ends the run is set aside whole
+        int firstStatus = 0;            // a stored script of the file ends the first run later on
     } const rows[] = {
         {"", true, ":set fsSz 1\n"},
         // Data the program keeps never ends a start: the file goes aside, the run goes on.
@@ -528,9 +551,16 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
         {":set updateDays 2\n", false, ":set updateDays 7\n"},
         {":set updateDays -1\n", false, ":set updateDays -1\n"}, // never
         {":set maxFishPerTank 12\n:set fsSz (\n", false, ":set maxFishPerTank 70\n", "", true},
+        // Its stored script runs at the tenth frame, after the file was read: that run ends
+        // on it, the file goes aside and the next start draws.
+        {":set fsSz 1.5\n", false, ":set fsSz 1.5\n",
+         ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit0\n}\n}\n", true, 1},
+        {":set fsSz 1.5\n", false, ":set fsSz 1.5\n",
+         ":mkdir std_scripts {\n:addScript tenFramesIn {\n:doCheck\n}\n}\n", true, 1},
     };
     for (auto const& row : rows) {
-        SCOPED_TRACE(std::string(row.registry) + (row.hugeScales ? "every thingScale -1e39" : ""));
+        SCOPED_TRACE(std::string(row.registry) + row.settingsFirst +
+                     (row.hugeScales ? "every thingScale -1e39" : ""));
         writeWholeFile(data.file("registry.txt"), row.registry);
         writeWholeFile(data.file("settings.txt"),
                        std::string(row.settingsFirst) + (row.hugeScales ? hugeScales : settings));
@@ -538,10 +568,12 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
             std::filesystem::remove(data.file(aside));
         // The second start reads what the first one saved.
         for (int start = 0; start < 2; start++) {
-            EXPECT_EQ(runProgram(run), 0) << "start " << start << " " << logs().substr(0, 2000);
+            EXPECT_EQ(runProgram(run), start == 0 ? row.firstStatus : 0)
+                << "start " << start << " " << logs().substr(0, 2000);
             resetExitState();
             scriptError = 0;
             showInPreview = 0;
+            pleaseQuitSystemPreferences = 0; // as in a new process
         }
         std::string registry = readWholeFile(data.file("registry.txt"));
         EXPECT_NE(registry.find(row.saved), std::string::npos) << registry;

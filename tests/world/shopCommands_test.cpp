@@ -274,19 +274,24 @@ TEST_F(ShopCommands, MessagesReachEveryThingOfEveryTank) {
     struct {
         char const* line;
         std::vector<std::string> heard;
+        bool shopClosed = false; // its tanks are gone: the message reaches no one
     } const cases[] = {
         {":messageAllThingsAllTanks pooMode x 2",
          {"fishA pooMode x 2", "fishC pooMode x 2", "fishB pooMode x 2"}},
         {":messageAllThingsAllTanks hello there",
          {"fishA hello there -1", "fishC hello there -1", "fishB hello there -1"}},
+        {":messageAllThingsAllTanks late x", {}, true},
     };
     for (auto const& c : cases) {
+        if (c.shopClosed) {
+            tank->thingList->deleteChildren();
+            second->thingList->deleteChildren();
+            shop->shutDown();
+        }
         things.heard.clear();
         ASSERT_EQ(run(c.line), 0) << c.line;
         EXPECT_EQ(things.heard, c.heard);
     }
-    tank->thingList->deleteChildren();
-    second->thingList->deleteChildren();
     tankThingAccess = savedAccess;
 }
 

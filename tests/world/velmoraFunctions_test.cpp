@@ -165,6 +165,7 @@ TEST_F(ErrorReport, AnswersAndPhases) {
         int button; // index chosen
         std::vector<std::string> calls;
         bool neverAskAfter;
+        bool setAside = false;
     } cases[] = {
         {"yes reports", ranWithFile, 0, 64, 0, {crashQuestion, reportRequest}, false},
         {"don't ask", ran, 0, 64, 1, {crashQuestion}, true},
@@ -173,6 +174,10 @@ TEST_F(ErrorReport, AnswersAndPhases) {
         {"died while closing", ":s pn closing\n", 0, 64, 0, {}, false},
         {"no marker copy", nullptr, 0, 64, 2, {crashQuestion}, false},
         {"declined for good", ran, 0, 64 | 0x1000, 0, {}, true},
+        // The copy is data: what it holds ends nothing, and a damaged one is set aside.
+        {"a copy that ends the run", ":s pn run\n:exit0\n", 0, 64, 2, {crashQuestion}, false, true},
+        {"a copy with a bad line", ":s pn run\n:noSuchCommand 1\n", 0, 64, 2, {crashQuestion}, false, true},
+        {"a copy cut short", ":s pn run\n:mkdir sent {\n:s at 1\n", 0, 64, 2, {crashQuestion}, false, true},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.what);
@@ -182,6 +187,7 @@ TEST_F(ErrorReport, AnswersAndPhases) {
         host.calls.clear();
         host.answers = {c.button};
         std::remove(data.file("registry.txt").c_str());
+        size_t traced = trace.text().size();
         EXPECT_EQ(inquireAboutSendingErrorReport(), 0);
         EXPECT_EQ(host.calls, c.calls);
         EXPECT_EQ((m_userFlags & 0x1000) != 0, c.neverAskAfter);
@@ -191,11 +197,14 @@ TEST_F(ErrorReport, AnswersAndPhases) {
             EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set uflags 4160"), std::string::npos);
         }
         EXPECT_FALSE(pathExists(data.file("crash")));
+        EXPECT_EQ(exitSaver, 0) << exitMsg;
+        if (c.setAside)
+            EXPECT_NE(trace.text().find("crash/isRunning.txt.damaged", traced), std::string::npos);
         // The marker of the run before goes unless the question was skipped for good.
         EXPECT_EQ(pathExists(data.file("isRunning.txt")), (c.flags & 0x1000) != 0);
         root.deleteChild("pn");
         root.deleteChild("sof");
-        erroredExit = 0;
+        resetExitState();
     }
 }
 
