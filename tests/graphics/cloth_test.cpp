@@ -161,14 +161,14 @@ TEST_F(ClothTest, UpdatesOutsideTheRecordsDoNothing) {
 
 // Each frame a link turns its stiffness's share of the way to its rest direction. Once the
 // cloth hangs still, the anchors move sideways by a link's length: a link whose links above
-// it follow at once is left behind by the rest of the way. A link the species' list does not
-// reach keeps the default of its depth.
+// it follow at once slants back by the share it has not turned. A link the species' list
+// does not reach keeps the default of its depth.
 TEST_F(ClothTest, ALinkTurnsItsStiffnessShareOfTheWayEachFrame) {
     struct Case {
         char const* what;
         std::vector<float> stiffness; // the species' list
         int depth;                    // of the link watched
-        float behind;                 // of the way the anchor moved, after one frame
+        float behind;                 // its slant after one frame: across over down
     } const cases[] = {
         {"no list: the first link past the base", {}, 1, 0.2f},
         {"a list shorter than the chain", {1, 1}, 2, 0.36f},
