@@ -83,16 +83,22 @@ TEST_F(OptionsSheet, EditsAreClampedAndShownClamped) {
         EXPECT_EQ(maxFishPerTank, c.kept) << c.typed;
         EXPECT_EQ(std::string(window.shown.maxFishPerTank.c_str()), std::to_string(c.kept)) << c.typed;
     }
+    // A size the slider cannot reach is kept while another control changes.
+    constexpr double kUntouched = -1.0;
     struct Size {
+        float before;
         double slider;
         float scalar;
         char const* shown;
-    } sizes[] = {
-        {150.0, 1.5f, "150 %"}, {50.0, 0.5f, "50 %"}, {99.5, 0.995f, "100 %"}, {99.4, 0.994f, "99 %"}};
+    } sizes[] = {{1.0f, 150.0, 1.5f, "150 %"},      {1.0f, 50.0, 0.5f, "50 %"},
+                 {1.0f, 99.5, 0.995f, "100 %"},     {1.0f, 99.4, 0.994f, "99 %"},
+                 {3.0f, kUntouched, 3.0f, "300 %"}, {0.3f, kUntouched, 0.3f, "30 %"}};
     for (auto const& s : sizes) {
-        window.shown.sizeSlider = s.slider;
+        m_fishGlobalScalar = s.before;
+        sheet->update_settings();
+        if (s.slider != kUntouched) window.shown.sizeSlider = s.slider;
         sheet->change_setting();
-        EXPECT_FLOAT_EQ(m_fishGlobalScalar, s.scalar);
+        EXPECT_FLOAT_EQ(m_fishGlobalScalar, s.scalar) << s.before << " " << s.slider;
         EXPECT_EQ(std::string(window.shown.showSizePercent.c_str()), s.shown);
     }
     window.shown.informBeta = 1;

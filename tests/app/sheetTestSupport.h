@@ -1,8 +1,9 @@
-// The options sheet without a display: a window that keeps the controls it was shown and
-// gives back what the test typed into them, and the Linux services with scripted message
-// boxes and recorded pages and web requests.
+// The options sheet without a display: a window that keeps the controls it was shown (its
+// slider within its range) and gives back what the test typed into them, and the Linux
+// services with scripted message boxes and recorded pages and web requests.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ class CrecordingSheetWindow : public CsheetWindow {
   public:
     void showControls(CsheetControls const& c) override {
         shown = c;
+        // The slider holds only its range, as the platform's does.
+        shown.sizeSlider = std::clamp(shown.sizeSlider, kSizeSliderMin, kSizeSliderMax);
         showCount++;
     }
     // The user's edits: what the test put into `shown` since the last showing.

@@ -269,21 +269,37 @@ TEST_F(CrabActivities, FloorEdgeEndsTheWalk) {
 TEST_F(CrabActivities, ChasesOnlyInTheMood) {
     struct Case {
         float mood;
-        bool givesUp; // the crab calls the chase off; else the fish goes away
-    } const cases[] = {{0.0f, false}, {-1.0f, false}, {1.0f, true}, {1.0f, false}};
+        bool givesUp;  // the crab calls the chase off; else the fish goes away
+        bool crabNear; // another crab stands where the fish would: crabs chase fish only
+    } const cases[] = {{0.0f, false, false},
+                       {-1.0f, false, false},
+                       {1.0f, true, false},
+                       {1.0f, false, false},
+                       {1.0f, false, true}};
     for (Case const& c : cases) {
         Ccrab* crab = settledCrab();
         ASSERT_NE(crab, nullptr) << reasons();
         crab->mood = c.mood;
-        Cfish* fish = addFish(crab->pos + Cvector(0.8f, 0.3f, 0.1f));
-        ASSERT_NE(fish, nullptr) << reasons();
+        Cvector near = crab->pos + Cvector(0.8f, 0.3f, 0.1f);
+        Cfish* fish = nullptr;
+        Ccrab* other = nullptr;
+        if (c.crabNear) {
+            char block[200];
+            std::snprintf(block, sizeof block, "{ :set thingScale 0.5 :set pos %g %g %g }", near.x,
+                          crab->pos.y, near.z);
+            other = addCrab(block);
+            ASSERT_NE(other, nullptr) << reasons();
+        } else {
+            fish = addFish(near);
+            ASSERT_NE(fish, nullptr) << reasons();
+        }
         bool chased = false;
         for (int i = 0; i < 3 && !chased; i++) {
             crabFrame(crab);
             chased = crab->activity == Ccrab::CHASING;
         }
-        EXPECT_EQ(chased, c.mood > 0.0f) << c.mood;
-        if (chased) {
+        EXPECT_EQ(chased, c.mood > 0.0f && fish) << c.mood;
+        if (chased && fish) {
             EXPECT_EQ(crab->chaseThing, fish);
             EXPECT_EQ(crab->chaseTimer, 60);
             EXPECT_EQ(crab->activityUponArrival, Ccrab::CALM_DOWN_AFTER_CHASE);
@@ -307,6 +323,7 @@ TEST_F(CrabActivities, ChasesOnlyInTheMood) {
             EXPECT_NE(crab->activity, Ccrab::CALM_DOWN_AFTER_CHASE);
         }
         if (fish) dropThing(fish);
+        if (other) dropThing(other);
         dropThing(crab);
     }
 }
@@ -386,23 +403,39 @@ TEST_F(CrabActivities, EndlessSnappingKeepsItsQueuesShort) {
     EXPECT_LE(most[3], 1) << "the twist";
 }
 
+// The swinging claw startles the fish near it, but not one already fleeing a chase nor one
+// that is being deleted.
 TEST_F(CrabActivities, StartlesOnlyFishThatAreNotFleeing) {
+    struct Case {
+        char const* what;
+        Cvector at; // from the crab
+        bool chased, dying, startled;
+    } const cases[] = {
+        {"calm", {0.6f, 0.4f, 0.0f}, false, false, true},
+        {"fleeing", {-0.6f, 0.4f, 0.0f}, true, false, false},
+        {"being deleted", {0.0f, 0.4f, 0.6f}, false, true, false},
+    };
     Ccrab* crab = settledCrab();
     ASSERT_NE(crab, nullptr) << reasons();
-    Cfish* calm = addFish(crab->pos + Cvector(0.6f, 0.4f, 0.0f));
-    Cfish* fleeing = addFish(crab->pos + Cvector(-0.6f, 0.4f, 0.0f));
-    ASSERT_TRUE(calm && fleeing) << reasons();
-    fleeing->setActivityDirectly(Cfish::ACTIVITY_CHASED);
-    fleeing->fleeDistance = 1.5f;
-    fleeing->avoidForFrames = 7;
+    Cfish* fish[3] = {};
+    for (int i = 0; i < 3; i++) {
+        fish[i] = addFish(crab->pos + cases[i].at);
+        ASSERT_NE(fish[i], nullptr) << reasons();
+        if (cases[i].chased) fish[i]->setActivityDirectly(Cfish::ACTIVITY_CHASED);
+        fish[i]->fleeDistance = 1.5f;
+        fish[i]->avoidForFrames = 7;
+        fish[i]->dying = cases[i].dying;
+    }
     crab->activity = Ccrab::CHASING;
     crab->bigClaw->ownValue = 1.0f;
     crabFrame(crab);
-    EXPECT_EQ(calm->avoidForFrames, 60);
-    EXPECT_FLOAT_EQ(calm->fleeDistance, 4.0f);
-    EXPECT_FLOAT_EQ(calm->startlePoint.x, crab->prevPos.x);
-    EXPECT_FLOAT_EQ(fleeing->fleeDistance, 1.5f);
-    EXPECT_EQ(fleeing->avoidForFrames, 7);
+    for (int i = 0; i < 3; i++) {
+        Case const& c = cases[i];
+        EXPECT_EQ(fish[i]->avoidForFrames, c.startled ? 60 : 7) << c.what;
+        EXPECT_FLOAT_EQ(fish[i]->fleeDistance, c.startled ? 4.0f : 1.5f) << c.what;
+        if (c.startled) EXPECT_FLOAT_EQ(fish[i]->startlePoint.x, crab->prevPos.x) << c.what;
+        fish[i]->dying = 0;
+    }
 }
 
 TEST_F(CrabActivities, ChaseEndsByHowNearTheTargetWas) {

@@ -159,6 +159,47 @@ TEST_F(ClothTest, UpdatesOutsideTheRecordsDoNothing) {
         EXPECT_EQ(p, -9.0f);
 }
 
+// Each frame a link turns its stiffness's share of the way to its rest direction. Once the
+// cloth hangs still, the anchors move sideways by a link's length: a link whose links above
+// it follow at once slants back by the share it has not turned. A link the species' list
+// does not reach keeps the default of its depth.
+TEST_F(ClothTest, ALinkTurnsItsStiffnessShareOfTheWayEachFrame) {
+    struct Case {
+        char const* what;
+        std::vector<float> stiffness; // the species' list
+        int depth;                    // of the link watched
+        float behind;                 // its slant after one frame: across over down
+    } const cases[] = {
+        {"no list: the first link past the base", {}, 1, 0.2f},
+        {"a list shorter than the chain", {1, 1}, 2, 0.36f},
+        {"the list's own", {1, 0.5f}, 1, 0.5f},
+    };
+    for (Case const& c : cases) {
+        shape();
+        for (size_t p = 0; p < points.size() / kFloats; p++)
+            points[p * kFloats + 10] = 0.5f; // links as long as the points are apart
+        CclothModelView v = view();
+        v.stiffness = c.stiffness.empty() ? nullptr : &c.stiffness;
+        CclothModel hung;
+        ASSERT_EQ(hung.buildCloth(v, &controllers, nullptr), 0) << c.what;
+        Ccloth work;
+        work.setupCloth(hung);
+        positions.assign(points.size() / kFloats * 3, 0.0f);
+        for (Cmatrix_4& m : joints)
+            m.identity();
+        for (int i = 0; i < 100; i++)
+            work.updateClothPiece(hung, 0, 1, 1, nullptr, frame());
+        for (Cmatrix_4& m : joints)
+            m.pos.set(0.5f, 0, 0);
+        work.updateClothPiece(hung, 0, 1, 1, nullptr, frame());
+        for (int spine = 0; spine < 2; spine++) {
+            float const* link = &positions[3 * (2 * c.depth + spine)];
+            float const* above = link - 6;
+            EXPECT_NEAR((above[0] - link[0]) / (above[2] - link[2]), c.behind, 5e-3) << c.what;
+        }
+    }
+}
+
 TEST(ApproxNormalize, UnitLengthWithinTheNewtonStepsError) {
     struct Case {
         Cvector in;

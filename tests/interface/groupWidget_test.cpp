@@ -148,37 +148,49 @@ TEST_F(Groups, AScrollBarRefusesWhatItCannotUse) {
     EXPECT_TRUE(exitReasonList.empty()) << lastReason();
 }
 
-// A knob bound to a number from 0 to 10 sits in the middle for 5; dragged by the pointer
-// it writes min + t (max - min) and runs "change"; past the right end it writes 10.
+// A knob bound to a number sits in the middle of its track for the middle of its range;
+// dragged by the pointer it writes the value of the range under it and runs "change"; past
+// either end it writes that end.
 TEST_F(Groups, AValueKnobDraggedByThePointerSetsItsVariable) {
-    Cvariable* level = counter("changes");
-    runStringScript(&scene, ":float level 5");
-    level = scene.getChild("level");
-    pane(":group { :set name row :set size .5 .1 :valSlider $level { :set name knob :set contents "
-         "arrays/knob.rgb "
-         ":set minVal 0 :set maxVal 10 :set size .8 1 :script change { :set changes ($changes + 1) } } }");
-    auto* knob = widget<CvalueSlider>("knob");
-    auto* row = widget<CgroupWidgetVar>("row");
-    ASSERT_TRUE(knob && row);
-    frames(1);
-    EXPECT_NEAR(knob->leftmost, 0.1f, 1e-5);
-    EXPECT_NEAR(knob->rightmost, 0.9f, 1e-5);
-    EXPECT_NEAR(knob->pos[0], 0.5f, 1e-5) << "5 of 0..10 is the middle";
-    // A quarter of the track to the left: 2.5 lower.
-    float track = row->rect.width() * 0.8f;
-    float x = knob->rect.centerx(), y = knob->rect.centery();
-    press(x, y);
-    ASSERT_EQ(panel->pressedWidget, knob);
-    moveTo(x - 0.25f * track, y);
-    EXPECT_NEAR(level->getFloat(), 2.5, 1e-4);
-    EXPECT_NEAR(knob->pos[0], 0.3f, 1e-4) << "the knob follows its variable";
-    moveTo(x + 2.0f * track, y);
-    EXPECT_FLOAT_EQ(static_cast<float>(level->getFloat()), 10.0f);
-    release(x + 2.0f * track, y);
-    EXPECT_EQ(scene.getChild("changes")->getInt(), 2);
-    // Set from elsewhere, the knob moves.
-    level->setFloat(0.0);
-    EXPECT_NEAR(knob->pos[0], 0.1f, 1e-5);
+    struct Case {
+        float min, max, middle, quarterLower;
+    } const cases[] = {{0, 10, 5, 2.5f}, {20, 40, 30, 25}, {-10, 10, 0, -5}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.min << ".." << c.max);
+        Cvariable* level = counter("changes");
+        runStringScript(&scene, (":float level " + std::to_string(c.middle)).c_str());
+        level = scene.getChild("level");
+        pane(std::string(":group { :set name row :set size .5 .1 :valSlider $level { :set name knob :set "
+                         "contents arrays/knob.rgb :set minVal ") +
+             std::to_string(c.min) + " :set maxVal " + std::to_string(c.max) +
+             " :set size .8 1 :script change { :set changes ($changes + 1) } } }");
+        auto* knob = widget<CvalueSlider>("knob");
+        auto* row = widget<CgroupWidgetVar>("row");
+        ASSERT_TRUE(knob && row);
+        frames(1);
+        EXPECT_NEAR(knob->leftmost, 0.1f, 1e-5);
+        EXPECT_NEAR(knob->rightmost, 0.9f, 1e-5);
+        EXPECT_NEAR(knob->pos[0], 0.5f, 1e-5) << "the middle value sits in the middle";
+        // A quarter of the track to the left: a quarter of the range lower.
+        float track = row->rect.width() * 0.8f;
+        float x = knob->rect.centerx(), y = knob->rect.centery();
+        press(x, y);
+        ASSERT_EQ(panel->pressedWidget, knob);
+        moveTo(x - 0.25f * track, y);
+        EXPECT_NEAR(level->getFloat(), c.quarterLower, 1e-4);
+        EXPECT_NEAR(knob->pos[0], 0.3f, 1e-4) << "the knob follows its variable";
+        moveTo(x + 2.0f * track, y);
+        EXPECT_FLOAT_EQ(static_cast<float>(level->getFloat()), c.max);
+        moveTo(x - 2.0f * track, y);
+        EXPECT_FLOAT_EQ(static_cast<float>(level->getFloat()), c.min);
+        release(x - 2.0f * track, y);
+        EXPECT_EQ(scene.getChild("changes")->getInt(), 3);
+        // Set from elsewhere, the knob moves.
+        level->setFloat(c.middle);
+        EXPECT_NEAR(knob->pos[0], 0.5f, 1e-5);
+        panel->closePane("test");
+        frames(1);
+    }
 }
 
 // Bindings: "$name" and "$" with the name after it bind to a variable found upwards (an

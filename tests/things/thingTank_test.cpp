@@ -160,6 +160,9 @@ TEST_F(ThingInTank, CommandLinesGoodAndBad) {
         {":remapAttrib uv 1 0.25 (0.5+0.25)", 0, nullptr, "remap uv1 0.25 0.75"},
         {":remapAttrib uv 1 1e300 -1e300", 0, nullptr, "remap uv1 3.40282e+38 -3.40282e+38"},
         {":remapAttrib uv 1 0.5", 2, "remapAttrib needs an attribute, a component, lo and hi", nullptr},
+        {":remapAttrib uv 0 0 2", 0, nullptr, "remap uv0 0 2"},   // the first of four components
+        {":remapAttrib uv 3.5 0 2", 0, nullptr, "remap uv3 0 2"}, // and the last
+        {":remapAttrib uv 4 0 2", 2, "remapAttrib component out of range", nullptr},
         {":remapAttrib uv (1/0) 0 2", 2, "remapAttrib component out of range", nullptr},
         {":buildCustomTex", 2, "buildCustomTex needs a script name", nullptr},
         {":buildCustomTex \"\"", 0, "custom tex script not found", nullptr},
