@@ -7,8 +7,8 @@
 # last CTest run of the build: its cost data) is run in shards, one process a shard, still
 # shuffled within each, so that the cores finish together; each further seed takes one shard
 # more, so that its tests meet other neighbours each time. A program CTest has not timed (the
-# program's own tests, which scripts/run-tests.sh leaves to this run) is taken for the
-# longest: it starts first, in four shards a core.
+# program's own tests, which scripts/run-tests.sh and scripts/run-plain-tests.sh leave to this
+# run) is taken for the longest: it starts first, in four shards a core.
 # Usage: scripts/run-shuffled.sh [build dir] (default build-asan); SEEDS="1 2 3" to choose;
 # PROGRAMS="velmora_app_tests" to run only those programs.
 set -uo pipefail
