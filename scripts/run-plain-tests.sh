@@ -4,8 +4,9 @@
 # test process and as processes of its own) whole, in shuffled order, in shards side by side
 # (scripts/run-shuffled.sh), each process on a virtual display of its own. The sanitizers
 # slow every start several times and fill fresh memory: what holds only under them, a start
-# that comes too soon or reads memory nobody wrote, shows here. CI runs this after scripts/run-tests.sh, which runs these tests
-# with the sanitizers (whole, in shuffled order, from another seed).
+# that comes too soon or reads memory nobody wrote, shows here. CI runs this after
+# scripts/run-tests.sh, which runs these tests with the sanitizers (whole, in shuffled order,
+# from another seed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build-plain}
