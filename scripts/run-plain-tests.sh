@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the program, its tests and the benchmarks as a user builds them (gcc, RelWithDebInfo,
 # no sanitizers) and runs the program's own tests (tests/app: they start the aquarium, in the
-# test process and as processes of its own), each case alone, side by side, each on a virtual
-# display of its own. The sanitizers slow every start several times and fill fresh memory:
-# what holds only under them, a start that comes too soon or reads memory nobody wrote,
-# shows here. CI runs this after scripts/run-tests.sh, which runs these tests with the
-# sanitizers (whole, in shuffled order).
+# test process and as processes of its own) whole, in shuffled order, in shards side by side
+# (scripts/run-shuffled.sh), each process on a virtual display of its own. The sanitizers
+# slow every start several times and fill fresh memory: what holds only under them, a start
+# that comes too soon or reads memory nobody wrote, shows here. CI runs this after
+# scripts/run-tests.sh, which runs these tests with the sanitizers (whole, in shuffled order,
+# from another seed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build-plain}
@@ -27,6 +28,6 @@ export MESA_SHADER_CACHE_DISABLE=${MESA_SHADER_CACHE_DISABLE:-false}
 export MESA_SHADER_CACHE_DIR=${MESA_SHADER_CACHE_DIR:-$(realpath "$BUILD_DIR")/shader-cache}
 started=$SECONDS
 status=0
-ctest --test-dir "$BUILD_DIR" -L '^app$' -j "$JOBS" --output-on-failure --timeout 600 || status=$?
+JOBS=$JOBS PROGRAMS=velmora_app_tests SEEDS=${SEEDS:-12} bash scripts/run-shuffled.sh "$BUILD_DIR" || status=$?
 echo "run-plain-tests: the program's tests took $((SECONDS - started)) s"
 exit "$status"

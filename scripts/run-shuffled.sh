@@ -1,23 +1,29 @@
 #!/usr/bin/env bash
-# Runs every test program whole, in one process, with its tests in shuffled order, once per
-# seed (one fixed seed unless told): tests must hold in any order within one process (CTest
-# runs each case alone), and the same commit meets the same order every time.
+# Runs every test program of a build (or the ones PROGRAMS names) whole, in one process, with
+# its tests in shuffled order, once per seed (one fixed seed unless told): tests must hold in
+# any order within one process (CTest runs each case alone), and the same commit meets the
+# same order every time.
 # A program whose tests take more than half a core's share of all the runs' time (from the
 # last CTest run of the build: its cost data) is run in shards, one process a shard, still
 # shuffled within each, so that the cores finish together; each further seed takes one shard
 # more, so that its tests meet other neighbours each time. A program CTest has not timed (the
-# program's own tests, which scripts/run-tests.sh leaves to this run) is taken for the
-# longest: it starts first, in four shards a core.
-# Usage: scripts/run-shuffled.sh [build dir] (default build-asan); SEEDS="1 2 3" to choose.
+# program's own tests, which scripts/run-tests.sh and scripts/run-plain-tests.sh leave to this
+# run) is taken for the longest: it starts first, in four shards a core.
+# Usage: scripts/run-shuffled.sh [build dir] (default build-asan); SEEDS="1 2 3" to choose;
+# PROGRAMS="velmora_app_tests" to run only those programs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${1:-${BUILD_DIR:-build-asan}}
 SEEDS=${SEEDS:-"11"}
 JOBS=${JOBS:-$(nproc)}
-# As scripts/run-tests.sh: a write into a frame that has returned is caught where it happens.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:use_tls=0}
+PROGRAMS=${PROGRAMS:-}
+# As scripts/run-tests.sh (for a build with the sanitizers): a write into a frame that has
+# returned is caught where it happens.
+if grep -q '^VELMORA_SANITIZE:BOOL=ON$' "$BUILD_DIR/CMakeCache.txt" 2>/dev/null; then
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1}
+    export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+    export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:use_tls=0}
+fi
 export LP_NUM_THREADS=${LP_NUM_THREADS:-0}
 export MESA_SHADER_CACHE_DISABLE=${MESA_SHADER_CACHE_DISABLE:-false}
 export MESA_SHADER_CACHE_DIR=${MESA_SHADER_CACHE_DIR:-$(realpath "$BUILD_DIR")/shader-cache}
@@ -39,6 +45,7 @@ log=$(mktemp -d)
 programs=() seconds=() total=0
 for program in "$BUILD_DIR"/tests/velmora_*_tests; do
     [ -x "$program" ] || continue
+    [ -z "$PROGRAMS" ] || [[ " $PROGRAMS " == *" $(basename "$program") "* ]] || continue
     programs+=("$(realpath "$program")")
     seconds+=("$(seconds_of "$program")")
     [ "${seconds[-1]}" -gt 0 ] && total=$((total + ${seconds[-1]}))

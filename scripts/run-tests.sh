@@ -3,7 +3,8 @@
 # each case of a test program alone (CTest), then every test program whole, in one process,
 # in shuffled order (scripts/run-shuffled.sh). The program's own tests (tests/app) run the
 # second way only: each starts the aquarium and draws for seconds, most of all the tests'
-# time, and a build without sanitizers runs them case by case (scripts/run-plain-tests.sh).
+# time, and a build without sanitizers runs them the same way from another seed
+# (scripts/run-plain-tests.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build-asan}

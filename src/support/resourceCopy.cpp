@@ -27,7 +27,7 @@ namespace {
 
 CcopyLoad* currentLoad = nullptr;
 unsigned loadsBlamed = 0; // the loads that ended the start naming a file
-// Every file of the copy this process read (whole paths, at most a few thousand).
+// Every file of the copy this start read (whole paths, at most a few thousand).
 std::vector<Cstring> copyFilesRead;
 
 // The path inside the copy ("tanks/x/x.tank"), or false when path leads elsewhere.
@@ -222,6 +222,10 @@ bool renewCopyFilesRead(char const* why) {
             masterOut << "resource copy: " << path << " could not be copied again: " << failed << std::endl;
     }
     return renewed;
+}
+
+void forgetCopyFilesRead() {
+    copyFilesRead.clear();
 }
 
 CcopyLoad::CcopyLoad() : outer(currentLoad), blamesBefore(loadsBlamed) {

@@ -37,11 +37,14 @@ void askForResourceCopyBack();
 void mendResourceCopyFile(char const* path);
 // Called by the file layer for each file it opens for reading (path expanded).
 void noteResourceRead(char const* path);
-// Copies again every file of the copy this process read that differs from its installed
+// Copies again every file of the copy this start read that differs from its installed
 // file (a start that failed on one of them in any way: a material that cannot become
 // shaders, a picture that cannot be used); true when any was. A file that cannot be
 // copied again is named in the log.
 bool renewCopyFilesRead(char const* why);
+// Called as a start of the engine begins: what an earlier start of the process read (before
+// the options sheet started the engine again, in another run's data folder) is not this one's.
+void forgetCopyFilesRead();
 // Whether a failure of path's file is the installed file's own: a file outside the copy (the
 // install folder's, read by a run that keeps nothing), or one of the copy as installed.
 bool failsAsInstalled(char const* path);

@@ -16,6 +16,7 @@
 #include "support/globals.h"
 #include "support/keptText.h"
 #include "support/osRand.h"
+#include "support/resourceCopy.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
@@ -24,6 +25,7 @@
 int CshopKeeper::startup(int isPreview) {
     global_isPreview = static_cast<int16_t>(isPreview);
     engineFrameDrawn = false;
+    forgetCopyFilesRead(); // a failed start renews only what it read itself
     askAboutCrash = 0;
     if (isPreview && fileExists("[APD]crash/isRunning.txt")) askAboutCrash = 1;
     enterRunPhase("openShop", true);

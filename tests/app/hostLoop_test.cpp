@@ -37,6 +37,7 @@
 #include "sheetTestSupport.h"
 #include "support/cerr.h"
 #include "support/globals.h"
+#include "support/resourceCopy.h"
 #include "variables/configDialogVars.h"
 #include "world/shopAudio.h"
 #include "world/shopKeeper.h"
@@ -220,7 +221,8 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         FOLDER,
         DELETED,
         HUGE_HEADER,
-        FUZZ_MATERIAL, // the material reader's fuzz finding: it reads, but makes no shaders
+        FUZZ_MATERIAL,             // the material reader's fuzz finding: it reads, but makes no shaders
+        FUZZ_MATERIAL_AFTER_READS, // the same after earlier starts of the process read thousands of files
         EXIT0,
         EXITERR,
         CD,
@@ -238,6 +240,8 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         bool installedToo;
         char const* alsoDamaged = nullptr; // a second file of the copy, damaged the same way
     } const rows[] = {
+        // First: no start of this test has read the material yet.
+        {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL_AFTER_READS, false},
         {"tanks/wabi_sabi/wabi_sabi.tank", CUT_500, false},
         {"tanks/wabi_sabi/wabi_sabi.tank", EMPTIED, false},
         {"tanks/wabi_sabi/wabi_sabi.tank", FOLDER, false},
@@ -288,7 +292,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         fs::create_directories(fs::path(path).parent_path(), error); // a module only the copy holds
         if (how >= EXIT0) std::ofstream(path, std::ios::app) << "\n" << planted[how - EXIT0] << "\n";
         if (how == CUT_500 || how == CUT_300) fs::resize_file(path, how == CUT_500 ? 500 : 300, error);
-        if (how == FUZZ_MATERIAL)
+        if (how == FUZZ_MATERIAL || how == FUZZ_MATERIAL_AFTER_READS)
             fs::copy_file(VELMORA_TEST_INPUT_DIR "robustness/material-1.bin", path,
                           fs::copy_options::overwrite_existing, error);
         if (how == EMPTIED) fs::resize_file(path, 0, error);
@@ -362,6 +366,14 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             pleaseQuitSystemPreferences = 0; // as in a new process
             masterOut.close();
         }
+        // What earlier starts of the process read (other tests' folders, or this one's files
+        // before the options sheet restarted the engine) is no file this start failed on.
+        if (row.damage == FUZZ_MATERIAL_AFTER_READS) {
+            appDataDir = data.path().c_str(); // as a start here names it
+            for (int i = 0; i < 5000; i++)
+                noteResourceRead(
+                    data.file(("Resources/species/read_earlier/" + std::to_string(i)).c_str()).c_str());
+        }
         int runsBefore = numRuns; // none in a new folder: the count goes on from the last start here
         int status = 0;
         if (row.alsoDamaged) // a process of its own, as a viewer's start is: none of an earlier start here
@@ -402,7 +414,8 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             EXPECT_EQ(pathExists(kept), changed);
             if (changed) EXPECT_TRUE(readWholeFile(kept) == changedText) << kept;
             // One start, however often it began again on a renewed copy.
-            if (row.damage == FUZZ_MATERIAL && !row.alsoDamaged) EXPECT_EQ(numRuns, runsBefore + 1);
+            if ((row.damage == FUZZ_MATERIAL || row.damage == FUZZ_MATERIAL_AFTER_READS) && !row.alsoDamaged)
+                EXPECT_EQ(numRuns, runsBefore + 1);
             // Data the run planted is set aside whole; the start goes on from the defaults.
             if (row.damage == EXIT0_SETTINGS_LATE)
                 EXPECT_EQ(readWholeFile(data.file("settings.txt.damaged")), ":exit0");
