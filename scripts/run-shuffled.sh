@@ -77,8 +77,9 @@ while read -r _ program seed shards shard; do
     mkdir -p "$log/$name.d"
     (
         cd "$log/$name.d" || exit 1
-        GTEST_TOTAL_SHARDS=$shards GTEST_SHARD_INDEX=$shard "${runner[@]}" "$program" --gtest_shuffle \
-            --gtest_random_seed="$seed" </dev/null >"$log/$name.txt" 2>&1
+        # A process that hangs fails in half an hour rather than holding the run.
+        GTEST_TOTAL_SHARDS=$shards GTEST_SHARD_INDEX=$shard "${runner[@]}" timeout -k 30 1800 "$program" \
+            --gtest_shuffle --gtest_random_seed="$seed" </dev/null >"$log/$name.txt" 2>&1
         echo $? >"$log/$name.rc"
     ) &
     # The machine's cores at a time, not more.
@@ -89,7 +90,8 @@ failed=0
 for name in "${names[@]}"; do
     if [ "$(cat "$log/$name.rc" 2>/dev/null)" != 0 ]; then
         IFS=- read -r program seed shard shards <<<"$name"
-        echo "FAILED: $program shuffled with seed $seed (shard $((shard + 1)) of $shards)"
+        echo "FAILED: $program shuffled with seed $seed (shard $((shard + 1)) of $shards)$(
+            [ "$(cat "$log/$name.rc")" = 124 ] && echo ": it did not end within 1800 s")"
         grep -E "FAILED|ERROR|runtime error|ended the process|Segmentation|AddressSanitizer" "$log/$name.txt" | head -20
         failed=1
     fi
