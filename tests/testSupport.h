@@ -80,3 +80,7 @@ void allowExitInThisTest();
 #define REQUIRE_X()                                                                                          \
     if (!std::getenv("DISPLAY"))                                                                             \
     DISPLAY_MISSING() << "no X server ($DISPLAY unset): run the tests under xvfb-run"
+// A row that needs a PID namespace of its own ("unshare --pid", root's) and is refused one
+// is left out, said so: as with a display, a skip on a developer's machine, under CI (which
+// runs as root) a failure. The test goes on with its other rows.
+#define NAMESPACES_REFUSED() GTEST_MESSAGE_("", displayMissingResult())

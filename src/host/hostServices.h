@@ -97,12 +97,13 @@ class ChostServices {
     // open all the same, for processRuns to see).
     virtual int lockDataFolder(char const*) { return 0; }
     virtual void unlockDataFolder() {}
-    // Who this process is, as text another process can judge later ("pid start boot");
-    // "" when the platform cannot tell.
+    // Who this process is, as text another process can judge later ("pid start boot
+    // pidnamespace"); "" when the platform cannot tell.
     virtual Cstring processIdentity() { return Cstring(); }
     // Whether the process an identity names is a run of folder that still goes on: 1 it
-    // runs and holds the folder (any process with folder null), 0 it is gone, a zombie or
-    // holds no such folder, -1 unknown (no identity, another machine's, or the platform
+    // runs and holds the folder (any process with folder null), or it is of another PID
+    // namespace this process cannot see (taken to run); 0 it is gone, a zombie or holds no
+    // such folder; -1 unknown (no identity, another machine's or boot's, or the platform
     // cannot tell).
     virtual int processRuns(Cstring const&, char const* /*folder*/) { return -1; }
 };

@@ -159,17 +159,51 @@ std::string bootId() {
     return id;
 }
 
-// Whether the process holds the folder open (a run of it holds it for its whole life).
+// Whether the process holds the folder open (a run of it holds it for its whole life). The
+// open folder is followed, not its path: a process of another mount namespace (a container)
+// may have it by another.
 bool holdsFolderOpen(long pid, char const* folder) {
+    struct stat wanted {};
+    if (stat(folder, &wanted) != 0) return false;
     std::error_code error;
-    std::filesystem::path wanted = std::filesystem::canonical(folder, error);
-    if (error) return false;
     std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
     for (std::filesystem::directory_iterator it(fds, error), end; !error && it != end; it.increment(error)) {
-        std::error_code unread;
-        if (std::filesystem::read_symlink(it->path(), unread) == wanted) return true;
+        struct stat open {};
+        if (stat(it->path().c_str(), &open) == 0 && open.st_dev == wanted.st_dev &&
+            open.st_ino == wanted.st_ino)
+            return true;
     }
     return false;
+}
+
+// The PID namespace of a process ("self": this one) as the number of its node; 0 unknown.
+unsigned long long pidSpace(std::string const& process) {
+    struct stat space {};
+    return stat(("/proc/" + process + "/ns/pid").c_str(), &space) == 0 ? space.st_ino : 0;
+}
+
+// The machine's first PID namespace, its init's: every process of the machine is seen from it.
+constexpr unsigned long long kFirstPidSpace = 0xEFFFFFFCu;
+
+// The number by which this process sees process pid of PID namespace space (its number there
+// is the last its status gives); 0 when it sees no such process.
+long seenNumber(long pid, unsigned long long space) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it("/proc", error), end; !error && it != end;
+         it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos ||
+            pidSpace(name) != space)
+            continue;
+        std::ifstream status("/proc/" + name + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.compare(0, 6, "NSpid:") == 0) {
+                if (std::atol(line.c_str() + line.find_last_of(" \t") + 1) == pid)
+                    return std::atol(name.c_str());
+                break;
+            }
+    }
+    return 0;
 }
 } // namespace
 
@@ -178,19 +212,32 @@ Cstring ClinuxHostServices::processIdentity() {
     unsigned long long started = 0;
     std::string boot = bootId();
     if (!processStat(getpid(), state, started) || boot.empty()) return Cstring();
-    return Cstring((std::to_string(getpid()) + " " + std::to_string(started) + " " + boot).c_str());
+    std::string identity = std::to_string(getpid()) + " " + std::to_string(started) + " " + boot;
+    // Its number is its PID namespace's: a process of another (a container) sees it by another.
+    if (unsigned long long space = pidSpace("self")) identity += " " + std::to_string(space);
+    return Cstring(identity.c_str());
 }
 
 int ClinuxHostServices::processRuns(Cstring const& identity, char const* folder) {
     std::istringstream in(identity.c_str());
     long pid = 0;
-    unsigned long long started = 0;
+    unsigned long long started = 0, space = 0;
     std::string boot;
     if (!(in >> pid >> started >> boot) || pid <= 0) return -1;
+    // An identity of an older build names no PID namespace: it is read as one of this one's.
+    if (!(in >> space)) space = 0;
     std::string now = bootId();
     // Another machine's run (a shared folder), or one from before this machine started:
     // nothing here can tell whether it goes on.
     if (now.empty() || boot != now) return -1;
+    unsigned long long here = pidSpace("self");
+    if (space != 0 && here != 0 && space != here) {
+        // A run of another PID namespace is judged by the number this process sees it by. The
+        // machine's first namespace sees every process: one it does not see is gone. From
+        // another, a run not seen may go on outside it, and is taken to (its data come first).
+        pid = seenNumber(pid, space);
+        if (pid == 0) return here == kFirstPidSpace ? 0 : 1;
+    }
     char state = 0;
     unsigned long long startedNow = 0;
     if (!processStat(pid, state, startedNow)) return 0;

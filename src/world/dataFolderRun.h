@@ -6,7 +6,8 @@
 // viewer does, writing the kept files as the other run left them with only its own changes
 // put in (support/keptText.h). A folder that cannot be locked (its file system has no locks,
 // it cannot be opened) is told apart by the run marker alone: the process it names, alive or
-// gone.
+// gone, in whatever PID namespace (one this run cannot see, outside its container, is taken
+// to live). A run whose marker another run that may go on wrote over leaves that one be.
 //
 // The marker a run left behind tells the next start what to mend before anything runs: a
 // start that ended before its first frame has the whole copy made again (the copy is the

@@ -9,6 +9,7 @@
 #include "support/fileIO.h"
 #include "support/globals.h"
 #include "support/resourceCopy.h"
+#include "world/dataFolderRun.h"
 
 CshopKeeper* shopKeeper = nullptr;
 Cstring phaseName;
@@ -32,8 +33,23 @@ void noteOwnRunMarker(Cstring const& path) {
     faultNote.marker[n] = 0;
 }
 
-void rewriteMarker() {
+// The marker names another run that may go on, alive or one this process cannot judge (only
+// such a run writes over this one's: one of another machine, on a folder without locks).
+// This run then neither rewrites nor removes that run's marker, nor adds to it.
+bool markerOfAnotherRun() {
+    CleftRun left = readLeftRun("[APD]isRunning.txt");
+    if (!left.present || left.identity.empty() || left.identity == hostServices().processIdentity() ||
+        hostServices().processRuns(left.identity, appDataDir.c_str()) == 0)
+        return false;
+    noteOwnRunMarker(Cstring());
+    runMarkerPath = "";
+    return true;
+}
+
+// False when the marker is another run's, left as it is.
+bool rewriteMarker(bool begin = false) {
     markedStarting = startUpPhase(phaseName);
+    if (!begin && markerOfAnotherRun()) return false;
     Cstring marker = Cstring(":s pn ") + phaseName + "\n:s sof " + stdoutFilename + "\n";
     if (!markerIdentity.empty()) marker += Cstring(":s pid ") + markerIdentity + "\n";
     if (!markerSuspect.empty()) marker += Cstring(":s suspect ") + markerSuspect + "\n";
@@ -42,6 +58,7 @@ void rewriteMarker() {
     bool written = createDiskFile("[APD]isRunning.txt", marker.c_str(), -1) == 0;
     noteOwnRunMarker(written && mayWriteDataFolder() ? replaceCommonPathKeyword("[APD]isRunning.txt")
                                                      : Cstring());
+    return true;
 }
 } // namespace
 
@@ -56,7 +73,7 @@ void beginRunMarker(Cstring const& suspect) {
     if (!mayWriteDataFolder() || global_isPreview || erroredExit) return;
     markerIdentity = hostServices().processIdentity();
     markerSuspect = suspect;
-    rewriteMarker();
+    rewriteMarker(true);
 }
 
 Cstring runPhaseOutputFile(Cstring const& phase) {
@@ -73,11 +90,11 @@ void clearCrashIndicatorFile() {
     markedStarting = false;
     runMarkerPath = "";
     noteOwnRunMarker(Cstring());
-    if (!markerLeft) deleteFile("[APD]isRunning.txt");
+    if (!markerLeft && !markerOfAnotherRun()) deleteFile("[APD]isRunning.txt");
 }
 
 void leaveMarkerFailedIn(char const* ownFile) {
-    if (!mayWriteDataFolder() || global_isPreview || ownFile == nullptr) return;
+    if (!mayWriteDataFolder() || global_isPreview || ownFile == nullptr || markerOfAnotherRun()) return;
     Cstring marker = Cstring(":s pn closing\n:s pid ") + markerIdentity + "\n";
     if (!markerSuspect.empty()) marker += Cstring(":s suspect ") + markerSuspect + "\n";
     marker += Cstring(":s failed ") + ownFile + "\n";
@@ -95,9 +112,9 @@ void markStartFinished() {
     if (!markedStarting || erroredExit || global_isPreview) return;
     for (CscriptSource& source : scriptSources)
         source.named = false;
-    rewriteMarker();
     // From now on the files of the copy whose lines run are named in the marker.
-    if (mayWriteDataFolder()) runMarkerPath = replaceCommonPathKeyword("[APD]isRunning.txt");
+    if (rewriteMarker() && mayWriteDataFolder())
+        runMarkerPath = replaceCommonPathKeyword("[APD]isRunning.txt");
 }
 
 void enterRunPhase(Cstring phase, bool writeMarker) {

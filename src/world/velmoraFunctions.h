@@ -68,7 +68,8 @@ inline void debugPreRender() {}
 // Enters a phase: switches the output file when the phase has one and, with writeMarker,
 // rewrites the crash marker (never in the preview pane or after an error).
 void enterRunPhase(Cstring phase, bool writeMarker);
-// Deletes "[APD]isRunning.txt" (unless the run left it naming a file it failed in).
+// Deletes "[APD]isRunning.txt" (unless the run left it naming a file it failed in, or it
+// names another run that may go on, which wrote over this one's).
 void clearCrashIndicatorFile();
 // The run ends on an error in an own file (a saved tank of the settings that cannot be
 // built): the marker stays, naming the file, so that the next start reads it again as

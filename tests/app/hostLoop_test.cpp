@@ -1391,8 +1391,9 @@ TEST_F(HostLoop, AMarkerHoldsAFolderWithoutLocksOnlyWhileItNamesALiveRunOfIt) {
     std::vector<std::string> run = {"--headless", "400x225", "--frames", "20"};
     for (int start = 0; start < 2; start++) // the copy, then the settings
         ASSERT_EQ(runProgram(run), 0) << exitMsg.c_str();
-    struct stat stamp {};
-    ASSERT_EQ(stat(data.file("Resources/resources.stamp").c_str(), &stamp), 0);
+    // A file only this copy has: a copy made again would lack it.
+    std::string const planted = data.file("Resources/planted.txt");
+    writeWholeFile(planted, "only this copy has it\n");
     std::filesystem::current_path(savedCwd);
     // Written and searched but not read (root too is held to that): no lock can be had.
     std::string asUser = geteuid() == 0 ? "setpriv --bounding-set=-dac_override,-dac_read_search -- " : "";
@@ -1423,11 +1424,100 @@ TEST_F(HostLoop, AMarkerHoldsAFolderWithoutLocksOnlyWhileItNamesALiveRunOfIt) {
         EXPECT_EQ(said.find("writes nothing there"), std::string::npos) << said;
         EXPECT_EQ(runs(), before + 1) << "the start keeps the folder: it saves";
         EXPECT_FALSE(pathExists(data.file("isRunning.txt")));
-        struct stat now {};
-        EXPECT_EQ(stat(data.file("Resources/resources.stamp").c_str(), &now), 0);
-        EXPECT_EQ(now.st_ino, stamp.st_ino) << "the copy was made again";
+        EXPECT_TRUE(pathExists(planted)) << "the copy was made again";
         for (auto const& entry : std::filesystem::directory_iterator(data.path()))
             EXPECT_EQ(entry.path().string().find(".damaged"), std::string::npos) << entry.path();
+    }
+}
+
+// A run in another PID namespace of this machine (a container, "unshare --pid") numbers itself
+// there: the marker of a run inside names process 1, which outside is the machine's init, and
+// a run inside sees no process outside. On a folder without locks, a run started beside such a
+// run, outside or inside, takes it for the live run it is: it keeps nothing and mends nothing,
+// and leaves the other's marker as it is. Nor does a run remove or write over a marker another
+// run wrote over its own while it ran.
+TEST_F(HostLoop, AFolderWithoutLocksHeldByARunOfAnotherPidNamespaceIsKeptByIt) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    for (int start = 0; start < 2; start++) // the copy, then the settings
+        ASSERT_EQ(runProgram({"--headless", "400x225", "--frames", "20"}), 0) << exitMsg.c_str();
+    std::filesystem::current_path(savedCwd);
+    // Written and searched but not read (root too is held to that): no lock can be had.
+    std::string const asUser =
+        geteuid() == 0 ? "setpriv --bounding-set=-dac_override,-dac_read_search -- " : "";
+    std::string const inside = "unshare --pid --fork --mount-proc ";
+    bool const namespaces = shell(inside + "true 2>/dev/null");
+    enum Beside { OUTSIDE, INSIDE, WRITTEN_OVER };
+    struct {
+        char const* way;
+        bool holderInside;
+        Beside beside;
+    } const rows[] = {
+        {"a run inside holds the folder, one outside starts", true, OUTSIDE},
+        {"a run outside holds the folder, one inside starts", false, INSIDE},
+        {"another run writes its marker over the holder's", false, WRITTEN_OVER},
+    };
+    std::string const marker = data.file("isRunning.txt");
+    auto named = [](std::string const& text) { // the process a marker names
+        size_t at = text.find(":s pid ");
+        return at == std::string::npos ? std::string() : text.substr(at, text.find('\n', at) - at);
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.way);
+        if ((row.holderInside || row.beside == INSIDE) && !namespaces) {
+            NAMESPACES_REFUSED() << "\"" << inside << "\" is refused here (it needs root): not tried";
+            continue;
+        }
+        std::string const pid = data.file("holder.pid"), rc = data.file("holder.rc");
+        std::filesystem::remove(rc);
+        ASSERT_EQ(chmod(data.path().c_str(), 0333), 0);
+        // The holder draws until it is stopped.
+        ASSERT_TRUE(shell("(" + (row.holderInside ? inside : "") + asUser + VELMORA_PROGRAM +
+                          " --headless 400x225 --frames 100000000 >/dev/null 2>&1 & echo $! >'" + pid +
+                          "'; wait $!; echo $? >'" + rc + ".part' && mv '" + rc + ".part' '" + rc + "') &"));
+        std::string held;
+        for (int waited = 0; waited < 6000 && held.compare(0, 10, ":s pn run\n") != 0; waited++) {
+            usleep(10 * 1000);
+            held = readWholeFile(marker);
+        }
+        bool running = held.compare(0, 10, ":s pn run\n") == 0;
+        EXPECT_TRUE(running) << held;
+        if (row.holderInside) EXPECT_EQ(named(held).substr(0, 9), ":s pid 1 ") << held;
+        int holding = -1;
+        if (running && row.beside == WRITTEN_OVER) {
+            // A run that took the folder since, as this process holds it open.
+            holding = open(data.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            held = ":s pn run\n:s pid " + identityOf(getpid()) + "\n";
+            writeWholeFile(marker, held);
+        } else if (running) {
+            std::string const err = data.file("beside.err");
+            bool ran = shell((row.beside == INSIDE ? inside : "") + asUser + VELMORA_PROGRAM +
+                             " --headless 400x225 --frames 20 2>'" + err + "'");
+            std::string said = readWholeFile(err);
+            EXPECT_TRUE(ran) << said;
+            EXPECT_NE(said.find("writes nothing there until that run ends"), std::string::npos) << said;
+            EXPECT_EQ(named(readWholeFile(marker)), named(held)) << "the holder's marker stays";
+        }
+        // The holder is stopped as a screen saver stops it (inside: the process unshare started).
+        long holder = std::atol(readWholeFile(pid).c_str());
+        if (row.holderInside && holder > 0) {
+            std::string task = "/proc/" + std::to_string(holder) + "/task/" + std::to_string(holder);
+            holder = std::atol(readWholeFile(task + "/children").c_str());
+        }
+        if (holder > 1) kill(pid_t(holder), SIGTERM);
+        for (int waited = 0; !pathExists(rc) && waited < 600; waited++)
+            usleep(200 * 1000);
+        if (!pathExists(rc) && holder > 1) kill(pid_t(holder), SIGKILL);
+        EXPECT_EQ(readWholeFile(rc), "0\n");
+        if (holding >= 0) close(holding);
+        chmod(data.path().c_str(), 0755);
+        if (row.beside == WRITTEN_OVER)
+            EXPECT_EQ(named(readWholeFile(marker)), named(held)) << "the other run's marker stays";
+        else
+            EXPECT_FALSE(pathExists(marker)) << "the holder's own marker went with it";
+        std::string logs = this->logs();
+        EXPECT_EQ(logs.find("ended uncleanly"), std::string::npos) << logs;
+        std::filesystem::remove(marker);
     }
 }
 

@@ -1,11 +1,16 @@
 // The OS services over the host object (dates, the system, the registry, folders and the
 // copy of the installed resource tree) and the Linux host services themselves.
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -248,9 +253,70 @@ TEST(CrashRecord, AFaultSaysWhatItWasInTheRunMarker) {
     }
 }
 
+// A process in a PID namespace of its own (number 1 there, with a /proc of its own, as
+// "unshare --pid --fork --mount-proc" makes it) that holds folder open by another path, as a
+// container sees it (bound at seenAs in its own mount namespace): it names itself and judges
+// another identity, then waits until go is closed.
+struct CinnerProcess {
+    pid_t pid = -1;       // the process that made the namespace
+    int go = -1;          // closed: the process inside ends
+    std::string identity; // as it names itself; "" when no namespace could be made
+    int judged = -2;      // how it judged the identity it was given
+};
+
+CinnerProcess startInnerProcess(ClinuxHostServices& host, std::string const& judged, char const* folder,
+                                char const* seenAs) {
+    CinnerProcess inner;
+    int told[2], go[2];
+    if (pipe(told) != 0 || pipe(go) != 0) return inner;
+    inner.pid = fork();
+    if (inner.pid == 0) {
+        close(told[0]);
+        close(go[1]);
+        if (unshare(CLONE_NEWPID | CLONE_NEWNS) != 0) _exit(1);
+        pid_t first = fork();
+        if (first == 0) {
+            host.unlockDataFolder(); // what this process holds is not handed down
+            if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0 ||
+                mount(folder, seenAs, nullptr, MS_BIND, nullptr) != 0 ||
+                open(seenAs, O_RDONLY | O_DIRECTORY) < 0)
+                _exit(1);
+            std::string line = std::string(host.processIdentity().c_str()) + "\n" +
+                               std::to_string(host.processRuns(judged.c_str(), seenAs)) + "\n";
+            bool said = write(told[1], line.data(), line.size()) == ssize_t(line.size());
+            char end = 0;
+            while (read(go[0], &end, 1) > 0) {
+            }
+            _exit(said ? 0 : 1);
+        }
+        close(told[1]);
+        close(go[0]);
+        int status = 0;
+        _exit(first > 0 && waitpid(first, &status, 0) == first && WIFEXITED(status) ? WEXITSTATUS(status)
+                                                                                    : 1);
+    }
+    close(told[1]);
+    close(go[0]);
+    inner.go = go[1];
+    std::string said;
+    char buffer[256];
+    for (ssize_t n;
+         std::count(said.begin(), said.end(), '\n') < 2 && (n = read(told[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, size_t(n));
+    close(told[0]);
+    if (std::count(said.begin(), said.end(), '\n') == 2) {
+        inner.identity = said.substr(0, said.find('\n'));
+        inner.judged = std::atoi(said.c_str() + said.find('\n') + 1);
+    }
+    return inner;
+}
+
 // Whether a marker's process is a run of the folder that goes on: alive and holding the folder
 // (as a run holds it for its life, locked or not); a process holding no such folder, one that
-// has ended, or one of another machine (unknown) is none.
+// has ended, or one of another machine (unknown) is none. A run of another PID namespace is
+// judged by what this process sees of it: a process inside sees nothing outside, and takes a
+// run there to go on.
 TEST(LinuxHost, AProcessIsARunOfTheFolderOnlyWhileItHoldsIt) {
     TempDir folder, other;
     ClinuxHostServices host;
@@ -258,7 +324,9 @@ TEST(LinuxHost, AProcessIsARunOfTheFolderOnlyWhileItHoldsIt) {
     ASSERT_FALSE(me.empty());
     std::string boot = readWholeFile("/proc/sys/kernel/random/boot_id");
     std::string mine = me.c_str();
-    std::string elsewhere = mine.substr(0, mine.rfind(' ') + 1) + "0b1a5d2e-5eed-4000-8000-000000000042";
+    size_t bootAt = mine.find(' ', mine.find(' ') + 1) + 1, bootEnd = mine.find(' ', bootAt);
+    std::string elsewhere = mine.substr(0, bootAt) + "0b1a5d2e-5eed-4000-8000-000000000042" +
+                            (bootEnd == std::string::npos ? "" : mine.substr(bootEnd));
     pid_t gone = fork();
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
@@ -269,17 +337,37 @@ TEST(LinuxHost, AProcessIsARunOfTheFolderOnlyWhileItHoldsIt) {
                          std::to_string(std::stoull(mine.substr(started, startEnd - started)) + 1) +
                          mine.substr(startEnd);
     ASSERT_EQ(host.lockDataFolder(folder.path().c_str()), 0);
-    struct {
+    TempDir seenAs;
+    CinnerProcess inner = startInnerProcess(host, mine, folder.path().c_str(), seenAs.path().c_str());
+    struct Row {
         std::string identity;
         std::string folder;
         int runs;
-    } const rows[] = {
+    };
+    std::vector<Row> rows = {
         {mine, folder.path(), 1},    {mine, other.path(), 0},    {elsewhere, folder.path(), -1},
         {ended, folder.path(), 0},   {reused, folder.path(), 0}, {"", folder.path(), -1},
         {"12 x", folder.path(), -1},
     };
+    if (inner.identity.empty())
+        NAMESPACES_REFUSED()
+            << "no PID namespace could be made (it needs root): a process of another is not tried";
+    else {
+        EXPECT_EQ(inner.identity.substr(0, 2), "1 ");
+        EXPECT_EQ(inner.judged, 1) << "a process inside cannot see this one, and takes it to run";
+        rows.push_back({inner.identity, folder.path(), 1});
+        rows.push_back({inner.identity, other.path(), 0});
+        rows.push_back({inner.identity, seenAs.path(), 0}); // here another folder
+    }
     for (auto const& row : rows)
         EXPECT_EQ(host.processRuns(row.identity.c_str(), row.folder.c_str()), row.runs) << row.identity;
+    if (inner.go >= 0) close(inner.go);
+    if (inner.pid > 0) waitpid(inner.pid, nullptr, 0);
+    // Its namespace is gone with it; the machine's first namespace, which sees every process,
+    // knows it is gone.
+    struct stat space {};
+    if (!inner.identity.empty() && stat("/proc/self/ns/pid", &space) == 0 && space.st_ino == 0xEFFFFFFCu)
+        EXPECT_EQ(host.processRuns(inner.identity.c_str(), folder.path().c_str()), 0) << "it has ended";
     host.unlockDataFolder();
     EXPECT_EQ(host.processRuns(me, folder.path().c_str()), 0) << "the folder let go";
 }
