@@ -29,6 +29,7 @@ namespace {
 char const* const kMarker = "[APD]isRunning.txt";
 bool takingClosed = false;
 bool folderUnlockable = false; // this run's folder cannot be locked: markers alone tell runs apart
+int changesLeft = 0;           // this run left what it changed: 1 with the registry's, -1 without
 
 void logLine(Cstring const& text) {
     VTRACE(1, text);
@@ -174,6 +175,7 @@ void takeInLeftChanges() {
 
 bool leaveWhatThisRunChanged() {
     if (!dataFolderHeldElsewhere) return true;
+    if (changesLeft != 0) return changesLeft > 0; // once: a second file would count it twice
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     std::string tag = std::to_string(getpid()) + "-" + std::to_string(now.tv_sec) +
@@ -215,6 +217,7 @@ bool leaveWhatThisRunChanged() {
         log << said << std::endl;
     dataFolderReadOnly = heldBy;
     std::fprintf(stderr, "velmora: %s\n", said.c_str());
+    changesLeft = registryLeft ? 1 : -1;
     return registryLeft;
 }
 
@@ -223,6 +226,7 @@ void takeDataFolder(Cstring& note) {
     dataFolderHeldElsewhere = false;
     takingClosed = false;
     folderUnlockable = false;
+    changesLeft = 0;
     int held = hostServices().lockDataFolder(appDataDir.c_str());
     int reason = errno;
     // A stopping run saves for a second or two (its marker names its closing); a killed one

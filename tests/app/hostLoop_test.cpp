@@ -1796,13 +1796,17 @@ TEST_F(HostLoop, ARunBesideAnotherThatEndsFirstLeavesWhatItsViewerDidForTheRunKe
         }
         return false;
     };
-    enum Order { STOPS, KILLED, THIRD };
-    for (Order order : {STOPS, KILLED, THIRD}) {
+    enum Order { STOPS, KILLED, THIRD, FULL };
+    CsheetTestServices services;
+    std::string const defaults = config.file("velmora/saver-defaults.conf");
+    for (Order order : {STOPS, KILLED, THIRD, FULL}) {
         SCOPED_TRACE(order == STOPS    ? "the run keeping the folder stops later"
                      : order == KILLED ? "it is killed later, and the program starts again"
-                                       : "a third run took the folder when the first ended");
+                     : order == THIRD  ? "a third run took the folder when the first ended"
+                                       : "the disk is full as the run beside ends");
         writeWholeFile(data.file("settings.txt"), saved);
         writeWholeFile(data.file("registry.txt"), registry);
+        std::filesystem::remove(defaults);
         int before = runs();
         Cother holder, taker;
         launch(holder, "holder");
@@ -1825,29 +1829,49 @@ TEST_F(HostLoop, ARunBesideAnotherThatEndsFirstLeavesWhatItsViewerDidForTheRunKe
         }
         for (int i = 0; i < 5; i++)
             ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        // Three fish, and an option of the sheet, which waits for the folder.
         for (int fish = 0; fish < 3; fish++)
             ASSERT_EQ(runStringScript(shopKeeper->focusTankObject, ":addThing species/tiger_barb"), 0);
+        skipNSAlert = 0;
+        ASSERT_NE(run.views[0]->configureSheet(), nullptr);
+        services.lastWindow->shown.maxFishPerTank = "40";
+        services.actions->settingChanged();
+        services.actions->closeClicked();
+        skipNSAlert = 1;
         ASSERT_TRUE(run.step()) << exitMsg.c_str();
         ASSERT_TRUE(dataFolderHeldElsewhere);
         testing::internal::CaptureStderr();
-        EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+        {
+            std::unique_ptr<ScopedFileSizeLimit> full;
+            if (order == FULL) full = std::make_unique<ScopedFileSizeLimit>(512);
+            EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+        }
         std::string said = testing::internal::GetCapturedStderr();
         long keeping = order == THIRD ? taker.pid : holder.pid;
-        EXPECT_NE(said.find("(process " + std::to_string(keeping) + ") keeps the data folder \"" +
-                            data.path() + "\": what this run changed is left there for that run"),
-                  std::string::npos)
+        std::string named =
+            "(process " + std::to_string(keeping) + ") keeps the data folder \"" + data.path() + "\": ";
+        EXPECT_NE(
+            said.find(named + (order == FULL ? "nothing of this run was kept: what it changed could not be "
+                                               "left there for that run (settings.txt: File too large"
+                                             : "what this run changed is left there for that run")),
+            std::string::npos)
             << said;
         EXPECT_EQ(countOf(settingsText(), barb), countOf(saved, barb)) << "nothing written beside it";
+        EXPECT_EQ(pathExists(defaults), order != FULL) << "the saver defaults go with the registry's changes";
         if (order == KILLED) {
             holder.end(SIGKILL);
             masterOut.close();
             resetExitState();
-            EXPECT_EQ(runProgram({"--headless", "400x225", "--frames", "5"}), 0) << exitMsg.c_str();
+            EXPECT_EQ(runProgram({"--headless", "400x225", "--frames", "5", "--fish-per-tank", "110"}), 0)
+                << exitMsg.c_str();
         } else {
             (order == THIRD ? taker : holder).end(SIGTERM);
         }
-        EXPECT_EQ(countOf(settingsText(), barb), countOf(saved, barb) + 3) << settingsText();
-        if (order != KILLED) EXPECT_EQ(runs(), before + (order == THIRD ? 3 : 2));
+        bool kept = order != FULL;
+        EXPECT_EQ(countOf(settingsText(), barb), countOf(saved, barb) + (kept ? 3 : 0)) << settingsText();
+        std::string options = readWholeFile(data.file("registry.txt"));
+        EXPECT_EQ(options.find(":set maxFishPerTank 40\n") != std::string::npos, kept) << options;
+        if (order != KILLED) EXPECT_EQ(runs(), before + (order == THIRD ? 3 : kept ? 2 : 1));
         for (auto const& entry : std::filesystem::directory_iterator(data.path()))
             EXPECT_EQ(entry.path().filename().string().find(".left-"), std::string::npos) << entry.path();
     }

@@ -223,6 +223,7 @@ TEST(KeptText, WhatARunThatEndedBesideLeftIsTakenInAndKept) {
         EXPECT_FALSE(pathExists(data.file("settings.txt.other-run")));
         if (c.damaged) {
             EXPECT_FALSE(pathExists(data.file("settings.txt.left-4321-0")));
+            EXPECT_TRUE(pathExists(data.file("settings.txt.left-4321-0.damaged")));
             EXPECT_EQ(readWholeFile(data.file("settings.txt.left-4321-0.damaged")), c.damaged);
         }
         if (c.later.empty()) continue;
