@@ -23,7 +23,7 @@ seeds=$(realpath tests/inputs/robustness)
 declare -A runs_of=(
     [activityMap_fuzz]=750000 [audioSample_fuzz]=320000 [binaryTree_fuzz]=800000
     [cameraArray_fuzz]=90000 [dataArray_fuzz]=340000 [fontStrip_fuzz]=380000
-    [geoFile_fuzz]=120000 [hostOptions_fuzz]=450000 [imageScript_fuzz]=80000
+    [geoFile_fuzz]=120000 [hostOptions_fuzz]=450000 [imageScript_fuzz]=80000 [leftKeptText_fuzz]=4000
     [material_fuzz]=68000 [paneScript_fuzz]=35000 [picture_fuzz]=1900000
     [platformText_fuzz]=60000 [resourcePackage_fuzz]=420000 [runMarker_fuzz]=40000 [saverDefaults_fuzz]=1600000
     [scriptParser_fuzz]=92000 [settings_fuzz]=16000 [sgi_fuzz]=270000

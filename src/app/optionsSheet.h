@@ -19,7 +19,7 @@ constexpr char const* kSheetHeldElsewhere =
     "Another Velmora run holds the settings: changes are kept once it ends.";
 constexpr char const* kSheetNotKept =
     "The options were not kept yet: another run of Velmora keeps the settings folder. They are kept "
-    "if it ends before this window closes.";
+    "once it ends, or left for it to keep should this window close first.";
 // The interface text file, a script that builds "configureText" under the root.
 constexpr char const* kInterfaceTextFile = "[INS]interfaceText.txt";
 // User flag: tell me about beta versions.

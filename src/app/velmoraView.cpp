@@ -52,6 +52,20 @@ template <typename... T> void logLine(T const&... parts) {
     masterOut << std::endl;
 }
 
+// A run that ends while another keeps the data folder leaves what it changed for that run;
+// the sheet's saver defaults go with the registry's changes, or neither is kept.
+void leaveAtTheEnd(CvelmoraView* view) {
+    if (!dataFolderHeldElsewhere) return;
+    bool registryLeft = leaveWhatThisRunChanged();
+    auto follow = [registryLeft](CvelmoraView* v) {
+        if (v->sheetOptionsWaiting && registryLeft) v->update_defaults();
+        v->sheetOptionsWaiting = false;
+    };
+    for (CvelmoraView* v : allWindows)
+        if (v && v != view) follow(v);
+    if (view) follow(view);
+}
+
 int viewsAnimating(CvelmoraView const* except) {
     int n = 0;
     for (CvelmoraView* v : allWindows)
@@ -235,7 +249,8 @@ void CvelmoraView::stopAnimation() {
     logLine("prepare to delete shopKeeper");
     glContext->makeCurrent();
     setVerbose(1, "stanim");
-    // The sheet's options go with the registry the stop writes, or neither is written.
+    // The sheet's options go with the registry the stop writes (or leaves for the run that
+    // keeps the data folder), or neither is kept.
     if (sheetOptionsWaiting) {
         takeDataFolderWhenFree();
         if (dataFolderHeldElsewhere)
@@ -259,6 +274,7 @@ void CvelmoraView::stopAnimation() {
             delete shopKeeper;
             device = nullptr; // freed with the display table
             logLine("done deleting shopkeeper", " errored=", erroredExit);
+            leaveAtTheEnd(this);
             restartAsked = Restart::none; // the engine is gone for good: nothing to start again
             enterRunPhase("done", false);
             openStdout("outside.txt");
@@ -279,9 +295,13 @@ void saveAtSuddenEnd() {
     for (CvelmoraView* v : allWindows) {
         if (!v || !v->sheetOptionsWaiting) continue;
         takeDataFolderWhenFree();
-        if (!dataFolderHeldElsewhere) v->keepSheetOptions();
+        if (dataFolderHeldElsewhere)
+            keepDataFolderHeldElsewhere();
+        else
+            v->keepSheetOptions();
     }
     if (shopKeeper) shopKeeper->saveForSuddenEnd();
+    if (shopKeeper) leaveAtTheEnd(nullptr);
     // Where the log cannot be written, the only word of it (as at a stop).
     if (!settingsNotSaved.empty() && !settingsNotSavedSaid && !dataFolderHeldElsewhere)
         std::fprintf(stderr, "velmora: %s\n", settingsNotSaved.c_str());

@@ -105,7 +105,7 @@ class CvelmoraView {
     // Writes what the sheet keeps: the saver defaults and the registry, together.
     void keepSheetOptions();
     // The sheet closed while another run kept the data folder: its options are kept once
-    // this run takes the folder, or not at all.
+    // this run takes the folder, or with the registry's changes this run leaves at its end.
     bool sheetOptionsWaiting = false;
     options_sheet_settings* sheetSettings() { return optionsSheet.get(); }
     CsheetWindow* sheetWindow() { return sheet.get(); }

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <list>
 #include <map>
+#include <string>
+#include <utility>
 
 #include "support/cerr.h"
 #include "support/fileIO.h"
@@ -274,23 +278,121 @@ void logLine(std::string const& line) {
     if (masterOut.is_open()) masterOut << line << std::endl;
 }
 
-// The other run's save kept whole beside the file, and said.
-void keepOtherRunsSave(std::string const& path, std::string const& now,
-                       std::vector<std::string> const& what) {
+// The other run's save kept whole beside the file, and said; left: the save is this run's,
+// and what cannot be merged came of what a run that ended beside it left there.
+void keepOtherRunsSave(std::string const& path, std::string const& now, std::vector<std::string> const& what,
+                       std::string const& left = std::string()) {
     std::string list;
     for (std::string const& w : what)
         list += (list.empty() ? "" : ", ") + w;
     Cstring aside = freeSetAsideName(path.c_str(), ".other-run");
     bool kept = !aside.empty() && writeKeptText(aside.c_str(), now) == 0;
     std::string said =
-        path +
-        ": what this run changed and the run that kept the data folder saved meanwhile cannot be "
-        "merged (" +
-        list + "): this run's is written" +
-        (kept ? std::string(", and that run's save is kept whole in ") + aside.c_str()
-              : std::string(" (that run's save could not be kept beside it)"));
+        left.empty()
+            ? path +
+                  ": what this run changed and the run that kept the data folder saved meanwhile cannot be "
+                  "merged (" +
+                  list + "): this run's is written" +
+                  (kept ? std::string(", and that run's save is kept whole in ") + aside.c_str()
+                        : std::string(" (that run's save could not be kept beside it)"))
+            : path + ": what a run that ended beside this one left in " + left +
+                  " and what this run saves cannot be merged (" + list + "): that run's is written" +
+                  (kept ? std::string(", and this run's save is kept whole in ") + aside.c_str()
+                        : std::string(" (this run's save could not be kept beside it)"));
     logLine(said);
     std::fprintf(stderr, "velmora: %s\n", said.c_str());
+}
+
+std::string const kLeftHeader = "velmora: what a run that ended beside another changed\n";
+char const* const kLeftParts[] = {"read", "base", "ours"};
+
+// The files that ended runs left of the file at path (whole): "<path>.left-" and digits or
+// '-' after it, never a set-aside or half-written one; the oldest first.
+std::vector<std::string> leftFiles(std::string const& path) {
+    namespace fs = std::filesystem;
+    std::vector<std::pair<fs::file_time_type, std::string>> found;
+    std::string prefix = fs::path(path).filename().string() + ".left-";
+    std::error_code error;
+    for (fs::directory_iterator at(fs::path(path).parent_path(), error), end; !error && at != end;
+         at.increment(error)) {
+        std::string name = at->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.find_first_not_of("0123456789-", prefix.size()) != std::string::npos)
+            continue;
+        std::error_code none;
+        found.emplace_back(fs::last_write_time(at->path(), none), at->path().string());
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> files;
+    for (auto const& f : found)
+        files.push_back(f.second);
+    return files;
+}
+
+// A left file that is none is set aside as any damaged file of the program, never removed.
+void setLeftFileAside(std::string const& left) {
+    Cstring aside = freeSetAsideName(left.c_str());
+    bool moved = !aside.empty() && renameFile(left.c_str(), aside.c_str()) == 0;
+    logLine("damaged file " + left + " (no changes a run left that can be read) " +
+            (moved ? std::string("set aside as ") + aside.c_str() : "could not be set aside") +
+            "; it is not taken in");
+    if (moved)
+        noteForViewer(Cstring("The file ") + left.c_str() +
+                      " holds no changes that another run left which can be read. It is kept as " + aside +
+                      ", and nothing of it is taken in.");
+}
+
+// The whole number of the top-level line ":set name n" of text; false when it has none.
+bool setNumber(std::string const& text, std::string const& name, long& value, size_t* line = nullptr) {
+    std::string key = ":set " + name + " ";
+    for (size_t at = 0; (at = text.find(key, at)) != std::string::npos; at += key.size())
+        if (at == 0 || text[at - 1] == '\n') {
+            value = std::strtol(text.c_str() + at + key.size(), nullptr, 10);
+            if (line) *line = at + key.size();
+            return true;
+        }
+    return false;
+}
+
+// A count both runs raised holds what each one counted: now's with what ours added since base.
+void addCounts(std::string& merged, std::string const& now, std::string const& base, std::string const& ours,
+               std::vector<std::string> const& counts) {
+    for (std::string const& name : counts) {
+        long n = 0, b = 0, o = 0, m = 0;
+        size_t at = 0;
+        if (!setNumber(now, name, n) || !setNumber(base, name, b) || !setNumber(ours, name, o) || o < b ||
+            !setNumber(merged, name, m, &at))
+            continue;
+        merged.replace(at, merged.find('\n', at) - at, std::to_string(n + o - b));
+    }
+}
+
+// text (what this run writes of the file at path) with what ended runs left of it merged in;
+// the left files taken in go into taken.
+std::string takeInLeft(std::string const& path, std::string text, std::vector<std::string> const& counts,
+                       std::vector<std::string>& taken) {
+    if (!mayWriteDataFolder()) return text;
+    for (std::string const& left : leftFiles(path)) {
+        std::string read, base, ours;
+        if (!readLeftKeptText(readKeptText(left.c_str()), read, base, ours)) {
+            if (fileExists(left.c_str())) setLeftFileAside(left);
+            continue;
+        }
+        std::vector<std::string> unmerged;
+        std::string merged = mergeKeptText(text, base, ours, &unmerged, &read);
+        addCounts(merged, text, base, ours, counts);
+        if (!unmerged.empty()) keepOtherRunsSave(path, text, unmerged, left);
+        logLine("kept file " + path + ": what a run that ended beside this one changed is taken in from " +
+                left);
+        text = merged;
+        taken.push_back(left);
+    }
+    return text;
+}
+
+void removeLeftFiles(std::vector<std::string> const& taken) {
+    for (std::string const& left : taken)
+        if (deleteFile(left.c_str()) != 0) logLine("couldn't remove " + left + ", which was taken in");
 }
 
 } // namespace
@@ -327,12 +429,22 @@ void keepTextBaseline(char const* path, std::string const& fileRead, std::string
     baselines.emplace(wholeName(path), Cbaseline{fileRead, ours, false, std::string()});
 }
 
-int saveKeptText(char const* path, std::string const& ours) {
+int saveKeptText(char const* path, std::string const& ours, std::vector<std::string> const& counts) {
     std::string name = wholeName(path);
     auto found = baselines.find(name);
-    if (found == baselines.end()) return writeKeptText(path, ours);
+    std::string text = ours;
+    std::vector<std::string> taken;
+    if (found == baselines.end()) {
+        text = takeInLeft(name, ours, counts, taken);
+        if (int failed = writeKeptText(path, text)) return failed;
+        if (taken.empty()) return 0;
+        // From now on each save keeps what was taken in, as a merge keeps it.
+        removeLeftFiles(taken);
+        baselines[name] = Cbaseline{text, ours, true, std::string()};
+        return 0;
+    }
     Cbaseline& b = found->second;
-    std::string now = readKeptText(path), text = ours;
+    std::string now = readKeptText(path);
     // Unless nobody wrote since the read, or this run's own last write was ours whole.
     if (now != b.fileRead || (b.wrote && b.fileRead != b.ours)) {
         if (now != b.fileRead)
@@ -346,13 +458,67 @@ int saveKeptText(char const* path, std::string const& ours) {
             b.setAside = now;
         }
     }
+    text = takeInLeft(name, text, counts, taken);
     int failed = writeKeptText(path, text);
     if (failed) return failed;
+    removeLeftFiles(taken);
     b.fileRead = text;
     b.ours = ours;
     b.wrote = true;
     held.erase(name);
     return 0;
+}
+
+int leaveKeptText(char const* path, std::string const& ours, std::string const& tag, std::string& where) {
+    auto found = baselines.find(wholeName(path));
+    if (found == baselines.end() || ours.empty() || ours == found->second.ours) return -1;
+    where = found->first + ".left-" + tag;
+    return writeKeptText(where.c_str(), leftKeptText(found->second.fileRead, found->second.ours, ours)) == 0
+               ? 0
+               : 1;
+}
+
+std::string leftKeptText(std::string const& read, std::string const& base, std::string const& ours) {
+    std::string text = kLeftHeader;
+    std::string const* parts[] = {&read, &base, &ours};
+    for (int i = 0; i < 3; i++)
+        text += std::string(kLeftParts[i]) + " " + std::to_string(parts[i]->size()) + "\n" + *parts[i];
+    return text;
+}
+
+int takeInLeftKeptText(char const* path, std::vector<std::string> const& counts) {
+    std::string name = wholeName(path);
+    std::vector<std::string> taken;
+    std::string text = takeInLeft(name, readKeptText(path), counts, taken);
+    if (taken.empty()) return 0;
+    if (writeKeptText(path, text) != 0) {
+        logLine("couldn't write " + name + " with what ended runs left taken in: " + lastWriteError.c_str() +
+                " (their files stay for the next save)");
+        return 1;
+    }
+    removeLeftFiles(taken);
+    return 0;
+}
+
+bool readLeftKeptText(std::string const& text, std::string& read, std::string& base, std::string& ours) {
+    if (text.compare(0, kLeftHeader.size(), kLeftHeader) != 0) return false;
+    size_t at = kLeftHeader.size();
+    std::string* parts[] = {&read, &base, &ours};
+    for (int i = 0; i < 3; i++) {
+        std::string name = std::string(kLeftParts[i]) + " ";
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos || text.compare(at, name.size(), name) != 0) return false;
+        std::string digits = text.substr(at + name.size(), end - at - name.size());
+        if (digits.empty() || digits.size() > 12 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        size_t size = std::stoull(digits);
+        at = end + 1;
+        if (size > text.size() - at) return false;
+        *parts[i] = text.substr(at, size);
+        at += size;
+    }
+    return at == text.size();
 }
 
 void holdKeptText(char const* path, std::string const& text) {

@@ -33,8 +33,25 @@ std::string mergeKeptText(std::string const& now, std::string const& base, std::
 void keepTextBaseline(char const* path, std::string const& fileRead, std::string const& ours);
 // Writes ours at path: ours itself, unless a baseline was kept for path and another run
 // saved the file since (or this run's last write held the merge): then the merge, with the
-// other run's save kept whole beside it when something could not be merged. 0 written.
-int saveKeptText(char const* path, std::string const& ours);
+// other run's save kept whole beside it when something could not be merged. What runs that
+// ended beside this one left of the file is taken in (takeInLeftKeptText). 0 written.
+int saveKeptText(char const* path, std::string const& ours, std::vector<std::string> const& counts = {});
+// A run that ends while another keeps the data folder leaves what it changed of the file at
+// path for that run: a file of its own beside it, "<path>.left-<tag>" (tag: this run's alone),
+// written safely, holding what this run read of the file, what it would have written at its
+// start and ours, what it would write now. 0 left (its name in where), -1 nothing to leave
+// (no baseline, ours empty or as at the start), 1 not written (lastWriteError says why).
+int leaveKeptText(char const* path, std::string const& ours, std::string const& tag, std::string& where);
+// The run that keeps the folder takes in what ended runs left of the file at path (their
+// changes since their start merged into the file it writes, as they would have written it)
+// at each save of it, and keeps them in every later save; a start takes them in before it
+// reads the file. A left file is removed once the file holding it is written; one that
+// cannot be read as such is set aside. The ":set" values named in counts (the registry's
+// start counts) add up what each run counted. 0 done (or nothing left), 1 not written.
+int takeInLeftKeptText(char const* path, std::vector<std::string> const& counts = {});
+// A left file's text, and its parts again; false when text is no left file.
+std::string leftKeptText(std::string const& read, std::string const& base, std::string const& ours);
+bool readLeftKeptText(std::string const& text, std::string& read, std::string& base, std::string& ours);
 // What a run beside another would have written at path and could not (its engine, started
 // again, goes on from it rather than from the file); empty: none.
 void holdKeptText(char const* path, std::string const& text);

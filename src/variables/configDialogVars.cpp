@@ -162,7 +162,12 @@ int keptMaxFishPerTank() {
 
 int saveRegistryTree(CdirectoryVar* root, char const* path) {
     if (root == nullptr || root->firstChild == nullptr || path == nullptr) return 1;
-    return saveKeptText(path, registryText(root));
+    return saveKeptText(path, registryText(root), registryStartCounts());
+}
+
+std::vector<std::string> const& registryStartCounts() {
+    static std::vector<std::string> const counts = {"runs", "runsTV"};
+    return counts;
 }
 
 std::string registryText(CdirectoryVar* root) {

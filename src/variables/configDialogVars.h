@@ -65,6 +65,9 @@ int setRegistrySettingsToDefaults();
 int saveRegistryTree(CdirectoryVar* root, char const* path);
 // The text saveRegistryTree writes.
 std::string registryText(CdirectoryVar* root);
+// The registry's values that count the program's starts: what runs that ended beside another
+// left of the registry adds to them (support/keptText.h).
+std::vector<std::string> const& registryStartCounts();
 
 // Options the command line set for its run only (each below 0 when not given): the globals
 // take them, while "registry.txt" goes on keeping the values they replaced. Set after the

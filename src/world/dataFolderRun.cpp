@@ -29,6 +29,7 @@ namespace {
 char const* const kMarker = "[APD]isRunning.txt";
 bool takingClosed = false;
 bool folderUnlockable = false; // this run's folder cannot be locked: markers alone tell runs apart
+int changesLeft = 0;           // this run left what it changed: 1 with the registry's, -1 without
 
 void logLine(Cstring const& text) {
     VTRACE(1, text);
@@ -166,11 +167,66 @@ void keepDataFolderHeldElsewhere() {
     takingClosed = true;
 }
 
+void takeInLeftChanges() {
+    if (!mayWriteDataFolder()) return;
+    takeInLeftKeptText(OS::getSettingsFileName().c_str());
+    takeInLeftKeptText(OS::getRegistryFileName().c_str(), registryStartCounts());
+}
+
+bool leaveWhatThisRunChanged() {
+    if (!dataFolderHeldElsewhere) return true;
+    if (changesLeft != 0) return changesLeft > 0; // once: a second file would count it twice
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::string tag = std::to_string(getpid()) + "-" + std::to_string(now.tv_sec) +
+                      std::to_string(1000000000L + now.tv_nsec).substr(1);
+    std::string keeper = readLeftRun(kMarker).identity.c_str();
+    Cstring who = keeper.empty() ? Cstring("another run of Velmora")
+                                 : Cstring("another run of Velmora (process ") +
+                                       keeper.substr(0, keeper.find(' ')).c_str() + ")";
+    Cstring settings = OS::getSettingsFileName(), registry = OS::getRegistryFileName();
+    std::string const texts[] = {heldKeptText(settings.c_str()), registryText(globalVariablesDir)};
+    // The left files are this run's only writes there, under names no other run takes.
+    Cstring heldBy = dataFolderReadOnly;
+    dataFolderReadOnly = "";
+    std::string left, lost;
+    bool registryLeft = true;
+    for (int i = 0; i < 2; i++) {
+        std::string where;
+        int done = leaveKeptText((i == 0 ? settings : registry).c_str(), texts[i], tag, where);
+        if (done == 0) left += (left.empty() ? "" : ", ") + where;
+        if (done == 1)
+            lost += std::string(lost.empty() ? "" : "; ") + (i == 0 ? "settings.txt: " : "registry.txt: ") +
+                    (lastWriteError.empty() ? "not written" : lastWriteError.c_str());
+        if (done == 1 && i == 1) registryLeft = false;
+    }
+    Cstring said = Cstring("this run ends while ") + who + " keeps the data folder \"" + appDataDir + "\"";
+    if (lost.empty() && left.empty())
+        said += ": nothing this run keeps was changed";
+    else if (lost.empty())
+        said += Cstring(": what this run changed is left there for that run, which takes it in at its next "
+                        "save (or the next start does): ") +
+                left.c_str();
+    else
+        said += Cstring(left.empty() ? ": nothing of this run was kept" : ": not all of this run was kept") +
+                ": what it changed could not be left there for that run (" + lost.c_str() + ")" +
+                (left.empty() ? Cstring() : Cstring("; the rest is left in ") + left.c_str());
+    VTRACE(1, said);
+    std::ofstream log;
+    if (openOwnStream(log, (appDataDir + "masterout.txt").c_str(), OWN_APPEND | OWN_QUIET))
+        log << said << std::endl;
+    dataFolderReadOnly = heldBy;
+    std::fprintf(stderr, "velmora: %s\n", said.c_str());
+    changesLeft = registryLeft ? 1 : -1;
+    return registryLeft;
+}
+
 void takeDataFolder(Cstring& note) {
     note = "";
     dataFolderHeldElsewhere = false;
     takingClosed = false;
     folderUnlockable = false;
+    changesLeft = 0;
     int held = hostServices().lockDataFolder(appDataDir.c_str());
     int reason = errno;
     // A stopping run saves for a second or two (its marker names its closing); a killed one
@@ -203,8 +259,13 @@ void takeDataFolder(Cstring& note) {
     std::ofstream log;
     if (openOwnStream(log, (appDataDir + "masterout.txt").c_str(), OWN_APPEND | OWN_QUIET))
         log << "another run started beside this one (process " << getpid()
-            << ") and keeps nothing until this one ends" << std::endl;
-    std::fprintf(stderr, "velmora: %s: this run writes nothing there until that run ends\n", why.c_str());
+            << ") and keeps nothing until this one ends (should it end first, it leaves what it changed "
+               "for this one)"
+            << std::endl;
+    std::fprintf(stderr,
+                 "velmora: %s: this run writes nothing there until that run ends (should this one end "
+                 "first, it leaves what it changed there for that run)\n",
+                 why.c_str());
     dataFolderReadOnly = why;
     dataFolderHeldElsewhere = true;
 }
@@ -231,6 +292,7 @@ bool takeDataFolderWhenFree() {
         OS::copyResourcesFromInstall();
     }
     beginRunMarker(suspect);
+    takeInLeftChanges();
     // This run's start is counted on top of the other run's.
     std::string registry = readKeptText(OS::getRegistryFileName().c_str());
     numRuns = keptNumber(registry, "runs", runsRead) + numRuns - runsRead;

@@ -4,10 +4,12 @@
 // A run that finds it held runs beside the other and keeps nothing, and takes the folder as
 // soon as it is free (every second, and before each save): from then on it keeps what its
 // viewer does, writing the kept files as the other run left them with only its own changes
-// put in (support/keptText.h). A folder that cannot be locked (its file system has no locks,
-// it cannot be opened) is told apart by the run marker alone: the process it names, alive or
-// gone, in whatever PID namespace (one this run cannot see, outside its container, is taken
-// to live). A run whose marker another run that may go on wrote over leaves that one be.
+// put in (support/keptText.h); should it end first, it leaves what it changed there for the
+// run that keeps the folder, which takes it in. A folder that cannot be locked (its file
+// system has no locks, it cannot be opened) is told apart by the run marker alone: the
+// process it names, alive or gone, in whatever PID namespace (one this run cannot see,
+// outside its container, is taken to live). A run whose marker another run that may go on
+// wrote over leaves that one be.
 //
 // The marker a run left behind tells the next start what to mend before anything runs: a
 // start that ended before its first frame has the whole copy made again (the copy is the
@@ -60,6 +62,15 @@ bool takeDataFolderWhenFree();
 // From now on this run no longer takes the folder (its stop would write what waits for
 // something it cannot write any more); a new start clears it.
 void keepDataFolderHeldElsewhere();
+// A run that ends while another keeps the folder leaves what it changed of the settings and
+// the registry there for that run, which takes it in at its next save of each (a start that
+// takes the folder, before it reads them): said on stderr and in the log, naming that run, or
+// that nothing of this run was kept and why (a full disk). True when the registry's changes
+// were left, or it had none: what goes with them (the saver defaults) may be written.
+bool leaveWhatThisRunChanged();
+// What runs that ended beside the one that kept the folder left, taken in by the run that
+// now keeps it before it reads the kept files.
+void takeInLeftChanges();
 // Counts this start of the program in the registry's start counts, once however often its
 // engine starts again within it; a run that takes the folder late counts it on top of what
 // the other run saved.

@@ -182,6 +182,7 @@ int initGlobals() {
         masterLine("the last start ended before its first frame: the resource copy is made again "
                    "from the install folder");
     beginRunMarker(suspect);
+    takeInLeftChanges(); // what runs that ended beside the last one left, before the files are read
     createRegistryAndRegisterVars(root);
     root->registerString(randomMachineID, "rmid", 1);
     root->registerString(webServerBase, "webServer", 1);

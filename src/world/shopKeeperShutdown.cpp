@@ -151,7 +151,8 @@ int CshopKeeper::saveShopSettings() {
         holdKeptText(OS::getSettingsFileName().c_str(), keeps ? settingsFileText() : std::string());
         settingsNotWritten(*this, dataFolderReadOnly + " (this run keeps nothing until that run ends)",
                            Cstring("Nothing of this run is kept yet: ") + dataFolderReadOnly +
-                               ". What changes here is kept once that run ends.");
+                               ". What changes here is kept once that run ends, or left for it should "
+                               "this one end first.");
         return 1;
     }
     if (!dataFolderReadOnly.empty()) {

@@ -1728,9 +1728,9 @@ std::map<std::string, std::string> summary(std::string const& settings, std::str
 
 // Two runs sharing the data folder, each doing one thing a viewer does, through the program's
 // own starts and saves: the next start finds what the viewer of the run that kept the folder
-// did, then what the run beside did, when that one ends last; it keeps nothing when it ends
-// first. No tank is lost or doubled; where both edited the stored script, the other run's
-// save is kept beside the file.
+// did, then what the run beside did, whether that one ends last or first (what it left then
+// taken in by the next start). No tank is lost or doubled; where both edited the stored
+// script, the other run's save is kept beside the file.
 TEST_F(HostLoop, TwoRunsSharingTheFolderKeepWhatBothViewersDid) {
     REQUIRE_OFFSCREEN();
     useStagedResources();
@@ -1822,14 +1822,148 @@ TEST_F(HostLoop, TwoRunsSharingTheFolderKeepWhatBothViewersDid) {
                 close(held);
                 Csummary expected = summary(atEnd[0], atEnd[1]);
                 for (auto const& [key, is] : changed)
-                    if (!besideFirst) is.empty() ? (void)expected.erase(key) : (void)(expected[key] = is);
+                    is.empty() ? (void)expected.erase(key) : (void)(expected[key] = is);
                 if (!besideFirst) EXPECT_EQ(beside.close(), 0) << exitMsg.c_str();
+                if (besideFirst) { // every fish loads whatever the most a tank holds
+                    masterOut.close();
+                    resetExitState();
+                    EXPECT_EQ(runProgram({"--headless", "160x90", "--frames", "3", "--fish-per-tank", "110"}),
+                              0)
+                        << exitMsg.c_str();
+                }
                 EXPECT_EQ(summary(files()[0], files()[1]), expected);
                 EXPECT_EQ(countOf(files()[0], ":addTank "), 2u) << "a tank lost or doubled";
                 bool aside = h == SCRIPT && w == SCRIPT && !besideFirst;
                 EXPECT_EQ(pathExists(data.file("settings.txt.other-run")), aside);
                 if (aside) EXPECT_NE(logs().find("that run's save is kept whole in"), std::string::npos);
             }
+    }
+}
+
+// A run beside another that ends first leaves what its viewer did (three tiger barbs) for the
+// run that keeps the data folder: that run takes it in as it stops; killed, the next start
+// does; with a third run that took the folder when the first ended, that one does. Nothing
+// is lost, each start counts once, and no file of it lingers.
+TEST_F(HostLoop, ARunBesideAnotherThatEndsFirstLeavesWhatItsViewerDidForTheRunKeepingTheFolder) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    for (int start = 0; start < 2; start++) // the copy, then the settings
+        ASSERT_EQ(runProgram({"--headless", "400x225", "--frames", "5"}), 0) << exitMsg.c_str();
+    std::string const saved = settingsText(), registry = readWholeFile(data.file("registry.txt"));
+    std::string const barb = ":addThing tiger_barb ";
+    std::filesystem::current_path(savedCwd);
+    auto runs = [&] {
+        std::string text = readWholeFile(data.file("registry.txt"));
+        size_t at = text.find(":set runs ");
+        return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + 10);
+    };
+    // The program in a process of its own; killed, should the test end first.
+    struct Cother {
+        long pid = 0;
+        ~Cother() {
+            if (pid > 0) kill(pid, SIGKILL);
+        }
+        void end(int how) {
+            kill(pid, how);
+            shell("while grep -qv Z /proc/" + std::to_string(pid) + "/stat 2>/dev/null; do sleep 0.05; done");
+            pid = 0;
+        }
+    };
+    auto launch = [&](Cother& other, char const* name) {
+        std::string file = data.file((std::string(name) + ".pid").c_str());
+        ASSERT_TRUE(shell("(" VELMORA_PROGRAM
+                          " --headless 400x225 --frames 100000 >/dev/null 2>&1 & echo $! >'" +
+                          file + "')"));
+        other.pid = std::atol(readWholeFile(file).c_str());
+        ASSERT_GT(other.pid, 0);
+    };
+    // Until the run marker names the process: it keeps the folder.
+    auto keeps = [&](Cother const& other) {
+        std::string named = ":s pid " + std::to_string(other.pid) + " ";
+        for (int waited = 0; waited < 1200; waited++) {
+            if (readWholeFile(data.file("isRunning.txt")).find(named) != std::string::npos) return true;
+            usleep(50 * 1000);
+        }
+        return false;
+    };
+    enum Order { STOPS, KILLED, THIRD, FULL };
+    CsheetTestServices services;
+    std::string const defaults = config.file("velmora/saver-defaults.conf");
+    for (Order order : {STOPS, KILLED, THIRD, FULL}) {
+        SCOPED_TRACE(order == STOPS    ? "the run keeping the folder stops later"
+                     : order == KILLED ? "it is killed later, and the program starts again"
+                     : order == THIRD  ? "a third run took the folder when the first ended"
+                                       : "the disk is full as the run beside ends");
+        writeWholeFile(data.file("settings.txt"), saved);
+        writeWholeFile(data.file("registry.txt"), registry);
+        std::filesystem::remove(defaults);
+        int before = runs();
+        Cother holder, taker;
+        launch(holder, "holder");
+        ASSERT_TRUE(keeps(holder));
+        if (order == THIRD) {
+            launch(taker, "taker");
+            std::string beside = "another run started beside this one (process " + std::to_string(taker.pid);
+            for (int waited = 0; waited < 1200 && logs().find(beside) == std::string::npos; waited++)
+                usleep(50 * 1000);
+        }
+        masterOut.close();
+        resetExitState();
+        showInPreview = 0;
+        ChostRun run;
+        ASSERT_EQ(openRun(run, {"--headless", "400x225", "--frames", "100000"}), 0);
+        ASSERT_TRUE(dataFolderHeldElsewhere);
+        if (order == THIRD) {
+            holder.end(SIGTERM);
+            ASSERT_TRUE(keeps(taker));
+        }
+        for (int i = 0; i < 5; i++)
+            ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        // Three fish, and an option of the sheet, which waits for the folder.
+        for (int fish = 0; fish < 3; fish++)
+            ASSERT_EQ(runStringScript(shopKeeper->focusTankObject, ":addThing species/tiger_barb"), 0);
+        skipNSAlert = 0;
+        ASSERT_NE(run.views[0]->configureSheet(), nullptr);
+        services.lastWindow->shown.maxFishPerTank = "40";
+        services.actions->settingChanged();
+        services.actions->closeClicked();
+        skipNSAlert = 1;
+        ASSERT_TRUE(run.step()) << exitMsg.c_str();
+        ASSERT_TRUE(dataFolderHeldElsewhere);
+        testing::internal::CaptureStderr();
+        {
+            std::unique_ptr<ScopedFileSizeLimit> full;
+            if (order == FULL) full = std::make_unique<ScopedFileSizeLimit>(512);
+            EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+        }
+        std::string said = testing::internal::GetCapturedStderr();
+        long keeping = order == THIRD ? taker.pid : holder.pid;
+        std::string named =
+            "(process " + std::to_string(keeping) + ") keeps the data folder \"" + data.path() + "\": ";
+        EXPECT_NE(
+            said.find(named + (order == FULL ? "nothing of this run was kept: what it changed could not be "
+                                               "left there for that run (settings.txt: File too large"
+                                             : "what this run changed is left there for that run")),
+            std::string::npos)
+            << said;
+        EXPECT_EQ(countOf(settingsText(), barb), countOf(saved, barb)) << "nothing written beside it";
+        EXPECT_EQ(pathExists(defaults), order != FULL) << "the saver defaults go with the registry's changes";
+        if (order == KILLED) {
+            holder.end(SIGKILL);
+            masterOut.close();
+            resetExitState();
+            EXPECT_EQ(runProgram({"--headless", "400x225", "--frames", "5", "--fish-per-tank", "110"}), 0)
+                << exitMsg.c_str();
+        } else {
+            (order == THIRD ? taker : holder).end(SIGTERM);
+        }
+        bool kept = order != FULL;
+        EXPECT_EQ(countOf(settingsText(), barb), countOf(saved, barb) + (kept ? 3 : 0)) << settingsText();
+        std::string options = readWholeFile(data.file("registry.txt"));
+        EXPECT_EQ(options.find(":set maxFishPerTank 40\n") != std::string::npos, kept) << options;
+        if (order != KILLED) EXPECT_EQ(runs(), before + (order == THIRD ? 3 : kept ? 2 : 1));
+        for (auto const& entry : std::filesystem::directory_iterator(data.path()))
+            EXPECT_EQ(entry.path().filename().string().find(".left-"), std::string::npos) << entry.path();
     }
 }
 

@@ -123,6 +123,13 @@ TEST(KeptText, ASaveMergesWhatAnotherRunSavedSinceTheStart) {
          file("0 wabi_sabi @1 crab neon_tetra neon_tetra zebra_danio zebra_danio;" + t1),
          file("0 wabi_sabi @2 crab neon_tetra tiger_barb;" + t1, 2, "0.7"),
          file("0 wabi_sabi @2 crab neon_tetra tiger_barb @1 zebra_danio zebra_danio;" + t1, 2, "0.7"), false},
+        {"the same tank: an animal taken out there, one of that species added here", read,
+         file("0 wabi_sabi crab neon_tetra;" + t1),
+         file("0 wabi_sabi crab neon_tetra neon_tetra neon_tetra;" + t1),
+         file("0 wabi_sabi crab neon_tetra neon_tetra;" + t1), false},
+        {"another type chosen there, an animal added here", read, file(t0 + ";1 coral crab angelfish"),
+         file(t0 + ";1 dusk_pool crab angelfish tiger_barb"), file(t0 + ";1 coral crab angelfish tiger_barb"),
+         false},
         {"another type chosen here, an animal added there", read,
          file(t0 + ";1 dusk_pool @1 crab angelfish angelfish"), file(t0 + ";1 wabi_sabi @2 crab angelfish"),
          file(t0 + ";1 wabi_sabi @2 crab angelfish @1 angelfish"), false},
@@ -156,6 +163,89 @@ TEST(KeptText, ASaveMergesWhatAnotherRunSavedSinceTheStart) {
         EXPECT_FALSE(pathExists(data.file("settings.txt.other-run2")));
     }
     forgetTextBaselines();
+}
+
+// A run that ends beside the one keeping the folder leaves what it changed in a file of its
+// own; the keeping run takes it in at its next save (or a start, before it reads the file),
+// keeps it in every later save, and removes the left file once the file holding it is written.
+// Start counts add up; a left file that is none is set aside, never removed.
+TEST(KeptText, WhatARunThatEndedBesideLeftIsTakenInAndKept) {
+    ScopedDataFolder data;
+    std::string const read = file("0 wabi_sabi crab;1 dusk_pool crab"), runs = ":set runs 4\n:set runsTV 2\n";
+    std::string const barbs = file("0 wabi_sabi crab tiger_barb tiger_barb tiger_barb;1 dusk_pool crab");
+    struct {
+        char const* what;
+        std::string read, ours, keeping, written, later, laterWritten;
+        bool atStart = false;
+        std::vector<std::string> counts = {};
+        char const* damaged = nullptr; // a left file that is none, beside the good one
+    } const cases[] = {
+        {"fish added beside, the volume changed here", read, barbs,
+         file("0 wabi_sabi crab;1 dusk_pool crab", 2, "0.7"),
+         file("0 wabi_sabi crab tiger_barb tiger_barb tiger_barb;1 dusk_pool crab", 2, "0.7"),
+         file("0 wabi_sabi crab;1 dusk_pool crab angelfish", 2, "0.7"),
+         file("0 wabi_sabi crab tiger_barb tiger_barb tiger_barb;1 dusk_pool crab angelfish", 2, "0.7")},
+        {"taken in by a start: the file as the killed run saved it", read, barbs, file("0 wabi_sabi crab", 1),
+         file("0 wabi_sabi crab tiger_barb tiger_barb tiger_barb", 1), "", "", true},
+        {"the starts counted by both",
+         runs,
+         ":set runs 5\n:set runsTV 3\n:set fsSz 1.5\n",
+         ":set runs 5\n:set runsTV 3\n",
+         ":set runs 6\n:set runsTV 4\n:set fsSz 1.5\n",
+         ":set runs 5\n:set runsTV 3\n:set maxFishPerTank 30\n",
+         ":set runs 6\n:set runsTV 4\n:set maxFishPerTank 30\n:set fsSz 1.5\n",
+         false,
+         {"runs", "runsTV"}},
+        {"beside a damaged one", read, barbs, read, barbs, "", "", false, {}, "read 12\nnot a left file"},
+        {"beside an empty one", read, barbs, read, barbs, "", "", false, {}, ""},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(data.path());
+        std::filesystem::create_directories(data.path());
+        writeWholeFile(data.file("settings.txt"), c.read);
+        forgetTextBaselines();
+        keepTextBaseline("[APD]settings.txt", c.read, c.read);
+        std::string where;
+        ASSERT_EQ(leaveKeptText("[APD]settings.txt", c.ours, "4321-1", where), 0);
+        EXPECT_EQ(where, data.file("settings.txt.left-4321-1"));
+        EXPECT_EQ(leaveKeptText("[APD]settings.txt", c.read, "4321-2", where), -1) << "nothing changed";
+        if (c.damaged) writeWholeFile(data.file("settings.txt.left-4321-0"), c.damaged);
+        forgetTextBaselines(); // the run that keeps the folder
+        if (c.atStart) {
+            writeWholeFile(data.file("settings.txt"), c.keeping);
+            ASSERT_EQ(takeInLeftKeptText("[APD]settings.txt", c.counts), 0);
+        } else {
+            ASSERT_EQ(saveKeptText("[APD]settings.txt", c.keeping, c.counts), 0);
+        }
+        EXPECT_EQ(readWholeFile(data.file("settings.txt")), c.written);
+        EXPECT_FALSE(pathExists(data.file("settings.txt.left-4321-1"))) << "taken in";
+        EXPECT_FALSE(pathExists(data.file("settings.txt.other-run")));
+        if (c.damaged) {
+            EXPECT_FALSE(pathExists(data.file("settings.txt.left-4321-0")));
+            EXPECT_TRUE(pathExists(data.file("settings.txt.left-4321-0.damaged")));
+            EXPECT_EQ(readWholeFile(data.file("settings.txt.left-4321-0.damaged")), c.damaged);
+        }
+        if (c.later.empty()) continue;
+        ASSERT_EQ(saveKeptText("[APD]settings.txt", c.later, c.counts), 0);
+        EXPECT_EQ(readWholeFile(data.file("settings.txt")), c.laterWritten) << "a later save";
+    }
+    forgetTextBaselines();
+}
+
+// What a left file holds comes back as it was written; anything else is no left file.
+TEST(KeptText, ALeftFileIsReadBackOnlyWhole) {
+    std::string const good = leftKeptText(":set a 1\n", "", "}\nbase 3\nxyz");
+    std::string read, base, ours;
+    ASSERT_TRUE(readLeftKeptText(good, read, base, ours));
+    EXPECT_EQ(read + "|" + base + "|" + ours, ":set a 1\n||}\nbase 3\nxyz");
+    std::string const header = good.substr(0, good.find("read "));
+    for (std::string const& bad :
+         {std::string(), header, good.substr(0, good.size() - 1), good + "x", good.substr(1),
+          header + "read 1\nx" + "base 0\n", header + "read -1\n", header + "read 1x\nx", header + "read \n",
+          header + "read 99999999999999999999\n", header + "base 0\nread 0\nours 0\n",
+          header + "read 0\nbase 0\nours 5\nabc"})
+        EXPECT_FALSE(readLeftKeptText(bad, read, base, ours)) << bad;
 }
 
 } // namespace
