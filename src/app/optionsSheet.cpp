@@ -18,6 +18,7 @@
 #include "variables/configDialogVars.h"
 #include "variables/variable.h"
 #include "variables/variableLinks.h"
+#include "host/httpConnection.h"
 #include "host/internetRequest.h"
 #include "world/initGlobals.h"
 #include "world/internet.h"
@@ -76,18 +77,6 @@ Cstring fileContent(char const* path) {
 }
 
 } // namespace
-
-bool makerPageAddress(char const* path, Cstring& url) {
-    if (webServerAddress().empty()) {
-        OS::ShowMessage(
-            "No web server is set up for Velmora.|The updates, the error reports and the web pages "
-            "need one.",
-            nullptr, 0);
-        return false;
-    }
-    fillStringWithRequestBasics(url, path, 0);
-    return true;
-}
 
 // ---- the error-report form
 
@@ -171,6 +160,67 @@ void options_sheet_settings::overrideText(CsheetText which) {
     logLine(traceNames[sheetTextKind(which)]);
     if (auto replaced = getStringReplacementB(nullptr, controls.texts[which].c_str()))
         controls.texts[which] = *replaced;
+}
+
+Cstring options_sheet_settings::noteText(CsheetNote which) const {
+    CdirectoryVar* names = buttonNamesDir();
+    char const* text = kSheetNoteTexts[which];
+    return names ? names->getStringVarValueOrReturnDefault(kSheetNoteKeys[which], text) : text;
+}
+
+// ---- notes
+
+void options_sheet_settings::say(Cstring const& note) {
+    logLine("sheet note: ", note);
+    read();
+    controls.statusLine = note;
+    noteShown = note;
+    show();
+}
+
+void options_sheet_settings::forgetNote() {
+    if (noteShown.empty()) return;
+    read();
+    if (controls.statusLine == noteShown) controls.statusLine = "";
+    noteShown = "";
+    show();
+}
+
+bool options_sheet_settings::serverSet(CsheetNote notDone) {
+    if (!webServerAddress().empty()) return true;
+    say(noteText(notDone) + " " + noteText(kNoWebServer) + ".");
+    return false;
+}
+
+bool options_sheet_settings::sayWhyNotReached(CsheetNote notDone) {
+    CsheetNote why = kServerNotReached;
+    switch (internetConnect.reach) {
+    case SERVER_REACHED:
+        return false; // what the server answered is the web layer's to tell
+    case SERVER_REFUSED:
+        why = kServerRefused;
+        break;
+    case SERVER_TIMED_OUT:
+        why = kServerTimedOut;
+        break;
+    case SERVER_NOT_FOUND:
+        why = kServerNotFound;
+        break;
+    default:
+        break;
+    }
+    // The address, so the user can see which server; for another failure, the system's word.
+    Cstring where = webServerAddress();
+    OBChttpConnection* connection = hangingPointerToHttpConnection;
+    if (why == kServerNotReached && connection) where += Cstring(": ") + connection->getError();
+    say(noteText(notDone) + " " + noteText(why) + " (" + where + ").");
+    return true;
+}
+
+bool options_sheet_settings::pageAddress(char const* path, Cstring& url) {
+    if (!serverSet(kPageNotOpened)) return false;
+    fillStringWithRequestBasics(url, path, 0);
+    return true;
 }
 
 // ---- options and controls
@@ -309,9 +359,9 @@ void options_sheet_settings::click_needHelpButton() {
     Cstring url;
     if (answer == 1) {
         Cstring path = Cstring("php_database/contact_form.php?os=MAC&mid=") + machineID + "&";
-        if (makerPageAddress(path.c_str(), url)) OS::showInternetPage(url.c_str());
+        if (pageAddress(path.c_str(), url)) OS::showInternetPage(url.c_str());
     } else if (answer == 0) {
-        if (makerPageAddress("support/", url)) OS::showInternetPage(url.c_str());
+        if (pageAddress("support/", url)) OS::showInternetPage(url.c_str());
     } else if (answer == -1 || answer == -2) {
         OS::copyResourcesFromInstall();
         pleaseQuitSystemPreferences = 1;
@@ -333,20 +383,23 @@ void options_sheet_settings::click_needHelpButton() {
 }
 
 void options_sheet_settings::click_visitWebsiteButton() {
-    if (MakeHTTPrequestAndRunScript("inquiry/inquiry.php?type=VISIT_SITE&", true, 2, nullptr) != 0) {
+    if (!serverSet(kWebsiteNotReached)) return;
+    // A server that answered without opening the page: its home page is opened here.
+    if (MakeHTTPrequestAndRunScript("inquiry/inquiry.php?type=VISIT_SITE&", true, 2, nullptr) != 0 &&
+        !sayWhyNotReached(kWebsiteNotReached)) {
         Cstring url;
-        if (makerPageAddress("", url)) OS::showInternetPage(url.c_str());
+        if (pageAddress("", url)) OS::showInternetPage(url.c_str());
     }
 }
 
 void options_sheet_settings::click_checkForUpdateButton() {
-    // Without a server the request itself says so.
-    updateMaster().checkForUpdate();
+    if (serverSet(kUpdatesNotChecked) && updateMaster().checkForUpdate() != 0)
+        sayWhyNotReached(kUpdatesNotChecked);
 }
 
 void options_sheet_settings::click_betaEmailSignup() {
     Cstring url;
-    if (makerPageAddress("php_database/mac_mailing_list_form.php", url)) OS::showInternetPage(url.c_str());
+    if (pageAddress("php_database/mac_mailing_list_form.php", url)) OS::showInternetPage(url.c_str());
 }
 
 void options_sheet_settings::click_onlineFishChooser() {
@@ -357,14 +410,14 @@ void options_sheet_settings::click_onlineFishChooser() {
                    "&ver=1.296&num_monitors=" + Cstring(std::to_string(numDisplays).c_str()) + "&";
     if (!saved.empty()) path += saved;
     Cstring url;
-    if (makerPageAddress(path.c_str(), url)) OS::showInternetPage(url.c_str());
+    if (pageAddress(path.c_str(), url)) OS::showInternetPage(url.c_str());
 }
 
 void options_sheet_settings::click_grabOnlineTankConfiguration() {
     logLine("click_grabOnlineTankConfiguration - fish_chooser");
     Cstring url;
     Cstring path = Cstring("temp/sets_") + machineID;
-    if (!makerPageAddress(path.c_str(), url)) return;
+    if (!pageAddress(path.c_str(), url)) return;
     onFinishedDownloadingScript = ":overwriteSettings";
     OS::startFileDownload(url.c_str(), "[APD]dl_sets.txt", true);
 }
@@ -376,11 +429,13 @@ void options_sheet_settings::openErrorReportForm() {
 }
 
 void options_sheet_settings::click_sendErrorReport() {
+    forgetNote();
     read();
     if (window) window->hideErrorReportForm();
     Cstring description = reportForm.getDescription();
     contactEmail = reportForm.getEmail();
     OS::storeRegistryStuff();
+    bool server = serverSet(kReportNotSent);
     Cstring keyword = "&";
     if (!description.empty()) {
         createDiskFile("[APD]crash/description.txt", description.c_str(), description.size());
@@ -394,15 +449,18 @@ void options_sheet_settings::click_sendErrorReport() {
         int length = description.size() < kLongestDescription ? description.size() : kLongestDescription;
         path += Cstring("description=") + httpSafeLen(description.c_str(), length, false) + "&";
     }
-    MakeHTTPrequestAndRunScript(path, true, 2, nullptr);
+    if (server && MakeHTTPrequestAndRunScript(path, true, 2, nullptr) != 0) sayWhyNotReached(kReportNotSent);
     clearCrashDirectory();
 }
 
 void options_sheet_settings::click_revealSettingsFolderButton() {
-    revealSettingsFolder();
+    // The folder named, so the user can open it by hand; an opener that fails later says it too.
+    Cstring note = noteText(kFolderNotOpened) + " " + appDataDir;
+    if (revealSettingsFolder(note.c_str()) != 0) say(note);
 }
 
 void options_sheet_settings::buttonClicked(CsheetButton which) {
+    forgetNote();
     switch (which) {
     case kVisitWebsite:
         return click_visitWebsiteButton();

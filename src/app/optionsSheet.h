@@ -25,6 +25,37 @@ constexpr char const* kInterfaceTextFile = "[INS]interfaceText.txt";
 // User flag: tell me about beta versions.
 constexpr unsigned USER_FLAG_INFORM_BETA = 0x10;
 
+// The sheet's notes on its status line: a button's web request that reached no server
+// (what was not done, then why), the settings folder that could not be opened. Each is a key
+// of the interface text file, with the text shown when the file gives none.
+enum CsheetNote {
+    kUpdatesNotChecked,
+    kReportNotSent,
+    kWebsiteNotReached,
+    kPageNotOpened,
+    kNoWebServer,
+    kServerRefused,
+    kServerTimedOut,
+    kServerNotFound,
+    kServerNotReached,
+    kFolderNotOpened,
+    kSheetNoteCount
+};
+inline constexpr char const* kSheetNoteKeys[kSheetNoteCount] = {
+    "_updatesNotChecked", "_reportNotSent",  "_websiteNotReached", "_pageNotOpened",    "_noWebServer",
+    "_serverRefused",     "_serverTimedOut", "_serverNotFound",    "_serverNotReached", "_folderNotOpened"};
+inline constexpr char const* kSheetNoteTexts[kSheetNoteCount] = {
+    "Updates were not checked:",
+    "The error report was not sent:",
+    "The website was not reached:",
+    "The page was not opened:",
+    "no web server is set up",
+    "the web server refused the connection",
+    "the web server did not answer in time",
+    "the web server's name was not found",
+    "the web server could not be reached",
+    "Your settings folder could not be opened here; open it yourself:"};
+
 // The panel in which the user describes a problem before the report goes out.
 class errorReportForm {
   public:
@@ -84,13 +115,24 @@ class options_sheet_settings {
     Cstring buttonOverrideString;
     errorReportForm reportForm;
 
+    // One of the notes, from the interface text file once it is read.
+    Cstring noteText(CsheetNote which) const;
+
   private:
     void show();
     void read();
+    // Shows note on the status line (the user's edits in progress kept) and logs it.
+    void say(Cstring const& note);
+    // A button pressed again: the note an earlier press left goes (other words stay).
+    void forgetNote();
+    // Whether a web server is set; without one the sheet says so after what was not done.
+    bool serverSet(CsheetNote notDone);
+    // A request of a button failed: says why when it reached no server (then true).
+    bool sayWhyNotReached(CsheetNote notDone);
+    // The maker's page under the web server's address; false (and the sheet says so)
+    // while no web server is set.
+    bool pageAddress(char const* path, Cstring& url);
     bool textsFound = false;
     CsheetControls shownControls; // the controls as update_settings left them
+    Cstring noteShown;            // the last note said, "" none
 };
-
-// The maker's web pages and downloads, under the web server's address; false (and the
-// user told so) while no web server is set.
-bool makerPageAddress(char const* path, Cstring& url);

@@ -292,8 +292,11 @@ void CvelmoraView::stopAnimation() {
 
 void saveAtSuddenEnd() {
     logLine("the run ends at once: saving");
+    // An open sheet keeps what its close keeps, by the same rules; its window, on a display
+    // that is gone, is left alone.
     for (CvelmoraView* v : allWindows) {
-        if (!v || !v->sheetOptionsWaiting) continue;
+        if (!v || !(v->sheetOptionsWaiting || v->sheetIsOpen())) continue;
+        if (v->sheetIsOpen()) keepOptionsTheSheetChanged();
         takeDataFolderWhenFree();
         if (dataFolderHeldElsewhere)
             keepDataFolderHeldElsewhere();

@@ -60,8 +60,8 @@ bool retryStartOnRenewedCopy();
 void forgetStartRetries();
 
 // The run must end at once (its X display is gone): what a stop saves is saved (the
-// settings, the tanks, the registry, the sheet's options waiting to be kept), nothing is
-// taken down, and the marker goes as after a stop.
+// settings, the tanks, the registry, the sheet's options waiting to be kept), and what an
+// open sheet's close keeps; nothing is taken down, and the marker goes as after a stop.
 void saveAtSuddenEnd();
 
 // Hands one key in the engine's codes to the shop keeper; true while the saver goes on
@@ -104,6 +104,8 @@ class CvelmoraView {
     void update_defaults();
     // Writes what the sheet keeps: the saver defaults and the registry, together.
     void keepSheetOptions();
+    // The sheet is shown (opened and neither closed nor ended).
+    bool sheetIsOpen() const;
     // The sheet closed while another run kept the data folder: its options are kept once
     // this run takes the folder, or with the registry's changes this run leaves at its end.
     bool sheetOptionsWaiting = false;

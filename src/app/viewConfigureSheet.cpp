@@ -127,6 +127,10 @@ void CvelmoraView::closeSheet() {
         requestEngineRestart(true);
 }
 
+bool CvelmoraView::sheetIsOpen() const {
+    return optionsSheet && openSheet == optionsSheet.get();
+}
+
 void CvelmoraView::keepSheetOptions() {
     sheetOptionsWaiting = false;
     update_defaults();

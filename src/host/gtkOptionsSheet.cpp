@@ -242,9 +242,14 @@ void CgtkSheetWindow::build() {
                      label(kSupportRevealSettingsButtonDescription, true)));
     add(support, row(button(kOpenErrorReport, kErrorReportTitle), nullptr));
 
+    // Wrapped whole, and selectable: a note may name a folder to open by hand.
     status = gtk_label_new("");
     gtk_label_set_xalign(GTK_LABEL(status), 0.0f);
-    gtk_label_set_ellipsize(GTK_LABEL(status), PANGO_ELLIPSIZE_END);
+    gtk_label_set_line_wrap(GTK_LABEL(status), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(status), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_max_width_chars(GTK_LABEL(status), 60);
+    gtk_label_set_selectable(GTK_LABEL(status), TRUE);
+    gtk_widget_set_can_focus(status, FALSE); // not a stop of the Tab key
     GtkWidget* close = gtk_button_new_with_label(kSheetTextKeys[kCloseButton]);
     texts[kCloseButton] = close;
     g_signal_connect(close, "clicked", G_CALLBACK(onClose), this);

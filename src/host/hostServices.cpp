@@ -76,11 +76,11 @@ int openMasterOut(Cstring* why, bool keepOld) {
     return 0;
 }
 
-int revealSettingsFolder() {
+int revealSettingsFolder(char const* note) {
     masterLine("reveal: ", appDataDir.c_str());
-    // The folder goes to the opener as one argument, never through a shell.
-    hostServices().showInternetPage(appDataDir.c_str());
-    return 0;
+    int failed = hostServices().openFolder(appDataDir.c_str(), note);
+    if (failed) masterLine("the folder cannot be opened: no opener started");
+    return failed;
 }
 
 namespace OS {

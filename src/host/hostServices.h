@@ -42,6 +42,14 @@ class ChostServices {
     virtual int shellCommand(char const* command) = 0;
     // Opens the address in the default browser without waiting.
     virtual void showInternetPage(char const* url) = 0;
+    // Opens the folder in the file manager without waiting; 0 when its opener started. An
+    // opener that fails later says note on the message line (setMessage; null: nothing).
+    // Without a platform's own, the folder goes to showInternetPage, taken to start.
+    virtual int openFolder(char const* folder, char const* note) {
+        (void)note;
+        showInternetPage(folder);
+        return 0;
+    }
     // Starts downloading url into file without waiting.
     virtual void startFileDownload(char const* url, char const* file, bool showProgress) = 0;
     virtual void openProgress(char const* message) = 0;
@@ -140,8 +148,9 @@ void registerMessageField(void (*show)(char const* text));
 // unless it is open. 0 on success or when already open, 1 on failure (also when there is no
 // data folder); why then names the folder and the system's reason.
 int openMasterOut(Cstring* why = nullptr, bool keepOld = false);
-// Shows the data folder in the file browser; 0 when the opener started.
-int revealSettingsFolder();
+// Shows the data folder in the file manager; 0 when the opener started (see openFolder,
+// which says note when it fails later).
+int revealSettingsFolder(char const* note = nullptr);
 
 namespace OS {
 int shellCommand(char const* command);

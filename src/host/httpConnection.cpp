@@ -1,6 +1,7 @@
 #include "host/httpConnection.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -101,6 +102,27 @@ Cstring failureText(CURLcode result, char const* detail, bool overLimit) {
     if (overLimit || result == CURLE_FILESIZE_EXCEEDED) return "The reply was larger than allowed.";
     if (detail && *detail) return detail;
     return curl_easy_strerror(result);
+}
+
+// Whether a transfer that ended with result reached its server (SERVER_*); osErrno: the
+// system's reason when the connection failed.
+int reachOf(CURLcode result, long osErrno) {
+    switch (result) {
+    case CURLE_OK:
+    case CURLE_HTTP_RETURNED_ERROR: // an error status: the server answered
+    case CURLE_TOO_MANY_REDIRECTS:
+    case CURLE_FILESIZE_EXCEEDED:
+    case CURLE_WRITE_ERROR: // a reply larger than allowed
+        return SERVER_REACHED;
+    case CURLE_COULDNT_CONNECT:
+        return osErrno == ECONNREFUSED ? SERVER_REFUSED : SERVER_NOT_REACHED;
+    case CURLE_OPERATION_TIMEDOUT:
+        return SERVER_TIMED_OUT;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return SERVER_NOT_FOUND;
+    default:
+        return SERVER_NOT_REACHED;
+    }
 }
 
 // A transfer that ended well but with a redirect: where to go next, or a refusal. OK: not
@@ -254,7 +276,7 @@ int OBChttpConnection::sendRequest(char const* url) {
     std::string reply;
     bool tooLarge = false;
     CURLcode result = CURLE_URL_MALFORMAT;
-    long status = 0;
+    long status = 0, osErrno = 0;
     if (fetchableAddress(url)) {
         CURL* easy = static_cast<CURL*>(newTransfer(url, replyLimit, true));
         if (easy) {
@@ -268,6 +290,7 @@ int OBChttpConnection::sendRequest(char const* url) {
                 curl_easy_setopt(easy, CURLOPT_URL, next.c_str());
             }
             curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+            curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
             curl_easy_cleanup(easy);
         }
     }
@@ -277,7 +300,10 @@ int OBChttpConnection::sendRequest(char const* url) {
         int failure = serverError                           ? HTTP_FAIL_NOT_A_SCRIPT
                       : result == CURLE_ABORTED_BY_CALLBACK ? HTTP_FAIL_CANCELLED
                                                             : HTTP_FAIL_CONNECTION;
-        if (myHttpObject) myHttpObject->setFailure(failure);
+        if (myHttpObject) {
+            myHttpObject->setFailure(failure);
+            myHttpObject->reach = reachOf(result, osErrno);
+        }
         logLine("Request Failed ", lastError, " status=", status);
         return 1;
     }
@@ -298,7 +324,10 @@ int OBChttpConnection::downloadFileA(char const* url, ChttpDownloadClient* repor
     if (easy && multi == nullptr) multi = curl_multi_init();
     if (easy == nullptr || multi == nullptr) {
         if (easy) curl_easy_cleanup(easy);
-        if (myHttpObject) myHttpObject->setFailure(HTTP_FAIL_CONNECTION);
+        if (myHttpObject) {
+            myHttpObject->setFailure(HTTP_FAIL_CONNECTION);
+            myHttpObject->reach = SERVER_NOT_REACHED;
+        }
         lastError = "no connection";
         logLine("connection failed");
         currentStatus = HTTP_FAILED;
@@ -326,8 +355,9 @@ bool OBChttpConnection::advance() {
         if (message->msg != CURLMSG_DONE || message->easy_handle != transfer) continue;
         CURL* easy = message->easy_handle;
         CURLcode result = message->data.result;
-        long status = 0;
+        long status = 0, osErrno = 0;
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
         if (result == CURLE_OK) {
             CtransferContext* context = nullptr;
             curl_easy_getinfo(easy, CURLINFO_PRIVATE, reinterpret_cast<char**>(&context));
@@ -342,6 +372,7 @@ bool OBChttpConnection::advance() {
             }
         }
         stopTransfer();
+        if (myHttpObject) myHttpObject->reach = reachOf(result, osErrno);
         finishTransfer(result, status);
         break; // the hand-over may have started a new transfer: it is advanced next frame
     }

@@ -32,6 +32,7 @@ int CmyHttpConnection::initiateRequest(char const* address, bool blocking) {
     requestState = REQUEST_RUNNING;
     failureType = HTTP_FAIL_NONE;
     errorText = "";
+    reach = connection ? SERVER_REACHED : SERVER_NOT_REACHED;
     int result = 0;
     if (blocking) {
         if (connection) {

@@ -26,6 +26,11 @@ enum {
 // Request states.
 enum { REQUEST_IDLE = 0, REQUEST_RUNNING = 1, REQUEST_JUST_FINISHED = 3 };
 
+// Whether a request reached its server: it answered (an error status too), or it refused
+// the connection, gave no answer in time, its name was not found, or it was not reached
+// another way (no address, no network, the program stopping).
+enum { SERVER_REACHED = 0, SERVER_REFUSED, SERVER_TIMED_OUT, SERVER_NOT_FOUND, SERVER_NOT_REACHED };
+
 class CmyHttpConnection {
   public:
     // Stores a nonzero code only while none is stored; 0 clears it.
@@ -48,6 +53,7 @@ class CmyHttpConnection {
     bool cancelled = false;
     int requestState = REQUEST_IDLE;
     int failureType = HTTP_FAIL_NONE;
+    int reach = SERVER_REACHED; // of the last request (SERVER_*), set as it ends
 };
 
 extern CmyHttpConnection internetConnect; // the one request record

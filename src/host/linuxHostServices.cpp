@@ -308,6 +308,20 @@ void ClinuxHostServices::showInternetPage(char const* url) {
     VTRACE(1, "showInternetPage " << url << " status=" << status);
 }
 
+int ClinuxHostServices::openFolder(char const* folder, char const* note) {
+    if (folder == nullptr || *folder == 0) return 1;
+    // As one argument, never through a shell; the run goes on while the opener works (a file
+    // manager it starts may keep it until that closes).
+    char const* argv[] = {"xdg-open", folder, nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) {
+        VTRACE(1, "openFolder " << folder << ": xdg-open cannot be started");
+        return 1;
+    }
+    openers.push_back({pid, note ? note : ""});
+    return 0;
+}
+
 void ClinuxHostServices::startFileDownload(char const* url, char const* file, bool showProgress) {
     if (engineHooks.startFileDownload) return engineHooks.startFileDownload(url, file, showProgress);
     VTRACE(1, "download not available: " << (url ? url : "") << " -> " << (file ? file : ""));
@@ -419,6 +433,21 @@ bool ClinuxHostServices::beginFileRequest(char const* folder, void (*done)(void*
 }
 
 void ClinuxHostServices::frameTick() {
+    for (size_t i = 0; i < openers.size();) {
+        int status = 0;
+        pid_t ended = waitpid(openers[i].pid, &status, WNOHANG);
+        if (ended == 0 || (ended < 0 && errno == EINTR)) {
+            i++;
+            continue;
+        }
+        // Gone without a status (reaped elsewhere): nothing is known of it.
+        if (ended > 0 && (!WIFEXITED(status) || WEXITSTATUS(status) != 0)) {
+            VTRACE(1, "the folder opener failed (status " << status << ")");
+            if (masterOut.is_open()) masterOut << "the folder opener failed" << std::endl;
+            if (!openers[i].note.empty()) setMessage(openers[i].note.c_str());
+        }
+        openers.erase(openers.begin() + static_cast<long>(i));
+    }
     if (fileRequestDone == nullptr) return;
     // Cleared first: the answer may ask for the next chooser.
     auto done = fileRequestDone;

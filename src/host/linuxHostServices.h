@@ -1,7 +1,7 @@
 // The Linux platform behind ChostServices.
 //
-// Files and folders work directly; shell commands and the browser are started with
-// posix_spawnp; web requests and downloads go to the web layer once it is installed (they
+// Files and folders work directly; shell commands, the browser and the file manager are started
+// with posix_spawnp; web requests and downloads go to the web layer once it is installed (they
 // fail until then). With no window system a message box is written to stderr and
 // answered with its first button, the progress pane is only remembered and no options
 // sheet can be made.
@@ -26,6 +26,8 @@ class ClinuxHostServices : public ChostServices {
     std::vector<Cstring> installFolderCandidates() override;
     int shellCommand(char const* command) override;
     void showInternetPage(char const* url) override;
+    // With "xdg-open" found on the PATH, looked after each frame until it ends.
+    int openFolder(char const* folder, char const* note) override;
     void startFileDownload(char const* url, char const* file, bool showProgress) override;
     void openProgress(char const* message) override;
     void closeProgress() override;
@@ -57,6 +59,12 @@ class ClinuxHostServices : public ChostServices {
     void (*fileRequestDone)(void* context, char const* path) = nullptr;
     void* fileRequestContext = nullptr;
     float progressPercent = 0;
+    // The folder openers still running, and what each says should it fail.
+    struct Copener {
+        int pid;
+        Cstring note;
+    };
+    std::vector<Copener> openers;
 };
 
 // The user's home folder ending in "/": $HOME when absolute, else the password database's

@@ -58,11 +58,12 @@ void installUpdateMaster() {
     engineHooks.checkForUpdate = checkForUpdateHook;
 }
 
-void CupdateMaster::checkForUpdate() {
+int CupdateMaster::checkForUpdate() {
     Cstring path = Cstring("inquiry/checkUpdate") + append_test_to_internet_calls +
                    ".php?type=checkUpd&beta=" + ((m_userFlags & USER_FLAG_BETA) ? "1" : "0") + "&";
-    MakeHTTPrequestAndRunScript(path, true, 2, nullptr);
+    int result = MakeHTTPrequestAndRunScript(path, true, 2, nullptr);
     logLine("done checkForUpdate");
+    return result;
 }
 
 void CupdateMaster::startFileDownload(char const* url, char const* destination, bool progress) {

@@ -9,7 +9,8 @@
 class CupdateMaster : public ChttpDownloadClient {
   public:
     // The blocking update inquiry; its reply script decides whether to download a package.
-    void checkForUpdate();
+    // The request's result (0: the reply script ran).
+    int checkForUpdate();
     // Downloads url into destination ("VL_update.vli" alone lands in the data folder's
     // "Resources"); the transfer runs on over the frames and ends in finishedDownloading.
     void startFileDownload(char const* url, char const* destination, bool showProgress);

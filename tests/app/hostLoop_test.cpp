@@ -1080,8 +1080,9 @@ std::string identityOf(long pid, std::string const& boot = "") {
 // However a run ends from outside, the user's own files stay in place and the next start uses
 // them: kills at fixed points of a start, once and three times in a row (each start after a
 // kill makes the copy again, and a kill there costs nothing more); a closed terminal, the X
-// server gone and the window killed once the viewer has changed something: the change is
-// saved as a stop saves it, and the run ends.
+// server gone and the window killed once the viewer has changed something (in the aquarium,
+// or on the options sheet left open): the change is saved as a stop saves it (the sheet's as
+// its close does), and the run ends.
 TEST_F(HostLoop, EndsFromOutsideNeverCostTheUsersFiles) {
     REQUIRE_OFFSCREEN();
     useStagedResources();
@@ -1098,9 +1099,10 @@ TEST_F(HostLoop, EndsFromOutsideNeverCostTheUsersFiles) {
     writeWholeFile(data.file("registry.txt"),
                    replaced(readWholeFile(data.file("registry.txt")), "maxFishPerTank", "64"));
     writeWholeFile(data.file("settings.txt"), replaced(settingsText(), "masterVolume", "0.83"));
-    auto usersFilesInPlace = [&](char const* volume) {
-        EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set maxFishPerTank 64\n"),
-                  std::string::npos);
+    auto usersFilesInPlace = [&](char const* volume, char const* fish = "64") {
+        EXPECT_NE(
+            readWholeFile(data.file("registry.txt")).find(std::string(":set maxFishPerTank ") + fish + "\n"),
+            std::string::npos);
         EXPECT_NE(settingsText().find(std::string(":set masterVolume ") + volume + "\n"), std::string::npos);
         for (auto const& entry : std::filesystem::directory_iterator(data.path()))
             EXPECT_EQ(entry.path().string().find(".damaged"), std::string::npos) << entry.path();
@@ -1197,14 +1199,22 @@ TEST_F(HostLoop, EndsFromOutsideNeverCostTheUsersFiles) {
     kill(pid, SIGHUP);
     EXPECT_EQ(ended(), "0\n");
     usersFilesInPlace("0.29");
-    // A window on an X server of the test's own, which goes or whose connection is killed.
+    // A window on an X server of the test's own, which goes or whose connection is killed;
+    // then the same with the options sheet open, changed by the keyboard: the most fish and
+    // "Use All Screens", kept as the sheet's close keeps them, in the registry and the saver
+    // defaults.
     std::string serverPid = data.file("x.pid"), displayFile = data.file("x.display");
+    std::string const defaults = config.file("velmora/saver-defaults.conf");
     struct {
         char const* how;
         std::string end;
         char const* volume;
-    } const windows[] = {{"the X server ended", "kill $(cat '" + serverPid + "')", "0.37"},
-                         {"the window killed", "xdotool search --name '^Velmora$' windowkill", "0.41"}};
+        bool sheet;
+    } const windows[] = {
+        {"the X server ended", "kill $(cat '" + serverPid + "')", "0.37", false},
+        {"the window killed", "xdotool search --name '^Velmora$' windowkill", "0.41", false},
+        {"the X server ended, the sheet open", "kill $(cat '" + serverPid + "')", "0.43", true},
+        {"the window killed, the sheet open", "xdotool search --name '^Velmora$' windowkill", "0.47", true}};
     for (auto const& window : windows) {
         SCOPED_TRACE(window.how);
         std::filesystem::remove(displayFile);
@@ -1220,12 +1230,32 @@ TEST_F(HostLoop, EndsFromOutsideNeverCostTheUsersFiles) {
         std::string display =
             ":" + readWholeFile(displayFile).substr(0, readWholeFile(displayFile).find('\n'));
         viewerChanges(window.volume);
-        launch("DISPLAY=" + display, "--window");
+        writeWholeFile(data.file("registry.txt"),
+                       replaced(readWholeFile(data.file("registry.txt")), "maxFishPerTank", "64"));
+        std::filesystem::remove(defaults);
+        launch("DISPLAY=" + display, window.sheet ? "--settings" : "--window");
         ASSERT_TRUE(changeSeen());
+        if (window.sheet) {
+            // On the Settings tab the field comes first, then the size slider and the two
+            // boxes; leaving the field makes the change, the space bar ticks the box. The log
+            // says when the box's change has reached the aquarium.
+            EXPECT_TRUE(
+                shell("export DISPLAY=" + display +
+                      "; for i in $(seq 300); do s=$(xdotool search --name 'Velmora Settings' | head -n 1); "
+                      "[ -n \"$s\" ] && break; sleep 0.1; done; [ -n \"$s\" ] && "
+                      "xdotool windowfocus --sync $s && xdotool key --delay 100 ctrl+Page_Down Tab "
+                      "ctrl+a 4 0 Tab Tab Tab space"));
+            for (int waited = 0; waited < 1000; waited++) {
+                if (readWholeFile(data.file("masterout.txt")).find("controlChanged") != std::string::npos)
+                    break;
+                usleep(10 * 1000);
+            }
+        }
         EXPECT_TRUE(shell("DISPLAY=" + display + " " + window.end + " >/dev/null 2>&1"));
         EXPECT_EQ(ended(), "0\n") << readWholeFile(said);
         EXPECT_NE(readWholeFile(said).find("the connection to the X display was lost"), std::string::npos);
-        usersFilesInPlace(window.volume);
+        usersFilesInPlace(window.volume, window.sheet ? "40" : "64");
+        EXPECT_EQ(readWholeFile(defaults).find("Use All Screens=true") != std::string::npos, window.sheet);
         EXPECT_FALSE(pathExists(data.file("isRunning.txt"))) << "saved as a stop saves";
         shell("kill $(cat '" + serverPid + "') 2>/dev/null");
     }

@@ -1,11 +1,13 @@
 // The options sheet's logic without a display: the update interval both ways, the clamps,
 // the texts of the interface text file and their fall-backs, the lock question, the
-// backups, the help answers, the web buttons and the error report.
+// backups, the help answers, the web buttons (and what they say when they reach no server)
+// and the error report.
 #include <memory>
 #include <string>
 
 #include "app/optionsSheet.h"
 #include "app/velmoraView.h"
+#include "host/internetRequest.h"
 #include "host/osFunctions.h"
 #include "hostFixture.h"
 #include "sheetTestSupport.h"
@@ -142,7 +144,8 @@ TEST_F(OptionsSheet, LockingTheTanksIsAskedFirst) {
 TEST_F(OptionsSheet, TextsComeFromTheInterfaceFile) {
     writeTexts(":dir configureText\n:cd configureText {\n\t:string _close \"Shut\"\n"
                "\t:string _settingsTab \"Options\"\n\t:string Plain \"never used\"\n"
-               "\t:float _welcomeTitle 3\n\t:string _1week \"Weekly\"\n}\n");
+               "\t:float _welcomeTitle 3\n\t:string _1week \"Weekly\"\n"
+               "\t:string _serverRefused \"refused here\"\n}\n");
     // Before the file is read nothing is replaced.
     EXPECT_EQ(std::string(sheet->getStringReplacementB(nullptr, "_close")->c_str()), "_close");
     sheet->controls.texts[kVisitWebsiteButton] = "Plain";
@@ -167,6 +170,9 @@ TEST_F(OptionsSheet, TextsComeFromTheInterfaceFile) {
     EXPECT_EQ(std::string(sheet->getStringReplacementB("_settingsTab", "x")->c_str()), "Options");
     EXPECT_EQ(std::string(sheet->getStringReplacementB("nothing", "x")->c_str()), "x");
     EXPECT_FALSE(sheet->getStringReplacementB(nullptr, nullptr).has_value());
+    // The notes of the status line too, each in English where the file lacks it.
+    EXPECT_EQ(std::string(sheet->noteText(kServerRefused).c_str()), "refused here");
+    EXPECT_EQ(std::string(sheet->noteText(kNoWebServer).c_str()), "no web server is set up");
     // The texts are read once: a changed file is not read again.
     writeTexts(":dir configureText\n:cd configureText {\n\t:string _close \"Again\"\n}\n");
     sheet->initializeInterfaceText();
@@ -275,14 +281,16 @@ TEST_F(OptionsSheet, HelpAnswers) {
 }
 
 TEST_F(OptionsSheet, WebButtons) {
-    // No web server: the page buttons say so and open nothing.
+    // No web server: the page buttons say so on the sheet and open nothing.
     for (CsheetButton b : {kBetaEmailSignup, kOnlineFishChooser, kGrabOnlineTankConfiguration}) {
-        services.messages.clear();
+        window.shown.statusLine = "";
         sheet->buttonClicked(b);
-        ASSERT_EQ(services.messages.size(), 1u) << b;
-        EXPECT_NE(services.messages[0].find("No web server"), std::string::npos);
+        EXPECT_EQ(std::string(window.shown.statusLine.c_str()),
+                  "The page was not opened: no web server is set up.")
+            << b;
     }
     EXPECT_TRUE(services.pages.empty());
+    EXPECT_TRUE(services.messages.empty()) << "no alert over the sheet";
     webServerBase = "http://127.0.0.1:9/";
     writeWholeFile(data.file("fish_chooser_settings.txt"), "fish=3&");
     sheet->buttonClicked(kOnlineFishChooser);
@@ -310,7 +318,61 @@ TEST_F(OptionsSheet, WebButtons) {
     }
 }
 
+// A button whose request reaches no web server says so on the sheet's status line: what was
+// not done, why (none set, refused, no answer in time, a name not found, another failure)
+// and which server. Without a server nothing is asked; a server that answered leaves the
+// line to the web layer, and only then does the website button open the home page.
+TEST_F(OptionsSheet, ButtonsThatReachNoServerSayWhyOnTheSheet) {
+    struct Button {
+        CsheetButton which; // kOpenErrorReport: the form's Send
+        char const* notDone;
+    } const buttons[] = {{kCheckForUpdate, "Updates were not checked: "},
+                         {kVisitWebsite, "The website was not reached: "},
+                         {kOpenErrorReport, "The error report was not sent: "}};
+    struct Reach {
+        char const* server;
+        int reach;
+        char const* why; // null: no note
+    } const reaches[] = {
+        {"", SERVER_REACHED, "no web server is set up."},
+        {"http://127.0.0.1:9/", SERVER_REFUSED,
+         "the web server refused the connection (http://127.0.0.1:9/)."},
+        {"http://127.0.0.1:9/", SERVER_TIMED_OUT,
+         "the web server did not answer in time (http://127.0.0.1:9/)."},
+        {"http://nowhere.invalid/", SERVER_NOT_FOUND,
+         "the web server's name was not found (http://nowhere.invalid/)."},
+        {"http://127.0.0.1:9/", SERVER_NOT_REACHED,
+         "the web server could not be reached (http://127.0.0.1:9/"},
+        {"http://127.0.0.1:9/", SERVER_REACHED, nullptr},
+    };
+    services.requestResult = 1;
+    for (auto const& b : buttons) {
+        for (auto const& r : reaches) {
+            SCOPED_TRACE(std::to_string(b.which) + " " + r.server + " " + std::to_string(r.reach));
+            webServerBase = r.server;
+            services.requestReach = r.reach;
+            services.requests.clear();
+            services.pages.clear(); // the line keeps the last row's note: a press takes it away
+            if (b.which == kOpenErrorReport) {
+                sheet->openErrorReportForm();
+                sheet->click_sendErrorReport();
+            } else {
+                sheet->buttonClicked(b.which);
+            }
+            std::string line = window.shown.statusLine.c_str();
+            if (r.why)
+                EXPECT_EQ(line.rfind(std::string(b.notDone) + r.why, 0), 0u) << line;
+            else
+                EXPECT_EQ(line, "");
+            EXPECT_EQ(services.requests.size(), *r.server ? 1u : 0u);
+            if (b.which == kVisitWebsite) EXPECT_EQ(services.pages.size(), r.why ? 0u : 1u);
+        }
+    }
+    EXPECT_TRUE(services.messages.empty()) << "no alert over the sheet";
+}
+
 TEST_F(OptionsSheet, TheErrorReportFormSendsAndCancels) {
+    webServerBase = "http://127.0.0.1:9/"; // without one nothing is sent
     contactEmail = "old@example.org";
     sheet->openErrorReportForm();
     EXPECT_TRUE(window.formVisible);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/internetRequest.h"
 #include "host/linuxHostServices.h"
 #include "host/sheetWindow.h"
 
@@ -52,6 +53,7 @@ class CsheetTestServices : public ClinuxHostServices {
     int makeHTTPrequestAndRunScript(Cstring const& path, bool report, int type, char const* extra) override {
         requests.push_back(std::string(path.c_str()) + " type=" + std::to_string(type));
         if (realRequests) return ClinuxHostServices::makeHTTPrequestAndRunScript(path, report, type, extra);
+        internetConnect.reach = requestReach; // as the web layer leaves its record
         return requestResult;
     }
     CsheetWindow* makeSheetWindow(CsheetActions& a) override {
@@ -64,7 +66,8 @@ class CsheetTestServices : public ClinuxHostServices {
     std::deque<int> answers; // button indexes, first button 0
     std::vector<std::string> messages, pages, requests;
     int requestResult = 0;
-    bool realRequests = false; // requests go to the web layer (a test's own server)
+    int requestReach = SERVER_REACHED; // whether a request that failed reached its server
+    bool realRequests = false;         // requests go to the web layer (a test's own server)
     bool windowsAvailable = true;
     CrecordingSheetWindow* lastWindow = nullptr; // owned by the view that asked
     CsheetActions* actions = nullptr;

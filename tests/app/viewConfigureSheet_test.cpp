@@ -1,6 +1,11 @@
 // The view's configure sheet: opening it (twice) with the options as they are, the "Use
-// All Screens" box kept in the saver defaults with the heads-up display always off, and a
-// new fish size bringing the tanks back at that size.
+// All Screens" box kept in the saver defaults with the heads-up display always off, what its
+// close keeps kept by the ends of a run, and a new fish size bringing the tanks back at that
+// size.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <memory>
 
@@ -13,6 +18,7 @@
 #include "sheetTestSupport.h"
 #include "support/cerr.h"
 #include "support/engineHooks.h"
+#include "support/globals.h"
 #include "variables/configDialogVars.h"
 #include "world/initGlobals.h"
 #include "world/shopKeeper.h"
@@ -100,6 +106,64 @@ TEST_F(ViewConfigureSheet, UseAllScreensIsKeptAndTheHeadsUpDisplayAlwaysOff) {
         ASSERT_NE(reopened.configureSheet(), nullptr);
         EXPECT_EQ(services.lastWindow->shown.useAllScreens, before ? 0 : 1);
         reopened.closeSheet();
+    }
+}
+
+// What the sheet's close keeps (the registry and the saver defaults, together) is kept too
+// when the run ends at once with the sheet open (its display lost), and when its options
+// waited for another run that kept the data folder and has ended since, whether this run
+// then ends at once or stops before its next frame; neither while that run keeps it still.
+TEST_F(ViewConfigureSheet, AnEndKeepsWhatTheSheetsCloseKeeps) {
+    REQUIRE_OFFSCREEN();
+    makeFolders(false);
+    CsheetTestServices services;
+    enum Other { NONE, ENDS, KEEPS }; // another run that keeps the data folder
+    struct Case {
+        char const* name;
+        bool sudden;      // else a stop
+        bool closedFirst; // the sheet closed (while the other run kept the folder)
+        Other other;
+    } const cases[] = {
+        {"display lost, sheet open", true, false, NONE},
+        {"display lost, sheet open, the other run ended", true, false, ENDS},
+        {"display lost, sheet open, the other run goes on", true, false, KEEPS},
+        {"display lost, options waiting, the other run ended", true, true, ENDS},
+        {"stop, options waiting, the other run ended", false, true, ENDS},
+        {"stop, options waiting, the other run goes on", false, true, KEEPS},
+    };
+    std::string const registry = data.file("registry.txt"),
+                      defaults = config.file("velmora/saver-defaults.conf");
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(registry);
+        std::filesystem::remove(defaults);
+        int held = c.other == NONE ? -1 : open(data.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (held >= 0) ASSERT_EQ(flock(held, LOCK_EX), 0);
+        auto view = makeView(64, 36);
+        addWindow(view.get()); // as its start adds it, without an engine
+        EXPECT_EQ(dataFolderHeldElsewhere, c.other != NONE);
+        ASSERT_NE(view->configureSheet(), nullptr);
+        CrecordingSheetWindow& window = *services.lastWindow;
+        window.shown.maxFishPerTank = "40";
+        services.actions->settingChanged();
+        window.shown.useAllScreens = 1;
+        services.actions->useAllScreensClicked();
+        if (c.closedFirst) {
+            services.actions->closeClicked();
+            EXPECT_FALSE(pathExists(registry) || pathExists(defaults)) << "they wait";
+        }
+        if (c.other == ENDS) close(held);
+        if (c.sudden)
+            saveAtSuddenEnd();
+        else
+            view->stopAnimation();
+        bool kept = c.other != KEEPS;
+        EXPECT_EQ(readWholeFile(registry).find(":set maxFishPerTank 40\n") != std::string::npos, kept);
+        EXPECT_EQ(readWholeFile(defaults).find("Use All Screens=true") != std::string::npos, kept);
+        if (c.other == KEEPS) close(held);
+        view.reset();
+        freeGlobals();
+        maxFishPerTank = 70;
     }
 }
 

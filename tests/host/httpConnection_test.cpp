@@ -130,26 +130,30 @@ TEST_F(HttpConnection, RecordKeepsTheFirstFailureAndHandsRepliesOverOnce) {
     EXPECT_FALSE(internetConnect.didRequestJustFinish());
 }
 
-// Every way a request ends, blocking and polled: the failure code, the reply kept and
-// whether the platform's description became the error text.
+// Every way a request ends, blocking and polled: the failure code, the reply kept, whether
+// the platform's description became the error text, and whether the server was reached.
 TEST_F(HttpConnection, RequestOutcomes) {
     std::string refused = "http://127.0.0.1:" + std::to_string(closedPort()) + "/reply";
+    CsilentServer silent;
     struct {
         std::string address;
         int blockingCode, polledCode;
         char const* reply;
+        int reach;
     } cases[] = {
-        {server.url("reply"), 0, 0, "SCRIPT :float x 1"},
-        {server.url("hop"), 0, 0, "SCRIPT :float x 1"},
-        {server.url("missing"), HTTP_FAIL_NOT_A_SCRIPT, HTTP_FAIL_NOT_A_SCRIPT, ""},
-        {server.url("broken"), HTTP_FAIL_NOT_A_SCRIPT, HTTP_FAIL_NOT_A_SCRIPT, ""},
-        {refused, HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
-        {server.url("slow"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
-        {server.url("big"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
-        {server.url("loop"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
-        {server.url("tofile"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
-        {server.url("away"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, ""},
-        {"inquiry/inquiry.php?type=INIT&", HTTP_FAIL_CONNECTION, HTTP_FAIL_CONNECTION, ""}, // no server
+        {server.url("reply"), 0, 0, "SCRIPT :float x 1", SERVER_REACHED},
+        {server.url("hop"), 0, 0, "SCRIPT :float x 1", SERVER_REACHED},
+        {server.url("missing"), HTTP_FAIL_NOT_A_SCRIPT, HTTP_FAIL_NOT_A_SCRIPT, "", SERVER_REACHED},
+        {server.url("broken"), HTTP_FAIL_NOT_A_SCRIPT, HTTP_FAIL_NOT_A_SCRIPT, "", SERVER_REACHED},
+        {refused, HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, "", SERVER_REFUSED},
+        {server.url("slow"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, "", SERVER_TIMED_OUT},
+        {silent.base() + "reply", HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, "", SERVER_TIMED_OUT},
+        {server.url("big"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, "", SERVER_REACHED},
+        {server.url("loop"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, "", SERVER_REACHED},
+        {server.url("tofile"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, "", SERVER_REACHED},
+        {server.url("away"), HTTP_FAIL_CONNECTION, HTTP_FAIL_PLATFORM, "", SERVER_REACHED},
+        {"inquiry/inquiry.php?type=INIT&", HTTP_FAIL_CONNECTION, HTTP_FAIL_CONNECTION, "", // no server
+         SERVER_NOT_REACHED},
     };
     for (auto const& c : cases) {
         for (bool blocking : {true, false}) {
@@ -164,6 +168,7 @@ TEST_F(HttpConnection, RequestOutcomes) {
             // A polled request's platform failure brings its description for the viewer.
             EXPECT_EQ(internetConnect.errorText.empty(), code != HTTP_FAIL_PLATFORM) << c.address;
             EXPECT_EQ(internetConnect.didRequestJustFinish(), !blocking) << c.address;
+            EXPECT_EQ(internetConnect.reach, c.reach) << c.address << " blocking=" << blocking;
             internetConnect.closeConnection();
         }
     }

@@ -198,6 +198,26 @@ TEST_F(ShutDown, SavedFilesHoldOnlyWhatANewStartCanRead) {
     EXPECT_NE(readWholeFile(data.file("customVars.txt")).find("wanted"), std::string::npos);
 }
 
+// A run that must end at once saves the settings and the registry, as a stop does; in the
+// middle of a frame's update (a tank may be half built) the settings file stays as it is.
+TEST_F(ShutDown, ASuddenEndSavesAsAStopDoesButNotInTheMiddleOfAnUpdate) {
+    for (bool updating : {false, true}) {
+        SCOPED_TRACE(updating);
+        startShop();
+        std::filesystem::remove(data.file("settings.txt"));
+        std::filesystem::remove(data.file("registry.txt"));
+        maxFishPerTank = 41;
+        shop->updating = updating;
+        shop->saveForSuddenEnd();
+        EXPECT_EQ(pathExists(data.file("settings.txt")), !updating);
+        EXPECT_NE(readWholeFile(data.file("registry.txt")).find(":set maxFishPerTank 41\n"),
+                  std::string::npos);
+        shop->updating = false;
+        stopShop();
+        maxFishPerTank = 70;
+    }
+}
+
 TEST_F(ShutDown, CorruptSettingsRevertToDefaults) {
     startShop();
     revertToDefaults = 1;
