@@ -249,15 +249,7 @@ void CvelmoraView::stopAnimation() {
     logLine("prepare to delete shopKeeper");
     glContext->makeCurrent();
     setVerbose(1, "stanim");
-    // The sheet's options go with the registry the stop writes (or leaves for the run that
-    // keeps the data folder), or neither is kept.
-    if (sheetOptionsWaiting) {
-        takeDataFolderWhenFree();
-        if (dataFolderHeldElsewhere)
-            keepDataFolderHeldElsewhere();
-        else
-            keepSheetOptions();
-    }
+    keepSheetAtTheEnd();
     if (shopKeeper) {
         logLine("deleting shopkeeper?", " numDisps:", numDisplays, "  exitSaver:", exitSaver);
         // The last view to stop ends the engine even while other displays stay registered:
@@ -290,19 +282,29 @@ void CvelmoraView::stopAnimation() {
     logLine("doneStopAnim");
 }
 
+void CvelmoraView::keepSheetAtTheEnd() {
+    // An open sheet keeps what its close keeps; its window is left alone (at a sudden end its
+    // display is gone).
+    if (sheetIsOpen()) {
+        keepOptionsTheSheetChanged();
+        sheetOptionsWaiting = true;
+    }
+    if (!sheetOptionsWaiting) return;
+    // The sheet's options go with the registry the end writes (or leaves for the run that
+    // keeps the data folder), or neither is kept.
+    takeDataFolderWhenFree();
+    if (dataFolderHeldElsewhere)
+        keepDataFolderHeldElsewhere();
+    else
+        keepSheetOptions();
+}
+
 void saveAtSuddenEnd() {
     logLine("the run ends at once: saving");
     // An open sheet keeps what its close keeps, by the same rules; its window, on a display
     // that is gone, is left alone.
-    for (CvelmoraView* v : allWindows) {
-        if (!v || !(v->sheetOptionsWaiting || v->sheetIsOpen())) continue;
-        if (v->sheetIsOpen()) keepOptionsTheSheetChanged();
-        takeDataFolderWhenFree();
-        if (dataFolderHeldElsewhere)
-            keepDataFolderHeldElsewhere();
-        else
-            v->keepSheetOptions();
-    }
+    for (CvelmoraView* v : allWindows)
+        if (v) v->keepSheetAtTheEnd();
     if (shopKeeper) shopKeeper->saveForSuddenEnd();
     if (shopKeeper) leaveAtTheEnd(nullptr);
     // Where the log cannot be written, the only word of it (as at a stop).

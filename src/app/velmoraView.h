@@ -109,6 +109,9 @@ class CvelmoraView {
     // The sheet closed while another run kept the data folder: its options are kept once
     // this run takes the folder, or with the registry's changes this run leaves at its end.
     bool sheetOptionsWaiting = false;
+    // At the run's end (a stop or a lost display): what the sheet's close would keep, an open
+    // sheet's options included, is kept, or waits with the registry's changes.
+    void keepSheetAtTheEnd();
     options_sheet_settings* sheetSettings() { return optionsSheet.get(); }
     CsheetWindow* sheetWindow() { return sheet.get(); }
 

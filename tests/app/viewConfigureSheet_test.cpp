@@ -128,6 +128,8 @@ TEST_F(ViewConfigureSheet, AnEndKeepsWhatTheSheetsCloseKeeps) {
         {"display lost, sheet open, the other run ended", true, false, ENDS},
         {"display lost, sheet open, the other run goes on", true, false, KEEPS},
         {"display lost, options waiting, the other run ended", true, true, ENDS},
+        {"stop, sheet open", false, false, NONE},
+        {"stop, sheet open, the other run ended", false, false, ENDS},
         {"stop, options waiting, the other run ended", false, true, ENDS},
         {"stop, options waiting, the other run goes on", false, true, KEEPS},
     };
