@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -45,5 +46,8 @@ int main(int argc, char** argv) {
     findInstalledResources();
     installStopSignals();
     installSuddenEnds();
+    // A write past a limit on the size of files fails with the system's reason, as on a full
+    // disk, and the run goes on (a resource copy given up, a save said to have failed).
+    std::signal(SIGXFSZ, SIG_IGN);
     return runHost(options, argc, argv);
 }

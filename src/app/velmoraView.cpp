@@ -118,8 +118,12 @@ CvelmoraView::CvelmoraView(CviewRect frame, CglContext* context, bool isPreview)
     // A missing copy, or one of another build's resources, is replaced by the installed tree.
     if (!globalsFailed && dataFolderReadOnly.empty() &&
         (!fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str()) ||
-         OS::installedResourcesChanged()))
+         OS::installedResourcesChanged())) {
         OS::copyResourcesFromInstall();
+        // A copy that could not be made leaves the run on the installed resources, whose
+        // version is the program's own: the settings are read as the version it then has.
+        if (!resourceCopyGivenUp.empty()) checkResourceVersion();
+    }
     logLine("installDir", installDir);
     logLine("sPreview=", int(isPreview), " _preview(actual)=", int(preview));
     CsaverDefaults defaults;

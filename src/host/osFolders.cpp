@@ -1,7 +1,4 @@
 // Folders, the registry file and the installed resources.
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,35 +33,6 @@ std::string readStamp(fs::path const& path) {
     return line;
 }
 
-// Copies one file; "" when done, else the system's reason. Written by hand: the library's
-// copy reports a write that fails part way (a full disk) as a bare input/output error.
-std::string copyFile(fs::path const& from, fs::path const& to) {
-    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return std::strerror(errno);
-    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        std::string why = std::strerror(errno);
-        close(in);
-        return why;
-    }
-    std::string why;
-    char buffer[65536];
-    while (why.empty()) {
-        ssize_t n = read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) why = std::strerror(errno);
-        if (n <= 0) break;
-        for (ssize_t done = 0; done < n && why.empty();) {
-            ssize_t w = write(out, buffer + done, size_t(n - done));
-            if (w < 0 && errno != EINTR) why = std::strerror(errno);
-            if (w > 0) done += w;
-        }
-    }
-    if (close(out) != 0 && why.empty()) why = std::strerror(errno);
-    close(in);
-    return why;
-}
-
 // Copies the folder from into to (made), what it holds with it; "" when done, else the
 // first piece that failed and the system's reason.
 std::string copyTree(fs::path const& from, fs::path const& to) {
@@ -79,7 +47,7 @@ std::string copyTree(fs::path const& from, fs::path const& to) {
         if (it->is_directory(error))
             fs::create_directory(into, error);
         else if (it->is_regular_file(error))
-            why = copyFile(it->path(), into);
+            why = copyResourceFile(it->path().c_str(), into.c_str());
         if (error) why = error.message();
         if (!why.empty()) return into.string() + ": " + why;
     }
@@ -169,8 +137,9 @@ int CDtoDirectory(char const* folder) {
 
 void copyResourcesFromInstall() {
     masterLine("COPY RESOURCES FROM INSTALL");
-    if (!dataFolderReadOnly.empty()) return; // the engine reads the install folder itself
-    if (installDir.empty()) return;          // the start fails already, naming where it looked
+    // The engine reads the install folder itself.
+    if (!dataFolderReadOnly.empty() || !resourceCopyGivenUp.empty()) return;
+    if (installDir.empty()) return; // the start fails already, naming where it looked
     if (installDir.size() < 11 || appDataDir.size() < 11) {
         // Too short a folder name is never trusted with a removal: nothing is copied. Without
         // a copy from before, the start cannot go on, and says why.
@@ -195,7 +164,7 @@ void copyResourcesFromInstall() {
     fs::remove_all(target, error);
     fs::create_directories(target, error);
     if (workingInCopy && chdir(target.c_str()) != 0) masterLine("couldn't enter the new copy");
-    bool copied = true;
+    bool copied = true, pieceMissing = false;
     Cstring failure; // the first piece that could not be written, with the system's reason
     if (error) failure = Cstring("\"") + target.c_str() + "\" could not be made: " + error.message().c_str();
     for (char const* name : {"global", "species", "tanks"}) {
@@ -208,6 +177,7 @@ void copyResourcesFromInstall() {
             failure =
                 Cstring("copying \"") + name + "\" into \"" + target.c_str() + "/\" failed: " + why.c_str();
         copied = false;
+        pieceMissing = pieceMissing || why == "not installed";
     }
     // The stamp says which tree the copy is; a failed copy keeps none, so it is tried again.
     // The components record goes with the tree: without it every later start would take the
@@ -215,12 +185,16 @@ void copyResourcesFromInstall() {
     for (char const* record : {kResourceStamp, kComponentsRecord}) {
         fs::path from = fs::path(installDir.c_str()) / record;
         if (!copied || !fs::exists(from, error)) continue;
-        std::string why = copyFile(from, target / record);
+        std::string why = copyResourceFile(from.c_str(), (target / record).c_str());
         if (!why.empty() && failure.empty())
             failure =
                 Cstring("copying \"") + record + "\" into \"" + target.c_str() + "/\" failed: " + why.c_str();
     }
-    if (!failure.empty() || !fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str())) {
+    if (!failure.empty() && !pieceMissing) {
+        // The copy could not be written (a full disk): the run goes on from the install folder.
+        giveUpResourceCopy(failure, target.c_str());
+    } else if (!failure.empty() ||
+               !fileExists((appDataDir + "Resources/global/arrays/noise50.chan").c_str())) {
         masterLine("moveit! ", installDir + " -> " + appDataDir + "Resources/");
         // Where the copy failed and why (a full disk), not the first resource found missing.
         Cstring message = "couldn't locate resources!";
@@ -245,7 +219,7 @@ bool installedResourcesChanged() {
 }
 
 Cstring resourceFolder() {
-    return dataFolderReadOnly.empty() ? appDataDir + "Resources/" : installDir;
+    return dataFolderReadOnly.empty() && resourceCopyGivenUp.empty() ? appDataDir + "Resources/" : installDir;
 }
 
 int loadDownloadedComponents() {

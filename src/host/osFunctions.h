@@ -36,7 +36,9 @@ int CDtoDirectory(char const* folder);
 // "tanks" folders. Does nothing unless both folders are known (11 characters or more; an
 // unknown install folder is no error here: the start fails on it already);
 // records the error exit "couldn't locate resources!" when the copy lacks its noise table
-// or a piece the install folder has could not be written (with the folder and the reason).
+// or the install folder lacks a piece. A copy that cannot be written (a full disk) is given
+// up for the run, which reads the install folder's resources (giveUpResourceCopy); nothing
+// is copied once it was, nor over a data folder that is only read.
 void copyResourcesFromInstall();
 // The stamp the build writes over the installed resource tree (a hash of its files).
 constexpr char const* kResourceStamp = "resources.stamp";
@@ -46,7 +48,7 @@ constexpr char const* kComponentsRecord = "downloadedComponents.txt";
 // (a copy from another build, or one that never finished).
 bool installedResourcesChanged();
 // The folder the engine reads its resources from, ending in "/": the data folder's copy, or
-// the install folder itself where the data folder cannot be written.
+// the install folder itself where the data folder or the copy cannot be written.
 Cstring resourceFolder();
 // Runs the resource folder's "downloadedComponents.txt" into the root of the tree; 0.
 int loadDownloadedComponents();

@@ -7,6 +7,7 @@ Cstring systemDirectory;
 char directorySlash = '/';
 Cstring dataFolderReadOnly;
 bool dataFolderHeldElsewhere = false;
+Cstring resourceCopyGivenUp;
 
 uint8_t settingsFileError = 0;
 uint8_t allowFixSettings = 1;

@@ -17,6 +17,10 @@ extern Cstring dataFolderReadOnly;
 // Set while dataFolderReadOnly says so because another run of the program keeps the folder:
 // this run takes it once it is free (world/dataFolderRun.h).
 extern bool dataFolderHeldElsewhere;
+// Why the data folder's resource copy could not be made or renewed in this run (a full disk);
+// empty while it could. The run then reads the install folder's resources, as over a
+// read-only folder, and keeps its data folder otherwise (support/resourceCopy.h).
+extern Cstring resourceCopyGivenUp;
 
 // Set by the shop keeper when the settings file could not be read; read by showError.
 extern uint8_t settingsFileError;

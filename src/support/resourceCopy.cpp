@@ -1,7 +1,11 @@
 #include "support/resourceCopy.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -94,6 +98,7 @@ void logRenewal(Cstring const& copy, char const* why) {
 // kept first); "" when done, else the system's reason.
 std::string copyAgain(Cstring const& copy, Cstring const& installed, char const* why) {
     if (!mayWriteDataFolder()) return "the data folder is not this run's to write";
+    if (!resourceCopyGivenUp.empty()) return std::string(); // the installed file is read in its place
     if (writeRefused(copy.c_str(), false)) return "it leads into the install folder";
     keepChangedCopyFile(copy.c_str());
     std::error_code error;
@@ -101,12 +106,17 @@ std::string copyAgain(Cstring const& copy, Cstring const& installed, char const*
     fs::remove_all(target, error);
     std::string removeFailed = error ? error.message() : std::string();
     fs::create_directories(target.parent_path(), error);
-    fs::copy_file(installed.c_str(), target, fs::copy_options::overwrite_existing, error);
-    if (error) {
+    std::string failed = error ? error.message() : copyResourceFile(installed.c_str(), copy.c_str());
+    if (!failed.empty()) {
         // What stood in the way says more than the copy that then failed.
-        std::string reason = removeFailed.empty() ? error.message() : removeFailed;
+        std::string reason = removeFailed.empty() ? failed : removeFailed;
         VTRACE(1, "resource copy: " << copy << " could not be copied again: " << reason.c_str());
-        return reason;
+        // A file that cannot be written (a full disk) gives the copy up: the run reads the
+        // installed file in its place. One that cannot be replaced (locked) is named.
+        if (!removeFailed.empty() || !std::ifstream(installed.c_str()).good()) return reason;
+        giveUpResourceCopy(
+            Cstring("copying \"") + installed + "\" to \"" + copy + "\" failed: " + reason.c_str(), copy);
+        return std::string();
     }
     logRenewal(copy, why);
     return std::string();
@@ -148,6 +158,52 @@ void askForResourceCopyBack() {
     if (engineHooks.restoreResourceTree == nullptr) return;
     engineHooks.restoreResourceTree();
     resourceCopyAskedBack = 1;
+}
+
+std::string copyResourceFile(char const* from, char const* to) {
+    int in = open(from, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return std::strerror(errno);
+    int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        std::string why = std::strerror(errno);
+        close(in);
+        return why;
+    }
+    std::string why;
+    char buffer[65536];
+    while (why.empty()) {
+        ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) why = std::strerror(errno);
+        if (n <= 0) break;
+        for (ssize_t done = 0; done < n && why.empty();) {
+            ssize_t w = write(out, buffer + done, size_t(n - done));
+            if (w < 0 && errno != EINTR) why = std::strerror(errno);
+            if (w > 0) done += w;
+        }
+    }
+    if (close(out) != 0 && why.empty()) why = std::strerror(errno);
+    close(in);
+    return why;
+}
+
+void giveUpResourceCopy(Cstring const& why, Cstring const& made) {
+    if (!resourceCopyGivenUp.empty() || appDataDir.empty() || installDir.empty()) return;
+    fs::path copy = fs::path(appDataDir.c_str()) / "Resources";
+    std::error_code error;
+    bool workingInCopy = fs::equivalent(fs::current_path(error), copy, error);
+    // Only ever what lies in the copy: never the kept edits beside it, nor the user's files.
+    std::string part;
+    if (made == appDataDir + "Resources" || partOfCopy(made.c_str(), part))
+        fs::remove_all(made.c_str(), error);
+    if (workingInCopy && chdir(installDir.c_str()) != 0) VTRACE(1, "couldn't enter the install folder");
+    resourceCopyGivenUp = why;
+    Cstring said = Cstring("the resource copy in \"") + appDataDir + "Resources/\" could not be written (" +
+                   why + "): this run reads the installed resources in \"" + installDir +
+                   "\" and keeps its settings as always; the next start with room for it makes the copy";
+    VTRACE(1, said);
+    if (masterOut.is_open()) masterOut << said << std::endl;
+    std::fprintf(stderr, "velmora: %s\n", said.c_str());
 }
 
 void mendResourceCopyFile(char const* path) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "support/cerr.h"
@@ -30,6 +31,16 @@ Cstring installedResource(char const* path);
 Cstring resourceCopyIdentity();
 // Asks for the whole copy back from the install folder (the engine's hook) and notes it.
 void askForResourceCopyBack();
+// Copies the file from into to (made, or emptied first); "" when done, else the system's
+// reason. Written by hand: the library's copy reports a write that fails part way (a full
+// disk, a file too large) as a bare input/output error.
+std::string copyResourceFile(char const* from, char const* to);
+// The copy could not be written (why: which piece, the system's reason): what this run made
+// of it goes (made: the whole copy's folder, or the one file being written), and for the rest
+// of the run the engine reads the install folder's resources (resourceCopyGivenUp, the
+// working folder moved there when it was the copy). stderr and the log say so once. The data
+// folder's own files stay the run's to read and save; the next start makes the copy again.
+void giveUpResourceCopy(Cstring const& why, Cstring const& made);
 
 // Called by the file layer before it looks at a file for reading (path expanded): a file
 // of a whole copy that is missing, no plain file or empty where the installed one is not,

@@ -67,21 +67,6 @@ void settleMachineID() {
     masterLine("mid=", machineID);
 }
 
-void checkResourceVersion() {
-    intrinsicVersion = kIntrinsicVersion;
-    OS::loadDownloadedComponents();
-    if (modules.empty()) resourcesVersion = 0;
-    needsAnUpdate = 0;
-    if (intrinsicVersion < resourcesVersion) {
-        masterLine("intrinsicVersion < resourcesVersion");
-        OS::copyResourcesFromInstall();
-        needsAnUpdate = 1;
-    } else if (intrinsicVersion > resourcesVersion) {
-        masterLine("intrinsicVersion > resourcesVersion");
-        needsAnUpdate = 1;
-    }
-}
-
 void addFailure(Cstring const& why) {
     globalsFailure += Cstring(globalsFailure.empty() ? "" : "; ") + why;
 }
@@ -112,6 +97,21 @@ void settleLanguage() {
 
 int compileDate = buildDate();
 
+void checkResourceVersion() {
+    intrinsicVersion = kIntrinsicVersion;
+    OS::loadDownloadedComponents();
+    if (modules.empty()) resourcesVersion = 0;
+    needsAnUpdate = 0;
+    if (intrinsicVersion < resourcesVersion) {
+        masterLine("intrinsicVersion < resourcesVersion");
+        OS::copyResourcesFromInstall();
+        needsAnUpdate = 1;
+    } else if (intrinsicVersion > resourcesVersion) {
+        masterLine("intrinsicVersion > resourcesVersion");
+        needsAnUpdate = 1;
+    }
+}
+
 int initGlobals() {
     if (globalVariablesDir) return 0;
     auto* root = new CregistryHolderVar;
@@ -123,6 +123,7 @@ int initGlobals() {
     int failures = OS::getInstallDir(installDir, &globalsFailure);
     masterLine("installDir:", installDir);
     dataFolderReadOnly = "";
+    resourceCopyGivenUp = "";
     fetchAppDataDir(appDataDir);
     if (appDataDir.empty()) {
         // Nothing is read or written without a data folder of the user's own.

@@ -33,6 +33,10 @@ int initGlobals();
 extern Cstring globalsFailure;
 // How long a start waits for a run that stops (its marker names its closing) to save.
 constexpr int kClosingRunWaitMs = 5000;
+// Reads which resources the resource folder holds (OS::loadDownloadedComponents) against the
+// program's own version: needsAnUpdate, and the copy made again when it is the newer. Again
+// when the run turns to the install folder's resources, which are the program's version.
+void checkResourceVersion();
 // Deletes the root and the crash marker; the tree must not be used afterwards.
 void freeGlobals();
 

@@ -11,15 +11,19 @@
 #include <signal.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -137,6 +141,7 @@ TEST_F(HostLoop, TheDescriptionsBoxesAndSlidersHoldForTheirRunOnly) {
 }
 
 bool shell(std::string const& line);
+size_t countOf(std::string const& text, std::string const& what);
 
 // A saved tank that cannot be built ends the start; the next start reads the settings again
 // (the end may have come of something else), and when it ends the same way they are set aside
@@ -239,6 +244,7 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         Damage damage;
         bool installedToo;
         char const* alsoDamaged = nullptr; // a second file of the copy, damaged the same way
+        long sizeLimit = 0;                // a start first whose files cannot grow this large (a full disk)
     } const rows[] = {
         // First: no start of this test has read the material yet.
         {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL_AFTER_READS, false},
@@ -248,6 +254,8 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         {"tanks/wabi_sabi/wabi_sabi.tank", DELETED, false},
         {"species/backdrop_image/arrays/backdrop.sgi", CUT_500, false},
         {"species/backdrop_image/arrays/backdrop.sgi", HUGE_HEADER, false},
+        {"species/backdrop_image/arrays/backdrop.sgi", CUT_500, false, nullptr, 250000},
+        {"species/backdrop_image/arrays/backdrop.sgi", DELETED, false, nullptr, 250000},
         {"species/neon_tetra/neon_tetra.spec", CUT_300, false}, // inside a quoted text
         {"species/rock_boulder/rock_boulder.geo", CUT_500, false},
         {"species/std_fish/arrays/swimCycle.image", CUT_500, false},
@@ -373,6 +381,17 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
             for (int i = 0; i < 5000; i++)
                 noteResourceRead(
                     data.file(("Resources/species/read_earlier/" + std::to_string(i)).c_str()).c_str());
+        }
+        // A file that cannot be copied again for want of room leaves the start on the installed
+        // resources, with nothing half written; the next start renews it.
+        if (row.sizeLimit) {
+            std::string said = data.file("limited.err");
+            EXPECT_TRUE(shell("prlimit --fsize=" + std::to_string(row.sizeLimit) +
+                              " " VELMORA_PROGRAM " --headless 400x225 --frames 20 --screenshot '" +
+                              data.file("shot.png") + "' 2>'" + said + "'"));
+            EXPECT_EQ(pictureShown(readPng(data.file("shot.png"))), "the tank");
+            EXPECT_FALSE(pathExists(copy));
+            EXPECT_EQ(countOf(readWholeFile(said), "could not be written"), 1u) << readWholeFile(said);
         }
         int runsBefore = numRuns; // none in a new folder: the count goes on from the last start here
         int status = 0;
@@ -839,8 +858,9 @@ TEST_F(HostLoop, SettingsThatCannotBeSavedStopNoStart) {
 }
 
 // The data folder of a first start: a new one saves what the run did (there are no settings
-// of an earlier version to keep), a full disk names the folder and why, and a relative
-// XDG_DATA_HOME is passed over for the home's.
+// of an earlier version to keep), a full disk leaves the run on the installed resources and
+// says where the copy failed and why, and a relative XDG_DATA_HOME is passed over for the
+// home's.
 TEST_F(HostLoop, TheFirstStartInEachDataFolder) {
     REQUIRE_OFFSCREEN();
     useStagedResources();
@@ -853,7 +873,7 @@ TEST_F(HostLoop, TheFirstStartInEachDataFolder) {
         rlim_t fileSizeLimit;                // of the first start; 0 none
         std::string folder;                  // the data folder the start uses
         int status;
-        std::vector<std::string> said; // in the message
+        std::vector<std::string> said; // in the message or the log
     } const cases[] = {
         {"a new data folder", [] {}, [] {}, 0, data.path(), 0, {}},
         {"a full disk",
@@ -861,9 +881,9 @@ TEST_F(HostLoop, TheFirstStartInEachDataFolder) {
          [] {},
          100000,
          data.path(),
-         1,
-         {"couldn't locate resources! (copying \"global\" into \"" + data.path() + "Resources/\" failed: ",
-          "File too large"}},
+         0,
+         {"could not be written (copying \"global\" into \"" + data.path() + "Resources/\" failed: ",
+          "File too large", "this run reads the installed resources"}},
         {"a relative XDG_DATA_HOME",
          [&] {
              unsetenv("VELMORA_DATA_DIR");
@@ -903,9 +923,10 @@ TEST_F(HostLoop, TheFirstStartInEachDataFolder) {
         std::filesystem::remove_all(relative);
         int status = start(c, c.fileSizeLimit);
         EXPECT_EQ(status, c.status) << exitMsg.c_str();
+        std::string said = exitMsg.c_str() + readWholeFile(c.folder + "masterout.txt");
         for (std::string const& words : c.said)
-            EXPECT_NE(std::string(exitMsg.c_str()).find(words), std::string::npos) << words << " in\n"
-                                                                                   << exitMsg.c_str();
+            EXPECT_NE(said.find(words), std::string::npos) << words << " in\n" << said;
+        EXPECT_EQ(pathExists(c.folder + "Resources"), c.fileSizeLimit == 0) << "no half-made copy is left";
         EXPECT_FALSE(pathExists(relative)) << "nothing in a relative folder";
         if (status == 0)
             EXPECT_NE(readWholeFile(c.folder + "settings.txt").find("latentTanks"), std::string::npos)
@@ -913,8 +934,100 @@ TEST_F(HostLoop, TheFirstStartInEachDataFolder) {
         // Whatever kept the first start from its folder, the next start sets up and saves.
         EXPECT_EQ(start(c, 0), 0) << exitMsg.c_str();
         EXPECT_TRUE(pathExists(c.folder + "settings.txt"));
+        EXPECT_TRUE(pathExists(c.folder + "Resources/resources.stamp"));
     }
     std::filesystem::remove_all(relative);
+}
+
+// A tmpfs of the given size on folder while it lives, where this process may mount one.
+class ScopedTmpfs {
+  public:
+    ScopedTmpfs(std::string const& folder, char const* size) : folder(folder) {
+        mounted = mount("tmpfs", folder.c_str(), "tmpfs", 0, size) == 0;
+        if (!mounted) why = std::strerror(errno);
+    }
+    ~ScopedTmpfs() {
+        if (mounted) umount2(folder.c_str(), MNT_DETACH);
+    }
+    bool mounted = false;
+    std::string why;
+
+  private:
+    std::string folder;
+};
+
+// This process holds the capability to mount file systems.
+bool mayMount() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2] = {};
+    return syscall(SYS_capget, &header, caps) == 0 && (caps[0].effective & (1u << CAP_SYS_ADMIN)) != 0;
+}
+
+// A resource copy that cannot be written (a full file system, a limit on the size of files)
+// stops no start: the run draws from the installed resources, leaves nothing of the copy,
+// says so once, and reads and saves the user's files as any run does, the kept edits of the
+// copy untouched. The next start with room for it makes the copy. Each start is a process of
+// its own, as a user's is.
+TEST_F(HostLoop, AResourceCopyThatCannotBeWrittenLeavesTheRunOnTheInstalledResources) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    TempDir small, out;
+    struct Case {
+        char const* condition;
+        bool tmpfs;        // the data folder on a small file system of its own, filled
+        char const* limit; // what the first start runs under
+    } const cases[] = {
+        {"a full file system", true, ""},
+        {"a limit on the size of files", false, "prlimit --fsize=200000 "},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.condition);
+        std::string folder = c.tmpfs ? small.path() + "data/" : data.path();
+        std::unique_ptr<ScopedTmpfs> mounted;
+        if (c.tmpfs && !(mounted = std::make_unique<ScopedTmpfs>(small.path(), "size=16m"))->mounted) {
+            char const* ci = std::getenv("CI");
+            if (ci && *ci && mayMount()) ADD_FAILURE() << "no tmpfs could be mounted: " << mounted->why;
+            std::printf("[ NOTE     ] %s cannot be made here: no tmpfs can be mounted (%s)\n", c.condition,
+                        mounted->why.c_str());
+            continue;
+        }
+        std::filesystem::create_directories(folder + "Resources.edited");
+        writeWholeFile(folder + "Resources.edited/mine.txt", "an edit kept");
+        writeWholeFile(folder + "settings.txt", ":set masterVolume 0.37\n:set autoFeedSeconds 123\n");
+        writeWholeFile(folder + "registry.txt", ":set maxFishPerTank 23\n:set fsSz 1.3\n");
+        struct statvfs room = {};
+        if (c.tmpfs && statvfs(small.path().c_str(), &room) == 0) { // 4 MB left, less than the copy takes
+            std::ofstream filler(small.file("filler"), std::ios::binary);
+            std::string block(1 << 20, 'x');
+            for (auto left = long(room.f_bavail * room.f_frsize) - (4l << 20); left > 0 && filler;
+                 left -= 1 << 20)
+                filler.write(block.data(), std::min<long>(left, 1 << 20));
+        }
+        setenv("VELMORA_DATA_DIR", folder.c_str(), 1);
+        auto start = [&](std::string const& limit) {
+            return shell(limit + VELMORA_PROGRAM " --headless 160x90 --frames 20 --screenshot '" +
+                         out.file("shot.png") + "' 2>'" + out.file("said.txt") + "'");
+        };
+        EXPECT_TRUE(start(c.limit)) << readWholeFile(out.file("said.txt"));
+        EXPECT_EQ(pictureShown(readPng(out.file("shot.png"))), "the tank");
+        EXPECT_FALSE(pathExists(folder + "Resources")) << "nothing of the copy is left";
+        EXPECT_EQ(readWholeFile(folder + "Resources.edited/mine.txt"), "an edit kept");
+        std::string said = readWholeFile(out.file("said.txt"));
+        EXPECT_EQ(countOf(said, "could not be written"), 1u) << said;
+        EXPECT_EQ(countOf(readWholeFile(folder + "masterout.txt"), "could not be written"), 1u);
+        for (char const* kept : {"masterVolume 0.37", "autoFeedSeconds 123", "latentTanks"})
+            EXPECT_NE(readWholeFile(folder + "settings.txt").find(kept), std::string::npos) << kept;
+        for (char const* kept : {"maxFishPerTank 23", "fsSz 1.3", ":set runs 1"})
+            EXPECT_NE(readWholeFile(folder + "registry.txt").find(kept), std::string::npos) << kept;
+        for (auto const& entry : std::filesystem::directory_iterator(folder))
+            EXPECT_EQ(entry.path().string().find(".damaged"), std::string::npos) << entry.path();
+
+        std::filesystem::remove(small.file("filler"));
+        EXPECT_TRUE(start("")) << readWholeFile(out.file("said.txt"));
+        EXPECT_TRUE(pathExists(folder + "Resources/resources.stamp")) << "the next start makes the copy";
+        EXPECT_EQ(readWholeFile(out.file("said.txt")).find("could not be written"), std::string::npos);
+        EXPECT_NE(readWholeFile(folder + "settings.txt").find("masterVolume 0.37"), std::string::npos);
+    }
 }
 
 // A user with no home anywhere (no $HOME, no entry in the password database) is told which
