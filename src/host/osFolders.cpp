@@ -160,7 +160,12 @@ void copyResourcesFromInstall() {
     std::error_code error;
     // The engine works in the copy: it goes on in the new one.
     bool workingInCopy = fs::equivalent(fs::current_path(error), target, error);
-    keepChangedCopyFiles(); // what was changed in a whole copy outlives it
+    // What was changed in a whole copy outlives it; where it cannot be kept (a full disk) the
+    // copy stays as it is, and the run reads the install folder.
+    if (!keepChangedCopyFiles()) {
+        giveUpResourceCopy("changed files of the copy could not be kept before it was made again", Cstring());
+        return;
+    }
     fs::remove_all(target, error);
     fs::create_directories(target, error);
     if (workingInCopy && chdir(target.c_str()) != 0) masterLine("couldn't enter the new copy");

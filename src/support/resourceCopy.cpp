@@ -100,7 +100,13 @@ std::string copyAgain(Cstring const& copy, Cstring const& installed, char const*
     if (!mayWriteDataFolder()) return "the data folder is not this run's to write";
     if (!resourceCopyGivenUp.empty()) return std::string(); // the installed file is read in its place
     if (writeRefused(copy.c_str(), false)) return "it leads into the install folder";
-    keepChangedCopyFile(copy.c_str());
+    // An edit that cannot be kept (a full disk) stays where it is: the run reads the installed
+    // file in its place.
+    if (!keepChangedCopyFile(copy.c_str())) {
+        giveUpResourceCopy(
+            Cstring("the changed file \"") + copy + "\" could not be kept before it was replaced", Cstring());
+        return std::string();
+    }
     std::error_code error;
     fs::path target(copy.c_str());
     fs::remove_all(target, error);
@@ -231,8 +237,8 @@ bool dropFileNotInstalled(char const* path) {
     for (char const* folder : {"global/", "species/", "tanks/"})
         copiedFolder = copiedFolder || part.compare(0, std::strlen(folder), folder) == 0;
     if (copiedFolder && lstat((installDir + part.c_str()).c_str(), &st) == 0) return false;
-    if (!mayWriteDataFolder() || writeRefused(copy.c_str(), false)) return false;
-    keepChangedCopyFile(copy.c_str());
+    if (!mayWriteDataFolder() || writeRefused(copy.c_str(), false) || !keepChangedCopyFile(copy.c_str()))
+        return false;
     std::error_code error;
     fs::remove_all(copy.c_str(), error);
     if (error) {
@@ -462,30 +468,40 @@ fs::path keptName(std::string const& part, char const* copy) {
 }
 } // namespace
 
-void keepChangedCopyFile(char const* copyPath) {
+bool keepChangedCopyFile(char const* copyPath) {
     std::string part;
     Cstring copy = copyFileOf(copyPath, part);
-    if (copy.empty() || !mayWriteDataFolder() || !copyIsWhole() || plainFileSize(copy.c_str()) <= 0) return;
+    if (copy.empty() || !mayWriteDataFolder() || !copyIsWhole() || plainFileSize(copy.c_str()) <= 0)
+        return true;
     struct stat st;
-    if (lstat(copy.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    if (lstat(copy.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return true;
     Cstring installed = installDir + part.c_str();
-    if (sameBytes(copy.c_str(), installed.c_str())) return;
+    if (sameBytes(copy.c_str(), installed.c_str())) return true;
     fs::path kept = keptName(part, copy.c_str());
-    if (kept.empty()) return;
+    if (kept.empty()) return true;
+    // Moved: it goes from the copy next anyway, and a move needs no room (nor that the file can
+    // be read). One that cannot be moved (locked) is copied.
     std::error_code error;
     fs::create_directories(kept.parent_path(), error);
-    if (!error) fs::copy_file(copy.c_str(), kept, error);
+    std::string failed = error ? error.message() : std::string();
+    if (failed.empty()) fs::rename(copy.c_str(), kept, error);
+    if (failed.empty() && error) {
+        failed = copyResourceFile(copy.c_str(), kept.c_str());
+        if (!failed.empty()) fs::remove(kept, error); // no half of it stands for the edit
+    }
     Cstring said = Cstring("resource copy: ") + copy + " differs from the installed file: " +
-                   (error ? Cstring("it could not be kept: ") + error.message().c_str()
-                          : Cstring("kept as ") + kept.c_str());
+                   (!failed.empty() ? Cstring("it could not be kept (") + failed.c_str() + "), so it stays"
+                                    : Cstring("kept as ") + kept.c_str());
     VTRACE(1, said);
     if (masterOut.is_open()) masterOut << said << std::endl;
+    return failed.empty();
 }
 
-void keepChangedCopyFiles() {
-    if (!mayWriteDataFolder() || !copyIsWhole()) return;
+bool keepChangedCopyFiles() {
+    if (!mayWriteDataFolder() || !copyIsWhole()) return true;
     fs::path copy = fs::path(appDataDir.c_str()) / "Resources";
     std::error_code error;
+    std::vector<std::string> files; // listed first: each is moved out of the copy
     for (fs::recursive_directory_iterator it(copy, error), end; !error && it != end; it.increment(error)) {
         std::error_code kind;
         if (!it->is_regular_file(kind) || it->is_symlink(kind)) continue;
@@ -493,6 +509,10 @@ void keepChangedCopyFiles() {
         // The copy's own records say which tree it is; a downloaded package is no edit.
         if (part == "resources.stamp" || part == "downloadedComponents.txt" || part == "VL_update.vli")
             continue;
-        keepChangedCopyFile(it->path().c_str());
+        files.push_back(it->path().string());
     }
+    bool kept = true;
+    for (std::string const& file : files)
+        kept = keepChangedCopyFile(file.c_str()) && kept;
+    return kept;
 }

@@ -139,13 +139,14 @@ void renewRunningScriptFile(bool processEnds);
 // the copy's file was replaced or removed.
 bool renewCopyFile(char const* path, char const* why);
 // A file of the copy that differs from the installed one and is about to be replaced or
-// removed is kept first in "Resources.edited/" of the data folder, at the same place (or
+// removed is kept first (moved) in "Resources.edited/" of the data folder, at the same place (or
 // with ".2", ".3" and so on added when an earlier one is kept there), and the log says so.
-// Only for a whole copy (another version's files differ for that alone).
-void keepChangedCopyFile(char const* copyPath);
+// Only for a whole copy (another version's files differ for that alone). false when a changed
+// file could not be kept (a full disk): it is then neither replaced nor removed.
+bool keepChangedCopyFile(char const* copyPath);
 // The same for every file of a whole copy that differs from the installed tree, before the
-// copy is made again whole.
-void keepChangedCopyFiles();
+// copy is made again whole; false when any could not be kept.
+bool keepChangedCopyFiles();
 
 // One attempt at a load: the files of the copy that the file layer opens while it lasts.
 class CcopyLoad {

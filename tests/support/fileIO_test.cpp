@@ -333,6 +333,16 @@ TEST_F(Files, ChangedFilesOfTheCopyAreKeptUnderFreeNames) {
         if (row.keptAs) EXPECT_EQ(readWholeFile(kept + row.keptAs), row.text) << row.text;
     }
     EXPECT_FALSE(pathExists(kept + ".4"));
+    // Where an edit cannot be kept (no room: here no folder for it), it is neither replaced
+    // nor removed, and the run reads the installed file in its place.
+    std::filesystem::remove_all(data.file("Resources.edited"));
+    writeWholeFile(data.file("Resources.edited"), "in the way");
+    writeWholeFile(copy, "edited");
+    EXPECT_FALSE(keepChangedCopyFile(copy.c_str()));
+    renewCopyFile(copy.c_str(), "fails to load");
+    EXPECT_EQ(readWholeFile(copy), "edited");
+    EXPECT_FALSE(resourceCopyGivenUp.empty()) << "the installed file is read in its place";
+    resourceCopyGivenUp = "";
     installDir = savedInstall;
 }
 
