@@ -217,13 +217,20 @@ void mendResourceCopyFile(char const* path) {
     Cstring copy = copyFileOf(path, part);
     if (copy.empty()) return;
     long size = plainFileSize(copy.c_str());
-    if (size > 0) return; // the usual case: one look
+    bool unreadable = size > 0 && access(copy.c_str(), R_OK) != 0;
+    if (size > 0 && !unreadable) return; // the usual case
     Cstring installed = installedResource(copy.c_str());
     if (installed.empty() || plainFileSize(installed.c_str()) <= 0) return;
+    // A file that cannot be read gives way only to one that can.
+    if (unreadable && access(installed.c_str(), R_OK) != 0) return;
     struct stat st;
     bool there = lstat(copy.c_str(), &st) == 0;
     // One that cannot be written fails its load, which names it.
-    copyAgain(copy, installed, !there ? "is missing" : size < 0 ? "is no plain file" : "is empty");
+    copyAgain(copy, installed,
+              !there       ? "is missing"
+              : size < 0   ? "is no plain file"
+              : unreadable ? "cannot be read"
+                           : "is empty");
 }
 
 bool dropFileNotInstalled(char const* path) {

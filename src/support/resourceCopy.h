@@ -2,7 +2,7 @@
 //
 // The engine reads its resources from the copy. A file of the copy that is damaged is
 // copied again from the install folder, file by file, in the same start: one that is
-// missing, no plain file or empty where the installed one is not, as soon as the file
+// missing, no plain file, empty or unreadable where the installed one is not, as soon as the file
 // layer looks for it; one that fails to load, by the load itself (loadRenewingCopy). Only
 // a whole copy (its stamp the install folder's) is mended: another version of the copy is
 // replaced whole at start-up.
@@ -43,8 +43,8 @@ std::string copyResourceFile(char const* from, char const* to);
 void giveUpResourceCopy(Cstring const& why, Cstring const& made);
 
 // Called by the file layer before it looks at a file for reading (path expanded): a file
-// of a whole copy that is missing, no plain file or empty where the installed one is not,
-// is copied again first.
+// of a whole copy that is missing, no plain file, empty or unreadable where the installed
+// one is not, is copied again first.
 void mendResourceCopyFile(char const* path);
 // Called by the file layer for each file it opens for reading (path expanded).
 void noteResourceRead(char const* path);

@@ -433,6 +433,8 @@ class CshopKeeper : public CdirectoryVar {
     uint8_t settingsSaveRequested = 0;
     uint8_t dontSaveUnderAnyCircumstances = 0;
     uint8_t saveFailureTold = 0; // the message page said the settings are not saved
+    // The species whose saved things this run could not make, each said once.
+    std::vector<Cstring> missingSpeciesTold;
     int secondsUntilSequenceRotate = 0;
     float refreshRateFactor = 1.0f;
     int refreshesSinceDisplay = 0;

@@ -31,6 +31,10 @@ Ctank::Ctank(CshopKeeper* owner) : shop(owner) {
     thingList = addDirectory("thingList", 1);
     thingList->setSave(1);
     thingList->setInvisibleSave();
+    unmadeThings = addDirectory("unmadeThings", 1);
+    unmadeThings->setSave(1);
+    unmadeThings->setInvisibleSave();
+    unmadeThings->setFlag(VAR_SAVE_ALL_CHILDREN, true);
     allProximities = addDirectory("allProximities", 1);
     schoolManager = addDirectory("schoolManager", 1);
     schoolManager->setSave(1);

@@ -113,8 +113,12 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     // ---- population (tankPopulation.cpp)
     // Runs the definition "tanks/NAME/NAME.tank". 0 done, 1 failed.
     int loadDefinition(Cstring const& typeName);
-    // Makes a member of the species and adds it within the caps; null when refused.
-    Cvariable* addThing(Cstring const& speciesName, char const* folder);
+    // Makes a member of the species and adds it within the caps; null when refused, and then
+    // unmade (when given) says whether it was because the species could not make one.
+    Cvariable* addThing(Cstring const& speciesName, char const* folder, bool* unmade = nullptr);
+    // Keeps the saved line of a thing whose species cannot be made, with its block, to be
+    // written back when the tank is saved; says once per run which species is missing.
+    void keepUnmadeThing(CscriptLine& line, Cstring const& speciesPath);
     // The n-th thing (from 1; below 2 the first) of that species, or null.
     Cvariable* findInstanceOfSpecies(char const* speciesName, int n);
     int findNumOfThisSpeciesInTank(Cspecies* species);
@@ -164,6 +168,8 @@ class Ctank : public ColdDependent, public CtankServices, public CtankRenderList
     // ---- the members
     CshopKeeper* shop;
     Cvariable* thingList = nullptr;
+    // The saved lines of things whose species could not be made, written after the things.
+    Cvariable* unmadeThings = nullptr;
     Cvariable* schoolManager = nullptr;
     Cvariable* allProximities = nullptr;
     std::vector<Cvariable*> fishList;

@@ -19,9 +19,12 @@ int commandAddThing(Ctank& tank, CscriptHandler*, CscriptLine& line) {
     if (!tank.allowAddThing && !(path == "species/backdrop_image")) return 0;
     VTRACE(2, "adding Species: " << path);
     if (path.empty() || path == "backdrop") return 0;
-    Cvariable* thing = tank.addThing(path, tank.tankFolder.c_str());
+    bool unmade = false;
+    Cvariable* thing = tank.addThing(path, tank.tankFolder.c_str(), &unmade);
     if (thing == nullptr) {
         VTRACE(1, "Thing not added");
+        // A saved thing whose species is missing stays in the settings until it can be made.
+        if (unmade && tank.addTankLoading) tank.keepUnmadeThing(line, path);
         return 0;
     }
     Cstring extra = line.tokenCount() > 1 ? line.getString(1, false) : Cstring();

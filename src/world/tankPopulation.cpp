@@ -1,11 +1,15 @@
-// Tank definitions and population: adding things within the caps, the fish list and
-// its schools, proximities and look-ups by species.
+// Tank definitions and population: adding things within the caps (keeping the saved lines
+// of those whose species cannot be made), the fish list and its schools, proximities and
+// look-ups by species.
 #include "world/tank.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "script/proximityVar.h"
+#include "script/scriptLine.h"
 #include "script/scripter.h"
 #include "support/cerr.h"
 #include "variables/configDialogVars.h"
@@ -74,9 +78,10 @@ int Ctank::loadDefinition(Cstring const& typeName) {
     return 0;
 }
 
-Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder) {
+Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder, bool* unmade) {
     if (shop && shop->currentTankPath) shop->currentTankPath->setString(getFullPath('/').c_str());
     Cvariable* thing = makeThing(speciesName, folder);
+    if (unmade) *unmade = thing == nullptr;
     if (thing == nullptr) return nullptr;
     bool panelShown = shop && shop->controlPanel && shop->controlPanel->isDisplayed();
     if (tankThingAccess && tankThingAccess->whatAmI(thing) == 1) {
@@ -148,6 +153,32 @@ Cvariable* Ctank::addThing(Cstring const& speciesName, char const* folder) {
     }
     if (attributesOf(thing) & 16) changeFocusThing(thing);
     return thing;
+}
+
+void Ctank::keepUnmadeThing(CscriptLine& line, Cstring const& speciesPath) {
+    // The line as the settings held it, with its block: the tank writes it back after its own
+    // things (a cap that a later start meets keeps the things the viewer saw first), once per
+    // save, and a start with the species whole makes the thing again.
+    auto* kept = new CscriptLine;
+    kept->copyFrom(&line);
+    kept->copyScriptChildren(&line);
+    unmadeThings->addVariable(kept, 1);
+    if (shop == nullptr) return;
+    std::vector<Cstring>& told = shop->missingSpeciesTold;
+    if (std::find(told.begin(), told.end(), speciesPath) != told.end()) return;
+    told.push_back(speciesPath);
+    // Where the species was looked for first: its folder in the resources the engine works in.
+    std::string path(speciesPath.c_str());
+    if (path.find('/') == std::string::npos) path = "species/" + path;
+    std::error_code error;
+    std::string folder = (std::filesystem::current_path(error) / path).string() + "/";
+    Cstring said = Cstring("the species \"") + speciesPath + "\" cannot be loaded (looked for in \"" +
+                   folder.c_str() +
+                   "\"): its fish in the saved tanks are kept in the settings for when the install is "
+                   "whole again: install Velmora again";
+    VTRACE(1, said);
+    if (masterOut.is_open()) masterOut << said << std::endl;
+    std::fprintf(stderr, "velmora: %s\n", said.c_str());
 }
 
 Cvariable* Ctank::findInstanceOfSpecies(char const* speciesName, int n) {

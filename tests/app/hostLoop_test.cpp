@@ -209,6 +209,66 @@ TEST_F(HostLoop, ABrokenScriptOfTheResourceCopyRenewsTheCopyAndKeepsTheSettings)
     EXPECT_FALSE(pathExists(data.file("settings.txt.damaged")));
 }
 
+// A species missing from the install and from the data folder's copy costs the saved tanks
+// none of its fish: each start draws without them, names the species and where it looked, and
+// saves them as the settings held them; with the install whole again they swim once more.
+TEST_F(HostLoop, FishOfASpeciesTheInstallLacksAreKeptUntilItIsWholeAgain) {
+    REQUIRE_OFFSCREEN();
+    namespace fs = std::filesystem;
+    useStagedResources();
+    std::vector<std::string> run = {"--headless", "480x270", "--frames", "30"};
+    ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
+    ASSERT_EQ(runProgram(run), 0) << "the second saves both tanks";
+    auto count = [](std::string const& text, std::string const& what) {
+        size_t n = 0;
+        for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at++)
+            n++;
+        return n;
+    };
+    // Sun tangs in both tanks, so that whichever a start shows holds some.
+    std::string text = settingsText();
+    for (size_t at = 0; (at = text.find(":addThing cherry_barb {", at)) != std::string::npos;)
+        text.replace(at, 23, ":addThing sun_tang {");
+    ASSERT_GT(count(text, ":addTank dusk_pool "), 0u) << text.substr(0, 2000);
+    writeWholeFile(data.file("settings.txt"), text);
+    std::string sunTang = ":addThing sun_tang {";
+    size_t saved = count(text, sunTang);
+    ASSERT_GT(saved, 10u);
+    fs::copy(VELMORA_GENERATED_RESOURCE_DIR, install.path(), fs::copy_options::recursive);
+    fs::remove_all(install.file("species/sun_tang"));
+    fs::remove_all(data.file("Resources/species/sun_tang"));
+    setenv("VELMORA_INSTALL_DIR", install.path().c_str(), 1);
+
+    // Each start a process of its own, as a viewer's starts are.
+    fs::current_path(savedCwd);
+    std::string said = data.file("said.txt");
+    for (int start = 0; start < 3; start++) {
+        EXPECT_TRUE(shell(VELMORA_PROGRAM " --headless 480x270 --frames 30 2>'" + said + "'")) << start;
+        EXPECT_EQ(count(settingsText(), sunTang), saved) << start;
+        EXPECT_NE(readWholeFile(said).find("the species \"sun_tang\" cannot be loaded (looked for in \"" +
+                                           data.file("Resources/species/sun_tang/") + "\")"),
+                  std::string::npos)
+            << readWholeFile(said);
+        EXPECT_EQ(count(readWholeFile(said), "\"sun_tang\""), 1u) << "said once";
+    }
+
+    std::unique_ptr<CvelmoraView> view;
+    Ctank* tank = startStagedView(view, 480, 270);
+    ASSERT_NE(tank, nullptr) << exitMsg.c_str();
+    text = settingsText();
+    size_t block = text.find(std::string(":addTank ") + tank->tankTypeName.c_str() + " ");
+    ASSERT_NE(block, std::string::npos);
+    size_t inTank = count(text.substr(block, text.find(":addScript ", block) - block), sunTang);
+    size_t swimming = 0;
+    while (tank->findInstanceOfSpecies("sun_tang", int(swimming) + 1))
+        swimming++;
+    EXPECT_EQ(swimming, inTank);
+    EXPECT_GT(swimming, 4u);
+    view->stopAnimation();
+    view.reset();
+    EXPECT_EQ(count(settingsText(), sunTang), saved);
+}
+
 // A file of the data folder's resource copy damaged before a start: the start copies it
 // again from the install folder, loads (or runs) it once more and draws the tank; a file
 // the install folder does not hold goes. A planted ":exit0" ends one start, and the next

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -199,6 +200,44 @@ void makeWholeCopy(TempDir const& install, ScopedDataFolder const& data) {
     writeWholeFile(data.file("Resources/resources.stamp"), "stamp 1\n");
     writeWholeFile(install.file("global/part.txt"), "installed");
     installDir = install.path().c_str();
+}
+
+// A file of a whole copy that cannot be read is copied again from the install folder, as a
+// missing one is, when the installed one can be read. The file layer looks in a process of a
+// user the file shuts out ("nobody" when this one is root, who reads every file).
+TEST_F(Files, AFileOfTheCopyThatCannotBeReadIsCopiedAgain) {
+    TempDir install;
+    Cstring savedInstall = installDir;
+    makeWholeCopy(install, data);
+    std::string copy = data.file("Resources/global/part.txt");
+    for (std::string const& folder : {install.path(), install.file("global"), data.path(),
+                                      data.file("Resources"), data.file("Resources/global")})
+        chmod(folder.c_str(), 0777);
+    struct {
+        mode_t installed;
+        char const* after;
+    } const rows[] = {{0644, "installed"}, {0, "changed"}};
+    for (auto const& row : rows) {
+        writeWholeFile(copy, "changed");
+        chmod(copy.c_str(), 0);
+        chmod(install.file("global/part.txt").c_str(), row.installed);
+        pid_t child = fork();
+        if (child == 0) {
+            if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
+            if (access(data.path().c_str(), W_OK) != 0) _exit(3); // the folders are out of its reach
+            _exit(fileExists("[APD]Resources/global/part.txt") ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        chmod(copy.c_str(), 0644);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 3) {
+            installDir = savedInstall;
+            GTEST_SKIP() << "no user the file shuts out";
+        }
+        EXPECT_EQ(readWholeFile(copy), row.after) << row.installed;
+        EXPECT_EQ(WIFEXITED(status) && WEXITSTATUS(status) == 0, row.installed != 0);
+    }
+    installDir = savedInstall;
 }
 
 // While another run keeps the data folder this run writes, makes, moves and renews nothing

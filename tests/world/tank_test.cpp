@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "quietThingAccess.h"
 #include "data/resourceStreamer.h"
@@ -483,4 +484,58 @@ TEST_F(TankTest, PopulateSaveAndPostLoad) {
     EXPECT_EQ(tank->getLocalConstant(Cstring("SEMI"), v), 0);
     EXPECT_EQ(v, 0.4);
     EXPECT_EQ(tank->getLocalConstant(Cstring("OTHER"), v), 1);
+}
+
+// A saved tank's thing whose species cannot be made is written back by every save of the
+// tank as the settings held it, once, whatever the viewer changes meanwhile, and counts
+// against no cap; a viewer's own add and a thing the caps refuse are not kept.
+TEST_F(TankTest, SavedThingsWhoseSpeciesCannotBeMadeAreWrittenBackAsTheyWere) {
+    char const* saved = ":addThing angel\n:addThing gone { :set startPos 1 2 3\n :save\n}\n:addThing gone\n";
+    struct {
+        char const* what;
+        char const* lines;
+        uint8_t loading;
+        int cap;
+        std::function<void(Ctank&)> change;
+        int kept, fish; // ":addThing" lines each save writes; fish after the change
+    } const rows[] = {
+        {"a cod added", saved, 1, 70, [](Ctank& t) { t.addThing(Cstring("cod"), nullptr); }, 2, 2},
+        {"the angel taken out", saved, 1, 70,
+         [](Ctank& t) { deleteVariable(t.findInstanceOfSpecies("angel", 1)); }, 2, 0},
+        {"a cod added at the cap", saved, 1, 2, [](Ctank& t) { t.addThing(Cstring("cod"), nullptr); }, 2, 2},
+        {"a viewer's add", saved, 0, 70, [](Ctank&) {}, 0, 1},
+        {"refused by the cap", ":addThing angel\n:addThing angel { :int refused 1 }\n", 1, 1, [](Ctank&) {},
+         0, 1},
+    };
+    auto count = [](std::string const& text, char const* what) {
+        int n = 0;
+        for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at++)
+            n++;
+        return n;
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.what);
+        maxFishPerTank = row.cap;
+        Ctank* t = new Ctank(nullptr);
+        root.addVariable(t, 1);
+        t->addTankLoading = row.loading;
+        EXPECT_EQ(runStringScript(t, row.lines), 0) << exitMsg.c_str();
+        t->addTankLoading = 0;
+        std::string first = t->settingsText(false, false);
+        row.change(*t);
+        emptyTrash();
+        std::string second = t->settingsText(false, false);
+        EXPECT_EQ(t->numFish, row.fish);
+        for (std::string const& text : {first, second}) {
+            EXPECT_EQ(count(text, ":addThing "), row.kept) << text;
+            EXPECT_EQ(count(text, ":addThing gone {"), row.kept / 2) << text;
+            EXPECT_EQ(count(text, ":set startPos 1 2 3"), row.kept / 2) << text;
+        }
+        EXPECT_EQ(count(second, "cod"), std::string(row.what).find("cod") != std::string::npos ? 1 : 0)
+            << second;
+        EXPECT_EQ(count(second, "angel"), std::string(row.what).find("angel") != std::string::npos ? 0 : 1)
+            << second;
+        deleteVariable(t);
+    }
+    maxFishPerTank = 70;
 }
