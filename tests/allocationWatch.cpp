@@ -40,11 +40,16 @@ void* operator new(size_t n) {
 void* operator new[](size_t n) {
     return allocateOrFail(n);
 }
+// The handler is asked here too, as by the library's own (it notes that memory ran out).
 void* operator new(size_t n, std::nothrow_t const&) noexcept {
-    return allocate(n);
+    try {
+        return allocateOrFail(n);
+    } catch (std::bad_alloc const&) {
+        return nullptr;
+    }
 }
-void* operator new[](size_t n, std::nothrow_t const&) noexcept {
-    return allocate(n);
+void* operator new[](size_t n, std::nothrow_t const& nothrow) noexcept {
+    return operator new(n, nothrow);
 }
 void operator delete(void* p) noexcept {
     std::free(p);

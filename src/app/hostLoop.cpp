@@ -283,11 +283,15 @@ int ChostRun::close() {
     Cstring message = exitMsg;
     // The run ended on what the settings hold (a saved tank that cannot be built): the marker
     // stays naming them, the next start reads them again, and when it ends the same way they
-    // are set aside (world/dataFolderRun.h): a failure that came of something else (memory
-    // running out) costs no file. Not when the resource copy failed and was renewed, nor when
-    // the copy changed beneath the run (its files may have gone while a tank loaded).
-    bool settingsAtFault =
-        erroredExit && settingsFileError && !resourceCopyAskedBack && resourceCopyIdentity() == copyAtOpen;
+    // are set aside (world/dataFolderRun.h). Only when the run's first error came in a line of
+    // the settings themselves and nothing else is known of it: a failure that came of
+    // something else (a file the install should hold missing or unreadable, memory running
+    // out, a line of a resource) costs no file. Not when the resource copy failed and was
+    // renewed, nor when the copy changed beneath the run (its files may have gone while a
+    // tank loaded).
+    bool settingsAtFault = erroredExit && settingsFileError && exitOwnFile == "settings.txt" &&
+                           exitCause.empty() && !resourceCopyAskedBack &&
+                           resourceCopyIdentity() == copyAtOpen;
     for (auto& view : views)
         view->stopAnimation();
     views.clear();

@@ -4,6 +4,7 @@
 #include "support/cerr.h"
 #include "support/fileIO.h"
 #include "support/helperFunctions.h"
+#include "support/resourceCopy.h"
 #include "variables/variablePaths.h"
 
 int findDiskFile(std::vector<Cstring>& names, std::vector<Cstring>& patterns) {
@@ -12,6 +13,9 @@ int findDiskFile(std::vector<Cstring>& names, std::vector<Cstring>& patterns) {
         if (resourcesDir && resourcesDir->findEntry(path.c_str())) return static_cast<int>(k);
         if (fileExists(path.c_str())) return static_cast<int>(k);
     }
+    // None there: the first that the install should hold is the one looked for.
+    for (Cstring const& pattern : patterns)
+        if (noteFileNotHad(patternReplace(pattern.c_str(), names).c_str())) break;
     return -1;
 }
 

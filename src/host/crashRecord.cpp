@@ -20,13 +20,12 @@ namespace {
 constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 constexpr int kCount = sizeof kSignals / sizeof kSignals[0];
 struct sigaction before[kCount];
-volatile sig_atomic_t outOfMemory = 0;
 volatile sig_atomic_t recorded = 0;
 bool installed = false;
 alignas(16) char faultStack[64 * 1024]; // a stack that overflowed cannot run the handler
 
 void onOutOfMemory() {
-    outOfMemory = 1;
+    faultNote.memoryRanOut = 1;    // an error it ends in says so (support/resourceCopy.h)
     std::set_new_handler(nullptr); // the allocation fails as it would have
 }
 
@@ -67,7 +66,7 @@ void record(int signal, siginfo_t const* info, void* context) {
     // (kill, abort's own raise) does not.
     bool sent = info == nullptr || info->si_code <= 0;
     bool byItself = sent && info != nullptr && info->si_pid == getpid();
-    char const* kind = outOfMemory                   ? "memory"
+    char const* kind = faultNote.memoryRanOut        ? "memory"
                        : sent && !byItself           ? "sent"
                        : !sent && inOwnCode(context) ? "own"
                                                      : "library";

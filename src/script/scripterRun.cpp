@@ -40,6 +40,7 @@ int runScriptLines(Cvariable* target, Cvariable* firstLine) {
         if (current->getClass() == CLASS_SCRIPT_LINE) {
             CscriptLine* line = static_cast<CscriptLine*>(current);
             lastLine = line;
+            forgetFileNotHad(); // an error of this line is not told of a file an earlier one lacked
             // What the line ends is laid at its file's door (a line of a text, at its runner's).
             if (line->sourceIndex >= 0 && line->sourceIndex != runningScriptSource) {
                 runningScriptSource = line->sourceIndex;

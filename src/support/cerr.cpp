@@ -28,6 +28,8 @@ int8_t startRunOrQuit = -1;
 uint8_t sendErrorReport = 0;
 uint8_t ignoreSubsequentErrors = 0;
 Cstring mendwellArgument;
+Cstring exitCause;
+Cstring exitOwnFile;
 uint8_t swapEndian = 0;
 
 CstdoutWriter::~CstdoutWriter() {
@@ -174,7 +176,7 @@ CexitHold* exitHold = nullptr; // the innermost hold
 CexitHold::CexitHold()
     : outer(exitHold), reasons(exitReasonList.size()), message(exitMsg), mendwell(mendwellArgument),
       errored(erroredExit), saver(exitSaver), runOrQuit(startRunOrQuit), report(sendErrorReport),
-      reinstall(recommendReinstall) {
+      reinstall(recommendReinstall), cause(exitCause), ownFile(exitOwnFile) {
     exitHold = this;
 }
 
@@ -201,6 +203,8 @@ void CexitHold::forget() {
     startRunOrQuit = runOrQuit;
     sendErrorReport = report;
     recommendReinstall = reinstall;
+    exitCause = cause;
+    exitOwnFile = ownFile;
     recorded = false;
     firstReason = "";
 }
@@ -261,6 +265,14 @@ void setExitError(char const* reason, int) {
     VTRACE(1, "**"
                   << "**"
                   << "* Exit Error reason: " << (reason ? reason : ""));
+    if (!erroredExit) {
+        // The first error: what the file layer knows of it is said first.
+        exitCause = failureCause();
+        exitOwnFile = ownFileAtWorkNow();
+        if (!exitCause.empty()) VTRACE(1, "* Exit Error cause: " << exitCause);
+        if (!ignoreSubsequentErrors && exitCause != (reason ? reason : ""))
+            appendExitReason(exitCause.c_str());
+    }
     erroredExit = 1; // before setExit, so the closing phase already sees an errored exit
     setExit(reason);
     if (!ignoreSubsequentErrors) appendExitReason(reason);
@@ -320,6 +332,8 @@ void resetExitState() {
     ignoreSubsequentErrors = 0;
     mendwellArgument = "";
     recommendReinstall = 0;
+    exitCause = "";
+    exitOwnFile = "";
 }
 
 // ---- value checks and byte order

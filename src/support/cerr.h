@@ -73,6 +73,12 @@ extern uint8_t swapEndian;
 // Set when a resource the installation should hold (a model, a read-only setting) is missing
 // or broken: the error report suggests reinstalling.
 extern uint8_t recommendReinstall;
+// What the run's first exit error is known to come of: why the file layer could not give a
+// file, or memory run out (support/resourceCopy.h: failureCause), else empty; and the data
+// folder's own script file whose line ran then ("settings.txt"; empty for none). A user's
+// file is blamed for the end of a run only when its own line failed and nothing else is known.
+extern Cstring exitCause;
+extern Cstring exitOwnFile;
 
 // The stream trace lines go to (the run-phase file; a closed stream before one opens).
 inline std::ostream& traceStream() {
@@ -147,6 +153,7 @@ class CexitHold {
     int16_t errored, saver;
     int8_t runOrQuit;
     uint8_t report, reinstall;
+    Cstring cause, ownFile;
     bool recorded = false;
     Cstring firstReason;
 };

@@ -145,6 +145,7 @@ int file_open(std::ifstream& in, char const* path, unsigned int) {
     in.open(full.c_str(), std::ios::in | std::ios::binary);
     if (!in.is_open() || !in.good()) {
         in.clear();
+        noteFileNotHad(full.c_str());
         return 0;
     }
     VTRACE(2, "goodB");
@@ -287,9 +288,11 @@ long getDiskFileSize(char const* path) {
     mendResourceCopyFile(full.c_str());
     std::ifstream in(full.c_str(), std::ios::in | std::ios::binary | std::ios::ate);
     VTRACE(2, "path=" << full << (in.is_open() ? " file opened" : " file not opened"));
-    if (!in.is_open()) return -1;
     struct stat st;
-    if (stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    if (!in.is_open() || stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        noteFileNotHad(full.c_str());
+        return -1;
+    }
     return static_cast<long>(st.st_size);
 }
 

@@ -30,6 +30,8 @@ namespace fs = std::filesystem;
 namespace {
 
 CcopyLoad* currentLoad = nullptr;
+Cstring fileNotHad;       // why the file layer could not give the file it needed last ("" none)
+Cstring lastFileRead;     // the file it opened last, for a failure of memory
 unsigned loadsBlamed = 0; // the loads that ended the start naming a file
 // Every file of the copy this start read (whole paths, at most a few thousand).
 std::vector<Cstring> copyFilesRead;
@@ -259,6 +261,7 @@ bool dropFileNotInstalled(char const* path) {
 }
 
 void noteResourceRead(char const* path) {
+    lastFileRead = path;
     std::string part;
     Cstring copy = copyFileOf(path, part);
     if (copy.empty()) return;
@@ -295,6 +298,53 @@ bool renewCopyFilesRead(char const* why) {
 
 void forgetCopyFilesRead() {
     copyFilesRead.clear();
+}
+
+bool noteFileNotHad(char const* path) {
+    std::string part;
+    Cstring copy = copyFileOf(path, part);
+    Cstring installed = copy.empty() ? Cstring() : installedResource(copy.c_str());
+    if (copy.empty() && !installDir.empty() && path != nullptr) {
+        // A file of the install folder itself (a run that keeps nothing reads it there).
+        std::error_code error;
+        std::string whole =
+            fs::absolute(replaceCommonPathKeyword(path).c_str(), error).lexically_normal().string();
+        if (!error && whole.compare(0, size_t(installDir.size()), installDir.c_str()) == 0)
+            installed = whole.c_str();
+    }
+    if (installed.empty()) return false; // a module's file, a package: nothing the install holds
+    // Of the installed file first: the copy is made from it.
+    struct stat st;
+    int error = stat(installed.c_str(), &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EISDIR;
+    if (error == 0) {
+        std::FILE* readable = std::fopen(installed.c_str(), "rb");
+        if (readable != nullptr)
+            std::fclose(readable);
+        else
+            error = errno;
+    }
+    if (error == ENOENT || error == ENOTDIR)
+        fileNotHad =
+            Cstring("the file ") + installed + " is missing from the install folder: install Velmora again";
+    else if (error != 0)
+        fileNotHad = Cstring("the file ") + installed + " cannot be read: " + std::strerror(error);
+    else if (copy.empty() || plainFileSize(copy.c_str()) >= 0)
+        return false; // both there: nothing the file layer knows
+    else
+        fileNotHad = Cstring("the resource copy's file ") + copy + " is missing";
+    VTRACE(1, fileNotHad);
+    return true;
+}
+
+void forgetFileNotHad() {
+    if (!fileNotHad.empty()) fileNotHad = Cstring();
+}
+
+Cstring failureCause() {
+    if (!fileNotHad.empty()) return fileNotHad;
+    if (!faultNote.memoryRanOut) return Cstring();
+    return lastFileRead.empty() ? Cstring("memory ran out")
+                                : Cstring("memory ran out while ") + lastFileRead + " was loaded";
 }
 
 CcopyLoad::CcopyLoad() : outer(currentLoad), blamesBefore(loadsBlamed) {
@@ -354,6 +404,10 @@ void CcopyLoad::blame() const {
              " fails to load and could not be copied again from the install folder: " + whyNotRenewed)
                 .c_str(),
             1);
+    else if (erroredExit && !exitCause.empty())
+        return; // the load's error says why already (a file it could not have, memory)
+    else if (Cstring cause = failureCause(); !cause.empty())
+        setExitError(cause.c_str(), 1);
     else
         setExitError((Cstring("the installed file ") + installed + " fails to load").c_str(), 1);
 }

@@ -8,6 +8,7 @@
 // replaced whole at start-up.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -104,8 +105,9 @@ Cstring copyFileNamedInMarker(char const* part);
 // What the fault handler reads as the process dies: fixed buffers, kept up to date as the
 // run goes (no allocation and no lock is needed to read them).
 struct CfaultNote {
-    char marker[4096] = {}; // this run's marker ("" while it keeps none)
-    char reading[256] = {}; // the own script file being read now ("" none)
+    char marker[4096] = {};                 // this run's marker ("" while it keeps none)
+    char reading[256] = {};                 // the own script file being read now ("" none)
+    volatile sig_atomic_t memoryRanOut = 0; // an allocation failed (host/crashRecord notes it)
 };
 extern CfaultNote faultNote;
 // The data folder's own script file whose line runs now, or being read now; "" for none.
@@ -148,6 +150,20 @@ bool keepChangedCopyFile(char const* copyPath);
 // copy is made again whole; false when any could not be kept.
 bool keepChangedCopyFiles();
 
+// ---- why a load failed, as the file layer and the allocator know it
+//
+// The file layer notes a file of the installed tree (of the copy's copied folders, or of the
+// install folder itself) that it needed and could not have; the note holds until the next
+// script line begins, so that the error the want of it ends in can say why.
+// True when path is such a file and was noted.
+bool noteFileNotHad(char const* path);
+void forgetFileNotHad();
+// Why the run fails now, as far as is known: the file the file layer could not have ("the
+// file <installed> is missing from the install folder: install Velmora again", "... cannot be
+// read: <the system's reason>"), else memory run out ("memory ran out while <the file read
+// last> was loaded"); empty when nothing is known.
+Cstring failureCause();
+
 // One attempt at a load: the files of the copy that the file layer opens while it lasts.
 class CcopyLoad {
   public:
@@ -162,8 +178,9 @@ class CcopyLoad {
     Cstring firstInstalled() const;
     void note(Cstring const& path);
     // Ends the start on a load that failed on the copy as installed: names the file of the
-    // copy that could not be written again and why, else the installed file. A load around
-    // one already blamed says nothing more.
+    // copy that could not be written again and why, else why the load failed when that is
+    // known (failureCause, or the run's error says it already), else the installed file. A
+    // load around one already blamed says nothing more.
     void blame() const;
 
   private:

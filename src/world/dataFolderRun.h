@@ -17,7 +17,8 @@
 // frame are copied again where they differ. The user's own files (the settings, the
 // registry) are blamed only on what the process itself recorded: a fault of the program's
 // own code while it read the file or ran a line of it (host/crashRecord), or a run that ended
-// on an error in what the file holds (a saved tank that cannot be built). The next start
+// on an error in a line of the file itself (a saved tank that cannot be built; not for want of
+// a file of the install, nor of memory: app/hostLoop settingsAtFault). The next start
 // then names the file as suspect, and when that start fails in it the same way, it is set
 // aside, kept under another name, and the viewer is told where. An end from outside (a kill,
 // the power, memory running out, a fault inside a library such as the graphics driver)

@@ -184,6 +184,74 @@ TEST_F(HostLoop, SettingsWhoseTankCannotBeBuiltAreSetAsideForTheNextStart) {
     EXPECT_NE(settingsText(), damaged) << "the defaults saved in its place";
 }
 
+// A saved tank that cannot be built for a fault of the install is no fault of the settings: a
+// file the install should hold missing (from the copy too), or a line of the installed tank
+// definition that fails. Each start whose tank needs it ends saying why (the missing file, and
+// to install again), nothing is set aside, and once the install is whole every tank and fish
+// is back.
+TEST_F(HostLoop, ASavedTankThatTheInstallCannotBuildCostsNoSettings) {
+    REQUIRE_OFFSCREEN();
+    namespace fs = std::filesystem;
+    fs::copy(VELMORA_GENERATED_RESOURCE_DIR, install.path(), fs::copy_options::recursive);
+    std::vector<std::string> run = {"--headless", "480x270", "--frames", "30"};
+    ASSERT_EQ(runProgram(run), 0) << "the first start copies the resources";
+    ASSERT_EQ(runProgram(run), 0) << "the second saves the settings";
+    ASSERT_EQ(runProgram(run), 0) << "the third shows and saves the other tank too";
+    // Both tanks of the dusk pool's type, as its menu makes of the default tank.
+    std::string saved = settingsText();
+    size_t other = saved.find(":addTank wabi_sabi ");
+    ASSERT_NE(other, std::string::npos) << saved;
+    saved.replace(other, 18, ":addTank dusk_pool");
+    writeWholeFile(data.file("settings.txt"), saved);
+    auto count = [](std::string const& text, std::string const& what) {
+        size_t n = 0;
+        for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at++)
+            n++;
+        return n;
+    };
+    ASSERT_GT(count(saved, ":addThing "), 10u);
+    std::string field = install.file("tanks/dusk_pool/heightField.image");
+    std::string tank = install.file("tanks/dusk_pool/dusk_pool.tank");
+    struct {
+        std::string file; // of the install, damaged in the copy alike
+        bool missing;     // else a line planted in it fails
+        std::string said;
+    } const rows[] = {
+        {field, true, "the file " + field + " is missing from the install folder: install Velmora again"},
+        {tank, false, "bad cd to nowhere_at_all"},
+    };
+    fs::current_path(savedCwd);
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.file);
+        std::string copy = data.file(("Resources/" + row.file.substr(install.path().size())).c_str());
+        std::string whole = readWholeFile(row.file);
+        std::string planted = whole;
+        if (!row.missing)
+            planted.replace(planted.find(":remaining"), 0, ":cd nowhere_at_all { :set x 1 }\n\t");
+        for (std::string const& path : {row.file, copy})
+            if (row.missing)
+                fs::remove(path);
+            else
+                writeWholeFile(path, planted);
+        for (int start = 0; start < 3; start++) {
+            EXPECT_FALSE(
+                shell(VELMORA_PROGRAM " --headless 480x270 --frames 30 2>'" + config.file("said") + "'"))
+                << "start " << start;
+            std::string said = readWholeFile(config.file("said"));
+            EXPECT_NE(said.find(row.said), std::string::npos) << said;
+            EXPECT_EQ(readWholeFile(data.file("isRunning.txt")).find(":s failed"), std::string::npos);
+            EXPECT_FALSE(pathExists(data.file("settings.txt.damaged")));
+        }
+        writeWholeFile(row.file, whole);
+        writeWholeFile(copy, whole);
+        for (int start = 0; start < 2; start++) { // each shows the other tank
+            EXPECT_EQ(runProgram(run), 0) << logs().substr(0, 2000);
+            EXPECT_EQ(count(settingsText(), ":addTank dusk_pool "), 2u);
+            EXPECT_EQ(count(settingsText(), ":addThing "), count(saved, ":addThing "));
+        }
+    }
+}
+
 // A species script of the resource copy that does not parse is the copy's fault: it is
 // renewed from the install folder in the same start, which goes on, and the settings stay.
 TEST_F(HostLoop, ABrokenScriptOfTheResourceCopyRenewsTheCopyAndKeepsTheSettings) {
@@ -339,6 +407,8 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         {"species/gui_panel/interface.gui", EXIT0_SETTINGS_LATE, false},
         {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL, false},
         {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL, true},
+        // Named as missing, not the species that reads it, which is whole.
+        {"species/sun_tang/materials/body.mat", DELETED, true},
         // Only the start begun again reads the second (it shows the next tank): it begins again twice.
         {"species/sea_grass/materials/leaf.mat", FUZZ_MATERIAL, false,
          "species/driftwood/materials/wood.mat"},
@@ -466,12 +536,16 @@ TEST_F(HostLoop, ADamagedFileOfTheResourceCopyIsRenewedInTheSameStart) {
         if (row.damage == LOCKED) shell("chattr -i '" + copy + "'");
         if (row.installedToo || row.damage == LOCKED) {
             EXPECT_EQ(status, 1);
+            bool missing = row.damage == DELETED;
             EXPECT_NE((logs() + exitMsg.c_str())
-                          .find(row.installedToo ? "the installed file " + installedPath + " fails to load"
-                                                 : "planted; the resource copy's file " + copy +
-                                                       " fails to load and could not be copied again from "
-                                                       "the install folder: Operation not permitted"),
+                          .find(missing ? "the file " + installedPath +
+                                              " is missing from the install folder: install Velmora again"
+                                : row.installedToo ? "the installed file " + installedPath + " fails to load"
+                                                   : "planted; the resource copy's file " + copy +
+                                                         " fails to load and could not be copied again from "
+                                                         "the install folder: Operation not permitted"),
                       std::string::npos);
+            if (missing) EXPECT_EQ(std::string(exitMsg.c_str()).find("fails to load"), std::string::npos);
             writeWholeFile(installedPath, installed);
         } else {
             EXPECT_EQ(status, 0) << logs().substr(0, 3000);
@@ -555,22 +629,24 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
         char const* marker;
         bool moduleStays, settingsAside;
         char const* logged = nullptr;
+        bool suspectNow = false; // this start's marker names the settings as suspect
     } const left[] = {
         {":s pn run\n:s ran addons\n", true, false, "\"addons\" is no file of the resource copy; ignored"},
         {":s pn run\n:s ran ../settings.txt\n:s ran species/../../settings.txt\n", true, false},
         {":s pn run\n:s ran addons/mine.das\n", false, false},
         // Killed while it read the settings, once or again and again: nothing of the user's goes.
         {":s pn loadSettings\n", false, false, "ended from outside"},
+        {":s pn initGlobals\n", false, false, "ended from outside"},
         // A marker of the build before, naming the files it read: they are no evidence either.
         {":s pn run\n:s reading settings.txt\n", true, false},
         {":s pn openShop\n:s retry 1\n:s read settings.txt\n", false, false},
         {":s pn loadSettings\n:s fault 11 own settings.txt\n", false, false,
-         "set aside should the next run fail"},
+         "set aside should the next run fail", true},
         {":s pn loadSettings\n:s suspect settings.txt\n:s fault 11 own settings.txt\n", false, true,
          "failed twice in a row while it ran this file"},
         {":s pn run\n:s suspect settings.txt\n:s fault 7 own settings.txt\n", true, true},
         // A run that ended on an error in what the settings hold (a tank that cannot be built).
-        {":s pn closing\n:s failed settings.txt\n", true, false, "ended on an error in settings.txt"},
+        {":s pn closing\n:s failed settings.txt\n", true, false, "ended on an error in settings.txt", true},
         {":s pn closing\n:s suspect settings.txt\n:s failed settings.txt\n", true, true},
         // A fault elsewhere: the graphics driver, memory running out, a signal sent, another file.
         {":s pn loadSettings\n:s suspect settings.txt\n:s fault 11 library settings.txt\n", false, false,
@@ -578,7 +654,7 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
         {":s pn loadSettings\n:s suspect settings.txt\n:s fault 11 memory settings.txt\n", false, false},
         {":s pn loadSettings\n:s suspect settings.txt\n:s fault 11 sent settings.txt\n", false, false},
         {":s pn run\n:s suspect ../settings.txt\n:s fault 11 own ../settings.txt\n", true, false},
-        {":s pn run\n:s suspect registry.txt\n:s fault 11 own settings.txt\n", true, false},
+        {":s pn run\n:s suspect registry.txt\n:s fault 11 own settings.txt\n", true, false, nullptr, true},
     };
     for (auto const& row : left) {
         SCOPED_TRACE(row.marker);
@@ -589,7 +665,13 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
         masterOut.close();
         resetExitState();
         testing::internal::CaptureStderr();
-        ASSERT_EQ(runProgram(first), 0) << exitMsg.c_str();
+        ChostRun again;
+        ASSERT_EQ(openRun(again, first), 0) << exitMsg.c_str();
+        // Should this run die too, the start after it knows the settings failed twice.
+        EXPECT_EQ(readLeftRun("[APD]isRunning.txt").suspect == "settings.txt", row.suspectNow);
+        while (again.step()) {
+        }
+        ASSERT_EQ(again.close(), 0) << exitMsg.c_str();
         std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(pathExists(data.file("Resources/addons/mine.das")), row.moduleStays);
         EXPECT_EQ(pathExists(data.file("settings.txt.damaged")), row.settingsAside);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <new>
 #include <pwd.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -198,23 +200,29 @@ TEST(LinuxHost, ShellCommandExpandsKeywordsAndGivesTheStatus) {
 TEST(CrashRecord, AFaultSaysWhatItWasInTheRunMarker) {
     TempDir folder;
     std::string marker = folder.file("isRunning.txt");
-    enum How { OWN_CODE, LIBRARY, SENT, KILLED, OUT_OF_MEMORY };
+    enum How { OWN_CODE, LIBRARY, SENT, KILLED, OUT_OF_MEMORY, NO_MEMORY_FOR_A_LOAD };
     struct {
         How how;
         char const* reading;
         char const* line;
+        char const* running = nullptr; // the data folder's file whose line runs
     } const rows[] = {
         {OWN_CODE, "settings.txt", ":s fault 11 own settings.txt\n"},
         {OWN_CODE, "", ":s fault 11 own\n"},
+        {OWN_CODE, "", ":s fault 11 own customVars.txt\n", "customVars.txt"},
+        {OWN_CODE, "registry.txt", ":s fault 11 own registry.txt\n", "customVars.txt"},
         {LIBRARY, "registry.txt", ":s fault 11 library registry.txt\n"},
         {SENT, "settings.txt", ":s fault 11 sent settings.txt\n"},
         {KILLED, "settings.txt", ""},
         {OUT_OF_MEMORY, "", ":s fault 6 memory\n"},
+        // An allocation that may fail (a picture's pixels) fails: the error it ends in says so.
+        {NO_MEMORY_FOR_A_LOAD, "", "memory ran out while x.image was loaded\n:s fault 6 memory\n"},
     };
     for (auto const& row : rows) {
         SCOPED_TRACE(row.how);
 #if defined(__SANITIZE_ADDRESS__)
-        if (row.how == OUT_OF_MEMORY) continue; // the sanitizer's allocator ends the process itself
+        // The sanitizer's allocator ends the process itself.
+        if (row.how == OUT_OF_MEMORY || row.how == NO_MEMORY_FOR_A_LOAD) continue;
 #endif
         writeWholeFile(marker, ":s pn loadSettings\n");
         int ready[2];
@@ -224,6 +232,12 @@ TEST(CrashRecord, AFaultSaysWhatItWasInTheRunMarker) {
             installCrashRecord();
             std::strcpy(faultNote.marker, marker.c_str());
             std::strcpy(faultNote.reading, row.reading);
+            if (row.running) {
+                CscriptSource source;
+                source.own = row.running;
+                scriptSources.push_back(source);
+                runningScriptSource = int(scriptSources.size()) - 1;
+            }
             // Not the null pointer, which a sanitizer checks for itself and reports instead.
             if (row.how == OWN_CODE) *reinterpret_cast<int volatile*>(uintptr_t(16)) = 1;
             if (row.how == LIBRARY) {
@@ -235,6 +249,14 @@ TEST(CrashRecord, AFaultSaysWhatItWasInTheRunMarker) {
                 setrlimit(RLIMIT_AS, &limit);
                 // Out of the test framework's reach: what cannot be had ends the process.
                 [&]() noexcept { std::vector<char> huge(size_t(1) << 32); }();
+            }
+            if (row.how == NO_MEMORY_FOR_A_LOAD) {
+                noteResourceRead("x.image");
+                rlimit limit = {size_t(1) << 30, size_t(1) << 30};
+                setrlimit(RLIMIT_AS, &limit);
+                char* pixels = new (std::nothrow) char[size_t(1) << 32];
+                std::ofstream(marker, std::ios::app) << failureCause().c_str() << "\n";
+                if (pixels == nullptr) std::abort();
             }
             if (write(ready[1], "r", 1) == 1) pause();
             _exit(0);

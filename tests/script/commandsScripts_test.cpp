@@ -46,6 +46,12 @@ TEST_F(ScriptCommands, ADataFolderScriptThatFailsIsSetAside) {
         EXPECT_NE(pathExists(data.file("msg.txt")), c.setAside) << c.text;
         std::filesystem::remove(data.file("msg.txt.damaged"));
     }
+    // What fails once the file is read is not laid at its door.
+    reset();
+    writeWholeFile(data.file("msg.txt"), ":float fine 1\n");
+    EXPECT_NE(run(":loadScript [APD]msg.txt :exiterr later"), 0);
+    EXPECT_EQ(lastReason(), "later");
+    EXPECT_EQ(std::string(exitOwnFile.c_str()), "");
 }
 
 // A script file's ":addScript" replaces the lines of the script it names each time it runs;

@@ -354,6 +354,49 @@ TEST_F(Files, QuietOwnFileWritesAndReadsNeverGoThroughAnotherName) {
         << "a plain file opens";
 }
 
+// A load of the copy that fails as installed ends the start saying why, as far as the file
+// layer and the allocator know: a file missing from the install folder (install again), one
+// that cannot be read (the system's reason), memory run out (no reinstalling); else it names
+// the installed file.
+TEST_F(Files, ALoadThatFailsSaysWhy) {
+    TempDir install;
+    Cstring savedInstall = installDir;
+    makeWholeCopy(install, data);
+    writeWholeFile(data.file("Resources/global/part.txt"), "installed");
+    std::filesystem::create_symlink(install.file("global/loop.image"), install.file("global/loop.image"));
+    struct {
+        char const* file;
+        bool memoryRanOut;
+        std::string said;
+    } const rows[] = {
+        {"global/gone.image", false,
+         "the file " + install.file("global/gone.image") +
+             " is missing from the install folder: install "
+             "Velmora again"},
+        {"global/loop.image", false,
+         "the file " + install.file("global/loop.image") + " cannot be read: " + std::strerror(ELOOP)},
+        {"global/part.txt", true,
+         "memory ran out while " + data.file("Resources/global/part.txt") + " was loaded"},
+        {"global/part.txt", false,
+         "the installed file " + install.file("global/part.txt") + " fails to load"},
+    };
+    for (auto const& row : rows) {
+        faultNote.memoryRanOut = row.memoryRanOut;
+        std::string copy = data.file((std::string("Resources/") + row.file).c_str());
+        EXPECT_FALSE(loadRenewingCopy([&] {
+            std::ifstream in;
+            file_open(in, copy.c_str(), 0);
+            return false;
+        }));
+        EXPECT_EQ(std::string(exitMsg.c_str()), row.said);
+        resetExitState();
+        forgetFileNotHad();
+    }
+    faultNote.memoryRanOut = 0;
+    resourceCopyAskedBack = 0;
+    installDir = savedInstall;
+}
+
 // A changed file of a whole copy is kept before it is replaced, under a free name each time
 // it holds something new: the name itself, then ".2", ".3"; the same bytes again, nothing new.
 TEST_F(Files, ChangedFilesOfTheCopyAreKeptUnderFreeNames) {
