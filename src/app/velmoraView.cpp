@@ -81,6 +81,20 @@ void installViewHooks() {
         pleaseQuitSystemPreferences = 1;
         showInPreview = 2;
     };
+    // Lines of a file set aside ran in the engine: between frames it begins again without
+    // them, saving nothing, as a start without the file would. A registry's options go back to
+    // their defaults. What the viewer changed in the run is lost with it: the viewer is told.
+    engineHooks.beginEngineWithoutFile = [](char const* path) {
+        if (!shopKeeper) return false;
+        if (replaceCommonPathKeyword(path) == OS::getRegistryFileName()) setRegistrySettingsToDefaults();
+        if (engineFrameDrawn && !shopKeeper->beginsAgain)
+            noteForViewer("Velmora begins again without it: what changed in this run is not kept.");
+        shopKeeper->dontSaveUnderAnyCircumstances = 1;
+        shopKeeper->beginsAgain = 1;
+        logLine("a kept file whose lines ran was set aside (", path, "): the engine begins again without it");
+        requestEngineRestart(false);
+        return true;
+    };
 }
 
 void addWindow(CvelmoraView* view) {

@@ -96,13 +96,11 @@ Cstring getRegistryFileName() {
 
 void readRegistryVarsInto(Cvariable* target) {
     Cstring path = getRegistryFileName();
-    // A damaged registry is set aside whole: none of its lines apply, the options keep their
-    // defaults and the next store writes a good file.
-    CregistryValues defaults(target);
-    if (runKeptScriptFile(target, path.c_str(), nullptr) == KEPT_FILE_SET_ASIDE) {
-        defaults.restore();
+    // A damaged registry is set aside whole: none of its lines apply (runKeptScriptFile puts
+    // the registry's values back), the options keep their defaults and the next store writes
+    // a good file.
+    if (runKeptScriptFile(target, path.c_str(), nullptr) == KEPT_FILE_SET_ASIDE)
         masterLine("registry damaged; options at their defaults");
-    }
     // A value the options sheet does not offer (a fish size of 100) is brought into its range.
     clampRegistryOptions();
     masterLine("read registries");

@@ -1,9 +1,16 @@
 // Script files the data folder keeps (the settings, the registry): a damaged one is set
 // aside under a free name and the run goes on without it, nothing of it lost.
 #include "script/keptScriptFile.h"
+
+#include <map>
+#include <string>
+
 #include "script/scripter.h"
 #include "support/cerr.h"
+#include "support/engineHooks.h"
 #include "support/fileIO.h"
+#include "support/keptText.h"
+#include "variables/configDialogVars.h"
 
 namespace {
 
@@ -41,12 +48,30 @@ bool keptFileRunning() {
     return keptFilesRunning > 0;
 }
 
+namespace {
+// Kept files withdrawn that could not be moved (another run keeps the data folder), by their
+// whole path, with the text refused.
+std::map<std::string, std::string> refusedInPlace;
+
+bool refusedBefore(char const* path) {
+    auto found = refusedInPlace.find(replaceCommonPathKeyword(path).c_str());
+    return found != refusedInPlace.end() && readKeptText(path) == found->second;
+}
+} // namespace
+
 int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) {
     if (setAsideAs) *setAsideAs = "";
     if (path == nullptr || !fileExists(path)) return KEPT_FILE_UNREAD;
+    if (refusedBefore(path)) {
+        logLine(Cstring("damaged file ") + path + " is not read again: it was refused in this run");
+        return KEPT_FILE_UNREAD;
+    }
     int16_t scriptErrorBefore = scriptError;
     int parsed = 1;
+    bool ran = false;
     Cstring reason;
+    // The registry's values as they were: a file that fails part-way leaves none of its own.
+    CregistryValues registryBefore(registries);
     {
         CkeptFileRun named(path);
         CexitHold hold;
@@ -55,8 +80,8 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
         // The program writes every block whole: a file ending inside one was cut short, and
         // what it still holds would come back half made (a fish without its size).
         bool cutShort = parsed == 0 && script.endedInOpenBlock;
-        bool ranBadly =
-            parsed == 0 && !cutShort && !hold.exitRecorded() && scriptFailed(runScript(target, &script));
+        ran = parsed == 0 && !cutShort;
+        bool ranBadly = ran && !hold.exitRecorded() && scriptFailed(runScript(target, &script));
         if (!hold.exitRecorded() && !ranBadly && !cutShort)
             return parsed == 0 ? KEPT_FILE_RAN : KEPT_FILE_UNREAD;
         reason = hold.exitRecorded() ? hold.reason()
@@ -65,8 +90,34 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
         hold.forget();
     }
     scriptError = scriptErrorBefore;
-    setKeptFileAside(path, reason.c_str(), setAsideAs);
+    if (ran) {
+        registryBefore.restore();
+        withdrawKeptFile(path, reason.c_str(), setAsideAs);
+    } else {
+        setKeptFileAside(path, reason.c_str(), setAsideAs);
+    }
     return KEPT_FILE_SET_ASIDE;
+}
+
+bool withdrawKeptFile(char const* path, char const* reason, Cstring* setAsideAs) {
+    std::string text = readKeptText(path);
+    bool moved = setKeptFileAside(path, reason, setAsideAs);
+    forgetTextBaseline(path);
+    if (!moved && path && fileExists(path)) refusedInPlace[replaceCommonPathKeyword(path).c_str()] = text;
+    return engineHooks.beginEngineWithoutFile && engineHooks.beginEngineWithoutFile(path);
+}
+
+void setAsideKeptFilesRefused() {
+    std::map<std::string, std::string> refused;
+    refused.swap(refusedInPlace);
+    for (auto const& [path, text] : refused)
+        if (readKeptText(path.c_str()) == text &&
+            !setKeptFileAside(path.c_str(), "refused earlier in this run", nullptr))
+            refusedInPlace[path] = text;
+}
+
+void forgetKeptFilesRefused() {
+    refusedInPlace.clear();
 }
 
 bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs) {

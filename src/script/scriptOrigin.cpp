@@ -79,9 +79,11 @@ void refuseProcessEnd(char const* command, char const* refusal) {
     bool ownFile = !runningNetworkScript() && runningScriptSource >= 0 &&
                    runningScriptSource < static_cast<int>(scriptSources.size());
     Cstring path = ownFile ? scriptSources[static_cast<size_t>(runningScriptSource)].path : Cstring();
+    // While the file is read, its reader sets it aside. Later (a script it stored runs) the
+    // file goes aside here and the run goes on, the engine beginning again without it; the
+    // refused script stops. Where no engine can begin again, the run ends.
+    if (ownFile && !keptFileRunning() && withdrawKeptFile(path.c_str(), why.c_str(), nullptr)) return;
     setExitError(why.c_str(), 1);
-    // While the file is read, its reader sets it aside.
-    if (ownFile && !keptFileRunning()) setKeptFileAside(path.c_str(), why.c_str(), nullptr);
 }
 
 bool webPageAddress(char const* address) {

@@ -14,6 +14,7 @@ ChookTable engineHookTable() {
         HOOK_SLOT(CengineHooks, startFileDownload, "world"),
         HOOK_SLOT(CengineHooks, checkForUpdate, "world"),
         HOOK_SLOT(CengineHooks, updateInstalled, "app"),
+        HOOK_SLOT(CengineHooks, beginEngineWithoutFile, "app"),
         HOOK_SLOT(CengineHooks, sheetMessage, "options"),
         HOOK_SLOT(CengineHooks, endConfigureSheet, "options"),
         HOOK_SLOT(CengineHooks, deleteScriptRunner, "script"),

@@ -43,6 +43,9 @@ struct CengineHooks {
     // -- owned by the host's view
     // An update package was installed: the running program shows that it must be restarted.
     void (*updateInstalled)() = nullptr;
+    // Lines of a kept file that is now set aside ran in the engine: it saves nothing more and
+    // begins again without them. False when no engine runs (nothing of the file is in one).
+    bool (*beginEngineWithoutFile)(char const* path) = nullptr;
 
     // -- owned by the options sheet
     // Shows a line of progress or trouble on the sheet's message line, when it has one.

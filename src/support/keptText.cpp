@@ -536,6 +536,11 @@ void forgetTextBaselines() {
     held.clear();
 }
 
+void forgetTextBaseline(char const* path) {
+    baselines.erase(wholeName(path));
+    held.erase(wholeName(path));
+}
+
 std::string readKeptText(char const* path) {
     std::ifstream in;
     Cstring whole = replaceCommonPathKeyword(path ? path : "");

@@ -58,6 +58,9 @@ void holdKeptText(char const* path, std::string const& text);
 std::string const& heldKeptText(char const* path);
 // Forgets every baseline and held text (a new start).
 void forgetTextBaselines();
+// Forgets the baseline and held text of the file at path: it was set aside, and nothing this
+// run read of it or made of it is merged against.
+void forgetTextBaseline(char const* path);
 // The file's bytes, or empty when it cannot be read (the program's own file: no link).
 std::string readKeptText(char const* path);
 // Writes text at path safely (the old file stays until the new one is complete); 0 done.

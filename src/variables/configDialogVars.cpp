@@ -101,11 +101,6 @@ CdirectoryVar* createRegistryAndRegisterVars(CdirectoryVar* root) {
     return r;
 }
 
-int setRegistrySettingsToDefaults() {
-    setOptionDefaults();
-    return 1;
-}
-
 namespace {
 
 // One option the command line set for its run only: the registry keeps `kept`.
@@ -137,6 +132,14 @@ void swapKeptOptions() {
 }
 
 } // namespace
+
+int setRegistrySettingsToDefaults() {
+    // Those the command line set stay for this run: the registry keeps the defaults.
+    swapKeptOptions();
+    setOptionDefaults();
+    swapKeptOptions();
+    return 1;
+}
 
 void setOptionsForThisRun(int fishPerTank, float fishSize, int noSaveTankChanges) {
     endOptionsForThisRun();

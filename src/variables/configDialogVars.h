@@ -57,7 +57,8 @@ extern short soundOff;                       // "soundOff": 1 plays no sound at 
 // Registers every key under globalVariablesDir (the argument is used only while there is
 // no root yet) and sets the option defaults; returns the root.
 CdirectoryVar* createRegistryAndRegisterVars(CdirectoryVar* root);
-// Restores the defaults of the options; returns 1.
+// Restores the defaults of the options (those the command line set for this run stay for it,
+// the registry keeping the defaults); returns 1.
 int setRegistrySettingsToDefaults();
 // Writes the saved keys under root to path as script text, safely (the old file stays
 // until the new one is complete). 0 written; 1 when there is nothing to save or the

@@ -144,7 +144,7 @@ bool settleLeftRun(CleftRun const& left, Cstring& suspect) {
                                                                         : Cstring();
     Cstring path = failed.empty() ? Cstring() : ownFileNamedInMarker(failed.c_str());
     if (!path.empty() && left.suspect == failed)
-        setKeptFileAside(path.c_str(), "the program failed twice in a row while it ran this file", nullptr);
+        withdrawKeptFile(path.c_str(), "the program failed twice in a row while it ran this file", nullptr);
     else if (!path.empty()) {
         suspect = failed;
         logLine(Cstring("run marker: the program failed while it ran ") + failed +
@@ -284,6 +284,7 @@ bool takeDataFolderWhenFree() {
                    "this run's changes put in)";
     logLine(said);
     std::fprintf(stderr, "velmora: %s\n", said.c_str());
+    setAsideKeptFilesRefused(); // damaged files of the folder this run could not move before
     // The other run may have ended uncleanly: its marker is judged as a start would.
     Cstring suspect;
     if (left.present && !leftRunAlive(left) && settleLeftRun(left, suspect)) {

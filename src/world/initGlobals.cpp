@@ -14,6 +14,7 @@
 
 #include "host/hostServices.h"
 #include "host/osFunctions.h"
+#include "script/keptScriptFile.h"
 #include "script/scripter.h"
 #include "script/variableSearch.h"
 #include "support/cerr.h"
@@ -225,6 +226,7 @@ void freeGlobals() {
     dataFolderHeldElsewhere = false;
     takeViewerNotes(); // the run's own: none is shown in a run after it
     forgetTextBaselines();
+    forgetKeptFilesRefused();
     if (!globalVariablesDir) return;
     removeScriptSearchPath(globalVariablesDir);
     if (registries == globalVariablesDir) registries = nullptr;

@@ -432,6 +432,9 @@ class CshopKeeper : public CdirectoryVar {
     uint8_t saveChanges = 1;
     uint8_t settingsSaveRequested = 0;
     uint8_t dontSaveUnderAnyCircumstances = 0;
+    // A kept file whose lines ran here was set aside: this engine makes way for one without it
+    // (the notes meanwhile are the next one's to show).
+    uint8_t beginsAgain = 0;
     uint8_t saveFailureTold = 0; // the message page said the settings are not saved
     // The species whose saved things this run could not make, each said once.
     std::vector<Cstring> missingSpeciesTold;

@@ -39,7 +39,7 @@ int CshopKeeper::timerMoveFrame(CgraphicsAPI* device) {
 
 void CshopKeeper::showViewerNotes() {
     // A screen saver's notes went to stderr and the log alone: nobody could close a page.
-    if (!hasMouse || !controlPanel || !focusTankObject) return;
+    if (!hasMouse || !controlPanel || !focusTankObject || beginsAgain) return;
     std::vector<Cstring> notes = takeViewerNotes();
     if (notes.empty()) return;
     Cstring text;

@@ -107,8 +107,9 @@ int CshopKeeper::openShop() {
     }
     VTRACE(1, "SCRIPT ERROR A: " << scriptError);
     // The user's settings run as they are read; a damaged file is set aside and the run
-    // starts from the installed defaults instead. An engine started again beside another run
-    // goes on from what it could not save.
+    // starts from the installed defaults instead (when lines of it ran, in an engine begun
+    // again without them). An engine started again beside another run goes on from what it
+    // could not save.
     std::string held = dataFolderHeldElsewhere ? heldKeptText(file.c_str()) : std::string();
     int kept = KEPT_FILE_UNREAD;
     if (!held.empty())
@@ -162,8 +163,9 @@ int CshopKeeper::openShop() {
     }
     services().displaySequence(*this, displayedSequence);
     services().setGUItoAPI(*this, display[0]);
-    // A run beside another writes the settings as that run leaves them, with its changes put in.
-    if (dataFolderHeldElsewhere) {
+    // A run beside another writes the settings as that run leaves them, with its changes put in
+    // (those of the engine that begins again, when this one read a file set aside).
+    if (dataFolderHeldElsewhere && !beginsAgain) {
         Cstring kept = OS::getSettingsFileName();
         keepTextBaseline(kept.c_str(), readKeptText(kept.c_str()), settingsFileText());
     }

@@ -689,7 +689,9 @@ TEST_F(HostLoop, TheRunMarkerNamesTheStartOnlyUntilTheFirstFrame) {
 // Options in "registry.txt" outside the ranges the options sheet offers are brought into
 // them, a number beyond any float is refused wherever a script sets one (the value stays),
 // and a registry that fails part-way applies none of its lines: every start draws its
-// tank, and the registry it saves holds sound values.
+// tank, and the registry it saves holds sound values. A stored script of the settings that
+// is refused later sets them aside there, and the run goes on without them, saying what of
+// it is lost.
 TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
     REQUIRE_OFFSCREEN();
     useStagedResources();
@@ -708,7 +710,7 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
         char const* saved;
         char const* settingsFirst = ""; // a line put before the saved settings
         bool setAside = false;          // a file that ends the run is set aside whole
-        int firstStatus = 0;            // a stored script of the file ends the first run later on
+        bool later = false;             // a stored script of the file is refused later in the first run
     } const rows[] = {
         {"", true, ":set fsSz 1\n"},
         // Data the program keeps never ends a start: the file goes aside, the run goes on.
@@ -725,12 +727,12 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
         {":set updateDays 2\n", false, ":set updateDays 7\n"},
         {":set updateDays -1\n", false, ":set updateDays -1\n"}, // never
         {":set maxFishPerTank 12\n:set fsSz (\n", false, ":set maxFishPerTank 70\n", "", true},
-        // Its stored script runs at the tenth frame, after the file was read: that run ends
-        // on it, the file goes aside and the next start draws.
+        // Its stored script runs at the tenth frame, after the file was read: the file goes
+        // aside, and the engine begins again without it (saving nothing of the run).
         {":set fsSz 1.5\n", false, ":set fsSz 1.5\n",
-         ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit0\n}\n}\n", true, 1},
+         ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit0\n}\n}\n", true, true},
         {":set fsSz 1.5\n", false, ":set fsSz 1.5\n",
-         ":mkdir std_scripts {\n:addScript tenFramesIn {\n:doCheck\n}\n}\n", true, 1},
+         ":mkdir std_scripts {\n:addScript tenFramesIn {\n:doCheck\n}\n}\n", true, true},
     };
     for (auto const& row : rows) {
         SCOPED_TRACE(std::string(row.registry) + row.settingsFirst +
@@ -742,8 +744,13 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
             std::filesystem::remove(data.file(aside));
         // The second start reads what the first one saved.
         for (int start = 0; start < 2; start++) {
-            EXPECT_EQ(runProgram(run), start == 0 ? row.firstStatus : 0)
-                << "start " << start << " " << logs().substr(0, 2000);
+            EXPECT_EQ(runProgram(run), 0) << "start " << start << " " << logs().substr(0, 2000);
+            // The run goes on from the defaults, says what is lost and saves as such a start.
+            if (start == 0 && row.later)
+                EXPECT_NE(settingsText().find(":addTank wabi_sabi 0 {"), std::string::npos);
+            if (start == 0)
+                EXPECT_EQ(logs().find("what changed in this run is not kept") != std::string::npos,
+                          row.later);
             resetExitState();
             scriptError = 0;
             showInPreview = 0;
@@ -2250,6 +2257,128 @@ TEST_F(HostLoop, ARunBesideAnotherThatEndsFirstLeavesWhatItsViewerDidForTheRunKe
         for (auto const& entry : std::filesystem::directory_iterator(data.path()))
             EXPECT_EQ(entry.path().filename().string().find(".left-"), std::string::npos) << entry.path();
     }
+}
+
+// A file of the user's set aside once some of its lines ran leaves none of them: the run goes
+// on as a start without the file, and each start after it saves its own state, never the
+// file's lines under the defaults (a tank twice, the file's values). The file is kept whole.
+// Headless, and as a screen-saver hack in a window it is given.
+TEST_F(HostLoop, AFileSetAsideAfterSomeOfItsLinesRanLeavesNoneOfThem) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    // As wide as a screen: a preview runs no "msg.txt".
+    std::vector<std::string> headless = {"--headless", "480x270", "--frames", "30"};
+    for (int start = 0; start < 3; start++) // the copy, the settings saved, the other tank shown
+        ASSERT_EQ(runProgram(headless), 0) << logs().substr(0, 2000);
+    auto edited = [](std::string text, std::string const& line, std::string const& by) {
+        size_t at = text.find(line);
+        return at == std::string::npos ? std::string() : text.replace(at, line.size(), by);
+    };
+    std::string const seeded = settingsText(), registry = readWholeFile(data.file("registry.txt"));
+    size_t const things = countOf(seeded, ":addThing ");
+    ASSERT_EQ(countOf(seeded, ":addTank "), 2u) << seeded;
+    std::string const mine = edited(seeded, ":set autoFeedSeconds 300\n", ":set autoFeedSeconds 123\n");
+    std::string const myRegistry =
+        edited(edited(registry, ":set maxFishPerTank 70\n", ":set maxFishPerTank 12\n"), ":set fsSz 1\n",
+               ":set fsSz 1.5\n");
+    ASSERT_FALSE(mine.empty() || myRegistry.empty()) << seeded << registry;
+    struct {
+        char const* what;
+        char const* file;
+        std::string text;
+        bool inWindow = false;
+    } const rows[] = {
+        {"a refused line at the end", "settings.txt", mine + ":exit0\n"},
+        {"a failing line in the middle", "settings.txt",
+         edited(mine, ":set autoFeedSeconds 123\n", ":set autoFeedSeconds 123\n:set crabMood (\n")},
+        {"a registry value set", "settings.txt", mine + ":cd globals {\n:set maxFishPerTank 12\n}\n:exit0\n"},
+        {"a refused line at the end", "registry.txt", myRegistry + ":exit0\n"},
+        // Read by a script of the data folder ("msg.txt", the tenth frame's): its values go
+        // into the engine's "customVars", which the stop saves.
+        {"a refused line at the end", "customVars.txt", ":int wanted 12\n:exit0\n"},
+        {"a refused line at the end", "settings.txt", mine + ":exit0\n", true},
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(std::string(row.file) + " with " + row.what +
+                     (row.inWindow ? ", in a window" : ", headless"));
+        std::unique_ptr<ScopedDisplayLock> lock; // no other test's window over this one
+        std::unique_ptr<TestWindow> window;
+        std::vector<std::string> run = headless;
+        if (row.inWindow) {
+            REQUIRE_X();
+            lock = std::make_unique<ScopedDisplayLock>();
+            window = std::make_unique<TestWindow>(480, 270);
+            ASSERT_TRUE(window->display);
+            run = {"-window-id", std::to_string(window->window), "--frames", "30"};
+        }
+        writeWholeFile(data.file("settings.txt"), seeded);
+        writeWholeFile(data.file("registry.txt"), registry);
+        writeWholeFile(data.file(row.file), row.text);
+        std::filesystem::remove(data.file((std::string(row.file) + ".damaged").c_str()));
+        bool custom = std::string(row.file) == "customVars.txt";
+        if (custom)
+            writeWholeFile(data.file("msg.txt"), ":mkdir customVars {\n}\n:cd customVars {\n:loadScript "
+                                                 "\"[APD]customVars.txt\" -n\n}\n");
+        for (int start = 0; start < 3; start++) {
+            SCOPED_TRACE("start " + std::to_string(start));
+            EXPECT_EQ(runProgram(run), 0) << logs().substr(0, 2000);
+            resetExitState();
+            scriptError = 0;
+            showInPreview = 0;
+            pleaseQuitSystemPreferences = 0; // as in a new process
+            std::string settings = settingsText(), saved = readWholeFile(data.file("registry.txt"));
+            EXPECT_EQ(countOf(settings, ":addTank wabi_sabi "), 1u) << settings;
+            EXPECT_EQ(countOf(settings, ":addTank dusk_pool "), 1u);
+            EXPECT_LE(countOf(settings, ":addThing "), things) << "no fish twice";
+            EXPECT_EQ(countOf(settings, ":set autoFeedSeconds 123\n"), 0u);
+            EXPECT_EQ(countOf(saved, ":set maxFishPerTank 70\n") + countOf(saved, ":set fsSz 1\n"), 2u)
+                << saved;
+            EXPECT_EQ(countOf(readWholeFile(data.file("customVars.txt")), "wanted"), 0u);
+            EXPECT_TRUE(readWholeFile(data.file((std::string(row.file) + ".damaged").c_str())) == row.text)
+                << "kept whole";
+        }
+        std::filesystem::remove(data.file("msg.txt"));
+        std::filesystem::remove(data.file("customVars.txt"));
+    }
+}
+
+// A run beside another may not set aside a file of the folder the other keeps: none of the
+// lines it read of a damaged one stay all the same (its engine begins again without them and
+// reads the file no more), and once the other run ends it sets the file aside before it saves.
+TEST_F(HostLoop, ADamagedFileARunBesideAnotherReadIsSetAsideOnceItTakesTheFolder) {
+    REQUIRE_OFFSCREEN();
+    useStagedResources();
+    for (int start = 0; start < 3; start++)
+        ASSERT_EQ(runProgram({"--headless", "480x270", "--frames", "30"}), 0) << exitMsg.c_str();
+    std::string damaged = settingsText();
+    size_t at = damaged.find(":set autoFeedSeconds 300\n");
+    ASSERT_NE(at, std::string::npos) << damaged;
+    damaged.replace(at, 24, ":set autoFeedSeconds 123") += ":exit0\n";
+    writeWholeFile(data.file("settings.txt"), damaged);
+    int held = open(data.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    masterOut.close();
+    resetExitState();
+    showInPreview = 0;
+    ChostRun run;
+    ASSERT_EQ(openRun(run, {"--headless", "480x270", "--frames", "100000"}), 0);
+    EXPECT_TRUE(dataFolderHeldElsewhere);
+    for (int i = 0; i < 5; i++)
+        ASSERT_TRUE(run.step()) << exitMsg.c_str();
+    auto once = [](std::string const& text) {
+        EXPECT_EQ(countOf(text, ":addTank wabi_sabi "), 1u) << text;
+        EXPECT_EQ(countOf(text, ":addTank dusk_pool "), 1u);
+        EXPECT_EQ(countOf(text, ":set autoFeedSeconds 123\n"), 0u);
+    };
+    once(shopKeeper->settingsFileText());
+    EXPECT_TRUE(settingsText() == damaged) << "the other run's file stays where it is";
+    close(held);
+    for (int i = 0; i < 200 && dataFolderHeldElsewhere; i++)
+        ASSERT_TRUE(run.step()) << exitMsg.c_str();
+    EXPECT_FALSE(dataFolderHeldElsewhere);
+    EXPECT_TRUE(readWholeFile(data.file("settings.txt.damaged")) == damaged) << "kept whole";
+    EXPECT_EQ(run.close(), 0) << exitMsg.c_str();
+    once(settingsText());
 }
 
 // The run is stepped here, so that the window goes only once the program has drawn in it
