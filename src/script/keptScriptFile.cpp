@@ -120,9 +120,12 @@ void forgetKeptFilesRefused() {
     refusedInPlace.clear();
 }
 
-bool setKeptFileAside(char const* path, char const* reason, Cstring* setAsideAs) {
+bool setKeptFileAside(char const* given, char const* reason, Cstring* setAsideAs) {
     if (setAsideAs) *setAsideAs = "";
-    if (path == nullptr || !fileExists(path)) return false;
+    if (given == nullptr || !fileExists(given)) return false;
+    // Named as the viewer finds it: its whole path, no folder keyword.
+    Cstring whole = replaceCommonPathKeyword(given);
+    char const* path = whole.c_str();
     Cstring aside = freeSetAsideName(path);
     bool moved = !aside.empty() && renameFile(path, aside.c_str()) == 0;
     if (moved) {

@@ -44,6 +44,13 @@ TEST_F(ScriptCommands, ADataFolderScriptThatFailsIsSetAside) {
         EXPECT_TRUE(exitReasonList.empty()) << c.text << lastReason();
         EXPECT_EQ(pathExists(data.file("msg.txt.damaged")), c.setAside) << c.text;
         EXPECT_NE(pathExists(data.file("msg.txt")), c.setAside) << c.text;
+        // The viewer is told the file's own place and name, never a folder keyword.
+        std::string told;
+        for (Cstring const& note : takeViewerNotes())
+            told += note.c_str();
+        EXPECT_EQ(told.find(data.file("msg.txt.damaged") + ", and") != std::string::npos, c.setAside) << told;
+        EXPECT_EQ(told.find("rename it back to msg.txt.") != std::string::npos, c.setAside) << told;
+        EXPECT_EQ(told.find("[APD]"), std::string::npos) << told;
         std::filesystem::remove(data.file("msg.txt.damaged"));
     }
     // What fails once the file is read is not laid at its door.
