@@ -449,8 +449,11 @@ void options_sheet_settings::click_sendErrorReport() {
         int length = description.size() < kLongestDescription ? description.size() : kLongestDescription;
         path += Cstring("description=") + httpSafeLen(description.c_str(), length, false) + "&";
     }
-    if (server && MakeHTTPrequestAndRunScript(path, true, 2, nullptr) != 0) sayWhyNotReached(kReportNotSent);
-    clearCrashDirectory();
+    // Sent once it reached the server, whatever the server answered. A report not sent keeps
+    // what it would have told (the description typed, the crash record) for the next Send.
+    bool sent = server && (MakeHTTPrequestAndRunScript(path, true, 2, nullptr) == 0 ||
+                           !sayWhyNotReached(kReportNotSent));
+    if (sent) clearCrashDirectory();
 }
 
 void options_sheet_settings::click_revealSettingsFolderButton() {

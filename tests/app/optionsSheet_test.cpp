@@ -355,7 +355,11 @@ TEST_F(OptionsSheet, ButtonsThatReachNoServerSayWhyOnTheSheet) {
             services.pages.clear(); // the line keeps the last row's note: a press takes it away
             if (b.which == kOpenErrorReport) {
                 sheet->openErrorReportForm();
+                window.shown.description = "the fish stopped";
                 sheet->click_sendErrorReport();
+                // What was typed stays for the next Send, unless it went.
+                EXPECT_EQ(readWholeFile(data.file("crash/description.txt")), r.why ? "the fish stopped" : "");
+                std::filesystem::remove_all(data.file("crash"));
             } else {
                 sheet->buttonClicked(b.which);
             }
