@@ -52,6 +52,9 @@ namespace {
 // Kept files withdrawn that could not be moved (another run keeps the data folder), by their
 // whole path, with the text refused.
 std::map<std::string, std::string> refusedInPlace;
+// What each kept file read whole did to the registry, its values before and after: undone
+// should the file be withdrawn later in the run.
+std::map<std::string, std::pair<CregistryValues, CregistryValues>> registryChanged;
 
 bool refusedBefore(char const* path) {
     auto found = refusedInPlace.find(replaceCommonPathKeyword(path).c_str());
@@ -82,8 +85,13 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
         bool cutShort = parsed == 0 && script.endedInOpenBlock;
         ran = parsed == 0 && !cutShort;
         bool ranBadly = ran && !hold.exitRecorded() && scriptFailed(runScript(target, &script));
-        if (!hold.exitRecorded() && !ranBadly && !cutShort)
-            return parsed == 0 ? KEPT_FILE_RAN : KEPT_FILE_UNREAD;
+        if (!hold.exitRecorded() && !ranBadly && !cutShort) {
+            if (parsed != 0) return KEPT_FILE_UNREAD;
+            registryChanged.insert_or_assign(
+                replaceCommonPathKeyword(path).c_str(),
+                std::make_pair(std::move(registryBefore), CregistryValues(registries)));
+            return KEPT_FILE_RAN;
+        }
         reason = hold.exitRecorded() ? hold.reason()
                  : cutShort          ? Cstring("it ends inside a block: cut short")
                                      : Cstring("its script failed");
@@ -101,6 +109,12 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
 
 bool withdrawKeptFile(char const* path, char const* reason, Cstring* setAsideAs) {
     std::string text = readKeptText(path);
+    auto changed =
+        path ? registryChanged.find(replaceCommonPathKeyword(path).c_str()) : registryChanged.end();
+    if (changed != registryChanged.end()) {
+        changed->second.first.undoChanges(registries, changed->second.second);
+        registryChanged.erase(changed);
+    }
     bool moved = setKeptFileAside(path, reason, setAsideAs);
     forgetTextBaseline(path);
     if (!moved && path && fileExists(path)) refusedInPlace[replaceCommonPathKeyword(path).c_str()] = text;
@@ -118,6 +132,7 @@ void setAsideKeptFilesRefused() {
 
 void forgetKeptFilesRefused() {
     refusedInPlace.clear();
+    registryChanged.clear();
 }
 
 bool setKeptFileAside(char const* given, char const* reason, Cstring* setAsideAs) {

@@ -218,7 +218,7 @@ int clampRegistryOptions() {
 
 CregistryValues::CregistryValues(Cvariable* holder) : root(holder) {
     for (Cvariable* c = root ? root->firstChild : nullptr; c; c = c->nextSibling) {
-        Taken t{c, {}, {}};
+        Taken t{c, c->getName(), {}, {}};
         auto* link = dynamic_cast<ClinkVar*>(c);
         if (link && link->storage && !c->hasFlag(VAR_HAS_STRING)) {
             auto* bytes = static_cast<unsigned char*>(link->storage);
@@ -246,14 +246,34 @@ void CregistryValues::restore() {
             deleteVariable(c); // made by the file
         c = next;
     }
-    for (Taken const& t : taken) {
-        // Only what is still there: the file may have removed a node.
-        if (std::find(still.begin(), still.end(), t.node) == still.end()) continue;
-        auto* link = dynamic_cast<ClinkVar*>(t.node);
-        if (!t.bytes.empty() && link && link->storage &&
-            size_t(link->elementCount) * link->elementSize == t.bytes.size())
-            std::memcpy(link->storage, t.bytes.data(), t.bytes.size());
-        for (size_t i = 0; i < t.texts.size(); i++)
-            t.node->setElem_char(static_cast<unsigned short>(i), t.texts[i].c_str());
+    for (Taken const& t : taken) // only what is still there: the file may have removed a node
+        if (std::find(still.begin(), still.end(), t.node) != still.end()) putBack(t, t.node);
+}
+
+void CregistryValues::putBack(Taken const& t, Cvariable* node) {
+    auto* link = dynamic_cast<ClinkVar*>(node);
+    if (!t.bytes.empty() && link && link->storage &&
+        size_t(link->elementCount) * link->elementSize == t.bytes.size())
+        std::memcpy(link->storage, t.bytes.data(), t.bytes.size());
+    for (size_t i = 0; i < t.texts.size(); i++)
+        node->setElem_char(static_cast<unsigned short>(i), t.texts[i].c_str());
+}
+
+CregistryValues::Taken const* CregistryValues::named(Cstring const& name) const {
+    for (Taken const& t : taken)
+        if (t.name == name) return &t;
+    return nullptr;
+}
+
+void CregistryValues::undoChanges(Cvariable* now, CregistryValues const& after) const {
+    CregistryValues current(now);
+    for (Taken const& left : after.taken) {
+        Taken const* still = current.named(left.name);
+        if (still == nullptr || still->bytes != left.bytes || still->texts != left.texts) continue;
+        Taken const* before = named(left.name);
+        if (before == nullptr)
+            deleteVariable(still->node);
+        else if (before->bytes != left.bytes || before->texts != left.texts)
+            putBack(*before, still->node);
     }
 }

@@ -95,13 +95,20 @@ class CregistryValues {
     explicit CregistryValues(Cvariable* root);
     // Puts back every value taken and removes the children made since.
     void restore();
+    // Undoes what a file's lines did, this taken before they ran and `after` once they had:
+    // each value under root that still holds what they left goes back, and a child they made
+    // goes. Found by name, the nodes taken may be gone; what changed since stays.
+    void undoChanges(Cvariable* root, CregistryValues const& after) const;
 
   private:
     struct Taken {
         Cvariable* node;
+        Cstring name;
         std::vector<unsigned char> bytes; // a number link's elements as stored
         std::vector<Cstring> texts;       // a text link's elements, or a value kind's text
     };
+    static void putBack(Taken const& t, Cvariable* node);
+    Taken const* named(Cstring const& name) const;
     Cvariable* root;
     std::vector<Taken> taken;
 };

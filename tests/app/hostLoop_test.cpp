@@ -733,6 +733,11 @@ TEST_F(HostLoop, OutOfRangeAndNonFiniteValuesNeitherEndTheStartNorStay) {
          ":mkdir std_scripts {\n:addScript tenFramesIn {\n:exit0\n}\n}\n", true, true},
         {":set fsSz 1.5\n", false, ":set fsSz 1.5\n",
          ":mkdir std_scripts {\n:addScript tenFramesIn {\n:doCheck\n}\n}\n", true, true},
+        // An option the file set goes back with it; the registry the run saves keeps the old one.
+        {":set maxFishPerTank 70\n", false, ":set maxFishPerTank 70\n",
+         ":cd globals {\n:set maxFishPerTank 12\n}\n:mkdir std_scripts {\n:addScript tenFramesIn "
+         "{\n:exit0\n}\n}\n",
+         true, true},
     };
     for (auto const& row : rows) {
         SCOPED_TRACE(std::string(row.registry) + row.settingsFirst +

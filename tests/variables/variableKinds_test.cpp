@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "variableTestSupport.h"
+#include "variables/configDialogVars.h"
 #include "variables/variableLinks.h"
 
 namespace {
@@ -216,6 +217,42 @@ TEST_F(VarTest, MemoryChunkBlocks) {
     EXPECT_EQ(chunk.size, 6u);
     EXPECT_EQ(chunk.allocMem(0), nullptr);
     EXPECT_EQ(chunk.size, 0u);
+}
+
+// What a file's lines did to the registry goes back when the file is withdrawn later in the
+// run; what changed after them (the viewer's options) stays.
+TEST_F(VarTest, RegistryChangesOfAFileAreUndoneWhereTheyStillHold) {
+    struct {
+        char const* what;
+        int fileSets, thenSet; // 0: left as it was
+        bool fileMakes, madeChanged;
+        int want;
+        bool madeStays;
+    } const rows[] = {
+        {"a value the file set", 12, 0, false, false, 70, false},
+        {"a value set again since", 12, 40, false, false, 40, false},
+        {"a value only set since", 0, 40, false, false, 40, false},
+        {"a child the file made", 0, 0, true, false, 70, false},
+        {"a child the file made, changed since", 0, 0, true, true, 70, true},
+    };
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.what);
+        int most = 70;
+        {
+            CdirectoryVar globals;
+            globals.registerInt(most, "maxFishPerTank", 1);
+            CregistryValues before(&globals);
+            if (row.fileSets) most = row.fileSets;
+            if (row.fileMakes) child(&globals, "wanted", CLASS_INT)->setInt(12);
+            CregistryValues after(&globals);
+            if (row.thenSet) most = row.thenSet;
+            if (row.madeChanged) globals.getChild("wanted")->setInt(13);
+            before.undoChanges(&globals, after);
+            EXPECT_EQ(most, row.want);
+            EXPECT_EQ(globals.findVariable("wanted") != nullptr, row.madeStays);
+        }
+        EXPECT_EQ(liveSinceStart(), 0);
+    }
 }
 
 } // namespace
