@@ -196,7 +196,14 @@ unsigned CshopKeeper::addTankCommand(CscriptLine& line) {
         tank = allocBlankTankObject(id);
         if (tank == nullptr) return CMD_STOP;
         scriptAllowVariableNotFound = 1;
-        if (services().loadDefinition(tank, typeName.c_str()) != 0) recommendReinstall = 1;
+        if (services().loadDefinition(tank, typeName.c_str()) != 0) {
+            // Without its definition the tank is half built (no cameras, its saved things
+            // unmade): never shown, nor saved over what the file holds of it.
+            recommendReinstall = 1;
+            removeTank(tank);
+            setExitError((Cstring("couldn't load the tank definition ") + typeName).c_str(), 1);
+            return CMD_STOP;
+        }
         // A saved tank's block holds its animals as they were saved: the ones its definition
         // adds would come back twice (and a fish the viewer took out would come back).
         if (line.firstChild) services().dropDefinitionAnimals(tank);

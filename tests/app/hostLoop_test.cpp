@@ -219,6 +219,7 @@ TEST_F(HostLoop, ASavedTankThatTheInstallCannotBuildCostsNoSettings) {
     } const rows[] = {
         {field, true, "the file " + field + " is missing from the install folder: install Velmora again"},
         {tank, false, "bad cd to nowhere_at_all"},
+        {tank, true, "the file " + tank + " is missing from the install folder: install Velmora again"},
     };
     fs::current_path(savedCwd);
     for (auto const& row : rows) {
