@@ -69,6 +69,8 @@ int runKeptScriptFile(Cvariable* target, char const* path, Cstring* setAsideAs) 
         logLine(Cstring("damaged file ") + path + " is not read again: it was refused in this run");
         return KEPT_FILE_UNREAD;
     }
+    // Read anew: what an earlier reading did is part of the state it begins from.
+    registryChanged.erase(replaceCommonPathKeyword(path).c_str());
     int16_t scriptErrorBefore = scriptError;
     int parsed = 1;
     bool ran = false;
